@@ -1,0 +1,365 @@
+#include "app/platform.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include <sys/stat.h>
+#include <utime.h>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace vorlix::platform {
+
+// ---- Paths --------------------------------------------------------------------------------
+
+char Separator() {
+#ifdef _WIN32
+  return '\\';
+#else
+  return '/';
+#endif
+}
+
+namespace {
+bool Is_Separator(char c) { return c == '/' || c == '\\'; }
+}  // namespace
+
+std::string Join(const std::string& a, const std::string& b) {
+  if (a.empty()) {
+    return b;
+  }
+  if (b.empty()) {
+    return a;
+  }
+  std::string result = a;
+  while (result.size() > 1 && Is_Separator(result.back())) {
+    result.pop_back();
+  }
+  std::size_t start = 0;
+  while (start < b.size() && Is_Separator(b[start])) {
+    ++start;
+  }
+  if (!Is_Separator(result.back())) {
+    result += Separator();
+  }
+  result.append(b, start, std::string::npos);
+  return result;
+}
+
+std::string Join(std::initializer_list<std::string> pieces) {
+  std::string result;
+  for (const auto& piece : pieces) {
+    result = Join(result, piece);
+  }
+  return result;
+}
+
+std::string Native(const std::string& path) {
+  std::string result = path;
+  for (char& c : result) {
+    if (Is_Separator(c)) {
+      c = Separator();
+    }
+  }
+  return result;
+}
+
+std::string Without_Trailing_Separator(const std::string& path) {
+  std::string result = path;
+  while (result.size() > 1 && Is_Separator(result.back())) {
+    result.pop_back();
+  }
+  return result;
+}
+
+std::string Parent(const std::string& path) {
+  const std::string p = Without_Trailing_Separator(path);
+  const auto pos = p.find_last_of("/\\");
+  if (pos == std::string::npos) {
+    return "";
+  }
+  if (pos == 0) {
+    return p.substr(0, 1);
+  }
+  return p.substr(0, pos);
+}
+
+std::string File_Name(const std::string& path) {
+  const std::string p = Without_Trailing_Separator(path);
+  const auto pos = p.find_last_of("/\\");
+  return pos == std::string::npos ? p : p.substr(pos + 1);
+}
+
+// ---- Letter case ----------------------------------------------------------------------------
+
+std::string Upper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') {
+      c = static_cast<char>(c - 'a' + 'A');
+    }
+  }
+  return text;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return text;
+}
+
+namespace {
+char Upper_Char(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+}  // namespace
+
+bool Equal_Ignore_Case(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Upper_Char(a[i]) != Upper_Char(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Starts_With_Ignore_Case(const std::string& text, const std::string& prefix) {
+  return text.size() >= prefix.size() && Equal_Ignore_Case(text.substr(0, prefix.size()), prefix);
+}
+
+// ---- Directory listing ------------------------------------------------------------------------
+
+bool Listing_Less(const std::string& a, const std::string& b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto ca = static_cast<unsigned char>(Upper_Char(a[i]));
+    const auto cb = static_cast<unsigned char>(Upper_Char(b[i]));
+    if (ca != cb) {
+      return ca < cb;
+    }
+  }
+  if (a.size() != b.size()) {
+    return a.size() < b.size();
+  }
+  return a < b;
+}
+
+void Sort_Listing(std::vector<std::string>& names) {
+  std::sort(names.begin(), names.end(), Listing_Less);
+}
+
+std::optional<std::vector<Dir_Entry>> List_Directory(const std::string& dir) {
+  std::error_code ec;
+  fs::directory_iterator it(dir.empty() ? fs::path(".") : fs::path(dir), ec);
+  if (ec) {
+    return std::nullopt;
+  }
+  std::vector<Dir_Entry> entries;
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec) {
+      break;
+    }
+    Dir_Entry entry;
+    entry.Name = it->path().filename().string();
+    if (entry.Name == "." || entry.Name == "..") {
+      continue;
+    }
+    entry.Is_Hidden = !entry.Name.empty() && entry.Name[0] == '.';
+    std::error_code sec;
+    entry.Is_Symlink = it->is_symlink(sec);
+    struct stat st {};
+    if (::stat(it->path().c_str(), &st) == 0) {
+      entry.Is_Directory = S_ISDIR(st.st_mode);
+      entry.Size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
+      entry.Modified = st.st_mtime;
+    }
+    entries.push_back(std::move(entry));
+  }
+  std::sort(entries.begin(), entries.end(),
+            [](const Dir_Entry& a, const Dir_Entry& b) { return Listing_Less(a.Name, b.Name); });
+  return entries;
+}
+
+// ---- Case-insensitive lookup ------------------------------------------------------------------
+
+namespace {
+
+std::vector<std::string> Split_Components(const std::string& relative) {
+  std::vector<std::string> parts;
+  std::string current;
+  for (char c : relative) {
+    if (Is_Separator(c)) {
+      if (!current.empty()) {
+        parts.push_back(current);
+      }
+      current.clear();
+    } else {
+      current += c;
+    }
+  }
+  if (!current.empty()) {
+    parts.push_back(current);
+  }
+  return parts;
+}
+
+template <typename Lister>
+std::optional<std::string> Resolve_With(const std::string& base, const std::string& relative,
+                                        Lister&& list) {
+  std::string current = base;
+  for (const auto& part : Split_Components(relative)) {
+    if (part == ".") {
+      continue;
+    }
+    if (part == "..") {
+      current = Parent(current);
+      continue;
+    }
+    const std::vector<Dir_Entry>* entries = list(current);
+    if (entries == nullptr) {
+      return std::nullopt;
+    }
+    const auto hit = std::find_if(entries->begin(), entries->end(), [&](const Dir_Entry& e) {
+      return Equal_Ignore_Case(e.Name, part);
+    });
+    if (hit == entries->end()) {
+      return std::nullopt;
+    }
+    current = Join(current, hit->Name);
+  }
+  return current;
+}
+
+}  // namespace
+
+std::optional<std::string> Resolve_Ignore_Case(const std::string& base, const std::string& relative) {
+  std::optional<std::vector<Dir_Entry>> listing;
+  return Resolve_With(base, relative, [&](const std::string& dir) -> const std::vector<Dir_Entry>* {
+    listing = List_Directory(dir);
+    return listing ? &*listing : nullptr;
+  });
+}
+
+std::optional<std::string> Resolve_Path_Ignore_Case(const std::string& path) {
+  // Keep the longest leading part that exists as written, resolve the rest.
+  std::string head = Without_Trailing_Separator(path);
+  std::vector<std::string> tail;
+  std::error_code ec;
+  while (!head.empty() && !fs::exists(fs::path(head), ec)) {
+    const std::string parent = Parent(head);
+    tail.insert(tail.begin(), File_Name(head));
+    if (parent == head) {
+      break;
+    }
+    head = parent;
+  }
+  std::string relative;
+  for (const auto& part : tail) {
+    relative = relative.empty() ? part : relative + "/" + part;
+  }
+  if (head.empty()) {
+    head = ".";
+  }
+  return relative.empty() ? std::optional<std::string>(head) : Resolve_Ignore_Case(head, relative);
+}
+
+const std::vector<Dir_Entry>* TCase_Resolver::Listing(const std::string& dir) {
+  auto it = Listings_.find(dir);
+  if (it == Listings_.end()) {
+    it = Listings_.emplace(dir, List_Directory(dir)).first;
+  }
+  return it->second ? &*it->second : nullptr;
+}
+
+std::optional<std::string> TCase_Resolver::Resolve(const std::string& base,
+                                                   const std::string& relative) {
+  return Resolve_With(base, relative,
+                      [this](const std::string& dir) { return Listing(dir); });
+}
+
+// ---- Packed DOS date-times ----------------------------------------------------------------------
+
+std::int32_t To_DOS_Date_Time(std::time_t time) {
+  std::tm local {};
+  localtime_r(&time, &local);
+  int year = local.tm_year + 1900;
+  if (year < 1980) {
+    // The format cannot hold earlier dates; the earliest one it can stands in.
+    return static_cast<std::int32_t>((1u << 5 | 1u) << 16);
+  }
+  const std::uint32_t date = (static_cast<std::uint32_t>(year - 1980) << 9) |
+                             (static_cast<std::uint32_t>(local.tm_mon + 1) << 5) |
+                             static_cast<std::uint32_t>(local.tm_mday);
+  const std::uint32_t tod = (static_cast<std::uint32_t>(local.tm_hour) << 11) |
+                            (static_cast<std::uint32_t>(local.tm_min) << 5) |
+                            static_cast<std::uint32_t>(local.tm_sec / 2);
+  return static_cast<std::int32_t>((date << 16) | tod);
+}
+
+std::time_t From_DOS_Date_Time(std::int32_t dos) {
+  const auto value = static_cast<std::uint32_t>(dos);
+  const std::uint32_t date = value >> 16;
+  const std::uint32_t tod = value & 0xFFFFu;
+  std::tm local {};
+  local.tm_year = static_cast<int>((date >> 9) & 0x7F) + 80;
+  local.tm_mon = static_cast<int>((date >> 5) & 0x0F) - 1;
+  local.tm_mday = static_cast<int>(date & 0x1F);
+  local.tm_hour = static_cast<int>((tod >> 11) & 0x1F);
+  local.tm_min = static_cast<int>((tod >> 5) & 0x3F);
+  local.tm_sec = static_cast<int>((tod & 0x1F) * 2);
+  local.tm_isdst = -1;
+  return std::mktime(&local);
+}
+
+std::optional<std::int32_t> File_DOS_Date_Time(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    return std::nullopt;
+  }
+  return To_DOS_Date_Time(st.st_mtime);
+}
+
+bool Set_File_DOS_Date_Time(const std::string& path, std::int32_t dos) {
+  struct utimbuf times {};
+  times.actime = From_DOS_Date_Time(dos);
+  times.modtime = times.actime;
+  return ::utime(path.c_str(), &times) == 0;
+}
+
+// ---- Installation search roots -------------------------------------------------------------------
+
+std::vector<std::string> Default_Search_Roots() {
+  std::vector<std::string> roots;
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+    roots.emplace_back(Without_Trailing_Separator(home));
+  }
+  roots.emplace_back("/");
+  return roots;
+}
+
+bool Is_Excluded_From_Search(const std::string& path) {
+  const std::string p = Without_Trailing_Separator(path);
+  return p == "/proc" || p == "/sys" || p == "/dev" || p == "/run";
+}
+
+// ---- Program directory -------------------------------------------------------------------------
+
+std::string Executable_Directory() {
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) {
+    return Without_Trailing_Separator(fs::current_path(ec).string());
+  }
+  return Without_Trailing_Separator(exe.parent_path().string());
+}
+
+}  // namespace vorlix::platform

@@ -1,0 +1,10 @@
+#include "app/session.h"
+
+namespace vorlix {
+
+TSession_Flags& Session_Flags() {
+  static TSession_Flags flags;
+  return flags;
+}
+
+}  // namespace vorlix

@@ -1,0 +1,65 @@
+#include "cli/cli_interaction.h"
+
+namespace vorlix {
+
+std::string TCli_Interaction::One_Line(const std::string& text) {
+  std::string line;
+  bool in_break = false;
+  for (char c : text) {
+    if (c == '\r' || c == '\n') {
+      if (!in_break) {
+        line += ' ';
+      }
+      in_break = true;
+    } else {
+      line += c;
+      in_break = false;
+    }
+  }
+  return line;
+}
+
+Answer TCli_Interaction::Message(Message_Kind kind, const std::string& text, Button_Set buttons) {
+  Answer answer = Default_Answer(buttons);
+  if (buttons == Button_Set::Yes_No) {
+    answer = Assume_Yes_ ? Answer::Yes : Answer::No;
+  }
+  std::string line = std::string(Kind_Name(kind)) + ": " + One_Line(text);
+  if (buttons == Button_Set::Yes_No) {
+    line += answer == Answer::Yes ? " -> Yes" : " -> No";
+  }
+  std::fprintf(Out_, "%s\n", line.c_str());
+  std::fflush(Out_);
+  return answer;
+}
+
+void TCli_Interaction::Status_Line(int /*line*/, const std::string& /*text*/) {
+  // Progress lines are for the splash window; the command line stays quiet.
+}
+
+std::unique_ptr<TNotice> TCli_Interaction::Notice(const std::string& /*caption*/,
+                                                  const std::string& /*text*/) {
+  return std::make_unique<TNotice>();
+}
+
+std::optional<std::string> TCli_Interaction::Choose_File(const File_Request& /*request*/) {
+  auto file = Next_File;
+  Next_File.reset();
+  return file;
+}
+
+std::optional<std::vector<int>> TCli_Interaction::Select_Items(
+    const Selection_Request& /*request*/) {
+  auto selection = Next_Selection;
+  Next_Selection.reset();
+  return selection;
+}
+
+std::optional<std::string> TCli_Interaction::Specify_Arena_Name(
+    const std::string& /*directory_name*/, const std::optional<std::string>& /*preset*/) {
+  auto name = Next_Name;
+  Next_Name.reset();
+  return name;
+}
+
+}  // namespace vorlix

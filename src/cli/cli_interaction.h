@@ -1,0 +1,37 @@
+#pragma once
+// The command-line front end's way of talking to the user: every message becomes one line
+// "<kind>: <text>" on standard error; questions are answered Yes with --yes, otherwise No.
+
+#include <cstdio>
+
+#include "app/interaction.h"
+
+namespace vorlix {
+
+class TCli_Interaction : public TInteraction {
+ public:
+  explicit TCli_Interaction(bool assume_yes, std::FILE* out = stderr)
+      : Assume_Yes_(assume_yes), Out_(out) {}
+
+  Answer Message(Message_Kind kind, const std::string& text, Button_Set buttons) override;
+  void Status_Line(int line, const std::string& text) override;
+  std::unique_ptr<TNotice> Notice(const std::string& caption, const std::string& text) override;
+  std::optional<std::string> Choose_File(const File_Request& request) override;
+  std::optional<std::vector<int>> Select_Items(const Selection_Request& request) override;
+  std::optional<std::string> Specify_Arena_Name(const std::string& directory_name,
+                                                const std::optional<std::string>& preset) override;
+
+  // Answers the commands give in place of dialogs (set by the command before it runs).
+  std::optional<std::string> Next_File;
+  std::optional<std::vector<int>> Next_Selection;
+  std::optional<std::string> Next_Name;
+
+  // Text of a message as one line: line breaks become single blanks.
+  static std::string One_Line(const std::string& text);
+
+ private:
+  bool Assume_Yes_;
+  std::FILE* Out_;
+};
+
+}  // namespace vorlix

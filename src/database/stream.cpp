@@ -1,0 +1,149 @@
+#include "database/stream.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace vorlix {
+
+void TByte_Writer::Write_Integer(std::int32_t value) {
+  Write_Cardinal(static_cast<std::uint32_t>(value));
+}
+
+void TByte_Writer::Write_Cardinal(std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) {
+    Data_.push_back(static_cast<char>((value >> (8 * i)) & 0xFFu));
+  }
+}
+
+void TByte_Writer::Write_Buffer(const void* bytes, std::size_t count) {
+  Data_.append(static_cast<const char*>(bytes), count);
+}
+
+void TByte_Writer::Write_String(const std::string& text) {
+  Write_Integer(static_cast<std::int32_t>(text.size() + 1));
+  Data_.append(text);
+  Data_.push_back('\0');
+}
+
+void TByte_Writer::Write_Strings(const std::vector<std::string>& list) {
+  Write_Integer(static_cast<std::int32_t>(list.size()));
+  for (const auto& text : list) {
+    Write_String(text);
+  }
+}
+
+void TByte_Reader::Need(std::size_t count) const {
+  if (count > Remaining()) {
+    throw TStream_Error("unexpected end of file");
+  }
+}
+
+std::uint8_t TByte_Reader::Read_Byte() {
+  Need(1);
+  return static_cast<std::uint8_t>(Data_[Pos_++]);
+}
+
+std::uint32_t TByte_Reader::Read_Cardinal() {
+  Need(4);
+  std::uint32_t value = 0;
+  for (int i = 0; i < 4; ++i) {
+    value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(Data_[Pos_ + i])) << (8 * i);
+  }
+  Pos_ += 4;
+  return value;
+}
+
+std::int32_t TByte_Reader::Read_Integer() { return static_cast<std::int32_t>(Read_Cardinal()); }
+
+void TByte_Reader::Read_Buffer(void* bytes, std::size_t count) {
+  Need(count);
+  std::memcpy(bytes, Data_.data() + Pos_, count);
+  Pos_ += count;
+}
+
+std::string TByte_Reader::Read_String() {
+  const std::int32_t count = Read_Integer();
+  if (count < 0) {
+    throw TStream_Error("negative string length");
+  }
+  // A length beyond the rest of the file is damage, never a reason to allocate.
+  Need(static_cast<std::size_t>(count));
+  const char* start = Data_.data() + Pos_;
+  const void* zero = std::memchr(start, 0, static_cast<std::size_t>(count));
+  const std::size_t length =
+      zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - start)
+                      : static_cast<std::size_t>(count);
+  std::string text(start, length);
+  Pos_ += static_cast<std::size_t>(count);
+  return text;
+}
+
+void TByte_Reader::Read_Strings(std::vector<std::string>& list) {
+  list.clear();
+  const std::int32_t count = Read_Integer();
+  if (count < 0) {
+    throw TStream_Error("negative list length");
+  }
+  // Every string takes at least five bytes.
+  if (static_cast<std::size_t>(count) > Remaining() / 5) {
+    throw TStream_Error("list longer than the file");
+  }
+  for (std::int32_t i = 0; i < count; ++i) {
+    list.push_back(Read_String());
+  }
+}
+
+std::string Read_Whole_File(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    throw TStream_Error("cannot open " + path);
+  }
+  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) {
+    throw TStream_Error("cannot read " + path);
+  }
+  return data;
+}
+
+void Write_File_Atomically(const std::string& path, const std::string& data) {
+  const std::string temp = path + ".new";
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    throw TStream_Error("cannot create " + temp + ": " + std::strerror(errno));
+  }
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      const int err = errno;
+      ::close(fd);
+      ::unlink(temp.c_str());
+      throw TStream_Error("cannot write " + temp + ": " + std::strerror(err));
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  const bool synced = ::fsync(fd) == 0;
+  const int sync_err = errno;
+  const bool closed = ::close(fd) == 0;
+  if (!synced || !closed) {
+    const int err = synced ? errno : sync_err;
+    ::unlink(temp.c_str());
+    throw TStream_Error("cannot write " + temp + ": " + std::strerror(err));
+  }
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    const int err = errno;
+    ::unlink(temp.c_str());
+    throw TStream_Error("cannot replace " + path + ": " + std::strerror(err));
+  }
+}
+
+}  // namespace vorlix

@@ -1,0 +1,72 @@
+#pragma once
+// The stream routines shared by mapsdb.dat and mapstree.dat: little-endian numbers, one-byte
+// booleans, strings as a signed 32-bit count (length + 1) followed by the characters and a zero
+// byte, and lists of strings. Reading past the end, or a count that cannot be right, throws
+// TStream_Error, which interrupts the whole load.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vorlix {
+
+// The program-wide version written at the start of every record of both files.
+inline constexpr std::int32_t Record_Version = 1;
+
+class TStream_Error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Collects the bytes of a file in memory; the file is written in one piece when complete.
+class TByte_Writer {
+ public:
+  void Write_Byte(std::uint8_t value) { Data_.push_back(static_cast<char>(value)); }
+  void Write_Bool(bool value) { Write_Byte(value ? 1 : 0); }
+  void Write_Integer(std::int32_t value);
+  void Write_Cardinal(std::uint32_t value);
+  void Write_Buffer(const void* bytes, std::size_t count);
+  void Write_String(const std::string& text);
+  void Write_Strings(const std::vector<std::string>& list);
+
+  const std::string& Data() const { return Data_; }
+
+ private:
+  std::string Data_;
+};
+
+// Reads from bytes held in memory.
+class TByte_Reader {
+ public:
+  explicit TByte_Reader(std::string data) : Data_(std::move(data)) {}
+
+  bool At_End() const { return Pos_ >= Data_.size(); }
+  std::size_t Remaining() const { return Data_.size() - Pos_; }
+  std::size_t Position() const { return Pos_; }
+
+  std::uint8_t Read_Byte();
+  bool Read_Bool() { return Read_Byte() != 0; }
+  std::int32_t Read_Integer();
+  std::uint32_t Read_Cardinal();
+  void Read_Buffer(void* bytes, std::size_t count);
+  std::string Read_String();
+  // Empties the list first, then appends.
+  void Read_Strings(std::vector<std::string>& list);
+
+ private:
+  void Need(std::size_t count) const;
+
+  std::string Data_;
+  std::size_t Pos_ = 0;
+};
+
+// Reads a whole file; throws TStream_Error when it cannot be read.
+std::string Read_Whole_File(const std::string& path);
+
+// Writes a file so that it is either the old or the new complete file at every moment: the bytes
+// go into a new file beside it, are flushed to disk, and replace the old file only then.
+// Throws TStream_Error (with the reason) when anything fails; the old file is then untouched.
+void Write_File_Atomically(const std::string& path, const std::string& data);
+
+}  // namespace vorlix
