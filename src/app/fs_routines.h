@@ -1,0 +1,50 @@
+#pragma once
+// Small file-system and text routines used all over the program: directory trees, file names,
+// short status texts and number conversion.
+
+#include <stdexcept>
+#include <string>
+
+namespace vorlix {
+
+// A directory could not be created.
+class TFile_Error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A text is not an integer.
+class TConversion_Error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Creates a directory and every missing parent. Components that already exist keep their names
+// (found ignoring case); the components created here get lower-case names. Raises TFile_Error when
+// a directory cannot be created, also when the directory itself exists already.
+void Erzeuge_Verzeichnispfad(const std::string& path);
+
+// Removes a directory tree. Read-only files and folders are made writable first; a symbolic link
+// is removed itself and never followed. True when the directory is gone afterwards or was never
+// there. A file that cannot be deleted stops the work at once (false; the rest stays).
+bool Loesche_Verzeichnisbaum(const std::string& path);
+
+// The text with every double quote taken out.
+std::string Entferne_Anfuehrungszeichen(const std::string& text);
+
+// The text without a leading prefix (compared ignoring case; the rest is at most 255 characters),
+// or the text unchanged when it does not begin with the prefix.
+std::string Entferne_Praefix(const std::string& text, const std::string& prefix);
+
+// The name without its extension (from the last "." on, when no separator or ":" follows it).
+std::string Entferne_Dateiendung(const std::string& name);
+
+// A path shortened to at most `maximum` characters for a status line: the head up to its first
+// separator ("/" or "\"), "..." and the tail.
+std::string Kuerze_Pfad(const std::string& path, int maximum);
+
+// The integer of a text: 0 for a text of blanks only; otherwise the whole text must be a decimal
+// 32-bit integer with optional leading blanks and sign. Raises TConversion_Error otherwise.
+int Text_zu_Zahl(const std::string& text);
+
+}  // namespace vorlix

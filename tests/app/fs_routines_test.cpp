@@ -1,0 +1,135 @@
+#include "app/fs_routines.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "builders.h"
+
+namespace fs = std::filesystem;
+
+namespace vorlix {
+namespace {
+
+using testing::TTemp_Dir;
+using testing::Write_File;
+
+TEST(Erzeuge_Verzeichnispfad, Creates_Missing_Components_In_Lower_Case_Only) {
+  TTemp_Dir tmp;
+  fs::create_directory(tmp / "Games");
+  Erzeuge_Verzeichnispfad(tmp / "Games/Quake/BASEQ3");
+  EXPECT_TRUE(fs::is_directory(tmp / "Games/quake/baseq3"));
+  EXPECT_FALSE(fs::exists(tmp / "games"));
+
+  // A trailing separator behaves like none; an existing component found ignoring case is reused.
+  Erzeuge_Verzeichnispfad(tmp / "GAMES/QUAKE/Levelshots/");
+  EXPECT_TRUE(fs::is_directory(tmp / "Games/quake/levelshots"));
+  EXPECT_FALSE(fs::exists(tmp / "games"));
+  Erzeuge_Verzeichnispfad(tmp.Path() + "\\Games\\Quake\\Bots");
+  EXPECT_TRUE(fs::is_directory(tmp / "Games/quake/bots"));
+}
+
+TEST(Erzeuge_Verzeichnispfad, Fails_For_An_Existing_Or_Impossible_Directory) {
+  TTemp_Dir tmp;
+  fs::create_directory(tmp / "temp");
+  EXPECT_THROW(Erzeuge_Verzeichnispfad(tmp / "temp"), TFile_Error);
+  EXPECT_THROW(Erzeuge_Verzeichnispfad(tmp / "TEMP"), TFile_Error);
+  Write_File(tmp / "file", "x");
+  EXPECT_THROW(Erzeuge_Verzeichnispfad(tmp / "file/sub"), TFile_Error);
+}
+
+TEST(Loesche_Verzeichnisbaum, Missing_Directory_Is_Gone) {
+  TTemp_Dir tmp;
+  EXPECT_TRUE(Loesche_Verzeichnisbaum(tmp / "nothing"));
+}
+
+TEST(Loesche_Verzeichnisbaum, Removes_Read_Only_Files_And_Folders_And_Hidden_Entries) {
+  TTemp_Dir tmp;
+  Write_File(tmp / "TEMP/a/ro.txt", "x");
+  Write_File(tmp / "TEMP/.hidden/b", "y");
+  Write_File(tmp / "TEMP/top", "z");
+  fs::permissions(tmp / "TEMP/a/ro.txt", fs::perms::owner_read);
+  fs::permissions(tmp / "TEMP/a", fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_TRUE(Loesche_Verzeichnisbaum(tmp / "TEMP"));
+  EXPECT_FALSE(fs::exists(tmp / "TEMP"));
+}
+
+TEST(Loesche_Verzeichnisbaum, Removes_Links_Without_Following_Them) {
+  TTemp_Dir tmp;
+  Write_File(tmp / "outside/keep.txt", "keep");
+  Write_File(tmp / "TEMP/x", "x");
+  fs::create_directory_symlink(tmp / "outside", tmp / "TEMP/link");
+  fs::create_directory_symlink(tmp / "TEMP", tmp / "TEMP/loop");
+  fs::create_symlink(tmp / "outside/keep.txt", tmp / "TEMP/file_link");
+  EXPECT_TRUE(Loesche_Verzeichnisbaum(tmp / "TEMP"));
+  EXPECT_FALSE(fs::exists(tmp / "TEMP"));
+  EXPECT_TRUE(fs::exists(tmp / "outside/keep.txt"));
+
+  // A link standing in for the directory itself goes; its target stays.
+  fs::create_directory_symlink(tmp / "outside", tmp / "TEMP2");
+  EXPECT_TRUE(Loesche_Verzeichnisbaum(tmp / "TEMP2"));
+  EXPECT_TRUE(fs::exists(tmp / "outside/keep.txt"));
+}
+
+TEST(Loesche_Verzeichnisbaum, Reports_A_Tree_It_Cannot_Remove) {
+  if (::geteuid() == 0) {
+    GTEST_SKIP() << "root may delete anything";
+  }
+  TTemp_Dir tmp;
+  Write_File(tmp / "parent/TEMP/f", "x");
+  // The parent is read-only and not ours to change: the folder cannot go.
+  fs::permissions(tmp / "parent", fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_FALSE(Loesche_Verzeichnisbaum(tmp / "parent/TEMP"));
+  EXPECT_TRUE(fs::exists(tmp / "parent/TEMP"));
+  // A plain file is not a directory tree.
+  Write_File(tmp / "plain", "x");
+  EXPECT_FALSE(Loesche_Verzeichnisbaum(tmp / "plain"));
+  EXPECT_TRUE(fs::exists(tmp / "plain"));
+}
+
+TEST(Text_Routines, Quotes_Prefix_And_Extension) {
+  EXPECT_EQ(Entferne_Anfuehrungszeichen("\"q3dm1\" \"x\"y"), "q3dm1 xy");
+  EXPECT_EQ(Entferne_Praefix("maps/q3dm1.bsp", "MAPS/"), "q3dm1.bsp");
+  EXPECT_EQ(Entferne_Praefix("levelshots/q3dm1.jpg", "MAPS/"), "levelshots/q3dm1.jpg");
+  EXPECT_EQ(Entferne_Praefix("maps/" + std::string(300, 'a'), "maps/").size(), 255u);
+  EXPECT_EQ(Entferne_Dateiendung("Q3DM17.BSP"), "Q3DM17");
+  EXPECT_EQ(Entferne_Dateiendung("noext"), "noext");
+  EXPECT_EQ(Entferne_Dateiendung("a.bsp.bsp"), "a.bsp");
+  EXPECT_EQ(Entferne_Dateiendung("dir.d/file"), "dir.d/file");
+  EXPECT_EQ(Entferne_Dateiendung("c:\\dir.bsp\\x.bsp"), "c:\\dir.bsp\\x");
+}
+
+TEST(Kuerze_Pfad, Keeps_Head_And_Tail_Within_The_Maximum) {
+  const std::string path = "/home/player/games/quake3/baseq3/pak0_really_long_name.pk3";
+  EXPECT_EQ(Kuerze_Pfad(path, static_cast<int>(path.size())), path);
+  EXPECT_EQ(Kuerze_Pfad(path, 3), path);
+  const std::string short30 = Kuerze_Pfad(path, 30);
+  EXPECT_EQ(short30.size(), 30u);
+  EXPECT_EQ(short30, "/..." + path.substr(path.size() - 26));
+  EXPECT_EQ(Kuerze_Pfad("C:\\Games\\Quake III Arena\\baseq3\\pak0.pk3", 30),
+            "C:\\...II Arena\\baseq3\\pak0.pk3");
+  EXPECT_EQ(Kuerze_Pfad("abcdefghijklmnopqrstuvwxyz", 10), "...tuvwxyz");
+  // A head too long for a small maximum is cut, never the maximum exceeded.
+  EXPECT_EQ(Kuerze_Pfad("longhead/tail", 5), "lo...");
+  EXPECT_EQ(Kuerze_Pfad("longhead/tail", 7), "lon...l");
+}
+
+TEST(Text_zu_Zahl, Converts_Whole_Text_Or_Raises) {
+  EXPECT_EQ(Text_zu_Zahl(""), 0);
+  EXPECT_EQ(Text_zu_Zahl("  \t\r\n"), 0);
+  EXPECT_EQ(Text_zu_Zahl("12"), 12);
+  EXPECT_EQ(Text_zu_Zahl("  -7"), -7);
+  EXPECT_EQ(Text_zu_Zahl("+5"), 5);
+  EXPECT_EQ(Text_zu_Zahl("-2147483648"), INT32_MIN);
+  EXPECT_EQ(Text_zu_Zahl("2147483647"), INT32_MAX);
+  EXPECT_THROW(Text_zu_Zahl("12 "), TConversion_Error);
+  EXPECT_THROW(Text_zu_Zahl("1x"), TConversion_Error);
+  EXPECT_THROW(Text_zu_Zahl("-"), TConversion_Error);
+  EXPECT_THROW(Text_zu_Zahl("2147483648"), TConversion_Error);
+  EXPECT_THROW(Text_zu_Zahl("99999999999999999999"), TConversion_Error);
+}
+
+}  // namespace
+}  // namespace vorlix
