@@ -1,0 +1,108 @@
+#include "app/settings.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
+#include <unistd.h>
+#include <QFile>
+#include <QSettings>
+#include <QString>
+
+#include "app/interaction.h"
+#include "app/platform.h"
+
+namespace vorlix {
+
+namespace {
+
+const char* const Organization = "Tolmarine";
+const char* const Application = "Vorlix";
+
+QString Key(const char* name) {
+  return QStringLiteral("Settings/") + QLatin1String(name);
+}
+
+// Removes a file of the program directory found ignoring case; a missing file counts as removed.
+bool Remove_Program_File(const std::string& program_dir, const std::string& name) {
+  const auto found = platform::Resolve_Ignore_Case(program_dir, name);
+  if (!found) {
+    return true;
+  }
+  return ::unlink(found->c_str()) == 0;
+}
+
+}  // namespace
+
+std::string Settings_File_Path() {
+  std::string base;
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/') {
+    base = xdg;
+  } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+    base = platform::Join(home, ".config");
+  } else {
+    base = ".config";
+  }
+  return platform::Join({base, Organization, std::string(Application) + ".conf"});
+}
+
+TRegistry_Werte Lade_Registry_Einstellungen() {
+  TRegistry_Werte werte;
+  QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
+  if (store.status() != QSettings::NoError) {
+    return werte;
+  }
+  const QVariant dir = store.value(Key("Q3A_DIR"));
+  if (dir.isValid()) {
+    werte.Q3A_Dir = QFile::encodeName(dir.toString()).toStdString();
+  }
+  const QVariant dev = store.value(Key("DEV_COMP"));
+  if (dev.isValid()) {
+    bool ok = false;
+    const int value = dev.toString().trimmed().toInt(&ok);
+    werte.Dev_Comp = ok && value != 0;
+  }
+  return werte;
+}
+
+bool Speichere_Registry_Einstellungen(const std::string& game_dir, TInteraction& interaction) {
+  const std::string path = Settings_File_Path();
+  QSettings store(QFile::decodeName(path.c_str()), QSettings::IniFormat);
+  store.setValue(Key("Q3A_DIR"), QFile::decodeName(game_dir.c_str()));
+  store.sync();
+  if (store.status() != QSettings::NoError) {
+    interaction.Message(Message_Kind::Error,
+                        "Vorlix couldn't write its settings to " + path +
+                            ". The game directory will not be remembered.",
+                        Button_Set::OK);
+    return false;
+  }
+  return true;
+}
+
+bool Pruefe_alte_Version(const std::string& program_dir, TInteraction& interaction) {
+  if (!platform::Resolve_Ignore_Case(program_dir, "mapslist.dat")) {
+    return false;
+  }
+  const Answer answer = interaction.Message(
+      Message_Kind::Confirmation,
+      "You haven't uninstalled an older version of Vorlix completely before installing this "
+      "one. Shall Vorlix remove the old files for you?",
+      Button_Set::Yes_No);
+  if (answer != Answer::Yes) {
+    return true;
+  }
+  // mapstree.dat goes only after mapslist.dat went; a tree file that is not there counts as gone.
+  const bool removed = Remove_Program_File(program_dir, "mapslist.dat") &&
+                       Remove_Program_File(program_dir, "mapstree.dat");
+  if (!removed) {
+    interaction.Message(Message_Kind::Error,
+                        "Vorlix couldn't remove the old files. Please do this by your own. Vorlix "
+                        "won't run otherwise.",
+                        Button_Set::Cancel);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace vorlix

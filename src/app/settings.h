@@ -1,0 +1,34 @@
+#pragma once
+// The per-user settings (the game directory and the developer switch) and the upgrade check
+// that guards the program's files against those of an older version.
+//
+// The store is the QSettings file of organization "Tolmarine", application "Vorlix", group
+// "Settings": $XDG_CONFIG_HOME/Tolmarine/Vorlix.conf (~/.config when XDG_CONFIG_HOME is unset).
+
+#include <string>
+
+namespace vorlix {
+
+class TInteraction;
+
+struct TRegistry_Werte {
+  std::string Q3A_Dir;    // empty when absent
+  bool Dev_Comp = false;  // true only when DEV_COMP converts to a non-zero integer
+};
+
+// The settings file, looked up anew at every call (XDG_CONFIG_HOME may change between calls).
+std::string Settings_File_Path();
+
+// Reads Q3A_DIR and DEV_COMP. A store that cannot be read counts as empty.
+TRegistry_Werte Lade_Registry_Einstellungen();
+
+// Writes Q3A_DIR. A failed write is reported through `interaction` (error box, "OK");
+// the result tells whether the value reached the store.
+bool Speichere_Registry_Einstellungen(const std::string& game_dir, TInteraction& interaction);
+
+// The upgrade check: true when the program must not run. A mapslist.dat in the program
+// directory marks an older version's files; with the user's consent mapslist.dat and then
+// mapstree.dat are removed.
+bool Pruefe_alte_Version(const std::string& program_dir, TInteraction& interaction);
+
+}  // namespace vorlix

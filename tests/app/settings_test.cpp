@@ -1,0 +1,136 @@
+#include "app/settings.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "builders.h"
+#include "scripted_interaction.h"
+
+namespace fs = std::filesystem;
+
+namespace vorlix {
+namespace {
+
+using testing::Read_File;
+using testing::TScripted_Interaction;
+using testing::TTemp_Dir;
+using testing::Write_File;
+
+class Settings_Test : public ::testing::Test {
+ protected:
+  void SetUp() override { ::setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1); }
+  void TearDown() override { ::unsetenv("XDG_CONFIG_HOME"); }
+  void Write_Settings(const std::string& body) {
+    Write_File(config / "Tolmarine/Vorlix.conf", "[Settings]\n" + body);
+  }
+  TTemp_Dir config;
+  TScripted_Interaction user;
+};
+
+TEST_F(Settings_Test, First_Start_Reads_Defaults_And_Save_Writes_Q3A_Dir) {
+  EXPECT_EQ(Settings_File_Path(), config / "Tolmarine/Vorlix.conf");
+  const TRegistry_Werte empty = Lade_Registry_Einstellungen();
+  EXPECT_EQ(empty.Q3A_Dir, "");
+  EXPECT_FALSE(empty.Dev_Comp);
+
+  EXPECT_TRUE(Speichere_Registry_Einstellungen("/games/Quake III Arena", user));
+  EXPECT_TRUE(user.Messages.empty());
+  EXPECT_NE(Read_File(Settings_File_Path()).find("[Settings]"), std::string::npos);
+  EXPECT_EQ(Lade_Registry_Einstellungen().Q3A_Dir, "/games/Quake III Arena");
+}
+
+TEST_F(Settings_Test, Dev_Comp_Counts_Only_As_Non_Zero_Integer) {
+  const std::pair<const char*, bool> cases[] = {
+      {"DEV_COMP=1\n", true},    {"DEV_COMP=-3\n", true}, {"DEV_COMP=0\n", false},
+      {"DEV_COMP=yes\n", false}, {"DEV_COMP=\n", false},  {"DEV_COMP=99999999999\n", false},
+      {"Q3A_DIR=/q3\n", false},
+  };
+  for (const auto& [body, expected] : cases) {
+    Write_Settings(body);
+    EXPECT_EQ(Lade_Registry_Einstellungen().Dev_Comp, expected) << body;
+  }
+  // Saving the game directory keeps a hand-set DEV_COMP.
+  Write_Settings("DEV_COMP=1\n");
+  ASSERT_TRUE(Speichere_Registry_Einstellungen("/q3", user));
+  EXPECT_TRUE(Lade_Registry_Einstellungen().Dev_Comp);
+}
+
+TEST_F(Settings_Test, Failed_Write_Is_Reported) {
+  Write_File(config / "blocker", "not a folder");
+  ::setenv("XDG_CONFIG_HOME", (config / "blocker").c_str(), 1);
+  EXPECT_FALSE(Speichere_Registry_Einstellungen("/q3", user));
+  ASSERT_EQ(user.Messages.size(), 1u);
+  EXPECT_EQ(user.Messages[0].Kind, Message_Kind::Error);
+  EXPECT_EQ(user.Messages[0].Buttons, Button_Set::OK);
+  EXPECT_NE(user.Messages[0].Text.find("couldn't write its settings"), std::string::npos);
+}
+
+// ---- upgrade check ----
+
+const char* const Question =
+    "You haven't uninstalled an older version of Vorlix completely before installing this one. "
+    "Shall Vorlix remove the old files for you?";
+const char* const Failure =
+    "Vorlix couldn't remove the old files. Please do this by your own. Vorlix won't run otherwise.";
+
+TEST(Pruefe_alte_Version, Passes_Silently_Without_Marker) {
+  TTemp_Dir program;
+  Write_File(program / "mapstree.dat", "tree");
+  TScripted_Interaction user;
+  EXPECT_FALSE(Pruefe_alte_Version(program.Path(), user));
+  EXPECT_TRUE(user.Messages.empty());
+  EXPECT_TRUE(fs::exists(program / "mapstree.dat"));
+}
+
+TEST(Pruefe_alte_Version, No_Ends_Without_Further_Message_And_Keeps_Files) {
+  TTemp_Dir program;
+  Write_File(program / "mapslist.dat", "old");
+  Write_File(program / "mapstree.dat", "tree");
+  TScripted_Interaction user;
+  user.Answers.push_back(Answer::No);
+  EXPECT_TRUE(Pruefe_alte_Version(program.Path(), user));
+  ASSERT_EQ(user.Messages.size(), 1u);
+  EXPECT_EQ(user.Messages[0],
+            (testing::Recorded_Message{Message_Kind::Confirmation, Question, Button_Set::Yes_No}));
+  EXPECT_TRUE(fs::exists(program / "mapslist.dat"));
+  EXPECT_TRUE(fs::exists(program / "mapstree.dat"));
+}
+
+TEST(Pruefe_alte_Version, Yes_Removes_Marker_And_Tree_But_Not_Database) {
+  TTemp_Dir program;
+  Write_File(program / "MAPSLIST.DAT", "old");
+  Write_File(program / "mapstree.dat", "tree");
+  Write_File(program / "mapsdb.dat", "db");
+  TScripted_Interaction user;
+  user.Answers.push_back(Answer::Yes);
+  EXPECT_FALSE(Pruefe_alte_Version(program.Path(), user));
+  EXPECT_EQ(user.Messages.size(), 1u);
+  EXPECT_FALSE(fs::exists(program / "MAPSLIST.DAT"));
+  EXPECT_FALSE(fs::exists(program / "mapstree.dat"));
+  EXPECT_TRUE(fs::exists(program / "mapsdb.dat"));
+
+  // Without a tree file the old files are gone just the same: the program runs.
+  Write_File(program / "mapslist.dat", "old");
+  user.Answers.push_back(Answer::Yes);
+  EXPECT_FALSE(Pruefe_alte_Version(program.Path(), user));
+  EXPECT_EQ(user.Messages.size(), 2u);
+}
+
+TEST(Pruefe_alte_Version, Failed_Removal_Shows_Error_And_Keeps_Tree) {
+  TTemp_Dir program;
+  // A marker that cannot be deleted as a file.
+  Write_File(program / "mapslist.dat/inside", "x");
+  Write_File(program / "mapstree.dat", "tree");
+  TScripted_Interaction user;
+  user.Answers.push_back(Answer::Yes);
+  EXPECT_TRUE(Pruefe_alte_Version(program.Path(), user));
+  ASSERT_EQ(user.Messages.size(), 2u);
+  EXPECT_EQ(user.Messages[1],
+            (testing::Recorded_Message{Message_Kind::Error, Failure, Button_Set::Cancel}));
+  EXPECT_TRUE(fs::exists(program / "mapstree.dat"));
+}
+
+}  // namespace
+}  // namespace vorlix
