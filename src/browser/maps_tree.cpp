@@ -1,0 +1,547 @@
+#include "browser/maps_tree.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "app/fs_routines.h"
+#include "app/interaction.h"
+#include "app/platform.h"
+#include "app/session.h"
+#include "browser/unsorted_list.h"
+#include "database/records.h"
+#include "database/stream.h"
+
+namespace vorlix {
+
+// ---- nodes ------------------------------------------------------------------------------------
+
+TMaps_Tree_Node::~TMaps_Tree_Node() {
+  std::vector<std::unique_ptr<TMaps_Tree_Node>> pending = std::move(Children_);
+  while (!pending.empty()) {
+    std::unique_ptr<TMaps_Tree_Node> node = std::move(pending.back());
+    pending.pop_back();
+    for (auto& child : node->Children_) {
+      pending.push_back(std::move(child));
+    }
+    node->Children_.clear();
+  }
+}
+
+int TMaps_Tree_Node::Index_Of(const TMaps_Tree_Node* child) const {
+  for (std::size_t i = 0; i < Children_.size(); ++i) {
+    if (Children_[i].get() == child) {
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+
+bool TMaps_Tree_Node::Is_Descendant_Of(const TMaps_Tree_Node* ancestor) const {
+  for (const TMaps_Tree_Node* node = Parent_; node != nullptr; node = node->Parent_) {
+    if (node == ancestor) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string Map_Entry_Text(const TMAP_Datei_Eintrag& map) {
+  return platform::Upper(Entferne_Dateiendung(map.MAP_Filename));
+}
+
+// ---- the tree ---------------------------------------------------------------------------------
+
+TMaps_Tree::TMaps_Tree() = default;
+TMaps_Tree::~TMaps_Tree() = default;
+
+void TMaps_Tree::Clear() {
+  if (Observer != nullptr) {
+    Observer->Before_Reset();
+  }
+  Selected_ = nullptr;
+  {
+    TMaps_Tree_Node old(true, std::string());
+    old.Children_ = std::move(Top_.Children_);
+    Top_.Children_.clear();
+  }
+  if (Observer != nullptr) {
+    Observer->After_Reset();
+  }
+}
+
+void TMaps_Tree::Insert_Child(TMaps_Tree_Node* parent, int row,
+                              std::unique_ptr<TMaps_Tree_Node> node) {
+  if (Observer != nullptr) {
+    Observer->Before_Insert(parent, row);
+  }
+  node->Parent_ = parent;
+  parent->Children_.insert(parent->Children_.begin() + row, std::move(node));
+  if (Observer != nullptr) {
+    Observer->After_Insert();
+  }
+}
+
+TMaps_Tree_Node* TMaps_Tree::Create_Node(bool group, const std::string& text) {
+  TMaps_Tree_Node* parent = Selected_;
+  if (parent != nullptr && parent->Is_Map_Entry()) {
+    parent = parent->Parent_;
+    Selected_ = parent == &Top_ ? nullptr : parent;
+  }
+  if (parent == nullptr) {
+    // Nothing selected: the single-root file format wants every node below the root group.
+    parent = Root() != nullptr ? Root() : &Top_;
+  }
+  auto node = std::make_unique<TMaps_Tree_Node>(group, text);
+  TMaps_Tree_Node* result = node.get();
+  Insert_Child(parent, group ? 0 : parent->Child_Count(), std::move(node));
+  Sort();
+  return result;
+}
+
+TMaps_Tree_Node* TMaps_Tree::TreeView_Maps_Erzeuge_Gruppe(const std::string& name) {
+  return Create_Node(true, name);
+}
+
+TMaps_Tree_Node* TMaps_Tree::TreeView_Maps_Erzeuge_normalen_Eintrag(const std::string& text) {
+  return Create_Node(false, text);
+}
+
+bool TMaps_Tree::TreeView_Maps_Loesche_Node(TMaps_Tree_Node* node) {
+  if (node == nullptr || node == &Top_ || node->Parent_ == nullptr || Is_Top_Level(node)) {
+    return false;
+  }
+  // The maps of the subtree go back to the list in displayed order.
+  if (List != nullptr) {
+    List->Begin_Append();
+    std::vector<const TMaps_Tree_Node*> stack{node};
+    while (!stack.empty()) {
+      const TMaps_Tree_Node* current = stack.back();
+      stack.pop_back();
+      if (current->Is_Map_Entry()) {
+        if (current->Map != nullptr) {
+          List->ListView_Maps_Eintrag_hinzufuegen(current->Map);
+        }
+        continue;
+      }
+      for (int i = current->Child_Count() - 1; i >= 0; --i) {
+        stack.push_back(current->Child(i));
+      }
+    }
+    List->End_Append();
+  }
+  if (Selected_ == node || (Selected_ != nullptr && Selected_->Is_Descendant_Of(node))) {
+    Selected_ = nullptr;
+  }
+  TMaps_Tree_Node* parent = node->Parent_;
+  const int row = parent->Index_Of(node);
+  if (Observer != nullptr) {
+    Observer->Before_Remove(parent, row);
+  }
+  std::unique_ptr<TMaps_Tree_Node> removed =
+      std::move(parent->Children_[static_cast<std::size_t>(row)]);
+  parent->Children_.erase(parent->Children_.begin() + row);
+  if (Observer != nullptr) {
+    Observer->After_Remove();
+  }
+  removed.reset();
+  return true;
+}
+
+namespace {
+
+template <typename Match>
+bool Any_Entry_Below(const TMaps_Tree_Node* group, Match match) {
+  if (group == nullptr) {
+    return false;
+  }
+  std::vector<const TMaps_Tree_Node*> stack;
+  for (int i = group->Child_Count() - 1; i >= 0; --i) {
+    stack.push_back(group->Child(i));
+  }
+  while (!stack.empty()) {
+    const TMaps_Tree_Node* node = stack.back();
+    stack.pop_back();
+    if (node->Is_Map_Entry()) {
+      if (match(*node)) {
+        return true;
+      }
+      continue;
+    }
+    for (int i = node->Child_Count() - 1; i >= 0; --i) {
+      stack.push_back(node->Child(i));
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer(const TMaps_Tree_Node* group) {
+  return Any_Entry_Below(group, [](const TMaps_Tree_Node&) { return true; });
+}
+
+bool TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer_fuer_Arena_File_Creation(
+    const TMaps_Tree_Node* group) {
+  return Any_Entry_Below(group, [](const TMaps_Tree_Node& node) {
+    return node.Map != nullptr && node.Map->Allow_Include_In_Arena_File;
+  });
+}
+
+bool TMaps_Tree::Can_Edit(const TMaps_Tree_Node* node) const {
+  return node != nullptr && node->Is_Group() && node != &Top_ && !Is_Top_Level(node);
+}
+
+bool TMaps_Tree::Rename(TMaps_Tree_Node* node, const std::string& text) {
+  if (!Can_Edit(node)) {
+    return false;
+  }
+  node->Text = text;
+  if (Observer != nullptr) {
+    Observer->Text_Changed(node);
+  }
+  Sort();
+  return true;
+}
+
+bool TMaps_Tree::Sibling_Less(const TMaps_Tree_Node& a, const TMaps_Tree_Node& b) {
+  if (a.Is_Group() != b.Is_Group()) {
+    return a.Is_Group();
+  }
+  if (a.Is_Group()) {
+    // std::string compares its bytes as unsigned characters.
+    return a.Text < b.Text;
+  }
+  return false;
+}
+
+void TMaps_Tree::Sort_Silently() {
+  std::vector<TMaps_Tree_Node*> stack{&Top_};
+  while (!stack.empty()) {
+    TMaps_Tree_Node* node = stack.back();
+    stack.pop_back();
+    auto& children = node->Children_;
+    // Already in order is the usual case; sorting only when needed keeps large groups cheap.
+    const auto less = [](const std::unique_ptr<TMaps_Tree_Node>& a,
+                         const std::unique_ptr<TMaps_Tree_Node>& b) {
+      return Sibling_Less(*a, *b);
+    };
+    if (!std::is_sorted(children.begin(), children.end(), less)) {
+      std::stable_sort(children.begin(), children.end(), less);
+    }
+    for (auto& child : children) {
+      if (child->Is_Group() && !child->Children_.empty()) {
+        stack.push_back(child.get());
+      }
+    }
+  }
+}
+
+void TMaps_Tree::Sort() {
+  if (Observer != nullptr) {
+    Observer->Before_Reorder();
+  }
+  Sort_Silently();
+  if (Observer != nullptr) {
+    Observer->After_Reorder();
+  }
+}
+
+// ---- drag and drop ------------------------------------------------------------------------------
+
+bool TMaps_Tree::Accepts_Tree_Drop(const TMaps_Tree_Node* dragged, const TMaps_Tree_Node* target) {
+  return dragged != nullptr && target != nullptr && !target->Is_Descendant_Of(dragged);
+}
+
+std::vector<TMaps_Tree_Node*> TMaps_Tree::Drop_List_Items(
+    TMaps_Tree_Node* target, const std::vector<TMAP_Datei_Eintrag*>& maps) {
+  std::vector<TMaps_Tree_Node*> created;
+  if (target == nullptr || target == &Top_) {
+    return created;
+  }
+  std::unordered_set<const TMAP_Datei_Eintrag*> moved;
+  for (TMAP_Datei_Eintrag* map : maps) {
+    if (map == nullptr || !moved.insert(map).second) {
+      continue;
+    }
+    auto node = std::make_unique<TMaps_Tree_Node>(false, Entferne_Dateiendung(map->MAP_Filename));
+    node->Map = map;
+    TMaps_Tree_Node* entry = node.get();
+    if (target->Is_Group()) {
+      Insert_Child(target, target->Child_Count(), std::move(node));
+    } else {
+      TMaps_Tree_Node* parent = target->Parent_;
+      Insert_Child(parent, parent->Index_Of(target), std::move(node));
+    }
+    created.push_back(entry);
+    Selected_ = entry;
+  }
+  if (List != nullptr && !moved.empty()) {
+    List->Remove_Maps(moved);
+  }
+  Sort();
+  return created;
+}
+
+bool TMaps_Tree::Stands_Below(const TMaps_Tree_Node* a, const TMaps_Tree_Node* b) {
+  if (a == b) {
+    return false;
+  }
+  // Paths of child positions from the top; pre-order is their lexicographic order.
+  const auto path = [](const TMaps_Tree_Node* node) {
+    std::vector<int> rows;
+    for (; node->Parent_ != nullptr; node = node->Parent_) {
+      rows.push_back(node->Row());
+    }
+    std::reverse(rows.begin(), rows.end());
+    return rows;
+  };
+  return path(b) < path(a);
+}
+
+void TMaps_Tree::Move_Node(TMaps_Tree_Node* node, TMaps_Tree_Node* new_parent, int row) {
+  TMaps_Tree_Node* old_parent = node->Parent_;
+  const int old_row = old_parent->Index_Of(node);
+  if (old_parent == new_parent && (row == old_row || row == old_row + 1)) {
+    return;  // already there
+  }
+  if (Observer != nullptr) {
+    Observer->Before_Move(old_parent, old_row, new_parent, row);
+  }
+  std::unique_ptr<TMaps_Tree_Node> owned =
+      std::move(old_parent->Children_[static_cast<std::size_t>(old_row)]);
+  old_parent->Children_.erase(old_parent->Children_.begin() + old_row);
+  if (old_parent == new_parent && old_row < row) {
+    --row;
+  }
+  owned->Parent_ = new_parent;
+  new_parent->Children_.insert(new_parent->Children_.begin() + row, std::move(owned));
+  if (Observer != nullptr) {
+    Observer->After_Move();
+  }
+}
+
+bool TMaps_Tree::Drop_Tree_Node(TMaps_Tree_Node* dragged, TMaps_Tree_Node* target) {
+  if (!Accepts_Tree_Drop(dragged, target) || dragged == &Top_ || target == &Top_) {
+    return false;
+  }
+  if (dragged == target) {
+    return true;  // onto itself: nothing changes
+  }
+  if (target->Is_Map_Entry()) {
+    TMaps_Tree_Node* parent = target->Parent_;
+    const int target_row = parent->Index_Of(target);
+    if (Stands_Below(dragged, target)) {
+      Move_Node(dragged, parent, target_row);
+    } else if (target_row + 1 < parent->Child_Count()) {
+      Move_Node(dragged, parent, target_row + 1);
+    } else {
+      Move_Node(dragged, parent, parent->Child_Count());
+    }
+  } else {
+    Move_Node(dragged, target, target->Child_Count());
+  }
+  Sort();
+  return true;
+}
+
+// ---- the tree file ------------------------------------------------------------------------------
+
+std::string TMaps_Tree::Serialize() const {
+  TByte_Writer writer;
+  const TMaps_Tree_Node* root = Root();
+  if (root == nullptr) {
+    return std::string();
+  }
+  std::vector<const TMaps_Tree_Node*> stack{root};
+  while (!stack.empty()) {
+    const TMaps_Tree_Node* node = stack.back();
+    stack.pop_back();
+    writer.Write_Integer(Record_Version);
+    if (node->Is_Group()) {
+      writer.Write_Byte(1);
+      writer.Write_Integer(node->Child_Count());
+      writer.Write_String(node->Text);
+      // Children from the last to the first: the first child goes on the stack first.
+      for (int i = 0; i < node->Child_Count(); ++i) {
+        stack.push_back(node->Child(i));
+      }
+    } else {
+      writer.Write_Byte(0);
+      writer.Write_Integer(node->Map != nullptr ? node->Map->ID : -1);
+      writer.Write_Integer(node->Map != nullptr && node->Map->PK3 != nullptr ? node->Map->PK3->ID
+                                                                             : -1);
+    }
+  }
+  return writer.Data();
+}
+
+bool TMaps_Tree::TreeView_Maps_Speichern(const std::string& path, TInteraction& interaction) const {
+  try {
+    Write_File_Atomically(path, Serialize());
+    return true;
+  } catch (const TStream_Error& error) {
+    interaction.Message(Message_Kind::Error,
+                        std::string("Error saving map information. ") + error.what(),
+                        Button_Set::OK);
+    return false;
+  }
+}
+
+namespace {
+
+std::string Format_Index_Message(int pk3_index, int map_index) {
+  char buffer[160];
+  std::snprintf(buffer, sizeof buffer,
+                "Map with index %d / %d not found in database. Map will be removed from Maps Tree.",
+                pk3_index, map_index);
+  return buffer;
+}
+
+}  // namespace
+
+bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Verwaltung& database,
+                                 TInteraction& interaction) {
+  if (Observer != nullptr) {
+    Observer->Before_Reset();
+  }
+  TMaps_Tree_Observer* observer = Observer;
+  Observer = nullptr;  // one reset covers the whole load
+  Clear();
+
+  // Archive positions by ID (the first record with an ID, as a look-up from the front finds it).
+  std::unordered_map<std::int32_t, int> pk3_positions;
+  for (int i = database.Count() - 1; i >= 0; --i) {
+    pk3_positions[database.Items(i)->ID] = i;
+  }
+  std::unordered_set<const TMAP_Datei_Eintrag*> placed;
+
+  struct Frame {
+    TMaps_Tree_Node* Group;
+    std::int64_t Remaining;
+  };
+  std::vector<Frame> stack;
+  TByte_Reader reader(data);
+  bool ok = true;
+  bool root_read = false;
+  try {
+    while (!root_read || !stack.empty()) {
+      if (root_read && stack.back().Remaining <= 0) {
+        stack.pop_back();
+        continue;
+      }
+      TMaps_Tree_Node* parent = root_read ? stack.back().Group : &Top_;
+      if (root_read) {
+        --stack.back().Remaining;
+      }
+      root_read = true;
+      if (reader.Read_Integer() != Record_Version) {
+        ok = false;
+        break;
+      }
+      const bool group = reader.Read_Byte() != 0;
+      if (group) {
+        const std::int32_t count = reader.Read_Integer();
+        std::string name = reader.Read_String();
+        auto node = std::make_unique<TMaps_Tree_Node>(true, std::move(name));
+        TMaps_Tree_Node* created = node.get();
+        // Children are stored from the last to the first: each one read goes in front, which
+        // gives back the displayed order.
+        node->Parent_ = parent;
+        parent->Children_.insert(parent->Children_.begin(), std::move(node));
+        if (count > 0) {
+          stack.push_back({created, count});
+        }
+        continue;
+      }
+      const std::int32_t map_id = reader.Read_Integer();
+      const std::int32_t pk3_id = reader.Read_Integer();
+      if (parent == &Top_) {
+        ok = false;  // the file holds one root group, never a map entry at the top
+        break;
+      }
+      const auto found_pk3 = pk3_positions.find(pk3_id);
+      const int pk3_index = found_pk3 == pk3_positions.end() ? -1 : found_pk3->second;
+      const TPK3_Datei_Eintrag* pk3 = pk3_index >= 0 ? database.Items(pk3_index) : nullptr;
+      const int map_index = pk3 != nullptr && pk3->Maps ? pk3->Maps->IndexOfID(map_id) : -1;
+      TMAP_Datei_Eintrag* map = map_index >= 0 ? pk3->Maps->Items(map_index) : nullptr;
+      if (map == nullptr) {
+        interaction.Message(Message_Kind::Information, Format_Index_Message(pk3_index, map_index),
+                            Button_Set::OK);
+        continue;
+      }
+      if (placed.count(map) != 0) {
+        continue;  // a map stands in the tree only once; the first place counts
+      }
+      const std::string text = Map_Entry_Text(*map);
+      if (!map->Present || !pk3->Present) {
+        interaction.Message(Message_Kind::Information,
+                            "Couldn't find a corresponding bsp-file for " + text +
+                                ". Map will be removed from Maps Tree.",
+                            Button_Set::OK);
+        continue;
+      }
+      placed.insert(map);
+      auto node = std::make_unique<TMaps_Tree_Node>(false, text);
+      node->Map = map;
+      node->Parent_ = parent;
+      parent->Children_.insert(parent->Children_.begin(), std::move(node));
+    }
+  } catch (const TStream_Error&) {
+    ok = false;  // the file ends before its records do
+  }
+  if (ok && Top_.Child_Count() != 1) {
+    ok = false;
+  }
+
+  Sort_Silently();
+  Selected_ = Root();
+  if (List != nullptr && !placed.empty()) {
+    List->Remove_Maps(placed);
+  }
+  Observer = observer;
+  if (Observer != nullptr) {
+    Observer->After_Reset();
+  }
+  if (!ok) {
+    interaction.Message(Message_Kind::Error,
+                        "Error loading map information. Incompatible file format.",
+                        Button_Set::Cancel);
+    Session_Flags().Suppress_Saving = true;
+    Session_Flags().Quit_Requested = true;
+  }
+  return ok;
+}
+
+bool TMaps_Tree::TreeView_Maps_Laden(const std::string& path,
+                                     const TPK3_Dateien_Verwaltung& database,
+                                     TInteraction& interaction) {
+  std::string data;
+  try {
+    data = Read_Whole_File(path);
+  } catch (const TStream_Error&) {
+    data.clear();  // an unreadable file is handled like an empty one
+  }
+  return Load_From_Bytes(data, database, interaction);
+}
+
+std::string Tree_File_Path(const std::string& program_dir) {
+  if (auto existing = platform::Resolve_Ignore_Case(program_dir, Tree_File_Name)) {
+    return *existing;
+  }
+  return platform::Join(program_dir, Tree_File_Name);
+}
+
+bool Initialisiere_TreeView_Maps(TMaps_Tree& tree, const std::string& program_dir,
+                                 const TPK3_Dateien_Verwaltung& database,
+                                 TInteraction& interaction) {
+  tree.Clear();
+  tree.TreeView_Maps_Erzeuge_Gruppe(Root_Group_Name);
+  if (auto existing = platform::Resolve_Ignore_Case(program_dir, Tree_File_Name)) {
+    return tree.TreeView_Maps_Laden(*existing, database, interaction);
+  }
+  return true;
+}
+
+}  // namespace vorlix

@@ -1,0 +1,92 @@
+#pragma once
+// The unsorted maps list: every playable map of the database that is not placed in the maps tree,
+// with the columns "Mapname", "Filename" and "in PK3". Items refer to map records without owning
+// them; a map has at most one item.
+
+#include <array>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace vorlix {
+
+class TInteraction;
+class TMAP_Datei_Eintrag;
+class TMOD_Liste;
+class TPK3_Dateien_Verwaltung;
+
+struct TUnsorted_Item {
+  TMAP_Datei_Eintrag* Map = nullptr;
+  std::string Caption;   // Mapname: the map's long name
+  std::string Filename;  // the map's file name without extension
+  std::string In_PK3;    // MOD directory / archive name without extension
+  const std::string& Column(int column) const;
+};
+
+// Told about changes of the list, so that a view can follow.
+class TUnsorted_List_Observer {
+ public:
+  virtual ~TUnsorted_List_Observer() = default;
+  virtual void Before_Append(int /*first*/, int /*last*/) {}
+  virtual void After_Append() {}
+  virtual void Before_Reset() {}
+  virtual void After_Reset() {}
+  virtual void Before_Reorder() {}
+  virtual void After_Reorder() {}
+};
+
+class TUnsorted_Maps_List {
+ public:
+  inline static const std::array<const char*, 3> Captions = {"Mapname", "Filename", "in PK3"};
+  inline static const std::array<int, 3> Initial_Widths = {180, 114, 180};
+
+  TUnsorted_List_Observer* Observer = nullptr;
+  // The column the list is sorted by (0, 1 or 2); always ascending.
+  int Sort_Column = 1;
+
+  int Count() const { return static_cast<int>(Items_.size()); }
+  const TUnsorted_Item& Item(int index) const { return Items_.at(static_cast<std::size_t>(index)); }
+  const std::vector<TUnsorted_Item>& Items() const { return Items_; }
+  // Position of the map's item, or -1.
+  int Index_Of(const TMAP_Datei_Eintrag* map) const;
+
+  void Clear();
+  // Appends an item for the map (ListView_Maps_Eintrag_hinzufuegen); the caller sorts afterwards.
+  // Between Begin_Append and End_Append the items are collected and appended in one step.
+  void ListView_Maps_Eintrag_hinzufuegen(TMAP_Datei_Eintrag* map);
+  void Begin_Append();
+  void End_Append();
+  // Removes the items of the given maps in one pass.
+  void Remove_Maps(const std::unordered_set<const TMAP_Datei_Eintrag*>& maps);
+
+  // The comparison of two items for the sort column: byte-wise, case-sensitive.
+  bool Item_Less(const TUnsorted_Item& a, const TUnsorted_Item& b) const;
+  // Stable ascending sort by the sort column.
+  void Sort();
+  // A click on a column header: sort column := column; re-sort.
+  void ListView_MapsColumnClick(int column);
+
+  // The item a map gets.
+  static TUnsorted_Item Make_Item(TMAP_Datei_Eintrag* map);
+
+ private:
+  std::vector<TUnsorted_Item> Items_;
+  std::vector<TUnsorted_Item> Pending_;
+  int Append_Depth_ = 0;
+};
+
+// The start-up fill: every present map of every present archive, archives visited from the last
+// to the first; of maps with the same file name in one MOD directory only the first visited.
+// Usable MODs that no longer exist are reported and taken out of the map's record. Sorted by the
+// "Filename" column afterwards.
+void Lade_ListView_Maps(TUnsorted_Maps_List& list, const TPK3_Dateien_Verwaltung& database,
+                        const TMOD_Liste& mods, TInteraction& interaction);
+
+// The text of the box about a usable MOD that no longer exists.
+std::string Vanished_MOD_Message(const std::string& mod, const std::string& long_name);
+
+// Column widths for a list of the given width: (width - 16) times 0.38, 0.24 and 0.38, truncated
+// (16 pixels stay free for the vertical scroll bar).
+std::array<int, 3> ListView_Maps_Column_Widths(int list_width);
+
+}  // namespace vorlix
