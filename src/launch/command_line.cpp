@@ -1,0 +1,136 @@
+#include "launch/command_line.h"
+
+#include <array>
+
+#include <QSettings>
+#include <QString>
+
+#include "app/fs_routines.h"
+#include "app/platform.h"
+#include "app/settings.h"
+#include "database/records.h"
+#include "properties/map_properties_model.h"
+
+namespace vorlix {
+
+std::string Game_Type_Value(int radio_index) {
+  static constexpr std::array<const char*, Game_Type_Count> values = {"2", "0", "3", "1", "4", "5"};
+  if (radio_index < 0 || radio_index >= Game_Type_Count) {
+    return {};
+  }
+  return values[static_cast<std::size_t>(radio_index)];
+}
+
+std::string Build_Argument_Text(const TLaunch_Choices& choices) {
+  std::string text;
+  text += " +set fs_game ";
+  text += choices.MOD;
+  text += " +seta g_gametype ";
+  text += Game_Type_Value(choices.Game_Type);
+  text += " +map ";
+  text += Entferne_Dateiendung(choices.MAP_Filename);
+  text += " +sv_maxclients ";
+  text += choices.Limits_Players;
+  text += " +timelimit ";
+  text += choices.Limits_Time;
+  text += " +fraglimit ";
+  text += choices.Limits_Frags;
+  text += " +capturelimit ";
+  text += choices.Limits_Captures;
+  const std::string skill = std::to_string(choices.Bot_Skill + 1);
+  for (const auto& bot : choices.Bots) {
+    text += " +addbot ";
+    text += bot;
+    text += " ";
+    text += skill;
+  }
+  return text;
+}
+
+std::string Build_Command_Line(const TLaunch_Choices& choices) {
+  return choices.Game_Dir + "\\" + Game_Executable_Name + Build_Argument_Text(choices);
+}
+
+std::vector<std::string> Split_Game_Arguments(const std::string& text) {
+  std::vector<std::string> arguments;
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  while (i < n) {
+    while (i < n && blank(text[i])) {
+      ++i;
+    }
+    if (i >= n) {
+      break;
+    }
+    std::string argument;
+    if (text[i] == '"') {
+      ++i;
+      while (i < n && text[i] != '"') {
+        argument += text[i++];
+      }
+      if (i < n) {
+        ++i;  // the closing quote
+      }
+    } else {
+      while (i < n && !blank(text[i])) {
+        argument += text[i++];
+      }
+    }
+    arguments.push_back(argument);
+  }
+  return arguments;
+}
+
+TLaunch_Choices Launch_Choices_From(const TMap_Properties_Model& model,
+                                    const std::string& game_dir) {
+  TLaunch_Choices choices;
+  choices.Game_Dir = game_dir;
+  if (model.MOD_to_use_Selected >= 0 &&
+      model.MOD_to_use_Selected < static_cast<int>(model.MOD_to_use.size())) {
+    choices.MOD = model.MOD_to_use[static_cast<std::size_t>(model.MOD_to_use_Selected)];
+  }
+  choices.Game_Type = model.Radio_Selected;
+  if (model.Map() != nullptr) {
+    choices.MAP_Filename = model.Map()->MAP_Filename;
+  }
+  choices.Limits_Players = model.Limits_Players.Text;
+  choices.Limits_Time = model.Limits_Time.Text;
+  choices.Limits_Frags = model.Limits_Frags.Text;
+  choices.Limits_Captures = model.Limits_Captures.Text;
+  choices.Bots = model.Assigned_Bots.Checked_Names();
+  // With no skill item selected the game gets the preset "Hardcore".
+  choices.Bot_Skill = model.Bot_Skill >= 0 ? model.Bot_Skill : 3;
+  return choices;
+}
+
+TLaunch_Command Prepare_Launch(const TLaunch_Choices& choices, const std::string& q3a_exe) {
+  TLaunch_Command command;
+  command.Working_Dir = choices.Game_Dir;
+  if (!q3a_exe.empty()) {
+    command.Program = q3a_exe;
+  } else if (auto found = platform::Resolve_Ignore_Case(choices.Game_Dir, Game_Executable_Name)) {
+    command.Program = *found;
+  } else {
+    command.Program = platform::Join(choices.Game_Dir, Game_Executable_Name);
+  }
+  TLaunch_Choices on_disk = choices;
+  if (!choices.MOD.empty()) {
+    if (auto dir = platform::Resolve_Ignore_Case(choices.Game_Dir, choices.MOD)) {
+      on_disk.MOD = platform::File_Name(*dir);
+    }
+  }
+  const std::string arguments = Build_Argument_Text(on_disk);
+  command.Arguments = Split_Game_Arguments(arguments);
+  command.Text = command.Program + arguments;
+  return command;
+}
+
+std::string Lade_Q3A_Exe() {
+  // The settings code reads only Q3A_DIR and DEV_COMP; this value lies in the same group.
+  QSettings settings(QString::fromStdString(Settings_File_Path()), QSettings::IniFormat);
+  settings.beginGroup(QStringLiteral("Settings"));
+  return settings.value(QStringLiteral("Q3A_EXE")).toString().toStdString();
+}
+
+}  // namespace vorlix

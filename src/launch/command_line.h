@@ -1,0 +1,62 @@
+#pragma once
+// The game's command line of a launch: the choices of the launch dialog, the eighteen pieces of
+// the text, and how the program and its arguments are handed to the system.
+
+#include <string>
+#include <vector>
+
+namespace vorlix {
+
+class TMap_Properties_Model;
+
+inline constexpr const char* Game_Executable_Name = "QUAKE3.EXE";
+
+// The choices of one launch, as the launch dialog holds them.
+struct TLaunch_Choices {
+  std::string Game_Dir;        // the game directory, without trailing separator
+  std::string MOD;             // the selected "MOD to use"
+  int Game_Type = -1;          // radio button index (Single Player ... other), -1 for none
+  std::string MAP_Filename;    // as stored: Q3DM17.BSP
+  std::string Limits_Players;  // the limit fields' texts as shown
+  std::string Limits_Time;
+  std::string Limits_Frags;
+  std::string Limits_Captures;
+  std::vector<std::string> Bots;  // the checked bots in list order
+  int Bot_Skill = 3;              // skill item index 0 to 4
+};
+
+// The g_gametype value of a radio button index: 2, 0, 3, 1, 4, 5; "" for none.
+std::string Game_Type_Value(int radio_index);
+
+// Pieces 4 to 18: " +set fs_game " MOD " +seta g_gametype " ... " +addbot " name " " skill ...
+std::string Build_Argument_Text(const TLaunch_Choices& choices);
+// The whole command line, pieces 1 to 18: the game directory, "\", "QUAKE3.EXE", then the
+// argument text. The MOD is used as given in the choices.
+std::string Build_Command_Line(const TLaunch_Choices& choices);
+
+// Splits an argument text as the game's command-line parser does: at runs of blanks, a
+// double-quoted part staying one argument (without its quotes). Empty pieces give nothing.
+std::vector<std::string> Split_Game_Arguments(const std::string& text);
+
+// The choices that the launch dialog holds now (the model in launch mode). Empty MOD when no
+// "MOD to use" is selected.
+TLaunch_Choices Launch_Choices_From(const TMap_Properties_Model& model,
+                                    const std::string& game_dir);
+
+// What is handed to the system for one launch.
+struct TLaunch_Command {
+  std::string Program;                 // the executable started
+  std::vector<std::string> Arguments;  // pieces 4 to 18, split as the game splits them
+  std::string Working_Dir;             // the game directory
+  std::string Text;                    // the command line with the MOD as on disk (pieces 1-18)
+};
+
+// Resolves the program (`q3a_exe` when not empty, else the game directory's QUAKE3.EXE found
+// ignoring case) and the MOD directory's name as it is on disk (found ignoring case; kept as
+// listed when there is no such directory).
+TLaunch_Command Prepare_Launch(const TLaunch_Choices& choices, const std::string& q3a_exe);
+
+// The settings value Q3A_EXE (the program to start instead of QUAKE3.EXE); "" when unset.
+std::string Lade_Q3A_Exe();
+
+}  // namespace vorlix

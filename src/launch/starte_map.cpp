@@ -1,0 +1,35 @@
+#include "launch/starte_map.h"
+
+#include <QFileInfo>
+#include <QString>
+
+#include "app/interaction.h"
+#include "launch/command_line.h"
+#include "launch/exec_file.h"
+#include "properties/map_properties_model.h"
+
+namespace vorlix {
+
+TLaunch_Command Launch_Game(const TMap_Properties_Model& model, const std::string& game_dir,
+                            const std::string& q3a_exe, TExecFile& exec_file,
+                            TInteraction* interaction) {
+  if (!QFileInfo(QString::fromStdString(game_dir)).isDir()) {
+    if (interaction != nullptr) {
+      interaction->Message(
+          Message_Kind::Error,
+          "The game directory \"" + game_dir + "\" cannot be made the current directory.",
+          Button_Set::OK);
+    }
+    return {};
+  }
+  const TLaunch_Command command = Prepare_Launch(Launch_Choices_From(model, game_dir), q3a_exe);
+  // The program is named on its own; the command text holds the arguments only, so that a
+  // program path with blanks stays whole.
+  exec_file.Application_Name = command.Program;
+  exec_file.CommandLine = command.Text.substr(command.Program.size());
+  exec_file.Working_Directory = command.Working_Dir;
+  exec_file.Execute();
+  return command;
+}
+
+}  // namespace vorlix

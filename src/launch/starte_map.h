@@ -1,0 +1,23 @@
+#pragma once
+// The launch of one map, after the launch dialog: builds the command from the dialog's choices and
+// starts the game in the game directory.
+
+#include <string>
+
+namespace vorlix {
+
+class TExecFile;
+class TInteraction;
+class TMap_Properties_Model;
+struct TLaunch_Command;
+
+// Starts the game for the choices in `model` (which is in launch mode and was ended with "Launch
+// Q3A" or "Launch Q3A and exit"). `q3a_exe` is the settings value Q3A_EXE ("" for QUAKE3.EXE).
+// A game directory that does not exist is reported as an error and nothing is started. The
+// launcher's own result is not examined. Returns the command that was handed to the launcher
+// (empty program when nothing was started).
+TLaunch_Command Launch_Game(const TMap_Properties_Model& model, const std::string& game_dir,
+                            const std::string& q3a_exe, TExecFile& exec_file,
+                            TInteraction* interaction);
+
+}  // namespace vorlix

@@ -1,0 +1,746 @@
+#include "properties/map_properties_model.h"
+
+#include <algorithm>
+
+#include "app/fs_routines.h"
+#include "app/interaction.h"
+#include "app/platform.h"
+#include "content/mod_list.h"
+#include "database/records.h"
+#include "properties/formats.h"
+
+namespace vorlix {
+
+const std::array<const char*, Game_Type_Count> Game_Type_Captions = {
+    "Single Player", "Free For All", "Team Deathmatch", "Tournament", "Capture The Flag", "other"};
+const std::array<const char*, 5> Skill_Captions = {"I Can Win", "Bring It On", "Hurt Me Plenty",
+                                                   "Hardcore", "Nightmare!"};
+
+namespace {
+
+bool Is_Blank(const std::string& text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
+
+std::string Trimmed(const std::string& text) {
+  const auto first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) {
+    return {};
+  }
+  const auto last = text.find_last_not_of(" \t\r\n");
+  return text.substr(first, last - first + 1);
+}
+
+bool Contains_Ignore_Case(const std::vector<std::string>& names, const std::string& name) {
+  return std::any_of(names.begin(), names.end(),
+                     [&](const std::string& n) { return platform::Equal_Ignore_Case(n, name); });
+}
+
+// Adds the name unless it is there (ignoring case), or removes every occurrence of it.
+void Set_Membership(std::vector<std::string>& names, const std::string& name, bool member) {
+  if (member) {
+    if (!Contains_Ignore_Case(names, name)) {
+      names.push_back(name);
+    }
+  } else {
+    std::erase_if(names,
+                  [&](const std::string& n) { return platform::Equal_Ignore_Case(n, name); });
+  }
+}
+
+void Merge_Label(TLabel_Field& field, const std::string& text) {
+  if (field.State == Merge_State::Not_Set) {
+    field.Text = text;
+    field.State = Merge_State::Single;
+  } else if (field.State == Merge_State::Single && field.Text != text) {
+    field.Text.clear();
+    field.State = Merge_State::Mixed;
+  }
+}
+
+void Merge_Numeric(TNumeric_Field& field, int value) {
+  if (field.State == Merge_State::Not_Set) {
+    field.Set_Position(value);
+    field.State = Merge_State::Single;
+  } else if (field.State == Merge_State::Single && field.Position() != value) {
+    field.Reset();
+    field.State = Merge_State::Mixed;
+  }
+}
+
+void Merge_Check(TCheck_Field& field, bool value) {
+  const Check_State state = value ? Check_State::Checked : Check_State::Unchecked;
+  if (field.Merge == Merge_State::Not_Set) {
+    field.State = state;
+    field.Merge = Merge_State::Single;
+  } else if (field.Merge == Merge_State::Single && field.State != state) {
+    field.State = Check_State::Greyed;
+    field.Merge = Merge_State::Mixed;
+  }
+}
+
+void Load_Numeric(TNumeric_Field& field, int value) {
+  field.Set_Position(value);
+  field.State = Merge_State::Single;
+}
+
+void Load_Check(TCheck_Field& field, bool value) {
+  field.State = value ? Check_State::Checked : Check_State::Unchecked;
+  field.Merge = Merge_State::Single;
+}
+
+std::string Archive_MOD_Directory(const TMAP_Datei_Eintrag& map) {
+  return map.PK3 != nullptr ? map.PK3->MOD_Directory : std::string();
+}
+
+// A map without archive record is treated as a map of the base directory.
+bool In_Base_Directory(const TMAP_Datei_Eintrag& map) {
+  return map.PK3 == nullptr || platform::Upper(map.PK3->MOD_Directory) == Base_MOD_Name;
+}
+
+}  // namespace
+
+// ---- TNumeric_Field ---------------------------------------------------------------------------
+
+void TNumeric_Field::Set_Position(int value) {
+  Spin_ = std::clamp(value, Lower, Upper);
+  Text = std::to_string(Spin_);
+}
+
+bool TNumeric_Field::Value(int& value) const {
+  if (Is_Blank(Text)) {
+    return false;
+  }
+  try {
+    value = Text_zu_Zahl(Text);
+    return true;
+  } catch (const TConversion_Error&) {
+    return false;
+  }
+}
+
+int TNumeric_Field::Position() const {
+  int value = 0;
+  return Value(value) ? std::clamp(value, Lower, Upper) : Spin_;
+}
+
+void TNumeric_Field::Step(int delta) {
+  Set_Position(Position() + delta);
+}
+
+void TNumeric_Field::Reset() {
+  Spin_ = Lower;
+  Text.clear();
+}
+
+void TCheck_Field::Click() {
+  State = State == Check_State::Checked ? Check_State::Unchecked : Check_State::Checked;
+}
+
+// ---- TCheck_List ------------------------------------------------------------------------------
+
+int TCheck_List::Add(const std::string& name, const TBot_Liste* bots) {
+  const auto at = std::upper_bound(Entries_.begin(), Entries_.end(), name,
+                                   [](const std::string& n, const TCheck_List_Entry& e) {
+                                     return platform::Listing_Less(n, e.Name);
+                                   });
+  TCheck_List_Entry entry;
+  entry.Name = name;
+  entry.Bots = bots;
+  return static_cast<int>(Entries_.insert(at, entry) - Entries_.begin());
+}
+
+int TCheck_List::Index_Of_Ignore_Case(const std::string& name) const {
+  for (std::size_t i = 0; i < Entries_.size(); ++i) {
+    if (platform::Equal_Ignore_Case(Entries_[i].Name, name)) {
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+
+void TCheck_List::Remove(int index) {
+  Entries_.erase(Entries_.begin() + index);
+}
+
+std::vector<std::string> TCheck_List::Checked_Names() const {
+  std::vector<std::string> names;
+  for (const auto& entry : Entries_) {
+    if (entry.State == Check_State::Checked) {
+      names.push_back(entry.Name);
+    }
+  }
+  return names;
+}
+
+void TCheck_List::Clear_Checks() {
+  for (auto& entry : Entries_) {
+    entry.State = Check_State::Unchecked;
+  }
+}
+
+// ---- TMap_Properties_Model ----------------------------------------------------------------------
+
+TMap_Properties_Model::TMap_Properties_Model() {
+  Set_Map_Mode();
+}
+
+void TMap_Properties_Model::Set_Labels(const TMAP_Datei_Eintrag& map, bool merge) {
+  const std::string texts[6] = {map.Map_Longname,
+                                map.PK3 != nullptr ? map.PK3->PK3_Filename : std::string(),
+                                Archive_MOD_Directory(map),
+                                platform::Lower(map.MAP_Filename),
+                                Format_Map_Size(map.MAP_Filesize, Context_.Locale).toStdString(),
+                                Format_Map_Date(map.MAP_Filedate, Context_.Locale).toStdString()};
+  TLabel_Field* fields[6] = {&Map_Longname, &PK3_Filename, &MOD_Directory,
+                             &MAP_Filename, &MAP_Filesize, &MAP_Filedate};
+  for (int i = 0; i < 6; ++i) {
+    if (merge) {
+      Merge_Label(*fields[i], texts[i]);
+    } else {
+      fields[i]->Text = texts[i];
+      fields[i]->State = Merge_State::Single;
+    }
+  }
+}
+
+std::vector<std::string> TMap_Properties_Model::Offered_MODs(const TMAP_Datei_Eintrag& map) const {
+  if (!In_Base_Directory(map)) {
+    return {platform::Upper(Archive_MOD_Directory(map))};
+  }
+  return Context_.Mods != nullptr ? Context_.Mods->Names() : std::vector<std::string>();
+}
+
+void TMap_Properties_Model::Load_Map(TMAP_Datei_Eintrag* map) {
+  Map_ = map;
+  if (map == nullptr) {
+    return;
+  }
+  Set_Labels(*map, false);
+  Load_Numeric(Min_Recomm_Players, map->Min_Recomm_Players);
+  Load_Numeric(Max_Recomm_Players, map->Max_Recomm_Players);
+  Load_Numeric(Rating, map->Rating);
+  Load_Check(Allow_Include_In_Arena_File, map->Allow_Include_In_Arena_File);
+  Comment.Text = map->Comment;
+  Comment.State = Merge_State::Single;
+  for (int i = 0; i < Game_Type_Count; ++i) {
+    Load_Check(Game_Types[static_cast<std::size_t>(i)], (map->Game_Types & (1u << i)) != 0);
+  }
+  Load_Numeric(Limits_Frags, map->Limits_Frags);
+  Load_Numeric(Limits_Captures, map->Limits_Captures);
+  Load_Numeric(Limits_Time, map->Limits_Time);
+  Load_Numeric(Limits_Players, map->Limits_Players);
+  Bot_Skill = map->Bot_Skill >= 0 && map->Bot_Skill < static_cast<int>(Skill_Captions.size())
+                  ? map->Bot_Skill
+                  : -1;
+  Bot_Skill_State = Merge_State::Single;
+  Page = Dialog_Page::General;
+
+  Useable_MODs.Clear();
+  for (const auto& name : Offered_MODs(*map)) {
+    if (Useable_MODs.Index_Of_Ignore_Case(name) < 0) {
+      Useable_MODs.Add(name);
+    }
+  }
+  for (int i = 0; i < Useable_MODs.Count(); ++i) {
+    Useable_MODs[i].State = Contains_Ignore_Case(map->Useable_MODs, Useable_MODs[i].Name)
+                                ? Check_State::Checked
+                                : Check_State::Unchecked;
+  }
+
+  Assigned_Bots.Clear();
+  Map_Properties_Bots_zuweisen();
+  Assigned_Bots.Clear_Checks();
+  if (map->Has_AAS) {
+    Bots_Visible = true;
+    for (int i = 0; i < Assigned_Bots.Count(); ++i) {
+      if (Contains_Ignore_Case(map->Assigned_Bots, Assigned_Bots[i].Name)) {
+        Assigned_Bots[i].State = Check_State::Checked;
+      }
+    }
+  } else {
+    if (!map->Assigned_Bots.empty() && Context_.Interaction != nullptr) {
+      Context_.Interaction->Message(Message_Kind::Error, No_AAS_Message, Button_Set::OK);
+    }
+    Assigned_Bots.Clear();
+    Bots_Visible = false;
+  }
+}
+
+void TMap_Properties_Model::Store_Map(TMAP_Datei_Eintrag& map) const {
+  map.Min_Recomm_Players = Min_Recomm_Players.Position();
+  map.Max_Recomm_Players = Max_Recomm_Players.Position();
+  map.Rating = Rating.Position();
+  map.Limits_Frags = Limits_Frags.Position();
+  map.Limits_Captures = Limits_Captures.Position();
+  map.Limits_Time = Limits_Time.Position();
+  map.Limits_Players = Limits_Players.Position();
+  map.Allow_Include_In_Arena_File = Allow_Include_In_Arena_File.State == Check_State::Checked;
+  map.Comment = Comment.Text;
+  std::uint8_t types = 0;
+  for (int i = 0; i < Game_Type_Count; ++i) {
+    if (Game_Types[static_cast<std::size_t>(i)].State == Check_State::Checked) {
+      types = static_cast<std::uint8_t>(types | (1u << i));
+    }
+  }
+  map.Game_Types = types;
+  // With no item selected the stored skill stays as it was.
+  if (Bot_Skill >= 0) {
+    map.Bot_Skill = Bot_Skill;
+  }
+  map.Useable_MODs = Useable_MODs.Checked_Names();
+  map.Assigned_Bots = Assigned_Bots.Checked_Names();
+}
+
+// ---- Group -------------------------------------------------------------------------------------
+
+void TMap_Properties_Model::Reset_For_Group() {
+  Map_ = nullptr;
+  for (TLabel_Field* field : {&Map_Longname, &PK3_Filename, &MOD_Directory, &MAP_Filename,
+                              &MAP_Filesize, &MAP_Filedate, &Comment}) {
+    field->Text.clear();
+    field->State = Merge_State::Not_Set;
+  }
+  for (TNumeric_Field* field : {&Min_Recomm_Players, &Max_Recomm_Players, &Rating, &Limits_Frags,
+                                &Limits_Captures, &Limits_Time, &Limits_Players}) {
+    field->Reset();
+    field->State = Merge_State::Not_Set;
+  }
+  Allow_Include_In_Arena_File = {};
+  for (auto& box : Game_Types) {
+    box = {};
+  }
+  Bot_Skill = -1;
+  Bot_Skill_State = Merge_State::Not_Set;
+  Useable_MODs.Clear();
+  Assigned_Bots.Clear();
+  Bots_Visible = false;
+  Page = Dialog_Page::General;
+}
+
+void TMap_Properties_Model::Merge_Map(const TMAP_Datei_Eintrag& map, bool first) {
+  Set_Labels(map, true);
+  Merge_Numeric(Min_Recomm_Players, map.Min_Recomm_Players);
+  Merge_Numeric(Max_Recomm_Players, map.Max_Recomm_Players);
+  Merge_Numeric(Rating, map.Rating);
+  Merge_Numeric(Limits_Frags, map.Limits_Frags);
+  Merge_Numeric(Limits_Captures, map.Limits_Captures);
+  Merge_Numeric(Limits_Time, map.Limits_Time);
+  Merge_Numeric(Limits_Players, map.Limits_Players);
+  Merge_Check(Allow_Include_In_Arena_File, map.Allow_Include_In_Arena_File);
+  for (int i = 0; i < Game_Type_Count; ++i) {
+    Merge_Check(Game_Types[static_cast<std::size_t>(i)], (map.Game_Types & (1u << i)) != 0);
+  }
+  Merge_Label(Comment, map.Comment);
+  if (Bot_Skill_State == Merge_State::Not_Set) {
+    Bot_Skill = map.Bot_Skill;
+    Bot_Skill_State = Merge_State::Single;
+  } else if (Bot_Skill_State == Merge_State::Single && Bot_Skill != map.Bot_Skill) {
+    Bot_Skill = -1;
+    Bot_Skill_State = Merge_State::Mixed;
+  }
+
+  // Useable MODs: the map's own offer joins the list; entries differing between maps go grey.
+  for (const auto& name : Offered_MODs(map)) {
+    if (Useable_MODs.Index_Of_Ignore_Case(name) < 0) {
+      Useable_MODs[Useable_MODs.Add(name)].Added = true;
+    }
+  }
+  for (int i = 0; i < Useable_MODs.Count(); ++i) {
+    auto& entry = Useable_MODs[i];
+    const bool holds = Contains_Ignore_Case(map.Useable_MODs, entry.Name);
+    if (entry.Added) {
+      entry.State = holds ? Check_State::Checked : Check_State::Unchecked;
+      entry.Added = false;
+    } else if ((entry.State == Check_State::Checked && !holds) ||
+               (entry.State == Check_State::Unchecked && holds)) {
+      entry.State = Check_State::Greyed;
+    }
+  }
+
+  // Assigned Bots: every bot of every MOD, then the map's assignment merged in.
+  if (Assigned_Bots.Count() == 0 && Context_.Mods != nullptr) {
+    for (int m = 0; m < Context_.Mods->Count(); ++m) {
+      const TBot_Liste* bots = Context_.Mods->Bots(m);
+      if (bots == nullptr) {
+        continue;
+      }
+      for (int b = 0; b < bots->Count(); ++b) {
+        const std::string name = bots->Hole_Bot(b).Bot_Name;
+        if (Assigned_Bots.Index_Of_Ignore_Case(name) < 0) {
+          Assigned_Bots.Add(name, bots);
+        }
+      }
+    }
+  }
+  if (Assigned_Bots.Count() > 0 && map.Has_AAS) {
+    Bots_Visible = true;
+    for (int i = 0; i < Assigned_Bots.Count(); ++i) {
+      auto& entry = Assigned_Bots[i];
+      const bool holds = Contains_Ignore_Case(map.Assigned_Bots, entry.Name);
+      if (first) {
+        entry.State = holds ? Check_State::Checked : Check_State::Unchecked;
+      } else if ((holds && entry.State == Check_State::Unchecked) ||
+                 (!holds && entry.State == Check_State::Checked)) {
+        entry.State = Check_State::Greyed;
+      }
+    }
+  }
+}
+
+void TMap_Properties_Model::Load_Group(const std::vector<TMAP_Datei_Eintrag*>& maps) {
+  Reset_For_Group();
+  std::unique_ptr<TNotice> notice;
+  if (Context_.Interaction != nullptr) {
+    notice = Context_.Interaction->Notice("Please wait", "Accumulating map information...");
+  }
+  bool first = true;
+  for (const TMAP_Datei_Eintrag* map : maps) {
+    if (map == nullptr) {
+      continue;
+    }
+    Merge_Map(*map, first);
+    first = false;
+  }
+  Map_Properties_Bots_zuweisen();
+}
+
+void TMap_Properties_Model::Store_Group(const std::vector<TMAP_Datei_Eintrag*>& maps) const {
+  std::unique_ptr<TNotice> notice;
+  if (Context_.Interaction != nullptr) {
+    notice = Context_.Interaction->Notice("Please wait", "Storing map information...");
+  }
+  struct Numeric_Target {
+    const TNumeric_Field* Field;
+    std::int32_t TMAP_Datei_Eintrag::*Member;
+  };
+  const Numeric_Target numerics[] = {{&Min_Recomm_Players, &TMAP_Datei_Eintrag::Min_Recomm_Players},
+                                     {&Max_Recomm_Players, &TMAP_Datei_Eintrag::Max_Recomm_Players},
+                                     {&Rating, &TMAP_Datei_Eintrag::Rating},
+                                     {&Limits_Frags, &TMAP_Datei_Eintrag::Limits_Frags},
+                                     {&Limits_Captures, &TMAP_Datei_Eintrag::Limits_Captures},
+                                     {&Limits_Time, &TMAP_Datei_Eintrag::Limits_Time},
+                                     {&Limits_Players, &TMAP_Datei_Eintrag::Limits_Players}};
+  for (TMAP_Datei_Eintrag* map : maps) {
+    if (map == nullptr) {
+      continue;
+    }
+    for (const auto& target : numerics) {
+      if (!Trimmed(target.Field->Text).empty()) {
+        map->*target.Member = target.Field->Position();
+      }
+    }
+    if (Allow_Include_In_Arena_File.State != Check_State::Greyed) {
+      map->Allow_Include_In_Arena_File = Allow_Include_In_Arena_File.State == Check_State::Checked;
+    }
+    for (int i = 0; i < Game_Type_Count; ++i) {
+      const Check_State state = Game_Types[static_cast<std::size_t>(i)].State;
+      if (state == Check_State::Checked) {
+        map->Game_Types = static_cast<std::uint8_t>(map->Game_Types | (1u << i));
+      } else if (state == Check_State::Unchecked) {
+        map->Game_Types = static_cast<std::uint8_t>(map->Game_Types & ~(1u << i));
+      }
+    }
+    if (!Comment.Text.empty()) {
+      map->Comment = Comment.Text;
+    }
+    if (Bot_Skill >= 0) {
+      map->Bot_Skill = Bot_Skill;
+    }
+    for (const auto& entry : Useable_MODs.Entries()) {
+      if (entry.State != Check_State::Greyed) {
+        Set_Membership(map->Useable_MODs, entry.Name, entry.State == Check_State::Checked);
+      }
+    }
+    for (const auto& entry : Assigned_Bots.Entries()) {
+      if (entry.State != Check_State::Greyed) {
+        Set_Membership(map->Assigned_Bots, entry.Name, entry.State == Check_State::Checked);
+      }
+    }
+  }
+}
+
+// ---- Modes ------------------------------------------------------------------------------------
+
+void TMap_Properties_Model::Set_Map_Mode() {
+  Mode_ = Dialog_Mode::Map;
+  Page = Dialog_Page::General;
+  Focus = Dialog_Focus::Rename_PK3;
+}
+
+void TMap_Properties_Model::Set_Group_Mode() {
+  Mode_ = Dialog_Mode::Group;
+  Page = Dialog_Page::General;
+  Focus = Dialog_Focus::General_Page;
+}
+
+void TMap_Properties_Model::Set_Launch_Mode() {
+  Mode_ = Dialog_Mode::Launch;
+  Radio_Selected = -1;
+  for (int i = 0; i < Game_Type_Count; ++i) {
+    const bool enabled = Game_Types[static_cast<std::size_t>(i)].State == Check_State::Checked;
+    Radio_Enabled[static_cast<std::size_t>(i)] = enabled;
+    if (enabled && Radio_Selected < 0) {
+      Radio_Selected = i;
+    }
+  }
+  MOD_to_use = Useable_MODs.Checked_Names();
+  std::stable_sort(MOD_to_use.begin(), MOD_to_use.end(), platform::Listing_Less);
+  MOD_to_use_Selected = MOD_to_use.empty() ? -1 : 0;
+  Page = Dialog_Page::Arena;
+  Focus = Dialog_Focus::Game_Type_Radios;
+}
+
+const char* TMap_Properties_Model::Caption() const {
+  switch (Mode_) {
+    case Dialog_Mode::Map:
+      return "Map Properties";
+    case Dialog_Mode::Group:
+      return "Map Group Properties";
+    case Dialog_Mode::Launch:
+      return "Launch Properties";
+  }
+  return "Map Properties";
+}
+
+// ---- Validation -------------------------------------------------------------------------------
+
+void TMap_Properties_Model::Leave_Min_Players() {
+  int min = 0;
+  int max = 0;
+  if (!Min_Recomm_Players.Value(min) || !Max_Recomm_Players.Value(max)) {
+    Min_Recomm_Players.Set_Position(Min_Recomm_Players.Lower);
+    return;
+  }
+  Min_Recomm_Players.Set_Position(min);
+  min = Min_Recomm_Players.Position();
+  if (max < min) {
+    Max_Recomm_Players.Set_Position(min);
+  }
+}
+
+void TMap_Properties_Model::Leave_Max_Players() {
+  int min = 0;
+  int max = 0;
+  if (!Min_Recomm_Players.Value(min) || !Max_Recomm_Players.Value(max)) {
+    Max_Recomm_Players.Set_Position(Max_Recomm_Players.Upper);
+    return;
+  }
+  Max_Recomm_Players.Set_Position(max);
+  max = Max_Recomm_Players.Position();
+  if (min > max) {
+    Min_Recomm_Players.Set_Position(max);
+  }
+}
+
+void TMap_Properties_Model::Leave_Simple(TNumeric_Field& field) {
+  int value = 0;
+  field.Set_Position(field.Value(value) ? value : field.Lower);
+}
+
+void TMap_Properties_Model::Spin_Min_Players(int delta) {
+  Min_Recomm_Players.Step(delta);
+  Leave_Min_Players();
+}
+
+void TMap_Properties_Model::Spin_Max_Players(int delta) {
+  Max_Recomm_Players.Step(delta);
+  Leave_Max_Players();
+}
+
+void TMap_Properties_Model::Form_Show() {
+  for (TNumeric_Field* field : {&Min_Recomm_Players, &Max_Recomm_Players, &Rating, &Limits_Frags,
+                                &Limits_Captures, &Limits_Time, &Limits_Players}) {
+    if (field->State == Merge_State::Mixed) {
+      field->Text.clear();
+    }
+  }
+  Reset_Preview();
+}
+
+// ---- Bots list --------------------------------------------------------------------------------
+
+std::vector<std::string> TMap_Properties_Model::Eligible_MODs() const {
+  std::vector<std::string> eligible;
+  if (Useable_MODs.Count() == 1) {
+    const auto& entry = Useable_MODs[0];
+    if (entry.State != Check_State::Checked) {
+      return eligible;
+    }
+    const std::string name = platform::Upper(entry.Name);
+    if (name == Base_MOD_Name) {
+      eligible.emplace_back(Base_MOD_Name);
+      return eligible;
+    }
+    const TBot_Liste* bots = nullptr;
+    if (Context_.Mods != nullptr) {
+      const int index = Context_.Mods->IndexOf(name);
+      bots = index >= 0 ? Context_.Mods->Bots(index) : nullptr;
+    }
+    // A MOD without bots of its own uses the game's standard bots.
+    eligible.push_back(bots != nullptr && bots->Has_Own_Bots ? entry.Name : Base_MOD_Name);
+    return eligible;
+  }
+  return Useable_MODs.Checked_Names();
+}
+
+void TMap_Properties_Model::Bots_von_MOD_hinzufuegen(const std::string& mod) {
+  if (Context_.Mods == nullptr) {
+    return;
+  }
+  const int index = Context_.Mods->IndexOf(platform::Upper(mod));
+  const TBot_Liste* bots = index >= 0 ? Context_.Mods->Bots(index) : nullptr;
+  if (bots == nullptr) {
+    return;
+  }
+  for (int b = 0; b < bots->Count(); ++b) {
+    const std::string name = bots->Hole_Bot(b).Bot_Name;
+    if (Assigned_Bots.Index_Of_Ignore_Case(name) < 0) {
+      Assigned_Bots.Add(name, bots);
+    }
+  }
+}
+
+bool TMap_Properties_Model::Bot_in_MOD_vorhanden(const std::string& mod,
+                                                 const std::string& bot) const {
+  if (Context_.Mods == nullptr) {
+    return false;
+  }
+  const int index = Context_.Mods->IndexOf(platform::Upper(mod));
+  const TBot_Liste* bots = index >= 0 ? Context_.Mods->Bots(index) : nullptr;
+  return bots != nullptr && bots->Finde_Bot(bot) >= 0;
+}
+
+void TMap_Properties_Model::Map_Properties_Bots_zuweisen() {
+  const std::vector<std::string> eligible = Eligible_MODs();
+  for (const auto& mod : eligible) {
+    Bots_von_MOD_hinzufuegen(mod);
+  }
+  int i = 0;
+  while (i < Assigned_Bots.Count()) {
+    const std::string name = Assigned_Bots[i].Name;
+    const bool provided =
+        std::any_of(eligible.begin(), eligible.end(),
+                    [&](const std::string& mod) { return Bot_in_MOD_vorhanden(mod, name); });
+    if (provided) {
+      ++i;
+    } else {
+      Assigned_Bots.Remove(i);
+      if (Last_Selected_Bot_ >= Assigned_Bots.Count()) {
+        Last_Selected_Bot_ = -1;
+      }
+    }
+  }
+}
+
+void TMap_Properties_Model::Useable_MOD_Clicked(int index) {
+  if (index < 0 || index >= Useable_MODs.Count()) {
+    return;
+  }
+  auto& entry = Useable_MODs[index];
+  entry.State = entry.State == Check_State::Checked ? Check_State::Unchecked : Check_State::Checked;
+  Map_Properties_Bots_zuweisen();
+}
+
+void TMap_Properties_Model::Assigned_Bot_Clicked(int index) {
+  if (index < 0 || index >= Assigned_Bots.Count()) {
+    return;
+  }
+  auto& entry = Assigned_Bots[index];
+  entry.State = entry.State == Check_State::Checked ? Check_State::Unchecked : Check_State::Checked;
+}
+
+// ---- Botshot preview
+// ------------------------------------------------------------------------------
+
+bool Is_Navigation_Key(int key) {
+  return (key >= Key_Page_Up && key <= Key_Home) || key == Key_Up || key == Key_Down;
+}
+
+bool TMap_Properties_Model::Bot_Selected(int index) {
+  if (index == Last_Selected_Bot_) {
+    return false;
+  }
+  Last_Selected_Bot_ = index;
+  return true;
+}
+
+void TMap_Properties_Model::Navigation_Key_Down(int key) {
+  if (Is_Navigation_Key(key)) {
+    Held_Keys_.insert(key);
+  }
+}
+
+void TMap_Properties_Model::Navigation_Key_Up(int key) {
+  Held_Keys_.erase(key);
+}
+
+void TMap_Properties_Model::Reset_Preview() {
+  Held_Keys_.clear();
+  Last_Selected_Bot_ = -1;
+}
+
+TBot_Preview_Files TMap_Properties_Model::Find_Bot_Preview(int index) const {
+  if (index < 0 || index >= Assigned_Bots.Count() || Context_.Database == nullptr) {
+    return {};
+  }
+  const auto& entry = Assigned_Bots[index];
+  if (entry.Bots == nullptr) {
+    return {};
+  }
+  const int position = entry.Bots->Finde_Bot(entry.Name);
+  if (position < 0) {
+    return {};
+  }
+  const TBot_Eintrag bot = entry.Bots->Hole_Bot(position);
+  return Find_Bot_Files(*Context_.Database, Context_.Botinfo_Dir, entry.Bots->MOD_Name,
+                        bot.Bot_Name, bot.Bot_Model);
+}
+
+TBot_Preview_Files Find_Bot_Files(const TPK3_Dateien_Verwaltung& database,
+                                  const std::string& botinfo_dir, const std::string& mod_name,
+                                  const std::string& bot_name, const std::string& bot_model) {
+  std::string model_dir = bot_model;
+  std::string icon_name = "ICON_DEFAULT.";
+  const auto slash = bot_model.find('/');
+  if (slash != std::string::npos) {
+    model_dir = bot_model.substr(0, slash);
+    icon_name = "ICON_" + bot_model.substr(slash + 1) + ".";
+  }
+  TBot_Preview_Files found;
+  if (botinfo_dir.empty()) {
+    return found;
+  }
+  // The extracted files lie as named in the archives: every name is looked up ignoring case.
+  platform::TCase_Resolver resolver;
+  for (int p = database.Count() - 1; p >= 0; --p) {
+    const TPK3_Datei_Eintrag* archive = database.Items(p);
+    if (archive == nullptr || !archive->Present ||
+        !platform::Equal_Ignore_Case(archive->MOD_Directory, mod_name) ||
+        archive->PK3_Filename.empty()) {
+      continue;
+    }
+    const std::string base = mod_name + "/" + archive->PK3_Filename;
+    if (found.Icon.empty()) {
+      const std::string icon = base + "/MODELS/PLAYERS/" + model_dir + "/" + icon_name;
+      for (const char* extension : {"TGA", "JPG"}) {
+        if (auto path = resolver.Resolve(botinfo_dir, icon + extension)) {
+          found.Icon = *path;
+        }
+      }
+    }
+    if (found.Sound.empty()) {
+      if (auto path =
+              resolver.Resolve(botinfo_dir, base + "/SOUND/PLAYER/ANNOUNCE/" + bot_name + ".WAV")) {
+        found.Sound = *path;
+      }
+    }
+    if (!found.Icon.empty() && !found.Sound.empty()) {
+      break;
+    }
+  }
+  return found;
+}
+
+}  // namespace vorlix

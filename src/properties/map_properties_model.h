@@ -1,0 +1,251 @@
+#pragma once
+// The map properties dialog without its widgets: the values of every field with their merge
+// states, loading one map or merging a group of maps, the field validation, the bots list rules,
+// the three modes and the writing back. The window (TForm_Map_Properties) shows this model and
+// forwards the user's actions to it.
+
+#include <array>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <QLocale>
+
+namespace vorlix {
+
+class TBot_Liste;
+class TInteraction;
+class TMAP_Datei_Eintrag;
+class TMOD_Liste;
+class TPK3_Dateien_Verwaltung;
+
+// What group loading found for a field: no map merged yet, all maps agree, or they differ.
+enum class Merge_State { Not_Set, Single, Mixed };
+// A check box or check-list entry; Greyed is the third, mixed state.
+enum class Check_State { Unchecked, Checked, Greyed };
+enum class Dialog_Mode { Map, Group, Launch };
+// How the dialog ended: OK ("OK", "Launch Q3A", "Delete PK3" after deleting), Cancel (also
+// closing the window), Retry (after "Rename PK3" renamed the archive), Yes ("Launch Q3A and exit").
+enum class Dialog_Result { OK, Cancel, Retry, Yes };
+enum class Dialog_Page { General, Arena };
+// Where the input focus goes when the dialog is shown.
+enum class Dialog_Focus { Rename_PK3, General_Page, Game_Type_Radios };
+
+inline constexpr const char* Base_MOD_Name = "BASEQ3";
+inline constexpr const char* No_AAS_Message =
+    "No AAS-file available. All bots will be removed from this map.";
+
+// Everything the main window hands to the dialog before each use.
+struct TProperties_Context {
+  std::string Program_Dir;
+  std::string Levelshots_Dir;
+  std::string Botinfo_Dir;
+  std::string Game_Dir;
+  const TMOD_Liste* Mods = nullptr;
+  const TPK3_Dateien_Verwaltung* Database = nullptr;  // the archives searched for bot icons
+  TInteraction* Interaction = nullptr;
+  QLocale Locale;  // size and date formats
+};
+
+struct TLabel_Field {
+  std::string Text;
+  Merge_State State = Merge_State::Not_Set;
+};
+
+// An edit with spin buttons: the text the user sees and the spin position, which follows the
+// text within the range.
+class TNumeric_Field {
+ public:
+  TNumeric_Field(int lower, int upper) : Lower(lower), Upper(upper), Spin_(lower) {}
+
+  const int Lower;
+  const int Upper;
+  std::string Text;
+  Merge_State State = Merge_State::Not_Set;
+
+  // Sets the spin position (kept within the range) and shows it.
+  void Set_Position(int value);
+  // The spin position: the text's value within the range when the text is an integer, otherwise
+  // the last position.
+  int Position() const;
+  // The text as a decimal integer; false for a text that is not one (blank text included).
+  bool Value(int& value) const;
+  // Spin button: one step up (+1) or down (-1) within the range, shown in the text.
+  void Step(int delta);
+  // Group reset: lower bound, empty text.
+  void Reset();
+
+ private:
+  int Spin_;
+};
+
+struct TCheck_Field {
+  Check_State State = Check_State::Unchecked;
+  Merge_State Merge = Merge_State::Not_Set;
+  // A click: greyed and cleared become checked, checked becomes cleared.
+  void Click();
+};
+
+struct TCheck_List_Entry {
+  std::string Name;
+  Check_State State = Check_State::Unchecked;
+  const TBot_Liste* Bots = nullptr;  // bots list only: the MOD's list the entry came from
+  bool Added = false;                // group merging: added while merging the current map
+};
+
+// A sorted check list (names in listing order, compared ignoring case for membership).
+class TCheck_List {
+ public:
+  const std::vector<TCheck_List_Entry>& Entries() const { return Entries_; }
+  int Count() const { return static_cast<int>(Entries_.size()); }
+  TCheck_List_Entry& operator[](int index) { return Entries_.at(static_cast<std::size_t>(index)); }
+  const TCheck_List_Entry& operator[](int index) const {
+    return Entries_.at(static_cast<std::size_t>(index));
+  }
+  // Inserts at the sorted position; returns the index.
+  int Add(const std::string& name, const TBot_Liste* bots = nullptr);
+  int Index_Of_Ignore_Case(const std::string& name) const;
+  void Remove(int index);
+  void Clear() { Entries_.clear(); }
+  // Names of the fully checked entries in list order.
+  std::vector<std::string> Checked_Names() const;
+  void Clear_Checks();
+
+ private:
+  std::vector<TCheck_List_Entry> Entries_;
+};
+
+// The icon and the announcer sound of a bot, as files below the BOTINFO folder ("" when none).
+struct TBot_Preview_Files {
+  std::string Icon;
+  std::string Sound;
+};
+
+// Game-type boxes in their order: Single Player, Free For All, Team Deathmatch, Tournament,
+// Capture The Flag, other; their bits in Game_Types are 1, 2, 4, 8, 16, 32.
+inline constexpr int Game_Type_Count = 6;
+extern const std::array<const char*, Game_Type_Count> Game_Type_Captions;
+extern const std::array<const char*, 5> Skill_Captions;
+
+class TMap_Properties_Model {
+ public:
+  TMap_Properties_Model();
+
+  // ---- Fields ----------------------------------------------------------------------------------
+  TLabel_Field Map_Longname, PK3_Filename, MOD_Directory, MAP_Filename;
+  TLabel_Field MAP_Filesize, MAP_Filedate;  // texts in UTF-8 (locale formats), not record bytes
+  TNumeric_Field Min_Recomm_Players{2, 32}, Max_Recomm_Players{2, 32}, Rating{0, 9};
+  TNumeric_Field Limits_Frags{0, 100}, Limits_Captures{0, 50}, Limits_Time{0, 120},
+      Limits_Players{2, 32};
+  TCheck_Field Allow_Include_In_Arena_File;
+  std::array<TCheck_Field, Game_Type_Count> Game_Types;
+  TLabel_Field Comment;
+  int Bot_Skill = 3;  // item index, -1 for no item selected
+  Merge_State Bot_Skill_State = Merge_State::Not_Set;
+  TCheck_List Useable_MODs;
+  TCheck_List Assigned_Bots;
+  bool Bots_Visible = true;  // the "Bots" group is shown, the "no AAS file available" panel hidden
+
+  // ---- Context ---------------------------------------------------------------------------------
+  void Set_Context(const TProperties_Context& context) { Context_ = context; }
+  const TProperties_Context& Context() const { return Context_; }
+  TMAP_Datei_Eintrag* Map() const { return Map_; }
+
+  // ---- One map ---------------------------------------------------------------------------------
+  // Loads one map record (shows the "no AAS" warning through the context's interaction).
+  void Load_Map(TMAP_Datei_Eintrag* map);
+  // Writes the dialog into one map record.
+  void Store_Map(TMAP_Datei_Eintrag& map) const;
+
+  // ---- A group of maps
+  // --------------------------------------------------------------------------- Merges the maps
+  // (depth first in tree order); shows the notice window while it runs.
+  void Load_Group(const std::vector<TMAP_Datei_Eintrag*>& maps);
+  // Writes every definite field into each of the maps; shows the notice window while it runs.
+  void Store_Group(const std::vector<TMAP_Datei_Eintrag*>& maps) const;
+  void Reset_For_Group();
+  void Merge_Map(const TMAP_Datei_Eintrag& map, bool first);
+
+  // ---- Modes -----------------------------------------------------------------------------------
+  void Set_Map_Mode();
+  void Set_Group_Mode();
+  void Set_Launch_Mode();
+  Dialog_Mode Mode() const { return Mode_; }
+  const char* Caption() const;
+  Dialog_Page Page = Dialog_Page::General;
+  Dialog_Focus Focus = Dialog_Focus::Rename_PK3;
+  bool Rename_Delete_Enabled() const { return Mode_ == Dialog_Mode::Map; }
+  // Comment, Min and Max Players, Rating and "Allow Include In Arena File".
+  bool General_Edits_Enabled() const { return Mode_ != Dialog_Mode::Launch; }
+
+  // Launch mode: the game-type radio buttons and "MOD to use".
+  std::array<bool, Game_Type_Count> Radio_Enabled{};
+  int Radio_Selected = -1;
+  std::vector<std::string> MOD_to_use;  // sorted
+  int MOD_to_use_Selected = -1;
+  bool Launch_Enabled() const { return !MOD_to_use.empty(); }
+
+  // ---- Validation on leaving a field (and after the spin buttons of Min and Max Players) --------
+  void Leave_Min_Players();
+  void Leave_Max_Players();
+  void Leave_Limits_Frags() { Leave_Simple(Limits_Frags); }
+  void Leave_Limits_Captures() { Leave_Simple(Limits_Captures); }
+  void Leave_Limits_Time() { Leave_Simple(Limits_Time); }
+  void Leave_Limits_Players() { Leave_Simple(Limits_Players); }
+  void Spin_Min_Players(int delta);
+  void Spin_Max_Players(int delta);
+  // FormShow: a mixed numeric field shows an empty text; the botshot preview is reset.
+  void Form_Show();
+
+  // ---- Bots list -------------------------------------------------------------------------------
+  void Map_Properties_Bots_zuweisen();
+  void Bots_von_MOD_hinzufuegen(const std::string& mod);
+  bool Bot_in_MOD_vorhanden(const std::string& mod, const std::string& bot) const;
+  // A click on an entry of "Useable MODs": its next check state, then the bots list follows.
+  void Useable_MOD_Clicked(int index);
+  void Assigned_Bot_Clicked(int index);
+
+  // ---- Botshot preview -------------------------------------------------------------------------
+  // A selection in the bots list; true when the preview timer is to be started.
+  bool Bot_Selected(int index);
+  // Navigation keys (Page Up/Down, End, Home, Up, Down) held in the bots list.
+  void Navigation_Key_Down(int key);
+  void Navigation_Key_Up(int key);
+  bool Navigation_Key_Held() const { return !Held_Keys_.empty(); }
+  int Last_Selected_Bot() const { return Last_Selected_Bot_; }
+  // The icon and sound of a bots-list entry, searched over the database.
+  TBot_Preview_Files Find_Bot_Preview(int index) const;
+  void Reset_Preview();
+
+ private:
+  void Leave_Simple(TNumeric_Field& field);
+  std::vector<std::string> Eligible_MODs() const;
+  std::vector<std::string> Offered_MODs(const TMAP_Datei_Eintrag& map) const;
+  void Set_Labels(const TMAP_Datei_Eintrag& map, bool merge);
+
+  TProperties_Context Context_;
+  TMAP_Datei_Eintrag* Map_ = nullptr;
+  Dialog_Mode Mode_ = Dialog_Mode::Map;
+  std::set<int> Held_Keys_;
+  int Last_Selected_Bot_ = -1;
+};
+
+// Key codes of the navigation keys that hold back the botshot preview.
+enum Navigation_Key {
+  Key_Page_Up = 33,
+  Key_Page_Down = 34,
+  Key_End = 35,
+  Key_Home = 36,
+  Key_Up = 38,
+  Key_Down = 40
+};
+bool Is_Navigation_Key(int key);
+
+// The icon search of the botshot preview: the archives of the bot's MOD from the last to the
+// first, TGA then JPG (JPG wins within one archive), first found wins across archives.
+TBot_Preview_Files Find_Bot_Files(const TPK3_Dateien_Verwaltung& database,
+                                  const std::string& botinfo_dir, const std::string& mod_name,
+                                  const std::string& bot_name, const std::string& bot_model);
+
+}  // namespace vorlix
