@@ -61,6 +61,9 @@ class TInteraction {
   // uses unless the caller passes a new one. nullopt on Cancel.
   virtual std::optional<std::string> Specify_Arena_Name(const std::string& directory_name,
                                                         const std::optional<std::string>& preset) = 0;
+  // Called now and then during a long synchronous walk: keeps visible windows painted without
+  // taking user input. Does nothing by default.
+  virtual void Keep_Painted() {}
 };
 
 // Buttons a message box answers with when it is simply acknowledged.

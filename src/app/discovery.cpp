@@ -1,0 +1,99 @@
+#include "app/discovery.h"
+
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+#include "app/interaction.h"
+#include "app/platform.h"
+
+namespace fs = std::filesystem;
+
+namespace vorlix {
+
+namespace {
+
+class TSearch {
+ public:
+  explicit TSearch(TInteraction& interaction) : Interaction_(interaction) {}
+
+  // One root; "" when nothing was confirmed below it.
+  std::string Durchsuche_Laufwerk(const std::string& root) {
+    Found_ = false;
+    Result_.clear();
+    const std::string start = platform::Without_Trailing_Separator(root);
+    if (!Was_Walked(start)) {
+      Durchsuche_Verzeichnis(start);
+      Remember(start);
+    }
+    return Result_;
+  }
+
+ private:
+  void Durchsuche_Verzeichnis(const std::string& dir) {
+    Interaction_.Keep_Painted();
+    const auto entries = platform::List_Directory(dir);
+    if (!entries) {
+      return;  // unreadable: contributes nothing
+    }
+    for (const auto& entry : *entries) {
+      const std::string path = platform::Join(dir, entry.Name);
+      if (platform::Upper(entry.Name) == "QUAKE3.EXE" &&
+          Frage_Q3A_Verzeichnis(Interaction_, path)) {
+        Result_ = dir;
+        Found_ = true;
+        return;
+      }
+      if (entry.Is_Directory && !entry.Is_Symlink && !platform::Is_Excluded_From_Search(path) &&
+          !Was_Walked(path)) {
+        Durchsuche_Verzeichnis(path);
+      }
+      if (Found_) {
+        return;
+      }
+    }
+  }
+
+  void Remember(const std::string& root) {
+    Walked_.insert(root);
+    std::error_code ec;
+    const fs::path canonical = fs::canonical(fs::path(root), ec);
+    if (!ec) {
+      Walked_.insert(canonical.string());
+    }
+  }
+
+  bool Was_Walked(const std::string& path) const { return Walked_.count(path) != 0; }
+
+  TInteraction& Interaction_;
+  std::set<std::string> Walked_;
+  std::string Result_;
+  bool Found_ = false;
+};
+
+}  // namespace
+
+bool Frage_Q3A_Verzeichnis(TInteraction& interaction, const std::string& path) {
+  return interaction.Message(Message_Kind::Confirmation,
+                             "Is this your Quake III Arena directory?\r\n\n" + path,
+                             Button_Set::Yes_No) == Answer::Yes;
+}
+
+std::string Suche_Q3A_Verzeichnis(TInteraction& interaction,
+                                  const std::vector<std::string>& roots) {
+  const auto notice = interaction.Notice("Please wait", "Looking for Quake 3 Arena directory...");
+  TSearch search(interaction);
+  for (const auto& root : roots) {
+    std::string result = search.Durchsuche_Laufwerk(root);
+    if (!result.empty()) {
+      return result;
+    }
+  }
+  return {};
+}
+
+std::string Suche_Q3A_Verzeichnis(TInteraction& interaction) {
+  return Suche_Q3A_Verzeichnis(interaction, platform::Default_Search_Roots());
+}
+
+}  // namespace vorlix
