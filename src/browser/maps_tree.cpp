@@ -284,6 +284,16 @@ std::vector<TMaps_Tree_Node*> TMaps_Tree::Drop_List_Items(
   return created;
 }
 
+bool TMaps_Tree::Drop_On_List(TMaps_Tree_Node* dragged) {
+  if (!Accepts_Drop_On_List(dragged) || !TreeView_Maps_Loesche_Node(dragged)) {
+    return false;
+  }
+  if (List != nullptr) {
+    List->Sort();
+  }
+  return true;
+}
+
 bool TMaps_Tree::Stands_Below(const TMaps_Tree_Node* a, const TMaps_Tree_Node* b) {
   if (a == b) {
     return false;

@@ -146,6 +146,13 @@ class TMaps_Tree {
   // node stands below it in displayed order, otherwise behind it; onto a group as its last child.
   // Re-sorts. False when the drop is refused.
   bool Drop_Tree_Node(TMaps_Tree_Node* dragged, TMaps_Tree_Node* target);
+  // Only a map entry of the tree may be dropped onto the unsorted list.
+  static bool Accepts_Drop_On_List(const TMaps_Tree_Node* dragged) {
+    return dragged != nullptr && dragged->Is_Map_Entry();
+  }
+  // Drop of the tree's map entry onto the list: the entry is deleted (its map is listed again)
+  // and the list re-sorted. False when refused.
+  bool Drop_On_List(TMaps_Tree_Node* dragged);
   // Moves a node to a new parent in front of the node at `row` (row == child count: at the end).
   void Move_Node(TMaps_Tree_Node* node, TMaps_Tree_Node* new_parent, int row);
   // True when `a` comes after `b` in displayed (pre-order) order.

@@ -1,0 +1,124 @@
+#include "browser/unsorted_list.h"
+
+#include <gtest/gtest.h>
+
+#include "content/mod_list.h"
+#include "test_database.h"
+
+namespace vorlix {
+namespace {
+
+using testing::TTest_Database;
+
+std::vector<std::string> Column(const TUnsorted_Maps_List& list, int column) {
+  std::vector<std::string> texts;
+  for (const auto& item : list.Items()) {
+    texts.push_back(item.Column(column));
+  }
+  return texts;
+}
+
+class Unsorted_List_Test : public ::testing::Test {
+ protected:
+  Unsorted_List_Test() {
+    Mods.Append("BASEQ3");
+    Mods.Append("CPMA");
+  }
+  TTest_Database Db;
+  TMOD_Liste Mods;
+  TUnsorted_Maps_List List;
+};
+
+TEST_F(Unsorted_List_Test, SameMapNameInOneModDirectoryIsListedOnceFromTheLaterArchive) {
+  TPK3_Datei_Eintrag* a = Db.Add_PK3("baseq3", "a.pk3");
+  TPK3_Datei_Eintrag* b = Db.Add_PK3("baseq3", "b.pk3");
+  TPK3_Datei_Eintrag* c = Db.Add_PK3("cpma", "c.pk3");
+  TTest_Database::Add_Map(a, "Q3DM1.BSP", "From A");
+  TMAP_Datei_Eintrag* from_b = TTest_Database::Add_Map(b, "q3dm1.bsp", "From B");
+  TMAP_Datei_Eintrag* other_dir = TTest_Database::Add_Map(c, "Q3DM1.BSP", "In CPMA");
+  Lade_ListView_Maps(List, Db.Database, Mods, Db.Interaction);
+  ASSERT_EQ(List.Count(), 2);
+  EXPECT_NE(List.Index_Of(from_b), -1);
+  EXPECT_NE(List.Index_Of(other_dir), -1);
+  EXPECT_EQ(List.Sort_Column, 1);
+  EXPECT_EQ(Column(List, 2), (std::vector<std::string>{"cpma/c", "baseq3/b"}));
+}
+
+TEST_F(Unsorted_List_Test, AbsentArchivesAndMapsAreNotListed) {
+  TPK3_Datei_Eintrag* gone = Db.Add_PK3("baseq3", "gone.pk3", /*present=*/false);
+  TPK3_Datei_Eintrag* here = Db.Add_PK3("baseq3", "here.pk3");
+  Db.Add_PK3("baseq3", "empty.pk3");
+  TTest_Database::Add_Map(gone, "GONE.BSP");
+  TTest_Database::Add_Map(here, "OLD.BSP", "", /*present=*/false);
+  TTest_Database::Add_Map(here, "NEW.BSP", "The New Map");
+  Lade_ListView_Maps(List, Db.Database, Mods, Db.Interaction);
+  ASSERT_EQ(List.Count(), 1);
+  EXPECT_EQ(List.Item(0).Caption, "The New Map");
+  EXPECT_EQ(List.Item(0).Filename, "NEW");
+  EXPECT_EQ(List.Item(0).In_PK3, "baseq3/here");
+}
+
+TEST_F(Unsorted_List_Test, VanishedModsAreReportedAndRemovedOneAfterTheOther) {
+  TPK3_Datei_Eintrag* pk3 = Db.Add_PK3("baseq3", "pak.pk3");
+  TMAP_Datei_Eintrag* map = TTest_Database::Add_Map(pk3, "DM.BSP", "Deathmatch");
+  map->Useable_MODs = {"baseq3", "osp", "Defrag", "cpma"};
+  // A duplicate that is skipped is not checked.
+  TPK3_Datei_Eintrag* earlier = Db.Add_PK3("baseq3", "aaa.pk3");
+  TTest_Database::Add_Map(earlier, "DM.BSP")->Useable_MODs = {"gone"};
+  Db.Database.Sort_By_Filename();
+  Lade_ListView_Maps(List, Db.Database, Mods, Db.Interaction);
+  ASSERT_EQ(Db.Interaction.Messages.size(), 2u);
+  EXPECT_EQ(Db.Interaction.Messages[0].Text,
+            "The modification OSP doesn't exist anymore and will be removed from Deathmatch's "
+            "\"Useable MODs\" list.");
+  EXPECT_EQ(Db.Interaction.Messages[1].Text,
+            "The modification DEFRAG doesn't exist anymore and will be removed from Deathmatch's "
+            "\"Useable MODs\" list.");
+  EXPECT_EQ(Db.Interaction.Messages[0].Kind, Message_Kind::Confirmation);
+  EXPECT_EQ(Db.Interaction.Messages[0].Buttons, Button_Set::OK);
+  EXPECT_EQ(map->Useable_MODs, (std::vector<std::string>{"baseq3", "cpma"}));
+}
+
+TEST_F(Unsorted_List_Test, SortsByTheClickedColumnAscendingAndStable) {
+  TPK3_Datei_Eintrag* pk3 = Db.Add_PK3("baseq3", "pak.pk3");
+  TTest_Database::Add_Map(pk3, "B.BSP", "beta");
+  TTest_Database::Add_Map(pk3, "A.BSP", "Zulu");
+  TTest_Database::Add_Map(pk3, "C.BSP", "Alpha");
+  TTest_Database::Add_Map(pk3, "D.BSP", "beta");
+  Lade_ListView_Maps(List, Db.Database, Mods, Db.Interaction);
+  EXPECT_EQ(Column(List, 1), (std::vector<std::string>{"A", "B", "C", "D"}));
+  List.ListView_MapsColumnClick(0);
+  EXPECT_EQ(Column(List, 1), (std::vector<std::string>{"C", "A", "B", "D"}));  // byte-wise
+  List.ListView_MapsColumnClick(0);
+  EXPECT_EQ(Column(List, 1), (std::vector<std::string>{"C", "A", "B", "D"}));
+  List.ListView_MapsColumnClick(2);
+  EXPECT_EQ(Column(List, 1), (std::vector<std::string>{"C", "A", "B", "D"}));
+}
+
+TEST_F(Unsorted_List_Test, AppendsAndRemovalsInBulk) {
+  TPK3_Datei_Eintrag* pk3 = Db.Add_PK3("baseq3", "pak.pk3");
+  std::vector<TMAP_Datei_Eintrag*> maps;
+  for (int i = 0; i < 10000; ++i) {
+    maps.push_back(TTest_Database::Add_Map(pk3, "M" + std::to_string(i) + ".BSP"));
+  }
+  Lade_ListView_Maps(List, Db.Database, Mods, Db.Interaction);
+  ASSERT_EQ(List.Count(), 10000);
+  std::unordered_set<const TMAP_Datei_Eintrag*> half;
+  for (int i = 0; i < 10000; i += 2) {
+    half.insert(maps[static_cast<std::size_t>(i)]);
+  }
+  List.Remove_Maps(half);
+  ASSERT_EQ(List.Count(), 5000);
+  EXPECT_EQ(List.Index_Of(maps[0]), -1);
+  EXPECT_NE(List.Index_Of(maps[1]), -1);
+}
+
+TEST(Unsorted_List_Widths, FollowTheListWidth) {
+  EXPECT_EQ(ListView_Maps_Column_Widths(500), (std::array<int, 3>{183, 116, 183}));
+  EXPECT_EQ(ListView_Maps_Column_Widths(16), (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(ListView_Maps_Column_Widths(0), (std::array<int, 3>{0, 0, 0}));
+  EXPECT_EQ(ListView_Maps_Column_Widths(116), (std::array<int, 3>{38, 24, 38}));
+}
+
+}  // namespace
+}  // namespace vorlix
