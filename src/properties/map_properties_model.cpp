@@ -148,7 +148,8 @@ int TCheck_List::Add(const std::string& name, const TBot_Liste* bots) {
   TCheck_List_Entry entry;
   entry.Name = name;
   entry.Bots = bots;
-  return static_cast<int>(Entries_.insert(at, entry) - Entries_.begin());
+  const auto inserted = Entries_.insert(at, entry);
+  return static_cast<int>(inserted - Entries_.begin());
 }
 
 int TCheck_List::Index_Of_Ignore_Case(const std::string& name) const {

@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include "properties/formats.h"
+#include "properties/map_properties_model.h"
+#include "properties_fixture.h"
+
+namespace vorlix::testing {
+namespace {
+
+using S = std::vector<std::string>;
+
+TEST(Map_Formats, SizeHasSixDigitsAndTheLocaleSeparator) {
+  const QLocale us(QLocale::English, QLocale::UnitedStates);
+  EXPECT_EQ(Format_Map_Size(4096, us), "004,096 Bytes");
+  EXPECT_EQ(Format_Map_Size(1234567, us), "1,234,567 Bytes");
+  EXPECT_EQ(Format_Map_Size(0, us), "000,000 Bytes");
+  EXPECT_EQ(Format_Map_Size(4294967295u, us), "4,294,967,295 Bytes");
+  EXPECT_EQ(Format_Map_Size(4096, QLocale(QLocale::German, QLocale::Germany)), "004.096 Bytes");
+}
+
+TEST(Map_Formats, DateInShortDateAndLongTimeMidnightWithoutTime) {
+  const QLocale us(QLocale::English, QLocale::UnitedStates);
+  const QLocale de(QLocale::German, QLocale::Germany);
+  const auto afternoon = Dos_Date_Time(2001, 12, 24, 13, 45, 30);
+  EXPECT_EQ(Format_Map_Date(afternoon, us), "12/24/01 1:45:30 PM");
+  EXPECT_EQ(Format_Map_Date(afternoon, de), "24.12.01 13:45:30");
+  EXPECT_EQ(Format_Map_Date(Dos_Date_Time(2001, 12, 24, 0, 0, 0), de), "24.12.01");
+  EXPECT_EQ(Format_Map_Date(0, de), "");  // no valid date packed
+}
+
+struct Map_Properties : ::testing::Test {
+  TProperties_Fixture F;
+  TMap_Properties_Model Model;
+  void SetUp() override {
+    F.Standard_MODs();
+    Model.Set_Context(F.Context());
+  }
+};
+
+TEST_F(Map_Properties, LoadFillsEveryFieldAndCancelWritesNothing) {
+  auto* map = F.Add_Map("baseq3", "maps.pk3", "Q3DM17.BSP");
+  map->MAP_Filesize = 4096;
+  map->Min_Recomm_Players = 4;
+  map->Rating = 7;
+  map->Game_Types = GT_Capture_The_Flag | GT_Single_Player;
+  map->Comment = "longest yard";
+  map->Useable_MODs = {"baseq3"};
+  map->Assigned_Bots = {"major", "Nobody"};
+  map->Bot_Skill = 1;
+  Model.Load_Map(map);
+  Model.Set_Map_Mode();
+  EXPECT_STREQ(Model.Caption(), "Map Properties");
+  EXPECT_EQ(Model.MAP_Filename.Text, "q3dm17.bsp");
+  EXPECT_EQ(Model.MOD_Directory.Text, "baseq3");
+  EXPECT_EQ(Model.MAP_Filesize.Text, "004,096 Bytes");
+  EXPECT_EQ(Model.Min_Recomm_Players.Text, "4");
+  EXPECT_EQ(Model.Rating.Position(), 7);
+  EXPECT_EQ(Model.Game_Types[0].State, Check_State::Checked);
+  EXPECT_EQ(Model.Game_Types[1].State, Check_State::Unchecked);
+  EXPECT_EQ(Model.Game_Types[4].State, Check_State::Checked);
+  EXPECT_EQ(Model.Bot_Skill, 1);
+  EXPECT_EQ(Model.Assigned_Bots.Checked_Names(), S{"Major"});
+
+  const TMAP_Datei_Eintrag before = *map;
+  Model.Min_Recomm_Players.Text = "9";
+  Model.Comment.Text = "changed";
+  Model.Useable_MOD_Clicked(0);
+  // Cancel: the record is not touched at all.
+  EXPECT_EQ(map->Min_Recomm_Players, before.Min_Recomm_Players);
+  EXPECT_EQ(map->Comment, before.Comment);
+  EXPECT_EQ(map->Useable_MODs, before.Useable_MODs);
+
+  // OK: the names found nowhere drop out, the lists are stored in list order.
+  Model.Load_Map(map);
+  Model.Min_Recomm_Players.Text = "9";
+  Model.Comment.Text = "changed";
+  Model.Useable_MOD_Clicked(1);
+  Model.Game_Types[0].Click();
+  Model.Store_Map(*map);
+  EXPECT_EQ(map->Min_Recomm_Players, 9);
+  EXPECT_EQ(map->Comment, "changed");
+  EXPECT_EQ(map->Game_Types, GT_Capture_The_Flag);
+  EXPECT_EQ(map->Useable_MODs, (S{"BASEQ3", "MYMOD"}));
+  EXPECT_EQ(map->Assigned_Bots, S{"Major"});
+  EXPECT_EQ(map->MAP_Filename, "Q3DM17.BSP");
+}
+
+TEST_F(Map_Properties, NoGameTypeLoadsClearedAndStoresZero) {
+  auto* map = F.Add_Map("baseq3", "maps.pk3", "Q3DM1.BSP");
+  map->Game_Types = 0;
+  Model.Load_Map(map);
+  for (const auto& box : Model.Game_Types) {
+    EXPECT_EQ(box.State, Check_State::Unchecked);
+  }
+  map->Game_Types = 63;
+  Model.Store_Map(*map);
+  EXPECT_EQ(map->Game_Types, 0);
+}
+
+TEST_F(Map_Properties, ValidationRows) {
+  auto* map = F.Add_Map("baseq3", "maps.pk3", "Q3DM1.BSP");
+  map->Min_Recomm_Players = 10;
+  map->Max_Recomm_Players = 16;
+  Model.Load_Map(map);
+
+  Model.Min_Recomm_Players.Text = "40";
+  Model.Leave_Min_Players();
+  EXPECT_EQ(Model.Min_Recomm_Players.Text, "32");
+  EXPECT_EQ(Model.Max_Recomm_Players.Text, "32");
+
+  Model.Min_Recomm_Players.Set_Position(10);
+  Model.Max_Recomm_Players.Text = "1";
+  Model.Leave_Max_Players();
+  EXPECT_EQ(Model.Max_Recomm_Players.Text, "2");
+  EXPECT_EQ(Model.Min_Recomm_Players.Text, "2");
+
+  Model.Max_Recomm_Players.Text = "abc";
+  Model.Leave_Max_Players();
+  EXPECT_EQ(Model.Max_Recomm_Players.Text, "32");
+  Model.Min_Recomm_Players.Text = "";
+  Model.Leave_Min_Players();
+  EXPECT_EQ(Model.Min_Recomm_Players.Text, "2");
+
+  // A number typed while the other field is no number gives the first column's value.
+  Model.Max_Recomm_Players.Text = "";
+  Model.Min_Recomm_Players.Text = "12";
+  Model.Leave_Min_Players();
+  EXPECT_EQ(Model.Min_Recomm_Players.Text, "2");
+  EXPECT_EQ(Model.Max_Recomm_Players.Text, "");
+
+  const std::tuple<TNumeric_Field*, void (TMap_Properties_Model::*)(), const char*, const char*,
+                   const char*>
+      rows[] = {
+          {&Model.Limits_Frags, &TMap_Properties_Model::Leave_Limits_Frags, "0", "0", "100"},
+          {&Model.Limits_Captures, &TMap_Properties_Model::Leave_Limits_Captures, "0", "0", "50"},
+          {&Model.Limits_Time, &TMap_Properties_Model::Leave_Limits_Time, "0", "0", "120"},
+          {&Model.Limits_Players, &TMap_Properties_Model::Leave_Limits_Players, "2", "2", "32"}};
+  for (const auto& [field, leave, not_number, below, above] : rows) {
+    field->Text = "abc";
+    (Model.*leave)();
+    EXPECT_EQ(field->Text, not_number);
+    field->Text = "-5";
+    (Model.*leave)();
+    EXPECT_EQ(field->Text, below);
+    field->Text = "999";
+    (Model.*leave)();
+    EXPECT_EQ(field->Text, above);
+    field->Text = " 7";
+    (Model.*leave)();
+    EXPECT_EQ(field->Text, "7");
+  }
+
+  // Spin buttons of Min Players run its validation: Max Players follows.
+  Model.Min_Recomm_Players.Set_Position(20);
+  Model.Max_Recomm_Players.Set_Position(20);
+  Model.Spin_Min_Players(+1);
+  EXPECT_EQ(Model.Min_Recomm_Players.Text, "21");
+  EXPECT_EQ(Model.Max_Recomm_Players.Text, "21");
+  Model.Spin_Max_Players(-1);
+  Model.Spin_Max_Players(-1);
+  EXPECT_EQ(Model.Max_Recomm_Players.Text, "19");
+  EXPECT_EQ(Model.Min_Recomm_Players.Text, "19");
+  Model.Rating.Set_Position(9);
+  Model.Rating.Step(+1);
+  EXPECT_EQ(Model.Rating.Text, "9");
+}
+
+TEST_F(Map_Properties, ModOffersAndBotsLists) {
+  // A base map offers every MOD directory; a MOD map only its own MOD.
+  auto* base = F.Add_Map("baseq3", "maps.pk3", "Q3DM1.BSP");
+  base->Useable_MODs = {"baseq3", "mymod"};
+  Model.Load_Map(base);
+  EXPECT_EQ(Names(Model.Useable_MODs), (S{"BASEQ3", "MYMOD", "NOBOTS"}));
+  EXPECT_EQ(Names(Model.Assigned_Bots), (S{"Alien", "Grunt", "Major", "Sarge"}));
+  EXPECT_EQ(Model.Assigned_Bots[3].Bots, F.Mods.Bots(0));  // Sarge belongs to the first MOD
+
+  auto* modmap = F.Add_Map("mymod", "mine.pk3", "MYDM1.BSP");
+  modmap->Useable_MODs = {"MYMOD"};
+  Model.Load_Map(modmap);
+  EXPECT_EQ(Names(Model.Useable_MODs), S{"MYMOD"});
+  EXPECT_EQ(Names(Model.Assigned_Bots), (S{"Alien", "Sarge"}));
+  Model.Useable_MOD_Clicked(0);  // no usable MOD checked: no bots
+  EXPECT_EQ(Model.Assigned_Bots.Count(), 0);
+
+  // A MOD without bots file of its own offers the standard bots.
+  auto* nobots = F.Add_Map("nobots", "x.pk3", "NB1.BSP");
+  nobots->Useable_MODs = {"nobots"};
+  Model.Load_Map(nobots);
+  EXPECT_EQ(Names(Model.Assigned_Bots), (S{"Grunt", "Major", "Sarge"}));
+}
+
+TEST_F(Map_Properties, ClearingAModKeepsTheRemainingCheckMarks) {
+  auto* map = F.Add_Map("baseq3", "maps.pk3", "Q3DM1.BSP");
+  map->Useable_MODs = {"BASEQ3", "MYMOD"};
+  map->Assigned_Bots = {"Alien", "Sarge", "Grunt"};
+  Model.Load_Map(map);
+  EXPECT_EQ(Model.Assigned_Bots.Checked_Names(), (S{"Alien", "Grunt", "Sarge"}));
+  Model.Useable_MOD_Clicked(0);  // clear BASEQ3: Grunt and Major go, Sarge stays (MYMOD has it)
+  EXPECT_EQ(Names(Model.Assigned_Bots), (S{"Alien", "Sarge"}));
+  EXPECT_EQ(Model.Assigned_Bots.Checked_Names(), (S{"Alien", "Sarge"}));
+  Model.Useable_MOD_Clicked(0);  // tick it again: its bots come back unchecked
+  EXPECT_EQ(Names(Model.Assigned_Bots), (S{"Alien", "Grunt", "Major", "Sarge"}));
+  EXPECT_EQ(Model.Assigned_Bots.Checked_Names(), (S{"Alien", "Sarge"}));
+  Model.Store_Map(*map);
+  EXPECT_EQ(map->Assigned_Bots, (S{"Alien", "Sarge"}));
+}
+
+TEST_F(Map_Properties, NoAasWarnsAndDropsTheBots) {
+  auto* map = F.Add_Map("baseq3", "maps.pk3", "Q3DM1.BSP");
+  map->Has_AAS = false;
+  map->Useable_MODs = {"BASEQ3"};
+  map->Assigned_Bots = {"Sarge"};
+  Model.Load_Map(map);
+  ASSERT_EQ(F.Interaction.Messages.size(), 1u);
+  EXPECT_EQ(F.Interaction.Messages[0],
+            (Recorded_Message{Message_Kind::Error,
+                              "No AAS-file available. All bots will be removed from this map.",
+                              Button_Set::OK}));
+  EXPECT_FALSE(Model.Bots_Visible);
+  EXPECT_EQ(Model.Assigned_Bots.Count(), 0);
+  Model.Store_Map(*map);
+  EXPECT_TRUE(map->Assigned_Bots.empty());
+  Model.Load_Map(map);  // nothing assigned any more: no second warning
+  EXPECT_EQ(F.Interaction.Messages.size(), 1u);
+}
+
+TEST(Bot_Preview, IconNamesLastArchiveWinsJpgOverTga) {
+  TTemp_Dir dir;
+  TProperties_Fixture f;
+  f.Add_MOD("baseq3", {{"Sarge", "sarge/krusade"}, {"Major", "major"}, {"Ghost", "ghost"}});
+  f.Add_Map("baseq3", "a.pk3", "A.BSP");
+  f.Add_Map("baseq3", "b.pk3", "B.BSP");
+  f.Add_Map("baseq3", "c.pk3", "C.BSP")->PK3->Present = false;
+  f.Add_Map("mymod", "d.pk3", "D.BSP");
+  const std::string botinfo = dir / "botinfo";
+  // Extracted as named in the archives.
+  Write_File(botinfo + "/BASEQ3/a.pk3/models/players/sarge/icon_krusade.tga", "t");
+  Write_File(botinfo + "/BASEQ3/a.pk3/sound/player/announce/Sarge.wav", "w");
+  Write_File(botinfo + "/BASEQ3/b.pk3/models/players/sarge/icon_krusade.tga", "t");
+  Write_File(botinfo + "/BASEQ3/b.pk3/models/players/sarge/ICON_krusade.jpg", "j");
+  Write_File(botinfo + "/BASEQ3/a.pk3/models/players/major/icon_default.tga", "t");
+  Write_File(botinfo + "/BASEQ3/c.pk3/models/players/major/icon_default.jpg", "gone");
+  Write_File(botinfo + "/MYMOD/d.pk3/models/players/major/icon_default.jpg", "other mod");
+
+  auto files = Find_Bot_Files(f.Database, botinfo, "BASEQ3", "Sarge", "sarge/krusade");
+  EXPECT_EQ(files.Icon, botinfo + "/BASEQ3/b.pk3/models/players/sarge/ICON_krusade.jpg");
+  EXPECT_EQ(files.Sound, botinfo + "/BASEQ3/a.pk3/sound/player/announce/Sarge.wav");
+  files = Find_Bot_Files(f.Database, botinfo, "BASEQ3", "Major", "major");
+  EXPECT_EQ(files.Icon, botinfo + "/BASEQ3/a.pk3/models/players/major/icon_default.tga");
+  EXPECT_EQ(files.Sound, "");
+  files = Find_Bot_Files(f.Database, botinfo, "BASEQ3", "../../x", "../..");
+  EXPECT_EQ(files.Icon, "");
+  EXPECT_EQ(files.Sound, "");
+
+  // Through the dialog's bots list: the entry's MOD list and record.
+  TMap_Properties_Model model;
+  model.Set_Context(f.Context(botinfo));
+  auto* map = f.Database.Items(0)->Maps->Items(0);
+  map->Useable_MODs = {"BASEQ3"};
+  model.Load_Map(map);
+  ASSERT_EQ(Names(model.Assigned_Bots), (S{"Ghost", "Major", "Sarge"}));
+  EXPECT_EQ(model.Find_Bot_Preview(2).Icon,
+            botinfo + "/BASEQ3/b.pk3/models/players/sarge/ICON_krusade.jpg");
+  EXPECT_EQ(model.Find_Bot_Preview(0).Icon, "");
+
+  // Preview state: the same bot twice previews once; navigation keys hold the preview back.
+  model.Form_Show();
+  EXPECT_TRUE(model.Bot_Selected(1));
+  EXPECT_FALSE(model.Bot_Selected(1));
+  model.Navigation_Key_Down(Key_Down);
+  model.Navigation_Key_Down(39);  // Right does not count
+  model.Navigation_Key_Down(Key_Page_Down);
+  model.Navigation_Key_Up(Key_Down);
+  EXPECT_TRUE(model.Navigation_Key_Held());
+  model.Navigation_Key_Up(Key_Page_Down);
+  EXPECT_FALSE(model.Navigation_Key_Held());
+  model.Form_Show();
+  EXPECT_EQ(model.Last_Selected_Bot(), -1);
+}
+
+}  // namespace
+}  // namespace vorlix::testing

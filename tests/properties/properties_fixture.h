@@ -1,0 +1,82 @@
+#pragma once
+// A small installation in memory for the properties and launch tests: a pk3 database with maps
+// in the base directory and in MOD directories, and a MOD list with bot lists.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/platform.h"
+#include "builders.h"
+#include "content/mod_list.h"
+#include "database/records.h"
+#include "properties/map_properties_model.h"
+#include "scripted_interaction.h"
+
+namespace vorlix::testing {
+
+struct TProperties_Fixture {
+  TScripted_Interaction Interaction;
+  TPK3_Dateien_Verwaltung Database{TDatabase_Paths{}, &Interaction};
+  TMOD_Liste Mods;
+
+  // Appends a MOD with bots given as {name, model} pairs; own = a bots file was found.
+  void Add_MOD(const std::string& name,
+               const std::vector<std::pair<std::string, std::string>>& bots, bool own = true) {
+    Mods.Append(name);
+    auto list = std::make_unique<TBot_Liste>(platform::Upper(name));
+    list->Has_Own_Bots = own;
+    for (const auto& [bot, model] : bots) {
+      list->Fuege_Bot_hinzu(bot, model, "pak0.pk3");
+    }
+    Mods.Attach_Bots(Mods.Count() - 1, std::move(list));
+  }
+
+  // The archive record (created on first use) and a new map in it.
+  TMAP_Datei_Eintrag* Add_Map(const std::string& mod_dir, const std::string& pk3,
+                              const std::string& map_file) {
+    int index = Database.Find_PK3(mod_dir, pk3);
+    if (index < 0) {
+      index = Database.Add_Record();
+      auto* record = Database.Items(index);
+      record->MOD_Directory = mod_dir;
+      record->PK3_Filename = pk3;
+      record->Maps = Database.New_Map_Manager(record);
+    }
+    auto* maps = Database.Items(index)->Maps.get();
+    auto* map = maps->Items(maps->Add_Record());
+    map->MAP_Filename = map_file;
+    map->Map_Longname = "Title of " + map_file;
+    map->Has_AAS = true;
+    return map;
+  }
+
+  TProperties_Context Context(const std::string& botinfo = {}, const std::string& game = {}) {
+    TProperties_Context context;
+    context.Botinfo_Dir = botinfo;
+    context.Game_Dir = game;
+    context.Mods = &Mods;
+    context.Database = &Database;
+    context.Interaction = &Interaction;
+    context.Locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    return context;
+  }
+
+  // The standard setup: BASEQ3 with three bots, MYMOD with bots of its own (one shared with
+  // BASEQ3), NOBOTS without a bots file.
+  void Standard_MODs() {
+    Add_MOD("baseq3", {{"Sarge", "sarge"}, {"Major", "major/red"}, {"Grunt", "grunt"}});
+    Add_MOD("mymod", {{"Alien", "alien"}, {"Sarge", "sarge/krusade"}});
+    Add_MOD("nobots", {}, false);
+  }
+};
+
+inline std::vector<std::string> Names(const TCheck_List& list) {
+  std::vector<std::string> names;
+  for (const auto& entry : list.Entries()) {
+    names.push_back(entry.Name);
+  }
+  return names;
+}
+
+}  // namespace vorlix::testing
