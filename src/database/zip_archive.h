@@ -1,22 +1,67 @@
 #pragma once
 // The ZIP archive facade on libzip: lists an archive's members in stored order, extracts members
 // selected by file specs, and adds files to an archive.
+//
+// Archives come from the internet, so extraction never writes outside ExtrBaseDir: members whose
+// names are absolute, carry a drive letter, a "." or ".." component, a backslash or a colon, and
+// members that are links, are skipped without a word. Members that cannot be written (encrypted,
+// damaged, larger than the limits or than the free space) are skipped too; Extract reports them
+// at the end by throwing TZip_Error. Every other failure of the ZIP layer is a TZip_Error as well.
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+struct zip;
+struct zip_file;
 
 namespace vorlix {
 
 // Progress events of an extraction; the numbers are part of the contract with the map scan.
 enum ProgrType : int { File_Started = 0, File_Progress = 1, Batch_Finished = 2 };
 
+// An error of the ZIP layer, with its own message text.
+class TZip_Error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 struct Zip_Entry {
-  std::string FileName;            // as stored: "/" separators, stored letter case
+  std::string FileName;  // as stored: "/" separators, stored letter case
   std::uint32_t UncompressedSize = 0;
   std::int32_t DOS_Date_Time = 0;  // the member's own packed DOS date-time
+  std::uint64_t Size64 = 0;        // the full uncompressed size (ZIP64 members may pass 4 GiB)
+  bool Encrypted = false;
+  bool Is_Link = false;  // stored as a symbolic link by a Unix packer
 };
+
+// Reads one member's uncompressed data front to back, without holding it whole anywhere.
+class Zip_Member_Reader {
+ public:
+  explicit Zip_Member_Reader(zip_file* file) : File_(file) {}
+  ~Zip_Member_Reader();
+  Zip_Member_Reader(const Zip_Member_Reader&) = delete;
+  Zip_Member_Reader& operator=(const Zip_Member_Reader&) = delete;
+
+  // Reads up to `count` bytes; fewer only at the end of the member. Throws TZip_Error.
+  std::size_t Read(void* buffer, std::size_t count);
+  // Skips up to `count` bytes; returns how many were skipped (fewer only at the end).
+  std::uint64_t Skip(std::uint64_t count);
+
+ private:
+  zip_file* File_;
+};
+
+// True when `spec` matches `name` ignoring letter case: "*" matches any run of characters and
+// "?" exactly one character, neither of them a "/".
+bool Spec_Matches(const std::string& spec, const std::string& name);
+
+// True when a member name may be written below a base folder: relative, no "." or ".."
+// component, no backslash, colon or zero byte, not empty.
+bool Is_Safe_Member_Name(const std::string& name);
 
 class Zip_Archive {
  public:
@@ -24,11 +69,12 @@ class Zip_Archive {
                                               const std::string& filename, std::uint64_t size)>;
 
   Zip_Archive() = default;
-  ~Zip_Archive() = default;
+  ~Zip_Archive();
   Zip_Archive(const Zip_Archive&) = delete;
   Zip_Archive& operator=(const Zip_Archive&) = delete;
 
-  // Setting the file name lists the archive at once; a missing file lists as empty.
+  // Setting the file name lists the archive at once; an empty name or a missing file lists as
+  // empty. A file that is not a readable ZIP archive lists as empty and throws TZip_Error.
   void Set_ZipFilename(const std::string& path);
   const std::string& ZipFilename() const { return ZipFilename_; }
 
@@ -42,15 +88,32 @@ class Zip_Archive {
   bool ExtrDirNames = false;
   bool AddDirNames = true;
   Progress_Handler OnProgress;
+  // When set (the default), Extract makes ExtrBaseDir the current directory of the process.
+  bool Change_Current_Directory = true;
+  // Limits of one extraction: a single member, and all members together.
+  std::uint64_t Max_Member_Size = std::uint64_t{512} << 20;
+  std::uint64_t Max_Total_Size = std::uint64_t{2} << 30;
 
-  // Writes every member matching a spec (see the implementation for the rules); empties FSpecArgs.
+  // Indices, in archive order, of the members that match at least one of `specs` and may be
+  // written safely: what Extract writes for these specs.
+  std::vector<int> Select(const std::vector<std::string>& specs) const;
+  // Opens one member for reading. Throws TZip_Error (encrypted, damaged, no archive).
+  std::unique_ptr<Zip_Member_Reader> Open_Member(int index) const;
+
+  // Writes every member matching a spec, in archive order; empties FSpecArgs. Throws TZip_Error
+  // when there is no archive, or at the end when members could not be written.
   void Extract();
-  // Adds the named files, deflated at level 9; empties FSpecArgs.
+  // Adds the named files (relative to the current directory, wildcards allowed), deflated at
+  // level 9, replacing members of the same name; creates the archive; empties FSpecArgs.
   void Add();
 
  private:
+  void Close();
+  void List();
+
   std::string ZipFilename_;
   std::vector<Zip_Entry> Entries_;
+  zip* Handle_ = nullptr;
 };
 
 }  // namespace vorlix

@@ -1,0 +1,173 @@
+#include "builders.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include <sys/stat.h>
+#include <utime.h>
+#include <zip.h>
+
+namespace fs = std::filesystem;
+
+namespace vorlix::testing {
+
+TTemp_Dir::TTemp_Dir() {
+  std::string pattern = (fs::temp_directory_path() / "vorlix-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    throw std::runtime_error("cannot create a temporary folder");
+  }
+  Path_ = pattern;
+}
+
+TTemp_Dir::~TTemp_Dir() {
+  std::error_code ec;
+  // Make everything writable first, so read-only files and folders made by a test go too.
+  for (auto it = fs::recursive_directory_iterator(Path_, ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  }
+  fs::permissions(Path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(Path_, ec);
+}
+
+std::string TTemp_Dir::operator/(const std::string& relative) const {
+  return (fs::path(Path_) / relative).string();
+}
+
+void Write_File(const std::string& path, const std::string& data) {
+  const fs::path p(path);
+  if (p.has_parent_path()) {
+    fs::create_directories(p.parent_path());
+  }
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(data.data(), static_cast<std::streamsize>(data.size()));
+  if (!out) {
+    throw std::runtime_error("cannot write " + path);
+  }
+}
+
+std::string Read_File(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    throw std::runtime_error("cannot read " + path);
+  }
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Set_Mtime(const std::string& path, std::int64_t seconds) {
+  struct utimbuf times {};
+  times.actime = static_cast<std::time_t>(seconds);
+  times.modtime = static_cast<std::time_t>(seconds);
+  if (::utime(path.c_str(), &times) != 0) {
+    throw std::runtime_error("cannot set the time of " + path);
+  }
+}
+
+std::int32_t Dos_Date_Time(int year, int month, int day, int hour, int minute, int second) {
+  const auto date = static_cast<std::uint32_t>(((year - 1980) << 9) | (month << 5) | day);
+  const auto tod = static_cast<std::uint32_t>((hour << 11) | (minute << 5) | (second / 2));
+  return static_cast<std::int32_t>((date << 16) | tod);
+}
+
+void Write_Pk3(const std::string& path, const std::vector<Zip_Member>& members) {
+  const fs::path p(path);
+  if (p.has_parent_path()) {
+    fs::create_directories(p.parent_path());
+  }
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  if (archive == nullptr) {
+    throw std::runtime_error("cannot create " + path);
+  }
+  for (const auto& member : members) {
+    zip_int64_t index = -1;
+    if (!member.Name.empty() && member.Name.back() == '/') {
+      index = zip_dir_add(archive, member.Name.substr(0, member.Name.size() - 1).c_str(),
+                          ZIP_FL_ENC_RAW);
+    } else {
+      // libzip reads the data when the archive is closed; the member lives until then.
+      zip_source_t* source = zip_source_buffer(archive, member.Data.data(), member.Data.size(), 0);
+      index = zip_file_add(archive, member.Name.c_str(), source, ZIP_FL_ENC_RAW);
+      if (index < 0) {
+        zip_source_free(source);
+      } else {
+        zip_set_file_compression(archive, static_cast<zip_uint64_t>(index),
+                                 member.Stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 9);
+      }
+    }
+    if (index < 0) {
+      zip_discard(archive);
+      throw std::runtime_error("cannot add " + member.Name + " to " + path);
+    }
+    const auto dos = static_cast<std::uint32_t>(member.Dos_Time);
+    zip_file_set_dostime(archive, static_cast<zip_uint64_t>(index),
+                         static_cast<zip_uint16_t>(dos & 0xFFFFu),
+                         static_cast<zip_uint16_t>(dos >> 16), 0);
+  }
+  if (zip_close(archive) != 0) {
+    zip_discard(archive);
+    throw std::runtime_error("cannot write " + path);
+  }
+}
+
+int Replace_Bytes(std::string& data, const std::string& from, const std::string& to) {
+  if (from.size() != to.size() || from.empty()) {
+    throw std::invalid_argument("Replace_Bytes needs two names of the same length");
+  }
+  int count = 0;
+  for (auto pos = data.find(from); pos != std::string::npos;
+       pos = data.find(from, pos + to.size())) {
+    data.replace(pos, to.size(), to);
+    ++count;
+  }
+  return count;
+}
+
+std::string Entity_Text(const std::string& title) {
+  std::string text = "{\n\"classname\" \"worldspawn\"\n";
+  if (!title.empty()) {
+    text += "\"message\" \"" + title + "\"\n";
+  }
+  text +=
+      "\"music\" \"music/sonic1.wav\"\n}\n"
+      "{\n\"classname\" \"info_player_deathmatch\"\n\"origin\" \"0 0 64\"\n}\n"
+      "{\n\"classname\" \"weapon_rocketlauncher\"\n\"origin\" \"128 0 32\"\n}\n";
+  return text;
+}
+
+namespace {
+void Put_Int(std::string& data, std::size_t offset, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) {
+    data[offset + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFFu);
+  }
+}
+}  // namespace
+
+std::string Make_Bsp(const std::string& entity_text, std::size_t filler) {
+  constexpr std::size_t header = 8 + 17 * 8;
+  std::string data(header, '\0');
+  data.replace(0, 4, "IBSP");
+  Put_Int(data, 4, 46);
+  // Other lumps: a repeating but not trivial pattern, so it compresses roughly as geometry does.
+  std::uint32_t state = 12345;
+  data.reserve(header + filler + entity_text.size());
+  for (std::size_t i = 0; i < filler; ++i) {
+    state = state * 1103515245u + 12345u;
+    data.push_back(static_cast<char>((i % 64 < 48) ? (i % 7) : ((state >> 16) & 0xFF)));
+  }
+  const auto entity_offset = static_cast<std::uint32_t>(data.size());
+  data += entity_text;
+  Put_Int(data, 8, entity_offset);  // lump 0: entities
+  Put_Int(data, 12, static_cast<std::uint32_t>(entity_text.size()));
+  for (int lump = 1; lump < 17; ++lump) {  // the rest: in filler
+    Put_Int(data, 8 + static_cast<std::size_t>(lump) * 8, static_cast<std::uint32_t>(header));
+    Put_Int(data, 12 + static_cast<std::size_t>(lump) * 8, static_cast<std::uint32_t>(filler / 16));
+  }
+  return data;
+}
+
+}  // namespace vorlix::testing

@@ -1,0 +1,59 @@
+#pragma once
+// Builders for test data: temporary folders, real pk3 (ZIP) archives written with libzip, and
+// real-looking maps ("IBSP" version 46 with its 17 lump entries and the entity lump placed after
+// a block of other data, as map compilers place it).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vorlix::testing {
+
+// A fresh folder below the system's temporary directory, removed with its contents at the end.
+class TTemp_Dir {
+ public:
+  TTemp_Dir();
+  ~TTemp_Dir();
+  TTemp_Dir(const TTemp_Dir&) = delete;
+  TTemp_Dir& operator=(const TTemp_Dir&) = delete;
+
+  const std::string& Path() const { return Path_; }
+  // Path of a name below the folder ("a/b" allowed).
+  std::string operator/(const std::string& relative) const;
+
+ private:
+  std::string Path_;
+};
+
+// Writes a file, creating its parent folders.
+void Write_File(const std::string& path, const std::string& data);
+std::string Read_File(const std::string& path);
+// Gives a file a modification time (seconds since the epoch).
+void Set_Mtime(const std::string& path, std::int64_t seconds);
+
+// A packed DOS date-time from its parts (local time).
+std::int32_t Dos_Date_Time(int year, int month, int day, int hour, int minute, int second);
+
+struct Zip_Member {
+  std::string Name;  // as stored, "/" separators; a name ending in "/" is a directory
+  std::string Data;
+  std::int32_t Dos_Time = Dos_Date_Time(2001, 12, 24, 13, 45, 30);
+  bool Stored = false;  // store instead of deflate
+};
+
+// Writes a ZIP archive with the members in the given order (replacing any file there).
+void Write_Pk3(const std::string& path, const std::vector<Zip_Member>& members);
+
+// Replaces every occurrence of `from` in `data` by `to` (same length), e.g. to patch member
+// names in an archive into forms libzip will not write. Returns the number of replacements.
+int Replace_Bytes(std::string& data, const std::string& from, const std::string& to);
+
+// Entity text of a map: a worldspawn with the given title in its "message" key
+// ("" gives no message key), followed by a few other entities.
+std::string Entity_Text(const std::string& title);
+
+// A map file: header "IBSP", version 46, 17 lump entries; `filler` bytes of other lump data
+// (compressible, like real geometry) before the entity lump, whose offset is written at byte 8.
+std::string Make_Bsp(const std::string& entity_text, std::size_t filler = 64 * 1024);
+
+}  // namespace vorlix::testing
