@@ -2,8 +2,11 @@
 // The MOD directories of the installation (upper-case names in listing order), each with the
 // bots that the MOD offers.
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vorlix {
@@ -11,47 +14,96 @@ namespace vorlix {
 class TPK3_Dateien_Verwaltung;
 class TInteraction;
 
+// Longest text each field of a bot entry holds (the packed form stores the lengths in one byte).
+inline constexpr std::size_t Bot_Feld_Laenge = 255;
+
 struct TBot_Eintrag {
   std::string Bot_Name;   // at most 255 characters; identity within its list (case-sensitive)
   std::string Bot_Model;  // model, optionally "/" and a skin
   std::string Bot_PK3;    // PK3_Filename of the archive whose bots.txt defined the bot
+  bool operator==(const TBot_Eintrag&) const = default;
 };
 
+// The bots of one MOD, in the order they were read.
 class TBot_Liste {
  public:
   explicit TBot_Liste(std::string mod_name) : MOD_Name(std::move(mod_name)) {}
 
-  std::string MOD_Name;
-  bool Has_Own_Bots = false;
+  std::string MOD_Name;       // the MOD list entry the list belongs to (upper case)
+  bool Has_Own_Bots = false;  // an extracted bots.txt of this MOD was found
 
+  // Appends an entry; each field is cut to 255 characters.
   void Fuege_Bot_hinzu(const std::string& name, const std::string& model, const std::string& pk3);
+  // Writes and reads the entry at a position (std::out_of_range for a bad position).
   void Setze_Bot(int index, const TBot_Eintrag& bot);
   TBot_Eintrag Hole_Bot(int index) const;
+  // Position of the first entry whose Bot_Name equals the name exactly, or -1.
   int Finde_Bot(const std::string& name) const;
   int Count() const { return static_cast<int>(Bots_.size()); }
-  void Clear() { Bots_.clear(); }
+  void Clear();
 
  private:
   std::vector<TBot_Eintrag> Bots_;
+  // Name -> first position; rebuilt after Setze_Bot, so that reading a file of many bots stays
+  // linear.
+  mutable std::unordered_map<std::string, int> Index_;
+  mutable bool Index_Stale_ = false;
+};
+
+class TMOD_Liste;
+
+// Calls the list build makes on its way (the arena-file pass of the start-up).
+struct TMOD_Liste_Hooks {
+  // Right after a MOD was appended and before the next entry is looked at: the MOD's upper-case
+  // name and its directory's path as it is on disk.
+  std::function<void(const std::string& mod_name, const std::string& mod_dir)> MOD_angefuegt;
+  // When the listing is done: the number of MODs holding arena files.
+  std::function<int(const TMOD_Liste& mods)> Zaehle_MODs_mit_Arena_Files;
 };
 
 class TMOD_Liste {
  public:
-  // Builds the list from the game directory's sub-directories.
-  // `on_mod_added` runs right after each MOD is appended (the arena-file pass).
+  TMOD_Liste() = default;
+  TMOD_Liste(const TMOD_Liste&) = delete;
+  TMOD_Liste& operator=(const TMOD_Liste&) = delete;
+
+  // Empties the list and fills it from the game directory's sub-directories in listing order:
+  // directories only (a link to one counts), names beginning with "." and EXTRAS left out, names
+  // upper-cased. An unreadable directory gives an empty list. Returns the number of MODs with
+  // arena files as the hook counts them (0 without that hook).
+  int Baue_Liste(const std::string& game_dir, const TMOD_Liste_Hooks& hooks = {});
+
   int Count() const { return static_cast<int>(Names_.size()); }
   const std::string& Name(int index) const { return Names_.at(static_cast<std::size_t>(index)); }
+  // All entries in list order (the copy the MOD selection dialog shows).
   const std::vector<std::string>& Names() const { return Names_; }
+  // The directory's name as it is on disk (the entry itself when it was appended by hand).
+  const std::string& Directory_Name(int index) const {
+    return Directory_Names_.at(static_cast<std::size_t>(index));
+  }
   // The attached bot list, or nullptr before the bot information was read.
   TBot_Liste* Bots(int index) const { return Bots_.at(static_cast<std::size_t>(index)).get(); }
   // Position of the first entry equal to the name ignoring case, or -1.
   int IndexOf(const std::string& name) const;
-  void Append(const std::string& upper_name);
+  // Appends an entry (upper-cased) without bot list; `directory_name` defaults to the entry.
+  void Append(const std::string& name, const std::string& directory_name = {});
   void Attach_Bots(int index, std::unique_ptr<TBot_Liste> bots);
+  void Clear();
+
+  // Gives every entry a fresh bot list read from the extracted bots.txt files of the present
+  // archives of its MOD (the last archive in database order with such a file wins). Errors while
+  // one file is read are reported through the database's interaction and the walk goes on.
+  void Ermittle_BotInformationen(const std::string& program_dir,
+                                 const TPK3_Dateien_Verwaltung& pk3_db);
 
  private:
   std::vector<std::string> Names_;
+  std::vector<std::string> Directory_Names_;
   std::vector<std::unique_ptr<TBot_Liste>> Bots_;
 };
+
+// The message shown when a bots.txt cannot be read.
+inline constexpr const char* Bot_Info_Fehlertext =
+    "Error during determining bot information. Please report to author.";
 
 }  // namespace vorlix

@@ -1,0 +1,164 @@
+#include "content/mod_list.h"
+
+#include <exception>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+
+#include "app/interaction.h"
+#include "app/platform.h"
+#include "content/bots_txt.h"
+#include "database/records.h"
+
+namespace vorlix {
+
+namespace {
+
+std::string Kuerze(const std::string& text) {
+  return text.size() > Bot_Feld_Laenge ? text.substr(0, Bot_Feld_Laenge) : text;
+}
+
+// A stored directory or file name that names exactly one entry of its folder: not empty, not
+// "." or "..", no separator. Anything else in a damaged database never becomes part of a path.
+bool Ist_einfacher_Name(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of("/\\") == std::string::npos && name.find('\0') == std::string::npos;
+}
+
+bool Ist_Datei(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+}
+
+}  // namespace
+
+// ---- TBot_Liste ----------------------------------------------------------------------------
+
+void TBot_Liste::Fuege_Bot_hinzu(const std::string& name, const std::string& model,
+                                 const std::string& pk3) {
+  Bots_.push_back(TBot_Eintrag{Kuerze(name), Kuerze(model), Kuerze(pk3)});
+  if (!Index_Stale_) {
+    Index_.try_emplace(Bots_.back().Bot_Name, Count() - 1);
+  }
+}
+
+void TBot_Liste::Setze_Bot(int index, const TBot_Eintrag& bot) {
+  if (index < 0 || index >= Count()) {
+    throw std::out_of_range("bot index out of range");
+  }
+  Bots_[static_cast<std::size_t>(index)] =
+      TBot_Eintrag{Kuerze(bot.Bot_Name), Kuerze(bot.Bot_Model), Kuerze(bot.Bot_PK3)};
+  Index_Stale_ = true;
+}
+
+TBot_Eintrag TBot_Liste::Hole_Bot(int index) const {
+  if (index < 0 || index >= Count()) {
+    throw std::out_of_range("bot index out of range");
+  }
+  return Bots_[static_cast<std::size_t>(index)];
+}
+
+int TBot_Liste::Finde_Bot(const std::string& name) const {
+  if (Index_Stale_) {
+    Index_.clear();
+    for (int i = 0; i < Count(); ++i) {
+      Index_.try_emplace(Bots_[static_cast<std::size_t>(i)].Bot_Name, i);
+    }
+    Index_Stale_ = false;
+  }
+  const auto it = Index_.find(name);
+  return it == Index_.end() ? -1 : it->second;
+}
+
+void TBot_Liste::Clear() {
+  Bots_.clear();
+  Index_.clear();
+  Index_Stale_ = false;
+}
+
+// ---- TMOD_Liste ----------------------------------------------------------------------------
+
+int TMOD_Liste::Baue_Liste(const std::string& game_dir, const TMOD_Liste_Hooks& hooks) {
+  Clear();
+  const auto entries = platform::List_Directory(game_dir);
+  if (entries) {
+    for (const auto& entry : *entries) {
+      if (!entry.Is_Directory || entry.Is_Hidden) {
+        continue;
+      }
+      const std::string name = platform::Upper(entry.Name);
+      if (name == "EXTRAS" || name == "." || name == "..") {
+        continue;
+      }
+      Append(name, entry.Name);
+      if (hooks.MOD_angefuegt) {
+        hooks.MOD_angefuegt(name, platform::Join(game_dir, entry.Name));
+      }
+    }
+  }
+  return hooks.Zaehle_MODs_mit_Arena_Files ? hooks.Zaehle_MODs_mit_Arena_Files(*this) : 0;
+}
+
+int TMOD_Liste::IndexOf(const std::string& name) const {
+  for (int i = 0; i < Count(); ++i) {
+    if (platform::Equal_Ignore_Case(Names_[static_cast<std::size_t>(i)], name)) {
+      return i;
+    }
+  }
+  return -1;
+}
+
+void TMOD_Liste::Append(const std::string& name, const std::string& directory_name) {
+  Names_.push_back(platform::Upper(name));
+  Directory_Names_.push_back(directory_name.empty() ? name : directory_name);
+  Bots_.emplace_back();
+}
+
+void TMOD_Liste::Attach_Bots(int index, std::unique_ptr<TBot_Liste> bots) {
+  Bots_.at(static_cast<std::size_t>(index)) = std::move(bots);
+}
+
+void TMOD_Liste::Clear() {
+  Names_.clear();
+  Directory_Names_.clear();
+  Bots_.clear();
+}
+
+void TMOD_Liste::Ermittle_BotInformationen(const std::string& program_dir,
+                                           const TPK3_Dateien_Verwaltung& pk3_db) {
+  // The extraction stores names in the archive's letter case, so every component below the
+  // program directory is looked up ignoring case; the listings are kept for the whole walk.
+  platform::TCase_Resolver resolver;
+  const std::optional<std::string> botinfo = resolver.Resolve(program_dir, "BOTINFO");
+  for (int m = 0; m < Count(); ++m) {
+    auto bots = std::make_unique<TBot_Liste>(Name(m));
+    for (int r = 0; r < pk3_db.Count(); ++r) {
+      const TPK3_Datei_Eintrag* record = pk3_db.Items(r);
+      if (record == nullptr || !record->Present ||
+          platform::Upper(record->MOD_Directory) != bots->MOD_Name) {
+        continue;
+      }
+      if (!botinfo || !Ist_einfacher_Name(record->MOD_Directory) ||
+          !Ist_einfacher_Name(record->PK3_Filename)) {
+        continue;
+      }
+      const std::optional<std::string> path = resolver.Resolve(
+          *botinfo, record->MOD_Directory + "/" + record->PK3_Filename + "/SCRIPTS/BOTS.TXT");
+      if (!path || !Ist_Datei(*path)) {
+        continue;
+      }
+      bots->Clear();
+      bots->Has_Own_Bots = true;
+      try {
+        Lies_BOTS_TXT(*bots, *path, record->PK3_Filename);
+      } catch (const std::exception&) {
+        if (pk3_db.Interaction() != nullptr) {
+          pk3_db.Interaction()->Message(Message_Kind::Error, Bot_Info_Fehlertext, Button_Set::OK);
+        }
+      }
+    }
+    Attach_Bots(m, std::move(bots));
+  }
+}
+
+}  // namespace vorlix

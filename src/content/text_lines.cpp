@@ -1,0 +1,96 @@
+#include "content/text_lines.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace vorlix {
+
+namespace {
+
+constexpr std::size_t Block_Size = 64 * 1024;
+
+bool Is_Blank(char c) {
+  return static_cast<unsigned char>(c) <= 32;
+}
+
+}  // namespace
+
+TText_Zeilen::TText_Zeilen(const std::string& path) {
+  File_ = std::fopen(path.c_str(), "rb");
+  if (File_ == nullptr) {
+    throw TText_Read_Error("cannot open " + path + ": " + std::strerror(errno));
+  }
+}
+
+TText_Zeilen::~TText_Zeilen() {
+  if (File_ != nullptr) {
+    std::fclose(File_);
+  }
+}
+
+bool TText_Zeilen::Fill() {
+  if (Pos_ < Data_.size()) {
+    return true;
+  }
+  if (File_ == nullptr) {
+    return false;
+  }
+  Buffer_.resize(Block_Size);
+  const std::size_t got = std::fread(Buffer_.data(), 1, Buffer_.size(), File_);
+  if (got == 0) {
+    const bool failed = std::ferror(File_) != 0;
+    const int error = errno;
+    std::fclose(File_);
+    File_ = nullptr;
+    Buffer_.clear();
+    Data_ = {};
+    Pos_ = 0;
+    if (failed) {
+      throw TText_Read_Error(std::string("read error: ") + std::strerror(error));
+    }
+    return false;
+  }
+  Buffer_.resize(got);
+  Data_ = Buffer_;
+  Pos_ = 0;
+  return true;
+}
+
+bool TText_Zeilen::Eof() {
+  return !Fill();
+}
+
+std::string TText_Zeilen::Lies_Zeile() {
+  std::string line;
+  while (Fill()) {
+    const std::string_view rest = Data_.substr(Pos_);
+    const std::size_t end = rest.find_first_of("\r\n");
+    if (end == std::string_view::npos) {
+      line.append(rest);
+      Pos_ = Data_.size();
+      continue;
+    }
+    line.append(rest.substr(0, end));
+    const char brk = rest[end];
+    Pos_ += end + 1;
+    if (brk == '\r' && Fill() && Data_[Pos_] == '\n') {
+      ++Pos_;
+    }
+    return line;
+  }
+  return line;
+}
+
+std::string Trim(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && Is_Blank(text[begin])) {
+    ++begin;
+  }
+  while (end > begin && Is_Blank(text[end - 1])) {
+    --end;
+  }
+  return std::string(text.substr(begin, end - begin));
+}
+
+}  // namespace vorlix

@@ -1,0 +1,47 @@
+#pragma once
+// Line-by-line reading of the game's text scripts as a Pascal-style text file reads them: a line
+// ends at CR, LF or CR LF; the end of the input is tested before every read, and a read at the
+// end gives an empty line. Works on a file (read in blocks) or on text in memory; every line is
+// found in time linear in its length, whatever the input holds.
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace vorlix {
+
+// A file could not be opened or read.
+class TText_Read_Error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TText_Zeilen {
+ public:
+  // Reads text held in memory (which must outlive the reader).
+  explicit TText_Zeilen(std::string_view text) : Data_(text) {}
+  // Opens a file; raises TText_Read_Error when it cannot be opened.
+  explicit TText_Zeilen(const std::string& path);
+  ~TText_Zeilen();
+  TText_Zeilen(const TText_Zeilen&) = delete;
+  TText_Zeilen& operator=(const TText_Zeilen&) = delete;
+
+  // True when no character is left. Raises TText_Read_Error when the file cannot be read.
+  bool Eof();
+  // The next line without its line break; "" at the end.
+  std::string Lies_Zeile();
+
+ private:
+  bool Fill();
+
+  std::FILE* File_ = nullptr;
+  std::string Buffer_;
+  std::string_view Data_;
+  std::size_t Pos_ = 0;
+};
+
+// The text without leading and trailing blanks and control characters (every byte up to 32).
+std::string Trim(std::string_view text);
+
+}  // namespace vorlix

@@ -1,0 +1,202 @@
+#include "content/bots_txt.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "builders.h"
+
+namespace vorlix {
+
+void PrintTo(const TBot_Eintrag& bot, std::ostream* os) {
+  *os << "{" << bot.Bot_Name << ", " << bot.Bot_Model << ", " << bot.Bot_PK3 << "}";
+}
+
+namespace {
+
+using testing::TTemp_Dir;
+
+std::vector<TBot_Eintrag> Bots_of(const TBot_Liste& list) {
+  std::vector<TBot_Eintrag> bots;
+  for (int i = 0; i < list.Count(); ++i) {
+    bots.push_back(list.Hole_Bot(i));
+  }
+  return bots;
+}
+
+std::vector<TBot_Eintrag> Read(const std::string& text, const std::string& pk3 = "a.pk3") {
+  TBot_Liste list("BASEQ3");
+  Lies_BOTS_TXT_aus_Text(list, text, pk3);
+  return Bots_of(list);
+}
+
+TBot_Eintrag Bot(const std::string& name, const std::string& model,
+                 const std::string& pk3 = "a.pk3") {
+  return TBot_Eintrag{name, model, pk3};
+}
+
+TEST(Bot_Liste, Finds_Names_Exactly_And_Keeps_The_First_Of_Equal_Names) {
+  TBot_Liste list("BASEQ3");
+  list.Fuege_Bot_hinzu("Sarge", "sarge", "a.pk3");
+  list.Fuege_Bot_hinzu("sarge", "sarge/krusade", "b.pk3");
+  list.Fuege_Bot_hinzu("Sarge", "other", "c.pk3");
+  EXPECT_EQ(list.Finde_Bot("Sarge"), 0);
+  EXPECT_EQ(list.Finde_Bot("sarge"), 1);
+  EXPECT_EQ(list.Finde_Bot("SARGE"), -1);
+
+  list.Setze_Bot(0, Bot("Grunt", "grunt", "g.pk3"));
+  EXPECT_EQ(list.Hole_Bot(0), Bot("Grunt", "grunt", "g.pk3"));
+  EXPECT_EQ(list.Finde_Bot("Grunt"), 0);
+  EXPECT_EQ(list.Finde_Bot("Sarge"), 2);
+  EXPECT_THROW(list.Hole_Bot(3), std::out_of_range);
+  EXPECT_THROW(list.Setze_Bot(-1, Bot("x", "y")), std::out_of_range);
+
+  // Every field is held to 255 characters.
+  list.Fuege_Bot_hinzu(std::string(300, 'n'), std::string(300, 'm'), std::string(300, 'p'));
+  const TBot_Eintrag longest = list.Hole_Bot(3);
+  EXPECT_EQ(longest.Bot_Name.size(), 255u);
+  EXPECT_EQ(longest.Bot_Model.size(), 255u);
+  EXPECT_EQ(longest.Bot_PK3.size(), 255u);
+
+  list.Clear();
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(list.Finde_Bot("Grunt"), -1);
+}
+
+TEST(Lies_BOTS_TXT, Reads_Blocks_As_The_Game_Writes_Them) {
+  const std::string text =
+      "// bots of the base game\n"
+      "{\n"
+      "name\t\tSarge\n"
+      "model\t\tsarge/krusade\n"
+      "aifile\t\tbots/sarge_c.c\n"
+      "}\n"
+      "\n"
+      "{\n"
+      "name\t\tGrunt\n"
+      "model\t\t\"grunt\"\n"
+      "}\n";
+  // Quotation marks stay part of a value.
+  EXPECT_EQ(Read(text, "pak0.pk3"), (std::vector{Bot("Sarge", "sarge/krusade", "pak0.pk3"),
+                                                 Bot("Grunt", "\"grunt\"", "pak0.pk3")}));
+}
+
+TEST(Lies_BOTS_TXT, Keys_Are_Case_Blind_Prefixes_At_The_First_Column_Only) {
+  // Name and NAME are keys; an indented key is ignored.
+  EXPECT_EQ(Read("{\nName A\nMODEL a\n}\n{\nNAME B\nmodel b\n}\n"),
+            (std::vector{Bot("A", "a"), Bot("B", "b")}));
+  EXPECT_EQ(Read("{\n  name A\nmodel a\n}\n{\n\tname B\nmodel b\n}\n"),
+            std::vector<TBot_Eintrag>{});
+  // The value starts right after the key: "names x" names the bot "s x", "models/x" is "s/x".
+  EXPECT_EQ(Read("{\nnames x\nmodels/x\n}\n"), (std::vector{Bot("s x", "s/x")}));
+  // A word that merely ends in the key sets nothing.
+  EXPECT_EQ(Read("{\nbotname A\nname B\nplayermodel b\n}\n"), std::vector<TBot_Eintrag>{});
+  // A later key in the same block replaces an earlier one; values are trimmed but keep inner
+  // blanks.
+  EXPECT_EQ(Read("{\nname First\nname  Second  Name \t\nmodel m\n}\n"),
+            (std::vector{Bot("Second  Name", "m")}));
+}
+
+TEST(Lies_BOTS_TXT, Blocks_Open_And_Close_Where_The_Reader_Sees_Braces) {
+  // Text after the opening brace on the same line is the block's first line.
+  EXPECT_EQ(Read("{name A\nmodel a\n}\n"), (std::vector{Bot("A", "a")}));
+  // ...but with a blank after the brace the key is no longer at the first column.
+  EXPECT_EQ(Read("{ name A\nmodel a\n}\n"), std::vector<TBot_Eintrag>{});
+  // A line ending in a brace opens a block whose first line is empty.
+  EXPECT_EQ(Read("bot {\nname A\nmodel a\n}\n"), (std::vector{Bot("A", "a")}));
+  // A "}" anywhere closes the block, also inside a value: that line sets nothing.
+  EXPECT_EQ(Read("{\nmodel a\nname Sar}ge\n}\n"), std::vector<TBot_Eintrag>{});
+  EXPECT_EQ(Read("{\nname A\nmodel a }\n"), std::vector<TBot_Eintrag>{});
+  // A comment holding a brace opens a block.
+  EXPECT_EQ(Read("// {\nname A\nmodel a\n"), (std::vector{Bot("A", "a")}));
+  // The end of the file ends an open block: the model on the very last line still counts.
+  EXPECT_EQ(Read("{\nname A\nmodel a"), (std::vector{Bot("A", "a")}));
+  EXPECT_EQ(Read("{\nname A\nmodel a\n"), (std::vector{Bot("A", "a")}));
+  // Lines between blocks are skipped; a closing line's "{" does not open a new block.
+  EXPECT_EQ(Read("{\nname A\nmodel a\n} {\nname B\nmodel b\n}\n"), (std::vector{Bot("A", "a")}));
+}
+
+TEST(Lies_BOTS_TXT, Adds_Only_Complete_Bots_With_New_Names) {
+  EXPECT_EQ(Read("{\nname A\n}\n{\nmodel b\n}\n{\nname \nmodel c\n}\n"),
+            std::vector<TBot_Eintrag>{});
+  EXPECT_EQ(
+      Read("{\nname A\nmodel first\n}\n{\nname A\nmodel second\n}\n{\nname a\nmodel third\n}\n"),
+      (std::vector{Bot("A", "first"), Bot("a", "third")}));
+  // Names already in the list (from an earlier read into the same list) are not added again.
+  TBot_Liste list("BASEQ3");
+  list.Fuege_Bot_hinzu("A", "old", "x.pk3");
+  Lies_BOTS_TXT_aus_Text(list, "{\nname A\nmodel new\n}\n{\nname B\nmodel b\n}\n", "y.pk3");
+  EXPECT_EQ(Bots_of(list), (std::vector{Bot("A", "old", "x.pk3"), Bot("B", "b", "y.pk3")}));
+}
+
+TEST(Lies_BOTS_TXT, Handles_Every_Kind_Of_Line_End) {
+  EXPECT_EQ(Read("{\r\nname A\r\nmodel a\r\n}\r\n{\rname B\rmodel b\r}\r"),
+            (std::vector{Bot("A", "a"), Bot("B", "b")}));
+  // Empty lines made by CR CR or LF LF stay lines of their own.
+  EXPECT_EQ(Read("{\n\n\r\rname A\n\nmodel a\n}"), (std::vector{Bot("A", "a")}));
+}
+
+TEST(Lies_BOTS_TXT, Holds_Texts_To_255_Characters) {
+  const std::string long_name(300, 'N');
+  auto bots = Read("{\nname " + long_name + "\nmodel m\n}\n");
+  ASSERT_EQ(bots.size(), 1u);
+  // The value is taken from the characters 5 to 259 of the line, then trimmed.
+  EXPECT_EQ(bots[0].Bot_Name, std::string(254, 'N'));
+
+  // On an opening line only 255 characters after the brace are kept.
+  bots = Read("{model m" + std::string(260, ' ') + "}\nname A\n");
+  EXPECT_EQ(bots, (std::vector{Bot("A", "m")}));
+}
+
+TEST(Lies_BOTS_TXT, Survives_Damaged_Input_In_Linear_Time) {
+  EXPECT_EQ(Read(""), std::vector<TBot_Eintrag>{});
+  EXPECT_EQ(Read("{"), std::vector<TBot_Eintrag>{});
+  EXPECT_EQ(Read("{\n"), std::vector<TBot_Eintrag>{});
+  EXPECT_EQ(Read("}}}{{{"), std::vector<TBot_Eintrag>{});
+
+  // Binary garbage, zero bytes included.
+  std::string garbage;
+  unsigned state = 12345;
+  for (int i = 0; i < 1 << 20; ++i) {
+    state = state * 1103515245u + 12345u;
+    garbage += static_cast<char>(state >> 16);
+  }
+  garbage += std::string("\0name\0\n", 7);
+  (void)Read(garbage);
+
+  // A 10 MB line, and a 10 MB file without any line end: one block each.
+  const std::string big(10 << 20, 'x');
+  EXPECT_EQ(Read("{\nname A\nmodel a" + big + "\n}\n").at(0).Bot_Model.size(), 254u);
+  EXPECT_EQ(Read("{name A" + big), (std::vector<TBot_Eintrag>{}));
+  EXPECT_EQ(Read(big + "{" + big + "}"), std::vector<TBot_Eintrag>{});
+
+  // Many bots: each name lookup must stay cheap (200,000 bots).
+  std::string many;
+  for (int i = 0; i < 200000; ++i) {
+    many += "{\nname bot" + std::to_string(i) + "\nmodel m\n}\n";
+  }
+  many += "{\nname bot7\nmodel again\n}\n";
+  TBot_Liste list("BASEQ3");
+  Lies_BOTS_TXT_aus_Text(list, many, "a.pk3");
+  EXPECT_EQ(list.Count(), 200000);
+  EXPECT_EQ(list.Hole_Bot(7).Bot_Model, "m");
+}
+
+TEST(Lies_BOTS_TXT, Reads_Files_Across_Block_Boundaries) {
+  TTemp_Dir dir;
+  // Place a CR LF exactly across the reader's 64 KiB block boundary, and a line across it.
+  std::string text = "{\nname A\n" + std::string(65535 - 9, 'x');
+  text += "\r\nmodel a\n}\n{\nname B\nmodel " + std::string(70000, 'b') + "\n}\n";
+  ASSERT_EQ(text[65535], '\r');
+  testing::Write_File(dir / "bots.txt", text);
+  TBot_Liste list("BASEQ3");
+  Lies_BOTS_TXT(list, dir / "bots.txt", "a.pk3");
+  EXPECT_EQ(Bots_of(list), (std::vector{Bot("A", "a"), Bot("B", std::string(254, 'b'))}));
+
+  EXPECT_THROW(Lies_BOTS_TXT(list, dir / "missing.txt", "a.pk3"), TText_Read_Error);
+}
+
+}  // namespace
+}  // namespace vorlix

@@ -1,0 +1,219 @@
+#include "content/mod_list.h"
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "builders.h"
+#include "database/records.h"
+#include "scripted_interaction.h"
+
+namespace vorlix {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TScripted_Interaction;
+using testing::TTemp_Dir;
+using testing::Write_File;
+
+TEST(MOD_Liste, Lists_Directories_In_Listing_Order_Upper_Cased) {
+  TTemp_Dir game;
+  fs::create_directories(game / "missionpack");
+  fs::create_directories(game / "baseq3");
+  fs::create_directories(game / "Extras");
+  fs::create_directories(game / ".hidden");
+  fs::create_directories(game / "empty_mod");
+  fs::create_directories(game / "elsewhere/real");
+  fs::create_directory_symlink(game / "elsewhere/real", game / "LinkMod");
+  Write_File(game / "QUAKE3.EXE", "");
+  Write_File(game / "aaa_not_a_dir", "");
+  fs::create_symlink(game / "QUAKE3.EXE", game / "filelink");
+
+  std::vector<std::pair<std::string, std::string>> added;
+  std::vector<int> counts_seen;
+  TMOD_Liste_Hooks hooks;
+  TMOD_Liste mods;
+  hooks.MOD_angefuegt = [&](const std::string& name, const std::string& dir) {
+    added.emplace_back(name, dir);
+    counts_seen.push_back(mods.Count());
+  };
+  hooks.Zaehle_MODs_mit_Arena_Files = [&](const TMOD_Liste& list) { return list.Count() * 10; };
+
+  EXPECT_EQ(mods.Baue_Liste(game.Path(), hooks), 50);
+  EXPECT_EQ(mods.Names(), (std::vector<std::string>{"BASEQ3", "ELSEWHERE", "EMPTY_MOD", "LINKMOD",
+                                                    "MISSIONPACK"}));
+  EXPECT_EQ(mods.Directory_Name(3), "LinkMod");
+  // The hook runs right after each MOD was appended, with the directory as it is on disk.
+  ASSERT_EQ(added.size(), 5u);
+  EXPECT_EQ(added[0], std::make_pair(std::string("BASEQ3"), game / "baseq3"));
+  EXPECT_EQ(added[3], std::make_pair(std::string("LINKMOD"), game / "LinkMod"));
+  EXPECT_EQ(counts_seen, (std::vector<int>{1, 2, 3, 4, 5}));
+  for (int i = 0; i < mods.Count(); ++i) {
+    EXPECT_EQ(mods.Bots(i), nullptr);
+  }
+
+  EXPECT_EQ(mods.IndexOf("missionpack"), 4);
+  EXPECT_EQ(mods.IndexOf("LinkMod"), 3);
+  EXPECT_EQ(mods.IndexOf("extras"), -1);
+
+  // A rebuild reads the disk again: new directories appear, removed ones drop out.
+  fs::remove_all(game / "missionpack");
+  fs::create_directories(game / "cpma");
+  EXPECT_EQ(mods.Baue_Liste(game.Path()), 0);
+  EXPECT_EQ(mods.Names(),
+            (std::vector<std::string>{"BASEQ3", "CPMA", "ELSEWHERE", "EMPTY_MOD", "LINKMOD"}));
+}
+
+TEST(MOD_Liste, An_Unreadable_Game_Directory_Gives_An_Empty_List) {
+  TTemp_Dir game;
+  TMOD_Liste mods;
+  mods.Append("stale");
+  int counted = 0;
+  TMOD_Liste_Hooks hooks;
+  hooks.Zaehle_MODs_mit_Arena_Files = [&](const TMOD_Liste& list) {
+    ++counted;
+    return list.Count();
+  };
+  EXPECT_EQ(mods.Baue_Liste(game / "missing", hooks), 0);
+  EXPECT_EQ(mods.Count(), 0);
+  EXPECT_EQ(counted, 1);
+}
+
+// An installation's extracted bot files below BOTINFO and the records of its archives.
+class Bot_Information : public ::testing::Test {
+ protected:
+  Bot_Information()
+      : Db_(TDatabase_Paths{Program_.Path(), "", "", Program_ / "BOTINFO", ""}, &Ui_) {}
+
+  TPK3_Datei_Eintrag& Record(const std::string& mod, const std::string& pk3, bool present = true) {
+    TPK3_Datei_Eintrag* record = Db_.Items(Db_.Add_Record());
+    record->MOD_Directory = mod;
+    record->PK3_Filename = pk3;
+    record->Present = present;
+    return *record;
+  }
+
+  void Bots_Txt(const std::string& relative, const std::string& text) {
+    Write_File(Program_ / ("BOTINFO/" + relative), text);
+  }
+
+  static std::string Block(const std::string& name, const std::string& model) {
+    return "{\nname " + name + "\nmodel " + model + "\n}\n";
+  }
+
+  std::vector<TBot_Eintrag> Bots(int mod) const {
+    std::vector<TBot_Eintrag> bots;
+    for (int i = 0; i < Mods_.Bots(mod)->Count(); ++i) {
+      bots.push_back(Mods_.Bots(mod)->Hole_Bot(i));
+    }
+    return bots;
+  }
+
+  TTemp_Dir Program_;
+  TScripted_Interaction Ui_;
+  TPK3_Dateien_Verwaltung Db_;
+  TMOD_Liste Mods_;
+};
+
+TEST_F(Bot_Information, The_Last_Archive_With_A_Bots_File_Wins) {
+  for (const char* mod : {"BASEQ3", "NOBOTS", "EMPTYBOTS", "GONE", "OTHER"}) {
+    Mods_.Append(mod);
+  }
+  // Database order, as the synchronisation leaves it: sorted by file name.
+  Record("baseq3", "a.pk3");
+  Record("baseq3", "m.pk3");  // no bots file
+  Record("baseq3", "z.pk3");
+  Record("nobots", "maps.pk3");
+  Record("emptybots", "e.pk3");
+  Record("gone", "g.pk3", /*present=*/false);
+  Record("other", "o.pk3");
+
+  // The extraction keeps the archive's letter case; the lookup ignores it.
+  Bots_Txt("baseq3/a.pk3/scripts/bots.txt", Block("Anarki", "anarki") + Block("Sarge", "sarge"));
+  Bots_Txt("baseq3/z.pk3/Scripts/Bots.TXT",
+           Block("Major", "major") + Block("Sarge", "sarge/krusade"));
+  Bots_Txt("emptybots/e.pk3/SCRIPTS/BOTS.TXT", "{\nname Lonely\n}\n");
+  Bots_Txt("gone/g.pk3/scripts/bots.txt", Block("Ghost", "ghost"));
+  Bots_Txt("other/o.pk3/scripts/bots.txt", Block("Other", "other"));
+  // Another bot script name in a neighbouring folder is not read.
+  Bots_Txt("nobots/maps.pk3/scripts/extra.bot", Block("Extra", "extra"));
+
+  Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
+
+  ASSERT_EQ(Mods_.Count(), 5);
+  for (int i = 0; i < Mods_.Count(); ++i) {
+    ASSERT_NE(Mods_.Bots(i), nullptr);
+    EXPECT_EQ(Mods_.Bots(i)->MOD_Name, Mods_.Name(i));
+  }
+  EXPECT_TRUE(Mods_.Bots(0)->Has_Own_Bots);
+  EXPECT_EQ(Bots(0), (std::vector{TBot_Eintrag{"Major", "major", "z.pk3"},
+                                  TBot_Eintrag{"Sarge", "sarge/krusade", "z.pk3"}}));
+  EXPECT_FALSE(Mods_.Bots(1)->Has_Own_Bots);
+  EXPECT_EQ(Mods_.Bots(1)->Count(), 0);
+  // A bots file without a complete bot still counts as the MOD's own bot information.
+  EXPECT_TRUE(Mods_.Bots(2)->Has_Own_Bots);
+  EXPECT_EQ(Mods_.Bots(2)->Count(), 0);
+  // An archive that is gone contributes nothing, though its files are still there.
+  EXPECT_FALSE(Mods_.Bots(3)->Has_Own_Bots);
+  EXPECT_EQ(Mods_.Bots(3)->Count(), 0);
+  EXPECT_EQ(Bots(4), (std::vector{TBot_Eintrag{"Other", "other", "o.pk3"}}));
+  EXPECT_TRUE(Ui_.Messages.empty());
+}
+
+TEST_F(Bot_Information, Names_From_A_Damaged_Database_Never_Leave_Their_Folder) {
+  Mods_.Append("BASEQ3");
+  Mods_.Append("OTHER");
+  Bots_Txt("other/o.pk3/scripts/bots.txt", Block("Other", "other"));
+  Bots_Txt("baseq3/scripts/bots.txt", Block("Flat", "flat"));
+  Record("baseq3", "../other/o.pk3");
+  Record("baseq3", "..");
+  Record("baseq3", ".");
+  Record("baseq3", "");
+  Record("baseq3", "x\\..\\..\\other\\o.pk3");
+
+  Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
+  EXPECT_FALSE(Mods_.Bots(0)->Has_Own_Bots);
+  EXPECT_EQ(Mods_.Bots(0)->Count(), 0);
+  EXPECT_FALSE(Mods_.Bots(1)->Has_Own_Bots);
+}
+
+TEST_F(Bot_Information, A_Bots_File_That_Cannot_Be_Read_Is_Reported_And_The_Walk_Goes_On) {
+  Mods_.Append("BASEQ3");
+  Mods_.Append("OTHER");
+  Record("baseq3", "a.pk3");
+  Record("baseq3", "b.pk3");
+  Record("other", "o.pk3");
+  // A regular file whose reading fails at once (the process's own memory at address 0).
+  fs::create_directories(Program_ / "BOTINFO/baseq3/b.pk3/scripts");
+  fs::create_symlink("/proc/self/mem", Program_ / "BOTINFO/baseq3/b.pk3/scripts/bots.txt");
+  Bots_Txt("baseq3/a.pk3/scripts/bots.txt", Block("Sarge", "sarge"));
+  Bots_Txt("other/o.pk3/scripts/bots.txt", Block("Other", "other"));
+  // A folder where the file should be is no bots file at all.
+  fs::create_directories(Program_ / "BOTINFO/other/p.pk3/scripts/bots.txt");
+  Record("other", "p.pk3");
+
+  Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
+  EXPECT_EQ(Ui_.Messages, (std::vector<testing::Recorded_Message>{
+                              {Message_Kind::Error,
+                               "Error during determining bot information. Please report to author.",
+                               Button_Set::OK}}));
+  // The failed file emptied the list before it was read and stays the MOD's own information.
+  EXPECT_TRUE(Mods_.Bots(0)->Has_Own_Bots);
+  EXPECT_EQ(Mods_.Bots(0)->Count(), 0);
+  EXPECT_EQ(Bots(1), (std::vector{TBot_Eintrag{"Other", "other", "o.pk3"}}));
+}
+
+TEST_F(Bot_Information, Without_A_Botinfo_Folder_No_MOD_Has_Bots) {
+  Mods_.Append("BASEQ3");
+  Record("baseq3", "a.pk3");
+  Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
+  ASSERT_NE(Mods_.Bots(0), nullptr);
+  EXPECT_FALSE(Mods_.Bots(0)->Has_Own_Bots);
+  EXPECT_TRUE(Ui_.Messages.empty());
+}
+
+}  // namespace
+}  // namespace vorlix
