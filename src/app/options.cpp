@@ -1,0 +1,93 @@
+#include "app/options.h"
+
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+#include "app/platform.h"
+
+namespace fs = std::filesystem;
+
+namespace vorlix {
+
+TOption_Parse Parse_Options(const std::vector<std::string>& arguments) {
+  TOption_Parse parse;
+  auto& options = parse.Options;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& word = arguments[i];
+    if (word == "-h" || word == "--help") {
+      options.Help = true;
+      continue;
+    }
+    if (word.size() < 2 || word[0] != '-') {
+      options.Arguments.push_back(word);
+      continue;
+    }
+    std::string name = word;
+    std::optional<std::string> value;
+    if (const auto eq = word.find('='); eq != std::string::npos && word.rfind("--", 0) == 0) {
+      name = word.substr(0, eq);
+      value = word.substr(eq + 1);
+    }
+    std::optional<std::string>* target = nullptr;
+    if (name == "--data-dir") {
+      target = &options.Data_Dir;
+    } else if (name == "--game-dir") {
+      target = &options.Game_Dir;
+    } else {
+      parse.Error = "unknown option: " + word;
+      return parse;
+    }
+    if (!value) {
+      if (i + 1 >= arguments.size()) {
+        parse.Error = "option " + name + " needs a directory";
+        return parse;
+      }
+      value = arguments[++i];
+    }
+    if (value->empty()) {
+      parse.Error = "option " + name + " needs a directory";
+      return parse;
+    }
+    if (target->has_value()) {
+      parse.Error = "option " + name + " given twice";
+      return parse;
+    }
+    *target = *value;
+  }
+  return parse;
+}
+
+std::string Options_Help() {
+  return "  --data-dir DIR   keep the program's files (mapsdb.dat, mapstree.dat, LEVELSHOTS,\n"
+         "                   BOTINFO, TEMP) in DIR instead of the executable's directory\n"
+         "  --game-dir DIR   use DIR as the Quake III Arena directory (saved like a found one)\n"
+         "  -h, --help       show this text\n";
+}
+
+std::string Absolute_Directory(const std::string& dir) {
+  std::error_code ec;
+  fs::path path = fs::absolute(fs::path(dir), ec);
+  if (ec) {
+    path = fs::path(dir);
+  }
+  return platform::Without_Trailing_Separator(path.lexically_normal().string());
+}
+
+std::string Program_Directory(const TProgram_Options& options) {
+  if (!options.Data_Dir) {
+    return platform::Executable_Directory();
+  }
+  const std::string dir = Absolute_Directory(*options.Data_Dir);
+  std::error_code ec;
+  if (!fs::is_directory(fs::path(dir), ec)) {
+    fs::create_directories(fs::path(dir), ec);
+    if (ec || !fs::is_directory(fs::path(dir))) {
+      throw std::runtime_error("Cannot create the data directory " + dir +
+                               (ec ? ": " + ec.message() : std::string()));
+    }
+  }
+  return dir;
+}
+
+}  // namespace vorlix

@@ -1,0 +1,43 @@
+#pragma once
+// Command-line options shared by the window program and the command-line program.
+//
+//   --data-dir DIR   use DIR instead of the executable's directory for the program's own files
+//                    (mapsdb.dat, mapstree.dat, LEVELSHOTS, BOTINFO, TEMP)
+//   --game-dir DIR   use DIR as the game directory, as if it were the stored Q3A_DIR
+//   -h, --help       print the usage text
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vorlix {
+
+struct TProgram_Options {
+  std::optional<std::string> Data_Dir;
+  std::optional<std::string> Game_Dir;
+  bool Help = false;
+  std::vector<std::string> Arguments;  // words that are not options, in order
+};
+
+struct TOption_Parse {
+  TProgram_Options Options;
+  std::string Error;  // empty when the arguments were understood
+  bool Ok() const { return Error.empty(); }
+};
+
+// Parses the arguments after the program name. "--name VALUE" and "--name=VALUE" are both
+// accepted; an unknown option, a missing value or a repeated option is an error. Words that are
+// not options are collected in Arguments (a front end without commands rejects them).
+TOption_Parse Parse_Options(const std::vector<std::string>& arguments);
+
+// The usage lines of the shared options (without a leading "Usage:" line).
+std::string Options_Help();
+
+// The program directory for these options: the absolute --data-dir (created when missing,
+// TFile_Error-like std::runtime_error when that fails), else the executable's directory.
+std::string Program_Directory(const TProgram_Options& options);
+
+// An absolute form of a directory given on the command line, without trailing separator.
+std::string Absolute_Directory(const std::string& dir);
+
+}  // namespace vorlix

@@ -1,0 +1,196 @@
+#include "app/startup.h"
+
+#include <ctime>
+#include <exception>
+
+#include "app/discovery.h"
+#include "app/fs_routines.h"
+#include "app/interaction.h"
+#include "app/options.h"
+#include "app/platform.h"
+#include "app/session.h"
+#include "app/settings.h"
+
+namespace vorlix {
+
+namespace {
+
+// A sub-directory of the program directory: the name on disk when one matches ignoring case,
+// else the upper-case name.
+std::string Program_Sub_Dir(const std::string& program_dir, const std::string& name) {
+  if (auto found = platform::Resolve_Ignore_Case(program_dir, name)) {
+    return *found;
+  }
+  return platform::Join(program_dir, name);
+}
+
+bool Holds_Game_Executable(const std::string& game_dir) {
+  if (game_dir.empty()) {
+    return false;
+  }
+  const auto entries = platform::List_Directory(game_dir);
+  if (!entries) {
+    return false;
+  }
+  for (const auto& entry : *entries) {
+    if (!entry.Is_Directory && platform::Upper(entry.Name) == "QUAKE3.EXE") {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+TStartup::TStartup(TInteraction& interaction, TStartup_Steps steps, TStartup_Options options)
+    : Interaction_(interaction), Steps_(std::move(steps)), Options_(std::move(options)) {}
+
+void TStartup::Lade_Registry_Einstellungen(bool& dev_comp) {
+  const TRegistry_Werte werte = vorlix::Lade_Registry_Einstellungen();
+  State_.Game_Dir = werte.Q3A_Dir;
+  dev_comp = werte.Dev_Comp;
+  if (Options_.Game_Dir) {
+    // A directory given on the command line stands in for the stored one, once.
+    State_.Game_Dir = Absolute_Directory(*Options_.Game_Dir);
+    Options_.Game_Dir.reset();
+  }
+  Session_Flags().Suppress_Saving = false;
+}
+
+bool TStartup::Ermittle_Verzeichnisse() {
+  State_.Program_Dir = platform::Without_Trailing_Separator(
+      Options_.Program_Dir ? *Options_.Program_Dir : platform::Executable_Directory());
+  State_.Levelshots_Dir = Program_Sub_Dir(State_.Program_Dir, "LEVELSHOTS");
+  State_.Botinfo_Dir = Program_Sub_Dir(State_.Program_Dir, "BOTINFO");
+  State_.GFX_Dir = Program_Sub_Dir(State_.Program_Dir, "GFX");
+  if (!platform::Resolve_Ignore_Case(State_.Program_Dir, "GFX")) {
+    // The pictures that come with the program lie beside the executable.
+    State_.GFX_Dir = Program_Sub_Dir(platform::Executable_Directory(), "GFX");
+  }
+  State_.Temp_Dir = platform::Join(State_.Program_Dir, "TEMP");
+  // Every TEMP folder left over, whatever the case of its name.
+  if (const auto entries = platform::List_Directory(State_.Program_Dir)) {
+    for (const auto& entry : *entries) {
+      if (platform::Upper(entry.Name) == "TEMP") {
+        Loesche_Verzeichnisbaum(platform::Join(State_.Program_Dir, entry.Name));
+      }
+    }
+  }
+
+  State_.Game_Dir = platform::Without_Trailing_Separator(State_.Game_Dir);
+  if (!Holds_Game_Executable(State_.Game_Dir)) {
+    State_.Game_Dir = Options_.Search_Roots.empty()
+                          ? Suche_Q3A_Verzeichnis(Interaction_)
+                          : Suche_Q3A_Verzeichnis(Interaction_, Options_.Search_Roots);
+  }
+  if (State_.Game_Dir.empty()) {
+    Interaction_.Message(Message_Kind::Error, "Couldn't find Quake 3 Arena.", Button_Set::Cancel);
+    return false;
+  }
+  return true;
+}
+
+Load_Outcome TStartup::Lade(bool& dev_comp) {
+  dev_comp = false;
+  try {
+    Lade_Registry_Einstellungen(dev_comp);
+    if (!Ermittle_Verzeichnisse()) {
+      return Load_Outcome::Stop;
+    }
+    if (Pruefe_alte_Version(State_.Program_Dir, Interaction_)) {
+      return Load_Outcome::Stop;
+    }
+    State_.MOD_Liste.reset();
+    State_.MODs_mit_Arena_Files = 0;
+    if (Steps_.Build_MOD_List) {
+      Steps_.Build_MOD_List(State_);
+    }
+    State_.PK3_Datenbank.reset();
+    if (Steps_.Load_And_Sync_Database) {
+      Steps_.Load_And_Sync_Database(State_);
+    }
+    if (Steps_.Fill_List) {
+      Steps_.Fill_List(State_);
+    }
+    if (Steps_.Read_Bots) {
+      Steps_.Read_Bots(State_);
+    }
+    if (Steps_.Write_Disablers) {
+      Steps_.Write_Disablers(State_);
+    }
+    if (Steps_.Load_Tree && !Steps_.Load_Tree(State_)) {
+      return Load_Outcome::Stop;
+    }
+    if (Steps_.Load_Toolbar_Images) {
+      Steps_.Load_Toolbar_Images(State_);
+    }
+  } catch (const std::exception& error) {
+    // Whatever was built so far must not replace the stored files.
+    Session_Flags().Suppress_Saving = true;
+    Interaction_.Message(Message_Kind::Error, error.what(), Button_Set::OK);
+    return Load_Outcome::Aborted;
+  } catch (...) {
+    Session_Flags().Suppress_Saving = true;
+    Interaction_.Message(Message_Kind::Error, "Unknown error during start-up.", Button_Set::OK);
+    return Load_Outcome::Aborted;
+  }
+  return Load_Outcome::Run;
+}
+
+void TStartup::Speichere_Einstellungen() {
+  const auto run = [this](const std::function<void(TMain_State&)>& step) {
+    if (!step) {
+      return;
+    }
+    try {
+      step(State_);
+    } catch (const std::exception& error) {
+      Interaction_.Message(Message_Kind::Error, error.what(), Button_Set::OK);
+    }
+  };
+  Speichere_Registry_Einstellungen(State_.Game_Dir, Interaction_);
+  run(Steps_.Save_Database);
+  run(Steps_.Save_Tree);
+}
+
+void TStartup::Schliessen() {
+  if (!Session_Flags().Suppress_Saving) {
+    Speichere_Einstellungen();
+  }
+  if (!State_.Temp_Dir.empty()) {
+    Loesche_Verzeichnisbaum(State_.Temp_Dir);
+  }
+}
+
+void TStartup::Neu_Laden() {
+  Speichere_Einstellungen();
+  bool dev_comp = false;
+  Lade(dev_comp);
+}
+
+// ---- The three-second rule ----
+
+TClock_Reading Read_Local_Clock() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return {local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec, local.tm_wday};
+}
+
+bool Werbung_abgelaufen(const TClock_Reading& start, const TClock_Reading& now) {
+  // A clock set back (or a change to winter time) ends the wait too, instead of holding the
+  // splash window for up to an hour.
+  return now.Weekday != start.Weekday || now.Seconds_Of_Day >= start.Seconds_Of_Day + 3 ||
+         now.Seconds_Of_Day < start.Seconds_Of_Day;
+}
+
+void Warte_auf_Werbung(const TClock_Reading& start, const std::function<TClock_Reading()>& clock,
+                       const std::function<void()>& idle) {
+  while (!Werbung_abgelaufen(start, clock())) {
+    if (idle) {
+      idle();
+    }
+  }
+}
+
+}  // namespace vorlix

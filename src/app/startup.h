@@ -1,0 +1,115 @@
+#pragma once
+// The start-up spine: what runs from the main window's show event until the user can work
+// (Lade_Einstellungen), what the close writes (Speichere_Einstellungen) and removes, the reload
+// after a pk3 rename, and the three-second rule of the splash window.
+//
+// The steps that belong to other subsystems (MOD list, database, lists, bots, disabler archives,
+// tree, toolbar images) are handed in by the front end as TStartup_Steps; a step that is not set
+// does nothing.
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "content/mod_list.h"
+#include "database/records.h"
+
+namespace vorlix {
+
+class TInteraction;
+
+// The program-wide state the main window owns.
+struct TMain_State {
+  std::string Game_Dir;        // without trailing separator
+  std::string Program_Dir;     // without trailing separator
+  std::string Levelshots_Dir;  // Program_Dir + "LEVELSHOTS" (or the name on disk in any case)
+  std::string Botinfo_Dir;     // Program_Dir + "BOTINFO"
+  std::string GFX_Dir;   // Program_Dir + "GFX"; the executable's GFX when Program_Dir has none
+  std::string Temp_Dir;  // Program_Dir + "TEMP"
+  std::unique_ptr<TPK3_Dateien_Verwaltung> PK3_Datenbank;
+  std::unique_ptr<TMOD_Liste> MOD_Liste;
+  int MODs_mit_Arena_Files = 0;
+};
+
+// Steps 4 to 10 of the start-up and the two file writes of the save, in the order they run.
+// The spine frees MOD_Liste before Build_MOD_List and PK3_Datenbank before
+// Load_And_Sync_Database; the steps create the new ones.
+struct TStartup_Steps {
+  std::function<void(TMain_State&)> Build_MOD_List;          // MOD list + arena-file state
+  std::function<void(TMain_State&)> Load_And_Sync_Database;  // mapsdb.dat + sync with disk
+  std::function<void(TMain_State&)> Fill_List;               // unsorted maps list
+  std::function<void(TMain_State&)> Read_Bots;               // bot information
+  std::function<void(TMain_State&)> Write_Disablers;         // arena disabler archives
+  std::function<bool(TMain_State&)> Load_Tree;               // mapstree.dat; false ends the run
+  std::function<void(TMain_State&)> Load_Toolbar_Images;
+  std::function<void(TMain_State&)> Save_Database;  // mapsdb.dat
+  std::function<void(TMain_State&)> Save_Tree;      // mapstree.dat
+};
+
+struct TStartup_Options {
+  // Used instead of the executable's directory.
+  std::optional<std::string> Program_Dir;
+  // Used for the first run as if read from Q3A_DIR.
+  std::optional<std::string> Game_Dir;
+  // Roots of the installation search; empty means the platform's default roots.
+  std::vector<std::string> Search_Roots;
+};
+
+// How a run of the start-up ended.
+enum class Load_Outcome {
+  Run,      // the program may run
+  Stop,     // a step said no (no game directory, upgrade refused, tree load failed)
+  Aborted,  // an error escaped a step: reported, remaining steps skipped, saving suppressed
+};
+
+class TStartup {
+ public:
+  TStartup(TInteraction& interaction, TStartup_Steps steps, TStartup_Options options = {});
+
+  // The full step list. `dev_comp` receives the developer-machine flag.
+  Load_Outcome Lade(bool& dev_comp);
+  // The same, as the main window asks it: true unless a step said no.
+  bool Lade_Einstellungen(bool& dev_comp) { return Lade(dev_comp) != Load_Outcome::Stop; }
+  // Writes the settings, the database and the tree, in this order. An error escaping one write
+  // is reported and the next write goes on.
+  void Speichere_Einstellungen();
+  // The close work: save unless suppressed, then remove TEMP.
+  void Schliessen();
+  // After a pk3 rename: save, then the full start-up again; results are ignored.
+  void Neu_Laden();
+
+  TMain_State& State() { return State_; }
+  const TMain_State& State() const { return State_; }
+  TStartup_Steps& Steps() { return Steps_; }
+  TInteraction& Interaction() { return Interaction_; }
+
+ private:
+  void Lade_Registry_Einstellungen(bool& dev_comp);
+  bool Ermittle_Verzeichnisse();
+
+  TInteraction& Interaction_;
+  TStartup_Steps Steps_;
+  TStartup_Options Options_;
+  TMain_State State_;
+};
+
+// ---- The three-second rule of the splash window ----
+
+struct TClock_Reading {
+  int Seconds_Of_Day = 0;  // hours * 3600 + minutes * 60 + seconds
+  int Weekday = 0;         // 0 to 6
+};
+
+TClock_Reading Read_Local_Clock();
+
+// True once the clock shows a time of day at least three whole seconds after the start, or
+// another weekday (a wait that crosses midnight ends at once), or an earlier time of day.
+bool Werbung_abgelaufen(const TClock_Reading& start, const TClock_Reading& now);
+
+// Waits until Werbung_abgelaufen, calling `idle` between readings of `clock`.
+void Warte_auf_Werbung(const TClock_Reading& start, const std::function<TClock_Reading()>& clock,
+                       const std::function<void()>& idle);
+
+}  // namespace vorlix

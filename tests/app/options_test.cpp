@@ -1,0 +1,43 @@
+#include "app/options.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "builders.h"
+
+namespace vorlix {
+namespace {
+
+TEST(Parse_Options, Reads_Both_Forms_And_Collects_Words) {
+  const auto parse = Parse_Options({"--data-dir", "/d", "--game-dir=/g", "list", "-h"});
+  ASSERT_TRUE(parse.Ok()) << parse.Error;
+  EXPECT_EQ(parse.Options.Data_Dir, "/d");
+  EXPECT_EQ(parse.Options.Game_Dir, "/g");
+  EXPECT_TRUE(parse.Options.Help);
+  EXPECT_EQ(parse.Options.Arguments, (std::vector<std::string>{"list"}));
+  EXPECT_TRUE(Parse_Options({}).Ok());
+}
+
+TEST(Parse_Options, Rejects_Unknown_Missing_Or_Repeated_Options) {
+  EXPECT_EQ(Parse_Options({"--verbose"}).Error, "unknown option: --verbose");
+  EXPECT_EQ(Parse_Options({"-x"}).Error, "unknown option: -x");
+  EXPECT_FALSE(Parse_Options({"--data-dir"}).Ok());
+  EXPECT_FALSE(Parse_Options({"--game-dir="}).Ok());
+  EXPECT_FALSE(Parse_Options({"--data-dir", "/a", "--data-dir", "/b"}).Ok());
+}
+
+TEST(Program_Directory, Data_Dir_Is_Made_Absolute_And_Created) {
+  testing::TTemp_Dir tmp;
+  TProgram_Options options;
+  options.Data_Dir = tmp / "new/data/";
+  EXPECT_EQ(Program_Directory(options), tmp / "new/data");
+  EXPECT_TRUE(std::filesystem::is_directory(tmp / "new/data"));
+  testing::Write_File(tmp / "file", "");
+  options.Data_Dir = tmp / "file/sub";
+  EXPECT_THROW(Program_Directory(options), std::runtime_error);
+  EXPECT_FALSE(Program_Directory({}).empty());
+}
+
+}  // namespace
+}  // namespace vorlix

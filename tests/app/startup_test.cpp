@@ -1,0 +1,249 @@
+#include "app/startup.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "app/session.h"
+#include "app/settings.h"
+#include "builders.h"
+#include "scripted_interaction.h"
+
+namespace fs = std::filesystem;
+
+namespace vorlix {
+namespace {
+
+using testing::Recorded_Message;
+using testing::TScripted_Interaction;
+using testing::TTemp_Dir;
+using testing::Write_File;
+
+class Startup_Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::setenv("XDG_CONFIG_HOME", (config / "cfg").c_str(), 1);
+    Session_Flags() = {};
+    Write_File(game / "QUAKE3.EXE", "");
+    fs::create_directory(program / "data");
+    fs::create_directory(roots / "empty");
+  }
+  void TearDown() override { ::unsetenv("XDG_CONFIG_HOME"); }
+
+  // Steps that record their names in `trace`.
+  TStartup_Steps Tracing_Steps() {
+    TStartup_Steps steps;
+    auto note = [this](const char* name) {
+      return [this, name](TMain_State&) { trace.emplace_back(name); };
+    };
+    steps.Build_MOD_List = [this](TMain_State& s) {
+      trace.emplace_back(s.MOD_Liste ? "mods-not-freed" : "mods");
+      s.MOD_Liste = std::make_unique<TMOD_Liste>();
+    };
+    steps.Load_And_Sync_Database = note("database");
+    steps.Fill_List = note("list");
+    steps.Read_Bots = note("bots");
+    steps.Write_Disablers = note("disablers");
+    steps.Load_Tree = [this](TMain_State&) {
+      trace.emplace_back("tree");
+      return tree_result;
+    };
+    steps.Load_Toolbar_Images = note("toolbar");
+    steps.Save_Database = note("save-database");
+    steps.Save_Tree = note("save-tree");
+    return steps;
+  }
+
+  TStartup_Options Options() {
+    TStartup_Options options;
+    options.Program_Dir = program / "data";
+    options.Search_Roots = {roots / "empty"};
+    return options;
+  }
+
+  TTemp_Dir config;
+  TTemp_Dir program;
+  TTemp_Dir game;
+  TTemp_Dir roots;
+  TScripted_Interaction user;
+  std::vector<std::string> trace;
+  bool tree_result = true;
+};
+
+TEST_F(Startup_Test, Runs_Steps_In_Order_And_Saves_Game_Dir_On_Close) {
+  TStartup_Options options = Options();
+  options.Game_Dir = game.Path() + "/";
+  TStartup startup(user, Tracing_Steps(), options);
+  bool dev = true;
+  EXPECT_EQ(startup.Lade(dev), Load_Outcome::Run);
+  EXPECT_FALSE(dev);
+  EXPECT_EQ(trace, (std::vector<std::string>{"mods", "database", "list", "bots", "disablers",
+                                             "tree", "toolbar"}));
+  EXPECT_TRUE(user.Messages.empty());
+  const TMain_State& s = startup.State();
+  EXPECT_EQ(s.Game_Dir, game.Path());
+  EXPECT_EQ(s.Program_Dir, program / "data");
+  EXPECT_EQ(s.Levelshots_Dir, program / "data/LEVELSHOTS");
+  EXPECT_EQ(s.Botinfo_Dir, program / "data/BOTINFO");
+  EXPECT_EQ(s.Temp_Dir, program / "data/TEMP");
+
+  Write_File(s.Temp_Dir + "/scratch", "x");
+  trace.clear();
+  startup.Schliessen();
+  EXPECT_EQ(trace, (std::vector<std::string>{"save-database", "save-tree"}));
+  EXPECT_EQ(Lade_Registry_Einstellungen().Q3A_Dir, game.Path());
+  EXPECT_FALSE(fs::exists(s.Temp_Dir));
+
+  // The reload saves, then runs every step again with fresh lists; the stored directory is used.
+  trace.clear();
+  startup.Neu_Laden();
+  EXPECT_EQ(trace, (std::vector<std::string>{"save-database", "save-tree", "mods", "database",
+                                             "list", "bots", "disablers", "tree", "toolbar"}));
+  EXPECT_EQ(startup.State().Game_Dir, game.Path());
+}
+
+TEST_F(Startup_Test, Existing_Program_Folders_Keep_Their_Names_And_Leftover_Temp_Goes) {
+  Write_File(program / "data/levelshots/q3dm1.jpg", "");
+  Write_File(program / "data/temp/a/read_only", "");
+  fs::permissions(program / "data/temp/a/read_only", fs::perms::owner_read);
+  Write_File(program / "data/GFX/NOLEVELSHOTAVAILABLE.JPG", "");
+  TStartup_Options options = Options();
+  options.Game_Dir = game.Path();
+  TStartup_Steps steps;
+  bool temp_gone_before_steps = false;
+  steps.Build_MOD_List = [&](TMain_State&) {
+    temp_gone_before_steps = !fs::exists(program / "data/temp");
+  };
+  TStartup startup(user, steps, options);
+  bool dev = false;
+  EXPECT_EQ(startup.Lade(dev), Load_Outcome::Run);
+  EXPECT_TRUE(temp_gone_before_steps);
+  EXPECT_EQ(startup.State().Levelshots_Dir, program / "data/levelshots");
+  EXPECT_EQ(startup.State().GFX_Dir, program / "data/GFX");
+}
+
+TEST_F(Startup_Test, Stored_Dir_Without_Game_Leads_To_Search_And_Found_Dir_Is_Saved) {
+  ::setenv("XDG_CONFIG_HOME", (config / "cfg").c_str(), 1);
+  ASSERT_TRUE(Speichere_Registry_Einstellungen(roots / "empty", user));
+  Write_File(roots / "found/Quake3/quake3.exe", "");
+  TStartup_Options options = Options();
+  options.Search_Roots = {roots / "found"};
+  user.Answers.push_back(Answer::Yes);
+  TStartup startup(user, {}, options);
+  bool dev = false;
+  EXPECT_TRUE(startup.Lade_Einstellungen(dev));
+  EXPECT_EQ(startup.State().Game_Dir, roots / "found/Quake3");
+  EXPECT_EQ(user.Notices.size(), 1u);
+  startup.Schliessen();
+  EXPECT_EQ(Lade_Registry_Einstellungen().Q3A_Dir, roots / "found/Quake3");
+}
+
+TEST_F(Startup_Test, Nothing_Confirmed_Ends_Without_Steps_Or_Writes) {
+  Write_File(program / "data/mapsdb.dat", "db");
+  TStartup startup(user, Tracing_Steps(), Options());
+  bool dev = false;
+  EXPECT_EQ(startup.Lade(dev), Load_Outcome::Stop);
+  EXPECT_FALSE(startup.Lade_Einstellungen(dev));
+  EXPECT_TRUE(trace.empty());
+  ASSERT_FALSE(user.Messages.empty());
+  EXPECT_EQ(
+      user.Messages.back(),
+      (Recorded_Message{Message_Kind::Error, "Couldn't find Quake 3 Arena.", Button_Set::Cancel}));
+  EXPECT_FALSE(fs::exists(config / "cfg/Tolmarine/Vorlix.conf"));
+}
+
+TEST_F(Startup_Test, Refused_Upgrade_Or_Failed_Tree_Stops_The_Run) {
+  Write_File(program / "data/mapslist.dat", "old");
+  TStartup_Options options = Options();
+  options.Game_Dir = game.Path();
+  {
+    TStartup startup(user, Tracing_Steps(), options);
+    bool dev = false;
+    EXPECT_EQ(startup.Lade(dev), Load_Outcome::Stop);
+    EXPECT_TRUE(trace.empty());
+  }
+  fs::remove(program / "data/mapslist.dat");
+  tree_result = false;
+  TStartup startup(user, Tracing_Steps(), options);
+  bool dev = false;
+  EXPECT_EQ(startup.Lade(dev), Load_Outcome::Stop);
+  EXPECT_EQ(trace.back(), "tree");
+}
+
+TEST_F(Startup_Test, Escaped_Error_Is_Shown_Skips_The_Rest_And_Suppresses_Saving) {
+  Write_File(config / "cfg/Tolmarine/Vorlix.conf",
+             "[Settings]\nQ3A_DIR=" + game.Path() + "\nDEV_COMP=1\n");
+  TStartup_Steps steps = Tracing_Steps();
+  steps.Read_Bots = [](TMain_State&) { throw std::runtime_error("Access violation at bots"); };
+  TStartup startup(user, steps, Options());
+  bool dev = false;
+  EXPECT_EQ(startup.Lade(dev), Load_Outcome::Aborted);
+  EXPECT_TRUE(dev);
+  EXPECT_TRUE(startup.Lade_Einstellungen(dev));  // the window still opens
+  EXPECT_EQ(trace.back(), "list");
+  EXPECT_EQ(user.Messages.back(),
+            (Recorded_Message{Message_Kind::Error, "Access violation at bots", Button_Set::OK}));
+  EXPECT_TRUE(Session_Flags().Suppress_Saving);
+
+  trace.clear();
+  startup.Schliessen();
+  EXPECT_TRUE(trace.empty());
+  EXPECT_EQ(testing::Read_File(config / "cfg/Tolmarine/Vorlix.conf").find("DEV_COMP=1") !=
+                std::string::npos,
+            true);
+}
+
+TEST_F(Startup_Test, Save_Reports_A_Failed_Write_And_Goes_On) {
+  TStartup_Options options = Options();
+  options.Game_Dir = game.Path();
+  TStartup_Steps steps = Tracing_Steps();
+  steps.Save_Database = [](TMain_State&) { throw std::runtime_error("disk full"); };
+  TStartup startup(user, steps, options);
+  bool dev = false;
+  ASSERT_EQ(startup.Lade(dev), Load_Outcome::Run);
+  trace.clear();
+  startup.Speichere_Einstellungen();
+  EXPECT_EQ(trace, (std::vector<std::string>{"save-tree"}));
+  EXPECT_EQ(user.Message_Texts().back(), "disk full");
+}
+
+TEST(Werbung_abgelaufen, Three_Whole_Seconds_Or_Another_Day) {
+  const TClock_Reading start{10 * 3600, 2};
+  EXPECT_FALSE(Werbung_abgelaufen(start, {10 * 3600, 2}));
+  EXPECT_FALSE(Werbung_abgelaufen(start, {10 * 3600 + 2, 2}));
+  EXPECT_TRUE(Werbung_abgelaufen(start, {10 * 3600 + 3, 2}));
+  EXPECT_TRUE(Werbung_abgelaufen(start, {11 * 3600, 2}));
+  // Begun at 23:59:59, the day changes after one second.
+  const TClock_Reading late{86399, 6};
+  EXPECT_FALSE(Werbung_abgelaufen(late, {86399, 6}));
+  EXPECT_TRUE(Werbung_abgelaufen(late, {0, 0}));
+  // A clock set back does not hold the splash.
+  EXPECT_TRUE(Werbung_abgelaufen(start, {9 * 3600 + 59 * 60, 2}));
+}
+
+TEST(Warte_auf_Werbung, Waits_Until_The_Rule_Holds) {
+  const TClock_Reading start{100, 1};
+  int reading = 0;
+  int idles = 0;
+  Warte_auf_Werbung(
+      start,
+      [&] {
+        return TClock_Reading{100 + reading++ / 4, 1};
+      },
+      [&] { ++idles; });
+  EXPECT_EQ(reading, 13);  // readings 0..11 show seconds 100..102, reading 12 shows 103
+  EXPECT_EQ(idles, 12);
+  // A long start-up: no wait at all.
+  idles = 0;
+  Warte_auf_Werbung(
+      start,
+      [] {
+        return TClock_Reading{200, 1};
+      },
+      [&] { ++idles; });
+  EXPECT_EQ(idles, 0);
+}
+
+}  // namespace
+}  // namespace vorlix
