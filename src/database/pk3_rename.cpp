@@ -1,0 +1,273 @@
+#include "database/pk3_rename.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/fs_routines.h"
+#include "app/interaction.h"
+#include "app/platform.h"
+#include "database/records.h"
+
+namespace vorlix {
+
+namespace {
+
+std::string Format(std::string text, const std::string& first, const std::string& second = {}) {
+  auto pos = text.find("%s");
+  if (pos != std::string::npos) {
+    text.replace(pos, 2, first);
+    pos = text.find("%s", pos + first.size());
+    if (pos != std::string::npos) {
+      text.replace(pos, 2, second);
+    }
+  }
+  return text;
+}
+
+std::string Normal_Path(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(path), ec);
+  if (ec) {
+    p = std::filesystem::path(path);
+  }
+  return platform::Without_Trailing_Separator(p.lexically_normal().string());
+}
+
+// A record's names must stay below the folders they are joined to.
+bool Is_Plain_Name(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of("/\\") == std::string::npos;
+}
+
+bool Is_Safe_Relative(const std::string& relative) {
+  std::string part;
+  for (const char c : relative + "/") {
+    if (c == '/' || c == '\\') {
+      if (part == "..") {
+        return false;
+      }
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  return true;
+}
+
+// A path below a base as it is on disk (letter case resolved), or the joined path when it does
+// not exist.
+std::string On_Disk(const std::string& base, const std::string& relative) {
+  if (relative.empty()) {
+    return base;
+  }
+  if (const auto found = platform::Resolve_Ignore_Case(base, relative)) {
+    return *found;
+  }
+  return platform::Join(base, relative);
+}
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Moves one of the archive's folders (LEVELSHOTS or BOTINFO) to its new place; false when it
+// cannot. `moved_to` receives the new path on success.
+bool Move_Folder(const std::string& base, const std::string& old_dir, const std::string& old_file,
+                 const std::string& new_dir, const std::string& new_file, std::string& moved_from,
+                 std::string& moved_to) {
+  const auto source = platform::Resolve_Ignore_Case(base, platform::Join(old_dir, old_file));
+  if (!source) {
+    return false;
+  }
+  auto parent = new_dir.empty() ? std::optional<std::string>(base)
+                                : platform::Resolve_Ignore_Case(base, new_dir);
+  if (!parent) {
+    try {
+      Erzeuge_Verzeichnispfad(platform::Join(base, platform::Lower(new_dir)));
+    } catch (const std::exception&) {
+      return false;
+    }
+    parent = platform::Resolve_Ignore_Case(base, new_dir);
+    if (!parent) {
+      return false;
+    }
+  }
+  const std::string target = platform::Join(*parent, platform::Lower(new_file));
+  if (!Umbenennen_ohne_Ersetzen(*source, target)) {
+    return false;
+  }
+  moved_from = *source;
+  moved_to = target;
+  return true;
+}
+
+}  // namespace
+
+bool Umbenennen_ohne_Ersetzen(const std::string& from, const std::string& to) {
+  if (from == to) {
+    return true;
+  }
+  std::error_code ec;
+  if (const auto listing = platform::List_Directory(platform::Parent(to))) {
+    const std::string name = platform::File_Name(to);
+    for (const auto& entry : *listing) {
+      if (platform::Equal_Ignore_Case(entry.Name, name) &&
+          !std::filesystem::equivalent(platform::Join(platform::Parent(to), entry.Name), from,
+                                       ec)) {
+        return false;
+      }
+    }
+  }
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    return true;
+  }
+  if (errno == EINVAL || errno == ENOSYS) {
+    // A file system without the no-replace rename: test first, then rename.
+    return !Exists(to) && std::rename(from.c_str(), to.c_str()) == 0;
+  }
+  return false;
+}
+
+TPK3_Aktion_Ergebnis PK3_umbenennen(const TDatabase_Paths& paths, TPK3_Datei_Eintrag& pk3,
+                                    std::int32_t map_id, TInteraction& ui) {
+  File_Request request;
+  request.Save = true;
+  request.Title = "Rename to...";
+  request.Filter = "PK3-files (*.pk3)";
+  request.Initial_Dir = On_Disk(paths.Game_Dir, pk3.MOD_Directory);
+  request.Initial_Name = pk3.PK3_Filename;
+  const auto chosen = ui.Choose_File(request);
+  if (!chosen) {
+    return {};
+  }
+  return PK3_umbenennen_nach(paths, pk3, map_id, *chosen, ui);
+}
+
+TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Datei_Eintrag& pk3,
+                                         std::int32_t map_id, const std::string& new_path,
+                                         TInteraction& ui) {
+  const std::string game = Normal_Path(paths.Game_Dir);
+  const std::string old_relative = platform::Join(pk3.MOD_Directory, pk3.PK3_Filename);
+  const std::string old_path = Normal_Path(On_Disk(game, old_relative));
+
+  const std::string chosen = Normal_Path(new_path);
+  std::string folder = platform::Parent(chosen);
+  std::string file = platform::File_Name(chosen);
+  if (const auto resolved = platform::Resolve_Path_Ignore_Case(folder)) {
+    folder = *resolved;
+  }
+  const bool inside = platform::Equal_Ignore_Case(folder, game) ||
+                      platform::Starts_With_Ignore_Case(folder, game == "/" ? game : game + "/");
+  if (!inside || file.empty()) {
+    ui.Message(Message_Kind::Error,
+               "The pk3-file cannot be moved out of the Quake 3 Arena directory.", Button_Set::OK);
+    return {};
+  }
+  if (file.find('.') == std::string::npos) {
+    file += ".pk3";
+  }
+  const std::string target = platform::Join(folder, file);
+  if (platform::Equal_Ignore_Case(target, old_path) ||
+      platform::Equal_Ignore_Case(target, Normal_Path(platform::Join(game, old_relative)))) {
+    return {};
+  }
+  if (!Is_Plain_Name(pk3.PK3_Filename) || !Is_Safe_Relative(pk3.MOD_Directory) ||
+      !Umbenennen_ohne_Ersetzen(old_path, target)) {
+    ui.Message(Message_Kind::Error, Format("Couldn't rename pk3-file %s to %s.", old_path, target),
+               Button_Set::OK);
+    return {};
+  }
+
+  const std::string old_dir = pk3.MOD_Directory;
+  const std::string old_file = pk3.PK3_Filename;
+  std::string new_dir = folder.size() > game.size() ? folder.substr(game.size()) : std::string();
+  while (!new_dir.empty() && (new_dir.front() == '/' || new_dir.front() == '\\')) {
+    new_dir.erase(0, 1);
+  }
+  const std::string new_file = file;
+
+  // Puts the archive back under its old name (and a folder already moved) when a folder cannot
+  // follow it, so that the record, the file and both folders keep agreeing.
+  std::string shots_from;
+  std::string shots_to;
+  auto put_back = [&](bool shots_moved) {
+    if (shots_moved) {
+      Umbenennen_ohne_Ersetzen(shots_to, shots_from);
+    }
+    Umbenennen_ohne_Ersetzen(target, old_path);
+  };
+
+  if (!Move_Folder(paths.Levelshots_Dir, old_dir, old_file, new_dir, new_file, shots_from,
+                   shots_to)) {
+    put_back(false);
+    ui.Message(Message_Kind::Error,
+               Format("Fatal error! Please report to author! Couldn't move levelshots: %s to %s.",
+                      platform::Join({paths.Levelshots_Dir, old_dir, old_file}),
+                      platform::Join({paths.Levelshots_Dir, new_dir, new_file})),
+               Button_Set::OK);
+    return {};
+  }
+  std::string bots_from;
+  std::string bots_to;
+  if (!Move_Folder(paths.Botinfo_Dir, old_dir, old_file, new_dir, new_file, bots_from, bots_to)) {
+    put_back(true);
+    ui.Message(Message_Kind::Error,
+               Format("Fatal error! Please report to author! Couldn't move bot-info: %s to %s.",
+                      platform::Join({paths.Botinfo_Dir, old_dir, old_file}),
+                      platform::Join({paths.Botinfo_Dir, new_dir, new_file})),
+               Button_Set::OK);
+    return {};
+  }
+
+  pk3.MOD_Directory = new_dir;
+  pk3.PK3_Filename = new_file;
+  ui.Message(Message_Kind::Information,
+             Format("Renamed %s to %s successfully.", old_file, new_file), Button_Set::OK);
+  return {PK3_Aktion::Umbenannt, pk3.ID, map_id};
+}
+
+TPK3_Aktion_Ergebnis PK3_loeschen(const TDatabase_Paths& paths, TPK3_Datei_Eintrag& pk3,
+                                  std::int32_t map_id, TInteraction& ui) {
+  if (ui.Message(
+          Message_Kind::Confirmation,
+          Format("Do you really want to delete %s and all maps inside of it?", pk3.PK3_Filename),
+          Button_Set::Yes_No) != Answer::Yes) {
+    return {};
+  }
+  const std::string relative = platform::Join(pk3.MOD_Directory, pk3.PK3_Filename);
+  const std::string archive = On_Disk(paths.Game_Dir, relative);
+  const bool safe = Is_Plain_Name(pk3.PK3_Filename) && Is_Safe_Relative(pk3.MOD_Directory);
+  if (!safe || ::unlink(archive.c_str()) != 0) {
+    ui.Message(Message_Kind::Error,
+               Format("Couldn't delete %s", platform::Join(paths.Game_Dir, relative)),
+               Button_Set::OK);
+    return {};
+  }
+  const std::string shots = On_Disk(paths.Levelshots_Dir, relative);
+  const std::string bots = On_Disk(paths.Botinfo_Dir, relative);
+  std::string text;
+  if (!Loesche_Verzeichnisbaum(shots)) {
+    text = Format(
+        "Couldn't delete levelshots (%s). You should remove this directory manually. Otherwise "
+        "Vorlix might not work correctly.",
+        shots);
+  } else if (!Loesche_Verzeichnisbaum(bots)) {
+    text = Format(
+        "Couldn't delete botinfo (%s). You should remove this directory manually. Otherwise "
+        "Vorlix might not work correctly.",
+        bots);
+  } else {
+    text = Format("%s was successfully deleted.", pk3.PK3_Filename);
+  }
+  ui.Message(Message_Kind::Error, text, Button_Set::OK);
+  return {PK3_Aktion::Geloescht, pk3.ID, map_id};
+}
+
+}  // namespace vorlix

@@ -1,0 +1,89 @@
+#include "arena/arena_names.h"
+
+#include <gtest/gtest.h>
+
+#include "arena_test_support.h"
+
+namespace vorlix::testing {
+namespace {
+
+TEST(Arena_Names, Names_Carry_Their_Exact_Letter_Case) {
+  EXPECT_EQ(Erzeuge_generischen_Arena_File_Namen(), "z_Arenas_");
+  EXPECT_EQ(Erzeuge_aktiven_Arena_File_Namen("Duel"), "z_Arenas_active_Duel.pk3");
+  EXPECT_EQ(Erzeuge_inaktiven_Arena_File_Namen("Duel"), "z_Arenas_Inactive_Duel.pk3");
+  EXPECT_EQ(Arena_Disabler_Dateiname(), "z_Arenas_Disabler.pk3");
+}
+
+TEST(Arena_Names, State_And_Arena_Name_From_File_Name) {
+  EXPECT_TRUE(Ist_Arena_File_aktiv("Z_ARENAS_ACTIVE_x.pk3"));
+  EXPECT_EQ(Extrahiere_Arena_Namen_aus_Arena_File_Namen("Z_ARENAS_ACTIVE_x.pk3"), "x");
+  EXPECT_EQ(Extrahiere_Arena_Namen_aus_Arena_File_Namen("z_Arenas_Inactive_Duel.pk3"), "Duel");
+  // An arena name holding the word "inactive" keeps it.
+  EXPECT_TRUE(Ist_Arena_File_aktiv("z_Arenas_active_inactive_test.pk3"));
+  EXPECT_EQ(Extrahiere_Arena_Namen_aus_Arena_File_Namen("z_Arenas_active_inactive_test.pk3"),
+            "inactive_test");
+  EXPECT_FALSE(Ist_Arena_File_aktiv("z_Arenas_Inactive_active.pk3"));
+  EXPECT_EQ(Extrahiere_Arena_Namen_aus_Arena_File_Namen("z_Arenas_Disabler.pk3"), "");
+  EXPECT_EQ(Extrahiere_Arena_Namen_aus_Arena_File_Namen("z_Arenas_other.pk3"), "");
+  EXPECT_EQ(Extrahiere_Arena_Namen_aus_Arena_File_Namen("pak0.pk3"), "");
+}
+
+TEST(Arena_Names, Names_That_Would_Leave_The_Directory_Are_Refused) {
+  EXPECT_FALSE(Pruefe_Arena_Namen("Duel maps").has_value());
+  EXPECT_FALSE(Pruefe_Arena_Namen("v1.2").has_value());
+  for (const std::string& bad : std::vector<std::string>{"", "../x", "a/b", "a\\b", "..",
+                                                         "tab\there", std::string(234, 'n')}) {
+    EXPECT_TRUE(Pruefe_Arena_Namen(bad).has_value()) << bad;
+  }
+  EXPECT_FALSE(Pruefe_Arena_Namen(std::string(233, 'n')).has_value());
+}
+
+TEST(Arena_Names, Directory_With_Only_The_Disabler) {
+  TTemp_Dir dir;
+  Write_File(dir / "z_Arenas_Disabler.pk3", "x");
+  Write_File(dir / "pak0.pk3", "x");
+  EXPECT_EQ(Erstes_Arena_File_in_Verzeichnis(dir.Path()), "");
+  EXPECT_EQ(Anzahl_Arena_Files_in(dir.Path()), 0);
+  EXPECT_TRUE(Ermittle_Liste_aller_Arena_Files_in(dir.Path()).empty());
+  // The disabler still counts as a file of the program.
+  EXPECT_EQ(Ermittle_Anzahl_MODs_mit_Vorlix_Arena_File(platform::Parent(dir.Path()),
+                                                       {platform::File_Name(dir.Path())}),
+            1);
+}
+
+TEST(Arena_Names, Queries_Over_A_Directory_In_Listing_Order) {
+  TTemp_Dir dir;
+  Write_File(dir / "z_Arenas_Inactive_B.pk3", "x");
+  Write_File(dir / "z_Arenas_active_A.pk3", "x");
+  Write_File(dir / "z_Arenas_Disabler.pk3", "x");
+  Write_File(dir / "z_arenas_inactive_c.PK3", "x");                      // matched ignoring case
+  Write_File(dir / "z_Arenas_.pk3", "x");                                // only the generic prefix
+  std::filesystem::create_directories(dir / "z_Arenas_Inactive_D.pk3");  // a folder
+  Write_File(dir / "z_Arenas_active_E.txt", "x");
+
+  EXPECT_EQ(Ermittle_Liste_aller_Arena_Files_in(dir.Path()),
+            (std::vector<std::string>{"", "A", "B", "c"}));
+  EXPECT_EQ(Erstes_Arena_File_in_Verzeichnis(dir.Path()), "z_Arenas_.pk3");
+  EXPECT_EQ(Anzahl_Arena_Files_in(dir.Path()), 4);  // the folder is an entry too
+  EXPECT_TRUE(Existiert_Arena_File(dir.Path(), "B"));
+  EXPECT_TRUE(Existiert_Arena_File(dir.Path(), "C"));
+  EXPECT_FALSE(Existiert_Arena_File(dir.Path(), "E"));
+}
+
+TEST(Arena_Names, Availability_Over_All_MOD_Directories) {
+  TInstallation inst;
+  std::filesystem::create_directories(inst.Mod_Dir("baseq3"));
+  std::filesystem::create_directories(inst.Mod_Dir("cpma"));
+  const std::vector<std::string> mods = {"BASEQ3", "CPMA"};
+  EXPECT_EQ(Ermittle_Arena_Verfuegbarkeit(inst.Game, mods), (TArena_Verfuegbarkeit{false, false}));
+  EXPECT_EQ(Ermittle_Arena_Verfuegbarkeit(inst.Game, {}), (TArena_Verfuegbarkeit{false, false}));
+
+  Write_File(inst.Mod_Dir("cpma") + "/z_Arenas_active_A.pk3", "x");
+  EXPECT_EQ(Ermittle_Arena_Verfuegbarkeit(inst.Game, mods), (TArena_Verfuegbarkeit{true, false}));
+  Write_File(inst.Mod_Dir("cpma") + "/z_Arenas_Inactive_B.pk3", "x");
+  EXPECT_EQ(Maximale_Anzahl_Arena_Files_in_allen_Verzeichnissen(inst.Game, mods), 2);
+  EXPECT_EQ(Ermittle_Arena_Verfuegbarkeit(inst.Game, mods), (TArena_Verfuegbarkeit{true, true}));
+}
+
+}  // namespace
+}  // namespace vorlix::testing

@@ -1,0 +1,142 @@
+#include "arena/arena_script.h"
+
+#include <gtest/gtest.h>
+
+#include "arena_test_support.h"
+
+namespace vorlix::testing {
+namespace {
+
+class Arena_Script : public ::testing::Test {
+ protected:
+  TInstallation Inst;
+  TPK3_Datei_Eintrag* Base = Inst.Add_PK3("baseq3", "pak9.pk3");
+  TPK3_Datei_Eintrag* Cpma = Inst.Add_PK3("cpma", "cpmamaps.pk3");
+};
+
+TEST_F(Arena_Script, The_Longest_Yard_Block_Character_For_Character) {
+  TMAP_Datei_Eintrag* map = Inst.Add_Map(Base, "Q3DM17.BSP", "The Longest Yard");
+  map->Assigned_Bots = {"Sarge", "Grunt"};
+  map->Limits_Frags = 20;
+  map->Game_Types = GT_Free_For_All | GT_Tournament;
+  const std::string expected =
+      "{\r\n"
+      "map            \"q3dm17\"\r\n"
+      "bots           \"sarge grunt\"\r\n"
+      "longname       \"The Longest Yard\"\r\n"
+      "fraglimit      \"20\"\r\n"
+      "type           \"ffa tourney\"\r\n"
+      "}\r\n"
+      "\r\n";
+  EXPECT_EQ(Erzeuge_Arena_Block(*map), expected);
+  EXPECT_EQ(Erzeuge_Arena_Script({map}, "BASEQ3"), expected);
+}
+
+TEST_F(Arena_Script, Special_Lines_Type_Words_And_Unescaped_Values) {
+  TMAP_Datei_Eintrag* intro = Inst.Add_Map(Base, "Q3DM0.BSP", "Introduction");
+  intro->Game_Types = GT_Single_Player;
+  const std::string intro_block = Erzeuge_Arena_Block(*intro);
+  EXPECT_NE(intro_block.find("longname       \"Introduction\"\r\n"
+                             "special        \"Training\"\r\n"
+                             "fraglimit      \"20\"\r\n"),
+            std::string::npos);
+  intro->Map_Longname = "Introduction!";
+  EXPECT_EQ(Erzeuge_Arena_Block(*intro).find("special"), std::string::npos);
+
+  TMAP_Datei_Eintrag* final_map = Inst.Add_Map(Base, "Q3TOURNEY6.BSP", "THE VERY END OF YOU");
+  EXPECT_NE(Erzeuge_Arena_Block(*final_map).find("special        \"Final\"\r\n"),
+            std::string::npos);
+
+  TMAP_Datei_Eintrag* other = Inst.Add_Map(Base, "QUOTE.BSP", "Say \"hi\"");
+  other->Game_Types = GT_Other;
+  other->Assigned_Bots = {};
+  const std::string block = Erzeuge_Arena_Block(*other);
+  EXPECT_NE(block.find("bots           \"\"\r\n"), std::string::npos);
+  EXPECT_NE(block.find("longname       \"Say \"hi\"\"\r\n"), std::string::npos);
+  EXPECT_NE(block.find("type           \"\"\r\n"), std::string::npos);
+
+  EXPECT_EQ(Erzeuge_Spieltyp_Woerter(0), "");
+  EXPECT_EQ(Erzeuge_Spieltyp_Woerter(0x3F), "single ffa team tourney ctf");
+  EXPECT_EQ(Erzeuge_Spieltyp_Woerter(GT_Capture_The_Flag | GT_Other), "ctf");
+}
+
+TEST_F(Arena_Script, Which_Maps_Qualify_For_A_MOD) {
+  TMAP_Datei_Eintrag* base_map = Inst.Add_Map(Base, "Q3DM1.BSP", "Arena Gate", {"baseq3", "cpma"});
+  TMAP_Datei_Eintrag* cpma_map = Inst.Add_Map(Cpma, "CPM1.BSP", "Cpm One", {"CPMA", "BASEQ3"});
+  TMAP_Datei_Eintrag* excluded = Inst.Add_Map(Base, "Q3DM2.BSP", "House", {"BASEQ3", "CPMA"});
+  excluded->Allow_Include_In_Arena_File = false;
+  TMAP_Datei_Eintrag* absent = Inst.Add_Map(Base, "Q3DM3.BSP", "Arena", {"BASEQ3"});
+  absent->PK3->Present = false;    // the Present flags are not looked at
+  Base->MOD_Directory = "BaseQ3";  // any letter case
+
+  EXPECT_TRUE(Map_gehoert_in_Arena_Script(*base_map, "CPMA"));
+  EXPECT_TRUE(Map_gehoert_in_Arena_Script(*base_map, "BASEQ3"));
+  EXPECT_TRUE(Map_gehoert_in_Arena_Script(*cpma_map, "CPMA"));
+  EXPECT_FALSE(Map_gehoert_in_Arena_Script(*cpma_map, "BASEQ3"));  // another MOD's map
+  EXPECT_FALSE(Map_gehoert_in_Arena_Script(*excluded, "BASEQ3"));
+  EXPECT_TRUE(Map_gehoert_in_Arena_Script(*absent, "BASEQ3"));
+  EXPECT_FALSE(Map_gehoert_in_Arena_Script(*base_map, "OSP"));  // not among useable MODs
+
+  const std::string script = Erzeuge_Arena_Script({base_map, cpma_map, excluded}, "CPMA");
+  EXPECT_LT(script.find("\"q3dm1\""), script.find("\"cpm1\""));  // the order given
+  EXPECT_EQ(script.find("q3dm2"), std::string::npos);
+  EXPECT_EQ(Erzeuge_Arena_Script({cpma_map}, "OSP"), "");
+}
+
+// ---- Reading
+// -------------------------------------------------------------------------------------
+
+TEST(Arena_Script_Reader, Reads_What_The_Writer_Writes) {
+  TInstallation inst;
+  TPK3_Datei_Eintrag* pk3 = inst.Add_PK3("baseq3", "pak0.pk3");
+  TMAP_Datei_Eintrag* map = inst.Add_Map(pk3, "Q3DM17.BSP", "The Longest Yard");
+  map->Assigned_Bots = {"Sarge", "Grunt"};
+  map->Game_Types = GT_Free_For_All | GT_Tournament;
+  const auto blocks = Lese_Arena_Bloecke(Erzeuge_Arena_Block(*map) + Erzeuge_Arena_Block(*map));
+  ASSERT_EQ(blocks.size(), 2u);
+  EXPECT_EQ(blocks[0], (TArena_Block{"q3dm17", "sarge grunt", "20", "ffa tourney"}));
+}
+
+TEST(Arena_Script_Reader, Lenient_And_Strict_Places) {
+  const std::string text =
+      "// a comment line\n"
+      "{\n"  // block 1: no type line -> ignored
+      "map \"nomode\"\n"
+      "}\n"
+      "  {map \"opening\"\n"   // block 2: key on the trimmed opening line
+      "\tbots \"indented\"\n"  // an indented key is not recognised
+      "TYPE \"FFA\"\n"
+      "}\n"
+      "{\r\n"  // block 3: "}" inside the long name ends it
+      "map \"q3dm7\"\r\n"
+      "type \"ctf\"\r\n"
+      "longname \"Temple {of} Retribution\"\r\n"
+      "bots \"never read\"\r\n"
+      "}\r\n"
+      "{ map \"blank after brace\"\r"  // block 4: CR line ends; key not in column 1
+      "type \"team\"\r"
+      "}\r"
+      "{\n"  // block 5: ends with the file
+      "map \"last\"\n"
+      "fraglimit   \"15\"\n"
+      "type \"tourney\"";
+  const auto blocks = Lese_Arena_Bloecke(text);
+  ASSERT_EQ(blocks.size(), 3u);
+  EXPECT_EQ(blocks[0], (TArena_Block{"opening", "", "", "FFA"}));
+  EXPECT_EQ(blocks[1], (TArena_Block{"q3dm7", "", "", "ctf"}));
+  EXPECT_EQ(blocks[2], (TArena_Block{"last", "", "15", "tourney"}));
+}
+
+TEST(Arena_Script_Reader, Type_Words_And_Bot_Pieces) {
+  EXPECT_EQ(Ermittle_Spieltypen("ffa tourney"), GT_Free_For_All | GT_Tournament);
+  EXPECT_EQ(Ermittle_Spieltypen("FFA Team"), GT_Free_For_All | GT_Team_Deathmatch);
+  // Two blanks leave an empty piece between them: an unknown word.
+  EXPECT_EQ(Ermittle_Spieltypen("ffa  tourney"), GT_Free_For_All | GT_Tournament | GT_Other);
+  EXPECT_EQ(Ermittle_Spieltypen(" single ctf "), GT_Single_Player | GT_Capture_The_Flag);
+  EXPECT_EQ(Ermittle_Spieltypen("harvester"), GT_Other);
+  EXPECT_EQ(Ermittle_Bots("Sarge  grunt "), (std::vector<std::string>{"Sarge", "grunt"}));
+  EXPECT_TRUE(Ermittle_Bots("").empty());
+}
+
+}  // namespace
+}  // namespace vorlix::testing

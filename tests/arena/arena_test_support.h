@@ -1,0 +1,135 @@
+#pragma once
+// Shared pieces of the arena tests: an installation with a game directory and the program's
+// folders, a small database, and reading archives back with libzip.
+
+#include <zip.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/platform.h"
+#include "builders.h"
+#include "database/records.h"
+#include "scripted_interaction.h"
+
+namespace vorlix::testing {
+
+struct TZip_Member_Read {
+  std::string Data;
+  int Compression = 0;  // ZIP_CM_*
+};
+
+// The members of an archive in stored order: name -> data and compression method.
+inline std::vector<std::pair<std::string, TZip_Member_Read>> Read_Zip(const std::string& path) {
+  std::vector<std::pair<std::string, TZip_Member_Read>> members;
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
+  if (archive == nullptr) {
+    return members;
+  }
+  const zip_int64_t count = zip_get_num_entries(archive, 0);
+  for (zip_int64_t i = 0; i < count; ++i) {
+    zip_stat_t st;
+    zip_stat_init(&st);
+    zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &st);
+    TZip_Member_Read member;
+    member.Compression = st.comp_method;
+    zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
+    if (file != nullptr) {
+      member.Data.resize(static_cast<std::size_t>(st.size));
+      if (st.size > 0) {
+        zip_fread(file, member.Data.data(), st.size);
+      }
+      zip_fclose(file);
+    }
+    members.emplace_back(st.name, member);
+  }
+  zip_close(archive);
+  return members;
+}
+
+inline std::vector<std::string> Member_Names(const std::string& path) {
+  std::vector<std::string> names;
+  for (const auto& [name, member] : Read_Zip(path)) {
+    names.push_back(name);
+  }
+  return names;
+}
+
+// The names in a directory, in listing order.
+inline std::vector<std::string> Names_In(const std::string& dir) {
+  std::vector<std::string> names;
+  if (const auto listing = platform::List_Directory(dir)) {
+    for (const auto& entry : *listing) {
+      names.push_back(entry.Name);
+    }
+  }
+  return names;
+}
+
+inline bool Exists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::exists(path, ec);
+}
+
+// An installation: <root>/q3 with its MOD folders, <root>/vorlix with TEMP, LEVELSHOTS, BOTINFO.
+class TInstallation {
+ public:
+  TInstallation()
+      : Game(Root / "q3"),
+        Program(Root / "vorlix"),
+        Temp(Root / "vorlix/temp"),
+        Levelshots(Root / "vorlix/levelshots"),
+        Botinfo(Root / "vorlix/botinfo"),
+        Database(TDatabase_Paths{Program, Temp, Levelshots, Botinfo, Game}, &Ui) {
+    std::filesystem::create_directories(Game);
+    std::filesystem::create_directories(Program);
+  }
+
+  std::string Mod_Dir(const std::string& mod) const { return platform::Join(Game, mod); }
+
+  // An archive record (the file itself is not written).
+  TPK3_Datei_Eintrag* Add_PK3(const std::string& mod_dir, const std::string& file_name,
+                              bool present = true) {
+    const int index = Database.Add_Record();
+    TPK3_Datei_Eintrag* pk3 = Database.Items(index);
+    pk3->MOD_Directory = mod_dir;
+    pk3->PK3_Filename = file_name;
+    pk3->Present = present;
+    pk3->Maps = Database.New_Map_Manager(pk3);
+    return pk3;
+  }
+
+  TMAP_Datei_Eintrag* Add_Map(TPK3_Datei_Eintrag* pk3, const std::string& file_name,
+                              const std::string& long_name,
+                              std::vector<std::string> useable = {"BASEQ3"}) {
+    const int index = pk3->Maps->Add_Record();
+    TMAP_Datei_Eintrag* map = pk3->Maps->Items(index);
+    map->MAP_Filename = file_name;
+    map->Map_Longname = long_name;
+    map->Useable_MODs = std::move(useable);
+    return map;
+  }
+
+  TTemp_Dir Root;
+  std::string Game;
+  std::string Program;
+  std::string Temp;
+  std::string Levelshots;
+  std::string Botinfo;
+  TScripted_Interaction Ui;
+  TPK3_Dateien_Verwaltung Database;
+};
+
+// An arena archive as the program writes it, with the script under a given entry name.
+inline void Write_Arena_Pk3(
+    const std::string& path, const std::string& entry = "scripts/arenas.txt",
+    const std::string& script = "{\r\nmap            \"q3dm1\"\r\n}\r\n\r\n") {
+  Write_Pk3(path, {{entry, script}});
+}
+
+}  // namespace vorlix::testing
