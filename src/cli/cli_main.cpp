@@ -1,6 +1,15 @@
-#include <cstdio>
+// vorlix-cli: the scripting front end (see cli/cli_app.h).
 
-int main() {
-  std::fprintf(stderr, "vorlix-cli: no commands yet\n");
-  return 2;
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/cli_app.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> words;
+  for (int i = 1; i < argc; ++i) {
+    words.emplace_back(argv[i]);
+  }
+  return vorlix::Run_Vorlix_Cli(words, stdout, stderr);
 }

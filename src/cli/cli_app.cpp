@@ -1,0 +1,161 @@
+#include "cli/cli_app.h"
+
+#include <exception>
+#include <sstream>
+
+#include "app/options.h"
+#include "vorlix_version.h"
+
+namespace vorlix {
+
+namespace {
+
+constexpr const char* Program_Name = "vorlix-cli";
+
+std::vector<std::string> Split_Words(const std::string& name) {
+  std::vector<std::string> words;
+  std::istringstream in(name);
+  for (std::string word; in >> word;) {
+    words.push_back(word);
+  }
+  return words;
+}
+
+// The command named by the first positional words; its words are taken out of `words`.
+const TCli_Command* Find_Command(std::vector<std::string>& words) {
+  const TCli_Command* best = nullptr;
+  std::size_t best_length = 0;
+  for (const auto& command : Cli_Commands()) {
+    const auto name = Split_Words(command.Name);
+    if (name.size() <= words.size() && name.size() > best_length &&
+        std::equal(name.begin(), name.end(), words.begin())) {
+      best = &command;
+      best_length = name.size();
+    }
+  }
+  if (best != nullptr) {
+    words.erase(words.begin(), words.begin() + static_cast<std::ptrdiff_t>(best_length));
+  }
+  return best;
+}
+
+}  // namespace
+
+// ---- the front end ---------------------------------------------------------------------------
+
+std::string Cli_Help_Text() {
+  std::ostringstream text;
+  text << "Usage: " << Program_Name
+       << " [--data-dir DIR] [--game-dir DIR] [--yes] [--no-save] COMMAND [ARGUMENTS]\n"
+       << "       " << Program_Name << " --help | --version\n\n"
+       << "Runs the start-up of " << VORLIX_PRODUCT_NAME
+       << " without windows (settings, game directory, MOD list, database\n"
+          "synchronisation, unsorted maps list, bot information, maps tree), does the command's\n"
+          "work, then ends like closing the main window: the settings, mapsdb.dat and\n"
+          "mapstree.dat are saved and the TEMP folder is removed.\n\n"
+          "Options:\n"
+          "  --data-dir DIR  the folder of mapsdb.dat, mapstree.dat, LEVELSHOTS, BOTINFO and TEMP\n"
+          "                  (default: the folder of the program)\n"
+          "  --game-dir DIR  the Quake III Arena installation (default: the stored setting);\n"
+          "                  there is no drive search: an invalid directory is an error\n"
+          "  --yes           answer every question with Yes (otherwise No)\n"
+          "  --no-save       write neither the settings nor mapsdb.dat nor mapstree.dat\n"
+          "  --help          show this text\n"
+          "  --version       show the version\n\n"
+          "Commands:\n";
+  for (const auto& command : Cli_Commands()) {
+    text << "  " << command.Name;
+    if (!command.Arguments.empty()) {
+      text << " " << command.Arguments;
+    }
+    text << "\n";
+    std::istringstream summary(command.Summary);
+    for (std::string line; std::getline(summary, line);) {
+      text << "      " << line << "\n";
+    }
+  }
+  text << "\nEvery message the program would show in a box is written to standard error as one\n"
+          "line \"<kind>: <text>\" (kind: error, information, confirmation, warning); the answer\n"
+          "to a question follows as \" -> Yes\" or \" -> No\".\n\n"
+          "Exit status: 0 done, 1 the start-up or the command failed, 2 wrong usage.\n";
+  return text.str();
+}
+
+int Run_Vorlix_Cli(const std::vector<std::string>& words, std::FILE* out, std::FILE* err) {
+  TCli_Options options;
+  std::vector<std::string> rest;
+  const TCli_Command* command = nullptr;
+  try {
+    TCli_Args all(words);
+    if (all.Flag("--help") || all.Flag("-h")) {
+      const std::string help = Cli_Help_Text();
+      std::fwrite(help.data(), 1, help.size(), out);
+      return 0;
+    }
+    if (all.Flag("--version")) {
+      std::fprintf(out, "%s %s\n", Program_Name, VORLIX_VERSION);
+      return 0;
+    }
+    // The options stand before the command.
+    std::vector<std::string> shared;
+    std::size_t i = 0;
+    while (i < words.size() && TCli_Args::Is_Option(words[i]) && words[i] != "--") {
+      if (words[i] == "--yes") {
+        options.Yes = true;
+      } else if (words[i] == "--no-save") {
+        options.No_Save = true;
+      } else {
+        shared.push_back(words[i]);
+        if ((words[i] == "--data-dir" || words[i] == "--game-dir") && i + 1 < words.size()) {
+          shared.push_back(words[++i]);
+        }
+      }
+      ++i;
+    }
+    const TOption_Parse parse = Parse_Options(shared);
+    if (!parse.Ok()) {
+      throw TCli_Usage_Error(parse.Error);
+    }
+    options.Data_Dir = parse.Options.Data_Dir;
+    options.Game_Dir = parse.Options.Game_Dir;
+    rest.assign(words.begin() + static_cast<std::ptrdiff_t>(i), words.end());
+    if (!rest.empty() && rest.front() == "--") {
+      rest.erase(rest.begin());
+    }
+    if (rest.empty()) {
+      throw TCli_Usage_Error("no command given");
+    }
+    command = Find_Command(rest);
+    if (command == nullptr) {
+      throw TCli_Usage_Error("unknown command \"" + rest.front() + "\"");
+    }
+  } catch (const TCli_Usage_Error& e) {
+    std::fprintf(err, "error: %s\nTry '%s --help'.\n", e.what(), Program_Name);
+    return 2;
+  }
+
+  TCli_Interaction interaction(options.Yes, err);
+  TCli_Context context(options, interaction, out);
+  int status = 1;
+  try {
+    TCli_Args args(rest);
+    status = command->Run(context, args);
+  } catch (const TCli_Usage_Error& e) {
+    std::fprintf(err, "error: %s\nUsage: %s %s %s\n", e.what(), Program_Name, command->Name.c_str(),
+                 command->Arguments.c_str());
+    status = 2;
+  } catch (const std::exception& e) {
+    context.Error(e.what());
+    status = 1;
+  }
+  try {
+    context.Close();
+  } catch (const std::exception& e) {
+    context.Error(e.what());
+    status = 1;
+  }
+  std::fflush(out);
+  return status;
+}
+
+}  // namespace vorlix

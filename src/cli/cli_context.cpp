@@ -1,0 +1,145 @@
+// The start-up and the close of the command-line front end: the start-up spine with the steps of
+// every subsystem, without windows.
+
+#include <stdexcept>
+
+#include "app/fs_routines.h"
+#include "app/options.h"
+#include "app/platform.h"
+#include "app/session.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "browser/maps_tree.h"
+#include "browser/unsorted_list.h"
+#include "cli/cli_app.h"
+#include "content/mod_list.h"
+#include "database/records.h"
+
+namespace vorlix {
+
+namespace {
+
+// The game directory test of the start-up; the front end checks it itself, since it never
+// searches the drives.
+bool Holds_Game_Executable(const std::string& game_dir) {
+  if (game_dir.empty()) {
+    return false;
+  }
+  const auto entries = platform::List_Directory(game_dir);
+  if (!entries) {
+    return false;
+  }
+  for (const auto& entry : *entries) {
+    if (!entry.Is_Directory && platform::Upper(entry.Name) == "QUAKE3.EXE") {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+struct TCli_Context::TViews {
+  TUnsorted_Maps_List List;
+  TMaps_Tree Tree;
+};
+
+TCli_Context::TCli_Context(TCli_Options options, TCli_Interaction& interaction, std::FILE* out)
+    : Options(std::move(options)), Ui(interaction), Out(out), Views_(std::make_unique<TViews>()) {
+  Views_->Tree.List = &Views_->List;
+}
+
+TCli_Context::~TCli_Context() = default;
+
+void TCli_Context::Error(const std::string& text) {
+  Ui.Message(Message_Kind::Error, text, Button_Set::OK);
+}
+
+bool TCli_Context::Start() {
+  if (Startup_) {
+    throw std::logic_error("the start-up runs once per command");
+  }
+  const std::string game_dir = Options.Game_Dir ? Absolute_Directory(*Options.Game_Dir)
+                                                : Lade_Registry_Einstellungen().Q3A_Dir;
+  if (!Holds_Game_Executable(platform::Without_Trailing_Separator(game_dir))) {
+    Ui.Message(Message_Kind::Error, "Couldn't find Quake 3 Arena.", Button_Set::Cancel);
+    return false;
+  }
+
+  TStartup_Options startup_options;
+  startup_options.Game_Dir = Options.Game_Dir;
+  if (Options.Data_Dir) {
+    TProgram_Options program_options;
+    program_options.Data_Dir = Options.Data_Dir;
+    startup_options.Program_Dir = Program_Directory(program_options);
+  }
+
+  TViews& views = *Views_;
+  TStartup_Steps steps;
+  steps.Build_MOD_List = [](TMain_State& state) {
+    state.MOD_Liste = std::make_unique<TMOD_Liste>();
+    state.MODs_mit_Arena_Files = state.MOD_Liste->Baue_Liste(state.Game_Dir);
+  };
+  steps.Fill_List = [this, &views](TMain_State& state) {
+    views.List.Clear();
+    if (state.PK3_Datenbank && state.MOD_Liste) {
+      Lade_ListView_Maps(views.List, *state.PK3_Datenbank, *state.MOD_Liste, Ui);
+    }
+  };
+  steps.Read_Bots = [](TMain_State& state) {
+    if (state.PK3_Datenbank && state.MOD_Liste) {
+      state.MOD_Liste->Ermittle_BotInformationen(state.Program_Dir, *state.PK3_Datenbank);
+    }
+  };
+  steps.Load_Tree = [this, &views](TMain_State& state) {
+    if (!state.PK3_Datenbank) {
+      return true;
+    }
+    return Initialisiere_TreeView_Maps(views.Tree, state.Program_Dir, *state.PK3_Datenbank, Ui);
+  };
+  steps.Save_Tree = [this, &views](TMain_State& state) {
+    if (state.PK3_Datenbank) {
+      views.Tree.TreeView_Maps_Speichern(Tree_File_Path(state.Program_Dir), Ui);
+    }
+  };
+
+  Startup_ = std::make_unique<TStartup>(Ui, std::move(steps), std::move(startup_options));
+  bool dev_comp = false;
+  const Load_Outcome outcome = Startup_->Lade(dev_comp);
+  if (outcome == Load_Outcome::Stop) {
+    // As when the main window never opens: nothing is saved and TEMP stays.
+    return false;
+  }
+  Close_Pending_ = true;
+  if (Options.No_Save) {
+    Session_Flags().Suppress_Saving = true;
+  }
+  // A loader that met a file of an incompatible format asked the program to end; the close
+  // then writes nothing.
+  return outcome == Load_Outcome::Run && !Session_Flags().Quit_Requested;
+}
+
+void TCli_Context::Close() {
+  if (!Close_Pending_) {
+    return;
+  }
+  Close_Pending_ = false;
+  Startup_->Schliessen();
+}
+
+TMain_State& TCli_Context::State() {
+  if (!Startup_) {
+    throw std::logic_error("the start-up has not run");
+  }
+  return Startup_->State();
+}
+
+TUnsorted_Maps_List& TCli_Context::List() {
+  return Views_->List;
+}
+
+TMaps_Tree& TCli_Context::Tree() {
+  return Views_->Tree;
+}
+
+}  // namespace vorlix

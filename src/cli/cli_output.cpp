@@ -1,0 +1,65 @@
+#include "cli/cli_output.h"
+
+#include "browser/maps_tree.h"
+#include "browser/unsorted_list.h"
+#include "content/mod_list.h"
+#include "database/records.h"
+
+namespace vorlix {
+
+namespace {
+
+void Write_Line(std::FILE* out, const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), out);
+  std::fputc('\n', out);
+}
+
+}  // namespace
+
+std::string Cli_Field(const std::string& text) {
+  std::string field = text;
+  for (char& c : field) {
+    if (c == '\t' || c == '\r' || c == '\n') {
+      c = ' ';
+    }
+  }
+  return field;
+}
+
+void Write_Mods(std::FILE* out, const TMOD_Liste& mods) {
+  for (int i = 0; i < mods.Count(); ++i) {
+    const TBot_Liste* bots = mods.Bots(i);
+    const bool own = bots != nullptr && bots->Has_Own_Bots;
+    const int count = bots != nullptr ? bots->Count() : 0;
+    Write_Line(out, Cli_Field(mods.Name(i)) + "\t" + (own ? "own" : "none") + "\t" +
+                        std::to_string(count));
+    for (int b = 0; b < count; ++b) {
+      const TBot_Eintrag bot = bots->Hole_Bot(b);
+      Write_Line(out, "\t" + Cli_Field(bot.Bot_Name) + "\t" + Cli_Field(bot.Bot_Model) + "\t" +
+                          Cli_Field(bot.Bot_PK3));
+    }
+  }
+}
+
+void Write_List(std::FILE* out, const TUnsorted_Maps_List& list) {
+  for (const auto& item : list.Items()) {
+    Write_Line(out, Cli_Field(item.Caption) + "\t" + Cli_Field(item.Filename) + "\t" +
+                        Cli_Field(item.In_PK3));
+  }
+}
+
+void Write_Tree(std::FILE* out, const TMaps_Tree& tree) {
+  tree.For_Each([out](const TMaps_Tree_Node& node, int depth) {
+    std::string line(static_cast<std::size_t>(depth) * 2, ' ');
+    line += Cli_Field(node.Text);
+    if (node.Is_Map_Entry()) {
+      const TMAP_Datei_Eintrag* map = node.Map;
+      const std::int32_t pk3_id = map != nullptr && map->PK3 != nullptr ? map->PK3->ID : -1;
+      const std::int32_t map_id = map != nullptr ? map->ID : -1;
+      line += "\t" + std::to_string(pk3_id) + "\t" + std::to_string(map_id);
+    }
+    Write_Line(out, line);
+  });
+}
+
+}  // namespace vorlix
