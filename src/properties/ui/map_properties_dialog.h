@@ -1,0 +1,166 @@
+#pragma once
+// The map properties dialog: pages "General" and "Arena" over the widget-free model
+// TMap_Properties_Model, in the modes map, group and launch. Created once and reused; every
+// opening loads fresh data into the model and shows it.
+
+#include <array>
+#include <memory>
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QTimer>
+
+#include "properties/map_properties_model.h"
+
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSoundEffect;
+class QTabWidget;
+class QToolButton;
+
+namespace vorlix {
+
+// A check box whose greyed (partially checked) state a click turns into checked, never back.
+class TGrey_Check_Box : public QCheckBox {
+  Q_OBJECT
+ public:
+  using QCheckBox::QCheckBox;
+
+ protected:
+  void nextCheckState() override;
+};
+
+class TForm_Map_Properties : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TForm_Map_Properties(QWidget* parent = nullptr);
+  ~TForm_Map_Properties() override;
+
+  TMap_Properties_Model& Model() { return Model_; }
+
+  // Loads one map (Lade_Map_Informationen_in_Map_Properties_Dialog_aus) or merges a group.
+  void Load_Map(const TProperties_Context& context, TMAP_Datei_Eintrag* map);
+  void Load_Group(const TProperties_Context& context, const std::vector<TMAP_Datei_Eintrag*>& maps);
+  // Puts the dialog into a mode (after loading).
+  void Set_Map_Mode();
+  void Set_Group_Mode();
+  void Set_Launch_Mode();
+
+  // Shows the dialog modally; the result of its buttons.
+  Dialog_Result Run();
+  Dialog_Result Result_Of_Run() const { return Result_; }
+  // Ends the dialog with a result (the pk3 rename ends it with Retry, the deletion with OK).
+  void End_With(Dialog_Result result);
+
+  // Takes the widgets' current texts into the model (the memo, edits not yet left).
+  void Commit_Edits();
+
+  // The widgets, named as in the form (tests and other windows reach them by these names too).
+  QPushButton* Button_Rename_PK3() const { return Button_Rename_PK3_; }
+  QPushButton* Button_Delete_PK3() const { return Button_Delete_PK3_; }
+  QPushButton* Button_OK() const { return Button_OK_; }
+  QPushButton* Button_Cancel() const { return Button_Cancel_; }
+  QPushButton* Button_Launch_Q3A() const { return Button_Launch_Q3A_; }
+  QPushButton* Button_Launch_Q3A_and_exit() const { return Button_Launch_Q3A_and_exit_; }
+  QLabel* Image_Botshot() const { return Image_Botshot_; }
+  QListWidget* CheckListBox_Assigned_Bots() const { return CheckListBox_Assigned_Bots_; }
+  QListWidget* CheckListBox_Useable_MODs() const { return CheckListBox_Useable_MODs_; }
+  QTimer& Botshot_Verzoegerer_Timer() { return Botshot_Verzoegerer_Timer_; }
+  // The announcer file last handed to the sound player ("" when none).
+  const std::string& Last_Bot_Sound() const { return Last_Bot_Sound_; }
+
+ signals:
+  // "Rename PK3" and "Delete PK3": the archive commands decide, and end the dialog with
+  // End_With when the archive was renamed or deleted.
+  void Rename_PK3_Requested();
+  void Delete_PK3_Requested();
+  // A bot's icon was shown (empty path: the black square).
+  void Botshot_Shown(const QString& icon_path);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void done(int result) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct TSpin_Widgets {
+    QLineEdit* Edit = nullptr;
+    QWidget* UpDown = nullptr;
+    TNumeric_Field* Field = nullptr;
+    void (TMap_Properties_Model::*Leave)() = nullptr;
+  };
+  void Build();
+  QWidget* Build_General_Page();
+  QWidget* Build_Arena_Page();
+  QWidget* Make_Spin(int index, const char* edit_name, const char* updown_name,
+                     const QString& hint);
+  void Leave_Field(int index);
+  void Spin_Clicked(int index, int delta);
+
+  void Refresh_All();
+  void Refresh_Numerics();
+  void Refresh_Check_List(QListWidget* list, const TCheck_List& model);
+  void Refresh_Mode();
+  void Refresh_Skill();
+  void Refresh_Radios();
+
+  void Useable_MOD_Changed(int row);
+  void Assigned_Bot_Changed(int row);
+  void Bot_Row_Changed(int row);
+  void Botshot_Timer_Tick();
+  void Show_Botshot(const std::string& icon);
+  void Stop_Sound();
+  void Play_Sound(const std::string& path);
+
+  TMap_Properties_Model Model_;
+  Dialog_Result Result_ = Dialog_Result::Cancel;
+  bool Updating_ = false;
+
+  QTabWidget* Pages_ = nullptr;
+  QWidget* Page_General_ = nullptr;
+  QWidget* Page_Arena_ = nullptr;
+  QLabel* Label_Map_Longname_ = nullptr;
+  QLabel* Label_PK3_Filename_ = nullptr;
+  QLabel* Label_MOD_Directory_ = nullptr;
+  QLabel* Label_MAP_Filename_ = nullptr;
+  QLabel* Label_MAP_Filesize_ = nullptr;
+  QLabel* Label_MAP_Filedate_ = nullptr;
+  QPushButton* Button_Rename_PK3_ = nullptr;
+  QPushButton* Button_Delete_PK3_ = nullptr;
+  QPlainTextEdit* Memo_Comment_ = nullptr;
+  std::array<TSpin_Widgets, 7> Spins_{};
+  TGrey_Check_Box* CheckBox_Allow_Include_In_Arena_File_ = nullptr;
+  QLabel* Label_Useable_MODs_ = nullptr;
+  QListWidget* CheckListBox_Useable_MODs_ = nullptr;
+  QLabel* Label_MOD_to_use_ = nullptr;
+  QListWidget* ListBox_MOD_to_use_ = nullptr;
+
+  QGroupBox* GroupBox_Game_Type_ = nullptr;
+  std::array<TGrey_Check_Box*, Game_Type_Count> CheckBox_Game_Type_{};
+  QGroupBox* GroupBox_Radio_Game_Type_ = nullptr;
+  std::array<QRadioButton*, Game_Type_Count> RadioButton_Game_Type_{};
+  QButtonGroup* Radio_Game_Type_Group_ = nullptr;
+  QGroupBox* GroupBox_Bots_ = nullptr;
+  QListWidget* CheckListBox_Assigned_Bots_ = nullptr;
+  QLabel* Image_Botshot_ = nullptr;
+  QGroupBox* RadioGroup_Bot_Skill_ = nullptr;
+  QButtonGroup* Skill_Group_ = nullptr;
+  QLabel* Panel_No_AAS_ = nullptr;
+
+  QPushButton* Button_OK_ = nullptr;
+  QPushButton* Button_Cancel_ = nullptr;
+  QPushButton* Button_Launch_Q3A_ = nullptr;
+  QPushButton* Button_Launch_Q3A_and_exit_ = nullptr;
+
+  QTimer Botshot_Verzoegerer_Timer_;
+  std::unique_ptr<QSoundEffect> MediaPlayer_Bot_Sound_;
+  std::string Last_Bot_Sound_;
+};
+
+}  // namespace vorlix
