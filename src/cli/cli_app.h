@@ -45,6 +45,10 @@ class TCli_Context {
   // Ends like closing the main window: saves unless saving is suppressed or --no-save was given,
   // then removes TEMP. Does nothing unless the start-up succeeded; runs once.
   void Close();
+  // After a pk3 rename: save and run the whole start-up again, as the main window does. Skipped
+  // when saving is off (--no-save or a file of an incompatible format), since the save is the
+  // point of it.
+  void Reload();
   // The state the start-up built, with the unsorted maps list and the maps tree the main window
   // would show (only after Start() returned true).
   TMain_State& State();

@@ -1,12 +1,20 @@
 // The commands of the command-line front end. Each one takes its arguments, runs the start-up,
 // does its work and returns 0 or 1; the close follows in Run_Vorlix_Cli.
 
+#include <QLocale>
+
 #include "app/startup.h"
 #include "browser/maps_tree.h"
 #include "browser/unsorted_list.h"
 #include "cli/cli_app.h"
 #include "cli/cli_output.h"
 #include "content/mod_list.h"
+#include "database/pk3_rename.h"
+#include "database/records.h"
+#include "launch/command_line.h"
+#include "launch/exec_file.h"
+#include "launch/starte_map.h"
+#include "properties/map_properties_model.h"
 
 namespace vorlix {
 
@@ -58,6 +66,121 @@ int Command_Mods(TCli_Context& context, TCli_Args& args) {
   return 0;
 }
 
+// The archive record with the ID, or nullptr (reported).
+TPK3_Datei_Eintrag* Find_PK3(TCli_Context& context, std::int32_t pk3_id) {
+  const TPK3_Dateien_Verwaltung& database = *context.State().PK3_Datenbank;
+  const int index = database.IndexOfID(pk3_id);
+  if (index < 0) {
+    context.Error("There is no pk3 file with the ID " + std::to_string(pk3_id) + ".");
+    return nullptr;
+  }
+  return database.Items(index);
+}
+
+// The ID of the archive's first map (what the properties dialog would have shown), or 0.
+std::int32_t First_Map_ID(const TPK3_Datei_Eintrag& pk3) {
+  return pk3.Maps && pk3.Maps->Count() > 0 ? pk3.Maps->Items(0)->ID : 0;
+}
+
+int Command_Launch(TCli_Context& context, TCli_Args& args) {
+  const bool dry_run = args.Flag("--dry-run");
+  const std::int32_t pk3_id = args.Next_Integer("PK3_ID");
+  const std::int32_t map_id = args.Next_Integer("MAP_ID");
+  args.Expect_End();
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  TMain_State& state = context.State();
+  TMAP_Datei_Eintrag* map = state.PK3_Datenbank->Find_Map(pk3_id, map_id);
+  if (map == nullptr) {
+    context.Error("There is no map with the pk3 ID " + std::to_string(pk3_id) + " and the map ID " +
+                  std::to_string(map_id) + ".");
+    return 1;
+  }
+  if (!map->Present || map->PK3 == nullptr || !map->PK3->Present) {
+    context.Error("The map " + map->MAP_Filename + " is no longer present.");
+    return 1;
+  }
+  // The launch dialog's initial choices: loaded as for the dialog, then put into launch mode.
+  TProperties_Context properties;
+  properties.Program_Dir = state.Program_Dir;
+  properties.Levelshots_Dir = state.Levelshots_Dir;
+  properties.Botinfo_Dir = state.Botinfo_Dir;
+  properties.Game_Dir = state.Game_Dir;
+  properties.Mods = state.MOD_Liste.get();
+  properties.Database = state.PK3_Datenbank.get();
+  properties.Interaction = &context.Ui;
+  properties.Locale = QLocale::c();
+  TMap_Properties_Model model;
+  model.Set_Context(properties);
+  model.Load_Map(map);
+  model.Set_Launch_Mode();
+  model.Form_Show();
+  if (!model.Launch_Enabled()) {
+    context.Error("The map " + map->MAP_Filename +
+                  " has no usable MOD, so it cannot be launched. Choose its MODs in its "
+                  "properties first.");
+    return 1;
+  }
+  const std::string q3a_exe = Lade_Q3A_Exe();
+  if (dry_run) {
+    const TLaunch_Command command =
+        Prepare_Launch(Launch_Choices_From(model, state.Game_Dir), q3a_exe);
+    std::fprintf(context.Out, "%s\n", command.Text.c_str());
+    return 0;
+  }
+  TExecFile exec_file;
+  bool failed = false;
+  exec_file.OnFail = [&failed](TExecFile&) { failed = true; };
+  const TLaunch_Command command =
+      Launch_Game(model, state.Game_Dir, q3a_exe, exec_file, &context.Ui);
+  if (command.Program.empty()) {
+    return 1;
+  }
+  std::fprintf(context.Out, "%s\n", command.Text.c_str());
+  if (failed) {
+    context.Error("Couldn't start " + command.Program + " (error " +
+                  std::to_string(exec_file.Error_Code()) + ").");
+    return 1;
+  }
+  return 0;
+}
+
+int Command_Rename_PK3(TCli_Context& context, TCli_Args& args) {
+  const std::int32_t pk3_id = args.Next_Integer("PK3_ID");
+  const std::string new_path = args.Next("NEW_PATH");
+  args.Expect_End();
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  TPK3_Datei_Eintrag* pk3 = Find_PK3(context, pk3_id);
+  if (pk3 == nullptr) {
+    return 1;
+  }
+  const TPK3_Aktion_Ergebnis result = PK3_umbenennen_nach(
+      context.State().PK3_Datenbank->Paths(), *pk3, First_Map_ID(*pk3), new_path, context.Ui);
+  if (!result.Reload_Needed()) {
+    return 1;
+  }
+  context.Reload();
+  return 0;
+}
+
+int Command_Delete_PK3(TCli_Context& context, TCli_Args& args) {
+  const std::int32_t pk3_id = args.Next_Integer("PK3_ID");
+  args.Expect_End();
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  TPK3_Datei_Eintrag* pk3 = Find_PK3(context, pk3_id);
+  if (pk3 == nullptr) {
+    return 1;
+  }
+  const TPK3_Aktion_Ergebnis result =
+      PK3_loeschen(context.State().PK3_Datenbank->Paths(), *pk3, First_Map_ID(*pk3), context.Ui);
+  return result.Aktion == PK3_Aktion::Geloescht ? 0 : 1;
+}
+
 }  // namespace
 
 const std::vector<TCli_Command>& Cli_Commands() {
@@ -76,6 +199,19 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "the MOD list in order: name TAB own|none TAB number of bots; after each MOD one\n"
        "line per bot: TAB name TAB model TAB pk3 file",
        &Command_Mods},
+      {"launch", "PK3_ID MAP_ID [--dry-run]",
+       "launches the map with the launch dialog's initial choices (first enabled game type,\n"
+       "first MOD to use, the map's limits, bots and skill) and prints the command line;\n"
+       "with --dry-run only prints it",
+       &Command_Launch},
+      {"rename-pk3", "PK3_ID NEW_PATH",
+       "renames or moves the pk3 file with its extracted folders, keeping its maps' IDs\n"
+       "and properties; exit status 1 when nothing was renamed",
+       &Command_Rename_PK3},
+      {"delete-pk3", "PK3_ID",
+       "deletes the pk3 file with its extracted folders (asks first: give --yes);\n"
+       "exit status 1 when nothing was deleted",
+       &Command_Delete_PK3},
   };
   return commands;
 }

@@ -127,6 +127,13 @@ void TCli_Context::Close() {
   Startup_->Schliessen();
 }
 
+void TCli_Context::Reload() {
+  if (!Close_Pending_ || Session_Flags().Suppress_Saving) {
+    return;
+  }
+  Startup_->Neu_Laden();
+}
+
 TMain_State& TCli_Context::State() {
   if (!Startup_) {
     throw std::logic_error("the start-up has not run");
