@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/platform.h"
+#include "database/folder_cache.h"
 #include "database/zip_archive.h"
 
 namespace vorlix {
@@ -55,11 +56,12 @@ int TMAP_Dateien::Adopt_Record(std::unique_ptr<TMAP_Datei_Eintrag> record) {
   return index;
 }
 
-int TMAP_Dateien::IndexOfID(std::int32_t id) const { return Index_Of(List_, id); }
+int TMAP_Dateien::IndexOfID(std::int32_t id) const {
+  return Index_Of(List_, id);
+}
 
 TMAP_Dateien_Verwaltung::TMAP_Dateien_Verwaltung(std::string program_dir, std::string temp_dir,
-                                                 TPK3_Datei_Eintrag* pk3,
-                                                 TInteraction* interaction)
+                                                 TPK3_Datei_Eintrag* pk3, TInteraction* interaction)
     : TMAP_Dateien(pk3),
       Program_Dir_(std::move(program_dir)),
       Temp_Dir_(std::move(temp_dir)),
@@ -95,14 +97,18 @@ int TPK3_Dateien::Adopt_Record(std::unique_ptr<TPK3_Datei_Eintrag> record) {
   return index;
 }
 
-int TPK3_Dateien::IndexOfID(std::int32_t id) const { return Index_Of(List_, id); }
+int TPK3_Dateien::IndexOfID(std::int32_t id) const {
+  return Index_Of(List_, id);
+}
 
 void TPK3_Dateien::Delete_Record(int index) {
   List_.erase(List_.begin() + index);
 }
 
 TPK3_Dateien_Verwaltung::TPK3_Dateien_Verwaltung(TDatabase_Paths paths, TInteraction* interaction)
-    : Paths_(std::move(paths)), Interaction_(interaction) {}
+    : Paths_(std::move(paths)),
+      Interaction_(interaction),
+      Folders_(std::make_unique<TFolder_Cache>()) {}
 
 TPK3_Dateien_Verwaltung::~TPK3_Dateien_Verwaltung() = default;
 
@@ -132,9 +138,8 @@ TMAP_Datei_Eintrag* TPK3_Dateien_Verwaltung::Find_Map(std::int32_t pk3_id,
 }
 
 void TPK3_Dateien_Verwaltung::Sort_By_Filename() {
-  std::stable_sort(List_.begin(), List_.end(), [](const auto& a, const auto& b) {
-    return a->PK3_Filename < b->PK3_Filename;
-  });
+  std::stable_sort(List_.begin(), List_.end(),
+                   [](const auto& a, const auto& b) { return a->PK3_Filename < b->PK3_Filename; });
 }
 
 std::unique_ptr<TMAP_Dateien_Verwaltung> TPK3_Dateien_Verwaltung::New_Map_Manager(

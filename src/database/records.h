@@ -4,12 +4,14 @@
 // deleted by the synchronisation, vanished ones keep Present false.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace vorlix {
 
+class TFolder_Cache;
 class TInteraction;
 class TPK3_Datei_Eintrag;
 class TPK3_Dateien_Verwaltung;
@@ -32,7 +34,7 @@ class TMAP_Datei_Eintrag {
  public:
   std::int32_t ID = 0;
   bool Present = true;
-  std::string MAP_Filename;   // upper case, no directory: Q3DM1.BSP
+  std::string MAP_Filename;  // upper case, no directory: Q3DM1.BSP
   std::string Map_Longname;
   std::uint32_t MAP_Filesize = 0;
   std::int32_t MAP_Filedate = 0;  // packed DOS date-time
@@ -63,7 +65,9 @@ class TMAP_Dateien {
   TMAP_Dateien(const TMAP_Dateien&) = delete;
   TMAP_Dateien& operator=(const TMAP_Dateien&) = delete;
 
-  TMAP_Datei_Eintrag* Items(int index) const { return List_.at(static_cast<std::size_t>(index)).get(); }
+  TMAP_Datei_Eintrag* Items(int index) const {
+    return List_.at(static_cast<std::size_t>(index)).get();
+  }
   // Puts a record into a slot; returns the record that was there (the caller decides its fate).
   std::unique_ptr<TMAP_Datei_Eintrag> Put(int index, std::unique_ptr<TMAP_Datei_Eintrag> record);
   int Count() const { return static_cast<int>(List_.size()); }
@@ -89,6 +93,11 @@ class TMAP_Dateien_Verwaltung : public TMAP_Dateien {
 
   // A new record with every field of `map` copied; PK3 copied too.
   static std::unique_ptr<TMAP_Datei_Eintrag> Clone_Map(const TMAP_Datei_Eintrag& map);
+
+  // Lists the archive of this manager's record into `open_archive` (which keeps it open for the
+  // extraction that follows) and records one map per .bsp member with its companion flags.
+  // Errors are reported to the user and end the scan; the maps recorded so far stay.
+  void Scan_PK3(std::unique_ptr<Zip_Archive>& open_archive);
 
   const std::string& Program_Dir() const { return Program_Dir_; }
   const std::string& Temp_Dir() const { return Temp_Dir_; }
@@ -122,7 +131,9 @@ class TPK3_Dateien {
   TPK3_Dateien(const TPK3_Dateien&) = delete;
   TPK3_Dateien& operator=(const TPK3_Dateien&) = delete;
 
-  TPK3_Datei_Eintrag* Items(int index) const { return List_.at(static_cast<std::size_t>(index)).get(); }
+  TPK3_Datei_Eintrag* Items(int index) const {
+    return List_.at(static_cast<std::size_t>(index)).get();
+  }
   std::unique_ptr<TPK3_Datei_Eintrag> Put(int index, std::unique_ptr<TPK3_Datei_Eintrag> record);
   int Count() const { return static_cast<int>(List_.size()); }
   int Add_Record();
@@ -160,8 +171,29 @@ class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
   // A fresh map manager for a record of this manager.
   std::unique_ptr<TMAP_Dateien_Verwaltung> New_Map_Manager(TPK3_Datei_Eintrag* record) const;
 
+  // The database file: writes every record (true when the file was written completely; the
+  // previous file stays untouched otherwise), and replaces the records with a file's content
+  // (true when the whole file was read). Failures are reported to the user.
+  bool Save_Database(const std::string& path) const;
+  bool Load_Database(const std::string& path);
+
+  // Brings the records in line with the archives under the game directory.
+  void Sync_With_Disk();
+  // Records, scans and extracts an archive that has no record.
+  void Add_New_PK3(const std::string& directory, const std::string& filename, std::uint32_t size,
+                   std::int32_t date);
+  // Refreshes the record at `index`: a full rescan and merge, or only the extraction.
+  void Update_PK3(int index, const std::string& directory, const std::string& filename,
+                  std::uint32_t size, std::int32_t date, bool extraction_only);
+  // Copies the levelshots and bot files of the open archive into the record's folders and
+  // closes the archive.
+  void Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag& record);
+
   const TDatabase_Paths& Paths() const { return Paths_; }
   TInteraction* Interaction() const { return Interaction_; }
+  // Full path of a record's archive: where the last walk found it, else formed from its names
+  // (the directory looked up ignoring case).
+  std::string Archive_Path(const TPK3_Datei_Eintrag& record) const;
 
   // The archive open during a scan (at most one).
   std::unique_ptr<Zip_Archive> Open_Archive;
@@ -172,6 +204,11 @@ class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
  private:
   TDatabase_Paths Paths_;
   TInteraction* Interaction_;
+  // The per-archive folders of LEVELSHOTS and BOTINFO, listed once per synchronisation.
+  std::unique_ptr<TFolder_Cache> Folders_;
+  // Paths of the archives found by the walk of the running synchronisation, by the lower-cased
+  // directory + "\" + file name.
+  std::map<std::string, std::string> Walk_Paths_;
 };
 
 }  // namespace vorlix

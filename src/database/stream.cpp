@@ -59,7 +59,9 @@ std::uint32_t TByte_Reader::Read_Cardinal() {
   return value;
 }
 
-std::int32_t TByte_Reader::Read_Integer() { return static_cast<std::int32_t>(Read_Cardinal()); }
+std::int32_t TByte_Reader::Read_Integer() {
+  return static_cast<std::int32_t>(Read_Cardinal());
+}
 
 void TByte_Reader::Read_Buffer(void* bytes, std::size_t count) {
   Need(count);
@@ -76,9 +78,9 @@ std::string TByte_Reader::Read_String() {
   Need(static_cast<std::size_t>(count));
   const char* start = Data_.data() + Pos_;
   const void* zero = std::memchr(start, 0, static_cast<std::size_t>(count));
-  const std::size_t length =
-      zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - start)
-                      : static_cast<std::size_t>(count);
+  const std::size_t length = zero != nullptr
+                                 ? static_cast<std::size_t>(static_cast<const char*>(zero) - start)
+                                 : static_cast<std::size_t>(count);
   std::string text(start, length);
   Pos_ += static_cast<std::size_t>(count);
   return text;

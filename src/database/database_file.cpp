@@ -1,0 +1,168 @@
+// The database file mapsdb.dat: every pk3 record in list order, each followed by its maps, with
+// no header and no trailer. Numbers are little-endian, strings are counted and zero-terminated.
+
+#include <sys/stat.h>
+
+#include "app/interaction.h"
+#include "app/session.h"
+#include "database/records.h"
+#include "database/stream.h"
+
+namespace vorlix {
+
+namespace {
+
+// The fewest bytes a map record can take: its numbers, booleans, three empty strings and two
+// empty lists. A map count that needs more than what remains of the file is damage.
+constexpr std::size_t Min_Map_Record_Size = 4 + 4 + 1 + 5 + 5 + 4 + 4 + 3 + 12 + 1 + 5 + 1 + 20 + 8;
+
+void Write_Map(TByte_Writer& out, const TMAP_Datei_Eintrag& map) {
+  out.Write_Integer(Record_Version);
+  out.Write_Integer(map.ID);
+  out.Write_Bool(map.Present);
+  out.Write_String(map.MAP_Filename);
+  out.Write_String(map.Map_Longname);
+  out.Write_Cardinal(map.MAP_Filesize);
+  out.Write_Integer(map.MAP_Filedate);
+  out.Write_Bool(map.Has_AAS);
+  out.Write_Bool(map.Has_Levelshot_TGA);
+  out.Write_Bool(map.Has_Levelshot_JPG);
+  out.Write_Integer(map.Min_Recomm_Players);
+  out.Write_Integer(map.Max_Recomm_Players);
+  out.Write_Integer(map.Rating);
+  out.Write_Bool(map.Allow_Include_In_Arena_File);
+  out.Write_String(map.Comment);
+  out.Write_Buffer(&map.Game_Types, 1);
+  out.Write_Integer(map.Limits_Frags);
+  out.Write_Integer(map.Limits_Captures);
+  out.Write_Integer(map.Limits_Time);
+  out.Write_Integer(map.Limits_Players);
+  out.Write_Integer(map.Bot_Skill);
+  out.Write_Strings(map.Useable_MODs);
+  out.Write_Strings(map.Assigned_Bots);
+}
+
+// Fields 2 to 23 of a map record.
+void Read_Map(TByte_Reader& in, TMAP_Datei_Eintrag& map) {
+  map.ID = in.Read_Integer();
+  map.Present = in.Read_Bool();
+  map.MAP_Filename = in.Read_String();
+  map.Map_Longname = in.Read_String();
+  map.MAP_Filesize = in.Read_Cardinal();
+  map.MAP_Filedate = in.Read_Integer();
+  map.Has_AAS = in.Read_Bool();
+  map.Has_Levelshot_TGA = in.Read_Bool();
+  map.Has_Levelshot_JPG = in.Read_Bool();
+  map.Min_Recomm_Players = in.Read_Integer();
+  map.Max_Recomm_Players = in.Read_Integer();
+  map.Rating = in.Read_Integer();
+  map.Allow_Include_In_Arena_File = in.Read_Bool();
+  map.Comment = in.Read_String();
+  in.Read_Buffer(&map.Game_Types, 1);
+  map.Limits_Frags = in.Read_Integer();
+  map.Limits_Captures = in.Read_Integer();
+  map.Limits_Time = in.Read_Integer();
+  map.Limits_Players = in.Read_Integer();
+  map.Bot_Skill = in.Read_Integer();
+  in.Read_Strings(map.Useable_MODs);
+  in.Read_Strings(map.Assigned_Bots);
+}
+
+}  // namespace
+
+bool TPK3_Dateien_Verwaltung::Save_Database(const std::string& path) const {
+  TByte_Writer out;
+  for (int i = 0; i < Count(); ++i) {
+    const TPK3_Datei_Eintrag& pk3 = *Items(i);
+    out.Write_Integer(Record_Version);
+    out.Write_Integer(pk3.ID);
+    out.Write_Bool(pk3.Present);
+    out.Write_String(pk3.MOD_Directory);
+    out.Write_String(pk3.PK3_Filename);
+    out.Write_Cardinal(pk3.PK3_Filesize);
+    out.Write_Integer(pk3.PK3_Filedate);
+    const int maps = pk3.Maps ? pk3.Maps->Count() : 0;
+    out.Write_Integer(maps);
+    for (int m = 0; m < maps; ++m) {
+      Write_Map(out, *pk3.Maps->Items(m));
+    }
+  }
+  try {
+    // A new file beside the old one replaces it only when complete.
+    Write_File_Atomically(path, out.Data());
+  } catch (const TStream_Error&) {
+    if (Interaction_ != nullptr) {
+      Interaction_->Message(Message_Kind::Error,
+                            "Error during saving PK3 information. Please report to author.",
+                            Button_Set::OK);
+    }
+    return false;
+  }
+  return true;
+}
+
+bool TPK3_Dateien_Verwaltung::Load_Database(const std::string& path) {
+  Clear();
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    return true;
+  }
+  auto report = [this](const char* text, Button_Set buttons) {
+    if (Interaction_ != nullptr) {
+      Interaction_->Message(Message_Kind::Error, text, buttons);
+    }
+  };
+  std::string data;
+  bool complete = false;
+  try {
+    data = Read_Whole_File(path);
+    TByte_Reader in(data);
+    bool stopped = false;
+    while (!stopped && !in.At_End()) {
+      TPK3_Datei_Eintrag& pk3 = *Items(Add_Record());
+      // The map manager exists from the start, so a record left by an interrupted read is whole.
+      pk3.Maps = New_Map_Manager(&pk3);
+      if (in.Read_Integer() != Record_Version) {
+        report("Error loading pk3 information. Incompatible file format.", Button_Set::Cancel);
+        Session_Flags().Suppress_Saving = true;
+        stopped = true;
+        break;
+      }
+      pk3.ID = in.Read_Integer();
+      pk3.Present = in.Read_Bool();
+      pk3.MOD_Directory = in.Read_String();
+      pk3.PK3_Filename = in.Read_String();
+      pk3.PK3_Filesize = in.Read_Cardinal();
+      pk3.PK3_Filedate = in.Read_Integer();
+      const std::int32_t maps = in.Read_Integer();
+      if (maps < 0 || static_cast<std::size_t>(maps) > in.Remaining() / Min_Map_Record_Size) {
+        throw TStream_Error("map count beyond the end of the file");
+      }
+      for (std::int32_t m = 0; m < maps; ++m) {
+        TMAP_Datei_Eintrag& map = *pk3.Maps->Items(pk3.Maps->Add_Record());
+        if (in.Read_Integer() != Record_Version) {
+          report("Error loading map information. Incompatible file format.", Button_Set::Cancel);
+          Session_Flags().Suppress_Saving = true;
+          Session_Flags().Quit_Requested = true;
+          stopped = true;
+          break;
+        }
+        Read_Map(in, map);
+      }
+    }
+    complete = !stopped;
+  } catch (const TStream_Error&) {
+    report("Error during loading PK3 information. Please report to author.", Button_Set::OK);
+  }
+  if (!complete && !data.empty()) {
+    // What could not be read is kept beside the file before anything overwrites it.
+    try {
+      Write_File_Atomically(path + ".bak", data);
+    } catch (const TStream_Error&) {
+      // Nothing more can be done; the file itself is still there until the next save.
+    }
+  }
+  return complete;
+}
+
+}  // namespace vorlix

@@ -1,0 +1,28 @@
+#pragma once
+// The database step of the start-up and of the close: build the pk3 manager, load mapsdb.dat from
+// the program directory and bring it in line with the disk; write mapsdb.dat back.
+
+#include <memory>
+#include <string>
+
+#include "database/records.h"
+
+namespace vorlix {
+
+class TInteraction;
+
+// The database file in the program directory: "mapsdb.dat", or the name it has on disk when it
+// exists in another letter case.
+std::string Database_File_Path(const std::string& program_dir);
+
+// Builds a new pk3 manager on `paths`, loads the database file of the program directory (its
+// result is not used; failures are reported inside) and synchronises it with the disk, showing
+// progress on the status lines of `interaction`.
+std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(const TDatabase_Paths& paths,
+                                                            TInteraction* interaction);
+
+// Writes the database file of the program directory; false (reported) when it failed, in which
+// case the previous file is untouched.
+bool Speichere_PK3_Datenbank(const TPK3_Dateien_Verwaltung& database);
+
+}  // namespace vorlix

@@ -1,0 +1,117 @@
+#include "database/folder_cache.h"
+
+#include <algorithm>
+
+#include <sys/stat.h>
+
+#include "app/fs_routines.h"
+#include "app/platform.h"
+
+namespace vorlix {
+
+bool Is_Plain_Name(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+}
+
+std::multimap<std::string, std::string>& TFolder_Cache::Folders(const std::string& dir) {
+  auto it = Listings_.find(dir);
+  if (it == Listings_.end()) {
+    std::multimap<std::string, std::string> folders;
+    if (const auto listing = platform::List_Directory(dir)) {
+      for (const auto& entry : *listing) {
+        if (entry.Is_Directory || entry.Is_Symlink) {
+          folders.emplace(platform::Upper(entry.Name), entry.Name);
+        }
+      }
+    }
+    it = Listings_.emplace(dir, std::move(folders)).first;
+  }
+  return it->second;
+}
+
+std::vector<std::string> TFolder_Cache::Matches(const std::string& dir, const std::string& name) {
+  std::vector<std::string> result;
+  auto& folders = Folders(dir);
+  const auto range = folders.equal_range(platform::Upper(name));
+  for (auto it = range.first; it != range.second; ++it) {
+    result.push_back(it->second);
+  }
+  return result;
+}
+
+bool TFolder_Cache::Exists(const std::string& base, const std::string& mod,
+                           const std::string& pk3) {
+  if (!Is_Plain_Name(mod) || !Is_Plain_Name(pk3)) {
+    return false;
+  }
+  for (const auto& m : Matches(base, mod)) {
+    if (!Matches(platform::Join(base, m), pk3).empty()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool TFolder_Cache::Remove(const std::string& base, const std::string& mod,
+                           const std::string& pk3) {
+  // A record whose names are not plain would aim at the base folder or beyond it.
+  if (!Is_Plain_Name(mod) || !Is_Plain_Name(pk3)) {
+    return true;
+  }
+  bool removed = true;
+  for (const auto& m : Matches(base, mod)) {
+    const std::string mod_dir = platform::Join(base, m);
+    auto& folders = Folders(mod_dir);
+    const auto range = folders.equal_range(platform::Upper(pk3));
+    for (auto it = range.first; it != range.second;) {
+      if (Loesche_Verzeichnisbaum(platform::Join(mod_dir, it->second))) {
+        it = folders.erase(it);
+      } else {
+        removed = false;
+        ++it;
+      }
+    }
+  }
+  return removed;
+}
+
+std::string TFolder_Cache::Create(const std::string& base, const std::string& mod,
+                                  const std::string& pk3) {
+  if (!Is_Plain_Name(mod) || !Is_Plain_Name(pk3)) {
+    throw TFile_Error("Not a plain folder name: " + mod + "\\" + pk3);
+  }
+  const auto mods = Matches(base, mod);
+  for (const auto& m : mods) {
+    const std::string mod_dir = platform::Join(base, m);
+    const auto existing = Matches(mod_dir, pk3);
+    if (!existing.empty()) {
+      return platform::Join(mod_dir, existing.front());
+    }
+  }
+  // The folder routine keeps a component that exists (as written, else the first match in
+  // listing order) and creates the others in lower case.
+  std::string mod_name = platform::Lower(mod);
+  if (!mods.empty()) {
+    mod_name = std::find(mods.begin(), mods.end(), mod) != mods.end() ? mod : mods.front();
+  }
+  const std::string mod_dir = platform::Join(base, mod_name);
+  const bool mod_listed = Listings_.count(mod_dir) != 0;
+  Erzeuge_Verzeichnispfad(platform::Join({base, mod, pk3}));
+  const std::string pk3_name = platform::Lower(pk3);
+  const std::string path = platform::Join(mod_dir, pk3_name);
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    Listings_.clear();
+    throw TFile_Error("Cannot find the new folder " + path);
+  }
+  if (mods.empty()) {
+    Folders(base).emplace(platform::Upper(mod_name), mod_name);
+  }
+  if (mod_listed) {
+    Folders(mod_dir).emplace(platform::Upper(pk3_name), pk3_name);
+  }
+  return path;
+}
+
+}  // namespace vorlix

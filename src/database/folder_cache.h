@@ -1,0 +1,38 @@
+#pragma once
+// The per-archive folders below LEVELSHOTS and BOTINFO (<base>/<mod>/<pk3>), looked up ignoring
+// letter case. Each directory is listed at most once while the cache lives; what the program
+// creates or removes through the cache is entered into it, so a whole synchronisation over
+// thousands of archives lists every folder once.
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vorlix {
+
+// True for a name that can be one component of a path: not empty, not "." or "..", without "/",
+// "\" or a zero byte. Folder paths are formed only from such names.
+bool Is_Plain_Name(const std::string& name);
+
+class TFolder_Cache {
+ public:
+  // Whether <base>/<mod>/<pk3> exists as a folder, ignoring case.
+  bool Exists(const std::string& base, const std::string& mod, const std::string& pk3);
+  // Removes every folder <base>/<mod>/<pk3> that matches ignoring case, with its contents.
+  // Returns false when one could not be removed completely.
+  bool Remove(const std::string& base, const std::string& mod, const std::string& pk3);
+  // Creates <base>/<mod>/<pk3> (new components in lower case) unless it exists; returns its path
+  // as it is on disk. Throws TFile_Error when it cannot be created.
+  std::string Create(const std::string& base, const std::string& mod, const std::string& pk3);
+  // Forgets every listing.
+  void Clear() { Listings_.clear(); }
+
+ private:
+  // Names of the folders in `dir`, keyed by their upper-cased form; listed on first use.
+  std::multimap<std::string, std::string>& Folders(const std::string& dir);
+  std::vector<std::string> Matches(const std::string& dir, const std::string& name);
+
+  std::map<std::string, std::multimap<std::string, std::string>> Listings_;
+};
+
+}  // namespace vorlix

@@ -1,0 +1,260 @@
+#include "database/scan.h"
+
+#include <cstring>
+#include <fstream>
+
+#include "app/fs_routines.h"
+#include "app/platform.h"
+#include "database/folder_cache.h"
+#include "database/records.h"
+#include "database/stream.h"
+#include "database/zip_archive.h"
+
+namespace vorlix {
+
+namespace {
+
+constexpr std::size_t Entity_Window = 1024;
+constexpr std::size_t Header_Size = 12;
+
+std::int32_t Get_Int32(const char* bytes) {
+  std::uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) {
+    value = (value << 8) | static_cast<std::uint8_t>(bytes[i]);
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+// The extension of a name: from its last "." on, unless a "\" or ":" follows that dot.
+std::string Extension(const std::string& name) {
+  const auto pos = name.find_last_of(".\\:");
+  if (pos == std::string::npos || name[pos] != '.') {
+    return {};
+  }
+  return name.substr(pos);
+}
+
+// The part of a name after its last "\" or ":".
+std::string After_Drive_And_Backslash(const std::string& name) {
+  const auto pos = name.find_last_of("\\:");
+  return pos == std::string::npos ? name : name.substr(pos + 1);
+}
+
+// The bytes of the entity window of a map, read from a stream that delivers the map front to
+// back; `header` holds its first 12 bytes.
+template <typename Read_Fn, typename Skip_Fn>
+std::string Entity_Window_Of(const char* header, Read_Fn&& read, Skip_Fn&& skip) {
+  const std::int32_t offset = Get_Int32(header + 8);
+  if (offset < 0) {
+    return {};  // no such position in any file
+  }
+  std::string window;
+  const auto at = static_cast<std::uint64_t>(offset);
+  if (at < Header_Size) {
+    window.assign(header + at, Header_Size - at);
+  } else if (skip(at - Header_Size) < at - Header_Size) {
+    return {};
+  }
+  const std::size_t have = window.size();
+  window.resize(Entity_Window);
+  const std::size_t n = read(window.data() + have, Entity_Window - have);
+  window.resize(have + n);
+  return window;
+}
+
+}  // namespace
+
+bool Is_Arena_File(const std::string& file_name) {
+  return file_name.rfind("z_Arenas", 0) == 0;
+}
+
+TGame_Directory_Walk Walk_Game_Directory(const std::string& game_dir) {
+  TGame_Directory_Walk walk;
+  const auto directories = platform::List_Directory(game_dir);
+  if (!directories) {
+    return walk;
+  }
+  walk.Game_Dir_Listed = true;
+  for (const auto& directory : *directories) {
+    if (!directory.Is_Directory || directory.Is_Hidden || !Is_Plain_Name(directory.Name)) {
+      continue;
+    }
+    const std::string dir_path = platform::Join(game_dir, directory.Name);
+    const auto files = platform::List_Directory(dir_path);
+    if (!files) {
+      walk.Unlisted_Directories.insert(platform::Lower(directory.Name));
+      continue;
+    }
+    for (const auto& file : *files) {
+      if (file.Is_Directory || !Is_Plain_Name(file.Name) || Is_Arena_File(file.Name) ||
+          !platform::Equal_Ignore_Case(Extension(file.Name), ".pk3")) {
+        continue;
+      }
+      TArchive_On_Disk archive;
+      archive.Directory = directory.Name;
+      archive.Filename = file.Name;
+      archive.Path = platform::Join(dir_path, file.Name);
+      archive.Size = file.Size;
+      archive.Date = platform::To_DOS_Date_Time(file.Modified);
+      walk.Archives.push_back(std::move(archive));
+    }
+  }
+  return walk;
+}
+
+std::string Longname_From_Entity_Bytes(const char* bytes, std::size_t count) {
+  const std::size_t n = std::min(count, Entity_Window);
+  static const char key[] = "\n\"message\"";
+  std::size_t p = 0;
+  bool found = false;
+  for (; p <= 1014 && p + 9 < n; ++p) {
+    if (std::memcmp(bytes + p, key, 10) == 0) {
+      found = true;
+      break;
+    }
+  }
+  if (!found) {
+    return {};
+  }
+  std::size_t q = p + 10;
+  while (q < n && bytes[q] != '"') {
+    ++q;
+  }
+  if (q + 1 >= n) {
+    return {};  // no quote, or the quote is the last byte read
+  }
+  const std::size_t start = q + 1;
+  std::size_t end = start;
+  while (end < n && bytes[end] != '"') {
+    ++end;
+  }
+  return std::string(bytes + start, end - start);
+}
+
+std::string Read_Longname(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    throw TStream_Error("cannot open " + path);
+  }
+  char header[Header_Size];
+  in.read(header, Header_Size);
+  if (in.gcount() != static_cast<std::streamsize>(Header_Size)) {
+    throw TStream_Error("map file shorter than its header: " + path);
+  }
+  const std::string window = Entity_Window_Of(
+      header,
+      [&](char* buffer, std::size_t count) {
+        in.read(buffer, static_cast<std::streamsize>(count));
+        return static_cast<std::size_t>(in.gcount());
+      },
+      [&](std::uint64_t count) -> std::uint64_t {
+        in.seekg(static_cast<std::streamoff>(count), std::ios::cur);
+        return in ? count : 0;
+      });
+  return Longname_From_Entity_Bytes(window.data(), window.size());
+}
+
+void TLive_Scan_Sink::Status(int line, const std::string& text) {
+  if (Interaction_ != nullptr) {
+    Interaction_->Status_Line(line, text);
+  }
+}
+
+void TLive_Scan_Sink::Error(const std::string& text) {
+  if (Interaction_ != nullptr) {
+    Interaction_->Message(Message_Kind::Error, text, Button_Set::OK);
+  }
+}
+
+void TRecorded_Scan_Sink::Replay(TScan_Sink& target) const {
+  for (const auto& event : Events_) {
+    if (event.Line == 0) {
+      target.Error(event.Text);
+    } else {
+      target.Status(event.Line, event.Text);
+    }
+  }
+}
+
+void Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_Eintrag& record,
+                  TMAP_Dateien& maps, TScan_Sink& sink) {
+  sink.Status(
+      2, "opening " +
+             Kuerze_Pfad(record.MOD_Directory + "\\" + record.PK3_Filename, Status_Width - 12) +
+             " ...");
+  try {
+    zip.Set_ZipFilename(archive_path);
+    if (zip.Count() > 0) {
+      // The .bsp members below MAPS/, subfolders included, as exact specs.
+      std::vector<std::string> specs;
+      for (const auto& entry : zip.Entries()) {
+        const std::string name = platform::Upper(entry.FileName);
+        if (name.rfind("MAPS/", 0) == 0) {
+          const std::string rest = name.substr(5, 255);
+          if (Extension(rest) == ".BSP") {
+            specs.push_back("MAPS/" + rest);
+          }
+        }
+      }
+      // Each map's header and entity text come straight from the archive: nothing of a map is
+      // written to disk, and only the bytes up to the end of its title window are decompressed.
+      for (const int index : zip.Select(specs)) {
+        const Zip_Entry& entry = zip.Entry(index);
+        const std::string bare = entry.FileName.substr(entry.FileName.rfind('/') + 1);
+        sink.Status(2, "extracting longname for " +
+                           Kuerze_Pfad(platform::Lower(bare), Status_Width - 29) + " ...");
+        const auto reader = zip.Open_Member(index);
+        char header[Header_Size];
+        if (reader->Read(header, Header_Size) < Header_Size) {
+          throw TStream_Error("map file shorter than its header: " + entry.FileName);
+        }
+        const std::string window = Entity_Window_Of(
+            header, [&](char* buffer, std::size_t count) { return reader->Read(buffer, count); },
+            [&](std::uint64_t count) { return reader->Skip(count); });
+        const std::string title = Longname_From_Entity_Bytes(window.data(), window.size());
+        TMAP_Datei_Eintrag& map = *maps.Items(maps.Add_Record());
+        map.Useable_MODs.push_back(record.MOD_Directory);
+        map.MAP_Filename = platform::Upper(bare);
+        map.Map_Longname = title.empty() ? Entferne_Dateiendung(map.MAP_Filename) : title;
+        map.MAP_Filesize = entry.UncompressedSize;
+        map.MAP_Filedate = entry.DOS_Date_Time;
+        map.PK3 = &record;
+      }
+      sink.Status(2, "scanning for aas and levelshot...");
+      std::vector<std::string> names;
+      names.reserve(zip.Entries().size());
+      for (const auto& entry : zip.Entries()) {
+        names.push_back(platform::Upper(After_Drive_And_Backslash(entry.FileName)));
+      }
+      for (int i = 0; i < maps.Count(); ++i) {
+        TMAP_Datei_Eintrag& map = *maps.Items(i);
+        map.Has_AAS = false;
+        map.Has_Levelshot_TGA = false;
+        map.Has_Levelshot_JPG = false;
+        const std::string base = Entferne_Dateiendung(map.MAP_Filename);
+        const std::string aas = platform::Upper("MAPS/" + base + ".AAS");
+        const std::string tga = platform::Upper("LEVELSHOTS/" + base + ".TGA");
+        const std::string jpg = platform::Upper("LEVELSHOTS/" + base + ".JPG");
+        for (const auto& name : names) {
+          if (name == aas) {
+            map.Has_AAS = true;
+          }
+          if (name == tga) {
+            map.Has_Levelshot_TGA = true;
+          }
+          if (name == jpg) {
+            map.Has_Levelshot_JPG = true;
+          }
+          if (map.Has_AAS && (map.Has_Levelshot_TGA || map.Has_Levelshot_JPG)) {
+            break;
+          }
+        }
+      }
+    }
+    sink.Status(2, "");
+  } catch (const std::exception&) {
+    sink.Error("Error during map scan. Please report to author.");
+  }
+}
+
+}  // namespace vorlix

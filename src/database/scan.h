@@ -1,0 +1,97 @@
+#pragma once
+// Scanning of pk3 archives: the walk over the game directory, the map title of a .bsp, and the
+// scan of one archive's maps with their companion files.
+//
+// The scan of one archive (Scan_Archive) touches nothing but the archive object and the map list
+// it fills, and reports what the user sees through a TScan_Sink. It can therefore run for several
+// archives at once, each with a recording sink, as long as the results (the recorded texts and the
+// maps) are then applied one archive after the other in walk order.
+
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/interaction.h"
+
+namespace vorlix {
+
+class TMAP_Dateien;
+class TPK3_Datei_Eintrag;
+class Zip_Archive;
+
+// True for the program's own arena archives, whose names begin with "z_Arenas" (case as written).
+bool Is_Arena_File(const std::string& file_name);
+
+// One archive found by the walk of the game directory.
+struct TArchive_On_Disk {
+  std::string Directory;  // as listed
+  std::string Filename;   // as listed
+  std::string Path;       // full path
+  std::uint64_t Size = 0;
+  std::int32_t Date = 0;  // last-write time, packed DOS date-time
+};
+
+struct TGame_Directory_Walk {
+  std::vector<TArchive_On_Disk> Archives;  // in walk order
+  bool Game_Dir_Listed = false;
+  // Lower-cased names of directories that exist but could not be listed.
+  std::set<std::string> Unlisted_Directories;
+};
+
+// The directories of the game directory that are not hidden (listing order), and in each the
+// "*.pk3" files (ignoring case; hidden ones included) that are not arena archives. Names that
+// could not be a single path component are left out.
+TGame_Directory_Walk Walk_Game_Directory(const std::string& game_dir);
+
+// The map title in up to 1024 bytes read at a map's entity offset: the value of the first
+// "message" key that begins a line; empty when there is none.
+std::string Longname_From_Entity_Bytes(const char* bytes, std::size_t count);
+// The map title of a .bsp file. Throws TStream_Error when the file cannot be read or is shorter
+// than its 12-byte header.
+std::string Read_Longname(const std::string& path);
+
+// Where the scan of one archive reports to.
+class TScan_Sink {
+ public:
+  virtual ~TScan_Sink() = default;
+  virtual void Status(int line, const std::string& text) = 0;
+  virtual void Error(const std::string& text) = 0;
+};
+
+// Passes everything on to the user at once.
+class TLive_Scan_Sink : public TScan_Sink {
+ public:
+  explicit TLive_Scan_Sink(TInteraction* interaction) : Interaction_(interaction) {}
+  void Status(int line, const std::string& text) override;
+  void Error(const std::string& text) override;
+
+ private:
+  TInteraction* Interaction_;
+};
+
+// Keeps everything, in order, to be passed on later.
+class TRecorded_Scan_Sink : public TScan_Sink {
+ public:
+  void Status(int line, const std::string& text) override { Events_.push_back({line, text}); }
+  void Error(const std::string& text) override { Events_.push_back({0, text}); }
+  void Replay(TScan_Sink& target) const;
+
+ private:
+  struct Event {
+    int Line;  // 0 for an error message
+    std::string Text;
+  };
+  std::vector<Event> Events_;
+};
+
+// Steps of the map scan of one archive after the archive object exists: shows the opening text,
+// lists `archive_path` into `zip`, appends one map per .bsp member to `maps` (reading each map's
+// header and entity text straight from the archive) and sets the companion flags. The maps get
+// `record` as their archive and its MOD_Directory as usable MOD. An error is reported through the
+// sink and ends the scan; the maps recorded so far stay.
+void Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_Eintrag& record,
+                  TMAP_Dateien& maps, TScan_Sink& sink);
+
+}  // namespace vorlix

@@ -1,0 +1,251 @@
+// The map scan of one archive, the extraction of its levelshots and bot files, and the
+// synchronisation of the database with the archives on disk at start-up.
+
+#include <unistd.h>
+
+#include <unordered_set>
+
+#include "app/fs_routines.h"
+#include "app/interaction.h"
+#include "app/platform.h"
+#include "database/folder_cache.h"
+#include "database/records.h"
+#include "database/scan.h"
+#include "database/zip_archive.h"
+
+namespace vorlix {
+
+namespace {
+
+std::string Archive_Key(const std::string& directory, const std::string& filename) {
+  return platform::Lower(directory) + "\\" + platform::Lower(filename);
+}
+
+// A freshly scanned map and a stored one are the same map when these four fields are equal.
+bool Same_Map(const TMAP_Datei_Eintrag& a, const TMAP_Datei_Eintrag& b) {
+  return a.MAP_Filename == b.MAP_Filename && a.Map_Longname == b.Map_Longname &&
+         a.MAP_Filesize == b.MAP_Filesize && a.MAP_Filedate == b.MAP_Filedate;
+}
+
+// The last map of `list` that is the same map as `map`, or nullptr.
+TMAP_Datei_Eintrag* Last_Same(const TMAP_Dateien& list, const TMAP_Datei_Eintrag& map) {
+  for (int i = list.Count() - 1; i >= 0; --i) {
+    if (Same_Map(*list.Items(i), map)) {
+      return list.Items(i);
+    }
+  }
+  return nullptr;
+}
+
+void Copy_Companion_Flags(TMAP_Datei_Eintrag& to, const TMAP_Datei_Eintrag& from) {
+  to.Has_AAS = from.Has_AAS;
+  to.Has_Levelshot_TGA = from.Has_Levelshot_TGA;
+  to.Has_Levelshot_JPG = from.Has_Levelshot_JPG;
+}
+
+}  // namespace
+
+// ---- scanning and extraction -----------------------------------------------------------------
+
+void TMAP_Dateien_Verwaltung::Scan_PK3(std::unique_ptr<Zip_Archive>& open_archive) {
+  open_archive = std::make_unique<Zip_Archive>();
+  TPK3_Datei_Eintrag& record = *PK3_;
+  const std::string path = record.Owner != nullptr ? record.Owner->Archive_Path(record) : "";
+  Last_Reported_File.clear();
+  TLive_Scan_Sink sink(Interaction_);
+  Scan_Archive(*open_archive, path, record, *this, sink);
+}
+
+std::string TPK3_Dateien_Verwaltung::Archive_Path(const TPK3_Datei_Eintrag& record) const {
+  const auto it = Walk_Paths_.find(Archive_Key(record.MOD_Directory, record.PK3_Filename));
+  if (it != Walk_Paths_.end()) {
+    return it->second;
+  }
+  if (!Is_Plain_Name(record.MOD_Directory) || !Is_Plain_Name(record.PK3_Filename)) {
+    return {};
+  }
+  const auto found = platform::Resolve_Ignore_Case(
+      Paths_.Game_Dir, record.MOD_Directory + "/" + record.PK3_Filename);
+  return found ? *found
+               : platform::Join({Paths_.Game_Dir, record.MOD_Directory, record.PK3_Filename});
+}
+
+void TPK3_Dateien_Verwaltung::Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag& record) {
+  auto status = [this](const std::string& text) {
+    if (Interaction_ != nullptr) {
+      Interaction_->Status_Line(2, text);
+    }
+  };
+  status("extracting new levelshots...");
+  Zip_Archive* zip = Open_Archive.get();
+  try {
+    if (zip != nullptr) {
+      zip->FSpecArgs = {"LEVELSHOTS/*.*"};
+      if (zip->Count() > 0) {
+        Folders_->Remove(Paths_.Levelshots_Dir, record.MOD_Directory, record.PK3_Filename);
+        const std::string levelshots =
+            Folders_->Create(Paths_.Levelshots_Dir, record.MOD_Directory, record.PK3_Filename);
+        zip->ExtrBaseDir = levelshots;
+        zip->ExtrDirNames = false;
+        zip->Extract();
+        // The levelshot folder must not stay the current directory of the process.
+        if (::chdir(platform::Parent(levelshots).c_str()) != 0) {
+          throw TFile_Error("cannot leave " + levelshots);
+        }
+        zip->ExtrDirNames = true;
+        zip->FSpecArgs.clear();
+        Folders_->Remove(Paths_.Botinfo_Dir, record.MOD_Directory, record.PK3_Filename);
+        zip->ExtrBaseDir =
+            Folders_->Create(Paths_.Botinfo_Dir, record.MOD_Directory, record.PK3_Filename);
+        status("extracting new bot information...");
+        // Player folders are known only from the archive's own directory members.
+        for (const auto& entry : zip->Entries()) {
+          if (entry.UncompressedSize != 0) {
+            continue;
+          }
+          const std::string name = platform::Upper(entry.FileName);
+          if (name.size() > 15 && name.rfind("MODELS/PLAYERS/", 0) == 0 && name.back() == '/') {
+            zip->FSpecArgs.push_back("MODELS/PLAYERS/" + name.substr(15) + "icon_*.*");
+            zip->FSpecArgs.push_back("SOUND/PLAYER/ANNOUNCE/*.WAV");
+          }
+        }
+        zip->FSpecArgs.push_back("SCRIPTS/BOTS.TXT");
+        zip->FSpecArgs.push_back("SCRIPTS/*.BOT");
+        zip->Extract();
+        zip->ExtrDirNames = false;
+      }
+    }
+  } catch (const std::exception&) {
+    if (Interaction_ != nullptr) {
+      Interaction_->Message(
+          Message_Kind::Error,
+          "Error during extraction of levelshots and bot information. Please report to author.",
+          Button_Set::OK);
+    }
+  }
+  if (zip != nullptr) {
+    zip->ExtrDirNames = false;
+  }
+  Open_Archive.reset();
+  status("");
+}
+
+// ---- synchronisation -------------------------------------------------------------------------
+
+void TPK3_Dateien_Verwaltung::Add_New_PK3(const std::string& directory, const std::string& filename,
+                                          std::uint32_t size, std::int32_t date) {
+  auto record = std::make_unique<TPK3_Datei_Eintrag>();
+  record->Owner = this;
+  if (Interaction_ != nullptr) {
+    Interaction_->Status_Line(1, Kuerze_Pfad(directory + "\\" + filename, Status_Width));
+  }
+  record->MOD_Directory = directory;
+  record->PK3_Filename = filename;
+  record->PK3_Filesize = size;
+  record->PK3_Filedate = date;
+  record->Maps = New_Map_Manager(record.get());
+  record->Maps->Scan_PK3(Open_Archive);
+  TPK3_Datei_Eintrag& taken = *record;
+  Adopt_Record(std::move(record));
+  Extract_Levelshots_And_Botinfo(taken);
+}
+
+void TPK3_Dateien_Verwaltung::Update_PK3(int index, const std::string& directory,
+                                         const std::string& filename, std::uint32_t size,
+                                         std::int32_t date, bool extraction_only) {
+  TPK3_Datei_Eintrag& record = *Items(index);
+  if (Interaction_ != nullptr) {
+    Interaction_->Status_Line(1, Kuerze_Pfad(directory + "\\" + filename, Status_Width));
+  }
+  record.MOD_Directory = platform::Lower(directory);
+  record.PK3_Filename = filename;
+  record.PK3_Filesize = size;
+  record.PK3_Filedate = date;
+  record.Owner = this;
+  if (!record.Maps) {
+    record.Maps = New_Map_Manager(&record);
+  }
+  const auto fresh = New_Map_Manager(&record);
+  if (extraction_only) {
+    Open_Archive = std::make_unique<Zip_Archive>();
+    try {
+      Open_Archive->Set_ZipFilename(Archive_Path(record));
+    } catch (const TZip_Error&) {
+      // An archive that cannot be listed leaves its folders as they are.
+    }
+  } else {
+    fresh->Scan_PK3(Open_Archive);
+    TMAP_Dateien& stored = *record.Maps;
+    for (int i = 0; i < stored.Count(); ++i) {
+      TMAP_Datei_Eintrag& map = *stored.Items(i);
+      if (const TMAP_Datei_Eintrag* found = Last_Same(*fresh, map)) {
+        Copy_Companion_Flags(map, *found);
+      } else {
+        map.Present = false;
+      }
+    }
+    for (int i = 0; i < fresh->Count(); ++i) {
+      const TMAP_Datei_Eintrag& map = *fresh->Items(i);
+      if (TMAP_Datei_Eintrag* found = Last_Same(stored, map)) {
+        found->Present = true;
+        Copy_Companion_Flags(*found, map);
+      } else {
+        // A new map: the next ID of the stored list, every property as the scan left it.
+        stored.Adopt_Record(TMAP_Dateien_Verwaltung::Clone_Map(map));
+      }
+    }
+  }
+  Extract_Levelshots_And_Botinfo(record);
+}
+
+void TPK3_Dateien_Verwaltung::Sync_With_Disk() {
+  Folders_->Clear();
+  Walk_Paths_.clear();
+  const TGame_Directory_Walk walk = Walk_Game_Directory(Paths_.Game_Dir);
+  std::unordered_set<std::string> found;
+  for (const auto& archive : walk.Archives) {
+    const std::string key = Archive_Key(archive.Directory, archive.Filename);
+    // Two names that differ only in case would share one record and its folders: the first
+    // in listing order is the archive.
+    if (!found.insert(key).second) {
+      continue;
+    }
+    Walk_Paths_[key] = archive.Path;
+    // Sizes are recorded in 32 bits, as the database file holds them.
+    const auto size = static_cast<std::uint32_t>(archive.Size);
+    const int index = Find_PK3(archive.Directory, archive.Filename);
+    if (index < 0) {
+      Add_New_PK3(platform::Lower(archive.Directory), archive.Filename, size, archive.Date);
+    } else if (Items(index)->PK3_Filesize == size && Items(index)->PK3_Filedate == archive.Date) {
+      if (!Folders_->Exists(Paths_.Levelshots_Dir, archive.Directory, archive.Filename) ||
+          !Folders_->Exists(Paths_.Botinfo_Dir, archive.Directory, archive.Filename)) {
+        Update_PK3(index, platform::Lower(archive.Directory), archive.Filename, size, archive.Date,
+                   true);
+      }
+    } else {
+      Update_PK3(index, platform::Lower(archive.Directory), archive.Filename, size, archive.Date,
+                 false);
+    }
+  }
+  Sort_By_Filename();
+  for (int i = 0; i < Count(); ++i) {
+    TPK3_Datei_Eintrag& record = *Items(i);
+    if (found.count(Archive_Key(record.MOD_Directory, record.PK3_Filename)) != 0) {
+      record.Present = true;
+      continue;
+    }
+    // A directory that is there but could not be read says nothing about its archives.
+    if (!walk.Game_Dir_Listed ||
+        walk.Unlisted_Directories.count(platform::Lower(record.MOD_Directory)) != 0) {
+      continue;
+    }
+    record.Present = false;
+    // The folder cache never removes anything for a name that is not a plain name.
+    Folders_->Remove(Paths_.Levelshots_Dir, record.MOD_Directory, record.PK3_Filename);
+    Folders_->Remove(Paths_.Botinfo_Dir, record.MOD_Directory, record.PK3_Filename);
+  }
+  Folders_->Clear();
+  Walk_Paths_.clear();
+}
+
+}  // namespace vorlix

@@ -1,0 +1,346 @@
+#include <filesystem>
+
+#include <gtest/gtest.h>
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/session.h"
+#include "builders.h"
+#include "database/records.h"
+#include "database/stream.h"
+#include "scripted_interaction.h"
+
+namespace vorlix::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const Load_Error = "Error during loading PK3 information. Please report to author.";
+const char* const Save_Error = "Error during saving PK3 information. Please report to author.";
+
+class Database_File_Test : public ::testing::Test {
+ protected:
+  void SetUp() override { Session_Flags() = {}; }
+  void TearDown() override { Session_Flags() = {}; }
+
+  TDatabase_Paths Paths() const { return {Dir_.Path(), Dir_ / "TEMP", "", "", ""}; }
+
+  TTemp_Dir Dir_;
+  TScripted_Interaction User_;
+};
+
+// A database with two archives; the first holds two maps with every field set away from its
+// default, the second none.
+void Fill(TPK3_Dateien_Verwaltung& db) {
+  TPK3_Datei_Eintrag& a = *db.Items(db.Add_Record());
+  a.ID = 7;
+  a.Present = false;
+  a.MOD_Directory = "osp";
+  a.PK3_Filename = "Map-Pack \xE9.pk3";
+  a.PK3_Filesize = 0xFFFFFFF0u;
+  a.PK3_Filedate = Dos_Date_Time(2004, 2, 29, 23, 58, 58);
+  a.Maps = db.New_Map_Manager(&a);
+  for (int m = 0; m < 2; ++m) {
+    TMAP_Datei_Eintrag& map = *a.Maps->Items(a.Maps->Add_Record());
+    map.ID = 40 - m;
+    map.Present = m == 1;
+    map.MAP_Filename = m == 0 ? "Q3DM17.BSP" : "X.BSP";
+    map.Map_Longname = "The Longest \"Yard\"";
+    map.MAP_Filesize = 123456 + static_cast<std::uint32_t>(m);
+    map.MAP_Filedate = -5;
+    map.Has_AAS = true;
+    map.Has_Levelshot_TGA = m == 0;
+    map.Has_Levelshot_JPG = true;
+    map.Min_Recomm_Players = 4;
+    map.Max_Recomm_Players = 12;
+    map.Rating = 9;
+    map.Allow_Include_In_Arena_File = false;
+    map.Comment = m == 0 ? "line one\r\nline two" : "";
+    map.Game_Types = GT_Tournament | GT_Capture_The_Flag | GT_Other;
+    map.Limits_Frags = 0;
+    map.Limits_Captures = 50;
+    map.Limits_Time = 120;
+    map.Limits_Players = 32;
+    map.Bot_Skill = 4;
+    map.Useable_MODs = {"osp", "baseq3"};
+    map.Assigned_Bots =
+        m == 0 ? std::vector<std::string>{"Sarge", "Xaero", "Sarge"} : std::vector<std::string>{};
+  }
+  TPK3_Datei_Eintrag& b = *db.Items(db.Add_Record());
+  b.MOD_Directory = "baseq3";
+  b.PK3_Filename = "pak0.pk3";
+  b.Maps = db.New_Map_Manager(&b);
+}
+
+void Expect_Same(const TPK3_Dateien_Verwaltung& a, const TPK3_Dateien_Verwaltung& b) {
+  ASSERT_EQ(a.Count(), b.Count());
+  for (int i = 0; i < a.Count(); ++i) {
+    const TPK3_Datei_Eintrag& x = *a.Items(i);
+    const TPK3_Datei_Eintrag& y = *b.Items(i);
+    EXPECT_EQ(x.ID, y.ID);
+    EXPECT_EQ(x.Present, y.Present);
+    EXPECT_EQ(x.MOD_Directory, y.MOD_Directory);
+    EXPECT_EQ(x.PK3_Filename, y.PK3_Filename);
+    EXPECT_EQ(x.PK3_Filesize, y.PK3_Filesize);
+    EXPECT_EQ(x.PK3_Filedate, y.PK3_Filedate);
+    EXPECT_EQ(y.Owner, &b);
+    ASSERT_EQ(x.Maps->Count(), y.Maps->Count());
+    for (int m = 0; m < x.Maps->Count(); ++m) {
+      const TMAP_Datei_Eintrag& p = *x.Maps->Items(m);
+      const TMAP_Datei_Eintrag& q = *y.Maps->Items(m);
+      EXPECT_EQ(p.ID, q.ID);
+      EXPECT_EQ(p.Present, q.Present);
+      EXPECT_EQ(p.MAP_Filename, q.MAP_Filename);
+      EXPECT_EQ(p.Map_Longname, q.Map_Longname);
+      EXPECT_EQ(p.MAP_Filesize, q.MAP_Filesize);
+      EXPECT_EQ(p.MAP_Filedate, q.MAP_Filedate);
+      EXPECT_EQ(p.Has_AAS, q.Has_AAS);
+      EXPECT_EQ(p.Has_Levelshot_TGA, q.Has_Levelshot_TGA);
+      EXPECT_EQ(p.Has_Levelshot_JPG, q.Has_Levelshot_JPG);
+      EXPECT_EQ(p.Min_Recomm_Players, q.Min_Recomm_Players);
+      EXPECT_EQ(p.Max_Recomm_Players, q.Max_Recomm_Players);
+      EXPECT_EQ(p.Rating, q.Rating);
+      EXPECT_EQ(p.Allow_Include_In_Arena_File, q.Allow_Include_In_Arena_File);
+      EXPECT_EQ(p.Comment, q.Comment);
+      EXPECT_EQ(p.Game_Types, q.Game_Types);
+      EXPECT_EQ(p.Limits_Frags, q.Limits_Frags);
+      EXPECT_EQ(p.Limits_Captures, q.Limits_Captures);
+      EXPECT_EQ(p.Limits_Time, q.Limits_Time);
+      EXPECT_EQ(p.Limits_Players, q.Limits_Players);
+      EXPECT_EQ(p.Bot_Skill, q.Bot_Skill);
+      EXPECT_EQ(p.Useable_MODs, q.Useable_MODs);
+      EXPECT_EQ(p.Assigned_Bots, q.Assigned_Bots);
+      EXPECT_EQ(q.PK3, &y);
+    }
+  }
+}
+
+// ---- format ----------------------------------------------------------------------------------
+
+TEST_F(Database_File_Test, Empty_Database_Is_An_Empty_File_And_Missing_File_Loads_Empty) {
+  TPK3_Dateien_Verwaltung db(Paths(), &User_);
+  ASSERT_TRUE(db.Save_Database(Dir_ / "mapsdb.dat"));
+  EXPECT_EQ(Read_File(Dir_ / "mapsdb.dat"), "");
+  Fill(db);
+  EXPECT_TRUE(db.Load_Database(Dir_ / "mapsdb.dat"));
+  EXPECT_EQ(db.Count(), 0);
+  Fill(db);
+  EXPECT_TRUE(db.Load_Database(Dir_ / "missing.dat"));
+  EXPECT_EQ(db.Count(), 0);
+  EXPECT_TRUE(User_.Messages.empty());
+}
+
+TEST_F(Database_File_Test, Pk3_Record_Without_Maps_Is_45_Bytes_And_Map_Record_Layout_Holds) {
+  TPK3_Dateien_Verwaltung db(Paths(), &User_);
+  TPK3_Datei_Eintrag& r = *db.Items(db.Add_Record());
+  r.ID = 3;
+  r.MOD_Directory = "baseq3";
+  r.PK3_Filename = "pak0.pk3";
+  r.PK3_Filesize = 0x01020304;
+  r.PK3_Filedate = 0x2A2B2C2D;
+  r.Maps = db.New_Map_Manager(&r);
+  ASSERT_TRUE(db.Save_Database(Dir_ / "mapsdb.dat"));
+  const std::string expected = std::string(
+      "\1\0\0\0"
+      "\3\0\0\0"
+      "\1"
+      "\7\0\0\0baseq3\0"
+      "\11\0\0\0pak0.pk3\0"
+      "\4\3\2\1"
+      "\x2D\x2C\x2B\x2A"
+      "\0\0\0\0",
+      45);
+  EXPECT_EQ(Read_File(Dir_ / "mapsdb.dat"), expected);
+
+  // A default map appended: its bytes follow the map count, the empty comment is "1, zero".
+  r.Maps->Add_Record();
+  ASSERT_TRUE(db.Save_Database(Dir_ / "mapsdb.dat"));
+  const std::string data = Read_File(Dir_ / "mapsdb.dat");
+  TByte_Reader in(data.substr(41));
+  EXPECT_EQ(in.Read_Integer(), 1);  // map count
+  EXPECT_EQ(in.Read_Integer(), 1);  // version
+  EXPECT_EQ(in.Read_Integer(), 0);  // ID
+  EXPECT_EQ(in.Read_Bool(), true);
+  EXPECT_EQ(in.Read_String(), "");
+  EXPECT_EQ(in.Read_String(), "");
+  in.Read_Cardinal();
+  in.Read_Integer();
+  for (int i = 0; i < 3; ++i)
+    EXPECT_FALSE(in.Read_Bool());
+  EXPECT_EQ(in.Read_Integer(), 2);
+  EXPECT_EQ(in.Read_Integer(), 32);
+  EXPECT_EQ(in.Read_Integer(), 0);
+  EXPECT_TRUE(in.Read_Bool());
+  EXPECT_EQ(data.substr(41 + in.Position(), 5), std::string("\1\0\0\0\0", 5));
+  in.Read_String();
+  EXPECT_EQ(in.Read_Byte(), 2);  // Free For All
+  EXPECT_EQ(in.Read_Integer(), 20);
+  EXPECT_EQ(in.Read_Integer(), 8);
+  EXPECT_EQ(in.Read_Integer(), 0);
+  EXPECT_EQ(in.Read_Integer(), 8);
+  EXPECT_EQ(in.Read_Integer(), 3);
+  EXPECT_EQ(in.Read_Integer(), 0);
+  EXPECT_EQ(in.Read_Integer(), 0);
+  EXPECT_TRUE(in.At_End());
+}
+
+TEST_F(Database_File_Test, Save_And_Load_Reproduce_Every_Field_Order_And_ID) {
+  TPK3_Dateien_Verwaltung db(Paths(), &User_);
+  Fill(db);
+  ASSERT_TRUE(db.Save_Database(Dir_ / "mapsdb.dat"));
+  TPK3_Dateien_Verwaltung back(Paths(), &User_);
+  ASSERT_TRUE(back.Load_Database(Dir_ / "mapsdb.dat"));
+  Expect_Same(db, back);
+  EXPECT_EQ(back.Find_Map(7, 39)->MAP_Filename, "X.BSP");
+  // Loaded again: the same bytes.
+  ASSERT_TRUE(back.Save_Database(Dir_ / "again.dat"));
+  EXPECT_EQ(Read_File(Dir_ / "again.dat"), Read_File(Dir_ / "mapsdb.dat"));
+  EXPECT_FALSE(fs::exists(Dir_ / "mapsdb.dat.bak"));
+  EXPECT_TRUE(User_.Messages.empty());
+}
+
+// ---- failures --------------------------------------------------------------------------------
+
+TEST_F(Database_File_Test,
+       Incompatible_Pk3_Record_Stops_With_A_Default_Record_And_Suppresses_Saving) {
+  Write_File(Dir_ / "mapsdb.dat", std::string("\2\0\0\0\5\0\0\0", 8));
+  TPK3_Dateien_Verwaltung db(Paths(), &User_);
+  EXPECT_FALSE(db.Load_Database(Dir_ / "mapsdb.dat"));
+  EXPECT_EQ(User_.Messages,
+            (std::vector<Recorded_Message>{
+                {Message_Kind::Error, "Error loading pk3 information. Incompatible file format.",
+                 Button_Set::Cancel}}));
+  ASSERT_EQ(db.Count(), 1);
+  EXPECT_EQ(db.Items(0)->ID, 0);
+  EXPECT_TRUE(db.Items(0)->MOD_Directory.empty());
+  EXPECT_TRUE(Session_Flags().Suppress_Saving);
+  EXPECT_FALSE(Session_Flags().Quit_Requested);
+  EXPECT_EQ(Read_File(Dir_ / "mapsdb.dat.bak"), Read_File(Dir_ / "mapsdb.dat"));
+}
+
+TEST_F(Database_File_Test, Incompatible_Map_Record_Stops_And_Asks_To_Quit) {
+  TPK3_Dateien_Verwaltung db(Paths(), &User_);
+  Fill(db);
+  ASSERT_TRUE(db.Save_Database(Dir_ / "mapsdb.dat"));
+  std::string data = Read_File(Dir_ / "mapsdb.dat");
+  const std::size_t first_map = 4 + 4 + 1 + (4 + 4) + (4 + 15) + 4 + 4 + 4;
+  ASSERT_EQ(data.substr(first_map, 4), std::string("\1\0\0\0", 4));
+  data[first_map] = 0;
+  Write_File(Dir_ / "mapsdb.dat", data);
+  TPK3_Dateien_Verwaltung back(Paths(), &User_);
+  EXPECT_FALSE(back.Load_Database(Dir_ / "mapsdb.dat"));
+  ASSERT_EQ(User_.Message_Texts(),
+            std::vector<std::string>{"Error loading map information. Incompatible file format."});
+  EXPECT_EQ(User_.Messages[0].Buttons, Button_Set::Cancel);
+  EXPECT_TRUE(Session_Flags().Suppress_Saving);
+  EXPECT_TRUE(Session_Flags().Quit_Requested);
+  ASSERT_EQ(back.Count(), 1);
+  EXPECT_EQ(back.Items(0)->ID, 7);
+}
+
+TEST_F(Database_File_Test, Every_Truncation_Keeps_What_Was_Read_And_Keeps_The_File_As_Backup) {
+  TPK3_Dateien_Verwaltung db(Paths(), &User_);
+  Fill(db);
+  ASSERT_TRUE(db.Save_Database(Dir_ / "full.dat"));
+  const std::string full = Read_File(Dir_ / "full.dat");
+  const std::size_t boundary = full.size() - 41 - 4;  // start of the second pk3 record
+  for (std::size_t cut = 1; cut < full.size(); ++cut) {
+    SCOPED_TRACE(cut);
+    const std::string path = Dir_ / "mapsdb.dat";
+    fs::remove(path + ".bak");
+    Write_File(path, full.substr(0, cut));
+    TScripted_Interaction user;
+    TPK3_Dateien_Verwaltung back(Paths(), &user);
+    const bool complete = back.Load_Database(path);
+    if (cut == boundary) {
+      EXPECT_TRUE(complete);
+      EXPECT_TRUE(user.Messages.empty());
+      EXPECT_EQ(back.Count(), 1);
+      continue;
+    }
+    EXPECT_FALSE(complete);
+    ASSERT_EQ(user.Messages.size(), 1u);
+    EXPECT_EQ(user.Messages[0],
+              (Recorded_Message{Message_Kind::Error, Load_Error, Button_Set::OK}));
+    EXPECT_GE(back.Count(), 1);
+    EXPECT_EQ(Read_File(path + ".bak"), full.substr(0, cut));
+    // Every record, also the partly read one, can be written back.
+    if (cut % 16 == 0) {
+      EXPECT_TRUE(back.Save_Database(Dir_ / "back.dat"));
+    }
+  }
+  EXPECT_FALSE(Session_Flags().Suppress_Saving);
+}
+
+TEST_F(Database_File_Test, Absurd_Lengths_And_Counts_Are_Load_Errors_Not_Allocations) {
+  TByte_Writer out;
+  out.Write_Integer(1);
+  out.Write_Integer(0);
+  out.Write_Bool(true);
+  out.Write_Integer(0x7FFFFFF0);  // a string length of 2 GiB
+  const std::string huge_string = out.Data() + "abc";
+  TByte_Writer maps;
+  maps.Write_Integer(1);
+  maps.Write_Integer(0);
+  maps.Write_Bool(true);
+  maps.Write_String("baseq3");
+  maps.Write_String("a.pk3");
+  maps.Write_Cardinal(0);
+  maps.Write_Integer(0);
+  maps.Write_Integer(0x7FFFFFFF);  // two billion maps
+  const std::string huge_count = maps.Data() + std::string(200, '\1');
+  TByte_Writer negative;
+  negative.Write_Integer(1);
+  negative.Write_Integer(0);
+  negative.Write_Bool(true);
+  negative.Write_Integer(-2);
+  for (const std::string& data : {huge_string, huge_count, negative.Data() + "xyz"}) {
+    Write_File(Dir_ / "mapsdb.dat", data);
+    TScripted_Interaction user;
+    TPK3_Dateien_Verwaltung db(Paths(), &user);
+    EXPECT_FALSE(db.Load_Database(Dir_ / "mapsdb.dat"));
+    EXPECT_EQ(user.Message_Texts(), std::vector<std::string>{Load_Error});
+    EXPECT_EQ(db.Count(), 1);
+  }
+}
+
+TEST_F(Database_File_Test, Failed_Save_Leaves_The_Previous_File_Intact) {
+  TPK3_Dateien_Verwaltung db(Paths(), &User_);
+  Fill(db);
+  const std::string dir = Dir_ / "data";
+  fs::create_directory(dir);
+  ASSERT_TRUE(db.Save_Database(dir + "/mapsdb.dat"));
+  const std::string before = Read_File(dir + "/mapsdb.dat");
+  db.Items(0)->Maps->Items(0)->Comment = "changed";
+  // The new file cannot be made (a folder stands in its place; this stops the superuser too).
+  Write_File(dir + "/mapsdb.dat.new/x", "x");
+  EXPECT_FALSE(db.Save_Database(dir + "/mapsdb.dat"));
+  EXPECT_EQ(User_.Messages,
+            (std::vector<Recorded_Message>{{Message_Kind::Error, Save_Error, Button_Set::OK}}));
+  EXPECT_EQ(Read_File(dir + "/mapsdb.dat"), before);
+  // Also when the disk fills up: a file size limit stops the writing half-way (in a child
+  // process, so the limit stays there).
+  fs::remove_all(dir + "/mapsdb.dat.new");
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit {};
+    limit.rlim_cur = limit.rlim_max = 100;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    db.Items(0)->Maps->Items(0)->Comment = std::string(1000, 'c');
+    const bool saved = db.Save_Database(dir + "/mapsdb.dat");
+    ::_exit(!saved && User_.Message_Texts().size() == 2 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(Read_File(dir + "/mapsdb.dat"), before);
+}
+
+}  // namespace
+}  // namespace vorlix::testing
