@@ -1,0 +1,281 @@
+// The map properties dialog driven through its widgets, offscreen.
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include "../properties_fixture.h"
+#include "properties/ui/map_properties_dialog.h"
+#include "properties/ui/properties_entry.h"
+
+using namespace vorlix;
+using namespace vorlix::testing;
+
+namespace {
+
+// A 2 by 2 uncompressed true-colour TGA, top row first, every pixel of one colour.
+std::string Tga(unsigned char r, unsigned char g, unsigned char b) {
+  std::string data(18, '\0');
+  data[2] = 2;
+  data[12] = 2;
+  data[14] = 2;
+  data[16] = 24;
+  data[17] = 0x20;
+  for (int i = 0; i < 4; ++i) {
+    data += static_cast<char>(b);
+    data += static_cast<char>(g);
+    data += static_cast<char>(r);
+  }
+  return data;
+}
+
+// A short silent WAV file (8-bit mono).
+std::string Wav() {
+  const std::string samples(800, '\x80');
+  auto le32 = [](std::uint32_t v) {
+    return std::string{static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                       static_cast<char>(v >> 24)};
+  };
+  std::string fmt = std::string("\x01\x00\x01\x00", 4) + le32(8000) + le32(8000) +
+                    std::string("\x01\x00\x08\x00", 4);
+  return "RIFF" + le32(static_cast<std::uint32_t>(36 + samples.size())) + "WAVEfmt " + le32(16) +
+         fmt + "data" + le32(static_cast<std::uint32_t>(samples.size())) + samples;
+}
+
+template <typename T>
+T* Find(QWidget& dialog, const char* name) {
+  T* widget = dialog.findChild<T*>(QString::fromLatin1(name));
+  if (widget == nullptr) {
+    qFatal("missing widget %s", name);
+  }
+  return widget;
+}
+
+void Leave(QLineEdit* edit, const QString& text, QWidget* next) {
+  edit->setFocus();
+  edit->selectAll();
+  QTest::keyClicks(edit, text);
+  next->setFocus();
+  QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+class Tst_Map_Properties_Dialog : public QObject {
+  Q_OBJECT
+
+ private:
+  TProperties_Fixture F;
+  TTemp_Dir Dir;
+  TMAP_Datei_Eintrag* Map = nullptr;
+
+ private slots:
+  void initTestCase() {
+    F.Standard_MODs();
+    Map = F.Add_Map("baseq3", "pak9.pk3", "Q3DM17.BSP");
+    Map->MAP_Filesize = 4096;
+    Map->MAP_Filedate = Dos_Date_Time(2001, 12, 24, 0, 0, 0);
+    Map->Useable_MODs = {"BASEQ3"};
+    Map->Assigned_Bots = {"Major"};
+    Map->Min_Recomm_Players = 10;
+    Map->Max_Recomm_Players = 16;
+    const std::string botinfo = Dir / "botinfo";
+    Write_File(botinfo + "/baseq3/pak9.pk3/models/players/major/icon_red.tga", Tga(255, 0, 0));
+    Write_File(botinfo + "/baseq3/pak9.pk3/sound/player/announce/major.wav", Wav());
+  }
+
+  void captionsHintsAndMapMode() {
+    TForm_Map_Properties dialog;
+    dialog.Load_Map(F.Context(Dir / "botinfo"), Map);
+    dialog.Set_Map_Mode();
+    QVERIFY(dialog.Button_OK()->isDefault());
+    dialog.show();
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Map Properties"));
+    auto* pages = Find<QTabWidget>(dialog, "PageControl");
+    QCOMPARE(pages->tabText(0), QStringLiteral("General"));
+    QCOMPARE(pages->tabText(1), QStringLiteral("Arena"));
+    QCOMPARE(pages->currentIndex(), 0);
+    QCOMPARE(Find<QLabel>(dialog, "Label_MAP_Filesize")->text(), QStringLiteral("004,096 Bytes"));
+    QCOMPARE(Find<QLabel>(dialog, "Label_MAP_Filedate")->text(), QStringLiteral("12/24/01"));
+    QCOMPARE(Find<QLabel>(dialog, "Label_MAP_Filename")->text(), QStringLiteral("q3dm17.bsp"));
+    QCOMPARE(Find<QPushButton>(dialog, "Button_Rename_PK3")->text(), QStringLiteral("&Rename PK3"));
+    QCOMPARE(Find<QPushButton>(dialog, "Button_Rename_PK3")->toolTip(),
+             QStringLiteral("rename the pk3-file (make your directory look nicer!)"));
+    QCOMPARE(Find<QLineEdit>(dialog, "Edit_Rating")->toolTip(),
+             QStringLiteral("represents your personal rating of this map"));
+    QCOMPARE(Find<QGroupBox>(dialog, "GroupBox_Limits")->toolTip(),
+             QStringLiteral("here you can specify the most common playing limits"));
+    QVERIFY(Find<QPushButton>(dialog, "Button_Rename_PK3")->isEnabled());
+    QCOMPARE(dialog.focusWidget(), dialog.Button_Rename_PK3());
+    QVERIFY(!dialog.Button_Launch_Q3A()->isVisible());
+    QVERIFY(dialog.Button_OK()->isVisible());
+    QVERIFY(!Find<QGroupBox>(dialog, "GroupBox_Radio_Game_Type")->isVisible());
+    QVERIFY(!Find<QListWidget>(dialog, "ListBox_MOD_to_use")->isVisible());
+    QCOMPARE(Find<QGroupBox>(dialog, "RadioGroup_Bot_Skill")->findChildren<QRadioButton*>().size(),
+             5);
+
+    // The archive buttons are for the archive commands to answer.
+    QSignalSpy rename(&dialog, &TForm_Map_Properties::Rename_PK3_Requested);
+    dialog.Button_Rename_PK3()->click();
+    QCOMPARE(rename.count(), 1);
+    dialog.End_With(Dialog_Result::Retry);
+    QCOMPARE(dialog.Result_Of_Run(), Dialog_Result::Retry);
+  }
+
+  void validationThroughTheWidgets() {
+    TForm_Map_Properties dialog;
+    dialog.Load_Map(F.Context(), Map);
+    dialog.Set_Map_Mode();
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog) || true);
+    auto* min = Find<QLineEdit>(dialog, "Edit_Min_Recomm_Players");
+    auto* max = Find<QLineEdit>(dialog, "Edit_Max_Recomm_Players");
+    auto* players = Find<QLineEdit>(dialog, "Edit_Limits_Players");
+    Leave(min, "40", max);
+    QCOMPARE(min->text(), QStringLiteral("32"));
+    QCOMPARE(max->text(), QStringLiteral("32"));
+    Leave(min, "10", max);
+    Leave(max, "1", min);
+    QCOMPARE(max->text(), QStringLiteral("2"));
+    QCOMPARE(min->text(), QStringLiteral("2"));
+    Leave(max, "abc", min);
+    QCOMPARE(max->text(), QStringLiteral("32"));
+    Leave(players, "abc", min);
+    QCOMPARE(players->text(), QStringLiteral("2"));
+    // The spin buttons of Min Players validate as leaving the field does.
+    Leave(max, "5", min);
+    Leave(min, "5", max);
+    auto* up = Find<QWidget>(dialog, "UpDown_Min_Recomm_Players")->findChild<QToolButton*>("Up");
+    QTest::mouseClick(up, Qt::LeftButton);
+    QCOMPARE(min->text(), QStringLiteral("6"));
+    QCOMPARE(max->text(), QStringLiteral("6"));
+  }
+
+  void cancelWritesNothingOkWritesBack() {
+    TForm_Map_Properties dialog;
+    const TMAP_Datei_Eintrag before = *Map;
+    QTimer::singleShot(0, &dialog, [&] {
+      Find<QPlainTextEdit>(dialog, "Memo_Comment")->setPlainText("changed");
+      Find<QCheckBox>(dialog, "CheckBox_Game_Type_CTF")->click();
+      dialog.Button_Cancel()->click();
+    });
+    QCOMPARE(Show_Map_Properties(dialog, F.Context(), Map), Dialog_Result::Cancel);
+    QCOMPARE(Map->Comment, before.Comment);
+    QCOMPARE(Map->Game_Types, before.Game_Types);
+
+    QTimer::singleShot(0, &dialog, [&] {
+      Find<QPlainTextEdit>(dialog, "Memo_Comment")->setPlainText("changed");
+      Find<QCheckBox>(dialog, "CheckBox_Game_Type_CTF")->click();
+      auto* mods = dialog.CheckListBox_Useable_MODs();
+      mods->item(1)->setCheckState(Qt::Checked);  // MYMOD: its own bots join the list
+      QCOMPARE(dialog.CheckListBox_Assigned_Bots()->count(), 4);
+      dialog.CheckListBox_Assigned_Bots()->item(0)->setCheckState(Qt::Checked);  // Alien
+      dialog.Button_OK()->click();
+    });
+    QCOMPARE(Show_Map_Properties(dialog, F.Context(), Map), Dialog_Result::OK);
+    QCOMPARE(Map->Comment, std::string("changed"));
+    QCOMPARE(Map->Game_Types, static_cast<std::uint8_t>(GT_Free_For_All | GT_Capture_The_Flag));
+    QCOMPARE(Map->Useable_MODs, (std::vector<std::string>{"BASEQ3", "MYMOD"}));
+    QCOMPARE(Map->Assigned_Bots, (std::vector<std::string>{"Alien", "Major"}));
+    Map->Useable_MODs = {"BASEQ3"};
+    Map->Assigned_Bots = {"Major"};
+    Map->Comment.clear();
+    Map->Game_Types = GT_Free_For_All;
+  }
+
+  void groupGreyedStatesAndTypedValue() {
+    auto* other = F.Add_Map("baseq3", "pak9.pk3", "Q3DM18.BSP");
+    other->Rating = 5;
+    other->Game_Types = GT_Free_For_All | GT_Tournament;
+    other->Useable_MODs = {"BASEQ3"};
+    TForm_Map_Properties dialog;
+    QTimer::singleShot(0, &dialog, [&] {
+      QCOMPARE(dialog.windowTitle(), QStringLiteral("Map Group Properties"));
+      QVERIFY(!dialog.Button_Rename_PK3()->isEnabled());
+      auto* rating = Find<QLineEdit>(dialog, "Edit_Rating");
+      QCOMPARE(rating->text(), QString());
+      QCOMPARE(Find<QLabel>(dialog, "Label_MAP_Filename")->text(), QString());
+      auto* tournament = Find<QCheckBox>(dialog, "CheckBox_Game_Type_T");
+      QCOMPARE(tournament->checkState(), Qt::PartiallyChecked);
+      QCOMPARE(Find<QCheckBox>(dialog, "CheckBox_Game_Type_CTF")->checkState(), Qt::Unchecked);
+      QCOMPARE(dialog.CheckListBox_Assigned_Bots()->item(1)->checkState(), Qt::PartiallyChecked);
+      tournament->click();
+      QCOMPARE(tournament->checkState(), Qt::Checked);
+      tournament->click();
+      tournament->click();
+      QCOMPARE(tournament->checkState(), Qt::Checked);  // never greyed again
+      rating->setFocus();
+      QTest::keyClicks(rating, "7");
+      dialog.Button_OK()->click();
+    });
+    QVERIFY(Show_Group_Properties(dialog, F.Context(), {Map, other}));
+    QCOMPARE(Map->Rating, 7);
+    QCOMPARE(other->Rating, 7);
+    QCOMPARE(Map->Game_Types, static_cast<std::uint8_t>(GT_Free_For_All | GT_Tournament));
+    QCOMPARE(Map->Assigned_Bots, std::vector<std::string>{"Major"});  // greyed entry untouched
+    QVERIFY(other->Assigned_Bots.empty());
+    QCOMPARE(F.Interaction.Open_Notices, 0);
+    QVERIFY(!Show_Group_Properties(dialog, F.Context(), {}));
+  }
+
+  void botshotPreviewAndAnnouncer() {
+    TForm_Map_Properties dialog;
+    dialog.Load_Map(F.Context(Dir / "botinfo"), Map);
+    dialog.Set_Map_Mode();
+    dialog.show();
+    auto* bots = dialog.CheckListBox_Assigned_Bots();
+    QCOMPARE(bots->count(), 3);  // Grunt, Major, Sarge
+    QSignalSpy shown(&dialog, &TForm_Map_Properties::Botshot_Shown);
+    bots->setCurrentRow(1);
+    QVERIFY(shown.wait(1000));
+    QVERIFY(shown.last().at(0).toString().endsWith(QStringLiteral("icon_red.tga")));
+    const QImage picture = dialog.Image_Botshot()->pixmap().toImage();
+    QCOMPARE(picture.size(), QSize(128, 128));
+    QCOMPARE(QColor(picture.pixel(64, 64)), QColor(Qt::red));
+    QVERIFY(QString::fromStdString(dialog.Last_Bot_Sound()).endsWith(QStringLiteral("major.wav")));
+
+    // A bot without icon shows the black square; a held navigation key holds the preview back.
+    bots->setFocus();
+    QTest::keyPress(bots, Qt::Key_Down);
+    QCOMPARE(bots->currentRow(), 2);
+    QTest::qWait(150);
+    QCOMPARE(shown.count(), 1);
+    QTest::keyRelease(bots, Qt::Key_Down);
+    QVERIFY(shown.wait(1000));
+    QCOMPARE(shown.last().at(0).toString(), QString());
+    QCOMPARE(QColor(dialog.Image_Botshot()->pixmap().toImage().pixel(64, 64)), QColor(Qt::black));
+
+    // Closing stops the announcer and never hangs, with or without an audio device.
+    bots->setCurrentRow(1);
+    QVERIFY(shown.wait(1000));
+    dialog.close();
+    QCOMPARE(dialog.Result_Of_Run(), Dialog_Result::Cancel);
+  }
+
+  void noAasShowsThePanel() {
+    auto* bare = F.Add_Map("baseq3", "pak9.pk3", "BARE.BSP");
+    bare->Has_AAS = false;
+    bare->Assigned_Bots = {"Sarge"};
+    TForm_Map_Properties dialog;
+    const auto messages = F.Interaction.Messages.size();
+    dialog.Load_Map(F.Context(), bare);
+    dialog.Set_Map_Mode();
+    dialog.show();
+    QCOMPARE(F.Interaction.Messages.size(), messages + 1);
+    QVERIFY(!Find<QLabel>(dialog, "Panel_No_AAS")->isHidden());
+    QVERIFY(Find<QGroupBox>(dialog, "GroupBox_Bots")->isHidden());
+  }
+};
+
+QTEST_MAIN(Tst_Map_Properties_Dialog)
+#include "tst_map_properties_dialog.moc"
