@@ -1,0 +1,317 @@
+#include "database/scan.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include "app/platform.h"
+#include "builders.h"
+#include "database/records.h"
+#include "database/stream.h"
+#include "database/zip_archive.h"
+#include "scripted_interaction.h"
+
+namespace vorlix::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const Scan_Error = "Error during map scan. Please report to author.";
+const char* const Extraction_Error =
+    "Error during extraction of levelshots and bot information. Please report to author.";
+
+// A map whose entity offset (at byte 8) is replaced.
+std::string With_Offset(std::string bsp, std::int32_t offset) {
+  for (int i = 0; i < 4; ++i) {
+    bsp[8 + static_cast<std::size_t>(i)] =
+        static_cast<char>((static_cast<std::uint32_t>(offset) >> (8 * i)) & 0xFF);
+  }
+  return bsp;
+}
+
+// Maps of every shape the title reader has to cope with, with the title each must give.
+std::vector<std::pair<std::string, std::string>> Title_Cases() {
+  const std::string longest =
+      "{\n\"classname\" \"worldspawn\"\n\"message\" \"The Longest Yard\"\n}\n";
+  std::vector<std::pair<std::string, std::string>> cases = {
+      {Make_Bsp(longest, 5000), "The Longest Yard"},
+      {Make_Bsp(Entity_Text(""), 100), ""},
+      {Make_Bsp("{ \"message\" \"Same Line\"\n}\n", 100), ""},
+      {Make_Bsp("{\n\"classname\" \"worldspawn\"\n" + std::string(1020, ' ') +
+                    "\n\"message\" \"Too Far\"\n}\n",
+                100),
+       ""},
+      {Make_Bsp("{\n\"message\" \"No closing quote", 100), "No closing quote"},
+      {Make_Bsp("{\n\"message\"    \"", 100), ""},
+      {Make_Bsp("{\n\"message\" \"First\"\n}\n{\n\"message\" \"Second\"\n}\n", 100), "First"},
+      {Make_Bsp("{\n\"message\" \"\xE4\xF6\xFC bytes\"\n}\n", 100), "\xE4\xF6\xFC bytes"},
+      {With_Offset(Make_Bsp(longest, 100), 1 << 30), ""},
+      {With_Offset(Make_Bsp(longest, 100), -8), ""},
+      // An offset inside the header: the window starts there.
+      {With_Offset(std::string("IBSP\x2E\0\0\0", 8) + std::string("\4\0\0\0", 4) +
+                       "\n\"message\" \"Header\"",
+                   11),
+       "Header"},
+  };
+  return cases;
+}
+
+// ---- titles ----------------------------------------------------------------------------------
+
+TEST(Read_Longname, Finds_The_First_Message_Key_At_A_Line_Start_In_The_First_1024_Bytes) {
+  TTemp_Dir dir;
+  int i = 0;
+  for (const auto& [bsp, title] : Title_Cases()) {
+    const std::string path = dir / ("m" + std::to_string(i++) + ".bsp");
+    Write_File(path, bsp);
+    EXPECT_EQ(Read_Longname(path), title) << i;
+  }
+  Write_File(dir / "short.bsp", "IBSP\x2E\0\0");
+  EXPECT_THROW(Read_Longname(dir / "short.bsp"), TStream_Error);
+  EXPECT_THROW(Read_Longname(dir / "missing.bsp"), TStream_Error);
+}
+
+// ---- walk ------------------------------------------------------------------------------------
+
+TEST(Walk_Game_Directory, Visible_Directories_Pk3_Files_Only_Without_Arena_Files) {
+  TTemp_Dir dir;
+  const std::string game = dir / "game";
+  for (const char* file :
+       {"baseq3/pak0.pk3", "baseq3/A.PK3", "baseq3/z_Arenas_Maps.pk3",
+        "baseq3/z_Arenas_Disabler.pk3", "baseq3/Z_ARENAS_X.PK3", "baseq3/.hidden.pk3",
+        "baseq3/readme.txt", "baseq3/x.pk3.bak", "BaseMod/b.Pk3", ".hiddenmod/c.pk3"}) {
+    Write_File(game + "/" + file, "data");
+  }
+  fs::create_directories(game + "/baseq3/dir.pk3");
+  Write_File(game + "/loose.pk3", "x");
+  const auto walk = Walk_Game_Directory(game);
+  EXPECT_TRUE(walk.Game_Dir_Listed);
+  std::vector<std::string> found;
+  for (const auto& archive : walk.Archives) {
+    found.push_back(archive.Directory + "\\" + archive.Filename);
+    EXPECT_EQ(archive.Size, 4u);
+    EXPECT_EQ(archive.Date, platform::File_DOS_Date_Time(archive.Path));
+  }
+  EXPECT_EQ(found,
+            (std::vector<std::string>{"BaseMod\\b.Pk3", "baseq3\\.hidden.pk3", "baseq3\\A.PK3",
+                                      "baseq3\\pak0.pk3", "baseq3\\Z_ARENAS_X.PK3"}));
+  EXPECT_TRUE(Is_Arena_File("z_Arenas"));
+  EXPECT_FALSE(Is_Arena_File("Z_Arenas_x.pk3"));
+  EXPECT_FALSE(Walk_Game_Directory(dir / "missing").Game_Dir_Listed);
+}
+
+// ---- scan of one archive ---------------------------------------------------------------------
+
+class Scan_Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Saved_ = fs::current_path();
+    for (const char* folder : {"prog/LEVELSHOTS", "prog/BOTINFO", "game/baseq3"}) {
+      fs::create_directories(Dir_ / folder);
+    }
+    Db_ = std::make_unique<TPK3_Dateien_Verwaltung>(
+        TDatabase_Paths{Dir_ / "prog", Dir_ / "prog/TEMP", Dir_ / "prog/LEVELSHOTS",
+                        Dir_ / "prog/BOTINFO", Dir_ / "game"},
+        &User_);
+  }
+  void TearDown() override { fs::current_path(Saved_); }
+
+  // A record of the manager for an archive of baseq3, scanned.
+  TPK3_Datei_Eintrag& Scan(const std::string& name) {
+    TPK3_Datei_Eintrag& record = *Db_->Items(Db_->Add_Record());
+    record.MOD_Directory = "baseq3";
+    record.PK3_Filename = name;
+    record.Maps = Db_->New_Map_Manager(&record);
+    record.Maps->Scan_PK3(Db_->Open_Archive);
+    return record;
+  }
+
+  TTemp_Dir Dir_;
+  TScripted_Interaction User_;
+  std::unique_ptr<TPK3_Dateien_Verwaltung> Db_;
+
+ private:
+  fs::path Saved_;
+};
+
+TEST_F(Scan_Test, Records_Each_Bsp_With_Title_Size_Date_And_Companion_Flags) {
+  const std::int32_t when = Dos_Date_Time(2002, 3, 31, 2, 30, 0);
+  const std::string x = Make_Bsp(Entity_Text("Title X"));
+  Write_Pk3(Dir_ / "game/baseq3/maps.pk3",
+            {{"maps/", ""},
+             {"maps/x.bsp", x, when},
+             {"levelshots/x.jpg", "jpg"},
+             {"Maps/X.aas", "aas"},
+             {"maps/sub/y.bsp", Make_Bsp(Entity_Text(""), 300)},
+             {"maps/sub/y.aas", "aas"},
+             {"levelshots/y.tga", "tga"},
+             {"maps/readme.txt", "not a map"},
+             {"maps/z.bsp.bak", "not a map"},
+             {"maps/aVeryLongMapFileNameForTheStatus.bsp", Make_Bsp(Entity_Text("L"), 10)}});
+  TPK3_Datei_Eintrag& record = Scan("maps.pk3");
+  ASSERT_EQ(record.Maps->Count(), 3);
+  const TMAP_Datei_Eintrag& mx = *record.Maps->Items(0);
+  EXPECT_EQ(mx.ID, 0);
+  EXPECT_EQ(mx.MAP_Filename, "X.BSP");
+  EXPECT_EQ(mx.Map_Longname, "Title X");
+  EXPECT_EQ(mx.MAP_Filesize, x.size());
+  EXPECT_EQ(mx.MAP_Filedate, when);
+  EXPECT_TRUE(mx.Has_AAS);
+  EXPECT_TRUE(mx.Has_Levelshot_JPG);
+  EXPECT_FALSE(mx.Has_Levelshot_TGA);
+  EXPECT_EQ(mx.Useable_MODs, std::vector<std::string>{"baseq3"});
+  EXPECT_EQ(mx.PK3, &record);
+  EXPECT_EQ(mx.Rating, 0);
+  const TMAP_Datei_Eintrag& my = *record.Maps->Items(1);
+  EXPECT_EQ(my.MAP_Filename, "Y.BSP");
+  EXPECT_EQ(my.Map_Longname, "Y");
+  EXPECT_FALSE(my.Has_AAS);  // maps/sub/y.aas is not "MAPS/Y.AAS"
+  EXPECT_TRUE(my.Has_Levelshot_TGA);
+  EXPECT_EQ(User_.Status,
+            (std::vector<Recorded_Status>{{2, "opening baseq3\\maps.pk3 ..."},
+                                          {2, "extracting longname for x.bsp ..."},
+                                          {2, "extracting longname for y.bsp ..."},
+                                          {2, "extracting longname for ave...estatus.bsp ..."},
+                                          {2, "scanning for aas and levelshot..."},
+                                          {2, ""}}));
+  EXPECT_TRUE(User_.Messages.empty());
+  ASSERT_NE(Db_->Open_Archive, nullptr);  // open for the extraction that follows
+  EXPECT_EQ(Db_->Open_Archive->Count(), 10);
+  EXPECT_FALSE(fs::exists(Dir_ / "prog/TEMP"));
+}
+
+TEST_F(Scan_Test, Titles_From_The_Archive_Stream_Equal_Those_Of_Extracted_Files) {
+  const auto cases = Title_Cases();
+  std::vector<Zip_Member> members;
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    members.push_back({"maps/m" + std::to_string(i) + ".bsp", cases[i].first});
+    members.back().Stored = i % 2 == 1;  // stored members are read the same way
+  }
+  Write_Pk3(Dir_ / "game/baseq3/titles.pk3", members);
+  TPK3_Datei_Eintrag& record = Scan("titles.pk3");
+  ASSERT_EQ(record.Maps->Count(), static_cast<int>(cases.size()));
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const std::string file = Dir_ / ("m" + std::to_string(i) + ".bsp");
+    Write_File(file, cases[i].first);
+    const std::string title = Read_Longname(file);
+    const TMAP_Datei_Eintrag& map = *record.Maps->Items(static_cast<int>(i));
+    EXPECT_EQ(map.Map_Longname, title.empty() ? "M" + std::to_string(i) : title) << i;
+    EXPECT_EQ(map.MAP_Filesize, cases[i].first.size());
+  }
+}
+
+TEST_F(Scan_Test, Damaged_Maps_End_The_Scan_With_The_Maps_So_Far) {
+  Write_Pk3(Dir_ / "game/baseq3/bad.pk3", {{"maps/a.bsp", Make_Bsp(Entity_Text("A"), 100)},
+                                           {"maps/short.bsp", "IBSP"},
+                                           {"maps/c.bsp", Make_Bsp(Entity_Text("C"), 100)}});
+  TPK3_Datei_Eintrag& record = Scan("bad.pk3");
+  ASSERT_EQ(record.Maps->Count(), 1);
+  EXPECT_EQ(record.Maps->Items(0)->Map_Longname, "A");
+  EXPECT_EQ(User_.Message_Texts(), std::vector<std::string>{Scan_Error});
+  EXPECT_EQ(User_.Lines[2], "extracting longname for short.bsp ...");
+
+  // Not a ZIP archive at all; a truncated one.
+  Write_File(Dir_ / "game/baseq3/text.pk3", std::string(5000, 't'));
+  const std::string good = Read_File(Dir_ / "game/baseq3/bad.pk3");
+  Write_File(Dir_ / "game/baseq3/cut.pk3", good.substr(0, good.size() - 30));
+  for (const char* name : {"text.pk3", "cut.pk3"}) {
+    User_.Messages.clear();
+    EXPECT_EQ(Scan(name).Maps->Count(), 0);
+    EXPECT_EQ(User_.Message_Texts(), std::vector<std::string>{Scan_Error});
+    EXPECT_EQ(Db_->Open_Archive->Count(), 0);
+  }
+}
+
+TEST_F(Scan_Test, Encrypted_Map_Is_A_Scan_Error) {
+  const std::string path = Dir_ / "game/baseq3/enc.pk3";
+  Write_Pk3(path, {{"maps/a.bsp", Make_Bsp(Entity_Text("A"), 100)},
+                   {"maps/b.bsp", Make_Bsp(Entity_Text("B"), 100)}});
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), 0, &error);
+  ASSERT_NE(archive, nullptr);
+  if (zip_file_set_encryption(archive, 1, ZIP_EM_AES_128, "pw") != 0) {
+    zip_discard(archive);
+    GTEST_SKIP() << "libzip without encryption support";
+  }
+  ASSERT_EQ(zip_close(archive), 0);
+  EXPECT_EQ(Scan("enc.pk3").Maps->Count(), 1);
+  EXPECT_EQ(User_.Message_Texts(), std::vector<std::string>{Scan_Error});
+}
+
+// ---- extraction of levelshots and bot files --------------------------------------------------
+
+TEST_F(Scan_Test, Levelshots_Flat_And_Bot_Files_With_Paths_In_Lower_Case_Folders) {
+  const std::int32_t when = Dos_Date_Time(2001, 1, 2, 3, 4, 6);
+  Write_Pk3(Dir_ / "game/baseq3/Bots.PK3", {{"levelshots/q3dm1.jpg", "jpg", when},
+                                            {"LevelShots/Q3DM2.TGA", "tga"},
+                                            {"models/players/sarge/", ""},
+                                            {"models/players/sarge/blue/", ""},
+                                            {"models/players/sarge/icon_default.tga", "i1"},
+                                            {"models/players/sarge/blue/icon_blue.tga", "i2"},
+                                            {"models/players/sarge/skin.tga", "no"},
+                                            {"models/players/other/icon_x.tga", "no folder member"},
+                                            {"sound/player/announce/sarge.wav", "wav"},
+                                            {"scripts/bots.txt", "bots"},
+                                            {"scripts/sarge.bot", "bot"},
+                                            {"scripts/arenas.txt", "no"}});
+  TPK3_Datei_Eintrag& record = Scan("Bots.PK3");
+  User_.Status.clear();
+  Db_->Extract_Levelshots_And_Botinfo(record);
+  EXPECT_EQ(Db_->Open_Archive, nullptr);
+  const std::string shots = Dir_ / "prog/LEVELSHOTS/baseq3/bots.pk3";
+  EXPECT_EQ(Read_File(shots + "/q3dm1.jpg"), "jpg");
+  EXPECT_EQ(platform::File_DOS_Date_Time(shots + "/q3dm1.jpg"), when);
+  EXPECT_EQ(Read_File(shots + "/Q3DM2.TGA"), "tga");
+  const std::string bots = Dir_ / "prog/BOTINFO/baseq3/bots.pk3";
+  EXPECT_EQ(Read_File(bots + "/models/players/sarge/icon_default.tga"), "i1");
+  EXPECT_EQ(Read_File(bots + "/models/players/sarge/blue/icon_blue.tga"), "i2");
+  EXPECT_EQ(Read_File(bots + "/sound/player/announce/sarge.wav"), "wav");
+  EXPECT_EQ(Read_File(bots + "/scripts/bots.txt"), "bots");
+  EXPECT_EQ(Read_File(bots + "/scripts/sarge.bot"), "bot");
+  EXPECT_FALSE(fs::exists(bots + "/models/players/sarge/skin.tga"));
+  EXPECT_FALSE(fs::exists(bots + "/models/players/other"));
+  EXPECT_FALSE(fs::exists(bots + "/scripts/arenas.txt"));
+  EXPECT_EQ(User_.Status, (std::vector<Recorded_Status>{{2, "extracting new levelshots..."},
+                                                        {2, "extracting new bot information..."},
+                                                        {2, ""}}));
+  EXPECT_TRUE(User_.Messages.empty());
+
+  // Extracted again: old files in the folders go first.
+  Write_File(shots + "/stale.jpg", "old");
+  Scan("Bots.PK3");
+  Db_->Extract_Levelshots_And_Botinfo(record);
+  EXPECT_FALSE(fs::exists(shots + "/stale.jpg"));
+  EXPECT_TRUE(fs::exists(shots + "/q3dm1.jpg"));
+}
+
+TEST_F(Scan_Test, Folders_Are_Made_For_Any_Listed_Archive_But_Never_For_An_Empty_One) {
+  Write_Pk3(Dir_ / "game/baseq3/nomaps.pk3", {{"textures/x.tga", "t"}});
+  TPK3_Datei_Eintrag& plain = Scan("nomaps.pk3");
+  Db_->Extract_Levelshots_And_Botinfo(plain);
+  EXPECT_TRUE(fs::is_directory(Dir_ / "prog/LEVELSHOTS/baseq3/nomaps.pk3"));
+  EXPECT_TRUE(fs::is_directory(Dir_ / "prog/BOTINFO/baseq3/nomaps.pk3"));
+
+  Write_File(Dir_ / "game/baseq3/broken.pk3", "not a zip");
+  fs::create_directories(Dir_ / "prog/LEVELSHOTS/baseq3/broken.pk3");
+  Write_File(Dir_ / "prog/LEVELSHOTS/baseq3/broken.pk3/old.jpg", "kept");
+  TPK3_Datei_Eintrag& broken = Scan("broken.pk3");
+  Db_->Extract_Levelshots_And_Botinfo(broken);
+  EXPECT_EQ(Read_File(Dir_ / "prog/LEVELSHOTS/baseq3/broken.pk3/old.jpg"), "kept");
+  EXPECT_FALSE(fs::exists(Dir_ / "prog/BOTINFO/baseq3/broken.pk3"));
+  EXPECT_EQ(User_.Message_Texts(), std::vector<std::string>{Scan_Error});
+}
+
+TEST_F(Scan_Test, A_Failing_Extraction_Is_Reported_And_Closes_The_Archive) {
+  Write_Pk3(Dir_ / "game/baseq3/lvl.pk3", {{"levelshots/a.jpg", "a"}});
+  // A file where the archive's levelshot folder has to go.
+  Write_File(Dir_ / "prog/LEVELSHOTS/baseq3", "in the way");
+  TPK3_Datei_Eintrag& record = Scan("lvl.pk3");
+  Db_->Extract_Levelshots_And_Botinfo(record);
+  EXPECT_EQ(User_.Message_Texts(), std::vector<std::string>{Extraction_Error});
+  EXPECT_EQ(Db_->Open_Archive, nullptr);
+  EXPECT_EQ(User_.Lines[2], "");
+}
+
+}  // namespace
+}  // namespace vorlix::testing
