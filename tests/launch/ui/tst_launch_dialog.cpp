@@ -1,0 +1,122 @@
+// The launch mode of the properties dialog and a real launch through Starte_Map, offscreen.
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTimer>
+#include <QtTest>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "../../properties/properties_fixture.h"
+#include "app/settings.h"
+#include "launch/exec_file.h"
+#include "launch/ui/launch_entry.h"
+#include "properties/ui/map_properties_dialog.h"
+
+using namespace vorlix;
+using namespace vorlix::testing;
+
+class Tst_Launch_Dialog : public QObject {
+  Q_OBJECT
+
+ private:
+  TProperties_Fixture F;
+  TTemp_Dir Dir;
+  TMAP_Datei_Eintrag* Map = nullptr;
+  std::string Game;
+  std::string Record;
+
+  std::string Wait_For_Record() {
+    for (int i = 0; i < 200 && !std::filesystem::exists(Record); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return std::filesystem::exists(Record) ? Read_File(Record) : std::string();
+  }
+
+ private slots:
+  void initTestCase() {
+    setenv("XDG_CONFIG_HOME", (Dir / "config").c_str(), 1);
+    Game = Dir / "games/quake3";
+    Record = Dir / "record.txt";
+    std::filesystem::create_directories(Game + "/baseq3");
+    const std::string engine = Dir / "bin/ioquake3";
+    Write_File(engine, "#!/bin/sh\npwd > '" + Record + "'\nfor a in \"$@\"; do echo \"$a\" >> '" +
+                           Record + "'; done\n");
+    std::filesystem::permissions(engine, std::filesystem::perms::owner_all);
+    QSettings settings(QString::fromStdString(Settings_File_Path()), QSettings::IniFormat);
+    settings.setValue("Settings/Q3A_EXE", QString::fromStdString(engine));
+    settings.sync();
+
+    F.Standard_MODs();
+    Map = F.Add_Map("baseq3", "pak0.pk3", "Q3DM17.BSP");
+    Map->Game_Types = GT_Capture_The_Flag;
+    Map->Useable_MODs = {"BASEQ3", "MYMOD"};
+    Map->Assigned_Bots = {"Sarge"};
+  }
+
+  void launchModeAndExit() {
+    TForm_Map_Properties dialog;
+    TExecFile exec;
+    QTimer::singleShot(0, &dialog, [&] {
+      QCOMPARE(dialog.windowTitle(), QStringLiteral("Launch Properties"));
+      QCOMPARE(dialog.findChild<QTabWidget*>("PageControl")->currentIndex(), 1);
+      QVERIFY(dialog.Button_Launch_Q3A()->isVisible() && dialog.Button_Launch_Q3A()->isEnabled());
+      QVERIFY(dialog.Button_Launch_Q3A_and_exit()->isEnabled());
+      QVERIFY(!dialog.Button_OK()->isVisible());
+      QVERIFY(!dialog.Button_Rename_PK3()->isEnabled());
+      QVERIFY(!dialog.findChild<QLineEdit*>("Edit_Min_Recomm_Players")->isEnabled());
+      QVERIFY(dialog.findChild<QLineEdit*>("Edit_Limits_Frags")->isEnabled());
+      auto* ctf = dialog.findChild<QRadioButton*>("RadioButton_Game_Type_CTF");
+      QVERIFY(ctf->isEnabled() && ctf->isChecked());
+      QVERIFY(!dialog.findChild<QRadioButton*>("RadioButton_Game_Type_FFA")->isEnabled());
+      auto* mods = dialog.findChild<QListWidget*>("ListBox_MOD_to_use");
+      QCOMPARE(mods->count(), 2);
+      QCOMPARE(mods->currentRow(), 0);
+      auto* frags = dialog.findChild<QLineEdit*>("Edit_Limits_Frags");
+      frags->setFocus();
+      frags->selectAll();
+      QTest::keyClicks(frags, "30");
+      dialog.Button_Launch_Q3A_and_exit()->click();
+    });
+    QVERIFY(Starte_Map(dialog, F.Context({}, Game), Map, exec));
+    QCOMPARE(Wait_For_Record(), Game +
+                                    "\n+set\nfs_game\nbaseq3\n+seta\ng_gametype\n4\n+map\nQ3DM17\n"
+                                    "+sv_maxclients\n8\n+timelimit\n0\n+fraglimit\n30\n"
+                                    "+capturelimit\n8\n+addbot\nSarge\n4\n");
+    QCOMPARE(Map->Limits_Frags, 20);  // launch choices are never stored
+  }
+
+  void cancelAndNoUsableMod() {
+    std::filesystem::remove(Record);
+    TForm_Map_Properties dialog;
+    TExecFile exec;
+    QTimer::singleShot(0, &dialog, [&] { dialog.Button_Cancel()->click(); });
+    QVERIFY(!Starte_Map(dialog, F.Context({}, Game), Map, exec));
+
+    Map->Useable_MODs.clear();
+    QTimer::singleShot(0, &dialog, [&] {
+      QVERIFY(!dialog.Button_Launch_Q3A()->isEnabled());
+      QVERIFY(!dialog.Button_Launch_Q3A_and_exit()->isEnabled());
+      dialog.close();
+    });
+    QVERIFY(!Starte_Map(dialog, F.Context({}, Game), Map, exec));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    QVERIFY(!std::filesystem::exists(Record));
+
+    // The next opening as map properties sets its own mode.
+    dialog.Load_Map(F.Context(), Map);
+    dialog.Set_Map_Mode();
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Map Properties"));
+    QVERIFY(!dialog.Button_Launch_Q3A()->isVisibleTo(&dialog));
+  }
+};
+
+QTEST_MAIN(Tst_Launch_Dialog)
+#include "tst_launch_dialog.moc"
