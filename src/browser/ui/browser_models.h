@@ -1,0 +1,101 @@
+#pragma once
+// Qt item models over the maps tree and the unsorted list. They follow the logic's changes
+// through its observers, so every change made by the logic reaches the views, and the views keep
+// their selection and expanded groups across re-sorts.
+
+#include <QAbstractItemModel>
+#include <QIcon>
+#include <QString>
+#include <string>
+
+#include "browser/maps_tree.h"
+#include "browser/unsorted_list.h"
+
+namespace vorlix {
+
+// Record data is 8-bit text as on disk (the system code page of the game's platform); Latin-1
+// maps each byte to one character and back.
+inline QString To_QString(const std::string& text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+inline std::string From_QString(const QString& text) {
+  const QByteArray bytes = text.toLatin1();
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
+  Q_OBJECT
+ public:
+  TMaps_Tree_Model(TMaps_Tree& tree, QObject* parent = nullptr);
+  ~TMaps_Tree_Model() override;
+
+  // Icons of the resource strip: 0 = map entry, 1 = group.
+  void Set_Icons(const QIcon& entry, const QIcon& group);
+
+  TMaps_Tree& Tree() { return Tree_; }
+  TMaps_Tree_Node* Node(const QModelIndex& index) const;
+  QModelIndex Index_Of(const TMaps_Tree_Node* node) const;
+
+  QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
+  QModelIndex parent(const QModelIndex& child) const override;
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  // TMaps_Tree_Observer
+  void Before_Insert(TMaps_Tree_Node* parent, int row) override;
+  void After_Insert() override;
+  void Before_Remove(TMaps_Tree_Node* parent, int row) override;
+  void After_Remove() override;
+  void Before_Move(TMaps_Tree_Node* from_parent, int from_row, TMaps_Tree_Node* to_parent,
+                   int to_row) override;
+  void After_Move() override;
+  void Before_Reorder() override;
+  void After_Reorder() override;
+  void Before_Reset() override;
+  void After_Reset() override;
+  void Text_Changed(TMaps_Tree_Node* node) override;
+
+ private:
+  TMaps_Tree& Tree_;
+  QIcon Entry_Icon_;
+  QIcon Group_Icon_;
+  QList<const TMaps_Tree_Node*> Reorder_Nodes_;
+  QModelIndexList Reorder_Old_;
+  int Reset_Depth_ = 0;
+};
+
+class TUnsorted_List_Model : public QAbstractItemModel, public TUnsorted_List_Observer {
+  Q_OBJECT
+ public:
+  TUnsorted_List_Model(TUnsorted_Maps_List& list, QObject* parent = nullptr);
+  ~TUnsorted_List_Model() override;
+
+  TUnsorted_Maps_List& List() { return List_; }
+  TMAP_Datei_Eintrag* Map(const QModelIndex& index) const;
+
+  QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
+  QModelIndex parent(const QModelIndex& child) const override;
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  // TUnsorted_List_Observer
+  void Before_Append(int first, int last) override;
+  void After_Append() override;
+  void Before_Reset() override;
+  void After_Reset() override;
+  void Before_Reorder() override;
+  void After_Reorder() override;
+
+ private:
+  TUnsorted_Maps_List& List_;
+  QList<const TMAP_Datei_Eintrag*> Reorder_Maps_;
+  QModelIndexList Reorder_Old_;
+};
+
+}  // namespace vorlix
