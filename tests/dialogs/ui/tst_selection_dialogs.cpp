@@ -1,0 +1,185 @@
+// The three selection dialogs of the arena commands: when their confirm buttons are available,
+// how they close, and what the runners hand back.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "dialogs/ui/selection_dialogs.h"
+
+using namespace vorlix;
+
+namespace {
+
+void Click_Row(QListWidget* list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
+                    list->visualItemRect(list->item(row)).center());
+}
+
+// A real double-click: a click, then the second press arriving as a double-click.
+void Double_Click_Row(QListWidget* list, int row) {
+  Click_Row(list, row);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                     list->visualItemRect(list->item(row)).center());
+}
+
+}  // namespace
+
+class Test_Selection_Dialogs : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void Mod_Dialog_Waits_For_A_Click_Despite_An_Old_Highlight() {
+    TForm_Select_MOD dialog;
+    QCOMPARE(dialog.windowTitle(), QString("Select MOD..."));
+    QCOMPARE(dialog.Label2->text(), QString("Available MODs"));
+    QVERIFY(dialog.Button_Confirm->isDefault());
+    dialog.ListBox_MODs->addItems({"BASEQ3", "CPMA", "OSP"});
+    dialog.ListBox_MODs->setCurrentRow(1);  // still highlighted from an earlier use
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(!dialog.Button_Confirm->isEnabled());
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    QVERIFY(dialog.isVisible());
+    Double_Click_Row(dialog.ListBox_MODs, 1);  // the first click of it marks the selection
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+    dialog.show();  // every show starts over
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(!dialog.Selection_Made);
+    QVERIFY(!dialog.Button_Confirm->isEnabled());
+    Click_Row(dialog.ListBox_MODs, 2);
+    QVERIFY(dialog.Button_Confirm->isEnabled());
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+  }
+
+  void Name_Dialog_Waits_For_An_Edit() {
+    TForm_Arena_File_Specify_Name dialog;
+    QCOMPARE(dialog.windowTitle(), QString("Arena File"));
+    QCOMPARE(dialog.Label1->text(), QString("Specify name for Arena File in directory"));
+    dialog.Edit_Name->setText("Duel");  // carried over from the previous MOD
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(!dialog.Button_OK->isEnabled());
+    QTest::keyClick(dialog.Edit_Name, Qt::Key_End);
+    QTest::keyClick(dialog.Edit_Name, Qt::Key_2);
+    QVERIFY(dialog.Button_OK->isEnabled());
+    dialog.Edit_Name->clear();
+    QVERIFY(!dialog.Button_OK->isEnabled());
+    QTest::keyClick(dialog.Edit_Name, Qt::Key_Return);
+    QVERIFY(dialog.isVisible());
+    QTest::keyClicks(dialog.Edit_Name, "CTF");
+    QTest::keyClick(dialog.Edit_Name, Qt::Key_Return);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+  }
+
+  void Arena_File_Dialog_Enables_On_Click_And_Double_Click_Confirms() {
+    TForm_Arena_File_Selection dialog;
+    QCOMPARE(dialog.windowTitle(), QString("Dialog"));
+    QCOMPARE(dialog.Button_Confirm->text(), QString("Delete"));
+    QCOMPARE(dialog.Label2->text(), QString("Available Arena Files"));
+    dialog.ListBox_Arena_Files->addItems({"A", "B"});
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(!dialog.Button_Confirm->isEnabled());
+    Click_Row(dialog.ListBox_Arena_Files, 0);
+    QVERIFY(dialog.Button_Confirm->isEnabled());
+
+    dialog.show();
+    dialog.hide();
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(!dialog.Button_Confirm->isEnabled());
+    Double_Click_Row(dialog.ListBox_Arena_Files, 1);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+  }
+
+  void Escape_Cancels_Every_Dialog() {
+    TForm_Select_MOD mods;
+    TForm_Arena_File_Specify_Name name;
+    TForm_Arena_File_Selection files;
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&mods, &name, &files}) {
+      dialog->show();
+      QVERIFY(QTest::qWaitForWindowExposed(dialog));
+      QTest::keyClick(dialog, Qt::Key_Escape);
+      QVERIFY(!dialog->isVisible());
+      QCOMPARE(dialog->result(), int(QDialog::Rejected));
+    }
+  }
+
+  void Runners_Fill_The_Dialogs_And_Return_Rows_In_List_Order() {
+    TForm_Select_MOD mods;
+    TForm_Arena_File_Selection files;
+    Selection_Request request;
+    request.Dialog = Selection_Dialog::MOD;
+    request.Description = "Select the modification to create a Arena File for.";
+    request.Items = {"BASEQ3", "CPMA", "OSP"};
+    request.Multi_Select = true;
+    QTimer::singleShot(0, [&] {
+      QCOMPARE(mods.Label_Desc->text(), QString::fromStdString(request.Description));
+      Click_Row(mods.ListBox_MODs, 2);
+      Click_Row(mods.ListBox_MODs, 0, Qt::ControlModifier);
+      QTest::mouseClick(mods.Button_Confirm, Qt::LeftButton);
+    });
+    const auto chosen = Run_Selection(mods, files, request);
+    QVERIFY(chosen.has_value());
+    QCOMPARE(*chosen, (std::vector<int>{0, 2}));
+
+    request.Dialog = Selection_Dialog::Arena_File;
+    request.Description = "Select an Arena File to activate.";
+    request.Confirm_Caption = "Activate";
+    request.Items = {"Duel", "CTF"};
+    request.Multi_Select = false;
+    QTimer::singleShot(0, [&] {
+      QCOMPARE(files.Button_Confirm->text(), QString("Activate"));
+      QCOMPARE(files.ListBox_Arena_Files->count(), 2);
+      Click_Row(files.ListBox_Arena_Files, 0);
+      Click_Row(files.ListBox_Arena_Files, 1, Qt::ControlModifier);  // one item only
+      QTest::keyClick(&files, Qt::Key_Return);
+    });
+    QCOMPARE(Run_Selection(mods, files, request),
+             std::optional<std::vector<int>>(std::vector<int>{1}));
+
+    QTimer::singleShot(0, [&] { QTest::keyClick(&files, Qt::Key_Escape); });
+    QVERIFY(!Run_Selection(mods, files, request).has_value());
+  }
+
+  void Name_Runner_Keeps_The_Last_Name_Unless_Given_One() {
+    TForm_Arena_File_Specify_Name dialog;
+    QTimer::singleShot(0, [&] {
+      QCOMPARE(dialog.Label_Directory_Name->text(), QString("BASEQ3"));
+      QCOMPARE(dialog.Edit_Name->text(), QString());
+      QTest::keyClicks(dialog.Edit_Name, "Duel");
+      QTest::keyClick(dialog.Edit_Name, Qt::Key_Return);
+    });
+    QCOMPARE(Run_Specify_Arena_Name(dialog, "BASEQ3", std::string()),
+             std::optional<std::string>("Duel"));
+
+    QTimer::singleShot(0, [&] {
+      QCOMPARE(dialog.Label_Directory_Name->text(), QString("CPMA"));
+      QCOMPARE(dialog.Edit_Name->text(), QString("Duel"));
+      QVERIFY(!dialog.Button_OK->isEnabled());
+      QTest::keyClick(dialog.Edit_Name, Qt::Key_Return);  // nothing: OK waits for an edit
+      QVERIFY(dialog.isVisible());
+      QTest::keyClick(dialog.Edit_Name, Qt::Key_End);
+      QTest::keyClick(dialog.Edit_Name, Qt::Key_Backspace);
+      QTest::mouseClick(dialog.Button_OK, Qt::LeftButton);
+    });
+    QCOMPARE(Run_Specify_Arena_Name(dialog, "CPMA", std::nullopt),
+             std::optional<std::string>("Due"));
+
+    QTimer::singleShot(0, [&] { QTest::mouseClick(dialog.Button_Cancel, Qt::LeftButton); });
+    QVERIFY(!Run_Specify_Arena_Name(dialog, "OSP", std::nullopt).has_value());
+  }
+};
+
+QTEST_MAIN(Test_Selection_Dialogs)
+#include "tst_selection_dialogs.moc"
