@@ -13,6 +13,7 @@
 #include "browser/unsorted_list.h"
 #include "cli/cli_app.h"
 #include "content/mod_list.h"
+#include "database/database_startup.h"
 #include "database/records.h"
 
 namespace vorlix {
@@ -79,6 +80,17 @@ bool TCli_Context::Start() {
   steps.Build_MOD_List = [](TMain_State& state) {
     state.MOD_Liste = std::make_unique<TMOD_Liste>();
     state.MODs_mit_Arena_Files = state.MOD_Liste->Baue_Liste(state.Game_Dir);
+  };
+  steps.Load_And_Sync_Database = [this](TMain_State& state) {
+    state.PK3_Datenbank =
+        Lade_PK3_Datenbank(TDatabase_Paths{state.Program_Dir, state.Temp_Dir, state.Levelshots_Dir,
+                                           state.Botinfo_Dir, state.Game_Dir},
+                           &Ui);
+  };
+  steps.Save_Database = [](TMain_State& state) {
+    if (state.PK3_Datenbank) {
+      Speichere_PK3_Datenbank(*state.PK3_Datenbank);
+    }
   };
   steps.Fill_List = [this, &views](TMain_State& state) {
     views.List.Clear();

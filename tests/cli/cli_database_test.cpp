@@ -1,0 +1,92 @@
+// vorlix-cli end to end with the database: sync, the listings, launch and the pk3 commands.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cli_runner.h"
+
+namespace vorlix {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Cli;
+using testing::Read_File;
+using testing::Run_Result;
+using testing::Write_File;
+
+TEST_F(Cli, Sync_Writes_The_Database_And_A_Second_Sync_Keeps_It) {
+  Run_Result result = Run_With_Dirs({"sync"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(result.Out, "");
+  ASSERT_TRUE(fs::exists(Data_ / "mapsdb.dat"));
+  EXPECT_TRUE(fs::exists(Data_ / "mapstree.dat"));
+  EXPECT_FALSE(fs::exists(Data_ / "TEMP"));
+  const std::string first = Read_File(Data_ / "mapsdb.dat");
+
+  result = Run({"--data-dir", Data_.Path(), "sync"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(Read_File(Data_ / "mapsdb.dat"), first);
+
+  // --no-save leaves the stored file as it was, even when the disk changed.
+  fs::remove(Game_ / "baseq3/zz_extra.pk3");
+  result = Run({"--data-dir", Data_.Path(), "--no-save", "sync"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(Read_File(Data_ / "mapsdb.dat"), first);
+}
+
+TEST_F(Cli, List_And_Tree_Show_What_The_Main_Window_Would) {
+  Run_Result result = Run_With_Dirs({"list"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  // Sorted by the Filename column.
+  EXPECT_EQ(result.Out,
+            "Extra One\tEXTRA1\tbaseq3/zz_extra\n"
+            "Mod Map\tMM1\tmymod/mymod\n"
+            "Arena Gate\tQ3DM1\tbaseq3/pak0\n");
+  result = Run({"--data-dir", Data_.Path(), "tree"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(result.Out, "Arenas\n");
+}
+
+TEST_F(Cli, Launch_Prints_The_Command_Line_Of_The_Launch_Dialog) {
+  ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
+  // The IDs of q3dm1: find them through a dry run over the first archive's first map.
+  Run_Result result = Run({"--data-dir", Data_.Path(), "launch", "0", "0", "--dry-run"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(result.Out, Game_.Path() +
+                            "/QUAKE3.EXE +set fs_game baseq3 +seta g_gametype 0 +map Q3DM1 "
+                            "+sv_maxclients 8 +timelimit 0 +fraglimit 20 +capturelimit 8\n");
+
+  result = Run({"--data-dir", Data_.Path(), "launch", "0", "77", "--dry-run"});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_EQ(result.Err, "error: There is no map with the pk3 ID 0 and the map ID 77.\n");
+  EXPECT_EQ(Run({"--data-dir", Data_.Path(), "launch", "x", "0"}).Status, 2);
+}
+
+TEST_F(Cli, Delete_Pk3_Asks_And_Deletes_Only_With_Yes) {
+  ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
+  Run_Result result = Run({"--data-dir", Data_.Path(), "delete-pk3", "1"});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_NE(result.Err.find("confirmation: "), std::string::npos) << result.Err;
+  EXPECT_NE(result.Err.find(" -> No\n"), std::string::npos) << result.Err;
+  const int archives = static_cast<int>(fs::exists(Game_ / "baseq3/pak0.pk3")) +
+                       static_cast<int>(fs::exists(Game_ / "baseq3/zz_extra.pk3")) +
+                       static_cast<int>(fs::exists(Game_ / "MyMod/mymod.pk3"));
+  EXPECT_EQ(archives, 3);
+
+  result = Run({"--data-dir", Data_.Path(), "--yes", "delete-pk3", "1"});
+  EXPECT_EQ(result.Status, 0) << result.Err;
+  const int left = static_cast<int>(fs::exists(Game_ / "baseq3/pak0.pk3")) +
+                   static_cast<int>(fs::exists(Game_ / "baseq3/zz_extra.pk3")) +
+                   static_cast<int>(fs::exists(Game_ / "MyMod/mymod.pk3"));
+  EXPECT_EQ(left, 2);
+
+  result = Run({"--data-dir", Data_.Path(), "--yes", "delete-pk3", "99"});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_EQ(result.Err, "error: There is no pk3 file with the ID 99.\n");
+}
+
+}  // namespace
+}  // namespace vorlix

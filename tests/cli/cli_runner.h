@@ -1,0 +1,81 @@
+#pragma once
+// Runs the real vorlix-cli on an installation generated in a temporary folder, with its data
+// folder and its settings file in folders of the test's own.
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "builders.h"
+
+namespace vorlix::testing {
+
+struct Run_Result {
+  int Status = -1;
+  std::string Out;
+  std::string Err;
+};
+
+inline std::string Quote(const std::string& word) {
+  std::string quoted = "'";
+  for (char c : word) {
+    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  }
+  return quoted + "'";
+}
+
+// A generated installation, a data folder and a settings folder.
+class Cli : public ::testing::Test {
+ protected:
+  Cli() {
+    Write_File(Game_ / "QUAKE3.EXE", "stand-in");
+    const std::string bots =
+        "{\nname\tSarge\nmodel\tsarge\n}\n{\nname\tMajor\nmodel\tmajor/daemia\n}\n";
+    Write_Pk3(Game_ / "baseq3/pak0.pk3", {{"maps/q3dm1.bsp", Make_Bsp(Entity_Text("Arena Gate"))},
+                                          {"maps/q3dm1.aas", "aas"},
+                                          {"levelshots/q3dm1.jpg", "jpg"},
+                                          {"scripts/bots.txt", bots}});
+    Write_Pk3(Game_ / "baseq3/zz_extra.pk3",
+              {{"maps/extra1.bsp", Make_Bsp(Entity_Text("Extra One"))},
+               {"levelshots/extra1.jpg", "jpg"}});
+    Write_Pk3(Game_ / "MyMod/mymod.pk3",
+              {{"maps/mm1.bsp", Make_Bsp(Entity_Text("Mod Map"))},
+               {"levelshots/mm1.tga", "tga"},
+               {"Scripts/Bots.txt", "{\nname Modder\nmodel grunt/stripe\n}\n"}});
+    std::filesystem::create_directories(Game_ / "Extras");
+    std::filesystem::create_directories(Game_ / ".hidden");
+  }
+
+  Run_Result Run(const std::vector<std::string>& words) {
+    std::string command = "XDG_CONFIG_HOME=" + Quote(Config_.Path()) + " " + Quote(VORLIX_CLI_PATH);
+    for (const auto& word : words) {
+      command += " " + Quote(word);
+    }
+    command += " >" + Quote(Output_ / "out") + " 2>" + Quote(Output_ / "err");
+    const int raw = std::system(command.c_str());
+    Run_Result result;
+    result.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.Out = Read_File(Output_ / "out");
+    result.Err = Read_File(Output_ / "err");
+    return result;
+  }
+
+  // The usual options in front of the words.
+  Run_Result Run_With_Dirs(const std::vector<std::string>& words) {
+    std::vector<std::string> all{"--data-dir", Data_.Path(), "--game-dir", Game_.Path()};
+    all.insert(all.end(), words.begin(), words.end());
+    return Run(all);
+  }
+
+  TTemp_Dir Game_;
+  TTemp_Dir Data_;
+  TTemp_Dir Config_;
+  TTemp_Dir Output_;
+};
+
+}  // namespace vorlix::testing
