@@ -649,4 +649,27 @@ void Zip_Archive::Add() {
   List();
 }
 
+void Zip_Archive::Rename_Entry(int index, const std::string& new_name) {
+  if (index < 0 || index >= Count()) {
+    throw TZip_Error("no such member");
+  }
+  Close();
+  int code = 0;
+  zip_t* archive = zip_open(ZipFilename_.c_str(), 0, &code);
+  if (archive == nullptr) {
+    throw TZip_Error(ZipFilename_ + ": " + Error_Text(code));
+  }
+  if (zip_file_rename(archive, static_cast<zip_uint64_t>(index), new_name.c_str(),
+                      ZIP_FL_ENC_GUESS) != 0 ||
+      zip_close(archive) != 0) {
+    const std::string message = Zip_Message(archive);
+    zip_discard(archive);
+    Entries_.clear();
+    List();
+    throw TZip_Error(ZipFilename_ + ": " + message);
+  }
+  Entries_.clear();
+  List();
+}
+
 }  // namespace vorlix

@@ -106,6 +106,9 @@ class Zip_Archive {
   // Adds the named files (relative to the current directory, wildcards allowed), deflated at
   // level 9, replacing members of the same name; creates the archive; empties FSpecArgs.
   void Add();
+  // Gives the member at `index` a new name inside the archive file; the data stays as stored and
+  // the entry list is read again. Throws TZip_Error (also when another member has that name).
+  void Rename_Entry(int index, const std::string& new_name);
 
  private:
   void Close();

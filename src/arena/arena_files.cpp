@@ -1,0 +1,564 @@
+#include "arena/arena_files.h"
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <system_error>
+
+#include <unistd.h>
+
+#include "app/fs_routines.h"
+#include "app/interaction.h"
+#include "app/platform.h"
+#include "arena/arena_script.h"
+#include "database/pk3_rename.h"
+#include "database/records.h"
+#include "database/zip_archive.h"
+
+namespace vorlix {
+
+namespace {
+
+// The game reads arena scripts only when they are shorter than this.
+constexpr std::size_t Game_Script_Limit = 8192;
+
+std::string Format(const std::string& pattern, const std::string& value) {
+  std::string text = pattern;
+  const auto pos = text.find("%s");
+  if (pos != std::string::npos) {
+    text.replace(pos, 2, value);
+  }
+  return text;
+}
+
+// Makes a directory the process's current one while the facade adds files
+// relative to it, and goes back afterwards.
+class TCurrent_Directory {
+ public:
+  explicit TCurrent_Directory(const std::string& dir) {
+    std::error_code ec;
+    Saved_ = std::filesystem::current_path(ec);
+    if (::chdir(dir.c_str()) != 0) {
+      throw TFile_Error("Couldn't enter the folder " + dir + ".");
+    }
+  }
+  ~TCurrent_Directory() {
+    if (!Saved_.empty()) {
+      std::error_code ec;
+      std::filesystem::current_path(Saved_, ec);
+    }
+  }
+  TCurrent_Directory(const TCurrent_Directory&) = delete;
+  TCurrent_Directory& operator=(const TCurrent_Directory&) = delete;
+
+ private:
+  std::filesystem::path Saved_;
+};
+
+// TEMP/scripts, created when missing (its new components in lower case).
+std::string Prepare_Scripts_Folder(const std::string& temp_dir) {
+  const std::string scripts = platform::Join(temp_dir, "scripts");
+  std::error_code ec;
+  if (!std::filesystem::is_directory(scripts, ec)) {
+    Erzeuge_Verzeichnispfad(scripts);
+  }
+  return scripts;
+}
+
+bool Delete_File(const std::string& path) {
+  return ::unlink(path.c_str()) == 0;
+}
+
+// The path of a name in a directory as it exists on disk, or nullopt.
+std::optional<std::string> Existing(const std::string& directory, const std::string& name) {
+  const auto found = Finde_Eintrag(directory, name);
+  if (!found) {
+    return std::nullopt;
+  }
+  return platform::Join(directory, *found);
+}
+
+// The name under which the deactivation renames an active file: its prefix, in
+// whatever letter case, replaced by the inactive one.
+std::string Inactive_Name_Of(const std::string& active_name) {
+  return Erzeuge_inaktiven_generischen_Arena_File_Namen() +
+         active_name.substr(Erzeuge_aktiven_generischen_Arena_File_Namen().size());
+}
+
+}  // namespace
+
+// ---- Script entry inside an arena archive
+// ------------------------------------------------------
+
+bool Arena_Script_Eintrag_angleichen(const std::string& archive_path, bool active) {
+  try {
+    Zip_Archive zip;
+    zip.Set_ZipFilename(archive_path);
+    int usual = -1;
+    int inactive = -1;
+    for (int i = 0; i < zip.Count(); ++i) {
+      const std::string& name = zip.Entry(i).FileName;
+      if (usual < 0 && platform::Equal_Ignore_Case(name, Arena_Script_Eintrag)) {
+        usual = i;
+      } else if (inactive < 0 && platform::Equal_Ignore_Case(name, Arena_Script_Eintrag_inaktiv)) {
+        inactive = i;
+      }
+    }
+    if (active && inactive >= 0 && usual < 0) {
+      zip.Rename_Entry(inactive, Arena_Script_Eintrag);
+    } else if (!active && usual >= 0 && inactive < 0) {
+      zip.Rename_Entry(usual, Arena_Script_Eintrag_inaktiv);
+    } else if (!active && usual >= 0) {
+      return false;  // both names present: the archive cannot be made inactive
+                     // without loss
+    }
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+// ---- Activation and deactivation
+// ---------------------------------------------------------------
+
+void Alle_Arena_Files_deaktivieren_in(const std::string& directory) {
+  const auto active_files =
+      Suche_Arena_Muster(directory, Erzeuge_aktiven_generischen_Arena_File_Namen(), true);
+  for (const auto& name : active_files) {
+    const std::string target = platform::Join(directory, Inactive_Name_Of(name));
+    if (Umbenennen_ohne_Ersetzen(platform::Join(directory, name), target)) {
+      Arena_Script_Eintrag_angleichen(target, false);
+    }
+  }
+}
+
+void Arena_File_aktivieren(const std::string& directory, const std::string& file_name,
+                           TInteraction& ui) {
+  Alle_Arena_Files_deaktivieren_in(directory);
+  const std::string arena_name = Extrahiere_Arena_Namen_aus_Arena_File_Namen(file_name);
+  if (arena_name.empty()) {
+    if (Entferne_Dateiendung(file_name) != Arena_Disabler_Name) {
+      ui.Message(Message_Kind::Error,
+                 Format("Fatal error: %s isn't a Vorlix PK3. Please report to author.", file_name),
+                 Button_Set::OK);
+    }
+    return;
+  }
+  std::string name = file_name;
+  auto source = Existing(directory, name);
+  if (!source) {
+    if (!Existiert_Arena_File(directory, arena_name)) {
+      ui.Message(Message_Kind::Error,
+                 Format("Fatal error: Arena File %s doesn't exist. Please "
+                        "report to author.",
+                        name),
+                 Button_Set::OK);
+      return;
+    }
+    name = Ist_Arena_File_aktiv(name) ? Erzeuge_inaktiven_Arena_File_Namen(arena_name)
+                                      : Erzeuge_aktiven_Arena_File_Namen(arena_name);
+    source = Existing(directory, name);
+  }
+  const std::string target =
+      platform::Join(directory, Erzeuge_aktiven_Arena_File_Namen(arena_name));
+  if (!source || !Umbenennen_ohne_Ersetzen(*source, target)) {
+    ui.Message(Message_Kind::Error,
+               Format("Fatal error: Couldn't activate Arena File %s. Please "
+                      "report to author.",
+                      name),
+               Button_Set::OK);
+    return;
+  }
+  Arena_Script_Eintrag_angleichen(target, true);
+}
+
+// ---- Disabler archives
+// ---------------------------------------------------------------------------
+
+void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& mod,
+                                 TInteraction& ui) {
+  const std::string scripts = Prepare_Scripts_Folder(env.Temp_Dir);
+  if (env.Database == nullptr || env.Database->Count() == 0) {
+    Loesche_Verzeichnisbaum(env.Temp_Dir);
+    return;
+  }
+  for (int p = 0; p < env.Database->Count(); ++p) {
+    const TPK3_Datei_Eintrag* pk3 = env.Database->Items(p);
+    if (!pk3->Maps) {
+      continue;
+    }
+    for (int m = 0; m < pk3->Maps->Count(); ++m) {
+      const std::string stem =
+          platform::Lower(Entferne_Dateiendung(pk3->Maps->Items(m)->MAP_Filename));
+      bool created = false;
+      // A map name is a bare file name; anything that would leave the folder is
+      // not written.
+      if (!stem.empty() && stem.find_first_of("/\\") == std::string::npos && stem != "." &&
+          stem != "..") {
+        std::ofstream file(platform::Join(scripts, stem + ".arena"),
+                           std::ios::binary | std::ios::trunc);
+        created = static_cast<bool>(file);
+      }
+      if (!created) {
+        ui.Message(Message_Kind::Error,
+                   "Fatal error: Couldn't create Disable-Files. Please report "
+                   "to author.",
+                   Button_Set::OK);
+      }
+    }
+  }
+  const std::string mod_dir = Arena_MOD_Verzeichnis(env.Game_Dir, mod);
+  const auto existing = Finde_Eintrag(mod_dir, Arena_Disabler_Dateiname());
+  {
+    TCurrent_Directory in_temp(env.Temp_Dir);
+    Zip_Archive zip;
+    zip.AddDirNames = true;
+    zip.Set_ZipFilename(platform::Join(mod_dir, existing ? *existing : Arena_Disabler_Dateiname()));
+    zip.FSpecArgs = {"scripts/*.*"};
+    zip.Add();
+  }
+  Loesche_Verzeichnisbaum(env.Temp_Dir);
+}
+
+void Arena_Disabler_Files_erzeugen(const TArena_Umgebung& env, TInteraction& ui) {
+  for (const auto& mod : env.MODs) {
+    const std::string dir = Arena_MOD_Verzeichnis(env.Game_Dir, mod);
+    if (!Erstes_Arena_File_in_Verzeichnis(dir).empty()) {
+      // A directory that cannot be written is reported; the other MODs still
+      // get theirs.
+      try {
+        Arena_Disable_File_erzeugen(env, mod, ui);
+      } catch (const std::exception& error) {
+        ui.Message(Message_Kind::Error, error.what(), Button_Set::OK);
+      }
+    } else if (const auto disabler = Existing(dir, Arena_Disabler_Dateiname())) {
+      Delete_File(*disabler);
+    }
+  }
+}
+
+// ---- Start-up pass
+// -------------------------------------------------------------------------------
+
+void Pruefe_Arena_Files_beim_Start(const std::string& game_dir, const std::string& directory_name,
+                                   TInteraction& ui) {
+  const std::string dir = platform::Join(game_dir, directory_name);
+  const auto names = Ermittle_Liste_aller_Arena_Files_in(dir);
+  if (names.empty()) {
+    return;
+  }
+  int active = 0;
+  for (const auto& name : names) {
+    if (Finde_Eintrag(dir, Erzeuge_aktiven_Arena_File_Namen(name))) {
+      ++active;
+    }
+  }
+  if (active != 1) {
+    const std::string first = Erstes_Arena_File_in_Verzeichnis(dir);
+    if (!first.empty()) {
+      Arena_File_aktivieren(dir, first, ui);
+    }
+  }
+  for (const auto& name : Suche_Arena_Muster(dir, Erzeuge_generischen_Arena_File_Namen(), true)) {
+    if (Ist_Arena_File_aktiv(name)) {
+      Arena_Script_Eintrag_angleichen(platform::Join(dir, name), true);
+    } else if (Ist_Arena_File_inaktiv(name)) {
+      Arena_Script_Eintrag_angleichen(platform::Join(dir, name), false);
+    }
+  }
+}
+
+// ---- Creation
+// ------------------------------------------------------------------------------------
+
+std::size_t Erzeuge_Arena_File(const TArena_Umgebung& env, const std::string& mod,
+                               const std::string& file_name, const TArena_Zweig& branch,
+                               TInteraction& ui) {
+  const std::string scripts = Prepare_Scripts_Folder(env.Temp_Dir);
+  const std::string script = Erzeuge_Arena_Script(branch.Maps, mod);
+  const std::string script_path = platform::Join(scripts, "arenas.txt");
+  {
+    std::ofstream file(script_path, std::ios::binary | std::ios::trunc);
+    file.write(script.data(), static_cast<std::streamsize>(script.size()));
+    file.close();
+    if (!file) {
+      throw TFile_Error("Couldn't write file " + script_path + ".");
+    }
+  }
+  {
+    TCurrent_Directory in_temp(env.Temp_Dir);
+    Zip_Archive zip;
+    zip.AddDirNames = true;
+    zip.Set_ZipFilename(platform::Join(Arena_MOD_Verzeichnis(env.Game_Dir, mod), file_name));
+    zip.FSpecArgs = {Arena_Script_Eintrag};
+    zip.Add();
+  }
+  ui.Message(Message_Kind::Information, Format("Arena File has been created in %s.", mod),
+             Button_Set::OK);
+  if (script.size() >= Game_Script_Limit) {
+    ui.Message(Message_Kind::Warning,
+               Format("The Arena File in %s lists too many maps: the game "
+                      "ignores arena scripts "
+                      "of 8192 bytes or more.",
+                      mod),
+               Button_Set::OK);
+  }
+  Loesche_Verzeichnisbaum(env.Temp_Dir);
+  return script.size();
+}
+
+namespace {
+
+// The creation work for one chosen MOD (a MOD whose dialog is cancelled or
+// whose existing arena is kept is skipped).
+void Create_For_MOD(const TArena_Umgebung& env, const TArena_Zweig& branch,
+                    const std::string& listed_mod, bool first, TInteraction& ui) {
+  const std::string mod = platform::Upper(listed_mod);
+  std::optional<std::string> preset;
+  if (first) {
+    preset = std::string();
+  }
+  std::string arena_name;
+  while (true) {
+    const auto typed = ui.Specify_Arena_Name(mod, preset);
+    if (!typed) {
+      return;
+    }
+    preset.reset();
+    const auto problem = Pruefe_Arena_Namen(*typed);
+    if (!problem) {
+      arena_name = *typed;
+      break;
+    }
+    ui.Message(Message_Kind::Error, *problem, Button_Set::OK);
+  }
+
+  const std::string dir = Arena_MOD_Verzeichnis(env.Game_Dir, mod);
+  const auto active = Existing(dir, Erzeuge_aktiven_Arena_File_Namen(arena_name));
+  const auto inactive = Existing(dir, Erzeuge_inaktiven_Arena_File_Namen(arena_name));
+  if (active || inactive) {
+    if (ui.Message(Message_Kind::Confirmation,
+                   Format("Vorlix has already created this Arena File in %s. "
+                          "Do you want to "
+                          "overwrite it?",
+                          mod),
+                   Button_Set::Yes_No) != Answer::Yes) {
+      return;
+    }
+    const bool deleted = (active && Delete_File(*active)) || (inactive && Delete_File(*inactive));
+    if (!deleted) {
+      ui.Message(Message_Kind::Confirmation,
+                 Format("Couldn't delete existing Arena File within %s.", mod), Button_Set::OK);
+      return;
+    }
+  }
+  Alle_Arena_Files_deaktivieren_in(dir);
+  Erzeuge_Arena_File(env, mod, Erzeuge_aktiven_Arena_File_Namen(arena_name), branch, ui);
+  Arena_Disabler_Files_erzeugen(env, ui);
+}
+
+void Activate_In_MOD(const std::string& dir, TInteraction& ui) {
+  Selection_Request request;
+  request.Dialog = Selection_Dialog::Arena_File;
+  request.Description = "Select an Arena File to activate.";
+  request.Confirm_Caption = "Activate";
+  request.Multi_Select = false;
+  for (const auto& name : Ermittle_Liste_aller_Arena_Files_in(dir)) {
+    if (!Finde_Eintrag(dir, Erzeuge_aktiven_Arena_File_Namen(name))) {
+      request.Items.push_back(name);
+    }
+  }
+  const auto chosen = ui.Select_Items(request);
+  if (!chosen || chosen->empty()) {
+    return;
+  }
+  const std::string& arena_name = request.Items.at(static_cast<std::size_t>(chosen->front()));
+  const std::string active = Erzeuge_aktiven_Arena_File_Namen(arena_name);
+  const std::string file =
+      Finde_Eintrag(dir, active) ? active : Erzeuge_inaktiven_Arena_File_Namen(arena_name);
+  Arena_File_aktivieren(dir, file, ui);
+}
+
+void Remove_In_MOD(const TArena_Umgebung& env, const std::string& dir, TInteraction& ui) {
+  Selection_Request request;
+  request.Dialog = Selection_Dialog::Arena_File;
+  request.Description = "Select an Arena File to delete.";
+  request.Confirm_Caption = "Delete";
+  request.Multi_Select = true;
+  request.Items = Ermittle_Liste_aller_Arena_Files_in(dir);
+  const auto chosen = ui.Select_Items(request);
+  if (!chosen) {
+    return;
+  }
+  for (const int index : *chosen) {
+    const std::string& arena_name = request.Items.at(static_cast<std::size_t>(index));
+    const std::string active = Erzeuge_aktiven_Arena_File_Namen(arena_name);
+    const std::string file =
+        Finde_Eintrag(dir, active) ? active : Erzeuge_inaktiven_Arena_File_Namen(arena_name);
+    if (ui.Message(Message_Kind::Confirmation,
+                   Format("Do you really want to delete the Arena File %s?",
+                          Extrahiere_Arena_Namen_aus_Arena_File_Namen(file)),
+                   Button_Set::Yes_No) != Answer::Yes) {
+      continue;
+    }
+    const auto path = Existing(dir, file);
+    if (path && Delete_File(*path)) {
+      ui.Message(Message_Kind::Confirmation, "File successfully deleted.", Button_Set::OK);
+    } else {
+      ui.Message(Message_Kind::Error, "Couldn't delete file.", Button_Set::OK);
+    }
+    if (path) {
+      const std::string first = Erstes_Arena_File_in_Verzeichnis(dir);
+      if (!first.empty()) {
+        Arena_File_aktivieren(dir, first, ui);
+      }
+    }
+  }
+  Arena_Disabler_Files_erzeugen(env, ui);
+}
+
+}  // namespace
+
+TArena_Verfuegbarkeit Process_Arena_File(Arena_Modus mode, const TArena_Umgebung& env,
+                                         const TArena_Zweig& branch, TInteraction& ui) {
+  try {
+    Selection_Request request;
+    request.Dialog = Selection_Dialog::MOD;
+    request.Items = env.MODs;
+    if (request.Items.empty()) {
+      ui.Message(Message_Kind::Error, "Fatal error: no MODs available. Please report to author.",
+                 Button_Set::OK);
+    } else {
+      if (mode != Arena_Modus::Erzeugen) {
+        std::vector<std::string> with_files;
+        for (const auto& mod : request.Items) {
+          if (!Suche_Arena_Muster(Arena_MOD_Verzeichnis(env.Game_Dir, mod),
+                                  Erzeuge_generischen_Arena_File_Namen(), false)
+                   .empty()) {
+            with_files.push_back(mod);
+          }
+        }
+        request.Items = std::move(with_files);
+      }
+      switch (mode) {
+        case Arena_Modus::Erzeugen:
+          request.Description = "Select the modification to create a Arena File for.";
+          request.Multi_Select = true;
+          break;
+        case Arena_Modus::Aktivieren:
+          request.Description = "Select the modification to activate an Arena File from.";
+          break;
+        case Arena_Modus::Entfernen:
+          request.Description = "Select the modification to remove a Arena File from.";
+          break;
+      }
+      if (const auto chosen = ui.Select_Items(request)) {
+        bool first = true;
+        for (const int index : *chosen) {
+          const std::string& mod = request.Items.at(static_cast<std::size_t>(index));
+          if (mode == Arena_Modus::Erzeugen) {
+            Create_For_MOD(env, branch, mod, first, ui);
+            first = false;
+            continue;
+          }
+          const std::string dir = Arena_MOD_Verzeichnis(env.Game_Dir, mod);
+          if (mode == Arena_Modus::Aktivieren) {
+            Activate_In_MOD(dir, ui);
+          } else {
+            Remove_In_MOD(env, dir, ui);
+          }
+          break;  // activation and removal handle one MOD
+        }
+      }
+    }
+  } catch (const std::exception& error) {
+    ui.Message(Message_Kind::Error, error.what(), Button_Set::OK);
+  }
+  return Ermittle_Arena_Verfuegbarkeit(env.Game_Dir, env.MODs);
+}
+
+// ---- The command line's way in
+// -------------------------------------------------------------------
+
+namespace {
+
+// Answers the arena command's dialogs from the command line's arguments and
+// passes everything else on.
+class TArena_Antworten : public TInteraction {
+ public:
+  TArena_Antworten(const TArena_Befehl& command, TInteraction& inner)
+      : Command_(command), Inner_(inner) {}
+
+  Answer Message(Message_Kind kind, const std::string& text, Button_Set buttons) override {
+    return Inner_.Message(kind, text, buttons);
+  }
+  void Status_Line(int line, const std::string& text) override { Inner_.Status_Line(line, text); }
+  std::unique_ptr<TNotice> Notice(const std::string& caption, const std::string& text) override {
+    return Inner_.Notice(caption, text);
+  }
+  std::optional<std::string> Choose_File(const File_Request& request) override {
+    return Inner_.Choose_File(request);
+  }
+
+  std::optional<std::vector<int>> Select_Items(const Selection_Request& request) override {
+    const auto& wanted = request.Dialog == Selection_Dialog::MOD ? Command_.MODs : Command_.Names;
+    std::vector<int> chosen;
+    for (const auto& item : wanted) {
+      int hit = -1;
+      for (std::size_t i = 0; i < request.Items.size() && hit < 0; ++i) {
+        if (request.Items[i] == item) {
+          hit = static_cast<int>(i);
+        }
+      }
+      for (std::size_t i = 0; i < request.Items.size() && hit < 0; ++i) {
+        if (platform::Equal_Ignore_Case(request.Items[i], item)) {
+          hit = static_cast<int>(i);
+        }
+      }
+      if (hit < 0) {
+        std::string offered;
+        for (const auto& it : request.Items) {
+          offered += (offered.empty() ? "" : ", ") + it;
+        }
+        Inner_.Message(Message_Kind::Error,
+                       item + " cannot be chosen here. Offered: " +
+                           (offered.empty() ? std::string("none") : offered) + ".",
+                       Button_Set::OK);
+        return std::nullopt;
+      }
+      chosen.push_back(hit);
+      if (!request.Multi_Select) {
+        break;
+      }
+    }
+    if (chosen.empty()) {
+      return std::nullopt;
+    }
+    return chosen;
+  }
+
+  std::optional<std::string> Specify_Arena_Name(const std::string& directory_name,
+                                                const std::optional<std::string>&) override {
+    // One answer per MOD: a refused name is not offered again.
+    if (Command_.Names.empty() || ++Asked_[directory_name] > 1) {
+      return std::nullopt;
+    }
+    return Command_.Names.front();
+  }
+
+ private:
+  const TArena_Befehl& Command_;
+  TInteraction& Inner_;
+  std::map<std::string, int> Asked_;
+};
+
+}  // namespace
+
+TArena_Verfuegbarkeit Fuehre_Arena_Befehl_aus(const TArena_Befehl& command,
+                                              const TArena_Umgebung& env,
+                                              const TArena_Zweig& branch, TInteraction& ui) {
+  TArena_Antworten answers(command, ui);
+  return Process_Arena_File(command.Modus, env, branch, answers);
+}
+
+}  // namespace vorlix

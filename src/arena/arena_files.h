@@ -1,0 +1,96 @@
+#pragma once
+// Arena files: creating an arena file out of a branch of the maps tree, keeping exactly one
+// arena file active per MOD directory, removing arena files, the disabler archives, and the
+// start-up pass over the MOD directories.
+//
+// An active arena file holds its script under "scripts/arenas.txt", an inactive one under
+// "scripts/arenas.txt.inactive": the game reads the script of one archive only (the last in its
+// order holding scripts/arenas.txt), so an inactive archive must not hold the usual name.
+// Activation and deactivation rename the entry inside the archive along with the file.
+
+#include <string>
+#include <vector>
+
+#include "arena/arena_names.h"
+
+namespace vorlix {
+
+class TInteraction;
+class TMAP_Datei_Eintrag;
+class TPK3_Dateien_Verwaltung;
+
+// What the arena commands work with.
+struct TArena_Umgebung {
+  std::string Game_Dir;
+  std::string Temp_Dir;           // the program's TEMP folder; removed after each archive
+  std::vector<std::string> MODs;  // the MOD list's names (upper case), in list order
+  const TPK3_Dateien_Verwaltung* Database = nullptr;  // every map record gets a disabler entry
+};
+
+// The branch of the maps tree an arena file is made of: the map entries below the selected group,
+// at any depth, in displayed (pre-)order. The group name is for the caller's reports only.
+struct TArena_Zweig {
+  std::string Group_Name;
+  std::vector<TMAP_Datei_Eintrag*> Maps;
+};
+
+enum class Arena_Modus { Erzeugen = 0, Aktivieren = 1, Entfernen = 2 };
+
+// The command behind "Create Arena File", "Activate Arena File" and "Remove Arena File": the MOD
+// selection dialog, the mode's work per chosen MOD, and at the end the availability of the
+// commands "Remove Arena File" and "Activate Arena File" (to be applied by the caller). The
+// branch is used by the creation only.
+TArena_Verfuegbarkeit Process_Arena_File(Arena_Modus mode, const TArena_Umgebung& env,
+                                         const TArena_Zweig& branch, TInteraction& ui);
+
+// Writes the arena script of the branch for a MOD into TEMP and packs it into the archive
+// `file_name` of the MOD directory; shows the success box, and a warning when the script is too
+// large for the game. Returns the size of the script. Throws TFile_Error or TZip_Error when the
+// script or the archive cannot be written.
+std::size_t Erzeuge_Arena_File(const TArena_Umgebung& env, const std::string& mod,
+                               const std::string& file_name, const TArena_Zweig& branch,
+                               TInteraction& ui);
+
+// Renames every active arena file of the directory to its inactive name (the prefix is replaced
+// whatever its letter case); a rename that fails (the inactive name exists) is left out.
+void Alle_Arena_Files_deaktivieren_in(const std::string& directory);
+
+// Makes the arena of `file_name` the one active arena file of the directory.
+void Arena_File_aktivieren(const std::string& directory, const std::string& file_name,
+                           TInteraction& ui);
+
+// Writes the disabler archive of every MOD directory that holds an arena file and deletes it
+// where there is none.
+void Arena_Disabler_Files_erzeugen(const TArena_Umgebung& env, TInteraction& ui);
+// The disabler of one MOD directory: one empty scripts/<map>.arena per map record of the
+// database, added to an existing disabler. Nothing is written while the database is empty.
+void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& mod,
+                                 TInteraction& ui);
+
+// The start-up check of one MOD directory (directory name as found on disk): leaves exactly one
+// arena file active when there are any, and every arena file's script entry in its state's name.
+void Pruefe_Arena_Files_beim_Start(const std::string& game_dir, const std::string& directory_name,
+                                   TInteraction& ui);
+
+// Gives the script entry of an arena archive the name of a state: "scripts/arenas.txt" when
+// active, "scripts/arenas.txt.inactive" when inactive (entry names compared ignoring case).
+// False when the archive cannot be changed; true when nothing needed to change.
+bool Arena_Script_Eintrag_angleichen(const std::string& archive_path, bool active);
+
+// ---- The command line's way in
+// -------------------------------------------------------------------
+
+// An arena command with the dialogs answered in advance: the MODs for the MOD dialog (create: in
+// the order to handle them), the arena names for the name dialog (create: one name used for every
+// MOD) or for the arena-file dialog. Runs Process_Arena_File, so every question and message is the
+// window program's; a MOD or name that the dialog does not offer is reported and cancels.
+struct TArena_Befehl {
+  Arena_Modus Modus = Arena_Modus::Erzeugen;
+  std::vector<std::string> MODs;
+  std::vector<std::string> Names;
+};
+TArena_Verfuegbarkeit Fuehre_Arena_Befehl_aus(const TArena_Befehl& command,
+                                              const TArena_Umgebung& env,
+                                              const TArena_Zweig& branch, TInteraction& ui);
+
+}  // namespace vorlix

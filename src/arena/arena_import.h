@@ -1,0 +1,33 @@
+#pragma once
+// "Import Arena File": takes the bots, frag limit and game types that any pk3 archive's arena
+// script gives for its maps into the map records of the archive's MOD directory. The changes stay
+// in memory and are written with the database when the program closes.
+
+#include <string>
+
+#include "arena/arena_script.h"
+
+namespace vorlix {
+
+class TInteraction;
+class TPK3_Dateien_Verwaltung;
+
+// The whole command: the file dialog ("Import Arena File from..."), then the import.
+void Importiere_Arena_File(const std::string& game_dir, const std::string& temp_dir,
+                           TPK3_Dateien_Verwaltung& database, TInteraction& ui);
+
+// The import of a chosen pk3 file (absolute, or relative to the current directory). The archive
+// must lie directly in a MOD directory of the game directory. Reads the script entry
+// "scripts/arenas.txt", or "scripts/arenas.txt.inactive" of an inactive arena file, ignoring case.
+void Importiere_Arena_File_aus(const std::string& pk3_file, const std::string& game_dir,
+                               const std::string& temp_dir, TPK3_Dateien_Verwaltung& database,
+                               TInteraction& ui);
+
+// Applies one block to the present archives of a MOD (upper case compared): the map of the last
+// such archive in database order holding a map of that name gets the block's bots, frag limit and
+// game types, all three or none. Throws TConversion_Error when the frag limit is not an integer
+// (nothing is changed then). True when a map was changed.
+bool Wende_Arena_Block_an(TPK3_Dateien_Verwaltung& database, const std::string& mod,
+                          const TArena_Block& block);
+
+}  // namespace vorlix
