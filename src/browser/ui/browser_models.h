@@ -65,6 +65,7 @@ class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
   QList<const TMaps_Tree_Node*> Reorder_Nodes_;
   QModelIndexList Reorder_Old_;
   int Reset_Depth_ = 0;
+  bool Move_As_Reset_ = false;
 };
 
 class TUnsorted_List_Model : public QAbstractItemModel, public TUnsorted_List_Observer {

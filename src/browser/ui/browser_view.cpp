@@ -269,10 +269,7 @@ class TMaps_Tree_View : public QTreeView {
     const QModelIndex top = indexAt(QPoint(1, 1));
     const QModelIndex next = direction < 0 ? indexAbove(top) : indexBelow(top);
     if (top.isValid() && next.isValid()) {
-      scrollTo(next, direction < 0 ? PositionAtTop : EnsureVisible);
-      if (direction > 0) {
-        verticalScrollBar()->setValue(verticalScrollBar()->value() + 1);
-      }
+      scrollTo(next, PositionAtTop);  // the node before (after) the top one becomes the top one
     }
   }
 
