@@ -88,5 +88,30 @@ TEST_F(Cli, Delete_Pk3_Asks_And_Deletes_Only_With_Yes) {
   EXPECT_EQ(result.Err, "error: There is no pk3 file with the ID 99.\n");
 }
 
+TEST_F(Cli, Rename_Pk3_Keeps_The_IDs_Of_Its_Maps) {
+  ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
+  const std::string launch_q3dm1 =
+      Run({"--data-dir", Data_.Path(), "launch", "0", "0", "--dry-run"}).Out;
+  ASSERT_NE(launch_q3dm1.find("+map Q3DM1"), std::string::npos) << launch_q3dm1;
+
+  Run_Result result =
+      Run({"--data-dir", Data_.Path(), "rename-pk3", "0", Game_ / "baseq3/renamed.pk3"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_FALSE(fs::exists(Game_ / "baseq3/pak0.pk3"));
+  EXPECT_TRUE(fs::exists(Game_ / "baseq3/renamed.pk3"));
+
+  result = Run({"--data-dir", Data_.Path(), "list"});
+  EXPECT_NE(result.Out.find("Arena Gate\tQ3DM1\tbaseq3/renamed\n"), std::string::npos)
+      << result.Out;
+  EXPECT_EQ(Run({"--data-dir", Data_.Path(), "launch", "0", "0", "--dry-run"}).Out, launch_q3dm1);
+
+  // A name that is taken is refused and changes nothing.
+  result = Run({"--data-dir", Data_.Path(), "rename-pk3", "0", Game_ / "baseq3/zz_extra.pk3"});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_NE(result.Err.find("error: "), std::string::npos);
+  EXPECT_TRUE(fs::exists(Game_ / "baseq3/renamed.pk3"));
+  EXPECT_EQ(Run({"--data-dir", Data_.Path(), "rename-pk3", "0"}).Status, 2);
+}
+
 }  // namespace
 }  // namespace vorlix
