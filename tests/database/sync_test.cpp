@@ -1,0 +1,326 @@
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "app/platform.h"
+#include "app/session.h"
+#include "builders.h"
+#include "database/database_startup.h"
+#include "database/records.h"
+#include "scripted_interaction.h"
+
+namespace vorlix::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<Zip_Member> Maps_Archive(const std::vector<std::string>& names,
+                                     std::size_t filler = 2000) {
+  std::vector<Zip_Member> members;
+  for (const auto& name : names) {
+    members.push_back({"maps/" + name + ".bsp", Make_Bsp(Entity_Text("Title " + name), filler)});
+    members.push_back({"levelshots/" + name + ".jpg", "jpg of " + name});
+  }
+  members.push_back({"scripts/bots.txt", "bots"});
+  return members;
+}
+
+// A game directory and a program directory; every Run is one start of the program: build the
+// manager, load mapsdb.dat, synchronise, save mapsdb.dat.
+class Sync_Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Saved_ = fs::current_path();
+    Session_Flags() = {};
+    for (const char* folder : {"prog/LEVELSHOTS", "prog/BOTINFO", "game/baseq3"}) {
+      fs::create_directories(Dir_ / folder);
+    }
+  }
+  void TearDown() override {
+    fs::current_path(Saved_);
+    Session_Flags() = {};
+  }
+
+  TDatabase_Paths Paths() const {
+    return {Dir_ / "prog", Dir_ / "prog/TEMP", Dir_ / "prog/LEVELSHOTS", Dir_ / "prog/BOTINFO",
+            Dir_ / "game"};
+  }
+  std::string Game(const std::string& relative) const { return Dir_ / ("game/" + relative); }
+  std::string Shots(const std::string& relative) const {
+    return Dir_ / ("prog/LEVELSHOTS/" + relative);
+  }
+  std::string Bots(const std::string& relative) const {
+    return Dir_ / ("prog/BOTINFO/" + relative);
+  }
+
+  std::unique_ptr<TPK3_Dateien_Verwaltung> Run() {
+    User_ = TScripted_Interaction();
+    auto db = Lade_PK3_Datenbank(Paths(), &User_);
+    EXPECT_TRUE(Speichere_PK3_Datenbank(*db));
+    return db;
+  }
+
+  // Texts shown on status line 1, in order.
+  std::vector<std::string> Line_1() const {
+    std::vector<std::string> texts;
+    for (const auto& status : User_.Status) {
+      if (status.Line == 1) {
+        texts.push_back(status.Text);
+      }
+    }
+    return texts;
+  }
+  int Openings() const {
+    int count = 0;
+    for (const auto& status : User_.Status) {
+      count += status.Line == 2 && status.Text.rfind("opening ", 0) == 0 ? 1 : 0;
+    }
+    return count;
+  }
+  static const TPK3_Datei_Eintrag& Record(const TPK3_Dateien_Verwaltung& db, const std::string& mod,
+                                          const std::string& file) {
+    const int index = db.Find_PK3(mod, file);
+    EXPECT_GE(index, 0) << mod << "\\" << file;
+    return *db.Items(std::max(index, 0));
+  }
+  // Gives a file a new modification time, two minutes on.
+  static void Touch(const std::string& path) {
+    Set_Mtime(path, static_cast<std::int64_t>(
+                        platform::From_DOS_Date_Time(*platform::File_DOS_Date_Time(path))) +
+                        120);
+  }
+
+  TTemp_Dir Dir_;
+  TScripted_Interaction User_;
+
+ private:
+  fs::path Saved_;
+};
+
+TEST_F(Sync_Test, First_Start_Adds_Every_Archive_In_Walk_Order_Then_Sorts_By_Name) {
+  Write_Pk3(Game("baseq3/zz.pk3"), Maps_Archive({"z1", "z2"}));
+  Write_Pk3(Game("baseq3/aa.pk3"), Maps_Archive({"a1"}));
+  Write_Pk3(Game("BaseMod/mm.pk3"), Maps_Archive({"m1"}));
+  Write_Pk3(Game("baseq3/z_Arenas_active_x.pk3"), Maps_Archive({"arena"}));
+  Write_Pk3(Game("baseq3/z_Arenas_Disabler.pk3"), Maps_Archive({"dis"}));
+  Write_Pk3(Game(".hidden/hh.pk3"), Maps_Archive({"h"}));
+  const auto db = Run();
+  // Walk order: BaseMod\mm, baseq3\aa, baseq3\zz -> IDs 0, 1, 2; then sorted by name.
+  EXPECT_EQ(Line_1(),
+            (std::vector<std::string>{"basemod\\mm.pk3", "baseq3\\aa.pk3", "baseq3\\zz.pk3"}));
+  ASSERT_EQ(db->Count(), 3);
+  EXPECT_EQ(db->Items(0)->PK3_Filename, "aa.pk3");
+  EXPECT_EQ(db->Items(0)->ID, 1);
+  EXPECT_EQ(db->Items(1)->PK3_Filename, "mm.pk3");
+  EXPECT_EQ(db->Items(1)->ID, 0);
+  EXPECT_EQ(db->Items(1)->MOD_Directory, "basemod");
+  EXPECT_EQ(db->Items(2)->ID, 2);
+  const TPK3_Datei_Eintrag& zz = Record(*db, "BASEQ3", "ZZ.PK3");
+  EXPECT_TRUE(zz.Present);
+  EXPECT_EQ(zz.PK3_Filesize, fs::file_size(Game("baseq3/zz.pk3")));
+  EXPECT_EQ(zz.PK3_Filedate, platform::File_DOS_Date_Time(Game("baseq3/zz.pk3")));
+  ASSERT_EQ(zz.Maps->Count(), 2);
+  EXPECT_EQ(zz.Maps->Items(1)->Map_Longname, "Title z2");
+  EXPECT_TRUE(zz.Maps->Items(1)->Has_Levelshot_JPG);
+  EXPECT_EQ(Read_File(Shots("baseq3/zz.pk3/z2.jpg")), "jpg of z2");
+  EXPECT_EQ(Read_File(Bots("baseq3/zz.pk3/scripts/bots.txt")), "bots");
+  EXPECT_EQ(Read_File(Shots("basemod/mm.pk3/m1.jpg")), "jpg of m1");
+  EXPECT_TRUE(User_.Messages.empty());
+  EXPECT_FALSE(fs::exists(Shots("baseq3/z_arenas_disabler.pk3")));
+}
+
+TEST_F(Sync_Test, Unchanged_Archives_Are_Not_Opened_And_Touched_Ones_Keep_IDs_And_Properties) {
+  Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"m1", "m2"}));
+  Write_Pk3(Game("baseq3/b.pk3"), Maps_Archive({"b1"}));
+  {
+    auto db = Run();
+    TMAP_Datei_Eintrag& m2 = *Record(*db, "baseq3", "a.pk3").Maps->Items(1);
+    m2.Rating = 7;
+    m2.Comment = "keep me";
+    m2.Assigned_Bots = {"Sarge"};
+    ASSERT_TRUE(Speichere_PK3_Datenbank(*db));
+  }
+  Write_File(Shots("baseq3/a.pk3/marker"), "untouched");
+  const std::string before = Read_File(Dir_ / "prog/mapsdb.dat");
+  {
+    const auto db = Run();
+    EXPECT_TRUE(Line_1().empty());
+    EXPECT_EQ(Openings(), 0);
+    EXPECT_EQ(Read_File(Shots("baseq3/a.pk3/marker")), "untouched");
+    EXPECT_EQ(Read_File(Dir_ / "prog/mapsdb.dat"), before);
+  }
+  // A new date, the same content: a full rescan recognises every map.
+  Touch(Game("baseq3/a.pk3"));
+  {
+    const auto db = Run();
+    EXPECT_EQ(Line_1(), std::vector<std::string>{"baseq3\\a.pk3"});
+    EXPECT_EQ(Openings(), 1);
+    const TPK3_Datei_Eintrag& a = Record(*db, "baseq3", "a.pk3");
+    EXPECT_EQ(a.PK3_Filedate, platform::File_DOS_Date_Time(Game("baseq3/a.pk3")));
+    ASSERT_EQ(a.Maps->Count(), 2);
+    const TMAP_Datei_Eintrag& m2 = *a.Maps->Items(1);
+    EXPECT_EQ(m2.ID, 1);
+    EXPECT_TRUE(m2.Present);
+    EXPECT_EQ(m2.Rating, 7);
+    EXPECT_EQ(m2.Comment, "keep me");
+    EXPECT_EQ(m2.Assigned_Bots, std::vector<std::string>{"Sarge"});
+    EXPECT_FALSE(fs::exists(Shots("baseq3/a.pk3/marker")));  // folders recreated
+    EXPECT_TRUE(fs::exists(Shots("baseq3/a.pk3/m2.jpg")));
+  }
+}
+
+TEST_F(Sync_Test, Changed_Map_Becomes_A_New_Record_And_The_Old_One_Stays_Absent) {
+  Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"x", "y"}));
+  {
+    auto db = Run();
+    Record(*db, "baseq3", "a.pk3").Maps->Items(0)->Rating = 5;
+    Speichere_PK3_Datenbank(*db);
+  }
+  // x changes size; y is removed; it comes back in a later run.
+  auto members = Maps_Archive({"x"}, 3000);
+  Write_Pk3(Game("baseq3/a.pk3"), members);
+  Touch(Game("baseq3/a.pk3"));
+  {
+    const auto db = Run();
+    const TPK3_Datei_Eintrag& a = Record(*db, "baseq3", "a.pk3");
+    ASSERT_EQ(a.Maps->Count(), 3);
+    EXPECT_FALSE(a.Maps->Items(0)->Present);
+    EXPECT_EQ(a.Maps->Items(0)->Rating, 5);
+    EXPECT_FALSE(a.Maps->Items(1)->Present);
+    EXPECT_TRUE(a.Maps->Items(2)->Present);
+    EXPECT_EQ(a.Maps->Items(2)->ID, 2);
+    EXPECT_EQ(a.Maps->Items(2)->MAP_Filename, "X.BSP");
+    EXPECT_EQ(a.Maps->Items(2)->Rating, 0);
+  }
+  Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"x", "y"}));
+  Touch(Game("baseq3/a.pk3"));
+  {
+    const auto db = Run();
+    const TPK3_Datei_Eintrag& a = Record(*db, "baseq3", "a.pk3");
+    ASSERT_EQ(a.Maps->Count(), 3);
+    EXPECT_TRUE(a.Maps->Items(0)->Present);  // the old x again, with its rating
+    EXPECT_EQ(a.Maps->Items(0)->Rating, 5);
+    EXPECT_TRUE(a.Maps->Items(1)->Present);
+    EXPECT_FALSE(a.Maps->Items(2)->Present);
+  }
+}
+
+TEST_F(Sync_Test, Removed_Archive_Stays_Absent_And_Comes_Back_By_Extraction_Only) {
+  Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"x"}));
+  Write_Pk3(Game("baseq3/b.pk3"), Maps_Archive({"y"}));
+  {
+    auto db = Run();
+    Record(*db, "baseq3", "a.pk3").Maps->Items(0)->Comment = "mine";
+    Speichere_PK3_Datenbank(*db);
+  }
+  fs::rename(Game("baseq3/a.pk3"), Dir_ / "a.pk3");
+  {
+    const auto db = Run();
+    const TPK3_Datei_Eintrag& a = Record(*db, "baseq3", "a.pk3");
+    EXPECT_FALSE(a.Present);
+    EXPECT_EQ(a.Maps->Count(), 1);
+    EXPECT_FALSE(fs::exists(Shots("baseq3/a.pk3")));
+    EXPECT_FALSE(fs::exists(Bots("baseq3/a.pk3")));
+    EXPECT_TRUE(fs::exists(Shots("baseq3/b.pk3/y.jpg")));
+    EXPECT_TRUE(Record(*db, "baseq3", "b.pk3").Present);
+  }
+  fs::rename(Dir_ / "a.pk3", Game("baseq3/a.pk3"));
+  {
+    const auto db = Run();
+    const TPK3_Datei_Eintrag& a = Record(*db, "baseq3", "a.pk3");
+    EXPECT_TRUE(a.Present);
+    EXPECT_EQ(Line_1(), std::vector<std::string>{"baseq3\\a.pk3"});
+    EXPECT_EQ(Openings(), 0);  // extraction only
+    EXPECT_EQ(a.Maps->Items(0)->Comment, "mine");
+    EXPECT_TRUE(fs::exists(Shots("baseq3/a.pk3/x.jpg")));
+    EXPECT_TRUE(fs::exists(Bots("baseq3/a.pk3/scripts/bots.txt")));
+  }
+}
+
+TEST_F(Sync_Test, Removed_Levelshots_Folder_Means_Extraction_Only_For_Every_Archive) {
+  Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"x"}));
+  Write_Pk3(Game("baseq3/b.pk3"), Maps_Archive({"y"}));
+  const std::string before = [&] {
+    Run();
+    return Read_File(Dir_ / "prog/mapsdb.dat");
+  }();
+  fs::remove_all(Dir_ / "prog/LEVELSHOTS");
+  fs::create_directory(Dir_ / "prog/LEVELSHOTS");
+  Run();
+  EXPECT_EQ(Line_1(), (std::vector<std::string>{"baseq3\\a.pk3", "baseq3\\b.pk3"}));
+  EXPECT_EQ(Openings(), 0);
+  EXPECT_TRUE(fs::exists(Shots("baseq3/a.pk3/x.jpg")));
+  EXPECT_TRUE(fs::exists(Shots("baseq3/b.pk3/y.jpg")));
+  EXPECT_EQ(Read_File(Dir_ / "prog/mapsdb.dat"), before);
+}
+
+TEST_F(Sync_Test, Same_Name_In_Two_Mods_And_Directory_Case_Are_Handled_As_Written) {
+  Write_Pk3(Game("baseq3/maps.pk3"), Maps_Archive({"b"}));
+  Write_Pk3(Game("MyMod/maps.pk3"), Maps_Archive({"m"}));
+  {
+    const auto db = Run();
+    ASSERT_EQ(db->Count(), 2);
+    EXPECT_NE(db->Find_PK3("baseq3", "maps.pk3"), db->Find_PK3("mymod", "maps.pk3"));
+    EXPECT_EQ(Record(*db, "MYMOD", "MAPS.PK3").Maps->Items(0)->Useable_MODs,
+              std::vector<std::string>{"mymod"});
+    EXPECT_TRUE(fs::exists(Shots("mymod/maps.pk3/m.jpg")));
+    EXPECT_TRUE(fs::exists(Shots("baseq3/maps.pk3/b.jpg")));
+  }
+  // The directory is renamed in another letter case: still the same archives, nothing to do.
+  fs::rename(Game("MyMod"), Game("MYMOD"));
+  {
+    const auto db = Run();
+    EXPECT_TRUE(Line_1().empty());
+    EXPECT_EQ(db->Count(), 2);
+    EXPECT_TRUE(Record(*db, "mymod", "maps.pk3").Present);
+  }
+}
+
+TEST_F(Sync_Test, Crafted_Records_Never_Aim_Removal_Outside_Their_Own_Folders) {
+  Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"x"}));
+  Run();
+  // A record for each name that is not a plain name, and one left by an interrupted load.
+  {
+    TPK3_Dateien_Verwaltung db(Paths(), &User_);
+    ASSERT_TRUE(db.Load_Database(Dir_ / "prog/mapsdb.dat"));
+    const std::vector<std::pair<std::string, std::string>> names = {
+        {"", ""},          {"baseq3", ""},       {"", "baseq3"},
+        {".", "."},        {"..", ".."},         {"baseq3", ".."},
+        {"../..", "prog"}, {"baseq3/a.pk3", ""}, {"baseq3\\a.pk3", "."},
+        {"..\\..", "game"}};
+    for (const auto& [mod, file] : names) {
+      TPK3_Datei_Eintrag& r = *db.Items(db.Add_Record());
+      r.MOD_Directory = mod;
+      r.PK3_Filename = file;
+      r.Maps = db.New_Map_Manager(&r);
+    }
+    ASSERT_TRUE(db.Save_Database(Dir_ / "prog/mapsdb.dat"));
+  }
+  Write_File(Dir_ / "prog/keep.txt", "keep");
+  const auto db = Run();
+  EXPECT_EQ(db->Count(), 11);
+  for (int i = 0; i < db->Count(); ++i) {
+    EXPECT_EQ(db->Items(i)->Present, db->Items(i)->PK3_Filename == "a.pk3") << i;
+  }
+  EXPECT_TRUE(fs::exists(Shots("baseq3/a.pk3/x.jpg")));
+  EXPECT_TRUE(fs::exists(Bots("baseq3/a.pk3/scripts/bots.txt")));
+  EXPECT_TRUE(fs::exists(Game("baseq3/a.pk3")));
+  EXPECT_EQ(Read_File(Dir_ / "prog/keep.txt"), "keep");
+}
+
+TEST_F(Sync_Test, Unreadable_Or_Broken_Archives_Neither_Stop_The_Start_Nor_Nag) {
+  Write_File(Game("baseq3/broken.pk3"), "not a zip archive");
+  Write_Pk3(Game("baseq3/good.pk3"), Maps_Archive({"g"}));
+  Run();
+  EXPECT_EQ(User_.Message_Texts(),
+            std::vector<std::string>{"Error during map scan. Please report to author."});
+  const auto db = Run();
+  // The broken archive is tried again (extraction only) without a message.
+  EXPECT_EQ(Line_1(), std::vector<std::string>{"baseq3\\broken.pk3"});
+  EXPECT_TRUE(User_.Messages.empty());
+  EXPECT_TRUE(Record(*db, "baseq3", "broken.pk3").Present);
+  EXPECT_EQ(Record(*db, "baseq3", "good.pk3").Maps->Count(), 1);
+}
+
+}  // namespace
+}  // namespace vorlix::testing
