@@ -209,6 +209,8 @@ class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
   // Paths of the archives found by the walk of the running synchronisation, by the lower-cased
   // directory + "\" + file name.
   std::map<std::string, std::string> Walk_Paths_;
+  // Set while Sync_With_Disk runs: the folder cache is valid only within one synchronisation.
+  bool Syncing_ = false;
 };
 
 }  // namespace vorlix

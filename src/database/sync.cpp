@@ -77,6 +77,9 @@ void TPK3_Dateien_Verwaltung::Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag&
     }
   };
   status("extracting new levelshots...");
+  if (!Syncing_) {
+    Folders_->Clear();  // the folders may have changed since the last use
+  }
   Zip_Archive* zip = Open_Archive.get();
   try {
     if (zip != nullptr) {
@@ -200,6 +203,16 @@ void TPK3_Dateien_Verwaltung::Update_PK3(int index, const std::string& directory
 
 void TPK3_Dateien_Verwaltung::Sync_With_Disk() {
   Folders_->Clear();
+  Syncing_ = true;
+  // Whatever way the synchronisation ends, its caches end with it.
+  struct Reset {
+    TPK3_Dateien_Verwaltung& Db;
+    ~Reset() {
+      Db.Folders_->Clear();
+      Db.Walk_Paths_.clear();
+      Db.Syncing_ = false;
+    }
+  } reset{*this};
   Walk_Paths_.clear();
   const TGame_Directory_Walk walk = Walk_Game_Directory(Paths_.Game_Dir);
   std::unordered_set<std::string> found;
@@ -244,8 +257,6 @@ void TPK3_Dateien_Verwaltung::Sync_With_Disk() {
     Folders_->Remove(Paths_.Levelshots_Dir, record.MOD_Directory, record.PK3_Filename);
     Folders_->Remove(Paths_.Botinfo_Dir, record.MOD_Directory, record.PK3_Filename);
   }
-  Folders_->Clear();
-  Walk_Paths_.clear();
 }
 
 }  // namespace vorlix

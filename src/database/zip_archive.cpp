@@ -122,7 +122,9 @@ std::vector<Raw_Member> Read_Central_Directory(const std::string& path) {
       }
     }
   }
-  if (cd_size > cd_end || entries > cd_size / 46 + 1) {
+  // A directory larger than any pk3 needs is damage; libzip's own listing decides then.
+  constexpr std::uint64_t Max_Directory_Size = std::uint64_t{64} << 20;
+  if (cd_size > cd_end || cd_size > Max_Directory_Size || entries > cd_size / 46 + 1) {
     return members;
   }
   // Data put in front of the archive moves the directory; its end stays at the end record.

@@ -322,5 +322,20 @@ TEST_F(Sync_Test, Unreadable_Or_Broken_Archives_Neither_Stop_The_Start_Nor_Nag) 
   EXPECT_EQ(Record(*db, "baseq3", "good.pk3").Maps->Count(), 1);
 }
 
+TEST_F(Sync_Test, A_Vanished_Game_Directory_Loses_Nothing_And_Everything_Comes_Back) {
+  Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"x"}));
+  Run();
+  fs::rename(Dir_ / "game", Dir_ / "away");
+  {
+    const auto db = Run();
+    EXPECT_TRUE(Record(*db, "baseq3", "a.pk3").Present);
+    EXPECT_TRUE(fs::exists(Shots("baseq3/a.pk3/x.jpg")));
+  }
+  fs::rename(Dir_ / "away", Dir_ / "game");
+  const auto db = Run();
+  EXPECT_TRUE(Line_1().empty());
+  EXPECT_TRUE(Record(*db, "baseq3", "a.pk3").Present);
+}
+
 }  // namespace
 }  // namespace vorlix::testing

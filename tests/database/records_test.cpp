@@ -1,0 +1,89 @@
+#include "database/records.h"
+
+#include <gtest/gtest.h>
+
+namespace vorlix::testing {
+namespace {
+
+TDatabase_Paths No_Paths() {
+  return {"/prog", "/prog/TEMP", "/prog/LEVELSHOTS", "/prog/BOTINFO", "/game"};
+}
+
+TEST(Records, Next_ID_Follows_The_Largest_And_IndexOfID_Takes_The_First) {
+  TPK3_Dateien_Verwaltung db(No_Paths(), nullptr);
+  EXPECT_EQ(db.Items(db.Add_Record())->ID, 0);
+  db.Items(0)->ID = 5;
+  db.Items(db.Add_Record())->ID = 2;
+  const int index = db.Add_Record();
+  EXPECT_EQ(db.Items(index)->ID, 6);
+  EXPECT_EQ(db.Items(index)->Owner, &db);
+  db.Items(2)->ID = 2;
+  EXPECT_EQ(db.IndexOfID(2), 1);
+  EXPECT_EQ(db.IndexOfID(99), -1);
+  // The number of a record deleted from the end comes back.
+  db.Delete_Record(2);
+  EXPECT_EQ(db.Items(db.Add_Record())->ID, 6);
+
+  TPK3_Datei_Eintrag& pk3 = *db.Items(0);
+  pk3.Maps = db.New_Map_Manager(&pk3);
+  const int m = pk3.Maps->Add_Record();
+  EXPECT_EQ(pk3.Maps->Items(m)->PK3, &pk3);
+  EXPECT_EQ(db.Find_Map(5, 0), pk3.Maps->Items(m));
+  EXPECT_EQ(db.Find_Map(5, 1), nullptr);
+  EXPECT_EQ(db.Find_Map(1, 0), nullptr);
+  // Taking a record built elsewhere: the next ID, the list's back reference.
+  auto other = std::make_unique<TMAP_Datei_Eintrag>();
+  other->ID = 77;
+  other->Rating = 4;
+  const int taken = pk3.Maps->Adopt_Record(std::move(other));
+  EXPECT_EQ(pk3.Maps->Items(taken)->ID, 1);
+  EXPECT_EQ(pk3.Maps->Items(taken)->Rating, 4);
+}
+
+TEST(Records, New_Map_Has_Every_Default_And_Clone_Copies_Everything) {
+  const TMAP_Datei_Eintrag map;
+  EXPECT_TRUE(map.Present);
+  EXPECT_EQ(map.Game_Types, 2);
+  EXPECT_EQ(map.Limits_Frags, 20);
+  EXPECT_EQ(map.Limits_Captures, 8);
+  EXPECT_EQ(map.Limits_Time, 0);
+  EXPECT_EQ(map.Limits_Players, 8);
+  EXPECT_EQ(map.Bot_Skill, 3);
+  EXPECT_EQ(map.Min_Recomm_Players, 2);
+  EXPECT_EQ(map.Max_Recomm_Players, 32);
+  EXPECT_EQ(map.Rating, 0);
+  EXPECT_TRUE(map.Allow_Include_In_Arena_File);
+  TMAP_Datei_Eintrag full = map;
+  full.Useable_MODs = {"baseq3", "osp"};
+  full.Assigned_Bots = {"Sarge"};
+  full.Comment = "c";
+  const auto clone = TMAP_Dateien_Verwaltung::Clone_Map(full);
+  EXPECT_EQ(clone->Useable_MODs, full.Useable_MODs);
+  EXPECT_EQ(clone->Assigned_Bots, full.Assigned_Bots);
+  EXPECT_EQ(clone->Comment, "c");
+  full.Useable_MODs.clear();
+  EXPECT_EQ(clone->Useable_MODs.size(), 2u);
+}
+
+TEST(Records, Find_Ignores_Case_And_Sort_Is_Byte_Wise_And_Stable) {
+  TPK3_Dateien_Verwaltung db(No_Paths(), nullptr);
+  const std::vector<std::pair<std::string, std::string>> records = {
+      {"baseq3", "pak0.pk3"}, {"osp", "b.pk3"}, {"baseq3", "B.pk3"}, {"cpma", "b.pk3"}};
+  for (const auto& [mod, file] : records) {
+    TPK3_Datei_Eintrag& r = *db.Items(db.Add_Record());
+    r.MOD_Directory = mod;
+    r.PK3_Filename = file;
+  }
+  EXPECT_EQ(db.Find_PK3("BASEQ3", "PAK0.PK3"), 0);
+  EXPECT_EQ(db.Find_PK3("Cpma", "B.PK3"), 3);
+  EXPECT_EQ(db.Find_PK3("baseq3", "c.pk3"), -1);
+  db.Sort_By_Filename();
+  std::vector<std::int32_t> ids;
+  for (int i = 0; i < db.Count(); ++i) {
+    ids.push_back(db.Items(i)->ID);
+  }
+  EXPECT_EQ(ids, (std::vector<std::int32_t>{2, 1, 3, 0}));  // "B.pk3" < "b.pk3" < "pak0.pk3"
+}
+
+}  // namespace
+}  // namespace vorlix::testing
