@@ -21,6 +21,7 @@ namespace vorlix {
 
 struct TMain_State;
 class TMaps_Tree;
+struct TArena_Umgebung;
 class TStartup;
 class TUnsorted_Maps_List;
 
@@ -54,6 +55,8 @@ class TCli_Context {
   TMain_State& State();
   TUnsorted_Maps_List& List();
   TMaps_Tree& Tree();
+  // What the arena commands work with, from the state.
+  TArena_Umgebung Arena_Umgebung();
 
   // A message of the front end itself ("error: ..." on standard error).
   void Error(const std::string& text);

@@ -4,6 +4,8 @@
 #include <QLocale>
 
 #include "app/startup.h"
+#include "arena/arena_files.h"
+#include "arena/arena_import.h"
 #include "browser/maps_tree.h"
 #include "browser/unsorted_list.h"
 #include "cli/cli_app.h"
@@ -181,6 +183,119 @@ int Command_Delete_PK3(TCli_Context& context, TCli_Args& args) {
   return result.Aktion == PK3_Aktion::Geloescht ? 0 : 1;
 }
 
+// The group named by its path from the top ("Arenas/Duel maps"), or nullptr.
+TMaps_Tree_Node* Find_Group(TMaps_Tree& tree, const std::string& path) {
+  TMaps_Tree_Node* current = tree.Top();
+  std::size_t begin = 0;
+  while (current != nullptr) {
+    const std::size_t end = path.find('/', begin);
+    const std::string name =
+        path.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+    TMaps_Tree_Node* next = nullptr;
+    for (int i = 0; i < current->Child_Count() && next == nullptr; ++i) {
+      TMaps_Tree_Node* child = current->Child(i);
+      if (child->Is_Group() && child->Text == name) {
+        next = child;
+      }
+    }
+    current = next;
+    if (end == std::string::npos) {
+      break;
+    }
+    begin = end + 1;
+  }
+  return current;
+}
+
+// The map entries below a group at any depth, in displayed order.
+std::vector<TMAP_Datei_Eintrag*> Maps_Below(const TMaps_Tree_Node& group) {
+  std::vector<TMAP_Datei_Eintrag*> maps;
+  std::vector<const TMaps_Tree_Node*> stack{&group};
+  while (!stack.empty()) {
+    const TMaps_Tree_Node* node = stack.back();
+    stack.pop_back();
+    if (node->Is_Map_Entry() && node->Map != nullptr) {
+      maps.push_back(node->Map);
+    }
+    for (int i = node->Child_Count() - 1; i >= 0; --i) {
+      stack.push_back(node->Child(i));
+    }
+  }
+  return maps;
+}
+
+// An arena command with its answers; failed when an error box was shown on the way.
+int Run_Arena_Command(TCli_Context& context, const TArena_Befehl& command,
+                      const TArena_Zweig& branch) {
+  const int errors_before = context.Ui.Error_Count();
+  Fuehre_Arena_Befehl_aus(command, context.Arena_Umgebung(), branch, context.Ui);
+  return context.Ui.Error_Count() > errors_before ? 1 : 0;
+}
+
+int Command_Arena_Create(TCli_Context& context, TCli_Args& args) {
+  const std::string path = args.Required_Option("--group");
+  TArena_Befehl command;
+  command.Modus = Arena_Modus::Erzeugen;
+  command.MODs = args.Options("--mod");
+  command.Names = {args.Required_Option("--name")};
+  args.Expect_End();
+  if (command.MODs.empty()) {
+    throw TCli_Usage_Error("option --mod is missing");
+  }
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  const TMaps_Tree_Node* group = Find_Group(context.Tree(), path);
+  if (group == nullptr) {
+    context.Error("There is no group \"" + path + "\" in the maps tree.");
+    return 1;
+  }
+  if (!TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer_fuer_Arena_File_Creation(group)) {
+    context.Error("The group \"" + path + "\" holds no map that may be included in an arena file.");
+    return 1;
+  }
+  return Run_Arena_Command(context, command, TArena_Zweig{group->Text, Maps_Below(*group)});
+}
+
+int Command_Arena_Activate(TCli_Context& context, TCli_Args& args) {
+  TArena_Befehl command;
+  command.Modus = Arena_Modus::Aktivieren;
+  command.MODs = {args.Required_Option("--mod")};
+  command.Names = {args.Required_Option("--name")};
+  args.Expect_End();
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  return Run_Arena_Command(context, command, {});
+}
+
+int Command_Arena_Remove(TCli_Context& context, TCli_Args& args) {
+  TArena_Befehl command;
+  command.Modus = Arena_Modus::Entfernen;
+  command.MODs = {args.Required_Option("--mod")};
+  command.Names = args.Options("--name");
+  args.Expect_End();
+  if (command.Names.empty()) {
+    throw TCli_Usage_Error("option --name is missing");
+  }
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  return Run_Arena_Command(context, command, {});
+}
+
+int Command_Arena_Import(TCli_Context& context, TCli_Args& args) {
+  const std::string file = args.Next("FILE");
+  args.Expect_End();
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  TMain_State& state = context.State();
+  const int errors_before = context.Ui.Error_Count();
+  Importiere_Arena_File_aus(file, state.Game_Dir, state.Temp_Dir, *state.PK3_Datenbank, context.Ui);
+  return context.Ui.Error_Count() > errors_before ? 1 : 0;
+}
+
 }  // namespace
 
 const std::vector<TCli_Command>& Cli_Commands() {
@@ -212,6 +327,18 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "deletes the pk3 file with its extracted folders (asks first: give --yes);\n"
        "exit status 1 when nothing was deleted",
        &Command_Delete_PK3},
+      {"arena create", "--group PATH --mod MOD [--mod MOD ...] --name NAME",
+       "writes the arena file NAME of the group PATH (names from the root joined by \"/\",\n"
+       "e.g. \"Arenas/Duel maps\") into each MOD directory in order, as the active one",
+       &Command_Arena_Create},
+      {"arena activate", "--mod MOD --name NAME",
+       "makes the arena file NAME the active one of the MOD directory", &Command_Arena_Activate},
+      {"arena remove", "--mod MOD --name NAME [--name NAME ...]",
+       "removes the arena files of the MOD directory", &Command_Arena_Remove},
+      {"arena import", "FILE",
+       "takes the bots, frag limit and game types of the pk3 FILE's arena script into the\n"
+       "maps of its MOD directory (saved with the database)",
+       &Command_Arena_Import},
   };
   return commands;
 }

@@ -1,14 +1,16 @@
 // The start-up and the close of the command-line front end: the start-up spine with the steps of
 // every subsystem, without windows.
 
+#include <filesystem>
 #include <stdexcept>
+#include <system_error>
 
-#include "app/fs_routines.h"
 #include "app/options.h"
 #include "app/platform.h"
 #include "app/session.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "arena/arena_files.h"
 #include "browser/maps_tree.h"
 #include "browser/unsorted_list.h"
 #include "cli/cli_app.h"
@@ -36,6 +38,17 @@ bool Holds_Game_Executable(const std::string& game_dir) {
     }
   }
   return false;
+}
+
+TArena_Umgebung Arena_Umgebung_aus(const TMain_State& state) {
+  TArena_Umgebung env;
+  env.Game_Dir = state.Game_Dir;
+  env.Temp_Dir = state.Temp_Dir;
+  if (state.MOD_Liste) {
+    env.MODs = state.MOD_Liste->Names();
+  }
+  env.Database = state.PK3_Datenbank.get();
+  return env;
 }
 
 }  // namespace
@@ -77,9 +90,21 @@ bool TCli_Context::Start() {
 
   TViews& views = *Views_;
   TStartup_Steps steps;
-  steps.Build_MOD_List = [](TMain_State& state) {
+  steps.Build_MOD_List = [this](TMain_State& state) {
+    // The arena-file pass runs for each MOD directory right after it was listed.
+    TMOD_Liste_Hooks hooks;
+    hooks.MOD_angefuegt = [this, &state](const std::string&, const std::string& mod_dir) {
+      Pruefe_Arena_Files_beim_Start(state.Game_Dir, platform::File_Name(mod_dir), Ui);
+    };
+    hooks.Zaehle_MODs_mit_Arena_Files = [&state](const TMOD_Liste& mods) {
+      return Ermittle_Anzahl_MODs_mit_Vorlix_Arena_File(state.Game_Dir, mods.Names());
+    };
+    // The TEMP folder under the very name the state holds: the steps that write into it create
+    // missing folders with lower-case names, which would then not be found under TEMP.
+    std::error_code ec;
+    std::filesystem::create_directories(state.Temp_Dir, ec);
     state.MOD_Liste = std::make_unique<TMOD_Liste>();
-    state.MODs_mit_Arena_Files = state.MOD_Liste->Baue_Liste(state.Game_Dir);
+    state.MODs_mit_Arena_Files = state.MOD_Liste->Baue_Liste(state.Game_Dir, hooks);
   };
   steps.Load_And_Sync_Database = [this](TMain_State& state) {
     state.PK3_Datenbank =
@@ -101,6 +126,11 @@ bool TCli_Context::Start() {
   steps.Read_Bots = [](TMain_State& state) {
     if (state.PK3_Datenbank && state.MOD_Liste) {
       state.MOD_Liste->Ermittle_BotInformationen(state.Program_Dir, *state.PK3_Datenbank);
+    }
+  };
+  steps.Write_Disablers = [this](TMain_State& state) {
+    if (state.MOD_Liste) {
+      Arena_Disabler_Files_erzeugen(Arena_Umgebung_aus(state), Ui);
     }
   };
   steps.Load_Tree = [this, &views](TMain_State& state) {
@@ -137,6 +167,10 @@ void TCli_Context::Close() {
   }
   Close_Pending_ = false;
   Startup_->Schliessen();
+}
+
+TArena_Umgebung TCli_Context::Arena_Umgebung() {
+  return Arena_Umgebung_aus(State());
 }
 
 void TCli_Context::Reload() {

@@ -20,6 +20,9 @@ std::string TCli_Interaction::One_Line(const std::string& text) {
 }
 
 Answer TCli_Interaction::Message(Message_Kind kind, const std::string& text, Button_Set buttons) {
+  if (kind == Message_Kind::Error) {
+    ++Errors_;
+  }
   Answer answer = Default_Answer(buttons);
   if (buttons == Button_Set::Yes_No) {
     answer = Assume_Yes_ ? Answer::Yes : Answer::No;

@@ -26,11 +26,15 @@ class TCli_Interaction : public TInteraction {
   std::optional<std::vector<int>> Next_Selection;
   std::optional<std::string> Next_Name;
 
+  // Number of error boxes shown so far.
+  int Error_Count() const { return Errors_; }
+
   // Text of a message as one line: line breaks become single blanks.
   static std::string One_Line(const std::string& text);
 
  private:
   bool Assume_Yes_;
+  int Errors_ = 0;
   std::FILE* Out_;
 };
 
