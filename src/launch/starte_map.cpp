@@ -22,7 +22,7 @@ TLaunch_Command Launch_Game(const TMap_Properties_Model& model, const std::strin
     }
     return {};
   }
-  const TLaunch_Command command = Prepare_Launch(Launch_Choices_From(model, game_dir), q3a_exe);
+  TLaunch_Command command = Prepare_Launch(Launch_Choices_From(model, game_dir), q3a_exe);
   // The program is named on its own; the command text holds the arguments only, so that a
   // program path with blanks stays whole.
   exec_file.Application_Name = command.Program;

@@ -724,7 +724,8 @@ TBot_Preview_Files Find_Bot_Files(const TPK3_Dateien_Verwaltung& database,
     }
     const std::string base = mod_name + "/" + archive->PK3_Filename;
     if (found.Icon.empty()) {
-      const std::string icon = base + "/MODELS/PLAYERS/" + model_dir + "/" + icon_name;
+      std::string icon = base;
+      icon.append("/MODELS/PLAYERS/").append(model_dir).append("/").append(icon_name);
       for (const char* extension : {"TGA", "JPG"}) {
         if (auto path = resolver.Resolve(botinfo_dir, icon + extension)) {
           found.Icon = *path;
@@ -732,8 +733,9 @@ TBot_Preview_Files Find_Bot_Files(const TPK3_Dateien_Verwaltung& database,
       }
     }
     if (found.Sound.empty()) {
-      if (auto path =
-              resolver.Resolve(botinfo_dir, base + "/SOUND/PLAYER/ANNOUNCE/" + bot_name + ".WAV")) {
+      std::string sound = base;
+      sound.append("/SOUND/PLAYER/ANNOUNCE/").append(bot_name).append(".WAV");
+      if (auto path = resolver.Resolve(botinfo_dir, sound)) {
         found.Sound = *path;
       }
     }

@@ -636,8 +636,8 @@ void TForm_Map_Properties::Show_Botshot(const std::string& icon) {
   bool found = false;
   if (!icon.empty()) {
     if (auto decoded = Decode_Image_File(icon)) {
-      const QImage image(decoded->RGBA.data(), decoded->Width, decoded->Height, decoded->Width * 4,
-                         QImage::Format_RGBA8888);
+      const QImage image(decoded->RGBA.data(), decoded->Width, decoded->Height,
+                         static_cast<qsizetype>(decoded->Width) * 4, QImage::Format_RGBA8888);
       QPainter painter(&shown);
       painter.drawImage(QRect(0, 0, Botshot_Size, Botshot_Size), image);
       found = true;
@@ -705,7 +705,11 @@ bool TForm_Map_Properties::eventFilter(QObject* watched, QEvent* event) {
       continue;
     }
     if (event->type() == QEvent::FocusOut) {
-      Leave_Field(static_cast<int>(i));
+      // Leaving the field, not the window (a message box or another program taking over).
+      const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+        Leave_Field(static_cast<int>(i));
+      }
     } else if (event->type() == QEvent::KeyPress && Spins_[i].Edit->isEnabled()) {
       // The arrow keys work the spin buttons.
       const int key = static_cast<QKeyEvent*>(event)->key();
