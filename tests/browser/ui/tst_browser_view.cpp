@@ -241,6 +241,35 @@ class Browser_View_Test : public QObject {
     QVERIFY(!accepted);
   }
 
+  void draggingNearTheEdgesScrollsByOneNode() {
+    for (int i = 0; i < 60; ++i) {
+      View->Tree().Select(View->Tree().Root());
+      View->Tree().TreeView_Maps_Erzeuge_Gruppe("G" + std::to_string(100 + i));
+    }
+    TMaps_Tree_Node* dragged = View->Tree().Root()->Child(30);
+    View->Tree().Select(dragged);
+    View->Tree_View()->setCurrentIndex(View->Tree_Model()->Index_Of(dragged));
+    QTreeView* tree = View->Tree_View();
+    tree->scrollTo(View->Tree_Model()->Index_Of(View->Tree().Root()->Child(40)),
+                   QAbstractItemView::PositionAtTop);
+    const QModelIndex top = tree->indexAt(QPoint(1, 1));
+    QVERIFY(top.isValid());
+    std::unique_ptr<QMimeData> data(View->Make_Tree_Drag_Data());
+    QDragMoveEvent up(QPoint(20, 1), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    // Move events reach only the widget that accepted the drag's entry.
+    QDragEnterEvent enter(QPoint(20, 40), Qt::MoveAction, data.get(), Qt::LeftButton,
+                          Qt::NoModifier);
+    QCoreApplication::sendEvent(tree->viewport(), &enter);
+    QCoreApplication::sendEvent(tree->viewport(), &up);
+    QCOMPARE(tree->indexAt(QPoint(1, 1)), tree->indexAbove(top));
+    QDragMoveEvent down(QPoint(20, tree->viewport()->height() - 1), Qt::MoveAction, data.get(),
+                        Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(tree->viewport(), &down);
+    QCOMPARE(tree->indexAt(QPoint(1, 1)), top);
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(tree->viewport(), &leave);
+  }
+
   // ---- keys and the context menu ----
 
   void keysOfTheTree() {
