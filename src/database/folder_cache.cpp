@@ -1,6 +1,7 @@
 #include "database/folder_cache.h"
 
 #include <algorithm>
+#include <optional>
 
 #include <sys/stat.h>
 
@@ -12,6 +13,24 @@ namespace vorlix {
 bool Is_Plain_Name(const std::string& name) {
   return !name.empty() && name != "." && name != ".." &&
          name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+}
+
+std::string TFolder_Cache::Real_Base(const std::string& base) {
+  if (const auto it = Bases_.find(base); it != Bases_.end()) {
+    return it->second;
+  }
+  struct stat st {};
+  std::optional<std::string> real;
+  if (::stat(base.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    real = base;
+  } else {
+    real = platform::Resolve_Path_Ignore_Case(base);
+  }
+  if (!real) {
+    return base;  // not there yet; looked up again next time
+  }
+  Bases_.emplace(base, *real);
+  return *real;
 }
 
 std::multimap<std::string, std::string>& TFolder_Cache::Folders(const std::string& dir) {
@@ -40,8 +59,9 @@ std::vector<std::string> TFolder_Cache::Matches(const std::string& dir, const st
   return result;
 }
 
-bool TFolder_Cache::Exists(const std::string& base, const std::string& mod,
+bool TFolder_Cache::Exists(const std::string& given_base, const std::string& mod,
                            const std::string& pk3) {
+  const std::string base = Real_Base(given_base);
   if (!Is_Plain_Name(mod) || !Is_Plain_Name(pk3)) {
     return false;
   }
@@ -53,8 +73,9 @@ bool TFolder_Cache::Exists(const std::string& base, const std::string& mod,
   return false;
 }
 
-bool TFolder_Cache::Remove(const std::string& base, const std::string& mod,
+bool TFolder_Cache::Remove(const std::string& given_base, const std::string& mod,
                            const std::string& pk3) {
+  const std::string base = Real_Base(given_base);
   // A record whose names are not plain would aim at the base folder or beyond it.
   if (!Is_Plain_Name(mod) || !Is_Plain_Name(pk3)) {
     return true;
@@ -76,8 +97,9 @@ bool TFolder_Cache::Remove(const std::string& base, const std::string& mod,
   return removed;
 }
 
-std::string TFolder_Cache::Create(const std::string& base, const std::string& mod,
+std::string TFolder_Cache::Create(const std::string& given_base, const std::string& mod,
                                   const std::string& pk3) {
+  const std::string base = Real_Base(given_base);
   if (!Is_Plain_Name(mod) || !Is_Plain_Name(pk3)) {
     throw TFile_Error("Not a plain folder name: " + mod + "\\" + pk3);
   }
@@ -98,6 +120,15 @@ std::string TFolder_Cache::Create(const std::string& base, const std::string& mo
   const std::string mod_dir = platform::Join(base, mod_name);
   const bool mod_listed = Listings_.count(mod_dir) != 0;
   Erzeuge_Verzeichnispfad(platform::Join({base, mod, pk3}));
+  if (Bases_.count(given_base) == 0) {
+    // The base folder itself was made just now, in lower case.
+    Listings_.erase(base);
+    Real_Base(given_base);
+    if (Bases_.count(given_base) == 0) {
+      throw TFile_Error("Cannot find the new folder " + base);
+    }
+    return Create(given_base, mod, pk3);
+  }
   const std::string pk3_name = platform::Lower(pk3);
   const std::string path = platform::Join(mod_dir, pk3_name);
   struct stat st {};

@@ -25,14 +25,20 @@ class TFolder_Cache {
   // as it is on disk. Throws TFile_Error when it cannot be created.
   std::string Create(const std::string& base, const std::string& mod, const std::string& pk3);
   // Forgets every listing.
-  void Clear() { Listings_.clear(); }
+  void Clear() {
+    Listings_.clear();
+    Bases_.clear();
+  }
 
  private:
+  // The base folder as it is on disk (found ignoring case when it is not there as written).
+  std::string Real_Base(const std::string& base);
   // Names of the folders in `dir`, keyed by their upper-cased form; listed on first use.
   std::multimap<std::string, std::string>& Folders(const std::string& dir);
   std::vector<std::string> Matches(const std::string& dir, const std::string& name);
 
   std::map<std::string, std::multimap<std::string, std::string>> Listings_;
+  std::map<std::string, std::string> Bases_;
 };
 
 }  // namespace vorlix

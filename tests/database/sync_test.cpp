@@ -322,6 +322,19 @@ TEST_F(Sync_Test, Unreadable_Or_Broken_Archives_Neither_Stop_The_Start_Nor_Nag) 
   EXPECT_EQ(Record(*db, "baseq3", "good.pk3").Maps->Count(), 1);
 }
 
+TEST_F(Sync_Test, Missing_Program_Folders_Are_Made_In_Lower_Case_And_Found_Again) {
+  fs::remove_all(Dir_ / "prog");
+  fs::create_directory(Dir_ / "prog");
+  Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"x"}));
+  Write_Pk3(Game("baseq3/b.pk3"), Maps_Archive({"y"}));
+  Run();
+  EXPECT_TRUE(User_.Messages.empty());
+  EXPECT_EQ(Read_File(Dir_ / "prog/levelshots/baseq3/a.pk3/x.jpg"), "jpg of x");
+  EXPECT_EQ(Read_File(Dir_ / "prog/botinfo/baseq3/b.pk3/scripts/bots.txt"), "bots");
+  Run();
+  EXPECT_TRUE(Line_1().empty());
+}
+
 TEST_F(Sync_Test, A_Vanished_Game_Directory_Loses_Nothing_And_Everything_Comes_Back) {
   Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"x"}));
   Run();
