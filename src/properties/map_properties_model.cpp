@@ -633,6 +633,11 @@ void TMap_Properties_Model::Map_Properties_Bots_zuweisen() {
       }
     }
   }
+  // A name that differs only in letter case from a pruned entry was skipped while adding; it is
+  // offered now, so that a bot of a checked MOD never goes missing.
+  for (const auto& mod : eligible) {
+    Bots_von_MOD_hinzufuegen(mod);
+  }
 }
 
 void TMap_Properties_Model::Useable_MOD_Clicked(int index) {

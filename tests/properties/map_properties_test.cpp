@@ -203,6 +203,12 @@ TEST_F(Map_Properties, ClearingAModKeepsTheRemainingCheckMarks) {
   EXPECT_EQ(Model.Assigned_Bots.Checked_Names(), (S{"Alien", "Sarge"}));
   Model.Store_Map(*map);
   EXPECT_EQ(map->Assigned_Bots, (S{"Alien", "Sarge"}));
+
+  // A bot whose name differs only in case between two MODs stays offered when one MOD is cleared.
+  F.Mods.Bots(1)->Fuege_Bot_hinzu("grunt", "grunt/red", "mine.pk3");
+  Model.Useable_MOD_Clicked(0);
+  EXPECT_EQ(Names(Model.Assigned_Bots), (S{"Alien", "grunt", "Sarge"}));
+  EXPECT_EQ(Model.Assigned_Bots[1].Bots, F.Mods.Bots(1));
 }
 
 TEST_F(Map_Properties, NoAasWarnsAndDropsTheBots) {
