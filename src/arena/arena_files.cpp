@@ -177,6 +177,9 @@ void Arena_File_aktivieren(const std::string& directory, const std::string& file
 
 void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& mod,
                                  TInteraction& ui) {
+  // Whatever an earlier, interrupted command left there must not go into the disabler (an arena
+  // script among its entries would make it an arena file itself).
+  Loesche_Verzeichnisbaum(platform::Join(env.Temp_Dir, "scripts"));
   const std::string scripts = Prepare_Scripts_Folder(env.Temp_Dir);
   if (env.Database == nullptr || env.Database->Count() == 0) {
     Loesche_Verzeichnisbaum(env.Temp_Dir);

@@ -359,6 +359,7 @@ TEST_F(Arena_Files, Start_Up_With_Only_Inactive_Or_One_Active_Arena) {
 
 TEST_F(Arena_Files, Disablers_Follow_The_Arena_Files_And_Keep_Old_Entries) {
   Write_Arena_Pk3(In_Cpma("z_Arenas_active_X.pk3"), Usual);
+  Write_File(Inst.Temp + "/scripts/arenas.txt", "left by an interrupted command");
   Write_Pk3(In_Cpma("z_Arenas_Disabler.pk3"), {{"scripts/gone.arena", ""}});
   Write_Pk3(In_Base("z_Arenas_Disabler.pk3"), {{"scripts/gone.arena", ""}});
   Arena_Disabler_Files_erzeugen(Env, Ui);

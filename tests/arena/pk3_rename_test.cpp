@@ -1,0 +1,188 @@
+// Renaming and deleting a pk3 archive from the properties dialog, with the database reloaded
+// from mapsdb.dat and the disk afterwards as the program does.
+
+#include "database/pk3_rename.h"
+
+#include <gtest/gtest.h>
+
+#include "arena_test_support.h"
+#include "database/database_startup.h"
+
+namespace vorlix::testing {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class Pk3_Rename : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(Inst.Mod_Dir("cpma"));
+    Write_Pk3(Inst.Mod_Dir("baseq3") + "/pak9.pk3",
+              {{"maps/q3dm17.bsp", Make_Bsp(Entity_Text("The Longest Yard"), 1024)},
+               {"levelshots/q3dm17.jpg", "jpeg data"}});
+    Reload();
+    ASSERT_EQ(Database->Count(), 1);
+    Pk3 = Database->Items(0);
+    ASSERT_EQ(Pk3->Maps->Count(), 1);
+    Map = Pk3->Maps->Items(0);
+    Map->Comment = "my favourite";
+    Map->Rating = 5;
+    Pk3_Id = Pk3->ID;
+    Map_Id = Map->ID;
+    ASSERT_TRUE(Exists(Shots("baseq3/pak9.pk3")));
+    ASSERT_TRUE(Exists(Bots("baseq3/pak9.pk3")));
+  }
+
+  // Saves and loads the database again, as the caller does after a rename.
+  void Reload() {
+    if (Database) {
+      ASSERT_TRUE(Speichere_PK3_Datenbank(*Database));
+    }
+    Database = Lade_PK3_Datenbank(Inst.Database.Paths(), &Inst.Ui);
+  }
+
+  std::string Shots(const std::string& relative) const {
+    return platform::Join(Inst.Levelshots, relative);
+  }
+  std::string Bots(const std::string& relative) const {
+    return platform::Join(Inst.Botinfo, relative);
+  }
+
+  TPK3_Aktion_Ergebnis Rename_To(const std::string& path) {
+    Ui.Files.push_back(path);
+    return PK3_umbenennen(Database->Paths(), *Pk3, Map_Id, Ui);
+  }
+
+  TInstallation Inst;
+  std::unique_ptr<TPK3_Dateien_Verwaltung> Database;
+  TPK3_Datei_Eintrag* Pk3 = nullptr;
+  TMAP_Datei_Eintrag* Map = nullptr;
+  std::int32_t Pk3_Id = 0;
+  std::int32_t Map_Id = 0;
+  TScripted_Interaction Ui;
+};
+
+TEST_F(Pk3_Rename, Rename_Without_Extension_Moves_Everything_And_Keeps_IDs) {
+  const auto result = Rename_To(Inst.Mod_Dir("baseq3") + "/MyMaps");
+  ASSERT_EQ(Ui.File_Requests.size(), 1u);
+  EXPECT_EQ(Ui.File_Requests[0].Title, "Rename to...");
+  EXPECT_TRUE(Ui.File_Requests[0].Save);
+  EXPECT_EQ(Ui.File_Requests[0].Initial_Dir, Inst.Mod_Dir("baseq3"));
+  EXPECT_EQ(Ui.File_Requests[0].Initial_Name, "pak9.pk3");
+  EXPECT_EQ(Ui.Messages, (std::vector<Recorded_Message>{
+                             {Message_Kind::Information,
+                              "Renamed pak9.pk3 to MyMaps.pk3 successfully.", Button_Set::OK}}));
+  EXPECT_TRUE(result.Reload_Needed());
+  EXPECT_EQ(result.PK3_ID, Pk3_Id);
+  EXPECT_EQ(result.MAP_ID, Map_Id);
+  EXPECT_EQ(Names_In(Inst.Mod_Dir("baseq3")), (Strings{"MyMaps.pk3"}));
+  EXPECT_EQ(Names_In(Inst.Levelshots + "/baseq3"), (Strings{"mymaps.pk3"}));
+  EXPECT_EQ(Names_In(Inst.Botinfo + "/baseq3"), (Strings{"mymaps.pk3"}));
+  EXPECT_EQ(Names_In(Shots("baseq3/mymaps.pk3")), (Strings{"q3dm17.jpg"}));
+  EXPECT_EQ(Pk3->PK3_Filename, "MyMaps.pk3");
+
+  Reload();
+  const TMAP_Datei_Eintrag* again = Database->Find_Map(result.PK3_ID, result.MAP_ID);
+  ASSERT_NE(again, nullptr);
+  EXPECT_TRUE(again->PK3->Present);
+  EXPECT_EQ(again->PK3->PK3_Filename, "MyMaps.pk3");
+  EXPECT_EQ(again->Comment, "my favourite");
+  EXPECT_EQ(again->Rating, 5);
+}
+
+TEST_F(Pk3_Rename, Rename_Into_Another_MOD_Directory_Keeps_IDs) {
+  const auto result = Rename_To(Inst.Mod_Dir("cpma") + "/pak9.pk3");
+  ASSERT_TRUE(result.Reload_Needed());
+  EXPECT_EQ(Pk3->MOD_Directory, "cpma");
+  EXPECT_TRUE(Exists(Inst.Mod_Dir("cpma") + "/pak9.pk3"));
+  EXPECT_TRUE(Exists(Shots("cpma/pak9.pk3/q3dm17.jpg")));
+  EXPECT_TRUE(Exists(Bots("cpma/pak9.pk3")));
+  EXPECT_FALSE(Exists(Shots("baseq3/pak9.pk3")));
+
+  Reload();
+  const TMAP_Datei_Eintrag* again = Database->Find_Map(Pk3_Id, Map_Id);
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(platform::Upper(again->PK3->MOD_Directory), "CPMA");
+  EXPECT_TRUE(again->PK3->Present);
+  EXPECT_EQ(again->Comment, "my favourite");
+}
+
+TEST_F(Pk3_Rename, Renames_That_Change_Nothing_Or_Are_Refused) {
+  EXPECT_FALSE(Rename_To(Inst.Mod_Dir("BASEQ3") + "/PAK9.PK3").Reload_Needed());      // other case
+  EXPECT_FALSE(PK3_umbenennen(Database->Paths(), *Pk3, Map_Id, Ui).Reload_Needed());  // cancel
+  EXPECT_TRUE(Ui.Messages.empty());
+
+  EXPECT_FALSE(Rename_To(Inst.Root / "outside.pk3").Reload_Needed());
+  EXPECT_FALSE(Rename_To(Inst.Mod_Dir("baseq3") + "/../../escape.pk3").Reload_Needed());
+  Write_File(Inst.Mod_Dir("baseq3") + "/Taken.pk3", "someone else's");
+  const std::string old_path = Inst.Mod_Dir("baseq3") + "/pak9.pk3";
+  const std::string taken = Inst.Mod_Dir("baseq3") + "/taken.pk3";
+  EXPECT_FALSE(Rename_To(taken).Reload_Needed());  // exists ignoring case: never replaced
+  const std::string outside = "The pk3-file cannot be moved out of the Quake 3 Arena directory.";
+  EXPECT_EQ(
+      Ui.Message_Texts(),
+      (Strings{outside, outside, "Couldn't rename pk3-file " + old_path + " to " + taken + "."}));
+  EXPECT_EQ(Read_File(Inst.Mod_Dir("baseq3") + "/Taken.pk3"), "someone else's");
+  EXPECT_TRUE(Exists(old_path));
+  EXPECT_EQ(Pk3->PK3_Filename, "pak9.pk3");
+}
+
+TEST_F(Pk3_Rename, A_Folder_That_Cannot_Move_Puts_Everything_Back) {
+  Write_File(Bots("baseq3/mymaps.pk3/left over"), "x");
+  const auto result = Rename_To(Inst.Mod_Dir("baseq3") + "/mymaps.pk3");
+  EXPECT_FALSE(result.Reload_Needed());
+  EXPECT_EQ(Ui.Message_Texts(),
+            (Strings{"Fatal error! Please report to author! Couldn't move bot-info: " +
+                     Bots("baseq3/pak9.pk3") + " to " + Bots("baseq3/mymaps.pk3") + "."}));
+  EXPECT_EQ(Names_In(Inst.Mod_Dir("baseq3")), (Strings{"pak9.pk3"}));
+  EXPECT_EQ(Names_In(Inst.Levelshots + "/baseq3"), (Strings{"pak9.pk3"}));
+  EXPECT_TRUE(Exists(Shots("baseq3/pak9.pk3/q3dm17.jpg")));
+  EXPECT_TRUE(Exists(Bots("baseq3/pak9.pk3")));
+  EXPECT_EQ(Pk3->PK3_Filename, "pak9.pk3");
+
+  Ui.Messages.clear();
+  Write_File(Shots("baseq3/other.pk3/left over"), "x");
+  EXPECT_FALSE(Rename_To(Inst.Mod_Dir("baseq3") + "/other.pk3").Reload_Needed());
+  EXPECT_EQ(Ui.Message_Texts(),
+            (Strings{"Fatal error! Please report to author! Couldn't move levelshots: " +
+                     Shots("baseq3/pak9.pk3") + " to " + Shots("baseq3/other.pk3") + "."}));
+  EXPECT_EQ(Names_In(Inst.Mod_Dir("baseq3")), (Strings{"pak9.pk3"}));
+
+  // Nothing was split: the next start finds the archive with its IDs.
+  Reload();
+  ASSERT_NE(Database->Find_Map(Pk3_Id, Map_Id), nullptr);
+  EXPECT_EQ(Database->Find_Map(Pk3_Id, Map_Id)->Comment, "my favourite");
+}
+
+TEST_F(Pk3_Rename, Delete_Asks_And_Removes_The_Archive_With_Its_Folders) {
+  Ui.Answers = {Answer::No};
+  EXPECT_EQ(PK3_loeschen(Database->Paths(), *Pk3, Map_Id, Ui).Aktion, PK3_Aktion::Nichts);
+  EXPECT_TRUE(Exists(Inst.Mod_Dir("baseq3") + "/pak9.pk3"));
+  EXPECT_TRUE(Exists(Shots("baseq3/pak9.pk3")));
+
+  Ui.Answers = {Answer::Yes};
+  const auto result = PK3_loeschen(Database->Paths(), *Pk3, Map_Id, Ui);
+  EXPECT_EQ(result.Aktion, PK3_Aktion::Geloescht);
+  EXPECT_FALSE(result.Reload_Needed());
+  EXPECT_EQ(
+      Ui.Messages,
+      (std::vector<Recorded_Message>{
+          {Message_Kind::Confirmation,
+           "Do you really want to delete pak9.pk3 and all maps inside of it?", Button_Set::Yes_No},
+          {Message_Kind::Confirmation,
+           "Do you really want to delete pak9.pk3 and all maps inside of it?", Button_Set::Yes_No},
+          {Message_Kind::Error, "pak9.pk3 was successfully deleted.", Button_Set::OK}}));
+  EXPECT_FALSE(Exists(Inst.Mod_Dir("baseq3") + "/pak9.pk3"));
+  EXPECT_FALSE(Exists(Shots("baseq3/pak9.pk3")));
+  EXPECT_FALSE(Exists(Bots("baseq3/pak9.pk3")));
+  EXPECT_TRUE(Pk3->Present);  // the records stay until the next start
+
+  Ui.Messages.clear();
+  Ui.Answers = {Answer::Yes};
+  EXPECT_EQ(PK3_loeschen(Database->Paths(), *Pk3, Map_Id, Ui).Aktion, PK3_Aktion::Nichts);
+  EXPECT_EQ(Ui.Messages.back().Text,
+            "Couldn't delete " + platform::Join(Inst.Game, "baseq3/pak9.pk3"));
+}
+
+}  // namespace
+}  // namespace vorlix::testing
