@@ -22,8 +22,9 @@ TMaps_Tree_Model::~TMaps_Tree_Model() {
 void TMaps_Tree_Model::Set_Icons(const QIcon& entry, const QIcon& group) {
   Entry_Icon_ = entry;
   Group_Icon_ = group;
-  beginResetModel();
-  endResetModel();
+  // Nothing moves; the views only draw every row again.
+  emit layoutAboutToBeChanged();
+  emit layoutChanged();
 }
 
 TMaps_Tree_Node* TMaps_Tree_Model::Node(const QModelIndex& index) const {

@@ -602,6 +602,14 @@ QAction* TBrowser_View::Tree_Menu_Action(int item) const {
   return Tree_Menu_Actions_.at(static_cast<std::size_t>(item));
 }
 
+void TBrowser_View::Set_Command_Icon(Main_Command command, const QIcon& icon) {
+  Command(command)->setIcon(icon);
+}
+
+void TBrowser_View::Set_Tree_Icons(const QIcon& entry, const QIcon& group) {
+  Tree_Model_->Set_Icons(entry, group);
+}
+
 void TBrowser_View::Install_Commands(QMainWindow* window) {
   QMenu* vorlix = window->menuBar()->addMenu(QStringLiteral("&Vorlix"));
   vorlix->setObjectName(QStringLiteral("Menu_Vorlix"));

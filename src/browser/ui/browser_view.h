@@ -16,6 +16,7 @@
 #include "database/records.h"
 
 class QAction;
+class QIcon;
 class QLabel;
 class QMainWindow;
 class QMenu;
@@ -64,6 +65,10 @@ class TBrowser_View : public QWidget {
   void Clear();
   // The arena rules, from the counts of arena files on disk.
   void Set_Arena_Counts(int mods_with_arena_file, int most_arena_files);
+  // Pictures of the artwork: the strip "TOOLBAR" is read at construction (image i for the i-th
+  // toolbar button); these replace single pictures for artwork laid out otherwise.
+  void Set_Command_Icon(Main_Command command, const QIcon& icon);
+  void Set_Tree_Icons(const QIcon& entry, const QIcon& group);
   // Adds the menus "&Vorlix" and "&Help" and the toolbar to a main window; Exit closes it.
   void Install_Commands(QMainWindow* window);
 
