@@ -7,7 +7,7 @@ namespace vorlix {
 
 namespace {
 
-constexpr std::size_t Block_Size = 64 * 1024;
+constexpr std::size_t Block_Size = std::size_t{64} * 1024;
 
 bool Is_Blank(char c) {
   return static_cast<unsigned char>(c) <= 32;

@@ -15,7 +15,6 @@ namespace fs = std::filesystem;
 using testing::Cli;
 using testing::Read_File;
 using testing::Run_Result;
-using testing::Write_File;
 
 TEST_F(Cli, Sync_Writes_The_Database_And_A_Second_Sync_Keeps_It) {
   Run_Result result = Run_With_Dirs({"sync"});

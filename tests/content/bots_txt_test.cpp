@@ -20,6 +20,7 @@ using testing::TTemp_Dir;
 
 std::vector<TBot_Eintrag> Bots_of(const TBot_Liste& list) {
   std::vector<TBot_Eintrag> bots;
+  bots.reserve(static_cast<std::size_t>(list.Count()));
   for (int i = 0; i < list.Count(); ++i) {
     bots.push_back(list.Hole_Bot(i));
   }

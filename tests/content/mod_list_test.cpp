@@ -106,6 +106,7 @@ class Bot_Information : public ::testing::Test {
 
   std::vector<TBot_Eintrag> Bots(int mod) const {
     std::vector<TBot_Eintrag> bots;
+    bots.reserve(static_cast<std::size_t>(Mods_.Bots(mod)->Count()));
     for (int i = 0; i < Mods_.Bots(mod)->Count(); ++i) {
       bots.push_back(Mods_.Bots(mod)->Hole_Bot(i));
     }
