@@ -91,6 +91,25 @@ QIcon Drawn_Tree_Icon(bool group) {
   return QIcon(image);
 }
 
+// A stand-in for a missing toolbar picture: a tile with the command's mnemonic letter.
+QIcon Drawn_Command_Icon(const QString& caption) {
+  const qsizetype amp = caption.indexOf(QLatin1Char('&'));
+  const QString letter = caption.mid(amp >= 0 ? amp + 1 : 0, 1).toUpper();
+  QPixmap image(25, 25);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QColor(60, 60, 60));
+  painter.setBrush(QColor(200, 215, 235));
+  painter.drawRoundedRect(QRectF(1.5, 1.5, 22, 22), 4, 4);
+  QFont font = painter.font();
+  font.setBold(true);
+  font.setPixelSize(14);
+  painter.setFont(font);
+  painter.drawText(QRect(0, 0, 25, 25), Qt::AlignCenter, letter);
+  return QIcon(image);
+}
+
 QByteArray Owner_Token(const TBrowser_View* view) {
   return QByteArray::number(reinterpret_cast<quintptr>(view));
 }
@@ -560,6 +579,8 @@ TBrowser_View::TBrowser_View(QWidget* parent) : QWidget(parent) {
     }
     if (index < 9 && !toolbar_images[static_cast<qsizetype>(index)].isNull()) {
       action->setIcon(QIcon(toolbar_images[static_cast<qsizetype>(index)]));
+    } else if (index < 9) {
+      action->setIcon(Drawn_Command_Icon(action->text()));
     }
     action->setEnabled(Initially_Available(text.Command));
     Commands_[index] = action;

@@ -469,6 +469,33 @@ class Browser_View_Test : public QObject {
     QCOMPARE(View->Levelshot_Name()->text(), QString());
   }
 
+  // A filled window: groups with entries, a map selected with its levelshot. With
+  // VORLIX_BROWSER_SCREENSHOT set, the window's picture is saved there (run under Xvfb with the
+  // xcb platform for a real one).
+  void filledWindow() {
+    Maps[2]->Has_Levelshot_JPG = true;
+    Write_Jpeg(QString::fromStdString(*Dir / "levelshots/baseq3/pak.pk3/ccc.jpg"),
+               QColor(150, 90, 40), false);
+    View->Tree().Select(View->Tree().Root());
+    TMaps_Tree_Node* duel = View->Tree().TreeView_Maps_Erzeuge_Gruppe("Duel");
+    View->Tree().Select(View->Tree().Root());
+    TMaps_Tree_Node* team = View->Tree().TreeView_Maps_Erzeuge_Gruppe("Team Deathmatch");
+    View->Tree().Drop_List_Items(duel, {Maps[0], Maps[1]});
+    View->Tree().Drop_List_Items(team, {Maps[2]});
+    View->Tree_View()->expandAll();
+    View->Tree_View()->setFocus();
+    View->Tree_View()->setCurrentIndex(View->Tree_Model()->Index_Of(team->Child(0)));
+    QTRY_COMPARE(View->Shown_Levelshot_Map(), Maps[2]);
+    QCOMPARE(View->Levelshot_Name()->text(), QStringLiteral("of Charlie Court"));
+    QVERIFY(View->Command(Main_Command::Launch_Map)->isEnabled());
+    const QPixmap picture = Window->grab();
+    QCOMPARE(picture.size(), Window->size());
+    const QString target = qEnvironmentVariable("VORLIX_BROWSER_SCREENSHOT");
+    if (!target.isEmpty()) {
+      QVERIFY(picture.save(target));
+    }
+  }
+
   void incompatibleTreeFileStopsTheStartUp() {
     vorlix::testing::Write_File(*Dir / "mapstree.dat", std::string("\x02\0\0\0\x01", 5));
     View->Clear();
