@@ -71,6 +71,7 @@ void TMaps_Tree::Clear() {
   }
 }
 
+// NOLINTNEXTLINE(readability-make-member-function-const): changes the tree through its nodes
 void TMaps_Tree::Insert_Child(TMaps_Tree_Node* parent, int row,
                               std::unique_ptr<TMaps_Tree_Node> node) {
   if (Observer != nullptr) {
@@ -310,6 +311,7 @@ bool TMaps_Tree::Stands_Below(const TMaps_Tree_Node* a, const TMaps_Tree_Node* b
   return path(b) < path(a);
 }
 
+// NOLINTNEXTLINE(readability-make-member-function-const): changes the tree through its nodes
 void TMaps_Tree::Move_Node(TMaps_Tree_Node* node, TMaps_Tree_Node* new_parent, int row) {
   TMaps_Tree_Node* old_parent = node->Parent_;
   const int old_row = old_parent->Index_Of(node);

@@ -623,6 +623,7 @@ QAction* TBrowser_View::Tree_Menu_Action(int item) const {
   return Tree_Menu_Actions_.at(static_cast<std::size_t>(item));
 }
 
+// NOLINTNEXTLINE(readability-make-member-function-const): changes the window's controls
 void TBrowser_View::Set_Command_Icon(Main_Command command, const QIcon& icon) {
   Command(command)->setIcon(icon);
 }
@@ -720,6 +721,7 @@ bool TBrowser_View::TreeView_Maps_Speichern() {
   return Tree_.TreeView_Maps_Speichern(Tree_File_Path(Context_.Program_Dir), *Context_.Interaction);
 }
 
+// NOLINTNEXTLINE(readability-make-member-function-const): changes the window's controls
 void TBrowser_View::Set_Arena_Counts(int mods_with_arena_file, int most_arena_files) {
   const TArena_Command_State state = Arena_Rules(mods_with_arena_file, most_arena_files);
   Command(Main_Command::Activate_Arena_File)->setEnabled(state.Activate_Arena_File);
@@ -760,6 +762,7 @@ TTree_Selection_Description TBrowser_View::Describe(const TMaps_Tree_Node* node)
   return description;
 }
 
+// NOLINTNEXTLINE(readability-make-member-function-const): changes the window's controls
 void TBrowser_View::Apply(const TCommand_Change& change) {
   if (change.Launch_Map) {
     Command(Main_Command::Launch_Map)->setEnabled(*change.Launch_Map);
