@@ -57,7 +57,7 @@ class TCurrent_Directory {
 
 // TEMP/scripts, created when missing (its new components in lower case).
 std::string Prepare_Scripts_Folder(const std::string& temp_dir) {
-  const std::string scripts = platform::Join(temp_dir, "scripts");
+  std::string scripts = platform::Join(temp_dir, "scripts");
   std::error_code ec;
   if (!std::filesystem::is_directory(scripts, ec)) {
     Erzeuge_Verzeichnispfad(scripts);

@@ -64,7 +64,7 @@ class Arena_Files : public ::testing::Test {
 
 TEST_F(Arena_Files, Creation_Writes_One_Deflated_Script_Entry_And_The_Disabler) {
   Ui.Selections.push_back(std::vector<int>{0});
-  Ui.Names.push_back("Duel");
+  Ui.Names.emplace_back("Duel");
   const auto availability = Run(Arena_Modus::Erzeugen);
 
   ASSERT_EQ(Ui.Selection_Requests.size(), 1u);
@@ -118,7 +118,7 @@ TEST_F(Arena_Files, Creation_For_Two_MODs_Asks_Twice_And_Keeps_The_Name) {
 TEST_F(Arena_Files, Creation_Deactivates_The_Old_Arena_With_Its_Entry) {
   Write_Arena_Pk3(In_Base("z_Arenas_active_Old.pk3"));
   Ui.Selections.push_back(std::vector<int>{0});
-  Ui.Names.push_back("Duel");
+  Ui.Names.emplace_back("Duel");
   const auto availability = Run(Arena_Modus::Erzeugen);
   EXPECT_EQ(Names_In(Base), (Strings{"z_Arenas_active_Duel.pk3", "z_Arenas_Disabler.pk3",
                                      "z_Arenas_Inactive_Old.pk3"}));
@@ -161,7 +161,7 @@ TEST_F(Arena_Files, Names_That_Would_Leave_The_MOD_Directory_Are_Asked_Again) {
 TEST_F(Arena_Files, Empty_Script_Still_Makes_An_Archive) {
   Yard->Useable_MODs = {"CPMA"};
   Ui.Selections.push_back(std::vector<int>{0});
-  Ui.Names.push_back("Nothing");
+  Ui.Names.emplace_back("Nothing");
   Run(Arena_Modus::Erzeugen);
   const auto members = Read_Zip(In_Base("z_Arenas_active_Nothing.pk3"));
   ASSERT_EQ(members.size(), 1u);
@@ -177,7 +177,7 @@ TEST_F(Arena_Files, Scripts_The_Game_Would_Ignore_Are_Warned_About) {
                                        std::string(100, 'x')));
   }
   Ui.Selections.push_back(std::vector<int>{0});
-  Ui.Names.push_back("Big");
+  Ui.Names.emplace_back("Big");
   Run(Arena_Modus::Erzeugen);
   EXPECT_EQ(
       Ui.Messages,

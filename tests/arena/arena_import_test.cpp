@@ -38,7 +38,7 @@ TEST_F(Arena_Import, Round_Trip_With_An_Arena_File_Of_The_Program) {
   TArena_Umgebung env{Inst.Game, Inst.Temp, {"BASEQ3"}, &Inst.Database};
   TScripted_Interaction creator;
   creator.Selections.push_back(std::vector<int>{0});
-  creator.Names.push_back("Mine");
+  creator.Names.emplace_back("Mine");
   Process_Arena_File(Arena_Modus::Erzeugen, env, TArena_Zweig{"Arenas", {Yard, Temple}}, creator);
 
   Yard->Assigned_Bots = {"Xaero"};
@@ -48,7 +48,7 @@ TEST_F(Arena_Import, Round_Trip_With_An_Arena_File_Of_The_Program) {
   Temple->Limits_Frags = 7;
   Temple->Game_Types = GT_Single_Player;
 
-  Inst.Ui.Files.push_back(Base + "/z_Arenas_active_Mine.pk3");
+  Inst.Ui.Files.emplace_back(Base + "/z_Arenas_active_Mine.pk3");
   Importiere_Arena_File(Inst.Game, Inst.Temp, Inst.Database, Inst.Ui);
   ASSERT_EQ(Inst.Ui.File_Requests.size(), 1u);
   EXPECT_EQ(Inst.Ui.File_Requests[0].Title, "Import Arena File from...");

@@ -49,7 +49,7 @@ class Pk3_Rename : public ::testing::Test {
   }
 
   TPK3_Aktion_Ergebnis Rename_To(const std::string& path) {
-    Ui.Files.push_back(path);
+    Ui.Files.emplace_back(path);
     return PK3_umbenennen(Database->Paths(), *Pk3, Map_Id, Ui);
   }
 

@@ -60,7 +60,7 @@ TKLR_HttpLabel::TKLR_HttpLabel(const QString& text, QWidget* parent)
     : TKLR_Link_Label(text, parent, QColor(128, 0, 128)) {}
 
 QString TKLR_HttpLabel::Target() const {
-  const QString caption = text();
+  QString caption = text();
   if (caption.left(7).toUpper() == QLatin1String("HTTP://") ||
       caption.left(8).toUpper() == QLatin1String("HTTPS://")) {
     return caption;
