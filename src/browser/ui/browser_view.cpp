@@ -1105,8 +1105,8 @@ void TBrowser_View::Zeige_Levelshot_an(const TMAP_Datei_Eintrag& map) {
   }
   const std::optional<TDecoded_Image> decoded = Decode_Image_File(*choice.Path);
   if (decoded) {
-    const QImage image(decoded->RGBA.data(), decoded->Width, decoded->Height, decoded->Width * 4,
-                       QImage::Format_RGBA8888);
+    const QImage image(decoded->RGBA.data(), decoded->Width, decoded->Height,
+                       static_cast<qsizetype>(decoded->Width) * 4, QImage::Format_RGBA8888);
     Levelshot_Image_->setPixmap(QPixmap::fromImage(image.copy()));
   } else {
     QPixmap white(256, 256);
