@@ -1,7 +1,9 @@
 // vorlix-cli end to end with the database: sync, the listings, launch and the pk3 commands.
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -15,6 +17,13 @@ namespace fs = std::filesystem;
 using testing::Cli;
 using testing::Read_File;
 using testing::Run_Result;
+
+std::string Without_Line_End(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+    text.pop_back();
+  }
+  return text;
+}
 
 TEST_F(Cli, Sync_Writes_The_Database_And_A_Second_Sync_Keeps_It) {
   Run_Result result = Run_With_Dirs({"sync"});
@@ -62,6 +71,30 @@ TEST_F(Cli, Launch_Prints_The_Command_Line_Of_The_Launch_Dialog) {
   EXPECT_EQ(result.Status, 1);
   EXPECT_EQ(result.Err, "error: There is no map with the pk3 ID 0 and the map ID 77.\n");
   EXPECT_EQ(Run({"--data-dir", Data_.Path(), "launch", "x", "0"}).Status, 2);
+}
+
+TEST_F(Cli, Launch_Starts_The_Configured_Program_In_The_Game_Directory) {
+  // A stand-in for the game that records its arguments and working directory.
+  const std::string recorder = Output_ / "recorder.sh";
+  testing::Write_File(recorder,
+                      "#!/bin/sh\npwd > \"$0.cwd\"\nprintf '%s\\n' \"$@\" > \"$0.tmp\"\n"
+                      "mv \"$0.tmp\" \"$0.args\"\n");
+  fs::permissions(recorder, fs::perms::owner_all);
+  testing::Write_File(Config_ / "Tolmarine/Vorlix.conf", "[Settings]\nQ3A_EXE=" + recorder + "\n");
+
+  const Run_Result result = Run_With_Dirs({"launch", "0", "0"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_NE(result.Out.find(" +map Q3DM1 "), std::string::npos) << result.Out;
+  // The game is not waited for.
+  for (int i = 0; i < 100 && !fs::exists(recorder + ".args"); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ASSERT_TRUE(fs::exists(recorder + ".args"));
+  EXPECT_EQ(Read_File(recorder + ".args"),
+            "+set\nfs_game\nbaseq3\n+seta\ng_gametype\n0\n+map\nQ3DM1\n+sv_maxclients\n8\n"
+            "+timelimit\n0\n+fraglimit\n20\n+capturelimit\n8\n");
+  EXPECT_EQ(fs::canonical(Without_Line_End(Read_File(recorder + ".cwd"))),
+            fs::canonical(Game_.Path()));
 }
 
 TEST_F(Cli, Delete_Pk3_Asks_And_Deletes_Only_With_Yes) {
