@@ -97,6 +97,57 @@ TEST_F(Cli_Arena, Activate_And_Remove_Arena_Files) {
   EXPECT_FALSE(In_Baseq3("z_Arenas_Disabler.pk3"));
 }
 
+TEST_F(Cli_Arena, Create_Activate_And_Remove_Arena_Files) {
+  Run_Result result = Cli_Run(
+      {"arena", "create", "--group", "Arenas/Duel maps", "--mod", "baseq3", "--name", "one"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_TRUE(In_Baseq3("z_Arenas_active_one.pk3"));
+  EXPECT_TRUE(In_Baseq3("z_Arenas_Disabler.pk3"));
+
+  result = Cli_Run(
+      {"arena", "create", "--group", "Arenas/Duel maps", "--mod", "BASEQ3", "--name", "two"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_TRUE(In_Baseq3("z_Arenas_Inactive_one.pk3"));
+  EXPECT_TRUE(In_Baseq3("z_Arenas_active_two.pk3"));
+
+  result = Cli_Run({"arena", "activate", "--mod", "baseq3", "--name", "one"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_TRUE(In_Baseq3("z_Arenas_active_one.pk3"));
+  EXPECT_TRUE(In_Baseq3("z_Arenas_Inactive_two.pk3"));
+
+  result =
+      Cli_Run({"--yes", "arena", "remove", "--mod", "baseq3", "--name", "one", "--name", "two"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_FALSE(In_Baseq3("z_Arenas_active_one.pk3"));
+  EXPECT_FALSE(In_Baseq3("z_Arenas_Inactive_two.pk3"));
+  EXPECT_FALSE(In_Baseq3("z_Arenas_Disabler.pk3"));
+  // The scratch folder is gone after every command.
+  EXPECT_FALSE(fs::exists(Data_ / "temp"));
+  EXPECT_FALSE(fs::exists(Data_ / "TEMP"));
+}
+
+TEST_F(Cli_Arena, Import_Takes_An_Arena_Script_Into_The_Maps) {
+  const std::string launch_before = Cli_Run({"launch", "0", "0", "--dry-run"}).Out;
+  testing::Write_Pk3(
+      Game_ / "baseq3/someone.pk3",
+      {{"scripts/arenas.txt",
+        "{\nmap \"q3dm1\"\nbots \"Sarge Major\"\nfraglimit 15\ntype \"tourney\"\n}\n"}});
+  Run_Result result = Cli_Run({"arena", "import", Game_ / "baseq3/someone.pk3"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  // Saved with the database: the next launch takes the imported settings.
+  result = Cli_Run({"launch", "0", "0", "--dry-run"});
+  EXPECT_NE(result.Out, launch_before);
+  EXPECT_NE(result.Out.find("+seta g_gametype 1 "), std::string::npos) << result.Out;
+  EXPECT_NE(result.Out.find("+fraglimit 15"), std::string::npos) << result.Out;
+  EXPECT_NE(result.Out.find("+addbot Sarge"), std::string::npos) << result.Out;
+
+  // An archive outside the MOD directories is refused.
+  testing::Write_Pk3(Output_ / "elsewhere.pk3", {{"scripts/arenas.txt", "{\nmap \"q3dm1\"\n}\n"}});
+  result = Cli_Run({"arena", "import", Output_ / "elsewhere.pk3"});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_NE(result.Err.find("error: "), std::string::npos) << result.Err;
+}
+
 TEST_F(Cli_Arena, Refuses_Unknown_Groups_Mods_And_Empty_Groups) {
   Run_Result result =
       Cli_Run({"arena", "create", "--group", "Arenas/Nowhere", "--mod", "baseq3", "--name", "x"});

@@ -32,6 +32,7 @@ TEST_F(Cli, Sync_Writes_The_Database_And_A_Second_Sync_Keeps_It) {
   ASSERT_TRUE(fs::exists(Data_ / "mapsdb.dat"));
   EXPECT_TRUE(fs::exists(Data_ / "mapstree.dat"));
   EXPECT_FALSE(fs::exists(Data_ / "TEMP"));
+  EXPECT_FALSE(fs::exists(Data_ / "temp"));
   const std::string first = Read_File(Data_ / "mapsdb.dat");
 
   result = Run({"--data-dir", Data_.Path(), "sync"});
