@@ -1,12 +1,57 @@
-#include <QApplication>
-#include <QMainWindow>
+// The window program: parses the options, creates the windows and runs the event loop.
 
-#include "vorlix_version.h"
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QFile>
+#include <QIcon>
+
+#include "app/options.h"
+#include "app/ui/artwork.h"
+#include "app/ui/main_window.h"
+#include "app/ui/splash_window.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  QMainWindow window;
-  window.setWindowTitle(QStringLiteral(VORLIX_PRODUCT_NAME " " VORLIX_VERSION));
-  window.show();
+  std::vector<std::string> arguments;
+  const QStringList given = QCoreApplication::arguments();
+  for (qsizetype i = 1; i < given.size(); ++i) {
+    arguments.push_back(QFile::encodeName(given[i]).toStdString());
+  }
+  const vorlix::TOption_Parse parse = vorlix::Parse_Options(arguments);
+  const std::string usage = "Usage: vorlix [OPTIONS]\n" + vorlix::Options_Help();
+  if (!parse.Ok() || !parse.Options.Arguments.empty()) {
+    const std::string error =
+        parse.Ok() ? "unexpected argument: " + parse.Options.Arguments.front() : parse.Error;
+    std::fprintf(stderr, "vorlix: %s\n%s", error.c_str(), usage.c_str());
+    return 2;
+  }
+  if (parse.Options.Help) {
+    std::fputs(usage.c_str(), stdout);
+    return 0;
+  }
+  vorlix::TStartup_Options options;
+  try {
+    options.Program_Dir = vorlix::Program_Directory(parse.Options);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "vorlix: %s\n", error.what());
+    return 2;
+  }
+  options.Game_Dir = parse.Options.Game_Dir;
+
+  vorlix::ui::Ressourcen_laden();
+  QApplication::setWindowIcon(QIcon(vorlix::ui::Logo_Resource));
+  vorlix::ui::TForm_Main_Vorlix main_window(options);
+  vorlix::ui::TForm_Startbildschirm splash;
+  main_window.Setze_Startbildschirm(&splash);
+  // The other windows and the steps of the other subsystems are connected here.
+
+  main_window.show();
+  if (main_window.Beenden_ohne_Speichern()) {
+    return 1;
+  }
   return QApplication::exec();
 }

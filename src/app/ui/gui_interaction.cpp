@@ -1,0 +1,153 @@
+#include "app/ui/gui_interaction.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "app/platform.h"
+#include "app/ui/splash_window.h"
+
+namespace vorlix::ui {
+
+namespace {
+
+class TGui_Notice : public TNotice {
+ public:
+  explicit TGui_Notice(std::unique_ptr<QWidget> window) : Window_(std::move(window)) {
+    Window_->show();
+    Window_->raise();
+    Sofort_zeichnen(Window_.get());
+  }
+  ~TGui_Notice() override { Window_->hide(); }
+
+ private:
+  std::unique_ptr<QWidget> Window_;
+};
+
+std::string To_Bytes(const QString& text) {
+  return QFile::encodeName(text).toStdString();
+}
+
+}  // namespace
+
+TGui_Interaction::TGui_Interaction(TForm_Startbildschirm* splash) : Splash_(splash) {
+  Last_Paint_.start();
+}
+
+QString TGui_Interaction::Anzeigetext(const std::string& text) {
+  QString shown = QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  shown.replace(QChar('\r'), QChar('\n'));
+  return shown;
+}
+
+QWidget* TGui_Interaction::Parent_Window() const {
+  return (Owner_ != nullptr && Owner_->isVisible()) ? Owner_.data() : nullptr;
+}
+
+Answer TGui_Interaction::Message(Message_Kind kind, const std::string& text, Button_Set buttons) {
+  QMessageBox::Icon icon = QMessageBox::Critical;
+  QString caption = QStringLiteral("Error");
+  switch (kind) {
+    case Message_Kind::Error:
+      break;
+    case Message_Kind::Information:
+      icon = QMessageBox::Information;
+      caption = QStringLiteral("Information");
+      break;
+    case Message_Kind::Confirmation:
+      icon = QMessageBox::Question;
+      caption = QStringLiteral("Confirm");
+      break;
+    case Message_Kind::Warning:
+      icon = QMessageBox::Warning;
+      caption = QStringLiteral("Warning");
+      break;
+  }
+  QMessageBox box(icon, caption, Anzeigetext(text), QMessageBox::NoButton, Parent_Window());
+  switch (buttons) {
+    case Button_Set::OK:
+      box.setStandardButtons(QMessageBox::Ok);
+      box.setDefaultButton(QMessageBox::Ok);
+      box.setEscapeButton(QMessageBox::Ok);
+      break;
+    case Button_Set::Cancel:
+      box.setStandardButtons(QMessageBox::Cancel);
+      box.setDefaultButton(QMessageBox::Cancel);
+      box.setEscapeButton(QMessageBox::Cancel);
+      break;
+    case Button_Set::Yes_No:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      box.setDefaultButton(QMessageBox::Yes);
+      box.setEscapeButton(QMessageBox::No);
+      break;
+  }
+  box.exec();
+  switch (box.standardButton(box.clickedButton())) {
+    case QMessageBox::Ok:
+      return Answer::OK;
+    case QMessageBox::Cancel:
+      return Answer::Cancel;
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    default:
+      return Default_Answer(buttons);
+  }
+}
+
+void TGui_Interaction::Status_Line(int line, const std::string& text) {
+  if (Splash_ != nullptr) {
+    Splash_->Setze_Statuszeile(line, Anzeigetext(text));
+  }
+}
+
+std::unique_ptr<TNotice> TGui_Interaction::Notice(const std::string& caption,
+                                                  const std::string& text) {
+  return std::make_unique<TGui_Notice>(
+      Erzeuge_Wartefenster(Anzeigetext(caption), Anzeigetext(text)));
+}
+
+std::optional<std::string> TGui_Interaction::Choose_File(const File_Request& request) {
+  const QString start =
+      QFile::decodeName(platform::Join(request.Initial_Dir, request.Initial_Name).c_str());
+  const QString title = Anzeigetext(request.Title);
+  const QString filter = Anzeigetext(request.Filter);
+  const QString chosen = request.Save
+                             ? QFileDialog::getSaveFileName(Parent_Window(), title, start, filter)
+                             : QFileDialog::getOpenFileName(Parent_Window(), title, start, filter);
+  if (chosen.isEmpty()) {
+    return std::nullopt;
+  }
+  return To_Bytes(chosen);
+}
+
+std::optional<std::vector<int>> TGui_Interaction::Select_Items(const Selection_Request& request) {
+  // Forwarding point: the selection dialogs are connected by the program entry.
+  if (Select_Items_Handler) {
+    return Select_Items_Handler(request);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> TGui_Interaction::Specify_Arena_Name(
+    const std::string& directory_name, const std::optional<std::string>& preset) {
+  // Forwarding point: the arena-name dialog is connected by the program entry.
+  if (Specify_Arena_Name_Handler) {
+    return Specify_Arena_Name_Handler(directory_name, preset);
+  }
+  return std::nullopt;
+}
+
+void TGui_Interaction::Keep_Painted() {
+  if (Last_Paint_.elapsed() < 100) {
+    return;
+  }
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  Last_Paint_.restart();
+}
+
+}  // namespace vorlix::ui

@@ -1,0 +1,120 @@
+#include "app/ui/splash_window.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QPixmap>
+#include <QScreen>
+
+#include "app/ui/artwork.h"
+
+namespace vorlix::ui {
+
+namespace {
+
+constexpr Qt::WindowFlags Fixed_Window_Without_Buttons =
+    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint;
+
+QLabel* Make_Status_Label(QWidget* parent, int top) {
+  auto* label = new QLabel(parent);
+  label->setGeometry(0, top, 256, 13);
+  label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+  QFont font = QApplication::font();
+  font.setPointSize(8);
+  label->setFont(font);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, Qt::black);
+  label->setPalette(palette);
+  label->setAutoFillBackground(false);
+  return label;
+}
+
+}  // namespace
+
+void Zentrieren(QWidget* window) {
+  QScreen* screen =
+      window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
+  if (screen == nullptr) {
+    return;
+  }
+  const QRect area = screen->availableGeometry();
+  window->move(area.x() + (area.width() - window->width()) / 2,
+               area.y() + (area.height() - window->height()) / 2);
+}
+
+void Sofort_zeichnen(QWidget* window) {
+  // Let the window system map and expose the window; user input stays queued.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  window->repaint();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+TForm_Startbildschirm::TForm_Startbildschirm(QWidget* parent)
+    : QWidget(parent, Fixed_Window_Without_Buttons) {
+  setObjectName(QStringLiteral("Form_Startbildschirm"));
+  setWindowTitle(QStringLiteral("Loading..."));
+  setFixedSize(256, 256);
+  Ressourcen_laden();
+  Image_Logo_Vorlix = new QLabel(this);
+  Image_Logo_Vorlix->setObjectName(QStringLiteral("Image_Logo_Vorlix"));
+  Image_Logo_Vorlix->setGeometry(0, 0, 256, 256);
+  Image_Logo_Vorlix->setPixmap(QPixmap(Logo_Resource));
+  Label_Statusinfo_1 = Make_Status_Label(this, 195);
+  Label_Statusinfo_1->setObjectName(QStringLiteral("Label_Statusinfo_1"));
+  Label_Statusinfo_2 = Make_Status_Label(this, 225);
+  Label_Statusinfo_2->setObjectName(QStringLiteral("Label_Statusinfo_2"));
+  Label_Statusinfo_3 = Make_Status_Label(this, 237);
+  Label_Statusinfo_3->setObjectName(QStringLiteral("Label_Statusinfo_3"));
+  Zentrieren(this);
+}
+
+void TForm_Startbildschirm::Zeigen() {
+  Zentrieren(this);
+  show();
+  raise();
+  Sofort_zeichnen(this);
+}
+
+QLabel* TForm_Startbildschirm::Line(int line) const {
+  switch (line) {
+    case 1:
+      return Label_Statusinfo_1;
+    case 2:
+      return Label_Statusinfo_2;
+    case 3:
+      return Label_Statusinfo_3;
+    default:
+      return nullptr;
+  }
+}
+
+void TForm_Startbildschirm::Setze_Statuszeile(int line, const QString& text) {
+  QLabel* label = Line(line);
+  if (label == nullptr) {
+    return;
+  }
+  label->setText(text);
+  label->repaint();
+}
+
+QString TForm_Startbildschirm::Statuszeile(int line) const {
+  const QLabel* label = Line(line);
+  return label != nullptr ? label->text() : QString();
+}
+
+std::unique_ptr<QWidget> Erzeuge_Wartefenster(const QString& caption, const QString& text) {
+  auto window = std::make_unique<QWidget>(nullptr, Fixed_Window_Without_Buttons);
+  window->setWindowTitle(caption);
+  auto* label = new QLabel(text, window.get());
+  label->setObjectName(QStringLiteral("Label_Text"));
+  label->adjustSize();
+  // The window is 1.3 times as wide and 4 times as high as its text, fractions dropped.
+  const int width = static_cast<int>(label->width() * 1.3);
+  const int height = label->height() * 4;
+  window->setFixedSize(width, height);
+  label->move((width - label->width()) / 2, (height - label->height()) / 2);
+  Zentrieren(window.get());
+  return window;
+}
+
+}  // namespace vorlix::ui
