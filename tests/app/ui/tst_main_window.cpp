@@ -1,4 +1,10 @@
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include "app/session.h"
+#include "app/settings.h"
+#include "app/ui/splash_window.h"
 
 #include "app/ui/artwork.h"
 #include "app/ui/main_window.h"
@@ -39,6 +45,68 @@ class Tst_Main_Window : public QObject {
     QCOMPARE(tree.size(), 2);
     QCOMPARE(tree[0].size(), QSize(16, 16));
     QVERIFY(vorlix::ui::Bilder_aus_Streifen(QStringLiteral(":/missing.bmp"), 25).isEmpty());
+  }
+
+  void show_runs_start_up_behind_splash_and_close_saves() {
+    QTemporaryDir config, data, game;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QFile exe(game.filePath(QStringLiteral("quake3.exe")));
+    QVERIFY(exe.open(QIODevice::WriteOnly));
+    exe.close();
+    QVERIFY(QDir(data.path()).mkpath(QStringLiteral("TEMP/left")));
+
+    vorlix::TStartup_Options options;
+    options.Program_Dir = data.path().toStdString();
+    options.Game_Dir = game.path().toStdString();
+    TForm_Main_Vorlix window(options);
+    vorlix::ui::TForm_Startbildschirm splash;
+    window.Setze_Startbildschirm(&splash);
+    int readings = 0;
+    QString line_during_wait;
+    window.Clock = [&] {
+      if (readings == 1) {
+        line_during_wait = splash.Statuszeile(2);
+      }
+      return vorlix::TClock_Reading{100 + readings++, 3};
+    };
+    window.show();
+    QVERIFY(!window.Beenden_ohne_Speichern());
+    QCOMPARE(line_during_wait, QStringLiteral("Advertising for Tolmarine..."));
+    QVERIFY(readings >= 4);  // waited for three whole seconds of the clock
+    QVERIFY(!splash.isVisible());
+    QVERIFY(splash.Statuszeile(2).isEmpty());
+    QCOMPARE(window.Toolbar_Bilder().size(), 9);
+    QVERIFY(!QDir(data.filePath(QStringLiteral("TEMP"))).exists());
+
+    QDir().mkpath(data.filePath(QStringLiteral("TEMP")));
+    window.close();
+    QCOMPARE(QString::fromStdString(vorlix::Lade_Registry_Einstellungen().Q3A_Dir), game.path());
+    QVERIFY(!QDir(data.filePath(QStringLiteral("TEMP"))).exists());
+    qunsetenv("XDG_CONFIG_HOME");
+  }
+
+  void failed_start_up_ends_without_saving() {
+    QTemporaryDir config, data, empty_root;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    vorlix::TStartup_Options options;
+    options.Program_Dir = data.path().toStdString();
+    options.Game_Dir = data.path().toStdString();  // no QUAKE3.EXE there
+    options.Search_Roots = {empty_root.path().toStdString()};
+    TForm_Main_Vorlix window(options);
+    vorlix::ui::TForm_Startbildschirm splash;
+    window.Setze_Startbildschirm(&splash);
+    // The error box is answered as soon as it opens.
+    QTimer::singleShot(200, [] {
+      if (QWidget* box = QApplication::activeModalWidget()) {
+        box->close();
+      }
+    });
+    window.show();
+    QVERIFY(window.Beenden_ohne_Speichern());
+    QVERIFY(splash.isVisible());  // stays until the application has quit
+    window.close();
+    QVERIFY(!QFile::exists(QString::fromStdString(vorlix::Settings_File_Path())));
+    qunsetenv("XDG_CONFIG_HOME");
   }
 };
 
