@@ -78,7 +78,7 @@ std::string Create_Path(const std::string& given) {
       throw TFile_Error("Cannot create directory " + given + ": it exists already.");
     }
   }
-  const std::string target = platform::Join(real_parent, platform::Lower(name));
+  std::string target = platform::Join(real_parent, platform::Lower(name));
   if (::mkdir(target.c_str(), 0777) != 0) {
     throw TFile_Error("Cannot create directory " + target + ": " + std::strerror(errno) + ".");
   }

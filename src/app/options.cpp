@@ -78,7 +78,7 @@ std::string Program_Directory(const TProgram_Options& options) {
   if (!options.Data_Dir) {
     return platform::Executable_Directory();
   }
-  const std::string dir = Absolute_Directory(*options.Data_Dir);
+  std::string dir = Absolute_Directory(*options.Data_Dir);
   std::error_code ec;
   if (!fs::is_directory(fs::path(dir), ec)) {
     fs::create_directories(fs::path(dir), ec);
