@@ -83,7 +83,10 @@ TEST(Loesche_Verzeichnisbaum, Reports_A_Tree_It_Cannot_Remove) {
   fs::permissions(tmp / "parent", fs::perms::owner_read | fs::perms::owner_exec);
   EXPECT_FALSE(Loesche_Verzeichnisbaum(tmp / "parent/TEMP"));
   EXPECT_TRUE(fs::exists(tmp / "parent/TEMP"));
-  // A plain file is not a directory tree.
+}
+
+TEST(Loesche_Verzeichnisbaum, Leaves_A_Plain_File_Alone) {
+  TTemp_Dir tmp;
   Write_File(tmp / "plain", "x");
   EXPECT_FALSE(Loesche_Verzeichnisbaum(tmp / "plain"));
   EXPECT_TRUE(fs::exists(tmp / "plain"));
