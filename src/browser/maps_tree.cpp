@@ -413,6 +413,11 @@ std::string Format_Index_Message(int pk3_index, int map_index) {
 
 }  // namespace
 
+// Children are stored from the last to the first; read in file order, they are reversed once.
+void TMaps_Tree::Restore_Displayed_Order(TMaps_Tree_Node* group) {
+  std::reverse(group->Children_.begin(), group->Children_.end());
+}
+
 bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Verwaltung& database,
                                  TInteraction& interaction) {
   if (Observer != nullptr) {
@@ -428,6 +433,7 @@ bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Ver
     pk3_positions[database.Items(i)->ID] = i;
   }
   std::unordered_set<const TMAP_Datei_Eintrag*> placed;
+  std::vector<std::string> notes;  // boxes about maps left out, in file order
 
   struct Frame {
     TMaps_Tree_Node* Group;
@@ -440,6 +446,7 @@ bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Ver
   try {
     while (!root_read || !stack.empty()) {
       if (root_read && stack.back().Remaining <= 0) {
+        Restore_Displayed_Order(stack.back().Group);
         stack.pop_back();
         continue;
       }
@@ -458,10 +465,8 @@ bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Ver
         std::string name = reader.Read_String();
         auto node = std::make_unique<TMaps_Tree_Node>(true, std::move(name));
         TMaps_Tree_Node* created = node.get();
-        // Children are stored from the last to the first: each one read goes in front, which
-        // gives back the displayed order.
         node->Parent_ = parent;
-        parent->Children_.insert(parent->Children_.begin(), std::move(node));
+        parent->Children_.push_back(std::move(node));
         if (count > 0) {
           stack.push_back({created, count});
         }
@@ -479,8 +484,7 @@ bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Ver
       const int map_index = pk3 != nullptr && pk3->Maps ? pk3->Maps->IndexOfID(map_id) : -1;
       TMAP_Datei_Eintrag* map = map_index >= 0 ? pk3->Maps->Items(map_index) : nullptr;
       if (map == nullptr) {
-        interaction.Message(Message_Kind::Information, Format_Index_Message(pk3_index, map_index),
-                            Button_Set::OK);
+        notes.push_back(Format_Index_Message(pk3_index, map_index));
         continue;
       }
       if (placed.count(map) != 0) {
@@ -488,20 +492,21 @@ bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Ver
       }
       const std::string text = Map_Entry_Text(*map);
       if (!map->Present || !pk3->Present) {
-        interaction.Message(Message_Kind::Information,
-                            "Couldn't find a corresponding bsp-file for " + text +
-                                ". Map will be removed from Maps Tree.",
-                            Button_Set::OK);
+        notes.push_back("Couldn't find a corresponding bsp-file for " + text +
+                        ". Map will be removed from Maps Tree.");
         continue;
       }
       placed.insert(map);
       auto node = std::make_unique<TMaps_Tree_Node>(false, text);
       node->Map = map;
       node->Parent_ = parent;
-      parent->Children_.insert(parent->Children_.begin(), std::move(node));
+      parent->Children_.push_back(std::move(node));
     }
   } catch (const TStream_Error&) {
     ok = false;  // the file ends before its records do
+  }
+  for (const Frame& frame : stack) {
+    Restore_Displayed_Order(frame.Group);
   }
   if (ok && Top_.Child_Count() != 1) {
     ok = false;
@@ -515,6 +520,10 @@ bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Ver
   Observer = observer;
   if (Observer != nullptr) {
     Observer->After_Reset();
+  }
+  // The boxes come once the tree is complete again, so that nothing repaints a half-built tree.
+  for (const std::string& note : notes) {
+    interaction.Message(Message_Kind::Information, note, Button_Set::OK);
   }
   if (!ok) {
     interaction.Message(Message_Kind::Error,

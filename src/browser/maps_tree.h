@@ -182,6 +182,7 @@ class TMaps_Tree {
   TMaps_Tree_Node* Create_Node(bool group, const std::string& text);
   void Insert_Child(TMaps_Tree_Node* parent, int row, std::unique_ptr<TMaps_Tree_Node> node);
   void Sort_Silently();
+  static void Restore_Displayed_Order(TMaps_Tree_Node* group);
 
   TMaps_Tree_Node Top_{true, std::string()};
   TMaps_Tree_Node* Selected_ = nullptr;
