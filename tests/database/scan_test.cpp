@@ -250,6 +250,31 @@ TEST_F(Scan_Test, Encrypted_Map_Is_A_Scan_Error) {
   EXPECT_EQ(User_.Message_Texts(), std::vector<std::string>{Scan_Error});
 }
 
+TEST_F(Scan_Test, A_Recorded_Scan_Replayed_Later_Gives_What_The_Live_Scan_Gives) {
+  Write_Pk3(Dir_ / "game/baseq3/two.pk3", {{"maps/a.bsp", Make_Bsp(Entity_Text("A"), 100)},
+                                           {"maps/short.bsp", "IBSP"},
+                                           {"maps/c.bsp", Make_Bsp(Entity_Text("C"), 100)}});
+  TPK3_Datei_Eintrag& live = Scan("two.pk3");
+  const auto live_status = User_.Status;
+  const auto live_messages = User_.Messages;
+
+  // The same scan off to the side (as a worker would run it), shown afterwards.
+  TPK3_Datei_Eintrag& record = *Db_->Items(Db_->Add_Record());
+  record.MOD_Directory = "baseq3";
+  record.PK3_Filename = "two.pk3";
+  auto maps = Db_->New_Map_Manager(&record);
+  Zip_Archive zip;
+  TRecorded_Scan_Sink recorded;
+  Scan_Archive(zip, Dir_ / "game/baseq3/two.pk3", record, *maps, recorded);
+  TScripted_Interaction later;
+  TLive_Scan_Sink sink(&later);
+  recorded.Replay(sink);
+  EXPECT_EQ(later.Status, live_status);
+  EXPECT_EQ(later.Messages, live_messages);
+  ASSERT_EQ(maps->Count(), live.Maps->Count());
+  EXPECT_EQ(maps->Items(0)->Map_Longname, live.Maps->Items(0)->Map_Longname);
+}
+
 // ---- extraction of levelshots and bot files --------------------------------------------------
 
 TEST_F(Scan_Test, Levelshots_Flat_And_Bot_Files_With_Paths_In_Lower_Case_Folders) {
