@@ -83,6 +83,7 @@ class Browser_View_Test : public QObject {
 
   void Drag(QWidget* viewport, QMimeData* data, QPoint position, bool* move_accepted,
             bool* dropped) {
+    const std::unique_ptr<QMimeData> owned(data);  // the drag data is the drag's own
     QDragEnterEvent enter(position, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(viewport, &enter);
     QDragMoveEvent move(position, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
