@@ -130,7 +130,7 @@ std::string TFolder_Cache::Create(const std::string& given_base, const std::stri
     return Create(given_base, mod, pk3);
   }
   const std::string pk3_name = platform::Lower(pk3);
-  const std::string path = platform::Join(mod_dir, pk3_name);
+  std::string path = platform::Join(mod_dir, pk3_name);
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     Listings_.clear();

@@ -108,12 +108,12 @@ void TPK3_Dateien_Verwaltung::Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag&
           }
           const std::string name = platform::Upper(entry.FileName);
           if (name.size() > 15 && name.rfind("MODELS/PLAYERS/", 0) == 0 && name.back() == '/') {
-            zip->FSpecArgs.push_back("MODELS/PLAYERS/" + name.substr(15) + "icon_*.*");
-            zip->FSpecArgs.push_back("SOUND/PLAYER/ANNOUNCE/*.WAV");
+            zip->FSpecArgs.emplace_back("MODELS/PLAYERS/" + name.substr(15) + "icon_*.*");
+            zip->FSpecArgs.emplace_back("SOUND/PLAYER/ANNOUNCE/*.WAV");
           }
         }
-        zip->FSpecArgs.push_back("SCRIPTS/BOTS.TXT");
-        zip->FSpecArgs.push_back("SCRIPTS/*.BOT");
+        zip->FSpecArgs.emplace_back("SCRIPTS/BOTS.TXT");
+        zip->FSpecArgs.emplace_back("SCRIPTS/*.BOT");
         zip->Extract();
         zip->ExtrDirNames = false;
       }

@@ -20,7 +20,7 @@ namespace vorlix {
 
 namespace {
 
-constexpr std::size_t Chunk_Size = 64 * 1024;
+constexpr std::size_t Chunk_Size = std::size_t{64} * 1024;
 // Free space that an extraction always leaves on the target's file system.
 constexpr std::uint64_t Disk_Reserve = std::uint64_t{64} << 20;
 // Unix file type bits in the upper half of a member's external attributes.
