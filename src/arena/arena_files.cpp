@@ -57,10 +57,13 @@ class TCurrent_Directory {
 
 // TEMP/scripts, created when missing (its new components in lower case).
 std::string Prepare_Scripts_Folder(const std::string& temp_dir) {
+  // The TEMP folder keeps the name the caller gives it (created components would otherwise come
+  // out in lower case and the path given would not exist).
   std::string scripts = platform::Join(temp_dir, "scripts");
   std::error_code ec;
+  std::filesystem::create_directories(scripts, ec);
   if (!std::filesystem::is_directory(scripts, ec)) {
-    Erzeuge_Verzeichnispfad(scripts);
+    throw TFile_Error("Couldn't create the folder " + scripts + ".");
   }
   return scripts;
 }

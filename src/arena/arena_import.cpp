@@ -122,7 +122,10 @@ void Importiere_Arena_File_aus(const std::string& chosen_file, const std::string
     if (std::filesystem::exists(temp_dir, ec)) {
       Loesche_Verzeichnisbaum(temp_dir);
     }
-    Erzeuge_Verzeichnispfad(temp_dir);
+    std::filesystem::create_directories(temp_dir, ec);  // under the name the caller gives
+    if (!std::filesystem::is_directory(temp_dir, ec)) {
+      throw TFile_Error("Couldn't create the folder " + temp_dir + ".");
+    }
     zip.ExtrBaseDir = temp_dir;
     zip.ExtrDirNames = false;
     zip.Change_Current_Directory = false;  // the script is read by its full path

@@ -82,7 +82,7 @@ class TInstallation {
   TInstallation()
       : Game(Root / "q3"),
         Program(Root / "vorlix"),
-        Temp(Root / "vorlix/temp"),
+        Temp(Root / "vorlix/TEMP"),
         Levelshots(Root / "vorlix/levelshots"),
         Botinfo(Root / "vorlix/botinfo"),
         Database(TDatabase_Paths{Program, Temp, Levelshots, Botinfo, Game}, &Ui) {
