@@ -9,8 +9,8 @@ TEST(Listing_Order, Sorts_By_Upper_Cased_Name_Then_Raw_Name) {
   std::vector<std::string> names{"baseq3", "Extras", "MissionPack", "a_mod", "BASEQ3", "_x"};
   Sort_Listing(names);
   // '_' (0x5F) sorts after the upper-case letters, as the upper-cased comparison gives.
-  EXPECT_EQ(names, (std::vector<std::string>{"a_mod", "BASEQ3", "baseq3", "Extras", "MissionPack",
-                                             "_x"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"a_mod", "BASEQ3", "baseq3", "Extras", "MissionPack", "_x"}));
 }
 
 TEST(Dos_Date_Time, Round_Trips_At_Two_Second_Resolution) {
