@@ -12,6 +12,7 @@
 #include "app/options.h"
 #include "app/ui/artwork.h"
 #include "app/ui/main_window.h"
+#include "app/ui/program_windows.h"
 #include "app/ui/splash_window.h"
 
 int main(int argc, char** argv) {
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
   vorlix::ui::TForm_Main_Vorlix main_window(options);
   vorlix::ui::TForm_Startbildschirm splash;
   main_window.Setze_Startbildschirm(&splash);
-  // The other windows and the steps of the other subsystems are connected here.
+  vorlix::ui::TProgram_Windows windows(main_window);
 
   main_window.show();
   if (main_window.Beenden_ohne_Speichern()) {

@@ -1,0 +1,221 @@
+#include "app/ui/program_windows.h"
+
+#include <QLocale>
+
+#include "app/platform.h"
+#include "app/ui/main_window.h"
+#include "arena/arena_files.h"
+#include "arena/arena_import.h"
+#include "arena/arena_names.h"
+#include "browser/maps_tree.h"
+#include "browser/ui/browser_view.h"
+#include "content/mod_list.h"
+#include "database/database_startup.h"
+#include "dialogs/ui/info_dialog.h"
+#include "dialogs/ui/selection_dialogs.h"
+#include "launch/ui/launch_entry.h"
+#include "properties/map_properties_model.h"
+#include "properties/ui/map_properties_dialog.h"
+#include "properties/ui/properties_entry.h"
+
+namespace vorlix::ui {
+
+namespace {
+
+TArena_Umgebung Arena_Environment(const TMain_State& state) {
+  TArena_Umgebung env;
+  env.Game_Dir = state.Game_Dir;
+  env.Temp_Dir = state.Temp_Dir;
+  if (state.MOD_Liste) {
+    env.MODs = state.MOD_Liste->Names();
+  }
+  env.Database = state.PK3_Datenbank.get();
+  return env;
+}
+
+// The maps of a group and its sub-groups, depth first in tree order.
+std::vector<TMAP_Datei_Eintrag*> Maps_Below(const TMaps_Tree_Node* group) {
+  std::vector<TMAP_Datei_Eintrag*> maps;
+  std::vector<const TMaps_Tree_Node*> pending{group};
+  while (!pending.empty()) {
+    const TMaps_Tree_Node* node = pending.back();
+    pending.pop_back();
+    if (node->Is_Map_Entry()) {
+      if (node->Map != nullptr) {
+        maps.push_back(node->Map);
+      }
+      continue;
+    }
+    for (int i = node->Child_Count() - 1; i >= 0; --i) {
+      pending.push_back(node->Child(i));
+    }
+  }
+  return maps;
+}
+
+}  // namespace
+
+TProgram_Windows::TProgram_Windows(TForm_Main_Vorlix& main_window)
+    : Main_(main_window),
+      Info_(std::make_unique<TForm_Info_Dialog>(&main_window)),
+      Properties_(std::make_unique<TForm_Map_Properties>(&main_window)),
+      Select_MOD_(std::make_unique<TForm_Select_MOD>(&main_window)),
+      Arena_Selection_(std::make_unique<TForm_Arena_File_Selection>(&main_window)),
+      Arena_Name_(std::make_unique<TForm_Arena_File_Specify_Name>(&main_window)) {
+  Browser_ = new TBrowser_View(&main_window);
+  Main_.Setze_Hauptbereich(Browser_);
+  Browser_->Install_Commands(&main_window);
+
+  auto& interaction = Main_.Interaction();
+  interaction.Select_Items_Handler = [this](const Selection_Request& request) {
+    return Run_Selection(*Select_MOD_, *Arena_Selection_, request);
+  };
+  interaction.Specify_Arena_Name_Handler = [this](const std::string& directory,
+                                                  const std::optional<std::string>& preset) {
+    return Run_Specify_Arena_Name(*Arena_Name_, directory, preset);
+  };
+  Wire_Steps();
+  Wire_Commands();
+}
+
+TProgram_Windows::~TProgram_Windows() = default;
+
+void TProgram_Windows::Wire_Steps() {
+  TInteraction& ui = Main_.Interaction();
+  TStartup_Steps& steps = Main_.Steps();
+  steps.Build_MOD_List = [this, &ui](TMain_State& state) {
+    Browser_->Clear();
+    TMOD_Liste_Hooks hooks;
+    hooks.MOD_angefuegt = [&ui, &state](const std::string&, const std::string& mod_dir) {
+      Pruefe_Arena_Files_beim_Start(state.Game_Dir, platform::File_Name(mod_dir), ui);
+    };
+    hooks.Zaehle_MODs_mit_Arena_Files = [&state](const TMOD_Liste& mods) {
+      return Ermittle_Anzahl_MODs_mit_Vorlix_Arena_File(state.Game_Dir, mods.Names());
+    };
+    state.MOD_Liste = std::make_unique<TMOD_Liste>();
+    state.MODs_mit_Arena_Files = state.MOD_Liste->Baue_Liste(state.Game_Dir, hooks);
+    Apply_Arena_Availability();
+  };
+  steps.Load_And_Sync_Database = [&ui](TMain_State& state) {
+    state.PK3_Datenbank =
+        Lade_PK3_Datenbank(TDatabase_Paths{state.Program_Dir, state.Temp_Dir, state.Levelshots_Dir,
+                                           state.Botinfo_Dir, state.Game_Dir},
+                           &ui);
+  };
+  steps.Fill_List = [this, &ui](TMain_State& state) {
+    TBrowser_Context context;
+    context.Database = state.PK3_Datenbank.get();
+    context.Mods = state.MOD_Liste.get();
+    context.Interaction = &ui;
+    context.Program_Dir = state.Program_Dir;
+    context.Levelshots_Dir = state.Levelshots_Dir;
+    context.Gfx_Dir = state.GFX_Dir;
+    Browser_->Set_Context(context);
+    if (state.PK3_Datenbank && state.MOD_Liste) {
+      Browser_->Lade_ListView_Maps();
+    }
+  };
+  steps.Read_Bots = [](TMain_State& state) {
+    if (state.PK3_Datenbank && state.MOD_Liste) {
+      state.MOD_Liste->Ermittle_BotInformationen(state.Program_Dir, *state.PK3_Datenbank);
+    }
+  };
+  steps.Write_Disablers = [&ui](TMain_State& state) {
+    if (state.MOD_Liste) {
+      Arena_Disabler_Files_erzeugen(Arena_Environment(state), ui);
+    }
+  };
+  steps.Load_Tree = [this](TMain_State& state) {
+    if (!state.PK3_Datenbank) {
+      return true;
+    }
+    return Browser_->Initialisiere_TreeView_Maps();
+  };
+  steps.Save_Database = [](TMain_State& state) {
+    if (state.PK3_Datenbank) {
+      Speichere_PK3_Datenbank(*state.PK3_Datenbank);
+    }
+  };
+  steps.Save_Tree = [this](TMain_State& state) {
+    if (state.PK3_Datenbank) {
+      Browser_->TreeView_Maps_Speichern();
+    }
+  };
+}
+
+void TProgram_Windows::Apply_Arena_Availability() {
+  const TMain_State& state = Main_.State();
+  if (!state.MOD_Liste) {
+    return;
+  }
+  Browser_->Set_Arena_Counts(
+      Ermittle_Anzahl_MODs_mit_Vorlix_Arena_File(state.Game_Dir, state.MOD_Liste->Names()),
+      Maximale_Anzahl_Arena_Files_in_allen_Verzeichnissen(state.Game_Dir,
+                                                          state.MOD_Liste->Names()));
+}
+
+void TProgram_Windows::Wire_Commands() {
+  auto properties_context = [this]() {
+    const TMain_State& state = Main_.State();
+    TProperties_Context context;
+    context.Program_Dir = state.Program_Dir;
+    context.Levelshots_Dir = state.Levelshots_Dir;
+    context.Botinfo_Dir = state.Botinfo_Dir;
+    context.Game_Dir = state.Game_Dir;
+    context.Mods = state.MOD_Liste.get();
+    context.Database = state.PK3_Datenbank.get();
+    context.Interaction = &Main_.Interaction();
+    context.Locale = QLocale::system();
+    return context;
+  };
+  QObject::connect(Browser_, &TBrowser_View::Launch_Map_Requested, &Main_,
+                   [this, properties_context](TMAP_Datei_Eintrag* map) {
+                     if (map != nullptr &&
+                         Starte_Map(*Properties_, properties_context(), map, Exec_File_)) {
+                       Main_.close();
+                     }
+                   });
+  QObject::connect(Browser_, &TBrowser_View::Map_Properties_Requested, &Main_,
+                   [this, properties_context](TMAP_Datei_Eintrag* map) {
+                     if (map != nullptr) {
+                       Show_Map_Properties(*Properties_, properties_context(), map);
+                     }
+                   });
+  QObject::connect(Browser_, &TBrowser_View::Group_Properties_Requested, &Main_,
+                   [this, properties_context](TMaps_Tree_Node* group) {
+                     if (group != nullptr) {
+                       Show_Group_Properties(*Properties_, properties_context(),
+                                             Maps_Below(group));
+                     }
+                   });
+  auto arena_command = [this](Arena_Modus mode, TMaps_Tree_Node* group) {
+    TArena_Zweig branch;
+    if (group != nullptr) {
+      branch.Group_Name = group->Text;
+      branch.Maps = Maps_Below(group);
+    }
+    const TArena_Verfuegbarkeit available =
+        Process_Arena_File(mode, Arena_Environment(Main_.State()), branch, Main_.Interaction());
+    (void)available;
+    Apply_Arena_Availability();
+  };
+  QObject::connect(Browser_, &TBrowser_View::Create_Arena_File_Requested, &Main_,
+                   [arena_command](TMaps_Tree_Node* group) {
+                     arena_command(Arena_Modus::Erzeugen, group);
+                   });
+  QObject::connect(Browser_, &TBrowser_View::Activate_Arena_File_Requested, &Main_,
+                   [arena_command]() { arena_command(Arena_Modus::Aktivieren, nullptr); });
+  QObject::connect(Browser_, &TBrowser_View::Remove_Arena_File_Requested, &Main_,
+                   [arena_command]() { arena_command(Arena_Modus::Entfernen, nullptr); });
+  QObject::connect(Browser_, &TBrowser_View::Import_Arena_File_Requested, &Main_, [this]() {
+    TMain_State& state = Main_.State();
+    if (state.PK3_Datenbank) {
+      Importiere_Arena_File(state.Game_Dir, state.Temp_Dir, *state.PK3_Datenbank,
+                            Main_.Interaction());
+    }
+  });
+  QObject::connect(Browser_, &TBrowser_View::Info_Requested, &Main_, [this]() { Info_->exec(); });
+  QObject::connect(Browser_, &TBrowser_View::Exit_Requested, &Main_, [this]() { Main_.close(); });
+}
+
+}  // namespace vorlix::ui

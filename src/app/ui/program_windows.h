@@ -1,0 +1,44 @@
+#pragma once
+// The window program's composition: the maps browser in the main window, the dialogs created at
+// start, and the start-up steps of every subsystem wired into the main window's start-up.
+
+#include <memory>
+
+#include "launch/exec_file.h"
+
+namespace vorlix {
+class TBrowser_View;
+class TForm_Map_Properties;
+class TForm_Select_MOD;
+class TForm_Arena_File_Selection;
+class TForm_Arena_File_Specify_Name;
+class TForm_Info_Dialog;
+}  // namespace vorlix
+
+namespace vorlix::ui {
+
+class TForm_Main_Vorlix;
+
+class TProgram_Windows {
+ public:
+  explicit TProgram_Windows(TForm_Main_Vorlix& main_window);
+  ~TProgram_Windows();
+  TProgram_Windows(const TProgram_Windows&) = delete;
+  TProgram_Windows& operator=(const TProgram_Windows&) = delete;
+
+ private:
+  void Wire_Steps();
+  void Wire_Commands();
+  void Apply_Arena_Availability();
+
+  TForm_Main_Vorlix& Main_;
+  TBrowser_View* Browser_ = nullptr;  // owned by the main window
+  std::unique_ptr<TForm_Info_Dialog> Info_;
+  std::unique_ptr<TForm_Map_Properties> Properties_;
+  std::unique_ptr<TForm_Select_MOD> Select_MOD_;
+  std::unique_ptr<TForm_Arena_File_Selection> Arena_Selection_;
+  std::unique_ptr<TForm_Arena_File_Specify_Name> Arena_Name_;
+  TExecFile Exec_File_;
+};
+
+}  // namespace vorlix::ui
