@@ -1,8 +1,10 @@
 #include "app/ui/program_windows.h"
 
+#include <QIcon>
 #include <QLocale>
 
 #include "app/platform.h"
+#include "app/ui/artwork.h"
 #include "app/ui/main_window.h"
 #include "arena/arena_files.h"
 #include "arena/arena_import.h"
@@ -76,6 +78,30 @@ TProgram_Windows::TProgram_Windows(TForm_Main_Vorlix& main_window)
   };
   Wire_Steps();
   Wire_Commands();
+  QObject::connect(&Main_, &TForm_Main_Vorlix::Toolbar_Bilder_geladen, &Main_,
+                   [this]() { Apply_Pictures(); });
+}
+
+void TProgram_Windows::Apply_Pictures() {
+  // The artwork strips hold their pictures in their own order; each command takes its own.
+  const QList<QPixmap>& toolbar = Main_.Toolbar_Bilder();
+  const auto picture = [&toolbar](int index) {
+    return index < toolbar.size() ? QIcon(toolbar[index]) : QIcon();
+  };
+  Browser_->Set_Command_Icon(Main_Command::Launch_Map, picture(Bild_Map_starten));
+  Browser_->Set_Command_Icon(Main_Command::Map_Properties, picture(Bild_Map_Eigenschaften));
+  Browser_->Set_Command_Icon(Main_Command::Create_Arena_File, picture(Bild_Arena_File_erstellen));
+  Browser_->Set_Command_Icon(Main_Command::Import_Arena_File,
+                             picture(Bild_Arena_File_importieren));
+  Browser_->Set_Command_Icon(Main_Command::Activate_Arena_File,
+                             picture(Bild_Arena_File_aktivieren));
+  Browser_->Set_Command_Icon(Main_Command::Remove_Arena_File, picture(Bild_Arena_File_entfernen));
+  Browser_->Set_Command_Icon(Main_Command::Exit, picture(Bild_Loeschen));
+  Browser_->Set_Command_Icon(Main_Command::Info, picture(Bild_Info));
+  const QList<QPixmap> tree = Bilder_aus_Streifen(Baum_Resource, 16);
+  if (tree.size() > Bild_Map) {
+    Browser_->Set_Tree_Icons(QIcon(tree[Bild_Map]), QIcon(tree[Bild_Gruppe]));
+  }
 }
 
 TProgram_Windows::~TProgram_Windows() = default;

@@ -30,6 +30,7 @@ class TProgram_Windows {
   void Wire_Steps();
   void Wire_Commands();
   void Apply_Arena_Availability();
+  void Apply_Pictures();
 
   TForm_Main_Vorlix& Main_;
   TBrowser_View* Browser_ = nullptr;  // owned by the main window
