@@ -31,8 +31,8 @@ char Upper_Char(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool Has_Wildcard(const std::string& spec) {
-  return spec.find_first_of("*?") != std::string::npos;
+bool Has_Wildcard(const std::string& file_spec) {
+  return file_spec.find_first_of("*?") != std::string::npos;
 }
 
 std::string Zip_Message(zip_t* archive) {
@@ -253,12 +253,12 @@ void Write_Member(zip_t* archive, zip_uint64_t index, const Zip_Entry& entry,
   }
 }
 
-// Files matching a relative spec ("\" or "/" separators, wildcards in any component), relative
+// Files matching a relative file_spec ("\" or "/" separators, wildcards in any component), relative
 // to the current directory, with "/" separators and their names as on disk.
-std::vector<std::string> Expand_Spec(const std::string& spec) {
+std::vector<std::string> Expand_Spec(const std::string& file_spec) {
   std::vector<std::string> parts;
   std::string current;
-  for (char c : spec) {
+  for (char c : file_spec) {
     if (c == '/' || c == '\\') {
       if (!current.empty()) {
         parts.push_back(current);
@@ -271,7 +271,7 @@ std::vector<std::string> Expand_Spec(const std::string& spec) {
   if (!current.empty()) {
     parts.push_back(current);
   }
-  if (parts.empty() || spec[0] == '/' || spec[0] == '\\') {
+  if (parts.empty() || file_spec[0] == '/' || file_spec[0] == '\\') {
     return {};
   }
   std::vector<std::string> found{""};
@@ -342,19 +342,19 @@ std::uint64_t Zip_Member_Reader::Skip(std::uint64_t count) {
 
 // ---- names -----------------------------------------------------------------------------------
 
-bool Spec_Matches(const std::string& spec, const std::string& name) {
+bool Spec_Matches(const std::string& file_spec, const std::string& name) {
   std::size_t p = 0;
   std::size_t n = 0;
   std::size_t star = std::string::npos;
   std::size_t mark = 0;
   while (n < name.size()) {
-    if (p < spec.size() && spec[p] == '*') {
+    if (p < file_spec.size() && file_spec[p] == '*') {
       star = p++;
       mark = n;
       continue;
     }
-    if (p < spec.size() &&
-        (spec[p] == '?' ? name[n] != '/' : Upper_Char(spec[p]) == Upper_Char(name[n]))) {
+    if (p < file_spec.size() &&
+        (file_spec[p] == '?' ? name[n] != '/' : Upper_Char(file_spec[p]) == Upper_Char(name[n]))) {
       ++p;
       ++n;
       continue;
@@ -367,10 +367,10 @@ bool Spec_Matches(const std::string& spec, const std::string& name) {
     }
     return false;
   }
-  while (p < spec.size() && spec[p] == '*') {
+  while (p < file_spec.size() && file_spec[p] == '*') {
     ++p;
   }
-  return p == spec.size();
+  return p == file_spec.size();
 }
 
 bool Is_Safe_Member_Name(const std::string& name) {
@@ -468,11 +468,11 @@ std::vector<int> Zip_Archive::Select(const std::vector<std::string>& specs) cons
   std::vector<int> selected;
   std::vector<std::string> patterns;
   std::unordered_set<std::string> exact;
-  for (const auto& spec : specs) {
-    if (Has_Wildcard(spec)) {
-      patterns.push_back(spec);
+  for (const auto& file_spec : specs) {
+    if (Has_Wildcard(file_spec)) {
+      patterns.push_back(file_spec);
     } else {
-      exact.insert(platform::Upper(spec));
+      exact.insert(platform::Upper(file_spec));
     }
   }
   for (std::size_t i = 0; i < Entries_.size(); ++i) {
@@ -587,8 +587,8 @@ void Zip_Archive::Add() {
   }
   std::vector<std::string> files;
   std::set<std::string> seen;
-  for (const auto& spec : specs) {
-    for (auto& file : Expand_Spec(spec)) {
+  for (const auto& file_spec : specs) {
+    for (auto& file : Expand_Spec(file_spec)) {
       if (seen.insert(file).second) {
         files.push_back(std::move(file));
       }
