@@ -91,8 +91,7 @@ void TProgram_Windows::Apply_Pictures() {
   Browser_->Set_Command_Icon(Main_Command::Launch_Map, picture(Bild_Map_starten));
   Browser_->Set_Command_Icon(Main_Command::Map_Properties, picture(Bild_Map_Eigenschaften));
   Browser_->Set_Command_Icon(Main_Command::Create_Arena_File, picture(Bild_Arena_File_erstellen));
-  Browser_->Set_Command_Icon(Main_Command::Import_Arena_File,
-                             picture(Bild_Arena_File_importieren));
+  Browser_->Set_Command_Icon(Main_Command::Import_Arena_File, picture(Bild_Arena_File_importieren));
   Browser_->Set_Command_Icon(Main_Command::Activate_Arena_File,
                              picture(Bild_Arena_File_aktivieren));
   Browser_->Set_Command_Icon(Main_Command::Remove_Arena_File, picture(Bild_Arena_File_entfernen));
@@ -194,13 +193,13 @@ void TProgram_Windows::Wire_Commands() {
     context.Locale = QLocale::system();
     return context;
   };
-  QObject::connect(Browser_, &TBrowser_View::Launch_Map_Requested, &Main_,
-                   [this, properties_context](TMAP_Datei_Eintrag* map) {
-                     if (map != nullptr &&
-                         Starte_Map(*Properties_, properties_context(), map, Exec_File_)) {
-                       Main_.close();
-                     }
-                   });
+  QObject::connect(
+      Browser_, &TBrowser_View::Launch_Map_Requested, &Main_,
+      [this, properties_context](TMAP_Datei_Eintrag* map) {
+        if (map != nullptr && Starte_Map(*Properties_, properties_context(), map, Exec_File_)) {
+          Main_.close();
+        }
+      });
   QObject::connect(Browser_, &TBrowser_View::Map_Properties_Requested, &Main_,
                    [this, properties_context](TMAP_Datei_Eintrag* map) {
                      if (map != nullptr) {
@@ -210,8 +209,7 @@ void TProgram_Windows::Wire_Commands() {
   QObject::connect(Browser_, &TBrowser_View::Group_Properties_Requested, &Main_,
                    [this, properties_context](TMaps_Tree_Node* group) {
                      if (group != nullptr) {
-                       Show_Group_Properties(*Properties_, properties_context(),
-                                             Maps_Below(group));
+                       Show_Group_Properties(*Properties_, properties_context(), Maps_Below(group));
                      }
                    });
   auto arena_command = [this](Arena_Modus mode, TMaps_Tree_Node* group) {
@@ -225,10 +223,9 @@ void TProgram_Windows::Wire_Commands() {
     (void)available;
     Apply_Arena_Availability();
   };
-  QObject::connect(Browser_, &TBrowser_View::Create_Arena_File_Requested, &Main_,
-                   [arena_command](TMaps_Tree_Node* group) {
-                     arena_command(Arena_Modus::Erzeugen, group);
-                   });
+  QObject::connect(
+      Browser_, &TBrowser_View::Create_Arena_File_Requested, &Main_,
+      [arena_command](TMaps_Tree_Node* group) { arena_command(Arena_Modus::Erzeugen, group); });
   QObject::connect(Browser_, &TBrowser_View::Activate_Arena_File_Requested, &Main_,
                    [arena_command]() { arena_command(Arena_Modus::Aktivieren, nullptr); });
   QObject::connect(Browser_, &TBrowser_View::Remove_Arena_File_Requested, &Main_,
