@@ -15,8 +15,8 @@ enum class Message_Kind { Error, Information, Confirmation, Warning };
 enum class Button_Set { OK, Cancel, Yes_No };
 enum class Answer { OK, Cancel, Yes, No };
 
-const char* Kind_Name(Message_Kind kind);   // "error", "information", "confirmation", "warning"
-const char* Answer_Name(Answer answer);     // "OK", "Cancel", "Yes", "No"
+const char* Kind_Name(Message_Kind kind);  // "error", "information", "confirmation", "warning"
+const char* Answer_Name(Answer answer);    // "OK", "Cancel", "Yes", "No"
 
 // A notice window ("Please wait"): shown and painted when made, hidden when destroyed.
 class TNotice {
@@ -36,9 +36,9 @@ struct Selection_Request {
 };
 
 struct File_Request {
-  bool Save = false;            // save dialog (choose a new name) rather than open dialog
+  bool Save = false;  // save dialog (choose a new name) rather than open dialog
   std::string Title;
-  std::string Filter;           // e.g. "pk3 files (*.pk3)"
+  std::string Filter;  // e.g. "pk3 files (*.pk3)"
   std::string Initial_Dir;
   std::string Initial_Name;
 };
@@ -59,8 +59,8 @@ class TInteraction {
   virtual std::optional<std::vector<int>> Select_Items(const Selection_Request& request) = 0;
   // The arena-file name dialog for a MOD directory; the dialog keeps the last typed name between
   // uses unless the caller passes a new one. nullopt on Cancel.
-  virtual std::optional<std::string> Specify_Arena_Name(const std::string& directory_name,
-                                                        const std::optional<std::string>& preset) = 0;
+  virtual std::optional<std::string> Specify_Arena_Name(
+      const std::string& directory_name, const std::optional<std::string>& preset) = 0;
   // Called now and then during a long synchronous walk: keeps visible windows painted without
   // taking user input. Does nothing by default.
   virtual void Keep_Painted() {}

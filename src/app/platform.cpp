@@ -27,7 +27,9 @@ char Separator() {
 }
 
 namespace {
-bool Is_Separator(char c) { return c == '/' || c == '\\'; }
+bool Is_Separator(char c) {
+  return c == '/' || c == '\\';
+}
 }  // namespace
 
 std::string Join(const std::string& a, const std::string& b) {
@@ -117,7 +119,9 @@ std::string Lower(std::string text) {
 }
 
 namespace {
-char Upper_Char(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char Upper_Char(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 }  // namespace
 
 bool Equal_Ignore_Case(const std::string& a, const std::string& b) {
@@ -241,7 +245,8 @@ std::optional<std::string> Resolve_With(const std::string& base, const std::stri
 
 }  // namespace
 
-std::optional<std::string> Resolve_Ignore_Case(const std::string& base, const std::string& relative) {
+std::optional<std::string> Resolve_Ignore_Case(const std::string& base,
+                                               const std::string& relative) {
   std::optional<std::vector<Dir_Entry>> listing;
   return Resolve_With(base, relative, [&](const std::string& dir) -> const std::vector<Dir_Entry>* {
     listing = List_Directory(dir);
@@ -282,14 +287,13 @@ const std::vector<Dir_Entry>* TCase_Resolver::Listing(const std::string& dir) {
 
 std::optional<std::string> TCase_Resolver::Resolve(const std::string& base,
                                                    const std::string& relative) {
-  return Resolve_With(base, relative,
-                      [this](const std::string& dir) { return Listing(dir); });
+  return Resolve_With(base, relative, [this](const std::string& dir) { return Listing(dir); });
 }
 
 // ---- Packed DOS date-times ----------------------------------------------------------------------
 
 std::int32_t To_DOS_Date_Time(std::time_t time) {
-  std::tm local {};
+  std::tm local{};
   localtime_r(&time, &local);
   int year = local.tm_year + 1900;
   if (year < 1980) {
@@ -309,7 +313,7 @@ std::time_t From_DOS_Date_Time(std::int32_t dos) {
   const auto value = static_cast<std::uint32_t>(dos);
   const std::uint32_t date = value >> 16;
   const std::uint32_t tod = value & 0xFFFFu;
-  std::tm local {};
+  std::tm local{};
   local.tm_year = static_cast<int>((date >> 9) & 0x7F) + 80;
   local.tm_mon = static_cast<int>((date >> 5) & 0x0F) - 1;
   local.tm_mday = static_cast<int>(date & 0x1F);
@@ -335,7 +339,8 @@ bool Set_File_DOS_Date_Time(const std::string& path, std::int32_t dos) {
   return ::utime(path.c_str(), &times) == 0;
 }
 
-// ---- Installation search roots -------------------------------------------------------------------
+// ---- Installation search roots
+// -------------------------------------------------------------------
 
 std::vector<std::string> Default_Search_Roots() {
   std::vector<std::string> roots;

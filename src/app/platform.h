@@ -38,9 +38,9 @@ struct Dir_Entry {
   std::string Name;
   bool Is_Directory = false;  // a link to a directory counts as a directory
   bool Is_Symlink = false;
-  bool Is_Hidden = false;     // the name begins with "."
+  bool Is_Hidden = false;  // the name begins with "."
   std::uint64_t Size = 0;
-  std::time_t Modified = 0;   // last-write time
+  std::time_t Modified = 0;  // last-write time
 };
 
 // The listing order users see: names compared by their ASCII upper-cased form byte-wise,
@@ -56,7 +56,8 @@ std::optional<std::vector<Dir_Entry>> List_Directory(const std::string& dir);
 // Resolves every component of `relative` (separated by "/" or "\") below `base`, ignoring case;
 // of several names that differ only in case the first in listing order wins. Returns the path as
 // it is on disk, or nullopt when a component does not exist.
-std::optional<std::string> Resolve_Ignore_Case(const std::string& base, const std::string& relative);
+std::optional<std::string> Resolve_Ignore_Case(const std::string& base,
+                                               const std::string& relative);
 // The same for a whole path: the first component that exists as written is kept, the rest resolved.
 std::optional<std::string> Resolve_Path_Ignore_Case(const std::string& path);
 
@@ -82,8 +83,9 @@ std::optional<std::int32_t> File_DOS_Date_Time(const std::string& path);
 // Gives a file the last-write time of a packed date-time.
 bool Set_File_DOS_Date_Time(const std::string& path, std::int32_t dos);
 
-// ---- Installation search roots -------------------------------------------------------------------
-// The roots the search for the game walks, in order: the home directory, then "/".
+// ---- Installation search roots
+// ------------------------------------------------------------------- The roots the search for the
+// game walks, in order: the home directory, then "/".
 std::vector<std::string> Default_Search_Roots();
 // Directories the search never enters (virtual file systems).
 bool Is_Excluded_From_Search(const std::string& path);
