@@ -24,6 +24,8 @@ std::string Program_Sub_Dir(const std::string& program_dir, const std::string& n
   return platform::Join(program_dir, name);
 }
 
+}  // namespace
+
 bool Holds_Game_Executable(const std::string& game_dir) {
   if (game_dir.empty()) {
     return false;
@@ -39,8 +41,6 @@ bool Holds_Game_Executable(const std::string& game_dir) {
   }
   return false;
 }
-
-}  // namespace
 
 TStartup::TStartup(TInteraction& interaction, TStartup_Steps steps, TStartup_Options options)
     : Interaction_(interaction), Steps_(std::move(steps)), Options_(std::move(options)) {}

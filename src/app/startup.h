@@ -64,6 +64,9 @@ enum class Load_Outcome {
   Aborted,  // an error escaped a step: reported, remaining steps skipped, saving suppressed
 };
 
+// True when the game directory holds a file named QUAKE3.EXE in any letter case.
+bool Holds_Game_Executable(const std::string& game_dir);
+
 class TStartup {
  public:
   TStartup(TInteraction& interaction, TStartup_Steps steps, TStartup_Options options = {});

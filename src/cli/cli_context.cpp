@@ -20,24 +20,6 @@ namespace vorlix {
 
 namespace {
 
-// The game directory test of the start-up; the front end checks it itself, since it never
-// searches the drives.
-bool Holds_Game_Executable(const std::string& game_dir) {
-  if (game_dir.empty()) {
-    return false;
-  }
-  const auto entries = platform::List_Directory(game_dir);
-  if (!entries) {
-    return false;
-  }
-  for (const auto& entry : *entries) {
-    if (!entry.Is_Directory && platform::Upper(entry.Name) == "QUAKE3.EXE") {
-      return true;
-    }
-  }
-  return false;
-}
-
 TArena_Umgebung Arena_Umgebung_aus(const TMain_State& state) {
   TArena_Umgebung env;
   env.Game_Dir = state.Game_Dir;
