@@ -78,7 +78,7 @@ std::string Create_Path(const std::string& given) {
       throw TFile_Error("Cannot create directory " + given + ": it exists already.");
     }
   }
-  std::string target = platform::Join(real_parent, platform::Lower(name));
+  std::string target = platform::Join(real_parent, Name_neuer_Verzeichnisse(name));
   if (::mkdir(target.c_str(), 0777) != 0) {
     throw TFile_Error("Cannot create directory " + target + ": " + std::strerror(errno) + ".");
   }
@@ -121,6 +121,17 @@ bool Delete_Tree(const std::string& path) {
 
 void Erzeuge_Verzeichnispfad(const std::string& path) {
   Create_Path(path);
+}
+
+std::string Name_neuer_Verzeichnisse(const std::string& name) {
+  return platform::Lower(name);
+}
+
+std::string Programm_Unterverzeichnis(const std::string& base, const std::string& name) {
+  if (auto found = platform::Resolve_Ignore_Case(base, name)) {
+    return *found;
+  }
+  return platform::Join(base, Name_neuer_Verzeichnisse(name));
 }
 
 bool Loesche_Verzeichnisbaum(const std::string& given) {

@@ -24,6 +24,12 @@ class TConversion_Error : public std::runtime_error {
 // a directory cannot be created, also when the directory itself exists already.
 void Erzeuge_Verzeichnispfad(const std::string& path);
 
+// The name Erzeuge_Verzeichnispfad gives a folder it creates.
+std::string Name_neuer_Verzeichnisse(const std::string& name);
+// A folder the program keeps below `base`: the existing one, whatever the letter case of its
+// name, else the path it will have once Erzeuge_Verzeichnispfad has created it.
+std::string Programm_Unterverzeichnis(const std::string& base, const std::string& name);
+
 // Removes a directory tree. Read-only files and folders are made writable first; a symbolic link
 // is removed itself and never followed. True when the directory is gone afterwards or was never
 // there. A file that cannot be deleted stops the work at once (false; the rest stays).

@@ -5,6 +5,7 @@
 
 #include "app/discovery.h"
 #include "app/fs_routines.h"
+#include "app/install_layout.h"
 #include "app/interaction.h"
 #include "app/options.h"
 #include "app/platform.h"
@@ -15,13 +16,15 @@ namespace vorlix {
 
 namespace {
 
-// A sub-directory of the program directory: the name on disk when one matches ignoring case,
-// else the upper-case name.
-std::string Program_Sub_Dir(const std::string& program_dir, const std::string& name) {
-  if (auto found = platform::Resolve_Ignore_Case(program_dir, name)) {
-    return *found;
+// Every TEMP folder in the program directory, whatever the letter case of its name.
+void Remove_Temp_Folders(const std::string& program_dir) {
+  if (const auto entries = platform::List_Directory(program_dir)) {
+    for (const auto& entry : *entries) {
+      if (platform::Upper(entry.Name) == "TEMP") {
+        Loesche_Verzeichnisbaum(platform::Join(program_dir, entry.Name));
+      }
+    }
   }
-  return platform::Join(program_dir, name);
 }
 
 }  // namespace
@@ -59,23 +62,15 @@ void TStartup::Lade_Registry_Einstellungen(bool& dev_comp) {
 
 bool TStartup::Ermittle_Verzeichnisse() {
   State_.Program_Dir = platform::Without_Trailing_Separator(
-      Options_.Program_Dir ? *Options_.Program_Dir : platform::Executable_Directory());
-  State_.Levelshots_Dir = Program_Sub_Dir(State_.Program_Dir, "LEVELSHOTS");
-  State_.Botinfo_Dir = Program_Sub_Dir(State_.Program_Dir, "BOTINFO");
-  State_.GFX_Dir = Program_Sub_Dir(State_.Program_Dir, "GFX");
-  if (!platform::Resolve_Ignore_Case(State_.Program_Dir, "GFX")) {
-    // The pictures that come with the program lie beside the executable.
-    State_.GFX_Dir = Program_Sub_Dir(platform::Executable_Directory(), "GFX");
-  }
-  State_.Temp_Dir = platform::Join(State_.Program_Dir, "TEMP");
-  // Every TEMP folder left over, whatever the case of its name.
-  if (const auto entries = platform::List_Directory(State_.Program_Dir)) {
-    for (const auto& entry : *entries) {
-      if (platform::Upper(entry.Name) == "TEMP") {
-        Loesche_Verzeichnisbaum(platform::Join(State_.Program_Dir, entry.Name));
-      }
-    }
-  }
+      Options_.Program_Dir ? *Options_.Program_Dir : Default_Program_Directory());
+  State_.Levelshots_Dir = Programm_Unterverzeichnis(State_.Program_Dir, "LEVELSHOTS");
+  State_.Botinfo_Dir = Programm_Unterverzeichnis(State_.Program_Dir, "BOTINFO");
+  // The pictures that come with the program: the program directory's own GFX, else the one
+  // beside the executable, else the installation's shared data.
+  State_.GFX_Dir = Find_GFX_Directory(State_.Program_Dir, platform::Executable_Directory());
+  // The steps that write into TEMP create it anew, under the name a created folder gets.
+  Remove_Temp_Folders(State_.Program_Dir);
+  State_.Temp_Dir = Programm_Unterverzeichnis(State_.Program_Dir, "TEMP");
 
   State_.Game_Dir = platform::Without_Trailing_Separator(State_.Game_Dir);
   if (!Holds_Game_Executable(State_.Game_Dir)) {
@@ -157,8 +152,8 @@ void TStartup::Schliessen() {
   if (!Session_Flags().Suppress_Saving) {
     Speichere_Einstellungen();
   }
-  if (!State_.Temp_Dir.empty()) {
-    Loesche_Verzeichnisbaum(State_.Temp_Dir);
+  if (!State_.Program_Dir.empty()) {
+    Remove_Temp_Folders(State_.Program_Dir);
   }
 }
 

@@ -79,11 +79,6 @@ bool TCli_Context::Start() {
     hooks.Zaehle_MODs_mit_Arena_Files = [&state](const TMOD_Liste& mods) {
       return Ermittle_Anzahl_MODs_mit_Vorlix_Arena_File(state.Game_Dir, mods.Names());
     };
-    // The start-up has removed every TEMP folder, whatever the case of its name. The steps that
-    // write into TEMP create it with Erzeuge_Verzeichnispfad, which gives the folders it creates
-    // lower-case names; the state names the folder as it will then be on disk, so that every
-    // step and the close find it.
-    state.Temp_Dir = platform::Join(state.Program_Dir, "temp");
     state.MOD_Liste = std::make_unique<TMOD_Liste>();
     state.MODs_mit_Arena_Files = state.MOD_Liste->Baue_Liste(state.Game_Dir, hooks);
   };

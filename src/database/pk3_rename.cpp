@@ -79,9 +79,10 @@ bool Exists(const std::string& path) {
 
 // Moves one of the archive's folders (LEVELSHOTS or BOTINFO) to its new place; false when it
 // cannot. `moved_to` receives the new path on success.
-bool Move_Folder(const std::string& base, const std::string& old_dir, const std::string& old_file,
-                 const std::string& new_dir, const std::string& new_file, std::string& moved_from,
-                 std::string& moved_to) {
+bool Move_Folder(const std::string& given_base, const std::string& old_dir,
+                 const std::string& old_file, const std::string& new_dir,
+                 const std::string& new_file, std::string& moved_from, std::string& moved_to) {
+  const std::string base = platform::Resolve_Path_Ignore_Case(given_base).value_or(given_base);
   const auto source = platform::Resolve_Ignore_Case(base, platform::Join(old_dir, old_file));
   if (!source) {
     return false;

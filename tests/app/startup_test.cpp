@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/fs_routines.h"
 #include "app/session.h"
 #include "app/settings.h"
 #include "builders.h"
@@ -84,9 +85,12 @@ TEST_F(Startup_Test, Runs_Steps_In_Order_And_Saves_Game_Dir_On_Close) {
   const TMain_State& s = startup.State();
   EXPECT_EQ(s.Game_Dir, game.Path());
   EXPECT_EQ(s.Program_Dir, program / "data");
-  EXPECT_EQ(s.Levelshots_Dir, program / "data/LEVELSHOTS");
-  EXPECT_EQ(s.Botinfo_Dir, program / "data/BOTINFO");
-  EXPECT_EQ(s.Temp_Dir, program / "data/TEMP");
+  // Folders not there yet are named as they will be once created.
+  EXPECT_EQ(s.Levelshots_Dir, program / "data/levelshots");
+  EXPECT_EQ(s.Botinfo_Dir, program / "data/botinfo");
+  EXPECT_EQ(s.Temp_Dir, program / "data/temp");
+  Erzeuge_Verzeichnispfad(s.Botinfo_Dir + "/baseq3");
+  EXPECT_TRUE(fs::is_directory(s.Botinfo_Dir));
 
   Write_File(s.Temp_Dir + "/scratch", "x");
   trace.clear();
@@ -104,7 +108,7 @@ TEST_F(Startup_Test, Runs_Steps_In_Order_And_Saves_Game_Dir_On_Close) {
 }
 
 TEST_F(Startup_Test, Existing_Program_Folders_Keep_Their_Names_And_Leftover_Temp_Goes) {
-  Write_File(program / "data/levelshots/q3dm1.jpg", "");
+  Write_File(program / "data/LevelShots/q3dm1.jpg", "");
   Write_File(program / "data/temp/a/read_only", "");
   fs::permissions(program / "data/temp/a/read_only", fs::perms::owner_read);
   Write_File(program / "data/GFX/NOLEVELSHOTAVAILABLE.JPG", "");
@@ -119,7 +123,7 @@ TEST_F(Startup_Test, Existing_Program_Folders_Keep_Their_Names_And_Leftover_Temp
   bool dev = false;
   EXPECT_EQ(startup.Lade(dev), Load_Outcome::Run);
   EXPECT_TRUE(temp_gone_before_steps);
-  EXPECT_EQ(startup.State().Levelshots_Dir, program / "data/levelshots");
+  EXPECT_EQ(startup.State().Levelshots_Dir, program / "data/LevelShots");
   EXPECT_EQ(startup.State().GFX_Dir, program / "data/GFX");
 }
 

@@ -13,6 +13,7 @@
 #include "browser/ui/browser_view.h"
 #include "content/mod_list.h"
 #include "database/database_startup.h"
+#include "database/pk3_rename.h"
 #include "dialogs/ui/info_dialog.h"
 #include "dialogs/ui/selection_dialogs.h"
 #include "launch/ui/launch_entry.h"
@@ -179,37 +180,80 @@ void TProgram_Windows::Apply_Arena_Availability() {
                                                           state.MOD_Liste->Names()));
 }
 
-void TProgram_Windows::Wire_Commands() {
-  auto properties_context = [this]() {
+TProperties_Context TProgram_Windows::Properties_Context() const {
+  const TMain_State& state = Main_.State();
+  TProperties_Context context;
+  context.Program_Dir = state.Program_Dir;
+  context.Levelshots_Dir = state.Levelshots_Dir;
+  context.Botinfo_Dir = state.Botinfo_Dir;
+  context.Game_Dir = state.Game_Dir;
+  context.Mods = state.MOD_Liste.get();
+  context.Database = state.PK3_Datenbank.get();
+  context.Interaction = &Main_.Interaction();
+  context.Locale = QLocale::system();
+  return context;
+}
+
+void TProgram_Windows::Open_Map_Properties(TMAP_Datei_Eintrag* map) {
+  while (map != nullptr && map->PK3 != nullptr) {
+    Edited_Map_ = map;
+    const Dialog_Result result = Show_Map_Properties(*Properties_, Properties_Context(), map);
+    Edited_Map_ = nullptr;
+    if (result != Dialog_Result::Retry) {
+      return;
+    }
+    const std::int32_t pk3_id = map->PK3->ID;
+    const std::int32_t map_id = map->ID;
+    Main_.Startup().Neu_Laden();
     const TMain_State& state = Main_.State();
-    TProperties_Context context;
-    context.Program_Dir = state.Program_Dir;
-    context.Levelshots_Dir = state.Levelshots_Dir;
-    context.Botinfo_Dir = state.Botinfo_Dir;
-    context.Game_Dir = state.Game_Dir;
-    context.Mods = state.MOD_Liste.get();
-    context.Database = state.PK3_Datenbank.get();
-    context.Interaction = &Main_.Interaction();
-    context.Locale = QLocale::system();
-    return context;
-  };
+    map = state.PK3_Datenbank ? state.PK3_Datenbank->Find_Map(pk3_id, map_id) : nullptr;
+    if (map != nullptr) {
+      Browser_->Select_Map(pk3_id, map_id);
+    }
+  }
+}
+
+void TProgram_Windows::Rename_Edited_PK3() {
+  TMain_State& state = Main_.State();
+  if (Edited_Map_ == nullptr || Edited_Map_->PK3 == nullptr || !state.PK3_Datenbank) {
+    return;
+  }
+  const TPK3_Aktion_Ergebnis result = PK3_umbenennen(
+      state.PK3_Datenbank->Paths(), *Edited_Map_->PK3, Edited_Map_->ID, Main_.Interaction());
+  if (result.Reload_Needed()) {
+    Properties_->End_With(Dialog_Result::Retry);
+  }
+}
+
+void TProgram_Windows::Delete_Edited_PK3() {
+  TMain_State& state = Main_.State();
+  if (Edited_Map_ == nullptr || Edited_Map_->PK3 == nullptr || !state.PK3_Datenbank) {
+    return;
+  }
+  const TPK3_Aktion_Ergebnis result = PK3_loeschen(state.PK3_Datenbank->Paths(), *Edited_Map_->PK3,
+                                                   Edited_Map_->ID, Main_.Interaction());
+  if (result.Aktion == PK3_Aktion::Geloescht) {
+    Properties_->End_With(Dialog_Result::OK);
+  }
+}
+
+void TProgram_Windows::Wire_Commands() {
+  QObject::connect(Properties_.get(), &TForm_Map_Properties::Rename_PK3_Requested, &Main_,
+                   [this]() { Rename_Edited_PK3(); });
+  QObject::connect(Properties_.get(), &TForm_Map_Properties::Delete_PK3_Requested, &Main_,
+                   [this]() { Delete_Edited_PK3(); });
   QObject::connect(
-      Browser_, &TBrowser_View::Launch_Map_Requested, &Main_,
-      [this, properties_context](TMAP_Datei_Eintrag* map) {
-        if (map != nullptr && Starte_Map(*Properties_, properties_context(), map, Exec_File_)) {
+      Browser_, &TBrowser_View::Launch_Map_Requested, &Main_, [this](TMAP_Datei_Eintrag* map) {
+        if (map != nullptr && Starte_Map(*Properties_, Properties_Context(), map, Exec_File_)) {
           Main_.close();
         }
       });
   QObject::connect(Browser_, &TBrowser_View::Map_Properties_Requested, &Main_,
-                   [this, properties_context](TMAP_Datei_Eintrag* map) {
-                     if (map != nullptr) {
-                       Show_Map_Properties(*Properties_, properties_context(), map);
-                     }
-                   });
+                   [this](TMAP_Datei_Eintrag* map) { Open_Map_Properties(map); });
   QObject::connect(Browser_, &TBrowser_View::Group_Properties_Requested, &Main_,
-                   [this, properties_context](TMaps_Tree_Node* group) {
+                   [this](TMaps_Tree_Node* group) {
                      if (group != nullptr) {
-                       Show_Group_Properties(*Properties_, properties_context(), Maps_Below(group));
+                       Show_Group_Properties(*Properties_, Properties_Context(), Maps_Below(group));
                      }
                    });
   auto arena_command = [this](Arena_Modus mode, TMaps_Tree_Node* group) {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "launch/exec_file.h"
+#include "properties/map_properties_model.h"
 
 namespace vorlix {
 class TBrowser_View;
@@ -13,6 +14,7 @@ class TForm_Select_MOD;
 class TForm_Arena_File_Selection;
 class TForm_Arena_File_Specify_Name;
 class TForm_Info_Dialog;
+class TMAP_Datei_Eintrag;
 }  // namespace vorlix
 
 namespace vorlix::ui {
@@ -31,6 +33,12 @@ class TProgram_Windows {
   void Wire_Commands();
   void Apply_Arena_Availability();
   void Apply_Pictures();
+  TProperties_Context Properties_Context() const;
+  // The properties of one map; after a rename of its archive the whole start-up runs again and
+  // the dialog opens anew for the same map, found by its pair of IDs.
+  void Open_Map_Properties(TMAP_Datei_Eintrag* map);
+  void Rename_Edited_PK3();
+  void Delete_Edited_PK3();
 
   TForm_Main_Vorlix& Main_;
   TBrowser_View* Browser_ = nullptr;  // owned by the main window
@@ -40,6 +48,7 @@ class TProgram_Windows {
   std::unique_ptr<TForm_Arena_File_Selection> Arena_Selection_;
   std::unique_ptr<TForm_Arena_File_Specify_Name> Arena_Name_;
   TExecFile Exec_File_;
+  TMAP_Datei_Eintrag* Edited_Map_ = nullptr;  // the map the properties dialog shows
 };
 
 }  // namespace vorlix::ui

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImage>
+#include <QItemSelection>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
@@ -956,6 +957,41 @@ std::vector<TMAP_Datei_Eintrag*> TBrowser_View::Selected_List_Maps() const {
 TMAP_Datei_Eintrag* TBrowser_View::Selected_List_Map() const {
   const std::vector<TMAP_Datei_Eintrag*> maps = Selected_List_Maps();
   return maps.empty() ? nullptr : maps.front();
+}
+
+bool TBrowser_View::Select_Map(std::int32_t pk3_id, std::int32_t map_id) {
+  const auto shows = [pk3_id, map_id](const TMAP_Datei_Eintrag* map) {
+    return map != nullptr && map->ID == map_id && map->PK3 != nullptr && map->PK3->ID == pk3_id;
+  };
+  const TMaps_Tree_Node* entry = nullptr;
+  Tree_.For_Each([&](const TMaps_Tree_Node& node, int /*depth*/) {
+    if (entry == nullptr && node.Is_Map_Entry() && shows(node.Map)) {
+      entry = &node;
+    }
+  });
+  if (entry != nullptr) {
+    const QModelIndex index = Tree_Model_->Index_Of(entry);
+    Tree_View_->scrollTo(index);
+    Tree_View_->setCurrentIndex(index);
+  }
+  QItemSelection items;
+  QModelIndex first;
+  for (int row = 0; row < List_.Count(); ++row) {
+    if (shows(List_.Item(row).Map)) {
+      const QModelIndex index = List_Model_->index(row, 0);
+      items.select(index, index);
+      if (!first.isValid()) {
+        first = index;
+      }
+    }
+  }
+  if (first.isValid()) {
+    List_View_->selectionModel()->select(
+        items, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    List_View_->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+    List_View_->scrollTo(first);
+  }
+  return entry != nullptr || first.isValid();
 }
 
 void TBrowser_View::ListView_MapsSelectItem(bool selected, const QModelIndex& item) {

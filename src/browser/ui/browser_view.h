@@ -7,6 +7,7 @@
 #include <QPersistentModelIndex>
 #include <QWidget>
 #include <array>
+#include <cstdint>
 #include <set>
 #include <string>
 
@@ -99,6 +100,9 @@ class TBrowser_View : public QWidget {
   std::vector<TMAP_Datei_Eintrag*> Selected_List_Maps() const;
   // The first selected list item's map, or null.
   TMAP_Datei_Eintrag* Selected_List_Map() const;
+  // Selects the tree entry and every list item showing the map with this pair of IDs (after a
+  // reload, which makes new records for the same maps). False when neither shows it.
+  bool Select_Map(std::int32_t pk3_id, std::int32_t map_id);
   // Drag data as the two views make it when a drag starts.
   QMimeData* Make_Tree_Drag_Data() const;
   QMimeData* Make_List_Drag_Data() const;

@@ -1,0 +1,215 @@
+// The window program as a whole: start-up over a real game directory, then the properties
+// dialog's archive commands, driven through the real dialogs and message boxes.
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+#include "app/ui/main_window.h"
+#include "app/ui/program_windows.h"
+#include "browser/ui/browser_view.h"
+#include "builders.h"
+#include "properties/ui/map_properties_dialog.h"
+
+namespace vt = vorlix::testing;
+using vorlix::ui::TForm_Main_Vorlix;
+
+namespace {
+
+// Answers every dialog each time it is shown, until the test ends.
+class TModal_Driver : public QObject {
+ public:
+  explicit TModal_Driver(std::function<void(QWidget*)> answer) : Answer_(std::move(answer)) {
+    qApp->installEventFilter(this);
+  }
+  ~TModal_Driver() override { qApp->removeEventFilter(this); }
+  TModal_Driver(const TModal_Driver&) = delete;
+  TModal_Driver& operator=(const TModal_Driver&) = delete;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* dialog = qobject_cast<QDialog*>(watched);
+    if (event->type() == QEvent::Show && dialog != nullptr && dialog->isModal()) {
+      // Answered once the dialog runs its own loop; an answer may open the next dialog.
+      QTimer::singleShot(20, dialog, [this, dialog] { Answer_(dialog); });
+    }
+    return false;
+  }
+
+ private:
+  std::function<void(QWidget*)> Answer_;
+};
+
+void Press(QWidget* dialog, const char* name) {
+  auto* button = dialog->findChild<QPushButton*>(QString::fromLatin1(name));
+  QVERIFY(button != nullptr);
+  button->click();
+}
+
+void Answer_Box(QWidget* modal, QMessageBox::StandardButton button, QStringList& texts) {
+  auto* box = qobject_cast<QMessageBox*>(modal);
+  QVERIFY2(box != nullptr, modal->metaObject()->className());
+  texts << box->text();
+  QVERIFY2(box->button(button) != nullptr, qPrintable(box->text()));
+  box->button(button)->click();
+}
+
+}  // namespace
+
+class Tst_Program_Windows : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<QTemporaryDir> Config_, Data_, Game_;
+  std::unique_ptr<TForm_Main_Vorlix> Window_;
+  std::unique_ptr<vorlix::ui::TProgram_Windows> Program_;
+
+  QString Game(const QString& relative) const { return Game_->filePath(relative); }
+
+  vorlix::TBrowser_View* Browser() const { return Window_->findChild<vorlix::TBrowser_View*>(); }
+
+ private slots:
+  void init() {
+    Config_ = std::make_unique<QTemporaryDir>();
+    Data_ = std::make_unique<QTemporaryDir>();
+    Game_ = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CONFIG_HOME", Config_->path().toLocal8Bit());
+    vt::Write_File(Game(QStringLiteral("quake3.exe")).toStdString(), "");
+    vt::Write_Pk3(Game(QStringLiteral("baseq3/zz-first.pk3")).toStdString(),
+                  {{"maps/alpha.bsp", vt::Make_Bsp(vt::Entity_Text("Alpha Arena"))},
+                   {"maps/beta.bsp", vt::Make_Bsp(vt::Entity_Text("Beta Base"))}});
+    vorlix::TStartup_Options options;
+    options.Program_Dir = Data_->path().toStdString();
+    options.Game_Dir = Game_->path().toStdString();
+    Window_ = std::make_unique<TForm_Main_Vorlix>(options);
+    Program_ = std::make_unique<vorlix::ui::TProgram_Windows>(*Window_);
+    int readings = 0;
+    Window_->Clock = [readings]() mutable { return vorlix::TClock_Reading{100 + readings++, 1}; };
+    Window_->show();
+    QVERIFY(!Window_->Beenden_ohne_Speichern());
+    QCOMPARE(Browser()->List().Count(), 2);
+  }
+
+  void cleanup() {
+    Program_.reset();
+    Window_.reset();
+    Game_.reset();
+    Data_.reset();
+    Config_.reset();
+    qunsetenv("XDG_CONFIG_HOME");
+  }
+
+  void rename_reloads_and_reopens_for_the_same_map() {
+    vorlix::TMAP_Datei_Eintrag* map = Browser()->List().Item(1).Map;
+    const std::int32_t pk3_id = map->PK3->ID;
+    const std::int32_t map_id = map->ID;
+    const std::string file_name = map->MAP_Filename;
+    int properties_shown = 0;
+    QStringList messages;
+    QString comment_when_reopened;
+    TModal_Driver driver([&](QWidget* modal) {
+      if (qobject_cast<vorlix::TForm_Map_Properties*>(modal) != nullptr) {
+        ++properties_shown;
+        auto* memo = modal->findChild<QPlainTextEdit*>(QStringLiteral("Memo_Comment"));
+        QVERIFY(memo != nullptr);
+        if (properties_shown == 1) {
+          memo->setPlainText(QStringLiteral("edited before the rename"));
+          Press(modal, "Button_Rename_PK3");
+        } else {
+          comment_when_reopened = memo->toPlainText();
+          Press(modal, "Button_Cancel");
+        }
+      } else if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+        QCOMPARE(files->windowTitle(), QStringLiteral("Rename to..."));
+        auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name != nullptr);
+        QCOMPARE(name->text(), QStringLiteral("zz-first.pk3"));
+        name->setText(QStringLiteral("aa-renamed"));
+        static_cast<QDialog*>(files)->accept();
+      } else {
+        Answer_Box(modal, QMessageBox::Ok, messages);
+      }
+    });
+    emit Browser()->Map_Properties_Requested(map);
+
+    QCOMPARE(properties_shown, 2);
+    QCOMPARE(messages,
+             QStringList{QStringLiteral("Renamed zz-first.pk3 to aa-renamed.pk3 successfully.")});
+    QCOMPARE(comment_when_reopened, QStringLiteral("edited before the rename"));
+    QVERIFY(!QFile::exists(Game(QStringLiteral("baseq3/zz-first.pk3"))));
+    QVERIFY(QFile::exists(Game(QStringLiteral("baseq3/aa-renamed.pk3"))));
+    // The reload made new records: the same archive and map under their old IDs, selected.
+    const vorlix::TMain_State& state = Window_->State();
+    vorlix::TMAP_Datei_Eintrag* found = state.PK3_Datenbank->Find_Map(pk3_id, map_id);
+    QVERIFY(found != nullptr);
+    QCOMPARE(found->MAP_Filename, file_name);
+    QCOMPARE(found->PK3->PK3_Filename, std::string("aa-renamed.pk3"));
+    QCOMPARE(found->Comment, std::string("edited before the rename"));
+    QCOMPARE(Browser()->Selected_List_Maps(), std::vector<vorlix::TMAP_Datei_Eintrag*>{found});
+  }
+
+  void rename_cancelled_keeps_the_dialog_open() {
+    vorlix::TMAP_Datei_Eintrag* map = Browser()->List().Item(0).Map;
+    int properties_shown = 0;
+    int file_dialogs = 0;
+    TModal_Driver driver([&](QWidget* modal) {
+      if (qobject_cast<vorlix::TForm_Map_Properties*>(modal) != nullptr) {
+        ++properties_shown;
+        Press(modal, "Button_Rename_PK3");
+      } else if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+        ++file_dialogs;
+        files->reject();
+        // Back in the properties dialog, which stayed open: end it.
+        QTimer::singleShot(50, [] {
+          QWidget* properties = QApplication::activeModalWidget();
+          QVERIFY(qobject_cast<vorlix::TForm_Map_Properties*>(properties) != nullptr);
+          Press(properties, "Button_OK");
+        });
+      }
+    });
+    emit Browser()->Map_Properties_Requested(map);
+    QCOMPARE(properties_shown, 1);
+    QCOMPARE(file_dialogs, 1);
+    QVERIFY(QFile::exists(Game(QStringLiteral("baseq3/zz-first.pk3"))));
+  }
+
+  void delete_asks_removes_the_archive_and_closes_with_ok() {
+    vorlix::TMAP_Datei_Eintrag* map = Browser()->List().Item(0).Map;
+    int properties_shown = 0;
+    QStringList messages;
+    TModal_Driver driver([&](QWidget* modal) {
+      if (auto* properties = qobject_cast<vorlix::TForm_Map_Properties*>(modal)) {
+        ++properties_shown;
+        modal->findChild<QPlainTextEdit*>(QStringLiteral("Memo_Comment"))
+            ->setPlainText(QStringLiteral("written back as for OK"));
+        Press(properties, "Button_Delete_PK3");
+      } else {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box != nullptr);
+        Answer_Box(modal,
+                   box->button(QMessageBox::Yes) != nullptr ? QMessageBox::Yes : QMessageBox::Ok,
+                   messages);
+      }
+    });
+    emit Browser()->Map_Properties_Requested(map);
+    QCOMPARE(properties_shown, 1);
+    QCOMPARE(
+        messages,
+        (QStringList{
+            QStringLiteral("Do you really want to delete zz-first.pk3 and all maps inside of it?"),
+            QStringLiteral("zz-first.pk3 was successfully deleted.")}));
+    QVERIFY(!QFile::exists(Game(QStringLiteral("baseq3/zz-first.pk3"))));
+    QCOMPARE(map->Comment, std::string("written back as for OK"));
+    QCOMPARE(Browser()->List().Count(), 2);  // the list is not refreshed by the deletion
+  }
+};
+
+QTEST_MAIN(Tst_Program_Windows)
+#include "tst_program_windows.moc"
