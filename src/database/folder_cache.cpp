@@ -118,7 +118,19 @@ std::string TFolder_Cache::Create(const std::string& given_base, const std::stri
     mod_name = std::find(mods.begin(), mods.end(), mod) != mods.end() ? mod : mods.front();
   }
   const std::string mod_dir = platform::Join(base, mod_name);
-  const bool mod_listed = Listings_.count(mod_dir) != 0;
+  bool mod_listed = Listings_.count(mod_dir) != 0;
+  const std::string pk3_name = platform::Lower(pk3);
+  std::string path = platform::Join(mod_dir, pk3_name);
+  if (mod_listed && Bases_.count(given_base) != 0) {
+    // The MOD folder's listing is known and holds no such folder: make it directly, as the
+    // folder routine would, without listing the MOD folder again for every new archive.
+    if (::mkdir(path.c_str(), 0777) == 0) {
+      Folders(mod_dir).emplace(platform::Upper(pk3_name), pk3_name);
+      return path;
+    }
+    Listings_.erase(mod_dir);  // changed behind our back: let the folder routine decide
+    mod_listed = false;
+  }
   Erzeuge_Verzeichnispfad(platform::Join({base, mod, pk3}));
   if (Bases_.count(given_base) == 0) {
     // The base folder itself was made just now, in lower case.
@@ -129,8 +141,6 @@ std::string TFolder_Cache::Create(const std::string& given_base, const std::stri
     }
     return Create(given_base, mod, pk3);
   }
-  const std::string pk3_name = platform::Lower(pk3);
-  std::string path = platform::Join(mod_dir, pk3_name);
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     Listings_.clear();

@@ -4,6 +4,7 @@
 
 #include "app/platform.h"
 #include "database/folder_cache.h"
+#include "database/scan.h"
 #include "database/zip_archive.h"
 
 namespace vorlix {

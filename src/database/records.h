@@ -13,6 +13,8 @@ namespace vorlix {
 
 class TFolder_Cache;
 class TInteraction;
+class TScan_Prefetch;
+class TScan_Sink;
 class TPK3_Datei_Eintrag;
 class TPK3_Dateien_Verwaltung;
 class Zip_Archive;
@@ -197,6 +199,14 @@ class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
 
   // The archive open during a scan (at most one).
   std::unique_ptr<Zip_Archive> Open_Archive;
+  // Worker threads that scan new and changed archives ahead of the synchronisation's walk;
+  // 0 scans every archive on the calling thread when its turn comes. The records, files and
+  // texts are the same either way.
+  int Scan_Threads = 2;
+  // The scan of the archive at `path` for `record` when the synchronisation has it ready:
+  // appended to `maps`, its archive in `open_archive`, its texts given to `sink`.
+  bool Take_Prefetched_Scan(const std::string& path, TPK3_Datei_Eintrag& record, TMAP_Dateien& maps,
+                            std::unique_ptr<Zip_Archive>& open_archive, TScan_Sink& sink);
 
  protected:
   TPK3_Dateien_Verwaltung* As_Manager() override { return this; }
@@ -211,6 +221,8 @@ class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
   std::map<std::string, std::string> Walk_Paths_;
   // Set while Sync_With_Disk runs: the folder cache is valid only within one synchronisation.
   bool Syncing_ = false;
+  // Scans running ahead of the walk of the running synchronisation, if any.
+  std::unique_ptr<TScan_Prefetch> Prefetch_;
 };
 
 }  // namespace vorlix

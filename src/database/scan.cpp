@@ -1,5 +1,6 @@
 #include "database/scan.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
@@ -203,10 +204,17 @@ void Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_
         const std::string bare = entry.FileName.substr(entry.FileName.rfind('/') + 1);
         sink.Status(2, "extracting longname for " +
                            Kuerze_Pfad(platform::Lower(bare), Status_Width - 29) + " ...");
-        const auto reader = zip.Open_Member(index);
+        // A title window that ends before the map does is inflated straight from the archive;
+        // a read that reaches the map's end goes the checked way, which verifies its CRC there.
+        auto reader = zip.Open_Member_Prefix(index);
         char header[Header_Size];
         if (reader->Read(header, Header_Size) < Header_Size) {
           throw TStream_Error("map file shorter than its header: " + entry.FileName);
+        }
+        const std::int32_t offset = Get_Int32(header + 8);
+        if (offset >= 0 && static_cast<std::uint64_t>(offset) + Entity_Window >= entry.Size64) {
+          reader = zip.Open_Member(index);
+          reader->Skip(Header_Size);
         }
         const std::string window = Entity_Window_Of(
             header, [&](char* buffer, std::size_t count) { return reader->Read(buffer, count); },
@@ -255,6 +263,114 @@ void Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_
   } catch (const std::exception&) {
     sink.Error("Error during map scan. Please report to author.");
   }
+}
+
+}  // namespace vorlix
+
+namespace vorlix {
+
+struct TScan_Prefetch::Result {
+  bool Done = false;
+  bool Failed = false;
+  std::unique_ptr<Zip_Archive> Zip;
+  std::unique_ptr<TPK3_Datei_Eintrag> Record;
+  std::unique_ptr<TMAP_Dateien> Maps;
+  TRecorded_Scan_Sink Sink;
+};
+
+TScan_Prefetch::TScan_Prefetch(std::vector<TScan_Job> jobs, int threads) : Jobs_(std::move(jobs)) {
+  Results_.resize(Jobs_.size());
+  const auto count = static_cast<std::size_t>(std::max(threads, 1));
+  // Enough finished scans to keep every worker busy while the caller extracts, few enough to
+  // bound the open archives and the memory.
+  Window_ = 2 * count + 2;
+  for (std::size_t i = 0; i < count && i < Jobs_.size(); ++i) {
+    Workers_.emplace_back([this] { Work(); });
+  }
+}
+
+TScan_Prefetch::~TScan_Prefetch() {
+  {
+    const std::lock_guard lock(Mutex_);
+    Stop_ = true;
+  }
+  Changed_.notify_all();
+  for (auto& worker : Workers_) {
+    worker.join();
+  }
+}
+
+void TScan_Prefetch::Work() {
+  for (;;) {
+    std::size_t index = 0;
+    {
+      std::unique_lock lock(Mutex_);
+      Changed_.wait(lock,
+                    [this] { return Stop_ || Next_ >= Jobs_.size() || Next_ < Taken_ + Window_; });
+      Next_ = std::max(Next_, Taken_);  // dropped jobs are not started
+      if (Stop_ || Next_ >= Jobs_.size()) {
+        return;
+      }
+      index = Next_++;
+    }
+    auto result = std::make_unique<Result>();
+    const TScan_Job& job = Jobs_[index];
+    try {
+      result->Zip = std::make_unique<Zip_Archive>();
+      result->Record = std::make_unique<TPK3_Datei_Eintrag>();
+      result->Record->MOD_Directory = job.MOD_Directory;
+      result->Record->PK3_Filename = job.PK3_Filename;
+      result->Maps = std::make_unique<TMAP_Dateien>(result->Record.get());
+      Scan_Archive(*result->Zip, job.Path, *result->Record, *result->Maps, result->Sink);
+    } catch (...) {
+      result->Failed = true;  // the caller scans this one itself
+    }
+    {
+      const std::lock_guard lock(Mutex_);
+      result->Done = true;
+      if (index >= Taken_) {
+        Results_[index] = std::move(result);
+      }
+    }
+    Changed_.notify_all();
+  }
+}
+
+bool TScan_Prefetch::Take(const std::string& path, TPK3_Datei_Eintrag& record, TMAP_Dateien& maps,
+                          std::unique_ptr<Zip_Archive>& open_archive, TScan_Sink& sink) {
+  std::unique_ptr<Result> result;
+  {
+    std::unique_lock lock(Mutex_);
+    std::size_t index = Taken_;
+    while (index < Jobs_.size() &&
+           (Jobs_[index].Path != path || Jobs_[index].MOD_Directory != record.MOD_Directory ||
+            Jobs_[index].PK3_Filename != record.PK3_Filename)) {
+      ++index;
+    }
+    if (index >= Jobs_.size()) {
+      return false;
+    }
+    // Jobs in front of this one are never taken now: drop them, so that the workers move on.
+    for (; Taken_ < index; ++Taken_) {
+      Results_[Taken_].reset();
+    }
+    Changed_.notify_all();
+    Changed_.wait(lock, [&] { return Results_[index] && Results_[index]->Done; });
+    result = std::move(Results_[index]);
+    Taken_ = index + 1;
+  }
+  Changed_.notify_all();
+  if (result->Failed) {
+    return false;
+  }
+  open_archive = std::move(result->Zip);
+  for (int i = 0; i < result->Maps->Count(); ++i) {
+    auto map = std::make_unique<TMAP_Datei_Eintrag>(*result->Maps->Items(i));
+    map->PK3 = &record;
+    maps.Adopt_Record(std::move(map));
+  }
+  result->Sink.Replay(sink);
+  return true;
 }
 
 }  // namespace vorlix

@@ -7,10 +7,14 @@
 // archives at once, each with a recording sink, as long as the results (the recorded texts and the
 // maps) are then applied one archive after the other in walk order.
 
+#include <condition_variable>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/interaction.h"
@@ -93,5 +97,46 @@ class TRecorded_Scan_Sink : public TScan_Sink {
 // sink and ends the scan; the maps recorded so far stay.
 void Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_Eintrag& record,
                   TMAP_Dateien& maps, TScan_Sink& sink);
+
+// One archive whose maps the synchronisation will scan: its full path (absolute) and the names
+// its record will carry during the scan (MOD_Directory in lower case, PK3_Filename as listed).
+struct TScan_Job {
+  std::string Path;
+  std::string MOD_Directory;
+  std::string PK3_Filename;
+};
+
+// Runs Scan_Archive for a list of archives, in list order, on worker threads ahead of the caller,
+// keeping at most a few finished scans (each with its archive open) waiting. The caller takes the
+// results one by one in the same order; every result is what Scan_Archive run at that moment
+// would give, and its texts are replayed in their order, so the caller's output does not change.
+class TScan_Prefetch {
+ public:
+  TScan_Prefetch(std::vector<TScan_Job> jobs, int threads);
+  ~TScan_Prefetch();  // stops the workers; scans not taken are dropped
+  TScan_Prefetch(const TScan_Prefetch&) = delete;
+  TScan_Prefetch& operator=(const TScan_Prefetch&) = delete;
+
+  // The scan of the job with this path and these names (the next one in line, or a later one:
+  // the jobs in between are dropped), waited for: its archive goes to `open_archive`, its maps
+  // are appended to `maps` with `record` as their archive, and its texts go to `sink`. False when
+  // no such job is waiting or its scan could not run: the caller then scans itself.
+  bool Take(const std::string& path, TPK3_Datei_Eintrag& record, TMAP_Dateien& maps,
+            std::unique_ptr<Zip_Archive>& open_archive, TScan_Sink& sink);
+
+ private:
+  struct Result;
+  void Work();
+
+  std::vector<TScan_Job> Jobs_;
+  std::vector<std::unique_ptr<Result>> Results_;
+  std::mutex Mutex_;
+  std::condition_variable Changed_;
+  std::size_t Next_ = 0;   // the next job a worker starts
+  std::size_t Taken_ = 0;  // jobs before this one are taken or dropped
+  std::size_t Window_ = 0;
+  bool Stop_ = false;
+  std::vector<std::thread> Workers_;
+};
 
 }  // namespace vorlix

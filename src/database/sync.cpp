@@ -3,7 +3,9 @@
 
 #include <unistd.h>
 
+#include <map>
 #include <unordered_set>
+#include <utility>
 
 #include "app/fs_routines.h"
 #include "app/interaction.h"
@@ -53,7 +55,18 @@ void TMAP_Dateien_Verwaltung::Scan_PK3(std::unique_ptr<Zip_Archive>& open_archiv
   const std::string path = record.Owner != nullptr ? record.Owner->Archive_Path(record) : "";
   Last_Reported_File.clear();
   TLive_Scan_Sink sink(Interaction_);
+  if (record.Owner != nullptr &&
+      record.Owner->Take_Prefetched_Scan(path, record, *this, open_archive, sink)) {
+    return;
+  }
   Scan_Archive(*open_archive, path, record, *this, sink);
+}
+
+bool TPK3_Dateien_Verwaltung::Take_Prefetched_Scan(const std::string& path,
+                                                   TPK3_Datei_Eintrag& record, TMAP_Dateien& maps,
+                                                   std::unique_ptr<Zip_Archive>& open_archive,
+                                                   TScan_Sink& sink) {
+  return Prefetch_ && maps.Count() == 0 && Prefetch_->Take(path, record, maps, open_archive, sink);
 }
 
 std::string TPK3_Dateien_Verwaltung::Archive_Path(const TPK3_Datei_Eintrag& record) const {
@@ -208,6 +221,7 @@ void TPK3_Dateien_Verwaltung::Sync_With_Disk() {
   struct Reset {
     TPK3_Dateien_Verwaltung& Db;
     ~Reset() {
+      Db.Prefetch_.reset();
       Db.Folders_->Clear();
       Db.Walk_Paths_.clear();
       Db.Syncing_ = false;
@@ -215,6 +229,37 @@ void TPK3_Dateien_Verwaltung::Sync_With_Disk() {
   } reset{*this};
   Walk_Paths_.clear();
   const TGame_Directory_Walk walk = Walk_Game_Directory(Paths_.Game_Dir);
+  // The first record of each pair of names, ignoring case, as Find_PK3 gives it. Records taken
+  // in below are never found again in this walk: their names are in the found list already.
+  std::map<std::pair<std::string, std::string>, int> first_record;
+  for (int i = Count() - 1; i >= 0; --i) {
+    first_record[{platform::Lower(Items(i)->MOD_Directory),
+                  platform::Lower(Items(i)->PK3_Filename)}] = i;
+  }
+  auto find = [&](const TArchive_On_Disk& archive) {
+    const auto it =
+        first_record.find({platform::Lower(archive.Directory), platform::Lower(archive.Filename)});
+    return it == first_record.end() ? -1 : it->second;
+  };
+  // The archives whose maps will be scanned, in walk order: new and changed ones.
+  {
+    std::vector<TScan_Job> jobs;
+    std::unordered_set<std::string> seen;
+    for (const auto& archive : walk.Archives) {
+      if (!seen.insert(Archive_Key(archive.Directory, archive.Filename)).second) {
+        continue;
+      }
+      const int index = find(archive);
+      if ((index < 0 || Items(index)->PK3_Filesize != static_cast<std::uint32_t>(archive.Size) ||
+           Items(index)->PK3_Filedate != archive.Date) &&
+          !archive.Path.empty() && archive.Path.front() == '/') {
+        jobs.push_back({archive.Path, platform::Lower(archive.Directory), archive.Filename});
+      }
+    }
+    if (Scan_Threads > 0 && jobs.size() > 1) {
+      Prefetch_ = std::make_unique<TScan_Prefetch>(std::move(jobs), Scan_Threads);
+    }
+  }
   std::unordered_set<std::string> found;
   for (const auto& archive : walk.Archives) {
     const std::string key = Archive_Key(archive.Directory, archive.Filename);
@@ -226,7 +271,7 @@ void TPK3_Dateien_Verwaltung::Sync_With_Disk() {
     Walk_Paths_[key] = archive.Path;
     // Sizes are recorded in 32 bits, as the database file holds them.
     const auto size = static_cast<std::uint32_t>(archive.Size);
-    const int index = Find_PK3(archive.Directory, archive.Filename);
+    const int index = find(archive);
     if (index < 0) {
       Add_New_PK3(platform::Lower(archive.Directory), archive.Filename, size, archive.Date);
     } else if (Items(index)->PK3_Filesize == size && Items(index)->PK3_Filedate == archive.Date) {

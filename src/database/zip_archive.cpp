@@ -13,6 +13,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 #include <zip.h>
+#include <zlib.h>
 
 #include "app/platform.h"
 
@@ -304,13 +305,76 @@ std::vector<std::string> Expand_Spec(const std::string& file_spec) {
 
 // ---- member reader ---------------------------------------------------------------------------
 
+// Inflates a member's raw deflate data as it is read from the archive.
+struct Zip_Member_Reader::Inflater {
+  Inflater() {
+    if (inflateInit2(&Stream, -MAX_WBITS) != Z_OK) {
+      throw TZip_Error("cannot start decompression");
+    }
+  }
+  ~Inflater() { inflateEnd(&Stream); }
+  Inflater(const Inflater&) = delete;
+  Inflater& operator=(const Inflater&) = delete;
+
+  std::size_t Read(zip_file* file, void* buffer, std::size_t count) {
+    Stream.next_out = static_cast<Bytef*>(buffer);
+    Stream.avail_out = static_cast<uInt>(count);
+    while (Stream.avail_out > 0 && !Ended) {
+      if (Stream.avail_in == 0) {
+        const zip_int64_t n = zip_fread(file, Input.data(), Input.size());
+        if (n < 0) {
+          throw TZip_Error(zip_file_strerror(file));
+        }
+        if (n == 0) {
+          throw TZip_Error("Compressed data ends too early.");
+        }
+        Stream.next_in = Input.data();
+        Stream.avail_in = static_cast<uInt>(n);
+      }
+      const int rc = inflate(&Stream, Z_NO_FLUSH);
+      if (rc == Z_STREAM_END) {
+        Ended = true;
+        if (Stream.total_out != Expected) {
+          throw TZip_Error("Compressed data does not match the member's size.");
+        }
+      } else if (rc != Z_OK) {
+        throw TZip_Error(std::string("Compression error: ") +
+                         (Stream.msg != nullptr ? Stream.msg : "damaged data"));
+      }
+    }
+    return count - Stream.avail_out;
+  }
+
+  z_stream Stream{};
+  uLong Expected = 0;  // the member's uncompressed size
+  std::vector<Bytef> Input = std::vector<Bytef>(Chunk_Size);
+  bool Ended = false;
+};
+
+Zip_Member_Reader::Zip_Member_Reader(zip_file* file, bool raw_deflate, std::uint64_t size)
+    : File_(file) {
+  if (raw_deflate) {
+    try {
+      Inflater_ = std::make_unique<Inflater>();
+      Inflater_->Expected = static_cast<uLong>(size);
+    } catch (...) {
+      zip_fclose(File_);
+      throw;
+    }
+  }
+}
+
 Zip_Member_Reader::~Zip_Member_Reader() {
+  Inflater_.reset();
   if (File_ != nullptr) {
     zip_fclose(File_);
   }
 }
 
 std::size_t Zip_Member_Reader::Read(void* buffer, std::size_t count) {
+  if (Inflater_) {
+    return Inflater_->Read(File_, buffer, count);
+  }
   std::size_t done = 0;
   auto* out = static_cast<char*>(buffer);
   while (done < count) {
@@ -500,6 +564,25 @@ std::unique_ptr<Zip_Member_Reader> Zip_Archive::Open_Member(int index) const {
     throw TZip_Error(Entry(index).FileName + ": " + Zip_Message(Handle_));
   }
   return std::make_unique<Zip_Member_Reader>(file);
+}
+
+std::unique_ptr<Zip_Member_Reader> Zip_Archive::Open_Member_Prefix(int index) const {
+  if (Handle_ == nullptr || index < 0 || index >= Count()) {
+    throw TZip_Error("no such member");
+  }
+  zip_stat_t st;
+  zip_stat_init(&st);
+  const auto at = static_cast<zip_uint64_t>(index);
+  if (zip_stat_index(Handle_, at, 0, &st) != 0 || (st.valid & ZIP_STAT_COMP_METHOD) == 0 ||
+      st.comp_method != ZIP_CM_DEFLATE || (st.valid & ZIP_STAT_SIZE) == 0 ||
+      (st.valid & ZIP_STAT_ENCRYPTION_METHOD) == 0 || st.encryption_method != ZIP_EM_NONE) {
+    return Open_Member(index);
+  }
+  zip_file_t* file = zip_fopen_index(Handle_, at, ZIP_FL_COMPRESSED);
+  if (file == nullptr) {
+    throw TZip_Error(Entry(index).FileName + ": " + Zip_Message(Handle_));
+  }
+  return std::make_unique<Zip_Member_Reader>(file, true, st.size);
 }
 
 void Zip_Archive::Extract() {

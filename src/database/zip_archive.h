@@ -41,7 +41,8 @@ struct Zip_Entry {
 // Reads one member's uncompressed data front to back, without holding it whole anywhere.
 class Zip_Member_Reader {
  public:
-  explicit Zip_Member_Reader(zip_file* file) : File_(file) {}
+  // `raw_deflate`: the file gives the compressed bytes of a member of `size` bytes, inflated here.
+  explicit Zip_Member_Reader(zip_file* file, bool raw_deflate = false, std::uint64_t size = 0);
   ~Zip_Member_Reader();
   Zip_Member_Reader(const Zip_Member_Reader&) = delete;
   Zip_Member_Reader& operator=(const Zip_Member_Reader&) = delete;
@@ -52,7 +53,9 @@ class Zip_Member_Reader {
   std::uint64_t Skip(std::uint64_t count);
 
  private:
+  struct Inflater;
   zip_file* File_;
+  std::unique_ptr<Inflater> Inflater_;
 };
 
 // True when `spec` matches `name` ignoring letter case: "*" matches any run of characters and
@@ -99,6 +102,10 @@ class Zip_Archive {
   std::vector<int> Select(const std::vector<std::string>& specs) const;
   // Opens one member for reading. Throws TZip_Error (encrypted, damaged, no archive).
   std::unique_ptr<Zip_Member_Reader> Open_Member(int index) const;
+  // Opens one member for reading a part that ends before the member does: a deflated member is
+  // inflated straight from its compressed bytes into the caller's buffers, without the CRC check
+  // that only a read to the member's end could make. Other members open as with Open_Member.
+  std::unique_ptr<Zip_Member_Reader> Open_Member_Prefix(int index) const;
 
   // Writes every member matching a spec, in archive order; empties FSpecArgs. Throws TZip_Error
   // when there is no archive, or at the end when members could not be written.

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QTimer>
 
 #include "app/options.h"
 #include "app/ui/artwork.h"
@@ -19,7 +20,14 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   std::vector<std::string> arguments;
   const QStringList given = QCoreApplication::arguments();
+  // --quit-after-startup (for the benchmark): run the start-up, show the main window and close
+  // it normally, saving as a user's close does, as soon as the event loop is idle.
+  bool quit_after_startup = false;
   for (qsizetype i = 1; i < given.size(); ++i) {
+    if (given[i] == QStringLiteral("--quit-after-startup")) {
+      quit_after_startup = true;
+      continue;
+    }
     arguments.push_back(QFile::encodeName(given[i]).toStdString());
   }
   const vorlix::TOption_Parse parse = vorlix::Parse_Options(arguments);
@@ -53,6 +61,9 @@ int main(int argc, char** argv) {
   main_window.show();
   if (main_window.Beenden_ohne_Speichern()) {
     return 1;
+  }
+  if (quit_after_startup) {
+    QTimer::singleShot(0, &main_window, &QWidget::close);
   }
   return QApplication::exec();
 }

@@ -1,0 +1,629 @@
+// vorlix-bench-gen: writes a game installation for the benchmark, and a maps tree for it.
+//
+//   vorlix-bench-gen install GAME_DIR --archives N --maps M [--mods K] [--bsp-min KB]
+//                    [--bsp-median KB] [--bsp-max KB] [--seed S]
+//   vorlix-bench-gen tree PROGRAM_DIR GAME_DIR
+//
+// "install" writes GAME_DIR/QUAKE3.EXE and N pk3 archives holding M maps in all (1 to 10 per
+// archive), spread over baseq3 and K-1 other MOD directories. Each map is an "IBSP" file whose
+// size follows a log-normal law between the given bounds, whose bulk compresses about as well as
+// real map geometry and lightmaps (about 3:1), and whose entity lump lies near the end, followed
+// by the draw indexes as map compilers write them. Archives also hold .aas files, JPG and TGA
+// levelshots, arena scripts, textures and, in some, bot definitions with icons and sounds.
+//
+// Big maps are not compressed one by one: a pool of deflated blocks, each compressed on its own
+// and ended with a full flush, is chained into each member's deflate stream, and the member's
+// CRC is combined from the blocks' CRCs. Every archive still differs in its titles, sizes,
+// headers and tails, and inflating it costs what inflating real maps of that size costs.
+//
+// "tree" reads the program directory's mapsdb.dat (written by a synchronisation) and writes its
+// mapstree.dat with every second present map placed in one of a hundred groups.
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#include <stb_image_write.h>
+#pragma GCC diagnostic pop
+
+#include "app/interaction.h"
+#include "browser/maps_tree.h"
+#include "builders.h"
+#include "database/records.h"
+
+namespace fs = std::filesystem;
+using vorlix::testing::Dos_Date_Time;
+
+namespace {
+
+// ---- deflate pieces ---------------------------------------------------------------------------
+
+// A piece of a member's raw deflate stream: compressed bytes that end on a byte boundary with no
+// reference to earlier data, so pieces can be chained.
+struct Piece {
+  std::string Compressed;
+  std::uint32_t Crc = 0;
+  std::uint64_t Size = 0;  // uncompressed
+};
+
+Piece Deflate_Piece(const std::string& data, bool last, int level = 6) {
+  z_stream z{};
+  if (deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+    throw std::runtime_error("deflateInit2 failed");
+  }
+  Piece piece;
+  piece.Compressed.resize(deflateBound(&z, data.size()) + 64);
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  z.avail_in = static_cast<uInt>(data.size());
+  z.next_out = reinterpret_cast<Bytef*>(piece.Compressed.data());
+  z.avail_out = static_cast<uInt>(piece.Compressed.size());
+  const int rc = deflate(&z, last ? Z_FINISH : Z_FULL_FLUSH);
+  if ((last && rc != Z_STREAM_END) || (!last && rc != Z_OK) || z.avail_in != 0) {
+    deflateEnd(&z);
+    throw std::runtime_error("deflate failed");
+  }
+  piece.Compressed.resize(piece.Compressed.size() - z.avail_out);
+  deflateEnd(&z);
+  piece.Crc = static_cast<std::uint32_t>(
+      crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+  piece.Size = data.size();
+  return piece;
+}
+
+// ---- map-like bytes ---------------------------------------------------------------------------
+
+void Put_U32(std::string& out, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) {
+    out.push_back(static_cast<char>((v >> (8 * i)) & 0xFFu));
+  }
+}
+
+void Put_Float(std::string& out, float f) {
+  std::uint32_t v = 0;
+  std::memcpy(&v, &f, 4);
+  Put_U32(out, v);
+}
+
+// Draw vertices: position, texture and lightmap coordinates, normal, colour (44 bytes each),
+// walking along surfaces as a compiler emits them.
+void Append_Vertices(std::string& out, std::size_t bytes, std::mt19937& rng) {
+  std::uniform_real_distribution<float> step(-16.0F, 16.0F);
+  std::uniform_int_distribution<int> axis(0, 5);
+  float x = 0;
+  float y = 0;
+  float z = 0;
+  const std::size_t end = out.size() + bytes;
+  while (out.size() + 44 <= end) {
+    x += std::round(step(rng));
+    y += std::round(step(rng));
+    z += axis(rng) == 0 ? 8.0F : 0.0F;
+    Put_Float(out, x);
+    Put_Float(out, y);
+    Put_Float(out, z);
+    Put_Float(out, x / 64.0F);
+    Put_Float(out, y / 64.0F);
+    Put_Float(out, std::round(x) / 128.0F);
+    Put_Float(out, std::round(y) / 128.0F);
+    const int a = axis(rng);
+    Put_Float(out, a == 0 ? 1.0F : 0.0F);
+    Put_Float(out, a == 1 ? 1.0F : 0.0F);
+    Put_Float(out, a >= 2 ? 1.0F : 0.0F);
+    Put_U32(out, 0xFFFFFFFFu);
+  }
+  out.resize(end, '\0');
+}
+
+// Lightmaps: 128 x 128 RGB, smooth light with noise.
+void Append_Lightmap(std::string& out, std::size_t bytes, std::mt19937& rng) {
+  std::uniform_int_distribution<int> noise(-6, 6);
+  std::uniform_int_distribution<int> base(40, 200);
+  int level = base(rng);
+  for (std::size_t i = 0; i < bytes; ++i) {
+    if (i % 384 == 0) {
+      level = std::clamp(level + noise(rng), 0, 255);
+    }
+    const int v = std::clamp(level + noise(rng) / 2, 0, 255);
+    out.push_back(static_cast<char>(v));
+  }
+}
+
+// Surfaces, brushes, planes: small integers and repeating structures.
+void Append_Tables(std::string& out, std::size_t bytes, std::mt19937& rng) {
+  std::uniform_int_distribution<int> small(0, 300);
+  const std::size_t end = out.size() + bytes;
+  std::uint32_t counter = 0;
+  while (out.size() + 16 <= end) {
+    Put_U32(out, counter++);
+    Put_U32(out, static_cast<std::uint32_t>(small(rng)));
+    Put_U32(out, counter % 7 == 0 ? 0xFFFFFFFFu : 0u);
+    Put_U32(out, static_cast<std::uint32_t>(small(rng) / 32));
+  }
+  out.resize(end, '\0');
+}
+
+// One block of lump data: a mix of the kinds above.
+std::string Lump_Block(std::size_t size, std::mt19937& rng) {
+  std::string block;
+  block.reserve(size);
+  std::uniform_int_distribution<int> kind(0, 9);
+  while (block.size() < size) {
+    const std::size_t part = std::min<std::size_t>(16 * 1024, size - block.size());
+    const int k = kind(rng);
+    if (k < 4) {
+      Append_Vertices(block, part, rng);
+    } else if (k < 7) {
+      Append_Lightmap(block, part, rng);
+    } else if (k < 9) {
+      Append_Tables(block, part, rng);
+    } else {
+      block.append(part, '\0');  // visibility data of open areas
+    }
+  }
+  return block;
+}
+
+// ---- pictures ---------------------------------------------------------------------------------
+
+std::string Picture_Pixels(int width, int height, std::mt19937& rng) {
+  std::string pixels(static_cast<std::size_t>(width * height * 3), '\0');
+  std::uniform_int_distribution<int> colour(0, 255);
+  const int r = colour(rng);
+  const int g = colour(rng);
+  const int b = colour(rng);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const std::size_t at = static_cast<std::size_t>((y * width + x) * 3);
+      pixels[at] = static_cast<char>((r + x) & 0xFF);
+      pixels[at + 1] = static_cast<char>((g + y) & 0xFF);
+      pixels[at + 2] = static_cast<char>((b + x * y / 64) & 0xFF);
+    }
+  }
+  return pixels;
+}
+
+void Append_To_String(void* context, void* data, int size) {
+  static_cast<std::string*>(context)->append(static_cast<const char*>(data),
+                                             static_cast<std::size_t>(size));
+}
+
+std::string Jpeg(int width, int height, std::mt19937& rng) {
+  const std::string pixels = Picture_Pixels(width, height, rng);
+  std::string out;
+  stbi_write_jpg_to_func(&Append_To_String, &out, width, height, 3, pixels.data(), 85);
+  return out;
+}
+
+std::string Tga(int width, int height, std::mt19937& rng) {
+  const std::string pixels = Picture_Pixels(width, height, rng);
+  std::string out;
+  stbi_write_tga_with_rle = 0;
+  stbi_write_tga_to_func(&Append_To_String, &out, width, height, 3, pixels.data());
+  return out;
+}
+
+// ---- ZIP writer -------------------------------------------------------------------------------
+
+class Zip_Writer {
+ public:
+  explicit Zip_Writer(const std::string& path) : Out_(path, std::ios::binary | std::ios::trunc) {
+    if (!Out_) {
+      throw std::runtime_error("cannot write " + path);
+    }
+  }
+
+  // A member made of chained pieces (the last one finished), or stored when `stored`.
+  void Add(const std::string& name, const std::vector<const Piece*>& pieces, std::int32_t dos) {
+    Central entry;
+    entry.Name = name;
+    entry.Method = 8;
+    entry.Dos = dos;
+    entry.Offset = Position_;
+    for (const Piece* piece : pieces) {
+      entry.Crc = static_cast<std::uint32_t>(
+          crc32_combine(entry.Crc, piece->Crc, static_cast<z_off_t>(piece->Size)));
+      entry.Compressed += piece->Compressed.size();
+      entry.Size += piece->Size;
+    }
+    Local_Header(entry);
+    for (const Piece* piece : pieces) {
+      Write(piece->Compressed);
+    }
+    Central_.push_back(entry);
+  }
+
+  void Add_Data(const std::string& name, const std::string& data, std::int32_t dos) {
+    const Piece piece = Deflate_Piece(data, true);
+    Add(name, {&piece}, dos);
+  }
+
+  void Add_Directory(const std::string& name, std::int32_t dos) {
+    Central entry;
+    entry.Name = name;
+    entry.Method = 0;
+    entry.Dos = dos;
+    entry.Offset = Position_;
+    entry.Directory = true;
+    Local_Header(entry);
+    Central_.push_back(entry);
+  }
+
+  void Finish() {
+    const std::uint64_t start = Position_;
+    for (const Central& entry : Central_) {
+      std::string h;
+      Put_U32(h, 0x02014b50u);
+      Put_U16(h, (3 << 8) | 20);  // made by Unix
+      Put_U16(h, 20);
+      Put_U16(h, 0);
+      Put_U16(h, entry.Method);
+      Put_U32(h, static_cast<std::uint32_t>(entry.Dos));
+      Put_U32(h, entry.Crc);
+      Put_U32(h, static_cast<std::uint32_t>(entry.Compressed));
+      Put_U32(h, static_cast<std::uint32_t>(entry.Size));
+      Put_U16(h, static_cast<int>(entry.Name.size()));
+      Put_U16(h, 0);
+      Put_U16(h, 0);
+      Put_U16(h, 0);
+      Put_U16(h, 0);
+      Put_U32(h, entry.Directory ? ((040755u << 16) | 0x10u) : (0100644u << 16));
+      Put_U32(h, static_cast<std::uint32_t>(entry.Offset));
+      h += entry.Name;
+      Write(h);
+    }
+    std::string end;
+    Put_U32(end, 0x06054b50u);
+    Put_U16(end, 0);
+    Put_U16(end, 0);
+    Put_U16(end, static_cast<int>(Central_.size()));
+    Put_U16(end, static_cast<int>(Central_.size()));
+    Put_U32(end, static_cast<std::uint32_t>(Position_ - start));
+    Put_U32(end, static_cast<std::uint32_t>(start));
+    Put_U16(end, 0);
+    Write(end);
+    Out_.close();
+    if (!Out_) {
+      throw std::runtime_error("cannot finish an archive");
+    }
+  }
+
+ private:
+  struct Central {
+    std::string Name;
+    int Method = 8;
+    std::int32_t Dos = 0;
+    std::uint32_t Crc = 0;
+    std::uint64_t Compressed = 0;
+    std::uint64_t Size = 0;
+    std::uint64_t Offset = 0;
+    bool Directory = false;
+  };
+
+  static void Put_U16(std::string& out, int v) {
+    out.push_back(static_cast<char>(v & 0xFF));
+    out.push_back(static_cast<char>((v >> 8) & 0xFF));
+  }
+
+  void Local_Header(const Central& entry) {
+    std::string h;
+    Put_U32(h, 0x04034b50u);
+    Put_U16(h, 20);
+    Put_U16(h, 0);
+    Put_U16(h, entry.Method);
+    Put_U32(h, static_cast<std::uint32_t>(entry.Dos));
+    Put_U32(h, entry.Crc);
+    Put_U32(h, static_cast<std::uint32_t>(entry.Compressed));
+    Put_U32(h, static_cast<std::uint32_t>(entry.Size));
+    Put_U16(h, static_cast<int>(entry.Name.size()));
+    Put_U16(h, 0);
+    h += entry.Name;
+    Write(h);
+  }
+
+  void Write(const std::string& bytes) {
+    Out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    Position_ += bytes.size();
+  }
+
+  std::ofstream Out_;
+  std::uint64_t Position_ = 0;
+  std::vector<Central> Central_;
+};
+
+// ---- the installation -------------------------------------------------------------------------
+
+struct Install_Options {
+  std::string Game_Dir;
+  int Archives = 300;
+  int Maps = 1500;
+  int Mods = 4;
+  std::size_t Bsp_Min = 1024 * 1024;
+  std::size_t Bsp_Median = 4 * 1024 * 1024;
+  std::size_t Bsp_Max = 12 * 1024 * 1024;
+  unsigned Seed = 1;
+};
+
+constexpr std::size_t Block_Size = 256 * 1024;
+constexpr std::size_t Header_Size = 8 + 17 * 8;
+
+const char* const Words[] = {"arena",   "castle", "temple", "fort",  "pit",   "void", "tower",
+                             "lava",    "gothic", "space",  "base",  "ruin",  "yard", "hall",
+                             "citadel", "forge",  "abyss",  "ridge", "vault", "crypt"};
+
+std::string Word(std::mt19937& rng) {
+  std::uniform_int_distribution<std::size_t> pick(0, std::size(Words) - 1);
+  return Words[pick(rng)];
+}
+
+// Map counts per archive, 1 to 10 each, adding up to `maps`.
+std::vector<int> Map_Counts(int archives, int maps, std::mt19937& rng) {
+  if (maps < archives || maps > archives * 10) {
+    throw std::runtime_error("between 1 and 10 maps per archive: check --maps");
+  }
+  std::vector<int> counts(static_cast<std::size_t>(archives), 1);
+  std::uniform_int_distribution<int> pick(0, archives - 1);
+  for (int left = maps - archives; left > 0;) {
+    int& c = counts[static_cast<std::size_t>(pick(rng))];
+    if (c < 10) {
+      ++c;
+      --left;
+    }
+  }
+  return counts;
+}
+
+std::string Bsp_Header(std::uint32_t entity_offset, std::uint32_t entity_size,
+                       std::uint32_t file_size) {
+  std::string header;
+  header += "IBSP";
+  Put_U32(header, 46);
+  Put_U32(header, entity_offset);
+  Put_U32(header, entity_size);
+  for (int lump = 1; lump < 17; ++lump) {
+    const std::uint32_t at = lump == 16 ? entity_offset + entity_size : Header_Size;
+    Put_U32(header, at);
+    Put_U32(header, lump == 16 ? file_size - at : 0);
+  }
+  return header;
+}
+
+void Write_Installation(const Install_Options& o) {
+  std::mt19937 rng(o.Seed);
+  fs::create_directories(o.Game_Dir);
+  std::ofstream(fs::path(o.Game_Dir) / "QUAKE3.EXE") << "bench\n";
+
+  // The pool of independently deflated lump blocks.
+  std::vector<Piece> pool;
+  for (int i = 0; i < 24; ++i) {
+    pool.push_back(Deflate_Piece(Lump_Block(Block_Size, rng), false));
+  }
+
+  std::vector<std::string> mods = {"baseq3"};
+  const char* const other_mods[] = {"cpma", "osp", "defrag", "Arena", "q3ut4", "rocketmod"};
+  for (int i = 1; i < o.Mods && i - 1 < static_cast<int>(std::size(other_mods)); ++i) {
+    mods.push_back(other_mods[i - 1]);
+  }
+  for (const auto& mod : mods) {
+    fs::create_directories(fs::path(o.Game_Dir) / mod);
+  }
+
+  const std::vector<int> counts = Map_Counts(o.Archives, o.Maps, rng);
+  std::lognormal_distribution<double> size_law(std::log(static_cast<double>(o.Bsp_Median)), 0.55);
+  std::uniform_int_distribution<int> percent(0, 99);
+  std::uniform_int_distribution<int> day(1, 28);
+  std::uniform_int_distribution<int> month(1, 12);
+  std::uniform_int_distribution<int> year(1999, 2008);
+  std::uniform_int_distribution<std::size_t> tail_law(16 * 1024, 160 * 1024);
+  const std::string players[] = {"sarge", "grunt", "klesk", "xaero"};
+  int map_number = 0;
+
+  for (int a = 0; a < o.Archives; ++a) {
+    // Most archives in baseq3, the rest spread over the MODs.
+    const std::string& mod =
+        percent(rng) < 60
+            ? mods[0]
+            : mods[std::uniform_int_distribution<std::size_t>(0, mods.size() - 1)(rng)];
+    const std::string stem = Word(rng) + std::to_string(a);
+    std::string file = (a % 7 == 0 ? "MAP-" : "map-") + stem + (a % 5 == 0 ? ".PK3" : ".pk3");
+    const std::int32_t archive_dos = Dos_Date_Time(year(rng), month(rng), day(rng), 12, 0, 0);
+    Zip_Writer zip((fs::path(o.Game_Dir) / mod / file).string());
+    const bool bots = percent(rng) < 15;
+    if (bots) {
+      zip.Add_Directory("models/", archive_dos);
+      zip.Add_Directory("models/players/", archive_dos);
+    }
+    std::string arena_script;
+    for (int m = 0; m < counts[static_cast<std::size_t>(a)]; ++m, ++map_number) {
+      const std::string name = stem + "_" + std::to_string(m) + (m % 3 == 2 ? "ctf" : "");
+      const std::string title =
+          "The " + Word(rng) + " of " + Word(rng) + " " + std::to_string(map_number);
+      const std::size_t size =
+          std::clamp(static_cast<std::size_t>(size_law(rng)), o.Bsp_Min, o.Bsp_Max);
+      // Entity text, then the draw indexes: the entity lump lies near the end of the file.
+      std::string entities = vorlix::testing::Entity_Text(title);
+      for (int e = 0; e < 40; ++e) {
+        entities += "{\n\"classname\" \"item_armor_shard\"\n\"origin\" \"" +
+                    std::to_string(e * 64) + " 0 32\"\n}\n";
+      }
+      const std::size_t tail = std::min(tail_law(rng), size / 8);
+      const std::size_t body = size > Header_Size + entities.size() + tail
+                                   ? size - Header_Size - entities.size() - tail
+                                   : 0;
+      const std::size_t pooled = body / Block_Size;
+      const std::size_t rest = body - pooled * Block_Size;
+      const auto entity_offset = static_cast<std::uint32_t>(Header_Size + body);
+      const auto total = static_cast<std::uint32_t>(Header_Size + body + entities.size() + tail);
+      std::string first =
+          Bsp_Header(entity_offset, static_cast<std::uint32_t>(entities.size()), total);
+      std::string last = Lump_Block(rest, rng) + entities;
+      std::string indexes;
+      Append_Tables(indexes, tail, rng);
+      last += indexes;
+      const Piece head = Deflate_Piece(first, false);
+      const Piece end = Deflate_Piece(last, true);
+      std::vector<const Piece*> pieces{&head};
+      std::uniform_int_distribution<std::size_t> pick(0, pool.size() - 1);
+      for (std::size_t b = 0; b < pooled; ++b) {
+        pieces.push_back(&pool[pick(rng)]);
+      }
+      pieces.push_back(&end);
+      const std::int32_t dos = Dos_Date_Time(year(rng), month(rng), day(rng), 10 + m, 2 * m, 0);
+      zip.Add("maps/" + name + ".bsp", pieces, dos);
+      if (percent(rng) < 60) {
+        std::string aas = "EAAS";
+        Append_Tables(aas, 8 * 1024 + static_cast<std::size_t>(percent(rng)) * 512, rng);
+        zip.Add_Data("maps/" + name + ".aas", aas, dos);
+      }
+      const int shot = percent(rng);
+      if (shot < 55) {
+        zip.Add_Data("levelshots/" + name + ".jpg", Jpeg(128, 128, rng), dos);
+      } else if (shot < 85) {
+        zip.Add_Data("levelshots/" + name + ".tga", Tga(64, 64, rng), dos);
+      }
+      arena_script += "{\nmap \"" + name + "\"\nlongname \"" + title +
+                      "\"\nfraglimit 20\ntype \"ffa tourney\"\n}\n";
+    }
+    zip.Add_Data("scripts/" + stem + ".arena", arena_script, archive_dos);
+    zip.Add_Data("textures/" + stem + "/wall.jpg", Jpeg(64, 64, rng), archive_dos);
+    if (bots) {
+      const std::string& player = players[static_cast<std::size_t>(a) % std::size(players)];
+      zip.Add_Directory("models/players/" + player + "/", archive_dos);
+      zip.Add_Data("models/players/" + player + "/icon_default.tga", Tga(32, 32, rng), archive_dos);
+      zip.Add_Data("sound/player/announce/" + player + ".wav", std::string(4096, '\x40'),
+                   archive_dos);
+      zip.Add_Data("scripts/bots.txt",
+                   "{\nname " + player + stem + "\nmodel " + player + "\naifile bots/" + player +
+                       "_c.c\n}\n",
+                   archive_dos);
+      zip.Add_Data("scripts/" + stem + ".bot", "{\nname " + player + "\n}\n", archive_dos);
+    }
+    zip.Finish();
+    // Archive times spread over years, as collected files are.
+    const auto when = std::chrono::file_clock::now() - std::chrono::hours(24 * (a % 2000) + 1);
+    fs::last_write_time(fs::path(o.Game_Dir) / mod / file, when);
+  }
+}
+
+// ---- the maps tree ----------------------------------------------------------------------------
+
+class Silent_Interaction : public vorlix::TInteraction {
+ public:
+  vorlix::Answer Message(vorlix::Message_Kind, const std::string& text,
+                         vorlix::Button_Set buttons) override {
+    std::cerr << "vorlix-bench-gen: " << text << "\n";
+    return vorlix::Default_Answer(buttons);
+  }
+  void Status_Line(int, const std::string&) override {}
+  std::unique_ptr<vorlix::TNotice> Notice(const std::string&, const std::string&) override {
+    return nullptr;
+  }
+  std::optional<std::string> Choose_File(const vorlix::File_Request&) override {
+    return std::nullopt;
+  }
+  std::optional<std::vector<int>> Select_Items(const vorlix::Selection_Request&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> Specify_Arena_Name(const std::string&,
+                                                const std::optional<std::string>&) override {
+    return std::nullopt;
+  }
+};
+
+int Write_Tree(const std::string& program_dir, const std::string& game_dir) {
+  Silent_Interaction ui;
+  vorlix::TDatabase_Paths paths{program_dir, program_dir + "/TEMP", program_dir + "/LEVELSHOTS",
+                                program_dir + "/BOTINFO", game_dir};
+  vorlix::TPK3_Dateien_Verwaltung database(paths, &ui);
+  if (!database.Load_Database((fs::path(program_dir) / "mapsdb.dat").string())) {
+    return 1;
+  }
+  std::vector<vorlix::TMAP_Datei_Eintrag*> maps;
+  for (int p = 0; p < database.Count(); ++p) {
+    const auto& list = *database.Items(p)->Maps;
+    for (int m = 0; m < list.Count(); ++m) {
+      if (list.Items(m)->Present && m % 2 == 0) {
+        maps.push_back(list.Items(m));
+      }
+    }
+  }
+  vorlix::TMaps_Tree tree;
+  tree.TreeView_Maps_Erzeuge_Gruppe("Arenas");
+  constexpr int groups = 100;
+  std::vector<std::vector<vorlix::TMAP_Datei_Eintrag*>> shares(groups);
+  for (std::size_t i = 0; i < maps.size(); ++i) {
+    shares[i % groups].push_back(maps[i]);
+  }
+  for (int g = 0; g < groups; ++g) {
+    tree.Select(tree.Root());
+    vorlix::TMaps_Tree_Node* group = tree.TreeView_Maps_Erzeuge_Gruppe(
+        "Group " + std::to_string(g / 10) + "-" + std::to_string(g % 10));
+    tree.Drop_List_Items(group, shares[static_cast<std::size_t>(g)]);
+  }
+  return tree.TreeView_Maps_Speichern((fs::path(program_dir) / "mapstree.dat").string(), ui) ? 0
+                                                                                             : 1;
+}
+
+int Usage() {
+  std::cerr
+      << "usage: vorlix-bench-gen install GAME_DIR [--archives N] [--maps M] [--mods K]\n"
+         "                        [--bsp-min KB] [--bsp-median KB] [--bsp-max KB] [--seed S]\n"
+         "       vorlix-bench-gen tree PROGRAM_DIR GAME_DIR\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 3 && args[0] == "tree") {
+      return Write_Tree(args[1], args[2]);
+    }
+    if (args.size() < 2 || args[0] != "install" || args.size() % 2 != 0) {
+      return Usage();
+    }
+    Install_Options o;
+    o.Game_Dir = args[1];
+    for (std::size_t i = 2; i + 1 < args.size(); i += 2) {
+      const std::string& name = args[i];
+      const unsigned long value = std::stoul(args[i + 1]);
+      if (name == "--archives") {
+        o.Archives = static_cast<int>(value);
+      } else if (name == "--maps") {
+        o.Maps = static_cast<int>(value);
+      } else if (name == "--mods") {
+        o.Mods = static_cast<int>(value);
+      } else if (name == "--bsp-min") {
+        o.Bsp_Min = value * 1024;
+      } else if (name == "--bsp-median") {
+        o.Bsp_Median = value * 1024;
+      } else if (name == "--bsp-max") {
+        o.Bsp_Max = value * 1024;
+      } else if (name == "--seed") {
+        o.Seed = static_cast<unsigned>(value);
+      } else {
+        return Usage();
+      }
+    }
+    Write_Installation(o);
+    return 0;
+  } catch (const std::exception& error) {
+    std::cerr << "vorlix-bench-gen: " << error.what() << "\n";
+    return 1;
+  }
+}
