@@ -19,6 +19,10 @@ QPixmap Mit_Transparenz(const QImage& image);
 // Empty when the resource cannot be read.
 QList<QPixmap> Bilder_aus_Streifen(const QString& resource, int size);
 
+// The pictures of the two printing commands, which the strip has no room for: a printer, and for
+// the setup a printer with a small gear wheel. 25 x 25 pixels.
+QPixmap Drucker_Bild(bool einrichten);
+
 // Resource names.
 inline const QString Toolbar_Resource = QStringLiteral(":/TOOLBAR.bmp");
 inline const QString Baum_Resource = QStringLiteral(":/BAUM.bmp");

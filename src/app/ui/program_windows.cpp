@@ -98,6 +98,8 @@ void TProgram_Windows::Apply_Pictures() {
   Browser_->Set_Command_Icon(Main_Command::Remove_Arena_File, picture(Bild_Arena_File_entfernen));
   Browser_->Set_Command_Icon(Main_Command::Exit, picture(Bild_Loeschen));
   Browser_->Set_Command_Icon(Main_Command::Info, picture(Bild_Info));
+  Browser_->Set_Command_Icon(Main_Command::Print, QIcon(Drucker_Bild(false)));
+  Browser_->Set_Command_Icon(Main_Command::Printer_Setup, QIcon(Drucker_Bild(true)));
   const QList<QPixmap> tree = Bilder_aus_Streifen(Baum_Resource, 16);
   if (tree.size() > Bild_Map) {
     Browser_->Set_Tree_Icons(QIcon(tree[Bild_Map]), QIcon(tree[Bild_Gruppe]));
