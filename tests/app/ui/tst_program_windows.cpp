@@ -1,6 +1,7 @@
 // The window program as a whole: start-up over a real game directory, then the properties
 // dialog's archive commands, driven through the real dialogs and message boxes.
 
+#include <QAction>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolBar>
 #include <QtTest>
 #include <functional>
 
@@ -104,6 +106,20 @@ class Tst_Program_Windows : public QObject {
     Data_.reset();
     Config_.reset();
     qunsetenv("XDG_CONFIG_HOME");
+  }
+
+  void every_toolbar_command_has_a_picture_of_its_own() {
+    QList<QImage> seen;
+    for (QAction* action : Browser()->Tool_Bar()->actions()) {
+      if (action->isSeparator()) {
+        continue;
+      }
+      const QImage picture = action->icon().pixmap(25, 25).toImage();
+      QVERIFY2(!picture.isNull(), qPrintable(action->text()));
+      QVERIFY2(!seen.contains(picture), qPrintable(action->text()));
+      seen << picture;
+    }
+    QCOMPARE(seen.size(), 9);
   }
 
   void rename_reloads_and_reopens_for_the_same_map() {
