@@ -5,6 +5,7 @@
 
 #include "app/options.h"
 #include "app/platform.h"
+#include "app/program_steps.h"
 #include "app/session.h"
 #include "app/settings.h"
 #include "app/startup.h"
@@ -17,21 +18,6 @@
 #include "database/records.h"
 
 namespace vorlix {
-
-namespace {
-
-TArena_Umgebung Arena_Umgebung_aus(const TMain_State& state) {
-  TArena_Umgebung env;
-  env.Game_Dir = state.Game_Dir;
-  env.Temp_Dir = state.Temp_Dir;
-  if (state.MOD_Liste) {
-    env.MODs = state.MOD_Liste->Names();
-  }
-  env.Database = state.PK3_Datenbank.get();
-  return env;
-}
-
-}  // namespace
 
 struct TCli_Context::TViews {
   TUnsorted_Maps_List List;
@@ -70,43 +56,11 @@ bool TCli_Context::Start() {
 
   TViews& views = *Views_;
   TStartup_Steps steps;
-  steps.Build_MOD_List = [this](TMain_State& state) {
-    // The arena-file pass runs for each MOD directory right after it was listed.
-    TMOD_Liste_Hooks hooks;
-    hooks.MOD_angefuegt = [this, &state](const std::string&, const std::string& mod_dir) {
-      Pruefe_Arena_Files_beim_Start(state.Game_Dir, platform::File_Name(mod_dir), Ui);
-    };
-    hooks.Zaehle_MODs_mit_Arena_Files = [&state](const TMOD_Liste& mods) {
-      return Ermittle_Anzahl_MODs_mit_Vorlix_Arena_File(state.Game_Dir, mods.Names());
-    };
-    state.MOD_Liste = std::make_unique<TMOD_Liste>();
-    state.MODs_mit_Arena_Files = state.MOD_Liste->Baue_Liste(state.Game_Dir, hooks);
-  };
-  steps.Load_And_Sync_Database = [this](TMain_State& state) {
-    state.PK3_Datenbank =
-        Lade_PK3_Datenbank(TDatabase_Paths{state.Program_Dir, state.Temp_Dir, state.Levelshots_Dir,
-                                           state.Botinfo_Dir, state.Game_Dir},
-                           &Ui);
-  };
-  steps.Save_Database = [](TMain_State& state) {
-    if (state.PK3_Datenbank) {
-      Speichere_PK3_Datenbank(*state.PK3_Datenbank);
-    }
-  };
+  Setze_Programmschritte(steps, Ui);
   steps.Fill_List = [this, &views](TMain_State& state) {
     views.List.Clear();
     if (state.PK3_Datenbank && state.MOD_Liste) {
       Lade_ListView_Maps(views.List, *state.PK3_Datenbank, *state.MOD_Liste, Ui);
-    }
-  };
-  steps.Read_Bots = [](TMain_State& state) {
-    if (state.PK3_Datenbank && state.MOD_Liste) {
-      state.MOD_Liste->Ermittle_BotInformationen(state.Program_Dir, *state.PK3_Datenbank);
-    }
-  };
-  steps.Write_Disablers = [this](TMain_State& state) {
-    if (state.MOD_Liste) {
-      Arena_Disabler_Files_erzeugen(Arena_Umgebung_aus(state), Ui);
     }
   };
   steps.Load_Tree = [this, &views](TMain_State& state) {

@@ -4,6 +4,7 @@
 #include <QLocale>
 
 #include "app/platform.h"
+#include "app/program_steps.h"
 #include "app/ui/artwork.h"
 #include "app/ui/main_window.h"
 #include "arena/arena_files.h"
@@ -24,17 +25,6 @@
 namespace vorlix::ui {
 
 namespace {
-
-TArena_Umgebung Arena_Environment(const TMain_State& state) {
-  TArena_Umgebung env;
-  env.Game_Dir = state.Game_Dir;
-  env.Temp_Dir = state.Temp_Dir;
-  if (state.MOD_Liste) {
-    env.MODs = state.MOD_Liste->Names();
-  }
-  env.Database = state.PK3_Datenbank.get();
-  return env;
-}
 
 // The maps of a group and its sub-groups, depth first in tree order.
 std::vector<TMAP_Datei_Eintrag*> Maps_Below(const TMaps_Tree_Node* group) {
@@ -111,24 +101,12 @@ TProgram_Windows::~TProgram_Windows() = default;
 void TProgram_Windows::Wire_Steps() {
   TInteraction& ui = Main_.Interaction();
   TStartup_Steps& steps = Main_.Steps();
-  steps.Build_MOD_List = [this, &ui](TMain_State& state) {
+  Setze_Programmschritte(steps, ui);
+  // The views refer to the records the MOD list step is about to replace.
+  steps.Build_MOD_List = [this, build = steps.Build_MOD_List](TMain_State& state) {
     Browser_->Clear();
-    TMOD_Liste_Hooks hooks;
-    hooks.MOD_angefuegt = [&ui, &state](const std::string&, const std::string& mod_dir) {
-      Pruefe_Arena_Files_beim_Start(state.Game_Dir, platform::File_Name(mod_dir), ui);
-    };
-    hooks.Zaehle_MODs_mit_Arena_Files = [&state](const TMOD_Liste& mods) {
-      return Ermittle_Anzahl_MODs_mit_Vorlix_Arena_File(state.Game_Dir, mods.Names());
-    };
-    state.MOD_Liste = std::make_unique<TMOD_Liste>();
-    state.MODs_mit_Arena_Files = state.MOD_Liste->Baue_Liste(state.Game_Dir, hooks);
+    build(state);
     Apply_Arena_Availability();
-  };
-  steps.Load_And_Sync_Database = [&ui](TMain_State& state) {
-    state.PK3_Datenbank =
-        Lade_PK3_Datenbank(TDatabase_Paths{state.Program_Dir, state.Temp_Dir, state.Levelshots_Dir,
-                                           state.Botinfo_Dir, state.Game_Dir},
-                           &ui);
   };
   steps.Fill_List = [this, &ui](TMain_State& state) {
     TBrowser_Context context;
@@ -143,26 +121,11 @@ void TProgram_Windows::Wire_Steps() {
       Browser_->Lade_ListView_Maps();
     }
   };
-  steps.Read_Bots = [](TMain_State& state) {
-    if (state.PK3_Datenbank && state.MOD_Liste) {
-      state.MOD_Liste->Ermittle_BotInformationen(state.Program_Dir, *state.PK3_Datenbank);
-    }
-  };
-  steps.Write_Disablers = [&ui](TMain_State& state) {
-    if (state.MOD_Liste) {
-      Arena_Disabler_Files_erzeugen(Arena_Environment(state), ui);
-    }
-  };
   steps.Load_Tree = [this](TMain_State& state) {
     if (!state.PK3_Datenbank) {
       return true;
     }
     return Browser_->Initialisiere_TreeView_Maps();
-  };
-  steps.Save_Database = [](TMain_State& state) {
-    if (state.PK3_Datenbank) {
-      Speichere_PK3_Datenbank(*state.PK3_Datenbank);
-    }
   };
   steps.Save_Tree = [this](TMain_State& state) {
     if (state.PK3_Datenbank) {
@@ -265,7 +228,7 @@ void TProgram_Windows::Wire_Commands() {
       branch.Maps = Maps_Below(group);
     }
     const TArena_Verfuegbarkeit available =
-        Process_Arena_File(mode, Arena_Environment(Main_.State()), branch, Main_.Interaction());
+        Process_Arena_File(mode, Arena_Umgebung_aus(Main_.State()), branch, Main_.Interaction());
     (void)available;
     Apply_Arena_Availability();
   };

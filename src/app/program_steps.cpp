@@ -1,0 +1,60 @@
+#include "app/program_steps.h"
+
+#include <memory>
+
+#include "app/platform.h"
+#include "arena/arena_names.h"
+#include "content/mod_list.h"
+#include "database/database_startup.h"
+#include "database/records.h"
+
+namespace vorlix {
+
+void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
+  steps.Build_MOD_List = [&ui](TMain_State& state) {
+    // The arena-file pass runs for each MOD directory right after it was listed.
+    TMOD_Liste_Hooks hooks;
+    hooks.MOD_angefuegt = [&ui, &state](const std::string&, const std::string& mod_dir) {
+      Pruefe_Arena_Files_beim_Start(state.Game_Dir, platform::File_Name(mod_dir), ui);
+    };
+    hooks.Zaehle_MODs_mit_Arena_Files = [&state](const TMOD_Liste& mods) {
+      return Ermittle_Anzahl_MODs_mit_Vorlix_Arena_File(state.Game_Dir, mods.Names());
+    };
+    state.MOD_Liste = std::make_unique<TMOD_Liste>();
+    state.MODs_mit_Arena_Files = state.MOD_Liste->Baue_Liste(state.Game_Dir, hooks);
+  };
+  steps.Load_And_Sync_Database = [&ui](TMain_State& state) {
+    state.PK3_Datenbank =
+        Lade_PK3_Datenbank(TDatabase_Paths{state.Program_Dir, state.Temp_Dir, state.Levelshots_Dir,
+                                           state.Botinfo_Dir, state.Game_Dir},
+                           &ui);
+  };
+  steps.Read_Bots = [](TMain_State& state) {
+    if (state.PK3_Datenbank && state.MOD_Liste) {
+      state.MOD_Liste->Ermittle_BotInformationen(state.Program_Dir, *state.PK3_Datenbank);
+    }
+  };
+  steps.Write_Disablers = [&ui](TMain_State& state) {
+    if (state.MOD_Liste) {
+      Arena_Disabler_Files_erzeugen(Arena_Umgebung_aus(state), ui);
+    }
+  };
+  steps.Save_Database = [](TMain_State& state) {
+    if (state.PK3_Datenbank) {
+      Speichere_PK3_Datenbank(*state.PK3_Datenbank);
+    }
+  };
+}
+
+TArena_Umgebung Arena_Umgebung_aus(const TMain_State& state) {
+  TArena_Umgebung env;
+  env.Game_Dir = state.Game_Dir;
+  env.Temp_Dir = state.Temp_Dir;
+  if (state.MOD_Liste) {
+    env.MODs = state.MOD_Liste->Names();
+  }
+  env.Database = state.PK3_Datenbank.get();
+  return env;
+}
+
+}  // namespace vorlix

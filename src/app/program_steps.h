@@ -1,0 +1,21 @@
+#pragma once
+// The start-up and save steps of the logic, the same for every front end: the MOD list with the
+// arena-file check of each MOD directory, the map database with its synchronisation, the bot
+// information, the disabler archives and the database save. A front end adds the steps of its
+// own views (the unsorted list, the maps tree) and may wrap these with work of its own.
+
+#include "app/startup.h"
+#include "arena/arena_files.h"
+
+namespace vorlix {
+
+class TInteraction;
+
+// Fills Build_MOD_List, Load_And_Sync_Database, Read_Bots, Write_Disablers and Save_Database.
+// `ui` must outlive the steps.
+void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui);
+
+// What the arena-file commands work with, from the program state.
+TArena_Umgebung Arena_Umgebung_aus(const TMain_State& state);
+
+}  // namespace vorlix
