@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -161,36 +163,55 @@ void Sort_Listing(std::vector<std::string>& names) {
   std::sort(names.begin(), names.end(), Listing_Less);
 }
 
-std::optional<std::vector<Dir_Entry>> List_Directory(const std::string& dir) {
-  std::error_code ec;
-  fs::directory_iterator it(dir.empty() ? fs::path(".") : fs::path(dir), ec);
-  if (ec) {
+namespace {
+
+// The listing; `with_status` fills the fields that need a look at each entry (everything but
+// the name). The case-insensitive lookups need names only.
+std::optional<std::vector<Dir_Entry>> List_Entries(const std::string& dir, bool with_status) {
+  DIR* stream = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (stream == nullptr) {
     return std::nullopt;
   }
+  // Entries are looked at relative to the open directory: one name to resolve each, not the
+  // whole path (listings of folders with thousands of archives stay cheap).
+  const int fd = ::dirfd(stream);
   std::vector<Dir_Entry> entries;
-  for (; it != fs::directory_iterator(); it.increment(ec)) {
-    if (ec) {
-      break;
-    }
+  while (const dirent* found = ::readdir(stream)) {
     Dir_Entry entry;
-    entry.Name = it->path().filename().string();
+    entry.Name = found->d_name;
     if (entry.Name == "." || entry.Name == "..") {
       continue;
     }
-    entry.Is_Hidden = !entry.Name.empty() && entry.Name[0] == '.';
-    std::error_code sec;
-    entry.Is_Symlink = it->is_symlink(sec);
+    entry.Is_Hidden = entry.Name[0] == '.';
+    if (!with_status) {
+      entries.push_back(std::move(entry));
+      continue;
+    }
+    if (found->d_type == DT_UNKNOWN) {
+      struct stat own {};
+      entry.Is_Symlink =
+          ::fstatat(fd, found->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode);
+    } else {
+      entry.Is_Symlink = found->d_type == DT_LNK;
+    }
     struct stat st {};
-    if (::stat(it->path().c_str(), &st) == 0) {
+    if (::fstatat(fd, found->d_name, &st, 0) == 0) {
       entry.Is_Directory = S_ISDIR(st.st_mode);
       entry.Size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
       entry.Modified = st.st_mtime;
     }
     entries.push_back(std::move(entry));
   }
+  ::closedir(stream);
   std::sort(entries.begin(), entries.end(),
             [](const Dir_Entry& a, const Dir_Entry& b) { return Listing_Less(a.Name, b.Name); });
   return entries;
+}
+
+}  // namespace
+
+std::optional<std::vector<Dir_Entry>> List_Directory(const std::string& dir) {
+  return List_Entries(dir, true);
 }
 
 // ---- Case-insensitive lookup ------------------------------------------------------------------
@@ -249,7 +270,7 @@ std::optional<std::string> Resolve_Ignore_Case(const std::string& base,
                                                const std::string& relative) {
   std::optional<std::vector<Dir_Entry>> listing;
   return Resolve_With(base, relative, [&](const std::string& dir) -> const std::vector<Dir_Entry>* {
-    listing = List_Directory(dir);
+    listing = List_Entries(dir, false);
     return listing ? &*listing : nullptr;
   });
 }
@@ -280,7 +301,7 @@ std::optional<std::string> Resolve_Path_Ignore_Case(const std::string& path) {
 const std::vector<Dir_Entry>* TCase_Resolver::Listing(const std::string& dir) {
   auto it = Listings_.find(dir);
   if (it == Listings_.end()) {
-    it = Listings_.emplace(dir, List_Directory(dir)).first;
+    it = Listings_.emplace(dir, List_Entries(dir, false)).first;
   }
   return it->second ? &*it->second : nullptr;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include "app/fs_routines.h"
@@ -33,16 +34,46 @@ std::string TFolder_Cache::Real_Base(const std::string& base) {
   return *real;
 }
 
+namespace {
+
+// The names of the folders and links in `dir`, in listing order. The entry types come with the
+// listing, so the thousands of archive folders below LEVELSHOTS and BOTINFO are not looked at
+// one by one.
+std::vector<std::string> Folder_Names(const std::string& dir) {
+  std::vector<std::string> names;
+  DIR* stream = ::opendir(dir.c_str());
+  if (stream == nullptr) {
+    return names;
+  }
+  while (const dirent* entry = ::readdir(stream)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") {
+      continue;
+    }
+    bool wanted = entry->d_type == DT_DIR || entry->d_type == DT_LNK;
+    if (entry->d_type == DT_UNKNOWN) {
+      struct stat st {};
+      wanted = ::lstat(platform::Join(dir, name).c_str(), &st) == 0 &&
+               (S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode));
+    }
+    if (wanted) {
+      names.push_back(name);
+    }
+  }
+  ::closedir(stream);
+  platform::Sort_Listing(names);
+  return names;
+}
+
+}  // namespace
+
 std::multimap<std::string, std::string>& TFolder_Cache::Folders(const std::string& dir) {
   auto it = Listings_.find(dir);
   if (it == Listings_.end()) {
     std::multimap<std::string, std::string> folders;
-    if (const auto listing = platform::List_Directory(dir)) {
-      for (const auto& entry : *listing) {
-        if (entry.Is_Directory || entry.Is_Symlink) {
-          folders.emplace(platform::Upper(entry.Name), entry.Name);
-        }
-      }
+    for (auto& name : Folder_Names(dir)) {
+      std::string key = platform::Upper(name);
+      folders.emplace(std::move(key), std::move(name));
     }
     it = Listings_.emplace(dir, std::move(folders)).first;
   }

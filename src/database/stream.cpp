@@ -106,7 +106,12 @@ std::string Read_Whole_File(const std::string& path) {
   if (!in) {
     throw TStream_Error("cannot open " + path);
   }
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Read in blocks: the database file of a large collection is megabytes long.
+  std::string data;
+  char block[64 * 1024];
+  while (in.read(block, sizeof block) || in.gcount() > 0) {
+    data.append(block, static_cast<std::size_t>(in.gcount()));
+  }
   if (in.bad()) {
     throw TStream_Error("cannot read " + path);
   }
