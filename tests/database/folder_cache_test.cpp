@@ -1,0 +1,126 @@
+// The per-archive folders below LEVELSHOTS and BOTINFO, as a synchronisation over many archives
+// makes and finds them, and the directory listings they rest on.
+
+#include "database/folder_cache.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "app/fs_routines.h"
+#include "app/platform.h"
+#include "builders.h"
+
+namespace vorlix::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(Folder_Cache, Folders_Made_One_After_Another_Are_Lower_Case_And_Found_Ignoring_Case) {
+  TTemp_Dir dir;
+  const std::string base = dir / "LEVELSHOTS";
+  fs::create_directories(base + "/BaseQ3/Old.pk3");
+  TFolder_Cache cache;
+  ASSERT_TRUE(cache.Exists(base, "baseq3", "OLD.PK3"));
+  // Many new archives in a MOD folder the cache has listed: each made once, in lower case.
+  for (int i = 0; i < 50; ++i) {
+    const std::string name = "Map" + std::to_string(i) + ".PK3";
+    EXPECT_FALSE(cache.Exists(base, "BASEQ3", name));
+    const std::string made = cache.Create(base, "baseq3", name);
+    EXPECT_EQ(made, base + "/BaseQ3/map" + std::to_string(i) + ".pk3");
+    EXPECT_TRUE(fs::is_directory(made));
+    EXPECT_TRUE(cache.Exists(base, "baseq3", name));
+    EXPECT_EQ(cache.Create(base, "BASEQ3", name), made);  // found, not made again
+  }
+  // A fresh cache sees exactly what the first one made.
+  TFolder_Cache fresh;
+  for (int i = 0; i < 50; ++i) {
+    EXPECT_TRUE(fresh.Exists(base, "baseq3", "MAP" + std::to_string(i) + ".pk3")) << i;
+  }
+  EXPECT_TRUE(cache.Remove(base, "baseq3", "map7.pk3"));
+  EXPECT_FALSE(fs::exists(base + "/BaseQ3/map7.pk3"));
+  EXPECT_FALSE(cache.Exists(base, "baseq3", "map7.pk3"));
+  EXPECT_EQ(cache.Create(base, "baseq3", "map7.pk3"), base + "/BaseQ3/map7.pk3");
+}
+
+TEST(Folder_Cache, A_Folder_Made_Behind_The_Caches_Back_Is_Neither_Doubled_Nor_Lost) {
+  TTemp_Dir dir;
+  const std::string base = dir / "botinfo";
+  fs::create_directories(base + "/cpma/a.pk3");
+  TFolder_Cache cache;
+  ASSERT_TRUE(cache.Exists(base, "cpma", "a.pk3"));
+  // Someone else makes the folder after the listing: the cache must not report success for a
+  // folder it did not make, nor make a second one in other letter case.
+  fs::create_directories(base + "/cpma/b.pk3");
+  EXPECT_THROW(cache.Create(base, "cpma", "B.pk3"), TFile_Error);
+  EXPECT_EQ(cache.Create(base, "cpma", "B.pk3"), base + "/cpma/b.pk3");
+  int count = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(base + "/cpma")) {
+    ++count;
+  }
+  EXPECT_EQ(count, 2);
+  EXPECT_TRUE(cache.Remove(base, "cpma", "b.PK3"));
+  EXPECT_FALSE(fs::exists(base + "/cpma/b.pk3"));
+}
+
+TEST(Folder_Cache, Links_Count_As_Folders_And_Files_Do_Not_And_The_First_Listed_Twin_Wins) {
+  TTemp_Dir dir;
+  const std::string base = dir / "levelshots";
+  fs::create_directories(base + "/osp/Real.pk3");
+  fs::create_directories(dir / "elsewhere");
+  fs::create_directory_symlink(dir / "elsewhere", base + "/osp/linked.pk3");
+  Write_File(base + "/osp/file.pk3", "not a folder");
+  fs::create_directories(base + "/osp/twin.pk3");
+  fs::create_directories(base + "/osp/TWIN.pk3");
+  TFolder_Cache cache;
+  EXPECT_TRUE(cache.Exists(base, "osp", "real.pk3"));
+  EXPECT_TRUE(cache.Exists(base, "osp", "LINKED.pk3"));
+  EXPECT_FALSE(cache.Exists(base, "osp", "file.pk3"));
+  EXPECT_EQ(cache.Create(base, "osp", "Twin.pk3"), base + "/osp/TWIN.pk3");
+  // Removing a link removes the link, never what it points to.
+  EXPECT_TRUE(cache.Remove(base, "osp", "linked.pk3"));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(base + "/osp/linked.pk3")));
+  EXPECT_TRUE(fs::is_directory(dir / "elsewhere"));
+}
+
+TEST(Directory_Listing, Gives_Kinds_Sizes_And_Times_And_Lookups_Find_Every_Kind) {
+  TTemp_Dir dir;
+  Write_File(dir / "game/b.pk3", std::string(1234, 'x'));
+  Set_Mtime(dir / "game/b.pk3", 1000000000);
+  fs::create_directories(dir / "game/A_dir");
+  fs::create_symlink(dir / "game/b.pk3", dir / "game/c_link.pk3");
+  fs::create_symlink(dir / "game/missing", dir / "game/d_broken");
+  Write_File(dir / "game/.hidden", "");
+  const auto listing = platform::List_Directory(dir / "game");
+  ASSERT_TRUE(listing);
+  std::vector<std::string> names;
+  for (const auto& entry : *listing) {
+    names.push_back(entry.Name);
+  }
+  EXPECT_EQ(names,
+            (std::vector<std::string>{".hidden", "A_dir", "b.pk3", "c_link.pk3", "d_broken"}));
+  const auto& e = *listing;
+  EXPECT_TRUE(e[0].Is_Hidden);
+  EXPECT_TRUE(e[1].Is_Directory);
+  EXPECT_EQ(e[1].Size, 0U);
+  EXPECT_FALSE(e[2].Is_Directory);
+  EXPECT_FALSE(e[2].Is_Symlink);
+  EXPECT_EQ(e[2].Size, 1234U);
+  EXPECT_EQ(e[2].Modified, 1000000000);
+  EXPECT_TRUE(e[3].Is_Symlink);
+  EXPECT_EQ(e[3].Size, 1234U);  // a link reports what it points to
+  EXPECT_TRUE(e[4].Is_Symlink);
+  EXPECT_FALSE(e[4].Is_Directory);
+  EXPECT_FALSE(platform::List_Directory(dir / "game/b.pk3"));
+  EXPECT_FALSE(platform::List_Directory(dir / "nothing"));
+
+  EXPECT_EQ(platform::Resolve_Ignore_Case(dir.Path(), "GAME/a_DIR"), dir / "game/A_dir");
+  EXPECT_EQ(platform::Resolve_Ignore_Case(dir.Path(), "game/C_LINK.PK3"), dir / "game/c_link.pk3");
+  EXPECT_FALSE(platform::Resolve_Ignore_Case(dir.Path(), "game/e"));
+  platform::TCase_Resolver resolver;
+  EXPECT_EQ(resolver.Resolve(dir.Path(), "game/D_BROKEN"), dir / "game/d_broken");
+  EXPECT_EQ(resolver.Resolve(dir / "game", ".HIDDEN"), dir / "game/.hidden");
+}
+
+}  // namespace
+}  // namespace vorlix::testing
