@@ -163,7 +163,7 @@ std::string Lump_Block(std::size_t size, std::mt19937& rng) {
   block.reserve(size);
   std::uniform_int_distribution<int> kind(0, 9);
   while (block.size() < size) {
-    const std::size_t part = std::min<std::size_t>(16 * 1024, size - block.size());
+    const std::size_t part = std::min<std::size_t>(std::size_t{16} * 1024, size - block.size());
     const int k = kind(rng);
     if (k < 4) {
       Append_Vertices(block, part, rng);
@@ -188,7 +188,9 @@ std::string Picture_Pixels(int width, int height, std::mt19937& rng) {
   const int b = colour(rng);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      const std::size_t at = static_cast<std::size_t>((y * width + x) * 3);
+      const std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                              static_cast<std::size_t>(x)) *
+                             3;
       pixels[at] = static_cast<char>((r + x) & 0xFF);
       pixels[at + 1] = static_cast<char>((g + y) & 0xFF);
       pixels[at + 2] = static_cast<char>((b + x * y / 64) & 0xFF);
@@ -352,13 +354,13 @@ struct Install_Options {
   int Archives = 300;
   int Maps = 1500;
   int Mods = 4;
-  std::size_t Bsp_Min = 1024 * 1024;
-  std::size_t Bsp_Median = 4 * 1024 * 1024;
-  std::size_t Bsp_Max = 12 * 1024 * 1024;
+  std::size_t Bsp_Min = std::size_t{1} << 20;
+  std::size_t Bsp_Median = std::size_t{4} << 20;
+  std::size_t Bsp_Max = std::size_t{12} << 20;
   unsigned Seed = 1;
 };
 
-constexpr std::size_t Block_Size = 256 * 1024;
+constexpr std::size_t Block_Size = std::size_t{256} * 1024;
 constexpr std::size_t Header_Size = 8 + 17 * 8;
 
 const char* const Words[] = {"arena",   "castle", "temple", "fort",  "pit",   "void", "tower",
@@ -409,6 +411,7 @@ void Write_Installation(const Install_Options& o) {
 
   // The pool of independently deflated lump blocks.
   std::vector<Piece> pool;
+  pool.reserve(24);
   for (int i = 0; i < 24; ++i) {
     pool.push_back(Deflate_Piece(Lump_Block(Block_Size, rng), false));
   }
@@ -416,7 +419,7 @@ void Write_Installation(const Install_Options& o) {
   std::vector<std::string> mods = {"baseq3"};
   const char* const other_mods[] = {"cpma", "osp", "defrag", "Arena", "q3ut4", "rocketmod"};
   for (int i = 1; i < o.Mods && i - 1 < static_cast<int>(std::size(other_mods)); ++i) {
-    mods.push_back(other_mods[i - 1]);
+    mods.emplace_back(other_mods[i - 1]);
   }
   for (const auto& mod : mods) {
     fs::create_directories(fs::path(o.Game_Dir) / mod);
@@ -428,7 +431,8 @@ void Write_Installation(const Install_Options& o) {
   std::uniform_int_distribution<int> day(1, 28);
   std::uniform_int_distribution<int> month(1, 12);
   std::uniform_int_distribution<int> year(1999, 2008);
-  std::uniform_int_distribution<std::size_t> tail_law(16 * 1024, 160 * 1024);
+  std::uniform_int_distribution<std::size_t> tail_law(std::size_t{16} * 1024,
+                                                      std::size_t{160} * 1024);
   const std::string players[] = {"sarge", "grunt", "klesk", "xaero"};
   int map_number = 0;
 
@@ -486,7 +490,8 @@ void Write_Installation(const Install_Options& o) {
       zip.Add("maps/" + name + ".bsp", pieces, dos);
       if (percent(rng) < 60) {
         std::string aas = "EAAS";
-        Append_Tables(aas, 8 * 1024 + static_cast<std::size_t>(percent(rng)) * 512, rng);
+        Append_Tables(aas, std::size_t{8} * 1024 + static_cast<std::size_t>(percent(rng)) * 512,
+                      rng);
         zip.Add_Data("maps/" + name + ".aas", aas, dos);
       }
       const int shot = percent(rng);
@@ -495,8 +500,8 @@ void Write_Installation(const Install_Options& o) {
       } else if (shot < 85) {
         zip.Add_Data("levelshots/" + name + ".tga", Tga(64, 64, rng), dos);
       }
-      arena_script += "{\nmap \"" + name + "\"\nlongname \"" + title +
-                      "\"\nfraglimit 20\ntype \"ffa tourney\"\n}\n";
+      arena_script.append("{\nmap \"").append(name).append("\"\nlongname \"").append(title);
+      arena_script.append("\"\nfraglimit 20\ntype \"ffa tourney\"\n}\n");
     }
     zip.Add_Data("scripts/" + stem + ".arena", arena_script, archive_dos);
     zip.Add_Data("textures/" + stem + "/wall.jpg", Jpeg(64, 64, rng), archive_dos);
@@ -506,10 +511,10 @@ void Write_Installation(const Install_Options& o) {
       zip.Add_Data("models/players/" + player + "/icon_default.tga", Tga(32, 32, rng), archive_dos);
       zip.Add_Data("sound/player/announce/" + player + ".wav", std::string(4096, '\x40'),
                    archive_dos);
-      zip.Add_Data("scripts/bots.txt",
-                   "{\nname " + player + stem + "\nmodel " + player + "\naifile bots/" + player +
-                       "_c.c\n}\n",
-                   archive_dos);
+      std::string bots_txt = "{\nname ";
+      bots_txt.append(player).append(stem).append("\nmodel ").append(player);
+      bots_txt.append("\naifile bots/").append(player).append("_c.c\n}\n");
+      zip.Add_Data("scripts/bots.txt", bots_txt, archive_dos);
       zip.Add_Data("scripts/" + stem + ".bot", "{\nname " + player + "\n}\n", archive_dos);
     }
     zip.Finish();

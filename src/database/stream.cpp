@@ -106,8 +106,14 @@ std::string Read_Whole_File(const std::string& path) {
   if (!in) {
     throw TStream_Error("cannot open " + path);
   }
-  // Read in blocks: the database file of a large collection is megabytes long.
+  // Read in blocks into room for the whole file: the database file of a large collection is
+  // megabytes long.
   std::string data;
+  in.seekg(0, std::ios::end);
+  if (const std::streamoff size = in.tellg(); size > 0) {
+    data.reserve(static_cast<std::size_t>(size));
+  }
+  in.seekg(0, std::ios::beg);
   char block[64 * 1024];
   while (in.read(block, sizeof block) || in.gcount() > 0) {
     data.append(block, static_cast<std::size_t>(in.gcount()));
