@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "app/install_layout.h"
 #include "app/platform.h"
 
 namespace fs = std::filesystem;
@@ -19,6 +20,14 @@ TOption_Parse Parse_Options(const std::vector<std::string>& arguments) {
       options.Help = true;
       continue;
     }
+    if (word == "--version") {
+      options.Version = true;
+      continue;
+    }
+    if (word == "--demo") {
+      options.Demo = true;
+      continue;
+    }
     if (word.size() < 2 || word[0] != '-') {
       options.Arguments.push_back(word);
       continue;
@@ -30,23 +39,28 @@ TOption_Parse Parse_Options(const std::vector<std::string>& arguments) {
       value = word.substr(eq + 1);
     }
     std::optional<std::string>* target = nullptr;
+    const char* needs = "a directory";
     if (name == "--data-dir") {
       target = &options.Data_Dir;
     } else if (name == "--game-dir") {
       target = &options.Game_Dir;
+    } else if (name == "--engine") {
+      target = &options.Engine;
+      needs = "a program";
     } else {
       parse.Error = "unknown option: " + word;
       return parse;
     }
     if (!value) {
       if (i + 1 >= arguments.size()) {
-        parse.Error = "option " + name + " needs a directory";
+        parse.Error = "option " + name + " needs " + needs;
         return parse;
       }
       value = arguments[++i];
     }
-    if (value->empty()) {
-      parse.Error = "option " + name + " needs a directory";
+    // An empty engine clears the stored one; an empty directory means nothing.
+    if (value->empty() && target != &options.Engine) {
+      parse.Error = "option " + name + " needs " + needs;
       return parse;
     }
     if (target->has_value()) {
@@ -60,9 +74,14 @@ TOption_Parse Parse_Options(const std::vector<std::string>& arguments) {
 
 std::string Options_Help() {
   return "  --data-dir DIR   keep the program's files (mapsdb.dat, mapstree.dat, LEVELSHOTS,\n"
-         "                   BOTINFO, TEMP) in DIR instead of the executable's directory\n"
+         "                   BOTINFO, TEMP) in DIR instead of the default program directory\n"
          "  --game-dir DIR   use DIR as the Quake III Arena directory (saved like a found one)\n"
-         "  -h, --help       show this text\n";
+         "  --engine PATH    start PATH instead of the game directory's QUAKE3.EXE from now on\n"
+         "                   (stored as Q3A_EXE; --engine \"\" goes back to QUAKE3.EXE)\n"
+         "  --demo           arrange a demo installation from OpenArena's game data (Debian\n"
+         "                   package openarena-data) and use it as the game directory\n"
+         "  -h, --help       show this text\n"
+         "  --version        show the version\n";
 }
 
 std::string Absolute_Directory(const std::string& dir) {
@@ -76,7 +95,7 @@ std::string Absolute_Directory(const std::string& dir) {
 
 std::string Program_Directory(const TProgram_Options& options) {
   if (!options.Data_Dir) {
-    return platform::Executable_Directory();
+    return Default_Program_Directory();
   }
   std::string dir = Absolute_Directory(*options.Data_Dir);
   std::error_code ec;

@@ -1,10 +1,13 @@
 #pragma once
 // Command-line options shared by the window program and the command-line program.
 //
-//   --data-dir DIR   use DIR instead of the executable's directory for the program's own files
-//                    (mapsdb.dat, mapstree.dat, LEVELSHOTS, BOTINFO, TEMP)
+//   --data-dir DIR   use DIR instead of the default program directory for the program's own
+//                    files (mapsdb.dat, mapstree.dat, LEVELSHOTS, BOTINFO, TEMP)
 //   --game-dir DIR   use DIR as the game directory, as if it were the stored Q3A_DIR
+//   --engine PATH    store PATH as the game's executable (Q3A_EXE); "" clears it
+//   --demo           arrange and use the demo installation made of OpenArena's game data
 //   -h, --help       print the usage text
+//   --version        print the version
 
 #include <optional>
 #include <string>
@@ -15,7 +18,10 @@ namespace vorlix {
 struct TProgram_Options {
   std::optional<std::string> Data_Dir;
   std::optional<std::string> Game_Dir;
+  std::optional<std::string> Engine;  // may be empty: clears the stored engine
+  bool Demo = false;
   bool Help = false;
+  bool Version = false;
   std::vector<std::string> Arguments;  // words that are not options, in order
 };
 
@@ -34,7 +40,8 @@ TOption_Parse Parse_Options(const std::vector<std::string>& arguments);
 std::string Options_Help();
 
 // The program directory for these options: the absolute --data-dir (created when missing,
-// TFile_Error-like std::runtime_error when that fails), else the executable's directory.
+// std::runtime_error when that fails), else the default program directory (the executable's
+// directory for a portable build, the user's data directory for an installed program).
 std::string Program_Directory(const TProgram_Options& options);
 
 // An absolute form of a directory given on the command line, without trailing separator.

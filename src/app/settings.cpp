@@ -80,6 +80,17 @@ bool Speichere_Registry_Einstellungen(const std::string& game_dir, TInteraction&
   return true;
 }
 
+bool Speichere_Q3A_Exe(const std::string& program) {
+  QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
+  if (program.empty()) {
+    store.remove(Key("Q3A_EXE"));
+  } else {
+    store.setValue(Key("Q3A_EXE"), QFile::decodeName(program.c_str()));
+  }
+  store.sync();
+  return store.status() == QSettings::NoError;
+}
+
 bool Pruefe_alte_Version(const std::string& program_dir, TInteraction& interaction) {
   if (!platform::Resolve_Ignore_Case(program_dir, "mapslist.dat")) {
     return false;

@@ -26,6 +26,10 @@ TRegistry_Werte Lade_Registry_Einstellungen();
 // the result tells whether the value reached the store.
 bool Speichere_Registry_Einstellungen(const std::string& game_dir, TInteraction& interaction);
 
+// Writes Q3A_EXE, the program started for a launch instead of the game directory's QUAKE3.EXE;
+// an empty path removes the value. False when the store could not be written.
+bool Speichere_Q3A_Exe(const std::string& program);
+
 // The upgrade check: true when the program must not run. A mapslist.dat in the program
 // directory marks an older version's files; with the user's consent mapslist.dat and then
 // mapstree.dat are removed.

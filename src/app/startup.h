@@ -26,8 +26,8 @@ struct TMain_State {
   std::string Program_Dir;     // without trailing separator
   std::string Levelshots_Dir;  // Program_Dir + "LEVELSHOTS" (or the name on disk in any case)
   std::string Botinfo_Dir;     // Program_Dir + "BOTINFO"
-  std::string GFX_Dir;   // Program_Dir + "GFX"; the executable's GFX when Program_Dir has none
-  std::string Temp_Dir;  // Program_Dir + "TEMP"
+  std::string GFX_Dir;         // Program_Dir + "GFX", else the executable's or the installation's
+  std::string Temp_Dir;        // Program_Dir + "TEMP"
   std::unique_ptr<TPK3_Dateien_Verwaltung> PK3_Datenbank;
   std::unique_ptr<TMOD_Liste> MOD_Liste;
   int MODs_mit_Arena_Files = 0;

@@ -3,6 +3,7 @@
 #include <exception>
 #include <sstream>
 
+#include "app/demo_install.h"
 #include "app/options.h"
 #include "vorlix_version.h"
 
@@ -46,7 +47,10 @@ const TCli_Command* Find_Command(std::vector<std::string>& words) {
 std::string Cli_Help_Text() {
   std::ostringstream text;
   text << "Usage: " << Program_Name
-       << " [--data-dir DIR] [--game-dir DIR] [--yes] [--no-save] COMMAND [ARGUMENTS]\n"
+       << " [--data-dir DIR] [--game-dir DIR | --demo] [--engine PATH] [--yes] [--no-save]\n"
+       << "       " << std::string(std::char_traits<char>::length(Program_Name), ' ')
+       << " COMMAND [ARGUMENTS]\n"
+       << "       " << Program_Name << " --engine PATH | --demo\n"
        << "       " << Program_Name << " --help | --version\n\n"
        << "Runs the start-up of " << VORLIX_PRODUCT_NAME
        << " without windows (settings, game directory, MOD list, database\n"
@@ -58,6 +62,10 @@ std::string Cli_Help_Text() {
           "                  (default: the folder of the program)\n"
           "  --game-dir DIR  the Quake III Arena installation (default: the stored setting);\n"
           "                  there is no drive search: an invalid directory is an error\n"
+          "  --engine PATH   the program a launch starts instead of the game directory's\n"
+          "                  QUAKE3.EXE, stored as Q3A_EXE (--engine \"\" removes it)\n"
+          "  --demo          arrange the demo installation of OpenArena's game data (Debian\n"
+          "                  package openarena-data) and use it as the game directory\n"
           "  --yes           answer every question with Yes (otherwise No)\n"
           "  --no-save       write neither the settings nor mapsdb.dat nor mapstree.dat\n"
           "  --help          show this text\n"
@@ -106,25 +114,42 @@ int Run_Vorlix_Cli(const std::vector<std::string>& words, std::FILE* out, std::F
         options.No_Save = true;
       } else {
         shared.push_back(words[i]);
-        if ((words[i] == "--data-dir" || words[i] == "--game-dir") && i + 1 < words.size()) {
+        if ((words[i] == "--data-dir" || words[i] == "--game-dir" || words[i] == "--engine") &&
+            i + 1 < words.size()) {
           shared.push_back(words[++i]);
         }
       }
       ++i;
     }
-    const TOption_Parse parse = Parse_Options(shared);
+    TOption_Parse parse = Parse_Options(shared);
     if (!parse.Ok()) {
       throw TCli_Usage_Error(parse.Error);
     }
-    options.Data_Dir = parse.Options.Data_Dir;
-    options.Game_Dir = parse.Options.Game_Dir;
     rest.assign(words.begin() + static_cast<std::ptrdiff_t>(i), words.end());
     if (!rest.empty() && rest.front() == "--") {
       rest.erase(rest.begin());
     }
-    if (rest.empty()) {
+    if (rest.empty() && !parse.Options.Engine && !parse.Options.Demo) {
       throw TCli_Usage_Error("no command given");
     }
+    // --engine and --demo do their work before any command; alone they are a command of their
+    // own.
+    const TStart_Setup setup = Apply_Engine_And_Demo(parse.Options);
+    for (const auto& note : setup.Notes) {
+      std::fprintf(err, "%s\n", note.c_str());
+    }
+    if (setup.Exit_Status == 2) {
+      throw TCli_Usage_Error(setup.Error);
+    }
+    if (setup.Exit_Status != 0) {
+      std::fprintf(err, "error: %s\n", setup.Error.c_str());
+      return setup.Exit_Status;
+    }
+    if (rest.empty()) {
+      return 0;
+    }
+    options.Data_Dir = parse.Options.Data_Dir;
+    options.Game_Dir = parse.Options.Game_Dir;
     command = Find_Command(rest);
     if (command == nullptr) {
       throw TCli_Usage_Error("unknown command \"" + rest.front() + "\"");

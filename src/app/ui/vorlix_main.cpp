@@ -10,11 +10,13 @@
 #include <QIcon>
 #include <QTimer>
 
+#include "app/demo_install.h"
 #include "app/options.h"
 #include "app/ui/artwork.h"
 #include "app/ui/main_window.h"
 #include "app/ui/program_windows.h"
 #include "app/ui/splash_window.h"
+#include "vorlix_version.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -42,14 +44,27 @@ int main(int argc, char** argv) {
     std::fputs(usage.c_str(), stdout);
     return 0;
   }
+  if (parse.Options.Version) {
+    std::printf("vorlix %s\n", VORLIX_VERSION);
+    return 0;
+  }
+  vorlix::TProgram_Options program_options = parse.Options;
+  const vorlix::TStart_Setup setup = vorlix::Apply_Engine_And_Demo(program_options);
+  for (const auto& note : setup.Notes) {
+    std::fprintf(stderr, "vorlix: %s\n", note.c_str());
+  }
+  if (setup.Exit_Status != 0) {
+    std::fprintf(stderr, "vorlix: %s\n", setup.Error.c_str());
+    return setup.Exit_Status;
+  }
   vorlix::TStartup_Options options;
   try {
-    options.Program_Dir = vorlix::Program_Directory(parse.Options);
+    options.Program_Dir = vorlix::Program_Directory(program_options);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "vorlix: %s\n", error.what());
     return 2;
   }
-  options.Game_Dir = parse.Options.Game_Dir;
+  options.Game_Dir = program_options.Game_Dir;
 
   vorlix::ui::Ressourcen_laden();
   QApplication::setWindowIcon(QIcon(vorlix::ui::Logo_Resource));
