@@ -1,7 +1,8 @@
 // Draws the program's artwork: the logo, the toolbar strip, the tree strip and the picture shown
 // when a map has no levelshot. Run it with an output folder:
 //   QT_QPA_PLATFORM=offscreen vorlix_artwork resources
-// It writes logo.png, TOOLBAR.bmp, BAUM.bmp and gfx/NOLEVELSHOTAVAILABLE.JPG there.
+// It writes logo.png, TOOLBAR.bmp, BAUM.bmp, gfx/NOLEVELSHOTAVAILABLE.JPG and the desktop icons
+// icons/vorlix-<size>.png there.
 //
 // Toolbar strip, left to right (25 x 25 each): Create Group, Delete, Map Properties, Launch Map,
 // Create Arena File, Activate Arena File, Remove Arena File, Import Arena File, Info.
@@ -297,6 +298,51 @@ QImage No_Levelshot() {
   return image;
 }
 
+// The desktop icon: the logo's ring and "V" on a rounded tile, transparent around it, drawn at
+// 256 pixels and scaled down smoothly for the smaller sizes.
+QImage App_Icon(int size) {
+  QImage icon(256, 256, QImage::Format_ARGB32);
+  icon.fill(Qt::transparent);
+  {
+    QPainter p(&icon);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 8, 0, 248);
+    sky.setColorAt(0, QColor(18, 20, 40));
+    sky.setColorAt(0.65, QColor(70, 30, 20));
+    sky.setColorAt(1, QColor(190, 80, 20));
+    p.setPen(QPen(QColor(120, 50, 10), 4));
+    p.setBrush(sky);
+    p.drawRoundedRect(QRectF(8, 8, 240, 240), 44, 44);
+    p.setPen(QPen(QColor(255, 170, 60), 12));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QPointF(128, 128), 92, 92);
+    p.setPen(QPen(QColor(255, 210, 120), 5));
+    p.drawEllipse(QPointF(128, 128), 72, 72);
+    QPainterPath vee;
+    vee.moveTo(68, 66);
+    vee.lineTo(101, 66);
+    vee.lineTo(128, 147);
+    vee.lineTo(155, 66);
+    vee.lineTo(188, 66);
+    vee.lineTo(140, 195);
+    vee.lineTo(116, 195);
+    vee.closeSubpath();
+    QLinearGradient metal(0, 66, 0, 195);
+    metal.setColorAt(0, QColor(250, 250, 255));
+    metal.setColorAt(1, QColor(150, 160, 190));
+    p.setPen(QPen(QColor(30, 30, 50), 4));
+    p.setBrush(metal);
+    p.drawPath(vee);
+  }
+  if (size == 256) {
+    return icon;
+  }
+  return icon.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// The sizes of the desktop icon in the hicolor theme.
+const int Icon_Sizes[] = {16, 24, 32, 48, 64, 128, 256};
+
 bool Save(const QImage& image, const QString& path, const char* format, int quality = -1) {
   if (!image.save(path, format, quality)) {
     std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
@@ -314,12 +360,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   const QDir out(QString::fromLocal8Bit(argv[1]));
-  if (!out.mkpath(QStringLiteral("gfx"))) {
-    std::fprintf(stderr, "cannot create %s/gfx\n", argv[1]);
+  if (!out.mkpath(QStringLiteral("gfx")) || !out.mkpath(QStringLiteral("icons"))) {
+    std::fprintf(stderr, "cannot create %s/gfx or %s/icons\n", argv[1], argv[1]);
     return 1;
   }
-  const bool ok =
-      Save(Logo(), out.filePath(QStringLiteral("logo.png")), "PNG") &&
+  bool ok = true;
+  for (const int size : Icon_Sizes) {
+    ok = ok &&
+         Save(App_Icon(size), out.filePath(QStringLiteral("icons/vorlix-%1.png").arg(size)), "PNG");
+  }
+  ok =
+      ok && Save(Logo(), out.filePath(QStringLiteral("logo.png")), "PNG") &&
       Save(Toolbar().convertToFormat(QImage::Format_RGB888),
            out.filePath(QStringLiteral("TOOLBAR.bmp")), "BMP") &&
       Save(Baum().convertToFormat(QImage::Format_RGB888), out.filePath(QStringLiteral("BAUM.bmp")),

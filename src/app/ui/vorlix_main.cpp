@@ -18,7 +18,32 @@
 #include "app/ui/splash_window.h"
 #include "vorlix_version.h"
 
+namespace {
+
+// Prints the usage or the version when the options ask for one; true when it did.
+bool Answer_Help_Or_Version(const vorlix::TOption_Parse& parse) {
+  if (!parse.Ok() || !parse.Options.Arguments.empty()) {
+    return false;
+  }
+  if (parse.Options.Help) {
+    std::printf("Usage: vorlix [OPTIONS]\n%s", vorlix::Options_Help().c_str());
+    return true;
+  }
+  if (parse.Options.Version) {
+    std::printf("vorlix %s\n", VORLIX_VERSION);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // --help and --version answer without a display.
+  if (Answer_Help_Or_Version(
+          vorlix::Parse_Options(std::vector<std::string>(argv + 1, argv + argc)))) {
+    return 0;
+  }
   QApplication application(argc, argv);
   std::vector<std::string> arguments;
   const QStringList given = QCoreApplication::arguments();
@@ -40,12 +65,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vorlix: %s\n%s", error.c_str(), usage.c_str());
     return 2;
   }
-  if (parse.Options.Help) {
-    std::fputs(usage.c_str(), stdout);
-    return 0;
-  }
-  if (parse.Options.Version) {
-    std::printf("vorlix %s\n", VORLIX_VERSION);
+  if (Answer_Help_Or_Version(parse)) {
     return 0;
   }
   vorlix::TProgram_Options program_options = parse.Options;
