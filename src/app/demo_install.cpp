@@ -205,7 +205,7 @@ std::string Resolve_Engine(const std::string& given) {
     if (dir.empty() || dir.front() != '/') {
       continue;  // a relative PATH entry depends on where the program happens to run
     }
-    const std::string candidate = platform::Join(dir, given);
+    std::string candidate = platform::Join(dir, given);
     if (Is_Executable_File(candidate)) {
       return candidate;
     }
@@ -257,7 +257,7 @@ TStart_Setup Apply_Engine_And_Demo(TProgram_Options& options, const TDemo_Source
         }
         setup.Notes.push_back("engine: " + demo.Engine);
       } else {
-        setup.Notes.push_back(
+        setup.Notes.emplace_back(
             "the OpenArena engine is not installed (Debian package openarena): launching a map "
             "will not start a game");
       }

@@ -69,7 +69,7 @@ std::string Choose_Program_Directory(const std::string& executable_dir, bool ins
 
 std::string Default_Program_Directory() {
   const std::string executable_dir = platform::Executable_Directory();
-  const std::string chosen =
+  std::string chosen =
       Choose_Program_Directory(executable_dir, Is_Installed_Layout(executable_dir),
                                Is_Writable_Directory(executable_dir), User_Data_Directory());
   if (chosen != platform::Without_Trailing_Separator(executable_dir) && !Is_Directory(chosen)) {
