@@ -214,6 +214,27 @@ std::optional<std::vector<Dir_Entry>> List_Directory(const std::string& dir) {
   return List_Entries(dir, true);
 }
 
+std::optional<std::vector<std::string>> List_Names(
+    const std::string& dir, const std::function<bool(std::string_view name)>& keep) {
+  DIR* stream = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (stream == nullptr) {
+    return std::nullopt;
+  }
+  std::vector<std::string> names;
+  while (const dirent* found = ::readdir(stream)) {
+    const std::string_view name(found->d_name);
+    if (name == "." || name == "..") {
+      continue;
+    }
+    if (!keep || keep(name)) {
+      names.emplace_back(name);
+    }
+  }
+  ::closedir(stream);
+  Sort_Listing(names);
+  return names;
+}
+
 // ---- Case-insensitive lookup ------------------------------------------------------------------
 
 namespace {
@@ -237,9 +258,11 @@ std::vector<std::string> Split_Components(const std::string& relative) {
   return parts;
 }
 
-template <typename Lister>
+// Walks the components of `relative` below `base`; `find(dir, part)` gives the on-disk name of
+// the first entry of `dir` equal to `part` ignoring case, or nullopt.
+template <typename Finder>
 std::optional<std::string> Resolve_With(const std::string& base, const std::string& relative,
-                                        Lister&& list) {
+                                        Finder&& find) {
   std::string current = base;
   for (const auto& part : Split_Components(relative)) {
     if (part == ".") {
@@ -249,17 +272,11 @@ std::optional<std::string> Resolve_With(const std::string& base, const std::stri
       current = Parent(current);
       continue;
     }
-    const std::vector<Dir_Entry>* entries = list(current);
-    if (entries == nullptr) {
+    const std::optional<std::string> hit = find(current, part);
+    if (!hit) {
       return std::nullopt;
     }
-    const auto hit = std::find_if(entries->begin(), entries->end(), [&](const Dir_Entry& e) {
-      return Equal_Ignore_Case(e.Name, part);
-    });
-    if (hit == entries->end()) {
-      return std::nullopt;
-    }
-    current = Join(current, hit->Name);
+    current = Join(current, *hit);
   }
   return current;
 }
@@ -268,11 +285,21 @@ std::optional<std::string> Resolve_With(const std::string& base, const std::stri
 
 std::optional<std::string> Resolve_Ignore_Case(const std::string& base,
                                                const std::string& relative) {
-  std::optional<std::vector<Dir_Entry>> listing;
-  return Resolve_With(base, relative, [&](const std::string& dir) -> const std::vector<Dir_Entry>* {
-    listing = List_Entries(dir, false);
-    return listing ? &*listing : nullptr;
-  });
+  return Resolve_With(
+      base, relative,
+      [](const std::string& dir, const std::string& part) -> std::optional<std::string> {
+        const auto listing = List_Entries(dir, false);
+        if (!listing) {
+          return std::nullopt;
+        }
+        const auto hit = std::find_if(listing->begin(), listing->end(), [&](const Dir_Entry& e) {
+          return Equal_Ignore_Case(e.Name, part);
+        });
+        if (hit == listing->end()) {
+          return std::nullopt;
+        }
+        return hit->Name;
+      });
 }
 
 std::optional<std::string> Resolve_Path_Ignore_Case(const std::string& path) {
@@ -298,17 +325,38 @@ std::optional<std::string> Resolve_Path_Ignore_Case(const std::string& path) {
   return relative.empty() ? std::optional<std::string>(head) : Resolve_Ignore_Case(head, relative);
 }
 
-const std::vector<Dir_Entry>* TCase_Resolver::Listing(const std::string& dir) {
+const TCase_Resolver::TListing& TCase_Resolver::Listing(const std::string& dir) {
   auto it = Listings_.find(dir);
   if (it == Listings_.end()) {
-    it = Listings_.emplace(dir, List_Entries(dir, false)).first;
+    TListing listing;
+    if (const auto entries = List_Entries(dir, false)) {
+      listing.Listed = true;
+      listing.First_By_Upper.reserve(entries->size());
+      // In listing order, so the first of several names that differ only in case is kept.
+      for (const auto& entry : *entries) {
+        listing.First_By_Upper.try_emplace(Upper(entry.Name), entry.Name);
+      }
+    }
+    it = Listings_.emplace(dir, std::move(listing)).first;
   }
-  return it->second ? &*it->second : nullptr;
+  return it->second;
 }
 
 std::optional<std::string> TCase_Resolver::Resolve(const std::string& base,
                                                    const std::string& relative) {
-  return Resolve_With(base, relative, [this](const std::string& dir) { return Listing(dir); });
+  return Resolve_With(
+      base, relative,
+      [this](const std::string& dir, const std::string& part) -> std::optional<std::string> {
+        const TListing& listing = Listing(dir);
+        if (!listing.Listed) {
+          return std::nullopt;
+        }
+        const auto hit = listing.First_By_Upper.find(Upper(part));
+        if (hit == listing.First_By_Upper.end()) {
+          return std::nullopt;
+        }
+        return hit->second;
+      });
 }
 
 // ---- Packed DOS date-times ----------------------------------------------------------------------

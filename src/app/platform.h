@@ -5,9 +5,12 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vorlix::platform {
@@ -52,6 +55,12 @@ void Sort_Listing(std::vector<std::string>& names);
 // caller filters. Returns nullopt when the directory cannot be listed.
 std::optional<std::vector<Dir_Entry>> List_Directory(const std::string& dir);
 
+// The names of a directory's entries that `keep` accepts (all when it is empty), in listing
+// order, without "." and "..". Nothing but the names is read, so listing a folder of thousands of
+// archives for a few of them stays cheap. nullopt when the directory cannot be listed.
+std::optional<std::vector<std::string>> List_Names(
+    const std::string& dir, const std::function<bool(std::string_view name)>& keep = {});
+
 // ---- Case-insensitive lookup ------------------------------------------------------------------
 // Resolves every component of `relative` (separated by "/" or "\") below `base`, ignoring case;
 // of several names that differ only in case the first in listing order wins. Returns the path as
@@ -69,8 +78,13 @@ class TCase_Resolver {
   void Clear() { Listings_.clear(); }
 
  private:
-  const std::vector<Dir_Entry>* Listing(const std::string& dir);
-  std::map<std::string, std::optional<std::vector<Dir_Entry>>> Listings_;
+  // A listed directory: each upper-cased name with the first name in listing order that has it.
+  struct TListing {
+    bool Listed = false;
+    std::unordered_map<std::string, std::string> First_By_Upper;
+  };
+  const TListing& Listing(const std::string& dir);
+  std::map<std::string, TListing> Listings_;
 };
 
 // ---- Packed DOS date-times ----------------------------------------------------------------------

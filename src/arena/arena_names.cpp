@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
+
+#include <sys/stat.h>
 
 #include "app/fs_routines.h"
 #include "app/platform.h"
@@ -27,6 +30,12 @@ bool Ends_With_Ignore_Case(const std::string& text, const std::string& suffix) {
 // The disabler as the queries recognise it: exact letter case.
 bool Ist_Disabler_Stamm(const std::string& file_name) {
   return Entferne_Dateiendung(file_name) == Arena_Disabler_Name;
+}
+
+// A directory or a link to one.
+bool Ist_Verzeichnis(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 }  // namespace
@@ -108,16 +117,14 @@ std::optional<std::string> Finde_Eintrag(const std::string& directory, const std
       return name;
     }
   }
-  const auto listing = platform::List_Directory(directory);
-  if (!listing) {
+  // Only the names equal to the one asked for are kept; the first of them in listing order wins.
+  const auto listing = platform::List_Names(directory, [&](std::string_view entry) {
+    return entry.size() == name.size() && platform::Equal_Ignore_Case(std::string(entry), name);
+  });
+  if (!listing || listing->empty()) {
     return std::nullopt;
   }
-  for (const auto& entry : *listing) {
-    if (platform::Equal_Ignore_Case(entry.Name, name)) {
-      return entry.Name;
-    }
-  }
-  return std::nullopt;
+  return listing->front();
 }
 
 std::string Arena_MOD_Verzeichnis(const std::string& game_dir, const std::string& mod) {
@@ -128,19 +135,21 @@ std::string Arena_MOD_Verzeichnis(const std::string& game_dir, const std::string
 std::vector<std::string> Suche_Arena_Muster(const std::string& directory, const std::string& prefix,
                                             bool files_only) {
   std::vector<std::string> names;
-  const auto listing = platform::List_Directory(directory);
+  // The names are matched first; only the few matches are looked at (a MOD directory holds
+  // thousands of archives).
+  auto listing = platform::List_Names(directory, [&](std::string_view entry) {
+    return entry.size() >= prefix.size() + 4 &&
+           platform::Equal_Ignore_Case(std::string(entry.substr(0, prefix.size())), prefix) &&
+           Ends_With_Ignore_Case(std::string(entry), Pk3_Extension);
+  });
   if (!listing) {
     return names;
   }
-  for (const auto& entry : *listing) {
-    if (files_only && entry.Is_Directory) {
+  for (auto& name : *listing) {
+    if (files_only && Ist_Verzeichnis(platform::Join(directory, name))) {
       continue;
     }
-    if (entry.Name.size() >= prefix.size() + 4 &&
-        platform::Starts_With_Ignore_Case(entry.Name, prefix) &&
-        Ends_With_Ignore_Case(entry.Name, Pk3_Extension)) {
-      names.push_back(entry.Name);
-    }
+    names.push_back(std::move(name));
   }
   return names;
 }

@@ -5,6 +5,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include <sys/stat.h>
+
 #include "app/interaction.h"
 #include "app/platform.h"
 #include "content/bots_txt.h"
@@ -28,6 +30,18 @@ bool Ist_einfacher_Name(const std::string& name) {
 bool Ist_Datei(const std::string& path) {
   std::error_code ec;
   return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+}
+
+// False when the path is no directory, or a directory that the file system shows to hold no
+// sub-directory (a link count of 2 counts "." and the entry in its parent only): an archive's
+// extracted folder without SCRIPTS, which most archives' folders are, needs no listing then.
+// File systems that do not count sub-directories (link count 1) are listed as before.
+bool Kann_Unterordner_haben(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    return true;
+  }
+  return S_ISDIR(st.st_mode) && st.st_nlink != 2;
 }
 
 }  // namespace
@@ -142,8 +156,12 @@ void TMOD_Liste::Ermittle_BotInformationen(const std::string& program_dir,
           !Ist_einfacher_Name(record->PK3_Filename)) {
         continue;
       }
-      const std::optional<std::string> path = resolver.Resolve(
-          *botinfo, record->MOD_Directory + "/" + record->PK3_Filename + "/SCRIPTS/BOTS.TXT");
+      const std::optional<std::string> folder =
+          resolver.Resolve(*botinfo, record->MOD_Directory + "/" + record->PK3_Filename);
+      if (!folder || !Kann_Unterordner_haben(*folder)) {
+        continue;
+      }
+      const std::optional<std::string> path = resolver.Resolve(*folder, "SCRIPTS/BOTS.TXT");
       if (!path || !Ist_Datei(*path)) {
         continue;
       }

@@ -1,6 +1,10 @@
 // The database file mapsdb.dat: every pk3 record in list order, each followed by its maps, with
 // no header and no trailer. Numbers are little-endian, strings are counted and zero-terminated.
 
+#include <algorithm>
+#include <memory>
+#include <optional>
+
 #include <sys/stat.h>
 
 #include "app/interaction.h"
@@ -72,6 +76,12 @@ void Read_Map(TByte_Reader& in, TMAP_Datei_Eintrag& map) {
 
 bool TPK3_Dateien_Verwaltung::Save_Database(const std::string& path) const {
   TByte_Writer out;
+  // Room for the usual record sizes up front (names, a title, no comment).
+  std::size_t expected = 0;
+  for (int i = 0; i < Count(); ++i) {
+    expected += 64 + (Items(i)->Maps ? static_cast<std::size_t>(Items(i)->Maps->Count()) * 160 : 0);
+  }
+  out.Reserve(expected);
   for (int i = 0; i < Count(); ++i) {
     const TPK3_Datei_Eintrag& pk3 = *Items(i);
     out.Write_Integer(Record_Version);
@@ -112,14 +122,22 @@ bool TPK3_Dateien_Verwaltung::Load_Database(const std::string& path) {
       Interaction_->Message(Message_Kind::Error, text, buttons);
     }
   };
-  std::string data;
+  // The bytes live in the reader alone; what could not be read is kept from there.
+  std::optional<TByte_Reader> reader;
   bool complete = false;
   try {
-    data = Read_Whole_File(path);
-    TByte_Reader in(data);
+    reader.emplace(Read_Whole_File(path));
+    TByte_Reader& in = *reader;
     bool stopped = false;
+    // The largest ID so far: a new record gets the next one, as Add_Record gives it, without a
+    // walk over every record already read.
+    std::int32_t largest_id = -1;
     while (!stopped && !in.At_End()) {
-      TPK3_Datei_Eintrag& pk3 = *Items(Add_Record());
+      auto owned = std::make_unique<TPK3_Datei_Eintrag>();
+      owned->ID = largest_id + 1;
+      owned->Owner = this;
+      List_.push_back(std::move(owned));
+      TPK3_Datei_Eintrag& pk3 = *List_.back();
       // The map manager exists from the start, so a record left by an interrupted read is whole.
       pk3.Maps = New_Map_Manager(&pk3);
       if (in.Read_Integer() != Record_Version) {
@@ -129,6 +147,7 @@ bool TPK3_Dateien_Verwaltung::Load_Database(const std::string& path) {
         break;
       }
       pk3.ID = in.Read_Integer();
+      largest_id = std::max(largest_id, pk3.ID);
       pk3.Present = in.Read_Bool();
       pk3.MOD_Directory = in.Read_String();
       pk3.PK3_Filename = in.Read_String();
@@ -154,10 +173,10 @@ bool TPK3_Dateien_Verwaltung::Load_Database(const std::string& path) {
   } catch (const TStream_Error&) {
     report("Error during loading PK3 information. Please report to author.", Button_Set::OK);
   }
-  if (!complete && !data.empty()) {
+  if (!complete && reader && !reader->Data().empty()) {
     // What could not be read is kept beside the file before anything overwrites it.
     try {
-      Write_File_Atomically(path + ".bak", data);
+      Write_File_Atomically(path + ".bak", reader->Data());
     } catch (const TStream_Error&) {
       // Nothing more can be done; the file itself is still there until the next save.
     }

@@ -16,9 +16,10 @@ void TByte_Writer::Write_Integer(std::int32_t value) {
 }
 
 void TByte_Writer::Write_Cardinal(std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) {
-    Data_.push_back(static_cast<char>((value >> (8 * i)) & 0xFFu));
-  }
+  const char bytes[4] = {static_cast<char>(value & 0xFFu), static_cast<char>((value >> 8) & 0xFFu),
+                         static_cast<char>((value >> 16) & 0xFFu),
+                         static_cast<char>((value >> 24) & 0xFFu)};
+  Data_.append(bytes, sizeof bytes);
 }
 
 void TByte_Writer::Write_Buffer(const void* bytes, std::size_t count) {

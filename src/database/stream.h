@@ -31,6 +31,8 @@ class TByte_Writer {
   void Write_Strings(const std::vector<std::string>& list);
 
   const std::string& Data() const { return Data_; }
+  // Makes room for at least this many bytes in all, so that a large file grows without copies.
+  void Reserve(std::size_t bytes) { Data_.reserve(bytes); }
 
  private:
   std::string Data_;
@@ -44,6 +46,8 @@ class TByte_Reader {
   bool At_End() const { return Pos_ >= Data_.size(); }
   std::size_t Remaining() const { return Data_.size() - Pos_; }
   std::size_t Position() const { return Pos_; }
+  // All the bytes being read (the reader owns them: move a large file in).
+  const std::string& Data() const { return Data_; }
 
   std::uint8_t Read_Byte();
   bool Read_Bool() { return Read_Byte() != 0; }

@@ -1,9 +1,18 @@
 #include "app/platform.h"
 
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include <gtest/gtest.h>
+
+#include "builders.h"
 
 namespace vorlix::platform {
 namespace {
+
+using testing::Write_File;
 
 TEST(Listing_Order, Sorts_By_Upper_Cased_Name_Then_Raw_Name) {
   std::vector<std::string> names{"baseq3", "Extras", "MissionPack", "a_mod", "BASEQ3", "_x"};
@@ -11,6 +20,52 @@ TEST(Listing_Order, Sorts_By_Upper_Cased_Name_Then_Raw_Name) {
   // '_' (0x5F) sorts after the upper-case letters, as the upper-cased comparison gives.
   EXPECT_EQ(names,
             (std::vector<std::string>{"a_mod", "BASEQ3", "baseq3", "Extras", "MissionPack", "_x"}));
+}
+
+// A tree whose names differ only in letter case at several levels.
+class Case_Lookup : public ::testing::Test {
+ protected:
+  Case_Lookup() {
+    for (const char* file : {"Maps/A.txt", "Maps/a.txt", "MAPS/b.txt", "maps/Sub/c.txt", "x.txt"}) {
+      Write_File(Dir_ / file, "x");
+    }
+    std::filesystem::create_directory_symlink(Dir_ / "maps/Sub", Dir_ / "Linked");
+  }
+  testing::TTemp_Dir Dir_;
+};
+
+TEST_F(Case_Lookup, The_Kept_Listings_Find_What_A_Fresh_Lookup_Finds) {
+  TCase_Resolver resolver;
+  for (int round = 0; round < 2; ++round) {  // the second round answers from the kept listings
+    for (const char* relative : {"maps/a.txt", "MAPS/A.TXT", "maps/B.TXT", "mAps/sub/C.txt",
+                                 "Maps/../X.TXT", "./maps/./a.txt", "linked/C.TXT", "x.txt/y",
+                                 "nothing/a.txt", "maps/none.txt", "", "maps\\A.txt"}) {
+      SCOPED_TRACE(relative);
+      EXPECT_EQ(resolver.Resolve(Dir_.Path(), relative),
+                Resolve_Ignore_Case(Dir_.Path(), relative));
+    }
+  }
+  // "MAPS" sorts before "Maps" and "maps": its entries win, and "a.txt" is not among them.
+  EXPECT_EQ(resolver.Resolve(Dir_.Path(), "maps/b.txt"), Join(Dir_.Path(), "MAPS/b.txt"));
+  EXPECT_EQ(resolver.Resolve(Dir_.Path(), "maps/a.txt"), std::nullopt);
+  EXPECT_EQ(resolver.Resolve(Dir_ / "missing", "a"), std::nullopt);
+}
+
+TEST_F(Case_Lookup, Names_Only_Listing_Matches_The_Full_Listing) {
+  for (const std::string dir : {Dir_.Path(), Dir_ / "Maps"}) {
+    const auto full = List_Directory(dir);
+    const auto names = List_Names(dir);
+    ASSERT_TRUE(full && names);
+    std::vector<std::string> expected;
+    for (const auto& entry : *full) {
+      expected.push_back(entry.Name);
+    }
+    EXPECT_EQ(*names, expected);
+  }
+  // Filtered: the kept names in listing order.
+  EXPECT_EQ(List_Names(Dir_.Path(), [](std::string_view name) { return name.size() == 4; }),
+            (std::vector<std::string>{"MAPS", "Maps", "maps"}));
+  EXPECT_EQ(List_Names(Dir_ / "missing"), std::nullopt);
 }
 
 TEST(Dos_Date_Time, Round_Trips_At_Two_Second_Resolution) {

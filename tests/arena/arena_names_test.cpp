@@ -70,6 +70,38 @@ TEST(Arena_Names, Queries_Over_A_Directory_In_Listing_Order) {
   EXPECT_FALSE(Existiert_Arena_File(dir.Path(), "E"));
 }
 
+TEST(Arena_Names, Links_And_Letter_Case_Variants_Among_Many_Archives) {
+  TTemp_Dir dir;
+  // Many other archives around the few that match, as a MOD directory holds them.
+  for (int i = 0; i < 200; ++i) {
+    Write_File(dir / ("map-" + std::to_string(i) + ".pk3"), "x");
+  }
+  std::filesystem::create_directories(dir / "folder");
+  std::filesystem::create_directory_symlink(dir / "folder", dir / "z_Arenas_active_L.pk3");
+  std::filesystem::create_symlink(dir / "missing", dir / "z_Arenas_active_M.pk3");  // dangling
+  Write_File(dir / "z_Arenas_active_N.pk3", "x");
+  Write_File(dir / "Z_ARENAS_ACTIVE_n.PK3", "x");
+
+  // A link to a folder is a folder; a link to nothing is no folder; each case variant is an
+  // entry of its own, in listing order.
+  EXPECT_EQ(Ermittle_Liste_aller_Arena_Files_in(dir.Path()),
+            (std::vector<std::string>{"M", "n", "N"}));
+  EXPECT_EQ(Suche_Arena_Muster(dir.Path(), "z_arenas_active_", false),
+            (std::vector<std::string>{"z_Arenas_active_L.pk3", "z_Arenas_active_M.pk3",
+                                      "Z_ARENAS_ACTIVE_n.PK3", "z_Arenas_active_N.pk3"}));
+  EXPECT_EQ(Anzahl_Arena_Files_in(dir.Path()), 4);
+
+  // The exact name when it exists, else the first variant in listing order, else none.
+  EXPECT_EQ(Finde_Eintrag(dir.Path(), "z_Arenas_active_N.pk3"), "z_Arenas_active_N.pk3");
+  EXPECT_EQ(Finde_Eintrag(dir.Path(), "z_arenas_active_n.pk3"), "Z_ARENAS_ACTIVE_n.PK3");
+  EXPECT_EQ(Finde_Eintrag(dir.Path(), "MAP-7.PK3"), "map-7.pk3");
+  EXPECT_EQ(Finde_Eintrag(dir.Path(), "map-7.pk"), std::nullopt);
+  EXPECT_EQ(Finde_Eintrag(dir / "absent", "map-7.pk3"), std::nullopt);
+  EXPECT_EQ(Arena_MOD_Verzeichnis(platform::Parent(dir.Path()),
+                                  platform::Upper(platform::File_Name(dir.Path()))),
+            dir.Path());
+}
+
 TEST(Arena_Names, Availability_Over_All_MOD_Directories) {
   TInstallation inst;
   std::filesystem::create_directories(inst.Mod_Dir("baseq3"));

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/platform.h"
 #include "builders.h"
 #include "database/records.h"
 #include "scripted_interaction.h"
@@ -205,6 +206,52 @@ TEST_F(Bot_Information, A_Bots_File_That_Cannot_Be_Read_Is_Reported_And_The_Walk
   EXPECT_TRUE(Mods_.Bots(0)->Has_Own_Bots);
   EXPECT_EQ(Mods_.Bots(0)->Count(), 0);
   EXPECT_EQ(Bots(1), (std::vector{TBot_Eintrag{"Other", "other", "o.pk3"}}));
+}
+
+TEST_F(Bot_Information, Archive_Folders_Of_Every_Shape_Give_What_A_Plain_Lookup_Gives) {
+  Mods_.Append("BASEQ3");
+  // Folders that need no look inside (no sub-folder) and folders that do, in database order.
+  Record("baseq3", "empty.pk3");
+  fs::create_directories(Program_ / "BOTINFO/baseq3/empty.pk3");
+  Record("baseq3", "files.pk3");
+  Write_File(Program_ / "BOTINFO/baseq3/files.pk3/bots.txt", Block("Flat", "flat"));
+  Record("baseq3", "models.pk3");
+  Write_File(Program_ / "BOTINFO/baseq3/models.pk3/models/players/x/icon.tga", "x");
+  Record("baseq3", "Late.pk3");
+  Bots_Txt("baseq3/late.pk3/Scripts/bots.txt", Block("Late", "late"));
+  Record("baseq3", "plainfile.pk3");
+  Write_File(Program_ / "BOTINFO/baseq3/plainfile.pk3", "not a folder");
+  Record("baseq3", "missing.pk3");
+  // Two folders differing only in case: the first in listing order is the archive's.
+  Record("baseq3", "twin.pk3");
+  fs::create_directories(Program_ / "BOTINFO/baseq3/TWIN.pk3");
+  Bots_Txt("baseq3/twin.pk3/scripts/bots.txt", Block("Twin", "twin"));
+  // A linked folder holding a bots file.
+  Record("baseq3", "linked.pk3");
+  Bots_Txt("elsewhere/scripts/bots.txt", Block("Linked", "linked"));
+  fs::create_directory_symlink(Program_ / "BOTINFO/elsewhere",
+                               Program_ / "BOTINFO/baseq3/linked.pk3");
+
+  // What the lookup of each archive's whole path gives, one fresh listing at a time.
+  std::vector<std::string> found;
+  for (int r = 0; r < Db_.Count(); ++r) {
+    const auto path = platform::Resolve_Ignore_Case(
+        Program_ / "BOTINFO", "baseq3/" + Db_.Items(r)->PK3_Filename + "/SCRIPTS/BOTS.TXT");
+    if (path && fs::is_regular_file(*path)) {
+      found.push_back(Db_.Items(r)->PK3_Filename);
+    }
+  }
+  EXPECT_EQ(found, (std::vector<std::string>{"Late.pk3", "linked.pk3"}));
+
+  Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
+  EXPECT_TRUE(Mods_.Bots(0)->Has_Own_Bots);
+  EXPECT_EQ(Bots(0), (std::vector{TBot_Eintrag{"Linked", "linked", "linked.pk3"}}));
+
+  // Without the linked folder the last found is the one before it.
+  fs::remove(Program_ / "BOTINFO/baseq3/linked.pk3");
+  Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
+  EXPECT_EQ(Bots(0), (std::vector{TBot_Eintrag{"Late", "late", "Late.pk3"}}));
+  EXPECT_TRUE(Ui_.Messages.empty());
 }
 
 TEST_F(Bot_Information, Without_A_Botinfo_Folder_No_MOD_Has_Bots) {

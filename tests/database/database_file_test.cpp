@@ -222,6 +222,33 @@ TEST_F(Database_File_Test,
   EXPECT_EQ(Read_File(Dir_ / "mapsdb.dat.bak"), Read_File(Dir_ / "mapsdb.dat"));
 }
 
+TEST_F(Database_File_Test, A_Record_Cut_Short_Gets_The_Next_ID_After_The_Largest_Read) {
+  TPK3_Dateien_Verwaltung db(Paths(), &User_);
+  for (const std::int32_t id : {7, 3, -2}) {
+    db.Items(db.Add_Record())->ID = id;
+  }
+  ASSERT_TRUE(db.Save_Database(Dir_ / "three.dat"));
+  const std::string three = Read_File(Dir_ / "three.dat");
+  // An incompatible fourth record, then one that ends right after its version.
+  for (const std::string& tail : {std::string("\2\0\0\0", 4), std::string("\1\0\0\0", 4)}) {
+    Write_File(Dir_ / "mapsdb.dat", three + tail);
+    TScripted_Interaction user;
+    TPK3_Dateien_Verwaltung back(Paths(), &user);
+    EXPECT_FALSE(back.Load_Database(Dir_ / "mapsdb.dat"));
+    ASSERT_EQ(back.Count(), 4);
+    EXPECT_EQ(back.Items(1)->ID, 3);
+    EXPECT_EQ(back.Items(3)->ID, 8);
+    for (int i = 0; i < back.Count(); ++i) {
+      EXPECT_EQ(back.Items(i)->Owner, &back);
+      ASSERT_NE(back.Items(i)->Maps, nullptr);
+    }
+    // A record added afterwards continues from there.
+    EXPECT_EQ(back.Items(back.Add_Record())->ID, 9);
+    EXPECT_EQ(Read_File(Dir_ / "mapsdb.dat.bak"), three + tail);
+    Session_Flags().Suppress_Saving = false;
+  }
+}
+
 TEST_F(Database_File_Test, Incompatible_Map_Record_Stops_And_Asks_To_Quit) {
   TPK3_Dateien_Verwaltung db(Paths(), &User_);
   Fill(db);
