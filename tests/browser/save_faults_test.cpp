@@ -1,0 +1,151 @@
+// Saving the database and the tree when the disk fills up or the data folder cannot be written:
+// the user is told, and the previous mapsdb.dat and mapstree.dat stay intact.
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/session.h"
+#include "browser/maps_tree.h"
+#include "builders.h"
+#include "test_database.h"
+
+namespace vorlix::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const Save_Error = "Error during saving PK3 information. Please report to author.";
+const char* const Tree_Save_Error = "Error saving map information. ";
+
+class Save_Faults : public ::testing::Test {
+ protected:
+  Save_Faults() {
+    TPK3_Datei_Eintrag* pk3 = Db.Add_PK3("baseq3", "pak0.pk3");
+    pk3->ID = 1;
+    for (int i = 0; i < 3; ++i) {
+      TMAP_Datei_Eintrag* map = TTest_Database::Add_Map(pk3, "q3dm" + std::to_string(i) + ".bsp");
+      map->ID = i;
+    }
+    Tree.TreeView_Maps_Erzeuge_Gruppe("Arenas");
+    Tree.TreeView_Maps_Erzeuge_Gruppe("Favourites");
+    // The previous files, as an earlier session left them.
+    EXPECT_TRUE(Db.Database.Save_Database(Data_ / "mapsdb.dat"));
+    EXPECT_TRUE(Tree.TreeView_Maps_Speichern(Data_ / "mapstree.dat", Db.Interaction));
+    Old_Database = Read_File(Data_ / "mapsdb.dat");
+    Old_Tree = Read_File(Data_ / "mapstree.dat");
+    // This session's changes, which make both files larger.
+    Db.Database.Items(0)->Maps->Items(0)->Comment = std::string(4000, 'c');
+    for (int i = 0; i < 50; ++i) {
+      Tree.TreeView_Maps_Erzeuge_Gruppe("Group " + std::to_string(i) + std::string(60, 'g'));
+    }
+  }
+  ~Save_Faults() override { Session_Flags() = {}; }
+
+  // Runs `save` in a child process that may write files of at most `limit` bytes; returns the
+  // child's exit code (the result of `save`, 0 for success).
+  static int In_Child_With_File_Limit(rlim_t limit, const std::function<int()>& save) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::signal(SIGXFSZ, SIG_IGN);  // writes past the limit fail with EFBIG instead
+      struct rlimit rl {};
+      rl.rlim_cur = rl.rlim_max = limit;
+      ::setrlimit(RLIMIT_FSIZE, &rl);
+      ::_exit(save());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+  }
+
+  void Expect_Old_Files_Intact() {
+    EXPECT_EQ(Read_File(Data_ / "mapsdb.dat"), Old_Database);
+    EXPECT_EQ(Read_File(Data_ / "mapstree.dat"), Old_Tree);
+    // Both still load.
+    TTest_Database reloaded;
+    EXPECT_TRUE(reloaded.Database.Load_Database(Data_ / "mapsdb.dat"));
+    TMaps_Tree tree;
+    EXPECT_TRUE(tree.TreeView_Maps_Laden(Data_ / "mapstree.dat", Db.Database, Db.Interaction));
+    EXPECT_EQ(tree.Serialize(), Old_Tree);
+  }
+
+  TTemp_Dir Data_;
+  TTest_Database Db;
+  TMaps_Tree Tree;
+  std::string Old_Database;
+  std::string Old_Tree;
+};
+
+TEST_F(Save_Faults, Full_Disk_Is_Reported_For_Both_Files_And_Keeps_The_Previous_Ones) {
+  ASSERT_GT(Tree.Serialize().size(), Old_Tree.size() + 100);
+  const rlim_t limit = std::max(Old_Database.size(), Old_Tree.size()) + 64;
+  const int result = In_Child_With_File_Limit(limit, [&] {
+    const std::size_t before = Db.Interaction.Messages.size();
+    const bool database_saved = Db.Database.Save_Database(Data_ / "mapsdb.dat");
+    const bool tree_saved = Tree.TreeView_Maps_Speichern(Data_ / "mapstree.dat", Db.Interaction);
+    const auto& messages = Db.Interaction.Messages;
+    bool told_database = false;
+    bool told_tree = false;
+    for (std::size_t i = before; i < messages.size(); ++i) {
+      told_database |= messages[i].Text == Save_Error;
+      told_tree |= messages[i].Kind == Message_Kind::Error &&
+                   messages[i].Text.rfind(Tree_Save_Error, 0) == 0;
+    }
+    return (database_saved ? 1 : 0) | (tree_saved ? 2 : 0) | (told_database ? 0 : 4) |
+           (told_tree ? 0 : 8);
+  });
+  EXPECT_EQ(result, 0);
+  Expect_Old_Files_Intact();
+  // Nothing half-written is left beside them.
+  for (const auto& entry : fs::directory_iterator(Data_.Path())) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name == "mapsdb.dat" || name == "mapstree.dat") << name;
+  }
+  // With room again, the same session saves both.
+  EXPECT_TRUE(Db.Database.Save_Database(Data_ / "mapsdb.dat"));
+  EXPECT_TRUE(Tree.TreeView_Maps_Speichern(Data_ / "mapstree.dat", Db.Interaction));
+  EXPECT_EQ(Read_File(Data_ / "mapstree.dat"), Tree.Serialize());
+}
+
+TEST_F(Save_Faults, Read_Only_Data_Folder_Is_Reported_And_Keeps_The_Previous_Files) {
+  ::chmod(Data_.Path().c_str(), 0555);
+  const bool can_write_anyway = ::access(Data_.Path().c_str(), W_OK) == 0;
+  if (can_write_anyway) {
+    ::chmod(Data_.Path().c_str(), 0755);
+    GTEST_SKIP() << "running with a user that writes into read-only folders (root)";
+  }
+  const std::size_t before = Db.Interaction.Messages.size();
+  EXPECT_FALSE(Db.Database.Save_Database(Data_ / "mapsdb.dat"));
+  EXPECT_FALSE(Tree.TreeView_Maps_Speichern(Data_ / "mapstree.dat", Db.Interaction));
+  ::chmod(Data_.Path().c_str(), 0755);
+  ASSERT_GE(Db.Interaction.Messages.size(), before + 2);
+  EXPECT_EQ(Db.Interaction.Messages[before].Text, Save_Error);
+  EXPECT_EQ(Db.Interaction.Messages.back().Text.rfind(Tree_Save_Error, 0), 0u);
+  Expect_Old_Files_Intact();
+}
+
+TEST_F(Save_Faults, Unwritable_Scratch_Name_Is_Reported_And_Keeps_The_Previous_Files) {
+  // Works for any user: a folder stands where the new file would be written first.
+  const std::size_t before = Db.Interaction.Messages.size();
+  fs::create_directories(Data_ / "mapsdb.dat.new/x");
+  fs::create_directories(Data_ / "mapstree.dat.new/x");
+  EXPECT_FALSE(Db.Database.Save_Database(Data_ / "mapsdb.dat"));
+  EXPECT_FALSE(Tree.TreeView_Maps_Speichern(Data_ / "mapstree.dat", Db.Interaction));
+  ASSERT_GE(Db.Interaction.Messages.size(), before + 2);
+  EXPECT_EQ(Db.Interaction.Messages[before].Text, Save_Error);
+  EXPECT_EQ(Db.Interaction.Messages.back().Text.rfind(Tree_Save_Error, 0), 0u);
+  fs::remove_all(Data_ / "mapsdb.dat.new");
+  fs::remove_all(Data_ / "mapstree.dat.new");
+  Expect_Old_Files_Intact();
+}
+
+}  // namespace
+}  // namespace vorlix::testing
