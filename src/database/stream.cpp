@@ -3,10 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vorlix {
@@ -103,25 +102,36 @@ void TByte_Reader::Read_Strings(std::vector<std::string>& list) {
 }
 
 std::string Read_Whole_File(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
     throw TStream_Error("cannot open " + path);
   }
-  // Read in blocks into room for the whole file: the database file of a large collection is
-  // megabytes long.
-  std::string data;
-  in.seekg(0, std::ios::end);
-  if (const std::streamoff size = in.tellg(); size > 0) {
-    data.reserve(static_cast<std::size_t>(size));
+  // Read straight into room for the whole file (the database file of a large collection is
+  // megabytes long); a file that grows meanwhile is read to its end all the same.
+  struct stat st {};
+  std::size_t room =
+      ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+  std::string data(room + 1, '\0');
+  std::size_t done = 0;
+  for (;;) {
+    if (done == data.size()) {
+      data.resize(data.size() * 2);
+    }
+    const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n < 0) {
+      ::close(fd);
+      throw TStream_Error("cannot read " + path);
+    }
+    if (n == 0) {
+      break;
+    }
+    done += static_cast<std::size_t>(n);
   }
-  in.seekg(0, std::ios::beg);
-  char block[64 * 1024];
-  while (in.read(block, sizeof block) || in.gcount() > 0) {
-    data.append(block, static_cast<std::size_t>(in.gcount()));
-  }
-  if (in.bad()) {
-    throw TStream_Error("cannot read " + path);
-  }
+  ::close(fd);
+  data.resize(done);
   return data;
 }
 

@@ -222,6 +222,22 @@ TEST_F(Database_File_Test,
   EXPECT_EQ(Read_File(Dir_ / "mapsdb.dat.bak"), Read_File(Dir_ / "mapsdb.dat"));
 }
 
+TEST_F(Database_File_Test, Whole_Files_Are_Read_Byte_For_Byte) {
+  std::string bytes;
+  for (int i = 0; i < 300000; ++i) {
+    bytes.push_back(static_cast<char>(i * 7 % 256));  // zero bytes included
+  }
+  for (const std::size_t size :
+       {std::size_t{0}, std::size_t{1}, std::size_t{65536}, bytes.size()}) {
+    Write_File(Dir_ / "file.bin", bytes.substr(0, size));
+    EXPECT_EQ(Read_Whole_File(Dir_ / "file.bin"), bytes.substr(0, size));
+  }
+  // A file whose size is not known ahead is read to its end as well.
+  EXPECT_FALSE(Read_Whole_File("/proc/self/status").empty());
+  EXPECT_THROW(Read_Whole_File(Dir_ / "missing.bin"), TStream_Error);
+  EXPECT_THROW(Read_Whole_File(Dir_.Path()), TStream_Error);
+}
+
 TEST_F(Database_File_Test, A_Record_Cut_Short_Gets_The_Next_ID_After_The_Largest_Read) {
   TPK3_Dateien_Verwaltung db(Paths(), &User_);
   for (const std::int32_t id : {7, 3, -2}) {
