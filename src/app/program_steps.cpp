@@ -57,4 +57,18 @@ TArena_Umgebung Arena_Umgebung_aus(const TMain_State& state) {
   return env;
 }
 
+TProperties_Context Properties_Kontext_aus(const TMain_State& state, TInteraction& ui,
+                                           const QLocale& locale) {
+  TProperties_Context context;
+  context.Program_Dir = state.Program_Dir;
+  context.Levelshots_Dir = state.Levelshots_Dir;
+  context.Botinfo_Dir = state.Botinfo_Dir;
+  context.Game_Dir = state.Game_Dir;
+  context.Mods = state.MOD_Liste.get();
+  context.Database = state.PK3_Datenbank.get();
+  context.Interaction = &ui;
+  context.Locale = locale;
+  return context;
+}
+
 }  // namespace vorlix

@@ -6,6 +6,7 @@
 
 #include "app/startup.h"
 #include "arena/arena_files.h"
+#include "properties/map_properties_model.h"
 
 namespace vorlix {
 
@@ -17,5 +18,9 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui);
 
 // What the arena-file commands work with, from the program state.
 TArena_Umgebung Arena_Umgebung_aus(const TMain_State& state);
+
+// What the properties and launch dialogs work with, from the program state.
+TProperties_Context Properties_Kontext_aus(const TMain_State& state, TInteraction& ui,
+                                           const QLocale& locale);
 
 }  // namespace vorlix

@@ -3,6 +3,7 @@
 
 #include <QLocale>
 
+#include "app/program_steps.h"
 #include "app/startup.h"
 #include "arena/arena_files.h"
 #include "arena/arena_import.h"
@@ -104,15 +105,7 @@ int Command_Launch(TCli_Context& context, TCli_Args& args) {
     return 1;
   }
   // The launch dialog's initial choices: loaded as for the dialog, then put into launch mode.
-  TProperties_Context properties;
-  properties.Program_Dir = state.Program_Dir;
-  properties.Levelshots_Dir = state.Levelshots_Dir;
-  properties.Botinfo_Dir = state.Botinfo_Dir;
-  properties.Game_Dir = state.Game_Dir;
-  properties.Mods = state.MOD_Liste.get();
-  properties.Database = state.PK3_Datenbank.get();
-  properties.Interaction = &context.Ui;
-  properties.Locale = QLocale::c();
+  const TProperties_Context properties = Properties_Kontext_aus(state, context.Ui, QLocale::c());
   TMap_Properties_Model model;
   model.Set_Context(properties);
   model.Load_Map(map);

@@ -146,17 +146,7 @@ void TProgram_Windows::Apply_Arena_Availability() {
 }
 
 TProperties_Context TProgram_Windows::Properties_Context() const {
-  const TMain_State& state = Main_.State();
-  TProperties_Context context;
-  context.Program_Dir = state.Program_Dir;
-  context.Levelshots_Dir = state.Levelshots_Dir;
-  context.Botinfo_Dir = state.Botinfo_Dir;
-  context.Game_Dir = state.Game_Dir;
-  context.Mods = state.MOD_Liste.get();
-  context.Database = state.PK3_Datenbank.get();
-  context.Interaction = &Main_.Interaction();
-  context.Locale = QLocale::system();
-  return context;
+  return Properties_Kontext_aus(Main_.State(), Main_.Interaction(), QLocale::system());
 }
 
 void TProgram_Windows::Open_Map_Properties(TMAP_Datei_Eintrag* map) {
