@@ -38,7 +38,7 @@ const std::string& Scratch_Dir() {
 }
 
 std::string Write_Input(const std::string& name, const std::uint8_t* data, std::size_t size) {
-  const std::string path = Scratch_Dir() + "/" + name;
+  std::string path = Scratch_Dir() + "/" + name;
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   if (!out.flush()) {
