@@ -28,6 +28,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/ui/artwork.h"
 #include "browser/image_decoder.h"
 #include "browser/levelshot.h"
 #include "browser/ui/browser_models.h"
@@ -58,17 +59,12 @@ bool Is_Enter(int key) {
   return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
-// Images of a bitmap strip of square pictures, magenta transparent.
+// Images of a bitmap strip of square pictures, magenta transparent, padded with null pictures to
+// `count`.
 QList<QPixmap> Strip_Images(const QString& resource, int size, int count) {
-  QList<QPixmap> images;
-  QPixmap strip(resource);
-  for (int i = 0; i < count; ++i) {
-    QPixmap image;
-    if (!strip.isNull() && strip.width() >= (i + 1) * size) {
-      image = strip.copy(i * size, 0, size, std::min(size, strip.height()));
-      image.setMask(image.createMaskFromColor(QColor(255, 0, 255), Qt::MaskInColor));
-    }
-    images.append(image);
+  QList<QPixmap> images = ui::Bilder_aus_Streifen(resource, size);
+  while (images.size() < count) {
+    images.append(QPixmap());
   }
   return images;
 }
@@ -397,8 +393,10 @@ TBrowser_View::TBrowser_View(QWidget* parent) : QWidget(parent) {
   List_Model_ = new TUnsorted_List_Model(List_, this);
 
   const QList<QPixmap> tree_images = Strip_Images(QStringLiteral(":/BAUM.bmp"), 16, 2);
-  Tree_Model_->Set_Icons(tree_images[0].isNull() ? Drawn_Tree_Icon(false) : QIcon(tree_images[0]),
-                         tree_images[1].isNull() ? Drawn_Tree_Icon(true) : QIcon(tree_images[1]));
+  const QPixmap& entry_image = tree_images[ui::Bild_Map];
+  const QPixmap& group_image = tree_images[ui::Bild_Gruppe];
+  Tree_Model_->Set_Icons(entry_image.isNull() ? Drawn_Tree_Icon(false) : QIcon(entry_image),
+                         group_image.isNull() ? Drawn_Tree_Icon(true) : QIcon(group_image));
 
   // The tree.
   Tree_View_ = new TMaps_Tree_View(this);
