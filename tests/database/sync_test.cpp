@@ -350,5 +350,34 @@ TEST_F(Sync_Test, A_Vanished_Game_Directory_Loses_Nothing_And_Everything_Comes_B
   EXPECT_TRUE(Record(*db, "baseq3", "a.pk3").Present);
 }
 
+TEST_F(Sync_Test, A_Vanished_Mod_Directory_Loses_Nothing_And_Comes_Back_With_Its_IDs) {
+  Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"x"}));
+  Write_Pk3(Game("cpma/c.pk3"), Maps_Archive({"y", "z"}));
+  std::int32_t id = 0;
+  {
+    auto db = Run();
+    TPK3_Datei_Eintrag& c = *db->Items(db->Find_PK3("cpma", "c.pk3"));
+    id = c.ID;
+    c.Maps->Items(1)->Comment = "kept";
+    ASSERT_TRUE(Speichere_PK3_Datenbank(*db));
+  }
+  fs::rename(Game("cpma"), Dir_ / "cpma-away");
+  {
+    const auto db = Run();
+    const TPK3_Datei_Eintrag& c = Record(*db, "cpma", "c.pk3");
+    EXPECT_FALSE(c.Present);
+    EXPECT_EQ(c.Maps->Items(1)->Comment, "kept");
+    EXPECT_TRUE(Record(*db, "baseq3", "a.pk3").Present);
+    EXPECT_TRUE(User_.Messages.empty());
+  }
+  fs::rename(Dir_ / "cpma-away", Game("cpma"));
+  const auto db = Run();
+  const TPK3_Datei_Eintrag& c = Record(*db, "cpma", "c.pk3");
+  EXPECT_TRUE(c.Present);
+  EXPECT_EQ(c.ID, id);
+  EXPECT_EQ(c.Maps->Items(1)->Comment, "kept");
+  EXPECT_TRUE(fs::exists(Shots("cpma/c.pk3/z.jpg")));
+}
+
 }  // namespace
 }  // namespace vorlix::testing
