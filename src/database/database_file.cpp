@@ -134,7 +134,7 @@ bool TPK3_Dateien_Verwaltung::Load_Database(const std::string& path) {
     std::int32_t largest_id = -1;
     while (!stopped && !in.At_End()) {
       auto owned = std::make_unique<TPK3_Datei_Eintrag>();
-      owned->ID = largest_id + 1;
+      owned->ID = Following_ID(largest_id);
       owned->Owner = this;
       List_.push_back(std::move(owned));
       TPK3_Datei_Eintrag& pk3 = *List_.back();

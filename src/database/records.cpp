@@ -17,7 +17,7 @@ std::int32_t Next_ID(const std::vector<std::unique_ptr<Record>>& list) {
   for (const auto& record : list) {
     largest = std::max(largest, record->ID);
   }
-  return largest + 1;
+  return Following_ID(largest);
 }
 
 template <typename Record>

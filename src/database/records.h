@@ -29,6 +29,12 @@ enum Game_Type_Bit : std::uint8_t {
   GT_Other = 32,
 };
 
+// The ID after `id`, as 32-bit integers count: after the largest comes the smallest (a damaged or
+// crafted file may hold any ID).
+inline std::int32_t Following_ID(std::int32_t id) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(id) + 1U);
+}
+
 // Width in characters of the status texts of the scan.
 inline constexpr int Status_Width = 46;
 

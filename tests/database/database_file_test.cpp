@@ -1,5 +1,7 @@
 #include <filesystem>
 
+#include <limits>
+
 #include <gtest/gtest.h>
 #include <csignal>
 
@@ -263,6 +265,18 @@ TEST_F(Database_File_Test, A_Record_Cut_Short_Gets_The_Next_ID_After_The_Largest
     EXPECT_EQ(Read_File(Dir_ / "mapsdb.dat.bak"), three + tail);
     Session_Flags().Suppress_Saving = false;
   }
+}
+
+TEST_F(Database_File_Test, After_The_Largest_Possible_ID_Counting_Goes_On_From_The_Smallest) {
+  TPK3_Dateien_Verwaltung db(Paths(), &User_);
+  db.Items(db.Add_Record())->ID = std::numeric_limits<std::int32_t>::max();
+  ASSERT_TRUE(db.Save_Database(Dir_ / "largest.dat"));
+  Write_File(Dir_ / "mapsdb.dat", Read_File(Dir_ / "largest.dat") + std::string("\1\0\0\0", 4));
+  TPK3_Dateien_Verwaltung back(Paths(), &User_);
+  EXPECT_FALSE(back.Load_Database(Dir_ / "mapsdb.dat"));
+  ASSERT_EQ(back.Count(), 2);
+  EXPECT_EQ(back.Items(1)->ID, std::numeric_limits<std::int32_t>::min());
+  Session_Flags().Suppress_Saving = false;
 }
 
 TEST_F(Database_File_Test, Incompatible_Map_Record_Stops_And_Asks_To_Quit) {
