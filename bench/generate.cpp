@@ -273,12 +273,7 @@ class Zip_Writer {
       Put_U16(h, (3 << 8) | 20);  // made by Unix
       Put_U16(h, 20);
       Put_U16(h, 0);
-      Put_U16(h, entry.Method);
-      Put_U32(h, static_cast<std::uint32_t>(entry.Dos));
-      Put_U32(h, entry.Crc);
-      Put_U32(h, static_cast<std::uint32_t>(entry.Compressed));
-      Put_U32(h, static_cast<std::uint32_t>(entry.Size));
-      Put_U16(h, static_cast<int>(entry.Name.size()));
+      Put_Entry_Fields(h, entry);
       Put_U16(h, 0);
       Put_U16(h, 0);
       Put_U16(h, 0);
@@ -321,17 +316,22 @@ class Zip_Writer {
     out.push_back(static_cast<char>((v >> 8) & 0xFF));
   }
 
-  void Local_Header(const Central& entry) {
-    std::string h;
-    Put_U32(h, 0x04034b50u);
-    Put_U16(h, 20);
-    Put_U16(h, 0);
+  // Method, date-time, CRC, both sizes and the name's length: the same in both headers.
+  static void Put_Entry_Fields(std::string& h, const Central& entry) {
     Put_U16(h, entry.Method);
     Put_U32(h, static_cast<std::uint32_t>(entry.Dos));
     Put_U32(h, entry.Crc);
     Put_U32(h, static_cast<std::uint32_t>(entry.Compressed));
     Put_U32(h, static_cast<std::uint32_t>(entry.Size));
     Put_U16(h, static_cast<int>(entry.Name.size()));
+  }
+
+  void Local_Header(const Central& entry) {
+    std::string h;
+    Put_U32(h, 0x04034b50u);
+    Put_U16(h, 20);
+    Put_U16(h, 0);
+    Put_Entry_Fields(h, entry);
     Put_U16(h, 0);
     h += entry.Name;
     Write(h);
