@@ -11,9 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include "../launch/game_recorder.h"
 #include "builders.h"
 
 namespace vorlix::testing {
+
+namespace fs = std::filesystem;
 
 struct Run_Result {
   int Status = -1;
@@ -65,11 +68,19 @@ class Cli : public ::testing::Test {
     return result;
   }
 
-  // The usual options in front of the words.
-  Run_Result Run_With_Dirs(const std::vector<std::string>& words) {
-    std::vector<std::string> all{"--data-dir", Data_.Path(), "--game-dir", Game_.Path()};
-    all.insert(all.end(), words.begin(), words.end());
-    return Run(all);
+  // With --data-dir in front of the words; Run_With_Dirs adds --game-dir too.
+  Run_Result Run_Data(std::vector<std::string> words) {
+    words.insert(words.begin(), {"--data-dir", Data_.Path()});
+    return Run(words);
+  }
+  Run_Result Run_With_Dirs(std::vector<std::string> words) {
+    words.insert(words.begin(), {"--game-dir", Game_.Path()});
+    return Run_Data(words);
+  }
+
+  std::string Settings() const {
+    const std::string path = Config_ / "Tolmarine/Vorlix.conf";
+    return fs::exists(path) ? Read_File(path) : std::string();
   }
 
   TTemp_Dir Game_;
@@ -77,5 +88,10 @@ class Cli : public ::testing::Test {
   TTemp_Dir Config_;
   TTemp_Dir Output_;
 };
+
+// The arguments of q3dm1's launch with its stored choices.
+inline const std::string Q3dm1_Arguments =
+    " +set fs_game baseq3 +seta g_gametype 0 +map Q3DM1 +sv_maxclients 8 +timelimit 0 "
+    "+fraglimit 20 +capturelimit 8";
 
 }  // namespace vorlix::testing

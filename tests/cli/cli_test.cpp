@@ -1,22 +1,10 @@
-// vorlix-cli end to end: the real program on installations generated in temporary folders, with
-// its settings file kept in a folder of the test's own.
-
-#include <filesystem>
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
+// vorlix-cli end to end: usage, the game directory setting, questions, and the MOD list.
 
 #include "cli_runner.h"
 #include "vorlix_version.h"
 
-namespace vorlix {
+namespace vorlix::testing {
 namespace {
-
-namespace fs = std::filesystem;
-using testing::Cli;
-using testing::Run_Result;
-using testing::Write_File;
 
 TEST_F(Cli, Wrong_Usage_Exits_With_2_And_Touches_Nothing) {
   const std::vector<std::vector<std::string>> wrong = {
@@ -29,6 +17,13 @@ TEST_F(Cli, Wrong_Usage_Exits_With_2_And_Touches_Nothing) {
       {"--data-dir", "", "sync"},
       {"--game-dir", "a", "--game-dir", "b", "sync"},
       {"--yes"},
+      {"--demo", "sync"},  // --demo excludes --game-dir
+      {"launch", "x", "0"},
+      {"rename-pk3", "0"},
+      {"arena"},
+      {"arena", "create", "--mod", "baseq3", "--name", "x"},
+      {"arena", "create", "--group", "Arenas", "--name", "x"},
+      {"arena", "remove", "--mod", "baseq3"},
   };
   for (const auto& words : wrong) {
     const Run_Result result = Run_With_Dirs(words);
@@ -37,6 +32,7 @@ TEST_F(Cli, Wrong_Usage_Exits_With_2_And_Touches_Nothing) {
     EXPECT_EQ(result.Err.rfind("error: ", 0), 0u);
     EXPECT_TRUE(result.Out.empty());
   }
+  EXPECT_NE(Run_With_Dirs({"--demo", "sync"}).Err.find("--demo and --game-dir"), std::string::npos);
   // Not even the data folder's files: nothing ran.
   EXPECT_TRUE(fs::is_empty(Data_.Path()));
   EXPECT_FALSE(fs::exists(Config_ / "Tolmarine"));
@@ -55,30 +51,33 @@ TEST_F(Cli, Help_And_Version) {
   EXPECT_EQ(result.Out, std::string("vorlix-cli ") + VORLIX_VERSION + "\n");
 }
 
-TEST_F(Cli, An_Invalid_Game_Directory_Fails_Without_Writing_Anything) {
-  for (const std::string& game : {Data_ / "nowhere", Data_.Path()}) {
-    const Run_Result result = Run({"--data-dir", Data_.Path(), "--game-dir", game, "sync"});
+TEST_F(Cli, The_Game_Directory_Must_Be_Valid_And_Is_Stored_Unless_Saving_Is_Off) {
+  // Not there, not a game directory, or neither given nor stored.
+  for (const auto& words :
+       std::vector<std::vector<std::string>>{{"--game-dir", Data_ / "nowhere", "sync"},
+                                             {"--game-dir", Data_.Path(), "sync"},
+                                             {"mods"}}) {
+    const Run_Result result = Run_Data(words);
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(result.Err, "error: Couldn't find Quake 3 Arena.\n");
   }
-  // Without --game-dir and without a stored one.
-  const Run_Result result = Run({"--data-dir", Data_.Path(), "mods"});
-  EXPECT_EQ(result.Status, 1);
-  EXPECT_EQ(result.Err, "error: Couldn't find Quake 3 Arena.\n");
   EXPECT_FALSE(fs::exists(Data_ / "mapsdb.dat"));
   EXPECT_FALSE(fs::exists(Config_ / "Tolmarine"));
-}
 
-TEST_F(Cli, The_Game_Directory_Is_Stored_Unless_Saving_Is_Off) {
   // With --no-save the setting is not written, so the next run has no game directory.
-  Run_Result result = Run_With_Dirs({"--no-save", "mods"});
-  ASSERT_EQ(result.Status, 0) << result.Err;
-  result = Run({"--data-dir", Data_.Path(), "mods"});
-  EXPECT_EQ(result.Status, 1);
+  ASSERT_EQ(Run_With_Dirs({"--no-save", "mods"}).Status, 0);
+  EXPECT_EQ(Run_Data({"mods"}).Status, 1);
 
-  result = Run_With_Dirs({"mods"});
+  // The MOD list carries the bots read from the archives' bot scripts.
+  Run_Result result = Run_With_Dirs({"mods"});
   ASSERT_EQ(result.Status, 0) << result.Err;
-  result = Run({"--data-dir", Data_.Path(), "mods"});
+  EXPECT_EQ(result.Out,
+            "BASEQ3\town\t2\n"
+            "\tSarge\tsarge\tpak0.pk3\n"
+            "\tMajor\tmajor/daemia\tpak0.pk3\n"
+            "MYMOD\town\t1\n"
+            "\tModder\tgrunt/stripe\tmymod.pk3\n");
+  result = Run_Data({"mods"});
   EXPECT_EQ(result.Status, 0) << result.Err;
   // TEMP is gone after every close.
   EXPECT_FALSE(fs::exists(Data_ / "TEMP"));
@@ -104,4 +103,4 @@ TEST_F(Cli, Questions_Are_Answered_No_Unless_Yes_Is_Given) {
 }
 
 }  // namespace
-}  // namespace vorlix
+}  // namespace vorlix::testing

@@ -92,15 +92,11 @@ TEST(Cli_Args, Takes_Options_Flags_And_Positional_Words) {
   EXPECT_THROW(args.Next("NEW_PATH"), TCli_Usage_Error);
 
   for (const char* bad : {"x", "1.5", "", "+3", " 4", "2147483648", "99999999999"}) {
-    TCli_Args numbers({bad});
-    EXPECT_THROW(numbers.Next_Integer("ID"), TCli_Usage_Error) << bad;
+    EXPECT_THROW(TCli_Args({bad}).Next_Integer("ID"), TCli_Usage_Error) << bad;
   }
-  TCli_Args twice({"--name", "a", "--name", "b"});
-  EXPECT_THROW(twice.Option("--name"), TCli_Usage_Error);
-  TCli_Args missing({"--name"});
-  EXPECT_THROW(missing.Options("--name"), TCli_Usage_Error);
-  TCli_Args leftover({"--verbose"});
-  EXPECT_THROW(leftover.Expect_End(), TCli_Usage_Error);
+  EXPECT_THROW(TCli_Args({"--name", "a", "--name", "b"}).Option("--name"), TCli_Usage_Error);
+  EXPECT_THROW(TCli_Args({"--name"}).Options("--name"), TCli_Usage_Error);
+  EXPECT_THROW(TCli_Args({"--verbose"}).Expect_End(), TCli_Usage_Error);
 }
 
 }  // namespace
