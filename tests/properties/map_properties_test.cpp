@@ -9,18 +9,14 @@ namespace {
 
 using S = std::vector<std::string>;
 
-TEST(Map_Formats, SizeHasSixDigitsAndTheLocaleSeparator) {
+TEST(Map_Formats, SizeWithSixDigitsDateWithoutMidnightAndTheLocaleSeparators) {
   const QLocale us(QLocale::English, QLocale::UnitedStates);
+  const QLocale de(QLocale::German, QLocale::Germany);
   EXPECT_EQ(Format_Map_Size(4096, us), "004,096 Bytes");
   EXPECT_EQ(Format_Map_Size(1234567, us), "1,234,567 Bytes");
   EXPECT_EQ(Format_Map_Size(0, us), "000,000 Bytes");
   EXPECT_EQ(Format_Map_Size(4294967295u, us), "4,294,967,295 Bytes");
-  EXPECT_EQ(Format_Map_Size(4096, QLocale(QLocale::German, QLocale::Germany)), "004.096 Bytes");
-}
-
-TEST(Map_Formats, DateInShortDateAndLongTimeMidnightWithoutTime) {
-  const QLocale us(QLocale::English, QLocale::UnitedStates);
-  const QLocale de(QLocale::German, QLocale::Germany);
+  EXPECT_EQ(Format_Map_Size(4096, de), "004.096 Bytes");
   const auto afternoon = Dos_Date_Time(2001, 12, 24, 13, 45, 30);
   EXPECT_EQ(Format_Map_Date(afternoon, us), "12/24/01 1:45:30 PM");
   EXPECT_EQ(Format_Map_Date(afternoon, de), "24.12.01 13:45:30");
@@ -55,9 +51,7 @@ TEST_F(Map_Properties, LoadFillsEveryFieldAndCancelWritesNothing) {
   EXPECT_EQ(Model.MAP_Filesize.Text, "004,096 Bytes");
   EXPECT_EQ(Model.Min_Recomm_Players.Text, "4");
   EXPECT_EQ(Model.Rating.Position(), 7);
-  EXPECT_EQ(Model.Game_Types[0].State, Check_State::Checked);
-  EXPECT_EQ(Model.Game_Types[1].State, Check_State::Unchecked);
-  EXPECT_EQ(Model.Game_Types[4].State, Check_State::Checked);
+  EXPECT_EQ(Marks(Model.Game_Types), "+---+-");
   EXPECT_EQ(Model.Bot_Skill, 1);
   EXPECT_EQ(Model.Assigned_Bots.Checked_Names(), S{"Major"});
 
@@ -89,9 +83,7 @@ TEST_F(Map_Properties, NoGameTypeLoadsClearedAndStoresZero) {
   auto* map = F.Add_Map("baseq3", "maps.pk3", "Q3DM1.BSP");
   map->Game_Types = 0;
   Model.Load_Map(map);
-  for (const auto& box : Model.Game_Types) {
-    EXPECT_EQ(box.State, Check_State::Unchecked);
-  }
+  EXPECT_EQ(Marks(Model.Game_Types), "------");
   map->Game_Types = 63;
   Model.Store_Map(*map);
   EXPECT_EQ(map->Game_Types, 0);
@@ -103,30 +95,26 @@ TEST_F(Map_Properties, ValidationRows) {
   map->Max_Recomm_Players = 16;
   Model.Load_Map(map);
 
-  Model.Min_Recomm_Players.Text = "40";
-  Model.Leave_Min_Players();
-  EXPECT_EQ(Model.Min_Recomm_Players.Text, "32");
-  EXPECT_EQ(Model.Max_Recomm_Players.Text, "32");
-
-  Model.Min_Recomm_Players.Set_Position(10);
-  Model.Max_Recomm_Players.Text = "1";
-  Model.Leave_Max_Players();
-  EXPECT_EQ(Model.Max_Recomm_Players.Text, "2");
-  EXPECT_EQ(Model.Min_Recomm_Players.Text, "2");
-
-  Model.Max_Recomm_Players.Text = "abc";
-  Model.Leave_Max_Players();
-  EXPECT_EQ(Model.Max_Recomm_Players.Text, "32");
-  Model.Min_Recomm_Players.Text = "";
-  Model.Leave_Min_Players();
-  EXPECT_EQ(Model.Min_Recomm_Players.Text, "2");
-
-  // A number typed while the other field is no number gives the first column's value.
-  Model.Max_Recomm_Players.Text = "";
-  Model.Min_Recomm_Players.Text = "12";
-  Model.Leave_Min_Players();
-  EXPECT_EQ(Model.Min_Recomm_Players.Text, "2");
-  EXPECT_EQ(Model.Max_Recomm_Players.Text, "");
+  // Min and Max Players: what is typed into one field, and both fields after leaving it.
+  const struct {
+    bool Min;
+    const char *Other, *Typed, *Min_After, *Max_After;
+  } players[] = {
+      {true, "16", "40", "32", "32"},
+      {false, "10", "1", "2", "2"},
+      {false, "10", "abc", "10", "32"},
+      {true, "16", "", "2", "16"},
+      // A number typed while the other field is no number gives the first column's value.
+      {true, "", "12", "2", ""},
+  };
+  for (const auto& row : players) {
+    SCOPED_TRACE(row.Typed);
+    (row.Min ? Model.Max_Recomm_Players : Model.Min_Recomm_Players).Text = row.Other;
+    (row.Min ? Model.Min_Recomm_Players : Model.Max_Recomm_Players).Text = row.Typed;
+    row.Min ? Model.Leave_Min_Players() : Model.Leave_Max_Players();
+    EXPECT_EQ(Model.Min_Recomm_Players.Text, row.Min_After);
+    EXPECT_EQ(Model.Max_Recomm_Players.Text, row.Max_After);
+  }
 
   const std::tuple<TNumeric_Field*, void (TMap_Properties_Model::*)(), const char*, const char*,
                    const char*>
@@ -136,18 +124,14 @@ TEST_F(Map_Properties, ValidationRows) {
           {&Model.Limits_Time, &TMap_Properties_Model::Leave_Limits_Time, "0", "0", "120"},
           {&Model.Limits_Players, &TMap_Properties_Model::Leave_Limits_Players, "2", "2", "32"}};
   for (const auto& [field, leave, not_number, below, above] : rows) {
-    field->Text = "abc";
-    (Model.*leave)();
-    EXPECT_EQ(field->Text, not_number);
-    field->Text = "-5";
-    (Model.*leave)();
-    EXPECT_EQ(field->Text, below);
-    field->Text = "999";
-    (Model.*leave)();
-    EXPECT_EQ(field->Text, above);
-    field->Text = " 7";
-    (Model.*leave)();
-    EXPECT_EQ(field->Text, "7");
+    for (const auto& [typed, expected] : {std::pair<const char*, const char*>{"abc", not_number},
+                                          {"-5", below},
+                                          {"999", above},
+                                          {" 7", "7"}}) {
+      field->Text = typed;
+      (Model.*leave)();
+      EXPECT_EQ(field->Text, expected) << typed;
+    }
   }
 
   // Spin buttons of Min Players run its validation: Max Players follows.
@@ -170,7 +154,7 @@ TEST_F(Map_Properties, ModOffersAndBotsLists) {
   auto* base = F.Add_Map("baseq3", "maps.pk3", "Q3DM1.BSP");
   base->Useable_MODs = {"baseq3", "mymod"};
   Model.Load_Map(base);
-  EXPECT_EQ(Names(Model.Useable_MODs), (S{"BASEQ3", "MYMOD", "NOBOTS"}));
+  EXPECT_EQ(Marks(Model.Useable_MODs), "+BASEQ3 +MYMOD -NOBOTS");
   EXPECT_EQ(Names(Model.Assigned_Bots), (S{"Alien", "Grunt", "Major", "Sarge"}));
   EXPECT_EQ(Model.Assigned_Bots[3].Bots, F.Mods.Bots(0));  // Sarge belongs to the first MOD
 
@@ -194,13 +178,11 @@ TEST_F(Map_Properties, ClearingAModKeepsTheRemainingCheckMarks) {
   map->Useable_MODs = {"BASEQ3", "MYMOD"};
   map->Assigned_Bots = {"Alien", "Sarge", "Grunt"};
   Model.Load_Map(map);
-  EXPECT_EQ(Model.Assigned_Bots.Checked_Names(), (S{"Alien", "Grunt", "Sarge"}));
+  EXPECT_EQ(Marks(Model.Assigned_Bots), "+Alien +Grunt -Major +Sarge");
   Model.Useable_MOD_Clicked(0);  // clear BASEQ3: Grunt and Major go, Sarge stays (MYMOD has it)
-  EXPECT_EQ(Names(Model.Assigned_Bots), (S{"Alien", "Sarge"}));
-  EXPECT_EQ(Model.Assigned_Bots.Checked_Names(), (S{"Alien", "Sarge"}));
+  EXPECT_EQ(Marks(Model.Assigned_Bots), "+Alien +Sarge");
   Model.Useable_MOD_Clicked(0);  // tick it again: its bots come back unchecked
-  EXPECT_EQ(Names(Model.Assigned_Bots), (S{"Alien", "Grunt", "Major", "Sarge"}));
-  EXPECT_EQ(Model.Assigned_Bots.Checked_Names(), (S{"Alien", "Sarge"}));
+  EXPECT_EQ(Marks(Model.Assigned_Bots), "+Alien -Grunt -Major +Sarge");
   Model.Store_Map(*map);
   EXPECT_EQ(map->Assigned_Bots, (S{"Alien", "Sarge"}));
 

@@ -79,4 +79,24 @@ inline std::vector<std::string> Names(const TCheck_List& list) {
   return names;
 }
 
+inline char Mark(Check_State state) {
+  return state == Check_State::Checked ? '+' : state == Check_State::Greyed ? '?' : '-';
+}
+// A check list as its names with their marks: "+checked ?greyed -cleared".
+inline std::string Marks(const TCheck_List& list) {
+  std::string text;
+  for (const auto& entry : list.Entries()) {
+    text += (text.empty() ? "" : " ") + std::string(1, Mark(entry.State)) + entry.Name;
+  }
+  return text;
+}
+// The game-type boxes' marks in their order (Single Player first), e.g. "+---+-".
+inline std::string Marks(const std::array<TCheck_Field, Game_Type_Count>& boxes) {
+  std::string text;
+  for (const auto& box : boxes) {
+    text += Mark(box.State);
+  }
+  return text;
+}
+
 }  // namespace vorlix::testing

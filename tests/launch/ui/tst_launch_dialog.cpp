@@ -1,4 +1,5 @@
-// The launch mode of the properties dialog and a real launch through Starte_Map, offscreen.
+// The launch mode of the properties dialog and a real launch through Starte_Map, offscreen, with
+// the engine taken from the settings file.
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -8,12 +9,10 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
-#include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <thread>
 
 #include "../../properties/properties_fixture.h"
+#include "../game_recorder.h"
 #include "app/settings.h"
 #include "launch/exec_file.h"
 #include "launch/ui/launch_entry.h"
@@ -28,32 +27,17 @@ class Tst_Launch_Dialog : public QObject {
  private:
   TProperties_Fixture F;
   TTemp_Dir Dir;
+  TGame_Recorder Engine{Dir / "bin/ioquake3"};
   TMAP_Datei_Eintrag* Map = nullptr;
-  std::string Game;
-  std::string Record;
-
-  std::string Wait_For_Record() {
-    for (int i = 0; i < 200 && !std::filesystem::exists(Record); ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    return std::filesystem::exists(Record) ? Read_File(Record) : std::string();
-  }
+  std::string Game = Dir / "games/quake3";
 
  private slots:
   void initTestCase() {
     setenv("XDG_CONFIG_HOME", (Dir / "config").c_str(), 1);
-    Game = Dir / "games/quake3";
-    Record = Dir / "record.txt";
     std::filesystem::create_directories(Game + "/baseq3");
-    const std::string engine = Dir / "bin/ioquake3";
-    Write_File(engine, "#!/bin/sh\npwd > '" + Record + "'\nfor a in \"$@\"; do echo \"$a\" >> '" +
-                           Record + "'; done\n");
-    std::filesystem::permissions(engine, std::filesystem::perms::owner_all);
     QSettings settings(QString::fromStdString(Settings_File_Path()), QSettings::IniFormat);
-    settings.setValue("Settings/Q3A_EXE", QString::fromStdString(engine));
+    settings.setValue("Settings/Q3A_EXE", QString::fromStdString(Engine.Script));
     settings.sync();
-
     F.Standard_MODs();
     Map = F.Add_Map("baseq3", "pak0.pk3", "Q3DM17.BSP");
     Map->Game_Types = GT_Capture_The_Flag;
@@ -72,7 +56,6 @@ class Tst_Launch_Dialog : public QObject {
       QVERIFY(!dialog.Button_OK()->isVisible());
       QVERIFY(!dialog.Button_Rename_PK3()->isEnabled());
       QVERIFY(!dialog.findChild<QLineEdit*>("Edit_Min_Recomm_Players")->isEnabled());
-      QVERIFY(dialog.findChild<QLineEdit*>("Edit_Limits_Frags")->isEnabled());
       auto* ctf = dialog.findChild<QRadioButton*>("RadioButton_Game_Type_CTF");
       QVERIFY(ctf->isEnabled() && ctf->isChecked());
       QVERIFY(!dialog.findChild<QRadioButton*>("RadioButton_Game_Type_FFA")->isEnabled());
@@ -86,15 +69,15 @@ class Tst_Launch_Dialog : public QObject {
       dialog.Button_Launch_Q3A_and_exit()->click();
     });
     QVERIFY(Starte_Map(dialog, F.Context({}, Game), Map, exec));
-    QCOMPARE(Wait_For_Record(), Game +
-                                    "\n+set\nfs_game\nbaseq3\n+seta\ng_gametype\n4\n+map\nQ3DM17\n"
-                                    "+sv_maxclients\n8\n+timelimit\n0\n+fraglimit\n30\n"
-                                    "+capturelimit\n8\n+addbot\nSarge\n4\n");
+    QCOMPARE(Engine.Wait(), Game +
+                                "\n+set\nfs_game\nbaseq3\n+seta\ng_gametype\n4\n+map\nQ3DM17\n"
+                                "+sv_maxclients\n8\n+timelimit\n0\n+fraglimit\n30\n"
+                                "+capturelimit\n8\n+addbot\nSarge\n4\n");
     QCOMPARE(Map->Limits_Frags, 20);  // launch choices are never stored
   }
 
   void cancelAndNoUsableMod() {
-    std::filesystem::remove(Record);
+    std::filesystem::remove(Engine.Record);
     TForm_Map_Properties dialog;
     TExecFile exec;
     QTimer::singleShot(0, &dialog, [&] { dialog.Button_Cancel()->click(); });
@@ -107,8 +90,7 @@ class Tst_Launch_Dialog : public QObject {
       dialog.close();
     });
     QVERIFY(!Starte_Map(dialog, F.Context({}, Game), Map, exec));
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    QVERIFY(!std::filesystem::exists(Record));
+    QCOMPARE(Engine.Wait(std::chrono::milliseconds(200)), std::string());
 
     // The next opening as map properties sets its own mode.
     dialog.Load_Map(F.Context(), Map);

@@ -7,7 +7,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTimer>
@@ -23,33 +22,29 @@ using namespace vorlix::testing;
 
 namespace {
 
-// A 2 by 2 uncompressed true-colour TGA, top row first, every pixel of one colour.
-std::string Tga(unsigned char r, unsigned char g, unsigned char b) {
+// A 2 by 2 uncompressed true-colour TGA, top row first, all red.
+std::string Red_Tga() {
   std::string data(18, '\0');
-  data[2] = 2;
-  data[12] = 2;
-  data[14] = 2;
+  data[2] = data[12] = data[14] = 2;
   data[16] = 24;
   data[17] = 0x20;
   for (int i = 0; i < 4; ++i) {
-    data += static_cast<char>(b);
-    data += static_cast<char>(g);
-    data += static_cast<char>(r);
+    data += std::string("\0\0\xff", 3);
   }
   return data;
 }
 
-// A short silent WAV file (8-bit mono).
+// A short silent WAV file (8-bit mono, 8000 Hz).
 std::string Wav() {
-  const std::string samples(800, '\x80');
-  auto le32 = [](std::uint32_t v) {
-    return std::string{static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
-                       static_cast<char>(v >> 24)};
+  const auto le = [](std::uint32_t value, int bytes) {
+    std::string data;
+    for (int i = 0; i < bytes; ++i) {
+      data += static_cast<char>(value >> (8 * i));
+    }
+    return data;
   };
-  std::string fmt = std::string("\x01\x00\x01\x00", 4) + le32(8000) + le32(8000) +
-                    std::string("\x01\x00\x08\x00", 4);
-  return "RIFF" + le32(static_cast<std::uint32_t>(36 + samples.size())) + "WAVEfmt " + le32(16) +
-         fmt + "data" + le32(static_cast<std::uint32_t>(samples.size())) + samples;
+  return "RIFF" + le(36 + 800, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4) +
+         le(8000, 4) + le(1, 2) + le(8, 2) + "data" + le(800, 4) + std::string(800, '\x80');
 }
 
 template <typename T>
@@ -90,7 +85,7 @@ class Tst_Map_Properties_Dialog : public QObject {
     Map->Min_Recomm_Players = 10;
     Map->Max_Recomm_Players = 16;
     const std::string botinfo = Dir / "botinfo";
-    Write_File(botinfo + "/baseq3/pak9.pk3/models/players/major/icon_red.tga", Tga(255, 0, 0));
+    Write_File(botinfo + "/baseq3/pak9.pk3/models/players/major/icon_red.tga", Red_Tga());
     Write_File(botinfo + "/baseq3/pak9.pk3/sound/player/announce/major.wav", Wav());
   }
 
@@ -115,14 +110,11 @@ class Tst_Map_Properties_Dialog : public QObject {
              QStringLiteral("represents your personal rating of this map"));
     QCOMPARE(Find<QGroupBox>(dialog, "GroupBox_Limits")->toolTip(),
              QStringLiteral("here you can specify the most common playing limits"));
-    QVERIFY(Find<QPushButton>(dialog, "Button_Rename_PK3")->isEnabled());
     QCOMPARE(dialog.focusWidget(), dialog.Button_Rename_PK3());
     QVERIFY(!dialog.Button_Launch_Q3A()->isVisible());
     QVERIFY(dialog.Button_OK()->isVisible());
     QVERIFY(!Find<QGroupBox>(dialog, "GroupBox_Radio_Game_Type")->isVisible());
     QVERIFY(!Find<QListWidget>(dialog, "ListBox_MOD_to_use")->isVisible());
-    QCOMPARE(Find<QGroupBox>(dialog, "RadioGroup_Bot_Skill")->findChildren<QRadioButton*>().size(),
-             5);
 
     // The archive buttons are for the archive commands to answer.
     QSignalSpy rename(&dialog, &TForm_Map_Properties::Rename_PK3_Requested);
@@ -137,19 +129,16 @@ class Tst_Map_Properties_Dialog : public QObject {
     dialog.Load_Map(F.Context(), Map);
     dialog.Set_Map_Mode();
     dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog) || true);
     auto* min = Find<QLineEdit>(dialog, "Edit_Min_Recomm_Players");
     auto* max = Find<QLineEdit>(dialog, "Edit_Max_Recomm_Players");
     auto* players = Find<QLineEdit>(dialog, "Edit_Limits_Players");
+    // Each field validates when it is left (the rules themselves are the model's tests).
     Leave(min, "40", max);
     QCOMPARE(min->text(), QStringLiteral("32"));
     QCOMPARE(max->text(), QStringLiteral("32"));
-    Leave(min, "10", max);
     Leave(max, "1", min);
     QCOMPARE(max->text(), QStringLiteral("2"));
     QCOMPARE(min->text(), QStringLiteral("2"));
-    Leave(max, "abc", min);
-    QCOMPARE(max->text(), QStringLiteral("32"));
     Leave(players, "abc", min);
     QCOMPARE(players->text(), QStringLiteral("2"));
     // The spin buttons of Min Players validate as leaving the field does.
