@@ -7,25 +7,20 @@
 namespace vorlix::testing {
 namespace {
 
-TEST(Arena_Names, Names_Carry_Their_Exact_Letter_Case) {
-  EXPECT_EQ(Erzeuge_generischen_Arena_File_Namen(), "z_Arenas_");
-  EXPECT_EQ(Erzeuge_aktiven_Arena_File_Namen("Duel"), "z_Arenas_active_Duel.pk3");
-  EXPECT_EQ(Erzeuge_inaktiven_Arena_File_Namen("Duel"), "z_Arenas_Inactive_Duel.pk3");
-  EXPECT_EQ(Arena_Disabler_Dateiname(), "z_Arenas_Disabler.pk3");
-}
-
 TEST(Arena_Names, State_And_Arena_Name_From_File_Name) {
-  EXPECT_TRUE(Ist_Arena_File_aktiv("Z_ARENAS_ACTIVE_x.pk3"));
-  EXPECT_EQ(Extrahiere_Arena_Namen_aus_Arena_File_Namen("Z_ARENAS_ACTIVE_x.pk3"), "x");
-  EXPECT_EQ(Extrahiere_Arena_Namen_aus_Arena_File_Namen("z_Arenas_Inactive_Duel.pk3"), "Duel");
-  // An arena name holding the word "inactive" keeps it.
-  EXPECT_TRUE(Ist_Arena_File_aktiv("z_Arenas_active_inactive_test.pk3"));
-  EXPECT_EQ(Extrahiere_Arena_Namen_aus_Arena_File_Namen("z_Arenas_active_inactive_test.pk3"),
-            "inactive_test");
-  EXPECT_FALSE(Ist_Arena_File_aktiv("z_Arenas_Inactive_active.pk3"));
-  EXPECT_EQ(Extrahiere_Arena_Namen_aus_Arena_File_Namen("z_Arenas_Disabler.pk3"), "");
-  EXPECT_EQ(Extrahiere_Arena_Namen_aus_Arena_File_Namen("z_Arenas_other.pk3"), "");
-  EXPECT_EQ(Extrahiere_Arena_Namen_aus_Arena_File_Namen("pak0.pk3"), "");
+  // An arena name holding the word "inactive" keeps it; files of other kinds have no name.
+  const std::tuple<const char*, bool, const char*> rows[] = {
+      {"Z_ARENAS_ACTIVE_x.pk3", true, "x"},
+      {"z_Arenas_Inactive_Duel.pk3", false, "Duel"},
+      {"z_Arenas_active_inactive_test.pk3", true, "inactive_test"},
+      {"z_Arenas_Inactive_active.pk3", false, "active"},
+      {"z_Arenas_Disabler.pk3", false, ""},
+      {"z_Arenas_other.pk3", false, ""},
+      {"pak0.pk3", false, ""}};
+  for (const auto& [file, active, name] : rows) {
+    EXPECT_EQ(Ist_Arena_File_aktiv(file), active) << file;
+    EXPECT_EQ(Extrahiere_Arena_Namen_aus_Arena_File_Namen(file), name) << file;
+  }
 }
 
 TEST(Arena_Names, Names_That_Would_Leave_The_Directory_Are_Refused) {

@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,51 +16,39 @@
 
 namespace vorlix::testing {
 
+using Strings = std::vector<std::string>;
+
 struct TZip_Member_Read {
+  std::string Name;
   std::string Data;
   int Compression = 0;  // ZIP_CM_*
 };
 
-// The members of an archive in stored order: name -> data and compression method.
-inline std::vector<std::pair<std::string, TZip_Member_Read>> Read_Zip(const std::string& path) {
-  std::vector<std::pair<std::string, TZip_Member_Read>> members;
+// The members of an archive in stored order; none when it is no archive.
+inline std::vector<TZip_Member_Read> Read_Zip(const std::string& path) {
+  std::vector<TZip_Member_Read> members;
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
   if (archive == nullptr) {
     return members;
   }
-  const zip_int64_t count = zip_get_num_entries(archive, 0);
-  for (zip_int64_t i = 0; i < count; ++i) {
+  for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
     zip_stat_t st;
-    zip_stat_init(&st);
     zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &st);
-    TZip_Member_Read member;
-    member.Compression = st.comp_method;
-    zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
-    if (file != nullptr) {
-      member.Data.resize(static_cast<std::size_t>(st.size));
-      if (st.size > 0) {
-        zip_fread(file, member.Data.data(), st.size);
-      }
+    TZip_Member_Read& member = members.emplace_back(TZip_Member_Read{st.name, {}, st.comp_method});
+    member.Data.resize(static_cast<std::size_t>(st.size));
+    if (zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0)) {
+      zip_fread(file, member.Data.data(), st.size);
       zip_fclose(file);
     }
-    members.emplace_back(st.name, member);
   }
   zip_close(archive);
   return members;
 }
 
-inline std::vector<std::string> Member_Names(const std::string& path) {
-  std::vector<std::string> names;
-  for (const auto& [name, member] : Read_Zip(path)) {
-    names.push_back(name);
-  }
-  return names;
-}
-
 // The names in a directory, in listing order.
-inline std::vector<std::string> Names_In(const std::string& dir) {
-  std::vector<std::string> names;
+inline Strings Names_In(const std::string& dir) {
+  Strings names;
   if (const auto listing = platform::List_Directory(dir)) {
     for (const auto& entry : *listing) {
       names.push_back(entry.Name);
@@ -71,9 +57,26 @@ inline std::vector<std::string> Names_In(const std::string& dir) {
   return names;
 }
 
+// Each name in a directory in listing order, with its archive members sorted: "a.pk3: m1 m2".
+inline Strings Contents(const std::string& dir) {
+  Strings lines;
+  for (const std::string& name : Names_In(dir)) {
+    Strings members;
+    for (const auto& member : Read_Zip(platform::Join(dir, name))) {
+      members.push_back(member.Name);
+    }
+    std::sort(members.begin(), members.end());
+    std::string line = name + ":";
+    for (const std::string& member : members) {
+      line += " " + member;
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
 inline bool Exists(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::exists(path, ec);
+  return std::filesystem::exists(path);
 }
 
 // An installation: <root>/q3 with its MOD folders, <root>/vorlix with TEMP, LEVELSHOTS, BOTINFO.
