@@ -12,11 +12,19 @@ namespace {
 using testing::TTemp_Dir;
 using testing::TTest_Database;
 
+using Shown = std::pair<std::string, std::string>;  // file below the test folder, label
+
 class Levelshot_Test : public ::testing::Test {
  protected:
-  std::string Levelshots() const { return Dir / "levelshots"; }
-  std::string Gfx() const { return Dir / "gfx"; }
   void Put(const std::string& relative) { testing::Write_File(Dir / relative, "picture"); }
+  Shown Choose(const TMAP_Datei_Eintrag& map) {
+    const TLevelshot_Choice c = Waehle_Levelshot(Db.Database, map, Dir / "levelshots", Dir / "gfx");
+    const std::string prefix = Dir.Path() + "/";
+    if (!c.Path) {
+      return {"", c.Label};
+    }
+    return {c.Path->rfind(prefix, 0) == 0 ? c.Path->substr(prefix.size()) : *c.Path, c.Label};
+  }
 
   TTemp_Dir Dir;
   TTest_Database Db;
@@ -29,15 +37,11 @@ TEST_F(Levelshot_Test, LaterArchiveOfTheSameModSuppliesItsJpg) {
   TMAP_Datei_Eintrag* plain = TTest_Database::Add_Map(a, "Q3DM1.BSP", "Plain");
   TMAP_Datei_Eintrag* with_shot = TTest_Database::Add_Map(b, "q3dm1.bsp", "With Shot");
   with_shot->Has_Levelshot_JPG = true;
-  TMAP_Datei_Eintrag* elsewhere = TTest_Database::Add_Map(other, "Q3DM1.BSP", "Elsewhere");
-  elsewhere->Has_Levelshot_JPG = true;
+  TTest_Database::Add_Map(other, "Q3DM1.BSP", "Elsewhere")->Has_Levelshot_JPG = true;
   Put("levelshots/baseq3/b.pk3/q3dm1.jpg");
-
-  const TLevelshot_Choice choice = Waehle_Levelshot(Db.Database, *plain, Levelshots(), Gfx());
-  EXPECT_EQ(choice.Used_Map, with_shot);
-  ASSERT_TRUE(choice.Path);
-  EXPECT_EQ(*choice.Path, Dir / "levelshots/baseq3/b.pk3/q3dm1.jpg");
-  EXPECT_EQ(choice.Label, "of With Shot");
+  EXPECT_EQ(Waehle_Levelshot(Db.Database, *plain, Dir / "levelshots", Dir / "gfx").Used_Map,
+            with_shot);
+  EXPECT_EQ(Choose(*plain), (Shown{"levelshots/baseq3/b.pk3/q3dm1.jpg", "of With Shot"}));
 }
 
 TEST_F(Levelshot_Test, JpgWinsOverTgaAndFoldersAreFoundIgnoringCase) {
@@ -47,13 +51,9 @@ TEST_F(Levelshot_Test, JpgWinsOverTgaAndFoldersAreFoundIgnoringCase) {
   map->Has_Levelshot_JPG = true;
   Put("levelshots/baseq3/Maps.pk3/Q3DM7.tga");
   Put("levelshots/baseq3/Maps.pk3/Q3DM7.JPG");
-  const TLevelshot_Choice choice = Waehle_Levelshot(Db.Database, *map, Levelshots(), Gfx());
-  ASSERT_TRUE(choice.Path);
-  EXPECT_EQ(*choice.Path, Dir / "levelshots/baseq3/Maps.pk3/Q3DM7.JPG");
-  EXPECT_EQ(choice.Label, "of Temple");
+  EXPECT_EQ(Choose(*map), (Shown{"levelshots/baseq3/Maps.pk3/Q3DM7.JPG", "of Temple"}));
   map->Has_Levelshot_JPG = false;
-  EXPECT_EQ(*Waehle_Levelshot(Db.Database, *map, Levelshots(), Gfx()).Path,
-            Dir / "levelshots/baseq3/Maps.pk3/Q3DM7.tga");
+  EXPECT_EQ(Choose(*map), (Shown{"levelshots/baseq3/Maps.pk3/Q3DM7.tga", "of Temple"}));
 }
 
 TEST_F(Levelshot_Test, PlaceholderWithoutNameAndWhiteAreaForMissingFiles) {
@@ -61,22 +61,11 @@ TEST_F(Levelshot_Test, PlaceholderWithoutNameAndWhiteAreaForMissingFiles) {
   TMAP_Datei_Eintrag* bare = TTest_Database::Add_Map(pk3, "BARE.BSP", "Bare");
   TMAP_Datei_Eintrag* announced = TTest_Database::Add_Map(pk3, "LOST.BSP", "Lost");
   announced->Has_Levelshot_TGA = true;
-
-  // No placeholder file yet: white area.
-  TLevelshot_Choice choice = Waehle_Levelshot(Db.Database, *bare, Levelshots(), Gfx());
-  EXPECT_FALSE(choice.Path);
-  EXPECT_EQ(choice.Label, "");
-
+  EXPECT_EQ(Choose(*bare), (Shown{"", ""}));  // no placeholder file yet: white area
   Put("gfx/NOLEVELSHOTAVAILABLE.JPG");
-  choice = Waehle_Levelshot(Db.Database, *bare, Levelshots(), Gfx());
-  ASSERT_TRUE(choice.Path);
-  EXPECT_EQ(*choice.Path, Dir / "gfx/NOLEVELSHOTAVAILABLE.JPG");
-  EXPECT_EQ(choice.Label, "");
-
+  EXPECT_EQ(Choose(*bare), (Shown{"gfx/NOLEVELSHOTAVAILABLE.JPG", ""}));
   // Announced by the database but missing in the folder: white, never the placeholder.
-  choice = Waehle_Levelshot(Db.Database, *announced, Levelshots(), Gfx());
-  EXPECT_FALSE(choice.Path);
-  EXPECT_EQ(choice.Label, "");
+  EXPECT_EQ(Choose(*announced), (Shown{"", ""}));
 }
 
 // ---- the decoder -------------------------------------------------------------------------------
@@ -93,53 +82,37 @@ std::string Tga_Header(int type, int width, int height, int bits, int descriptor
   return header;
 }
 
-std::vector<std::uint8_t> Pixel(const TDecoded_Image& image, int x, int y) {
-  const auto at = image.RGBA.begin() + (y * image.Width + x) * 4;
-  return {at, at + 4};
-}
-
 using Rgba = std::vector<std::uint8_t>;
 
 TEST(Image_Decoder, ReadsTrueColourAndGreyTgaPlainAndRunLengthEncoded) {
-  // Type 2, 24 bits, rows from the bottom: bottom row red, green; top row blue, white.
-  std::string type2 = Tga_Header(2, 2, 2, 24, 0);
-  type2 += std::string(
-      "\x00\x00\xff"
-      "\x00\xff\x00"
-      "\xff\x00\x00"
-      "\xff\xff\xff",
-      12);
-  auto image = Decode_Image(type2);
-  ASSERT_TRUE(image);
-  EXPECT_EQ(image->Width, 2);
-  EXPECT_EQ(image->Height, 2);
-  EXPECT_EQ(Pixel(*image, 0, 0), (Rgba{0, 0, 255, 255}));
-  EXPECT_EQ(Pixel(*image, 1, 0), (Rgba{255, 255, 255, 255}));
-  EXPECT_EQ(Pixel(*image, 0, 1), (Rgba{255, 0, 0, 255}));
-
-  // Type 10, 32 bits, one run of four pixels.
-  std::string type10 = Tga_Header(10, 2, 2, 32, 8 | 0x20);
-  type10 += std::string("\x83\x10\x20\x30\x80", 5);
-  image = Decode_Image(type10);
-  ASSERT_TRUE(image);
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(Pixel(*image, i % 2, i / 2), (Rgba{0x30, 0x20, 0x10, 0x80}));
+  const Rgba run{0x30, 0x20, 0x10, 0x80};
+  const struct {
+    std::string Bytes;
+    std::vector<std::tuple<int, int, Rgba>> Expected;  // x, y (from the top), colour
+  } cases[] = {
+      // 24 bits, rows from the bottom: bottom row red, green; top row blue, white.
+      {Tga_Header(2, 2, 2, 24, 0) +
+           std::string("\x00\x00\xff\x00\xff\x00\xff\x00\x00\xff\xff\xff", 12),
+       {{0, 0, {0, 0, 255, 255}}, {1, 0, {255, 255, 255, 255}}, {0, 1, {255, 0, 0, 255}}}},
+      // 32 bits, one run of four pixels, top-down.
+      {Tga_Header(10, 2, 2, 32, 8 | 0x20) + std::string("\x83\x10\x20\x30\x80", 5),
+       {{0, 0, run}, {1, 0, run}, {0, 1, run}, {1, 1, run}}},
+      {Tga_Header(3, 2, 1, 8, 0x20) + std::string("\x0a\xc8", 2), {{1, 0, {200, 200, 200, 255}}}},
+      // Grey, a raw packet of two and a run of two, top-down.
+      {Tga_Header(11, 2, 2, 8, 0x20) + std::string("\x01\x05\x06\x81\x07", 5),
+       {{1, 0, {6, 6, 6, 255}}, {1, 1, {7, 7, 7, 255}}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.Bytes[2]));
+    const auto image = Decode_Image(c.Bytes);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->Width, 2);
+    EXPECT_EQ(image->Height, c.Bytes[14]);
+    for (const auto& [x, y, colour] : c.Expected) {
+      const auto at = image->RGBA.begin() + (y * image->Width + x) * 4;
+      EXPECT_EQ(Rgba(at, at + 4), colour) << x << "," << y;
+    }
   }
-
-  // Type 3, grey, top-down.
-  std::string type3 = Tga_Header(3, 2, 1, 8, 0x20);
-  type3 += std::string("\x0a\xc8", 2);
-  image = Decode_Image(type3);
-  ASSERT_TRUE(image);
-  EXPECT_EQ(Pixel(*image, 1, 0), (Rgba{200, 200, 200, 255}));
-
-  // Type 11, grey, a raw packet of two and a run of two, top-down.
-  std::string type11 = Tga_Header(11, 2, 2, 8, 0x20);
-  type11 += std::string("\x01\x05\x06\x81\x07", 5);
-  image = Decode_Image(type11);
-  ASSERT_TRUE(image);
-  EXPECT_EQ(Pixel(*image, 1, 0), (Rgba{6, 6, 6, 255}));
-  EXPECT_EQ(Pixel(*image, 1, 1), (Rgba{7, 7, 7, 255}));
 }
 
 TEST(Image_Decoder, RefusesDamagedPictures) {

@@ -12,41 +12,22 @@
 namespace vorlix {
 namespace {
 
+using testing::Child_Texts;
 using testing::TTemp_Dir;
 using testing::TTest_Database;
+using testing::Write_Entry;
+using testing::Write_Group;
+using Texts = std::vector<std::string>;
 
-// The texts of the children of a node, in displayed order.
-std::vector<std::string> Texts(const TMaps_Tree_Node* node) {
-  std::vector<std::string> texts;
-  for (int i = 0; i < node->Child_Count(); ++i) {
-    texts.push_back(node->Child(i)->Text);
-  }
-  return texts;
-}
+const char* const Incompatible = "Error loading map information. Incompatible file format.";
 
 // Filename column of every list item, in list order.
-std::vector<std::string> Filenames(const TUnsorted_Maps_List& list) {
-  std::vector<std::string> names;
+Texts Filenames(const TUnsorted_Maps_List& list) {
+  Texts names;
   for (const auto& item : list.Items()) {
     names.push_back(item.Filename);
   }
   return names;
-}
-
-void Write_Group(TByte_Writer& writer, std::int32_t children, const std::string& name,
-                 std::int32_t version = Record_Version) {
-  writer.Write_Integer(version);
-  writer.Write_Byte(1);
-  writer.Write_Integer(children);
-  writer.Write_String(name);
-}
-
-void Write_Entry(TByte_Writer& writer, std::int32_t map_id, std::int32_t pk3_id,
-                 std::int32_t version = Record_Version) {
-  writer.Write_Integer(version);
-  writer.Write_Byte(0);
-  writer.Write_Integer(map_id);
-  writer.Write_Integer(pk3_id);
 }
 
 class Maps_Tree_Test : public ::testing::Test {
@@ -77,24 +58,26 @@ class Maps_Tree_Test : public ::testing::Test {
   TMaps_Tree Tree;
 };
 
-// ---- the file
-// ------------------------------------------------------------------------------------
+// ---- the file ----
 
-TEST_F(Maps_Tree_Test, FreshTreeIsWrittenAsTwentyBytesAndReadBack) {
+TEST_F(Maps_Tree_Test, FreshTreeIsWrittenAsTwentyBytesAndReadBackAFailedSaveIsReported) {
   TTemp_Dir dir;
   TMaps_Tree fresh;
   ASSERT_TRUE(Initialisiere_TreeView_Maps(fresh, dir.Path(), Db.Database, Db.Interaction));
-  ASSERT_EQ(fresh.Top()->Child_Count(), 1);
-  EXPECT_EQ(fresh.Root()->Text, "Arenas");
+  EXPECT_EQ(Child_Texts(fresh.Top()), Texts{"Arenas"});
   ASSERT_TRUE(fresh.TreeView_Maps_Speichern(Tree_File_Path(dir.Path()), Db.Interaction));
-  const std::string bytes = testing::Read_File(dir / "mapstree.dat");
-  EXPECT_EQ(bytes, std::string("\x01\0\0\0\x01\0\0\0\0\x07\0\0\0Arenas\0", 20));
+  EXPECT_EQ(testing::Read_File(dir / "mapstree.dat"),
+            std::string("\x01\0\0\0\x01\0\0\0\0\x07\0\0\0Arenas\0", 20));
 
   TMaps_Tree again;
   ASSERT_TRUE(Initialisiere_TreeView_Maps(again, dir.Path(), Db.Database, Db.Interaction));
-  EXPECT_EQ(Texts(again.Top()), std::vector<std::string>{"Arenas"});
+  EXPECT_EQ(Child_Texts(again.Top()), Texts{"Arenas"});
   EXPECT_EQ(again.Selected(), again.Root());
   EXPECT_TRUE(Db.Interaction.Messages.empty());
+
+  EXPECT_FALSE(Tree.TreeView_Maps_Speichern(dir / "no-such-folder/mapstree.dat", Db.Interaction));
+  ASSERT_EQ(Db.Interaction.Messages.size(), 1u);
+  EXPECT_EQ(Db.Interaction.Messages[0].Kind, Message_Kind::Error);
 }
 
 TEST_F(Maps_Tree_Test, ChildrenAreWrittenLastToFirstAndComeBackInDisplayedOrder) {
@@ -103,8 +86,8 @@ TEST_F(Maps_Tree_Test, ChildrenAreWrittenLastToFirstAndComeBackInDisplayedOrder)
   TMaps_Tree_Node* zeta = Add_Group(Tree.Root(), "Zeta");
   Add_Group(Tree.Root(), "Alpha");
   Tree.Drop_List_Items(zeta, {Maps[4]});
-  ASSERT_EQ(Texts(Tree.Root()),
-            (std::vector<std::string>{"Alpha", "Zeta", "Q3DM3", "Q3DM1", "Q3DM2"}));
+  const Texts displayed{"Alpha", "Zeta", "Q3DM3", "Q3DM1", "Q3DM2"};
+  ASSERT_EQ(Child_Texts(Tree.Root()), displayed);
 
   TByte_Writer expected;
   Write_Group(expected, 5, "Arenas");
@@ -122,41 +105,36 @@ TEST_F(Maps_Tree_Test, ChildrenAreWrittenLastToFirstAndComeBackInDisplayedOrder)
   TMaps_Tree loaded;
   loaded.List = &list;
   ASSERT_TRUE(loaded.Load_From_Bytes(expected.Data(), Db.Database, Db.Interaction));
-  EXPECT_EQ(Texts(loaded.Root()),
-            (std::vector<std::string>{"Alpha", "Zeta", "Q3DM3", "Q3DM1", "Q3DM2"}));
+  EXPECT_EQ(Child_Texts(loaded.Root()), displayed);
   EXPECT_EQ(loaded.Root()->Child(2)->Map, Maps[2]);
-  EXPECT_EQ(Texts(loaded.Root()->Child(1)), std::vector<std::string>{"Q3DM5"});
-  EXPECT_EQ(Filenames(list), std::vector<std::string>{"Q3DM4"});
+  EXPECT_EQ(Child_Texts(loaded.Root()->Child(1)), Texts{"Q3DM5"});
+  EXPECT_EQ(Filenames(list), Texts{"Q3DM4"});
   EXPECT_EQ(loaded.Serialize(), expected.Data());
 }
 
-TEST_F(Maps_Tree_Test, VersionTwoAtTheRootStopsWithTheIncompatibleBox) {
+TEST_F(Maps_Tree_Test, VersionTwoAtTheRootOrDeepInsideStopsWithOneIncompatibleBox) {
   TTemp_Dir dir;
-  TByte_Writer file;
-  Write_Group(file, 0, "Arenas", 2);
-  testing::Write_File(dir / "mapstree.dat", file.Data());
+  TByte_Writer root;
+  Write_Group(root, 0, "Arenas", 2);
+  testing::Write_File(dir / "mapstree.dat", root.Data());
   TMaps_Tree tree;
   EXPECT_FALSE(Initialisiere_TreeView_Maps(tree, dir.Path(), Db.Database, Db.Interaction));
-  ASSERT_EQ(Db.Interaction.Messages.size(), 1u);
-  EXPECT_EQ(Db.Interaction.Messages[0],
-            (testing::Recorded_Message{Message_Kind::Error,
-                                       "Error loading map information. Incompatible file format.",
-                                       Button_Set::Cancel}));
+  EXPECT_EQ(Db.Interaction.Messages, (std::vector<testing::Recorded_Message>{
+                                         {Message_Kind::Error, Incompatible, Button_Set::Cancel}}));
   EXPECT_TRUE(Session_Flags().Suppress_Saving);
   EXPECT_TRUE(Session_Flags().Quit_Requested);
-}
 
-TEST_F(Maps_Tree_Test, VersionTwoDeepInsideEndsTheLoadWithOneBox) {
-  TByte_Writer file;
-  Write_Group(file, 3, "Arenas");
-  Write_Group(file, 1, "Outer");
-  Write_Group(file, 2, "Inner");
-  Write_Entry(file, Maps[0]->ID, Pak0->ID, 2);  // the damaged record
-  Write_Entry(file, 999, 999);                  // would give a box if it were read
-  Write_Entry(file, 998, 998);
-  EXPECT_FALSE(Tree.Load_From_Bytes(file.Data(), Db.Database, Db.Interaction));
-  EXPECT_EQ(Db.Interaction.Message_Texts(),
-            std::vector<std::string>{"Error loading map information. Incompatible file format."});
+  Session_Flags() = TSession_Flags{};
+  TByte_Writer deep;
+  Write_Group(deep, 3, "Arenas");
+  Write_Group(deep, 1, "Outer");
+  Write_Group(deep, 2, "Inner");
+  Write_Entry(deep, Maps[0]->ID, Pak0->ID, 2);  // the damaged record
+  Write_Entry(deep, 999, 999);                  // would give a box if it were read
+  Write_Entry(deep, 998, 998);
+  testing::TScripted_Interaction interaction;
+  EXPECT_FALSE(Tree.Load_From_Bytes(deep.Data(), Db.Database, interaction));
+  EXPECT_EQ(interaction.Message_Texts(), Texts{Incompatible});
   EXPECT_TRUE(Session_Flags().Suppress_Saving);
 }
 
@@ -165,19 +143,19 @@ TEST_F(Maps_Tree_Test, EveryTruncationOfAValidFileIsAnIncompatibleFile) {
   Tree.Drop_List_Items(group, {Maps[0], Maps[1]});
   Tree.Drop_List_Items(Tree.Root(), {Maps[2]});
   const std::string valid = Tree.Serialize();
-  for (std::size_t length = 0; length < valid.size(); ++length) {
+  for (std::size_t length = 0; length <= valid.size(); ++length) {
     SCOPED_TRACE(length);
     testing::TScripted_Interaction interaction;
     TMaps_Tree tree;
-    EXPECT_FALSE(tree.Load_From_Bytes(valid.substr(0, length), Db.Database, interaction));
-    ASSERT_FALSE(interaction.Messages.empty());
-    EXPECT_EQ(interaction.Messages.back().Text,
-              "Error loading map information. Incompatible file format.");
+    EXPECT_EQ(tree.Load_From_Bytes(valid.substr(0, length), Db.Database, interaction),
+              length == valid.size());
+    if (length == valid.size()) {
+      EXPECT_TRUE(interaction.Messages.empty());
+    } else {
+      ASSERT_FALSE(interaction.Messages.empty());
+      EXPECT_EQ(interaction.Messages.back().Text, Incompatible);
+    }
   }
-  testing::TScripted_Interaction interaction;
-  TMaps_Tree tree;
-  EXPECT_TRUE(tree.Load_From_Bytes(valid, Db.Database, interaction));
-  EXPECT_TRUE(interaction.Messages.empty());
 }
 
 TEST_F(Maps_Tree_Test, UnknownAndVanishedMapsAreReportedAndLeftOut) {
@@ -196,22 +174,22 @@ TEST_F(Maps_Tree_Test, UnknownAndVanishedMapsAreReportedAndLeftOut) {
   Write_Entry(file, Maps[1]->ID, Pak0->ID);
   testing::TScripted_Interaction interaction;
   ASSERT_TRUE(Tree.Load_From_Bytes(file.Data(), Db.Database, interaction));
-  EXPECT_EQ(interaction.Message_Texts(),
-            (std::vector<std::string>{
-                "Map with index -1 / -1 not found in database. Map will be removed from Maps Tree.",
-                "Map with index 0 / -1 not found in database. Map will be removed from Maps Tree.",
-                "Couldn't find a corresponding bsp-file for OLDMAP. Map will be removed from Maps "
-                "Tree.",
-                "Couldn't find a corresponding bsp-file for Q3DM4. Map will be removed from Maps "
-                "Tree."}));
+  EXPECT_EQ(
+      interaction.Message_Texts(),
+      (Texts{"Map with index -1 / -1 not found in database. Map will be removed from Maps Tree.",
+             "Map with index 0 / -1 not found in database. Map will be removed from Maps Tree.",
+             "Couldn't find a corresponding bsp-file for OLDMAP. Map will be removed from Maps "
+             "Tree.",
+             "Couldn't find a corresponding bsp-file for Q3DM4. Map will be removed from Maps "
+             "Tree."}));
   for (const auto& message : interaction.Messages) {
     EXPECT_EQ(message.Kind, Message_Kind::Information);
     EXPECT_EQ(message.Buttons, Button_Set::OK);
   }
-  EXPECT_EQ(Texts(Tree.Root()), std::vector<std::string>{"Q3DM2"});
+  EXPECT_EQ(Child_Texts(Tree.Root()), Texts{"Q3DM2"});
   EXPECT_FALSE(Session_Flags().Suppress_Saving);
   // The vanished maps were never listed; the list lost only the map placed in the tree.
-  EXPECT_EQ(Filenames(List), (std::vector<std::string>{"Q3DM1", "Q3DM3", "Q3DM5"}));
+  EXPECT_EQ(Filenames(List), (Texts{"Q3DM1", "Q3DM3", "Q3DM5"}));
   EXPECT_EQ(List.Index_Of(gone_map), -1);
 }
 
@@ -238,45 +216,29 @@ TEST_F(Maps_Tree_Test, TreeNestedVeryDeepLoadsSavesAndIsReleasedWithoutRecursion
   EXPECT_FALSE(tree.Load_From_Bytes(absurd.Data(), Db.Database, Db.Interaction));
 }
 
-TEST_F(Maps_Tree_Test, SaveFailureIsReportedAndKeepsTheOldFile) {
-  TTemp_Dir dir;
-  const std::string missing = dir / "no-such-folder/mapstree.dat";
-  EXPECT_FALSE(Tree.TreeView_Maps_Speichern(missing, Db.Interaction));
-  ASSERT_EQ(Db.Interaction.Messages.size(), 1u);
-  EXPECT_EQ(Db.Interaction.Messages[0].Kind, Message_Kind::Error);
-}
+// ---- operations ----
 
-// ---- operations
-// ----------------------------------------------------------------------------------
-
-TEST_F(Maps_Tree_Test, GroupsComeFirstInByteWiseOrderAndEntriesKeepTheirOrder) {
+TEST_F(Maps_Tree_Test, GroupsComeFirstInByteWiseOrderAndLandBelowTheSelection) {
   Tree.Drop_List_Items(Tree.Root(), {Maps[4], Maps[0]});
-  Add_Group(Tree.Root(), "b");
-  Add_Group(Tree.Root(), "B");
-  Add_Group(Tree.Root(), "Arenas");
+  for (const char* name : {"b", "B", "Arenas"}) {
+    Add_Group(Tree.Root(), name);
+  }
   TMaps_Tree_Node* renamed = Add_Group(Tree.Root(), "New Group");
-  EXPECT_EQ(Texts(Tree.Root()),
-            (std::vector<std::string>{"Arenas", "B", "New Group", "b", "Q3DM5", "Q3DM1"}));
+  EXPECT_EQ(Child_Texts(Tree.Root()), (Texts{"Arenas", "B", "New Group", "b", "Q3DM5", "Q3DM1"}));
   ASSERT_TRUE(Tree.Rename(renamed, "a"));
-  EXPECT_EQ(Texts(Tree.Root()),
-            (std::vector<std::string>{"Arenas", "B", "a", "b", "Q3DM5", "Q3DM1"}));
+  EXPECT_EQ(Child_Texts(Tree.Root()), (Texts{"Arenas", "B", "a", "b", "Q3DM5", "Q3DM1"}));
   // The root group itself cannot be renamed, map entries neither.
   EXPECT_FALSE(Tree.Rename(Tree.Root(), "Other"));
   EXPECT_FALSE(Tree.Can_Edit(Tree.Root()->Child(4)));
   EXPECT_EQ(Tree.Root()->Text, "Arenas");
-}
 
-TEST_F(Maps_Tree_Test, CreatingWithNothingSelectedLandsBelowTheRoot) {
+  // Nothing selected: below the root; a map entry selected: beside it, in its group.
   Tree.Select(nullptr);
-  TMaps_Tree_Node* group = Tree.TreeView_Maps_Erzeuge_Gruppe(New_Group_Name);
+  EXPECT_EQ(Tree.TreeView_Maps_Erzeuge_Gruppe(New_Group_Name)->Parent(), Tree.Root());
   EXPECT_EQ(Tree.Top()->Child_Count(), 1);
-  EXPECT_EQ(group->Parent(), Tree.Root());
-  // With a map entry selected, the entry's group takes the new group.
   TMaps_Tree_Node* sub = Add_Group(Tree.Root(), "Sub");
-  auto entries = Tree.Drop_List_Items(sub, {Maps[0]});
-  Tree.Select(entries[0]);
-  TMaps_Tree_Node* sibling = Tree.TreeView_Maps_Erzeuge_Gruppe(New_Group_Name);
-  EXPECT_EQ(sibling->Parent(), sub);
+  Tree.Select(Tree.Drop_List_Items(sub, {Maps[1]})[0]);
+  EXPECT_EQ(Tree.TreeView_Maps_Erzeuge_Gruppe(New_Group_Name)->Parent(), sub);
   EXPECT_EQ(Tree.Selected(), sub);
 }
 
@@ -285,34 +247,37 @@ TEST_F(Maps_Tree_Test, DropFromTheListOntoAGroupAndOntoAnEntry) {
   auto first = Tree.Drop_List_Items(group, {Maps[4]});
   ASSERT_EQ(first.size(), 1u);
   auto three = Tree.Drop_List_Items(first[0], {Maps[0], Maps[1], Maps[2]});
-  EXPECT_EQ(Texts(group), (std::vector<std::string>{"Q3DM1", "Q3DM2", "Q3DM3", "Q3DM5"}));
+  EXPECT_EQ(Child_Texts(group), (Texts{"Q3DM1", "Q3DM2", "Q3DM3", "Q3DM5"}));
   EXPECT_EQ(Tree.Selected(), three.back());
   EXPECT_EQ(Tree.Selected()->Map, Maps[2]);
-  EXPECT_EQ(Filenames(List), std::vector<std::string>{"Q3DM4"});
+  EXPECT_EQ(Filenames(List), Texts{"Q3DM4"});
   // Onto a group: at the end of its entries.
   Tree.Drop_List_Items(group, {Maps[3]});
-  EXPECT_EQ(Texts(group).back(), "Q3DM4");
+  EXPECT_EQ(Child_Texts(group).back(), "Q3DM4");
   EXPECT_EQ(List.Count(), 0);
 }
 
 TEST_F(Maps_Tree_Test, MovesUpAndDownBetweenEntries) {
   auto entries = Tree.Drop_List_Items(Tree.Root(), {Maps[0], Maps[1], Maps[2], Maps[3]});
-  // Q3DM4 dragged upward onto Q3DM2: placed before it.
-  ASSERT_TRUE(Tree.Drop_Tree_Node(entries[3], entries[1]));
-  EXPECT_EQ(Texts(Tree.Root()), (std::vector<std::string>{"Q3DM1", "Q3DM4", "Q3DM2", "Q3DM3"}));
-  // Q3DM1 dragged downward onto Q3DM2: placed after it.
-  ASSERT_TRUE(Tree.Drop_Tree_Node(entries[0], entries[1]));
-  EXPECT_EQ(Texts(Tree.Root()), (std::vector<std::string>{"Q3DM4", "Q3DM2", "Q3DM1", "Q3DM3"}));
-  // Downward onto the last entry: to the end.
-  ASSERT_TRUE(Tree.Drop_Tree_Node(entries[3], entries[2]));
-  EXPECT_EQ(Texts(Tree.Root()), (std::vector<std::string>{"Q3DM2", "Q3DM1", "Q3DM3", "Q3DM4"}));
+  const struct {
+    int Dragged, Target;
+    Texts After;
+  } moves[] = {
+      {3, 1, {"Q3DM1", "Q3DM4", "Q3DM2", "Q3DM3"}},  // upward: placed before the target
+      {0, 1, {"Q3DM4", "Q3DM2", "Q3DM1", "Q3DM3"}},  // downward: placed after it
+      {3, 2, {"Q3DM2", "Q3DM1", "Q3DM3", "Q3DM4"}},  // downward onto the last: to the end
+  };
+  for (const auto& move : moves) {
+    ASSERT_TRUE(Tree.Drop_Tree_Node(entries[static_cast<std::size_t>(move.Dragged)],
+                                    entries[static_cast<std::size_t>(move.Target)]));
+    EXPECT_EQ(Child_Texts(Tree.Root()), move.After);
+  }
   // Onto a group: its last child; and out again onto an entry of another parent.
   TMaps_Tree_Node* group = Add_Group(Tree.Root(), "Group");
   ASSERT_TRUE(Tree.Drop_Tree_Node(entries[1], group));
-  EXPECT_EQ(Texts(group), std::vector<std::string>{"Q3DM2"});
+  EXPECT_EQ(Child_Texts(group), Texts{"Q3DM2"});
   ASSERT_TRUE(Tree.Drop_Tree_Node(entries[1], entries[3]));
-  EXPECT_EQ(Texts(Tree.Root()),
-            (std::vector<std::string>{"Group", "Q3DM1", "Q3DM3", "Q3DM4", "Q3DM2"}));
+  EXPECT_EQ(Child_Texts(Tree.Root()), (Texts{"Group", "Q3DM1", "Q3DM3", "Q3DM4", "Q3DM2"}));
 }
 
 TEST_F(Maps_Tree_Test, RefusedDragsChangeNothing) {
@@ -334,38 +299,32 @@ TEST_F(Maps_Tree_Test, RefusedDragsChangeNothing) {
   EXPECT_EQ(Tree.Serialize(), before);
   ASSERT_TRUE(Tree.Drop_On_List(entries[0]));
   EXPECT_EQ(inner->Child_Count(), 0);
-  EXPECT_EQ(Filenames(List),
-            (std::vector<std::string>{"Q3DM1", "Q3DM2", "Q3DM3", "Q3DM4", "Q3DM5"}));
+  EXPECT_EQ(Filenames(List), (Texts{"Q3DM1", "Q3DM2", "Q3DM3", "Q3DM4", "Q3DM5"}));
 }
 
-TEST_F(Maps_Tree_Test, DeletingAGroupListsTheMapsOfEveryDepth) {
+TEST_F(Maps_Tree_Test, DeletingAGroupListsTheMapsOfEveryDepthAndPredicatesLookThere) {
   TMaps_Tree_Node* outer = Add_Group(Tree.Root(), "Outer");
   TMaps_Tree_Node* inner = Add_Group(outer, "Inner");
   TMaps_Tree_Node* deepest = Add_Group(inner, "Deepest");
+  EXPECT_FALSE(TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer(outer));
+  Maps[2]->Allow_Include_In_Arena_File = false;
+  Tree.Drop_List_Items(deepest, {Maps[2]});
+  EXPECT_TRUE(TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer(outer));
+  EXPECT_FALSE(TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer_fuer_Arena_File_Creation(outer));
+  Tree.Drop_List_Items(deepest, {Maps[3]});
+  EXPECT_TRUE(TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer_fuer_Arena_File_Creation(outer));
+
   Tree.Drop_List_Items(outer, {Maps[0]});
   Tree.Drop_List_Items(inner, {Maps[1]});
-  Tree.Drop_List_Items(deepest, {Maps[2], Maps[3]});
   Tree.Drop_List_Items(Tree.Root(), {Maps[4]});
   EXPECT_EQ(List.Count(), 0);
   Tree.Select(deepest);
   EXPECT_FALSE(Tree.TreeView_Maps_Loesche_Node(Tree.Root()));
   ASSERT_TRUE(Tree.TreeView_Maps_Loesche_Node(outer));
   EXPECT_EQ(Tree.Selected(), nullptr);
-  EXPECT_EQ(Texts(Tree.Root()), std::vector<std::string>{"Q3DM5"});
+  EXPECT_EQ(Child_Texts(Tree.Root()), Texts{"Q3DM5"});
   // Appended in displayed order; the caller sorts.
-  EXPECT_EQ(Filenames(List), (std::vector<std::string>{"Q3DM3", "Q3DM4", "Q3DM2", "Q3DM1"}));
-}
-
-TEST_F(Maps_Tree_Test, GroupPredicatesLookAtEveryDepth) {
-  TMaps_Tree_Node* outer = Add_Group(Tree.Root(), "Outer");
-  TMaps_Tree_Node* inner = Add_Group(outer, "Inner");
-  EXPECT_FALSE(TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer(outer));
-  Maps[0]->Allow_Include_In_Arena_File = false;
-  Tree.Drop_List_Items(inner, {Maps[0]});
-  EXPECT_TRUE(TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer(outer));
-  EXPECT_FALSE(TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer_fuer_Arena_File_Creation(outer));
-  Tree.Drop_List_Items(inner, {Maps[1]});
-  EXPECT_TRUE(TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer_fuer_Arena_File_Creation(outer));
+  EXPECT_EQ(Filenames(List), (Texts{"Q3DM3", "Q3DM4", "Q3DM2", "Q3DM1"}));
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include "browser/ui/browser_view.h"
 #include "builders.h"
 #include "content/mod_list.h"
-#include "database/stream.h"
 
 using namespace vorlix;
 using vorlix::testing::TTemp_Dir;
@@ -37,21 +36,12 @@ class Browser_Large_Test : public QObject {
     }
     // A tree file: 100 groups of 50 maps each.
     TByte_Writer file;
-    file.Write_Integer(Record_Version);
-    file.Write_Byte(1);
-    file.Write_Integer(100);
-    file.Write_String("Arenas");
+    vorlix::testing::Write_Group(file, 100, "Arenas");
     for (int g = 0; g < 100; ++g) {
-      file.Write_Integer(Record_Version);
-      file.Write_Byte(1);
-      file.Write_Integer(50);
-      file.Write_String("Group " + std::to_string(g));
+      vorlix::testing::Write_Group(file, 50, "Group " + std::to_string(g));
       for (int e = 0; e < 50; ++e) {
         const TMAP_Datei_Eintrag* map = maps[static_cast<std::size_t>(g * 50 + e)];
-        file.Write_Integer(Record_Version);
-        file.Write_Byte(0);
-        file.Write_Integer(map->ID);
-        file.Write_Integer(map->PK3->ID);
+        vorlix::testing::Write_Entry(file, map->ID, map->PK3->ID);
       }
     }
     vorlix::testing::Write_File(dir / "mapstree.dat", file.Data());
@@ -62,12 +52,7 @@ class Browser_Large_Test : public QObject {
     view->Install_Commands(&window);
     window.resize(1000, 800);
     window.show();
-    TBrowser_Context context;
-    context.Database = &db.Database;
-    context.Mods = &mods;
-    context.Interaction = &db.Interaction;
-    context.Program_Dir = dir.Path();
-    view->Set_Context(context);
+    view->Set_Context({&db.Database, &mods, &db.Interaction, dir.Path(), "", ""});
 
     QElapsedTimer timer;
     timer.start();
