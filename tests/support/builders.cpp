@@ -139,19 +139,25 @@ std::string Entity_Text(const std::string& title) {
   return text;
 }
 
-namespace {
-void Put_Int(std::string& data, std::size_t offset, std::uint32_t value) {
+std::uint32_t Get_U32(const std::string& data, std::size_t offset) {
+  std::uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) {
+    value = (value << 8) | static_cast<std::uint8_t>(data.at(offset + static_cast<std::size_t>(i)));
+  }
+  return value;
+}
+
+void Put_U32(std::string& data, std::size_t offset, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) {
-    data[offset + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFFu);
+    data.at(offset + static_cast<std::size_t>(i)) = static_cast<char>((value >> (8 * i)) & 0xFFu);
   }
 }
-}  // namespace
 
 std::string Make_Bsp(const std::string& entity_text, std::size_t filler) {
   constexpr std::size_t header = 8 + 17 * 8;
   std::string data(header, '\0');
   data.replace(0, 4, "IBSP");
-  Put_Int(data, 4, 46);
+  Put_U32(data, 4, 46);
   // Other lumps: a repeating but not trivial pattern, so it compresses roughly as geometry does.
   std::uint32_t state = 12345;
   data.reserve(header + filler + entity_text.size());
@@ -161,11 +167,11 @@ std::string Make_Bsp(const std::string& entity_text, std::size_t filler) {
   }
   const auto entity_offset = static_cast<std::uint32_t>(data.size());
   data += entity_text;
-  Put_Int(data, 8, entity_offset);  // lump 0: entities
-  Put_Int(data, 12, static_cast<std::uint32_t>(entity_text.size()));
+  Put_U32(data, 8, entity_offset);  // lump 0: entities
+  Put_U32(data, 12, static_cast<std::uint32_t>(entity_text.size()));
   for (int lump = 1; lump < 17; ++lump) {  // the rest: in filler
-    Put_Int(data, 8 + static_cast<std::size_t>(lump) * 8, static_cast<std::uint32_t>(header));
-    Put_Int(data, 12 + static_cast<std::size_t>(lump) * 8, static_cast<std::uint32_t>(filler / 16));
+    Put_U32(data, 8 + static_cast<std::size_t>(lump) * 8, static_cast<std::uint32_t>(header));
+    Put_U32(data, 12 + static_cast<std::size_t>(lump) * 8, static_cast<std::uint32_t>(filler / 16));
   }
   return data;
 }

@@ -48,6 +48,10 @@ void Write_Pk3(const std::string& path, const std::vector<Zip_Member>& members);
 // names in an archive into forms libzip will not write. Returns the number of replacements.
 int Replace_Bytes(std::string& data, const std::string& from, const std::string& to);
 
+// A little-endian 32-bit value at a byte offset, as the ZIP and map headers hold them.
+std::uint32_t Get_U32(const std::string& data, std::size_t offset);
+void Put_U32(std::string& data, std::size_t offset, std::uint32_t value);
+
 // Entity text of a map: a worldspawn with the given title in its "message" key
 // ("" gives no message key), followed by a few other entities.
 std::string Entity_Text(const std::string& title);

@@ -72,4 +72,14 @@ std::vector<std::string> TScripted_Interaction::Message_Texts() const {
   return texts;
 }
 
+std::vector<std::string> TScripted_Interaction::Status_Texts(int line) const {
+  std::vector<std::string> texts;
+  for (const auto& s : Status) {
+    if (s.Line == line) {
+      texts.push_back(s.Text);
+    }
+  }
+  return texts;
+}
+
 }  // namespace vorlix::testing

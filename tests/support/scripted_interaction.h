@@ -54,6 +54,8 @@ class TScripted_Interaction : public TInteraction {
 
   // Texts of the recorded messages only.
   std::vector<std::string> Message_Texts() const;
+  // Texts shown on one status line, in order.
+  std::vector<std::string> Status_Texts(int line) const;
 };
 
 }  // namespace vorlix::testing
