@@ -45,19 +45,9 @@ void Cut_Compressed_Data(const std::string& path, const std::string& name) {
   std::string data = Read_File(path);
   const auto local = data.find(name) - 30;
   const auto central = data.find(name, local + 30 + name.size()) - 46;
-  const auto get = [&](std::size_t at) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) {
-      v = (v << 8) | static_cast<std::uint8_t>(data[at + static_cast<std::size_t>(i)]);
-    }
-    return v;
-  };
-  const std::uint32_t cut = get(local + 18) / 4;
-  for (const std::size_t at : {local + 18, central + 20}) {
-    for (int i = 0; i < 4; ++i) {
-      data[at + static_cast<std::size_t>(i)] = static_cast<char>((cut >> (8 * i)) & 0xFF);
-    }
-  }
+  const std::uint32_t cut = Get_U32(data, local + 18) / 4;
+  Put_U32(data, local + 18, cut);
+  Put_U32(data, central + 20, cut);
   Write_File(path, data);
 }
 
@@ -204,44 +194,46 @@ TEST_F(Parallel_Scan_Test, First_And_Later_Starts_Record_What_The_One_By_One_Sca
 
 // ---- the scan ahead itself ------------------------------------------------------------------
 
+// A caller's side of one scan: its record, maps, open archive and texts.
+struct Scan_Result {
+  explicit Scan_Result(const TScan_Job& job) {
+    Record.MOD_Directory = job.MOD_Directory;
+    Record.PK3_Filename = job.PK3_Filename;
+  }
+  std::vector<std::string> Describe() const {
+    std::vector<std::string> lines;
+    for (int i = 0; i < Maps.Count(); ++i) {
+      const TMAP_Datei_Eintrag& map = *Maps.Items(i);
+      lines.push_back(std::to_string(map.ID) + " " + map.MAP_Filename + " " + map.Map_Longname +
+                      " " + std::to_string(map.MAP_Filesize) + " " +
+                      std::to_string(map.MAP_Filedate) + (map.Has_Levelshot_JPG ? " jpg" : "") +
+                      (map.PK3 == &Record ? " own" : " foreign") + " " +
+                      (map.Useable_MODs.empty() ? "" : map.Useable_MODs.front()));
+    }
+    return lines;
+  }
+
+  TPK3_Datei_Eintrag Record;
+  TMAP_Dateien Maps{&Record};
+  std::unique_ptr<Zip_Archive> Zip;
+  TScripted_Interaction User;
+  TLive_Scan_Sink Sink{&User};
+};
+
 class Prefetch_Test : public ::testing::Test {
  protected:
   void SetUp() override {
     for (int i = 0; i < 6; ++i) {
-      const std::string path = Dir_ / ("a" + std::to_string(i) + ".pk3");
-      Write_Pk3(path, {{"maps/x" + std::to_string(i) + ".bsp",
-                        Map_With_Tail("X" + std::to_string(i), 3000, 2000)},
-                       {"levelshots/x" + std::to_string(i) + ".jpg", "jpg"}});
-      Jobs_.push_back({path, "baseq3", "a" + std::to_string(i) + ".pk3"});
+      const std::string n = std::to_string(i);
+      std::vector<Zip_Member> members = {
+          {"maps/x" + n + ".bsp", Map_With_Tail("X" + n, 3000, 2000)},
+          {"levelshots/x" + n + ".jpg", "jpg"}};
+      if (i == 3) {  // a damaged map: the scan ends with a message
+        members.push_back({"maps/y3.bsp", "IBSP"});
+      }
+      Write_Pk3(Dir_ / ("a" + n + ".pk3"), members);
+      Jobs_.push_back({Dir_ / ("a" + n + ".pk3"), "baseq3", "a" + n + ".pk3"});
     }
-  }
-
-  // The maps and texts of the plain scan of job `i`.
-  static std::pair<std::vector<std::string>, std::vector<Recorded_Status>> Plain(
-      const TScan_Job& job) {
-    TPK3_Datei_Eintrag record;
-    record.MOD_Directory = job.MOD_Directory;
-    record.PK3_Filename = job.PK3_Filename;
-    TMAP_Dateien maps(&record);
-    Zip_Archive zip;
-    TScripted_Interaction user;
-    TLive_Scan_Sink sink(&user);
-    Scan_Archive(zip, job.Path, record, maps, sink);
-    return {Describe(maps, record), user.Status};
-  }
-
-  static std::vector<std::string> Describe(const TMAP_Dateien& maps,
-                                           const TPK3_Datei_Eintrag& record) {
-    std::vector<std::string> lines;
-    for (int i = 0; i < maps.Count(); ++i) {
-      const TMAP_Datei_Eintrag& map = *maps.Items(i);
-      lines.push_back(std::to_string(map.ID) + " " + map.MAP_Filename + " " + map.Map_Longname +
-                      " " + std::to_string(map.MAP_Filesize) + " " +
-                      std::to_string(map.MAP_Filedate) + (map.Has_Levelshot_JPG ? " jpg" : "") +
-                      (map.PK3 == &record ? " own" : " foreign") + " " +
-                      (map.Useable_MODs.empty() ? "" : map.Useable_MODs.front()));
-    }
-    return lines;
   }
 
   TTemp_Dir Dir_;
@@ -251,45 +243,32 @@ class Prefetch_Test : public ::testing::Test {
 TEST_F(Prefetch_Test, Taken_Results_Equal_The_Plain_Scan_And_Skipped_Jobs_Are_Dropped) {
   TScan_Prefetch prefetch(Jobs_, 2);
   for (const std::size_t i : {0, 1, 3, 5}) {  // 2 and 4 are never asked for
-    TPK3_Datei_Eintrag record;
-    record.MOD_Directory = Jobs_[i].MOD_Directory;
-    record.PK3_Filename = Jobs_[i].PK3_Filename;
-    TMAP_Dateien maps(&record);
-    std::unique_ptr<Zip_Archive> zip;
-    TScripted_Interaction user;
-    TLive_Scan_Sink sink(&user);
-    ASSERT_TRUE(prefetch.Take(Jobs_[i].Path, record, maps, zip, sink)) << i;
-    ASSERT_NE(zip, nullptr);
-    EXPECT_EQ(zip->ZipFilename(), Jobs_[i].Path);  // open for the extraction that follows
-    const auto plain = Plain(Jobs_[i]);
-    EXPECT_EQ(Describe(maps, record), plain.first) << i;
-    EXPECT_EQ(user.Status, plain.second) << i;
+    SCOPED_TRACE(i);
+    Scan_Result taken(Jobs_[i]);
+    ASSERT_TRUE(prefetch.Take(Jobs_[i].Path, taken.Record, taken.Maps, taken.Zip, taken.Sink));
+    ASSERT_NE(taken.Zip, nullptr);
+    EXPECT_EQ(taken.Zip->ZipFilename(), Jobs_[i].Path);  // open for the extraction that follows
+    Scan_Result plain(Jobs_[i]);
+    Zip_Archive zip;
+    Scan_Archive(zip, Jobs_[i].Path, plain.Record, plain.Maps, plain.Sink);
+    EXPECT_EQ(taken.Describe(), plain.Describe());
+    EXPECT_EQ(taken.User.Status, plain.User.Status);
+    EXPECT_EQ(taken.User.Messages, plain.User.Messages);
+    EXPECT_EQ(plain.User.Messages.size(), i == 3 ? 1U : 0U);
   }
   // A dropped job, a job taken already, or names that differ: the caller scans itself.
-  TPK3_Datei_Eintrag record;
-  record.MOD_Directory = "baseq3";
-  record.PK3_Filename = "a4.pk3";
-  TMAP_Dateien maps(&record);
-  std::unique_ptr<Zip_Archive> zip;
-  TScripted_Interaction user;
-  TLive_Scan_Sink sink(&user);
-  EXPECT_FALSE(prefetch.Take(Jobs_[4].Path, record, maps, zip, sink));
-  EXPECT_FALSE(prefetch.Take(Jobs_[5].Path, record, maps, zip, sink));
-  EXPECT_EQ(maps.Count(), 0);
-  EXPECT_TRUE(user.Status.empty());
+  Scan_Result other(Jobs_[4]);
+  EXPECT_FALSE(prefetch.Take(Jobs_[4].Path, other.Record, other.Maps, other.Zip, other.Sink));
+  EXPECT_FALSE(prefetch.Take(Jobs_[5].Path, other.Record, other.Maps, other.Zip, other.Sink));
+  EXPECT_EQ(other.Maps.Count(), 0);
+  EXPECT_TRUE(other.User.Status.empty());
 }
 
 TEST_F(Prefetch_Test, Stopping_Early_With_Scans_Waiting_Or_Running_Is_Clean) {
   for (int threads : {1, 2, 8}) {
     TScan_Prefetch prefetch(Jobs_, threads);
-    TPK3_Datei_Eintrag record;
-    record.MOD_Directory = "baseq3";
-    record.PK3_Filename = "a0.pk3";
-    TMAP_Dateien maps(&record);
-    std::unique_ptr<Zip_Archive> zip;
-    TScripted_Interaction user;
-    TLive_Scan_Sink sink(&user);
-    EXPECT_TRUE(prefetch.Take(Jobs_[0].Path, record, maps, zip, sink));
+    Scan_Result first(Jobs_[0]);
+    EXPECT_TRUE(prefetch.Take(Jobs_[0].Path, first.Record, first.Maps, first.Zip, first.Sink));
   }
   TScan_Prefetch nothing({}, 2);
 }

@@ -60,16 +60,7 @@ class Sync_Test : public ::testing::Test {
     return db;
   }
 
-  // Texts shown on status line 1, in order.
-  std::vector<std::string> Line_1() const {
-    std::vector<std::string> texts;
-    for (const auto& status : User_.Status) {
-      if (status.Line == 1) {
-        texts.push_back(status.Text);
-      }
-    }
-    return texts;
-  }
+  std::vector<std::string> Line_1() const { return User_.Status_Texts(1); }
   int Openings() const {
     int count = 0;
     for (const auto& status : User_.Status) {
@@ -237,21 +228,23 @@ TEST_F(Sync_Test, Removed_Archive_Stays_Absent_And_Comes_Back_By_Extraction_Only
   }
 }
 
-TEST_F(Sync_Test, Removed_Levelshots_Folder_Means_Extraction_Only_For_Every_Archive) {
+TEST_F(Sync_Test, Removed_Program_Folders_Are_Made_In_Lower_Case_By_Extraction_Only) {
   Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"x"}));
   Write_Pk3(Game("baseq3/b.pk3"), Maps_Archive({"y"}));
-  const std::string before = [&] {
-    Run();
-    return Read_File(Dir_ / "prog/mapsdb.dat");
-  }();
+  Run();
+  const std::string before = Read_File(Dir_ / "prog/mapsdb.dat");
   fs::remove_all(Dir_ / "prog/LEVELSHOTS");
-  fs::create_directory(Dir_ / "prog/LEVELSHOTS");
+  fs::remove_all(Dir_ / "prog/BOTINFO");
   Run();
   EXPECT_EQ(Line_1(), (std::vector<std::string>{"baseq3\\a.pk3", "baseq3\\b.pk3"}));
   EXPECT_EQ(Openings(), 0);
-  EXPECT_TRUE(fs::exists(Shots("baseq3/a.pk3/x.jpg")));
-  EXPECT_TRUE(fs::exists(Shots("baseq3/b.pk3/y.jpg")));
+  EXPECT_TRUE(User_.Messages.empty());
+  EXPECT_EQ(Read_File(Dir_ / "prog/levelshots/baseq3/a.pk3/x.jpg"), "jpg of x");
+  EXPECT_EQ(Read_File(Dir_ / "prog/levelshots/baseq3/b.pk3/y.jpg"), "jpg of y");
+  EXPECT_EQ(Read_File(Dir_ / "prog/botinfo/baseq3/b.pk3/scripts/bots.txt"), "bots");
   EXPECT_EQ(Read_File(Dir_ / "prog/mapsdb.dat"), before);
+  Run();  // found again
+  EXPECT_TRUE(Line_1().empty());
 }
 
 TEST_F(Sync_Test, Same_Name_In_Two_Mods_And_Directory_Case_Are_Handled_As_Written) {
@@ -322,35 +315,7 @@ TEST_F(Sync_Test, Unreadable_Or_Broken_Archives_Neither_Stop_The_Start_Nor_Nag) 
   EXPECT_EQ(Record(*db, "baseq3", "good.pk3").Maps->Count(), 1);
 }
 
-TEST_F(Sync_Test, Missing_Program_Folders_Are_Made_In_Lower_Case_And_Found_Again) {
-  fs::remove_all(Dir_ / "prog");
-  fs::create_directory(Dir_ / "prog");
-  Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"x"}));
-  Write_Pk3(Game("baseq3/b.pk3"), Maps_Archive({"y"}));
-  Run();
-  EXPECT_TRUE(User_.Messages.empty());
-  EXPECT_EQ(Read_File(Dir_ / "prog/levelshots/baseq3/a.pk3/x.jpg"), "jpg of x");
-  EXPECT_EQ(Read_File(Dir_ / "prog/botinfo/baseq3/b.pk3/scripts/bots.txt"), "bots");
-  Run();
-  EXPECT_TRUE(Line_1().empty());
-}
-
-TEST_F(Sync_Test, A_Vanished_Game_Directory_Loses_Nothing_And_Everything_Comes_Back) {
-  Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"x"}));
-  Run();
-  fs::rename(Dir_ / "game", Dir_ / "away");
-  {
-    const auto db = Run();
-    EXPECT_TRUE(Record(*db, "baseq3", "a.pk3").Present);
-    EXPECT_TRUE(fs::exists(Shots("baseq3/a.pk3/x.jpg")));
-  }
-  fs::rename(Dir_ / "away", Dir_ / "game");
-  const auto db = Run();
-  EXPECT_TRUE(Line_1().empty());
-  EXPECT_TRUE(Record(*db, "baseq3", "a.pk3").Present);
-}
-
-TEST_F(Sync_Test, A_Vanished_Mod_Directory_Loses_Nothing_And_Comes_Back_With_Its_IDs) {
+TEST_F(Sync_Test, Vanished_Mod_Or_Game_Directories_Lose_Nothing_And_Come_Back_With_Their_IDs) {
   Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"x"}));
   Write_Pk3(Game("cpma/c.pk3"), Maps_Archive({"y", "z"}));
   std::int32_t id = 0;
@@ -371,12 +336,26 @@ TEST_F(Sync_Test, A_Vanished_Mod_Directory_Loses_Nothing_And_Comes_Back_With_Its
     EXPECT_TRUE(User_.Messages.empty());
   }
   fs::rename(Dir_ / "cpma-away", Game("cpma"));
+  {
+    const auto db = Run();
+    const TPK3_Datei_Eintrag& c = Record(*db, "cpma", "c.pk3");
+    EXPECT_TRUE(c.Present);
+    EXPECT_EQ(c.ID, id);
+    EXPECT_EQ(c.Maps->Items(1)->Comment, "kept");
+    EXPECT_TRUE(fs::exists(Shots("cpma/c.pk3/z.jpg")));
+  }
+  // The whole game directory goes: nothing changes; back again: nothing to do.
+  fs::rename(Dir_ / "game", Dir_ / "away");
+  {
+    const auto db = Run();
+    EXPECT_TRUE(Record(*db, "baseq3", "a.pk3").Present);
+    EXPECT_TRUE(Record(*db, "cpma", "c.pk3").Present);
+    EXPECT_TRUE(fs::exists(Shots("baseq3/a.pk3/x.jpg")));
+  }
+  fs::rename(Dir_ / "away", Dir_ / "game");
   const auto db = Run();
-  const TPK3_Datei_Eintrag& c = Record(*db, "cpma", "c.pk3");
-  EXPECT_TRUE(c.Present);
-  EXPECT_EQ(c.ID, id);
-  EXPECT_EQ(c.Maps->Items(1)->Comment, "kept");
-  EXPECT_TRUE(fs::exists(Shots("cpma/c.pk3/z.jpg")));
+  EXPECT_TRUE(Line_1().empty());
+  EXPECT_TRUE(Record(*db, "baseq3", "a.pk3").Present);
 }
 
 }  // namespace

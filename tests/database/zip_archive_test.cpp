@@ -1,3 +1,6 @@
+// The ZIP facade: listing, selection by file specs, extraction of sound, damaged and hostile
+// archives, and adding files.
+
 #include "database/zip_archive.h"
 
 #include <filesystem>
@@ -21,15 +24,25 @@ struct Event {
   bool operator==(const Event&) const = default;
 };
 
-std::vector<Event> Extract_Recording(Zip_Archive& zip) {
-  std::vector<Event> events;
-  zip.OnProgress = [&](Zip_Archive&, ProgrType type, const std::string& name, std::uint64_t size) {
-    if (type != File_Progress) {
-      events.push_back({type, name, size});
+// Rewrites an archive with each name replaced in its local and its central header.
+void Patch_Names(const std::string& path,
+                 const std::vector<std::pair<std::string, std::string>>& names) {
+  std::string data = Read_File(path);
+  for (const auto& [from, to] : names) {
+    EXPECT_EQ(Replace_Bytes(data, from, to), 2) << from;
+  }
+  Write_File(path, data);
+}
+
+// Patches the uncompressed size in every header (local and central) of a member.
+void Patch_Sizes(std::string& data, const std::string& name, std::uint32_t size) {
+  for (auto pos = data.find(name); pos != std::string::npos; pos = data.find(name, pos + 1)) {
+    if (pos >= 46 && data.compare(pos - 46, 4, "PK\1\2") == 0) {
+      Put_U32(data, pos - 46 + 24, size);
+    } else if (pos >= 30 && data.compare(pos - 30, 4, "PK\3\4") == 0) {
+      Put_U32(data, pos - 30 + 22, size);
     }
-  };
-  zip.Extract();
-  return events;
+  }
 }
 
 // Keeps the process's current directory across a test that extracts.
@@ -37,6 +50,29 @@ class Zip_Archive_Test : public ::testing::Test {
  protected:
   void SetUp() override { Saved_ = fs::current_path(); }
   void TearDown() override { fs::current_path(Saved_); }
+
+  // Sets `zip` up to extract the members of `archive` matching `specs` into `out` (made here).
+  static void Prepare(Zip_Archive& zip, const std::string& archive, const std::string& out,
+                      std::vector<std::string> specs, bool dir_names = false) {
+    fs::create_directories(out);
+    zip.Set_ZipFilename(archive);
+    zip.ExtrBaseDir = out;
+    zip.ExtrDirNames = dir_names;
+    zip.FSpecArgs = std::move(specs);
+  }
+  // Extracts, recording the events other than progress.
+  static std::vector<Event> Extract_Recording(Zip_Archive& zip) {
+    std::vector<Event> events;
+    zip.OnProgress = [&](Zip_Archive&, ProgrType type, const std::string& name,
+                         std::uint64_t size) {
+      if (type != File_Progress) {
+        events.push_back({type, name, size});
+      }
+    };
+    zip.Extract();
+    return events;
+  }
+
   TTemp_Dir Dir_;
 
  private:
@@ -81,34 +117,47 @@ TEST_F(Zip_Archive_Test, Missing_Or_Empty_Name_Lists_Empty_And_Damaged_File_Is_A
   Write_File(Dir_ / "cut.pk3", data.substr(0, data.size() / 2));
   EXPECT_THROW(zip.Set_ZipFilename(Dir_ / "cut.pk3"), TZip_Error);
   // A missing file makes Extract fail.
-  zip.Set_ZipFilename(Dir_ / "missing.pk3");
-  zip.ExtrBaseDir = Dir_.Path();
-  zip.FSpecArgs = {"*"};
+  Prepare(zip, Dir_ / "missing.pk3", Dir_.Path(), {"*"});
   EXPECT_THROW(zip.Extract(), TZip_Error);
   EXPECT_TRUE(zip.FSpecArgs.empty());
+}
+
+TEST_F(Zip_Archive_Test, Names_In_Other_Byte_Encodings_Are_Listed_And_Written_As_Stored) {
+  Write_Pk3(Dir_ / "raw.pk3", {{"levelshots/aXb.jpg", "picture"}, {"maps/cXd.bsp", "map"}});
+  Patch_Names(Dir_ / "raw.pk3", {{"aXb", "a\xE4\x62"}, {"cXd", "\xFF\xFE\x80"}});
+  Zip_Archive zip;
+  Prepare(zip, Dir_ / "raw.pk3", Dir_ / "out", {"levelshots/*", "maps/*"}, true);
+  ASSERT_EQ(zip.Count(), 2);
+  EXPECT_EQ(zip.Entry(0).FileName, "levelshots/a\xE4\x62.jpg");
+  EXPECT_EQ(zip.Entry(1).FileName, "maps/\xFF\xFE\x80.bsp");
+  zip.Extract();
+  EXPECT_EQ(Read_File(Dir_ / "out/levelshots/a\xE4\x62.jpg"), "picture");
+  EXPECT_EQ(Read_File(Dir_ / "out/maps/\xFF\xFE\x80.bsp"), "map");
 }
 
 // ---- selection -------------------------------------------------------------------------------
 
 TEST(Zip_Spec, Wildcards_Ignore_Case_And_Never_Cross_Folders) {
-  EXPECT_TRUE(Spec_Matches("LEVELSHOTS/*.*", "levelshots/q3dm1.jpg"));
-  EXPECT_TRUE(Spec_Matches("LEVELSHOTS/*.*", "LevelShots/Q3DM2.TGA"));
-  EXPECT_FALSE(Spec_Matches("LEVELSHOTS/*.*", "levelshots/sub/x.jpg"));
-  EXPECT_FALSE(Spec_Matches("LEVELSHOTS/*.*", "levelshots/noext"));
-  EXPECT_TRUE(
-      Spec_Matches("MODELS/PLAYERS/SARGE/icon_*.*", "models/players/sarge/ICON_default.tga"));
-  EXPECT_FALSE(
-      Spec_Matches("MODELS/PLAYERS/SARGE/icon_*.*", "models/players/sarge/blue/icon_x.tga"));
-  EXPECT_TRUE(Spec_Matches("a?c", "abc"));
-  EXPECT_FALSE(Spec_Matches("a?c", "a/c"));
-  EXPECT_FALSE(Spec_Matches("a?c", "ac"));
-  EXPECT_TRUE(Spec_Matches("*", "anything"));
-  EXPECT_FALSE(Spec_Matches("*", "some/thing"));
-  EXPECT_TRUE(Spec_Matches("*a*a*a", "aXaYaa"));
-  EXPECT_FALSE(Spec_Matches("SCRIPTS/BOTS.TXT", "scripts/bots.txt.bak"));
-}
-
-TEST(Zip_Spec, Unsafe_Member_Names_Are_Recognised) {
+  const std::string icon = "MODELS/PLAYERS/SARGE/icon_*.*";
+  const struct {
+    std::string Spec, Name;
+    bool Matches;
+  } cases[] = {{"LEVELSHOTS/*.*", "levelshots/q3dm1.jpg", true},
+               {"LEVELSHOTS/*.*", "LevelShots/Q3DM2.TGA", true},
+               {"LEVELSHOTS/*.*", "levelshots/sub/x.jpg", false},
+               {"LEVELSHOTS/*.*", "levelshots/noext", false},
+               {icon, "models/players/sarge/ICON_default.tga", true},
+               {icon, "models/players/sarge/blue/icon_x.tga", false},
+               {"a?c", "abc", true},
+               {"a?c", "a/c", false},
+               {"a?c", "ac", false},
+               {"*", "anything", true},
+               {"*", "some/thing", false},
+               {"*a*a*a", "aXaYaa", true},
+               {"SCRIPTS/BOTS.TXT", "scripts/bots.txt.bak", false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(Spec_Matches(c.Spec, c.Name), c.Matches) << c.Spec << " " << c.Name;
+  }
   for (const char* name : {"../evil", "a/../../evil", "/etc/passwd", "c:/x", "C:evil", "a\\..\\b",
                            "..\\x", "./a", "a//b", "", "..", "a/./b"}) {
     EXPECT_FALSE(Is_Safe_Member_Name(name)) << name;
@@ -120,19 +169,18 @@ TEST(Zip_Spec, Unsafe_Member_Names_Are_Recognised) {
 
 // ---- extraction ------------------------------------------------------------------------------
 
-TEST_F(Zip_Archive_Test, Flat_Extraction_Writes_Bare_Name_With_Member_Time_And_Events) {
-  const std::string path = Dir_ / "a.pk3";
+TEST_F(Zip_Archive_Test, Extraction_Writes_Bare_Names_Or_Paths_Below_Base_With_Times_And_Events) {
   const std::int32_t when = Dos_Date_Time(2000, 6, 15, 8, 30, 44);
-  Write_Pk3(path,
-            {{"maps/q3dm1.bsp", std::string(3000, 'm'), when}, {"levelshots/q3dm1.jpg", "jpg"}});
+  Write_Pk3(Dir_ / "a.pk3", {{"maps/q3dm1.bsp", std::string(3000, 'm'), when},
+                             {"levelshots/q3dm1.jpg", "jpg"},
+                             {"scripts/", ""},
+                             {"scripts/bots.txt", "bots"},
+                             {"scripts/x.bot", "bot"},
+                             {"models/players/sarge/icon_default.tga", "icon"}});
   const std::string out = Dir_ / "out";
-  fs::create_directory(out);
   Zip_Archive zip;
-  zip.Set_ZipFilename(path);
-  zip.ExtrBaseDir = out;
-  zip.FSpecArgs = {"MAPS/Q3DM1.BSP", "maps/*.BSP"};  // both match: written once
-  const auto events = Extract_Recording(zip);
-  EXPECT_EQ(events,
+  Prepare(zip, Dir_ / "a.pk3", out, {"MAPS/Q3DM1.BSP", "maps/*.BSP"});  // both match: one file
+  EXPECT_EQ(Extract_Recording(zip),
             (std::vector<Event>{{File_Started, "q3dm1.bsp", 3000}, {Batch_Finished, " ", 0}}));
   EXPECT_TRUE(zip.FSpecArgs.empty());
   EXPECT_EQ(Read_File(out + "/q3dm1.bsp"), std::string(3000, 'm'));
@@ -140,27 +188,16 @@ TEST_F(Zip_Archive_Test, Flat_Extraction_Writes_Bare_Name_With_Member_Time_And_E
   EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1);
   // The base folder became the current directory.
   EXPECT_TRUE(fs::equivalent(fs::current_path(), out));
-}
 
-TEST_F(Zip_Archive_Test, Extraction_With_Paths_Keeps_Folders_Below_Base) {
-  const std::string path = Dir_ / "b.pk3";
-  Write_Pk3(path, {{"scripts/", ""},
-                   {"scripts/bots.txt", "bots"},
-                   {"scripts/x.bot", "bot"},
-                   {"models/players/sarge/icon_default.tga", "icon"}});
-  const std::string out = Dir_ / "bot";
-  fs::create_directory(out);
-  Zip_Archive zip;
-  zip.Set_ZipFilename(path);
-  zip.ExtrBaseDir = out;
-  zip.ExtrDirNames = true;
-  zip.FSpecArgs = {"SCRIPTS/BOTS.TXT", "SCRIPTS/*.BOT", "MODELS/PLAYERS/SARGE/icon_*.*"};
+  const std::string bot = Dir_ / "bot";
+  Prepare(zip, Dir_ / "a.pk3", bot,
+          {"SCRIPTS/BOTS.TXT", "SCRIPTS/*.BOT", "MODELS/PLAYERS/SARGE/icon_*.*"}, true);
   const auto events = Extract_Recording(zip);
   EXPECT_EQ(events.front(), (Event{File_Started, "scripts/bots.txt", 4}));
   EXPECT_EQ(events.size(), 4u);
-  EXPECT_EQ(Read_File(out + "/scripts/bots.txt"), "bots");
-  EXPECT_EQ(Read_File(out + "/scripts/x.bot"), "bot");
-  EXPECT_EQ(Read_File(out + "/models/players/sarge/icon_default.tga"), "icon");
+  EXPECT_EQ(Read_File(bot + "/scripts/bots.txt"), "bots");
+  EXPECT_EQ(Read_File(bot + "/scripts/x.bot"), "bot");
+  EXPECT_EQ(Read_File(bot + "/models/players/sarge/icon_default.tga"), "icon");
 }
 
 TEST_F(Zip_Archive_Test, Hostile_Names_And_Links_Are_Never_Written_Outside_The_Base) {
@@ -185,17 +222,11 @@ TEST_F(Zip_Archive_Test, Hostile_Names_And_Links_Are_Never_Written_Outside_The_B
     ASSERT_EQ(zip_close(archive), 0);
   }
   // The same name twice: libzip will not write that, so the second name is patched.
-  std::string data = Read_File(path);
-  Replace_Bytes(data, "levelshots/gooX.jpg", "levelshots/good.jpg");
-  Write_File(path, data);
+  Patch_Names(path, {{"levelshots/gooX.jpg", "levelshots/good.jpg"}});
   const std::string base = Dir_ / "deep/base";
-  fs::create_directories(base);
   for (const bool dir_names : {false, true}) {
     Zip_Archive zip;
-    zip.Set_ZipFilename(path);
-    zip.ExtrBaseDir = base;
-    zip.ExtrDirNames = dir_names;
-    zip.FSpecArgs = {"*", "*/*", "*/*/*", "*/*/*/*", "LEVELSHOTS/*.*"};
+    Prepare(zip, path, base, {"*", "*/*", "*/*/*", "*/*/*/*", "LEVELSHOTS/*.*"}, dir_names);
     EXPECT_NO_THROW(zip.Extract());
   }
   EXPECT_FALSE(fs::exists(Dir_ / "escaped1.jpg"));
@@ -212,51 +243,64 @@ TEST_F(Zip_Archive_Test, Hostile_Names_And_Links_Are_Never_Written_Outside_The_B
   fs::remove(base + "/good.jpg");
   fs::create_symlink(Dir_ / "outside.jpg", base + "/good.jpg");
   Zip_Archive zip;
-  zip.Set_ZipFilename(path);
-  zip.ExtrBaseDir = base;
-  zip.FSpecArgs = {"LEVELSHOTS/good.jpg"};
+  Prepare(zip, path, base, {"LEVELSHOTS/good.jpg"});
   EXPECT_THROW(zip.Extract(), TZip_Error);
   EXPECT_FALSE(fs::exists(Dir_ / "outside.jpg"));
 }
 
-// Patches the uncompressed size of every header of a member (local and central) in a
-// libzip-made archive.
-void Patch_Sizes(std::string& data, const std::string& name, std::uint32_t size) {
-  auto put32 = [&](std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-      data[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    }
-  };
-  for (std::size_t pos = data.find(name); pos != std::string::npos;
-       pos = data.find(name, pos + 1)) {
-    if (pos >= 46 && data.compare(pos - 46, 4, "PK\1\2") == 0) {
-      put32(pos - 46 + 24, size);
-    } else if (pos >= 30 && data.compare(pos - 30, 4, "PK\3\4") == 0) {
-      put32(pos - 30 + 22, size);
-    }
+TEST_F(Zip_Archive_Test, Directory_Member_With_Data_Is_A_Folder_And_Nothing_Else) {
+  Write_Pk3(Dir_ / "dir.pk3", {{"mapsX", "data of a directory"}, {"maps/a.bsp", "bsp"}});
+  Patch_Names(Dir_ / "dir.pk3", {{"mapsX", "maps/"}});
+  Zip_Archive zip;
+  Prepare(zip, Dir_ / "dir.pk3", Dir_ / "out", {"*", "maps/*"}, true);
+  ASSERT_EQ(zip.Count(), 2);
+  EXPECT_EQ(zip.Entry(0).FileName, "maps/");
+  try {
+    zip.Extract();
+  } catch (const TZip_Error&) {
+    // reporting the odd member is fine; the state below is what counts
   }
+  EXPECT_EQ(Read_File(Dir_ / "out/maps/a.bsp"), "bsp");
+  // Nothing else was written: no file holding the directory's data anywhere.
+  int files = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(Dir_ / "out")) {
+    files += entry.is_regular_file() ? 1 : 0;
+  }
+  EXPECT_EQ(files, 1);
 }
 
-TEST_F(Zip_Archive_Test, Damaged_Members_Are_Skipped_And_Reported_While_Others_Are_Written) {
+TEST_F(Zip_Archive_Test, Damaged_And_Encrypted_Members_Are_Skipped_And_Reported_Others_Written) {
   const std::string path = Dir_ / "d.pk3";
-  Write_Pk3(path, {{"levelshots/a.jpg", std::string(100000, 'a')},
+  Write_Pk3(path, {{"levelshots/secret.jpg", "secret"},
+                   {"levelshots/a.jpg", std::string(100000, 'a')},
                    {"levelshots/huge.jpg", std::string(100000, 'h')},
                    {"levelshots/z.jpg", "zzz"}});
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), 0, &error);
+  ASSERT_NE(archive, nullptr);
+  const bool encrypted = zip_file_set_encryption(archive, 0, ZIP_EM_AES_256, "password") == 0;
+  if (encrypted) {
+    ASSERT_EQ(zip_close(archive), 0);
+  } else {
+    zip_discard(archive);  // libzip without encryption support
+  }
   std::string data = Read_File(path);
   Patch_Sizes(data, "levelshots/huge.jpg", 0xF0000000u);  // claims almost 4 GiB
   Patch_Sizes(data, "levelshots/a.jpg", 10);              // claims less than it holds
   Write_File(path, data);
   const std::string out = Dir_ / "out";
-  fs::create_directory(out);
   Zip_Archive zip;
-  zip.Set_ZipFilename(path);
-  ASSERT_EQ(zip.Count(), 3);
-  EXPECT_EQ(zip.Entry(1).UncompressedSize, 0xF0000000u);
-  zip.ExtrBaseDir = out;
-  zip.FSpecArgs = {"LEVELSHOTS/*.*"};
+  Prepare(zip, path, out, {"LEVELSHOTS/*.*"});
+  ASSERT_EQ(zip.Count(), 4);
+  EXPECT_EQ(zip.Entry(2).UncompressedSize, 0xF0000000u);
+  if (encrypted) {
+    EXPECT_TRUE(zip.Entry(0).Encrypted);
+    EXPECT_THROW(zip.Open_Member(0), TZip_Error);
+  }
   EXPECT_THROW(zip.Extract(), TZip_Error);
-  EXPECT_FALSE(fs::exists(out + "/a.jpg"));
-  EXPECT_FALSE(fs::exists(out + "/huge.jpg"));
+  for (const char* skipped : {"/secret.jpg", "/a.jpg", "/huge.jpg"}) {
+    EXPECT_FALSE(fs::exists(out + skipped)) << skipped;
+  }
   EXPECT_EQ(Read_File(out + "/z.jpg"), "zzz");
 
   // The stream reader stops at the stated size too, and never hangs.
@@ -267,45 +311,14 @@ TEST_F(Zip_Archive_Test, Damaged_Members_Are_Skipped_And_Reported_While_Others_A
   EXPECT_FALSE(fs::exists(out + "/huge.jpg"));
 }
 
-TEST_F(Zip_Archive_Test, Encrypted_Member_Is_Reported_Not_Written) {
-  const std::string path = Dir_ / "e.pk3";
-  Write_Pk3(path, {{"levelshots/secret.jpg", "secret"}, {"levelshots/open.jpg", "open"}});
-  int error = 0;
-  zip_t* archive = zip_open(path.c_str(), 0, &error);
-  ASSERT_NE(archive, nullptr);
-  if (zip_file_set_encryption(archive, 0, ZIP_EM_AES_256, "password") != 0) {
-    zip_discard(archive);
-    GTEST_SKIP() << "libzip without encryption support";
-  }
-  ASSERT_EQ(zip_close(archive), 0);
-  const std::string out = Dir_ / "out";
-  fs::create_directory(out);
-  Zip_Archive zip;
-  zip.Set_ZipFilename(path);
-  EXPECT_TRUE(zip.Entry(0).Encrypted);
-  EXPECT_THROW(zip.Open_Member(0), TZip_Error);
-  zip.ExtrBaseDir = out;
-  zip.FSpecArgs = {"LEVELSHOTS/*.*"};
-  EXPECT_THROW(zip.Extract(), TZip_Error);
-  EXPECT_FALSE(fs::exists(out + "/secret.jpg"));
-  EXPECT_EQ(Read_File(out + "/open.jpg"), "open");
-}
-
 TEST_F(Zip_Archive_Test, Zip64_Archive_Reads_Like_Any_Other) {
   const std::string path = Dir_ / "z64.pk3";
-  // Info-ZIP style ZIP64 is hard to make with libzip; force the ZIP64 end records by patching a
-  // normal archive into one with ZIP64 end-of-directory records.
+  // Info-ZIP style ZIP64 is hard to make with libzip: a normal archive is patched into one with
+  // ZIP64 end-of-directory records.
   Write_Pk3(path, {{"maps/a.bsp", "abc"}, {"levelshots/a.jpg", "jpg"}});
-  std::string data = Read_File(path);
+  const std::string data = Read_File(path);
   const std::size_t eocd = data.rfind("PK\5\6");
   ASSERT_NE(eocd, std::string::npos);
-  auto get32 = [&](std::size_t at) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) {
-      v = (v << 8) | static_cast<std::uint8_t>(data[at + static_cast<std::size_t>(i)]);
-    }
-    return v;
-  };
   auto le = [](std::uint64_t v, int n) {
     std::string s;
     for (int i = 0; i < n; ++i) {
@@ -313,14 +326,12 @@ TEST_F(Zip_Archive_Test, Zip64_Archive_Reads_Like_Any_Other) {
     }
     return s;
   };
-  const std::uint32_t cd_size = get32(eocd + 12);
-  const std::uint32_t cd_offset = get32(eocd + 16);
-  const std::uint64_t eocd64_at = eocd;
-  std::string z64 = "PK\6\6" + le(44, 8) + le(45, 2) + le(45, 2) + le(0, 4) + le(0, 4) + le(2, 8) +
-                    le(2, 8) + le(cd_size, 8) + le(cd_offset, 8);
-  std::string locator = "PK\6\7" + le(0, 4) + le(eocd64_at, 8) + le(1, 4);
-  std::string end = "PK\5\6" + le(0, 4) + le(0xFFFF, 2) + le(0xFFFF, 2) + le(0xFFFFFFFFu, 4) +
-                    le(0xFFFFFFFFu, 4) + le(0, 2);
+  const std::string z64 = "PK\6\6" + le(44, 8) + le(45, 2) + le(45, 2) + le(0, 8) + le(2, 8) +
+                          le(2, 8) + le(Get_U32(data, eocd + 12), 8) +
+                          le(Get_U32(data, eocd + 16), 8);
+  const std::string locator = "PK\6\7" + le(0, 4) + le(eocd, 8) + le(1, 4);
+  const std::string end =
+      "PK\5\6" + le(0, 4) + le(0xFFFFFFFFu, 4) + le(0xFFFFFFFFu, 4) + le(0xFFFFFFFFu, 4) + le(0, 2);
   Write_File(path, data.substr(0, eocd) + z64 + locator + end);
   Zip_Archive zip;
   zip.Set_ZipFilename(path);
