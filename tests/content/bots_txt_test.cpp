@@ -60,83 +60,67 @@ TEST(Bot_Liste, Finds_Names_Exactly_And_Keeps_The_First_Of_Equal_Names) {
   EXPECT_EQ(longest.Bot_Name.size(), 255u);
   EXPECT_EQ(longest.Bot_Model.size(), 255u);
   EXPECT_EQ(longest.Bot_PK3.size(), 255u);
-
-  list.Clear();
-  EXPECT_EQ(list.Count(), 0);
-  EXPECT_EQ(list.Finde_Bot("Grunt"), -1);
 }
 
-TEST(Lies_BOTS_TXT, Reads_Blocks_As_The_Game_Writes_Them) {
-  const std::string text =
-      "// bots of the base game\n"
-      "{\n"
-      "name\t\tSarge\n"
-      "model\t\tsarge/krusade\n"
-      "aifile\t\tbots/sarge_c.c\n"
-      "}\n"
-      "\n"
-      "{\n"
-      "name\t\tGrunt\n"
-      "model\t\t\"grunt\"\n"
-      "}\n";
-  // Quotation marks stay part of a value.
-  EXPECT_EQ(Read(text, "pak0.pk3"), (std::vector{Bot("Sarge", "sarge/krusade", "pak0.pk3"),
-                                                 Bot("Grunt", "\"grunt\"", "pak0.pk3")}));
-}
-
-TEST(Lies_BOTS_TXT, Keys_Are_Case_Blind_Prefixes_At_The_First_Column_Only) {
-  // Name and NAME are keys; an indented key is ignored.
-  EXPECT_EQ(Read("{\nName A\nMODEL a\n}\n{\nNAME B\nmodel b\n}\n"),
-            (std::vector{Bot("A", "a"), Bot("B", "b")}));
-  EXPECT_EQ(Read("{\n  name A\nmodel a\n}\n{\n\tname B\nmodel b\n}\n"),
-            std::vector<TBot_Eintrag>{});
-  // The value starts right after the key: "names x" names the bot "s x", "models/x" is "s/x".
-  EXPECT_EQ(Read("{\nnames x\nmodels/x\n}\n"), (std::vector{Bot("s x", "s/x")}));
-  // A word that merely ends in the key sets nothing.
-  EXPECT_EQ(Read("{\nbotname A\nname B\nplayermodel b\n}\n"), std::vector<TBot_Eintrag>{});
-  // A later key in the same block replaces an earlier one; values are trimmed but keep inner
-  // blanks.
-  EXPECT_EQ(Read("{\nname First\nname  Second  Name \t\nmodel m\n}\n"),
-            (std::vector{Bot("Second  Name", "m")}));
-}
-
-TEST(Lies_BOTS_TXT, Blocks_Open_And_Close_Where_The_Reader_Sees_Braces) {
-  // Text after the opening brace on the same line is the block's first line.
-  EXPECT_EQ(Read("{name A\nmodel a\n}\n"), (std::vector{Bot("A", "a")}));
-  // ...but with a blank after the brace the key is no longer at the first column.
-  EXPECT_EQ(Read("{ name A\nmodel a\n}\n"), std::vector<TBot_Eintrag>{});
-  // A line ending in a brace opens a block whose first line is empty.
-  EXPECT_EQ(Read("bot {\nname A\nmodel a\n}\n"), (std::vector{Bot("A", "a")}));
-  // A "}" anywhere closes the block, also inside a value: that line sets nothing.
-  EXPECT_EQ(Read("{\nmodel a\nname Sar}ge\n}\n"), std::vector<TBot_Eintrag>{});
-  EXPECT_EQ(Read("{\nname A\nmodel a }\n"), std::vector<TBot_Eintrag>{});
-  // A comment holding a brace opens a block.
-  EXPECT_EQ(Read("// {\nname A\nmodel a\n"), (std::vector{Bot("A", "a")}));
-  // The end of the file ends an open block: the model on the very last line still counts.
-  EXPECT_EQ(Read("{\nname A\nmodel a"), (std::vector{Bot("A", "a")}));
-  EXPECT_EQ(Read("{\nname A\nmodel a\n"), (std::vector{Bot("A", "a")}));
-  // Lines between blocks are skipped; a closing line's "{" does not open a new block.
-  EXPECT_EQ(Read("{\nname A\nmodel a\n} {\nname B\nmodel b\n}\n"), (std::vector{Bot("A", "a")}));
-}
-
-TEST(Lies_BOTS_TXT, Adds_Only_Complete_Bots_With_New_Names) {
-  EXPECT_EQ(Read("{\nname A\n}\n{\nmodel b\n}\n{\nname \nmodel c\n}\n"),
-            std::vector<TBot_Eintrag>{});
-  EXPECT_EQ(
-      Read("{\nname A\nmodel first\n}\n{\nname A\nmodel second\n}\n{\nname a\nmodel third\n}\n"),
-      (std::vector{Bot("A", "first"), Bot("a", "third")}));
+TEST(Lies_BOTS_TXT, Reads_Keys_Values_And_Blocks_Where_The_Game_Sees_Them) {
+  const std::vector<TBot_Eintrag> none;
+  const struct {
+    const char* Why;
+    std::string Text;
+    std::vector<TBot_Eintrag> Bots;
+  } cases[] = {
+      {"as the game writes them; quotation marks stay part of a value",
+       "// bots of the base game\n{\nname\t\tSarge\nmodel\t\tsarge/krusade\n"
+       "aifile\t\tbots/sarge_c.c\n}\n\n{\nname\t\tGrunt\nmodel\t\t\"grunt\"\n}\n",
+       {Bot("Sarge", "sarge/krusade"), Bot("Grunt", "\"grunt\"")}},
+      {"keys ignore case",
+       "{\nName A\nMODEL a\n}\n{\nNAME B\nmodel b\n}\n",
+       {Bot("A", "a"), Bot("B", "b")}},
+      {"an indented key is ignored", "{\n  name A\nmodel a\n}\n{\n\tname B\nmodel b\n}\n", none},
+      {"the value starts right after the key", "{\nnames x\nmodels/x\n}\n", {Bot("s x", "s/x")}},
+      {"a word that merely ends in the key sets nothing",
+       "{\nbotname A\nname B\nplayermodel b\n}\n", none},
+      {"a later key replaces an earlier one; values are trimmed but keep inner blanks",
+       "{\nname First\nname  Second  Name \t\nmodel m\n}\n",
+       {Bot("Second  Name", "m")}},
+      {"text after the opening brace is the block's first line",
+       "{name A\nmodel a\n}\n",
+       {Bot("A", "a")}},
+      {"with a blank after the brace the key is off the first column", "{ name A\nmodel a\n}\n",
+       none},
+      {"a line ending in a brace opens a block", "bot {\nname A\nmodel a\n}\n", {Bot("A", "a")}},
+      {"a '}' inside a value closes the block; that line sets nothing",
+       "{\nmodel a\nname Sar}ge\n}\n", none},
+      {"a '}' after a value closes the block too", "{\nname A\nmodel a }\n", none},
+      {"a comment holding a brace opens a block", "// {\nname A\nmodel a\n", {Bot("A", "a")}},
+      {"the end of the file ends an open block", "{\nname A\nmodel a", {Bot("A", "a")}},
+      {"an open block at the end after a line end", "{\nname A\nmodel a\n", {Bot("A", "a")}},
+      {"a closing line's '{' opens no block",
+       "{\nname A\nmodel a\n} {\nname B\nmodel b\n}\n",
+       {Bot("A", "a")}},
+      {"only complete bots", "{\nname A\n}\n{\nmodel b\n}\n{\nname \nmodel c\n}\n", none},
+      {"equal names: the first only; names compare exactly",
+       "{\nname A\nmodel first\n}\n{\nname A\nmodel second\n}\n{\nname a\nmodel third\n}\n",
+       {Bot("A", "first"), Bot("a", "third")}},
+      {"CR LF and CR line ends",
+       "{\r\nname A\r\nmodel a\r\n}\r\n{\rname B\rmodel b\r}\r",
+       {Bot("A", "a"), Bot("B", "b")}},
+      {"CR CR and LF LF make empty lines", "{\n\n\r\rname A\n\nmodel a\n}", {Bot("A", "a")}},
+      {"on an opening line only 255 characters after the brace count",
+       "{model m" + std::string(260, ' ') + "}\nname A\n",
+       {Bot("A", "m")}},
+      {"empty", "", none},
+      {"only a brace", "{", none},
+      {"only a brace and a line end", "{\n", none},
+      {"braces only", "}}}{{{", none}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(Read(c.Text), c.Bots) << c.Why;
+  }
   // Names already in the list (from an earlier read into the same list) are not added again.
   TBot_Liste list("BASEQ3");
   list.Fuege_Bot_hinzu("A", "old", "x.pk3");
   Lies_BOTS_TXT_aus_Text(list, "{\nname A\nmodel new\n}\n{\nname B\nmodel b\n}\n", "y.pk3");
   EXPECT_EQ(Bots_of(list), (std::vector{Bot("A", "old", "x.pk3"), Bot("B", "b", "y.pk3")}));
-}
-
-TEST(Lies_BOTS_TXT, Handles_Every_Kind_Of_Line_End) {
-  EXPECT_EQ(Read("{\r\nname A\r\nmodel a\r\n}\r\n{\rname B\rmodel b\r}\r"),
-            (std::vector{Bot("A", "a"), Bot("B", "b")}));
-  // Empty lines made by CR CR or LF LF stay lines of their own.
-  EXPECT_EQ(Read("{\n\n\r\rname A\n\nmodel a\n}"), (std::vector{Bot("A", "a")}));
 }
 
 TEST(Lies_BOTS_TXT, Holds_Texts_To_255_Characters) {
@@ -145,18 +129,9 @@ TEST(Lies_BOTS_TXT, Holds_Texts_To_255_Characters) {
   ASSERT_EQ(bots.size(), 1u);
   // The value is taken from the characters 5 to 259 of the line, then trimmed.
   EXPECT_EQ(bots[0].Bot_Name, std::string(254, 'N'));
-
-  // On an opening line only 255 characters after the brace are kept.
-  bots = Read("{model m" + std::string(260, ' ') + "}\nname A\n");
-  EXPECT_EQ(bots, (std::vector{Bot("A", "m")}));
 }
 
 TEST(Lies_BOTS_TXT, Survives_Damaged_Input_In_Linear_Time) {
-  EXPECT_EQ(Read(""), std::vector<TBot_Eintrag>{});
-  EXPECT_EQ(Read("{"), std::vector<TBot_Eintrag>{});
-  EXPECT_EQ(Read("{\n"), std::vector<TBot_Eintrag>{});
-  EXPECT_EQ(Read("}}}{{{"), std::vector<TBot_Eintrag>{});
-
   // Binary garbage, zero bytes included.
   std::string garbage;
   unsigned state = 12345;
