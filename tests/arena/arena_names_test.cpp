@@ -97,20 +97,5 @@ TEST(Arena_Names, Links_And_Letter_Case_Variants_Among_Many_Archives) {
             dir.Path());
 }
 
-TEST(Arena_Names, Availability_Over_All_MOD_Directories) {
-  TInstallation inst;
-  std::filesystem::create_directories(inst.Mod_Dir("baseq3"));
-  std::filesystem::create_directories(inst.Mod_Dir("cpma"));
-  const std::vector<std::string> mods = {"BASEQ3", "CPMA"};
-  EXPECT_EQ(Ermittle_Arena_Verfuegbarkeit(inst.Game, mods), (TArena_Verfuegbarkeit{false, false}));
-  EXPECT_EQ(Ermittle_Arena_Verfuegbarkeit(inst.Game, {}), (TArena_Verfuegbarkeit{false, false}));
-
-  Write_File(inst.Mod_Dir("cpma") + "/z_Arenas_active_A.pk3", "x");
-  EXPECT_EQ(Ermittle_Arena_Verfuegbarkeit(inst.Game, mods), (TArena_Verfuegbarkeit{true, false}));
-  Write_File(inst.Mod_Dir("cpma") + "/z_Arenas_Inactive_B.pk3", "x");
-  EXPECT_EQ(Maximale_Anzahl_Arena_Files_in_allen_Verzeichnissen(inst.Game, mods), 2);
-  EXPECT_EQ(Ermittle_Arena_Verfuegbarkeit(inst.Game, mods), (TArena_Verfuegbarkeit{true, true}));
-}
-
 }  // namespace
 }  // namespace vorlix::testing

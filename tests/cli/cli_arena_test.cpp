@@ -53,8 +53,17 @@ TEST_F(Cli_Arena, Start_Up_Pass_Tree_Create_Activate_And_Remove) {
   EXPECT_TRUE(In_Baseq3("z_Arenas_Disabler.pk3"));
   EXPECT_EQ(Run_Data({"list"}).Out.find("Q3DM1"), std::string::npos);
 
-  result = Run_Data(
-      {"arena", "create", "--group", "Arenas/Duel maps", "--mod", "baseq3", "--name", "three"});
+  // Unknown and empty groups are refused.
+  const auto create = [&](const std::string& group) {
+    return Run_Data({"arena", "create", "--group", group, "--mod", "baseq3", "--name", "three"});
+  };
+  result = create("Arenas/Nowhere");
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_NE(result.Err.find("error: There is no group \"Arenas/Nowhere\""), std::string::npos);
+  EXPECT_EQ(create("Arenas/Empty").Status, 1);
+  EXPECT_FALSE(In_Baseq3("z_Arenas_active_three.pk3"));
+
+  result = create("Arenas/Duel maps");
   ASSERT_EQ(result.Status, 0) << result.Err;
   EXPECT_TRUE(In_Baseq3("z_Arenas_Inactive_one.pk3"));
   EXPECT_TRUE(In_Baseq3("z_Arenas_active_three.pk3"));
@@ -96,22 +105,6 @@ TEST_F(Cli_Arena, Import_Takes_An_Arena_Script_Into_The_Maps) {
   result = Run_Data({"arena", "import", Output_ / "elsewhere.pk3"});
   EXPECT_EQ(result.Status, 1);
   EXPECT_NE(result.Err.find("error: "), std::string::npos) << result.Err;
-}
-
-TEST_F(Cli_Arena, Refuses_Unknown_Groups_Mods_And_Empty_Groups) {
-  const auto create = [&](const std::string& group, const std::string& mod) {
-    return Run_Data({"arena", "create", "--group", group, "--mod", mod, "--name", "x"});
-  };
-  Run_Result result = create("Arenas/Nowhere", "baseq3");
-  EXPECT_EQ(result.Status, 1);
-  EXPECT_NE(result.Err.find("error: There is no group \"Arenas/Nowhere\""), std::string::npos)
-      << result.Err;
-  EXPECT_EQ(create("Arenas/Empty", "baseq3").Status, 1);
-  result = create("Arenas/Duel maps", "nomod");
-  EXPECT_EQ(result.Status, 1);
-  EXPECT_NE(result.Err.find("error: nomod cannot be chosen here."), std::string::npos)
-      << result.Err;
-  EXPECT_FALSE(In_Baseq3("z_Arenas_active_x.pk3"));
 }
 
 }  // namespace

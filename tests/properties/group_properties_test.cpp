@@ -39,8 +39,6 @@ struct Group_Properties : ::testing::Test {
 
 TEST_F(Group_Properties, NumericMergesAndTypedValues) {
   Load();
-  EXPECT_STREQ(Model.Caption(), "Map Group Properties");
-  EXPECT_FALSE(Model.Rename_Delete_Enabled());
   EXPECT_EQ(Model.Rating.Text, "3");
   EXPECT_EQ(Model.PK3_Filename.State, Merge_State::Mixed);  // two archives
   EXPECT_EQ(Model.PK3_Filename.Text, "");
