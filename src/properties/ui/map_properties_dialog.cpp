@@ -15,10 +15,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSoundEffect>
 #include <QTabWidget>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "app/ui/artwork.h"
@@ -648,20 +646,12 @@ void TForm_Map_Properties::Show_Botshot(const std::string& icon) {
 }
 
 void TForm_Map_Properties::Stop_Sound() {
-  if (MediaPlayer_Bot_Sound_) {
-    MediaPlayer_Bot_Sound_->stop();
-  }
+  MediaPlayer_Bot_Sound_.Stop();
 }
 
 void TForm_Map_Properties::Play_Sound(const std::string& path) {
   Last_Bot_Sound_ = path;
-  if (!MediaPlayer_Bot_Sound_) {
-    MediaPlayer_Bot_Sound_ = std::make_unique<QSoundEffect>();
-    MediaPlayer_Bot_Sound_->setObjectName(QStringLiteral("MediaPlayer_Bot_Sound"));
-  }
-  // Played asynchronously; without an audio device the effect simply stays silent.
-  MediaPlayer_Bot_Sound_->setSource(QUrl::fromLocalFile(QString::fromStdString(path)));
-  MediaPlayer_Bot_Sound_->play();
+  MediaPlayer_Bot_Sound_.Play(QString::fromStdString(path));
 }
 
 void TForm_Map_Properties::Leave_Field(int index) {

@@ -4,13 +4,13 @@
 // opening loads fresh data into the model and shows it.
 
 #include <array>
-#include <memory>
 
 #include <QCheckBox>
 #include <QDialog>
 #include <QTimer>
 
 #include "properties/map_properties_model.h"
+#include "properties/ui/bot_sound.h"
 
 class QButtonGroup;
 class QGroupBox;
@@ -20,7 +20,6 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
-class QSoundEffect;
 class QTabWidget;
 class QToolButton;
 
@@ -159,7 +158,7 @@ class TForm_Map_Properties : public QDialog {
   QPushButton* Button_Launch_Q3A_and_exit_ = nullptr;
 
   QTimer Botshot_Verzoegerer_Timer_;
-  std::unique_ptr<QSoundEffect> MediaPlayer_Bot_Sound_;
+  ui::TBot_Sound MediaPlayer_Bot_Sound_;
   std::string Last_Bot_Sound_;
 };
 
