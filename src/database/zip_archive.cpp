@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <system_error>
 #include <unordered_set>
@@ -75,17 +76,14 @@ struct Raw_Member {
 // The names and packed DOS date-times of the central directory, read straight from the file:
 // libzip hands out a member's time only converted to calendar time, which does not give back
 // every stored value. Returns an empty list when the directory cannot be read this way.
-std::vector<Raw_Member> Read_Central_Directory(const std::string& path) {
+// `read_at(offset, count, out)` reads `count` bytes of an archive of `file_size` bytes.
+using Read_At_Function = std::function<bool(std::uint64_t, std::size_t, std::string&)>;
+std::vector<Raw_Member> Read_Central_Directory(const Read_At_Function& read_at,
+                                               std::uint64_t file_size) {
   std::vector<Raw_Member> members;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    return members;
-  }
-  in.seekg(0, std::ios::end);
-  const auto file_size = static_cast<std::uint64_t>(in.tellg());
   const std::uint64_t tail_size = std::min<std::uint64_t>(file_size, 22 + 65535);
   std::string tail;
-  if (tail_size < 22 || !Read_At(in, file_size - tail_size, tail_size, tail)) {
+  if (tail_size < 22 || !read_at(file_size - tail_size, tail_size, tail)) {
     return members;
   }
   const auto* t = reinterpret_cast<const unsigned char*>(tail.data());
@@ -108,12 +106,12 @@ std::vector<Raw_Member> Read_Central_Directory(const std::string& path) {
   if ((entries == 0xFFFF || cd_size == 0xFFFFFFFFu || cd_offset == 0xFFFFFFFFu) &&
       eocd_offset >= 20) {
     std::string locator;
-    if (Read_At(in, eocd_offset - 20, 20, locator) &&
+    if (read_at(eocd_offset - 20, 20, locator) &&
         Get32(reinterpret_cast<const unsigned char*>(locator.data())) == 0x07064b50u) {
       const std::uint64_t eocd64 =
           Get64(reinterpret_cast<const unsigned char*>(locator.data()) + 8);
       std::string record;
-      if (eocd64 < file_size && Read_At(in, eocd64, 56, record) &&
+      if (eocd64 < file_size && read_at(eocd64, 56, record) &&
           Get32(reinterpret_cast<const unsigned char*>(record.data())) == 0x06064b50u) {
         const auto* r = reinterpret_cast<const unsigned char*>(record.data());
         entries = Get64(r + 32);
@@ -132,7 +130,7 @@ std::vector<Raw_Member> Read_Central_Directory(const std::string& path) {
   const std::uint64_t cd_start = cd_end - cd_size;
   (void)cd_offset;
   std::string cd;
-  if (!Read_At(in, cd_start, static_cast<std::size_t>(cd_size), cd)) {
+  if (!read_at(cd_start, static_cast<std::size_t>(cd_size), cd)) {
     return members;
   }
   const auto* c = reinterpret_cast<const unsigned char*>(cd.data());
@@ -156,6 +154,32 @@ std::vector<Raw_Member> Read_Central_Directory(const std::string& path) {
     at += 46 + name_length + extra_length + comment_length;
   }
   return members;
+}
+
+// The same, from a file.
+std::vector<Raw_Member> Read_Central_Directory(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    return {};
+  }
+  in.seekg(0, std::ios::end);
+  const auto file_size = static_cast<std::uint64_t>(in.tellg());
+  return Read_Central_Directory([&in](std::uint64_t offset, std::size_t count,
+                                      std::string& out) { return Read_At(in, offset, count, out); },
+                                file_size);
+}
+
+// The same, from an archive held in memory.
+std::vector<Raw_Member> Read_Central_Directory(const std::string* data) {
+  return Read_Central_Directory(
+      [data](std::uint64_t offset, std::size_t count, std::string& out) {
+        if (offset > data->size() || count > data->size() - offset) {
+          return false;
+        }
+        out.assign(*data, static_cast<std::size_t>(offset), count);
+        return true;
+      },
+      data->size());
 }
 
 bool Is_Directory(const std::string& path) {
@@ -476,6 +500,7 @@ void Zip_Archive::Close() {
 void Zip_Archive::Set_ZipFilename(const std::string& path) {
   Close();
   Entries_.clear();
+  Data_.reset();
   ZipFilename_ = path;
   struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0) {
@@ -484,14 +509,37 @@ void Zip_Archive::Set_ZipFilename(const std::string& path) {
   List();
 }
 
+void Zip_Archive::Set_Zip_Data(std::string data, const std::string& name) {
+  Close();
+  Entries_.clear();
+  ZipFilename_ = name;
+  Data_ = std::make_unique<const std::string>(std::move(data));
+  List();
+}
+
 void Zip_Archive::List() {
   int code = 0;
-  Handle_ = zip_open(ZipFilename_.c_str(), ZIP_RDONLY, &code);
+  if (Data_) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(Data_->data(), Data_->size(), 0, &error);
+    if (source != nullptr) {
+      Handle_ = zip_open_from_source(source, ZIP_RDONLY, &error);
+      if (Handle_ == nullptr) {
+        zip_source_free(source);
+      }
+    }
+    code = zip_error_code_zip(&error);
+    zip_error_fini(&error);
+  } else {
+    Handle_ = zip_open(ZipFilename_.c_str(), ZIP_RDONLY, &code);
+  }
   if (Handle_ == nullptr) {
     throw TZip_Error(ZipFilename_ + ": " + Error_Text(code));
   }
   const zip_int64_t count = zip_get_num_entries(Handle_, 0);
-  const std::vector<Raw_Member> raw = Read_Central_Directory(ZipFilename_);
+  const std::vector<Raw_Member> raw =
+      Data_ ? Read_Central_Directory(Data_.get()) : Read_Central_Directory(ZipFilename_);
   const bool raw_usable = raw.size() == static_cast<std::size_t>(std::max<zip_int64_t>(count, 0));
   Entries_.reserve(static_cast<std::size_t>(std::max<zip_int64_t>(count, 0)));
   for (zip_int64_t i = 0; i < count; ++i) {
@@ -589,7 +637,7 @@ void Zip_Archive::Extract() {
   const std::vector<std::string> specs = std::move(FSpecArgs);
   FSpecArgs.clear();
   struct stat st {};
-  if (ZipFilename_.empty() || ::stat(ZipFilename_.c_str(), &st) != 0) {
+  if (!Data_ && (ZipFilename_.empty() || ::stat(ZipFilename_.c_str(), &st) != 0)) {
     throw TZip_Error("The archive " + ZipFilename_ + " does not exist.");
   }
   if (Handle_ == nullptr) {
@@ -665,6 +713,9 @@ void Zip_Archive::Add() {
   if (ZipFilename_.empty()) {
     throw TZip_Error("No archive name given.");
   }
+  if (Data_) {
+    throw TZip_Error(ZipFilename_ + ": an archive held in memory cannot be written.");
+  }
   if (specs.empty()) {
     throw TZip_Error("Nothing to add.");
   }
@@ -737,6 +788,9 @@ void Zip_Archive::Add() {
 void Zip_Archive::Rename_Entry(int index, const std::string& new_name) {
   if (index < 0 || index >= Count()) {
     throw TZip_Error("no such member");
+  }
+  if (Data_) {
+    throw TZip_Error(ZipFilename_ + ": an archive held in memory cannot be written.");
   }
   Close();
   int code = 0;

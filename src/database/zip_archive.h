@@ -80,6 +80,10 @@ class Zip_Archive {
   // empty. A file that is not a readable ZIP archive lists as empty and throws TZip_Error.
   void Set_ZipFilename(const std::string& path);
   const std::string& ZipFilename() const { return ZipFilename_; }
+  // Lists an archive held in memory, as Set_ZipFilename lists a file: `name` stands for it in
+  // messages. Throws TZip_Error when the data is not a readable ZIP archive. Extraction and member
+  // reading work as with a file; Add and Rename_Entry need a file.
+  void Set_Zip_Data(std::string data, const std::string& name);
 
   int Count() const { return static_cast<int>(Entries_.size()); }
   const Zip_Entry& Entry(int index) const { return Entries_.at(static_cast<std::size_t>(index)); }
@@ -122,6 +126,7 @@ class Zip_Archive {
   void List();
 
   std::string ZipFilename_;
+  std::unique_ptr<const std::string> Data_;  // the archive held in memory, if any
   std::vector<Zip_Entry> Entries_;
   zip* Handle_ = nullptr;
 };
