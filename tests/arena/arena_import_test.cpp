@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "arena/arena_files.h"
+#include "arena/arena_script.h"
 #include "arena_test_support.h"
 
 namespace vorlix::testing {
@@ -30,16 +30,13 @@ class Arena_Import : public ::testing::Test {
   TMAP_Datei_Eintrag* Temple = nullptr;
 };
 
-TEST_F(Arena_Import, Round_Trip_With_An_Arena_File_Of_The_Program) {
+TEST_F(Arena_Import, Round_Trip_With_The_Script_The_Program_Writes) {
   Yard->Assigned_Bots = {"Sarge", "Grunt"};
   Yard->Limits_Frags = 35;
   Yard->Game_Types = GT_Free_For_All | GT_Tournament | GT_Other;
   Temple->Game_Types = GT_Other;  // written with an empty type value
-  TArena_Umgebung env{Inst.Game, Inst.Temp, {"BASEQ3"}, &Inst.Database};
-  TScripted_Interaction creator;
-  creator.Selections.push_back(std::vector<int>{0});
-  creator.Names.emplace_back("Mine");
-  Process_Arena_File(Arena_Modus::Erzeugen, env, TArena_Zweig{"Arenas", {Yard, Temple}}, creator);
+  Write_Arena_Pk3(Base + "/z_Arenas_active_Mine.pk3", "scripts/arenas.txt",
+                  Erzeuge_Arena_Script({Yard, Temple}, "BASEQ3"));
 
   Yard->Assigned_Bots = {"Xaero"};
   Yard->Limits_Frags = 1;
