@@ -39,29 +39,40 @@ class Test_Info_Dialog : public QObject {
   }
 
   void Web_Label_Adds_A_Scheme_Only_When_There_Is_None() {
-    TKLR_HttpLabel label("vorlix.example.org");
-    QCOMPARE(label.Target(), QString("Http://vorlix.example.org"));
-    label.SecureHttp = true;
-    QCOMPARE(label.Target(), QString("Https://vorlix.example.org"));
-    QVERIFY(label.setProperty("SecureHttp", false));
-    QCOMPARE(label.Target(), QString("Http://vorlix.example.org"));
-    label.setText("hTTp://Vorlix.example.org/maps");
-    QCOMPARE(label.Target(), QString("hTTp://Vorlix.example.org/maps"));
-    label.setText("HTTPS://vorlix.example.org");
-    label.SecureHttp = false;
-    QCOMPARE(label.Target(), QString("HTTPS://vorlix.example.org"));
-    label.setText("ftp.example.org");
-    QCOMPARE(label.Target(), QString("Http://ftp.example.org"));
-
-    TKLR_EmailLabel mail("vorlix@example.org");
-    QCOMPARE(mail.Target(), QString("Mailto:vorlix@example.org"));
+    const struct {
+      const char* Text;
+      bool Secure;
+      const char* Target;
+    } cases[] = {
+        {"vorlix.example.org", false, "Http://vorlix.example.org"},
+        {"vorlix.example.org", true, "Https://vorlix.example.org"},
+        {"hTTp://Vorlix.example.org/maps", true, "hTTp://Vorlix.example.org/maps"},
+        {"HTTPS://vorlix.example.org", false, "HTTPS://vorlix.example.org"},
+        {"ftp.example.org", false, "Http://ftp.example.org"},
+    };
+    for (const auto& c : cases) {
+      TKLR_HttpLabel label(c.Text);
+      QVERIFY(label.setProperty("SecureHttp", c.Secure));  // a designer property
+      QCOMPARE(label.Target(), QString(c.Target));
+    }
+    QCOMPARE(TKLR_EmailLabel("vorlix@example.org").Target(), QString("Mailto:vorlix@example.org"));
   }
 
-  void A_Click_Opens_The_Address() {
+  void Hover_Underlines_And_Shows_The_Hand_A_Left_Click_Opens_The_Address() {
     TKLR_HttpLabel web("vorlix.example.org");
     TKLR_EmailLabel mail("vorlix@example.org");
+    web.setCursor(Qt::IBeamCursor);
     web.show();
     mail.show();
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QApplication::sendEvent(&web, &enter);
+    QVERIFY(web.font().underline());
+    QCOMPARE(web.cursor().shape(), Qt::PointingHandCursor);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&web, &leave);
+    QVERIFY(!web.font().underline());
+    QCOMPARE(web.cursor().shape(), Qt::IBeamCursor);
+
     QSignalSpy clicked(&web, &TKLR_Link_Label::clicked);
     QTest::mouseClick(&web, Qt::LeftButton);
     QTest::mouseClick(&mail, Qt::LeftButton);
@@ -73,45 +84,21 @@ class Test_Info_Dialog : public QObject {
     QCOMPARE(Catcher.Opened[1].path(), QString("vorlix@example.org"));
   }
 
-  void Hover_Underlines_And_Shows_The_Hand() {
-    TKLR_HttpLabel label("vorlix.example.org");
-    label.setCursor(Qt::IBeamCursor);
-    label.show();
-    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-    QApplication::sendEvent(&label, &enter);
-    QVERIFY(label.font().underline());
-    QCOMPARE(label.cursor().shape(), Qt::PointingHandCursor);
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(&label, &leave);
-    QVERIFY(!label.font().underline());
-    QCOMPARE(label.cursor().shape(), Qt::IBeamCursor);
-  }
-
-  void Colours_At_Creation_And_In_The_Dialog() {
-    TKLR_EmailLabel mail("a@b");
-    TKLR_HttpLabel web("b");
-    QCOMPARE(mail.palette().color(QPalette::WindowText), QColor(0, 0, 255));
-    QCOMPARE(web.palette().color(QPalette::WindowText), QColor(128, 0, 128));
+  void About_Dialog_Shows_Its_Texts_And_Closes_With_OK() {
+    // Web links are purple and mail links blue when made; the dialog shows both blue.
+    QCOMPARE(TKLR_EmailLabel("a@b").palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    QCOMPARE(TKLR_HttpLabel("b").palette().color(QPalette::WindowText), QColor(128, 0, 128));
     TForm_Info_Dialog dialog;
     QCOMPARE(dialog.Label_Web->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     QCOMPARE(dialog.Label_e_Mail->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-  }
-
-  void About_Dialog_Shows_Its_Texts_And_Closes_With_OK() {
-    TForm_Info_Dialog dialog;
     QCOMPARE(dialog.windowTitle(), QString("About"));
     QVERIFY(dialog.Label1->text().startsWith("Vorlix Version "));
-    QCOMPARE(dialog.Label4->text(), QString("Website:"));
-    QCOMPARE(dialog.Label6->text(), QString("e-Mail:"));
-    QVERIFY(dialog.Label3->text().startsWith("(") && dialog.Label3->text().endsWith(")"));
     QCOMPARE(dialog.Image_Logo_Vorlix->pixmap().size(), QSize(256, 185));
-    QVERIFY(!dialog.Label_Web->SecureHttp);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QTest::mouseClick(dialog.Label_Web, Qt::LeftButton);
     QCOMPARE(Catcher.Opened.size(), 1);
     QCOMPARE(Catcher.Opened[0].host(), QString("vorlix.example.org"));
-    QVERIFY(dialog.Button_OK->isDefault());
     QTest::keyClick(&dialog, Qt::Key_Return);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));

@@ -32,74 +32,44 @@ class Test_Selection_Dialogs : public QObject {
   Q_OBJECT
 
  private slots:
-  void Mod_Dialog_Waits_For_A_Click_Despite_An_Old_Highlight() {
-    TForm_Select_MOD dialog;
-    QCOMPARE(dialog.windowTitle(), QString("Select MOD..."));
-    QCOMPARE(dialog.Label2->text(), QString("Available MODs"));
-    QVERIFY(dialog.Button_Confirm->isDefault());
-    dialog.ListBox_MODs->addItems({"BASEQ3", "CPMA", "OSP"});
-    dialog.ListBox_MODs->setCurrentRow(1);  // still highlighted from an earlier use
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QVERIFY(!dialog.Button_Confirm->isEnabled());
-    QTest::keyClick(&dialog, Qt::Key_Return);
-    QVERIFY(dialog.isVisible());
-    Double_Click_Row(dialog.ListBox_MODs, 1);  // the first click of it marks the selection
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+  // Both list dialogs: confirm only after a click since this show, despite an old highlight;
+  // a double-click confirms (its first click marks the selection).
+  void List_Dialogs_Wait_For_A_Click_Since_Each_Show() {
+    TForm_Select_MOD mods;
+    QCOMPARE(mods.windowTitle(), QString("Select MOD..."));
+    QCOMPARE(mods.Label2->text(), QString("Available MODs"));
+    QVERIFY(mods.Button_Confirm->isDefault());
+    TForm_Arena_File_Selection files;
+    QCOMPARE(files.windowTitle(), QString("Dialog"));
+    QCOMPARE(files.Button_Confirm->text(), QString("Delete"));
+    QCOMPARE(files.Label2->text(), QString("Available Arena Files"));
+    const std::pair<QDialog*, QListWidget*> dialogs[] = {{&mods, mods.ListBox_MODs},
+                                                         {&files, files.ListBox_Arena_Files}};
+    for (const auto& [dialog, list] : dialogs) {
+      auto* confirm = dialog == &mods ? mods.Button_Confirm : files.Button_Confirm;
+      list->addItems({"BASEQ3", "CPMA", "OSP"});
+      list->setCurrentRow(1);  // still highlighted from an earlier use
+      dialog->show();
+      QVERIFY(QTest::qWaitForWindowExposed(dialog));
+      QVERIFY(!confirm->isEnabled());
+      QTest::keyClick(dialog, Qt::Key_Return);
+      QVERIFY(dialog->isVisible());
+      Double_Click_Row(list, 1);
+      QVERIFY(!dialog->isVisible());
+      QCOMPARE(dialog->result(), int(QDialog::Accepted));
 
-    dialog.show();  // every show starts over
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QVERIFY(!dialog.Selection_Made);
-    QVERIFY(!dialog.Button_Confirm->isEnabled());
-    Click_Row(dialog.ListBox_MODs, 2);
-    QVERIFY(dialog.Button_Confirm->isEnabled());
-    QTest::keyClick(&dialog, Qt::Key_Return);
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-  }
-
-  void Name_Dialog_Waits_For_An_Edit() {
-    TForm_Arena_File_Specify_Name dialog;
-    QCOMPARE(dialog.windowTitle(), QString("Arena File"));
-    QCOMPARE(dialog.Label1->text(), QString("Specify name for Arena File in directory"));
-    dialog.Edit_Name->setText("Duel");  // carried over from the previous MOD
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QVERIFY(!dialog.Button_OK->isEnabled());
-    QTest::keyClick(dialog.Edit_Name, Qt::Key_End);
-    QTest::keyClick(dialog.Edit_Name, Qt::Key_2);
-    QVERIFY(dialog.Button_OK->isEnabled());
-    dialog.Edit_Name->clear();
-    QVERIFY(!dialog.Button_OK->isEnabled());
-    QTest::keyClick(dialog.Edit_Name, Qt::Key_Return);
-    QVERIFY(dialog.isVisible());
-    QTest::keyClicks(dialog.Edit_Name, "CTF");
-    QTest::keyClick(dialog.Edit_Name, Qt::Key_Return);
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-  }
-
-  void Arena_File_Dialog_Enables_On_Click_And_Double_Click_Confirms() {
-    TForm_Arena_File_Selection dialog;
-    QCOMPARE(dialog.windowTitle(), QString("Dialog"));
-    QCOMPARE(dialog.Button_Confirm->text(), QString("Delete"));
-    QCOMPARE(dialog.Label2->text(), QString("Available Arena Files"));
-    dialog.ListBox_Arena_Files->addItems({"A", "B"});
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QVERIFY(!dialog.Button_Confirm->isEnabled());
-    Click_Row(dialog.ListBox_Arena_Files, 0);
-    QVERIFY(dialog.Button_Confirm->isEnabled());
-
-    dialog.show();
-    dialog.hide();
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QVERIFY(!dialog.Button_Confirm->isEnabled());
-    Double_Click_Row(dialog.ListBox_Arena_Files, 1);
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+      dialog->show();  // every show starts over
+      dialog->hide();
+      dialog->show();
+      QVERIFY(QTest::qWaitForWindowExposed(dialog));
+      QVERIFY(dialog != &mods || !mods.Selection_Made);
+      QVERIFY(!confirm->isEnabled());
+      Click_Row(list, 2);
+      QVERIFY(confirm->isEnabled());
+      QTest::keyClick(dialog, Qt::Key_Return);
+      QVERIFY(!dialog->isVisible());
+      QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    }
   }
 
   void Escape_Cancels_Every_Dialog() {
@@ -152,8 +122,9 @@ class Test_Selection_Dialogs : public QObject {
     QVERIFY(!Run_Selection(mods, files, request).has_value());
   }
 
-  void Name_Runner_Keeps_The_Last_Name_Unless_Given_One() {
+  void Name_Runner_Keeps_The_Last_Name_Unless_Given_One_And_Waits_For_An_Edit() {
     TForm_Arena_File_Specify_Name dialog;
+    QCOMPARE(dialog.windowTitle(), QString("Arena File"));
     QTimer::singleShot(0, [&] {
       QCOMPARE(dialog.Label_Directory_Name->text(), QString("BASEQ3"));
       QCOMPARE(dialog.Edit_Name->text(), QString());
@@ -171,6 +142,12 @@ class Test_Selection_Dialogs : public QObject {
       QVERIFY(dialog.isVisible());
       QTest::keyClick(dialog.Edit_Name, Qt::Key_End);
       QTest::keyClick(dialog.Edit_Name, Qt::Key_Backspace);
+      QVERIFY(dialog.Button_OK->isEnabled());
+      dialog.Edit_Name->clear();  // an empty name is no name
+      QVERIFY(!dialog.Button_OK->isEnabled());
+      QTest::keyClick(dialog.Edit_Name, Qt::Key_Return);
+      QVERIFY(dialog.isVisible());
+      QTest::keyClicks(dialog.Edit_Name, "Due");
       QTest::mouseClick(dialog.Button_OK, Qt::LeftButton);
     });
     QCOMPARE(Run_Specify_Arena_Name(dialog, "CPMA", std::nullopt),
