@@ -31,14 +31,6 @@ std::string Map_With_Tail(const std::string& title, std::size_t filler, std::siz
   return bsp;
 }
 
-// Overwrites `count` bytes at `offset` of a file with 0xFF (damaged compressed data).
-void Damage(const std::string& path, std::size_t offset, std::size_t count) {
-  std::string data = Read_File(path);
-  ASSERT_LT(offset + count, data.size());
-  std::fill_n(data.begin() + static_cast<std::ptrdiff_t>(offset), count, '\xFF');
-  Write_File(path, data);
-}
-
 // Cuts a member's compressed data short: its compressed size in the local and the central header
 // becomes a quarter of what it is, so its data ends long before its map does.
 void Cut_Compressed_Data(const std::string& path, const std::string& name) {
@@ -306,7 +298,9 @@ TEST(Open_Member_Prefix, Gives_The_Bytes_Of_The_Checked_Reader_And_Fails_On_Dama
     const auto reader = cut.Open_Member_Prefix(0);
     EXPECT_THROW(reader->Skip(big.size() - 100), TZip_Error);
   }
-  Damage(path, 30 + 12, 1);  // a block of a type that does not exist
+  std::string data = Read_File(path);
+  data[30 + 12] = '\xFF';  // a block of a type that does not exist
+  Write_File(path, data);
   Zip_Archive damaged;
   damaged.Set_ZipFilename(path);
   const auto reader = damaged.Open_Member_Prefix(0);

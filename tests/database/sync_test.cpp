@@ -196,38 +196,6 @@ TEST_F(Sync_Test, Changed_Map_Becomes_A_New_Record_And_The_Old_One_Stays_Absent)
   }
 }
 
-TEST_F(Sync_Test, Removed_Archive_Stays_Absent_And_Comes_Back_By_Extraction_Only) {
-  Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"x"}));
-  Write_Pk3(Game("baseq3/b.pk3"), Maps_Archive({"y"}));
-  {
-    auto db = Run();
-    Record(*db, "baseq3", "a.pk3").Maps->Items(0)->Comment = "mine";
-    Speichere_PK3_Datenbank(*db);
-  }
-  fs::rename(Game("baseq3/a.pk3"), Dir_ / "a.pk3");
-  {
-    const auto db = Run();
-    const TPK3_Datei_Eintrag& a = Record(*db, "baseq3", "a.pk3");
-    EXPECT_FALSE(a.Present);
-    EXPECT_EQ(a.Maps->Count(), 1);
-    EXPECT_FALSE(fs::exists(Shots("baseq3/a.pk3")));
-    EXPECT_FALSE(fs::exists(Bots("baseq3/a.pk3")));
-    EXPECT_TRUE(fs::exists(Shots("baseq3/b.pk3/y.jpg")));
-    EXPECT_TRUE(Record(*db, "baseq3", "b.pk3").Present);
-  }
-  fs::rename(Dir_ / "a.pk3", Game("baseq3/a.pk3"));
-  {
-    const auto db = Run();
-    const TPK3_Datei_Eintrag& a = Record(*db, "baseq3", "a.pk3");
-    EXPECT_TRUE(a.Present);
-    EXPECT_EQ(Line_1(), std::vector<std::string>{"baseq3\\a.pk3"});
-    EXPECT_EQ(Openings(), 0);  // extraction only
-    EXPECT_EQ(a.Maps->Items(0)->Comment, "mine");
-    EXPECT_TRUE(fs::exists(Shots("baseq3/a.pk3/x.jpg")));
-    EXPECT_TRUE(fs::exists(Bots("baseq3/a.pk3/scripts/bots.txt")));
-  }
-}
-
 TEST_F(Sync_Test, Removed_Program_Folders_Are_Made_In_Lower_Case_By_Extraction_Only) {
   Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"x"}));
   Write_Pk3(Game("baseq3/b.pk3"), Maps_Archive({"y"}));
@@ -315,29 +283,48 @@ TEST_F(Sync_Test, Unreadable_Or_Broken_Archives_Neither_Stop_The_Start_Nor_Nag) 
   EXPECT_EQ(Record(*db, "baseq3", "good.pk3").Maps->Count(), 1);
 }
 
-TEST_F(Sync_Test, Vanished_Mod_Or_Game_Directories_Lose_Nothing_And_Come_Back_With_Their_IDs) {
+TEST_F(Sync_Test, Vanished_Archives_And_Directories_Lose_Nothing_And_Come_Back_With_Their_IDs) {
   Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"x"}));
+  Write_Pk3(Game("baseq3/b.pk3"), Maps_Archive({"y"}));
   Write_Pk3(Game("cpma/c.pk3"), Maps_Archive({"y", "z"}));
   std::int32_t id = 0;
   {
     auto db = Run();
+    Record(*db, "baseq3", "a.pk3").Maps->Items(0)->Comment = "mine";
     TPK3_Datei_Eintrag& c = *db->Items(db->Find_PK3("cpma", "c.pk3"));
     id = c.ID;
     c.Maps->Items(1)->Comment = "kept";
     ASSERT_TRUE(Speichere_PK3_Datenbank(*db));
   }
+  // An archive and a MOD directory go away: their records stay, absent; the archive's folders go.
+  fs::rename(Game("baseq3/a.pk3"), Dir_ / "a.pk3");
   fs::rename(Game("cpma"), Dir_ / "cpma-away");
   {
     const auto db = Run();
+    const TPK3_Datei_Eintrag& a = Record(*db, "baseq3", "a.pk3");
+    EXPECT_FALSE(a.Present);
+    EXPECT_EQ(a.Maps->Count(), 1);
+    EXPECT_FALSE(fs::exists(Shots("baseq3/a.pk3")));
+    EXPECT_FALSE(fs::exists(Bots("baseq3/a.pk3")));
+    EXPECT_TRUE(fs::exists(Shots("baseq3/b.pk3/y.jpg")));
+    EXPECT_TRUE(Record(*db, "baseq3", "b.pk3").Present);
     const TPK3_Datei_Eintrag& c = Record(*db, "cpma", "c.pk3");
     EXPECT_FALSE(c.Present);
     EXPECT_EQ(c.Maps->Items(1)->Comment, "kept");
-    EXPECT_TRUE(Record(*db, "baseq3", "a.pk3").Present);
     EXPECT_TRUE(User_.Messages.empty());
   }
+  // Back again: extraction only, with their IDs and properties.
+  fs::rename(Dir_ / "a.pk3", Game("baseq3/a.pk3"));
   fs::rename(Dir_ / "cpma-away", Game("cpma"));
   {
     const auto db = Run();
+    EXPECT_EQ(Line_1(), (std::vector<std::string>{"baseq3\\a.pk3", "cpma\\c.pk3"}));
+    EXPECT_EQ(Openings(), 0);
+    const TPK3_Datei_Eintrag& a = Record(*db, "baseq3", "a.pk3");
+    EXPECT_TRUE(a.Present);
+    EXPECT_EQ(a.Maps->Items(0)->Comment, "mine");
+    EXPECT_TRUE(fs::exists(Shots("baseq3/a.pk3/x.jpg")));
+    EXPECT_TRUE(fs::exists(Bots("baseq3/a.pk3/scripts/bots.txt")));
     const TPK3_Datei_Eintrag& c = Record(*db, "cpma", "c.pk3");
     EXPECT_TRUE(c.Present);
     EXPECT_EQ(c.ID, id);

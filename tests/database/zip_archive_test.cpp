@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <zip.h>
 
 #include "app/platform.h"
