@@ -29,20 +29,7 @@ std::vector<std::string> Offered(const TScripted_Interaction& user) {
   return paths;
 }
 
-TEST(Suche_Q3A_Verzeichnis, Finds_Lower_Case_Name_Behind_Notice_Window) {
-  TTemp_Dir root;
-  Write_File(root / "games/Quake III Arena/quake3.exe", "");
-  TScripted_Interaction user;
-  user.Answers.push_back(Answer::Yes);
-  EXPECT_EQ(Suche_Q3A_Verzeichnis(user, {root.Path()}), root / "games/Quake III Arena");
-  EXPECT_EQ(Offered(user), (std::vector<std::string>{root / "games/Quake III Arena/quake3.exe"}));
-  ASSERT_EQ(user.Notices.size(), 1u);
-  EXPECT_EQ(user.Notices[0], (std::pair<std::string, std::string>{
-                                 "Please wait", "Looking for Quake 3 Arena directory..."}));
-  EXPECT_EQ(user.Open_Notices, 0);
-}
-
-TEST(Suche_Q3A_Verzeichnis, Offers_Installations_Depth_First_In_Listing_Order) {
+TEST(Suche_Q3A_Verzeichnis, Offers_Installations_In_Any_Case_Depth_First_Behind_A_Notice) {
   TTemp_Dir one;
   TTemp_Dir two;
   Write_File(one / "b/QUAKE3.EXE", "");
@@ -57,6 +44,10 @@ TEST(Suche_Q3A_Verzeichnis, Offers_Installations_Depth_First_In_Listing_Order) {
   EXPECT_EQ(Suche_Q3A_Verzeichnis(user, {one.Path(), two.Path()}), one / "b");
   EXPECT_EQ(Offered(user), (std::vector<std::string>{one / "A/deep/Quake3.exe",
                                                      one / "a2/QUAKE3.EXE", one / "b/QUAKE3.EXE"}));
+  ASSERT_EQ(user.Notices.size(), 1u);
+  EXPECT_EQ(user.Notices[0], (std::pair<std::string, std::string>{
+                                 "Please wait", "Looking for Quake 3 Arena directory..."}));
+  EXPECT_EQ(user.Open_Notices, 0);
 
   // Refusing everything visits every directory of every root and gives nothing.
   TScripted_Interaction refuser;

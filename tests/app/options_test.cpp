@@ -10,37 +10,30 @@ namespace vorlix {
 namespace {
 
 TEST(Parse_Options, Reads_Both_Forms_And_Collects_Words) {
-  const auto parse = Parse_Options({"--data-dir", "/d", "--game-dir=/g", "list", "-h"});
+  const auto parse = Parse_Options({"--data-dir", "/d", "--game-dir=/g", "list", "-h", "--engine",
+                                    "/usr/games/openarena", "--demo", "--version"});
   ASSERT_TRUE(parse.Ok()) << parse.Error;
   EXPECT_EQ(parse.Options.Data_Dir, "/d");
   EXPECT_EQ(parse.Options.Game_Dir, "/g");
-  EXPECT_TRUE(parse.Options.Help);
+  EXPECT_EQ(parse.Options.Engine, "/usr/games/openarena");
+  EXPECT_TRUE(parse.Options.Help && parse.Options.Demo && parse.Options.Version);
   EXPECT_EQ(parse.Options.Arguments, (std::vector<std::string>{"list"}));
   EXPECT_TRUE(Parse_Options({}).Ok());
+  EXPECT_FALSE(Parse_Options({}).Options.Engine.has_value());
+  // An empty engine is a value of its own (it clears the stored one), unlike an empty directory.
+  const auto cleared = Parse_Options({"--engine="});
+  ASSERT_TRUE(cleared.Ok()) << cleared.Error;
+  EXPECT_EQ(cleared.Options.Engine, "");
 }
 
 TEST(Parse_Options, Rejects_Unknown_Missing_Or_Repeated_Options) {
   EXPECT_EQ(Parse_Options({"--verbose"}).Error, "unknown option: --verbose");
   EXPECT_EQ(Parse_Options({"-x"}).Error, "unknown option: -x");
+  EXPECT_EQ(Parse_Options({"--engine"}).Error, "option --engine needs a program");
   EXPECT_FALSE(Parse_Options({"--data-dir"}).Ok());
   EXPECT_FALSE(Parse_Options({"--game-dir="}).Ok());
   EXPECT_FALSE(Parse_Options({"--data-dir", "/a", "--data-dir", "/b"}).Ok());
-}
-
-TEST(Parse_Options, Engine_Demo_And_Version) {
-  const auto parse = Parse_Options({"--engine", "/usr/games/openarena", "--demo", "--version"});
-  ASSERT_TRUE(parse.Ok()) << parse.Error;
-  EXPECT_EQ(parse.Options.Engine, "/usr/games/openarena");
-  EXPECT_TRUE(parse.Options.Demo);
-  EXPECT_TRUE(parse.Options.Version);
-  EXPECT_TRUE(parse.Options.Arguments.empty());
-  // An empty engine is a value of its own (it clears the stored one), unlike an empty directory.
-  const auto cleared = Parse_Options({"--engine="});
-  ASSERT_TRUE(cleared.Ok()) << cleared.Error;
-  EXPECT_EQ(cleared.Options.Engine, "");
-  EXPECT_EQ(Parse_Options({"--engine"}).Error, "option --engine needs a program");
   EXPECT_FALSE(Parse_Options({"--engine", "a", "--engine=b"}).Ok());
-  EXPECT_FALSE(Parse_Options({}).Options.Engine.has_value());
 }
 
 TEST(Program_Directory, Data_Dir_Is_Made_Absolute_And_Created) {

@@ -29,7 +29,7 @@ class Settings_Test : public ::testing::Test {
   TScripted_Interaction user;
 };
 
-TEST_F(Settings_Test, First_Start_Reads_Defaults_And_Save_Writes_Q3A_Dir) {
+TEST_F(Settings_Test, First_Start_Reads_Defaults_Save_Writes_Q3A_Dir_Or_Reports_Failure) {
   EXPECT_EQ(Settings_File_Path(), config / "Tolmarine/Vorlix.conf");
   const TRegistry_Werte empty = Lade_Registry_Einstellungen();
   EXPECT_EQ(empty.Q3A_Dir, "");
@@ -39,6 +39,14 @@ TEST_F(Settings_Test, First_Start_Reads_Defaults_And_Save_Writes_Q3A_Dir) {
   EXPECT_TRUE(user.Messages.empty());
   EXPECT_NE(Read_File(Settings_File_Path()).find("[Settings]"), std::string::npos);
   EXPECT_EQ(Lade_Registry_Einstellungen().Q3A_Dir, "/games/Quake III Arena");
+
+  Write_File(config / "blocker", "not a folder");
+  ::setenv("XDG_CONFIG_HOME", (config / "blocker").c_str(), 1);
+  EXPECT_FALSE(Speichere_Registry_Einstellungen("/q3", user));
+  ASSERT_EQ(user.Messages.size(), 1u);
+  EXPECT_EQ(user.Messages[0].Kind, Message_Kind::Error);
+  EXPECT_EQ(user.Messages[0].Buttons, Button_Set::OK);
+  EXPECT_NE(user.Messages[0].Text.find("couldn't write its settings"), std::string::npos);
 }
 
 TEST_F(Settings_Test, Dev_Comp_Counts_Only_As_Non_Zero_Integer) {
@@ -57,16 +65,6 @@ TEST_F(Settings_Test, Dev_Comp_Counts_Only_As_Non_Zero_Integer) {
   EXPECT_TRUE(Lade_Registry_Einstellungen().Dev_Comp);
 }
 
-TEST_F(Settings_Test, Failed_Write_Is_Reported) {
-  Write_File(config / "blocker", "not a folder");
-  ::setenv("XDG_CONFIG_HOME", (config / "blocker").c_str(), 1);
-  EXPECT_FALSE(Speichere_Registry_Einstellungen("/q3", user));
-  ASSERT_EQ(user.Messages.size(), 1u);
-  EXPECT_EQ(user.Messages[0].Kind, Message_Kind::Error);
-  EXPECT_EQ(user.Messages[0].Buttons, Button_Set::OK);
-  EXPECT_NE(user.Messages[0].Text.find("couldn't write its settings"), std::string::npos);
-}
-
 // ---- upgrade check ----
 
 const char* const Question =
@@ -75,38 +73,29 @@ const char* const Question =
 const char* const Failure =
     "Vorlix couldn't remove the old files. Please do this by your own. Vorlix won't run otherwise.";
 
-TEST(Pruefe_alte_Version, Passes_Silently_Without_Marker) {
+TEST(Pruefe_alte_Version, Runs_Without_Marker_Or_After_Yes_Stops_After_No) {
   TTemp_Dir program;
-  Write_File(program / "mapstree.dat", "tree");
-  TScripted_Interaction user;
-  EXPECT_FALSE(Pruefe_alte_Version(program.Path(), user));
-  EXPECT_TRUE(user.Messages.empty());
-  EXPECT_TRUE(fs::exists(program / "mapstree.dat"));
-}
-
-TEST(Pruefe_alte_Version, No_Ends_Without_Further_Message_And_Keeps_Files) {
-  TTemp_Dir program;
-  Write_File(program / "mapslist.dat", "old");
-  Write_File(program / "mapstree.dat", "tree");
-  TScripted_Interaction user;
-  user.Answers.push_back(Answer::No);
-  EXPECT_TRUE(Pruefe_alte_Version(program.Path(), user));
-  ASSERT_EQ(user.Messages.size(), 1u);
-  EXPECT_EQ(user.Messages[0],
-            (testing::Recorded_Message{Message_Kind::Confirmation, Question, Button_Set::Yes_No}));
-  EXPECT_TRUE(fs::exists(program / "mapslist.dat"));
-  EXPECT_TRUE(fs::exists(program / "mapstree.dat"));
-}
-
-TEST(Pruefe_alte_Version, Yes_Removes_Marker_And_Tree_But_Not_Database) {
-  TTemp_Dir program;
-  Write_File(program / "MAPSLIST.DAT", "old");
   Write_File(program / "mapstree.dat", "tree");
   Write_File(program / "mapsdb.dat", "db");
   TScripted_Interaction user;
+  EXPECT_FALSE(Pruefe_alte_Version(program.Path(), user));  // no marker: silently on
+  EXPECT_TRUE(user.Messages.empty());
+  EXPECT_TRUE(fs::exists(program / "mapstree.dat"));
+
+  // "No" ends without a further message and keeps the files.
+  Write_File(program / "mapslist.dat", "old");
+  user.Answers.push_back(Answer::No);
+  EXPECT_TRUE(Pruefe_alte_Version(program.Path(), user));
+  EXPECT_EQ(user.Messages, (std::vector<testing::Recorded_Message>{
+                               {Message_Kind::Confirmation, Question, Button_Set::Yes_No}}));
+  EXPECT_TRUE(fs::exists(program / "mapslist.dat"));
+  EXPECT_TRUE(fs::exists(program / "mapstree.dat"));
+
+  // "Yes" removes the marker (in any letter case) and the tree, not the database.
+  fs::rename(program / "mapslist.dat", program / "MAPSLIST.DAT");
   user.Answers.push_back(Answer::Yes);
   EXPECT_FALSE(Pruefe_alte_Version(program.Path(), user));
-  EXPECT_EQ(user.Messages.size(), 1u);
+  EXPECT_EQ(user.Messages.size(), 2u);
   EXPECT_FALSE(fs::exists(program / "MAPSLIST.DAT"));
   EXPECT_FALSE(fs::exists(program / "mapstree.dat"));
   EXPECT_TRUE(fs::exists(program / "mapsdb.dat"));
@@ -115,7 +104,7 @@ TEST(Pruefe_alte_Version, Yes_Removes_Marker_And_Tree_But_Not_Database) {
   Write_File(program / "mapslist.dat", "old");
   user.Answers.push_back(Answer::Yes);
   EXPECT_FALSE(Pruefe_alte_Version(program.Path(), user));
-  EXPECT_EQ(user.Messages.size(), 2u);
+  EXPECT_EQ(user.Messages.size(), 3u);
 }
 
 TEST(Pruefe_alte_Version, Failed_Removal_Shows_Error_And_Keeps_Tree) {

@@ -14,24 +14,23 @@ using vorlix::ui::TForm_Main_Vorlix;
 
 class Tst_Main_Window : public QObject {
   Q_OBJECT
+  std::unique_ptr<QTemporaryDir> Config_;
 
  private slots:
-  void opens_at_its_minimum_size_with_product_caption() {
+  void init() {
+    Config_ = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CONFIG_HOME", Config_->path().toLocal8Bit());
+  }
+  void cleanup() { qunsetenv("XDG_CONFIG_HOME"); }
+
+  void opens_at_its_minimum_size_and_cuts_the_toolbar_pictures() {
     TForm_Main_Vorlix window({});
     QCOMPARE(window.windowTitle(), QStringLiteral("Vorlix " VORLIX_VERSION));
     QCOMPARE(window.size(), QSize(780, 547));
     QCOMPARE(window.minimumSize(), QSize(780, 547));
-    window.resize(400, 300);
-    QCOMPARE(window.size(), QSize(780, 547));
-    window.resize(900, 600);
-    QCOMPARE(window.size(), QSize(900, 600));
-    QVERIFY(!window.Beenden_ohne_Speichern());
-  }
 
-  void toolbar_step_cuts_nine_pictures_with_magenta_transparent() {
-    TForm_Main_Vorlix window({});
+    // Nine pictures of the strip, magenta transparent.
     QSignalSpy loaded(&window, &TForm_Main_Vorlix::Toolbar_Bilder_geladen);
-    QVERIFY(window.Steps().Load_Toolbar_Images);
     window.Steps().Load_Toolbar_Images(window.State());
     QCOMPARE(loaded.count(), 1);
     QCOMPARE(window.Toolbar_Bilder().size(), 9);
@@ -48,8 +47,7 @@ class Tst_Main_Window : public QObject {
   }
 
   void show_runs_start_up_behind_splash_and_close_saves() {
-    QTemporaryDir config, data, game;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QTemporaryDir data, game;
     QFile exe(game.filePath(QStringLiteral("quake3.exe")));
     QVERIFY(exe.open(QIODevice::WriteOnly));
     exe.close();
@@ -82,12 +80,10 @@ class Tst_Main_Window : public QObject {
     window.close();
     QCOMPARE(QString::fromStdString(vorlix::Lade_Registry_Einstellungen().Q3A_Dir), game.path());
     QVERIFY(!QDir(data.filePath(QStringLiteral("TEMP"))).exists());
-    qunsetenv("XDG_CONFIG_HOME");
   }
 
   void failed_start_up_ends_without_saving() {
-    QTemporaryDir config, data, empty_root;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QTemporaryDir data, empty_root;
     vorlix::TStartup_Options options;
     options.Program_Dir = data.path().toStdString();
     options.Game_Dir = data.path().toStdString();  // no QUAKE3.EXE there
@@ -106,7 +102,6 @@ class Tst_Main_Window : public QObject {
     QVERIFY(splash.isVisible());  // stays until the application has quit
     window.close();
     QVERIFY(!QFile::exists(QString::fromStdString(vorlix::Settings_File_Path())));
-    qunsetenv("XDG_CONFIG_HOME");
   }
 };
 
