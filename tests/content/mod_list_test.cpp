@@ -115,7 +115,7 @@ class Bot_Information : public ::testing::Test {
   TMOD_Liste Mods_;
 };
 
-TEST_F(Bot_Information, The_Last_Archive_With_A_Bots_File_Wins) {
+TEST_F(Bot_Information, The_Last_Archive_With_A_Bots_File_In_Its_Own_Folder_Wins) {
   for (const char* mod : {"BASEQ3", "NOBOTS", "EMPTYBOTS", "GONE", "OTHER"}) {
     Mods_.Append(mod);
   }
@@ -124,6 +124,10 @@ TEST_F(Bot_Information, The_Last_Archive_With_A_Bots_File_Wins) {
   Record("baseq3", "m.pk3");  // no bots file
   Record("baseq3", "z.pk3");
   Record("nobots", "maps.pk3");
+  // Names from a damaged database never leave their folder.
+  for (const char* crafted : {"../other/o.pk3", "..", ".", "", "x\\..\\..\\other\\o.pk3"}) {
+    Record("nobots", crafted);
+  }
   Record("emptybots", "e.pk3");
   Record("gone", "g.pk3", /*present=*/false);
   Record("other", "o.pk3");
@@ -141,6 +145,7 @@ TEST_F(Bot_Information, The_Last_Archive_With_A_Bots_File_Wins) {
   Bots_Txt("emptybots/e.pk3/SCRIPTS/BOTS.TXT", "{\nname Lonely\n}\n");
   Bots_Txt("gone/g.pk3/scripts/bots.txt", Block("Ghost", "ghost"));
   Bots_Txt("other/o.pk3/scripts/bots.txt", Block("Other", "other"));
+  Bots_Txt("nobots/scripts/bots.txt", Block("Flat", "flat"));
   // Another bot script name in a neighbouring folder is not read.
   Bots_Txt("nobots/maps.pk3/scripts/extra.bot", Block("Extra", "extra"));
 
@@ -164,23 +169,6 @@ TEST_F(Bot_Information, The_Last_Archive_With_A_Bots_File_Wins) {
   EXPECT_EQ(Mods_.Bots(3)->Count(), 0);
   EXPECT_EQ(Bots(4), (std::vector{TBot_Eintrag{"Other", "other", "o.pk3"}}));
   EXPECT_TRUE(Ui_.Messages.empty());
-}
-
-TEST_F(Bot_Information, Names_From_A_Damaged_Database_Never_Leave_Their_Folder) {
-  Mods_.Append("BASEQ3");
-  Mods_.Append("OTHER");
-  Bots_Txt("other/o.pk3/scripts/bots.txt", Block("Other", "other"));
-  Bots_Txt("baseq3/scripts/bots.txt", Block("Flat", "flat"));
-  Record("baseq3", "../other/o.pk3");
-  Record("baseq3", "..");
-  Record("baseq3", ".");
-  Record("baseq3", "");
-  Record("baseq3", "x\\..\\..\\other\\o.pk3");
-
-  Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
-  EXPECT_FALSE(Mods_.Bots(0)->Has_Own_Bots);
-  EXPECT_EQ(Mods_.Bots(0)->Count(), 0);
-  EXPECT_FALSE(Mods_.Bots(1)->Has_Own_Bots);
 }
 
 TEST_F(Bot_Information, A_Bots_File_That_Cannot_Be_Read_Is_Reported_And_The_Walk_Goes_On) {
