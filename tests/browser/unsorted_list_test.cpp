@@ -94,24 +94,6 @@ TEST_F(Unsorted_List_Test, SortsByTheClickedColumnAscendingAndStable) {
   }
 }
 
-TEST_F(Unsorted_List_Test, AppendsAndRemovalsInBulk) {
-  TPK3_Datei_Eintrag* pk3 = Db.Add_PK3("baseq3", "pak.pk3");
-  std::vector<TMAP_Datei_Eintrag*> maps;
-  for (int i = 0; i < 10000; ++i) {
-    maps.push_back(TTest_Database::Add_Map(pk3, "M" + std::to_string(i) + ".BSP"));
-  }
-  Lade_ListView_Maps(List, Db.Database, Mods, Db.Interaction);
-  ASSERT_EQ(List.Count(), 10000);
-  std::unordered_set<const TMAP_Datei_Eintrag*> half;
-  for (int i = 0; i < 10000; i += 2) {
-    half.insert(maps[static_cast<std::size_t>(i)]);
-  }
-  List.Remove_Maps(half);
-  ASSERT_EQ(List.Count(), 5000);
-  EXPECT_EQ(List.Index_Of(maps[0]), -1);
-  EXPECT_NE(List.Index_Of(maps[1]), -1);
-}
-
 TEST(Unsorted_List_Widths, FollowTheListWidth) {
   EXPECT_EQ(ListView_Maps_Column_Widths(500), (std::array<int, 3>{183, 116, 183}));
   EXPECT_EQ(ListView_Maps_Column_Widths(16), (std::array<int, 3>{0, 0, 0}));
