@@ -205,35 +205,27 @@ TEST_F(Database_File_Test, A_Load_That_Stops_Keeps_Whole_Records_IDs_And_The_Fil
   const std::size_t first_map = 4 + 4 + 1 + (4 + 4) + (4 + 15) + 4 + 4 + 4;
   ASSERT_EQ(bad_map.substr(first_map, 4), std::string("\1\0\0\0", 4));
   bad_map[first_map] = 0;
-  const std::string pk3_format = "Error loading pk3 information. Incompatible file format.";
-  const std::string map_format = "Error loading map information. Incompatible file format.";
+  const Recorded_Message pk3_format{Message_Kind::Error,
+                                    "Error loading pk3 information. Incompatible file format.",
+                                    Button_Set::Cancel};
+  const Recorded_Message map_format{Message_Kind::Error,
+                                    "Error loading map information. Incompatible file format.",
+                                    Button_Set::Cancel};
+  const Recorded_Message load_error{Message_Kind::Error, Load_Error, Button_Set::OK};
+  const std::string v1("\1\0\0\0", 4);
+  const std::string v2("\2\0\0\0", 4);
+  const std::string largest = Read_File(Dir_ / "largest.dat");
   const struct {
-    std::string Data;
-    Recorded_Message Message;
-    bool Quit;
     int Count;
     std::int32_t Last_ID;  // an ID after the largest read, as 32-bit integers count
-  } cases[] = {{std::string("\2\0\0\0\5\0\0\0", 8),
-                {Message_Kind::Error, pk3_format, Button_Set::Cancel},
-                false,
-                1,
-                0},
-               {three + std::string("\2\0\0\0", 4),
-                {Message_Kind::Error, pk3_format, Button_Set::Cancel},
-                false,
-                4,
-                8},
-               {three + std::string("\1\0\0\0", 4),
-                {Message_Kind::Error, Load_Error, Button_Set::OK},
-                false,
-                4,
-                8},
-               {Read_File(Dir_ / "largest.dat") + std::string("\1\0\0\0", 4),
-                {Message_Kind::Error, Load_Error, Button_Set::OK},
-                false,
-                2,
-                std::numeric_limits<std::int32_t>::min()},
-               {bad_map, {Message_Kind::Error, map_format, Button_Set::Cancel}, true, 1, 7}};
+    bool Quit;
+    Recorded_Message Message;
+    std::string Data;
+  } cases[] = {{1, 0, false, pk3_format, v2 + std::string("\5\0\0\0", 4)},
+               {4, 8, false, pk3_format, three + v2},
+               {4, 8, false, load_error, three + v1},
+               {2, std::numeric_limits<std::int32_t>::min(), false, load_error, largest + v1},
+               {1, 7, true, map_format, bad_map}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Message.Text + " " + std::to_string(c.Count));
     Session_Flags() = {};
