@@ -106,6 +106,9 @@ TEST(Lies_BOTS_TXT, Reads_Keys_Values_And_Blocks_Where_The_Game_Sees_Them) {
        "{\r\nname A\r\nmodel a\r\n}\r\n{\rname B\rmodel b\r}\r",
        {Bot("A", "a"), Bot("B", "b")}},
       {"CR CR and LF LF make empty lines", "{\n\n\r\rname A\n\nmodel a\n}", {Bot("A", "a")}},
+      {"a value is taken from the characters 5 to 259 of its line, then trimmed",
+       "{\nname " + std::string(300, 'N') + "\nmodel m\n}\n",
+       {Bot(std::string(254, 'N'), "m")}},
       {"on an opening line only 255 characters after the brace count",
        "{model m" + std::string(260, ' ') + "}\nname A\n",
        {Bot("A", "m")}},
@@ -121,14 +124,6 @@ TEST(Lies_BOTS_TXT, Reads_Keys_Values_And_Blocks_Where_The_Game_Sees_Them) {
   list.Fuege_Bot_hinzu("A", "old", "x.pk3");
   Lies_BOTS_TXT_aus_Text(list, "{\nname A\nmodel new\n}\n{\nname B\nmodel b\n}\n", "y.pk3");
   EXPECT_EQ(Bots_of(list), (std::vector{Bot("A", "old", "x.pk3"), Bot("B", "b", "y.pk3")}));
-}
-
-TEST(Lies_BOTS_TXT, Holds_Texts_To_255_Characters) {
-  const std::string long_name(300, 'N');
-  auto bots = Read("{\nname " + long_name + "\nmodel m\n}\n");
-  ASSERT_EQ(bots.size(), 1u);
-  // The value is taken from the characters 5 to 259 of the line, then trimmed.
-  EXPECT_EQ(bots[0].Bot_Name, std::string(254, 'N'));
 }
 
 TEST(Lies_BOTS_TXT, Survives_Damaged_Input_In_Linear_Time) {
