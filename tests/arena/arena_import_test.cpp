@@ -8,8 +8,6 @@
 namespace vorlix::testing {
 namespace {
 
-using Strings = std::vector<std::string>;
-
 class Arena_Import : public ::testing::Test {
  protected:
   void SetUp() override {

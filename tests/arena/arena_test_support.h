@@ -82,13 +82,7 @@ inline bool Exists(const std::string& path) {
 // An installation: <root>/q3 with its MOD folders, <root>/vorlix with TEMP, LEVELSHOTS, BOTINFO.
 class TInstallation {
  public:
-  TInstallation()
-      : Game(Root / "q3"),
-        Program(Root / "vorlix"),
-        Temp(Root / "vorlix/TEMP"),
-        Levelshots(Root / "vorlix/levelshots"),
-        Botinfo(Root / "vorlix/botinfo"),
-        Database(TDatabase_Paths{Program, Temp, Levelshots, Botinfo, Game}, &Ui) {
+  TInstallation() {
     std::filesystem::create_directories(Game);
     std::filesystem::create_directories(Program);
   }
@@ -119,13 +113,13 @@ class TInstallation {
   }
 
   TTemp_Dir Root;
-  std::string Game;
-  std::string Program;
-  std::string Temp;
-  std::string Levelshots;
-  std::string Botinfo;
+  std::string Game = Root / "q3";
+  std::string Program = Root / "vorlix";
+  std::string Temp = Root / "vorlix/TEMP";
+  std::string Levelshots = Root / "vorlix/levelshots";
+  std::string Botinfo = Root / "vorlix/botinfo";
   TScripted_Interaction Ui;
-  TPK3_Dateien_Verwaltung Database;
+  TPK3_Dateien_Verwaltung Database{TDatabase_Paths{Program, Temp, Levelshots, Botinfo, Game}, &Ui};
 };
 
 // An arena archive as the program writes it, with the script under a given entry name.

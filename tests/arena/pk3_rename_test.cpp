@@ -11,8 +11,6 @@
 namespace vorlix::testing {
 namespace {
 
-using Strings = std::vector<std::string>;
-
 class Pk3_Rename : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -129,6 +129,8 @@ class Tst_Map_Properties_Dialog : public QObject {
     dialog.Load_Map(F.Context(), Map);
     dialog.Set_Map_Mode();
     dialog.show();
+    // Focus moves between the fields only once the window is shown (offscreen: when it can be).
+    (void)QTest::qWaitForWindowExposed(&dialog);
     auto* min = Find<QLineEdit>(dialog, "Edit_Min_Recomm_Players");
     auto* max = Find<QLineEdit>(dialog, "Edit_Max_Recomm_Players");
     auto* players = Find<QLineEdit>(dialog, "Edit_Limits_Players");
@@ -176,10 +178,7 @@ class Tst_Map_Properties_Dialog : public QObject {
     QCOMPARE(Map->Game_Types, static_cast<std::uint8_t>(GT_Free_For_All | GT_Capture_The_Flag));
     QCOMPARE(Map->Useable_MODs, (std::vector<std::string>{"BASEQ3", "MYMOD"}));
     QCOMPARE(Map->Assigned_Bots, (std::vector<std::string>{"Alien", "Major"}));
-    Map->Useable_MODs = {"BASEQ3"};
-    Map->Assigned_Bots = {"Major"};
-    Map->Comment.clear();
-    Map->Game_Types = GT_Free_For_All;
+    *Map = before;
   }
 
   void groupGreyedStatesAndTypedValue() {
