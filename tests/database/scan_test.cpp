@@ -187,7 +187,7 @@ TEST_F(Scan_Test, Titles_From_The_Archive_Stream_Equal_Those_Of_Extracted_Files)
     EXPECT_EQ(map.MAP_Filesize, cases[i].first.size());
   }
   // Shorter than a header, empty, missing: errors.
-  Write_File(Dir_ / "short.bsp", "IBSP\x2E\0\0");
+  Write_File(Dir_ / "short.bsp", std::string("IBSP\x2E\0\0", 7));
   Write_File(Dir_ / "empty.bsp", "");
   for (const char* name : {"short.bsp", "empty.bsp", "missing.bsp"}) {
     EXPECT_THROW(Read_Longname(Dir_ / name), TStream_Error) << name;
