@@ -52,8 +52,8 @@ TEST_F(Cli, Killed_Sync_Leaves_The_Old_Or_The_New_Complete_Database) {
 
   // A new archive, so that the next sync writes a different database.
   Write_Pk3(Game_ / "baseq3/zzz_new.pk3",
-            {{"maps/new1.bsp", Make_Bsp(Entity_Text("New One"), 256 * 1024)},
-             {"maps/new2.bsp", Make_Bsp(Entity_Text("New Two"), 256 * 1024)},
+            {{"maps/new1.bsp", Make_Bsp(Entity_Text("New One"), std::size_t{256} * 1024)},
+             {"maps/new2.bsp", Make_Bsp(Entity_Text("New Two"), std::size_t{256} * 1024)},
              {"levelshots/new1.jpg", std::string(100000, 'j')}});
   const auto started = std::chrono::steady_clock::now();
   ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
