@@ -109,7 +109,7 @@ TEST(Image_Decoder, ReadsTrueColourAndGreyTgaPlainAndRunLengthEncoded) {
     EXPECT_EQ(image->Width, 2);
     EXPECT_EQ(image->Height, c.Bytes[14]);
     for (const auto& [x, y, colour] : c.Expected) {
-      const auto at = image->RGBA.begin() + (y * image->Width + x) * 4;
+      const auto at = image->RGBA.begin() + static_cast<std::ptrdiff_t>(y * image->Width + x) * 4;
       EXPECT_EQ(Rgba(at, at + 4), colour) << x << "," << y;
     }
   }

@@ -40,7 +40,8 @@ class Browser_Large_Test : public QObject {
     for (int g = 0; g < 100; ++g) {
       vorlix::testing::Write_Group(file, 50, "Group " + std::to_string(g));
       for (int e = 0; e < 50; ++e) {
-        const TMAP_Datei_Eintrag* map = maps[static_cast<std::size_t>(g * 50 + e)];
+        const TMAP_Datei_Eintrag* map =
+            maps.at(static_cast<std::size_t>(g) * 50 + static_cast<std::size_t>(e));
         vorlix::testing::Write_Entry(file, map->ID, map->PK3->ID);
       }
     }
