@@ -224,6 +224,37 @@ QImage Baum() {
   return strip;
 }
 
+// Pen widths of the emblem: the outer ring, the inner ring, the outline of the "V".
+struct Emblem_Pens {
+  double Outer;
+  double Inner;
+  double Outline;
+};
+
+// The program's emblem, an arena ring seen from above with a "V" across it, around `centre`;
+// `scale` 1 is the logo's size.
+void Draw_Emblem(QPainter& p, QPointF centre, double scale, Emblem_Pens pens) {
+  const auto at = [&](double x, double y) { return centre + QPointF(x * scale, y * scale); };
+  p.setPen(QPen(QColor(255, 170, 60), pens.Outer));
+  p.setBrush(Qt::NoBrush);
+  p.drawEllipse(centre, 62 * scale, 62 * scale);
+  p.setPen(QPen(QColor(255, 210, 120), pens.Inner));
+  p.drawEllipse(centre, 48 * scale, 48 * scale);
+  QPainterPath vee;
+  vee.moveTo(at(-40, -40));
+  for (const QPointF& corner :
+       {at(-18, -40), at(0, 14), at(18, -40), at(40, -40), at(8, 46), at(-8, 46)}) {
+    vee.lineTo(corner);
+  }
+  vee.closeSubpath();
+  QLinearGradient metal(at(0, -40), at(0, 46));
+  metal.setColorAt(0, QColor(250, 250, 255));
+  metal.setColorAt(1, QColor(150, 160, 190));
+  p.setPen(QPen(QColor(30, 30, 50), pens.Outline));
+  p.setBrush(metal);
+  p.drawPath(vee);
+}
+
 QImage Logo() {
   QImage logo(256, 256, QImage::Format_RGB32);
   QPainter p(&logo);
@@ -241,27 +272,7 @@ QImage Logo() {
   p.setPen(QPen(QColor(120, 50, 10), 2));
   p.drawLine(0, 185, 256, 185);
 
-  // An arena ring seen from above, with a "V" across it.
-  p.setPen(QPen(QColor(255, 170, 60), 5));
-  p.setBrush(Qt::NoBrush);
-  p.drawEllipse(QPointF(128, 78), 62, 62);
-  p.setPen(QPen(QColor(255, 210, 120), 2));
-  p.drawEllipse(QPointF(128, 78), 48, 48);
-  QPainterPath vee;
-  vee.moveTo(88, 38);
-  vee.lineTo(110, 38);
-  vee.lineTo(128, 92);
-  vee.lineTo(146, 38);
-  vee.lineTo(168, 38);
-  vee.lineTo(136, 124);
-  vee.lineTo(120, 124);
-  vee.closeSubpath();
-  QLinearGradient metal(0, 38, 0, 124);
-  metal.setColorAt(0, QColor(250, 250, 255));
-  metal.setColorAt(1, QColor(150, 160, 190));
-  p.setPen(QPen(QColor(30, 30, 50), 2));
-  p.setBrush(metal);
-  p.drawPath(vee);
+  Draw_Emblem(p, QPointF(128, 78), 1.0, {5, 2, 2});
 
   QFont font(QStringLiteral("DejaVu Sans"));
   font.setBold(true);
@@ -313,26 +324,7 @@ QImage App_Icon(int size) {
     p.setPen(QPen(QColor(120, 50, 10), 4));
     p.setBrush(sky);
     p.drawRoundedRect(QRectF(8, 8, 240, 240), 44, 44);
-    p.setPen(QPen(QColor(255, 170, 60), 12));
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(QPointF(128, 128), 92, 92);
-    p.setPen(QPen(QColor(255, 210, 120), 5));
-    p.drawEllipse(QPointF(128, 128), 72, 72);
-    QPainterPath vee;
-    vee.moveTo(68, 66);
-    vee.lineTo(101, 66);
-    vee.lineTo(128, 147);
-    vee.lineTo(155, 66);
-    vee.lineTo(188, 66);
-    vee.lineTo(140, 195);
-    vee.lineTo(116, 195);
-    vee.closeSubpath();
-    QLinearGradient metal(0, 66, 0, 195);
-    metal.setColorAt(0, QColor(250, 250, 255));
-    metal.setColorAt(1, QColor(150, 160, 190));
-    p.setPen(QPen(QColor(30, 30, 50), 4));
-    p.setBrush(metal);
-    p.drawPath(vee);
+    Draw_Emblem(p, QPointF(128, 128), 1.5, {12, 5, 4});
   }
   if (size == 256) {
     return icon;

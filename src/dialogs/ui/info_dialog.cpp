@@ -4,13 +4,10 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLinearGradient>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
-#include <QRadialGradient>
 #include <QVBoxLayout>
 
+#include "app/ui/artwork.h"
 #include "dialogs/ui/link_labels.h"
 #include "vorlix_version.h"
 
@@ -27,50 +24,10 @@ QFrame* Separator(QWidget* parent) {
 
 }  // namespace
 
+// The program's logo without the band the splash window writes its status lines on.
 QPixmap TForm_Info_Dialog::Vorlix_Logo() {
-  QPixmap logo(256, 185);
-  QPainter painter(&logo);
-  painter.setRenderHint(QPainter::Antialiasing);
-
-  QLinearGradient sky(0, 0, 0, 185);
-  sky.setColorAt(0.0, QColor(24, 16, 12));
-  sky.setColorAt(0.6, QColor(92, 34, 14));
-  sky.setColorAt(1.0, QColor(196, 92, 20));
-  painter.fillRect(logo.rect(), sky);
-
-  // An arena seen from above: rings around a glowing centre.
-  QRadialGradient glow(QPointF(128, 78), 70);
-  glow.setColorAt(0.0, QColor(255, 214, 120, 230));
-  glow.setColorAt(1.0, QColor(255, 120, 20, 0));
-  painter.setBrush(glow);
-  painter.setPen(Qt::NoPen);
-  painter.drawEllipse(QPointF(128, 78), 70, 70);
-  painter.setBrush(Qt::NoBrush);
-  for (int ring = 0; ring < 3; ++ring) {
-    painter.setPen(QPen(QColor(255, 190, 90, 200 - ring * 50), 3 - ring));
-    painter.drawEllipse(QPointF(128, 78), 28 + ring * 18, 16 + ring * 10);
-  }
-  QPainterPath spire;
-  spire.moveTo(128, 30);
-  spire.lineTo(138, 78);
-  spire.lineTo(128, 70);
-  spire.lineTo(118, 78);
-  spire.closeSubpath();
-  painter.fillPath(spire, QColor(255, 240, 200));
-
-  QFont title("Sans Serif", 30, QFont::Black);
-  title.setLetterSpacing(QFont::AbsoluteSpacing, 6);
-  painter.setFont(title);
-  painter.setPen(QColor(0, 0, 0, 160));
-  painter.drawText(QRect(2, 120, 256, 44), Qt::AlignCenter, QStringLiteral("VORLIX"));
-  painter.setPen(QColor(255, 236, 200));
-  painter.drawText(QRect(0, 118, 256, 44), Qt::AlignCenter, QStringLiteral("VORLIX"));
-  QFont subtitle("Sans Serif", 8);
-  painter.setFont(subtitle);
-  painter.drawText(QRect(0, 160, 256, 20), Qt::AlignCenter,
-                   QStringLiteral("map manager for Quake III Arena"));
-  painter.end();
-  return logo;
+  ui::Ressourcen_laden();
+  return QPixmap(ui::Logo_Resource).copy(0, 0, 256, 185);
 }
 
 TForm_Info_Dialog::TForm_Info_Dialog(QWidget* parent) : QDialog(parent) {
