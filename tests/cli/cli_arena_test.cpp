@@ -7,32 +7,14 @@
 namespace vorlix::testing {
 namespace {
 
-std::string Int(std::int32_t value) {
-  std::string data;
-  for (int i = 0; i < 4; ++i) {
-    data += static_cast<char>((static_cast<std::uint32_t>(value) >> (8 * i)) & 0xFFu);
-  }
-  return data;
-}
-
-// Records of mapstree.dat (version 1): a group (kind 1, child count, name) and a map entry
-// (kind 0, map ID, pk3 ID).
-std::string Group(const std::string& name, std::int32_t children) {
-  return Int(1) + '\1' + Int(children) + Int(static_cast<std::int32_t>(name.size()) + 1) + name +
-         '\0';
-}
-std::string Entry(std::int32_t map_id, std::int32_t pk3_id) {
-  return Int(1) + '\0' + Int(map_id) + Int(pk3_id);
-}
-
 class Cli_Arena : public Cli {
  protected:
   void SetUp() override {
     ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
     // q3dm1 has the IDs 0/0 (the first archive of the first MOD directory).
     ASSERT_NE(Run_Data({"launch", "0", "0", "--dry-run"}).Out.find("Q3DM1"), std::string::npos);
-    Write_File(Data_ / "mapstree.dat",
-               Group("Arenas", 2) + Group("Empty", 0) + Group("Duel maps", 1) + Entry(0, 0));
+    Write_File(Data_ / "mapstree.dat", Tree_Group("Arenas", 2) + Tree_Group("Empty", 0) +
+                                           Tree_Group("Duel maps", 1) + Tree_Entry(0, 0));
   }
 
   bool In_Baseq3(const std::string& name) { return fs::exists(Game_ / ("baseq3/" + name)); }

@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -55,7 +56,8 @@ class Cli : public ::testing::Test {
   }
 
   Run_Result Run(const std::vector<std::string>& words) {
-    std::string command = "XDG_CONFIG_HOME=" + Quote(Config_.Path()) + " " + Quote(VORLIX_CLI_PATH);
+    std::string command =
+        "XDG_CONFIG_HOME=" + Quote(Config_.Path()) + " " + Command_Prefix_ + Quote(VORLIX_CLI_PATH);
     for (const auto& word : words) {
       command += " " + Quote(word);
     }
@@ -87,7 +89,26 @@ class Cli : public ::testing::Test {
   TTemp_Dir Data_;
   TTemp_Dir Config_;
   TTemp_Dir Output_;
+  // Words in front of the program on the command line (e.g. to run it as another user).
+  std::string Command_Prefix_;
 };
+
+// Records of mapstree.dat (version 1): a group (kind 1, child count, name) and a map entry
+// (kind 0, map ID, pk3 ID).
+inline std::string Tree_Int(std::int32_t value) {
+  std::string data;
+  for (int i = 0; i < 4; ++i) {
+    data += static_cast<char>((static_cast<std::uint32_t>(value) >> (8 * i)) & 0xFFu);
+  }
+  return data;
+}
+inline std::string Tree_Group(const std::string& name, std::int32_t children) {
+  return Tree_Int(1) + '\1' + Tree_Int(children) +
+         Tree_Int(static_cast<std::int32_t>(name.size()) + 1) + name + '\0';
+}
+inline std::string Tree_Entry(std::int32_t map_id, std::int32_t pk3_id) {
+  return Tree_Int(1) + '\0' + Tree_Int(map_id) + Tree_Int(pk3_id);
+}
 
 // The arguments of q3dm1's launch with its stored choices.
 inline const std::string Q3dm1_Arguments =
