@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs a build into a fresh prefix and checks the layout a Linux desktop expects: programs in
-# bin/, the pictures in share/vorlix/, a valid desktop entry that names the installed program,
-# the icon in the hicolor theme; then runs the installed vorlix-cli and checks that its files
-# land in the user's data directory and nothing is written beside the executable.
+# bin/, the sound module in lib/vorlix/, the pictures in share/vorlix/, a valid desktop entry that
+# names the installed program, the icon in the hicolor theme; then runs the installed vorlix-cli
+# and checks that its files land in the user's data directory and nothing is written beside the
+# executable.
 # Usage: install_tree_check.sh BUILD_DIR
 set -euo pipefail
 build="$1"
@@ -17,6 +18,8 @@ for f in bin/vorlix bin/vorlix-cli; do
   [ -x "$prefix/$f" ] || fail "$f missing or not executable"
 done
 [ -s "$prefix/share/vorlix/GFX/NOLEVELSHOTAVAILABLE.JPG" ] || fail "placeholder picture missing"
+# The bot sound module, where the installed program looks for it (bin/../lib/vorlix).
+[ -s "$prefix/lib/vorlix/vorlix_sound.so" ] || fail "sound module missing from lib/vorlix"
 [ ! -e "$prefix/bin/GFX" ] || fail "pictures installed into bin/"
 for size in 16 32 48 256; do
   icon="$prefix/share/icons/hicolor/${size}x${size}/apps/vorlix.png"
