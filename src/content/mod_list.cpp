@@ -4,6 +4,9 @@
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -11,6 +14,7 @@
 #include "app/platform.h"
 #include "content/bots_txt.h"
 #include "database/records.h"
+#include "database/stream.h"
 
 namespace vorlix {
 
@@ -42,6 +46,53 @@ bool Kann_Unterordner_haben(const std::string& path) {
     return true;
   }
   return S_ISDIR(st.st_mode) && st.st_nlink != 2;
+}
+
+// The bots.txt of one archive's extracted folder, as read ahead of the walk.
+struct TBot_Datei {
+  std::optional<std::string> Path;  // SCRIPTS/BOTS.TXT, when it is a file
+  std::optional<std::string> Text;  // its content, when it could be read whole
+};
+
+TBot_Datei Suche_Bot_Datei(const std::string& folder) {
+  TBot_Datei file;
+  if (!Kann_Unterordner_haben(folder)) {
+    return file;
+  }
+  platform::TCase_Resolver resolver;
+  const std::optional<std::string> path = resolver.Resolve(folder, "SCRIPTS/BOTS.TXT");
+  if (!path || !Ist_Datei(*path)) {
+    return file;
+  }
+  file.Path = path;
+  try {
+    file.Text = Read_Whole_File(*path);
+  } catch (const std::exception&) {
+    // read again when its turn comes, which reports the error as a plain read does
+  }
+  return file;
+}
+
+// Reads the folders' bot files on two threads: the work is the file system's, one archive
+// folder at a time, and most collections have thousands of them.
+std::vector<TBot_Datei> Suche_Bot_Dateien(const std::vector<std::string>& folders) {
+  std::vector<TBot_Datei> files(folders.size());
+  const auto work = [&](std::size_t first) {
+    for (std::size_t i = first; i < folders.size(); i += 2) {
+      files[i] = Suche_Bot_Datei(folders[i]);
+    }
+  };
+  std::thread helper;
+  try {
+    helper = std::thread(work, 1);
+  } catch (const std::system_error&) {
+    work(1);  // no thread to be had: the same work here
+  }
+  work(0);
+  if (helper.joinable()) {
+    helper.join();
+  }
+  return files;
 }
 
 }  // namespace
@@ -144,31 +195,42 @@ void TMOD_Liste::Ermittle_BotInformationen(const std::string& program_dir,
   // program directory is looked up ignoring case; the listings are kept for the whole walk.
   platform::TCase_Resolver resolver;
   const std::optional<std::string> botinfo = resolver.Resolve(program_dir, "BOTINFO");
-  for (int m = 0; m < Count(); ++m) {
-    auto bots = std::make_unique<TBot_Liste>(Name(m));
+  // The archives' folders in walk order, MOD by MOD; their files are looked at ahead, together.
+  std::vector<std::vector<std::string>> folders_by_mod(static_cast<std::size_t>(Count()));
+  std::vector<std::string> folders;
+  for (int m = 0; m < Count() && botinfo; ++m) {
+    const std::string mod_name = platform::Upper(Name(m));
     for (int r = 0; r < pk3_db.Count(); ++r) {
       const TPK3_Datei_Eintrag* record = pk3_db.Items(r);
       if (record == nullptr || !record->Present ||
-          platform::Upper(record->MOD_Directory) != bots->MOD_Name) {
+          platform::Upper(record->MOD_Directory) != mod_name ||
+          !Ist_einfacher_Name(record->MOD_Directory) || !Ist_einfacher_Name(record->PK3_Filename)) {
         continue;
       }
-      if (!botinfo || !Ist_einfacher_Name(record->MOD_Directory) ||
-          !Ist_einfacher_Name(record->PK3_Filename)) {
-        continue;
+      if (const std::optional<std::string> folder =
+              resolver.Resolve(*botinfo, record->MOD_Directory + "/" + record->PK3_Filename)) {
+        folders_by_mod[static_cast<std::size_t>(m)].push_back(record->PK3_Filename);
+        folders.push_back(*folder);
       }
-      const std::optional<std::string> folder =
-          resolver.Resolve(*botinfo, record->MOD_Directory + "/" + record->PK3_Filename);
-      if (!folder || !Kann_Unterordner_haben(*folder)) {
-        continue;
-      }
-      const std::optional<std::string> path = resolver.Resolve(*folder, "SCRIPTS/BOTS.TXT");
-      if (!path || !Ist_Datei(*path)) {
+    }
+  }
+  const std::vector<TBot_Datei> files = Suche_Bot_Dateien(folders);
+  std::size_t next = 0;
+  for (int m = 0; m < Count(); ++m) {
+    auto bots = std::make_unique<TBot_Liste>(Name(m));
+    for (const std::string& pk3_filename : folders_by_mod[static_cast<std::size_t>(m)]) {
+      const TBot_Datei& file = files[next++];
+      if (!file.Path) {
         continue;
       }
       bots->Clear();
       bots->Has_Own_Bots = true;
       try {
-        Lies_BOTS_TXT(*bots, *path, record->PK3_Filename);
+        if (file.Text) {
+          Lies_BOTS_TXT_aus_Text(*bots, *file.Text, pk3_filename);
+        } else {
+          Lies_BOTS_TXT(*bots, *file.Path, pk3_filename);
+        }
       } catch (const std::exception&) {
         if (pk3_db.Interaction() != nullptr) {
           pk3_db.Interaction()->Message(Message_Kind::Error, Bot_Info_Fehlertext, Button_Set::OK);

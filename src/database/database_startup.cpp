@@ -1,6 +1,10 @@
 #include "database/database_startup.h"
 
+#include <future>
+#include <system_error>
+
 #include "app/platform.h"
+#include "database/scan.h"
 
 namespace vorlix {
 
@@ -14,8 +18,16 @@ std::string Database_File_Path(const std::string& program_dir) {
 std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(const TDatabase_Paths& paths,
                                                             TInteraction* interaction) {
   auto database = std::make_unique<TPK3_Dateien_Verwaltung>(paths, interaction);
+  // The game directory is walked while mapsdb.dat is read: the one is the file system's work,
+  // the other the processor's.
+  std::future<TGame_Directory_Walk> walk;
+  try {
+    walk = std::async(std::launch::async, Walk_Game_Directory, paths.Game_Dir);
+  } catch (const std::system_error&) {
+    // no thread to be had: walked after the load instead
+  }
   database->Load_Database(Database_File_Path(paths.Program_Dir));
-  database->Sync_With_Disk();
+  database->Sync_With_Disk(walk.valid() ? walk.get() : Walk_Game_Directory(paths.Game_Dir));
   return database;
 }
 

@@ -12,6 +12,7 @@
 namespace vorlix {
 
 class TFolder_Cache;
+struct TGame_Directory_Walk;
 class TInteraction;
 class TScan_Prefetch;
 class TScan_Sink;
@@ -185,8 +186,10 @@ class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
   bool Save_Database(const std::string& path) const;
   bool Load_Database(const std::string& path);
 
-  // Brings the records in line with the archives under the game directory.
+  // Brings the records in line with the archives under the game directory, as `walk` found them
+  // (walked here when not given).
   void Sync_With_Disk();
+  void Sync_With_Disk(const TGame_Directory_Walk& walk);
   // Records, scans and extracts an archive that has no record.
   void Add_New_PK3(const std::string& directory, const std::string& filename, std::uint32_t size,
                    std::int32_t date);

@@ -215,6 +215,10 @@ void TPK3_Dateien_Verwaltung::Update_PK3(int index, const std::string& directory
 }
 
 void TPK3_Dateien_Verwaltung::Sync_With_Disk() {
+  Sync_With_Disk(Walk_Game_Directory(Paths_.Game_Dir));
+}
+
+void TPK3_Dateien_Verwaltung::Sync_With_Disk(const TGame_Directory_Walk& walk) {
   Folders_->Clear();
   Syncing_ = true;
   // Whatever way the synchronisation ends, its caches end with it.
@@ -228,7 +232,6 @@ void TPK3_Dateien_Verwaltung::Sync_With_Disk() {
     }
   } reset{*this};
   Walk_Paths_.clear();
-  const TGame_Directory_Walk walk = Walk_Game_Directory(Paths_.Game_Dir);
   // The first record of each pair of names, ignoring case, as Find_PK3 gives it. Records taken
   // in below are never found again in this walk: their names are in the found list already.
   std::map<std::pair<std::string, std::string>, int> first_record;
