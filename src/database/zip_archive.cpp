@@ -182,6 +182,13 @@ std::vector<Raw_Member> Read_Central_Directory(const std::string* data) {
       data->size());
 }
 
+// The refusal to write into an archive held in memory.
+std::string Memory_Archive_Error(const std::string& name) {
+  std::string text = name;
+  text += ": an archive held in memory cannot be written.";
+  return text;
+}
+
 bool Is_Directory(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -714,7 +721,7 @@ void Zip_Archive::Add() {
     throw TZip_Error("No archive name given.");
   }
   if (Data_) {
-    throw TZip_Error(ZipFilename_ + ": an archive held in memory cannot be written.");
+    throw TZip_Error(Memory_Archive_Error(ZipFilename_));
   }
   if (specs.empty()) {
     throw TZip_Error("Nothing to add.");
@@ -742,9 +749,10 @@ void Zip_Archive::Add() {
     const std::string name = AddDirNames ? file : file.substr(file.rfind('/') + 1);
     zip_source_t* source = zip_source_file(archive, file.c_str(), 0, -1);
     if (source == nullptr) {
-      const std::string message = Zip_Message(archive);
+      std::string message = file;
+      message.append(": ").append(Zip_Message(archive));
       zip_discard(archive);
-      throw TZip_Error(file + ": " + message);
+      throw TZip_Error(message);
     }
     zip_int64_t index = zip_name_locate(archive, name.c_str(), ZIP_FL_NOCASE | ZIP_FL_ENC_RAW);
     bool ok = false;
@@ -771,9 +779,10 @@ void Zip_Archive::Add() {
            0;
     }
     if (!ok) {
-      const std::string message = Zip_Message(archive);
+      std::string message = file;
+      message.append(": ").append(Zip_Message(archive));
       zip_discard(archive);
-      throw TZip_Error(file + ": " + message);
+      throw TZip_Error(message);
     }
   }
   if (zip_close(archive) != 0) {
@@ -790,7 +799,7 @@ void Zip_Archive::Rename_Entry(int index, const std::string& new_name) {
     throw TZip_Error("no such member");
   }
   if (Data_) {
-    throw TZip_Error(ZipFilename_ + ": an archive held in memory cannot be written.");
+    throw TZip_Error(Memory_Archive_Error(ZipFilename_));
   }
   Close();
   int code = 0;
