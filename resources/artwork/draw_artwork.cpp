@@ -224,6 +224,15 @@ QImage Baum() {
   return strip;
 }
 
+// The evening sky behind the emblem, from `top` to `bottom`, turning red at `dusk` (0 to 1).
+QLinearGradient Sky(double top, double bottom, double dusk) {
+  QLinearGradient sky(0, top, 0, bottom);
+  sky.setColorAt(0, QColor(18, 20, 40));
+  sky.setColorAt(dusk, QColor(70, 30, 20));
+  sky.setColorAt(1, QColor(190, 80, 20));
+  return sky;
+}
+
 // Pen widths of the emblem: the outer ring, the inner ring, the outline of the "V".
 struct Emblem_Pens {
   double Outer;
@@ -259,11 +268,7 @@ QImage Logo() {
   QImage logo(256, 256, QImage::Format_RGB32);
   QPainter p(&logo);
   p.setRenderHint(QPainter::Antialiasing);
-  QLinearGradient sky(0, 0, 0, 185);
-  sky.setColorAt(0, QColor(18, 20, 40));
-  sky.setColorAt(0.7, QColor(70, 30, 20));
-  sky.setColorAt(1, QColor(190, 80, 20));
-  p.fillRect(0, 0, 256, 185, sky);
+  p.fillRect(0, 0, 256, 185, Sky(0, 185, 0.7));
   // The lower band carries the black status lines.
   QLinearGradient band(0, 185, 0, 256);
   band.setColorAt(0, QColor(235, 225, 205));
@@ -317,10 +322,7 @@ QImage App_Icon(int size) {
   {
     QPainter p(&icon);
     p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient sky(0, 8, 0, 248);
-    sky.setColorAt(0, QColor(18, 20, 40));
-    sky.setColorAt(0.65, QColor(70, 30, 20));
-    sky.setColorAt(1, QColor(190, 80, 20));
+    const QLinearGradient sky = Sky(8, 248, 0.65);
     p.setPen(QPen(QColor(120, 50, 10), 4));
     p.setBrush(sky);
     p.drawRoundedRect(QRectF(8, 8, 240, 240), 44, 44);
