@@ -48,24 +48,18 @@ std::vector<TMAP_Datei_Eintrag*> Maps_Below(const TMaps_Tree_Node* group) {
 
 }  // namespace
 
-TProgram_Windows::TProgram_Windows(TForm_Main_Vorlix& main_window)
-    : Main_(main_window),
-      Info_(std::make_unique<TForm_Info_Dialog>(&main_window)),
-      Properties_(std::make_unique<TForm_Map_Properties>(&main_window)),
-      Select_MOD_(std::make_unique<TForm_Select_MOD>(&main_window)),
-      Arena_Selection_(std::make_unique<TForm_Arena_File_Selection>(&main_window)),
-      Arena_Name_(std::make_unique<TForm_Arena_File_Specify_Name>(&main_window)) {
+TProgram_Windows::TProgram_Windows(TForm_Main_Vorlix& main_window) : Main_(main_window) {
   Browser_ = new TBrowser_View(&main_window);
   Main_.Setze_Hauptbereich(Browser_);
   Browser_->Install_Commands(&main_window);
 
   auto& interaction = Main_.Interaction();
   interaction.Select_Items_Handler = [this](const Selection_Request& request) {
-    return Run_Selection(*Select_MOD_, *Arena_Selection_, request);
+    return Run_Selection(Dialog(Select_MOD_), Dialog(Arena_Selection_), request);
   };
   interaction.Specify_Arena_Name_Handler = [this](const std::string& directory,
                                                   const std::optional<std::string>& preset) {
-    return Run_Specify_Arena_Name(*Arena_Name_, directory, preset);
+    return Run_Specify_Arena_Name(Dialog(Arena_Name_), directory, preset);
   };
   Wire_Steps();
   Wire_Commands();
@@ -145,6 +139,25 @@ void TProgram_Windows::Apply_Arena_Availability() {
                                                           state.MOD_Liste->Names()));
 }
 
+template <typename Form>
+Form& TProgram_Windows::Dialog(std::unique_ptr<Form>& slot) {
+  if (!slot) {
+    slot = std::make_unique<Form>(&Main_);
+  }
+  return *slot;
+}
+
+TForm_Map_Properties& TProgram_Windows::Properties() {
+  if (!Properties_) {
+    Dialog(Properties_);
+    QObject::connect(Properties_.get(), &TForm_Map_Properties::Rename_PK3_Requested, &Main_,
+                     [this]() { Rename_Edited_PK3(); });
+    QObject::connect(Properties_.get(), &TForm_Map_Properties::Delete_PK3_Requested, &Main_,
+                     [this]() { Delete_Edited_PK3(); });
+  }
+  return *Properties_;
+}
+
 TProperties_Context TProgram_Windows::Properties_Context() const {
   return Properties_Kontext_aus(Main_.State(), Main_.Interaction(), QLocale::system());
 }
@@ -152,7 +165,7 @@ TProperties_Context TProgram_Windows::Properties_Context() const {
 void TProgram_Windows::Open_Map_Properties(TMAP_Datei_Eintrag* map) {
   while (map != nullptr && map->PK3 != nullptr) {
     Edited_Map_ = map;
-    const Dialog_Result result = Show_Map_Properties(*Properties_, Properties_Context(), map);
+    const Dialog_Result result = Show_Map_Properties(Properties(), Properties_Context(), map);
     Edited_Map_ = nullptr;
     if (result != Dialog_Result::Retry) {
       return;
@@ -176,7 +189,7 @@ void TProgram_Windows::Rename_Edited_PK3() {
   const TPK3_Aktion_Ergebnis result = PK3_umbenennen(
       state.PK3_Datenbank->Paths(), *Edited_Map_->PK3, Edited_Map_->ID, Main_.Interaction());
   if (result.Reload_Needed()) {
-    Properties_->End_With(Dialog_Result::Retry);
+    Properties().End_With(Dialog_Result::Retry);
   }
 }
 
@@ -188,18 +201,14 @@ void TProgram_Windows::Delete_Edited_PK3() {
   const TPK3_Aktion_Ergebnis result = PK3_loeschen(state.PK3_Datenbank->Paths(), *Edited_Map_->PK3,
                                                    Edited_Map_->ID, Main_.Interaction());
   if (result.Aktion == PK3_Aktion::Geloescht) {
-    Properties_->End_With(Dialog_Result::OK);
+    Properties().End_With(Dialog_Result::OK);
   }
 }
 
 void TProgram_Windows::Wire_Commands() {
-  QObject::connect(Properties_.get(), &TForm_Map_Properties::Rename_PK3_Requested, &Main_,
-                   [this]() { Rename_Edited_PK3(); });
-  QObject::connect(Properties_.get(), &TForm_Map_Properties::Delete_PK3_Requested, &Main_,
-                   [this]() { Delete_Edited_PK3(); });
   QObject::connect(
       Browser_, &TBrowser_View::Launch_Map_Requested, &Main_, [this](TMAP_Datei_Eintrag* map) {
-        if (map != nullptr && Starte_Map(*Properties_, Properties_Context(), map, Exec_File_)) {
+        if (map != nullptr && Starte_Map(Properties(), Properties_Context(), map, Exec_File_)) {
           Main_.close();
         }
       });
@@ -208,7 +217,7 @@ void TProgram_Windows::Wire_Commands() {
   QObject::connect(Browser_, &TBrowser_View::Group_Properties_Requested, &Main_,
                    [this](TMaps_Tree_Node* group) {
                      if (group != nullptr) {
-                       Show_Group_Properties(*Properties_, Properties_Context(), Maps_Below(group));
+                       Show_Group_Properties(Properties(), Properties_Context(), Maps_Below(group));
                      }
                    });
   auto arena_command = [this](Arena_Modus mode, TMaps_Tree_Node* group) {
@@ -236,7 +245,8 @@ void TProgram_Windows::Wire_Commands() {
                             Main_.Interaction());
     }
   });
-  QObject::connect(Browser_, &TBrowser_View::Info_Requested, &Main_, [this]() { Info_->exec(); });
+  QObject::connect(Browser_, &TBrowser_View::Info_Requested, &Main_,
+                   [this]() { Dialog(Info_).exec(); });
   QObject::connect(Browser_, &TBrowser_View::Exit_Requested, &Main_, [this]() { Main_.close(); });
 }
 

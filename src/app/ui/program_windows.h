@@ -1,6 +1,7 @@
 #pragma once
-// The window program's composition: the maps browser in the main window, the dialogs created at
-// start, and the start-up steps of every subsystem wired into the main window's start-up.
+// The window program's composition: the maps browser in the main window, the dialogs (each made
+// when first needed, so that the main window opens sooner), and the start-up steps of every
+// subsystem wired into the main window's start-up.
 
 #include <memory>
 
@@ -34,6 +35,11 @@ class TProgram_Windows {
   void Apply_Arena_Availability();
   void Apply_Pictures();
   TProperties_Context Properties_Context() const;
+  // A dialog, made on its first use.
+  template <typename Form>
+  Form& Dialog(std::unique_ptr<Form>& slot);
+  // The map properties dialog, made and connected on its first use.
+  TForm_Map_Properties& Properties();
   // The properties of one map; after a rename of its archive the whole start-up runs again and
   // the dialog opens anew for the same map, found by its pair of IDs.
   void Open_Map_Properties(TMAP_Datei_Eintrag* map);
