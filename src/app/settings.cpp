@@ -68,7 +68,12 @@ TRegistry_Werte Lade_Registry_Einstellungen() {
 bool Speichere_Registry_Einstellungen(const std::string& game_dir, TInteraction& interaction) {
   const std::string path = Settings_File_Path();
   QSettings store(QFile::decodeName(path.c_str()), QSettings::IniFormat);
-  store.setValue(Key("Q3A_DIR"), QFile::decodeName(game_dir.c_str()));
+  const QString dir = QFile::decodeName(game_dir.c_str());
+  const QVariant stored = store.value(Key("Q3A_DIR"));
+  if (store.status() == QSettings::NoError && stored.isValid() && stored.toString() == dir) {
+    return true;  // remembered already: the file stays as it is
+  }
+  store.setValue(Key("Q3A_DIR"), dir);
   store.sync();
   if (store.status() != QSettings::NoError) {
     interaction.Message(Message_Kind::Error,

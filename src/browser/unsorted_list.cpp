@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <numeric>
 
 #include "app/fs_routines.h"
 #include "app/interaction.h"
@@ -52,6 +54,11 @@ void TUnsorted_Maps_List::Clear() {
   if (Observer != nullptr) {
     Observer->After_Reset();
   }
+}
+
+void TUnsorted_Maps_List::Reserve(std::size_t items) {
+  Items_.reserve(Items_.size() + items);
+  Pending_.reserve(items);
 }
 
 void TUnsorted_Maps_List::Begin_Append() {
@@ -109,9 +116,19 @@ void TUnsorted_Maps_List::Sort() {
   if (Observer != nullptr) {
     Observer->Before_Reorder();
   }
-  std::stable_sort(
-      Items_.begin(), Items_.end(),
-      [this](const TUnsorted_Item& a, const TUnsorted_Item& b) { return Item_Less(a, b); });
+  // The positions are sorted and every item is moved once, instead of moving the items (three
+  // strings each) at every step of the sort.
+  std::vector<std::uint32_t> order(Items_.size());
+  std::iota(order.begin(), order.end(), 0U);
+  std::stable_sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
+    return Item_Less(Items_[a], Items_[b]);
+  });
+  std::vector<TUnsorted_Item> sorted;
+  sorted.reserve(Items_.size());
+  for (const std::uint32_t i : order) {
+    sorted.push_back(std::move(Items_[i]));
+  }
+  Items_ = std::move(sorted);
   if (Observer != nullptr) {
     Observer->After_Reorder();
   }
@@ -133,6 +150,13 @@ void Lade_ListView_Maps(TUnsorted_Maps_List& list, const TPK3_Dateien_Verwaltung
   list.Clear();
   // (MOD directory, file name) in lower case of every listed map.
   std::unordered_set<std::string> listed;
+  std::size_t maps = 0;
+  for (int p = 0; p < database.Count(); ++p) {
+    const TPK3_Datei_Eintrag* pk3 = database.Items(p);
+    maps += pk3->Maps ? static_cast<std::size_t>(pk3->Maps->Count()) : 0;
+  }
+  listed.reserve(maps);
+  list.Reserve(maps);
   list.Begin_Append();
   for (int p = database.Count() - 1; p >= 0; --p) {
     const TPK3_Datei_Eintrag* pk3 = database.Items(p);

@@ -56,6 +56,8 @@ class TUnsorted_Maps_List {
   void ListView_Maps_Eintrag_hinzufuegen(TMAP_Datei_Eintrag* map);
   void Begin_Append();
   void End_Append();
+  // Makes room for this many more items.
+  void Reserve(std::size_t items);
   // Removes the items of the given maps in one pass.
   void Remove_Maps(const std::unordered_set<const TMAP_Datei_Eintrag*>& maps);
 

@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "app/platform.h"
 #include "cli/cli_app.h"
 
 int main(int argc, char** argv) {
+  vorlix::platform::Prepare_Heap_For_Startup();
   std::vector<std::string> words;
   for (int i = 1; i < argc; ++i) {
     words.emplace_back(argv[i]);

@@ -1,5 +1,6 @@
 #include "database/stream.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -135,7 +136,44 @@ std::string Read_Whole_File(const std::string& path) {
   return data;
 }
 
+namespace {
+
+// Whether the file at `path` holds exactly `data`, read in pieces.
+bool Holds_Exactly(const std::string& path, const std::string& data) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    return false;
+  }
+  struct stat st {};
+  bool same = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+              static_cast<std::uint64_t>(st.st_size) == data.size();
+  std::array<char, std::size_t{64} * 1024> piece{};
+  std::size_t done = 0;
+  while (same) {
+    const ssize_t n = ::read(fd, piece.data(), piece.size());
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      same = n == 0 && done == data.size();
+      break;
+    }
+    const auto got = static_cast<std::size_t>(n);
+    same = got <= data.size() - done && std::memcmp(piece.data(), data.data() + done, got) == 0;
+    done += got;
+  }
+  ::close(fd);
+  return same;
+}
+
+}  // namespace
+
 void Write_File_Atomically(const std::string& path, const std::string& data) {
+  // A file that holds these bytes already stays as it is: most closes change nothing, and a
+  // rewrite would only cost a flush to disk.
+  if (Holds_Exactly(path, data)) {
+    return;
+  }
   const std::string temp = path + ".new";
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {

@@ -71,6 +71,7 @@ std::string Read_Whole_File(const std::string& path);
 // Writes a file so that it is either the old or the new complete file at every moment: the bytes
 // go into a new file beside it, are flushed to disk, and replace the old file only then.
 // Throws TStream_Error (with the reason) when anything fails; the old file is then untouched.
+// A file that already holds exactly these bytes is left untouched.
 void Write_File_Atomically(const std::string& path, const std::string& data);
 
 }  // namespace vorlix

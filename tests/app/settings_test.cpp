@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "builders.h"
@@ -39,6 +41,16 @@ TEST_F(Settings_Test, First_Start_Reads_Defaults_Save_Writes_Q3A_Dir_Or_Reports_
   EXPECT_TRUE(user.Messages.empty());
   EXPECT_NE(Read_File(Settings_File_Path()).find("[Settings]"), std::string::npos);
   EXPECT_EQ(Lade_Registry_Einstellungen().Q3A_Dir, "/games/Quake III Arena");
+  // The same directory again leaves the file alone; another one replaces the value.
+  struct stat before {};
+  struct stat after {};
+  ASSERT_EQ(::stat(Settings_File_Path().c_str(), &before), 0);
+  EXPECT_TRUE(Speichere_Registry_Einstellungen("/games/Quake III Arena", user));
+  ASSERT_EQ(::stat(Settings_File_Path().c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_TRUE(Speichere_Registry_Einstellungen("/games/q3", user));
+  EXPECT_EQ(Lade_Registry_Einstellungen().Q3A_Dir, "/games/q3");
+  EXPECT_TRUE(user.Messages.empty());
 
   Write_File(config / "blocker", "not a folder");
   ::setenv("XDG_CONFIG_HOME", (config / "blocker").c_str(), 1);

@@ -12,6 +12,7 @@
 
 #include "app/demo_install.h"
 #include "app/options.h"
+#include "app/platform.h"
 #include "app/ui/artwork.h"
 #include "app/ui/main_window.h"
 #include "app/ui/program_windows.h"
@@ -39,6 +40,7 @@ bool Answer_Help_Or_Version(const vorlix::TOption_Parse& parse) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  vorlix::platform::Prepare_Heap_For_Startup();
   // --help and --version answer without a display.
   if (Answer_Help_Or_Version(
           vorlix::Parse_Options(std::vector<std::string>(argv + 1, argv + argc)))) {
