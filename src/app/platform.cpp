@@ -306,6 +306,33 @@ std::optional<std::string> Resolve_Ignore_Case(const std::string& base,
       });
 }
 
+std::optional<std::string> Find_Ignore_Case_At(int dir_fd, const std::string& dir,
+                                               const std::string& name) {
+  const int fd = ::openat(dir_fd, dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    return std::nullopt;
+  }
+  DIR* stream = ::fdopendir(fd);
+  if (stream == nullptr) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  // The first in listing order of the names that differ from `name` in case only.
+  std::optional<std::string> first;
+  while (const dirent* found = ::readdir(stream)) {
+    const std::string_view entry(found->d_name);
+    if (entry == "." || entry == ".." || entry.size() != name.size() ||
+        !Equal_Ignore_Case(std::string(entry), name)) {
+      continue;
+    }
+    if (!first || Listing_Less(std::string(entry), *first)) {
+      first = std::string(entry);
+    }
+  }
+  ::closedir(stream);
+  return first;
+}
+
 std::optional<std::string> Resolve_Path_Ignore_Case(const std::string& path) {
   // Keep the longest leading part that exists as written, resolve the rest.
   std::string head = Without_Trailing_Separator(path);

@@ -70,6 +70,11 @@ std::optional<std::string> Resolve_Ignore_Case(const std::string& base,
                                                const std::string& relative);
 // The same for a whole path: the first component that exists as written is kept, the rest resolved.
 std::optional<std::string> Resolve_Path_Ignore_Case(const std::string& path);
+// The same lookup for one name in the directory `dir`, given relative to the open directory
+// `dir_fd` (AT_FDCWD: relative to the working directory, or a whole path), for the many folders
+// below one directory: the entry's name, or nullopt.
+std::optional<std::string> Find_Ignore_Case_At(int dir_fd, const std::string& dir,
+                                               const std::string& name);
 
 // The same lookup with the listings of the directories it visits kept, for many lookups in a row
 // (the synchronisation checks two folders for every archive). The cache holds until cleared.

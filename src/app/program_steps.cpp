@@ -31,7 +31,8 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
   };
   steps.Read_Bots = [](TMain_State& state) {
     if (state.PK3_Datenbank && state.MOD_Liste) {
-      state.MOD_Liste->Ermittle_BotInformationen(state.Program_Dir, *state.PK3_Datenbank);
+      state.MOD_Liste->Ermittle_BotInformationen(state.Program_Dir, *state.PK3_Datenbank,
+                                                 state.Bot_Files_Ahead.get());
     }
   };
   steps.Write_Disablers = [&ui](TMain_State& state) {

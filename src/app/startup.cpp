@@ -85,8 +85,20 @@ bool TStartup::Ermittle_Verzeichnisse() {
   return true;
 }
 
+void TStartup::Read_Bot_Files_Ahead() {
+  if (Options_.Program_Dir) {
+    State_.Bot_Files_Ahead = std::make_unique<TBot_Files_Prefetch>(
+        platform::Without_Trailing_Separator(*Options_.Program_Dir));
+  }
+}
+
 Load_Outcome TStartup::Lade(bool& dev_comp) {
   dev_comp = false;
+  // What was read ahead serves this run only.
+  struct TAhead_Release {
+    TMain_State& State;
+    ~TAhead_Release() { State.Bot_Files_Ahead.reset(); }
+  } release{State_};
   try {
     Lade_Registry_Einstellungen(dev_comp);
     if (!Ermittle_Verzeichnisse()) {
@@ -101,6 +113,10 @@ Load_Outcome TStartup::Lade(bool& dev_comp) {
       Steps_.Build_MOD_List(State_);
     }
     State_.PK3_Datenbank.reset();
+    if (State_.Bot_Files_Ahead) {
+      // Nothing below BOTINFO is written while it is being read.
+      State_.Bot_Files_Ahead->Wait();
+    }
     if (Steps_.Load_And_Sync_Database) {
       Steps_.Load_And_Sync_Database(State_);
     }

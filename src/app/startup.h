@@ -31,6 +31,8 @@ struct TMain_State {
   std::unique_ptr<TPK3_Dateien_Verwaltung> PK3_Datenbank;
   std::unique_ptr<TMOD_Liste> MOD_Liste;
   int MODs_mit_Arena_Files = 0;
+  // The bot files read ahead for the running start-up, if any (its bot step takes them).
+  std::unique_ptr<TBot_Files_Prefetch> Bot_Files_Ahead;
 };
 
 // Steps 4 to 10 of the start-up and the two file writes of the save, in the order they run.
@@ -71,6 +73,10 @@ class TStartup {
  public:
   TStartup(TInteraction& interaction, TStartup_Steps steps, TStartup_Options options = {});
 
+  // Starts reading the archives' bot files below BOTINFO on a thread of their own, for the next
+  // run of the start-up (a front end calls it while it builds its windows). Only when the program
+  // directory was given; the start-up waits for the reading before the database may write there.
+  void Read_Bot_Files_Ahead();
   // The full step list. `dev_comp` receives the developer-machine flag.
   Load_Outcome Lade(bool& dev_comp);
   // The same, as the main window asks it: true unless a step said no.

@@ -1,14 +1,15 @@
 #include "content/mod_list.h"
 
 #include <exception>
-#include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/interaction.h"
 #include "app/platform.h"
@@ -31,57 +32,65 @@ bool Ist_einfacher_Name(const std::string& name) {
          name.find_first_of("/\\") == std::string::npos && name.find('\0') == std::string::npos;
 }
 
-bool Ist_Datei(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
-}
-
-// False when the path is no directory, or a directory that the file system shows to hold no
-// sub-directory (a link count of 2 counts "." and the entry in its parent only): an archive's
-// extracted folder without SCRIPTS, which most archives' folders are, needs no listing then.
-// File systems that do not count sub-directories (link count 1) are listed as before.
-bool Kann_Unterordner_haben(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
-    return true;
-  }
-  return S_ISDIR(st.st_mode) && st.st_nlink != 2;
-}
-
-// The bots.txt of one archive's extracted folder, as read ahead of the walk.
-struct TBot_Datei {
-  std::optional<std::string> Path;  // SCRIPTS/BOTS.TXT, when it is a file
-  std::optional<std::string> Text;  // its content, when it could be read whole
-};
-
-TBot_Datei Suche_Bot_Datei(const std::string& folder) {
+// SCRIPTS/BOTS.TXT of an archive's extracted folder `name`, given relative to the open folder
+// `at` (AT_FDCWD for a whole path); `folder` is its whole path. Most archives' folders hold no
+// sub-folder (a link count of 2 counts "." and the entry in the parent only) and need no
+// listing; file systems that do not count sub-folders (link count 1) are listed.
+TBot_Datei Suche_Bot_Datei(int at, const std::string& name, const std::string& folder) {
   TBot_Datei file;
-  if (!Kann_Unterordner_haben(folder)) {
+  struct stat st {};
+  if (::fstatat(at, name.c_str(), &st, 0) != 0 || !S_ISDIR(st.st_mode) || st.st_nlink == 2) {
     return file;
   }
-  platform::TCase_Resolver resolver;
-  const std::optional<std::string> path = resolver.Resolve(folder, "SCRIPTS/BOTS.TXT");
-  if (!path || !Ist_Datei(*path)) {
+  const std::optional<std::string> scripts = platform::Find_Ignore_Case_At(at, name, "SCRIPTS");
+  if (!scripts) {
     return file;
   }
-  file.Path = path;
+  const std::string scripts_dir = platform::Join(name, *scripts);
+  const std::optional<std::string> bots =
+      platform::Find_Ignore_Case_At(at, scripts_dir, "BOTS.TXT");
+  struct stat bots_st {};
+  if (!bots || ::fstatat(at, platform::Join(scripts_dir, *bots).c_str(), &bots_st, 0) != 0 ||
+      !S_ISREG(bots_st.st_mode)) {
+    return file;
+  }
+  file.Path = platform::Join(platform::Join(folder, *scripts), *bots);
   try {
-    file.Text = Read_Whole_File(*path);
+    file.Text = Read_Whole_File(*file.Path);
   } catch (const std::exception&) {
     // read again when its turn comes, which reports the error as a plain read does
   }
   return file;
 }
 
+TBot_Datei Suche_Bot_Datei(const std::string& folder) {
+  return Suche_Bot_Datei(AT_FDCWD, folder, folder);
+}
+
 // Reads the folders' bot files on two threads: the work is the file system's, one archive
-// folder at a time, and most collections have thousands of them.
-std::vector<TBot_Datei> Suche_Bot_Dateien(const std::vector<std::string>& folders) {
+// folder at a time, and most collections have thousands of them. Folders read ahead are taken
+// from `ahead`.
+std::vector<TBot_Datei> Suche_Bot_Dateien(const std::vector<std::string>& folders,
+                                          const TBot_Files_Prefetch* ahead) {
   std::vector<TBot_Datei> files(folders.size());
+  std::vector<std::size_t> unread;
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    if (const TBot_Datei* read = ahead != nullptr ? ahead->Find(folders[i]) : nullptr) {
+      files[i] = *read;
+    } else {
+      unread.push_back(i);
+    }
+  }
   const auto work = [&](std::size_t first) {
-    for (std::size_t i = first; i < folders.size(); i += 2) {
-      files[i] = Suche_Bot_Datei(folders[i]);
+    for (std::size_t k = first; k < unread.size(); k += 2) {
+      files[unread[k]] = Suche_Bot_Datei(folders[unread[k]]);
     }
   };
+  if (unread.size() < 2) {
+    work(0);
+    work(1);
+    return files;
+  }
   std::thread helper;
   try {
     helper = std::thread(work, 1);
@@ -96,6 +105,74 @@ std::vector<TBot_Datei> Suche_Bot_Dateien(const std::vector<std::string>& folder
 }
 
 }  // namespace
+
+// ---- TBot_Files_Prefetch -------------------------------------------------------------------
+
+TBot_Files_Prefetch::TBot_Files_Prefetch(std::string program_dir)
+    : Program_Dir_(std::move(program_dir)) {
+  try {
+    Reader_ = std::thread([this] { Read_All(); });
+  } catch (const std::system_error&) {
+    // No thread to be had: nothing is read ahead, the bot step reads every folder itself.
+  }
+}
+
+TBot_Files_Prefetch::~TBot_Files_Prefetch() {
+  Wait();
+}
+
+void TBot_Files_Prefetch::Wait() {
+  if (Reader_.joinable()) {
+    Reader_.join();
+  }
+  Waited_ = true;
+}
+
+const TBot_Datei* TBot_Files_Prefetch::Find(const std::string& folder) const {
+  if (!Waited_) {
+    return nullptr;
+  }
+  const auto it = Files_.find(folder);
+  return it == Files_.end() ? nullptr : &it->second;
+}
+
+void TBot_Files_Prefetch::Read_All() {
+  try {
+    // The folders as the bot step finds them: BOTINFO, then each MOD folder and archive folder,
+    // every one found ignoring case.
+    const std::optional<std::string> botinfo =
+        platform::Resolve_Ignore_Case(Program_Dir_, "BOTINFO");
+    if (!botinfo) {
+      return;
+    }
+    std::map<std::string, TBot_Datei> files;
+    const auto mods = platform::List_Directory(*botinfo);
+    for (const auto& mod : mods ? *mods : std::vector<platform::Dir_Entry>{}) {
+      if (!mod.Is_Directory) {
+        continue;
+      }
+      const std::string mod_dir = platform::Join(*botinfo, mod.Name);
+      const auto archives = platform::List_Names(mod_dir, {});
+      // The archive folders are looked at relative to their MOD folder: one name each to resolve.
+      const int mod_fd = ::open(mod_dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (!archives || mod_fd < 0) {
+        if (mod_fd >= 0) {
+          ::close(mod_fd);
+        }
+        continue;
+      }
+      for (const auto& archive : *archives) {
+        std::string folder = platform::Join(mod_dir, archive);
+        TBot_Datei file = Suche_Bot_Datei(mod_fd, archive, folder);
+        files.emplace(std::move(folder), std::move(file));
+      }
+      ::close(mod_fd);
+    }
+    Files_ = std::move(files);
+  } catch (const std::exception&) {
+    Files_.clear();  // whatever went wrong, the bot step reads the folders itself
+  }
+}
 
 // ---- TBot_Liste ----------------------------------------------------------------------------
 
@@ -190,7 +267,12 @@ void TMOD_Liste::Clear() {
 }
 
 void TMOD_Liste::Ermittle_BotInformationen(const std::string& program_dir,
-                                           const TPK3_Dateien_Verwaltung& pk3_db) {
+                                           const TPK3_Dateien_Verwaltung& pk3_db,
+                                           const TBot_Files_Prefetch* ahead) {
+  // What was read ahead holds while nothing was extracted or removed since.
+  if (ahead != nullptr && (ahead->Program_Dir() != program_dir || pk3_db.Folder_Writes() != 0)) {
+    ahead = nullptr;
+  }
   // The extraction stores names in the archive's letter case, so every component below the
   // program directory is looked up ignoring case; the listings are kept for the whole walk.
   platform::TCase_Resolver resolver;
@@ -214,7 +296,7 @@ void TMOD_Liste::Ermittle_BotInformationen(const std::string& program_dir,
       }
     }
   }
-  const std::vector<TBot_Datei> files = Suche_Bot_Dateien(folders);
+  const std::vector<TBot_Datei> files = Suche_Bot_Dateien(folders, ahead);
   std::size_t next = 0;
   for (int m = 0; m < Count(); ++m) {
     auto bots = std::make_unique<TBot_Liste>(Name(m));

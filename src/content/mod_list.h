@@ -4,8 +4,11 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -13,6 +16,7 @@ namespace vorlix {
 
 class TPK3_Dateien_Verwaltung;
 class TInteraction;
+class TBot_Files_Prefetch;
 
 // Longest text each field of a bot entry holds (the packed form stores the lengths in one byte).
 inline constexpr std::size_t Bot_Feld_Laenge = 255;
@@ -22,6 +26,40 @@ struct TBot_Eintrag {
   std::string Bot_Model;  // model, optionally "/" and a skin
   std::string Bot_PK3;    // PK3_Filename of the archive whose bots.txt defined the bot
   bool operator==(const TBot_Eintrag&) const = default;
+};
+
+// The bots.txt of one archive's extracted folder below BOTINFO.
+struct TBot_Datei {
+  std::optional<std::string> Path;  // SCRIPTS/BOTS.TXT (found ignoring case), when it is a file
+  std::optional<std::string> Text;  // its content, when it could be read whole
+};
+
+// The bots.txt files of every archive folder below the program's BOTINFO folder, read on a
+// thread of its own while the program gets ready (the window program builds its windows
+// meanwhile), so that the bot step of the start-up finds them read.
+class TBot_Files_Prefetch {
+ public:
+  // Starts the reading.
+  explicit TBot_Files_Prefetch(std::string program_dir);
+  ~TBot_Files_Prefetch();
+  TBot_Files_Prefetch(const TBot_Files_Prefetch&) = delete;
+  TBot_Files_Prefetch& operator=(const TBot_Files_Prefetch&) = delete;
+
+  // Waits until the reading has ended. Nothing may be written below BOTINFO before.
+  void Wait();
+  const std::string& Program_Dir() const { return Program_Dir_; }
+  // The files of an archive folder, by the path the bot step forms for it (BOTINFO, MOD folder
+  // and archive folder as found ignoring case); nullptr when it was not read ahead. Valid after
+  // Wait.
+  const TBot_Datei* Find(const std::string& folder) const;
+
+ private:
+  void Read_All();
+
+  std::string Program_Dir_;
+  std::map<std::string, TBot_Datei> Files_;
+  std::thread Reader_;
+  bool Waited_ = false;
 };
 
 // The bots of one MOD, in the order they were read.
@@ -93,8 +131,11 @@ class TMOD_Liste {
   // Gives every entry a fresh bot list read from the extracted bots.txt files of the present
   // archives of its MOD (the last archive in database order with such a file wins). Errors while
   // one file is read are reported through the database's interaction and the walk goes on.
+  // Folders read ahead by `ahead` are taken from there when the database has written nothing
+  // below LEVELSHOTS or BOTINFO since it was made; the lists come out the same either way.
   void Ermittle_BotInformationen(const std::string& program_dir,
-                                 const TPK3_Dateien_Verwaltung& pk3_db);
+                                 const TPK3_Dateien_Verwaltung& pk3_db,
+                                 const TBot_Files_Prefetch* ahead = nullptr);
 
  private:
   std::vector<std::string> Names_;

@@ -117,6 +117,7 @@ bool TFolder_Cache::Remove(const std::string& given_base, const std::string& mod
     auto& folders = Folders(mod_dir);
     const auto range = folders.equal_range(platform::Upper(pk3));
     for (auto it = range.first; it != range.second;) {
+      ++Changes_;
       if (Loesche_Verzeichnisbaum(platform::Join(mod_dir, it->second))) {
         it = folders.erase(it);
       } else {
@@ -152,6 +153,7 @@ std::string TFolder_Cache::Create(const std::string& given_base, const std::stri
   bool mod_listed = Listings_.count(mod_dir) != 0;
   const std::string pk3_name = platform::Lower(pk3);
   std::string path = platform::Join(mod_dir, pk3_name);
+  ++Changes_;
   if (mod_listed && Bases_.count(given_base) != 0) {
     // The MOD folder's listing is known and holds no such folder: make it directly, as the
     // folder routine would, without listing the MOD folder again for every new archive.

@@ -24,6 +24,8 @@ class TFolder_Cache {
   // Creates <base>/<mod>/<pk3> (new components in lower case) unless it exists; returns its path
   // as it is on disk. Throws TFile_Error when it cannot be created.
   std::string Create(const std::string& base, const std::string& mod, const std::string& pk3);
+  // How many folders the cache has created or removed (or tried to remove) so far.
+  int Changes() const { return Changes_; }
   // Forgets every listing.
   void Clear() {
     Listings_.clear();
@@ -39,6 +41,7 @@ class TFolder_Cache {
 
   std::map<std::string, std::multimap<std::string, std::string>> Listings_;
   std::map<std::string, std::string> Bases_;
+  int Changes_ = 0;
 };
 
 }  // namespace vorlix

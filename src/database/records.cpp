@@ -113,6 +113,10 @@ TPK3_Dateien_Verwaltung::TPK3_Dateien_Verwaltung(TDatabase_Paths paths, TInterac
 
 TPK3_Dateien_Verwaltung::~TPK3_Dateien_Verwaltung() = default;
 
+int TPK3_Dateien_Verwaltung::Folder_Writes() const {
+  return Extractions_ + Folders_->Changes();
+}
+
 int TPK3_Dateien_Verwaltung::Find_PK3(const std::string& directory,
                                       const std::string& filename) const {
   for (std::size_t i = 0; i < List_.size(); ++i) {

@@ -201,6 +201,9 @@ class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
   void Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag& record);
 
   const TDatabase_Paths& Paths() const { return Paths_; }
+  // How often this manager has written below LEVELSHOTS or BOTINFO: archive folders created,
+  // removed or extracted into. 0 while their content is as it was when the manager was made.
+  int Folder_Writes() const;
   TInteraction* Interaction() const { return Interaction_; }
   // Full path of a record's archive: where the last walk found it, else formed from its names
   // (the directory looked up ignoring case).
@@ -228,6 +231,8 @@ class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
   // Paths of the archives found by the walk of the running synchronisation, by the lower-cased
   // directory + "\" + file name.
   std::map<std::string, std::string> Walk_Paths_;
+  // Extractions so far (the folder cache counts its own creations and removals).
+  int Extractions_ = 0;
   // Set while Sync_With_Disk runs: the folder cache is valid only within one synchronisation.
   bool Syncing_ = false;
   // Scans running ahead of the walk of the running synchronisation, if any.

@@ -90,6 +90,7 @@ void TPK3_Dateien_Verwaltung::Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag&
     }
   };
   status("extracting new levelshots...");
+  ++Extractions_;
   if (!Syncing_) {
     Folders_->Clear();  // the folders may have changed since the last use
   }

@@ -243,5 +243,65 @@ TEST_F(Bot_Information, Archive_Folders_Of_Every_Shape_Give_What_A_Plain_Lookup_
   EXPECT_TRUE(Ui_.Messages.empty());
 }
 
+TEST_F(Bot_Information, Files_Read_Ahead_Give_The_Same_Lists_Until_The_Database_Writes_Folders) {
+  Mods_.Append("BASEQ3");
+  Mods_.Append("OTHER");
+  Record("baseq3", "a.pk3");
+  Bots_Txt("baseq3/a.pk3/scripts/bots.txt", Block("Anarki", "anarki"));
+  Record("baseq3", "Late.pk3");
+  Bots_Txt("baseq3/late.pk3/Scripts/Bots.TXT", Block("Late", "late"));
+  Record("baseq3", "models.pk3");
+  Write_File(Program_ / "BOTINFO/baseq3/models.pk3/models/players/x/icon.tga", "x");
+  Record("baseq3", "plainfile.pk3");
+  Write_File(Program_ / "BOTINFO/baseq3/plainfile.pk3", "not a folder");
+  Record("baseq3", "missing.pk3");
+  Record("baseq3", "twin.pk3");
+  fs::create_directories(Program_ / "BOTINFO/baseq3/TWIN.pk3");
+  Bots_Txt("baseq3/twin.pk3/scripts/bots.txt", Block("Twin", "twin"));
+  // Two MOD folders differing in case: the first in listing order holds the archives' folders.
+  Record("other", "o.pk3");
+  Bots_Txt("Other/o.pk3/SCRIPTS/bots.txt", Block("Upper", "upper"));
+  Bots_Txt("other/o.pk3/scripts/bots.txt", Block("Lower", "lower"));
+  Record("other", "unreadable.pk3");
+  fs::create_directories(Program_ / "BOTINFO/Other/unreadable.pk3/scripts");
+  fs::create_symlink("/proc/self/mem", Program_ / "BOTINFO/Other/unreadable.pk3/scripts/bots.txt");
+
+  const auto lists = [this](const TBot_Files_Prefetch* ahead) {
+    Ui_.Messages.clear();
+    Mods_.Ermittle_BotInformationen(Program_.Path(), Db_, ahead);
+    std::vector<std::pair<bool, std::vector<TBot_Eintrag>>> result;
+    result.reserve(static_cast<std::size_t>(Mods_.Count()));
+    for (int m = 0; m < Mods_.Count(); ++m) {
+      result.emplace_back(Mods_.Bots(m)->Has_Own_Bots, Bots(m));
+    }
+    return result;
+  };
+  const auto plain = lists(nullptr);
+  const auto plain_messages = Ui_.Messages;
+  // (twin.pk3's folder is the empty TWIN.pk3, the first in listing order)
+  EXPECT_EQ(plain[0].second, (std::vector{TBot_Eintrag{"Late", "late", "Late.pk3"}}));
+  EXPECT_TRUE(plain[1].first);
+  EXPECT_TRUE(plain[1].second.empty());  // the unreadable file came last and emptied the list
+  ASSERT_EQ(plain_messages.size(), 1U);
+
+  TBot_Files_Prefetch ahead(Program_.Path());
+  ahead.Wait();
+  EXPECT_EQ(lists(&ahead), plain);
+  EXPECT_EQ(Ui_.Messages, plain_messages);
+  // The files are taken as they were read: a change made since goes unseen...
+  Bots_Txt("baseq3/late.pk3/Scripts/Bots.TXT", Block("Changed", "changed"));
+  EXPECT_EQ(lists(&ahead)[0].second, plain[0].second);
+  // ...unless the read-ahead belongs to another program directory, or the database has written
+  // below LEVELSHOTS or BOTINFO since it was made.
+  TBot_Files_Prefetch elsewhere(Program_ / "BOTINFO");
+  elsewhere.Wait();
+  const std::vector changed{TBot_Eintrag{"Changed", "changed", "Late.pk3"}};
+  EXPECT_EQ(lists(&elsewhere)[0].second, changed);
+  ASSERT_EQ(Db_.Folder_Writes(), 0);
+  Db_.Extract_Levelshots_And_Botinfo(*Db_.Items(0));
+  EXPECT_GT(Db_.Folder_Writes(), 0);
+  EXPECT_EQ(lists(&ahead)[0].second, changed);
+}
+
 }  // namespace
 }  // namespace vorlix

@@ -118,6 +118,7 @@ TEST_F(Sync_Test, First_Start_Adds_Every_Archive_In_Walk_Order_Then_Sorts_By_Nam
   EXPECT_EQ(Read_File(Shots("basemod/mm.pk3/m1.jpg")), "jpg of m1");
   EXPECT_TRUE(User_.Messages.empty());
   EXPECT_FALSE(fs::exists(Shots("baseq3/z_arenas_disabler.pk3")));
+  EXPECT_GT(db->Folder_Writes(), 0);
 }
 
 TEST_F(Sync_Test, Unchanged_Archives_Are_Not_Opened_And_Touched_Ones_Keep_IDs_And_Properties) {
@@ -137,6 +138,7 @@ TEST_F(Sync_Test, Unchanged_Archives_Are_Not_Opened_And_Touched_Ones_Keep_IDs_An
     const auto db = Run();
     EXPECT_TRUE(Line_1().empty());
     EXPECT_EQ(Openings(), 0);
+    EXPECT_EQ(db->Folder_Writes(), 0);  // the bot files read ahead hold
     EXPECT_EQ(Read_File(Shots("baseq3/a.pk3/marker")), "untouched");
     EXPECT_EQ(Read_File(Dir_ / "prog/mapsdb.dat"), before);
   }
@@ -146,6 +148,7 @@ TEST_F(Sync_Test, Unchanged_Archives_Are_Not_Opened_And_Touched_Ones_Keep_IDs_An
     const auto db = Run();
     EXPECT_EQ(Line_1(), std::vector<std::string>{"baseq3\\a.pk3"});
     EXPECT_EQ(Openings(), 1);
+    EXPECT_GT(db->Folder_Writes(), 0);
     const TPK3_Datei_Eintrag& a = Record(*db, "baseq3", "a.pk3");
     EXPECT_EQ(a.PK3_Filedate, platform::File_DOS_Date_Time(Game("baseq3/a.pk3")));
     ASSERT_EQ(a.Maps->Count(), 2);
@@ -306,6 +309,7 @@ TEST_F(Sync_Test, Vanished_Archives_And_Directories_Lose_Nothing_And_Come_Back_W
     EXPECT_EQ(a.Maps->Count(), 1);
     EXPECT_FALSE(fs::exists(Shots("baseq3/a.pk3")));
     EXPECT_FALSE(fs::exists(Bots("baseq3/a.pk3")));
+    EXPECT_GT(db->Folder_Writes(), 0);
     EXPECT_TRUE(fs::exists(Shots("baseq3/b.pk3/y.jpg")));
     EXPECT_TRUE(Record(*db, "baseq3", "b.pk3").Present);
     const TPK3_Datei_Eintrag& c = Record(*db, "cpma", "c.pk3");
@@ -343,6 +347,7 @@ TEST_F(Sync_Test, Vanished_Archives_And_Directories_Lose_Nothing_And_Come_Back_W
   const auto db = Run();
   EXPECT_TRUE(Line_1().empty());
   EXPECT_TRUE(Record(*db, "baseq3", "a.pk3").Present);
+  EXPECT_EQ(db->Folder_Writes(), 0);  // the absent archives' folders are gone already
 }
 
 }  // namespace

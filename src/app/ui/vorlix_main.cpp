@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QPixmap>
 #include <QTimer>
 
 #include "app/demo_install.h"
@@ -89,8 +90,11 @@ int main(int argc, char** argv) {
   options.Game_Dir = program_options.Game_Dir;
 
   vorlix::ui::Ressourcen_laden();
-  QApplication::setWindowIcon(QIcon(vorlix::ui::Logo_Resource));
+  // Through the pixmap cache: the splash window shows the same picture, decoded once.
+  QApplication::setWindowIcon(QIcon(QPixmap(vorlix::ui::Logo_Resource)));
   vorlix::ui::TForm_Main_Vorlix main_window(options);
+  // The bot files are read while the windows are built.
+  main_window.Startup().Read_Bot_Files_Ahead();
   vorlix::ui::TForm_Startbildschirm splash;
   main_window.Setze_Startbildschirm(&splash);
   vorlix::ui::TProgram_Windows windows(main_window);
