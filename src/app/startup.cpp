@@ -85,10 +85,15 @@ bool TStartup::Ermittle_Verzeichnisse() {
   return true;
 }
 
-void TStartup::Read_Bot_Files_Ahead() {
-  if (Options_.Program_Dir) {
-    State_.Bot_Files_Ahead = std::make_unique<TBot_Files_Prefetch>(
-        platform::Without_Trailing_Separator(*Options_.Program_Dir));
+void TStartup::Read_Bot_Files_Ahead(std::unique_ptr<TBot_Files_Prefetch> started) {
+  if (!Options_.Program_Dir) {
+    return;
+  }
+  const std::string program_dir = platform::Without_Trailing_Separator(*Options_.Program_Dir);
+  if (started && started->Program_Dir() == program_dir) {
+    State_.Bot_Files_Ahead = std::move(started);
+  } else {
+    State_.Bot_Files_Ahead = std::make_unique<TBot_Files_Prefetch>(program_dir);
   }
 }
 

@@ -74,9 +74,10 @@ class TStartup {
   TStartup(TInteraction& interaction, TStartup_Steps steps, TStartup_Options options = {});
 
   // Starts reading the archives' bot files below BOTINFO on a thread of their own, for the next
-  // run of the start-up (a front end calls it while it builds its windows). Only when the program
+  // run of the start-up (a front end calls it while it builds its windows), or takes a reading
+  // the front end started earlier for the same program directory. Only when the program
   // directory was given; the start-up waits for the reading before the database may write there.
-  void Read_Bot_Files_Ahead();
+  void Read_Bot_Files_Ahead(std::unique_ptr<TBot_Files_Prefetch> started = nullptr);
   // The full step list. `dev_comp` receives the developer-machine flag.
   Load_Outcome Lade(bool& dev_comp);
   // The same, as the main window asks it: true unless a step said no.

@@ -92,12 +92,19 @@ std::vector<std::string> TFolder_Cache::Matches(const std::string& dir, const st
 
 bool TFolder_Cache::Exists(const std::string& given_base, const std::string& mod,
                            const std::string& pk3) {
-  const std::string base = Real_Base(given_base);
   if (!Is_Plain_Name(mod) || !Is_Plain_Name(pk3)) {
     return false;
   }
-  for (const auto& m : Matches(base, mod)) {
-    if (!Matches(platform::Join(base, m), pk3).empty()) {
+  // Asked twice for every archive of a synchronisation: looked up without copies.
+  const std::string base = Real_Base(given_base);
+  const auto& mods = Folders(base);
+  const auto range = mods.equal_range(platform::Upper(mod));
+  if (range.first == range.second) {
+    return false;
+  }
+  const std::string key = platform::Upper(pk3);
+  for (auto it = range.first; it != range.second; ++it) {
+    if (Folders(platform::Join(base, it->second)).count(key) != 0) {
       return true;
     }
   }

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -102,6 +103,39 @@ TEST_F(Startup_Test, Runs_Steps_In_Order_And_Saves_Game_Dir_On_Close) {
   EXPECT_EQ(trace, (std::vector<std::string>{"save-database", "save-tree", "mods", "database",
                                              "list", "bots", "disablers", "tree", "toolbar"}));
   EXPECT_EQ(startup.State().Game_Dir, game.Path());
+}
+
+TEST_F(Startup_Test, Bot_Files_Read_Ahead_Serve_The_Next_Run_Only) {
+  TStartup_Steps steps = Tracing_Steps();
+  steps.Read_Bots = [this](TMain_State& s) {
+    trace.emplace_back(s.Bot_Files_Ahead ? "bots read ahead" : "bots");
+  };
+  TStartup_Options options = Options();
+  options.Game_Dir = game.Path();
+  options.Program_Dir = program / "data/";
+  TStartup startup(user, steps, options);
+  // A reading started for another directory is not taken; one for this directory is.
+  auto other = std::make_unique<TBot_Files_Prefetch>(program.Path());
+  const TBot_Files_Prefetch* other_reading = other.get();
+  startup.Read_Bot_Files_Ahead(std::move(other));
+  ASSERT_NE(startup.State().Bot_Files_Ahead, nullptr);
+  EXPECT_NE(startup.State().Bot_Files_Ahead.get(), other_reading);
+  EXPECT_EQ(startup.State().Bot_Files_Ahead->Program_Dir(), program / "data");
+  auto same = std::make_unique<TBot_Files_Prefetch>(program / "data");
+  const TBot_Files_Prefetch* same_reading = same.get();
+  startup.Read_Bot_Files_Ahead(std::move(same));
+  EXPECT_EQ(startup.State().Bot_Files_Ahead.get(), same_reading);
+
+  bool dev = false;
+  EXPECT_EQ(startup.Lade(dev), Load_Outcome::Run);
+  startup.Neu_Laden();
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), "bots read ahead"), 1);
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), "bots"), 1);
+  EXPECT_EQ(startup.State().Bot_Files_Ahead, nullptr);
+  // Without a given program directory nothing is read ahead.
+  TStartup plain(user, steps, TStartup_Options{});
+  plain.Read_Bot_Files_Ahead();
+  EXPECT_EQ(plain.State().Bot_Files_Ahead, nullptr);
 }
 
 TEST_F(Startup_Test, Existing_Program_Folders_Keep_Their_Names_And_Leftover_Temp_Goes) {

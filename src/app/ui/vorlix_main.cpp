@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <QApplication>
@@ -18,6 +20,7 @@
 #include "app/ui/main_window.h"
 #include "app/ui/program_windows.h"
 #include "app/ui/splash_window.h"
+#include "content/mod_list.h"
 #include "vorlix_version.h"
 
 namespace {
@@ -38,6 +41,28 @@ bool Answer_Help_Or_Version(const vorlix::TOption_Parse& parse) {
   return false;
 }
 
+// Starts reading the bot files below the program directory that the command line names, while
+// Qt and the windows start; nullptr when the command line is not understood yet.
+std::unique_ptr<vorlix::TBot_Files_Prefetch> Read_Bot_Files_Early(int argc, char** argv) {
+  std::vector<std::string> words;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string_view(argv[i]) != "--quit-after-startup") {
+      words.emplace_back(argv[i]);
+    }
+  }
+  const vorlix::TOption_Parse parse = vorlix::Parse_Options(words);
+  if (!parse.Ok() || !parse.Options.Arguments.empty() || parse.Options.Help ||
+      parse.Options.Version) {
+    return nullptr;
+  }
+  try {
+    return std::make_unique<vorlix::TBot_Files_Prefetch>(
+        vorlix::platform::Without_Trailing_Separator(vorlix::Program_Directory(parse.Options)));
+  } catch (const std::exception&) {
+    return nullptr;  // reported when the program directory is determined for good
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -47,6 +72,7 @@ int main(int argc, char** argv) {
           vorlix::Parse_Options(std::vector<std::string>(argv + 1, argv + argc)))) {
     return 0;
   }
+  std::unique_ptr<vorlix::TBot_Files_Prefetch> bot_files = Read_Bot_Files_Early(argc, argv);
   QApplication application(argc, argv);
   std::vector<std::string> arguments;
   const QStringList given = QCoreApplication::arguments();
@@ -93,8 +119,7 @@ int main(int argc, char** argv) {
   // Through the pixmap cache: the splash window shows the same picture, decoded once.
   QApplication::setWindowIcon(QIcon(QPixmap(vorlix::ui::Logo_Resource)));
   vorlix::ui::TForm_Main_Vorlix main_window(options);
-  // The bot files are read while the windows are built.
-  main_window.Startup().Read_Bot_Files_Ahead();
+  main_window.Startup().Read_Bot_Files_Ahead(std::move(bot_files));
   vorlix::ui::TForm_Startbildschirm splash;
   main_window.Setze_Startbildschirm(&splash);
   vorlix::ui::TProgram_Windows windows(main_window);
