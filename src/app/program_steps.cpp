@@ -1,6 +1,7 @@
 #include "app/program_steps.h"
 
 #include <memory>
+#include <optional>
 
 #include "app/platform.h"
 #include "arena/arena_names.h"
@@ -15,7 +16,9 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
     // The arena-file pass runs for each MOD directory right after it was listed.
     TMOD_Liste_Hooks hooks;
     hooks.MOD_angefuegt = [&ui, &state](const std::string&, const std::string& mod_dir) {
-      Pruefe_Arena_Files_beim_Start(state.Game_Dir, platform::File_Name(mod_dir), ui);
+      if (Pruefe_Arena_Files_beim_Start(state.Game_Dir, platform::File_Name(mod_dir), ui)) {
+        state.Game_Dir_Written = true;
+      }
     };
     hooks.Zaehle_MODs_mit_Arena_Files = [&state](const TMOD_Liste& mods) {
       return Ermittle_Anzahl_MODs_mit_Vorlix_Arena_File(state.Game_Dir, mods.Names());
@@ -24,15 +27,23 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
     state.MODs_mit_Arena_Files = state.MOD_Liste->Baue_Liste(state.Game_Dir, hooks);
   };
   steps.Load_And_Sync_Database = [&ui](TMain_State& state) {
+    // The walk read ahead holds while it walked this directory and the arena pass changed nothing
+    // in it.
+    std::optional<TGame_Directory_Walk> walked;
+    if (state.Read_Ahead && !state.Game_Dir_Written &&
+        state.Read_Ahead->Game_Dir() == state.Game_Dir) {
+      walked = state.Read_Ahead->Take_Walk();
+    }
     state.PK3_Datenbank =
         Lade_PK3_Datenbank(TDatabase_Paths{state.Program_Dir, state.Temp_Dir, state.Levelshots_Dir,
                                            state.Botinfo_Dir, state.Game_Dir},
-                           &ui);
+                           &ui, std::move(walked));
   };
   steps.Read_Bots = [](TMain_State& state) {
     if (state.PK3_Datenbank && state.MOD_Liste) {
-      state.MOD_Liste->Ermittle_BotInformationen(state.Program_Dir, *state.PK3_Datenbank,
-                                                 state.Bot_Files_Ahead.get());
+      state.MOD_Liste->Ermittle_BotInformationen(
+          state.Program_Dir, *state.PK3_Datenbank,
+          state.Read_Ahead ? state.Read_Ahead->Bot_Files() : nullptr);
     }
   };
   steps.Write_Disablers = [&ui](TMain_State& state) {

@@ -85,15 +85,21 @@ bool TStartup::Ermittle_Verzeichnisse() {
   return true;
 }
 
-void TStartup::Read_Bot_Files_Ahead(std::unique_ptr<TBot_Files_Prefetch> started) {
+std::string Expected_Game_Directory(const std::optional<std::string>& given) {
+  return platform::Without_Trailing_Separator(
+      given ? Absolute_Directory(*given) : vorlix::Lade_Registry_Einstellungen().Q3A_Dir);
+}
+
+void TStartup::Read_Ahead(std::unique_ptr<TRead_Ahead> started) {
   if (!Options_.Program_Dir) {
     return;
   }
   const std::string program_dir = platform::Without_Trailing_Separator(*Options_.Program_Dir);
   if (started && started->Program_Dir() == program_dir) {
-    State_.Bot_Files_Ahead = std::move(started);
+    State_.Read_Ahead = std::move(started);
   } else {
-    State_.Bot_Files_Ahead = std::make_unique<TBot_Files_Prefetch>(program_dir);
+    State_.Read_Ahead =
+        std::make_unique<TRead_Ahead>(program_dir, Expected_Game_Directory(Options_.Game_Dir));
   }
 }
 
@@ -102,8 +108,9 @@ Load_Outcome TStartup::Lade(bool& dev_comp) {
   // What was read ahead serves this run only.
   struct TAhead_Release {
     TMain_State& State;
-    ~TAhead_Release() { State.Bot_Files_Ahead.reset(); }
+    ~TAhead_Release() { State.Read_Ahead.reset(); }
   } release{State_};
+  State_.Game_Dir_Written = false;
   try {
     Lade_Registry_Einstellungen(dev_comp);
     if (!Ermittle_Verzeichnisse()) {
@@ -118,9 +125,9 @@ Load_Outcome TStartup::Lade(bool& dev_comp) {
       Steps_.Build_MOD_List(State_);
     }
     State_.PK3_Datenbank.reset();
-    if (State_.Bot_Files_Ahead) {
+    if (State_.Read_Ahead) {
       // Nothing below BOTINFO is written while it is being read.
-      State_.Bot_Files_Ahead->Wait();
+      State_.Read_Ahead->Wait();
     }
     if (Steps_.Load_And_Sync_Database) {
       Steps_.Load_And_Sync_Database(State_);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/read_ahead.h"
 #include "content/mod_list.h"
 #include "database/records.h"
 
@@ -31,8 +32,10 @@ struct TMain_State {
   std::unique_ptr<TPK3_Dateien_Verwaltung> PK3_Datenbank;
   std::unique_ptr<TMOD_Liste> MOD_Liste;
   int MODs_mit_Arena_Files = 0;
-  // The bot files read ahead for the running start-up, if any (its bot step takes them).
-  std::unique_ptr<TBot_Files_Prefetch> Bot_Files_Ahead;
+  // What was read ahead for the running start-up, if any (its steps take it while it holds).
+  std::unique_ptr<TRead_Ahead> Read_Ahead;
+  // Set when the arena pass of the running start-up renamed or changed an archive.
+  bool Game_Dir_Written = false;
 };
 
 // Steps 4 to 10 of the start-up and the two file writes of the save, in the order they run.
@@ -66,6 +69,10 @@ enum class Load_Outcome {
   Aborted,  // an error escaped a step: reported, remaining steps skipped, saving suppressed
 };
 
+// The game directory the start-up will use first, as far as it is known before it runs: the one
+// given on the command line, else the stored one.
+std::string Expected_Game_Directory(const std::optional<std::string>& given);
+
 // True when the game directory holds a file named QUAKE3.EXE in any letter case.
 bool Holds_Game_Executable(const std::string& game_dir);
 
@@ -73,11 +80,12 @@ class TStartup {
  public:
   TStartup(TInteraction& interaction, TStartup_Steps steps, TStartup_Options options = {});
 
-  // Starts reading the archives' bot files below BOTINFO on a thread of their own, for the next
-  // run of the start-up (a front end calls it while it builds its windows), or takes a reading
-  // the front end started earlier for the same program directory. Only when the program
-  // directory was given; the start-up waits for the reading before the database may write there.
-  void Read_Bot_Files_Ahead(std::unique_ptr<TBot_Files_Prefetch> started = nullptr);
+  // Starts reading what the next run of the start-up reads first (the game directory's archives,
+  // the bot files below BOTINFO) on a thread of its own, or takes a reading that the front end
+  // started earlier for the same program directory. A front end calls it while it builds its
+  // windows. Only when the program directory was given; the start-up waits for the reading
+  // before the database may write below BOTINFO.
+  void Read_Ahead(std::unique_ptr<TRead_Ahead> started = nullptr);
   // The full step list. `dev_comp` receives the developer-machine flag.
   Load_Outcome Lade(bool& dev_comp);
   // The same, as the main window asks it: true unless a step said no.

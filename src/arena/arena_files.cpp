@@ -93,7 +93,7 @@ std::string Inactive_Name_Of(const std::string& active_name) {
 // ---- Script entry inside an arena archive
 // ------------------------------------------------------
 
-bool Arena_Script_Eintrag_angleichen(const std::string& archive_path, bool active) {
+bool Arena_Script_Eintrag_angleichen(const std::string& archive_path, bool active, bool* renamed) {
   try {
     Zip_Archive zip;
     zip.Set_ZipFilename(archive_path);
@@ -108,8 +108,14 @@ bool Arena_Script_Eintrag_angleichen(const std::string& archive_path, bool activ
       }
     }
     if (active && inactive >= 0 && usual < 0) {
+      if (renamed != nullptr) {
+        *renamed = true;
+      }
       zip.Rename_Entry(inactive, Arena_Script_Eintrag);
     } else if (!active && usual >= 0 && inactive < 0) {
+      if (renamed != nullptr) {
+        *renamed = true;
+      }
       zip.Rename_Entry(usual, Arena_Script_Eintrag_inaktiv);
     } else if (!active && usual >= 0) {
       return false;  // both names present: the archive cannot be made inactive
@@ -246,13 +252,14 @@ void Arena_Disabler_Files_erzeugen(const TArena_Umgebung& env, TInteraction& ui)
 // ---- Start-up pass
 // -------------------------------------------------------------------------------
 
-void Pruefe_Arena_Files_beim_Start(const std::string& game_dir, const std::string& directory_name,
+bool Pruefe_Arena_Files_beim_Start(const std::string& game_dir, const std::string& directory_name,
                                    TInteraction& ui) {
   const std::string dir = platform::Join(game_dir, directory_name);
   const auto names = Ermittle_Liste_aller_Arena_Files_in(dir);
   if (names.empty()) {
-    return;
+    return false;
   }
+  bool wrote = false;
   int active = 0;
   for (const auto& name : names) {
     if (Finde_Eintrag(dir, Erzeuge_aktiven_Arena_File_Namen(name))) {
@@ -262,16 +269,18 @@ void Pruefe_Arena_Files_beim_Start(const std::string& game_dir, const std::strin
   if (active != 1) {
     const std::string first = Erstes_Arena_File_in_Verzeichnis(dir);
     if (!first.empty()) {
+      wrote = true;
       Arena_File_aktivieren(dir, first, ui);
     }
   }
   for (const auto& name : Suche_Arena_Muster(dir, Erzeuge_generischen_Arena_File_Namen(), true)) {
     if (Ist_Arena_File_aktiv(name)) {
-      Arena_Script_Eintrag_angleichen(platform::Join(dir, name), true);
+      Arena_Script_Eintrag_angleichen(platform::Join(dir, name), true, &wrote);
     } else if (Ist_Arena_File_inaktiv(name)) {
-      Arena_Script_Eintrag_angleichen(platform::Join(dir, name), false);
+      Arena_Script_Eintrag_angleichen(platform::Join(dir, name), false, &wrote);
     }
   }
+  return wrote;
 }
 
 // ---- Creation

@@ -69,13 +69,16 @@ void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& 
 
 // The start-up check of one MOD directory (directory name as found on disk): leaves exactly one
 // arena file active when there are any, and every arena file's script entry in its state's name.
-void Pruefe_Arena_Files_beim_Start(const std::string& game_dir, const std::string& directory_name,
+// True when it renamed an archive or changed one's content.
+bool Pruefe_Arena_Files_beim_Start(const std::string& game_dir, const std::string& directory_name,
                                    TInteraction& ui);
 
 // Gives the script entry of an arena archive the name of a state: "scripts/arenas.txt" when
 // active, "scripts/arenas.txt.inactive" when inactive (entry names compared ignoring case).
-// False when the archive cannot be changed; true when nothing needed to change.
-bool Arena_Script_Eintrag_angleichen(const std::string& archive_path, bool active);
+// False when the archive cannot be changed; true when nothing needed to change. `renamed` (when
+// given) is set when the entry is renamed.
+bool Arena_Script_Eintrag_angleichen(const std::string& archive_path, bool active,
+                                     bool* renamed = nullptr);
 
 // ---- The command line's way in
 // -------------------------------------------------------------------

@@ -111,67 +111,48 @@ std::vector<TBot_Datei> Suche_Bot_Dateien(const std::vector<std::string>& folder
 TBot_Files_Prefetch::TBot_Files_Prefetch(std::string program_dir)
     : Program_Dir_(std::move(program_dir)) {
   try {
-    Reader_ = std::thread([this] { Read_All(); });
-  } catch (const std::system_error&) {
-    // No thread to be had: nothing is read ahead, the bot step reads every folder itself.
+    Read_All();
+  } catch (const std::exception&) {
+    Files_.clear();  // whatever went wrong, the bot step reads the folders itself
   }
-}
-
-TBot_Files_Prefetch::~TBot_Files_Prefetch() {
-  Wait();
-}
-
-void TBot_Files_Prefetch::Wait() {
-  if (Reader_.joinable()) {
-    Reader_.join();
-  }
-  Waited_ = true;
 }
 
 const TBot_Datei* TBot_Files_Prefetch::Find(const std::string& folder) const {
-  if (!Waited_) {
-    return nullptr;
-  }
   const auto it = Files_.find(folder);
   return it == Files_.end() ? nullptr : &it->second;
 }
 
 void TBot_Files_Prefetch::Read_All() {
-  try {
-    // The folders as the bot step finds them: BOTINFO, then each MOD folder and archive folder,
-    // every one found ignoring case.
-    const std::optional<std::string> botinfo =
-        platform::Resolve_Ignore_Case(Program_Dir_, "BOTINFO");
-    if (!botinfo) {
-      return;
-    }
-    std::map<std::string, TBot_Datei> files;
-    const auto mods = platform::List_Directory(*botinfo);
-    for (const auto& mod : mods ? *mods : std::vector<platform::Dir_Entry>{}) {
-      if (!mod.Is_Directory) {
-        continue;
-      }
-      const std::string mod_dir = platform::Join(*botinfo, mod.Name);
-      const auto archives = platform::List_Names(mod_dir, {});
-      // The archive folders are looked at relative to their MOD folder: one name each to resolve.
-      const int mod_fd = ::open(mod_dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      if (!archives || mod_fd < 0) {
-        if (mod_fd >= 0) {
-          ::close(mod_fd);
-        }
-        continue;
-      }
-      for (const auto& archive : *archives) {
-        std::string folder = platform::Join(mod_dir, archive);
-        TBot_Datei file = Suche_Bot_Datei(mod_fd, archive, folder);
-        files.emplace(std::move(folder), std::move(file));
-      }
-      ::close(mod_fd);
-    }
-    Files_ = std::move(files);
-  } catch (const std::exception&) {
-    Files_.clear();  // whatever went wrong, the bot step reads the folders itself
+  // The folders as the bot step finds them: BOTINFO, then each MOD folder and archive folder,
+  // every one found ignoring case.
+  const std::optional<std::string> botinfo = platform::Resolve_Ignore_Case(Program_Dir_, "BOTINFO");
+  if (!botinfo) {
+    return;
   }
+  std::map<std::string, TBot_Datei> files;
+  const auto mods = platform::List_Directory(*botinfo);
+  for (const auto& mod : mods ? *mods : std::vector<platform::Dir_Entry>{}) {
+    if (!mod.Is_Directory) {
+      continue;
+    }
+    const std::string mod_dir = platform::Join(*botinfo, mod.Name);
+    const auto archives = platform::List_Names(mod_dir, {});
+    // The archive folders are looked at relative to their MOD folder: one name each to resolve.
+    const int mod_fd = ::open(mod_dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (!archives || mod_fd < 0) {
+      if (mod_fd >= 0) {
+        ::close(mod_fd);
+      }
+      continue;
+    }
+    for (const auto& archive : *archives) {
+      std::string folder = platform::Join(mod_dir, archive);
+      TBot_Datei file = Suche_Bot_Datei(mod_fd, archive, folder);
+      files.emplace(std::move(folder), std::move(file));
+    }
+    ::close(mod_fd);
+  }
+  Files_ = std::move(files);
 }
 
 // ---- TBot_Liste ----------------------------------------------------------------------------

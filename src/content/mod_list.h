@@ -8,7 +8,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -34,23 +33,16 @@ struct TBot_Datei {
   std::optional<std::string> Text;  // its content, when it could be read whole
 };
 
-// The bots.txt files of every archive folder below the program's BOTINFO folder, read on a
-// thread of its own while the program gets ready (the window program builds its windows
-// meanwhile), so that the bot step of the start-up finds them read.
+// The bots.txt files of every archive folder below the program's BOTINFO folder, read in one go
+// ahead of the bot step of the start-up (the window program reads them while it starts).
 class TBot_Files_Prefetch {
  public:
-  // Starts the reading.
+  // Reads them.
   explicit TBot_Files_Prefetch(std::string program_dir);
-  ~TBot_Files_Prefetch();
-  TBot_Files_Prefetch(const TBot_Files_Prefetch&) = delete;
-  TBot_Files_Prefetch& operator=(const TBot_Files_Prefetch&) = delete;
 
-  // Waits until the reading has ended. Nothing may be written below BOTINFO before.
-  void Wait();
   const std::string& Program_Dir() const { return Program_Dir_; }
   // The files of an archive folder, by the path the bot step forms for it (BOTINFO, MOD folder
-  // and archive folder as found ignoring case); nullptr when it was not read ahead. Valid after
-  // Wait.
+  // and archive folder as found ignoring case); nullptr when it was not read.
   const TBot_Datei* Find(const std::string& folder) const;
 
  private:
@@ -58,8 +50,6 @@ class TBot_Files_Prefetch {
 
   std::string Program_Dir_;
   std::map<std::string, TBot_Datei> Files_;
-  std::thread Reader_;
-  bool Waited_ = false;
 };
 
 // The bots of one MOD, in the order they were read.

@@ -15,9 +15,15 @@ std::string Database_File_Path(const std::string& program_dir) {
   return platform::Join(program_dir, "mapsdb.dat");
 }
 
-std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(const TDatabase_Paths& paths,
-                                                            TInteraction* interaction) {
+std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(
+    const TDatabase_Paths& paths, TInteraction* interaction,
+    std::optional<TGame_Directory_Walk> walked) {
   auto database = std::make_unique<TPK3_Dateien_Verwaltung>(paths, interaction);
+  if (walked) {
+    database->Load_Database(Database_File_Path(paths.Program_Dir));
+    database->Sync_With_Disk(*walked);
+    return database;
+  }
   // The game directory is walked while mapsdb.dat is read: the one is the file system's work,
   // the other the processor's.
   std::future<TGame_Directory_Walk> walk;

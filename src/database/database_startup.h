@@ -3,9 +3,11 @@
 // the program directory and bring it in line with the disk; write mapsdb.dat back.
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "database/records.h"
+#include "database/scan.h"
 
 namespace vorlix {
 
@@ -17,9 +19,11 @@ std::string Database_File_Path(const std::string& program_dir);
 
 // Builds a new pk3 manager on `paths`, loads the database file of the program directory (its
 // result is not used; failures are reported inside) and synchronises it with the disk, showing
-// progress on the status lines of `interaction`.
-std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(const TDatabase_Paths& paths,
-                                                            TInteraction* interaction);
+// progress on the status lines of `interaction`. The game directory is walked meanwhile, unless
+// the caller has its walk already (`walked`).
+std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(
+    const TDatabase_Paths& paths, TInteraction* interaction,
+    std::optional<TGame_Directory_Walk> walked = std::nullopt);
 
 // Writes the database file of the program directory; false (reported) when it failed, in which
 // case the previous file is untouched.

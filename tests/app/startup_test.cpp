@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/program_steps.h"
 #include "app/session.h"
 #include "app/settings.h"
 #include "builders.h"
+#include "database/records.h"
 #include "scripted_interaction.h"
 
 namespace fs = std::filesystem;
@@ -105,37 +107,77 @@ TEST_F(Startup_Test, Runs_Steps_In_Order_And_Saves_Game_Dir_On_Close) {
   EXPECT_EQ(startup.State().Game_Dir, game.Path());
 }
 
-TEST_F(Startup_Test, Bot_Files_Read_Ahead_Serve_The_Next_Run_Only) {
+TEST_F(Startup_Test, What_Was_Read_Ahead_Serves_The_Next_Run_Only) {
   TStartup_Steps steps = Tracing_Steps();
   steps.Read_Bots = [this](TMain_State& s) {
-    trace.emplace_back(s.Bot_Files_Ahead ? "bots read ahead" : "bots");
+    trace.emplace_back(s.Read_Ahead ? "bots read ahead" : "bots");
   };
   TStartup_Options options = Options();
   options.Game_Dir = game.Path();
   options.Program_Dir = program / "data/";
   TStartup startup(user, steps, options);
-  // A reading started for another directory is not taken; one for this directory is.
-  auto other = std::make_unique<TBot_Files_Prefetch>(program.Path());
-  const TBot_Files_Prefetch* other_reading = other.get();
-  startup.Read_Bot_Files_Ahead(std::move(other));
-  ASSERT_NE(startup.State().Bot_Files_Ahead, nullptr);
-  EXPECT_NE(startup.State().Bot_Files_Ahead.get(), other_reading);
-  EXPECT_EQ(startup.State().Bot_Files_Ahead->Program_Dir(), program / "data");
-  auto same = std::make_unique<TBot_Files_Prefetch>(program / "data");
-  const TBot_Files_Prefetch* same_reading = same.get();
-  startup.Read_Bot_Files_Ahead(std::move(same));
-  EXPECT_EQ(startup.State().Bot_Files_Ahead.get(), same_reading);
+  // A reading started for another program directory is not taken; one for this one is.
+  auto other = std::make_unique<TRead_Ahead>(program.Path(), game.Path());
+  const TRead_Ahead* other_reading = other.get();
+  startup.Read_Ahead(std::move(other));
+  ASSERT_NE(startup.State().Read_Ahead, nullptr);
+  EXPECT_NE(startup.State().Read_Ahead.get(), other_reading);
+  EXPECT_EQ(startup.State().Read_Ahead->Program_Dir(), program / "data");
+  EXPECT_EQ(startup.State().Read_Ahead->Game_Dir(), game.Path());
+  auto same = std::make_unique<TRead_Ahead>(program / "data", "");
+  const TRead_Ahead* same_reading = same.get();
+  startup.Read_Ahead(std::move(same));
+  EXPECT_EQ(startup.State().Read_Ahead.get(), same_reading);
 
   bool dev = false;
   EXPECT_EQ(startup.Lade(dev), Load_Outcome::Run);
   startup.Neu_Laden();
   EXPECT_EQ(std::count(trace.begin(), trace.end(), "bots read ahead"), 1);
   EXPECT_EQ(std::count(trace.begin(), trace.end(), "bots"), 1);
-  EXPECT_EQ(startup.State().Bot_Files_Ahead, nullptr);
+  EXPECT_EQ(startup.State().Read_Ahead, nullptr);
   // Without a given program directory nothing is read ahead.
   TStartup plain(user, steps, TStartup_Options{});
-  plain.Read_Bot_Files_Ahead();
-  EXPECT_EQ(plain.State().Bot_Files_Ahead, nullptr);
+  plain.Read_Ahead();
+  EXPECT_EQ(plain.State().Read_Ahead, nullptr);
+}
+
+TEST_F(Startup_Test, A_Walk_Read_Ahead_Is_Taken_Unless_The_Arena_Pass_Changed_The_Directory) {
+  const auto archive = [](const std::string& map) {
+    return std::vector<testing::Zip_Member>{
+        {"maps/" + map + ".bsp", testing::Make_Bsp(testing::Entity_Text("Title " + map), 100)}};
+  };
+  testing::Write_Pk3(game / "baseq3/a.pk3", archive("a"));
+  TStartup_Options options = Options();
+  options.Game_Dir = game.Path();
+  TStartup_Steps steps;
+  Setze_Programmschritte(steps, user);
+  // One start of the window program; the archives it recorded.
+  const auto start = [&] {
+    TStartup startup(user, steps, options);
+    startup.Read_Ahead();
+    startup.State().Read_Ahead->Wait();
+    // An archive that comes after the walk: a start that takes the walk does not see it.
+    testing::Write_Pk3(game / "baseq3/late.pk3", archive("late"));
+    bool dev = false;
+    EXPECT_EQ(startup.Lade(dev), Load_Outcome::Run);
+    std::vector<std::string> archives;
+    const TPK3_Dateien_Verwaltung& db = *startup.State().PK3_Datenbank;
+    archives.reserve(static_cast<std::size_t>(db.Count()));
+    for (int i = 0; i < db.Count(); ++i) {
+      archives.push_back(db.Items(i)->PK3_Filename);
+    }
+    fs::remove(game / "baseq3/late.pk3");
+    return archives;
+  };
+  EXPECT_EQ(start(), std::vector<std::string>{"a.pk3"});
+
+  // An arena archive whose name the walk takes for a map archive; the arena pass activates it
+  // under its proper name, so the walk no longer holds and the directory is walked again.
+  testing::Write_Pk3(game / "baseq3/Z_ARENAS_inactive_mine.pk3",
+                     {{"scripts/arenas.txt.inactive", "{ map \"a\" }"}});
+  EXPECT_EQ(start(), (std::vector<std::string>{"a.pk3", "late.pk3"}));
+  EXPECT_TRUE(fs::exists(game / "baseq3/z_Arenas_active_mine.pk3"));
+  EXPECT_TRUE(user.Messages.empty());
 }
 
 TEST_F(Startup_Test, Existing_Program_Folders_Keep_Their_Names_And_Leftover_Temp_Goes) {

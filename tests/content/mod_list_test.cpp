@@ -285,7 +285,6 @@ TEST_F(Bot_Information, Files_Read_Ahead_Give_The_Same_Lists_Until_The_Database_
   ASSERT_EQ(plain_messages.size(), 1U);
 
   TBot_Files_Prefetch ahead(Program_.Path());
-  ahead.Wait();
   EXPECT_EQ(lists(&ahead), plain);
   EXPECT_EQ(Ui_.Messages, plain_messages);
   // The files are taken as they were read: a change made since goes unseen...
@@ -294,7 +293,6 @@ TEST_F(Bot_Information, Files_Read_Ahead_Give_The_Same_Lists_Until_The_Database_
   // ...unless the read-ahead belongs to another program directory, or the database has written
   // below LEVELSHOTS or BOTINFO since it was made.
   TBot_Files_Prefetch elsewhere(Program_ / "BOTINFO");
-  elsewhere.Wait();
   const std::vector changed{TBot_Eintrag{"Changed", "changed", "Late.pk3"}};
   EXPECT_EQ(lists(&elsewhere)[0].second, changed);
   ASSERT_EQ(Db_.Folder_Writes(), 0);

@@ -16,11 +16,12 @@
 #include "app/demo_install.h"
 #include "app/options.h"
 #include "app/platform.h"
+#include "app/read_ahead.h"
+#include "app/startup.h"
 #include "app/ui/artwork.h"
 #include "app/ui/main_window.h"
 #include "app/ui/program_windows.h"
 #include "app/ui/splash_window.h"
-#include "content/mod_list.h"
 #include "vorlix_version.h"
 
 namespace {
@@ -41,9 +42,10 @@ bool Answer_Help_Or_Version(const vorlix::TOption_Parse& parse) {
   return false;
 }
 
-// Starts reading the bot files below the program directory that the command line names, while
-// Qt and the windows start; nullptr when the command line is not understood yet.
-std::unique_ptr<vorlix::TBot_Files_Prefetch> Read_Bot_Files_Early(int argc, char** argv) {
+// Starts reading what the start-up reads first, for the program and game directories that the
+// command line names, while Qt and the windows start; nullptr when the command line is not
+// understood yet.
+std::unique_ptr<vorlix::TRead_Ahead> Read_Ahead_Early(int argc, char** argv) {
   std::vector<std::string> words;
   for (int i = 1; i < argc; ++i) {
     if (std::string_view(argv[i]) != "--quit-after-startup") {
@@ -56,8 +58,9 @@ std::unique_ptr<vorlix::TBot_Files_Prefetch> Read_Bot_Files_Early(int argc, char
     return nullptr;
   }
   try {
-    return std::make_unique<vorlix::TBot_Files_Prefetch>(
-        vorlix::platform::Without_Trailing_Separator(vorlix::Program_Directory(parse.Options)));
+    return std::make_unique<vorlix::TRead_Ahead>(
+        vorlix::platform::Without_Trailing_Separator(vorlix::Program_Directory(parse.Options)),
+        vorlix::Expected_Game_Directory(parse.Options.Game_Dir));
   } catch (const std::exception&) {
     return nullptr;  // reported when the program directory is determined for good
   }
@@ -72,7 +75,7 @@ int main(int argc, char** argv) {
           vorlix::Parse_Options(std::vector<std::string>(argv + 1, argv + argc)))) {
     return 0;
   }
-  std::unique_ptr<vorlix::TBot_Files_Prefetch> bot_files = Read_Bot_Files_Early(argc, argv);
+  std::unique_ptr<vorlix::TRead_Ahead> read_ahead = Read_Ahead_Early(argc, argv);
   QApplication application(argc, argv);
   std::vector<std::string> arguments;
   const QStringList given = QCoreApplication::arguments();
@@ -119,7 +122,7 @@ int main(int argc, char** argv) {
   // Through the pixmap cache: the splash window shows the same picture, decoded once.
   QApplication::setWindowIcon(QIcon(QPixmap(vorlix::ui::Logo_Resource)));
   vorlix::ui::TForm_Main_Vorlix main_window(options);
-  main_window.Startup().Read_Bot_Files_Ahead(std::move(bot_files));
+  main_window.Startup().Read_Ahead(std::move(read_ahead));
   vorlix::ui::TForm_Startbildschirm splash;
   main_window.Setze_Startbildschirm(&splash);
   vorlix::ui::TProgram_Windows windows(main_window);
