@@ -9,6 +9,7 @@
 #include <system_error>
 #include <unordered_set>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -21,6 +22,90 @@
 namespace vorlix {
 
 namespace {
+
+// ---- libzip, loaded when the first archive is opened --------------------------------------
+// Most starts of the program open no archive at all; loading libzip (and the libraries it
+// needs) only then keeps them short. The functions below stand in for libzip's own, with the
+// same names (lz::zip_open for zip_open).
+
+// Every libzip function this file calls.
+#define VORLIX_LIBZIP_FUNCTIONS(X)    \
+  X(zip_close)                        \
+  X(zip_discard)                      \
+  X(zip_error_code_zip)               \
+  X(zip_error_fini)                   \
+  X(zip_error_init)                   \
+  X(zip_error_init_with_code)         \
+  X(zip_error_strerror)               \
+  X(zip_fclose)                       \
+  X(zip_file_add)                     \
+  X(zip_file_get_external_attributes) \
+  X(zip_file_rename)                  \
+  X(zip_file_replace)                 \
+  X(zip_file_strerror)                \
+  X(zip_fopen_index)                  \
+  X(zip_fread)                        \
+  X(zip_get_name)                     \
+  X(zip_get_num_entries)              \
+  X(zip_name_locate)                  \
+  X(zip_open)                         \
+  X(zip_open_from_source)             \
+  X(zip_set_file_compression)         \
+  X(zip_source_buffer_create)         \
+  X(zip_source_file)                  \
+  X(zip_source_free)                  \
+  X(zip_stat_index)                   \
+  X(zip_stat_init)                    \
+  X(zip_strerror)
+
+// The library counts as loaded only when it has every one of them, so that no call after the
+// first one (an opening) can fail for want of libzip.
+#define VORLIX_LIBZIP_NAME(name) #name,
+constexpr const char* Libzip_Functions[] = {VORLIX_LIBZIP_FUNCTIONS(VORLIX_LIBZIP_NAME)};
+#undef VORLIX_LIBZIP_NAME
+
+void* Load_Libzip() {
+  void* const handle = ::dlopen(VORLIX_LIBZIP_SONAME, RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) {
+    return nullptr;
+  }
+  for (const char* name : Libzip_Functions) {
+    if (::dlsym(handle, name) == nullptr) {
+      ::dlclose(handle);
+      return nullptr;
+    }
+  }
+  return handle;
+}
+
+void* Libzip_Handle() {
+  static void* const handle = Load_Libzip();
+  return handle;
+}
+
+template <typename Function>
+Function Libzip_Function(const char* name) {
+  void* const handle = Libzip_Handle();
+  void* const symbol = handle != nullptr ? ::dlsym(handle, name) : nullptr;
+  if (symbol == nullptr) {
+    throw TZip_Error(std::string("Cannot load ") + VORLIX_LIBZIP_SONAME + " (" + name + ")");
+  }
+  return reinterpret_cast<Function>(symbol);
+}
+
+// NOLINTBEGIN(bugprone-macro-parentheses)
+#define VORLIX_LIBZIP_FUNCTION(name)                                        \
+  template <typename... Arguments>                                          \
+  auto name(Arguments... arguments) {                                       \
+    static const auto function = Libzip_Function<decltype(&::name)>(#name); \
+    return function(arguments...);                                          \
+  }
+// NOLINTEND(bugprone-macro-parentheses)
+namespace lz {
+VORLIX_LIBZIP_FUNCTIONS(VORLIX_LIBZIP_FUNCTION)
+}  // namespace lz
+#undef VORLIX_LIBZIP_FUNCTION
+#undef VORLIX_LIBZIP_FUNCTIONS
 
 constexpr std::size_t Chunk_Size = std::size_t{64} * 1024;
 // Free space that an extraction always leaves on the target's file system.
@@ -38,14 +123,14 @@ bool Has_Wildcard(const std::string& file_spec) {
 }
 
 std::string Zip_Message(zip_t* archive) {
-  return archive != nullptr ? zip_strerror(archive) : "no archive";
+  return archive != nullptr ? lz::zip_strerror(archive) : "no archive";
 }
 
 std::string Error_Text(int code) {
   zip_error_t error;
-  zip_error_init_with_code(&error, code);
-  std::string text = zip_error_strerror(&error);
-  zip_error_fini(&error);
+  lz::zip_error_init_with_code(&error, code);
+  std::string text = lz::zip_error_strerror(&error);
+  lz::zip_error_fini(&error);
   return text;
 }
 
@@ -227,7 +312,7 @@ std::uint64_t Free_Space(const std::string& dir) {
 // Writes one member to `target`; throws TZip_Error, leaving no partial file behind.
 void Write_Member(zip_t* archive, zip_uint64_t index, const Zip_Entry& entry,
                   const std::string& target, const std::function<void()>& progress) {
-  zip_file_t* file = zip_fopen_index(archive, index, 0);
+  zip_file_t* file = lz::zip_fopen_index(archive, index, 0);
   if (file == nullptr) {
     throw TZip_Error(entry.FileName + ": " + Zip_Message(archive));
   }
@@ -235,16 +320,16 @@ void Write_Member(zip_t* archive, zip_uint64_t index, const Zip_Entry& entry,
       ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) {
     const int err = errno;
-    zip_fclose(file);
+    lz::zip_fclose(file);
     throw TZip_Error("cannot create " + target + ": " + std::strerror(err));
   }
   std::string failure;
   std::vector<char> buffer(Chunk_Size);
   std::uint64_t written = 0;
   for (;;) {
-    const zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
+    const zip_int64_t n = lz::zip_fread(file, buffer.data(), buffer.size());
     if (n < 0) {
-      failure = entry.FileName + ": " + zip_file_strerror(file);
+      failure = entry.FileName + ": " + lz::zip_file_strerror(file);
       break;
     }
     if (n == 0) {
@@ -275,7 +360,7 @@ void Write_Member(zip_t* archive, zip_uint64_t index, const Zip_Entry& entry,
   if (failure.empty() && written != entry.Size64) {
     failure = entry.FileName + ": less data than its stated size";
   }
-  zip_fclose(file);
+  lz::zip_fclose(file);
   if (::close(fd) != 0 && failure.empty()) {
     failure = "cannot write " + target + ": " + std::strerror(errno);
   }
@@ -352,9 +437,9 @@ struct Zip_Member_Reader::Inflater {
     Stream.avail_out = static_cast<uInt>(count);
     while (Stream.avail_out > 0 && !Ended) {
       if (Stream.avail_in == 0) {
-        const zip_int64_t n = zip_fread(file, Input.data(), Input.size());
+        const zip_int64_t n = lz::zip_fread(file, Input.data(), Input.size());
         if (n < 0) {
-          throw TZip_Error(zip_file_strerror(file));
+          throw TZip_Error(lz::zip_file_strerror(file));
         }
         if (n == 0) {
           throw TZip_Error("Compressed data ends too early.");
@@ -389,7 +474,7 @@ Zip_Member_Reader::Zip_Member_Reader(zip_file* file, bool raw_deflate, std::uint
       Inflater_ = std::make_unique<Inflater>();
       Inflater_->Expected = static_cast<uLong>(size);
     } catch (...) {
-      zip_fclose(File_);
+      lz::zip_fclose(File_);
       throw;
     }
   }
@@ -398,7 +483,7 @@ Zip_Member_Reader::Zip_Member_Reader(zip_file* file, bool raw_deflate, std::uint
 Zip_Member_Reader::~Zip_Member_Reader() {
   Inflater_.reset();
   if (File_ != nullptr) {
-    zip_fclose(File_);
+    lz::zip_fclose(File_);
   }
 }
 
@@ -409,9 +494,9 @@ std::size_t Zip_Member_Reader::Read(void* buffer, std::size_t count) {
   std::size_t done = 0;
   auto* out = static_cast<char*>(buffer);
   while (done < count) {
-    const zip_int64_t n = zip_fread(File_, out + done, count - done);
+    const zip_int64_t n = lz::zip_fread(File_, out + done, count - done);
     if (n < 0) {
-      throw TZip_Error(zip_file_strerror(File_));
+      throw TZip_Error(lz::zip_file_strerror(File_));
     }
     if (n == 0) {
       break;
@@ -499,7 +584,7 @@ Zip_Archive::~Zip_Archive() {
 
 void Zip_Archive::Close() {
   if (Handle_ != nullptr) {
-    zip_discard(Handle_);
+    lz::zip_discard(Handle_);
     Handle_ = nullptr;
   }
 }
@@ -528,23 +613,23 @@ void Zip_Archive::List() {
   int code = 0;
   if (Data_) {
     zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(Data_->data(), Data_->size(), 0, &error);
+    lz::zip_error_init(&error);
+    zip_source_t* source = lz::zip_source_buffer_create(Data_->data(), Data_->size(), 0, &error);
     if (source != nullptr) {
-      Handle_ = zip_open_from_source(source, ZIP_RDONLY, &error);
+      Handle_ = lz::zip_open_from_source(source, ZIP_RDONLY, &error);
       if (Handle_ == nullptr) {
-        zip_source_free(source);
+        lz::zip_source_free(source);
       }
     }
-    code = zip_error_code_zip(&error);
-    zip_error_fini(&error);
+    code = lz::zip_error_code_zip(&error);
+    lz::zip_error_fini(&error);
   } else {
-    Handle_ = zip_open(ZipFilename_.c_str(), ZIP_RDONLY, &code);
+    Handle_ = lz::zip_open(ZipFilename_.c_str(), ZIP_RDONLY, &code);
   }
   if (Handle_ == nullptr) {
     throw TZip_Error(ZipFilename_ + ": " + Error_Text(code));
   }
-  const zip_int64_t count = zip_get_num_entries(Handle_, 0);
+  const zip_int64_t count = lz::zip_get_num_entries(Handle_, 0);
   const std::vector<Raw_Member> raw =
       Data_ ? Read_Central_Directory(Data_.get()) : Read_Central_Directory(ZipFilename_);
   const bool raw_usable = raw.size() == static_cast<std::size_t>(std::max<zip_int64_t>(count, 0));
@@ -553,8 +638,8 @@ void Zip_Archive::List() {
     const auto index = static_cast<zip_uint64_t>(i);
     Zip_Entry entry;
     zip_stat_t st;
-    zip_stat_init(&st);
-    if (zip_stat_index(Handle_, index, ZIP_FL_ENC_RAW, &st) == 0) {
+    lz::zip_stat_init(&st);
+    if (lz::zip_stat_index(Handle_, index, ZIP_FL_ENC_RAW, &st) == 0) {
       if ((st.valid & ZIP_STAT_NAME) != 0 && st.name != nullptr) {
         entry.FileName = st.name;
       }
@@ -575,7 +660,7 @@ void Zip_Archive::List() {
     }
     zip_uint8_t system = 0;
     zip_uint32_t attributes = 0;
-    if (zip_file_get_external_attributes(Handle_, index, 0, &system, &attributes) == 0 &&
+    if (lz::zip_file_get_external_attributes(Handle_, index, 0, &system, &attributes) == 0 &&
         system == ZIP_OPSYS_UNIX && ((attributes >> 16) & Unix_Type_Mask) == Unix_Link) {
       entry.Is_Link = true;
     }
@@ -614,7 +699,7 @@ std::unique_ptr<Zip_Member_Reader> Zip_Archive::Open_Member(int index) const {
   if (Handle_ == nullptr || index < 0 || index >= Count()) {
     throw TZip_Error("no such member");
   }
-  zip_file_t* file = zip_fopen_index(Handle_, static_cast<zip_uint64_t>(index), 0);
+  zip_file_t* file = lz::zip_fopen_index(Handle_, static_cast<zip_uint64_t>(index), 0);
   if (file == nullptr) {
     throw TZip_Error(Entry(index).FileName + ": " + Zip_Message(Handle_));
   }
@@ -626,14 +711,14 @@ std::unique_ptr<Zip_Member_Reader> Zip_Archive::Open_Member_Prefix(int index) co
     throw TZip_Error("no such member");
   }
   zip_stat_t st;
-  zip_stat_init(&st);
+  lz::zip_stat_init(&st);
   const auto at = static_cast<zip_uint64_t>(index);
-  if (zip_stat_index(Handle_, at, 0, &st) != 0 || (st.valid & ZIP_STAT_COMP_METHOD) == 0 ||
+  if (lz::zip_stat_index(Handle_, at, 0, &st) != 0 || (st.valid & ZIP_STAT_COMP_METHOD) == 0 ||
       st.comp_method != ZIP_CM_DEFLATE || (st.valid & ZIP_STAT_SIZE) == 0 ||
       (st.valid & ZIP_STAT_ENCRYPTION_METHOD) == 0 || st.encryption_method != ZIP_EM_NONE) {
     return Open_Member(index);
   }
-  zip_file_t* file = zip_fopen_index(Handle_, at, ZIP_FL_COMPRESSED);
+  zip_file_t* file = lz::zip_fopen_index(Handle_, at, ZIP_FL_COMPRESSED);
   if (file == nullptr) {
     throw TZip_Error(Entry(index).FileName + ": " + Zip_Message(Handle_));
   }
@@ -740,54 +825,54 @@ void Zip_Archive::Add() {
   }
   Close();
   int code = 0;
-  zip_t* archive = zip_open(ZipFilename_.c_str(), ZIP_CREATE, &code);
+  zip_t* archive = lz::zip_open(ZipFilename_.c_str(), ZIP_CREATE, &code);
   if (archive == nullptr) {
     throw TZip_Error(ZipFilename_ + ": " + Error_Text(code));
   }
   for (const auto& file : files) {
     // AddDirNames off would store the bare names; every caller keeps the paths.
     const std::string name = AddDirNames ? file : file.substr(file.rfind('/') + 1);
-    zip_source_t* source = zip_source_file(archive, file.c_str(), 0, -1);
+    zip_source_t* source = lz::zip_source_file(archive, file.c_str(), 0, -1);
     if (source == nullptr) {
       std::string message = file;
       message.append(": ").append(Zip_Message(archive));
-      zip_discard(archive);
+      lz::zip_discard(archive);
       throw TZip_Error(message);
     }
-    zip_int64_t index = zip_name_locate(archive, name.c_str(), ZIP_FL_NOCASE | ZIP_FL_ENC_RAW);
+    zip_int64_t index = lz::zip_name_locate(archive, name.c_str(), ZIP_FL_NOCASE | ZIP_FL_ENC_RAW);
     bool ok = false;
     if (index >= 0) {
-      ok = zip_file_replace(archive, static_cast<zip_uint64_t>(index), source, 0) == 0;
+      ok = lz::zip_file_replace(archive, static_cast<zip_uint64_t>(index), source, 0) == 0;
       if (!ok) {
-        zip_source_free(source);
+        lz::zip_source_free(source);
       }
       const char* old_name =
-          zip_get_name(archive, static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW);
+          lz::zip_get_name(archive, static_cast<zip_uint64_t>(index), ZIP_FL_ENC_RAW);
       if (ok && old_name != nullptr && name != old_name) {
-        ok = zip_file_rename(archive, static_cast<zip_uint64_t>(index), name.c_str(),
-                             ZIP_FL_ENC_GUESS) == 0;
+        ok = lz::zip_file_rename(archive, static_cast<zip_uint64_t>(index), name.c_str(),
+                                 ZIP_FL_ENC_GUESS) == 0;
       }
     } else {
-      index = zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_GUESS);
+      index = lz::zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_GUESS);
       ok = index >= 0;
       if (!ok) {
-        zip_source_free(source);
+        lz::zip_source_free(source);
       }
     }
     if (ok) {
-      ok = zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 9) ==
-           0;
+      ok = lz::zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE,
+                                        9) == 0;
     }
     if (!ok) {
       std::string message = file;
       message.append(": ").append(Zip_Message(archive));
-      zip_discard(archive);
+      lz::zip_discard(archive);
       throw TZip_Error(message);
     }
   }
-  if (zip_close(archive) != 0) {
+  if (lz::zip_close(archive) != 0) {
     const std::string message = Zip_Message(archive);
-    zip_discard(archive);
+    lz::zip_discard(archive);
     throw TZip_Error(ZipFilename_ + ": " + message);
   }
   Entries_.clear();
@@ -803,15 +888,15 @@ void Zip_Archive::Rename_Entry(int index, const std::string& new_name) {
   }
   Close();
   int code = 0;
-  zip_t* archive = zip_open(ZipFilename_.c_str(), 0, &code);
+  zip_t* archive = lz::zip_open(ZipFilename_.c_str(), 0, &code);
   if (archive == nullptr) {
     throw TZip_Error(ZipFilename_ + ": " + Error_Text(code));
   }
-  if (zip_file_rename(archive, static_cast<zip_uint64_t>(index), new_name.c_str(),
-                      ZIP_FL_ENC_GUESS) != 0 ||
-      zip_close(archive) != 0) {
+  if (lz::zip_file_rename(archive, static_cast<zip_uint64_t>(index), new_name.c_str(),
+                          ZIP_FL_ENC_GUESS) != 0 ||
+      lz::zip_close(archive) != 0) {
     const std::string message = Zip_Message(archive);
-    zip_discard(archive);
+    lz::zip_discard(archive);
     Entries_.clear();
     List();
     throw TZip_Error(ZipFilename_ + ": " + message);
