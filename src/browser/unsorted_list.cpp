@@ -25,15 +25,20 @@ const std::string& TUnsorted_Item::Column(int column) const {
 }
 
 TUnsorted_Item TUnsorted_Maps_List::Make_Item(TMAP_Datei_Eintrag* map) {
+  return Make_Item(map, map->PK3 != nullptr ? In_PK3_Text(*map->PK3) : std::string());
+}
+
+TUnsorted_Item TUnsorted_Maps_List::Make_Item(TMAP_Datei_Eintrag* map, std::string in_pk3) {
   TUnsorted_Item item;
   item.Map = map;
   item.Caption = map->Map_Longname;
   item.Filename = Entferne_Dateiendung(map->MAP_Filename);
-  if (map->PK3 != nullptr) {
-    item.In_PK3 =
-        platform::Join(map->PK3->MOD_Directory, Entferne_Dateiendung(map->PK3->PK3_Filename));
-  }
+  item.In_PK3 = std::move(in_pk3);
   return item;
+}
+
+std::string TUnsorted_Maps_List::In_PK3_Text(const TPK3_Datei_Eintrag& pk3) {
+  return platform::Join(pk3.MOD_Directory, Entferne_Dateiendung(pk3.PK3_Filename));
 }
 
 int TUnsorted_Maps_List::Index_Of(const TMAP_Datei_Eintrag* map) const {
@@ -91,6 +96,12 @@ void TUnsorted_Maps_List::ListView_Maps_Eintrag_hinzufuegen(TMAP_Datei_Eintrag* 
   }
   Begin_Append();
   Pending_.push_back(Make_Item(map));
+  End_Append();
+}
+
+void TUnsorted_Maps_List::Append_Item(TUnsorted_Item item) {
+  Begin_Append();
+  Pending_.push_back(std::move(item));
   End_Append();
 }
 
@@ -164,6 +175,7 @@ void Lade_ListView_Maps(TUnsorted_Maps_List& list, const TPK3_Dateien_Verwaltung
       continue;
     }
     const std::string directory = platform::Lower(pk3->MOD_Directory);
+    const std::string in_pk3 = TUnsorted_Maps_List::In_PK3_Text(*pk3);
     for (int m = 0; m < pk3->Maps->Count(); ++m) {
       TMAP_Datei_Eintrag* map = pk3->Maps->Items(m);
       if (!map->Present) {
@@ -185,7 +197,7 @@ void Lade_ListView_Maps(TUnsorted_Maps_List& list, const TPK3_Dateien_Verwaltung
                             Vanished_MOD_Message(usable[i], map->Map_Longname), Button_Set::OK);
         usable.erase(usable.begin() + static_cast<std::ptrdiff_t>(i));
       }
-      list.ListView_Maps_Eintrag_hinzufuegen(map);
+      list.Append_Item(TUnsorted_Maps_List::Make_Item(map, in_pk3));
     }
   }
   list.End_Append();

@@ -12,6 +12,7 @@ namespace vorlix {
 
 class TInteraction;
 class TMAP_Datei_Eintrag;
+class TPK3_Datei_Eintrag;
 class TMOD_Liste;
 class TPK3_Dateien_Verwaltung;
 
@@ -68,8 +69,13 @@ class TUnsorted_Maps_List {
   // A click on a column header: sort column := column; re-sort.
   void ListView_MapsColumnClick(int column);
 
-  // The item a map gets.
+  // The item a map gets; with the "in PK3" text of its archive when that is known already.
   static TUnsorted_Item Make_Item(TMAP_Datei_Eintrag* map);
+  static TUnsorted_Item Make_Item(TMAP_Datei_Eintrag* map, std::string in_pk3);
+  // The "in PK3" text of an archive's maps: MOD directory / archive name without extension.
+  static std::string In_PK3_Text(const TPK3_Datei_Eintrag& pk3);
+  // Appends a made item, as ListView_Maps_Eintrag_hinzufuegen does.
+  void Append_Item(TUnsorted_Item item);
 
  private:
   std::vector<TUnsorted_Item> Items_;
