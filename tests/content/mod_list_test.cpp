@@ -96,6 +96,31 @@ class Bot_Information : public ::testing::Test {
     Write_File(Program_ / ("BOTINFO/" + relative), text);
   }
 
+  // Archive folders in baseq3 that need no look inside (no sub-folder) and folders that do, in
+  // database order; the last one with a bots file is the linked folder.
+  void Folders_Of_Every_Shape() {
+    Record("baseq3", "empty.pk3");
+    fs::create_directories(Program_ / "BOTINFO/baseq3/empty.pk3");
+    Record("baseq3", "files.pk3");
+    Write_File(Program_ / "BOTINFO/baseq3/files.pk3/bots.txt", Block("Flat", "flat"));
+    Record("baseq3", "models.pk3");
+    Write_File(Program_ / "BOTINFO/baseq3/models.pk3/models/players/x/icon.tga", "x");
+    Record("baseq3", "Late.pk3");
+    Bots_Txt("baseq3/late.pk3/Scripts/bots.txt", Block("Late", "late"));
+    Record("baseq3", "plainfile.pk3");
+    Write_File(Program_ / "BOTINFO/baseq3/plainfile.pk3", "not a folder");
+    Record("baseq3", "missing.pk3");
+    // Two folders differing only in case: the first in listing order is the archive's.
+    Record("baseq3", "twin.pk3");
+    fs::create_directories(Program_ / "BOTINFO/baseq3/TWIN.pk3");
+    Bots_Txt("baseq3/twin.pk3/scripts/bots.txt", Block("Twin", "twin"));
+    // A linked folder holding a bots file.
+    Record("baseq3", "linked.pk3");
+    Bots_Txt("elsewhere/scripts/bots.txt", Block("Linked", "linked"));
+    fs::create_directory_symlink(Program_ / "BOTINFO/elsewhere",
+                                 Program_ / "BOTINFO/baseq3/linked.pk3");
+  }
+
   static std::string Block(const std::string& name, const std::string& model) {
     return "{\nname " + name + "\nmodel " + model + "\n}\n";
   }
@@ -199,27 +224,7 @@ TEST_F(Bot_Information, A_Bots_File_That_Cannot_Be_Read_Is_Reported_And_The_Walk
 
 TEST_F(Bot_Information, Archive_Folders_Of_Every_Shape_Give_What_A_Plain_Lookup_Gives) {
   Mods_.Append("BASEQ3");
-  // Folders that need no look inside (no sub-folder) and folders that do, in database order.
-  Record("baseq3", "empty.pk3");
-  fs::create_directories(Program_ / "BOTINFO/baseq3/empty.pk3");
-  Record("baseq3", "files.pk3");
-  Write_File(Program_ / "BOTINFO/baseq3/files.pk3/bots.txt", Block("Flat", "flat"));
-  Record("baseq3", "models.pk3");
-  Write_File(Program_ / "BOTINFO/baseq3/models.pk3/models/players/x/icon.tga", "x");
-  Record("baseq3", "Late.pk3");
-  Bots_Txt("baseq3/late.pk3/Scripts/bots.txt", Block("Late", "late"));
-  Record("baseq3", "plainfile.pk3");
-  Write_File(Program_ / "BOTINFO/baseq3/plainfile.pk3", "not a folder");
-  Record("baseq3", "missing.pk3");
-  // Two folders differing only in case: the first in listing order is the archive's.
-  Record("baseq3", "twin.pk3");
-  fs::create_directories(Program_ / "BOTINFO/baseq3/TWIN.pk3");
-  Bots_Txt("baseq3/twin.pk3/scripts/bots.txt", Block("Twin", "twin"));
-  // A linked folder holding a bots file.
-  Record("baseq3", "linked.pk3");
-  Bots_Txt("elsewhere/scripts/bots.txt", Block("Linked", "linked"));
-  fs::create_directory_symlink(Program_ / "BOTINFO/elsewhere",
-                               Program_ / "BOTINFO/baseq3/linked.pk3");
+  Folders_Of_Every_Shape();
 
   // What the lookup of each archive's whole path gives, one fresh listing at a time.
   std::vector<std::string> found;
@@ -246,18 +251,7 @@ TEST_F(Bot_Information, Archive_Folders_Of_Every_Shape_Give_What_A_Plain_Lookup_
 TEST_F(Bot_Information, Files_Read_Ahead_Give_The_Same_Lists_Until_The_Database_Writes_Folders) {
   Mods_.Append("BASEQ3");
   Mods_.Append("OTHER");
-  Record("baseq3", "a.pk3");
-  Bots_Txt("baseq3/a.pk3/scripts/bots.txt", Block("Anarki", "anarki"));
-  Record("baseq3", "Late.pk3");
-  Bots_Txt("baseq3/late.pk3/Scripts/Bots.TXT", Block("Late", "late"));
-  Record("baseq3", "models.pk3");
-  Write_File(Program_ / "BOTINFO/baseq3/models.pk3/models/players/x/icon.tga", "x");
-  Record("baseq3", "plainfile.pk3");
-  Write_File(Program_ / "BOTINFO/baseq3/plainfile.pk3", "not a folder");
-  Record("baseq3", "missing.pk3");
-  Record("baseq3", "twin.pk3");
-  fs::create_directories(Program_ / "BOTINFO/baseq3/TWIN.pk3");
-  Bots_Txt("baseq3/twin.pk3/scripts/bots.txt", Block("Twin", "twin"));
+  Folders_Of_Every_Shape();
   // Two MOD folders differing in case: the first in listing order holds the archives' folders.
   Record("other", "o.pk3");
   Bots_Txt("Other/o.pk3/SCRIPTS/bots.txt", Block("Upper", "upper"));
@@ -278,8 +272,7 @@ TEST_F(Bot_Information, Files_Read_Ahead_Give_The_Same_Lists_Until_The_Database_
   };
   const auto plain = lists(nullptr);
   const auto plain_messages = Ui_.Messages;
-  // (twin.pk3's folder is the empty TWIN.pk3, the first in listing order)
-  EXPECT_EQ(plain[0].second, (std::vector{TBot_Eintrag{"Late", "late", "Late.pk3"}}));
+  EXPECT_EQ(plain[0].second, (std::vector{TBot_Eintrag{"Linked", "linked", "linked.pk3"}}));
   EXPECT_TRUE(plain[1].first);
   EXPECT_TRUE(plain[1].second.empty());  // the unreadable file came last and emptied the list
   ASSERT_EQ(plain_messages.size(), 1U);
@@ -288,12 +281,12 @@ TEST_F(Bot_Information, Files_Read_Ahead_Give_The_Same_Lists_Until_The_Database_
   EXPECT_EQ(lists(&ahead), plain);
   EXPECT_EQ(Ui_.Messages, plain_messages);
   // The files are taken as they were read: a change made since goes unseen...
-  Bots_Txt("baseq3/late.pk3/Scripts/Bots.TXT", Block("Changed", "changed"));
+  Bots_Txt("elsewhere/scripts/bots.txt", Block("Changed", "changed"));
   EXPECT_EQ(lists(&ahead)[0].second, plain[0].second);
   // ...unless the read-ahead belongs to another program directory, or the database has written
   // below LEVELSHOTS or BOTINFO since it was made.
   TBot_Files_Prefetch elsewhere(Program_ / "BOTINFO");
-  const std::vector changed{TBot_Eintrag{"Changed", "changed", "Late.pk3"}};
+  const std::vector changed{TBot_Eintrag{"Changed", "changed", "linked.pk3"}};
   EXPECT_EQ(lists(&elsewhere)[0].second, changed);
   ASSERT_EQ(Db_.Folder_Writes(), 0);
   Db_.Extract_Levelshots_And_Botinfo(*Db_.Items(0));
