@@ -14,6 +14,7 @@
 #include "app/interaction.h"
 #include "app/platform.h"
 #include "content/bots_txt.h"
+#include "database/folder_cache.h"
 #include "database/records.h"
 #include "database/stream.h"
 
@@ -23,13 +24,6 @@ namespace {
 
 std::string Kuerze(const std::string& text) {
   return text.size() > Bot_Feld_Laenge ? text.substr(0, Bot_Feld_Laenge) : text;
-}
-
-// A stored directory or file name that names exactly one entry of its folder: not empty, not
-// "." or "..", no separator. Anything else in a damaged database never becomes part of a path.
-bool Ist_einfacher_Name(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of("/\\") == std::string::npos && name.find('\0') == std::string::npos;
 }
 
 // SCRIPTS/BOTS.TXT of an archive's extracted folder `name`, given relative to the open folder
@@ -267,7 +261,7 @@ void TMOD_Liste::Ermittle_BotInformationen(const std::string& program_dir,
       const TPK3_Datei_Eintrag* record = pk3_db.Items(r);
       if (record == nullptr || !record->Present ||
           platform::Upper(record->MOD_Directory) != mod_name ||
-          !Ist_einfacher_Name(record->MOD_Directory) || !Ist_einfacher_Name(record->PK3_Filename)) {
+          !Is_Plain_Name(record->MOD_Directory) || !Is_Plain_Name(record->PK3_Filename)) {
         continue;
       }
       if (const std::optional<std::string> folder =

@@ -12,6 +12,7 @@
 #include "app/fs_routines.h"
 #include "app/interaction.h"
 #include "app/platform.h"
+#include "database/folder_cache.h"
 #include "database/records.h"
 
 namespace vorlix {
@@ -37,12 +38,6 @@ std::string Normal_Path(const std::string& path) {
     p = std::filesystem::path(path);
   }
   return platform::Without_Trailing_Separator(p.lexically_normal().string());
-}
-
-// A record's names must stay below the folders they are joined to.
-bool Is_Plain_Name(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of("/\\") == std::string::npos;
 }
 
 bool Is_Safe_Relative(const std::string& relative) {
