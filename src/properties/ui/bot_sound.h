@@ -23,6 +23,8 @@ class TSound_Player {
   // Plays the file asynchronously, replacing what is playing; silent without an audio device.
   virtual void Play(const QString& file) = 0;
   virtual void Stop() = 0;
+  // Whether the file last given is still being read (Qt Multimedia reads it on a thread).
+  [[nodiscard]] virtual bool Loading() const = 0;
 };
 
 // The module's factory, exported with C linkage under this name.
@@ -49,6 +51,7 @@ class TBot_Sound {
   void Stop();
   // Whether a player is at hand (the module was found by an earlier Play).
   [[nodiscard]] bool Has_Player() const { return Player_ != nullptr; }
+  [[nodiscard]] bool Loading() const { return Player_ != nullptr && Player_->Loading(); }
 
  private:
   void Load();

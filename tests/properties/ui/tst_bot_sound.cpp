@@ -53,6 +53,8 @@ class TBot_Sound_Test : public QObject {
     sound.Play(empty.filePath(QStringLiteral("major.wav")));
     QVERIFY(sound.Has_Player());
     sound.Play(empty.filePath(QStringLiteral("major.wav")));
+    // The file is read on Qt Multimedia's own thread; it must not outlive the test's files.
+    QTRY_VERIFY_WITH_TIMEOUT(!sound.Loading(), 10000);
     sound.Stop();
   }
 

@@ -20,6 +20,8 @@ class TSound_Effect_Player final : public vorlix::ui::TSound_Player {
 
   void Stop() override { Effect_.stop(); }
 
+  [[nodiscard]] bool Loading() const override { return Effect_.status() == QSoundEffect::Loading; }
+
  private:
   QSoundEffect Effect_;
 };
