@@ -42,9 +42,9 @@
 #include <stb_image_write.h>
 #pragma GCC diagnostic pop
 
-#include "app/interaction.h"
 #include "browser/maps_tree.h"
 #include "builders.h"
+#include "core/interaction.h"
 #include "database/records.h"
 
 namespace fs = std::filesystem;

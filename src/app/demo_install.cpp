@@ -9,10 +9,12 @@
 
 #include <unistd.h>
 
-#include "app/install_layout.h"
 #include "app/options.h"
-#include "app/platform.h"
-#include "app/settings.h"
+#include "core/install_layout.h"
+#include "core/letter_case.h"
+#include "core/listing.h"
+#include "core/paths.h"
+#include "core/settings.h"
 
 namespace fs = std::filesystem;
 

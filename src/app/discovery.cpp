@@ -4,8 +4,11 @@
 #include <set>
 #include <system_error>
 
-#include "app/interaction.h"
-#include "app/platform.h"
+#include "core/interaction.h"
+#include "core/letter_case.h"
+#include "core/listing.h"
+#include "core/paths.h"
+#include "core/search_roots.h"
 
 namespace fs = std::filesystem;
 

@@ -4,8 +4,8 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "app/install_layout.h"
-#include "app/platform.h"
+#include "core/install_layout.h"
+#include "core/paths.h"
 
 namespace fs = std::filesystem;
 

@@ -3,9 +3,9 @@
 #include <memory>
 #include <optional>
 
-#include "app/platform.h"
 #include "arena/arena_names.h"
 #include "content/mod_list.h"
+#include "core/paths.h"
 #include "database/database_startup.h"
 #include "database/records.h"
 

@@ -4,13 +4,15 @@
 #include <exception>
 
 #include "app/discovery.h"
-#include "app/fs_routines.h"
-#include "app/install_layout.h"
-#include "app/interaction.h"
 #include "app/options.h"
-#include "app/platform.h"
-#include "app/session.h"
-#include "app/settings.h"
+#include "core/fs_routines.h"
+#include "core/install_layout.h"
+#include "core/interaction.h"
+#include "core/letter_case.h"
+#include "core/listing.h"
+#include "core/paths.h"
+#include "core/session.h"
+#include "core/settings.h"
 
 namespace vorlix {
 

@@ -7,10 +7,13 @@
 
 #include <unistd.h>
 
-#include "app/fs_routines.h"
-#include "app/interaction.h"
-#include "app/platform.h"
 #include "arena/arena_script.h"
+#include "core/case_lookup.h"
+#include "core/fs_routines.h"
+#include "core/interaction.h"
+#include "core/letter_case.h"
+#include "core/paths.h"
+#include "core/text.h"
 #include "database/pk3_rename.h"
 #include "database/records.h"
 #include "database/zip_archive.h"
@@ -21,39 +24,6 @@ namespace {
 
 // The game reads arena scripts only when they are shorter than this.
 constexpr std::size_t Game_Script_Limit = 8192;
-
-std::string Format(const std::string& pattern, const std::string& value) {
-  std::string text = pattern;
-  const auto pos = text.find("%s");
-  if (pos != std::string::npos) {
-    text.replace(pos, 2, value);
-  }
-  return text;
-}
-
-// Makes a directory the process's current one while the facade adds files
-// relative to it, and goes back afterwards.
-class TCurrent_Directory {
- public:
-  explicit TCurrent_Directory(const std::string& dir) {
-    std::error_code ec;
-    Saved_ = std::filesystem::current_path(ec);
-    if (::chdir(dir.c_str()) != 0) {
-      throw TFile_Error("Couldn't enter the folder " + dir + ".");
-    }
-  }
-  ~TCurrent_Directory() {
-    if (!Saved_.empty()) {
-      std::error_code ec;
-      std::filesystem::current_path(Saved_, ec);
-    }
-  }
-  TCurrent_Directory(const TCurrent_Directory&) = delete;
-  TCurrent_Directory& operator=(const TCurrent_Directory&) = delete;
-
- private:
-  std::filesystem::path Saved_;
-};
 
 // TEMP/scripts, created when missing (its new components in lower case).
 std::string Prepare_Scripts_Folder(const std::string& temp_dir) {
@@ -74,7 +44,7 @@ bool Delete_File(const std::string& path) {
 
 // The path of a name in a directory as it exists on disk, or nullopt.
 std::optional<std::string> Existing(const std::string& directory, const std::string& name) {
-  const auto found = Finde_Eintrag(directory, name);
+  const auto found = platform::Find_Ignore_Case(directory, name);
   if (!found) {
     return std::nullopt;
   }
@@ -147,9 +117,10 @@ void Arena_File_aktivieren(const std::string& directory, const std::string& file
   const std::string arena_name = Extrahiere_Arena_Namen_aus_Arena_File_Namen(file_name);
   if (arena_name.empty()) {
     if (Entferne_Dateiendung(file_name) != Arena_Disabler_Name) {
-      ui.Message(Message_Kind::Error,
-                 Format("Fatal error: %s isn't a Vorlix PK3. Please report to author.", file_name),
-                 Button_Set::OK);
+      ui.Message(
+          Message_Kind::Error,
+          Format_Message("Fatal error: %s isn't a Vorlix PK3. Please report to author.", file_name),
+          Button_Set::OK);
     }
     return;
   }
@@ -158,9 +129,9 @@ void Arena_File_aktivieren(const std::string& directory, const std::string& file
   if (!source) {
     if (!Existiert_Arena_File(directory, arena_name)) {
       ui.Message(Message_Kind::Error,
-                 Format("Fatal error: Arena File %s doesn't exist. Please "
-                        "report to author.",
-                        name),
+                 Format_Message("Fatal error: Arena File %s doesn't exist. Please "
+                                "report to author.",
+                                name),
                  Button_Set::OK);
       return;
     }
@@ -172,9 +143,9 @@ void Arena_File_aktivieren(const std::string& directory, const std::string& file
       platform::Join(directory, Erzeuge_aktiven_Arena_File_Namen(arena_name));
   if (!source || !Umbenennen_ohne_Ersetzen(*source, target)) {
     ui.Message(Message_Kind::Error,
-               Format("Fatal error: Couldn't activate Arena File %s. Please "
-                      "report to author.",
-                      name),
+               Format_Message("Fatal error: Couldn't activate Arena File %s. Please "
+                              "report to author.",
+                              name),
                Button_Set::OK);
     return;
   }
@@ -220,15 +191,10 @@ void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& 
     }
   }
   const std::string mod_dir = Arena_MOD_Verzeichnis(env.Game_Dir, mod);
-  const auto existing = Finde_Eintrag(mod_dir, Arena_Disabler_Dateiname());
-  {
-    TCurrent_Directory in_temp(env.Temp_Dir);
-    Zip_Archive zip;
-    zip.AddDirNames = true;
-    zip.Set_ZipFilename(platform::Join(mod_dir, existing ? *existing : Arena_Disabler_Dateiname()));
-    zip.FSpecArgs = {"scripts/*.*"};
-    zip.Add();
-  }
+  const auto existing = platform::Find_Ignore_Case(mod_dir, Arena_Disabler_Dateiname());
+  Zip_Archive zip;
+  zip.Set_ZipFilename(platform::Join(mod_dir, existing ? *existing : Arena_Disabler_Dateiname()));
+  zip.Add(Zip_Archive::Files_Matching(env.Temp_Dir, "scripts/*.*"));
   Loesche_Verzeichnisbaum(env.Temp_Dir);
 }
 
@@ -262,7 +228,7 @@ bool Pruefe_Arena_Files_beim_Start(const std::string& game_dir, const std::strin
   bool wrote = false;
   int active = 0;
   for (const auto& name : names) {
-    if (Finde_Eintrag(dir, Erzeuge_aktiven_Arena_File_Namen(name))) {
+    if (platform::Find_Ignore_Case(dir, Erzeuge_aktiven_Arena_File_Namen(name))) {
       ++active;
     }
   }
@@ -300,22 +266,17 @@ std::size_t Erzeuge_Arena_File(const TArena_Umgebung& env, const std::string& mo
       throw TFile_Error("Couldn't write file " + script_path + ".");
     }
   }
-  {
-    TCurrent_Directory in_temp(env.Temp_Dir);
-    Zip_Archive zip;
-    zip.AddDirNames = true;
-    zip.Set_ZipFilename(platform::Join(Arena_MOD_Verzeichnis(env.Game_Dir, mod), file_name));
-    zip.FSpecArgs = {Arena_Script_Eintrag};
-    zip.Add();
-  }
-  ui.Message(Message_Kind::Information, Format("Arena File has been created in %s.", mod),
+  Zip_Archive zip;
+  zip.Set_ZipFilename(platform::Join(Arena_MOD_Verzeichnis(env.Game_Dir, mod), file_name));
+  zip.Add(Zip_Archive::Files_Matching(env.Temp_Dir, Arena_Script_Eintrag));
+  ui.Message(Message_Kind::Information, Format_Message("Arena File has been created in %s.", mod),
              Button_Set::OK);
   if (script.size() >= Game_Script_Limit) {
     ui.Message(Message_Kind::Warning,
-               Format("The Arena File in %s lists too many maps: the game "
-                      "ignores arena scripts "
-                      "of 8192 bytes or more.",
-                      mod),
+               Format_Message("The Arena File in %s lists too many maps: the game "
+                              "ignores arena scripts "
+                              "of 8192 bytes or more.",
+                              mod),
                Button_Set::OK);
   }
   Loesche_Verzeichnisbaum(env.Temp_Dir);
@@ -353,17 +314,18 @@ void Create_For_MOD(const TArena_Umgebung& env, const TArena_Zweig& branch,
   const auto inactive = Existing(dir, Erzeuge_inaktiven_Arena_File_Namen(arena_name));
   if (active || inactive) {
     if (ui.Message(Message_Kind::Confirmation,
-                   Format("Vorlix has already created this Arena File in %s. "
-                          "Do you want to "
-                          "overwrite it?",
-                          mod),
+                   Format_Message("Vorlix has already created this Arena File in %s. "
+                                  "Do you want to "
+                                  "overwrite it?",
+                                  mod),
                    Button_Set::Yes_No) != Answer::Yes) {
       return;
     }
     const bool deleted = (active && Delete_File(*active)) || (inactive && Delete_File(*inactive));
     if (!deleted) {
       ui.Message(Message_Kind::Confirmation,
-                 Format("Couldn't delete existing Arena File within %s.", mod), Button_Set::OK);
+                 Format_Message("Couldn't delete existing Arena File within %s.", mod),
+                 Button_Set::OK);
       return;
     }
   }
@@ -379,7 +341,7 @@ void Activate_In_MOD(const std::string& dir, TInteraction& ui) {
   request.Confirm_Caption = "Activate";
   request.Multi_Select = false;
   for (const auto& name : Ermittle_Liste_aller_Arena_Files_in(dir)) {
-    if (!Finde_Eintrag(dir, Erzeuge_aktiven_Arena_File_Namen(name))) {
+    if (!platform::Find_Ignore_Case(dir, Erzeuge_aktiven_Arena_File_Namen(name))) {
       request.Items.push_back(name);
     }
   }
@@ -389,8 +351,9 @@ void Activate_In_MOD(const std::string& dir, TInteraction& ui) {
   }
   const std::string& arena_name = request.Items.at(static_cast<std::size_t>(chosen->front()));
   const std::string active = Erzeuge_aktiven_Arena_File_Namen(arena_name);
-  const std::string file =
-      Finde_Eintrag(dir, active) ? active : Erzeuge_inaktiven_Arena_File_Namen(arena_name);
+  const std::string file = platform::Find_Ignore_Case(dir, active)
+                               ? active
+                               : Erzeuge_inaktiven_Arena_File_Namen(arena_name);
   Arena_File_aktivieren(dir, file, ui);
 }
 
@@ -408,11 +371,12 @@ void Remove_In_MOD(const TArena_Umgebung& env, const std::string& dir, TInteract
   for (const int index : *chosen) {
     const std::string& arena_name = request.Items.at(static_cast<std::size_t>(index));
     const std::string active = Erzeuge_aktiven_Arena_File_Namen(arena_name);
-    const std::string file =
-        Finde_Eintrag(dir, active) ? active : Erzeuge_inaktiven_Arena_File_Namen(arena_name);
+    const std::string file = platform::Find_Ignore_Case(dir, active)
+                                 ? active
+                                 : Erzeuge_inaktiven_Arena_File_Namen(arena_name);
     if (ui.Message(Message_Kind::Confirmation,
-                   Format("Do you really want to delete the Arena File %s?",
-                          Extrahiere_Arena_Namen_aus_Arena_File_Namen(file)),
+                   Format_Message("Do you really want to delete the Arena File %s?",
+                                  Extrahiere_Arena_Namen_aus_Arena_File_Namen(file)),
                    Button_Set::Yes_No) != Answer::Yes) {
       continue;
     }

@@ -3,10 +3,12 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/fs_routines.h"
-#include "app/interaction.h"
-#include "app/platform.h"
 #include "arena/arena_names.h"
+#include "core/fs_routines.h"
+#include "core/interaction.h"
+#include "core/letter_case.h"
+#include "core/paths.h"
+#include "core/text.h"
 #include "database/records.h"
 #include "database/stream.h"
 #include "database/zip_archive.h"
@@ -14,15 +16,6 @@
 namespace vorlix {
 
 namespace {
-
-std::string Format(const std::string& pattern, const std::string& value) {
-  std::string text = pattern;
-  const auto pos = text.find("%s");
-  if (pos != std::string::npos) {
-    text.replace(pos, 2, value);
-  }
-  return text;
-}
 
 std::string Normal_Path(const std::string& path) {
   std::error_code ec;
@@ -97,7 +90,7 @@ void Importiere_Arena_File_aus(const std::string& chosen_file, const std::string
                Button_Set::OK);
     return;
   }
-  const auto notice = ui.Notice("Please wait...", Format("Opening pk3-file %s", pk3_file));
+  const auto notice = ui.Notice("Please wait...", Format_Message("Opening pk3-file %s", pk3_file));
   try {
     Zip_Archive zip;
     zip.Set_ZipFilename(pk3_file);
@@ -113,7 +106,7 @@ void Importiere_Arena_File_aus(const std::string& chosen_file, const std::string
       }
     }
     if (script < 0) {
-      ui.Message(Message_Kind::Error, Format("There is no Arena File within %s.", pk3_file),
+      ui.Message(Message_Kind::Error, Format_Message("There is no Arena File within %s.", pk3_file),
                  Button_Set::OK);
       return;
     }
@@ -126,20 +119,20 @@ void Importiere_Arena_File_aus(const std::string& chosen_file, const std::string
     if (!std::filesystem::is_directory(temp_dir, ec)) {
       throw TFile_Error("Couldn't create the folder " + temp_dir + ".");
     }
-    zip.ExtrBaseDir = temp_dir;
-    zip.ExtrDirNames = false;
-    zip.Change_Current_Directory = false;  // the script is read by its full path
-    zip.FSpecArgs = {stored};
-    zip.Extract();
+    const Zip_Extraction extraction = zip.Extract({stored}, temp_dir, false);
+    if (!extraction.Skipped.empty()) {
+      throw TZip_Error(extraction.Failure_Text(pk3_file));
+    }
     const std::string text =
         Read_Whole_File(platform::Join(temp_dir, stored.substr(stored.rfind('/') + 1)));
     for (const auto& block : Lese_Arena_Bloecke(text)) {
       Wende_Arena_Block_an(database, *mod, block);
     }
-    ui.Message(Message_Kind::Information, Format("Arena File imported from %s.", pk3_file),
+    ui.Message(Message_Kind::Information, Format_Message("Arena File imported from %s.", pk3_file),
                Button_Set::OK);
   } catch (const std::exception&) {
-    ui.Message(Message_Kind::Error, Format("Error opening pk3-file %s.", pk3_file), Button_Set::OK);
+    ui.Message(Message_Kind::Error, Format_Message("Error opening pk3-file %s.", pk3_file),
+               Button_Set::OK);
   }
 }
 

@@ -7,8 +7,11 @@
 
 #include <sys/stat.h>
 
-#include "app/fs_routines.h"
-#include "app/platform.h"
+#include "core/case_lookup.h"
+#include "core/fs_routines.h"
+#include "core/letter_case.h"
+#include "core/listing.h"
+#include "core/paths.h"
 
 namespace vorlix {
 
@@ -109,26 +112,8 @@ std::optional<std::string> Pruefe_Arena_Namen(const std::string& arena_name) {
 
 // ---- Directory queries ----------------------------------------------------------------------
 
-std::optional<std::string> Finde_Eintrag(const std::string& directory, const std::string& name) {
-  std::error_code ec;
-  if (std::filesystem::symlink_status(platform::Join(directory, name), ec).type() !=
-      std::filesystem::file_type::not_found) {
-    if (!ec) {
-      return name;
-    }
-  }
-  // Only the names equal to the one asked for are kept; the first of them in listing order wins.
-  const auto listing = platform::List_Names(directory, [&](std::string_view entry) {
-    return entry.size() == name.size() && platform::Equal_Ignore_Case(std::string(entry), name);
-  });
-  if (!listing || listing->empty()) {
-    return std::nullopt;
-  }
-  return listing->front();
-}
-
 std::string Arena_MOD_Verzeichnis(const std::string& game_dir, const std::string& mod) {
-  const auto found = Finde_Eintrag(game_dir, mod);
+  const auto found = platform::Find_Ignore_Case(game_dir, mod);
   return platform::Join(game_dir, found ? *found : mod);
 }
 
@@ -155,8 +140,10 @@ std::vector<std::string> Suche_Arena_Muster(const std::string& directory, const 
 }
 
 bool Existiert_Arena_File(const std::string& directory, const std::string& arena_name) {
-  return Finde_Eintrag(directory, Erzeuge_aktiven_Arena_File_Namen(arena_name)).has_value() ||
-         Finde_Eintrag(directory, Erzeuge_inaktiven_Arena_File_Namen(arena_name)).has_value();
+  return platform::Find_Ignore_Case(directory, Erzeuge_aktiven_Arena_File_Namen(arena_name))
+             .has_value() ||
+         platform::Find_Ignore_Case(directory, Erzeuge_inaktiven_Arena_File_Namen(arena_name))
+             .has_value();
 }
 
 std::string Erstes_Arena_File_in_Verzeichnis(const std::string& directory) {

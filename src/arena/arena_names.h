@@ -50,10 +50,6 @@ std::optional<std::string> Pruefe_Arena_Namen(const std::string& arena_name);
 // it has on disk; game directory joined with the name when it does not exist.
 std::string Arena_MOD_Verzeichnis(const std::string& game_dir, const std::string& mod);
 
-// The name under which a file or directory of the given name exists in a directory: the exact
-// name when it exists as written, else the first name equal ignoring case; nullopt when none.
-std::optional<std::string> Finde_Eintrag(const std::string& directory, const std::string& name);
-
 // Names of the directory's entries matching prefix + "*.pk3" (ignoring case), in listing order.
 std::vector<std::string> Suche_Arena_Muster(const std::string& directory, const std::string& prefix,
                                             bool files_only);

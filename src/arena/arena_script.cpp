@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/fs_routines.h"
-#include "app/platform.h"
+#include "core/fs_routines.h"
+#include "core/letter_case.h"
+#include "core/text.h"
 #include "database/records.h"
 
 namespace vorlix {
@@ -26,18 +27,6 @@ std::string Key_Line(const std::string& key, const std::string& value) {
 }
 
 // Blanks and control characters at both ends removed.
-std::string Trim(const std::string& text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') {
-    ++begin;
-  }
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') {
-    --end;
-  }
-  return text.substr(begin, end - begin);
-}
-
 std::vector<std::string> Split_Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::string current;

@@ -1,7 +1,8 @@
 #include "browser/levelshot.h"
 
-#include "app/fs_routines.h"
-#include "app/platform.h"
+#include "core/case_lookup.h"
+#include "core/fs_routines.h"
+#include "core/letter_case.h"
 #include "database/records.h"
 
 namespace vorlix {

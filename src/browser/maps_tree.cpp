@@ -5,11 +5,13 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "app/fs_routines.h"
-#include "app/interaction.h"
-#include "app/platform.h"
-#include "app/session.h"
 #include "browser/unsorted_list.h"
+#include "core/case_lookup.h"
+#include "core/fs_routines.h"
+#include "core/interaction.h"
+#include "core/letter_case.h"
+#include "core/paths.h"
+#include "core/session.h"
 #include "database/records.h"
 #include "database/stream.h"
 

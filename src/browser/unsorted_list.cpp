@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <numeric>
 
-#include "app/fs_routines.h"
-#include "app/interaction.h"
-#include "app/platform.h"
 #include "content/mod_list.h"
+#include "core/fs_routines.h"
+#include "core/interaction.h"
+#include "core/letter_case.h"
+#include "core/paths.h"
 #include "database/records.h"
 
 namespace vorlix {

@@ -4,16 +4,16 @@
 #include <stdexcept>
 
 #include "app/options.h"
-#include "app/platform.h"
 #include "app/program_steps.h"
-#include "app/session.h"
-#include "app/settings.h"
 #include "app/startup.h"
 #include "arena/arena_files.h"
 #include "browser/maps_tree.h"
 #include "browser/unsorted_list.h"
 #include "cli/cli_app.h"
 #include "content/mod_list.h"
+#include "core/paths.h"
+#include "core/session.h"
+#include "core/settings.h"
 #include "database/database_startup.h"
 #include "database/records.h"
 

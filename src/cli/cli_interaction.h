@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "app/interaction.h"
+#include "core/interaction.h"
 
 namespace vorlix {
 

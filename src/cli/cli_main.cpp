@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "app/heap.h"
 #include "cli/cli_app.h"
 
 int main(int argc, char** argv) {

@@ -1,6 +1,7 @@
 #include "content/bots_txt.h"
 
-#include "app/platform.h"
+#include "core/letter_case.h"
+#include "core/text.h"
 
 namespace vorlix {
 

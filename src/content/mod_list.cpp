@@ -11,9 +11,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/interaction.h"
-#include "app/platform.h"
 #include "content/bots_txt.h"
+#include "core/case_lookup.h"
+#include "core/interaction.h"
+#include "core/letter_case.h"
+#include "core/listing.h"
+#include "core/paths.h"
 #include "database/folder_cache.h"
 #include "database/records.h"
 #include "database/stream.h"
@@ -261,7 +264,8 @@ void TMOD_Liste::Ermittle_BotInformationen(const std::string& program_dir,
       const TPK3_Datei_Eintrag* record = pk3_db.Items(r);
       if (record == nullptr || !record->Present ||
           platform::Upper(record->MOD_Directory) != mod_name ||
-          !Is_Plain_Name(record->MOD_Directory) || !Is_Plain_Name(record->PK3_Filename)) {
+          !platform::Is_Plain_Name(record->MOD_Directory) ||
+          !platform::Is_Plain_Name(record->PK3_Filename)) {
         continue;
       }
       if (const std::optional<std::string> folder =

@@ -81,16 +81,4 @@ std::string TText_Zeilen::Lies_Zeile() {
   return line;
 }
 
-std::string Trim(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && Is_Blank(text[begin])) {
-    ++begin;
-  }
-  while (end > begin && Is_Blank(text[end - 1])) {
-    --end;
-  }
-  return std::string(text.substr(begin, end - begin));
-}
-
 }  // namespace vorlix

@@ -41,7 +41,4 @@ class TText_Zeilen {
   std::size_t Pos_ = 0;
 };
 
-// The text without leading and trailing blanks and control characters (every byte up to 32).
-std::string Trim(std::string_view text);
-
 }  // namespace vorlix

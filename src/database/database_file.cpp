@@ -7,8 +7,8 @@
 
 #include <sys/stat.h>
 
-#include "app/interaction.h"
-#include "app/session.h"
+#include "core/interaction.h"
+#include "core/session.h"
 #include "database/records.h"
 #include "database/stream.h"
 

@@ -3,7 +3,8 @@
 #include <future>
 #include <system_error>
 
-#include "app/platform.h"
+#include "core/case_lookup.h"
+#include "core/paths.h"
 #include "database/scan.h"
 
 namespace vorlix {

@@ -6,15 +6,13 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include "app/fs_routines.h"
-#include "app/platform.h"
+#include "core/case_lookup.h"
+#include "core/fs_routines.h"
+#include "core/letter_case.h"
+#include "core/listing.h"
+#include "core/paths.h"
 
 namespace vorlix {
-
-bool Is_Plain_Name(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
-}
 
 std::string TFolder_Cache::Real_Base(const std::string& base) {
   if (const auto it = Bases_.find(base); it != Bases_.end()) {
@@ -92,7 +90,7 @@ std::vector<std::string> TFolder_Cache::Matches(const std::string& dir, const st
 
 bool TFolder_Cache::Exists(const std::string& given_base, const std::string& mod,
                            const std::string& pk3) {
-  if (!Is_Plain_Name(mod) || !Is_Plain_Name(pk3)) {
+  if (!platform::Is_Plain_Name(mod) || !platform::Is_Plain_Name(pk3)) {
     return false;
   }
   // Asked twice for every archive of a synchronisation: looked up without copies.
@@ -115,7 +113,7 @@ bool TFolder_Cache::Remove(const std::string& given_base, const std::string& mod
                            const std::string& pk3) {
   const std::string base = Real_Base(given_base);
   // A record whose names are not plain would aim at the base folder or beyond it.
-  if (!Is_Plain_Name(mod) || !Is_Plain_Name(pk3)) {
+  if (!platform::Is_Plain_Name(mod) || !platform::Is_Plain_Name(pk3)) {
     return true;
   }
   bool removed = true;
@@ -139,7 +137,7 @@ bool TFolder_Cache::Remove(const std::string& given_base, const std::string& mod
 std::string TFolder_Cache::Create(const std::string& given_base, const std::string& mod,
                                   const std::string& pk3) {
   const std::string base = Real_Base(given_base);
-  if (!Is_Plain_Name(mod) || !Is_Plain_Name(pk3)) {
+  if (!platform::Is_Plain_Name(mod) || !platform::Is_Plain_Name(pk3)) {
     throw TFile_Error("Not a plain folder name: " + mod + "\\" + pk3);
   }
   const auto mods = Matches(base, mod);

@@ -10,10 +10,6 @@
 
 namespace vorlix {
 
-// True for a name that can be one component of a path: not empty, not "." or "..", without "/",
-// "\" or a zero byte. Folder paths are formed only from such names.
-bool Is_Plain_Name(const std::string& name);
-
 class TFolder_Cache {
  public:
   // Whether <base>/<mod>/<pk3> exists as a folder, ignoring case.

@@ -9,27 +9,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/fs_routines.h"
-#include "app/interaction.h"
-#include "app/platform.h"
+#include "core/case_lookup.h"
+#include "core/fs_routines.h"
+#include "core/interaction.h"
+#include "core/letter_case.h"
+#include "core/listing.h"
+#include "core/paths.h"
+#include "core/text.h"
 #include "database/folder_cache.h"
 #include "database/records.h"
 
 namespace vorlix {
 
 namespace {
-
-std::string Format(std::string text, const std::string& first, const std::string& second = {}) {
-  auto pos = text.find("%s");
-  if (pos != std::string::npos) {
-    text.replace(pos, 2, first);
-    pos = text.find("%s", pos + first.size());
-    if (pos != std::string::npos) {
-      text.replace(pos, 2, second);
-    }
-  }
-  return text;
-}
 
 std::string Normal_Path(const std::string& path) {
   std::error_code ec;
@@ -174,9 +166,10 @@ TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Date
       platform::Equal_Ignore_Case(target, Normal_Path(platform::Join(game, old_relative)))) {
     return {};
   }
-  if (!Is_Plain_Name(pk3.PK3_Filename) || !Is_Safe_Relative(pk3.MOD_Directory) ||
+  if (!platform::Is_Plain_Name(pk3.PK3_Filename) || !Is_Safe_Relative(pk3.MOD_Directory) ||
       !Umbenennen_ohne_Ersetzen(old_path, target)) {
-    ui.Message(Message_Kind::Error, Format("Couldn't rename pk3-file %s to %s.", old_path, target),
+    ui.Message(Message_Kind::Error,
+               Format_Message("Couldn't rename pk3-file %s to %s.", old_path, target),
                Button_Set::OK);
     return {};
   }
@@ -203,46 +196,49 @@ TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Date
   if (!Move_Folder(paths.Levelshots_Dir, old_dir, old_file, new_dir, new_file, shots_from,
                    shots_to)) {
     put_back(false);
-    ui.Message(Message_Kind::Error,
-               Format("Fatal error! Please report to author! Couldn't move levelshots: %s to %s.",
-                      platform::Join({paths.Levelshots_Dir, old_dir, old_file}),
-                      platform::Join({paths.Levelshots_Dir, new_dir, new_file})),
-               Button_Set::OK);
+    ui.Message(
+        Message_Kind::Error,
+        Format_Message("Fatal error! Please report to author! Couldn't move levelshots: %s to %s.",
+                       platform::Join({paths.Levelshots_Dir, old_dir, old_file}),
+                       platform::Join({paths.Levelshots_Dir, new_dir, new_file})),
+        Button_Set::OK);
     return {};
   }
   std::string bots_from;
   std::string bots_to;
   if (!Move_Folder(paths.Botinfo_Dir, old_dir, old_file, new_dir, new_file, bots_from, bots_to)) {
     put_back(true);
-    ui.Message(Message_Kind::Error,
-               Format("Fatal error! Please report to author! Couldn't move bot-info: %s to %s.",
-                      platform::Join({paths.Botinfo_Dir, old_dir, old_file}),
-                      platform::Join({paths.Botinfo_Dir, new_dir, new_file})),
-               Button_Set::OK);
+    ui.Message(
+        Message_Kind::Error,
+        Format_Message("Fatal error! Please report to author! Couldn't move bot-info: %s to %s.",
+                       platform::Join({paths.Botinfo_Dir, old_dir, old_file}),
+                       platform::Join({paths.Botinfo_Dir, new_dir, new_file})),
+        Button_Set::OK);
     return {};
   }
 
   pk3.MOD_Directory = new_dir;
   pk3.PK3_Filename = new_file;
   ui.Message(Message_Kind::Information,
-             Format("Renamed %s to %s successfully.", old_file, new_file), Button_Set::OK);
+             Format_Message("Renamed %s to %s successfully.", old_file, new_file), Button_Set::OK);
   return {PK3_Aktion::Umbenannt, pk3.ID, map_id};
 }
 
 TPK3_Aktion_Ergebnis PK3_loeschen(const TDatabase_Paths& paths, TPK3_Datei_Eintrag& pk3,
                                   std::int32_t map_id, TInteraction& ui) {
-  if (ui.Message(
-          Message_Kind::Confirmation,
-          Format("Do you really want to delete %s and all maps inside of it?", pk3.PK3_Filename),
-          Button_Set::Yes_No) != Answer::Yes) {
+  if (ui.Message(Message_Kind::Confirmation,
+                 Format_Message("Do you really want to delete %s and all maps inside of it?",
+                                pk3.PK3_Filename),
+                 Button_Set::Yes_No) != Answer::Yes) {
     return {};
   }
   const std::string relative = platform::Join(pk3.MOD_Directory, pk3.PK3_Filename);
   const std::string archive = On_Disk(paths.Game_Dir, relative);
-  const bool safe = Is_Plain_Name(pk3.PK3_Filename) && Is_Safe_Relative(pk3.MOD_Directory);
+  const bool safe =
+      platform::Is_Plain_Name(pk3.PK3_Filename) && Is_Safe_Relative(pk3.MOD_Directory);
   if (!safe || ::unlink(archive.c_str()) != 0) {
     ui.Message(Message_Kind::Error,
-               Format("Couldn't delete %s", platform::Join(paths.Game_Dir, relative)),
+               Format_Message("Couldn't delete %s", platform::Join(paths.Game_Dir, relative)),
                Button_Set::OK);
     return {};
   }
@@ -250,17 +246,17 @@ TPK3_Aktion_Ergebnis PK3_loeschen(const TDatabase_Paths& paths, TPK3_Datei_Eintr
   const std::string bots = On_Disk(paths.Botinfo_Dir, relative);
   std::string text;
   if (!Loesche_Verzeichnisbaum(shots)) {
-    text = Format(
+    text = Format_Message(
         "Couldn't delete levelshots (%s). You should remove this directory manually. Otherwise "
         "Vorlix might not work correctly.",
         shots);
   } else if (!Loesche_Verzeichnisbaum(bots)) {
-    text = Format(
+    text = Format_Message(
         "Couldn't delete botinfo (%s). You should remove this directory manually. Otherwise "
         "Vorlix might not work correctly.",
         bots);
   } else {
-    text = Format("%s was successfully deleted.", pk3.PK3_Filename);
+    text = Format_Message("%s was successfully deleted.", pk3.PK3_Filename);
   }
   ui.Message(Message_Kind::Error, text, Button_Set::OK);
   return {PK3_Aktion::Geloescht, pk3.ID, map_id};

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/platform.h"
+#include "core/letter_case.h"
 #include "database/folder_cache.h"
 #include "database/scan.h"
 #include "database/zip_archive.h"

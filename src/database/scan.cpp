@@ -4,8 +4,11 @@
 #include <cstring>
 #include <fstream>
 
-#include "app/fs_routines.h"
-#include "app/platform.h"
+#include "core/dos_time.h"
+#include "core/fs_routines.h"
+#include "core/letter_case.h"
+#include "core/listing.h"
+#include "core/paths.h"
 #include "database/folder_cache.h"
 #include "database/records.h"
 #include "database/stream.h"
@@ -77,7 +80,8 @@ TGame_Directory_Walk Walk_Game_Directory(const std::string& game_dir) {
   }
   walk.Game_Dir_Listed = true;
   for (const auto& directory : *directories) {
-    if (!directory.Is_Directory || directory.Is_Hidden || !Is_Plain_Name(directory.Name)) {
+    if (!directory.Is_Directory || directory.Is_Hidden ||
+        !platform::Is_Plain_Name(directory.Name)) {
       continue;
     }
     const std::string dir_path = platform::Join(game_dir, directory.Name);
@@ -87,7 +91,7 @@ TGame_Directory_Walk Walk_Game_Directory(const std::string& game_dir) {
       continue;
     }
     for (const auto& file : *files) {
-      if (file.Is_Directory || !Is_Plain_Name(file.Name) || Is_Arena_File(file.Name) ||
+      if (file.Is_Directory || !platform::Is_Plain_Name(file.Name) || Is_Arena_File(file.Name) ||
           !platform::Equal_Ignore_Case(Extension(file.Name), ".pk3")) {
         continue;
       }

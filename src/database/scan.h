@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/interaction.h"
+#include "core/interaction.h"
 
 namespace vorlix {
 

@@ -7,9 +7,11 @@
 #include <unordered_set>
 #include <utility>
 
-#include "app/fs_routines.h"
-#include "app/interaction.h"
-#include "app/platform.h"
+#include "core/case_lookup.h"
+#include "core/fs_routines.h"
+#include "core/interaction.h"
+#include "core/letter_case.h"
+#include "core/paths.h"
 #include "database/folder_cache.h"
 #include "database/records.h"
 #include "database/scan.h"
@@ -74,7 +76,8 @@ std::string TPK3_Dateien_Verwaltung::Archive_Path(const TPK3_Datei_Eintrag& reco
   if (it != Walk_Paths_.end()) {
     return it->second;
   }
-  if (!Is_Plain_Name(record.MOD_Directory) || !Is_Plain_Name(record.PK3_Filename)) {
+  if (!platform::Is_Plain_Name(record.MOD_Directory) ||
+      !platform::Is_Plain_Name(record.PK3_Filename)) {
     return {};
   }
   const auto found = platform::Resolve_Ignore_Case(
@@ -82,6 +85,17 @@ std::string TPK3_Dateien_Verwaltung::Archive_Path(const TPK3_Datei_Eintrag& reco
   return found ? *found
                : platform::Join({Paths_.Game_Dir, record.MOD_Directory, record.PK3_Filename});
 }
+
+namespace {
+// An extraction that skipped a member fails as a whole.
+void Extract_Completely(Zip_Archive& zip, const std::vector<std::string>& specs,
+                        const std::string& base, bool with_dirs) {
+  const Zip_Extraction result = zip.Extract(specs, base, with_dirs);
+  if (!result.Skipped.empty()) {
+    throw TZip_Error(result.Failure_Text(zip.ZipFilename()));
+  }
+}
+}  // namespace
 
 void TPK3_Dateien_Verwaltung::Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag& record) {
   auto status = [this](const std::string& text) {
@@ -97,24 +111,16 @@ void TPK3_Dateien_Verwaltung::Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag&
   Zip_Archive* zip = Open_Archive.get();
   try {
     if (zip != nullptr) {
-      zip->FSpecArgs = {"LEVELSHOTS/*.*"};
       if (zip->Count() > 0) {
         Folders_->Remove(Paths_.Levelshots_Dir, record.MOD_Directory, record.PK3_Filename);
         const std::string levelshots =
             Folders_->Create(Paths_.Levelshots_Dir, record.MOD_Directory, record.PK3_Filename);
-        zip->ExtrBaseDir = levelshots;
-        zip->ExtrDirNames = false;
-        zip->Extract();
-        // The levelshot folder must not stay the current directory of the process.
-        if (::chdir(platform::Parent(levelshots).c_str()) != 0) {
-          throw TFile_Error("cannot leave " + levelshots);
-        }
-        zip->ExtrDirNames = true;
-        zip->FSpecArgs.clear();
+        Extract_Completely(*zip, {"LEVELSHOTS/*.*"}, levelshots, false);
         Folders_->Remove(Paths_.Botinfo_Dir, record.MOD_Directory, record.PK3_Filename);
-        zip->ExtrBaseDir =
+        const std::string botinfo =
             Folders_->Create(Paths_.Botinfo_Dir, record.MOD_Directory, record.PK3_Filename);
         status("extracting new bot information...");
+        std::vector<std::string> specs;
         // Player folders are known only from the archive's own directory members.
         for (const auto& entry : zip->Entries()) {
           if (entry.UncompressedSize != 0) {
@@ -122,14 +128,13 @@ void TPK3_Dateien_Verwaltung::Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag&
           }
           const std::string name = platform::Upper(entry.FileName);
           if (name.size() > 15 && name.rfind("MODELS/PLAYERS/", 0) == 0 && name.back() == '/') {
-            zip->FSpecArgs.emplace_back("MODELS/PLAYERS/" + name.substr(15) + "icon_*.*");
-            zip->FSpecArgs.emplace_back("SOUND/PLAYER/ANNOUNCE/*.WAV");
+            specs.emplace_back("MODELS/PLAYERS/" + name.substr(15) + "icon_*.*");
+            specs.emplace_back("SOUND/PLAYER/ANNOUNCE/*.WAV");
           }
         }
-        zip->FSpecArgs.emplace_back("SCRIPTS/BOTS.TXT");
-        zip->FSpecArgs.emplace_back("SCRIPTS/*.BOT");
-        zip->Extract();
-        zip->ExtrDirNames = false;
+        specs.emplace_back("SCRIPTS/BOTS.TXT");
+        specs.emplace_back("SCRIPTS/*.BOT");
+        Extract_Completely(*zip, specs, botinfo, true);
       }
     }
   } catch (const std::exception&) {
@@ -139,9 +144,6 @@ void TPK3_Dateien_Verwaltung::Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag&
           "Error during extraction of levelshots and bot information. Please report to author.",
           Button_Set::OK);
     }
-  }
-  if (zip != nullptr) {
-    zip->ExtrDirNames = false;
   }
   Open_Archive.reset();
   status("");

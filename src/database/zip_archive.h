@@ -2,11 +2,14 @@
 // The ZIP archive facade on libzip: lists an archive's members in stored order, extracts members
 // selected by file specs, and adds files to an archive.
 //
-// Archives come from the internet, so extraction never writes outside ExtrBaseDir: members whose
-// names are absolute, carry a drive letter, a "." or ".." component, a backslash or a colon, and
-// members that are links, are skipped without a word. Members that cannot be written (encrypted,
-// damaged, larger than the limits or than the free space) are skipped too; Extract reports them
-// at the end by throwing TZip_Error. Every other failure of the ZIP layer is a TZip_Error as well.
+// Archives come from the internet, so extraction never writes outside its base folder: members
+// whose names are absolute, carry a drive letter, a "." or ".." component, a backslash or a colon,
+// and members that are links, are left out without a word. Members that cannot be written
+// (encrypted, damaged, larger than the limits or than the free space) are skipped and named in
+// the extraction's result. Every other failure of the ZIP layer is a TZip_Error.
+//
+// The facade's files: zip_library.* (libzip, loaded on demand), zip_directory.cpp (listing and
+// selection), zip_member.cpp (member reading and extraction), zip_writer.cpp (adding, renaming).
 
 #include <cstdint>
 #include <functional>
@@ -66,6 +69,21 @@ bool Spec_Matches(const std::string& spec, const std::string& name);
 // component, no backslash, colon or zero byte, not empty.
 bool Is_Safe_Member_Name(const std::string& name);
 
+// What an extraction wrote, as paths relative to its base folder ("/" separators), and the
+// members it could not write, each as "<member or file>: <reason>".
+struct Zip_Extraction {
+  std::vector<std::string> Extracted;
+  std::vector<std::string> Skipped;
+  // "Could not extract from <archive>:" followed by one line per skipped member.
+  std::string Failure_Text(const std::string& archive) const;
+};
+
+// A file to add to an archive: its path on disk and its entry name inside the archive.
+struct Zip_Addition {
+  std::string Disk_Path;
+  std::string Entry_Name;
+};
+
 class Zip_Archive {
  public:
   using Progress_Handler = std::function<void(Zip_Archive& sender, ProgrType type,
@@ -89,14 +107,7 @@ class Zip_Archive {
   const Zip_Entry& Entry(int index) const { return Entries_.at(static_cast<std::size_t>(index)); }
   const std::vector<Zip_Entry>& Entries() const { return Entries_; }
 
-  // Specs selecting the members of the next extraction, or naming the files of the next addition.
-  std::vector<std::string> FSpecArgs;
-  std::string ExtrBaseDir;
-  bool ExtrDirNames = false;
-  bool AddDirNames = true;
   Progress_Handler OnProgress;
-  // When set (the default), Extract makes ExtrBaseDir the current directory of the process.
-  bool Change_Current_Directory = true;
   // Limits of one extraction: a single member, and all members together.
   std::uint64_t Max_Member_Size = std::uint64_t{512} << 20;
   std::uint64_t Max_Total_Size = std::uint64_t{2} << 30;
@@ -111,12 +122,18 @@ class Zip_Archive {
   // that only a read to the member's end could make. Other members open as with Open_Member.
   std::unique_ptr<Zip_Member_Reader> Open_Member_Prefix(int index) const;
 
-  // Writes every member matching a spec, in archive order; empties FSpecArgs. Throws TZip_Error
-  // when there is no archive, or at the end when members could not be written.
-  void Extract();
-  // Adds the named files (relative to the current directory, wildcards allowed), deflated at
-  // level 9, replacing members of the same name; creates the archive; empties FSpecArgs.
-  void Add();
+  // Writes every member matching one of `specs`, in archive order, below the folder `base`:
+  // with its folders (`with_dirs`) or by its bare name. Throws TZip_Error when there is no
+  // archive or `base` is no folder; members that cannot be written are in the result's Skipped.
+  Zip_Extraction Extract(const std::vector<std::string>& specs, const std::string& base,
+                         bool with_dirs);
+  // The files below `base` that a relative spec names ("\" or "/" separators, wildcards in any
+  // component; links are not followed), each with its path relative to `base` as entry name.
+  static std::vector<Zip_Addition> Files_Matching(const std::string& base,
+                                                  const std::string& file_spec);
+  // Adds the files, deflated at level 9, replacing members of the same name ignoring case;
+  // creates the archive. Throws TZip_Error, also when there is nothing to add.
+  void Add(const std::vector<Zip_Addition>& files);
   // Gives the member at `index` a new name inside the archive file; the data stays as stored and
   // the entry list is read again. Throws TZip_Error (also when another member has that name).
   void Rename_Entry(int index, const std::string& new_name);

@@ -5,9 +5,10 @@
 #include <QSettings>
 #include <QString>
 
-#include "app/fs_routines.h"
-#include "app/platform.h"
-#include "app/settings.h"
+#include "core/case_lookup.h"
+#include "core/fs_routines.h"
+#include "core/paths.h"
+#include "core/settings.h"
 #include "database/records.h"
 #include "properties/map_properties_model.h"
 

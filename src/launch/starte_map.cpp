@@ -3,7 +3,7 @@
 #include <QFileInfo>
 #include <QString>
 
-#include "app/interaction.h"
+#include "core/interaction.h"
 #include "launch/command_line.h"
 #include "launch/exec_file.h"
 #include "properties/map_properties_model.h"

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 
-#include "app/fs_routines.h"
-#include "app/interaction.h"
-#include "app/platform.h"
 #include "content/mod_list.h"
+#include "core/case_lookup.h"
+#include "core/fs_routines.h"
+#include "core/interaction.h"
+#include "core/letter_case.h"
+#include "core/listing.h"
+#include "core/text.h"
 #include "database/records.h"
 #include "properties/formats.h"
 
@@ -21,15 +24,6 @@ namespace {
 bool Is_Blank(const std::string& text) {
   return std::all_of(text.begin(), text.end(),
                      [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
-}
-
-std::string Trimmed(const std::string& text) {
-  const auto first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) {
-    return {};
-  }
-  const auto last = text.find_last_not_of(" \t\r\n");
-  return text.substr(first, last - first + 1);
 }
 
 bool Contains_Ignore_Case(const std::vector<std::string>& names, const std::string& name) {
@@ -428,7 +422,7 @@ void TMap_Properties_Model::Store_Group(const std::vector<TMAP_Datei_Eintrag*>& 
       continue;
     }
     for (const auto& target : numerics) {
-      if (!Trimmed(target.Field->Text).empty()) {
+      if (!Trim(target.Field->Text).empty()) {
         map->*target.Member = target.Field->Position();
       }
     }

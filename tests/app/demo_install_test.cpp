@@ -9,9 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "app/options.h"
-#include "app/settings.h"
 #include "app/startup.h"
 #include "builders.h"
+#include "core/settings.h"
 #include "launch/command_line.h"
 
 namespace vorlix {

@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "app/program_steps.h"
-#include "app/session.h"
-#include "app/settings.h"
 #include "builders.h"
+#include "core/session.h"
+#include "core/settings.h"
 #include "database/records.h"
 #include "scripted_interaction.h"
 

@@ -4,6 +4,7 @@
 
 #include "arena/arena_script.h"
 #include "arena_test_support.h"
+#include "core/paths.h"
 
 namespace vorlix::testing {
 namespace {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "arena_test_support.h"
+#include "core/case_lookup.h"
+#include "core/letter_case.h"
+#include "core/paths.h"
 
 namespace vorlix::testing {
 namespace {
@@ -86,12 +89,14 @@ TEST(Arena_Names, Links_And_Letter_Case_Variants_Among_Many_Archives) {
                                       "Z_ARENAS_ACTIVE_n.PK3", "z_Arenas_active_N.pk3"}));
   EXPECT_EQ(Anzahl_Arena_Files_in(dir.Path()), 4);
 
-  // The exact name when it exists, else the first variant in listing order, else none.
-  EXPECT_EQ(Finde_Eintrag(dir.Path(), "z_Arenas_active_N.pk3"), "z_Arenas_active_N.pk3");
-  EXPECT_EQ(Finde_Eintrag(dir.Path(), "z_arenas_active_n.pk3"), "Z_ARENAS_ACTIVE_n.PK3");
-  EXPECT_EQ(Finde_Eintrag(dir.Path(), "MAP-7.PK3"), "map-7.pk3");
-  EXPECT_EQ(Finde_Eintrag(dir.Path(), "map-7.pk"), std::nullopt);
-  EXPECT_EQ(Finde_Eintrag(dir / "absent", "map-7.pk3"), std::nullopt);
+  // The first variant in listing order, whichever case is asked for, else none.
+  EXPECT_EQ(platform::Find_Ignore_Case(dir.Path(), "z_Arenas_active_N.pk3"),
+            "Z_ARENAS_ACTIVE_n.PK3");
+  EXPECT_EQ(platform::Find_Ignore_Case(dir.Path(), "z_arenas_active_n.pk3"),
+            "Z_ARENAS_ACTIVE_n.PK3");
+  EXPECT_EQ(platform::Find_Ignore_Case(dir.Path(), "MAP-7.PK3"), "map-7.pk3");
+  EXPECT_EQ(platform::Find_Ignore_Case(dir.Path(), "map-7.pk"), std::nullopt);
+  EXPECT_EQ(platform::Find_Ignore_Case(dir / "absent", "map-7.pk3"), std::nullopt);
   EXPECT_EQ(Arena_MOD_Verzeichnis(platform::Parent(dir.Path()),
                                   platform::Upper(platform::File_Name(dir.Path()))),
             dir.Path());

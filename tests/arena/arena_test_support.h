@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
 #include "builders.h"
+#include "core/listing.h"
+#include "core/paths.h"
 #include "database/records.h"
 #include "scripted_interaction.h"
 

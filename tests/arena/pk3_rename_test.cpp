@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "arena_test_support.h"
+#include "core/letter_case.h"
+#include "core/paths.h"
 #include "database/database_startup.h"
 
 namespace vorlix::testing {

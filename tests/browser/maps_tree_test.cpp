@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/session.h"
 #include "browser/unsorted_list.h"
 #include "builders.h"
 #include "content/mod_list.h"
+#include "core/session.h"
 #include "database/stream.h"
 #include "test_database.h"
 

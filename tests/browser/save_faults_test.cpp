@@ -13,10 +13,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/session.h"
 #include "as_user.h"
 #include "browser/maps_tree.h"
 #include "builders.h"
+#include "core/session.h"
 #include "test_database.h"
 
 namespace vorlix::testing {

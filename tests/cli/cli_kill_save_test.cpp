@@ -9,8 +9,8 @@
 #include <random>
 #include <thread>
 
-#include "app/session.h"
 #include "cli_runner.h"
+#include "core/session.h"
 #include "database/records.h"
 #include "scripted_interaction.h"
 

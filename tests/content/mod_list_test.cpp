@@ -7,8 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/platform.h"
 #include "builders.h"
+#include "core/case_lookup.h"
+#include "core/letter_case.h"
 #include "database/records.h"
 #include "scripted_interaction.h"
 

@@ -10,8 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/session.h"
 #include "builders.h"
+#include "core/session.h"
 #include "database/records.h"
 #include "database/stream.h"
 #include "scripted_interaction.h"

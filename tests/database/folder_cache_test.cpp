@@ -7,9 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/fs_routines.h"
-#include "app/platform.h"
 #include "builders.h"
+#include "core/case_lookup.h"
+#include "core/fs_routines.h"
+#include "core/listing.h"
 
 namespace vorlix::testing {
 namespace {

@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/platform.h"
-#include "app/session.h"
 #include "builders.h"
+#include "core/dos_time.h"
+#include "core/session.h"
 #include "database/database_startup.h"
 #include "database/records.h"
 #include "scripted_interaction.h"

@@ -7,9 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/platform.h"
-#include "app/session.h"
 #include "builders.h"
+#include "core/session.h"
 #include "database/database_startup.h"
 #include "database/records.h"
 #include "database/scan.h"

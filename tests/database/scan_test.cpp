@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
-#include "app/platform.h"
 #include "builders.h"
+#include "core/dos_time.h"
 #include "database/records.h"
 #include "database/stream.h"
 #include "database/zip_archive.h"

@@ -39,11 +39,7 @@ TEST(Zip_Memory, ListsReadsAndExtractsAsTheFileDoes) {
   EXPECT_EQ(read, bsp);
 
   fs::create_directories(dir / "out/sub");
-  in_memory.ExtrBaseDir = dir / "out/sub";
-  in_memory.ExtrDirNames = true;
-  in_memory.Change_Current_Directory = false;
-  in_memory.FSpecArgs = {"*", "*/*"};
-  in_memory.Extract();
+  EXPECT_TRUE(in_memory.Extract({"*", "*/*"}, dir / "out/sub", true).Skipped.empty());
   EXPECT_EQ(Read_File(dir / "out/sub/maps/m1.bsp"), bsp);
   EXPECT_EQ(Read_File(dir / "out/sub/levelshots/m1.jpg"), "picture");
   EXPECT_FALSE(fs::exists(dir / "out/escape.txt"));
@@ -64,8 +60,7 @@ TEST(Zip_Memory, DamagedDataIsAnErrorAndNothingIsEverWritten) {
   archive.Set_Zip_Data(Read_File(dir / "a.pk3"), dir / "a.pk3");
   // The name given is only a name: writing never goes to a file of that name.
   Write_File(dir / "new.txt", "new");
-  archive.FSpecArgs = {dir / "new.txt"};
-  EXPECT_THROW(archive.Add(), TZip_Error);
+  EXPECT_THROW(archive.Add({{dir / "new.txt", "new.txt"}}), TZip_Error);
   EXPECT_THROW(archive.Rename_Entry(0, "maps/m2.bsp"), TZip_Error);
   Zip_Archive check;
   check.Set_ZipFilename(dir / "a.pk3");

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/session.h"
+#include "core/session.h"
 #include "database/records.h"
 #include "fuzz_support.h"
 #include "scripted_interaction.h"

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "app/session.h"
 #include "browser/maps_tree.h"
+#include "core/session.h"
 #include "database/records.h"
 #include "scripted_interaction.h"
 

@@ -23,13 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       (void)vorlix::Is_Safe_Member_Name(entry.FileName);
     }
     archive.Select({"*"});
-    archive.ExtrBaseDir = out.string();
-    archive.ExtrDirNames = true;
-    archive.Change_Current_Directory = false;
     archive.Max_Member_Size = 1 << 20;
     archive.Max_Total_Size = 4 << 20;
-    archive.FSpecArgs = {"*", "*/*", "*/*/*", "maps/*.bsp"};
-    archive.Extract();
+    (void)archive.Extract({"*", "*/*", "*/*/*", "maps/*.bsp"}, out.string(), true);
   } catch (const vorlix::TZip_Error&) {
     // damaged or hostile archive: reported
   }

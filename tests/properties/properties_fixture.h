@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
 #include "builders.h"
 #include "content/mod_list.h"
+#include "core/letter_case.h"
 #include "database/records.h"
 #include "properties/map_properties_model.h"
 #include "scripted_interaction.h"

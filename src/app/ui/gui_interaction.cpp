@@ -6,8 +6,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "app/platform.h"
 #include "app/ui/splash_window.h"
+#include "core/paths.h"
 
 namespace vorlix::ui {
 

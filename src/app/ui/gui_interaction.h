@@ -8,8 +8,8 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/interaction.h"
 #include "app/ui/splash_window.h"
+#include "core/interaction.h"
 
 namespace vorlix::ui {
 

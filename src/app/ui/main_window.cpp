@@ -6,9 +6,9 @@
 #include <QThread>
 #include <QTimer>
 
-#include "app/session.h"
-#include "app/ui/artwork.h"
 #include "app/ui/splash_window.h"
+#include "core/session.h"
+#include "core/ui/artwork.h"
 #include "vorlix_version.h"
 
 namespace vorlix::ui {

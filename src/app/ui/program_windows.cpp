@@ -3,9 +3,7 @@
 #include <QIcon>
 #include <QLocale>
 
-#include "app/platform.h"
 #include "app/program_steps.h"
-#include "app/ui/artwork.h"
 #include "app/ui/main_window.h"
 #include "arena/arena_files.h"
 #include "arena/arena_import.h"
@@ -13,6 +11,7 @@
 #include "browser/maps_tree.h"
 #include "browser/ui/browser_view.h"
 #include "content/mod_list.h"
+#include "core/ui/artwork.h"
 #include "database/database_startup.h"
 #include "database/pk3_rename.h"
 #include "dialogs/ui/info_dialog.h"

@@ -6,7 +6,7 @@
 #include <QPixmap>
 #include <QScreen>
 
-#include "app/ui/artwork.h"
+#include "core/ui/artwork.h"
 
 namespace vorlix::ui {
 

@@ -14,14 +14,15 @@
 #include <QTimer>
 
 #include "app/demo_install.h"
+#include "app/heap.h"
 #include "app/options.h"
-#include "app/platform.h"
 #include "app/read_ahead.h"
 #include "app/startup.h"
-#include "app/ui/artwork.h"
 #include "app/ui/main_window.h"
 #include "app/ui/program_windows.h"
 #include "app/ui/splash_window.h"
+#include "core/paths.h"
+#include "core/ui/artwork.h"
 #include "vorlix_version.h"
 
 namespace {

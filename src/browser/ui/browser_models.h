@@ -10,18 +10,9 @@
 
 #include "browser/maps_tree.h"
 #include "browser/unsorted_list.h"
+#include "core/ui/qt_text.h"
 
 namespace vorlix {
-
-// Record data is 8-bit text as on disk (the system code page of the game's platform); Latin-1
-// maps each byte to one character and back.
-inline QString To_QString(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-inline std::string From_QString(const QString& text) {
-  const QByteArray bytes = text.toLatin1();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
 
 class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
   Q_OBJECT

@@ -28,10 +28,10 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "app/ui/artwork.h"
 #include "browser/image_decoder.h"
 #include "browser/levelshot.h"
 #include "browser/ui/browser_models.h"
+#include "core/ui/artwork.h"
 #include "database/records.h"
 
 namespace vorlix {

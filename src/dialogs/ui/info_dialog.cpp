@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/ui/artwork.h"
+#include "core/ui/artwork.h"
 #include "dialogs/ui/link_labels.h"
 #include "vorlix_version.h"
 

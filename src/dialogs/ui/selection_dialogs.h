@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/interaction.h"
+#include "core/interaction.h"
 
 class QLabel;
 class QLineEdit;

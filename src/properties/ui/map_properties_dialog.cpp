@@ -19,9 +19,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/ui/artwork.h"
 #include "browser/image_decoder.h"
 #include "browser/ui/browser_models.h"
+#include "core/ui/artwork.h"
 #include "database/records.h"
 
 namespace vorlix {

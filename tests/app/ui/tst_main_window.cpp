@@ -2,12 +2,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/session.h"
-#include "app/settings.h"
 #include "app/ui/splash_window.h"
+#include "core/session.h"
+#include "core/settings.h"
 
-#include "app/ui/artwork.h"
 #include "app/ui/main_window.h"
+#include "core/ui/artwork.h"
 #include "vorlix_version.h"
 
 using vorlix::ui::TForm_Main_Vorlix;

@@ -18,11 +18,11 @@
 #include <QtTest>
 
 #include "../test_database.h"
-#include "app/session.h"
 #include "browser/ui/browser_models.h"
 #include "browser/ui/browser_view.h"
 #include "builders.h"
 #include "content/mod_list.h"
+#include "core/session.h"
 
 using namespace vorlix;
 using vorlix::testing::Child_Texts;

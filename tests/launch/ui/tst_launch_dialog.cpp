@@ -13,7 +13,7 @@
 
 #include "../../properties/properties_fixture.h"
 #include "../game_recorder.h"
-#include "app/settings.h"
+#include "core/settings.h"
 #include "launch/exec_file.h"
 #include "launch/ui/launch_entry.h"
 #include "properties/ui/map_properties_dialog.h"

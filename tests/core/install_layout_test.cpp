@@ -1,4 +1,4 @@
-#include "app/install_layout.h"
+#include "core/install_layout.h"
 
 #include <filesystem>
 

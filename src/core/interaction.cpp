@@ -1,4 +1,4 @@
-#include "app/interaction.h"
+#include "core/interaction.h"
 
 namespace vorlix {
 

@@ -1,4 +1,4 @@
-#include "app/fs_routines.h"
+#include "core/fs_routines.h"
 
 #include <filesystem>
 

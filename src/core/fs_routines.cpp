@@ -1,4 +1,4 @@
-#include "app/fs_routines.h"
+#include "core/fs_routines.h"
 
 #include <cerrno>
 #include <climits>
@@ -9,7 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/platform.h"
+#include "core/case_lookup.h"
+#include "core/letter_case.h"
+#include "core/listing.h"
+#include "core/paths.h"
 
 namespace fs = std::filesystem;
 

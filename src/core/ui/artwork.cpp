@@ -1,4 +1,4 @@
-#include "app/ui/artwork.h"
+#include "core/ui/artwork.h"
 
 #include <QPainter>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "app/session.h"
+#include "core/session.h"
 
 namespace vorlix {
 

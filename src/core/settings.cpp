@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "core/settings.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -9,8 +9,9 @@
 #include <QSettings>
 #include <QString>
 
-#include "app/interaction.h"
-#include "app/platform.h"
+#include "core/case_lookup.h"
+#include "core/interaction.h"
+#include "core/paths.h"
 
 namespace vorlix {
 

@@ -1,4 +1,8 @@
-#include "app/platform.h"
+#include "app/heap.h"
+#include "core/case_lookup.h"
+#include "core/dos_time.h"
+#include "core/listing.h"
+#include "core/paths.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "app/install_layout.h"
+#include "core/install_layout.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -7,7 +7,8 @@
 
 #include <unistd.h>
 
-#include "app/platform.h"
+#include "core/case_lookup.h"
+#include "core/paths.h"
 
 namespace fs = std::filesystem;
 

@@ -1,0 +1,45 @@
+#include "app/heap.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
+namespace vorlix::platform {
+
+void Prepare_Heap_For_Startup() {
+#if defined(__GLIBC__)
+  static bool prepared = false;
+  if (prepared) {
+    return;
+  }
+  prepared = true;
+  constexpr auto step = static_cast<int>(Heap_Step);
+  if (mallopt(M_TOP_PAD, step) == 0 || mallopt(M_MMAP_THRESHOLD, step) == 0) {
+    return;
+  }
+  // One allocation that the heap's free room cannot hold makes the heap grow by a whole step
+  // now; the new room is offered huge pages (whole huge pages inside it only).
+  auto* const before = static_cast<char*>(sbrk(0));
+  void* const block = std::malloc(std::size_t{256} << 10);
+  auto* const after = static_cast<char*>(sbrk(0));
+  std::free(block);
+#if defined(MADV_HUGEPAGE)
+  constexpr std::uintptr_t huge = std::uintptr_t{2} << 20;
+  if (block != nullptr && reinterpret_cast<std::intptr_t>(before) != -1 && after > before) {
+    char* const first = before + (huge - reinterpret_cast<std::uintptr_t>(before) % huge) % huge;
+    char* const last = after - reinterpret_cast<std::uintptr_t>(after) % huge;
+    if (last > first) {
+      // Advice only: where it is refused the heap works with small pages as before.
+      (void)madvise(first, static_cast<std::size_t>(last - first), MADV_HUGEPAGE);
+    }
+  }
+#endif
+#endif
+}
+
+}  // namespace vorlix::platform

@@ -1,0 +1,154 @@
+#include "core/case_lookup.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "core/letter_case.h"
+#include "core/listing.h"
+#include "core/paths.h"
+
+namespace vorlix::platform {
+
+namespace {
+
+// Walks the components of `relative` below `base`; `find(dir, part)` gives the on-disk name of
+// the first entry of `dir` equal to `part` ignoring case, or nullopt.
+template <typename Finder>
+std::optional<std::string> Resolve_With(const std::string& base, const std::string& relative,
+                                        Finder&& find) {
+  std::string current = base;
+  for (const auto& part : Split_Path_Components(relative)) {
+    if (part == ".") {
+      continue;
+    }
+    if (part == "..") {
+      current = Parent(current);
+      continue;
+    }
+    const std::optional<std::string> hit = find(current, part);
+    if (!hit) {
+      return std::nullopt;
+    }
+    current = Join(current, *hit);
+  }
+  return current;
+}
+
+}  // namespace
+
+std::optional<std::string> Resolve_Ignore_Case(const std::string& base,
+                                               const std::string& relative) {
+  return Resolve_With(
+      base, relative,
+      [](const std::string& dir, const std::string& part) -> std::optional<std::string> {
+        const auto listing = List_Names(dir);
+        if (!listing) {
+          return std::nullopt;
+        }
+        const auto hit =
+            std::find_if(listing->begin(), listing->end(),
+                         [&](const std::string& name) { return Equal_Ignore_Case(name, part); });
+        if (hit == listing->end()) {
+          return std::nullopt;
+        }
+        return *hit;
+      });
+}
+
+std::optional<std::string> Find_Ignore_Case_At(int dir_fd, const std::string& dir,
+                                               const std::string& name) {
+  const int fd = ::openat(dir_fd, dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    return std::nullopt;
+  }
+  DIR* stream = ::fdopendir(fd);
+  if (stream == nullptr) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  // The first in listing order of the names that differ from `name` in case only.
+  std::optional<std::string> first;
+  while (const dirent* found = ::readdir(stream)) {
+    const std::string_view entry(found->d_name);
+    if (entry == "." || entry == ".." || entry.size() != name.size() ||
+        !Equal_Ignore_Case(std::string(entry), name)) {
+      continue;
+    }
+    if (!first || Listing_Less(std::string(entry), *first)) {
+      first = std::string(entry);
+    }
+  }
+  ::closedir(stream);
+  return first;
+}
+
+std::optional<std::string> Find_Ignore_Case(const std::string& dir, const std::string& name) {
+  return Find_Ignore_Case_At(AT_FDCWD, dir, name);
+}
+
+std::optional<std::string> Resolve_Path_Ignore_Case(const std::string& path) {
+  // Keep the longest leading part that exists as written, resolve the rest.
+  std::string head = Without_Trailing_Separator(path);
+  std::vector<std::string> tail;
+  std::error_code ec;
+  while (!head.empty() && !std::filesystem::exists(std::filesystem::path(head), ec)) {
+    const std::string parent = Parent(head);
+    tail.insert(tail.begin(), File_Name(head));
+    if (parent == head) {
+      break;
+    }
+    head = parent;
+  }
+  std::string relative;
+  for (const auto& part : tail) {
+    if (!relative.empty()) {
+      relative += '/';
+    }
+    relative += part;
+  }
+  if (head.empty()) {
+    head = ".";
+  }
+  return relative.empty() ? std::optional<std::string>(head) : Resolve_Ignore_Case(head, relative);
+}
+
+const TCase_Resolver::TListing& TCase_Resolver::Listing(const std::string& dir) {
+  auto it = Listings_.find(dir);
+  if (it == Listings_.end()) {
+    TListing listing;
+    if (const auto entries = List_Names(dir)) {
+      listing.Listed = true;
+      listing.First_By_Upper.reserve(entries->size());
+      // In listing order, so the first of several names that differ only in case is kept.
+      for (const auto& name : *entries) {
+        listing.First_By_Upper.try_emplace(Upper(name), name);
+      }
+    }
+    it = Listings_.emplace(dir, std::move(listing)).first;
+  }
+  return it->second;
+}
+
+std::optional<std::string> TCase_Resolver::Resolve(const std::string& base,
+                                                   const std::string& relative) {
+  return Resolve_With(
+      base, relative,
+      [this](const std::string& dir, const std::string& part) -> std::optional<std::string> {
+        const TListing& listing = Listing(dir);
+        if (!listing.Listed) {
+          return std::nullopt;
+        }
+        const auto hit = listing.First_By_Upper.find(Upper(part));
+        if (hit == listing.First_By_Upper.end()) {
+          return std::nullopt;
+        }
+        return hit->second;
+      });
+}
+
+}  // namespace vorlix::platform

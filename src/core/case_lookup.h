@@ -1,0 +1,43 @@
+#pragma once
+// The one case-insensitive lookup of names on disk: of several names that differ only in case,
+// the first in listing order wins.
+
+#include <map>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+namespace vorlix::platform {
+
+// Resolves every component of `relative` (separated by "/" or "\") below `base`, ignoring case.
+// Returns the path as it is on disk, or nullopt when a component does not exist.
+std::optional<std::string> Resolve_Ignore_Case(const std::string& base,
+                                               const std::string& relative);
+// The same for a whole path: the first component that exists as written is kept, the rest resolved.
+std::optional<std::string> Resolve_Path_Ignore_Case(const std::string& path);
+// The same lookup for one name in the directory `dir`, given relative to the open directory
+// `dir_fd` (AT_FDCWD: relative to the working directory, or a whole path), for the many folders
+// below one directory: the entry's name, or nullopt.
+std::optional<std::string> Find_Ignore_Case_At(int dir_fd, const std::string& dir,
+                                               const std::string& name);
+// One name in the directory `dir` (a whole path): the entry's name on disk, or nullopt.
+std::optional<std::string> Find_Ignore_Case(const std::string& dir, const std::string& name);
+
+// The same lookup with the listings of the directories it visits kept, for many lookups in a row
+// (the synchronisation checks two folders for every archive). The cache holds until cleared.
+class TCase_Resolver {
+ public:
+  std::optional<std::string> Resolve(const std::string& base, const std::string& relative);
+  void Clear() { Listings_.clear(); }
+
+ private:
+  // A listed directory: each upper-cased name with the first name in listing order that has it.
+  struct TListing {
+    bool Listed = false;
+    std::unordered_map<std::string, std::string> First_By_Upper;
+  };
+  const TListing& Listing(const std::string& dir);
+  std::map<std::string, TListing> Listings_;
+};
+
+}  // namespace vorlix::platform

@@ -1,0 +1,43 @@
+#include "core/letter_case.h"
+
+namespace vorlix::platform {
+
+std::string Upper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') {
+      c = static_cast<char>(c - 'a' + 'A');
+    }
+  }
+  return text;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return text;
+}
+
+char Upper_Char(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool Equal_Ignore_Case(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Upper_Char(a[i]) != Upper_Char(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Starts_With_Ignore_Case(const std::string& text, const std::string& prefix) {
+  return text.size() >= prefix.size() && Equal_Ignore_Case(text.substr(0, prefix.size()), prefix);
+}
+
+}  // namespace vorlix::platform

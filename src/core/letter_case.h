@@ -1,0 +1,15 @@
+#pragma once
+// Letter case of names: byte-wise ASCII conversion, since the program's names are 8-bit data and
+// other bytes stay as they are.
+
+#include <string>
+
+namespace vorlix::platform {
+
+char Upper_Char(char c);
+std::string Upper(std::string text);
+std::string Lower(std::string text);
+bool Equal_Ignore_Case(const std::string& a, const std::string& b);
+bool Starts_With_Ignore_Case(const std::string& text, const std::string& prefix);
+
+}  // namespace vorlix::platform

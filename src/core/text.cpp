@@ -1,0 +1,36 @@
+#include "core/text.h"
+
+namespace vorlix {
+
+namespace {
+bool Is_Blank(char c) {
+  return static_cast<unsigned char>(c) <= 32;
+}
+}  // namespace
+
+std::string Trim(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && Is_Blank(text[begin])) {
+    ++begin;
+  }
+  while (end > begin && Is_Blank(text[end - 1])) {
+    --end;
+  }
+  return std::string(text.substr(begin, end - begin));
+}
+
+std::string Format_Message(std::string pattern, const std::string& first,
+                           const std::string& second) {
+  auto pos = pattern.find("%s");
+  if (pos != std::string::npos) {
+    pattern.replace(pos, 2, first);
+    pos = pattern.find("%s", pos + first.size());
+    if (pos != std::string::npos) {
+      pattern.replace(pos, 2, second);
+    }
+  }
+  return pattern;
+}
+
+}  // namespace vorlix

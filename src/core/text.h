@@ -1,0 +1,17 @@
+#pragma once
+// Text helpers of the whole program: trimming and the messages' placeholders.
+
+#include <string>
+#include <string_view>
+
+namespace vorlix {
+
+// The text without leading and trailing blanks and control characters (every byte up to 32).
+std::string Trim(std::string_view text);
+
+// A message with its "%s" placeholders replaced in order by `first` and `second`; a placeholder
+// inside an inserted value is not replaced again.
+std::string Format_Message(std::string pattern, const std::string& first,
+                           const std::string& second = {});
+
+}  // namespace vorlix

@@ -1,0 +1,2 @@
+#pragma once
+#include "browser/ui/browser_models.h"
