@@ -101,4 +101,5 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The install rules see the final prefix (the desktop entry names /usr/bin/vorlix).
 set(CPACK_SET_DESTDIR ON)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_BINARY_DIR}/debian-add-doc-files.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/debian/drop_ldconfig_scripts.cmake)
 include(CPack)

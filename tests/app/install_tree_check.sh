@@ -79,13 +79,15 @@ complete_line() {
     source /usr/share/bash-completion/bash_completion
     source "$1"
     shift
+    # A maps tree of our own in place of the program'"'"'s answer, when one is given.
+    [ -n "${FAKE_TREE-}" ] && _vorlix_cli_query() { printf "%s" "$FAKE_TREE"; }
     COMP_LINE="vorlix-cli $*"
     COMP_POINT=${#COMP_LINE}
     read -r -a COMP_WORDS <<<"$COMP_LINE"
     [[ $COMP_LINE == *" " ]] && COMP_WORDS+=("")
     COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
     _vorlix_cli vorlix-cli "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
-    printf "%s\n" "${COMPREPLY[@]}" | sort' sh "$completion" "$@"
+    printf "%s\n" "${COMPREPLY[@]}" | LC_ALL=C sort' sh "$completion" "$@"
 }
 if [ -f /usr/share/bash-completion/bash_completion ]; then
   [ "$(complete_line ar)" = arena ] || fail "vorlix-cli ar<Tab>: $(complete_line ar)"
@@ -102,6 +104,13 @@ if [ -f /usr/share/bash-completion/bash_completion ]; then
     "$(printf '%s\n' ctf duel_maps)" ] || fail "arena names: $(complete_line --game-dir "$game" arena activate --mod cpma --name "")"
   [ "$(complete_line --game-dir "$game" arena create --group A)" = Arenas ] ||
     fail "group paths: $(complete_line --game-dir "$game" arena create --group A)"
+  # Group paths from the indentation; map entries (with their IDs) are no groups; blanks quoted.
+  tree=$'Arenas\n  Duel maps\n    Q3DM1\t0\t0\n    Small\n  CTF\n    Q3CTF1\t1\t0\nOther\n'
+  [ "$(FAKE_TREE="$tree" complete_line arena create --group "")" = "$(printf '%s\n' Arenas \
+    'Arenas/CTF' 'Arenas/Duel\ maps' 'Arenas/Duel\ maps/Small' Other)" ] ||
+    fail "group paths of a tree: $(FAKE_TREE="$tree" complete_line arena create --group "")"
+  [ "$(FAKE_TREE="$tree" complete_line arena create --group Arenas/D)" = "$(printf '%s\n' \
+    'Arenas/Duel\ maps' 'Arenas/Duel\ maps/Small')" ] || fail "group paths below Arenas/D"
   # The questions to vorlix-cli save nothing.
   [ "$(complete_line --data-dir "$work/other" --game-dir "$game" arena remove --mod C)" = CPMA ] ||
     fail "MOD names with --data-dir"
