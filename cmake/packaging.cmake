@@ -47,28 +47,29 @@ set(VORLIX_STRIP ${CMAKE_STRIP})
 configure_file(${CMAKE_SOURCE_DIR}/cmake/debian/add_doc_files.cmake.in
   ${CMAKE_BINARY_DIR}/debian-add-doc-files.cmake @ONLY)
 
-# libzip is loaded at run time by its SONAME, so dpkg-shlibdeps cannot see it: its package and
-# the dependency its shlibs file gives are named here.
+# libzip is loaded at run time by its SONAME, so dpkg-shlibdeps cannot see it: the package that
+# holds the library, with the dependency its shlibs file gives, is added to Depends.
 set(VORLIX_EXTRA_DEPENDS "")
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(VORLIX_PACKAGED_LIBZIP QUIET libzip)
 find_program(VORLIX_DPKG_QUERY dpkg-query)
-if(VORLIX_DPKG_QUERY)
-  get_filename_component(_libzip_real "${_libzip_file}" REALPATH)
-  get_filename_component(_libzip_dir "${_libzip_real}" DIRECTORY)
-  execute_process(COMMAND ${VORLIX_DPKG_QUERY} -S "${_libzip_dir}/${VORLIX_LIBZIP_SONAME}"
-    OUTPUT_VARIABLE _libzip_owner RESULT_VARIABLE _libzip_owner_result ERROR_QUIET)
-  if(_libzip_owner_result EQUAL 0 AND _libzip_owner MATCHES "^([^:,]+)")
-    set(_libzip_package ${CMAKE_MATCH_1})
-    set(VORLIX_EXTRA_DEPENDS ${_libzip_package})
-    execute_process(COMMAND ${VORLIX_DPKG_QUERY} --control-show ${_libzip_package} shlibs
-      OUTPUT_VARIABLE _libzip_shlibs ERROR_QUIET)
-    string(REGEX MATCH "^([^ .]+)\\.so\\.([^ \n]+)" _soname_parts "${VORLIX_LIBZIP_SONAME}")
-    set(_lib ${CMAKE_MATCH_1})
-    set(_version ${CMAKE_MATCH_2})
-    string(REGEX MATCH "(^|\n)${_lib} ${_version} ([^\n]+)" _line "${_libzip_shlibs}")
-    if(CMAKE_MATCH_2)
-      set(VORLIX_EXTRA_DEPENDS "${CMAKE_MATCH_2}")
+if(VORLIX_DPKG_QUERY AND VORLIX_PACKAGED_LIBZIP_LINK_LIBRARIES)
+  list(GET VORLIX_PACKAGED_LIBZIP_LINK_LIBRARIES 0 _zip_library)
+  get_filename_component(_zip_library "${_zip_library}" REALPATH)
+  execute_process(COMMAND ${VORLIX_DPKG_QUERY} -S "${_zip_library}"
+    OUTPUT_VARIABLE _zip_owner RESULT_VARIABLE _zip_owner_result ERROR_QUIET)
+  if(_zip_owner_result EQUAL 0 AND _zip_owner MATCHES "^([^:,]+)")
+    set(VORLIX_EXTRA_DEPENDS ${CMAKE_MATCH_1})
+    # shlibs: "<library> <SONAME version> <dependency>", e.g. "libzip 4 libzip4 (>= 1.7.3)".
+    execute_process(COMMAND ${VORLIX_DPKG_QUERY} --control-show ${CMAKE_MATCH_1} shlibs
+      OUTPUT_VARIABLE _zip_shlibs ERROR_QUIET)
+    if(_zip_shlibs MATCHES "^[^ \n]+ [^ \n]+ ([^\n]+)")
+      set(VORLIX_EXTRA_DEPENDS "${CMAKE_MATCH_1}")
     endif()
   endif()
+endif()
+if(NOT VORLIX_EXTRA_DEPENDS)
+  message(WARNING "The Debian package of libzip was not found: the package will not depend on it")
 endif()
 
 set(CPACK_GENERATOR DEB)
