@@ -45,8 +45,8 @@ grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" |
 for page in vorlix vorlix-cli; do
   man_page="$prefix/share/man/man1/$page.1.gz"
   [ -f "$man_page" ] || fail "manual page $page.1.gz missing"
-  gzip -dc "$man_page" | sed 's/\\-/-/g' | grep -q "^$page - " ||
-    fail "$page.1.gz is no manual page of $page"
+  text="$(gzip -dc "$man_page")"
+  grep -q "^$page - " <<<"${text//\\-/-}" || fail "$page.1.gz is no manual page of $page"
 done
 completion="$prefix/share/bash-completion/completions/vorlix-cli"
 [ -f "$completion" ] || fail "bash completion missing"
