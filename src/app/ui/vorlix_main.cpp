@@ -78,6 +78,8 @@ int main(int argc, char** argv) {
   }
   std::unique_ptr<vorlix::TRead_Ahead> read_ahead = Read_Ahead_Early(argc, argv);
   QApplication application(argc, argv);
+  // Wayland desktops match the windows to the installed desktop entry by this name.
+  QGuiApplication::setDesktopFileName(QStringLiteral(VORLIX_APP_ID));
   std::vector<std::string> arguments;
   const QStringList given = QCoreApplication::arguments();
   // --quit-after-startup (for the benchmark): run the start-up, show the main window and close
