@@ -140,9 +140,9 @@ std::string Demo_Stand_In_Text(const std::string& engine) {
   if (!engine.empty()) {
     text << "exec " << Shell_Quoted(engine) << " \"$@\"\n";
   } else {
-    text << "echo 'The OpenArena engine is not installed. Install the Debian package openarena, "
-            "or choose an engine with: vorlix --engine PATH' >&2\n"
-            "exit 1\n";
+    text
+        << "echo 'The OpenArena engine is not installed. Install the Debian package openarena, or choose an engine with: vorlix --engine PATH' >&2\n"
+           "exit 1\n";
   }
   return text.str();
 }
@@ -260,8 +260,7 @@ TStart_Setup Apply_Engine_And_Demo(TProgram_Options& options, const TDemo_Source
         setup.Notes.push_back("engine: " + demo.Engine);
       } else {
         setup.Notes.emplace_back(
-            "the OpenArena engine is not installed (Debian package openarena): launching a map "
-            "will not start a game");
+            "the OpenArena engine is not installed (Debian package openarena): launching a map will not start a game");
       }
     }
   }

@@ -129,9 +129,8 @@ void Arena_File_aktivieren(const std::string& directory, const std::string& file
   if (!source) {
     if (!Existiert_Arena_File(directory, arena_name)) {
       ui.Message(Message_Kind::Error,
-                 Format_Message("Fatal error: Arena File %s doesn't exist. Please "
-                                "report to author.",
-                                name),
+                 Format_Message(
+                     "Fatal error: Arena File %s doesn't exist. Please report to author.", name),
                  Button_Set::OK);
       return;
     }
@@ -143,9 +142,8 @@ void Arena_File_aktivieren(const std::string& directory, const std::string& file
       platform::Join(directory, Erzeuge_aktiven_Arena_File_Namen(arena_name));
   if (!source || !Umbenennen_ohne_Ersetzen(*source, target)) {
     ui.Message(Message_Kind::Error,
-               Format_Message("Fatal error: Couldn't activate Arena File %s. Please "
-                              "report to author.",
-                              name),
+               Format_Message(
+                   "Fatal error: Couldn't activate Arena File %s. Please report to author.", name),
                Button_Set::OK);
     return;
   }
@@ -184,8 +182,7 @@ void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& 
       }
       if (!created) {
         ui.Message(Message_Kind::Error,
-                   "Fatal error: Couldn't create Disable-Files. Please report "
-                   "to author.",
+                   "Fatal error: Couldn't create Disable-Files. Please report to author.",
                    Button_Set::OK);
       }
     }
@@ -272,12 +269,12 @@ std::size_t Erzeuge_Arena_File(const TArena_Umgebung& env, const std::string& mo
   ui.Message(Message_Kind::Information, Format_Message("Arena File has been created in %s.", mod),
              Button_Set::OK);
   if (script.size() >= Game_Script_Limit) {
-    ui.Message(Message_Kind::Warning,
-               Format_Message("The Arena File in %s lists too many maps: the game "
-                              "ignores arena scripts "
-                              "of 8192 bytes or more.",
-                              mod),
-               Button_Set::OK);
+    ui.Message(
+        Message_Kind::Warning,
+        Format_Message(
+            "The Arena File in %s lists too many maps: the game ignores arena scripts of 8192 bytes or more.",
+            mod),
+        Button_Set::OK);
   }
   Loesche_Verzeichnisbaum(env.Temp_Dir);
   return script.size();
@@ -313,12 +310,12 @@ void Create_For_MOD(const TArena_Umgebung& env, const TArena_Zweig& branch,
   const auto active = Existing(dir, Erzeuge_aktiven_Arena_File_Namen(arena_name));
   const auto inactive = Existing(dir, Erzeuge_inaktiven_Arena_File_Namen(arena_name));
   if (active || inactive) {
-    if (ui.Message(Message_Kind::Confirmation,
-                   Format_Message("Vorlix has already created this Arena File in %s. "
-                                  "Do you want to "
-                                  "overwrite it?",
-                                  mod),
-                   Button_Set::Yes_No) != Answer::Yes) {
+    if (ui.Message(
+            Message_Kind::Confirmation,
+            Format_Message(
+                "Vorlix has already created this Arena File in %s. Do you want to overwrite it?",
+                mod),
+            Button_Set::Yes_No) != Answer::Yes) {
       return;
     }
     const bool deleted = (active && Delete_File(*active)) || (inactive && Delete_File(*inactive));
@@ -454,90 +451,6 @@ TArena_Verfuegbarkeit Process_Arena_File(Arena_Modus mode, const TArena_Umgebung
     ui.Message(Message_Kind::Error, error.what(), Button_Set::OK);
   }
   return Ermittle_Arena_Verfuegbarkeit(env.Game_Dir, env.MODs);
-}
-
-// ---- The command line's way in
-// -------------------------------------------------------------------
-
-namespace {
-
-// Answers the arena command's dialogs from the command line's arguments and
-// passes everything else on.
-class TArena_Antworten : public TInteraction {
- public:
-  TArena_Antworten(const TArena_Befehl& command, TInteraction& inner)
-      : Command_(command), Inner_(inner) {}
-
-  Answer Message(Message_Kind kind, const std::string& text, Button_Set buttons) override {
-    return Inner_.Message(kind, text, buttons);
-  }
-  void Status_Line(int line, const std::string& text) override { Inner_.Status_Line(line, text); }
-  std::unique_ptr<TNotice> Notice(const std::string& caption, const std::string& text) override {
-    return Inner_.Notice(caption, text);
-  }
-  std::optional<std::string> Choose_File(const File_Request& request) override {
-    return Inner_.Choose_File(request);
-  }
-
-  std::optional<std::vector<int>> Select_Items(const Selection_Request& request) override {
-    const auto& wanted = request.Dialog == Selection_Dialog::MOD ? Command_.MODs : Command_.Names;
-    std::vector<int> chosen;
-    for (const auto& item : wanted) {
-      int hit = -1;
-      for (std::size_t i = 0; i < request.Items.size() && hit < 0; ++i) {
-        if (request.Items[i] == item) {
-          hit = static_cast<int>(i);
-        }
-      }
-      for (std::size_t i = 0; i < request.Items.size() && hit < 0; ++i) {
-        if (platform::Equal_Ignore_Case(request.Items[i], item)) {
-          hit = static_cast<int>(i);
-        }
-      }
-      if (hit < 0) {
-        std::string offered;
-        for (const auto& it : request.Items) {
-          offered += (offered.empty() ? "" : ", ") + it;
-        }
-        Inner_.Message(Message_Kind::Error,
-                       item + " cannot be chosen here. Offered: " +
-                           (offered.empty() ? std::string("none") : offered) + ".",
-                       Button_Set::OK);
-        return std::nullopt;
-      }
-      chosen.push_back(hit);
-      if (!request.Multi_Select) {
-        break;
-      }
-    }
-    if (chosen.empty()) {
-      return std::nullopt;
-    }
-    return chosen;
-  }
-
-  std::optional<std::string> Specify_Arena_Name(const std::string& directory_name,
-                                                const std::optional<std::string>&) override {
-    // One answer per MOD: a refused name is not offered again.
-    if (Command_.Names.empty() || ++Asked_[directory_name] > 1) {
-      return std::nullopt;
-    }
-    return Command_.Names.front();
-  }
-
- private:
-  const TArena_Befehl& Command_;
-  TInteraction& Inner_;
-  std::map<std::string, int> Asked_;
-};
-
-}  // namespace
-
-TArena_Verfuegbarkeit Fuehre_Arena_Befehl_aus(const TArena_Befehl& command,
-                                              const TArena_Umgebung& env,
-                                              const TArena_Zweig& branch, TInteraction& ui) {
-  TArena_Antworten answers(command, ui);
-  return Process_Arena_File(command.Modus, env, branch, answers);
 }
 
 }  // namespace vorlix

@@ -83,17 +83,4 @@ bool Arena_Script_Eintrag_angleichen(const std::string& archive_path, bool activ
 // ---- The command line's way in
 // -------------------------------------------------------------------
 
-// An arena command with the dialogs answered in advance: the MODs for the MOD dialog (create: in
-// the order to handle them), the arena names for the name dialog (create: one name used for every
-// MOD) or for the arena-file dialog. Runs Process_Arena_File, so every question and message is the
-// window program's; a MOD or name that the dialog does not offer is reported and cancels.
-struct TArena_Befehl {
-  Arena_Modus Modus = Arena_Modus::Erzeugen;
-  std::vector<std::string> MODs;
-  std::vector<std::string> Names;
-};
-TArena_Verfuegbarkeit Fuehre_Arena_Befehl_aus(const TArena_Befehl& command,
-                                              const TArena_Umgebung& env,
-                                              const TArena_Zweig& branch, TInteraction& ui);
-
 }  // namespace vorlix

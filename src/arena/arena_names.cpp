@@ -103,8 +103,7 @@ std::optional<std::string> Pruefe_Arena_Namen(const std::string& arena_name) {
   const std::size_t longest = Max_File_Name - Erzeuge_inaktiven_Arena_File_Namen("").size();
   if (bad_character || arena_name.find("..") != std::string::npos || arena_name.size() > longest) {
     return "\"" + arena_name +
-           "\" cannot be used as the name of an Arena File: the name must not contain \"/\", "
-           "\"\\\", \"..\" or control characters and must not be longer than " +
+           "\" cannot be used as the name of an Arena File: the name must not contain \"/\", \"\\\", \"..\" or control characters and must not be longer than " +
            std::to_string(longest) + " characters.";
   }
   return std::nullopt;

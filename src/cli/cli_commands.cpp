@@ -10,8 +10,10 @@
 #include "browser/maps_tree.h"
 #include "browser/unsorted_list.h"
 #include "cli/cli_app.h"
+#include "cli/cli_arena_answers.h"
 #include "cli/cli_output.h"
 #include "content/mod_list.h"
+#include "core/settings.h"
 #include "database/pk3_rename.h"
 #include "database/records.h"
 #include "launch/command_line.h"
@@ -112,9 +114,9 @@ int Command_Launch(TCli_Context& context, TCli_Args& args) {
   model.Set_Launch_Mode();
   model.Form_Show();
   if (!model.Launch_Enabled()) {
-    context.Error("The map " + map->MAP_Filename +
-                  " has no usable MOD, so it cannot be launched. Choose its MODs in its "
-                  "properties first.");
+    context.Error(
+        "The map " + map->MAP_Filename +
+        " has no usable MOD, so it cannot be launched. Choose its MODs in its properties first.");
     return 1;
   }
   const std::string q3a_exe = Lade_Q3A_Exe();

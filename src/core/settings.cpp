@@ -86,6 +86,11 @@ bool Speichere_Registry_Einstellungen(const std::string& game_dir, TInteraction&
   return true;
 }
 
+std::string Lade_Q3A_Exe() {
+  const QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
+  return QFile::encodeName(store.value(Key("Q3A_EXE")).toString()).toStdString();
+}
+
 bool Speichere_Q3A_Exe(const std::string& program) {
   QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
   if (program.empty()) {
@@ -103,8 +108,7 @@ bool Pruefe_alte_Version(const std::string& program_dir, TInteraction& interacti
   }
   const Answer answer = interaction.Message(
       Message_Kind::Confirmation,
-      "You haven't uninstalled an older version of Vorlix completely before installing this "
-      "one. Shall Vorlix remove the old files for you?",
+      "You haven't uninstalled an older version of Vorlix completely before installing this one. Shall Vorlix remove the old files for you?",
       Button_Set::Yes_No);
   if (answer != Answer::Yes) {
     return true;
@@ -113,10 +117,10 @@ bool Pruefe_alte_Version(const std::string& program_dir, TInteraction& interacti
   const bool removed = Remove_Program_File(program_dir, "mapslist.dat") &&
                        Remove_Program_File(program_dir, "mapstree.dat");
   if (!removed) {
-    interaction.Message(Message_Kind::Error,
-                        "Vorlix couldn't remove the old files. Please do this by your own. Vorlix "
-                        "won't run otherwise.",
-                        Button_Set::Cancel);
+    interaction.Message(
+        Message_Kind::Error,
+        "Vorlix couldn't remove the old files. Please do this by your own. Vorlix won't run otherwise.",
+        Button_Set::Cancel);
     return true;
   }
   return false;

@@ -26,6 +26,9 @@ TRegistry_Werte Lade_Registry_Einstellungen();
 // the result tells whether the value reached the store.
 bool Speichere_Registry_Einstellungen(const std::string& game_dir, TInteraction& interaction);
 
+// Reads Q3A_EXE, the program a launch starts; empty when absent.
+std::string Lade_Q3A_Exe();
+
 // Writes Q3A_EXE, the program started for a launch instead of the game directory's QUAKE3.EXE;
 // an empty path removes the value. False when the store could not be written.
 bool Speichere_Q3A_Exe(const std::string& program);

@@ -247,13 +247,11 @@ TPK3_Aktion_Ergebnis PK3_loeschen(const TDatabase_Paths& paths, TPK3_Datei_Eintr
   std::string text;
   if (!Loesche_Verzeichnisbaum(shots)) {
     text = Format_Message(
-        "Couldn't delete levelshots (%s). You should remove this directory manually. Otherwise "
-        "Vorlix might not work correctly.",
+        "Couldn't delete levelshots (%s). You should remove this directory manually. Otherwise Vorlix might not work correctly.",
         shots);
   } else if (!Loesche_Verzeichnisbaum(bots)) {
     text = Format_Message(
-        "Couldn't delete botinfo (%s). You should remove this directory manually. Otherwise "
-        "Vorlix might not work correctly.",
+        "Couldn't delete botinfo (%s). You should remove this directory manually. Otherwise Vorlix might not work correctly.",
         bots);
   } else {
     text = Format_Message("%s was successfully deleted.", pk3.PK3_Filename);

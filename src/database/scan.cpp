@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <system_error>
 
 #include "core/dos_time.h"
 #include "core/fs_routines.h"
@@ -282,14 +283,20 @@ struct TScan_Prefetch::Result {
   TRecorded_Scan_Sink Sink;
 };
 
-TScan_Prefetch::TScan_Prefetch(std::vector<TScan_Job> jobs, int threads) : Jobs_(std::move(jobs)) {
+TScan_Prefetch::TScan_Prefetch(std::vector<TScan_Job> jobs, int threads,
+                               const Thread_Starter& start)
+    : Jobs_(std::move(jobs)) {
   Results_.resize(Jobs_.size());
   const auto count = static_cast<std::size_t>(std::max(threads, 1));
   // Enough finished scans to keep every worker busy while the caller extracts, few enough to
   // bound the open archives and the memory.
   Window_ = 2 * count + 2;
   for (std::size_t i = 0; i < count && i < Jobs_.size(); ++i) {
-    Workers_.emplace_back([this] { Work(); });
+    try {
+      Workers_.push_back(start ? start([this] { Work(); }) : std::thread([this] { Work(); }));
+    } catch (const std::system_error&) {
+      break;  // the workers started so far do the jobs
+    }
   }
 }
 
@@ -351,7 +358,7 @@ bool TScan_Prefetch::Take(const std::string& path, TPK3_Datei_Eintrag& record, T
             Jobs_[index].PK3_Filename != record.PK3_Filename)) {
       ++index;
     }
-    if (index >= Jobs_.size()) {
+    if (index >= Jobs_.size() || Workers_.empty()) {
       return false;
     }
     // Jobs in front of this one are never taken now: drop them, so that the workers move on.

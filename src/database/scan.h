@@ -9,6 +9,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -112,7 +113,11 @@ struct TScan_Job {
 // would give, and its texts are replayed in their order, so the caller's output does not change.
 class TScan_Prefetch {
  public:
-  TScan_Prefetch(std::vector<TScan_Job> jobs, int threads);
+  // Starts up to `threads` workers with `start` (std::thread's constructor when empty). A worker
+  // that cannot be started is left out; without any, Take refuses every job and the caller
+  // scans on its own thread.
+  using Thread_Starter = std::function<std::thread(std::function<void()>)>;
+  TScan_Prefetch(std::vector<TScan_Job> jobs, int threads, const Thread_Starter& start = {});
   ~TScan_Prefetch();  // stops the workers; scans not taken are dropped
   TScan_Prefetch(const TScan_Prefetch&) = delete;
   TScan_Prefetch& operator=(const TScan_Prefetch&) = delete;

@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include <QSettings>
 #include <QString>
 
 #include "core/case_lookup.h"
@@ -125,13 +124,6 @@ TLaunch_Command Prepare_Launch(const TLaunch_Choices& choices, const std::string
   command.Arguments = Split_Game_Arguments(arguments);
   command.Text = command.Program + arguments;
   return command;
-}
-
-std::string Lade_Q3A_Exe() {
-  // The settings code reads only Q3A_DIR and DEV_COMP; this value lies in the same group.
-  QSettings settings(QString::fromStdString(Settings_File_Path()), QSettings::IniFormat);
-  settings.beginGroup(QStringLiteral("Settings"));
-  return settings.value(QStringLiteral("Q3A_EXE")).toString().toStdString();
 }
 
 }  // namespace vorlix

@@ -56,7 +56,4 @@ struct TLaunch_Command {
 // listed when there is no such directory).
 TLaunch_Command Prepare_Launch(const TLaunch_Choices& choices, const std::string& q3a_exe);
 
-// The settings value Q3A_EXE (the program to start instead of QUAKE3.EXE); "" when unset.
-std::string Lade_Q3A_Exe();
-
 }  // namespace vorlix

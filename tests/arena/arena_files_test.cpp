@@ -1,4 +1,5 @@
 #include "arena/arena_files.h"
+#include "cli/cli_arena_answers.h"
 
 #include <gtest/gtest.h>
 
@@ -378,6 +379,14 @@ TEST_F(Arena_Files, Commands_With_Answers_Given_In_Advance) {
   Fuehre_Arena_Befehl_aus({Arena_Modus::Erzeugen, {"BASEQ3"}, {"a/b"}}, Env, Branch, Ui);
   ASSERT_EQ(Ui.Messages.size(), 1u);
   EXPECT_EQ(Ui.Messages[0].Kind, Message_Kind::Error);
+
+  // What the answers do not cover reaches the front end's own interaction.
+  struct TPainted : TScripted_Interaction {
+    void Keep_Painted() override { ++Count; }
+    int Count = 0;
+  } painted;
+  TArena_Antworten(TArena_Befehl{}, painted).Keep_Painted();
+  EXPECT_EQ(painted.Count, 1);
 }
 
 }  // namespace

@@ -262,6 +262,19 @@ TEST_F(Prefetch_Test, Stopping_Early_With_Scans_Waiting_Or_Running_Is_Clean) {
     EXPECT_TRUE(prefetch.Take(Jobs_[0].Path, first.Record, first.Maps, first.Zip, first.Sink));
   }
   TScan_Prefetch nothing({}, 2);
+  // Workers that cannot be started: those that did do the jobs; with none the caller scans.
+  for (const int started : {1, 0}) {
+    int calls = 0;
+    TScan_Prefetch partial(Jobs_, 4, [&](std::function<void()> work) {
+      if (calls++ >= started) {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+      }
+      return std::thread(std::move(work));
+    });
+    Scan_Result result(Jobs_[1]);
+    EXPECT_EQ(partial.Take(Jobs_[1].Path, result.Record, result.Maps, result.Zip, result.Sink),
+              started == 1);
+  }
 }
 
 // ---- reading a map's prefix straight from the archive -----------------------------------------

@@ -73,6 +73,45 @@ std::int32_t Dos_Date_Time(int year, int month, int day, int hour, int minute, i
   return static_cast<std::int32_t>((date << 16) | tod);
 }
 
+namespace {
+
+// Writes each member's packed DOS date-time into its local header and its central directory
+// entry as given: libzip takes a member's time as local calendar time and would move a time that
+// daylight saving skips (02:30 on the day clocks go forward becomes 03:30).
+void Patch_Dos_Times(const std::string& path, const std::vector<Zip_Member>& members) {
+  std::string data = Read_File(path);
+  const std::size_t eocd = data.rfind(std::string("PK\5\6", 4));
+  if (eocd == std::string::npos || eocd + 22 > data.size()) {
+    throw std::runtime_error("no end record in " + path);
+  }
+  auto get = [&](std::size_t at, int bytes) {
+    std::uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) {
+      value = (value << 8) | static_cast<unsigned char>(data.at(at + static_cast<std::size_t>(i)));
+    }
+    return value;
+  };
+  auto put = [&](std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+      data.at(at + static_cast<std::size_t>(i)) = static_cast<char>((value >> (8 * i)) & 0xFFu);
+    }
+  };
+  std::size_t entry = get(eocd + 16, 4);
+  for (const auto& member : members) {
+    if (get(entry, 4) != 0x02014b50u) {
+      throw std::runtime_error("damaged central directory in " + path);
+    }
+    // Little-endian time, then date: the packed value as one 32-bit number.
+    const auto dos = static_cast<std::uint32_t>(member.Dos_Time);
+    put(entry + 12, dos);
+    put(get(entry + 42, 4) + 10, dos);
+    entry += 46 + get(entry + 28, 2) + get(entry + 30, 2) + get(entry + 32, 2);
+  }
+  Write_File(path, data);
+}
+
+}  // namespace
+
 void Write_Pk3(const std::string& path, const std::vector<Zip_Member>& members) {
   const fs::path p(path);
   if (p.has_parent_path()) {
@@ -103,15 +142,12 @@ void Write_Pk3(const std::string& path, const std::vector<Zip_Member>& members) 
       zip_discard(archive);
       throw std::runtime_error("cannot add " + member.Name + " to " + path);
     }
-    const auto dos = static_cast<std::uint32_t>(member.Dos_Time);
-    zip_file_set_dostime(archive, static_cast<zip_uint64_t>(index),
-                         static_cast<zip_uint16_t>(dos & 0xFFFFu),
-                         static_cast<zip_uint16_t>(dos >> 16), 0);
   }
   if (zip_close(archive) != 0) {
     zip_discard(archive);
     throw std::runtime_error("cannot write " + path);
   }
+  Patch_Dos_Times(path, members);
 }
 
 int Replace_Bytes(std::string& data, const std::string& from, const std::string& to) {

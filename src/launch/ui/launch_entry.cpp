@@ -1,5 +1,6 @@
 #include "launch/ui/launch_entry.h"
 
+#include "core/settings.h"
 #include "launch/command_line.h"
 #include "launch/exec_file.h"
 #include "launch/starte_map.h"
