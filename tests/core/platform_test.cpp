@@ -1,4 +1,3 @@
-#include "app/heap.h"
 #include "core/case_lookup.h"
 #include "core/dos_time.h"
 #include "core/listing.h"
@@ -7,7 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,61 +89,24 @@ TEST(Dos_Date_Time, Round_Trips_At_Two_Second_Resolution) {
   EXPECT_EQ(From_DOS_Date_Time(dos), t - 1);
 }
 
-// ---- The start-up heap ----------------------------------------------------------------------
+// ---- Paths ---------------------------------------------------------------------------------
 
-#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
-// The address range of the process's heap (one mapping, or several where parts of it were given
-// other advice) and whether a part of it may take huge pages.
-struct Heap_Mapping {
-  std::uintptr_t Begin = UINTPTR_MAX;
-  std::uintptr_t End = 0;
-  bool Huge_Pages = false;
-};
-
-Heap_Mapping Read_Heap_Mapping() {
-  Heap_Mapping heap;
-  std::ifstream maps("/proc/self/smaps");
-  std::string line;
-  bool in_heap = false;
-  while (std::getline(maps, line)) {
-    const auto dash = line.find('-');
-    // "begin-end perms offset device inode [name]"; the other lines are "Field: value".
-    const bool header = dash != std::string::npos && dash < line.find(' ');
-    if (header) {
-      in_heap = line.find(" [heap]") != std::string::npos;
-      if (in_heap) {
-        heap.Begin =
-            std::min<std::uintptr_t>(heap.Begin, std::stoull(line.substr(0, dash), nullptr, 16));
-        heap.End =
-            std::max<std::uintptr_t>(heap.End, std::stoull(line.substr(dash + 1), nullptr, 16));
-      }
-    } else if (in_heap && line.rfind("VmFlags:", 0) == 0) {
-      heap.Huge_Pages = heap.Huge_Pages || line.find(" hg") != std::string::npos;
-    }
+TEST(Paths, Components_Trailing_Separators_And_Plain_Names) {
+  EXPECT_EQ(Split_Path_Components("scripts\\arenas.txt"),
+            (std::vector<std::string>{"scripts", "arenas.txt"}));
+  EXPECT_EQ(Split_Path_Components("/a//b\\c/"), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_TRUE(Split_Path_Components("//").empty());
+  EXPECT_EQ(Without_Trailing_Separator("/game//"), "/game");
+  EXPECT_EQ(Without_Trailing_Separator("game\\/"), "game");
+  EXPECT_EQ(Without_Trailing_Separator("//"), "/");
+  for (const char* name : {"map.pk3", "..x", "a b"}) {
+    EXPECT_TRUE(Is_Plain_Name(name)) << name;
   }
-  return heap;
-}
-
-TEST(Startup_Heap, Large_Buffers_Come_From_A_Heap_Grown_In_Steps_That_Takes_Huge_Pages) {
-  Prepare_Heap_For_Startup();
-  Prepare_Heap_For_Startup();  // a second call changes nothing
-  const Heap_Mapping heap = Read_Heap_Mapping();
-  ASSERT_LT(heap.Begin, heap.End);
-  EXPECT_GE(heap.End - heap.Begin, Heap_Step);
-  // A buffer of megabytes (the database file of a large collection) is carved from the heap, not
-  // mapped on its own.
-  std::vector<char> buffer(Heap_Step / 8);
-  const auto address = reinterpret_cast<std::uintptr_t>(buffer.data());
-  const Heap_Mapping after = Read_Heap_Mapping();
-  EXPECT_TRUE(address >= after.Begin && address < after.End);
-  std::ifstream thp("/sys/kernel/mm/transparent_hugepage/enabled");
-  std::string modes;
-  std::getline(thp, modes);
-  if (modes.find("[madvise]") != std::string::npos) {
-    EXPECT_TRUE(after.Huge_Pages);
+  for (const std::string& name :
+       std::vector<std::string>{"", ".", "..", "a/b", "a\\b", std::string("a\0b", 3)}) {
+    EXPECT_FALSE(Is_Plain_Name(name)) << name;
   }
 }
-#endif
 
 }  // namespace
 }  // namespace vorlix::platform
