@@ -55,10 +55,11 @@ std::string Read_Start(const std::string& path, std::size_t count) {
   return data;
 }
 
-// Links every archive of one data folder into the demo's MOD folder of the same name. Returns
-// the number of links in place.
-int Link_Archives(const std::string& source_dir, const std::vector<std::string>& archives,
-                  const std::string& mod_dir, std::string& error) {
+// Links the named entries of one source folder into the demo's MOD folder; links of an earlier
+// arrangement into that source folder whose entries are gone are removed. Returns the number of
+// links in place.
+int Link_Entries(const std::string& source_dir, const std::vector<std::string>& archives,
+                 const std::string& mod_dir, std::string& error) {
   std::error_code ec;
   fs::create_directories(fs::path(mod_dir), ec);
   if (!fs::is_directory(fs::path(mod_dir))) {
@@ -66,7 +67,7 @@ int Link_Archives(const std::string& source_dir, const std::vector<std::string>&
     return 0;
   }
   const std::set<std::string> wanted(archives.begin(), archives.end());
-  // Links of an earlier arrangement to archives that are gone.
+  // Links of an earlier arrangement to entries that are gone.
   if (const auto entries = platform::List_Directory(mod_dir)) {
     for (const auto& entry : *entries) {
       if (!entry.Is_Symlink) {
@@ -138,7 +139,16 @@ std::string Demo_Stand_In_Text(const std::string& engine) {
   std::ostringstream text;
   text << Stand_In_Mark << " stands in for Quake III Arena's executable.\n";
   if (!engine.empty()) {
-    text << "exec " << Shell_Quoted(engine) << " \"$@\"\n";
+    text
+        << "# It starts OpenArena's engine on the game directory it lies in.\n"
+        << "here=$(cd \"$(dirname \"$0\")\" && pwd) || exit 1\n"
+        << "engine=" << Shell_Quoted(engine) << "\n"
+        << "[ -x \"$engine\" ] || engine=$(command -v openarena) || {\n"
+        << "  echo 'The OpenArena engine is not installed. Install the Debian package openarena.' >&2\n"
+        << "  exit 1\n"
+        << "}\n"
+        << "exec \"$engine\" +set fs_basepath \"$here\" +set com_basegame " << Demo_Base_MOD
+        << " \"$@\"\n";
   } else {
     text
         << "echo 'The OpenArena engine is not installed. Install the Debian package openarena, or choose an engine with: vorlix --engine PATH' >&2\n"
@@ -172,8 +182,21 @@ TDemo_Installation Richte_Demo_Installation_ein(const std::string& demo_dir,
         continue;
       }
       has_base = has_base || folder.Name == Demo_Base_MOD;
-      demo.Archives += Link_Archives(source_dir, archives,
-                                     platform::Join(demo.Game_Dir, folder.Name), demo.Error);
+      const std::string mod_dir = platform::Join(demo.Game_Dir, folder.Name);
+      demo.Archives += Link_Entries(source_dir, archives, mod_dir, demo.Error);
+      // The engine's game modules for this MOD (native libraries, also per archive in folders
+      // named after it), which the engine looks for below its base path.
+      const std::string modules_dir =
+          platform::Join(platform::Without_Trailing_Separator(sources.Modules_Dir), folder.Name);
+      std::vector<std::string> modules;
+      if (const auto entries = platform::List_Directory(modules_dir)) {
+        for (const auto& entry : *entries) {
+          if (!entry.Is_Hidden && !Is_Pk3_Name(entry.Name)) {
+            modules.push_back(entry.Name);
+          }
+        }
+      }
+      Link_Entries(modules_dir, modules, mod_dir, demo.Error);
       if (!demo.Error.empty()) {
         return demo;
       }
@@ -185,11 +208,13 @@ TDemo_Installation Richte_Demo_Installation_ein(const std::string& demo_dir,
                  "). Install the Debian package openarena-data.";
     return demo;
   }
-  if (!sources.Engine.empty() && Is_Executable_File(sources.Engine)) {
-    demo.Engine = sources.Engine;
+  const bool engine_installed = !sources.Engine.empty() && Is_Executable_File(sources.Engine);
+  const std::string stand_in = platform::Join(demo.Game_Dir, Stand_In_Name);
+  const std::string text = Demo_Stand_In_Text(engine_installed ? sources.Engine : std::string());
+  if (Write_Stand_In(stand_in, text, demo.Error) && engine_installed) {
+    // The stand-in is the engine to store; an executable of the user's own in its place is not.
+    demo.Engine = Read_Start(stand_in, text.size() + 1) == text ? stand_in : sources.Engine;
   }
-  Write_Stand_In(platform::Join(demo.Game_Dir, Stand_In_Name), Demo_Stand_In_Text(demo.Engine),
-                 demo.Error);
   return demo;
 }
 

@@ -2,10 +2,14 @@
 // The demo installation: a game directory made of OpenArena's free game data, for a user without
 // Quake III Arena. It lies below the user's data directory (<data home>/vorlix/demo) and holds
 //   baseoa/*.pk3, missionpack/*.pk3   links to the archives of Debian's openarena-data
-//   QUAKE3.EXE                        a small script that starts OpenArena's engine
+//   baseoa/*.so, baseoa/pak*/         links to the engine's game modules of Debian's openarena
+//   QUAKE3.EXE                        a small script that starts OpenArena's engine on this
+//                                     directory; it is the engine the demo stores
 // Engines of the ioquake3 family insist on Quake III's own checksums for pak0 to pak8 in a
 // directory named baseq3, so OpenArena's archives stay in their own MOD directory baseoa, and the
-// engine is started as Debian's openarena launcher starts it (with baseoa as its base game).
+// engine is started as Debian's openarena launcher starts it (with baseoa as its base game), told
+// to take the demo directory as its base path: arena files, disablers, renamed and deleted
+// archives of the demo are what the game sees.
 //
 // The front ends' options --engine and --demo are applied here as well.
 
@@ -20,6 +24,7 @@ struct TProgram_Options;
 struct TDemo_Sources {
   std::string Data_Dir = "/usr/share/games/openarena";  // sub-directories holding pk3 archives
   std::string Engine = "/usr/games/openarena";          // Debian's launcher of the engine
+  std::string Modules_Dir = "/usr/lib/openarena";       // the engine's game modules per MOD
 };
 
 inline constexpr const char* Demo_Folder_Name = "demo";
@@ -27,7 +32,8 @@ inline constexpr const char* Demo_Base_MOD = "baseoa";
 
 struct TDemo_Installation {
   std::string Game_Dir;  // the demo's game directory
-  std::string Engine;    // the engine to store as Q3A_EXE; empty when it is not installed
+  std::string Engine;    // the engine to store as Q3A_EXE (the stand-in, which starts OpenArena's
+                         // launcher); empty when that is not installed
   int Archives = 0;      // archive links in place after the arrangement
   std::string Error;     // empty when the demo is usable
 };
@@ -39,8 +45,9 @@ struct TDemo_Installation {
 TDemo_Installation Richte_Demo_Installation_ein(const std::string& demo_dir,
                                                 const TDemo_Sources& sources);
 
-// The text of the QUAKE3.EXE stand-in: a shell script that runs `engine` with its arguments, or,
-// without an engine, one that says how to get it and fails.
+// The text of the QUAKE3.EXE stand-in: a shell script that runs `engine` (or, when that has
+// gone, the openarena found in PATH) with the folder it lies in as base path and baseoa as base
+// game, then its own arguments; without an engine, one that says how to get it and fails.
 std::string Demo_Stand_In_Text(const std::string& engine);
 
 // The program a user named with --engine: a path with a "/" must name an executable file (made

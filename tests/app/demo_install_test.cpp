@@ -42,9 +42,13 @@ class Demo_Install : public ::testing::Test {
     Write_File(tmp / "oa/baseoa/readme.txt", "");
     Write_File(tmp / "oa/missionpack/mp-pak0.pk3", "zip");
     fs::create_directories(tmp / "oa/empty");
+    Write_File(tmp / "lib/baseoa/qagamex86_64.so", "module");
+    fs::create_directories(tmp / "lib/baseoa/pak6-patch088");
+    fs::create_symlink("pak0.pk3", tmp / "lib/baseoa/pak0.pk3");
     Make_Executable(engine, "#!/bin/sh\necho \"$#|$PWD|$*\" > \"" + (tmp / "called") + "\"\n");
     sources.Data_Dir = tmp / "oa";
     sources.Engine = engine;
+    sources.Modules_Dir = tmp / "lib";
     ::setenv("XDG_CONFIG_HOME", (tmp / "config").c_str(), 1);
   }
   void TearDown() override { ::unsetenv("XDG_CONFIG_HOME"); }
@@ -58,19 +62,23 @@ TEST_F(Demo_Install, Links_Every_Archive_Into_Its_MOD_Folder_With_A_Working_Stan
   const TDemo_Installation demo = Richte_Demo_Installation_ein(tmp / "demo/", sources);
   ASSERT_EQ(demo.Error, "");
   EXPECT_EQ(demo.Game_Dir, tmp / "demo");
-  EXPECT_EQ(demo.Engine, engine);
+  EXPECT_EQ(demo.Engine, tmp / "demo/QUAKE3.EXE");
   EXPECT_EQ(demo.Archives, 3);
   EXPECT_EQ(fs::read_symlink(tmp / "demo/baseoa/pak0.pk3"), fs::path(tmp / "oa/baseoa/pak0.pk3"));
   EXPECT_TRUE(fs::is_symlink(tmp / "demo/baseoa/pak1-maps.PK3"));
   EXPECT_TRUE(fs::is_symlink(tmp / "demo/missionpack/mp-pak0.pk3"));
   EXPECT_FALSE(fs::exists(tmp / "demo/baseoa/readme.txt"));
   EXPECT_FALSE(fs::exists(tmp / "demo/empty"));
-  // The start-up accepts it as a game directory, and the stand-in starts the engine with the
-  // game's arguments.
+  // The engine's game modules beside the archives; the archives come from the data only.
+  EXPECT_EQ(fs::read_symlink(tmp / "demo/baseoa/qagamex86_64.so"),
+            fs::path(tmp / "lib/baseoa/qagamex86_64.so"));
+  EXPECT_TRUE(fs::is_directory(tmp / "demo/baseoa/pak6-patch088"));
+  // The start-up accepts it as a game directory, and the stand-in starts the engine on the demo
+  // directory (wherever it is started from) with the game's arguments and any others.
   EXPECT_TRUE(Holds_Game_Executable(demo.Game_Dir));
-  EXPECT_EQ(Run_Shell("cd '" + demo.Game_Dir + "' && ./QUAKE3.EXE +set fs_game baseoa +map 'a b'"),
-            0);
-  EXPECT_EQ(Read_File(tmp / "called"), "5|" + demo.Game_Dir + "|+set fs_game baseoa +map a b\n");
+  EXPECT_EQ(Run_Shell("cd / && '" + demo.Engine + "' +set dedicated 1 +map 'a b'"), 0);
+  EXPECT_EQ(Read_File(tmp / "called"), "11|/|+set fs_basepath " + demo.Game_Dir +
+                                           " +set com_basegame baseoa +set dedicated 1 +map a b\n");
 }
 
 TEST_F(Demo_Install, A_Second_Run_Follows_The_Data_And_Keeps_The_Users_Files) {
@@ -89,6 +97,10 @@ TEST_F(Demo_Install, A_Second_Run_Follows_The_Data_And_Keeps_The_Users_Files) {
   EXPECT_TRUE(fs::is_symlink(tmp / "demo/baseoa/pak9-new.pk3"));
   EXPECT_EQ(fs::read_symlink(tmp / "demo/baseoa/pak0.pk3"), fs::path(tmp / "oa/baseoa/pak0.pk3"));
   EXPECT_EQ(Read_File(tmp / "demo/baseoa/z_Arenas_active_mine.pk3"), "arena");
+  // Modules that went are unlinked on the next run.
+  fs::remove(tmp / "lib/baseoa/qagamex86_64.so");
+  ASSERT_EQ(Richte_Demo_Installation_ein(tmp / "demo", sources).Error, "");
+  EXPECT_FALSE(fs::exists(fs::symlink_status(tmp / "demo/baseoa/qagamex86_64.so")));
 
   // An executable of the user's own in place of the stand-in stays.
   Make_Executable(tmp / "demo/QUAKE3.EXE", "#!/bin/sh\nexit 7\n");
@@ -104,7 +116,7 @@ TEST_F(Demo_Install, Without_Engine_The_Stand_In_Fails_And_Without_Data_Nothing_
   EXPECT_EQ(Run_Shell("'" + (tmp / "demo/QUAKE3.EXE") + "' 2>/dev/null"), 1);
   // Once the engine is there, the next arrangement rewrites the stand-in.
   sources.Engine = engine;
-  ASSERT_EQ(Richte_Demo_Installation_ein(tmp / "demo", sources).Engine, engine);
+  ASSERT_EQ(Richte_Demo_Installation_ein(tmp / "demo", sources).Engine, tmp / "demo/QUAKE3.EXE");
   EXPECT_EQ(Run_Shell("'" + (tmp / "demo/QUAKE3.EXE") + "'"), 0);
 
   // A data folder without baseoa archives (openarena-data not installed).
@@ -123,7 +135,7 @@ TEST_F(Demo_Install, Options_Store_The_Engine_And_Use_The_Demo_As_Game_Directory
   const TStart_Setup setup = Apply_Engine_And_Demo(options, sources, tmp / "demo");
   ASSERT_EQ(setup.Exit_Status, 0) << setup.Error;
   EXPECT_EQ(options.Game_Dir, tmp / "demo");
-  EXPECT_EQ(Lade_Q3A_Exe(), engine);
+  EXPECT_EQ(Lade_Q3A_Exe(), tmp / "demo/QUAKE3.EXE");
 
   // --engine wins over the demo's engine; "" removes the stored engine.
   Make_Executable(tmp / "bin/ioquake3", "#!/bin/sh\n");
