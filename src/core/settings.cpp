@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QString>
+#include <QVariant>
 
 #include "core/case_lookup.h"
 #include "core/interaction.h"
@@ -33,6 +34,22 @@ bool Remove_Program_File(const std::string& program_dir, const std::string& name
   return ::unlink(found->c_str()) == 0;
 }
 
+// A path as the store keeps it: text when its bytes are UTF-8, else the bytes themselves.
+QVariant Path_Value(const std::string& path) {
+  const QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
+  const QString text = QString::fromUtf8(bytes);
+  if (text.toUtf8() == bytes) {
+    return text;
+  }
+  return bytes;
+}
+
+std::string Path_From_Value(const QVariant& value) {
+  const QByteArray bytes =
+      value.typeId() == QMetaType::QByteArray ? value.toByteArray() : value.toString().toUtf8();
+  return bytes.toStdString();
+}
+
 }  // namespace
 
 std::string Settings_File_Path() {
@@ -55,7 +72,7 @@ TRegistry_Werte Lade_Registry_Einstellungen() {
   }
   const QVariant dir = store.value(Key("Q3A_DIR"));
   if (dir.isValid()) {
-    werte.Q3A_Dir = QFile::encodeName(dir.toString()).toStdString();
+    werte.Q3A_Dir = Path_From_Value(dir);
   }
   const QVariant dev = store.value(Key("DEV_COMP"));
   if (dev.isValid()) {
@@ -69,12 +86,12 @@ TRegistry_Werte Lade_Registry_Einstellungen() {
 bool Speichere_Registry_Einstellungen(const std::string& game_dir, TInteraction& interaction) {
   const std::string path = Settings_File_Path();
   QSettings store(QFile::decodeName(path.c_str()), QSettings::IniFormat);
-  const QString dir = QFile::decodeName(game_dir.c_str());
   const QVariant stored = store.value(Key("Q3A_DIR"));
-  if (store.status() == QSettings::NoError && stored.isValid() && stored.toString() == dir) {
+  if (store.status() == QSettings::NoError && stored.isValid() &&
+      Path_From_Value(stored) == game_dir) {
     return true;  // remembered already: the file stays as it is
   }
-  store.setValue(Key("Q3A_DIR"), dir);
+  store.setValue(Key("Q3A_DIR"), Path_Value(game_dir));
   store.sync();
   if (store.status() != QSettings::NoError) {
     interaction.Message(Message_Kind::Error,
@@ -91,10 +108,16 @@ bool Speichere_Q3A_Exe(const std::string& program) {
   if (program.empty()) {
     store.remove(Key("Q3A_EXE"));
   } else {
-    store.setValue(Key("Q3A_EXE"), QFile::decodeName(program.c_str()));
+    store.setValue(Key("Q3A_EXE"), Path_Value(program));
   }
   store.sync();
   return store.status() == QSettings::NoError;
+}
+
+std::string Lade_Q3A_Exe_Einstellung() {
+  QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
+  const QVariant program = store.value(Key("Q3A_EXE"));
+  return program.isValid() ? Path_From_Value(program) : std::string();
 }
 
 bool Pruefe_alte_Version(const std::string& program_dir, TInteraction& interaction) {

@@ -29,6 +29,11 @@ bool Speichere_Registry_Einstellungen(const std::string& game_dir, TInteraction&
 // Writes Q3A_EXE, the program started for a launch instead of the game directory's QUAKE3.EXE;
 // an empty path removes the value. False when the store could not be written.
 bool Speichere_Q3A_Exe(const std::string& program);
+// Reads Q3A_EXE; empty when absent.
+std::string Lade_Q3A_Exe_Einstellung();
+
+// Paths are stored with their bytes: as text when they are UTF-8, else as a byte array
+// ("@ByteArray(...)" in the file), so that a name the system allows in any byte survives.
 
 // The upgrade check: true when the program must not run. A mapslist.dat in the program
 // directory marks an older version's files; with the user's consent mapslist.dat and then

@@ -2,9 +2,6 @@
 
 #include <array>
 
-#include <QSettings>
-#include <QString>
-
 #include "core/case_lookup.h"
 #include "core/fs_routines.h"
 #include "core/paths.h"
@@ -128,10 +125,7 @@ TLaunch_Command Prepare_Launch(const TLaunch_Choices& choices, const std::string
 }
 
 std::string Lade_Q3A_Exe() {
-  // The settings code reads only Q3A_DIR and DEV_COMP; this value lies in the same group.
-  QSettings settings(QString::fromStdString(Settings_File_Path()), QSettings::IniFormat);
-  settings.beginGroup(QStringLiteral("Settings"));
-  return settings.value(QStringLiteral("Q3A_EXE")).toString().toStdString();
+  return Lade_Q3A_Exe_Einstellung();
 }
 
 }  // namespace vorlix

@@ -53,8 +53,14 @@ class Startup_Test : public ::testing::Test {
       return tree_result;
     };
     steps.Load_Toolbar_Images = note("toolbar");
-    steps.Save_Database = note("save-database");
-    steps.Save_Tree = note("save-tree");
+    steps.Save_Database = [this](TMain_State&) {
+      trace.emplace_back("save-database");
+      return true;
+    };
+    steps.Save_Tree = [this](TMain_State&) {
+      trace.emplace_back("save-tree");
+      return save_tree_result;
+    };
     return steps;
   }
 
@@ -72,6 +78,7 @@ class Startup_Test : public ::testing::Test {
   TScripted_Interaction user;
   std::vector<std::string> trace;
   bool tree_result = true;
+  bool save_tree_result = true;
 };
 
 TEST_F(Startup_Test, Runs_Steps_In_Order_And_Saves_Game_Dir_On_Close) {
@@ -273,14 +280,20 @@ TEST_F(Startup_Test, Save_Reports_A_Failed_Write_And_Goes_On) {
   TStartup_Options options = Options();
   options.Game_Dir = game.Path();
   TStartup_Steps steps = Tracing_Steps();
-  steps.Save_Database = [](TMain_State&) { throw std::runtime_error("disk full"); };
+  steps.Save_Database = [](TMain_State&) -> bool { throw std::runtime_error("disk full"); };
   TStartup startup(user, steps, options);
   bool dev = false;
   ASSERT_EQ(startup.Lade(dev), Load_Outcome::Run);
   trace.clear();
-  startup.Speichere_Einstellungen();
+  EXPECT_FALSE(startup.Speichere_Einstellungen());
   EXPECT_EQ(trace, (std::vector<std::string>{"save-tree"}));
   EXPECT_EQ(user.Message_Texts().back(), "disk full");
+  // Any one write that failed makes the close a failure; all of them written, a success.
+  startup.Steps().Save_Database = nullptr;
+  save_tree_result = false;
+  EXPECT_FALSE(startup.Schliessen());
+  save_tree_result = true;
+  EXPECT_TRUE(startup.Schliessen());
 }
 
 TEST(Werbung_abgelaufen, Three_Whole_Seconds_Or_Another_Day) {
