@@ -114,6 +114,30 @@ TEST_F(Startup_Test, Runs_Steps_In_Order_And_Saves_Game_Dir_On_Close) {
   EXPECT_EQ(startup.State().Game_Dir, game.Path());
 }
 
+TEST_F(Startup_Test, A_Second_Start_On_The_Data_Folder_Ends_Without_Touching_It) {
+  TStartup_Options options = Options();
+  options.Game_Dir = game.Path();
+  auto first = std::make_unique<TStartup>(user, Tracing_Steps(), options);
+  bool dev = false;
+  ASSERT_EQ(first->Lade(dev), Load_Outcome::Run);
+  fs::create_directories(program / "data/TEMP/first");  // the first program's scratch files
+  TScripted_Interaction second_user;
+  {
+    TStartup second(second_user, Tracing_Steps(), options);
+    trace.clear();
+    EXPECT_EQ(second.Lade(dev), Load_Outcome::Stop);
+    EXPECT_TRUE(trace.empty());
+    EXPECT_EQ(
+        second_user.Messages,
+        (std::vector<Recorded_Message>{
+            {Message_Kind::Error, Folder_In_Use_Message(program / "data"), Button_Set::Cancel}}));
+    EXPECT_TRUE(fs::exists(program / "data/TEMP/first"));
+  }
+  first.reset();  // the first program ends
+  TStartup third(second_user, Tracing_Steps(), options);
+  EXPECT_EQ(third.Lade(dev), Load_Outcome::Run);
+}
+
 TEST_F(Startup_Test, What_Was_Read_Ahead_Serves_The_Next_Run_Only) {
   TStartup_Steps steps = Tracing_Steps();
   steps.Read_Bots = [this](TMain_State& s) {
