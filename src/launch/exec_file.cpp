@@ -1,8 +1,6 @@
 #include "launch/exec_file.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -12,6 +10,9 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QStandardPaths>
+#include <QString>
 #include <QThread>
 
 #include "launch/command_line.h"
@@ -47,23 +48,9 @@ std::string Resolve_Program(const std::string& program, const std::string& worki
     return error == 0;
   };
   if (program.find('/') == std::string::npos) {
-    const char* path = std::getenv("PATH");
-    std::string dirs = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
-    std::size_t begin = 0;
-    while (begin <= dirs.size()) {
-      const std::size_t end = std::min(dirs.find(':', begin), dirs.size());
-      const std::string dir = end > begin ? dirs.substr(begin, end - begin) : ".";
-      const std::string candidate = dir + "/" + program;
-      struct stat st {};
-      if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-          ::access(candidate.c_str(), X_OK) == 0) {
-        error = 0;
-        return candidate;
-      }
-      begin = end + 1;
-    }
-    error = ENOENT;
-    return {};
+    const QString found = QStandardPaths::findExecutable(QString::fromStdString(program));
+    error = found.isEmpty() ? ENOENT : 0;
+    return QFile::encodeName(found).toStdString();
   }
   const std::string full =
       program.front() == '/' || working_dir.empty() ? program : working_dir + "/" + program;
@@ -119,9 +106,11 @@ bool TExecFile::Start(const std::string& program, const std::vector<std::string>
   // Everything the new process needs is made before it exists: after a fork only the plainest
   // system calls are safe.
   std::vector<std::string> words;
+  words.reserve(arguments.size() + 1);
   words.push_back(program);
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
+  argv.reserve(words.size() + 1);
   for (auto& word : words) {
     argv.push_back(word.data());
   }
