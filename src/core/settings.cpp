@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QFile>
 #include <QSettings>
@@ -48,6 +50,34 @@ std::string Path_From_Value(const QVariant& value) {
   const QByteArray bytes =
       value.typeId() == QMetaType::QByteArray ? value.toByteArray() : value.toString().toUtf8();
   return bytes.toStdString();
+}
+
+// Why a file cannot be written, as the system words it (" (reason)"); empty when not found.
+std::string Write_Problem(const std::string& path) {
+  if (::access(path.c_str(), F_OK) == 0) {
+    return ::access(path.c_str(), W_OK) == 0 ? std::string()
+                                             : " (" + std::string(std::strerror(errno)) + ")";
+  }
+  // The nearest folder above it that exists decides.
+  std::string at = platform::Parent(path);
+  for (int depth = 0; depth < 64 && !at.empty(); ++depth) {
+    struct stat st {};
+    if (::stat(at.c_str(), &st) == 0) {
+      const int error = !S_ISDIR(st.st_mode)              ? ENOTDIR
+                        : ::access(at.c_str(), W_OK) != 0 ? errno
+                                                          : 0;
+      return error == 0 ? std::string() : " (" + std::string(std::strerror(error)) + ")";
+    }
+    if (errno == ENOTDIR) {
+      return " (" + std::string(std::strerror(ENOTDIR)) + ")";
+    }
+    const std::string above = platform::Parent(at);
+    if (above == at) {
+      break;
+    }
+    at = above;
+  }
+  return {};
 }
 
 }  // namespace
@@ -95,7 +125,7 @@ bool Speichere_Registry_Einstellungen(const std::string& game_dir, TInteraction&
   store.sync();
   if (store.status() != QSettings::NoError) {
     interaction.Message(Message_Kind::Error,
-                        "Vorlix couldn't write its settings to " + path +
+                        "Vorlix couldn't write its settings to " + path + Write_Problem(path) +
                             ". The game directory will not be remembered.",
                         Button_Set::OK);
     return false;
