@@ -343,8 +343,10 @@ TEST_F(Reliability, Rename_And_Delete_Killed_At_Each_Step_Keep_IDs_Properties_An
 TEST_F(Reliability, A_Second_Program_On_The_Data_Folder_Is_Refused_Or_Waits) {
   ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
   const Stored before = Files();
-  // Another program holds the folder for `seconds`, or until it is killed (-1).
-  const auto hold = [&](int seconds) {
+  // Another program holds the folder until a byte comes through `release` (or is killed).
+  int release[2];
+  ASSERT_EQ(::pipe(release), 0);
+  const auto hold = [&](bool killed) {
     int ready[2];
     EXPECT_EQ(::pipe(ready), 0);
     const pid_t child = ::fork();
@@ -352,10 +354,11 @@ TEST_F(Reliability, A_Second_Program_On_The_Data_Folder_Is_Refused_Or_Waits) {
       TData_Folder_Lock lock;
       const bool taken = lock.Take(Data_.Path(), 0);
       [[maybe_unused]] const ssize_t n = ::write(ready[1], &taken, 1);
-      if (seconds < 0) {
+      if (killed) {
         ::raise(SIGKILL);
       }
-      ::sleep(static_cast<unsigned>(seconds));
+      char byte = 0;
+      [[maybe_unused]] const ssize_t m = ::read(release[0], &byte, 1);
       ::_exit(0);
     }
     bool taken = false;
@@ -365,17 +368,27 @@ TEST_F(Reliability, A_Second_Program_On_The_Data_Folder_Is_Refused_Or_Waits) {
     ::close(ready[1]);
     return child;
   };
-  pid_t other = hold(3);
+  const pid_t other = hold(false);
   Run_Result result = Run_Data({"sync"});
   EXPECT_EQ(result.Status, 1);
   EXPECT_EQ(result.Err, "error: " + Folder_In_Use_Message(Data_.Path()) + "\n");
   EXPECT_EQ(Files(), before);
-  result = Run_Data({"--wait", "10", "sync"});
-  EXPECT_EQ(result.Status, 0) << result.Err;
+  // One that waits goes on once the other ends.
+  const pid_t waiting = ::fork();
+  if (waiting == 0) {
+    ::_exit(Run_Data({"--wait", "60", "sync"}).Status);
+  }
+  ::sleep(1);
+  EXPECT_EQ(::waitpid(waiting, nullptr, WNOHANG), 0);  // still waiting
+  ASSERT_EQ(::write(release[1], "x", 1), 1);
+  int status = -1;
+  ASSERT_EQ(::waitpid(waiting, &status, 0), waiting);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   ::waitpid(other, nullptr, 0);
+  ::close(release[0]);
+  ::close(release[1]);
   // A program that was killed holds nothing.
-  other = hold(-1);
-  ::waitpid(other, nullptr, 0);
+  ::waitpid(hold(true), nullptr, 0);
   EXPECT_EQ(Run_Data({"sync"}).Status, 0);
   EXPECT_EQ(Run_Data({"--wait", "x", "sync"}).Status, 2);
 }
