@@ -52,9 +52,7 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
     }
   };
   steps.Save_Database = [](TMain_State& state) {
-    if (state.PK3_Datenbank) {
-      Speichere_PK3_Datenbank(*state.PK3_Datenbank);
-    }
+    return !state.PK3_Datenbank || Speichere_PK3_Datenbank(*state.PK3_Datenbank);
   };
 }
 

@@ -70,6 +70,12 @@ bool TStartup::Ermittle_Verzeichnisse() {
   // The pictures that come with the program: the program directory's own GFX, else the one
   // beside the executable, else the installation's shared data.
   State_.GFX_Dir = Find_GFX_Directory(State_.Program_Dir, platform::Executable_Directory());
+  // Another program at work in the data folder: its files, TEMP included, are not touched.
+  if (!Lock_.Take(State_.Program_Dir, Options_.Lock_Wait_Seconds)) {
+    Interaction_.Message(Message_Kind::Error, Folder_In_Use_Message(State_.Program_Dir),
+                         Button_Set::Cancel);
+    return false;
+  }
   // The steps that write into TEMP create it anew, under the name a created folder gets.
   Remove_Temp_Folders(State_.Program_Dir);
   State_.Temp_Dir = Programm_Unterverzeichnis(State_.Program_Dir, "TEMP");
@@ -134,6 +140,10 @@ Load_Outcome TStartup::Lade(bool& dev_comp) {
     if (Steps_.Load_And_Sync_Database) {
       Steps_.Load_And_Sync_Database(State_);
     }
+    if (State_.PK3_Datenbank && State_.PK3_Datenbank->Load_Damaged()) {
+      // Nothing may be built on a database read in part, nor saved over it.
+      return Load_Outcome::Stop;
+    }
     if (Steps_.Fill_List) {
       Steps_.Fill_List(State_);
     }
@@ -162,29 +172,33 @@ Load_Outcome TStartup::Lade(bool& dev_comp) {
   return Load_Outcome::Run;
 }
 
-void TStartup::Speichere_Einstellungen() {
-  const auto run = [this](const std::function<void(TMain_State&)>& step) {
+bool TStartup::Speichere_Einstellungen() {
+  const auto run = [this](const std::function<bool(TMain_State&)>& step) {
     if (!step) {
-      return;
+      return true;
     }
     try {
-      step(State_);
+      return step(State_);
     } catch (const std::exception& error) {
       Interaction_.Message(Message_Kind::Error, error.what(), Button_Set::OK);
+      return false;
     }
   };
-  Speichere_Registry_Einstellungen(State_.Game_Dir, Interaction_);
-  run(Steps_.Save_Database);
-  run(Steps_.Save_Tree);
+  bool saved = Speichere_Registry_Einstellungen(State_.Game_Dir, Interaction_);
+  saved = run(Steps_.Save_Database) && saved;
+  saved = run(Steps_.Save_Tree) && saved;
+  return saved;
 }
 
-void TStartup::Schliessen() {
+bool TStartup::Schliessen() {
+  bool saved = true;
   if (!Session_Flags().Suppress_Saving) {
-    Speichere_Einstellungen();
+    saved = Speichere_Einstellungen();
   }
   if (!State_.Program_Dir.empty()) {
     Remove_Temp_Folders(State_.Program_Dir);
   }
+  return saved;
 }
 
 void TStartup::Neu_Laden() {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/data_lock.h"
 #include "app/read_ahead.h"
 #include "content/mod_list.h"
 #include "database/records.h"
@@ -49,8 +50,9 @@ struct TStartup_Steps {
   std::function<void(TMain_State&)> Write_Disablers;         // arena disabler archives
   std::function<bool(TMain_State&)> Load_Tree;               // mapstree.dat; false ends the run
   std::function<void(TMain_State&)> Load_Toolbar_Images;
-  std::function<void(TMain_State&)> Save_Database;  // mapsdb.dat
-  std::function<void(TMain_State&)> Save_Tree;      // mapstree.dat
+  // The file writes of the save: false when the file could not be written (reported).
+  std::function<bool(TMain_State&)> Save_Database;  // mapsdb.dat
+  std::function<bool(TMain_State&)> Save_Tree;      // mapstree.dat
 };
 
 struct TStartup_Options {
@@ -60,12 +62,14 @@ struct TStartup_Options {
   std::optional<std::string> Game_Dir;
   // Roots of the installation search; empty means the platform's default roots.
   std::vector<std::string> Search_Roots;
+  // How long the start-up waits for another program to let go of the data folder.
+  int Lock_Wait_Seconds = 0;
 };
 
 // How a run of the start-up ended.
 enum class Load_Outcome {
   Run,      // the program may run
-  Stop,     // a step said no (no game directory, upgrade refused, tree load failed)
+  Stop,     // a step said no (no game directory, upgrade refused, damaged database, tree file)
   Aborted,  // an error escaped a step: reported, remaining steps skipped, saving suppressed
 };
 
@@ -91,10 +95,10 @@ class TStartup {
   // The same, as the main window asks it: true unless a step said no.
   bool Lade_Einstellungen(bool& dev_comp) { return Lade(dev_comp) != Load_Outcome::Stop; }
   // Writes the settings, the database and the tree, in this order. An error escaping one write
-  // is reported and the next write goes on.
-  void Speichere_Einstellungen();
-  // The close work: save unless suppressed, then remove TEMP.
-  void Schliessen();
+  // is reported and the next write goes on. False when any of the three failed.
+  bool Speichere_Einstellungen();
+  // The close work: save unless suppressed, then remove TEMP. False when a save failed.
+  bool Schliessen();
   // After a pk3 rename: save, then the full start-up again; results are ignored.
   void Neu_Laden();
 
@@ -111,6 +115,8 @@ class TStartup {
   TStartup_Steps Steps_;
   TStartup_Options Options_;
   TMain_State State_;
+  // Held from the first start-up to the end of this object.
+  TData_Folder_Lock Lock_;
 };
 
 // ---- The three-second rule of the splash window ----

@@ -1,8 +1,10 @@
 #include "arena/arena_files.h"
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <string_view>
 #include <system_error>
 
 #include <unistd.h>
@@ -12,6 +14,7 @@
 #include "core/fs_routines.h"
 #include "core/interaction.h"
 #include "core/letter_case.h"
+#include "core/listing.h"
 #include "core/paths.h"
 #include "core/text.h"
 #include "database/pk3_rename.h"
@@ -215,9 +218,42 @@ void Arena_Disabler_Files_erzeugen(const TArena_Umgebung& env, TInteraction& ui)
 // ---- Start-up pass
 // -------------------------------------------------------------------------------
 
+namespace {
+
+bool Is_Interrupted_Arena_Write(std::string_view name) {
+  // The archive writer builds an archive as its name + "." + six letters or digits beside it and
+  // renames it when complete; the game loads only names ending in ".pk3".
+  constexpr std::string_view suffix = ".pk3.";
+  constexpr std::size_t letters = 6;
+  const std::string prefix = Erzeuge_generischen_Arena_File_Namen();
+  if (name.size() < prefix.size() + suffix.size() + letters ||
+      name.substr(0, prefix.size()) != prefix) {
+    return false;
+  }
+  const std::size_t dot = name.size() - letters - suffix.size();
+  if (!platform::Equal_Ignore_Case(std::string(name.substr(dot, suffix.size())),
+                                   std::string(suffix))) {
+    return false;
+  }
+  for (const char c : name.substr(name.size() - letters)) {
+    if (std::isalnum(static_cast<unsigned char>(c)) == 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 bool Pruefe_Arena_Files_beim_Start(const std::string& game_dir, const std::string& directory_name,
                                    TInteraction& ui) {
   const std::string dir = platform::Join(game_dir, directory_name);
+  // What a crash left of an arena archive being written goes first.
+  if (const auto litter = platform::List_Names(dir, Is_Interrupted_Arena_Write)) {
+    for (const auto& name : *litter) {
+      Delete_File(platform::Join(dir, name));
+    }
+  }
   const auto names = Ermittle_Liste_aller_Arena_Files_in(dir);
   if (names.empty()) {
     return false;

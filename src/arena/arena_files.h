@@ -67,8 +67,10 @@ void Arena_Disabler_Files_erzeugen(const TArena_Umgebung& env, TInteraction& ui)
 void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& mod,
                                  TInteraction& ui);
 
-// The start-up check of one MOD directory (directory name as found on disk): leaves exactly one
-// arena file active when there are any, and every arena file's script entry in its state's name.
+// The start-up check of one MOD directory (directory name as found on disk): removes what a crash
+// left of an arena archive being written ("z_Arenas_*.pk3." + six letters or digits), leaves
+// exactly one arena file active when there are any, and every arena file's script entry in its
+// state's name.
 // True when it renamed an archive or changed one's content.
 bool Pruefe_Arena_Files_beim_Start(const std::string& game_dir, const std::string& directory_name,
                                    TInteraction& ui);

@@ -397,13 +397,17 @@ bool TMaps_Tree::TreeView_Maps_Speichern(const std::string& path, TInteraction& 
     return true;
   } catch (const TStream_Error& error) {
     interaction.Message(Message_Kind::Error,
-                        std::string("Error saving map information. ") + error.what(),
+                        "Error saving map information: " + std::string(error.what()) + ". " + path +
+                            " keeps its previous content.",
                         Button_Set::OK);
     return false;
   }
 }
 
 namespace {
+
+// The fewest bytes a node record takes: version, kind, map ID and pk3 ID of a map entry.
+constexpr std::size_t Min_Record_Size = 4 + 1 + 4 + 4;
 
 std::string Format_Index_Message(int pk3_index, int map_index) {
   char buffer[160];
@@ -465,6 +469,11 @@ bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Ver
       if (group) {
         const std::int32_t count = reader.Read_Integer();
         std::string name = reader.Read_String();
+        // A count the rest of the file cannot hold, a negative one included, is damage.
+        if (count < 0 || static_cast<std::size_t>(count) > reader.Remaining() / Min_Record_Size) {
+          ok = false;
+          break;
+        }
         auto node = std::make_unique<TMaps_Tree_Node>(true, std::move(name));
         TMaps_Tree_Node* created = node.get();
         node->Parent_ = parent;
@@ -503,6 +512,9 @@ bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Ver
       node->Map = map;
       node->Parent_ = parent;
       parent->Children_.push_back(std::move(node));
+    }
+    if (ok && !reader.At_End()) {
+      ok = false;  // bytes after the root's subtree belong to no record
     }
   } catch (const TStream_Error&) {
     ok = false;  // the file ends before its records do

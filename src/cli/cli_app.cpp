@@ -5,6 +5,7 @@
 
 #include "app/demo_install.h"
 #include "app/options.h"
+#include "cli/cli_output.h"
 #include "vorlix_version.h"
 
 namespace vorlix {
@@ -40,6 +41,23 @@ const TCli_Command* Find_Command(std::vector<std::string>& words) {
   return best;
 }
 
+// The seconds of --wait: a whole number from 0 to a day.
+int Wait_Seconds(const std::string& word) {
+  constexpr int Most = 24 * 3600;
+  int seconds = 0;
+  for (const char c : word) {
+    if (c < '0' || c > '9' || seconds > Most) {
+      throw TCli_Usage_Error("option --wait needs a number of seconds, not \"" + word + "\"");
+    }
+    seconds = seconds * 10 + (c - '0');
+  }
+  if (word.empty() || seconds > Most) {
+    throw TCli_Usage_Error("option --wait needs a number of seconds up to " + std::to_string(Most) +
+                           ", not \"" + word + "\"");
+  }
+  return seconds;
+}
+
 }  // namespace
 
 // ---- the front end ---------------------------------------------------------------------------
@@ -49,7 +67,7 @@ std::string Cli_Help_Text() {
   text << "Usage: " << Program_Name
        << " [--data-dir DIR] [--game-dir DIR | --demo] [--engine PATH] [--yes] [--no-save]\n"
        << "       " << std::string(std::char_traits<char>::length(Program_Name), ' ')
-       << " COMMAND [ARGUMENTS]\n"
+       << " [--wait SECONDS] COMMAND [ARGUMENTS]\n"
        << "       " << Program_Name << " --engine PATH | --demo\n"
        << "       " << Program_Name << " --help | --version\n\n"
        << "Runs the start-up of " << VORLIX_PRODUCT_NAME
@@ -68,6 +86,8 @@ std::string Cli_Help_Text() {
           "                  package openarena-data) and use it as the game directory\n"
           "  --yes           answer every question with Yes (otherwise No)\n"
           "  --no-save       write neither the settings nor mapsdb.dat nor mapstree.dat\n"
+          "  --wait SECONDS  while another Vorlix uses the data folder, wait up to SECONDS for\n"
+          "                  it to end (default 0: end at once with exit status 1)\n"
           "  --help          show this text\n"
           "  --version       show the version\n\n"
           "Commands:\n";
@@ -112,6 +132,11 @@ int Run_Vorlix_Cli(const std::vector<std::string>& words, std::FILE* out, std::F
         options.Yes = true;
       } else if (words[i] == "--no-save") {
         options.No_Save = true;
+      } else if (words[i] == "--wait") {
+        if (i + 1 >= words.size()) {
+          throw TCli_Usage_Error("option --wait needs a number of seconds");
+        }
+        options.Wait_Seconds = Wait_Seconds(words[++i]);
       } else {
         shared.push_back(words[i]);
         if ((words[i] == "--data-dir" || words[i] == "--game-dir" || words[i] == "--engine") &&
@@ -136,13 +161,13 @@ int Run_Vorlix_Cli(const std::vector<std::string>& words, std::FILE* out, std::F
     // own.
     const TStart_Setup setup = Apply_Engine_And_Demo(parse.Options);
     for (const auto& note : setup.Notes) {
-      std::fprintf(err, "%s\n", note.c_str());
+      std::fprintf(err, "%s\n", For_Stream(err, note).c_str());
     }
     if (setup.Exit_Status == 2) {
       throw TCli_Usage_Error(setup.Error);
     }
     if (setup.Exit_Status != 0) {
-      std::fprintf(err, "error: %s\n", setup.Error.c_str());
+      std::fprintf(err, "error: %s\n", For_Stream(err, setup.Error).c_str());
       return setup.Exit_Status;
     }
     if (rest.empty()) {
@@ -155,7 +180,8 @@ int Run_Vorlix_Cli(const std::vector<std::string>& words, std::FILE* out, std::F
       throw TCli_Usage_Error("unknown command \"" + rest.front() + "\"");
     }
   } catch (const TCli_Usage_Error& e) {
-    std::fprintf(err, "error: %s\nTry '%s --help'.\n", e.what(), Program_Name);
+    std::fprintf(err, "error: %s\nTry '%s --help'.\n", For_Stream(err, e.what()).c_str(),
+                 Program_Name);
     return 2;
   }
 
@@ -166,15 +192,18 @@ int Run_Vorlix_Cli(const std::vector<std::string>& words, std::FILE* out, std::F
     TCli_Args args(rest);
     status = command->Run(context, args);
   } catch (const TCli_Usage_Error& e) {
-    std::fprintf(err, "error: %s\nUsage: %s %s %s\n", e.what(), Program_Name, command->Name.c_str(),
-                 command->Arguments.c_str());
+    std::fprintf(err, "error: %s\nUsage: %s %s %s\n", For_Stream(err, e.what()).c_str(),
+                 Program_Name, command->Name.c_str(), command->Arguments.c_str());
     status = 2;
   } catch (const std::exception& e) {
     context.Error(e.what());
     status = 1;
   }
   try {
-    context.Close();
+    // A close whose save failed is a failure of the whole command.
+    if (!context.Close()) {
+      status = status == 0 ? 1 : status;
+    }
   } catch (const std::exception& e) {
     context.Error(e.what());
     status = 1;

@@ -1,7 +1,8 @@
 #pragma once
 // The scripting front end: vorlix-cli [--data-dir DIR] [--game-dir DIR] [--yes] [--no-save]
-// COMMAND. Every command runs the start-up steps without windows, does its work and ends like
-// closing the main window. Exit status: 0 done, 1 start-up or command failed, 2 wrong usage.
+// [--wait SECONDS] COMMAND. Every command runs the start-up steps without windows, does its work
+// and ends like closing the main window. Exit status: 0 done, 1 start-up or command failed, 2 wrong
+// usage.
 //
 // A command is one function in the table of Cli_Commands(): it takes its arguments from a
 // TCli_Args (wrong usage raises TCli_Usage_Error before anything is touched), calls
@@ -31,6 +32,8 @@ struct TCli_Options {
   std::optional<std::string> Game_Dir;
   bool Yes = false;
   bool No_Save = false;
+  // How long to wait for another program to let go of the data folder.
+  int Wait_Seconds = 0;
 };
 
 class TCli_Context {
@@ -44,8 +47,9 @@ class TCli_Context {
   // when it failed; the messages are out then and nothing will be saved.
   bool Start();
   // Ends like closing the main window: saves unless saving is suppressed or --no-save was given,
-  // then removes TEMP. Does nothing unless the start-up succeeded; runs once.
-  void Close();
+  // then removes TEMP. Does nothing unless the start-up succeeded; runs once. False when a save
+  // failed (reported).
+  bool Close();
   // After a pk3 rename: save and run the whole start-up again, as the main window does. Skipped
   // when saving is off (--no-save or a file of an incompatible format), since the save is the
   // point of it.

@@ -123,7 +123,7 @@ int Command_Launch(TCli_Context& context, TCli_Args& args) {
   if (dry_run) {
     const TLaunch_Command command =
         Prepare_Launch(Launch_Choices_From(model, state.Game_Dir), q3a_exe);
-    std::fprintf(context.Out, "%s\n", command.Text.c_str());
+    std::fprintf(context.Out, "%s\n", For_Stream(context.Out, command.Text).c_str());
     return 0;
   }
   TExecFile exec_file;
@@ -134,7 +134,7 @@ int Command_Launch(TCli_Context& context, TCli_Args& args) {
   if (command.Program.empty()) {
     return 1;
   }
-  std::fprintf(context.Out, "%s\n", command.Text.c_str());
+  std::fprintf(context.Out, "%s\n", For_Stream(context.Out, command.Text).c_str());
   if (failed) {
     context.Error("Couldn't start " + command.Program + " (error " +
                   std::to_string(exec_file.Error_Code()) + ").");

@@ -48,6 +48,7 @@ bool TCli_Context::Start() {
 
   TStartup_Options startup_options;
   startup_options.Game_Dir = Options.Game_Dir;
+  startup_options.Lock_Wait_Seconds = Options.Wait_Seconds;
   if (Options.Data_Dir) {
     TProgram_Options program_options;
     program_options.Data_Dir = Options.Data_Dir;
@@ -70,9 +71,8 @@ bool TCli_Context::Start() {
     return Initialisiere_TreeView_Maps(views.Tree, state.Program_Dir, *state.PK3_Datenbank, Ui);
   };
   steps.Save_Tree = [this, &views](TMain_State& state) {
-    if (state.PK3_Datenbank) {
-      views.Tree.TreeView_Maps_Speichern(Tree_File_Path(state.Program_Dir), Ui);
-    }
+    return !state.PK3_Datenbank ||
+           views.Tree.TreeView_Maps_Speichern(Tree_File_Path(state.Program_Dir), Ui);
   };
 
   Startup_ = std::make_unique<TStartup>(Ui, std::move(steps), std::move(startup_options));
@@ -91,12 +91,12 @@ bool TCli_Context::Start() {
   return outcome == Load_Outcome::Run && !Session_Flags().Quit_Requested;
 }
 
-void TCli_Context::Close() {
+bool TCli_Context::Close() {
   if (!Close_Pending_) {
-    return;
+    return true;
   }
   Close_Pending_ = false;
-  Startup_->Schliessen();
+  return Startup_->Schliessen();
 }
 
 TArena_Umgebung TCli_Context::Arena_Umgebung() {

@@ -1,5 +1,7 @@
 #include "cli/cli_interaction.h"
 
+#include "cli/cli_output.h"
+
 namespace vorlix {
 
 std::string TCli_Interaction::One_Line(const std::string& text) {
@@ -31,7 +33,9 @@ Answer TCli_Interaction::Message(Message_Kind kind, const std::string& text, But
   if (buttons == Button_Set::Yes_No) {
     line += answer == Answer::Yes ? " -> Yes" : " -> No";
   }
-  std::fprintf(Out_, "%s\n", line.c_str());
+  line = For_Stream(Out_, line);
+  std::fwrite(line.data(), 1, line.size(), Out_);
+  std::fputc('\n', Out_);
   std::fflush(Out_);
   return answer;
 }

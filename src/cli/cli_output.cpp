@@ -1,5 +1,7 @@
 #include "cli/cli_output.h"
 
+#include <unistd.h>
+
 #include "browser/maps_tree.h"
 #include "browser/unsorted_list.h"
 #include "content/mod_list.h"
@@ -10,11 +12,33 @@ namespace vorlix {
 namespace {
 
 void Write_Line(std::FILE* out, const std::string& line) {
-  std::fwrite(line.data(), 1, line.size(), out);
+  const std::string shown = For_Stream(out, line);
+  std::fwrite(shown.data(), 1, shown.size(), out);
   std::fputc('\n', out);
 }
 
 }  // namespace
+
+std::string Escape_Controls(const std::string& line) {
+  static const char digits[] = "0123456789abcdef";
+  std::string shown;
+  shown.reserve(line.size());
+  for (const char c : line) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
+      shown += "\\x";
+      shown += digits[byte >> 4];
+      shown += digits[byte & 0x0F];
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+std::string For_Stream(std::FILE* stream, const std::string& line) {
+  return ::isatty(::fileno(stream)) != 0 ? Escape_Controls(line) : line;
+}
 
 std::string Cli_Field(const std::string& text) {
   std::string field = text;

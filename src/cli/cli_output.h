@@ -15,6 +15,13 @@ class TUnsorted_Maps_List;
 // A field as printed: tab, CR and LF become blanks.
 std::string Cli_Field(const std::string& text);
 
+// A line as it goes to `stream`: when the stream is a terminal, every control character but the
+// tab (bytes below 0x20, and 0x7F) is shown escaped as "\x1b", so that names from archives cannot
+// drive the terminal; into a pipe or a file the bytes go as they are.
+std::string For_Stream(std::FILE* stream, const std::string& line);
+// The same for a known answer to "is it a terminal".
+std::string Escape_Controls(const std::string& line);
+
 // The MOD list in order, one line per MOD: name, "own" or "none", number of bots; after each MOD
 // one line per bot: tab, Bot_Name, Bot_Model, Bot_PK3.
 void Write_Mods(std::FILE* out, const TMOD_Liste& mods);

@@ -2,12 +2,15 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QFile>
 #include <QSettings>
 #include <QString>
+#include <QVariant>
 
 #include "core/case_lookup.h"
 #include "core/interaction.h"
@@ -33,6 +36,50 @@ bool Remove_Program_File(const std::string& program_dir, const std::string& name
   return ::unlink(found->c_str()) == 0;
 }
 
+// A path as the store keeps it: text when its bytes are UTF-8, else the bytes themselves.
+QVariant Path_Value(const std::string& path) {
+  const QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
+  const QString text = QString::fromUtf8(bytes);
+  if (text.toUtf8() == bytes) {
+    return text;
+  }
+  return bytes;
+}
+
+std::string Path_From_Value(const QVariant& value) {
+  const QByteArray bytes =
+      value.typeId() == QMetaType::QByteArray ? value.toByteArray() : value.toString().toUtf8();
+  return bytes.toStdString();
+}
+
+// Why a file cannot be written, as the system words it (" (reason)"); empty when not found.
+std::string Write_Problem(const std::string& path) {
+  if (::access(path.c_str(), F_OK) == 0) {
+    return ::access(path.c_str(), W_OK) == 0 ? std::string()
+                                             : " (" + std::string(std::strerror(errno)) + ")";
+  }
+  // The nearest folder above it that exists decides.
+  std::string at = platform::Parent(path);
+  for (int depth = 0; depth < 64 && !at.empty(); ++depth) {
+    struct stat st {};
+    if (::stat(at.c_str(), &st) == 0) {
+      const int error = !S_ISDIR(st.st_mode)              ? ENOTDIR
+                        : ::access(at.c_str(), W_OK) != 0 ? errno
+                                                          : 0;
+      return error == 0 ? std::string() : " (" + std::string(std::strerror(error)) + ")";
+    }
+    if (errno == ENOTDIR) {
+      return " (" + std::string(std::strerror(ENOTDIR)) + ")";
+    }
+    const std::string above = platform::Parent(at);
+    if (above == at) {
+      break;
+    }
+    at = above;
+  }
+  return {};
+}
+
 }  // namespace
 
 std::string Settings_File_Path() {
@@ -55,7 +102,7 @@ TRegistry_Werte Lade_Registry_Einstellungen() {
   }
   const QVariant dir = store.value(Key("Q3A_DIR"));
   if (dir.isValid()) {
-    werte.Q3A_Dir = QFile::encodeName(dir.toString()).toStdString();
+    werte.Q3A_Dir = Path_From_Value(dir);
   }
   const QVariant dev = store.value(Key("DEV_COMP"));
   if (dev.isValid()) {
@@ -69,16 +116,16 @@ TRegistry_Werte Lade_Registry_Einstellungen() {
 bool Speichere_Registry_Einstellungen(const std::string& game_dir, TInteraction& interaction) {
   const std::string path = Settings_File_Path();
   QSettings store(QFile::decodeName(path.c_str()), QSettings::IniFormat);
-  const QString dir = QFile::decodeName(game_dir.c_str());
   const QVariant stored = store.value(Key("Q3A_DIR"));
-  if (store.status() == QSettings::NoError && stored.isValid() && stored.toString() == dir) {
+  if (store.status() == QSettings::NoError && stored.isValid() &&
+      Path_From_Value(stored) == game_dir) {
     return true;  // remembered already: the file stays as it is
   }
-  store.setValue(Key("Q3A_DIR"), dir);
+  store.setValue(Key("Q3A_DIR"), Path_Value(game_dir));
   store.sync();
   if (store.status() != QSettings::NoError) {
     interaction.Message(Message_Kind::Error,
-                        "Vorlix couldn't write its settings to " + path +
+                        "Vorlix couldn't write its settings to " + path + Write_Problem(path) +
                             ". The game directory will not be remembered.",
                         Button_Set::OK);
     return false;
@@ -86,20 +133,21 @@ bool Speichere_Registry_Einstellungen(const std::string& game_dir, TInteraction&
   return true;
 }
 
-std::string Lade_Q3A_Exe() {
-  const QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
-  return QFile::encodeName(store.value(Key("Q3A_EXE")).toString()).toStdString();
-}
-
 bool Speichere_Q3A_Exe(const std::string& program) {
   QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
   if (program.empty()) {
     store.remove(Key("Q3A_EXE"));
   } else {
-    store.setValue(Key("Q3A_EXE"), QFile::decodeName(program.c_str()));
+    store.setValue(Key("Q3A_EXE"), Path_Value(program));
   }
   store.sync();
   return store.status() == QSettings::NoError;
+}
+
+std::string Lade_Q3A_Exe() {
+  QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
+  const QVariant program = store.value(Key("Q3A_EXE"));
+  return program.isValid() ? Path_From_Value(program) : std::string();
 }
 
 bool Pruefe_alte_Version(const std::string& program_dir, TInteraction& interaction) {

@@ -33,6 +33,9 @@ std::string Lade_Q3A_Exe();
 // an empty path removes the value. False when the store could not be written.
 bool Speichere_Q3A_Exe(const std::string& program);
 
+// Paths are stored with their bytes: as text when they are UTF-8, else as a byte array
+// ("@ByteArray(...)" in the file), so that a name the system allows in any byte survives.
+
 // The upgrade check: true when the program must not run. A mapslist.dat in the program
 // directory marks an older version's files; with the user's consent mapslist.dat and then
 // mapstree.dat are removed.

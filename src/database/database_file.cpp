@@ -100,10 +100,12 @@ bool TPK3_Dateien_Verwaltung::Save_Database(const std::string& path) const {
   try {
     // A new file beside the old one replaces it only when complete.
     Write_File_Atomically(path, out.Data());
-  } catch (const TStream_Error&) {
+  } catch (const TStream_Error& error) {
+    // The file and the system's reason (a full disk, no permission, a folder in the way).
     if (Interaction_ != nullptr) {
       Interaction_->Message(Message_Kind::Error,
-                            "Error during saving PK3 information. Please report to author.",
+                            "Error during saving PK3 information: " + std::string(error.what()) +
+                                ". " + path + " keeps its previous content.",
                             Button_Set::OK);
     }
     return false;
@@ -113,11 +115,12 @@ bool TPK3_Dateien_Verwaltung::Save_Database(const std::string& path) const {
 
 bool TPK3_Dateien_Verwaltung::Load_Database(const std::string& path) {
   Clear();
+  Load_Damaged_ = false;
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
     return true;
   }
-  auto report = [this](const char* text, Button_Set buttons) {
+  auto report = [this](const std::string& text, Button_Set buttons) {
     if (Interaction_ != nullptr) {
       Interaction_->Message(Message_Kind::Error, text, buttons);
     }
@@ -171,17 +174,37 @@ bool TPK3_Dateien_Verwaltung::Load_Database(const std::string& path) {
     }
     complete = !stopped;
   } catch (const TStream_Error&) {
-    report("Error during loading PK3 information. Please report to author.", Button_Set::OK);
+    // A file read in part must not be built on: what was not read would be lost at the next
+    // save, and the maps tree would drop every entry it could not find.
+    Load_Damaged_ = true;
   }
+  bool kept = false;
   if (!complete && reader && !reader->Data().empty()) {
-    // What could not be read is kept beside the file before anything overwrites it.
+    // What could not be read is kept beside the file, whatever happens to the file later.
     try {
       Write_File_Atomically(path + ".bak", reader->Data());
+      kept = true;
     } catch (const TStream_Error&) {
-      // Nothing more can be done; the file itself is still there until the next save.
+      // The file itself stays as it is all the same.
     }
   }
+  if (Load_Damaged_) {
+    Session_Flags().Suppress_Saving = true;
+    Session_Flags().Quit_Requested = true;
+    report(Damaged_Database_Message(path, kept), Button_Set::Cancel);
+  }
   return complete;
+}
+
+std::string Damaged_Database_Message(const std::string& path, bool backup_kept) {
+  const std::string folder = path.substr(0, path.find_last_of('/') + 1);
+  std::string text = "Error during loading PK3 information: " + path +
+                     " cannot be read completely. Vorlix stops without changing any of its files.";
+  text += backup_kept ? " A copy of it is kept as " + path + ".bak." : " The file stays as it is.";
+  text += " To start afresh, move mapsdb.dat and mapstree.dat out of " +
+          (folder.empty() ? std::string(".") : folder.substr(0, folder.size() - 1)) +
+          ": every archive is then read again and the maps tree starts empty.";
+  return text;
 }
 
 }  // namespace vorlix

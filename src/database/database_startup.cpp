@@ -5,6 +5,7 @@
 
 #include "core/case_lookup.h"
 #include "core/paths.h"
+#include "database/pk3_rename.h"
 #include "database/scan.h"
 
 namespace vorlix {
@@ -22,7 +23,10 @@ std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(
   auto database = std::make_unique<TPK3_Dateien_Verwaltung>(paths, interaction);
   if (walked) {
     database->Load_Database(Database_File_Path(paths.Program_Dir));
-    database->Sync_With_Disk(*walked);
+    if (!database->Load_Damaged()) {
+      Finish_Interrupted_Renames(*database);
+      database->Sync_With_Disk(*walked);
+    }
     return database;
   }
   // The game directory is walked while mapsdb.dat is read: the one is the file system's work,
@@ -34,12 +38,23 @@ std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(
     // no thread to be had: walked after the load instead
   }
   database->Load_Database(Database_File_Path(paths.Program_Dir));
-  database->Sync_With_Disk(walk.valid() ? walk.get() : Walk_Game_Directory(paths.Game_Dir));
+  TGame_Directory_Walk found = walk.valid() ? walk.get() : Walk_Game_Directory(paths.Game_Dir);
+  // A database read in part is not synchronised: the start-up stops with it.
+  if (!database->Load_Damaged()) {
+    // A rename that a crash interrupted is finished or undone before the archives are compared.
+    Finish_Interrupted_Renames(*database);
+    database->Sync_With_Disk(found);
+  }
   return database;
 }
 
 bool Speichere_PK3_Datenbank(const TPK3_Dateien_Verwaltung& database) {
-  return database.Save_Database(Database_File_Path(database.Paths().Program_Dir));
+  if (!database.Save_Database(Database_File_Path(database.Paths().Program_Dir))) {
+    return false;
+  }
+  // The file holds every rename now.
+  Forget_Finished_Renames(database.Paths().Program_Dir);
+  return true;
 }
 
 }  // namespace vorlix

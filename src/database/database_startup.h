@@ -20,7 +20,8 @@ std::string Database_File_Path(const std::string& program_dir);
 // Builds a new pk3 manager on `paths`, loads the database file of the program directory (its
 // result is not used; failures are reported inside) and synchronises it with the disk, showing
 // progress on the status lines of `interaction`. The game directory is walked meanwhile, unless
-// the caller has its walk already (`walked`).
+// the caller has its walk already (`walked`). A database file that could not be read completely
+// is reported and not synchronised (Load_Damaged() of the result): the start-up ends there.
 std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(
     const TDatabase_Paths& paths, TInteraction* interaction,
     std::optional<TGame_Directory_Walk> walked = std::nullopt);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,6 +19,7 @@
 #include "core/text.h"
 #include "database/folder_cache.h"
 #include "database/records.h"
+#include "database/stream.h"
 
 namespace vorlix {
 
@@ -96,7 +98,116 @@ bool Move_Folder(const std::string& given_base, const std::string& old_dir,
   return true;
 }
 
+// One rename of the journal: the archive's ID and its names before and after.
+struct TRename_Intent {
+  std::int32_t PK3_ID = 0;
+  std::string Old_Dir, Old_File, New_Dir, New_File;
+};
+
+constexpr const char* Journal_Name = "pk3rename.dat";
+
+// The journal's renames; an unreadable or damaged journal gives those read before the damage.
+std::vector<TRename_Intent> Read_Journal(const std::string& program_dir) {
+  std::vector<TRename_Intent> intents;
+  const std::string path = Rename_Journal_Path(program_dir);
+  if (!Exists(path)) {
+    return intents;
+  }
+  try {
+    TByte_Reader in(Read_Whole_File(path));
+    while (!in.At_End()) {
+      if (in.Read_Integer() != Record_Version) {
+        break;
+      }
+      TRename_Intent intent;
+      intent.PK3_ID = in.Read_Integer();
+      intent.Old_Dir = in.Read_String();
+      intent.Old_File = in.Read_String();
+      intent.New_Dir = in.Read_String();
+      intent.New_File = in.Read_String();
+      intents.push_back(std::move(intent));
+    }
+  } catch (const TStream_Error&) {
+    // what was read counts
+  }
+  return intents;
+}
+
+// Writes the journal in one piece (removes it when empty); false when it could not be written.
+bool Write_Journal(const std::string& program_dir, const std::vector<TRename_Intent>& intents) {
+  const std::string path = Rename_Journal_Path(program_dir);
+  if (intents.empty()) {
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+  }
+  TByte_Writer out;
+  for (const auto& intent : intents) {
+    out.Write_Integer(Record_Version);
+    out.Write_Integer(intent.PK3_ID);
+    out.Write_String(intent.Old_Dir);
+    out.Write_String(intent.Old_File);
+    out.Write_String(intent.New_Dir);
+    out.Write_String(intent.New_File);
+  }
+  try {
+    Write_File_Atomically(path, out.Data());
+    return true;
+  } catch (const TStream_Error&) {
+    return false;
+  }
+}
+
+void Notify(const TPK3_Step_Observer& observer, int step) {
+  if (observer) {
+    observer(step);
+  }
+}
+
 }  // namespace
+
+std::string Rename_Journal_Path(const std::string& program_dir) {
+  return platform::Join(program_dir, Journal_Name);
+}
+
+void Forget_Finished_Renames(const std::string& program_dir) {
+  ::unlink(Rename_Journal_Path(program_dir).c_str());
+}
+
+void Finish_Interrupted_Renames(TPK3_Dateien_Verwaltung& database) {
+  const TDatabase_Paths& paths = database.Paths();
+  for (const TRename_Intent& intent : Read_Journal(paths.Program_Dir)) {
+    const int index = database.IndexOfID(intent.PK3_ID);
+    if (index < 0 || !platform::Is_Plain_Name(intent.Old_File) ||
+        !platform::Is_Plain_Name(intent.New_File) || !Is_Safe_Relative(intent.Old_Dir) ||
+        !Is_Safe_Relative(intent.New_Dir)) {
+      continue;
+    }
+    const bool at_old =
+        Exists(On_Disk(paths.Game_Dir, platform::Join(intent.Old_Dir, intent.Old_File)));
+    const bool at_new =
+        Exists(On_Disk(paths.Game_Dir, platform::Join(intent.New_Dir, intent.New_File)));
+    if (at_old == at_new) {
+      continue;  // nothing tells which way it went
+    }
+    // The way the archive went, the folders follow.
+    const std::string& from_dir = at_new ? intent.Old_Dir : intent.New_Dir;
+    const std::string& from_file = at_new ? intent.Old_File : intent.New_File;
+    const std::string& to_dir = at_new ? intent.New_Dir : intent.Old_Dir;
+    const std::string& to_file = at_new ? intent.New_File : intent.Old_File;
+    for (const std::string* base : {&paths.Levelshots_Dir, &paths.Botinfo_Dir}) {
+      const std::string folder = *base;
+      if (!platform::Resolve_Ignore_Case(folder, platform::Join(to_dir, to_file))) {
+        std::string moved_from;
+        std::string moved_to;
+        if (Move_Folder(folder, from_dir, from_file, to_dir, to_file, moved_from, moved_to)) {
+          database.Note_Folder_Write();
+        }
+      }
+    }
+    TPK3_Datei_Eintrag& record = *database.Items(index);
+    record.MOD_Directory = to_dir;
+    record.PK3_Filename = to_file;
+  }
+}
 
 bool Umbenennen_ohne_Ersetzen(const std::string& from, const std::string& to) {
   if (from == to) {
@@ -140,7 +251,7 @@ TPK3_Aktion_Ergebnis PK3_umbenennen(const TDatabase_Paths& paths, TPK3_Datei_Ein
 
 TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Datei_Eintrag& pk3,
                                          std::int32_t map_id, const std::string& new_path,
-                                         TInteraction& ui) {
+                                         TInteraction& ui, const TPK3_Step_Observer& observer) {
   const std::string game = Normal_Path(paths.Game_Dir);
   const std::string old_relative = platform::Join(pk3.MOD_Directory, pk3.PK3_Filename);
   const std::string old_path = Normal_Path(On_Disk(game, old_relative));
@@ -166,14 +277,6 @@ TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Date
       platform::Equal_Ignore_Case(target, Normal_Path(platform::Join(game, old_relative)))) {
     return {};
   }
-  if (!platform::Is_Plain_Name(pk3.PK3_Filename) || !Is_Safe_Relative(pk3.MOD_Directory) ||
-      !Umbenennen_ohne_Ersetzen(old_path, target)) {
-    ui.Message(Message_Kind::Error,
-               Format_Message("Couldn't rename pk3-file %s to %s.", old_path, target),
-               Button_Set::OK);
-    return {};
-  }
-
   const std::string old_dir = pk3.MOD_Directory;
   const std::string old_file = pk3.PK3_Filename;
   std::string new_dir = folder.size() > game.size() ? folder.substr(game.size()) : std::string();
@@ -181,6 +284,32 @@ TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Date
     new_dir.erase(0, 1);
   }
   const std::string new_file = file;
+
+  // The intent goes to disk before the first file moves.
+  std::vector<TRename_Intent> journal = Read_Journal(paths.Program_Dir);
+  journal.push_back({pk3.ID, old_dir, old_file, new_dir, new_file});
+  const bool safe =
+      platform::Is_Plain_Name(pk3.PK3_Filename) && Is_Safe_Relative(pk3.MOD_Directory);
+  if (!safe || !Write_Journal(paths.Program_Dir, journal)) {
+    ui.Message(Message_Kind::Error,
+               Format_Message("Couldn't rename pk3-file %s to %s.", old_path, target),
+               Button_Set::OK);
+    return {};
+  }
+  Notify(observer, 1);
+  // Nothing moved after all: the intent goes again.
+  auto forget_intent = [&] {
+    journal.pop_back();
+    Write_Journal(paths.Program_Dir, journal);
+  };
+  if (!Umbenennen_ohne_Ersetzen(old_path, target)) {
+    forget_intent();
+    ui.Message(Message_Kind::Error,
+               Format_Message("Couldn't rename pk3-file %s to %s.", old_path, target),
+               Button_Set::OK);
+    return {};
+  }
+  Notify(observer, 2);
 
   // Puts the archive back under its old name (and a folder already moved) when a folder cannot
   // follow it, so that the record, the file and both folders keep agreeing.
@@ -196,6 +325,7 @@ TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Date
   if (!Move_Folder(paths.Levelshots_Dir, old_dir, old_file, new_dir, new_file, shots_from,
                    shots_to)) {
     put_back(false);
+    forget_intent();
     ui.Message(
         Message_Kind::Error,
         Format_Message("Fatal error! Please report to author! Couldn't move levelshots: %s to %s.",
@@ -206,8 +336,10 @@ TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Date
   }
   std::string bots_from;
   std::string bots_to;
+  Notify(observer, 3);
   if (!Move_Folder(paths.Botinfo_Dir, old_dir, old_file, new_dir, new_file, bots_from, bots_to)) {
     put_back(true);
+    forget_intent();
     ui.Message(
         Message_Kind::Error,
         Format_Message("Fatal error! Please report to author! Couldn't move bot-info: %s to %s.",
@@ -217,6 +349,7 @@ TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Date
     return {};
   }
 
+  Notify(observer, 4);
   pk3.MOD_Directory = new_dir;
   pk3.PK3_Filename = new_file;
   ui.Message(Message_Kind::Information,
@@ -225,7 +358,8 @@ TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Date
 }
 
 TPK3_Aktion_Ergebnis PK3_loeschen(const TDatabase_Paths& paths, TPK3_Datei_Eintrag& pk3,
-                                  std::int32_t map_id, TInteraction& ui) {
+                                  std::int32_t map_id, TInteraction& ui,
+                                  const TPK3_Step_Observer& observer) {
   if (ui.Message(Message_Kind::Confirmation,
                  Format_Message("Do you really want to delete %s and all maps inside of it?",
                                 pk3.PK3_Filename),
@@ -242,10 +376,13 @@ TPK3_Aktion_Ergebnis PK3_loeschen(const TDatabase_Paths& paths, TPK3_Datei_Eintr
                Button_Set::OK);
     return {};
   }
+  Notify(observer, 1);
   const std::string shots = On_Disk(paths.Levelshots_Dir, relative);
   const std::string bots = On_Disk(paths.Botinfo_Dir, relative);
   std::string text;
-  if (!Loesche_Verzeichnisbaum(shots)) {
+  const bool shots_removed = Loesche_Verzeichnisbaum(shots);
+  Notify(observer, 2);
+  if (!shots_removed) {
     text = Format_Message(
         "Couldn't delete levelshots (%s). You should remove this directory manually. Otherwise Vorlix might not work correctly.",
         shots);
@@ -254,6 +391,7 @@ TPK3_Aktion_Ergebnis PK3_loeschen(const TDatabase_Paths& paths, TPK3_Datei_Eintr
         "Couldn't delete botinfo (%s). You should remove this directory manually. Otherwise Vorlix might not work correctly.",
         bots);
   } else {
+    Notify(observer, 3);
     text = Format_Message("%s was successfully deleted.", pk3.PK3_Filename);
   }
   ui.Message(Message_Kind::Error, text, Button_Set::OK);

@@ -8,13 +8,19 @@
 // put back, so that file, record and folders always agree.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vorlix {
 
 class TInteraction;
 class TPK3_Datei_Eintrag;
+class TPK3_Dateien_Verwaltung;
 struct TDatabase_Paths;
+
+// Called after each step on disk of a rename or a delete, with the step's number from 1 on: the
+// points at which a crash may stop the work (tests stop a child process there).
+using TPK3_Step_Observer = std::function<void(int step)>;
 
 enum class PK3_Aktion {
   Nichts,     // cancelled, refused or failed: the dialog stays open
@@ -34,14 +40,31 @@ struct TPK3_Aktion_Ergebnis {
 TPK3_Aktion_Ergebnis PK3_umbenennen(const TDatabase_Paths& paths, TPK3_Datei_Eintrag& pk3,
                                     std::int32_t map_id, TInteraction& ui);
 // The rename to a path already chosen (absolute, or relative to the current directory).
+//
+// Before the first file is moved, the intent (archive ID, old and new names) is added to the
+// rename journal of the program directory, written in one piece; the next save of the database,
+// which holds the new names, clears it. A start that finds the journal finishes or rolls back
+// each rename first (Finish_Interrupted_Renames), so that a crash at any moment leaves the
+// archive with its ID, its maps' IDs and properties, and its maps tree entries.
 TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Datei_Eintrag& pk3,
                                          std::int32_t map_id, const std::string& new_path,
-                                         TInteraction& ui);
+                                         TInteraction& ui, const TPK3_Step_Observer& observer = {});
 
 // "&Delete PK3": asks, deletes the archive file and both folders. The records stay in memory;
-// the next synchronisation marks the archive absent.
+// the next synchronisation marks the archive absent (and removes folders a crash left behind).
 TPK3_Aktion_Ergebnis PK3_loeschen(const TDatabase_Paths& paths, TPK3_Datei_Eintrag& pk3,
-                                  std::int32_t map_id, TInteraction& ui);
+                                  std::int32_t map_id, TInteraction& ui,
+                                  const TPK3_Step_Observer& observer = {});
+
+// The rename journal of a program directory.
+std::string Rename_Journal_Path(const std::string& program_dir);
+// For each rename in the journal, in order: when the archive is under its new name only, the
+// folders still under the old name follow it and the record takes the new names; when it is
+// under its old name only, folders already moved go back and the record keeps the old names.
+// The journal stays until the database is saved (Forget_Finished_Renames).
+void Finish_Interrupted_Renames(TPK3_Dateien_Verwaltung& database);
+// After the database was saved with every rename in it: removes the journal.
+void Forget_Finished_Renames(const std::string& program_dir);
 
 // Renames a file or directory without ever replacing another one: fails when the target exists
 // (also under a name differing only in letter case) unless it is the source itself. Succeeds

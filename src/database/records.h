@@ -105,8 +105,9 @@ class TMAP_Dateien_Verwaltung : public TMAP_Dateien {
 
   // Lists the archive of this manager's record into `open_archive` (which keeps it open for the
   // extraction that follows) and records one map per .bsp member with its companion flags.
-  // Errors are reported to the user and end the scan; the maps recorded so far stay.
-  void Scan_PK3(std::unique_ptr<Zip_Archive>& open_archive);
+  // A map that cannot be read is reported and left out. False (reported) when the archive could
+  // not be listed or its scan failed as a whole; the maps recorded so far stay.
+  bool Scan_PK3(std::unique_ptr<Zip_Archive>& open_archive);
 
   const std::string& Program_Dir() const { return Program_Dir_; }
   const std::string& Temp_Dir() const { return Temp_Dir_; }
@@ -185,6 +186,9 @@ class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
   // (true when the whole file was read). Failures are reported to the user.
   bool Save_Database(const std::string& path) const;
   bool Load_Database(const std::string& path);
+  // True after a load that met a damaged file (cut short, impossible counts or lengths): the
+  // records are incomplete, so nothing may be built on them or saved over the file.
+  bool Load_Damaged() const { return Load_Damaged_; }
 
   // Brings the records in line with the archives under the game directory, as `walk` found them
   // (walked here when not given).
@@ -204,6 +208,8 @@ class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
   // How often this manager has written below LEVELSHOTS or BOTINFO: archive folders created,
   // removed or extracted into. 0 while their content is as it was when the manager was made.
   int Folder_Writes() const;
+  // Counts a change below LEVELSHOTS or BOTINFO made outside the manager.
+  void Note_Folder_Write() { ++Extractions_; }
   TInteraction* Interaction() const { return Interaction_; }
   // Full path of a record's archive: where the last walk found it, else formed from its names
   // (the directory looked up ignoring case).
@@ -216,9 +222,11 @@ class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
   // texts are the same either way.
   int Scan_Threads = 2;
   // The scan of the archive at `path` for `record` when the synchronisation has it ready:
-  // appended to `maps`, its archive in `open_archive`, its texts given to `sink`.
+  // appended to `maps`, its archive in `open_archive`, its texts given to `sink`, the result of
+  // its scan in `listed`.
   bool Take_Prefetched_Scan(const std::string& path, TPK3_Datei_Eintrag& record, TMAP_Dateien& maps,
-                            std::unique_ptr<Zip_Archive>& open_archive, TScan_Sink& sink);
+                            std::unique_ptr<Zip_Archive>& open_archive, TScan_Sink& sink,
+                            bool& listed);
 
  protected:
   TPK3_Dateien_Verwaltung* As_Manager() override { return this; }
@@ -237,6 +245,16 @@ class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
   bool Syncing_ = false;
   // Scans running ahead of the walk of the running synchronisation, if any.
   std::unique_ptr<TScan_Prefetch> Prefetch_;
+  bool Load_Damaged_ = false;
 };
+
+// The archive date a record carries while its archive could not be scanned: no file's date is
+// ever this value (a packed DOS date has a month and a day), so the next synchronisation sees a
+// changed archive and scans it again. The database file keeps its format.
+inline constexpr std::int32_t Date_Not_Scanned = 0;
+
+// The message of a database file that could not be read completely: where the file and the
+// copy kept of it (`backup_kept`: path + ".bak") are, and how to start afresh.
+std::string Damaged_Database_Message(const std::string& path, bool backup_kept);
 
 }  // namespace vorlix

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <system_error>
 
+#include <sys/stat.h>
+
 #include "core/dos_time.h"
 #include "core/fs_routines.h"
 #include "core/letter_case.h"
@@ -67,7 +69,108 @@ std::string Entity_Window_Of(const char* header, Read_Fn&& read, Skip_Fn&& skip)
   return window;
 }
 
+bool Valid_UTF8(const char* text, std::size_t size) {
+  std::size_t i = 0;
+  while (i < size) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    std::size_t follow = 0;
+    if (c < 0x80) {
+      follow = 0;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      follow = 1;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      follow = 2;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      follow = 3;
+    } else {
+      return false;
+    }
+    if (size - i <= follow) {
+      return false;
+    }
+    for (std::size_t k = 1; k <= follow; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+        return false;
+      }
+    }
+    i += follow + 1;
+  }
+  return true;
+}
+
+std::uint16_t Get_U16(const std::string& data, std::size_t at) {
+  return static_cast<std::uint16_t>(static_cast<std::uint8_t>(data[at]) |
+                                    static_cast<std::uint8_t>(data[at + 1]) << 8);
+}
+
+// Clears the "name is UTF-8" flag of every central directory entry whose name is not UTF-8, so
+// that such a name is read as the bytes it is (libzip refuses the whole archive otherwise).
+// False when nothing was changed or the directory cannot be followed.
+bool Clear_False_UTF8_Flags(std::string& data) {
+  constexpr std::size_t End_Record = 22;
+  if (data.size() < End_Record) {
+    return false;
+  }
+  const std::size_t lowest =
+      data.size() > End_Record + 0xFFFF ? data.size() - End_Record - 0xFFFF : 0;
+  std::size_t end = std::string::npos;
+  for (std::size_t at = data.size() - End_Record + 1; at-- > lowest;) {
+    if (data.compare(at, 4, "PK\5\6") == 0) {
+      end = at;
+      break;
+    }
+  }
+  if (end == std::string::npos) {
+    return false;
+  }
+  const std::size_t entries = Get_U16(data, end + 10);
+  std::size_t at = static_cast<std::uint32_t>(Get_Int32(data.data() + end + 16));
+  bool changed = false;
+  for (std::size_t i = 0; i < entries; ++i) {
+    if (at + 46 > end || data.compare(at, 4, "PK\1\2") != 0) {
+      return false;
+    }
+    const std::size_t name_size = Get_U16(data, at + 28);
+    const std::size_t size = 46 + name_size + Get_U16(data, at + 30) + Get_U16(data, at + 32);
+    if (at + size > end) {
+      return false;
+    }
+    if ((data[at + 9] & 0x08) != 0 && !Valid_UTF8(data.data() + at + 46, name_size)) {
+      data[at + 9] = static_cast<char>(data[at + 9] & ~0x08);
+      changed = true;
+    }
+    at += size;
+  }
+  return changed;
+}
+
+// Archives read into memory to be mended are at most this large.
+constexpr std::uint64_t Max_Mended_Archive = std::uint64_t{256} << 20;
+
 }  // namespace
+
+void Open_Archive_Listing(Zip_Archive& zip, const std::string& path) {
+  try {
+    zip.Set_ZipFilename(path);
+  } catch (const TZip_Error&) {
+    // An archive that lists names as UTF-8 which are not is read with those names as bytes.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::uint64_t>(st.st_size) > Max_Mended_Archive) {
+      throw;
+    }
+    std::string data;
+    try {
+      data = Read_Whole_File(path);
+    } catch (const TStream_Error&) {
+      throw TZip_Error("cannot read " + path);
+    }
+    if (!Clear_False_UTF8_Flags(data)) {
+      throw;
+    }
+    zip.Set_Zip_Data(std::move(data), path);
+  }
+}
 
 bool Is_Arena_File(const std::string& file_name) {
   return file_name.rfind("z_Arenas", 0) == 0;
@@ -182,14 +285,19 @@ void TRecorded_Scan_Sink::Replay(TScan_Sink& target) const {
   }
 }
 
-void Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_Eintrag& record,
+bool Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_Eintrag& record,
                   TMAP_Dateien& maps, TScan_Sink& sink) {
   sink.Status(
       2, "opening " +
              Kuerze_Pfad(record.MOD_Directory + "\\" + record.PK3_Filename, Status_Width - 12) +
              " ...");
   try {
-    zip.Set_ZipFilename(archive_path);
+    Open_Archive_Listing(zip, archive_path);
+  } catch (const std::exception&) {
+    sink.Error("Error during map scan. Please report to author.");
+    return false;
+  }
+  try {
     if (zip.Count() > 0) {
       // The .bsp members below MAPS/, subfolders included, as exact specs.
       std::vector<std::string> specs;
@@ -209,22 +317,30 @@ void Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_
         const std::string bare = entry.FileName.substr(entry.FileName.rfind('/') + 1);
         sink.Status(2, "extracting longname for " +
                            Kuerze_Pfad(platform::Lower(bare), Status_Width - 29) + " ...");
-        // A title window that ends before the map does is inflated straight from the archive;
-        // a read that reaches the map's end goes the checked way, which verifies its CRC there.
-        auto reader = zip.Open_Member_Prefix(index);
-        char header[Header_Size];
-        if (reader->Read(header, Header_Size) < Header_Size) {
-          throw TStream_Error("map file shorter than its header: " + entry.FileName);
+        std::string title;
+        try {
+          // A title window that ends before the map does is inflated straight from the archive;
+          // a read that reaches the map's end goes the checked way, which verifies its CRC there.
+          auto reader = zip.Open_Member_Prefix(index);
+          char header[Header_Size];
+          if (reader->Read(header, Header_Size) < Header_Size) {
+            throw TStream_Error("shorter than its header");
+          }
+          const std::int32_t offset = Get_Int32(header + 8);
+          if (offset >= 0 && static_cast<std::uint64_t>(offset) + Entity_Window >= entry.Size64) {
+            reader = zip.Open_Member(index);
+            reader->Skip(Header_Size);
+          }
+          const std::string window = Entity_Window_Of(
+              header, [&](char* buffer, std::size_t count) { return reader->Read(buffer, count); },
+              [&](std::uint64_t count) { return reader->Skip(count); });
+          title = Longname_From_Entity_Bytes(window.data(), window.size());
+        } catch (const std::exception&) {
+          // One map that cannot be read is left out; the archive's other maps count.
+          sink.Error("Error during map scan: " + entry.FileName + " in " + record.MOD_Directory +
+                     "\\" + record.PK3_Filename + " cannot be read. The map is left out.");
+          continue;
         }
-        const std::int32_t offset = Get_Int32(header + 8);
-        if (offset >= 0 && static_cast<std::uint64_t>(offset) + Entity_Window >= entry.Size64) {
-          reader = zip.Open_Member(index);
-          reader->Skip(Header_Size);
-        }
-        const std::string window = Entity_Window_Of(
-            header, [&](char* buffer, std::size_t count) { return reader->Read(buffer, count); },
-            [&](std::uint64_t count) { return reader->Skip(count); });
-        const std::string title = Longname_From_Entity_Bytes(window.data(), window.size());
         TMAP_Datei_Eintrag& map = *maps.Items(maps.Add_Record());
         map.Useable_MODs.push_back(record.MOD_Directory);
         map.MAP_Filename = platform::Upper(bare);
@@ -267,7 +383,9 @@ void Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_
     sink.Status(2, "");
   } catch (const std::exception&) {
     sink.Error("Error during map scan. Please report to author.");
+    return false;
   }
+  return true;
 }
 
 }  // namespace vorlix
@@ -277,6 +395,7 @@ namespace vorlix {
 struct TScan_Prefetch::Result {
   bool Done = false;
   bool Failed = false;
+  bool Listed = false;
   std::unique_ptr<Zip_Archive> Zip;
   std::unique_ptr<TPK3_Datei_Eintrag> Record;
   std::unique_ptr<TMAP_Dateien> Maps;
@@ -332,7 +451,8 @@ void TScan_Prefetch::Work() {
       result->Record->MOD_Directory = job.MOD_Directory;
       result->Record->PK3_Filename = job.PK3_Filename;
       result->Maps = std::make_unique<TMAP_Dateien>(result->Record.get());
-      Scan_Archive(*result->Zip, job.Path, *result->Record, *result->Maps, result->Sink);
+      result->Listed =
+          Scan_Archive(*result->Zip, job.Path, *result->Record, *result->Maps, result->Sink);
     } catch (...) {
       result->Failed = true;  // the caller scans this one itself
     }
@@ -348,7 +468,8 @@ void TScan_Prefetch::Work() {
 }
 
 bool TScan_Prefetch::Take(const std::string& path, TPK3_Datei_Eintrag& record, TMAP_Dateien& maps,
-                          std::unique_ptr<Zip_Archive>& open_archive, TScan_Sink& sink) {
+                          std::unique_ptr<Zip_Archive>& open_archive, TScan_Sink& sink,
+                          bool& listed) {
   std::unique_ptr<Result> result;
   {
     std::unique_lock lock(Mutex_);
@@ -381,6 +502,7 @@ bool TScan_Prefetch::Take(const std::string& path, TPK3_Datei_Eintrag& record, T
     maps.Adopt_Record(std::move(map));
   }
   result->Sink.Replay(sink);
+  listed = result->Listed;
   return true;
 }
 

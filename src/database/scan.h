@@ -94,10 +94,16 @@ class TRecorded_Scan_Sink : public TScan_Sink {
 // Steps of the map scan of one archive after the archive object exists: shows the opening text,
 // lists `archive_path` into `zip`, appends one map per .bsp member to `maps` (reading each map's
 // header and entity text straight from the archive) and sets the companion flags. The maps get
-// `record` as their archive and its MOD_Directory as usable MOD. An error is reported through the
-// sink and ends the scan; the maps recorded so far stay.
-void Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_Eintrag& record,
+// `record` as their archive and its MOD_Directory as usable MOD. A map that cannot be read is
+// reported through the sink and left out; the other maps count. False (reported) when the archive
+// could not be listed at all or the scan failed as a whole; the maps recorded so far stay.
+bool Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_Eintrag& record,
                   TMAP_Dateien& maps, TScan_Sink& sink);
+
+// Lists the archive at `path` into `zip`, as Set_ZipFilename does; an archive that libzip refuses
+// only because names flagged as UTF-8 are not UTF-8 is read into memory and listed with those
+// names as the bytes they are. Throws TZip_Error as Set_ZipFilename does.
+void Open_Archive_Listing(Zip_Archive& zip, const std::string& path);
 
 // One archive whose maps the synchronisation will scan: its full path (absolute) and the names
 // its record will carry during the scan (MOD_Directory in lower case, PK3_Filename as listed).
@@ -125,9 +131,10 @@ class TScan_Prefetch {
   // The scan of the job with this path and these names (the next one in line, or a later one:
   // the jobs in between are dropped), waited for: its archive goes to `open_archive`, its maps
   // are appended to `maps` with `record` as their archive, and its texts go to `sink`. False when
-  // no such job is waiting or its scan could not run: the caller then scans itself.
+  // no such job is waiting or its scan could not run: the caller then scans itself. `listed`
+  // receives the result of Scan_Archive.
   bool Take(const std::string& path, TPK3_Datei_Eintrag& record, TMAP_Dateien& maps,
-            std::unique_ptr<Zip_Archive>& open_archive, TScan_Sink& sink);
+            std::unique_ptr<Zip_Archive>& open_archive, TScan_Sink& sink, bool& listed);
 
  private:
   struct Result;

@@ -51,24 +51,26 @@ void Copy_Companion_Flags(TMAP_Datei_Eintrag& to, const TMAP_Datei_Eintrag& from
 
 // ---- scanning and extraction -----------------------------------------------------------------
 
-void TMAP_Dateien_Verwaltung::Scan_PK3(std::unique_ptr<Zip_Archive>& open_archive) {
+bool TMAP_Dateien_Verwaltung::Scan_PK3(std::unique_ptr<Zip_Archive>& open_archive) {
   open_archive = std::make_unique<Zip_Archive>();
   TPK3_Datei_Eintrag& record = *PK3_;
   const std::string path = record.Owner != nullptr ? record.Owner->Archive_Path(record) : "";
   Last_Reported_File.clear();
   TLive_Scan_Sink sink(Interaction_);
+  bool listed = false;
   if (record.Owner != nullptr &&
-      record.Owner->Take_Prefetched_Scan(path, record, *this, open_archive, sink)) {
-    return;
+      record.Owner->Take_Prefetched_Scan(path, record, *this, open_archive, sink, listed)) {
+    return listed;
   }
-  Scan_Archive(*open_archive, path, record, *this, sink);
+  return Scan_Archive(*open_archive, path, record, *this, sink);
 }
 
 bool TPK3_Dateien_Verwaltung::Take_Prefetched_Scan(const std::string& path,
                                                    TPK3_Datei_Eintrag& record, TMAP_Dateien& maps,
                                                    std::unique_ptr<Zip_Archive>& open_archive,
-                                                   TScan_Sink& sink) {
-  return Prefetch_ && maps.Count() == 0 && Prefetch_->Take(path, record, maps, open_archive, sink);
+                                                   TScan_Sink& sink, bool& listed) {
+  return Prefetch_ && maps.Count() == 0 &&
+         Prefetch_->Take(path, record, maps, open_archive, sink, listed);
 }
 
 std::string TPK3_Dateien_Verwaltung::Archive_Path(const TPK3_Datei_Eintrag& record) const {
@@ -163,7 +165,10 @@ void TPK3_Dateien_Verwaltung::Add_New_PK3(const std::string& directory, const st
   record->PK3_Filesize = size;
   record->PK3_Filedate = date;
   record->Maps = New_Map_Manager(record.get());
-  record->Maps->Scan_PK3(Open_Archive);
+  if (!record->Maps->Scan_PK3(Open_Archive)) {
+    // Scanned again at the next start, however the file looks then.
+    record->PK3_Filedate = Date_Not_Scanned;
+  }
   TPK3_Datei_Eintrag& taken = *record;
   Adopt_Record(std::move(record));
   Extract_Levelshots_And_Botinfo(taken);
@@ -188,12 +193,14 @@ void TPK3_Dateien_Verwaltung::Update_PK3(int index, const std::string& directory
   if (extraction_only) {
     Open_Archive = std::make_unique<Zip_Archive>();
     try {
-      Open_Archive->Set_ZipFilename(Archive_Path(record));
+      Open_Archive_Listing(*Open_Archive, Archive_Path(record));
     } catch (const TZip_Error&) {
       // An archive that cannot be listed leaves its folders as they are.
     }
   } else {
-    fresh->Scan_PK3(Open_Archive);
+    if (!fresh->Scan_PK3(Open_Archive)) {
+      record.PK3_Filedate = Date_Not_Scanned;
+    }
     TMAP_Dateien& stored = *record.Maps;
     for (int i = 0; i < stored.Count(); ++i) {
       TMAP_Datei_Eintrag& map = *stored.Items(i);

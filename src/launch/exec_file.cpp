@@ -1,13 +1,19 @@
 #include "launch/exec_file.h"
 
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
-#include <QFileInfo>
-#include <QProcess>
+#include <QFile>
 #include <QStandardPaths>
-#include <QStringList>
+#include <QString>
+#include <QThread>
 
 #include "launch/command_line.h"
 
@@ -15,81 +21,163 @@ namespace vorlix {
 
 namespace {
 
-// The error the system gives for a program that cannot be started, found before starting it
-// (the process class reports only that the start failed). 0 when nothing is wrong.
-std::int32_t Start_Error(const std::string& program, const std::string& working_dir) {
-  if (program.empty()) {
-    return ENOENT;
-  }
-  if (!working_dir.empty() && !QFileInfo(QString::fromStdString(working_dir)).isDir()) {
-    return ENOENT;
-  }
-  const QString name = QString::fromStdString(program);
-  if (!name.contains(QLatin1Char('/'))) {
-    return QStandardPaths::findExecutable(name).isEmpty() ? ENOENT : 0;
-  }
-  QFileInfo info(name);
-  if (!info.isRelative() || working_dir.empty()) {
-    // As written.
-  } else {
-    info = QFileInfo(QString::fromStdString(working_dir) + QLatin1Char('/') + name);
-  }
-  if (!info.exists()) {
-    return ENOENT;
-  }
-  if (info.isDir() || !info.isExecutable()) {
-    return EACCES;
-  }
-  return 0;
+bool Is_Directory(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-QStringList To_Qt(const std::vector<std::string>& arguments) {
-  QStringList list;
-  for (const auto& argument : arguments) {
-    list << QString::fromStdString(argument);
+// The file a program name stands for: a name with a "/" as written (relative to the working
+// directory), a bare name looked up in PATH. Names keep their bytes. Sets `error` (0 when the
+// file can be started).
+std::string Resolve_Program(const std::string& program, const std::string& working_dir,
+                            std::int32_t& error) {
+  error = 0;
+  if (program.empty() || (!working_dir.empty() && !Is_Directory(working_dir))) {
+    error = ENOENT;
+    return {};
   }
-  return list;
+  auto check = [&error](const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+      error = ENOENT;
+    } else if (S_ISDIR(st.st_mode) || ::access(path.c_str(), X_OK) != 0) {
+      error = EACCES;
+    } else {
+      error = 0;
+    }
+    return error == 0;
+  };
+  if (program.find('/') == std::string::npos) {
+    const QString found = QStandardPaths::findExecutable(QString::fromStdString(program));
+    error = found.isEmpty() ? ENOENT : 0;
+    return QFile::encodeName(found).toStdString();
+  }
+  const std::string full =
+      program.front() == '/' || working_dir.empty() ? program : working_dir + "/" + program;
+  return check(full) ? full : std::string();
+}
+
+// Reads what the started side reports through the pipe: the process id, then an error number
+// when the program could not be started. Returns false when the error number came.
+bool Read_Start_Report(int fd, pid_t& pid, std::int32_t& error) {
+  char buffer[sizeof(pid_t) + sizeof(int)];
+  std::size_t got = 0;
+  while (got < sizeof buffer) {
+    const ssize_t n = ::read(fd, buffer + got, sizeof buffer - got);
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      break;
+    }
+    got += static_cast<std::size_t>(n);
+  }
+  if (got >= sizeof(pid_t)) {
+    std::memcpy(&pid, buffer, sizeof(pid_t));
+  }
+  if (got == sizeof buffer) {
+    int code = 0;
+    std::memcpy(&code, buffer + sizeof(pid_t), sizeof(int));
+    error = code;
+    return false;
+  }
+  return got >= sizeof(pid_t);
+}
+
+[[noreturn]] void Exec_Or_Report(int fd, const char* dir, const char* file, char* const* argv) {
+  if (dir != nullptr && ::chdir(dir) != 0) {
+    const int code = errno;
+    [[maybe_unused]] const ssize_t n = ::write(fd, &code, sizeof code);
+    ::_exit(127);
+  }
+  ::execv(file, argv);
+  const int code = errno;
+  [[maybe_unused]] const ssize_t n = ::write(fd, &code, sizeof code);
+  ::_exit(127);
 }
 
 }  // namespace
 
 bool TExecFile::Start(const std::string& program, const std::vector<std::string>& arguments) {
-  Error_ = Start_Error(program, Working_Directory);
+  const std::string file = Resolve_Program(program, Working_Directory, Error_);
   if (Error_ != 0) {
     return false;
   }
-  QProcess process;
-  process.setProgram(QString::fromStdString(program));
-  process.setArguments(To_Qt(arguments));
-  if (!Working_Directory.empty()) {
-    process.setWorkingDirectory(QString::fromStdString(Working_Directory));
+  // Everything the new process needs is made before it exists: after a fork only the plainest
+  // system calls are safe.
+  std::vector<std::string> words;
+  words.reserve(arguments.size() + 1);
+  words.push_back(program);
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  argv.reserve(words.size() + 1);
+  for (auto& word : words) {
+    argv.push_back(word.data());
   }
-  if (!Wait) {
-    // Started on its own: the game outlives this program.
-    qint64 pid = 0;
-    if (!process.startDetached(&pid)) {
-      Error_ = ENOEXEC;
-      return false;
-    }
-    Pid_ = pid;
-    return true;
-  }
-  process.setProcessChannelMode(QProcess::ForwardedChannels);
-  process.setInputChannelMode(QProcess::ForwardedInputChannel);
-  process.start();
-  if (!process.waitForStarted(-1)) {
-    Error_ = ENOEXEC;
+  argv.push_back(nullptr);
+  const char* dir = Working_Directory.empty() ? nullptr : Working_Directory.c_str();
+  int report[2];
+  if (::pipe2(report, O_CLOEXEC) != 0) {
+    Error_ = errno;
     return false;
   }
-  Pid_ = process.processId();
+  const pid_t child = ::fork();
+  if (child < 0) {
+    Error_ = errno;
+    ::close(report[0]);
+    ::close(report[1]);
+    return false;
+  }
+  if (child == 0) {
+    ::close(report[0]);
+    if (!Wait) {
+      // Started on its own: the game outlives this program and is nobody's child here.
+      ::setsid();
+      const pid_t game = ::fork();
+      if (game != 0) {
+        [[maybe_unused]] const ssize_t n = ::write(report[1], &game, sizeof game);
+        ::_exit(game < 0 ? 1 : 0);
+      }
+    } else {
+      const pid_t self = ::getpid();
+      [[maybe_unused]] const ssize_t n = ::write(report[1], &self, sizeof self);
+    }
+    Exec_Or_Report(report[1], dir, file.c_str(), argv.data());
+  }
+  ::close(report[1]);
+  pid_t started = 0;
+  std::int32_t error = 0;
+  const bool ok = Read_Start_Report(report[0], started, error);
+  ::close(report[0]);
+  if (!Wait) {
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+  }
+  if (!ok) {
+    Error_ = error != 0 ? error : ENOEXEC;
+    if (Wait) {
+      int status = 0;
+      while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+      }
+    }
+    return false;
+  }
+  Pid_ = started;
+  if (!Wait) {
+    return true;
+  }
   Busy_ = true;
+  int status = 0;
   if (WaitStyle == TWaitStyle::wSuspend) {
-    process.waitForFinished(-1);
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
   } else {
     // Keep the caller's events flowing while the process runs.
-    do {
+    while (::waitpid(child, &status, WNOHANG) == 0) {
       QCoreApplication::processEvents(QEventLoop::AllEvents);
-    } while (!process.waitForFinished(20) && process.state() != QProcess::NotRunning);
+      QThread::msleep(20);
+    }
     QCoreApplication::processEvents(QEventLoop::AllEvents);
   }
   Busy_ = false;
@@ -108,14 +196,16 @@ bool TExecFile::Execute() {
   if (!started && Associate) {
     // The program the desktop associates with the file named by the command.
     const std::string file = CommandLine;
-    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    if (!file.empty() && QFileInfo::exists(QString::fromStdString(file)) && !opener.isEmpty()) {
+    std::int32_t unused = 0;
+    const std::string opener = Resolve_Program("xdg-open", "", unused);
+    struct stat st {};
+    if (!file.empty() && ::stat(file.c_str(), &st) == 0 && !opener.empty()) {
       std::vector<std::string> associated = {file};
       for (auto& parameter : Split_Game_Arguments(Parameters)) {
         associated.push_back(parameter);
       }
       const std::int32_t first_error = Error_;
-      started = Start(opener.toStdString(), associated);
+      started = Start(opener, associated);
       if (!started && Error_ == 0) {
         Error_ = first_error;
       }

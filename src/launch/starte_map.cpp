@@ -1,7 +1,6 @@
 #include "launch/starte_map.h"
 
-#include <QFileInfo>
-#include <QString>
+#include <sys/stat.h>
 
 #include "core/interaction.h"
 #include "launch/command_line.h"
@@ -13,7 +12,8 @@ namespace vorlix {
 TLaunch_Command Launch_Game(const TMap_Properties_Model& model, const std::string& game_dir,
                             const std::string& q3a_exe, TExecFile& exec_file,
                             TInteraction* interaction) {
-  if (!QFileInfo(QString::fromStdString(game_dir)).isDir()) {
+  struct stat st {};
+  if (::stat(game_dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     if (interaction != nullptr) {
       interaction->Message(
           Message_Kind::Error,

@@ -53,8 +53,14 @@ class Startup_Test : public ::testing::Test {
       return tree_result;
     };
     steps.Load_Toolbar_Images = note("toolbar");
-    steps.Save_Database = note("save-database");
-    steps.Save_Tree = note("save-tree");
+    steps.Save_Database = [this](TMain_State&) {
+      trace.emplace_back("save-database");
+      return true;
+    };
+    steps.Save_Tree = [this](TMain_State&) {
+      trace.emplace_back("save-tree");
+      return save_tree_result;
+    };
     return steps;
   }
 
@@ -72,6 +78,7 @@ class Startup_Test : public ::testing::Test {
   TScripted_Interaction user;
   std::vector<std::string> trace;
   bool tree_result = true;
+  bool save_tree_result = true;
 };
 
 TEST_F(Startup_Test, Runs_Steps_In_Order_And_Saves_Game_Dir_On_Close) {
@@ -105,6 +112,30 @@ TEST_F(Startup_Test, Runs_Steps_In_Order_And_Saves_Game_Dir_On_Close) {
   EXPECT_EQ(trace, (std::vector<std::string>{"save-database", "save-tree", "mods", "database",
                                              "list", "bots", "disablers", "tree", "toolbar"}));
   EXPECT_EQ(startup.State().Game_Dir, game.Path());
+}
+
+TEST_F(Startup_Test, A_Second_Start_On_The_Data_Folder_Ends_Without_Touching_It) {
+  TStartup_Options options = Options();
+  options.Game_Dir = game.Path();
+  auto first = std::make_unique<TStartup>(user, Tracing_Steps(), options);
+  bool dev = false;
+  ASSERT_EQ(first->Lade(dev), Load_Outcome::Run);
+  fs::create_directories(program / "data/TEMP/first");  // the first program's scratch files
+  TScripted_Interaction second_user;
+  {
+    TStartup second(second_user, Tracing_Steps(), options);
+    trace.clear();
+    EXPECT_EQ(second.Lade(dev), Load_Outcome::Stop);
+    EXPECT_TRUE(trace.empty());
+    EXPECT_EQ(
+        second_user.Messages,
+        (std::vector<Recorded_Message>{
+            {Message_Kind::Error, Folder_In_Use_Message(program / "data"), Button_Set::Cancel}}));
+    EXPECT_TRUE(fs::exists(program / "data/TEMP/first"));
+  }
+  first.reset();  // the first program ends
+  TStartup third(second_user, Tracing_Steps(), options);
+  EXPECT_EQ(third.Lade(dev), Load_Outcome::Run);
 }
 
 TEST_F(Startup_Test, What_Was_Read_Ahead_Serves_The_Next_Run_Only) {
@@ -273,14 +304,20 @@ TEST_F(Startup_Test, Save_Reports_A_Failed_Write_And_Goes_On) {
   TStartup_Options options = Options();
   options.Game_Dir = game.Path();
   TStartup_Steps steps = Tracing_Steps();
-  steps.Save_Database = [](TMain_State&) { throw std::runtime_error("disk full"); };
+  steps.Save_Database = [](TMain_State&) -> bool { throw std::runtime_error("disk full"); };
   TStartup startup(user, steps, options);
   bool dev = false;
   ASSERT_EQ(startup.Lade(dev), Load_Outcome::Run);
   trace.clear();
-  startup.Speichere_Einstellungen();
+  EXPECT_FALSE(startup.Speichere_Einstellungen());
   EXPECT_EQ(trace, (std::vector<std::string>{"save-tree"}));
   EXPECT_EQ(user.Message_Texts().back(), "disk full");
+  // Any one write that failed makes the close a failure; all of them written, a success.
+  startup.Steps().Save_Database = nullptr;
+  save_tree_result = false;
+  EXPECT_FALSE(startup.Schliessen());
+  save_tree_result = true;
+  EXPECT_TRUE(startup.Schliessen());
 }
 
 TEST(Werbung_abgelaufen, Three_Whole_Seconds_Or_Another_Day) {

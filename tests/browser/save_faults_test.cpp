@@ -24,8 +24,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const Save_Error = "Error during saving PK3 information. Please report to author.";
-const char* const Tree_Save_Error = "Error saving map information. ";
+// The messages name the file and the system's reason.
+const char* const Save_Error = "Error during saving PK3 information: ";
+const char* const Tree_Save_Error = "Error saving map information: ";
+
+bool Names(const std::string& text, const char* start, const std::string& file,
+           const char* reason) {
+  return text.rfind(start, 0) == 0 && text.find(file) != std::string::npos &&
+         text.find(reason) != std::string::npos;
+}
 
 class Save_Faults : public ::testing::Test {
  protected:
@@ -96,9 +103,9 @@ TEST_F(Save_Faults, Full_Disk_Is_Reported_For_Both_Files_And_Keeps_The_Previous_
     bool told_database = false;
     bool told_tree = false;
     for (std::size_t i = before; i < messages.size(); ++i) {
-      told_database |= messages[i].Text == Save_Error;
+      told_database |= Names(messages[i].Text, Save_Error, Data_ / "mapsdb.dat", "File too large");
       told_tree |= messages[i].Kind == Message_Kind::Error &&
-                   messages[i].Text.rfind(Tree_Save_Error, 0) == 0;
+                   Names(messages[i].Text, Tree_Save_Error, Data_ / "mapstree.dat", "too large");
     }
     return (database_saved ? 1 : 0) | (tree_saved ? 2 : 0) | (told_database ? 0 : 4) |
            (told_tree ? 0 : 8);
@@ -127,9 +134,11 @@ TEST_F(Save_Faults, Read_Only_Data_Folder_Is_Reported_And_Keeps_The_Previous_Fil
     const auto& messages = Db.Interaction.Messages;
     EXPECT_EQ(messages.size(), before + 2);
     if (messages.size() == before + 2) {
-      EXPECT_EQ(messages[before].Text, Save_Error);
+      EXPECT_TRUE(
+          Names(messages[before].Text, Save_Error, Data_ / "mapsdb.dat", "Permission denied"));
       EXPECT_EQ(messages.back().Kind, Message_Kind::Error);
-      EXPECT_EQ(messages.back().Text.rfind(Tree_Save_Error, 0), 0u);
+      EXPECT_TRUE(Names(messages.back().Text, Tree_Save_Error, Data_ / "mapstree.dat",
+                        "Permission denied"));
     }
     return ::testing::Test::HasFailure() ? 1 : 0;
   });
@@ -146,8 +155,10 @@ TEST_F(Save_Faults, Unwritable_Scratch_Name_Is_Reported_And_Keeps_The_Previous_F
   EXPECT_FALSE(Db.Database.Save_Database(Data_ / "mapsdb.dat"));
   EXPECT_FALSE(Tree.TreeView_Maps_Speichern(Data_ / "mapstree.dat", Db.Interaction));
   ASSERT_GE(Db.Interaction.Messages.size(), before + 2);
-  EXPECT_EQ(Db.Interaction.Messages[before].Text, Save_Error);
-  EXPECT_EQ(Db.Interaction.Messages.back().Text.rfind(Tree_Save_Error, 0), 0u);
+  EXPECT_TRUE(Names(Db.Interaction.Messages[before].Text, Save_Error, Data_ / "mapsdb.dat",
+                    "Is a directory"));
+  EXPECT_TRUE(Names(Db.Interaction.Messages.back().Text, Tree_Save_Error, Data_ / "mapstree.dat",
+                    "Is a directory"));
   fs::remove_all(Data_ / "mapsdb.dat.new");
   fs::remove_all(Data_ / "mapstree.dat.new");
   Expect_Old_Files_Intact();

@@ -51,6 +51,11 @@ TEST_F(Settings_Test, First_Start_Reads_Defaults_Save_Writes_Q3A_Dir_Or_Reports_
   EXPECT_TRUE(Speichere_Registry_Einstellungen("/games/q3", user));
   EXPECT_EQ(Lade_Registry_Einstellungen().Q3A_Dir, "/games/q3");
   EXPECT_TRUE(user.Messages.empty());
+  // Paths keep every byte, also those that are not UTF-8.
+  EXPECT_TRUE(Speichere_Registry_Einstellungen("/games/\xFF\xE4 q3", user));
+  EXPECT_EQ(Lade_Registry_Einstellungen().Q3A_Dir, "/games/\xFF\xE4 q3");
+  EXPECT_TRUE(Speichere_Q3A_Exe("/bin/\xFF engine"));
+  EXPECT_EQ(Lade_Q3A_Exe(), "/bin/\xFF engine");
 
   Write_File(config / "blocker", "not a folder");
   ::setenv("XDG_CONFIG_HOME", (config / "blocker").c_str(), 1);
@@ -58,7 +63,11 @@ TEST_F(Settings_Test, First_Start_Reads_Defaults_Save_Writes_Q3A_Dir_Or_Reports_
   ASSERT_EQ(user.Messages.size(), 1u);
   EXPECT_EQ(user.Messages[0].Kind, Message_Kind::Error);
   EXPECT_EQ(user.Messages[0].Buttons, Button_Set::OK);
-  EXPECT_NE(user.Messages[0].Text.find("couldn't write its settings"), std::string::npos);
+  // The file and the system's reason.
+  EXPECT_NE(user.Messages[0].Text.find("couldn't write its settings to " + Settings_File_Path() +
+                                       " (Not a directory)."),
+            std::string::npos)
+      << user.Messages[0].Text;
 }
 
 TEST_F(Settings_Test, Dev_Comp_Counts_Only_As_Non_Zero_Integer) {

@@ -21,8 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const Load_Error = "Error during loading PK3 information. Please report to author.";
-const char* const Save_Error = "Error during saving PK3 information. Please report to author.";
+const char* const Save_Error = "Error during saving PK3 information: ";
 
 class Database_File_Test : public ::testing::Test {
  protected:
@@ -241,7 +240,9 @@ TEST_F(Database_File_Test, A_Load_That_Stops_Keeps_Whole_Records_IDs_And_The_Fil
   const Recorded_Message map_format{Message_Kind::Error,
                                     "Error loading map information. Incompatible file format.",
                                     Button_Set::Cancel};
-  const Recorded_Message load_error{Message_Kind::Error, Load_Error, Button_Set::OK};
+  // A file read in part stops the start-up as a file of another format does.
+  const Recorded_Message load_error{
+      Message_Kind::Error, Damaged_Database_Message(Dir_ / "mapsdb.dat", true), Button_Set::Cancel};
   const std::string v1("\1\0\0\0", 4);
   const std::string v2("\2\0\0\0", 4);
   const std::string largest = Read_File(Dir_ / "largest.dat");
@@ -253,8 +254,8 @@ TEST_F(Database_File_Test, A_Load_That_Stops_Keeps_Whole_Records_IDs_And_The_Fil
     std::string Data;
   } cases[] = {{1, 0, false, pk3_format, v2 + std::string("\5\0\0\0", 4)},
                {4, 8, false, pk3_format, three + v2},
-               {4, 8, false, load_error, three + v1},
-               {2, std::numeric_limits<std::int32_t>::min(), false, load_error, largest + v1},
+               {4, 8, true, load_error, three + v1},
+               {2, std::numeric_limits<std::int32_t>::min(), true, load_error, largest + v1},
                {1, 7, true, map_format, bad_map}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Message.Text + " " + std::to_string(c.Count));
@@ -266,6 +267,7 @@ TEST_F(Database_File_Test, A_Load_That_Stops_Keeps_Whole_Records_IDs_And_The_Fil
     EXPECT_EQ(user.Messages, std::vector<Recorded_Message>{c.Message});
     EXPECT_EQ(Session_Flags().Suppress_Saving, c.Message.Buttons == Button_Set::Cancel);
     EXPECT_EQ(Session_Flags().Quit_Requested, c.Quit);
+    EXPECT_EQ(back.Load_Damaged(), c.Message.Text == load_error.Text);
     ASSERT_EQ(back.Count(), c.Count);
     EXPECT_EQ(back.Items(c.Count - 1)->ID, c.Last_ID);
     if (c.Count == 1 && !c.Quit) {  // the record the load stopped at keeps its defaults
@@ -299,7 +301,7 @@ TEST_F(Database_File_Test, Whole_Files_Are_Read_Byte_For_Byte) {
   EXPECT_THROW(Read_Whole_File(Dir_.Path()), TStream_Error);
 }
 
-TEST_F(Database_File_Test, Every_Truncation_Keeps_What_Was_Read_And_Keeps_The_File_As_Backup) {
+TEST_F(Database_File_Test, Every_Truncation_Is_Damage_That_Stops_And_Keeps_The_File_As_Backup) {
   TPK3_Dateien_Verwaltung db(Paths(), &User_);
   Fill(db);
   ASSERT_TRUE(db.Save_Database(Dir_ / "full.dat"));
@@ -322,7 +324,9 @@ TEST_F(Database_File_Test, Every_Truncation_Keeps_What_Was_Read_And_Keeps_The_Fi
     EXPECT_FALSE(complete);
     ASSERT_EQ(user.Messages.size(), 1u);
     EXPECT_EQ(user.Messages[0],
-              (Recorded_Message{Message_Kind::Error, Load_Error, Button_Set::OK}));
+              (Recorded_Message{Message_Kind::Error, Damaged_Database_Message(path, true),
+                                Button_Set::Cancel}));
+    EXPECT_TRUE(back.Load_Damaged());
     EXPECT_GE(back.Count(), 1);
     EXPECT_EQ(Read_File(path + ".bak"), full.substr(0, cut));
     // Every record, also the partly read one, can be written back.
@@ -330,7 +334,7 @@ TEST_F(Database_File_Test, Every_Truncation_Keeps_What_Was_Read_And_Keeps_The_Fi
       EXPECT_TRUE(back.Save_Database(Dir_ / "back.dat"));
     }
   }
-  EXPECT_FALSE(Session_Flags().Suppress_Saving);
+  EXPECT_TRUE(Session_Flags().Suppress_Saving);
 }
 
 TEST_F(Database_File_Test, Absurd_Lengths_And_Counts_Are_Load_Errors_Not_Allocations) {
@@ -356,7 +360,8 @@ TEST_F(Database_File_Test, Absurd_Lengths_And_Counts_Are_Load_Errors_Not_Allocat
     TScripted_Interaction user;
     TPK3_Dateien_Verwaltung db(Paths(), &user);
     EXPECT_FALSE(db.Load_Database(Dir_ / "mapsdb.dat"));
-    EXPECT_EQ(user.Message_Texts(), std::vector<std::string>{Load_Error});
+    EXPECT_EQ(user.Message_Texts(),
+              std::vector<std::string>{Damaged_Database_Message(Dir_ / "mapsdb.dat", true)});
     EXPECT_EQ(db.Count(), 1);
   }
 }
@@ -372,8 +377,11 @@ TEST_F(Database_File_Test, Failed_Save_Leaves_The_Previous_File_Intact) {
   // The new file cannot be made (a folder stands in its place; this stops the superuser too).
   Write_File(dir + "/mapsdb.dat.new/x", "x");
   EXPECT_FALSE(db.Save_Database(dir + "/mapsdb.dat"));
-  EXPECT_EQ(User_.Messages,
-            (std::vector<Recorded_Message>{{Message_Kind::Error, Save_Error, Button_Set::OK}}));
+  ASSERT_EQ(User_.Messages.size(), 1u);
+  EXPECT_EQ(
+      User_.Messages[0].Text.rfind(Save_Error + ("cannot create " + dir) + "/mapsdb.dat.new", 0),
+      0u)
+      << User_.Messages[0].Text;
   EXPECT_EQ(Read_File(dir + "/mapsdb.dat"), before);
   // Also when the disk fills up: a file size limit stops the writing half-way (in a child
   // process, so the limit stays there).

@@ -145,7 +145,9 @@ TEST_P(Scan_Faults, StartUpGoesOnAndTheNextStartRecordsTheArchiveAsItIs) {
     auto db = Run(user);
     EXPECT_FALSE(user.Change) << "the archive was never read at \"" << change.Moment << "\"";
     for (const auto& text : user.Message_Texts()) {
-      EXPECT_NE(std::find(Archive_Errors.begin(), Archive_Errors.end(), text), Archive_Errors.end())
+      EXPECT_TRUE(std::find(Archive_Errors.begin(), Archive_Errors.end(), text) !=
+                      Archive_Errors.end() ||
+                  text.rfind("Error during map scan: maps/", 0) == 0)
           << text;
     }
     EXPECT_EQ(Record(*db, "b.pk3").Maps->Items(0)->Comment, "kept");

@@ -272,18 +272,29 @@ TEST_F(Sync_Test, Crafted_Records_Never_Aim_Removal_Outside_Their_Own_Folders) {
   EXPECT_EQ(Read_File(Dir_ / "prog/keep.txt"), "keep");
 }
 
-TEST_F(Sync_Test, Unreadable_Or_Broken_Archives_Neither_Stop_The_Start_Nor_Nag) {
+TEST_F(Sync_Test, Broken_Archives_Do_Not_Stop_The_Start_And_Are_Scanned_Until_They_Can_Be) {
   Write_File(Game("baseq3/broken.pk3"), "not a zip archive");
   Write_Pk3(Game("baseq3/good.pk3"), Maps_Archive({"g"}));
-  Run();
-  EXPECT_EQ(User_.Message_Texts(),
-            std::vector<std::string>{"Error during map scan. Please report to author."});
-  const auto db = Run();
-  // The broken archive is tried again (extraction only) without a message.
-  EXPECT_EQ(Line_1(), std::vector<std::string>{"baseq3\\broken.pk3"});
+  const std::int32_t date = *platform::File_DOS_Date_Time(Game("baseq3/broken.pk3"));
+  for (int start = 0; start < 2; ++start) {
+    // Every start scans it again, with its message, since the database holds no scan of it.
+    const auto db = Run();
+    EXPECT_EQ(User_.Message_Texts(),
+              std::vector<std::string>{"Error during map scan. Please report to author."});
+    EXPECT_TRUE(Record(*db, "baseq3", "broken.pk3").Present);
+    EXPECT_NE(Record(*db, "baseq3", "broken.pk3").PK3_Filedate, date);
+    EXPECT_EQ(Record(*db, "baseq3", "good.pk3").Maps->Count(), 1);
+  }
+  // Mended, with its old date: its maps come in, and from then on it counts as unchanged.
+  Write_Pk3(Game("baseq3/broken.pk3"), Maps_Archive({"m"}));
+  Set_Mtime(Game("baseq3/broken.pk3"),
+            static_cast<std::int64_t>(platform::From_DOS_Date_Time(date)));
+  auto db = Run();
   EXPECT_TRUE(User_.Messages.empty());
-  EXPECT_TRUE(Record(*db, "baseq3", "broken.pk3").Present);
-  EXPECT_EQ(Record(*db, "baseq3", "good.pk3").Maps->Count(), 1);
+  EXPECT_EQ(Record(*db, "baseq3", "broken.pk3").Maps->Count(), 1);
+  EXPECT_EQ(Record(*db, "baseq3", "broken.pk3").PK3_Filedate, date);
+  db = Run();
+  EXPECT_EQ(Openings(), 0);
 }
 
 TEST_F(Sync_Test, Vanished_Archives_And_Directories_Lose_Nothing_And_Come_Back_With_Their_IDs) {

@@ -121,9 +121,7 @@ void TProgram_Windows::Wire_Steps() {
     return Browser_->Initialisiere_TreeView_Maps();
   };
   steps.Save_Tree = [this](TMain_State& state) {
-    if (state.PK3_Datenbank) {
-      Browser_->TreeView_Maps_Speichern();
-    }
+    return !state.PK3_Datenbank || Browser_->TreeView_Maps_Speichern();
   };
 }
 

@@ -1,0 +1,487 @@
+// vorlix-cli against a hostile user: damaged database and tree files, saves that fail, an archive
+// unreadable at first, a rename killed at every step, two programs on one data folder, a game
+// directory whose name is not UTF-8, a kill while an arena archive is written, and control
+// characters on a terminal.
+
+#include <fcntl.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "as_user.h"
+#include "cli/cli_app.h"
+#include "cli_runner.h"
+#include "core/data_lock.h"
+#include "core/fs_routines.h"
+#include "core/session.h"
+#include "database/database_startup.h"
+#include "database/pk3_rename.h"
+#include "database/records.h"
+#include "database/zip_archive.h"
+#include "scripted_interaction.h"
+
+namespace vorlix::testing {
+namespace {
+
+std::string Read_Stream(std::FILE* file) {
+  std::string text;
+  std::rewind(file);
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+    text.append(buffer, n);
+  }
+  std::fclose(file);
+  return text;
+}
+
+// The program's three files, as bytes.
+struct Stored {
+  std::string Database, Tree, Settings;
+  bool operator==(const Stored&) const = default;
+};
+
+class Reliability : public Cli {
+ protected:
+  // vorlix-cli within this process, with --data-dir (many runs in little time); `out` and `err`
+  // replace the captured streams when given.
+  Run_Result Run_Here(std::vector<std::string> words, std::FILE* out = nullptr,
+                      std::FILE* err = nullptr) {
+    words.insert(words.begin(), {"--data-dir", Data_.Path()});
+    ::setenv("XDG_CONFIG_HOME", Config_.Path().c_str(), 1);
+    const fs::path cwd = fs::current_path();
+    Session_Flags() = {};
+    std::FILE* o = out != nullptr ? out : std::tmpfile();
+    std::FILE* e = err != nullptr ? err : std::tmpfile();
+    Run_Result result;
+    result.Status = Run_Vorlix_Cli(words, o, e);
+    std::fflush(o);
+    std::fflush(e);
+    result.Out = out != nullptr ? "" : Read_Stream(o);
+    result.Err = err != nullptr ? "" : Read_Stream(e);
+    Session_Flags() = {};
+    fs::current_path(cwd);
+    ::unsetenv("XDG_CONFIG_HOME");
+    return result;
+  }
+
+  // The database as the program keeps it in the data folder.
+  TDatabase_Paths Paths() const {
+    return {Data_.Path(), Data_ / "TEMP", Programm_Unterverzeichnis(Data_.Path(), "LEVELSHOTS"),
+            Programm_Unterverzeichnis(Data_.Path(), "BOTINFO"), Game_.Path()};
+  }
+  // The tree record of the first map of an archive of baseq3.
+  std::string Entry_For(const std::string& file) {
+    TPK3_Dateien_Verwaltung db(Paths(), nullptr);
+    EXPECT_TRUE(db.Load_Database(Data_ / "mapsdb.dat"));
+    const TPK3_Datei_Eintrag* pk3 = db.Items(std::max(db.Find_PK3("baseq3", file), 0));
+    return Tree_Entry(pk3->Maps->Items(0)->ID, pk3->ID);
+  }
+
+  Stored Files() {
+    return {Read_File(Data_ / "mapsdb.dat"), Read_File(Data_ / "mapstree.dat"), Settings()};
+  }
+
+  // Synchronised, with a tree holding every map of the installation: "Arenas/All".
+  void Sync_With_Full_Tree() {
+    ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
+    TPK3_Dateien_Verwaltung db({Data_.Path(), "", "", "", ""}, nullptr);
+    ASSERT_TRUE(db.Load_Database(Data_ / "mapsdb.dat"));
+    std::string entries;
+    int count = 0;
+    for (int p = 0; p < db.Count(); ++p) {
+      for (int m = 0; m < db.Items(p)->Maps->Count(); ++m, ++count) {
+        entries += Tree_Entry(db.Items(p)->Maps->Items(m)->ID, db.Items(p)->ID);
+      }
+    }
+    Write_File(Data_ / "mapstree.dat",
+               Tree_Group("Arenas", 1) + Tree_Group("All", count) + entries);
+    Tree_Listing_ = Run_Data({"tree"}).Out;
+    ASSERT_EQ(Tree_Listing_.find("not found"), std::string::npos);
+  }
+
+  std::string Tree_Listing_;
+};
+
+// ---- damaged files ------------------------------------------------------------------------------
+
+TEST_F(Reliability, Damaged_Database_At_Any_Cut_Stops_The_Start_And_Changes_Nothing) {
+  Sync_With_Full_Tree();
+  const std::string full = Read_File(Data_ / "mapsdb.dat");
+  const std::string bak = Data_ / "mapsdb.dat.bak";
+  int damaged = 0;
+  const std::string tree = Read_File(Data_ / "mapstree.dat");
+  for (std::size_t cut = 1; cut < full.size(); ++cut) {
+    SCOPED_TRACE(cut);
+    Write_File(Data_ / "mapsdb.dat", full.substr(0, cut));
+    Write_File(Data_ / "mapstree.dat", tree);
+    const Stored before = Files();
+    const Run_Result result = Run_Here({"sync"});
+    if (result.Status == 0) {
+      // A cut between two archives' records leaves a shorter whole file (the format has no
+      // count or end mark); the tree reports what it cannot find, as for any unknown ID.
+      EXPECT_EQ(result.Err.rfind("information: Map with index -1 / -1 not found", 0), 0u);
+      continue;
+    }
+    ++damaged;
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_EQ(Files(), before);
+    EXPECT_EQ(Read_File(bak), full.substr(0, cut));
+    // Where the copy is and how to start afresh.
+    EXPECT_EQ(result.Err, "error: " + Damaged_Database_Message(Data_ / "mapsdb.dat", true) + "\n");
+  }
+  EXPECT_GT(damaged, static_cast<int>(full.size()) - 5);
+  // Map counts the rest of the file cannot hold, in the first record (after its two strings).
+  const std::size_t directory = 4 + 4 + 1;
+  const std::size_t file = directory + 4 + Get_U32(full, directory);
+  const std::size_t maps = file + 4 + Get_U32(full, file) + 4 + 4;
+  for (const std::uint32_t count : {0x7FFFFFFFU, 0xFFFFFFFFU}) {
+    std::string data = full;
+    Put_U32(data, maps, count);
+    Write_File(Data_ / "mapsdb.dat", data);
+    Write_File(Data_ / "mapstree.dat", tree);
+    const Stored before = Files();
+    EXPECT_EQ(Run_Here({"sync"}).Status, 1);
+    EXPECT_EQ(Files(), before);
+  }
+  Write_File(Data_ / "mapsdb.dat", full);
+  Write_File(Data_ / "mapstree.dat", tree);
+  EXPECT_EQ(Run_Data({"tree"}).Out, Tree_Listing_);
+}
+
+TEST_F(Reliability, Tree_File_With_Counts_It_Cannot_Hold_Stops_The_Start) {
+  Sync_With_Full_Tree();
+  const std::string tree = Read_File(Data_ / "mapstree.dat");
+  const std::string group = Tree_Group("Sub", 0);
+  for (const std::string& data :
+       {Tree_Group("Arenas", -1), Tree_Group("Arenas", -1) + group,
+        Tree_Group("Arenas", 0x7FFFFFFF) + group, Tree_Group("Arenas", 1) + Tree_Group("Sub", -5),
+        Tree_Group("Arenas", 0) + group}) {
+    Write_File(Data_ / "mapstree.dat", data);
+    const Stored before = Files();
+    const Run_Result result = Run_Here({"sync"});
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_EQ(result.Err, "error: Error loading map information. Incompatible file format.\n");
+    EXPECT_EQ(Files(), before);
+  }
+  Write_File(Data_ / "mapstree.dat", tree);
+  EXPECT_EQ(Run_Data({"tree"}).Out, Tree_Listing_);
+}
+
+// ---- saves that fail ----------------------------------------------------------------------------
+
+TEST_F(Reliability, A_Failed_Save_Is_Named_With_Its_Reason_And_Fails_The_Command) {
+  ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
+  const std::string old = Read_File(Data_ / "mapsdb.dat");
+  // Each time a new archive makes the database grow.
+  int added = 0;
+  const auto grow = [&] {
+    Write_Pk3(Game_ / ("baseq3/new" + std::to_string(++added) + ".pk3"),
+              {{"maps/n" + std::to_string(added) + ".bsp", Make_Bsp(Entity_Text("N"), 100)}});
+  };
+
+  // A folder in the way, of the new file or of the file itself (which then cannot be read).
+  grow();
+  fs::create_directories(Data_ / "mapsdb.dat.new/x");
+  Run_Result result = Run_Data({"sync"});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_NE(result.Err.find(Data_ / "mapsdb.dat.new: Is a directory"), std::string::npos)
+      << result.Err;
+  fs::remove_all(Data_ / "mapsdb.dat.new");
+  fs::rename(Data_ / "mapsdb.dat", Data_ / "keep.dat");
+  fs::create_directories(Data_ / "mapsdb.dat/x");
+  EXPECT_EQ(Run_Data({"sync"}).Status, 1);
+  fs::remove_all(Data_ / "mapsdb.dat");
+  fs::rename(Data_ / "keep.dat", Data_ / "mapsdb.dat");
+
+  // A full file system: a child whose files may not grow past the old database.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit {};
+    limit.rlim_cur = limit.rlim_max = old.size() + 8;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    result = Run_Here({"sync"});
+    ::_exit(result.Status == 1 && result.Err.find("File too large") != std::string::npos ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(Read_File(Data_ / "mapsdb.dat"), old);
+
+  // A data folder that may not be written (as an ordinary user, for whom permissions hold).
+  grow();
+  for (const TTemp_Dir* dir : {&Game_, &Data_, &Config_}) {
+    Give_To_User(dir->Path());
+  }
+  Command_Prefix_ = As_User_Command_Prefix();
+  ::chmod(Data_.Path().c_str(), 0555);
+  result = Run_Data({"sync"});
+  ::chmod(Data_.Path().c_str(), 0755);
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_NE(result.Err.find("Error during saving PK3 information: cannot create " +
+                            (Data_ / "mapsdb.dat.new: Permission denied. ") + Data_.Path()),
+            std::string::npos)
+      << result.Err;
+  EXPECT_EQ(Read_File(Data_ / "mapsdb.dat"), old);
+  EXPECT_EQ(Run_Data({"sync"}).Status, 0);
+  EXPECT_NE(Read_File(Data_ / "mapsdb.dat"), old);
+}
+
+// ---- archives unreadable at first ---------------------------------------------------------------
+
+TEST_F(Reliability, An_Archive_Unreadable_At_Its_First_Scan_Is_Scanned_Once_Readable) {
+  for (const TTemp_Dir* dir : {&Game_, &Data_, &Config_}) {
+    Give_To_User(dir->Path());
+  }
+  Command_Prefix_ = As_User_Command_Prefix();
+  const std::string archive = Game_ / "baseq3/zz_extra.pk3";
+  ::chmod(archive.c_str(), 0);
+  for (int start = 0; start < 2; ++start) {  // reported at every start while it cannot be read
+    const Run_Result result = Run_With_Dirs({"list"});
+    EXPECT_EQ(result.Status, 0);
+    EXPECT_EQ(result.Err, "error: Error during map scan. Please report to author.\n");
+    EXPECT_EQ(result.Out.find("Extra One"), std::string::npos);
+  }
+  ::chmod(archive.c_str(), 0644);
+  const Run_Result result = Run_Data({"list"});
+  EXPECT_EQ(result.Err, "");
+  EXPECT_NE(result.Out.find("Extra One\tEXTRA1\tbaseq3/zz_extra"), std::string::npos);
+}
+
+// ---- a rename or a delete killed at each step ---------------------------------------------------
+
+TEST_F(Reliability, Rename_And_Delete_Killed_At_Each_Step_Keep_IDs_Properties_And_Tree) {
+  Sync_With_Full_Tree();
+  const TDatabase_Paths paths = Paths();
+  std::int32_t pk3_id = -1;
+  {
+    TScripted_Interaction user;
+    const auto db = Lade_PK3_Datenbank(paths, &user);
+    const int index = db->Find_PK3("baseq3", "pak0.pk3");
+    ASSERT_GE(index, 0);
+    pk3_id = db->Items(index)->ID;
+    db->Items(index)->Maps->Items(0)->Comment = "kept";
+    ASSERT_TRUE(Speichere_PK3_Datenbank(*db));
+  }
+  // In a child that is killed after step `stop` (5: after the save, before the journal goes).
+  const auto rename_in_child = [&](const std::string& to, int stop) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      TScripted_Interaction user;
+      const auto db = Lade_PK3_Datenbank(paths, &user);
+      const auto kill_at = [stop](int step) {
+        if (step == stop) {
+          ::raise(SIGKILL);
+        }
+      };
+      TPK3_Datei_Eintrag& pk3 = *db->Items(db->IndexOfID(pk3_id));
+      PK3_umbenennen_nach(paths, pk3, 0, Game_ / to, user, kill_at);
+      db->Save_Database(Data_ / "mapsdb.dat");
+      kill_at(5);
+      Speichere_PK3_Datenbank(*db);
+      ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFSIGNALED(status) ? WTERMSIG(status) : -1;
+  };
+  std::string name = "pak0.pk3";
+  for (int stop = 1; stop <= 6; ++stop) {
+    SCOPED_TRACE(stop);
+    const std::string to = "baseq3/step" + std::to_string(stop) + ".pk3";
+    EXPECT_EQ(rename_in_child(to, stop), stop <= 5 ? SIGKILL : -1);
+    // Before the archive moved, the rename is undone; after, it is finished.
+    if (stop >= 2) {
+      name = "step" + std::to_string(stop) + ".pk3";
+    }
+    ASSERT_EQ(Run_Data({"tree"}).Out, Tree_Listing_);
+    TPK3_Dateien_Verwaltung db(paths, nullptr);
+    ASSERT_TRUE(db.Load_Database(Data_ / "mapsdb.dat"));
+    const TPK3_Datei_Eintrag& pk3 = *db.Items(db.IndexOfID(pk3_id));
+    EXPECT_EQ(pk3.PK3_Filename, name);
+    EXPECT_TRUE(pk3.Present);
+    EXPECT_EQ(pk3.Maps->Items(0)->Comment, "kept");
+    EXPECT_TRUE(fs::exists(paths.Levelshots_Dir + "/baseq3/" + name + "/q3dm1.jpg"));
+    EXPECT_TRUE(fs::exists(paths.Botinfo_Dir + "/baseq3/" + name + "/scripts/bots.txt"));
+    EXPECT_FALSE(fs::exists(Rename_Journal_Path(Data_.Path())));
+  }
+  // A delete killed after each step: the next start finishes it.
+  for (int stop = 1; stop <= 3; ++stop) {
+    ASSERT_EQ(Run_Data({"sync"}).Status, 0);
+    const std::string archive = "del" + std::to_string(stop) + ".pk3";
+    fs::copy_file(Game_ / ("baseq3/" + name), Game_ / ("baseq3/" + archive));
+    ASSERT_EQ(Run_Data({"sync"}).Status, 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      TScripted_Interaction user;
+      user.Answers = {Answer::Yes};
+      const auto db = Lade_PK3_Datenbank(paths, &user);
+      PK3_loeschen(paths, *db->Items(db->Find_PK3("baseq3", archive)), 0, user, [stop](int step) {
+        if (step == stop) {
+          ::raise(SIGKILL);
+        }
+      });
+      ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    ASSERT_EQ(Run_Data({"sync"}).Status, 0);
+    EXPECT_FALSE(fs::exists(Game_ / ("baseq3/" + archive)));
+    EXPECT_FALSE(fs::exists(paths.Levelshots_Dir + "/baseq3/" + archive));
+    EXPECT_FALSE(fs::exists(paths.Botinfo_Dir + "/baseq3/" + archive));
+  }
+  EXPECT_EQ(Run_Data({"tree"}).Out, Tree_Listing_);
+}
+
+// ---- two programs on one data folder ------------------------------------------------------------
+
+TEST_F(Reliability, A_Second_Program_On_The_Data_Folder_Is_Refused_Or_Waits) {
+  ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
+  const Stored before = Files();
+  // Another program holds the folder until a byte comes through `release` (or is killed).
+  int release[2];
+  ASSERT_EQ(::pipe(release), 0);
+  const auto hold = [&](bool killed) {
+    int ready[2];
+    EXPECT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      TData_Folder_Lock lock;
+      const bool taken = lock.Take(Data_.Path(), 0);
+      [[maybe_unused]] const ssize_t n = ::write(ready[1], &taken, 1);
+      if (killed) {
+        ::raise(SIGKILL);
+      }
+      char byte = 0;
+      [[maybe_unused]] const ssize_t m = ::read(release[0], &byte, 1);
+      ::_exit(0);
+    }
+    bool taken = false;
+    EXPECT_EQ(::read(ready[0], &taken, 1), 1);
+    EXPECT_TRUE(taken);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    return child;
+  };
+  const pid_t other = hold(false);
+  Run_Result result = Run_Data({"sync"});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_EQ(result.Err, "error: " + Folder_In_Use_Message(Data_.Path()) + "\n");
+  EXPECT_EQ(Files(), before);
+  // One that waits goes on once the other ends.
+  const pid_t waiting = ::fork();
+  if (waiting == 0) {
+    ::_exit(Run_Data({"--wait", "60", "sync"}).Status);
+  }
+  ::sleep(1);
+  EXPECT_EQ(::waitpid(waiting, nullptr, WNOHANG), 0);  // still waiting
+  ASSERT_EQ(::write(release[1], "x", 1), 1);
+  int status = -1;
+  ASSERT_EQ(::waitpid(waiting, &status, 0), waiting);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ::waitpid(other, nullptr, 0);
+  ::close(release[0]);
+  ::close(release[1]);
+  // A program that was killed holds nothing.
+  ::waitpid(hold(true), nullptr, 0);
+  EXPECT_EQ(Run_Data({"sync"}).Status, 0);
+  EXPECT_EQ(Run_Data({"--wait", "x", "sync"}).Status, 2);
+}
+
+// ---- a game directory whose name is not UTF-8 ---------------------------------------------------
+
+TEST_F(Reliability, A_Game_Directory_Named_In_Any_Bytes_Is_Stored_And_Launched) {
+  const std::string game = Output_ / "Quake \xFF III";
+  fs::rename(Game_.Path(), game);
+  fs::create_directories(Game_.Path());  // for the fixture to remove
+  const TGame_Recorder engine(Output_ / "engine");
+  ASSERT_EQ(Run({"--engine", engine.Script}).Status, 0);
+  ASSERT_EQ(Run_Data({"--game-dir", game, "sync"}).Status, 0);
+  EXPECT_NE(Settings().find("Q3A_DIR=@ByteArray("), std::string::npos) << Settings();
+  // The stored directory is used again, and the game starts in it.
+  const Run_Result result = Run_Data({"launch", "0", "0"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(engine.Wait().substr(0, game.size() + 1), game + "\n");
+  EXPECT_EQ(Run_Data({"list"}).Status, 0);
+}
+
+// ---- a kill while an arena archive is written ---------------------------------------------------
+
+TEST_F(Reliability, A_Kill_During_An_Arena_Write_Leaves_Nothing_The_Next_Start_Keeps) {
+  // Enough maps that the disabler archive is the largest file the command writes.
+  std::vector<Zip_Member> many;
+  for (int i = 0; i < 40; ++i) {
+    many.push_back({"maps/many" + std::to_string(i) + ".bsp", Make_Bsp(Entity_Text("M"), 10)});
+  }
+  Write_Pk3(Game_ / "baseq3/many.pk3", many);
+  ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
+  Write_File(Data_ / "mapstree.dat",
+             Tree_Group("Arenas", 1) + Tree_Group("Duel", 1) + Entry_For("pak0.pk3"));
+  const pid_t child = ::fork();
+  if (child == 0) {
+    struct rlimit limit {};
+    ::setrlimit(RLIMIT_CORE, &limit);
+    limit.rlim_cur = limit.rlim_max = 2000;
+    ::setrlimit(RLIMIT_FSIZE, &limit);  // the write past it kills the program
+    Run_Here({"arena", "create", "--group", "Arenas/Duel", "--mod", "baseq3", "--name", "duel"});
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ);
+  const auto litter = [&] {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(Game_ / "baseq3")) {
+      count += entry.path().filename().string().rfind("z_Arenas_Disabler.pk3.", 0) == 0 ? 1 : 0;
+    }
+    return count;
+  };
+  ASSERT_EQ(litter(), 1);
+  // The game sees only whole archives.
+  for (const auto& entry : fs::directory_iterator(Game_ / "baseq3")) {
+    if (entry.path().extension() == ".pk3") {
+      Zip_Archive zip;
+      EXPECT_NO_THROW(zip.Set_ZipFilename(entry.path())) << entry.path();
+    }
+  }
+  ASSERT_EQ(Run_Data({"sync"}).Status, 0);
+  EXPECT_EQ(litter(), 0);
+  EXPECT_TRUE(fs::exists(Game_ / "baseq3/z_Arenas_active_duel.pk3"));
+}
+
+// ---- control characters on a terminal -----------------------------------------------------------
+
+TEST_F(Reliability, Control_Characters_Are_Escaped_On_A_Terminal_Only) {
+  Write_Pk3(Game_ / "baseq3/esc\x07.pk3",
+            {{"maps/esc.bsp", Make_Bsp(Entity_Text("Red \x1b[31mtitle\x07"), 100)}});
+  ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
+  int master = -1;
+  int slave = -1;
+  ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+  std::FILE* terminal = ::fdopen(slave, "w");
+  EXPECT_EQ(Run_Here({"list"}, terminal, terminal).Status, 0);
+  EXPECT_EQ(Run_Here({"list\x1b"}, terminal, terminal).Status, 2);
+  std::fclose(terminal);
+  std::string shown;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;) {
+    shown.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(master);
+  EXPECT_NE(shown.find("Red \\x1b[31mtitle\\x07\tESC\tbaseq3/esc\\x07"), std::string::npos)
+      << shown;
+  EXPECT_NE(shown.find("unknown command \"list\\x1b\""), std::string::npos) << shown;
+  EXPECT_EQ(shown.find('\x1b'), std::string::npos);
+  EXPECT_EQ(shown.find('\x07'), std::string::npos);
+  // Into a pipe or a file the bytes go as they are.
+  EXPECT_NE(Run_Here({"list"}).Out.find("Red \x1b[31mtitle\x07\tESC\tbaseq3/esc\x07"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace vorlix::testing
