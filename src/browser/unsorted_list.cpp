@@ -169,6 +169,9 @@ void Lade_ListView_Maps(TUnsorted_Maps_List& list, const TPK3_Dateien_Verwaltung
   }
   listed.reserve(maps);
   list.Reserve(maps);
+  // The MOD list's names (upper case) looked up by hash: a MOD list of thousands of folders
+  // would otherwise be walked for every map.
+  const std::unordered_set<std::string> mod_names(mods.Names().begin(), mods.Names().end());
   list.Begin_Append();
   for (int p = database.Count() - 1; p >= 0; --p) {
     const TPK3_Datei_Eintrag* pk3 = database.Items(p);
@@ -190,7 +193,7 @@ void Lade_ListView_Maps(TUnsorted_Maps_List& list, const TPK3_Dateien_Verwaltung
       }
       auto& usable = map->Useable_MODs;
       for (std::size_t i = 0; i < usable.size();) {
-        if (mods.IndexOf(platform::Upper(usable[i])) >= 0) {
+        if (mod_names.count(platform::Upper(usable[i])) != 0) {
           ++i;
           continue;
         }

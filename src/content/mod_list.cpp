@@ -258,16 +258,21 @@ void TMOD_Liste::Ermittle_BotInformationen(const std::string& program_dir,
   // The archives' folders in walk order, MOD by MOD; their files are looked at ahead, together.
   std::vector<std::vector<std::string>> folders_by_mod(static_cast<std::size_t>(Count()));
   std::vector<std::string> folders;
+  // The present records by MOD, in database order: one pass over the database, not one per MOD.
+  std::unordered_map<std::string, std::vector<const TPK3_Datei_Eintrag*>> records_by_mod;
+  for (int r = 0; r < pk3_db.Count() && botinfo; ++r) {
+    const TPK3_Datei_Eintrag* record = pk3_db.Items(r);
+    if (record != nullptr && record->Present && platform::Is_Plain_Name(record->MOD_Directory) &&
+        platform::Is_Plain_Name(record->PK3_Filename)) {
+      records_by_mod[platform::Upper(record->MOD_Directory)].push_back(record);
+    }
+  }
   for (int m = 0; m < Count() && botinfo; ++m) {
-    const std::string mod_name = platform::Upper(Name(m));
-    for (int r = 0; r < pk3_db.Count(); ++r) {
-      const TPK3_Datei_Eintrag* record = pk3_db.Items(r);
-      if (record == nullptr || !record->Present ||
-          platform::Upper(record->MOD_Directory) != mod_name ||
-          !platform::Is_Plain_Name(record->MOD_Directory) ||
-          !platform::Is_Plain_Name(record->PK3_Filename)) {
-        continue;
-      }
+    const auto records = records_by_mod.find(platform::Upper(Name(m)));
+    if (records == records_by_mod.end()) {
+      continue;
+    }
+    for (const TPK3_Datei_Eintrag* record : records->second) {
       if (const std::optional<std::string> folder =
               resolver.Resolve(*botinfo, record->MOD_Directory + "/" + record->PK3_Filename)) {
         folders_by_mod[static_cast<std::size_t>(m)].push_back(record->PK3_Filename);
