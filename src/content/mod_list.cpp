@@ -105,8 +105,8 @@ std::vector<TBot_Datei> Suche_Bot_Dateien(const std::vector<std::string>& folder
 
 // ---- TBot_Files_Prefetch -------------------------------------------------------------------
 
-TBot_Files_Prefetch::TBot_Files_Prefetch(std::string program_dir)
-    : Program_Dir_(std::move(program_dir)) {
+TBot_Files_Prefetch::TBot_Files_Prefetch(std::string program_dir, int folder_writes)
+    : Program_Dir_(std::move(program_dir)), Folder_Writes_(folder_writes) {
   try {
     Read_All();
   } catch (const std::exception&) {
@@ -119,6 +119,16 @@ const TBot_Datei* TBot_Files_Prefetch::Find(const std::string& folder) const {
   return it == Files_.end() ? nullptr : &it->second;
 }
 
+const TBot_Datei* TBot_Files_Prefetch::Find(const std::string& mod_directory,
+                                            const std::string& pk3_filename) const {
+  const auto mod = Mods_.find(platform::Upper(mod_directory));
+  if (mod == Mods_.end() || !mod->second.Is_Directory) {
+    return nullptr;
+  }
+  const auto archive = mod->second.Archives.find(platform::Upper(pk3_filename));
+  return archive == mod->second.Archives.end() ? nullptr : archive->second;
+}
+
 void TBot_Files_Prefetch::Read_All() {
   // The folders as the bot step finds them: BOTINFO, then each MOD folder and archive folder,
   // every one found ignoring case.
@@ -127,8 +137,15 @@ void TBot_Files_Prefetch::Read_All() {
     return;
   }
   std::map<std::string, TBot_Datei> files;
+  TBy_Upper<TMod_Folder> by_upper;
+  // Every entry counts for the first-in-listing-order choice, folders or not.
+  std::vector<std::pair<TMod_Folder*, std::string>> mod_folders;
   const auto mods = platform::List_Directory(*botinfo);
   for (const auto& mod : mods ? *mods : std::vector<platform::Dir_Entry>{}) {
+    const auto [entry, first] = by_upper.try_emplace(platform::Upper(mod.Name));
+    if (first) {
+      entry->second.Is_Directory = mod.Is_Directory;
+    }
     if (!mod.Is_Directory) {
       continue;
     }
@@ -145,11 +162,15 @@ void TBot_Files_Prefetch::Read_All() {
     for (const auto& archive : *archives) {
       std::string folder = platform::Join(mod_dir, archive);
       TBot_Datei file = Suche_Bot_Datei(mod_fd, archive, folder);
-      files.emplace(std::move(folder), std::move(file));
+      const TBot_Datei& kept = files.emplace(std::move(folder), std::move(file)).first->second;
+      if (first) {
+        entry->second.Archives.try_emplace(platform::Upper(archive), &kept);
+      }
     }
     ::close(mod_fd);
   }
   Files_ = std::move(files);
+  Mods_ = std::move(by_upper);
 }
 
 // ---- TBot_Liste ----------------------------------------------------------------------------
@@ -248,7 +269,8 @@ void TMOD_Liste::Ermittle_BotInformationen(const std::string& program_dir,
                                            const TPK3_Dateien_Verwaltung& pk3_db,
                                            const TBot_Files_Prefetch* ahead) {
   // What was read ahead holds while nothing was extracted or removed since.
-  if (ahead != nullptr && (ahead->Program_Dir() != program_dir || pk3_db.Folder_Writes() != 0)) {
+  if (ahead != nullptr &&
+      (ahead->Program_Dir() != program_dir || pk3_db.Folder_Writes() != ahead->Folder_Writes())) {
     ahead = nullptr;
   }
   // The extraction stores names in the archive's letter case, so every component below the
@@ -267,25 +289,35 @@ void TMOD_Liste::Ermittle_BotInformationen(const std::string& program_dir,
       records_by_mod[platform::Upper(record->MOD_Directory)].push_back(record);
     }
   }
+  // Folders read ahead are found by the records' names, without a path formed for each.
+  std::vector<const TBot_Datei*> read_ahead;
   for (int m = 0; m < Count() && botinfo; ++m) {
     const auto records = records_by_mod.find(platform::Upper(Name(m)));
     if (records == records_by_mod.end()) {
       continue;
     }
     for (const TPK3_Datei_Eintrag* record : records->second) {
-      if (const std::optional<std::string> folder =
-              resolver.Resolve(*botinfo, record->MOD_Directory + "/" + record->PK3_Filename)) {
+      if (ahead != nullptr) {
+        if (const TBot_Datei* file = ahead->Find(record->MOD_Directory, record->PK3_Filename)) {
+          folders_by_mod[static_cast<std::size_t>(m)].push_back(record->PK3_Filename);
+          read_ahead.push_back(file);
+        }
+      } else if (const std::optional<std::string> folder = resolver.Resolve(
+                     *botinfo, record->MOD_Directory + "/" + record->PK3_Filename)) {
         folders_by_mod[static_cast<std::size_t>(m)].push_back(record->PK3_Filename);
         folders.push_back(*folder);
       }
     }
   }
-  const std::vector<TBot_Datei> files = Suche_Bot_Dateien(folders, ahead);
+  std::vector<TBot_Datei> read_here = Suche_Bot_Dateien(folders, nullptr);
+  const auto file_at = [&](std::size_t i) -> const TBot_Datei& {
+    return ahead != nullptr ? *read_ahead[i] : read_here[i];
+  };
   std::size_t next = 0;
   for (int m = 0; m < Count(); ++m) {
     auto bots = std::make_unique<TBot_Liste>(Name(m));
     for (const std::string& pk3_filename : folders_by_mod[static_cast<std::size_t>(m)]) {
-      const TBot_Datei& file = files[next++];
+      const TBot_Datei& file = file_at(next++);
       if (!file.Path) {
         continue;
       }
