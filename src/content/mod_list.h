@@ -44,12 +44,12 @@ class TBot_Files_Prefetch {
   const std::string& Program_Dir() const { return Program_Dir_; }
   // What is read holds while the database's count of folder writes is still this one.
   int Folder_Writes() const { return Folder_Writes_; }
-  // The files of an archive folder, by the path the bot step forms for it (BOTINFO, MOD folder
-  // and archive folder as found ignoring case); nullptr when it was not read.
-  const TBot_Datei* Find(const std::string& folder) const;
-  // The same by the record's names (plain names): the MOD folder and the archive folder found
-  // ignoring case, the first in listing order of the entries that differ only in case winning,
-  // as the bot step's lookup finds them. nullptr when there is no such folder below BOTINFO.
+  // Whether every folder was read (otherwise nothing read ahead is used).
+  bool Complete() const { return Complete_; }
+  // The bots file of an archive's folder by the record's names (plain names): the MOD folder and
+  // the archive folder found ignoring case, the first in listing order of the entries that
+  // differ only in case winning, as the bot step's lookup finds them. nullptr when that folder
+  // holds no bots file (or is no folder, or is not there).
   const TBot_Datei* Find(const std::string& mod_directory, const std::string& pk3_filename) const;
 
  private:
@@ -60,12 +60,12 @@ class TBot_Files_Prefetch {
   using TBy_Upper = std::unordered_map<std::string, T>;
   struct TMod_Folder {
     bool Is_Directory = false;
-    TBy_Upper<const TBot_Datei*> Archives;
+    TBy_Upper<TBot_Datei> Archives;  // those with a bots file
   };
 
   std::string Program_Dir_;
   int Folder_Writes_ = 0;
-  std::map<std::string, TBot_Datei> Files_;
+  bool Complete_ = false;
   TBy_Upper<TMod_Folder> Mods_;
 };
 
