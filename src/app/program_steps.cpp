@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/read_ahead.h"
 #include "arena/arena_names.h"
 #include "content/mod_list.h"
 #include "core/paths.h"
@@ -38,8 +39,18 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
         Lade_PK3_Datenbank(TDatabase_Paths{state.Program_Dir, state.Temp_Dir, state.Levelshots_Dir,
                                            state.Botinfo_Dir, state.Game_Dir},
                            &ui, std::move(walked));
+    // The archives' bot files are read on a thread of their own while the map list is filled,
+    // unless what was read before the database step still holds. Nothing is written below
+    // BOTINFO until the bot step.
+    const int writes = state.PK3_Datenbank->Folder_Writes();
+    if (!state.Read_Ahead || writes != 0 || state.Read_Ahead->Program_Dir() != state.Program_Dir) {
+      state.Read_Ahead = std::make_unique<TRead_Ahead>(state.Program_Dir, "", writes);
+    }
   };
   steps.Read_Bots = [](TMain_State& state) {
+    if (state.Read_Ahead) {
+      state.Read_Ahead->Wait();
+    }
     if (state.PK3_Datenbank && state.MOD_Liste) {
       state.MOD_Liste->Ermittle_BotInformationen(
           state.Program_Dir, *state.PK3_Datenbank,

@@ -5,16 +5,16 @@
 
 namespace vorlix {
 
-TRead_Ahead::TRead_Ahead(std::string program_dir, std::string game_dir)
+TRead_Ahead::TRead_Ahead(std::string program_dir, std::string game_dir, int folder_writes)
     : Program_Dir_(std::move(program_dir)), Game_Dir_(std::move(game_dir)) {
   try {
-    Reader_ = std::thread([this] {
+    Reader_ = std::thread([this, folder_writes] {
       // The walk first: the start-up needs it first.
       try {
         if (!Game_Dir_.empty()) {
           Walk_ = Walk_Game_Directory(Game_Dir_);
         }
-        Bot_Files_ = std::make_unique<TBot_Files_Prefetch>(Program_Dir_);
+        Bot_Files_ = std::make_unique<TBot_Files_Prefetch>(Program_Dir_, folder_writes);
       } catch (const std::exception&) {
         // what was not read is read by the start-up itself
       }

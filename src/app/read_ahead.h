@@ -15,8 +15,9 @@ namespace vorlix {
 
 class TRead_Ahead {
  public:
-  // Starts the reading; no walk when `game_dir` is empty.
-  TRead_Ahead(std::string program_dir, std::string game_dir);
+  // Starts the reading; no walk when `game_dir` is empty. `folder_writes`: the database's count
+  // of folder writes when the reading starts (see TBot_Files_Prefetch).
+  TRead_Ahead(std::string program_dir, std::string game_dir, int folder_writes = 0);
   // Waits for the reading.
   ~TRead_Ahead();
   TRead_Ahead(const TRead_Ahead&) = delete;

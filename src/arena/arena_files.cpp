@@ -1,5 +1,6 @@
 #include "arena/arena_files.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -52,6 +53,19 @@ std::optional<std::string> Existing(const std::string& directory, const std::str
     return std::nullopt;
   }
   return platform::Join(directory, *found);
+}
+
+// Among names in listing order, the one that Finde_Eintrag would give for `name`: the name as
+// written, else the first equal to it ignoring case.
+std::optional<std::string> Named_Among(const std::vector<std::string>& names,
+                                       const std::string& name) {
+  if (std::find(names.begin(), names.end(), name) != names.end()) {
+    return name;
+  }
+  const auto it = std::find_if(names.begin(), names.end(), [&](const std::string& candidate) {
+    return platform::Equal_Ignore_Case(candidate, name);
+  });
+  return it == names.end() ? std::nullopt : std::optional<std::string>(*it);
 }
 
 // The name under which the deactivation renames an active file: its prefix, in
@@ -199,18 +213,21 @@ void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& 
 }
 
 void Arena_Disabler_Files_erzeugen(const TArena_Umgebung& env, TInteraction& ui) {
-  for (const auto& mod : env.MODs) {
-    const std::string dir = Arena_MOD_Verzeichnis(env.Game_Dir, mod);
-    if (!Erstes_Arena_File_in_Verzeichnis(dir).empty()) {
+  const std::vector<std::string> dirs = Arena_MOD_Verzeichnisse(env.Game_Dir, env.MODs);
+  for (std::size_t i = 0; i < env.MODs.size(); ++i) {
+    const std::string& dir = dirs[i];
+    // One listing per MOD answers both questions: the disabler's name matches the pattern too.
+    const auto names = Suche_Arena_Muster(dir, Erzeuge_generischen_Arena_File_Namen(), false);
+    if (!Erstes_Arena_File_aus(names).empty()) {
       // A directory that cannot be written is reported; the other MODs still
       // get theirs.
       try {
-        Arena_Disable_File_erzeugen(env, mod, ui);
+        Arena_Disable_File_erzeugen(env, env.MODs[i], ui);
       } catch (const std::exception& error) {
         ui.Message(Message_Kind::Error, error.what(), Button_Set::OK);
       }
-    } else if (const auto disabler = Existing(dir, Arena_Disabler_Dateiname())) {
-      Delete_File(*disabler);
+    } else if (const auto disabler = Named_Among(names, Arena_Disabler_Dateiname())) {
+      Delete_File(platform::Join(dir, *disabler));
     }
   }
 }
@@ -443,11 +460,10 @@ TArena_Verfuegbarkeit Process_Arena_File(Arena_Modus mode, const TArena_Umgebung
     } else {
       if (mode != Arena_Modus::Erzeugen) {
         std::vector<std::string> with_files;
-        for (const auto& mod : request.Items) {
-          if (!Suche_Arena_Muster(Arena_MOD_Verzeichnis(env.Game_Dir, mod),
-                                  Erzeuge_generischen_Arena_File_Namen(), false)
-                   .empty()) {
-            with_files.push_back(mod);
+        const std::vector<std::string> dirs = Arena_MOD_Verzeichnisse(env.Game_Dir, request.Items);
+        for (std::size_t i = 0; i < dirs.size(); ++i) {
+          if (!Suche_Arena_Muster(dirs[i], Erzeuge_generischen_Arena_File_Namen(), false).empty()) {
+            with_files.push_back(request.Items[i]);
           }
         }
         request.Items = std::move(with_files);

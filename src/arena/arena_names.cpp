@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string_view>
 #include <system_error>
+#include <unordered_map>
+#include <unordered_set>
 
 #include <sys/stat.h>
 
@@ -116,6 +118,20 @@ std::string Arena_MOD_Verzeichnis(const std::string& game_dir, const std::string
   return platform::Join(game_dir, found ? *found : mod);
 }
 
+std::vector<std::string> Arena_MOD_Verzeichnisse(const std::string& game_dir,
+                                                 const std::vector<std::string>& mods) {
+  // The lookup of Arena_MOD_Verzeichnis with the game directory listed once.
+  platform::TCase_Resolver resolver;
+  std::vector<std::string> dirs;
+  dirs.reserve(mods.size());
+  for (const auto& mod : mods) {
+    const auto found = platform::Is_Plain_Name(mod) ? resolver.Resolve(game_dir, mod)
+                                                    : std::optional<std::string>();
+    dirs.push_back(found ? *found : platform::Join(game_dir, mod));
+  }
+  return dirs;
+}
+
 std::vector<std::string> Suche_Arena_Muster(const std::string& directory, const std::string& prefix,
                                             bool files_only) {
   std::vector<std::string> names;
@@ -146,7 +162,10 @@ bool Existiert_Arena_File(const std::string& directory, const std::string& arena
 }
 
 std::string Erstes_Arena_File_in_Verzeichnis(const std::string& directory) {
-  const auto names = Suche_Arena_Muster(directory, Generic_Prefix, false);
+  return Erstes_Arena_File_aus(Suche_Arena_Muster(directory, Generic_Prefix, false));
+}
+
+std::string Erstes_Arena_File_aus(const std::vector<std::string>& names) {
   if (names.empty()) {
     return "";
   }
@@ -178,8 +197,8 @@ int Anzahl_Arena_Files_in(const std::string& directory) {
 int Maximale_Anzahl_Arena_Files_in_allen_Verzeichnissen(const std::string& game_dir,
                                                         const std::vector<std::string>& mods) {
   int maximum = 0;
-  for (const auto& mod : mods) {
-    maximum = std::max(maximum, Anzahl_Arena_Files_in(Arena_MOD_Verzeichnis(game_dir, mod)));
+  for (const auto& dir : Arena_MOD_Verzeichnisse(game_dir, mods)) {
+    maximum = std::max(maximum, Anzahl_Arena_Files_in(dir));
   }
   return maximum;
 }
@@ -187,9 +206,8 @@ int Maximale_Anzahl_Arena_Files_in_allen_Verzeichnissen(const std::string& game_
 int Ermittle_Anzahl_MODs_mit_Vorlix_Arena_File(const std::string& game_dir,
                                                const std::vector<std::string>& mods) {
   int count = 0;
-  for (const auto& mod : mods) {
-    count += static_cast<int>(
-        Suche_Arena_Muster(Arena_MOD_Verzeichnis(game_dir, mod), Generic_Prefix, false).size());
+  for (const auto& dir : Arena_MOD_Verzeichnisse(game_dir, mods)) {
+    count += static_cast<int>(Suche_Arena_Muster(dir, Generic_Prefix, false).size());
   }
   return count;
 }

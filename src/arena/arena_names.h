@@ -49,6 +49,11 @@ std::optional<std::string> Pruefe_Arena_Namen(const std::string& arena_name);
 // The directory of a MOD (as listed, upper case) below the game directory, with the letter case
 // it has on disk; game directory joined with the name when it does not exist.
 std::string Arena_MOD_Verzeichnis(const std::string& game_dir, const std::string& mod);
+// The same for every MOD of a list, in its order, from one listing of the game directory (a
+// look-up per MOD would list it once per MOD: a game directory of thousands of MOD folders would
+// take quadratic time).
+std::vector<std::string> Arena_MOD_Verzeichnisse(const std::string& game_dir,
+                                                 const std::vector<std::string>& mods);
 
 // Names of the directory's entries matching prefix + "*.pk3" (ignoring case), in listing order.
 std::vector<std::string> Suche_Arena_Muster(const std::string& directory, const std::string& prefix,
@@ -58,6 +63,9 @@ std::vector<std::string> Suche_Arena_Muster(const std::string& directory, const 
 bool Existiert_Arena_File(const std::string& directory, const std::string& arena_name);
 // The first entry matching "z_Arenas_*.pk3" that is not the disabler, or empty.
 std::string Erstes_Arena_File_in_Verzeichnis(const std::string& directory);
+// The same, picked from the directory's names matching "z_Arenas_*.pk3" as Suche_Arena_Muster
+// gives them (not only files).
+std::string Erstes_Arena_File_aus(const std::vector<std::string>& arena_pattern_names);
 // The arena names of all arena files in the directory, in listing order (the disabler left out;
 // a name held by an active and an inactive file is listed twice).
 std::vector<std::string> Ermittle_Liste_aller_Arena_Files_in(const std::string& directory);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numeric>
+#include <unordered_map>
 
 #include "content/mod_list.h"
 #include "core/fs_routines.h"
@@ -63,7 +64,10 @@ void TUnsorted_Maps_List::Clear() {
 }
 
 void TUnsorted_Maps_List::Reserve(std::size_t items) {
-  Items_.reserve(Items_.size() + items);
+  // An empty list takes the collected items' buffer as it is (End_Append): one buffer, not two.
+  if (!Items_.empty()) {
+    Items_.reserve(Items_.size() + items);
+  }
   Pending_.reserve(items);
 }
 
@@ -83,9 +87,14 @@ void TUnsorted_Maps_List::End_Append() {
   if (Observer != nullptr) {
     Observer->Before_Append(first, last);
   }
-  Items_.insert(Items_.end(), std::make_move_iterator(Pending_.begin()),
-                std::make_move_iterator(Pending_.end()));
-  Pending_.clear();
+  if (Items_.empty()) {
+    Items_.swap(Pending_);
+    Pending_ = {};
+  } else {
+    Items_.insert(Items_.end(), std::make_move_iterator(Pending_.begin()),
+                  std::make_move_iterator(Pending_.end()));
+    Pending_.clear();
+  }
   if (Observer != nullptr) {
     Observer->After_Append();
   }
@@ -128,19 +137,30 @@ void TUnsorted_Maps_List::Sort() {
   if (Observer != nullptr) {
     Observer->Before_Reorder();
   }
-  // The positions are sorted and every item is moved once, instead of moving the items (three
-  // strings each) at every step of the sort.
+  // The positions are sorted and the items are then moved along the cycles of that order, in
+  // place: no item is moved at every step of the sort, and no second list of items is needed.
   std::vector<std::uint32_t> order(Items_.size());
   std::iota(order.begin(), order.end(), 0U);
   std::stable_sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
     return Item_Less(Items_[a], Items_[b]);
   });
-  std::vector<TUnsorted_Item> sorted;
-  sorted.reserve(Items_.size());
-  for (const std::uint32_t i : order) {
-    sorted.push_back(std::move(Items_[i]));
+  constexpr std::uint32_t placed = UINT32_MAX;
+  for (std::uint32_t start = 0; start < order.size(); ++start) {
+    if (order[start] == placed || order[start] == start) {
+      continue;
+    }
+    // Position `at` receives the item from order[at]; the first item of the cycle waits aside.
+    TUnsorted_Item first = std::move(Items_[start]);
+    std::uint32_t at = start;
+    while (order[at] != start) {
+      const std::uint32_t from = order[at];
+      Items_[at] = std::move(Items_[from]);
+      order[at] = placed;
+      at = from;
+    }
+    Items_[at] = std::move(first);
+    order[at] = placed;
   }
-  Items_ = std::move(sorted);
   if (Observer != nullptr) {
     Observer->After_Reorder();
   }
@@ -157,40 +177,85 @@ std::string Vanished_MOD_Message(const std::string& mod, const std::string& long
          "'s \"Useable MODs\" list.";
 }
 
+namespace {
+
+// The maps already listed, by MOD directory and map file name ignoring case. An open-addressing
+// table of the maps themselves: no key is copied or lower-cased, so a fill of a hundred thousand
+// maps makes no allocation per map.
+class TListed_Maps {
+ public:
+  explicit TListed_Maps(std::size_t maps) {
+    std::size_t size = 16;
+    while (size < 2 * maps) {
+      size *= 2;
+    }
+    Slots_.assign(size, Slot{});
+  }
+  // Enters the map; false when a map of the same name in the same directory is there already.
+  bool Insert(std::uint32_t directory, const TMAP_Datei_Eintrag* map) {
+    const std::string& name = map->MAP_Filename;
+    std::uint64_t hash = 1469598103934665603ULL ^ directory;
+    for (const char c : name) {
+      hash = (hash ^ static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c)) *
+             1099511628211ULL;
+    }
+    for (std::size_t at = hash & (Slots_.size() - 1);; at = (at + 1) & (Slots_.size() - 1)) {
+      Slot& slot = Slots_[at];
+      if (slot.Map == nullptr) {
+        slot = {directory, map};
+        return true;
+      }
+      if (slot.Directory == directory &&
+          platform::Equal_Ignore_Case(slot.Map->MAP_Filename, name)) {
+        return false;
+      }
+    }
+  }
+
+ private:
+  struct Slot {
+    std::uint32_t Directory = 0;
+    const TMAP_Datei_Eintrag* Map = nullptr;
+  };
+  std::vector<Slot> Slots_;
+};
+
+}  // namespace
+
 void Lade_ListView_Maps(TUnsorted_Maps_List& list, const TPK3_Dateien_Verwaltung& database,
                         const TMOD_Liste& mods, TInteraction& interaction) {
   list.Clear();
-  // (MOD directory, file name) in lower case of every listed map.
-  std::unordered_set<std::string> listed;
   std::size_t maps = 0;
   for (int p = 0; p < database.Count(); ++p) {
     const TPK3_Datei_Eintrag* pk3 = database.Items(p);
     maps += pk3->Maps ? static_cast<std::size_t>(pk3->Maps->Count()) : 0;
   }
-  listed.reserve(maps);
+  TListed_Maps listed(maps);
+  // MOD directories (lower case) by number, for the table above.
+  std::unordered_map<std::string, std::uint32_t> directories;
   list.Reserve(maps);
+  // The MOD list's names (upper case) looked up by hash: a MOD list of thousands of folders
+  // would otherwise be walked for every map.
+  const std::unordered_set<std::string> mod_names(mods.Names().begin(), mods.Names().end());
   list.Begin_Append();
   for (int p = database.Count() - 1; p >= 0; --p) {
     const TPK3_Datei_Eintrag* pk3 = database.Items(p);
     if (!pk3->Present || !pk3->Maps || pk3->Maps->Count() == 0) {
       continue;
     }
-    const std::string directory = platform::Lower(pk3->MOD_Directory);
+    const std::uint32_t directory = directories
+                                        .try_emplace(platform::Lower(pk3->MOD_Directory),
+                                                     static_cast<std::uint32_t>(directories.size()))
+                                        .first->second;
     const std::string in_pk3 = TUnsorted_Maps_List::In_PK3_Text(*pk3);
     for (int m = 0; m < pk3->Maps->Count(); ++m) {
       TMAP_Datei_Eintrag* map = pk3->Maps->Items(m);
-      if (!map->Present) {
-        continue;
-      }
-      std::string key = directory;
-      key.push_back('\0');
-      key += platform::Lower(map->MAP_Filename);
-      if (!listed.insert(std::move(key)).second) {
+      if (!map->Present || !listed.Insert(directory, map)) {
         continue;
       }
       auto& usable = map->Useable_MODs;
       for (std::size_t i = 0; i < usable.size();) {
-        if (mods.IndexOf(platform::Upper(usable[i])) >= 0) {
+        if (mod_names.count(platform::Upper(usable[i])) != 0) {
           ++i;
           continue;
         }

@@ -109,7 +109,8 @@ std::string Cli_Help_Text() {
   return text.str();
 }
 
-int Run_Vorlix_Cli(const std::vector<std::string>& words, std::FILE* out, std::FILE* err) {
+int Run_Vorlix_Cli(const std::vector<std::string>& words, std::FILE* out, std::FILE* err,
+                   bool process_ends) {
   TCli_Options options;
   std::vector<std::string> rest;
   const TCli_Command* command = nullptr;
@@ -209,6 +210,9 @@ int Run_Vorlix_Cli(const std::vector<std::string>& words, std::FILE* out, std::F
     status = 1;
   }
   std::fflush(out);
+  if (process_ends) {
+    context.Keep_Records_Until_Process_Ends();
+  }
   return status;
 }
 

@@ -31,6 +31,19 @@ TCli_Context::TCli_Context(TCli_Options options, TCli_Interaction& interaction, 
 
 TCli_Context::~TCli_Context() = default;
 
+void TCli_Context::Keep_Records_Until_Process_Ends() {
+  struct TKept {
+    std::unique_ptr<TPK3_Dateien_Verwaltung> Database;
+    std::unique_ptr<TViews> Views;
+  };
+  // Held by a pointer that lives as long as the process: still reachable, never a leak.
+  static TKept* kept = nullptr;
+  if (kept != nullptr || !Startup_) {
+    return;
+  }
+  kept = new TKept{std::move(Startup_->State().PK3_Datenbank), std::move(Views_)};
+}
+
 void TCli_Context::Error(const std::string& text) {
   Ui.Message(Message_Kind::Error, text, Button_Set::OK);
 }

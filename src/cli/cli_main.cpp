@@ -13,5 +13,5 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     words.emplace_back(argv[i]);
   }
-  return vorlix::Run_Vorlix_Cli(words, stdout, stderr);
+  return vorlix::Run_Vorlix_Cli(words, stdout, stderr, /*process_ends=*/true);
 }

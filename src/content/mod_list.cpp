@@ -1,6 +1,7 @@
 #include "content/mod_list.h"
 
 #include <exception>
+#include <numeric>
 #include <optional>
 #include <stdexcept>
 #include <system_error>
@@ -65,19 +66,11 @@ TBot_Datei Suche_Bot_Datei(const std::string& folder) {
 }
 
 // Reads the folders' bot files on two threads: the work is the file system's, one archive
-// folder at a time, and most collections have thousands of them. Folders read ahead are taken
-// from `ahead`.
-std::vector<TBot_Datei> Suche_Bot_Dateien(const std::vector<std::string>& folders,
-                                          const TBot_Files_Prefetch* ahead) {
+// folder at a time, and most collections have thousands of them.
+std::vector<TBot_Datei> Suche_Bot_Dateien(const std::vector<std::string>& folders) {
   std::vector<TBot_Datei> files(folders.size());
-  std::vector<std::size_t> unread;
-  for (std::size_t i = 0; i < folders.size(); ++i) {
-    if (const TBot_Datei* read = ahead != nullptr ? ahead->Find(folders[i]) : nullptr) {
-      files[i] = *read;
-    } else {
-      unread.push_back(i);
-    }
-  }
+  std::vector<std::size_t> unread(folders.size());
+  std::iota(unread.begin(), unread.end(), std::size_t{0});
   const auto work = [&](std::size_t first) {
     for (std::size_t k = first; k < unread.size(); k += 2) {
       files[unread[k]] = Suche_Bot_Datei(folders[unread[k]]);
@@ -105,33 +98,43 @@ std::vector<TBot_Datei> Suche_Bot_Dateien(const std::vector<std::string>& folder
 
 // ---- TBot_Files_Prefetch -------------------------------------------------------------------
 
-TBot_Files_Prefetch::TBot_Files_Prefetch(std::string program_dir)
-    : Program_Dir_(std::move(program_dir)) {
+TBot_Files_Prefetch::TBot_Files_Prefetch(std::string program_dir, int folder_writes)
+    : Program_Dir_(std::move(program_dir)), Folder_Writes_(folder_writes) {
   try {
     Read_All();
+    Complete_ = true;
   } catch (const std::exception&) {
-    Files_.clear();  // whatever went wrong, the bot step reads the folders itself
+    Mods_.clear();  // whatever went wrong, the bot step reads the folders itself
   }
 }
 
-const TBot_Datei* TBot_Files_Prefetch::Find(const std::string& folder) const {
-  const auto it = Files_.find(folder);
-  return it == Files_.end() ? nullptr : &it->second;
+const TBot_Datei* TBot_Files_Prefetch::Find(const std::string& mod_directory,
+                                            const std::string& pk3_filename) const {
+  const auto mod = Mods_.find(platform::Upper(mod_directory));
+  if (mod == Mods_.end() || !mod->second.Is_Directory) {
+    return nullptr;
+  }
+  const auto archive = mod->second.Archives.find(platform::Upper(pk3_filename));
+  return archive == mod->second.Archives.end() ? nullptr : &archive->second;
 }
 
 void TBot_Files_Prefetch::Read_All() {
   // The folders as the bot step finds them: BOTINFO, then each MOD folder and archive folder,
-  // every one found ignoring case.
+  // every one found ignoring case, the first in listing order of the names that differ only in
+  // case. Only the archive folders that hold a bots file are kept.
   const std::optional<std::string> botinfo = platform::Resolve_Ignore_Case(Program_Dir_, "BOTINFO");
   if (!botinfo) {
     return;
   }
-  std::map<std::string, TBot_Datei> files;
+  TBy_Upper<TMod_Folder> by_upper;
   const auto mods = platform::List_Directory(*botinfo);
   for (const auto& mod : mods ? *mods : std::vector<platform::Dir_Entry>{}) {
-    if (!mod.Is_Directory) {
+    // Every entry counts for the choice, folders or not.
+    const auto [entry, first] = by_upper.try_emplace(platform::Upper(mod.Name));
+    if (!first || !mod.Is_Directory) {
       continue;
     }
+    entry->second.Is_Directory = true;
     const std::string mod_dir = platform::Join(*botinfo, mod.Name);
     const auto archives = platform::List_Names(mod_dir, {});
     // The archive folders are looked at relative to their MOD folder: one name each to resolve.
@@ -142,14 +145,22 @@ void TBot_Files_Prefetch::Read_All() {
       }
       continue;
     }
+    // Names that differ only in case stand next to each other in listing order.
+    std::string previous;
     for (const auto& archive : *archives) {
-      std::string folder = platform::Join(mod_dir, archive);
-      TBot_Datei file = Suche_Bot_Datei(mod_fd, archive, folder);
-      files.emplace(std::move(folder), std::move(file));
+      std::string upper = platform::Upper(archive);
+      if (!previous.empty() && upper == previous) {
+        continue;
+      }
+      TBot_Datei file = Suche_Bot_Datei(mod_fd, archive, platform::Join(mod_dir, archive));
+      if (file.Path) {
+        entry->second.Archives.emplace(upper, std::move(file));
+      }
+      previous = std::move(upper);
     }
     ::close(mod_fd);
   }
-  Files_ = std::move(files);
+  Mods_ = std::move(by_upper);
 }
 
 // ---- TBot_Liste ----------------------------------------------------------------------------
@@ -248,7 +259,8 @@ void TMOD_Liste::Ermittle_BotInformationen(const std::string& program_dir,
                                            const TPK3_Dateien_Verwaltung& pk3_db,
                                            const TBot_Files_Prefetch* ahead) {
   // What was read ahead holds while nothing was extracted or removed since.
-  if (ahead != nullptr && (ahead->Program_Dir() != program_dir || pk3_db.Folder_Writes() != 0)) {
+  if (ahead != nullptr && (!ahead->Complete() || ahead->Program_Dir() != program_dir ||
+                           pk3_db.Folder_Writes() != ahead->Folder_Writes())) {
     ahead = nullptr;
   }
   // The extraction stores names in the archive's letter case, so every component below the
@@ -258,29 +270,44 @@ void TMOD_Liste::Ermittle_BotInformationen(const std::string& program_dir,
   // The archives' folders in walk order, MOD by MOD; their files are looked at ahead, together.
   std::vector<std::vector<std::string>> folders_by_mod(static_cast<std::size_t>(Count()));
   std::vector<std::string> folders;
+  // The present records by MOD, in database order: one pass over the database, not one per MOD.
+  std::unordered_map<std::string, std::vector<const TPK3_Datei_Eintrag*>> records_by_mod;
+  for (int r = 0; r < pk3_db.Count() && botinfo; ++r) {
+    const TPK3_Datei_Eintrag* record = pk3_db.Items(r);
+    if (record != nullptr && record->Present && platform::Is_Plain_Name(record->MOD_Directory) &&
+        platform::Is_Plain_Name(record->PK3_Filename)) {
+      records_by_mod[platform::Upper(record->MOD_Directory)].push_back(record);
+    }
+  }
+  // Folders read ahead are found by the records' names, without a path formed for each.
+  std::vector<const TBot_Datei*> read_ahead;
   for (int m = 0; m < Count() && botinfo; ++m) {
-    const std::string mod_name = platform::Upper(Name(m));
-    for (int r = 0; r < pk3_db.Count(); ++r) {
-      const TPK3_Datei_Eintrag* record = pk3_db.Items(r);
-      if (record == nullptr || !record->Present ||
-          platform::Upper(record->MOD_Directory) != mod_name ||
-          !platform::Is_Plain_Name(record->MOD_Directory) ||
-          !platform::Is_Plain_Name(record->PK3_Filename)) {
-        continue;
-      }
-      if (const std::optional<std::string> folder =
-              resolver.Resolve(*botinfo, record->MOD_Directory + "/" + record->PK3_Filename)) {
+    const auto records = records_by_mod.find(platform::Upper(Name(m)));
+    if (records == records_by_mod.end()) {
+      continue;
+    }
+    for (const TPK3_Datei_Eintrag* record : records->second) {
+      if (ahead != nullptr) {
+        if (const TBot_Datei* file = ahead->Find(record->MOD_Directory, record->PK3_Filename)) {
+          folders_by_mod[static_cast<std::size_t>(m)].push_back(record->PK3_Filename);
+          read_ahead.push_back(file);
+        }
+      } else if (const std::optional<std::string> folder = resolver.Resolve(
+                     *botinfo, record->MOD_Directory + "/" + record->PK3_Filename)) {
         folders_by_mod[static_cast<std::size_t>(m)].push_back(record->PK3_Filename);
         folders.push_back(*folder);
       }
     }
   }
-  const std::vector<TBot_Datei> files = Suche_Bot_Dateien(folders, ahead);
+  std::vector<TBot_Datei> read_here = Suche_Bot_Dateien(folders);
+  const auto file_at = [&](std::size_t i) -> const TBot_Datei& {
+    return ahead != nullptr ? *read_ahead[i] : read_here[i];
+  };
   std::size_t next = 0;
   for (int m = 0; m < Count(); ++m) {
     auto bots = std::make_unique<TBot_Liste>(Name(m));
     for (const std::string& pk3_filename : folders_by_mod[static_cast<std::size_t>(m)]) {
-      const TBot_Datei& file = files[next++];
+      const TBot_Datei& file = file_at(next++);
       if (!file.Path) {
         continue;
       }

@@ -37,19 +37,36 @@ struct TBot_Datei {
 // ahead of the bot step of the start-up (the window program reads them while it starts).
 class TBot_Files_Prefetch {
  public:
-  // Reads them.
-  explicit TBot_Files_Prefetch(std::string program_dir);
+  // Reads them. `folder_writes`: the database's count of writes below LEVELSHOTS and BOTINFO
+  // (TPK3_Dateien_Verwaltung::Folder_Writes) when the reading starts; 0 before there is one.
+  explicit TBot_Files_Prefetch(std::string program_dir, int folder_writes = 0);
 
   const std::string& Program_Dir() const { return Program_Dir_; }
-  // The files of an archive folder, by the path the bot step forms for it (BOTINFO, MOD folder
-  // and archive folder as found ignoring case); nullptr when it was not read.
-  const TBot_Datei* Find(const std::string& folder) const;
+  // What is read holds while the database's count of folder writes is still this one.
+  int Folder_Writes() const { return Folder_Writes_; }
+  // Whether every folder was read (otherwise nothing read ahead is used).
+  bool Complete() const { return Complete_; }
+  // The bots file of an archive's folder by the record's names (plain names): the MOD folder and
+  // the archive folder found ignoring case, the first in listing order of the entries that
+  // differ only in case winning, as the bot step's lookup finds them. nullptr when that folder
+  // holds no bots file (or is no folder, or is not there).
+  const TBot_Datei* Find(const std::string& mod_directory, const std::string& pk3_filename) const;
 
  private:
   void Read_All();
 
+  // The entries of a folder by their upper-cased names, the first in listing order of each.
+  template <typename T>
+  using TBy_Upper = std::unordered_map<std::string, T>;
+  struct TMod_Folder {
+    bool Is_Directory = false;
+    TBy_Upper<TBot_Datei> Archives;  // those with a bots file
+  };
+
   std::string Program_Dir_;
-  std::map<std::string, TBot_Datei> Files_;
+  int Folder_Writes_ = 0;
+  bool Complete_ = false;
+  TBy_Upper<TMod_Folder> Mods_;
 };
 
 // The bots of one MOD, in the order they were read.
@@ -122,7 +139,7 @@ class TMOD_Liste {
   // archives of its MOD (the last archive in database order with such a file wins). Errors while
   // one file is read are reported through the database's interaction and the walk goes on.
   // Folders read ahead by `ahead` are taken from there when the database has written nothing
-  // below LEVELSHOTS or BOTINFO since it was made; the lists come out the same either way.
+  // below LEVELSHOTS or BOTINFO since the reading began; the lists come out the same either way.
   void Ermittle_BotInformationen(const std::string& program_dir,
                                  const TPK3_Dateien_Verwaltung& pk3_db,
                                  const TBot_Files_Prefetch* ahead = nullptr);

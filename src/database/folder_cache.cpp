@@ -14,7 +14,7 @@
 
 namespace vorlix {
 
-std::string TFolder_Cache::Real_Base(const std::string& base) {
+const std::string& TFolder_Cache::Real_Base(const std::string& base) {
   if (const auto it = Bases_.find(base); it != Bases_.end()) {
     return it->second;
   }
@@ -28,8 +28,7 @@ std::string TFolder_Cache::Real_Base(const std::string& base) {
   if (!real) {
     return base;  // not there yet; looked up again next time
   }
-  Bases_.emplace(base, *real);
-  return *real;
+  return Bases_.emplace(base, *real).first->second;
 }
 
 namespace {
@@ -88,21 +87,45 @@ std::vector<std::string> TFolder_Cache::Matches(const std::string& dir, const st
   return result;
 }
 
+const std::vector<TFolder_Cache::TListing*>& TFolder_Cache::Mod_Folders(const std::string& base,
+                                                                        const std::string& mod) {
+  for (const auto& memo : Mod_Memo_) {
+    if (memo.Mod == mod && memo.Base == base) {
+      return memo.Folders;
+    }
+  }
+  TMod_Memo memo{base, mod, {}};
+  auto& mods = Folders(base);
+  const auto range = mods.equal_range(platform::Upper(mod));
+  for (auto it = range.first; it != range.second; ++it) {
+    memo.Folders.push_back(&Folders(platform::Join(base, it->second)));
+  }
+  if (Mod_Memo_.size() >= 4) {
+    Mod_Memo_.erase(Mod_Memo_.begin());
+  }
+  Mod_Memo_.push_back(std::move(memo));
+  return Mod_Memo_.back().Folders;
+}
+
 bool TFolder_Cache::Exists(const std::string& given_base, const std::string& mod,
                            const std::string& pk3) {
   if (!platform::Is_Plain_Name(mod) || !platform::Is_Plain_Name(pk3)) {
     return false;
   }
   // Asked twice for every archive of a synchronisation: looked up without copies.
-  const std::string base = Real_Base(given_base);
-  const auto& mods = Folders(base);
-  const auto range = mods.equal_range(platform::Upper(mod));
-  if (range.first == range.second) {
+  const std::string& base = Real_Base(given_base);
+  const auto& folders = Mod_Folders(base, mod);
+  if (folders.empty()) {
     return false;
   }
-  const std::string key = platform::Upper(pk3);
-  for (auto it = range.first; it != range.second; ++it) {
-    if (Folders(platform::Join(base, it->second)).count(key) != 0) {
+  Key_.assign(pk3);
+  for (char& c : Key_) {
+    if (c >= 'a' && c <= 'z') {
+      c = static_cast<char>(c - 'a' + 'A');
+    }
+  }
+  for (const TListing* listing : folders) {
+    if (listing->count(Key_) != 0) {
       return true;
     }
   }
@@ -136,6 +159,7 @@ bool TFolder_Cache::Remove(const std::string& given_base, const std::string& mod
 
 std::string TFolder_Cache::Create(const std::string& given_base, const std::string& mod,
                                   const std::string& pk3) {
+  Mod_Memo_.clear();  // what follows may add MOD folders or forget listings
   const std::string base = Real_Base(given_base);
   if (!platform::Is_Plain_Name(mod) || !platform::Is_Plain_Name(pk3)) {
     throw TFile_Error("Not a plain folder name: " + mod + "\\" + pk3);

@@ -26,17 +26,29 @@ class TFolder_Cache {
   void Clear() {
     Listings_.clear();
     Bases_.clear();
+    Mod_Memo_.clear();
   }
 
  private:
+  using TListing = std::multimap<std::string, std::string>;
   // The base folder as it is on disk (found ignoring case when it is not there as written).
-  std::string Real_Base(const std::string& base);
+  const std::string& Real_Base(const std::string& base);
+  // The listings of the folders <base>/<m> for every m equal to `mod` ignoring case; kept for
+  // the last few pairs asked for (Exists is asked for every archive, MOD after MOD).
+  const std::vector<TListing*>& Mod_Folders(const std::string& base, const std::string& mod);
   // Names of the folders in `dir`, keyed by their upper-cased form; listed on first use.
   std::multimap<std::string, std::string>& Folders(const std::string& dir);
   std::vector<std::string> Matches(const std::string& dir, const std::string& name);
 
-  std::map<std::string, std::multimap<std::string, std::string>> Listings_;
+  std::map<std::string, TListing> Listings_;
   std::map<std::string, std::string> Bases_;
+  struct TMod_Memo {
+    std::string Base;
+    std::string Mod;
+    std::vector<TListing*> Folders;
+  };
+  std::vector<TMod_Memo> Mod_Memo_;
+  std::string Key_;  // scratch for upper-cased names
   int Changes_ = 0;
 };
 

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vorlix {
@@ -236,9 +237,9 @@ class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
   TInteraction* Interaction_;
   // The per-archive folders of LEVELSHOTS and BOTINFO, listed once per synchronisation.
   std::unique_ptr<TFolder_Cache> Folders_;
-  // Paths of the archives found by the walk of the running synchronisation, by the lower-cased
-  // directory + "\" + file name.
-  std::map<std::string, std::string> Walk_Paths_;
+  // Paths of the archives found by the walk of the running synchronisation (held by the walk),
+  // by the lower-cased directory + "\" + file name; the first of each such name only.
+  std::unordered_map<std::string, const std::string*> Walk_Paths_;
   // Extractions so far (the folder cache counts its own creations and removals).
   int Extractions_ = 0;
   // Set while Sync_With_Disk runs: the folder cache is valid only within one synchronisation.

@@ -3,9 +3,10 @@
 
 #include <unistd.h>
 
-#include <map>
-#include <unordered_set>
+#include <string>
+#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "core/case_lookup.h"
 #include "core/fs_routines.h"
@@ -22,7 +23,16 @@ namespace vorlix {
 namespace {
 
 std::string Archive_Key(const std::string& directory, const std::string& filename) {
-  return platform::Lower(directory) + "\\" + platform::Lower(filename);
+  // Made in one piece: asked for every archive and every record of a synchronisation.
+  std::string key;
+  key.reserve(directory.size() + 1 + filename.size());
+  key.append(directory).append(1, '\\').append(filename);
+  for (char& c : key) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return key;
 }
 
 // A freshly scanned map and a stored one are the same map when these four fields are equal.
@@ -76,7 +86,7 @@ bool TPK3_Dateien_Verwaltung::Take_Prefetched_Scan(const std::string& path,
 std::string TPK3_Dateien_Verwaltung::Archive_Path(const TPK3_Datei_Eintrag& record) const {
   const auto it = Walk_Paths_.find(Archive_Key(record.MOD_Directory, record.PK3_Filename));
   if (it != Walk_Paths_.end()) {
-    return it->second;
+    return *it->second;
   }
   if (!platform::Is_Plain_Name(record.MOD_Directory) ||
       !platform::Is_Plain_Name(record.PK3_Filename)) {
@@ -244,25 +254,34 @@ void TPK3_Dateien_Verwaltung::Sync_With_Disk(const TGame_Directory_Walk& walk) {
   Walk_Paths_.clear();
   // The first record of each pair of names, ignoring case, as Find_PK3 gives it. Records taken
   // in below are never found again in this walk: their names are in the found list already.
-  std::map<std::pair<std::string, std::string>, int> first_record;
+  // (A walk's names are plain, so the key of a record can equal a walk's key only when the
+  // record's names are equal to the walk's ignoring case.)
+  std::unordered_map<std::string, int> first_record;
+  first_record.reserve(static_cast<std::size_t>(Count()));
   for (int i = Count() - 1; i >= 0; --i) {
-    first_record[{platform::Lower(Items(i)->MOD_Directory),
-                  platform::Lower(Items(i)->PK3_Filename)}] = i;
+    first_record[Archive_Key(Items(i)->MOD_Directory, Items(i)->PK3_Filename)] = i;
   }
-  auto find = [&](const TArchive_On_Disk& archive) {
-    const auto it =
-        first_record.find({platform::Lower(archive.Directory), platform::Lower(archive.Filename)});
-    return it == first_record.end() ? -1 : it->second;
+  // The archives of the walk, the first of each pair of names ignoring case (two names that
+  // differ only in case would share one record and its folders: the first in listing order is
+  // the archive), each with its record; and those whose maps will be scanned: new and changed
+  // ones, in walk order.
+  struct TFound {
+    const TArchive_On_Disk* Archive;
+    int Index;
   };
-  // The archives whose maps will be scanned, in walk order: new and changed ones.
+  std::vector<TFound> found;
+  found.reserve(walk.Archives.size());
+  Walk_Paths_.reserve(walk.Archives.size());
   {
     std::vector<TScan_Job> jobs;
-    std::unordered_set<std::string> seen;
     for (const auto& archive : walk.Archives) {
-      if (!seen.insert(Archive_Key(archive.Directory, archive.Filename)).second) {
+      std::string key = Archive_Key(archive.Directory, archive.Filename);
+      const auto record = first_record.find(key);
+      const int index = record == first_record.end() ? -1 : record->second;
+      if (!Walk_Paths_.emplace(std::move(key), &archive.Path).second) {
         continue;
       }
-      const int index = find(archive);
+      found.push_back({&archive, index});
       if ((index < 0 || Items(index)->PK3_Filesize != static_cast<std::uint32_t>(archive.Size) ||
            Items(index)->PK3_Filedate != archive.Date) &&
           !archive.Path.empty() && archive.Path.front() == '/') {
@@ -273,18 +292,11 @@ void TPK3_Dateien_Verwaltung::Sync_With_Disk(const TGame_Directory_Walk& walk) {
       Prefetch_ = std::make_unique<TScan_Prefetch>(std::move(jobs), Scan_Threads);
     }
   }
-  std::unordered_set<std::string> found;
-  for (const auto& archive : walk.Archives) {
-    const std::string key = Archive_Key(archive.Directory, archive.Filename);
-    // Two names that differ only in case would share one record and its folders: the first
-    // in listing order is the archive.
-    if (!found.insert(key).second) {
-      continue;
-    }
-    Walk_Paths_[key] = archive.Path;
+  for (const TFound& entry : found) {
+    const TArchive_On_Disk& archive = *entry.Archive;
     // Sizes are recorded in 32 bits, as the database file holds them.
     const auto size = static_cast<std::uint32_t>(archive.Size);
-    const int index = find(archive);
+    const int index = entry.Index;
     if (index < 0) {
       Add_New_PK3(platform::Lower(archive.Directory), archive.Filename, size, archive.Date);
     } else if (Items(index)->PK3_Filesize == size && Items(index)->PK3_Filedate == archive.Date) {
@@ -301,7 +313,7 @@ void TPK3_Dateien_Verwaltung::Sync_With_Disk(const TGame_Directory_Walk& walk) {
   Sort_By_Filename();
   for (int i = 0; i < Count(); ++i) {
     TPK3_Datei_Eintrag& record = *Items(i);
-    if (found.count(Archive_Key(record.MOD_Directory, record.PK3_Filename)) != 0) {
+    if (Walk_Paths_.count(Archive_Key(record.MOD_Directory, record.PK3_Filename)) != 0) {
       record.Present = true;
       continue;
     }

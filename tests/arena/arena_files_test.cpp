@@ -332,9 +332,9 @@ TEST_F(Arena_Files, Disablers_Follow_The_Arena_Files_And_Keep_Old_Entries) {
   Write_Arena_Pk3(In_Cpma("z_Arenas_active_X.pk3"), Usual);
   Write_File(Inst.Temp + "/scripts/arenas.txt", "left by an interrupted command");
   Write_Pk3(In_Cpma("z_Arenas_Disabler.pk3"), {{"scripts/gone.arena", ""}});
-  Write_Pk3(In_Base("z_Arenas_Disabler.pk3"), {{"scripts/gone.arena", ""}});
+  Write_Pk3(In_Base("z_Arenas_Disabler.PK3"), {{"scripts/gone.arena", ""}});
   Arena_Disabler_Files_erzeugen(Env, Ui);
-  EXPECT_TRUE(Names_In(Base).empty());  // no arena file left there
+  EXPECT_TRUE(Names_In(Base).empty());  // no arena file left there, in any letter case
   EXPECT_EQ(Contents(Cpma), (Strings{Active("X"),
                                      "z_Arenas_Disabler.pk3: scripts/cpm22.arena "
                                      "scripts/gone.arena scripts/q3dm17.arena"}));

@@ -102,5 +102,25 @@ TEST(Arena_Names, Links_And_Letter_Case_Variants_Among_Many_Archives) {
             dir.Path());
 }
 
+TEST(Arena_Names, MOD_Directories_Of_A_List_Are_Those_Found_One_By_One) {
+  TTemp_Dir game;
+  for (const char* name : {"baseq3", "CPMA", "cpma", "Osp", "osP", "file"}) {
+    if (std::string(name) == "file") {
+      Write_File(game / name, "x");
+    } else {
+      std::filesystem::create_directories(game / name);
+    }
+  }
+  const std::vector<std::string> mods = {"BASEQ3", "cpma", "CPMA", "OSP", "osP", "FILE", "GONE"};
+  std::vector<std::string> one_by_one;
+  for (const auto& mod : mods) {
+    one_by_one.push_back(Arena_MOD_Verzeichnis(game.Path(), mod));
+  }
+  EXPECT_EQ(Arena_MOD_Verzeichnisse(game.Path(), mods), one_by_one);
+  EXPECT_EQ(one_by_one[3], game / "Osp");  // the first in listing order
+  EXPECT_EQ(Arena_MOD_Verzeichnisse(game / "absent", {"X"}),
+            std::vector<std::string>{game / "absent/X"});
+}
+
 }  // namespace
 }  // namespace vorlix::testing

@@ -1,7 +1,11 @@
 #include "browser/unsorted_list.h"
 
+#include <algorithm>
+#include <set>
+
 #include <gtest/gtest.h>
 
+#include "core/letter_case.h"
 #include "content/mod_list.h"
 #include "test_database.h"
 
@@ -91,6 +95,53 @@ TEST_F(Unsorted_List_Test, SortsByTheClickedColumnAscendingAndStable) {
   for (int column : {0, 0, 2}) {
     List.ListView_MapsColumnClick(column);
     EXPECT_EQ(Column(List, 1), (std::vector<std::string>{"C", "A", "B", "D"}));
+  }
+}
+
+TEST_F(Unsorted_List_Test, ManyMapsListAndSortAsThePlainRulesSay) {
+  // Thousands of maps in MOD directories of several letter cases, with names that repeat across
+  // archives in every letter case; every seventh map absent.
+  const char* const dirs[] = {"baseq3", "CPMA", "cpma", "Baseq3"};
+  std::vector<TMAP_Datei_Eintrag*> maps;
+  for (int a = 0; a < 600; ++a) {
+    TPK3_Datei_Eintrag* pk3 = Db.Add_PK3(dirs[a % 4], "p" + std::to_string(a % 97) + ".pk3");
+    for (int m = 0; m < 5; ++m) {
+      const int n = (a * 5 + m) * 7 % 1300;
+      maps.push_back(TTest_Database::Add_Map(pk3, (n % 2 ? "m" : "M") + std::to_string(n) + ".bsp",
+                                             "T" + std::to_string(n % 50), (a + m) % 7 != 0));
+    }
+  }
+  Lade_ListView_Maps(List, Db.Database, Mods, Db.Interaction);
+  // The plain rules: archives from the last, the first map of a name per directory.
+  std::set<std::pair<std::string, std::string>> seen;
+  std::vector<TMAP_Datei_Eintrag*> expected;
+  for (int a = 599; a >= 0; --a) {
+    for (int m = 0; m < 5; ++m) {
+      TMAP_Datei_Eintrag* map = maps[static_cast<std::size_t>(a * 5 + m)];
+      if (map->Present &&
+          seen.insert({platform::Lower(dirs[a % 4]), platform::Lower(map->MAP_Filename)}).second) {
+        expected.push_back(map);
+      }
+    }
+  }
+  for (int column : {1, 0, 2}) {
+    List.ListView_MapsColumnClick(column);
+    std::vector<TUnsorted_Item> plain;
+    for (TMAP_Datei_Eintrag* map : expected) {
+      plain.push_back(TUnsorted_Maps_List::Make_Item(map));
+    }
+    std::stable_sort(plain.begin(), plain.end(), [&](const auto& x, const auto& y) {
+      return x.Column(column) < y.Column(column);
+    });
+    ASSERT_EQ(List.Count(), static_cast<int>(plain.size()));
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+      ASSERT_EQ(List.Item(static_cast<int>(i)).Map, plain[i].Map) << column << " " << i;
+    }
+    // Each later sort starts from the previous order: the stable sort has to keep it.
+    expected.clear();
+    for (const auto& item : List.Items()) {
+      expected.push_back(item.Map);
+    }
   }
 }
 

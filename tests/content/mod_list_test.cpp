@@ -293,6 +293,15 @@ TEST_F(Bot_Information, Files_Read_Ahead_Give_The_Same_Lists_Until_The_Database_
   Db_.Extract_Levelshots_And_Botinfo(*Db_.Items(0));
   EXPECT_GT(Db_.Folder_Writes(), 0);
   EXPECT_EQ(lists(&ahead)[0].second, changed);
+  // A reading begun after those writes, and told their count, holds again; a file that comes
+  // first among the letter-case variants of a MOD folder hides them both ways.
+  TBot_Files_Prefetch after(Program_.Path(), Db_.Folder_Writes());
+  EXPECT_EQ(lists(&after), lists(nullptr));
+  Write_File(Program_ / "BOTINFO/OTHER", "x");
+  const TBot_Files_Prefetch hidden(Program_.Path(), Db_.Folder_Writes());
+  const auto plain_hidden = lists(nullptr);
+  EXPECT_FALSE(plain_hidden[1].first);
+  EXPECT_EQ(lists(&hidden), plain_hidden);
 }
 
 }  // namespace
