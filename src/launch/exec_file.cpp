@@ -220,4 +220,14 @@ bool TExecFile::Execute() {
   return true;
 }
 
+bool TExecFile::Execute(const std::string& program, const std::vector<std::string>& arguments) {
+  if (!Start(program, arguments)) {
+    if (OnFail) {
+      OnFail(*this);
+    }
+    return false;
+  }
+  return true;
+}
+
 }  // namespace vorlix

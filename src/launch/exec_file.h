@@ -1,30 +1,21 @@
 #pragma once
-// A small process launcher: starts a program from a command text, optionally waits for it, and
-// on failure keeps the system's error code and tells a listener.
-//
-// On this system the window style, the priority class and the start-up information have no
-// counterpart; they are accepted and have no effect.
+// A small process launcher: starts a program from a command text or from an argument list,
+// optionally waits for it, and on failure keeps the system's error code and tells a listener.
+// A program that is not waited for is started on its own (a new session), so it outlives the
+// program that started it.
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vorlix {
 
+// How Execute waits: keeping the caller's events flowing, or blocked.
 enum class TWaitStyle { wRegular, wSuspend };
-enum class TWindowStyle {
-  wsNorm,
-  wsMinimize,
-  wsMaximize,
-  wsHide,
-  wsMinNoActivate,
-  wsShowNoActivate
-};
-enum class TPriorityClass { pcNormal, pcIdle, pcHigh, pcRealTime };
 
 class TExecFile {
  public:
-  std::string Name = "ExecFile";
   // Program and arguments, split as the game splits its command line (quotes group).
   std::string CommandLine;
   // Further arguments, appended after one space.
@@ -33,15 +24,17 @@ class TExecFile {
   std::string Application_Name;
   // The new process's working directory; empty for the caller's current directory.
   std::string Working_Directory;
+  // When the command cannot be started: open the file it names with the desktop's program.
   bool Associate = false;
   bool Wait = false;
   TWaitStyle WaitStyle = TWaitStyle::wRegular;
-  TWindowStyle WindowStyle = TWindowStyle::wsNorm;     // no effect here
-  TPriorityClass Priority = TPriorityClass::pcNormal;  // no effect here
   std::function<void(TExecFile& sender)> OnFail;
 
-  // Starts the process. True when it was created (and, with Wait, has ended).
+  // Starts the process from the command text. True when it was created (and, with Wait, has
+  // ended).
   bool Execute();
+  // Starts `program` with these arguments as they are (no splitting), in Working_Directory.
+  bool Execute(const std::string& program, const std::vector<std::string>& arguments);
 
   // The system's error code of the last failure (errno: ENOENT for a missing program).
   std::int32_t Error_Code() const { return Error_; }

@@ -23,12 +23,8 @@ TLaunch_Command Launch_Game(const TMap_Properties_Model& model, const std::strin
     return {};
   }
   TLaunch_Command command = Prepare_Launch(Launch_Choices_From(model, game_dir), q3a_exe);
-  // The program is named on its own; the command text holds the arguments only, so that a
-  // program path with blanks stays whole.
-  exec_file.Application_Name = command.Program;
-  exec_file.CommandLine = command.Text.substr(command.Program.size());
   exec_file.Working_Directory = command.Working_Dir;
-  exec_file.Execute();
+  exec_file.Execute(command.Program, command.Arguments);
   return command;
 }
 

@@ -146,6 +146,12 @@ TEST(Exec_File, StartsWithoutWaitingAndReportsFailures) {
   EXPECT_FALSE(exec.Execute());
   EXPECT_EQ(exec.Error_Code(), EACCES);
   EXPECT_EQ(failures, 2);
+
+  // An argument list is passed on as it is: no splitting at blanks, quotes kept.
+  const TGame_Recorder listed(dir / "listed.sh");
+  EXPECT_TRUE(exec.Execute(listed.Script, {"two words", "\"quoted\"", ""}));
+  EXPECT_EQ(listed.Wait(), exec.Working_Directory + "\ntwo words\n\"quoted\"\n\n");
+  EXPECT_EQ(failures, 2);
 }
 
 }  // namespace
