@@ -170,7 +170,7 @@ void Arena_File_aktivieren(const std::string& directory, const std::string& file
 // ---- Disabler archives
 // ---------------------------------------------------------------------------
 
-void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& mod,
+void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& mod_dir,
                                  TInteraction& ui) {
   // Whatever an earlier, interrupted command left there must not go into the disabler (an arena
   // script among its entries would make it an arena file itself).
@@ -204,7 +204,6 @@ void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& 
       }
     }
   }
-  const std::string mod_dir = Arena_MOD_Verzeichnis(env.Game_Dir, mod);
   const auto existing = platform::Find_Ignore_Case(mod_dir, Arena_Disabler_Dateiname());
   Zip_Archive zip;
   zip.Set_ZipFilename(platform::Join(mod_dir, existing ? *existing : Arena_Disabler_Dateiname()));
@@ -222,7 +221,7 @@ void Arena_Disabler_Files_erzeugen(const TArena_Umgebung& env, TInteraction& ui)
       // A directory that cannot be written is reported; the other MODs still
       // get theirs.
       try {
-        Arena_Disable_File_erzeugen(env, env.MODs[i], ui);
+        Arena_Disable_File_erzeugen(env, dir, ui);
       } catch (const std::exception& error) {
         ui.Message(Message_Kind::Error, error.what(), Button_Set::OK);
       }
@@ -303,8 +302,8 @@ bool Pruefe_Arena_Files_beim_Start(const std::string& game_dir, const std::strin
 // ------------------------------------------------------------------------------------
 
 std::size_t Erzeuge_Arena_File(const TArena_Umgebung& env, const std::string& mod,
-                               const std::string& file_name, const TArena_Zweig& branch,
-                               TInteraction& ui) {
+                               const std::string& mod_dir, const std::string& file_name,
+                               const TArena_Zweig& branch, TInteraction& ui) {
   const std::string scripts = Prepare_Scripts_Folder(env.Temp_Dir);
   const std::string script = Erzeuge_Arena_Script(branch.Maps, mod);
   const std::string script_path = platform::Join(scripts, "arenas.txt");
@@ -317,7 +316,7 @@ std::size_t Erzeuge_Arena_File(const TArena_Umgebung& env, const std::string& mo
     }
   }
   Zip_Archive zip;
-  zip.Set_ZipFilename(platform::Join(Arena_MOD_Verzeichnis(env.Game_Dir, mod), file_name));
+  zip.Set_ZipFilename(platform::Join(mod_dir, file_name));
   zip.Add(Zip_Archive::Files_Matching(env.Temp_Dir, Arena_Script_Eintrag));
   ui.Message(Message_Kind::Information, Format_Message("Arena File has been created in %s.", mod),
              Button_Set::OK);
@@ -380,7 +379,7 @@ void Create_For_MOD(const TArena_Umgebung& env, const TArena_Zweig& branch,
     }
   }
   Alle_Arena_Files_deaktivieren_in(dir);
-  Erzeuge_Arena_File(env, mod, Erzeuge_aktiven_Arena_File_Namen(arena_name), branch, ui);
+  Erzeuge_Arena_File(env, mod, dir, Erzeuge_aktiven_Arena_File_Namen(arena_name), branch, ui);
   Arena_Disabler_Files_erzeugen(env, ui);
 }
 

@@ -44,12 +44,12 @@ TArena_Verfuegbarkeit Process_Arena_File(Arena_Modus mode, const TArena_Umgebung
                                          const TArena_Zweig& branch, TInteraction& ui);
 
 // Writes the arena script of the branch for a MOD into TEMP and packs it into the archive
-// `file_name` of the MOD directory; shows the success box, and a warning when the script is too
+// `file_name` of the MOD's directory `mod_dir` (as found on disk); shows the success box, and a warning when the script is too
 // large for the game. Returns the size of the script. Throws TFile_Error or TZip_Error when the
 // script or the archive cannot be written.
 std::size_t Erzeuge_Arena_File(const TArena_Umgebung& env, const std::string& mod,
-                               const std::string& file_name, const TArena_Zweig& branch,
-                               TInteraction& ui);
+                               const std::string& mod_dir, const std::string& file_name,
+                               const TArena_Zweig& branch, TInteraction& ui);
 
 // Renames every active arena file of the directory to its inactive name (the prefix is replaced
 // whatever its letter case); a rename that fails (the inactive name exists) is left out.
@@ -62,9 +62,10 @@ void Arena_File_aktivieren(const std::string& directory, const std::string& file
 // Writes the disabler archive of every MOD directory that holds an arena file and deletes it
 // where there is none.
 void Arena_Disabler_Files_erzeugen(const TArena_Umgebung& env, TInteraction& ui);
-// The disabler of one MOD directory: one empty scripts/<map>.arena per map record of the
-// database, added to an existing disabler. Nothing is written while the database is empty.
-void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& mod,
+// The disabler of one MOD directory (as found on disk): one empty scripts/<map>.arena per map
+// record of the database, added to an existing disabler. Nothing is written while the database
+// is empty.
+void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& mod_dir,
                                  TInteraction& ui);
 
 // The start-up check of one MOD directory (directory name as found on disk): removes what a crash
