@@ -1,5 +1,7 @@
 #include "app/program_steps.h"
 
+#include "arena/game_index.h"
+
 #include <memory>
 #include <optional>
 
@@ -89,6 +91,9 @@ TProperties_Context Properties_Kontext_aus(const TMain_State& state, TInteractio
   context.Database = state.PK3_Datenbank.get();
   context.Interaction = &ui;
   context.Locale = locale;
+  if (state.PK3_Datenbank) {
+    context.Game_Index = std::make_shared<const TGame_Index>(Game_Index_Of(*state.PK3_Datenbank));
+  }
   return context;
 }
 

@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "arena/arena_files.h"
 #include "arena/arena_import.h"
+#include "arena/game_index.h"
 #include "browser/maps_tree.h"
 #include "browser/unsorted_list.h"
 #include "cli/cli_app.h"
@@ -67,6 +68,45 @@ int Command_Mods(TCli_Context& context, TCli_Args& args) {
   }
   if (context.State().MOD_Liste) {
     Write_Mods(context.Out, *context.State().MOD_Liste);
+  }
+  return 0;
+}
+
+// What the game itself knows of a map: its archives and the arena block that names it.
+int Command_Info(TCli_Context& context, TCli_Args& args) {
+  const std::int32_t pk3_id = args.Next_Integer("PK3_ID");
+  const std::int32_t map_id = args.Next_Integer("MAP_ID");
+  args.Expect_End();
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  const TPK3_Dateien_Verwaltung& database = *context.State().PK3_Datenbank;
+  const TMAP_Datei_Eintrag* map = database.Find_Map(pk3_id, map_id);
+  if (map == nullptr || map->PK3 == nullptr) {
+    context.Error("There is no map with the pk3 ID " + std::to_string(pk3_id) + " and the map ID " +
+                  std::to_string(map_id) + ".");
+    return 1;
+  }
+  const TGame_Index index = Game_Index_Of(database);
+  const std::string& mod = map->PK3->MOD_Directory;
+  auto archive = [](const TArchive_Facts* facts) {
+    return facts == nullptr ? std::string("none")
+                            : facts->MOD_Directory + "/" + facts->PK3_Filename;
+  };
+  std::vector<std::pair<std::string, std::string>> lines = {
+      {"map", map->MAP_Filename},
+      {"archive", mod + "/" + map->PK3->PK3_Filename},
+      {"loaded from", archive(index.Loaded_From(map->MAP_Filename, mod, Base_Directories()))},
+      {"bot file", archive(index.Bot_File(map->MAP_Filename, mod, Base_Directories()))},
+  };
+  if (const auto arena = index.Arena_Of(map->MAP_Filename, mod, Base_Directories())) {
+    lines.emplace_back("script", archive(arena->first) + ": " + arena->second.Script);
+    for (const auto& key_value : arena->second.Keys) {
+      lines.push_back(key_value);
+    }
+  }
+  for (const auto& [key, value] : lines) {
+    std::fprintf(context.Out, "%s\t%s\n", key.c_str(), For_Stream(context.Out, value).c_str());
   }
   return 0;
 }
@@ -314,6 +354,11 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "first MOD to use, the map's limits, bots and skill) and prints the command line;\n"
        "with --dry-run only prints it",
        &Command_Launch},
+      {"info", "PK3_ID MAP_ID",
+       "what the game itself knows of the map, one key TAB value line each: map, archive,\n"
+       "loaded from (the archive the game takes it from), bot file (the archive holding its\n"
+       ".aas, or none), then script and the keys of the arena block that names it",
+       &Command_Info},
       {"rename-pk3", "PK3_ID NEW_PATH",
        "renames or moves the pk3 file with its extracted folders, keeping its maps' IDs\n"
        "and properties; exit status 1 when nothing was renamed",

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "arena/game_index.h"
 #include "content/mod_list.h"
 #include "core/case_lookup.h"
 #include "core/fs_routines.h"
@@ -247,7 +248,7 @@ void TMap_Properties_Model::Load_Map(TMAP_Datei_Eintrag* map) {
   Assigned_Bots.Clear();
   Map_Properties_Bots_zuweisen();
   Assigned_Bots.Clear_Checks();
-  if (map->Has_AAS) {
+  if (Has_Bot_File(*map)) {
     Bots_Visible = true;
     for (int i = 0; i < Assigned_Bots.Count(); ++i) {
       if (Contains_Ignore_Case(map->Assigned_Bots, Assigned_Bots[i].Name)) {
@@ -314,6 +315,12 @@ void TMap_Properties_Model::Reset_For_Group() {
   Page = Dialog_Page::General;
 }
 
+bool TMap_Properties_Model::Has_Bot_File(const TMAP_Datei_Eintrag& map) const {
+  return map.Has_AAS || (Context_.Game_Index && map.PK3 != nullptr &&
+                         Context_.Game_Index->Bot_File(map.MAP_Filename, map.PK3->MOD_Directory,
+                                                       Base_Directories()) != nullptr);
+}
+
 void TMap_Properties_Model::Merge_Map(const TMAP_Datei_Eintrag& map, bool first) {
   Set_Labels(map, true);
   Merge_Numeric(Min_Recomm_Players, map.Min_Recomm_Players);
@@ -369,7 +376,7 @@ void TMap_Properties_Model::Merge_Map(const TMAP_Datei_Eintrag& map, bool first)
       }
     }
   }
-  if (Assigned_Bots.Count() > 0 && map.Has_AAS) {
+  if (Assigned_Bots.Count() > 0 && Has_Bot_File(map)) {
     Bots_Visible = true;
     for (int i = 0; i < Assigned_Bots.Count(); ++i) {
       auto& entry = Assigned_Bots[i];

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@ class TInteraction;
 class TMAP_Datei_Eintrag;
 class TMOD_Liste;
 class TPK3_Dateien_Verwaltung;
+class TGame_Index;
 
 // What group loading found for a field: no map merged yet, all maps agree, or they differ.
 enum class Merge_State { Not_Set, Single, Mixed };
@@ -46,6 +48,10 @@ struct TProperties_Context {
   const TPK3_Dateien_Verwaltung* Database = nullptr;  // the archives searched for bot icons
   TInteraction* Interaction = nullptr;
   QLocale Locale;  // size and date formats
+  // What the game knows of the archives: a map has a bot file when any present archive of its
+  // MOD directory or of a base directory holds maps/NAME.aas. Without it, only the map's own
+  // archive counts.
+  std::shared_ptr<const TGame_Index> Game_Index;
 };
 
 struct TLabel_Field {
@@ -202,6 +208,8 @@ class TMap_Properties_Model {
   void Map_Properties_Bots_zuweisen();
   void Bots_von_MOD_hinzufuegen(const std::string& mod);
   bool Bot_in_MOD_vorhanden(const std::string& mod, const std::string& bot) const;
+  // True when the game finds a bot file for the map (see TProperties_Context::Game_Index).
+  bool Has_Bot_File(const TMAP_Datei_Eintrag& map) const;
   // A click on an entry of "Useable MODs": its next check state, then the bots list follows.
   void Useable_MOD_Clicked(int index);
   void Assigned_Bot_Clicked(int index);

@@ -2,6 +2,8 @@
 
 #include "properties/formats.h"
 #include "properties/map_properties_model.h"
+
+#include "arena/game_index.h"
 #include "properties_fixture.h"
 
 namespace vorlix::testing {
@@ -205,6 +207,25 @@ TEST_F(Map_Properties, NoAasWarnsAndDropsTheBots) {
   EXPECT_TRUE(map->Assigned_Bots.empty());
   Model.Load_Map(map);  // nothing assigned any more: no second warning
   EXPECT_EQ(F.Interaction.Messages.size(), 1u);
+
+  // The game takes the bot file from any archive of the map's MOD directory or of a base
+  // directory, not from another MOD's.
+  auto index = std::make_shared<TGame_Index>();
+  TArchive_Facts other;
+  other.MOD_Directory = "cpma";
+  other.Bot_Files = {"Q3DM1"};
+  index->Set_Archives({other});
+  TProperties_Context context = F.Context();
+  context.Game_Index = index;
+  Model.Set_Context(context);
+  map->Assigned_Bots = {"Sarge"};
+  Model.Load_Map(map);
+  EXPECT_FALSE(Model.Bots_Visible);
+  other.MOD_Directory = "BASEOA";
+  index->Set_Archives({other});
+  Model.Load_Map(map);
+  EXPECT_TRUE(Model.Bots_Visible);
+  EXPECT_EQ(F.Interaction.Messages.size(), 2u);
 }
 
 TEST(Bot_Preview, IconNamesLastArchiveWinsJpgOverTga) {

@@ -1,0 +1,420 @@
+#include "arena/game_index.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "core/letter_case.h"
+#include "core/paths.h"
+#include "database/records.h"
+#include "database/stream.h"
+#include "database/zip_archive.h"
+
+namespace vorlix {
+
+namespace {
+
+constexpr char Index_Magic[] = "VXGI";
+constexpr std::int32_t Index_Version = 1;
+// Arena scripts larger than this are not read (the game reads at most 8 KiB of one).
+constexpr std::uint64_t Max_Script_Size = std::uint64_t{64} << 10;
+
+bool Ends_With_Ignore_Case(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() &&
+         platform::Equal_Ignore_Case(text.substr(text.size() - tail.size()), tail);
+}
+
+// The upper-cased stem of a member "maps/NAME.ext" directly in maps/, or "".
+std::string Maps_Stem(const std::string& member, const std::string& extension) {
+  if (!platform::Starts_With_Ignore_Case(member, "maps/") ||
+      !Ends_With_Ignore_Case(member, extension)) {
+    return {};
+  }
+  const std::string stem = member.substr(5, member.size() - 5 - extension.size());
+  if (stem.empty() || stem.find('/') != std::string::npos) {
+    return {};
+  }
+  return platform::Upper(stem);
+}
+
+bool Is_Arena_Script(const std::string& member) {
+  if (!platform::Starts_With_Ignore_Case(member, "scripts/")) {
+    return false;
+  }
+  const std::string name = member.substr(8);
+  return name.find('/') == std::string::npos &&
+         (platform::Equal_Ignore_Case(name, "arenas.txt") ||
+          (name.size() > 6 && Ends_With_Ignore_Case(name, ".arena")));
+}
+
+// The map file name's upper-cased stem: "q3dm17.bsp" and "Q3DM17" give "Q3DM17".
+std::string Map_Stem(const std::string& map_file) {
+  std::string stem = platform::Upper(map_file);
+  if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".BSP") == 0) {
+    stem.resize(stem.size() - 4);
+  }
+  return stem;
+}
+
+bool Contains(const std::vector<std::string>& list, const std::string& value) {
+  return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+// ---- The engine's tokens -------------------------------------------------------------------
+
+class TTokens {
+ public:
+  explicit TTokens(const std::string& text) : Text_(text) {}
+
+  // The next token; nullopt at the end of the text.
+  std::optional<std::string> Next() {
+    Skip_Blanks_And_Comments();
+    if (Pos_ >= Text_.size()) {
+      return std::nullopt;
+    }
+    std::string token;
+    if (Text_[Pos_] == '"') {
+      ++Pos_;
+      while (Pos_ < Text_.size() && Text_[Pos_] != '"') {
+        token += Text_[Pos_++];
+      }
+      if (Pos_ < Text_.size()) {
+        ++Pos_;
+      }
+      return token;
+    }
+    while (Pos_ < Text_.size() && static_cast<unsigned char>(Text_[Pos_]) > ' ') {
+      token += Text_[Pos_++];
+    }
+    return token;
+  }
+
+ private:
+  void Skip_Blanks_And_Comments() {
+    for (;;) {
+      while (Pos_ < Text_.size() && static_cast<unsigned char>(Text_[Pos_]) <= ' ') {
+        ++Pos_;
+      }
+      if (Text_.compare(Pos_, 2, "//") == 0) {
+        const auto end = Text_.find('\n', Pos_);
+        Pos_ = end == std::string::npos ? Text_.size() : end;
+      } else if (Text_.compare(Pos_, 2, "/*") == 0) {
+        const auto end = Text_.find("*/", Pos_ + 2);
+        Pos_ = end == std::string::npos ? Text_.size() : end + 2;
+      } else {
+        return;
+      }
+    }
+  }
+
+  const std::string& Text_;
+  std::size_t Pos_ = 0;
+};
+
+// ---- The index file ---------------------------------------------------------------------------
+
+void Write_Facts(TByte_Writer& out, const TArchive_Facts& facts) {
+  out.Write_String(facts.MOD_Directory);
+  out.Write_String(facts.PK3_Filename);
+  out.Write_Cardinal(facts.Size);
+  out.Write_Integer(facts.Date);
+  out.Write_Bool(facts.Readable);
+  out.Write_Strings(facts.Maps);
+  out.Write_Strings(facts.Bot_Files);
+  out.Write_Strings(facts.Arena_Scripts);
+  out.Write_Integer(static_cast<std::int32_t>(facts.Arenas.size()));
+  for (const auto& info : facts.Arenas) {
+    out.Write_String(info.Script);
+    out.Write_Integer(static_cast<std::int32_t>(info.Keys.size()));
+    for (const auto& [key, value] : info.Keys) {
+      out.Write_String(key);
+      out.Write_String(value);
+    }
+  }
+}
+
+// A count that the rest of the file can hold (every element takes at least `least` bytes).
+std::size_t Read_Count(TByte_Reader& in, std::size_t least) {
+  const std::int32_t count = in.Read_Integer();
+  if (count < 0 || static_cast<std::size_t>(count) > in.Remaining() / least) {
+    throw TStream_Error("impossible count");
+  }
+  return static_cast<std::size_t>(count);
+}
+
+TArchive_Facts Read_Facts(TByte_Reader& in) {
+  TArchive_Facts facts;
+  facts.MOD_Directory = in.Read_String();
+  facts.PK3_Filename = in.Read_String();
+  facts.Size = in.Read_Cardinal();
+  facts.Date = in.Read_Integer();
+  facts.Readable = in.Read_Bool();
+  in.Read_Strings(facts.Maps);
+  in.Read_Strings(facts.Bot_Files);
+  in.Read_Strings(facts.Arena_Scripts);
+  const std::size_t blocks = Read_Count(in, 8);
+  for (std::size_t b = 0; b < blocks; ++b) {
+    TArena_Info info;
+    info.Script = in.Read_String();
+    const std::size_t keys = Read_Count(in, 10);
+    for (std::size_t k = 0; k < keys; ++k) {
+      std::string key = in.Read_String();
+      info.Keys.emplace_back(std::move(key), in.Read_String());
+    }
+    facts.Arenas.push_back(std::move(info));
+  }
+  return facts;
+}
+
+std::string Archive_Key(const std::string& mod, const std::string& file) {
+  return platform::Lower(mod) + '\\' + platform::Lower(file);
+}
+
+}  // namespace
+
+std::string TArena_Info::Value(const std::string& key) const {
+  for (const auto& [name, value] : Keys) {
+    if (platform::Equal_Ignore_Case(name, key)) {
+      return value;
+    }
+  }
+  return {};
+}
+
+std::vector<TArena_Info> Parse_Arena_Infos(const std::string& text, const std::string& script) {
+  std::vector<TArena_Info> infos;
+  TTokens tokens(text);
+  while (const auto opening = tokens.Next()) {
+    if (*opening != "{") {
+      break;  // the engine stops at anything else
+    }
+    TArena_Info info;
+    info.Script = script;
+    bool closed = false;
+    while (const auto key = tokens.Next()) {
+      if (*key == "}") {
+        closed = true;
+        break;
+      }
+      const auto value = tokens.Next();
+      if (!value || *value == "}") {
+        break;  // a key without value ends the script
+      }
+      info.Keys.emplace_back(platform::Lower(*key), *value);
+    }
+    if (!closed) {
+      break;
+    }
+    infos.push_back(std::move(info));
+  }
+  return infos;
+}
+
+TArchive_Facts Read_Archive_Facts(const std::string& path) {
+  TArchive_Facts facts;
+  try {
+    Zip_Archive zip;
+    zip.Set_ZipFilename(path);
+    for (int i = 0; i < zip.Count(); ++i) {
+      const Zip_Entry& entry = zip.Entry(i);
+      if (std::string stem = Maps_Stem(entry.FileName, ".bsp"); !stem.empty()) {
+        facts.Maps.push_back(std::move(stem));
+      } else if (std::string aas = Maps_Stem(entry.FileName, ".aas"); !aas.empty()) {
+        facts.Bot_Files.push_back(std::move(aas));
+      } else if (Is_Arena_Script(entry.FileName)) {
+        facts.Arena_Scripts.push_back(entry.FileName);
+        if (entry.Size64 > Max_Script_Size || entry.Encrypted) {
+          continue;
+        }
+        try {
+          const auto reader = zip.Open_Member(i);
+          std::string text(static_cast<std::size_t>(entry.Size64), '\0');
+          text.resize(reader->Read(text.data(), text.size()));
+          for (auto& info : Parse_Arena_Infos(text, entry.FileName)) {
+            facts.Arenas.push_back(std::move(info));
+          }
+        } catch (const TZip_Error&) {
+          // a damaged script counts as present and empty, as the game finds it
+        }
+      }
+    }
+  } catch (const TZip_Error&) {
+    facts.Readable = false;
+  }
+  return facts;
+}
+
+bool TGame_Index::Load(const std::string& path) {
+  Archives_.clear();
+  try {
+    TByte_Reader in(Read_Whole_File(path));
+    char magic[4];
+    in.Read_Buffer(magic, 4);
+    if (std::string(magic, 4) != std::string(Index_Magic, 4) ||
+        in.Read_Integer() != Index_Version) {
+      return false;
+    }
+    const std::size_t count = Read_Count(in, 40);
+    std::vector<TArchive_Facts> archives;
+    archives.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      archives.push_back(Read_Facts(in));
+    }
+    if (!in.At_End()) {
+      return false;
+    }
+    Archives_ = std::move(archives);
+    return true;
+  } catch (const TStream_Error&) {
+    return false;
+  }
+}
+
+bool TGame_Index::Save(const std::string& path) const {
+  TByte_Writer out;
+  out.Write_Buffer(Index_Magic, 4);
+  out.Write_Integer(Index_Version);
+  out.Write_Integer(static_cast<std::int32_t>(Archives_.size()));
+  for (const auto& facts : Archives_) {
+    Write_Facts(out, facts);
+  }
+  try {
+    Write_File_Atomically(path, out.Data());
+    return true;
+  } catch (const TStream_Error&) {
+    return false;
+  }
+}
+
+int TGame_Index::Refresh(const TPK3_Dateien_Verwaltung& database, Reader read) {
+  std::unordered_map<std::string, TArchive_Facts*> known;
+  for (auto& facts : Archives_) {
+    known.emplace(Archive_Key(facts.MOD_Directory, facts.PK3_Filename), &facts);
+  }
+  std::vector<TArchive_Facts> fresh;
+  int read_count = 0;
+  for (int p = 0; p < database.Count(); ++p) {
+    const TPK3_Datei_Eintrag& record = *database.Items(p);
+    if (!record.Present) {
+      continue;
+    }
+    const auto it = known.find(Archive_Key(record.MOD_Directory, record.PK3_Filename));
+    if (it != known.end() && it->second->Readable && it->second->Size == record.PK3_Filesize &&
+        it->second->Date == record.PK3_Filedate) {
+      fresh.push_back(std::move(*it->second));
+      known.erase(it);
+      continue;
+    }
+    TArchive_Facts facts =
+        (read != nullptr ? read : Read_Archive_Facts)(database.Archive_Path(record));
+    facts.MOD_Directory = record.MOD_Directory;
+    facts.PK3_Filename = record.PK3_Filename;
+    facts.Size = record.PK3_Filesize;
+    facts.Date = record.PK3_Filedate;
+    fresh.push_back(std::move(facts));
+    ++read_count;
+  }
+  Archives_ = std::move(fresh);
+  return read_count;
+}
+
+TGame_Index Game_Index_Of(const TPK3_Dateien_Verwaltung& database) {
+  const std::string path = platform::Join(database.Paths().Program_Dir, Game_Index_File);
+  TGame_Index index;
+  const bool loaded = index.Load(path);
+  const std::size_t known = index.Archives().size();
+  if (index.Refresh(database) > 0 || !loaded || index.Archives().size() != known) {
+    index.Save(path);
+  }
+  return index;
+}
+
+bool Searched_Before(const std::string& a, const std::string& b) {
+  // The engine compares (signed) chars after upper-casing ASCII letters; the name that sorts
+  // last is searched first.
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto ca = static_cast<signed char>(platform::Upper_Char(a[i]));
+    const auto cb = static_cast<signed char>(platform::Upper_Char(b[i]));
+    if (ca != cb) {
+      return ca > cb;
+    }
+  }
+  return a.size() > b.size();
+}
+
+const std::vector<std::string>& Base_Directories() {
+  static const std::vector<std::string> bases = {"baseq3", "baseoa"};
+  return bases;
+}
+
+std::vector<const TArchive_Facts*> TGame_Index::Search_Order(
+    const std::string& mod, const std::vector<std::string>& bases) const {
+  std::vector<const TArchive_Facts*> order;
+  auto add_directory = [&](const std::string& dir) {
+    const std::size_t first = order.size();
+    for (const auto& facts : Archives_) {
+      if (platform::Equal_Ignore_Case(facts.MOD_Directory, dir)) {
+        order.push_back(&facts);
+      }
+    }
+    std::stable_sort(order.begin() + static_cast<std::ptrdiff_t>(first), order.end(),
+                     [](const TArchive_Facts* a, const TArchive_Facts* b) {
+                       return Searched_Before(a->PK3_Filename, b->PK3_Filename);
+                     });
+  };
+  add_directory(mod);
+  for (const auto& base : bases) {
+    if (!platform::Equal_Ignore_Case(base, mod)) {
+      add_directory(base);
+    }
+  }
+  return order;
+}
+
+const TArchive_Facts* TGame_Index::Bot_File(const std::string& map_file, const std::string& mod,
+                                            const std::vector<std::string>& bases) const {
+  const std::string stem = Map_Stem(map_file);
+  for (const TArchive_Facts* facts : Search_Order(mod, bases)) {
+    if (Contains(facts->Bot_Files, stem)) {
+      return facts;
+    }
+  }
+  return nullptr;
+}
+
+const TArchive_Facts* TGame_Index::Loaded_From(const std::string& map_file, const std::string& mod,
+                                               const std::vector<std::string>& bases) const {
+  const std::string stem = Map_Stem(map_file);
+  for (const TArchive_Facts* facts : Search_Order(mod, bases)) {
+    if (Contains(facts->Maps, stem)) {
+      return facts;
+    }
+  }
+  return nullptr;
+}
+
+std::optional<std::pair<const TArchive_Facts*, TArena_Info>> TGame_Index::Arena_Of(
+    const std::string& map_file, const std::string& mod,
+    const std::vector<std::string>& bases) const {
+  const std::string stem = Map_Stem(map_file);
+  // Each script name counts once, from the first archive of the search order that holds it.
+  std::vector<std::string> seen;
+  for (const TArchive_Facts* facts : Search_Order(mod, bases)) {
+    for (const auto& script : facts->Arena_Scripts) {
+      const std::string upper = platform::Upper(script);
+      if (Contains(seen, upper)) {
+        continue;
+      }
+      seen.push_back(upper);
+      for (const auto& info : facts->Arenas) {
+        if (platform::Equal_Ignore_Case(info.Script, script) &&
+            platform::Upper(info.Value("map")) == stem) {
+          return std::make_pair(facts, info);
+        }
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace vorlix

@@ -1,0 +1,107 @@
+#pragma once
+// What the game itself knows of the installation's archives: for each archive its map, bot-file
+// and arena-script members and the arena blocks of its scripts, read as the engine reads them.
+// Kept in gameindex.dat in the program directory (versioned, written atomically, rebuilt from the
+// archives when it is missing, damaged or of another version) and never needed to keep the
+// user's data: mapsdb.dat and mapstree.dat know nothing of it.
+//
+// The engine's rules it answers by:
+// - a MOD directory's archives are searched before the base directory's; within a directory the
+//   archive whose name sorts last (bytes compared after upper-casing ASCII letters) comes first;
+// - a map's bot file (maps/NAME.aas) and its .bsp are taken from the first archive holding them
+//   in any letter case;
+// - scripts/arenas.txt is read from the first archive holding it, every scripts/*.arena name
+//   once, from the first archive holding it.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vorlix {
+
+class TPK3_Dateien_Verwaltung;
+
+// One block of an arena script: its keys (lower case) and values in file order.
+struct TArena_Info {
+  std::string Script;  // the member it comes from (scripts/x.arena)
+  std::vector<std::pair<std::string, std::string>> Keys;
+  // The value of a key ("" when the block has none).
+  std::string Value(const std::string& key) const;
+  bool operator==(const TArena_Info&) const = default;
+};
+
+// The blocks of an arena script as the engine parses them: "{" key value ... "}", tokens
+// separated by blanks and line breaks, quoted values, // and /* */ comments. A block that is not
+// closed ends the parse.
+std::vector<TArena_Info> Parse_Arena_Infos(const std::string& text, const std::string& script);
+
+struct TArchive_Facts {
+  std::string MOD_Directory;  // lower case, as the database stores it
+  std::string PK3_Filename;   // as on disk
+  std::uint32_t Size = 0;
+  std::int32_t Date = 0;                   // packed DOS date-time of the file
+  std::vector<std::string> Maps;           // maps/*.bsp, upper-cased stems (Q3DM17)
+  std::vector<std::string> Bot_Files;      // maps/*.aas, upper-cased stems
+  std::vector<std::string> Arena_Scripts;  // scripts/*.arena and scripts/arenas.txt as stored
+  std::vector<TArena_Info> Arenas;
+  bool Readable = true;  // false: the archive could not be listed (tried again next time)
+  bool operator==(const TArchive_Facts&) const = default;
+};
+
+// The facts of one archive file, read from its central directory and its script members.
+TArchive_Facts Read_Archive_Facts(const std::string& path);
+
+class TGame_Index {
+ public:
+  // Reads gameindex.dat; false (and an empty index) when it is missing, damaged or of another
+  // version.
+  bool Load(const std::string& path);
+  // Writes it atomically; false when it could not be written.
+  bool Save(const std::string& path) const;
+
+  // Brings the index in line with the present archives of the database: an archive whose size
+  // and date are known keeps its facts, any other one is read (`read` gives the facts of a
+  // path; Read_Archive_Facts when empty). Returns the number of archives read.
+  using Reader = TArchive_Facts (*)(const std::string& path);
+  int Refresh(const TPK3_Dateien_Verwaltung& database, Reader read = nullptr);
+
+  const std::vector<TArchive_Facts>& Archives() const { return Archives_; }
+  void Set_Archives(std::vector<TArchive_Facts> archives) { Archives_ = std::move(archives); }
+
+  // The archives of a MOD directory followed by those of the base directories, in the engine's
+  // search order (names compared case-insensitively).
+  std::vector<const TArchive_Facts*> Search_Order(const std::string& mod,
+                                                  const std::vector<std::string>& bases) const;
+
+  // The first archive of the search order holding maps/NAME.aas (NAME: a map file name with
+  // or without ".bsp"), or nullptr.
+  const TArchive_Facts* Bot_File(const std::string& map_file, const std::string& mod,
+                                 const std::vector<std::string>& bases) const;
+  // The first archive of the search order holding maps/NAME.bsp, or nullptr.
+  const TArchive_Facts* Loaded_From(const std::string& map_file, const std::string& mod,
+                                    const std::vector<std::string>& bases) const;
+  // The block that names the map in the script the game would use, with its archive; nullopt
+  // when no script of the search order names it.
+  std::optional<std::pair<const TArchive_Facts*, TArena_Info>> Arena_Of(
+      const std::string& map_file, const std::string& mod,
+      const std::vector<std::string>& bases) const;
+
+ private:
+  std::vector<TArchive_Facts> Archives_;
+};
+
+// The index of the database's archives: gameindex.dat of its program directory, brought up to
+// date and written back when anything changed (a failed write only costs the next use a read).
+TGame_Index Game_Index_Of(const TPK3_Dateien_Verwaltung& database);
+inline constexpr const char* Game_Index_File = "gameindex.dat";
+
+// The base directories of the engines Vorlix knows: Quake III Arena's and OpenArena's.
+const std::vector<std::string>& Base_Directories();
+
+// The order in which the engine searches the archives of one directory: the name that sorts last
+// (ASCII letters upper-cased, bytes compared) first.
+bool Searched_Before(const std::string& a, const std::string& b);
+
+}  // namespace vorlix

@@ -1,0 +1,136 @@
+#include "arena/game_index.h"
+
+#include <gtest/gtest.h>
+
+#include "../browser/test_database.h"
+#include "builders.h"
+
+namespace vorlix::testing {
+namespace {
+
+using Keys = std::vector<std::pair<std::string, std::string>>;
+
+TEST(Game_Index, Arena_Scripts_Parse_As_The_Engine_Parses_Them) {
+  const std::string text =
+      "// comment\n{\nmap \"oa_dm1\" longname \"Dark / Place\"\r\n/* skip\n} */ type ffa\n}\n"
+      "{ MAP q3dm17 bots \"a b\" }\n{ map unclosed\n";
+  const auto infos = Parse_Arena_Infos(text, "scripts/x.arena");
+  ASSERT_EQ(infos.size(), 2U);
+  EXPECT_EQ(infos[0].Keys,
+            (Keys{{"map", "oa_dm1"}, {"longname", "Dark / Place"}, {"type", "ffa"}}));
+  EXPECT_EQ(infos[1].Value("Map"), "q3dm17");
+  EXPECT_EQ(infos[1].Value("bots"), "a b");
+  EXPECT_EQ(infos[1].Script, "scripts/x.arena");
+  EXPECT_TRUE(Parse_Arena_Infos("junk { map a }", "s").empty());
+}
+
+TEST(Game_Index, The_Name_That_Sorts_Last_After_Upper_Casing_Is_Searched_First) {
+  EXPECT_TRUE(Searched_Before("z_oacmp.pk3", "z_Arenas_active_A.pk3"));
+  EXPECT_TRUE(Searched_Before("z~vorlix.pk3", "z_oacmp.pk3"));
+  EXPECT_TRUE(Searched_Before("pak1.pk3", "PAK0.pk3"));
+  EXPECT_TRUE(Searched_Before("a_b.pk3", "a.pk3"));
+  EXPECT_FALSE(Searched_Before("a.pk3", "A.PK3"));
+}
+
+TArchive_Facts Facts(const std::string& mod, const std::string& file, std::vector<std::string> maps,
+                     std::vector<std::string> bots) {
+  TArchive_Facts facts;
+  facts.MOD_Directory = mod;
+  facts.PK3_Filename = file;
+  facts.Maps = std::move(maps);
+  facts.Bot_Files = std::move(bots);
+  return facts;
+}
+
+TEST(Game_Index, Bot_Files_And_Maps_Come_From_The_First_Archive_Of_MOD_Then_Base) {
+  TGame_Index index;
+  std::vector<TArchive_Facts> archives = {
+      Facts("baseoa", "pak1-maps.pk3", {"OA_DM1", "OA_DM2"}, {"OA_DM2"}),
+      Facts("baseoa", "pak6-misc.pk3", {}, {"OA_DM1"}),
+      Facts("cpma", "override.pk3", {"OA_DM2"}, {}),
+      Facts("osp", "bots.pk3", {}, {"OA_DM3"}),
+  };
+  archives[0].Arena_Scripts = {"scripts/arenas.txt"};
+  archives[0].Arenas = Parse_Arena_Infos("{ map oa_dm1 type ffa }", "scripts/arenas.txt");
+  archives[2].Arena_Scripts = {"scripts/ARENAS.TXT"};
+  archives[2].Arenas = Parse_Arena_Infos("{ map oa_dm2 type ctf }", "scripts/ARENAS.TXT");
+  index.Set_Archives(archives);
+  const std::vector<std::string> bases = {"baseq3", "baseoa"};
+
+  ASSERT_NE(index.Bot_File("oa_dm1.bsp", "baseoa", bases), nullptr);
+  EXPECT_EQ(index.Bot_File("oa_dm1.bsp", "baseoa", bases)->PK3_Filename, "pak6-misc.pk3");
+  EXPECT_EQ(index.Bot_File("OA_DM1", "CPMA", bases)->PK3_Filename, "pak6-misc.pk3");
+  EXPECT_EQ(index.Bot_File("oa_dm3.bsp", "cpma", bases), nullptr);  // another MOD's archive
+  EXPECT_EQ(index.Loaded_From("oa_dm2.bsp", "cpma", bases)->PK3_Filename, "override.pk3");
+  EXPECT_EQ(index.Loaded_From("oa_dm2.bsp", "baseoa", bases)->PK3_Filename, "pak1-maps.pk3");
+  EXPECT_EQ(index.Loaded_From("oa_dm9.bsp", "baseoa", bases), nullptr);
+
+  // The MOD's arenas.txt hides the base directory's: oa_dm1 is not named there any more.
+  EXPECT_FALSE(index.Arena_Of("oa_dm1.bsp", "cpma", bases).has_value());
+  const auto own = index.Arena_Of("oa_dm1.bsp", "baseoa", bases);
+  ASSERT_TRUE(own.has_value());
+  EXPECT_EQ(own->first->PK3_Filename, "pak1-maps.pk3");
+  EXPECT_EQ(own->second.Value("type"), "ffa");
+  EXPECT_EQ(index.Arena_Of("oa_dm2.bsp", "cpma", bases)->second.Value("type"), "ctf");
+}
+
+TEST(Game_Index, Facts_Come_From_The_Archive_And_Survive_The_File_Or_Are_Read_Again) {
+  TTemp_Dir dir;
+  Write_Pk3(dir / "game/baseoa/pack.pk3",
+            {{"maps/Dm1.bsp", "IBSP"},
+             {"maps/dm1.aas", "EAAS"},
+             {"maps/sub/x.bsp", "IBSP"},
+             {"scripts/pack.arena", "{ map dm1 longname \"One\" type \"ffa tourney\" }"},
+             {"scripts/notes.txt", "{ map no }"}});
+  const TArchive_Facts read = Read_Archive_Facts(dir / "game/baseoa/pack.pk3");
+  EXPECT_TRUE(read.Readable);
+  EXPECT_EQ(read.Maps, std::vector<std::string>{"DM1"});
+  EXPECT_EQ(read.Bot_Files, std::vector<std::string>{"DM1"});
+  EXPECT_EQ(read.Arena_Scripts, std::vector<std::string>{"scripts/pack.arena"});
+  ASSERT_EQ(read.Arenas.size(), 1U);
+  EXPECT_EQ(read.Arenas[0].Value("longname"), "One");
+  Write_File(dir / "game/baseoa/broken.pk3", "not a zip");
+  EXPECT_FALSE(Read_Archive_Facts(dir / "game/baseoa/broken.pk3").Readable);
+
+  // Refresh reads only what it does not know with this size and date.
+  TTest_Database db;
+  TPK3_Datei_Eintrag* pk3 = db.Add_PK3("baseoa", "pack.pk3");
+  pk3->PK3_Filesize = 10;
+  db.Add_PK3("baseoa", "gone.pk3", false);
+  static int reads = 0;
+  const TGame_Index::Reader counting = [](const std::string&) {
+    ++reads;
+    TArchive_Facts facts;
+    facts.Maps = {"DM1"};
+    return facts;
+  };
+  TGame_Index index;
+  EXPECT_EQ(index.Refresh(db.Database, counting), 1);
+  EXPECT_EQ(index.Refresh(db.Database, counting), 0);
+  pk3->PK3_Filedate = 7;
+  EXPECT_EQ(index.Refresh(db.Database, counting), 1);
+  EXPECT_EQ(reads, 2);
+  ASSERT_EQ(index.Archives().size(), 1U);
+
+  const std::string path = dir / "gameindex.dat";
+  std::vector<TArchive_Facts> archives = index.Archives();
+  archives.push_back(read);
+  index.Set_Archives(archives);
+  ASSERT_TRUE(index.Save(path));
+  TGame_Index loaded;
+  ASSERT_TRUE(loaded.Load(path));
+  EXPECT_EQ(loaded.Archives(), archives);
+  // Cut short, another version, missing: an empty index (rebuilt by the next refresh).
+  const std::string data = Read_File(path);
+  for (const std::string& spoilt :
+       {data.substr(0, data.size() - 3),
+        data.substr(0, 4) + std::string("\x02\0\0\0", 4) + data.substr(8), data + "x"}) {
+    Write_File(path, spoilt);
+    EXPECT_FALSE(loaded.Load(path));
+    EXPECT_TRUE(loaded.Archives().empty());
+  }
+  EXPECT_FALSE(loaded.Load(dir / "missing.dat"));
+}
+
+}  // namespace
+}  // namespace vorlix::testing
