@@ -1,5 +1,6 @@
 #include "app/ui/program_windows.h"
 
+#include <QApplication>
 #include <QIcon>
 #include <QLocale>
 
@@ -10,6 +11,7 @@
 #include "arena/arena_names.h"
 #include "browser/maps_tree.h"
 #include "browser/ui/browser_view.h"
+#include "browser/ui/view_state.h"
 #include "content/mod_list.h"
 #include "core/ui/artwork.h"
 #include "database/database_startup.h"
@@ -162,14 +164,20 @@ TProperties_Context TProgram_Windows::Properties_Context() const {
 void TProgram_Windows::Open_Map_Properties(TMAP_Datei_Eintrag* map) {
   while (map != nullptr && map->PK3 != nullptr) {
     Edited_Map_ = map;
+    Archive_Deleted_ = false;
     const Dialog_Result result = Show_Map_Properties(Properties(), Properties_Context(), map);
     Edited_Map_ = nullptr;
+    if (Archive_Deleted_) {
+      // Its maps are gone from the installation: the views show it as it now is.
+      Reload();
+      return;
+    }
     if (result != Dialog_Result::Retry) {
       return;
     }
     const std::int32_t pk3_id = map->PK3->ID;
     const std::int32_t map_id = map->ID;
-    Main_.Startup().Neu_Laden();
+    Reload();
     const TMain_State& state = Main_.State();
     map = state.PK3_Datenbank ? state.PK3_Datenbank->Find_Map(pk3_id, map_id) : nullptr;
     if (map != nullptr) {
@@ -198,8 +206,17 @@ void TProgram_Windows::Delete_Edited_PK3() {
   const TPK3_Aktion_Ergebnis result = PK3_loeschen(state.PK3_Datenbank->Paths(), *Edited_Map_->PK3,
                                                    Edited_Map_->ID, Main_.Interaction());
   if (result.Aktion == PK3_Aktion::Geloescht) {
+    Archive_Deleted_ = true;
     Properties().End_With(Dialog_Result::OK);
   }
+}
+
+void TProgram_Windows::Reload() {
+  const TView_Memory memory = Remember_View(*Browser_);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  Main_.Startup().Neu_Laden();
+  QApplication::restoreOverrideCursor();
+  Restore_View(*Browser_, memory, true);
 }
 
 void TProgram_Windows::Wire_Commands() {
@@ -245,6 +262,7 @@ void TProgram_Windows::Wire_Commands() {
   QObject::connect(Browser_, &TBrowser_View::Info_Requested, &Main_,
                    [this]() { Dialog(Info_).exec(); });
   QObject::connect(Browser_, &TBrowser_View::Exit_Requested, &Main_, [this]() { Main_.close(); });
+  QObject::connect(Browser_, &TBrowser_View::Reload_Requested, &Main_, [this]() { Reload(); });
 }
 
 }  // namespace vorlix::ui
