@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLabel>
 #include <QLocale>
+#include <QStatusBar>
 
 #include "app/program_steps.h"
 #include "app/ui/main_window.h"
@@ -14,6 +16,7 @@
 #include "browser/ui/view_state.h"
 #include "content/mod_list.h"
 #include "core/ui/artwork.h"
+#include "core/ui/qt_text.h"
 #include "database/database_startup.h"
 #include "database/pk3_rename.h"
 #include "dialogs/ui/info_dialog.h"
@@ -116,7 +119,11 @@ void TProgram_Windows::Wire_Steps() {
       Browser_->Lade_ListView_Maps();
     }
   };
-  steps.Load_Tree = [this](TMain_State& state) {
+  auto* game_dir = new QLabel(&Main_);
+  game_dir->setObjectName(QStringLiteral("Label_Game_Directory"));
+  Main_.statusBar()->addPermanentWidget(game_dir);
+  steps.Load_Tree = [this, game_dir](TMain_State& state) {
+    game_dir->setText(To_QString(state.Game_Dir));
     if (!state.PK3_Datenbank) {
       return true;
     }

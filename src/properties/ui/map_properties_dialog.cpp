@@ -764,6 +764,11 @@ void TForm_Map_Properties::showEvent(QShowEvent* event) {
   Model_.Form_Show();
   Botshot_Verzoegerer_Timer_.stop();
   Image_Botshot_->setPixmap(Black_Square());
+  {
+    // No bot is shown highlighted over the black picture: the first click previews one.
+    const QSignalBlocker blocker(CheckListBox_Assigned_Bots_);
+    CheckListBox_Assigned_Bots_->setCurrentRow(-1);
+  }
   Refresh_Numerics();
   if (!Placed_) {
     Place_Once();

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -193,6 +194,8 @@ class Tst_Program_Windows : public QObject {
     QStatusBar* bar = Window_->statusBar();
     QVERIFY(bar->isVisible());
     QVERIFY(bar->height() >= bar->fontMetrics().height() + 4);
+    QCOMPARE(bar->findChild<QLabel*>(QStringLiteral("Label_Game_Directory"))->text(),
+             Game_->path());
     QVERIFY(Browser()->Reload_Action()->showStatusText(Browser()->Tree_View()));
     QCOMPARE(bar->currentMessage(), Browser()->Reload_Action()->statusTip());
   }

@@ -282,6 +282,11 @@ class Tst_Map_Properties_Dialog : public QObject {
     QVERIFY(shown.wait(1000));
     dialog.close();
     QCOMPARE(dialog.Result_Of_Run(), Dialog_Result::Cancel);
+    // Opened again: the picture is black and no bot stands highlighted over it.
+    dialog.show();
+    QCOMPARE(bots->currentRow(), -1);
+    QCOMPARE(QColor(dialog.Image_Botshot()->pixmap().toImage().pixel(64, 64)), QColor(Qt::black));
+    dialog.close();
   }
 
   void noAasShowsThePanel() {
