@@ -15,6 +15,7 @@
 #include "browser/ui/browser_view.h"
 #include "browser/ui/view_state.h"
 #include "content/mod_list.h"
+#include "core/session.h"
 #include "core/ui/artwork.h"
 #include "core/ui/qt_text.h"
 #include "database/database_startup.h"
@@ -184,7 +185,9 @@ void TProgram_Windows::Open_Map_Properties(TMAP_Datei_Eintrag* map) {
     }
     const std::int32_t pk3_id = map->PK3->ID;
     const std::int32_t map_id = map->ID;
-    Reload();
+    if (!Reload()) {
+      return;
+    }
     const TMain_State& state = Main_.State();
     map = state.PK3_Datenbank ? state.PK3_Datenbank->Find_Map(pk3_id, map_id) : nullptr;
     if (map != nullptr) {
@@ -218,12 +221,25 @@ void TProgram_Windows::Delete_Edited_PK3() {
   }
 }
 
-void TProgram_Windows::Reload() {
+bool TProgram_Windows::Reload() {
   const TView_Memory memory = Remember_View(*Browser_);
+  TStartup& startup = Main_.Startup();
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  Main_.Startup().Neu_Laden();
+  // What an interrupted start-up built never replaces the stored files.
+  if (!Session_Flags().Suppress_Saving) {
+    startup.Speichere_Einstellungen();
+  }
+  bool dev_comp = false;
+  const Load_Outcome outcome = startup.Lade(dev_comp);
   QApplication::restoreOverrideCursor();
+  if (outcome == Load_Outcome::Stop || Session_Flags().Quit_Requested) {
+    // As at the first start: the program ends and writes nothing.
+    Session_Flags().Suppress_Saving = true;
+    Main_.close();
+    return false;
+  }
   Restore_View(*Browser_, memory, true);
+  return true;
 }
 
 void TProgram_Windows::Wire_Commands() {

@@ -46,8 +46,9 @@ class TProgram_Windows {
   void Rename_Edited_PK3();
   void Delete_Edited_PK3();
   // Saves and runs the start-up again (F5, and after a rename or delete of an archive); the
-  // tree's open groups and the selections stay where their groups and maps still exist.
-  void Reload();
+  // tree's open groups and the selections stay where their groups and maps still exist. False
+  // when the start-up said that the program must end (the main window is then closing).
+  bool Reload();
 
   TForm_Main_Vorlix& Main_;
   TBrowser_View* Browser_ = nullptr;  // owned by the main window

@@ -24,6 +24,7 @@
 #include "browser/ui/browser_view.h"
 #include "browser/ui/tree_history.h"
 #include "builders.h"
+#include "core/session.h"
 #include "properties/ui/map_properties_dialog.h"
 
 namespace vt = vorlix::testing;
@@ -227,6 +228,14 @@ class Tst_Program_Windows : public QObject {
     QVERIFY(selected != nullptr && selected->Map != nullptr);
     QCOMPARE(std::make_pair(selected->Map->PK3->ID, selected->Map->ID), ids);
     QVERIFY(view->Command(vorlix::Main_Command::Launch_Map)->isEnabled());
+
+    // After an interrupted start-up nothing is saved: the reload reads what is stored.
+    const std::string stored = view->Tree().Serialize();
+    view->Menu_CreateGroupClick();
+    vorlix::Session_Flags().Suppress_Saving = true;
+    view->Reload_Action()->trigger();
+    QCOMPARE(view->Tree().Serialize(), stored);
+    QVERIFY(!vorlix::Session_Flags().Suppress_Saving);
   }
 
   void delete_asks_removes_the_archive_and_closes_with_ok() {
