@@ -431,7 +431,7 @@ void Remove_In_MOD(const TArena_Umgebung& env, const std::string& dir, TInteract
     }
     const auto path = Existing(dir, file);
     if (path && Delete_File(*path)) {
-      ui.Message(Message_Kind::Confirmation, "File successfully deleted.", Button_Set::OK);
+      ui.Message(Message_Kind::Information, "File successfully deleted.", Button_Set::OK);
     } else {
       ui.Message(Message_Kind::Error, "Couldn't delete file.", Button_Set::OK);
     }

@@ -215,7 +215,11 @@ int Command_Delete_PK3(TCli_Context& context, TCli_Args& args) {
   }
   const TPK3_Aktion_Ergebnis result =
       PK3_loeschen(context.State().PK3_Datenbank->Paths(), *pk3, First_Map_ID(*pk3), context.Ui);
-  return result.Aktion == PK3_Aktion::Geloescht ? 0 : 1;
+  if (!result.Reload_Needed()) {
+    return 1;
+  }
+  context.Reload();
+  return 0;
 }
 
 // The group named by its path from the top ("Arenas/Duel maps"), or nullptr.

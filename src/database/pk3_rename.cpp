@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -371,8 +372,12 @@ TPK3_Aktion_Ergebnis PK3_loeschen(const TDatabase_Paths& paths, TPK3_Datei_Eintr
   const bool safe =
       platform::Is_Plain_Name(pk3.PK3_Filename) && Is_Safe_Relative(pk3.MOD_Directory);
   if (!safe || ::unlink(archive.c_str()) != 0) {
+    // The system's reason follows the path; a stored name that is no plain name never reaches
+    // the file system.
+    const char* reason = std::strerror(safe ? errno : EINVAL);
     ui.Message(Message_Kind::Error,
-               Format_Message("Couldn't delete %s", platform::Join(paths.Game_Dir, relative)),
+               Format_Message("Couldn't delete %s", platform::Join(paths.Game_Dir, relative)) +
+                   ": " + reason,
                Button_Set::OK);
     return {};
   }
@@ -380,6 +385,7 @@ TPK3_Aktion_Ergebnis PK3_loeschen(const TDatabase_Paths& paths, TPK3_Datei_Eintr
   const std::string shots = On_Disk(paths.Levelshots_Dir, relative);
   const std::string bots = On_Disk(paths.Botinfo_Dir, relative);
   std::string text;
+  Message_Kind kind = Message_Kind::Error;
   const bool shots_removed = Loesche_Verzeichnisbaum(shots);
   Notify(observer, 2);
   if (!shots_removed) {
@@ -393,8 +399,9 @@ TPK3_Aktion_Ergebnis PK3_loeschen(const TDatabase_Paths& paths, TPK3_Datei_Eintr
   } else {
     Notify(observer, 3);
     text = Format_Message("%s was successfully deleted.", pk3.PK3_Filename);
+    kind = Message_Kind::Information;
   }
-  ui.Message(Message_Kind::Error, text, Button_Set::OK);
+  ui.Message(kind, text, Button_Set::OK);
   return {PK3_Aktion::Geloescht, pk3.ID, map_id};
 }
 

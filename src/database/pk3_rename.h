@@ -25,7 +25,7 @@ using TPK3_Step_Observer = std::function<void(int step)>;
 enum class PK3_Aktion {
   Nichts,     // cancelled, refused or failed: the dialog stays open
   Umbenannt,  // renamed: save, reload, select the map by the pair of IDs, reopen the dialog
-  Geloescht,  // archive file deleted: the dialog closes with OK
+  Geloescht,  // archive file deleted: the dialog closes with OK, then save and reload
 };
 
 struct TPK3_Aktion_Ergebnis {
@@ -33,7 +33,7 @@ struct TPK3_Aktion_Ergebnis {
   // The map the dialog showed, to be found again after the reload.
   std::int32_t PK3_ID = 0;
   std::int32_t MAP_ID = 0;
-  bool Reload_Needed() const { return Aktion == PK3_Aktion::Umbenannt; }
+  bool Reload_Needed() const { return Aktion != PK3_Aktion::Nichts; }
 };
 
 // "&Rename PK3": asks for the new name with the file dialog ("Rename to...") and renames.
@@ -50,8 +50,9 @@ TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Date
                                          std::int32_t map_id, const std::string& new_path,
                                          TInteraction& ui, const TPK3_Step_Observer& observer = {});
 
-// "&Delete PK3": asks, deletes the archive file and both folders. The records stay in memory;
-// the next synchronisation marks the archive absent (and removes folders a crash left behind).
+// "&Delete PK3": asks, deletes the archive file and both folders. The records stay in memory
+// until the caller's save and reload, whose synchronisation marks the archive absent (and
+// removes folders a crash left behind).
 TPK3_Aktion_Ergebnis PK3_loeschen(const TDatabase_Paths& paths, TPK3_Datei_Eintrag& pk3,
                                   std::int32_t map_id, TInteraction& ui,
                                   const TPK3_Step_Observer& observer = {});

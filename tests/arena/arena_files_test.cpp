@@ -281,7 +281,7 @@ TEST_F(Arena_Files, Removing_The_Active_Arena_Activates_The_First_Remaining) {
             (std::vector<Recorded_Message>{
                 {Message_Kind::Confirmation, "Do you really want to delete the Arena File A?",
                  Button_Set::Yes_No},
-                {Message_Kind::Confirmation, "File successfully deleted.", Button_Set::OK},
+                {Message_Kind::Information, "File successfully deleted.", Button_Set::OK},
                 {Message_Kind::Confirmation, "Do you really want to delete the Arena File C?",
                  Button_Set::Yes_No}}));
   EXPECT_EQ(Contents(Base), (Strings{Active("B"), Disabler, Inactive("C")}));

@@ -163,7 +163,7 @@ TEST_F(Pk3_Rename, Delete_Asks_And_Removes_The_Archive_With_Its_Folders) {
   Ui.Answers = {Answer::Yes};
   const auto result = PK3_loeschen(Database->Paths(), *Pk3, Map_Id, Ui);
   EXPECT_EQ(result.Aktion, PK3_Aktion::Geloescht);
-  EXPECT_FALSE(result.Reload_Needed());
+  EXPECT_TRUE(result.Reload_Needed());
   EXPECT_EQ(
       Ui.Messages,
       (std::vector<Recorded_Message>{
@@ -171,7 +171,7 @@ TEST_F(Pk3_Rename, Delete_Asks_And_Removes_The_Archive_With_Its_Folders) {
            "Do you really want to delete pak9.pk3 and all maps inside of it?", Button_Set::Yes_No},
           {Message_Kind::Confirmation,
            "Do you really want to delete pak9.pk3 and all maps inside of it?", Button_Set::Yes_No},
-          {Message_Kind::Error, "pak9.pk3 was successfully deleted.", Button_Set::OK}}));
+          {Message_Kind::Information, "pak9.pk3 was successfully deleted.", Button_Set::OK}}));
   EXPECT_FALSE(Exists(Inst.Mod_Dir("baseq3") + "/pak9.pk3"));
   EXPECT_FALSE(Exists(Shots("baseq3/pak9.pk3")));
   EXPECT_FALSE(Exists(Bots("baseq3/pak9.pk3")));
@@ -180,8 +180,9 @@ TEST_F(Pk3_Rename, Delete_Asks_And_Removes_The_Archive_With_Its_Folders) {
   Ui.Messages.clear();
   Ui.Answers = {Answer::Yes};
   EXPECT_EQ(PK3_loeschen(Database->Paths(), *Pk3, Map_Id, Ui).Aktion, PK3_Aktion::Nichts);
-  EXPECT_EQ(Ui.Messages.back().Text,
-            "Couldn't delete " + platform::Join(Inst.Game, "baseq3/pak9.pk3"));
+  EXPECT_EQ(Ui.Messages.back().Text, "Couldn't delete " +
+                                         platform::Join(Inst.Game, "baseq3/pak9.pk3") +
+                                         ": No such file or directory");
 }
 
 }  // namespace

@@ -93,6 +93,9 @@ TEST_F(Cli, Rename_Pk3_Keeps_The_Map_IDs_And_Delete_Pk3_Asks) {
 
   result = Run_Data({"--yes", "delete-pk3", "1"});
   EXPECT_EQ(result.Status, 0) << result.Err;
+  EXPECT_NE(result.Err.find("\ninformation: zz_extra.pk3 was successfully deleted.\n"),
+            std::string::npos)
+      << result.Err;
   EXPECT_EQ(entries(), before - 1);
 
   result = Run_Data({"--yes", "delete-pk3", "99"});

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QShowEvent>
+#include <QStatusBar>
 #include <QThread>
 #include <QTimer>
 
@@ -20,6 +21,9 @@ TForm_Main_Vorlix::TForm_Main_Vorlix(TStartup_Options options, QWidget* parent)
   setMinimumSize(780, 547);
   resize(780, 547);
   Zentrieren(this);
+  // The commands' hints show here while the pointer rests on a menu item or a button.
+  statusBar()->setObjectName(QStringLiteral("StatusBar_Vorlix"));
+  statusBar()->setMinimumHeight(statusBar()->fontMetrics().height() + 8);
   Interaction_.Setze_Besitzer(this);
   TStartup_Steps steps;
   steps.Load_Toolbar_Images = [this](TMain_State&) {

@@ -1,7 +1,10 @@
 #include "app/ui/program_windows.h"
 
+#include <QApplication>
 #include <QIcon>
+#include <QLabel>
 #include <QLocale>
+#include <QStatusBar>
 
 #include "app/program_steps.h"
 #include "app/ui/main_window.h"
@@ -10,8 +13,11 @@
 #include "arena/arena_names.h"
 #include "browser/maps_tree.h"
 #include "browser/ui/browser_view.h"
+#include "browser/ui/view_state.h"
 #include "content/mod_list.h"
+#include "core/session.h"
 #include "core/ui/artwork.h"
+#include "core/ui/qt_text.h"
 #include "database/database_startup.h"
 #include "database/pk3_rename.h"
 #include "dialogs/ui/info_dialog.h"
@@ -114,7 +120,11 @@ void TProgram_Windows::Wire_Steps() {
       Browser_->Lade_ListView_Maps();
     }
   };
-  steps.Load_Tree = [this](TMain_State& state) {
+  auto* game_dir = new QLabel(&Main_);
+  game_dir->setObjectName(QStringLiteral("Label_Game_Directory"));
+  Main_.statusBar()->addPermanentWidget(game_dir);
+  steps.Load_Tree = [this, game_dir](TMain_State& state) {
+    game_dir->setText(To_QString(state.Game_Dir));
     if (!state.PK3_Datenbank) {
       return true;
     }
@@ -162,14 +172,22 @@ TProperties_Context TProgram_Windows::Properties_Context() const {
 void TProgram_Windows::Open_Map_Properties(TMAP_Datei_Eintrag* map) {
   while (map != nullptr && map->PK3 != nullptr) {
     Edited_Map_ = map;
+    Archive_Deleted_ = false;
     const Dialog_Result result = Show_Map_Properties(Properties(), Properties_Context(), map);
     Edited_Map_ = nullptr;
+    if (Archive_Deleted_) {
+      // Its maps are gone from the installation: the views show it as it now is.
+      Reload();
+      return;
+    }
     if (result != Dialog_Result::Retry) {
       return;
     }
     const std::int32_t pk3_id = map->PK3->ID;
     const std::int32_t map_id = map->ID;
-    Main_.Startup().Neu_Laden();
+    if (!Reload()) {
+      return;
+    }
     const TMain_State& state = Main_.State();
     map = state.PK3_Datenbank ? state.PK3_Datenbank->Find_Map(pk3_id, map_id) : nullptr;
     if (map != nullptr) {
@@ -198,8 +216,30 @@ void TProgram_Windows::Delete_Edited_PK3() {
   const TPK3_Aktion_Ergebnis result = PK3_loeschen(state.PK3_Datenbank->Paths(), *Edited_Map_->PK3,
                                                    Edited_Map_->ID, Main_.Interaction());
   if (result.Aktion == PK3_Aktion::Geloescht) {
+    Archive_Deleted_ = true;
     Properties().End_With(Dialog_Result::OK);
   }
+}
+
+bool TProgram_Windows::Reload() {
+  const TView_Memory memory = Remember_View(*Browser_);
+  TStartup& startup = Main_.Startup();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  // What an interrupted start-up built never replaces the stored files.
+  if (!Session_Flags().Suppress_Saving) {
+    startup.Speichere_Einstellungen();
+  }
+  bool dev_comp = false;
+  const Load_Outcome outcome = startup.Lade(dev_comp);
+  QApplication::restoreOverrideCursor();
+  if (outcome == Load_Outcome::Stop || Session_Flags().Quit_Requested) {
+    // As at the first start: the program ends and writes nothing.
+    Session_Flags().Suppress_Saving = true;
+    Main_.close();
+    return false;
+  }
+  Restore_View(*Browser_, memory, true);
+  return true;
 }
 
 void TProgram_Windows::Wire_Commands() {
@@ -245,6 +285,7 @@ void TProgram_Windows::Wire_Commands() {
   QObject::connect(Browser_, &TBrowser_View::Info_Requested, &Main_,
                    [this]() { Dialog(Info_).exec(); });
   QObject::connect(Browser_, &TBrowser_View::Exit_Requested, &Main_, [this]() { Main_.close(); });
+  QObject::connect(Browser_, &TBrowser_View::Reload_Requested, &Main_, [this]() { Reload(); });
 }
 
 }  // namespace vorlix::ui

@@ -45,6 +45,10 @@ class TProgram_Windows {
   void Open_Map_Properties(TMAP_Datei_Eintrag* map);
   void Rename_Edited_PK3();
   void Delete_Edited_PK3();
+  // Saves and runs the start-up again (F5, and after a rename or delete of an archive); the
+  // tree's open groups and the selections stay where their groups and maps still exist. False
+  // when the start-up said that the program must end (the main window is then closing).
+  bool Reload();
 
   TForm_Main_Vorlix& Main_;
   TBrowser_View* Browser_ = nullptr;  // owned by the main window
@@ -55,6 +59,7 @@ class TProgram_Windows {
   std::unique_ptr<TForm_Arena_File_Specify_Name> Arena_Name_;
   TExecFile Exec_File_;
   TMAP_Datei_Eintrag* Edited_Map_ = nullptr;  // the map the properties dialog shows
+  bool Archive_Deleted_ = false;              // the dialog ended after a delete of its archive
 };
 
 }  // namespace vorlix::ui

@@ -14,6 +14,8 @@ namespace {
 
 constexpr Qt::WindowFlags Fixed_Window_Without_Buttons =
     Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint;
+// The splash: no frame and no buttons; the window manager neither decorates nor moves it.
+constexpr Qt::WindowFlags Splash_Screen = Qt::SplashScreen | Qt::FramelessWindowHint;
 
 QLabel* Make_Status_Label(QWidget* parent, int top) {
   auto* label = new QLabel(parent);
@@ -49,8 +51,7 @@ void Sofort_zeichnen(QWidget* window) {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-TForm_Startbildschirm::TForm_Startbildschirm(QWidget* parent)
-    : QWidget(parent, Fixed_Window_Without_Buttons) {
+TForm_Startbildschirm::TForm_Startbildschirm(QWidget* parent) : QWidget(parent, Splash_Screen) {
   setObjectName(QStringLiteral("Form_Startbildschirm"));
   setWindowTitle(QStringLiteral("Loading..."));
   setFixedSize(256, 256);

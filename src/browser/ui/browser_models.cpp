@@ -97,7 +97,10 @@ bool TMaps_Tree_Model::setData(const QModelIndex& index, const QVariant& value, 
   if (role != Qt::EditRole || node == nullptr) {
     return false;
   }
-  return Tree_.Rename(node, From_QString(value.toString()));
+  const auto rename = [this, node, text = From_QString(value.toString())] {
+    return Tree_.Rename(node, text);
+  };
+  return Record_Change ? Record_Change(rename) : rename();
 }
 
 Qt::ItemFlags TMaps_Tree_Model::flags(const QModelIndex& index) const {

@@ -6,6 +6,7 @@
 #include <QAbstractItemModel>
 #include <QIcon>
 #include <QString>
+#include <functional>
 #include <string>
 
 #include "browser/maps_tree.h"
@@ -19,6 +20,9 @@ class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
  public:
   TMaps_Tree_Model(TMaps_Tree& tree, QObject* parent = nullptr);
   ~TMaps_Tree_Model() override;
+
+  // Runs a rename typed into the view (set by the browser to record it for undo).
+  std::function<bool(const std::function<bool()>&)> Record_Change;
 
   // Icons of the resource strip: 0 = map entry, 1 = group.
   void Set_Icons(const QIcon& entry, const QIcon& group);

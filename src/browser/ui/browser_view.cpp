@@ -26,11 +26,14 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include "browser/image_decoder.h"
 #include "browser/levelshot.h"
 #include "browser/ui/browser_models.h"
+#include "browser/ui/tree_history.h"
+#include "browser/ui/view_state.h"
 #include "core/ui/artwork.h"
 #include "database/records.h"
 
@@ -187,7 +190,13 @@ class TMaps_Tree_View : public QTreeView {
 
   void focusInEvent(QFocusEvent* event) override {
     QTreeView::focusInEvent(event);
+    Show_Focus_Look(this, true);
     Owner_->TreeView_MapsEnter();
+  }
+
+  void focusOutEvent(QFocusEvent* event) override {
+    QTreeView::focusOutEvent(event);
+    Owner_->View_Lost_Focus(this, event->reason());
   }
 
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
@@ -339,7 +348,13 @@ class TUnsorted_List_View : public QTreeView {
 
   void focusInEvent(QFocusEvent* event) override {
     QTreeView::focusInEvent(event);
+    Show_Focus_Look(this, true);
     Owner_->ListView_MapsEnter();
+  }
+
+  void focusOutEvent(QFocusEvent* event) override {
+    QTreeView::focusOutEvent(event);
+    Owner_->View_Lost_Focus(this, event->reason());
   }
 
   void resizeEvent(QResizeEvent* event) override {
@@ -390,6 +405,10 @@ class TUnsorted_List_View : public QTreeView {
 TBrowser_View::TBrowser_View(QWidget* parent) : QWidget(parent) {
   Tree_.List = &List_;
   Tree_Model_ = new TMaps_Tree_Model(Tree_, this);
+  History_ = new TTree_History(*this);
+  Tree_Model_->Record_Change = [this](const std::function<bool()>& change) {
+    return Change_Tree(QStringLiteral("Rename Group"), change);
+  };
   List_Model_ = new TUnsorted_List_Model(List_, this);
 
   const QList<QPixmap> tree_images = Strip_Images(QStringLiteral(":/BAUM.bmp"), 16, 2);
@@ -551,8 +570,10 @@ TBrowser_View::TBrowser_View(QWidget* parent) : QWidget(parent) {
     QKeySequence Key;
   };
   const Command_Text texts[] = {
-      {Main_Command::Launch_Map, "&Launch Map", "Launch Map (Get Some Frags!)", {}},
-      {Main_Command::Map_Properties, "Map &Properties", "Map Properties", {}},
+      // Enter and Alt+Enter are the views' own keys (acting on the view that has the focus);
+      // the menu shows them after the tab.
+      {Main_Command::Launch_Map, "&Launch Map\tEnter", "Launch Map (Get Some Frags!)", {}},
+      {Main_Command::Map_Properties, "Map &Properties\tAlt+Enter", "Map Properties", {}},
       {Main_Command::Create_Arena_File, "&Create Arena File",
        "Create Arena File (out of selected branch of Maps Tree)",
        QKeySequence(Qt::ALT | Qt::Key_C)},
@@ -564,8 +585,8 @@ TBrowser_View::TBrowser_View(QWidget* parent) : QWidget(parent) {
        QKeySequence(Qt::ALT | Qt::Key_R)},
       {Main_Command::Print, "&Print Arenas", "Print Maps", QKeySequence(Qt::ALT | Qt::Key_P)},
       {Main_Command::Printer_Setup, "Printer &Setup", "Printer Setup", {}},
-      {Main_Command::Exit, "&Exit", "Exit Vorlix", {}},
-      {Main_Command::Info, "&Info", "Info", {}},
+      {Main_Command::Exit, "&Exit", "Exit Vorlix", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+      {Main_Command::Info, "&Info", "Info", QKeySequence(Qt::Key_F1)},
   };
   const QList<QPixmap> toolbar_images = Strip_Images(QStringLiteral(":/TOOLBAR.bmp"), 25, 9);
   for (const Command_Text& text : texts) {
@@ -598,7 +619,20 @@ TBrowser_View::TBrowser_View(QWidget* parent) : QWidget(parent) {
   connect(Command(Main_Command::Exit), &QAction::triggered, this, &TBrowser_View::Exit_Requested);
   connect(Command(Main_Command::Info), &QAction::triggered, this, &TBrowser_View::Info_Requested);
 
+  // Commands beyond the toolbar's: reload, undo and redo of the tree's changes.
+  Reload_Action_ = new QAction(QStringLiteral("Re&load"), this);
+  Reload_Action_->setShortcut(QKeySequence(Qt::Key_F5));
+  Reload_Action_->setStatusTip(QStringLiteral("Read the Quake 3 Arena directory again"));
+  connect(Reload_Action_, &QAction::triggered, this, &TBrowser_View::Reload_Requested);
+  Undo_Action_ = History_->Stack()->createUndoAction(this, QStringLiteral("&Undo"));
+  Undo_Action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  Redo_Action_ = History_->Stack()->createRedoAction(this, QStringLiteral("&Redo"));
+  Redo_Action_->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+
   Show_White();
+  Show_Focus_Look(Tree_View_, false);
+  Show_Focus_Look(List_View_, false);
 }
 
 TBrowser_View::~TBrowser_View() {
@@ -634,6 +668,10 @@ void TBrowser_View::Set_Tree_Icons(const QIcon& entry, const QIcon& group) {
 void TBrowser_View::Install_Commands(QMainWindow* window) {
   QMenu* vorlix = window->menuBar()->addMenu(QStringLiteral("&Vorlix"));
   vorlix->setObjectName(QStringLiteral("Menu_Vorlix"));
+  QMenu* edit = window->menuBar()->addMenu(QStringLiteral("&Edit"));
+  edit->setObjectName(QStringLiteral("Menu_Edit"));
+  edit->addAction(Undo_Action_);
+  edit->addAction(Redo_Action_);
   QMenu* help = window->menuBar()->addMenu(QStringLiteral("&Help"));
   help->setObjectName(QStringLiteral("Menu_Help"));
   Tool_Bar_ = window->addToolBar(QStringLiteral("Vorlix"));
@@ -663,6 +701,8 @@ void TBrowser_View::Install_Commands(QMainWindow* window) {
   add(Main_Command::Print);
   add(Main_Command::Printer_Setup);
   separate();
+  vorlix->addAction(Reload_Action_);
+  vorlix->addSeparator();
   add(Main_Command::Exit);
   help->addAction(Command(Main_Command::Info));
   connect(Command(Main_Command::Exit), &QAction::triggered, window, &QWidget::close);
@@ -676,6 +716,7 @@ void TBrowser_View::Set_Context(const TBrowser_Context& context) {
 }
 
 void TBrowser_View::Clear() {
+  History_->Clear();
   Pending_Tree_ = QPersistentModelIndex();
   Pending_List_ = QPersistentModelIndex();
   Levelshot_Timer_->stop();
@@ -806,6 +847,33 @@ void TBrowser_View::Schedule_List(const QModelIndex& index) {
   }
 }
 
+bool TBrowser_View::Change_Tree(const QString& name, const std::function<bool()>& change) {
+  const bool done = History_->Record(name, change);
+  Refresh_Commands();
+  return done;
+}
+
+void TBrowser_View::Refresh_Commands() {
+  const Focus_Target target = Focused() != Focus_Target::None ? Focused() : Last_Focus_;
+  if (target == Focus_Target::Tree) {
+    // The view's current node is the selected one, and is drawn selected.
+    if (TMaps_Tree_Node* current = Tree_Model_->Node(Tree_View_->currentIndex())) {
+      Tree_.Select(current);
+    }
+    Sync_Tree_Selection();
+    TreeView_MapsEnter();
+  } else if (target == Focus_Target::List) {
+    ListView_MapsEnter();
+  }
+}
+
+void TBrowser_View::View_Lost_Focus(QAbstractItemView* view, Qt::FocusReason reason) {
+  // A menu or another window does not take the keys away from the view for good.
+  if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+    Show_Focus_Look(view, false);
+  }
+}
+
 // ---- tree events
 // --------------------------------------------------------------------------------------
 
@@ -824,6 +892,7 @@ void TBrowser_View::TreeView_MapsChange(TMaps_Tree_Node* node) {
 }
 
 void TBrowser_View::TreeView_MapsEnter() {
+  Last_Focus_ = Focus_Target::Tree;
   const TMaps_Tree_Node* node = Tree_.Selected();
   Apply(Selection_Rule(Browser_Event::Tree_Focus, Describe(node), false));
   if (node != nullptr && node->Is_Map_Entry()) {
@@ -860,9 +929,12 @@ void TBrowser_View::Deaktiviere_TreeView_Text_Editing() {
 }
 
 void TBrowser_View::Menu_CreateGroupClick() {
-  TMaps_Tree_Node* group = Tree_.TreeView_Maps_Erzeuge_Gruppe(New_Group_Name);
-  Tree_.Select(group);
-  Sync_Tree_Selection();
+  Change_Tree(QStringLiteral("Create Group"), [this] {
+    TMaps_Tree_Node* group = Tree_.TreeView_Maps_Erzeuge_Gruppe(New_Group_Name);
+    Tree_.Select(group);
+    Sync_Tree_Selection();
+    return true;
+  });
 }
 
 void TBrowser_View::Menu_DeleteEntryClick() {
@@ -870,10 +942,13 @@ void TBrowser_View::Menu_DeleteEntryClick() {
   if (node == nullptr || Tree_.Is_Top_Level(node)) {
     return;
   }
-  List_View_->setUpdatesEnabled(false);
-  Tree_.TreeView_Maps_Loesche_Node(node);
-  List_.Sort();
-  List_View_->setUpdatesEnabled(true);
+  Change_Tree(QStringLiteral("Delete Entry"), [this, node] {
+    List_View_->setUpdatesEnabled(false);
+    const bool done = Tree_.TreeView_Maps_Loesche_Node(node);
+    List_.Sort();
+    List_View_->setUpdatesEnabled(true);
+    return done;
+  });
 }
 
 void TBrowser_View::Tree_Properties() {
@@ -918,20 +993,25 @@ bool TBrowser_View::Tree_Drop(const QMimeData* data, const QPoint& position) {
     return false;
   }
   TMaps_Tree_Node* target = Tree_Model_->Node(Tree_View_->indexAt(position));
-  bool done = false;
-  Tree_View_->setUpdatesEnabled(false);
-  if (data->hasFormat(QString::fromLatin1(List_Mime))) {
-    const std::vector<TMAP_Datei_Eintrag*> maps = Selected_List_Maps();
-    done = !Tree_.Drop_List_Items(target, maps).empty();
-  } else {
-    done = Tree_.Drop_Tree_Node(Tree_.Selected(), target);
-  }
-  if (target->Is_Group()) {
-    Tree_View_->expand(Tree_Model_->Index_Of(target));
-  }
-  Sync_Tree_Selection();
-  Tree_View_->setUpdatesEnabled(true);
-  return done;
+  const bool from_list = data->hasFormat(QString::fromLatin1(List_Mime));
+  return Change_Tree(from_list ? QStringLiteral("Drop Maps") : QStringLiteral("Move"), [&] {
+    bool done = false;
+    Tree_View_->setUpdatesEnabled(false);
+    if (from_list) {
+      done = !Tree_.Drop_List_Items(target, Selected_List_Maps()).empty();
+    } else {
+      done = Tree_.Drop_Tree_Node(Tree_.Selected(), target);
+    }
+    if (target->Is_Group()) {
+      Tree_View_->expand(Tree_Model_->Index_Of(target));
+    }
+    Sync_Tree_Selection();
+    Tree_View_->setUpdatesEnabled(true);
+    if (done) {
+      Tree_View_->setFocus(Qt::OtherFocusReason);  // the keys go where the drop went
+    }
+    return done;
+  });
 }
 
 // ---- list events
@@ -1002,6 +1082,7 @@ void TBrowser_View::ListView_MapsSelectItem(bool selected, const QModelIndex& it
 }
 
 void TBrowser_View::ListView_MapsEnter() {
+  Last_Focus_ = Focus_Target::List;
   const bool has_selection = List_View_->selectionModel()->hasSelection();
   Apply(Selection_Rule(Browser_Event::List_Focus, Describe(Tree_.Selected()), has_selection));
   if (has_selection) {
@@ -1053,10 +1134,24 @@ bool TBrowser_View::List_Drop(const QMimeData* data) {
   if (!List_Drag_Over(data)) {
     return false;
   }
-  List_View_->setUpdatesEnabled(false);
-  const bool done = Tree_.Drop_On_List(Tree_.Selected());
-  List_View_->setUpdatesEnabled(true);
-  return done;
+  return Change_Tree(QStringLiteral("Move to Unsorted Maps"), [this] {
+    TMAP_Datei_Eintrag* map = Tree_.Selected()->Map;
+    List_View_->setUpdatesEnabled(false);
+    const bool done = Tree_.Drop_On_List(Tree_.Selected());
+    List_View_->setUpdatesEnabled(true);
+    if (done) {
+      // The dropped map is the list's selected item, and the list takes the keys.
+      const int row = List_.Index_Of(map);
+      if (row >= 0) {
+        const QModelIndex index = List_Model_->index(row, 0);
+        List_View_->selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        List_View_->scrollTo(index);
+      }
+      List_View_->setFocus(Qt::OtherFocusReason);
+    }
+    return done;
+  });
 }
 
 // ---- main commands

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -16,6 +17,7 @@
 #include "browser/unsorted_list.h"
 #include "database/records.h"
 
+class QAbstractItemView;
 class QAction;
 class QIcon;
 class QLabel;
@@ -36,6 +38,7 @@ class TMaps_Tree_Model;
 class TUnsorted_List_Model;
 class TMaps_Tree_View;
 class TUnsorted_List_View;
+class TTree_History;
 
 // What the browser works with; replaced whenever the settings are loaded again.
 struct TBrowser_Context {
@@ -80,6 +83,10 @@ class TBrowser_View : public QWidget {
   TMaps_Tree_Model* Tree_Model() const { return Tree_Model_; }
   TUnsorted_List_Model* List_Model() const { return List_Model_; }
   QAction* Command(Main_Command command) const;
+  QAction* Reload_Action() const { return Reload_Action_; }
+  QAction* Undo_Action() const { return Undo_Action_; }
+  QAction* Redo_Action() const { return Redo_Action_; }
+  TTree_History* History() const { return History_; }
   QToolBar* Tool_Bar() const { return Tool_Bar_; }
   QMenu* Tree_Menu() const { return Tree_Menu_; }
   QMenu* List_Menu() const { return List_Menu_; }
@@ -112,6 +119,9 @@ class TBrowser_View : public QWidget {
   void Menu_DeleteEntryClick();
   // Decides the enabled items of the tree's context menu.
   void PopupMenu_TreeView_MapsPopup();
+  // Sets the commands that follow the selection from the selection of the view that has the
+  // keys (or had them last), as after every change of the tree, list or selection.
+  void Refresh_Commands();
 
  signals:
   void Launch_Map_Requested(vorlix::TMAP_Datei_Eintrag* map);
@@ -122,6 +132,7 @@ class TBrowser_View : public QWidget {
   void Activate_Arena_File_Requested();
   void Remove_Arena_File_Requested();
   void Info_Requested();
+  void Reload_Requested();
   void Exit_Requested();
 
  private:
@@ -136,6 +147,9 @@ class TBrowser_View : public QWidget {
   void Schedule_Tree(const TMaps_Tree_Node* node);
   void Schedule_List(const QModelIndex& index);
   void Show_White();
+  // Runs a change of the tree as one step of the undo history, then refreshes the commands.
+  bool Change_Tree(const QString& name, const std::function<bool()>& change);
+  void View_Lost_Focus(QAbstractItemView* view, Qt::FocusReason reason);
 
   // Events of the tree.
   void TreeView_MapsChange(TMaps_Tree_Node* node);
@@ -184,6 +198,11 @@ class TBrowser_View : public QWidget {
   std::set<int> Tree_Keys_;
   std::set<int> List_Keys_;
   bool Editing_ = false;
+  Focus_Target Last_Focus_ = Focus_Target::None;
+  TTree_History* History_ = nullptr;
+  QAction* Reload_Action_ = nullptr;
+  QAction* Undo_Action_ = nullptr;
+  QAction* Redo_Action_ = nullptr;
   const TMAP_Datei_Eintrag* Shown_Map_ = nullptr;
   std::string Shown_Path_;
 };

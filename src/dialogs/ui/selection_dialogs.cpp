@@ -173,7 +173,7 @@ void TForm_Arena_File_Specify_Name::showEvent(QShowEvent* event) {
 
 TForm_Arena_File_Selection::TForm_Arena_File_Selection(QWidget* parent) : QDialog(parent) {
   setObjectName("TForm_Arena_File_Selection");
-  setWindowTitle(tr("Dialog"));
+  setWindowTitle(tr("Select Arena File..."));
   Build_List_Dialog(this, Label_Desc, Label2, ListBox_Arena_Files, Button_Confirm, Button_Cancel,
                     161);
   Label_Desc->setText(tr("Select an Arena File to delete."));

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QKeyEvent>
@@ -15,9 +16,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include "browser/image_decoder.h"
 #include "browser/ui/browser_models.h"
@@ -64,6 +67,36 @@ int Key_Code(int qt_key) {
   }
 }
 
+// Digits only, never a value above the field's range: what the user sees is what is kept. Values
+// below the range may be typed on the way to a valid one (and empty text stays possible for the
+// mixed values of group properties); leaving the field applies the field's own check.
+class TRange_Validator : public QValidator {
+ public:
+  TRange_Validator(int lower, int upper, QObject* parent)
+      : QValidator(parent), Lower_(lower), Upper_(upper) {}
+
+  State validate(QString& input, int& /*position*/) const override {
+    if (input.isEmpty()) {
+      return Intermediate;
+    }
+    for (const QChar c : input) {
+      if (!c.isDigit() || c.unicode() > '9') {
+        return Invalid;
+      }
+    }
+    bool number = false;
+    const int value = input.toInt(&number);
+    if (!number || value > Upper_) {
+      return Invalid;
+    }
+    return value < Lower_ ? Intermediate : Acceptable;
+  }
+
+ private:
+  int Lower_;
+  int Upper_;
+};
+
 QPixmap Black_Square() {
   QPixmap black(Botshot_Size, Botshot_Size);
   black.fill(Qt::black);
@@ -87,6 +120,10 @@ TForm_Map_Properties::TForm_Map_Properties(QWidget* parent) : QDialog(parent) {
   connect(&Botshot_Verzoegerer_Timer_, &QTimer::timeout, this,
           &TForm_Map_Properties::Botshot_Timer_Tick);
   Refresh_All();
+  for (auto& spin : Spins_) {
+    spin.Edit->setValidator(new TRange_Validator(spin.Field->Lower, spin.Field->Upper, spin.Edit));
+    spin.Edit->setMaxLength(static_cast<int>(QString::number(spin.Field->Upper).size()));
+  }
 }
 
 TForm_Map_Properties::~TForm_Map_Properties() {
@@ -727,7 +764,15 @@ void TForm_Map_Properties::showEvent(QShowEvent* event) {
   Model_.Form_Show();
   Botshot_Verzoegerer_Timer_.stop();
   Image_Botshot_->setPixmap(Black_Square());
+  {
+    // No bot is shown highlighted over the black picture: the first click previews one.
+    const QSignalBlocker blocker(CheckListBox_Assigned_Bots_);
+    CheckListBox_Assigned_Bots_->setCurrentRow(-1);
+  }
   Refresh_Numerics();
+  if (!Placed_) {
+    Place_Once();
+  }
   QDialog::showEvent(event);
   switch (Model_.Focus) {
     case Dialog_Focus::Rename_PK3:
@@ -746,6 +791,36 @@ void TForm_Map_Properties::showEvent(QShowEvent* event) {
       break;
     }
   }
+}
+
+void TForm_Map_Properties::Place_Once() {
+  // One size for both pages and every mode: the largest the layout asks for.
+  const int page = Pages_->currentIndex();
+  const bool bots = !GroupBox_Bots_->isHidden();
+  QSize size;
+  for (int shown = 0; shown < Pages_->count(); ++shown) {
+    Pages_->setCurrentIndex(shown);
+    for (const bool with_bots : {true, false}) {
+      GroupBox_Bots_->setVisible(with_bots);
+      Panel_No_AAS_->setVisible(!with_bots);
+      layout()->activate();
+      size = size.expandedTo(layout()->totalSizeHint());
+    }
+  }
+  Pages_->setCurrentIndex(page);
+  GroupBox_Bots_->setVisible(bots);
+  Panel_No_AAS_->setVisible(!bots);
+  layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
+  setFixedSize(size);
+  // Centred on the screen once; where the user moves it, it stays.
+  const QScreen* screen =
+      parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+  if (screen != nullptr) {
+    const QRect area = screen->availableGeometry();
+    move(area.x() + (area.width() - size.width()) / 2,
+         area.y() + (area.height() - size.height()) / 2);
+  }
+  Placed_ = true;
 }
 
 void TForm_Map_Properties::End_With(Dialog_Result result) {

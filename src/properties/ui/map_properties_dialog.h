@@ -88,6 +88,8 @@ class TForm_Map_Properties : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Fixes the size (the largest of every page and mode) and centres the dialog, once.
+  void Place_Once();
   struct TSpin_Widgets {
     QLineEdit* Edit = nullptr;
     QWidget* UpDown = nullptr;
@@ -119,6 +121,7 @@ class TForm_Map_Properties : public QDialog {
 
   TMap_Properties_Model Model_;
   Dialog_Result Result_ = Dialog_Result::Cancel;
+  bool Placed_ = false;  // size and place are fixed at the first show, for the program's run
   bool Updating_ = false;
 
   QTabWidget* Pages_ = nullptr;

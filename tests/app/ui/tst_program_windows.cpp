@@ -4,20 +4,27 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeView>
+#include <QUndoStack>
 #include <QtTest>
 #include <functional>
 
 #include "app/ui/main_window.h"
 #include "app/ui/program_windows.h"
+#include "browser/ui/browser_models.h"
 #include "browser/ui/browser_view.h"
+#include "browser/ui/tree_history.h"
 #include "builders.h"
+#include "core/session.h"
 #include "properties/ui/map_properties_dialog.h"
 
 namespace vt = vorlix::testing;
@@ -55,10 +62,11 @@ void Press(QWidget* dialog, const char* name) {
   button->click();
 }
 
+// Records each box's text, with "(i) " in front when it is an information box.
 void Answer_Box(QWidget* modal, QMessageBox::StandardButton button, QStringList& texts) {
   auto* box = qobject_cast<QMessageBox*>(modal);
   QVERIFY2(box != nullptr, modal->metaObject()->className());
-  texts << box->text();
+  texts << (box->icon() == QMessageBox::Information ? "(i) " : "") + box->text();
   QVERIFY2(box->button(button) != nullptr, qPrintable(box->text()));
   box->button(button)->click();
 }
@@ -168,8 +176,9 @@ class Tst_Program_Windows : public QObject {
 
     QCOMPARE(properties_shown, 2);
     QCOMPARE(file_dialogs, 2);
-    QCOMPARE(messages,
-             QStringList{QStringLiteral("Renamed zz-first.pk3 to aa-renamed.pk3 successfully.")});
+    QCOMPARE(
+        messages,
+        QStringList{QStringLiteral("(i) Renamed zz-first.pk3 to aa-renamed.pk3 successfully.")});
     QCOMPARE(comment_when_reopened, QStringLiteral("edited before the rename"));
     QVERIFY(!QFile::exists(Game(QStringLiteral("baseq3/zz-first.pk3"))));
     QVERIFY(QFile::exists(Game(QStringLiteral("baseq3/aa-renamed.pk3"))));
@@ -180,6 +189,53 @@ class Tst_Program_Windows : public QObject {
     QCOMPARE(found->PK3->PK3_Filename, std::string("aa-renamed.pk3"));
     QCOMPARE(found->Comment, std::string("edited before the rename"));
     QCOMPARE(Browser()->Selected_List_Maps(), std::vector<vorlix::TMAP_Datei_Eintrag*>{found});
+  }
+
+  void status_bar_shows_a_readable_line() {
+    QStatusBar* bar = Window_->statusBar();
+    QVERIFY(bar->isVisible());
+    QVERIFY(bar->height() >= bar->fontMetrics().height() + 4);
+    QCOMPARE(bar->findChild<QLabel*>(QStringLiteral("Label_Game_Directory"))->text(),
+             Game_->path());
+    QVERIFY(Browser()->Reload_Action()->showStatusText(Browser()->Tree_View()));
+    QCOMPARE(bar->currentMessage(), Browser()->Reload_Action()->statusTip());
+  }
+
+  // F5: saved, started again; an archive added meanwhile is listed, the open group and the
+  // selected entry stay, and the tree's history is forgotten.
+  void reload_takes_in_new_archives_and_keeps_open_groups_and_selection() {
+    vorlix::TBrowser_View* view = Browser();
+    view->Tree_View()->setFocus();
+    view->Tree_View()->setCurrentIndex(view->Tree_Model()->Index_Of(view->Tree().Root()));
+    view->Menu_CreateGroupClick();
+    vorlix::TMaps_Tree_Node* group = view->Tree().Selected();
+    vorlix::TMAP_Datei_Eintrag* map = view->List().Item(0).Map;
+    const std::pair<std::int32_t, std::int32_t> ids{map->PK3->ID, map->ID};
+    view->Tree().Drop_List_Items(group, {map});
+    view->Tree_View()->expand(view->Tree_Model()->Index_Of(group));
+    view->Tree_View()->setCurrentIndex(view->Tree_Model()->Index_Of(group->Child(0)));
+    QVERIFY(view->History()->Stack()->count() > 0);
+    vt::Write_Pk3(Game(QStringLiteral("baseq3/zz-second.pk3")).toStdString(),
+                  {{"maps/gamma.bsp", vt::Make_Bsp(vt::Entity_Text("Gamma Gate"))}});
+
+    view->Reload_Action()->trigger();
+    QCOMPARE(view->List().Count(), 2);
+    QCOMPARE(view->History()->Stack()->count(), 0);
+    const vorlix::TMaps_Tree_Node* kept = view->Tree().Root()->Child(0);
+    QCOMPARE(kept->Text, std::string("New Group"));
+    QVERIFY(view->Tree_View()->isExpanded(view->Tree_Model()->Index_Of(kept)));
+    const vorlix::TMaps_Tree_Node* selected = view->Tree().Selected();
+    QVERIFY(selected != nullptr && selected->Map != nullptr);
+    QCOMPARE(std::make_pair(selected->Map->PK3->ID, selected->Map->ID), ids);
+    QVERIFY(view->Command(vorlix::Main_Command::Launch_Map)->isEnabled());
+
+    // After an interrupted start-up nothing is saved: the reload reads what is stored.
+    const std::string stored = view->Tree().Serialize();
+    view->Menu_CreateGroupClick();
+    vorlix::Session_Flags().Suppress_Saving = true;
+    view->Reload_Action()->trigger();
+    QCOMPARE(view->Tree().Serialize(), stored);
+    QVERIFY(!vorlix::Session_Flags().Suppress_Saving);
   }
 
   void delete_asks_removes_the_archive_and_closes_with_ok() {
@@ -206,10 +262,10 @@ class Tst_Program_Windows : public QObject {
         messages,
         (QStringList{
             QStringLiteral("Do you really want to delete zz-first.pk3 and all maps inside of it?"),
-            QStringLiteral("zz-first.pk3 was successfully deleted.")}));
+            QStringLiteral("(i) zz-first.pk3 was successfully deleted.")}));
     QVERIFY(!QFile::exists(Game(QStringLiteral("baseq3/zz-first.pk3"))));
-    QCOMPARE(map->Comment, std::string("written back as for OK"));
-    QCOMPARE(Browser()->List().Count(), 2);  // the list is not refreshed by the deletion
+    // Saved and started again: the archive's maps are gone from the views.
+    QCOMPARE(Browser()->List().Count(), 0);
   }
 };
 

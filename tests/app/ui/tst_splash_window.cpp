@@ -1,4 +1,5 @@
 #include <QLabel>
+#include <QScreen>
 #include <QtTest>
 
 #include "app/ui/splash_window.h"
@@ -10,8 +11,14 @@ class Tst_Splash_Window : public QObject {
   Q_OBJECT
 
  private slots:
-  void splash_is_fixed_without_buttons_and_keeps_three_status_lines() {
+  void splash_is_a_centred_frameless_splash_screen_with_three_status_lines() {
     TForm_Startbildschirm splash;
+    QCOMPARE(splash.windowType(), Qt::SplashScreen);
+    QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
+    splash.Zeigen();
+    const QRect screen = splash.screen()->availableGeometry();
+    QVERIFY(qAbs(splash.frameGeometry().center().x() - screen.center().x()) <= 1);
+    QVERIFY(qAbs(splash.frameGeometry().center().y() - screen.center().y()) <= 1);
     QCOMPARE(splash.windowTitle(), QStringLiteral("Loading..."));
     QCOMPARE(splash.minimumSize(), QSize(256, 256));
     QCOMPARE(splash.maximumSize(), QSize(256, 256));

@@ -15,11 +15,13 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
+#include <QUndoStack>
 #include <QtTest>
 
 #include "../test_database.h"
 #include "browser/ui/browser_models.h"
 #include "browser/ui/browser_view.h"
+#include "browser/ui/tree_history.h"
 #include "builders.h"
 #include "content/mod_list.h"
 #include "core/session.h"
@@ -256,6 +258,93 @@ class Browser_View_Test : public QObject {
     QCOMPARE(View->List().Item(0).Filename, std::string("AAA"));
   }
 
+  // A drop gives the keys to the view that took it, whose selection is drawn in the highlight
+  // colour while the other view's turns grey; the commands follow every change of selection.
+  void dropsTakeTheFocusAndCommandsFollowDropsAndDeletes() {
+    Window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Window.get()));
+    QAction* launch = View->Command(Main_Command::Launch_Map);
+    QAction* properties = View->Command(Main_Command::Map_Properties);
+    const auto highlight = [](QWidget* view) {
+      return view->palette().color(QPalette::Active, QPalette::Highlight);
+    };
+    const QColor focused = QApplication::palette(View->Tree_View()).color(QPalette::Highlight);
+    TMaps_Tree_Node* group = Create_Group_In_Tree();
+    View->List_View()->setFocus();
+    QCOMPARE(highlight(View->List_View()), focused);
+    QVERIFY(highlight(View->Tree_View()) != focused);
+    QVERIFY(Drop_Rows({0, 1}, group).Dropped);
+    QCOMPARE(QApplication::focusWidget(), View->Tree_View());
+    QCOMPARE(highlight(View->Tree_View()), focused);
+    QVERIFY(highlight(View->List_View()) != focused);
+    QCOMPARE(View->Tree().Selected()->Map, Maps[1]);
+
+    // Delete: the next entry is selected, shown selected, and can be launched.
+    QTest::keyClick(View->Tree_View(), Qt::Key_Delete);
+    TMaps_Tree_Node* next = View->Tree().Selected();
+    QVERIFY(next != nullptr && next->Map == Maps[0]);
+    QVERIFY(View->Tree_View()->selectionModel()->isSelected(View->Tree_Model()->Index_Of(next)));
+    QVERIFY(launch->isEnabled() && properties->isEnabled());
+
+    // Back onto the list: the list takes the keys with that map selected.
+    QVERIFY(Drag_Tree_Onto_List().Dropped);
+    QCOMPARE(QApplication::focusWidget(), View->List_View());
+    QCOMPARE(View->Selected_List_Maps(), std::vector<TMAP_Datei_Eintrag*>{Maps[0]});
+    QVERIFY(launch->isEnabled() && properties->isEnabled());
+  }
+
+  // Every change of the tree goes back and forth; a deleted group comes back with its subgroup,
+  // open as it was, and takes its maps out of the list again.
+  void undoAndRedoEveryTreeChange() {
+    QUndoStack* stack = View->History()->Stack();
+    std::vector<std::pair<std::string, int>> states{{View->Tree().Serialize(), 5}};
+    const auto done = [&] { states.emplace_back(View->Tree().Serialize(), View->List().Count()); };
+    TMaps_Tree_Node* outer = Create_Group_In_Tree();
+    done();
+    View->Menu_CreateGroupClick();
+    TMaps_Tree_Node* inner = View->Tree().Selected();
+    done();
+    QVERIFY(Drop_Rows({0}, inner).Dropped);
+    done();
+    QVERIFY(Drop_Rows({0, 1}, outer).Dropped);
+    done();
+    QVERIFY(
+        View->Tree_Model()->setData(View->Tree_Model()->Index_Of(outer), "Outer", Qt::EditRole));
+    done();
+    Set_Tree_Current(outer->Child(1));
+    QVERIFY(Drag_Tree_Onto_List().Dropped);
+    done();
+    Set_Tree_Current(outer->Child(1));  // CCC into the subgroup: a move within the tree
+    QVERIFY(
+        Drag(View->Tree_View()->viewport(), View->Make_Tree_Drag_Data(), Centre_Of(inner)).Dropped);
+    done();
+    Set_Tree_Current(outer);
+    View->Menu_DeleteEntryClick();
+    done();
+    QCOMPARE(View->Tree().Root()->Child_Count(), 0);
+    QCOMPARE(View->List().Count(), 5);
+    QCOMPARE(stack->count(), 8);
+    QCOMPARE(View->Undo_Action()->text(), QStringLiteral("&Undo Delete Entry"));
+
+    for (std::size_t step = states.size() - 1; step > 0; --step) {
+      stack->undo();
+      QCOMPARE(View->Tree().Serialize(), states[step - 1].first);
+      QCOMPARE(View->List().Count(), states[step - 1].second);
+      if (step == states.size() - 1) {
+        const TMaps_Tree_Node* back = View->Tree().Root()->Child(0);
+        QVERIFY(View->Tree_View()->isExpanded(View->Tree_Model()->Index_Of(back)));
+        QCOMPARE(View->Tree().Selected(), back);
+      }
+    }
+    for (std::size_t step = 1; step < states.size(); ++step) {
+      stack->redo();
+      QCOMPARE(View->Tree().Serialize(), states[step].first);
+      QCOMPARE(View->List().Count(), states[step].second);
+    }
+    View->Clear();  // a reload forgets the history
+    QCOMPARE(stack->count(), 0);
+  }
+
   void commandsFollowTheSelection() {
     QAction* launch = View->Command(Main_Command::Launch_Map);
     QAction* properties = View->Command(Main_Command::Map_Properties);
@@ -299,17 +388,25 @@ class Browser_View_Test : public QObject {
 
   void menusToolbarAndListColumns() {
     const QList<QAction*> menus = Window->menuBar()->actions();
-    QCOMPARE(menus.size(), 2);
+    QCOMPARE(menus.size(), 3);
     QCOMPARE(menus[0]->text(), QStringLiteral("&Vorlix"));
-    QCOMPARE(menus[1]->text(), QStringLiteral("&Help"));
+    QCOMPARE(menus[1]->text(), QStringLiteral("&Edit"));
+    QCOMPARE(menus[2]->text(), QStringLiteral("&Help"));
+    // Every item shows its key: the action's shortcut, or the views' own keys after the tab.
     QStringList items;
-    for (QAction* action : menus[0]->menu()->actions()) {
-      items << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    for (int menu = 0; menu < 3; ++menu) {
+      for (QAction* action : menus[menu]->menu()->actions()) {
+        const QString key = action->shortcut().toString();
+        items << (action->isSeparator() ? QStringLiteral("-")
+                                        : action->text() + (key.isEmpty() ? "" : "|" + key));
+      }
     }
-    QCOMPARE(items, (QStringList{"&Launch Map", "Map &Properties", "-", "&Create Arena File",
-                                 "&Import Arena File", "&Activate Arena File", "&Remove Arena File",
-                                 "-", "&Print Arenas", "Printer &Setup", "-", "&Exit"}));
-    QCOMPARE(menus[1]->menu()->actions().front()->text(), QStringLiteral("&Info"));
+    QCOMPARE(items,
+             (QStringList{"&Launch Map\tEnter", "Map &Properties\tAlt+Enter", "-",
+                          "&Create Arena File|Alt+C", "&Import Arena File|Alt+I",
+                          "&Activate Arena File|Alt+A", "&Remove Arena File|Alt+R", "-",
+                          "&Print Arenas|Alt+P", "Printer &Setup", "-", "Re&load|F5", "-",
+                          "&Exit|Ctrl+Q", "&Undo|Ctrl+Z", "&Redo|Ctrl+Shift+Z", "&Info|F1"}));
     QStringList hints;
     for (QAction* action : View->Tool_Bar()->actions()) {
       hints << (action->isSeparator() ? QStringLiteral("-") : action->toolTip());

@@ -40,7 +40,7 @@ class Test_Selection_Dialogs : public QObject {
     QCOMPARE(mods.Label2->text(), QString("Available MODs"));
     QVERIFY(mods.Button_Confirm->isDefault());
     TForm_Arena_File_Selection files;
-    QCOMPARE(files.windowTitle(), QString("Dialog"));
+    QCOMPARE(files.windowTitle(), QString("Select Arena File..."));
     QCOMPARE(files.Button_Confirm->text(), QString("Delete"));
     QCOMPARE(files.Label2->text(), QString("Available Arena Files"));
     const std::pair<QDialog*, QListWidget*> dialogs[] = {{&mods, mods.ListBox_MODs},

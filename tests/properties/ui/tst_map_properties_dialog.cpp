@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+#include <array>
 
 #include "../properties_fixture.h"
 #include "properties/ui/map_properties_dialog.h"
@@ -134,15 +135,25 @@ class Tst_Map_Properties_Dialog : public QObject {
     auto* min = Find<QLineEdit>(dialog, "Edit_Min_Recomm_Players");
     auto* max = Find<QLineEdit>(dialog, "Edit_Max_Recomm_Players");
     auto* players = Find<QLineEdit>(dialog, "Edit_Limits_Players");
+    // A field takes no key that would make more than it can hold: what is seen is what is kept.
+    const std::array<std::array<const char*, 3>, 4> typed{{{"Edit_Rating", "99", "9"},
+                                                           {"Edit_Limits_Frags", "150", "15"},
+                                                           {"Edit_Limits_Time", "1209", "120"},
+                                                           {"Edit_Limits_Captures", "-5x", "5"}}};
+    for (const auto& [name, keys, kept] : typed) {
+      auto* edit = Find<QLineEdit>(dialog, name);
+      Leave(edit, QString::fromLatin1(keys), min);
+      QCOMPARE(edit->text(), QString::fromLatin1(kept));
+    }
     // Each field validates when it is left (the rules themselves are the model's tests).
     Leave(min, "40", max);
-    QCOMPARE(min->text(), QStringLiteral("32"));
-    QCOMPARE(max->text(), QStringLiteral("32"));
+    QCOMPARE(min->text(), QStringLiteral("4"));
+    QCOMPARE(max->text(), QStringLiteral("16"));
     Leave(max, "1", min);
     QCOMPARE(max->text(), QStringLiteral("2"));
     QCOMPARE(min->text(), QStringLiteral("2"));
     Leave(players, "abc", min);
-    QCOMPARE(players->text(), QStringLiteral("2"));
+    QCOMPARE(players->text(), QStringLiteral("8"));  // letters are refused
     // The spin buttons of Min Players validate as leaving the field does.
     Leave(max, "5", min);
     Leave(min, "5", max);
@@ -150,6 +161,29 @@ class Tst_Map_Properties_Dialog : public QObject {
     QTest::mouseClick(up, Qt::LeftButton);
     QCOMPARE(min->text(), QStringLiteral("6"));
     QCOMPARE(max->text(), QStringLiteral("6"));
+  }
+
+  // One size across the pages and across openings for maps with and without bots, one place.
+  void oneSizeAndPlaceForTheRun() {
+    auto* bare = F.Add_Map("baseq3", "pak9.pk3", "NOBOTS.BSP");
+    bare->Has_AAS = false;
+    TForm_Map_Properties dialog;
+    auto* pages = Find<QTabWidget>(dialog, "PageControl");
+    QRect first;
+    for (TMAP_Datei_Eintrag* map : {Map, bare, Map}) {
+      dialog.Load_Map(F.Context(), map);
+      dialog.Set_Map_Mode();
+      dialog.show();
+      for (int page : {1, 0}) {
+        pages->setCurrentIndex(page);
+        QCoreApplication::processEvents();
+        if (first.isNull()) {
+          first = dialog.geometry();
+        }
+        QCOMPARE(dialog.geometry(), first);
+      }
+      dialog.hide();
+    }
   }
 
   void cancelWritesNothingOkWritesBack() {
@@ -248,6 +282,11 @@ class Tst_Map_Properties_Dialog : public QObject {
     QVERIFY(shown.wait(1000));
     dialog.close();
     QCOMPARE(dialog.Result_Of_Run(), Dialog_Result::Cancel);
+    // Opened again: the picture is black and no bot stands highlighted over it.
+    dialog.show();
+    QCOMPARE(bots->currentRow(), -1);
+    QCOMPARE(QColor(dialog.Image_Botshot()->pixmap().toImage().pixel(64, 64)), QColor(Qt::black));
+    dialog.close();
   }
 
   void noAasShowsThePanel() {

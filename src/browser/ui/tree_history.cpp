@@ -1,0 +1,93 @@
+#include "browser/ui/tree_history.h"
+
+#include <QUndoStack>
+#include <unordered_set>
+
+#include "browser/ui/browser_view.h"
+
+namespace vorlix {
+
+namespace {
+
+class TTree_Step : public QUndoCommand {
+ public:
+  TTree_Step(TTree_History& history, const QString& name, TTree_Snapshot before,
+             TTree_Snapshot after)
+      : QUndoCommand(name),
+        History_(history),
+        Before_(std::move(before)),
+        After_(std::move(after)) {}
+
+  void undo() override { History_.Restore(Before_); }
+  void redo() override {
+    if (Done_) {
+      History_.Restore(After_);
+    }
+    Done_ = true;  // the change itself was made before the step was pushed
+  }
+
+ private:
+  TTree_History& History_;
+  TTree_Snapshot Before_;
+  TTree_Snapshot After_;
+  bool Done_ = false;
+};
+
+std::unordered_set<TMAP_Datei_Eintrag*> Maps_In(const TMaps_Tree& tree) {
+  std::unordered_set<TMAP_Datei_Eintrag*> maps;
+  tree.For_Each([&maps](const TMaps_Tree_Node& node, int /*depth*/) {
+    if (node.Map != nullptr) {
+      maps.insert(node.Map);
+    }
+  });
+  return maps;
+}
+
+}  // namespace
+
+TTree_History::TTree_History(TBrowser_View& view)
+    : QObject(&view), View_(view), Stack_(new QUndoStack(this)) {}
+
+TTree_History::~TTree_History() = default;
+
+bool TTree_History::Record(const QString& name, const std::function<bool()>& change) {
+  TTree_Snapshot before = Take();
+  const bool result = change();
+  TTree_Snapshot after = Take();
+  if (after.Bytes != before.Bytes) {
+    Stack_->push(new TTree_Step(*this, name, std::move(before), std::move(after)));
+  }
+  return result;
+}
+
+void TTree_History::Clear() {
+  Stack_->clear();
+}
+
+TTree_Snapshot TTree_History::Take() const {
+  return {View_.Tree().Serialize(), Remember_View(View_)};
+}
+
+void TTree_History::Restore(const TTree_Snapshot& snapshot) {
+  const TBrowser_Context& context = View_.Context();
+  if (context.Database == nullptr || context.Interaction == nullptr) {
+    return;
+  }
+  TMaps_Tree& tree = View_.Tree();
+  TUnsorted_Maps_List& list = View_.List();
+  const std::unordered_set<TMAP_Datei_Eintrag*> placed_before = Maps_In(tree);
+  // The load takes the maps it places out of the list; those that leave the tree go back to it.
+  tree.Load_From_Bytes(snapshot.Bytes, *context.Database, *context.Interaction);
+  const std::unordered_set<TMAP_Datei_Eintrag*> placed_after = Maps_In(tree);
+  list.Begin_Append();
+  for (TMAP_Datei_Eintrag* map : placed_before) {
+    if (placed_after.count(map) == 0 && list.Index_Of(map) < 0) {
+      list.ListView_Maps_Eintrag_hinzufuegen(map);
+    }
+  }
+  list.End_Append();
+  list.Sort();
+  Restore_View(View_, snapshot.View, false);
+}
+
+}  // namespace vorlix

@@ -1,0 +1,46 @@
+#pragma once
+// Undo and redo of the maps tree's changes (groups created, renamed, deleted and moved, maps
+// dropped into the tree or back onto the list) while the program runs. Each step keeps the tree
+// as it was before and after the change, with the open groups and the selection; going back or
+// forth rebuilds the tree from that state and moves the maps between tree and list to match.
+// The history is forgotten when the database is loaded again.
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <string>
+
+#include "browser/ui/view_state.h"
+
+class QUndoStack;
+
+namespace vorlix {
+
+class TBrowser_View;
+
+struct TTree_Snapshot {
+  std::string Bytes;  // the tree as mapstree.dat holds it
+  TView_Memory View;
+};
+
+class TTree_History : public QObject {
+  Q_OBJECT
+ public:
+  explicit TTree_History(TBrowser_View& view);
+  ~TTree_History() override;
+
+  QUndoStack* Stack() const { return Stack_; }
+  // Runs a change of the tree; when it changed the tree, the change becomes one step named
+  // `name` ("Undo <name>"). Returns what the change returned.
+  bool Record(const QString& name, const std::function<bool()>& change);
+  void Clear();
+
+  TTree_Snapshot Take() const;
+  void Restore(const TTree_Snapshot& snapshot);
+
+ private:
+  TBrowser_View& View_;
+  QUndoStack* Stack_;
+};
+
+}  // namespace vorlix
