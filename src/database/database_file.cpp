@@ -75,31 +75,28 @@ void Read_Map(TByte_Reader& in, TMAP_Datei_Eintrag& map) {
 }  // namespace
 
 bool TPK3_Dateien_Verwaltung::Save_Database(const std::string& path) const {
-  TByte_Writer out;
-  // Room for the usual record sizes up front (names, a title, no comment).
-  std::size_t expected = 0;
-  for (int i = 0; i < Count(); ++i) {
-    expected += 64 + (Items(i)->Maps ? static_cast<std::size_t>(Items(i)->Maps->Count()) * 160 : 0);
-  }
-  out.Reserve(expected);
-  for (int i = 0; i < Count(); ++i) {
-    const TPK3_Datei_Eintrag& pk3 = *Items(i);
-    out.Write_Integer(Record_Version);
-    out.Write_Integer(pk3.ID);
-    out.Write_Bool(pk3.Present);
-    out.Write_String(pk3.MOD_Directory);
-    out.Write_String(pk3.PK3_Filename);
-    out.Write_Cardinal(pk3.PK3_Filesize);
-    out.Write_Integer(pk3.PK3_Filedate);
-    const int maps = pk3.Maps ? pk3.Maps->Count() : 0;
-    out.Write_Integer(maps);
-    for (int m = 0; m < maps; ++m) {
-      Write_Map(out, *pk3.Maps->Items(m));
+  // The records are written out piece by piece (compared with the file first, which most closes
+  // leave as it is): a collection of a hundred thousand maps is never held twice in memory.
+  const auto produce = [this](TByte_Writer& out) {
+    for (int i = 0; i < Count(); ++i) {
+      const TPK3_Datei_Eintrag& pk3 = *Items(i);
+      out.Write_Integer(Record_Version);
+      out.Write_Integer(pk3.ID);
+      out.Write_Bool(pk3.Present);
+      out.Write_String(pk3.MOD_Directory);
+      out.Write_String(pk3.PK3_Filename);
+      out.Write_Cardinal(pk3.PK3_Filesize);
+      out.Write_Integer(pk3.PK3_Filedate);
+      const int maps = pk3.Maps ? pk3.Maps->Count() : 0;
+      out.Write_Integer(maps);
+      for (int m = 0; m < maps; ++m) {
+        Write_Map(out, *pk3.Maps->Items(m));
+      }
     }
-  }
+  };
   try {
     // A new file beside the old one replaces it only when complete.
-    Write_File_Atomically(path, out.Data());
+    Write_File_Atomically(path, produce);
   } catch (const TStream_Error& error) {
     // The file and the system's reason (a full disk, no permission, a folder in the way).
     if (Interaction_ != nullptr) {

@@ -4,12 +4,27 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace vorlix {
+
+void TByte_Writer::Hand_On_In_Pieces(std::size_t piece,
+                                     std::function<void(const std::string&)> take) {
+  Piece_ = piece;
+  Take_ = std::move(take);
+  Data_.reserve(piece + 4096);
+}
+
+void TByte_Writer::Hand_On_Rest() {
+  if (Take_ && !Data_.empty()) {
+    Take_(Data_);
+    Data_.clear();
+  }
+}
 
 void TByte_Writer::Write_Integer(std::int32_t value) {
   Write_Cardinal(static_cast<std::uint32_t>(value));
@@ -20,16 +35,19 @@ void TByte_Writer::Write_Cardinal(std::uint32_t value) {
                          static_cast<char>((value >> 16) & 0xFFu),
                          static_cast<char>((value >> 24) & 0xFFu)};
   Data_.append(bytes, sizeof bytes);
+  Spill();
 }
 
 void TByte_Writer::Write_Buffer(const void* bytes, std::size_t count) {
   Data_.append(static_cast<const char*>(bytes), count);
+  Spill();
 }
 
 void TByte_Writer::Write_String(const std::string& text) {
   Write_Integer(static_cast<std::int32_t>(text.size() + 1));
   Data_.append(text);
   Data_.push_back('\0');
+  Spill();
 }
 
 void TByte_Writer::Write_Strings(const std::vector<std::string>& list) {
@@ -168,30 +186,41 @@ bool Holds_Exactly(const std::string& path, const std::string& data) {
 
 }  // namespace
 
-void Write_File_Atomically(const std::string& path, const std::string& data) {
-  // A file that holds these bytes already stays as it is: most closes change nothing, and a
-  // rewrite would only cost a flush to disk.
-  if (Holds_Exactly(path, data)) {
-    return;
-  }
+namespace {
+
+using TPiece_Writer = std::function<void(const char* bytes, std::size_t size)>;
+
+// Writes the bytes that `pieces` hands to its writer into path + ".new", flushes them to disk
+// and puts the new file in place of the old one. Throws TStream_Error; the old file then stays.
+void Replace_With_Pieces(const std::string& path,
+                         const std::function<void(const TPiece_Writer& write)>& pieces) {
   const std::string temp = path + ".new";
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
     throw TStream_Error("cannot create " + temp + ": " + std::strerror(errno));
   }
-  std::size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) {
-        continue;
+  int write_err = 0;
+  try {
+    pieces([&](const char* bytes, std::size_t size) {
+      std::size_t done = 0;
+      while (write_err == 0 && done < size) {
+        const ssize_t n = ::write(fd, bytes + done, size - done);
+        if (n >= 0) {
+          done += static_cast<std::size_t>(n);
+        } else if (errno != EINTR) {
+          write_err = errno;
+        }
       }
-      const int err = errno;
-      ::close(fd);
-      ::unlink(temp.c_str());
-      throw TStream_Error("cannot write " + temp + ": " + std::strerror(err));
-    }
-    done += static_cast<std::size_t>(n);
+    });
+  } catch (...) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    throw;
+  }
+  if (write_err != 0) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    throw TStream_Error("cannot write " + temp + ": " + std::strerror(write_err));
   }
   const bool synced = ::fsync(fd) == 0;
   const int sync_err = errno;
@@ -206,6 +235,101 @@ void Write_File_Atomically(const std::string& path, const std::string& data) {
     ::unlink(temp.c_str());
     throw TStream_Error("cannot replace " + path + ": " + std::strerror(err));
   }
+}
+
+// Compares bytes handed over piece by piece with a file's content.
+class TFile_Comparison {
+ public:
+  explicit TFile_Comparison(const std::string& path)
+      : Fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    struct stat st {};
+    Same_ = Fd_ >= 0 && ::fstat(Fd_, &st) == 0 && S_ISREG(st.st_mode);
+    Size_ = Same_ ? static_cast<std::uint64_t>(st.st_size) : 0;
+  }
+  ~TFile_Comparison() {
+    if (Fd_ >= 0) {
+      ::close(Fd_);
+    }
+  }
+  TFile_Comparison(const TFile_Comparison&) = delete;
+  TFile_Comparison& operator=(const TFile_Comparison&) = delete;
+
+  void Compare(const char* bytes, std::size_t size) {
+    if (!Same_ || size > Size_ - Done_) {
+      Same_ = false;
+      return;
+    }
+    Buffer_.resize(size);
+    Same_ = Read(Buffer_.data(), size) == size && std::memcmp(Buffer_.data(), bytes, size) == 0;
+    Done_ += size;
+  }
+  // Whether every byte was equal and the file ends there.
+  bool Same_Whole() {
+    char extra = 0;
+    return Same_ && Done_ == Size_ && Read(&extra, 1) == 0;
+  }
+
+ private:
+  std::size_t Read(char* to, std::size_t size) const {
+    std::size_t got = 0;
+    while (got < size) {
+      const ssize_t n = ::read(Fd_, to + got, size - got);
+      if (n < 0 && errno == EINTR) {
+        continue;
+      }
+      if (n <= 0) {
+        break;
+      }
+      got += static_cast<std::size_t>(n);
+    }
+    return got;
+  }
+
+  int Fd_;
+  bool Same_ = false;
+  std::uint64_t Size_ = 0;
+  std::uint64_t Done_ = 0;
+  std::string Buffer_;
+};
+
+// Pieces of a produced file: large enough for few system calls, small beside a file of
+// a hundred thousand maps.
+constexpr std::size_t Piece_Size = std::size_t{1} << 20;
+
+void Produce_In_Pieces(const std::function<void(TByte_Writer& out)>& produce,
+                       const TPiece_Writer& write) {
+  TByte_Writer out;
+  out.Hand_On_In_Pieces(Piece_Size,
+                        [&write](const std::string& piece) { write(piece.data(), piece.size()); });
+  produce(out);
+  out.Hand_On_Rest();
+}
+
+}  // namespace
+
+void Write_File_Atomically(const std::string& path, const std::string& data) {
+  // A file that holds these bytes already stays as it is: most closes change nothing, and a
+  // rewrite would only cost a flush to disk.
+  if (Holds_Exactly(path, data)) {
+    return;
+  }
+  Replace_With_Pieces(path,
+                      [&data](const TPiece_Writer& write) { write(data.data(), data.size()); });
+}
+
+void Write_File_Atomically(const std::string& path,
+                           const std::function<void(TByte_Writer& out)>& produce) {
+  {
+    TFile_Comparison comparison(path);
+    Produce_In_Pieces(produce, [&comparison](const char* bytes, std::size_t size) {
+      comparison.Compare(bytes, size);
+    });
+    if (comparison.Same_Whole()) {
+      return;
+    }
+  }
+  Replace_With_Pieces(
+      path, [&produce](const TPiece_Writer& write) { Produce_In_Pieces(produce, write); });
 }
 
 }  // namespace vorlix

@@ -5,6 +5,7 @@
 // TStream_Error, which interrupts the whole load.
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -34,8 +35,20 @@ class TByte_Writer {
   // Makes room for at least this many bytes in all, so that a large file grows without copies.
   void Reserve(std::size_t bytes) { Data_.reserve(bytes); }
 
+  // Hands the bytes on in pieces of about `piece` bytes as they are written, instead of keeping
+  // them all: Data() then holds what has not been handed on yet (see Hand_On_Rest).
+  void Hand_On_In_Pieces(std::size_t piece, std::function<void(const std::string&)> take);
+  void Hand_On_Rest();
+
  private:
+  void Spill() {
+    if (Take_ && Data_.size() >= Piece_) {
+      Hand_On_Rest();
+    }
+  }
   std::string Data_;
+  std::size_t Piece_ = 0;
+  std::function<void(const std::string&)> Take_;
 };
 
 // Reads from bytes held in memory.
@@ -73,5 +86,10 @@ std::string Read_Whole_File(const std::string& path);
 // Throws TStream_Error (with the reason) when anything fails; the old file is then untouched.
 // A file that already holds exactly these bytes is left untouched.
 void Write_File_Atomically(const std::string& path, const std::string& data);
+// The same for the bytes that `produce` writes, which are never held whole: they are compared
+// with the file piece by piece, and only when they differ produced again into the new file.
+// `produce` must write the same bytes each time it is called.
+void Write_File_Atomically(const std::string& path,
+                           const std::function<void(TByte_Writer& out)>& produce);
 
 }  // namespace vorlix

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/letter_case.h"
 #include "content/mod_list.h"
+#include "core/letter_case.h"
 #include "test_database.h"
 
 namespace vorlix {

@@ -217,6 +217,35 @@ TEST_F(Database_File_Test, A_Save_Rewrites_The_File_Only_When_A_Byte_Differs) {
 
 // ---- failures --------------------------------------------------------------------------------
 
+TEST_F(Database_File_Test, Files_Written_In_Pieces_Equal_Whole_Ones_And_Stay_When_Unchanged) {
+  // Several pieces and a bit: strings that cross piece ends, written twice the same way.
+  const auto produce = [](TByte_Writer& out) {
+    for (int i = 0; i < 90000; ++i) {
+      out.Write_Integer(i);
+      out.Write_String(
+          std::string(static_cast<std::size_t>(i % 23), static_cast<char>('a' + i % 26)));
+      out.Write_Bool(i % 3 == 0);
+    }
+  };
+  TByte_Writer whole;
+  produce(whole);
+  ASSERT_GT(whole.Data().size(), std::size_t{2} << 20);
+  const std::string path = Dir_ / "pieces.dat";
+  struct stat st {};
+  for (const std::string& before : {std::string(), whole.Data().substr(0, 1000), whole.Data() + "x",
+                                    whole.Data().substr(0, whole.Data().size() - 1) + "?"}) {
+    Write_File(path, before);
+    Write_File_Atomically(path, produce);
+    EXPECT_EQ(Read_File(path), whole.Data()) << before.size();
+  }
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  const ino_t written = st.st_ino;
+  Write_File_Atomically(path, produce);
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_ino, written);  // the same bytes: left alone
+  EXPECT_FALSE(fs::exists(path + ".new"));
+}
+
 TEST_F(Database_File_Test, A_Load_That_Stops_Keeps_Whole_Records_IDs_And_The_File_As_Backup) {
   TPK3_Dateien_Verwaltung db(Paths(), &User_);
   for (const std::int32_t id : {7, 3, -2}) {
