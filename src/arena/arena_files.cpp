@@ -55,13 +55,10 @@ std::optional<std::string> Existing(const std::string& directory, const std::str
   return platform::Join(directory, *found);
 }
 
-// Among names in listing order, the one that Finde_Eintrag would give for `name`: the name as
-// written, else the first equal to it ignoring case.
+// Among names in listing order, the one that Existing finds for `name`: the first equal to it
+// ignoring case.
 std::optional<std::string> Named_Among(const std::vector<std::string>& names,
                                        const std::string& name) {
-  if (std::find(names.begin(), names.end(), name) != names.end()) {
-    return name;
-  }
   const auto it = std::find_if(names.begin(), names.end(), [&](const std::string& candidate) {
     return platform::Equal_Ignore_Case(candidate, name);
   });

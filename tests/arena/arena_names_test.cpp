@@ -117,7 +117,7 @@ TEST(Arena_Names, MOD_Directories_Of_A_List_Are_Those_Found_One_By_One) {
     one_by_one.push_back(Arena_MOD_Verzeichnis(game.Path(), mod));
   }
   EXPECT_EQ(Arena_MOD_Verzeichnisse(game.Path(), mods), one_by_one);
-  EXPECT_EQ(one_by_one[3], game / "Osp");  // the first in listing order
+  EXPECT_EQ(one_by_one[1], game / "CPMA");  // the first in listing order
   EXPECT_EQ(Arena_MOD_Verzeichnisse(game / "absent", {"X"}),
             std::vector<std::string>{game / "absent/X"});
 }
