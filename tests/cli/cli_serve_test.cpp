@@ -32,10 +32,11 @@ TEST_F(Cli_Serve, DryRunWritesTheRotationAndPrintsTheCommandLine) {
   EXPECT_NE(result.Err.find("information: Left out of the rotation: mm1, not usable with BASEQ3."),
             std::string::npos);
   const std::string config = Config();
-  for (const char* line : {"set vorlix_m1 \"map q3dm1; set nextmap vstr vorlix_m2\"\n"
-                           "set vorlix_m2 \"map extra1; set nextmap vstr vorlix_m1\"\n"
-                           "vstr vorlix_m1\n",
-                           "\nset bot_minplayers 2\n", "\nset g_spSkill 3\n",
+  const std::string chain =
+      "set vorlix_m1 \"map q3dm1; set nextmap vstr vorlix_m2\"\n"
+      "set vorlix_m2 \"map extra1; set nextmap vstr vorlix_m1\"\nvstr vorlix_m1\n";
+  EXPECT_NE(config.find(chain), std::string::npos) << config;
+  for (const char* line : {"\nset bot_minplayers 2\n", "\nset g_spSkill 3\n",
                            "\nset timelimit 10\n", "\nset g_gametype 0\n"}) {
     EXPECT_NE(config.find(line), std::string::npos) << line;
   }
