@@ -428,14 +428,9 @@ TServer_Start Host_Server(const std::string& game_dir, const TServer_Settings& s
   if (dry_run) {
     return result;
   }
-  exec_file.Application_Name = result.Command.Program;
-  exec_file.CommandLine.clear();
-  for (const auto& argument : result.Command.Arguments) {
-    exec_file.CommandLine += " " + Quoted_For_Display(argument);
-  }
   exec_file.Working_Directory = result.Command.Working_Dir;
   exec_file.Wait = false;
-  if (!exec_file.Execute()) {
+  if (!exec_file.Execute(result.Command.Program, result.Command.Arguments)) {
     return fail(1, "Couldn't start the server " + result.Command.Program + " (error " +
                        std::to_string(exec_file.Error_Code()) + ").");
   }
