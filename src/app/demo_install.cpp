@@ -263,6 +263,21 @@ TStart_Setup Apply_Engine_And_Demo(TProgram_Options& options, const TDemo_Source
     setup.Notes.push_back(engine.empty() ? "engine: the game directory's QUAKE3.EXE"
                                          : "engine: " + engine);
   }
+  if (options.Server_Engine) {
+    const std::string server = Resolve_Engine(*options.Server_Engine);
+    if (!options.Server_Engine->empty() && server.empty()) {
+      setup.Exit_Status = 2;
+      setup.Error = "no executable program " + *options.Server_Engine;
+      return setup;
+    }
+    if (!Speichere_Q3A_Server_Exe(server)) {
+      setup.Exit_Status = 1;
+      setup.Error = "cannot write the settings file " + Settings_File_Path();
+      return setup;
+    }
+    setup.Notes.push_back(server.empty() ? "server engine: the engine with +set dedicated 1"
+                                         : "server engine: " + server);
+  }
   if (options.Demo) {
     const std::string dir =
         demo_dir.empty() ? platform::Join(User_Data_Directory(), Demo_Folder_Name) : demo_dir;

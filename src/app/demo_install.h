@@ -61,7 +61,8 @@ struct TStart_Setup {
   std::vector<std::string> Notes;  // what was done, one line each
 };
 
-// Applies --engine (stores Q3A_EXE; an empty value removes it) and --demo (arranges the demo in
+// Applies --engine (stores Q3A_EXE; an empty value removes it), --server-engine (stores
+// Q3A_SERVER_EXE the same way; a bare name is looked up in PATH) and --demo (arranges the demo in
 // `demo_dir`, empty for <user data dir>/demo, sets the options' game directory to it and stores
 // its engine as Q3A_EXE unless --engine was given too).
 TStart_Setup Apply_Engine_And_Demo(TProgram_Options& options, const TDemo_Sources& sources = {},

@@ -47,6 +47,9 @@ TOption_Parse Parse_Options(const std::vector<std::string>& arguments) {
     } else if (name == "--engine") {
       target = &options.Engine;
       needs = "a program";
+    } else if (name == "--server-engine") {
+      target = &options.Server_Engine;
+      needs = "a program";
     } else {
       parse.Error = "unknown option: " + word;
       return parse;
@@ -59,7 +62,7 @@ TOption_Parse Parse_Options(const std::vector<std::string>& arguments) {
       value = arguments[++i];
     }
     // An empty engine clears the stored one; an empty directory means nothing.
-    if (value->empty() && target != &options.Engine) {
+    if (value->empty() && target != &options.Engine && target != &options.Server_Engine) {
       parse.Error = "option " + name + " needs " + needs;
       return parse;
     }
@@ -78,6 +81,9 @@ std::string Options_Help() {
          "  --game-dir DIR   use DIR as the Quake III Arena directory (saved like a found one)\n"
          "  --engine PATH    start PATH instead of the game directory's QUAKE3.EXE from now on\n"
          "                   (stored as Q3A_EXE; --engine \"\" goes back to QUAKE3.EXE)\n"
+         "  --server-engine PATH  run PATH as a hosted dedicated server from now on (stored\n"
+         "                   as Q3A_SERVER_EXE; a bare name is looked up in PATH; \"\" goes\n"
+         "                   back to the engine with +set dedicated 1)\n"
          "  --demo           arrange a demo installation from OpenArena's game data (Debian\n"
          "                   package openarena-data) and use it as the game directory\n"
          "  -h, --help       show this text\n"

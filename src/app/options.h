@@ -5,6 +5,7 @@
 //                    files (mapsdb.dat, mapstree.dat, LEVELSHOTS, BOTINFO, TEMP)
 //   --game-dir DIR   use DIR as the game directory, as if it were the stored Q3A_DIR
 //   --engine PATH    store PATH as the game's executable (Q3A_EXE); "" clears it
+//   --server-engine PATH  store PATH as the program of a hosted server (Q3A_SERVER_EXE); "" clears
 //   --demo           arrange and use the demo installation made of OpenArena's game data
 //   -h, --help       print the usage text
 //   --version        print the version
@@ -18,7 +19,8 @@ namespace vorlix {
 struct TProgram_Options {
   std::optional<std::string> Data_Dir;
   std::optional<std::string> Game_Dir;
-  std::optional<std::string> Engine;  // may be empty: clears the stored engine
+  std::optional<std::string> Engine;         // may be empty: clears the stored engine
+  std::optional<std::string> Server_Engine;  // may be empty: clears the stored server program
   bool Demo = false;
   bool Help = false;
   bool Version = false;

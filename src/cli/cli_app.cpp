@@ -65,10 +65,12 @@ int Wait_Seconds(const std::string& word) {
 std::string Cli_Help_Text() {
   std::ostringstream text;
   text << "Usage: " << Program_Name
-       << " [--data-dir DIR] [--game-dir DIR | --demo] [--engine PATH] [--yes] [--no-save]\n"
+       << " [--data-dir DIR] [--game-dir DIR | --demo] [--engine PATH]\n"
+       << "       " << std::string(std::char_traits<char>::length(Program_Name), ' ')
+       << " [--server-engine PATH] [--yes] [--no-save]\n"
        << "       " << std::string(std::char_traits<char>::length(Program_Name), ' ')
        << " [--wait SECONDS] COMMAND [ARGUMENTS]\n"
-       << "       " << Program_Name << " --engine PATH | --demo\n"
+       << "       " << Program_Name << " --engine PATH | --server-engine PATH | --demo\n"
        << "       " << Program_Name << " --help | --version\n\n"
        << "Runs the start-up of " << VORLIX_PRODUCT_NAME
        << " without windows (settings, game directory, MOD list, database\n"
@@ -82,6 +84,9 @@ std::string Cli_Help_Text() {
           "                  there is no drive search: an invalid directory is an error\n"
           "  --engine PATH   the program a launch starts instead of the game directory's\n"
           "                  QUAKE3.EXE, stored as Q3A_EXE (--engine \"\" removes it)\n"
+          "  --server-engine PATH  the program a hosted server runs (stored as\n"
+          "                  Q3A_SERVER_EXE; a bare name is looked up in PATH); without it the\n"
+          "                  launch's engine runs the server (--server-engine \"\" removes it)\n"
           "  --demo          arrange the demo installation of OpenArena's game data (Debian\n"
           "                  package openarena-data) and use it as the game directory\n"
           "  --yes           answer every question with Yes (otherwise No)\n"
@@ -140,7 +145,8 @@ int Run_Vorlix_Cli(const std::vector<std::string>& words, std::FILE* out, std::F
         options.Wait_Seconds = Wait_Seconds(words[++i]);
       } else {
         shared.push_back(words[i]);
-        if ((words[i] == "--data-dir" || words[i] == "--game-dir" || words[i] == "--engine") &&
+        if ((words[i] == "--data-dir" || words[i] == "--game-dir" || words[i] == "--engine" ||
+             words[i] == "--server-engine") &&
             i + 1 < words.size()) {
           shared.push_back(words[++i]);
         }
@@ -155,11 +161,12 @@ int Run_Vorlix_Cli(const std::vector<std::string>& words, std::FILE* out, std::F
     if (!rest.empty() && rest.front() == "--") {
       rest.erase(rest.begin());
     }
-    if (rest.empty() && !parse.Options.Engine && !parse.Options.Demo) {
+    if (rest.empty() && !parse.Options.Engine && !parse.Options.Server_Engine &&
+        !parse.Options.Demo) {
       throw TCli_Usage_Error("no command given");
     }
-    // --engine and --demo do their work before any command; alone they are a command of their
-    // own.
+    // --engine, --server-engine and --demo do their work before any command; alone they are a
+    // command of their own.
     const TStart_Setup setup = Apply_Engine_And_Demo(parse.Options);
     for (const auto& note : setup.Notes) {
       std::fprintf(err, "%s\n", For_Stream(err, note).c_str());

@@ -3,6 +3,7 @@
 
 #include <QLocale>
 
+#include "app/demo_install.h"
 #include "app/program_steps.h"
 #include "app/startup.h"
 #include "arena/arena_files.h"
@@ -19,6 +20,7 @@
 #include "database/records.h"
 #include "launch/command_line.h"
 #include "launch/exec_file.h"
+#include "launch/server_rotation.h"
 #include "launch/starte_map.h"
 #include "properties/map_properties_model.h"
 
@@ -335,6 +337,104 @@ int Command_Arena_Import(TCli_Context& context, TCli_Args& args) {
   return context.Ui.Error_Count() > errors_before ? 1 : 0;
 }
 
+// An integer option, when given.
+std::optional<int> Integer_Option(TCli_Args& args, const std::string& name) {
+  const auto value = args.Option(name);
+  if (!value) {
+    return std::nullopt;
+  }
+  bool valid = !value->empty() && value->size() <= 9;
+  for (const char c : *value) {
+    valid = valid && c >= '0' && c <= '9';
+  }
+  if (!valid) {
+    throw TCli_Usage_Error("option " + name + " needs a number, not \"" + *value + "\"");
+  }
+  return std::stoi(*value);
+}
+
+int Command_Serve(TCli_Context& context, TCli_Args& args) {
+  const bool dry_run = args.Flag("--dry-run");
+  const std::string path = args.Required_Option("--group");
+  const std::string mod = args.Required_Option("--mod");
+  const auto type_word = args.Option("--type");
+  std::optional<int> type;
+  if (type_word) {
+    type = Game_Type_From_Word(*type_word);
+    if (!type) {
+      throw TCli_Usage_Error("unknown game type \"" + *type_word +
+                             "\" (ffa, tourney, single, team, ctf, other)");
+    }
+  }
+  const auto frags = Integer_Option(args, "--fraglimit");
+  const auto time = Integer_Option(args, "--timelimit");
+  const auto captures = Integer_Option(args, "--capturelimit");
+  const auto bots = Integer_Option(args, "--bots");
+  const auto skill = Integer_Option(args, "--skill");
+  const auto host_name = args.Option("--hostname");
+  const auto port = Integer_Option(args, "--port");
+  const auto max_clients = Integer_Option(args, "--max-clients");
+  const auto password = args.Option("--password");
+  const auto server_engine = args.Option("--server-engine");
+  args.Expect_End();
+  if (server_engine) {
+    const std::string program = Resolve_Engine(*server_engine);
+    if (!server_engine->empty() && program.empty()) {
+      throw TCli_Usage_Error("no executable program " + *server_engine);
+    }
+    if (!Speichere_Q3A_Server_Exe(program)) {
+      context.Error("Cannot write the settings file " + Settings_File_Path() + ".");
+      return 1;
+    }
+  }
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  const TMaps_Tree_Node* group = Find_Group(context.Tree(), path);
+  if (group == nullptr) {
+    context.Error("There is no group \"" + path + "\" in the maps tree.");
+    return 1;
+  }
+  const std::vector<TMAP_Datei_Eintrag*> maps = Maps_Of_Group(*group);
+  TServer_Settings settings = Default_Server_Settings(maps, mod);
+  const auto take = [](int& target, const std::optional<int>& given) {
+    if (given) {
+      target = *given;
+    }
+  };
+  take(settings.Game_Type, type);
+  take(settings.Frag_Limit, frags);
+  take(settings.Time_Limit, time);
+  take(settings.Capture_Limit, captures);
+  take(settings.Bots, bots);
+  take(settings.Bot_Skill, skill);
+  take(settings.Port, port);
+  take(settings.Max_Clients, max_clients);
+  settings.Host_Name = host_name.value_or(settings.Host_Name);
+  settings.Password = password.value_or(settings.Password);
+  const TServer_Rotation rotation = Choose_Rotation(maps, mod, settings.Game_Type);
+  for (const auto& left_out : rotation.Left_Out) {
+    context.Ui.Message(Message_Kind::Information,
+                       "Left out of the rotation: " + left_out.Name + ", " + left_out.Reason + ".",
+                       Button_Set::OK);
+  }
+  TExecFile exec_file;
+  const TServer_Start start =
+      Host_Server(context.State().Game_Dir, settings, rotation.Maps, Lade_Q3A_Server_Exe(),
+                  Lade_Q3A_Exe(), dry_run, exec_file, context.Ui);
+  if (!start.Command.Program.empty() && start.Status == 0) {
+    std::fprintf(context.Out, "%s\n", start.Command.Text.c_str());
+  }
+  if (start.Status != 0) {
+    return start.Status;
+  }
+  if (!dry_run) {
+    std::fprintf(context.Out, "server process ID: %lld\n",
+                 static_cast<long long>(exec_file.Process_Id()));
+  }
+  return 0;
+}
+
 }  // namespace
 
 const std::vector<TCli_Command>& Cli_Commands() {
@@ -383,6 +483,18 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "takes the bots, frag limit and game types of the pk3 FILE's arena script into the\n"
        "maps of its MOD directory (saved with the database)",
        &Command_Arena_Import},
+      {"serve",
+       "--group PATH --mod MOD [--type TYPE] [--fraglimit N] [--timelimit N]\n"
+       "      [--capturelimit N] [--bots N] [--skill N] [--hostname TEXT] [--port N]\n"
+       "      [--max-clients N] [--password TEXT] [--server-engine PATH] [--dry-run]",
+       "hosts a dedicated server playing the maps of the group PATH in turn: the maps usable\n"
+       "with MOD that allow TYPE (ffa, tourney, single, team, ctf, other); writes\n"
+       "vorlix_server.cfg into the MOD directory, prints the server's command line, starts\n"
+       "it (not with --dry-run) and prints its process ID. Defaults: what the maps agree\n"
+       "on, else frags 20, time 0, captures 8, 8 clients, skill 4; no bots, port 27960.\n"
+       "--server-engine stores the server program (Q3A_SERVER_EXE). Exit status 1 when no\n"
+       "map qualifies, 2 for a name or password with a quote or semicolon, or a bad port",
+       &Command_Serve},
   };
   return commands;
 }

@@ -133,21 +133,41 @@ bool Speichere_Registry_Einstellungen(const std::string& game_dir, TInteraction&
   return true;
 }
 
-bool Speichere_Q3A_Exe(const std::string& program) {
+namespace {
+
+bool Speichere_Programm(const char* name, const std::string& program) {
   QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
   if (program.empty()) {
-    store.remove(Key("Q3A_EXE"));
+    store.remove(Key(name));
   } else {
-    store.setValue(Key("Q3A_EXE"), Path_Value(program));
+    store.setValue(Key(name), Path_Value(program));
   }
   store.sync();
   return store.status() == QSettings::NoError;
 }
 
-std::string Lade_Q3A_Exe() {
+std::string Lade_Programm(const char* name) {
   QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
-  const QVariant program = store.value(Key("Q3A_EXE"));
+  const QVariant program = store.value(Key(name));
   return program.isValid() ? Path_From_Value(program) : std::string();
+}
+
+}  // namespace
+
+bool Speichere_Q3A_Exe(const std::string& program) {
+  return Speichere_Programm("Q3A_EXE", program);
+}
+
+std::string Lade_Q3A_Exe() {
+  return Lade_Programm("Q3A_EXE");
+}
+
+bool Speichere_Q3A_Server_Exe(const std::string& program) {
+  return Speichere_Programm("Q3A_SERVER_EXE", program);
+}
+
+std::string Lade_Q3A_Server_Exe() {
+  return Lade_Programm("Q3A_SERVER_EXE");
 }
 
 bool Pruefe_alte_Version(const std::string& program_dir, TInteraction& interaction) {

@@ -33,6 +33,14 @@ std::string Lade_Q3A_Exe();
 // an empty path removes the value. False when the store could not be written.
 bool Speichere_Q3A_Exe(const std::string& program);
 
+// Reads Q3A_SERVER_EXE, the program a hosted server runs; empty when absent (the launch's engine
+// then runs the server).
+std::string Lade_Q3A_Server_Exe();
+
+// Writes Q3A_SERVER_EXE; an empty path removes the value. False when the store could not be
+// written.
+bool Speichere_Q3A_Server_Exe(const std::string& program);
+
 // Paths are stored with their bytes: as text when they are UTF-8, else as a byte array
 // ("@ByteArray(...)" in the file), so that a name the system allows in any byte survives.
 

@@ -149,6 +149,18 @@ TEST_F(Demo_Install, Options_Store_The_Engine_And_Use_The_Demo_As_Game_Directory
   ASSERT_EQ(Apply_Engine_And_Demo(clear, sources).Exit_Status, 0);
   EXPECT_EQ(Lade_Q3A_Exe(), "");
   EXPECT_FALSE(clear.Game_Dir.has_value());
+
+  // The server program is stored beside the engine, looked up the same way, and kept apart.
+  TProgram_Options server;
+  server.Server_Engine = tmp / "bin/ioquake3";
+  ASSERT_EQ(Apply_Engine_And_Demo(server, sources).Exit_Status, 0);
+  EXPECT_EQ(Lade_Q3A_Server_Exe(), tmp / "bin/ioquake3");
+  EXPECT_EQ(Lade_Q3A_Exe(), "");
+  server.Server_Engine = tmp / "bin/missing";
+  EXPECT_EQ(Apply_Engine_And_Demo(server, sources).Exit_Status, 2);
+  server.Server_Engine = "";
+  ASSERT_EQ(Apply_Engine_And_Demo(server, sources).Exit_Status, 0);
+  EXPECT_EQ(Lade_Q3A_Server_Exe(), "");
 }
 
 TEST_F(Demo_Install, Wrong_Options_Change_Nothing) {

@@ -93,6 +93,8 @@ if [ -f /usr/share/bash-completion/bash_completion ]; then
   [ "$(complete_line ar)" = arena ] || fail "vorlix-cli ar<Tab>: $(complete_line ar)"
   [ "$(complete_line --no-s)" = --no-save ] || fail "vorlix-cli --no-s<Tab>"
   [ "$(complete_line arena a)" = activate ] || fail "vorlix-cli arena a<Tab>"
+  [ "$(complete_line serve --type t)" = "$(printf '%s\n' team tourney)" ] ||
+    fail "vorlix-cli serve --type t<Tab>: $(complete_line serve --type t)"
   [ "$(complete_line arena create --)" = "$(printf '%s\n' --group --mod --name)" ] ||
     fail "vorlix-cli arena create --<Tab>"
   mkdir -p "$game/cpma"

@@ -24,6 +24,8 @@ TEST(Parse_Options, Reads_Both_Forms_And_Collects_Words) {
   const auto cleared = Parse_Options({"--engine="});
   ASSERT_TRUE(cleared.Ok()) << cleared.Error;
   EXPECT_EQ(cleared.Options.Engine, "");
+  EXPECT_EQ(Parse_Options({"--server-engine="}).Options.Server_Engine, "");
+  EXPECT_EQ(Parse_Options({"--server-engine", "oa"}).Options.Server_Engine, "oa");
 }
 
 TEST(Parse_Options, Rejects_Unknown_Missing_Or_Repeated_Options) {

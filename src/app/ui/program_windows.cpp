@@ -1,10 +1,19 @@
 #include "app/ui/program_windows.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QEvent>
 #include <QIcon>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QTreeView>
+#include <functional>
 
 #include "app/program_steps.h"
 #include "app/ui/main_window.h"
@@ -23,6 +32,7 @@
 #include "dialogs/ui/info_dialog.h"
 #include "dialogs/ui/selection_dialogs.h"
 #include "launch/ui/launch_entry.h"
+#include "launch/ui/server_dialog.h"
 #include "properties/map_properties_model.h"
 #include "properties/ui/map_properties_dialog.h"
 #include "properties/ui/properties_entry.h"
@@ -51,6 +61,24 @@ std::vector<TMAP_Datei_Eintrag*> Maps_Below(const TMaps_Tree_Node* group) {
   return maps;
 }
 
+// Calls a function when the watched window is about to close.
+class TClose_Watch : public QObject {
+ public:
+  TClose_Watch(QObject* window, std::function<void()> on_close)
+      : QObject(window), On_Close_(std::move(on_close)) {
+    window->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Close && watched == parent()) {
+      On_Close_();
+    }
+    return false;
+  }
+
+ private:
+  std::function<void()> On_Close_;
+};
+
 }  // namespace
 
 TProgram_Windows::TProgram_Windows(TForm_Main_Vorlix& main_window) : Main_(main_window) {
@@ -68,6 +96,7 @@ TProgram_Windows::TProgram_Windows(TForm_Main_Vorlix& main_window) : Main_(main_
   };
   Wire_Steps();
   Wire_Commands();
+  Wire_Server_Commands();
   QObject::connect(&Main_, &TForm_Main_Vorlix::Toolbar_Bilder_geladen, &Main_,
                    [this]() { Apply_Pictures(); });
 }
@@ -104,6 +133,7 @@ void TProgram_Windows::Wire_Steps() {
   // The views refer to the records the MOD list step is about to replace.
   steps.Build_MOD_List = [this, build = steps.Build_MOD_List](TMain_State& state) {
     Browser_->Clear();
+    Update_Server_Commands();
     build(state);
     Apply_Arena_Availability();
   };
@@ -286,6 +316,108 @@ void TProgram_Windows::Wire_Commands() {
                    [this]() { Dialog(Info_).exec(); });
   QObject::connect(Browser_, &TBrowser_View::Exit_Requested, &Main_, [this]() { Main_.close(); });
   QObject::connect(Browser_, &TBrowser_View::Reload_Requested, &Main_, [this]() { Reload(); });
+}
+
+}  // namespace vorlix::ui
+
+namespace vorlix::ui {
+
+void TProgram_Windows::Wire_Server_Commands() {
+  Host_Server_Action_ = new QAction(QStringLiteral("&Host Server..."), &Main_);
+  Host_Server_Action_->setObjectName(QStringLiteral("MenuItem_HostServer"));
+  const QString host_hint =
+      QStringLiteral("Host Server (a dedicated server playing the maps of the selected group)");
+  Host_Server_Action_->setToolTip(host_hint);
+  Host_Server_Action_->setStatusTip(host_hint);
+  Host_Server_Action_->setIcon(Main_.style()->standardIcon(QStyle::SP_MediaPlay));
+  Stop_Server_Action_ = new QAction(QStringLiteral("S&top Server"), &Main_);
+  Stop_Server_Action_->setObjectName(QStringLiteral("MenuItem_StopServer"));
+  Stop_Server_Action_->setToolTip(QStringLiteral("Stop Server (the one started last)"));
+  Stop_Server_Action_->setStatusTip(Stop_Server_Action_->toolTip());
+  Stop_Server_Action_->setIcon(Main_.style()->standardIcon(QStyle::SP_MediaStop));
+  // After the arena commands, before printing, in the menu and the toolbar alike.
+  QAction* print = Browser_->Command(Main_Command::Print);
+  QMenu* vorlix = Main_.menuBar()->findChild<QMenu*>(QStringLiteral("Menu_Vorlix"));
+  for (QWidget* bar :
+       {static_cast<QWidget*>(vorlix), static_cast<QWidget*>(Browser_->Tool_Bar())}) {
+    if (bar == nullptr) {
+      continue;
+    }
+    bar->insertAction(print, Host_Server_Action_);
+    bar->insertAction(print, Stop_Server_Action_);
+    auto* separator = new QAction(bar);
+    separator->setSeparator(true);
+    bar->insertAction(print, separator);
+  }
+  if (vorlix != nullptr) {
+    QObject::connect(vorlix, &QMenu::aboutToShow, &Main_, [this] { Update_Server_Commands(); });
+  }
+  if (QToolBar* bar = Browser_->Tool_Bar()) {
+    for (QAction* action : {Host_Server_Action_, Stop_Server_Action_}) {
+      if (QWidget* button = bar->widgetForAction(action)) {
+        button->setFixedSize(30, 30);
+        button->setFocusPolicy(Qt::NoFocus);
+      }
+    }
+  }
+  // In the tree's context menu after "Create Arena File".
+  QMenu* tree_menu = Browser_->Tree_Menu();
+  tree_menu->insertAction(Browser_->Tree_Menu_Action(3), Host_Server_Action_);
+  tree_menu->insertSeparator(Browser_->Tree_Menu_Action(3));
+  QObject::connect(tree_menu, &QMenu::aboutToShow, &Main_, [this] { Update_Server_Commands(); });
+  QObject::connect(Browser_->Tree_View()->selectionModel(), &QItemSelectionModel::currentChanged,
+                   &Main_, [this] { Update_Server_Commands(); });
+  QObject::connect(Host_Server_Action_, &QAction::triggered, &Main_, [this] { Host_Server(); });
+  QObject::connect(Stop_Server_Action_, &QAction::triggered, &Main_, [this] { Stop_Server(); });
+  Close_Watch_ = new TClose_Watch(&Main_, [this] { Tell_Server_Keeps_Running(); });
+  Update_Server_Commands();
+}
+
+void TProgram_Windows::Update_Server_Commands() {
+  Host_Server_Action_->setEnabled(Host_Server_Available(Browser_->Tree().Selected()) &&
+                                  Main_.State().MOD_Liste != nullptr);
+  Stop_Server_Action_->setEnabled(Server_.Running());
+}
+
+void TProgram_Windows::Host_Server() {
+  const TMaps_Tree_Node* group = Browser_->Tree().Selected();
+  const TMain_State& state = Main_.State();
+  if (!Host_Server_Available(group) || !state.MOD_Liste) {
+    return;
+  }
+  if (!Host_Server_) {
+    Host_Server_ = std::make_unique<TForm_Host_Server>(&Main_);
+  }
+  const TServer_Process started =
+      Host_Server_For_Group(*Host_Server_, *group, state.MOD_Liste->Names(), state.Game_Dir,
+                            Exec_File_, Main_.Interaction());
+  if (started.Pid != 0) {
+    Server_ = started;
+  }
+  Update_Server_Commands();
+}
+
+void TProgram_Windows::Stop_Server() {
+  const std::int64_t pid = Server_.Pid;
+  const bool stopped = Server_.Stop();
+  Server_ = {};
+  Update_Server_Commands();
+  Main_.Interaction().Message(
+      Message_Kind::Information,
+      stopped ? "The server with the process ID " + std::to_string(pid) + " was stopped."
+              : "The server with the process ID " + std::to_string(pid) + " had already ended.",
+      Button_Set::OK);
+}
+
+void TProgram_Windows::Tell_Server_Keeps_Running() {
+  if (!Server_.Running()) {
+    return;
+  }
+  Main_.Interaction().Message(Message_Kind::Information,
+                              "The server with the process ID " + std::to_string(Server_.Pid) +
+                                  " keeps running after Vorlix closes. End it with: kill " +
+                                  std::to_string(Server_.Pid),
+                              Button_Set::OK);
 }
 
 }  // namespace vorlix::ui

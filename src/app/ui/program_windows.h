@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "launch/exec_file.h"
+#include "launch/server_rotation.h"
 #include "properties/map_properties_model.h"
 
 namespace vorlix {
@@ -15,8 +16,12 @@ class TForm_Select_MOD;
 class TForm_Arena_File_Selection;
 class TForm_Arena_File_Specify_Name;
 class TForm_Info_Dialog;
+class TForm_Host_Server;
 class TMAP_Datei_Eintrag;
 }  // namespace vorlix
+
+class QAction;
+class QObject;
 
 namespace vorlix::ui {
 
@@ -49,6 +54,13 @@ class TProgram_Windows {
   // tree's open groups and the selections stay where their groups and maps still exist. False
   // when the start-up said that the program must end (the main window is then closing).
   bool Reload();
+  // "Host Server..." and "Stop Server" in the menu Vorlix, the toolbar and the tree's context
+  // menu; the server started last is kept by its process ID and ended only on request.
+  void Wire_Server_Commands();
+  void Update_Server_Commands();
+  void Host_Server();
+  void Stop_Server();
+  void Tell_Server_Keeps_Running();
 
   TForm_Main_Vorlix& Main_;
   TBrowser_View* Browser_ = nullptr;  // owned by the main window
@@ -57,7 +69,12 @@ class TProgram_Windows {
   std::unique_ptr<TForm_Select_MOD> Select_MOD_;
   std::unique_ptr<TForm_Arena_File_Selection> Arena_Selection_;
   std::unique_ptr<TForm_Arena_File_Specify_Name> Arena_Name_;
+  std::unique_ptr<TForm_Host_Server> Host_Server_;
   TExecFile Exec_File_;
+  TServer_Process Server_;
+  QAction* Host_Server_Action_ = nullptr;
+  QAction* Stop_Server_Action_ = nullptr;
+  QObject* Close_Watch_ = nullptr;            // owned by the main window
   TMAP_Datei_Eintrag* Edited_Map_ = nullptr;  // the map the properties dialog shows
   bool Archive_Deleted_ = false;              // the dialog ended after a delete of its archive
 };

@@ -6,10 +6,13 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
@@ -18,6 +21,7 @@
 #include <QtTest>
 #include <functional>
 
+#include "../../launch/game_recorder.h"
 #include "app/ui/main_window.h"
 #include "app/ui/program_windows.h"
 #include "browser/ui/browser_models.h"
@@ -127,7 +131,53 @@ class Tst_Program_Windows : public QObject {
       QVERIFY2(!seen.contains(picture), qPrintable(action->text()));
       seen << picture;
     }
-    QCOMPARE(seen.size(), 9);
+    QCOMPARE(seen.size(), 11);
+  }
+
+  void host_server_follows_the_group_and_stop_server_ends_the_started_server() {
+    auto* host = Window_->findChild<QAction*>(QStringLiteral("MenuItem_HostServer"));
+    auto* stop = Window_->findChild<QAction*>(QStringLiteral("MenuItem_StopServer"));
+    QVERIFY(host != nullptr && stop != nullptr);
+    const QList<QAction*> menu =
+        Window_->menuBar()->findChild<QMenu*>(QStringLiteral("Menu_Vorlix"))->actions();
+    QVERIFY(menu.indexOf(host) >= 0 &&
+            menu.indexOf(host) < menu.indexOf(Browser()->Command(vorlix::Main_Command::Print)));
+    QVERIFY(Browser()->Tree_Menu()->actions().contains(host));
+    vorlix::TMaps_Tree& tree = Browser()->Tree();
+    const auto select = [this](const vorlix::TMaps_Tree_Node* node) {
+      Browser()->Tree_View()->setCurrentIndex(Browser()->Tree_Model()->Index_Of(node));
+    };
+    select(tree.Root());
+    QVERIFY(!host->isEnabled() && !stop->isEnabled());  // the root holds no map yet
+    const auto entries = tree.Drop_List_Items(tree.Root(), {Browser()->List().Item(0).Map});
+    select(entries.front());
+    QVERIFY(!host->isEnabled());  // a map entry
+    select(tree.Root());
+    QVERIFY(host->isEnabled());
+
+    const vt::TGame_Recorder server(Game(QStringLiteral("ded server")).toStdString(),
+                                    "exec sleep 30\n");
+    QStringList messages;
+    TModal_Driver driver([&](QWidget* modal) {
+      if (modal->objectName() == QStringLiteral("TForm_Host_Server")) {
+        modal->findChild<QLineEdit*>(QStringLiteral("Edit_Server_Program"))
+            ->setText(QString::fromStdString(server.Script));
+        modal->findChild<QSpinBox*>(QStringLiteral("Spin_Port"))->setValue(27989);
+        static_cast<QDialog*>(modal)->accept();
+      } else {
+        Answer_Box(modal, QMessageBox::Ok, messages);
+      }
+    });
+    host->trigger();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].startsWith(QStringLiteral("(i) The server runs with the process ID ")),
+             qPrintable(messages[0]));
+    QVERIFY(QFile::exists(Game(QStringLiteral("baseq3/vorlix_server.cfg"))));
+    QVERIFY(stop->isEnabled());
+    stop->trigger();
+    QCOMPARE(messages.size(), 2);
+    QVERIFY2(messages[1].endsWith(QStringLiteral(" was stopped.")), qPrintable(messages[1]));
+    QVERIFY(!stop->isEnabled());
   }
 
   void rename_cancelled_keeps_the_dialog_then_renamed_reloads_and_reopens_for_the_same_map() {

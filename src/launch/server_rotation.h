@@ -1,0 +1,146 @@
+#pragma once
+// A dedicated server whose map rotation is a group of the maps tree: which maps of the group go
+// into the rotation (and why others are left out), the server's settings with their refusal
+// rules, the configuration files that define the rotation as a chain of `vstr` commands, the
+// server's command line, and the process that runs it.
+//
+// The configuration is `vorlix_server.cfg` in the MOD directory:
+//   set sv_hostname "NAME" ... set bot_minplayers N ... (the settings)
+//   set vorlix_m1 "map q3dm1; set nextmap vstr vorlix_m2"
+//   ...
+//   set vorlix_mN "map q3dm9; set nextmap vstr vorlix_m1"
+//   vstr vorlix_m1
+// The engines read an executed file into their command buffer of 16,384 bytes, so a long
+// rotation goes on in vorlix_server_2.cfg, vorlix_server_3.cfg, ..., each file executing the
+// next as its last command.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vorlix {
+
+class TExecFile;
+class TInteraction;
+class TMAP_Datei_Eintrag;
+class TMaps_Tree_Node;
+
+inline constexpr const char* Server_Config_Name = "vorlix_server.cfg";
+inline constexpr int Default_Server_Port = 27960;
+// What one configuration file may hold: below the engines' command buffer of 16,384 bytes, with
+// room for the command that executed it and what still waits in the buffer.
+inline constexpr std::size_t Server_Config_Limit = 16000;
+
+// The game types as words ("ffa", "tourney", "single", "team", "ctf", "other") and the launch
+// dialog's radio index they stand for (Single Player 0 ... other 5); nullopt for another word.
+std::optional<int> Game_Type_From_Word(const std::string& word);
+std::string Game_Type_Word(int radio_index);
+
+struct TServer_Settings {
+  std::string MOD;    // as the user named it; written with its name on disk
+  int Game_Type = 1;  // radio index: Free For All
+  int Frag_Limit = 20;
+  int Time_Limit = 0;
+  int Capture_Limit = 8;
+  int Bots = 0;       // bot_minplayers: bots fill the server up to this many players
+  int Bot_Skill = 4;  // 1 to 5, as the engines count it
+  std::string Host_Name = "Vorlix Server";
+  int Port = Default_Server_Port;
+  int Max_Clients = 8;
+  std::string Password;  // empty: none
+};
+
+struct TLeft_Out_Map {
+  std::string Name;  // as the game knows it
+  std::string Reason;
+};
+
+struct TServer_Rotation {
+  std::vector<std::string> Maps;  // names as the game knows them, in play order
+  std::vector<TLeft_Out_Map> Left_Out;
+};
+
+// The maps of the group's entries at any depth, in the tree's displayed order.
+std::vector<TMAP_Datei_Eintrag*> Maps_Of_Group(const TMaps_Tree_Node& group);
+
+// The name the game knows a map by: its file name without the extension, in lower case as the
+// archives hold their members.
+std::string Game_Map_Name(const TMAP_Datei_Eintrag& map);
+
+// The maps usable with `mod` that allow the game type, in the given order; the others with the
+// reason.
+TServer_Rotation Choose_Rotation(const std::vector<TMAP_Datei_Eintrag*>& maps,
+                                 const std::string& mod, int game_type);
+
+// The MODs of `mod_list` (in its order) that some of the maps is usable with.
+std::vector<std::string> Server_MODs(const std::vector<TMAP_Datei_Eintrag*>& maps,
+                                     const std::vector<std::string>& mod_list);
+
+// "Host Server..." is available for a group holding a map usable with some MOD.
+bool Host_Server_Available(const TMaps_Tree_Node* node);
+
+// The settings offered for the maps with `mod`: the game type every usable map allows (first of
+// ffa, tourney, team, ctf, single, other; else ffa), limits, player count and skill where the
+// usable maps agree, the defaults otherwise.
+TServer_Settings Default_Server_Settings(const std::vector<TMAP_Datei_Eintrag*>& maps,
+                                         const std::string& mod);
+
+// The refusal of settings that would break the configuration or the start: "" when they are
+// fine. `check_port_free` also refuses a port that is in use on this computer.
+std::string Check_Server_Settings(const TServer_Settings& settings, bool check_port_free);
+
+// True when a UDP port cannot be bound on this computer.
+bool Udp_Port_In_Use(int port);
+
+// The configuration files' names: vorlix_server.cfg, vorlix_server_2.cfg, ...
+std::string Server_Config_File_Name(std::size_t index);
+// Their texts, each below Server_Config_Limit bytes. The rotation must not be empty.
+std::vector<std::string> Server_Config_Texts(const TServer_Settings& settings,
+                                             const std::vector<std::string>& rotation);
+
+struct TServer_Command {
+  std::string Program;
+  std::vector<std::string> Arguments;
+  std::string Working_Dir;  // the game directory
+  std::string MOD_Dir;      // the MOD directory as found on disk; "" when there is none
+  std::string Text;         // program and arguments as one line (arguments with blanks quoted)
+};
+
+// The server's command: `server_exe` (Q3A_SERVER_EXE) when set, else the launch's engine
+// (`q3a_exe`, else the game directory's QUAKE3.EXE); the arguments "+set fs_homepath GAME_DIR
+// +set fs_game MOD +set dedicated 1 +set net_port PORT +exec vorlix_server.cfg" with the MOD as
+// on disk.
+TServer_Command Prepare_Server(const std::string& game_dir, const TServer_Settings& settings,
+                               const std::string& server_exe, const std::string& q3a_exe);
+
+// Writes the files into the MOD directory, each replaced atomically, and removes the
+// continuation files an earlier, longer rotation left behind. The error text, or "".
+std::string Write_Server_Config(const std::string& mod_dir, const std::vector<std::string>& texts);
+
+// A started server: its process ID and the start time the system gave it, so that a later stop
+// ends exactly this process and never one that got the same ID after it ended.
+struct TServer_Process {
+  std::int64_t Pid = 0;
+  std::uint64_t Start_Ticks = 0;
+  // Records the process; Pid 0 when it has already gone.
+  static TServer_Process Of(std::int64_t pid);
+  bool Running() const;
+  // Ends the process (SIGTERM). False when it was not running any more.
+  bool Stop() const;
+};
+
+struct TServer_Start {
+  int Status = 0;  // 0 done, 1 failed (reported), 2 refused settings (reported)
+  TServer_Command Command;
+  TServer_Process Process;  // Pid 0 unless started
+};
+
+// Checks the settings, writes the configuration and (unless `dry_run`) starts the server
+// detached in the game directory. Refusals and failures go to `interaction` as error boxes.
+TServer_Start Host_Server(const std::string& game_dir, const TServer_Settings& settings,
+                          const std::vector<std::string>& rotation, const std::string& server_exe,
+                          const std::string& q3a_exe, bool dry_run, TExecFile& exec_file,
+                          TInteraction& interaction);
+
+}  // namespace vorlix

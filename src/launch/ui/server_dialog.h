@@ -1,0 +1,77 @@
+#pragma once
+// "Host Server...": the dialog that turns a group of the maps tree into a dedicated server's map
+// rotation (MOD, game type, limits, bots, host name, port, clients, password, server program),
+// listing the rotation and the maps left out with their reasons, and the run of the command.
+
+#include <QDialog>
+#include <string>
+#include <vector>
+
+#include "launch/server_rotation.h"
+
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QSpinBox;
+
+namespace vorlix {
+
+class TExecFile;
+class TInteraction;
+class TMAP_Datei_Eintrag;
+class TMaps_Tree_Node;
+
+class TForm_Host_Server : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TForm_Host_Server(QWidget* parent = nullptr);
+
+  // Fresh data for one showing: the group's maps, the MOD list's names and the stored server
+  // program. The MODs offered are those some map of the group is usable with.
+  void Load(const std::vector<TMAP_Datei_Eintrag*>& maps, const std::vector<std::string>& mods,
+            const std::string& server_exe);
+  TServer_Settings Settings() const;
+  const std::vector<std::string>& Rotation() const { return Rotation_.Maps; }
+  std::string Server_Exe() const;
+
+  QComboBox* MOD_Box() const { return MOD_Box_; }
+  QComboBox* Type_Box() const { return Type_Box_; }
+  QListWidget* Rotation_List() const { return Rotation_List_; }
+  QListWidget* Left_Out_List() const { return Left_Out_List_; }
+  QPushButton* Button_OK() const { return Button_OK_; }
+  QLineEdit* Edit_Host_Name() const { return Edit_Host_Name_; }
+  QSpinBox* Spin_Port() const { return Spin_Port_; }
+
+ private:
+  void MOD_Changed();
+  void Update_Rotation();
+
+  std::vector<TMAP_Datei_Eintrag*> Maps_;
+  TServer_Rotation Rotation_;
+  QComboBox* MOD_Box_ = nullptr;
+  QComboBox* Type_Box_ = nullptr;
+  QSpinBox* Spin_Frags_ = nullptr;
+  QSpinBox* Spin_Time_ = nullptr;
+  QSpinBox* Spin_Captures_ = nullptr;
+  QSpinBox* Spin_Bots_ = nullptr;
+  QComboBox* Skill_Box_ = nullptr;
+  QLineEdit* Edit_Host_Name_ = nullptr;
+  QSpinBox* Spin_Port_ = nullptr;
+  QSpinBox* Spin_Max_Clients_ = nullptr;
+  QLineEdit* Edit_Password_ = nullptr;
+  QLineEdit* Edit_Server_Exe_ = nullptr;
+  QListWidget* Rotation_List_ = nullptr;
+  QListWidget* Left_Out_List_ = nullptr;
+  QPushButton* Button_OK_ = nullptr;
+};
+
+// Shows the dialog for the group. On OK the server program is stored when it was changed, the
+// configuration is written and the server started; refused settings bring the dialog back with
+// the user's values. The started server (Pid 0 when none was started).
+TServer_Process Host_Server_For_Group(TForm_Host_Server& dialog, const TMaps_Tree_Node& group,
+                                      const std::vector<std::string>& mods,
+                                      const std::string& game_dir, TExecFile& exec_file,
+                                      TInteraction& interaction);
+
+}  // namespace vorlix

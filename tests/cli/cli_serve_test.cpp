@@ -1,0 +1,84 @@
+// vorlix-cli serve: a group of the tree as a dedicated server's rotation, end to end.
+
+#include "cli_runner.h"
+
+namespace vorlix::testing {
+namespace {
+
+class Cli_Serve : public Cli {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
+    // q3dm1 and extra1 in baseq3, mm1 in MyMod (usable with MyMod only).
+    Write_File(Data_ / "mapstree.dat", Tree_Group("Arenas", 1) + Tree_Group("Server", 3) +
+                                           Tree_Entry(0, 1) + Tree_Entry(0, 2) + Tree_Entry(0, 0));
+    ASSERT_EQ(Run_Data({"tree"}).Out,
+              "Arenas\n  Server\n    Q3DM1\t0\t0\n    MM1\t2\t0\n    EXTRA1\t1\t0\n");
+  }
+  Run_Result Serve(std::vector<std::string> more) {
+    std::vector<std::string> words = {"serve", "--group", "Arenas/Server", "--mod", "BASEQ3"};
+    words.insert(words.end(), more.begin(), more.end());
+    return Run_Data(words);
+  }
+  std::string Config() { return Read_File(Game_ / "baseq3/vorlix_server.cfg"); }
+};
+
+TEST_F(Cli_Serve, DryRunWritesTheRotationAndPrintsTheCommandLine) {
+  Run_Result result = Serve({"--bots", "2", "--skill", "3", "--timelimit", "10", "--dry-run"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(result.Out, Game_ / "QUAKE3.EXE" + " +set fs_homepath " + Game_.Path() +
+                            " +set fs_game baseq3 +set dedicated 1 +set net_port 27960 +exec "
+                            "vorlix_server.cfg\n");
+  EXPECT_NE(result.Err.find("information: Left out of the rotation: mm1, not usable with BASEQ3."),
+            std::string::npos);
+  const std::string config = Config();
+  const std::string chain =
+      "set vorlix_m1 \"map q3dm1; set nextmap vstr vorlix_m2\"\n"
+      "set vorlix_m2 \"map extra1; set nextmap vstr vorlix_m1\"\nvstr vorlix_m1\n";
+  EXPECT_NE(config.find(chain), std::string::npos) << config;
+  for (const char* line : {"\nset bot_minplayers 2\n", "\nset g_spSkill 3\n",
+                           "\nset timelimit 10\n", "\nset g_gametype 0\n"}) {
+    EXPECT_NE(config.find(line), std::string::npos) << line;
+  }
+}
+
+TEST_F(Cli_Serve, ExitStatusesForNoMapAndBadInput) {
+  struct Case {
+    std::vector<std::string> Words;
+    int Status;
+    const char* Message;
+  };
+  const Case cases[] = {
+      {{"--type", "ctf"}, 1, "No map of the group can be played with BASEQ3 as Capture The Flag."},
+      {{"--hostname", "Fun\"; quit"}, 2, "The host name must not contain a quote"},
+      {{"--password", "a;b"}, 2, "The password must not contain a quote"},
+      {{"--port", "70000"}, 2, "The port must be a number from 1 to 65535"},
+      {{"--type", "deathmatch"}, 2, "unknown game type \"deathmatch\""},
+      {{"--bots", "many"}, 2, "option --bots needs a number"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> words = c.Words;
+    words.emplace_back("--dry-run");
+    const Run_Result result = Serve(words);
+    EXPECT_EQ(result.Status, c.Status) << c.Message;
+    EXPECT_NE(result.Err.find(c.Message), std::string::npos) << result.Err;
+    EXPECT_EQ(result.Out, "");
+  }
+  EXPECT_FALSE(fs::exists(Game_ / "baseq3/vorlix_server.cfg"));
+  EXPECT_EQ(Run_Data({"serve", "--group", "Arenas/None", "--mod", "baseq3"}).Status, 1);
+}
+
+TEST_F(Cli_Serve, StartsTheStoredServerProgramAndPrintsItsProcessID) {
+  const TGame_Recorder server(Output_ / "oa server");
+  const Run_Result result = Serve({"--port", "27977", "--server-engine", server.Script});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_NE(Settings().find("Q3A_SERVER_EXE=" + server.Script), std::string::npos);
+  EXPECT_NE(result.Out.find("\nserver process ID: "), std::string::npos);
+  EXPECT_EQ(server.Wait(), Game_.Path() + "\n+set\nfs_homepath\n" + Game_.Path() +
+                               "\n+set\nfs_game\nbaseq3\n+set\ndedicated\n1\n+set\nnet_port\n"
+                               "27977\n+exec\nvorlix_server.cfg\n");
+  EXPECT_NE(Config().find("map q3dm1;"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vorlix::testing

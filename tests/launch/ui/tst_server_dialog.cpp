@@ -1,0 +1,66 @@
+// The "Host Server" dialog, offscreen: the MODs offered, the defaults, the rotation with the maps
+// left out, and when its start button is enabled.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QtTest>
+#include <deque>
+
+#include "database/records.h"
+#include "launch/ui/server_dialog.h"
+
+using namespace vorlix;
+
+class Tst_Server_Dialog : public QObject {
+  Q_OBJECT
+
+ private:
+  std::deque<TMAP_Datei_Eintrag> Maps;
+  TMAP_Datei_Eintrag* Map(const char* file, std::vector<std::string> mods, std::uint8_t types) {
+    TMAP_Datei_Eintrag& map = Maps.emplace_back();
+    map.MAP_Filename = file;
+    map.Useable_MODs = std::move(mods);
+    map.Game_Types = types;
+    map.Limits_Time = 10;
+    return &map;
+  }
+
+ private slots:
+  void offersTheMODsAndEnablesStartOnlyWithARotation() {
+    TMAP_Datei_Eintrag* duel = Map("Q3TOURNEY2.BSP", {"baseq3"}, GT_Tournament | GT_Free_For_All);
+    TMAP_Datei_Eintrag* dm = Map("Q3DM1.BSP", {"baseq3", "osp"}, GT_Free_For_All);
+    TForm_Host_Server dialog;
+    dialog.Load({duel, dm}, {"BASEQ3", "MISSIONPACK", "OSP"}, "/usr/games/openarena-server");
+    QCOMPARE(dialog.MOD_Box()->count(), 2);
+    QCOMPARE(dialog.MOD_Box()->itemText(1), QStringLiteral("OSP"));
+    QCOMPARE(dialog.Type_Box()->currentText(), QStringLiteral("Free For All"));
+    QCOMPARE(dialog.Rotation_List()->count(), 2);
+    QVERIFY(dialog.Button_OK()->isEnabled());
+    QCOMPARE(dialog.Settings().Time_Limit, 10);
+    QCOMPARE(dialog.Settings().Port, 27960);
+    QCOMPARE(dialog.Server_Exe(), std::string("/usr/games/openarena-server"));
+
+    dialog.MOD_Box()->setCurrentIndex(1);
+    QCOMPARE(dialog.Rotation_List()->count(), 1);
+    QCOMPARE(dialog.Left_Out_List()->item(0)->text(),
+             QStringLiteral("q3tourney2: not usable with OSP"));
+    dialog.Type_Box()->setCurrentText(QStringLiteral("Capture The Flag"));
+    QCOMPARE(dialog.Rotation_List()->count(), 0);
+    QVERIFY(!dialog.Button_OK()->isEnabled());
+    dialog.Type_Box()->setCurrentText(QStringLiteral("Tournament"));
+    dialog.MOD_Box()->setCurrentIndex(0);
+    // Another MOD brings its own defaults: both baseq3 maps allow tournament and free for all.
+    QCOMPARE(dialog.Type_Box()->currentText(), QStringLiteral("Free For All"));
+    QVERIFY(dialog.Button_OK()->isEnabled());
+
+    dialog.Load({}, {"BASEQ3"}, "");
+    QCOMPARE(dialog.MOD_Box()->count(), 0);
+    QVERIFY(!dialog.Button_OK()->isEnabled());
+  }
+};
+
+QTEST_MAIN(Tst_Server_Dialog)
+#include "tst_server_dialog.moc"
