@@ -1,5 +1,6 @@
 #include "browser/ui/browser_models.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "database/records.h"
@@ -38,16 +39,130 @@ QModelIndex TMaps_Tree_Model::Index_Of(const TMaps_Tree_Node* node) const {
   if (node == nullptr || node == Tree_.Top()) {
     return QModelIndex();
   }
-  const int row = node->Row();
+  const int row = Shown_Row(node);
   if (row < 0) {
     return QModelIndex();
   }
   return createIndex(row, 0, const_cast<TMaps_Tree_Node*>(node));
 }
 
+const std::vector<TMaps_Tree_Node*>* TMaps_Tree_Model::Shown_Children(
+    const TMaps_Tree_Node* holder) const {
+  const auto found = Shown_.find(holder);
+  return found != Shown_.end() ? &found->second : nullptr;
+}
+
+int TMaps_Tree_Model::Shown_Row(const TMaps_Tree_Node* node) const {
+  if (!Filter_) {
+    return node->Row();
+  }
+  if (node->Is_Group()) {
+    const auto found = Group_Row_.find(node);
+    return found != Group_Row_.end() ? found->second : -1;
+  }
+  const auto* shown = Shown_Children(node->Parent());
+  if (shown == nullptr) {
+    return -1;
+  }
+  const auto at = std::find(shown->begin(), shown->end(), node);
+  return at != shown->end() ? static_cast<int>(at - shown->begin()) : -1;
+}
+
+void TMaps_Tree_Model::Refilter() {
+  Shown_.clear();
+  Group_Row_.clear();
+  if (!Filter_) {
+    return;
+  }
+  // The groups in pre-order; visited backwards, every group comes after the groups below it.
+  std::vector<TMaps_Tree_Node*> groups{Tree_.Top()};
+  for (std::size_t i = 0; i < groups.size(); ++i) {
+    for (int c = 0; c < groups[i]->Child_Count(); ++c) {
+      if (groups[i]->Child(c)->Is_Group()) {
+        groups.push_back(groups[i]->Child(c));
+      }
+    }
+  }
+  Shown_.reserve(groups.size());
+  Group_Row_.reserve(groups.size());
+  for (auto group = groups.rbegin(); group != groups.rend(); ++group) {
+    const TMaps_Tree_Node* holder = *group;
+    std::vector<TMaps_Tree_Node*> shown;
+    for (int c = 0; c < holder->Child_Count(); ++c) {
+      TMaps_Tree_Node* child = holder->Child(c);
+      bool show = holder == Tree_.Top() || (!Pinned_.empty() && Pinned_.count(child) != 0);
+      if (!show && child->Is_Map_Entry()) {
+        show = child->Map != nullptr && Filter_(child->Map);
+      } else if (!show) {
+        const auto* below = Shown_Children(child);
+        show = below != nullptr && !below->empty();
+      }
+      if (show) {
+        if (child->Is_Group()) {
+          Group_Row_.emplace(child, static_cast<int>(shown.size()));
+        }
+        shown.push_back(child);
+      }
+    }
+    Shown_.emplace(holder, std::move(shown));
+  }
+}
+
+void TMaps_Tree_Model::Set_Filter(Map_Filter filter) {
+  Begin_Layout();
+  Filter_ = std::move(filter);
+  Pinned_.clear();
+  End_Layout();
+}
+
+void TMaps_Tree_Model::Begin_Layout(const TMaps_Tree_Node* dying) {
+  emit layoutAboutToBeChanged();
+  Reorder_Old_ = persistentIndexList();
+  Reorder_Nodes_.clear();
+  for (const QModelIndex& index : Reorder_Old_) {
+    const TMaps_Tree_Node* node = Node(index);
+    if (dying != nullptr && node != nullptr && (node == dying || node->Is_Descendant_Of(dying))) {
+      node = nullptr;
+    }
+    Reorder_Nodes_.append(node);
+  }
+  if (dying != nullptr) {
+    std::erase_if(Pinned_, [dying](const TMaps_Tree_Node* node) {
+      return node == dying || node->Is_Descendant_Of(dying);
+    });
+  }
+}
+
+void TMaps_Tree_Model::End_Layout() {
+  Refilter();
+  QModelIndexList updated;
+  updated.reserve(Reorder_Old_.size());
+  for (qsizetype i = 0; i < Reorder_Old_.size(); ++i) {
+    const TMaps_Tree_Node* node = Reorder_Nodes_[i];
+    const int row = node != nullptr ? Shown_Row(node) : -1;
+    updated.append(
+        row >= 0 ? createIndex(row, Reorder_Old_[i].column(), const_cast<TMaps_Tree_Node*>(node))
+                 : QModelIndex());
+  }
+  changePersistentIndexList(Reorder_Old_, updated);
+  Reorder_Old_.clear();
+  Reorder_Nodes_.clear();
+  emit layoutChanged();
+}
+
 QModelIndex TMaps_Tree_Model::index(int row, int column, const QModelIndex& parent) const {
   const TMaps_Tree_Node* holder = parent.isValid() ? Node(parent) : Tree_.Top();
-  if (column != 0 || row < 0 || holder == nullptr || row >= holder->Child_Count()) {
+  if (column != 0 || row < 0 || holder == nullptr) {
+    return QModelIndex();
+  }
+  if (Filter_) {
+    const auto* shown = Shown_Children(holder);
+    if (shown == nullptr || row >= static_cast<int>(shown->size())) {
+      return QModelIndex();
+    }
+    return createIndex(row, 0, (*shown)[static_cast<std::size_t>(row)]);
+  }
+  if (row >= holder->Child_Count()) {
     return QModelIndex();
   }
   return createIndex(row, 0, holder->Child(row));
@@ -69,6 +184,10 @@ int TMaps_Tree_Model::rowCount(const QModelIndex& parent) const {
     return 0;
   }
   const TMaps_Tree_Node* holder = parent.isValid() ? Node(parent) : Tree_.Top();
+  if (holder != nullptr && Filter_) {
+    const auto* shown = Shown_Children(holder);
+    return shown != nullptr ? static_cast<int>(shown->size()) : 0;
+  }
   return holder != nullptr ? holder->Child_Count() : 0;
 }
 
@@ -120,49 +239,61 @@ Qt::ItemFlags TMaps_Tree_Model::flags(const QModelIndex& index) const {
 }
 
 void TMaps_Tree_Model::Before_Insert(TMaps_Tree_Node* parent, int row) {
+  if (Filter_) {
+    // A node made while filtered stays shown until the filter changes.
+    Insert_Parent_ = parent;
+    Insert_Row_ = row;
+    Begin_Layout();
+    return;
+  }
   beginInsertRows(Index_Of(parent), row, row);
 }
 void TMaps_Tree_Model::After_Insert() {
+  if (Filter_) {
+    Pinned_.insert(Insert_Parent_->Child(Insert_Row_));
+    End_Layout();
+    return;
+  }
   endInsertRows();
 }
 
 void TMaps_Tree_Model::Before_Remove(TMaps_Tree_Node* parent, int row) {
+  if (Filter_) {
+    Begin_Layout(parent->Child(row));
+    return;
+  }
   beginRemoveRows(Index_Of(parent), row, row);
 }
 void TMaps_Tree_Model::After_Remove() {
+  if (Filter_) {
+    End_Layout();
+    return;
+  }
   endRemoveRows();
 }
 
 void TMaps_Tree_Model::Before_Move(TMaps_Tree_Node* from_parent, int from_row,
                                    TMaps_Tree_Node* to_parent, int to_row) {
+  if (Filter_) {
+    Begin_Layout();
+    return;
+  }
   beginMoveRows(Index_Of(from_parent), from_row, from_row, Index_Of(to_parent), to_row);
 }
 void TMaps_Tree_Model::After_Move() {
+  if (Filter_) {
+    End_Layout();
+    return;
+  }
   endMoveRows();
 }
 
 void TMaps_Tree_Model::Before_Reorder() {
-  emit layoutAboutToBeChanged();
-  Reorder_Old_ = persistentIndexList();
-  Reorder_Nodes_.clear();
-  for (const QModelIndex& index : Reorder_Old_) {
-    Reorder_Nodes_.append(Node(index));
-  }
+  Begin_Layout();
 }
 
 void TMaps_Tree_Model::After_Reorder() {
-  QModelIndexList updated;
-  updated.reserve(Reorder_Old_.size());
-  for (qsizetype i = 0; i < Reorder_Old_.size(); ++i) {
-    const TMaps_Tree_Node* node = Reorder_Nodes_[i];
-    updated.append(node != nullptr ? createIndex(node->Row(), Reorder_Old_[i].column(),
-                                                 const_cast<TMaps_Tree_Node*>(node))
-                                   : QModelIndex());
-  }
-  changePersistentIndexList(Reorder_Old_, updated);
-  Reorder_Old_.clear();
-  Reorder_Nodes_.clear();
-  emit layoutChanged();
+  End_Layout();
 }
 
 void TMaps_Tree_Model::Before_Reset() {
@@ -173,13 +304,17 @@ void TMaps_Tree_Model::Before_Reset() {
 
 void TMaps_Tree_Model::After_Reset() {
   if (Reset_Depth_ > 0 && --Reset_Depth_ == 0) {
+    Pinned_.clear();
+    Refilter();
     endResetModel();
   }
 }
 
 void TMaps_Tree_Model::Text_Changed(TMaps_Tree_Node* node) {
   const QModelIndex index = Index_Of(node);
-  emit dataChanged(index, index);
+  if (index.isValid()) {
+    emit dataChanged(index, index);
+  }
 }
 
 // ---- the list ---------------------------------------------------------------------------------
@@ -196,14 +331,79 @@ TUnsorted_List_Model::~TUnsorted_List_Model() {
 }
 
 TMAP_Datei_Eintrag* TUnsorted_List_Model::Map(const QModelIndex& index) const {
-  if (!index.isValid() || index.row() >= List_.Count()) {
+  if (!index.isValid() || index.row() >= rowCount()) {
     return nullptr;
   }
-  return List_.Item(index.row()).Map;
+  return List_.Item(Item_Row(index.row())).Map;
+}
+
+QModelIndex TUnsorted_List_Model::Index_Of_Map(const TMAP_Datei_Eintrag* map) const {
+  for (int row = 0; row < rowCount(); ++row) {
+    if (List_.Item(Item_Row(row)).Map == map) {
+      return createIndex(row, 0);
+    }
+  }
+  return QModelIndex();
+}
+
+void TUnsorted_List_Model::Refilter() {
+  Rows_.clear();
+  if (!Filter_) {
+    return;
+  }
+  const auto& items = List_.Items();
+  Rows_.reserve(items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (Filter_(items[i].Map)) {
+      Rows_.push_back(static_cast<int>(i));
+    }
+  }
+}
+
+void TUnsorted_List_Model::Set_Filter(Map_Filter filter) {
+  Begin_Layout();
+  Filter_ = std::move(filter);
+  End_Layout();
+}
+
+void TUnsorted_List_Model::Begin_Layout() {
+  emit layoutAboutToBeChanged();
+  Reorder_Old_ = persistentIndexList();
+  Reorder_Maps_.clear();
+  for (const QModelIndex& index : Reorder_Old_) {
+    Reorder_Maps_.append(Map(index));
+  }
+}
+
+void TUnsorted_List_Model::End_Layout() {
+  Refilter();
+  // The rows of the few maps held by persistent indexes, found in one pass over the rows.
+  std::unordered_map<const TMAP_Datei_Eintrag*, int> rows;
+  for (const TMAP_Datei_Eintrag* map : Reorder_Maps_) {
+    rows.emplace(map, -1);
+  }
+  if (!rows.empty()) {
+    for (int row = 0; row < rowCount(); ++row) {
+      const auto found = rows.find(List_.Item(Item_Row(row)).Map);
+      if (found != rows.end()) {
+        found->second = row;
+      }
+    }
+  }
+  QModelIndexList updated;
+  updated.reserve(Reorder_Old_.size());
+  for (qsizetype i = 0; i < Reorder_Old_.size(); ++i) {
+    const int row = rows[Reorder_Maps_[i]];
+    updated.append(row >= 0 ? createIndex(row, Reorder_Old_[i].column()) : QModelIndex());
+  }
+  changePersistentIndexList(Reorder_Old_, updated);
+  Reorder_Old_.clear();
+  Reorder_Maps_.clear();
+  emit layoutChanged();
 }
 
 QModelIndex TUnsorted_List_Model::index(int row, int column, const QModelIndex& parent) const {
-  if (parent.isValid() || row < 0 || row >= List_.Count() || column < 0 || column > 2) {
+  if (parent.isValid() || row < 0 || row >= rowCount() || column < 0 || column > 2) {
     return QModelIndex();
   }
   return createIndex(row, column);
@@ -214,7 +414,10 @@ QModelIndex TUnsorted_List_Model::parent(const QModelIndex&) const {
 }
 
 int TUnsorted_List_Model::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : List_.Count();
+  if (parent.isValid()) {
+    return 0;
+  }
+  return Filter_ ? static_cast<int>(Rows_.size()) : List_.Count();
 }
 
 int TUnsorted_List_Model::columnCount(const QModelIndex& parent) const {
@@ -222,10 +425,10 @@ int TUnsorted_List_Model::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant TUnsorted_List_Model::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= List_.Count() || role != Qt::DisplayRole) {
+  if (!index.isValid() || index.row() >= rowCount() || role != Qt::DisplayRole) {
     return QVariant();
   }
-  return To_QString(List_.Item(index.row()).Column(index.column()));
+  return To_QString(List_.Item(Item_Row(index.row())).Column(index.column()));
 }
 
 QVariant TUnsorted_List_Model::headerData(int section, Qt::Orientation orientation,
@@ -245,46 +448,33 @@ Qt::ItemFlags TUnsorted_List_Model::flags(const QModelIndex& index) const {
 }
 
 void TUnsorted_List_Model::Before_Append(int first, int last) {
+  if (Filter_) {
+    Begin_Layout();
+    return;
+  }
   beginInsertRows(QModelIndex(), first, last);
 }
 void TUnsorted_List_Model::After_Append() {
+  if (Filter_) {
+    End_Layout();
+    return;
+  }
   endInsertRows();
 }
 void TUnsorted_List_Model::Before_Reset() {
   beginResetModel();
 }
 void TUnsorted_List_Model::After_Reset() {
+  Refilter();
   endResetModel();
 }
 
 void TUnsorted_List_Model::Before_Reorder() {
-  emit layoutAboutToBeChanged();
-  Reorder_Old_ = persistentIndexList();
-  Reorder_Maps_.clear();
-  for (const QModelIndex& index : Reorder_Old_) {
-    Reorder_Maps_.append(Map(index));
-  }
+  Begin_Layout();
 }
 
 void TUnsorted_List_Model::After_Reorder() {
-  std::unordered_map<const TMAP_Datei_Eintrag*, int> rows;
-  if (!Reorder_Old_.isEmpty()) {
-    rows.reserve(static_cast<std::size_t>(List_.Count()));
-    for (int i = 0; i < List_.Count(); ++i) {
-      rows.emplace(List_.Item(i).Map, i);
-    }
-  }
-  QModelIndexList updated;
-  updated.reserve(Reorder_Old_.size());
-  for (qsizetype i = 0; i < Reorder_Old_.size(); ++i) {
-    const auto found = rows.find(Reorder_Maps_[i]);
-    updated.append(found != rows.end() ? createIndex(found->second, Reorder_Old_[i].column())
-                                       : QModelIndex());
-  }
-  changePersistentIndexList(Reorder_Old_, updated);
-  Reorder_Old_.clear();
-  Reorder_Maps_.clear();
-  emit layoutChanged();
+  End_Layout();
 }
 
 }  // namespace vorlix

@@ -127,7 +127,7 @@ class Tst_Program_Windows : public QObject {
       QVERIFY2(!seen.contains(picture), qPrintable(action->text()));
       seen << picture;
     }
-    QCOMPARE(seen.size(), 9);
+    QCOMPARE(seen.size(), 10);
   }
 
   void rename_cancelled_keeps_the_dialog_then_renamed_reloads_and_reopens_for_the_same_map() {
