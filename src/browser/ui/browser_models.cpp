@@ -68,43 +68,59 @@ int TMaps_Tree_Model::Shown_Row(const TMaps_Tree_Node* node) const {
   return at != shown->end() ? static_cast<int>(at - shown->begin()) : -1;
 }
 
+void TMaps_Tree_Model::Build_Cache() {
+  // Breadth first: every group comes after the group holding it.
+  Cache_.clear();
+  Cache_.push_back({Tree_.Top(), {}});
+  for (std::size_t i = 0; i < Cache_.size(); ++i) {
+    TMaps_Tree_Node* holder = Cache_[i].Node;
+    std::vector<TCached_Child> children;
+    children.reserve(static_cast<std::size_t>(holder->Child_Count()));
+    for (int c = 0; c < holder->Child_Count(); ++c) {
+      TMaps_Tree_Node* child = holder->Child(c);
+      if (child->Is_Group()) {
+        children.push_back({child, nullptr, static_cast<int>(Cache_.size())});
+        Cache_.push_back({child, {}});
+      } else {
+        children.push_back({child, child->Map, -1});
+      }
+    }
+    Cache_[i].Children = std::move(children);
+  }
+  Cache_Valid_ = true;
+}
+
 void TMaps_Tree_Model::Refilter() {
   Shown_.clear();
   Group_Row_.clear();
   if (!Filter_) {
     return;
   }
-  // The groups in pre-order; visited backwards, every group comes after the groups below it.
-  std::vector<TMaps_Tree_Node*> groups{Tree_.Top()};
-  for (std::size_t i = 0; i < groups.size(); ++i) {
-    for (int c = 0; c < groups[i]->Child_Count(); ++c) {
-      if (groups[i]->Child(c)->Is_Group()) {
-        groups.push_back(groups[i]->Child(c));
-      }
-    }
+  if (!Cache_Valid_) {
+    Build_Cache();
   }
-  Shown_.reserve(groups.size());
-  Group_Row_.reserve(groups.size());
-  for (auto group = groups.rbegin(); group != groups.rend(); ++group) {
-    const TMaps_Tree_Node* holder = *group;
+  // Backwards, every group comes before the group holding it.
+  std::vector<char> group_shown(Cache_.size(), 0);
+  Shown_.reserve(Cache_.size());
+  Group_Row_.reserve(Cache_.size());
+  for (std::size_t i = Cache_.size(); i-- > 0;) {
+    const TCached_Group& group = Cache_[i];
     std::vector<TMaps_Tree_Node*> shown;
-    for (int c = 0; c < holder->Child_Count(); ++c) {
-      TMaps_Tree_Node* child = holder->Child(c);
-      bool show = holder == Tree_.Top() || (!Pinned_.empty() && Pinned_.count(child) != 0);
-      if (!show && child->Is_Map_Entry()) {
-        show = child->Map != nullptr && Filter_(child->Map);
-      } else if (!show) {
-        const auto* below = Shown_Children(child);
-        show = below != nullptr && !below->empty();
+    for (const TCached_Child& child : group.Children) {
+      bool show = i == 0 || (!Pinned_.empty() && Pinned_.count(child.Node) != 0);
+      if (!show) {
+        show = child.Group >= 0 ? group_shown[static_cast<std::size_t>(child.Group)] != 0
+                                : child.Map != nullptr && Filter_(child.Map);
       }
       if (show) {
-        if (child->Is_Group()) {
-          Group_Row_.emplace(child, static_cast<int>(shown.size()));
+        if (child.Group >= 0) {
+          Group_Row_.emplace(child.Node, static_cast<int>(shown.size()));
         }
-        shown.push_back(child);
+        shown.push_back(child.Node);
       }
     }
-    Shown_.emplace(holder, std::move(shown));
+    group_shown[i] = shown.empty() ? 0 : 1;
+    Shown_.emplace(group.Node, std::move(shown));
   }
 }
 
@@ -229,16 +245,20 @@ Qt::ItemFlags TMaps_Tree_Model::flags(const QModelIndex& index) const {
   }
   Qt::ItemFlags result =
       Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
-  if (Tree_.Can_Edit(node)) {
+  // While filtered the shown groups are known without reading the node (a view asks for every
+  // row it lays out).
+  const bool group = Filter_ ? Group_Row_.count(node) != 0 : node->Is_Group();
+  if (group && Tree_.Can_Edit(node)) {
     result |= Qt::ItemIsEditable;
   }
-  if (node->Is_Map_Entry()) {
+  if (!group) {
     result |= Qt::ItemNeverHasChildren;
   }
   return result;
 }
 
 void TMaps_Tree_Model::Before_Insert(TMaps_Tree_Node* parent, int row) {
+  Cache_Valid_ = false;
   if (Filter_) {
     // A node made while filtered stays shown until the filter changes.
     Insert_Parent_ = parent;
@@ -258,6 +278,7 @@ void TMaps_Tree_Model::After_Insert() {
 }
 
 void TMaps_Tree_Model::Before_Remove(TMaps_Tree_Node* parent, int row) {
+  Cache_Valid_ = false;
   if (Filter_) {
     Begin_Layout(parent->Child(row));
     return;
@@ -274,6 +295,7 @@ void TMaps_Tree_Model::After_Remove() {
 
 void TMaps_Tree_Model::Before_Move(TMaps_Tree_Node* from_parent, int from_row,
                                    TMaps_Tree_Node* to_parent, int to_row) {
+  Cache_Valid_ = false;
   if (Filter_) {
     Begin_Layout();
     return;
@@ -289,6 +311,7 @@ void TMaps_Tree_Model::After_Move() {
 }
 
 void TMaps_Tree_Model::Before_Reorder() {
+  Cache_Valid_ = false;
   Begin_Layout();
 }
 
@@ -297,6 +320,7 @@ void TMaps_Tree_Model::After_Reorder() {
 }
 
 void TMaps_Tree_Model::Before_Reset() {
+  Cache_Valid_ = false;
   if (Reset_Depth_++ == 0) {
     beginResetModel();
   }
@@ -377,12 +401,24 @@ void TUnsorted_List_Model::Begin_Layout() {
 
 void TUnsorted_List_Model::End_Layout() {
   Refilter();
-  // The rows of the few maps held by persistent indexes, found in one pass over the rows.
+  // The rows of the maps held by persistent indexes: a few (current item, a selection) are
+  // looked up one by one, many are found in one pass over the rows.
   std::unordered_map<const TMAP_Datei_Eintrag*, int> rows;
   for (const TMAP_Datei_Eintrag* map : Reorder_Maps_) {
     rows.emplace(map, -1);
   }
-  if (!rows.empty()) {
+  if (rows.size() <= 8) {
+    for (auto& [map, row] : rows) {
+      const int position = map != nullptr ? List_.Index_Of(map) : -1;
+      if (position >= 0 && !Filter_) {
+        row = position;
+      } else if (position >= 0) {
+        const auto found = std::lower_bound(Rows_.begin(), Rows_.end(), position);
+        row = found != Rows_.end() && *found == position ? static_cast<int>(found - Rows_.begin())
+                                                         : -1;
+      }
+    }
+  } else {
     for (int row = 0; row < rowCount(); ++row) {
       const auto found = rows.find(List_.Item(Item_Row(row)).Map);
       if (found != rows.end()) {

@@ -73,6 +73,7 @@ class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
   int Shown_Row(const TMaps_Tree_Node* node) const;
   const std::vector<TMaps_Tree_Node*>* Shown_Children(const TMaps_Tree_Node* holder) const;
   void Refilter();
+  void Build_Cache();
   // A layout change while filtered: the persistent indexes follow their nodes (those of `dying`
   // and below it become invalid).
   void Begin_Layout(const TMaps_Tree_Node* dying = nullptr);
@@ -83,6 +84,19 @@ class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
   std::unordered_map<const TMaps_Tree_Node*, std::vector<TMaps_Tree_Node*>> Shown_;
   std::unordered_map<const TMaps_Tree_Node*, int> Group_Row_;
   std::unordered_set<const TMaps_Tree_Node*> Pinned_;
+  // The groups with their children's maps as Refilter reads them, kept while the tree does not
+  // change (each search query reads them again; the nodes themselves lie all over the heap).
+  struct TCached_Child {
+    TMaps_Tree_Node* Node;
+    const TMAP_Datei_Eintrag* Map;
+    int Group;  // the child's position in Cache_ when it is a group, else -1
+  };
+  struct TCached_Group {
+    TMaps_Tree_Node* Node;
+    std::vector<TCached_Child> Children;
+  };
+  std::vector<TCached_Group> Cache_;
+  bool Cache_Valid_ = false;
   TMaps_Tree_Node* Insert_Parent_ = nullptr;
   int Insert_Row_ = 0;
   QIcon Entry_Icon_;

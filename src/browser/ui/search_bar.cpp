@@ -56,6 +56,21 @@ QIcon Die_Icon() {
   return QIcon(pixmap);
 }
 
+// Visits every group of the tree. Among siblings the groups come first (the tree's order), so
+// the map entries are not visited.
+template <typename Visit>
+void For_Each_Group(const TMaps_Tree& tree, Visit visit) {
+  std::vector<const TMaps_Tree_Node*> stack{tree.Top()};
+  while (!stack.empty()) {
+    const TMaps_Tree_Node* holder = stack.back();
+    stack.pop_back();
+    for (int i = 0; i < holder->Child_Count() && holder->Child(i)->Is_Group(); ++i) {
+      visit(*holder->Child(i));
+      stack.push_back(holder->Child(i));
+    }
+  }
+}
+
 }  // namespace
 
 TSearch_Bar::TSearch_Bar(TBrowser_View& view, QWidget* parent) : QWidget(parent), View_(view) {
@@ -95,6 +110,14 @@ TSearch_Bar::TSearch_Bar(TBrowser_View& view, QWidget* parent) : QWidget(parent)
   Count_Line_ = new QLabel(parent);
   Count_Line_->setObjectName(QStringLiteral("Search_Count"));
 
+  Count_Timer_ = new QTimer(this);
+  Count_Timer_->setSingleShot(true);
+  Count_Timer_->setInterval(0);
+  connect(Count_Timer_, &QTimer::timeout, this, [this] {
+    if (!Active_) {
+      Update_Count();
+    }
+  });
   connect(Field_, &QLineEdit::textChanged, this, [this] { Apply(); });
   auto* find = new QShortcut(QKeySequence::Find, this);
   find->setContext(Qt::WindowShortcut);
@@ -127,13 +150,10 @@ TSearch_Bar::TSearch_Bar(TBrowser_View& view, QWidget* parent) : QWidget(parent)
         Update_Count();
       }
     });
+    // Many changes in a row (a bulk drop) count once.
     for (const auto signal :
          {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved}) {
-      connect(model, signal, this, [this] {
-        if (!Active_) {
-          Update_Count();
-        }
-      });
+      connect(model, signal, Count_Timer_, qOverload<>(&QTimer::start));
     }
   }
   connect(&View_, &TBrowser_View::Map_Properties_Requested, this, [this] { Texts_Changed(); });
@@ -309,11 +329,18 @@ void TSearch_Bar::Update_Chips() {
 }
 
 bool TSearch_Bar::Shows(const TMAP_Datei_Eintrag* map) const {
-  const auto found = Slot_.find(map);
-  if (found == Slot_.end()) {
-    return map != nullptr && Map_Matches(*map, Query_);
+  // The views ask in the order the index was built (list, then tree) as long as nothing moved:
+  // the slot after the last one is tried before the table.
+  int slot = Next_Slot_;
+  if (slot >= Index_.Count() || Index_.Map(slot) != map) {
+    const auto found = Slot_.find(map);
+    if (found == Slot_.end()) {
+      return map != nullptr && Map_Matches(*map, Query_);
+    }
+    slot = found->second;
   }
-  return Flags_[static_cast<std::size_t>(found->second)] != 0;
+  Next_Slot_ = slot + 1;
+  return Flags_[static_cast<std::size_t>(slot)] != 0;
 }
 
 void TSearch_Bar::Rebuild_Index() {
@@ -367,7 +394,15 @@ void TSearch_Bar::Apply() {
   const Map_Filter filter = [this](const TMAP_Datei_Eintrag* map) { return Shows(map); };
   View_.List_Model()->Set_Filter(filter);
   View_.Tree_Model()->Set_Filter(filter);
-  tree_view->expandAll();
+  // The groups shown are expanded; only groups are marked (the view lays out everything once,
+  // later), entries never.
+  const TMaps_Tree_Model* model = View_.Tree_Model();
+  For_Each_Group(View_.Tree(), [&](const TMaps_Tree_Node& group) {
+    const QModelIndex index = model->Index_Of(&group);
+    if (index.isValid() && !tree_view->isExpanded(index)) {
+      tree_view->expand(index);
+    }
+  });
   Update_Count();
 }
 
@@ -385,9 +420,9 @@ void TSearch_Bar::Save_Expansion() {
   Expanded_Before_.clear();
   const QTreeView* tree_view = View_.Tree_View();
   const TMaps_Tree_Model* model = View_.Tree_Model();
-  View_.Tree().For_Each([&](const TMaps_Tree_Node& node, int /*depth*/) {
-    if (node.Is_Group() && tree_view->isExpanded(model->Index_Of(&node))) {
-      Expanded_Before_.insert(&node);
+  For_Each_Group(View_.Tree(), [&](const TMaps_Tree_Node& group) {
+    if (tree_view->isExpanded(model->Index_Of(&group))) {
+      Expanded_Before_.insert(&group);
     }
   });
 }
@@ -395,9 +430,9 @@ void TSearch_Bar::Save_Expansion() {
 void TSearch_Bar::Restore_Expansion() {
   QTreeView* tree_view = View_.Tree_View();
   const TMaps_Tree_Model* model = View_.Tree_Model();
-  View_.Tree().For_Each([&](const TMaps_Tree_Node& node, int /*depth*/) {
-    if (node.Is_Group() && node.Child_Count() > 0) {
-      tree_view->setExpanded(model->Index_Of(&node), Expanded_Before_.count(&node) != 0);
+  For_Each_Group(View_.Tree(), [&](const TMaps_Tree_Node& group) {
+    if (group.Child_Count() > 0) {
+      tree_view->setExpanded(model->Index_Of(&group), Expanded_Before_.count(&group) != 0);
     }
   });
   Expanded_Before_.clear();
@@ -412,6 +447,11 @@ void TSearch_Bar::Update_Count() {
   if (Active_) {
     Shown_ = static_cast<int>(std::count(Flags_.begin(), Flags_.end(), 1));
     All_ = Index_.Count();
+  } else if (!Index_Dirty_) {
+    // The maps of both views are those of the index until a reload (drops and deletions only
+    // move them between the views).
+    All_ = Index_.Count();
+    Shown_ = All_;
   } else {
     int entries = 0;
     View_.Tree().For_Each([&entries](const TMaps_Tree_Node& node, int /*depth*/) {

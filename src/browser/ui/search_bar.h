@@ -22,6 +22,7 @@ class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
+class QTimer;
 class QToolButton;
 
 namespace vorlix {
@@ -59,8 +60,8 @@ class TSearch_Bar : public QWidget {
   // the launch dialog; with nothing to pick tells the user. Returns the map, or null.
   TMAP_Datei_Eintrag* Random_Map();
   void Seed(std::uint64_t seed) { Random_.seed(seed); }
-  // The group Random_Map picks from (selected in the tree, which has the focus of the window), or null for
-  // every map shown; and the maps it picks from.
+  // The group Random_Map picks from (selected in the tree, which has the focus of the window), or
+  // null for every map shown; and the maps it picks from.
   const TMaps_Tree_Node* Random_Group() const;
   std::vector<TMAP_Datei_Eintrag*> Random_Candidates() const;
 
@@ -87,6 +88,7 @@ class TSearch_Bar : public QWidget {
   QHBoxLayout* Chip_Layout_ = nullptr;
   QLabel* Count_Line_ = nullptr;
   QAction* Random_Action_ = nullptr;
+  QTimer* Count_Timer_ = nullptr;
   QPointer<QWidget> Focus_Before_;
 
   // The panel's fields.
@@ -103,6 +105,7 @@ class TSearch_Bar : public QWidget {
   TMap_Search_Index Index_;
   std::unordered_map<const TMAP_Datei_Eintrag*, int> Slot_;
   std::vector<char> Flags_;
+  mutable int Next_Slot_ = 0;
   bool Index_Dirty_ = true;
   bool Active_ = false;
   int Shown_ = 0;
