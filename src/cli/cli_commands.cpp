@@ -2,6 +2,7 @@
 // does its work and returns 0 or 1; the close follows in Run_Vorlix_Cli.
 
 #include <QLocale>
+#include <random>
 
 #include "app/demo_install.h"
 #include "app/program_steps.h"
@@ -9,12 +10,14 @@
 #include "arena/arena_files.h"
 #include "arena/arena_import.h"
 #include "arena/game_index.h"
+#include "browser/map_search.h"
 #include "browser/maps_tree.h"
 #include "browser/unsorted_list.h"
 #include "cli/cli_app.h"
 #include "cli/cli_arena_answers.h"
 #include "cli/cli_output.h"
 #include "content/mod_list.h"
+#include "core/session.h"
 #include "core/settings.h"
 #include "database/pk3_rename.h"
 #include "database/records.h"
@@ -129,21 +132,10 @@ std::int32_t First_Map_ID(const TPK3_Datei_Eintrag& pk3) {
   return pk3.Maps && pk3.Maps->Count() > 0 ? pk3.Maps->Items(0)->ID : 0;
 }
 
-int Command_Launch(TCli_Context& context, TCli_Args& args) {
-  const bool dry_run = args.Flag("--dry-run");
-  const std::int32_t pk3_id = args.Next_Integer("PK3_ID");
-  const std::int32_t map_id = args.Next_Integer("MAP_ID");
-  args.Expect_End();
-  if (!Start_With_Database(context)) {
-    return 1;
-  }
+// Launches the map with the launch dialog's initial choices and prints the command line; with
+// `dry_run` only prints it.
+int Launch_Map(TCli_Context& context, TMAP_Datei_Eintrag* map, bool dry_run) {
   TMain_State& state = context.State();
-  TMAP_Datei_Eintrag* map = state.PK3_Datenbank->Find_Map(pk3_id, map_id);
-  if (map == nullptr) {
-    context.Error("There is no map with the pk3 ID " + std::to_string(pk3_id) + " and the map ID " +
-                  std::to_string(map_id) + ".");
-    return 1;
-  }
   if (!map->Present || map->PK3 == nullptr || !map->PK3->Present) {
     context.Error("The map " + map->MAP_Filename + " is no longer present.");
     return 1;
@@ -185,6 +177,23 @@ int Command_Launch(TCli_Context& context, TCli_Args& args) {
   return 0;
 }
 
+int Command_Launch(TCli_Context& context, TCli_Args& args) {
+  const bool dry_run = args.Flag("--dry-run");
+  const std::int32_t pk3_id = args.Next_Integer("PK3_ID");
+  const std::int32_t map_id = args.Next_Integer("MAP_ID");
+  args.Expect_End();
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  TMAP_Datei_Eintrag* map = context.State().PK3_Datenbank->Find_Map(pk3_id, map_id);
+  if (map == nullptr) {
+    context.Error("There is no map with the pk3 ID " + std::to_string(pk3_id) + " and the map ID " +
+                  std::to_string(map_id) + ".");
+    return 1;
+  }
+  return Launch_Map(context, map, dry_run);
+}
+
 int Command_Rename_PK3(TCli_Context& context, TCli_Args& args) {
   const std::int32_t pk3_id = args.Next_Integer("PK3_ID");
   const std::string new_path = args.Next("NEW_PATH");
@@ -224,28 +233,122 @@ int Command_Delete_PK3(TCli_Context& context, TCli_Args& args) {
   return 0;
 }
 
-// The group named by its path from the top ("Arenas/Duel maps"), or nullptr.
-TMaps_Tree_Node* Find_Group(TMaps_Tree& tree, const std::string& path) {
-  TMaps_Tree_Node* current = tree.Top();
-  std::size_t begin = 0;
-  while (current != nullptr) {
-    const std::size_t end = path.find('/', begin);
-    const std::string name =
-        path.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
-    TMaps_Tree_Node* next = nullptr;
-    for (int i = 0; i < current->Child_Count() && next == nullptr; ++i) {
-      TMaps_Tree_Node* child = current->Child(i);
-      if (child->Is_Group() && child->Text == name) {
-        next = child;
-      }
-    }
-    current = next;
-    if (end == std::string::npos) {
-      break;
-    }
-    begin = end + 1;
+// A count given to an option: a whole number from 0 to `largest`; nullopt when absent.
+std::optional<std::int32_t> Count_Option(TCli_Args& args, const std::string& name,
+                                         std::int32_t largest) {
+  const auto value = args.Option(name);
+  if (!value) {
+    return std::nullopt;
   }
-  return current;
+  bool valid = !value->empty() && value->size() <= 9;
+  for (const char c : *value) {
+    valid = valid && c >= '0' && c <= '9';
+  }
+  if (!valid || std::stoi(*value) > largest) {
+    throw TCli_Usage_Error("option " + name + " needs a whole number from 0 to " +
+                           std::to_string(largest) + ", not \"" + *value + "\"");
+  }
+  return std::stoi(*value);
+}
+
+// The filters of find and random.
+TMap_Filters Filters_From(TCli_Args& args) {
+  TMap_Filters filters;
+  if (const auto type = args.Option("--type")) {
+    const auto bit = Game_Type_Bit_From_Word(*type);
+    if (!bit) {
+      throw TCli_Usage_Error("unknown game type \"" + *type +
+                             "\" (one of ffa, tourney, single, team, ctf, other)");
+    }
+    filters.Game_Type = *bit;
+  }
+  filters.Players = Count_Option(args, "--players", 999);
+  filters.Min_Rating = Count_Option(args, "--min-rating", 9);
+  filters.Bots = args.Flag("--bots");
+  if (const auto mod = args.Option("--mod")) {
+    if (mod->empty()) {
+      throw TCli_Usage_Error("option --mod needs a MOD name");
+    }
+    filters.MOD = *mod;
+  }
+  filters.Added_Within_Days = Count_Option(args, "--added-within", 100000);
+  filters.Now = Local_Now();
+  return filters;
+}
+
+// The words after the options (an unknown option is wrong usage).
+std::vector<std::string> Query_Words(TCli_Args& args) {
+  std::vector<std::string> words;
+  bool options_end = false;
+  for (const auto& word : args.Remaining()) {
+    if (!options_end && word == "--") {
+      options_end = true;
+    } else if (!options_end && TCli_Args::Is_Option(word)) {
+      throw TCli_Usage_Error("unknown option " + word);
+    } else {
+      words.push_back(word);
+    }
+  }
+  return words;
+}
+
+// The maps of the views that match, ordered by Filename, then in PK3.
+std::vector<TMap_Place> Matching_Places(TCli_Context& context, const TMap_Query& query,
+                                        const TMaps_Tree_Node* scope) {
+  std::vector<TMap_Place> places = Map_Places(context.List(), context.Tree(), scope);
+  std::erase_if(places,
+                [&query](const TMap_Place& place) { return !Map_Matches(*place.Map, query); });
+  Sort_By_Filename(places);
+  return places;
+}
+
+int Command_Find(TCli_Context& context, TCli_Args& args) {
+  const TMap_Filters filters = Filters_From(args);
+  std::string text;
+  for (const auto& word : Query_Words(args)) {
+    text += word + " ";
+  }
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  for (const auto& place : Matching_Places(context, Parse_Query(text, filters), nullptr)) {
+    Write_Found_Map(context.Out, *place.Map, place.Group_Path);
+  }
+  return 0;
+}
+
+int Command_Random(TCli_Context& context, TCli_Args& args) {
+  const TMap_Filters filters = Filters_From(args);
+  const auto group_path = args.Option("--group");
+  const bool launch = args.Flag("--launch");
+  const bool dry_run = args.Flag("--dry-run");
+  args.Expect_End();
+  if (dry_run && !launch) {
+    throw TCli_Usage_Error("option --dry-run needs --launch");
+  }
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  const TMaps_Tree_Node* group = nullptr;
+  if (group_path) {
+    group = Find_Group_By_Path(context.Tree(), *group_path);
+    if (group == nullptr) {
+      // Wrong usage found after the start-up: nothing is saved either.
+      Session_Flags().Suppress_Saving = true;
+      throw TCli_Usage_Error("there is no group \"" + *group_path + "\" in the maps tree");
+    }
+  }
+  const std::vector<TMap_Place> places = Matching_Places(context, Parse_Query("", filters), group);
+  std::mt19937_64 random(std::random_device{}());
+  const auto picked = Pick_Uniformly(places.size(), random);
+  if (!picked) {
+    context.Error(group != nullptr ? "No map of the group \"" + *group_path + "\" matches."
+                                   : "No map matches.");
+    return 1;
+  }
+  const TMap_Place& place = places[*picked];
+  Write_Found_Map(context.Out, *place.Map, place.Group_Path);
+  return launch ? Launch_Map(context, place.Map, dry_run) : 0;
 }
 
 // The map entries below a group at any depth, in displayed order.
@@ -286,7 +389,7 @@ int Command_Arena_Create(TCli_Context& context, TCli_Args& args) {
   if (!Start_With_Database(context)) {
     return 1;
   }
-  const TMaps_Tree_Node* group = Find_Group(context.Tree(), path);
+  const TMaps_Tree_Node* group = Find_Group_By_Path(context.Tree(), path);
   if (group == nullptr) {
     context.Error("There is no group \"" + path + "\" in the maps tree.");
     return 1;
@@ -390,7 +493,7 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
   if (!Start_With_Database(context)) {
     return 1;
   }
-  const TMaps_Tree_Node* group = Find_Group(context.Tree(), path);
+  const TMaps_Tree_Node* group = Find_Group_By_Path(context.Tree(), path);
   if (group == nullptr) {
     context.Error("There is no group \"" + path + "\" in the maps tree.");
     return 1;
@@ -463,6 +566,21 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "loaded from (the archive the game takes it from), bot file (the archive holding its\n"
        ".aas, or none), then script and the keys of the arena block that names it",
        &Command_Info},
+      {"find",
+       "[WORD ...] [--type TYPE] [--players N] [--min-rating R] [--bots] [--mod MOD]\n"
+       "     [--added-within DAYS]",
+       "every map of the list and the tree whose title, file name, pk3 name, MOD directory\n"
+       "or comment holds every WORD (letter case and accents ignored) and that passes the\n"
+       "filters, ordered by Filename: Mapname TAB Filename TAB in PK3 TAB pk3 ID TAB map ID\n"
+       "TAB group path (empty in the list). TYPE: ffa, tourney, single, team, ctf, other;\n"
+       "--players: within the recommended players; --bots: the map has a bot file;\n"
+       "--mod: among its usable MODs; --added-within: the pk3 file's date",
+       &Command_Find},
+      {"random", "[the filters of find] [--group PATH] [--launch [--dry-run]]",
+       "one map picked at random among those find lists, printed as find does; with --group\n"
+       "among the maps of that group at any depth; with --launch the map is then launched\n"
+       "as launch does. Exit status 1 when there is nothing to pick",
+       &Command_Random},
       {"rename-pk3", "PK3_ID NEW_PATH",
        "renames or moves the pk3 file with its extracted folders, keeping its maps' IDs\n"
        "and properties; exit status 1 when nothing was renamed",

@@ -72,6 +72,14 @@ void Write_List(std::FILE* out, const TUnsorted_Maps_List& list) {
   }
 }
 
+void Write_Found_Map(std::FILE* out, TMAP_Datei_Eintrag& map, const std::string& group_path) {
+  const TUnsorted_Item item = TUnsorted_Maps_List::Make_Item(&map);
+  const std::int32_t pk3_id = map.PK3 != nullptr ? map.PK3->ID : -1;
+  Write_Line(out, Cli_Field(item.Caption) + "\t" + Cli_Field(item.Filename) + "\t" +
+                      Cli_Field(item.In_PK3) + "\t" + std::to_string(pk3_id) + "\t" +
+                      std::to_string(map.ID) + "\t" + Cli_Field(group_path));
+}
+
 void Write_Tree(std::FILE* out, const TMaps_Tree& tree) {
   tree.For_Each([out](const TMaps_Tree_Node& node, int depth) {
     std::string line(static_cast<std::size_t>(depth) * 2, ' ');

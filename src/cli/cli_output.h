@@ -8,6 +8,7 @@
 
 namespace vorlix {
 
+class TMAP_Datei_Eintrag;
 class TMOD_Liste;
 class TMaps_Tree;
 class TUnsorted_Maps_List;
@@ -32,5 +33,9 @@ void Write_List(std::FILE* out, const TUnsorted_Maps_List& list);
 // The maps tree in pre-order, one node per line, indented by two blanks per depth: a group as its
 // name, a map entry as its text, the pk3 ID and the map ID.
 void Write_Tree(std::FILE* out, const TMaps_Tree& tree);
+
+// A map found by find or random: Mapname, Filename, in PK3 (as the list shows them), pk3 ID,
+// map ID, the path of its group (empty in the unsorted list).
+void Write_Found_Map(std::FILE* out, TMAP_Datei_Eintrag& map, const std::string& group_path);
 
 }  // namespace vorlix

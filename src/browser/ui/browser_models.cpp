@@ -1,5 +1,6 @@
 #include "browser/ui/browser_models.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "database/records.h"
@@ -38,16 +39,146 @@ QModelIndex TMaps_Tree_Model::Index_Of(const TMaps_Tree_Node* node) const {
   if (node == nullptr || node == Tree_.Top()) {
     return QModelIndex();
   }
-  const int row = node->Row();
+  const int row = Shown_Row(node);
   if (row < 0) {
     return QModelIndex();
   }
   return createIndex(row, 0, const_cast<TMaps_Tree_Node*>(node));
 }
 
+const std::vector<TMaps_Tree_Node*>* TMaps_Tree_Model::Shown_Children(
+    const TMaps_Tree_Node* holder) const {
+  const auto found = Shown_.find(holder);
+  return found != Shown_.end() ? &found->second : nullptr;
+}
+
+int TMaps_Tree_Model::Shown_Row(const TMaps_Tree_Node* node) const {
+  if (!Filter_) {
+    return node->Row();
+  }
+  if (node->Is_Group()) {
+    const auto found = Group_Row_.find(node);
+    return found != Group_Row_.end() ? found->second : -1;
+  }
+  const auto* shown = Shown_Children(node->Parent());
+  if (shown == nullptr) {
+    return -1;
+  }
+  const auto at = std::find(shown->begin(), shown->end(), node);
+  return at != shown->end() ? static_cast<int>(at - shown->begin()) : -1;
+}
+
+void TMaps_Tree_Model::Build_Cache() {
+  // Breadth first: every group comes after the group holding it.
+  Cache_.clear();
+  Cache_.push_back({Tree_.Top(), {}});
+  for (std::size_t i = 0; i < Cache_.size(); ++i) {
+    TMaps_Tree_Node* holder = Cache_[i].Node;
+    std::vector<TCached_Child> children;
+    children.reserve(static_cast<std::size_t>(holder->Child_Count()));
+    for (int c = 0; c < holder->Child_Count(); ++c) {
+      TMaps_Tree_Node* child = holder->Child(c);
+      if (child->Is_Group()) {
+        children.push_back({child, nullptr, static_cast<int>(Cache_.size())});
+        Cache_.push_back({child, {}});
+      } else {
+        children.push_back({child, child->Map, -1});
+      }
+    }
+    Cache_[i].Children = std::move(children);
+  }
+  Cache_Valid_ = true;
+}
+
+void TMaps_Tree_Model::Refilter() {
+  Shown_.clear();
+  Group_Row_.clear();
+  if (!Filter_) {
+    return;
+  }
+  if (!Cache_Valid_) {
+    Build_Cache();
+  }
+  // Backwards, every group comes before the group holding it.
+  std::vector<char> group_shown(Cache_.size(), 0);
+  Shown_.reserve(Cache_.size());
+  Group_Row_.reserve(Cache_.size());
+  for (std::size_t i = Cache_.size(); i-- > 0;) {
+    const TCached_Group& group = Cache_[i];
+    std::vector<TMaps_Tree_Node*> shown;
+    for (const TCached_Child& child : group.Children) {
+      bool show = i == 0 || (!Pinned_.empty() && Pinned_.count(child.Node) != 0);
+      if (!show) {
+        show = child.Group >= 0 ? group_shown[static_cast<std::size_t>(child.Group)] != 0
+                                : child.Map != nullptr && Filter_(child.Map);
+      }
+      if (show) {
+        if (child.Group >= 0) {
+          Group_Row_.emplace(child.Node, static_cast<int>(shown.size()));
+        }
+        shown.push_back(child.Node);
+      }
+    }
+    group_shown[i] = shown.empty() ? 0 : 1;
+    Shown_.emplace(group.Node, std::move(shown));
+  }
+}
+
+void TMaps_Tree_Model::Set_Filter(Map_Filter filter) {
+  Begin_Layout();
+  Filter_ = std::move(filter);
+  Pinned_.clear();
+  End_Layout();
+}
+
+void TMaps_Tree_Model::Begin_Layout(const TMaps_Tree_Node* dying) {
+  emit layoutAboutToBeChanged();
+  Reorder_Old_ = persistentIndexList();
+  Reorder_Nodes_.clear();
+  for (const QModelIndex& index : Reorder_Old_) {
+    const TMaps_Tree_Node* node = Node(index);
+    if (dying != nullptr && node != nullptr && (node == dying || node->Is_Descendant_Of(dying))) {
+      node = nullptr;
+    }
+    Reorder_Nodes_.append(node);
+  }
+  if (dying != nullptr) {
+    std::erase_if(Pinned_, [dying](const TMaps_Tree_Node* node) {
+      return node == dying || node->Is_Descendant_Of(dying);
+    });
+  }
+}
+
+void TMaps_Tree_Model::End_Layout() {
+  Refilter();
+  QModelIndexList updated;
+  updated.reserve(Reorder_Old_.size());
+  for (qsizetype i = 0; i < Reorder_Old_.size(); ++i) {
+    const TMaps_Tree_Node* node = Reorder_Nodes_[i];
+    const int row = node != nullptr ? Shown_Row(node) : -1;
+    updated.append(
+        row >= 0 ? createIndex(row, Reorder_Old_[i].column(), const_cast<TMaps_Tree_Node*>(node))
+                 : QModelIndex());
+  }
+  changePersistentIndexList(Reorder_Old_, updated);
+  Reorder_Old_.clear();
+  Reorder_Nodes_.clear();
+  emit layoutChanged();
+}
+
 QModelIndex TMaps_Tree_Model::index(int row, int column, const QModelIndex& parent) const {
   const TMaps_Tree_Node* holder = parent.isValid() ? Node(parent) : Tree_.Top();
-  if (column != 0 || row < 0 || holder == nullptr || row >= holder->Child_Count()) {
+  if (column != 0 || row < 0 || holder == nullptr) {
+    return QModelIndex();
+  }
+  if (Filter_) {
+    const auto* shown = Shown_Children(holder);
+    if (shown == nullptr || row >= static_cast<int>(shown->size())) {
+      return QModelIndex();
+    }
+    return createIndex(row, 0, (*shown)[static_cast<std::size_t>(row)]);
+  }
+  if (row >= holder->Child_Count()) {
     return QModelIndex();
   }
   return createIndex(row, 0, holder->Child(row));
@@ -69,6 +200,10 @@ int TMaps_Tree_Model::rowCount(const QModelIndex& parent) const {
     return 0;
   }
   const TMaps_Tree_Node* holder = parent.isValid() ? Node(parent) : Tree_.Top();
+  if (holder != nullptr && Filter_) {
+    const auto* shown = Shown_Children(holder);
+    return shown != nullptr ? static_cast<int>(shown->size()) : 0;
+  }
   return holder != nullptr ? holder->Child_Count() : 0;
 }
 
@@ -110,62 +245,82 @@ Qt::ItemFlags TMaps_Tree_Model::flags(const QModelIndex& index) const {
   }
   Qt::ItemFlags result =
       Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
-  if (Tree_.Can_Edit(node)) {
+  // While filtered the shown groups are known without reading the node (a view asks for every
+  // row it lays out).
+  const bool group = Filter_ ? Group_Row_.count(node) != 0 : node->Is_Group();
+  if (group && Tree_.Can_Edit(node)) {
     result |= Qt::ItemIsEditable;
   }
-  if (node->Is_Map_Entry()) {
+  if (!group) {
     result |= Qt::ItemNeverHasChildren;
   }
   return result;
 }
 
 void TMaps_Tree_Model::Before_Insert(TMaps_Tree_Node* parent, int row) {
+  Cache_Valid_ = false;
+  if (Filter_) {
+    // A node made while filtered stays shown until the filter changes.
+    Insert_Parent_ = parent;
+    Insert_Row_ = row;
+    Begin_Layout();
+    return;
+  }
   beginInsertRows(Index_Of(parent), row, row);
 }
 void TMaps_Tree_Model::After_Insert() {
+  if (Filter_) {
+    Pinned_.insert(Insert_Parent_->Child(Insert_Row_));
+    End_Layout();
+    return;
+  }
   endInsertRows();
 }
 
 void TMaps_Tree_Model::Before_Remove(TMaps_Tree_Node* parent, int row) {
+  Cache_Valid_ = false;
+  if (Filter_) {
+    Begin_Layout(parent->Child(row));
+    return;
+  }
   beginRemoveRows(Index_Of(parent), row, row);
 }
 void TMaps_Tree_Model::After_Remove() {
+  if (Filter_) {
+    End_Layout();
+    return;
+  }
   endRemoveRows();
 }
 
 void TMaps_Tree_Model::Before_Move(TMaps_Tree_Node* from_parent, int from_row,
                                    TMaps_Tree_Node* to_parent, int to_row) {
+  Cache_Valid_ = false;
+  if (Filter_) {
+    Begin_Layout();
+    return;
+  }
   beginMoveRows(Index_Of(from_parent), from_row, from_row, Index_Of(to_parent), to_row);
 }
 void TMaps_Tree_Model::After_Move() {
+  if (Filter_) {
+    End_Layout();
+    return;
+  }
   endMoveRows();
 }
 
 void TMaps_Tree_Model::Before_Reorder() {
-  emit layoutAboutToBeChanged();
-  Reorder_Old_ = persistentIndexList();
-  Reorder_Nodes_.clear();
-  for (const QModelIndex& index : Reorder_Old_) {
-    Reorder_Nodes_.append(Node(index));
-  }
+  Cache_Valid_ = false;
+  Begin_Layout();
 }
 
 void TMaps_Tree_Model::After_Reorder() {
-  QModelIndexList updated;
-  updated.reserve(Reorder_Old_.size());
-  for (qsizetype i = 0; i < Reorder_Old_.size(); ++i) {
-    const TMaps_Tree_Node* node = Reorder_Nodes_[i];
-    updated.append(node != nullptr ? createIndex(node->Row(), Reorder_Old_[i].column(),
-                                                 const_cast<TMaps_Tree_Node*>(node))
-                                   : QModelIndex());
-  }
-  changePersistentIndexList(Reorder_Old_, updated);
-  Reorder_Old_.clear();
-  Reorder_Nodes_.clear();
-  emit layoutChanged();
+  End_Layout();
 }
 
 void TMaps_Tree_Model::Before_Reset() {
+  Cache_Valid_ = false;
   if (Reset_Depth_++ == 0) {
     beginResetModel();
   }
@@ -173,13 +328,17 @@ void TMaps_Tree_Model::Before_Reset() {
 
 void TMaps_Tree_Model::After_Reset() {
   if (Reset_Depth_ > 0 && --Reset_Depth_ == 0) {
+    Pinned_.clear();
+    Refilter();
     endResetModel();
   }
 }
 
 void TMaps_Tree_Model::Text_Changed(TMaps_Tree_Node* node) {
   const QModelIndex index = Index_Of(node);
-  emit dataChanged(index, index);
+  if (index.isValid()) {
+    emit dataChanged(index, index);
+  }
 }
 
 // ---- the list ---------------------------------------------------------------------------------
@@ -196,14 +355,91 @@ TUnsorted_List_Model::~TUnsorted_List_Model() {
 }
 
 TMAP_Datei_Eintrag* TUnsorted_List_Model::Map(const QModelIndex& index) const {
-  if (!index.isValid() || index.row() >= List_.Count()) {
+  if (!index.isValid() || index.row() >= rowCount()) {
     return nullptr;
   }
-  return List_.Item(index.row()).Map;
+  return List_.Item(Item_Row(index.row())).Map;
+}
+
+QModelIndex TUnsorted_List_Model::Index_Of_Map(const TMAP_Datei_Eintrag* map) const {
+  for (int row = 0; row < rowCount(); ++row) {
+    if (List_.Item(Item_Row(row)).Map == map) {
+      return createIndex(row, 0);
+    }
+  }
+  return QModelIndex();
+}
+
+void TUnsorted_List_Model::Refilter() {
+  Rows_.clear();
+  if (!Filter_) {
+    return;
+  }
+  const auto& items = List_.Items();
+  Rows_.reserve(items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (Filter_(items[i].Map)) {
+      Rows_.push_back(static_cast<int>(i));
+    }
+  }
+}
+
+void TUnsorted_List_Model::Set_Filter(Map_Filter filter) {
+  Begin_Layout();
+  Filter_ = std::move(filter);
+  End_Layout();
+}
+
+void TUnsorted_List_Model::Begin_Layout() {
+  emit layoutAboutToBeChanged();
+  Reorder_Old_ = persistentIndexList();
+  Reorder_Maps_.clear();
+  for (const QModelIndex& index : Reorder_Old_) {
+    Reorder_Maps_.append(Map(index));
+  }
+}
+
+void TUnsorted_List_Model::End_Layout() {
+  Refilter();
+  // The rows of the maps held by persistent indexes: a few (current item, a selection) are
+  // looked up one by one, many are found in one pass over the rows.
+  std::unordered_map<const TMAP_Datei_Eintrag*, int> rows;
+  for (const TMAP_Datei_Eintrag* map : Reorder_Maps_) {
+    rows.emplace(map, -1);
+  }
+  if (rows.size() <= 8) {
+    for (auto& [map, row] : rows) {
+      const int position = map != nullptr ? List_.Index_Of(map) : -1;
+      if (position >= 0 && !Filter_) {
+        row = position;
+      } else if (position >= 0) {
+        const auto found = std::lower_bound(Rows_.begin(), Rows_.end(), position);
+        row = found != Rows_.end() && *found == position ? static_cast<int>(found - Rows_.begin())
+                                                         : -1;
+      }
+    }
+  } else {
+    for (int row = 0; row < rowCount(); ++row) {
+      const auto found = rows.find(List_.Item(Item_Row(row)).Map);
+      if (found != rows.end()) {
+        found->second = row;
+      }
+    }
+  }
+  QModelIndexList updated;
+  updated.reserve(Reorder_Old_.size());
+  for (qsizetype i = 0; i < Reorder_Old_.size(); ++i) {
+    const int row = rows[Reorder_Maps_[i]];
+    updated.append(row >= 0 ? createIndex(row, Reorder_Old_[i].column()) : QModelIndex());
+  }
+  changePersistentIndexList(Reorder_Old_, updated);
+  Reorder_Old_.clear();
+  Reorder_Maps_.clear();
+  emit layoutChanged();
 }
 
 QModelIndex TUnsorted_List_Model::index(int row, int column, const QModelIndex& parent) const {
-  if (parent.isValid() || row < 0 || row >= List_.Count() || column < 0 || column > 2) {
+  if (parent.isValid() || row < 0 || row >= rowCount() || column < 0 || column > 2) {
     return QModelIndex();
   }
   return createIndex(row, column);
@@ -214,7 +450,10 @@ QModelIndex TUnsorted_List_Model::parent(const QModelIndex&) const {
 }
 
 int TUnsorted_List_Model::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : List_.Count();
+  if (parent.isValid()) {
+    return 0;
+  }
+  return Filter_ ? static_cast<int>(Rows_.size()) : List_.Count();
 }
 
 int TUnsorted_List_Model::columnCount(const QModelIndex& parent) const {
@@ -222,10 +461,10 @@ int TUnsorted_List_Model::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant TUnsorted_List_Model::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= List_.Count() || role != Qt::DisplayRole) {
+  if (!index.isValid() || index.row() >= rowCount() || role != Qt::DisplayRole) {
     return QVariant();
   }
-  return To_QString(List_.Item(index.row()).Column(index.column()));
+  return To_QString(List_.Item(Item_Row(index.row())).Column(index.column()));
 }
 
 QVariant TUnsorted_List_Model::headerData(int section, Qt::Orientation orientation,
@@ -245,46 +484,33 @@ Qt::ItemFlags TUnsorted_List_Model::flags(const QModelIndex& index) const {
 }
 
 void TUnsorted_List_Model::Before_Append(int first, int last) {
+  if (Filter_) {
+    Begin_Layout();
+    return;
+  }
   beginInsertRows(QModelIndex(), first, last);
 }
 void TUnsorted_List_Model::After_Append() {
+  if (Filter_) {
+    End_Layout();
+    return;
+  }
   endInsertRows();
 }
 void TUnsorted_List_Model::Before_Reset() {
   beginResetModel();
 }
 void TUnsorted_List_Model::After_Reset() {
+  Refilter();
   endResetModel();
 }
 
 void TUnsorted_List_Model::Before_Reorder() {
-  emit layoutAboutToBeChanged();
-  Reorder_Old_ = persistentIndexList();
-  Reorder_Maps_.clear();
-  for (const QModelIndex& index : Reorder_Old_) {
-    Reorder_Maps_.append(Map(index));
-  }
+  Begin_Layout();
 }
 
 void TUnsorted_List_Model::After_Reorder() {
-  std::unordered_map<const TMAP_Datei_Eintrag*, int> rows;
-  if (!Reorder_Old_.isEmpty()) {
-    rows.reserve(static_cast<std::size_t>(List_.Count()));
-    for (int i = 0; i < List_.Count(); ++i) {
-      rows.emplace(List_.Item(i).Map, i);
-    }
-  }
-  QModelIndexList updated;
-  updated.reserve(Reorder_Old_.size());
-  for (qsizetype i = 0; i < Reorder_Old_.size(); ++i) {
-    const auto found = rows.find(Reorder_Maps_[i]);
-    updated.append(found != rows.end() ? createIndex(found->second, Reorder_Old_[i].column())
-                                       : QModelIndex());
-  }
-  changePersistentIndexList(Reorder_Old_, updated);
-  Reorder_Old_.clear();
-  Reorder_Maps_.clear();
-  emit layoutChanged();
+  End_Layout();
 }
 
 }  // namespace vorlix

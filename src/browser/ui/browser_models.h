@@ -2,18 +2,28 @@
 // Qt item models over the maps tree and the unsorted list. They follow the logic's changes
 // through its observers, so every change made by the logic reaches the views, and the views keep
 // their selection and expanded groups across re-sorts.
+//
+// Both models can show a part of their data (a search): a filter decides which maps are shown.
+// Nothing moves in the tree or the list meanwhile; what is hidden only has no row. Changes made
+// while filtered reach the views as layout changes.
 
 #include <QAbstractItemModel>
 #include <QIcon>
 #include <QString>
 #include <functional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "browser/maps_tree.h"
 #include "browser/unsorted_list.h"
 #include "core/ui/qt_text.h"
 
 namespace vorlix {
+
+// Whether a map is shown while a search is active.
+using Map_Filter = std::function<bool(const TMAP_Datei_Eintrag*)>;
 
 class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
   Q_OBJECT
@@ -29,7 +39,13 @@ class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
 
   TMaps_Tree& Tree() { return Tree_; }
   TMaps_Tree_Node* Node(const QModelIndex& index) const;
+  // The node's index; invalid for a node that is hidden.
   QModelIndex Index_Of(const TMaps_Tree_Node* node) const;
+
+  // Shows only the map entries whose map passes the filter, the groups above them, the top-level
+  // groups and the nodes made while filtered; an empty filter shows everything again.
+  void Set_Filter(Map_Filter filter);
+  bool Filtered() const { return static_cast<bool>(Filter_); }
 
   QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
   QModelIndex parent(const QModelIndex& child) const override;
@@ -54,7 +70,35 @@ class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
   void Text_Changed(TMaps_Tree_Node* node) override;
 
  private:
+  int Shown_Row(const TMaps_Tree_Node* node) const;
+  const std::vector<TMaps_Tree_Node*>* Shown_Children(const TMaps_Tree_Node* holder) const;
+  void Refilter();
+  void Build_Cache();
+  // A layout change while filtered: the persistent indexes follow their nodes (those of `dying`
+  // and below it become invalid).
+  void Begin_Layout(const TMaps_Tree_Node* dying = nullptr);
+  void End_Layout();
+
   TMaps_Tree& Tree_;
+  Map_Filter Filter_;
+  std::unordered_map<const TMaps_Tree_Node*, std::vector<TMaps_Tree_Node*>> Shown_;
+  std::unordered_map<const TMaps_Tree_Node*, int> Group_Row_;
+  std::unordered_set<const TMaps_Tree_Node*> Pinned_;
+  // The groups with their children's maps as Refilter reads them, kept while the tree does not
+  // change (each search query reads them again; the nodes themselves lie all over the heap).
+  struct TCached_Child {
+    TMaps_Tree_Node* Node;
+    const TMAP_Datei_Eintrag* Map;
+    int Group;  // the child's position in Cache_ when it is a group, else -1
+  };
+  struct TCached_Group {
+    TMaps_Tree_Node* Node;
+    std::vector<TCached_Child> Children;
+  };
+  std::vector<TCached_Group> Cache_;
+  bool Cache_Valid_ = false;
+  TMaps_Tree_Node* Insert_Parent_ = nullptr;
+  int Insert_Row_ = 0;
   QIcon Entry_Icon_;
   QIcon Group_Icon_;
   QList<const TMaps_Tree_Node*> Reorder_Nodes_;
@@ -71,6 +115,12 @@ class TUnsorted_List_Model : public QAbstractItemModel, public TUnsorted_List_Ob
 
   TUnsorted_Maps_List& List() { return List_; }
   TMAP_Datei_Eintrag* Map(const QModelIndex& index) const;
+  // The row (column 0) showing the map; invalid when it is not shown.
+  QModelIndex Index_Of_Map(const TMAP_Datei_Eintrag* map) const;
+
+  // Shows only the items whose map passes the filter; an empty filter shows every item again.
+  void Set_Filter(Map_Filter filter);
+  bool Filtered() const { return static_cast<bool>(Filter_); }
 
   QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
   QModelIndex parent(const QModelIndex& child) const override;
@@ -89,7 +139,15 @@ class TUnsorted_List_Model : public QAbstractItemModel, public TUnsorted_List_Ob
   void After_Reorder() override;
 
  private:
+  // The list position of a model row.
+  int Item_Row(int row) const { return Filter_ ? Rows_[static_cast<std::size_t>(row)] : row; }
+  void Refilter();
+  void Begin_Layout();
+  void End_Layout();
+
   TUnsorted_Maps_List& List_;
+  Map_Filter Filter_;
+  std::vector<int> Rows_;
   QList<const TMAP_Datei_Eintrag*> Reorder_Maps_;
   QModelIndexList Reorder_Old_;
 };

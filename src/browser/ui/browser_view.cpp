@@ -32,6 +32,7 @@
 #include "browser/image_decoder.h"
 #include "browser/levelshot.h"
 #include "browser/ui/browser_models.h"
+#include "browser/ui/search_bar.h"
 #include "browser/ui/tree_history.h"
 #include "browser/ui/view_state.h"
 #include "core/ui/artwork.h"
@@ -518,7 +519,10 @@ TBrowser_View::TBrowser_View(QWidget* parent) : QWidget(parent) {
   auto* right_layout = new QVBoxLayout(right);
   right_layout->setContentsMargins(0, 0, 0, 0);
   right_layout->addWidget(new QLabel(QStringLiteral("Unsorted Maps"), right));
+  Search_Bar_ = new TSearch_Bar(*this, right);
+  right_layout->addWidget(Search_Bar_);
   right_layout->addWidget(List_View_, 1);
+  right_layout->addWidget(Search_Bar_->Count_Line());
   auto* splitter = new QSplitter(this);
   splitter->addWidget(left);
   splitter->addWidget(right);
@@ -692,6 +696,12 @@ void TBrowser_View::Install_Commands(QMainWindow* window) {
   };
   add(Main_Command::Launch_Map);
   add(Main_Command::Map_Properties);
+  // Random Map: a toolbar button (and Ctrl+R), the menu stays as it was.
+  Tool_Bar_->addAction(Search_Bar_->Random_Action());
+  if (QWidget* button = Tool_Bar_->widgetForAction(Search_Bar_->Random_Action())) {
+    button->setFixedSize(30, 30);
+    button->setFocusPolicy(Qt::NoFocus);
+  }
   separate();
   add(Main_Command::Create_Arena_File);
   add(Main_Command::Import_Arena_File);
@@ -1018,15 +1028,12 @@ bool TBrowser_View::Tree_Drop(const QMimeData* data, const QPoint& position) {
 // --------------------------------------------------------------------------------------
 
 std::vector<TMAP_Datei_Eintrag*> TBrowser_View::Selected_List_Maps() const {
-  std::vector<int> rows;
-  for (const QModelIndex& index : List_View_->selectionModel()->selectedRows()) {
-    rows.push_back(index.row());
-  }
+  QModelIndexList rows = List_View_->selectionModel()->selectedRows();
   std::sort(rows.begin(), rows.end());
   std::vector<TMAP_Datei_Eintrag*> maps;
-  for (int row : rows) {
-    if (row < List_.Count()) {
-      maps.push_back(List_.Item(row).Map);
+  for (const QModelIndex& row : rows) {
+    if (TMAP_Datei_Eintrag* map = List_Model_->Map(row)) {
+      maps.push_back(map);
     }
   }
   return maps;
@@ -1054,8 +1061,8 @@ bool TBrowser_View::Select_Map(std::int32_t pk3_id, std::int32_t map_id) {
   }
   QItemSelection items;
   QModelIndex first;
-  for (int row = 0; row < List_.Count(); ++row) {
-    if (shows(List_.Item(row).Map)) {
+  for (int row = 0; row < List_Model_->rowCount(); ++row) {
+    if (shows(List_Model_->Map(List_Model_->index(row, 0)))) {
       const QModelIndex index = List_Model_->index(row, 0);
       items.select(index, index);
       if (!first.isValid()) {

@@ -37,6 +37,7 @@ class TPK3_Dateien_Verwaltung;
 class TMaps_Tree_Model;
 class TUnsorted_List_Model;
 class TMaps_Tree_View;
+class TSearch_Bar;
 class TUnsorted_List_View;
 class TTree_History;
 
@@ -82,6 +83,7 @@ class TBrowser_View : public QWidget {
   QTreeView* List_View() const;
   TMaps_Tree_Model* Tree_Model() const { return Tree_Model_; }
   TUnsorted_List_Model* List_Model() const { return List_Model_; }
+  TSearch_Bar* Search_Bar() const { return Search_Bar_; }
   QAction* Command(Main_Command command) const;
   QAction* Reload_Action() const { return Reload_Action_; }
   QAction* Undo_Action() const { return Undo_Action_; }
@@ -185,6 +187,7 @@ class TBrowser_View : public QWidget {
   TUnsorted_List_Model* List_Model_ = nullptr;
   TMaps_Tree_View* Tree_View_ = nullptr;
   TUnsorted_List_View* List_View_ = nullptr;
+  TSearch_Bar* Search_Bar_ = nullptr;
   QLabel* Levelshot_Image_ = nullptr;
   QLabel* Levelshot_Name_ = nullptr;
   QTimer* Levelshot_Timer_ = nullptr;

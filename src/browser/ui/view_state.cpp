@@ -89,14 +89,15 @@ void Restore_View(TBrowser_View& view, const TView_Memory& memory, bool with_lis
     tree_view->scrollTo(index);
   }
   if (with_list) {
-    const TUnsorted_Maps_List& list = view.List();
+    // The model's rows (a search may show a part of the list).
+    const TUnsorted_List_Model& list = *view.List_Model();
     QItemSelection items;
     QModelIndex first;
-    for (int row = 0; row < list.Count(); ++row) {
-      const auto ids = IDs_Of(list.Item(row).Map);
+    for (int row = 0; row < list.rowCount(); ++row) {
+      const QModelIndex index = list.index(row, 0);
+      const auto ids = IDs_Of(list.Map(index));
       if (ids && std::find(memory.List_Selection.begin(), memory.List_Selection.end(), *ids) !=
                      memory.List_Selection.end()) {
-        const QModelIndex index = view.List_Model()->index(row, 0);
         items.select(index, index);
         if (!first.isValid()) {
           first = index;

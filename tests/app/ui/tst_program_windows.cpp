@@ -131,7 +131,7 @@ class Tst_Program_Windows : public QObject {
       QVERIFY2(!seen.contains(picture), qPrintable(action->text()));
       seen << picture;
     }
-    QCOMPARE(seen.size(), 11);
+    QCOMPARE(seen.size(), 12);
   }
 
   void host_server_follows_the_group_and_stop_server_ends_the_started_server() {

@@ -415,7 +415,8 @@ class Browser_View_Test : public QObject {
       }
     }
     QCOMPARE(hints,
-             (QStringList{"Launch Map (Get Some Frags!)", "Map Properties", "-",
+             (QStringList{"Launch Map (Get Some Frags!)", "Map Properties",
+                          "Random Map: one of the maps shown, or of the selected group", "-",
                           "Create Arena File (out of selected branch of Maps Tree)",
                           "Import Arena File", "Activate existing Arena File", "Remove Arena File",
                           "-", "Print Maps", "Printer Setup", "-", "Exit Vorlix"}));

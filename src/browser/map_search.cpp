@@ -1,0 +1,418 @@
+#include "browser/map_search.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <ctime>
+
+#include "browser/maps_tree.h"
+#include "browser/unsorted_list.h"
+#include "core/letter_case.h"
+#include "database/records.h"
+
+namespace vorlix {
+
+namespace {
+
+// The folded form of each Latin-1 byte (one or two characters).
+struct TFold_Table {
+  std::array<std::array<char, 2>, 256> Text{};
+  std::array<std::uint8_t, 256> Length{};
+
+  TFold_Table() {
+    for (int c = 0; c < 256; ++c) {
+      Text[c][0] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+      Length[c] = 1;
+    }
+    // Upper and lower case share their base letter; 0xD7 and 0xF7 (times, divide) stay.
+    const char* const base = "aaaaaa#ceeeeiiiidnooooo#ouuuuyt#";
+    for (int i = 0; i < 32; ++i) {
+      if (base[i] != '#') {
+        Text[0xC0 + i][0] = base[i];
+        Text[0xE0 + i][0] = base[i];
+      }
+    }
+    Set_Two(0xC6, "ae");
+    Set_Two(0xE6, "ae");
+    Set_Two(0xDE, "th");
+    Set_Two(0xFE, "th");
+    Set_Two(0xDF, "ss");
+    Text[0xFF][0] = 'y';
+  }
+
+  void Set_Two(int c, const char* two) {
+    Text[c] = {two[0], two[1]};
+    Length[c] = 2;
+  }
+};
+
+const TFold_Table& Fold_Table() {
+  static const TFold_Table table;
+  return table;
+}
+
+void Append_Folded(std::string& out, std::string_view latin1) {
+  const TFold_Table& table = Fold_Table();
+  for (const char c : latin1) {
+    const auto byte = static_cast<unsigned char>(c);
+    out.append(table.Text[byte].data(), table.Length[byte]);
+  }
+}
+
+bool Is_Blank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+std::string Without_Extension(const std::string& name) {
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+// The fields a word is looked for in, folded, each ended by '\n' (no word holds a blank).
+void Append_Fields(std::string& out, const TMAP_Datei_Eintrag& map) {
+  const auto field = [&out](std::string_view text) {
+    Append_Folded(out, text);
+    out += '\n';
+  };
+  field(map.Map_Longname);
+  field(Without_Extension(map.MAP_Filename));
+  if (map.PK3 != nullptr) {
+    field(Without_Extension(map.PK3->PK3_Filename));
+    field(map.PK3->MOD_Directory);
+  }
+  field(map.Comment);
+}
+
+bool Contains(std::string_view text, const std::string& word) {
+  return memmem(text.data(), text.size(), word.data(), word.size()) != nullptr;
+}
+
+}  // namespace
+
+std::int64_t Wall_Clock_Seconds(std::int32_t dos) {
+  const auto packed = static_cast<std::uint32_t>(dos);
+  std::int64_t year = 1980 + static_cast<std::int64_t>((packed >> 25) & 0x7F);
+  const auto month =
+      static_cast<std::int64_t>(std::clamp<std::uint32_t>((packed >> 21) & 0x0F, 1, 12));
+  const auto day = static_cast<std::int64_t>(std::max<std::uint32_t>((packed >> 16) & 0x1F, 1));
+  // Days from the civil date (proleptic Gregorian calendar).
+  year -= month <= 2 ? 1 : 0;
+  const std::int64_t era = year / 400;
+  const std::int64_t year_of_era = year - era * 400;
+  const std::int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const std::int64_t day_of_era =
+      year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  const std::int64_t days = era * 146097 + day_of_era - 719468;
+  const std::int64_t seconds = static_cast<std::int64_t>((packed >> 11) & 0x1F) * 3600 +
+                               static_cast<std::int64_t>((packed >> 5) & 0x3F) * 60 +
+                               static_cast<std::int64_t>(packed & 0x1F) * 2;
+  return days * 86400 + seconds;
+}
+
+std::string Fold_Search_Text(std::string_view latin1) {
+  std::string out;
+  out.reserve(latin1.size());
+  Append_Folded(out, latin1);
+  return out;
+}
+
+std::string Latin1_From_Utf8(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const std::size_t length = lead >= 0xF0 && lead < 0xF8   ? 4
+                               : lead >= 0xE0 && lead < 0xF0 ? 3
+                               : lead >= 0xC2 && lead < 0xE0 ? 2
+                                                             : 1;
+    bool valid = length > 1 && i + length <= utf8.size();
+    for (std::size_t k = 1; valid && k < length; ++k) {
+      valid = (static_cast<unsigned char>(utf8[i + k]) & 0xC0) == 0x80;
+    }
+    if (!valid) {
+      out += utf8[i];  // ASCII, or a byte that starts no sequence: taken as it is
+      ++i;
+      continue;
+    }
+    if (length == 2 && lead < 0xC4) {
+      const auto second = static_cast<unsigned char>(utf8[i + 1]);
+      out += static_cast<char>(((lead & 0x1F) << 6) | (second & 0x3F));
+    } else {
+      out += '\x01';
+    }
+    i += length;
+  }
+  return out;
+}
+
+const std::vector<std::string>& Game_Type_Words() {
+  static const std::vector<std::string> words = {"ffa",  "tourney", "single",
+                                                 "team", "ctf",     "other"};
+  return words;
+}
+
+std::optional<std::uint8_t> Game_Type_Bit_From_Word(std::string_view word) {
+  static const std::array<std::uint8_t, 6> bits = {GT_Free_For_All,     GT_Tournament,
+                                                   GT_Single_Player,    GT_Team_Deathmatch,
+                                                   GT_Capture_The_Flag, GT_Other};
+  const std::string lower = platform::Lower(std::string(word));
+  const auto& words = Game_Type_Words();
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (words[i] == lower) {
+      return bits[i];
+    }
+  }
+  return std::nullopt;
+}
+
+std::uint8_t Map_Game_Types(const TMAP_Datei_Eintrag& map) {
+  return map.Game_Types;
+}
+
+bool Bots_Possible(const TMAP_Datei_Eintrag& map) {
+  return map.Has_AAS;
+}
+
+std::int64_t Local_Now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return static_cast<std::int64_t>(now) + local.tm_gmtoff;
+}
+
+TMap_Query Parse_Query(std::string_view utf8, TMap_Filters filters) {
+  TMap_Query query;
+  query.Filters = std::move(filters);
+  const std::string folded = Fold_Search_Text(Latin1_From_Utf8(utf8));
+  std::size_t i = 0;
+  while (i < folded.size()) {
+    while (i < folded.size() && Is_Blank(folded[i])) {
+      ++i;
+    }
+    const std::size_t begin = i;
+    while (i < folded.size() && !Is_Blank(folded[i])) {
+      ++i;
+    }
+    if (i > begin) {
+      query.Words.push_back(folded.substr(begin, i - begin));
+    }
+  }
+  return query;
+}
+
+bool Passes_Filters(const TMAP_Datei_Eintrag& map, const TMap_Filters& filters) {
+  if (filters.Game_Type != 0 && (Map_Game_Types(map) & filters.Game_Type) == 0) {
+    return false;
+  }
+  if (filters.Players &&
+      (*filters.Players < map.Min_Recomm_Players || *filters.Players > map.Max_Recomm_Players)) {
+    return false;
+  }
+  if (filters.Min_Rating && map.Rating < *filters.Min_Rating) {
+    return false;
+  }
+  if (filters.Bots && !Bots_Possible(map)) {
+    return false;
+  }
+  if (!filters.MOD.empty() &&
+      std::none_of(map.Useable_MODs.begin(), map.Useable_MODs.end(), [&](const std::string& mod) {
+        return platform::Equal_Ignore_Case(mod, filters.MOD);
+      })) {
+    return false;
+  }
+  if (filters.Added_Within_Days) {
+    if (map.PK3 == nullptr) {
+      return false;
+    }
+    const std::int64_t age = filters.Now - Wall_Clock_Seconds(map.PK3->PK3_Filedate);
+    if (age > static_cast<std::int64_t>(*filters.Added_Within_Days) * 86400) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// ---- the index ----------------------------------------------------------------------------------
+
+void TMap_Search_Index::Clear() {
+  Text_.clear();
+  Begin_.assign(1, 0);
+  Maps_.clear();
+}
+
+void TMap_Search_Index::Reserve(std::size_t maps) {
+  Maps_.reserve(maps);
+  Begin_.reserve(maps + 1);
+  Text_.reserve(maps * 64);
+}
+
+int TMap_Search_Index::Add(const TMAP_Datei_Eintrag* map) {
+  Append_Fields(Text_, *map);
+  Begin_.push_back(static_cast<std::uint32_t>(Text_.size()));
+  Maps_.push_back(map);
+  return static_cast<int>(Maps_.size()) - 1;
+}
+
+bool TMap_Search_Index::Has_Word(int slot, const std::string& word) const {
+  const auto s = static_cast<std::size_t>(slot);
+  return Contains(std::string_view(Text_).substr(Begin_[s], Begin_[s + 1] - Begin_[s]), word);
+}
+
+bool TMap_Search_Index::Matches(int slot, const TMap_Query& query) const {
+  for (const auto& word : query.Words) {
+    if (!Has_Word(slot, word)) {
+      return false;
+    }
+  }
+  return Passes_Filters(*Map(slot), query.Filters);
+}
+
+void TMap_Search_Index::Match(const TMap_Query& query, std::vector<char>& result) const {
+  const std::size_t count = Maps_.size();
+  if (query.Words.empty()) {
+    result.assign(count, 1);
+  } else {
+    // The first word over the whole buffer: each hit marks its map and the search goes on after
+    // that map's text.
+    result.assign(count, 0);
+    const std::string& first = query.Words.front();
+    const char* const text = Text_.data();
+    std::size_t position = 0;
+    std::size_t slot = 0;
+    while (position < Text_.size()) {
+      const void* hit =
+          memmem(text + position, Text_.size() - position, first.data(), first.size());
+      if (hit == nullptr) {
+        break;
+      }
+      const auto offset = static_cast<std::uint32_t>(static_cast<const char*>(hit) - text);
+      slot = static_cast<std::size_t>(
+                 std::upper_bound(Begin_.begin() + static_cast<std::ptrdiff_t>(slot), Begin_.end(),
+                                  offset) -
+                 Begin_.begin()) -
+             1;
+      result[slot] = 1;
+      position = Begin_[slot + 1];
+    }
+    for (std::size_t w = 1; w < query.Words.size(); ++w) {
+      for (std::size_t s = 0; s < count; ++s) {
+        if (result[s] != 0 && !Has_Word(static_cast<int>(s), query.Words[w])) {
+          result[s] = 0;
+        }
+      }
+    }
+  }
+  if (query.Filters.Any()) {
+    for (std::size_t s = 0; s < count; ++s) {
+      if (result[s] != 0 && !Passes_Filters(*Maps_[s], query.Filters)) {
+        result[s] = 0;
+      }
+    }
+  }
+}
+
+bool Map_Matches(const TMAP_Datei_Eintrag& map, const TMap_Query& query) {
+  TMap_Search_Index index;
+  index.Add(&map);
+  return index.Matches(0, query);
+}
+
+// ---- the maps of the views ----------------------------------------------------------------------
+
+std::vector<TMap_Place> Map_Places(const TUnsorted_Maps_List& list, const TMaps_Tree& tree,
+                                   const TMaps_Tree_Node* scope) {
+  const auto present = [](const TMAP_Datei_Eintrag* map) {
+    return map != nullptr && map->Present && (map->PK3 == nullptr || map->PK3->Present);
+  };
+  std::vector<TMap_Place> places;
+  if (scope == nullptr) {
+    for (const auto& item : list.Items()) {
+      if (present(item.Map)) {
+        places.push_back({item.Map, std::string()});
+      }
+    }
+  }
+  // Pre-order walk with the path of the groups above the node.
+  struct TStep {
+    const TMaps_Tree_Node* Node;
+    std::string Path;
+    bool Inside;
+  };
+  std::vector<TStep> stack;
+  for (int i = tree.Top()->Child_Count() - 1; i >= 0; --i) {
+    const TMaps_Tree_Node* node = tree.Top()->Child(i);
+    stack.push_back({node, std::string(), scope == nullptr || node == scope});
+  }
+  while (!stack.empty()) {
+    TStep step = std::move(stack.back());
+    stack.pop_back();
+    if (step.Node->Is_Map_Entry()) {
+      if (step.Inside && present(step.Node->Map)) {
+        places.push_back({step.Node->Map, step.Path});
+      }
+      continue;
+    }
+    const std::string path =
+        step.Path.empty() ? step.Node->Text : step.Path + "/" + step.Node->Text;
+    for (int i = step.Node->Child_Count() - 1; i >= 0; --i) {
+      const TMaps_Tree_Node* child = step.Node->Child(i);
+      stack.push_back({child, path, step.Inside || child == scope});
+    }
+  }
+  return places;
+}
+
+const TMaps_Tree_Node* Find_Group_By_Path(const TMaps_Tree& tree, const std::string& path) {
+  const TMaps_Tree_Node* current = tree.Top();
+  std::size_t begin = 0;
+  while (current != nullptr) {
+    const std::size_t end = path.find('/', begin);
+    const std::string name =
+        path.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+    const TMaps_Tree_Node* next = nullptr;
+    for (int i = 0; i < current->Child_Count() && next == nullptr; ++i) {
+      const TMaps_Tree_Node* child = current->Child(i);
+      if (child->Is_Group() && child->Text == name) {
+        next = child;
+      }
+    }
+    current = next;
+    if (end == std::string::npos) {
+      break;
+    }
+    begin = end + 1;
+  }
+  return current;
+}
+
+void Sort_By_Filename(std::vector<TMap_Place>& places) {
+  struct TKeyed {
+    std::string Filename;
+    std::string In_PK3;
+    TMap_Place Place;
+  };
+  std::vector<TKeyed> keyed;
+  keyed.reserve(places.size());
+  for (auto& place : places) {
+    const TUnsorted_Item item = TUnsorted_Maps_List::Make_Item(place.Map);
+    keyed.push_back(
+        {platform::Upper(item.Filename), platform::Upper(item.In_PK3), std::move(place)});
+  }
+  std::stable_sort(keyed.begin(), keyed.end(), [](const TKeyed& a, const TKeyed& b) {
+    return a.Filename != b.Filename ? a.Filename < b.Filename : a.In_PK3 < b.In_PK3;
+  });
+  for (std::size_t i = 0; i < keyed.size(); ++i) {
+    places[i] = std::move(keyed[i].Place);
+  }
+}
+
+std::optional<std::size_t> Pick_Uniformly(std::size_t count, std::mt19937_64& random) {
+  if (count == 0) {
+    return std::nullopt;
+  }
+  std::uniform_int_distribution<std::size_t> distribution(0, count - 1);
+  return distribution(random);
+}
+
+}  // namespace vorlix

@@ -1,0 +1,120 @@
+#pragma once
+// Finding maps: a query of words and filters, a prepared index of every map's folded texts that
+// answers a query over a hundred thousand maps in a few milliseconds, the maps of the two views
+// with their group paths, and a uniform random pick.
+//
+// A map matches when every word of the query occurs in one of its fields (title, map file name,
+// archive name, MOD directory, comment), ignoring letter case and accents, and when it passes
+// every filter. A word never matches across two fields. Every character of a word is plain text.
+
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorlix {
+
+class TMAP_Datei_Eintrag;
+class TMaps_Tree;
+class TMaps_Tree_Node;
+class TUnsorted_Maps_List;
+
+// Latin-1 text folded for matching: letters in lower case without their accents ("É" -> "e",
+// "Æ" -> "ae", "ß" -> "ss"); every other byte as it is.
+std::string Fold_Search_Text(std::string_view latin1);
+// UTF-8 text (a command line, a window's text field) as Latin-1 bytes: characters beyond Latin-1
+// become a byte no title holds (0x01), invalid sequences are taken as Latin-1 bytes.
+std::string Latin1_From_Utf8(std::string_view utf8);
+
+// The six game types of the properties dialog by their word: "ffa", "tourney", "single", "team",
+// "ctf", "other" (case ignored); nullopt for any other word.
+std::optional<std::uint8_t> Game_Type_Bit_From_Word(std::string_view word);
+// The words in that order.
+const std::vector<std::string>& Game_Type_Words();
+
+// The game types a map is made for, as Game_Types bits.
+std::uint8_t Map_Game_Types(const TMAP_Datei_Eintrag& map);
+// Whether bots can play the map: it has a bot file.
+bool Bots_Possible(const TMAP_Datei_Eintrag& map);
+
+struct TMap_Filters {
+  std::uint8_t Game_Type = 0;           // one Game_Types bit; 0: any
+  std::optional<std::int32_t> Players;  // within the recommended minimum and maximum
+  std::optional<std::int32_t> Min_Rating;
+  bool Bots = false;  // only maps bots can play
+  std::string MOD;    // among the usable MODs (case ignored); empty: any
+  std::optional<std::int32_t> Added_Within_Days;  // by the archive's date
+  // Local wall-clock time as seconds since 1970 (what the archive dates are compared with);
+  // set by the caller when Added_Within_Days is.
+  std::int64_t Now = 0;
+
+  bool Any() const {
+    return Game_Type != 0 || Players || Min_Rating || Bots || !MOD.empty() || Added_Within_Days;
+  }
+  bool operator==(const TMap_Filters&) const = default;
+};
+
+// The local wall-clock time as Now wants it.
+std::int64_t Local_Now();
+// A packed DOS date-time (a wall-clock time) in the same measure.
+std::int64_t Wall_Clock_Seconds(std::int32_t dos);
+
+struct TMap_Query {
+  std::vector<std::string> Words;  // folded, no blanks inside
+  TMap_Filters Filters;
+
+  bool Empty() const { return Words.empty() && !Filters.Any(); }
+};
+
+// The query of a text as typed (UTF-8): its words split at blanks, folded.
+TMap_Query Parse_Query(std::string_view utf8, TMap_Filters filters = {});
+
+// Whether the map passes the filters.
+bool Passes_Filters(const TMAP_Datei_Eintrag& map, const TMap_Filters& filters);
+
+// Every map's folded texts in one buffer. Slots are numbered in the order the maps were added.
+class TMap_Search_Index {
+ public:
+  void Clear();
+  void Reserve(std::size_t maps);
+  // Adds the map and returns its slot.
+  int Add(const TMAP_Datei_Eintrag* map);
+  int Count() const { return static_cast<int>(Maps_.size()); }
+  const TMAP_Datei_Eintrag* Map(int slot) const { return Maps_[static_cast<std::size_t>(slot)]; }
+
+  // One flag per slot: 1 when the map matches the query.
+  void Match(const TMap_Query& query, std::vector<char>& result) const;
+  bool Matches(int slot, const TMap_Query& query) const;
+
+ private:
+  bool Has_Word(int slot, const std::string& word) const;
+
+  std::string Text_;                     // the fields of each map, each ended by '\n'
+  std::vector<std::uint32_t> Begin_{0};  // slot i's text: Begin_[i] .. Begin_[i + 1]
+  std::vector<const TMAP_Datei_Eintrag*> Maps_;
+};
+
+// Whether one map matches (the index's rule without an index).
+bool Map_Matches(const TMAP_Datei_Eintrag& map, const TMap_Query& query);
+
+// A map of the views with the path of its group ("Arenas/Duel maps"; empty in the unsorted list).
+struct TMap_Place {
+  TMAP_Datei_Eintrag* Map = nullptr;
+  std::string Group_Path;
+};
+
+// The present maps of the unsorted list and the maps tree (list first, then the tree in displayed
+// order); with `scope`, only the map entries below that group at any depth.
+std::vector<TMap_Place> Map_Places(const TUnsorted_Maps_List& list, const TMaps_Tree& tree,
+                                   const TMaps_Tree_Node* scope = nullptr);
+// The group named by its path from the top, or nullptr.
+const TMaps_Tree_Node* Find_Group_By_Path(const TMaps_Tree& tree, const std::string& path);
+// Sorted by map file name, then by archive ("in PK3"), ignoring case.
+void Sort_By_Filename(std::vector<TMap_Place>& places);
+
+// One of `count` positions, each equally likely; nullopt when count is 0.
+std::optional<std::size_t> Pick_Uniformly(std::size_t count, std::mt19937_64& random);
+
+}  // namespace vorlix

@@ -1,0 +1,522 @@
+#include "browser/ui/search_bar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <QWidgetAction>
+#include <array>
+
+#include "browser/ui/browser_models.h"
+#include "browser/ui/browser_view.h"
+#include "content/mod_list.h"
+#include "core/interaction.h"
+#include "core/ui/qt_text.h"
+#include "database/records.h"
+
+namespace vorlix {
+
+namespace {
+
+// The choices of "added within" in days, with their names.
+struct TAdded_Choice {
+  int Days;
+  const char* Name;
+};
+constexpr std::array<TAdded_Choice, 4> Added_Choices = {
+    {{1, "a day"}, {7, "a week"}, {30, "a month"}, {365, "a year"}}};
+
+// A die for the Random Map button.
+QIcon Die_Icon() {
+  QPixmap pixmap(24, 24);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(Qt::black, 1.5));
+  painter.setBrush(Qt::white);
+  painter.drawRoundedRect(QRectF(2.5, 2.5, 19, 19), 4, 4);
+  painter.setBrush(Qt::black);
+  for (const QPointF& dot : {QPointF(7.5, 7.5), QPointF(12, 12), QPointF(16.5, 16.5),
+                             QPointF(16.5, 7.5), QPointF(7.5, 16.5)}) {
+    painter.drawEllipse(dot, 1.8, 1.8);
+  }
+  return QIcon(pixmap);
+}
+
+// Visits every group of the tree. Among siblings the groups come first (the tree's order), so
+// the map entries are not visited.
+template <typename Visit>
+void For_Each_Group(const TMaps_Tree& tree, Visit visit) {
+  std::vector<const TMaps_Tree_Node*> stack{tree.Top()};
+  while (!stack.empty()) {
+    const TMaps_Tree_Node* holder = stack.back();
+    stack.pop_back();
+    for (int i = 0; i < holder->Child_Count() && holder->Child(i)->Is_Group(); ++i) {
+      visit(*holder->Child(i));
+      stack.push_back(holder->Child(i));
+    }
+  }
+}
+
+}  // namespace
+
+TSearch_Bar::TSearch_Bar(TBrowser_View& view, QWidget* parent) : QWidget(parent), View_(view) {
+  setObjectName(QStringLiteral("Search_Bar"));
+  Field_ = new QLineEdit(this);
+  Field_->setObjectName(QStringLiteral("Search_Field"));
+  Field_->setPlaceholderText(QStringLiteral("Search maps (Ctrl+F)"));
+  Field_->setClearButtonEnabled(true);
+  Field_->installEventFilter(this);
+  Filter_Button_ = new QToolButton(this);
+  Filter_Button_->setObjectName(QStringLiteral("Search_Filters"));
+  Filter_Button_->setText(QStringLiteral("Filters"));
+  Filter_Button_->setPopupMode(QToolButton::InstantPopup);
+  auto* menu = new QMenu(Filter_Button_);
+  auto* panel = new QWidgetAction(menu);
+  panel->setDefaultWidget(Make_Panel());
+  menu->addAction(panel);
+  connect(menu, &QMenu::aboutToShow, this, [this] { Load_Panel(); });
+  Filter_Button_->setMenu(menu);
+
+  Chip_Row_ = new QWidget(this);
+  Chip_Layout_ = new QHBoxLayout(Chip_Row_);
+  Chip_Layout_->setContentsMargins(0, 0, 0, 0);
+  Chip_Layout_->addStretch(1);
+  Chip_Row_->hide();
+
+  auto* row = new QHBoxLayout;
+  row->setContentsMargins(0, 0, 0, 0);
+  row->addWidget(Field_, 1);
+  row->addWidget(Filter_Button_);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  layout->addLayout(row);
+  layout->addWidget(Chip_Row_);
+
+  Count_Line_ = new QLabel(parent);
+  Count_Line_->setObjectName(QStringLiteral("Search_Count"));
+
+  Count_Timer_ = new QTimer(this);
+  Count_Timer_->setSingleShot(true);
+  Count_Timer_->setInterval(0);
+  connect(Count_Timer_, &QTimer::timeout, this, [this] {
+    if (!Active_) {
+      Update_Count();
+    }
+  });
+  connect(Field_, &QLineEdit::textChanged, this, [this] { Apply(); });
+  auto* find = new QShortcut(QKeySequence::Find, this);
+  find->setContext(Qt::WindowShortcut);
+  connect(find, &QShortcut::activated, this, [this] {
+    QWidget* focus = QApplication::focusWidget();
+    if (focus != Field_) {
+      Focus_Before_ = focus;
+    }
+    Field_->setFocus(Qt::ShortcutFocusReason);
+    Field_->selectAll();
+  });
+
+  Random_Action_ = new QAction(Die_Icon(), QStringLiteral("&Random Map"), this);
+  Random_Action_->setObjectName(QStringLiteral("Random_Map"));
+  Random_Action_->setToolTip(
+      QStringLiteral("Random Map: one of the maps shown, or of the selected group"));
+  Random_Action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  Random_Action_->setShortcutContext(Qt::WindowShortcut);
+  addAction(Random_Action_);
+  connect(Random_Action_, &QAction::triggered, this, [this] { Random_Map(); });
+
+  // A reload makes new records: the index is built again, and the search applied again.
+  for (QAbstractItemModel* model : {static_cast<QAbstractItemModel*>(View_.Tree_Model()),
+                                    static_cast<QAbstractItemModel*>(View_.List_Model())}) {
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+      Index_Dirty_ = true;
+      if (Active_) {
+        QTimer::singleShot(0, this, [this] { Apply(); });
+      } else {
+        Update_Count();
+      }
+    });
+    // Many changes in a row (a bulk drop) count once.
+    for (const auto signal :
+         {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved}) {
+      connect(model, signal, Count_Timer_, qOverload<>(&QTimer::start));
+    }
+  }
+  connect(&View_, &TBrowser_View::Map_Properties_Requested, this, [this] { Texts_Changed(); });
+  connect(&View_, &TBrowser_View::Group_Properties_Requested, this, [this] { Texts_Changed(); });
+  Update_Count();
+}
+
+TSearch_Bar::~TSearch_Bar() = default;
+
+QWidget* TSearch_Bar::Make_Panel() {
+  auto* panel = new QWidget(this);
+  panel->setObjectName(QStringLiteral("Search_Filter_Panel"));
+  auto* form = new QFormLayout(panel);
+  Type_Box_ = new QComboBox(panel);
+  Type_Box_->addItem(QStringLiteral("any"));
+  for (const auto& word : Game_Type_Words()) {
+    Type_Box_->addItem(QString::fromStdString(word));
+  }
+  Players_Box_ = new QSpinBox(panel);
+  Players_Box_->setRange(0, 64);
+  Players_Box_->setSpecialValueText(QStringLiteral("any"));
+  Rating_Box_ = new QSpinBox(panel);
+  Rating_Box_->setRange(0, 9);
+  Rating_Box_->setSpecialValueText(QStringLiteral("any"));
+  Bots_Box_ = new QCheckBox(QStringLiteral("the map has a bot file"), panel);
+  MOD_Box_ = new QComboBox(panel);
+  Added_Box_ = new QComboBox(panel);
+  Added_Box_->addItem(QStringLiteral("any time"));
+  for (const auto& choice : Added_Choices) {
+    Added_Box_->addItem(QString::fromLatin1(choice.Name));
+  }
+  form->addRow(QStringLiteral("Game type"), Type_Box_);
+  form->addRow(QStringLiteral("Players"), Players_Box_);
+  form->addRow(QStringLiteral("Rating at least"), Rating_Box_);
+  form->addRow(QStringLiteral("Bots"), Bots_Box_);
+  form->addRow(QStringLiteral("MOD"), MOD_Box_);
+  form->addRow(QStringLiteral("Added within"), Added_Box_);
+
+  const auto taken = [this] {
+    if (Loading_Panel_) {
+      return;
+    }
+    TMap_Filters filters;
+    if (Type_Box_->currentIndex() > 0) {
+      filters.Game_Type =
+          Game_Type_Bit_From_Word(Type_Box_->currentText().toStdString()).value_or(0);
+    }
+    if (Players_Box_->value() > 0) {
+      filters.Players = Players_Box_->value();
+    }
+    if (Rating_Box_->value() > 0) {
+      filters.Min_Rating = Rating_Box_->value();
+    }
+    filters.Bots = Bots_Box_->isChecked();
+    if (MOD_Box_->currentIndex() > 0) {
+      filters.MOD = From_QString(MOD_Box_->currentText());
+    }
+    if (Added_Box_->currentIndex() > 0) {
+      filters.Added_Within_Days =
+          Added_Choices[static_cast<std::size_t>(Added_Box_->currentIndex() - 1)].Days;
+    }
+    Set_Filters(filters);
+  };
+  connect(Type_Box_, &QComboBox::currentIndexChanged, this, taken);
+  connect(Players_Box_, &QSpinBox::valueChanged, this, taken);
+  connect(Rating_Box_, &QSpinBox::valueChanged, this, taken);
+  connect(Bots_Box_, &QCheckBox::toggled, this, taken);
+  connect(MOD_Box_, &QComboBox::currentIndexChanged, this, taken);
+  connect(Added_Box_, &QComboBox::currentIndexChanged, this, taken);
+  return panel;
+}
+
+// The panel shows the filters as they are (chips may have removed some) and the MODs of now.
+void TSearch_Bar::Load_Panel() {
+  Loading_Panel_ = true;
+  int type = 0;
+  for (std::size_t i = 0; i < Game_Type_Words().size(); ++i) {
+    if (Game_Type_Bit_From_Word(Game_Type_Words()[i]) == Filters_.Game_Type) {
+      type = static_cast<int>(i) + 1;
+    }
+  }
+  Type_Box_->setCurrentIndex(Filters_.Game_Type != 0 ? type : 0);
+  Players_Box_->setValue(Filters_.Players.value_or(0));
+  Rating_Box_->setValue(Filters_.Min_Rating.value_or(0));
+  Bots_Box_->setChecked(Filters_.Bots);
+  MOD_Box_->clear();
+  MOD_Box_->addItem(QStringLiteral("any"));
+  if (const TMOD_Liste* mods = View_.Context().Mods) {
+    for (int i = 0; i < mods->Count(); ++i) {
+      MOD_Box_->addItem(To_QString(mods->Name(i)));
+    }
+  }
+  if (!Filters_.MOD.empty()) {
+    int found = MOD_Box_->findText(To_QString(Filters_.MOD), Qt::MatchFixedString);
+    if (found < 0) {
+      MOD_Box_->addItem(To_QString(Filters_.MOD));
+      found = MOD_Box_->count() - 1;
+    }
+    MOD_Box_->setCurrentIndex(found);
+  }
+  int added = 0;
+  for (std::size_t i = 0; i < Added_Choices.size(); ++i) {
+    if (Filters_.Added_Within_Days == Added_Choices[i].Days) {
+      added = static_cast<int>(i) + 1;
+    }
+  }
+  Added_Box_->setCurrentIndex(added);
+  Loading_Panel_ = false;
+}
+
+QList<QToolButton*> TSearch_Bar::Chips() const {
+  return Chip_Row_->findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+void TSearch_Bar::Set_Filters(const TMap_Filters& filters) {
+  Filters_ = filters;
+  Update_Chips();
+  Apply();
+}
+
+void TSearch_Bar::Update_Chips() {
+  for (QToolButton* chip : Chips()) {
+    delete chip;
+  }
+  const auto add = [this](const QString& text, auto remove) {
+    auto* chip = new QToolButton(Chip_Row_);
+    chip->setObjectName(QStringLiteral("Search_Chip"));
+    chip->setText(text + QStringLiteral("  \u00D7"));
+    chip->setToolTip(QStringLiteral("Remove this filter"));
+    chip->setAutoRaise(false);
+    connect(chip, &QToolButton::clicked, this, [this, remove] {
+      TMap_Filters filters = Filters_;
+      remove(filters);
+      // Deleted after its click has been handled.
+      QTimer::singleShot(0, this, [this, filters] { Set_Filters(filters); });
+    });
+    Chip_Layout_->insertWidget(Chip_Layout_->count() - 1, chip);
+  };
+  if (Filters_.Game_Type != 0) {
+    QString word;
+    for (const auto& name : Game_Type_Words()) {
+      if (Game_Type_Bit_From_Word(name) == Filters_.Game_Type) {
+        word = QString::fromStdString(name);
+      }
+    }
+    add(QStringLiteral("type: ") + word, [](TMap_Filters& f) { f.Game_Type = 0; });
+  }
+  if (Filters_.Players) {
+    add(QStringLiteral("players: %1").arg(*Filters_.Players),
+        [](TMap_Filters& f) { f.Players.reset(); });
+  }
+  if (Filters_.Min_Rating) {
+    add(QStringLiteral("rating \u2265 %1").arg(*Filters_.Min_Rating),
+        [](TMap_Filters& f) { f.Min_Rating.reset(); });
+  }
+  if (Filters_.Bots) {
+    add(QStringLiteral("bots"), [](TMap_Filters& f) { f.Bots = false; });
+  }
+  if (!Filters_.MOD.empty()) {
+    add(QStringLiteral("MOD: ") + To_QString(Filters_.MOD), [](TMap_Filters& f) { f.MOD.clear(); });
+  }
+  if (Filters_.Added_Within_Days) {
+    QString name = QStringLiteral("%1 days").arg(*Filters_.Added_Within_Days);
+    for (const auto& choice : Added_Choices) {
+      if (choice.Days == *Filters_.Added_Within_Days) {
+        name = QString::fromLatin1(choice.Name);
+      }
+    }
+    add(QStringLiteral("added within ") + name,
+        [](TMap_Filters& f) { f.Added_Within_Days.reset(); });
+  }
+  Chip_Row_->setVisible(Filters_.Any());
+}
+
+bool TSearch_Bar::Shows(const TMAP_Datei_Eintrag* map) const {
+  // The views ask in the order the index was built (list, then tree) as long as nothing moved:
+  // the slot after the last one is tried before the table.
+  int slot = Next_Slot_;
+  if (slot >= Index_.Count() || Index_.Map(slot) != map) {
+    const auto found = Slot_.find(map);
+    if (found == Slot_.end()) {
+      return map != nullptr && Map_Matches(*map, Query_);
+    }
+    slot = found->second;
+  }
+  Next_Slot_ = slot + 1;
+  return Flags_[static_cast<std::size_t>(slot)] != 0;
+}
+
+void TSearch_Bar::Rebuild_Index() {
+  Index_.Clear();
+  Slot_.clear();
+  const TUnsorted_Maps_List& list = View_.List();
+  Index_.Reserve(static_cast<std::size_t>(list.Count()) * 2);
+  Slot_.reserve(static_cast<std::size_t>(list.Count()) * 2);
+  const auto add = [this](const TMAP_Datei_Eintrag* map) {
+    if (map != nullptr && Slot_.count(map) == 0) {
+      Slot_.emplace(map, Index_.Add(map));
+    }
+  };
+  for (const auto& item : list.Items()) {
+    add(item.Map);
+  }
+  View_.Tree().For_Each([&add](const TMaps_Tree_Node& node, int /*depth*/) {
+    if (node.Is_Map_Entry()) {
+      add(node.Map);
+    }
+  });
+  Index_Dirty_ = false;
+}
+
+void TSearch_Bar::Apply() {
+  TMap_Filters filters = Filters_;
+  if (filters.Added_Within_Days) {
+    filters.Now = Local_Now();
+  }
+  TMap_Query query = Parse_Query(Field_->text().toUtf8().toStdString(), filters);
+  QTreeView* tree_view = View_.Tree_View();
+  if (query.Empty()) {
+    if (Active_) {
+      Active_ = false;
+      View_.List_Model()->Set_Filter({});
+      View_.Tree_Model()->Set_Filter({});
+      Restore_Expansion();
+    }
+    Update_Count();
+    return;
+  }
+  if (!Active_) {
+    Save_Expansion();
+  }
+  if (Index_Dirty_) {
+    Rebuild_Index();
+  }
+  Query_ = std::move(query);
+  Index_.Match(Query_, Flags_);
+  Active_ = true;
+  const Map_Filter filter = [this](const TMAP_Datei_Eintrag* map) { return Shows(map); };
+  View_.List_Model()->Set_Filter(filter);
+  View_.Tree_Model()->Set_Filter(filter);
+  // The groups shown are expanded; only groups are marked (the view lays out everything once,
+  // later), entries never.
+  const TMaps_Tree_Model* model = View_.Tree_Model();
+  For_Each_Group(View_.Tree(), [&](const TMaps_Tree_Node& group) {
+    const QModelIndex index = model->Index_Of(&group);
+    if (index.isValid() && !tree_view->isExpanded(index)) {
+      tree_view->expand(index);
+    }
+  });
+  Update_Count();
+}
+
+void TSearch_Bar::Clear() {
+  Filters_ = TMap_Filters();
+  Update_Chips();
+  if (Field_->text().isEmpty()) {
+    Apply();
+  } else {
+    Field_->clear();  // applies
+  }
+}
+
+void TSearch_Bar::Save_Expansion() {
+  Expanded_Before_.clear();
+  const QTreeView* tree_view = View_.Tree_View();
+  const TMaps_Tree_Model* model = View_.Tree_Model();
+  For_Each_Group(View_.Tree(), [&](const TMaps_Tree_Node& group) {
+    if (tree_view->isExpanded(model->Index_Of(&group))) {
+      Expanded_Before_.insert(&group);
+    }
+  });
+}
+
+void TSearch_Bar::Restore_Expansion() {
+  QTreeView* tree_view = View_.Tree_View();
+  const TMaps_Tree_Model* model = View_.Tree_Model();
+  For_Each_Group(View_.Tree(), [&](const TMaps_Tree_Node& group) {
+    if (group.Child_Count() > 0) {
+      tree_view->setExpanded(model->Index_Of(&group), Expanded_Before_.count(&group) != 0);
+    }
+  });
+  Expanded_Before_.clear();
+  for (QTreeView* view : {tree_view, View_.List_View()}) {
+    if (view->currentIndex().isValid()) {
+      view->scrollTo(view->currentIndex());
+    }
+  }
+}
+
+void TSearch_Bar::Update_Count() {
+  if (Active_) {
+    Shown_ = static_cast<int>(std::count(Flags_.begin(), Flags_.end(), 1));
+    All_ = Index_.Count();
+  } else if (!Index_Dirty_) {
+    // The maps of both views are those of the index until a reload (drops and deletions only
+    // move them between the views).
+    All_ = Index_.Count();
+    Shown_ = All_;
+  } else {
+    int entries = 0;
+    View_.Tree().For_Each([&entries](const TMaps_Tree_Node& node, int /*depth*/) {
+      entries += node.Is_Map_Entry() && node.Map != nullptr ? 1 : 0;
+    });
+    All_ = View_.List().Count() + entries;
+    Shown_ = All_;
+  }
+  Count_Line_->setText(QStringLiteral("%1 of %2 maps").arg(Shown_).arg(All_));
+}
+
+const TMaps_Tree_Node* TSearch_Bar::Random_Group() const {
+  const TMaps_Tree_Node* selected = View_.Tree().Selected();
+  // The window's focus widget: the toolbar and the shortcut leave it where it was.
+  const bool tree_focused = View_.window()->focusWidget() == View_.Tree_View();
+  return tree_focused && selected != nullptr && selected->Is_Group() ? selected : nullptr;
+}
+
+std::vector<TMAP_Datei_Eintrag*> TSearch_Bar::Random_Candidates() const {
+  const TMaps_Tree_Node* group = Random_Group();
+  std::vector<TMAP_Datei_Eintrag*> maps;
+  for (const TMap_Place& place : Map_Places(View_.List(), View_.Tree(), group)) {
+    if (!Active_ || Shows(place.Map)) {
+      maps.push_back(place.Map);
+    }
+  }
+  return maps;
+}
+
+TMAP_Datei_Eintrag* TSearch_Bar::Random_Map() {
+  const std::vector<TMAP_Datei_Eintrag*> maps = Random_Candidates();
+  const auto picked = Pick_Uniformly(maps.size(), Random_);
+  if (!picked) {
+    const TMaps_Tree_Node* group = Random_Group();
+    const std::string text =
+        group != nullptr ? "The group \"" + group->Text + "\" holds no map to pick" +
+                               (Active_ ? " among the maps shown." : ".")
+        : Active_ ? "No map is shown, so there is none to pick: change the search."
+                  : "There is no map to pick.";
+    if (TInteraction* interaction = View_.Context().Interaction) {
+      interaction->Message(Message_Kind::Information, text, Button_Set::OK);
+    }
+    return nullptr;
+  }
+  TMAP_Datei_Eintrag* map = maps[*picked];
+  if (map->PK3 != nullptr) {
+    View_.Select_Map(map->PK3->ID, map->ID);
+  }
+  View_.Zeige_Levelshot_an(*map);
+  emit View_.Launch_Map_Requested(map);
+  return map;
+}
+
+bool TSearch_Bar::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Field_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    Clear();
+    QWidget* back = Focus_Before_ != nullptr && Focus_Before_->isVisible()
+                        ? Focus_Before_.data()
+                        : static_cast<QWidget*>(View_.List_View());
+    back->setFocus(Qt::OtherFocusReason);
+    Focus_Before_ = nullptr;
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace vorlix

@@ -1,0 +1,117 @@
+#pragma once
+// The search of the maps browser: a field above the unsorted list, a button opening the filters
+// and the active filters as removable chips, and the line "N of M maps" under the list. Typing
+// filters both views at once (the list shows the matching maps, the tree the matching map entries
+// with the groups above them, expanded); clearing shows the tree as it was, expanded groups
+// included. "Random Map" picks one of the maps shown, or of the selected group's maps.
+
+#include <QPointer>
+#include <QWidget>
+#include <cstdint>
+#include <random>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "browser/map_search.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+class QTimer;
+class QToolButton;
+
+namespace vorlix {
+
+class TBrowser_View;
+class TMAP_Datei_Eintrag;
+class TMaps_Tree_Node;
+
+class TSearch_Bar : public QWidget {
+  Q_OBJECT
+ public:
+  // Lives in the view's list column; the count line is placed by the view.
+  TSearch_Bar(TBrowser_View& view, QWidget* parent);
+  ~TSearch_Bar() override;
+
+  QLineEdit* Field() const { return Field_; }
+  QToolButton* Filter_Button() const { return Filter_Button_; }
+  QLabel* Count_Line() const { return Count_Line_; }
+  QAction* Random_Action() const { return Random_Action_; }
+  // The chips of the active filters, in the order of the panel.
+  QList<QToolButton*> Chips() const;
+
+  const TMap_Filters& Filters() const { return Filters_; }
+  void Set_Filters(const TMap_Filters& filters);
+  // Filters both views by the field's text and the filters now (typing does it at once too).
+  void Apply();
+  // Empties the field and removes every filter.
+  void Clear();
+  bool Active() const { return Active_; }
+  // Maps shown and maps of both views.
+  int Shown_Maps() const { return Shown_; }
+  int All_Maps() const { return All_; }
+
+  // Picks a map uniformly (see the header comment), selects it, shows its levelshot and asks for
+  // the launch dialog; with nothing to pick tells the user. Returns the map, or null.
+  TMAP_Datei_Eintrag* Random_Map();
+  void Seed(std::uint64_t seed) { Random_.seed(seed); }
+  // The group Random_Map picks from (selected in the tree, which has the focus of the window), or
+  // null for every map shown; and the maps it picks from.
+  const TMaps_Tree_Node* Random_Group() const;
+  std::vector<TMAP_Datei_Eintrag*> Random_Candidates() const;
+
+  // The texts of the maps may have changed (properties edited): the next query reads them again.
+  void Texts_Changed() { Index_Dirty_ = true; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  bool Shows(const TMAP_Datei_Eintrag* map) const;
+  void Rebuild_Index();
+  void Save_Expansion();
+  void Restore_Expansion();
+  void Update_Chips();
+  void Update_Count();
+  void Load_Panel();
+  QWidget* Make_Panel();
+
+  TBrowser_View& View_;
+  QLineEdit* Field_ = nullptr;
+  QToolButton* Filter_Button_ = nullptr;
+  QWidget* Chip_Row_ = nullptr;
+  QHBoxLayout* Chip_Layout_ = nullptr;
+  QLabel* Count_Line_ = nullptr;
+  QAction* Random_Action_ = nullptr;
+  QTimer* Count_Timer_ = nullptr;
+  QPointer<QWidget> Focus_Before_;
+
+  // The panel's fields.
+  QComboBox* Type_Box_ = nullptr;
+  QSpinBox* Players_Box_ = nullptr;
+  QSpinBox* Rating_Box_ = nullptr;
+  QCheckBox* Bots_Box_ = nullptr;
+  QComboBox* MOD_Box_ = nullptr;
+  QComboBox* Added_Box_ = nullptr;
+  bool Loading_Panel_ = false;
+
+  TMap_Filters Filters_;
+  TMap_Query Query_;
+  TMap_Search_Index Index_;
+  std::unordered_map<const TMAP_Datei_Eintrag*, int> Slot_;
+  std::vector<char> Flags_;
+  mutable int Next_Slot_ = 0;
+  bool Index_Dirty_ = true;
+  bool Active_ = false;
+  int Shown_ = 0;
+  int All_ = 0;
+  std::unordered_set<const TMaps_Tree_Node*> Expanded_Before_;
+  std::mt19937_64 Random_{std::random_device{}()};
+};
+
+}  // namespace vorlix

@@ -1,0 +1,245 @@
+// Finding maps: the matching rules, the maps of the views with their group paths, the random pick.
+
+#include "browser/map_search.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "browser/unsorted_list.h"
+#include "test_database.h"
+
+namespace vorlix::testing {
+namespace {
+
+std::int32_t Dos(int year, int month, int day, int hour = 12) {
+  return static_cast<std::int32_t>(
+      (static_cast<std::uint32_t>(year - 1980) << 25) | (static_cast<std::uint32_t>(month) << 21) |
+      (static_cast<std::uint32_t>(day) << 16) | (static_cast<std::uint32_t>(hour) << 11));
+}
+
+class Map_Search_Test : public ::testing::Test {
+ protected:
+  Map_Search_Test() {
+    TPK3_Datei_Eintrag* pak0 = Db_.Add_PK3("baseq3", "pak0.pk3");
+    pak0->PK3_Filedate = Dos(2026, 12, 1);
+    TPK3_Datei_Eintrag* pack = Db_.Add_PK3("mymod", "CtfPack.pk3");
+    pack->PK3_Filedate = Dos(2020, 1, 1);
+    TPK3_Datei_Eintrag* gate = Db_.Add_PK3("baseq3", "zz_gate.pk3");
+    gate->PK3_Filedate = Dos(2026, 11, 1);
+
+    // Titles are Latin-1 bytes: "Ärëna Gate", "Straße der Æsir".
+    Arena_ = TTest_Database::Add_Map(pak0, "Q3DM1.BSP", "\xC4r\xEBna Gate");
+    Arena_->Comment = "great *duel* (2v2) c:\\maps";
+    Arena_->Game_Types = GT_Free_For_All | GT_Tournament;
+    Arena_->Min_Recomm_Players = 2;
+    Arena_->Max_Recomm_Players = 4;
+    Arena_->Rating = 7;
+    Arena_->Has_AAS = true;
+    Arena_->Useable_MODs = {"baseq3", "CPMA"};
+
+    Strasse_ = TTest_Database::Add_Map(pack, "CTF4.BSP",
+                                       "Stra\xDF"
+                                       "e der \xC6sir");
+    Strasse_->Game_Types = GT_Capture_The_Flag | GT_Team_Deathmatch;
+    Strasse_->Min_Recomm_Players = 8;
+    Strasse_->Max_Recomm_Players = 16;
+    Strasse_->Rating = 3;
+    Strasse_->Useable_MODs = {"mymod"};
+
+    Plain_ = TTest_Database::Add_Map(gate, "GATE2.BSP", "Plain");
+    Plain_->Comment = "Gate?";
+    Plain_->Game_Types = GT_Single_Player;
+    Plain_->Min_Recomm_Players = 1;
+    Plain_->Max_Recomm_Players = 1;
+  }
+
+  TTest_Database Db_;
+  TMAP_Datei_Eintrag* Arena_;
+  TMAP_Datei_Eintrag* Strasse_;
+  TMAP_Datei_Eintrag* Plain_;
+};
+
+TEST(Map_Search_Text, FoldsLatin1LettersToTheirBaseAndReadsUtf8) {
+  EXPECT_EQ(
+      Fold_Search_Text("AZaz09\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xC8\xC9\xCA\xCB\xCC\xCD\xCE\xCF"
+                       "\xD0\xD1\xD2\xD3\xD4\xD5\xD6\xD7\xD8\xD9\xDA\xDB\xDC\xDD\xDE\xDF"),
+      "azaz09aaaaaaaeceeeeiiiidnooooo\xD7ouuuuythss");
+  EXPECT_EQ(Fold_Search_Text("\xE0\xE6\xE7\xF1\xF7\xF8\xFE\xFF*?(\\"), "aaecn\xF7othy*?(\\");
+  // Latin-1 characters become their byte, others one that no title holds; a stray byte stays.
+  EXPECT_EQ(Latin1_From_Utf8("a\xC3\xA9\xC5\x82\xE2\x82\xAC\xE9z"), "a\xE9\x01\x01\xE9z");
+}
+
+TEST_F(Map_Search_Test, MatchesEveryWordInOneFieldAndEveryFilter) {
+  const std::int64_t now = Wall_Clock_Seconds(Dos(2026, 12, 7, 13));
+  const auto type = [](const char* word) {
+    TMap_Filters f;
+    f.Game_Type = *Game_Type_Bit_From_Word(word);
+    return f;
+  };
+  const auto players = [](int n) {
+    TMap_Filters f;
+    f.Players = n;
+    return f;
+  };
+  const auto rating = [](int r) {
+    TMap_Filters f;
+    f.Min_Rating = r;
+    return f;
+  };
+  const auto mod = [](const char* m) {
+    TMap_Filters f;
+    f.MOD = m;
+    return f;
+  };
+  const auto added = [now](int days) {
+    TMap_Filters f;
+    f.Added_Within_Days = days;
+    f.Now = now;
+    return f;
+  };
+  TMap_Filters bots;
+  bots.Bots = true;
+  TMap_Filters single_rated = type("single");
+  single_rated.Min_Rating = 0;
+
+  struct Row {
+    const char* Text;
+    TMap_Filters Filters;
+    std::string Expected;  // A = Arena, S = Strasse, P = Plain
+  };
+  const std::vector<Row> rows = {
+      {"", {}, "ASP"},
+      {"  \t ", {}, "ASP"},
+      {"gate", {}, "AP"},                // title; file name and comment
+      {"GaTe", {}, "AP"},                // letter case
+      {"arena", {}, "A"},                // accents of the title
+      {"\xC3\x84R\xC3\x8BNA", {}, "A"},  // accents typed (UTF-8)
+      {"strasse \xC3\xA6sir", {}, "S"},  // ß and Æ
+      {"*duel*", {}, "A"},               // special characters are plain text
+      {"(2v2)", {}, "A"},
+      {"c:\\maps", {}, "A"},
+      {"?", {}, "P"},
+      {"*", {}, "A"},
+      {"q3dm1", {}, "A"},    // map file name
+      {"bsp", {}, ""},       // without its extension
+      {"ctfpack", {}, "S"},  // archive name
+      {"pk3", {}, ""},
+      {"mymod", {}, "S"},       // MOD directory
+      {"great", {}, "A"},       // comment
+      {"gateq3dm1", {}, ""},    // never across two fields
+      {"gate q3dm1", {}, "A"},  // but each word in any field
+      {"gate zz", {}, "P"},
+      {"gate nothing", {}, ""},
+      {"", type("ffa"), "A"},
+      {"", type("TOURNEY"), "A"},
+      {"", type("ctf"), "S"},
+      {"", type("team"), "S"},
+      {"", type("single"), "P"},
+      {"", type("other"), ""},
+      {"", players(1), "P"},
+      {"", players(3), "A"},
+      {"", players(8), "S"},
+      {"", players(16), "S"},
+      {"", players(17), ""},
+      {"", rating(0), "ASP"},
+      {"", rating(3), "AS"},
+      {"", rating(8), ""},
+      {"", bots, "A"},
+      {"", mod("cpma"), "A"},
+      {"", mod("MYMOD"), "S"},
+      {"", mod("baseq"), ""},
+      {"", added(7), "A"},
+      {"", added(37), "AP"},
+      {"", added(100000), "ASP"},
+      {"gate", rating(1), "A"},
+      {"gate", single_rated, "P"},
+      {"arena", type("ctf"), ""},
+  };
+
+  TMap_Search_Index index;
+  for (TMAP_Datei_Eintrag* map : {Arena_, Strasse_, Plain_}) {
+    index.Add(map);
+  }
+  const std::string letters = "ASP";
+  std::vector<char> flags;
+  for (const Row& row : rows) {
+    const TMap_Query query = Parse_Query(row.Text, row.Filters);
+    index.Match(query, flags);
+    std::string found;
+    std::string one_by_one;
+    for (int slot = 0; slot < index.Count(); ++slot) {
+      if (flags[static_cast<std::size_t>(slot)] != 0) {
+        found += letters[static_cast<std::size_t>(slot)];
+      }
+      if (Map_Matches(*index.Map(slot), query)) {
+        one_by_one += letters[static_cast<std::size_t>(slot)];
+      }
+    }
+    EXPECT_EQ(found, row.Expected) << "query \"" << row.Text << "\"";
+    EXPECT_EQ(one_by_one, row.Expected) << "query \"" << row.Text << "\"";
+  }
+  EXPECT_FALSE(Game_Type_Bit_From_Word("deathmatch"));
+}
+
+TEST_F(Map_Search_Test, PlacesOfTheViewsWithGroupPathsScopeAndOrder) {
+  TUnsorted_Maps_List list;
+  list.ListView_Maps_Eintrag_hinzufuegen(Plain_);
+  TMaps_Tree tree;
+  tree.List = &list;
+  TMaps_Tree_Node* root = tree.TreeView_Maps_Erzeuge_Gruppe(Root_Group_Name);
+  tree.Select(root);
+  TMaps_Tree_Node* duel = tree.TreeView_Maps_Erzeuge_Gruppe("Duel");
+  tree.Select(duel);
+  TMaps_Tree_Node* deep = tree.TreeView_Maps_Erzeuge_Gruppe("Deep");
+  tree.Drop_List_Items(deep, {Arena_});
+  tree.Drop_List_Items(root, {Strasse_});
+
+  const auto describe = [](const std::vector<TMap_Place>& places) {
+    std::string text;
+    for (const auto& place : places) {
+      text += place.Map->MAP_Filename + "@" + place.Group_Path + ";";
+    }
+    return text;
+  };
+  EXPECT_EQ(describe(Map_Places(list, tree)),
+            "GATE2.BSP@;Q3DM1.BSP@Arenas/Duel/Deep;CTF4.BSP@Arenas;");
+  const TMaps_Tree_Node* found = Find_Group_By_Path(tree, "Arenas/Duel");
+  EXPECT_EQ(found, duel);
+  EXPECT_EQ(describe(Map_Places(list, tree, found)), "Q3DM1.BSP@Arenas/Duel/Deep;");
+  EXPECT_EQ(Find_Group_By_Path(tree, "Arenas/Duel/Deep/Q3DM1"), nullptr);
+  EXPECT_EQ(Find_Group_By_Path(tree, "Arenas/duel"), nullptr);
+
+  // Absent maps are left out; the order is Filename, then in PK3, ignoring case.
+  Plain_->Present = false;
+  TMAP_Datei_Eintrag* twin = TTest_Database::Add_Map(Db_.Database.Items(0), "ctf4.bsp", "Twin");
+  std::vector<TMap_Place> places = Map_Places(list, tree);
+  places.push_back({twin, ""});
+  Sort_By_Filename(places);
+  EXPECT_EQ(describe(places), "ctf4.bsp@;CTF4.BSP@Arenas;Q3DM1.BSP@Arenas/Duel/Deep;");
+}
+
+TEST(Map_Search_Pick, IsUniform) {
+  // Chi-squared over 20,000 seeded picks among 10 maps; 27.88 is the 0.1 % bound for 9 degrees.
+  constexpr std::size_t buckets = 10;
+  constexpr int picks = 20000;
+  for (std::uint64_t seed : {1U, 2U, 3U}) {
+    std::mt19937_64 random(seed);
+    std::vector<int> counts(buckets, 0);
+    for (int i = 0; i < picks; ++i) {
+      ++counts[*Pick_Uniformly(buckets, random)];
+    }
+    const double expected = static_cast<double>(picks) / buckets;
+    double chi_squared = 0;
+    for (int count : counts) {
+      chi_squared += (count - expected) * (count - expected) / expected;
+    }
+    EXPECT_LT(chi_squared, 27.88) << "seed " << seed;
+  }
+  std::mt19937_64 random(1);
+  EXPECT_FALSE(Pick_Uniformly(0, random));
+  EXPECT_EQ(Pick_Uniformly(1, random), 0U);
+}
+
+}  // namespace
+}  // namespace vorlix::testing

@@ -1,0 +1,223 @@
+// The search of the main window: both views filtered as you type, the tree as it was after
+// clearing, drag and drop and delete while filtered, the filter chips, and the random pick.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <QTreeView>
+#include <QtTest>
+
+#include "../test_database.h"
+#include "browser/ui/browser_models.h"
+#include "browser/ui/browser_view.h"
+#include "browser/ui/search_bar.h"
+#include "builders.h"
+#include "content/mod_list.h"
+
+using namespace vorlix;
+using vorlix::testing::TTemp_Dir;
+using vorlix::testing::TTest_Database;
+
+namespace {
+
+// The rows of a view: "text+" for an expanded group, "text-" for a collapsed one, children in
+// brackets; hidden nodes have no row.
+QString Describe(const QTreeView& view, const QModelIndex& parent = QModelIndex()) {
+  QStringList rows;
+  const QAbstractItemModel& model = *view.model();
+  for (int row = 0; row < model.rowCount(parent); ++row) {
+    const QModelIndex index = model.index(row, 0, parent);
+    QString text = index.data().toString();
+    if (model.hasChildren(index) || !(model.flags(index) & Qt::ItemNeverHasChildren)) {
+      text += view.isExpanded(index) ? QStringLiteral("+") : QStringLiteral("-");
+      const QString below = Describe(view, index);
+      if (!below.isEmpty()) {
+        text += QStringLiteral("[") + below + QStringLiteral("]");
+      }
+    }
+    rows << text;
+  }
+  return rows.join(QStringLiteral(","));
+}
+
+}  // namespace
+
+class Search_Bar_Test : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    Db_ = std::make_unique<TTest_Database>();
+    Mods_ = std::make_unique<TMOD_Liste>();
+    Mods_->Append("baseq3");
+    TPK3_Datei_Eintrag* pk3 = Db_->Add_PK3("baseq3", "pak.pk3");
+    // IDs 0..6 in this order.
+    for (const char* name :
+         {"ALPHA1", "BETA2", "GAMMA3", "DELTA4", "ALPHA5", "OMEGA6", "EPSILON7"}) {
+      TTest_Database::Add_Map(pk3, std::string(name) + ".BSP", name);
+    }
+    // Arenas { Duel { ALPHA5, DELTA4 }, Team { Sub { OMEGA6 } }, EPSILON7 } (the file holds
+    // the children of a group from the last to the first)
+    TByte_Writer file;
+    vorlix::testing::Write_Group(file, 3, "Arenas");
+    vorlix::testing::Write_Group(file, 2, "Duel");
+    vorlix::testing::Write_Entry(file, 3, 0);
+    vorlix::testing::Write_Entry(file, 4, 0);
+    vorlix::testing::Write_Group(file, 1, "Team");
+    vorlix::testing::Write_Group(file, 1, "Sub");
+    vorlix::testing::Write_Entry(file, 5, 0);
+    vorlix::testing::Write_Entry(file, 6, 0);
+    vorlix::testing::Write_File(Dir_ / "mapstree.dat", file.Data());
+
+    Window_ = std::make_unique<QMainWindow>();
+    View_ = new TBrowser_View(Window_.get());
+    Window_->setCentralWidget(View_);
+    View_->Install_Commands(Window_.get());
+    View_->Set_Context({&Db_->Database, Mods_.get(), &Db_->Interaction, Dir_.Path(), "", ""});
+    View_->Lade_ListView_Maps();
+    QVERIFY(View_->Initialisiere_TreeView_Maps());
+    Window_->show();
+    Bar_ = View_->Search_Bar();
+    Tree_View_ = View_->Tree_View();
+    Tree_View_->expandAll();
+    Tree_View_->collapse(Index_Of(Group("Duel")));
+    Tree_View_->collapse(Index_Of(Group("Sub")));
+  }
+
+  void cleanup() {
+    Window_.reset();
+    Db_.reset();
+  }
+
+  void filtersBothViewsAndClearingRestoresTheTree() {
+    const QString tree =
+        QStringLiteral("Arenas+[Duel-[ALPHA5,DELTA4],Team+[Sub-[OMEGA6]],EPSILON7]");
+    QCOMPARE(Describe(*Tree_View_), tree);
+    QCOMPARE(Bar_->Count_Line()->text(), QStringLiteral("7 of 7 maps"));
+
+    QTest::keyClicks(Bar_->Field(), QStringLiteral("alpha"));
+    QCOMPARE(Describe(*View_->List_View()), QStringLiteral("ALPHA1"));
+    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+[ALPHA5]]"));
+    QCOMPARE(Bar_->Count_Line()->text(), QStringLiteral("2 of 7 maps"));
+    // Two words, each anywhere; then nothing at all: the top-level group stays.
+    Bar_->Field()->setText(QStringLiteral("pak 5"));
+    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+[ALPHA5]]"));
+    QCOMPARE(Describe(*View_->List_View()), QString());
+    Bar_->Field()->setText(QStringLiteral("zzz"));
+    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+"));
+    QCOMPARE(Bar_->Count_Line()->text(), QStringLiteral("0 of 7 maps"));
+
+    // Escape clears: the tree as it was, expanded groups included; nothing moved.
+    Bar_->Field()->setFocus();
+    QTest::keyClick(Bar_->Field(), Qt::Key_Escape);
+    QVERIFY(Bar_->Field()->text().isEmpty());
+    QCOMPARE(Describe(*Tree_View_), tree);
+    QCOMPARE(Describe(*View_->List_View()), QStringLiteral("ALPHA1,BETA2,GAMMA3"));
+    QVERIFY(!Bar_->Active());
+  }
+
+  void filtersAsChipsCombineWithTheWords() {
+    Db_->Database.Items(0)->Maps->Items(5)->Has_AAS = true;  // OMEGA6
+    Db_->Database.Items(0)->Maps->Items(1)->Has_AAS = true;  // BETA2
+    Db_->Database.Items(0)->Maps->Items(1)->Rating = 4;
+    TMap_Filters filters;
+    filters.Bots = true;
+    filters.Min_Rating = 3;
+    Bar_->Set_Filters(filters);
+    QCOMPARE(Bar_->Chips().size(), 2);
+    QCOMPARE(Describe(*View_->List_View()), QStringLiteral("BETA2"));
+    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+"));
+    // Removing the rating chip leaves the bots filter; a word narrows it again.
+    QTest::mouseClick(Bar_->Chips().at(0), Qt::LeftButton);
+    QTRY_COMPARE(Bar_->Chips().size(), 1);
+    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Team+[Sub+[OMEGA6]]]"));
+    Bar_->Field()->setText(QStringLiteral("beta"));
+    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+"));
+    QCOMPARE(Describe(*View_->List_View()), QStringLiteral("BETA2"));
+    Bar_->Clear();
+    QVERIFY(Bar_->Chips().isEmpty());
+    QCOMPARE(Bar_->Count_Line()->text(), QStringLiteral("7 of 7 maps"));
+  }
+
+  void dragDropAndDeleteActOnWhatIsShown() {
+    Bar_->Field()->setText(QStringLiteral("alpha"));
+    // The list's only row goes into Duel, behind ALPHA5 and the hidden DELTA4.
+    View_->List_View()->selectAll();
+    TMaps_Tree_Node* duel = Group("Duel");
+    View_->Tree().Drop_List_Items(duel, View_->Selected_List_Maps());
+    QCOMPARE(Describe(*View_->List_View()), QString());
+    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+[ALPHA5,ALPHA1]]"));
+    // A new group made while filtered is shown; then ALPHA5 is deleted back into the list.
+    View_->Tree().Select(Group("Arenas"));
+    View_->Menu_CreateGroupClick();
+    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+[ALPHA5,ALPHA1],New Group-]"));
+    QCOMPARE(duel->Child(0)->Text, std::string("ALPHA5"));
+    View_->Tree().Select(duel->Child(0));
+    View_->Menu_DeleteEntryClick();
+    QCOMPARE(Describe(*View_->List_View()), QStringLiteral("ALPHA5"));
+    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+[ALPHA1],New Group-]"));
+
+    Bar_->Clear();
+    QCOMPARE(
+        Describe(*Tree_View_),
+        QStringLiteral("Arenas+[Duel-[DELTA4,ALPHA1],New Group-,Team+[Sub-[OMEGA6]],EPSILON7]"));
+    QCOMPARE(Describe(*View_->List_View()), QStringLiteral("ALPHA5,BETA2,GAMMA3"));
+  }
+
+  void randomPicksAmongTheShownMapsOrTheGroup() {
+    QSignalSpy launches(View_, &TBrowser_View::Launch_Map_Requested);
+    Bar_->Seed(7);
+    Bar_->Field()->setText(QStringLiteral("alpha"));
+    View_->List_View()->setFocus();
+    std::set<std::string> picked;
+    for (int i = 0; i < 40; ++i) {
+      const TMAP_Datei_Eintrag* map = Bar_->Random_Map();
+      QVERIFY(map != nullptr);
+      picked.insert(map->MAP_Filename);
+      QCOMPARE(View_->Shown_Levelshot_Map(), map);
+    }
+    QCOMPARE(picked, (std::set<std::string>{"ALPHA1.BSP", "ALPHA5.BSP"}));
+    QCOMPARE(launches.size(), 40);
+    // The selected group with the focus: its maps at any depth, among those shown.
+    Bar_->Clear();
+    Tree_View_->setFocus();
+    Tree_View_->setCurrentIndex(Index_Of(Group("Team")));
+    QCOMPARE(Bar_->Random_Map()->MAP_Filename, std::string("OMEGA6.BSP"));
+    QCOMPARE(Tree_View_->currentIndex(), Index_Of(Group("Sub")->Child(0)));
+    Bar_->Field()->setText(QStringLiteral("zzz"));
+    Tree_View_->setCurrentIndex(Index_Of(Group("Arenas")));
+    QCOMPARE(Bar_->Random_Map(), nullptr);
+    QCOMPARE(Db_->Interaction.Message_Texts().back(),
+             std::string("The group \"Arenas\" holds no map to pick among the maps shown."));
+    View_->List_View()->setFocus();
+    QCOMPARE(Bar_->Random_Map(), nullptr);
+    QCOMPARE(Db_->Interaction.Message_Texts().back(),
+             std::string("No map is shown, so there is none to pick: change the search."));
+    QCOMPARE(launches.size(), 41);
+  }
+
+ private:
+  TMaps_Tree_Node* Group(const std::string& name) {
+    TMaps_Tree_Node* found = nullptr;
+    View_->Tree().For_Each([&](const TMaps_Tree_Node& node, int) {
+      if (node.Is_Group() && node.Text == name) {
+        found = const_cast<TMaps_Tree_Node*>(&node);
+      }
+    });
+    return found;
+  }
+  QModelIndex Index_Of(const TMaps_Tree_Node* node) { return View_->Tree_Model()->Index_Of(node); }
+
+  TTemp_Dir Dir_;
+  std::unique_ptr<TTest_Database> Db_;
+  std::unique_ptr<TMOD_Liste> Mods_;
+  std::unique_ptr<QMainWindow> Window_;
+  TBrowser_View* View_ = nullptr;
+  TSearch_Bar* Bar_ = nullptr;
+  QTreeView* Tree_View_ = nullptr;
+};
+
+QTEST_MAIN(Search_Bar_Test)
+#include "tst_search_bar.moc"

@@ -1,0 +1,88 @@
+// vorlix-cli end to end: find and random over the list and a tree file written by the test.
+
+#include <chrono>
+
+#include "cli_runner.h"
+
+namespace vorlix::testing {
+namespace {
+
+class Cli_Find : public Cli {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
+    // q3dm1 (IDs 0/0) in "Arenas/Duel maps", the other two in the list.
+    Write_File(Data_ / "mapstree.dat",
+               Tree_Group("Arenas", 1) + Tree_Group("Duel maps", 1) + Tree_Entry(0, 0));
+  }
+};
+
+TEST_F(Cli_Find, Find_Prints_The_Matching_Maps_By_Filename) {
+  const std::string extra = "Extra One\tEXTRA1\tbaseq3/zz_extra\t1\t0\t\n";
+  const std::string mod = "Mod Map\tMM1\tmymod/mymod\t2\t0\t\n";
+  const std::string q3dm1 = "Arena Gate\tQ3DM1\tbaseq3/pak0\t0\t0\tArenas/Duel maps\n";
+  const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
+      {{"find"}, extra + mod + q3dm1},
+      {{"find", "ARENA", "gate"}, q3dm1},
+      {{"find", "--", "zz_extra"}, extra},
+      {{"find", "mymod"}, mod},
+      {{"find", "--bots"}, q3dm1},
+      {{"find", "--type", "ffa", "--players=8", "--min-rating", "0", "--mod", "BASEQ3"},
+       extra + q3dm1},
+      {{"find", "--type", "ctf"}, ""},
+      {{"find", "--added-within", "100000", "a"}, extra + mod + q3dm1},
+      {{"find", "--added-within", "30"}, mod + q3dm1},
+      {{"find", "nothing"}, ""},
+  };
+  // An archive of long ago (the next start-up takes its date).
+  fs::last_write_time(
+      Game_ / "baseq3/zz_extra.pk3",
+      fs::last_write_time(Game_ / "baseq3/zz_extra.pk3") - std::chrono::hours(24 * 400));
+  for (const auto& [words, out] : rows) {
+    const Run_Result result = Run_Data(words);
+    EXPECT_EQ(result.Status, 0) << words[1] << result.Err;
+    EXPECT_EQ(result.Out, out) << words[1];
+  }
+}
+
+TEST_F(Cli_Find, Random_Picks_In_The_Group_And_Launches) {
+  Run_Result result = Run_Data({"random", "--group", "Arenas"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  const std::string q3dm1 = "Arena Gate\tQ3DM1\tbaseq3/pak0\t0\t0\tArenas/Duel maps\n";
+  EXPECT_EQ(result.Out, q3dm1);
+  result = Run_Data({"random", "--group", "Arenas/Duel maps", "--launch", "--dry-run"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(result.Out, q3dm1 + Game_.Path() + "/QUAKE3.EXE" + Q3dm1_Arguments + "\n");
+  result = Run_Data({"random", "mymod"});
+  EXPECT_EQ(result.Status, 2);  // no words: the filters only
+  result = Run_Data({"random", "--type", "single"});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_EQ(result.Err, "error: No map matches.\n");
+  result = Run_Data({"random", "--bots"});
+  EXPECT_EQ(result.Out, q3dm1);
+}
+
+TEST_F(Cli_Find, Bad_Input_Is_Wrong_Usage_And_Saves_Nothing) {
+  // A vanished archive would be saved as gone by any command that runs its close.
+  const std::string database = Read_File(Data_ / "mapsdb.dat");
+  fs::remove(Game_ / "baseq3/zz_extra.pk3");
+  const std::vector<std::vector<std::string>> rows = {
+      {"find", "--type", "deathmatch"},
+      {"find", "--players", "-1"},
+      {"find", "--min-rating", "10"},
+      {"find", "--added-within", "week"},
+      {"find", "--unknown"},
+      {"random", "--group", "Arenas/Nope"},
+      {"random", "--dry-run"},
+      {"find", "--mod", ""},
+  };
+  for (const auto& words : rows) {
+    const Run_Result result = Run_Data(words);
+    EXPECT_EQ(result.Status, 2) << words[1] << " " << words.back();
+    EXPECT_NE(result.Err.find("error: "), std::string::npos) << result.Err;
+    EXPECT_EQ(Read_File(Data_ / "mapsdb.dat"), database) << words[1] << " " << words.back();
+  }
+}
+
+}  // namespace
+}  // namespace vorlix::testing
