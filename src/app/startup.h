@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "core/data_lock.h"
 #include "app/read_ahead.h"
 #include "content/mod_list.h"
+#include "core/data_lock.h"
 #include "database/records.h"
 
 namespace vorlix {

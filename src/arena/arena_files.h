@@ -44,9 +44,9 @@ TArena_Verfuegbarkeit Process_Arena_File(Arena_Modus mode, const TArena_Umgebung
                                          const TArena_Zweig& branch, TInteraction& ui);
 
 // Writes the arena script of the branch for a MOD into TEMP and packs it into the archive
-// `file_name` of the MOD's directory `mod_dir` (as found on disk); shows the success box, and a warning when the script is too
-// large for the game. Returns the size of the script. Throws TFile_Error or TZip_Error when the
-// script or the archive cannot be written.
+// `file_name` of the MOD's directory `mod_dir` (as found on disk); shows the success box, and a
+// warning when the script is too large for the game. Returns the size of the script. Throws
+// TFile_Error or TZip_Error when the script or the archive cannot be written.
 std::size_t Erzeuge_Arena_File(const TArena_Umgebung& env, const std::string& mod,
                                const std::string& mod_dir, const std::string& file_name,
                                const TArena_Zweig& branch, TInteraction& ui);
