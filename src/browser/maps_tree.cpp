@@ -579,4 +579,23 @@ bool Initialisiere_TreeView_Maps(TMaps_Tree& tree, const std::string& program_di
   return true;
 }
 
+std::vector<TMAP_Datei_Eintrag*> Maps_Of_Group(const TMaps_Tree_Node& group) {
+  std::vector<TMAP_Datei_Eintrag*> maps;
+  std::vector<const TMaps_Tree_Node*> pending{&group};
+  while (!pending.empty()) {
+    const TMaps_Tree_Node* node = pending.back();
+    pending.pop_back();
+    if (node->Is_Map_Entry()) {
+      if (node->Map != nullptr) {
+        maps.push_back(node->Map);
+      }
+      continue;
+    }
+    for (int i = node->Child_Count() - 1; i >= 0; --i) {
+      pending.push_back(node->Child(i));
+    }
+  }
+  return maps;
+}
+
 }  // namespace vorlix

@@ -215,4 +215,7 @@ void TMaps_Tree::For_Each(Visit visit) const {
   }
 }
 
+// The maps of a group and its sub-groups at any depth, in the tree's displayed order.
+std::vector<TMAP_Datei_Eintrag*> Maps_Of_Group(const TMaps_Tree_Node& group);
+
 }  // namespace vorlix

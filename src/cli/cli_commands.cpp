@@ -351,23 +351,6 @@ int Command_Random(TCli_Context& context, TCli_Args& args) {
   return launch ? Launch_Map(context, place.Map, dry_run) : 0;
 }
 
-// The map entries below a group at any depth, in displayed order.
-std::vector<TMAP_Datei_Eintrag*> Maps_Below(const TMaps_Tree_Node& group) {
-  std::vector<TMAP_Datei_Eintrag*> maps;
-  std::vector<const TMaps_Tree_Node*> stack{&group};
-  while (!stack.empty()) {
-    const TMaps_Tree_Node* node = stack.back();
-    stack.pop_back();
-    if (node->Is_Map_Entry() && node->Map != nullptr) {
-      maps.push_back(node->Map);
-    }
-    for (int i = node->Child_Count() - 1; i >= 0; --i) {
-      stack.push_back(node->Child(i));
-    }
-  }
-  return maps;
-}
-
 // An arena command with its answers; failed when an error box was shown on the way.
 int Run_Arena_Command(TCli_Context& context, const TArena_Befehl& command,
                       const TArena_Zweig& branch) {
@@ -398,7 +381,7 @@ int Command_Arena_Create(TCli_Context& context, TCli_Args& args) {
     context.Error("The group \"" + path + "\" holds no map that may be included in an arena file.");
     return 1;
   }
-  return Run_Arena_Command(context, command, TArena_Zweig{group->Text, Maps_Below(*group)});
+  return Run_Arena_Command(context, command, TArena_Zweig{group->Text, Maps_Of_Group(*group)});
 }
 
 int Command_Arena_Activate(TCli_Context& context, TCli_Args& args) {
@@ -440,20 +423,9 @@ int Command_Arena_Import(TCli_Context& context, TCli_Args& args) {
   return context.Ui.Error_Count() > errors_before ? 1 : 0;
 }
 
-// An integer option, when given.
+// An integer option, when given (its range is the settings' check).
 std::optional<int> Integer_Option(TCli_Args& args, const std::string& name) {
-  const auto value = args.Option(name);
-  if (!value) {
-    return std::nullopt;
-  }
-  bool valid = !value->empty() && value->size() <= 9;
-  for (const char c : *value) {
-    valid = valid && c >= '0' && c <= '9';
-  }
-  if (!valid) {
-    throw TCli_Usage_Error("option " + name + " needs a number, not \"" + *value + "\"");
-  }
-  return std::stoi(*value);
+  return Count_Option(args, name, 999999999);
 }
 
 int Command_Serve(TCli_Context& context, TCli_Args& args) {

@@ -119,25 +119,6 @@ std::string Game_Type_Word(int radio_index) {
   return Game_Type_Words[static_cast<std::size_t>(radio_index)];
 }
 
-std::vector<TMAP_Datei_Eintrag*> Maps_Of_Group(const TMaps_Tree_Node& group) {
-  std::vector<TMAP_Datei_Eintrag*> maps;
-  std::vector<const TMaps_Tree_Node*> pending{&group};
-  while (!pending.empty()) {
-    const TMaps_Tree_Node* node = pending.back();
-    pending.pop_back();
-    if (node->Is_Map_Entry()) {
-      if (node->Map != nullptr) {
-        maps.push_back(node->Map);
-      }
-      continue;
-    }
-    for (int i = node->Child_Count() - 1; i >= 0; --i) {
-      pending.push_back(node->Child(i));
-    }
-  }
-  return maps;
-}
-
 std::string Game_Map_Name(const TMAP_Datei_Eintrag& map) {
   return platform::Lower(Entferne_Dateiendung(map.MAP_Filename));
 }

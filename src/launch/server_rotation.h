@@ -61,9 +61,6 @@ struct TServer_Rotation {
   std::vector<TLeft_Out_Map> Left_Out;
 };
 
-// The maps of the group's entries at any depth, in the tree's displayed order.
-std::vector<TMAP_Datei_Eintrag*> Maps_Of_Group(const TMaps_Tree_Node& group);
-
 // The name the game knows a map by: its file name without the extension, in lower case as the
 // archives hold their members.
 std::string Game_Map_Name(const TMAP_Datei_Eintrag& map);

@@ -54,7 +54,7 @@ TEST_F(Cli_Serve, ExitStatusesForNoMapAndBadInput) {
       {{"--password", "a;b"}, 2, "The password must not contain a quote"},
       {{"--port", "70000"}, 2, "The port must be a number from 1 to 65535"},
       {{"--type", "deathmatch"}, 2, "unknown game type \"deathmatch\""},
-      {{"--bots", "many"}, 2, "option --bots needs a number"},
+      {{"--bots", "many"}, 2, "option --bots needs a whole number"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> words = c.Words;

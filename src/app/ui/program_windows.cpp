@@ -41,26 +41,6 @@ namespace vorlix::ui {
 
 namespace {
 
-// The maps of a group and its sub-groups, depth first in tree order.
-std::vector<TMAP_Datei_Eintrag*> Maps_Below(const TMaps_Tree_Node* group) {
-  std::vector<TMAP_Datei_Eintrag*> maps;
-  std::vector<const TMaps_Tree_Node*> pending{group};
-  while (!pending.empty()) {
-    const TMaps_Tree_Node* node = pending.back();
-    pending.pop_back();
-    if (node->Is_Map_Entry()) {
-      if (node->Map != nullptr) {
-        maps.push_back(node->Map);
-      }
-      continue;
-    }
-    for (int i = node->Child_Count() - 1; i >= 0; --i) {
-      pending.push_back(node->Child(i));
-    }
-  }
-  return maps;
-}
-
 // Calls a function when the watched window is about to close.
 class TClose_Watch : public QObject {
  public:
@@ -281,17 +261,17 @@ void TProgram_Windows::Wire_Commands() {
       });
   QObject::connect(Browser_, &TBrowser_View::Map_Properties_Requested, &Main_,
                    [this](TMAP_Datei_Eintrag* map) { Open_Map_Properties(map); });
-  QObject::connect(Browser_, &TBrowser_View::Group_Properties_Requested, &Main_,
-                   [this](TMaps_Tree_Node* group) {
-                     if (group != nullptr) {
-                       Show_Group_Properties(Properties(), Properties_Context(), Maps_Below(group));
-                     }
-                   });
+  QObject::connect(
+      Browser_, &TBrowser_View::Group_Properties_Requested, &Main_, [this](TMaps_Tree_Node* group) {
+        if (group != nullptr) {
+          Show_Group_Properties(Properties(), Properties_Context(), Maps_Of_Group(*group));
+        }
+      });
   auto arena_command = [this](Arena_Modus mode, TMaps_Tree_Node* group) {
     TArena_Zweig branch;
     if (group != nullptr) {
       branch.Group_Name = group->Text;
-      branch.Maps = Maps_Below(group);
+      branch.Maps = Maps_Of_Group(*group);
     }
     const TArena_Verfuegbarkeit available =
         Process_Arena_File(mode, Arena_Umgebung_aus(Main_.State()), branch, Main_.Interaction());

@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "browser/maps_tree.h"
 #include "core/interaction.h"
 #include "core/settings.h"
 #include "core/ui/qt_text.h"
