@@ -46,6 +46,7 @@
 #include "builders.h"
 #include "core/interaction.h"
 #include "database/records.h"
+#include "silent_interaction.h"
 
 namespace fs = std::filesystem;
 using vorlix::testing::Dos_Date_Time;
@@ -526,31 +527,8 @@ void Write_Installation(const Install_Options& o) {
 
 // ---- the maps tree ----------------------------------------------------------------------------
 
-class Silent_Interaction : public vorlix::TInteraction {
- public:
-  vorlix::Answer Message(vorlix::Message_Kind, const std::string& text,
-                         vorlix::Button_Set buttons) override {
-    std::cerr << "vorlix-bench-gen: " << text << "\n";
-    return vorlix::Default_Answer(buttons);
-  }
-  void Status_Line(int, const std::string&) override {}
-  std::unique_ptr<vorlix::TNotice> Notice(const std::string&, const std::string&) override {
-    return nullptr;
-  }
-  std::optional<std::string> Choose_File(const vorlix::File_Request&) override {
-    return std::nullopt;
-  }
-  std::optional<std::vector<int>> Select_Items(const vorlix::Selection_Request&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> Specify_Arena_Name(const std::string&,
-                                                const std::optional<std::string>&) override {
-    return std::nullopt;
-  }
-};
-
 int Write_Tree(const std::string& program_dir, const std::string& game_dir) {
-  Silent_Interaction ui;
+  vorlix::bench::TSilent_Interaction ui{"vorlix-bench-gen"};
   vorlix::TDatabase_Paths paths{program_dir, program_dir + "/TEMP", program_dir + "/LEVELSHOTS",
                                 program_dir + "/BOTINFO", game_dir};
   vorlix::TPK3_Dateien_Verwaltung database(paths, &ui);

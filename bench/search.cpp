@@ -26,31 +26,9 @@
 #include "content/mod_list.h"
 #include "core/interaction.h"
 #include "database/records.h"
+#include "silent_interaction.h"
 
 namespace {
-
-class Silent_Interaction : public vorlix::TInteraction {
- public:
-  vorlix::Answer Message(vorlix::Message_Kind, const std::string& text,
-                         vorlix::Button_Set buttons) override {
-    std::cerr << "vorlix-bench-search: " << text << "\n";
-    return vorlix::Default_Answer(buttons);
-  }
-  void Status_Line(int, const std::string&) override {}
-  std::unique_ptr<vorlix::TNotice> Notice(const std::string&, const std::string&) override {
-    return nullptr;
-  }
-  std::optional<std::string> Choose_File(const vorlix::File_Request&) override {
-    return std::nullopt;
-  }
-  std::optional<std::vector<int>> Select_Items(const vorlix::Selection_Request&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> Specify_Arena_Name(const std::string&,
-                                                const std::optional<std::string>&) override {
-    return std::nullopt;
-  }
-};
 
 // Titles of two or three made-up words, some with Latin-1 accents.
 std::string Title(std::mt19937& random) {
@@ -103,7 +81,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  Silent_Interaction ui;
+  vorlix::bench::TSilent_Interaction ui{"vorlix-bench-search"};
   vorlix::TPK3_Dateien_Verwaltung database(vorlix::TDatabase_Paths{}, &ui);
   vorlix::TMOD_Liste mods;
   const std::vector<std::string> mod_names = {"baseq3", "cpma", "osp", "defrag"};
