@@ -116,6 +116,15 @@ int Command_Info(TCli_Context& context, TCli_Args& args) {
   return 0;
 }
 
+// The group at a path of the maps tree, or nullptr (reported).
+const TMaps_Tree_Node* Group_At(TCli_Context& context, const std::string& path) {
+  const TMaps_Tree_Node* group = Find_Group_By_Path(context.Tree(), path);
+  if (group == nullptr) {
+    context.Error("There is no group \"" + path + "\" in the maps tree.");
+  }
+  return group;
+}
+
 // The archive record with the ID, or nullptr (reported).
 TPK3_Datei_Eintrag* Find_PK3(TCli_Context& context, std::int32_t pk3_id) {
   const TPK3_Dateien_Verwaltung& database = *context.State().PK3_Datenbank;
@@ -372,9 +381,8 @@ int Command_Arena_Create(TCli_Context& context, TCli_Args& args) {
   if (!Start_With_Database(context)) {
     return 1;
   }
-  const TMaps_Tree_Node* group = Find_Group_By_Path(context.Tree(), path);
+  const TMaps_Tree_Node* group = Group_At(context, path);
   if (group == nullptr) {
-    context.Error("There is no group \"" + path + "\" in the maps tree.");
     return 1;
   }
   if (!TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer_fuer_Arena_File_Creation(group)) {
@@ -465,9 +473,8 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
   if (!Start_With_Database(context)) {
     return 1;
   }
-  const TMaps_Tree_Node* group = Find_Group_By_Path(context.Tree(), path);
+  const TMaps_Tree_Node* group = Group_At(context, path);
   if (group == nullptr) {
-    context.Error("There is no group \"" + path + "\" in the maps tree.");
     return 1;
   }
   const std::vector<TMAP_Datei_Eintrag*> maps = Maps_Of_Group(*group);
