@@ -91,10 +91,15 @@ TProperties_Context Properties_Kontext_aus(const TMain_State& state, TInteractio
   context.Database = state.PK3_Datenbank.get();
   context.Interaction = &ui;
   context.Locale = locale;
-  if (state.PK3_Datenbank) {
-    context.Game_Index = std::make_shared<const TGame_Index>(Game_Index_Of(*state.PK3_Datenbank));
-  }
+  context.Game_Index = Game_Index_aus(state);
   return context;
+}
+
+std::shared_ptr<const TGame_Index> Game_Index_aus(const TMain_State& state) {
+  if (!state.PK3_Datenbank) {
+    return nullptr;
+  }
+  return std::make_shared<const TGame_Index>(Game_Index_Of(*state.PK3_Datenbank));
 }
 
 }  // namespace vorlix

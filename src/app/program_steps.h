@@ -4,12 +4,15 @@
 // information, the disabler archives and the database save. A front end adds the steps of its
 // own views (the unsorted list, the maps tree) and may wrap these with work of its own.
 
+#include <memory>
+
 #include "app/startup.h"
 #include "arena/arena_files.h"
 #include "properties/map_properties_model.h"
 
 namespace vorlix {
 
+class TGame_Index;
 class TInteraction;
 
 // Fills Build_MOD_List, Load_And_Sync_Database, Read_Bots, Write_Disablers and Save_Database.
@@ -18,6 +21,9 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui);
 
 // What the arena-file commands work with, from the program state.
 TArena_Umgebung Arena_Umgebung_aus(const TMain_State& state);
+
+// What the game itself knows of the state's archives (null before a database is loaded).
+std::shared_ptr<const TGame_Index> Game_Index_aus(const TMain_State& state);
 
 // What the properties and launch dialogs work with, from the program state.
 TProperties_Context Properties_Kontext_aus(const TMain_State& state, TInteraction& ui,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "core/letter_case.h"
 #include "core/paths.h"
@@ -393,25 +394,32 @@ const TArchive_Facts* TGame_Index::Loaded_From(const std::string& map_file, cons
   return nullptr;
 }
 
+std::vector<std::pair<const TArchive_Facts*, const TArena_Info*>> TGame_Index::Arenas_Read(
+    const std::string& mod, const std::vector<std::string>& bases) const {
+  std::vector<std::pair<const TArchive_Facts*, const TArena_Info*>> blocks;
+  std::unordered_set<std::string> seen;
+  for (const TArchive_Facts* facts : Search_Order(mod, bases)) {
+    for (const auto& script : facts->Arena_Scripts) {
+      if (!seen.insert(platform::Upper(script)).second) {
+        continue;
+      }
+      for (const auto& info : facts->Arenas) {
+        if (platform::Equal_Ignore_Case(info.Script, script)) {
+          blocks.emplace_back(facts, &info);
+        }
+      }
+    }
+  }
+  return blocks;
+}
+
 std::optional<std::pair<const TArchive_Facts*, TArena_Info>> TGame_Index::Arena_Of(
     const std::string& map_file, const std::string& mod,
     const std::vector<std::string>& bases) const {
   const std::string stem = Map_Stem(map_file);
-  // Each script name counts once, from the first archive of the search order that holds it.
-  std::vector<std::string> seen;
-  for (const TArchive_Facts* facts : Search_Order(mod, bases)) {
-    for (const auto& script : facts->Arena_Scripts) {
-      const std::string upper = platform::Upper(script);
-      if (Contains(seen, upper)) {
-        continue;
-      }
-      seen.push_back(upper);
-      for (const auto& info : facts->Arenas) {
-        if (platform::Equal_Ignore_Case(info.Script, script) &&
-            platform::Upper(info.Value("map")) == stem) {
-          return std::make_pair(facts, info);
-        }
-      }
+  for (const auto& [facts, info] : Arenas_Read(mod, bases)) {
+    if (platform::Upper(info->Value("map")) == stem) {
+      return std::make_pair(facts, *info);
     }
   }
   return std::nullopt;

@@ -82,6 +82,11 @@ class TGame_Index {
   // The first archive of the search order holding maps/NAME.bsp, or nullptr.
   const TArchive_Facts* Loaded_From(const std::string& map_file, const std::string& mod,
                                     const std::vector<std::string>& bases) const;
+  // Every block of the scripts the game reads for a MOD directory, with its archive, in the
+  // order the game reads them: each script name once, from the first archive of the search order
+  // holding it.
+  std::vector<std::pair<const TArchive_Facts*, const TArena_Info*>> Arenas_Read(
+      const std::string& mod, const std::vector<std::string>& bases) const;
   // The block that names the map in the script the game would use, with its archive; nullopt
   // when no script of the search order names it.
   std::optional<std::pair<const TArchive_Facts*, TArena_Info>> Arena_Of(

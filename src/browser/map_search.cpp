@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "arena/game_index.h"
 #include "browser/maps_tree.h"
 #include "browser/unsorted_list.h"
 #include "core/letter_case.h"
@@ -61,6 +62,25 @@ void Append_Folded(std::string& out, std::string_view latin1) {
 
 bool Is_Blank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+// The words of a text, split at blanks.
+std::vector<std::string_view> Split_Words(std::string_view text) {
+  std::vector<std::string_view> words;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && Is_Blank(text[i])) {
+      ++i;
+    }
+    const std::size_t begin = i;
+    while (i < text.size() && !Is_Blank(text[i])) {
+      ++i;
+    }
+    if (i > begin) {
+      words.push_back(text.substr(begin, i - begin));
+    }
+  }
+  return words;
 }
 
 std::string Without_Extension(const std::string& name) {
@@ -166,12 +186,75 @@ std::optional<std::uint8_t> Game_Type_Bit_From_Word(std::string_view word) {
   return std::nullopt;
 }
 
-std::uint8_t Map_Game_Types(const TMAP_Datei_Eintrag& map) {
-  return map.Game_Types;
+std::uint8_t Game_Types_Of_Script_Words(std::string_view words) {
+  std::uint8_t bits = 0;
+  for (const std::string_view word : Split_Words(words)) {
+    bits |= Game_Type_Bit_From_Word(word).value_or(0);
+  }
+  return bits;
 }
 
-bool Bots_Possible(const TMAP_Datei_Eintrag& map) {
-  return map.Has_AAS;
+TMap_Game_Facts::TMap_Game_Facts(const TGame_Index& index,
+                                 const std::vector<const TMAP_Datei_Eintrag*>& maps) {
+  // What each MOD directory's search path gives: the bot files and the game types of each map's
+  // first block, by upper-cased map name.
+  struct TDirectory {
+    std::unordered_map<std::string, bool> Bot_Files;
+    std::unordered_map<std::string, std::uint8_t> Types;
+  };
+  std::unordered_map<std::string, TDirectory> directories;
+  const auto directory_of = [&](const std::string& mod) -> const TDirectory& {
+    const std::string key = platform::Lower(mod);
+    const auto found = directories.find(key);
+    if (found != directories.end()) {
+      return found->second;
+    }
+    TDirectory& directory = directories[key];
+    for (const TArchive_Facts* archive : index.Search_Order(key, Base_Directories())) {
+      for (const auto& stem : archive->Bot_Files) {
+        directory.Bot_Files.emplace(stem, true);
+      }
+    }
+    for (const auto& [archive, info] : index.Arenas_Read(key, Base_Directories())) {
+      directory.Types.emplace(platform::Upper(info->Value("map")),
+                              Game_Types_Of_Script_Words(info->Value("type")));
+    }
+    return directory;
+  };
+  Facts_.reserve(maps.size());
+  for (const TMAP_Datei_Eintrag* map : maps) {
+    if (map == nullptr || map->PK3 == nullptr) {
+      continue;
+    }
+    const TDirectory& directory = directory_of(map->PK3->MOD_Directory);
+    std::string stem = platform::Upper(map->MAP_Filename);
+    if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".BSP") == 0) {
+      stem.resize(stem.size() - 4);
+    }
+    TFacts facts;
+    const auto types = directory.Types.find(stem);
+    facts.Types = types != directory.Types.end() ? types->second : 0;
+    facts.Bot_File = directory.Bot_Files.count(stem) != 0;
+    Facts_.emplace(map, facts);
+  }
+}
+
+std::uint8_t TMap_Game_Facts::Script_Types(const TMAP_Datei_Eintrag& map) const {
+  const auto found = Facts_.find(&map);
+  return found != Facts_.end() ? found->second.Types : 0;
+}
+
+bool TMap_Game_Facts::Bot_File(const TMAP_Datei_Eintrag& map) const {
+  const auto found = Facts_.find(&map);
+  return found != Facts_.end() && found->second.Bot_File;
+}
+
+std::uint8_t Map_Game_Types(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game) {
+  return static_cast<std::uint8_t>(map.Game_Types | (game ? game->Script_Types(map) : 0));
+}
+
+bool Bots_Possible(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game) {
+  return map.Has_AAS || (game != nullptr && game->Bot_File(map));
 }
 
 std::int64_t Local_Now() {
@@ -185,24 +268,15 @@ TMap_Query Parse_Query(std::string_view utf8, TMap_Filters filters) {
   TMap_Query query;
   query.Filters = std::move(filters);
   const std::string folded = Fold_Search_Text(Latin1_From_Utf8(utf8));
-  std::size_t i = 0;
-  while (i < folded.size()) {
-    while (i < folded.size() && Is_Blank(folded[i])) {
-      ++i;
-    }
-    const std::size_t begin = i;
-    while (i < folded.size() && !Is_Blank(folded[i])) {
-      ++i;
-    }
-    if (i > begin) {
-      query.Words.push_back(folded.substr(begin, i - begin));
-    }
+  for (const std::string_view word : Split_Words(folded)) {
+    query.Words.emplace_back(word);
   }
   return query;
 }
 
 bool Passes_Filters(const TMAP_Datei_Eintrag& map, const TMap_Filters& filters) {
-  if (filters.Game_Type != 0 && (Map_Game_Types(map) & filters.Game_Type) == 0) {
+  if (filters.Game_Type != 0 &&
+      (Map_Game_Types(map, filters.Game.get()) & filters.Game_Type) == 0) {
     return false;
   }
   if (filters.Players &&
@@ -212,7 +286,7 @@ bool Passes_Filters(const TMAP_Datei_Eintrag& map, const TMap_Filters& filters) 
   if (filters.Min_Rating && map.Rating < *filters.Min_Rating) {
     return false;
   }
-  if (filters.Bots && !Bots_Possible(map)) {
+  if (filters.Bots && !Bots_Possible(map, filters.Game.get())) {
     return false;
   }
   if (!filters.MOD.empty() &&

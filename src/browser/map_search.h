@@ -8,14 +8,17 @@
 // every filter. A word never matches across two fields. Every character of a word is plain text.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace vorlix {
 
+class TGame_Index;
 class TMAP_Datei_Eintrag;
 class TMaps_Tree;
 class TMaps_Tree_Node;
@@ -34,10 +37,36 @@ std::optional<std::uint8_t> Game_Type_Bit_From_Word(std::string_view word);
 // The words in that order.
 const std::vector<std::string>& Game_Type_Words();
 
-// The game types a map is made for, as Game_Types bits.
-std::uint8_t Map_Game_Types(const TMAP_Datei_Eintrag& map);
-// Whether bots can play the map: it has a bot file.
-bool Bots_Possible(const TMAP_Datei_Eintrag& map);
+// What the game's own files say of maps: the game types named by the `type` of each map's own
+// arena block (the block the game reads for it) and whether any archive the game searches for the
+// map (its MOD directory's, then the base directory's) holds its bot file. Made once for a set of
+// maps; asking for a map it was not made for gives nothing.
+class TMap_Game_Facts {
+ public:
+  TMap_Game_Facts(const TGame_Index& index, const std::vector<const TMAP_Datei_Eintrag*>& maps);
+  // Game_Types bits of the `type` words of the map's own arena block; 0 without one.
+  std::uint8_t Script_Types(const TMAP_Datei_Eintrag& map) const;
+  // Whether an archive of the map's search path holds maps/NAME.aas.
+  bool Bot_File(const TMAP_Datei_Eintrag& map) const;
+
+ private:
+  struct TFacts {
+    std::uint8_t Types = 0;
+    bool Bot_File = false;
+  };
+  std::unordered_map<const TMAP_Datei_Eintrag*, TFacts> Facts_;
+};
+
+// The Game_Types bits of the words of an arena block's `type` ("ffa tourney", case ignored;
+// words of no game type are left out).
+std::uint8_t Game_Types_Of_Script_Words(std::string_view words);
+
+// The game types a map is made for, as Game_Types bits: its own, and with the game's facts those
+// of its arena block.
+std::uint8_t Map_Game_Types(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game = nullptr);
+// Whether bots can play the map: it has a bot file (with the game's facts: in any archive the game
+// searches for it).
+bool Bots_Possible(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game = nullptr);
 
 struct TMap_Filters {
   std::uint8_t Game_Type = 0;           // one Game_Types bit; 0: any
@@ -49,6 +78,11 @@ struct TMap_Filters {
   // Local wall-clock time as seconds since 1970 (what the archive dates are compared with);
   // set by the caller when Added_Within_Days is.
   std::int64_t Now = 0;
+  // The game's facts for the game-type and bots filters; without them only the records count.
+  std::shared_ptr<const TMap_Game_Facts> Game;
+
+  // Whether the game's facts play a part.
+  bool Wants_Game_Facts() const { return Game_Type != 0 || Bots; }
 
   bool Any() const {
     return Game_Type != 0 || Players || Min_Rating || Bots || !MOD.empty() || Added_Within_Days;

@@ -302,9 +302,18 @@ std::vector<std::string> Query_Words(TCli_Args& args) {
 }
 
 // The maps of the views that match, ordered by Filename, then in PK3.
-std::vector<TMap_Place> Matching_Places(TCli_Context& context, const TMap_Query& query,
+std::vector<TMap_Place> Matching_Places(TCli_Context& context, TMap_Query query,
                                         const TMaps_Tree_Node* scope) {
   std::vector<TMap_Place> places = Map_Places(context.List(), context.Tree(), scope);
+  if (query.Filters.Wants_Game_Facts() && context.State().PK3_Datenbank) {
+    std::vector<const TMAP_Datei_Eintrag*> maps;
+    maps.reserve(places.size());
+    for (const auto& place : places) {
+      maps.push_back(place.Map);
+    }
+    query.Filters.Game = std::make_shared<const TMap_Game_Facts>(
+        Game_Index_Of(*context.State().PK3_Datenbank), maps);
+  }
   std::erase_if(places,
                 [&query](const TMap_Place& place) { return !Map_Matches(*place.Map, query); });
   Sort_By_Filename(places);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include "arena/game_index.h"
 
 #include "browser/unsorted_list.h"
 #include "test_database.h"
@@ -180,6 +181,78 @@ TEST_F(Map_Search_Test, MatchesEveryWordInOneFieldAndEveryFilter) {
     EXPECT_EQ(one_by_one, row.Expected) << "query \"" << row.Text << "\"";
   }
   EXPECT_FALSE(Game_Type_Bit_From_Word("deathmatch"));
+}
+
+// The game's own files: a map's arena block (the one the game reads) adds its `type` words, and a
+// bot file in any archive of the map's MOD directory or of the base directory lets bots play it.
+TEST_F(Map_Search_Test, GameFactsAddTheArenaBlockTypesAndBotFilesOfTheSearchPath) {
+  const auto archive = [](const char* mod, const char* name) {
+    TArchive_Facts facts;
+    facts.MOD_Directory = mod;
+    facts.PK3_Filename = name;
+    return facts;
+  };
+  const auto block = [](const char* script, const char* map, const char* type) {
+    return TArena_Info{script, {{"map", map}, {"type", type}}};
+  };
+  TArchive_Facts bots_base = archive("baseq3", "pak6.pk3");
+  bots_base.Bot_Files = {"GATE2"};
+  TArchive_Facts bots_elsewhere = archive("othermod", "bots.pk3");
+  bots_elsewhere.Bot_Files = {"CTF4"};
+  // Both hold scripts/pack.arena: the game reads the copy of the archive whose name sorts last.
+  TArchive_Facts pack = archive("baseq3", "Z_pack.pk3");
+  pack.Arena_Scripts = {"scripts/pack.arena"};
+  pack.Arenas = {block("scripts/pack.arena", "gate2", "ctf  FFA unknown")};
+  TArchive_Facts outranked = archive("baseq3", "a_pack.pk3");
+  outranked.Arena_Scripts = {"scripts/PACK.arena"};
+  outranked.Arenas = {block("scripts/PACK.arena", "GATE2", "tourney")};
+  TArchive_Facts mod_script = archive("mymod", "own.pk3");
+  mod_script.Arena_Scripts = {"scripts/arenas.txt"};
+  mod_script.Arenas = {block("scripts/arenas.txt", "ctf4", "single")};
+  TGame_Index index;
+  index.Set_Archives({bots_base, bots_elsewhere, pack, outranked, mod_script});
+  const auto game = std::make_shared<const TMap_Game_Facts>(
+      index, std::vector<const TMAP_Datei_Eintrag*>{Arena_, Strasse_, Plain_});
+
+  EXPECT_EQ(Game_Types_Of_Script_Words(" ffa\tTourney ctf team single x"),
+            GT_Free_For_All | GT_Tournament | GT_Capture_The_Flag | GT_Team_Deathmatch |
+                GT_Single_Player);
+  struct Row {
+    const char* Type;  // nullptr: the bots filter
+    std::string Records_Only;
+    std::string With_Game;
+  };
+  const std::vector<Row> rows = {
+      {"ctf", "S", "SP"},    {"ffa", "A", "AP"}, {"tourney", "A", "A"},
+      {"single", "P", "SP"}, {"other", "", ""},  {nullptr, "A", "AP"},
+  };
+  const std::string letters = "ASP";
+  for (const Row& row : rows) {
+    for (const bool with_game : {false, true}) {
+      TMap_Filters filters;
+      if (row.Type != nullptr) {
+        filters.Game_Type = *Game_Type_Bit_From_Word(row.Type);
+      } else {
+        filters.Bots = true;
+      }
+      if (with_game) {
+        filters.Game = game;
+      }
+      std::string found;
+      for (std::size_t i = 0; i < 3; ++i) {
+        const TMAP_Datei_Eintrag* map = std::vector{Arena_, Strasse_, Plain_}[i];
+        if (Passes_Filters(*map, filters)) {
+          found += letters[i];
+        }
+      }
+      EXPECT_EQ(found, with_game ? row.With_Game : row.Records_Only)
+          << (row.Type != nullptr ? row.Type : "bots") << (with_game ? " with" : " without");
+    }
+  }
+  // A map the facts were not made for goes by its record.
+  TMAP_Datei_Eintrag* other = TTest_Database::Add_Map(Plain_->PK3, "GATE2.BSP", "Copy");
+  EXPECT_FALSE(game->Bot_File(*other));
+  EXPECT_EQ(game->Script_Types(*other), 0);
 }
 
 TEST_F(Map_Search_Test, PlacesOfTheViewsWithGroupPathsScopeAndOrder) {

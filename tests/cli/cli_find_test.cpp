@@ -45,6 +45,19 @@ TEST_F(Cli_Find, Find_Prints_The_Matching_Maps_By_Filename) {
   }
 }
 
+// The game's own files count for the game type and bots filters: an arena block of another
+// archive of the search path names MM1 a CTF map, and another base archive holds EXTRA1's bot file.
+TEST_F(Cli_Find, Type_And_Bots_Take_The_Game_Facts_Of_Other_Archives) {
+  Write_Pk3(Game_ / "baseq3/zz_scripts.pk3",
+            {{"maps/extra1.aas", "bot file"},
+             {"scripts/more.arena", "{ map \"mm1\" type \"ctf team\" }\n"}});
+  const std::string extra = "Extra One\tEXTRA1\tbaseq3/zz_extra\t1\t0\t\n";
+  const std::string mod = "Mod Map\tMM1\tmymod/mymod\t2\t0\t\n";
+  const std::string q3dm1 = "Arena Gate\tQ3DM1\tbaseq3/pak0\t0\t0\tArenas/Duel maps\n";
+  EXPECT_EQ(Run_Data({"find", "--type", "ctf"}).Out, mod);
+  EXPECT_EQ(Run_Data({"find", "--bots"}).Out, extra + q3dm1);
+}
+
 TEST_F(Cli_Find, Random_Picks_In_The_Group_And_Launches) {
   Run_Result result = Run_Data({"random", "--group", "Arenas"});
   ASSERT_EQ(result.Status, 0) << result.Err;

@@ -22,6 +22,7 @@
 #include "arena/arena_names.h"
 #include "browser/maps_tree.h"
 #include "browser/ui/browser_view.h"
+#include "browser/ui/search_bar.h"
 #include "browser/ui/view_state.h"
 #include "content/mod_list.h"
 #include "core/session.h"
@@ -65,6 +66,7 @@ TProgram_Windows::TProgram_Windows(TForm_Main_Vorlix& main_window) : Main_(main_
   Browser_ = new TBrowser_View(&main_window);
   Main_.Setze_Hauptbereich(Browser_);
   Browser_->Install_Commands(&main_window);
+  Browser_->Search_Bar()->Set_Game_Index_Source([this]() { return Game_Index_aus(Main_.State()); });
 
   auto& interaction = Main_.Interaction();
   interaction.Select_Items_Handler = [this](const Selection_Request& request) {

@@ -346,6 +346,7 @@ bool TSearch_Bar::Shows(const TMAP_Datei_Eintrag* map) const {
 void TSearch_Bar::Rebuild_Index() {
   Index_.Clear();
   Slot_.clear();
+  Game_Facts_.reset();
   const TUnsorted_Maps_List& list = View_.List();
   Index_.Reserve(static_cast<std::size_t>(list.Count()) * 2);
   Slot_.reserve(static_cast<std::size_t>(list.Count()) * 2);
@@ -387,6 +388,19 @@ void TSearch_Bar::Apply() {
   }
   if (Index_Dirty_) {
     Rebuild_Index();
+  }
+  if (query.Filters.Wants_Game_Facts() && Game_Source_) {
+    if (!Game_Facts_) {
+      if (const std::shared_ptr<const TGame_Index> game = Game_Source_()) {
+        std::vector<const TMAP_Datei_Eintrag*> maps;
+        maps.reserve(static_cast<std::size_t>(Index_.Count()));
+        for (int slot = 0; slot < Index_.Count(); ++slot) {
+          maps.push_back(Index_.Map(slot));
+        }
+        Game_Facts_ = std::make_shared<const TMap_Game_Facts>(*game, maps);
+      }
+    }
+    query.Filters.Game = Game_Facts_;
   }
   Query_ = std::move(query);
   Index_.Match(Query_, Flags_);

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <random>
 #include <unordered_map>
 #include <unordered_set>
@@ -28,6 +30,7 @@ class QToolButton;
 namespace vorlix {
 
 class TBrowser_View;
+class TGame_Index;
 class TMAP_Datei_Eintrag;
 class TMaps_Tree_Node;
 
@@ -68,6 +71,15 @@ class TSearch_Bar : public QWidget {
   // The texts of the maps may have changed (properties edited): the next query reads them again.
   void Texts_Changed() { Index_Dirty_ = true; }
 
+  // Where the game's own facts for the game-type and bots filters come from (set by the
+  // composition; asked when such a filter is first applied after the maps changed). Without it
+  // those filters go by the records alone.
+  using Game_Index_Source = std::function<std::shared_ptr<const TGame_Index>()>;
+  void Set_Game_Index_Source(Game_Index_Source source) {
+    Game_Source_ = std::move(source);
+    Game_Facts_.reset();
+  }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -103,6 +115,8 @@ class TSearch_Bar : public QWidget {
   TMap_Filters Filters_;
   TMap_Query Query_;
   TMap_Search_Index Index_;
+  Game_Index_Source Game_Source_;
+  std::shared_ptr<const TMap_Game_Facts> Game_Facts_;  // for the index's maps
   std::unordered_map<const TMAP_Datei_Eintrag*, int> Slot_;
   std::vector<char> Flags_;
   mutable int Next_Slot_ = 0;

@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "../test_database.h"
+#include "arena/game_index.h"
 #include "browser/ui/browser_models.h"
 #include "browser/ui/browser_view.h"
 #include "browser/ui/search_bar.h"
@@ -139,6 +140,19 @@ class Search_Bar_Test : public QObject {
     Bar_->Clear();
     QVERIFY(Bar_->Chips().isEmpty());
     QCOMPARE(Bar_->Count_Line()->text(), QStringLiteral("7 of 7 maps"));
+
+    // With the game's facts, a bot file in another archive of the search path counts too.
+    auto game = std::make_shared<TGame_Index>();
+    TArchive_Facts bots;
+    bots.MOD_Directory = "baseq3";
+    bots.PK3_Filename = "zz_bots.pk3";
+    bots.Bot_Files = {"GAMMA3"};
+    game->Set_Archives({bots});
+    Bar_->Set_Game_Index_Source([game]() { return game; });
+    filters = TMap_Filters();
+    filters.Bots = true;
+    Bar_->Set_Filters(filters);
+    QCOMPARE(Describe(*View_->List_View()), QStringLiteral("BETA2,GAMMA3"));
   }
 
   void dragDropAndDeleteActOnWhatIsShown() {
