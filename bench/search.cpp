@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "arena/game_index.h"
 #include "browser/map_search.h"
 #include "browser/ui/browser_models.h"
 #include "browser/ui/browser_view.h"
@@ -90,6 +91,10 @@ int main(int argc, char** argv) {
   }
   std::mt19937 random(17);
   const int per_archive = 5;
+  // What the game's own files say: bot files for some maps, and every tenth archive with an
+  // arena script naming its maps (the game type and bots filters read it).
+  auto game = std::make_shared<vorlix::TGame_Index>();
+  std::vector<vorlix::TArchive_Facts> archives;
   for (int p = 0; p < map_count / per_archive; ++p) {
     vorlix::TPK3_Datei_Eintrag* pk3 = database.Items(database.Add_Record());
     pk3->MOD_Directory = mod_names[static_cast<std::size_t>(p) % mod_names.size()];
@@ -109,7 +114,28 @@ int main(int argc, char** argv) {
         map->Comment = "played on " + Title(random);
       }
     }
+    vorlix::TArchive_Facts facts;
+    facts.MOD_Directory = pk3->MOD_Directory;
+    facts.PK3_Filename = pk3->PK3_Filename;
+    for (int m = 0; m < per_archive; ++m) {
+      const std::string stem = "M" + std::to_string(p) + "_" + std::to_string(m);
+      facts.Maps.push_back(stem);
+      if (random() % 3 == 0) {
+        facts.Bot_Files.push_back(stem);
+      }
+      if (p % 10 == 0) {
+        facts.Arenas.push_back({"scripts/pack.arena", {{"map", stem}, {"type", "ctf ffa"}}});
+      }
+    }
+    if (p % 10 == 0) {
+      facts.Arena_Scripts = {"scripts/pack" + std::to_string(p) + ".arena"};
+      for (auto& info : facts.Arenas) {
+        info.Script = facts.Arena_Scripts.front();
+      }
+    }
+    archives.push_back(std::move(facts));
   }
+  game->Set_Archives(std::move(archives));
 
   QMainWindow window;
   auto* view = new vorlix::TBrowser_View(&window);
@@ -153,6 +179,7 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
 
   vorlix::TSearch_Bar& bar = *view->Search_Bar();
+  bar.Set_Game_Index_Source([game]() { return game; });
   vorlix::TMap_Filters ctf;
   ctf.Game_Type = vorlix::GT_Capture_The_Flag;
   const std::vector<std::pair<const char*, std::function<void()>>> queries = {
