@@ -221,8 +221,11 @@ TMap_Game_Facts::TMap_Game_Facts(const TGame_Index& index,
     }
     return directory;
   };
-  Facts_.reserve(maps.size());
-  for (const TMAP_Datei_Eintrag* map : maps) {
+  Maps_ = maps;
+  Facts_.resize(maps.size());
+  Position_.reserve(maps.size());
+  for (std::size_t i = 0; i < maps.size(); ++i) {
+    const TMAP_Datei_Eintrag* map = maps[i];
     if (map == nullptr || map->PK3 == nullptr) {
       continue;
     }
@@ -231,30 +234,42 @@ TMap_Game_Facts::TMap_Game_Facts(const TGame_Index& index,
     if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".BSP") == 0) {
       stem.resize(stem.size() - 4);
     }
-    TFacts facts;
     const auto types = directory.Types.find(stem);
-    facts.Types = types != directory.Types.end() ? types->second : 0;
-    facts.Bot_File = directory.Bot_Files.count(stem) != 0;
-    Facts_.emplace(map, facts);
+    Facts_[i].Types = types != directory.Types.end() ? types->second : 0;
+    Facts_[i].Bot_File = directory.Bot_Files.count(stem) != 0;
+    Position_.emplace(map, i);
   }
 }
 
-std::uint8_t TMap_Game_Facts::Script_Types(const TMAP_Datei_Eintrag& map) const {
-  const auto found = Facts_.find(&map);
-  return found != Facts_.end() ? found->second.Types : 0;
+const TMap_Game_Facts::TFacts* TMap_Game_Facts::Find(const TMAP_Datei_Eintrag& map,
+                                                     std::size_t position) const {
+  if (position < Maps_.size() && Maps_[position] == &map) {
+    return &Facts_[position];
+  }
+  const auto found = Position_.find(&map);
+  return found != Position_.end() ? &Facts_[found->second] : nullptr;
 }
 
-bool TMap_Game_Facts::Bot_File(const TMAP_Datei_Eintrag& map) const {
-  const auto found = Facts_.find(&map);
-  return found != Facts_.end() && found->second.Bot_File;
+std::uint8_t TMap_Game_Facts::Script_Types(const TMAP_Datei_Eintrag& map,
+                                           std::size_t position) const {
+  const TFacts* facts = Find(map, position);
+  return facts != nullptr ? facts->Types : 0;
 }
 
-std::uint8_t Map_Game_Types(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game) {
-  return static_cast<std::uint8_t>(map.Game_Types | (game ? game->Script_Types(map) : 0));
+bool TMap_Game_Facts::Bot_File(const TMAP_Datei_Eintrag& map, std::size_t position) const {
+  const TFacts* facts = Find(map, position);
+  return facts != nullptr && facts->Bot_File;
 }
 
-bool Bots_Possible(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game) {
-  return map.Has_AAS || (game != nullptr && game->Bot_File(map));
+std::uint8_t Map_Game_Types(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game,
+                            std::size_t position) {
+  return static_cast<std::uint8_t>(map.Game_Types |
+                                   (game != nullptr ? game->Script_Types(map, position) : 0));
+}
+
+bool Bots_Possible(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game,
+                   std::size_t position) {
+  return map.Has_AAS || (game != nullptr && game->Bot_File(map, position));
 }
 
 std::int64_t Local_Now() {
@@ -274,9 +289,10 @@ TMap_Query Parse_Query(std::string_view utf8, TMap_Filters filters) {
   return query;
 }
 
-bool Passes_Filters(const TMAP_Datei_Eintrag& map, const TMap_Filters& filters) {
+bool Passes_Filters(const TMAP_Datei_Eintrag& map, const TMap_Filters& filters,
+                    std::size_t position) {
   if (filters.Game_Type != 0 &&
-      (Map_Game_Types(map, filters.Game.get()) & filters.Game_Type) == 0) {
+      (Map_Game_Types(map, filters.Game.get(), position) & filters.Game_Type) == 0) {
     return false;
   }
   if (filters.Players &&
@@ -286,7 +302,7 @@ bool Passes_Filters(const TMAP_Datei_Eintrag& map, const TMap_Filters& filters) 
   if (filters.Min_Rating && map.Rating < *filters.Min_Rating) {
     return false;
   }
-  if (filters.Bots && !Bots_Possible(map, filters.Game.get())) {
+  if (filters.Bots && !Bots_Possible(map, filters.Game.get(), position)) {
     return false;
   }
   if (!filters.MOD.empty() &&
@@ -339,7 +355,7 @@ bool TMap_Search_Index::Matches(int slot, const TMap_Query& query) const {
       return false;
     }
   }
-  return Passes_Filters(*Map(slot), query.Filters);
+  return Passes_Filters(*Map(slot), query.Filters, static_cast<std::size_t>(slot));
 }
 
 void TMap_Search_Index::Match(const TMap_Query& query, std::vector<char>& result) const {
@@ -379,7 +395,7 @@ void TMap_Search_Index::Match(const TMap_Query& query, std::vector<char>& result
   }
   if (query.Filters.Any()) {
     for (std::size_t s = 0; s < count; ++s) {
-      if (result[s] != 0 && !Passes_Filters(*Maps_[s], query.Filters)) {
+      if (result[s] != 0 && !Passes_Filters(*Maps_[s], query.Filters, s)) {
         result[s] = 0;
       }
     }

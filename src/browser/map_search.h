@@ -44,17 +44,24 @@ const std::vector<std::string>& Game_Type_Words();
 class TMap_Game_Facts {
  public:
   TMap_Game_Facts(const TGame_Index& index, const std::vector<const TMAP_Datei_Eintrag*>& maps);
-  // Game_Types bits of the `type` words of the map's own arena block; 0 without one.
-  std::uint8_t Script_Types(const TMAP_Datei_Eintrag& map) const;
+  // Game_Types bits of the `type` words of the map's own arena block; 0 without one. `position`
+  // may name the map's place in the list the facts were made for (asked first, then the table).
+  std::uint8_t Script_Types(const TMAP_Datei_Eintrag& map, std::size_t position = npos) const;
   // Whether an archive of the map's search path holds maps/NAME.aas.
-  bool Bot_File(const TMAP_Datei_Eintrag& map) const;
+  bool Bot_File(const TMAP_Datei_Eintrag& map, std::size_t position = npos) const;
+
+  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
  private:
   struct TFacts {
     std::uint8_t Types = 0;
     bool Bot_File = false;
   };
-  std::unordered_map<const TMAP_Datei_Eintrag*, TFacts> Facts_;
+  const TFacts* Find(const TMAP_Datei_Eintrag& map, std::size_t position) const;
+
+  std::vector<const TMAP_Datei_Eintrag*> Maps_;
+  std::vector<TFacts> Facts_;  // by position in Maps_
+  std::unordered_map<const TMAP_Datei_Eintrag*, std::size_t> Position_;
 };
 
 // The Game_Types bits of the words of an arena block's `type` ("ffa tourney", case ignored;
@@ -63,10 +70,12 @@ std::uint8_t Game_Types_Of_Script_Words(std::string_view words);
 
 // The game types a map is made for, as Game_Types bits: its own, and with the game's facts those
 // of its arena block.
-std::uint8_t Map_Game_Types(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game = nullptr);
+std::uint8_t Map_Game_Types(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game = nullptr,
+                            std::size_t position = TMap_Game_Facts::npos);
 // Whether bots can play the map: it has a bot file (with the game's facts: in any archive the game
 // searches for it).
-bool Bots_Possible(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game = nullptr);
+bool Bots_Possible(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game = nullptr,
+                   std::size_t position = TMap_Game_Facts::npos);
 
 struct TMap_Filters {
   std::uint8_t Game_Type = 0;           // one Game_Types bit; 0: any
@@ -105,8 +114,10 @@ struct TMap_Query {
 // The query of a text as typed (UTF-8): its words split at blanks, folded.
 TMap_Query Parse_Query(std::string_view utf8, TMap_Filters filters = {});
 
-// Whether the map passes the filters.
-bool Passes_Filters(const TMAP_Datei_Eintrag& map, const TMap_Filters& filters);
+// Whether the map passes the filters (`position`: its place in the list the game's facts were
+// made for, when known).
+bool Passes_Filters(const TMAP_Datei_Eintrag& map, const TMap_Filters& filters,
+                    std::size_t position = TMap_Game_Facts::npos);
 
 // Every map's folded texts in one buffer. Slots are numbered in the order the maps were added.
 class TMap_Search_Index {
