@@ -1,10 +1,10 @@
 #include "launch/exec_file.h"
 
 #include <cerrno>
-#include <cstring>
+#include <thread>
 #include <vector>
 
-#include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -57,45 +57,6 @@ std::string Resolve_Program(const std::string& program, const std::string& worki
   return check(full) ? full : std::string();
 }
 
-// Reads what the started side reports through the pipe: the process id, then an error number
-// when the program could not be started. Returns false when the error number came.
-bool Read_Start_Report(int fd, pid_t& pid, std::int32_t& error) {
-  char buffer[sizeof(pid_t) + sizeof(int)];
-  std::size_t got = 0;
-  while (got < sizeof buffer) {
-    const ssize_t n = ::read(fd, buffer + got, sizeof buffer - got);
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      break;
-    }
-    got += static_cast<std::size_t>(n);
-  }
-  if (got >= sizeof(pid_t)) {
-    std::memcpy(&pid, buffer, sizeof(pid_t));
-  }
-  if (got == sizeof buffer) {
-    int code = 0;
-    std::memcpy(&code, buffer + sizeof(pid_t), sizeof(int));
-    error = code;
-    return false;
-  }
-  return got >= sizeof(pid_t);
-}
-
-[[noreturn]] void Exec_Or_Report(int fd, const char* dir, const char* file, char* const* argv) {
-  if (dir != nullptr && ::chdir(dir) != 0) {
-    const int code = errno;
-    [[maybe_unused]] const ssize_t n = ::write(fd, &code, sizeof code);
-    ::_exit(127);
-  }
-  ::execv(file, argv);
-  const int code = errno;
-  [[maybe_unused]] const ssize_t n = ::write(fd, &code, sizeof code);
-  ::_exit(127);
-}
-
 }  // namespace
 
 bool TExecFile::Start(const std::string& program, const std::vector<std::string>& arguments) {
@@ -103,8 +64,6 @@ bool TExecFile::Start(const std::string& program, const std::vector<std::string>
   if (Error_ != 0) {
     return false;
   }
-  // Everything the new process needs is made before it exists: after a fork only the plainest
-  // system calls are safe.
   std::vector<std::string> words;
   words.reserve(arguments.size() + 1);
   words.push_back(program);
@@ -115,56 +74,38 @@ bool TExecFile::Start(const std::string& program, const std::vector<std::string>
     argv.push_back(word.data());
   }
   argv.push_back(nullptr);
-  const char* dir = Working_Directory.empty() ? nullptr : Working_Directory.c_str();
-  int report[2];
-  if (::pipe2(report, O_CLOEXEC) != 0) {
-    Error_ = errno;
+  // The new process gets its working directory and, when it is not waited for, a session of its
+  // own (it outlives this program) from the spawn itself: this process's state stays as it is.
+  posix_spawn_file_actions_t actions;
+  posix_spawnattr_t attributes;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawnattr_init(&attributes);
+  int result = 0;
+  if (!Working_Directory.empty()) {
+    result = posix_spawn_file_actions_addchdir_np(&actions, Working_Directory.c_str());
+  }
+  if (result == 0 && !Wait) {
+    result = posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+  }
+  pid_t child = 0;
+  if (result == 0) {
+    result = ::posix_spawn(&child, file.c_str(), &actions, &attributes, argv.data(), environ);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  if (result != 0) {
+    Error_ = result;
     return false;
   }
-  const pid_t child = ::fork();
-  if (child < 0) {
-    Error_ = errno;
-    ::close(report[0]);
-    ::close(report[1]);
-    return false;
-  }
-  if (child == 0) {
-    ::close(report[0]);
-    if (!Wait) {
-      // Started on its own: the game outlives this program and is nobody's child here.
-      ::setsid();
-      const pid_t game = ::fork();
-      if (game != 0) {
-        [[maybe_unused]] const ssize_t n = ::write(report[1], &game, sizeof game);
-        ::_exit(game < 0 ? 1 : 0);
-      }
-    } else {
-      const pid_t self = ::getpid();
-      [[maybe_unused]] const ssize_t n = ::write(report[1], &self, sizeof self);
-    }
-    Exec_Or_Report(report[1], dir, file.c_str(), argv.data());
-  }
-  ::close(report[1]);
-  pid_t started = 0;
-  std::int32_t error = 0;
-  const bool ok = Read_Start_Report(report[0], started, error);
-  ::close(report[0]);
+  Pid_ = child;
   if (!Wait) {
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-  }
-  if (!ok) {
-    Error_ = error != 0 ? error : ENOEXEC;
-    if (Wait) {
+    // Nobody waits for it here: a thread of its own takes its exit status when it ends, so that
+    // no finished process lingers.
+    std::thread([child]() {
       int status = 0;
       while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
       }
-    }
-    return false;
-  }
-  Pid_ = started;
-  if (!Wait) {
+    }).detach();
     return true;
   }
   Busy_ = true;
