@@ -560,8 +560,9 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "every map of the list and the tree whose title, file name, pk3 name, MOD directory\n"
        "or comment holds every WORD (letter case and accents ignored) and that passes the\n"
        "filters, ordered by Filename: Mapname TAB Filename TAB in PK3 TAB pk3 ID TAB map ID\n"
-       "TAB group path (empty in the list). TYPE: ffa, tourney, single, team, ctf, other;\n"
-       "--players: within the recommended players; --bots: the map has a bot file;\n"
+       "TAB group path (empty in the list). TYPE: ffa, tourney, single, team, ctf, other\n"
+       "(the map's own or its arena script's); --players: within the recommended players;\n"
+       "--bots: the game finds a bot file for the map;\n"
        "--mod: among its usable MODs; --added-within: the pk3 file's date",
        &Command_Find},
       {"random", "[the filters of find] [--group PATH] [--launch [--dry-run]]",
