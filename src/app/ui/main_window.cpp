@@ -82,10 +82,14 @@ void TForm_Main_Vorlix::FormShow() {
 }
 
 void TForm_Main_Vorlix::closeEvent(QCloseEvent* event) {
+  FormClose();
+  event->accept();
+}
+
+void TForm_Main_Vorlix::FormClose() {
   if (Gestartet_ && !Beenden_ohne_Speichern_) {
     Startup_->Schliessen();
   }
-  event->accept();
 }
 
 }  // namespace vorlix::ui

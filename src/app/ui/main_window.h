@@ -57,6 +57,7 @@ class TForm_Main_Vorlix : public QMainWindow {
 
  private:
   void FormShow();
+  void FormClose();
 
   TGui_Interaction Interaction_;
   std::unique_ptr<TStartup> Startup_;

@@ -89,17 +89,20 @@ void TProgram_Windows::Apply_Pictures() {
   const auto picture = [&toolbar](int index) {
     return index < toolbar.size() ? QIcon(toolbar[index]) : QIcon();
   };
-  Browser_->Set_Command_Icon(Main_Command::Launch_Map, picture(Bild_Map_starten));
-  Browser_->Set_Command_Icon(Main_Command::Map_Properties, picture(Bild_Map_Eigenschaften));
-  Browser_->Set_Command_Icon(Main_Command::Create_Arena_File, picture(Bild_Arena_File_erstellen));
-  Browser_->Set_Command_Icon(Main_Command::Import_Arena_File, picture(Bild_Arena_File_importieren));
-  Browser_->Set_Command_Icon(Main_Command::Activate_Arena_File,
-                             picture(Bild_Arena_File_aktivieren));
-  Browser_->Set_Command_Icon(Main_Command::Remove_Arena_File, picture(Bild_Arena_File_entfernen));
-  Browser_->Set_Command_Icon(Main_Command::Exit, picture(Bild_Loeschen));
-  Browser_->Set_Command_Icon(Main_Command::Info, picture(Bild_Info));
-  Browser_->Set_Command_Icon(Main_Command::Print, QIcon(Drucker_Bild(false)));
-  Browser_->Set_Command_Icon(Main_Command::Printer_Setup, QIcon(Drucker_Bild(true)));
+  Browser_->Commands()->Set_Icon(Main_Command::Launch_Map, picture(Bild_Map_starten));
+  Browser_->Commands()->Set_Icon(Main_Command::Map_Properties, picture(Bild_Map_Eigenschaften));
+  Browser_->Commands()->Set_Icon(Main_Command::Create_Arena_File,
+                                 picture(Bild_Arena_File_erstellen));
+  Browser_->Commands()->Set_Icon(Main_Command::Import_Arena_File,
+                                 picture(Bild_Arena_File_importieren));
+  Browser_->Commands()->Set_Icon(Main_Command::Activate_Arena_File,
+                                 picture(Bild_Arena_File_aktivieren));
+  Browser_->Commands()->Set_Icon(Main_Command::Remove_Arena_File,
+                                 picture(Bild_Arena_File_entfernen));
+  Browser_->Commands()->Set_Icon(Main_Command::Exit, picture(Bild_Loeschen));
+  Browser_->Commands()->Set_Icon(Main_Command::Info, picture(Bild_Info));
+  Browser_->Commands()->Set_Icon(Main_Command::Print, QIcon(Drucker_Bild(false)));
+  Browser_->Commands()->Set_Icon(Main_Command::Printer_Setup, QIcon(Drucker_Bild(true)));
   const QList<QPixmap> tree = Bilder_aus_Streifen(Baum_Resource, 16);
   if (tree.size() > Bild_Map) {
     Browser_->Set_Tree_Icons(QIcon(tree[Bild_Map]), QIcon(tree[Bild_Gruppe]));
@@ -152,7 +155,7 @@ void TProgram_Windows::Apply_Arena_Availability() {
   if (!state.MOD_Liste) {
     return;
   }
-  Browser_->Set_Arena_Counts(
+  Browser_->Commands()->Set_Arena_Counts(
       Ermittle_Anzahl_MODs_mit_Vorlix_Arena_File(state.Game_Dir, state.MOD_Liste->Names()),
       Maximale_Anzahl_Arena_Files_in_allen_Verzeichnissen(state.Game_Dir,
                                                           state.MOD_Liste->Names()));
@@ -269,35 +272,61 @@ void TProgram_Windows::Wire_Commands() {
           Show_Group_Properties(Properties(), Properties_Context(), Maps_Of_Group(*group));
         }
       });
-  auto arena_command = [this](Arena_Modus mode, TMaps_Tree_Node* group) {
-    TArena_Zweig branch;
-    if (group != nullptr) {
-      branch.Group_Name = group->Text;
-      branch.Maps = Maps_Of_Group(*group);
-    }
-    const TArena_Verfuegbarkeit available =
-        Process_Arena_File(mode, Arena_Umgebung_aus(Main_.State()), branch, Main_.Interaction());
-    (void)available;
-    Apply_Arena_Availability();
-  };
   QObject::connect(
       Browser_, &TBrowser_View::Create_Arena_File_Requested, &Main_,
-      [arena_command](TMaps_Tree_Node* group) { arena_command(Arena_Modus::Erzeugen, group); });
+      [this](TMaps_Tree_Node* group) { Run_Arena_Command(Arena_Modus::Erzeugen, group); });
   QObject::connect(Browser_, &TBrowser_View::Activate_Arena_File_Requested, &Main_,
-                   [arena_command]() { arena_command(Arena_Modus::Aktivieren, nullptr); });
+                   [this]() { ToolButton_Activate_Arena_FileClick(); });
   QObject::connect(Browser_, &TBrowser_View::Remove_Arena_File_Requested, &Main_,
-                   [arena_command]() { arena_command(Arena_Modus::Entfernen, nullptr); });
-  QObject::connect(Browser_, &TBrowser_View::Import_Arena_File_Requested, &Main_, [this]() {
-    TMain_State& state = Main_.State();
-    if (state.PK3_Datenbank) {
-      Importiere_Arena_File(state.Game_Dir, state.Temp_Dir, *state.PK3_Datenbank,
-                            Main_.Interaction());
-    }
-  });
+                   [this]() { ToolButton_Remove_Arena_FileClick(); });
+  QObject::connect(Browser_, &TBrowser_View::Import_Arena_File_Requested, &Main_,
+                   [this]() { ToolButton_Import_Arena_FileClick(); });
   QObject::connect(Browser_, &TBrowser_View::Info_Requested, &Main_,
-                   [this]() { Dialog(Info_).exec(); });
-  QObject::connect(Browser_, &TBrowser_View::Exit_Requested, &Main_, [this]() { Main_.close(); });
-  QObject::connect(Browser_, &TBrowser_View::Reload_Requested, &Main_, [this]() { Reload(); });
+                   [this]() { MenuItem_InfoClick(); });
+  QObject::connect(Browser_, &TBrowser_View::Exit_Requested, &Main_,
+                   [this]() { ToolButton_ExitClick(); });
+  QObject::connect(Browser_, &TBrowser_View::Reload_Requested, &Main_,
+                   [this]() { MenuItem_ReloadClick(); });
+}
+
+void TProgram_Windows::Run_Arena_Command(Arena_Modus mode, const TMaps_Tree_Node* group) {
+  TArena_Zweig branch;
+  if (group != nullptr) {
+    branch.Group_Name = group->Text;
+    branch.Maps = Maps_Of_Group(*group);
+  }
+  const TArena_Verfuegbarkeit available =
+      Process_Arena_File(mode, Arena_Umgebung_aus(Main_.State()), branch, Main_.Interaction());
+  (void)available;
+  Apply_Arena_Availability();
+}
+
+void TProgram_Windows::ToolButton_Activate_Arena_FileClick() {
+  Run_Arena_Command(Arena_Modus::Aktivieren, nullptr);
+}
+
+void TProgram_Windows::ToolButton_Remove_Arena_FileClick() {
+  Run_Arena_Command(Arena_Modus::Entfernen, nullptr);
+}
+
+void TProgram_Windows::ToolButton_Import_Arena_FileClick() {
+  TMain_State& state = Main_.State();
+  if (state.PK3_Datenbank) {
+    Importiere_Arena_File(state.Game_Dir, state.Temp_Dir, *state.PK3_Datenbank,
+                          Main_.Interaction());
+  }
+}
+
+void TProgram_Windows::MenuItem_InfoClick() {
+  Dialog(Info_).exec();
+}
+
+void TProgram_Windows::ToolButton_ExitClick() {
+  Main_.close();
+}
+
+void TProgram_Windows::MenuItem_ReloadClick() {
+  Reload();
 }
 
 }  // namespace vorlix::ui
@@ -318,10 +347,10 @@ void TProgram_Windows::Wire_Server_Commands() {
   Stop_Server_Action_->setStatusTip(Stop_Server_Action_->toolTip());
   Stop_Server_Action_->setIcon(Main_.style()->standardIcon(QStyle::SP_MediaStop));
   // After the arena commands, before printing, in the menu and the toolbar alike.
-  QAction* print = Browser_->Command(Main_Command::Print);
+  QAction* print = Browser_->Commands()->Command(Main_Command::Print);
   QMenu* vorlix = Main_.menuBar()->findChild<QMenu*>(QStringLiteral("Menu_Vorlix"));
   for (QWidget* bar :
-       {static_cast<QWidget*>(vorlix), static_cast<QWidget*>(Browser_->Tool_Bar())}) {
+       {static_cast<QWidget*>(vorlix), static_cast<QWidget*>(Browser_->Commands()->Tool_Bar())}) {
     if (bar == nullptr) {
       continue;
     }
@@ -334,7 +363,7 @@ void TProgram_Windows::Wire_Server_Commands() {
   if (vorlix != nullptr) {
     QObject::connect(vorlix, &QMenu::aboutToShow, &Main_, [this] { Update_Server_Commands(); });
   }
-  if (QToolBar* bar = Browser_->Tool_Bar()) {
+  if (QToolBar* bar = Browser_->Commands()->Tool_Bar()) {
     for (QAction* action : {Host_Server_Action_, Stop_Server_Action_}) {
       if (QWidget* button = bar->widgetForAction(action)) {
         button->setFixedSize(30, 30);
@@ -343,14 +372,17 @@ void TProgram_Windows::Wire_Server_Commands() {
     }
   }
   // In the tree's context menu after "Create Arena File".
-  QMenu* tree_menu = Browser_->Tree_Menu();
-  tree_menu->insertAction(Browser_->Tree_Menu_Action(3), Host_Server_Action_);
-  tree_menu->insertSeparator(Browser_->Tree_Menu_Action(3));
+  QMenu* tree_menu = Browser_->Tree_View()->PopupMenu_TreeView_Maps();
+  QAction* properties = Browser_->Tree_View()->TreeView_Maps_Properties();
+  tree_menu->insertAction(properties, Host_Server_Action_);
+  tree_menu->insertSeparator(properties);
   QObject::connect(tree_menu, &QMenu::aboutToShow, &Main_, [this] { Update_Server_Commands(); });
   QObject::connect(Browser_->Tree_View()->selectionModel(), &QItemSelectionModel::currentChanged,
                    &Main_, [this] { Update_Server_Commands(); });
-  QObject::connect(Host_Server_Action_, &QAction::triggered, &Main_, [this] { Host_Server(); });
-  QObject::connect(Stop_Server_Action_, &QAction::triggered, &Main_, [this] { Stop_Server(); });
+  QObject::connect(Host_Server_Action_, &QAction::triggered, &Main_,
+                   [this] { MenuItem_HostServerClick(); });
+  QObject::connect(Stop_Server_Action_, &QAction::triggered, &Main_,
+                   [this] { MenuItem_StopServerClick(); });
   Close_Watch_ = new TClose_Watch(&Main_, [this] { Tell_Server_Keeps_Running(); });
   Update_Server_Commands();
 }
@@ -361,7 +393,7 @@ void TProgram_Windows::Update_Server_Commands() {
   Stop_Server_Action_->setEnabled(Server_.Running());
 }
 
-void TProgram_Windows::Host_Server() {
+void TProgram_Windows::MenuItem_HostServerClick() {
   const TMaps_Tree_Node* group = Browser_->Tree().Selected();
   const TMain_State& state = Main_.State();
   if (!Host_Server_Available(group) || !state.MOD_Liste) {
@@ -379,7 +411,7 @@ void TProgram_Windows::Host_Server() {
   Update_Server_Commands();
 }
 
-void TProgram_Windows::Stop_Server() {
+void TProgram_Windows::MenuItem_StopServerClick() {
   const std::int64_t pid = Server_.Pid;
   const bool stopped = Server_.Stop();
   Server_ = {};

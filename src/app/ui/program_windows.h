@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "arena/arena_files.h"
 #include "launch/exec_file.h"
 #include "launch/server_rotation.h"
 #include "properties/map_properties_model.h"
@@ -18,6 +19,7 @@ class TForm_Arena_File_Specify_Name;
 class TForm_Info_Dialog;
 class TForm_Host_Server;
 class TMAP_Datei_Eintrag;
+class TMaps_Tree_Node;
 }  // namespace vorlix
 
 class QAction;
@@ -37,6 +39,15 @@ class TProgram_Windows {
  private:
   void Wire_Steps();
   void Wire_Commands();
+  // Creates, activates or removes arena files (the group only for creation), then sets the
+  // arena commands' availability from the disk.
+  void Run_Arena_Command(Arena_Modus mode, const TMaps_Tree_Node* group);
+  void ToolButton_Activate_Arena_FileClick();
+  void ToolButton_Remove_Arena_FileClick();
+  void ToolButton_Import_Arena_FileClick();
+  void MenuItem_InfoClick();
+  void ToolButton_ExitClick();
+  void MenuItem_ReloadClick();
   void Apply_Arena_Availability();
   void Apply_Pictures();
   TProperties_Context Properties_Context() const;
@@ -58,8 +69,8 @@ class TProgram_Windows {
   // menu; the server started last is kept by its process ID and ended only on request.
   void Wire_Server_Commands();
   void Update_Server_Commands();
-  void Host_Server();
-  void Stop_Server();
+  void MenuItem_HostServerClick();
+  void MenuItem_StopServerClick();
   void Tell_Server_Keeps_Running();
 
   TForm_Main_Vorlix& Main_;

@@ -450,7 +450,7 @@ void TSearch_Bar::Restore_Expansion() {
     }
   });
   Expanded_Before_.clear();
-  for (QTreeView* view : {tree_view, View_.List_View()}) {
+  for (QTreeView* view : {tree_view, static_cast<QTreeView*>(View_.List_View())}) {
     if (view->currentIndex().isValid()) {
       view->scrollTo(view->currentIndex());
     }

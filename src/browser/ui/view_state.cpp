@@ -57,7 +57,7 @@ TView_Memory Remember_View(TBrowser_View& browser) {
       memory.Selected_Entry = IDs_Of(selected->Map);
     }
   }
-  for (const TMAP_Datei_Eintrag* map : browser.Selected_List_Maps()) {
+  for (const TMAP_Datei_Eintrag* map : browser.List_View()->Selected_Maps()) {
     if (const auto ids = IDs_Of(map)) {
       memory.List_Selection.push_back(*ids);
     }
@@ -125,6 +125,13 @@ void Show_Focus_Look(QAbstractItemView* view, bool focused) {
     }
   }
   view->setPalette(palette);
+}
+
+void Show_Focus_Lost(QAbstractItemView* view, Qt::FocusReason reason) {
+  // A menu or another window does not take the keys away from the view for good.
+  if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+    Show_Focus_Look(view, false);
+  }
 }
 
 }  // namespace vorlix

@@ -4,6 +4,7 @@
 // maps' pairs of IDs, so that it can be shown again after the tree or the whole database was
 // rebuilt (undo, reload). Also the look that tells the focused view from the other one.
 
+#include <Qt>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -33,5 +34,7 @@ void Restore_View(TBrowser_View& view, const TView_Memory& memory, bool with_lis
 // The selection of a view that has the keyboard focus is drawn in the highlight colour, that of
 // a view without it in a muted grey.
 void Show_Focus_Look(QAbstractItemView* view, bool focused);
+// The look of a view that lost the focus for that reason.
+void Show_Focus_Lost(QAbstractItemView* view, Qt::FocusReason reason);
 
 }  // namespace vorlix

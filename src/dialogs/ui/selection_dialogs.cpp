@@ -93,14 +93,14 @@ TForm_Select_MOD::TForm_Select_MOD(QWidget* parent) : QDialog(parent) {
   Button_Confirm->setText(tr("OK"));
   resize(245, 197);
 
-  connect(ListBox_MODs, &QListWidget::itemClicked, this, [this] { Mark_Selection(); });
+  connect(ListBox_MODs, &QListWidget::itemClicked, this, [this] { ListBox_MODsClick(); });
   connect(ListBox_MODs, &QListWidget::itemSelectionChanged, this, [this] {
     if (isVisible()) {
-      Mark_Selection();
+      ListBox_MODsClick();
     }
   });
-  connect(ListBox_MODs, &QListWidget::itemDoubleClicked, this, [this] { Confirm(); });
-  connect(Button_Confirm, &QPushButton::clicked, this, [this] { Confirm(); });
+  connect(ListBox_MODs, &QListWidget::itemDoubleClicked, this, [this] { Button_ConfirmClick(); });
+  connect(Button_Confirm, &QPushButton::clicked, this, [this] { Button_ConfirmClick(); });
 }
 
 void TForm_Select_MOD::showEvent(QShowEvent* event) {
@@ -110,12 +110,12 @@ void TForm_Select_MOD::showEvent(QShowEvent* event) {
   ListBox_MODs->setFocus();
 }
 
-void TForm_Select_MOD::Mark_Selection() {
+void TForm_Select_MOD::ListBox_MODsClick() {
   Selection_Made = true;
   Button_Confirm->setEnabled(true);
 }
 
-void TForm_Select_MOD::Confirm() {
+void TForm_Select_MOD::Button_ConfirmClick() {
   if (Selection_Made) {
     accept();
   }
@@ -156,9 +156,14 @@ TForm_Arena_File_Specify_Name::TForm_Arena_File_Specify_Name(QWidget* parent) : 
   resize(336, 93);
 
   connect(Edit_Name, &QLineEdit::textChanged, this,
-          [this](const QString& text) { Button_OK->setEnabled(!text.isEmpty()); });
+          [this](const QString& text) { Edit_NameChange(text); });
   connect(Button_OK, &QPushButton::clicked, this, &QDialog::accept);
   connect(Button_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+// NOLINTNEXTLINE(readability-make-member-function-const): changes the dialog's controls
+void TForm_Arena_File_Specify_Name::Edit_NameChange(const QString& text) {
+  Button_OK->setEnabled(!text.isEmpty());
 }
 
 void TForm_Arena_File_Specify_Name::showEvent(QShowEvent* event) {
@@ -181,15 +186,20 @@ TForm_Arena_File_Selection::TForm_Arena_File_Selection(QWidget* parent) : QDialo
   Button_Confirm->setText(tr("Delete"));
   resize(267, 197);
 
-  auto enable = [this] { Button_Confirm->setEnabled(true); };
-  connect(ListBox_Arena_Files, &QListWidget::itemClicked, this, enable);
-  connect(ListBox_Arena_Files, &QListWidget::itemSelectionChanged, this, [this, enable] {
+  connect(ListBox_Arena_Files, &QListWidget::itemClicked, this,
+          [this] { ListBox_Arena_FilesClick(); });
+  connect(ListBox_Arena_Files, &QListWidget::itemSelectionChanged, this, [this] {
     if (isVisible()) {
-      enable();
+      ListBox_Arena_FilesClick();
     }
   });
   connect(ListBox_Arena_Files, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
   connect(Button_Confirm, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+// NOLINTNEXTLINE(readability-make-member-function-const): changes the dialog's controls
+void TForm_Arena_File_Selection::ListBox_Arena_FilesClick() {
+  Button_Confirm->setEnabled(true);
 }
 
 void TForm_Arena_File_Selection::showEvent(QShowEvent* event) {

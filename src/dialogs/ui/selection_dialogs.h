@@ -39,8 +39,10 @@ class TForm_Select_MOD : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  void Mark_Selection();
-  void Confirm();
+  // A click in the list, or a selection change the user makes there.
+  void ListBox_MODsClick();
+  // The confirm button, and a double-click in the list.
+  void Button_ConfirmClick();
 };
 
 // "Arena File": OK is available exactly when the name was changed since the dialog was shown and
@@ -59,6 +61,9 @@ class TForm_Arena_File_Specify_Name : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+
+ private:
+  void Edit_NameChange(const QString& text);
 };
 
 // The arena-file selection ("Dialog"): the confirm button (caption set by the caller) becomes
@@ -77,6 +82,10 @@ class TForm_Arena_File_Selection : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+
+ private:
+  // A click in the list, or a selection change the user makes there.
+  void ListBox_Arena_FilesClick();
 };
 
 // ---- Running them for the logic's requests ------------------------------------------------------

@@ -106,8 +106,8 @@ TForm_Host_Server::TForm_Host_Server(QWidget* parent) : QDialog(parent) {
   layout->addLayout(lists, 1);
   layout->addWidget(buttons);
 
-  connect(MOD_Box_, &QComboBox::currentIndexChanged, this, [this] { MOD_Changed(); });
-  connect(Type_Box_, &QComboBox::currentIndexChanged, this, [this] { Update_Rotation(); });
+  connect(MOD_Box_, &QComboBox::currentIndexChanged, this, [this] { MOD_BoxChange(); });
+  connect(Type_Box_, &QComboBox::currentIndexChanged, this, [this] { Type_BoxChange(); });
 }
 
 void TForm_Host_Server::Load(const std::vector<TMAP_Datei_Eintrag*>& maps,
@@ -123,10 +123,10 @@ void TForm_Host_Server::Load(const std::vector<TMAP_Datei_Eintrag*>& maps,
   for (const auto& mod : Server_MODs(maps, mods)) {
     MOD_Box_->addItem(To_QString(mod));
   }
-  MOD_Changed();
+  MOD_BoxChange();
 }
 
-void TForm_Host_Server::MOD_Changed() {
+void TForm_Host_Server::MOD_BoxChange() {
   const TServer_Settings defaults =
       Default_Server_Settings(Maps_, From_QString(MOD_Box_->currentText()));
   Spin_Frags_->setValue(defaults.Frag_Limit);
@@ -136,10 +136,10 @@ void TForm_Host_Server::MOD_Changed() {
   Skill_Box_->setCurrentIndex(defaults.Bot_Skill - 1);
   const QSignalBlocker block(Type_Box_);
   Type_Box_->setCurrentIndex(defaults.Game_Type);
-  Update_Rotation();
+  Type_BoxChange();
 }
 
-void TForm_Host_Server::Update_Rotation() {
+void TForm_Host_Server::Type_BoxChange() {
   Rotation_ =
       Choose_Rotation(Maps_, From_QString(MOD_Box_->currentText()), Type_Box_->currentIndex());
   Rotation_List_->clear();

@@ -44,8 +44,10 @@ class TForm_Host_Server : public QDialog {
   QSpinBox* Spin_Port() const { return Spin_Port_; }
 
  private:
-  void MOD_Changed();
-  void Update_Rotation();
+  // A MOD chosen: its default settings, then the rotation.
+  void MOD_BoxChange();
+  // A game type chosen: the rotation and the maps left out for the MOD and game type.
+  void Type_BoxChange();
 
   std::vector<TMAP_Datei_Eintrag*> Maps_;
   TServer_Rotation Rotation_;

@@ -122,7 +122,7 @@ class Tst_Program_Windows : public QObject {
 
   void every_toolbar_command_has_a_picture_of_its_own() {
     QList<QImage> seen;
-    for (QAction* action : Browser()->Tool_Bar()->actions()) {
+    for (QAction* action : Browser()->Commands()->Tool_Bar()->actions()) {
       if (action->isSeparator()) {
         continue;
       }
@@ -141,8 +141,9 @@ class Tst_Program_Windows : public QObject {
     const QList<QAction*> menu =
         Window_->menuBar()->findChild<QMenu*>(QStringLiteral("Menu_Vorlix"))->actions();
     QVERIFY(menu.indexOf(host) >= 0 &&
-            menu.indexOf(host) < menu.indexOf(Browser()->Command(vorlix::Main_Command::Print)));
-    QVERIFY(Browser()->Tree_Menu()->actions().contains(host));
+            menu.indexOf(host) <
+                menu.indexOf(Browser()->Commands()->Command(vorlix::Main_Command::Print)));
+    QVERIFY(Browser()->Tree_View()->PopupMenu_TreeView_Maps()->actions().contains(host));
     vorlix::TMaps_Tree& tree = Browser()->Tree();
     const auto select = [this](const vorlix::TMaps_Tree_Node* node) {
       Browser()->Tree_View()->setCurrentIndex(Browser()->Tree_Model()->Index_Of(node));
@@ -238,7 +239,8 @@ class Tst_Program_Windows : public QObject {
     QCOMPARE(found->MAP_Filename, file_name);
     QCOMPARE(found->PK3->PK3_Filename, std::string("aa-renamed.pk3"));
     QCOMPARE(found->Comment, std::string("edited before the rename"));
-    QCOMPARE(Browser()->Selected_List_Maps(), std::vector<vorlix::TMAP_Datei_Eintrag*>{found});
+    QCOMPARE(Browser()->List_View()->Selected_Maps(),
+             std::vector<vorlix::TMAP_Datei_Eintrag*>{found});
   }
 
   void status_bar_shows_a_readable_line() {
@@ -247,8 +249,8 @@ class Tst_Program_Windows : public QObject {
     QVERIFY(bar->height() >= bar->fontMetrics().height() + 4);
     QCOMPARE(bar->findChild<QLabel*>(QStringLiteral("Label_Game_Directory"))->text(),
              Game_->path());
-    QVERIFY(Browser()->Reload_Action()->showStatusText(Browser()->Tree_View()));
-    QCOMPARE(bar->currentMessage(), Browser()->Reload_Action()->statusTip());
+    QVERIFY(Browser()->Commands()->Reload_Action()->showStatusText(Browser()->Tree_View()));
+    QCOMPARE(bar->currentMessage(), Browser()->Commands()->Reload_Action()->statusTip());
   }
 
   // F5: saved, started again; an archive added meanwhile is listed, the open group and the
@@ -257,7 +259,7 @@ class Tst_Program_Windows : public QObject {
     vorlix::TBrowser_View* view = Browser();
     view->Tree_View()->setFocus();
     view->Tree_View()->setCurrentIndex(view->Tree_Model()->Index_Of(view->Tree().Root()));
-    view->Menu_CreateGroupClick();
+    view->Tree_View()->Menu_CreateGroupClick();
     vorlix::TMaps_Tree_Node* group = view->Tree().Selected();
     vorlix::TMAP_Datei_Eintrag* map = view->List().Item(0).Map;
     const std::pair<std::int32_t, std::int32_t> ids{map->PK3->ID, map->ID};
@@ -268,7 +270,7 @@ class Tst_Program_Windows : public QObject {
     vt::Write_Pk3(Game(QStringLiteral("baseq3/zz-second.pk3")).toStdString(),
                   {{"maps/gamma.bsp", vt::Make_Bsp(vt::Entity_Text("Gamma Gate"))}});
 
-    view->Reload_Action()->trigger();
+    view->Commands()->Reload_Action()->trigger();
     QCOMPARE(view->List().Count(), 2);
     QCOMPARE(view->History()->Stack()->count(), 0);
     const vorlix::TMaps_Tree_Node* kept = view->Tree().Root()->Child(0);
@@ -277,13 +279,13 @@ class Tst_Program_Windows : public QObject {
     const vorlix::TMaps_Tree_Node* selected = view->Tree().Selected();
     QVERIFY(selected != nullptr && selected->Map != nullptr);
     QCOMPARE(std::make_pair(selected->Map->PK3->ID, selected->Map->ID), ids);
-    QVERIFY(view->Command(vorlix::Main_Command::Launch_Map)->isEnabled());
+    QVERIFY(view->Commands()->Command(vorlix::Main_Command::Launch_Map)->isEnabled());
 
     // After an interrupted start-up nothing is saved: the reload reads what is stored.
     const std::string stored = view->Tree().Serialize();
-    view->Menu_CreateGroupClick();
+    view->Tree_View()->Menu_CreateGroupClick();
     vorlix::Session_Flags().Suppress_Saving = true;
-    view->Reload_Action()->trigger();
+    view->Commands()->Reload_Action()->trigger();
     QCOMPARE(view->Tree().Serialize(), stored);
     QVERIFY(!vorlix::Session_Flags().Suppress_Saving);
   }

@@ -69,11 +69,11 @@ class Browser_Large_Test : public QObject {
     timer.restart();
     view->List_View()->selectAll();
     TMaps_Tree_Node* group = view->Tree().Root()->Child(0);
-    view->Tree().Drop_List_Items(group, view->Selected_List_Maps());
+    view->Tree().Drop_List_Items(group, view->List_View()->Selected_Maps());
     QCOMPARE(view->List().Count(), 0);
     QCOMPARE(group->Child_Count(), 5050);
     view->Tree().Select(group);
-    view->Menu_DeleteEntryClick();
+    view->Tree_View()->Menu_DeleteEntryClick();
     QCOMPARE(view->List().Count(), 5050);
     QCoreApplication::processEvents();
     const qint64 bulk = timer.elapsed();

@@ -104,11 +104,12 @@ class Browser_View_Test : public QObject {
   // Drags the given list rows onto a tree node.
   TDrag_Result Drop_Rows(std::initializer_list<int> rows, const TMaps_Tree_Node* target) {
     Select_List_Rows(rows);
-    return Drag(View->Tree_View()->viewport(), View->Make_List_Drag_Data(), Centre_Of(target));
+    return Drag(View->Tree_View()->viewport(), View->List_View()->Make_Drag_Data(),
+                Centre_Of(target));
   }
 
   TDrag_Result Drag_Tree_Onto_List() {
-    return Drag(View->List_View()->viewport(), View->Make_Tree_Drag_Data(), QPoint(20, 20));
+    return Drag(View->List_View()->viewport(), View->Tree_View()->Make_Drag_Data(), QPoint(20, 20));
   }
 
   void Set_Tree_Current(const TMaps_Tree_Node* node) {
@@ -117,7 +118,7 @@ class Browser_View_Test : public QObject {
 
   TMaps_Tree_Node* Create_Group_In_Tree() {
     View->Tree_View()->setFocus();
-    View->Menu_CreateGroupClick();
+    View->Tree_View()->Menu_CreateGroupClick();
     return View->Tree().Selected();
   }
 
@@ -159,15 +160,16 @@ class Browser_View_Test : public QObject {
   void dropsArriveWhereTheyAreAimedAndRefusedOnesChangeNothing() {
     TMaps_Tree_Node* outer = Create_Group_In_Tree();
     QVERIFY(outer != nullptr && outer->Text == "New Group");
-    View->Menu_CreateGroupClick();
+    View->Tree_View()->Menu_CreateGroupClick();
     TMaps_Tree_Node* inner = View->Tree().Selected();
     QCOMPARE(inner->Parent(), outer);
     View->Tree_View()->expand(View->Tree_Model()->Index_Of(outer));
     // The outer group dragged onto its own child, or over the list: refused.
     View->Tree().Select(outer);
     Set_Tree_Current(outer);
-    QVERIFY(!Drag(View->Tree_View()->viewport(), View->Make_Tree_Drag_Data(), Centre_Of(inner))
-                 .Move_Accepted);
+    QVERIFY(
+        !Drag(View->Tree_View()->viewport(), View->Tree_View()->Make_Drag_Data(), Centre_Of(inner))
+             .Move_Accepted);
     QCOMPARE(inner->Parent(), outer);
     QVERIFY(!Drag_Tree_Onto_List().Move_Accepted);
     // A map entry dropped onto the list is listed again, sorted.
@@ -180,8 +182,9 @@ class Browser_View_Test : public QObject {
     QCOMPARE(View->List().Item(1).Filename, std::string("BBB"));
     // Drag data of another browser is never taken.
     TBrowser_View other;
-    QVERIFY(!Drag(View->Tree_View()->viewport(), other.Make_List_Drag_Data(), Centre_Of(outer))
-                 .Move_Accepted);
+    QVERIFY(
+        !Drag(View->Tree_View()->viewport(), other.List_View()->Make_Drag_Data(), Centre_Of(outer))
+             .Move_Accepted);
 
     QVERIFY(Drop_Rows({4}, outer).Dropped);  // EEE onto the group: after its groups
     QCOMPARE(Child_Texts(outer), (Texts{"New Group", "EEE"}));
@@ -206,7 +209,7 @@ class Browser_View_Test : public QObject {
                    QAbstractItemView::PositionAtTop);
     const QModelIndex top = tree->indexAt(QPoint(1, 1));
     QVERIFY(top.isValid());
-    std::unique_ptr<QMimeData> data(View->Make_Tree_Drag_Data());
+    std::unique_ptr<QMimeData> data(View->Tree_View()->Make_Drag_Data());
     // Move events reach only the widget that accepted the drag's entry.
     QDragEnterEvent enter(QPoint(20, 40), Qt::MoveAction, data.get(), Qt::LeftButton,
                           Qt::NoModifier);
@@ -263,8 +266,8 @@ class Browser_View_Test : public QObject {
   void dropsTakeTheFocusAndCommandsFollowDropsAndDeletes() {
     Window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(Window.get()));
-    QAction* launch = View->Command(Main_Command::Launch_Map);
-    QAction* properties = View->Command(Main_Command::Map_Properties);
+    QAction* launch = View->Commands()->Command(Main_Command::Launch_Map);
+    QAction* properties = View->Commands()->Command(Main_Command::Map_Properties);
     const auto highlight = [](QWidget* view) {
       return view->palette().color(QPalette::Active, QPalette::Highlight);
     };
@@ -289,7 +292,7 @@ class Browser_View_Test : public QObject {
     // Back onto the list: the list takes the keys with that map selected.
     QVERIFY(Drag_Tree_Onto_List().Dropped);
     QCOMPARE(QApplication::focusWidget(), View->List_View());
-    QCOMPARE(View->Selected_List_Maps(), std::vector<TMAP_Datei_Eintrag*>{Maps[0]});
+    QCOMPARE(View->List_View()->Selected_Maps(), std::vector<TMAP_Datei_Eintrag*>{Maps[0]});
     QVERIFY(launch->isEnabled() && properties->isEnabled());
   }
 
@@ -301,7 +304,7 @@ class Browser_View_Test : public QObject {
     const auto done = [&] { states.emplace_back(View->Tree().Serialize(), View->List().Count()); };
     TMaps_Tree_Node* outer = Create_Group_In_Tree();
     done();
-    View->Menu_CreateGroupClick();
+    View->Tree_View()->Menu_CreateGroupClick();
     TMaps_Tree_Node* inner = View->Tree().Selected();
     done();
     QVERIFY(Drop_Rows({0}, inner).Dropped);
@@ -316,15 +319,16 @@ class Browser_View_Test : public QObject {
     done();
     Set_Tree_Current(outer->Child(1));  // CCC into the subgroup: a move within the tree
     QVERIFY(
-        Drag(View->Tree_View()->viewport(), View->Make_Tree_Drag_Data(), Centre_Of(inner)).Dropped);
+        Drag(View->Tree_View()->viewport(), View->Tree_View()->Make_Drag_Data(), Centre_Of(inner))
+            .Dropped);
     done();
     Set_Tree_Current(outer);
-    View->Menu_DeleteEntryClick();
+    View->Tree_View()->Menu_DeleteEntryClick();
     done();
     QCOMPARE(View->Tree().Root()->Child_Count(), 0);
     QCOMPARE(View->List().Count(), 5);
     QCOMPARE(stack->count(), 8);
-    QCOMPARE(View->Undo_Action()->text(), QStringLiteral("&Undo Delete Entry"));
+    QCOMPARE(View->Commands()->Undo_Action()->text(), QStringLiteral("&Undo Delete Entry"));
 
     for (std::size_t step = states.size() - 1; step > 0; --step) {
       stack->undo();
@@ -346,11 +350,11 @@ class Browser_View_Test : public QObject {
   }
 
   void commandsFollowTheSelection() {
-    QAction* launch = View->Command(Main_Command::Launch_Map);
-    QAction* properties = View->Command(Main_Command::Map_Properties);
-    QAction* arena = View->Command(Main_Command::Create_Arena_File);
+    QAction* launch = View->Commands()->Command(Main_Command::Launch_Map);
+    QAction* properties = View->Commands()->Command(Main_Command::Map_Properties);
+    QAction* arena = View->Commands()->Command(Main_Command::Create_Arena_File);
     QVERIFY(!launch->isEnabled() && !properties->isEnabled() && !arena->isEnabled());
-    QVERIFY(View->Command(Main_Command::Import_Arena_File)->isEnabled());
+    QVERIFY(View->Commands()->Command(Main_Command::Import_Arena_File)->isEnabled());
 
     TMaps_Tree_Node* group = Create_Group_In_Tree();
     Maps[0]->Allow_Include_In_Arena_File = false;
@@ -377,13 +381,15 @@ class Browser_View_Test : public QObject {
 
     // The root group in the context menu: never deleted.
     Set_Tree_Current(View->Tree().Root());
-    View->PopupMenu_TreeView_MapsPopup();
-    for (int item = 0; item < 4; ++item) {
-      QCOMPARE(View->Tree_Menu_Action(item)->isEnabled(), item != 1);
-    }
-    View->Set_Arena_Counts(2, 1);
-    QVERIFY(View->Command(Main_Command::Remove_Arena_File)->isEnabled());
-    QVERIFY(!View->Command(Main_Command::Activate_Arena_File)->isEnabled());
+    View->Tree_View()->PopupMenu_TreeView_MapsPopup();
+    const TMaps_Tree_View* tree = View->Tree_View();
+    QVERIFY(tree->TreeView_Maps_CreateGroup()->isEnabled());
+    QVERIFY(!tree->TreeView_Maps_DeleteEntry()->isEnabled());
+    QVERIFY(tree->TreeView_Maps_CreateArenaFile()->isEnabled());
+    QVERIFY(tree->TreeView_Maps_Properties()->isEnabled());
+    View->Commands()->Set_Arena_Counts(2, 1);
+    QVERIFY(View->Commands()->Command(Main_Command::Remove_Arena_File)->isEnabled());
+    QVERIFY(!View->Commands()->Command(Main_Command::Activate_Arena_File)->isEnabled());
   }
 
   void menusToolbarAndListColumns() {
@@ -408,10 +414,10 @@ class Browser_View_Test : public QObject {
                           "&Print Arenas|Alt+P", "Printer &Setup", "-", "Re&load|F5", "-",
                           "&Exit|Ctrl+Q", "&Undo|Ctrl+Z", "&Redo|Ctrl+Shift+Z", "&Info|F1"}));
     QStringList hints;
-    for (QAction* action : View->Tool_Bar()->actions()) {
+    for (QAction* action : View->Commands()->Tool_Bar()->actions()) {
       hints << (action->isSeparator() ? QStringLiteral("-") : action->toolTip());
       if (!action->isSeparator()) {
-        QCOMPARE(View->Tool_Bar()->widgetForAction(action)->size(), QSize(30, 30));
+        QCOMPARE(View->Commands()->Tool_Bar()->widgetForAction(action)->size(), QSize(30, 30));
       }
     }
     QCOMPARE(hints,
@@ -420,7 +426,7 @@ class Browser_View_Test : public QObject {
                           "Create Arena File (out of selected branch of Maps Tree)",
                           "Import Arena File", "Activate existing Arena File", "Remove Arena File",
                           "-", "Print Maps", "Printer Setup", "-", "Exit Vorlix"}));
-    QCOMPARE(View->Command(Main_Command::Create_Arena_File)->shortcut(),
+    QCOMPARE(View->Commands()->Command(Main_Command::Create_Arena_File)->shortcut(),
              QKeySequence(Qt::ALT | Qt::Key_C));
     QCOMPARE(View->List_Model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(),
              QStringLiteral("in PK3"));
@@ -433,7 +439,7 @@ class Browser_View_Test : public QObject {
     Select_List_Rows({4});  // EEE, "Echo"
     View->List_View()->header()->sectionClicked(0);
     QCOMPARE(View->List().Sort_Column, 0);
-    QCOMPARE(View->Selected_List_Map(), Maps[4]);
+    QCOMPARE(View->List_View()->Selected_Map(), Maps[4]);
   }
 
   void levelshotWaitsForAHeldNavigationKey() {
@@ -445,43 +451,43 @@ class Browser_View_Test : public QObject {
 
     View->List_View()->setFocus();
     View->List_View()->setCurrentIndex(View->List_Model()->index(0, 0));
-    QTRY_COMPARE(View->Shown_Levelshot_Map(), Maps[0]);
-    QVERIFY(Centre_Near(View->Levelshot_Image(), Qt::green));  // the placeholder
-    QCOMPARE(View->Levelshot_Name()->text(), QString());
+    QTRY_COMPARE(View->Preview()->Shown_Map(), Maps[0]);
+    QVERIFY(Centre_Near(View->Preview()->Image(), Qt::green));  // the placeholder
+    QCOMPARE(View->Preview()->Name()->text(), QString());
 
     // Down held: the selection moves on, the picture waits.
     QTest::keyPress(View->List_View(), Qt::Key_Down);
     QTest::keyPress(View->List_View(), Qt::Key_Down, Qt::NoModifier);
-    QVERIFY(View->List_Navigation_Key_Held());
+    QVERIFY(View->List_View()->Navigation_Key_Held());
     QTest::qWait(200);
-    QCOMPARE(View->Shown_Levelshot_Map(), Maps[0]);
-    QVERIFY(View->Levelshot_Timer()->isActive());
+    QCOMPARE(View->Preview()->Shown_Map(), Maps[0]);
+    QVERIFY(View->Preview()->Timer()->isActive());
     QTest::keyRelease(View->List_View(), Qt::Key_Down);
-    QVERIFY(!View->List_Navigation_Key_Held());
-    QTRY_COMPARE_WITH_TIMEOUT(View->Shown_Levelshot_Map(), Maps[2], 500);
-    QVERIFY(!View->Levelshot_Timer()->isActive());
-    QVERIFY(Centre_Near(View->Levelshot_Image(), Qt::blue));
-    QCOMPARE(View->Levelshot_Name()->text(), QStringLiteral("of Charlie Court"));
+    QVERIFY(!View->List_View()->Navigation_Key_Held());
+    QTRY_COMPARE_WITH_TIMEOUT(View->Preview()->Shown_Map(), Maps[2], 500);
+    QVERIFY(!View->Preview()->Timer()->isActive());
+    QVERIFY(Centre_Near(View->Preview()->Image(), Qt::blue));
+    QCOMPARE(View->Preview()->Name()->text(), QStringLiteral("of Charlie Court"));
 
     View->List_View()->setCurrentIndex(View->List_Model()->index(1, 0));
-    QTRY_COMPARE(View->Shown_Levelshot_Map(), Maps[1]);
-    QVERIFY(Centre_Near(View->Levelshot_Image(), Qt::red));  // progressive JPEG
-    QCOMPARE(View->Levelshot_Name()->text(), QStringLiteral("of Bravo Base"));
+    QTRY_COMPARE(View->Preview()->Shown_Map(), Maps[1]);
+    QVERIFY(Centre_Near(View->Preview()->Image(), Qt::red));  // progressive JPEG
+    QCOMPARE(View->Preview()->Name()->text(), QStringLiteral("of Bravo Base"));
 
     // Selecting a group keeps the picture; a removed pending item shows nothing.
     Set_Tree_Current(View->Tree().Root());
-    QVERIFY(!View->Levelshot_Timer()->isActive());
+    QVERIFY(!View->Preview()->Timer()->isActive());
     View->List_View()->setCurrentIndex(View->List_Model()->index(3, 0));
     View->List().Remove_Maps({Maps[3]});
     QTest::qWait(150);
-    QCOMPARE(View->Shown_Levelshot_Map(), Maps[1]);
-    QCOMPARE(View->Levelshot_Name()->text(), QStringLiteral("of Bravo Base"));
+    QCOMPARE(View->Preview()->Shown_Map(), Maps[1]);
+    QCOMPARE(View->Preview()->Name()->text(), QStringLiteral("of Bravo Base"));
 
     // Announced but missing: white and no name.
     Maps[4]->Has_Levelshot_JPG = true;
     View->Zeige_Levelshot_an(*Maps[4]);
-    QVERIFY(Centre_Near(View->Levelshot_Image(), Qt::white));
-    QCOMPARE(View->Levelshot_Name()->text(), QString());
+    QVERIFY(Centre_Near(View->Preview()->Image(), Qt::white));
+    QCOMPARE(View->Preview()->Name()->text(), QString());
   }
 };
 

@@ -160,16 +160,16 @@ class Search_Bar_Test : public QObject {
     // The list's only row goes into Duel, behind ALPHA5 and the hidden DELTA4.
     View_->List_View()->selectAll();
     TMaps_Tree_Node* duel = Group("Duel");
-    View_->Tree().Drop_List_Items(duel, View_->Selected_List_Maps());
+    View_->Tree().Drop_List_Items(duel, View_->List_View()->Selected_Maps());
     QCOMPARE(Describe(*View_->List_View()), QString());
     QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+[ALPHA5,ALPHA1]]"));
     // A new group made while filtered is shown; then ALPHA5 is deleted back into the list.
     View_->Tree().Select(Group("Arenas"));
-    View_->Menu_CreateGroupClick();
+    View_->Tree_View()->Menu_CreateGroupClick();
     QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+[ALPHA5,ALPHA1],New Group-]"));
     QCOMPARE(duel->Child(0)->Text, std::string("ALPHA5"));
     View_->Tree().Select(duel->Child(0));
-    View_->Menu_DeleteEntryClick();
+    View_->Tree_View()->Menu_DeleteEntryClick();
     QCOMPARE(Describe(*View_->List_View()), QStringLiteral("ALPHA5"));
     QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+[ALPHA1],New Group-]"));
 
@@ -190,7 +190,7 @@ class Search_Bar_Test : public QObject {
       const TMAP_Datei_Eintrag* map = Bar_->Random_Map();
       QVERIFY(map != nullptr);
       picked.insert(map->MAP_Filename);
-      QCOMPARE(View_->Shown_Levelshot_Map(), map);
+      QCOMPARE(View_->Preview()->Shown_Map(), map);
     }
     QCOMPARE(picked, (std::set<std::string>{"ALPHA1.BSP", "ALPHA5.BSP"}));
     QCOMPARE(launches.size(), 40);

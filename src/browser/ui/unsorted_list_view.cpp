@@ -1,0 +1,258 @@
+#include "browser/ui/unsorted_list_view.h"
+
+#include <QContextMenuEvent>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QItemSelection>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <algorithm>
+#include <utility>
+
+#include "browser/maps_tree.h"
+#include "browser/ui/browser_models.h"
+#include "browser/ui/maps_tree_view.h"
+#include "browser/ui/view_state.h"
+#include "browser/unsorted_list.h"
+
+namespace vorlix {
+
+TUnsorted_List_View::TUnsorted_List_View(TUnsorted_Maps_List& list, TUnsorted_List_Model& model,
+                                         TMaps_Tree& tree, QByteArray drag_token, QWidget* parent)
+    : QTreeView(parent),
+      List_(list),
+      Model_(model),
+      Tree_(tree),
+      Drag_Token_(std::move(drag_token)) {
+  setObjectName(QStringLiteral("ListView_Maps"));
+  setModel(&Model_);
+  setRootIsDecorated(false);
+  setItemsExpandable(false);
+  setUniformRowHeights(true);
+  setAllColumnsShowFocus(true);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setDragEnabled(true);
+  setAcceptDrops(true);
+  setDropIndicatorShown(false);
+  setDragDropMode(QAbstractItemView::DragDrop);
+  setToolTip(QStringLiteral("drag & drop these maps into the Maps Tree"));
+  header()->setSectionsClickable(true);
+  header()->setSortIndicatorShown(false);
+  header()->setStretchLastSection(false);
+  for (int column = 0; column < 3; ++column) {
+    header()->resizeSection(column,
+                            TUnsorted_Maps_List::Initial_Widths[static_cast<std::size_t>(column)]);
+  }
+  connect(header(), &QHeaderView::sectionClicked, this,
+          [this](int column) { ListView_MapsColumnClick(column); });
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this](const QItemSelection& selected, const QItemSelection& deselected) {
+            if (!selected.isEmpty()) {
+              const QModelIndex current = selectionModel()->currentIndex();
+              const QModelIndex item = current.isValid() && selected.contains(current)
+                                           ? current
+                                           : selected.indexes().front();
+              emit Item_Selected(true, item);
+            } else if (!deselected.isEmpty()) {
+              emit Item_Selected(false, QModelIndex());
+            }
+          });
+  connect(this, &QTreeView::doubleClicked, this, [this] { ListView_MapsDblClick(); });
+  connect(&Model_, &QAbstractItemModel::modelReset, this, &TUnsorted_List_View::Changed);
+  connect(&Model_, &QAbstractItemModel::layoutChanged, this, &TUnsorted_List_View::Changed);
+  connect(&Model_, &QAbstractItemModel::rowsInserted, this, &TUnsorted_List_View::Changed);
+
+  Popup_Menu_ = new QMenu(this);
+  Popup_Menu_->setObjectName(QStringLiteral("PopupMenu_ListView_Maps"));
+  Properties_ = Popup_Menu_->addAction(QStringLiteral("Properties"));
+  Properties_->setObjectName(QStringLiteral("ListView_Maps_Properties"));
+  Properties_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Return));
+  Properties_->setShortcutContext(Qt::WidgetShortcut);
+  connect(Properties_, &QAction::triggered, this, [this] { Menu_PropertiesClick(); });
+}
+
+std::vector<TMAP_Datei_Eintrag*> TUnsorted_List_View::Selected_Maps() const {
+  QModelIndexList rows = selectionModel()->selectedRows();
+  std::sort(rows.begin(), rows.end());
+  std::vector<TMAP_Datei_Eintrag*> maps;
+  for (const QModelIndex& row : rows) {
+    if (TMAP_Datei_Eintrag* map = Model_.Map(row)) {
+      maps.push_back(map);
+    }
+  }
+  return maps;
+}
+
+TMAP_Datei_Eintrag* TUnsorted_List_View::Selected_Map() const {
+  const std::vector<TMAP_Datei_Eintrag*> maps = Selected_Maps();
+  return maps.empty() ? nullptr : maps.front();
+}
+
+QMimeData* TUnsorted_List_View::Make_Drag_Data() const {
+  auto* data = new QMimeData;
+  data->setData(QString::fromLatin1(List_Drag_Format), Drag_Token_);
+  return data;
+}
+
+void TUnsorted_List_View::Menu_PropertiesClick() {
+  if (TMAP_Datei_Eintrag* map = Selected_Map()) {
+    emit Map_Properties_Requested(map);
+  }
+}
+
+void TUnsorted_List_View::ListView_MapsDblClick() {
+  if (TMAP_Datei_Eintrag* map = Selected_Map()) {
+    emit Launch_Map_Requested(map);
+  }
+}
+
+void TUnsorted_List_View::ListView_MapsColumnClick(int column) {
+  List_.ListView_MapsColumnClick(column);
+}
+
+void TUnsorted_List_View::ListView_MapsResize() {
+  const std::array<int, 3> widths = ListView_Maps_Column_Widths(width());
+  for (int column = 0; column < 3; ++column) {
+    header()->resizeSection(column, widths[static_cast<std::size_t>(column)]);
+  }
+  horizontalScrollBar()->setValue(0);
+}
+
+// ---- keys and focus
+// -----------------------------------------------------------------------------
+
+void TUnsorted_List_View::keyPressEvent(QKeyEvent* event) {
+  if (!ListView_MapsKeyDown(*event)) {
+    QTreeView::keyPressEvent(event);
+  }
+}
+
+bool TUnsorted_List_View::ListView_MapsKeyDown(const QKeyEvent& event) {
+  const int key = event.key();
+  const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+  const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+  if (enter && modifiers == Qt::AltModifier) {
+    Properties_->trigger();
+    return true;
+  }
+  if (enter && modifiers == Qt::NoModifier) {
+    ListView_MapsDblClick();
+    return true;
+  }
+  if (key == Qt::Key_F10 && modifiers == Qt::ShiftModifier) {
+    const auto rows = selectionModel()->selectedRows();
+    if (!rows.isEmpty()) {
+      int first = rows.front().row();
+      for (const QModelIndex& row : rows) {
+        first = std::min(first, row.row());
+      }
+      const QRect rect = visualRect(model()->index(first, 0));
+      Popup_Menu_->popup(viewport()->mapToGlobal(rect.bottomRight()));
+    }
+    return true;
+  }
+  Keys_.Key_Event(event);
+  return false;
+}
+
+void TUnsorted_List_View::keyReleaseEvent(QKeyEvent* event) {
+  ListView_MapsKeyUp(*event);
+  QTreeView::keyReleaseEvent(event);
+}
+
+void TUnsorted_List_View::ListView_MapsKeyUp(const QKeyEvent& event) {
+  Keys_.Key_Event(event);
+}
+
+void TUnsorted_List_View::contextMenuEvent(QContextMenuEvent* event) {
+  Popup_Menu_->popup(event->globalPos());
+}
+
+void TUnsorted_List_View::focusInEvent(QFocusEvent* event) {
+  QTreeView::focusInEvent(event);
+  Show_Focus_Look(this, true);
+  emit Entered();
+}
+
+void TUnsorted_List_View::focusOutEvent(QFocusEvent* event) {
+  QTreeView::focusOutEvent(event);
+  Show_Focus_Lost(this, event->reason());
+}
+
+void TUnsorted_List_View::resizeEvent(QResizeEvent* event) {
+  QTreeView::resizeEvent(event);
+  ListView_MapsResize();
+}
+
+// ---- drag and drop
+// ------------------------------------------------------------------------------
+
+void TUnsorted_List_View::startDrag(Qt::DropActions /*actions*/) {
+  if (Selected_Maps().empty()) {
+    return;
+  }
+  auto* drag = new QDrag(this);
+  drag->setMimeData(Make_Drag_Data());
+  drag->exec(Qt::MoveAction);
+}
+
+void TUnsorted_List_View::dragEnterEvent(QDragEnterEvent* event) {
+  if (ListView_MapsDragOver(event->mimeData())) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void TUnsorted_List_View::dragMoveEvent(QDragMoveEvent* event) {
+  if (ListView_MapsDragOver(event->mimeData())) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void TUnsorted_List_View::dropEvent(QDropEvent* event) {
+  if (ListView_MapsDragDrop(event->mimeData())) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+bool TUnsorted_List_View::ListView_MapsDragOver(const QMimeData* data) const {
+  return data->data(QString::fromLatin1(Tree_Drag_Format)) == Drag_Token_ &&
+         TMaps_Tree::Accepts_Drop_On_List(Tree_.Selected());
+}
+
+bool TUnsorted_List_View::ListView_MapsDragDrop(const QMimeData* data) {
+  if (!ListView_MapsDragOver(data)) {
+    return false;
+  }
+  return Record_Change(QStringLiteral("Move to Unsorted Maps"), [this] {
+    TMAP_Datei_Eintrag* map = Tree_.Selected()->Map;
+    setUpdatesEnabled(false);
+    const bool done = Tree_.Drop_On_List(Tree_.Selected());
+    setUpdatesEnabled(true);
+    if (done) {
+      // The dropped map is the list's selected item, and the list takes the keys.
+      const int row = List_.Index_Of(map);
+      if (row >= 0) {
+        const QModelIndex index = Model_.index(row, 0);
+        selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        scrollTo(index);
+      }
+      setFocus(Qt::OtherFocusReason);
+    }
+    return done;
+  });
+}
+
+}  // namespace vorlix
