@@ -228,6 +228,10 @@ class Browser_View_Test : public QObject {
   void keysOfTheTree() {
     View->Tree_View()->setFocus();
     Set_Tree_Current(View->Tree().Root());
+    QTest::keyPress(View->Tree_View(), Qt::Key_Down);  // held: the levelshot waits
+    QVERIFY(View->Tree_View()->Navigation_Key_Held());
+    QTest::keyRelease(View->Tree_View(), Qt::Key_Down);
+    QVERIFY(!View->Tree_View()->Navigation_Key_Held());
     // F2 on the root group does not edit; Delete does not remove it.
     QTest::keyClick(View->Tree_View(), Qt::Key_F2);
     QVERIFY(View->Tree_View()->findChild<QLineEdit*>() == nullptr);
