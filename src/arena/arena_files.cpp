@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include "arena/arena_script.h"
+#include "arena/arena_vorrang.h"
+#include "arena/game_index.h"
 #include "core/case_lookup.h"
 #include "core/fs_routines.h"
 #include "core/interaction.h"
@@ -210,6 +212,8 @@ void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& 
 
 void Arena_Disabler_Files_erzeugen(const TArena_Umgebung& env, TInteraction& ui) {
   const std::vector<std::string> dirs = Arena_MOD_Verzeichnisse(env.Game_Dir, env.MODs);
+  // What the game finds in the archives, read once when a directory needs it.
+  std::optional<TGame_Index> index;
   for (std::size_t i = 0; i < env.MODs.size(); ++i) {
     const std::string& dir = dirs[i];
     // One listing per MOD answers both questions: the disabler's name matches the pattern too.
@@ -222,8 +226,20 @@ void Arena_Disabler_Files_erzeugen(const TArena_Umgebung& env, TInteraction& ui)
       } catch (const std::exception& error) {
         ui.Message(Message_Kind::Error, error.what(), Button_Set::OK);
       }
-    } else if (const auto disabler = Named_Among(names, Arena_Disabler_Dateiname())) {
-      Delete_File(platform::Join(dir, *disabler));
+      try {
+        if (!index && env.Database != nullptr) {
+          index = Game_Index_Of(*env.Database);
+        }
+        Arena_Vorrang_File_erzeugen(env.Game_Dir, env.Temp_Dir, env.MODs[i], dir,
+                                    index ? &*index : nullptr, ui);
+      } catch (const std::exception& error) {
+        ui.Message(Message_Kind::Error, error.what(), Button_Set::OK);
+      }
+    } else {
+      if (const auto disabler = Named_Among(names, Arena_Disabler_Dateiname())) {
+        Delete_File(platform::Join(dir, *disabler));
+      }
+      Arena_Vorrang_File_loeschen(dir);
     }
   }
 }
@@ -380,7 +396,7 @@ void Create_For_MOD(const TArena_Umgebung& env, const TArena_Zweig& branch,
   Arena_Disabler_Files_erzeugen(env, ui);
 }
 
-void Activate_In_MOD(const std::string& dir, TInteraction& ui) {
+void Activate_In_MOD(const TArena_Umgebung& env, const std::string& dir, TInteraction& ui) {
   Selection_Request request;
   request.Dialog = Selection_Dialog::Arena_File;
   request.Description = "Select an Arena File to activate.";
@@ -401,6 +417,8 @@ void Activate_In_MOD(const std::string& dir, TInteraction& ui) {
                                ? active
                                : Erzeuge_inaktiven_Arena_File_Namen(arena_name);
   Arena_File_aktivieren(dir, file, ui);
+  // The set of archives is unchanged: the outranking archive needs only the new script.
+  Arena_Vorrang_Script_angleichen(env.Temp_Dir, dir);
 }
 
 void Remove_In_MOD(const TArena_Umgebung& env, const std::string& dir, TInteraction& ui) {
@@ -487,7 +505,7 @@ TArena_Verfuegbarkeit Process_Arena_File(Arena_Modus mode, const TArena_Umgebung
           }
           const std::string dir = Arena_MOD_Verzeichnis(env.Game_Dir, mod);
           if (mode == Arena_Modus::Aktivieren) {
-            Activate_In_MOD(dir, ui);
+            Activate_In_MOD(env, dir, ui);
           } else {
             Remove_In_MOD(env, dir, ui);
           }

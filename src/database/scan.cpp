@@ -173,7 +173,8 @@ void Open_Archive_Listing(Zip_Archive& zip, const std::string& path) {
 }
 
 bool Is_Arena_File(const std::string& file_name) {
-  return file_name.rfind("z_Arenas", 0) == 0;
+  return file_name.rfind("z_Arenas", 0) == 0 ||
+         platform::Equal_Ignore_Case(file_name, Arena_Vorrang_Dateiname);
 }
 
 TGame_Directory_Walk Walk_Game_Directory(const std::string& game_dir) {

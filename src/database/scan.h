@@ -26,7 +26,12 @@ class TMAP_Dateien;
 class TPK3_Datei_Eintrag;
 class Zip_Archive;
 
-// True for the program's own arena archives, whose names begin with "z_Arenas" (case as written).
+// The program's archive that outranks every other archive of its directory in the game's order
+// (a leading "~" sorts after every letter, digit and "_" once letters are upper-cased).
+inline constexpr const char* Arena_Vorrang_Dateiname = "~~~~Vorlix_Arenas.pk3";
+
+// True for the program's own arena archives, whose names begin with "z_Arenas" (case as written),
+// and for its outranking archive (any case).
 bool Is_Arena_File(const std::string& file_name);
 
 // One archive found by the walk of the game directory.

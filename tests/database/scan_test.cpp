@@ -82,6 +82,7 @@ TEST(Walk_Game_Directory, Visible_Directories_Pk3_Files_Only_Without_Arena_Files
                                       "baseq3\\pak0.pk3", "baseq3\\Z_ARENAS_X.PK3"}));
   EXPECT_TRUE(Is_Arena_File("z_Arenas"));
   EXPECT_FALSE(Is_Arena_File("Z_Arenas_x.pk3"));
+  EXPECT_TRUE(Is_Arena_File("~~~~vorlix_arenas.PK3"));
   EXPECT_FALSE(Walk_Game_Directory(dir / "missing").Game_Dir_Listed);
 }
 
