@@ -14,72 +14,59 @@ namespace {
 std::string Blocks(const Strings& maps) {
   std::string text;
   for (const auto& map : maps) {
-    text += "{\nmap \"" + map + "\"\nlongname \"" + map + "\"\n}\n";
+    text.append("{\nmap \"").append(map).append("\"\n}\n");
   }
   return text;
 }
 
-bool Is_Arena(const std::string& script) {
-  return script.size() > 6 && platform::Upper(script.substr(script.size() - 6)) == ".ARENA";
-}
-
 // The maps the game lists with `mod` as its game, read from the archives on disk by the engine's
 // rules: the MOD directory's archives before the base directory's, the name sorting last first;
-// scripts/arenas.txt from the first archive holding it; the .arena names of all archives in that
-// order, each once, as many as fit into the engine's 1,024-byte list, each read from the first
-// archive holding it.
+// scripts/arenas.txt, then the .arena names of all archives in that order, each once and as many
+// as fit into the engine's 1,024-byte list, each read from the first archive holding it.
 Strings Game_Lists(const std::string& game_dir, const std::string& mod) {
   std::vector<TArchive_Facts> archives;
   for (const std::string& dir : {mod, std::string("baseq3")}) {
     for (const auto& name : Names_In(platform::Join(game_dir, dir))) {
       if (name.ends_with(".pk3")) {
-        TArchive_Facts& facts =
-            archives.emplace_back(Read_Archive_Facts(platform::Join({game_dir, dir, name})));
-        facts.MOD_Directory = dir;
-        facts.PK3_Filename = name;
+        archives.push_back(Read_Archive_Facts(platform::Join({game_dir, dir, name})));
+        archives.back().MOD_Directory = dir;
+        archives.back().PK3_Filename = name;
       }
     }
   }
   TGame_Index index;
   index.Set_Archives(archives);
   const auto order = index.Search_Order(mod, {"baseq3"});
-  Strings maps;
-  const auto read = [&](const std::string& script) {
-    for (const TArchive_Facts* facts : order) {
-      for (const auto& held : facts->Arena_Scripts) {
-        if (platform::Equal_Ignore_Case(held, script)) {
-          for (const auto& info : facts->Arenas) {
-            if (info.Script == held) {
-              maps.push_back(platform::Lower(info.Value("map")));
-            }
-          }
-          return;
-        }
+  Strings names = {"SCRIPTS/ARENAS.TXT"};
+  std::size_t used = 0;
+  bool full = false;  // the list ends at the first name that does not fit
+  for (const TArchive_Facts* facts : order) {
+    for (const auto& held : facts->Arena_Scripts) {
+      const std::string name = platform::Upper(held);
+      const std::size_t length = name.size() - std::string("SCRIPTS/").size() + 1;
+      if (full || !name.ends_with(".ARENA") ||
+          std::find(names.begin(), names.end(), name) != names.end()) {
+        continue;
       }
-    }
-  };
-  read("scripts/arenas.txt");
-  const Strings listed = [&order] {
-    Strings names;
-    std::size_t used = 0;
-    for (const TArchive_Facts* facts : order) {
-      for (const auto& held : facts->Arena_Scripts) {
-        const std::string name = platform::Upper(held);
-        if (!Is_Arena(name) || std::find(names.begin(), names.end(), name) != names.end()) {
-          continue;
-        }
-        const std::size_t length = name.size() - std::string("SCRIPTS/").size() + 1;
-        if (used + length + 1 >= 1024) {
-          return names;
-        }
+      full = used + length + 1 >= 1024;
+      if (!full) {
         used += length;
         names.push_back(name);
       }
     }
-    return names;
-  }();
-  for (const auto& name : listed) {
-    read(name);
+  }
+  Strings maps;
+  for (const auto& name : names) {
+    const auto holds = [&name](const TArchive_Facts* facts) {
+      return std::any_of(facts->Arena_Scripts.begin(), facts->Arena_Scripts.end(),
+                         [&name](const auto& held) { return platform::Upper(held) == name; });
+    };
+    const auto first = std::find_if(order.begin(), order.end(), holds);
+    for (const auto& info : first == order.end() ? std::vector<TArena_Info>{} : (*first)->Arenas) {
+      if (platform::Upper(info.Script) == name) {
+        maps.push_back(platform::Lower(info.Value("map")));
+      }
+    }
   }
   std::sort(maps.begin(), maps.end());
   return maps;
@@ -100,23 +87,20 @@ struct TScene {
     Write_Pk3(platform::Join(Base, name), members);
     return pk3;
   }
-  void Run(Arena_Modus mode, const std::vector<int>& choices, const std::string& arena = {},
-           const std::vector<int>& maps = {}) {
+  void Create(const std::string& arena, const std::vector<int>& maps) {
     TArena_Zweig branch{arena, {}};
     for (const int m : maps) {
       branch.Maps.push_back(Maps.at(static_cast<std::size_t>(m)));
     }
     Ui.Selections.emplace_back(std::vector<int>{0});
-    if (mode == Arena_Modus::Erzeugen) {
-      Ui.Names.push_back(arena);
-    } else {
-      Ui.Selections.emplace_back(choices);
-      Ui.Answers = {Answer::Yes};
-    }
-    Process_Arena_File(mode, Env, branch, Ui);
+    Ui.Names.emplace_back(arena);
+    Process_Arena_File(Arena_Modus::Erzeugen, Env, branch, Ui);
   }
-  void Create(const std::string& arena, const std::vector<int>& maps) {
-    Run(Arena_Modus::Erzeugen, {}, arena, maps);
+  // Activates or removes the first arena file offered.
+  void Run(Arena_Modus mode) {
+    Ui.Selections = {std::vector<int>{0}, std::vector<int>{0}};
+    Ui.Answers = {Answer::Yes};
+    Process_Arena_File(mode, Env, {}, Ui);
   }
   Strings Lists() const { return Game_Lists(Inst.Game, "baseq3"); }
 
@@ -156,7 +140,7 @@ TEST(Arena_Vorrang, Activation_Removal_And_Start_Up_Keep_It_In_Step) {
   scene.Create("A", {0});
   scene.Create("B", {1});
   EXPECT_EQ(scene.Lists(), Strings{"q3dm6"});
-  scene.Run(Arena_Modus::Aktivieren, {0});
+  scene.Run(Arena_Modus::Aktivieren);
   EXPECT_EQ(scene.Lists(), Strings{"q3dm17"});
 
   // Archives added and removed since the last refresh: the start-up brings it up to date.
@@ -171,9 +155,9 @@ TEST(Arena_Vorrang, Activation_Removal_And_Start_Up_Keep_It_In_Step) {
             (Strings{"scripts/q3dm17.arena", "scripts/q3dm6.arena", "scripts/rnew.arena"}));
 
   // Removing the active arena activates the other; removing the last removes the archive.
-  scene.Run(Arena_Modus::Entfernen, {0});
+  scene.Run(Arena_Modus::Entfernen);
   EXPECT_EQ(scene.Lists(), Strings{"q3dm6"});
-  scene.Run(Arena_Modus::Entfernen, {0});
+  scene.Run(Arena_Modus::Entfernen);
   EXPECT_FALSE(Lies_Arena_Vorrang(scene.Base));
   EXPECT_EQ(Names_In(scene.Base), (Strings{"pak0.pk3", "z_R_new.pk3"}));
 }
