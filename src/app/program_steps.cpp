@@ -19,7 +19,8 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
     // The arena-file pass runs for each MOD directory right after it was listed.
     TMOD_Liste_Hooks hooks;
     hooks.MOD_angefuegt = [&ui, &state](const std::string&, const std::string& mod_dir) {
-      if (Pruefe_Arena_Files_beim_Start(state.Game_Dir, platform::File_Name(mod_dir), ui)) {
+      if (Pruefe_Arena_Files_beim_Start(state.Game_Dir, platform::File_Name(mod_dir), ui,
+                                        state.Temp_Dir)) {
         state.Game_Dir_Written = true;
       }
     };

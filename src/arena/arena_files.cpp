@@ -275,7 +275,7 @@ bool Is_Interrupted_Arena_Write(std::string_view name) {
 }  // namespace
 
 bool Pruefe_Arena_Files_beim_Start(const std::string& game_dir, const std::string& directory_name,
-                                   TInteraction& ui) {
+                                   TInteraction& ui, const std::string& temp_dir) {
   const std::string dir = platform::Join(game_dir, directory_name);
   // What a crash left of an arena archive being written goes first.
   if (const auto litter = platform::List_Names(dir, Is_Interrupted_Arena_Write)) {
@@ -306,6 +306,13 @@ bool Pruefe_Arena_Files_beim_Start(const std::string& game_dir, const std::strin
       Arena_Script_Eintrag_angleichen(platform::Join(dir, name), true, &wrote);
     } else if (Ist_Arena_File_inaktiv(name)) {
       Arena_Script_Eintrag_angleichen(platform::Join(dir, name), false, &wrote);
+    }
+  }
+  if (!temp_dir.empty()) {
+    try {
+      Arena_Vorrang_Script_angleichen(temp_dir, dir);
+    } catch (const std::exception& error) {
+      ui.Message(Message_Kind::Error, error.what(), Button_Set::OK);
     }
   }
   return wrote;

@@ -71,10 +71,11 @@ void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& 
 // The start-up check of one MOD directory (directory name as found on disk): removes what a crash
 // left of an arena archive being written ("z_Arenas_*.pk3." + six letters or digits), leaves
 // exactly one arena file active when there are any, and every arena file's script entry in its
-// state's name.
-// True when it renamed an archive or changed one's content.
+// state's name. Given the TEMP folder, it also gives the outranking archive the script of the
+// arena file now active (its other entries are refreshed with the disablers).
+// True when it renamed an arena file or changed one's content.
 bool Pruefe_Arena_Files_beim_Start(const std::string& game_dir, const std::string& directory_name,
-                                   TInteraction& ui);
+                                   TInteraction& ui, const std::string& temp_dir = {});
 
 // Gives the script entry of an arena archive the name of a state: "scripts/arenas.txt" when
 // active, "scripts/arenas.txt.inactive" when inactive (entry names compared ignoring case).

@@ -143,12 +143,22 @@ TEST(Arena_Vorrang, Activation_Removal_And_Start_Up_Keep_It_In_Step) {
   scene.Run(Arena_Modus::Aktivieren);
   EXPECT_EQ(scene.Lists(), Strings{"q3dm17"});
 
+  // Files renamed by hand: the start-up pass gives it the script of the one active then.
+  std::filesystem::rename(scene.Base + "/z_Arenas_active_A.pk3",
+                          scene.Base + "/z_Arenas_Inactive_A.pk3");
+  std::filesystem::rename(scene.Base + "/z_Arenas_Inactive_B.pk3",
+                          scene.Base + "/z_Arenas_active_B.pk3");
+  Pruefe_Arena_Files_beim_Start(scene.Inst.Game, "baseq3", scene.Ui, scene.Inst.Temp);
+  EXPECT_EQ(scene.Lists(), Strings{"q3dm6"});
+  scene.Run(Arena_Modus::Aktivieren);
+  EXPECT_EQ(scene.Lists(), Strings{"q3dm17"});
+
   // Archives added and removed since the last refresh: the start-up brings it up to date.
   scene.Pack("z_R_new.pk3", {}, {{"scripts/rnew.arena", Blocks({"rnew"})}});
   std::filesystem::remove(platform::Join(scene.Base, "z_oacmp.pk3"));
   pack->Present = false;
   EXPECT_EQ(scene.Lists(), (Strings{"q3dm17", "rnew"}));
-  Pruefe_Arena_Files_beim_Start(scene.Inst.Game, "baseq3", scene.Ui);
+  Pruefe_Arena_Files_beim_Start(scene.Inst.Game, "baseq3", scene.Ui, scene.Inst.Temp);
   Arena_Disabler_Files_erzeugen(scene.Env, scene.Ui);
   EXPECT_EQ(scene.Lists(), Strings{"q3dm17"});
   EXPECT_EQ(Lies_Arena_Vorrang(scene.Base)->Verborgen,
