@@ -111,6 +111,8 @@ class Zip_Archive {
   // Limits of one extraction: a single member, and all members together.
   std::uint64_t Max_Member_Size = std::uint64_t{512} << 20;
   std::uint64_t Max_Total_Size = std::uint64_t{2} << 30;
+  // Free space that an extraction always leaves on the target's file system.
+  std::uint64_t Disk_Reserve = std::uint64_t{64} << 20;
 
   // Indices, in archive order, of the members that match at least one of `specs` and may be
   // written safely: what Extract writes for these specs.

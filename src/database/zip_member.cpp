@@ -23,9 +23,6 @@ using zip_detail::Zip_Message;
 
 namespace {
 
-// Free space that an extraction always leaves on the target's file system.
-constexpr std::uint64_t Disk_Reserve = std::uint64_t{64} << 20;
-
 bool Is_Directory(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -94,6 +94,10 @@ TEST(Cli_Args, Takes_Options_Flags_And_Positional_Words) {
   for (const char* bad : {"x", "1.5", "", "+3", " 4", "2147483648", "99999999999"}) {
     EXPECT_THROW(TCli_Args({bad}).Next_Integer("ID"), TCli_Usage_Error) << bad;
   }
+  // Ten digits, the most an ID has.
+  EXPECT_EQ(TCli_Args({"2147483647"}).Next_Integer("ID"), 2147483647);
+  EXPECT_EQ(TCli_Args({"-2147483648"}).Next_Integer("ID"), -2147483647 - 1);
+  EXPECT_EQ(TCli_Args({"0000000042"}).Next_Integer("ID"), 42);
   EXPECT_THROW(TCli_Args({"--name", "a", "--name", "b"}).Option("--name"), TCli_Usage_Error);
   EXPECT_THROW(TCli_Args({"--name"}).Options("--name"), TCli_Usage_Error);
   EXPECT_THROW(TCli_Args({"--verbose"}).Expect_End(), TCli_Usage_Error);

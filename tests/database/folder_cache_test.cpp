@@ -50,6 +50,18 @@ TEST(Folder_Cache, Folders_Are_Made_Once_In_Lower_Case_And_Found_Ignoring_Case) 
   EXPECT_EQ(std::distance(fs::directory_iterator(base + "/BaseQ3"), fs::directory_iterator()), 52);
   EXPECT_TRUE(cache.Remove(base, "baseq3", "late.PK3"));
   EXPECT_FALSE(fs::exists(base + "/BaseQ3/late.pk3"));
+  // A MOD folder made by someone else after the base was listed: a creation that cannot find its
+  // folder drops what the cache knew, and the next one finds the folder as it is on disk.
+  const std::string other = dir / "other";
+  fs::create_directories(other);
+  EXPECT_FALSE(cache.Exists(other, "osp", "a.pk3"));
+  fs::create_directories(other + "/OSP");
+  try {
+    (void)cache.Create(other, "osp", "New.pk3");
+  } catch (const TFile_Error&) {
+    // reported: the folder was made where the cache did not look
+  }
+  EXPECT_EQ(cache.Create(other, "osp", "New.pk3"), other + "/OSP/new.pk3");
 }
 
 TEST(Folder_Cache, Links_Count_As_Folders_And_Files_Do_Not_And_The_First_Listed_Twin_Wins) {

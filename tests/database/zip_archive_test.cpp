@@ -10,6 +10,7 @@
 
 #include "builders.h"
 #include "core/dos_time.h"
+#include "hostile_inputs.h"
 
 namespace vorlix::testing {
 namespace {
@@ -87,42 +88,26 @@ class Zip_Archive_Test : public ::testing::Test {
 
 TEST_F(Zip_Archive_Test, Lists_Members_In_Stored_Order_With_Sizes_And_Own_Dates) {
   const std::string path = Dir_ / "a.pk3";
-  // A date that falls into the hour skipped by daylight saving in many zones, and one with
-  // an odd layout, come back exactly as stored.
+  // A date that falls into the hour skipped by daylight saving in many zones, one with an odd
+  // layout, and one no calendar holds (February 30th, minute 61: any conversion through a
+  // calendar time moves it, in every time zone) come back exactly as stored.
   const std::int32_t t1 = Dos_Date_Time(2003, 3, 30, 2, 30, 10);
   const std::int32_t t2 = Dos_Date_Time(1999, 12, 31, 23, 59, 58);
+  const std::int32_t t3 = Dos_Date_Time(2005, 2, 30, 13, 61, 4);
   Write_Pk3(path, {{"maps/", ""},
                    {"Maps/Q3DM1.bsp", std::string(1000, 'x'), t1},
-                   {"levelshots/q3dm1.jpg", "jpg", t2, true}});
+                   {"levelshots/q3dm1.jpg", "jpg", t2, true},
+                   {"maps/odd.bsp", "odd", t3}});
   Zip_Archive zip;
   zip.Set_ZipFilename(path);
-  ASSERT_EQ(zip.Count(), 3);
+  ASSERT_EQ(zip.Count(), 4);
   EXPECT_EQ(zip.Entry(0).FileName, "maps/");
   EXPECT_EQ(zip.Entry(0).UncompressedSize, 0u);
   EXPECT_EQ(zip.Entry(1).FileName, "Maps/Q3DM1.bsp");
   EXPECT_EQ(zip.Entry(1).UncompressedSize, 1000u);
   EXPECT_EQ(zip.Entry(1).DOS_Date_Time, t1);
   EXPECT_EQ(zip.Entry(2).DOS_Date_Time, t2);
-}
-
-TEST_F(Zip_Archive_Test, Missing_Or_Empty_Name_Lists_Empty_And_Damaged_File_Is_An_Error) {
-  Zip_Archive zip;
-  zip.Set_ZipFilename("");
-  EXPECT_EQ(zip.Count(), 0);
-  zip.Set_ZipFilename(Dir_ / "missing.pk3");
-  EXPECT_EQ(zip.Count(), 0);
-
-  Write_File(Dir_ / "text.pk3", "this is not a zip archive at all, just some text\n");
-  EXPECT_THROW(zip.Set_ZipFilename(Dir_ / "text.pk3"), TZip_Error);
-  EXPECT_EQ(zip.Count(), 0);
-
-  Write_Pk3(Dir_ / "good.pk3", {{"maps/a.bsp", std::string(5000, 'a')}});
-  const std::string data = Read_File(Dir_ / "good.pk3");
-  Write_File(Dir_ / "cut.pk3", data.substr(0, data.size() / 2));
-  EXPECT_THROW(zip.Set_ZipFilename(Dir_ / "cut.pk3"), TZip_Error);
-  // A missing file makes Extract fail.
-  Prepare(zip, Dir_ / "missing.pk3", Dir_.Path(), {"*"});
-  EXPECT_THROW(Run(zip), TZip_Error);
+  EXPECT_EQ(zip.Entry(3).DOS_Date_Time, t3);
 }
 
 TEST_F(Zip_Archive_Test, Names_In_Other_Byte_Encodings_Are_Listed_And_Written_As_Stored) {
@@ -174,7 +159,12 @@ TEST(Zip_Spec, Wildcards_Ignore_Case_And_Never_Cross_Folders) {
 
 TEST_F(Zip_Archive_Test, Extraction_Writes_Bare_Names_Or_Paths_Below_Base_With_Times_And_Events) {
   const std::int32_t when = Dos_Date_Time(2000, 6, 15, 8, 30, 44);
-  Write_Pk3(Dir_ / "a.pk3", {{"maps/q3dm1.bsp", std::string(3000, 'm'), when},
+  // Several read chunks, every byte different from its neighbours.
+  std::string map(300000, '\0');
+  for (std::size_t i = 0; i < map.size(); ++i) {
+    map[i] = static_cast<char>(i * 131 % 251);
+  }
+  Write_Pk3(Dir_ / "a.pk3", {{"maps/q3dm1.bsp", map, when},
                              {"levelshots/q3dm1.jpg", "jpg"},
                              {"scripts/", ""},
                              {"scripts/bots.txt", "bots"},
@@ -183,9 +173,9 @@ TEST_F(Zip_Archive_Test, Extraction_Writes_Bare_Names_Or_Paths_Below_Base_With_T
   const std::string out = Dir_ / "out";
   Zip_Archive zip;
   Prepare(zip, Dir_ / "a.pk3", out, {"MAPS/Q3DM1.BSP", "maps/*.BSP"});  // both match: one file
-  EXPECT_EQ(Extract_Recording(zip),
-            (std::vector<Event>{{File_Started, "q3dm1.bsp", 3000}, {Batch_Finished, " ", 0}}));
-  EXPECT_EQ(Read_File(out + "/q3dm1.bsp"), std::string(3000, 'm'));
+  EXPECT_EQ(Extract_Recording(zip), (std::vector<Event>{{File_Started, "q3dm1.bsp", map.size()},
+                                                        {Batch_Finished, " ", 0}}));
+  EXPECT_EQ(Read_File(out + "/q3dm1.bsp"), map);
   EXPECT_EQ(platform::File_DOS_Date_Time(out + "/q3dm1.bsp"), when);
   EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1);
   // The process's working directory is left alone.
@@ -200,9 +190,75 @@ TEST_F(Zip_Archive_Test, Extraction_Writes_Bare_Names_Or_Paths_Below_Base_With_T
   EXPECT_EQ(Read_File(bot + "/scripts/bots.txt"), "bots");
   EXPECT_EQ(Read_File(bot + "/scripts/x.bot"), "bot");
   EXPECT_EQ(Read_File(bot + "/models/players/sarge/icon_default.tga"), "icon");
+
+  // More than the file system can ever have free is refused before anything is written.
+  zip.OnProgress = nullptr;
+  zip.Disk_Reserve = fs::space(bot).capacity;
+  const std::string full = Dir_ / "full";
+  Prepare(zip, Dir_ / "a.pk3", full, {"SCRIPTS/BOTS.TXT"});
+  EXPECT_EQ(zip.Extract(Specs_, Out_, false).Skipped,
+            std::vector<std::string>{"scripts/bots.txt: not enough free disk space"});
+  EXPECT_TRUE(fs::is_empty(full));
 }
 
-TEST_F(Zip_Archive_Test, Hostile_Names_And_Links_Are_Never_Written_Outside_The_Base) {
+TEST_F(Zip_Archive_Test, Zip64_Archive_Reads_Like_Any_Other) {
+  const std::string path = Dir_ / "z64.pk3";
+  // Info-ZIP style ZIP64 is hard to make with libzip: a normal archive is patched into one with
+  // ZIP64 end-of-directory records.
+  Write_Pk3(path, {{"maps/a.bsp", "abc"}, {"levelshots/a.jpg", "jpg"}});
+  const std::string data = Read_File(path);
+  const std::size_t eocd = data.rfind("PK\5\6");
+  ASSERT_NE(eocd, std::string::npos);
+  auto le = [](std::uint64_t v, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) {
+      s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    }
+    return s;
+  };
+  const std::string z64 = "PK\6\6" + le(44, 8) + le(45, 2) + le(45, 2) + le(0, 8) + le(2, 8) +
+                          le(2, 8) + le(Get_U32(data, eocd + 12), 8) +
+                          le(Get_U32(data, eocd + 16), 8);
+  const std::string locator = "PK\6\7" + le(0, 4) + le(eocd, 8) + le(1, 4);
+  const std::string end =
+      "PK\5\6" + le(0, 4) + le(0xFFFFFFFFu, 4) + le(0xFFFFFFFFu, 4) + le(0xFFFFFFFFu, 4) + le(0, 2);
+  Write_File(path, data.substr(0, eocd) + z64 + locator + end);
+  Zip_Archive zip;
+  zip.Set_ZipFilename(path);
+  ASSERT_EQ(zip.Count(), 2);
+  EXPECT_EQ(zip.Entry(1).FileName, "levelshots/a.jpg");
+  EXPECT_EQ(zip.Entry(1).DOS_Date_Time, Zip_Member{}.Dos_Time);
+  auto reader = zip.Open_Member(0);
+  char buffer[8] = {};
+  EXPECT_EQ(reader->Read(buffer, sizeof buffer), 3u);
+  EXPECT_EQ(std::string(buffer, 3), "abc");
+}
+
+// ---- damaged and hostile archives (and the maps in them) ----------------------------------
+
+class Zip_Hostile : public Zip_Archive_Test {};
+
+TEST_F(Zip_Hostile, Missing_Or_Empty_Name_Lists_Empty_And_Damaged_File_Is_An_Error) {
+  Zip_Archive zip;
+  zip.Set_ZipFilename("");
+  EXPECT_EQ(zip.Count(), 0);
+  zip.Set_ZipFilename(Dir_ / "missing.pk3");
+  EXPECT_EQ(zip.Count(), 0);
+
+  Write_File(Dir_ / "text.pk3", "this is not a zip archive at all, just some text\n");
+  EXPECT_THROW(zip.Set_ZipFilename(Dir_ / "text.pk3"), TZip_Error);
+  EXPECT_EQ(zip.Count(), 0);
+
+  Write_Pk3(Dir_ / "good.pk3", {{"maps/a.bsp", std::string(5000, 'a')}});
+  const std::string data = Read_File(Dir_ / "good.pk3");
+  Write_File(Dir_ / "cut.pk3", data.substr(0, data.size() / 2));
+  EXPECT_THROW(zip.Set_ZipFilename(Dir_ / "cut.pk3"), TZip_Error);
+  // A missing file makes Extract fail.
+  Prepare(zip, Dir_ / "missing.pk3", Dir_.Path(), {"*"});
+  EXPECT_THROW(Run(zip), TZip_Error);
+}
+
+TEST_F(Zip_Hostile, Hostile_Names_And_Links_Are_Never_Written_Outside_The_Base) {
   const std::string path = Dir_ / "evil.pk3";
   Write_Pk3(path, {{"levelshots/../../escaped1.jpg", "x"},
                    {"/tmp/escaped2.jpg", "x"},
@@ -248,9 +304,11 @@ TEST_F(Zip_Archive_Test, Hostile_Names_And_Links_Are_Never_Written_Outside_The_B
   Prepare(zip, path, base, {"LEVELSHOTS/good.jpg"});
   EXPECT_THROW(Run(zip), TZip_Error);
   EXPECT_FALSE(fs::exists(Dir_ / "outside.jpg"));
+  const TTemp_Dir scratch;
+  EXPECT_EQ(Zip_Input_Fault(Read_File(path), scratch.Path()), "");
 }
 
-TEST_F(Zip_Archive_Test, Directory_Member_With_Data_Is_A_Folder_And_Nothing_Else) {
+TEST_F(Zip_Hostile, Directory_Member_With_Data_Is_A_Folder_And_Nothing_Else) {
   Write_Pk3(Dir_ / "dir.pk3", {{"mapsX", "data of a directory"}, {"maps/a.bsp", "bsp"}});
   Patch_Names(Dir_ / "dir.pk3", {{"mapsX", "maps/"}});
   Zip_Archive zip;
@@ -271,7 +329,7 @@ TEST_F(Zip_Archive_Test, Directory_Member_With_Data_Is_A_Folder_And_Nothing_Else
   EXPECT_EQ(files, 1);
 }
 
-TEST_F(Zip_Archive_Test, Damaged_And_Encrypted_Members_Are_Skipped_And_Reported_Others_Written) {
+TEST_F(Zip_Hostile, Damaged_And_Encrypted_Members_Are_Skipped_And_Reported_Others_Written) {
   const std::string path = Dir_ / "d.pk3";
   Write_Pk3(path, {{"levelshots/secret.jpg", "secret"},
                    {"levelshots/a.jpg", std::string(100000, 'a')},
@@ -311,39 +369,20 @@ TEST_F(Zip_Archive_Test, Damaged_And_Encrypted_Members_Are_Skipped_And_Reported_
   Specs_ = {"LEVELSHOTS/HUGE.JPG"};
   EXPECT_THROW(Run(zip), TZip_Error);
   EXPECT_FALSE(fs::exists(out + "/huge.jpg"));
+  const TTemp_Dir scratch;
+  EXPECT_EQ(Zip_Input_Fault(data, scratch.Path()), "");
 }
 
-TEST_F(Zip_Archive_Test, Zip64_Archive_Reads_Like_Any_Other) {
-  const std::string path = Dir_ / "z64.pk3";
-  // Info-ZIP style ZIP64 is hard to make with libzip: a normal archive is patched into one with
-  // ZIP64 end-of-directory records.
-  Write_Pk3(path, {{"maps/a.bsp", "abc"}, {"levelshots/a.jpg", "jpg"}});
-  const std::string data = Read_File(path);
-  const std::size_t eocd = data.rfind("PK\5\6");
-  ASSERT_NE(eocd, std::string::npos);
-  auto le = [](std::uint64_t v, int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i) {
-      s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+TEST_F(Zip_Hostile, Fuzz_Corpus_And_Regressions_Keep_The_Rules) {
+  for (const auto& [target, fault] :
+       {std::pair{"zip", &Zip_Input_Fault}, std::pair{"read_longname", &Bsp_Input_Fault}}) {
+    const auto inputs = Fuzz_Inputs(VORLIX_FUZZ_DIR, target);
+    ASSERT_FALSE(inputs.empty()) << target;
+    for (const auto& [name, bytes] : inputs) {
+      const TTemp_Dir scratch;
+      EXPECT_EQ(fault(bytes, scratch.Path()), "") << target << "/" << name;
     }
-    return s;
-  };
-  const std::string z64 = "PK\6\6" + le(44, 8) + le(45, 2) + le(45, 2) + le(0, 8) + le(2, 8) +
-                          le(2, 8) + le(Get_U32(data, eocd + 12), 8) +
-                          le(Get_U32(data, eocd + 16), 8);
-  const std::string locator = "PK\6\7" + le(0, 4) + le(eocd, 8) + le(1, 4);
-  const std::string end =
-      "PK\5\6" + le(0, 4) + le(0xFFFFFFFFu, 4) + le(0xFFFFFFFFu, 4) + le(0xFFFFFFFFu, 4) + le(0, 2);
-  Write_File(path, data.substr(0, eocd) + z64 + locator + end);
-  Zip_Archive zip;
-  zip.Set_ZipFilename(path);
-  ASSERT_EQ(zip.Count(), 2);
-  EXPECT_EQ(zip.Entry(1).FileName, "levelshots/a.jpg");
-  EXPECT_EQ(zip.Entry(1).DOS_Date_Time, Zip_Member{}.Dos_Time);
-  auto reader = zip.Open_Member(0);
-  char buffer[8] = {};
-  EXPECT_EQ(reader->Read(buffer, sizeof buffer), 3u);
-  EXPECT_EQ(std::string(buffer, 3), "abc");
+  }
 }
 
 // ---- addition --------------------------------------------------------------------------------

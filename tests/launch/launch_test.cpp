@@ -29,9 +29,6 @@ TEST(Command_Line, PiecesInOrderAndSplitAsTheGameDoes) {
   c.Bot_Skill = 4;
   EXPECT_EQ(Build_Argument_Text(c).substr(Build_Argument_Text(c).find(" +addbot")),
             " +addbot Anarki 5 +addbot Xaero 5");
-  for (int i = 0; i < 6; ++i) {
-    EXPECT_EQ(Game_Type_Value(i), (S{"2", "0", "3", "1", "4", "5"}[i]));
-  }
   // A long command is passed whole.
   c.Bots.assign(40, "Bitterman");
   EXPECT_EQ(Split_Game_Arguments(Build_Argument_Text(c)).size(), 15u + 40u * 3u);
@@ -118,6 +115,32 @@ TEST_F(Launch, StartsTheProgramInTheGameDirectory) {
   ASSERT_EQ(F.Interaction.Messages.size(), 1u);
   EXPECT_EQ(F.Interaction.Messages[0].Kind, Message_Kind::Error);
   EXPECT_EQ(engine.Wait(std::chrono::milliseconds(200)), "");
+}
+
+TEST(Launch_Bots, AMODWithItsOwnBotsFirstInTheMODListLendsThemToItsMaps) {
+  TProperties_Fixture f;
+  f.Add_MOD("mymod", {{"Alien", "alien"}});
+  f.Add_MOD("baseq3", {{"Sarge", "sarge"}});
+  TMAP_Datei_Eintrag* map = f.Add_Map("mymod", "own.pk3", "OWN.BSP");
+  map->Useable_MODs = {"MYMOD"};
+  map->Assigned_Bots = {"Alien"};
+  TMap_Properties_Model model;
+  model.Set_Context(f.Context());
+  model.Load_Map(map);
+  model.Set_Launch_Mode();
+  EXPECT_EQ(Names(model.Assigned_Bots), S{"Alien"});
+  EXPECT_EQ(Launch_Choices_From(model, "/q3").Bots, S{"Alien"});
+  // A map of the base directory offers every MOD: with the game's own checked as well, the
+  // MOD's bot stays assigned.
+  TMAP_Datei_Eintrag* base = f.Add_Map("baseq3", "pak0.pk3", "BASE.BSP");
+  base->Useable_MODs = {"MYMOD"};
+  base->Assigned_Bots = {"Alien"};
+  TMap_Properties_Model properties;
+  properties.Set_Context(f.Context());
+  properties.Load_Map(base);
+  ASSERT_EQ(Names(properties.Useable_MODs), (S{"BASEQ3", "MYMOD"}));
+  properties.Useable_MOD_Clicked(0);
+  EXPECT_EQ(properties.Assigned_Bots.Checked_Names(), S{"Alien"});
 }
 
 TEST(Exec_File, StartsWithoutWaitingAndReportsFailures) {

@@ -1,0 +1,191 @@
+#include "hostile_inputs.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+
+#include "arena/arena_script.h"
+#include "browser/maps_tree.h"
+#include "builders.h"
+#include "content/bots_txt.h"
+#include "core/session.h"
+#include "database/records.h"
+#include "database/scan.h"
+#include "database/stream.h"
+#include "database/zip_archive.h"
+#include "scripted_interaction.h"
+
+namespace vorlix::testing {
+
+namespace fs = std::filesystem;
+
+std::string Zip_Input_Fault(const std::string& bytes, const std::string& scratch) {
+  const fs::path out = fs::path(scratch) / "out";
+  std::error_code ignored;
+  fs::remove_all(out, ignored);
+  fs::create_directories(out);
+  constexpr std::uint64_t total_limit = std::uint64_t{4} << 20;
+  Zip_Archive archive;
+  try {
+    archive.Set_Zip_Data(bytes, "input.pk3");
+    for (const Zip_Entry& entry : archive.Entries()) {
+      (void)Is_Safe_Member_Name(entry.FileName);
+    }
+    archive.Max_Member_Size = 1 << 20;
+    archive.Max_Total_Size = total_limit;
+    (void)archive.Extract({"*", "*/*", "*/*/*", "maps/*.bsp"}, out.string(), true);
+  } catch (const TZip_Error&) {
+    // damaged or hostile archive: reported
+  }
+  std::uintmax_t total = 0;
+  for (auto it = fs::recursive_directory_iterator(out, ignored);
+       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+    if (it->is_symlink()) {
+      return "a link was written: " + it->path().string();
+    }
+    total += it->is_regular_file() ? it->file_size() : 0;
+  }
+  if (total > total_limit) {
+    return "more written than the limit allows";
+  }
+  for (const auto& entry : fs::directory_iterator(scratch)) {
+    if (entry.path().filename() != "out") {
+      return "written beside the extraction folder: " + entry.path().string();
+    }
+  }
+  return "";
+}
+
+std::string Database_Input_Fault(const std::string& bytes, const std::string& scratch) {
+  const std::string path = scratch + "/mapsdb.dat";
+  Write_File(path, bytes);
+  TScripted_Interaction user;
+  TPK3_Dateien_Verwaltung database(TDatabase_Paths{scratch, scratch + "/TEMP", "", "", ""}, &user);
+  const bool loaded = database.Load_Database(path);
+  Session_Flags() = {};
+  for (int i = 0; i < database.Count(); ++i) {
+    const TPK3_Datei_Eintrag* pk3 = database.Items(i);
+    for (int m = 0; pk3->Maps && m < pk3->Maps->Count(); ++m) {
+      if (pk3->Maps->Items(m)->PK3 != pk3) {
+        return "a map outside the record it is listed under";
+      }
+    }
+  }
+  return loaded || !user.Messages.empty() ? "" : "a failed load that was not reported";
+}
+
+namespace {
+
+// IDs 0..3 for the archives and their maps; archive 3 and map 2 of each are gone.
+struct TTree_Database {
+  TTree_Database() : Database(TDatabase_Paths{}, &User) {
+    for (int p = 0; p < 4; ++p) {
+      TPK3_Datei_Eintrag* pk3 = Database.Items(Database.Add_Record());
+      pk3->ID = p;
+      pk3->MOD_Directory = "baseq3";
+      pk3->PK3_Filename = "pak" + std::to_string(p) + ".pk3";
+      pk3->Present = p != 3;
+      pk3->Maps = Database.New_Map_Manager(pk3);
+      for (int m = 0; m < 4; ++m) {
+        TMAP_Datei_Eintrag* map = pk3->Maps->Items(pk3->Maps->Add_Record());
+        map->ID = m;
+        map->MAP_Filename = "map" + std::to_string(p) + std::to_string(m) + ".bsp";
+        map->Map_Longname = map->MAP_Filename;
+        map->Present = m != 2;
+      }
+    }
+  }
+  TScripted_Interaction User;
+  TPK3_Dateien_Verwaltung Database;
+};
+
+}  // namespace
+
+std::string Tree_Input_Fault(const std::string& bytes) {
+  static const TTree_Database* const fixture = new TTree_Database;  // lives for the whole run
+  TScripted_Interaction user;
+  TMaps_Tree tree;
+  const bool loaded = tree.Load_From_Bytes(bytes, fixture->Database, user);
+  std::string fault;
+  std::size_t nodes = 0;
+  tree.For_Each([&](const TMaps_Tree_Node& node, int) {
+    ++nodes;
+    if (!node.Is_Group() && (node.Map == nullptr || !node.Map->Present)) {
+      fault = "a map that does not exist reached the tree";
+    }
+  });
+  // Every node costs at least five bytes of the file (version and kind).
+  if (fault.empty() && nodes > bytes.size() / 5 + 1) {
+    fault = "more nodes than the file can hold";
+  }
+  if (fault.empty() && loaded) {
+    TMaps_Tree again;
+    TScripted_Interaction quiet;
+    if (!again.Load_From_Bytes(tree.Serialize(), fixture->Database, quiet) ||
+        again.Serialize() != tree.Serialize()) {
+      fault = "what loaded does not save and load to the same bytes";
+    }
+  }
+  Session_Flags() = {};
+  return fault;
+}
+
+std::string Bots_Txt_Input_Fault(const std::string& text) {
+  TBot_Liste bots("baseq3");
+  try {
+    Lies_BOTS_TXT_aus_Text(bots, text, "bots.pk3");
+  } catch (const TText_Read_Error&) {
+    return "";  // a reported read error is a valid outcome
+  }
+  for (int i = 0; i < bots.Count(); ++i) {
+    if (bots.Hole_Bot(i).Bot_Name.size() > text.size()) {
+      return "a bot name longer than the text";
+    }
+  }
+  return "";
+}
+
+std::string Arena_Script_Input_Fault(const std::string& text) {
+  for (const TArena_Block& block : Lese_Arena_Bloecke(text)) {
+    if (block.Map.empty() || block.Map.size() > text.size() || block.Type.size() > text.size()) {
+      return "a block without a map or larger than the text";
+    }
+    const std::uint8_t types = Ermittle_Spieltypen(block.Type);
+    if (types == 0 || types > 63) {
+      return "game types outside the six known ones";
+    }
+    const std::vector<std::string> bots = Ermittle_Bots(block.Bots);
+    if (std::any_of(bots.begin(), bots.end(), [](const std::string& b) { return b.empty(); })) {
+      return "an empty bot name";
+    }
+  }
+  return "";
+}
+
+std::string Bsp_Input_Fault(const std::string& bytes, const std::string& scratch) {
+  const std::string path = scratch + "/map.bsp";
+  Write_File(path, bytes);
+  try {
+    return Read_Longname(path).size() > bytes.size() ? "a title longer than the file" : "";
+  } catch (const TStream_Error&) {
+    return "";  // too short or unreadable: reported
+  }
+}
+
+std::vector<std::pair<std::string, std::string>> Fuzz_Inputs(const std::string& fuzz_dir,
+                                                             const std::string& target) {
+  std::vector<std::pair<std::string, std::string>> inputs;
+  for (const auto& entry : fs::directory_iterator(fs::path(fuzz_dir) / "corpus" / target)) {
+    inputs.emplace_back(entry.path().filename().string(), Read_File(entry.path().string()));
+  }
+  for (const auto& entry : fs::directory_iterator(fs::path(fuzz_dir) / "regressions")) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(target + "-", 0) == 0) {
+      inputs.emplace_back(name, Read_File(entry.path().string()));
+    }
+  }
+  std::sort(inputs.begin(), inputs.end());
+  return inputs;
+}
+
+}  // namespace vorlix::testing
