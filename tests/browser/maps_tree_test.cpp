@@ -19,8 +19,6 @@ using testing::Write_Entry;
 using testing::Write_Group;
 using Texts = std::vector<std::string>;
 
-const char* const Incompatible = "Error loading map information. Incompatible file format.";
-
 // Filename column of every list item, in list order.
 Texts Filenames(const TUnsorted_Maps_List& list) {
   Texts names;
@@ -112,52 +110,6 @@ TEST_F(Maps_Tree_Test, ChildrenAreWrittenLastToFirstAndComeBackInDisplayedOrder)
   EXPECT_EQ(loaded.Serialize(), expected.Data());
 }
 
-TEST_F(Maps_Tree_Test, VersionTwoAtTheRootOrDeepInsideStopsWithOneIncompatibleBox) {
-  TTemp_Dir dir;
-  TByte_Writer root;
-  Write_Group(root, 0, "Arenas", 2);
-  testing::Write_File(dir / "mapstree.dat", root.Data());
-  TMaps_Tree tree;
-  EXPECT_FALSE(Initialisiere_TreeView_Maps(tree, dir.Path(), Db.Database, Db.Interaction));
-  EXPECT_EQ(Db.Interaction.Messages, (std::vector<testing::Recorded_Message>{
-                                         {Message_Kind::Error, Incompatible, Button_Set::Cancel}}));
-  EXPECT_TRUE(Session_Flags().Suppress_Saving);
-  EXPECT_TRUE(Session_Flags().Quit_Requested);
-
-  Session_Flags() = TSession_Flags{};
-  TByte_Writer deep;
-  Write_Group(deep, 3, "Arenas");
-  Write_Group(deep, 1, "Outer");
-  Write_Group(deep, 2, "Inner");
-  Write_Entry(deep, Maps[0]->ID, Pak0->ID, 2);  // the damaged record
-  Write_Entry(deep, 999, 999);                  // would give a box if it were read
-  Write_Entry(deep, 998, 998);
-  testing::TScripted_Interaction interaction;
-  EXPECT_FALSE(Tree.Load_From_Bytes(deep.Data(), Db.Database, interaction));
-  EXPECT_EQ(interaction.Message_Texts(), Texts{Incompatible});
-  EXPECT_TRUE(Session_Flags().Suppress_Saving);
-}
-
-TEST_F(Maps_Tree_Test, EveryTruncationOfAValidFileIsAnIncompatibleFile) {
-  TMaps_Tree_Node* group = Add_Group(Tree.Root(), "Group");
-  Tree.Drop_List_Items(group, {Maps[0], Maps[1]});
-  Tree.Drop_List_Items(Tree.Root(), {Maps[2]});
-  const std::string valid = Tree.Serialize();
-  for (std::size_t length = 0; length <= valid.size(); ++length) {
-    SCOPED_TRACE(length);
-    testing::TScripted_Interaction interaction;
-    TMaps_Tree tree;
-    EXPECT_EQ(tree.Load_From_Bytes(valid.substr(0, length), Db.Database, interaction),
-              length == valid.size());
-    if (length == valid.size()) {
-      EXPECT_TRUE(interaction.Messages.empty());
-    } else {
-      ASSERT_FALSE(interaction.Messages.empty());
-      EXPECT_EQ(interaction.Messages.back().Text, Incompatible);
-    }
-  }
-}
-
 TEST_F(Maps_Tree_Test, UnknownAndVanishedMapsAreReportedAndLeftOut) {
   TPK3_Datei_Eintrag* gone = Db.Add_PK3("baseq3", "zz-gone.pk3", /*present=*/false);
   TMAP_Datei_Eintrag* gone_map = TTest_Database::Add_Map(gone, "OLDMAP.BSP");
@@ -209,11 +161,6 @@ TEST_F(Maps_Tree_Test, TreeNestedVeryDeepLoadsSavesAndIsReleasedWithoutRecursion
     EXPECT_EQ(deepest, depth);
     EXPECT_TRUE(TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer(tree.Root()));
   }
-  // A count far beyond the file is a short file, never an allocation.
-  TByte_Writer absurd;
-  Write_Group(absurd, 0x7fffffff, "Arenas");
-  TMaps_Tree tree;
-  EXPECT_FALSE(tree.Load_From_Bytes(absurd.Data(), Db.Database, Db.Interaction));
 }
 
 // ---- operations ----

@@ -108,65 +108,37 @@ class Reliability : public Cli {
 
 // ---- damaged files ------------------------------------------------------------------------------
 
-TEST_F(Reliability, Damaged_Database_At_Any_Cut_Stops_The_Start_And_Changes_Nothing) {
+TEST_F(Reliability, Damaged_Files_Stop_The_Start_And_Change_Nothing) {
   Sync_With_Full_Tree();
-  const std::string full = Read_File(Data_ / "mapsdb.dat");
-  const std::string bak = Data_ / "mapsdb.dat.bak";
-  int damaged = 0;
+  const std::string database = Read_File(Data_ / "mapsdb.dat");
   const std::string tree = Read_File(Data_ / "mapstree.dat");
-  for (std::size_t cut = 1; cut < full.size(); ++cut) {
-    SCOPED_TRACE(cut);
-    Write_File(Data_ / "mapsdb.dat", full.substr(0, cut));
-    Write_File(Data_ / "mapstree.dat", tree);
+  const std::string bad_database =
+      "error: " + Damaged_Database_Message(Data_ / "mapsdb.dat", true) + "\n";
+  const std::string bad_tree = "error: Error loading map information. Incompatible file format.\n";
+  // A map count the rest of the file cannot hold, in the first record (after its two strings).
+  std::string huge_count = database;
+  const std::size_t file = 4 + 4 + 1 + 4 + Get_U32(database, 4 + 4 + 1);
+  Put_U32(huge_count, file + 4 + Get_U32(database, file) + 4 + 4, 0xFFFFFFFFU);
+  const struct {
+    std::string Database, Tree, Err;
+  } cases[] = {{database.substr(0, database.size() - 1), tree, bad_database},
+               {database.substr(0, 7), tree, bad_database},
+               {huge_count, tree, bad_database},
+               {database, Tree_Group("Arenas", 0x7FFFFFFF) + Tree_Group("Sub", 0), bad_tree},
+               {database, Tree_Group("Arenas", 0) + Tree_Group("Sub", 0), bad_tree}};
+  for (const auto& c : cases) {
+    Write_File(Data_ / "mapsdb.dat", c.Database);
+    Write_File(Data_ / "mapstree.dat", c.Tree);
     const Stored before = Files();
     const Run_Result result = Run_Here({"sync"});
-    if (result.Status == 0) {
-      // A cut between two archives' records leaves a shorter whole file (the format has no
-      // count or end mark); the tree reports what it cannot find, as for any unknown ID.
-      EXPECT_EQ(result.Err.rfind("information: Map with index -1 / -1 not found", 0), 0u);
-      continue;
+    EXPECT_EQ(result.Status, 1);
+    EXPECT_EQ(result.Err, c.Err);
+    EXPECT_EQ(Files(), before);
+    if (c.Err == bad_database) {  // the copy the message names
+      EXPECT_EQ(Read_File(Data_ / "mapsdb.dat.bak"), c.Database);
     }
-    ++damaged;
-    EXPECT_EQ(result.Status, 1);
-    EXPECT_EQ(Files(), before);
-    EXPECT_EQ(Read_File(bak), full.substr(0, cut));
-    // Where the copy is and how to start afresh.
-    EXPECT_EQ(result.Err, "error: " + Damaged_Database_Message(Data_ / "mapsdb.dat", true) + "\n");
   }
-  EXPECT_GT(damaged, static_cast<int>(full.size()) - 5);
-  // Map counts the rest of the file cannot hold, in the first record (after its two strings).
-  const std::size_t directory = 4 + 4 + 1;
-  const std::size_t file = directory + 4 + Get_U32(full, directory);
-  const std::size_t maps = file + 4 + Get_U32(full, file) + 4 + 4;
-  for (const std::uint32_t count : {0x7FFFFFFFU, 0xFFFFFFFFU}) {
-    std::string data = full;
-    Put_U32(data, maps, count);
-    Write_File(Data_ / "mapsdb.dat", data);
-    Write_File(Data_ / "mapstree.dat", tree);
-    const Stored before = Files();
-    EXPECT_EQ(Run_Here({"sync"}).Status, 1);
-    EXPECT_EQ(Files(), before);
-  }
-  Write_File(Data_ / "mapsdb.dat", full);
-  Write_File(Data_ / "mapstree.dat", tree);
-  EXPECT_EQ(Run_Data({"tree"}).Out, Tree_Listing_);
-}
-
-TEST_F(Reliability, Tree_File_With_Counts_It_Cannot_Hold_Stops_The_Start) {
-  Sync_With_Full_Tree();
-  const std::string tree = Read_File(Data_ / "mapstree.dat");
-  const std::string group = Tree_Group("Sub", 0);
-  for (const std::string& data :
-       {Tree_Group("Arenas", -1), Tree_Group("Arenas", -1) + group,
-        Tree_Group("Arenas", 0x7FFFFFFF) + group, Tree_Group("Arenas", 1) + Tree_Group("Sub", -5),
-        Tree_Group("Arenas", 0) + group}) {
-    Write_File(Data_ / "mapstree.dat", data);
-    const Stored before = Files();
-    const Run_Result result = Run_Here({"sync"});
-    EXPECT_EQ(result.Status, 1);
-    EXPECT_EQ(result.Err, "error: Error loading map information. Incompatible file format.\n");
-    EXPECT_EQ(Files(), before);
-  }
+  Write_File(Data_ / "mapsdb.dat", database);
   Write_File(Data_ / "mapstree.dat", tree);
   EXPECT_EQ(Run_Data({"tree"}).Out, Tree_Listing_);
 }
@@ -174,22 +146,17 @@ TEST_F(Reliability, Tree_File_With_Counts_It_Cannot_Hold_Stops_The_Start) {
 // ---- saves that fail ----------------------------------------------------------------------------
 
 TEST_F(Reliability, A_Failed_Save_Is_Named_With_Its_Reason_And_Fails_The_Command) {
+  // Full disks and read-only folders are the save's own tests; here: the command's answer.
   ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
   const std::string old = Read_File(Data_ / "mapsdb.dat");
-  // Each time a new archive makes the database grow.
-  int added = 0;
-  const auto grow = [&] {
-    Write_Pk3(Game_ / ("baseq3/new" + std::to_string(++added) + ".pk3"),
-              {{"maps/n" + std::to_string(added) + ".bsp", Make_Bsp(Entity_Text("N"), 100)}});
-  };
-
+  Write_Pk3(Game_ / "baseq3/new.pk3", {{"maps/n.bsp", Make_Bsp(Entity_Text("N"), 100)}});
   // A folder in the way, of the new file or of the file itself (which then cannot be read).
-  grow();
   fs::create_directories(Data_ / "mapsdb.dat.new/x");
-  Run_Result result = Run_Data({"sync"});
+  const Run_Result result = Run_Data({"sync"});
   EXPECT_EQ(result.Status, 1);
   EXPECT_NE(result.Err.find(Data_ / "mapsdb.dat.new: Is a directory"), std::string::npos)
       << result.Err;
+  EXPECT_EQ(Read_File(Data_ / "mapsdb.dat"), old);
   fs::remove_all(Data_ / "mapsdb.dat.new");
   fs::rename(Data_ / "mapsdb.dat", Data_ / "keep.dat");
   fs::create_directories(Data_ / "mapsdb.dat/x");
@@ -197,59 +164,9 @@ TEST_F(Reliability, A_Failed_Save_Is_Named_With_Its_Reason_And_Fails_The_Command
   fs::remove_all(Data_ / "mapsdb.dat");
   fs::rename(Data_ / "keep.dat", Data_ / "mapsdb.dat");
 
-  // A full file system: a child whose files may not grow past the old database.
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit {};
-    limit.rlim_cur = limit.rlim_max = old.size() + 8;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    result = Run_Here({"sync"});
-    ::_exit(result.Status == 1 && result.Err.find("File too large") != std::string::npos ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_EQ(Read_File(Data_ / "mapsdb.dat"), old);
-
-  // A data folder that may not be written (as an ordinary user, for whom permissions hold).
-  grow();
-  for (const TTemp_Dir* dir : {&Game_, &Data_, &Config_}) {
-    Give_To_User(dir->Path());
-  }
-  Command_Prefix_ = As_User_Command_Prefix();
-  ::chmod(Data_.Path().c_str(), 0555);
-  result = Run_Data({"sync"});
-  ::chmod(Data_.Path().c_str(), 0755);
-  EXPECT_EQ(result.Status, 1);
-  EXPECT_NE(result.Err.find("Error during saving PK3 information: cannot create " +
-                            (Data_ / "mapsdb.dat.new: Permission denied. ") + Data_.Path()),
-            std::string::npos)
-      << result.Err;
-  EXPECT_EQ(Read_File(Data_ / "mapsdb.dat"), old);
+  // With the way free the same command saves.
   EXPECT_EQ(Run_Data({"sync"}).Status, 0);
   EXPECT_NE(Read_File(Data_ / "mapsdb.dat"), old);
-}
-
-// ---- archives unreadable at first ---------------------------------------------------------------
-
-TEST_F(Reliability, An_Archive_Unreadable_At_Its_First_Scan_Is_Scanned_Once_Readable) {
-  for (const TTemp_Dir* dir : {&Game_, &Data_, &Config_}) {
-    Give_To_User(dir->Path());
-  }
-  Command_Prefix_ = As_User_Command_Prefix();
-  const std::string archive = Game_ / "baseq3/zz_extra.pk3";
-  ::chmod(archive.c_str(), 0);
-  for (int start = 0; start < 2; ++start) {  // reported at every start while it cannot be read
-    const Run_Result result = Run_With_Dirs({"list"});
-    EXPECT_EQ(result.Status, 0);
-    EXPECT_EQ(result.Err, "error: Error during map scan. Please report to author.\n");
-    EXPECT_EQ(result.Out.find("Extra One"), std::string::npos);
-  }
-  ::chmod(archive.c_str(), 0644);
-  const Run_Result result = Run_Data({"list"});
-  EXPECT_EQ(result.Err, "");
-  EXPECT_NE(result.Out.find("Extra One\tEXTRA1\tbaseq3/zz_extra"), std::string::npos);
 }
 
 // ---- a rename or a delete killed at each step ---------------------------------------------------

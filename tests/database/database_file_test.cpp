@@ -1,14 +1,8 @@
 #include <filesystem>
 
-#include <limits>
-
 #include <gtest/gtest.h>
-#include <csignal>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "builders.h"
 #include "core/session.h"
@@ -246,74 +240,6 @@ TEST_F(Database_File_Test, Files_Written_In_Pieces_Equal_Whole_Ones_And_Stay_Whe
   EXPECT_FALSE(fs::exists(path + ".new"));
 }
 
-TEST_F(Database_File_Test, A_Load_That_Stops_Keeps_Whole_Records_IDs_And_The_File_As_Backup) {
-  TPK3_Dateien_Verwaltung db(Paths(), &User_);
-  for (const std::int32_t id : {7, 3, -2}) {
-    db.Items(db.Add_Record())->ID = id;
-  }
-  ASSERT_TRUE(db.Save_Database(Dir_ / "three.dat"));
-  const std::string three = Read_File(Dir_ / "three.dat");
-  db.Clear();
-  db.Items(db.Add_Record())->ID = std::numeric_limits<std::int32_t>::max();
-  ASSERT_TRUE(db.Save_Database(Dir_ / "largest.dat"));
-  db.Clear();
-  Fill(db);
-  ASSERT_TRUE(db.Save_Database(Dir_ / "full.dat"));
-  std::string bad_map = Read_File(Dir_ / "full.dat");
-  const std::size_t first_map = 4 + 4 + 1 + (4 + 4) + (4 + 15) + 4 + 4 + 4;
-  ASSERT_EQ(bad_map.substr(first_map, 4), std::string("\1\0\0\0", 4));
-  bad_map[first_map] = 0;
-  const Recorded_Message pk3_format{Message_Kind::Error,
-                                    "Error loading pk3 information. Incompatible file format.",
-                                    Button_Set::Cancel};
-  const Recorded_Message map_format{Message_Kind::Error,
-                                    "Error loading map information. Incompatible file format.",
-                                    Button_Set::Cancel};
-  // A file read in part stops the start-up as a file of another format does.
-  const Recorded_Message load_error{
-      Message_Kind::Error, Damaged_Database_Message(Dir_ / "mapsdb.dat", true), Button_Set::Cancel};
-  const std::string v1("\1\0\0\0", 4);
-  const std::string v2("\2\0\0\0", 4);
-  const std::string largest = Read_File(Dir_ / "largest.dat");
-  const struct {
-    int Count;
-    std::int32_t Last_ID;  // an ID after the largest read, as 32-bit integers count
-    bool Quit;
-    Recorded_Message Message;
-    std::string Data;
-  } cases[] = {{1, 0, false, pk3_format, v2 + std::string("\5\0\0\0", 4)},
-               {4, 8, false, pk3_format, three + v2},
-               {4, 8, true, load_error, three + v1},
-               {2, std::numeric_limits<std::int32_t>::min(), true, load_error, largest + v1},
-               {1, 7, true, map_format, bad_map}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.Message.Text + " " + std::to_string(c.Count));
-    Session_Flags() = {};
-    Write_File(Dir_ / "mapsdb.dat", c.Data);
-    TScripted_Interaction user;
-    TPK3_Dateien_Verwaltung back(Paths(), &user);
-    EXPECT_FALSE(back.Load_Database(Dir_ / "mapsdb.dat"));
-    EXPECT_EQ(user.Messages, std::vector<Recorded_Message>{c.Message});
-    EXPECT_EQ(Session_Flags().Suppress_Saving, c.Message.Buttons == Button_Set::Cancel);
-    EXPECT_EQ(Session_Flags().Quit_Requested, c.Quit);
-    EXPECT_EQ(back.Load_Damaged(), c.Message.Text == load_error.Text);
-    ASSERT_EQ(back.Count(), c.Count);
-    EXPECT_EQ(back.Items(c.Count - 1)->ID, c.Last_ID);
-    if (c.Count == 1 && !c.Quit) {  // the record the load stopped at keeps its defaults
-      EXPECT_TRUE(back.Items(0)->MOD_Directory.empty());
-    }
-    for (int i = 0; i < back.Count(); ++i) {
-      EXPECT_EQ(back.Items(i)->Owner, &back);
-      ASSERT_NE(back.Items(i)->Maps, nullptr);
-    }
-    if (c.Count == 4) {  // a record added afterwards continues from there
-      EXPECT_EQ(back.Items(1)->ID, 3);
-      EXPECT_EQ(back.Items(back.Add_Record())->ID, 9);
-    }
-    EXPECT_EQ(Read_File(Dir_ / "mapsdb.dat.bak"), c.Data);
-  }
-}
-
 TEST_F(Database_File_Test, Whole_Files_Are_Read_Byte_For_Byte) {
   std::string bytes;
   for (int i = 0; i < 300000; ++i) {
@@ -328,108 +254,6 @@ TEST_F(Database_File_Test, Whole_Files_Are_Read_Byte_For_Byte) {
   EXPECT_FALSE(Read_Whole_File("/proc/self/status").empty());
   EXPECT_THROW(Read_Whole_File(Dir_ / "missing.bin"), TStream_Error);
   EXPECT_THROW(Read_Whole_File(Dir_.Path()), TStream_Error);
-}
-
-TEST_F(Database_File_Test, Every_Truncation_Is_Damage_That_Stops_And_Keeps_The_File_As_Backup) {
-  TPK3_Dateien_Verwaltung db(Paths(), &User_);
-  Fill(db);
-  ASSERT_TRUE(db.Save_Database(Dir_ / "full.dat"));
-  const std::string full = Read_File(Dir_ / "full.dat");
-  const std::size_t boundary = full.size() - 41 - 4;  // start of the second pk3 record
-  for (std::size_t cut = 1; cut < full.size(); ++cut) {
-    SCOPED_TRACE(cut);
-    const std::string path = Dir_ / "mapsdb.dat";
-    fs::remove(path + ".bak");
-    Write_File(path, full.substr(0, cut));
-    TScripted_Interaction user;
-    TPK3_Dateien_Verwaltung back(Paths(), &user);
-    const bool complete = back.Load_Database(path);
-    if (cut == boundary) {
-      EXPECT_TRUE(complete);
-      EXPECT_TRUE(user.Messages.empty());
-      EXPECT_EQ(back.Count(), 1);
-      continue;
-    }
-    EXPECT_FALSE(complete);
-    ASSERT_EQ(user.Messages.size(), 1u);
-    EXPECT_EQ(user.Messages[0],
-              (Recorded_Message{Message_Kind::Error, Damaged_Database_Message(path, true),
-                                Button_Set::Cancel}));
-    EXPECT_TRUE(back.Load_Damaged());
-    EXPECT_GE(back.Count(), 1);
-    EXPECT_EQ(Read_File(path + ".bak"), full.substr(0, cut));
-    // Every record, also the partly read one, can be written back.
-    if (cut % 16 == 0) {
-      EXPECT_TRUE(back.Save_Database(Dir_ / "back.dat"));
-    }
-  }
-  EXPECT_TRUE(Session_Flags().Suppress_Saving);
-}
-
-TEST_F(Database_File_Test, Absurd_Lengths_And_Counts_Are_Load_Errors_Not_Allocations) {
-  TByte_Writer huge_string;
-  TByte_Writer huge_count;
-  TByte_Writer negative;
-  for (TByte_Writer* out : {&huge_string, &huge_count, &negative}) {
-    out->Write_Integer(1);
-    out->Write_Integer(0);
-    out->Write_Bool(true);
-  }
-  huge_string.Write_Integer(0x7FFFFFF0);  // a string length of 2 GiB
-  negative.Write_Integer(-2);
-  huge_count.Write_String("baseq3");
-  huge_count.Write_String("a.pk3");
-  huge_count.Write_Cardinal(0);
-  huge_count.Write_Integer(0);
-  huge_count.Write_Integer(0x7FFFFFFF);  // two billion maps
-  for (const std::string& data :
-       {huge_string.Data() + "abc", huge_count.Data() + std::string(200, '\1'),
-        negative.Data() + "xyz"}) {
-    Write_File(Dir_ / "mapsdb.dat", data);
-    TScripted_Interaction user;
-    TPK3_Dateien_Verwaltung db(Paths(), &user);
-    EXPECT_FALSE(db.Load_Database(Dir_ / "mapsdb.dat"));
-    EXPECT_EQ(user.Message_Texts(),
-              std::vector<std::string>{Damaged_Database_Message(Dir_ / "mapsdb.dat", true)});
-    EXPECT_EQ(db.Count(), 1);
-  }
-}
-
-TEST_F(Database_File_Test, Failed_Save_Leaves_The_Previous_File_Intact) {
-  TPK3_Dateien_Verwaltung db(Paths(), &User_);
-  Fill(db);
-  const std::string dir = Dir_ / "data";
-  fs::create_directory(dir);
-  ASSERT_TRUE(db.Save_Database(dir + "/mapsdb.dat"));
-  const std::string before = Read_File(dir + "/mapsdb.dat");
-  db.Items(0)->Maps->Items(0)->Comment = "changed";
-  // The new file cannot be made (a folder stands in its place; this stops the superuser too).
-  Write_File(dir + "/mapsdb.dat.new/x", "x");
-  EXPECT_FALSE(db.Save_Database(dir + "/mapsdb.dat"));
-  ASSERT_EQ(User_.Messages.size(), 1u);
-  EXPECT_EQ(
-      User_.Messages[0].Text.rfind(Save_Error + ("cannot create " + dir) + "/mapsdb.dat.new", 0),
-      0u)
-      << User_.Messages[0].Text;
-  EXPECT_EQ(Read_File(dir + "/mapsdb.dat"), before);
-  // Also when the disk fills up: a file size limit stops the writing half-way (in a child
-  // process, so the limit stays there).
-  fs::remove_all(dir + "/mapsdb.dat.new");
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit {};
-    limit.rlim_cur = limit.rlim_max = 100;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    db.Items(0)->Maps->Items(0)->Comment = std::string(1000, 'c');
-    const bool saved = db.Save_Database(dir + "/mapsdb.dat");
-    ::_exit(!saved && User_.Message_Texts().size() == 2 ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_EQ(Read_File(dir + "/mapsdb.dat"), before);
 }
 
 }  // namespace

@@ -4,19 +4,13 @@
 #include <cstdint>
 #include <string>
 
-#include "database/scan.h"
-#include "database/stream.h"
 #include "fuzz_support.h"
+#include "hostile_inputs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string path = vorlix::fuzz::Write_Input("map.bsp", data, size);
-  try {
-    const std::string title = vorlix::Read_Longname(path);
-    if (title.size() > size) {
-      __builtin_trap();
-    }
-  } catch (const vorlix::TStream_Error&) {
-    // too short or unreadable: reported, not a crash
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  if (!vorlix::testing::Bsp_Input_Fault(bytes, vorlix::fuzz::Scratch_Dir()).empty()) {
+    __builtin_trap();
   }
   return 0;
 }

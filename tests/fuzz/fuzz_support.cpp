@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 #include <unistd.h>
@@ -35,16 +34,6 @@ struct TScratch {
 const std::string& Scratch_Dir() {
   static const TScratch scratch;
   return scratch.Path;
-}
-
-std::string Write_Input(const std::string& name, const std::uint8_t* data, std::size_t size) {
-  std::string path = Scratch_Dir() + "/" + name;
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  if (!out.flush()) {
-    throw std::runtime_error("cannot write " + path);
-  }
-  return path;
 }
 
 }  // namespace vorlix::fuzz

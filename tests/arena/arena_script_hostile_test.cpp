@@ -1,5 +1,6 @@
 // The arena script reader of the import on damaged and hostile text: no line ends, only "{",
-// binary garbage, 10 MB lines; nothing crashes, only complete blocks come out, in linear time.
+// binary garbage, 10 MB lines, the fuzz corpus and its regressions; nothing crashes, only
+// complete blocks come out, in linear time.
 
 #include <chrono>
 #include <string>
@@ -8,9 +9,12 @@
 #include <gtest/gtest.h>
 
 #include "arena/arena_script.h"
+#include "hostile_inputs.h"
 
 namespace vorlix {
 namespace {
+
+using testing::Arena_Script_Input_Fault;
 
 std::string Garbage(std::size_t size, unsigned seed) {
   std::string text;
@@ -22,27 +26,42 @@ std::string Garbage(std::size_t size, unsigned seed) {
   return text;
 }
 
-TEST(Arena_Script_Damaged, Braces_Alone_And_Missing_Line_Ends_Give_No_Blocks) {
-  for (const std::string text : {"", "{", "{\n", "{{{{", "}}}}{", "\r\r\r{\r", "{\nmap \"x\"\n",
-                                 "{\ntype \"ffa\"\n}\n", "map \"x\"\ntype \"ffa\"\n"}) {
-    EXPECT_TRUE(Lese_Arena_Bloecke(text).empty()) << text;
+TEST(Arena_Script_Hostile, Damaged_Text_Gives_Only_Complete_Blocks) {
+  const struct {
+    std::string Text;
+    std::vector<std::string> Maps;
+  } cases[] = {
+      {"", {}},
+      {"{", {}},
+      {"{\n", {}},
+      {"{{{{", {}},
+      {"}}}}{", {}},
+      {"\r\r\r{\r", {}},
+      {"{\nmap \"x\"\n", {}},
+      {"{\ntype \"ffa\"\n}\n", {}},
+      {"map \"x\"\ntype \"ffa\"\n", {}},
+      // A block that follows garbage and a lone brace is still read.
+      {std::string("\x01\xff{\0\n", 5) + "}\n{\nmap \"good\"\ntype \"ctf\"\n}\n", {"good"}}};
+  for (const auto& c : cases) {
+    std::vector<std::string> maps;
+    for (const TArena_Block& block : Lese_Arena_Bloecke(c.Text)) {
+      maps.push_back(block.Map);
+    }
+    EXPECT_EQ(maps, c.Maps) << c.Text;
   }
-  // A block that follows garbage and a lone brace is still read.
-  const auto blocks =
-      Lese_Arena_Bloecke(std::string("\x01\xff{\0\n", 5) + "}\n{\nmap \"good\"\ntype \"ctf\"\n}\n");
-  ASSERT_EQ(blocks.size(), 1u);
-  EXPECT_EQ(blocks[0].Map, "good");
-  EXPECT_EQ(Ermittle_Spieltypen(blocks[0].Type), 16);
+  EXPECT_EQ(Ermittle_Spieltypen(Lese_Arena_Bloecke(cases[9].Text).at(0).Type), 16);
+  auto inputs = testing::Fuzz_Inputs(VORLIX_FUZZ_DIR, "arena_script");
+  ASSERT_FALSE(inputs.empty());
+  for (unsigned seed = 1; seed <= 4; ++seed) {
+    inputs.emplace_back("garbage", Garbage(1 << 20, seed));
+  }
+  for (const auto& [name, text] : inputs) {
+    EXPECT_EQ(Arena_Script_Input_Fault(text), "") << name;
+  }
 }
 
-TEST(Arena_Script_Damaged, Binary_Garbage_And_Ten_Megabyte_Lines_Are_Read_In_Linear_Time) {
+TEST(Arena_Script_Hostile, Ten_Megabyte_Lines_Are_Read_In_Linear_Time) {
   const auto started = std::chrono::steady_clock::now();
-  for (unsigned seed = 1; seed <= 4; ++seed) {
-    for (const TArena_Block& block : Lese_Arena_Bloecke(Garbage(1 << 20, seed))) {
-      EXPECT_FALSE(block.Map.empty());
-      EXPECT_FALSE(block.Type.empty());
-    }
-  }
   const std::string big(10 << 20, 'x');
   // A 10 MB value keeps the block; a 10 MB line of braces or one without an end gives nothing.
   const auto blocks = Lese_Arena_Bloecke("{\nmap \"" + big + "\"\ntype \"ffa\"\nbots \"" + big +
