@@ -33,21 +33,6 @@ class Unsorted_List_Test : public ::testing::Test {
   TUnsorted_Maps_List List;
 };
 
-TEST_F(Unsorted_List_Test, SameMapNameInOneModDirectoryIsListedOnceFromTheLaterArchive) {
-  TPK3_Datei_Eintrag* a = Db.Add_PK3("baseq3", "a.pk3");
-  TPK3_Datei_Eintrag* b = Db.Add_PK3("baseq3", "b.pk3");
-  TPK3_Datei_Eintrag* c = Db.Add_PK3("cpma", "c.pk3");
-  TTest_Database::Add_Map(a, "Q3DM1.BSP", "From A");
-  TMAP_Datei_Eintrag* from_b = TTest_Database::Add_Map(b, "q3dm1.bsp", "From B");
-  TMAP_Datei_Eintrag* other_dir = TTest_Database::Add_Map(c, "Q3DM1.BSP", "In CPMA");
-  Lade_ListView_Maps(List, Db.Database, Mods, Db.Interaction);
-  ASSERT_EQ(List.Count(), 2);
-  EXPECT_NE(List.Index_Of(from_b), -1);
-  EXPECT_NE(List.Index_Of(other_dir), -1);
-  EXPECT_EQ(List.Sort_Column, 1);
-  EXPECT_EQ(Column(List, 2), (std::vector<std::string>{"cpma/c", "baseq3/b"}));
-}
-
 TEST_F(Unsorted_List_Test, AbsentArchivesAndMapsAreNotListed) {
   TPK3_Datei_Eintrag* gone = Db.Add_PK3("baseq3", "gone.pk3", /*present=*/false);
   TPK3_Datei_Eintrag* here = Db.Add_PK3("baseq3", "here.pk3");
@@ -81,21 +66,6 @@ TEST_F(Unsorted_List_Test, VanishedModsAreReportedAndRemovedOneAfterTheOther) {
   EXPECT_EQ(Db.Interaction.Messages[0].Kind, Message_Kind::Confirmation);
   EXPECT_EQ(Db.Interaction.Messages[0].Buttons, Button_Set::OK);
   EXPECT_EQ(map->Useable_MODs, (std::vector<std::string>{"baseq3", "cpma"}));
-}
-
-TEST_F(Unsorted_List_Test, SortsByTheClickedColumnAscendingAndStable) {
-  TPK3_Datei_Eintrag* pk3 = Db.Add_PK3("baseq3", "pak.pk3");
-  TTest_Database::Add_Map(pk3, "B.BSP", "beta");
-  TTest_Database::Add_Map(pk3, "A.BSP", "Zulu");
-  TTest_Database::Add_Map(pk3, "C.BSP", "Alpha");
-  TTest_Database::Add_Map(pk3, "D.BSP", "beta");
-  Lade_ListView_Maps(List, Db.Database, Mods, Db.Interaction);
-  EXPECT_EQ(Column(List, 1), (std::vector<std::string>{"A", "B", "C", "D"}));
-  // By title byte-wise; clicked again, and by another column of equal texts: stable.
-  for (int column : {0, 0, 2}) {
-    List.ListView_MapsColumnClick(column);
-    EXPECT_EQ(Column(List, 1), (std::vector<std::string>{"C", "A", "B", "D"}));
-  }
 }
 
 TEST_F(Unsorted_List_Test, ManyMapsListAndSortAsThePlainRulesSay) {
@@ -143,13 +113,6 @@ TEST_F(Unsorted_List_Test, ManyMapsListAndSortAsThePlainRulesSay) {
       expected.push_back(item.Map);
     }
   }
-}
-
-TEST(Unsorted_List_Widths, FollowTheListWidth) {
-  EXPECT_EQ(ListView_Maps_Column_Widths(500), (std::array<int, 3>{183, 116, 183}));
-  EXPECT_EQ(ListView_Maps_Column_Widths(16), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(ListView_Maps_Column_Widths(0), (std::array<int, 3>{0, 0, 0}));
-  EXPECT_EQ(ListView_Maps_Column_Widths(116), (std::array<int, 3>{38, 24, 38}));
 }
 
 }  // namespace

@@ -20,9 +20,6 @@ TEST(Records, Next_ID_Follows_The_Largest_And_IndexOfID_Takes_The_First) {
   db.Items(2)->ID = 2;
   EXPECT_EQ(db.IndexOfID(2), 1);
   EXPECT_EQ(db.IndexOfID(99), -1);
-  // The number of a record deleted from the end comes back.
-  db.Delete_Record(2);
-  EXPECT_EQ(db.Items(db.Add_Record())->ID, 6);
 
   TPK3_Datei_Eintrag& pk3 = *db.Items(0);
   pk3.Maps = db.New_Map_Manager(&pk3);
