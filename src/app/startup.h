@@ -1,6 +1,6 @@
 #pragma once
 // The start-up spine: what runs from the main window's show event until the user can work
-// (Lade_Einstellungen), what the close writes (Speichere_Einstellungen) and removes, the reload
+// (Lade), what the close writes (Speichere_Einstellungen) and removes, the reload
 // after a pk3 rename, and the three-second rule of the splash window.
 //
 // The steps that belong to other subsystems (MOD list, database, lists, bots, disabler archives,
@@ -92,8 +92,6 @@ class TStartup {
   void Read_Ahead(std::unique_ptr<TRead_Ahead> started = nullptr);
   // The full step list. `dev_comp` receives the developer-machine flag.
   Load_Outcome Lade(bool& dev_comp);
-  // The same, as the main window asks it: true unless a step said no.
-  bool Lade_Einstellungen(bool& dev_comp) { return Lade(dev_comp) != Load_Outcome::Stop; }
   // Writes the settings, the database and the tree, in this order. An error escaping one write
   // is reported and the next write goes on. False when any of the three failed.
   bool Speichere_Einstellungen();

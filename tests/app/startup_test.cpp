@@ -239,7 +239,7 @@ TEST_F(Startup_Test, Stored_Dir_Without_Game_Leads_To_Search_And_Found_Dir_Is_Sa
   user.Answers.push_back(Answer::Yes);
   TStartup startup(user, {}, options);
   bool dev = false;
-  EXPECT_TRUE(startup.Lade_Einstellungen(dev));
+  EXPECT_NE(startup.Lade(dev), Load_Outcome::Stop);
   EXPECT_EQ(startup.State().Game_Dir, roots / "found/Quake3");
   EXPECT_EQ(user.Notices.size(), 1u);
   startup.Schliessen();
@@ -251,7 +251,6 @@ TEST_F(Startup_Test, Nothing_Confirmed_Ends_Without_Steps_Or_Writes) {
   TStartup startup(user, Tracing_Steps(), Options());
   bool dev = false;
   EXPECT_EQ(startup.Lade(dev), Load_Outcome::Stop);
-  EXPECT_FALSE(startup.Lade_Einstellungen(dev));
   EXPECT_TRUE(trace.empty());
   ASSERT_FALSE(user.Messages.empty());
   EXPECT_EQ(
@@ -287,7 +286,6 @@ TEST_F(Startup_Test, Escaped_Error_Is_Shown_Skips_The_Rest_And_Suppresses_Saving
   bool dev = false;
   EXPECT_EQ(startup.Lade(dev), Load_Outcome::Aborted);
   EXPECT_TRUE(dev);
-  EXPECT_TRUE(startup.Lade_Einstellungen(dev));  // the window still opens
   EXPECT_EQ(trace.back(), "list");
   EXPECT_EQ(user.Messages.back(),
             (Recorded_Message{Message_Kind::Error, "Access violation at bots", Button_Set::OK}));

@@ -332,6 +332,7 @@ TEST_F(Reliability, A_Game_Directory_Named_In_Any_Bytes_Is_Stored_And_Launched) 
 TEST_F(Reliability, A_Kill_During_An_Arena_Write_Leaves_Nothing_The_Next_Start_Keeps) {
   // Enough maps that the disabler archive is the largest file the command writes.
   std::vector<Zip_Member> many;
+  many.reserve(40);
   for (int i = 0; i < 40; ++i) {
     many.push_back({"maps/many" + std::to_string(i) + ".bsp", Make_Bsp(Entity_Text("M"), 10)});
   }
