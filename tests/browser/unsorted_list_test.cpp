@@ -14,14 +14,6 @@ namespace {
 
 using testing::TTest_Database;
 
-std::vector<std::string> Column(const TUnsorted_Maps_List& list, int column) {
-  std::vector<std::string> texts;
-  for (const auto& item : list.Items()) {
-    texts.push_back(item.Column(column));
-  }
-  return texts;
-}
-
 class Unsorted_List_Test : public ::testing::Test {
  protected:
   Unsorted_List_Test() {

@@ -44,7 +44,7 @@ class Tst_Splash_Window : public QObject {
       QCOMPARE(window->windowTitle(), QStringLiteral("Please wait"));
       QVERIFY(!window->isVisible());
       QVERIFY(!(window->windowFlags() & Qt::WindowCloseButtonHint));
-      QVERIFY(window->geometry().contains(label->geometry()));
+      QVERIFY(window->rect().contains(label->geometry()));
       QCOMPARE(window->minimumSize(), window->maximumSize());
       QVERIFY(text.size() < 50 || window->width() > 300);  // the long text makes a wide window
     }
