@@ -1,6 +1,5 @@
 #include "browser/unsorted_list.h"
 
-#include <algorithm>
 #include <set>
 
 #include <gtest/gtest.h>
