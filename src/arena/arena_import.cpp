@@ -49,6 +49,14 @@ std::optional<std::string> MOD_Of(const std::string& pk3_file, const std::string
 
 }  // namespace
 
+TArena_Settings Arena_Settings_Of(const TArena_Block& block) {
+  TArena_Settings settings;
+  settings.Fraglimit = Text_zu_Zahl(block.Fraglimit);
+  settings.Bots = Ermittle_Bots(block.Bots);
+  settings.Game_Types = Ermittle_Spieltypen(block.Type);
+  return settings;
+}
+
 bool Wende_Arena_Block_an(TPK3_Dateien_Verwaltung& database, const std::string& mod,
                           const TArena_Block& block) {
   const std::string upper_mod = platform::Upper(mod);
@@ -71,12 +79,10 @@ bool Wende_Arena_Block_an(TPK3_Dateien_Verwaltung& database, const std::string& 
     return false;
   }
   // Everything is worked out before anything is assigned: a block applies as a whole.
-  const int frags = Text_zu_Zahl(block.Fraglimit);
-  std::vector<std::string> bots = Ermittle_Bots(block.Bots);
-  const std::uint8_t types = Ermittle_Spieltypen(block.Type);
-  target->Assigned_Bots = std::move(bots);
-  target->Limits_Frags = frags;
-  target->Game_Types = types;
+  TArena_Settings settings = Arena_Settings_Of(block);
+  target->Assigned_Bots = std::move(settings.Bots);
+  target->Limits_Frags = settings.Fraglimit;
+  target->Game_Types = settings.Game_Types;
   return true;
 }
 

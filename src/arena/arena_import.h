@@ -3,7 +3,9 @@
 // script gives for its maps into the map records of the archive's MOD directory. The changes stay
 // in memory and are written with the database when the program closes.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "arena/arena_script.h"
 
@@ -22,6 +24,15 @@ void Importiere_Arena_File(const std::string& game_dir, const std::string& temp_
 void Importiere_Arena_File_aus(const std::string& pk3_file, const std::string& game_dir,
                                const std::string& temp_dir, TPK3_Dateien_Verwaltung& database,
                                TInteraction& ui);
+
+// What one block gives a map: its bots, frag limit and game types. Throws TConversion_Error when
+// the frag limit is not an integer.
+struct TArena_Settings {
+  std::vector<std::string> Bots;
+  int Fraglimit = 0;
+  std::uint8_t Game_Types = 0;
+};
+TArena_Settings Arena_Settings_Of(const TArena_Block& block);
 
 // Applies one block to the present archives of a MOD (upper case compared): the map of the last
 // such archive in database order holding a map of that name gets the block's bots, frag limit and

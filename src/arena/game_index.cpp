@@ -329,6 +329,27 @@ TGame_Index Game_Index_Of(const TPK3_Dateien_Verwaltung& database) {
   return index;
 }
 
+const TArchive_Facts* Overriding_Archive(const TGame_Index& index, const std::string& map_file,
+                                         const std::string& mod, const std::string& pk3_file) {
+  const TArchive_Facts* loaded = index.Loaded_From(map_file, mod, Base_Directories());
+  if (loaded == nullptr || (platform::Equal_Ignore_Case(loaded->MOD_Directory, mod) &&
+                            platform::Equal_Ignore_Case(loaded->PK3_Filename, pk3_file))) {
+    return nullptr;
+  }
+  return loaded;
+}
+
+std::string Override_Note(const TGame_Index& index, const std::string& map_file,
+                          const std::string& mod, const std::string& pk3_file) {
+  const TArchive_Facts* other = Overriding_Archive(index, map_file, mod, pk3_file);
+  if (other == nullptr) {
+    return {};
+  }
+  const bool same_directory = platform::Equal_Ignore_Case(other->MOD_Directory, mod);
+  return "overridden by " + (same_directory ? std::string() : other->MOD_Directory + "/") +
+         other->PK3_Filename;
+}
+
 bool Searched_Before(const std::string& a, const std::string& b) {
   // The engine compares (signed) chars after upper-casing ASCII letters; the name that sorts
   // last is searched first.

@@ -97,6 +97,15 @@ class TGame_Index {
   std::vector<TArchive_Facts> Archives_;
 };
 
+// The archive the game loads a map from when it is not the map's own (MOD directory and file name
+// compared ignoring case), or nullptr: the own one is loaded, or no archive known holds the map.
+const TArchive_Facts* Overriding_Archive(const TGame_Index& index, const std::string& map_file,
+                                         const std::string& mod, const std::string& pk3_file);
+// The note a map gets for it: "overridden by X.pk3" (the directory put before the name when the
+// archive lies in another one), or "" when nothing overrides the map's own archive.
+std::string Override_Note(const TGame_Index& index, const std::string& map_file,
+                          const std::string& mod, const std::string& pk3_file);
+
 // The index of the database's archives: gameindex.dat of its program directory, brought up to
 // date and written back when anything changed (a failed write only costs the next use a read).
 TGame_Index Game_Index_Of(const TPK3_Dateien_Verwaltung& database);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "arena/arena_import.h"
 #include "arena/game_index.h"
 #include "content/mod_list.h"
 #include "core/case_lookup.h"
@@ -19,6 +20,27 @@ const std::array<const char*, Game_Type_Count> Game_Type_Captions = {
     "Single Player", "Free For All", "Team Deathmatch", "Tournament", "Capture The Flag", "other"};
 const std::array<const char*, 5> Skill_Captions = {"I Can Win", "Bring It On", "Hurt Me Plenty",
                                                    "Hardcore", "Nightmare!"};
+
+const std::array<TNumeric_Spec, Numeric_Count> Numeric_Fields = {{
+    {"Min_Recomm_Players", "Mi&n Players", "specifies the recommended minimum amount of players", 2,
+     32, Dialog_Page::General, &TMAP_Datei_Eintrag::Min_Recomm_Players,
+     &TMap_Properties_Model::Min_Recomm_Players},
+    {"Max_Recomm_Players", "Ma&x Players", "specifies the recommended maximum amount of players", 2,
+     32, Dialog_Page::General, &TMAP_Datei_Eintrag::Max_Recomm_Players,
+     &TMap_Properties_Model::Max_Recomm_Players},
+    {"Rating", "Ra&ting", "represents your personal rating of this map", 0, 9, Dialog_Page::General,
+     &TMAP_Datei_Eintrag::Rating, &TMap_Properties_Model::Rating},
+    {"Limits_Frags", "Frags", "specify a Fraglimit for this map", 0, 100, Dialog_Page::Arena,
+     &TMAP_Datei_Eintrag::Limits_Frags, &TMap_Properties_Model::Limits_Frags},
+    {"Limits_Captures", "Captures", "specify a Capturelimit for this map", 0, 50,
+     Dialog_Page::Arena, &TMAP_Datei_Eintrag::Limits_Captures,
+     &TMap_Properties_Model::Limits_Captures},
+    {"Limits_Time", "Time", "specify a Timelimit for this map", 0, 120, Dialog_Page::Arena,
+     &TMAP_Datei_Eintrag::Limits_Time, &TMap_Properties_Model::Limits_Time},
+    {"Limits_Players", "Players", "specify the maximum number of players for this map", 2, 32,
+     Dialog_Page::Arena, &TMAP_Datei_Eintrag::Limits_Players,
+     &TMap_Properties_Model::Limits_Players},
+}};
 
 namespace {
 
@@ -75,11 +97,6 @@ void Merge_Check(TCheck_Field& field, bool value) {
   }
 }
 
-void Load_Numeric(TNumeric_Field& field, int value) {
-  field.Set_Position(value);
-  field.State = Merge_State::Single;
-}
-
 void Load_Check(TCheck_Field& field, bool value) {
   field.State = value ? Check_State::Checked : Check_State::Unchecked;
   field.Merge = Merge_State::Single;
@@ -87,6 +104,11 @@ void Load_Check(TCheck_Field& field, bool value) {
 
 std::string Archive_MOD_Directory(const TMAP_Datei_Eintrag& map) {
   return map.PK3 != nullptr ? map.PK3->MOD_Directory : std::string();
+}
+
+// The values of a block that the import of an arena file reads.
+TArena_Block Import_Block(const TArena_Info& info) {
+  return {info.Value("map"), info.Value("bots"), info.Value("fraglimit"), info.Value("type")};
 }
 
 // A map without archive record is treated as a map of the base directory.
@@ -127,6 +149,12 @@ void TNumeric_Field::Step(int delta) {
 void TNumeric_Field::Reset() {
   Spin_ = Lower;
   Text.clear();
+}
+
+void TNumeric_Field::Set_Range(int lower, int upper) {
+  Lower = lower;
+  Upper = upper;
+  Spin_ = lower;
 }
 
 void TCheck_Field::Click() {
@@ -179,6 +207,9 @@ void TCheck_List::Clear_Checks() {
 // ---- TMap_Properties_Model ----------------------------------------------------------------------
 
 TMap_Properties_Model::TMap_Properties_Model() {
+  for (const auto& spec : Numeric_Fields) {
+    (this->*spec.Field).Set_Range(spec.Lower, spec.Upper);
+  }
   Set_Map_Mode();
 }
 
@@ -214,19 +245,17 @@ void TMap_Properties_Model::Load_Map(TMAP_Datei_Eintrag* map) {
     return;
   }
   Set_Labels(*map, false);
-  Load_Numeric(Min_Recomm_Players, map->Min_Recomm_Players);
-  Load_Numeric(Max_Recomm_Players, map->Max_Recomm_Players);
-  Load_Numeric(Rating, map->Rating);
+  for (const auto& spec : Numeric_Fields) {
+    TNumeric_Field& field = this->*spec.Field;
+    field.Set_Position(map->*spec.Record);
+    field.State = Merge_State::Single;
+  }
   Load_Check(Allow_Include_In_Arena_File, map->Allow_Include_In_Arena_File);
   Comment.Text = map->Comment;
   Comment.State = Merge_State::Single;
   for (int i = 0; i < Game_Type_Count; ++i) {
     Load_Check(Game_Types[static_cast<std::size_t>(i)], (map->Game_Types & (1u << i)) != 0);
   }
-  Load_Numeric(Limits_Frags, map->Limits_Frags);
-  Load_Numeric(Limits_Captures, map->Limits_Captures);
-  Load_Numeric(Limits_Time, map->Limits_Time);
-  Load_Numeric(Limits_Players, map->Limits_Players);
   Bot_Skill = map->Bot_Skill >= 0 && map->Bot_Skill < static_cast<int>(Skill_Captions.size())
                   ? map->Bot_Skill
                   : -1;
@@ -262,16 +291,76 @@ void TMap_Properties_Model::Load_Map(TMAP_Datei_Eintrag* map) {
     Assigned_Bots.Clear();
     Bots_Visible = false;
   }
+  Load_Game_Facts(*map);
+}
+
+void TMap_Properties_Model::Load_Game_Facts(const TMAP_Datei_Eintrag& map) {
+  Game_Facts = {};
+  const TGame_Index* index = Context_.Game_Index.get();
+  if (index == nullptr || map.PK3 == nullptr) {
+    return;
+  }
+  const std::string& mod = map.PK3->MOD_Directory;
+  const auto name = [](const TArchive_Facts& facts) {
+    return facts.MOD_Directory + "/" + facts.PK3_Filename;
+  };
+  if (const TArchive_Facts* loaded =
+          index->Loaded_From(map.MAP_Filename, mod, Base_Directories())) {
+    Game_Facts.Loaded_From = name(*loaded);
+  }
+  Game_Facts.Override_Note = Override_Note(*index, map.MAP_Filename, mod, map.PK3->PK3_Filename);
+  const auto arena = index->Arena_Of(map.MAP_Filename, mod, Base_Directories());
+  if (!arena) {
+    return;
+  }
+  Game_Facts.Script = name(*arena->first) + ": " + arena->second.Script;
+  Game_Facts.Block = arena->second;
+  // What the import takes: a block with a game type and a frag limit that is a number.
+  try {
+    (void)Arena_Settings_Of(Import_Block(Game_Facts.Block));
+    Game_Facts.Usable = !Trim(Game_Facts.Block.Value("type")).empty();
+  } catch (const TConversion_Error&) {
+    Game_Facts.Usable = false;
+  }
+}
+
+void TMap_Properties_Model::Use_Arena_Settings() {
+  if (!Game_Facts.Usable) {
+    return;
+  }
+  const TArena_Info& info = Game_Facts.Block;
+  const TArena_Settings settings = Arena_Settings_Of(Import_Block(info));
+  for (int i = 0; i < Game_Type_Count; ++i) {
+    Load_Check(Game_Types[static_cast<std::size_t>(i)], (settings.Game_Types & (1u << i)) != 0);
+  }
+  Limits_Frags.Set_Position(settings.Fraglimit);
+  // The import leaves these two alone; the block sets them where it gives a number.
+  for (const auto& [key, field] :
+       {std::pair<const char*, TNumeric_Field*>{"timelimit", &Limits_Time},
+        {"capturelimit", &Limits_Captures}}) {
+    const std::string value = info.Value(key);
+    if (Trim(value).empty()) {
+      continue;
+    }
+    try {
+      field->Set_Position(Text_zu_Zahl(value));
+    } catch (const TConversion_Error&) {
+      // not a number: the field keeps its value
+    }
+  }
+  if (Bots_Visible) {
+    for (int i = 0; i < Assigned_Bots.Count(); ++i) {
+      Assigned_Bots[i].State = Contains_Ignore_Case(settings.Bots, Assigned_Bots[i].Name)
+                                   ? Check_State::Checked
+                                   : Check_State::Unchecked;
+    }
+  }
 }
 
 void TMap_Properties_Model::Store_Map(TMAP_Datei_Eintrag& map) const {
-  map.Min_Recomm_Players = Min_Recomm_Players.Position();
-  map.Max_Recomm_Players = Max_Recomm_Players.Position();
-  map.Rating = Rating.Position();
-  map.Limits_Frags = Limits_Frags.Position();
-  map.Limits_Captures = Limits_Captures.Position();
-  map.Limits_Time = Limits_Time.Position();
-  map.Limits_Players = Limits_Players.Position();
+  for (const auto& spec : Numeric_Fields) {
+    map.*spec.Record = (this->*spec.Field).Position();
+  }
   map.Allow_Include_In_Arena_File = Allow_Include_In_Arena_File.State == Check_State::Checked;
   map.Comment = Comment.Text;
   std::uint8_t types = 0;
@@ -298,10 +387,9 @@ void TMap_Properties_Model::Reset_For_Group() {
     field->Text.clear();
     field->State = Merge_State::Not_Set;
   }
-  for (TNumeric_Field* field : {&Min_Recomm_Players, &Max_Recomm_Players, &Rating, &Limits_Frags,
-                                &Limits_Captures, &Limits_Time, &Limits_Players}) {
-    field->Reset();
-    field->State = Merge_State::Not_Set;
+  for (const auto& spec : Numeric_Fields) {
+    (this->*spec.Field).Reset();
+    (this->*spec.Field).State = Merge_State::Not_Set;
   }
   Allow_Include_In_Arena_File = {};
   for (auto& box : Game_Types) {
@@ -312,6 +400,7 @@ void TMap_Properties_Model::Reset_For_Group() {
   Useable_MODs.Clear();
   Assigned_Bots.Clear();
   Bots_Visible = false;
+  Game_Facts = {};
   Page = Dialog_Page::General;
 }
 
@@ -323,13 +412,9 @@ bool TMap_Properties_Model::Has_Bot_File(const TMAP_Datei_Eintrag& map) const {
 
 void TMap_Properties_Model::Merge_Map(const TMAP_Datei_Eintrag& map, bool first) {
   Set_Labels(map, true);
-  Merge_Numeric(Min_Recomm_Players, map.Min_Recomm_Players);
-  Merge_Numeric(Max_Recomm_Players, map.Max_Recomm_Players);
-  Merge_Numeric(Rating, map.Rating);
-  Merge_Numeric(Limits_Frags, map.Limits_Frags);
-  Merge_Numeric(Limits_Captures, map.Limits_Captures);
-  Merge_Numeric(Limits_Time, map.Limits_Time);
-  Merge_Numeric(Limits_Players, map.Limits_Players);
+  for (const auto& spec : Numeric_Fields) {
+    Merge_Numeric(this->*spec.Field, map.*spec.Record);
+  }
   Merge_Check(Allow_Include_In_Arena_File, map.Allow_Include_In_Arena_File);
   for (int i = 0; i < Game_Type_Count; ++i) {
     Merge_Check(Game_Types[static_cast<std::size_t>(i)], (map.Game_Types & (1u << i)) != 0);
@@ -413,24 +498,14 @@ void TMap_Properties_Model::Store_Group(const std::vector<TMAP_Datei_Eintrag*>& 
   if (Context_.Interaction != nullptr) {
     notice = Context_.Interaction->Notice("Please wait", "Storing map information...");
   }
-  struct Numeric_Target {
-    const TNumeric_Field* Field;
-    std::int32_t TMAP_Datei_Eintrag::*Member;
-  };
-  const Numeric_Target numerics[] = {{&Min_Recomm_Players, &TMAP_Datei_Eintrag::Min_Recomm_Players},
-                                     {&Max_Recomm_Players, &TMAP_Datei_Eintrag::Max_Recomm_Players},
-                                     {&Rating, &TMAP_Datei_Eintrag::Rating},
-                                     {&Limits_Frags, &TMAP_Datei_Eintrag::Limits_Frags},
-                                     {&Limits_Captures, &TMAP_Datei_Eintrag::Limits_Captures},
-                                     {&Limits_Time, &TMAP_Datei_Eintrag::Limits_Time},
-                                     {&Limits_Players, &TMAP_Datei_Eintrag::Limits_Players}};
   for (TMAP_Datei_Eintrag* map : maps) {
     if (map == nullptr) {
       continue;
     }
-    for (const auto& target : numerics) {
-      if (!Trim(target.Field->Text).empty()) {
-        map->*target.Member = target.Field->Position();
+    for (const auto& spec : Numeric_Fields) {
+      const TNumeric_Field& field = this->*spec.Field;
+      if (!Trim(field.Text).empty()) {
+        map->*spec.Record = field.Position();
       }
     }
     if (Allow_Include_In_Arena_File.State != Check_State::Greyed) {
@@ -536,26 +611,28 @@ void TMap_Properties_Model::Leave_Max_Players() {
   }
 }
 
-void TMap_Properties_Model::Leave_Simple(TNumeric_Field& field) {
-  int value = 0;
-  field.Set_Position(field.Value(value) ? value : field.Lower);
+void TMap_Properties_Model::Leave(TNumeric_Field& field) {
+  if (&field == &Min_Recomm_Players) {
+    Leave_Min_Players();
+  } else if (&field == &Max_Recomm_Players) {
+    Leave_Max_Players();
+  } else if (&field != &Rating) {
+    int value = 0;
+    field.Set_Position(field.Value(value) ? value : field.Lower);
+  }
 }
 
-void TMap_Properties_Model::Spin_Min_Players(int delta) {
-  Min_Recomm_Players.Step(delta);
-  Leave_Min_Players();
-}
-
-void TMap_Properties_Model::Spin_Max_Players(int delta) {
-  Max_Recomm_Players.Step(delta);
-  Leave_Max_Players();
+void TMap_Properties_Model::Spin(TNumeric_Field& field, int delta) {
+  field.Step(delta);
+  if (&field == &Min_Recomm_Players || &field == &Max_Recomm_Players) {
+    Leave(field);
+  }
 }
 
 void TMap_Properties_Model::Form_Show() {
-  for (TNumeric_Field* field : {&Min_Recomm_Players, &Max_Recomm_Players, &Rating, &Limits_Frags,
-                                &Limits_Captures, &Limits_Time, &Limits_Players}) {
-    if (field->State == Merge_State::Mixed) {
-      field->Text.clear();
+  for (const auto& spec : Numeric_Fields) {
+    if ((this->*spec.Field).State == Merge_State::Mixed) {
+      (this->*spec.Field).Text.clear();
     }
   }
   Reset_Preview();

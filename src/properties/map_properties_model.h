@@ -13,6 +13,8 @@
 
 #include <QLocale>
 
+#include "arena/game_index.h"
+
 namespace vorlix {
 
 class TBot_Liste;
@@ -20,7 +22,7 @@ class TInteraction;
 class TMAP_Datei_Eintrag;
 class TMOD_Liste;
 class TPK3_Dateien_Verwaltung;
-class TGame_Index;
+class TMap_Properties_Model;
 
 // What group loading found for a field: no map merged yet, all maps agree, or they differ.
 enum class Merge_State { Not_Set, Single, Mixed };
@@ -63,10 +65,8 @@ struct TLabel_Field {
 // text within the range.
 class TNumeric_Field {
  public:
-  TNumeric_Field(int lower, int upper) : Lower(lower), Upper(upper), Spin_(lower) {}
-
-  const int Lower;
-  const int Upper;
+  int Lower = 0;
+  int Upper = 0;
   std::string Text;
   Merge_State State = Merge_State::Not_Set;
 
@@ -81,9 +81,36 @@ class TNumeric_Field {
   void Step(int delta);
   // Group reset: lower bound, empty text.
   void Reset();
+  // The range (the position goes to the lower bound).
+  void Set_Range(int lower, int upper);
 
  private:
-  int Spin_;
+  int Spin_ = 0;
+};
+
+// The seven numeric fields, declared once for the model and the dialog. Name is the record
+// field's name; the dialog's controls are Edit_<Name> and UpDown_<Name>.
+struct TNumeric_Spec {
+  const char* Name;
+  const char* Caption;
+  const char* Hint;
+  int Lower;
+  int Upper;
+  Dialog_Page Page;  // General: below the comment; Arena: in the "Limits" group
+  std::int32_t TMAP_Datei_Eintrag::*Record;
+  TNumeric_Field TMap_Properties_Model::*Field;
+};
+inline constexpr int Numeric_Count = 7;
+extern const std::array<TNumeric_Spec, Numeric_Count> Numeric_Fields;
+
+// What the game itself knows of one map: the archive it loads the map from and the arena block
+// that names it in the script the game would use (the panel "From the map's archives").
+struct TMap_Game_Facts {
+  std::string Loaded_From;    // "MOD directory/archive"; "" when no known archive holds the map
+  std::string Override_Note;  // "overridden by X.pk3" when that is not the map's own archive
+  std::string Script;         // "MOD directory/archive: script member"; "" when no block names it
+  TArena_Info Block;          // the block's keys and values in file order
+  bool Usable = false;        // the block gives what "Use these settings" takes
 };
 
 struct TCheck_Field {
@@ -141,9 +168,9 @@ class TMap_Properties_Model {
   // ---- Fields ----------------------------------------------------------------------------------
   TLabel_Field Map_Longname, PK3_Filename, MOD_Directory, MAP_Filename;
   TLabel_Field MAP_Filesize, MAP_Filedate;  // texts in UTF-8 (locale formats), not record bytes
-  TNumeric_Field Min_Recomm_Players{2, 32}, Max_Recomm_Players{2, 32}, Rating{0, 9};
-  TNumeric_Field Limits_Frags{0, 100}, Limits_Captures{0, 50}, Limits_Time{0, 120},
-      Limits_Players{2, 32};
+  // Their ranges, captions and record fields: Numeric_Fields.
+  TNumeric_Field Min_Recomm_Players, Max_Recomm_Players, Rating;
+  TNumeric_Field Limits_Frags, Limits_Captures, Limits_Time, Limits_Players;
   TCheck_Field Allow_Include_In_Arena_File;
   std::array<TCheck_Field, Game_Type_Count> Game_Types;
   TLabel_Field Comment;
@@ -152,6 +179,8 @@ class TMap_Properties_Model {
   TCheck_List Useable_MODs;
   TCheck_List Assigned_Bots;
   bool Bots_Visible = true;  // the "Bots" group is shown, the "no AAS file available" panel hidden
+  // One map only (empty in group mode); from the context's game index.
+  TMap_Game_Facts Game_Facts;
 
   // ---- Context ---------------------------------------------------------------------------------
   void Set_Context(const TProperties_Context& context) { Context_ = context; }
@@ -164,9 +193,13 @@ class TMap_Properties_Model {
   // Writes the dialog into one map record.
   void Store_Map(TMAP_Datei_Eintrag& map) const;
 
-  // ---- A group of maps
-  // --------------------------------------------------------------------------- Merges the maps
-  // (depth first in tree order); shows the notice window while it runs.
+  // "Use these settings": the game types, bots and frag limit of the map's own arena block, taken
+  // as the import of an arena file takes them, and its time and capture limits where it gives
+  // them as numbers. Only the dialog's fields change; the record follows at OK.
+  void Use_Arena_Settings();
+
+  // ---- A group of maps -------------------------------------------------------------------------
+  // Merges the maps (depth first in tree order); shows the notice window while it runs.
   void Load_Group(const std::vector<TMAP_Datei_Eintrag*>& maps);
   // Writes every definite field into each of the maps; shows the notice window while it runs.
   void Store_Group(const std::vector<TMAP_Datei_Eintrag*>& maps) const;
@@ -192,15 +225,11 @@ class TMap_Properties_Model {
   int MOD_to_use_Selected = -1;
   bool Launch_Enabled() const { return !MOD_to_use.empty(); }
 
-  // ---- Validation on leaving a field (and after the spin buttons of Min and Max Players) --------
-  void Leave_Min_Players();
-  void Leave_Max_Players();
-  void Leave_Limits_Frags() { Leave_Simple(Limits_Frags); }
-  void Leave_Limits_Captures() { Leave_Simple(Limits_Captures); }
-  void Leave_Limits_Time() { Leave_Simple(Limits_Time); }
-  void Leave_Limits_Players() { Leave_Simple(Limits_Players); }
-  void Spin_Min_Players(int delta);
-  void Spin_Max_Players(int delta);
+  // ---- Numeric fields ---------------------------------------------------------------------------
+  // Leaving a field: its check (Rating has none).
+  void Leave(TNumeric_Field& field);
+  // A spin button: one step within the range; Min and Max Players then check as on leaving.
+  void Spin(TNumeric_Field& field, int delta);
   // FormShow: a mixed numeric field shows an empty text; the botshot preview is reset.
   void Form_Show();
 
@@ -227,7 +256,9 @@ class TMap_Properties_Model {
   void Reset_Preview();
 
  private:
-  void Leave_Simple(TNumeric_Field& field);
+  void Leave_Min_Players();
+  void Leave_Max_Players();
+  void Load_Game_Facts(const TMAP_Datei_Eintrag& map);
   std::vector<std::string> Eligible_MODs() const;
   std::vector<std::string> Offered_MODs(const TMAP_Datei_Eintrag& map) const;
   void Set_Labels(const TMAP_Datei_Eintrag& map, bool merge);

@@ -108,25 +108,25 @@ TEST_F(Map_Properties, ValidationRows) {
     SCOPED_TRACE(row.Typed);
     (row.Min ? Model.Max_Recomm_Players : Model.Min_Recomm_Players).Text = row.Other;
     (row.Min ? Model.Min_Recomm_Players : Model.Max_Recomm_Players).Text = row.Typed;
-    row.Min ? Model.Leave_Min_Players() : Model.Leave_Max_Players();
+    Model.Leave(row.Min ? Model.Min_Recomm_Players : Model.Max_Recomm_Players);
     EXPECT_EQ(Model.Min_Recomm_Players.Text, row.Min_After);
     EXPECT_EQ(Model.Max_Recomm_Players.Text, row.Max_After);
   }
 
-  const std::tuple<TNumeric_Field*, void (TMap_Properties_Model::*)(), const char*, const char*,
-                   const char*>
-      rows[] = {
-          {&Model.Limits_Frags, &TMap_Properties_Model::Leave_Limits_Frags, "0", "0", "100"},
-          {&Model.Limits_Captures, &TMap_Properties_Model::Leave_Limits_Captures, "0", "0", "50"},
-          {&Model.Limits_Time, &TMap_Properties_Model::Leave_Limits_Time, "0", "0", "120"},
-          {&Model.Limits_Players, &TMap_Properties_Model::Leave_Limits_Players, "2", "2", "32"}};
-  for (const auto& [field, leave, not_number, below, above] : rows) {
+  // Rating has no check of its own: what is typed stays until the spin buttons move it.
+  const std::tuple<TNumeric_Field*, const char*, const char*, const char*> rows[] = {
+      {&Model.Limits_Frags, "0", "0", "100"},
+      {&Model.Limits_Captures, "0", "0", "50"},
+      {&Model.Limits_Time, "0", "0", "120"},
+      {&Model.Limits_Players, "2", "2", "32"},
+      {&Model.Rating, "abc", "-5", "999"}};
+  for (const auto& [field, not_number, below, above] : rows) {
     for (const auto& [typed, expected] : {std::pair<const char*, const char*>{"abc", not_number},
                                           {"-5", below},
                                           {"999", above},
-                                          {" 7", "7"}}) {
+                                          {" 7", field == &Model.Rating ? " 7" : "7"}}) {
       field->Text = typed;
-      (Model.*leave)();
+      Model.Leave(*field);
       EXPECT_EQ(field->Text, expected) << typed;
     }
   }
@@ -134,15 +134,15 @@ TEST_F(Map_Properties, ValidationRows) {
   // Spin buttons of Min Players run its validation: Max Players follows.
   Model.Min_Recomm_Players.Set_Position(20);
   Model.Max_Recomm_Players.Set_Position(20);
-  Model.Spin_Min_Players(+1);
+  Model.Spin(Model.Min_Recomm_Players, +1);
   EXPECT_EQ(Model.Min_Recomm_Players.Text, "21");
   EXPECT_EQ(Model.Max_Recomm_Players.Text, "21");
-  Model.Spin_Max_Players(-1);
-  Model.Spin_Max_Players(-1);
+  Model.Spin(Model.Max_Recomm_Players, -1);
+  Model.Spin(Model.Max_Recomm_Players, -1);
   EXPECT_EQ(Model.Max_Recomm_Players.Text, "19");
   EXPECT_EQ(Model.Min_Recomm_Players.Text, "19");
   Model.Rating.Set_Position(9);
-  Model.Rating.Step(+1);
+  Model.Spin(Model.Rating, +1);
   EXPECT_EQ(Model.Rating.Text, "9");
 }
 
@@ -226,6 +226,66 @@ TEST_F(Map_Properties, NoAasWarnsAndDropsTheBots) {
   Model.Load_Map(map);
   EXPECT_TRUE(Model.Bots_Visible);
   EXPECT_EQ(F.Interaction.Messages.size(), 2u);
+}
+
+// What the game knows of the map: the archive it loads it from and its own arena block, whose
+// settings "Use these settings" takes into the fields as the import would, stored only at OK.
+TEST_F(Map_Properties, GameFactsAndTheirSettings) {
+  auto* map = F.Add_Map("baseq3", "maps.pk3", "Q3DM1.BSP");
+  map->Useable_MODs = {"BASEQ3"};
+  map->Assigned_Bots = {"Sarge"};
+  map->Game_Types = GT_Free_For_All;
+  map->Limits_Captures = 8;
+  TArchive_Facts own;
+  own.MOD_Directory = "baseq3";
+  own.PK3_Filename = "maps.pk3";
+  own.Maps = {"Q3DM1"};
+  TArchive_Facts pack = own;
+  pack.PK3_Filename = "zz.pk3";
+  pack.Arena_Scripts = {"scripts/zz.arena"};
+  pack.Arenas = Parse_Arena_Infos(
+      "{ map q3dm1 type \"ctf tourney\" bots \"major nobody\" fraglimit 15 timelimit 200 "
+      "capturelimit x }",
+      "scripts/zz.arena");
+  auto index = std::make_shared<TGame_Index>();
+  index->Set_Archives({own, pack});
+  TProperties_Context context = F.Context();
+  context.Game_Index = index;
+  Model.Set_Context(context);
+  Model.Load_Map(map);
+  EXPECT_EQ(Model.Game_Facts.Loaded_From, "baseq3/zz.pk3");
+  EXPECT_EQ(Model.Game_Facts.Override_Note, "overridden by zz.pk3");
+  EXPECT_EQ(Model.Game_Facts.Script, "baseq3/zz.pk3: scripts/zz.arena");
+  EXPECT_EQ(Model.Game_Facts.Block.Keys.size(), 6u);
+  ASSERT_TRUE(Model.Game_Facts.Usable);
+
+  Model.Use_Arena_Settings();
+  EXPECT_EQ(Marks(Model.Game_Types), "---++-");
+  EXPECT_EQ(Marks(Model.Assigned_Bots), "-Grunt +Major -Sarge");  // names compared ignoring case
+  EXPECT_EQ(Model.Limits_Frags.Text, "15");
+  EXPECT_EQ(Model.Limits_Time.Text, "120");    // within the field's range
+  EXPECT_EQ(Model.Limits_Captures.Text, "8");  // not a number: kept
+  EXPECT_EQ(map->Game_Types, GT_Free_For_All);
+  Model.Store_Map(*map);
+  EXPECT_EQ(map->Game_Types, GT_Capture_The_Flag | GT_Tournament);
+  EXPECT_EQ(map->Assigned_Bots, S{"Major"});
+
+  // Its own archive sorting last: no note. A frag limit that is no number: the import takes
+  // nothing of the block, and neither does the button.
+  own.PK3_Filename = "zzz.pk3";
+  pack.Arenas[0].Keys[3].second = "many";
+  index->Set_Archives({own, pack});
+  map->PK3->PK3_Filename = "zzz.pk3";
+  Model.Load_Map(map);
+  EXPECT_EQ(Model.Game_Facts.Loaded_From, "baseq3/zzz.pk3");
+  EXPECT_EQ(Model.Game_Facts.Override_Note, "");
+  EXPECT_FALSE(Model.Game_Facts.Usable);
+  Model.Use_Arena_Settings();
+  EXPECT_EQ(Model.Limits_Frags.Text, std::to_string(map->Limits_Frags));
+
+  // A group has no facts of one map.
+  Model.Load_Group({map});
+  EXPECT_EQ(Model.Game_Facts.Script, "");
 }
 
 TEST(Bot_Preview, IconNamesLastArchiveWinsJpgOverTga) {
@@ -340,7 +400,7 @@ TEST_F(Group_Properties, NumericMergesAndTypedValues) {
   EXPECT_EQ(B->Rating, 7);
 
   // Leaving an empty frags field gives it the value of a non-number, written to every map.
-  Model.Leave_Limits_Frags();
+  Model.Leave(Model.Limits_Frags);
   EXPECT_EQ(Model.Limits_Frags.Text, "0");
   Model.Store_Group(Group);
   EXPECT_EQ(C->Limits_Frags, 0);
@@ -357,10 +417,10 @@ TEST_F(Group_Properties, NumericMergesAndTypedValues) {
   B->Max_Recomm_Players = 8;
   Load();
   Model.Min_Recomm_Players.Text = "6";
-  Model.Leave_Min_Players();
+  Model.Leave(Model.Min_Recomm_Players);
   EXPECT_EQ(Model.Min_Recomm_Players.Text, "2");
   Model.Max_Recomm_Players.Text = "6";
-  Model.Leave_Max_Players();
+  Model.Leave(Model.Max_Recomm_Players);
   EXPECT_EQ(Model.Max_Recomm_Players.Text, "6");
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "arena/game_index.h"
 #include "database/records.h"
 
 namespace vorlix {
@@ -460,11 +461,31 @@ int TUnsorted_List_Model::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : 3;
 }
 
+void TUnsorted_List_Model::Set_Game_Index_Source(Game_Index_Source source) {
+  Game_Index_Source_ = std::move(source);
+  Game_Index_.reset();
+}
+
 QVariant TUnsorted_List_Model::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= rowCount() || role != Qt::DisplayRole) {
+  if (!index.isValid() || index.row() >= rowCount()) {
     return QVariant();
   }
-  return To_QString(List_.Item(Item_Row(index.row())).Column(index.column()));
+  const auto& item = List_.Item(Item_Row(index.row()));
+  if (role == Qt::ToolTipRole && Game_Index_Source_ && item.Map != nullptr &&
+      item.Map->PK3 != nullptr) {
+    if (!Game_Index_) {
+      Game_Index_ = Game_Index_Source_();
+    }
+    const std::string note =
+        Game_Index_ ? Override_Note(*Game_Index_, item.Map->MAP_Filename,
+                                    item.Map->PK3->MOD_Directory, item.Map->PK3->PK3_Filename)
+                    : std::string();
+    return note.empty() ? QVariant() : QVariant(To_QString(note));
+  }
+  if (role != Qt::DisplayRole) {
+    return QVariant();
+  }
+  return To_QString(item.Column(index.column()));
 }
 
 QVariant TUnsorted_List_Model::headerData(int section, Qt::Orientation orientation,

@@ -11,6 +11,7 @@
 #include <QIcon>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -21,6 +22,8 @@
 #include "core/ui/qt_text.h"
 
 namespace vorlix {
+
+class TGame_Index;
 
 // Whether a map is shown while a search is active.
 using Map_Filter = std::function<bool(const TMAP_Datei_Eintrag*)>;
@@ -122,6 +125,11 @@ class TUnsorted_List_Model : public QAbstractItemModel, public TUnsorted_List_Ob
   void Set_Filter(Map_Filter filter);
   bool Filtered() const { return static_cast<bool>(Filter_); }
 
+  // What the game knows of the archives, asked for at the first tooltip after each setting: a map
+  // whose own archive another one overrides says so in its tooltip.
+  using Game_Index_Source = std::function<std::shared_ptr<const TGame_Index>()>;
+  void Set_Game_Index_Source(Game_Index_Source source);
+
   QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
   QModelIndex parent(const QModelIndex& child) const override;
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -148,6 +156,8 @@ class TUnsorted_List_Model : public QAbstractItemModel, public TUnsorted_List_Ob
   TUnsorted_Maps_List& List_;
   Map_Filter Filter_;
   std::vector<int> Rows_;
+  Game_Index_Source Game_Index_Source_;
+  mutable std::shared_ptr<const TGame_Index> Game_Index_;
   QList<const TMAP_Datei_Eintrag*> Reorder_Maps_;
   QModelIndexList Reorder_Old_;
 };

@@ -19,12 +19,13 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QValidator>
 
 #include "browser/image_decoder.h"
-#include "browser/ui/browser_models.h"
 #include "core/ui/artwork.h"
+#include "core/ui/qt_text.h"
 #include "database/records.h"
 
 namespace vorlix {
@@ -103,13 +104,36 @@ QPixmap Black_Square() {
   return black;
 }
 
+// A control of the form: its name and its hint.
+template <typename Widget>
+Widget* Named(Widget* widget, const char* name, const char* hint = nullptr) {
+  widget->setObjectName(QString::fromLatin1(name));
+  if (hint != nullptr) {
+    widget->setToolTip(QString::fromLatin1(hint));
+  }
+  return widget;
+}
+
+QGroupBox* Group_Box(QWidget* parent, const char* caption, const char* name,
+                     const char* hint = nullptr) {
+  return Named(new QGroupBox(QString::fromLatin1(caption), parent), name, hint);
+}
+
+// Widgets laid over each other in one cell: the dialog shows one of them at a time.
+QWidget* Stacked(QWidget* parent, std::initializer_list<QWidget*> widgets) {
+  auto* area = new QWidget(parent);
+  auto* stack = new QGridLayout(area);
+  stack->setContentsMargins(0, 0, 0, 0);
+  for (QWidget* widget : widgets) {
+    stack->addWidget(widget, 0, 0);
+  }
+  return area;
+}
+
 }  // namespace
 
 void TGrey_Check_Box::nextCheckState() {
-  // Greyed and cleared become checked; checked becomes cleared. Greyed is never chosen by a click.
-  const bool check = checkState() != Qt::Checked;
-  setTristate(false);
-  setCheckState(check ? Qt::Checked : Qt::Unchecked);
+  // The dialog sets the state the model gives after the click.
 }
 
 TForm_Map_Properties::TForm_Map_Properties(QWidget* parent) : QDialog(parent) {
@@ -118,12 +142,8 @@ TForm_Map_Properties::TForm_Map_Properties(QWidget* parent) : QDialog(parent) {
   Botshot_Verzoegerer_Timer_.setInterval(50);
   Botshot_Verzoegerer_Timer_.setSingleShot(false);
   connect(&Botshot_Verzoegerer_Timer_, &QTimer::timeout, this,
-          &TForm_Map_Properties::Botshot_Timer_Tick);
+          &TForm_Map_Properties::Botshot_Verzoegerer_Timer_Timeout);
   Refresh_All();
-  for (auto& spin : Spins_) {
-    spin.Edit->setValidator(new TRange_Validator(spin.Field->Lower, spin.Field->Upper, spin.Edit));
-    spin.Edit->setMaxLength(static_cast<int>(QString::number(spin.Field->Upper).size()));
-  }
 }
 
 TForm_Map_Properties::~TForm_Map_Properties() {
@@ -135,64 +155,58 @@ TForm_Map_Properties::~TForm_Map_Properties() {
   Stop_Sound();
 }
 
-// ---- Building the form
-// -----------------------------------------------------------------------------
+// ---- Building the form ------------------------------------------------------------------------
 
 void TForm_Map_Properties::Build() {
   setWindowTitle(QString::fromLatin1(Model_.Caption()));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   auto* layout = new QVBoxLayout(this);
   layout->setSizeConstraint(QLayout::SetFixedSize);
-  Pages_ = new QTabWidget(this);
-  Pages_->setObjectName(QStringLiteral("PageControl"));
+  Pages_ = Named(new QTabWidget(this), "PageControl");
   Page_General_ = Build_General_Page();
   Page_Arena_ = Build_Arena_Page();
   Pages_->addTab(Page_General_, QStringLiteral("General"));
   Pages_->addTab(Page_Arena_, QStringLiteral("Arena"));
   layout->addWidget(Pages_);
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  Button_Launch_Q3A_ = new QPushButton(QStringLiteral("Launch Q3A"), this);
-  Button_Launch_Q3A_->setObjectName(QStringLiteral("Button_Launch_Q3A"));
-  Button_OK_ = new QPushButton(QStringLiteral("OK"), this);
-  Button_OK_->setObjectName(QStringLiteral("Button_OK"));
-  Button_Launch_Q3A_and_exit_ = new QPushButton(QStringLiteral("Launch Q3A and exit"), this);
-  Button_Launch_Q3A_and_exit_->setObjectName(QStringLiteral("Button_Launch_Q3A_and_exit"));
-  Button_Cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-  Button_Cancel_->setObjectName(QStringLiteral("Button_Cancel"));
-  buttons->addWidget(Button_Launch_Q3A_);
-  buttons->addWidget(Button_OK_);
-  buttons->addWidget(Button_Launch_Q3A_and_exit_);
-  buttons->addWidget(Button_Cancel_);
-  layout->addLayout(buttons);
-
-  connect(Button_OK_, &QPushButton::clicked, this, [this] { End_With(Dialog_Result::OK); });
-  connect(Button_Launch_Q3A_, &QPushButton::clicked, this, [this] { End_With(Dialog_Result::OK); });
-  connect(Button_Launch_Q3A_and_exit_, &QPushButton::clicked, this,
-          [this] { End_With(Dialog_Result::Yes); });
-  connect(Button_Cancel_, &QPushButton::clicked, this, [this] { End_With(Dialog_Result::Cancel); });
-  connect(Button_Rename_PK3_, &QPushButton::clicked, this,
-          &TForm_Map_Properties::Rename_PK3_Requested);
-  connect(Button_Delete_PK3_, &QPushButton::clicked, this,
-          &TForm_Map_Properties::Delete_PK3_Requested);
+  layout->addLayout(Build_Buttons());
 }
 
-QWidget* TForm_Map_Properties::Make_Spin(int index, const char* edit_name, const char* updown_name,
-                                         const QString& hint) {
+QLayout* TForm_Map_Properties::Build_Buttons() {
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  const auto button = [this, buttons](const char* caption, const char* name, Dialog_Result result) {
+    auto* pushed = Named(new QPushButton(QString::fromLatin1(caption), this), name);
+    connect(pushed, &QPushButton::clicked, this, [this, result] { End_With(result); });
+    buttons->addWidget(pushed);
+    return pushed;
+  };
+  // "Launch Q3A" stands where "OK" stands; only one of the two is shown.
+  Button_Launch_Q3A_ = button("Launch Q3A", "Button_Launch_Q3A", Dialog_Result::OK);
+  Button_OK_ = button("OK", "Button_OK", Dialog_Result::OK);
+  Button_Launch_Q3A_and_exit_ =
+      button("Launch Q3A and exit", "Button_Launch_Q3A_and_exit", Dialog_Result::Yes);
+  Button_Cancel_ = button("Cancel", "Button_Cancel", Dialog_Result::Cancel);
+  return buttons;
+}
+
+QWidget* TForm_Map_Properties::Make_Spin(int index) {
+  const TNumeric_Spec& spec = Numeric_Fields.at(static_cast<std::size_t>(index));
+  const QString name = QString::fromLatin1(spec.Name);
   auto* box = new QWidget;
   auto* row = new QHBoxLayout(box);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(0);
-  auto& spin = Spins_[static_cast<std::size_t>(index)];
+  auto& spin = Spins_.at(static_cast<std::size_t>(index));
   spin.Edit = new QLineEdit(box);
-  spin.Edit->setObjectName(QString::fromLatin1(edit_name));
-  spin.Edit->setToolTip(hint);
+  spin.Edit->setObjectName(QStringLiteral("Edit_") + name);
+  spin.Edit->setToolTip(QString::fromLatin1(spec.Hint));
   spin.Edit->setFixedWidth(48);
   spin.Edit->installEventFilter(this);
+  spin.Edit->setValidator(new TRange_Validator(spec.Lower, spec.Upper, spin.Edit));
+  spin.Edit->setMaxLength(static_cast<int>(QString::number(spec.Upper).size()));
   spin.UpDown = new QWidget(box);
-  spin.UpDown->setObjectName(QString::fromLatin1(updown_name));
-  spin.UpDown->setToolTip(hint);
+  spin.UpDown->setObjectName(QStringLiteral("UpDown_") + name);
+  spin.UpDown->setToolTip(QString::fromLatin1(spec.Hint));
   auto* arrows = new QVBoxLayout(spin.UpDown);
   arrows->setContentsMargins(0, 0, 0, 0);
   arrows->setSpacing(0);
@@ -205,257 +219,274 @@ QWidget* TForm_Map_Properties::Make_Spin(int index, const char* edit_name, const
     arrow->setFocusPolicy(Qt::NoFocus);
     arrows->addWidget(arrow);
     connect(arrow, &QToolButton::clicked, this,
-            [this, index, delta] { Spin_Clicked(index, delta); });
+            [this, index, delta] { UpDown_Numeric_Clicked(index, delta); });
   }
   row->addWidget(spin.Edit);
   row->addWidget(spin.UpDown);
   row->addStretch();
-  connect(spin.Edit, &QLineEdit::textEdited, this, [this, index](const QString& text) {
-    Spins_[static_cast<std::size_t>(index)].Field->Text = From_QString(text);
-  });
-  connect(spin.Edit, &QLineEdit::returnPressed, this, [this, index] { Leave_Field(index); });
+  connect(spin.Edit, &QLineEdit::textEdited, this,
+          [this, index](const QString& text) { Edit_Numeric_Edited(index, text); });
+  connect(spin.Edit, &QLineEdit::returnPressed, this, [this, index] { Edit_Numeric_Left(index); });
   return box;
 }
 
 QWidget* TForm_Map_Properties::Build_General_Page() {
-  auto* page = new QWidget;
-  page->setObjectName(QStringLiteral("TabSheet_General"));
+  auto* page = Named(new QWidget, "TabSheet_General");
   auto* grid = new QGridLayout(page);
+  Build_Header(grid);
+  int row = Build_File_Labels(grid, 1);
+  row = Build_Comment(grid, row);
+  grid->addLayout(Build_Numerics_Row(Dialog_Page::General), row++, 0, 1, 4);
+  CheckBox_Allow_Include_In_Arena_File_ =
+      Named(new TGrey_Check_Box(QStringLiteral("Allow Include In Arena File"), page),
+            "CheckBox_Allow_Include_In_Arena_File",
+            "allows you to exclude this map from Arena File creation");
+  connect(CheckBox_Allow_Include_In_Arena_File_, &QCheckBox::clicked, this,
+          &TForm_Map_Properties::CheckBox_Allow_Include_In_Arena_File_Clicked);
+  grid->addWidget(CheckBox_Allow_Include_In_Arena_File_, row++, 0, 1, 4);
+  Build_MOD_Lists(grid, row);
+  return page;
+}
 
-  auto* logo = new QLabel(page);
-  logo->setObjectName(QStringLiteral("Image_Logo"));
+void TForm_Map_Properties::Build_Header(QGridLayout* grid) {
+  QWidget* page = grid->parentWidget();
+  auto* logo = Named(new QLabel(page), "Image_Logo");
   logo->setFixedSize(32, 32);
   const QPixmap picture(ui::Logo_Resource);
   if (!picture.isNull()) {
     logo->setPixmap(picture.scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
   }
-  Label_Map_Longname_ = new QLabel(page);
-  Label_Map_Longname_->setObjectName(QStringLiteral("Label_Map_Longname"));
+  Label_Map_Longname_ = Named(new QLabel(page), "Label_Map_Longname");
   QFont bold = Label_Map_Longname_->font();
   bold.setBold(true);
   Label_Map_Longname_->setFont(bold);
   grid->addWidget(logo, 0, 0);
   grid->addWidget(Label_Map_Longname_, 0, 1, 1, 3);
+}
 
-  const std::pair<const char*, QLabel**> labels[] = {{"PK3:", &Label_PK3_Filename_},
-                                                     {"Directory:", &Label_MOD_Directory_},
-                                                     {"Filename:", &Label_MAP_Filename_},
-                                                     {"Size:", &Label_MAP_Filesize_},
-                                                     {"Date:", &Label_MAP_Filedate_}};
-  const char* names[] = {"Label_PK3_Filename", "Label_MOD_Directory", "Label_MAP_Filename",
-                         "Label_MAP_Filesize", "Label_MAP_Filedate"};
-  int row = 1;
-  for (std::size_t i = 0; i < std::size(labels); ++i, ++row) {
-    grid->addWidget(new QLabel(QString::fromLatin1(labels[i].first), page), row, 0);
-    *labels[i].second = new QLabel(page);
-    (*labels[i].second)->setObjectName(QString::fromLatin1(names[i]));
-    (*labels[i].second)->setMinimumWidth(220);
-    grid->addWidget(*labels[i].second, row, 1, 1, 2);
+int TForm_Map_Properties::Build_File_Labels(QGridLayout* grid, int row) {
+  QWidget* page = grid->parentWidget();
+  const std::pair<const char*, const char*> captions[] = {{"PK3:", "Label_PK3_Filename"},
+                                                          {"Directory:", "Label_MOD_Directory"},
+                                                          {"Filename:", "Label_MAP_Filename"},
+                                                          {"Size:", "Label_MAP_Filesize"},
+                                                          {"Date:", "Label_MAP_Filedate"}};
+  QLabel** labels[] = {&Label_PK3_Filename_, &Label_MOD_Directory_, &Label_MAP_Filename_,
+                       &Label_MAP_Filesize_, &Label_MAP_Filedate_};
+  const int first = row;
+  for (std::size_t i = 0; i < std::size(captions); ++i, ++row) {
+    grid->addWidget(new QLabel(QString::fromLatin1(captions[i].first), page), row, 0);
+    *labels[i] = Named(new QLabel(page), captions[i].second);
+    (*labels[i])->setMinimumWidth(220);
+    grid->addWidget(*labels[i], row, 1, 1, 2);
   }
-  Button_Rename_PK3_ = new QPushButton(QStringLiteral("&Rename PK3"), page);
-  Button_Rename_PK3_->setObjectName(QStringLiteral("Button_Rename_PK3"));
-  Button_Rename_PK3_->setToolTip(
-      QStringLiteral("rename the pk3-file (make your directory look nicer!)"));
-  Button_Delete_PK3_ = new QPushButton(QStringLiteral("&Delete PK3"), page);
-  Button_Delete_PK3_->setObjectName(QStringLiteral("Button_Delete_PK3"));
-  Button_Delete_PK3_->setToolTip(QStringLiteral("delete the pk3-file which contains this map"));
-  grid->addWidget(Button_Rename_PK3_, 1, 3);
-  grid->addWidget(Button_Delete_PK3_, 2, 3);
+  Button_Rename_PK3_ =
+      Named(new QPushButton(QStringLiteral("&Rename PK3"), page), "Button_Rename_PK3",
+            "rename the pk3-file (make your directory look nicer!)");
+  Button_Delete_PK3_ = Named(new QPushButton(QStringLiteral("&Delete PK3"), page),
+                             "Button_Delete_PK3", "delete the pk3-file which contains this map");
+  connect(Button_Rename_PK3_, &QPushButton::clicked, this,
+          &TForm_Map_Properties::Rename_PK3_Requested);
+  connect(Button_Delete_PK3_, &QPushButton::clicked, this,
+          &TForm_Map_Properties::Delete_PK3_Requested);
+  grid->addWidget(Button_Rename_PK3_, first, 3);
+  grid->addWidget(Button_Delete_PK3_, first + 1, 3);
+  return row;
+}
 
-  auto* comment_label = new QLabel(QStringLiteral("&Comment"), page);
-  Memo_Comment_ = new QPlainTextEdit(page);
-  Memo_Comment_->setObjectName(QStringLiteral("Memo_Comment"));
-  Memo_Comment_->setToolTip(QStringLiteral("this text-field can hold your comment on this map"));
+int TForm_Map_Properties::Build_Comment(QGridLayout* grid, int row) {
+  QWidget* page = grid->parentWidget();
+  auto* caption = new QLabel(QStringLiteral("&Comment"), page);
+  Memo_Comment_ = Named(new QPlainTextEdit(page), "Memo_Comment",
+                        "this text-field can hold your comment on this map");
   Memo_Comment_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo_Comment_->setFixedHeight(64);
   Memo_Comment_->setTabChangesFocus(true);
-  comment_label->setBuddy(Memo_Comment_);
-  connect(Memo_Comment_, &QPlainTextEdit::textChanged, this, [this] {
-    if (!Updating_) {
-      Model_.Comment.Text = From_QString(Memo_Comment_->toPlainText());
-    }
-  });
-  grid->addWidget(comment_label, row++, 0, 1, 4);
+  caption->setBuddy(Memo_Comment_);
+  connect(Memo_Comment_, &QPlainTextEdit::textChanged, this,
+          &TForm_Map_Properties::Memo_Comment_Changed);
+  grid->addWidget(caption, row++, 0, 1, 4);
   grid->addWidget(Memo_Comment_, row++, 0, 1, 4);
+  return row;
+}
 
-  const struct {
-    const char* Caption;
-    const char* Edit;
-    const char* UpDown;
-    const char* Hint;
-  } spins[] = {
-      {"Mi&n Players", "Edit_Min_Recomm_Players", "UpDown_Min_Recomm_Players",
-       "specifies the recommended minimum amount of players"},
-      {"Ma&x Players", "Edit_Max_Recomm_Players", "UpDown_Max_Recomm_Players",
-       "specifies the recommended maximum amount of players"},
-      {"Ra&ting", "Edit_Rating", "UpDown_Rating", "represents your personal rating of this map"}};
-  auto* numbers = new QHBoxLayout;
-  for (int i = 0; i < 3; ++i) {
-    auto* caption = new QLabel(QString::fromLatin1(spins[i].Caption), page);
-    QWidget* spin =
-        Make_Spin(i, spins[i].Edit, spins[i].UpDown, QString::fromLatin1(spins[i].Hint));
-    caption->setBuddy(Spins_[static_cast<std::size_t>(i)].Edit);
-    numbers->addWidget(caption);
-    numbers->addWidget(spin);
+QLayout* TForm_Map_Properties::Build_Numerics_Row(Dialog_Page page) {
+  // The general page's fields side by side, the limits one below the other.
+  QHBoxLayout* row = page == Dialog_Page::General ? new QHBoxLayout : nullptr;
+  QGridLayout* column = row == nullptr ? new QGridLayout : nullptr;
+  int line = 0;
+  for (int i = 0; i < Numeric_Count; ++i) {
+    const TNumeric_Spec& spec = Numeric_Fields.at(static_cast<std::size_t>(i));
+    if (spec.Page != page) {
+      continue;
+    }
+    auto* caption = new QLabel(QString::fromLatin1(spec.Caption));
+    QWidget* spin = Make_Spin(i);
+    caption->setBuddy(Spins_.at(static_cast<std::size_t>(i)).Edit);
+    if (row != nullptr) {
+      row->addWidget(caption);
+      row->addWidget(spin);
+    } else {
+      column->addWidget(caption, line, 0);
+      column->addWidget(spin, line++, 1);
+    }
   }
-  grid->addLayout(numbers, row++, 0, 1, 4);
+  return row != nullptr ? static_cast<QLayout*>(row) : column;
+}
 
-  CheckBox_Allow_Include_In_Arena_File_ =
-      new TGrey_Check_Box(QStringLiteral("Allow Include In Arena File"), page);
-  CheckBox_Allow_Include_In_Arena_File_->setObjectName(
-      QStringLiteral("CheckBox_Allow_Include_In_Arena_File"));
-  CheckBox_Allow_Include_In_Arena_File_->setToolTip(
-      QStringLiteral("allows you to exclude this map from Arena File creation"));
-  connect(CheckBox_Allow_Include_In_Arena_File_, &QCheckBox::clicked, this,
-          [this] { Model_.Allow_Include_In_Arena_File.Click(); });
-  grid->addWidget(CheckBox_Allow_Include_In_Arena_File_, row++, 0, 1, 4);
-
+int TForm_Map_Properties::Build_MOD_Lists(QGridLayout* grid, int row) {
+  QWidget* page = grid->parentWidget();
   Label_Useable_MODs_ = new QLabel(QStringLiteral("&Useable MODs"), page);
-  CheckListBox_Useable_MODs_ = new QListWidget(page);
-  CheckListBox_Useable_MODs_->setObjectName(QStringLiteral("CheckListBox_Useable_MODs"));
-  CheckListBox_Useable_MODs_->setToolTip(
-      QStringLiteral("specifies which modifications can be used with this map"));
+  CheckListBox_Useable_MODs_ = Named(new QListWidget(page), "CheckListBox_Useable_MODs",
+                                     "specifies which modifications can be used with this map");
   CheckListBox_Useable_MODs_->setFixedHeight(90);
   Label_Useable_MODs_->setBuddy(CheckListBox_Useable_MODs_);
   connect(CheckListBox_Useable_MODs_, &QListWidget::itemChanged, this,
-          [this](QListWidgetItem* item) {
-            Useable_MOD_Changed(CheckListBox_Useable_MODs_->row(item));
-          });
+          &TForm_Map_Properties::CheckListBox_Useable_MODs_Item_Changed);
   Label_MOD_to_use_ = new QLabel(QStringLiteral("MOD to use"), page);
-  ListBox_MOD_to_use_ = new QListWidget(page);
-  ListBox_MOD_to_use_->setObjectName(QStringLiteral("ListBox_MOD_to_use"));
-  ListBox_MOD_to_use_->setToolTip(
-      QStringLiteral("specifies which modification is to used when launching Q3A"));
+  ListBox_MOD_to_use_ = Named(new QListWidget(page), "ListBox_MOD_to_use",
+                              "specifies which modification is to used when launching Q3A");
   ListBox_MOD_to_use_->setFixedHeight(90);
   ListBox_MOD_to_use_->setSelectionMode(QAbstractItemView::SingleSelection);
   Label_MOD_to_use_->setBuddy(ListBox_MOD_to_use_);
-  connect(ListBox_MOD_to_use_, &QListWidget::currentRowChanged, this, [this](int current) {
-    if (!Updating_) {
-      Model_.MOD_to_use_Selected = current;
-    }
-  });
+  connect(ListBox_MOD_to_use_, &QListWidget::currentRowChanged, this,
+          &TForm_Map_Properties::ListBox_MOD_to_use_Row_Changed);
+  // One of the two pairs is shown, in the same place.
   grid->addWidget(Label_Useable_MODs_, row, 0, 1, 4);
   grid->addWidget(Label_MOD_to_use_, row++, 0, 1, 4);
   grid->addWidget(CheckListBox_Useable_MODs_, row, 0, 1, 4);
   grid->addWidget(ListBox_MOD_to_use_, row++, 0, 1, 4);
-  return page;
+  return row;
 }
 
 QWidget* TForm_Map_Properties::Build_Arena_Page() {
-  auto* page = new QWidget;
-  page->setObjectName(QStringLiteral("TabSheet_Arena"));
+  auto* page = Named(new QWidget, "TabSheet_Arena");
   auto* grid = new QGridLayout(page);
+  grid->addWidget(Build_Game_Types(), 0, 0);
+  grid->addWidget(Build_Limits(), 0, 1);
+  grid->addWidget(Build_Bots_Area(), 1, 0, 1, 2);
+  grid->addWidget(Build_Game_Facts(), 2, 0, 1, 2);
+  return page;
+}
 
+QWidget* TForm_Map_Properties::Build_Game_Types() {
   // The game-type check boxes and, in launch mode, the radio buttons in their place.
   const char* suffixes[] = {"Single", "FFA", "TD", "T", "CTF", "other"};
-  GroupBox_Game_Type_ = new QGroupBox(QStringLiteral("&Game Type"), page);
-  GroupBox_Game_Type_->setObjectName(QStringLiteral("GroupBox_Game_Type"));
-  GroupBox_Game_Type_->setToolTip(QStringLiteral("select the Game Types this map is intended for"));
-  GroupBox_Radio_Game_Type_ = new QGroupBox(QStringLiteral("&Game Type"), page);
-  GroupBox_Radio_Game_Type_->setObjectName(QStringLiteral("GroupBox_Radio_Game_Type"));
-  GroupBox_Radio_Game_Type_->setToolTip(
-      QStringLiteral("choose the Game Type to launch Quake 3 Arena with"));
+  GroupBox_Game_Type_ = Group_Box(nullptr, "&Game Type", "GroupBox_Game_Type",
+                                  "select the Game Types this map is intended for");
+  GroupBox_Radio_Game_Type_ = Group_Box(nullptr, "&Game Type", "GroupBox_Radio_Game_Type",
+                                        "choose the Game Type to launch Quake 3 Arena with");
   auto* checks = new QVBoxLayout(GroupBox_Game_Type_);
   auto* radios = new QVBoxLayout(GroupBox_Radio_Game_Type_);
   Radio_Game_Type_Group_ = new QButtonGroup(this);
   for (int i = 0; i < Game_Type_Count; ++i) {
-    const QString caption = QString::fromLatin1(Game_Type_Captions[static_cast<std::size_t>(i)]);
+    const auto at = static_cast<std::size_t>(i);
+    const QString caption = QString::fromLatin1(Game_Type_Captions.at(at));
+    const QString suffix = QString::fromLatin1(suffixes[at]);
     auto* box = new TGrey_Check_Box(caption, GroupBox_Game_Type_);
-    box->setObjectName(QStringLiteral("CheckBox_Game_Type_") + QString::fromLatin1(suffixes[i]));
-    connect(box, &QCheckBox::clicked, this,
-            [this, i] { Model_.Game_Types[static_cast<std::size_t>(i)].Click(); });
+    box->setObjectName(QStringLiteral("CheckBox_Game_Type_") + suffix);
+    connect(box, &QCheckBox::clicked, this, [this, i] { CheckBox_Game_Type_Clicked(i); });
     checks->addWidget(box);
-    CheckBox_Game_Type_[static_cast<std::size_t>(i)] = box;
+    CheckBox_Game_Type_.at(at) = box;
     auto* radio = new QRadioButton(caption, GroupBox_Radio_Game_Type_);
-    radio->setObjectName(QStringLiteral("RadioButton_Game_Type_") +
-                         QString::fromLatin1(suffixes[i]));
+    radio->setObjectName(QStringLiteral("RadioButton_Game_Type_") + suffix);
     Radio_Game_Type_Group_->addButton(radio, i);
     radios->addWidget(radio);
-    RadioButton_Game_Type_[static_cast<std::size_t>(i)] = radio;
+    RadioButton_Game_Type_.at(at) = radio;
   }
   connect(Radio_Game_Type_Group_, &QButtonGroup::idClicked, this,
-          [this](int id) { Model_.Radio_Selected = id; });
-  auto* game_type = new QWidget(page);
-  auto* stack = new QGridLayout(game_type);
-  stack->setContentsMargins(0, 0, 0, 0);
-  stack->addWidget(GroupBox_Game_Type_, 0, 0);
-  stack->addWidget(GroupBox_Radio_Game_Type_, 0, 0);
-  grid->addWidget(game_type, 0, 0);
+          &TForm_Map_Properties::RadioButton_Game_Type_Clicked);
+  return Stacked(nullptr, {GroupBox_Game_Type_, GroupBox_Radio_Game_Type_});
+}
 
-  auto* limits = new QGroupBox(QStringLiteral("&Limits"), page);
-  limits->setObjectName(QStringLiteral("GroupBox_Limits"));
-  limits->setToolTip(QStringLiteral("here you can specify the most common playing limits"));
-  auto* limit_grid = new QGridLayout(limits);
-  const struct {
-    const char* Caption;
-    const char* Edit;
-    const char* UpDown;
-    const char* Hint;
-  } spins[] = {
-      {"Frags", "Edit_Limits_Frags", "UpDown_Limits_Frags", "specify a Fraglimit for this map"},
-      {"Captures", "Edit_Limits_Captures", "UpDown_Limits_Captures",
-       "specify a Capturelimit for this map"},
-      {"Time", "Edit_Limits_Time", "UpDown_Limits_Time", "specify a Timelimit for this map"},
-      {"Players", "Edit_Limits_Players", "UpDown_Limits_Players",
-       "specify the maximum number of players for this map"}};
-  for (int i = 0; i < 4; ++i) {
-    limit_grid->addWidget(new QLabel(QString::fromLatin1(spins[i].Caption), limits), i, 0);
-    limit_grid->addWidget(
-        Make_Spin(3 + i, spins[i].Edit, spins[i].UpDown, QString::fromLatin1(spins[i].Hint)), i, 1);
-  }
-  grid->addWidget(limits, 0, 1);
+QGroupBox* TForm_Map_Properties::Build_Limits() {
+  auto* limits = Group_Box(nullptr, "&Limits", "GroupBox_Limits",
+                           "here you can specify the most common playing limits");
+  auto* layout = new QVBoxLayout(limits);
+  layout->addLayout(Build_Numerics_Row(Dialog_Page::Arena));
+  return limits;
+}
 
-  GroupBox_Bots_ = new QGroupBox(QStringLiteral("&Bots"), page);
-  GroupBox_Bots_->setObjectName(QStringLiteral("GroupBox_Bots"));
+QWidget* TForm_Map_Properties::Build_Bots_Area() {
+  GroupBox_Bots_ = Group_Box(nullptr, "&Bots", "GroupBox_Bots");
   auto* bots = new QGridLayout(GroupBox_Bots_);
   bots->addWidget(new QLabel(QStringLiteral("Assigned Bots"), GroupBox_Bots_), 0, 0);
   bots->addWidget(new QLabel(QStringLiteral("Botshot"), GroupBox_Bots_), 0, 1);
-  CheckListBox_Assigned_Bots_ = new QListWidget(GroupBox_Bots_);
-  CheckListBox_Assigned_Bots_->setObjectName(QStringLiteral("CheckListBox_Assigned_Bots"));
-  CheckListBox_Assigned_Bots_->setToolTip(QStringLiteral("select bots for use with this map"));
+  CheckListBox_Assigned_Bots_ = Named(new QListWidget(GroupBox_Bots_), "CheckListBox_Assigned_Bots",
+                                      "select bots for use with this map");
   CheckListBox_Assigned_Bots_->setFixedSize(160, Botshot_Size);
   CheckListBox_Assigned_Bots_->installEventFilter(this);
   connect(CheckListBox_Assigned_Bots_, &QListWidget::itemChanged, this,
-          [this](QListWidgetItem* item) {
-            Assigned_Bot_Changed(CheckListBox_Assigned_Bots_->row(item));
-          });
+          &TForm_Map_Properties::CheckListBox_Assigned_Bots_Item_Changed);
   connect(CheckListBox_Assigned_Bots_, &QListWidget::currentRowChanged, this,
-          &TForm_Map_Properties::Bot_Row_Changed);
-  Image_Botshot_ = new QLabel(GroupBox_Bots_);
-  Image_Botshot_->setObjectName(QStringLiteral("Image_Botshot"));
+          &TForm_Map_Properties::CheckListBox_Assigned_Bots_Row_Changed);
+  Image_Botshot_ = Named(new QLabel(GroupBox_Bots_), "Image_Botshot");
   Image_Botshot_->setFixedSize(Botshot_Size, Botshot_Size);
   Image_Botshot_->setScaledContents(true);
   Image_Botshot_->setPixmap(Black_Square());
   bots->addWidget(CheckListBox_Assigned_Bots_, 1, 0);
   bots->addWidget(Image_Botshot_, 1, 1);
+  bots->addWidget(Build_Skill(), 0, 2, 2, 1);
 
-  RadioGroup_Bot_Skill_ = new QGroupBox(QStringLiteral("&Skill"), GroupBox_Bots_);
-  RadioGroup_Bot_Skill_->setObjectName(QStringLiteral("RadioGroup_Bot_Skill"));
-  RadioGroup_Bot_Skill_->setToolTip(
-      QStringLiteral("specify the skill level of the above chosen bots"));
-  auto* skills = new QVBoxLayout(RadioGroup_Bot_Skill_);
-  Skill_Group_ = new QButtonGroup(this);
-  for (int i = 0; i < static_cast<int>(Skill_Captions.size()); ++i) {
-    auto* radio = new QRadioButton(QString::fromLatin1(Skill_Captions[static_cast<std::size_t>(i)]),
-                                   RadioGroup_Bot_Skill_);
-    Skill_Group_->addButton(radio, i);
-    skills->addWidget(radio);
-  }
-  connect(Skill_Group_, &QButtonGroup::idClicked, this, [this](int id) { Model_.Bot_Skill = id; });
-  bots->addWidget(RadioGroup_Bot_Skill_, 0, 2, 2, 1);
-
-  Panel_No_AAS_ = new QLabel(QStringLiteral("no AAS file available"), page);
-  Panel_No_AAS_->setObjectName(QStringLiteral("Panel_No_AAS"));
+  Panel_No_AAS_ = Named(new QLabel(QStringLiteral("no AAS file available")), "Panel_No_AAS");
   Panel_No_AAS_->setAlignment(Qt::AlignCenter);
   Panel_No_AAS_->setFrameShape(QFrame::Panel);
   Panel_No_AAS_->setFrameShadow(QFrame::Sunken);
-  auto* bots_area = new QWidget(page);
-  auto* bots_stack = new QGridLayout(bots_area);
-  bots_stack->setContentsMargins(0, 0, 0, 0);
-  bots_stack->addWidget(GroupBox_Bots_, 0, 0);
-  bots_stack->addWidget(Panel_No_AAS_, 0, 0);
-  grid->addWidget(bots_area, 1, 0, 1, 2);
-  return page;
+  return Stacked(nullptr, {GroupBox_Bots_, Panel_No_AAS_});
+}
+
+QGroupBox* TForm_Map_Properties::Build_Skill() {
+  RadioGroup_Bot_Skill_ = Group_Box(GroupBox_Bots_, "&Skill", "RadioGroup_Bot_Skill",
+                                    "specify the skill level of the above chosen bots");
+  auto* skills = new QVBoxLayout(RadioGroup_Bot_Skill_);
+  Skill_Group_ = new QButtonGroup(this);
+  for (std::size_t i = 0; i < Skill_Captions.size(); ++i) {
+    auto* radio =
+        new QRadioButton(QString::fromLatin1(Skill_Captions.at(i)), RadioGroup_Bot_Skill_);
+    Skill_Group_->addButton(radio, static_cast<int>(i));
+    skills->addWidget(radio);
+  }
+  connect(Skill_Group_, &QButtonGroup::idClicked, this,
+          &TForm_Map_Properties::RadioGroup_Bot_Skill_Clicked);
+  return RadioGroup_Bot_Skill_;
+}
+
+QGroupBox* TForm_Map_Properties::Build_Game_Facts() {
+  GroupBox_Game_Facts_ = Group_Box(nullptr, "From the map's archives", "GroupBox_Game_Facts",
+                                   "what the game itself reads for this map");
+  auto* grid = new QGridLayout(GroupBox_Game_Facts_);
+  Label_Loaded_From_ = Named(new QLabel(GroupBox_Game_Facts_), "Label_Loaded_From",
+                             "the archive the game loads the map from");
+  Label_Override_Note_ = Named(new QLabel(GroupBox_Game_Facts_), "Label_Override_Note",
+                               "another archive holds a map of this name and the game takes it");
+  QFont bold = Label_Override_Note_->font();
+  bold.setBold(true);
+  Label_Override_Note_->setFont(bold);
+  Label_Arena_Script_ = Named(new QLabel(GroupBox_Game_Facts_), "Label_Arena_Script",
+                              "the arena script whose block for this map the game uses");
+  TreeWidget_Arena_Keys_ = Named(new QTreeWidget(GroupBox_Game_Facts_), "TreeWidget_Arena_Keys");
+  TreeWidget_Arena_Keys_->setColumnCount(2);
+  TreeWidget_Arena_Keys_->setHeaderHidden(true);
+  TreeWidget_Arena_Keys_->setRootIsDecorated(false);
+  TreeWidget_Arena_Keys_->setSelectionMode(QAbstractItemView::NoSelection);
+  TreeWidget_Arena_Keys_->setFocusPolicy(Qt::NoFocus);
+  TreeWidget_Arena_Keys_->setColumnWidth(0, 100);
+  TreeWidget_Arena_Keys_->setFixedHeight(86);
+  Button_Use_Arena_Settings_ =
+      Named(new QPushButton(QStringLiteral("Use these settings"), GroupBox_Game_Facts_),
+            "Button_Use_Arena_Settings",
+            "take the game types, bots and limits of this block into the dialog");
+  connect(Button_Use_Arena_Settings_, &QPushButton::clicked, this,
+          &TForm_Map_Properties::Button_Use_Arena_Settings_Clicked);
+  grid->addWidget(new QLabel(QStringLiteral("Loaded from:"), GroupBox_Game_Facts_), 0, 0);
+  grid->addWidget(Label_Loaded_From_, 0, 1);
+  grid->addWidget(Label_Override_Note_, 0, 2, Qt::AlignRight);
+  grid->addWidget(new QLabel(QStringLiteral("Script:"), GroupBox_Game_Facts_), 1, 0);
+  grid->addWidget(Label_Arena_Script_, 1, 1, 1, 2);
+  grid->addWidget(TreeWidget_Arena_Keys_, 2, 0, 1, 2);
+  grid->addWidget(Button_Use_Arena_Settings_, 2, 2, Qt::AlignBottom | Qt::AlignRight);
+  grid->setColumnStretch(1, 1);
+  return GroupBox_Game_Facts_;
 }
 
 // ---- Loading and modes --------------------------------------------------------------------------
@@ -505,26 +536,33 @@ void TForm_Map_Properties::Refresh_Mode() {
   Button_Delete_PK3_->setEnabled(Model_.Rename_Delete_Enabled());
   const bool general = Model_.General_Edits_Enabled();
   Memo_Comment_->setEnabled(general);
-  for (int i = 0; i < 3; ++i) {
-    Spins_[static_cast<std::size_t>(i)].Edit->setEnabled(general);
-    Spins_[static_cast<std::size_t>(i)].UpDown->setEnabled(general);
+  for (std::size_t i = 0; i < Spins_.size(); ++i) {
+    if (Numeric_Fields.at(i).Page == Dialog_Page::General) {
+      Spins_.at(i).Edit->setEnabled(general);
+      Spins_.at(i).UpDown->setEnabled(general);
+    }
   }
   CheckBox_Allow_Include_In_Arena_File_->setEnabled(general);
   Label_Useable_MODs_->setVisible(!launch);
   CheckListBox_Useable_MODs_->setVisible(!launch);
   Label_MOD_to_use_->setVisible(launch);
   ListBox_MOD_to_use_->setVisible(launch);
+  // What the game knows is one map's: shown for the map and its launch, taken over in map mode.
+  GroupBox_Game_Facts_->setVisible(mode != Dialog_Mode::Group);
+  Button_Use_Arena_Settings_->setVisible(mode == Dialog_Mode::Map);
   Refresh_Radios();
   Pages_->setCurrentWidget(Model_.Page == Dialog_Page::General ? Page_General_ : Page_Arena_);
 }
 
+// ---- Showing the model -------------------------------------------------------------------------
+
 void TForm_Map_Properties::Refresh_Radios() {
   Updating_ = true;
   Radio_Game_Type_Group_->setExclusive(false);
-  for (int i = 0; i < Game_Type_Count; ++i) {
-    auto* radio = RadioButton_Game_Type_[static_cast<std::size_t>(i)];
-    radio->setEnabled(Model_.Radio_Enabled[static_cast<std::size_t>(i)]);
-    radio->setChecked(i == Model_.Radio_Selected);
+  for (std::size_t i = 0; i < RadioButton_Game_Type_.size(); ++i) {
+    auto* radio = RadioButton_Game_Type_.at(i);
+    radio->setEnabled(Model_.Radio_Enabled.at(i));
+    radio->setChecked(static_cast<int>(i) == Model_.Radio_Selected);
   }
   Radio_Game_Type_Group_->setExclusive(true);
   ListBox_MOD_to_use_->clear();
@@ -549,40 +587,32 @@ void TForm_Map_Properties::Refresh_All() {
   Label_MAP_Filesize_->setText(QString::fromStdString(Model_.MAP_Filesize.Text));
   Label_MAP_Filedate_->setText(QString::fromStdString(Model_.MAP_Filedate.Text));
   Memo_Comment_->setPlainText(To_QString(Model_.Comment.Text));
-  CheckBox_Allow_Include_In_Arena_File_->setCheckState(
-      To_Qt(Model_.Allow_Include_In_Arena_File.State));
-  for (int i = 0; i < Game_Type_Count; ++i) {
-    CheckBox_Game_Type_[static_cast<std::size_t>(i)]->setCheckState(
-        To_Qt(Model_.Game_Types[static_cast<std::size_t>(i)].State));
-  }
   Updating_ = false;
+  Refresh_Check_Boxes();
   Refresh_Numerics();
   Refresh_Skill();
   Refresh_Check_List(CheckListBox_Useable_MODs_, Model_.Useable_MODs);
   Refresh_Check_List(CheckListBox_Assigned_Bots_, Model_.Assigned_Bots);
   GroupBox_Bots_->setVisible(Model_.Bots_Visible);
   Panel_No_AAS_->setVisible(!Model_.Bots_Visible);
+  Refresh_Game_Facts();
   Refresh_Mode();
 }
 
+void TForm_Map_Properties::Refresh_Check_Boxes() {
+  CheckBox_Allow_Include_In_Arena_File_->setCheckState(
+      To_Qt(Model_.Allow_Include_In_Arena_File.State));
+  for (std::size_t i = 0; i < CheckBox_Game_Type_.size(); ++i) {
+    CheckBox_Game_Type_.at(i)->setCheckState(To_Qt(Model_.Game_Types.at(i).State));
+  }
+}
+
 void TForm_Map_Properties::Refresh_Numerics() {
-  Spins_[0].Field = &Model_.Min_Recomm_Players;
-  Spins_[1].Field = &Model_.Max_Recomm_Players;
-  Spins_[2].Field = &Model_.Rating;
-  Spins_[3].Field = &Model_.Limits_Frags;
-  Spins_[4].Field = &Model_.Limits_Captures;
-  Spins_[5].Field = &Model_.Limits_Time;
-  Spins_[6].Field = &Model_.Limits_Players;
-  Spins_[0].Leave = &TMap_Properties_Model::Leave_Min_Players;
-  Spins_[1].Leave = &TMap_Properties_Model::Leave_Max_Players;
-  Spins_[3].Leave = &TMap_Properties_Model::Leave_Limits_Frags;
-  Spins_[4].Leave = &TMap_Properties_Model::Leave_Limits_Captures;
-  Spins_[5].Leave = &TMap_Properties_Model::Leave_Limits_Time;
-  Spins_[6].Leave = &TMap_Properties_Model::Leave_Limits_Players;
-  for (auto& spin : Spins_) {
-    const QString text = To_QString(spin.Field->Text);
-    if (spin.Edit->text() != text) {
-      spin.Edit->setText(text);
+  for (int i = 0; i < Numeric_Count; ++i) {
+    QLineEdit* edit = Spins_.at(static_cast<std::size_t>(i)).Edit;
+    const QString text = To_QString(Numeric(i).Text);
+    if (edit->text() != text) {
+      edit->setText(text);
     }
   }
 }
@@ -615,44 +645,110 @@ void TForm_Map_Properties::Refresh_Check_List(QListWidget* list, const TCheck_Li
   Updating_ = was_updating;
 }
 
+void TForm_Map_Properties::Refresh_Game_Facts() {
+  const TMap_Game_Facts& facts = Model_.Game_Facts;
+  Label_Loaded_From_->setText(facts.Loaded_From.empty() ? QStringLiteral("unknown")
+                                                        : To_QString(facts.Loaded_From));
+  Label_Override_Note_->setText(To_QString(facts.Override_Note));
+  Label_Arena_Script_->setText(facts.Script.empty()
+                                   ? QStringLiteral("no arena script of the game names this map")
+                                   : To_QString(facts.Script));
+  TreeWidget_Arena_Keys_->clear();
+  for (const auto& [key, value] : facts.Block.Keys) {
+    new QTreeWidgetItem(TreeWidget_Arena_Keys_, {To_QString(key), To_QString(value)});
+  }
+  Button_Use_Arena_Settings_->setEnabled(facts.Usable);
+}
+
 // ---- Events ------------------------------------------------------------------------------------
 
-void TForm_Map_Properties::Useable_MOD_Changed(int row) {
-  if (Updating_ || row < 0 || row >= Model_.Useable_MODs.Count()) {
+void TForm_Map_Properties::Memo_Comment_Changed() {
+  if (!Updating_) {
+    Model_.Comment.Text = From_QString(Memo_Comment_->toPlainText());
+  }
+}
+
+void TForm_Map_Properties::Edit_Numeric_Edited(int index, const QString& text) {
+  Numeric(index).Text = From_QString(text);
+}
+
+void TForm_Map_Properties::Edit_Numeric_Left(int index) {
+  TNumeric_Field& field = Numeric(index);
+  field.Text = From_QString(Spins_.at(static_cast<std::size_t>(index)).Edit->text());
+  Model_.Leave(field);
+  Refresh_Numerics();
+}
+
+void TForm_Map_Properties::UpDown_Numeric_Clicked(int index, int delta) {
+  TNumeric_Field& field = Numeric(index);
+  field.Text = From_QString(Spins_.at(static_cast<std::size_t>(index)).Edit->text());
+  Model_.Spin(field, delta);
+  Refresh_Numerics();
+}
+
+void TForm_Map_Properties::CheckBox_Allow_Include_In_Arena_File_Clicked() {
+  Model_.Allow_Include_In_Arena_File.Click();
+  Refresh_Check_Boxes();
+}
+
+void TForm_Map_Properties::CheckBox_Game_Type_Clicked(int index) {
+  Model_.Game_Types.at(static_cast<std::size_t>(index)).Click();
+  Refresh_Check_Boxes();
+}
+
+void TForm_Map_Properties::RadioButton_Game_Type_Clicked(int index) {
+  Model_.Radio_Selected = index;
+}
+
+void TForm_Map_Properties::RadioGroup_Bot_Skill_Clicked(int index) {
+  Model_.Bot_Skill = index;
+}
+
+void TForm_Map_Properties::ListBox_MOD_to_use_Row_Changed(int row) {
+  if (!Updating_) {
+    Model_.MOD_to_use_Selected = row;
+  }
+}
+
+void TForm_Map_Properties::CheckListBox_Useable_MODs_Item_Changed(QListWidgetItem* item) {
+  if (Updating_) {
     return;
   }
-  const Qt::CheckState state = CheckListBox_Useable_MODs_->item(row)->checkState();
-  Model_.Useable_MODs[row].State =
-      state == Qt::Checked ? Check_State::Checked : Check_State::Unchecked;
-  Model_.Map_Properties_Bots_zuweisen();
+  // The list shows the model's states again: the click's own result included.
+  Model_.Useable_MOD_Clicked(CheckListBox_Useable_MODs_->row(item));
   Refresh_Check_List(CheckListBox_Useable_MODs_, Model_.Useable_MODs);
   Refresh_Check_List(CheckListBox_Assigned_Bots_, Model_.Assigned_Bots);
 }
 
-void TForm_Map_Properties::Assigned_Bot_Changed(int row) {
+void TForm_Map_Properties::CheckListBox_Assigned_Bots_Item_Changed(QListWidgetItem* item) {
+  const int row = CheckListBox_Assigned_Bots_->row(item);
   if (Updating_ || row < 0 || row >= Model_.Assigned_Bots.Count()) {
     return;
   }
-  const Qt::CheckState state = CheckListBox_Assigned_Bots_->item(row)->checkState();
-  Model_.Assigned_Bots[row].State =
-      state == Qt::Checked ? Check_State::Checked : Check_State::Unchecked;
-  if (state == Qt::PartiallyChecked) {
-    // Greyed is never chosen by the user.
-    const QSignalBlocker blocker(CheckListBox_Assigned_Bots_);
-    CheckListBox_Assigned_Bots_->item(row)->setCheckState(Qt::Unchecked);
-  }
+  Model_.Assigned_Bot_Clicked(row);
+  const QSignalBlocker blocker(CheckListBox_Assigned_Bots_);
+  item->setCheckState(To_Qt(Model_.Assigned_Bots[row].State));
 }
 
-void TForm_Map_Properties::Bot_Row_Changed(int row) {
-  if (Updating_) {
-    return;
-  }
-  if (Model_.Bot_Selected(row)) {
+void TForm_Map_Properties::CheckListBox_Assigned_Bots_Row_Changed(int row) {
+  if (!Updating_ && Model_.Bot_Selected(row)) {
     Botshot_Verzoegerer_Timer_.start();
   }
 }
 
-void TForm_Map_Properties::Botshot_Timer_Tick() {
+void TForm_Map_Properties::CheckListBox_Assigned_Bots_Key(QKeyEvent* key) {
+  if (key->isAutoRepeat()) {
+    return;
+  }
+  const int code = Key_Code(key->key());
+  if (key->type() == QEvent::KeyPress) {
+    Model_.Navigation_Key_Down(code);
+  } else {
+    Model_.Navigation_Key_Up(code);
+  }
+}
+
+void TForm_Map_Properties::Botshot_Verzoegerer_Timer_Timeout() {
   if (Model_.Navigation_Key_Held()) {
     return;  // the preview follows once the user stops scrolling
   }
@@ -664,6 +760,13 @@ void TForm_Map_Properties::Botshot_Timer_Tick() {
   if (!files.Sound.empty()) {
     Play_Sound(files.Sound);
   }
+}
+
+void TForm_Map_Properties::Button_Use_Arena_Settings_Clicked() {
+  Model_.Use_Arena_Settings();
+  Refresh_Check_Boxes();
+  Refresh_Numerics();
+  Refresh_Check_List(CheckListBox_Assigned_Bots_, Model_.Assigned_Bots);
 }
 
 void TForm_Map_Properties::Show_Botshot(const std::string& icon) {
@@ -691,57 +794,27 @@ void TForm_Map_Properties::Play_Sound(const std::string& path) {
   MediaPlayer_Bot_Sound_.Play(QString::fromStdString(path));
 }
 
-void TForm_Map_Properties::Leave_Field(int index) {
-  auto& spin = Spins_[static_cast<std::size_t>(index)];
-  spin.Field->Text = From_QString(spin.Edit->text());
-  if (spin.Leave != nullptr) {
-    (Model_.*spin.Leave)();
-  }
-  Refresh_Numerics();
-}
-
-void TForm_Map_Properties::Spin_Clicked(int index, int delta) {
-  auto& spin = Spins_[static_cast<std::size_t>(index)];
-  spin.Field->Text = From_QString(spin.Edit->text());
-  if (index == 0) {
-    Model_.Spin_Min_Players(delta);
-  } else if (index == 1) {
-    Model_.Spin_Max_Players(delta);
-  } else {
-    spin.Field->Step(delta);
-  }
-  Refresh_Numerics();
-}
-
 bool TForm_Map_Properties::eventFilter(QObject* watched, QEvent* event) {
   if (watched == CheckListBox_Assigned_Bots_ &&
       (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (!key->isAutoRepeat()) {
-      const int code = Key_Code(key->key());
-      if (event->type() == QEvent::KeyPress) {
-        Model_.Navigation_Key_Down(code);
-      } else {
-        Model_.Navigation_Key_Up(code);
-      }
-    }
+    CheckListBox_Assigned_Bots_Key(static_cast<QKeyEvent*>(event));
     return false;
   }
   for (std::size_t i = 0; i < Spins_.size(); ++i) {
-    if (watched != Spins_[i].Edit) {
+    if (watched != Spins_.at(i).Edit) {
       continue;
     }
     if (event->type() == QEvent::FocusOut) {
       // Leaving the field, not the window (a message box or another program taking over).
       const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
       if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-        Leave_Field(static_cast<int>(i));
+        Edit_Numeric_Left(static_cast<int>(i));
       }
-    } else if (event->type() == QEvent::KeyPress && Spins_[i].Edit->isEnabled()) {
+    } else if (event->type() == QEvent::KeyPress && Spins_.at(i).Edit->isEnabled()) {
       // The arrow keys work the spin buttons.
       const int key = static_cast<QKeyEvent*>(event)->key();
       if (key == Qt::Key_Up || key == Qt::Key_Down) {
-        Spin_Clicked(static_cast<int>(i), key == Qt::Key_Up ? +1 : -1);
+        UpDown_Numeric_Clicked(static_cast<int>(i), key == Qt::Key_Up ? +1 : -1);
         return true;
       }
     }
@@ -750,13 +823,12 @@ bool TForm_Map_Properties::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-// ---- Showing and ending
-// ---------------------------------------------------------------------------
+// ---- Showing and ending ----------------------------------------------------------------------
 
 void TForm_Map_Properties::Commit_Edits() {
   Model_.Comment.Text = From_QString(Memo_Comment_->toPlainText());
-  for (auto& spin : Spins_) {
-    spin.Field->Text = From_QString(spin.Edit->text());
+  for (int i = 0; i < Numeric_Count; ++i) {
+    Numeric(i).Text = From_QString(Spins_.at(static_cast<std::size_t>(i)).Edit->text());
   }
 }
 
@@ -797,6 +869,8 @@ void TForm_Map_Properties::Place_Once() {
   // One size for both pages and every mode: the largest the layout asks for.
   const int page = Pages_->currentIndex();
   const bool bots = !GroupBox_Bots_->isHidden();
+  const bool facts = !GroupBox_Game_Facts_->isHidden();
+  GroupBox_Game_Facts_->setVisible(true);
   QSize size;
   for (int shown = 0; shown < Pages_->count(); ++shown) {
     Pages_->setCurrentIndex(shown);
@@ -810,6 +884,7 @@ void TForm_Map_Properties::Place_Once() {
   Pages_->setCurrentIndex(page);
   GroupBox_Bots_->setVisible(bots);
   Panel_No_AAS_->setVisible(!bots);
+  GroupBox_Game_Facts_->setVisible(facts);
   layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
   setFixedSize(size);
   // Centred on the screen once; where the user moves it, it stays.

@@ -13,7 +13,10 @@
 #include "properties/ui/bot_sound.h"
 
 class QButtonGroup;
+class QGridLayout;
 class QGroupBox;
+class QKeyEvent;
+class QListWidgetItem;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -22,10 +25,12 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QToolButton;
+class QTreeWidget;
 
 namespace vorlix {
 
-// A check box whose greyed (partially checked) state a click turns into checked, never back.
+// A check box that leaves its state to the dialog: a click asks the model, whose state it then
+// shows (greyed, the mixed state of group properties, is never chosen by a click).
 class TGrey_Check_Box : public QCheckBox {
   Q_OBJECT
  public:
@@ -67,6 +72,7 @@ class TForm_Map_Properties : public QDialog {
   QPushButton* Button_Cancel() const { return Button_Cancel_; }
   QPushButton* Button_Launch_Q3A() const { return Button_Launch_Q3A_; }
   QPushButton* Button_Launch_Q3A_and_exit() const { return Button_Launch_Q3A_and_exit_; }
+  QPushButton* Button_Use_Arena_Settings() const { return Button_Use_Arena_Settings_; }
   QLabel* Image_Botshot() const { return Image_Botshot_; }
   QListWidget* CheckListBox_Assigned_Bots() const { return CheckListBox_Assigned_Bots_; }
   QListWidget* CheckListBox_Useable_MODs() const { return CheckListBox_Useable_MODs_; }
@@ -90,31 +96,58 @@ class TForm_Map_Properties : public QDialog {
  private:
   // Fixes the size (the largest of every page and mode) and centres the dialog, once.
   void Place_Once();
+  // The edit and spin buttons of one numeric field (the index into Numeric_Fields).
   struct TSpin_Widgets {
     QLineEdit* Edit = nullptr;
     QWidget* UpDown = nullptr;
-    TNumeric_Field* Field = nullptr;
-    void (TMap_Properties_Model::*Leave)() = nullptr;
   };
+  TNumeric_Field& Numeric(int index) {
+    return Model_.*Numeric_Fields.at(static_cast<std::size_t>(index)).Field;
+  }
+
+  // The form, from small builders.
   void Build();
   QWidget* Build_General_Page();
   QWidget* Build_Arena_Page();
-  QWidget* Make_Spin(int index, const char* edit_name, const char* updown_name,
-                     const QString& hint);
-  void Leave_Field(int index);
-  void Spin_Clicked(int index, int delta);
+  void Build_Header(QGridLayout* grid);
+  int Build_File_Labels(QGridLayout* grid, int row);
+  int Build_Comment(QGridLayout* grid, int row);
+  QLayout* Build_Numerics_Row(Dialog_Page page);
+  QGroupBox* Build_Limits();
+  int Build_MOD_Lists(QGridLayout* grid, int row);
+  QWidget* Build_Game_Types();
+  QWidget* Build_Bots_Area();
+  QGroupBox* Build_Skill();
+  QGroupBox* Build_Game_Facts();
+  QLayout* Build_Buttons();
+  QWidget* Make_Spin(int index);
 
   void Refresh_All();
   void Refresh_Numerics();
+  void Refresh_Check_Boxes();
   void Refresh_Check_List(QListWidget* list, const TCheck_List& model);
   void Refresh_Mode();
   void Refresh_Skill();
   void Refresh_Radios();
+  void Refresh_Game_Facts();
 
-  void Useable_MOD_Changed(int row);
-  void Assigned_Bot_Changed(int row);
-  void Bot_Row_Changed(int row);
-  void Botshot_Timer_Tick();
+  // Event handlers, named after the control and the event.
+  void Memo_Comment_Changed();
+  void Edit_Numeric_Edited(int index, const QString& text);
+  void Edit_Numeric_Left(int index);
+  void UpDown_Numeric_Clicked(int index, int delta);
+  void CheckBox_Allow_Include_In_Arena_File_Clicked();
+  void CheckBox_Game_Type_Clicked(int index);
+  void RadioButton_Game_Type_Clicked(int index);
+  void RadioGroup_Bot_Skill_Clicked(int index);
+  void ListBox_MOD_to_use_Row_Changed(int row);
+  void CheckListBox_Useable_MODs_Item_Changed(QListWidgetItem* item);
+  void CheckListBox_Assigned_Bots_Item_Changed(QListWidgetItem* item);
+  void CheckListBox_Assigned_Bots_Row_Changed(int row);
+  void CheckListBox_Assigned_Bots_Key(QKeyEvent* key);
+  void Botshot_Verzoegerer_Timer_Timeout();
+  void Button_Use_Arena_Settings_Clicked();
+
   void Show_Botshot(const std::string& icon);
   void Stop_Sound();
   void Play_Sound(const std::string& path);
@@ -136,7 +169,7 @@ class TForm_Map_Properties : public QDialog {
   QPushButton* Button_Rename_PK3_ = nullptr;
   QPushButton* Button_Delete_PK3_ = nullptr;
   QPlainTextEdit* Memo_Comment_ = nullptr;
-  std::array<TSpin_Widgets, 7> Spins_{};
+  std::array<TSpin_Widgets, Numeric_Count> Spins_{};
   TGrey_Check_Box* CheckBox_Allow_Include_In_Arena_File_ = nullptr;
   QLabel* Label_Useable_MODs_ = nullptr;
   QListWidget* CheckListBox_Useable_MODs_ = nullptr;
@@ -154,6 +187,12 @@ class TForm_Map_Properties : public QDialog {
   QGroupBox* RadioGroup_Bot_Skill_ = nullptr;
   QButtonGroup* Skill_Group_ = nullptr;
   QLabel* Panel_No_AAS_ = nullptr;
+  QGroupBox* GroupBox_Game_Facts_ = nullptr;
+  QLabel* Label_Loaded_From_ = nullptr;
+  QLabel* Label_Override_Note_ = nullptr;
+  QLabel* Label_Arena_Script_ = nullptr;
+  QTreeWidget* TreeWidget_Arena_Keys_ = nullptr;
+  QPushButton* Button_Use_Arena_Settings_ = nullptr;
 
   QPushButton* Button_OK_ = nullptr;
   QPushButton* Button_Cancel_ = nullptr;

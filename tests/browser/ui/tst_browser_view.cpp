@@ -19,6 +19,7 @@
 #include <QtTest>
 
 #include "../test_database.h"
+#include "arena/game_index.h"
 #include "browser/ui/browser_models.h"
 #include "browser/ui/browser_view.h"
 #include "browser/ui/tree_history.h"
@@ -492,6 +493,24 @@ class Browser_View_Test : public QObject {
     View->Zeige_Levelshot_an(*Maps[4]);
     QVERIFY(Centre_Near(View->Preview()->Image(), Qt::white));
     QCOMPARE(View->Preview()->Name()->text(), QString());
+  }
+
+  // A map that another archive overrides says so in its tooltip; the others keep the list's.
+  void overriddenMapsNameTheArchiveInTheirTooltip() {
+    TArchive_Facts own;
+    own.MOD_Directory = "baseq3";
+    own.PK3_Filename = "pak.pk3";
+    own.Maps = {"AAA", "BBB"};
+    TArchive_Facts pack = own;
+    pack.PK3_Filename = "zz.pk3";
+    pack.Maps = {"BBB"};
+    auto index = std::make_shared<TGame_Index>();
+    index->Set_Archives({own, pack});
+    TUnsorted_List_Model* model = View->List_Model();
+    model->Set_Game_Index_Source([index] { return index; });
+    QVERIFY(!model->data(model->index(0, 0), Qt::ToolTipRole).isValid());
+    QCOMPARE(model->data(model->index(1, 2), Qt::ToolTipRole).toString(),
+             QStringLiteral("overridden by zz.pk3"));
   }
 };
 

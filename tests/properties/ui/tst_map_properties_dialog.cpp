@@ -15,6 +15,7 @@
 #include <array>
 
 #include "../properties_fixture.h"
+#include "arena/game_index.h"
 #include "properties/ui/map_properties_dialog.h"
 #include "properties/ui/properties_entry.h"
 
@@ -286,6 +287,52 @@ class Tst_Map_Properties_Dialog : public QObject {
     dialog.show();
     QCOMPARE(bots->currentRow(), -1);
     QCOMPARE(QColor(dialog.Image_Botshot()->pixmap().toImage().pixel(64, 64)), QColor(Qt::black));
+    dialog.close();
+  }
+
+  // The game loads the map from another archive whose own block it uses: the panel shows both,
+  // its settings reach the fields at once and the record at OK; launch shows it, group does not.
+  void gameFactsPanel() {
+    TArchive_Facts pack;
+    pack.MOD_Directory = "baseq3";
+    pack.PK3_Filename = "zz.pk3";
+    pack.Maps = {"Q3DM17"};
+    pack.Arena_Scripts = {"scripts/zz.arena"};
+    pack.Arenas =
+        Parse_Arena_Infos("{ map q3dm17 type ctf bots grunt fraglimit 5 }", "scripts/zz.arena");
+    auto index = std::make_shared<TGame_Index>();
+    index->Set_Archives({pack});
+    TProperties_Context context = F.Context();
+    context.Game_Index = index;
+    const TMAP_Datei_Eintrag before = *Map;
+    TForm_Map_Properties dialog;
+    QTimer::singleShot(0, &dialog, [&] {
+      QCOMPARE(Find<QLabel>(dialog, "Label_Loaded_From")->text(), QStringLiteral("baseq3/zz.pk3"));
+      QCOMPARE(Find<QLabel>(dialog, "Label_Override_Note")->text(),
+               QStringLiteral("overridden by zz.pk3"));
+      dialog.Button_Use_Arena_Settings()->click();
+      QCOMPARE(Find<QCheckBox>(dialog, "CheckBox_Game_Type_FFA")->checkState(), Qt::Unchecked);
+      QCOMPARE(Find<QCheckBox>(dialog, "CheckBox_Game_Type_CTF")->checkState(), Qt::Checked);
+      QCOMPARE(Find<QLineEdit>(dialog, "Edit_Limits_Frags")->text(), QStringLiteral("5"));
+      QCOMPARE(dialog.CheckListBox_Assigned_Bots()->item(0)->checkState(), Qt::Checked);
+      QCOMPARE(Map->Game_Types, before.Game_Types);
+      dialog.Button_OK()->click();
+    });
+    QCOMPARE(Show_Map_Properties(dialog, context, Map), Dialog_Result::OK);
+    QCOMPARE(Map->Game_Types, static_cast<std::uint8_t>(GT_Capture_The_Flag));
+    QCOMPARE(Map->Assigned_Bots, std::vector<std::string>{"Grunt"});
+    QCOMPARE(Map->Limits_Frags, 5);
+    *Map = before;
+
+    auto* panel = Find<QGroupBox>(dialog, "GroupBox_Game_Facts");
+    dialog.Load_Map(context, Map);
+    dialog.Set_Launch_Mode();
+    dialog.show();
+    QVERIFY(panel->isVisible());
+    QVERIFY(!dialog.Button_Use_Arena_Settings()->isVisible());
+    dialog.Load_Group(context, {Map});
+    dialog.Set_Group_Mode();
+    QVERIFY(panel->isHidden());
     dialog.close();
   }
 
