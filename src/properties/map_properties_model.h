@@ -105,7 +105,7 @@ extern const std::array<TNumeric_Spec, Numeric_Count> Numeric_Fields;
 
 // What the game itself knows of one map: the archive it loads the map from and the arena block
 // that names it in the script the game would use (the panel "From the map's archives").
-struct TMap_Game_Facts {
+struct TGame_Facts_Of_Map {
   std::string Loaded_From;    // "MOD directory/archive"; "" when no known archive holds the map
   std::string Override_Note;  // "overridden by X.pk3" when that is not the map's own archive
   std::string Script;         // "MOD directory/archive: script member"; "" when no block names it
@@ -180,7 +180,7 @@ class TMap_Properties_Model {
   TCheck_List Assigned_Bots;
   bool Bots_Visible = true;  // the "Bots" group is shown, the "no AAS file available" panel hidden
   // One map only (empty in group mode); from the context's game index.
-  TMap_Game_Facts Game_Facts;
+  TGame_Facts_Of_Map Game_Facts;
 
   // ---- Context ---------------------------------------------------------------------------------
   void Set_Context(const TProperties_Context& context) { Context_ = context; }

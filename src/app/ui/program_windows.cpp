@@ -20,7 +20,6 @@
 #include "arena/arena_files.h"
 #include "arena/arena_import.h"
 #include "arena/arena_names.h"
-#include "arena/game_index.h"
 #include "browser/maps_tree.h"
 #include "browser/ui/browser_models.h"
 #include "browser/ui/browser_view.h"
@@ -137,11 +136,8 @@ void TProgram_Windows::Wire_Steps() {
       Browser_->Lade_ListView_Maps();
     }
     // The list's tooltips name an archive that overrides a map's own, read when first wanted.
-    Browser_->List_Model()->Set_Game_Index_Source([&state]() {
-      return state.PK3_Datenbank
-                 ? std::make_shared<const TGame_Index>(Game_Index_Of(*state.PK3_Datenbank))
-                 : nullptr;
-    });
+    Browser_->List_Model()->Set_Game_Index_Source(
+        [this]() { return Game_Index_aus(Main_.State()); });
   };
   auto* game_dir = new QLabel(&Main_);
   game_dir->setObjectName(QStringLiteral("Label_Game_Directory"));

@@ -646,7 +646,7 @@ void TForm_Map_Properties::Refresh_Check_List(QListWidget* list, const TCheck_Li
 }
 
 void TForm_Map_Properties::Refresh_Game_Facts() {
-  const TMap_Game_Facts& facts = Model_.Game_Facts;
+  const TGame_Facts_Of_Map& facts = Model_.Game_Facts;
   Label_Loaded_From_->setText(facts.Loaded_From.empty() ? QStringLiteral("unknown")
                                                         : To_QString(facts.Loaded_From));
   Label_Override_Note_->setText(To_QString(facts.Override_Note));
