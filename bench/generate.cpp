@@ -45,6 +45,7 @@
 #include "browser/maps_tree.h"
 #include "builders.h"
 #include "core/interaction.h"
+#include "database/database_file.h"
 #include "database/records.h"
 #include "silent_interaction.h"
 
@@ -532,7 +533,8 @@ int Write_Tree(const std::string& program_dir, const std::string& game_dir) {
   vorlix::TDatabase_Paths paths{program_dir, program_dir + "/TEMP", program_dir + "/LEVELSHOTS",
                                 program_dir + "/BOTINFO", game_dir};
   vorlix::TPK3_Dateien_Verwaltung database(paths, &ui);
-  if (!database.Load_Database((fs::path(program_dir) / "mapsdb.dat").string())) {
+  if (!vorlix::TDatabase_File::Load_Database(database,
+                                             (fs::path(program_dir) / "mapsdb.dat").string())) {
     return 1;
   }
   std::vector<vorlix::TMAP_Datei_Eintrag*> maps;

@@ -1,12 +1,13 @@
 #include "app/program_steps.h"
 
-#include "arena/game_index.h"
-
+#include <exception>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/read_ahead.h"
 #include "arena/arena_names.h"
+#include "arena/game_index.h"
 #include "content/mod_list.h"
 #include "core/paths.h"
 #include "database/database_startup.h"
@@ -38,16 +39,28 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
         state.Read_Ahead->Game_Dir() == state.Game_Dir) {
       walked = state.Read_Ahead->Take_Walk();
     }
+    std::vector<TArchive_Facts> listed;
+    state.Game_Index.reset();
     state.PK3_Datenbank =
         Lade_PK3_Datenbank(TDatabase_Paths{state.Program_Dir, state.Temp_Dir, state.Levelshots_Dir,
                                            state.Botinfo_Dir, state.Game_Dir},
-                           &ui, std::move(walked));
+                           &ui, std::move(walked), &listed);
     // The archives' bot files are read on a thread of their own while the map list is filled,
     // unless what was read before the database step still holds. Nothing is written below
     // BOTINFO until the bot step.
     const int writes = state.PK3_Datenbank->Folder_Writes();
     if (!state.Read_Ahead || writes != 0 || state.Read_Ahead->Program_Dir() != state.Program_Dir) {
       state.Read_Ahead = std::make_unique<TRead_Ahead>(state.Program_Dir, "", writes);
+    }
+    // The game index takes what the synchronisation listed; archives it did not list keep what
+    // the index file knows of them, or are listed now when it does not know them.
+    if (!state.PK3_Datenbank->Load_Damaged()) {
+      try {
+        state.Game_Index = std::make_shared<const TGame_Index>(
+            Game_Index_Of(*state.PK3_Datenbank, std::move(listed)));
+      } catch (const std::exception&) {
+        // Never needed for the user's data: the dialogs do without, the next start tries again.
+      }
     }
   };
   steps.Read_Bots = [](TMain_State& state) {
@@ -97,10 +110,7 @@ TProperties_Context Properties_Kontext_aus(const TMain_State& state, TInteractio
 }
 
 std::shared_ptr<const TGame_Index> Game_Index_aus(const TMain_State& state) {
-  if (!state.PK3_Datenbank) {
-    return nullptr;
-  }
-  return std::make_shared<const TGame_Index>(Game_Index_Of(*state.PK3_Datenbank));
+  return state.Game_Index;
 }
 
 }  // namespace vorlix

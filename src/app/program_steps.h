@@ -22,7 +22,8 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui);
 // What the arena-file commands work with, from the program state.
 TArena_Umgebung Arena_Umgebung_aus(const TMain_State& state);
 
-// What the game itself knows of the state's archives (null before a database is loaded).
+// What the game itself knows of the state's archives, as the database step left it (null before
+// a database is loaded, or when the index could not be built).
 std::shared_ptr<const TGame_Index> Game_Index_aus(const TMain_State& state);
 
 // What the properties and launch dialogs work with, from the program state.

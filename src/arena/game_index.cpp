@@ -8,7 +8,6 @@
 #include "core/paths.h"
 #include "database/records.h"
 #include "database/stream.h"
-#include "database/zip_archive.h"
 
 namespace vorlix {
 
@@ -16,37 +15,6 @@ namespace {
 
 constexpr char Index_Magic[] = "VXGI";
 constexpr std::int32_t Index_Version = 1;
-// Arena scripts larger than this are not read (the game reads at most 8 KiB of one).
-constexpr std::uint64_t Max_Script_Size = std::uint64_t{64} << 10;
-
-bool Ends_With_Ignore_Case(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() &&
-         platform::Equal_Ignore_Case(text.substr(text.size() - tail.size()), tail);
-}
-
-// The upper-cased stem of a member "maps/NAME.ext" directly in maps/, or "".
-std::string Maps_Stem(const std::string& member, const std::string& extension) {
-  if (!platform::Starts_With_Ignore_Case(member, "maps/") ||
-      !Ends_With_Ignore_Case(member, extension)) {
-    return {};
-  }
-  const std::string stem = member.substr(5, member.size() - 5 - extension.size());
-  if (stem.empty() || stem.find('/') != std::string::npos) {
-    return {};
-  }
-  return platform::Upper(stem);
-}
-
-bool Is_Arena_Script(const std::string& member) {
-  if (!platform::Starts_With_Ignore_Case(member, "scripts/")) {
-    return false;
-  }
-  const std::string name = member.substr(8);
-  return name.find('/') == std::string::npos &&
-         (platform::Equal_Ignore_Case(name, "arenas.txt") ||
-          (name.size() > 6 && Ends_With_Ignore_Case(name, ".arena")));
-}
-
 // The map file name's upper-cased stem: "q3dm17.bsp" and "Q3DM17" give "Q3DM17".
 std::string Map_Stem(const std::string& map_file) {
   std::string stem = platform::Upper(map_file);
@@ -59,57 +27,6 @@ std::string Map_Stem(const std::string& map_file) {
 bool Contains(const std::vector<std::string>& list, const std::string& value) {
   return std::find(list.begin(), list.end(), value) != list.end();
 }
-
-// ---- The engine's tokens -------------------------------------------------------------------
-
-class TTokens {
- public:
-  explicit TTokens(const std::string& text) : Text_(text) {}
-
-  // The next token; nullopt at the end of the text.
-  std::optional<std::string> Next() {
-    Skip_Blanks_And_Comments();
-    if (Pos_ >= Text_.size()) {
-      return std::nullopt;
-    }
-    std::string token;
-    if (Text_[Pos_] == '"') {
-      ++Pos_;
-      while (Pos_ < Text_.size() && Text_[Pos_] != '"') {
-        token += Text_[Pos_++];
-      }
-      if (Pos_ < Text_.size()) {
-        ++Pos_;
-      }
-      return token;
-    }
-    while (Pos_ < Text_.size() && static_cast<unsigned char>(Text_[Pos_]) > ' ') {
-      token += Text_[Pos_++];
-    }
-    return token;
-  }
-
- private:
-  void Skip_Blanks_And_Comments() {
-    for (;;) {
-      while (Pos_ < Text_.size() && static_cast<unsigned char>(Text_[Pos_]) <= ' ') {
-        ++Pos_;
-      }
-      if (Text_.compare(Pos_, 2, "//") == 0) {
-        const auto end = Text_.find('\n', Pos_);
-        Pos_ = end == std::string::npos ? Text_.size() : end;
-      } else if (Text_.compare(Pos_, 2, "/*") == 0) {
-        const auto end = Text_.find("*/", Pos_ + 2);
-        Pos_ = end == std::string::npos ? Text_.size() : end + 2;
-      } else {
-        return;
-      }
-    }
-  }
-
-  const std::string& Text_;
-  std::size_t Pos_ = 0;
-};
 
 // ---- The index file ---------------------------------------------------------------------------
 
@@ -172,78 +89,6 @@ std::string Archive_Key(const std::string& mod, const std::string& file) {
 
 }  // namespace
 
-std::string TArena_Info::Value(const std::string& key) const {
-  for (const auto& [name, value] : Keys) {
-    if (platform::Equal_Ignore_Case(name, key)) {
-      return value;
-    }
-  }
-  return {};
-}
-
-std::vector<TArena_Info> Parse_Arena_Infos(const std::string& text, const std::string& script) {
-  std::vector<TArena_Info> infos;
-  TTokens tokens(text);
-  while (const auto opening = tokens.Next()) {
-    if (*opening != "{") {
-      break;  // the engine stops at anything else
-    }
-    TArena_Info info;
-    info.Script = script;
-    bool closed = false;
-    while (const auto key = tokens.Next()) {
-      if (*key == "}") {
-        closed = true;
-        break;
-      }
-      const auto value = tokens.Next();
-      if (!value || *value == "}") {
-        break;  // a key without value ends the script
-      }
-      info.Keys.emplace_back(platform::Lower(*key), *value);
-    }
-    if (!closed) {
-      break;
-    }
-    infos.push_back(std::move(info));
-  }
-  return infos;
-}
-
-TArchive_Facts Read_Archive_Facts(const std::string& path) {
-  TArchive_Facts facts;
-  try {
-    Zip_Archive zip;
-    zip.Set_ZipFilename(path);
-    for (int i = 0; i < zip.Count(); ++i) {
-      const Zip_Entry& entry = zip.Entry(i);
-      if (std::string stem = Maps_Stem(entry.FileName, ".bsp"); !stem.empty()) {
-        facts.Maps.push_back(std::move(stem));
-      } else if (std::string aas = Maps_Stem(entry.FileName, ".aas"); !aas.empty()) {
-        facts.Bot_Files.push_back(std::move(aas));
-      } else if (Is_Arena_Script(entry.FileName)) {
-        facts.Arena_Scripts.push_back(entry.FileName);
-        if (entry.Size64 > Max_Script_Size || entry.Encrypted) {
-          continue;
-        }
-        try {
-          const auto reader = zip.Open_Member(i);
-          std::string text(static_cast<std::size_t>(entry.Size64), '\0');
-          text.resize(reader->Read(text.data(), text.size()));
-          for (auto& info : Parse_Arena_Infos(text, entry.FileName)) {
-            facts.Arenas.push_back(std::move(info));
-          }
-        } catch (const TZip_Error&) {
-          // a damaged script counts as present and empty, as the game finds it
-        }
-      }
-    }
-  } catch (const TZip_Error&) {
-    facts.Readable = false;
-  }
-  return facts;
-}
-
 bool TGame_Index::Load(const std::string& path) {
   Archives_.clear();
   try {
@@ -286,20 +131,40 @@ bool TGame_Index::Save(const std::string& path) const {
   }
 }
 
-int TGame_Index::Refresh(const TPK3_Dateien_Verwaltung& database, Reader read) {
+int TGame_Index::Refresh(const TPK3_Dateien_Verwaltung& database, Reader read,
+                         std::vector<TArchive_Facts> scanned) {
   std::unordered_map<std::string, TArchive_Facts*> known;
   for (auto& facts : Archives_) {
     known.emplace(Archive_Key(facts.MOD_Directory, facts.PK3_Filename), &facts);
   }
+  // What the synchronisation read of an archive stands for it even when unreadable: the archive
+  // is scanned again at the next start anyway.
+  std::unordered_map<std::string, TArchive_Facts*> taken;
+  for (auto& facts : scanned) {
+    taken[Archive_Key(facts.MOD_Directory, facts.PK3_Filename)] = &facts;
+  }
   std::vector<TArchive_Facts> fresh;
-  int read_count = 0;
+  int changed = 0;
   for (int p = 0; p < database.Count(); ++p) {
     const TPK3_Datei_Eintrag& record = *database.Items(p);
     if (!record.Present) {
       continue;
     }
-    const auto it = known.find(Archive_Key(record.MOD_Directory, record.PK3_Filename));
-    if (it != known.end() && it->second->Readable && it->second->Size == record.PK3_Filesize &&
+    const std::string key = Archive_Key(record.MOD_Directory, record.PK3_Filename);
+    const auto it = known.find(key);
+    const bool was_known = it != known.end();
+    if (const auto scan = taken.find(key); scan != taken.end() &&
+                                           scan->second->Size == record.PK3_Filesize &&
+                                           scan->second->Date == record.PK3_Filedate) {
+      changed += was_known && *it->second == *scan->second ? 0 : 1;
+      fresh.push_back(std::move(*scan->second));
+      taken.erase(scan);
+      if (was_known) {
+        known.erase(it);
+      }
+      continue;
+    }
+    if (was_known && it->second->Readable && it->second->Size == record.PK3_Filesize &&
         it->second->Date == record.PK3_Filedate) {
       fresh.push_back(std::move(*it->second));
       known.erase(it);
@@ -312,18 +177,20 @@ int TGame_Index::Refresh(const TPK3_Dateien_Verwaltung& database, Reader read) {
     facts.Size = record.PK3_Filesize;
     facts.Date = record.PK3_Filedate;
     fresh.push_back(std::move(facts));
-    ++read_count;
+    ++changed;
   }
   Archives_ = std::move(fresh);
-  return read_count;
+  return changed;
 }
 
-TGame_Index Game_Index_Of(const TPK3_Dateien_Verwaltung& database) {
+TGame_Index Game_Index_Of(const TPK3_Dateien_Verwaltung& database,
+                          std::vector<TArchive_Facts> scanned, TGame_Index::Reader read) {
   const std::string path = platform::Join(database.Paths().Program_Dir, Game_Index_File);
   TGame_Index index;
   const bool loaded = index.Load(path);
   const std::size_t known = index.Archives().size();
-  if (index.Refresh(database) > 0 || !loaded || index.Archives().size() != known) {
+  if (index.Refresh(database, read, std::move(scanned)) > 0 || !loaded ||
+      index.Archives().size() != known) {
     index.Save(path);
   }
   return index;

@@ -19,39 +19,11 @@
 #include <utility>
 #include <vector>
 
+#include "database/archive_facts.h"
+
 namespace vorlix {
 
 class TPK3_Dateien_Verwaltung;
-
-// One block of an arena script: its keys (lower case) and values in file order.
-struct TArena_Info {
-  std::string Script;  // the member it comes from (scripts/x.arena)
-  std::vector<std::pair<std::string, std::string>> Keys;
-  // The value of a key ("" when the block has none).
-  std::string Value(const std::string& key) const;
-  bool operator==(const TArena_Info&) const = default;
-};
-
-// The blocks of an arena script as the engine parses them: "{" key value ... "}", tokens
-// separated by blanks and line breaks, quoted values, // and /* */ comments. A block that is not
-// closed ends the parse.
-std::vector<TArena_Info> Parse_Arena_Infos(const std::string& text, const std::string& script);
-
-struct TArchive_Facts {
-  std::string MOD_Directory;  // lower case, as the database stores it
-  std::string PK3_Filename;   // as on disk
-  std::uint32_t Size = 0;
-  std::int32_t Date = 0;                   // packed DOS date-time of the file
-  std::vector<std::string> Maps;           // maps/*.bsp, upper-cased stems (Q3DM17)
-  std::vector<std::string> Bot_Files;      // maps/*.aas, upper-cased stems
-  std::vector<std::string> Arena_Scripts;  // scripts/*.arena and scripts/arenas.txt as stored
-  std::vector<TArena_Info> Arenas;
-  bool Readable = true;  // false: the archive could not be listed (tried again next time)
-  bool operator==(const TArchive_Facts&) const = default;
-};
-
-// The facts of one archive file, read from its central directory and its script members.
-TArchive_Facts Read_Archive_Facts(const std::string& path);
 
 class TGame_Index {
  public:
@@ -61,11 +33,13 @@ class TGame_Index {
   // Writes it atomically; false when it could not be written.
   bool Save(const std::string& path) const;
 
-  // Brings the index in line with the present archives of the database: an archive whose size
-  // and date are known keeps its facts, any other one is read (`read` gives the facts of a
-  // path; Read_Archive_Facts when empty). Returns the number of archives read.
+  // Brings the index in line with the present archives of the database: the facts `scanned` by
+  // the synchronisation of the database stand for their archives, an archive whose size and date
+  // are known keeps its facts, any other one is read (`read` gives the facts of a path;
+  // Read_Archive_Facts when empty). Returns the number of archives whose facts changed.
   using Reader = TArchive_Facts (*)(const std::string& path);
-  int Refresh(const TPK3_Dateien_Verwaltung& database, Reader read = nullptr);
+  int Refresh(const TPK3_Dateien_Verwaltung& database, Reader read = nullptr,
+              std::vector<TArchive_Facts> scanned = {});
 
   const std::vector<TArchive_Facts>& Archives() const { return Archives_; }
   void Set_Archives(std::vector<TArchive_Facts> archives) { Archives_ = std::move(archives); }
@@ -107,8 +81,11 @@ std::string Override_Note(const TGame_Index& index, const std::string& map_file,
                           const std::string& mod, const std::string& pk3_file);
 
 // The index of the database's archives: gameindex.dat of its program directory, brought up to
-// date and written back when anything changed (a failed write only costs the next use a read).
-TGame_Index Game_Index_Of(const TPK3_Dateien_Verwaltung& database);
+// date with the facts the synchronisation `scanned` and written back when anything changed (a
+// failed or damaged file only costs the next start a read of the archives' directories).
+TGame_Index Game_Index_Of(const TPK3_Dateien_Verwaltung& database,
+                          std::vector<TArchive_Facts> scanned = {},
+                          TGame_Index::Reader read = nullptr);
 inline constexpr const char* Game_Index_File = "gameindex.dat";
 
 // The base directories of the engines Vorlix knows: Quake III Arena's and OpenArena's.

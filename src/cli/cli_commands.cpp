@@ -92,7 +92,8 @@ int Command_Info(TCli_Context& context, TCli_Args& args) {
                   std::to_string(map_id) + ".");
     return 1;
   }
-  const TGame_Index index = Game_Index_Of(database);
+  const TGame_Index no_index;
+  const TGame_Index& index = context.State().Game_Index ? *context.State().Game_Index : no_index;
   const std::string& mod = map->PK3->MOD_Directory;
   auto archive = [](const TArchive_Facts* facts) {
     return facts == nullptr ? std::string("none")
@@ -311,8 +312,9 @@ std::vector<TMap_Place> Matching_Places(TCli_Context& context, TMap_Query query,
     for (const auto& place : places) {
       maps.push_back(place.Map);
     }
+    const TGame_Index no_index;
     query.Filters.Game = std::make_shared<const TMap_Game_Facts>(
-        Game_Index_Of(*context.State().PK3_Datenbank), maps);
+        context.State().Game_Index ? *context.State().Game_Index : no_index, maps);
   }
   std::erase_if(places,
                 [&query](const TMap_Place& place) { return !Map_Matches(*place.Map, query); });

@@ -1,5 +1,4 @@
-// The database file mapsdb.dat: every pk3 record in list order, each followed by its maps, with
-// no header and no trailer. Numbers are little-endian, strings are counted and zero-terminated.
+#include "database/database_file.h"
 
 #include <algorithm>
 #include <memory>
@@ -74,12 +73,13 @@ void Read_Map(TByte_Reader& in, TMAP_Datei_Eintrag& map) {
 
 }  // namespace
 
-bool TPK3_Dateien_Verwaltung::Save_Database(const std::string& path) const {
+bool TDatabase_File::Save_Database(const TPK3_Dateien_Verwaltung& database,
+                                   const std::string& path) {
   // The records are written out piece by piece (compared with the file first, which most closes
   // leave as it is): a collection of a hundred thousand maps is never held twice in memory.
-  const auto produce = [this](TByte_Writer& out) {
-    for (int i = 0; i < Count(); ++i) {
-      const TPK3_Datei_Eintrag& pk3 = *Items(i);
+  const auto produce = [&database](TByte_Writer& out) {
+    for (int i = 0; i < database.Count(); ++i) {
+      const TPK3_Datei_Eintrag& pk3 = *database.Items(i);
       out.Write_Integer(Record_Version);
       out.Write_Integer(pk3.ID);
       out.Write_Bool(pk3.Present);
@@ -99,27 +99,27 @@ bool TPK3_Dateien_Verwaltung::Save_Database(const std::string& path) const {
     Write_File_Atomically(path, produce);
   } catch (const TStream_Error& error) {
     // The file and the system's reason (a full disk, no permission, a folder in the way).
-    if (Interaction_ != nullptr) {
-      Interaction_->Message(Message_Kind::Error,
-                            "Error during saving PK3 information: " + std::string(error.what()) +
-                                ". " + path + " keeps its previous content.",
-                            Button_Set::OK);
+    if (TInteraction* ui = database.Interaction(); ui != nullptr) {
+      ui->Message(Message_Kind::Error,
+                  "Error during saving PK3 information: " + std::string(error.what()) + ". " +
+                      path + " keeps its previous content.",
+                  Button_Set::OK);
     }
     return false;
   }
   return true;
 }
 
-bool TPK3_Dateien_Verwaltung::Load_Database(const std::string& path) {
-  Clear();
-  Load_Damaged_ = false;
+bool TDatabase_File::Load_Database(TPK3_Dateien_Verwaltung& database, const std::string& path) {
+  database.Clear();
+  database.Set_Load_Damaged(false);
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
     return true;
   }
-  auto report = [this](const std::string& text, Button_Set buttons) {
-    if (Interaction_ != nullptr) {
-      Interaction_->Message(Message_Kind::Error, text, buttons);
+  auto report = [&database](const std::string& text, Button_Set buttons) {
+    if (TInteraction* ui = database.Interaction(); ui != nullptr) {
+      ui->Message(Message_Kind::Error, text, buttons);
     }
   };
   // The bytes live in the reader alone; what could not be read is kept from there.
@@ -135,11 +135,10 @@ bool TPK3_Dateien_Verwaltung::Load_Database(const std::string& path) {
     while (!stopped && !in.At_End()) {
       auto owned = std::make_unique<TPK3_Datei_Eintrag>();
       owned->ID = Following_ID(largest_id);
-      owned->Owner = this;
-      List_.push_back(std::move(owned));
-      TPK3_Datei_Eintrag& pk3 = *List_.back();
+      TPK3_Datei_Eintrag& pk3 = *owned;
       // The map manager exists from the start, so a record left by an interrupted read is whole.
-      pk3.Maps = New_Map_Manager(&pk3);
+      pk3.Maps = database.New_Map_Manager(&pk3);
+      database.Append_Record(std::move(owned));
       if (in.Read_Integer() != Record_Version) {
         report("Error loading pk3 information. Incompatible file format.", Button_Set::Cancel);
         Session_Flags().Suppress_Saving = true;
@@ -173,7 +172,7 @@ bool TPK3_Dateien_Verwaltung::Load_Database(const std::string& path) {
   } catch (const TStream_Error&) {
     // A file read in part must not be built on: what was not read would be lost at the next
     // save, and the maps tree would drop every entry it could not find.
-    Load_Damaged_ = true;
+    database.Set_Load_Damaged(true);
   }
   bool kept = false;
   if (!complete && reader && !reader->Data().empty()) {
@@ -185,7 +184,7 @@ bool TPK3_Dateien_Verwaltung::Load_Database(const std::string& path) {
       // The file itself stays as it is all the same.
     }
   }
-  if (Load_Damaged_) {
+  if (database.Load_Damaged()) {
     Session_Flags().Suppress_Saving = true;
     Session_Flags().Quit_Requested = true;
     report(Damaged_Database_Message(path, kept), Button_Set::Cancel);

@@ -5,8 +5,10 @@
 
 #include "core/case_lookup.h"
 #include "core/paths.h"
+#include "database/database_file.h"
 #include "database/pk3_rename.h"
 #include "database/scan.h"
+#include "database/sync.h"
 
 namespace vorlix {
 
@@ -19,13 +21,21 @@ std::string Database_File_Path(const std::string& program_dir) {
 
 std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(
     const TDatabase_Paths& paths, TInteraction* interaction,
-    std::optional<TGame_Directory_Walk> walked) {
+    std::optional<TGame_Directory_Walk> walked, std::vector<TArchive_Facts>* listed) {
   auto database = std::make_unique<TPK3_Dateien_Verwaltung>(paths, interaction);
+  TLive_Sync_Sink sink(interaction);
+  const auto synchronise = [&](const TGame_Directory_Walk& walk) {
+    // A rename that a crash interrupted is finished or undone before the archives are compared.
+    Finish_Interrupted_Renames(*database);
+    TDatabase_Sync(*database, sink).Sync_With_Disk(walk);
+    if (listed != nullptr) {
+      *listed = std::move(sink.Listed);
+    }
+  };
   if (walked) {
-    database->Load_Database(Database_File_Path(paths.Program_Dir));
+    TDatabase_File::Load_Database(*database, Database_File_Path(paths.Program_Dir));
     if (!database->Load_Damaged()) {
-      Finish_Interrupted_Renames(*database);
-      database->Sync_With_Disk(*walked);
+      synchronise(*walked);
     }
     return database;
   }
@@ -37,19 +47,17 @@ std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(
   } catch (const std::system_error&) {
     // no thread to be had: walked after the load instead
   }
-  database->Load_Database(Database_File_Path(paths.Program_Dir));
+  TDatabase_File::Load_Database(*database, Database_File_Path(paths.Program_Dir));
   TGame_Directory_Walk found = walk.valid() ? walk.get() : Walk_Game_Directory(paths.Game_Dir);
   // A database read in part is not synchronised: the start-up stops with it.
   if (!database->Load_Damaged()) {
-    // A rename that a crash interrupted is finished or undone before the archives are compared.
-    Finish_Interrupted_Renames(*database);
-    database->Sync_With_Disk(found);
+    synchronise(found);
   }
   return database;
 }
 
 bool Speichere_PK3_Datenbank(const TPK3_Dateien_Verwaltung& database) {
-  if (!database.Save_Database(Database_File_Path(database.Paths().Program_Dir))) {
+  if (!TDatabase_File::Save_Database(database, Database_File_Path(database.Paths().Program_Dir))) {
     return false;
   }
   // The file holds every rename now.

@@ -5,7 +5,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "database/archive_facts.h"
 #include "database/records.h"
 #include "database/scan.h"
 
@@ -22,9 +24,11 @@ std::string Database_File_Path(const std::string& program_dir);
 // progress on the status lines of `interaction`. The game directory is walked meanwhile, unless
 // the caller has its walk already (`walked`). A database file that could not be read completely
 // is reported and not synchronised (Load_Damaged() of the result): the start-up ends there.
+// `listed`, when given, receives the facts of every archive the synchronisation listed.
 std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(
     const TDatabase_Paths& paths, TInteraction* interaction,
-    std::optional<TGame_Directory_Walk> walked = std::nullopt);
+    std::optional<TGame_Directory_Walk> walked = std::nullopt,
+    std::vector<TArchive_Facts>* listed = nullptr);
 
 // Writes the database file of the program directory; false (reported) when it failed, in which
 // case the previous file is untouched.

@@ -2,10 +2,9 @@
 
 #include <algorithm>
 
+#include "core/case_lookup.h"
 #include "core/letter_case.h"
-#include "database/folder_cache.h"
-#include "database/scan.h"
-#include "database/zip_archive.h"
+#include "core/paths.h"
 
 namespace vorlix {
 
@@ -98,6 +97,12 @@ int TPK3_Dateien::Adopt_Record(std::unique_ptr<TPK3_Datei_Eintrag> record) {
   return index;
 }
 
+int TPK3_Dateien::Append_Record(std::unique_ptr<TPK3_Datei_Eintrag> record) {
+  record->Owner = As_Manager();
+  List_.push_back(std::move(record));
+  return Count() - 1;
+}
+
 int TPK3_Dateien::IndexOfID(std::int32_t id) const {
   return Index_Of(List_, id);
 }
@@ -107,14 +112,17 @@ void TPK3_Dateien::Delete_Record(int index) {
 }
 
 TPK3_Dateien_Verwaltung::TPK3_Dateien_Verwaltung(TDatabase_Paths paths, TInteraction* interaction)
-    : Paths_(std::move(paths)),
-      Interaction_(interaction),
-      Folders_(std::make_unique<TFolder_Cache>()) {}
+    : Paths_(std::move(paths)), Interaction_(interaction) {}
 
-TPK3_Dateien_Verwaltung::~TPK3_Dateien_Verwaltung() = default;
-
-int TPK3_Dateien_Verwaltung::Folder_Writes() const {
-  return Extractions_ + Folders_->Changes();
+std::string TPK3_Dateien_Verwaltung::Archive_Path(const TPK3_Datei_Eintrag& record) const {
+  if (!platform::Is_Plain_Name(record.MOD_Directory) ||
+      !platform::Is_Plain_Name(record.PK3_Filename)) {
+    return {};
+  }
+  const auto found = platform::Resolve_Ignore_Case(
+      Paths_.Game_Dir, record.MOD_Directory + "/" + record.PK3_Filename);
+  return found ? *found
+               : platform::Join({Paths_.Game_Dir, record.MOD_Directory, record.PK3_Filename});
 }
 
 int TPK3_Dateien_Verwaltung::Find_PK3(const std::string& directory,

@@ -12,14 +12,9 @@
 
 namespace vorlix {
 
-class TFolder_Cache;
-struct TGame_Directory_Walk;
 class TInteraction;
-class TScan_Prefetch;
-class TScan_Sink;
 class TPK3_Datei_Eintrag;
 class TPK3_Dateien_Verwaltung;
-class Zip_Archive;
 
 // Bits of Game_Types; the database stores the byte unchanged.
 enum Game_Type_Bit : std::uint8_t {
@@ -95,7 +90,7 @@ class TMAP_Dateien {
   std::vector<std::unique_ptr<TMAP_Datei_Eintrag>> List_;
 };
 
-// The map manager of one archive: adds what scanning needs.
+// The map manager of one archive: adds the directories and services of its database.
 class TMAP_Dateien_Verwaltung : public TMAP_Dateien {
  public:
   TMAP_Dateien_Verwaltung(std::string program_dir, std::string temp_dir, TPK3_Datei_Eintrag* pk3,
@@ -104,18 +99,9 @@ class TMAP_Dateien_Verwaltung : public TMAP_Dateien {
   // A new record with every field of `map` copied; PK3 copied too.
   static std::unique_ptr<TMAP_Datei_Eintrag> Clone_Map(const TMAP_Datei_Eintrag& map);
 
-  // Lists the archive of this manager's record into `open_archive` (which keeps it open for the
-  // extraction that follows) and records one map per .bsp member with its companion flags.
-  // A map that cannot be read is reported and left out. False (reported) when the archive could
-  // not be listed or its scan failed as a whole; the maps recorded so far stay.
-  bool Scan_PK3(std::unique_ptr<Zip_Archive>& open_archive);
-
   const std::string& Program_Dir() const { return Program_Dir_; }
   const std::string& Temp_Dir() const { return Temp_Dir_; }
   TInteraction* Interaction() const { return Interaction_; }
-
-  // Name of the file last reported by an extraction (scan state).
-  std::string Last_Reported_File;
 
  private:
   std::string Program_Dir_;
@@ -149,6 +135,8 @@ class TPK3_Dateien {
   int Count() const { return static_cast<int>(List_.size()); }
   int Add_Record();
   int Adopt_Record(std::unique_ptr<TPK3_Datei_Eintrag> record);
+  // Appends a record as it is, its ID kept; returns its index.
+  int Append_Record(std::unique_ptr<TPK3_Datei_Eintrag> record);
   int IndexOfID(std::int32_t id) const;
   void Delete_Record(int index);
   void Clear() { List_.clear(); }
@@ -170,7 +158,6 @@ struct TDatabase_Paths {
 class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
  public:
   TPK3_Dateien_Verwaltung(TDatabase_Paths paths, TInteraction* interaction);
-  ~TPK3_Dateien_Verwaltung() override;
 
   // Index of the first record whose MOD_Directory and PK3_Filename equal the given names
   // ignoring case, or -1.
@@ -182,52 +169,22 @@ class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
   // A fresh map manager for a record of this manager.
   std::unique_ptr<TMAP_Dateien_Verwaltung> New_Map_Manager(TPK3_Datei_Eintrag* record) const;
 
-  // The database file: writes every record (true when the file was written completely; the
-  // previous file stays untouched otherwise), and replaces the records with a file's content
-  // (true when the whole file was read). Failures are reported to the user.
-  bool Save_Database(const std::string& path) const;
-  bool Load_Database(const std::string& path);
   // True after a load that met a damaged file (cut short, impossible counts or lengths): the
   // records are incomplete, so nothing may be built on them or saved over the file.
   bool Load_Damaged() const { return Load_Damaged_; }
-
-  // Brings the records in line with the archives under the game directory, as `walk` found them
-  // (walked here when not given).
-  void Sync_With_Disk();
-  void Sync_With_Disk(const TGame_Directory_Walk& walk);
-  // Records, scans and extracts an archive that has no record.
-  void Add_New_PK3(const std::string& directory, const std::string& filename, std::uint32_t size,
-                   std::int32_t date);
-  // Refreshes the record at `index`: a full rescan and merge, or only the extraction.
-  void Update_PK3(int index, const std::string& directory, const std::string& filename,
-                  std::uint32_t size, std::int32_t date, bool extraction_only);
-  // Copies the levelshots and bot files of the open archive into the record's folders and
-  // closes the archive.
-  void Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag& record);
+  void Set_Load_Damaged(bool damaged) { Load_Damaged_ = damaged; }
 
   const TDatabase_Paths& Paths() const { return Paths_; }
-  // How often this manager has written below LEVELSHOTS or BOTINFO: archive folders created,
-  // removed or extracted into. 0 while their content is as it was when the manager was made.
-  int Folder_Writes() const;
-  // Counts a change below LEVELSHOTS or BOTINFO made outside the manager.
-  void Note_Folder_Write() { ++Extractions_; }
+  // How often the program has written below LEVELSHOTS or BOTINFO for these records: archive
+  // folders created, removed or extracted into. 0 while their content is as it was when the
+  // manager was made.
+  int Folder_Writes() const { return Folder_Writes_; }
+  // Counts changes below LEVELSHOTS or BOTINFO.
+  void Note_Folder_Write(int count = 1) { Folder_Writes_ += count; }
   TInteraction* Interaction() const { return Interaction_; }
-  // Full path of a record's archive: where the last walk found it, else formed from its names
-  // (the directory looked up ignoring case).
+  // Full path of a record's archive, formed from its names (the directory and file looked up
+  // ignoring case); empty when a name is not a plain name.
   std::string Archive_Path(const TPK3_Datei_Eintrag& record) const;
-
-  // The archive open during a scan (at most one).
-  std::unique_ptr<Zip_Archive> Open_Archive;
-  // Worker threads that scan new and changed archives ahead of the synchronisation's walk;
-  // 0 scans every archive on the calling thread when its turn comes. The records, files and
-  // texts are the same either way.
-  int Scan_Threads = 2;
-  // The scan of the archive at `path` for `record` when the synchronisation has it ready:
-  // appended to `maps`, its archive in `open_archive`, its texts given to `sink`, the result of
-  // its scan in `listed`.
-  bool Take_Prefetched_Scan(const std::string& path, TPK3_Datei_Eintrag& record, TMAP_Dateien& maps,
-                            std::unique_ptr<Zip_Archive>& open_archive, TScan_Sink& sink,
-                            bool& listed);
 
  protected:
   TPK3_Dateien_Verwaltung* As_Manager() override { return this; }
@@ -235,17 +192,7 @@ class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
  private:
   TDatabase_Paths Paths_;
   TInteraction* Interaction_;
-  // The per-archive folders of LEVELSHOTS and BOTINFO, listed once per synchronisation.
-  std::unique_ptr<TFolder_Cache> Folders_;
-  // Paths of the archives found by the walk of the running synchronisation (held by the walk),
-  // by the lower-cased directory + "\" + file name; the first of each such name only.
-  std::unordered_map<std::string, const std::string*> Walk_Paths_;
-  // Extractions so far (the folder cache counts its own creations and removals).
-  int Extractions_ = 0;
-  // Set while Sync_With_Disk runs: the folder cache is valid only within one synchronisation.
-  bool Syncing_ = false;
-  // Scans running ahead of the walk of the running synchronisation, if any.
-  std::unique_ptr<TScan_Prefetch> Prefetch_;
+  int Folder_Writes_ = 0;
   bool Load_Damaged_ = false;
 };
 
@@ -253,9 +200,5 @@ class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
 // ever this value (a packed DOS date has a month and a day), so the next synchronisation sees a
 // changed archive and scans it again. The database file keeps its format.
 inline constexpr std::int32_t Date_Not_Scanned = 0;
-
-// The message of a database file that could not be read completely: where the file and the
-// copy kept of it (`backup_kept`: path + ".bak") are, and how to start afresh.
-std::string Damaged_Database_Message(const std::string& path, bool backup_kept);
 
 }  // namespace vorlix

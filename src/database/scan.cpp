@@ -12,6 +12,7 @@
 #include "core/letter_case.h"
 #include "core/listing.h"
 #include "core/paths.h"
+#include "database/archive_facts.h"
 #include "database/folder_cache.h"
 #include "database/records.h"
 #include "database/stream.h"
@@ -287,7 +288,7 @@ void TRecorded_Scan_Sink::Replay(TScan_Sink& target) const {
 }
 
 bool Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_Eintrag& record,
-                  TMAP_Dateien& maps, TScan_Sink& sink) {
+                  TMAP_Dateien& maps, TScan_Sink& sink, TArchive_Facts* facts) {
   sink.Status(
       2, "opening " +
              Kuerze_Pfad(record.MOD_Directory + "\\" + record.PK3_Filename, Status_Width - 12) +
@@ -299,6 +300,9 @@ bool Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_
     return false;
   }
   try {
+    if (facts != nullptr) {
+      Collect_Archive_Facts(zip, *facts);
+    }
     if (zip.Count() > 0) {
       // The .bsp members below MAPS/, subfolders included, as exact specs.
       std::vector<std::string> specs;
@@ -401,6 +405,7 @@ struct TScan_Prefetch::Result {
   std::unique_ptr<TPK3_Datei_Eintrag> Record;
   std::unique_ptr<TMAP_Dateien> Maps;
   TRecorded_Scan_Sink Sink;
+  TArchive_Facts Facts;
 };
 
 TScan_Prefetch::TScan_Prefetch(std::vector<TScan_Job> jobs, int threads,
@@ -452,8 +457,8 @@ void TScan_Prefetch::Work() {
       result->Record->MOD_Directory = job.MOD_Directory;
       result->Record->PK3_Filename = job.PK3_Filename;
       result->Maps = std::make_unique<TMAP_Dateien>(result->Record.get());
-      result->Listed =
-          Scan_Archive(*result->Zip, job.Path, *result->Record, *result->Maps, result->Sink);
+      result->Listed = Scan_Archive(*result->Zip, job.Path, *result->Record, *result->Maps,
+                                    result->Sink, &result->Facts);
     } catch (...) {
       result->Failed = true;  // the caller scans this one itself
     }
@@ -470,7 +475,7 @@ void TScan_Prefetch::Work() {
 
 bool TScan_Prefetch::Take(const std::string& path, TPK3_Datei_Eintrag& record, TMAP_Dateien& maps,
                           std::unique_ptr<Zip_Archive>& open_archive, TScan_Sink& sink,
-                          bool& listed) {
+                          bool& listed, TArchive_Facts* facts) {
   std::unique_ptr<Result> result;
   {
     std::unique_lock lock(Mutex_);
@@ -504,6 +509,9 @@ bool TScan_Prefetch::Take(const std::string& path, TPK3_Datei_Eintrag& record, T
   }
   result->Sink.Replay(sink);
   listed = result->Listed;
+  if (facts != nullptr) {
+    *facts = std::move(result->Facts);
+  }
   return true;
 }
 

@@ -24,6 +24,7 @@ namespace vorlix {
 
 class TMAP_Dateien;
 class TPK3_Datei_Eintrag;
+struct TArchive_Facts;
 class Zip_Archive;
 
 // The program's archive that outranks every other archive of its directory in the game's order
@@ -102,8 +103,9 @@ class TRecorded_Scan_Sink : public TScan_Sink {
 // `record` as their archive and its MOD_Directory as usable MOD. A map that cannot be read is
 // reported through the sink and left out; the other maps count. False (reported) when the archive
 // could not be listed at all or the scan failed as a whole; the maps recorded so far stay.
+// `facts`, when given, receives the archive's member facts from the same listing.
 bool Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_Eintrag& record,
-                  TMAP_Dateien& maps, TScan_Sink& sink);
+                  TMAP_Dateien& maps, TScan_Sink& sink, TArchive_Facts* facts = nullptr);
 
 // Lists the archive at `path` into `zip`, as Set_ZipFilename does; an archive that libzip refuses
 // only because names flagged as UTF-8 are not UTF-8 is read into memory and listed with those
@@ -137,9 +139,10 @@ class TScan_Prefetch {
   // the jobs in between are dropped), waited for: its archive goes to `open_archive`, its maps
   // are appended to `maps` with `record` as their archive, and its texts go to `sink`. False when
   // no such job is waiting or its scan could not run: the caller then scans itself. `listed`
-  // receives the result of Scan_Archive.
+  // receives the result of Scan_Archive, `facts` (when given) the archive's member facts.
   bool Take(const std::string& path, TPK3_Datei_Eintrag& record, TMAP_Dateien& maps,
-            std::unique_ptr<Zip_Archive>& open_archive, TScan_Sink& sink, bool& listed);
+            std::unique_ptr<Zip_Archive>& open_archive, TScan_Sink& sink, bool& listed,
+            TArchive_Facts* facts = nullptr);
 
  private:
   struct Result;

@@ -1,7 +1,4 @@
-// The map scan of one archive, the extraction of its levelshots and bot files, and the
-// synchronisation of the database with the archives on disk at start-up.
-
-#include <unistd.h>
+#include "database/sync.h"
 
 #include <string>
 #include <unordered_map>
@@ -15,7 +12,6 @@
 #include "core/paths.h"
 #include "database/folder_cache.h"
 #include "database/records.h"
-#include "database/scan.h"
 #include "database/zip_archive.h"
 
 namespace vorlix {
@@ -61,41 +57,38 @@ void Copy_Companion_Flags(TMAP_Datei_Eintrag& to, const TMAP_Datei_Eintrag& from
 
 // ---- scanning and extraction -----------------------------------------------------------------
 
-bool TMAP_Dateien_Verwaltung::Scan_PK3(std::unique_ptr<Zip_Archive>& open_archive) {
-  open_archive = std::make_unique<Zip_Archive>();
-  TPK3_Datei_Eintrag& record = *PK3_;
-  const std::string path = record.Owner != nullptr ? record.Owner->Archive_Path(record) : "";
-  Last_Reported_File.clear();
-  TLive_Scan_Sink sink(Interaction_);
+TDatabase_Sync::TDatabase_Sync(TPK3_Dateien_Verwaltung& database, TSync_Sink& sink)
+    : Db_(database), Sink_(sink), Folders_(std::make_unique<TFolder_Cache>()) {}
+
+TDatabase_Sync::~TDatabase_Sync() = default;
+
+void TDatabase_Sync::Count_Folder_Changes() {
+  Db_.Note_Folder_Write(Folders_->Changes() - Folder_Changes_Counted_);
+  Folder_Changes_Counted_ = Folders_->Changes();
+}
+
+bool TDatabase_Sync::Scan_PK3(TPK3_Datei_Eintrag& record, TMAP_Dateien& maps) {
+  Open_Archive = std::make_unique<Zip_Archive>();
+  const std::string path = Archive_Path(record);
+  TArchive_Facts facts;
   bool listed = false;
-  if (record.Owner != nullptr &&
-      record.Owner->Take_Prefetched_Scan(path, record, *this, open_archive, sink, listed)) {
-    return listed;
+  if (!Prefetch_ || maps.Count() != 0 ||
+      !Prefetch_->Take(path, record, maps, Open_Archive, Sink_, listed, &facts)) {
+    listed = Scan_Archive(*Open_Archive, path, record, maps, Sink_, &facts);
   }
-  return Scan_Archive(*open_archive, path, record, *this, sink);
+  facts.MOD_Directory = record.MOD_Directory;
+  facts.PK3_Filename = record.PK3_Filename;
+  facts.Size = record.PK3_Filesize;
+  // A failed scan leaves the record's date for a scan at the next start.
+  facts.Date = listed ? record.PK3_Filedate : Date_Not_Scanned;
+  facts.Readable = listed;
+  Sink_.Archive_Listed(std::move(facts));
+  return listed;
 }
 
-bool TPK3_Dateien_Verwaltung::Take_Prefetched_Scan(const std::string& path,
-                                                   TPK3_Datei_Eintrag& record, TMAP_Dateien& maps,
-                                                   std::unique_ptr<Zip_Archive>& open_archive,
-                                                   TScan_Sink& sink, bool& listed) {
-  return Prefetch_ && maps.Count() == 0 &&
-         Prefetch_->Take(path, record, maps, open_archive, sink, listed);
-}
-
-std::string TPK3_Dateien_Verwaltung::Archive_Path(const TPK3_Datei_Eintrag& record) const {
+std::string TDatabase_Sync::Archive_Path(const TPK3_Datei_Eintrag& record) const {
   const auto it = Walk_Paths_.find(Archive_Key(record.MOD_Directory, record.PK3_Filename));
-  if (it != Walk_Paths_.end()) {
-    return *it->second;
-  }
-  if (!platform::Is_Plain_Name(record.MOD_Directory) ||
-      !platform::Is_Plain_Name(record.PK3_Filename)) {
-    return {};
-  }
-  const auto found = platform::Resolve_Ignore_Case(
-      Paths_.Game_Dir, record.MOD_Directory + "/" + record.PK3_Filename);
-  return found ? *found
-               : platform::Join({Paths_.Game_Dir, record.MOD_Directory, record.PK3_Filename});
+  return it != Walk_Paths_.end() ? *it->second : Db_.Archive_Path(record);
 }
 
 namespace {
@@ -109,28 +102,25 @@ void Extract_Completely(Zip_Archive& zip, const std::vector<std::string>& specs,
 }
 }  // namespace
 
-void TPK3_Dateien_Verwaltung::Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag& record) {
-  auto status = [this](const std::string& text) {
-    if (Interaction_ != nullptr) {
-      Interaction_->Status_Line(2, text);
-    }
-  };
+void TDatabase_Sync::Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag& record) {
+  auto status = [this](const std::string& text) { Sink_.Status(2, text); };
   status("extracting new levelshots...");
-  ++Extractions_;
+  Db_.Note_Folder_Write();
   if (!Syncing_) {
     Folders_->Clear();  // the folders may have changed since the last use
   }
   Zip_Archive* zip = Open_Archive.get();
+  const TDatabase_Paths& paths = Db_.Paths();
   try {
     if (zip != nullptr) {
       if (zip->Count() > 0) {
-        Folders_->Remove(Paths_.Levelshots_Dir, record.MOD_Directory, record.PK3_Filename);
+        Folders_->Remove(paths.Levelshots_Dir, record.MOD_Directory, record.PK3_Filename);
         const std::string levelshots =
-            Folders_->Create(Paths_.Levelshots_Dir, record.MOD_Directory, record.PK3_Filename);
+            Folders_->Create(paths.Levelshots_Dir, record.MOD_Directory, record.PK3_Filename);
         Extract_Completely(*zip, {"LEVELSHOTS/*.*"}, levelshots, false);
-        Folders_->Remove(Paths_.Botinfo_Dir, record.MOD_Directory, record.PK3_Filename);
+        Folders_->Remove(paths.Botinfo_Dir, record.MOD_Directory, record.PK3_Filename);
         const std::string botinfo =
-            Folders_->Create(Paths_.Botinfo_Dir, record.MOD_Directory, record.PK3_Filename);
+            Folders_->Create(paths.Botinfo_Dir, record.MOD_Directory, record.PK3_Filename);
         status("extracting new bot information...");
         std::vector<std::string> specs;
         // Player folders are known only from the archive's own directory members.
@@ -150,65 +140,65 @@ void TPK3_Dateien_Verwaltung::Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag&
       }
     }
   } catch (const std::exception&) {
-    if (Interaction_ != nullptr) {
-      Interaction_->Message(
-          Message_Kind::Error,
-          "Error during extraction of levelshots and bot information. Please report to author.",
-          Button_Set::OK);
-    }
+    Sink_.Error(
+        "Error during extraction of levelshots and bot information. Please report to author.");
   }
   Open_Archive.reset();
+  Count_Folder_Changes();
   status("");
 }
 
 // ---- synchronisation -------------------------------------------------------------------------
 
-void TPK3_Dateien_Verwaltung::Add_New_PK3(const std::string& directory, const std::string& filename,
-                                          std::uint32_t size, std::int32_t date) {
+void TDatabase_Sync::Add_New_PK3(const std::string& directory, const std::string& filename,
+                                 std::uint32_t size, std::int32_t date) {
   auto record = std::make_unique<TPK3_Datei_Eintrag>();
-  record->Owner = this;
-  if (Interaction_ != nullptr) {
-    Interaction_->Status_Line(1, Kuerze_Pfad(directory + "\\" + filename, Status_Width));
-  }
+  record->Owner = &Db_;
+  Sink_.Status(1, Kuerze_Pfad(directory + "\\" + filename, Status_Width));
   record->MOD_Directory = directory;
   record->PK3_Filename = filename;
   record->PK3_Filesize = size;
   record->PK3_Filedate = date;
-  record->Maps = New_Map_Manager(record.get());
-  if (!record->Maps->Scan_PK3(Open_Archive)) {
+  record->Maps = Db_.New_Map_Manager(record.get());
+  if (!Scan_PK3(*record, *record->Maps)) {
     // Scanned again at the next start, however the file looks then.
     record->PK3_Filedate = Date_Not_Scanned;
   }
   TPK3_Datei_Eintrag& taken = *record;
-  Adopt_Record(std::move(record));
+  Db_.Adopt_Record(std::move(record));
   Extract_Levelshots_And_Botinfo(taken);
 }
 
-void TPK3_Dateien_Verwaltung::Update_PK3(int index, const std::string& directory,
-                                         const std::string& filename, std::uint32_t size,
-                                         std::int32_t date, bool extraction_only) {
-  TPK3_Datei_Eintrag& record = *Items(index);
-  if (Interaction_ != nullptr) {
-    Interaction_->Status_Line(1, Kuerze_Pfad(directory + "\\" + filename, Status_Width));
-  }
+void TDatabase_Sync::Update_PK3(int index, const std::string& directory,
+                                const std::string& filename, std::uint32_t size, std::int32_t date,
+                                bool extraction_only) {
+  TPK3_Datei_Eintrag& record = *Db_.Items(index);
+  Sink_.Status(1, Kuerze_Pfad(directory + "\\" + filename, Status_Width));
   record.MOD_Directory = platform::Lower(directory);
   record.PK3_Filename = filename;
   record.PK3_Filesize = size;
   record.PK3_Filedate = date;
-  record.Owner = this;
+  record.Owner = &Db_;
   if (!record.Maps) {
-    record.Maps = New_Map_Manager(&record);
+    record.Maps = Db_.New_Map_Manager(&record);
   }
-  const auto fresh = New_Map_Manager(&record);
+  const auto fresh = Db_.New_Map_Manager(&record);
   if (extraction_only) {
     Open_Archive = std::make_unique<Zip_Archive>();
     try {
       Open_Archive_Listing(*Open_Archive, Archive_Path(record));
+      TArchive_Facts facts;
+      Collect_Archive_Facts(*Open_Archive, facts);
+      facts.MOD_Directory = record.MOD_Directory;
+      facts.PK3_Filename = record.PK3_Filename;
+      facts.Size = size;
+      facts.Date = date;
+      Sink_.Archive_Listed(std::move(facts));
     } catch (const TZip_Error&) {
       // An archive that cannot be listed leaves its folders as they are.
     }
   } else {
-    if (!fresh->Scan_PK3(Open_Archive)) {
+    if (!Scan_PK3(record, *fresh)) {
       record.PK3_Filedate = Date_Not_Scanned;
     }
     TMAP_Dateien& stored = *record.Maps;
@@ -234,32 +224,35 @@ void TPK3_Dateien_Verwaltung::Update_PK3(int index, const std::string& directory
   Extract_Levelshots_And_Botinfo(record);
 }
 
-void TPK3_Dateien_Verwaltung::Sync_With_Disk() {
-  Sync_With_Disk(Walk_Game_Directory(Paths_.Game_Dir));
+void TDatabase_Sync::Sync_With_Disk() {
+  Sync_With_Disk(Walk_Game_Directory(Db_.Paths().Game_Dir));
 }
 
-void TPK3_Dateien_Verwaltung::Sync_With_Disk(const TGame_Directory_Walk& walk) {
+void TDatabase_Sync::Sync_With_Disk(const TGame_Directory_Walk& walk) {
   Folders_->Clear();
   Syncing_ = true;
   // Whatever way the synchronisation ends, its caches end with it.
   struct Reset {
-    TPK3_Dateien_Verwaltung& Db;
+    TDatabase_Sync& Sync;
     ~Reset() {
-      Db.Prefetch_.reset();
-      Db.Folders_->Clear();
-      Db.Walk_Paths_.clear();
-      Db.Syncing_ = false;
+      Sync.Prefetch_.reset();
+      Sync.Folders_->Clear();
+      Sync.Count_Folder_Changes();
+      Sync.Walk_Paths_.clear();
+      Sync.Syncing_ = false;
     }
   } reset{*this};
+  TPK3_Dateien_Verwaltung& db = Db_;
+  const TDatabase_Paths& paths = db.Paths();
   Walk_Paths_.clear();
   // The first record of each pair of names, ignoring case, as Find_PK3 gives it. Records taken
   // in below are never found again in this walk: their names are in the found list already.
   // (A walk's names are plain, so the key of a record can equal a walk's key only when the
   // record's names are equal to the walk's ignoring case.)
   std::unordered_map<std::string, int> first_record;
-  first_record.reserve(static_cast<std::size_t>(Count()));
-  for (int i = Count() - 1; i >= 0; --i) {
-    first_record[Archive_Key(Items(i)->MOD_Directory, Items(i)->PK3_Filename)] = i;
+  first_record.reserve(static_cast<std::size_t>(db.Count()));
+  for (int i = db.Count() - 1; i >= 0; --i) {
+    first_record[Archive_Key(db.Items(i)->MOD_Directory, db.Items(i)->PK3_Filename)] = i;
   }
   // The archives of the walk, the first of each pair of names ignoring case (two names that
   // differ only in case would share one record and its folders: the first in listing order is
@@ -282,8 +275,8 @@ void TPK3_Dateien_Verwaltung::Sync_With_Disk(const TGame_Directory_Walk& walk) {
         continue;
       }
       found.push_back({&archive, index});
-      if ((index < 0 || Items(index)->PK3_Filesize != static_cast<std::uint32_t>(archive.Size) ||
-           Items(index)->PK3_Filedate != archive.Date) &&
+      if ((index < 0 || db.Items(index)->PK3_Filesize != static_cast<std::uint32_t>(archive.Size) ||
+           db.Items(index)->PK3_Filedate != archive.Date) &&
           !archive.Path.empty() && archive.Path.front() == '/') {
         jobs.push_back({archive.Path, platform::Lower(archive.Directory), archive.Filename});
       }
@@ -299,9 +292,10 @@ void TPK3_Dateien_Verwaltung::Sync_With_Disk(const TGame_Directory_Walk& walk) {
     const int index = entry.Index;
     if (index < 0) {
       Add_New_PK3(platform::Lower(archive.Directory), archive.Filename, size, archive.Date);
-    } else if (Items(index)->PK3_Filesize == size && Items(index)->PK3_Filedate == archive.Date) {
-      if (!Folders_->Exists(Paths_.Levelshots_Dir, archive.Directory, archive.Filename) ||
-          !Folders_->Exists(Paths_.Botinfo_Dir, archive.Directory, archive.Filename)) {
+    } else if (db.Items(index)->PK3_Filesize == size &&
+               db.Items(index)->PK3_Filedate == archive.Date) {
+      if (!Folders_->Exists(paths.Levelshots_Dir, archive.Directory, archive.Filename) ||
+          !Folders_->Exists(paths.Botinfo_Dir, archive.Directory, archive.Filename)) {
         Update_PK3(index, platform::Lower(archive.Directory), archive.Filename, size, archive.Date,
                    true);
       }
@@ -310,9 +304,9 @@ void TPK3_Dateien_Verwaltung::Sync_With_Disk(const TGame_Directory_Walk& walk) {
                  false);
     }
   }
-  Sort_By_Filename();
-  for (int i = 0; i < Count(); ++i) {
-    TPK3_Datei_Eintrag& record = *Items(i);
+  db.Sort_By_Filename();
+  for (int i = 0; i < db.Count(); ++i) {
+    TPK3_Datei_Eintrag& record = *db.Items(i);
     if (Walk_Paths_.count(Archive_Key(record.MOD_Directory, record.PK3_Filename)) != 0) {
       record.Present = true;
       continue;
@@ -324,8 +318,8 @@ void TPK3_Dateien_Verwaltung::Sync_With_Disk(const TGame_Directory_Walk& walk) {
     }
     record.Present = false;
     // The folder cache never removes anything for a name that is not a plain name.
-    Folders_->Remove(Paths_.Levelshots_Dir, record.MOD_Directory, record.PK3_Filename);
-    Folders_->Remove(Paths_.Botinfo_Dir, record.MOD_Directory, record.PK3_Filename);
+    Folders_->Remove(paths.Levelshots_Dir, record.MOD_Directory, record.PK3_Filename);
+    Folders_->Remove(paths.Botinfo_Dir, record.MOD_Directory, record.PK3_Filename);
   }
 }
 

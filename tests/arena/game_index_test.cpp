@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+
 #include "../browser/test_database.h"
 #include "builders.h"
+#include "database/database_startup.h"
+#include "scripted_interaction.h"
 
 namespace vorlix::testing {
 namespace {
 
+namespace fs = std::filesystem;
 using Keys = std::vector<std::pair<std::string, std::string>>;
 
 TEST(Game_Index, Arena_Scripts_Parse_As_The_Engine_Parses_Them) {
@@ -130,6 +136,84 @@ TEST(Game_Index, Facts_Come_From_The_Archive_And_Survive_The_File_Or_Are_Read_Ag
     EXPECT_TRUE(loaded.Archives().empty());
   }
   EXPECT_FALSE(loaded.Load(dir / "missing.dat"));
+}
+
+// Every start-up: the synchronisation reports what it scanned, the index file keeps the rest, and
+// an index file that is missing, cut short or of another version costs one listing of each
+// archive it lacks, never a scan of its maps.
+TEST(Game_Index, The_Start_Up_Keeps_The_Index_From_Its_Scans_And_Rebuilds_A_Spoilt_File) {
+  TTemp_Dir dir;
+  const TDatabase_Paths paths{dir / "prog", dir / "prog/TEMP", dir / "prog/LEVELSHOTS",
+                              dir / "prog/BOTINFO", dir / "game"};
+  const std::string a = dir / "game/baseoa/a.pk3";
+  const std::string b = dir / "game/baseoa/b.pk3";
+  Write_Pk3(a, {{"maps/a.bsp", Make_Bsp(Entity_Text("A"), 100)},
+                {"maps/b.aas", "EAAS"},
+                {"scripts/a.arena", "{ map a type ctf }"}});
+  Write_Pk3(b, {{"maps/b.bsp", Make_Bsp(Entity_Text("B"), 100)}});
+  fs::create_directories(dir / "prog");
+  const std::string file = dir / "prog/gameindex.dat";
+  static int reads = 0;
+  const TGame_Index::Reader counting = [](const std::string& path) {
+    ++reads;
+    return Read_Archive_Facts(path);
+  };
+  // One start: the archives scanned by the synchronisation, and the index it leaves.
+  const auto start = [&](std::size_t scans, int lists) {
+    TScripted_Interaction ui;
+    std::vector<TArchive_Facts> listed;
+    auto db = Lade_PK3_Datenbank(paths, &ui, std::nullopt, &listed);
+    EXPECT_EQ(listed.size(), scans);
+    reads = 0;
+    const TGame_Index index = Game_Index_Of(*db, listed, counting);
+    EXPECT_EQ(reads, lists);
+    EXPECT_TRUE(Speichere_PK3_Datenbank(*db));
+    TGame_Index loaded;
+    EXPECT_TRUE(loaded.Load(file));
+    EXPECT_EQ(loaded.Archives(), index.Archives());
+    return index;
+  };
+  const TGame_Index first = start(2, 0);
+  ASSERT_EQ(first.Archives().size(), 2U);
+  for (const auto& facts : first.Archives()) {
+    TArchive_Facts read = Read_Archive_Facts(dir / ("game/baseoa/" + facts.PK3_Filename));
+    read.MOD_Directory = facts.MOD_Directory;
+    read.PK3_Filename = facts.PK3_Filename;
+    read.Size = facts.Size;
+    read.Date = facts.Date;
+    EXPECT_EQ(facts, read);
+  }
+  EXPECT_EQ(first.Bot_File("b.bsp", "baseoa", Base_Directories())->PK3_Filename, "a.pk3");
+  EXPECT_EQ(first.Arena_Of("a.bsp", "baseoa", Base_Directories())->second.Value("type"), "ctf");
+
+  const std::string data = Read_File(file);
+  struct Case {
+    const char* What;
+    std::function<void()> Spoil;
+    std::size_t Scans;
+    int Lists;
+  };
+  const std::vector<Case> cases = {
+      {"as it is", [] {}, 0, 0},
+      {"missing", [&] { fs::remove(file); }, 0, 2},
+      {"cut short", [&] { Write_File(file, data.substr(0, data.size() / 2)); }, 0, 2},
+      {"another version", [&] { Write_File(file, data.substr(0, 4) + "\x02" + data.substr(5)); }, 0,
+       2},
+      {"an archive changed under it",
+       [&] {
+         Write_Pk3(b, {{"maps/c.bsp", Make_Bsp(Entity_Text("C"), 100)}});
+         Set_Mtime(b, 1000000000);
+       },
+       1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    Write_File(file, data);
+    c.Spoil();
+    const TGame_Index index = start(c.Scans, c.Lists);
+    const TArchive_Facts* loaded = index.Loaded_From("c.bsp", "baseoa", Base_Directories());
+    EXPECT_EQ(loaded != nullptr, c.Scans == 1);
+  }
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "browser/maps_tree.h"
 #include "builders.h"
 #include "core/session.h"
+#include "database/database_file.h"
 #include "test_database.h"
 
 namespace vorlix::testing {
@@ -46,7 +47,7 @@ class Save_Faults : public ::testing::Test {
     Tree.TreeView_Maps_Erzeuge_Gruppe("Arenas");
     Tree.TreeView_Maps_Erzeuge_Gruppe("Favourites");
     // The previous files, as an earlier session left them.
-    EXPECT_TRUE(Db.Database.Save_Database(Data_ / "mapsdb.dat"));
+    EXPECT_TRUE(TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat"));
     EXPECT_TRUE(Tree.TreeView_Maps_Speichern(Data_ / "mapstree.dat", Db.Interaction));
     Old_Database = Read_File(Data_ / "mapsdb.dat");
     Old_Tree = Read_File(Data_ / "mapstree.dat");
@@ -79,7 +80,7 @@ class Save_Faults : public ::testing::Test {
     EXPECT_EQ(Read_File(Data_ / "mapstree.dat"), Old_Tree);
     // Both still load.
     TTest_Database reloaded;
-    EXPECT_TRUE(reloaded.Database.Load_Database(Data_ / "mapsdb.dat"));
+    EXPECT_TRUE(TDatabase_File::Load_Database(reloaded.Database, Data_ / "mapsdb.dat"));
     TMaps_Tree tree;
     EXPECT_TRUE(tree.TreeView_Maps_Laden(Data_ / "mapstree.dat", Db.Database, Db.Interaction));
     EXPECT_EQ(tree.Serialize(), Old_Tree);
@@ -97,7 +98,7 @@ TEST_F(Save_Faults, Full_Disk_Is_Reported_For_Both_Files_And_Keeps_The_Previous_
   const rlim_t limit = std::max(Old_Database.size(), Old_Tree.size()) + 64;
   const int result = In_Child_With_File_Limit(limit, [&] {
     const std::size_t before = Db.Interaction.Messages.size();
-    const bool database_saved = Db.Database.Save_Database(Data_ / "mapsdb.dat");
+    const bool database_saved = TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat");
     const bool tree_saved = Tree.TreeView_Maps_Speichern(Data_ / "mapstree.dat", Db.Interaction);
     const auto& messages = Db.Interaction.Messages;
     bool told_database = false;
@@ -118,7 +119,7 @@ TEST_F(Save_Faults, Full_Disk_Is_Reported_For_Both_Files_And_Keeps_The_Previous_
     EXPECT_TRUE(name == "mapsdb.dat" || name == "mapstree.dat") << name;
   }
   // With room again, the same session saves both.
-  EXPECT_TRUE(Db.Database.Save_Database(Data_ / "mapsdb.dat"));
+  EXPECT_TRUE(TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat"));
   EXPECT_TRUE(Tree.TreeView_Maps_Speichern(Data_ / "mapstree.dat", Db.Interaction));
   EXPECT_EQ(Read_File(Data_ / "mapstree.dat"), Tree.Serialize());
 }
@@ -129,7 +130,7 @@ TEST_F(Save_Faults, Read_Only_Data_Folder_Is_Reported_And_Keeps_The_Previous_Fil
   ::chmod(Data_.Path().c_str(), 0555);
   const int result = Run_As_User([&] {
     const std::size_t before = Db.Interaction.Messages.size();
-    EXPECT_FALSE(Db.Database.Save_Database(Data_ / "mapsdb.dat"));
+    EXPECT_FALSE(TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat"));
     EXPECT_FALSE(Tree.TreeView_Maps_Speichern(Data_ / "mapstree.dat", Db.Interaction));
     const auto& messages = Db.Interaction.Messages;
     EXPECT_EQ(messages.size(), before + 2);
@@ -152,7 +153,7 @@ TEST_F(Save_Faults, Unwritable_Scratch_Name_Is_Reported_And_Keeps_The_Previous_F
   const std::size_t before = Db.Interaction.Messages.size();
   fs::create_directories(Data_ / "mapsdb.dat.new/x");
   fs::create_directories(Data_ / "mapstree.dat.new/x");
-  EXPECT_FALSE(Db.Database.Save_Database(Data_ / "mapsdb.dat"));
+  EXPECT_FALSE(TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat"));
   EXPECT_FALSE(Tree.TreeView_Maps_Speichern(Data_ / "mapstree.dat", Db.Interaction));
   ASSERT_GE(Db.Interaction.Messages.size(), before + 2);
   EXPECT_TRUE(Names(Db.Interaction.Messages[before].Text, Save_Error, Data_ / "mapsdb.dat",

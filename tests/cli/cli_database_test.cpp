@@ -11,6 +11,7 @@ TEST_F(Cli, Sync_Writes_The_Database_And_The_Listings_Show_It) {
   EXPECT_EQ(result.Out, "");
   ASSERT_TRUE(fs::exists(Data_ / "mapsdb.dat"));
   EXPECT_TRUE(fs::exists(Data_ / "mapstree.dat"));
+  EXPECT_TRUE(fs::exists(Data_ / "gameindex.dat"));  // the start-up's scan fills the game index
   EXPECT_FALSE(fs::exists(Data_ / "TEMP"));
   EXPECT_FALSE(fs::exists(Data_ / "temp"));
   const std::string first = Read_File(Data_ / "mapsdb.dat");

@@ -11,6 +11,7 @@
 
 #include "cli_runner.h"
 #include "core/session.h"
+#include "database/database_file.h"
 #include "database/records.h"
 #include "scripted_interaction.h"
 
@@ -37,7 +38,7 @@ bool Loads_Completely(const std::string& path, const std::string& program_dir) {
   TScripted_Interaction user;
   TPK3_Dateien_Verwaltung db(TDatabase_Paths{program_dir, program_dir + "/TEMP", "", "", ""},
                              &user);
-  const bool ok = db.Load_Database(path);
+  const bool ok = TDatabase_File::Load_Database(db, path);
   Session_Flags() = {};
   return ok && user.Messages.empty();
 }

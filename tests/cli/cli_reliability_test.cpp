@@ -18,6 +18,7 @@
 #include "core/data_lock.h"
 #include "core/fs_routines.h"
 #include "core/session.h"
+#include "database/database_file.h"
 #include "database/database_startup.h"
 #include "database/pk3_rename.h"
 #include "database/records.h"
@@ -76,7 +77,7 @@ class Reliability : public Cli {
   // The tree record of the first map of an archive of baseq3.
   std::string Entry_For(const std::string& file) {
     TPK3_Dateien_Verwaltung db(Paths(), nullptr);
-    EXPECT_TRUE(db.Load_Database(Data_ / "mapsdb.dat"));
+    EXPECT_TRUE(TDatabase_File::Load_Database(db, Data_ / "mapsdb.dat"));
     const TPK3_Datei_Eintrag* pk3 = db.Items(std::max(db.Find_PK3("baseq3", file), 0));
     return Tree_Entry(pk3->Maps->Items(0)->ID, pk3->ID);
   }
@@ -89,7 +90,7 @@ class Reliability : public Cli {
   void Sync_With_Full_Tree() {
     ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
     TPK3_Dateien_Verwaltung db({Data_.Path(), "", "", "", ""}, nullptr);
-    ASSERT_TRUE(db.Load_Database(Data_ / "mapsdb.dat"));
+    ASSERT_TRUE(TDatabase_File::Load_Database(db, Data_ / "mapsdb.dat"));
     std::string entries;
     int count = 0;
     for (int p = 0; p < db.Count(); ++p) {
@@ -197,7 +198,7 @@ TEST_F(Reliability, Rename_And_Delete_Killed_At_Each_Step_Keep_IDs_Properties_An
       };
       TPK3_Datei_Eintrag& pk3 = *db->Items(db->IndexOfID(pk3_id));
       PK3_umbenennen_nach(paths, pk3, 0, Game_ / to, user, kill_at);
-      db->Save_Database(Data_ / "mapsdb.dat");
+      TDatabase_File::Save_Database(*db, Data_ / "mapsdb.dat");
       kill_at(5);
       Speichere_PK3_Datenbank(*db);
       ::_exit(0);
@@ -217,7 +218,7 @@ TEST_F(Reliability, Rename_And_Delete_Killed_At_Each_Step_Keep_IDs_Properties_An
     }
     ASSERT_EQ(Run_Data({"tree"}).Out, Tree_Listing_);
     TPK3_Dateien_Verwaltung db(paths, nullptr);
-    ASSERT_TRUE(db.Load_Database(Data_ / "mapsdb.dat"));
+    ASSERT_TRUE(TDatabase_File::Load_Database(db, Data_ / "mapsdb.dat"));
     const TPK3_Datei_Eintrag& pk3 = *db.Items(db.IndexOfID(pk3_id));
     EXPECT_EQ(pk3.PK3_Filename, name);
     EXPECT_TRUE(pk3.Present);

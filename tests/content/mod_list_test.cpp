@@ -289,7 +289,7 @@ TEST_F(Bot_Information, Files_Read_Ahead_Give_The_Same_Lists_Until_The_Database_
   const std::vector changed{TBot_Eintrag{"Changed", "changed", "linked.pk3"}};
   EXPECT_EQ(lists(&elsewhere)[0].second, changed);
   ASSERT_EQ(Db_.Folder_Writes(), 0);
-  Db_.Extract_Levelshots_And_Botinfo(*Db_.Items(0));
+  Db_.Note_Folder_Write();
   EXPECT_GT(Db_.Folder_Writes(), 0);
   EXPECT_EQ(lists(&ahead)[0].second, changed);
   // A reading begun after those writes, and told their count, holds again; a file that comes

@@ -6,6 +6,7 @@
 
 #include "builders.h"
 #include "core/session.h"
+#include "database/database_file.h"
 #include "database/records.h"
 #include "database/stream.h"
 #include "scripted_interaction.h"
@@ -102,13 +103,13 @@ void Expect_Same(const TPK3_Dateien_Verwaltung& a, const TPK3_Dateien_Verwaltung
 
 TEST_F(Database_File_Test, Empty_Database_Is_An_Empty_File_And_Missing_File_Loads_Empty) {
   TPK3_Dateien_Verwaltung db(Paths(), &User_);
-  ASSERT_TRUE(db.Save_Database(Dir_ / "mapsdb.dat"));
+  ASSERT_TRUE(TDatabase_File::Save_Database(db, Dir_ / "mapsdb.dat"));
   EXPECT_EQ(Read_File(Dir_ / "mapsdb.dat"), "");
   Fill(db);
-  EXPECT_TRUE(db.Load_Database(Dir_ / "mapsdb.dat"));
+  EXPECT_TRUE(TDatabase_File::Load_Database(db, Dir_ / "mapsdb.dat"));
   EXPECT_EQ(db.Count(), 0);
   Fill(db);
-  EXPECT_TRUE(db.Load_Database(Dir_ / "missing.dat"));
+  EXPECT_TRUE(TDatabase_File::Load_Database(db, Dir_ / "missing.dat"));
   EXPECT_EQ(db.Count(), 0);
   EXPECT_TRUE(User_.Messages.empty());
 }
@@ -122,7 +123,7 @@ TEST_F(Database_File_Test, Pk3_Record_Without_Maps_Is_45_Bytes_And_Map_Record_La
   r.PK3_Filesize = 0x01020304;
   r.PK3_Filedate = 0x2A2B2C2D;
   r.Maps = db.New_Map_Manager(&r);
-  ASSERT_TRUE(db.Save_Database(Dir_ / "mapsdb.dat"));
+  ASSERT_TRUE(TDatabase_File::Save_Database(db, Dir_ / "mapsdb.dat"));
   const std::string expected = std::string(
       "\1\0\0\0"
       "\3\0\0\0"
@@ -137,7 +138,7 @@ TEST_F(Database_File_Test, Pk3_Record_Without_Maps_Is_45_Bytes_And_Map_Record_La
 
   // A default map appended: its bytes follow the map count, the empty comment is "1, zero".
   r.Maps->Add_Record();
-  ASSERT_TRUE(db.Save_Database(Dir_ / "mapsdb.dat"));
+  ASSERT_TRUE(TDatabase_File::Save_Database(db, Dir_ / "mapsdb.dat"));
   const std::string data = Read_File(Dir_ / "mapsdb.dat");
   TByte_Reader in(data.substr(41));
   const auto ints = [&in](int n) {
@@ -167,13 +168,13 @@ TEST_F(Database_File_Test, Pk3_Record_Without_Maps_Is_45_Bytes_And_Map_Record_La
 TEST_F(Database_File_Test, Save_And_Load_Reproduce_Every_Field_Order_And_ID) {
   TPK3_Dateien_Verwaltung db(Paths(), &User_);
   Fill(db);
-  ASSERT_TRUE(db.Save_Database(Dir_ / "mapsdb.dat"));
+  ASSERT_TRUE(TDatabase_File::Save_Database(db, Dir_ / "mapsdb.dat"));
   TPK3_Dateien_Verwaltung back(Paths(), &User_);
-  ASSERT_TRUE(back.Load_Database(Dir_ / "mapsdb.dat"));
+  ASSERT_TRUE(TDatabase_File::Load_Database(back, Dir_ / "mapsdb.dat"));
   Expect_Same(db, back);
   EXPECT_EQ(back.Find_Map(7, 39)->MAP_Filename, "X.BSP");
   // Loaded again: the same bytes.
-  ASSERT_TRUE(back.Save_Database(Dir_ / "again.dat"));
+  ASSERT_TRUE(TDatabase_File::Save_Database(back, Dir_ / "again.dat"));
   EXPECT_EQ(Read_File(Dir_ / "again.dat"), Read_File(Dir_ / "mapsdb.dat"));
   EXPECT_FALSE(fs::exists(Dir_ / "mapsdb.dat.bak"));
   EXPECT_TRUE(User_.Messages.empty());
@@ -183,19 +184,19 @@ TEST_F(Database_File_Test, A_Save_Rewrites_The_File_Only_When_A_Byte_Differs) {
   TPK3_Dateien_Verwaltung db(Paths(), &User_);
   Fill(db);
   const std::string path = Dir_ / "mapsdb.dat";
-  ASSERT_TRUE(db.Save_Database(path));
+  ASSERT_TRUE(TDatabase_File::Save_Database(db, path));
   const auto inode = [&path] {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 ? st.st_ino : ino_t{0};
   };
   const ino_t first = inode();
-  ASSERT_TRUE(db.Save_Database(path));
+  ASSERT_TRUE(TDatabase_File::Save_Database(db, path));
   EXPECT_EQ(inode(), first);
   // One character changed, the size the same: written.
   TMAP_Datei_Eintrag& map = *db.Items(0)->Maps->Items(0);
   map.Map_Longname.back() = map.Map_Longname.back() == 'x' ? 'y' : 'x';
   const std::string before = Read_File(path);
-  ASSERT_TRUE(db.Save_Database(path));
+  ASSERT_TRUE(TDatabase_File::Save_Database(db, path));
   EXPECT_NE(inode(), first);
   const std::string after = Read_File(path);
   EXPECT_EQ(after.size(), before.size());
@@ -204,7 +205,7 @@ TEST_F(Database_File_Test, A_Save_Rewrites_The_File_Only_When_A_Byte_Differs) {
   std::string spoilt = after;
   spoilt[spoilt.size() / 2] = static_cast<char>(~spoilt[spoilt.size() / 2]);
   Write_File(path, spoilt);
-  ASSERT_TRUE(db.Save_Database(path));
+  ASSERT_TRUE(TDatabase_File::Save_Database(db, path));
   EXPECT_EQ(Read_File(path), after);
   EXPECT_TRUE(User_.Messages.empty());
 }

@@ -9,9 +9,11 @@
 
 #include "builders.h"
 #include "core/session.h"
+#include "database/database_file.h"
 #include "database/database_startup.h"
 #include "database/records.h"
 #include "database/scan.h"
+#include "database/sync.h"
 #include "database/zip_archive.h"
 #include "scripted_interaction.h"
 
@@ -110,6 +112,7 @@ struct Outcome {
   std::vector<Recorded_Message> Messages;
   std::map<std::string, std::string> Levelshots;
   std::map<std::string, std::string> Botinfo;
+  std::vector<TArchive_Facts> Facts;
 };
 
 // One start of the program on its own program directory: load, synchronise, save.
@@ -121,12 +124,14 @@ Outcome Start(const TTemp_Dir& dir, const std::string& program, int threads) {
   TDatabase_Paths paths{prog, prog + "/TEMP", prog + "/LEVELSHOTS", prog + "/BOTINFO",
                         dir / "game"};
   TPK3_Dateien_Verwaltung db(paths, &user);
-  db.Scan_Threads = threads;
-  db.Load_Database(Database_File_Path(prog));
-  db.Sync_With_Disk();
+  TDatabase_File::Load_Database(db, Database_File_Path(prog));
+  TLive_Sync_Sink sink(&user);
+  TDatabase_Sync sync(db, sink);
+  sync.Scan_Threads = threads;
+  sync.Sync_With_Disk();
   EXPECT_TRUE(Speichere_PK3_Datenbank(db));
   return {Read_File(Database_File_Path(prog)), user.Status, user.Messages,
-          Tree_Of(prog + "/levelshots"), Tree_Of(prog + "/botinfo")};
+          Tree_Of(prog + "/levelshots"), Tree_Of(prog + "/botinfo"), sink.Listed};
 }
 
 void Expect_Same(const Outcome& serial, const Outcome& parallel) {
@@ -135,6 +140,7 @@ void Expect_Same(const Outcome& serial, const Outcome& parallel) {
   EXPECT_EQ(serial.Messages, parallel.Messages);
   EXPECT_EQ(serial.Levelshots, parallel.Levelshots);
   EXPECT_EQ(serial.Botinfo, parallel.Botinfo);
+  EXPECT_EQ(serial.Facts, parallel.Facts);
 }
 
 class Parallel_Scan_Test : public ::testing::Test {

@@ -9,6 +9,7 @@
 #include "core/dos_time.h"
 #include "database/records.h"
 #include "database/stream.h"
+#include "database/sync.h"
 #include "database/zip_archive.h"
 #include "scripted_interaction.h"
 
@@ -99,6 +100,7 @@ class Scan_Test : public ::testing::Test {
         TDatabase_Paths{Dir_ / "prog", Dir_ / "prog/TEMP", Dir_ / "prog/LEVELSHOTS",
                         Dir_ / "prog/BOTINFO", Dir_ / "game"},
         &User_);
+    Sync_ = std::make_unique<TDatabase_Sync>(*Db_, Sink_);
   }
   void TearDown() override { fs::current_path(Saved_); }
 
@@ -108,7 +110,7 @@ class Scan_Test : public ::testing::Test {
     record.MOD_Directory = "baseq3";
     record.PK3_Filename = name;
     record.Maps = Db_->New_Map_Manager(&record);
-    record.Maps->Scan_PK3(Db_->Open_Archive);
+    Sync_->Scan_PK3(record, *record.Maps);
     return record;
   }
   std::string Game(const std::string& name) const { return Dir_ / ("game/baseq3/" + name); }
@@ -116,6 +118,8 @@ class Scan_Test : public ::testing::Test {
   TTemp_Dir Dir_;
   TScripted_Interaction User_;
   std::unique_ptr<TPK3_Dateien_Verwaltung> Db_;
+  TLive_Sync_Sink Sink_{&User_};
+  std::unique_ptr<TDatabase_Sync> Sync_;
 
  private:
   fs::path Saved_;
@@ -162,8 +166,8 @@ TEST_F(Scan_Test, Records_Each_Bsp_With_Title_Size_Date_And_Companion_Flags) {
                                 "extracting longname for ...rthestatus.bsp ...",
                                 "scanning for aas and levelshot...", ""}));
   EXPECT_TRUE(User_.Messages.empty());
-  ASSERT_NE(Db_->Open_Archive, nullptr);  // open for the extraction that follows
-  EXPECT_EQ(Db_->Open_Archive->Count(), 10);
+  ASSERT_NE(Sync_->Open_Archive, nullptr);  // open for the extraction that follows
+  EXPECT_EQ(Sync_->Open_Archive->Count(), 10);
   EXPECT_FALSE(fs::exists(Dir_ / "prog/TEMP"));
 }
 
@@ -263,7 +267,7 @@ TEST_F(Scan_Test, Damaged_Encrypted_And_Badly_Named_Members_Leave_The_Other_Maps
     EXPECT_EQ(maps, c.Maps);
     if (c.Maps.empty()) {  // the archive as a whole failed
       EXPECT_EQ(User_.Message_Texts(), std::vector<std::string>{Scan_Error});
-      EXPECT_EQ(Db_->Open_Archive->Count(), 0);
+      EXPECT_EQ(Sync_->Open_Archive->Count(), 0);
       continue;
     }
     if (c.Failing_Map.empty()) {
@@ -276,7 +280,7 @@ TEST_F(Scan_Test, Damaged_Encrypted_And_Badly_Named_Members_Leave_The_Other_Maps
   }
   // The mended listing serves the extraction too.
   TPK3_Datei_Eintrag& named = Scan("names.pk3");
-  Db_->Extract_Levelshots_And_Botinfo(named);
+  Sync_->Extract_Levelshots_And_Botinfo(named);
   EXPECT_EQ(Read_File(Dir_ / "prog/LEVELSHOTS/baseq3/names.pk3/\xE4X.jpg"), "jpg");
 }
 
@@ -298,8 +302,8 @@ TEST_F(Scan_Test, Levelshots_Flat_And_Bot_Files_With_Paths_In_Lower_Case_Folders
                                {"scripts/arenas.txt", "no"}});
   TPK3_Datei_Eintrag& record = Scan("Bots.PK3");
   User_.Status.clear();
-  Db_->Extract_Levelshots_And_Botinfo(record);
-  EXPECT_EQ(Db_->Open_Archive, nullptr);
+  Sync_->Extract_Levelshots_And_Botinfo(record);
+  EXPECT_EQ(Sync_->Open_Archive, nullptr);
   const std::string shots = Dir_ / "prog/LEVELSHOTS/baseq3/bots.pk3";
   EXPECT_EQ(Read_File(shots + "/q3dm1.jpg"), "jpg");
   EXPECT_EQ(platform::File_DOS_Date_Time(shots + "/q3dm1.jpg"), when);
@@ -322,7 +326,7 @@ TEST_F(Scan_Test, Levelshots_Flat_And_Bot_Files_With_Paths_In_Lower_Case_Folders
   // Extracted again: old files in the folders go first.
   Write_File(shots + "/stale.jpg", "old");
   Scan("Bots.PK3");
-  Db_->Extract_Levelshots_And_Botinfo(record);
+  Sync_->Extract_Levelshots_And_Botinfo(record);
   EXPECT_FALSE(fs::exists(shots + "/stale.jpg"));
   EXPECT_TRUE(fs::exists(shots + "/q3dm1.jpg"));
 }
@@ -330,7 +334,7 @@ TEST_F(Scan_Test, Levelshots_Flat_And_Bot_Files_With_Paths_In_Lower_Case_Folders
 TEST_F(Scan_Test, Folders_Are_Made_For_Any_Listed_Archive_But_Never_For_An_Empty_One) {
   Write_Pk3(Game("nomaps.pk3"), {{"textures/x.tga", "t"}});
   TPK3_Datei_Eintrag& plain = Scan("nomaps.pk3");
-  Db_->Extract_Levelshots_And_Botinfo(plain);
+  Sync_->Extract_Levelshots_And_Botinfo(plain);
   EXPECT_TRUE(fs::is_directory(Dir_ / "prog/LEVELSHOTS/baseq3/nomaps.pk3"));
   EXPECT_TRUE(fs::is_directory(Dir_ / "prog/BOTINFO/baseq3/nomaps.pk3"));
 
@@ -338,7 +342,7 @@ TEST_F(Scan_Test, Folders_Are_Made_For_Any_Listed_Archive_But_Never_For_An_Empty
   fs::create_directories(Dir_ / "prog/LEVELSHOTS/baseq3/broken.pk3");
   Write_File(Dir_ / "prog/LEVELSHOTS/baseq3/broken.pk3/old.jpg", "kept");
   TPK3_Datei_Eintrag& broken = Scan("broken.pk3");
-  Db_->Extract_Levelshots_And_Botinfo(broken);
+  Sync_->Extract_Levelshots_And_Botinfo(broken);
   EXPECT_EQ(Read_File(Dir_ / "prog/LEVELSHOTS/baseq3/broken.pk3/old.jpg"), "kept");
   EXPECT_FALSE(fs::exists(Dir_ / "prog/BOTINFO/baseq3/broken.pk3"));
   EXPECT_EQ(User_.Message_Texts(), std::vector<std::string>{Scan_Error});
@@ -349,9 +353,9 @@ TEST_F(Scan_Test, A_Failing_Extraction_Is_Reported_And_Closes_The_Archive) {
   // A file where the archive's levelshot folder has to go.
   Write_File(Dir_ / "prog/LEVELSHOTS/baseq3", "in the way");
   TPK3_Datei_Eintrag& record = Scan("lvl.pk3");
-  Db_->Extract_Levelshots_And_Botinfo(record);
+  Sync_->Extract_Levelshots_And_Botinfo(record);
   EXPECT_EQ(User_.Message_Texts(), std::vector<std::string>{Extraction_Error});
-  EXPECT_EQ(Db_->Open_Archive, nullptr);
+  EXPECT_EQ(Sync_->Open_Archive, nullptr);
   EXPECT_EQ(User_.Lines[2], "");
 }
 

@@ -5,6 +5,7 @@
 #include "builders.h"
 #include "core/dos_time.h"
 #include "core/session.h"
+#include "database/database_file.h"
 #include "database/database_startup.h"
 #include "database/records.h"
 #include "scripted_interaction.h"
@@ -246,7 +247,7 @@ TEST_F(Sync_Test, Crafted_Records_Never_Aim_Removal_Outside_Their_Own_Folders) {
   // A record for each name that is not a plain name, and one left by an interrupted load.
   {
     TPK3_Dateien_Verwaltung db(Paths(), &User_);
-    ASSERT_TRUE(db.Load_Database(Dir_ / "prog/mapsdb.dat"));
+    ASSERT_TRUE(TDatabase_File::Load_Database(db, Dir_ / "prog/mapsdb.dat"));
     const std::vector<std::pair<std::string, std::string>> names = {
         {"", ""},          {"baseq3", ""},       {"", "baseq3"},
         {".", "."},        {"..", ".."},         {"baseq3", ".."},
@@ -258,7 +259,7 @@ TEST_F(Sync_Test, Crafted_Records_Never_Aim_Removal_Outside_Their_Own_Folders) {
       r.PK3_Filename = file;
       r.Maps = db.New_Map_Manager(&r);
     }
-    ASSERT_TRUE(db.Save_Database(Dir_ / "prog/mapsdb.dat"));
+    ASSERT_TRUE(TDatabase_File::Save_Database(db, Dir_ / "prog/mapsdb.dat"));
   }
   Write_File(Dir_ / "prog/keep.txt", "keep");
   const auto db = Run();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "builders.h"
+#include "database/database_file.h"
 #include "database/records.h"
 #include "database/stream.h"
 #include "scripted_interaction.h"
@@ -43,7 +44,7 @@ void Database_Seeds() {
       }
     }
     const std::string path = dir / "mapsdb.dat";
-    if (!db.Save_Database(path)) {
+    if (!TDatabase_File::Save_Database(db, path)) {
       throw std::runtime_error("cannot save a seed database");
     }
     Seed("database", "archives" + std::to_string(archives), Read_File(path));

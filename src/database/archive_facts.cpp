@@ -1,0 +1,175 @@
+// The facts of an archive that the game reads: member names and arena blocks.
+
+#include "database/archive_facts.h"
+
+#include <optional>
+
+#include "core/letter_case.h"
+#include "database/scan.h"
+#include "database/zip_archive.h"
+
+namespace vorlix {
+
+namespace {
+
+// Arena scripts larger than this are not read (the game reads at most 8 KiB of one).
+constexpr std::uint64_t Max_Script_Size = std::uint64_t{64} << 10;
+
+bool Ends_With_Ignore_Case(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() &&
+         platform::Equal_Ignore_Case(text.substr(text.size() - tail.size()), tail);
+}
+
+// The upper-cased stem of a member "maps/NAME.ext" directly in maps/, or "".
+std::string Maps_Stem(const std::string& member, const std::string& extension) {
+  if (!platform::Starts_With_Ignore_Case(member, "maps/") ||
+      !Ends_With_Ignore_Case(member, extension)) {
+    return {};
+  }
+  const std::string stem = member.substr(5, member.size() - 5 - extension.size());
+  if (stem.empty() || stem.find('/') != std::string::npos) {
+    return {};
+  }
+  return platform::Upper(stem);
+}
+
+bool Is_Arena_Script(const std::string& member) {
+  if (!platform::Starts_With_Ignore_Case(member, "scripts/")) {
+    return false;
+  }
+  const std::string name = member.substr(8);
+  return name.find('/') == std::string::npos &&
+         (platform::Equal_Ignore_Case(name, "arenas.txt") ||
+          (name.size() > 6 && Ends_With_Ignore_Case(name, ".arena")));
+}
+
+// ---- The engine's tokens -------------------------------------------------------------------
+
+class TTokens {
+ public:
+  explicit TTokens(const std::string& text) : Text_(text) {}
+
+  // The next token; nullopt at the end of the text.
+  std::optional<std::string> Next() {
+    Skip_Blanks_And_Comments();
+    if (Pos_ >= Text_.size()) {
+      return std::nullopt;
+    }
+    std::string token;
+    if (Text_[Pos_] == '"') {
+      ++Pos_;
+      while (Pos_ < Text_.size() && Text_[Pos_] != '"') {
+        token += Text_[Pos_++];
+      }
+      if (Pos_ < Text_.size()) {
+        ++Pos_;
+      }
+      return token;
+    }
+    while (Pos_ < Text_.size() && static_cast<unsigned char>(Text_[Pos_]) > ' ') {
+      token += Text_[Pos_++];
+    }
+    return token;
+  }
+
+ private:
+  void Skip_Blanks_And_Comments() {
+    for (;;) {
+      while (Pos_ < Text_.size() && static_cast<unsigned char>(Text_[Pos_]) <= ' ') {
+        ++Pos_;
+      }
+      if (Text_.compare(Pos_, 2, "//") == 0) {
+        const auto end = Text_.find('\n', Pos_);
+        Pos_ = end == std::string::npos ? Text_.size() : end;
+      } else if (Text_.compare(Pos_, 2, "/*") == 0) {
+        const auto end = Text_.find("*/", Pos_ + 2);
+        Pos_ = end == std::string::npos ? Text_.size() : end + 2;
+      } else {
+        return;
+      }
+    }
+  }
+
+  const std::string& Text_;
+  std::size_t Pos_ = 0;
+};
+
+}  // namespace
+
+std::string TArena_Info::Value(const std::string& key) const {
+  for (const auto& [name, value] : Keys) {
+    if (platform::Equal_Ignore_Case(name, key)) {
+      return value;
+    }
+  }
+  return {};
+}
+
+std::vector<TArena_Info> Parse_Arena_Infos(const std::string& text, const std::string& script) {
+  std::vector<TArena_Info> infos;
+  TTokens tokens(text);
+  while (const auto opening = tokens.Next()) {
+    if (*opening != "{") {
+      break;  // the engine stops at anything else
+    }
+    TArena_Info info;
+    info.Script = script;
+    bool closed = false;
+    while (const auto key = tokens.Next()) {
+      if (*key == "}") {
+        closed = true;
+        break;
+      }
+      const auto value = tokens.Next();
+      if (!value || *value == "}") {
+        break;  // a key without value ends the script
+      }
+      info.Keys.emplace_back(platform::Lower(*key), *value);
+    }
+    if (!closed) {
+      break;
+    }
+    infos.push_back(std::move(info));
+  }
+  return infos;
+}
+
+void Collect_Archive_Facts(const Zip_Archive& zip, TArchive_Facts& facts) {
+  for (int i = 0; i < zip.Count(); ++i) {
+    const Zip_Entry& entry = zip.Entry(i);
+    if (std::string stem = Maps_Stem(entry.FileName, ".bsp"); !stem.empty()) {
+      facts.Maps.push_back(std::move(stem));
+    } else if (std::string aas = Maps_Stem(entry.FileName, ".aas"); !aas.empty()) {
+      facts.Bot_Files.push_back(std::move(aas));
+    } else if (Is_Arena_Script(entry.FileName)) {
+      facts.Arena_Scripts.push_back(entry.FileName);
+      if (entry.Size64 > Max_Script_Size || entry.Encrypted) {
+        continue;
+      }
+      try {
+        const auto reader = zip.Open_Member(i);
+        std::string text(static_cast<std::size_t>(entry.Size64), '\0');
+        text.resize(reader->Read(text.data(), text.size()));
+        for (auto& info : Parse_Arena_Infos(text, entry.FileName)) {
+          facts.Arenas.push_back(std::move(info));
+        }
+      } catch (const TZip_Error&) {
+        // a damaged script counts as present and empty, as the game finds it
+      }
+    }
+  }
+}
+
+TArchive_Facts Read_Archive_Facts(const std::string& path) {
+  TArchive_Facts facts;
+  try {
+    Zip_Archive zip;
+    Open_Archive_Listing(zip, path);
+    Collect_Archive_Facts(zip, facts);
+  } catch (const TZip_Error&) {
+    facts.Readable = false;
+  }
+  return facts;
+}
+
+}  // namespace vorlix

@@ -1,0 +1,51 @@
+#pragma once
+// What the game itself reads from an archive: its map, bot-file and arena-script members and the
+// arena blocks of its scripts, as the engine parses them. The synchronisation gathers these facts
+// for every archive it scans, from the listing it makes anyway; the game index keeps them.
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vorlix {
+
+class Zip_Archive;
+
+// One block of an arena script: its keys (lower case) and values in file order.
+struct TArena_Info {
+  std::string Script;  // the member it comes from (scripts/x.arena)
+  std::vector<std::pair<std::string, std::string>> Keys;
+  // The value of a key ("" when the block has none).
+  std::string Value(const std::string& key) const;
+  bool operator==(const TArena_Info&) const = default;
+};
+
+// The blocks of an arena script as the engine parses them: "{" key value ... "}", tokens
+// separated by blanks and line breaks, quoted values, // and /* */ comments. A block that is not
+// closed ends the parse.
+std::vector<TArena_Info> Parse_Arena_Infos(const std::string& text, const std::string& script);
+
+struct TArchive_Facts {
+  std::string MOD_Directory;  // lower case, as the database stores it
+  std::string PK3_Filename;   // as on disk
+  std::uint32_t Size = 0;
+  std::int32_t Date = 0;                   // packed DOS date-time of the file
+  std::vector<std::string> Maps;           // maps/*.bsp, upper-cased stems (Q3DM17)
+  std::vector<std::string> Bot_Files;      // maps/*.aas, upper-cased stems
+  std::vector<std::string> Arena_Scripts;  // scripts/*.arena and scripts/arenas.txt as stored
+  std::vector<TArena_Info> Arenas;
+  bool Readable = true;  // false: the archive could not be listed (tried again next time)
+  bool operator==(const TArchive_Facts&) const = default;
+};
+
+// The member facts of an archive already listed into `zip`: its member names and the arena
+// scripts read from it (a script that cannot be read counts as present and empty, as the game
+// finds it). The names and the file's size and date are left to the caller.
+void Collect_Archive_Facts(const Zip_Archive& zip, TArchive_Facts& facts);
+
+// The facts of one archive file, read from its central directory and its script members;
+// Readable false when it cannot be listed.
+TArchive_Facts Read_Archive_Facts(const std::string& path);
+
+}  // namespace vorlix

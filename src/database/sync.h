@@ -1,0 +1,102 @@
+#pragma once
+// The synchronisation of the database with the archives on disk: new and changed archives are
+// scanned (ahead of the walk, on worker threads) and their levelshots and bot files extracted
+// into the per-archive folders below LEVELSHOTS and BOTINFO; vanished ones are marked. It reports
+// what the user sees, and the facts of every archive it lists, through a TSync_Sink.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "database/archive_facts.h"
+#include "database/scan.h"
+
+namespace vorlix {
+
+class TFolder_Cache;
+class TInteraction;
+class TMAP_Dateien;
+class TPK3_Datei_Eintrag;
+class TPK3_Dateien_Verwaltung;
+
+// Where the synchronisation reports to: the texts of the scan and extraction (status lines and
+// error messages), and the facts of each archive it listed.
+class TSync_Sink : public TScan_Sink {
+ public:
+  // The facts of an archive listed by the synchronisation (scanned, or listed to refill its
+  // folders), with the names, size and date of its record; Readable false when its scan failed.
+  virtual void Archive_Listed(TArchive_Facts facts) = 0;
+};
+
+// Passes the texts on to the user at once and keeps the facts.
+class TLive_Sync_Sink : public TSync_Sink {
+ public:
+  explicit TLive_Sync_Sink(TInteraction* interaction) : Live_(interaction) {}
+  void Status(int line, const std::string& text) override { Live_.Status(line, text); }
+  void Error(const std::string& text) override { Live_.Error(text); }
+  void Archive_Listed(TArchive_Facts facts) override { Listed.push_back(std::move(facts)); }
+
+  std::vector<TArchive_Facts> Listed;
+
+ private:
+  TLive_Scan_Sink Live_;
+};
+
+class TDatabase_Sync {
+ public:
+  // `database` and `sink` must outlive the synchroniser.
+  TDatabase_Sync(TPK3_Dateien_Verwaltung& database, TSync_Sink& sink);
+  ~TDatabase_Sync();
+  TDatabase_Sync(const TDatabase_Sync&) = delete;
+  TDatabase_Sync& operator=(const TDatabase_Sync&) = delete;
+
+  // Brings the records in line with the archives under the game directory, as `walk` found them
+  // (walked here when not given).
+  void Sync_With_Disk();
+  void Sync_With_Disk(const TGame_Directory_Walk& walk);
+  // Records, scans and extracts an archive that has no record.
+  void Add_New_PK3(const std::string& directory, const std::string& filename, std::uint32_t size,
+                   std::int32_t date);
+  // Refreshes the record at `index`: a full rescan and merge, or only the extraction.
+  void Update_PK3(int index, const std::string& directory, const std::string& filename,
+                  std::uint32_t size, std::int32_t date, bool extraction_only);
+  // Lists the archive of `record` into Open_Archive (which keeps it open for the extraction that
+  // follows) and appends one map per .bsp member to `maps` with its companion flags; reports the
+  // archive's facts. A map that cannot be read is reported and left out. False (reported) when
+  // the archive could not be listed or its scan failed as a whole; the maps recorded so far stay.
+  bool Scan_PK3(TPK3_Datei_Eintrag& record, TMAP_Dateien& maps);
+  // Copies the levelshots and bot files of the open archive into the record's folders and
+  // closes the archive.
+  void Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag& record);
+  // Full path of a record's archive: where the running synchronisation's walk found it, else as
+  // the database forms it.
+  std::string Archive_Path(const TPK3_Datei_Eintrag& record) const;
+
+  // The archive open during a scan (at most one).
+  std::unique_ptr<Zip_Archive> Open_Archive;
+  // Worker threads that scan new and changed archives ahead of the synchronisation's walk;
+  // 0 scans every archive on the calling thread when its turn comes. The records, files and
+  // texts are the same either way.
+  int Scan_Threads = 2;
+
+ private:
+  // Adds the folder changes made since the last call to the database's count of folder writes.
+  void Count_Folder_Changes();
+
+  TPK3_Dateien_Verwaltung& Db_;
+  TSync_Sink& Sink_;
+  // The per-archive folders of LEVELSHOTS and BOTINFO, listed once per synchronisation.
+  std::unique_ptr<TFolder_Cache> Folders_;
+  int Folder_Changes_Counted_ = 0;
+  // Paths of the archives found by the walk of the running synchronisation (held by the walk),
+  // by the lower-cased directory + "\" + file name; the first of each such name only.
+  std::unordered_map<std::string, const std::string*> Walk_Paths_;
+  // Set while Sync_With_Disk runs: the folder cache is valid only within one synchronisation.
+  bool Syncing_ = false;
+  // Scans running ahead of the walk of the running synchronisation, if any.
+  std::unique_ptr<TScan_Prefetch> Prefetch_;
+};
+
+}  // namespace vorlix
