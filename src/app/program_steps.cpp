@@ -1,8 +1,10 @@
 #include "app/program_steps.h"
 
 #include <exception>
+#include <future>
 #include <memory>
 #include <optional>
+#include <system_error>
 #include <vector>
 
 #include "app/read_ahead.h"
@@ -41,6 +43,13 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
     }
     std::vector<TArchive_Facts> listed;
     state.Game_Index.reset();
+    // The game index file is read while the database is loaded and synchronised.
+    std::future<TGame_Index_File_Read> index_file;
+    try {
+      index_file = std::async(std::launch::async, Read_Game_Index, state.Program_Dir);
+    } catch (const std::system_error&) {
+      // no thread to be had: read after the synchronisation instead
+    }
     state.PK3_Datenbank =
         Lade_PK3_Datenbank(TDatabase_Paths{state.Program_Dir, state.Temp_Dir, state.Levelshots_Dir,
                                            state.Botinfo_Dir, state.Game_Dir},
@@ -56,8 +65,12 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
     // the index file knows of them, or are listed now when it does not know them.
     if (!state.PK3_Datenbank->Load_Damaged()) {
       try {
-        state.Game_Index = std::make_shared<const TGame_Index>(
-            Game_Index_Of(*state.PK3_Datenbank, std::move(listed)));
+        std::optional<TGame_Index_File_Read> read_before;
+        if (index_file.valid()) {
+          read_before = index_file.get();
+        }
+        state.Game_Index = std::make_shared<const TGame_Index>(Game_Index_Of(
+            *state.PK3_Datenbank, std::move(listed), nullptr, std::move(read_before)));
       } catch (const std::exception&) {
         // Never needed for the user's data: the dialogs do without, the next start tries again.
       }

@@ -183,17 +183,27 @@ int TGame_Index::Refresh(const TPK3_Dateien_Verwaltung& database, Reader read,
   return changed;
 }
 
+TGame_Index_File_Read Read_Game_Index(const std::string& program_dir) {
+  TGame_Index_File_Read file;
+  file.Loaded = file.Index.Load(platform::Join(program_dir, Game_Index_File));
+  return file;
+}
+
 TGame_Index Game_Index_Of(const TPK3_Dateien_Verwaltung& database,
-                          std::vector<TArchive_Facts> scanned, TGame_Index::Reader read) {
+                          std::vector<TArchive_Facts> scanned, TGame_Index::Reader read,
+                          std::optional<TGame_Index_File_Read> read_before) {
   const std::string path = platform::Join(database.Paths().Program_Dir, Game_Index_File);
-  TGame_Index index;
-  const bool loaded = index.Load(path);
+  if (!read_before) {
+    read_before = Read_Game_Index(database.Paths().Program_Dir);
+  }
+  TGame_Index& index = read_before->Index;
+  const bool loaded = read_before->Loaded;
   const std::size_t known = index.Archives().size();
   if (index.Refresh(database, read, std::move(scanned)) > 0 || !loaded ||
       index.Archives().size() != known) {
     index.Save(path);
   }
-  return index;
+  return std::move(index);
 }
 
 const TArchive_Facts* Overriding_Archive(const TGame_Index& index, const std::string& map_file,
