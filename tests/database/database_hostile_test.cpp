@@ -8,6 +8,7 @@
 
 #include "builders.h"
 #include "core/session.h"
+#include "database/database_file.h"
 #include "database/records.h"
 #include "database/stream.h"
 #include "hostile_inputs.h"
@@ -37,11 +38,11 @@ TEST_F(Database_Hostile, A_Load_That_Stops_Keeps_Whole_Records_IDs_And_The_File_
   for (const std::int32_t id : {7, 3, -2}) {
     db.Items(db.Add_Record())->ID = id;
   }
-  ASSERT_TRUE(db.Save_Database(Dir_ / "three.dat"));
+  ASSERT_TRUE(TDatabase_File::Save_Database(db, Dir_ / "three.dat"));
   const std::string three = Read_File(Dir_ / "three.dat");
   db.Clear();
   db.Items(db.Add_Record())->ID = std::numeric_limits<std::int32_t>::max();
-  ASSERT_TRUE(db.Save_Database(Dir_ / "largest.dat"));
+  ASSERT_TRUE(TDatabase_File::Save_Database(db, Dir_ / "largest.dat"));
   const std::string largest = Read_File(Dir_ / "largest.dat");
   // The first map record of the first archive, after its strings, size, date and map count.
   std::string bad_map = Three_Archives();
@@ -77,7 +78,7 @@ TEST_F(Database_Hostile, A_Load_That_Stops_Keeps_Whole_Records_IDs_And_The_File_
     Write_File(Dir_ / "mapsdb.dat", c.Data);
     TScripted_Interaction user;
     TPK3_Dateien_Verwaltung back(Paths(), &user);
-    EXPECT_FALSE(back.Load_Database(Dir_ / "mapsdb.dat"));
+    EXPECT_FALSE(TDatabase_File::Load_Database(back, Dir_ / "mapsdb.dat"));
     EXPECT_EQ(user.Messages, std::vector<Recorded_Message>{c.Message});
     EXPECT_TRUE(Session_Flags().Suppress_Saving);
     EXPECT_EQ(Session_Flags().Quit_Requested, c.Quit);
@@ -131,7 +132,8 @@ TEST_F(Database_Hostile, Truncations_And_Absurd_Lengths_Are_Damage_Never_Allocat
     Write_File(path, data);
     TScripted_Interaction user;
     TPK3_Dateien_Verwaltung back(Paths(), &user);
-    if (back.Load_Database(path)) {  // a cut between two archives: a shorter whole file
+    if (TDatabase_File::Load_Database(back,
+                                      path)) {  // a cut between two archives: a shorter whole file
       EXPECT_TRUE(user.Messages.empty());
       ++whole;
       continue;
@@ -145,7 +147,7 @@ TEST_F(Database_Hostile, Truncations_And_Absurd_Lengths_Are_Damage_Never_Allocat
     EXPECT_EQ(Read_File(path + ".bak"), data);
     // Every record, also the partly read one, can be written back.
     if (data.size() % 16 == 0) {
-      EXPECT_TRUE(back.Save_Database(Dir_ / "back.dat"));
+      EXPECT_TRUE(TDatabase_File::Save_Database(back, Dir_ / "back.dat"));
     }
   }
   EXPECT_EQ(whole, 2);

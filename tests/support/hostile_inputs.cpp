@@ -9,6 +9,7 @@
 #include "builders.h"
 #include "content/bots_txt.h"
 #include "core/session.h"
+#include "database/database_file.h"
 #include "database/records.h"
 #include "database/scan.h"
 #include "database/stream.h"
@@ -61,7 +62,7 @@ std::string Database_Input_Fault(const std::string& bytes, const std::string& sc
   Write_File(path, bytes);
   TScripted_Interaction user;
   TPK3_Dateien_Verwaltung database(TDatabase_Paths{scratch, scratch + "/TEMP", "", "", ""}, &user);
-  const bool loaded = database.Load_Database(path);
+  const bool loaded = TDatabase_File::Load_Database(database, path);
   Session_Flags() = {};
   for (int i = 0; i < database.Count(); ++i) {
     const TPK3_Datei_Eintrag* pk3 = database.Items(i);
