@@ -104,6 +104,7 @@ TArena_Umgebung Arena_Umgebung_aus(const TMain_State& state) {
     env.MODs = state.MOD_Liste->Names();
   }
   env.Database = state.PK3_Datenbank.get();
+  env.Game_Index = state.Game_Index;
   return env;
 }
 

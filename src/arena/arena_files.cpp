@@ -213,7 +213,7 @@ void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& 
 void Arena_Disabler_Files_erzeugen(const TArena_Umgebung& env, TInteraction& ui) {
   const std::vector<std::string> dirs = Arena_MOD_Verzeichnisse(env.Game_Dir, env.MODs);
   // What the game finds in the archives, read once when a directory needs it.
-  std::optional<TGame_Index> index;
+  std::shared_ptr<const TGame_Index> index = env.Game_Index;
   for (std::size_t i = 0; i < env.MODs.size(); ++i) {
     const std::string& dir = dirs[i];
     // One listing per MOD answers both questions: the disabler's name matches the pattern too.
@@ -228,10 +228,9 @@ void Arena_Disabler_Files_erzeugen(const TArena_Umgebung& env, TInteraction& ui)
       }
       try {
         if (!index && env.Database != nullptr) {
-          index = Game_Index_Of(*env.Database);
+          index = std::make_shared<const TGame_Index>(Game_Index_Of(*env.Database));
         }
-        Arena_Vorrang_File_erzeugen(env.Game_Dir, env.Temp_Dir, env.MODs[i], dir,
-                                    index ? &*index : nullptr, ui);
+        Arena_Vorrang_File_erzeugen(env.Game_Dir, env.Temp_Dir, env.MODs[i], dir, index.get(), ui);
       } catch (const std::exception& error) {
         ui.Message(Message_Kind::Error, error.what(), Button_Set::OK);
       }

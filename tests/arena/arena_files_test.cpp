@@ -41,7 +41,7 @@ class Arena_Files : public ::testing::Test {
   void SetUp() override {
     std::filesystem::create_directories(Base);
     std::filesystem::create_directories(Cpma);
-    Env = {Inst.Game, Inst.Temp, {"BASEQ3", "CPMA"}, &Inst.Database};
+    Env = {Inst.Game, Inst.Temp, {"BASEQ3", "CPMA"}, &Inst.Database, nullptr};
     Yard = Inst.Add_Map(Inst.Add_PK3("baseq3", "pak0.pk3"), "Q3DM17.BSP", "The Longest Yard",
                         {"BASEQ3", "CPMA"});
     Yard->Assigned_Bots = {"Sarge", "Grunt"};

@@ -106,7 +106,7 @@ struct TScene {
 
   TInstallation Inst;
   std::string Base = Inst.Mod_Dir("baseq3");
-  TArena_Umgebung Env{Inst.Game, Inst.Temp, {"BASEQ3"}, &Inst.Database};
+  TArena_Umgebung Env{Inst.Game, Inst.Temp, {"BASEQ3"}, &Inst.Database, nullptr};
   std::vector<TMAP_Datei_Eintrag*> Maps;
   TScripted_Interaction& Ui = Inst.Ui;
 };
