@@ -142,7 +142,7 @@ TForm_Map_Properties::TForm_Map_Properties(QWidget* parent) : QDialog(parent) {
   Botshot_Verzoegerer_Timer_.setInterval(50);
   Botshot_Verzoegerer_Timer_.setSingleShot(false);
   connect(&Botshot_Verzoegerer_Timer_, &QTimer::timeout, this,
-          &TForm_Map_Properties::Botshot_Verzoegerer_Timer_Timeout);
+          &TForm_Map_Properties::Timer_Botshot_VerzoegererTimer);
   Refresh_All();
 }
 
@@ -219,14 +219,14 @@ QWidget* TForm_Map_Properties::Make_Spin(int index) {
     arrow->setFocusPolicy(Qt::NoFocus);
     arrows->addWidget(arrow);
     connect(arrow, &QToolButton::clicked, this,
-            [this, index, delta] { UpDown_Numeric_Clicked(index, delta); });
+            [this, index, delta] { UpDown_NumericClick(index, delta); });
   }
   row->addWidget(spin.Edit);
   row->addWidget(spin.UpDown);
   row->addStretch();
   connect(spin.Edit, &QLineEdit::textEdited, this,
-          [this, index](const QString& text) { Edit_Numeric_Edited(index, text); });
-  connect(spin.Edit, &QLineEdit::returnPressed, this, [this, index] { Edit_Numeric_Left(index); });
+          [this, index](const QString& text) { Edit_NumericChange(index, text); });
+  connect(spin.Edit, &QLineEdit::returnPressed, this, [this, index] { Edit_NumericExit(index); });
   return box;
 }
 
@@ -242,7 +242,7 @@ QWidget* TForm_Map_Properties::Build_General_Page() {
             "CheckBox_Allow_Include_In_Arena_File",
             "allows you to exclude this map from Arena File creation");
   connect(CheckBox_Allow_Include_In_Arena_File_, &QCheckBox::clicked, this,
-          &TForm_Map_Properties::CheckBox_Allow_Include_In_Arena_File_Clicked);
+          &TForm_Map_Properties::CheckBox_Allow_Include_In_Arena_FileClick);
   grid->addWidget(CheckBox_Allow_Include_In_Arena_File_, row++, 0, 1, 4);
   Build_MOD_Lists(grid, row);
   return page;
@@ -304,7 +304,7 @@ int TForm_Map_Properties::Build_Comment(QGridLayout* grid, int row) {
   Memo_Comment_->setTabChangesFocus(true);
   caption->setBuddy(Memo_Comment_);
   connect(Memo_Comment_, &QPlainTextEdit::textChanged, this,
-          &TForm_Map_Properties::Memo_Comment_Changed);
+          &TForm_Map_Properties::Memo_CommentChange);
   grid->addWidget(caption, row++, 0, 1, 4);
   grid->addWidget(Memo_Comment_, row++, 0, 1, 4);
   return row;
@@ -342,7 +342,7 @@ int TForm_Map_Properties::Build_MOD_Lists(QGridLayout* grid, int row) {
   CheckListBox_Useable_MODs_->setFixedHeight(90);
   Label_Useable_MODs_->setBuddy(CheckListBox_Useable_MODs_);
   connect(CheckListBox_Useable_MODs_, &QListWidget::itemChanged, this,
-          &TForm_Map_Properties::CheckListBox_Useable_MODs_Item_Changed);
+          &TForm_Map_Properties::CheckListBox_Useable_MODsClickCheck);
   Label_MOD_to_use_ = new QLabel(QStringLiteral("MOD to use"), page);
   ListBox_MOD_to_use_ = Named(new QListWidget(page), "ListBox_MOD_to_use",
                               "specifies which modification is to used when launching Q3A");
@@ -350,7 +350,7 @@ int TForm_Map_Properties::Build_MOD_Lists(QGridLayout* grid, int row) {
   ListBox_MOD_to_use_->setSelectionMode(QAbstractItemView::SingleSelection);
   Label_MOD_to_use_->setBuddy(ListBox_MOD_to_use_);
   connect(ListBox_MOD_to_use_, &QListWidget::currentRowChanged, this,
-          &TForm_Map_Properties::ListBox_MOD_to_use_Row_Changed);
+          &TForm_Map_Properties::ListBox_MOD_to_useClick);
   // One of the two pairs is shown, in the same place.
   grid->addWidget(Label_Useable_MODs_, row, 0, 1, 4);
   grid->addWidget(Label_MOD_to_use_, row++, 0, 1, 4);
@@ -385,7 +385,7 @@ QWidget* TForm_Map_Properties::Build_Game_Types() {
     const QString suffix = QString::fromLatin1(suffixes[at]);
     auto* box = new TGrey_Check_Box(caption, GroupBox_Game_Type_);
     box->setObjectName(QStringLiteral("CheckBox_Game_Type_") + suffix);
-    connect(box, &QCheckBox::clicked, this, [this, i] { CheckBox_Game_Type_Clicked(i); });
+    connect(box, &QCheckBox::clicked, this, [this, i] { CheckBox_Game_TypeClick(i); });
     checks->addWidget(box);
     CheckBox_Game_Type_.at(at) = box;
     auto* radio = new QRadioButton(caption, GroupBox_Radio_Game_Type_);
@@ -395,7 +395,7 @@ QWidget* TForm_Map_Properties::Build_Game_Types() {
     RadioButton_Game_Type_.at(at) = radio;
   }
   connect(Radio_Game_Type_Group_, &QButtonGroup::idClicked, this,
-          &TForm_Map_Properties::RadioButton_Game_Type_Clicked);
+          &TForm_Map_Properties::RadioButton_Game_TypeClick);
   return Stacked(nullptr, {GroupBox_Game_Type_, GroupBox_Radio_Game_Type_});
 }
 
@@ -417,9 +417,9 @@ QWidget* TForm_Map_Properties::Build_Bots_Area() {
   CheckListBox_Assigned_Bots_->setFixedSize(160, Botshot_Size);
   CheckListBox_Assigned_Bots_->installEventFilter(this);
   connect(CheckListBox_Assigned_Bots_, &QListWidget::itemChanged, this,
-          &TForm_Map_Properties::CheckListBox_Assigned_Bots_Item_Changed);
+          &TForm_Map_Properties::CheckListBox_Assigned_BotsClickCheck);
   connect(CheckListBox_Assigned_Bots_, &QListWidget::currentRowChanged, this,
-          &TForm_Map_Properties::CheckListBox_Assigned_Bots_Row_Changed);
+          &TForm_Map_Properties::CheckListBox_Assigned_BotsClick);
   Image_Botshot_ = Named(new QLabel(GroupBox_Bots_), "Image_Botshot");
   Image_Botshot_->setFixedSize(Botshot_Size, Botshot_Size);
   Image_Botshot_->setScaledContents(true);
@@ -447,7 +447,7 @@ QGroupBox* TForm_Map_Properties::Build_Skill() {
     skills->addWidget(radio);
   }
   connect(Skill_Group_, &QButtonGroup::idClicked, this,
-          &TForm_Map_Properties::RadioGroup_Bot_Skill_Clicked);
+          &TForm_Map_Properties::RadioGroup_Bot_SkillClick);
   return RadioGroup_Bot_Skill_;
 }
 
@@ -477,7 +477,7 @@ QGroupBox* TForm_Map_Properties::Build_Game_Facts() {
             "Button_Use_Arena_Settings",
             "take the game types, bots and limits of this block into the dialog");
   connect(Button_Use_Arena_Settings_, &QPushButton::clicked, this,
-          &TForm_Map_Properties::Button_Use_Arena_Settings_Clicked);
+          &TForm_Map_Properties::Button_Use_Arena_SettingsClick);
   grid->addWidget(new QLabel(QStringLiteral("Loaded from:"), GroupBox_Game_Facts_), 0, 0);
   grid->addWidget(Label_Loaded_From_, 0, 1);
   grid->addWidget(Label_Override_Note_, 0, 2, Qt::AlignRight);
@@ -662,55 +662,55 @@ void TForm_Map_Properties::Refresh_Game_Facts() {
 
 // ---- Events ------------------------------------------------------------------------------------
 
-void TForm_Map_Properties::Memo_Comment_Changed() {
+void TForm_Map_Properties::Memo_CommentChange() {
   if (!Updating_) {
     Model_.Comment.Text = From_QString(Memo_Comment_->toPlainText());
   }
 }
 
-void TForm_Map_Properties::Edit_Numeric_Edited(int index, const QString& text) {
+void TForm_Map_Properties::Edit_NumericChange(int index, const QString& text) {
   Numeric(index).Text = From_QString(text);
 }
 
-void TForm_Map_Properties::Edit_Numeric_Left(int index) {
+void TForm_Map_Properties::Edit_NumericExit(int index) {
   TNumeric_Field& field = Numeric(index);
   field.Text = From_QString(Spins_.at(static_cast<std::size_t>(index)).Edit->text());
   Model_.Leave(field);
   Refresh_Numerics();
 }
 
-void TForm_Map_Properties::UpDown_Numeric_Clicked(int index, int delta) {
+void TForm_Map_Properties::UpDown_NumericClick(int index, int delta) {
   TNumeric_Field& field = Numeric(index);
   field.Text = From_QString(Spins_.at(static_cast<std::size_t>(index)).Edit->text());
   Model_.Spin(field, delta);
   Refresh_Numerics();
 }
 
-void TForm_Map_Properties::CheckBox_Allow_Include_In_Arena_File_Clicked() {
+void TForm_Map_Properties::CheckBox_Allow_Include_In_Arena_FileClick() {
   Model_.Allow_Include_In_Arena_File.Click();
   Refresh_Check_Boxes();
 }
 
-void TForm_Map_Properties::CheckBox_Game_Type_Clicked(int index) {
+void TForm_Map_Properties::CheckBox_Game_TypeClick(int index) {
   Model_.Game_Types.at(static_cast<std::size_t>(index)).Click();
   Refresh_Check_Boxes();
 }
 
-void TForm_Map_Properties::RadioButton_Game_Type_Clicked(int index) {
+void TForm_Map_Properties::RadioButton_Game_TypeClick(int index) {
   Model_.Radio_Selected = index;
 }
 
-void TForm_Map_Properties::RadioGroup_Bot_Skill_Clicked(int index) {
+void TForm_Map_Properties::RadioGroup_Bot_SkillClick(int index) {
   Model_.Bot_Skill = index;
 }
 
-void TForm_Map_Properties::ListBox_MOD_to_use_Row_Changed(int row) {
+void TForm_Map_Properties::ListBox_MOD_to_useClick(int row) {
   if (!Updating_) {
     Model_.MOD_to_use_Selected = row;
   }
 }
 
-void TForm_Map_Properties::CheckListBox_Useable_MODs_Item_Changed(QListWidgetItem* item) {
+void TForm_Map_Properties::CheckListBox_Useable_MODsClickCheck(QListWidgetItem* item) {
   if (Updating_) {
     return;
   }
@@ -720,7 +720,7 @@ void TForm_Map_Properties::CheckListBox_Useable_MODs_Item_Changed(QListWidgetIte
   Refresh_Check_List(CheckListBox_Assigned_Bots_, Model_.Assigned_Bots);
 }
 
-void TForm_Map_Properties::CheckListBox_Assigned_Bots_Item_Changed(QListWidgetItem* item) {
+void TForm_Map_Properties::CheckListBox_Assigned_BotsClickCheck(QListWidgetItem* item) {
   const int row = CheckListBox_Assigned_Bots_->row(item);
   if (Updating_ || row < 0 || row >= Model_.Assigned_Bots.Count()) {
     return;
@@ -730,13 +730,13 @@ void TForm_Map_Properties::CheckListBox_Assigned_Bots_Item_Changed(QListWidgetIt
   item->setCheckState(To_Qt(Model_.Assigned_Bots[row].State));
 }
 
-void TForm_Map_Properties::CheckListBox_Assigned_Bots_Row_Changed(int row) {
+void TForm_Map_Properties::CheckListBox_Assigned_BotsClick(int row) {
   if (!Updating_ && Model_.Bot_Selected(row)) {
     Botshot_Verzoegerer_Timer_.start();
   }
 }
 
-void TForm_Map_Properties::CheckListBox_Assigned_Bots_Key(QKeyEvent* key) {
+void TForm_Map_Properties::CheckListBox_Assigned_BotsKeyDown(QKeyEvent* key) {
   if (key->isAutoRepeat()) {
     return;
   }
@@ -748,7 +748,7 @@ void TForm_Map_Properties::CheckListBox_Assigned_Bots_Key(QKeyEvent* key) {
   }
 }
 
-void TForm_Map_Properties::Botshot_Verzoegerer_Timer_Timeout() {
+void TForm_Map_Properties::Timer_Botshot_VerzoegererTimer() {
   if (Model_.Navigation_Key_Held()) {
     return;  // the preview follows once the user stops scrolling
   }
@@ -762,7 +762,7 @@ void TForm_Map_Properties::Botshot_Verzoegerer_Timer_Timeout() {
   }
 }
 
-void TForm_Map_Properties::Button_Use_Arena_Settings_Clicked() {
+void TForm_Map_Properties::Button_Use_Arena_SettingsClick() {
   Model_.Use_Arena_Settings();
   Refresh_Check_Boxes();
   Refresh_Numerics();
@@ -797,7 +797,7 @@ void TForm_Map_Properties::Play_Sound(const std::string& path) {
 bool TForm_Map_Properties::eventFilter(QObject* watched, QEvent* event) {
   if (watched == CheckListBox_Assigned_Bots_ &&
       (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
-    CheckListBox_Assigned_Bots_Key(static_cast<QKeyEvent*>(event));
+    CheckListBox_Assigned_BotsKeyDown(static_cast<QKeyEvent*>(event));
     return false;
   }
   for (std::size_t i = 0; i < Spins_.size(); ++i) {
@@ -808,13 +808,13 @@ bool TForm_Map_Properties::eventFilter(QObject* watched, QEvent* event) {
       // Leaving the field, not the window (a message box or another program taking over).
       const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
       if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-        Edit_Numeric_Left(static_cast<int>(i));
+        Edit_NumericExit(static_cast<int>(i));
       }
     } else if (event->type() == QEvent::KeyPress && Spins_.at(i).Edit->isEnabled()) {
       // The arrow keys work the spin buttons.
       const int key = static_cast<QKeyEvent*>(event)->key();
       if (key == Qt::Key_Up || key == Qt::Key_Down) {
-        UpDown_Numeric_Clicked(static_cast<int>(i), key == Qt::Key_Up ? +1 : -1);
+        UpDown_NumericClick(static_cast<int>(i), key == Qt::Key_Up ? +1 : -1);
         return true;
       }
     }

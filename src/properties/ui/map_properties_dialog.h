@@ -132,21 +132,21 @@ class TForm_Map_Properties : public QDialog {
   void Refresh_Game_Facts();
 
   // Event handlers, named after the control and the event.
-  void Memo_Comment_Changed();
-  void Edit_Numeric_Edited(int index, const QString& text);
-  void Edit_Numeric_Left(int index);
-  void UpDown_Numeric_Clicked(int index, int delta);
-  void CheckBox_Allow_Include_In_Arena_File_Clicked();
-  void CheckBox_Game_Type_Clicked(int index);
-  void RadioButton_Game_Type_Clicked(int index);
-  void RadioGroup_Bot_Skill_Clicked(int index);
-  void ListBox_MOD_to_use_Row_Changed(int row);
-  void CheckListBox_Useable_MODs_Item_Changed(QListWidgetItem* item);
-  void CheckListBox_Assigned_Bots_Item_Changed(QListWidgetItem* item);
-  void CheckListBox_Assigned_Bots_Row_Changed(int row);
-  void CheckListBox_Assigned_Bots_Key(QKeyEvent* key);
-  void Botshot_Verzoegerer_Timer_Timeout();
-  void Button_Use_Arena_Settings_Clicked();
+  void Memo_CommentChange();
+  void Edit_NumericChange(int index, const QString& text);
+  void Edit_NumericExit(int index);
+  void UpDown_NumericClick(int index, int delta);
+  void CheckBox_Allow_Include_In_Arena_FileClick();
+  void CheckBox_Game_TypeClick(int index);
+  void RadioButton_Game_TypeClick(int index);
+  void RadioGroup_Bot_SkillClick(int index);
+  void ListBox_MOD_to_useClick(int row);
+  void CheckListBox_Useable_MODsClickCheck(QListWidgetItem* item);
+  void CheckListBox_Assigned_BotsClickCheck(QListWidgetItem* item);
+  void CheckListBox_Assigned_BotsClick(int row);
+  void CheckListBox_Assigned_BotsKeyDown(QKeyEvent* key);
+  void Timer_Botshot_VerzoegererTimer();
+  void Button_Use_Arena_SettingsClick();
 
   void Show_Botshot(const std::string& icon);
   void Stop_Sound();
