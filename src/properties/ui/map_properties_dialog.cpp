@@ -736,15 +736,15 @@ void TForm_Map_Properties::CheckListBox_Assigned_BotsClick(int row) {
   }
 }
 
-void TForm_Map_Properties::CheckListBox_Assigned_BotsKeyDown(QKeyEvent* key) {
-  if (key->isAutoRepeat()) {
-    return;
+void TForm_Map_Properties::CheckListBox_Assigned_BotsKeyDown(const QKeyEvent& key) {
+  if (!key.isAutoRepeat()) {
+    Model_.Navigation_Key_Down(Key_Code(key.key()));
   }
-  const int code = Key_Code(key->key());
-  if (key->type() == QEvent::KeyPress) {
-    Model_.Navigation_Key_Down(code);
-  } else {
-    Model_.Navigation_Key_Up(code);
+}
+
+void TForm_Map_Properties::CheckListBox_Assigned_BotsKeyUp(const QKeyEvent& key) {
+  if (!key.isAutoRepeat()) {
+    Model_.Navigation_Key_Up(Key_Code(key.key()));
   }
 }
 
@@ -795,9 +795,12 @@ void TForm_Map_Properties::Play_Sound(const std::string& path) {
 }
 
 bool TForm_Map_Properties::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == CheckListBox_Assigned_Bots_ &&
-      (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
-    CheckListBox_Assigned_BotsKeyDown(static_cast<QKeyEvent*>(event));
+  if (watched == CheckListBox_Assigned_Bots_ && event->type() == QEvent::KeyPress) {
+    CheckListBox_Assigned_BotsKeyDown(*static_cast<QKeyEvent*>(event));
+    return false;
+  }
+  if (watched == CheckListBox_Assigned_Bots_ && event->type() == QEvent::KeyRelease) {
+    CheckListBox_Assigned_BotsKeyUp(*static_cast<QKeyEvent*>(event));
     return false;
   }
   for (std::size_t i = 0; i < Spins_.size(); ++i) {

@@ -144,7 +144,8 @@ class TForm_Map_Properties : public QDialog {
   void CheckListBox_Useable_MODsClickCheck(QListWidgetItem* item);
   void CheckListBox_Assigned_BotsClickCheck(QListWidgetItem* item);
   void CheckListBox_Assigned_BotsClick(int row);
-  void CheckListBox_Assigned_BotsKeyDown(QKeyEvent* key);
+  void CheckListBox_Assigned_BotsKeyDown(const QKeyEvent& key);
+  void CheckListBox_Assigned_BotsKeyUp(const QKeyEvent& key);
   void Timer_Botshot_VerzoegererTimer();
   void Button_Use_Arena_SettingsClick();
 
