@@ -1,10 +1,8 @@
 #include "app/program_steps.h"
 
 #include <exception>
-#include <future>
 #include <memory>
 #include <optional>
-#include <system_error>
 #include <vector>
 
 #include "app/read_ahead.h"
@@ -43,13 +41,6 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
     }
     std::vector<TArchive_Facts> listed;
     state.Game_Index.reset();
-    // The game index file is read while the database is loaded and synchronised.
-    std::future<TGame_Index_File_Read> index_file;
-    try {
-      index_file = std::async(std::launch::async, Read_Game_Index, state.Program_Dir);
-    } catch (const std::system_error&) {
-      // no thread to be had: read after the synchronisation instead
-    }
     state.PK3_Datenbank =
         Lade_PK3_Datenbank(TDatabase_Paths{state.Program_Dir, state.Temp_Dir, state.Levelshots_Dir,
                                            state.Botinfo_Dir, state.Game_Dir},
@@ -61,16 +52,13 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
     if (!state.Read_Ahead || writes != 0 || state.Read_Ahead->Program_Dir() != state.Program_Dir) {
       state.Read_Ahead = std::make_unique<TRead_Ahead>(state.Program_Dir, "", writes);
     }
-    // The game index takes what the synchronisation listed; archives it did not list keep what
-    // the index file knows of them, or are listed now when it does not know them.
-    if (!state.PK3_Datenbank->Load_Damaged()) {
+    // The game index file takes the facts of the archives the synchronisation scanned; it is
+    // rebuilt when missing or of another version. An unchanged installation leaves it alone: it
+    // is read when first wanted (Game_Index_aus).
+    if (!state.PK3_Datenbank->Load_Damaged() &&
+        (!listed.empty() || !Game_Index_File_Is_Current(state.Program_Dir))) {
       try {
-        std::optional<TGame_Index_File_Read> read_before;
-        if (index_file.valid()) {
-          read_before = index_file.get();
-        }
-        state.Game_Index = std::make_shared<const TGame_Index>(Game_Index_Of(
-            *state.PK3_Datenbank, std::move(listed), nullptr, std::move(read_before)));
+        (void)Game_Index_Of(*state.PK3_Datenbank, std::move(listed));
       } catch (const std::exception&) {
         // Never needed for the user's data: the dialogs do without, the next start tries again.
       }
@@ -124,6 +112,13 @@ TProperties_Context Properties_Kontext_aus(const TMain_State& state, TInteractio
 }
 
 std::shared_ptr<const TGame_Index> Game_Index_aus(const TMain_State& state) {
+  if (!state.Game_Index && state.PK3_Datenbank && !state.PK3_Datenbank->Load_Damaged()) {
+    try {
+      state.Game_Index = std::make_shared<const TGame_Index>(Game_Index_Of(*state.PK3_Datenbank));
+    } catch (const std::exception&) {
+      // the dialogs then know only each map's own archive
+    }
+  }
   return state.Game_Index;
 }
 

@@ -34,9 +34,10 @@ struct TMain_State {
   std::unique_ptr<TPK3_Dateien_Verwaltung> PK3_Datenbank;
   std::unique_ptr<TMOD_Liste> MOD_Liste;
   int MODs_mit_Arena_Files = 0;
-  // What the game reads from the database's archives, brought up to date by the database step
-  // (none when it could not be built: the dialogs then know only each map's own archive).
-  std::shared_ptr<const TGame_Index> Game_Index;
+  // What the game reads from the database's archives: read from gameindex.dat when first wanted
+  // (Game_Index_aus), which the database step brought up to date; none when it could not be
+  // built (the dialogs then know only each map's own archive). Dropped with the database.
+  mutable std::shared_ptr<const TGame_Index> Game_Index;
   // What was read ahead for the running start-up, if any (its steps take it while it holds).
   std::unique_ptr<TRead_Ahead> Read_Ahead;
   // Set when the arena pass of the running start-up renamed or changed an archive.

@@ -1,6 +1,7 @@
 #include "arena/game_index.h"
 
 #include <algorithm>
+#include <fstream>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -183,27 +184,29 @@ int TGame_Index::Refresh(const TPK3_Dateien_Verwaltung& database, Reader read,
   return changed;
 }
 
-TGame_Index_File_Read Read_Game_Index(const std::string& program_dir) {
-  TGame_Index_File_Read file;
-  file.Loaded = file.Index.Load(platform::Join(program_dir, Game_Index_File));
-  return file;
-}
-
 TGame_Index Game_Index_Of(const TPK3_Dateien_Verwaltung& database,
-                          std::vector<TArchive_Facts> scanned, TGame_Index::Reader read,
-                          std::optional<TGame_Index_File_Read> read_before) {
+                          std::vector<TArchive_Facts> scanned, TGame_Index::Reader read) {
   const std::string path = platform::Join(database.Paths().Program_Dir, Game_Index_File);
-  if (!read_before) {
-    read_before = Read_Game_Index(database.Paths().Program_Dir);
-  }
-  TGame_Index& index = read_before->Index;
-  const bool loaded = read_before->Loaded;
+  TGame_Index index;
+  const bool loaded = index.Load(path);
   const std::size_t known = index.Archives().size();
   if (index.Refresh(database, read, std::move(scanned)) > 0 || !loaded ||
       index.Archives().size() != known) {
     index.Save(path);
   }
-  return std::move(index);
+  return index;
+}
+
+bool Game_Index_File_Is_Current(const std::string& program_dir) {
+  std::ifstream file(platform::Join(program_dir, Game_Index_File), std::ios::binary);
+  std::string header(8, '\0');
+  if (!file.read(header.data(), static_cast<std::streamsize>(header.size()))) {
+    return false;
+  }
+  TByte_Reader in(std::move(header));
+  char magic[4];
+  in.Read_Buffer(magic, 4);
+  return std::string(magic, 4) == std::string(Index_Magic, 4) && in.Read_Integer() == Index_Version;
 }
 
 const TArchive_Facts* Overriding_Archive(const TGame_Index& index, const std::string& map_file,

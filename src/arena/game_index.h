@@ -80,21 +80,14 @@ const TArchive_Facts* Overriding_Archive(const TGame_Index& index, const std::st
 std::string Override_Note(const TGame_Index& index, const std::string& map_file,
                           const std::string& mod, const std::string& pk3_file);
 
-// gameindex.dat of a program directory as Load read it (Loaded: its result).
-struct TGame_Index_File_Read {
-  TGame_Index Index;
-  bool Loaded = false;
-};
-TGame_Index_File_Read Read_Game_Index(const std::string& program_dir);
-
-// The index of the database's archives: gameindex.dat of its program directory (`read_before`:
-// as read earlier, while the synchronisation ran; read now when not given), brought up to date
-// with the facts the synchronisation `scanned`, and written back when anything changed (a failed
-// or damaged file only costs the next start a listing of the archives it lacks).
+// The index of the database's archives: gameindex.dat of its program directory, brought up to
+// date with the facts the synchronisation `scanned` and written back when anything changed (a
+// failed or damaged file only costs the next start a listing of the archives it lacks).
 TGame_Index Game_Index_Of(const TPK3_Dateien_Verwaltung& database,
                           std::vector<TArchive_Facts> scanned = {},
-                          TGame_Index::Reader read = nullptr,
-                          std::optional<TGame_Index_File_Read> read_before = std::nullopt);
+                          TGame_Index::Reader read = nullptr);
+// True when gameindex.dat of `program_dir` exists and is of this version (its header only).
+bool Game_Index_File_Is_Current(const std::string& program_dir);
 inline constexpr const char* Game_Index_File = "gameindex.dat";
 
 // The base directories of the engines Vorlix knows: Quake III Arena's and OpenArena's.

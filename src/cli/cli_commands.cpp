@@ -93,7 +93,8 @@ int Command_Info(TCli_Context& context, TCli_Args& args) {
     return 1;
   }
   const TGame_Index no_index;
-  const TGame_Index& index = context.State().Game_Index ? *context.State().Game_Index : no_index;
+  const std::shared_ptr<const TGame_Index> known = Game_Index_aus(context.State());
+  const TGame_Index& index = known ? *known : no_index;
   const std::string& mod = map->PK3->MOD_Directory;
   auto archive = [](const TArchive_Facts* facts) {
     return facts == nullptr ? std::string("none")
@@ -313,8 +314,8 @@ std::vector<TMap_Place> Matching_Places(TCli_Context& context, TMap_Query query,
       maps.push_back(place.Map);
     }
     const TGame_Index no_index;
-    query.Filters.Game = std::make_shared<const TMap_Game_Facts>(
-        context.State().Game_Index ? *context.State().Game_Index : no_index, maps);
+    const std::shared_ptr<const TGame_Index> known = Game_Index_aus(context.State());
+    query.Filters.Game = std::make_shared<const TMap_Game_Facts>(known ? *known : no_index, maps);
   }
   std::erase_if(places,
                 [&query](const TMap_Place& place) { return !Map_Matches(*place.Map, query); });

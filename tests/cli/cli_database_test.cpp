@@ -1,5 +1,7 @@
 // vorlix-cli end to end with the database: sync, the listings, launch and the pk3 commands.
 
+#include <sys/stat.h>
+
 #include "cli_runner.h"
 
 namespace vorlix::testing {
@@ -15,8 +17,14 @@ TEST_F(Cli, Sync_Writes_The_Database_And_The_Listings_Show_It) {
   EXPECT_FALSE(fs::exists(Data_ / "TEMP"));
   EXPECT_FALSE(fs::exists(Data_ / "temp"));
   const std::string first = Read_File(Data_ / "mapsdb.dat");
+  // Nothing changed: the game index is left alone (an atomic write would give it a new inode).
+  struct stat index_before {};
+  ASSERT_EQ(::stat((Data_ / "gameindex.dat").c_str(), &index_before), 0);
   ASSERT_EQ(Run_Data({"sync"}).Status, 0);
   EXPECT_EQ(Read_File(Data_ / "mapsdb.dat"), first);
+  struct stat index_after {};
+  ASSERT_EQ(::stat((Data_ / "gameindex.dat").c_str(), &index_after), 0);
+  EXPECT_EQ(index_after.st_ino, index_before.st_ino);
 
   // Sorted by the Filename column, as the main window lists them.
   result = Run_Data({"list"});
