@@ -117,15 +117,17 @@ bool TGame_Index::Load(const std::string& path) {
 }
 
 bool TGame_Index::Save(const std::string& path) const {
-  TByte_Writer out;
-  out.Write_Buffer(Index_Magic, 4);
-  out.Write_Integer(Index_Version);
-  out.Write_Integer(static_cast<std::int32_t>(Archives_.size()));
-  for (const auto& facts : Archives_) {
-    Write_Facts(out, facts);
-  }
+  // Written in pieces: the file of a large installation is never held whole.
+  const auto produce = [this](TByte_Writer& out) {
+    out.Write_Buffer(Index_Magic, 4);
+    out.Write_Integer(Index_Version);
+    out.Write_Integer(static_cast<std::int32_t>(Archives_.size()));
+    for (const auto& facts : Archives_) {
+      Write_Facts(out, facts);
+    }
+  };
   try {
-    Write_File_Atomically(path, out.Data());
+    Write_File_Atomically(path, produce);
     return true;
   } catch (const TStream_Error&) {
     return false;
