@@ -39,12 +39,14 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
         state.Read_Ahead->Game_Dir() == state.Game_Dir) {
       walked = state.Read_Ahead->Take_Walk();
     }
-    std::vector<TArchive_Facts> listed;
     state.Game_Index.reset();
-    state.PK3_Datenbank =
-        Lade_PK3_Datenbank(TDatabase_Paths{state.Program_Dir, state.Temp_Dir, state.Levelshots_Dir,
-                                           state.Botinfo_Dir, state.Game_Dir},
-                           &ui, std::move(walked), &listed);
+    // The facts of the archives the synchronisation lists go to the game index file as they come.
+    TGame_Index_Writer index_writer(state.Program_Dir);
+    state.PK3_Datenbank = Lade_PK3_Datenbank(
+        TDatabase_Paths{state.Program_Dir, state.Temp_Dir, state.Levelshots_Dir, state.Botinfo_Dir,
+                        state.Game_Dir},
+        &ui, std::move(walked),
+        [&index_writer](const TArchive_Facts& facts) { index_writer.Add(facts); });
     // The archives' bot files are read on a thread of their own while the map list is filled,
     // unless what was read before the database step still holds. Nothing is written below
     // BOTINFO until the bot step.
@@ -52,13 +54,13 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
     if (!state.Read_Ahead || writes != 0 || state.Read_Ahead->Program_Dir() != state.Program_Dir) {
       state.Read_Ahead = std::make_unique<TRead_Ahead>(state.Program_Dir, "", writes);
     }
-    // The game index file takes the facts of the archives the synchronisation scanned; it is
+    // The game index file takes the facts of the archives the synchronisation listed; it is
     // rebuilt when missing or of another version. An unchanged installation leaves it alone: it
     // is read when first wanted (Game_Index_aus).
     if (!state.PK3_Datenbank->Load_Damaged() &&
-        (!listed.empty() || !Game_Index_File_Is_Current(state.Program_Dir))) {
+        (index_writer.Added() > 0 || !Game_Index_File_Is_Current(state.Program_Dir))) {
       try {
-        (void)Game_Index_Of(*state.PK3_Datenbank, std::move(listed));
+        index_writer.Write(*state.PK3_Datenbank);
       } catch (const std::exception&) {
         // Never needed for the user's data: the dialogs do without, the next start tries again.
       }

@@ -199,6 +199,135 @@ TGame_Index Game_Index_Of(const TPK3_Dateien_Verwaltung& database,
   return index;
 }
 
+TGame_Index_Writer::TGame_Index_Writer(const std::string& program_dir)
+    : Path_(platform::Join(program_dir, Game_Index_File)), Scratch_Path_(Path_ + ".scan") {}
+
+TGame_Index_Writer::~TGame_Index_Writer() {
+  if (Scratch_ != nullptr) {
+    std::fclose(Scratch_);
+    std::remove(Scratch_Path_.c_str());
+  }
+}
+
+void TGame_Index_Writer::Add(const TArchive_Facts& facts) {
+  ++Added_;
+  if (Scratch_ == nullptr && !Failed_) {
+    Scratch_ = std::fopen(Scratch_Path_.c_str(), "w+b");
+    Failed_ = Scratch_ == nullptr;
+  }
+  if (Failed_) {
+    return;
+  }
+  TByte_Writer out;
+  Write_Facts(out, facts);
+  const std::string& bytes = out.Data();
+  if (std::fseek(Scratch_, static_cast<long>(Scratch_End_), SEEK_SET) != 0 ||
+      std::fwrite(bytes.data(), 1, bytes.size(), Scratch_) != bytes.size()) {
+    Failed_ = true;
+    return;
+  }
+  TPlace& place = Scanned_[Archive_Key(facts.MOD_Directory, facts.PK3_Filename)];
+  place = {Scratch_End_, bytes.size(), facts.Size, facts.Date, facts.Readable};
+  Scratch_End_ += bytes.size();
+}
+
+bool TGame_Index_Writer::Write(const TPK3_Dateien_Verwaltung& database, TGame_Index::Reader read) {
+  if (Failed_) {
+    // The facts reported are gone: the old file stays, and the index read when first wanted
+    // reads the archives it does not know.
+    return false;
+  }
+  // Where the old file holds the facts of each archive it knows.
+  std::optional<TByte_Reader> old_file;
+  std::unordered_map<std::string, TPlace> known;
+  try {
+    TByte_Reader& in = old_file.emplace(Read_Whole_File(Path_));
+    const std::string& old = in.Data();
+    char magic[4];
+    in.Read_Buffer(magic, 4);
+    if (std::string(magic, 4) == std::string(Index_Magic, 4) &&
+        in.Read_Integer() == Index_Version) {
+      const std::size_t count = Read_Count(in, 40);
+      for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t start = old.size() - in.Remaining();
+        const TArchive_Facts facts = Read_Facts(in);
+        known[Archive_Key(facts.MOD_Directory, facts.PK3_Filename)] = {
+            start, old.size() - in.Remaining() - start, facts.Size, facts.Date, facts.Readable};
+      }
+      if (!in.At_End()) {
+        known.clear();
+      }
+    }
+  } catch (const TStream_Error&) {
+    known.clear();
+  }
+  // Each present archive's facts: scanned, else known with its size and date, else read now
+  // (into the scratch file, so that the file is made of copies only).
+  struct TSource {
+    const std::string* Bytes = nullptr;  // the old file; nullptr: the scratch file
+    TPlace Place;
+  };
+  const std::string* old = old_file ? &old_file->Data() : nullptr;
+  std::vector<TSource> sources;
+  for (int p = 0; p < database.Count(); ++p) {
+    const TPK3_Datei_Eintrag& record = *database.Items(p);
+    if (!record.Present) {
+      continue;
+    }
+    const std::string key = Archive_Key(record.MOD_Directory, record.PK3_Filename);
+    if (const auto scan = Scanned_.find(key); scan != Scanned_.end() &&
+                                              scan->second.Size == record.PK3_Filesize &&
+                                              scan->second.Date == record.PK3_Filedate) {
+      sources.push_back({nullptr, scan->second});
+      continue;
+    }
+    if (const auto it = known.find(key); it != known.end() && it->second.Readable &&
+                                         it->second.Size == record.PK3_Filesize &&
+                                         it->second.Date == record.PK3_Filedate) {
+      sources.push_back({old, it->second});
+      continue;
+    }
+    TArchive_Facts facts =
+        (read != nullptr ? read : Read_Archive_Facts)(database.Archive_Path(record));
+    facts.MOD_Directory = record.MOD_Directory;
+    facts.PK3_Filename = record.PK3_Filename;
+    facts.Size = record.PK3_Filesize;
+    facts.Date = record.PK3_Filedate;
+    Add(facts);
+    if (Failed_) {
+      return false;
+    }
+    sources.push_back({nullptr, Scanned_[key]});
+  }
+  if (Scratch_ != nullptr && std::fflush(Scratch_) != 0) {
+    return false;
+  }
+  const auto produce = [&](TByte_Writer& out) {
+    out.Write_Buffer(Index_Magic, 4);
+    out.Write_Integer(Index_Version);
+    out.Write_Integer(static_cast<std::int32_t>(sources.size()));
+    std::string piece;
+    for (const TSource& source : sources) {
+      if (source.Bytes != nullptr) {
+        out.Write_Buffer(source.Bytes->data() + source.Place.Offset, source.Place.Length);
+        continue;
+      }
+      piece.resize(source.Place.Length);
+      if (std::fseek(Scratch_, static_cast<long>(source.Place.Offset), SEEK_SET) != 0 ||
+          std::fread(piece.data(), 1, piece.size(), Scratch_) != piece.size()) {
+        throw TStream_Error("cannot read " + Scratch_Path_);
+      }
+      out.Write_Buffer(piece.data(), piece.size());
+    }
+  };
+  try {
+    Write_File_Atomically(Path_, produce);
+    return true;
+  } catch (const TStream_Error&) {
+    return false;
+  }
+}
+
 bool Game_Index_File_Is_Current(const std::string& program_dir) {
   std::ifstream file(platform::Join(program_dir, Game_Index_File), std::ios::binary);
   std::string header(8, '\0');

@@ -14,8 +14,10 @@
 //   once, from the first archive holding it.
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -86,6 +88,41 @@ std::string Override_Note(const TGame_Index& index, const std::string& map_file,
 TGame_Index Game_Index_Of(const TPK3_Dateien_Verwaltung& database,
                           std::vector<TArchive_Facts> scanned = {},
                           TGame_Index::Reader read = nullptr);
+// gameindex.dat written at start-up without holding the facts of every archive at once: what
+// the synchronisation reports goes to a scratch file beside it one archive at a time (Add, on
+// one thread), and Write then makes the file from those facts, from the old file's facts of the
+// archives whose size and date it knows, and from the archives neither holds, piece by piece.
+// The result is the file Game_Index_Of would write.
+class TGame_Index_Writer {
+ public:
+  explicit TGame_Index_Writer(const std::string& program_dir);
+  ~TGame_Index_Writer();
+  TGame_Index_Writer(const TGame_Index_Writer&) = delete;
+  TGame_Index_Writer& operator=(const TGame_Index_Writer&) = delete;
+
+  void Add(const TArchive_Facts& facts);
+  std::size_t Added() const { return Added_; }
+  // Writes gameindex.dat for the present archives of the database (`read` as for Refresh); false
+  // when it could not be written (the next start tries again).
+  bool Write(const TPK3_Dateien_Verwaltung& database, TGame_Index::Reader read = nullptr);
+
+ private:
+  struct TPlace {
+    std::uint64_t Offset = 0;
+    std::uint64_t Length = 0;
+    std::uint32_t Size = 0;
+    std::int32_t Date = 0;
+    bool Readable = true;
+  };
+  std::string Path_;
+  std::string Scratch_Path_;
+  std::FILE* Scratch_ = nullptr;
+  std::uint64_t Scratch_End_ = 0;
+  std::size_t Added_ = 0;
+  bool Failed_ = false;
+  std::unordered_map<std::string, TPlace> Scanned_;
+};
+
 // True when gameindex.dat of `program_dir` exists and is of this version (its header only).
 bool Game_Index_File_Is_Current(const std::string& program_dir);
 inline constexpr const char* Game_Index_File = "gameindex.dat";

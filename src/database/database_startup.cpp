@@ -21,16 +21,13 @@ std::string Database_File_Path(const std::string& program_dir) {
 
 std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(
     const TDatabase_Paths& paths, TInteraction* interaction,
-    std::optional<TGame_Directory_Walk> walked, std::vector<TArchive_Facts>* listed) {
+    std::optional<TGame_Directory_Walk> walked, const TLive_Sync_Sink::Listed_Handler& listed) {
   auto database = std::make_unique<TPK3_Dateien_Verwaltung>(paths, interaction);
-  TLive_Sync_Sink sink(interaction);
+  TLive_Sync_Sink sink(interaction, listed);
   const auto synchronise = [&](const TGame_Directory_Walk& walk) {
     // A rename that a crash interrupted is finished or undone before the archives are compared.
     Finish_Interrupted_Renames(*database);
     TDatabase_Sync(*database, sink).Sync_With_Disk(walk);
-    if (listed != nullptr) {
-      *listed = std::move(sink.Listed);
-    }
   };
   if (walked) {
     TDatabase_File::Load_Database(*database, Database_File_Path(paths.Program_Dir));

@@ -10,6 +10,7 @@
 #include "database/archive_facts.h"
 #include "database/records.h"
 #include "database/scan.h"
+#include "database/sync.h"
 
 namespace vorlix {
 
@@ -24,11 +25,12 @@ std::string Database_File_Path(const std::string& program_dir);
 // progress on the status lines of `interaction`. The game directory is walked meanwhile, unless
 // the caller has its walk already (`walked`). A database file that could not be read completely
 // is reported and not synchronised (Load_Damaged() of the result): the start-up ends there.
-// `listed`, when given, receives the facts of every archive the synchronisation listed.
+// `listed`, when given, is handed the facts of every archive the synchronisation listed, one at a
+// time, on the calling thread.
 std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(
     const TDatabase_Paths& paths, TInteraction* interaction,
     std::optional<TGame_Directory_Walk> walked = std::nullopt,
-    std::vector<TArchive_Facts>* listed = nullptr);
+    const TLive_Sync_Sink::Listed_Handler& listed = nullptr);
 
 // Writes the database file of the program directory; false (reported) when it failed, in which
 // case the previous file is untouched.

@@ -5,6 +5,7 @@
 // what the user sees, and the facts of every archive it lists, through a TSync_Sink.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -30,18 +31,23 @@ class TSync_Sink : public TScan_Sink {
   virtual void Archive_Listed(TArchive_Facts facts) = 0;
 };
 
-// Passes the texts on to the user at once and keeps the facts.
+// Passes the texts on to the user at once and the facts to `listed` (dropped when it is empty).
 class TLive_Sync_Sink : public TSync_Sink {
  public:
-  explicit TLive_Sync_Sink(TInteraction* interaction) : Live_(interaction) {}
+  using Listed_Handler = std::function<void(const TArchive_Facts&)>;
+  explicit TLive_Sync_Sink(TInteraction* interaction, Listed_Handler listed = nullptr)
+      : Live_(interaction), Listed_(std::move(listed)) {}
   void Status(int line, const std::string& text) override { Live_.Status(line, text); }
   void Error(const std::string& text) override { Live_.Error(text); }
-  void Archive_Listed(TArchive_Facts facts) override { Listed.push_back(std::move(facts)); }
-
-  std::vector<TArchive_Facts> Listed;
+  void Archive_Listed(TArchive_Facts facts) override {
+    if (Listed_) {
+      Listed_(facts);
+    }
+  }
 
  private:
   TLive_Scan_Sink Live_;
+  Listed_Handler Listed_;
 };
 
 class TDatabase_Sync {

@@ -125,13 +125,18 @@ Outcome Start(const TTemp_Dir& dir, const std::string& program, int threads) {
                         dir / "game"};
   TPK3_Dateien_Verwaltung db(paths, &user);
   TDatabase_File::Load_Database(db, Database_File_Path(prog));
-  TLive_Sync_Sink sink(&user);
+  std::vector<TArchive_Facts> listed;
+  TLive_Sync_Sink sink(&user, [&listed](const TArchive_Facts& facts) { listed.push_back(facts); });
   TDatabase_Sync sync(db, sink);
   sync.Scan_Threads = threads;
   sync.Sync_With_Disk();
   EXPECT_TRUE(Speichere_PK3_Datenbank(db));
-  return {Read_File(Database_File_Path(prog)), user.Status, user.Messages,
-          Tree_Of(prog + "/levelshots"), Tree_Of(prog + "/botinfo"), sink.Listed};
+  return {Read_File(Database_File_Path(prog)),
+          user.Status,
+          user.Messages,
+          Tree_Of(prog + "/levelshots"),
+          Tree_Of(prog + "/botinfo"),
+          listed};
 }
 
 void Expect_Same(const Outcome& serial, const Outcome& parallel) {
