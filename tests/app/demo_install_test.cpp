@@ -130,8 +130,7 @@ TEST_F(Demo_Install, Without_Engine_The_Stand_In_Fails_And_Without_Data_Nothing_
 }
 
 TEST_F(Demo_Install, Options_Store_The_Engine_And_Use_The_Demo_As_Game_Directory) {
-  TProgram_Options options;
-  options.Demo = true;
+  TProgram_Options options{.Demo = true};
   const TStart_Setup setup = Apply_Engine_And_Demo(options, sources, tmp / "demo");
   ASSERT_EQ(setup.Exit_Status, 0) << setup.Error;
   EXPECT_EQ(options.Game_Dir, tmp / "demo");
@@ -139,20 +138,16 @@ TEST_F(Demo_Install, Options_Store_The_Engine_And_Use_The_Demo_As_Game_Directory
 
   // --engine wins over the demo's engine; "" removes the stored engine.
   Make_Executable(tmp / "bin/ioquake3", "#!/bin/sh\n");
-  TProgram_Options both;
-  both.Demo = true;
-  both.Engine = tmp / "bin/../bin/ioquake3";
+  TProgram_Options both{.Engine = tmp / "bin/../bin/ioquake3", .Demo = true};
   ASSERT_EQ(Apply_Engine_And_Demo(both, sources, tmp / "demo").Exit_Status, 0);
   EXPECT_EQ(Lade_Q3A_Exe(), tmp / "bin/ioquake3");
-  TProgram_Options clear;
-  clear.Engine = "";
+  TProgram_Options clear{.Engine = ""};
   ASSERT_EQ(Apply_Engine_And_Demo(clear, sources).Exit_Status, 0);
   EXPECT_EQ(Lade_Q3A_Exe(), "");
   EXPECT_FALSE(clear.Game_Dir.has_value());
 
   // The server program is stored beside the engine, looked up the same way, and kept apart.
-  TProgram_Options server;
-  server.Server_Engine = tmp / "bin/ioquake3";
+  TProgram_Options server{.Server_Engine = tmp / "bin/ioquake3"};
   ASSERT_EQ(Apply_Engine_And_Demo(server, sources).Exit_Status, 0);
   EXPECT_EQ(Lade_Q3A_Server_Exe(), tmp / "bin/ioquake3");
   EXPECT_EQ(Lade_Q3A_Exe(), "");
@@ -165,9 +160,7 @@ TEST_F(Demo_Install, Options_Store_The_Engine_And_Use_The_Demo_As_Game_Directory
 
 TEST_F(Demo_Install, Wrong_Options_Change_Nothing) {
   ASSERT_TRUE(Speichere_Q3A_Exe(engine));
-  TProgram_Options conflict;
-  conflict.Demo = true;
-  conflict.Game_Dir = "/games/q3";
+  TProgram_Options conflict{.Game_Dir = "/games/q3", .Demo = true};
   EXPECT_EQ(Apply_Engine_And_Demo(conflict, sources, tmp / "demo").Exit_Status, 2);
   EXPECT_FALSE(fs::exists(tmp / "demo"));
 
@@ -179,8 +172,7 @@ TEST_F(Demo_Install, Wrong_Options_Change_Nothing) {
   EXPECT_EQ(Apply_Engine_And_Demo(not_executable, sources).Exit_Status, 2);
   EXPECT_EQ(Lade_Q3A_Exe(), engine);
 
-  TProgram_Options no_data;
-  no_data.Demo = true;
+  TProgram_Options no_data{.Demo = true};
   sources.Data_Dir = tmp / "nowhere";
   const TStart_Setup failed = Apply_Engine_And_Demo(no_data, sources, tmp / "demo");
   EXPECT_EQ(failed.Exit_Status, 1);

@@ -23,6 +23,12 @@ using testing::TScripted_Interaction;
 using testing::TTemp_Dir;
 using testing::Write_File;
 
+// One start-up's outcome, its developer flag not looked at.
+Load_Outcome Load(TStartup& startup) {
+  bool dev = false;
+  return startup.Lade(dev);
+}
+
 class Startup_Test : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -64,11 +70,10 @@ class Startup_Test : public ::testing::Test {
     return steps;
   }
 
-  TStartup_Options Options() {
-    TStartup_Options options;
-    options.Program_Dir = program / "data";
-    options.Search_Roots = {roots / "empty"};
-    return options;
+  TStartup_Options Options(std::optional<std::string> game_dir = {}) {
+    return {.Program_Dir = program / "data",
+            .Game_Dir = std::move(game_dir),
+            .Search_Roots = {roots / "empty"}};
   }
 
   TTemp_Dir config;
@@ -82,9 +87,7 @@ class Startup_Test : public ::testing::Test {
 };
 
 TEST_F(Startup_Test, Runs_Steps_In_Order_And_Saves_Game_Dir_On_Close) {
-  TStartup_Options options = Options();
-  options.Game_Dir = game.Path() + "/";
-  TStartup startup(user, Tracing_Steps(), options);
+  TStartup startup(user, Tracing_Steps(), Options(game.Path() + "/"));
   bool dev = true;
   EXPECT_EQ(startup.Lade(dev), Load_Outcome::Run);
   EXPECT_FALSE(dev);
@@ -115,17 +118,15 @@ TEST_F(Startup_Test, Runs_Steps_In_Order_And_Saves_Game_Dir_On_Close) {
 }
 
 TEST_F(Startup_Test, A_Second_Start_On_The_Data_Folder_Ends_Without_Touching_It) {
-  TStartup_Options options = Options();
-  options.Game_Dir = game.Path();
+  TStartup_Options options = Options(game.Path());
   auto first = std::make_unique<TStartup>(user, Tracing_Steps(), options);
-  bool dev = false;
-  ASSERT_EQ(first->Lade(dev), Load_Outcome::Run);
+  ASSERT_EQ(Load(*first), Load_Outcome::Run);
   fs::create_directories(program / "data/TEMP/first");  // the first program's scratch files
   TScripted_Interaction second_user;
   {
     TStartup second(second_user, Tracing_Steps(), options);
     trace.clear();
-    EXPECT_EQ(second.Lade(dev), Load_Outcome::Stop);
+    EXPECT_EQ(Load(second), Load_Outcome::Stop);
     EXPECT_TRUE(trace.empty());
     EXPECT_EQ(
         second_user.Messages,
@@ -135,7 +136,7 @@ TEST_F(Startup_Test, A_Second_Start_On_The_Data_Folder_Ends_Without_Touching_It)
   }
   first.reset();  // the first program ends
   TStartup third(second_user, Tracing_Steps(), options);
-  EXPECT_EQ(third.Lade(dev), Load_Outcome::Run);
+  EXPECT_EQ(Load(third), Load_Outcome::Run);
 }
 
 TEST_F(Startup_Test, What_Was_Read_Ahead_Serves_The_Next_Run_Only) {
@@ -143,8 +144,7 @@ TEST_F(Startup_Test, What_Was_Read_Ahead_Serves_The_Next_Run_Only) {
   steps.Read_Bots = [this](TMain_State& s) {
     trace.emplace_back(s.Read_Ahead ? "bots read ahead" : "bots");
   };
-  TStartup_Options options = Options();
-  options.Game_Dir = game.Path();
+  TStartup_Options options = Options(game.Path());
   options.Program_Dir = program / "data/";
   TStartup startup(user, steps, options);
   // A reading started for another program directory is not taken; one for this one is.
@@ -160,8 +160,7 @@ TEST_F(Startup_Test, What_Was_Read_Ahead_Serves_The_Next_Run_Only) {
   startup.Read_Ahead(std::move(same));
   EXPECT_EQ(startup.State().Read_Ahead.get(), same_reading);
 
-  bool dev = false;
-  EXPECT_EQ(startup.Lade(dev), Load_Outcome::Run);
+  EXPECT_EQ(Load(startup), Load_Outcome::Run);
   startup.Neu_Laden();
   EXPECT_EQ(std::count(trace.begin(), trace.end(), "bots read ahead"), 1);
   EXPECT_EQ(std::count(trace.begin(), trace.end(), "bots"), 1);
@@ -178,8 +177,7 @@ TEST_F(Startup_Test, A_Walk_Read_Ahead_Is_Taken_Unless_The_Arena_Pass_Changed_Th
         {"maps/" + map + ".bsp", testing::Make_Bsp(testing::Entity_Text("Title " + map), 100)}};
   };
   testing::Write_Pk3(game / "baseq3/a.pk3", archive("a"));
-  TStartup_Options options = Options();
-  options.Game_Dir = game.Path();
+  TStartup_Options options = Options(game.Path());
   TStartup_Steps steps;
   Setze_Programmschritte(steps, user);
   // One start of the window program; the archives it recorded.
@@ -189,8 +187,7 @@ TEST_F(Startup_Test, A_Walk_Read_Ahead_Is_Taken_Unless_The_Arena_Pass_Changed_Th
     startup.State().Read_Ahead->Wait();
     // An archive that comes after the walk: a start that takes the walk does not see it.
     testing::Write_Pk3(game / "baseq3/late.pk3", archive("late"));
-    bool dev = false;
-    EXPECT_EQ(startup.Lade(dev), Load_Outcome::Run);
+    EXPECT_EQ(Load(startup), Load_Outcome::Run);
     std::vector<std::string> archives;
     const TPK3_Dateien_Verwaltung& db = *startup.State().PK3_Datenbank;
     archives.reserve(static_cast<std::size_t>(db.Count()));
@@ -216,16 +213,14 @@ TEST_F(Startup_Test, Existing_Program_Folders_Keep_Their_Names_And_Leftover_Temp
   Write_File(program / "data/temp/a/read_only", "");
   fs::permissions(program / "data/temp/a/read_only", fs::perms::owner_read);
   Write_File(program / "data/GFX/NOLEVELSHOTAVAILABLE.JPG", "");
-  TStartup_Options options = Options();
-  options.Game_Dir = game.Path();
+  TStartup_Options options = Options(game.Path());
   TStartup_Steps steps;
   bool temp_gone_before_steps = false;
   steps.Build_MOD_List = [&](TMain_State&) {
     temp_gone_before_steps = !fs::exists(program / "data/temp");
   };
   TStartup startup(user, steps, options);
-  bool dev = false;
-  EXPECT_EQ(startup.Lade(dev), Load_Outcome::Run);
+  EXPECT_EQ(Load(startup), Load_Outcome::Run);
   EXPECT_TRUE(temp_gone_before_steps);
   EXPECT_EQ(startup.State().Levelshots_Dir, program / "data/LevelShots");
   EXPECT_EQ(startup.State().GFX_Dir, program / "data/GFX");
@@ -238,8 +233,7 @@ TEST_F(Startup_Test, Stored_Dir_Without_Game_Leads_To_Search_And_Found_Dir_Is_Sa
   options.Search_Roots = {roots / "found"};
   user.Answers.push_back(Answer::Yes);
   TStartup startup(user, {}, options);
-  bool dev = false;
-  EXPECT_NE(startup.Lade(dev), Load_Outcome::Stop);
+  EXPECT_NE(Load(startup), Load_Outcome::Stop);
   EXPECT_EQ(startup.State().Game_Dir, roots / "found/Quake3");
   EXPECT_EQ(user.Notices.size(), 1u);
   startup.Schliessen();
@@ -249,8 +243,7 @@ TEST_F(Startup_Test, Stored_Dir_Without_Game_Leads_To_Search_And_Found_Dir_Is_Sa
 TEST_F(Startup_Test, Nothing_Confirmed_Ends_Without_Steps_Or_Writes) {
   Write_File(program / "data/mapsdb.dat", "db");
   TStartup startup(user, Tracing_Steps(), Options());
-  bool dev = false;
-  EXPECT_EQ(startup.Lade(dev), Load_Outcome::Stop);
+  EXPECT_EQ(Load(startup), Load_Outcome::Stop);
   EXPECT_TRUE(trace.empty());
   ASSERT_FALSE(user.Messages.empty());
   EXPECT_EQ(
@@ -261,19 +254,16 @@ TEST_F(Startup_Test, Nothing_Confirmed_Ends_Without_Steps_Or_Writes) {
 
 TEST_F(Startup_Test, Refused_Upgrade_Or_Failed_Tree_Stops_The_Run) {
   Write_File(program / "data/mapslist.dat", "old");
-  TStartup_Options options = Options();
-  options.Game_Dir = game.Path();
+  TStartup_Options options = Options(game.Path());
   {
     TStartup startup(user, Tracing_Steps(), options);
-    bool dev = false;
-    EXPECT_EQ(startup.Lade(dev), Load_Outcome::Stop);
+    EXPECT_EQ(Load(startup), Load_Outcome::Stop);
     EXPECT_TRUE(trace.empty());
   }
   fs::remove(program / "data/mapslist.dat");
   tree_result = false;
   TStartup startup(user, Tracing_Steps(), options);
-  bool dev = false;
-  EXPECT_EQ(startup.Lade(dev), Load_Outcome::Stop);
+  EXPECT_EQ(Load(startup), Load_Outcome::Stop);
   EXPECT_EQ(trace.back(), "tree");
 }
 
@@ -299,13 +289,11 @@ TEST_F(Startup_Test, Escaped_Error_Is_Shown_Skips_The_Rest_And_Suppresses_Saving
 }
 
 TEST_F(Startup_Test, Save_Reports_A_Failed_Write_And_Goes_On) {
-  TStartup_Options options = Options();
-  options.Game_Dir = game.Path();
+  TStartup_Options options = Options(game.Path());
   TStartup_Steps steps = Tracing_Steps();
   steps.Save_Database = [](TMain_State&) -> bool { throw std::runtime_error("disk full"); };
   TStartup startup(user, steps, options);
-  bool dev = false;
-  ASSERT_EQ(startup.Lade(dev), Load_Outcome::Run);
+  ASSERT_EQ(Load(startup), Load_Outcome::Run);
   trace.clear();
   EXPECT_FALSE(startup.Speichere_Einstellungen());
   EXPECT_EQ(trace, (std::vector<std::string>{"save-tree"}));

@@ -40,12 +40,7 @@ TEST(Game_Index, The_Name_That_Sorts_Last_After_Upper_Casing_Is_Searched_First) 
 
 TArchive_Facts Facts(const std::string& mod, const std::string& file, std::vector<std::string> maps,
                      std::vector<std::string> bots) {
-  TArchive_Facts facts;
-  facts.MOD_Directory = mod;
-  facts.PK3_Filename = file;
-  facts.Maps = std::move(maps);
-  facts.Bot_Files = std::move(bots);
-  return facts;
+  return {.MOD_Directory = mod, .PK3_Filename = file, .Maps = maps, .Bot_Files = bots};
 }
 
 TEST(Game_Index, Bot_Files_And_Maps_Come_From_The_First_Archive_Of_MOD_Then_Base) {
@@ -106,9 +101,7 @@ TEST(Game_Index, Facts_Come_From_The_Archive_And_Survive_The_File_Or_Are_Read_Ag
   static int reads = 0;
   const TGame_Index::Reader counting = [](const std::string&) {
     ++reads;
-    TArchive_Facts facts;
-    facts.Maps = {"DM1"};
-    return facts;
+    return TArchive_Facts{.Maps = {"DM1"}};
   };
   TGame_Index index;
   EXPECT_EQ(index.Refresh(db.Database, counting), 1);

@@ -8,15 +8,14 @@
 #include "arena/game_index.h"
 
 #include "browser/unsorted_list.h"
+#include "builders.h"
 #include "test_database.h"
 
 namespace vorlix::testing {
 namespace {
 
 std::int32_t Dos(int year, int month, int day, int hour = 12) {
-  return static_cast<std::int32_t>(
-      (static_cast<std::uint32_t>(year - 1980) << 25) | (static_cast<std::uint32_t>(month) << 21) |
-      (static_cast<std::uint32_t>(day) << 16) | (static_cast<std::uint32_t>(hour) << 11));
+  return Dos_Date_Time(year, month, day, hour, 0, 0);
 }
 
 class Map_Search_Test : public ::testing::Test {
@@ -74,33 +73,11 @@ TEST(Map_Search_Text, FoldsLatin1LettersToTheirBaseAndReadsUtf8) {
 TEST_F(Map_Search_Test, MatchesEveryWordInOneFieldAndEveryFilter) {
   const std::int64_t now = Wall_Clock_Seconds(Dos(2026, 12, 7, 13));
   const auto type = [](const char* word) {
-    TMap_Filters f;
-    f.Game_Type = *Game_Type_Bit_From_Word(word);
-    return f;
-  };
-  const auto players = [](int n) {
-    TMap_Filters f;
-    f.Players = n;
-    return f;
-  };
-  const auto rating = [](int r) {
-    TMap_Filters f;
-    f.Min_Rating = r;
-    return f;
-  };
-  const auto mod = [](const char* m) {
-    TMap_Filters f;
-    f.MOD = m;
-    return f;
+    return TMap_Filters{.Game_Type = *Game_Type_Bit_From_Word(word)};
   };
   const auto added = [now](int days) {
-    TMap_Filters f;
-    f.Added_Within_Days = days;
-    f.Now = now;
-    return f;
+    return TMap_Filters{.Added_Within_Days = days, .Now = now};
   };
-  TMap_Filters bots;
-  bots.Bots = true;
   TMap_Filters single_rated = type("single");
   single_rated.Min_Rating = 0;
 
@@ -138,22 +115,22 @@ TEST_F(Map_Search_Test, MatchesEveryWordInOneFieldAndEveryFilter) {
       {"", type("team"), "S"},
       {"", type("single"), "P"},
       {"", type("other"), ""},
-      {"", players(1), "P"},
-      {"", players(3), "A"},
-      {"", players(8), "S"},
-      {"", players(16), "S"},
-      {"", players(17), ""},
-      {"", rating(0), "ASP"},
-      {"", rating(3), "AS"},
-      {"", rating(8), ""},
-      {"", bots, "A"},
-      {"", mod("cpma"), "A"},
-      {"", mod("MYMOD"), "S"},
-      {"", mod("baseq"), ""},
+      {"", {.Players = 1}, "P"},
+      {"", {.Players = 3}, "A"},
+      {"", {.Players = 8}, "S"},
+      {"", {.Players = 16}, "S"},
+      {"", {.Players = 17}, ""},
+      {"", {.Min_Rating = 0}, "ASP"},
+      {"", {.Min_Rating = 3}, "AS"},
+      {"", {.Min_Rating = 8}, ""},
+      {"", {.Bots = true}, "A"},
+      {"", {.MOD = "cpma"}, "A"},
+      {"", {.MOD = "MYMOD"}, "S"},
+      {"", {.MOD = "baseq"}, ""},
       {"", added(7), "A"},
       {"", added(37), "AP"},
       {"", added(100000), "ASP"},
-      {"gate", rating(1), "A"},
+      {"gate", {.Min_Rating = 1}, "A"},
       {"gate", single_rated, "P"},
       {"arena", type("ctf"), ""},
   };
@@ -186,31 +163,28 @@ TEST_F(Map_Search_Test, MatchesEveryWordInOneFieldAndEveryFilter) {
 // The game's own files: a map's arena block (the one the game reads) adds its `type` words, and a
 // bot file in any archive of the map's MOD directory or of the base directory lets bots play it.
 TEST_F(Map_Search_Test, GameFactsAddTheArenaBlockTypesAndBotFilesOfTheSearchPath) {
-  const auto archive = [](const char* mod, const char* name) {
-    TArchive_Facts facts;
-    facts.MOD_Directory = mod;
-    facts.PK3_Filename = name;
-    return facts;
-  };
   const auto block = [](const char* script, const char* map, const char* type) {
     return TArena_Info{script, {{"map", map}, {"type", type}}};
   };
-  TArchive_Facts bots_base = archive("baseq3", "pak6.pk3");
-  bots_base.Bot_Files = {"GATE2"};
-  TArchive_Facts bots_elsewhere = archive("othermod", "bots.pk3");
-  bots_elsewhere.Bot_Files = {"CTF4"};
-  // Both hold scripts/pack.arena: the game reads the copy of the archive whose name sorts last.
-  TArchive_Facts pack = archive("baseq3", "Z_pack.pk3");
-  pack.Arena_Scripts = {"scripts/pack.arena"};
-  pack.Arenas = {block("scripts/pack.arena", "gate2", "ctf  FFA unknown")};
-  TArchive_Facts outranked = archive("baseq3", "a_pack.pk3");
-  outranked.Arena_Scripts = {"scripts/PACK.arena"};
-  outranked.Arenas = {block("scripts/PACK.arena", "GATE2", "tourney")};
-  TArchive_Facts mod_script = archive("mymod", "own.pk3");
-  mod_script.Arena_Scripts = {"scripts/arenas.txt"};
-  mod_script.Arenas = {block("scripts/arenas.txt", "ctf4", "single")};
   TGame_Index index;
-  index.Set_Archives({bots_base, bots_elsewhere, pack, outranked, mod_script});
+  index.Set_Archives({
+      {.MOD_Directory = "baseq3", .PK3_Filename = "pak6.pk3", .Bot_Files = {"GATE2"}},
+      {.MOD_Directory = "othermod", .PK3_Filename = "bots.pk3", .Bot_Files = {"CTF4"}},
+      // Both hold scripts/pack.arena: the game reads the copy of the archive whose name sorts
+      // last.
+      {.MOD_Directory = "baseq3",
+       .PK3_Filename = "Z_pack.pk3",
+       .Arena_Scripts = {"scripts/pack.arena"},
+       .Arenas = {block("scripts/pack.arena", "gate2", "ctf  FFA unknown")}},
+      {.MOD_Directory = "baseq3",
+       .PK3_Filename = "a_pack.pk3",
+       .Arena_Scripts = {"scripts/PACK.arena"},
+       .Arenas = {block("scripts/PACK.arena", "GATE2", "tourney")}},
+      {.MOD_Directory = "mymod",
+       .PK3_Filename = "own.pk3",
+       .Arena_Scripts = {"scripts/arenas.txt"},
+       .Arenas = {block("scripts/arenas.txt", "ctf4", "single")}},
+  });
   const auto game = std::make_shared<const TMap_Game_Facts>(
       index, std::vector<const TMAP_Datei_Eintrag*>{Arena_, Strasse_, Plain_});
 

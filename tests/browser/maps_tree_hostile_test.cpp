@@ -13,34 +13,22 @@ namespace {
 
 const char* const Incompatible = "Error loading map information. Incompatible file format.";
 
-std::string Group(std::int32_t children, const std::string& name, std::int32_t version = 1) {
-  TByte_Writer writer;
-  Write_Group(writer, children, name, version);
-  return writer.Data();
-}
-
-std::string Entry(std::int32_t map, std::int32_t pk3, std::int32_t version = 1) {
-  TByte_Writer writer;
-  Write_Entry(writer, map, pk3, version);
-  return writer.Data();
-}
-
 TEST(Maps_Tree_Hostile, Damaged_Files_Stop_With_One_Incompatible_Box_And_Save_Nothing) {
   TTest_Database db;
   TPK3_Datei_Eintrag* pak0 = db.Add_PK3("baseq3", "pak0.pk3");
   const TMAP_Datei_Eintrag* map = TTest_Database::Add_Map(pak0, "Q3DM1.BSP");
   const TMAP_Datei_Eintrag* other = TTest_Database::Add_Map(pak0, "Q3DM2.BSP");
-  const std::string valid =
-      Group(2, "Arenas") + Group(1, "Sub") + Entry(map->ID, pak0->ID) + Entry(other->ID, pak0->ID);
+  const std::string valid = Tree_Group("Arenas", 2) + Tree_Group("Sub", 1) +
+                            Tree_Entry(map->ID, pak0->ID) + Tree_Entry(other->ID, pak0->ID);
   std::vector<std::string> damaged = {
-      Group(0, "Arenas", 2),
+      Tree_Group("Arenas", 0, 2),
       // The damaged record deep inside; the entries after it would give boxes if read.
-      Group(3, "Arenas") + Group(1, "Outer") + Group(2, "Inner") + Entry(map->ID, pak0->ID, 2) +
-          Entry(999, 999) + Entry(998, 998),
-      Group(-1, "Arenas"), Group(-1, "Arenas") + Group(0, "Sub"),
-      Group(0x7FFFFFFF, "Arenas") + Group(0, "Sub"),  // a short file, never an allocation
-      Group(1, "Arenas") + Group(-5, "Sub"),
-      Group(0, "Arenas") + Group(0, "Sub"),  // bytes after the root
+      Tree_Group("Arenas", 3) + Tree_Group("Outer", 1) + Tree_Group("Inner", 2) +
+          Tree_Entry(map->ID, pak0->ID, 2) + Tree_Entry(999, 999) + Tree_Entry(998, 998),
+      Tree_Group("Arenas", -1), Tree_Group("Arenas", -1) + Tree_Group("Sub", 0),
+      Tree_Group("Arenas", 0x7FFFFFFF) + Tree_Group("Sub", 0),  // a short file, never an allocation
+      Tree_Group("Arenas", 1) + Tree_Group("Sub", -5),
+      Tree_Group("Arenas", 0) + Tree_Group("Sub", 0),  // bytes after the root
   };
   for (std::size_t cut = 0; cut < valid.size(); ++cut) {
     damaged.push_back(valid.substr(0, cut));

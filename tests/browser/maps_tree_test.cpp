@@ -189,21 +189,6 @@ TEST_F(Maps_Tree_Test, GroupsComeFirstInByteWiseOrderAndLandBelowTheSelection) {
   EXPECT_EQ(Tree.Selected(), sub);
 }
 
-TEST_F(Maps_Tree_Test, DropFromTheListOntoAGroupAndOntoAnEntry) {
-  TMaps_Tree_Node* group = Add_Group(Tree.Root(), "Group");
-  auto first = Tree.Drop_List_Items(group, {Maps[4]});
-  ASSERT_EQ(first.size(), 1u);
-  auto three = Tree.Drop_List_Items(first[0], {Maps[0], Maps[1], Maps[2]});
-  EXPECT_EQ(Child_Texts(group), (Texts{"Q3DM1", "Q3DM2", "Q3DM3", "Q3DM5"}));
-  EXPECT_EQ(Tree.Selected(), three.back());
-  EXPECT_EQ(Tree.Selected()->Map, Maps[2]);
-  EXPECT_EQ(Filenames(List), Texts{"Q3DM4"});
-  // Onto a group: at the end of its entries.
-  Tree.Drop_List_Items(group, {Maps[3]});
-  EXPECT_EQ(Child_Texts(group).back(), "Q3DM4");
-  EXPECT_EQ(List.Count(), 0);
-}
-
 TEST_F(Maps_Tree_Test, MovesUpAndDownBetweenEntries) {
   auto entries = Tree.Drop_List_Items(Tree.Root(), {Maps[0], Maps[1], Maps[2], Maps[3]});
   const struct {

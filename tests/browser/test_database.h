@@ -67,4 +67,18 @@ inline void Write_Entry(TByte_Writer& writer, std::int32_t map_id, std::int32_t 
   writer.Write_Integer(pk3_id);
 }
 
+// The same records as bytes of their own.
+inline std::string Tree_Group(const std::string& name, std::int32_t children,
+                              std::int32_t version = Record_Version) {
+  TByte_Writer writer;
+  Write_Group(writer, children, name, version);
+  return writer.Data();
+}
+inline std::string Tree_Entry(std::int32_t map_id, std::int32_t pk3_id,
+                              std::int32_t version = Record_Version) {
+  TByte_Writer writer;
+  Write_Entry(writer, map_id, pk3_id, version);
+  return writer.Data();
+}
+
 }  // namespace vorlix::testing

@@ -7,6 +7,11 @@
 namespace vorlix::testing {
 namespace {
 
+// The lines of the three maps.
+const std::string extra = "Extra One\tEXTRA1\tbaseq3/zz_extra\t1\t0\t\n";
+const std::string mod = "Mod Map\tMM1\tmymod/mymod\t2\t0\t\n";
+const std::string q3dm1 = "Arena Gate\tQ3DM1\tbaseq3/pak0\t0\t0\tArenas/Duel maps\n";
+
 class Cli_Find : public Cli {
  protected:
   void SetUp() override {
@@ -18,9 +23,6 @@ class Cli_Find : public Cli {
 };
 
 TEST_F(Cli_Find, Find_Prints_The_Matching_Maps_By_Filename) {
-  const std::string extra = "Extra One\tEXTRA1\tbaseq3/zz_extra\t1\t0\t\n";
-  const std::string mod = "Mod Map\tMM1\tmymod/mymod\t2\t0\t\n";
-  const std::string q3dm1 = "Arena Gate\tQ3DM1\tbaseq3/pak0\t0\t0\tArenas/Duel maps\n";
   const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
       {{"find"}, extra + mod + q3dm1},
       {{"find", "ARENA", "gate"}, q3dm1},
@@ -51,9 +53,6 @@ TEST_F(Cli_Find, Type_And_Bots_Take_The_Game_Facts_Of_Other_Archives) {
   Write_Pk3(Game_ / "baseq3/zz_scripts.pk3",
             {{"maps/extra1.aas", "bot file"},
              {"scripts/more.arena", "{ map \"mm1\" type \"ctf team\" }\n"}});
-  const std::string extra = "Extra One\tEXTRA1\tbaseq3/zz_extra\t1\t0\t\n";
-  const std::string mod = "Mod Map\tMM1\tmymod/mymod\t2\t0\t\n";
-  const std::string q3dm1 = "Arena Gate\tQ3DM1\tbaseq3/pak0\t0\t0\tArenas/Duel maps\n";
   EXPECT_EQ(Run_Data({"find", "--type", "ctf"}).Out, mod);
   EXPECT_EQ(Run_Data({"find", "--bots"}).Out, extra + q3dm1);
 }
@@ -61,7 +60,6 @@ TEST_F(Cli_Find, Type_And_Bots_Take_The_Game_Facts_Of_Other_Archives) {
 TEST_F(Cli_Find, Random_Picks_In_The_Group_And_Launches) {
   Run_Result result = Run_Data({"random", "--group", "Arenas"});
   ASSERT_EQ(result.Status, 0) << result.Err;
-  const std::string q3dm1 = "Arena Gate\tQ3DM1\tbaseq3/pak0\t0\t0\tArenas/Duel maps\n";
   EXPECT_EQ(result.Out, q3dm1);
   result = Run_Data({"random", "--group", "Arenas/Duel maps", "--launch", "--dry-run"});
   ASSERT_EQ(result.Status, 0) << result.Err;

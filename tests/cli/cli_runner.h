@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../browser/test_database.h"
 #include "../launch/game_recorder.h"
 #include "builders.h"
 
@@ -63,11 +64,8 @@ class Cli : public ::testing::Test {
     }
     command += " >" + Quote(Output_ / "out") + " 2>" + Quote(Output_ / "err");
     const int raw = std::system(command.c_str());
-    Run_Result result;
-    result.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.Out = Read_File(Output_ / "out");
-    result.Err = Read_File(Output_ / "err");
-    return result;
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read_File(Output_ / "out"),
+            Read_File(Output_ / "err")};
   }
 
   // With --data-dir in front of the words; Run_With_Dirs adds --game-dir too.
@@ -92,23 +90,6 @@ class Cli : public ::testing::Test {
   // Words in front of the program on the command line (e.g. to run it as another user).
   std::string Command_Prefix_;
 };
-
-// Records of mapstree.dat (version 1): a group (kind 1, child count, name) and a map entry
-// (kind 0, map ID, pk3 ID).
-inline std::string Tree_Int(std::int32_t value) {
-  std::string data;
-  for (int i = 0; i < 4; ++i) {
-    data += static_cast<char>((static_cast<std::uint32_t>(value) >> (8 * i)) & 0xFFu);
-  }
-  return data;
-}
-inline std::string Tree_Group(const std::string& name, std::int32_t children) {
-  return Tree_Int(1) + '\1' + Tree_Int(children) +
-         Tree_Int(static_cast<std::int32_t>(name.size()) + 1) + name + '\0';
-}
-inline std::string Tree_Entry(std::int32_t map_id, std::int32_t pk3_id) {
-  return Tree_Int(1) + '\0' + Tree_Int(map_id) + Tree_Int(pk3_id);
-}
 
 // The arguments of q3dm1's launch with its stored choices.
 inline const std::string Q3dm1_Arguments =

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "builders.h"
-#include "core/case_lookup.h"
 #include "core/letter_case.h"
 #include "database/records.h"
 #include "scripted_interaction.h"
@@ -225,17 +224,6 @@ TEST_F(Bot_Information, A_Bots_File_That_Cannot_Be_Read_Is_Reported_And_The_Walk
 TEST_F(Bot_Information, Archive_Folders_Of_Every_Shape_Give_What_A_Plain_Lookup_Gives) {
   Mods_.Append("BASEQ3");
   Folders_Of_Every_Shape();
-
-  // What the lookup of each archive's whole path gives, one fresh listing at a time.
-  std::vector<std::string> found;
-  for (int r = 0; r < Db_.Count(); ++r) {
-    const auto path = platform::Resolve_Ignore_Case(
-        Program_ / "BOTINFO", "baseq3/" + Db_.Items(r)->PK3_Filename + "/SCRIPTS/BOTS.TXT");
-    if (path && fs::is_regular_file(*path)) {
-      found.push_back(Db_.Items(r)->PK3_Filename);
-    }
-  }
-  EXPECT_EQ(found, (std::vector<std::string>{"Late.pk3", "linked.pk3"}));
 
   Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
   EXPECT_TRUE(Mods_.Bots(0)->Has_Own_Bots);

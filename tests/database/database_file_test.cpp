@@ -180,36 +180,6 @@ TEST_F(Database_File_Test, Save_And_Load_Reproduce_Every_Field_Order_And_ID) {
   EXPECT_TRUE(User_.Messages.empty());
 }
 
-TEST_F(Database_File_Test, A_Save_Rewrites_The_File_Only_When_A_Byte_Differs) {
-  TPK3_Dateien_Verwaltung db(Paths(), &User_);
-  Fill(db);
-  const std::string path = Dir_ / "mapsdb.dat";
-  ASSERT_TRUE(TDatabase_File::Save_Database(db, path));
-  const auto inode = [&path] {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? st.st_ino : ino_t{0};
-  };
-  const ino_t first = inode();
-  ASSERT_TRUE(TDatabase_File::Save_Database(db, path));
-  EXPECT_EQ(inode(), first);
-  // One character changed, the size the same: written.
-  TMAP_Datei_Eintrag& map = *db.Items(0)->Maps->Items(0);
-  map.Map_Longname.back() = map.Map_Longname.back() == 'x' ? 'y' : 'x';
-  const std::string before = Read_File(path);
-  ASSERT_TRUE(TDatabase_File::Save_Database(db, path));
-  EXPECT_NE(inode(), first);
-  const std::string after = Read_File(path);
-  EXPECT_EQ(after.size(), before.size());
-  EXPECT_NE(after, before);
-  // A file spoilt on disk with the same size is written again too.
-  std::string spoilt = after;
-  spoilt[spoilt.size() / 2] = static_cast<char>(~spoilt[spoilt.size() / 2]);
-  Write_File(path, spoilt);
-  ASSERT_TRUE(TDatabase_File::Save_Database(db, path));
-  EXPECT_EQ(Read_File(path), after);
-  EXPECT_TRUE(User_.Messages.empty());
-}
-
 // ---- failures --------------------------------------------------------------------------------
 
 TEST_F(Database_File_Test, Files_Written_In_Pieces_Equal_Whole_Ones_And_Stay_When_Unchanged) {

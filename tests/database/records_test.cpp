@@ -37,20 +37,6 @@ TEST(Records, Next_ID_Follows_The_Largest_And_IndexOfID_Takes_The_First) {
   EXPECT_EQ(pk3.Maps->Items(taken)->Rating, 4);
 }
 
-// (The defaults of a new map are pinned by the database file layout test.)
-TEST(Records, Clone_Copies_Every_Field_And_Shares_Nothing) {
-  TMAP_Datei_Eintrag full;
-  full.Useable_MODs = {"baseq3", "osp"};
-  full.Assigned_Bots = {"Sarge"};
-  full.Comment = "c";
-  const auto clone = TMAP_Dateien_Verwaltung::Clone_Map(full);
-  EXPECT_EQ(clone->Useable_MODs, full.Useable_MODs);
-  EXPECT_EQ(clone->Assigned_Bots, full.Assigned_Bots);
-  EXPECT_EQ(clone->Comment, "c");
-  full.Useable_MODs.clear();
-  EXPECT_EQ(clone->Useable_MODs.size(), 2u);
-}
-
 TEST(Records, Find_Ignores_Case_And_Sort_Is_Byte_Wise_And_Stable) {
   TPK3_Dateien_Verwaltung db(No_Paths(), nullptr);
   const std::vector<std::pair<std::string, std::string>> records = {

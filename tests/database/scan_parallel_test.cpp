@@ -148,19 +148,7 @@ void Expect_Same(const Outcome& serial, const Outcome& parallel) {
   EXPECT_EQ(serial.Facts, parallel.Facts);
 }
 
-class Parallel_Scan_Test : public ::testing::Test {
- protected:
-  void SetUp() override { Saved_ = fs::current_path(); }
-  void TearDown() override {
-    fs::current_path(Saved_);
-    Session_Flags() = {};
-  }
-
- private:
-  fs::path Saved_;
-};
-
-TEST_F(Parallel_Scan_Test, First_And_Later_Starts_Record_What_The_One_By_One_Scan_Records) {
+TEST(Parallel_Scan_Test, First_And_Later_Starts_Record_What_The_One_By_One_Scan_Records) {
   TTemp_Dir dir;
   Write_Installation(dir);
   const Outcome serial = Start(dir, "serial", 0);

@@ -92,7 +92,6 @@ TEST(Walk_Game_Directory, Visible_Directories_Pk3_Files_Only_Without_Arena_Files
 class Scan_Test : public ::testing::Test {
  protected:
   void SetUp() override {
-    Saved_ = fs::current_path();
     for (const char* folder : {"prog/LEVELSHOTS", "prog/BOTINFO", "game/baseq3"}) {
       fs::create_directories(Dir_ / folder);
     }
@@ -102,7 +101,6 @@ class Scan_Test : public ::testing::Test {
         &User_);
     Sync_ = std::make_unique<TDatabase_Sync>(*Db_, Sink_);
   }
-  void TearDown() override { fs::current_path(Saved_); }
 
   // A record of the manager for an archive of baseq3, scanned.
   TPK3_Datei_Eintrag& Scan(const std::string& name) {
@@ -120,9 +118,6 @@ class Scan_Test : public ::testing::Test {
   std::unique_ptr<TPK3_Dateien_Verwaltung> Db_;
   TLive_Sync_Sink Sink_{&User_};
   std::unique_ptr<TDatabase_Sync> Sync_;
-
- private:
-  fs::path Saved_;
 };
 
 TEST_F(Scan_Test, Records_Each_Bsp_With_Title_Size_Date_And_Companion_Flags) {

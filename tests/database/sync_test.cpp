@@ -31,16 +31,12 @@ std::vector<Zip_Member> Maps_Archive(const std::vector<std::string>& names,
 class Sync_Test : public ::testing::Test {
  protected:
   void SetUp() override {
-    Saved_ = fs::current_path();
     Session_Flags() = {};
     for (const char* folder : {"prog/LEVELSHOTS", "prog/BOTINFO", "game/baseq3"}) {
       fs::create_directories(Dir_ / folder);
     }
   }
-  void TearDown() override {
-    fs::current_path(Saved_);
-    Session_Flags() = {};
-  }
+  void TearDown() override { Session_Flags() = {}; }
 
   TDatabase_Paths Paths() const {
     return {Dir_ / "prog", Dir_ / "prog/TEMP", Dir_ / "prog/LEVELSHOTS", Dir_ / "prog/BOTINFO",
@@ -84,9 +80,6 @@ class Sync_Test : public ::testing::Test {
 
   TTemp_Dir Dir_;
   TScripted_Interaction User_;
-
- private:
-  fs::path Saved_;
 };
 
 TEST_F(Sync_Test, First_Start_Adds_Every_Archive_In_Walk_Order_Then_Sorts_By_Name) {

@@ -130,17 +130,6 @@ TEST(Launch_Bots, AMODWithItsOwnBotsFirstInTheMODListLendsThemToItsMaps) {
   model.Set_Launch_Mode();
   EXPECT_EQ(Names(model.Assigned_Bots), S{"Alien"});
   EXPECT_EQ(Launch_Choices_From(model, "/q3").Bots, S{"Alien"});
-  // A map of the base directory offers every MOD: with the game's own checked as well, the
-  // MOD's bot stays assigned.
-  TMAP_Datei_Eintrag* base = f.Add_Map("baseq3", "pak0.pk3", "BASE.BSP");
-  base->Useable_MODs = {"MYMOD"};
-  base->Assigned_Bots = {"Alien"};
-  TMap_Properties_Model properties;
-  properties.Set_Context(f.Context());
-  properties.Load_Map(base);
-  ASSERT_EQ(Names(properties.Useable_MODs), (S{"BASEQ3", "MYMOD"}));
-  properties.Useable_MOD_Clicked(0);
-  EXPECT_EQ(properties.Assigned_Bots.Checked_Names(), S{"Alien"});
 }
 
 TEST(Exec_File, StartsWithoutWaitingAndReportsFailures) {

@@ -95,11 +95,10 @@ TEST_F(Server_Maps, DefaultsComeFromTheUsableMapsWhereTheyAgree) {
 }
 
 TEST(Server_Config, ChainClosesOnTheFirstMapAndLongRotationsAreSplit) {
-  TServer_Settings settings;
-  settings.Host_Name = "Frag Fest";
-  settings.Game_Type = *Game_Type_From_Word("ctf");
-  settings.Bots = 3;
-  settings.Bot_Skill = 5;
+  const TServer_Settings settings{.Game_Type = *Game_Type_From_Word("ctf"),
+                                  .Bots = 3,
+                                  .Bot_Skill = 5,
+                                  .Host_Name = "Frag Fest"};
   const S one = Server_Config_Texts(settings, {"q3dm1", "q3dm7", "q3dm17"});
   ASSERT_EQ(one.size(), 1u);
   for (const char* line :
@@ -145,30 +144,20 @@ TEST(Server_Config, ChainClosesOnTheFirstMapAndLongRotationsAreSplit) {
 }
 
 TEST(Server_Config, RefusesWhatWouldInjectCommandsOrCannotBeServed) {
-  struct Case {
-    std::string Host, Password;
-    int Port, Bots;
-    bool Refused;
+  const std::pair<TServer_Settings, bool> cases[] = {
+      {{.Host_Name = "My \"Server\""}, true},
+      {{.Host_Name = "a;quit"}, true},
+      {{.Password = "x;y"}, true},
+      {{.Password = "line\nbreak"}, true},
+      {{.Port = 0}, true},
+      {{.Port = 65536}, true},
+      {{.Port = 65535, .Password = "pass"}, false},
+      {{.Bots = 65, .Port = 1}, true},
+      {{.Bots = 64, .Host_Name = "Sarge's place", .Port = 27961, .Password = "p@ss"}, false},
   };
-  const Case cases[] = {
-      {"My \"Server\"", "", 27960, 0, true},
-      {"a;quit", "", 27960, 0, true},
-      {"fine", "x;y", 27960, 0, true},
-      {"fine", "line\nbreak", 27960, 0, true},
-      {"fine", "pass", 0, 0, true},
-      {"fine", "pass", 65536, 0, true},
-      {"fine", "pass", 65535, 0, false},
-      {"fine", "", 1, 65, true},
-      {"Sarge's place", "p@ss", 27961, 64, false},
-  };
-  for (const Case& c : cases) {
-    TServer_Settings s;
-    s.Host_Name = c.Host;
-    s.Password = c.Password;
-    s.Port = c.Port;
-    s.Bots = c.Bots;
-    EXPECT_EQ(!Check_Server_Settings(s, false).empty(), c.Refused)
-        << c.Host << c.Password << c.Port;
+  for (const auto& [settings, refused] : cases) {
+    EXPECT_EQ(!Check_Server_Settings(settings, false).empty(), refused)
+        << settings.Host_Name << settings.Password << settings.Port;
   }
 }
 

@@ -211,9 +211,7 @@ TEST_F(Map_Properties, NoAasWarnsAndDropsTheBots) {
   // The game takes the bot file from any archive of the map's MOD directory or of a base
   // directory, not from another MOD's.
   auto index = std::make_shared<TGame_Index>();
-  TArchive_Facts other;
-  other.MOD_Directory = "cpma";
-  other.Bot_Files = {"Q3DM1"};
+  TArchive_Facts other{.MOD_Directory = "cpma", .Bot_Files = {"Q3DM1"}};
   index->Set_Archives({other});
   TProperties_Context context = F.Context();
   context.Game_Index = index;
@@ -236,10 +234,7 @@ TEST_F(Map_Properties, GameFactsAndTheirSettings) {
   map->Assigned_Bots = {"Sarge"};
   map->Game_Types = GT_Free_For_All;
   map->Limits_Captures = 8;
-  TArchive_Facts own;
-  own.MOD_Directory = "baseq3";
-  own.PK3_Filename = "maps.pk3";
-  own.Maps = {"Q3DM1"};
+  TArchive_Facts own{.MOD_Directory = "baseq3", .PK3_Filename = "maps.pk3", .Maps = {"Q3DM1"}};
   TArchive_Facts pack = own;
   pack.PK3_Filename = "zz.pk3";
   pack.Arena_Scripts = {"scripts/zz.arena"};

@@ -52,14 +52,12 @@ struct TProperties_Fixture {
   }
 
   TProperties_Context Context(const std::string& botinfo = {}, const std::string& game = {}) {
-    TProperties_Context context;
-    context.Botinfo_Dir = botinfo;
-    context.Game_Dir = game;
-    context.Mods = &Mods;
-    context.Database = &Database;
-    context.Interaction = &Interaction;
-    context.Locale = QLocale(QLocale::English, QLocale::UnitedStates);
-    return context;
+    return {.Botinfo_Dir = botinfo,
+            .Game_Dir = game,
+            .Mods = &Mods,
+            .Database = &Database,
+            .Interaction = &Interaction,
+            .Locale = QLocale(QLocale::English, QLocale::UnitedStates)};
   }
 
   // The standard setup: BASEQ3 with three bots, MYMOD with bots of its own (one shared with

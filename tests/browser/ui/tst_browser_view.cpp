@@ -497,10 +497,8 @@ class Browser_View_Test : public QObject {
 
   // A map that another archive overrides says so in its tooltip; the others keep the list's.
   void overriddenMapsNameTheArchiveInTheirTooltip() {
-    TArchive_Facts own;
-    own.MOD_Directory = "baseq3";
-    own.PK3_Filename = "pak.pk3";
-    own.Maps = {"AAA", "BBB"};
+    TArchive_Facts own{
+        .MOD_Directory = "baseq3", .PK3_Filename = "pak.pk3", .Maps = {"AAA", "BBB"}};
     TArchive_Facts pack = own;
     pack.PK3_Filename = "zz.pk3";
     pack.Maps = {"BBB"};

@@ -61,16 +61,12 @@ class Search_Bar_Test : public QObject {
     }
     // Arenas { Duel { ALPHA5, DELTA4 }, Team { Sub { OMEGA6 } }, EPSILON7 } (the file holds
     // the children of a group from the last to the first)
-    TByte_Writer file;
-    vorlix::testing::Write_Group(file, 3, "Arenas");
-    vorlix::testing::Write_Group(file, 2, "Duel");
-    vorlix::testing::Write_Entry(file, 3, 0);
-    vorlix::testing::Write_Entry(file, 4, 0);
-    vorlix::testing::Write_Group(file, 1, "Team");
-    vorlix::testing::Write_Group(file, 1, "Sub");
-    vorlix::testing::Write_Entry(file, 5, 0);
-    vorlix::testing::Write_Entry(file, 6, 0);
-    vorlix::testing::Write_File(Dir_ / "mapstree.dat", file.Data());
+    using vorlix::testing::Tree_Entry;
+    using vorlix::testing::Tree_Group;
+    vorlix::testing::Write_File(
+        Dir_ / "mapstree.dat", Tree_Group("Arenas", 3) + Tree_Group("Duel", 2) + Tree_Entry(3, 0) +
+                                   Tree_Entry(4, 0) + Tree_Group("Team", 1) + Tree_Group("Sub", 1) +
+                                   Tree_Entry(5, 0) + Tree_Entry(6, 0));
 
     Window_ = std::make_unique<QMainWindow>();
     View_ = new TBrowser_View(Window_.get());
@@ -123,10 +119,7 @@ class Search_Bar_Test : public QObject {
     Db_->Database.Items(0)->Maps->Items(5)->Has_AAS = true;  // OMEGA6
     Db_->Database.Items(0)->Maps->Items(1)->Has_AAS = true;  // BETA2
     Db_->Database.Items(0)->Maps->Items(1)->Rating = 4;
-    TMap_Filters filters;
-    filters.Bots = true;
-    filters.Min_Rating = 3;
-    Bar_->Set_Filters(filters);
+    Bar_->Set_Filters({.Min_Rating = 3, .Bots = true});
     QCOMPARE(Bar_->Chips().size(), 2);
     QCOMPARE(Describe(*View_->List_View()), QStringLiteral("BETA2"));
     QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+"));
@@ -143,15 +136,10 @@ class Search_Bar_Test : public QObject {
 
     // With the game's facts, a bot file in another archive of the search path counts too.
     auto game = std::make_shared<TGame_Index>();
-    TArchive_Facts bots;
-    bots.MOD_Directory = "baseq3";
-    bots.PK3_Filename = "zz_bots.pk3";
-    bots.Bot_Files = {"GAMMA3"};
-    game->Set_Archives({bots});
+    game->Set_Archives(
+        {{.MOD_Directory = "baseq3", .PK3_Filename = "zz_bots.pk3", .Bot_Files = {"GAMMA3"}}});
     Bar_->Set_Game_Index_Source([game]() { return game; });
-    filters = TMap_Filters();
-    filters.Bots = true;
-    Bar_->Set_Filters(filters);
+    Bar_->Set_Filters({.Bots = true});
     QCOMPARE(Describe(*View_->List_View()), QStringLiteral("BETA2,GAMMA3"));
   }
 
