@@ -13,6 +13,7 @@
 #include "core/listing.h"
 #include "core/paths.h"
 #include "database/records.h"
+#include "records_builder.h"
 #include "scripted_interaction.h"
 
 namespace vorlix::testing {
@@ -93,22 +94,12 @@ class TInstallation {
   // An archive record (the file itself is not written).
   TPK3_Datei_Eintrag* Add_PK3(const std::string& mod_dir, const std::string& file_name,
                               bool present = true) {
-    const int index = Database.Add_Record();
-    TPK3_Datei_Eintrag* pk3 = Database.Items(index);
-    pk3->MOD_Directory = mod_dir;
-    pk3->PK3_Filename = file_name;
-    pk3->Present = present;
-    pk3->Maps = Database.New_Map_Manager(pk3);
-    return pk3;
+    return testing::Add_PK3(Database, mod_dir, file_name, present);
   }
-
   TMAP_Datei_Eintrag* Add_Map(TPK3_Datei_Eintrag* pk3, const std::string& file_name,
                               const std::string& long_name,
                               std::vector<std::string> useable = {"BASEQ3"}) {
-    const int index = pk3->Maps->Add_Record();
-    TMAP_Datei_Eintrag* map = pk3->Maps->Items(index);
-    map->MAP_Filename = file_name;
-    map->Map_Longname = long_name;
+    TMAP_Datei_Eintrag* map = testing::Add_Map(pk3, file_name, long_name);
     map->Useable_MODs = std::move(useable);
     return map;
   }

@@ -9,6 +9,7 @@
 #include "browser/maps_tree.h"
 #include "database/records.h"
 #include "database/stream.h"
+#include "records_builder.h"
 #include "scripted_interaction.h"
 
 namespace vorlix::testing {
@@ -19,22 +20,11 @@ class TTest_Database {
 
   TPK3_Datei_Eintrag* Add_PK3(const std::string& directory, const std::string& filename,
                               bool present = true) {
-    TPK3_Datei_Eintrag* pk3 = Database.Items(Database.Add_Record());
-    pk3->MOD_Directory = directory;
-    pk3->PK3_Filename = filename;
-    pk3->Present = present;
-    pk3->Maps = Database.New_Map_Manager(pk3);
-    return pk3;
+    return testing::Add_PK3(Database, directory, filename, present);
   }
-
   static TMAP_Datei_Eintrag* Add_Map(TPK3_Datei_Eintrag* pk3, const std::string& filename,
-                                     const std::string& long_name = std::string(),
-                                     bool present = true) {
-    TMAP_Datei_Eintrag* map = pk3->Maps->Items(pk3->Maps->Add_Record());
-    map->MAP_Filename = filename;
-    map->Map_Longname = long_name.empty() ? filename : long_name;
-    map->Present = present;
-    return map;
+                                     const std::string& title = {}, bool present = true) {
+    return testing::Add_Map(pk3, filename, title, present);
   }
 
   TScripted_Interaction Interaction;

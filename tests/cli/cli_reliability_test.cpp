@@ -116,16 +116,10 @@ TEST_F(Reliability, Damaged_Files_Stop_The_Start_And_Change_Nothing) {
   const std::string bad_database =
       "error: " + Damaged_Database_Message(Data_ / "mapsdb.dat", true) + "\n";
   const std::string bad_tree = "error: Error loading map information. Incompatible file format.\n";
-  // A map count the rest of the file cannot hold, in the first record (after its two strings).
-  std::string huge_count = database;
-  const std::size_t file = 4 + 4 + 1 + 4 + Get_U32(database, 4 + 4 + 1);
-  Put_U32(huge_count, file + 4 + Get_U32(database, file) + 4 + 4, 0xFFFFFFFFU);
+  // The ways each file can be damaged are the hostile-input suites' to cover.
   const struct {
     std::string Database, Tree, Err;
   } cases[] = {{database.substr(0, database.size() - 1), tree, bad_database},
-               {database.substr(0, 7), tree, bad_database},
-               {huge_count, tree, bad_database},
-               {database, Tree_Group("Arenas", 0x7FFFFFFF) + Tree_Group("Sub", 0), bad_tree},
                {database, Tree_Group("Arenas", 0) + Tree_Group("Sub", 0), bad_tree}};
   for (const auto& c : cases) {
     Write_File(Data_ / "mapsdb.dat", c.Database);

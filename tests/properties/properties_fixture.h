@@ -11,6 +11,7 @@
 #include "core/letter_case.h"
 #include "database/records.h"
 #include "properties/map_properties_model.h"
+#include "records_builder.h"
 #include "scripted_interaction.h"
 
 namespace vorlix::testing {
@@ -35,18 +36,10 @@ struct TProperties_Fixture {
   // The archive record (created on first use) and a new map in it.
   TMAP_Datei_Eintrag* Add_Map(const std::string& mod_dir, const std::string& pk3,
                               const std::string& map_file) {
-    int index = Database.Find_PK3(mod_dir, pk3);
-    if (index < 0) {
-      index = Database.Add_Record();
-      auto* record = Database.Items(index);
-      record->MOD_Directory = mod_dir;
-      record->PK3_Filename = pk3;
-      record->Maps = Database.New_Map_Manager(record);
-    }
-    auto* maps = Database.Items(index)->Maps.get();
-    auto* map = maps->Items(maps->Add_Record());
-    map->MAP_Filename = map_file;
-    map->Map_Longname = "Title of " + map_file;
+    const int index = Database.Find_PK3(mod_dir, pk3);
+    TMAP_Datei_Eintrag* map =
+        testing::Add_Map(index >= 0 ? Database.Items(index) : Add_PK3(Database, mod_dir, pk3),
+                         map_file, "Title of " + map_file);
     map->Has_AAS = true;
     return map;
   }

@@ -14,6 +14,7 @@
 #include "database/scan.h"
 #include "database/stream.h"
 #include "database/zip_archive.h"
+#include "records_builder.h"
 #include "scripted_interaction.h"
 
 namespace vorlix::testing {
@@ -81,18 +82,11 @@ namespace {
 struct TTree_Database {
   TTree_Database() : Database(TDatabase_Paths{}, &User) {
     for (int p = 0; p < 4; ++p) {
-      TPK3_Datei_Eintrag* pk3 = Database.Items(Database.Add_Record());
+      TPK3_Datei_Eintrag* pk3 =
+          Add_PK3(Database, "baseq3", "pak" + std::to_string(p) + ".pk3", p != 3);
       pk3->ID = p;
-      pk3->MOD_Directory = "baseq3";
-      pk3->PK3_Filename = "pak" + std::to_string(p) + ".pk3";
-      pk3->Present = p != 3;
-      pk3->Maps = Database.New_Map_Manager(pk3);
       for (int m = 0; m < 4; ++m) {
-        TMAP_Datei_Eintrag* map = pk3->Maps->Items(pk3->Maps->Add_Record());
-        map->ID = m;
-        map->MAP_Filename = "map" + std::to_string(p) + std::to_string(m) + ".bsp";
-        map->Map_Longname = map->MAP_Filename;
-        map->Present = m != 2;
+        Add_Map(pk3, "map" + std::to_string(p) + std::to_string(m) + ".bsp", {}, m != 2)->ID = m;
       }
     }
   }
