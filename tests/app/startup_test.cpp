@@ -8,6 +8,7 @@
 
 #include "app/program_steps.h"
 #include "builders.h"
+#include "core/data_lock.h"
 #include "core/session.h"
 #include "core/settings.h"
 #include "database/records.h"
@@ -137,6 +138,8 @@ TEST_F(Startup_Test, A_Second_Start_On_The_Data_Folder_Ends_Without_Touching_It)
   first.reset();  // the first program ends
   TStartup third(second_user, Tracing_Steps(), options);
   EXPECT_EQ(Load(third), Load_Outcome::Run);
+  // A folder the lock file cannot be made in is not in use: its writes report what fails.
+  EXPECT_TRUE(TData_Folder_Lock().Take(program / "missing", 0));
 }
 
 TEST_F(Startup_Test, What_Was_Read_Ahead_Serves_The_Next_Run_Only) {

@@ -252,6 +252,7 @@ TEST_F(Maps_Tree_Test, DeletingAGroupListsTheMapsOfEveryDepthAndPredicatesLookTh
   EXPECT_EQ(List.Count(), 0);
   Tree.Select(deepest);
   EXPECT_FALSE(Tree.TreeView_Maps_Loesche_Node(Tree.Root()));
+  EXPECT_FALSE(Tree.TreeView_Maps_Loesche_Node(nullptr));  // nothing selected
   ASSERT_TRUE(Tree.TreeView_Maps_Loesche_Node(outer));
   EXPECT_EQ(Tree.Selected(), nullptr);
   EXPECT_EQ(Child_Texts(Tree.Root()), Texts{"Q3DM5"});

@@ -55,6 +55,13 @@ TEST_F(Cli_Find, Type_And_Bots_Take_The_Game_Facts_Of_Other_Archives) {
              {"scripts/more.arena", "{ map \"mm1\" type \"ctf team\" }\n"}});
   EXPECT_EQ(Run_Data({"find", "--type", "ctf"}).Out, mod);
   EXPECT_EQ(Run_Data({"find", "--bots"}).Out, extra + q3dm1);
+  // What the game knows of one map, by its IDs.
+  EXPECT_EQ(Run_Data({"info", "2", "0"}).Out,
+            "map\tMM1.BSP\narchive\tmymod/mymod.pk3\nloaded from\tmymod/mymod.pk3\n"
+            "bot file\tnone\nscript\tbaseq3/zz_scripts.pk3: scripts/more.arena\nmap\tmm1\n"
+            "type\tctf team\n");
+  EXPECT_EQ(Run_Data({"info", "2", "7"}).Err,
+            "error: There is no map with the pk3 ID 2 and the map ID 7.\n");
 }
 
 TEST_F(Cli_Find, Random_Picks_In_The_Group_And_Launches) {

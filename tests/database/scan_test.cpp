@@ -227,10 +227,10 @@ TEST_F(Scan_Test, Damaged_Encrypted_And_Badly_Named_Members_Leave_The_Other_Maps
   // and a map, read with their names as bytes.
   Write_Pk3(Game("names.pk3"), {{"maps/a.bsp", a},
                                 {"levelshots/\xE4X.jpg", "jpg"},
-                                {"maps/b\xFF.bsp", a},
+                                {"maps/b\xFF\x80\x80\x80.bsp", a},
                                 {"maps/c.bsp", a}});
   Flag_As_UTF8(Game("names.pk3"), "levelshots/\xE4X.jpg");
-  Flag_As_UTF8(Game("names.pk3"), "maps/b\xFF.bsp");
+  Flag_As_UTF8(Game("names.pk3"), "maps/b\xFF\x80\x80\x80.bsp");
   {
     Zip_Archive plain;
     EXPECT_THROW(plain.Set_ZipFilename(Game("names.pk3")), TZip_Error);
@@ -245,7 +245,7 @@ TEST_F(Scan_Test, Damaged_Encrypted_And_Badly_Named_Members_Leave_The_Other_Maps
   } cases[] = {{"short.pk3", "maps/short.bsp", {"A.BSP", "C.BSP"}},
                {"empty.pk3", "maps/empty.bsp", {"A.BSP", "C.BSP"}},
                {"enc.pk3", "maps/enc.bsp", {"A.BSP", "C.BSP"}},
-               {"names.pk3", "", {"A.BSP", "B\xFF.BSP", "C.BSP"}},
+               {"names.pk3", "", {"A.BSP", "B\xFF\x80\x80\x80.BSP", "C.BSP"}},
                {"text.pk3", "", {}},
                {"cut.pk3", "", {}}};
   for (const auto& c : cases) {

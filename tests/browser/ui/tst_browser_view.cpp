@@ -395,6 +395,8 @@ class Browser_View_Test : public QObject {
     View->Commands()->Set_Arena_Counts(2, 1);
     QVERIFY(View->Commands()->Command(Main_Command::Remove_Arena_File)->isEnabled());
     QVERIFY(!View->Commands()->Command(Main_Command::Activate_Arena_File)->isEnabled());
+    View->Commands()->Set_Arena_Counts(1, 2);  // two arena files of one MOD: one can be activated
+    QVERIFY(View->Commands()->Command(Main_Command::Activate_Arena_File)->isEnabled());
   }
 
   void menusToolbarAndListColumns() {
