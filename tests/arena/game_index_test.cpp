@@ -40,7 +40,10 @@ TEST(Game_Index, The_Name_That_Sorts_Last_After_Upper_Casing_Is_Searched_First) 
 
 TArchive_Facts Facts(const std::string& mod, const std::string& file, std::vector<std::string> maps,
                      std::vector<std::string> bots) {
-  return {.MOD_Directory = mod, .PK3_Filename = file, .Maps = maps, .Bot_Files = bots};
+  return {.MOD_Directory = mod,
+          .PK3_Filename = file,
+          .Maps = std::move(maps),
+          .Bot_Files = std::move(bots)};
 }
 
 TEST(Game_Index, Bot_Files_And_Maps_Come_From_The_First_Archive_Of_MOD_Then_Base) {

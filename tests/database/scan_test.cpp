@@ -256,6 +256,7 @@ TEST_F(Scan_Test, Damaged_Encrypted_And_Badly_Named_Members_Leave_The_Other_Maps
     User_.Messages.clear();
     const TPK3_Datei_Eintrag& record = Scan(c.Archive);
     std::vector<std::string> maps;
+    maps.reserve(static_cast<std::size_t>(record.Maps->Count()));
     for (int i = 0; i < record.Maps->Count(); ++i) {
       maps.push_back(record.Maps->Items(i)->MAP_Filename);
     }
