@@ -88,6 +88,19 @@ std::string Archive_Key(const std::string& mod, const std::string& file) {
   return platform::Lower(mod) + '\\' + platform::Lower(file);
 }
 
+// The facts of a record's archive read now (`read`, else Read_Archive_Facts), named as the
+// record names it.
+TArchive_Facts Read_Record_Facts(const TPK3_Dateien_Verwaltung& database,
+                                 const TPK3_Datei_Eintrag& record, TGame_Index::Reader read) {
+  TArchive_Facts facts =
+      (read != nullptr ? read : Read_Archive_Facts)(database.Archive_Path(record));
+  facts.MOD_Directory = record.MOD_Directory;
+  facts.PK3_Filename = record.PK3_Filename;
+  facts.Size = record.PK3_Filesize;
+  facts.Date = record.PK3_Filedate;
+  return facts;
+}
+
 }  // namespace
 
 bool TGame_Index::Load(const std::string& path) {
@@ -173,12 +186,7 @@ int TGame_Index::Refresh(const TPK3_Dateien_Verwaltung& database, Reader read,
       known.erase(it);
       continue;
     }
-    TArchive_Facts facts =
-        (read != nullptr ? read : Read_Archive_Facts)(database.Archive_Path(record));
-    facts.MOD_Directory = record.MOD_Directory;
-    facts.PK3_Filename = record.PK3_Filename;
-    facts.Size = record.PK3_Filesize;
-    facts.Date = record.PK3_Filedate;
+    TArchive_Facts facts = Read_Record_Facts(database, record, read);
     fresh.push_back(std::move(facts));
     ++changed;
   }
@@ -287,12 +295,7 @@ bool TGame_Index_Writer::Write(const TPK3_Dateien_Verwaltung& database, TGame_In
       sources.push_back({old, it->second});
       continue;
     }
-    TArchive_Facts facts =
-        (read != nullptr ? read : Read_Archive_Facts)(database.Archive_Path(record));
-    facts.MOD_Directory = record.MOD_Directory;
-    facts.PK3_Filename = record.PK3_Filename;
-    facts.Size = record.PK3_Filesize;
-    facts.Date = record.PK3_Filedate;
+    TArchive_Facts facts = Read_Record_Facts(database, record, read);
     Add(facts);
     if (Failed_) {
       return false;
