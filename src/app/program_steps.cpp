@@ -94,7 +94,7 @@ TArena_Umgebung Arena_Umgebung_aus(const TMain_State& state) {
     env.MODs = state.MOD_Liste->Names();
   }
   env.Database = state.PK3_Datenbank.get();
-  env.Game_Index = state.Game_Index;
+  env.Game_Index = [&state] { return Game_Index_aus(state); };
   return env;
 }
 

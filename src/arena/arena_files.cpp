@@ -213,7 +213,7 @@ void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& 
 void Arena_Disabler_Files_erzeugen(const TArena_Umgebung& env, TInteraction& ui) {
   const std::vector<std::string> dirs = Arena_MOD_Verzeichnisse(env.Game_Dir, env.MODs);
   // What the game finds in the archives, read once when a directory needs it.
-  std::shared_ptr<const TGame_Index> index = env.Game_Index;
+  std::shared_ptr<const TGame_Index> index;
   for (std::size_t i = 0; i < env.MODs.size(); ++i) {
     const std::string& dir = dirs[i];
     // One listing per MOD answers both questions: the disabler's name matches the pattern too.
@@ -227,6 +227,9 @@ void Arena_Disabler_Files_erzeugen(const TArena_Umgebung& env, TInteraction& ui)
         ui.Message(Message_Kind::Error, error.what(), Button_Set::OK);
       }
       try {
+        if (!index && env.Game_Index) {
+          index = env.Game_Index();
+        }
         if (!index && env.Database != nullptr) {
           index = std::make_shared<const TGame_Index>(Game_Index_Of(*env.Database));
         }

@@ -8,6 +8,7 @@
 // order holding scripts/arenas.txt), so an inactive archive must not hold the usual name.
 // Activation and deactivation rename the entry inside the archive along with the file.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,8 +28,9 @@ struct TArena_Umgebung {
   std::string Temp_Dir;           // the program's TEMP folder; removed after each archive
   std::vector<std::string> MODs;  // the MOD list's names (upper case), in list order
   const TPK3_Dateien_Verwaltung* Database = nullptr;  // every map record gets a disabler entry
-  // What the game finds in the archives, when the caller holds it; else built from Database.
-  std::shared_ptr<const TGame_Index> Game_Index;
+  // What the game finds in the archives, asked for when a directory needs it (the caller's,
+  // read once and kept); without it, or when it gives none, built from Database.
+  std::function<std::shared_ptr<const TGame_Index>()> Game_Index;
 };
 
 // The branch of the maps tree an arena file is made of: the map entries below the selected group,
