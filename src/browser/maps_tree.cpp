@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <unordered_map>
-#include <unordered_set>
 
+#include "browser/map_set.h"
 #include "browser/unsorted_list.h"
 #include "core/case_lookup.h"
 #include "core/fs_routines.h"
@@ -263,9 +263,9 @@ std::vector<TMaps_Tree_Node*> TMaps_Tree::Drop_List_Items(
   if (target == nullptr || target == &Top_) {
     return created;
   }
-  std::unordered_set<const TMAP_Datei_Eintrag*> moved;
+  TMap_Set moved;
   for (TMAP_Datei_Eintrag* map : maps) {
-    if (map == nullptr || !moved.insert(map).second) {
+    if (!moved.Insert(map)) {
       continue;
     }
     auto node = std::make_unique<TMaps_Tree_Node>(false, Entferne_Dateiendung(map->MAP_Filename));
@@ -280,7 +280,7 @@ std::vector<TMaps_Tree_Node*> TMaps_Tree::Drop_List_Items(
     created.push_back(entry);
     Selected_ = entry;
   }
-  if (List != nullptr && !moved.empty()) {
+  if (List != nullptr && !moved.Empty()) {
     List->Remove_Maps(moved);
   }
   Sort();
@@ -435,10 +435,11 @@ bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Ver
 
   // Archive positions by ID (the first record with an ID, as a look-up from the front finds it).
   std::unordered_map<std::int32_t, int> pk3_positions;
+  pk3_positions.reserve(static_cast<std::size_t>(database.Count()));
   for (int i = database.Count() - 1; i >= 0; --i) {
     pk3_positions[database.Items(i)->ID] = i;
   }
-  std::unordered_set<const TMAP_Datei_Eintrag*> placed;
+  TMap_Set placed;
   std::vector<std::string> notes;  // boxes about maps left out, in file order
 
   struct Frame {
@@ -498,7 +499,7 @@ bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Ver
         notes.push_back(Format_Index_Message(pk3_index, map_index));
         continue;
       }
-      if (placed.count(map) != 0) {
+      if (placed.Contains(map)) {
         continue;  // a map stands in the tree only once; the first place counts
       }
       const std::string text = Map_Entry_Text(*map);
@@ -507,7 +508,7 @@ bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Ver
                         ". Map will be removed from Maps Tree.");
         continue;
       }
-      placed.insert(map);
+      placed.Insert(map);
       auto node = std::make_unique<TMaps_Tree_Node>(false, text);
       node->Map = map;
       node->Parent_ = parent;
@@ -528,7 +529,7 @@ bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Ver
 
   Sort_Silently();
   Selected_ = Root();
-  if (List != nullptr && !placed.empty()) {
+  if (List != nullptr && !placed.Empty()) {
     List->Remove_Maps(placed);
   }
   Observer = observer;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <numeric>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "content/mod_list.h"
 #include "core/fs_routines.h"
@@ -115,14 +116,14 @@ void TUnsorted_Maps_List::Append_Item(TUnsorted_Item item) {
   End_Append();
 }
 
-void TUnsorted_Maps_List::Remove_Maps(const std::unordered_set<const TMAP_Datei_Eintrag*>& maps) {
-  if (maps.empty()) {
+void TUnsorted_Maps_List::Remove_Maps(const TMap_Set& maps) {
+  if (maps.Empty()) {
     return;
   }
   if (Observer != nullptr) {
     Observer->Before_Reset();
   }
-  std::erase_if(Items_, [&maps](const TUnsorted_Item& item) { return maps.count(item.Map) != 0; });
+  std::erase_if(Items_, [&maps](const TUnsorted_Item& item) { return maps.Contains(item.Map); });
   if (Observer != nullptr) {
     Observer->After_Reset();
   }
@@ -199,13 +200,16 @@ class TListed_Maps {
       hash = (hash ^ static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c)) *
              1099511628211ULL;
     }
+    // The upper half of the hash stays with the slot: only a map whose name may be equal is
+    // looked at (each look at another map's record is a trip to memory).
+    const auto check = static_cast<std::uint32_t>(hash >> 32U);
     for (std::size_t at = hash & (Slots_.size() - 1);; at = (at + 1) & (Slots_.size() - 1)) {
       Slot& slot = Slots_[at];
       if (slot.Map == nullptr) {
-        slot = {directory, map};
+        slot = {directory, check, map};
         return true;
       }
-      if (slot.Directory == directory &&
+      if (slot.Directory == directory && slot.Check == check &&
           platform::Equal_Ignore_Case(slot.Map->MAP_Filename, name)) {
         return false;
       }
@@ -215,6 +219,7 @@ class TListed_Maps {
  private:
   struct Slot {
     std::uint32_t Directory = 0;
+    std::uint32_t Check = 0;
     const TMAP_Datei_Eintrag* Map = nullptr;
   };
   std::vector<Slot> Slots_;

@@ -5,8 +5,9 @@
 
 #include <array>
 #include <string>
-#include <unordered_set>
 #include <vector>
+
+#include "browser/map_set.h"
 
 namespace vorlix {
 
@@ -60,7 +61,7 @@ class TUnsorted_Maps_List {
   // Makes room for this many more items.
   void Reserve(std::size_t items);
   // Removes the items of the given maps in one pass.
-  void Remove_Maps(const std::unordered_set<const TMAP_Datei_Eintrag*>& maps);
+  void Remove_Maps(const TMap_Set& maps);
 
   // The comparison of two items for the sort column: byte-wise, case-sensitive.
   bool Item_Less(const TUnsorted_Item& a, const TUnsorted_Item& b) const;

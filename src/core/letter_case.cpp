@@ -20,10 +20,6 @@ std::string Lower(std::string text) {
   return text;
 }
 
-char Upper_Char(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 bool Equal_Ignore_Case(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) {
     return false;

@@ -6,7 +6,9 @@
 
 namespace vorlix::platform {
 
-char Upper_Char(char c);
+inline char Upper_Char(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 std::string Upper(std::string text);
 std::string Lower(std::string text);
 bool Equal_Ignore_Case(const std::string& a, const std::string& b);

@@ -26,7 +26,7 @@ bool Listing_Less(const std::string& a, const std::string& b) {
 }
 
 void Sort_Listing(std::vector<std::string>& names) {
-  std::sort(names.begin(), names.end(), Listing_Less);
+  Sort_In_Listing_Order(names, [](const std::string& name) -> const std::string& { return name; });
 }
 
 namespace {
@@ -69,8 +69,8 @@ std::optional<std::vector<Dir_Entry>> List_Entries(const std::string& dir, bool 
     entries.push_back(std::move(entry));
   }
   ::closedir(stream);
-  std::sort(entries.begin(), entries.end(),
-            [](const Dir_Entry& a, const Dir_Entry& b) { return Listing_Less(a.Name, b.Name); });
+  Sort_In_Listing_Order(entries,
+                        [](const Dir_Entry& entry) -> const std::string& { return entry.Name; });
   return entries;
 }
 

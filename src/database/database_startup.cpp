@@ -6,6 +6,7 @@
 #include "core/case_lookup.h"
 #include "core/paths.h"
 #include "database/database_file.h"
+#include "database/folder_cache.h"
 #include "database/pk3_rename.h"
 #include "database/scan.h"
 #include "database/sync.h"
@@ -23,33 +24,45 @@ std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(
     const TDatabase_Paths& paths, TInteraction* interaction,
     std::optional<TGame_Directory_Walk> walked, const TLive_Sync_Sink::Listed_Handler& listed) {
   auto database = std::make_unique<TPK3_Dateien_Verwaltung>(paths, interaction);
-  TLive_Sync_Sink sink(interaction, listed);
-  const auto synchronise = [&](const TGame_Directory_Walk& walk) {
-    // A rename that a crash interrupted is finished or undone before the archives are compared.
-    Finish_Interrupted_Renames(*database);
-    TDatabase_Sync(*database, sink).Sync_With_Disk(walk);
+  // While mapsdb.dat is read (the processor's work), the game directory is walked, unless that
+  // was done before, and the folders below LEVELSHOTS and BOTINFO are listed (the file system's
+  // work, each on a thread of its own): the synchronisation asks for two of those folders for
+  // every archive.
+  const auto list_folders = [&paths] {
+    auto folders = std::make_unique<TFolder_Cache>();
+    folders->List_Below(paths.Levelshots_Dir);
+    folders->List_Below(paths.Botinfo_Dir);
+    return folders;
   };
-  if (walked) {
-    TDatabase_File::Load_Database(*database, Database_File_Path(paths.Program_Dir));
-    if (!database->Load_Damaged()) {
-      synchronise(*walked);
-    }
-    return database;
-  }
-  // The game directory is walked while mapsdb.dat is read: the one is the file system's work,
-  // the other the processor's.
-  std::future<TGame_Directory_Walk> walk;
+  std::future<TGame_Directory_Walk> walk_ahead;
+  std::future<std::unique_ptr<TFolder_Cache>> folders_ahead;
   try {
-    walk = std::async(std::launch::async, Walk_Game_Directory, paths.Game_Dir);
+    if (!walked) {
+      walk_ahead = std::async(std::launch::async, Walk_Game_Directory, paths.Game_Dir);
+    }
+    folders_ahead = std::async(std::launch::async, list_folders);
   } catch (const std::system_error&) {
-    // no thread to be had: walked after the load instead
+    // no thread to be had: walked after the load instead, the folders listed when asked for
   }
   TDatabase_File::Load_Database(*database, Database_File_Path(paths.Program_Dir));
-  TGame_Directory_Walk found = walk.valid() ? walk.get() : Walk_Game_Directory(paths.Game_Dir);
-  // A database read in part is not synchronised: the start-up stops with it.
-  if (!database->Load_Damaged()) {
-    synchronise(found);
+  if (!walked) {
+    walked = walk_ahead.valid() ? walk_ahead.get() : Walk_Game_Directory(paths.Game_Dir);
   }
+  std::unique_ptr<TFolder_Cache> folders = folders_ahead.valid() ? folders_ahead.get() : nullptr;
+  // A database read in part is not synchronised: the start-up stops with it.
+  if (database->Load_Damaged()) {
+    return database;
+  }
+  TLive_Sync_Sink sink(interaction, listed);
+  // A rename that a crash interrupted is finished or undone before the archives are compared;
+  // a folder it moved makes the listings of before stale.
+  const int writes = database->Folder_Writes();
+  Finish_Interrupted_Renames(*database);
+  TDatabase_Sync sync(*database, sink);
+  if (database->Folder_Writes() == writes) {
+    sync.Use_Folder_Listings(std::move(folders));
+  }
+  sync.Sync_With_Disk(*walked);
   return database;
 }
 

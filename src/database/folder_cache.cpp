@@ -36,8 +36,9 @@ namespace {
 // The names of the folders and links in `dir`, in listing order. The entry types come with the
 // listing, so the thousands of archive folders below LEVELSHOTS and BOTINFO are not looked at
 // one by one.
-std::vector<std::string> Folder_Names(const std::string& dir) {
-  std::vector<std::string> names;
+// Each name comes with its upper-cased form, in listing order.
+std::vector<std::pair<std::string, std::string>> Folder_Names(const std::string& dir) {
+  std::vector<std::pair<std::string, std::string>> names;
   DIR* stream = ::opendir(dir.c_str());
   if (stream == nullptr) {
     return names;
@@ -54,11 +55,12 @@ std::vector<std::string> Folder_Names(const std::string& dir) {
                (S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode));
     }
     if (wanted) {
-      names.push_back(name);
+      names.emplace_back(platform::Upper(name), name);
     }
   }
   ::closedir(stream);
-  platform::Sort_Listing(names);
+  // The listing order: by the upper-cased form, ties by the name as it is.
+  std::sort(names.begin(), names.end());
   return names;
 }
 
@@ -68,13 +70,24 @@ std::multimap<std::string, std::string>& TFolder_Cache::Folders(const std::strin
   auto it = Listings_.find(dir);
   if (it == Listings_.end()) {
     std::multimap<std::string, std::string> folders;
-    for (auto& name : Folder_Names(dir)) {
-      std::string key = platform::Upper(name);
-      folders.emplace(std::move(key), std::move(name));
+    // In key order already: each goes to the end, names of one key in listing order.
+    for (auto& [key, name] : Folder_Names(dir)) {
+      folders.emplace_hint(folders.end(), std::move(key), std::move(name));
     }
     it = Listings_.emplace(dir, std::move(folders)).first;
   }
   return it->second;
+}
+
+void TFolder_Cache::List_Below(const std::string& given_base) {
+  const std::string base = Real_Base(given_base);
+  std::vector<std::string> mods;
+  for (const auto& entry : Folders(base)) {
+    mods.push_back(platform::Join(base, entry.second));
+  }
+  for (const std::string& mod : mods) {
+    Folders(mod);
+  }
 }
 
 std::vector<std::string> TFolder_Cache::Matches(const std::string& dir, const std::string& name) {

@@ -20,6 +20,9 @@ class TFolder_Cache {
   // Creates <base>/<mod>/<pk3> (new components in lower case) unless it exists; returns its path
   // as it is on disk. Throws TFile_Error when it cannot be created.
   std::string Create(const std::string& base, const std::string& mod, const std::string& pk3);
+  // Lists `base` and every folder in it (its MOD folders) ahead of the questions: a start-up
+  // does this beside the reading of the database, so the synchronisation finds them listed.
+  void List_Below(const std::string& base);
   // How many folders the cache has created or removed (or tried to remove) so far.
   int Changes() const { return Changes_; }
   // Forgets every listing.

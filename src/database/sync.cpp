@@ -228,8 +228,21 @@ void TDatabase_Sync::Sync_With_Disk() {
   Sync_With_Disk(Walk_Game_Directory(Db_.Paths().Game_Dir));
 }
 
+void TDatabase_Sync::Use_Folder_Listings(std::unique_ptr<TFolder_Cache> listed) {
+  if (!listed) {
+    return;
+  }
+  Count_Folder_Changes();
+  Folders_ = std::move(listed);
+  Folder_Changes_Counted_ = Folders_->Changes();
+  Folders_Listed_ = true;
+}
+
 void TDatabase_Sync::Sync_With_Disk(const TGame_Directory_Walk& walk) {
-  Folders_->Clear();
+  if (!Folders_Listed_) {
+    Folders_->Clear();
+  }
+  Folders_Listed_ = false;
   Syncing_ = true;
   // Whatever way the synchronisation ends, its caches end with it.
   struct Reset {

@@ -62,6 +62,10 @@ class TDatabase_Sync {
   // (walked here when not given).
   void Sync_With_Disk();
   void Sync_With_Disk(const TGame_Directory_Walk& walk);
+  // The folders below LEVELSHOTS and BOTINFO as listed just before (TFolder_Cache::List_Below):
+  // the next synchronisation starts with these listings instead of listing the folders itself.
+  // Whoever lists them vouches that nothing changed them since.
+  void Use_Folder_Listings(std::unique_ptr<TFolder_Cache> listed);
   // Records, scans and extracts an archive that has no record.
   void Add_New_PK3(const std::string& directory, const std::string& filename, std::uint32_t size,
                    std::int32_t date);
@@ -99,6 +103,8 @@ class TDatabase_Sync {
   // Paths of the archives found by the walk of the running synchronisation (held by the walk),
   // by the lower-cased directory + "\" + file name; the first of each such name only.
   std::unordered_map<std::string, const std::string*> Walk_Paths_;
+  // Set by Use_Folder_Listings until the next synchronisation starts.
+  bool Folders_Listed_ = false;
   // Set while Sync_With_Disk runs: the folder cache is valid only within one synchronisation.
   bool Syncing_ = false;
   // Scans running ahead of the walk of the running synchronisation, if any.

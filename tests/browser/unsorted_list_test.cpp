@@ -104,6 +104,24 @@ TEST_F(Unsorted_List_Test, ManyMapsListAndSortAsThePlainRulesSay) {
       expected.push_back(item.Map);
     }
   }
+  // Every third map placed elsewhere (as a tree load does): exactly those leave, the order stays.
+  TMap_Set placed;
+  std::vector<TMAP_Datei_Eintrag*> kept;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    if (i % 3 == 0) {
+      EXPECT_TRUE(placed.Insert(expected[i]));
+      EXPECT_FALSE(placed.Insert(expected[i]));
+    } else {
+      kept.push_back(expected[i]);
+    }
+  }
+  EXPECT_FALSE(placed.Insert(nullptr));
+  EXPECT_EQ(placed.Size(), expected.size() - kept.size());
+  List.Remove_Maps(placed);
+  ASSERT_EQ(List.Count(), static_cast<int>(kept.size()));
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    ASSERT_EQ(List.Item(static_cast<int>(i)).Map, kept[i]) << i;
+  }
 }
 
 }  // namespace

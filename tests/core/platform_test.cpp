@@ -25,6 +25,19 @@ TEST(Listing_Order, Sorts_By_Upper_Cased_Name_Then_Raw_Name) {
   // '_' (0x5F) sorts after the upper-case letters, as the upper-cased comparison gives.
   EXPECT_EQ(names,
             (std::vector<std::string>{"a_mod", "BASEQ3", "baseq3", "Extras", "MissionPack", "_x"}));
+  // The sort upper-cases each name once: the order is the comparison's own, for names that
+  // tie in every way but one.
+  std::vector<std::string> many;
+  for (const char* stem : {"map", "MAP", "Map", "map_", "MAP1", "map1", "m", "M", "[x]", "~"}) {
+    for (const char* tail : {"", "a", "A", ".pk3", ".PK3", "_"}) {
+      many.push_back(std::string(stem) + tail);
+    }
+  }
+  std::reverse(many.begin(), many.end());
+  std::vector<std::string> expected = many;
+  std::sort(expected.begin(), expected.end(), Listing_Less);
+  Sort_Listing(many);
+  EXPECT_EQ(many, expected);
 }
 
 // A tree whose names differ only in letter case at several levels.

@@ -78,6 +78,14 @@ TEST(Folder_Cache, Links_Count_As_Folders_And_Files_Do_Not_And_The_First_Listed_
   EXPECT_TRUE(cache.Exists(base, "osp", "LINKED.pk3"));
   EXPECT_FALSE(cache.Exists(base, "osp", "file.pk3"));
   EXPECT_EQ(cache.Create(base, "osp", "Twin.pk3"), base + "/osp/TWIN.pk3");
+  // Listed ahead of the questions (as a start-up does): the same answers, the same twin.
+  TFolder_Cache ahead;
+  ahead.List_Below(base);
+  EXPECT_TRUE(ahead.Exists(base, "OSP", "real.pk3"));
+  EXPECT_TRUE(ahead.Exists(base, "osp", "LINKED.pk3"));
+  EXPECT_FALSE(ahead.Exists(base, "osp", "file.pk3"));
+  EXPECT_FALSE(ahead.Exists(base, "baseq3", "real.pk3"));
+  EXPECT_EQ(ahead.Create(base, "osp", "Twin.pk3"), base + "/osp/TWIN.pk3");
   // Removing a link removes the link, never what it points to.
   EXPECT_TRUE(cache.Remove(base, "osp", "linked.pk3"));
   EXPECT_FALSE(fs::exists(fs::symlink_status(base + "/osp/linked.pk3")));

@@ -1,0 +1,76 @@
+#pragma once
+// A set of map records by address. The table is open (one slot array of a power of two, probed
+// in a row), so the tens of thousands of maps a tree places at every start are entered and
+// looked up without an allocation each.
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+namespace vorlix {
+
+class TMAP_Datei_Eintrag;
+
+class TMap_Set {
+ public:
+  TMap_Set() = default;
+  TMap_Set(std::initializer_list<const TMAP_Datei_Eintrag*> maps) {
+    for (const TMAP_Datei_Eintrag* map : maps) {
+      Insert(map);
+    }
+  }
+
+  // Enters the map; false when it is there already. A null pointer is never entered.
+  bool Insert(const TMAP_Datei_Eintrag* map) {
+    if (map == nullptr) {
+      return false;
+    }
+    if (2 * (Count_ + 1) > Slots_.size()) {
+      Grow();
+    }
+    const TMAP_Datei_Eintrag*& slot = Slot_Of(map);
+    if (slot != nullptr) {
+      return false;
+    }
+    slot = map;
+    ++Count_;
+    return true;
+  }
+  bool Contains(const TMAP_Datei_Eintrag* map) const {
+    return map != nullptr && Count_ != 0 && const_cast<TMap_Set*>(this)->Slot_Of(map) != nullptr;
+  }
+  bool Empty() const { return Count_ == 0; }
+  std::size_t Size() const { return Count_; }
+
+ private:
+  // The slot that holds `map`, or the empty one where it belongs.
+  const TMAP_Datei_Eintrag*& Slot_Of(const TMAP_Datei_Eintrag* map) {
+    const std::size_t mask = Slots_.size() - 1;
+    // Records are aligned: the low bits say nothing, the multiplication spreads the others.
+    std::size_t at =
+        static_cast<std::size_t>(
+            (reinterpret_cast<std::uintptr_t>(map) >> 4U) * 0x9E3779B97F4A7C15ULL >> 16U) &
+        mask;
+    while (Slots_[at] != nullptr && Slots_[at] != map) {
+      at = (at + 1) & mask;
+    }
+    return Slots_[at];
+  }
+  void Grow() {
+    std::vector<const TMAP_Datei_Eintrag*> old(Slots_.empty() ? 16 : 2 * Slots_.size(), nullptr);
+    old.swap(Slots_);
+    Count_ = 0;
+    for (const TMAP_Datei_Eintrag* map : old) {
+      if (map != nullptr) {
+        Slot_Of(map) = map;
+        ++Count_;
+      }
+    }
+  }
+
+  std::vector<const TMAP_Datei_Eintrag*> Slots_;
+  std::size_t Count_ = 0;
+};
+
+}  // namespace vorlix
