@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <numeric>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -129,10 +128,32 @@ void TUnsorted_Maps_List::Remove_Maps(const TMap_Set& maps) {
   }
 }
 
-bool TUnsorted_Maps_List::Item_Less(const TUnsorted_Item& a, const TUnsorted_Item& b) const {
-  const int column = std::clamp(Sort_Column, 0, 2);
-  return a.Column(column) < b.Column(column);
+namespace {
+
+// The first sixteen bytes of a text as two numbers that compare as the bytes do (a shorter text
+// as if followed by zero bytes): most comparisons of a sort end there, without a look at the
+// items themselves.
+struct TSort_Key {
+  std::uint64_t High = 0;
+  std::uint64_t Low = 0;
+  std::uint32_t Index = 0;
+};
+
+TSort_Key Sort_Key_Of(const std::string& text, std::uint32_t index) {
+  TSort_Key key;
+  key.Index = index;
+  for (std::size_t i = 0; i < 16 && i < text.size(); ++i) {
+    const auto byte = static_cast<std::uint64_t>(static_cast<unsigned char>(text[i]));
+    if (i < 8) {
+      key.High |= byte << (8U * (7 - i));
+    } else {
+      key.Low |= byte << (8U * (15 - i));
+    }
+  }
+  return key;
 }
+
+}  // namespace
 
 void TUnsorted_Maps_List::Sort() {
   if (Observer != nullptr) {
@@ -140,11 +161,28 @@ void TUnsorted_Maps_List::Sort() {
   }
   // The positions are sorted and the items are then moved along the cycles of that order, in
   // place: no item is moved at every step of the sort, and no second list of items is needed.
-  std::vector<std::uint32_t> order(Items_.size());
-  std::iota(order.begin(), order.end(), 0U);
-  std::stable_sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
-    return Item_Less(Items_[a], Items_[b]);
+  const int column = std::clamp(Sort_Column, 0, 2);
+  std::vector<TSort_Key> keys;
+  keys.reserve(Items_.size());
+  for (std::uint32_t i = 0; i < Items_.size(); ++i) {
+    keys.push_back(Sort_Key_Of(Items_[i].Column(column), i));
+  }
+  // Equal texts keep their order (the position decides): a stable sort.
+  std::sort(keys.begin(), keys.end(), [this, column](const TSort_Key& a, const TSort_Key& b) {
+    if (a.High != b.High) {
+      return a.High < b.High;
+    }
+    if (a.Low != b.Low) {
+      return a.Low < b.Low;
+    }
+    const int order = Items_[a.Index].Column(column).compare(Items_[b.Index].Column(column));
+    return order != 0 ? order < 0 : a.Index < b.Index;
   });
+  std::vector<std::uint32_t> order(Items_.size());
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    order[i] = keys[i].Index;
+  }
+  keys = {};
   constexpr std::uint32_t placed = UINT32_MAX;
   for (std::uint32_t start = 0; start < order.size(); ++start) {
     if (order[start] == placed || order[start] == start) {

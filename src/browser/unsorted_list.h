@@ -63,9 +63,7 @@ class TUnsorted_Maps_List {
   // Removes the items of the given maps in one pass.
   void Remove_Maps(const TMap_Set& maps);
 
-  // The comparison of two items for the sort column: byte-wise, case-sensitive.
-  bool Item_Less(const TUnsorted_Item& a, const TUnsorted_Item& b) const;
-  // Stable ascending sort by the sort column.
+  // Stable ascending sort by the sort column: byte-wise, case-sensitive.
   void Sort();
   // A click on a column header: sort column := column; re-sort.
   void ListView_MapsColumnClick(int column);

@@ -26,18 +26,6 @@ void TByte_Writer::Hand_On_Rest() {
   }
 }
 
-void TByte_Writer::Write_Integer(std::int32_t value) {
-  Write_Cardinal(static_cast<std::uint32_t>(value));
-}
-
-void TByte_Writer::Write_Cardinal(std::uint32_t value) {
-  const char bytes[4] = {static_cast<char>(value & 0xFFu), static_cast<char>((value >> 8) & 0xFFu),
-                         static_cast<char>((value >> 16) & 0xFFu),
-                         static_cast<char>((value >> 24) & 0xFFu)};
-  Data_.append(bytes, sizeof bytes);
-  Spill();
-}
-
 void TByte_Writer::Write_Buffer(const void* bytes, std::size_t count) {
   Data_.append(static_cast<const char*>(bytes), count);
   Spill();
@@ -57,29 +45,8 @@ void TByte_Writer::Write_Strings(const std::vector<std::string>& list) {
   }
 }
 
-void TByte_Reader::Need(std::size_t count) const {
-  if (count > Remaining()) {
-    throw TStream_Error("unexpected end of file");
-  }
-}
-
-std::uint8_t TByte_Reader::Read_Byte() {
-  Need(1);
-  return static_cast<std::uint8_t>(Data_[Pos_++]);
-}
-
-std::uint32_t TByte_Reader::Read_Cardinal() {
-  Need(4);
-  std::uint32_t value = 0;
-  for (int i = 0; i < 4; ++i) {
-    value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(Data_[Pos_ + i])) << (8 * i);
-  }
-  Pos_ += 4;
-  return value;
-}
-
-std::int32_t TByte_Reader::Read_Integer() {
-  return static_cast<std::int32_t>(Read_Cardinal());
+void TByte_Reader::Throw_End_Of_File() {
+  throw TStream_Error("unexpected end of file");
 }
 
 void TByte_Reader::Read_Buffer(void* bytes, std::size_t count) {

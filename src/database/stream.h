@@ -25,8 +25,15 @@ class TByte_Writer {
  public:
   void Write_Byte(std::uint8_t value) { Data_.push_back(static_cast<char>(value)); }
   void Write_Bool(bool value) { Write_Byte(value ? 1 : 0); }
-  void Write_Integer(std::int32_t value);
-  void Write_Cardinal(std::uint32_t value);
+  void Write_Integer(std::int32_t value) { Write_Cardinal(static_cast<std::uint32_t>(value)); }
+  // (In the header: a large file's records are written field by field.)
+  void Write_Cardinal(std::uint32_t value) {
+    const char bytes[4] = {
+        static_cast<char>(value & 0xFFU), static_cast<char>((value >> 8U) & 0xFFU),
+        static_cast<char>((value >> 16U) & 0xFFU), static_cast<char>((value >> 24U) & 0xFFU)};
+    Data_.append(bytes, sizeof bytes);
+    Spill();
+  }
   void Write_Buffer(const void* bytes, std::size_t count);
   void Write_String(const std::string& text);
   void Write_Strings(const std::vector<std::string>& list);
@@ -62,17 +69,34 @@ class TByte_Reader {
   // All the bytes being read (the reader owns them: move a large file in).
   const std::string& Data() const { return Data_; }
 
-  std::uint8_t Read_Byte();
+  // (In the header: a large file's records are read field by field.)
+  std::uint8_t Read_Byte() {
+    Need(1);
+    return static_cast<std::uint8_t>(Data_[Pos_++]);
+  }
   bool Read_Bool() { return Read_Byte() != 0; }
-  std::int32_t Read_Integer();
-  std::uint32_t Read_Cardinal();
+  std::int32_t Read_Integer() { return static_cast<std::int32_t>(Read_Cardinal()); }
+  std::uint32_t Read_Cardinal() {
+    Need(4);
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+      value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(Data_[Pos_ + i])) << (8 * i);
+    }
+    Pos_ += 4;
+    return value;
+  }
   void Read_Buffer(void* bytes, std::size_t count);
   std::string Read_String();
   // Empties the list first, then appends.
   void Read_Strings(std::vector<std::string>& list);
 
  private:
-  void Need(std::size_t count) const;
+  void Need(std::size_t count) const {
+    if (count > Remaining()) {
+      Throw_End_Of_File();
+    }
+  }
+  [[noreturn]] static void Throw_End_Of_File();
 
   std::string Data_;
   std::size_t Pos_ = 0;

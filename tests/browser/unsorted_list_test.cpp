@@ -61,15 +61,17 @@ TEST_F(Unsorted_List_Test, VanishedModsAreReportedAndRemovedOneAfterTheOther) {
 
 TEST_F(Unsorted_List_Test, ManyMapsListAndSortAsThePlainRulesSay) {
   // Thousands of maps in MOD directories of several letter cases, with names that repeat across
-  // archives in every letter case; every seventh map absent.
+  // archives in every letter case, titles alike in their first sixteen bytes and more; every
+  // seventh map absent.
   const char* const dirs[] = {"baseq3", "CPMA", "cpma", "Baseq3"};
   std::vector<TMAP_Datei_Eintrag*> maps;
   for (int a = 0; a < 600; ++a) {
     TPK3_Datei_Eintrag* pk3 = Db.Add_PK3(dirs[a % 4], "p" + std::to_string(a % 97) + ".pk3");
     for (int m = 0; m < 5; ++m) {
       const int n = (a * 5 + m) * 7 % 1300;
-      maps.push_back(TTest_Database::Add_Map(pk3, (n % 2 ? "m" : "M") + std::to_string(n) + ".bsp",
-                                             "T" + std::to_string(n % 50), (a + m) % 7 != 0));
+      maps.push_back(TTest_Database::Add_Map(
+          pk3, (n % 2 ? "m" : "M") + std::to_string(n) + ".bsp",
+          "A title longer than sixteen bytes " + std::to_string(n % 50), (a + m) % 7 != 0));
     }
   }
   Lade_ListView_Maps(List, Db.Database, Mods, Db.Interaction);
