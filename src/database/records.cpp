@@ -151,8 +151,11 @@ TMAP_Datei_Eintrag* TPK3_Dateien_Verwaltung::Find_Map(std::int32_t pk3_id,
 }
 
 void TPK3_Dateien_Verwaltung::Sort_By_Filename() {
-  std::stable_sort(List_.begin(), List_.end(),
-                   [](const auto& a, const auto& b) { return a->PK3_Filename < b->PK3_Filename; });
+  const auto less = [](const auto& a, const auto& b) { return a->PK3_Filename < b->PK3_Filename; };
+  // The file is saved in this order: after a start that found nothing new it is sorted already.
+  if (!std::is_sorted(List_.begin(), List_.end(), less)) {
+    std::stable_sort(List_.begin(), List_.end(), less);
+  }
 }
 
 std::unique_ptr<TMAP_Dateien_Verwaltung> TPK3_Dateien_Verwaltung::New_Map_Manager(
