@@ -1,8 +1,10 @@
 #include "app/program_steps.h"
 
 #include <exception>
+#include <future>
 #include <memory>
 #include <optional>
+#include <system_error>
 #include <vector>
 
 #include "app/read_ahead.h"
@@ -54,6 +56,18 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
     if (!state.Read_Ahead || writes != 0 || state.Read_Ahead->Program_Dir() != state.Program_Dir) {
       state.Read_Ahead = std::make_unique<TRead_Ahead>(state.Program_Dir, "", writes);
     }
+    // The tree file is read against the records while the list is filled. The list step drops
+    // vanished MODs from the maps' "Useable MODs" lists, which the reading never looks at.
+    if (!state.PK3_Datenbank->Load_Damaged()) {
+      try {
+        state.Tree_Ahead = std::async(std::launch::async, [program_dir = state.Program_Dir,
+                                                           database = state.PK3_Datenbank.get()] {
+          return std::make_unique<TTree_File_Reading>(Read_Tree_File(program_dir, *database));
+        });
+      } catch (const std::system_error&) {
+        // no thread to be had: the tree step reads the file itself
+      }
+    }
     // The game index file takes the facts of the archives the synchronisation listed; it is
     // rebuilt when missing or of another version. An unchanged installation leaves it alone: it
     // is read when first wanted (Game_Index_aus).
@@ -84,6 +98,13 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
   steps.Save_Database = [](TMain_State& state) {
     return !state.PK3_Datenbank || Speichere_PK3_Datenbank(*state.PK3_Datenbank);
   };
+}
+
+std::unique_ptr<TTree_File_Reading> Take_Tree_Read_Ahead(TMain_State& state) {
+  if (!state.Tree_Ahead.valid()) {
+    return nullptr;
+  }
+  return state.Tree_Ahead.get();
 }
 
 TArena_Umgebung Arena_Umgebung_aus(const TMain_State& state) {

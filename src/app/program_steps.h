@@ -21,6 +21,8 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui);
 
 // What the arena-file commands work with, from the program state.
 TArena_Umgebung Arena_Umgebung_aus(const TMain_State& state);
+// The tree file as read ahead by the database step, or none (the tree step then reads it).
+std::unique_ptr<TTree_File_Reading> Take_Tree_Read_Ahead(TMain_State& state);
 
 // What the game itself knows of the state's archives, as the database step left it (null before
 // a database is loaded, or when the index could not be built).

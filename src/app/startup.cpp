@@ -116,7 +116,10 @@ Load_Outcome TStartup::Lade(bool& dev_comp) {
   // What was read ahead serves this run only.
   struct TAhead_Release {
     TMain_State& State;
-    ~TAhead_Release() { State.Read_Ahead.reset(); }
+    ~TAhead_Release() {
+      State.Read_Ahead.reset();
+      State.Tree_Ahead = {};  // waits for a reading that no step took
+    }
   } release{State_};
   State_.Game_Dir_Written = false;
   try {
@@ -132,6 +135,7 @@ Load_Outcome TStartup::Lade(bool& dev_comp) {
     if (Steps_.Build_MOD_List) {
       Steps_.Build_MOD_List(State_);
     }
+    State_.Tree_Ahead = {};
     State_.PK3_Datenbank.reset();
     if (State_.Read_Ahead) {
       // Nothing below BOTINFO is written while it is being read.

@@ -8,12 +8,14 @@
 // does nothing.
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/read_ahead.h"
+#include "browser/maps_tree.h"
 #include "content/mod_list.h"
 #include "core/data_lock.h"
 #include "database/records.h"
@@ -32,6 +34,11 @@ struct TMain_State {
   std::string GFX_Dir;         // Program_Dir + "GFX", else the executable's or the installation's
   std::string Temp_Dir;        // Program_Dir + "TEMP"
   std::unique_ptr<TPK3_Dateien_Verwaltung> PK3_Datenbank;
+  // The tree file, read against PK3_Datenbank on a thread of its own from the database step on
+  // (the steps up to the tree's only read the records); taken by the tree step
+  // (Take_Tree_Read_Ahead), else waited for when the start-up ends. Declared after the database:
+  // it goes first.
+  std::future<std::unique_ptr<TTree_File_Reading>> Tree_Ahead;
   std::unique_ptr<TMOD_Liste> MOD_Liste;
   int MODs_mit_Arena_Files = 0;
   // What the game reads from the database's archives: read from gameindex.dat when first wanted

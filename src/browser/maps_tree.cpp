@@ -426,28 +426,29 @@ void TMaps_Tree::Restore_Displayed_Order(TMaps_Tree_Node* group) {
 
 bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Verwaltung& database,
                                  TInteraction& interaction) {
-  if (Observer != nullptr) {
-    Observer->Before_Reset();
-  }
-  TMaps_Tree_Observer* observer = Observer;
-  Observer = nullptr;  // one reset covers the whole load
-  Clear();
+  return Take_Reading(Read_File_Bytes(data, database), interaction);
+}
 
+TTree_File_Reading TMaps_Tree::Read_File_Bytes(std::string data,
+                                               const TPK3_Dateien_Verwaltung& database) {
+  TTree_File_Reading reading;
+  reading.File_Found = true;
+  TMaps_Tree_Node* const top = reading.Top.get();
   // Archive positions by ID (the first record with an ID, as a look-up from the front finds it).
   std::unordered_map<std::int32_t, int> pk3_positions;
   pk3_positions.reserve(static_cast<std::size_t>(database.Count()));
   for (int i = database.Count() - 1; i >= 0; --i) {
     pk3_positions[database.Items(i)->ID] = i;
   }
-  TMap_Set placed;
-  std::vector<std::string> notes;  // boxes about maps left out, in file order
+  TMap_Set& placed = reading.Placed;
+  std::vector<std::string>& notes = reading.Notes;
 
   struct Frame {
     TMaps_Tree_Node* Group;
     std::int64_t Remaining;
   };
   std::vector<Frame> stack;
-  TByte_Reader reader(data);
+  TByte_Reader reader(std::move(data));
   bool ok = true;
   bool root_read = false;
   try {
@@ -457,7 +458,7 @@ bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Ver
         stack.pop_back();
         continue;
       }
-      TMaps_Tree_Node* parent = root_read ? stack.back().Group : &Top_;
+      TMaps_Tree_Node* parent = root_read ? stack.back().Group : top;
       if (root_read) {
         --stack.back().Remaining;
       }
@@ -486,7 +487,7 @@ bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Ver
       }
       const std::int32_t map_id = reader.Read_Integer();
       const std::int32_t pk3_id = reader.Read_Integer();
-      if (parent == &Top_) {
+      if (parent == top) {
         ok = false;  // the file holds one root group, never a map entry at the top
         break;
       }
@@ -523,21 +524,35 @@ bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Ver
   for (const Frame& frame : stack) {
     Restore_Displayed_Order(frame.Group);
   }
-  if (ok && Top_.Child_Count() != 1) {
-    ok = false;
+  reading.Ok = ok && top->Child_Count() == 1;
+  return reading;
+}
+
+bool TMaps_Tree::Take_Reading(TTree_File_Reading reading, TInteraction& interaction) {
+  if (Observer != nullptr) {
+    Observer->Before_Reset();
   }
+  TMaps_Tree_Observer* observer = Observer;
+  Observer = nullptr;  // one reset covers the whole load
+  Clear();
+  for (auto& node : reading.Top->Children_) {
+    node->Parent_ = &Top_;
+    Top_.Children_.push_back(std::move(node));
+  }
+  reading.Top->Children_.clear();
+  const bool ok = reading.Ok;
 
   Sort_Silently();
   Selected_ = Root();
-  if (List != nullptr && !placed.Empty()) {
-    List->Remove_Maps(placed);
+  if (List != nullptr && !reading.Placed.Empty()) {
+    List->Remove_Maps(reading.Placed);
   }
   Observer = observer;
   if (Observer != nullptr) {
     Observer->After_Reset();
   }
   // The boxes come once the tree is complete again, so that nothing repaints a half-built tree.
-  for (const std::string& note : notes) {
+  for (const std::string& note : reading.Notes) {
     interaction.Message(Message_Kind::Information, note, Button_Set::OK);
   }
   if (!ok) {
@@ -569,13 +584,30 @@ std::string Tree_File_Path(const std::string& program_dir) {
   return platform::Join(program_dir, Tree_File_Name);
 }
 
+TTree_File_Reading Read_Tree_File(const std::string& program_dir,
+                                  const TPK3_Dateien_Verwaltung& database) {
+  const auto existing = platform::Resolve_Ignore_Case(program_dir, Tree_File_Name);
+  if (!existing) {
+    return {};
+  }
+  std::string data;
+  try {
+    data = Read_Whole_File(*existing);
+  } catch (const TStream_Error&) {
+    data.clear();  // an unreadable file is handled like an empty one
+  }
+  return TMaps_Tree::Read_File_Bytes(std::move(data), database);
+}
+
 bool Initialisiere_TreeView_Maps(TMaps_Tree& tree, const std::string& program_dir,
-                                 const TPK3_Dateien_Verwaltung& database,
-                                 TInteraction& interaction) {
+                                 const TPK3_Dateien_Verwaltung& database, TInteraction& interaction,
+                                 std::unique_ptr<TTree_File_Reading> read_ahead) {
   tree.Clear();
   tree.TreeView_Maps_Erzeuge_Gruppe(Root_Group_Name);
-  if (auto existing = platform::Resolve_Ignore_Case(program_dir, Tree_File_Name)) {
-    return tree.TreeView_Maps_Laden(*existing, database, interaction);
+  TTree_File_Reading reading =
+      read_ahead ? std::move(*read_ahead) : Read_Tree_File(program_dir, database);
+  if (reading.File_Found) {
+    return tree.Take_Reading(std::move(reading), interaction);
   }
   return true;
 }

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "browser/map_set.h"
+
 namespace vorlix {
 
 class TInteraction;
@@ -74,6 +76,18 @@ class TMaps_Tree_Observer {
   virtual void Before_Reset() {}
   virtual void After_Reset() {}
   virtual void Text_Changed(TMaps_Tree_Node* /*node*/) {}
+};
+
+// A tree file read and its entries looked up in the records, not yet in a tree. Reading only
+// reads the records, so it may run on any thread while nothing changes them; a tree takes the
+// result on the thread that shows it (TMaps_Tree::Take_Reading).
+struct TTree_File_Reading {
+  bool File_Found = false;  // the program directory holds a tree file
+  // Holds the nodes read, as the tree's invisible holder would.
+  std::unique_ptr<TMaps_Tree_Node> Top = std::make_unique<TMaps_Tree_Node>(true, std::string());
+  TMap_Set Placed;                 // the maps that have an entry
+  std::vector<std::string> Notes;  // boxes about maps left out, in file order
+  bool Ok = true;                  // false: the file is damaged or of another version
 };
 
 class TMaps_Tree {
@@ -172,6 +186,11 @@ class TMaps_Tree {
                        TInteraction& interaction);
   bool TreeView_Maps_Laden(const std::string& path, const TPK3_Dateien_Verwaltung& database,
                            TInteraction& interaction);
+  // The two halves of Load_From_Bytes: the bytes read into nodes, and those nodes made the tree
+  // (with the list's items of the placed maps removed and the reading's boxes shown).
+  static TTree_File_Reading Read_File_Bytes(std::string data,
+                                            const TPK3_Dateien_Verwaltung& database);
+  bool Take_Reading(TTree_File_Reading reading, TInteraction& interaction);
 
   // Walks every node in pre-order (displayed order), calling `visit` with each node and its depth
   // (0 for top-level nodes).
@@ -188,11 +207,16 @@ class TMaps_Tree {
   TMaps_Tree_Node* Selected_ = nullptr;
 };
 
+// The program directory's mapstree.dat read against the records (File_Found false without one;
+// an unreadable file reads as an empty one).
+TTree_File_Reading Read_Tree_File(const std::string& program_dir,
+                                  const TPK3_Dateien_Verwaltung& database);
 // The tree's start-up step: an empty tree with the root group "Arenas", replaced by the stored
-// tree when the program directory holds mapstree.dat. False only when that load failed.
+// tree when the program directory holds mapstree.dat (read here, or given as read ahead by
+// Read_Tree_File). False only when that load failed.
 bool Initialisiere_TreeView_Maps(TMaps_Tree& tree, const std::string& program_dir,
-                                 const TPK3_Dateien_Verwaltung& database,
-                                 TInteraction& interaction);
+                                 const TPK3_Dateien_Verwaltung& database, TInteraction& interaction,
+                                 std::unique_ptr<TTree_File_Reading> read_ahead = nullptr);
 // The path of the tree file in the program directory (the existing file's spelling, if any).
 std::string Tree_File_Path(const std::string& program_dir);
 

@@ -81,7 +81,8 @@ bool TCli_Context::Start() {
     if (!state.PK3_Datenbank) {
       return true;
     }
-    return Initialisiere_TreeView_Maps(views.Tree, state.Program_Dir, *state.PK3_Datenbank, Ui);
+    return Initialisiere_TreeView_Maps(views.Tree, state.Program_Dir, *state.PK3_Datenbank, Ui,
+                                       Take_Tree_Read_Ahead(state));
   };
   steps.Save_Tree = [this, &views](TMain_State& state) {
     return !state.PK3_Datenbank ||

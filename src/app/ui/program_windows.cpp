@@ -147,7 +147,7 @@ void TProgram_Windows::Wire_Steps() {
     if (!state.PK3_Datenbank) {
       return true;
     }
-    return Browser_->Initialisiere_TreeView_Maps();
+    return Browser_->Initialisiere_TreeView_Maps(Take_Tree_Read_Ahead(state));
   };
   steps.Save_Tree = [this](TMain_State& state) {
     return !state.PK3_Datenbank || Browser_->TreeView_Maps_Speichern();

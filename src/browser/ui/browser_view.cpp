@@ -190,13 +190,14 @@ void TBrowser_View::Lade_ListView_Maps() {
   List_View_->Clear_Navigation_Keys();
 }
 
-bool TBrowser_View::Initialisiere_TreeView_Maps() {
+bool TBrowser_View::Initialisiere_TreeView_Maps(std::unique_ptr<TTree_File_Reading> read_ahead) {
   if (Context_.Database == nullptr || Context_.Interaction == nullptr) {
     return false;
   }
   Tree_View_->setUpdatesEnabled(false);
-  const bool loaded = vorlix::Initialisiere_TreeView_Maps(
-      Tree_, Context_.Program_Dir, *Context_.Database, *Context_.Interaction);
+  const bool loaded =
+      vorlix::Initialisiere_TreeView_Maps(Tree_, Context_.Program_Dir, *Context_.Database,
+                                          *Context_.Interaction, std::move(read_ahead));
   Tree_View_->Sync_Selection();
   if (Tree_.Root() != nullptr) {
     Tree_View_->expand(Tree_Model_->Index_Of(Tree_.Root()));

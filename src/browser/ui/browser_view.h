@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "browser/maps_tree.h"
@@ -54,7 +55,8 @@ class TBrowser_View : public QWidget {
   // Start-up step 6: fills the unsorted list (with screen updates suspended).
   void Lade_ListView_Maps();
   // Start-up step 9: the tree with its root group, loaded from mapstree.dat when there is one.
-  bool Initialisiere_TreeView_Maps();
+  // (`read_ahead`: the tree file as read on another thread against the same records.)
+  bool Initialisiere_TreeView_Maps(std::unique_ptr<TTree_File_Reading> read_ahead = nullptr);
   // Writes mapstree.dat into the program directory (at close).
   bool TreeView_Maps_Speichern();
   // Empties tree and list (before the database they refer to is discarded).
