@@ -138,7 +138,7 @@ bool TFolder_Cache::Exists(const std::string& given_base, const std::string& mod
     }
   }
   for (const TListing* listing : folders) {
-    if (listing->count(Key_) != 0) {
+    if (listing->find(Key_) != listing->end()) {
       return true;
     }
   }

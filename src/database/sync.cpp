@@ -18,9 +18,10 @@ namespace vorlix {
 
 namespace {
 
-std::string Archive_Key(const std::string& directory, const std::string& filename) {
-  // Made in one piece: asked for every archive and every record of a synchronisation.
-  std::string key;
+// Makes `key` the key of the names (its room is kept: asked for every archive and every record
+// of a synchronisation).
+void Make_Archive_Key(std::string& key, const std::string& directory, const std::string& filename) {
+  key.clear();
   key.reserve(directory.size() + 1 + filename.size());
   key.append(directory).append(1, '\\').append(filename);
   for (char& c : key) {
@@ -28,6 +29,11 @@ std::string Archive_Key(const std::string& directory, const std::string& filenam
       c = static_cast<char>(c - 'A' + 'a');
     }
   }
+}
+
+std::string Archive_Key(const std::string& directory, const std::string& filename) {
+  std::string key;
+  Make_Archive_Key(key, directory, filename);
   return key;
 }
 
@@ -318,9 +324,11 @@ void TDatabase_Sync::Sync_With_Disk(const TGame_Directory_Walk& walk) {
     }
   }
   db.Sort_By_Filename();
+  std::string key;
   for (int i = 0; i < db.Count(); ++i) {
     TPK3_Datei_Eintrag& record = *db.Items(i);
-    if (Walk_Paths_.count(Archive_Key(record.MOD_Directory, record.PK3_Filename)) != 0) {
+    Make_Archive_Key(key, record.MOD_Directory, record.PK3_Filename);
+    if (Walk_Paths_.find(key) != Walk_Paths_.end()) {
       record.Present = true;
       continue;
     }
