@@ -283,6 +283,14 @@ void Lade_ListView_Maps(TUnsorted_Maps_List& list, const TPK3_Dateien_Verwaltung
   list.Begin_Append();
   for (int p = database.Count() - 1; p >= 0; --p) {
     const TPK3_Datei_Eintrag* pk3 = database.Items(p);
+    if (p > 0) {
+      // The next archive's map records are asked for from memory while this one's are listed.
+      if (const TPK3_Datei_Eintrag* next = database.Items(p - 1); next->Maps) {
+        for (int m = 0; m < next->Maps->Count(); ++m) {
+          __builtin_prefetch(next->Maps->Items(m));
+        }
+      }
+    }
     if (!pk3->Present || !pk3->Maps || pk3->Maps->Count() == 0) {
       continue;
     }
