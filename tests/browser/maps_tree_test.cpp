@@ -1,3 +1,7 @@
+// The tree of groups and maps: building, moving, the list of maps outside it, the tree file
+// (mapstree.dat), and that file against damaged and hostile bytes: another version at any depth,
+// every truncation, counts the file cannot hold, and the fuzz corpus with its regressions.
+
 #include "browser/maps_tree.h"
 
 #include <gtest/gtest.h>
@@ -7,16 +11,12 @@
 #include "content/mod_list.h"
 #include "core/session.h"
 #include "database/stream.h"
+#include "hostile_inputs.h"
 #include "test_database.h"
 
-namespace vorlix {
+namespace vorlix::testing {
 namespace {
 
-using testing::Child_Texts;
-using testing::TTemp_Dir;
-using testing::TTest_Database;
-using testing::Write_Entry;
-using testing::Write_Group;
 using Texts = std::vector<std::string>;
 
 // Filename column of every list item, in list order.
@@ -64,7 +64,7 @@ TEST_F(Maps_Tree_Test, FreshTreeIsWrittenAsTwentyBytesAndReadBackAFailedSaveIsRe
   ASSERT_TRUE(Initialisiere_TreeView_Maps(fresh, dir.Path(), Db.Database, Db.Interaction));
   EXPECT_EQ(Child_Texts(fresh.Top()), Texts{"Arenas"});
   ASSERT_TRUE(fresh.TreeView_Maps_Speichern(Tree_File_Path(dir.Path()), Db.Interaction));
-  EXPECT_EQ(testing::Read_File(dir / "mapstree.dat"),
+  EXPECT_EQ(Read_File(dir / "mapstree.dat"),
             std::string("\x01\0\0\0\x01\0\0\0\0\x07\0\0\0Arenas\0", 20));
 
   TMaps_Tree again;
@@ -124,7 +124,7 @@ TEST_F(Maps_Tree_Test, UnknownAndVanishedMapsAreReportedAndLeftOut) {
   Write_Entry(file, gone_map->ID, gone->ID);  // archive no longer present
   Write_Entry(file, vanished_map->ID, Pak0->ID);
   Write_Entry(file, Maps[1]->ID, Pak0->ID);
-  testing::TScripted_Interaction interaction;
+  TScripted_Interaction interaction;
   ASSERT_TRUE(Tree.Load_From_Bytes(file.Data(), Db.Database, interaction));
   EXPECT_EQ(
       interaction.Message_Texts(),
@@ -260,5 +260,54 @@ TEST_F(Maps_Tree_Test, DeletingAGroupListsTheMapsOfEveryDepthAndPredicatesLookTh
   EXPECT_EQ(Filenames(List), (Texts{"Q3DM3", "Q3DM4", "Q3DM2", "Q3DM1"}));
 }
 
+// ---- damaged and hostile files ----
+
+const char* const Incompatible = "Error loading map information. Incompatible file format.";
+
+TEST(Maps_Tree_Hostile, Damaged_Files_Stop_With_One_Incompatible_Box_And_Save_Nothing) {
+  TTest_Database db;
+  TPK3_Datei_Eintrag* pak0 = db.Add_PK3("baseq3", "pak0.pk3");
+  const TMAP_Datei_Eintrag* map = TTest_Database::Add_Map(pak0, "Q3DM1.BSP");
+  const TMAP_Datei_Eintrag* other = TTest_Database::Add_Map(pak0, "Q3DM2.BSP");
+  const std::string valid = Tree_Group("Arenas", 2) + Tree_Group("Sub", 1) +
+                            Tree_Entry(map->ID, pak0->ID) + Tree_Entry(other->ID, pak0->ID);
+  std::vector<std::string> damaged = {
+      Tree_Group("Arenas", 0, 2),
+      // The damaged record deep inside; the entries after it would give boxes if read.
+      Tree_Group("Arenas", 3) + Tree_Group("Outer", 1) + Tree_Group("Inner", 2) +
+          Tree_Entry(map->ID, pak0->ID, 2) + Tree_Entry(999, 999) + Tree_Entry(998, 998),
+      Tree_Group("Arenas", -1), Tree_Group("Arenas", -1) + Tree_Group("Sub", 0),
+      Tree_Group("Arenas", 0x7FFFFFFF) + Tree_Group("Sub", 0),  // a short file, never an allocation
+      Tree_Group("Arenas", 1) + Tree_Group("Sub", -5),
+      Tree_Group("Arenas", 0) + Tree_Group("Sub", 0),  // bytes after the root
+  };
+  for (std::size_t cut = 0; cut < valid.size(); ++cut) {
+    damaged.push_back(valid.substr(0, cut));
+  }
+  for (const std::string& bytes : damaged) {
+    SCOPED_TRACE(::testing::PrintToString(bytes));
+    Session_Flags() = {};
+    TScripted_Interaction user;
+    TMaps_Tree tree;
+    EXPECT_FALSE(tree.Load_From_Bytes(bytes, db.Database, user));
+    ASSERT_FALSE(user.Messages.empty());
+    EXPECT_EQ(user.Messages.back(),
+              (Recorded_Message{Message_Kind::Error, Incompatible, Button_Set::Cancel}));
+    EXPECT_TRUE(Session_Flags().Suppress_Saving);
+    EXPECT_EQ(Tree_Input_Fault(bytes), "");
+  }
+  Session_Flags() = {};
+  TMaps_Tree tree;
+  EXPECT_TRUE(tree.Load_From_Bytes(valid, db.Database, db.Interaction));
+}
+
+TEST(Maps_Tree_Hostile, Fuzz_Corpus_And_Regressions_Keep_The_Rules) {
+  const auto inputs = Fuzz_Inputs(VORLIX_FUZZ_DIR, "maps_tree");
+  ASSERT_FALSE(inputs.empty());
+  for (const auto& [name, bytes] : inputs) {
+    EXPECT_EQ(Tree_Input_Fault(bytes), "") << name;
+  }
+}
+
 }  // namespace
-}  // namespace vorlix
+}  // namespace vorlix::testing

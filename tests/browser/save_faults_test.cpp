@@ -4,7 +4,6 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -62,17 +61,13 @@ class Save_Faults : public ::testing::Test {
   // Runs `save` in a child process that may write files of at most `limit` bytes; returns the
   // child's exit code (the result of `save`, 0 for success).
   static int In_Child_With_File_Limit(rlim_t limit, const std::function<int()>& save) {
-    const pid_t child = ::fork();
-    if (child == 0) {
+    return Run_In_Child([&] {
       ::signal(SIGXFSZ, SIG_IGN);  // writes past the limit fail with EFBIG instead
       struct rlimit rl {};
       rl.rlim_cur = rl.rlim_max = limit;
       ::setrlimit(RLIMIT_FSIZE, &rl);
-      ::_exit(save());
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+      return save();
+    });
   }
 
   void Expect_Old_Files_Intact() {

@@ -1,7 +1,8 @@
 // vorlix-cli against a hostile user: damaged database and tree files, saves that fail, an archive
 // unreadable at first, a rename killed at every step, two programs on one data folder, a game
 // directory whose name is not UTF-8, a kill while an arena archive is written, and control
-// characters on a terminal.
+// characters on a terminal; and a sync killed at random moments, after which mapsdb.dat is either
+// the complete old file or the complete new one.
 
 #include <fcntl.h>
 #include <pty.h>
@@ -10,7 +11,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <random>
+#include <thread>
 
 #include "as_user.h"
 #include "cli/cli_app.h"
@@ -179,10 +183,11 @@ TEST_F(Reliability, Rename_And_Delete_Killed_At_Each_Step_Keep_IDs_Properties_An
     db->Items(index)->Maps->Items(0)->Comment = "kept";
     ASSERT_TRUE(Speichere_PK3_Datenbank(*db));
   }
-  // In a child that is killed after step `stop` (5: after the save, before the journal goes).
-  const auto rename_in_child = [&](const std::string& to, int stop) {
-    const pid_t child = ::fork();
-    if (child == 0) {
+  std::string name = "pak0.pk3";
+  for (int stop = 1; stop <= 6; ++stop) {
+    SCOPED_TRACE(stop);
+    // In a child that is killed after step `stop` (5: after the save, before the journal goes).
+    const int status = Run_In_Child([&] {
       TScripted_Interaction user;
       const auto db = Lade_PK3_Datenbank(paths, &user);
       const auto kill_at = [stop](int step) {
@@ -191,21 +196,14 @@ TEST_F(Reliability, Rename_And_Delete_Killed_At_Each_Step_Keep_IDs_Properties_An
         }
       };
       TPK3_Datei_Eintrag& pk3 = *db->Items(db->IndexOfID(pk3_id));
-      PK3_umbenennen_nach(paths, pk3, 0, Game_ / to, user, kill_at);
+      PK3_umbenennen_nach(paths, pk3, 0, Game_ / ("baseq3/step" + std::to_string(stop) + ".pk3"),
+                          user, kill_at);
       TDatabase_File::Save_Database(*db, Data_ / "mapsdb.dat");
       kill_at(5);
       Speichere_PK3_Datenbank(*db);
-      ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFSIGNALED(status) ? WTERMSIG(status) : -1;
-  };
-  std::string name = "pak0.pk3";
-  for (int stop = 1; stop <= 6; ++stop) {
-    SCOPED_TRACE(stop);
-    const std::string to = "baseq3/step" + std::to_string(stop) + ".pk3";
-    EXPECT_EQ(rename_in_child(to, stop), stop <= 5 ? SIGKILL : -1);
+      return 0;
+    });
+    EXPECT_EQ(status, stop <= 5 ? 128 + SIGKILL : 0);
     // Before the archive moved, the rename is undone; after, it is finished.
     if (stop >= 2) {
       name = "step" + std::to_string(stop) + ".pk3";
@@ -227,8 +225,7 @@ TEST_F(Reliability, Rename_And_Delete_Killed_At_Each_Step_Keep_IDs_Properties_An
     const std::string archive = "del" + std::to_string(stop) + ".pk3";
     fs::copy_file(Game_ / ("baseq3/" + name), Game_ / ("baseq3/" + archive));
     ASSERT_EQ(Run_Data({"sync"}).Status, 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
+    const int status = Run_In_Child([&] {
       TScripted_Interaction user;
       user.Answers = {Answer::Yes};
       const auto db = Lade_PK3_Datenbank(paths, &user);
@@ -237,11 +234,9 @@ TEST_F(Reliability, Rename_And_Delete_Killed_At_Each_Step_Keep_IDs_Properties_An
           ::raise(SIGKILL);
         }
       });
-      ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFSIGNALED(status));
+      return 0;
+    });
+    EXPECT_EQ(status, 128 + SIGKILL);
     ASSERT_EQ(Run_Data({"sync"}).Status, 0);
     EXPECT_FALSE(fs::exists(Game_ / ("baseq3/" + archive)));
     EXPECT_FALSE(fs::exists(paths.Levelshots_Dir + "/baseq3/" + archive));
@@ -335,18 +330,15 @@ TEST_F(Reliability, A_Kill_During_An_Arena_Write_Leaves_Nothing_The_Next_Start_K
   ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
   Write_File(Data_ / "mapstree.dat",
              Tree_Group("Arenas", 1) + Tree_Group("Duel", 1) + Entry_For("pak0.pk3"));
-  const pid_t child = ::fork();
-  if (child == 0) {
+  const int status = Run_In_Child([&] {
     struct rlimit limit {};
     ::setrlimit(RLIMIT_CORE, &limit);
     limit.rlim_cur = limit.rlim_max = 2000;
     ::setrlimit(RLIMIT_FSIZE, &limit);  // the write past it kills the program
     Run_Here({"arena", "create", "--group", "Arenas/Duel", "--mod", "baseq3", "--name", "duel"});
-    ::_exit(0);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ);
+    return 0;
+  });
+  ASSERT_EQ(status, 128 + SIGXFSZ);
   const auto litter = [&] {
     int count = 0;
     for (const auto& entry : fs::directory_iterator(Game_ / "baseq3")) {
@@ -394,6 +386,86 @@ TEST_F(Reliability, Control_Characters_Are_Escaped_On_A_Terminal_Only) {
   // Into a pipe or a file the bytes go as they are.
   EXPECT_NE(Run_Here({"list"}).Out.find("Red \x1b[31mtitle\x07\tESC\tbaseq3/esc\x07"),
             std::string::npos);
+}
+
+// ---- a sync killed at random moments ------------------------------------------------------------
+
+// The sync as a child process of its own, so that it can be killed; returns its pid.
+pid_t Start_Sync(const std::string& config, const std::string& data, const std::string& game) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+    ::execl(VORLIX_CLI_PATH, VORLIX_CLI_PATH, "--data-dir", data.c_str(), "--game-dir",
+            game.c_str(), "sync", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  return pid;
+}
+
+// The file loads to its end without a message.
+bool Loads_Completely(const std::string& path, const std::string& program_dir) {
+  TScripted_Interaction user;
+  TPK3_Dateien_Verwaltung db(TDatabase_Paths{program_dir, program_dir + "/TEMP", "", "", ""},
+                             &user);
+  const bool ok = TDatabase_File::Load_Database(db, path);
+  Session_Flags() = {};
+  return ok && user.Messages.empty();
+}
+
+TEST_F(Cli, Killed_Sync_Leaves_The_Old_Or_The_New_Complete_Database) {
+  ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
+  const std::string database = Data_ / "mapsdb.dat";
+  const std::string old_bytes = Read_File(database);
+  ASSERT_FALSE(old_bytes.empty());
+  TTemp_Dir snapshot;
+  fs::copy(Data_.Path(), snapshot / "old", fs::copy_options::recursive);
+
+  // A new archive, so that the next sync writes a different database.
+  Write_Pk3(Game_ / "baseq3/zzz_new.pk3",
+            {{"maps/new1.bsp", Make_Bsp(Entity_Text("New One"), std::size_t{256} * 1024)},
+             {"maps/new2.bsp", Make_Bsp(Entity_Text("New Two"), std::size_t{256} * 1024)},
+             {"levelshots/new1.jpg", std::string(100000, 'j')}});
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
+  const auto full = std::chrono::steady_clock::now() - started;
+  const std::string new_bytes = Read_File(database);
+  ASSERT_NE(new_bytes, old_bytes);
+
+  // Kills spread over the whole run and a little beyond.
+  std::mt19937 random(20261206);
+  const auto span = std::chrono::duration_cast<std::chrono::microseconds>(full).count() * 5 / 4;
+  std::uniform_int_distribution<long> delay(0, std::max<long>(span, 1000));
+  int killed_before_end = 0;
+  bool old_seen = false;
+  for (int round = 0; round < 40; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    for (const auto& entry : fs::directory_iterator(Data_.Path())) {
+      fs::remove_all(entry.path());
+    }
+    fs::copy(snapshot / "old", Data_.Path(), fs::copy_options::recursive);
+    const pid_t pid = Start_Sync(Config_.Path(), Data_.Path(), Game_.Path());
+    ASSERT_GT(pid, 0);
+    std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    killed_before_end += WIFSIGNALED(status) ? 1 : 0;
+    const std::string bytes = Read_File(database);
+    ASSERT_TRUE(bytes == old_bytes || bytes == new_bytes) << bytes.size() << " bytes";
+    old_seen = old_seen || bytes == old_bytes;
+    EXPECT_TRUE(Loads_Completely(database, Data_.Path()));
+    // The next start with this data folder works and ends with the new database.
+    if (round % 8 == 0) {
+      ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
+      EXPECT_EQ(Read_File(database), new_bytes);
+    }
+  }
+  // The kills did land while the program ran.
+  EXPECT_GT(killed_before_end, 10);
+  EXPECT_TRUE(old_seen);
 }
 
 }  // namespace

@@ -34,17 +34,23 @@ void Give_To_User(const std::string& path) {
 }
 
 int Run_As_User(const std::function<int()>& body) {
-  const pid_t child = ::fork();
-  if (child == 0) {
+  return Run_In_Child([&body] {
     if (Switches_User() &&
         (::setgroups(0, nullptr) != 0 || ::setgid(Group_Id) != 0 || ::setuid(User_Id) != 0)) {
-      ::_exit(101);
+      return 101;
     }
+    return body();
+  });
+}
+
+int Run_In_Child(const std::function<int()>& body) {
+  const pid_t child = ::fork();
+  if (child == 0) {
     ::_exit(body());
   }
   int status = 0;
   ::waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 100;
+  return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
 }
 
 std::string As_User_Command_Prefix() {

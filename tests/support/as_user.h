@@ -13,8 +13,11 @@ bool Switches_User();
 // not switch).
 void Give_To_User(const std::string& path);
 // Runs `body` in a child process under that user and returns its result: `body`'s return value,
-// 100 when the child died, 101 when the user could not be taken.
+// 101 when the user could not be taken, 128 + the signal when the child was killed.
 int Run_As_User(const std::function<int()>& body);
+// Runs `body` in a forked child process (any user) and returns `body`'s return value, or 128 + the
+// number of the signal that ended the child.
+int Run_In_Child(const std::function<int()>& body);
 // The words to put before a command line so that it runs under that user ("" when not switching).
 std::string As_User_Command_Prefix();
 
