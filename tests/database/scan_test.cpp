@@ -130,7 +130,7 @@ TEST_F(Scan_Test, Records_Each_Bsp_With_Title_Size_Date_And_Companion_Flags) {
              {"Maps/X.aas", "aas"},
              {"maps/sub/y.bsp", Make_Bsp(Entity_Text(""), 300)},
              {"maps/sub/y.aas", "aas"},
-             {"levelshots/y.tga", "tga"},
+             {"old\\levelshots/y.tga", "tga"},  // what stands before a "\\" does not count
              {"maps/readme.txt", "not a map"},
              {"maps/z.bsp.bak", "not a map"},
              {"maps/aVeryLongMapFileNameForTheStatus.bsp", Make_Bsp(Entity_Text("L"), 10)}});

@@ -291,6 +291,9 @@ TEST_F(Zip_Hostile, Hostile_Names_And_Links_Are_Never_Written_Outside_The_Base) 
   EXPECT_FALSE(fs::exists(Dir_ / "escaped1.jpg"));
   EXPECT_FALSE(fs::exists(Dir_ / "deep/escaped1.jpg"));
   EXPECT_FALSE(fs::exists("/tmp/escaped2.jpg"));
+  // The link member is left out, not written as a file holding its target's name.
+  EXPECT_FALSE(fs::exists(base + "/link.jpg"));
+  EXPECT_FALSE(fs::exists(base + "/levelshots/link.jpg"));
   EXPECT_EQ(Read_File(base + "/good.jpg"), "second");
   EXPECT_EQ(Read_File(base + "/levelshots/good.jpg"), "second");
   for (const auto& entry : fs::recursive_directory_iterator(Dir_.Path())) {

@@ -76,6 +76,13 @@ TEST_F(Map_Properties, LoadFillsEveryFieldAndCancelWritesNothing) {
   EXPECT_EQ(map->Useable_MODs, (S{"BASEQ3", "MYMOD"}));
   EXPECT_EQ(map->Assigned_Bots, S{"Major"});
   EXPECT_EQ(map->MAP_Filename, "Q3DM17.BSP");
+  // A skill chosen is stored; with none chosen the record keeps its own.
+  Model.Bot_Skill = 4;
+  Model.Store_Map(*map);
+  EXPECT_EQ(map->Bot_Skill, 4);
+  Model.Bot_Skill = -1;
+  Model.Store_Map(*map);
+  EXPECT_EQ(map->Bot_Skill, 4);
 
   // No game type: every box loads cleared, and all cleared stores 0.
   map->Game_Types = 0;
