@@ -80,7 +80,8 @@ TEST_F(Unsorted_List_Test, ManyMapsListAndSortAsThePlainRulesSay) {
   std::vector<TMAP_Datei_Eintrag*> expected;
   for (int a = 599; a >= 0; --a) {
     for (int m = 0; m < 5; ++m) {
-      TMAP_Datei_Eintrag* map = maps[static_cast<std::size_t>(a * 5 + m)];
+      TMAP_Datei_Eintrag* map =
+          maps[(static_cast<std::size_t>(a) * 5) + static_cast<std::size_t>(m)];
       if (map->Present &&
           seen.insert({platform::Lower(dirs[a % 4]), platform::Lower(map->MAP_Filename)}).second) {
         expected.push_back(map);
@@ -90,6 +91,7 @@ TEST_F(Unsorted_List_Test, ManyMapsListAndSortAsThePlainRulesSay) {
   for (int column : {1, 0, 2}) {
     List.ListView_MapsColumnClick(column);
     std::vector<TUnsorted_Item> plain;
+    plain.reserve(expected.size());
     for (TMAP_Datei_Eintrag* map : expected) {
       plain.push_back(TUnsorted_Maps_List::Make_Item(map));
     }
