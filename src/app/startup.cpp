@@ -118,7 +118,9 @@ Load_Outcome TStartup::Lade(bool& dev_comp) {
     TMain_State& State;
     ~TAhead_Release() {
       State.Read_Ahead.reset();
-      State.Tree_Ahead = {};  // waits for a reading that no step took
+      // Waits for a reading of the tree file that no step took: it reads the records, which
+      // the next run replaces.
+      State.Tree_Ahead = {};
     }
   } release{State_};
   State_.Game_Dir_Written = false;
@@ -135,7 +137,6 @@ Load_Outcome TStartup::Lade(bool& dev_comp) {
     if (Steps_.Build_MOD_List) {
       Steps_.Build_MOD_List(State_);
     }
-    State_.Tree_Ahead = {};
     State_.PK3_Datenbank.reset();
     if (State_.Read_Ahead) {
       // Nothing below BOTINFO is written while it is being read.

@@ -29,23 +29,23 @@ class TMap_Set {
     if (2 * (Count_ + 1) > Slots_.size()) {
       Grow();
     }
-    const TMAP_Datei_Eintrag*& slot = Slot_Of(map);
-    if (slot != nullptr) {
+    const std::size_t at = Slot_Of(map);
+    if (Slots_[at] != nullptr) {
       return false;
     }
-    slot = map;
+    Slots_[at] = map;
     ++Count_;
     return true;
   }
   bool Contains(const TMAP_Datei_Eintrag* map) const {
-    return map != nullptr && Count_ != 0 && const_cast<TMap_Set*>(this)->Slot_Of(map) != nullptr;
+    return map != nullptr && Count_ != 0 && Slots_[Slot_Of(map)] != nullptr;
   }
   bool Empty() const { return Count_ == 0; }
   std::size_t Size() const { return Count_; }
 
  private:
   // The slot that holds `map`, or the empty one where it belongs.
-  const TMAP_Datei_Eintrag*& Slot_Of(const TMAP_Datei_Eintrag* map) {
+  std::size_t Slot_Of(const TMAP_Datei_Eintrag* map) const {
     const std::size_t mask = Slots_.size() - 1;
     // Records are aligned: the low bits say nothing, the multiplication spreads the others.
     std::size_t at =
@@ -55,16 +55,14 @@ class TMap_Set {
     while (Slots_[at] != nullptr && Slots_[at] != map) {
       at = (at + 1) & mask;
     }
-    return Slots_[at];
+    return at;
   }
   void Grow() {
     std::vector<const TMAP_Datei_Eintrag*> old(Slots_.empty() ? 16 : 2 * Slots_.size(), nullptr);
     old.swap(Slots_);
-    Count_ = 0;
     for (const TMAP_Datei_Eintrag* map : old) {
       if (map != nullptr) {
-        Slot_Of(map) = map;
-        ++Count_;
+        Slots_[Slot_Of(map)] = map;
       }
     }
   }

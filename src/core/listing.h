@@ -39,12 +39,7 @@ void Sort_In_Listing_Order(std::vector<T>& items, Name_Of name_of) {
   std::vector<Keyed> keyed;
   keyed.reserve(items.size());
   for (std::size_t i = 0; i < items.size(); ++i) {
-    const std::string& name = name_of(items[i]);
-    std::string key(name);
-    for (char& c : key) {
-      c = Upper_Char(c);
-    }
-    keyed.push_back({std::move(key), i});
+    keyed.push_back({Upper(name_of(items[i])), i});
   }
   std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
     if (const int order = a.Key.compare(b.Key); order != 0) {

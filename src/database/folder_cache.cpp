@@ -36,9 +36,8 @@ namespace {
 // The names of the folders and links in `dir`, in listing order. The entry types come with the
 // listing, so the thousands of archive folders below LEVELSHOTS and BOTINFO are not looked at
 // one by one.
-// Each name comes with its upper-cased form, in listing order.
-std::vector<std::pair<std::string, std::string>> Folder_Names(const std::string& dir) {
-  std::vector<std::pair<std::string, std::string>> names;
+std::vector<std::string> Folder_Names(const std::string& dir) {
+  std::vector<std::string> names;
   DIR* stream = ::opendir(dir.c_str());
   if (stream == nullptr) {
     return names;
@@ -55,12 +54,11 @@ std::vector<std::pair<std::string, std::string>> Folder_Names(const std::string&
                (S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode));
     }
     if (wanted) {
-      names.emplace_back(platform::Upper(name), name);
+      names.push_back(name);
     }
   }
   ::closedir(stream);
-  // The listing order: by the upper-cased form, ties by the name as it is.
-  std::sort(names.begin(), names.end());
+  platform::Sort_Listing(names);
   return names;
 }
 
@@ -70,8 +68,10 @@ std::multimap<std::string, std::string>& TFolder_Cache::Folders(const std::strin
   auto it = Listings_.find(dir);
   if (it == Listings_.end()) {
     std::multimap<std::string, std::string> folders;
-    // In key order already: each goes to the end, names of one key in listing order.
-    for (auto& [key, name] : Folder_Names(dir)) {
+    // In key order already (the listing order sorts by the upper-cased form first): each goes
+    // to the end, names of one key in listing order.
+    for (auto& name : Folder_Names(dir)) {
+      std::string key = platform::Upper(name);
       folders.emplace_hint(folders.end(), std::move(key), std::move(name));
     }
     it = Listings_.emplace(dir, std::move(folders)).first;
