@@ -49,13 +49,6 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
                         state.Game_Dir},
         &ui, std::move(walked),
         [&index_writer](const TArchive_Facts& facts) { index_writer.Add(facts); });
-    // The archives' bot files are read on a thread of their own while the map list is filled,
-    // unless what was read before the database step still holds. Nothing is written below
-    // BOTINFO until the bot step.
-    const int writes = state.PK3_Datenbank->Folder_Writes();
-    if (!state.Read_Ahead || writes != 0 || state.Read_Ahead->Program_Dir() != state.Program_Dir) {
-      state.Read_Ahead = std::make_unique<TRead_Ahead>(state.Program_Dir, "", writes);
-    }
     // The tree file is read against the records while the list is filled. The list step drops
     // vanished MODs from the maps' "Useable MODs" lists, which the reading never looks at.
     if (!state.PK3_Datenbank->Load_Damaged()) {
@@ -81,13 +74,8 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
     }
   };
   steps.Read_Bots = [](TMain_State& state) {
-    if (state.Read_Ahead) {
-      state.Read_Ahead->Wait();
-    }
     if (state.PK3_Datenbank && state.MOD_Liste) {
-      state.MOD_Liste->Ermittle_BotInformationen(
-          state.Program_Dir, *state.PK3_Datenbank,
-          state.Read_Ahead ? state.Read_Ahead->Bot_Files() : nullptr);
+      state.MOD_Liste->Ermittle_BotInformationen(state.Program_Dir, *state.PK3_Datenbank);
     }
   };
   steps.Write_Disablers = [&ui](TMain_State& state) {

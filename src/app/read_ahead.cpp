@@ -5,16 +5,14 @@
 
 namespace vorlix {
 
-TRead_Ahead::TRead_Ahead(std::string program_dir, std::string game_dir, int folder_writes)
+TRead_Ahead::TRead_Ahead(std::string program_dir, std::string game_dir)
     : Program_Dir_(std::move(program_dir)), Game_Dir_(std::move(game_dir)) {
   try {
-    Reader_ = std::thread([this, folder_writes] {
-      // The walk first: the start-up needs it first.
+    Reader_ = std::thread([this] {
       try {
         if (!Game_Dir_.empty()) {
           Walk_ = Walk_Game_Directory(Game_Dir_);
         }
-        Bot_Files_ = std::make_unique<TBot_Files_Prefetch>(Program_Dir_, folder_writes);
       } catch (const std::exception&) {
         // what was not read is read by the start-up itself
       }
@@ -42,10 +40,6 @@ std::optional<TGame_Directory_Walk> TRead_Ahead::Take_Walk() {
   std::optional<TGame_Directory_Walk> walk = std::move(Walk_);
   Walk_.reset();
   return walk;
-}
-
-const TBot_Files_Prefetch* TRead_Ahead::Bot_Files() const {
-  return Waited_ ? Bot_Files_.get() : nullptr;
 }
 
 }  // namespace vorlix

@@ -139,7 +139,6 @@ Load_Outcome TStartup::Lade(bool& dev_comp) {
     }
     State_.PK3_Datenbank.reset();
     if (State_.Read_Ahead) {
-      // Nothing below BOTINFO is written while it is being read.
       State_.Read_Ahead->Wait();
     }
     if (Steps_.Load_And_Sync_Database) {

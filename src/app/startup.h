@@ -96,11 +96,10 @@ class TStartup {
  public:
   TStartup(TInteraction& interaction, TStartup_Steps steps, TStartup_Options options = {});
 
-  // Starts reading what the next run of the start-up reads first (the game directory's archives,
-  // the bot files below BOTINFO) on a thread of its own, or takes a reading that the front end
-  // started earlier for the same program directory. A front end calls it while it builds its
-  // windows. Only when the program directory was given; the start-up waits for the reading
-  // before the database may write below BOTINFO.
+  // Starts reading what the next run of the start-up reads first (the game directory's archives)
+  // on a thread of its own, or takes a reading that the front end started earlier for the same
+  // program directory. A front end calls it while it builds its windows. Only when the program
+  // directory was given; the database step waits for the reading and takes its walk.
   void Read_Ahead(std::unique_ptr<TRead_Ahead> started = nullptr);
   // The full step list. `dev_comp` receives the developer-machine flag.
   Load_Outcome Lade(bool& dev_comp);

@@ -4,9 +4,7 @@
 
 #include <cstddef>
 #include <functional>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -15,7 +13,6 @@ namespace vorlix {
 
 class TPK3_Dateien_Verwaltung;
 class TInteraction;
-class TBot_Files_Prefetch;
 
 // Longest text each field of a bot entry holds (the packed form stores the lengths in one byte).
 inline constexpr std::size_t Bot_Feld_Laenge = 255;
@@ -25,48 +22,6 @@ struct TBot_Eintrag {
   std::string Bot_Model;  // model, optionally "/" and a skin
   std::string Bot_PK3;    // PK3_Filename of the archive whose bots.txt defined the bot
   bool operator==(const TBot_Eintrag&) const = default;
-};
-
-// The bots.txt of one archive's extracted folder below BOTINFO.
-struct TBot_Datei {
-  std::optional<std::string> Path;  // SCRIPTS/BOTS.TXT (found ignoring case), when it is a file
-  std::optional<std::string> Text;  // its content, when it could be read whole
-};
-
-// The bots.txt files of every archive folder below the program's BOTINFO folder, read in one go
-// ahead of the bot step of the start-up (the window program reads them while it starts).
-class TBot_Files_Prefetch {
- public:
-  // Reads them. `folder_writes`: the database's count of writes below LEVELSHOTS and BOTINFO
-  // (TPK3_Dateien_Verwaltung::Folder_Writes) when the reading starts; 0 before there is one.
-  explicit TBot_Files_Prefetch(std::string program_dir, int folder_writes = 0);
-
-  const std::string& Program_Dir() const { return Program_Dir_; }
-  // What is read holds while the database's count of folder writes is still this one.
-  int Folder_Writes() const { return Folder_Writes_; }
-  // Whether every folder was read (otherwise nothing read ahead is used).
-  bool Complete() const { return Complete_; }
-  // The bots file of an archive's folder by the record's names (plain names): the MOD folder and
-  // the archive folder found ignoring case, the first in listing order of the entries that
-  // differ only in case winning, as the bot step's lookup finds them. nullptr when that folder
-  // holds no bots file (or is no folder, or is not there).
-  const TBot_Datei* Find(const std::string& mod_directory, const std::string& pk3_filename) const;
-
- private:
-  void Read_All();
-
-  // The entries of a folder by their upper-cased names, the first in listing order of each.
-  template <typename T>
-  using TBy_Upper = std::unordered_map<std::string, T>;
-  struct TMod_Folder {
-    bool Is_Directory = false;
-    TBy_Upper<TBot_Datei> Archives;  // those with a bots file
-  };
-
-  std::string Program_Dir_;
-  int Folder_Writes_ = 0;
-  bool Complete_ = false;
-  TBy_Upper<TMod_Folder> Mods_;
 };
 
 // The bots of one MOD, in the order they were read.
@@ -136,13 +91,11 @@ class TMOD_Liste {
   void Clear();
 
   // Gives every entry a fresh bot list read from the extracted bots.txt files of the present
-  // archives of its MOD (the last archive in database order with such a file wins). Errors while
-  // one file is read are reported through the database's interaction and the walk goes on.
-  // Folders read ahead by `ahead` are taken from there when the database has written nothing
-  // below LEVELSHOTS or BOTINFO since the reading began; the lists come out the same either way.
+  // archives of its MOD: the last archive in database order with such a file wins, so the
+  // archives are looked at from the last one back and only the winner's file is read. An error
+  // while it is read is reported through the database's interaction.
   void Ermittle_BotInformationen(const std::string& program_dir,
-                                 const TPK3_Dateien_Verwaltung& pk3_db,
-                                 const TBot_Files_Prefetch* ahead = nullptr);
+                                 const TPK3_Dateien_Verwaltung& pk3_db);
 
  private:
   std::vector<std::string> Names_;

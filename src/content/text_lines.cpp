@@ -9,10 +9,6 @@ namespace {
 
 constexpr std::size_t Block_Size = std::size_t{64} * 1024;
 
-bool Is_Blank(char c) {
-  return static_cast<unsigned char>(c) <= 32;
-}
-
 }  // namespace
 
 TText_Zeilen::TText_Zeilen(const std::string& path) {

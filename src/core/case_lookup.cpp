@@ -5,8 +5,6 @@
 #include <system_error>
 
 #include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "core/letter_case.h"
 #include "core/listing.h"
@@ -60,15 +58,9 @@ std::optional<std::string> Resolve_Ignore_Case(const std::string& base,
       });
 }
 
-std::optional<std::string> Find_Ignore_Case_At(int dir_fd, const std::string& dir,
-                                               const std::string& name) {
-  const int fd = ::openat(dir_fd, dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
-    return std::nullopt;
-  }
-  DIR* stream = ::fdopendir(fd);
+std::optional<std::string> Find_Ignore_Case(const std::string& dir, const std::string& name) {
+  DIR* stream = ::opendir(dir.c_str());
   if (stream == nullptr) {
-    ::close(fd);
     return std::nullopt;
   }
   // The first in listing order of the names that differ from `name` in case only.
@@ -85,10 +77,6 @@ std::optional<std::string> Find_Ignore_Case_At(int dir_fd, const std::string& di
   }
   ::closedir(stream);
   return first;
-}
-
-std::optional<std::string> Find_Ignore_Case(const std::string& dir, const std::string& name) {
-  return Find_Ignore_Case_At(AT_FDCWD, dir, name);
 }
 
 std::optional<std::string> Resolve_Path_Ignore_Case(const std::string& path) {

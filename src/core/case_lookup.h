@@ -15,11 +15,6 @@ std::optional<std::string> Resolve_Ignore_Case(const std::string& base,
                                                const std::string& relative);
 // The same for a whole path: the first component that exists as written is kept, the rest resolved.
 std::optional<std::string> Resolve_Path_Ignore_Case(const std::string& path);
-// The same lookup for one name in the directory `dir`, given relative to the open directory
-// `dir_fd` (AT_FDCWD: relative to the working directory, or a whole path), for the many folders
-// below one directory: the entry's name, or nullopt.
-std::optional<std::string> Find_Ignore_Case_At(int dir_fd, const std::string& dir,
-                                               const std::string& name);
 // One name in the directory `dir` (a whole path): the entry's name on disk, or nullopt.
 std::optional<std::string> Find_Ignore_Case(const std::string& dir, const std::string& name);
 

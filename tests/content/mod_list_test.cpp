@@ -236,59 +236,44 @@ TEST_F(Bot_Information, Archive_Folders_Of_Every_Shape_Give_What_A_Plain_Lookup_
   EXPECT_TRUE(Ui_.Messages.empty());
 }
 
-TEST_F(Bot_Information, Files_Read_Ahead_Give_The_Same_Lists_Until_The_Database_Writes_Folders) {
+TEST_F(Bot_Information, Files_Of_Archives_Before_The_Last_With_One_Are_Never_Read) {
   Mods_.Append("BASEQ3");
   Mods_.Append("OTHER");
+  // Unreadable files before the last archive with a bots file: their bots would be dropped by
+  // the later file, so they are not read and nothing is reported.
+  Record("baseq3", "early.pk3");
+  fs::create_directories(Program_ / "BOTINFO/baseq3/early.pk3/scripts");
+  fs::create_symlink("/proc/self/mem", Program_ / "BOTINFO/baseq3/early.pk3/scripts/bots.txt");
   Folders_Of_Every_Shape();
   // Two MOD folders differing in case: the first in listing order holds the archives' folders.
-  Record("other", "o.pk3");
-  Bots_Txt("Other/o.pk3/SCRIPTS/bots.txt", Block("Upper", "upper"));
-  Bots_Txt("other/o.pk3/scripts/bots.txt", Block("Lower", "lower"));
   Record("other", "unreadable.pk3");
   fs::create_directories(Program_ / "BOTINFO/Other/unreadable.pk3/scripts");
   fs::create_symlink("/proc/self/mem", Program_ / "BOTINFO/Other/unreadable.pk3/scripts/bots.txt");
+  Record("other", "o.pk3");
+  Bots_Txt("Other/o.pk3/SCRIPTS/bots.txt", Block("Upper", "upper"));
+  Bots_Txt("other/o.pk3/scripts/bots.txt", Block("Lower", "lower"));
+  Record("other", "p.pk3");  // no folder at all
 
-  const auto lists = [this](const TBot_Files_Prefetch* ahead) {
-    Ui_.Messages.clear();
-    Mods_.Ermittle_BotInformationen(Program_.Path(), Db_, ahead);
-    std::vector<std::pair<bool, std::vector<TBot_Eintrag>>> result;
-    result.reserve(static_cast<std::size_t>(Mods_.Count()));
-    for (int m = 0; m < Mods_.Count(); ++m) {
-      result.emplace_back(Mods_.Bots(m)->Has_Own_Bots, Bots(m));
-    }
-    return result;
-  };
-  const auto plain = lists(nullptr);
-  const auto plain_messages = Ui_.Messages;
-  EXPECT_EQ(plain[0].second, (std::vector{TBot_Eintrag{"Linked", "linked", "linked.pk3"}}));
-  EXPECT_TRUE(plain[1].first);
-  EXPECT_TRUE(plain[1].second.empty());  // the unreadable file came last and emptied the list
-  ASSERT_EQ(plain_messages.size(), 1U);
+  Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
+  EXPECT_EQ(Bots(0), (std::vector{TBot_Eintrag{"Linked", "linked", "linked.pk3"}}));
+  EXPECT_EQ(Bots(1), (std::vector{TBot_Eintrag{"Upper", "upper", "o.pk3"}}));
+  EXPECT_TRUE(Ui_.Messages.empty());
 
-  TBot_Files_Prefetch ahead(Program_.Path());
-  EXPECT_EQ(lists(&ahead), plain);
-  EXPECT_EQ(Ui_.Messages, plain_messages);
-  // The files are taken as they were read: a change made since goes unseen...
-  Bots_Txt("elsewhere/scripts/bots.txt", Block("Changed", "changed"));
-  EXPECT_EQ(lists(&ahead)[0].second, plain[0].second);
-  // ...unless the read-ahead belongs to another program directory, or the database has written
-  // below LEVELSHOTS or BOTINFO since it was made.
-  TBot_Files_Prefetch elsewhere(Program_ / "BOTINFO");
-  const std::vector changed{TBot_Eintrag{"Changed", "changed", "linked.pk3"}};
-  EXPECT_EQ(lists(&elsewhere)[0].second, changed);
-  ASSERT_EQ(Db_.Folder_Writes(), 0);
-  Db_.Note_Folder_Write();
-  EXPECT_GT(Db_.Folder_Writes(), 0);
-  EXPECT_EQ(lists(&ahead)[0].second, changed);
-  // A reading begun after those writes, and told their count, holds again; a file that comes
-  // first among the letter-case variants of a MOD folder hides them both ways.
-  TBot_Files_Prefetch after(Program_.Path(), Db_.Folder_Writes());
-  EXPECT_EQ(lists(&after), lists(nullptr));
+  // With the later archives gone the unreadable file is the last: reported, and the MOD keeps
+  // its own (empty) bot information.
+  for (int i = 0; i < Db_.Count(); ++i) {
+    Db_.Items(i)->Present =
+        Db_.Items(i)->PK3_Filename == "early.pk3" || Db_.Items(i)->MOD_Directory == "other";
+  }
+  Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
+  EXPECT_TRUE(Mods_.Bots(0)->Has_Own_Bots);
+  EXPECT_EQ(Mods_.Bots(0)->Count(), 0);
+  EXPECT_EQ(Ui_.Messages.size(), 1U);
+  // A file that comes first among the letter-case variants of a MOD folder hides them all.
   Write_File(Program_ / "BOTINFO/OTHER", "x");
-  const TBot_Files_Prefetch hidden(Program_.Path(), Db_.Folder_Writes());
-  const auto plain_hidden = lists(nullptr);
-  EXPECT_FALSE(plain_hidden[1].first);
-  EXPECT_EQ(lists(&hidden), plain_hidden);
+  Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
+  EXPECT_FALSE(Mods_.Bots(1)->Has_Own_Bots);
+  EXPECT_EQ(Mods_.Bots(1)->Count(), 0);
 }
 
 }  // namespace
