@@ -90,6 +90,8 @@ bool TCli_Context::Start() {
   };
 
   Startup_ = std::make_unique<TStartup>(Ui, std::move(steps), std::move(startup_options));
+  // The game directory is walked while the MOD list and its arena files are looked at.
+  Startup_->Read_Ahead();
   bool dev_comp = false;
   const Load_Outcome outcome = Startup_->Lade(dev_comp);
   if (outcome == Load_Outcome::Stop) {

@@ -165,44 +165,52 @@ void TMOD_Liste::Ermittle_BotInformationen(const std::string& program_dir,
   // program directory is looked up ignoring case; the listings are kept for the whole walk.
   platform::TCase_Resolver resolver;
   const std::optional<std::string> botinfo = resolver.Resolve(program_dir, "BOTINFO");
-  // The present records by MOD, in database order: one pass over the database, not one per MOD.
-  std::unordered_map<std::string, std::vector<const TPK3_Datei_Eintrag*>> records_by_mod;
-  for (int r = 0; r < pk3_db.Count() && botinfo; ++r) {
-    const TPK3_Datei_Eintrag* record = pk3_db.Items(r);
-    if (record != nullptr && record->Present && platform::Is_Plain_Name(record->MOD_Directory) &&
-        platform::Is_Plain_Name(record->PK3_Filename)) {
-      records_by_mod[platform::Upper(record->MOD_Directory)].push_back(record);
-    }
-  }
+  // Every bots file empties its MOD's list before it is read, so a MOD's bots are those of the
+  // last archive that has one: the records are walked once from the last one back, each MOD's
+  // archive folders looked at until its file is found, and the earlier files are never read.
+  std::vector<std::unique_ptr<TBot_Liste>> lists;
+  // The MODs still looking for their file: upper-case name -> its entries (a name may stand twice).
+  std::unordered_map<std::string, std::vector<std::size_t>> open_mods;
+  lists.reserve(static_cast<std::size_t>(Count()));
   for (int m = 0; m < Count(); ++m) {
-    auto bots = std::make_unique<TBot_Liste>(Name(m));
-    const auto records = records_by_mod.find(platform::Upper(Name(m)));
-    if (records != records_by_mod.end()) {
-      // Every bots file empties the list before it is read, so the MOD's bots are those of the
-      // last archive that has one: the earlier files are never looked at.
-      for (auto record = records->second.rbegin(); record != records->second.rend(); ++record) {
-        const std::optional<std::string> folder =
-            resolver.Resolve(*botinfo, (*record)->MOD_Directory + "/" + (*record)->PK3_Filename);
-        const TBot_Datei file = folder ? Suche_Bot_Datei(*folder) : TBot_Datei{};
-        if (!file.Path) {
-          continue;
+    lists.push_back(std::make_unique<TBot_Liste>(Name(m)));
+    open_mods[Name(m)].push_back(lists.size() - 1);
+  }
+  for (int r = pk3_db.Count() - 1; r >= 0 && botinfo && !open_mods.empty(); --r) {
+    const TPK3_Datei_Eintrag* record = pk3_db.Items(r);
+    if (record == nullptr || !record->Present) {
+      continue;
+    }
+    const auto mod = open_mods.find(platform::Upper(record->MOD_Directory));
+    if (mod == open_mods.end() || !platform::Is_Plain_Name(record->MOD_Directory) ||
+        !platform::Is_Plain_Name(record->PK3_Filename)) {
+      continue;
+    }
+    const std::optional<std::string> folder =
+        resolver.Resolve(*botinfo, record->MOD_Directory + "/" + record->PK3_Filename);
+    const TBot_Datei file = folder ? Suche_Bot_Datei(*folder) : TBot_Datei{};
+    if (!file.Path) {
+      continue;
+    }
+    for (const std::size_t entry : mod->second) {
+      TBot_Liste& bots = *lists[entry];
+      bots.Has_Own_Bots = true;
+      try {
+        if (file.Text) {
+          Lies_BOTS_TXT_aus_Text(bots, *file.Text, record->PK3_Filename);
+        } else {
+          Lies_BOTS_TXT(bots, *file.Path, record->PK3_Filename);
         }
-        bots->Has_Own_Bots = true;
-        try {
-          if (file.Text) {
-            Lies_BOTS_TXT_aus_Text(*bots, *file.Text, (*record)->PK3_Filename);
-          } else {
-            Lies_BOTS_TXT(*bots, *file.Path, (*record)->PK3_Filename);
-          }
-        } catch (const std::exception&) {
-          if (pk3_db.Interaction() != nullptr) {
-            pk3_db.Interaction()->Message(Message_Kind::Error, Bot_Info_Fehlertext, Button_Set::OK);
-          }
+      } catch (const std::exception&) {
+        if (pk3_db.Interaction() != nullptr) {
+          pk3_db.Interaction()->Message(Message_Kind::Error, Bot_Info_Fehlertext, Button_Set::OK);
         }
-        break;
       }
     }
-    Attach_Bots(m, std::move(bots));
+    open_mods.erase(mod);
+  }
+  for (int m = 0; m < Count(); ++m) {
+    Attach_Bots(m, std::move(lists[static_cast<std::size_t>(m)]));
   }
 }
 

@@ -109,13 +109,9 @@ const TCase_Resolver::TListing& TCase_Resolver::Listing(const std::string& dir) 
   auto it = Listings_.find(dir);
   if (it == Listings_.end()) {
     TListing listing;
-    if (const auto entries = List_Names(dir)) {
+    if (auto entries = List_Names(dir)) {
       listing.Listed = true;
-      listing.First_By_Upper.reserve(entries->size());
-      // In listing order, so the first of several names that differ only in case is kept.
-      for (const auto& name : *entries) {
-        listing.First_By_Upper.try_emplace(Upper(name), name);
-      }
+      listing.Names = std::move(*entries);
     }
     it = Listings_.emplace(dir, std::move(listing)).first;
   }
@@ -131,11 +127,24 @@ std::optional<std::string> TCase_Resolver::Resolve(const std::string& base,
         if (!listing.Listed) {
           return std::nullopt;
         }
-        const auto hit = listing.First_By_Upper.find(Upper(part));
-        if (hit == listing.First_By_Upper.end()) {
+        // The names sort by their upper-cased characters, then by length: the first name not
+        // before `part` in that order is the first one equal to it ignoring case, if any.
+        const auto before = [](const std::string& name, const std::string& key) {
+          const std::size_t n = std::min(name.size(), key.size());
+          for (std::size_t i = 0; i < n; ++i) {
+            const auto a = static_cast<unsigned char>(Upper_Char(name[i]));
+            const auto b = static_cast<unsigned char>(Upper_Char(key[i]));
+            if (a != b) {
+              return a < b;
+            }
+          }
+          return name.size() < key.size();
+        };
+        const auto hit = std::lower_bound(listing.Names.begin(), listing.Names.end(), part, before);
+        if (hit == listing.Names.end() || !Equal_Ignore_Case(*hit, part)) {
           return std::nullopt;
         }
-        return hit->second;
+        return *hit;
       });
 }
 

@@ -5,7 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 namespace vorlix::platform {
 
@@ -26,10 +26,11 @@ class TCase_Resolver {
   void Clear() { Listings_.clear(); }
 
  private:
-  // A listed directory: each upper-cased name with the first name in listing order that has it.
+  // A listed directory: its names in listing order, which sorts them by their upper-cased form
+  // first, so the first name of several that differ only in case is found by a binary search.
   struct TListing {
     bool Listed = false;
-    std::unordered_map<std::string, std::string> First_By_Upper;
+    std::vector<std::string> Names;
   };
   const TListing& Listing(const std::string& dir);
   std::map<std::string, TListing> Listings_;

@@ -239,6 +239,7 @@ TEST_F(Bot_Information, Archive_Folders_Of_Every_Shape_Give_What_A_Plain_Lookup_
 TEST_F(Bot_Information, Files_Of_Archives_Before_The_Last_With_One_Are_Never_Read) {
   Mods_.Append("BASEQ3");
   Mods_.Append("OTHER");
+  Mods_.Append("baseq3");  // a name twice: both entries get the bots
   // Unreadable files before the last archive with a bots file: their bots would be dropped by
   // the later file, so they are not read and nothing is reported.
   Record("baseq3", "early.pk3");
@@ -257,6 +258,7 @@ TEST_F(Bot_Information, Files_Of_Archives_Before_The_Last_With_One_Are_Never_Rea
   Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
   EXPECT_EQ(Bots(0), (std::vector{TBot_Eintrag{"Linked", "linked", "linked.pk3"}}));
   EXPECT_EQ(Bots(1), (std::vector{TBot_Eintrag{"Upper", "upper", "o.pk3"}}));
+  EXPECT_EQ(Bots(2), Bots(0));
   EXPECT_TRUE(Ui_.Messages.empty());
 
   // With the later archives gone the unreadable file is the last: reported, and the MOD keeps
@@ -268,7 +270,8 @@ TEST_F(Bot_Information, Files_Of_Archives_Before_The_Last_With_One_Are_Never_Rea
   Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
   EXPECT_TRUE(Mods_.Bots(0)->Has_Own_Bots);
   EXPECT_EQ(Mods_.Bots(0)->Count(), 0);
-  EXPECT_EQ(Ui_.Messages.size(), 1U);
+  EXPECT_TRUE(Mods_.Bots(2)->Has_Own_Bots);
+  EXPECT_EQ(Ui_.Messages.size(), 2U);  // once for each entry of the name
   // A file that comes first among the letter-case variants of a MOD folder hides them all.
   Write_File(Program_ / "BOTINFO/OTHER", "x");
   Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);

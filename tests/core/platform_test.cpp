@@ -44,7 +44,8 @@ TEST(Listing_Order, Sorts_By_Upper_Cased_Name_Then_Raw_Name) {
 class Case_Lookup : public ::testing::Test {
  protected:
   Case_Lookup() {
-    for (const char* file : {"Maps/A.txt", "Maps/a.txt", "MAPS/b.txt", "maps/Sub/c.txt", "x.txt"}) {
+    for (const char* file : {"Maps/A.txt", "Maps/a.txt", "MAPS/b.txt", "maps/Sub/c.txt", "x.txt",
+                             "Maps/a.tx", "Maps/A.TXTX", "Maps/[a].txt", "Maps/z"}) {
       Write_File(Dir_ / file, "x");
     }
     std::filesystem::create_directory_symlink(Dir_ / "maps/Sub", Dir_ / "Linked");
@@ -57,7 +58,8 @@ TEST_F(Case_Lookup, The_Kept_Listings_Find_What_A_Fresh_Lookup_Finds) {
   for (int round = 0; round < 2; ++round) {  // the second round answers from the kept listings
     for (const char* relative : {"maps/a.txt", "MAPS/A.TXT", "maps/B.TXT", "mAps/sub/C.txt",
                                  "Maps/../X.TXT", "./maps/./a.txt", "linked/C.TXT", "x.txt/y",
-                                 "nothing/a.txt", "maps/none.txt", "", "maps\\A.txt"}) {
+                                 "nothing/a.txt", "maps/none.txt", "", "maps\\A.txt", "Maps/A.TX",
+                                 "Maps/a.txtx", "Maps/[A].TXT", "Maps/a.t", "Maps/Z", "Maps/zz"}) {
       SCOPED_TRACE(relative);
       EXPECT_EQ(resolver.Resolve(Dir_.Path(), relative),
                 Resolve_Ignore_Case(Dir_.Path(), relative));
