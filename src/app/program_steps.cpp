@@ -1,6 +1,7 @@
 #include "app/program_steps.h"
 
 #include <exception>
+#include <functional>
 #include <future>
 #include <memory>
 #include <optional>
@@ -35,11 +36,14 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
   };
   steps.Load_And_Sync_Database = [&ui](TMain_State& state) {
     // The walk read ahead holds while it walked this directory and the arena pass changed nothing
-    // in it.
-    std::optional<TGame_Directory_Walk> walked;
+    // in it; it goes on while mapsdb.dat is loaded.
+    std::function<std::optional<TGame_Directory_Walk>()> walk_ahead;
     if (state.Read_Ahead && !state.Game_Dir_Written &&
         state.Read_Ahead->Game_Dir() == state.Game_Dir) {
-      walked = state.Read_Ahead->Take_Walk();
+      walk_ahead = [&state] {
+        state.Read_Ahead->Wait();
+        return state.Read_Ahead->Take_Walk();
+      };
     }
     state.Game_Index.reset();
     // The facts of the archives the synchronisation lists go to the game index file as they come.
@@ -47,8 +51,7 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
     state.PK3_Datenbank = Lade_PK3_Datenbank(
         TDatabase_Paths{state.Program_Dir, state.Temp_Dir, state.Levelshots_Dir, state.Botinfo_Dir,
                         state.Game_Dir},
-        &ui, std::move(walked),
-        [&index_writer](const TArchive_Facts& facts) { index_writer.Add(facts); });
+        &ui, walk_ahead, [&index_writer](const TArchive_Facts& facts) { index_writer.Add(facts); });
     // The tree file is read against the records while the list is filled. The list step drops
     // vanished MODs from the maps' "Useable MODs" lists, which the reading never looks at.
     if (!state.PK3_Datenbank->Load_Damaged()) {

@@ -138,9 +138,6 @@ Load_Outcome TStartup::Lade(bool& dev_comp) {
       Steps_.Build_MOD_List(State_);
     }
     State_.PK3_Datenbank.reset();
-    if (State_.Read_Ahead) {
-      State_.Read_Ahead->Wait();
-    }
     if (Steps_.Load_And_Sync_Database) {
       Steps_.Load_And_Sync_Database(State_);
     }

@@ -22,7 +22,8 @@ std::string Database_File_Path(const std::string& program_dir) {
 
 std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(
     const TDatabase_Paths& paths, TInteraction* interaction,
-    std::optional<TGame_Directory_Walk> walked, const TLive_Sync_Sink::Listed_Handler& listed) {
+    const std::function<std::optional<TGame_Directory_Walk>()>& walk_ahead,
+    const TLive_Sync_Sink::Listed_Handler& listed) {
   auto database = std::make_unique<TPK3_Dateien_Verwaltung>(paths, interaction);
   // While mapsdb.dat is read (the processor's work), the game directory is walked, unless that
   // was done before, and the folders below LEVELSHOTS and BOTINFO are listed (the file system's
@@ -34,19 +35,23 @@ std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(
     folders->List_Below(paths.Botinfo_Dir);
     return folders;
   };
-  std::future<TGame_Directory_Walk> walk_ahead;
+  std::future<TGame_Directory_Walk> walk_here;
   std::future<std::unique_ptr<TFolder_Cache>> folders_ahead;
   try {
-    if (!walked) {
-      walk_ahead = std::async(std::launch::async, Walk_Game_Directory, paths.Game_Dir);
+    if (!walk_ahead) {
+      walk_here = std::async(std::launch::async, Walk_Game_Directory, paths.Game_Dir);
     }
     folders_ahead = std::async(std::launch::async, list_folders);
   } catch (const std::system_error&) {
     // no thread to be had: walked after the load instead, the folders listed when asked for
   }
   TDatabase_File::Load_Database(*database, Database_File_Path(paths.Program_Dir));
+  std::optional<TGame_Directory_Walk> walked;
+  if (walk_ahead) {
+    walked = walk_ahead();
+  }
   if (!walked) {
-    walked = walk_ahead.valid() ? walk_ahead.get() : Walk_Game_Directory(paths.Game_Dir);
+    walked = walk_here.valid() ? walk_here.get() : Walk_Game_Directory(paths.Game_Dir);
   }
   std::unique_ptr<TFolder_Cache> folders = folders_ahead.valid() ? folders_ahead.get() : nullptr;
   // A database read in part is not synchronised: the start-up stops with it.

@@ -2,6 +2,7 @@
 // The database step of the start-up and of the close: build the pk3 manager, load mapsdb.dat from
 // the program directory and bring it in line with the disk; write mapsdb.dat back.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,13 +24,14 @@ std::string Database_File_Path(const std::string& program_dir);
 // Builds a new pk3 manager on `paths`, loads the database file of the program directory (its
 // result is not used; failures are reported inside) and synchronises it with the disk, showing
 // progress on the status lines of `interaction`. The game directory is walked meanwhile, unless
-// the caller has its walk already (`walked`). A database file that could not be read completely
-// is reported and not synchronised (Load_Damaged() of the result): the start-up ends there.
-// `listed`, when given, is handed the facts of every archive the synchronisation listed, one at a
-// time, on the calling thread.
+// the caller walks it already: then `walk_ahead` hands over that walk once the file is loaded
+// (waiting for it), and a nullopt from it has the directory walked then. A database file that could
+// not be read completely is reported and not synchronised (Load_Damaged() of the result): the
+// start-up ends there. `listed`, when given, is handed the facts of every archive the
+// synchronisation listed, one at a time, on the calling thread.
 std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(
     const TDatabase_Paths& paths, TInteraction* interaction,
-    std::optional<TGame_Directory_Walk> walked = std::nullopt,
+    const std::function<std::optional<TGame_Directory_Walk>()>& walk_ahead = nullptr,
     const TLive_Sync_Sink::Listed_Handler& listed = nullptr);
 
 // Writes the database file of the program directory; false (reported) when it failed, in which

@@ -142,7 +142,7 @@ TEST(Game_Index, The_Start_Up_Keeps_The_Index_From_Its_Scans_And_Rebuilds_A_Spoi
     TGame_Index index;
     {
       TGame_Index_Writer writer(dir / "prog");
-      auto db = Lade_PK3_Datenbank(paths, &ui, std::nullopt,
+      auto db = Lade_PK3_Datenbank(paths, &ui, nullptr,
                                    [&writer](const TArchive_Facts& facts) { writer.Add(facts); });
       EXPECT_EQ(writer.Added(), scans);
       reads = 0;
