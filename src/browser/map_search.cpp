@@ -485,7 +485,7 @@ void Sort_By_Filename(std::vector<TMap_Place>& places) {
   std::vector<TKeyed> keyed;
   keyed.reserve(places.size());
   for (auto& place : places) {
-    const TUnsorted_Item item = TUnsorted_Maps_List::Make_Item(place.Map);
+    const TMap_Texts item = TUnsorted_Maps_List::Texts_Of(*place.Map);
     keyed.push_back(
         {platform::Upper(item.Filename), platform::Upper(item.In_PK3), std::move(place)});
   }

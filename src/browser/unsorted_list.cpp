@@ -15,27 +15,37 @@
 
 namespace vorlix {
 
-const std::string& TUnsorted_Item::Column(int column) const {
+std::string_view TUnsorted_Maps_List::Column(const TUnsorted_Item& item, int column) const {
   switch (column) {
     case 0:
-      return Caption;
+      return std::string_view(Texts_).substr(item.Texts, item.Caption_Size);
     case 1:
-      return Filename;
+      return std::string_view(Texts_).substr(item.Texts + item.Caption_Size, item.Filename_Size);
     default:
-      return In_PK3;
+      return Archive_Texts_.at(item.Archive);
   }
 }
 
-TUnsorted_Item TUnsorted_Maps_List::Make_Item(TMAP_Datei_Eintrag* map) {
-  return Make_Item(map, map->PK3 != nullptr ? In_PK3_Text(*map->PK3) : std::string());
+TMap_Texts TUnsorted_Maps_List::Texts_Of(const TMAP_Datei_Eintrag& map) {
+  return {map.Map_Longname, Entferne_Dateiendung(map.MAP_Filename),
+          map.PK3 != nullptr ? In_PK3_Text(*map.PK3) : std::string()};
 }
 
-TUnsorted_Item TUnsorted_Maps_List::Make_Item(TMAP_Datei_Eintrag* map, std::string in_pk3) {
+std::uint32_t TUnsorted_Maps_List::Add_Archive_Text(std::string in_pk3) {
+  Archive_Texts_.push_back(std::move(in_pk3));
+  return static_cast<std::uint32_t>(Archive_Texts_.size() - 1);
+}
+
+TUnsorted_Item TUnsorted_Maps_List::Make_Item(TMAP_Datei_Eintrag* map, std::uint32_t archive) {
+  const std::string_view filename(map->MAP_Filename);
   TUnsorted_Item item;
   item.Map = map;
-  item.Caption = map->Map_Longname;
-  item.Filename = Entferne_Dateiendung(map->MAP_Filename);
-  item.In_PK3 = std::move(in_pk3);
+  item.Texts = static_cast<std::uint32_t>(Texts_.size());
+  item.Caption_Size = static_cast<std::uint32_t>(map->Map_Longname.size());
+  item.Filename_Size = static_cast<std::uint32_t>(Laenge_ohne_Dateiendung(filename));
+  item.Archive = archive;
+  Texts_ += map->Map_Longname;
+  Texts_ += filename.substr(0, item.Filename_Size);
   return item;
 }
 
@@ -58,6 +68,8 @@ void TUnsorted_Maps_List::Clear() {
   }
   Items_.clear();
   Pending_.clear();
+  Texts_.clear();
+  Archive_Texts_.clear();
   if (Observer != nullptr) {
     Observer->After_Reset();
   }
@@ -69,6 +81,8 @@ void TUnsorted_Maps_List::Reserve(std::size_t items) {
     Items_.reserve(Items_.size() + items);
   }
   Pending_.reserve(items);
+  // About what a map's caption and file name take.
+  Texts_.reserve(Texts_.size() + (items * 32));
 }
 
 void TUnsorted_Maps_List::Begin_Append() {
@@ -104,14 +118,12 @@ void TUnsorted_Maps_List::ListView_Maps_Eintrag_hinzufuegen(TMAP_Datei_Eintrag* 
   if (map == nullptr) {
     return;
   }
-  Begin_Append();
-  Pending_.push_back(Make_Item(map));
-  End_Append();
+  Append_Map(map, Add_Archive_Text(map->PK3 != nullptr ? In_PK3_Text(*map->PK3) : std::string()));
 }
 
-void TUnsorted_Maps_List::Append_Item(TUnsorted_Item item) {
+void TUnsorted_Maps_List::Append_Map(TMAP_Datei_Eintrag* map, std::uint32_t archive) {
   Begin_Append();
-  Pending_.push_back(std::move(item));
+  Pending_.push_back(Make_Item(map, archive));
   End_Append();
 }
 
@@ -139,7 +151,7 @@ struct TSort_Key {
   std::uint32_t Index = 0;
 };
 
-TSort_Key Sort_Key_Of(const std::string& text, std::uint32_t index) {
+TSort_Key Sort_Key_Of(std::string_view text, std::uint32_t index) {
   TSort_Key key;
   key.Index = index;
   for (std::size_t i = 0; i < 16 && i < text.size(); ++i) {
@@ -165,7 +177,7 @@ void TUnsorted_Maps_List::Sort() {
   std::vector<TSort_Key> keys;
   keys.reserve(Items_.size());
   for (std::uint32_t i = 0; i < Items_.size(); ++i) {
-    keys.push_back(Sort_Key_Of(Items_[i].Column(column), i));
+    keys.push_back(Sort_Key_Of(Column(Items_[i], column), i));
   }
   // Equal texts keep their order (the position decides): a stable sort.
   std::sort(keys.begin(), keys.end(), [this, column](const TSort_Key& a, const TSort_Key& b) {
@@ -175,7 +187,7 @@ void TUnsorted_Maps_List::Sort() {
     if (a.Low != b.Low) {
       return a.Low < b.Low;
     }
-    const int order = Items_[a.Index].Column(column).compare(Items_[b.Index].Column(column));
+    const int order = Column(Items_[a.Index], column).compare(Column(Items_[b.Index], column));
     return order != 0 ? order < 0 : a.Index < b.Index;
   });
   std::vector<std::uint32_t> order(Items_.size());
@@ -298,7 +310,7 @@ void Lade_ListView_Maps(TUnsorted_Maps_List& list, const TPK3_Dateien_Verwaltung
                                         .try_emplace(platform::Lower(pk3->MOD_Directory),
                                                      static_cast<std::uint32_t>(directories.size()))
                                         .first->second;
-    const std::string in_pk3 = TUnsorted_Maps_List::In_PK3_Text(*pk3);
+    const std::uint32_t in_pk3 = list.Add_Archive_Text(TUnsorted_Maps_List::In_PK3_Text(*pk3));
     for (int m = 0; m < pk3->Maps->Count(); ++m) {
       TMAP_Datei_Eintrag* map = pk3->Maps->Items(m);
       if (!map->Present || !listed.Insert(directory, map)) {
@@ -314,7 +326,7 @@ void Lade_ListView_Maps(TUnsorted_Maps_List& list, const TPK3_Dateien_Verwaltung
                             Vanished_MOD_Message(usable[i], map->Map_Longname), Button_Set::OK);
         usable.erase(usable.begin() + static_cast<std::ptrdiff_t>(i));
       }
-      list.Append_Item(TUnsorted_Maps_List::Make_Item(map, in_pk3));
+      list.Append_Map(map, in_pk3);
     }
   }
   list.End_Append();

@@ -4,7 +4,9 @@
 // them; a map has at most one item.
 
 #include <array>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "browser/map_set.h"
@@ -17,12 +19,21 @@ class TPK3_Datei_Eintrag;
 class TMOD_Liste;
 class TPK3_Dateien_Verwaltung;
 
-struct TUnsorted_Item {
-  TMAP_Datei_Eintrag* Map = nullptr;
+// The texts a map shows in the list's columns.
+struct TMap_Texts {
   std::string Caption;   // Mapname: the map's long name
   std::string Filename;  // the map's file name without extension
   std::string In_PK3;    // MOD directory / archive name without extension
-  const std::string& Column(int column) const;
+};
+
+// A map's entry in the list. Its texts are kept by the list (TUnsorted_Maps_List::Column): a
+// list of a hundred thousand maps makes no allocation per map.
+struct TUnsorted_Item {
+  TMAP_Datei_Eintrag* Map = nullptr;
+  std::uint32_t Texts = 0;         // where the caption and the file name start in the list's texts
+  std::uint32_t Caption_Size = 0;  // the file name follows the caption
+  std::uint32_t Filename_Size = 0;
+  std::uint32_t Archive = 0;  // which of the list's "in PK3" texts
 };
 
 // Told about changes of the list, so that a view can follow.
@@ -49,6 +60,10 @@ class TUnsorted_Maps_List {
   int Count() const { return static_cast<int>(Items_.size()); }
   const TUnsorted_Item& Item(int index) const { return Items_.at(static_cast<std::size_t>(index)); }
   const std::vector<TUnsorted_Item>& Items() const { return Items_; }
+  // An item's text in a column (0 Mapname, 1 Filename, 2 in PK3); valid until the list changes.
+  std::string_view Column(const TUnsorted_Item& item, int column) const;
+  // The same for the item at a position.
+  std::string_view Text(int index, int column) const { return Column(Item(index), column); }
   // Position of the map's item, or -1.
   int Index_Of(const TMAP_Datei_Eintrag* map) const;
 
@@ -68,18 +83,26 @@ class TUnsorted_Maps_List {
   // A click on a column header: sort column := column; re-sort.
   void ListView_MapsColumnClick(int column);
 
-  // The item a map gets; with the "in PK3" text of its archive when that is known already.
-  static TUnsorted_Item Make_Item(TMAP_Datei_Eintrag* map);
-  static TUnsorted_Item Make_Item(TMAP_Datei_Eintrag* map, std::string in_pk3);
+  // The texts a map's item shows.
+  static TMap_Texts Texts_Of(const TMAP_Datei_Eintrag& map);
   // The "in PK3" text of an archive's maps: MOD directory / archive name without extension.
   static std::string In_PK3_Text(const TPK3_Datei_Eintrag& pk3);
-  // Appends a made item, as ListView_Maps_Eintrag_hinzufuegen does.
-  void Append_Item(TUnsorted_Item item);
+  // Keeps an "in PK3" text for the items appended with it (Append_Map); returns its number.
+  std::uint32_t Add_Archive_Text(std::string in_pk3);
+  // Appends an item for a map whose archive's text was kept already, as
+  // ListView_Maps_Eintrag_hinzufuegen does.
+  void Append_Map(TMAP_Datei_Eintrag* map, std::uint32_t archive);
 
  private:
+  TUnsorted_Item Make_Item(TMAP_Datei_Eintrag* map, std::uint32_t archive);
+
   std::vector<TUnsorted_Item> Items_;
   std::vector<TUnsorted_Item> Pending_;
   int Append_Depth_ = 0;
+  // The captions and file names of the items, one after the other; removed items leave theirs
+  // until the list is cleared.
+  std::string Texts_;
+  std::vector<std::string> Archive_Texts_;
 };
 
 // The start-up fill: every present map of every present archive, archives visited from the last

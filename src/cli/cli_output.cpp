@@ -40,8 +40,8 @@ std::string For_Stream(std::FILE* stream, const std::string& line) {
   return ::isatty(::fileno(stream)) != 0 ? Escape_Controls(line) : line;
 }
 
-std::string Cli_Field(const std::string& text) {
-  std::string field = text;
+std::string Cli_Field(std::string_view text) {
+  std::string field(text);
   for (char& c : field) {
     if (c == '\t' || c == '\r' || c == '\n') {
       c = ' ';
@@ -67,13 +67,13 @@ void Write_Mods(std::FILE* out, const TMOD_Liste& mods) {
 
 void Write_List(std::FILE* out, const TUnsorted_Maps_List& list) {
   for (const auto& item : list.Items()) {
-    Write_Line(out, Cli_Field(item.Caption) + "\t" + Cli_Field(item.Filename) + "\t" +
-                        Cli_Field(item.In_PK3));
+    Write_Line(out, Cli_Field(list.Column(item, 0)) + "\t" + Cli_Field(list.Column(item, 1)) +
+                        "\t" + Cli_Field(list.Column(item, 2)));
   }
 }
 
 void Write_Found_Map(std::FILE* out, TMAP_Datei_Eintrag& map, const std::string& group_path) {
-  const TUnsorted_Item item = TUnsorted_Maps_List::Make_Item(&map);
+  const TMap_Texts item = TUnsorted_Maps_List::Texts_Of(map);
   const std::int32_t pk3_id = map.PK3 != nullptr ? map.PK3->ID : -1;
   Write_Line(out, Cli_Field(item.Caption) + "\t" + Cli_Field(item.Filename) + "\t" +
                       Cli_Field(item.In_PK3) + "\t" + std::to_string(pk3_id) + "\t" +

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace vorlix {
 
@@ -14,7 +15,7 @@ class TMaps_Tree;
 class TUnsorted_Maps_List;
 
 // A field as printed: tab, CR and LF become blanks.
-std::string Cli_Field(const std::string& text);
+std::string Cli_Field(std::string_view text);
 
 // A line as it goes to `stream`: when the stream is a terminal, every control character but the
 // tab (bytes below 0x20, and 0x7F) is shown escaped as "\x1b", so that names from archives cannot

@@ -175,15 +175,16 @@ std::string Entferne_Praefix(const std::string& text, const std::string& prefix)
   return text.substr(prefix.size(), 255);
 }
 
-std::string Entferne_Dateiendung(const std::string& name) {
+std::size_t Laenge_ohne_Dateiendung(std::string_view name) {
   const auto dot = name.find_last_of('.');
-  if (dot == std::string::npos) {
-    return name;
+  if (dot == std::string_view::npos || name.find_first_of("/\\:", dot) != std::string_view::npos) {
+    return name.size();
   }
-  if (name.find_first_of("/\\:", dot) != std::string::npos) {
-    return name;
-  }
-  return name.substr(0, dot);
+  return dot;
+}
+
+std::string Entferne_Dateiendung(const std::string& name) {
+  return name.substr(0, Laenge_ohne_Dateiendung(name));
 }
 
 std::string Kuerze_Pfad(const std::string& path, int maximum) {

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace vorlix {
 
@@ -44,6 +45,8 @@ std::string Entferne_Praefix(const std::string& text, const std::string& prefix)
 
 // The name without its extension (from the last "." on, when no separator or ":" follows it).
 std::string Entferne_Dateiendung(const std::string& name);
+// How much of a name Entferne_Dateiendung keeps.
+std::size_t Laenge_ohne_Dateiendung(std::string_view name);
 
 // A path shortened to at most `maximum` characters for a status line: the head up to its first
 // separator ("/" or "\"), "..." and the tail.

@@ -23,7 +23,7 @@ using Texts = std::vector<std::string>;
 Texts Filenames(const TUnsorted_Maps_List& list) {
   Texts names;
   for (const auto& item : list.Items()) {
-    names.push_back(item.Filename);
+    names.emplace_back(list.Column(item, 1));
   }
   return names;
 }

@@ -33,9 +33,9 @@ TEST_F(Unsorted_List_Test, AbsentArchivesAndMapsAreNotListed) {
   TTest_Database::Add_Map(here, "NEW.BSP", "The New Map");
   Lade_ListView_Maps(List, Db.Database, Mods, Db.Interaction);
   ASSERT_EQ(List.Count(), 1);
-  EXPECT_EQ(List.Item(0).Caption, "The New Map");
-  EXPECT_EQ(List.Item(0).Filename, "NEW");
-  EXPECT_EQ(List.Item(0).In_PK3, "baseq3/here");
+  EXPECT_EQ(List.Text(0, 0), "The New Map");
+  EXPECT_EQ(List.Text(0, 1), "NEW");
+  EXPECT_EQ(List.Text(0, 2), "baseq3/here");
 }
 
 TEST_F(Unsorted_List_Test, VanishedModsAreReportedAndRemovedOneAfterTheOther) {
@@ -90,17 +90,20 @@ TEST_F(Unsorted_List_Test, ManyMapsListAndSortAsThePlainRulesSay) {
   }
   for (int column : {1, 0, 2}) {
     List.ListView_MapsColumnClick(column);
-    std::vector<TUnsorted_Item> plain;
+    std::vector<std::pair<TMap_Texts, TMAP_Datei_Eintrag*>> plain;
     plain.reserve(expected.size());
     for (TMAP_Datei_Eintrag* map : expected) {
-      plain.push_back(TUnsorted_Maps_List::Make_Item(map));
+      plain.emplace_back(TUnsorted_Maps_List::Texts_Of(*map), map);
     }
-    std::stable_sort(plain.begin(), plain.end(), [&](const auto& x, const auto& y) {
-      return x.Column(column) < y.Column(column);
-    });
+    const auto text = [column](const TMap_Texts& texts) -> const std::string& {
+      return column == 0 ? texts.Caption : column == 1 ? texts.Filename : texts.In_PK3;
+    };
+    std::stable_sort(plain.begin(), plain.end(),
+                     [&](const auto& x, const auto& y) { return text(x.first) < text(y.first); });
     ASSERT_EQ(List.Count(), static_cast<int>(plain.size()));
     for (std::size_t i = 0; i < plain.size(); ++i) {
-      ASSERT_EQ(List.Item(static_cast<int>(i)).Map, plain[i].Map) << column << " " << i;
+      ASSERT_EQ(List.Item(static_cast<int>(i)).Map, plain[i].second) << column << " " << i;
+      ASSERT_EQ(List.Text(static_cast<int>(i), column), text(plain[i].first));
     }
     // Each later sort starts from the previous order: the stable sort has to keep it.
     expected.clear();

@@ -485,7 +485,7 @@ QVariant TUnsorted_List_Model::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole) {
     return QVariant();
   }
-  return To_QString(item.Column(index.column()));
+  return To_QString(List_.Column(item, index.column()));
 }
 
 QVariant TUnsorted_List_Model::headerData(int section, Qt::Orientation orientation,

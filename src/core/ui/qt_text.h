@@ -5,10 +5,11 @@
 #include <QByteArray>
 #include <QString>
 #include <string>
+#include <string_view>
 
 namespace vorlix {
 
-inline QString To_QString(const std::string& text) {
+inline QString To_QString(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 inline std::string From_QString(const QString& text) {

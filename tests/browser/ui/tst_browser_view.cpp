@@ -180,7 +180,7 @@ class Browser_View_Test : public QObject {
     QVERIFY(Drag_Tree_Onto_List().Dropped);
     QCOMPARE(inner->Child_Count(), 0);
     QCOMPARE(View->List_Model()->rowCount(), 5);
-    QCOMPARE(View->List().Item(1).Filename, std::string("BBB"));
+    QCOMPARE(std::string(View->List().Text(1, 1)), std::string("BBB"));
     // Drag data of another browser is never taken.
     TBrowser_View other;
     QVERIFY(
@@ -263,7 +263,7 @@ class Browser_View_Test : public QObject {
     QTest::keyClick(View->Tree_View(), Qt::Key_Delete);
     QCOMPARE(View->Tree().Root()->Child_Count(), 0);
     QCOMPARE(View->List_Model()->rowCount(), 5);
-    QCOMPARE(View->List().Item(0).Filename, std::string("AAA"));
+    QCOMPARE(std::string(View->List().Text(0, 1)), std::string("AAA"));
   }
 
   // A drop gives the keys to the view that took it, whose selection is drawn in the highlight
