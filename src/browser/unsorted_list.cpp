@@ -171,8 +171,7 @@ void TUnsorted_Maps_List::Sort() {
   if (Observer != nullptr) {
     Observer->Before_Reorder();
   }
-  // The positions are sorted and the items are then moved along the cycles of that order, in
-  // place: no item is moved at every step of the sort, and no second list of items is needed.
+  // The positions are sorted by keys made once, and the items then taken in that order.
   const int column = std::clamp(Sort_Column, 0, 2);
   std::vector<TSort_Key> keys;
   keys.reserve(Items_.size());
@@ -190,28 +189,12 @@ void TUnsorted_Maps_List::Sort() {
     const int order = Column(Items_[a.Index], column).compare(Column(Items_[b.Index], column));
     return order != 0 ? order < 0 : a.Index < b.Index;
   });
-  std::vector<std::uint32_t> order(Items_.size());
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    order[i] = keys[i].Index;
+  std::vector<TUnsorted_Item> sorted;
+  sorted.reserve(keys.size());
+  for (const TSort_Key& key : keys) {
+    sorted.push_back(Items_[key.Index]);
   }
-  keys = {};
-  constexpr std::uint32_t placed = UINT32_MAX;
-  for (std::uint32_t start = 0; start < order.size(); ++start) {
-    if (order[start] == placed || order[start] == start) {
-      continue;
-    }
-    // Position `at` receives the item from order[at]; the first item of the cycle waits aside.
-    TUnsorted_Item first = std::move(Items_[start]);
-    std::uint32_t at = start;
-    while (order[at] != start) {
-      const std::uint32_t from = order[at];
-      Items_[at] = std::move(Items_[from]);
-      order[at] = placed;
-      at = from;
-    }
-    Items_[at] = std::move(first);
-    order[at] = placed;
-  }
+  Items_.swap(sorted);
   if (Observer != nullptr) {
     Observer->After_Reorder();
   }
