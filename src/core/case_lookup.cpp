@@ -127,20 +127,12 @@ std::optional<std::string> TCase_Resolver::Resolve(const std::string& base,
         if (!listing.Listed) {
           return std::nullopt;
         }
-        // The names sort by their upper-cased characters, then by length: the first name not
-        // before `part` in that order is the first one equal to it ignoring case, if any.
-        const auto before = [](const std::string& name, const std::string& key) {
-          const std::size_t n = std::min(name.size(), key.size());
-          for (std::size_t i = 0; i < n; ++i) {
-            const auto a = static_cast<unsigned char>(Upper_Char(name[i]));
-            const auto b = static_cast<unsigned char>(Upper_Char(key[i]));
-            if (a != b) {
-              return a < b;
-            }
-          }
-          return name.size() < key.size();
-        };
-        const auto hit = std::lower_bound(listing.Names.begin(), listing.Names.end(), part, before);
+        // The names sort by their upper-cased form first: the first name not before `part` in
+        // that order is the first one equal to it ignoring case, if any.
+        const auto hit = std::lower_bound(listing.Names.begin(), listing.Names.end(), part,
+                                          [](const std::string& name, const std::string& key) {
+                                            return Compare_Upper_Cased(name, key) < 0;
+                                          });
         if (hit == listing.Names.end() || !Equal_Ignore_Case(*hit, part)) {
           return std::nullopt;
         }

@@ -10,19 +10,21 @@
 
 namespace vorlix::platform {
 
-bool Listing_Less(const std::string& a, const std::string& b) {
+int Compare_Upper_Cased(std::string_view a, std::string_view b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
     const auto ca = static_cast<unsigned char>(Upper_Char(a[i]));
     const auto cb = static_cast<unsigned char>(Upper_Char(b[i]));
     if (ca != cb) {
-      return ca < cb;
+      return ca < cb ? -1 : 1;
     }
   }
-  if (a.size() != b.size()) {
-    return a.size() < b.size();
-  }
-  return a < b;
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool Listing_Less(const std::string& a, const std::string& b) {
+  const int order = Compare_Upper_Cased(a, b);
+  return order != 0 ? order < 0 : a < b;
 }
 
 void Sort_Listing(std::vector<std::string>& names) {

@@ -23,6 +23,9 @@ struct Dir_Entry {
   std::time_t Modified = 0;  // last-write time
 };
 
+// The order of the ASCII upper-cased forms of two names, byte-wise (a prefix first): below,
+// equal to or above 0. Names equal ignoring case compare equal.
+int Compare_Upper_Cased(std::string_view a, std::string_view b);
 // The listing order users see: names compared by their ASCII upper-cased form byte-wise,
 // ties broken by the raw name.
 bool Listing_Less(const std::string& a, const std::string& b);
