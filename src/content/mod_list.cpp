@@ -1,16 +1,11 @@
 #include "content/mod_list.h"
 
 #include <exception>
-#include <numeric>
 #include <optional>
 #include <stdexcept>
-#include <system_error>
-#include <thread>
 #include <vector>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "content/bots_txt.h"
 #include "core/case_lookup.h"
@@ -18,9 +13,7 @@
 #include "core/letter_case.h"
 #include "core/listing.h"
 #include "core/paths.h"
-#include "database/folder_cache.h"
 #include "database/records.h"
-#include "database/stream.h"
 
 namespace vorlix {
 
@@ -30,39 +23,29 @@ std::string Kuerze(const std::string& text) {
   return text.size() > Bot_Feld_Laenge ? text.substr(0, Bot_Feld_Laenge) : text;
 }
 
-// The bots.txt of one archive's extracted folder below BOTINFO.
-struct TBot_Datei {
-  std::optional<std::string> Path;  // SCRIPTS/BOTS.TXT (found ignoring case), when it is a file
-  std::optional<std::string> Text;  // its content, when it could be read whole
-};
-
-// SCRIPTS/BOTS.TXT of an archive's extracted folder. Most archives' folders hold no sub-folder
-// (a link count of 2 counts "." and the entry in the parent only) and need no listing; file
-// systems that do not count sub-folders (link count 1) are listed.
-TBot_Datei Suche_Bot_Datei(const std::string& folder) {
-  TBot_Datei file;
+// SCRIPTS/BOTS.TXT (found ignoring case) of an archive's extracted folder, when it is a file. Most
+// archives' folders hold no sub-folder (a link count of 2 counts "." and the entry in the parent
+// only) and need no listing; file systems that do not count sub-folders (link count 1) are listed.
+std::optional<std::string> Suche_Bot_Datei(const std::string& folder) {
   struct stat st {};
   if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_nlink == 2) {
-    return file;
+    return std::nullopt;
   }
   const std::optional<std::string> scripts = platform::Find_Ignore_Case(folder, "SCRIPTS");
   if (!scripts) {
-    return file;
+    return std::nullopt;
   }
   const std::string scripts_dir = platform::Join(folder, *scripts);
   const std::optional<std::string> bots = platform::Find_Ignore_Case(scripts_dir, "BOTS.TXT");
+  if (!bots) {
+    return std::nullopt;
+  }
+  std::string path = platform::Join(scripts_dir, *bots);
   struct stat bots_st {};
-  if (!bots || ::stat(platform::Join(scripts_dir, *bots).c_str(), &bots_st) != 0 ||
-      !S_ISREG(bots_st.st_mode)) {
-    return file;
+  if (::stat(path.c_str(), &bots_st) != 0 || !S_ISREG(bots_st.st_mode)) {
+    return std::nullopt;
   }
-  file.Path = platform::Join(scripts_dir, *bots);
-  try {
-    file.Text = Read_Whole_File(*file.Path);
-  } catch (const std::exception&) {
-    // read again by the plain reader, which reports the error as it does for any file
-  }
-  return file;
+  return path;
 }
 
 }  // namespace
@@ -188,19 +171,15 @@ void TMOD_Liste::Ermittle_BotInformationen(const std::string& program_dir,
     }
     const std::optional<std::string> folder =
         resolver.Resolve(*botinfo, record->MOD_Directory + "/" + record->PK3_Filename);
-    const TBot_Datei file = folder ? Suche_Bot_Datei(*folder) : TBot_Datei{};
-    if (!file.Path) {
+    const std::optional<std::string> file = folder ? Suche_Bot_Datei(*folder) : std::nullopt;
+    if (!file) {
       continue;
     }
     for (const std::size_t entry : mod->second) {
       TBot_Liste& bots = *lists[entry];
       bots.Has_Own_Bots = true;
       try {
-        if (file.Text) {
-          Lies_BOTS_TXT_aus_Text(bots, *file.Text, record->PK3_Filename);
-        } else {
-          Lies_BOTS_TXT(bots, *file.Path, record->PK3_Filename);
-        }
+        Lies_BOTS_TXT(bots, *file, record->PK3_Filename);
       } catch (const std::exception&) {
         if (pk3_db.Interaction() != nullptr) {
           pk3_db.Interaction()->Message(Message_Kind::Error, Bot_Info_Fehlertext, Button_Set::OK);
