@@ -18,8 +18,8 @@ void Prepare_Heap_For_Startup() {
     return;
   }
   prepared = true;
-  constexpr auto step = static_cast<int>(Heap_Step);
-  if (mallopt(M_TOP_PAD, step) == 0 || mallopt(M_MMAP_THRESHOLD, step) == 0) {
+  if (mallopt(M_TOP_PAD, static_cast<int>(Heap_Step)) == 0 ||
+      mallopt(M_MMAP_THRESHOLD, static_cast<int>(Heap_Buffer_Limit)) == 0) {
     return;
   }
   // One allocation that the heap's free room cannot hold makes the heap grow by a whole step

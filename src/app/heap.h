@@ -6,13 +6,14 @@
 namespace vorlix::platform {
 
 // Readies the allocator for the start-up, which builds tens of thousands of small records at
-// once: the heap grows in large steps, buffers of up to `Heap_Step` come from the heap too, and
-// the heap is backed by huge pages where the system offers them, so the start-up does not pay a
-// page fault for every fresh 4 KiB. The first step is what the start-up of a hundred thousand
-// maps fills: only that step is offered huge pages. Does nothing where the allocator cannot be tuned. Pages are
-// only used when touched, so the resident memory stays what the program really uses (rounded to
-// the huge page).
+// once: the heap grows in large steps (`Heap_Step`), buffers of up to `Heap_Buffer_Limit` come
+// from the heap too, and the heap is backed by huge pages where the system offers them, so the
+// start-up does not pay a page fault for every fresh 4 KiB. The first step is what the start-up
+// of a hundred thousand maps fills: only that step is offered huge pages. Does nothing where the
+// allocator cannot be tuned. Pages are only used when touched, so the resident memory stays what
+// the program really uses (rounded to the huge page).
 inline constexpr std::size_t Heap_Step = std::size_t{128} << 20;
+inline constexpr std::size_t Heap_Buffer_Limit = std::size_t{32} << 20;
 void Prepare_Heap_For_Startup();
 
 }  // namespace vorlix::platform

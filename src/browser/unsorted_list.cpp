@@ -26,13 +26,23 @@ std::string_view TUnsorted_Maps_List::Column(const TUnsorted_Item& item, int col
   }
 }
 
+namespace {
+
+std::string In_PK3_Text_Of(const TMAP_Datei_Eintrag& map) {
+  return map.PK3 != nullptr ? TUnsorted_Maps_List::In_PK3_Text(*map.PK3) : std::string();
+}
+
+}  // namespace
+
 TMap_Texts TUnsorted_Maps_List::Texts_Of(const TMAP_Datei_Eintrag& map) {
-  return {map.Map_Longname, Entferne_Dateiendung(map.MAP_Filename),
-          map.PK3 != nullptr ? In_PK3_Text(*map.PK3) : std::string()};
+  return {map.Map_Longname, Entferne_Dateiendung(map.MAP_Filename), In_PK3_Text_Of(map)};
 }
 
 std::uint32_t TUnsorted_Maps_List::Add_Archive_Text(std::string in_pk3) {
-  Archive_Texts_.push_back(std::move(in_pk3));
+  // Maps moved to the list one by one mostly come archive by archive.
+  if (Archive_Texts_.empty() || Archive_Texts_.back() != in_pk3) {
+    Archive_Texts_.push_back(std::move(in_pk3));
+  }
   return static_cast<std::uint32_t>(Archive_Texts_.size() - 1);
 }
 
@@ -118,7 +128,7 @@ void TUnsorted_Maps_List::ListView_Maps_Eintrag_hinzufuegen(TMAP_Datei_Eintrag* 
   if (map == nullptr) {
     return;
   }
-  Append_Map(map, Add_Archive_Text(map->PK3 != nullptr ? In_PK3_Text(*map->PK3) : std::string()));
+  Append_Map(map, Add_Archive_Text(In_PK3_Text_Of(*map)));
 }
 
 void TUnsorted_Maps_List::Append_Map(TMAP_Datei_Eintrag* map, std::uint32_t archive) {

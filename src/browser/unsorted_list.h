@@ -87,7 +87,8 @@ class TUnsorted_Maps_List {
   static TMap_Texts Texts_Of(const TMAP_Datei_Eintrag& map);
   // The "in PK3" text of an archive's maps: MOD directory / archive name without extension.
   static std::string In_PK3_Text(const TPK3_Datei_Eintrag& pk3);
-  // Keeps an "in PK3" text for the items appended with it (Append_Map); returns its number.
+  // Keeps an "in PK3" text for the items appended with it (Append_Map); returns its number (the
+  // last one kept when it is the same text).
   std::uint32_t Add_Archive_Text(std::string in_pk3);
   // Appends an item for a map whose archive's text was kept already, as
   // ListView_Maps_Eintrag_hinzufuegen does.

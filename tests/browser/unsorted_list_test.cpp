@@ -36,6 +36,22 @@ TEST_F(Unsorted_List_Test, AbsentArchivesAndMapsAreNotListed) {
   EXPECT_EQ(List.Text(0, 0), "The New Map");
   EXPECT_EQ(List.Text(0, 1), "NEW");
   EXPECT_EQ(List.Text(0, 2), "baseq3/here");
+
+  // Maps appended one by one, archive after archive and back, keep their own texts.
+  TPK3_Datei_Eintrag* other = Db.Add_PK3("cpma", "other.pk3");
+  TMAP_Datei_Eintrag* first = TTest_Database::Add_Map(other, "A.BSP", "Map A");
+  TMAP_Datei_Eintrag* second = TTest_Database::Add_Map(other, "B.BSP", "Map B");
+  for (TMAP_Datei_Eintrag* map : {first, second, here->Maps->Items(1), first}) {
+    List.ListView_Maps_Eintrag_hinzufuegen(map);
+  }
+  ASSERT_EQ(List.Count(), 5);
+  const std::vector<std::string> archives{"baseq3/here", "cpma/other", "cpma/other", "baseq3/here",
+                                          "cpma/other"};
+  for (int i = 0; i < List.Count(); ++i) {
+    EXPECT_EQ(List.Text(i, 2), archives[static_cast<std::size_t>(i)]) << i;
+  }
+  EXPECT_EQ(List.Text(2, 0), "Map B");
+  EXPECT_EQ(List.Text(4, 1), "A");
 }
 
 TEST_F(Unsorted_List_Test, VanishedModsAreReportedAndRemovedOneAfterTheOther) {
