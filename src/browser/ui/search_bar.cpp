@@ -85,10 +85,15 @@ TSearch_Bar::TSearch_Bar(TBrowser_View& view, QWidget* parent) : QWidget(parent)
   Filter_Button_->setText(QStringLiteral("Filters"));
   Filter_Button_->setPopupMode(QToolButton::InstantPopup);
   auto* menu = new QMenu(Filter_Button_);
-  auto* panel = new QWidgetAction(menu);
-  panel->setDefaultWidget(Make_Panel());
-  menu->addAction(panel);
-  connect(menu, &QMenu::aboutToShow, this, [this] { Load_Panel(); });
+  // The panel is made when the menu first opens: the window opens without it.
+  connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+    if (Type_Box_ == nullptr) {
+      auto* panel = new QWidgetAction(menu);
+      panel->setDefaultWidget(Make_Panel());
+      menu->addAction(panel);
+    }
+    Load_Panel();
+  });
   Filter_Button_->setMenu(menu);
 
   Chip_Row_ = new QWidget(this);

@@ -1,10 +1,13 @@
 // The search of the main window: both views filtered as you type, the tree as it was after
 // clearing, drag and drop and delete while filtered, the filter chips, and the random pick.
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
@@ -141,6 +144,27 @@ class Search_Bar_Test : public QObject {
     Bar_->Set_Game_Index_Source([game]() { return game; });
     Bar_->Set_Filters({.Bots = true});
     QCOMPARE(Describe(*View_->List_View()), QStringLiteral("BETA2,GAMMA3"));
+  }
+
+  void theFilterPanelIsMadeOnFirstOpeningAndShowsAndSetsTheFilters() {
+    auto* button = Bar_->findChild<QToolButton*>(QStringLiteral("Search_Filters"));
+    QVERIFY(button != nullptr && button->menu() != nullptr);
+    QVERIFY(Bar_->findChild<QWidget*>(QStringLiteral("Search_Filter_Panel")) == nullptr);
+    Bar_->Set_Filters({.Min_Rating = 3});
+    emit button->menu()->aboutToShow();
+    emit button->menu()->aboutToShow();
+    const auto panels = Bar_->findChildren<QWidget*>(QStringLiteral("Search_Filter_Panel"));
+    QCOMPARE(panels.size(), 1);
+    QCOMPARE(button->menu()->actions().size(), 1);
+    const auto spins = panels.front()->findChildren<QSpinBox*>();
+    QCOMPARE(spins.size(), 2);
+    QCOMPARE(spins.at(1)->value(), 3);
+    auto* bots = panels.front()->findChild<QCheckBox*>();
+    QVERIFY(bots != nullptr && !bots->isChecked());
+    bots->setChecked(true);
+    QVERIFY(Bar_->Filters().Bots);
+    QCOMPARE(Bar_->Filters().Min_Rating, std::optional<int>(3));
+    QCOMPARE(Bar_->Chips().size(), 2);
   }
 
   void dragDropAndDeleteActOnWhatIsShown() {
