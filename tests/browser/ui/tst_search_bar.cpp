@@ -151,11 +151,18 @@ class Search_Bar_Test : public QObject {
     QVERIFY(button != nullptr && button->menu() != nullptr);
     QVERIFY(Bar_->findChild<QWidget*>(QStringLiteral("Search_Filter_Panel")) == nullptr);
     Bar_->Set_Filters({.Min_Rating = 3});
-    emit button->menu()->aboutToShow();
-    emit button->menu()->aboutToShow();
+    // Opened, the menu is as tall as the panel it made; opened again, it keeps that one panel.
+    QMenu* menu = button->menu();
+    menu->popup(QPoint(0, 0));
     const auto panels = Bar_->findChildren<QWidget*>(QStringLiteral("Search_Filter_Panel"));
     QCOMPARE(panels.size(), 1);
-    QCOMPARE(button->menu()->actions().size(), 1);
+    QTRY_VERIFY(panels.front()->isVisible());
+    QVERIFY(menu->height() >= panels.front()->sizeHint().height());
+    menu->hide();
+    menu->popup(QPoint(0, 0));
+    menu->hide();
+    QCOMPARE(Bar_->findChildren<QWidget*>(QStringLiteral("Search_Filter_Panel")).size(), 1);
+    QCOMPARE(menu->actions().size(), 1);
     const auto spins = panels.front()->findChildren<QSpinBox*>();
     QCOMPARE(spins.size(), 2);
     QCOMPARE(spins.at(1)->value(), 3);
