@@ -67,13 +67,19 @@ TEST_F(Arena_Import, Round_Trip_With_The_Script_The_Program_Writes) {
   EXPECT_EQ(Temple->Game_Types, GT_Single_Player);
 }
 
-TEST_F(Arena_Import, An_Inactive_Arena_File_Is_Read_Too) {
+TEST_F(Arena_Import, An_Inactive_Arena_File_Is_Read_When_There_Is_No_Active_One) {
   Write_Arena_Pk3(Base + "/z_Arenas_Inactive_Old.pk3", "scripts/arenas.txt.inactive",
                   "{\nmap \"q3dm17\"\nbots \"Anarki\"\ntype \"team\"\n}\n");
   Import(Base + "/z_Arenas_Inactive_Old.pk3");
   EXPECT_EQ(Yard->Assigned_Bots, (Strings{"Anarki"}));
   EXPECT_EQ(Yard->Game_Types, GT_Team_Deathmatch);
   EXPECT_EQ(Yard->Limits_Frags, 0);  // no fraglimit line
+
+  Write_Pk3(Base + "/both.pk3",
+            {{"scripts/arenas.txt", "{\nmap \"q3dm17\"\nbots \"Sarge\"\ntype \"ffa\"\n}\n"},
+             {"scripts/arenas.txt.inactive", "{\nmap \"q3dm17\"\nbots \"Keel\"\n}\n"}});
+  Import(Base + "/both.pk3");
+  EXPECT_EQ(Yard->Assigned_Bots, (Strings{"Sarge"}));
 }
 
 TEST_F(Arena_Import, A_Block_Applies_As_A_Whole) {

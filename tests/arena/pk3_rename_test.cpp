@@ -185,5 +185,18 @@ TEST_F(Pk3_Rename, Delete_Asks_And_Removes_The_Archive_With_Its_Folders) {
                                          ": No such file or directory");
 }
 
+// A record of a damaged or foreign mapsdb.dat whose MOD directory climbs out of the game
+// directory: neither delete nor rename reaches the file it names.
+TEST_F(Pk3_Rename, A_Stored_Directory_Climbing_Out_Of_The_Game_Directory_Is_Never_Followed) {
+  const std::string outside = platform::Join(Inst.Game, "../outside/pak9.pk3");
+  Write_Pk3(outside, {{"maps/q3dm17.bsp", Make_Bsp(Entity_Text("Outside"), 64)}});
+  Pk3->MOD_Directory = "baseq3/../../outside";
+  Ui.Answers = {Answer::Yes};
+  EXPECT_EQ(PK3_loeschen(Database->Paths(), *Pk3, Map_Id, Ui).Aktion, PK3_Aktion::Nichts);
+  EXPECT_TRUE(Ui.Messages.back().Text.ends_with("/outside/pak9.pk3: Invalid argument"));
+  EXPECT_FALSE(Rename_To(Inst.Mod_Dir("baseq3") + "/moved.pk3").Reload_Needed());
+  EXPECT_TRUE(Exists(outside));
+}
+
 }  // namespace
 }  // namespace vorlix::testing

@@ -37,6 +37,16 @@ TEST(Records, Next_ID_Follows_The_Largest_And_IndexOfID_Takes_The_First) {
   EXPECT_EQ(pk3.Maps->Items(taken)->Rating, 4);
 }
 
+// A record's names come from mapsdb.dat: a directory that leaves the game directory gives no path
+// at all, so nothing is opened through it (the scans take the other records' paths).
+TEST(Records, Archive_Path_Of_A_Directory_Leaving_The_Game_Directory_Is_None) {
+  TPK3_Dateien_Verwaltung db(No_Paths(), nullptr);
+  TPK3_Datei_Eintrag& pk3 = *db.Items(db.Add_Record());
+  pk3.MOD_Directory = "..";
+  pk3.PK3_Filename = "pak9.pk3";
+  EXPECT_EQ(db.Archive_Path(pk3), "");
+}
+
 TEST(Records, Find_Ignores_Case_And_Sort_Is_Byte_Wise_And_Stable) {
   TPK3_Dateien_Verwaltung db(No_Paths(), nullptr);
   const std::vector<std::pair<std::string, std::string>> records = {
