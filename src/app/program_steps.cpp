@@ -4,6 +4,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <new>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -70,9 +71,18 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
     if (!state.PK3_Datenbank->Load_Damaged() &&
         (index_writer.Added() > 0 || !Game_Index_File_Is_Current(state.Program_Dir))) {
       try {
-        index_writer.Write(*state.PK3_Datenbank);
+        if (!index_writer.Write(*state.PK3_Datenbank)) {
+          // What was read serves this run; nothing is read twice for want of the file.
+          state.Game_Index = index_writer.Unsaved_Index();
+        }
+      } catch (const std::bad_alloc&) {
+        throw;
       } catch (const std::exception&) {
         // Never needed for the user's data: the dialogs do without, the next start tries again.
+      }
+      if (!index_writer.Problem().empty()) {
+        ui.Message(Message_Kind::Warning, Game_Index_Problem_Message(index_writer.Problem()),
+                   Button_Set::OK);
       }
     }
   };
@@ -129,6 +139,8 @@ std::shared_ptr<const TGame_Index> Game_Index_aus(const TMain_State& state) {
   if (!state.Game_Index && state.PK3_Datenbank && !state.PK3_Datenbank->Load_Damaged()) {
     try {
       state.Game_Index = std::make_shared<const TGame_Index>(Game_Index_Of(*state.PK3_Datenbank));
+    } catch (const std::bad_alloc&) {
+      throw;  // never an answer made of what is missing
     } catch (const std::exception&) {
       // the dialogs then know only each map's own archive
     }

@@ -71,10 +71,18 @@ bool TStartup::Ermittle_Verzeichnisse() {
   // beside the executable, else the installation's shared data.
   State_.GFX_Dir = Find_GFX_Directory(State_.Program_Dir, platform::Executable_Directory());
   // Another program at work in the data folder: its files, TEMP included, are not touched.
-  if (!Lock_.Take(State_.Program_Dir, Options_.Lock_Wait_Seconds)) {
-    Interaction_.Message(Message_Kind::Error, Folder_In_Use_Message(State_.Program_Dir),
-                         Button_Set::Cancel);
-    return false;
+  switch (Lock_.Take(State_.Program_Dir, Options_.Lock_Wait_Seconds)) {
+    case Lock_Outcome::In_Use:
+      Interaction_.Message(Message_Kind::Error, Folder_In_Use_Message(State_.Program_Dir),
+                           Button_Set::Cancel);
+      return false;
+    case Lock_Outcome::Unusable:
+      // A folder the program saves into is never used without the lock.
+      Interaction_.Message(Message_Kind::Error, Lock_.Problem(), Button_Set::Cancel);
+      return false;
+    case Lock_Outcome::Held:
+    case Lock_Outcome::Not_Saved:
+      break;
   }
   // The steps that write into TEMP create it anew, under the name a created folder gets.
   Remove_Temp_Folders(State_.Program_Dir);

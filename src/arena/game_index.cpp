@@ -1,10 +1,16 @@
 #include "arena/game_index.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
+#include <cstring>
 #include <unordered_map>
 #include <unordered_set>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/fs_routines.h"
 #include "core/letter_case.h"
 #include "core/paths.h"
 #include "database/records.h"
@@ -104,9 +110,18 @@ TArchive_Facts Read_Record_Facts(const TPK3_Dateien_Verwaltung& database,
 }  // namespace
 
 bool TGame_Index::Load(const std::string& path) {
+  try {
+    return Load_Bytes(Read_Whole_File(path));
+  } catch (const TStream_Error&) {
+    Archives_.clear();
+    return false;
+  }
+}
+
+bool TGame_Index::Load_Bytes(std::string bytes) {
   Archives_.clear();
   try {
-    TByte_Reader in(Read_Whole_File(path));
+    TByte_Reader in(std::move(bytes));
     char magic[4];
     in.Read_Buffer(magic, 4);
     if (std::string(magic, 4) != std::string(Index_Magic, 4) ||
@@ -220,7 +235,18 @@ TGame_Index_Writer::~TGame_Index_Writer() {
 void TGame_Index_Writer::Add(const TArchive_Facts& facts) {
   ++Added_;
   if (Scratch_ == nullptr && !Failed_) {
-    Scratch_ = std::fopen(Scratch_Path_.c_str(), "w+b");
+    // Never through a link planted at the name, never into a file left there.
+    try {
+      const int fd = Create_Scratch_File(Scratch_Path_);
+      Scratch_ = ::fdopen(fd, "w+b");
+      if (Scratch_ == nullptr) {
+        Problem_ = std::strerror(errno);
+        ::close(fd);
+        std::remove(Scratch_Path_.c_str());
+      }
+    } catch (const TFile_Error& error) {
+      Problem_ = error.what();
+    }
     Failed_ = Scratch_ == nullptr;
   }
   if (Failed_) {
@@ -231,6 +257,7 @@ void TGame_Index_Writer::Add(const TArchive_Facts& facts) {
   const std::string& bytes = out.Data();
   if (std::fseek(Scratch_, static_cast<long>(Scratch_End_), SEEK_SET) != 0 ||
       std::fwrite(bytes.data(), 1, bytes.size(), Scratch_) != bytes.size()) {
+    Problem_ = "cannot write " + Scratch_Path_ + ": " + std::strerror(errno);
     Failed_ = true;
     return;
   }
@@ -249,7 +276,18 @@ bool TGame_Index_Writer::Write(const TPK3_Dateien_Verwaltung& database, TGame_In
   std::optional<TByte_Reader> old_file;
   std::unordered_map<std::string, TPlace> known;
   try {
-    TByte_Reader& in = old_file.emplace(Read_Whole_File(Path_));
+    std::string bytes;
+    try {
+      bytes = Read_Whole_File(Path_);
+    } catch (const TStream_Error& error) {
+      // A file that is missing is simply made; anything else at the name is damage to report.
+      struct stat st {};
+      if (::lstat(Path_.c_str(), &st) == 0) {
+        Problem_ = error.what();
+      }
+      throw;
+    }
+    TByte_Reader& in = old_file.emplace(std::move(bytes));
     const std::string& old = in.Data();
     char magic[4];
     in.Read_Buffer(magic, 4);
@@ -326,15 +364,40 @@ bool TGame_Index_Writer::Write(const TPK3_Dateien_Verwaltung& database, TGame_In
   try {
     Write_File_Atomically(Path_, produce);
     return true;
-  } catch (const TStream_Error&) {
-    return false;
+  } catch (const TStream_Error& error) {
+    Problem_ = error.what();
   }
+  // The facts read so far serve the rest of this run, so that nothing is read twice.
+  try {
+    TByte_Writer whole;
+    produce(whole);
+    auto index = std::make_shared<TGame_Index>();
+    if (index->Load_Bytes(whole.Data())) {
+      Unsaved_ = std::move(index);
+    }
+  } catch (const TStream_Error&) {
+    // the index is then read when first wanted
+  }
+  return false;
+}
+
+std::string Game_Index_Problem_Message(const std::string& reason) {
+  return "The game index could not be used: " + reason +
+         ". What the game reads from the archives is read from them instead.";
 }
 
 bool Game_Index_File_Is_Current(const std::string& program_dir) {
-  std::ifstream file(platform::Join(program_dir, Game_Index_File), std::ios::binary);
+  // Only a regular file counts; a FIFO or a device at the name is never waited on.
+  const int fd = Open_For_Reading(platform::Join(program_dir, Game_Index_File));
+  if (fd < 0) {
+    return false;
+  }
   std::string header(8, '\0');
-  if (!file.read(header.data(), static_cast<std::streamsize>(header.size()))) {
+  struct stat st {};
+  const bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                    ::read(fd, header.data(), header.size()) == static_cast<ssize_t>(header.size());
+  ::close(fd);
+  if (!read) {
     return false;
   }
   TByte_Reader in(std::move(header));

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -32,6 +33,8 @@ class TGame_Index {
   // Reads gameindex.dat; false (and an empty index) when it is missing, damaged or of another
   // version.
   bool Load(const std::string& path);
+  // The same for the bytes of such a file.
+  bool Load_Bytes(std::string bytes);
   // Writes it atomically; false when it could not be written.
   bool Save(const std::string& path) const;
 
@@ -105,6 +108,12 @@ class TGame_Index_Writer {
   // Writes gameindex.dat for the present archives of the database (`read` as for Refresh); false
   // when it could not be written (the next start tries again).
   bool Write(const TPK3_Dateien_Verwaltung& database, TGame_Index::Reader read = nullptr);
+  // Why the file or the scratch file could not be read or written (empty when nothing failed
+  // but damage of the file's content, which is simply rebuilt).
+  const std::string& Problem() const { return Problem_; }
+  // After a Write that read the archives but could not write the file: the index it would have
+  // written, for the rest of the run (nullptr otherwise).
+  std::shared_ptr<const TGame_Index> Unsaved_Index() const { return Unsaved_; }
 
  private:
   struct TPlace {
@@ -120,8 +129,13 @@ class TGame_Index_Writer {
   std::uint64_t Scratch_End_ = 0;
   std::size_t Added_ = 0;
   bool Failed_ = false;
+  std::string Problem_;
+  std::shared_ptr<const TGame_Index> Unsaved_;
   std::unordered_map<std::string, TPlace> Scanned_;
 };
+
+// The warning about a game index file that could not be read or written, with the reason.
+std::string Game_Index_Problem_Message(const std::string& reason);
 
 // True when gameindex.dat of `program_dir` exists and is of this version (its header only).
 bool Game_Index_File_Is_Current(const std::string& program_dir);

@@ -1,8 +1,11 @@
 #include "browser/maps_tree.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <unordered_map>
+
+#include <sys/stat.h>
 
 #include "browser/map_set.h"
 #include "browser/unsorted_list.h"
@@ -541,6 +544,7 @@ bool TMaps_Tree::Take_Reading(TTree_File_Reading reading, TInteraction& interact
   }
   reading.Top->Children_.clear();
   const bool ok = reading.Ok;
+  const std::string problem = std::move(reading.Problem);
 
   Sort_Silently();
   Selected_ = Root();
@@ -557,7 +561,10 @@ bool TMaps_Tree::Take_Reading(TTree_File_Reading reading, TInteraction& interact
   }
   if (!ok) {
     interaction.Message(Message_Kind::Error,
-                        "Error loading map information. Incompatible file format.",
+                        problem.empty() ? std::string("Error loading map information. "
+                                                      "Incompatible file format.")
+                                        : "Error loading map information: " + problem +
+                                              ". Vorlix stops without changing any of its files.",
                         Button_Set::Cancel);
     Session_Flags().Suppress_Saving = true;
     Session_Flags().Quit_Requested = true;
@@ -565,16 +572,35 @@ bool TMaps_Tree::Take_Reading(TTree_File_Reading reading, TInteraction& interact
   return ok;
 }
 
-bool TMaps_Tree::TreeView_Maps_Laden(const std::string& path,
-                                     const TPK3_Dateien_Verwaltung& database,
-                                     TInteraction& interaction) {
+namespace {
+
+// A tree file that is there but cannot be read (a FIFO, a device, a directory, no permission,
+// too large) is damage: the tree would otherwise start empty and replace it at the next save.
+TTree_File_Reading Read_Tree_Path(const std::string& path,
+                                  const TPK3_Dateien_Verwaltung& database) {
   std::string data;
   try {
     data = Read_Whole_File(path);
-  } catch (const TStream_Error&) {
-    data.clear();  // an unreadable file is handled like an empty one
+  } catch (const TStream_Error& error) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT) {
+      return TMaps_Tree::Read_File_Bytes({}, database);  // gone meanwhile: as an empty file
+    }
+    TTree_File_Reading reading;
+    reading.File_Found = true;
+    reading.Ok = false;
+    reading.Problem = error.what();
+    return reading;
   }
-  return Load_From_Bytes(data, database, interaction);
+  return TMaps_Tree::Read_File_Bytes(std::move(data), database);
+}
+
+}  // namespace
+
+bool TMaps_Tree::TreeView_Maps_Laden(const std::string& path,
+                                     const TPK3_Dateien_Verwaltung& database,
+                                     TInteraction& interaction) {
+  return Take_Reading(Read_Tree_Path(path, database), interaction);
 }
 
 std::string Tree_File_Path(const std::string& program_dir) {
@@ -590,13 +616,7 @@ TTree_File_Reading Read_Tree_File(const std::string& program_dir,
   if (!existing) {
     return {};
   }
-  std::string data;
-  try {
-    data = Read_Whole_File(*existing);
-  } catch (const TStream_Error&) {
-    data.clear();  // an unreadable file is handled like an empty one
-  }
-  return TMaps_Tree::Read_File_Bytes(std::move(data), database);
+  return Read_Tree_Path(*existing, database);
 }
 
 bool Initialisiere_TreeView_Maps(TMaps_Tree& tree, const std::string& program_dir,

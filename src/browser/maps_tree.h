@@ -88,6 +88,7 @@ struct TTree_File_Reading {
   TMap_Set Placed;                 // the maps that have an entry
   std::vector<std::string> Notes;  // boxes about maps left out, in file order
   bool Ok = true;                  // false: the file is damaged or of another version
+  std::string Problem;             // why a file that is there could not be read at all
 };
 
 class TMaps_Tree {
@@ -208,7 +209,7 @@ class TMaps_Tree {
 };
 
 // The program directory's mapstree.dat read against the records (File_Found false without one;
-// an unreadable file reads as an empty one).
+// one that cannot be read, or is no regular file of a sane size, is damage with its Problem).
 TTree_File_Reading Read_Tree_File(const std::string& program_dir,
                                   const TPK3_Dateien_Verwaltung& database);
 // The tree's start-up step: an empty tree with the root group "Arenas", replaced by the stored

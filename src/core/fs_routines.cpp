@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -155,6 +156,29 @@ bool Loesche_Verzeichnisbaum(const std::string& given) {
     return false;
   }
   return Delete_Tree(path);
+}
+
+int Create_Scratch_File(const std::string& path) {
+  // Another process may put something at the name between the removal and the creation: the
+  // exclusive creation then fails, and one more removal settles it.
+  for (int attempt = 0;; ++attempt) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT && errno != EISDIR && errno != EPERM) {
+      throw TFile_Error("cannot create " + path + ": " + std::strerror(errno));
+    }
+    const int fd =
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0644);
+    if (fd >= 0) {
+      return fd;
+    }
+    if (errno != EEXIST || attempt > 0) {
+      int error = errno;
+      struct stat st {};
+      if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        error = EISDIR;  // a directory is never removed to make room
+      }
+      throw TFile_Error("cannot create " + path + ": " + std::strerror(error));
+    }
+  }
 }
 
 std::string Entferne_Anfuehrungszeichen(const std::string& text) {

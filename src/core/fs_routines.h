@@ -36,6 +36,13 @@ std::string Programm_Unterverzeichnis(const std::string& base, const std::string
 // there. A file that cannot be deleted stops the work at once (false; the rest stays).
 bool Loesche_Verzeichnisbaum(const std::string& path);
 
+// Creates a scratch file at `path` for the program's own bytes and returns its descriptor, open
+// for reading and writing and closed on exec. Whatever lies at the name first (a file an earlier
+// run left behind, a link planted by anyone who may write into the folder) is removed, and the
+// file is created anew and exclusively, never through a link, so that no byte reaches another
+// file. Raises TFile_Error with the system's reason (a directory at the name stays and fails).
+int Create_Scratch_File(const std::string& path);
+
 // The text with every double quote taken out.
 std::string Entferne_Anfuehrungszeichen(const std::string& text);
 

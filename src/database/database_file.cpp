@@ -125,8 +125,14 @@ bool TDatabase_File::Load_Database(TPK3_Dateien_Verwaltung& database, const std:
   // The bytes live in the reader alone; what could not be read is kept from there.
   std::optional<TByte_Reader> reader;
   bool complete = false;
+  std::string reason;
   try {
-    reader.emplace(Read_Whole_File(path));
+    try {
+      reader.emplace(Read_Whole_File(path));
+    } catch (const TStream_Error& error) {
+      reason = error.what();  // no file of records at all: a FIFO, a device, a directory
+      throw;
+    }
     TByte_Reader& in = *reader;
     bool stopped = false;
     // The largest ID so far: a new record gets the next one, as Add_Record gives it, without a
@@ -187,12 +193,13 @@ bool TDatabase_File::Load_Database(TPK3_Dateien_Verwaltung& database, const std:
   if (database.Load_Damaged()) {
     Session_Flags().Suppress_Saving = true;
     Session_Flags().Quit_Requested = true;
-    report(Damaged_Database_Message(path, kept), Button_Set::Cancel);
+    report(Damaged_Database_Message(path, kept, reason), Button_Set::Cancel);
   }
   return complete;
 }
 
-std::string Damaged_Database_Message(const std::string& path, bool backup_kept) {
+std::string Damaged_Database_Message(const std::string& path, bool backup_kept,
+                                     const std::string& reason) {
   const std::string folder = path.substr(0, path.find_last_of('/') + 1);
   std::string text = "Error during loading PK3 information: " + path +
                      " cannot be read completely. Vorlix stops without changing any of its files.";
@@ -200,6 +207,9 @@ std::string Damaged_Database_Message(const std::string& path, bool backup_kept) 
   text += " To start afresh, move mapsdb.dat and mapstree.dat out of " +
           (folder.empty() ? std::string(".") : folder.substr(0, folder.size() - 1)) +
           ": every archive is then read again and the maps tree starts empty.";
+  if (!reason.empty()) {
+    text += " The reason: " + reason + ".";
+  }
   return text;
 }
 

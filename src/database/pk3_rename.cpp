@@ -20,6 +20,7 @@
 #include "core/text.h"
 #include "database/folder_cache.h"
 #include "database/records.h"
+#include "database/scan.h"
 #include "database/stream.h"
 
 namespace vorlix {
@@ -99,6 +100,45 @@ bool Move_Folder(const std::string& given_base, const std::string& old_dir,
   return true;
 }
 
+// Whether the path the user gave names a directory: it ends in a separator, "." or "..", or
+// names one that exists (`normal`: the path made absolute and normal).
+bool Names_Directory(const std::string& given, const std::string& normal) {
+  if (given.empty() || given.back() == '/' || given.back() == '\\') {
+    return true;
+  }
+  const auto cut = given.find_last_of("/\\");
+  const std::string last = cut == std::string::npos ? given : given.substr(cut + 1);
+  if (last == "." || last == "..") {
+    return true;
+  }
+  const std::string on_disk = platform::Resolve_Path_Ignore_Case(normal).value_or(normal);
+  struct stat st {};
+  return ::stat(on_disk.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Why an archive at `dir`/`file` of the game directory would not be found by the game and the
+// synchronisation (which look only at archives named *.pk3 directly inside a MOD directory,
+// leaving out the program's own ones), or "" when it would.
+std::string Archive_Place_Problem(const std::string& game, const std::string& dir,
+                                  const std::string& file) {
+  const auto found = dir.empty() || dir.front() == '.' || !platform::Is_Plain_Name(dir)
+                         ? std::nullopt
+                         : platform::Resolve_Ignore_Case(game, dir);
+  struct stat st {};
+  if (!found || ::stat(found->c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    return "A pk3-file must stay directly inside a MOD directory of the Quake 3 Arena directory "
+           "(such as baseq3), where the game looks for it.";
+  }
+  const std::string extension = ".pk3";
+  if (!platform::Is_Plain_Name(file) || file.size() <= extension.size() ||
+      !platform::Equal_Ignore_Case(file.substr(file.size() - extension.size()), extension) ||
+      Is_Arena_File(file)) {
+    return "The game loads only files named *.pk3, and the names of Vorlix's own arena archives "
+           "are taken.";
+  }
+  return {};
+}
+
 // One rename of the journal: the archive's ID and its names before and after.
 struct TRename_Intent {
   std::int32_t PK3_ID = 0;
@@ -108,14 +148,25 @@ struct TRename_Intent {
 constexpr const char* Journal_Name = "pk3rename.dat";
 
 // The journal's renames; an unreadable or damaged journal gives those read before the damage.
-std::vector<TRename_Intent> Read_Journal(const std::string& program_dir) {
+// `problem` receives why a journal that is there could not be read at all (no regular file).
+std::vector<TRename_Intent> Read_Journal(const std::string& program_dir,
+                                         std::string* problem = nullptr) {
   std::vector<TRename_Intent> intents;
   const std::string path = Rename_Journal_Path(program_dir);
   if (!Exists(path)) {
     return intents;
   }
   try {
-    TByte_Reader in(Read_Whole_File(path));
+    std::string bytes;
+    try {
+      bytes = Read_Whole_File(path);
+    } catch (const TStream_Error& error) {
+      if (problem != nullptr) {
+        *problem = error.what();
+      }
+      throw;
+    }
+    TByte_Reader in(std::move(bytes));
     while (!in.At_End()) {
       if (in.Read_Integer() != Record_Version) {
         break;
@@ -175,7 +226,15 @@ void Forget_Finished_Renames(const std::string& program_dir) {
 
 void Finish_Interrupted_Renames(TPK3_Dateien_Verwaltung& database) {
   const TDatabase_Paths& paths = database.Paths();
-  for (const TRename_Intent& intent : Read_Journal(paths.Program_Dir)) {
+  std::string problem;
+  const std::vector<TRename_Intent> intents = Read_Journal(paths.Program_Dir, &problem);
+  if (!problem.empty() && database.Interaction() != nullptr) {
+    database.Interaction()->Message(Message_Kind::Warning,
+                                    "The rename journal cannot be read: " + problem +
+                                        ". A rename that was interrupted cannot be finished.",
+                                    Button_Set::OK);
+  }
+  for (const TRename_Intent& intent : intents) {
     const int index = database.IndexOfID(intent.PK3_ID);
     if (index < 0 || !platform::Is_Plain_Name(intent.Old_File) ||
         !platform::Is_Plain_Name(intent.New_File) || !Is_Safe_Relative(intent.Old_Dir) ||
@@ -258,8 +317,10 @@ TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Date
   const std::string old_path = Normal_Path(On_Disk(game, old_relative));
 
   const std::string chosen = Normal_Path(new_path);
-  std::string folder = platform::Parent(chosen);
-  std::string file = platform::File_Name(chosen);
+  // A path naming a directory moves the archive into it under its present name.
+  const bool into_directory = Names_Directory(new_path, chosen);
+  std::string folder = into_directory ? chosen : platform::Parent(chosen);
+  std::string file = into_directory ? pk3.PK3_Filename : platform::File_Name(chosen);
   if (const auto resolved = platform::Resolve_Path_Ignore_Case(folder)) {
     folder = *resolved;
   }
@@ -285,6 +346,16 @@ TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Date
     new_dir.erase(0, 1);
   }
   const std::string new_file = file;
+  // Anywhere else the game and the synchronisation would never find the archive again, and its
+  // maps would be lost: nothing moves.
+  if (const std::string problem = Archive_Place_Problem(game, new_dir, new_file);
+      !problem.empty()) {
+    ui.Message(
+        Message_Kind::Error,
+        Format_Message("Couldn't rename pk3-file %s to %s.", old_path, target) + " " + problem,
+        Button_Set::OK);
+    return {};
+  }
 
   // The intent goes to disk before the first file moves.
   std::vector<TRename_Intent> journal = Read_Journal(paths.Program_Dir);

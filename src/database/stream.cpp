@@ -1,5 +1,6 @@
 #include "database/stream.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -9,6 +10,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "core/fs_routines.h"
 
 namespace vorlix {
 
@@ -87,29 +90,50 @@ void TByte_Reader::Read_Strings(std::vector<std::string>& list) {
   }
 }
 
-std::string Read_Whole_File(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+int Open_For_Reading(const std::string& path) {
+  // Never waits: a FIFO or a device at the name opens at once and is refused below.
+  return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+}
+
+std::string Read_Whole_File(const std::string& path, std::uint64_t max_size) {
+  const int fd = Open_For_Reading(path);
   if (fd < 0) {
-    throw TStream_Error("cannot open " + path);
+    throw TStream_Error("cannot open " + path + ": " + std::strerror(errno));
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw TStream_Error(path + " is not a regular file");
+  }
+  const auto too_large = [&] {
+    ::close(fd);
+    return TStream_Error(path + " is larger than " + std::to_string(max_size) + " bytes");
+  };
+  if (static_cast<std::uint64_t>(st.st_size) > max_size) {
+    throw too_large();
   }
   // Read straight into room for the whole file (the database file of a large collection is
-  // megabytes long); a file that grows meanwhile is read to its end all the same.
-  struct stat st {};
-  std::size_t room =
-      ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+  // megabytes long); a file that grows meanwhile is read to its end all the same, up to the
+  // largest size taken.
+  const auto room = static_cast<std::size_t>(st.st_size);
   std::string data(room + 1, '\0');
   std::size_t done = 0;
   for (;;) {
     if (done == data.size()) {
-      data.resize(data.size() * 2);
+      if (done > max_size) {
+        throw too_large();
+      }
+      data.resize(static_cast<std::size_t>(
+          std::min<std::uint64_t>(std::uint64_t{data.size()} * 2, max_size + 1)));
     }
     const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
     if (n < 0 && errno == EINTR) {
       continue;
     }
     if (n < 0) {
+      const int error = errno;
       ::close(fd);
-      throw TStream_Error("cannot read " + path);
+      throw TStream_Error("cannot read " + path + ": " + std::strerror(error));
     }
     if (n == 0) {
       break;
@@ -117,6 +141,9 @@ std::string Read_Whole_File(const std::string& path) {
     done += static_cast<std::size_t>(n);
   }
   ::close(fd);
+  if (done > max_size) {
+    throw TStream_Error(path + " is larger than " + std::to_string(max_size) + " bytes");
+  }
   data.resize(done);
   return data;
 }
@@ -125,7 +152,7 @@ namespace {
 
 // Whether the file at `path` holds exactly `data`, read in pieces.
 bool Holds_Exactly(const std::string& path, const std::string& data) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = Open_For_Reading(path);
   if (fd < 0) {
     return false;
   }
@@ -162,9 +189,11 @@ using TPiece_Writer = std::function<void(const char* bytes, std::size_t size)>;
 void Replace_With_Pieces(const std::string& path,
                          const std::function<void(const TPiece_Writer& write)>& pieces) {
   const std::string temp = path + ".new";
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    throw TStream_Error("cannot create " + temp + ": " + std::strerror(errno));
+  int fd = -1;
+  try {
+    fd = Create_Scratch_File(temp);
+  } catch (const TFile_Error& error) {
+    throw TStream_Error(error.what());
   }
   int write_err = 0;
   try {
@@ -207,8 +236,7 @@ void Replace_With_Pieces(const std::string& path,
 // Compares bytes handed over piece by piece with a file's content.
 class TFile_Comparison {
  public:
-  explicit TFile_Comparison(const std::string& path)
-      : Fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+  explicit TFile_Comparison(const std::string& path) : Fd_(Open_For_Reading(path)) {
     struct stat st {};
     Same_ = Fd_ >= 0 && ::fstat(Fd_, &st) == 0 && S_ISREG(st.st_mode);
     Size_ = Same_ ? static_cast<std::uint64_t>(st.st_size) : 0;

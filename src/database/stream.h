@@ -102,8 +102,16 @@ class TByte_Reader {
   std::size_t Pos_ = 0;
 };
 
-// Reads a whole file; throws TStream_Error when it cannot be read.
-std::string Read_Whole_File(const std::string& path);
+// The largest file Read_Whole_File reads unless told otherwise.
+inline constexpr std::uint64_t Max_Read_Size = std::uint64_t{1} << 30;
+
+// Opens a file for reading without ever waiting on it (a FIFO, a device); -1 with errno when it
+// cannot be opened. What was opened may still be anything: look at it with fstat.
+int Open_For_Reading(const std::string& path);
+// Reads a whole file (a link is followed); throws TStream_Error with the reason when it cannot
+// be read, is no regular file (a FIFO, a device, a directory) or holds more than `max_size`
+// bytes.
+std::string Read_Whole_File(const std::string& path, std::uint64_t max_size = Max_Read_Size);
 
 // Writes a file so that it is either the old or the new complete file at every moment: the bytes
 // go into a new file beside it, are flushed to disk, and replace the old file only then.

@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/program_steps.h"
 #include "builders.h"
@@ -139,7 +143,40 @@ TEST_F(Startup_Test, A_Second_Start_On_The_Data_Folder_Ends_Without_Touching_It)
   TStartup third(second_user, Tracing_Steps(), options);
   EXPECT_EQ(Load(third), Load_Outcome::Run);
   // A folder the lock file cannot be made in is not in use: its writes report what fails.
-  EXPECT_TRUE(TData_Folder_Lock().Take(program / "missing", 0));
+  EXPECT_EQ(TData_Folder_Lock().Take(program / "missing", 0), Lock_Outcome::Not_Saved);
+}
+
+// A lock file that cannot be used in a folder that can be written ends the start with a message
+// naming it: a link (whose target stays untouched), a directory, a FIFO (never waited on), a file
+// the user may not open. A regular lock file is truncated only once the lock is held.
+TEST_F(Startup_Test, An_Unusable_Lock_File_Ends_The_Start_And_Is_Never_Followed) {
+  const std::string lock = program / ("data/" + std::string(Lock_File_Name));
+  Write_File(program / "elsewhere", "someone else's bytes");
+  const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+      {"a symbolic link", [&] { fs::create_symlink(program / "elsewhere", lock); }},
+      {"a directory", [&] { fs::create_directory(lock); }},
+      {"not a regular file", [&] { ASSERT_EQ(::mkfifo(lock.c_str(), 0600), 0); }},
+  };
+  for (const auto& [reason, plant] : cases) {
+    SCOPED_TRACE(reason);
+    fs::remove_all(lock);
+    plant();
+    TScripted_Interaction refused;
+    TStartup startup(refused, Tracing_Steps(), Options(game.Path()));
+    trace.clear();
+    EXPECT_EQ(Load(startup), Load_Outcome::Stop);
+    EXPECT_TRUE(trace.empty());
+    ASSERT_EQ(refused.Messages.size(), 1U);
+    EXPECT_EQ(refused.Messages[0].Kind, Message_Kind::Error);
+    EXPECT_NE(refused.Messages[0].Text.find(lock), std::string::npos) << refused.Messages[0].Text;
+    EXPECT_NE(refused.Messages[0].Text.find(reason), std::string::npos) << refused.Messages[0].Text;
+  }
+  EXPECT_EQ(testing::Read_File(program / "elsewhere"), "someone else's bytes");
+  fs::remove_all(lock);
+  Write_File(lock, "a long line left by an earlier program");
+  TStartup startup(user, Tracing_Steps(), Options(game.Path()));
+  EXPECT_EQ(Load(startup), Load_Outcome::Run);
+  EXPECT_EQ(testing::Read_File(lock), std::to_string(::getpid()) + "\n");
 }
 
 TEST_F(Startup_Test, What_Was_Read_Ahead_Serves_The_Next_Run_Only) {

@@ -259,7 +259,7 @@ TEST_F(Reliability, A_Second_Program_On_The_Data_Folder_Is_Refused_Or_Waits) {
     const pid_t child = ::fork();
     if (child == 0) {
       TData_Folder_Lock lock;
-      const bool taken = lock.Take(Data_.Path(), 0);
+      const bool taken = lock.Take(Data_.Path(), 0) == Lock_Outcome::Held;
       [[maybe_unused]] const ssize_t n = ::write(ready[1], &taken, 1);
       if (killed) {
         ::raise(SIGKILL);

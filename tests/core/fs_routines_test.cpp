@@ -75,6 +75,28 @@ TEST(Loesche_Verzeichnisbaum, Reports_A_Tree_It_Cannot_Remove) {
   EXPECT_TRUE(fs::exists(tmp / "parent/TEMP"));
 }
 
+// A scratch file never writes through a link planted at its name, never keeps what an earlier
+// run left there, and a directory at the name is an error rather than something removed.
+TEST(Create_Scratch_File, Replaces_Links_And_Stale_Files_And_Never_Follows_Them) {
+  TTemp_Dir tmp;
+  Write_File(tmp / "victim", "someone else's");
+  fs::create_symlink(tmp / "victim", tmp / "x.new");
+  Write_File(tmp / "y.new", "left by a crash, longer than what comes");
+  for (const char* name : {"x.new", "y.new"}) {
+    SCOPED_TRACE(name);
+    const int fd = Create_Scratch_File(tmp / name);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "new", 3), 3);
+    ::close(fd);
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(tmp / name)));
+    EXPECT_EQ(testing::Read_File(tmp / name), "new");
+  }
+  EXPECT_EQ(testing::Read_File(tmp / "victim"), "someone else's");
+  fs::create_directory(tmp / "z.new");
+  EXPECT_THROW(Create_Scratch_File(tmp / "z.new"), TFile_Error);
+  EXPECT_TRUE(fs::is_directory(tmp / "z.new"));
+}
+
 TEST(Text_Routines, Quotes_And_Extension) {
   EXPECT_EQ(Entferne_Anfuehrungszeichen("\"q3dm1\" \"x\"y"), "q3dm1 xy");
   EXPECT_EQ(Entferne_Dateiendung("Q3DM17.BSP"), "Q3DM17");
