@@ -608,8 +608,9 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "vorlix_server.cfg into the MOD directory, prints the server's command line, starts\n"
        "it (not with --dry-run) and prints its process ID. Defaults: what the maps agree\n"
        "on, else frags 20, time 0, captures 8, 8 clients, skill 4; no bots, port 27960.\n"
-       "--server-engine stores the server program (Q3A_SERVER_EXE). Exit status 1 when no\n"
-       "map qualifies, 2 for a name or password with a quote or semicolon, or a bad port",
+       "--server-engine stores the server program (Q3A_SERVER_EXE) once the command has\n"
+       "done its work. Exit status 1 when no map qualifies, 2 for a name or password with\n"
+       "a quote, semicolon or control character or of more than 255 bytes, or a bad port",
        &Command_Serve},
   };
   return commands;
