@@ -166,8 +166,12 @@ int Launch_Map(TCli_Context& context, TMAP_Datei_Eintrag* map, bool dry_run) {
   }
   const std::string q3a_exe = Lade_Q3A_Exe();
   if (dry_run) {
-    const TLaunch_Command command =
-        Prepare_Launch(Launch_Choices_From(model, state.Game_Dir), q3a_exe);
+    const TLaunch_Choices choices = Launch_Choices_From(model, state.Game_Dir);
+    if (const std::string refusal = Launch_Refusal(choices); !refusal.empty()) {
+      context.Error(refusal);
+      return 1;
+    }
+    const TLaunch_Command command = Prepare_Launch(choices, q3a_exe);
     std::fprintf(context.Out, "%s\n", For_Stream(context.Out, command.Text).c_str());
     return 0;
   }
@@ -472,14 +476,11 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
   const auto password = args.Option("--password");
   const auto server_engine = args.Option("--server-engine");
   args.Expect_End();
+  std::optional<std::string> new_server_exe;
   if (server_engine) {
-    const std::string program = Resolve_Engine(*server_engine);
-    if (!server_engine->empty() && program.empty()) {
+    new_server_exe = Resolve_Engine(*server_engine);
+    if (!server_engine->empty() && new_server_exe->empty()) {
       throw TCli_Usage_Error("no executable program " + *server_engine);
-    }
-    if (!Speichere_Q3A_Server_Exe(program)) {
-      context.Error("Cannot write the settings file " + Settings_File_Path() + ".");
-      return 1;
     }
   }
   if (!Start_With_Database(context)) {
@@ -513,9 +514,10 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
                        Button_Set::OK);
   }
   TExecFile exec_file;
-  const TServer_Start start =
-      Host_Server(context.State().Game_Dir, settings, rotation.Maps, Lade_Q3A_Server_Exe(),
-                  Lade_Q3A_Exe(), dry_run, exec_file, context.Ui);
+  // The server program given is stored only once the command has done its work with it.
+  const TServer_Start start = Host_Server(context.State().Game_Dir, settings, rotation.Maps,
+                                          new_server_exe.value_or(Lade_Q3A_Server_Exe()),
+                                          Lade_Q3A_Exe(), dry_run, exec_file, context.Ui);
   if (!start.Command.Program.empty() && start.Status == 0) {
     std::fprintf(context.Out, "%s\n", start.Command.Text.c_str());
   }
@@ -525,6 +527,10 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
   if (!dry_run) {
     std::fprintf(context.Out, "server process ID: %lld\n",
                  static_cast<long long>(exec_file.Process_Id()));
+  }
+  if (new_server_exe && !Speichere_Q3A_Server_Exe(*new_server_exe)) {
+    context.Error("Cannot write the settings file " + Settings_File_Path() + ".");
+    return 1;
   }
   return 0;
 }
@@ -602,8 +608,9 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "vorlix_server.cfg into the MOD directory, prints the server's command line, starts\n"
        "it (not with --dry-run) and prints its process ID. Defaults: what the maps agree\n"
        "on, else frags 20, time 0, captures 8, 8 clients, skill 4; no bots, port 27960.\n"
-       "--server-engine stores the server program (Q3A_SERVER_EXE). Exit status 1 when no\n"
-       "map qualifies, 2 for a name or password with a quote or semicolon, or a bad port",
+       "--server-engine stores the server program (Q3A_SERVER_EXE) once the command has\n"
+       "done its work. Exit status 1 when no map qualifies, 2 for a name or password with\n"
+       "a quote, semicolon or control character or of more than 255 bytes, or a bad port",
        &Command_Serve},
   };
   return commands;

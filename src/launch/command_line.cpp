@@ -51,6 +51,64 @@ std::string Build_Command_Line(const TLaunch_Choices& choices) {
   return choices.Game_Dir + "\\" + Game_Executable_Name + Build_Argument_Text(choices);
 }
 
+namespace {
+
+// A text that the engines read as one word, both on their command line and in a command:
+// bytes '!' to '~' only, without a quote or semicolon (they end the command), a '+' (it starts
+// another one on the command line), a backslash, or "//" and "/*" (the rest is a comment).
+bool Plain_Command_Word(const std::string& text) {
+  if (text.empty() || text.find("//") != std::string::npos ||
+      text.find("/*") != std::string::npos) {
+    return false;
+  }
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= ' ' || byte > '~' || c == '"' || c == ';' || c == '+' || c == '\\') {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string Map_Name_Refusal(const std::string& name) {
+  if (!Plain_Command_Word(name)) {
+    return "its file name cannot stand in a server command";
+  }
+  if (name.size() > Map_Name_Limit) {
+    return "its file name is longer than " + std::to_string(Map_Name_Limit) +
+           " characters, more than the engine loads";
+  }
+  return {};
+}
+
+std::string Launch_Refusal(const TLaunch_Choices& choices) {
+  if (const std::string reason = Map_Name_Refusal(Entferne_Dateiendung(choices.MAP_Filename));
+      !reason.empty()) {
+    return "The map " + choices.MAP_Filename + " cannot be launched: " + reason + ".";
+  }
+  const auto refused = [](const char* what, const std::string& text) {
+    return std::string("The ") + what + " \"" + text +
+           "\" cannot be launched: the game would not read it as one word of its command line.";
+  };
+  if (!choices.MOD.empty() && !Plain_Command_Word(choices.MOD)) {
+    return refused("MOD", choices.MOD);
+  }
+  for (const auto& bot : choices.Bots) {
+    if (!Plain_Command_Word(bot)) {
+      return refused("bot", bot);
+    }
+  }
+  for (const std::string* limit : {&choices.Limits_Players, &choices.Limits_Time,
+                                   &choices.Limits_Frags, &choices.Limits_Captures}) {
+    if (!limit->empty() && !Plain_Command_Word(*limit)) {
+      return refused("limit", *limit);
+    }
+  }
+  return {};
+}
+
 std::vector<std::string> Split_Game_Arguments(const std::string& text) {
   std::vector<std::string> arguments;
   std::size_t i = 0;

@@ -2,6 +2,7 @@
 // The game's command line of a launch: the choices of the launch dialog, the eighteen pieces of
 // the text, and how the program and its arguments are handed to the system.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,21 @@ std::string Build_Argument_Text(const TLaunch_Choices& choices);
 // The whole command line, pieces 1 to 18: the game directory, "\", "QUAKE3.EXE", then the
 // argument text. The MOD is used as given in the choices.
 std::string Build_Command_Line(const TLaunch_Choices& choices);
+
+// The longest map name the engines load by `map NAME`: they build "maps/NAME.bsp" in a path of 64
+// bytes with its terminating zero.
+inline constexpr std::size_t Map_Name_Limit = 54;
+
+// Why the engines cannot be told to load a map of this name (without its extension) by `+map
+// NAME` on their command line or `map NAME` in a configuration; "" when they can. Only bytes '!'
+// to '~' stand as one word there, and of those a quote or a semicolon would end the command, a
+// '+' on the command line starts another one, "//" and "/*" make the rest a comment, and a
+// backslash is read as a path separator.
+std::string Map_Name_Refusal(const std::string& name);
+
+// Why these choices cannot be handed to the game: a map name it cannot load, or a MOD, bot or limit
+// text that would not stay one word of its command line; "" when they are fine.
+std::string Launch_Refusal(const TLaunch_Choices& choices);
 
 // Splits an argument text as the game's command-line parser does: at runs of blanks, a
 // double-quoted part staying one argument (without its quotes). Empty pieces give nothing.

@@ -1,19 +1,28 @@
 #include "launch/server_rotation.h"
 
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <csignal>
+#include <cstdio>
 #include <fstream>
+#include <random>
+#include <set>
 #include <sstream>
+#include <string_view>
 
 #include "browser/maps_tree.h"
 #include "core/case_lookup.h"
 #include "core/fs_routines.h"
 #include "core/interaction.h"
 #include "core/letter_case.h"
+#include "core/listing.h"
 #include "core/paths.h"
 #include "database/records.h"
 #include "database/stream.h"
@@ -43,37 +52,82 @@ bool Usable_With(const TMAP_Datei_Eintrag& map, const std::string& mod) {
   return false;
 }
 
-// A text that a quoted value of the configuration cannot hold: a quote or a semicolon (which
-// would end the value and start a command of the server's choosing) or a line break.
-bool Breaks_Quoted_Value(const std::string& text) {
+// Why a text cannot be the quoted value of a setting in the configuration; "" when it can. A
+// quote or a semicolon would end the value and start a command of the server's choosing, and so
+// would a line break or a line longer than the engine's 1,023 bytes; the other control
+// characters pass the parser but no server list shows them. `what` names the setting.
+std::string Quoted_Value_Refusal(const std::string& what, const std::string& text) {
   for (const char c : text) {
-    if (c == '"' || c == ';' || static_cast<unsigned char>(c) < ' ') {
-      return true;
+    if (c == '"' || c == ';' || c == '\n' || c == '\r') {
+      return "The " + what +
+             " must not contain a quote (\"), a semicolon (;) or a line break: the server would "
+             "read the rest as commands.";
     }
   }
-  return false;
-}
-
-// A map name that stands unquoted in a `map` command.
-bool Plain_Map_Name(const std::string& name) {
-  if (name.empty() || name.size() > 63) {
-    return false;
-  }
-  for (const char c : name) {
-    if (c == '"' || c == ';' || c == '\\' || static_cast<unsigned char>(c) <= ' ') {
-      return false;
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) < ' ' || c == '\x7f') {
+      return "The " + what + " must not contain a control character such as a TAB.";
     }
   }
-  return true;
+  if (text.size() > Server_Text_Limit) {
+    return "The " + what + " must not be longer than " + std::to_string(Server_Text_Limit) +
+           " bytes, the longest text the engine keeps in a setting; it has " +
+           std::to_string(text.size()) + ".";
+  }
+  return {};
 }
 
 std::string Quoted_For_Display(const std::string& argument) {
   return argument.find_first_of(" \t") == std::string::npos ? argument : "\"" + argument + "\"";
 }
 
-std::string Chain_Entry(std::size_t number, const std::string& map, std::size_t next) {
-  return "set vorlix_m" + std::to_string(number) + " \"map " + map + "; set nextmap vstr vorlix_m" +
-         std::to_string(next) + "\"\n";
+// One map of the chain: it loads the map, then sets what follows it. The engine resets the
+// next map when it loads one, so the setting comes after the `map`.
+std::string Chain_Entry(std::size_t number, const std::string& map, const std::string& next) {
+  return "set vorlix_m" + std::to_string(number) + " \"map " + map + "; set nextmap " + next +
+         "\"\n";
+}
+
+constexpr std::string_view Part_Head = "// Written by Vorlix: the rotation, continued.\n";
+
+// A name this program gives the parts of a rotation: vorlix_server_N.cfg (an earlier layout) or
+// vorlix_server_GENERATION_N.cfg.
+bool Server_Config_Part_Named(std::string_view name) {
+  constexpr std::string_view prefix = "vorlix_server_";
+  constexpr std::string_view suffix = ".cfg";
+  if (name.size() <= prefix.size() + suffix.size() || name.substr(0, prefix.size()) != prefix ||
+      name.substr(name.size() - suffix.size()) != suffix) {
+    return false;
+  }
+  std::string_view middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+  const auto all = [](std::string_view text, auto test) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [&](char c) {
+      return test(static_cast<unsigned char>(c)) != 0;
+    });
+  };
+  if (const std::size_t bar = middle.find('_'); bar != std::string_view::npos) {
+    if (bar != 8 || !all(middle.substr(0, bar), ::isxdigit)) {
+      return false;
+    }
+    middle.remove_prefix(bar + 1);
+  }
+  return all(middle, ::isdigit);
+}
+
+// True when the file is a regular file (not followed through a link) that begins as this
+// program writes the parts of a rotation.
+bool Holds_A_Part(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    return false;
+  }
+  struct stat st {};
+  std::string start(Part_Head.size(), '\0');
+  const bool part = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                    ::read(fd, start.data(), start.size()) == static_cast<ssize_t>(start.size()) &&
+                    start == Part_Head;
+  ::close(fd);
+  return part;
 }
 
 // Field 22 of /proc/PID/stat, the process's start time in clock ticks after boot; 0 when the
@@ -136,8 +190,8 @@ TServer_Rotation Choose_Rotation(const std::vector<TMAP_Datei_Eintrag*>& maps,
       reason = "not made for " +
                std::string(type_known ? Game_Type_Captions[static_cast<std::size_t>(game_type)]
                                       : "this game type");
-    } else if (!Plain_Map_Name(name)) {
-      reason = "its file name cannot stand in a server command";
+    } else {
+      reason = Map_Name_Refusal(name);
     }
     if (reason.empty()) {
       rotation.Maps.push_back(name);
@@ -231,13 +285,12 @@ bool Udp_Port_In_Use(int port) {
 }
 
 std::string Check_Server_Settings(const TServer_Settings& settings, bool check_port_free) {
-  if (Breaks_Quoted_Value(settings.Host_Name)) {
-    return "The host name must not contain a quote (\"), a semicolon (;) or a line break: the "
-           "server would read the rest as commands.";
+  if (std::string refusal = Quoted_Value_Refusal("host name", settings.Host_Name);
+      !refusal.empty()) {
+    return refusal;
   }
-  if (Breaks_Quoted_Value(settings.Password)) {
-    return "The password must not contain a quote (\"), a semicolon (;) or a line break: the "
-           "server would read the rest as commands.";
+  if (std::string refusal = Quoted_Value_Refusal("password", settings.Password); !refusal.empty()) {
+    return refusal;
   }
   if (settings.Port < 1 || settings.Port > 65535) {
     return "The port must be a number from 1 to 65535, not " + std::to_string(settings.Port) + ".";
@@ -273,13 +326,20 @@ std::string Check_Server_Settings(const TServer_Settings& settings, bool check_p
   return {};
 }
 
-std::string Server_Config_File_Name(std::size_t index) {
-  return index == 0 ? std::string(Server_Config_Name)
-                    : "vorlix_server_" + std::to_string(index + 1) + ".cfg";
+std::string New_Server_Config_Generation() {
+  std::random_device random;
+  char digits[9] = {};
+  std::snprintf(digits, sizeof(digits), "%08x", static_cast<unsigned>(random()));
+  return digits;
 }
 
-std::vector<std::string> Server_Config_Texts(const TServer_Settings& settings,
-                                             const std::vector<std::string>& rotation) {
+std::string Server_Config_Part_Name(const std::string& generation, std::size_t number) {
+  return "vorlix_server_" + generation + "_" + std::to_string(number) + ".cfg";
+}
+
+std::vector<TServer_Config_File> Server_Config_Files(const TServer_Settings& settings,
+                                                     const std::vector<std::string>& rotation,
+                                                     const std::string& generation) {
   std::string head = "// Written by Vorlix: a dedicated server playing " +
                      std::to_string(rotation.size()) + " maps in turn.\n";
   head += "set sv_hostname \"" + settings.Host_Name + "\"\n";
@@ -294,24 +354,50 @@ std::vector<std::string> Server_Config_Texts(const TServer_Settings& settings,
   // ioquake3's game takes the skill of added bots from g_spSkill; some engines read bot_skill.
   head += "set g_spSkill " + std::to_string(settings.Bot_Skill) + "\n";
   head += "set bot_skill " + std::to_string(settings.Bot_Skill) + "\n";
-
-  std::vector<std::string> files{head};
   const std::string start = "vstr vorlix_m1\n";
-  for (std::size_t i = 0; i < rotation.size(); ++i) {
-    const std::size_t number = i + 1;
-    const std::string entry =
-        Chain_Entry(number, rotation[i], number == rotation.size() ? 1 : number + 1);
-    const bool last = number == rotation.size();
-    // Room for this entry and the file's last command (the start, or the next file's exec).
-    const std::string next_exec = "exec " + Server_Config_File_Name(files.size()) + "\n";
-    const std::size_t closing = std::max(last ? start.size() : 0, next_exec.size());
-    if (files.back().size() + entry.size() + closing >= Server_Config_Limit) {
-      files.back() += next_exec;
-      files.emplace_back("// Written by Vorlix: the rotation, continued.\n");
-    }
-    files.back() += entry;
+
+  // The whole rotation in the one file, when it fits.
+  std::string whole = head;
+  for (std::size_t i = 0; i < rotation.size() && whole.size() < Server_Config_Limit; ++i) {
+    const std::size_t next = i + 1 == rotation.size() ? 1 : i + 2;
+    whole += Chain_Entry(i + 1, rotation[i], "vstr vorlix_m" + std::to_string(next));
   }
-  files.back() += start;
+  whole += start;
+  if (whole.size() < Server_Config_Limit) {
+    return {{Server_Config_Name, whole}};
+  }
+
+  // Else the parts: as many maps each as fit with the longest command its last map may need.
+  const std::string part_head(Part_Head);
+  const std::string longest_exec = "exec " + Server_Config_Part_Name(generation, rotation.size());
+  std::vector<std::vector<std::size_t>> parts(1);
+  std::size_t size = part_head.size() + start.size();
+  for (std::size_t i = 0; i < rotation.size(); ++i) {
+    const std::size_t number = parts.back().size() + 1;
+    const std::size_t entry =
+        Chain_Entry(number, rotation[i], "vstr vorlix_m" + std::to_string(number + 1)).size() +
+        longest_exec.size();
+    if (!parts.back().empty() && size + entry >= Server_Config_Limit) {
+      parts.emplace_back();
+      size = part_head.size() + start.size();
+    }
+    parts.back().push_back(i);
+    size += entry;
+  }
+  std::vector<TServer_Config_File> files{
+      {Server_Config_Name, head + "exec " + Server_Config_Part_Name(generation, 1) + "\n"}};
+  for (std::size_t p = 0; p < parts.size(); ++p) {
+    const std::size_t next_part = p + 1 == parts.size() ? 1 : p + 2;
+    std::string text = part_head;
+    for (std::size_t k = 0; k < parts[p].size(); ++k) {
+      const std::size_t number = k + 1;
+      const std::string next = number == parts[p].size()
+                                   ? "exec " + Server_Config_Part_Name(generation, next_part)
+                                   : "vstr vorlix_m" + std::to_string(number + 1);
+      text += Chain_Entry(number, rotation[parts[p][k]], next);
+    }
+    files.push_back({Server_Config_Part_Name(generation, p + 1), text + start});
+  }
   return files;
 }
 
@@ -344,19 +430,29 @@ TServer_Command Prepare_Server(const std::string& game_dir, const TServer_Settin
   return command;
 }
 
-std::string Write_Server_Config(const std::string& mod_dir, const std::vector<std::string>& texts) {
+std::string Write_Server_Config(const std::string& mod_dir,
+                                const std::vector<TServer_Config_File>& files) {
+  std::set<std::string> written;
   try {
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-      Write_File_Atomically(platform::Join(mod_dir, Server_Config_File_Name(i)), texts[i]);
+    // The parts first: until vorlix_server.cfg is replaced, nothing names them.
+    for (std::size_t i = files.size(); i-- > 0;) {
+      Write_File_Atomically(platform::Join(mod_dir, files[i].Name), files[i].Text);
+      written.insert(files[i].Name);
     }
   } catch (const TStream_Error& e) {
+    for (const auto& name : written) {
+      ::unlink(platform::Join(mod_dir, name).c_str());
+    }
     return "Couldn't write the server configuration into " + mod_dir + ": " + e.what();
   }
-  // Continuation files of an earlier, longer rotation.
-  for (std::size_t i = texts.size();; ++i) {
-    const std::string stale = platform::Join(mod_dir, Server_Config_File_Name(i));
-    if (::unlink(stale.c_str()) != 0) {
-      break;
+  // The parts of earlier rotations.
+  const auto names = platform::List_Names(mod_dir, [&written](std::string_view name) {
+    return Server_Config_Part_Named(name) && written.count(std::string(name)) == 0;
+  });
+  for (const auto& name : names.value_or(std::vector<std::string>{})) {
+    const std::string path = platform::Join(mod_dir, name);
+    if (Holds_A_Part(path)) {
+      ::unlink(path.c_str());
     }
   }
   return {};
@@ -401,8 +497,9 @@ TServer_Start Host_Server(const std::string& game_dir, const TServer_Settings& s
   if (result.Command.MOD_Dir.empty()) {
     return fail(1, "The MOD directory " + settings.MOD + " was not found in " + game_dir + ".");
   }
-  if (const std::string error =
-          Write_Server_Config(result.Command.MOD_Dir, Server_Config_Texts(settings, rotation));
+  if (const std::string error = Write_Server_Config(
+          result.Command.MOD_Dir,
+          Server_Config_Files(settings, rotation, New_Server_Config_Generation()));
       !error.empty()) {
     return fail(1, error);
   }

@@ -10,9 +10,14 @@
 //   ...
 //   set vorlix_mN "map q3dm9; set nextmap vstr vorlix_m1"
 //   vstr vorlix_m1
-// The engines read an executed file into their command buffer of 16,384 bytes, so a long
-// rotation goes on in vorlix_server_2.cfg, vorlix_server_3.cfg, ..., each file executing the
-// next as its last command.
+// The engines read an executed file into their command buffer of 16,384 bytes and hold no more
+// than about 2,000 settings, so a rotation that does not fit into that one file is cut into
+// parts: the file then holds the settings and `exec`s part 1, and each part is a file
+// `vorlix_server_GENERATION_K.cfg` of its own, numbering its maps vorlix_m1, vorlix_m2, ... again
+// and ending with `vstr vorlix_m1`; its last map's next map `exec`s the next part (after the
+// last, part 1). So the settings a rotation creates are as many as one part holds, however long
+// the rotation. Each rotation written gets a new GENERATION, its parts are written before
+// vorlix_server.cfg, and that file's replacement switches the whole rotation at once.
 
 #include <cstdint>
 #include <optional>
@@ -31,6 +36,10 @@ inline constexpr int Default_Server_Port = 27960;
 // What one configuration file may hold: below the engines' command buffer of 16,384 bytes, with
 // room for the command that executed it and what still waits in the buffer.
 inline constexpr std::size_t Server_Config_Limit = 16000;
+// The longest host name or password: the engines keep at most 255 bytes of a setting's text (the
+// game reads it into 256 bytes with the terminating zero), far below the 1,023 bytes after which
+// they would split a configuration line and run the rest as a command of its own.
+inline constexpr std::size_t Server_Text_Limit = 255;
 
 // The game types as words ("ffa", "tourney", "single", "team", "ctf", "other") and the launch
 // dialog's radio index they stand for (Single Player 0 ... other 5); nullopt for another word.
@@ -90,11 +99,20 @@ std::string Check_Server_Settings(const TServer_Settings& settings, bool check_p
 // True when a UDP port cannot be bound on this computer.
 bool Udp_Port_In_Use(int port);
 
-// The configuration files' names: vorlix_server.cfg, vorlix_server_2.cfg, ...
-std::string Server_Config_File_Name(std::size_t index);
-// Their texts, each below Server_Config_Limit bytes. The rotation must not be empty.
-std::vector<std::string> Server_Config_Texts(const TServer_Settings& settings,
-                                             const std::vector<std::string>& rotation);
+struct TServer_Config_File {
+  std::string Name;  // in the MOD directory
+  std::string Text;
+};
+
+// A new generation for the parts of a rotation: eight random hexadecimal digits.
+std::string New_Server_Config_Generation();
+// The name of part `number` (1, 2, ...): vorlix_server_GENERATION_NUMBER.cfg.
+std::string Server_Config_Part_Name(const std::string& generation, std::size_t number);
+// The configuration files, vorlix_server.cfg first, then the parts; each below
+// Server_Config_Limit bytes. The rotation must not be empty.
+std::vector<TServer_Config_File> Server_Config_Files(const TServer_Settings& settings,
+                                                     const std::vector<std::string>& rotation,
+                                                     const std::string& generation);
 
 struct TServer_Command {
   std::string Program;
@@ -111,9 +129,12 @@ struct TServer_Command {
 TServer_Command Prepare_Server(const std::string& game_dir, const TServer_Settings& settings,
                                const std::string& server_exe, const std::string& q3a_exe);
 
-// Writes the files into the MOD directory, each replaced atomically, and removes the
-// continuation files an earlier, longer rotation left behind. The error text, or "".
-std::string Write_Server_Config(const std::string& mod_dir, const std::vector<std::string>& texts);
+// Writes the files into the MOD directory, each replaced atomically: the parts first,
+// vorlix_server.cfg last, so that a break at any moment leaves the old or the new rotation whole.
+// Only then are the parts of earlier rotations removed (files named as parts that begin as this
+// program writes them). The error text, or "".
+std::string Write_Server_Config(const std::string& mod_dir,
+                                const std::vector<TServer_Config_File>& files);
 
 // A started server: its process ID and the start time the system gave it, so that a later stop
 // ends exactly this process and never one that got the same ID after it ended.

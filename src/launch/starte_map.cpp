@@ -22,7 +22,14 @@ TLaunch_Command Launch_Game(const TMap_Properties_Model& model, const std::strin
     }
     return {};
   }
-  TLaunch_Command command = Prepare_Launch(Launch_Choices_From(model, game_dir), q3a_exe);
+  const TLaunch_Choices choices = Launch_Choices_From(model, game_dir);
+  if (const std::string refusal = Launch_Refusal(choices); !refusal.empty()) {
+    if (interaction != nullptr) {
+      interaction->Message(Message_Kind::Error, refusal, Button_Set::OK);
+    }
+    return {};
+  }
+  TLaunch_Command command = Prepare_Launch(choices, q3a_exe);
   exec_file.Working_Directory = command.Working_Dir;
   exec_file.Execute(command.Program, command.Arguments);
   return command;

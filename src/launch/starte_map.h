@@ -13,7 +13,8 @@ struct TLaunch_Command;
 
 // Starts the game for the choices in `model` (which is in launch mode and was ended with "Launch
 // Q3A" or "Launch Q3A and exit"). `q3a_exe` is the settings value Q3A_EXE ("" for QUAKE3.EXE).
-// A game directory that does not exist is reported as an error and nothing is started. The
+// A game directory that does not exist, or choices the game's command line cannot carry
+// (Launch_Refusal), are reported as an error and nothing is started. The
 // launcher's own result is not examined. Returns the command that was handed to the launcher
 // (empty program when nothing was started).
 TLaunch_Command Launch_Game(const TMap_Properties_Model& model, const std::string& game_dir,

@@ -1,4 +1,5 @@
-// vorlix-cli serve: a group of the tree as a dedicated server's rotation, end to end.
+// vorlix-cli serve: a group of the tree as a dedicated server's rotation, end to end; and what
+// never reaches the engine's command line at a launch.
 
 #include "cli_runner.h"
 
@@ -55,6 +56,11 @@ TEST_F(Cli_Serve, ExitStatusesForNoMapAndBadInput) {
       {{"--port", "70000"}, 2, "The port must be a number from 1 to 65535"},
       {{"--type", "deathmatch"}, 2, "unknown game type \"deathmatch\""},
       {{"--bots", "many"}, 2, "option --bots needs a whole number"},
+      {{"--hostname", "tab\there"}, 2, "must not contain a control character such as a TAB."},
+      {{"--hostname", std::string(1006, 'A') + "Xecho INJECTED //"},
+       2,
+       "The host name must not be longer than 255 bytes"},
+      {{"--password", std::string(1007, 'P') + "quit"}, 2, "The password must not be longer"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> words = c.Words;
@@ -66,6 +72,11 @@ TEST_F(Cli_Serve, ExitStatusesForNoMapAndBadInput) {
   }
   EXPECT_FALSE(fs::exists(Game_ / "baseq3/vorlix_server.cfg"));
   EXPECT_EQ(Run_Data({"serve", "--group", "Arenas/None", "--mod", "baseq3"}).Status, 1);
+  // A server program given to a command that is refused is not stored.
+  const TGame_Recorder server(Output_ / "server");
+  EXPECT_EQ(Serve({"--port", "0", "--server-engine", server.Script, "--dry-run"}).Status, 2);
+  EXPECT_EQ(Serve({"--type", "ctf", "--server-engine", server.Script, "--dry-run"}).Status, 1);
+  EXPECT_EQ(Settings().find("Q3A_SERVER_EXE"), std::string::npos) << Settings();
 }
 
 TEST_F(Cli_Serve, StartsTheStoredServerProgramAndPrintsItsProcessID) {
@@ -78,6 +89,27 @@ TEST_F(Cli_Serve, StartsTheStoredServerProgramAndPrintsItsProcessID) {
                                "\n+set\nfs_game\nbaseq3\n+set\ndedicated\n1\n+set\nnet_port\n"
                                "27977\n+exec\nvorlix_server.cfg\n");
   EXPECT_NE(Config().find("map q3dm1;"), std::string::npos);
+}
+
+TEST_F(Cli, Launch_Refuses_A_Map_Name_The_Engine_Would_Run_As_Commands) {
+  Write_Pk3(Game_ / "baseq3/zz_hostile.pk3",
+            {{"maps/x;echo injected.bsp", Make_Bsp(Entity_Text("Hostile"))}});
+  const TGame_Recorder game(Output_ / "engine");
+  ASSERT_EQ(Run_With_Dirs({"--engine", game.Script, "sync"}).Status, 0);
+  Write_File(Data_ / "mapstree.dat", Tree_Group("Bad", 1) + Tree_Entry(0, 2));
+  const std::vector<std::vector<std::string>> commands = {
+      {"launch", "2", "0"},
+      {"launch", "2", "0", "--dry-run"},
+      {"random", "--group", "Bad", "--launch"},
+  };
+  for (const auto& words : commands) {
+    const Run_Result result = Run_Data(words);
+    EXPECT_EQ(result.Status, 1) << words[0] << result.Out;
+    EXPECT_NE(result.Err.find("error: The map X;ECHO INJECTED.BSP cannot be launched"),
+              std::string::npos)
+        << result.Err;
+  }
+  EXPECT_EQ(game.Wait(std::chrono::milliseconds(300)), "");
 }
 
 }  // namespace

@@ -117,6 +117,49 @@ TEST_F(Launch, StartsTheProgramInTheGameDirectory) {
   EXPECT_EQ(engine.Wait(std::chrono::milliseconds(200)), "");
 }
 
+TEST(Command_Line, OnlyNamesTheEngineLoadsAsOneCommandReachIt) {
+  for (const std::string& good : S{"q3dm17", "Q3DM17", "ctf-4_fort!(v2)", std::string(54, 'x')}) {
+    EXPECT_EQ(Map_Name_Refusal(good), "") << good;
+  }
+  // A '+' starts a command of its own on the engine's command line; "//" begins a comment.
+  for (const std::string& bad : S{"x;echo INJECTED", "x+quit", "a\"b", "two words", "tab\tx",
+                                  "caf\xC3\xA9", "back\\slash", "y//z", "y/*z", "del\x7f", ""}) {
+    EXPECT_EQ(Map_Name_Refusal(bad), "its file name cannot stand in a server command") << bad;
+  }
+  EXPECT_EQ(Map_Name_Refusal(std::string(55, 'x')),
+            "its file name is longer than 54 characters, more than the engine loads");
+
+  TLaunch_Choices c{"/q3", "BASEQ3", 1, "Q3DM17.BSP", "8", "15", "20", "", {"Sarge"}, 3};
+  EXPECT_EQ(Launch_Refusal(c), "");
+  c.MAP_Filename = "X;ECHO INJECTED.BSP";
+  EXPECT_EQ(Launch_Refusal(c),
+            "The map X;ECHO INJECTED.BSP cannot be launched: its file name cannot stand in a "
+            "server command.");
+  c.MAP_Filename = "Q3DM17.BSP";
+  c.Bots = {"Sarge", "x+quit"};
+  EXPECT_EQ(Launch_Refusal(c),
+            "The bot \"x+quit\" cannot be launched: the game would not read it "
+            "as one word of its command line.");
+  c.Bots.clear();
+  c.MOD = "mod;quit";
+  EXPECT_NE(Launch_Refusal(c), "");
+  c.MOD = "baseq3";
+  c.Limits_Time = "15+quit";
+  EXPECT_NE(Launch_Refusal(c), "");
+}
+
+TEST_F(Launch, AMapNameTheEngineWouldRunAsCommandsStartsNothing) {
+  const TGame_Recorder quake3(Game + "/QUAKE3.EXE");
+  Map->MAP_Filename = "X;ECHO INJECTED.BSP";
+  Load();
+  TExecFile exec;
+  EXPECT_EQ(Launch_Game(Model, Game, "", exec, &F.Interaction).Program, "");
+  ASSERT_EQ(F.Interaction.Messages.size(), 1u);
+  EXPECT_EQ(F.Interaction.Messages[0].Kind, Message_Kind::Error);
+  EXPECT_NE(F.Interaction.Messages[0].Text.find("cannot be launched"), std::string::npos);
+  EXPECT_EQ(quake3.Wait(std::chrono::milliseconds(300)), "");
+}
+
 TEST(Launch_Bots, AMODWithItsOwnBotsFirstInTheMODListLendsThemToItsMaps) {
   TProperties_Fixture f;
   f.Add_MOD("mymod", {{"Alien", "alien"}});

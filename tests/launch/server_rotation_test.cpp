@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <deque>
+#include <map>
 
 #include "as_user.h"
 #include "browser/maps_tree.h"
@@ -47,21 +48,30 @@ TEST_F(Server_Maps, RotationFollowsTheTreeAndNamesWhyMapsAreLeftOut) {
   Entry(z, Map("Q3DM7.BSP", {"baseq3", "osp"}, GT_Free_For_All));
   Entry(z, Map("OSPDM.BSP", {"osp"}, GT_Free_For_All));
   Entry(Group(z, "Deep"), Map("Q3DM17.BSP", {"BASEQ3"}, GT_Free_For_All));
-  Entry(Group(root, "Bad"), Map("BAD NAME.BSP", {"baseq3"}, 0xFF));
+  TMaps_Tree_Node* bad = Group(root, "Bad");
+  Entry(bad, Map("BAD NAME.BSP", {"baseq3"}, 0xFF));
+  Entry(bad, Map(std::string(55, 'L') + ".BSP", {"baseq3"}, 0xFF));
+  Entry(bad, Map("CAF\xC9.BSP", {"baseq3"}, 0xFF));
+  Entry(bad, Map(std::string(54, 'K') + ".BSP", {"baseq3"}, 0xFF));
   Group(root, "Only groups");
 
   // Displayed order: groups before entries, groups by name, entries as placed.
   const auto maps = Maps_Of_Group(*root);
-  ASSERT_EQ(maps.size(), 6u);
+  ASSERT_EQ(maps.size(), 9u);
   const TServer_Rotation ffa = Choose_Rotation(maps, "BaseQ3", Game_Type_From_Word("ffa").value());
-  EXPECT_EQ(ffa.Maps, (S{"q3dm17", "q3dm7", "q3dm1"}));
-  ASSERT_EQ(ffa.Left_Out.size(), 3u);
+  EXPECT_EQ(ffa.Maps, (S{std::string(54, 'k'), "q3dm17", "q3dm7", "q3dm1"}));
+  ASSERT_EQ(ffa.Left_Out.size(), 5u);
   EXPECT_EQ(ffa.Left_Out[0].Name, "bad name");
   EXPECT_EQ(ffa.Left_Out[0].Reason, "its file name cannot stand in a server command");
-  EXPECT_EQ(ffa.Left_Out[1].Reason, "not usable with BaseQ3");     // OSPDM
-  EXPECT_EQ(ffa.Left_Out[2].Reason, "not made for Free For All");  // CTF1
+  // The engine cuts "maps/NAME.bsp" at 63 bytes and reads bytes above 127 as blanks.
+  EXPECT_EQ(ffa.Left_Out[1].Reason,
+            "its file name is longer than 54 characters, more than the engine loads");
+  EXPECT_EQ(ffa.Left_Out[2].Reason, "its file name cannot stand in a server command");
+  EXPECT_EQ(ffa.Left_Out[3].Reason, "not usable with BaseQ3");     // OSPDM
+  EXPECT_EQ(ffa.Left_Out[4].Reason, "not made for Free For All");  // CTF1
   EXPECT_EQ(Choose_Rotation(maps, "osp", 1).Maps, (S{"q3dm7", "ospdm"}));
-  EXPECT_EQ(Choose_Rotation(maps, "baseq3", *Game_Type_From_Word("CTF")).Maps, (S{"ctf1"}));
+  EXPECT_EQ(Choose_Rotation(maps, "baseq3", *Game_Type_From_Word("CTF")).Maps,
+            (S{std::string(54, 'k'), "ctf1"}));
   EXPECT_EQ(Server_MODs(maps, {"BASEQ3", "MISSIONPACK", "OSP"}), (S{"BASEQ3", "OSP"}));
 
   // The enabling rule of "Host Server...".
@@ -94,53 +104,107 @@ TEST_F(Server_Maps, DefaultsComeFromTheUsableMapsWhereTheyAgree) {
   EXPECT_EQ(Game_Type_From_Word("deathmatch"), std::nullopt);
 }
 
-TEST(Server_Config, ChainClosesOnTheFirstMapAndLongRotationsAreSplit) {
+// The engine's reading of a rotation's files, as far as they use it: `set`, `vstr`, `exec`,
+// `map` (which resets the next map) and commands split at semicolons outside quotes.
+struct Rotation_Engine {
+  std::map<std::string, std::string> Files;
+  std::map<std::string, std::string> Cvars;
+  S Loaded;
+
+  explicit Rotation_Engine(const std::vector<TServer_Config_File>& files) {
+    for (const auto& file : files) {
+      Files[file.Name] = file.Text;
+    }
+  }
+  void Run(const std::string& text) {
+    std::string command;
+    bool quoted = false;
+    for (const char c : text + "\n") {
+      if (c == '"') {
+        quoted = !quoted;
+      }
+      if (!quoted && (c == ';' || c == '\n')) {
+        Command(command);
+        command.clear();
+      } else {
+        command += c;
+      }
+    }
+  }
+  // The next map at the end of a game.
+  void Intermission() { Run(Cvars.at("nextmap")); }
+
+ private:
+  void Command(std::string text) {
+    text.erase(0, text.find_first_not_of(' '));
+    const std::size_t blank = text.find(' ');
+    const std::string word = text.substr(0, blank);
+    const std::string rest = blank == std::string::npos ? "" : text.substr(blank + 1);
+    if (word == "set") {
+      const std::size_t end = rest.find(' ');
+      std::string value = rest.substr(end + 1);
+      if (value.front() == '"') {
+        value = value.substr(1, value.size() - 2);
+      }
+      Cvars[rest.substr(0, end)] = value;
+    } else if (word == "vstr") {
+      Run(Cvars.at(rest));
+    } else if (word == "exec") {
+      Run(Files.at(rest));
+    } else if (word == "map") {
+      Loaded.push_back(rest);
+      Cvars["nextmap"] = "map_restart 0";
+    }
+  }
+};
+
+TEST(Server_Config, ChainClosesOnTheFirstMapInOneFileWhenItFits) {
   const TServer_Settings settings{.Game_Type = *Game_Type_From_Word("ctf"),
                                   .Bots = 3,
                                   .Bot_Skill = 5,
                                   .Host_Name = "Frag Fest"};
-  const S one = Server_Config_Texts(settings, {"q3dm1", "q3dm7", "q3dm17"});
+  const auto one = Server_Config_Files(settings, {"q3dm1", "q3dm7", "q3dm17"}, "0badcafe");
   ASSERT_EQ(one.size(), 1u);
+  EXPECT_EQ(one[0].Name, "vorlix_server.cfg");
   for (const char* line :
        {"\nset sv_hostname \"Frag Fest\"\n", "\nset g_gametype 4\n", "\nset bot_minplayers 3\n",
         "\nset g_spSkill 5\n", "\nset g_password \"\"\n", "\nset capturelimit 8\n"}) {
-    EXPECT_NE(one[0].find(line), std::string::npos) << line;
+    EXPECT_NE(one[0].Text.find(line), std::string::npos) << line;
   }
-  EXPECT_NE(one[0].find("set vorlix_m1 \"map q3dm1; set nextmap vstr vorlix_m2\"\n"
-                        "set vorlix_m2 \"map q3dm7; set nextmap vstr vorlix_m3\"\n"
-                        "set vorlix_m3 \"map q3dm17; set nextmap vstr vorlix_m1\"\n"
-                        "vstr vorlix_m1\n"),
+  EXPECT_NE(one[0].Text.find("set vorlix_m1 \"map q3dm1; set nextmap vstr vorlix_m2\"\n"
+                             "set vorlix_m2 \"map q3dm7; set nextmap vstr vorlix_m3\"\n"
+                             "set vorlix_m3 \"map q3dm17; set nextmap vstr vorlix_m1\"\n"
+                             "vstr vorlix_m1\n"),
             std::string::npos);
-  EXPECT_EQ(Server_Config_Texts(settings, {"solo"})[0].substr(
-                Server_Config_Texts(settings, {"solo"})[0].find("set vorlix_m1")),
-            "set vorlix_m1 \"map solo; set nextmap vstr vorlix_m1\"\nvstr vorlix_m1\n");
+  Rotation_Engine engine(Server_Config_Files(settings, {"solo"}, "0badcafe"));
+  engine.Run(engine.Files.at("vorlix_server.cfg"));
+  engine.Intermission();
+  EXPECT_EQ(engine.Loaded, (S{"solo", "solo"}));
+}
 
+TEST(Server_Config, ALongRotationPlaysInOrderWithFewSettingsAndSmallFiles) {
   S rotation;
-  for (int i = 0; i < 2000; ++i) {
-    rotation.push_back("community_map_" + std::to_string(i));
+  for (int i = 0; i < 3000; ++i) {
+    rotation.push_back(i % 7 == 0 ? std::string(54, 'a' + static_cast<char>(i % 26))
+                                  : "community_map_" + std::to_string(i));
   }
-  const S files = Server_Config_Texts(settings, rotation);
-  ASSERT_GT(files.size(), 4u);
-  std::size_t entries = 0;
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    EXPECT_LT(files[i].size(), 16384u);
-    const bool last = i + 1 == files.size();
-    const std::string ending =
-        last ? "\nvstr vorlix_m1\n" : "\nexec " + Server_Config_File_Name(i + 1) + "\n";
-    EXPECT_EQ(files[i].substr(files[i].size() - ending.size()), ending);
-    for (std::size_t at = files[i].find("set vorlix_m"); at != std::string::npos;
-         at = files[i].find("set vorlix_m", at + 1)) {
-      ++entries;
-      EXPECT_EQ(files[i].compare(at, 13 + std::to_string(entries).size(),
-                                 "set vorlix_m" + std::to_string(entries) + " "),
-                0);
-    }
+  const auto files = Server_Config_Files({}, rotation, "0badcafe");
+  ASSERT_GT(files.size(), 10u);
+  EXPECT_EQ(files[0].Name, "vorlix_server.cfg");
+  EXPECT_EQ(files[1].Name, "vorlix_server_0badcafe_1.cfg");
+  for (const auto& file : files) {
+    EXPECT_LT(file.Text.size(), Server_Config_Limit) << file.Name;
   }
-  EXPECT_EQ(entries, 2000u);
-  EXPECT_NE(files.back().find("community_map_1999; set nextmap vstr vorlix_m1\""),
-            std::string::npos);
-  EXPECT_EQ(Server_Config_File_Name(0), "vorlix_server.cfg");
-  EXPECT_EQ(Server_Config_File_Name(2), "vorlix_server_3.cfg");
+  Rotation_Engine engine(files);
+  engine.Run(engine.Files.at("vorlix_server.cfg"));
+  for (std::size_t i = 1; i < 2 * rotation.size(); ++i) {
+    engine.Intermission();
+  }
+  S twice = rotation;
+  twice.insert(twice.end(), rotation.begin(), rotation.end());
+  EXPECT_EQ(engine.Loaded, twice);
+  // The engines hold about 2,000 settings in all, their own included.
+  EXPECT_LT(engine.Cvars.size(), 500u);
 }
 
 TEST(Server_Config, RefusesWhatWouldInjectCommandsOrCannotBeServed) {
@@ -154,11 +218,24 @@ TEST(Server_Config, RefusesWhatWouldInjectCommandsOrCannotBeServed) {
       {{.Port = 65535, .Password = "pass"}, false},
       {{.Bots = 65, .Port = 1}, true},
       {{.Bots = 64, .Host_Name = "Sarge's place", .Port = 27961, .Password = "p@ss"}, false},
+      // The engine runs what follows the 1,023rd byte of a line as a command of its own.
+      {{.Host_Name = std::string(1006, 'A') + "Xecho INJECTED //"}, true},
+      {{.Password = std::string(1007, 'P') + "quit"}, true},
+      {{.Host_Name = std::string(256, 'H')}, true},
+      {{.Password = std::string(256, 'P')}, true},
+      {{.Host_Name = std::string(255, 'H'), .Password = std::string(255, 'P')}, false},
+      {{.Host_Name = "tab\there"}, true},
   };
   for (const auto& [settings, refused] : cases) {
     EXPECT_EQ(!Check_Server_Settings(settings, false).empty(), refused)
         << settings.Host_Name << settings.Password << settings.Port;
   }
+  // The messages name what is wrong.
+  EXPECT_EQ(Check_Server_Settings({.Password = std::string(300, 'P')}, false),
+            "The password must not be longer than 255 bytes, the longest text the engine keeps in "
+            "a setting; it has 300.");
+  EXPECT_EQ(Check_Server_Settings({.Host_Name = "tab\there"}, false),
+            "The host name must not contain a control character such as a TAB.");
 }
 
 struct Hosting : ::testing::Test {
@@ -175,7 +252,12 @@ struct Hosting : ::testing::Test {
 };
 
 TEST_F(Hosting, WritesTheConfigurationAndStartsTheServerInTheGameDirectory) {
-  Write_File(Game + "/BaseOA/vorlix_server_2.cfg", "left from a longer rotation");
+  // Parts of earlier rotations go; files of the user's that are only named like them stay.
+  const std::string part = "// Written by Vorlix: the rotation, continued.\nvstr vorlix_m1\n";
+  Write_File(Game + "/BaseOA/vorlix_server_2.cfg", part);
+  Write_File(Game + "/BaseOA/vorlix_server_0123abcd_7.cfg", part);
+  Write_File(Game + "/BaseOA/vorlix_server_3.cfg", "// my own notes\n");
+  Write_File(Game + "/BaseOA/vorlix_server_backup.cfg", part);
   const TGame_Recorder server(Dir / "bin/oa server", "exec sleep 30\n");
   const TServer_Start start = Host_Server(Game, Settings, {"oa_dm1", "oa_dm2"}, server.Script,
                                           "/nowhere/engine", false, Exec, Ui);
@@ -185,6 +267,9 @@ TEST_F(Hosting, WritesTheConfigurationAndStartsTheServerInTheGameDirectory) {
                                     "+exec vorlix_server.cfg");
   EXPECT_NE(Read_File(Game + "/BaseOA/vorlix_server.cfg").find("map oa_dm2;"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(Game + "/BaseOA/vorlix_server_2.cfg"));
+  EXPECT_FALSE(std::filesystem::exists(Game + "/BaseOA/vorlix_server_0123abcd_7.cfg"));
+  EXPECT_TRUE(std::filesystem::exists(Game + "/BaseOA/vorlix_server_3.cfg"));
+  EXPECT_TRUE(std::filesystem::exists(Game + "/BaseOA/vorlix_server_backup.cfg"));
   ASSERT_GT(start.Process.Pid, 0);
   EXPECT_TRUE(start.Process.Running());
   // The record appears only after the sleep: the arguments are checked in the temporary file.
@@ -238,6 +323,45 @@ TEST_F(Hosting, RefusalsAndFailuresStartNothing) {
   EXPECT_EQ(result, 0);
   EXPECT_EQ(Ui.Messages.size(), 3u);
   EXPECT_EQ(server.Wait(std::chrono::milliseconds(300)), "");
+}
+
+// A write broken off between the files leaves the rotation that was there, whole; a finished one
+// leaves only its own parts.
+TEST_F(Hosting, ARotationIsReplacedWholeOrNotAtAll) {
+  const std::string mod = Game + "/BaseOA";
+  S old_maps;
+  S new_maps;
+  for (int i = 0; i < 800; ++i) {
+    old_maps.push_back("old_map_number_" + std::to_string(i));
+    new_maps.push_back("new_map_number_" + std::to_string(i));
+  }
+  const auto plays = [&mod]() {
+    std::vector<TServer_Config_File> on_disk;
+    for (const auto& entry : std::filesystem::directory_iterator(mod)) {
+      on_disk.push_back({entry.path().filename().string(), Read_File(entry.path().string())});
+    }
+    Rotation_Engine engine(on_disk);
+    engine.Run(engine.Files.at("vorlix_server.cfg"));
+    for (int i = 1; i < 800; ++i) {
+      engine.Intermission();
+    }
+    return engine.Loaded;
+  };
+  ASSERT_EQ(Write_Server_Config(mod, Server_Config_Files(Settings, old_maps, "00000001")), "");
+  EXPECT_EQ(plays(), old_maps);
+  const auto files = Server_Config_Files(Settings, new_maps, "00000002");
+  ASSERT_GT(files.size(), 3u);
+  // The part written just before the head cannot be written.
+  std::filesystem::create_directories(mod + "/" + files[1].Name + "/x");
+  EXPECT_NE(Write_Server_Config(mod, files), "");
+  std::filesystem::remove_all(mod + "/" + files[1].Name);
+  EXPECT_EQ(plays(), old_maps);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(mod), {}),
+            static_cast<long>(files.size()));  // the old head and parts, of the same count
+  ASSERT_EQ(Write_Server_Config(mod, files), "");
+  EXPECT_EQ(plays(), new_maps);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(mod), {}),
+            static_cast<long>(files.size()));
 }
 
 }  // namespace

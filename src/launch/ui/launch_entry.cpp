@@ -19,8 +19,10 @@ bool Starte_Map(TForm_Map_Properties& dialog, const TProperties_Context& context
   if (result != Dialog_Result::OK && result != Dialog_Result::Yes) {
     return false;
   }
-  Launch_Game(dialog.Model(), context.Game_Dir, Lade_Q3A_Exe(), exec_file, context.Interaction);
-  return result == Dialog_Result::Yes;
+  const TLaunch_Command command =
+      Launch_Game(dialog.Model(), context.Game_Dir, Lade_Q3A_Exe(), exec_file, context.Interaction);
+  // The program ends after the launch only when something was launched.
+  return result == Dialog_Result::Yes && !command.Program.empty();
 }
 
 }  // namespace vorlix

@@ -11,7 +11,8 @@ struct TProperties_Context;
 // Loads the map into the dialog, shows it in launch mode and, after "Launch Q3A" or "Launch Q3A
 // and exit", starts the game (the program of the setting Q3A_EXE, else the game directory's
 // QUAKE3.EXE) in the game directory. Nothing is written back to the map. True when the user
-// chose "Launch Q3A and exit": the main window then closes through its normal shutdown.
+// chose "Launch Q3A and exit" and the game was started: the main window then closes through its
+// normal shutdown. A refused launch keeps the program open.
 bool Starte_Map(TForm_Map_Properties& dialog, const TProperties_Context& context,
                 TMAP_Datei_Eintrag* map, TExecFile& exec_file);
 

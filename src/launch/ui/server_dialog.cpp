@@ -181,16 +181,18 @@ TServer_Process Host_Server_For_Group(TForm_Host_Server& dialog, const TMaps_Tre
   dialog.Load(Maps_Of_Group(group), mods, Lade_Q3A_Server_Exe());
   while (dialog.exec() == QDialog::Accepted) {
     const std::string server_exe = dialog.Server_Exe();
-    if (server_exe != Lade_Q3A_Server_Exe() && !Speichere_Q3A_Server_Exe(server_exe)) {
-      interaction.Message(Message_Kind::Error,
-                          "Couldn't store the server program in " + Settings_File_Path() + ".",
-                          Button_Set::OK);
-    }
     const TServer_Start start =
         Host_Server(game_dir, dialog.Settings(), dialog.Rotation(), server_exe, Lade_Q3A_Exe(),
                     false, exec_file, interaction);
     if (start.Status == 2) {
       continue;  // refused settings: the user corrects them
+    }
+    // A server program is stored once a server runs with it.
+    if (start.Status == 0 && server_exe != Lade_Q3A_Server_Exe() &&
+        !Speichere_Q3A_Server_Exe(server_exe)) {
+      interaction.Message(Message_Kind::Error,
+                          "Couldn't store the server program in " + Settings_File_Path() + ".",
+                          Button_Set::OK);
     }
     if (start.Status == 0) {
       interaction.Message(Message_Kind::Information,

@@ -68,9 +68,9 @@ class TForm_Host_Server : public QDialog {
   QPushButton* Button_OK_ = nullptr;
 };
 
-// Shows the dialog for the group. On OK the server program is stored when it was changed, the
-// configuration is written and the server started; refused settings bring the dialog back with
-// the user's values. The started server (Pid 0 when none was started).
+// Shows the dialog for the group. On OK the configuration is written and the server started,
+// and then the server program stored when it was changed; refused settings bring the dialog back
+// with the user's values. The started server (Pid 0 when none was started).
 TServer_Process Host_Server_For_Group(TForm_Host_Server& dialog, const TMaps_Tree_Node& group,
                                       const std::vector<std::string>& mods,
                                       const std::string& game_dir, TExecFile& exec_file,

@@ -98,6 +98,21 @@ class Tst_Launch_Dialog : public QObject {
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Map Properties"));
     QVERIFY(!dialog.Button_Launch_Q3A()->isVisibleTo(&dialog));
   }
+
+  // A map name the engine would run as commands: an error, nothing started, the program stays.
+  void refusedLaunchKeepsTheProgramOpen() {
+    std::filesystem::remove(Engine.Record);
+    Map->Useable_MODs = {"BASEQ3"};
+    Map->MAP_Filename = "X;QUIT.BSP";
+    TForm_Map_Properties dialog;
+    TExecFile exec;
+    QTimer::singleShot(0, &dialog, [&] { dialog.Button_Launch_Q3A_and_exit()->click(); });
+    const std::size_t before = F.Interaction.Messages.size();
+    QVERIFY(!Starte_Map(dialog, F.Context({}, Game), Map, exec));
+    QCOMPARE(F.Interaction.Messages.size(), before + 1);
+    QCOMPARE(F.Interaction.Messages.back().Kind, Message_Kind::Error);
+    QCOMPARE(Engine.Wait(std::chrono::milliseconds(200)), std::string());
+  }
 };
 
 QTEST_MAIN(Tst_Launch_Dialog)
