@@ -1,11 +1,13 @@
 #include "browser/map_search.h"
 
+#include <QChar>
+#include <QList>
+#include <QString>
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <ctime>
 
-#include "arena/game_index.h"
 #include "browser/maps_tree.h"
 #include "browser/unsorted_list.h"
 #include "core/letter_case.h"
@@ -15,35 +17,54 @@ namespace vorlix {
 
 namespace {
 
-// The folded form of each Latin-1 byte (one or two characters).
+void Append_Utf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// The folded form of each Latin-1 character as UTF-8 (one or two bytes).
 struct TFold_Table {
   std::array<std::array<char, 2>, 256> Text{};
   std::array<std::uint8_t, 256> Length{};
 
   TFold_Table() {
     for (int c = 0; c < 256; ++c) {
-      Text[c][0] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-      Length[c] = 1;
+      std::string utf8;
+      Append_Utf8(utf8, static_cast<char32_t>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c));
+      Set(c, utf8);
     }
     // Upper and lower case share their base letter; 0xD7 and 0xF7 (times, divide) stay.
     const char* const base = "aaaaaa#ceeeeiiiidnooooo#ouuuuyt#";
     for (int i = 0; i < 32; ++i) {
       if (base[i] != '#') {
-        Text[0xC0 + i][0] = base[i];
-        Text[0xE0 + i][0] = base[i];
+        Set(0xC0 + i, std::string(1, base[i]));
+        Set(0xE0 + i, std::string(1, base[i]));
       }
     }
-    Set_Two(0xC6, "ae");
-    Set_Two(0xE6, "ae");
-    Set_Two(0xDE, "th");
-    Set_Two(0xFE, "th");
-    Set_Two(0xDF, "ss");
-    Text[0xFF][0] = 'y';
+    Set(0xC6, "ae");
+    Set(0xE6, "ae");
+    Set(0xDE, "th");
+    Set(0xFE, "th");
+    Set(0xDF, "ss");
+    Set(0xFF, "y");
   }
 
-  void Set_Two(int c, const char* two) {
-    Text[c] = {two[0], two[1]};
-    Length[c] = 2;
+  void Set(int c, const std::string& folded) {
+    Text[c] = {folded[0], folded.size() > 1 ? folded[1] : '\0'};
+    Length[c] = static_cast<std::uint8_t>(folded.size());
   }
 };
 
@@ -52,11 +73,98 @@ const TFold_Table& Fold_Table() {
   return table;
 }
 
-void Append_Folded(std::string& out, std::string_view latin1) {
+// The character a valid UTF-8 sequence starting at `i` stands for, and the sequence's length
+// (left alone otherwise); nullopt for a byte that starts none (overlong forms, surrogates and
+// values past U+10FFFF are not valid).
+std::optional<char32_t> Utf8_At(std::string_view text, std::size_t i, std::size_t& length) {
+  const auto byte = [&text](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i);
+  // The lowest and highest second byte each lead byte allows.
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+  std::size_t size = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    size = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    size = 3;
+    low = lead == 0xE0 ? 0xA0 : 0x80;
+    high = lead == 0xED ? 0x9F : 0xBF;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    size = 4;
+    low = lead == 0xF0 ? 0x90 : 0x80;
+    high = lead == 0xF4 ? 0x8F : 0xBF;
+  } else {
+    return std::nullopt;
+  }
+  if (i + size > text.size() || byte(i + 1) < low || byte(i + 1) > high) {
+    return std::nullopt;
+  }
+  char32_t c = lead & (0x7F >> size);
+  for (std::size_t k = 1; k < size; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) {
+      return std::nullopt;
+    }
+    c = (c << 6) | (byte(i + k) & 0x3F);
+  }
+  length = size;
+  return c;
+}
+
+bool Valid_Utf8(std::string_view text) {
+  std::size_t length = 1;
+  for (std::size_t i = 0; i < text.size(); i += length) {
+    length = 1;
+    if (static_cast<unsigned char>(text[i]) >= 0x80 && !Utf8_At(text, i, length)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void Append_Folded_Latin1(std::string& out, unsigned char c) {
   const TFold_Table& table = Fold_Table();
-  for (const char c : latin1) {
-    const auto byte = static_cast<unsigned char>(c);
-    out.append(table.Text[byte].data(), table.Length[byte]);
+  out.append(table.Text[c].data(), table.Length[c]);
+}
+
+// A character beyond Latin-1 in lower case without its accents: the first character of its
+// canonical decomposition ("Ő" -> "o", "Ş" -> "s"); one without (Greek, Cyrillic, "Ł") in lower
+// case.
+void Append_Folded_Char(std::string& out, char32_t c) {
+  if (c < 0x100) {
+    Append_Folded_Latin1(out, static_cast<unsigned char>(c));
+    return;
+  }
+  char32_t folded = QChar::toCaseFolded(c);
+  for (int depth = 0; depth < 4 && QChar::decompositionTag(folded) == QChar::Canonical; ++depth) {
+    const QList<uint> parts = QChar::decomposition(folded).toUcs4();
+    if (parts.isEmpty()) {
+      break;
+    }
+    folded = QChar::toCaseFolded(static_cast<char32_t>(parts.front()));
+  }
+  if (folded < 0x100) {
+    Append_Folded_Latin1(out, static_cast<unsigned char>(folded));
+  } else {
+    Append_Utf8(out, folded);
+  }
+}
+
+// Folds stored text: valid UTF-8 as UTF-8, anything else as Latin-1 bytes. The folded text is
+// UTF-8 in both cases, so that a word matches only whole characters.
+void Append_Folded(std::string& out, std::string_view stored) {
+  const bool ascii = std::all_of(stored.begin(), stored.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii || !Valid_Utf8(stored)) {
+    for (const char c : stored) {
+      Append_Folded_Latin1(out, static_cast<unsigned char>(c));
+    }
+    return;
+  }
+  std::size_t length = 1;
+  for (std::size_t i = 0; i < stored.size(); i += length) {
+    length = 1;
+    const auto c = static_cast<unsigned char>(stored[i]);
+    Append_Folded_Char(out, c < 0x80 ? c : *Utf8_At(stored, i, length));
   }
 }
 
@@ -129,39 +237,23 @@ std::int64_t Wall_Clock_Seconds(std::int32_t dos) {
   return days * 86400 + seconds;
 }
 
-std::string Fold_Search_Text(std::string_view latin1) {
+std::string Fold_Search_Text(std::string_view stored) {
   std::string out;
-  out.reserve(latin1.size());
-  Append_Folded(out, latin1);
+  out.reserve(stored.size());
+  Append_Folded(out, stored);
   return out;
 }
 
-std::string Latin1_From_Utf8(std::string_view utf8) {
+std::string Fold_Query_Text(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
-  std::size_t i = 0;
-  while (i < utf8.size()) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    const std::size_t length = lead >= 0xF0 && lead < 0xF8   ? 4
-                               : lead >= 0xE0 && lead < 0xF0 ? 3
-                               : lead >= 0xC2 && lead < 0xE0 ? 2
-                                                             : 1;
-    bool valid = length > 1 && i + length <= utf8.size();
-    for (std::size_t k = 1; valid && k < length; ++k) {
-      valid = (static_cast<unsigned char>(utf8[i + k]) & 0xC0) == 0x80;
-    }
-    if (!valid) {
-      out += utf8[i];  // ASCII, or a byte that starts no sequence: taken as it is
-      ++i;
-      continue;
-    }
-    if (length == 2 && lead < 0xC4) {
-      const auto second = static_cast<unsigned char>(utf8[i + 1]);
-      out += static_cast<char>(((lead & 0x1F) << 6) | (second & 0x3F));
-    } else {
-      out += '\x01';
-    }
-    i += length;
+  std::size_t length = 1;
+  for (std::size_t i = 0; i < utf8.size(); i += length) {
+    length = 1;
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    const std::optional<char32_t> c = byte < 0x80 ? std::nullopt : Utf8_At(utf8, i, length);
+    // A byte that starts no sequence is taken as the Latin-1 character it stands for.
+    Append_Folded_Char(out, c.value_or(byte));
   }
   return out;
 }
@@ -186,92 +278,6 @@ std::optional<std::uint8_t> Game_Type_Bit_From_Word(std::string_view word) {
   return std::nullopt;
 }
 
-std::uint8_t Game_Types_Of_Script_Words(std::string_view words) {
-  std::uint8_t bits = 0;
-  for (const std::string_view word : Split_Words(words)) {
-    bits |= Game_Type_Bit_From_Word(word).value_or(0);
-  }
-  return bits;
-}
-
-TMap_Game_Facts::TMap_Game_Facts(const TGame_Index& index,
-                                 const std::vector<const TMAP_Datei_Eintrag*>& maps) {
-  // What each MOD directory's search path gives: the bot files and the game types of each map's
-  // first block, by upper-cased map name.
-  struct TDirectory {
-    std::unordered_map<std::string, bool> Bot_Files;
-    std::unordered_map<std::string, std::uint8_t> Types;
-  };
-  std::unordered_map<std::string, TDirectory> directories;
-  const auto directory_of = [&](const std::string& mod) -> const TDirectory& {
-    const std::string key = platform::Lower(mod);
-    const auto found = directories.find(key);
-    if (found != directories.end()) {
-      return found->second;
-    }
-    TDirectory& directory = directories[key];
-    for (const TArchive_Facts* archive : index.Search_Order(key, Base_Directories())) {
-      for (const auto& stem : archive->Bot_Files) {
-        directory.Bot_Files.emplace(stem, true);
-      }
-    }
-    for (const auto& [archive, info] : index.Arenas_Read(key, Base_Directories())) {
-      directory.Types.emplace(platform::Upper(info->Value("map")),
-                              Game_Types_Of_Script_Words(info->Value("type")));
-    }
-    return directory;
-  };
-  Maps_ = maps;
-  Facts_.resize(maps.size());
-  Position_.reserve(maps.size());
-  for (std::size_t i = 0; i < maps.size(); ++i) {
-    const TMAP_Datei_Eintrag* map = maps[i];
-    if (map == nullptr || map->PK3 == nullptr) {
-      continue;
-    }
-    const TDirectory& directory = directory_of(map->PK3->MOD_Directory);
-    std::string stem = platform::Upper(map->MAP_Filename);
-    if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".BSP") == 0) {
-      stem.resize(stem.size() - 4);
-    }
-    const auto types = directory.Types.find(stem);
-    Facts_[i].Types = types != directory.Types.end() ? types->second : 0;
-    Facts_[i].Bot_File = directory.Bot_Files.count(stem) != 0;
-    Position_.emplace(map, i);
-  }
-}
-
-const TMap_Game_Facts::TFacts* TMap_Game_Facts::Find(const TMAP_Datei_Eintrag& map,
-                                                     std::size_t position) const {
-  if (position < Maps_.size() && Maps_[position] == &map) {
-    return &Facts_[position];
-  }
-  const auto found = Position_.find(&map);
-  return found != Position_.end() ? &Facts_[found->second] : nullptr;
-}
-
-std::uint8_t TMap_Game_Facts::Script_Types(const TMAP_Datei_Eintrag& map,
-                                           std::size_t position) const {
-  const TFacts* facts = Find(map, position);
-  return facts != nullptr ? facts->Types : 0;
-}
-
-bool TMap_Game_Facts::Bot_File(const TMAP_Datei_Eintrag& map, std::size_t position) const {
-  const TFacts* facts = Find(map, position);
-  return facts != nullptr && facts->Bot_File;
-}
-
-std::uint8_t Map_Game_Types(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game,
-                            std::size_t position) {
-  return static_cast<std::uint8_t>(map.Game_Types |
-                                   (game != nullptr ? game->Script_Types(map, position) : 0));
-}
-
-bool Bots_Possible(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game,
-                   std::size_t position) {
-  return map.Has_AAS || (game != nullptr && game->Bot_File(map, position));
-}
-
 std::int64_t Local_Now() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -282,7 +288,7 @@ std::int64_t Local_Now() {
 TMap_Query Parse_Query(std::string_view utf8, TMap_Filters filters) {
   TMap_Query query;
   query.Filters = std::move(filters);
-  const std::string folded = Fold_Search_Text(Latin1_From_Utf8(utf8));
+  const std::string folded = Fold_Query_Text(utf8);
   for (const std::string_view word : Split_Words(folded)) {
     query.Words.emplace_back(word);
   }
@@ -292,7 +298,7 @@ TMap_Query Parse_Query(std::string_view utf8, TMap_Filters filters) {
 bool Passes_Filters(const TMAP_Datei_Eintrag& map, const TMap_Filters& filters,
                     std::size_t position) {
   if (filters.Game_Type != 0 &&
-      (Map_Game_Types(map, filters.Game.get(), position) & filters.Game_Type) == 0) {
+      !Made_For_Game_Type(map, filters.Game_Type, filters.Game.get(), position)) {
     return false;
   }
   if (filters.Players &&

@@ -13,69 +13,31 @@
 #include <random>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "browser/map_game_facts.h"
 
 namespace vorlix {
 
-class TGame_Index;
 class TMAP_Datei_Eintrag;
 class TMaps_Tree;
 class TMaps_Tree_Node;
 class TUnsorted_Maps_List;
 
-// Latin-1 text folded for matching: letters in lower case without their accents ("É" -> "e",
-// "Æ" -> "ae", "ß" -> "ss"); every other byte as it is.
-std::string Fold_Search_Text(std::string_view latin1);
-// UTF-8 text (a command line, a window's text field) as Latin-1 bytes: characters beyond Latin-1
-// become a byte no title holds (0x01), invalid sequences are taken as Latin-1 bytes.
-std::string Latin1_From_Utf8(std::string_view utf8);
+// Stored text (a title, a file name, a comment) folded for matching, as UTF-8: text that is valid
+// UTF-8 is read as UTF-8, any other as Latin-1 bytes; letters in lower case without their accents
+// ("É" -> "e", "Æ" -> "ae", "ß" -> "ss", "Ő" -> "o"); every other character as it is.
+std::string Fold_Search_Text(std::string_view stored);
+// Typed text (a command line, a window's text field) folded the same way: UTF-8, a byte that
+// starts no valid sequence taken as a Latin-1 character. A character that no stored text holds
+// matches nothing.
+std::string Fold_Query_Text(std::string_view utf8);
 
 // The six game types of the properties dialog by their word: "ffa", "tourney", "single", "team",
 // "ctf", "other" (case ignored); nullopt for any other word.
 std::optional<std::uint8_t> Game_Type_Bit_From_Word(std::string_view word);
 // The words in that order.
 const std::vector<std::string>& Game_Type_Words();
-
-// What the game's own files say of maps: the game types named by the `type` of each map's own
-// arena block (the block the game reads for it) and whether any archive the game searches for the
-// map (its MOD directory's, then the base directory's) holds its bot file. Made once for a set of
-// maps; asking for a map it was not made for gives nothing.
-class TMap_Game_Facts {
- public:
-  TMap_Game_Facts(const TGame_Index& index, const std::vector<const TMAP_Datei_Eintrag*>& maps);
-  // Game_Types bits of the `type` words of the map's own arena block; 0 without one. `position`
-  // may name the map's place in the list the facts were made for (asked first, then the table).
-  std::uint8_t Script_Types(const TMAP_Datei_Eintrag& map, std::size_t position = npos) const;
-  // Whether an archive of the map's search path holds maps/NAME.aas.
-  bool Bot_File(const TMAP_Datei_Eintrag& map, std::size_t position = npos) const;
-
-  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
-
- private:
-  struct TFacts {
-    std::uint8_t Types = 0;
-    bool Bot_File = false;
-  };
-  const TFacts* Find(const TMAP_Datei_Eintrag& map, std::size_t position) const;
-
-  std::vector<const TMAP_Datei_Eintrag*> Maps_;
-  std::vector<TFacts> Facts_;  // by position in Maps_
-  std::unordered_map<const TMAP_Datei_Eintrag*, std::size_t> Position_;
-};
-
-// The Game_Types bits of the words of an arena block's `type` ("ffa tourney", case ignored;
-// words of no game type are left out).
-std::uint8_t Game_Types_Of_Script_Words(std::string_view words);
-
-// The game types a map is made for, as Game_Types bits: its own, and with the game's facts those
-// of its arena block.
-std::uint8_t Map_Game_Types(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game = nullptr,
-                            std::size_t position = TMap_Game_Facts::npos);
-// Whether bots can play the map: it has a bot file (with the game's facts: in any archive the game
-// searches for it).
-bool Bots_Possible(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game = nullptr,
-                   std::size_t position = TMap_Game_Facts::npos);
 
 struct TMap_Filters {
   std::uint8_t Game_Type = 0;           // one Game_Types bit; 0: any

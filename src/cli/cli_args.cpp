@@ -1,8 +1,15 @@
 #include "cli/cli_args.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace vorlix {
+
+TCli_Args::TCli_Args(std::vector<std::string> words)
+    : Words_(std::move(words)),
+      Taken_(Words_.size(), 0),
+      End_Of_Options_(static_cast<std::size_t>(std::find(Words_.begin(), Words_.end(), "--") -
+                                               Words_.begin())) {}
 
 bool TCli_Args::Is_Option(const std::string& word) {
   if (word.size() < 2 || word[0] != '-') {
@@ -11,24 +18,22 @@ bool TCli_Args::Is_Option(const std::string& word) {
   return !(word[1] >= '0' && word[1] <= '9');
 }
 
-std::size_t TCli_Args::End_Of_Options() const {
-  std::size_t i = 0;
-  while (i < Words_.size() && Words_[i] != "--") {
-    ++i;
-  }
-  return i;
+bool TCli_Args::Has_Value_Of(const std::string& word, const std::string& name) {
+  return word.size() > name.size() && word[name.size()] == '=' &&
+         word.compare(0, name.size(), name) == 0;
 }
 
 bool TCli_Args::Flag(const std::string& name) {
   bool found = false;
-  for (std::size_t i = 0; i < End_Of_Options();) {
+  for (std::size_t i = 0; i < End_Of_Options_; ++i) {
+    if (Taken_[i] != 0) {
+      continue;
+    }
     if (Words_[i] == name) {
-      Words_.erase(Words_.begin() + static_cast<std::ptrdiff_t>(i));
+      Taken_[i] = 1;
       found = true;
-    } else if (Words_[i].rfind(name + "=", 0) == 0) {
+    } else if (Has_Value_Of(Words_[i], name)) {
       throw TCli_Usage_Error("option " + name + " takes no value");
-    } else {
-      ++i;
     }
   }
   return found;
@@ -36,19 +41,26 @@ bool TCli_Args::Flag(const std::string& name) {
 
 std::vector<std::string> TCli_Args::Options(const std::string& name) {
   std::vector<std::string> values;
-  for (std::size_t i = 0; i < End_Of_Options();) {
+  for (std::size_t i = 0; i < End_Of_Options_; ++i) {
+    if (Taken_[i] != 0) {
+      continue;
+    }
     if (Words_[i] == name) {
-      if (i + 1 >= End_Of_Options()) {
+      // The value is the next word not taken yet, whatever it looks like.
+      std::size_t value = i + 1;
+      while (value < End_Of_Options_ && Taken_[value] != 0) {
+        ++value;
+      }
+      if (value >= End_Of_Options_) {
         throw TCli_Usage_Error("option " + name + " needs a value");
       }
-      values.push_back(Words_[i + 1]);
-      Words_.erase(Words_.begin() + static_cast<std::ptrdiff_t>(i),
-                   Words_.begin() + static_cast<std::ptrdiff_t>(i + 2));
-    } else if (Words_[i].rfind(name + "=", 0) == 0) {
+      values.push_back(Words_[value]);
+      Taken_[i] = 1;
+      Taken_[value] = 1;
+      i = value;
+    } else if (Has_Value_Of(Words_[i], name)) {
       values.push_back(Words_[i].substr(name.size() + 1));
-      Words_.erase(Words_.begin() + static_cast<std::ptrdiff_t>(i));
-    } else {
-      ++i;
+      Taken_[i] = 1;
     }
   }
   return values;
@@ -74,19 +86,15 @@ std::string TCli_Args::Required_Option(const std::string& name) {
 }
 
 std::string TCli_Args::Next(const std::string& what) {
-  for (std::size_t i = 0; i < Words_.size(); ++i) {
-    if (Words_[i] == "--") {
-      if (i + 1 < Words_.size()) {
-        std::string word = Words_[i + 1];
-        Words_.erase(Words_.begin() + static_cast<std::ptrdiff_t>(i + 1));
-        return word;
-      }
-      break;
+  // Before "--": the first word that is no option; after it: the first word.
+  for (; Next_From_ < Words_.size(); ++Next_From_) {
+    const std::size_t i = Next_From_;
+    if (i == End_Of_Options_ || Taken_[i] != 0) {
+      continue;
     }
-    if (!Is_Option(Words_[i])) {
-      std::string word = Words_[i];
-      Words_.erase(Words_.begin() + static_cast<std::ptrdiff_t>(i));
-      return word;
+    if (i > End_Of_Options_ || !Is_Option(Words_[i])) {
+      Taken_[i] = 1;
+      return Words_[i];
     }
   }
   throw TCli_Usage_Error(what + " is missing");
@@ -107,9 +115,20 @@ std::int32_t TCli_Args::Next_Integer(const std::string& what) {
   return static_cast<std::int32_t>(value);
 }
 
+std::vector<std::string> TCli_Args::Remaining() const {
+  std::vector<std::string> words;
+  for (std::size_t i = 0; i < Words_.size(); ++i) {
+    if (Taken_[i] == 0) {
+      words.push_back(Words_[i]);
+    }
+  }
+  return words;
+}
+
 void TCli_Args::Expect_End() const {
-  for (const auto& word : Words_) {
-    if (word == "--") {
+  for (std::size_t i = 0; i < Words_.size(); ++i) {
+    const std::string& word = Words_[i];
+    if (Taken_[i] != 0 || word == "--") {
       continue;
     }
     if (Is_Option(word)) {

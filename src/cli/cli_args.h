@@ -1,7 +1,8 @@
 #pragma once
 // The words of a command line after the command's name: positional arguments, options with a
 // value ("--mod X", also "--mod=X"), repeated options and flags. Anything a command does not take
-// is wrong usage.
+// is wrong usage. Every step takes time in proportion to the number of words, however many
+// there are: words are marked as taken, never erased.
 
 #include <cstdint>
 #include <optional>
@@ -19,7 +20,7 @@ class TCli_Usage_Error : public std::runtime_error {
 
 class TCli_Args {
  public:
-  explicit TCli_Args(std::vector<std::string> words) : Words_(std::move(words)) {}
+  explicit TCli_Args(std::vector<std::string> words);
 
   // Takes a flag ("--dry-run") wherever it stands; true when it was there.
   bool Flag(const std::string& name);
@@ -33,8 +34,8 @@ class TCli_Args {
   std::string Next(const std::string& what);
   // The next positional argument as a 32-bit integer.
   std::int32_t Next_Integer(const std::string& what);
-  // The words not taken so far, in order.
-  const std::vector<std::string>& Remaining() const { return Words_; }
+  // The words not taken so far, in order ("--" included).
+  std::vector<std::string> Remaining() const;
   // Fails when words are left over (an unknown option or one argument too many).
   void Expect_End() const;
 
@@ -42,10 +43,15 @@ class TCli_Args {
   static bool Is_Option(const std::string& word);
 
  private:
-  // Position of "--" (after it every word is positional), or the number of words.
-  std::size_t End_Of_Options() const;
+  // Whether `word` is "NAME=VALUE" for this name.
+  static bool Has_Value_Of(const std::string& word, const std::string& name);
 
   std::vector<std::string> Words_;
+  std::vector<char> Taken_;  // one per word
+  // Position of the first "--" (after it every word is positional), or the number of words.
+  std::size_t End_Of_Options_ = 0;
+  // No word before this position is left for Next: each one is taken or an option.
+  std::size_t Next_From_ = 0;
 };
 
 }  // namespace vorlix

@@ -307,6 +307,14 @@ std::vector<std::string> Query_Words(TCli_Args& args) {
   return words;
 }
 
+// What the game's own files say of the maps (an empty index when it could not be read).
+std::shared_ptr<const TMap_Game_Facts> Game_Facts_Of(
+    TCli_Context& context, const std::vector<const TMAP_Datei_Eintrag*>& maps) {
+  const TGame_Index no_index;
+  const std::shared_ptr<const TGame_Index> known = Game_Index_aus(context.State());
+  return std::make_shared<const TMap_Game_Facts>(known ? *known : no_index, maps);
+}
+
 // The maps of the views that match, ordered by Filename, then in PK3.
 std::vector<TMap_Place> Matching_Places(TCli_Context& context, TMap_Query query,
                                         const TMaps_Tree_Node* scope) {
@@ -317,9 +325,7 @@ std::vector<TMap_Place> Matching_Places(TCli_Context& context, TMap_Query query,
     for (const auto& place : places) {
       maps.push_back(place.Map);
     }
-    const TGame_Index no_index;
-    const std::shared_ptr<const TGame_Index> known = Game_Index_aus(context.State());
-    query.Filters.Game = std::make_shared<const TMap_Game_Facts>(known ? *known : no_index, maps);
+    query.Filters.Game = Game_Facts_Of(context, maps);
   }
   std::erase_if(places,
                 [&query](const TMap_Place& place) { return !Map_Matches(*place.Map, query); });
@@ -491,7 +497,8 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
     return 1;
   }
   const std::vector<TMAP_Datei_Eintrag*> maps = Maps_Of_Group(*group);
-  TServer_Settings settings = Default_Server_Settings(maps, mod);
+  const auto game = Game_Facts_Of(context, {maps.begin(), maps.end()});
+  TServer_Settings settings = Default_Server_Settings(maps, mod, game.get());
   const auto take = [](int& target, const std::optional<int>& given) {
     if (given) {
       target = *given;
@@ -507,7 +514,7 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
   take(settings.Max_Clients, max_clients);
   settings.Host_Name = host_name.value_or(settings.Host_Name);
   settings.Password = password.value_or(settings.Password);
-  const TServer_Rotation rotation = Choose_Rotation(maps, mod, settings.Game_Type);
+  const TServer_Rotation rotation = Choose_Rotation(maps, mod, settings.Game_Type, game.get());
   for (const auto& left_out : rotation.Left_Out) {
     context.Ui.Message(Message_Kind::Information,
                        "Left out of the rotation: " + left_out.Name + ", " + left_out.Reason + ".",

@@ -17,6 +17,7 @@
 #include <sstream>
 #include <string_view>
 
+#include "browser/map_game_facts.h"
 #include "browser/maps_tree.h"
 #include "core/case_lookup.h"
 #include "core/fs_routines.h"
@@ -178,7 +179,8 @@ std::string Game_Map_Name(const TMAP_Datei_Eintrag& map) {
 }
 
 TServer_Rotation Choose_Rotation(const std::vector<TMAP_Datei_Eintrag*>& maps,
-                                 const std::string& mod, int game_type) {
+                                 const std::string& mod, int game_type,
+                                 const TMap_Game_Facts* game) {
   TServer_Rotation rotation;
   const bool type_known = game_type >= 0 && game_type < Game_Type_Count;
   for (const TMAP_Datei_Eintrag* map : maps) {
@@ -186,7 +188,7 @@ TServer_Rotation Choose_Rotation(const std::vector<TMAP_Datei_Eintrag*>& maps,
     std::string reason;
     if (!Usable_With(*map, mod)) {
       reason = "not usable with " + mod;
-    } else if (!type_known || (map->Game_Types & Game_Type_Bit_Of(game_type)) == 0) {
+    } else if (!type_known || !Made_For_Game_Type(*map, Game_Type_Bit_Of(game_type), game)) {
       reason = "not made for " +
                std::string(type_known ? Game_Type_Captions[static_cast<std::size_t>(game_type)]
                                       : "this game type");
@@ -229,7 +231,7 @@ bool Host_Server_Available(const TMaps_Tree_Node* node) {
 }
 
 TServer_Settings Default_Server_Settings(const std::vector<TMAP_Datei_Eintrag*>& maps,
-                                         const std::string& mod) {
+                                         const std::string& mod, const TMap_Game_Facts* game) {
   TServer_Settings settings;
   settings.MOD = mod;
   std::vector<const TMAP_Datei_Eintrag*> usable;
@@ -243,7 +245,7 @@ TServer_Settings Default_Server_Settings(const std::vector<TMAP_Datei_Eintrag*>&
   }
   std::uint8_t common_types = 0xFF;
   for (const auto* map : usable) {
-    common_types &= map->Game_Types;
+    common_types &= Map_Game_Types(*map, game);
   }
   for (const int type : Default_Type_Order) {
     if ((common_types & Game_Type_Bit_Of(type)) != 0) {

@@ -29,6 +29,7 @@ namespace vorlix {
 class TExecFile;
 class TInteraction;
 class TMAP_Datei_Eintrag;
+class TMap_Game_Facts;
 class TMaps_Tree_Node;
 
 inline constexpr const char* Server_Config_Name = "vorlix_server.cfg";
@@ -74,10 +75,11 @@ struct TServer_Rotation {
 // archives hold their members.
 std::string Game_Map_Name(const TMAP_Datei_Eintrag& map);
 
-// The maps usable with `mod` that allow the game type, in the given order; the others with the
-// reason.
+// The maps usable with `mod` that are made for the game type (Made_For_Game_Type, with the game's
+// facts when given), in the given order; the others with the reason.
 TServer_Rotation Choose_Rotation(const std::vector<TMAP_Datei_Eintrag*>& maps,
-                                 const std::string& mod, int game_type);
+                                 const std::string& mod, int game_type,
+                                 const TMap_Game_Facts* game = nullptr);
 
 // The MODs of `mod_list` (in its order) that some of the maps is usable with.
 std::vector<std::string> Server_MODs(const std::vector<TMAP_Datei_Eintrag*>& maps,
@@ -90,7 +92,8 @@ bool Host_Server_Available(const TMaps_Tree_Node* node);
 // ffa, tourney, team, ctf, single, other; else ffa), limits, player count and skill where the
 // usable maps agree, the defaults otherwise.
 TServer_Settings Default_Server_Settings(const std::vector<TMAP_Datei_Eintrag*>& maps,
-                                         const std::string& mod);
+                                         const std::string& mod,
+                                         const TMap_Game_Facts* game = nullptr);
 
 // The refusal of settings that would break the configuration or the start: "" when they are
 // fine. `check_port_free` also refuses a port that is in use on this computer.

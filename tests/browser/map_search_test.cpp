@@ -64,10 +64,64 @@ TEST(Map_Search_Text, FoldsLatin1LettersToTheirBaseAndReadsUtf8) {
   EXPECT_EQ(
       Fold_Search_Text("AZaz09\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xC8\xC9\xCA\xCB\xCC\xCD\xCE\xCF"
                        "\xD0\xD1\xD2\xD3\xD4\xD5\xD6\xD7\xD8\xD9\xDA\xDB\xDC\xDD\xDE\xDF"),
-      "azaz09aaaaaaaeceeeeiiiidnooooo\xD7ouuuuythss");
-  EXPECT_EQ(Fold_Search_Text("\xE0\xE6\xE7\xF1\xF7\xF8\xFE\xFF*?(\\"), "aaecn\xF7othy*?(\\");
-  // Latin-1 characters become their byte, others one that no title holds; a stray byte stays.
-  EXPECT_EQ(Latin1_From_Utf8("a\xC3\xA9\xC5\x82\xE2\x82\xAC\xE9z"), "a\xE9\x01\x01\xE9z");
+      "azaz09aaaaaaaeceeeeiiiidnooooo\xC3\x97ouuuuythss");
+  EXPECT_EQ(Fold_Search_Text("\xE0\xE6\xE7\xF1\xF7\xF8\xFE\xFF*?(\\"), "aaecn\xC3\xB7othy*?(\\");
+  // Valid UTF-8 is folded as its characters, the same way; anything else stays Latin-1 bytes.
+  EXPECT_EQ(Fold_Search_Text("Caf\xC3\xA9 \xC3\x86\xC3\x97 \xC5\x81\xC3\xB3"
+                             "d\xC5\xBA \xC5\x90"),
+            "cafe ae\xC3\x97 \xC5\x82odz o");
+  EXPECT_EQ(Fold_Search_Text("Caf\xC3\xA9 \xE9"), "cafa\xC2\xA9 e");
+  // Overlong forms and surrogates are no UTF-8.
+  EXPECT_EQ(Fold_Search_Text("\xC1\x81"), "a\xC2\x81");
+  EXPECT_EQ(Fold_Search_Text("\xED\xA0\x80"), "i\xC2\xA0\xC2\x80");
+  // Typed text: UTF-8, a byte that starts no sequence taken as Latin-1.
+  EXPECT_EQ(Fold_Query_Text("a\xC3\xA9\xC5\x81\xE2\x82\xAC\xE9z"),
+            "ae\xC5\x82\xE2\x82\xAC"
+            "ez");
+}
+
+// Titles stored as UTF-8 are found by the words they show; a character that no title holds
+// finds nothing, whatever bytes the titles hold.
+TEST_F(Map_Search_Test, Utf8TitlesMatchTheirCharactersAndNothingElse) {
+  TPK3_Datei_Eintrag* pack = Db_.Add_PK3("baseq3", "utf.pk3");
+  TMAP_Datei_Eintrag* utf8 = TTest_Database::Add_Map(pack, "U1.BSP",
+                                                     "Caf\xC3\xA9 \xC3\x9Cn\xC3\xAF"
+                                                     "code \xC5\x81\xC3\xB3"
+                                                     "d\xC5\xBA");
+  TMAP_Datei_Eintrag* latin1 = TTest_Database::Add_Map(pack, "L1.BSP", "Caf\xE9 \x01 \xD7");
+  TMap_Search_Index index;
+  index.Add(utf8);
+  index.Add(latin1);
+  const std::vector<std::pair<const char*, std::string>> rows = {
+      {"caf\xC3\xA9", "UL"},  // café
+      {"\xC3\xBCn\xC3\xAF"
+       "code",
+       "U"},  // ünïcode
+      {"UNICODE", "U"},
+      {"\xC5\x81\xC3\x93"
+       "D\xC5\xB9",
+       "U"},                 // ŁÓDŹ
+      {"lodz", ""},          // Ł is a letter of its own
+      {"\xC5\x82", "U"},     // ł
+      {"\xE2\x82\xAC", ""},  // €: in no title
+      {"\xE2\x82\xAC caf", ""},
+      {"\xC3\x97", "L"},  // ×
+      {"\x01", "L"},
+  };
+  std::vector<char> flags;
+  for (const auto& [text, expected] : rows) {
+    const TMap_Query query = Parse_Query(text);
+    index.Match(query, flags);
+    std::string found;
+    for (int slot = 0; slot < 2; ++slot) {
+      if (flags[static_cast<std::size_t>(slot)] != 0) {
+        found += "UL"[slot];
+      }
+      EXPECT_EQ(Map_Matches(*index.Map(slot), query), flags[static_cast<std::size_t>(slot)] != 0)
+          << text;
+    }
+    EXPECT_EQ(found, expected) << "query \"" << text << "\"";
+  }
 }
 
 TEST_F(Map_Search_Test, MatchesEveryWordInOneFieldAndEveryFilter) {

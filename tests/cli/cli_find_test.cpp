@@ -64,6 +64,25 @@ TEST_F(Cli_Find, Type_And_Bots_Take_The_Game_Facts_Of_Other_Archives) {
             "error: There is no map with the pk3 ID 2 and the map ID 7.\n");
 }
 
+// A map is made for a game type by one rule in find and serve: an arena block naming EXTRA1 a CTF
+// map puts it in both answers, and Q3DM1 in neither.
+TEST_F(Cli_Find, Find_And_Serve_Agree_On_The_Game_Type) {
+  Write_Pk3(Game_ / "baseq3/zz_scripts.pk3",
+            {{"scripts/more.arena", "{ map \"extra1\" type \"ctf\" }\n"}});
+  Write_File(Data_ / "mapstree.dat",
+             Tree_Group("Arenas", 1) + Tree_Group("Both", 2) + Tree_Entry(0, 1) + Tree_Entry(0, 0));
+  EXPECT_EQ(Run_Data({"find", "--type", "ctf"}).Out,
+            "Extra One\tEXTRA1\tbaseq3/zz_extra\t1\t0\tArenas/Both\n");
+  const Run_Result served = Run_Data(
+      {"serve", "--group", "Arenas/Both", "--mod", "baseq3", "--type", "ctf", "--dry-run"});
+  ASSERT_EQ(served.Status, 0) << served.Err;  // a rotation of no map would fail
+  EXPECT_NE(served.Err.find("Left out of the rotation: q3dm1, not made for Capture The Flag."),
+            std::string::npos)
+      << served.Err;
+  // EXTRA1 is the rotation.
+  EXPECT_EQ(served.Err.find("extra1"), std::string::npos) << served.Err;
+}
+
 TEST_F(Cli_Find, Random_Picks_In_The_Group_And_Launches) {
   Run_Result result = Run_Data({"random", "--group", "Arenas"});
   ASSERT_EQ(result.Status, 0) << result.Err;

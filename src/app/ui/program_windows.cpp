@@ -20,6 +20,8 @@
 #include "arena/arena_files.h"
 #include "arena/arena_import.h"
 #include "arena/arena_names.h"
+#include "arena/game_index.h"
+#include "browser/map_game_facts.h"
 #include "browser/maps_tree.h"
 #include "browser/ui/browser_models.h"
 #include "browser/ui/browser_view.h"
@@ -405,6 +407,11 @@ void TProgram_Windows::MenuItem_HostServerClick() {
   }
   if (!Host_Server_) {
     Host_Server_ = std::make_unique<TForm_Host_Server>(&Main_);
+    Host_Server_->Set_Game_Facts_Source([this](const std::vector<const TMAP_Datei_Eintrag*>& maps)
+                                            -> std::shared_ptr<const TMap_Game_Facts> {
+      const std::shared_ptr<const TGame_Index> index = Game_Index_aus(Main_.State());
+      return index ? std::make_shared<const TMap_Game_Facts>(*index, maps) : nullptr;
+    });
   }
   const TServer_Process started =
       Host_Server_For_Group(*Host_Server_, *group, state.MOD_Liste->Names(), state.Game_Dir,

@@ -223,6 +223,13 @@ QVariant TMaps_Tree_Model::data(const QModelIndex& index, int role) const {
       return To_QString(node->Text);
     case Qt::DecorationRole:
       return node->Is_Group() ? Group_Icon_ : Entry_Icon_;
+    case Qt::ToolTipRole:
+      // What the root group is for, told where a new user first meets it.
+      return node == Tree_.Root() ? QStringLiteral(
+                                        "Sort your maps into groups here; Create Arena File "
+                                        "turns a group into an arena file, the list of maps, "
+                                        "game types and bots the game's own menus offer.")
+                                  : QVariant();
     default:
       return QVariant();
   }

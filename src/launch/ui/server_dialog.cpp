@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "browser/map_game_facts.h"
 #include "browser/maps_tree.h"
 #include "core/interaction.h"
 #include "core/settings.h"
@@ -113,6 +114,7 @@ TForm_Host_Server::TForm_Host_Server(QWidget* parent) : QDialog(parent) {
 void TForm_Host_Server::Load(const std::vector<TMAP_Datei_Eintrag*>& maps,
                              const std::vector<std::string>& mods, const std::string& server_exe) {
   Maps_ = maps;
+  Game_Facts_ = Game_Source_ ? Game_Source_({maps.begin(), maps.end()}) : nullptr;
   Edit_Server_Exe_->setText(QString::fromLocal8Bit(server_exe.c_str()));
   Edit_Host_Name_->setText(QString::fromLatin1(TServer_Settings{}.Host_Name.c_str()));
   Edit_Password_->clear();
@@ -128,7 +130,7 @@ void TForm_Host_Server::Load(const std::vector<TMAP_Datei_Eintrag*>& maps,
 
 void TForm_Host_Server::MOD_BoxChange() {
   const TServer_Settings defaults =
-      Default_Server_Settings(Maps_, From_QString(MOD_Box_->currentText()));
+      Default_Server_Settings(Maps_, From_QString(MOD_Box_->currentText()), Game_Facts_.get());
   Spin_Frags_->setValue(defaults.Frag_Limit);
   Spin_Time_->setValue(defaults.Time_Limit);
   Spin_Captures_->setValue(defaults.Capture_Limit);
@@ -140,8 +142,8 @@ void TForm_Host_Server::MOD_BoxChange() {
 }
 
 void TForm_Host_Server::Type_BoxChange() {
-  Rotation_ =
-      Choose_Rotation(Maps_, From_QString(MOD_Box_->currentText()), Type_Box_->currentIndex());
+  Rotation_ = Choose_Rotation(Maps_, From_QString(MOD_Box_->currentText()),
+                              Type_Box_->currentIndex(), Game_Facts_.get());
   Rotation_List_->clear();
   for (const auto& name : Rotation_.Maps) {
     Rotation_List_->addItem(To_QString(name));

@@ -4,6 +4,8 @@
 // listing the rotation and the maps left out with their reasons, and the run of the command.
 
 #include <QDialog>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,7 @@ namespace vorlix {
 class TExecFile;
 class TInteraction;
 class TMAP_Datei_Eintrag;
+class TMap_Game_Facts;
 class TMaps_Tree_Node;
 
 class TForm_Host_Server : public QDialog {
@@ -31,6 +34,12 @@ class TForm_Host_Server : public QDialog {
   // program. The MODs offered are those some map of the group is usable with.
   void Load(const std::vector<TMAP_Datei_Eintrag*>& maps, const std::vector<std::string>& mods,
             const std::string& server_exe);
+  // What the game's own files say of a group's maps (made by the composition), so that a map whose
+  // arena block names the game type is made for it here as in the search; without it the records
+  // alone count.
+  using Game_Facts_Source = std::function<std::shared_ptr<const TMap_Game_Facts>(
+      const std::vector<const TMAP_Datei_Eintrag*>&)>;
+  void Set_Game_Facts_Source(Game_Facts_Source source) { Game_Source_ = std::move(source); }
   TServer_Settings Settings() const;
   const std::vector<std::string>& Rotation() const { return Rotation_.Maps; }
   std::string Server_Exe() const;
@@ -50,6 +59,8 @@ class TForm_Host_Server : public QDialog {
   void Type_BoxChange();
 
   std::vector<TMAP_Datei_Eintrag*> Maps_;
+  Game_Facts_Source Game_Source_;
+  std::shared_ptr<const TMap_Game_Facts> Game_Facts_;  // for Maps_
   TServer_Rotation Rotation_;
   QComboBox* MOD_Box_ = nullptr;
   QComboBox* Type_Box_ = nullptr;

@@ -497,6 +497,16 @@ class Browser_View_Test : public QObject {
     QCOMPARE(View->Preview()->Name()->text(), QString());
   }
 
+  // The root group tells in its tooltip what it and arena files are for; other nodes have none.
+  void theRootGroupExplainsArenaFiles() {
+    TMaps_Tree_Model* model = View->Tree_Model();
+    const QString tip =
+        model->data(model->Index_Of(View->Tree().Root()), Qt::ToolTipRole).toString();
+    QVERIFY2(tip.contains(QStringLiteral("arena file")), qPrintable(tip));
+    TMaps_Tree_Node* group = Create_Group_In_Tree();
+    QVERIFY(!model->data(model->Index_Of(group), Qt::ToolTipRole).isValid());
+  }
+
   // A map that another archive overrides says so in its tooltip; the others keep the list's.
   void overriddenMapsNameTheArchiveInTheirTooltip() {
     TArchive_Facts own{
