@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "app/read_ahead.h"
@@ -13,6 +14,7 @@
 #include "arena/game_index.h"
 #include "content/mod_list.h"
 #include "core/paths.h"
+#include "core/settings.h"
 #include "database/database_startup.h"
 #include "database/records.h"
 
@@ -128,7 +130,10 @@ TProperties_Context Properties_Kontext_aus(const TMain_State& state, TInteractio
 std::shared_ptr<const TGame_Index> Game_Index_aus(const TMain_State& state) {
   if (!state.Game_Index && state.PK3_Datenbank && !state.PK3_Datenbank->Load_Damaged()) {
     try {
-      state.Game_Index = std::make_shared<const TGame_Index>(Game_Index_Of(*state.PK3_Datenbank));
+      TGame_Index index = Game_Index_Of(*state.PK3_Datenbank);
+      // The base directory the engine a launch starts searches.
+      index.Set_Base_Directory(Engine_Base_Directory(state.Game_Dir, Lade_Q3A_Exe()));
+      state.Game_Index = std::make_shared<const TGame_Index>(std::move(index));
     } catch (const std::exception&) {
       // the dialogs then know only each map's own archive
     }

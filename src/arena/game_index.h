@@ -43,11 +43,18 @@ class TGame_Index {
   int Refresh(const TPK3_Dateien_Verwaltung& database, Reader read = nullptr,
               std::vector<TArchive_Facts> scanned = {});
 
+  // The base directory of the engine in use (Engine_Base_Directory); the search order takes it
+  // alone of the base directories it is given. Empty (the default): all of them.
+  void Set_Base_Directory(std::string base) { Base_Directory_ = std::move(base); }
+  const std::string& Base_Directory() const { return Base_Directory_; }
+  // The base directories the search order takes: the one in use, else all known ones.
+  std::vector<std::string> Bases() const;
+
   const std::vector<TArchive_Facts>& Archives() const { return Archives_; }
   void Set_Archives(std::vector<TArchive_Facts> archives) { Archives_ = std::move(archives); }
 
-  // The archives of a MOD directory followed by those of the base directories, in the engine's
-  // search order (names compared case-insensitively).
+  // The archives of a MOD directory followed by those of the base directories (of these, the
+  // one in use only), in the engine's search order (names compared case-insensitively).
   std::vector<const TArchive_Facts*> Search_Order(const std::string& mod,
                                                   const std::vector<std::string>& bases) const;
 
@@ -71,6 +78,7 @@ class TGame_Index {
 
  private:
   std::vector<TArchive_Facts> Archives_;
+  std::string Base_Directory_;
 };
 
 // The archive the game loads a map from when it is not the map's own (MOD directory and file name
@@ -129,6 +137,10 @@ inline constexpr const char* Game_Index_File = "gameindex.dat";
 
 // The base directories of the engines Vorlix knows: Quake III Arena's and OpenArena's.
 const std::vector<std::string>& Base_Directories();
+// The base directory of the engine in use: OpenArena's (baseoa) for an engine whose file name
+// names OpenArena, or for a game directory holding baseoa and no baseq3; Quake III Arena's
+// (baseq3) otherwise. `engine` is the program a launch starts ("" for the game directory's own).
+std::string Engine_Base_Directory(const std::string& game_dir, const std::string& engine);
 
 // The order in which the engine searches the archives of one directory: the name that sorts last
 // (ASCII letters upper-cased, bytes compared) first.
