@@ -130,11 +130,10 @@ std::vector<std::string> Remove_Own(const std::string& mod_dir,
   std::vector<std::string> foreign;
   for (const auto& name : names) {
     const std::string path = platform::Join(mod_dir, name);
-    if (Is_Scratch_Name(name)) {
-      ::unlink(path.c_str());
-    } else if (Not_Own_Reason(path)) {
+    const bool scratch = Is_Scratch_Name(name);
+    if (!scratch && Not_Own_Reason(path)) {
       foreign.push_back(name);
-    } else if (!keep_exact || name != Arena_Vorrang_Dateiname) {
+    } else if (scratch || !keep_exact || name != Arena_Vorrang_Dateiname) {
       // A copy of another letter case would still be loaded.
       ::unlink(path.c_str());
     }
@@ -154,7 +153,7 @@ void Write_Text(const std::string& path, const std::string& text) {
 // Where the archive goes: its path, when the place holds nothing or an archive the program
 // wrote; else TFile_Error naming the reason.
 std::string Target_Path(const std::string& mod_dir) {
-  const std::string target = platform::Join(mod_dir, Arena_Vorrang_Dateiname);
+  std::string target = platform::Join(mod_dir, Arena_Vorrang_Dateiname);
   struct stat st {};
   if (::lstat(target.c_str(), &st) == 0) {
     if (const auto reason = Not_Own_Reason(target)) {
@@ -263,7 +262,7 @@ TArena_Scripts_To_Hide Zu_verbergende_Arena_Scripts(const TGame_Index& index,
       return;
     }
     if (path.size() - std::string("scripts/").size() > Max_Listed_Arena_Name) {
-      result.Too_Long.push_back({place, member});
+      result.Too_Long.emplace_back(place, member);
     } else {
       result.Names.push_back(path);
     }
