@@ -1,17 +1,19 @@
 #pragma once
 // What the game itself knows of the installation's archives: for each archive its map, bot-file
 // and arena-script members and the arena blocks of its scripts, read as the engine reads them.
-// Kept in gameindex.dat in the program directory (versioned, written atomically, rebuilt from the
-// archives when it is missing, damaged or of another version) and never needed to keep the
+// Kept in gameindex.dat in the program directory (versioned, each archive's record followed by
+// its CRC-32, written atomically, rebuilt from the archives when it is missing, damaged - a
+// checksum that does not match included - or of another version) and never needed to keep the
 // user's data: mapsdb.dat and mapstree.dat know nothing of it.
 //
 // The engine's rules it answers by:
-// - a MOD directory's archives are searched before the base directory's; within a directory the
-//   archive whose name sorts last (bytes compared after upper-casing ASCII letters) comes first;
+// - a MOD directory's archives are searched before those of the base directory of the engine in
+//   use (baseq3 or baseoa, Engine_Base_Directory); within a directory the archive whose name
+//   sorts last (bytes compared after upper-casing ASCII letters) comes first;
 // - a map's bot file (maps/NAME.aas) and its .bsp are taken from the first archive holding them
 //   in any letter case;
-// - scripts/arenas.txt is read from the first archive holding it, every scripts/*.arena name
-//   once, from the first archive holding it.
+// - scripts/arenas.txt is read from the first archive holding it, every .arena script the engine
+//   lists (Arena_Script_Path) once, from the first archive holding its path.
 
 #include <cstdint>
 #include <cstdio>
