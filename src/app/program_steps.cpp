@@ -7,6 +7,7 @@
 #include <new>
 #include <optional>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "app/read_ahead.h"
@@ -14,6 +15,7 @@
 #include "arena/game_index.h"
 #include "content/mod_list.h"
 #include "core/paths.h"
+#include "core/settings.h"
 #include "database/database_startup.h"
 #include "database/records.h"
 
@@ -73,7 +75,11 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
       try {
         if (!index_writer.Write(*state.PK3_Datenbank)) {
           // What was read serves this run; nothing is read twice for want of the file.
-          state.Game_Index = index_writer.Unsaved_Index();
+          if (const auto unsaved = index_writer.Unsaved_Index()) {
+            TGame_Index index = *unsaved;
+            index.Set_Base_Directory(Engine_Base_Directory(state.Game_Dir, Lade_Q3A_Exe()));
+            state.Game_Index = std::make_shared<const TGame_Index>(std::move(index));
+          }
         }
       } catch (const std::bad_alloc&) {
         throw;
@@ -138,7 +144,10 @@ TProperties_Context Properties_Kontext_aus(const TMain_State& state, TInteractio
 std::shared_ptr<const TGame_Index> Game_Index_aus(const TMain_State& state) {
   if (!state.Game_Index && state.PK3_Datenbank && !state.PK3_Datenbank->Load_Damaged()) {
     try {
-      state.Game_Index = std::make_shared<const TGame_Index>(Game_Index_Of(*state.PK3_Datenbank));
+      TGame_Index index = Game_Index_Of(*state.PK3_Datenbank);
+      // The base directory the engine a launch starts searches.
+      index.Set_Base_Directory(Engine_Base_Directory(state.Game_Dir, Lade_Q3A_Exe()));
+      state.Game_Index = std::make_shared<const TGame_Index>(std::move(index));
     } catch (const std::bad_alloc&) {
       throw;  // never an answer made of what is missing
     } catch (const std::exception&) {

@@ -7,6 +7,7 @@
 #include <map>
 #include <string_view>
 #include <system_error>
+#include <unordered_set>
 
 #include <unistd.h>
 
@@ -169,6 +170,29 @@ void Arena_File_aktivieren(const std::string& directory, const std::string& file
 // ---- Disabler archives
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// True when the archive holds an empty entry "scripts/" + name for every one of `names`.
+bool Holds_Empty_Entries(const std::string& archive_path, const std::vector<std::string>& names) {
+  try {
+    Zip_Archive zip;
+    zip.Set_ZipFilename(archive_path);
+    std::unordered_set<std::string> empty;
+    for (int i = 0; i < zip.Count(); ++i) {
+      if (zip.Entry(i).Size64 == 0) {
+        empty.insert(zip.Entry(i).FileName);
+      }
+    }
+    return std::all_of(names.begin(), names.end(), [&empty](const std::string& name) {
+      return empty.count("scripts/" + name) > 0;
+    });
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+}  // namespace
+
 void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& mod_dir,
                                  TInteraction& ui) {
   // Whatever an earlier, interrupted command left there must not go into the disabler (an arena
@@ -179,6 +203,9 @@ void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& 
     Loesche_Verzeichnisbaum(env.Temp_Dir);
     return;
   }
+  // One entry per map record; a map name is a bare file name, anything that would leave the
+  // folder is not written.
+  std::vector<std::string> files;
   for (int p = 0; p < env.Database->Count(); ++p) {
     const TPK3_Datei_Eintrag* pk3 = env.Database->Items(p);
     if (!pk3->Maps) {
@@ -187,16 +214,10 @@ void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& 
     for (int m = 0; m < pk3->Maps->Count(); ++m) {
       const std::string stem =
           platform::Lower(Entferne_Dateiendung(pk3->Maps->Items(m)->MAP_Filename));
-      bool created = false;
-      // A map name is a bare file name; anything that would leave the folder is
-      // not written.
       if (!stem.empty() && stem.find_first_of("/\\") == std::string::npos && stem != "." &&
           stem != "..") {
-        std::ofstream file(platform::Join(scripts, stem + ".arena"),
-                           std::ios::binary | std::ios::trunc);
-        created = static_cast<bool>(file);
-      }
-      if (!created) {
+        files.push_back(stem + ".arena");
+      } else {
         ui.Message(Message_Kind::Error,
                    "Fatal error: Couldn't create Disable-Files. Please report to author.",
                    Button_Set::OK);
@@ -204,8 +225,23 @@ void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& 
     }
   }
   const auto existing = platform::Find_Ignore_Case(mod_dir, Arena_Disabler_Dateiname());
+  const std::string path =
+      platform::Join(mod_dir, existing ? *existing : Arena_Disabler_Dateiname());
+  // A disabler that already holds every entry stays as it is (adding them would rewrite it).
+  if (existing && Holds_Empty_Entries(path, files)) {
+    Loesche_Verzeichnisbaum(env.Temp_Dir);
+    return;
+  }
+  for (const auto& file_name : files) {
+    std::ofstream file(platform::Join(scripts, file_name), std::ios::binary | std::ios::trunc);
+    if (!file) {
+      ui.Message(Message_Kind::Error,
+                 "Fatal error: Couldn't create Disable-Files. Please report to author.",
+                 Button_Set::OK);
+    }
+  }
   Zip_Archive zip;
-  zip.Set_ZipFilename(platform::Join(mod_dir, existing ? *existing : Arena_Disabler_Dateiname()));
+  zip.Set_ZipFilename(path);
   zip.Add(Zip_Archive::Files_Matching(env.Temp_Dir, "scripts/*.*"));
   Loesche_Verzeichnisbaum(env.Temp_Dir);
 }
@@ -241,7 +277,12 @@ void Arena_Disabler_Files_erzeugen(const TArena_Umgebung& env, TInteraction& ui)
       if (const auto disabler = Named_Among(names, Arena_Disabler_Dateiname())) {
         Delete_File(platform::Join(dir, *disabler));
       }
-      Arena_Vorrang_File_loeschen(dir);
+      for (const auto& name : Arena_Vorrang_File_loeschen(dir)) {
+        ui.Message(Message_Kind::Warning,
+                   Format_Message("%s in %s was not written by Vorlix and is left as it is.", name,
+                                  env.MODs[i]),
+                   Button_Set::OK);
+      }
     }
   }
 }
@@ -312,7 +353,8 @@ bool Pruefe_Arena_Files_beim_Start(const std::string& game_dir, const std::strin
   }
   if (!temp_dir.empty()) {
     try {
-      Arena_Vorrang_Script_angleichen(temp_dir, dir);
+      // What is in the archive's place is told by the disabler step of the same start.
+      static_cast<void>(Arena_Vorrang_Script_angleichen(temp_dir, dir));
     } catch (const std::exception& error) {
       ui.Message(Message_Kind::Error, error.what(), Button_Set::OK);
     }
@@ -427,7 +469,9 @@ void Activate_In_MOD(const TArena_Umgebung& env, const std::string& dir, TIntera
                                : Erzeuge_inaktiven_Arena_File_Namen(arena_name);
   Arena_File_aktivieren(dir, file, ui);
   // The set of archives is unchanged: the outranking archive needs only the new script.
-  Arena_Vorrang_Script_angleichen(env.Temp_Dir, dir);
+  if (const auto problem = Arena_Vorrang_Script_angleichen(env.Temp_Dir, dir)) {
+    ui.Message(Message_Kind::Error, *problem, Button_Set::OK);
+  }
 }
 
 void Remove_In_MOD(const TArena_Umgebung& env, const std::string& dir, TInteraction& ui) {

@@ -1,10 +1,12 @@
 #include "arena/arena_vorrang.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "arena/arena_names.h"
@@ -26,6 +28,9 @@ namespace {
 // The name the archive is built under before it replaces the old one: the game loads only names
 // ending in ".pk3".
 const std::string Build_Suffix = ".new";
+// The longest name after "scripts/" the game takes for a .arena script: OpenArena's game module
+// builds "scripts/" + the name in 128 bytes and ends the process when it does not fit.
+constexpr std::size_t Max_Listed_Arena_Name = 119;
 // An arena file's script is read whole; a larger one is no script of the program's.
 constexpr std::uint64_t Max_Script_Size = std::uint64_t{64} << 20;
 
@@ -50,19 +55,90 @@ std::string Read_Member(const Zip_Archive& zip, int index) {
   return text;
 }
 
-// The names in a directory that belong to the outranking archive or to an unfinished build of it.
-std::vector<std::string> Own_Names(const std::string& mod_dir) {
-  const std::string own = Arena_Vorrang_Dateiname;
-  const auto names = platform::List_Names(mod_dir, [&own](std::string_view name) {
-    return platform::Starts_With_Ignore_Case(std::string(name), own);
+// The name the archive writer gives its scratch file beside the build: the build's name, "."
+// and six letters or digits.
+bool Is_Scratch_Name(const std::string& name) {
+  const std::string build = std::string(Arena_Vorrang_Dateiname) + Build_Suffix;
+  if (platform::Equal_Ignore_Case(name, build)) {
+    return true;
+  }
+  constexpr std::size_t letters = 6;
+  if (name.size() != build.size() + 1 + letters ||
+      !platform::Equal_Ignore_Case(name.substr(0, build.size() + 1), build + ".")) {
+    return false;
+  }
+  return std::all_of(name.end() - letters, name.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+// The directory's entries named as the archive (in any letter case) or as a scratch file of it.
+std::vector<std::string> Archive_And_Scratch_Names(const std::string& mod_dir) {
+  const auto names = platform::List_Names(mod_dir, [](std::string_view name) {
+    const std::string text(name);
+    return platform::Equal_Ignore_Case(text, Arena_Vorrang_Dateiname) || Is_Scratch_Name(text);
   });
   return names ? *names : std::vector<std::string>{};
 }
 
-void Remove_Names(const std::string& mod_dir, const std::vector<std::string>& names) {
-  for (const auto& name : names) {
-    ::unlink(platform::Join(mod_dir, name).c_str());
+// What an archive at `path` holds when it is one as the program writes it: scripts/arenas.txt
+// and empty .arena entries, nothing else.
+std::optional<TArena_Vorrang_Inhalt> Read_Content(const std::string& path) {
+  try {
+    Zip_Archive zip;
+    zip.Set_ZipFilename(path);
+    TArena_Vorrang_Inhalt content;
+    for (int i = 0; i < zip.Count(); ++i) {
+      const std::string& name = zip.Entry(i).FileName;
+      if (platform::Equal_Ignore_Case(name, Arena_Script_Eintrag)) {
+        content.Script = Read_Member(zip, i);
+      } else if (Is_Arena_Entry(name) && zip.Entry(i).Size64 == 0) {
+        content.Verborgen.push_back(platform::Lower(name));
+      } else {
+        return std::nullopt;  // not as the program writes it
+      }
+    }
+    std::sort(content.Verborgen.begin(), content.Verborgen.end());
+    return content;
+  } catch (const TZip_Error&) {
+    return std::nullopt;
   }
+}
+
+// Why the entry at `path` is not an outranking archive the program wrote (and so is neither
+// replaced nor removed); nullopt when it is one.
+std::optional<std::string> Not_Own_Reason(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) {
+    return std::string("it cannot be looked at");
+  }
+  if (S_ISDIR(st.st_mode)) {
+    return std::string("a folder of that name is in its place");
+  }
+  if (!S_ISREG(st.st_mode)) {
+    return std::string("something that is not a file is in its place");
+  }
+  if (!Read_Content(path)) {
+    return std::string("a file of that name that Vorlix did not write is in its place");
+  }
+  return std::nullopt;
+}
+
+// Removes the scratch files and the copies the program wrote among `names`, except the exact
+// name when `keep_exact`; returns the copies left alone because the program did not write them.
+std::vector<std::string> Remove_Own(const std::string& mod_dir,
+                                    const std::vector<std::string>& names, bool keep_exact) {
+  std::vector<std::string> foreign;
+  for (const auto& name : names) {
+    const std::string path = platform::Join(mod_dir, name);
+    const bool scratch = Is_Scratch_Name(name);
+    if (!scratch && Not_Own_Reason(path)) {
+      foreign.push_back(name);
+    } else if (scratch || !keep_exact || name != Arena_Vorrang_Dateiname) {
+      // A copy of another letter case would still be loaded.
+      ::unlink(path.c_str());
+    }
+  }
+  return foreign;
 }
 
 void Write_Text(const std::string& path, const std::string& text) {
@@ -74,15 +150,28 @@ void Write_Text(const std::string& path, const std::string& text) {
   }
 }
 
+// Where the archive goes: its path, when the place holds nothing or an archive the program
+// wrote; else TFile_Error naming the reason.
+std::string Target_Path(const std::string& mod_dir) {
+  std::string target = platform::Join(mod_dir, Arena_Vorrang_Dateiname);
+  struct stat st {};
+  if (::lstat(target.c_str(), &st) == 0) {
+    if (const auto reason = Not_Own_Reason(target)) {
+      throw TFile_Error("Couldn't write file " + target + ": " + *reason + ", left as it is.");
+    }
+  }
+  return target;
+}
+
 // Writes the archive beside the old one and puts it in its place in one rename.
 void Write_Archive(const std::string& temp_dir, const std::string& mod_dir,
                    const TArena_Vorrang_Inhalt& content) {
-  const std::vector<std::string> old = Own_Names(mod_dir);
+  const std::vector<std::string> old = Archive_And_Scratch_Names(mod_dir);
   if (!content.Script && content.Verborgen.empty()) {
-    Remove_Names(mod_dir, old);
+    Remove_Own(mod_dir, old, false);
     return;
   }
-  const std::string target = platform::Join(mod_dir, Arena_Vorrang_Dateiname);
+  const std::string target = Target_Path(mod_dir);
   const std::string build = target + Build_Suffix;
   ::unlink(build.c_str());  // an archive is added to, so nothing may be left of an earlier try
 
@@ -113,42 +202,32 @@ void Write_Archive(const std::string& temp_dir, const std::string& mod_dir,
   std::filesystem::rename(build, target, ec);
   if (ec) {
     ::unlink(build.c_str());
-    throw TFile_Error("Couldn't write file " + target + ".");
+    throw TFile_Error("Couldn't write file " + target + ": " + ec.message() + ".");
   }
-  // A copy of another letter case would still be loaded.
-  for (const auto& name : old) {
-    if (name != Arena_Vorrang_Dateiname) {
-      ::unlink(platform::Join(mod_dir, name).c_str());
+  Remove_Own(mod_dir, old, true);
+}
+
+// The scratch files and copies of other letter cases the program wrote: present ones mean the
+// directory is not in order yet.
+bool Has_Leftovers(const std::string& mod_dir) {
+  for (const auto& name : Archive_And_Scratch_Names(mod_dir)) {
+    if (name != Arena_Vorrang_Dateiname &&
+        (Is_Scratch_Name(name) || !Not_Own_Reason(platform::Join(mod_dir, name)))) {
+      return true;
     }
   }
+  return false;
 }
 
 }  // namespace
 
 std::optional<TArena_Vorrang_Inhalt> Lies_Arena_Vorrang(const std::string& mod_dir) {
-  const auto found = platform::Find_Ignore_Case(mod_dir, Arena_Vorrang_Dateiname);
-  if (!found) {
+  const std::string path = platform::Join(mod_dir, Arena_Vorrang_Dateiname);
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
     return std::nullopt;
   }
-  try {
-    Zip_Archive zip;
-    zip.Set_ZipFilename(platform::Join(mod_dir, *found));
-    TArena_Vorrang_Inhalt content;
-    for (int i = 0; i < zip.Count(); ++i) {
-      const std::string& name = zip.Entry(i).FileName;
-      if (platform::Equal_Ignore_Case(name, Arena_Script_Eintrag)) {
-        content.Script = Read_Member(zip, i);
-      } else if (Is_Arena_Entry(name) && zip.Entry(i).Size64 == 0) {
-        content.Verborgen.push_back(platform::Lower(name));
-      } else {
-        return std::nullopt;  // not as the program writes it
-      }
-    }
-    std::sort(content.Verborgen.begin(), content.Verborgen.end());
-    return content;
-  } catch (const TZip_Error&) {
-    return std::nullopt;
-  }
+  return Read_Content(path);
 }
 
 std::optional<std::string> Script_des_aktiven_Arena_Files(const std::string& mod_dir) {
@@ -171,19 +250,29 @@ std::optional<std::string> Script_des_aktiven_Arena_Files(const std::string& mod
   return std::nullopt;
 }
 
-std::vector<std::string> Zu_verbergende_Arena_Scripts(const TGame_Index& index,
-                                                      const std::string& game_dir,
-                                                      const std::string& mod_dir) {
+TArena_Scripts_To_Hide Zu_verbergende_Arena_Scripts(const TGame_Index& index,
+                                                    const std::string& game_dir,
+                                                    const std::string& mod_dir) {
   const std::string directory = platform::File_Name(mod_dir);
-  std::vector<std::string> names;
-  for (const TArchive_Facts* facts : index.Search_Order(directory, Base_Directories())) {
+  TArena_Scripts_To_Hide result;
+  std::vector<std::string>& names = result.Names;
+  const auto take = [&result](const std::string& path, const std::string& place,
+                              const std::string& member) {
+    if (path.empty() || path == Arena_Script_Eintrag) {
+      return;
+    }
+    if (path.size() - std::string("scripts/").size() > Max_Listed_Arena_Name) {
+      result.Too_Long.emplace_back(place, member);
+    } else {
+      result.Names.push_back(path);
+    }
+  };
+  for (const TArchive_Facts* facts : index.Search_Order(directory, index.Bases())) {
     for (const auto& script : facts->Arena_Scripts) {
-      if (Is_Arena_Entry(script)) {
-        names.push_back(platform::Lower(script));
-      }
+      take(Arena_Script_Path(script), facts->MOD_Directory + "/" + facts->PK3_Filename, script);
     }
   }
-  for (const auto& base : Base_Directories()) {
+  for (const auto& base : index.Bases()) {
     if (platform::Equal_Ignore_Case(base, directory)) {
       continue;
     }
@@ -195,18 +284,15 @@ std::vector<std::string> Zu_verbergende_Arena_Scripts(const TGame_Index& index,
     if (const auto loose = platform::List_Directory(platform::Join(base_dir, *scripts))) {
       for (const auto& entry : *loose) {
         if (!entry.Is_Directory && Ends_With_Ignore_Case(entry.Name, ".arena")) {
-          names.push_back("scripts/" + platform::Lower(entry.Name));
+          take("scripts/" + platform::Lower(entry.Name),
+               platform::File_Name(base_dir) + "/" + *scripts, entry.Name);
         }
       }
     }
   }
-  // Names an archive of the internet brings are written only when they stay inside scripts/.
-  names.erase(std::remove_if(names.begin(), names.end(),
-                             [](const std::string& name) { return !Is_Safe_Member_Name(name); }),
-              names.end());
   std::sort(names.begin(), names.end());
   names.erase(std::unique(names.begin(), names.end()), names.end());
-  return names;
+  return result;
 }
 
 std::vector<std::string> Arena_Vorrang_Ueberholer(const TGame_Index* index,
@@ -219,9 +305,8 @@ std::vector<std::string> Arena_Vorrang_Ueberholer(const TGame_Index* index,
         break;
       }
       const bool script = std::any_of(
-          facts->Arena_Scripts.begin(), facts->Arena_Scripts.end(), [](const std::string& name) {
-            return platform::Equal_Ignore_Case(name, Arena_Script_Eintrag);
-          });
+          facts->Arena_Scripts.begin(), facts->Arena_Scripts.end(),
+          [](const std::string& name) { return Arena_Script_Path(name) == Arena_Script_Eintrag; });
       if (script || !facts->Arenas.empty()) {
         found.push_back(facts->PK3_Filename);
       }
@@ -248,11 +333,27 @@ void Arena_Vorrang_File_erzeugen(const std::string& game_dir, const std::string&
   TArena_Vorrang_Inhalt wanted;
   wanted.Script = Script_des_aktiven_Arena_Files(mod_dir);
   if (index != nullptr) {
-    wanted.Verborgen = Zu_verbergende_Arena_Scripts(*index, game_dir, mod_dir);
+    TArena_Scripts_To_Hide hidden = Zu_verbergende_Arena_Scripts(*index, game_dir, mod_dir);
+    wanted.Verborgen = std::move(hidden.Names);
+    for (const auto& [place, member] : hidden.Too_Long) {
+      ui.Message(Message_Kind::Warning,
+                 Format_Message("The game cannot take the arena script %s of %s: its name is "
+                                "longer than " +
+                                    std::to_string(Max_Listed_Arena_Name) +
+                                    " characters after \"scripts/\" (OpenArena's game ends at "
+                                    "it). Please remove or rename it.",
+                                member, place),
+                 Button_Set::OK);
+    }
   } else if (present) {
-    wanted.Verborgen = present->Verborgen;
+    // The names kept must still be names the game takes.
+    for (const auto& name : present->Verborgen) {
+      if (name.size() - std::string("scripts/").size() <= Max_Listed_Arena_Name) {
+        wanted.Verborgen.push_back(name);
+      }
+    }
   }
-  if (!present || *present != wanted || Own_Names(mod_dir).size() != 1) {
+  if (!present || *present != wanted || Has_Leftovers(mod_dir)) {
     Write_Archive(temp_dir, mod_dir, wanted);
   }
   for (const auto& place : Arena_Vorrang_Ueberholer(index, mod_dir)) {
@@ -264,17 +365,25 @@ void Arena_Vorrang_File_erzeugen(const std::string& game_dir, const std::string&
   }
 }
 
-void Arena_Vorrang_Script_angleichen(const std::string& temp_dir, const std::string& mod_dir) {
+std::optional<std::string> Arena_Vorrang_Script_angleichen(const std::string& temp_dir,
+                                                           const std::string& mod_dir) {
   const auto present = Lies_Arena_Vorrang(mod_dir);
   TArena_Vorrang_Inhalt wanted = present.value_or(TArena_Vorrang_Inhalt{});
   wanted.Script = Script_des_aktiven_Arena_Files(mod_dir);
-  if (!present || *present != wanted) {
-    Write_Archive(temp_dir, mod_dir, wanted);
+  if (present && *present == wanted) {
+    return std::nullopt;
   }
+  try {
+    Target_Path(mod_dir);
+  } catch (const TFile_Error& error) {
+    return std::string(error.what());
+  }
+  Write_Archive(temp_dir, mod_dir, wanted);
+  return std::nullopt;
 }
 
-void Arena_Vorrang_File_loeschen(const std::string& mod_dir) {
-  Remove_Names(mod_dir, Own_Names(mod_dir));
+std::vector<std::string> Arena_Vorrang_File_loeschen(const std::string& mod_dir) {
+  return Remove_Own(mod_dir, Archive_And_Scratch_Names(mod_dir), false);
 }
 
 }  // namespace vorlix

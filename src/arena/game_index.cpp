@@ -9,7 +9,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
+#include "core/case_lookup.h"
 #include "core/fs_routines.h"
 #include "core/letter_case.h"
 #include "core/paths.h"
@@ -21,7 +23,8 @@ namespace vorlix {
 namespace {
 
 constexpr char Index_Magic[] = "VXGI";
-constexpr std::int32_t Index_Version = 1;
+// Version 2: every archive's facts are followed by their CRC-32.
+constexpr std::int32_t Index_Version = 2;
 // The map file name's upper-cased stem: "q3dm17.bsp" and "Q3DM17" give "Q3DM17".
 std::string Map_Stem(const std::string& map_file) {
   std::string stem = platform::Upper(map_file);
@@ -37,7 +40,18 @@ bool Contains(const std::vector<std::string>& list, const std::string& value) {
 
 // ---- The index file ---------------------------------------------------------------------------
 
-void Write_Facts(TByte_Writer& out, const TArchive_Facts& facts) {
+std::uint32_t Checksum(const char* bytes, std::size_t count) {
+  uLong crc = crc32(0L, Z_NULL, 0);
+  while (count > 0) {
+    const auto piece = static_cast<uInt>(std::min<std::size_t>(count, 1U << 30));
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes), piece);
+    bytes += piece;
+    count -= piece;
+  }
+  return static_cast<std::uint32_t>(crc);
+}
+
+void Write_Facts_Body(TByte_Writer& out, const TArchive_Facts& facts) {
   out.Write_String(facts.MOD_Directory);
   out.Write_String(facts.PK3_Filename);
   out.Write_Cardinal(facts.Size);
@@ -57,6 +71,16 @@ void Write_Facts(TByte_Writer& out, const TArchive_Facts& facts) {
   }
 }
 
+// One archive's record: its facts and their checksum, so that a damaged record is never taken
+// for facts.
+void Write_Facts(TByte_Writer& out, const TArchive_Facts& facts) {
+  TByte_Writer record;
+  Write_Facts_Body(record, facts);
+  const std::string& bytes = record.Data();
+  out.Write_Buffer(bytes.data(), bytes.size());
+  out.Write_Cardinal(Checksum(bytes.data(), bytes.size()));
+}
+
 // A count that the rest of the file can hold (every element takes at least `least` bytes).
 std::size_t Read_Count(TByte_Reader& in, std::size_t least) {
   const std::int32_t count = in.Read_Integer();
@@ -67,6 +91,7 @@ std::size_t Read_Count(TByte_Reader& in, std::size_t least) {
 }
 
 TArchive_Facts Read_Facts(TByte_Reader& in) {
+  const std::size_t start = in.Position();
   TArchive_Facts facts;
   facts.MOD_Directory = in.Read_String();
   facts.PK3_Filename = in.Read_String();
@@ -86,6 +111,10 @@ TArchive_Facts Read_Facts(TByte_Reader& in) {
       info.Keys.emplace_back(std::move(key), in.Read_String());
     }
     facts.Arenas.push_back(std::move(info));
+  }
+  const std::size_t length = in.Position() - start;
+  if (in.Read_Cardinal() != Checksum(in.Data().data() + start, length)) {
+    throw TStream_Error("checksum mismatch");
   }
   return facts;
 }
@@ -213,6 +242,7 @@ TGame_Index Game_Index_Of(const TPK3_Dateien_Verwaltung& database,
                           std::vector<TArchive_Facts> scanned, TGame_Index::Reader read) {
   const std::string path = platform::Join(database.Paths().Program_Dir, Game_Index_File);
   TGame_Index index;
+  index.Set_Base_Directory(Engine_Base_Directory(database.Paths().Game_Dir, {}));
   const bool loaded = index.Load(path);
   const std::size_t known = index.Archives().size();
   if (index.Refresh(database, read, std::move(scanned)) > 0 || !loaded ||
@@ -446,6 +476,23 @@ const std::vector<std::string>& Base_Directories() {
   return bases;
 }
 
+std::string Engine_Base_Directory(const std::string& game_dir, const std::string& engine) {
+  const std::string& quake = Base_Directories()[0];
+  const std::string& open_arena = Base_Directories()[1];
+  if (platform::Lower(platform::File_Name(engine)).find("openarena") != std::string::npos) {
+    return open_arena;
+  }
+  if (!platform::Find_Ignore_Case(game_dir, quake) &&
+      platform::Find_Ignore_Case(game_dir, open_arena)) {
+    return open_arena;
+  }
+  return quake;
+}
+
+std::vector<std::string> TGame_Index::Bases() const {
+  return Base_Directory_.empty() ? Base_Directories() : std::vector<std::string>{Base_Directory_};
+}
+
 std::vector<const TArchive_Facts*> TGame_Index::Search_Order(
     const std::string& mod, const std::vector<std::string>& bases) const {
   std::vector<const TArchive_Facts*> order;
@@ -463,7 +510,10 @@ std::vector<const TArchive_Facts*> TGame_Index::Search_Order(
   };
   add_directory(mod);
   for (const auto& base : bases) {
-    if (!platform::Equal_Ignore_Case(base, mod)) {
+    // The engine in use searches its own base directory only.
+    const bool in_use =
+        Base_Directory_.empty() || platform::Equal_Ignore_Case(base, Base_Directory_);
+    if (in_use && !platform::Equal_Ignore_Case(base, mod)) {
       add_directory(base);
     }
   }
@@ -498,11 +548,13 @@ std::vector<std::pair<const TArchive_Facts*, const TArena_Info*>> TGame_Index::A
   std::unordered_set<std::string> seen;
   for (const TArchive_Facts* facts : Search_Order(mod, bases)) {
     for (const auto& script : facts->Arena_Scripts) {
-      if (!seen.insert(platform::Upper(script)).second) {
+      // Member names the game opens as one path are one script.
+      const std::string path = Arena_Script_Path(script);
+      if (path.empty() || !seen.insert(path).second) {
         continue;
       }
       for (const auto& info : facts->Arenas) {
-        if (platform::Equal_Ignore_Case(info.Script, script)) {
+        if (info.Script == script) {
           blocks.emplace_back(facts, &info);
         }
       }

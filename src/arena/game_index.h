@@ -1,17 +1,19 @@
 #pragma once
 // What the game itself knows of the installation's archives: for each archive its map, bot-file
 // and arena-script members and the arena blocks of its scripts, read as the engine reads them.
-// Kept in gameindex.dat in the program directory (versioned, written atomically, rebuilt from the
-// archives when it is missing, damaged or of another version) and never needed to keep the
+// Kept in gameindex.dat in the program directory (versioned, each archive's record followed by
+// its CRC-32, written atomically, rebuilt from the archives when it is missing, damaged - a
+// checksum that does not match included - or of another version) and never needed to keep the
 // user's data: mapsdb.dat and mapstree.dat know nothing of it.
 //
 // The engine's rules it answers by:
-// - a MOD directory's archives are searched before the base directory's; within a directory the
-//   archive whose name sorts last (bytes compared after upper-casing ASCII letters) comes first;
+// - a MOD directory's archives are searched before those of the base directory of the engine in
+//   use (baseq3 or baseoa, Engine_Base_Directory); within a directory the archive whose name
+//   sorts last (bytes compared after upper-casing ASCII letters) comes first;
 // - a map's bot file (maps/NAME.aas) and its .bsp are taken from the first archive holding them
 //   in any letter case;
-// - scripts/arenas.txt is read from the first archive holding it, every scripts/*.arena name
-//   once, from the first archive holding it.
+// - scripts/arenas.txt is read from the first archive holding it, every .arena script the engine
+//   lists (Arena_Script_Path) once, from the first archive holding its path.
 
 #include <cstdint>
 #include <cstdio>
@@ -46,11 +48,18 @@ class TGame_Index {
   int Refresh(const TPK3_Dateien_Verwaltung& database, Reader read = nullptr,
               std::vector<TArchive_Facts> scanned = {});
 
+  // The base directory of the engine in use (Engine_Base_Directory); the search order takes it
+  // alone of the base directories it is given. Empty (the default): all of them.
+  void Set_Base_Directory(std::string base) { Base_Directory_ = std::move(base); }
+  const std::string& Base_Directory() const { return Base_Directory_; }
+  // The base directories the search order takes: the one in use, else all known ones.
+  std::vector<std::string> Bases() const;
+
   const std::vector<TArchive_Facts>& Archives() const { return Archives_; }
   void Set_Archives(std::vector<TArchive_Facts> archives) { Archives_ = std::move(archives); }
 
-  // The archives of a MOD directory followed by those of the base directories, in the engine's
-  // search order (names compared case-insensitively).
+  // The archives of a MOD directory followed by those of the base directories (of these, the
+  // one in use only), in the engine's search order (names compared case-insensitively).
   std::vector<const TArchive_Facts*> Search_Order(const std::string& mod,
                                                   const std::vector<std::string>& bases) const;
 
@@ -74,6 +83,7 @@ class TGame_Index {
 
  private:
   std::vector<TArchive_Facts> Archives_;
+  std::string Base_Directory_;
 };
 
 // The archive the game loads a map from when it is not the map's own (MOD directory and file name
@@ -143,6 +153,10 @@ inline constexpr const char* Game_Index_File = "gameindex.dat";
 
 // The base directories of the engines Vorlix knows: Quake III Arena's and OpenArena's.
 const std::vector<std::string>& Base_Directories();
+// The base directory of the engine in use: OpenArena's (baseoa) for an engine whose file name
+// names OpenArena, or for a game directory holding baseoa and no baseq3; Quake III Arena's
+// (baseq3) otherwise. `engine` is the program a launch starts ("" for the game directory's own).
+std::string Engine_Base_Directory(const std::string& game_dir, const std::string& engine);
 
 // The order in which the engine searches the archives of one directory: the name that sorts last
 // (ASCII letters upper-cased, bytes compared) first.

@@ -45,7 +45,9 @@ bool Start_With_Database(TCli_Context& context) {
 
 int Command_Sync(TCli_Context& context, TCli_Args& args) {
   args.Expect_End();
-  return context.Start() ? 0 : 1;
+  // An error shown on the way (a file that could not be written) fails the command too.
+  const int errors_before = context.Ui.Error_Count();
+  return context.Start() && context.Ui.Error_Count() == errors_before ? 0 : 1;
 }
 
 int Command_List(TCli_Context& context, TCli_Args& args) {

@@ -2,6 +2,7 @@
 
 #include "database/archive_facts.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "core/letter_case.h"
@@ -34,13 +35,7 @@ std::string Maps_Stem(const std::string& member, const std::string& extension) {
 }
 
 bool Is_Arena_Script(const std::string& member) {
-  if (!platform::Starts_With_Ignore_Case(member, "scripts/")) {
-    return false;
-  }
-  const std::string name = member.substr(8);
-  return name.find('/') == std::string::npos &&
-         (platform::Equal_Ignore_Case(name, "arenas.txt") ||
-          (name.size() > 6 && Ends_With_Ignore_Case(name, ".arena")));
+  return !Arena_Script_Path(member).empty();
 }
 
 // ---- The engine's tokens -------------------------------------------------------------------
@@ -95,6 +90,27 @@ class TTokens {
 };
 
 }  // namespace
+
+std::string Arena_Script_Path(const std::string& member) {
+  // The engine compares paths ignoring letter case and takes "\\" for "/".
+  std::string path = platform::Lower(member);
+  std::replace(path.begin(), path.end(), '\\', '/');
+  if (path == "scripts/arenas.txt") {
+    return path;
+  }
+  // It lists as .arena scripts the members whose names begin with "scripts" (any case), end in
+  // ".arena", hold at most two separators and the last of them after those seven letters; the
+  // name it lists is what follows the eighth character, read as "scripts/" + that name.
+  constexpr std::size_t folder = 7;
+  const std::size_t separators =
+      static_cast<std::size_t>(std::count(path.begin(), path.end(), '/'));
+  const std::size_t last = path.rfind('/');
+  if (path.compare(0, folder, "scripts") != 0 || separators == 0 || separators > 2 ||
+      last < folder || !Ends_With_Ignore_Case(path, ".arena")) {
+    return {};
+  }
+  return "scripts/" + path.substr(folder + 1);
+}
 
 std::string TArena_Info::Value(const std::string& key) const {
   for (const auto& [name, value] : Keys) {

@@ -26,6 +26,13 @@ struct TArena_Info {
 // closed ends the parse.
 std::vector<TArena_Info> Parse_Arena_Infos(const std::string& text, const std::string& script);
 
+// The path under which the game reads an archive member as an arena script, in the form the
+// engine compares paths (lower case, "/" for "\\"): "scripts/arenas.txt", or "scripts/" + the
+// name the engine lists for a .arena member (every member whose name begins with "scripts", ends
+// in ".arena" and holds one or two separators, the last one after "scripts": "scripts/x.arena",
+// "Scripts\\x.arena", "scripts//x.arena", "scripts/sub/x.arena"). "" for any other member.
+std::string Arena_Script_Path(const std::string& member);
+
 struct TArchive_Facts {
   std::string MOD_Directory;  // lower case, as the database stores it
   std::string PK3_Filename;   // as on disk
@@ -33,7 +40,7 @@ struct TArchive_Facts {
   std::int32_t Date = 0;                   // packed DOS date-time of the file
   std::vector<std::string> Maps;           // maps/*.bsp, upper-cased stems (Q3DM17)
   std::vector<std::string> Bot_Files;      // maps/*.aas, upper-cased stems
-  std::vector<std::string> Arena_Scripts;  // scripts/*.arena and scripts/arenas.txt as stored
+  std::vector<std::string> Arena_Scripts;  // members Arena_Script_Path takes, as stored
   std::vector<TArena_Info> Arenas;
   bool Readable = true;  // false: the archive could not be listed (tried again next time)
   bool operator==(const TArchive_Facts&) const = default;

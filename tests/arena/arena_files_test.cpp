@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "arena/arena_script.h"
 #include "arena_test_support.h"
 #include "core/paths.h"
@@ -355,6 +357,29 @@ TEST_F(Arena_Files, Disablers_Follow_The_Arena_Files_And_Keep_Old_Entries) {
   Arena_Disabler_Files_erzeugen(Env, Ui);
   EXPECT_FALSE(Exists(In_Base("z_Arenas_Disabler.pk3")));
   EXPECT_EQ(Contents(Cpma).at(1), "z_Arenas_Disabler.pk3: scripts/old.arena");
+}
+
+TEST_F(Arena_Files, A_Disabler_Holding_Every_Entry_Is_Not_Written_Again) {
+  Write_Arena_Pk3(In_Cpma("z_Arenas_active_X.pk3"), Usual);
+  Arena_Disabler_Files_erzeugen(Env, Ui);
+  const auto identity = [this] {
+    struct stat st {};
+    ::stat(In_Cpma("z_Arenas_Disabler.pk3").c_str(), &st);
+    return std::make_pair(st.st_ino, st.st_mtim.tv_nsec);
+  };
+  const auto written = identity();
+  Arena_Disabler_Files_erzeugen(Env, Ui);
+  EXPECT_EQ(identity(), written);
+  // A map the disabler lacks, or an entry that is not empty, makes it written again.
+  Write_Pk3(In_Cpma("z_Arenas_Disabler.pk3"),
+            {{"scripts/cpm22.arena", "x"}, {"scripts/q3dm17.arena", ""}});
+  Arena_Disabler_Files_erzeugen(Env, Ui);
+  for (const auto& member : Read_Zip(In_Cpma("z_Arenas_Disabler.pk3"))) {
+    EXPECT_EQ(member.Data, "") << member.Name;
+  }
+  Write_Pk3(In_Cpma("z_Arenas_Disabler.pk3"), {{"scripts/q3dm17.arena", ""}});
+  Arena_Disabler_Files_erzeugen(Env, Ui);
+  EXPECT_EQ(Contents(Cpma).at(1), Disabler);
 }
 
 // ---- The command line's way in

@@ -7,6 +7,8 @@
 #include "arena_test_support.h"
 #include "core/interaction.h"
 #include "core/letter_case.h"
+#include "database/archive_facts.h"
+#include "database/scan.h"
 
 namespace vorlix::testing {
 namespace {
@@ -19,52 +21,78 @@ std::string Blocks(const Strings& maps) {
   return text;
 }
 
+// The engine's path comparison inside an archive: letter case ignored, "\\" taken for "/".
+std::string Engine_Path(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return platform::Lower(path);
+}
+
+// What the engine lists of a member when it lists "scripts" for ".arena": the name after the
+// eighth character, for names beginning with "scripts" in any case, ending in ".arena", whose
+// separators are at most two, the last one not before the eighth character.
+std::optional<std::string> Listed_Arena(const std::string& member) {
+  const std::size_t separators = static_cast<std::size_t>(
+      std::count_if(member.begin(), member.end(), [](char c) { return c == '/' || c == '\\'; }));
+  const std::size_t last = member.find_last_of("/\\");
+  if (!platform::Starts_With_Ignore_Case(member, "scripts") || separators == 0 || separators > 2 ||
+      last < 7 || !platform::Upper(member).ends_with(".ARENA")) {
+    return std::nullopt;
+  }
+  return member.substr(8);
+}
+
 // The maps the game lists with `mod` as its game, read from the archives on disk by the engine's
 // rules: the MOD directory's archives before the base directory's, the name sorting last first;
-// scripts/arenas.txt, then the .arena names of all archives in that order, each once and as many
-// as fit into the engine's 1,024-byte list, each read from the first archive holding it.
+// scripts/arenas.txt, then the .arena names of all archives in that order, each once (letter
+// case ignored) and as many as fit into the engine's 1,024-byte list, each read as "scripts/" +
+// the name from the first archive holding that path.
 Strings Game_Lists(const std::string& game_dir, const std::string& mod) {
-  std::vector<TArchive_Facts> archives;
+  struct TArchive {
+    std::string Name;
+    std::vector<TZip_Member_Read> Members;
+  };
+  std::vector<TArchive> order;
   for (const std::string& dir : {mod, std::string("baseq3")}) {
+    std::vector<TArchive> archives;
     for (const auto& name : Names_In(platform::Join(game_dir, dir))) {
       if (name.ends_with(".pk3")) {
-        archives.push_back(Read_Archive_Facts(platform::Join({game_dir, dir, name})));
-        archives.back().MOD_Directory = dir;
-        archives.back().PK3_Filename = name;
+        archives.push_back({name, Read_Zip(platform::Join({game_dir, dir, name}))});
       }
     }
+    std::sort(archives.begin(), archives.end(),
+              [](const TArchive& a, const TArchive& b) { return Searched_Before(a.Name, b.Name); });
+    order.insert(order.end(), archives.begin(), archives.end());
   }
-  TGame_Index index;
-  index.Set_Archives(archives);
-  const auto order = index.Search_Order(mod, {"baseq3"});
-  Strings names = {"SCRIPTS/ARENAS.TXT"};
+  Strings paths = {"scripts/arenas.txt"};
+  Strings listed;
   std::size_t used = 0;
   bool full = false;  // the list ends at the first name that does not fit
-  for (const TArchive_Facts* facts : order) {
-    for (const auto& held : facts->Arena_Scripts) {
-      const std::string name = platform::Upper(held);
-      const std::size_t length = name.size() - std::string("SCRIPTS/").size() + 1;
-      if (full || !name.ends_with(".ARENA") ||
-          std::find(names.begin(), names.end(), name) != names.end()) {
+  for (const auto& archive : order) {
+    for (const auto& member : archive.Members) {
+      const auto name = Listed_Arena(member.Name);
+      if (full || !name ||
+          std::find(listed.begin(), listed.end(), platform::Lower(*name)) != listed.end()) {
         continue;
       }
-      full = used + length + 1 >= 1024;
+      full = used + name->size() + 2 >= 1024;
       if (!full) {
-        used += length;
-        names.push_back(name);
+        used += name->size() + 1;
+        listed.push_back(platform::Lower(*name));
+        paths.push_back(Engine_Path("scripts/" + *name));
       }
     }
   }
   Strings maps;
-  for (const auto& name : names) {
-    const auto holds = [&name](const TArchive_Facts* facts) {
-      return std::any_of(facts->Arena_Scripts.begin(), facts->Arena_Scripts.end(),
-                         [&name](const auto& held) { return platform::Upper(held) == name; });
-    };
-    const auto first = std::find_if(order.begin(), order.end(), holds);
-    for (const auto& info : first == order.end() ? std::vector<TArena_Info>{} : (*first)->Arenas) {
-      if (platform::Upper(info.Script) == name) {
-        maps.push_back(platform::Lower(info.Value("map")));
+  for (const auto& path : paths) {
+    for (const auto& archive : order) {
+      const auto member =
+          std::find_if(archive.Members.begin(), archive.Members.end(),
+                       [&path](const TZip_Member_Read& m) { return Engine_Path(m.Name) == path; });
+      if (member != archive.Members.end()) {
+        for (const auto& info : Parse_Arena_Infos(member->Data, path)) {
+          maps.push_back(platform::Lower(info.Value("map")));
+        }
+        break;
       }
     }
   }
@@ -186,6 +214,109 @@ TEST(Arena_Vorrang, What_Still_Comes_First_Is_Named) {
             (Strings{"Arena File has been created in BASEQ3.",
                      "The game may list maps of ~~~~~Later.pk3" + tail,
                      "The game may list maps of scripts/loose.arena" + tail}));
+}
+
+TEST(Arena_Vorrang, Every_Name_The_Engine_Lists_As_An_Arena_Script_Is_Hidden) {
+  TScene scene;
+  scene.Pack("pak0.pk3", {"q3dm17", "q3dm6"});
+  scene.Pack("odd.pk3", {},
+             {{"scripts/./dot.arena", Blocks({"dot"})},
+              {"scripts//twice.arena", Blocks({"twice"})},
+              {"scripts/co:lon.arena", Blocks({"colon"})},
+              {"scripts\\back.arena", Blocks({"back"})},
+              {"scripts/sub/deep.arena", Blocks({"deep"})},
+              {"scripts/.arena", Blocks({"bare"})},
+              {"SCRIPTS/Upper.ARENA", Blocks({"upper"})},
+              {"scripts/a/b/too_deep.arena", Blocks({"too_deep"})}});
+  scene.Create("Duel", {1});
+  EXPECT_EQ(scene.Lists(), Strings{"q3dm6"});
+}
+
+TEST(Arena_Vorrang, Names_Too_Long_For_The_Game_Are_Never_Written_And_Are_Named) {
+  // OpenArena's game module ends the process at a .arena name of 120 characters or more.
+  TScene scene;
+  const std::string longest = std::string(113, 'a');
+  const std::string too_long = std::string(114, 'b');
+  scene.Pack("pak0.pk3", {"q3dm17"});
+  scene.Pack("long.pk3", {longest, too_long});
+  scene.Create("Duel", {0});
+  const Strings hidden = Lies_Arena_Vorrang(scene.Base)->Verborgen;
+  EXPECT_EQ(hidden, (Strings{"scripts/" + longest + ".arena", "scripts/q3dm17.arena"}));
+  const Strings messages = scene.Ui.Message_Texts();
+  ASSERT_EQ(messages.size(), 2U);
+  EXPECT_EQ(messages[1],
+            "The game cannot take the arena script scripts/" + too_long +
+                ".arena of baseq3/long.pk3: its name is longer than 119 characters after "
+                "\"scripts/\" (OpenArena's game ends at it). Please remove or rename it.");
+  // A name kept from an earlier archive is dropped as well when no index is at hand.
+  const std::string archive = platform::Join(scene.Base, Arena_Vorrang_Dateiname);
+  Write_Pk3(archive, {{"scripts/" + too_long + ".arena", ""}, {"scripts/x.arena", ""}});
+  Arena_Vorrang_File_erzeugen(scene.Inst.Game, scene.Inst.Temp, "BASEQ3", scene.Base, nullptr,
+                              scene.Ui);
+  EXPECT_EQ(Lies_Arena_Vorrang(scene.Base)->Verborgen, Strings{"scripts/x.arena"});
+}
+
+TEST(Arena_Vorrang, Only_Its_Own_Archive_Is_Replaced_Or_Removed) {
+  TScene scene;
+  scene.Pack("pak0.pk3", {"q3dm17", "q3dm6"});
+  const Strings users = {"~~~~Vorlix_Arenas.pk3.bak", "~~~~vorlix_arenas.pk3_2.pk3",
+                         "~~~~Vorlix_Arenas.pk3.orig"};
+  for (const auto& name : users) {
+    Write_Pk3(platform::Join(scene.Base, name), {{"maps/mine.bsp", "IBSP"}});
+  }
+  // What an interrupted write left is the program's own.
+  Write_File(platform::Join(scene.Base, "~~~~Vorlix_Arenas.pk3.new"), "partial");
+  Write_File(platform::Join(scene.Base, "~~~~Vorlix_Arenas.pk3.new.aB3dE9"), "partial");
+  scene.Create("Duel", {1});
+  EXPECT_EQ(scene.Lists(), Strings{"q3dm6"});
+  for (const auto& name : users) {
+    EXPECT_TRUE(Exists(platform::Join(scene.Base, name))) << name;
+  }
+  EXPECT_FALSE(Exists(platform::Join(scene.Base, "~~~~Vorlix_Arenas.pk3.new")));
+  EXPECT_FALSE(Exists(platform::Join(scene.Base, "~~~~Vorlix_Arenas.pk3.new.aB3dE9")));
+
+  // A user's pack by the exact name is neither replaced nor removed, and the user is told.
+  const std::string archive = platform::Join(scene.Base, Arena_Vorrang_Dateiname);
+  Write_Pk3(archive, {{"maps/mine.bsp", "IBSP"}});
+  scene.Ui.Messages.clear();
+  Arena_Disabler_Files_erzeugen(scene.Env, scene.Ui);
+  EXPECT_EQ(Read_Zip(archive).size(), 1U);
+  EXPECT_EQ(scene.Ui.Message_Texts(),
+            Strings{"Couldn't write file " + archive +
+                    ": a file of that name that Vorlix did not write is in its place, left as "
+                    "it is."});
+  scene.Run(Arena_Modus::Entfernen);
+  EXPECT_EQ(Read_Zip(archive).size(), 1U);
+  EXPECT_EQ(scene.Ui.Message_Texts().back(),
+            "~~~~Vorlix_Arenas.pk3 in BASEQ3 was not written by Vorlix and is left as it is.");
+}
+
+TEST(Arena_Vorrang, A_Folder_In_Its_Place_Is_Reported_Once_Per_Start_With_The_Reason) {
+  TScene scene;
+  scene.Pack("pak0.pk3", {"q3dm17", "q3dm6"});
+  scene.Create("Duel", {1});
+  const std::string archive = platform::Join(scene.Base, Arena_Vorrang_Dateiname);
+  std::filesystem::remove(archive);
+  std::filesystem::create_directory(archive);
+  scene.Ui.Messages.clear();
+  Pruefe_Arena_Files_beim_Start(scene.Inst.Game, "baseq3", scene.Ui, scene.Inst.Temp);
+  Arena_Disabler_Files_erzeugen(scene.Env, scene.Ui);
+  EXPECT_EQ(scene.Ui.Message_Texts(),
+            Strings{"Couldn't write file " + archive +
+                    ": a folder of that name is in its place, left as it is."});
+  EXPECT_TRUE(std::filesystem::is_directory(archive));
+}
+
+TEST(Arena_Vorrang, Only_The_Base_Directory_Of_The_Engine_In_Use_Counts) {
+  TScene scene;
+  scene.Pack("pak0.pk3", {"q3dm17"});
+  const std::string other = scene.Inst.Mod_Dir("baseoa");
+  std::filesystem::create_directories(other);
+  Write_Pk3(platform::Join(other, "o.pk3"), {{"scripts/oa.arena", Blocks({"oa_dm1"})}});
+  scene.Inst.Add_PK3("baseoa", "o.pk3");
+  scene.Env.MODs = {"BASEQ3", "BASEOA"};
+  scene.Create("Duel", {0});
+  EXPECT_EQ(Lies_Arena_Vorrang(scene.Base)->Verborgen, Strings{"scripts/q3dm17.arena"});
 }
 
 }  // namespace

@@ -188,8 +188,8 @@ TEST(Game_Index, The_Start_Up_Keeps_The_Index_From_Its_Scans_And_Rebuilds_A_Spoi
       {"cut short", [&] { Write_File(file, data.substr(0, data.size() / 2)); }, true, 0, 2},
       {"header cut short", [&] { Write_File(file, data.substr(0, 6)); }, false, 0, 2},
       {"bytes after its end", [&] { Write_File(file, data + "x"); }, true, 0, 2},
-      {"another version", [&] { Write_File(file, data.substr(0, 4) + "\x02" + data.substr(5)); },
-       false, 0, 2},
+      {"the earlier version",
+       [&] { Write_File(file, data.substr(0, 4) + "\x01" + data.substr(5)); }, false, 0, 2},
       {"an archive changed under it",
        [&] {
          Write_Pk3(b, {{"maps/c.bsp", Make_Bsp(Entity_Text("C"), 100)}});
@@ -206,6 +206,51 @@ TEST(Game_Index, The_Start_Up_Keeps_The_Index_From_Its_Scans_And_Rebuilds_A_Spoi
     const TArchive_Facts* loaded = index.Loaded_From("c.bsp", "baseoa", Base_Directories());
     EXPECT_EQ(loaded != nullptr, c.Scans == 1);
   }
+}
+
+TEST(Game_Index, No_Flipped_Bit_Passes_For_Facts) {
+  TTemp_Dir dir;
+  const std::string file = dir / "gameindex.dat";
+  TArchive_Facts facts = Facts("baseq3", "a.pk3", {"Q3DM1"}, {"Q3DM1"});
+  facts.Arena_Scripts = {"scripts/a.arena"};
+  facts.Arenas = Parse_Arena_Infos("{ map q3dm1 bots sarge }", "scripts/a.arena");
+  TGame_Index index;
+  index.Set_Archives({facts, Facts("baseq3", "b.pk3", {"Q3DM2"}, {})});
+  ASSERT_TRUE(index.Save(file));
+  const std::string data = Read_File(file);
+  TGame_Index loaded;
+  ASSERT_TRUE(loaded.Load(file));
+  EXPECT_EQ(loaded.Archives(), index.Archives());
+  int passed = 0;
+  for (std::size_t bit = 0; bit < data.size() * 8; ++bit) {
+    std::string spoilt = data;
+    spoilt[bit / 8] = static_cast<char>(spoilt[bit / 8] ^ (1 << (bit % 8)));
+    Write_File(file, spoilt);
+    passed += loaded.Load(file) ? 1 : 0;
+    EXPECT_TRUE(loaded.Archives().empty());
+  }
+  EXPECT_EQ(passed, 0);
+}
+
+TEST(Game_Index, The_Base_Directory_Is_The_One_Of_The_Engine_In_Use) {
+  TTemp_Dir dir;
+  fs::create_directories(dir / "both/baseq3");
+  fs::create_directories(dir / "both/BaseOA");
+  fs::create_directories(dir / "oa/baseoa");
+  EXPECT_EQ(Engine_Base_Directory(dir / "both", ""), "baseq3");
+  EXPECT_EQ(Engine_Base_Directory(dir / "both", "/usr/lib/ioquake3/ioquake3"), "baseq3");
+  EXPECT_EQ(Engine_Base_Directory(dir / "both", "/usr/games/OpenArena"), "baseoa");
+  EXPECT_EQ(Engine_Base_Directory(dir / "oa", dir / "oa/QUAKE3.EXE"), "baseoa");
+
+  TGame_Index index;
+  index.Set_Archives({Facts("baseoa", "o.pk3", {"OA_DM1"}, {"OA_DM1"}),
+                      Facts("baseq3", "pak0.pk3", {"Q3DM1"}, {})});
+  index.Set_Base_Directory("baseq3");
+  EXPECT_EQ(index.Bot_File("oa_dm1.bsp", "cpma", Base_Directories()), nullptr);
+  EXPECT_EQ(index.Loaded_From("q3dm1.bsp", "cpma", Base_Directories())->PK3_Filename, "pak0.pk3");
+  index.Set_Base_Directory("baseoa");
+  EXPECT_EQ(index.Bot_File("oa_dm1.bsp", "cpma", Base_Directories())->PK3_Filename, "o.pk3");
+  EXPECT_EQ(index.Loaded_From("q3dm1.bsp", "cpma", Base_Directories()), nullptr);
 }
 
 }  // namespace

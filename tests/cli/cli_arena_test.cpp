@@ -89,5 +89,17 @@ TEST_F(Cli_Arena, Import_Takes_An_Arena_Script_Into_The_Maps) {
   EXPECT_NE(result.Err.find("error: "), std::string::npos) << result.Err;
 }
 
+TEST_F(Cli_Arena, A_Folder_In_The_Outranking_Archives_Place_Fails_Sync_Once_With_The_Reason) {
+  Write_Pk3(Game_ / "baseq3/z_Arenas_active_one.pk3", {{"scripts/arenas.txt", "{ map q3dm1 }"}});
+  fs::create_directory(Game_ / "baseq3/~~~~Vorlix_Arenas.pk3");
+  const Run_Result result = Run_Data({"sync"});
+  EXPECT_EQ(result.Status, 1);
+  const std::string reason = "~~~~Vorlix_Arenas.pk3: a folder of that name is in its place";
+  const auto first = result.Err.find(reason);
+  ASSERT_NE(first, std::string::npos) << result.Err;
+  EXPECT_EQ(result.Err.find(reason, first + 1), std::string::npos) << result.Err;
+  EXPECT_TRUE(fs::is_directory(Game_ / "baseq3/~~~~Vorlix_Arenas.pk3"));
+}
+
 }  // namespace
 }  // namespace vorlix::testing
