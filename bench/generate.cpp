@@ -58,18 +58,18 @@ namespace {
 
 // A piece of a member's raw deflate stream: compressed bytes that end on a byte boundary with no
 // reference to earlier data, so pieces can be chained.
-struct Piece {
+struct TPiece {
   std::string Compressed;
   std::uint32_t Crc = 0;
   std::uint64_t Size = 0;  // uncompressed
 };
 
-Piece Deflate_Piece(const std::string& data, bool last, int level = 6) {
+TPiece Deflate_Piece(const std::string& data, bool last, int level = 6) {
   z_stream z{};
   if (deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
     throw std::runtime_error("deflateInit2 failed");
   }
-  Piece piece;
+  TPiece piece;
   piece.Compressed.resize(deflateBound(&z, data.size()) + 64);
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
   z.avail_in = static_cast<uInt>(data.size());
@@ -223,41 +223,41 @@ std::string Tga(int width, int height, std::mt19937& rng) {
 
 // ---- ZIP writer -------------------------------------------------------------------------------
 
-class Zip_Writer {
+class TZip_Writer {
  public:
-  explicit Zip_Writer(const std::string& path) : Out_(path, std::ios::binary | std::ios::trunc) {
+  explicit TZip_Writer(const std::string& path) : Out_(path, std::ios::binary | std::ios::trunc) {
     if (!Out_) {
       throw std::runtime_error("cannot write " + path);
     }
   }
 
   // A member made of chained pieces (the last one finished), or stored when `stored`.
-  void Add(const std::string& name, const std::vector<const Piece*>& pieces, std::int32_t dos) {
-    Central entry;
+  void Add(const std::string& name, const std::vector<const TPiece*>& pieces, std::int32_t dos) {
+    TCentral_Record entry;
     entry.Name = name;
     entry.Method = 8;
     entry.Dos = dos;
     entry.Offset = Position_;
-    for (const Piece* piece : pieces) {
+    for (const TPiece* piece : pieces) {
       entry.Crc = static_cast<std::uint32_t>(
           crc32_combine(entry.Crc, piece->Crc, static_cast<z_off_t>(piece->Size)));
       entry.Compressed += piece->Compressed.size();
       entry.Size += piece->Size;
     }
     Local_Header(entry);
-    for (const Piece* piece : pieces) {
+    for (const TPiece* piece : pieces) {
       Write(piece->Compressed);
     }
     Central_.push_back(entry);
   }
 
   void Add_Data(const std::string& name, const std::string& data, std::int32_t dos) {
-    const Piece piece = Deflate_Piece(data, true);
+    const TPiece piece = Deflate_Piece(data, true);
     Add(name, {&piece}, dos);
   }
 
   void Add_Directory(const std::string& name, std::int32_t dos) {
-    Central entry;
+    TCentral_Record entry;
     entry.Name = name;
     entry.Method = 0;
     entry.Dos = dos;
@@ -269,7 +269,7 @@ class Zip_Writer {
 
   void Finish() {
     const std::uint64_t start = Position_;
-    for (const Central& entry : Central_) {
+    for (const TCentral_Record& entry : Central_) {
       std::string h;
       Put_U32(h, 0x02014b50u);
       Put_U16(h, (3 << 8) | 20);  // made by Unix
@@ -302,7 +302,7 @@ class Zip_Writer {
   }
 
  private:
-  struct Central {
+  struct TCentral_Record {
     std::string Name;
     int Method = 8;
     std::int32_t Dos = 0;
@@ -319,7 +319,7 @@ class Zip_Writer {
   }
 
   // Method, date-time, CRC, both sizes and the name's length: the same in both headers.
-  static void Put_Entry_Fields(std::string& h, const Central& entry) {
+  static void Put_Entry_Fields(std::string& h, const TCentral_Record& entry) {
     Put_U16(h, entry.Method);
     Put_U32(h, static_cast<std::uint32_t>(entry.Dos));
     Put_U32(h, entry.Crc);
@@ -328,7 +328,7 @@ class Zip_Writer {
     Put_U16(h, static_cast<int>(entry.Name.size()));
   }
 
-  void Local_Header(const Central& entry) {
+  void Local_Header(const TCentral_Record& entry) {
     std::string h;
     Put_U32(h, 0x04034b50u);
     Put_U16(h, 20);
@@ -346,12 +346,12 @@ class Zip_Writer {
 
   std::ofstream Out_;
   std::uint64_t Position_ = 0;
-  std::vector<Central> Central_;
+  std::vector<TCentral_Record> Central_;
 };
 
 // ---- the installation -------------------------------------------------------------------------
 
-struct Install_Options {
+struct TInstall_Options {
   std::string Game_Dir;
   int Archives = 300;
   int Maps = 1500;
@@ -406,13 +406,13 @@ std::string Bsp_Header(std::uint32_t entity_offset, std::uint32_t entity_size,
   return header;
 }
 
-void Write_Installation(const Install_Options& o) {
+void Write_Installation(const TInstall_Options& o) {
   std::mt19937 rng(o.Seed);
   fs::create_directories(o.Game_Dir);
   std::ofstream(fs::path(o.Game_Dir) / "QUAKE3.EXE") << "bench\n";
 
   // The pool of independently deflated lump blocks.
-  std::vector<Piece> pool;
+  std::vector<TPiece> pool;
   pool.reserve(24);
   for (int i = 0; i < 24; ++i) {
     pool.push_back(Deflate_Piece(Lump_Block(Block_Size, rng), false));
@@ -447,7 +447,7 @@ void Write_Installation(const Install_Options& o) {
     const std::string stem = Word(rng) + std::to_string(a);
     std::string file = (a % 7 == 0 ? "MAP-" : "map-") + stem + (a % 5 == 0 ? ".PK3" : ".pk3");
     const std::int32_t archive_dos = Dos_Date_Time(year(rng), month(rng), day(rng), 12, 0, 0);
-    Zip_Writer zip((fs::path(o.Game_Dir) / mod / file).string());
+    TZip_Writer zip((fs::path(o.Game_Dir) / mod / file).string());
     const bool bots = percent(rng) < 15;
     if (bots) {
       zip.Add_Directory("models/", archive_dos);
@@ -480,9 +480,9 @@ void Write_Installation(const Install_Options& o) {
       std::string indexes;
       Append_Tables(indexes, tail, rng);
       last += indexes;
-      const Piece head = Deflate_Piece(first, false);
-      const Piece end = Deflate_Piece(last, true);
-      std::vector<const Piece*> pieces{&head};
+      const TPiece head = Deflate_Piece(first, false);
+      const TPiece end = Deflate_Piece(last, true);
+      std::vector<const TPiece*> pieces{&head};
       std::uniform_int_distribution<std::size_t> pick(0, pool.size() - 1);
       for (std::size_t b = 0; b < pooled; ++b) {
         pieces.push_back(&pool[pick(rng)]);
@@ -532,12 +532,12 @@ int Write_Tree(const std::string& program_dir, const std::string& game_dir) {
   vorlix::bench::TSilent_Interaction ui{"vorlix-bench-gen"};
   vorlix::TDatabase_Paths paths{program_dir, program_dir + "/TEMP", program_dir + "/LEVELSHOTS",
                                 program_dir + "/BOTINFO", game_dir};
-  vorlix::TPK3_Dateien_Verwaltung database(paths, &ui);
+  vorlix::TPK3_Record_Store database(paths, &ui);
   if (!vorlix::TDatabase_File::Load_Database(database,
                                              (fs::path(program_dir) / "mapsdb.dat").string())) {
     return 1;
   }
-  std::vector<vorlix::TMAP_Datei_Eintrag*> maps;
+  std::vector<vorlix::TMap_Record*> maps;
   for (int p = 0; p < database.Count(); ++p) {
     const auto& list = *database.Items(p)->Maps;
     for (int m = 0; m < list.Count(); ++m) {
@@ -547,20 +547,19 @@ int Write_Tree(const std::string& program_dir, const std::string& game_dir) {
     }
   }
   vorlix::TMaps_Tree tree;
-  tree.TreeView_Maps_Erzeuge_Gruppe("Arenas");
+  tree.Make_Group("Arenas");
   constexpr int groups = 100;
-  std::vector<std::vector<vorlix::TMAP_Datei_Eintrag*>> shares(groups);
+  std::vector<std::vector<vorlix::TMap_Record*>> shares(groups);
   for (std::size_t i = 0; i < maps.size(); ++i) {
     shares[i % groups].push_back(maps[i]);
   }
   for (int g = 0; g < groups; ++g) {
     tree.Select(tree.Root());
-    vorlix::TMaps_Tree_Node* group = tree.TreeView_Maps_Erzeuge_Gruppe(
-        "Group " + std::to_string(g / 10) + "-" + std::to_string(g % 10));
+    vorlix::TMaps_Tree_Node* group =
+        tree.Make_Group("Group " + std::to_string(g / 10) + "-" + std::to_string(g % 10));
     tree.Drop_List_Items(group, shares[static_cast<std::size_t>(g)]);
   }
-  return tree.TreeView_Maps_Speichern((fs::path(program_dir) / "mapstree.dat").string(), ui) ? 0
-                                                                                             : 1;
+  return tree.Save_Tree_File((fs::path(program_dir) / "mapstree.dat").string(), ui) ? 0 : 1;
 }
 
 int Usage() {
@@ -582,7 +581,7 @@ int main(int argc, char** argv) {
     if (args.size() < 2 || args[0] != "install" || args.size() % 2 != 0) {
       return Usage();
     }
-    Install_Options o;
+    TInstall_Options o;
     o.Game_Dir = args[1];
     for (std::size_t i = 2; i + 1 < args.size(); i += 2) {
       const std::string& name = args[i];

@@ -83,8 +83,8 @@ int main(int argc, char** argv) {
   }
 
   vorlix::bench::TSilent_Interaction ui{"vorlix-bench-search"};
-  vorlix::TPK3_Dateien_Verwaltung database(vorlix::TDatabase_Paths{}, &ui);
-  vorlix::TMOD_Liste mods;
+  vorlix::TPK3_Record_Store database(vorlix::TDatabase_Paths{}, &ui);
+  vorlix::TMOD_List mods;
   const std::vector<std::string> mod_names = {"baseq3", "cpma", "osp", "defrag"};
   for (const auto& mod : mod_names) {
     mods.Append(mod, mod);
@@ -96,14 +96,14 @@ int main(int argc, char** argv) {
   auto game = std::make_shared<vorlix::TGame_Index>();
   std::vector<vorlix::TArchive_Facts> archives;
   for (int p = 0; p < map_count / per_archive; ++p) {
-    vorlix::TPK3_Datei_Eintrag* pk3 = database.Items(database.Add_Record());
+    vorlix::TPK3_Record* pk3 = database.Items(database.Add_Record());
     pk3->MOD_Directory = mod_names[static_cast<std::size_t>(p) % mod_names.size()];
     pk3->PK3_Filename = "pack" + std::to_string(p) + ".pk3";
     pk3->PK3_Filedate = static_cast<std::int32_t>((static_cast<std::uint32_t>(40 + p % 7) << 25) |
                                                   (1U << 21) | (1U << 16));
     pk3->Maps = database.New_Map_Manager(pk3);
     for (int m = 0; m < per_archive; ++m) {
-      vorlix::TMAP_Datei_Eintrag* map = pk3->Maps->Items(pk3->Maps->Add_Record());
+      vorlix::TMap_Record* map = pk3->Maps->Items(pk3->Maps->Add_Record());
       map->MAP_Filename = "M" + std::to_string(p) + "_" + std::to_string(m) + ".BSP";
       map->Map_Longname = Title(random);
       map->Game_Types = static_cast<std::uint8_t>(1U << (random() % 6));
@@ -144,11 +144,11 @@ int main(int argc, char** argv) {
   window.resize(1200, 800);
   window.show();
   view->Set_Context({&database, &mods, &ui, std::string(), std::string(), std::string()});
-  view->Lade_ListView_Maps();
+  view->Load_Maps_List();
   // Half of the maps into 1,000 groups: 100 groups below the root with 10 groups each.
   vorlix::TMaps_Tree& tree = view->Tree();
-  tree.TreeView_Maps_Erzeuge_Gruppe(vorlix::Root_Group_Name);
-  std::vector<vorlix::TMAP_Datei_Eintrag*> into_tree;
+  tree.Make_Group(vorlix::Root_Group_Name);
+  std::vector<vorlix::TMap_Record*> into_tree;
   for (const auto& item : view->List().Items()) {
     if (item.Map->ID % 2 == 0) {
       into_tree.push_back(item.Map);
@@ -157,13 +157,13 @@ int main(int argc, char** argv) {
   std::vector<vorlix::TMaps_Tree_Node*> groups;
   for (int g = 0; g < 100; ++g) {
     tree.Select(tree.Root());
-    vorlix::TMaps_Tree_Node* top = tree.TreeView_Maps_Erzeuge_Gruppe("Group " + std::to_string(g));
+    vorlix::TMaps_Tree_Node* top = tree.Make_Group("Group " + std::to_string(g));
     for (int s = 0; s < 10; ++s) {
       tree.Select(top);
-      groups.push_back(tree.TreeView_Maps_Erzeuge_Gruppe("Sub " + std::to_string(s)));
+      groups.push_back(tree.Make_Group("Sub " + std::to_string(s)));
     }
   }
-  std::vector<std::vector<vorlix::TMAP_Datei_Eintrag*>> shares(groups.size());
+  std::vector<std::vector<vorlix::TMap_Record*>> shares(groups.size());
   for (std::size_t i = 0; i < into_tree.size(); ++i) {
     shares[i % groups.size()].push_back(into_tree[i]);
   }

@@ -16,7 +16,7 @@ namespace vorlix::bench {
 class TSilent_Interaction : public TInteraction {
  public:
   explicit TSilent_Interaction(std::string program) : Program_(std::move(program)) {}
-  Answer Message(Message_Kind, const std::string& text, Button_Set buttons) override {
+  TAnswer Message(TMessage_Kind, const std::string& text, TAnswer_Set buttons) override {
     std::cerr << Program_ << ": " << text << "\n";
     return Default_Answer(buttons);
   }
@@ -24,8 +24,8 @@ class TSilent_Interaction : public TInteraction {
   std::unique_ptr<TNotice> Notice(const std::string&, const std::string&) override {
     return nullptr;
   }
-  std::optional<std::string> Choose_File(const File_Request&) override { return std::nullopt; }
-  std::optional<std::vector<int>> Select_Items(const Selection_Request&) override {
+  std::optional<std::string> Choose_File(const TFile_Request&) override { return std::nullopt; }
+  std::optional<std::vector<int>> Select_Items(const TSelection_Request&) override {
     return std::nullopt;
   }
   std::optional<std::string> Specify_Arena_Name(const std::string&,

@@ -157,8 +157,8 @@ std::string Demo_Stand_In_Text(const std::string& engine) {
   return text.str();
 }
 
-TDemo_Installation Richte_Demo_Installation_ein(const std::string& demo_dir,
-                                                const TDemo_Sources& sources) {
+TDemo_Installation Set_Up_Demo_Installation(const std::string& demo_dir,
+                                            const TDemo_Sources& sources) {
   TDemo_Installation demo;
   demo.Game_Dir = platform::Without_Trailing_Separator(demo_dir);
   const std::string data_dir = platform::Without_Trailing_Separator(sources.Data_Dir);
@@ -255,7 +255,7 @@ TStart_Setup Apply_Engine_And_Demo(TProgram_Options& options, const TDemo_Source
       setup.Error = "no executable program " + *options.Engine;
       return setup;
     }
-    if (!Speichere_Q3A_Exe(engine)) {
+    if (!Save_Q3A_Exe(engine)) {
       setup.Exit_Status = 1;
       setup.Error = "cannot write the settings file " + Settings_File_Path();
       return setup;
@@ -270,7 +270,7 @@ TStart_Setup Apply_Engine_And_Demo(TProgram_Options& options, const TDemo_Source
       setup.Error = "no executable program " + *options.Server_Engine;
       return setup;
     }
-    if (!Speichere_Q3A_Server_Exe(server)) {
+    if (!Save_Q3A_Server_Exe(server)) {
       setup.Exit_Status = 1;
       setup.Error = "cannot write the settings file " + Settings_File_Path();
       return setup;
@@ -281,7 +281,7 @@ TStart_Setup Apply_Engine_And_Demo(TProgram_Options& options, const TDemo_Source
   if (options.Demo) {
     const std::string dir =
         demo_dir.empty() ? platform::Join(User_Data_Directory(), Demo_Folder_Name) : demo_dir;
-    const TDemo_Installation demo = Richte_Demo_Installation_ein(dir, sources);
+    const TDemo_Installation demo = Set_Up_Demo_Installation(dir, sources);
     if (!demo.Error.empty()) {
       setup.Exit_Status = 1;
       setup.Error = demo.Error;
@@ -292,7 +292,7 @@ TStart_Setup Apply_Engine_And_Demo(TProgram_Options& options, const TDemo_Source
                           std::to_string(demo.Archives) + " archives of OpenArena)");
     if (!options.Engine) {
       if (!demo.Engine.empty()) {
-        if (!Speichere_Q3A_Exe(demo.Engine)) {
+        if (!Save_Q3A_Exe(demo.Engine)) {
           setup.Exit_Status = 1;
           setup.Error = "cannot write the settings file " + Settings_File_Path();
           return setup;

@@ -42,8 +42,8 @@ struct TDemo_Installation {
 // sub-directory of the data holding pk3 archives, with a link per archive (links to archives
 // that are gone are removed; files of the user's own, such as arena files, stay), and the
 // QUAKE3.EXE stand-in (a file there that is not the stand-in is left alone).
-TDemo_Installation Richte_Demo_Installation_ein(const std::string& demo_dir,
-                                                const TDemo_Sources& sources);
+TDemo_Installation Set_Up_Demo_Installation(const std::string& demo_dir,
+                                            const TDemo_Sources& sources);
 
 // The text of the QUAKE3.EXE stand-in: a shell script that runs `engine` (or, when that has
 // gone, the openarena found in PATH) with the folder it lies in as base path and baseoa as base

@@ -21,19 +21,19 @@ class TSearch {
   explicit TSearch(TInteraction& interaction) : Interaction_(interaction) {}
 
   // One root; "" when nothing was confirmed below it.
-  std::string Durchsuche_Laufwerk(const std::string& root) {
+  std::string Search_Drive(const std::string& root) {
     Found_ = false;
     Result_.clear();
     const std::string start = platform::Without_Trailing_Separator(root);
     if (!Was_Walked(start)) {
-      Durchsuche_Verzeichnis(start);
+      Search_Directory(start);
       Remember(start);
     }
     return Result_;
   }
 
  private:
-  void Durchsuche_Verzeichnis(const std::string& dir) {
+  void Search_Directory(const std::string& dir) {
     Interaction_.Keep_Painted();
     const auto entries = platform::List_Directory(dir);
     if (!entries) {
@@ -41,15 +41,14 @@ class TSearch {
     }
     for (const auto& entry : *entries) {
       const std::string path = platform::Join(dir, entry.Name);
-      if (platform::Upper(entry.Name) == "QUAKE3.EXE" &&
-          Frage_Q3A_Verzeichnis(Interaction_, path)) {
+      if (platform::Upper(entry.Name) == "QUAKE3.EXE" && Ask_Q3A_Directory(Interaction_, path)) {
         Result_ = dir;
         Found_ = true;
         return;
       }
       if (entry.Is_Directory && !entry.Is_Symlink && !platform::Is_Excluded_From_Search(path) &&
           !Was_Walked(path)) {
-        Durchsuche_Verzeichnis(path);
+        Search_Directory(path);
       }
       if (Found_) {
         return;
@@ -76,18 +75,17 @@ class TSearch {
 
 }  // namespace
 
-bool Frage_Q3A_Verzeichnis(TInteraction& interaction, const std::string& path) {
-  return interaction.Message(Message_Kind::Confirmation,
+bool Ask_Q3A_Directory(TInteraction& interaction, const std::string& path) {
+  return interaction.Message(TMessage_Kind::Confirmation,
                              "Is this your Quake III Arena directory?\r\n\n" + path,
-                             Button_Set::Yes_No) == Answer::Yes;
+                             TAnswer_Set::Yes_No) == TAnswer::Yes;
 }
 
-std::string Suche_Q3A_Verzeichnis(TInteraction& interaction,
-                                  const std::vector<std::string>& roots) {
+std::string Find_Q3A_Directory(TInteraction& interaction, const std::vector<std::string>& roots) {
   const auto notice = interaction.Notice("Please wait", "Looking for Quake 3 Arena directory...");
   TSearch search(interaction);
   for (const auto& root : roots) {
-    std::string result = search.Durchsuche_Laufwerk(root);
+    std::string result = search.Search_Drive(root);
     if (!result.empty()) {
       return result;
     }
@@ -95,8 +93,8 @@ std::string Suche_Q3A_Verzeichnis(TInteraction& interaction,
   return {};
 }
 
-std::string Suche_Q3A_Verzeichnis(TInteraction& interaction) {
-  return Suche_Q3A_Verzeichnis(interaction, platform::Default_Search_Roots());
+std::string Find_Q3A_Directory(TInteraction& interaction) {
+  return Find_Q3A_Directory(interaction, platform::Default_Search_Roots());
 }
 
 }  // namespace vorlix

@@ -11,12 +11,12 @@ class TInteraction;
 
 // The whole search with its notice window, over platform::Default_Search_Roots().
 // Returns the directory holding the confirmed QUAKE3.EXE, or "" when nothing was confirmed.
-std::string Suche_Q3A_Verzeichnis(TInteraction& interaction);
+std::string Find_Q3A_Directory(TInteraction& interaction);
 // The same over the given roots, walked in order. A root already walked, a directory excluded
 // by the platform (virtual file systems) and a symbolic link to a directory are never entered.
-std::string Suche_Q3A_Verzeichnis(TInteraction& interaction, const std::vector<std::string>& roots);
+std::string Find_Q3A_Directory(TInteraction& interaction, const std::vector<std::string>& roots);
 
 // The confirmation question for a found file; true only for "Yes".
-bool Frage_Q3A_Verzeichnis(TInteraction& interaction, const std::string& path);
+bool Ask_Q3A_Directory(TInteraction& interaction, const std::string& path);
 
 }  // namespace vorlix

@@ -21,21 +21,21 @@
 
 namespace vorlix {
 
-void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
+void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui) {
   steps.Build_MOD_List = [&ui](TMain_State& state) {
     // The arena-file pass runs for each MOD directory right after it was listed.
-    TMOD_Liste_Hooks hooks;
-    hooks.MOD_angefuegt = [&ui, &state](const std::string&, const std::string& mod_dir) {
-      if (Pruefe_Arena_Files_beim_Start(state.Game_Dir, platform::File_Name(mod_dir), ui,
-                                        state.Temp_Dir)) {
+    TMOD_List_Hooks hooks;
+    hooks.MOD_Added = [&ui, &state](const std::string&, const std::string& mod_dir) {
+      if (Check_Arena_Files_At_Start(state.Game_Dir, platform::File_Name(mod_dir), ui,
+                                     state.Temp_Dir)) {
         state.Game_Dir_Written = true;
       }
     };
-    hooks.Zaehle_MODs_mit_Arena_Files = [&state](const TMOD_Liste& mods) {
-      return Ermittle_Anzahl_MODs_mit_Vorlix_Arena_File(state.Game_Dir, mods.Names());
+    hooks.Count_MODs_With_Arena_Files = [&state](const TMOD_List& mods) {
+      return Count_MODs_With_Vorlix_Arena_File(state.Game_Dir, mods.Names());
     };
-    state.MOD_Liste = std::make_unique<TMOD_Liste>();
-    state.MODs_mit_Arena_Files = state.MOD_Liste->Baue_Liste(state.Game_Dir, hooks);
+    state.MOD_List = std::make_unique<TMOD_List>();
+    state.MODs_With_Arena_Files = state.MOD_List->Build_List(state.Game_Dir, hooks);
   };
   steps.Load_And_Sync_Database = [&ui](TMain_State& state) {
     // The walk read ahead holds while it walked this directory and the arena pass changed nothing
@@ -51,16 +51,16 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
     state.Game_Index.reset();
     // The facts of the archives the synchronisation lists go to the game index file as they come.
     TGame_Index_Writer index_writer(state.Program_Dir);
-    state.PK3_Datenbank = Lade_PK3_Datenbank(
+    state.PK3_Database = Load_PK3_Database(
         TDatabase_Paths{state.Program_Dir, state.Temp_Dir, state.Levelshots_Dir, state.Botinfo_Dir,
                         state.Game_Dir},
         &ui, walk_ahead, [&index_writer](const TArchive_Facts& facts) { index_writer.Add(facts); });
     // The tree file is read against the records while the list is filled. The list step drops
     // vanished MODs from the maps' "Useable MODs" lists, which the reading never looks at.
-    if (!state.PK3_Datenbank->Load_Damaged()) {
+    if (!state.PK3_Database->Load_Damaged()) {
       try {
         state.Tree_Ahead = std::async(std::launch::async, [program_dir = state.Program_Dir,
-                                                           database = state.PK3_Datenbank.get()] {
+                                                           database = state.PK3_Database.get()] {
           return std::make_unique<TTree_File_Reading>(Read_Tree_File(program_dir, *database));
         });
       } catch (const std::system_error&) {
@@ -69,15 +69,15 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
     }
     // The game index file takes the facts of the archives the synchronisation listed; it is
     // rebuilt when missing or of another version. An unchanged installation leaves it alone: it
-    // is read when first wanted (Game_Index_aus).
-    if (!state.PK3_Datenbank->Load_Damaged() &&
+    // is read when first wanted (Loaded_Game_Index).
+    if (!state.PK3_Database->Load_Damaged() &&
         (index_writer.Added() > 0 || !Game_Index_File_Is_Current(state.Program_Dir))) {
       try {
-        if (!index_writer.Write(*state.PK3_Datenbank)) {
+        if (!index_writer.Write(*state.PK3_Database)) {
           // What was read serves this run; nothing is read twice for want of the file.
           if (const auto unsaved = index_writer.Unsaved_Index()) {
             TGame_Index index = *unsaved;
-            index.Set_Base_Directory(Engine_Base_Directory(state.Game_Dir, Lade_Q3A_Exe()));
+            index.Set_Base_Directory(Engine_Base_Directory(state.Game_Dir, Load_Q3A_Exe()));
             state.Game_Index = std::make_shared<const TGame_Index>(std::move(index));
           }
         }
@@ -87,23 +87,23 @@ void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui) {
         // Never needed for the user's data: the dialogs do without, the next start tries again.
       }
       if (!index_writer.Problem().empty()) {
-        ui.Message(Message_Kind::Warning, Game_Index_Problem_Message(index_writer.Problem()),
-                   Button_Set::OK);
+        ui.Message(TMessage_Kind::Warning, Game_Index_Problem_Message(index_writer.Problem()),
+                   TAnswer_Set::OK);
       }
     }
   };
   steps.Read_Bots = [](TMain_State& state) {
-    if (state.PK3_Datenbank && state.MOD_Liste) {
-      state.MOD_Liste->Ermittle_BotInformationen(state.Program_Dir, *state.PK3_Datenbank);
+    if (state.PK3_Database && state.MOD_List) {
+      state.MOD_List->Determine_Bot_Information(state.Program_Dir, *state.PK3_Database);
     }
   };
   steps.Write_Disablers = [&ui](TMain_State& state) {
-    if (state.MOD_Liste) {
-      Arena_Disabler_Files_erzeugen(Arena_Umgebung_aus(state), ui);
+    if (state.MOD_List) {
+      Create_Arena_Disabler_Files(Arena_Environment_Of(state), ui);
     }
   };
   steps.Save_Database = [](TMain_State& state) {
-    return !state.PK3_Datenbank || Speichere_PK3_Datenbank(*state.PK3_Datenbank);
+    return !state.PK3_Database || Save_PK3_Database(*state.PK3_Database);
   };
 }
 
@@ -114,39 +114,39 @@ std::unique_ptr<TTree_File_Reading> Take_Tree_Read_Ahead(TMain_State& state) {
   return state.Tree_Ahead.get();
 }
 
-TArena_Umgebung Arena_Umgebung_aus(const TMain_State& state) {
-  TArena_Umgebung env;
+TArena_Environment Arena_Environment_Of(const TMain_State& state) {
+  TArena_Environment env;
   env.Game_Dir = state.Game_Dir;
   env.Temp_Dir = state.Temp_Dir;
-  if (state.MOD_Liste) {
-    env.MODs = state.MOD_Liste->Names();
+  if (state.MOD_List) {
+    env.MODs = state.MOD_List->Names();
   }
-  env.Database = state.PK3_Datenbank.get();
-  env.Game_Index = [&state] { return Game_Index_aus(state); };
+  env.Database = state.PK3_Database.get();
+  env.Game_Index = [&state] { return Loaded_Game_Index(state); };
   return env;
 }
 
-TProperties_Context Properties_Kontext_aus(const TMain_State& state, TInteraction& ui,
-                                           const QLocale& locale) {
+TProperties_Context Properties_Context_Of(const TMain_State& state, TInteraction& ui,
+                                          const QLocale& locale) {
   TProperties_Context context;
   context.Program_Dir = state.Program_Dir;
   context.Levelshots_Dir = state.Levelshots_Dir;
   context.Botinfo_Dir = state.Botinfo_Dir;
   context.Game_Dir = state.Game_Dir;
-  context.Mods = state.MOD_Liste.get();
-  context.Database = state.PK3_Datenbank.get();
+  context.Mods = state.MOD_List.get();
+  context.Database = state.PK3_Database.get();
   context.Interaction = &ui;
   context.Locale = locale;
-  context.Game_Index = Game_Index_aus(state);
+  context.Game_Index = Loaded_Game_Index(state);
   return context;
 }
 
-std::shared_ptr<const TGame_Index> Game_Index_aus(const TMain_State& state) {
-  if (!state.Game_Index && state.PK3_Datenbank && !state.PK3_Datenbank->Load_Damaged()) {
+std::shared_ptr<const TGame_Index> Loaded_Game_Index(const TMain_State& state) {
+  if (!state.Game_Index && state.PK3_Database && !state.PK3_Database->Load_Damaged()) {
     try {
-      TGame_Index index = Game_Index_Of(*state.PK3_Datenbank);
+      TGame_Index index = Game_Index_Of(*state.PK3_Database);
       // The base directory the engine a launch starts searches.
-      index.Set_Base_Directory(Engine_Base_Directory(state.Game_Dir, Lade_Q3A_Exe()));
+      index.Set_Base_Directory(Engine_Base_Directory(state.Game_Dir, Load_Q3A_Exe()));
       state.Game_Index = std::make_shared<const TGame_Index>(std::move(index));
     } catch (const std::bad_alloc&) {
       throw;  // never an answer made of what is missing

@@ -17,19 +17,19 @@ class TInteraction;
 
 // Fills Build_MOD_List, Load_And_Sync_Database, Read_Bots, Write_Disablers and Save_Database.
 // `ui` must outlive the steps.
-void Setze_Programmschritte(TStartup_Steps& steps, TInteraction& ui);
+void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui);
 
 // What the arena-file commands work with, from the program state.
-TArena_Umgebung Arena_Umgebung_aus(const TMain_State& state);
+TArena_Environment Arena_Environment_Of(const TMain_State& state);
 // The tree file as read ahead by the database step, or none (the tree step then reads it).
 std::unique_ptr<TTree_File_Reading> Take_Tree_Read_Ahead(TMain_State& state);
 
 // What the game itself knows of the state's archives, as the database step left it (null before
 // a database is loaded, or when the index could not be built).
-std::shared_ptr<const TGame_Index> Game_Index_aus(const TMain_State& state);
+std::shared_ptr<const TGame_Index> Loaded_Game_Index(const TMain_State& state);
 
 // What the properties and launch dialogs work with, from the program state.
-TProperties_Context Properties_Kontext_aus(const TMain_State& state, TInteraction& ui,
-                                           const QLocale& locale);
+TProperties_Context Properties_Context_Of(const TMain_State& state, TInteraction& ui,
+                                          const QLocale& locale);
 
 }  // namespace vorlix

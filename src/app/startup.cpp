@@ -23,7 +23,7 @@ void Remove_Temp_Folders(const std::string& program_dir) {
   if (const auto entries = platform::List_Directory(program_dir)) {
     for (const auto& entry : *entries) {
       if (platform::Upper(entry.Name) == "TEMP") {
-        Loesche_Verzeichnisbaum(platform::Join(program_dir, entry.Name));
+        Delete_Directory_Tree(platform::Join(program_dir, entry.Name));
       }
     }
   }
@@ -50,10 +50,10 @@ bool Holds_Game_Executable(const std::string& game_dir) {
 TStartup::TStartup(TInteraction& interaction, TStartup_Steps steps, TStartup_Options options)
     : Interaction_(interaction), Steps_(std::move(steps)), Options_(std::move(options)) {}
 
-void TStartup::Lade_Registry_Einstellungen(bool& dev_comp) {
-  const TRegistry_Werte werte = vorlix::Lade_Registry_Einstellungen();
-  State_.Game_Dir = werte.Q3A_Dir;
-  dev_comp = werte.Dev_Comp;
+void TStartup::Load_Registry_Settings(bool& dev_comp) {
+  const TRegistry_Values registry_values = vorlix::Load_Registry_Settings();
+  State_.Game_Dir = registry_values.Q3A_Dir;
+  dev_comp = registry_values.Dev_Comp;
   if (Options_.Game_Dir) {
     // A directory given on the command line stands in for the stored one, once.
     State_.Game_Dir = Absolute_Directory(*Options_.Game_Dir);
@@ -62,23 +62,23 @@ void TStartup::Lade_Registry_Einstellungen(bool& dev_comp) {
   Session_Flags().Suppress_Saving = false;
 }
 
-bool TStartup::Ermittle_Verzeichnisse() {
+bool TStartup::Determine_Directories() {
   State_.Program_Dir = platform::Without_Trailing_Separator(
       Options_.Program_Dir ? *Options_.Program_Dir : Default_Program_Directory());
-  State_.Levelshots_Dir = Programm_Unterverzeichnis(State_.Program_Dir, "LEVELSHOTS");
-  State_.Botinfo_Dir = Programm_Unterverzeichnis(State_.Program_Dir, "BOTINFO");
+  State_.Levelshots_Dir = Program_Subdirectory(State_.Program_Dir, "LEVELSHOTS");
+  State_.Botinfo_Dir = Program_Subdirectory(State_.Program_Dir, "BOTINFO");
   // The pictures that come with the program: the program directory's own GFX, else the one
   // beside the executable, else the installation's shared data.
   State_.GFX_Dir = Find_GFX_Directory(State_.Program_Dir, platform::Executable_Directory());
   // Another program at work in the data folder: its files, TEMP included, are not touched.
   switch (Lock_.Take(State_.Program_Dir, Options_.Lock_Wait_Seconds)) {
     case Lock_Outcome::In_Use:
-      Interaction_.Message(Message_Kind::Error, Folder_In_Use_Message(State_.Program_Dir),
-                           Button_Set::Cancel);
+      Interaction_.Message(TMessage_Kind::Error, Folder_In_Use_Message(State_.Program_Dir),
+                           TAnswer_Set::Cancel);
       return false;
     case Lock_Outcome::Unusable:
       // A folder the program saves into is never used without the lock.
-      Interaction_.Message(Message_Kind::Error, Lock_.Problem(), Button_Set::Cancel);
+      Interaction_.Message(TMessage_Kind::Error, Lock_.Problem(), TAnswer_Set::Cancel);
       return false;
     case Lock_Outcome::Held:
     case Lock_Outcome::Not_Saved:
@@ -86,24 +86,24 @@ bool TStartup::Ermittle_Verzeichnisse() {
   }
   // The steps that write into TEMP create it anew, under the name a created folder gets.
   Remove_Temp_Folders(State_.Program_Dir);
-  State_.Temp_Dir = Programm_Unterverzeichnis(State_.Program_Dir, "TEMP");
+  State_.Temp_Dir = Program_Subdirectory(State_.Program_Dir, "TEMP");
 
   State_.Game_Dir = platform::Without_Trailing_Separator(State_.Game_Dir);
   if (!Holds_Game_Executable(State_.Game_Dir)) {
     State_.Game_Dir = Options_.Search_Roots.empty()
-                          ? Suche_Q3A_Verzeichnis(Interaction_)
-                          : Suche_Q3A_Verzeichnis(Interaction_, Options_.Search_Roots);
+                          ? Find_Q3A_Directory(Interaction_)
+                          : Find_Q3A_Directory(Interaction_, Options_.Search_Roots);
   }
   if (State_.Game_Dir.empty()) {
-    Interaction_.Message(Message_Kind::Error, "Couldn't find Quake 3 Arena.", Button_Set::Cancel);
+    Interaction_.Message(TMessage_Kind::Error, "Couldn't find Quake 3 Arena.", TAnswer_Set::Cancel);
     return false;
   }
   return true;
 }
 
 std::string Expected_Game_Directory(const std::optional<std::string>& given) {
-  return platform::Without_Trailing_Separator(
-      given ? Absolute_Directory(*given) : vorlix::Lade_Registry_Einstellungen().Q3A_Dir);
+  return platform::Without_Trailing_Separator(given ? Absolute_Directory(*given)
+                                                    : vorlix::Load_Registry_Settings().Q3A_Dir);
 }
 
 void TStartup::Read_Ahead(std::unique_ptr<TRead_Ahead> started) {
@@ -119,7 +119,7 @@ void TStartup::Read_Ahead(std::unique_ptr<TRead_Ahead> started) {
   }
 }
 
-Load_Outcome TStartup::Lade(bool& dev_comp) {
+TLoad_Outcome TStartup::Load(bool& dev_comp) {
   dev_comp = false;
   // What was read ahead serves this run only.
   struct TAhead_Release {
@@ -133,25 +133,25 @@ Load_Outcome TStartup::Lade(bool& dev_comp) {
   } release{State_};
   State_.Game_Dir_Written = false;
   try {
-    Lade_Registry_Einstellungen(dev_comp);
-    if (!Ermittle_Verzeichnisse()) {
-      return Load_Outcome::Stop;
+    Load_Registry_Settings(dev_comp);
+    if (!Determine_Directories()) {
+      return TLoad_Outcome::Stop;
     }
-    if (Pruefe_alte_Version(State_.Program_Dir, Interaction_)) {
-      return Load_Outcome::Stop;
+    if (Check_Old_Version(State_.Program_Dir, Interaction_)) {
+      return TLoad_Outcome::Stop;
     }
-    State_.MOD_Liste.reset();
-    State_.MODs_mit_Arena_Files = 0;
+    State_.MOD_List.reset();
+    State_.MODs_With_Arena_Files = 0;
     if (Steps_.Build_MOD_List) {
       Steps_.Build_MOD_List(State_);
     }
-    State_.PK3_Datenbank.reset();
+    State_.PK3_Database.reset();
     if (Steps_.Load_And_Sync_Database) {
       Steps_.Load_And_Sync_Database(State_);
     }
-    if (State_.PK3_Datenbank && State_.PK3_Datenbank->Load_Damaged()) {
+    if (State_.PK3_Database && State_.PK3_Database->Load_Damaged()) {
       // Nothing may be built on a database read in part, nor saved over it.
-      return Load_Outcome::Stop;
+      return TLoad_Outcome::Stop;
     }
     if (Steps_.Fill_List) {
       Steps_.Fill_List(State_);
@@ -163,25 +163,25 @@ Load_Outcome TStartup::Lade(bool& dev_comp) {
       Steps_.Write_Disablers(State_);
     }
     if (Steps_.Load_Tree && !Steps_.Load_Tree(State_)) {
-      return Load_Outcome::Stop;
+      return TLoad_Outcome::Stop;
     }
-    if (Steps_.Load_Toolbar_Images) {
-      Steps_.Load_Toolbar_Images(State_);
+    if (Steps_.Load_Artwork) {
+      Steps_.Load_Artwork(State_);
     }
   } catch (const std::exception& error) {
     // Whatever was built so far must not replace the stored files.
     Session_Flags().Suppress_Saving = true;
-    Interaction_.Message(Message_Kind::Error, error.what(), Button_Set::OK);
-    return Load_Outcome::Aborted;
+    Interaction_.Message(TMessage_Kind::Error, error.what(), TAnswer_Set::OK);
+    return TLoad_Outcome::Aborted;
   } catch (...) {
     Session_Flags().Suppress_Saving = true;
-    Interaction_.Message(Message_Kind::Error, "Unknown error during start-up.", Button_Set::OK);
-    return Load_Outcome::Aborted;
+    Interaction_.Message(TMessage_Kind::Error, "Unknown error during start-up.", TAnswer_Set::OK);
+    return TLoad_Outcome::Aborted;
   }
-  return Load_Outcome::Run;
+  return TLoad_Outcome::Run;
 }
 
-bool TStartup::Speichere_Einstellungen() {
+bool TStartup::Save_Settings() {
   const auto run = [this](const std::function<bool(TMain_State&)>& step) {
     if (!step) {
       return true;
@@ -189,20 +189,20 @@ bool TStartup::Speichere_Einstellungen() {
     try {
       return step(State_);
     } catch (const std::exception& error) {
-      Interaction_.Message(Message_Kind::Error, error.what(), Button_Set::OK);
+      Interaction_.Message(TMessage_Kind::Error, error.what(), TAnswer_Set::OK);
       return false;
     }
   };
-  bool saved = Speichere_Registry_Einstellungen(State_.Game_Dir, Interaction_);
+  bool saved = Save_Registry_Settings(State_.Game_Dir, Interaction_);
   saved = run(Steps_.Save_Database) && saved;
   saved = run(Steps_.Save_Tree) && saved;
   return saved;
 }
 
-bool TStartup::Schliessen() {
+bool TStartup::Close() {
   bool saved = true;
   if (!Session_Flags().Suppress_Saving) {
-    saved = Speichere_Einstellungen();
+    saved = Save_Settings();
   }
   if (!State_.Program_Dir.empty()) {
     Remove_Temp_Folders(State_.Program_Dir);
@@ -210,10 +210,10 @@ bool TStartup::Schliessen() {
   return saved;
 }
 
-void TStartup::Neu_Laden() {
-  Speichere_Einstellungen();
+void TStartup::Reload() {
+  Save_Settings();
   bool dev_comp = false;
-  Lade(dev_comp);
+  Load(dev_comp);
 }
 
 // ---- The three-second rule ----
@@ -225,16 +225,16 @@ TClock_Reading Read_Local_Clock() {
   return {local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec, local.tm_wday};
 }
 
-bool Werbung_abgelaufen(const TClock_Reading& start, const TClock_Reading& now) {
+bool Splash_Time_Over(const TClock_Reading& start, const TClock_Reading& now) {
   // A clock set back (or a change to winter time) ends the wait too, instead of holding the
   // splash window for up to an hour.
   return now.Weekday != start.Weekday || now.Seconds_Of_Day >= start.Seconds_Of_Day + 3 ||
          now.Seconds_Of_Day < start.Seconds_Of_Day;
 }
 
-void Warte_auf_Werbung(const TClock_Reading& start, const std::function<TClock_Reading()>& clock,
-                       const std::function<void()>& idle) {
-  while (!Werbung_abgelaufen(start, clock())) {
+void Wait_For_Splash_Time(const TClock_Reading& start, const std::function<TClock_Reading()>& clock,
+                          const std::function<void()>& idle) {
+  while (!Splash_Time_Over(start, clock())) {
     if (idle) {
       idle();
     }

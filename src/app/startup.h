@@ -1,6 +1,6 @@
 #pragma once
 // The start-up spine: what runs from the main window's show event until the user can work
-// (Lade), what the close writes (Speichere_Einstellungen) and removes, the reload
+// (Load), what the close writes (Save_Settings) and removes, the reload
 // after a pk3 rename, and the three-second rule of the splash window.
 //
 // The steps that belong to other subsystems (MOD list, database, lists, bots, disabler archives,
@@ -33,16 +33,16 @@ struct TMain_State {
   std::string Botinfo_Dir;     // Program_Dir + "BOTINFO"
   std::string GFX_Dir;         // Program_Dir + "GFX", else the executable's or the installation's
   std::string Temp_Dir;        // Program_Dir + "TEMP"
-  std::unique_ptr<TPK3_Dateien_Verwaltung> PK3_Datenbank;
-  // The tree file, read against PK3_Datenbank on a thread of its own from the database step on
+  std::unique_ptr<TPK3_Record_Store> PK3_Database;
+  // The tree file, read against PK3_Database on a thread of its own from the database step on
   // (the steps up to the tree's only read the records); taken by the tree step
   // (Take_Tree_Read_Ahead), else waited for when the start-up ends. Declared after the database:
   // it goes first.
   std::future<std::unique_ptr<TTree_File_Reading>> Tree_Ahead;
-  std::unique_ptr<TMOD_Liste> MOD_Liste;
-  int MODs_mit_Arena_Files = 0;
+  std::unique_ptr<TMOD_List> MOD_List;
+  int MODs_With_Arena_Files = 0;
   // What the game reads from the database's archives: read from gameindex.dat when first wanted
-  // (Game_Index_aus), which the database step brought up to date; none when it could not be
+  // (Loaded_Game_Index), which the database step brought up to date; none when it could not be
   // built (the dialogs then know only each map's own archive). Dropped with the database.
   mutable std::shared_ptr<const TGame_Index> Game_Index;
   // What was read ahead for the running start-up, if any (its steps take it while it holds).
@@ -52,7 +52,7 @@ struct TMain_State {
 };
 
 // Steps 4 to 10 of the start-up and the two file writes of the save, in the order they run.
-// The spine frees MOD_Liste before Build_MOD_List and PK3_Datenbank before
+// The spine frees MOD_List before Build_MOD_List and PK3_Database before
 // Load_And_Sync_Database; the steps create the new ones.
 struct TStartup_Steps {
   std::function<void(TMain_State&)> Build_MOD_List;          // MOD list + arena-file state
@@ -61,7 +61,7 @@ struct TStartup_Steps {
   std::function<void(TMain_State&)> Read_Bots;               // bot information
   std::function<void(TMain_State&)> Write_Disablers;         // arena disabler archives
   std::function<bool(TMain_State&)> Load_Tree;               // mapstree.dat; false ends the run
-  std::function<void(TMain_State&)> Load_Toolbar_Images;
+  std::function<void(TMain_State&)> Load_Artwork;
   // The file writes of the save: false when the file could not be written (reported).
   std::function<bool(TMain_State&)> Save_Database;  // mapsdb.dat
   std::function<bool(TMain_State&)> Save_Tree;      // mapstree.dat
@@ -79,7 +79,7 @@ struct TStartup_Options {
 };
 
 // How a run of the start-up ended.
-enum class Load_Outcome {
+enum class TLoad_Outcome {
   Run,      // the program may run
   Stop,     // a step said no (no game directory, upgrade refused, damaged database, tree file)
   Aborted,  // an error escaped a step: reported, remaining steps skipped, saving suppressed
@@ -102,14 +102,14 @@ class TStartup {
   // directory was given; the database step waits for the reading and takes its walk.
   void Read_Ahead(std::unique_ptr<TRead_Ahead> started = nullptr);
   // The full step list. `dev_comp` receives the developer-machine flag.
-  Load_Outcome Lade(bool& dev_comp);
+  TLoad_Outcome Load(bool& dev_comp);
   // Writes the settings, the database and the tree, in this order. An error escaping one write
   // is reported and the next write goes on. False when any of the three failed.
-  bool Speichere_Einstellungen();
+  bool Save_Settings();
   // The close work: save unless suppressed, then remove TEMP. False when a save failed.
-  bool Schliessen();
+  bool Close();
   // After a pk3 rename: save, then the full start-up again; results are ignored.
-  void Neu_Laden();
+  void Reload();
 
   TMain_State& State() { return State_; }
   const TMain_State& State() const { return State_; }
@@ -117,8 +117,8 @@ class TStartup {
   TInteraction& Interaction() { return Interaction_; }
 
  private:
-  void Lade_Registry_Einstellungen(bool& dev_comp);
-  bool Ermittle_Verzeichnisse();
+  void Load_Registry_Settings(bool& dev_comp);
+  bool Determine_Directories();
 
   TInteraction& Interaction_;
   TStartup_Steps Steps_;
@@ -139,10 +139,10 @@ TClock_Reading Read_Local_Clock();
 
 // True once the clock shows a time of day at least three whole seconds after the start, or
 // another weekday (a wait that crosses midnight ends at once), or an earlier time of day.
-bool Werbung_abgelaufen(const TClock_Reading& start, const TClock_Reading& now);
+bool Splash_Time_Over(const TClock_Reading& start, const TClock_Reading& now);
 
-// Waits until Werbung_abgelaufen, calling `idle` between readings of `clock`.
-void Warte_auf_Werbung(const TClock_Reading& start, const std::function<TClock_Reading()>& clock,
-                       const std::function<void()>& idle);
+// Waits until Splash_Time_Over, calling `idle` between readings of `clock`.
+void Wait_For_Splash_Time(const TClock_Reading& start, const std::function<TClock_Reading()>& clock,
+                          const std::function<void()>& idle);
 
 }  // namespace vorlix

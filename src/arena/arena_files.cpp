@@ -11,8 +11,8 @@
 
 #include <unistd.h>
 
+#include "arena/arena_outranking.h"
 #include "arena/arena_script.h"
-#include "arena/arena_vorrang.h"
 #include "arena/game_index.h"
 #include "core/case_lookup.h"
 #include "core/fs_routines.h"
@@ -71,8 +71,8 @@ std::optional<std::string> Named_Among(const std::vector<std::string>& names,
 // The name under which the deactivation renames an active file: its prefix, in
 // whatever letter case, replaced by the inactive one.
 std::string Inactive_Name_Of(const std::string& active_name) {
-  return Erzeuge_inaktiven_generischen_Arena_File_Namen() +
-         active_name.substr(Erzeuge_aktiven_generischen_Arena_File_Namen().size());
+  return Make_Inactive_Generic_Arena_File_Name() +
+         active_name.substr(Make_Active_Generic_Arena_File_Name().size());
 }
 
 }  // namespace
@@ -80,17 +80,17 @@ std::string Inactive_Name_Of(const std::string& active_name) {
 // ---- Script entry inside an arena archive
 // ------------------------------------------------------
 
-bool Arena_Script_Eintrag_angleichen(const std::string& archive_path, bool active, bool* renamed) {
+bool Align_Arena_Script_Entry(const std::string& archive_path, bool active, bool* renamed) {
   try {
-    Zip_Archive zip;
-    zip.Set_ZipFilename(archive_path);
+    TZip_Archive zip;
+    zip.Set_Zip_Filename(archive_path);
     int usual = -1;
     int inactive = -1;
     for (int i = 0; i < zip.Count(); ++i) {
-      const std::string& name = zip.Entry(i).FileName;
-      if (usual < 0 && platform::Equal_Ignore_Case(name, Arena_Script_Eintrag)) {
+      const std::string& name = zip.Entry(i).Name;
+      if (usual < 0 && platform::Equal_Ignore_Case(name, Arena_Script_Entry)) {
         usual = i;
-      } else if (inactive < 0 && platform::Equal_Ignore_Case(name, Arena_Script_Eintrag_inaktiv)) {
+      } else if (inactive < 0 && platform::Equal_Ignore_Case(name, Arena_Script_Entry_Inactive)) {
         inactive = i;
       }
     }
@@ -98,12 +98,12 @@ bool Arena_Script_Eintrag_angleichen(const std::string& archive_path, bool activ
       if (renamed != nullptr) {
         *renamed = true;
       }
-      zip.Rename_Entry(inactive, Arena_Script_Eintrag);
+      zip.Rename_Entry(inactive, Arena_Script_Entry);
     } else if (!active && usual >= 0 && inactive < 0) {
       if (renamed != nullptr) {
         *renamed = true;
       }
-      zip.Rename_Entry(usual, Arena_Script_Eintrag_inaktiv);
+      zip.Rename_Entry(usual, Arena_Script_Entry_Inactive);
     } else if (!active && usual >= 0) {
       return false;  // both names present: the archive cannot be made inactive
                      // without loss
@@ -117,54 +117,53 @@ bool Arena_Script_Eintrag_angleichen(const std::string& archive_path, bool activ
 // ---- Activation and deactivation
 // ---------------------------------------------------------------
 
-void Alle_Arena_Files_deaktivieren_in(const std::string& directory) {
+void Deactivate_All_Arena_Files_In(const std::string& directory) {
   const auto active_files =
-      Suche_Arena_Muster(directory, Erzeuge_aktiven_generischen_Arena_File_Namen(), true);
+      Find_Arena_Pattern(directory, Make_Active_Generic_Arena_File_Name(), true);
   for (const auto& name : active_files) {
     const std::string target = platform::Join(directory, Inactive_Name_Of(name));
-    if (Umbenennen_ohne_Ersetzen(platform::Join(directory, name), target)) {
-      Arena_Script_Eintrag_angleichen(target, false);
+    if (Rename_Without_Replacing(platform::Join(directory, name), target)) {
+      Align_Arena_Script_Entry(target, false);
     }
   }
 }
 
-void Arena_File_aktivieren(const std::string& directory, const std::string& file_name,
-                           TInteraction& ui) {
-  Alle_Arena_Files_deaktivieren_in(directory);
-  const std::string arena_name = Extrahiere_Arena_Namen_aus_Arena_File_Namen(file_name);
+void Make_Arena_File_Active(const std::string& directory, const std::string& file_name,
+                            TInteraction& ui) {
+  Deactivate_All_Arena_Files_In(directory);
+  const std::string arena_name = Arena_Name_From_Arena_File_Name(file_name);
   if (arena_name.empty()) {
-    if (Entferne_Dateiendung(file_name) != Arena_Disabler_Name) {
+    if (Remove_Extension(file_name) != Arena_Disabler_Name) {
       ui.Message(
-          Message_Kind::Error,
+          TMessage_Kind::Error,
           Format_Message("Fatal error: %s isn't a Vorlix PK3. Please report to author.", file_name),
-          Button_Set::OK);
+          TAnswer_Set::OK);
     }
     return;
   }
   std::string name = file_name;
   auto source = Existing(directory, name);
   if (!source) {
-    if (!Existiert_Arena_File(directory, arena_name)) {
-      ui.Message(Message_Kind::Error,
+    if (!Arena_File_Exists(directory, arena_name)) {
+      ui.Message(TMessage_Kind::Error,
                  Format_Message(
                      "Fatal error: Arena File %s doesn't exist. Please report to author.", name),
-                 Button_Set::OK);
+                 TAnswer_Set::OK);
       return;
     }
-    name = Ist_Arena_File_aktiv(name) ? Erzeuge_inaktiven_Arena_File_Namen(arena_name)
-                                      : Erzeuge_aktiven_Arena_File_Namen(arena_name);
+    name = Is_Arena_File_Active(name) ? Make_Inactive_Arena_File_Name(arena_name)
+                                      : Make_Active_Arena_File_Name(arena_name);
     source = Existing(directory, name);
   }
-  const std::string target =
-      platform::Join(directory, Erzeuge_aktiven_Arena_File_Namen(arena_name));
-  if (!source || !Umbenennen_ohne_Ersetzen(*source, target)) {
-    ui.Message(Message_Kind::Error,
+  const std::string target = platform::Join(directory, Make_Active_Arena_File_Name(arena_name));
+  if (!source || !Rename_Without_Replacing(*source, target)) {
+    ui.Message(TMessage_Kind::Error,
                Format_Message(
                    "Fatal error: Couldn't activate Arena File %s. Please report to author.", name),
-               Button_Set::OK);
+               TAnswer_Set::OK);
     return;
   }
-  Arena_Script_Eintrag_angleichen(target, true);
+  Align_Arena_Script_Entry(target, true);
 }
 
 // ---- Disabler archives
@@ -175,12 +174,12 @@ namespace {
 // True when the archive holds an empty entry "scripts/" + name for every one of `names`.
 bool Holds_Empty_Entries(const std::string& archive_path, const std::vector<std::string>& names) {
   try {
-    Zip_Archive zip;
-    zip.Set_ZipFilename(archive_path);
+    TZip_Archive zip;
+    zip.Set_Zip_Filename(archive_path);
     std::unordered_set<std::string> empty;
     for (int i = 0; i < zip.Count(); ++i) {
       if (zip.Entry(i).Size64 == 0) {
-        empty.insert(zip.Entry(i).FileName);
+        empty.insert(zip.Entry(i).Name);
       }
     }
     return std::all_of(names.begin(), names.end(), [&empty](const std::string& name) {
@@ -193,74 +192,73 @@ bool Holds_Empty_Entries(const std::string& archive_path, const std::vector<std:
 
 }  // namespace
 
-void Arena_Disable_File_erzeugen(const TArena_Umgebung& env, const std::string& mod_dir,
-                                 TInteraction& ui) {
+void Create_Arena_Disable_File(const TArena_Environment& env, const std::string& mod_dir,
+                               TInteraction& ui) {
   // Whatever an earlier, interrupted command left there must not go into the disabler (an arena
   // script among its entries would make it an arena file itself).
-  Loesche_Verzeichnisbaum(platform::Join(env.Temp_Dir, "scripts"));
+  Delete_Directory_Tree(platform::Join(env.Temp_Dir, "scripts"));
   const std::string scripts = Prepare_Scripts_Folder(env.Temp_Dir);
   if (env.Database == nullptr || env.Database->Count() == 0) {
-    Loesche_Verzeichnisbaum(env.Temp_Dir);
+    Delete_Directory_Tree(env.Temp_Dir);
     return;
   }
   // One entry per map record; a map name is a bare file name, anything that would leave the
   // folder is not written.
   std::vector<std::string> files;
   for (int p = 0; p < env.Database->Count(); ++p) {
-    const TPK3_Datei_Eintrag* pk3 = env.Database->Items(p);
+    const TPK3_Record* pk3 = env.Database->Items(p);
     if (!pk3->Maps) {
       continue;
     }
     for (int m = 0; m < pk3->Maps->Count(); ++m) {
-      const std::string stem =
-          platform::Lower(Entferne_Dateiendung(pk3->Maps->Items(m)->MAP_Filename));
+      const std::string stem = platform::Lower(Remove_Extension(pk3->Maps->Items(m)->MAP_Filename));
       if (!stem.empty() && stem.find_first_of("/\\") == std::string::npos && stem != "." &&
           stem != "..") {
         files.push_back(stem + ".arena");
       } else {
-        ui.Message(Message_Kind::Error,
+        ui.Message(TMessage_Kind::Error,
                    "Fatal error: Couldn't create Disable-Files. Please report to author.",
-                   Button_Set::OK);
+                   TAnswer_Set::OK);
       }
     }
   }
-  const auto existing = platform::Find_Ignore_Case(mod_dir, Arena_Disabler_Dateiname());
+  const auto existing = platform::Find_Ignore_Case(mod_dir, Arena_Disabler_File_Name());
   const std::string path =
-      platform::Join(mod_dir, existing ? *existing : Arena_Disabler_Dateiname());
+      platform::Join(mod_dir, existing ? *existing : Arena_Disabler_File_Name());
   // A disabler that already holds every entry stays as it is (adding them would rewrite it).
   if (existing && Holds_Empty_Entries(path, files)) {
-    Loesche_Verzeichnisbaum(env.Temp_Dir);
+    Delete_Directory_Tree(env.Temp_Dir);
     return;
   }
   for (const auto& file_name : files) {
     std::ofstream file(platform::Join(scripts, file_name), std::ios::binary | std::ios::trunc);
     if (!file) {
-      ui.Message(Message_Kind::Error,
+      ui.Message(TMessage_Kind::Error,
                  "Fatal error: Couldn't create Disable-Files. Please report to author.",
-                 Button_Set::OK);
+                 TAnswer_Set::OK);
     }
   }
-  Zip_Archive zip;
-  zip.Set_ZipFilename(path);
-  zip.Add(Zip_Archive::Files_Matching(env.Temp_Dir, "scripts/*.*"));
-  Loesche_Verzeichnisbaum(env.Temp_Dir);
+  TZip_Archive zip;
+  zip.Set_Zip_Filename(path);
+  zip.Add(TZip_Archive::Files_Matching(env.Temp_Dir, "scripts/*.*"));
+  Delete_Directory_Tree(env.Temp_Dir);
 }
 
-void Arena_Disabler_Files_erzeugen(const TArena_Umgebung& env, TInteraction& ui) {
-  const std::vector<std::string> dirs = Arena_MOD_Verzeichnisse(env.Game_Dir, env.MODs);
+void Create_Arena_Disabler_Files(const TArena_Environment& env, TInteraction& ui) {
+  const std::vector<std::string> dirs = Arena_MOD_Directories(env.Game_Dir, env.MODs);
   // What the game finds in the archives, read once when a directory needs it.
   std::shared_ptr<const TGame_Index> index;
   for (std::size_t i = 0; i < env.MODs.size(); ++i) {
     const std::string& dir = dirs[i];
     // One listing per MOD answers both questions: the disabler's name matches the pattern too.
-    const auto names = Suche_Arena_Muster(dir, Erzeuge_generischen_Arena_File_Namen(), false);
-    if (!Erstes_Arena_File_aus(names).empty()) {
+    const auto names = Find_Arena_Pattern(dir, Make_Generic_Arena_File_Name(), false);
+    if (!First_Arena_File_Of(names).empty()) {
       // A directory that cannot be written is reported; the other MODs still
       // get theirs.
       try {
-        Arena_Disable_File_erzeugen(env, dir, ui);
+        Create_Arena_Disable_File(env, dir, ui);
       } catch (const std::exception& error) {
-        ui.Message(Message_Kind::Error, error.what(), Button_Set::OK);
+        ui.Message(TMessage_Kind::Error, error.what(), TAnswer_Set::OK);
       }
       try {
         if (!index && env.Game_Index) {
@@ -269,19 +267,19 @@ void Arena_Disabler_Files_erzeugen(const TArena_Umgebung& env, TInteraction& ui)
         if (!index && env.Database != nullptr) {
           index = std::make_shared<const TGame_Index>(Game_Index_Of(*env.Database));
         }
-        Arena_Vorrang_File_erzeugen(env.Game_Dir, env.Temp_Dir, env.MODs[i], dir, index.get(), ui);
+        Create_Arena_Outranking_File(env.Game_Dir, env.Temp_Dir, env.MODs[i], dir, index.get(), ui);
       } catch (const std::exception& error) {
-        ui.Message(Message_Kind::Error, error.what(), Button_Set::OK);
+        ui.Message(TMessage_Kind::Error, error.what(), TAnswer_Set::OK);
       }
     } else {
-      if (const auto disabler = Named_Among(names, Arena_Disabler_Dateiname())) {
+      if (const auto disabler = Named_Among(names, Arena_Disabler_File_Name())) {
         Delete_File(platform::Join(dir, *disabler));
       }
-      for (const auto& name : Arena_Vorrang_File_loeschen(dir)) {
-        ui.Message(Message_Kind::Warning,
+      for (const auto& name : Delete_Arena_Outranking_File(dir)) {
+        ui.Message(TMessage_Kind::Warning,
                    Format_Message("%s in %s was not written by Vorlix and is left as it is.", name,
                                   env.MODs[i]),
-                   Button_Set::OK);
+                   TAnswer_Set::OK);
       }
     }
   }
@@ -297,7 +295,7 @@ bool Is_Interrupted_Arena_Write(std::string_view name) {
   // renames it when complete; the game loads only names ending in ".pk3".
   constexpr std::string_view suffix = ".pk3.";
   constexpr std::size_t letters = 6;
-  const std::string prefix = Erzeuge_generischen_Arena_File_Namen();
+  const std::string prefix = Make_Generic_Arena_File_Name();
   if (name.size() < prefix.size() + suffix.size() + letters ||
       name.substr(0, prefix.size()) != prefix) {
     return false;
@@ -317,8 +315,8 @@ bool Is_Interrupted_Arena_Write(std::string_view name) {
 
 }  // namespace
 
-bool Pruefe_Arena_Files_beim_Start(const std::string& game_dir, const std::string& directory_name,
-                                   TInteraction& ui, const std::string& temp_dir) {
+bool Check_Arena_Files_At_Start(const std::string& game_dir, const std::string& directory_name,
+                                TInteraction& ui, const std::string& temp_dir) {
   const std::string dir = platform::Join(game_dir, directory_name);
   // What a crash left of an arena archive being written goes first.
   if (const auto litter = platform::List_Names(dir, Is_Interrupted_Arena_Write)) {
@@ -326,37 +324,37 @@ bool Pruefe_Arena_Files_beim_Start(const std::string& game_dir, const std::strin
       Delete_File(platform::Join(dir, name));
     }
   }
-  const auto names = Ermittle_Liste_aller_Arena_Files_in(dir);
+  const auto names = List_All_Arena_Files_In(dir);
   if (names.empty()) {
     return false;
   }
   bool wrote = false;
   int active = 0;
   for (const auto& name : names) {
-    if (platform::Find_Ignore_Case(dir, Erzeuge_aktiven_Arena_File_Namen(name))) {
+    if (platform::Find_Ignore_Case(dir, Make_Active_Arena_File_Name(name))) {
       ++active;
     }
   }
   if (active != 1) {
-    const std::string first = Erstes_Arena_File_in_Verzeichnis(dir);
+    const std::string first = First_Arena_File_In_Directory(dir);
     if (!first.empty()) {
       wrote = true;
-      Arena_File_aktivieren(dir, first, ui);
+      Make_Arena_File_Active(dir, first, ui);
     }
   }
-  for (const auto& name : Suche_Arena_Muster(dir, Erzeuge_generischen_Arena_File_Namen(), true)) {
-    if (Ist_Arena_File_aktiv(name)) {
-      Arena_Script_Eintrag_angleichen(platform::Join(dir, name), true, &wrote);
-    } else if (Ist_Arena_File_inaktiv(name)) {
-      Arena_Script_Eintrag_angleichen(platform::Join(dir, name), false, &wrote);
+  for (const auto& name : Find_Arena_Pattern(dir, Make_Generic_Arena_File_Name(), true)) {
+    if (Is_Arena_File_Active(name)) {
+      Align_Arena_Script_Entry(platform::Join(dir, name), true, &wrote);
+    } else if (Is_Arena_File_Inactive(name)) {
+      Align_Arena_Script_Entry(platform::Join(dir, name), false, &wrote);
     }
   }
   if (!temp_dir.empty()) {
     try {
       // What is in the archive's place is told by the disabler step of the same start.
-      static_cast<void>(Arena_Vorrang_Script_angleichen(temp_dir, dir));
+      static_cast<void>(Align_Arena_Outranking_Script(temp_dir, dir));
     } catch (const std::exception& error) {
-      ui.Message(Message_Kind::Error, error.what(), Button_Set::OK);
+      ui.Message(TMessage_Kind::Error, error.what(), TAnswer_Set::OK);
     }
   }
   return wrote;
@@ -365,11 +363,11 @@ bool Pruefe_Arena_Files_beim_Start(const std::string& game_dir, const std::strin
 // ---- Creation
 // ------------------------------------------------------------------------------------
 
-std::size_t Erzeuge_Arena_File(const TArena_Umgebung& env, const std::string& mod,
-                               const std::string& mod_dir, const std::string& file_name,
-                               const TArena_Zweig& branch, TInteraction& ui) {
+std::size_t Make_Arena_File(const TArena_Environment& env, const std::string& mod,
+                            const std::string& mod_dir, const std::string& file_name,
+                            const TArena_Branch& branch, TInteraction& ui) {
   const std::string scripts = Prepare_Scripts_Folder(env.Temp_Dir);
-  const std::string script = Erzeuge_Arena_Script(branch.Maps, mod);
+  const std::string script = Make_Arena_Script(branch.Maps, mod);
   const std::string script_path = platform::Join(scripts, "arenas.txt");
   {
     std::ofstream file(script_path, std::ios::binary | std::ios::trunc);
@@ -379,20 +377,20 @@ std::size_t Erzeuge_Arena_File(const TArena_Umgebung& env, const std::string& mo
       throw TFile_Error("Couldn't write file " + script_path + ".");
     }
   }
-  Zip_Archive zip;
-  zip.Set_ZipFilename(platform::Join(mod_dir, file_name));
-  zip.Add(Zip_Archive::Files_Matching(env.Temp_Dir, Arena_Script_Eintrag));
-  ui.Message(Message_Kind::Information, Format_Message("Arena File has been created in %s.", mod),
-             Button_Set::OK);
+  TZip_Archive zip;
+  zip.Set_Zip_Filename(platform::Join(mod_dir, file_name));
+  zip.Add(TZip_Archive::Files_Matching(env.Temp_Dir, Arena_Script_Entry));
+  ui.Message(TMessage_Kind::Information, Format_Message("Arena File has been created in %s.", mod),
+             TAnswer_Set::OK);
   if (script.size() >= Game_Script_Limit) {
     ui.Message(
-        Message_Kind::Warning,
+        TMessage_Kind::Warning,
         Format_Message(
             "The Arena File in %s lists too many maps: the game ignores arena scripts of 8192 bytes or more.",
             mod),
-        Button_Set::OK);
+        TAnswer_Set::OK);
   }
-  Loesche_Verzeichnisbaum(env.Temp_Dir);
+  Delete_Directory_Tree(env.Temp_Dir);
   return script.size();
 }
 
@@ -400,7 +398,7 @@ namespace {
 
 // The creation work for one chosen MOD (a MOD whose dialog is cancelled or
 // whose existing arena is kept is skipped).
-void Create_For_MOD(const TArena_Umgebung& env, const TArena_Zweig& branch,
+void Create_For_MOD(const TArena_Environment& env, const TArena_Branch& branch,
                     const std::string& listed_mod, bool first, TInteraction& ui) {
   const std::string mod = platform::Upper(listed_mod);
   std::optional<std::string> preset;
@@ -414,47 +412,47 @@ void Create_For_MOD(const TArena_Umgebung& env, const TArena_Zweig& branch,
       return;
     }
     preset.reset();
-    const auto problem = Pruefe_Arena_Namen(*typed);
+    const auto problem = Check_Arena_Name(*typed);
     if (!problem) {
       arena_name = *typed;
       break;
     }
-    ui.Message(Message_Kind::Error, *problem, Button_Set::OK);
+    ui.Message(TMessage_Kind::Error, *problem, TAnswer_Set::OK);
   }
 
-  const std::string dir = Arena_MOD_Verzeichnis(env.Game_Dir, mod);
-  const auto active = Existing(dir, Erzeuge_aktiven_Arena_File_Namen(arena_name));
-  const auto inactive = Existing(dir, Erzeuge_inaktiven_Arena_File_Namen(arena_name));
+  const std::string dir = Arena_MOD_Directory(env.Game_Dir, mod);
+  const auto active = Existing(dir, Make_Active_Arena_File_Name(arena_name));
+  const auto inactive = Existing(dir, Make_Inactive_Arena_File_Name(arena_name));
   if (active || inactive) {
     if (ui.Message(
-            Message_Kind::Confirmation,
+            TMessage_Kind::Confirmation,
             Format_Message(
                 "Vorlix has already created this Arena File in %s. Do you want to overwrite it?",
                 mod),
-            Button_Set::Yes_No) != Answer::Yes) {
+            TAnswer_Set::Yes_No) != TAnswer::Yes) {
       return;
     }
     const bool deleted = (active && Delete_File(*active)) || (inactive && Delete_File(*inactive));
     if (!deleted) {
-      ui.Message(Message_Kind::Confirmation,
+      ui.Message(TMessage_Kind::Confirmation,
                  Format_Message("Couldn't delete existing Arena File within %s.", mod),
-                 Button_Set::OK);
+                 TAnswer_Set::OK);
       return;
     }
   }
-  Alle_Arena_Files_deaktivieren_in(dir);
-  Erzeuge_Arena_File(env, mod, dir, Erzeuge_aktiven_Arena_File_Namen(arena_name), branch, ui);
-  Arena_Disabler_Files_erzeugen(env, ui);
+  Deactivate_All_Arena_Files_In(dir);
+  Make_Arena_File(env, mod, dir, Make_Active_Arena_File_Name(arena_name), branch, ui);
+  Create_Arena_Disabler_Files(env, ui);
 }
 
-void Activate_In_MOD(const TArena_Umgebung& env, const std::string& dir, TInteraction& ui) {
-  Selection_Request request;
-  request.Dialog = Selection_Dialog::Arena_File;
+void Activate_In_MOD(const TArena_Environment& env, const std::string& dir, TInteraction& ui) {
+  TSelection_Request request;
+  request.Dialog = TSelection_Dialog::Arena_File;
   request.Description = "Select an Arena File to activate.";
   request.Confirm_Caption = "Activate";
   request.Multi_Select = false;
-  for (const auto& name : Ermittle_Liste_aller_Arena_Files_in(dir)) {
-    if (!platform::Find_Ignore_Case(dir, Erzeuge_aktiven_Arena_File_Namen(name))) {
+  for (const auto& name : List_All_Arena_Files_In(dir)) {
+    if (!platform::Find_Ignore_Case(dir, Make_Active_Arena_File_Name(name))) {
       request.Items.push_back(name);
     }
   }
@@ -463,87 +461,86 @@ void Activate_In_MOD(const TArena_Umgebung& env, const std::string& dir, TIntera
     return;
   }
   const std::string& arena_name = request.Items.at(static_cast<std::size_t>(chosen->front()));
-  const std::string active = Erzeuge_aktiven_Arena_File_Namen(arena_name);
-  const std::string file = platform::Find_Ignore_Case(dir, active)
-                               ? active
-                               : Erzeuge_inaktiven_Arena_File_Namen(arena_name);
-  Arena_File_aktivieren(dir, file, ui);
+  const std::string active = Make_Active_Arena_File_Name(arena_name);
+  const std::string file =
+      platform::Find_Ignore_Case(dir, active) ? active : Make_Inactive_Arena_File_Name(arena_name);
+  Make_Arena_File_Active(dir, file, ui);
   // The set of archives is unchanged: the outranking archive needs only the new script.
-  if (const auto problem = Arena_Vorrang_Script_angleichen(env.Temp_Dir, dir)) {
-    ui.Message(Message_Kind::Error, *problem, Button_Set::OK);
+  if (const auto problem = Align_Arena_Outranking_Script(env.Temp_Dir, dir)) {
+    ui.Message(TMessage_Kind::Error, *problem, TAnswer_Set::OK);
   }
 }
 
-void Remove_In_MOD(const TArena_Umgebung& env, const std::string& dir, TInteraction& ui) {
-  Selection_Request request;
-  request.Dialog = Selection_Dialog::Arena_File;
+void Remove_In_MOD(const TArena_Environment& env, const std::string& dir, TInteraction& ui) {
+  TSelection_Request request;
+  request.Dialog = TSelection_Dialog::Arena_File;
   request.Description = "Select an Arena File to delete.";
   request.Confirm_Caption = "Delete";
   request.Multi_Select = true;
-  request.Items = Ermittle_Liste_aller_Arena_Files_in(dir);
+  request.Items = List_All_Arena_Files_In(dir);
   const auto chosen = ui.Select_Items(request);
   if (!chosen) {
     return;
   }
   for (const int index : *chosen) {
     const std::string& arena_name = request.Items.at(static_cast<std::size_t>(index));
-    const std::string active = Erzeuge_aktiven_Arena_File_Namen(arena_name);
+    const std::string active = Make_Active_Arena_File_Name(arena_name);
     const std::string file = platform::Find_Ignore_Case(dir, active)
                                  ? active
-                                 : Erzeuge_inaktiven_Arena_File_Namen(arena_name);
-    if (ui.Message(Message_Kind::Confirmation,
+                                 : Make_Inactive_Arena_File_Name(arena_name);
+    if (ui.Message(TMessage_Kind::Confirmation,
                    Format_Message("Do you really want to delete the Arena File %s?",
-                                  Extrahiere_Arena_Namen_aus_Arena_File_Namen(file)),
-                   Button_Set::Yes_No) != Answer::Yes) {
+                                  Arena_Name_From_Arena_File_Name(file)),
+                   TAnswer_Set::Yes_No) != TAnswer::Yes) {
       continue;
     }
     const auto path = Existing(dir, file);
     if (path && Delete_File(*path)) {
-      ui.Message(Message_Kind::Information, "File successfully deleted.", Button_Set::OK);
+      ui.Message(TMessage_Kind::Information, "File successfully deleted.", TAnswer_Set::OK);
     } else {
-      ui.Message(Message_Kind::Error, "Couldn't delete file.", Button_Set::OK);
+      ui.Message(TMessage_Kind::Error, "Couldn't delete file.", TAnswer_Set::OK);
     }
     if (path) {
-      const std::string first = Erstes_Arena_File_in_Verzeichnis(dir);
+      const std::string first = First_Arena_File_In_Directory(dir);
       if (!first.empty()) {
-        Arena_File_aktivieren(dir, first, ui);
+        Make_Arena_File_Active(dir, first, ui);
       }
     }
   }
-  Arena_Disabler_Files_erzeugen(env, ui);
+  Create_Arena_Disabler_Files(env, ui);
 }
 
 }  // namespace
 
-TArena_Verfuegbarkeit Process_Arena_File(Arena_Modus mode, const TArena_Umgebung& env,
-                                         const TArena_Zweig& branch, TInteraction& ui) {
+TArena_Availability Process_Arena_File(TArena_Mode mode, const TArena_Environment& env,
+                                       const TArena_Branch& branch, TInteraction& ui) {
   try {
-    Selection_Request request;
-    request.Dialog = Selection_Dialog::MOD;
+    TSelection_Request request;
+    request.Dialog = TSelection_Dialog::MOD;
     request.Items = env.MODs;
     if (request.Items.empty()) {
-      ui.Message(Message_Kind::Error, "Fatal error: no MODs available. Please report to author.",
-                 Button_Set::OK);
+      ui.Message(TMessage_Kind::Error, "Fatal error: no MODs available. Please report to author.",
+                 TAnswer_Set::OK);
     } else {
-      if (mode != Arena_Modus::Erzeugen) {
+      if (mode != TArena_Mode::Create) {
         std::vector<std::string> with_files;
-        const std::vector<std::string> dirs = Arena_MOD_Verzeichnisse(env.Game_Dir, request.Items);
+        const std::vector<std::string> dirs = Arena_MOD_Directories(env.Game_Dir, request.Items);
         for (std::size_t i = 0; i < dirs.size(); ++i) {
-          if (!Suche_Arena_Muster(dirs[i], Erzeuge_generischen_Arena_File_Namen(), false).empty()) {
+          if (!Find_Arena_Pattern(dirs[i], Make_Generic_Arena_File_Name(), false).empty()) {
             with_files.push_back(request.Items[i]);
           }
         }
         request.Items = std::move(with_files);
       }
       switch (mode) {
-        case Arena_Modus::Erzeugen:
+        case TArena_Mode::Create:
           request.Description = "Select the modification to create a Arena File for.";
           request.Multi_Select = true;
           break;
-        case Arena_Modus::Aktivieren:
+        case TArena_Mode::Activate:
           request.Description = "Select the modification to activate an Arena File from.";
           break;
-        case Arena_Modus::Entfernen:
+        case TArena_Mode::Remove:
           request.Description = "Select the modification to remove a Arena File from.";
           break;
       }
@@ -551,13 +548,13 @@ TArena_Verfuegbarkeit Process_Arena_File(Arena_Modus mode, const TArena_Umgebung
         bool first = true;
         for (const int index : *chosen) {
           const std::string& mod = request.Items.at(static_cast<std::size_t>(index));
-          if (mode == Arena_Modus::Erzeugen) {
+          if (mode == TArena_Mode::Create) {
             Create_For_MOD(env, branch, mod, first, ui);
             first = false;
             continue;
           }
-          const std::string dir = Arena_MOD_Verzeichnis(env.Game_Dir, mod);
-          if (mode == Arena_Modus::Aktivieren) {
+          const std::string dir = Arena_MOD_Directory(env.Game_Dir, mod);
+          if (mode == TArena_Mode::Activate) {
             Activate_In_MOD(env, dir, ui);
           } else {
             Remove_In_MOD(env, dir, ui);
@@ -567,9 +564,9 @@ TArena_Verfuegbarkeit Process_Arena_File(Arena_Modus mode, const TArena_Umgebung
       }
     }
   } catch (const std::exception& error) {
-    ui.Message(Message_Kind::Error, error.what(), Button_Set::OK);
+    ui.Message(TMessage_Kind::Error, error.what(), TAnswer_Set::OK);
   }
-  return Ermittle_Arena_Verfuegbarkeit(env.Game_Dir, env.MODs);
+  return Determine_Arena_Availability(env.Game_Dir, env.MODs);
 }
 
 }  // namespace vorlix

@@ -51,25 +51,25 @@ std::optional<std::string> MOD_Of(const std::string& pk3_file, const std::string
 
 TArena_Settings Arena_Settings_Of(const TArena_Block& block) {
   TArena_Settings settings;
-  settings.Fraglimit = Text_zu_Zahl(block.Fraglimit);
-  settings.Bots = Ermittle_Bots(block.Bots);
-  settings.Game_Types = Ermittle_Spieltypen(block.Type);
+  settings.Fraglimit = Text_To_Number(block.Fraglimit);
+  settings.Bots = Determine_Bots(block.Bots);
+  settings.Game_Types = Determine_Game_Types(block.Type);
   return settings;
 }
 
-bool Wende_Arena_Block_an(TPK3_Dateien_Verwaltung& database, const std::string& mod,
-                          const TArena_Block& block) {
+bool Apply_Arena_Block(TPK3_Record_Store& database, const std::string& mod,
+                       const TArena_Block& block) {
   const std::string upper_mod = platform::Upper(mod);
   const std::string upper_map = platform::Upper(block.Map);
-  TMAP_Datei_Eintrag* target = nullptr;
+  TMap_Record* target = nullptr;
   for (int p = database.Count() - 1; p >= 0 && target == nullptr; --p) {
-    const TPK3_Datei_Eintrag* pk3 = database.Items(p);
+    const TPK3_Record* pk3 = database.Items(p);
     if (!pk3->Present || platform::Upper(pk3->MOD_Directory) != upper_mod || !pk3->Maps) {
       continue;
     }
     for (int m = 0; m < pk3->Maps->Count(); ++m) {
-      TMAP_Datei_Eintrag* map = pk3->Maps->Items(m);
-      if (platform::Upper(Entferne_Dateiendung(map->MAP_Filename)) == upper_map) {
+      TMap_Record* map = pk3->Maps->Items(m);
+      if (platform::Upper(Remove_Extension(map->MAP_Filename)) == upper_map) {
         target = map;
         break;
       }
@@ -86,65 +86,65 @@ bool Wende_Arena_Block_an(TPK3_Dateien_Verwaltung& database, const std::string& 
   return true;
 }
 
-void Importiere_Arena_File_aus(const std::string& chosen_file, const std::string& game_dir,
-                               const std::string& temp_dir, TPK3_Dateien_Verwaltung& database,
-                               TInteraction& ui) {
+void Import_Arena_File_From(const std::string& chosen_file, const std::string& game_dir,
+                            const std::string& temp_dir, TPK3_Record_Store& database,
+                            TInteraction& ui) {
   const std::string pk3_file = Normal_Path(chosen_file);
   const auto mod = MOD_Of(pk3_file, game_dir);
   if (!mod) {
-    ui.Message(Message_Kind::Error, "You must select a pk3-file within a Q3A mod directory.",
-               Button_Set::OK);
+    ui.Message(TMessage_Kind::Error, "You must select a pk3-file within a Q3A mod directory.",
+               TAnswer_Set::OK);
     return;
   }
   const auto notice = ui.Notice("Please wait...", Format_Message("Opening pk3-file %s", pk3_file));
   try {
-    Zip_Archive zip;
-    zip.Set_ZipFilename(pk3_file);
+    TZip_Archive zip;
+    zip.Set_Zip_Filename(pk3_file);
     int script = -1;
     for (int i = 0; i < zip.Count() && script < 0; ++i) {
-      if (platform::Equal_Ignore_Case(zip.Entry(i).FileName, Arena_Script_Eintrag)) {
+      if (platform::Equal_Ignore_Case(zip.Entry(i).Name, Arena_Script_Entry)) {
         script = i;
       }
     }
     for (int i = 0; i < zip.Count() && script < 0; ++i) {
-      if (platform::Equal_Ignore_Case(zip.Entry(i).FileName, Arena_Script_Eintrag_inaktiv)) {
+      if (platform::Equal_Ignore_Case(zip.Entry(i).Name, Arena_Script_Entry_Inactive)) {
         script = i;
       }
     }
     if (script < 0) {
-      ui.Message(Message_Kind::Error, Format_Message("There is no Arena File within %s.", pk3_file),
-                 Button_Set::OK);
+      ui.Message(TMessage_Kind::Error,
+                 Format_Message("There is no Arena File within %s.", pk3_file), TAnswer_Set::OK);
       return;
     }
-    const std::string stored = zip.Entry(script).FileName;
+    const std::string stored = zip.Entry(script).Name;
     std::error_code ec;
     if (std::filesystem::exists(temp_dir, ec)) {
-      Loesche_Verzeichnisbaum(temp_dir);
+      Delete_Directory_Tree(temp_dir);
     }
     std::filesystem::create_directories(temp_dir, ec);  // under the name the caller gives
     if (!std::filesystem::is_directory(temp_dir, ec)) {
       throw TFile_Error("Couldn't create the folder " + temp_dir + ".");
     }
-    const Zip_Extraction extraction = zip.Extract({stored}, temp_dir, false);
+    const TZip_Extraction extraction = zip.Extract({stored}, temp_dir, false);
     if (!extraction.Skipped.empty()) {
       throw TZip_Error(extraction.Failure_Text(pk3_file));
     }
     const std::string text =
         Read_Whole_File(platform::Join(temp_dir, stored.substr(stored.rfind('/') + 1)));
-    for (const auto& block : Lese_Arena_Bloecke(text)) {
-      Wende_Arena_Block_an(database, *mod, block);
+    for (const auto& block : Read_Arena_Blocks(text)) {
+      Apply_Arena_Block(database, *mod, block);
     }
-    ui.Message(Message_Kind::Information, Format_Message("Arena File imported from %s.", pk3_file),
-               Button_Set::OK);
+    ui.Message(TMessage_Kind::Information, Format_Message("Arena File imported from %s.", pk3_file),
+               TAnswer_Set::OK);
   } catch (const std::exception&) {
-    ui.Message(Message_Kind::Error, Format_Message("Error opening pk3-file %s.", pk3_file),
-               Button_Set::OK);
+    ui.Message(TMessage_Kind::Error, Format_Message("Error opening pk3-file %s.", pk3_file),
+               TAnswer_Set::OK);
   }
 }
 
-void Importiere_Arena_File(const std::string& game_dir, const std::string& temp_dir,
-                           TPK3_Dateien_Verwaltung& database, TInteraction& ui) {
-  File_Request request;
+void Run_Arena_Import(const std::string& game_dir, const std::string& temp_dir,
+                      TPK3_Record_Store& database, TInteraction& ui) {
+  TFile_Request request;
   request.Save = false;
   request.Title = "Import Arena File from...";
   request.Filter = "PK3-files (*.pk3)";
@@ -154,7 +154,7 @@ void Importiere_Arena_File(const std::string& game_dir, const std::string& temp_
   if (!chosen) {
     return;
   }
-  Importiere_Arena_File_aus(*chosen, game_dir, temp_dir, database, ui);
+  Import_Arena_File_From(*chosen, game_dir, temp_dir, database, ui);
 }
 
 }  // namespace vorlix

@@ -12,18 +12,18 @@
 namespace vorlix {
 
 class TInteraction;
-class TPK3_Dateien_Verwaltung;
+class TPK3_Record_Store;
 
 // The whole command: the file dialog ("Import Arena File from..."), then the import.
-void Importiere_Arena_File(const std::string& game_dir, const std::string& temp_dir,
-                           TPK3_Dateien_Verwaltung& database, TInteraction& ui);
+void Run_Arena_Import(const std::string& game_dir, const std::string& temp_dir,
+                      TPK3_Record_Store& database, TInteraction& ui);
 
 // The import of a chosen pk3 file (absolute, or relative to the current directory). The archive
 // must lie directly in a MOD directory of the game directory. Reads the script entry
 // "scripts/arenas.txt", or "scripts/arenas.txt.inactive" of an inactive arena file, ignoring case.
-void Importiere_Arena_File_aus(const std::string& pk3_file, const std::string& game_dir,
-                               const std::string& temp_dir, TPK3_Dateien_Verwaltung& database,
-                               TInteraction& ui);
+void Import_Arena_File_From(const std::string& pk3_file, const std::string& game_dir,
+                            const std::string& temp_dir, TPK3_Record_Store& database,
+                            TInteraction& ui);
 
 // What one block gives a map: its bots, frag limit and game types. Throws TConversion_Error when
 // the frag limit is not an integer.
@@ -38,7 +38,7 @@ TArena_Settings Arena_Settings_Of(const TArena_Block& block);
 // such archive in database order holding a map of that name gets the block's bots, frag limit and
 // game types, all three or none. Throws TConversion_Error when the frag limit is not an integer
 // (nothing is changed then). True when a map was changed.
-bool Wende_Arena_Block_an(TPK3_Dateien_Verwaltung& database, const std::string& mod,
-                          const TArena_Block& block);
+bool Apply_Arena_Block(TPK3_Record_Store& database, const std::string& mod,
+                       const TArena_Block& block);
 
 }  // namespace vorlix

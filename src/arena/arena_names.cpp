@@ -33,68 +33,66 @@ bool Ends_With_Ignore_Case(const std::string& text, const std::string& suffix) {
 }
 
 // The disabler as the queries recognise it: exact letter case.
-bool Ist_Disabler_Stamm(const std::string& file_name) {
-  return Entferne_Dateiendung(file_name) == Arena_Disabler_Name;
+bool Is_Disabler_Stem(const std::string& file_name) {
+  return Remove_Extension(file_name) == Arena_Disabler_Name;
 }
 
 // A directory or a link to one.
-bool Ist_Verzeichnis(const std::string& path) {
+bool Is_Directory_Path(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 }  // namespace
 
-std::string Erzeuge_generischen_Arena_File_Namen() {
+std::string Make_Generic_Arena_File_Name() {
   return Generic_Prefix;
 }
 
-std::string Erzeuge_aktiven_generischen_Arena_File_Namen() {
+std::string Make_Active_Generic_Arena_File_Name() {
   return std::string(Generic_Prefix) + Active_Word + "_";
 }
 
-std::string Erzeuge_inaktiven_generischen_Arena_File_Namen() {
+std::string Make_Inactive_Generic_Arena_File_Name() {
   return std::string(Generic_Prefix) + Inactive_Word + "_";
 }
 
-std::string Erzeuge_aktiven_Arena_File_Namen(const std::string& arena_name) {
-  return Erzeuge_aktiven_generischen_Arena_File_Namen() + arena_name + Pk3_Extension;
+std::string Make_Active_Arena_File_Name(const std::string& arena_name) {
+  return Make_Active_Generic_Arena_File_Name() + arena_name + Pk3_Extension;
 }
 
-std::string Erzeuge_inaktiven_Arena_File_Namen(const std::string& arena_name) {
-  return Erzeuge_inaktiven_generischen_Arena_File_Namen() + arena_name + Pk3_Extension;
+std::string Make_Inactive_Arena_File_Name(const std::string& arena_name) {
+  return Make_Inactive_Generic_Arena_File_Name() + arena_name + Pk3_Extension;
 }
 
-std::string Arena_Disabler_Dateiname() {
+std::string Arena_Disabler_File_Name() {
   return std::string(Arena_Disabler_Name) + Pk3_Extension;
 }
 
-bool Ist_Arena_File_aktiv(const std::string& file_name) {
-  return platform::Starts_With_Ignore_Case(file_name,
-                                           Erzeuge_aktiven_generischen_Arena_File_Namen());
+bool Is_Arena_File_Active(const std::string& file_name) {
+  return platform::Starts_With_Ignore_Case(file_name, Make_Active_Generic_Arena_File_Name());
 }
 
-bool Ist_Arena_File_inaktiv(const std::string& file_name) {
-  return platform::Starts_With_Ignore_Case(file_name,
-                                           Erzeuge_inaktiven_generischen_Arena_File_Namen());
+bool Is_Arena_File_Inactive(const std::string& file_name) {
+  return platform::Starts_With_Ignore_Case(file_name, Make_Inactive_Generic_Arena_File_Name());
 }
 
-std::string Extrahiere_Arena_Namen_aus_Arena_File_Namen(const std::string& file_name) {
+std::string Arena_Name_From_Arena_File_Name(const std::string& file_name) {
   if (!platform::Starts_With_Ignore_Case(file_name, Generic_Prefix)) {
     return "";
   }
   std::size_t prefix_length = 0;
-  if (Ist_Arena_File_aktiv(file_name)) {
-    prefix_length = Erzeuge_aktiven_generischen_Arena_File_Namen().size();
-  } else if (Ist_Arena_File_inaktiv(file_name)) {
-    prefix_length = Erzeuge_inaktiven_generischen_Arena_File_Namen().size();
+  if (Is_Arena_File_Active(file_name)) {
+    prefix_length = Make_Active_Generic_Arena_File_Name().size();
+  } else if (Is_Arena_File_Inactive(file_name)) {
+    prefix_length = Make_Inactive_Generic_Arena_File_Name().size();
   } else {
     return "";
   }
-  return Entferne_Dateiendung(file_name.substr(prefix_length));
+  return Remove_Extension(file_name.substr(prefix_length));
 }
 
-std::optional<std::string> Pruefe_Arena_Namen(const std::string& arena_name) {
+std::optional<std::string> Check_Arena_Name(const std::string& arena_name) {
   if (arena_name.empty()) {
     return std::string("Please specify a name for the Arena File.");
   }
@@ -102,7 +100,7 @@ std::optional<std::string> Pruefe_Arena_Namen(const std::string& arena_name) {
     const auto byte = static_cast<unsigned char>(c);
     return c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F;
   });
-  const std::size_t longest = Max_File_Name - Erzeuge_inaktiven_Arena_File_Namen("").size();
+  const std::size_t longest = Max_File_Name - Make_Inactive_Arena_File_Name("").size();
   if (bad_character || arena_name.find("..") != std::string::npos || arena_name.size() > longest) {
     return "\"" + arena_name +
            "\" cannot be used as the name of an Arena File: the name must not contain \"/\", \"\\\", \"..\" or control characters and must not be longer than " +
@@ -113,14 +111,14 @@ std::optional<std::string> Pruefe_Arena_Namen(const std::string& arena_name) {
 
 // ---- Directory queries ----------------------------------------------------------------------
 
-std::string Arena_MOD_Verzeichnis(const std::string& game_dir, const std::string& mod) {
+std::string Arena_MOD_Directory(const std::string& game_dir, const std::string& mod) {
   const auto found = platform::Find_Ignore_Case(game_dir, mod);
   return platform::Join(game_dir, found ? *found : mod);
 }
 
-std::vector<std::string> Arena_MOD_Verzeichnisse(const std::string& game_dir,
-                                                 const std::vector<std::string>& mods) {
-  // The lookup of Arena_MOD_Verzeichnis with the game directory listed once.
+std::vector<std::string> Arena_MOD_Directories(const std::string& game_dir,
+                                               const std::vector<std::string>& mods) {
+  // The lookup of Arena_MOD_Directory with the game directory listed once.
   platform::TCase_Resolver resolver;
   std::vector<std::string> dirs;
   dirs.reserve(mods.size());
@@ -132,7 +130,7 @@ std::vector<std::string> Arena_MOD_Verzeichnisse(const std::string& game_dir,
   return dirs;
 }
 
-std::vector<std::string> Suche_Arena_Muster(const std::string& directory, const std::string& prefix,
+std::vector<std::string> Find_Arena_Pattern(const std::string& directory, const std::string& prefix,
                                             bool files_only) {
   std::vector<std::string> names;
   // The names are matched first; only the few matches are looked at (a MOD directory holds
@@ -146,7 +144,7 @@ std::vector<std::string> Suche_Arena_Muster(const std::string& directory, const 
     return names;
   }
   for (auto& name : *listing) {
-    if (files_only && Ist_Verzeichnis(platform::Join(directory, name))) {
+    if (files_only && Is_Directory_Path(platform::Join(directory, name))) {
       continue;
     }
     names.push_back(std::move(name));
@@ -154,18 +152,18 @@ std::vector<std::string> Suche_Arena_Muster(const std::string& directory, const 
   return names;
 }
 
-bool Existiert_Arena_File(const std::string& directory, const std::string& arena_name) {
-  return platform::Find_Ignore_Case(directory, Erzeuge_aktiven_Arena_File_Namen(arena_name))
+bool Arena_File_Exists(const std::string& directory, const std::string& arena_name) {
+  return platform::Find_Ignore_Case(directory, Make_Active_Arena_File_Name(arena_name))
              .has_value() ||
-         platform::Find_Ignore_Case(directory, Erzeuge_inaktiven_Arena_File_Namen(arena_name))
+         platform::Find_Ignore_Case(directory, Make_Inactive_Arena_File_Name(arena_name))
              .has_value();
 }
 
-std::string Erstes_Arena_File_in_Verzeichnis(const std::string& directory) {
-  return Erstes_Arena_File_aus(Suche_Arena_Muster(directory, Generic_Prefix, false));
+std::string First_Arena_File_In_Directory(const std::string& directory) {
+  return First_Arena_File_Of(Find_Arena_Pattern(directory, Generic_Prefix, false));
 }
 
-std::string Erstes_Arena_File_aus(const std::vector<std::string>& names) {
+std::string First_Arena_File_Of(const std::vector<std::string>& names) {
   if (names.empty()) {
     return "";
   }
@@ -176,48 +174,46 @@ std::string Erstes_Arena_File_aus(const std::vector<std::string>& names) {
   return names.front();
 }
 
-std::vector<std::string> Ermittle_Liste_aller_Arena_Files_in(const std::string& directory) {
+std::vector<std::string> List_All_Arena_Files_In(const std::string& directory) {
   std::vector<std::string> arena_names;
-  for (const auto& name : Suche_Arena_Muster(directory, Generic_Prefix, true)) {
-    if (!Ist_Disabler_Stamm(name)) {
-      arena_names.push_back(Extrahiere_Arena_Namen_aus_Arena_File_Namen(name));
+  for (const auto& name : Find_Arena_Pattern(directory, Generic_Prefix, true)) {
+    if (!Is_Disabler_Stem(name)) {
+      arena_names.push_back(Arena_Name_From_Arena_File_Name(name));
     }
   }
   return arena_names;
 }
 
-int Anzahl_Arena_Files_in(const std::string& directory) {
-  const auto active =
-      Suche_Arena_Muster(directory, Erzeuge_aktiven_generischen_Arena_File_Namen(), false);
+int Count_Arena_Files_In(const std::string& directory) {
+  const auto active = Find_Arena_Pattern(directory, Make_Active_Generic_Arena_File_Name(), false);
   const auto inactive =
-      Suche_Arena_Muster(directory, Erzeuge_inaktiven_generischen_Arena_File_Namen(), false);
+      Find_Arena_Pattern(directory, Make_Inactive_Generic_Arena_File_Name(), false);
   return static_cast<int>(active.size() + inactive.size());
 }
 
-int Maximale_Anzahl_Arena_Files_in_allen_Verzeichnissen(const std::string& game_dir,
-                                                        const std::vector<std::string>& mods) {
+int Most_Arena_Files_In_Any_Directory(const std::string& game_dir,
+                                      const std::vector<std::string>& mods) {
   int maximum = 0;
-  for (const auto& dir : Arena_MOD_Verzeichnisse(game_dir, mods)) {
-    maximum = std::max(maximum, Anzahl_Arena_Files_in(dir));
+  for (const auto& dir : Arena_MOD_Directories(game_dir, mods)) {
+    maximum = std::max(maximum, Count_Arena_Files_In(dir));
   }
   return maximum;
 }
 
-int Ermittle_Anzahl_MODs_mit_Vorlix_Arena_File(const std::string& game_dir,
-                                               const std::vector<std::string>& mods) {
+int Count_MODs_With_Vorlix_Arena_File(const std::string& game_dir,
+                                      const std::vector<std::string>& mods) {
   int count = 0;
-  for (const auto& dir : Arena_MOD_Verzeichnisse(game_dir, mods)) {
-    count += static_cast<int>(Suche_Arena_Muster(dir, Generic_Prefix, false).size());
+  for (const auto& dir : Arena_MOD_Directories(game_dir, mods)) {
+    count += static_cast<int>(Find_Arena_Pattern(dir, Generic_Prefix, false).size());
   }
   return count;
 }
 
-TArena_Verfuegbarkeit Ermittle_Arena_Verfuegbarkeit(const std::string& game_dir,
-                                                    const std::vector<std::string>& mods) {
-  TArena_Verfuegbarkeit result;
-  result.Remove_Arena_File = Ermittle_Anzahl_MODs_mit_Vorlix_Arena_File(game_dir, mods) != 0;
-  result.Activate_Arena_File =
-      Maximale_Anzahl_Arena_Files_in_allen_Verzeichnissen(game_dir, mods) >= 2;
+TArena_Availability Determine_Arena_Availability(const std::string& game_dir,
+                                                 const std::vector<std::string>& mods) {
+  TArena_Availability result;
+  result.Remove_Arena_File = Count_MODs_With_Vorlix_Arena_File(game_dir, mods) != 0;
+  result.Activate_Arena_File = Most_Arena_Files_In_Any_Directory(game_dir, mods) >= 2;
   return result;
 }
 

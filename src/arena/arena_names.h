@@ -13,78 +13,78 @@
 namespace vorlix {
 
 // "z_Arenas_"
-std::string Erzeuge_generischen_Arena_File_Namen();
+std::string Make_Generic_Arena_File_Name();
 // "z_Arenas_active_"
-std::string Erzeuge_aktiven_generischen_Arena_File_Namen();
+std::string Make_Active_Generic_Arena_File_Name();
 // "z_Arenas_Inactive_"
-std::string Erzeuge_inaktiven_generischen_Arena_File_Namen();
+std::string Make_Inactive_Generic_Arena_File_Name();
 // "z_Arenas_active_" + N + ".pk3"
-std::string Erzeuge_aktiven_Arena_File_Namen(const std::string& arena_name);
+std::string Make_Active_Arena_File_Name(const std::string& arena_name);
 // "z_Arenas_Inactive_" + N + ".pk3"
-std::string Erzeuge_inaktiven_Arena_File_Namen(const std::string& arena_name);
+std::string Make_Inactive_Arena_File_Name(const std::string& arena_name);
 
 // The disabler archive: "z_Arenas_Disabler" and "z_Arenas_Disabler.pk3".
 inline constexpr const char* Arena_Disabler_Name = "z_Arenas_Disabler";
-std::string Arena_Disabler_Dateiname();
+std::string Arena_Disabler_File_Name();
 
 // Entry names of the arena script inside an arena archive: the active archive holds the script
 // under the name the game reads, an inactive one under a name the game ignores.
-inline constexpr const char* Arena_Script_Eintrag = "scripts/arenas.txt";
-inline constexpr const char* Arena_Script_Eintrag_inaktiv = "scripts/arenas.txt.inactive";
+inline constexpr const char* Arena_Script_Entry = "scripts/arenas.txt";
+inline constexpr const char* Arena_Script_Entry_Inactive = "scripts/arenas.txt.inactive";
 
 // True when the name begins with the active prefix, ignoring case.
-bool Ist_Arena_File_aktiv(const std::string& file_name);
+bool Is_Arena_File_Active(const std::string& file_name);
 // True when the name begins with the inactive prefix, ignoring case.
-bool Ist_Arena_File_inaktiv(const std::string& file_name);
+bool Is_Arena_File_Inactive(const std::string& file_name);
 // The arena name N of an active or inactive arena file name, in the letter case of the name;
 // empty for the disabler and for any other name.
-std::string Extrahiere_Arena_Namen_aus_Arena_File_Namen(const std::string& file_name);
+std::string Arena_Name_From_Arena_File_Name(const std::string& file_name);
 
 // Why an arena name typed by the user cannot be used as part of a file name in the MOD
 // directory (empty, a path separator, "..", a control character, too long); nullopt when it can.
-std::optional<std::string> Pruefe_Arena_Namen(const std::string& arena_name);
+std::optional<std::string> Check_Arena_Name(const std::string& arena_name);
 
 // ---- Directory queries ----------------------------------------------------------------------
 
 // The directory of a MOD (as listed, upper case) below the game directory, with the letter case
 // it has on disk; game directory joined with the name when it does not exist.
-std::string Arena_MOD_Verzeichnis(const std::string& game_dir, const std::string& mod);
+std::string Arena_MOD_Directory(const std::string& game_dir, const std::string& mod);
 // The same for every MOD of a list, in its order, from one listing of the game directory (a
 // look-up per MOD would list it once per MOD: a game directory of thousands of MOD folders would
 // take quadratic time).
-std::vector<std::string> Arena_MOD_Verzeichnisse(const std::string& game_dir,
-                                                 const std::vector<std::string>& mods);
+std::vector<std::string> Arena_MOD_Directories(const std::string& game_dir,
+                                               const std::vector<std::string>& mods);
 
 // Names of the directory's entries matching prefix + "*.pk3" (ignoring case), in listing order.
-std::vector<std::string> Suche_Arena_Muster(const std::string& directory, const std::string& prefix,
+std::vector<std::string> Find_Arena_Pattern(const std::string& directory, const std::string& prefix,
                                             bool files_only);
 
 // True when the directory holds the active or the inactive file of N.
-bool Existiert_Arena_File(const std::string& directory, const std::string& arena_name);
+bool Arena_File_Exists(const std::string& directory, const std::string& arena_name);
 // The first entry matching "z_Arenas_*.pk3" that is not the disabler, or empty.
-std::string Erstes_Arena_File_in_Verzeichnis(const std::string& directory);
-// The same, picked from the directory's names matching "z_Arenas_*.pk3" as Suche_Arena_Muster
+std::string First_Arena_File_In_Directory(const std::string& directory);
+// The same, picked from the directory's names matching "z_Arenas_*.pk3" as Find_Arena_Pattern
 // gives them (not only files).
-std::string Erstes_Arena_File_aus(const std::vector<std::string>& arena_pattern_names);
+std::string First_Arena_File_Of(const std::vector<std::string>& arena_pattern_names);
 // The arena names of all arena files in the directory, in listing order (the disabler left out;
 // a name held by an active and an inactive file is listed twice).
-std::vector<std::string> Ermittle_Liste_aller_Arena_Files_in(const std::string& directory);
+std::vector<std::string> List_All_Arena_Files_In(const std::string& directory);
 // Number of active plus inactive arena files in the directory.
-int Anzahl_Arena_Files_in(const std::string& directory);
-// The largest Anzahl_Arena_Files_in over the MOD directories; 0 without MODs.
-int Maximale_Anzahl_Arena_Files_in_allen_Verzeichnissen(const std::string& game_dir,
-                                                        const std::vector<std::string>& mods);
+int Count_Arena_Files_In(const std::string& directory);
+// The largest Count_Arena_Files_In over the MOD directories; 0 without MODs.
+int Most_Arena_Files_In_Any_Directory(const std::string& game_dir,
+                                      const std::vector<std::string>& mods);
 // Number of entries matching "z_Arenas_*.pk3" over all MOD directories, disablers included.
-int Ermittle_Anzahl_MODs_mit_Vorlix_Arena_File(const std::string& game_dir,
-                                               const std::vector<std::string>& mods);
+int Count_MODs_With_Vorlix_Arena_File(const std::string& game_dir,
+                                      const std::vector<std::string>& mods);
 
 // Availability of the two arena commands that depend on the files on disk.
-struct TArena_Verfuegbarkeit {
+struct TArena_Availability {
   bool Remove_Arena_File = false;    // some MOD directory holds a file of the program
   bool Activate_Arena_File = false;  // some MOD directory holds two or more arena files
-  bool operator==(const TArena_Verfuegbarkeit&) const = default;
+  bool operator==(const TArena_Availability&) const = default;
 };
-TArena_Verfuegbarkeit Ermittle_Arena_Verfuegbarkeit(const std::string& game_dir,
-                                                    const std::vector<std::string>& mods);
+TArena_Availability Determine_Arena_Availability(const std::string& game_dir,
+                                                 const std::vector<std::string>& mods);
 
 }  // namespace vorlix

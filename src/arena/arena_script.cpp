@@ -69,7 +69,7 @@ std::vector<std::string> Pieces(const std::string& value) {
 std::string Value_After(const std::string& line, std::size_t key_length) {
   const std::string rest =
       line.size() > key_length ? line.substr(key_length, Max_Value_Length) : std::string();
-  return Entferne_Anfuehrungszeichen(Trim(rest));
+  return Remove_Quotes(Trim(rest));
 }
 
 void Examine(const std::string& line, TArena_Block& block) {
@@ -90,7 +90,7 @@ void Examine(const std::string& line, TArena_Block& block) {
 
 }  // namespace
 
-std::string Erzeuge_Spieltyp_Woerter(std::uint8_t game_types) {
+std::string Make_Game_Type_Words(std::uint8_t game_types) {
   static const std::pair<std::uint8_t, const char*> words[] = {
       {GT_Single_Player, "single"}, {GT_Free_For_All, "ffa"},     {GT_Team_Deathmatch, "team"},
       {GT_Tournament, "tourney"},   {GT_Capture_The_Flag, "ctf"},
@@ -108,7 +108,7 @@ std::string Erzeuge_Spieltyp_Woerter(std::uint8_t game_types) {
   return text;
 }
 
-bool Map_gehoert_in_Arena_Script(const TMAP_Datei_Eintrag& map, const std::string& mod) {
+bool Map_Belongs_In_Arena_Script(const TMap_Record& map, const std::string& mod) {
   if (map.PK3 == nullptr || !map.Allow_Include_In_Arena_File) {
     return false;
   }
@@ -121,8 +121,8 @@ bool Map_gehoert_in_Arena_Script(const TMAP_Datei_Eintrag& map, const std::strin
                      [&](const std::string& m) { return platform::Equal_Ignore_Case(m, mod); });
 }
 
-std::string Erzeuge_Arena_Block(const TMAP_Datei_Eintrag& map) {
-  const std::string map_value = platform::Lower(Entferne_Dateiendung(map.MAP_Filename));
+std::string Make_Arena_Block(const TMap_Record& map) {
+  const std::string map_value = platform::Lower(Remove_Extension(map.MAP_Filename));
   std::string bots;
   for (const auto& bot : map.Assigned_Bots) {
     if (bot.empty()) {
@@ -145,24 +145,23 @@ std::string Erzeuge_Arena_Block(const TMAP_Datei_Eintrag& map) {
     block += Key_Line("special", "Final");
   }
   block += Key_Line("fraglimit", std::to_string(map.Limits_Frags));
-  block += Key_Line("type", Erzeuge_Spieltyp_Woerter(map.Game_Types));
+  block += Key_Line("type", Make_Game_Type_Words(map.Game_Types));
   block += std::string("}") + Line_End;
   block += Line_End;
   return block;
 }
 
-std::string Erzeuge_Arena_Script(const std::vector<TMAP_Datei_Eintrag*>& maps,
-                                 const std::string& mod) {
+std::string Make_Arena_Script(const std::vector<TMap_Record*>& maps, const std::string& mod) {
   std::string script;
-  for (const TMAP_Datei_Eintrag* map : maps) {
-    if (map != nullptr && Map_gehoert_in_Arena_Script(*map, mod)) {
-      script += Erzeuge_Arena_Block(*map);
+  for (const TMap_Record* map : maps) {
+    if (map != nullptr && Map_Belongs_In_Arena_Script(*map, mod)) {
+      script += Make_Arena_Block(*map);
     }
   }
   return script;
 }
 
-std::vector<TArena_Block> Lese_Arena_Bloecke(const std::string& text) {
+std::vector<TArena_Block> Read_Arena_Blocks(const std::string& text) {
   const std::vector<std::string> lines = Split_Lines(text);
   std::vector<TArena_Block> blocks;
   std::size_t next = 0;
@@ -197,7 +196,7 @@ std::vector<TArena_Block> Lese_Arena_Bloecke(const std::string& text) {
   return blocks;
 }
 
-std::uint8_t Ermittle_Spieltypen(const std::string& type_value) {
+std::uint8_t Determine_Game_Types(const std::string& type_value) {
   std::uint8_t types = 0;
   for (const auto& piece : Pieces(type_value)) {
     const std::string word = platform::Lower(piece);
@@ -218,7 +217,7 @@ std::uint8_t Ermittle_Spieltypen(const std::string& type_value) {
   return types;
 }
 
-std::vector<std::string> Ermittle_Bots(const std::string& bots_value) {
+std::vector<std::string> Determine_Bots(const std::string& bots_value) {
   std::vector<std::string> bots;
   for (auto& piece : Pieces(bots_value)) {
     if (!piece.empty()) {

@@ -20,23 +20,22 @@
 
 namespace vorlix {
 
-class TMAP_Datei_Eintrag;
+class TMap_Record;
 
 // The game type words of a Game_Types set: "single", "ffa", "team", "tourney", "ctf" for the bits
 // 1, 2, 4, 8, 16 in this order, separated by single blanks; the bit 32 (other) gives no word.
-std::string Erzeuge_Spieltyp_Woerter(std::uint8_t game_types);
+std::string Make_Game_Type_Words(std::uint8_t game_types);
 
 // True when a map of the branch goes into the arena script of a MOD (upper case): its archive
 // lies in that MOD's directory or in BASEQ3, the MOD is among its useable MODs, and the map
 // allows inclusion. A map without archive record never qualifies.
-bool Map_gehoert_in_Arena_Script(const TMAP_Datei_Eintrag& map, const std::string& mod);
+bool Map_Belongs_In_Arena_Script(const TMap_Record& map, const std::string& mod);
 
 // The block of one map, CR LF line ends, the empty line after it included.
-std::string Erzeuge_Arena_Block(const TMAP_Datei_Eintrag& map);
+std::string Make_Arena_Block(const TMap_Record& map);
 
 // The whole script for a MOD: the blocks of the qualifying maps in the order given.
-std::string Erzeuge_Arena_Script(const std::vector<TMAP_Datei_Eintrag*>& maps,
-                                 const std::string& mod);
+std::string Make_Arena_Script(const std::vector<TMap_Record*>& maps, const std::string& mod);
 
 // ---- Reading
 // -------------------------------------------------------------------------------------
@@ -53,15 +52,15 @@ struct TArena_Block {
 // The complete blocks of a script in file order: those that name a map and a type.
 // Lines end with CR LF, LF or CR. A key is recognised only in the first column of a line (and
 // right after the "{" of an opening line); a line holding "}" ends its block.
-std::vector<TArena_Block> Lese_Arena_Bloecke(const std::string& text);
+std::vector<TArena_Block> Read_Arena_Blocks(const std::string& text);
 
 // The game type set of a type value: the value trimmed, cut at each single blank; "single" 1,
 // "ffa" 2, "team" 4, "tourney" 8, "ctf" 16 (ignoring case), any other piece (an empty one
 // between two blanks too) 32.
-std::uint8_t Ermittle_Spieltypen(const std::string& type_value);
+std::uint8_t Determine_Game_Types(const std::string& type_value);
 
 // The bot names of a bots value: the value trimmed, cut at each single blank; empty pieces are
 // left out, letter case kept.
-std::vector<std::string> Ermittle_Bots(const std::string& bots_value);
+std::vector<std::string> Determine_Bots(const std::string& bots_value);
 
 }  // namespace vorlix

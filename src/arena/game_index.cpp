@@ -125,8 +125,8 @@ std::string Archive_Key(const std::string& mod, const std::string& file) {
 
 // The facts of a record's archive read now (`read`, else Read_Archive_Facts), named as the
 // record names it.
-TArchive_Facts Read_Record_Facts(const TPK3_Dateien_Verwaltung& database,
-                                 const TPK3_Datei_Eintrag& record, TGame_Index::Reader read) {
+TArchive_Facts Read_Record_Facts(const TPK3_Record_Store& database, const TPK3_Record& record,
+                                 TGame_Index::TReader read) {
   TArchive_Facts facts =
       (read != nullptr ? read : Read_Archive_Facts)(database.Archive_Path(record));
   facts.MOD_Directory = record.MOD_Directory;
@@ -191,7 +191,7 @@ bool TGame_Index::Save(const std::string& path) const {
   }
 }
 
-int TGame_Index::Refresh(const TPK3_Dateien_Verwaltung& database, Reader read,
+int TGame_Index::Refresh(const TPK3_Record_Store& database, TReader read,
                          std::vector<TArchive_Facts> scanned) {
   std::unordered_map<std::string, TArchive_Facts*> known;
   for (auto& facts : Archives_) {
@@ -206,7 +206,7 @@ int TGame_Index::Refresh(const TPK3_Dateien_Verwaltung& database, Reader read,
   std::vector<TArchive_Facts> fresh;
   int changed = 0;
   for (int p = 0; p < database.Count(); ++p) {
-    const TPK3_Datei_Eintrag& record = *database.Items(p);
+    const TPK3_Record& record = *database.Items(p);
     if (!record.Present) {
       continue;
     }
@@ -238,8 +238,8 @@ int TGame_Index::Refresh(const TPK3_Dateien_Verwaltung& database, Reader read,
   return changed;
 }
 
-TGame_Index Game_Index_Of(const TPK3_Dateien_Verwaltung& database,
-                          std::vector<TArchive_Facts> scanned, TGame_Index::Reader read) {
+TGame_Index Game_Index_Of(const TPK3_Record_Store& database, std::vector<TArchive_Facts> scanned,
+                          TGame_Index::TReader read) {
   const std::string path = platform::Join(database.Paths().Program_Dir, Game_Index_File);
   TGame_Index index;
   index.Set_Base_Directory(Engine_Base_Directory(database.Paths().Game_Dir, {}));
@@ -296,7 +296,7 @@ void TGame_Index_Writer::Add(const TArchive_Facts& facts) {
   Scratch_End_ += bytes.size();
 }
 
-bool TGame_Index_Writer::Write(const TPK3_Dateien_Verwaltung& database, TGame_Index::Reader read) {
+bool TGame_Index_Writer::Write(const TPK3_Record_Store& database, TGame_Index::TReader read) {
   if (Failed_) {
     // The facts reported are gone: the old file stays, and the index read when first wanted
     // reads the archives it does not know.
@@ -346,7 +346,7 @@ bool TGame_Index_Writer::Write(const TPK3_Dateien_Verwaltung& database, TGame_In
   const std::string* old = old_file ? &old_file->Data() : nullptr;
   std::vector<TSource> sources;
   for (int p = 0; p < database.Count(); ++p) {
-    const TPK3_Datei_Eintrag& record = *database.Items(p);
+    const TPK3_Record& record = *database.Items(p);
     if (!record.Present) {
       continue;
     }

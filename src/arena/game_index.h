@@ -28,7 +28,7 @@
 
 namespace vorlix {
 
-class TPK3_Dateien_Verwaltung;
+class TPK3_Record_Store;
 
 class TGame_Index {
  public:
@@ -44,8 +44,8 @@ class TGame_Index {
   // the synchronisation of the database stand for their archives, an archive whose size and date
   // are known keeps its facts, any other one is read (`read` gives the facts of a path;
   // Read_Archive_Facts when empty). Returns the number of archives whose facts changed.
-  using Reader = TArchive_Facts (*)(const std::string& path);
-  int Refresh(const TPK3_Dateien_Verwaltung& database, Reader read = nullptr,
+  using TReader = TArchive_Facts (*)(const std::string& path);
+  int Refresh(const TPK3_Record_Store& database, TReader read = nullptr,
               std::vector<TArchive_Facts> scanned = {});
 
   // The base directory of the engine in use (Engine_Base_Directory); the search order takes it
@@ -98,9 +98,9 @@ std::string Override_Note(const TGame_Index& index, const std::string& map_file,
 // The index of the database's archives: gameindex.dat of its program directory, brought up to
 // date with the facts the synchronisation `scanned` and written back when anything changed (a
 // failed or damaged file only costs the next start a listing of the archives it lacks).
-TGame_Index Game_Index_Of(const TPK3_Dateien_Verwaltung& database,
+TGame_Index Game_Index_Of(const TPK3_Record_Store& database,
                           std::vector<TArchive_Facts> scanned = {},
-                          TGame_Index::Reader read = nullptr);
+                          TGame_Index::TReader read = nullptr);
 // gameindex.dat written at start-up without holding the facts of every archive at once: what
 // the synchronisation reports goes to a scratch file beside it one archive at a time (Add, on
 // one thread), and Write then makes the file from those facts, from the old file's facts of the
@@ -117,7 +117,7 @@ class TGame_Index_Writer {
   std::size_t Added() const { return Added_; }
   // Writes gameindex.dat for the present archives of the database (`read` as for Refresh); false
   // when it could not be written (the next start tries again).
-  bool Write(const TPK3_Dateien_Verwaltung& database, TGame_Index::Reader read = nullptr);
+  bool Write(const TPK3_Record_Store& database, TGame_Index::TReader read = nullptr);
   // Why the file or the scratch file could not be read or written (empty when nothing failed
   // but damage of the file's content, which is simply rebuilt).
   const std::string& Problem() const { return Problem_; }

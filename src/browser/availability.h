@@ -7,17 +7,17 @@
 
 namespace vorlix {
 
-enum class Tree_Selection { Nothing, Map_Entry, Group };
+enum class TTree_Selection { Nothing, Map_Entry, Group };
 
 // What is selected in the tree, with what lies below a selected group.
 struct TTree_Selection_Description {
-  Tree_Selection Kind = Tree_Selection::Nothing;
+  TTree_Selection Kind = TTree_Selection::Nothing;
   bool Top_Level = false;             // the selected node is the root group
-  bool Group_Has_Map = false;         // TreeView_Maps_Ist_Gruppe_nicht_leer
+  bool Group_Has_Map = false;         // Group_Is_Not_Empty
   bool Group_Has_Includable = false;  // ..._fuer_Arena_File_Creation
 };
 
-enum class Browser_Event {
+enum class TBrowser_Event {
   Tree_Selection_Changed,         // the tree's selection changed (to the node described)
   Tree_Focus,                     // the tree received the focus
   List_Item_Selected,             // a list item became selected
@@ -34,19 +34,19 @@ struct TCommand_Change {
   bool operator==(const TCommand_Change&) const = default;
 };
 
-TCommand_Change Selection_Rule(Browser_Event event, const TTree_Selection_Description& tree,
+TCommand_Change Selection_Rule(TBrowser_Event event, const TTree_Selection_Description& tree,
                                bool list_has_selection);
 
 // The items of the tree's context menu.
-struct TTree_Menu_State {
+struct TTree_Command_State {
   bool Create_Group = true;
   bool Delete_Entry = false;
   bool Create_Arena_File = false;
   bool Properties = false;
-  bool operator==(const TTree_Menu_State&) const = default;
+  bool operator==(const TTree_Command_State&) const = default;
 };
 
-TTree_Menu_State Tree_Menu_Availability(const TTree_Selection_Description& tree);
+TTree_Command_State Tree_Command_Availability(const TTree_Selection_Description& tree);
 
 // The arena commands, from the counts found on disk.
 struct TArena_Command_State {
@@ -60,7 +60,7 @@ struct TArena_Command_State {
 TArena_Command_State Arena_Rules(int mods_with_arena_file, int most_arena_files);
 
 // The main commands, for the tables that list them.
-enum class Main_Command {
+enum class TMain_Command {
   Launch_Map,
   Map_Properties,
   Create_Arena_File,
@@ -74,8 +74,8 @@ enum class Main_Command {
 };
 
 // The state of each command when the main window opens.
-bool Initially_Available(Main_Command command);
+bool Initially_Available(TMain_Command command);
 // True for the commands whose state never changes (Import, Print, Printer Setup, Exit, Info).
-bool Availability_Is_Fixed(Main_Command command);
+bool Availability_Is_Fixed(TMain_Command command);
 
 }  // namespace vorlix

@@ -7,18 +7,17 @@
 
 namespace vorlix {
 
-const TMAP_Datei_Eintrag* Find_Levelshot_Map(const TPK3_Dateien_Verwaltung& database,
-                                             const TMAP_Datei_Eintrag& map) {
+const TMap_Record* Find_Levelshot_Map(const TPK3_Record_Store& database, const TMap_Record& map) {
   const std::string directory =
       map.PK3 != nullptr ? platform::Lower(map.PK3->MOD_Directory) : std::string();
   const std::string filename = platform::Lower(map.MAP_Filename);
   for (int p = database.Count() - 1; p >= 0; --p) {
-    const TPK3_Datei_Eintrag* pk3 = database.Items(p);
+    const TPK3_Record* pk3 = database.Items(p);
     if (!pk3->Maps || platform::Lower(pk3->MOD_Directory) != directory) {
       continue;
     }
     for (int m = 0; m < pk3->Maps->Count(); ++m) {
-      const TMAP_Datei_Eintrag* candidate = pk3->Maps->Items(m);
+      const TMap_Record* candidate = pk3->Maps->Items(m);
       if ((candidate->Has_Levelshot_TGA || candidate->Has_Levelshot_JPG) &&
           platform::Lower(candidate->MAP_Filename) == filename) {
         return candidate;
@@ -28,14 +27,13 @@ const TMAP_Datei_Eintrag* Find_Levelshot_Map(const TPK3_Dateien_Verwaltung& data
   return &map;
 }
 
-TLevelshot_Choice Waehle_Levelshot(const TPK3_Dateien_Verwaltung& database,
-                                   const TMAP_Datei_Eintrag& map, const std::string& levelshots_dir,
-                                   const std::string& gfx_dir) {
+TLevelshot_Choice Choose_Levelshot(const TPK3_Record_Store& database, const TMap_Record& map,
+                                   const std::string& levelshots_dir, const std::string& gfx_dir) {
   TLevelshot_Choice choice;
-  const TMAP_Datei_Eintrag* used = Find_Levelshot_Map(database, map);
+  const TMap_Record* used = Find_Levelshot_Map(database, map);
   choice.Used_Map = used;
   std::string picture;
-  const std::string stem = Entferne_Dateiendung(used->MAP_Filename);
+  const std::string stem = Remove_Extension(used->MAP_Filename);
   if (used->Has_Levelshot_TGA) {
     picture = stem + ".tga";
   }

@@ -22,7 +22,7 @@ std::uint8_t Game_Types_Of_Script_Words(std::string_view words) {
 }
 
 TMap_Game_Facts::TMap_Game_Facts(const TGame_Index& index,
-                                 const std::vector<const TMAP_Datei_Eintrag*>& maps) {
+                                 const std::vector<const TMap_Record*>& maps) {
   // What each MOD directory's search path gives: the bot files and the game types of each map's
   // first block, by upper-cased map name.
   struct TDirectory {
@@ -52,7 +52,7 @@ TMap_Game_Facts::TMap_Game_Facts(const TGame_Index& index,
   Facts_.resize(maps.size());
   Position_.reserve(maps.size());
   for (std::size_t i = 0; i < maps.size(); ++i) {
-    const TMAP_Datei_Eintrag* map = maps[i];
+    const TMap_Record* map = maps[i];
     if (map == nullptr || map->PK3 == nullptr) {
       continue;
     }
@@ -68,7 +68,7 @@ TMap_Game_Facts::TMap_Game_Facts(const TGame_Index& index,
   }
 }
 
-const TMap_Game_Facts::TFacts* TMap_Game_Facts::Find(const TMAP_Datei_Eintrag& map,
+const TMap_Game_Facts::TFacts* TMap_Game_Facts::Find(const TMap_Record& map,
                                                      std::size_t position) const {
   if (position < Maps_.size() && Maps_[position] == &map) {
     return &Facts_[position];
@@ -77,30 +77,28 @@ const TMap_Game_Facts::TFacts* TMap_Game_Facts::Find(const TMAP_Datei_Eintrag& m
   return found != Position_.end() ? &Facts_[found->second] : nullptr;
 }
 
-std::uint8_t TMap_Game_Facts::Script_Types(const TMAP_Datei_Eintrag& map,
-                                           std::size_t position) const {
+std::uint8_t TMap_Game_Facts::Script_Types(const TMap_Record& map, std::size_t position) const {
   const TFacts* facts = Find(map, position);
   return facts != nullptr ? facts->Types : 0;
 }
 
-bool TMap_Game_Facts::Bot_File(const TMAP_Datei_Eintrag& map, std::size_t position) const {
+bool TMap_Game_Facts::Bot_File(const TMap_Record& map, std::size_t position) const {
   const TFacts* facts = Find(map, position);
   return facts != nullptr && facts->Bot_File;
 }
 
-std::uint8_t Map_Game_Types(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game,
+std::uint8_t Map_Game_Types(const TMap_Record& map, const TMap_Game_Facts* game,
                             std::size_t position) {
   return static_cast<std::uint8_t>(map.Game_Types |
                                    (game != nullptr ? game->Script_Types(map, position) : 0));
 }
 
-bool Made_For_Game_Type(const TMAP_Datei_Eintrag& map, std::uint8_t type_bit,
-                        const TMap_Game_Facts* game, std::size_t position) {
+bool Made_For_Game_Type(const TMap_Record& map, std::uint8_t type_bit, const TMap_Game_Facts* game,
+                        std::size_t position) {
   return (Map_Game_Types(map, game, position) & type_bit) != 0;
 }
 
-bool Bots_Possible(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game,
-                   std::size_t position) {
+bool Bots_Possible(const TMap_Record& map, const TMap_Game_Facts* game, std::size_t position) {
   return map.Has_AAS || (game != nullptr && game->Bot_File(map, position));
 }
 

@@ -11,7 +11,7 @@
 namespace vorlix {
 
 class TGame_Index;
-class TMAP_Datei_Eintrag;
+class TMap_Record;
 
 // What the game's own files say of maps: the game types named by the `type` of each map's own
 // arena block (the block the game reads for it) and whether any archive the game searches for the
@@ -19,12 +19,12 @@ class TMAP_Datei_Eintrag;
 // maps; asking for a map it was not made for gives nothing.
 class TMap_Game_Facts {
  public:
-  TMap_Game_Facts(const TGame_Index& index, const std::vector<const TMAP_Datei_Eintrag*>& maps);
+  TMap_Game_Facts(const TGame_Index& index, const std::vector<const TMap_Record*>& maps);
   // Game_Types bits of the `type` words of the map's own arena block; 0 without one. `position`
   // may name the map's place in the list the facts were made for (asked first, then the table).
-  std::uint8_t Script_Types(const TMAP_Datei_Eintrag& map, std::size_t position = npos) const;
+  std::uint8_t Script_Types(const TMap_Record& map, std::size_t position = npos) const;
   // Whether an archive of the map's search path holds maps/NAME.aas.
-  bool Bot_File(const TMAP_Datei_Eintrag& map, std::size_t position = npos) const;
+  bool Bot_File(const TMap_Record& map, std::size_t position = npos) const;
 
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
@@ -33,11 +33,11 @@ class TMap_Game_Facts {
     std::uint8_t Types = 0;
     bool Bot_File = false;
   };
-  const TFacts* Find(const TMAP_Datei_Eintrag& map, std::size_t position) const;
+  const TFacts* Find(const TMap_Record& map, std::size_t position) const;
 
-  std::vector<const TMAP_Datei_Eintrag*> Maps_;
+  std::vector<const TMap_Record*> Maps_;
   std::vector<TFacts> Facts_;  // by position in Maps_
-  std::unordered_map<const TMAP_Datei_Eintrag*, std::size_t> Position_;
+  std::unordered_map<const TMap_Record*, std::size_t> Position_;
 };
 
 // The Game_Types bits of the words of an arena block's `type` ("ffa tourney", case ignored;
@@ -46,16 +46,16 @@ std::uint8_t Game_Types_Of_Script_Words(std::string_view words);
 
 // The game types a map is made for, as Game_Types bits: its own, and with the game's facts those
 // of its arena block.
-std::uint8_t Map_Game_Types(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game = nullptr,
+std::uint8_t Map_Game_Types(const TMap_Record& map, const TMap_Game_Facts* game = nullptr,
                             std::size_t position = TMap_Game_Facts::npos);
 // Whether the map is made for the game type (one Game_Types bit), by Map_Game_Types: the rule of
 // the search's game-type filter and of a hosted server's rotation alike.
-bool Made_For_Game_Type(const TMAP_Datei_Eintrag& map, std::uint8_t type_bit,
+bool Made_For_Game_Type(const TMap_Record& map, std::uint8_t type_bit,
                         const TMap_Game_Facts* game = nullptr,
                         std::size_t position = TMap_Game_Facts::npos);
 // Whether bots can play the map: it has a bot file (with the game's facts: in any archive the game
 // searches for it).
-bool Bots_Possible(const TMAP_Datei_Eintrag& map, const TMap_Game_Facts* game = nullptr,
+bool Bots_Possible(const TMap_Record& map, const TMap_Game_Facts* game = nullptr,
                    std::size_t position = TMap_Game_Facts::npos);
 
 }  // namespace vorlix

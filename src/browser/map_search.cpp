@@ -197,7 +197,7 @@ std::string Without_Extension(const std::string& name) {
 }
 
 // The fields a word is looked for in, folded, each ended by '\n' (no word holds a blank).
-void Append_Fields(std::string& out, const TMAP_Datei_Eintrag& map) {
+void Append_Fields(std::string& out, const TMap_Record& map) {
   const auto field = [&out](std::string_view text) {
     Append_Folded(out, text);
     out += '\n';
@@ -295,8 +295,7 @@ TMap_Query Parse_Query(std::string_view utf8, TMap_Filters filters) {
   return query;
 }
 
-bool Passes_Filters(const TMAP_Datei_Eintrag& map, const TMap_Filters& filters,
-                    std::size_t position) {
+bool Passes_Filters(const TMap_Record& map, const TMap_Filters& filters, std::size_t position) {
   if (filters.Game_Type != 0 &&
       !Made_For_Game_Type(map, filters.Game_Type, filters.Game.get(), position)) {
     return false;
@@ -343,7 +342,7 @@ void TMap_Search_Index::Reserve(std::size_t maps) {
   Text_.reserve(maps * 64);
 }
 
-int TMap_Search_Index::Add(const TMAP_Datei_Eintrag* map) {
+int TMap_Search_Index::Add(const TMap_Record* map) {
   Append_Fields(Text_, *map);
   Begin_.push_back(static_cast<std::uint32_t>(Text_.size()));
   Maps_.push_back(map);
@@ -408,7 +407,7 @@ void TMap_Search_Index::Match(const TMap_Query& query, std::vector<char>& result
   }
 }
 
-bool Map_Matches(const TMAP_Datei_Eintrag& map, const TMap_Query& query) {
+bool Map_Matches(const TMap_Record& map, const TMap_Query& query) {
   TMap_Search_Index index;
   index.Add(&map);
   return index.Matches(0, query);
@@ -418,7 +417,7 @@ bool Map_Matches(const TMAP_Datei_Eintrag& map, const TMap_Query& query) {
 
 std::vector<TMap_Place> Map_Places(const TUnsorted_Maps_List& list, const TMaps_Tree& tree,
                                    const TMaps_Tree_Node* scope) {
-  const auto present = [](const TMAP_Datei_Eintrag* map) {
+  const auto present = [](const TMap_Record* map) {
     return map != nullptr && map->Present && (map->PK3 == nullptr || map->PK3->Present);
   };
   std::vector<TMap_Place> places;

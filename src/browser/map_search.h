@@ -19,7 +19,7 @@
 
 namespace vorlix {
 
-class TMAP_Datei_Eintrag;
+class TMap_Record;
 class TMaps_Tree;
 class TMaps_Tree_Node;
 class TUnsorted_Maps_List;
@@ -78,7 +78,7 @@ TMap_Query Parse_Query(std::string_view utf8, TMap_Filters filters = {});
 
 // Whether the map passes the filters (`position`: its place in the list the game's facts were
 // made for, when known).
-bool Passes_Filters(const TMAP_Datei_Eintrag& map, const TMap_Filters& filters,
+bool Passes_Filters(const TMap_Record& map, const TMap_Filters& filters,
                     std::size_t position = TMap_Game_Facts::npos);
 
 // Every map's folded texts in one buffer. Slots are numbered in the order the maps were added.
@@ -87,9 +87,9 @@ class TMap_Search_Index {
   void Clear();
   void Reserve(std::size_t maps);
   // Adds the map and returns its slot.
-  int Add(const TMAP_Datei_Eintrag* map);
+  int Add(const TMap_Record* map);
   int Count() const { return static_cast<int>(Maps_.size()); }
-  const TMAP_Datei_Eintrag* Map(int slot) const { return Maps_[static_cast<std::size_t>(slot)]; }
+  const TMap_Record* Map(int slot) const { return Maps_[static_cast<std::size_t>(slot)]; }
 
   // One flag per slot: 1 when the map matches the query.
   void Match(const TMap_Query& query, std::vector<char>& result) const;
@@ -100,15 +100,15 @@ class TMap_Search_Index {
 
   std::string Text_;                     // the fields of each map, each ended by '\n'
   std::vector<std::uint32_t> Begin_{0};  // slot i's text: Begin_[i] .. Begin_[i + 1]
-  std::vector<const TMAP_Datei_Eintrag*> Maps_;
+  std::vector<const TMap_Record*> Maps_;
 };
 
 // Whether one map matches (the index's rule without an index).
-bool Map_Matches(const TMAP_Datei_Eintrag& map, const TMap_Query& query);
+bool Map_Matches(const TMap_Record& map, const TMap_Query& query);
 
 // A map of the views with the path of its group ("Arenas/Duel maps"; empty in the unsorted list).
 struct TMap_Place {
-  TMAP_Datei_Eintrag* Map = nullptr;
+  TMap_Record* Map = nullptr;
   std::string Group_Path;
 };
 

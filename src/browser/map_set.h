@@ -10,19 +10,19 @@
 
 namespace vorlix {
 
-class TMAP_Datei_Eintrag;
+class TMap_Record;
 
 class TMap_Set {
  public:
   TMap_Set() = default;
-  TMap_Set(std::initializer_list<const TMAP_Datei_Eintrag*> maps) {
-    for (const TMAP_Datei_Eintrag* map : maps) {
+  TMap_Set(std::initializer_list<const TMap_Record*> maps) {
+    for (const TMap_Record* map : maps) {
       Insert(map);
     }
   }
 
   // Enters the map; false when it is there already. A null pointer is never entered.
-  bool Insert(const TMAP_Datei_Eintrag* map) {
+  bool Insert(const TMap_Record* map) {
     if (map == nullptr) {
       return false;
     }
@@ -37,7 +37,7 @@ class TMap_Set {
     ++Count_;
     return true;
   }
-  bool Contains(const TMAP_Datei_Eintrag* map) const {
+  bool Contains(const TMap_Record* map) const {
     return map != nullptr && Count_ != 0 && Slots_[Slot_Of(map)] != nullptr;
   }
   bool Empty() const { return Count_ == 0; }
@@ -45,7 +45,7 @@ class TMap_Set {
 
  private:
   // The slot that holds `map`, or the empty one where it belongs.
-  std::size_t Slot_Of(const TMAP_Datei_Eintrag* map) const {
+  std::size_t Slot_Of(const TMap_Record* map) const {
     const std::size_t mask = Slots_.size() - 1;
     // Records are aligned: the low bits say nothing, the multiplication spreads the others.
     std::size_t at =
@@ -58,16 +58,16 @@ class TMap_Set {
     return at;
   }
   void Grow() {
-    std::vector<const TMAP_Datei_Eintrag*> old(Slots_.empty() ? 16 : 2 * Slots_.size(), nullptr);
+    std::vector<const TMap_Record*> old(Slots_.empty() ? 16 : 2 * Slots_.size(), nullptr);
     old.swap(Slots_);
-    for (const TMAP_Datei_Eintrag* map : old) {
+    for (const TMap_Record* map : old) {
       if (map != nullptr) {
         Slots_[Slot_Of(map)] = map;
       }
     }
   }
 
-  std::vector<const TMAP_Datei_Eintrag*> Slots_;
+  std::vector<const TMap_Record*> Slots_;
   std::size_t Count_ = 0;
 };
 

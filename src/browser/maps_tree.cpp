@@ -52,8 +52,8 @@ bool TMaps_Tree_Node::Is_Descendant_Of(const TMaps_Tree_Node* ancestor) const {
   return false;
 }
 
-std::string Map_Entry_Text(const TMAP_Datei_Eintrag& map) {
-  return platform::Upper(Entferne_Dateiendung(map.MAP_Filename));
+std::string Map_Entry_Text(const TMap_Record& map) {
+  return platform::Upper(Remove_Extension(map.MAP_Filename));
 }
 
 // ---- the tree ---------------------------------------------------------------------------------
@@ -106,15 +106,15 @@ TMaps_Tree_Node* TMaps_Tree::Create_Node(bool group, const std::string& text) {
   return result;
 }
 
-TMaps_Tree_Node* TMaps_Tree::TreeView_Maps_Erzeuge_Gruppe(const std::string& name) {
+TMaps_Tree_Node* TMaps_Tree::Make_Group(const std::string& name) {
   return Create_Node(true, name);
 }
 
-TMaps_Tree_Node* TMaps_Tree::TreeView_Maps_Erzeuge_normalen_Eintrag(const std::string& text) {
+TMaps_Tree_Node* TMaps_Tree::Make_Plain_Entry(const std::string& text) {
   return Create_Node(false, text);
 }
 
-bool TMaps_Tree::TreeView_Maps_Loesche_Node(TMaps_Tree_Node* node) {
+bool TMaps_Tree::Delete_Node(TMaps_Tree_Node* node) {
   if (node == nullptr || node == &Top_ || node->Parent_ == nullptr || Is_Top_Level(node)) {
     return false;
   }
@@ -127,7 +127,7 @@ bool TMaps_Tree::TreeView_Maps_Loesche_Node(TMaps_Tree_Node* node) {
       stack.pop_back();
       if (current->Is_Map_Entry()) {
         if (current->Map != nullptr) {
-          List->ListView_Maps_Eintrag_hinzufuegen(current->Map);
+          List->Add_Map_Item(current->Map);
         }
         continue;
       }
@@ -184,12 +184,11 @@ bool Any_Entry_Below(const TMaps_Tree_Node* group, Match match) {
 
 }  // namespace
 
-bool TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer(const TMaps_Tree_Node* group) {
+bool TMaps_Tree::Group_Is_Not_Empty(const TMaps_Tree_Node* group) {
   return Any_Entry_Below(group, [](const TMaps_Tree_Node&) { return true; });
 }
 
-bool TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer_fuer_Arena_File_Creation(
-    const TMaps_Tree_Node* group) {
+bool TMaps_Tree::Group_Has_Maps_For_Arena_File(const TMaps_Tree_Node* group) {
   return Any_Entry_Below(group, [](const TMaps_Tree_Node& node) {
     return node.Map != nullptr && node.Map->Allow_Include_In_Arena_File;
   });
@@ -260,18 +259,18 @@ bool TMaps_Tree::Accepts_Tree_Drop(const TMaps_Tree_Node* dragged, const TMaps_T
   return dragged != nullptr && target != nullptr && !target->Is_Descendant_Of(dragged);
 }
 
-std::vector<TMaps_Tree_Node*> TMaps_Tree::Drop_List_Items(
-    TMaps_Tree_Node* target, const std::vector<TMAP_Datei_Eintrag*>& maps) {
+std::vector<TMaps_Tree_Node*> TMaps_Tree::Drop_List_Items(TMaps_Tree_Node* target,
+                                                          const std::vector<TMap_Record*>& maps) {
   std::vector<TMaps_Tree_Node*> created;
   if (target == nullptr || target == &Top_) {
     return created;
   }
   TMap_Set moved;
-  for (TMAP_Datei_Eintrag* map : maps) {
+  for (TMap_Record* map : maps) {
     if (!moved.Insert(map)) {
       continue;
     }
-    auto node = std::make_unique<TMaps_Tree_Node>(false, Entferne_Dateiendung(map->MAP_Filename));
+    auto node = std::make_unique<TMaps_Tree_Node>(false, Remove_Extension(map->MAP_Filename));
     node->Map = map;
     TMaps_Tree_Node* entry = node.get();
     if (target->Is_Group()) {
@@ -291,7 +290,7 @@ std::vector<TMaps_Tree_Node*> TMaps_Tree::Drop_List_Items(
 }
 
 bool TMaps_Tree::Drop_On_List(TMaps_Tree_Node* dragged) {
-  if (!Accepts_Drop_On_List(dragged) || !TreeView_Maps_Loesche_Node(dragged)) {
+  if (!Accepts_Drop_On_List(dragged) || !Delete_Node(dragged)) {
     return false;
   }
   if (List != nullptr) {
@@ -394,15 +393,15 @@ std::string TMaps_Tree::Serialize() const {
   return writer.Data();
 }
 
-bool TMaps_Tree::TreeView_Maps_Speichern(const std::string& path, TInteraction& interaction) const {
+bool TMaps_Tree::Save_Tree_File(const std::string& path, TInteraction& interaction) const {
   try {
     Write_File_Atomically(path, Serialize());
     return true;
   } catch (const TStream_Error& error) {
-    interaction.Message(Message_Kind::Error,
+    interaction.Message(TMessage_Kind::Error,
                         "Error saving map information: " + std::string(error.what()) + ". " + path +
                             " keeps its previous content.",
-                        Button_Set::OK);
+                        TAnswer_Set::OK);
     return false;
   }
 }
@@ -427,13 +426,13 @@ void TMaps_Tree::Restore_Displayed_Order(TMaps_Tree_Node* group) {
   std::reverse(group->Children_.begin(), group->Children_.end());
 }
 
-bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Dateien_Verwaltung& database,
+bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Record_Store& database,
                                  TInteraction& interaction) {
   return Take_Reading(Read_File_Bytes(data, database), interaction);
 }
 
 TTree_File_Reading TMaps_Tree::Read_File_Bytes(std::string data,
-                                               const TPK3_Dateien_Verwaltung& database) {
+                                               const TPK3_Record_Store& database) {
   TTree_File_Reading reading;
   reading.File_Found = true;
   TMaps_Tree_Node* const top = reading.Top.get();
@@ -446,11 +445,11 @@ TTree_File_Reading TMaps_Tree::Read_File_Bytes(std::string data,
   TMap_Set& placed = reading.Placed;
   std::vector<std::string>& notes = reading.Notes;
 
-  struct Frame {
+  struct TFrame {
     TMaps_Tree_Node* Group;
     std::int64_t Remaining;
   };
-  std::vector<Frame> stack;
+  std::vector<TFrame> stack;
   TByte_Reader reader(std::move(data));
   bool ok = true;
   bool root_read = false;
@@ -496,9 +495,9 @@ TTree_File_Reading TMaps_Tree::Read_File_Bytes(std::string data,
       }
       const auto found_pk3 = pk3_positions.find(pk3_id);
       const int pk3_index = found_pk3 == pk3_positions.end() ? -1 : found_pk3->second;
-      const TPK3_Datei_Eintrag* pk3 = pk3_index >= 0 ? database.Items(pk3_index) : nullptr;
-      const int map_index = pk3 != nullptr && pk3->Maps ? pk3->Maps->IndexOfID(map_id) : -1;
-      TMAP_Datei_Eintrag* map = map_index >= 0 ? pk3->Maps->Items(map_index) : nullptr;
+      const TPK3_Record* pk3 = pk3_index >= 0 ? database.Items(pk3_index) : nullptr;
+      const int map_index = pk3 != nullptr && pk3->Maps ? pk3->Maps->Index_Of_ID(map_id) : -1;
+      TMap_Record* map = map_index >= 0 ? pk3->Maps->Items(map_index) : nullptr;
       if (map == nullptr) {
         notes.push_back(Format_Index_Message(pk3_index, map_index));
         continue;
@@ -524,7 +523,7 @@ TTree_File_Reading TMaps_Tree::Read_File_Bytes(std::string data,
   } catch (const TStream_Error&) {
     ok = false;  // the file ends before its records do
   }
-  for (const Frame& frame : stack) {
+  for (const TFrame& frame : stack) {
     Restore_Displayed_Order(frame.Group);
   }
   reading.Ok = ok && top->Child_Count() == 1;
@@ -557,15 +556,15 @@ bool TMaps_Tree::Take_Reading(TTree_File_Reading reading, TInteraction& interact
   }
   // The boxes come once the tree is complete again, so that nothing repaints a half-built tree.
   for (const std::string& note : reading.Notes) {
-    interaction.Message(Message_Kind::Information, note, Button_Set::OK);
+    interaction.Message(TMessage_Kind::Information, note, TAnswer_Set::OK);
   }
   if (!ok) {
-    interaction.Message(Message_Kind::Error,
+    interaction.Message(TMessage_Kind::Error,
                         problem.empty() ? std::string("Error loading map information. "
                                                       "Incompatible file format.")
                                         : "Error loading map information: " + problem +
                                               ". Vorlix stops without changing any of its files.",
-                        Button_Set::Cancel);
+                        TAnswer_Set::Cancel);
     Session_Flags().Suppress_Saving = true;
     Session_Flags().Quit_Requested = true;
   }
@@ -576,8 +575,7 @@ namespace {
 
 // A tree file that is there but cannot be read (a FIFO, a device, a directory, no permission,
 // too large) is damage: the tree would otherwise start empty and replace it at the next save.
-TTree_File_Reading Read_Tree_Path(const std::string& path,
-                                  const TPK3_Dateien_Verwaltung& database) {
+TTree_File_Reading Read_Tree_Path(const std::string& path, const TPK3_Record_Store& database) {
   std::string data;
   try {
     data = Read_Whole_File(path);
@@ -597,9 +595,8 @@ TTree_File_Reading Read_Tree_Path(const std::string& path,
 
 }  // namespace
 
-bool TMaps_Tree::TreeView_Maps_Laden(const std::string& path,
-                                     const TPK3_Dateien_Verwaltung& database,
-                                     TInteraction& interaction) {
+bool TMaps_Tree::Load_Tree_File(const std::string& path, const TPK3_Record_Store& database,
+                                TInteraction& interaction) {
   return Take_Reading(Read_Tree_Path(path, database), interaction);
 }
 
@@ -611,7 +608,7 @@ std::string Tree_File_Path(const std::string& program_dir) {
 }
 
 TTree_File_Reading Read_Tree_File(const std::string& program_dir,
-                                  const TPK3_Dateien_Verwaltung& database) {
+                                  const TPK3_Record_Store& database) {
   const auto existing = platform::Resolve_Ignore_Case(program_dir, Tree_File_Name);
   if (!existing) {
     return {};
@@ -619,11 +616,11 @@ TTree_File_Reading Read_Tree_File(const std::string& program_dir,
   return Read_Tree_Path(*existing, database);
 }
 
-bool Initialisiere_TreeView_Maps(TMaps_Tree& tree, const std::string& program_dir,
-                                 const TPK3_Dateien_Verwaltung& database, TInteraction& interaction,
-                                 std::unique_ptr<TTree_File_Reading> read_ahead) {
+bool Initialise_Maps_Tree(TMaps_Tree& tree, const std::string& program_dir,
+                          const TPK3_Record_Store& database, TInteraction& interaction,
+                          std::unique_ptr<TTree_File_Reading> read_ahead) {
   tree.Clear();
-  tree.TreeView_Maps_Erzeuge_Gruppe(Root_Group_Name);
+  tree.Make_Group(Root_Group_Name);
   TTree_File_Reading reading =
       read_ahead ? std::move(*read_ahead) : Read_Tree_File(program_dir, database);
   if (reading.File_Found) {
@@ -632,8 +629,8 @@ bool Initialisiere_TreeView_Maps(TMaps_Tree& tree, const std::string& program_di
   return true;
 }
 
-std::vector<TMAP_Datei_Eintrag*> Maps_Of_Group(const TMaps_Tree_Node& group) {
-  std::vector<TMAP_Datei_Eintrag*> maps;
+std::vector<TMap_Record*> Maps_Of_Group(const TMaps_Tree_Node& group) {
+  std::vector<TMap_Record*> maps;
   std::vector<const TMaps_Tree_Node*> pending{&group};
   while (!pending.empty()) {
     const TMaps_Tree_Node* node = pending.back();

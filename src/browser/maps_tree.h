@@ -18,8 +18,8 @@
 namespace vorlix {
 
 class TInteraction;
-class TMAP_Datei_Eintrag;
-class TPK3_Dateien_Verwaltung;
+class TMap_Record;
+class TPK3_Record_Store;
 class TUnsorted_Maps_List;
 
 inline constexpr const char* Root_Group_Name = "Arenas";
@@ -34,7 +34,7 @@ class TMaps_Tree_Node {
   TMaps_Tree_Node& operator=(const TMaps_Tree_Node&) = delete;
 
   std::string Text;
-  TMAP_Datei_Eintrag* Map = nullptr;  // the map of a map entry; none for a group
+  TMap_Record* Map = nullptr;  // the map of a map entry; none for a group
 
   bool Is_Group() const { return Group_; }
   bool Is_Map_Entry() const { return !Group_; }
@@ -123,18 +123,17 @@ class TMaps_Tree {
   // A new group as the first child of the selected node (of its parent group when an entry is
   // selected; below the root group when nothing is selected; top-level in an empty tree). The
   // tree is re-sorted; the new node is returned, not selected.
-  TMaps_Tree_Node* TreeView_Maps_Erzeuge_Gruppe(const std::string& name);
+  TMaps_Tree_Node* Make_Group(const std::string& name);
   // A new map entry without map as the last child of the selected node (same rules).
-  TMaps_Tree_Node* TreeView_Maps_Erzeuge_normalen_Eintrag(const std::string& text);
+  TMaps_Tree_Node* Make_Plain_Entry(const std::string& text);
   // Removes a node with its subtree; the maps of all removed entries go back to the list (in
   // displayed order, appended; the caller sorts the list). A top-level node is never removed.
   // False when nothing was removed.
-  bool TreeView_Maps_Loesche_Node(TMaps_Tree_Node* node);
+  bool Delete_Node(TMaps_Tree_Node* node);
   // True when a map entry lies below the group at any depth.
-  static bool TreeView_Maps_Ist_Gruppe_nicht_leer(const TMaps_Tree_Node* group);
+  static bool Group_Is_Not_Empty(const TMaps_Tree_Node* group);
   // True when a map entry whose map may be included in arena files lies below the group.
-  static bool TreeView_Maps_Ist_Gruppe_nicht_leer_fuer_Arena_File_Creation(
-      const TMaps_Tree_Node* group);
+  static bool Group_Has_Maps_For_Arena_File(const TMaps_Tree_Node* group);
 
   // Name editing is allowed for a group that is not top-level.
   bool Can_Edit(const TMaps_Tree_Node* node) const;
@@ -156,7 +155,7 @@ class TMaps_Tree {
   // children, onto a map entry directly in front of it. The last new entry becomes the selected
   // node; the maps leave the list; the tree is re-sorted. Returns the new entries.
   std::vector<TMaps_Tree_Node*> Drop_List_Items(TMaps_Tree_Node* target,
-                                                const std::vector<TMAP_Datei_Eintrag*>& maps);
+                                                const std::vector<TMap_Record*>& maps);
   // Moves a node (with its subtree) onto the target: onto a map entry in front of it when the
   // node stands below it in displayed order, otherwise behind it; onto a group as its last child.
   // Re-sorts. False when the drop is refused.
@@ -178,19 +177,18 @@ class TMaps_Tree {
   std::string Serialize() const;
   // Writes the tree to the file; tells the user and returns false when it cannot be written
   // (the previous file then stays as it was).
-  bool TreeView_Maps_Speichern(const std::string& path, TInteraction& interaction) const;
+  bool Save_Tree_File(const std::string& path, TInteraction& interaction) const;
   // Clears the tree and rebuilds it from the bytes of a tree file, looking maps up in the
   // database. Entries whose map is unknown or gone are reported and left out. A record of another
   // version, or a file ending before its records do, is reported as incompatible: the result is
   // false and the session is told to quit without saving.
-  bool Load_From_Bytes(const std::string& data, const TPK3_Dateien_Verwaltung& database,
+  bool Load_From_Bytes(const std::string& data, const TPK3_Record_Store& database,
                        TInteraction& interaction);
-  bool TreeView_Maps_Laden(const std::string& path, const TPK3_Dateien_Verwaltung& database,
-                           TInteraction& interaction);
+  bool Load_Tree_File(const std::string& path, const TPK3_Record_Store& database,
+                      TInteraction& interaction);
   // The two halves of Load_From_Bytes: the bytes read into nodes, and those nodes made the tree
   // (with the list's items of the placed maps removed and the reading's boxes shown).
-  static TTree_File_Reading Read_File_Bytes(std::string data,
-                                            const TPK3_Dateien_Verwaltung& database);
+  static TTree_File_Reading Read_File_Bytes(std::string data, const TPK3_Record_Store& database);
   bool Take_Reading(TTree_File_Reading reading, TInteraction& interaction);
 
   // Walks every node in pre-order (displayed order), calling `visit` with each node and its depth
@@ -211,18 +209,18 @@ class TMaps_Tree {
 // The program directory's mapstree.dat read against the records (File_Found false without one;
 // one that cannot be read, or is no regular file of a sane size, is damage with its Problem).
 TTree_File_Reading Read_Tree_File(const std::string& program_dir,
-                                  const TPK3_Dateien_Verwaltung& database);
+                                  const TPK3_Record_Store& database);
 // The tree's start-up step: an empty tree with the root group "Arenas", replaced by the stored
 // tree when the program directory holds mapstree.dat (read here, or given as read ahead by
 // Read_Tree_File). False only when that load failed.
-bool Initialisiere_TreeView_Maps(TMaps_Tree& tree, const std::string& program_dir,
-                                 const TPK3_Dateien_Verwaltung& database, TInteraction& interaction,
-                                 std::unique_ptr<TTree_File_Reading> read_ahead = nullptr);
+bool Initialise_Maps_Tree(TMaps_Tree& tree, const std::string& program_dir,
+                          const TPK3_Record_Store& database, TInteraction& interaction,
+                          std::unique_ptr<TTree_File_Reading> read_ahead = nullptr);
 // The path of the tree file in the program directory (the existing file's spelling, if any).
 std::string Tree_File_Path(const std::string& program_dir);
 
 // Text of a map entry: the map's file name without extension, upper case.
-std::string Map_Entry_Text(const TMAP_Datei_Eintrag& map);
+std::string Map_Entry_Text(const TMap_Record& map);
 
 template <typename Visit>
 void TMaps_Tree::For_Each(Visit visit) const {
@@ -241,6 +239,6 @@ void TMaps_Tree::For_Each(Visit visit) const {
 }
 
 // The maps of a group and its sub-groups at any depth, in the tree's displayed order.
-std::vector<TMAP_Datei_Eintrag*> Maps_Of_Group(const TMaps_Tree_Node& group);
+std::vector<TMap_Record*> Maps_Of_Group(const TMaps_Tree_Node& group);
 
 }  // namespace vorlix

@@ -28,14 +28,14 @@ std::string_view TUnsorted_Maps_List::Column(const TUnsorted_Item& item, int col
 
 namespace {
 
-std::string In_PK3_Text_Of(const TMAP_Datei_Eintrag& map) {
+std::string In_PK3_Text_Of(const TMap_Record& map) {
   return map.PK3 != nullptr ? TUnsorted_Maps_List::In_PK3_Text(*map.PK3) : std::string();
 }
 
 }  // namespace
 
-TMap_Texts TUnsorted_Maps_List::Texts_Of(const TMAP_Datei_Eintrag& map) {
-  return {map.Map_Longname, Entferne_Dateiendung(map.MAP_Filename), In_PK3_Text_Of(map)};
+TMap_Texts TUnsorted_Maps_List::Texts_Of(const TMap_Record& map) {
+  return {map.Map_Longname, Remove_Extension(map.MAP_Filename), In_PK3_Text_Of(map)};
 }
 
 std::uint32_t TUnsorted_Maps_List::Add_Archive_Text(std::string in_pk3) {
@@ -46,24 +46,24 @@ std::uint32_t TUnsorted_Maps_List::Add_Archive_Text(std::string in_pk3) {
   return static_cast<std::uint32_t>(Archive_Texts_.size() - 1);
 }
 
-TUnsorted_Item TUnsorted_Maps_List::Make_Item(TMAP_Datei_Eintrag* map, std::uint32_t archive) {
+TUnsorted_Item TUnsorted_Maps_List::Make_Item(TMap_Record* map, std::uint32_t archive) {
   const std::string_view filename(map->MAP_Filename);
   TUnsorted_Item item;
   item.Map = map;
   item.Texts = static_cast<std::uint32_t>(Texts_.size());
   item.Caption_Size = static_cast<std::uint32_t>(map->Map_Longname.size());
-  item.Filename_Size = static_cast<std::uint32_t>(Laenge_ohne_Dateiendung(filename));
+  item.Filename_Size = static_cast<std::uint32_t>(Length_Without_Extension(filename));
   item.Archive = archive;
   Texts_ += map->Map_Longname;
   Texts_ += filename.substr(0, item.Filename_Size);
   return item;
 }
 
-std::string TUnsorted_Maps_List::In_PK3_Text(const TPK3_Datei_Eintrag& pk3) {
-  return platform::Join(pk3.MOD_Directory, Entferne_Dateiendung(pk3.PK3_Filename));
+std::string TUnsorted_Maps_List::In_PK3_Text(const TPK3_Record& pk3) {
+  return platform::Join(pk3.MOD_Directory, Remove_Extension(pk3.PK3_Filename));
 }
 
-int TUnsorted_Maps_List::Index_Of(const TMAP_Datei_Eintrag* map) const {
+int TUnsorted_Maps_List::Index_Of(const TMap_Record* map) const {
   for (std::size_t i = 0; i < Items_.size(); ++i) {
     if (Items_[i].Map == map) {
       return static_cast<int>(i);
@@ -124,14 +124,14 @@ void TUnsorted_Maps_List::End_Append() {
   }
 }
 
-void TUnsorted_Maps_List::ListView_Maps_Eintrag_hinzufuegen(TMAP_Datei_Eintrag* map) {
+void TUnsorted_Maps_List::Add_Map_Item(TMap_Record* map) {
   if (map == nullptr) {
     return;
   }
   Append_Map(map, Add_Archive_Text(In_PK3_Text_Of(*map)));
 }
 
-void TUnsorted_Maps_List::Append_Map(TMAP_Datei_Eintrag* map, std::uint32_t archive) {
+void TUnsorted_Maps_List::Append_Map(TMap_Record* map, std::uint32_t archive) {
   Begin_Append();
   Pending_.push_back(Make_Item(map, archive));
   End_Append();
@@ -210,7 +210,7 @@ void TUnsorted_Maps_List::Sort() {
   }
 }
 
-void TUnsorted_Maps_List::ListView_MapsColumnClick(int column) {
+void TUnsorted_Maps_List::Sort_By_Column(int column) {
   Sort_Column = std::clamp(column, 0, 2);
   Sort();
 }
@@ -233,10 +233,10 @@ class TListed_Maps {
     while (size < 2 * maps) {
       size *= 2;
     }
-    Slots_.assign(size, Slot{});
+    Slots_.assign(size, TSlot{});
   }
   // Enters the map; false when a map of the same name in the same directory is there already.
-  bool Insert(std::uint32_t directory, const TMAP_Datei_Eintrag* map) {
+  bool Insert(std::uint32_t directory, const TMap_Record* map) {
     const std::string& name = map->MAP_Filename;
     std::uint64_t hash = 1469598103934665603ULL ^ directory;
     for (const char c : name) {
@@ -247,7 +247,7 @@ class TListed_Maps {
     // looked at (each look at another map's record is a trip to memory).
     const auto check = static_cast<std::uint32_t>(hash >> 32U);
     for (std::size_t at = hash & (Slots_.size() - 1);; at = (at + 1) & (Slots_.size() - 1)) {
-      Slot& slot = Slots_[at];
+      TSlot& slot = Slots_[at];
       if (slot.Map == nullptr) {
         slot = {directory, check, map};
         return true;
@@ -260,22 +260,22 @@ class TListed_Maps {
   }
 
  private:
-  struct Slot {
+  struct TSlot {
     std::uint32_t Directory = 0;
     std::uint32_t Check = 0;
-    const TMAP_Datei_Eintrag* Map = nullptr;
+    const TMap_Record* Map = nullptr;
   };
-  std::vector<Slot> Slots_;
+  std::vector<TSlot> Slots_;
 };
 
 }  // namespace
 
-void Lade_ListView_Maps(TUnsorted_Maps_List& list, const TPK3_Dateien_Verwaltung& database,
-                        const TMOD_Liste& mods, TInteraction& interaction) {
+void Load_Maps_List(TUnsorted_Maps_List& list, const TPK3_Record_Store& database,
+                    const TMOD_List& mods, TInteraction& interaction) {
   list.Clear();
   std::size_t maps = 0;
   for (int p = 0; p < database.Count(); ++p) {
-    const TPK3_Datei_Eintrag* pk3 = database.Items(p);
+    const TPK3_Record* pk3 = database.Items(p);
     maps += pk3->Maps ? static_cast<std::size_t>(pk3->Maps->Count()) : 0;
   }
   TListed_Maps listed(maps);
@@ -287,10 +287,10 @@ void Lade_ListView_Maps(TUnsorted_Maps_List& list, const TPK3_Dateien_Verwaltung
   const std::unordered_set<std::string> mod_names(mods.Names().begin(), mods.Names().end());
   list.Begin_Append();
   for (int p = database.Count() - 1; p >= 0; --p) {
-    const TPK3_Datei_Eintrag* pk3 = database.Items(p);
+    const TPK3_Record* pk3 = database.Items(p);
     if (p > 0) {
       // The next archive's map records are asked for from memory while this one's are listed.
-      if (const TPK3_Datei_Eintrag* next = database.Items(p - 1); next->Maps) {
+      if (const TPK3_Record* next = database.Items(p - 1); next->Maps) {
         for (int m = 0; m < next->Maps->Count(); ++m) {
           __builtin_prefetch(next->Maps->Items(m));
         }
@@ -305,7 +305,7 @@ void Lade_ListView_Maps(TUnsorted_Maps_List& list, const TPK3_Dateien_Verwaltung
                                         .first->second;
     const std::uint32_t in_pk3 = list.Add_Archive_Text(TUnsorted_Maps_List::In_PK3_Text(*pk3));
     for (int m = 0; m < pk3->Maps->Count(); ++m) {
-      TMAP_Datei_Eintrag* map = pk3->Maps->Items(m);
+      TMap_Record* map = pk3->Maps->Items(m);
       if (!map->Present || !listed.Insert(directory, map)) {
         continue;
       }
@@ -315,8 +315,8 @@ void Lade_ListView_Maps(TUnsorted_Maps_List& list, const TPK3_Dateien_Verwaltung
           ++i;
           continue;
         }
-        interaction.Message(Message_Kind::Confirmation,
-                            Vanished_MOD_Message(usable[i], map->Map_Longname), Button_Set::OK);
+        interaction.Message(TMessage_Kind::Confirmation,
+                            Vanished_MOD_Message(usable[i], map->Map_Longname), TAnswer_Set::OK);
         usable.erase(usable.begin() + static_cast<std::ptrdiff_t>(i));
       }
       list.Append_Map(map, in_pk3);
@@ -327,7 +327,7 @@ void Lade_ListView_Maps(TUnsorted_Maps_List& list, const TPK3_Dateien_Verwaltung
   list.Sort();
 }
 
-std::array<int, 3> ListView_Maps_Column_Widths(int list_width) {
+std::array<int, 3> Maps_List_Column_Widths(int list_width) {
   const int usable = std::max(0, list_width - 16);
   const auto part = [usable](double fraction) {
     return static_cast<int>(std::trunc(static_cast<double>(usable) * fraction));

@@ -14,10 +14,10 @@
 namespace vorlix {
 
 class TInteraction;
-class TMAP_Datei_Eintrag;
-class TPK3_Datei_Eintrag;
-class TMOD_Liste;
-class TPK3_Dateien_Verwaltung;
+class TMap_Record;
+class TPK3_Record;
+class TMOD_List;
+class TPK3_Record_Store;
 
 // The texts a map shows in the list's columns.
 struct TMap_Texts {
@@ -29,7 +29,7 @@ struct TMap_Texts {
 // A map's entry in the list. Its texts are kept by the list (TUnsorted_Maps_List::Column): a
 // list of a hundred thousand maps makes no allocation per map.
 struct TUnsorted_Item {
-  TMAP_Datei_Eintrag* Map = nullptr;
+  TMap_Record* Map = nullptr;
   std::uint32_t Texts = 0;         // where the caption and the file name start in the list's texts
   std::uint32_t Caption_Size = 0;  // the file name follows the caption
   std::uint32_t Filename_Size = 0;
@@ -65,12 +65,12 @@ class TUnsorted_Maps_List {
   // The same for the item at a position.
   std::string_view Text(int index, int column) const { return Column(Item(index), column); }
   // Position of the map's item, or -1.
-  int Index_Of(const TMAP_Datei_Eintrag* map) const;
+  int Index_Of(const TMap_Record* map) const;
 
   void Clear();
-  // Appends an item for the map (ListView_Maps_Eintrag_hinzufuegen); the caller sorts afterwards.
+  // Appends an item for the map (Add_Map_Item); the caller sorts afterwards.
   // Between Begin_Append and End_Append the items are collected and appended in one step.
-  void ListView_Maps_Eintrag_hinzufuegen(TMAP_Datei_Eintrag* map);
+  void Add_Map_Item(TMap_Record* map);
   void Begin_Append();
   void End_Append();
   // Makes room for this many more items.
@@ -81,21 +81,21 @@ class TUnsorted_Maps_List {
   // Stable ascending sort by the sort column: byte-wise, case-sensitive.
   void Sort();
   // A click on a column header: sort column := column; re-sort.
-  void ListView_MapsColumnClick(int column);
+  void Sort_By_Column(int column);
 
   // The texts a map's item shows.
-  static TMap_Texts Texts_Of(const TMAP_Datei_Eintrag& map);
+  static TMap_Texts Texts_Of(const TMap_Record& map);
   // The "in PK3" text of an archive's maps: MOD directory / archive name without extension.
-  static std::string In_PK3_Text(const TPK3_Datei_Eintrag& pk3);
+  static std::string In_PK3_Text(const TPK3_Record& pk3);
   // Keeps an "in PK3" text for the items appended with it (Append_Map); returns its number (the
   // last one kept when it is the same text).
   std::uint32_t Add_Archive_Text(std::string in_pk3);
   // Appends an item for a map whose archive's text was kept already, as
-  // ListView_Maps_Eintrag_hinzufuegen does.
-  void Append_Map(TMAP_Datei_Eintrag* map, std::uint32_t archive);
+  // Add_Map_Item does.
+  void Append_Map(TMap_Record* map, std::uint32_t archive);
 
  private:
-  TUnsorted_Item Make_Item(TMAP_Datei_Eintrag* map, std::uint32_t archive);
+  TUnsorted_Item Make_Item(TMap_Record* map, std::uint32_t archive);
 
   std::vector<TUnsorted_Item> Items_;
   std::vector<TUnsorted_Item> Pending_;
@@ -110,14 +110,14 @@ class TUnsorted_Maps_List {
 // to the first; of maps with the same file name in one MOD directory only the first visited.
 // Usable MODs that no longer exist are reported and taken out of the map's record. Sorted by the
 // "Filename" column afterwards.
-void Lade_ListView_Maps(TUnsorted_Maps_List& list, const TPK3_Dateien_Verwaltung& database,
-                        const TMOD_Liste& mods, TInteraction& interaction);
+void Load_Maps_List(TUnsorted_Maps_List& list, const TPK3_Record_Store& database,
+                    const TMOD_List& mods, TInteraction& interaction);
 
 // The text of the box about a usable MOD that no longer exists.
 std::string Vanished_MOD_Message(const std::string& mod, const std::string& long_name);
 
 // Column widths for a list of the given width: (width - 16) times 0.38, 0.24 and 0.38, truncated
 // (16 pixels stay free for the vertical scroll bar).
-std::array<int, 3> ListView_Maps_Column_Widths(int list_width);
+std::array<int, 3> Maps_List_Column_Widths(int list_width);
 
 }  // namespace vorlix

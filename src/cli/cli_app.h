@@ -22,7 +22,7 @@ namespace vorlix {
 
 struct TMain_State;
 class TMaps_Tree;
-struct TArena_Umgebung;
+struct TArena_Environment;
 class TStartup;
 class TUnsorted_Maps_List;
 
@@ -60,7 +60,7 @@ class TCli_Context {
   TUnsorted_Maps_List& List();
   TMaps_Tree& Tree();
   // What the arena commands work with, from the state.
-  TArena_Umgebung Arena_Umgebung();
+  TArena_Environment Arena_Environment();
 
   // A message of the front end itself ("error: ..." on standard error).
   void Error(const std::string& text);
@@ -80,13 +80,13 @@ class TCli_Context {
   bool Close_Pending_ = false;
 };
 
-using Cli_Command_Function = int (*)(TCli_Context& context, TCli_Args& args);
+using TCli_Command_Function = int (*)(TCli_Context& context, TCli_Args& args);
 
 struct TCli_Command {
   std::string Name;       // one or two words: "sync", "arena create"
   std::string Arguments;  // what follows the name in the usage line
   std::string Summary;    // one or more lines of help
-  Cli_Command_Function Run;
+  TCli_Command_Function Run;
 };
 
 // Every command, in the order the help lists them.

@@ -2,11 +2,11 @@
 
 namespace vorlix {
 
-TArena_Verfuegbarkeit Fuehre_Arena_Befehl_aus(const TArena_Befehl& command,
-                                              const TArena_Umgebung& env,
-                                              const TArena_Zweig& branch, TInteraction& ui) {
-  TArena_Antworten answers(command, ui);
-  return Process_Arena_File(command.Modus, env, branch, answers);
+TArena_Availability Execute_Arena_Command(const TArena_Command& command,
+                                          const TArena_Environment& env,
+                                          const TArena_Branch& branch, TInteraction& ui) {
+  TArena_Answers answers(command, ui);
+  return Process_Arena_File(command.Mode, env, branch, answers);
 }
 
 }  // namespace vorlix

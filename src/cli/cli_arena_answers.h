@@ -18,23 +18,23 @@ namespace vorlix {
 // the order to handle them), the arena names for the name dialog (create: one name used for every
 // MOD) or for the arena-file dialog. Runs Process_Arena_File, so every question and message is the
 // window program's; a MOD or name that the dialog does not offer is reported and cancels.
-struct TArena_Befehl {
-  Arena_Modus Modus = Arena_Modus::Erzeugen;
+struct TArena_Command {
+  TArena_Mode Mode = TArena_Mode::Create;
   std::vector<std::string> MODs;
   std::vector<std::string> Names;
 };
-TArena_Verfuegbarkeit Fuehre_Arena_Befehl_aus(const TArena_Befehl& command,
-                                              const TArena_Umgebung& env,
-                                              const TArena_Zweig& branch, TInteraction& ui);
+TArena_Availability Execute_Arena_Command(const TArena_Command& command,
+                                          const TArena_Environment& env,
+                                          const TArena_Branch& branch, TInteraction& ui);
 
 // Answers the arena command's dialogs from the command line's arguments and
 // passes everything else on.
-class TArena_Antworten : public TInteraction {
+class TArena_Answers : public TInteraction {
  public:
-  TArena_Antworten(const TArena_Befehl& command, TInteraction& inner)
+  TArena_Answers(const TArena_Command& command, TInteraction& inner)
       : Command_(command), Inner_(inner) {}
 
-  Answer Message(Message_Kind kind, const std::string& text, Button_Set buttons) override {
+  TAnswer Message(TMessage_Kind kind, const std::string& text, TAnswer_Set buttons) override {
     return Inner_.Message(kind, text, buttons);
   }
   void Status_Line(int line, const std::string& text) override { Inner_.Status_Line(line, text); }
@@ -42,12 +42,12 @@ class TArena_Antworten : public TInteraction {
   std::unique_ptr<TNotice> Notice(const std::string& caption, const std::string& text) override {
     return Inner_.Notice(caption, text);
   }
-  std::optional<std::string> Choose_File(const File_Request& request) override {
+  std::optional<std::string> Choose_File(const TFile_Request& request) override {
     return Inner_.Choose_File(request);
   }
 
-  std::optional<std::vector<int>> Select_Items(const Selection_Request& request) override {
-    const auto& wanted = request.Dialog == Selection_Dialog::MOD ? Command_.MODs : Command_.Names;
+  std::optional<std::vector<int>> Select_Items(const TSelection_Request& request) override {
+    const auto& wanted = request.Dialog == TSelection_Dialog::MOD ? Command_.MODs : Command_.Names;
     std::vector<int> chosen;
     for (const auto& item : wanted) {
       int hit = -1;
@@ -66,10 +66,10 @@ class TArena_Antworten : public TInteraction {
         for (const auto& it : request.Items) {
           offered += (offered.empty() ? "" : ", ") + it;
         }
-        Inner_.Message(Message_Kind::Error,
+        Inner_.Message(TMessage_Kind::Error,
                        item + " cannot be chosen here. Offered: " +
                            (offered.empty() ? std::string("none") : offered) + ".",
-                       Button_Set::OK);
+                       TAnswer_Set::OK);
         return std::nullopt;
       }
       chosen.push_back(hit);
@@ -93,7 +93,7 @@ class TArena_Antworten : public TInteraction {
   }
 
  private:
-  const TArena_Befehl& Command_;
+  const TArena_Command& Command_;
   TInteraction& Inner_;
   std::map<std::string, int> Asked_;
 };

@@ -24,7 +24,7 @@
 #include "launch/command_line.h"
 #include "launch/exec_file.h"
 #include "launch/server_rotation.h"
-#include "launch/starte_map.h"
+#include "launch/start_map.h"
 #include "properties/map_properties_model.h"
 
 namespace vorlix {
@@ -36,7 +36,7 @@ bool Start_With_Database(TCli_Context& context) {
   if (!context.Start()) {
     return false;
   }
-  if (!context.State().PK3_Datenbank) {
+  if (!context.State().PK3_Database) {
     context.Error("The maps database is not available in this build of vorlix-cli.");
     return false;
   }
@@ -73,8 +73,8 @@ int Command_Mods(TCli_Context& context, TCli_Args& args) {
   if (!context.Start()) {
     return 1;
   }
-  if (context.State().MOD_Liste) {
-    Write_Mods(context.Out, *context.State().MOD_Liste);
+  if (context.State().MOD_List) {
+    Write_Mods(context.Out, *context.State().MOD_List);
   }
   return 0;
 }
@@ -87,15 +87,15 @@ int Command_Info(TCli_Context& context, TCli_Args& args) {
   if (!Start_With_Database(context)) {
     return 1;
   }
-  const TPK3_Dateien_Verwaltung& database = *context.State().PK3_Datenbank;
-  const TMAP_Datei_Eintrag* map = database.Find_Map(pk3_id, map_id);
+  const TPK3_Record_Store& database = *context.State().PK3_Database;
+  const TMap_Record* map = database.Find_Map(pk3_id, map_id);
   if (map == nullptr || map->PK3 == nullptr) {
     context.Error("There is no map with the pk3 ID " + std::to_string(pk3_id) + " and the map ID " +
                   std::to_string(map_id) + ".");
     return 1;
   }
   const TGame_Index no_index;
-  const std::shared_ptr<const TGame_Index> known = Game_Index_aus(context.State());
+  const std::shared_ptr<const TGame_Index> known = Loaded_Game_Index(context.State());
   const TGame_Index& index = known ? *known : no_index;
   const std::string& mod = map->PK3->MOD_Directory;
   auto archive = [](const TArchive_Facts* facts) {
@@ -130,9 +130,9 @@ const TMaps_Tree_Node* Group_At(TCli_Context& context, const std::string& path) 
 }
 
 // The archive record with the ID, or nullptr (reported).
-TPK3_Datei_Eintrag* Find_PK3(TCli_Context& context, std::int32_t pk3_id) {
-  const TPK3_Dateien_Verwaltung& database = *context.State().PK3_Datenbank;
-  const int index = database.IndexOfID(pk3_id);
+TPK3_Record* Find_PK3(TCli_Context& context, std::int32_t pk3_id) {
+  const TPK3_Record_Store& database = *context.State().PK3_Database;
+  const int index = database.Index_Of_ID(pk3_id);
   if (index < 0) {
     context.Error("There is no pk3 file with the ID " + std::to_string(pk3_id) + ".");
     return nullptr;
@@ -141,32 +141,32 @@ TPK3_Datei_Eintrag* Find_PK3(TCli_Context& context, std::int32_t pk3_id) {
 }
 
 // The ID of the archive's first map (what the properties dialog would have shown), or 0.
-std::int32_t First_Map_ID(const TPK3_Datei_Eintrag& pk3) {
+std::int32_t First_Map_ID(const TPK3_Record& pk3) {
   return pk3.Maps && pk3.Maps->Count() > 0 ? pk3.Maps->Items(0)->ID : 0;
 }
 
 // Launches the map with the launch dialog's initial choices and prints the command line; with
 // `dry_run` only prints it.
-int Launch_Map(TCli_Context& context, TMAP_Datei_Eintrag* map, bool dry_run) {
+int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run) {
   TMain_State& state = context.State();
   if (!map->Present || map->PK3 == nullptr || !map->PK3->Present) {
     context.Error("The map " + map->MAP_Filename + " is no longer present.");
     return 1;
   }
   // The launch dialog's initial choices: loaded as for the dialog, then put into launch mode.
-  const TProperties_Context properties = Properties_Kontext_aus(state, context.Ui, QLocale::c());
+  const TProperties_Context properties = Properties_Context_Of(state, context.Ui, QLocale::c());
   TMap_Properties_Model model;
   model.Set_Context(properties);
   model.Load_Map(map);
   model.Set_Launch_Mode();
-  model.Form_Show();
+  model.Reset_For_Show();
   if (!model.Launch_Enabled()) {
     context.Error(
         "The map " + map->MAP_Filename +
         " has no usable MOD, so it cannot be launched. Choose its MODs in its properties first.");
     return 1;
   }
-  const std::string q3a_exe = Lade_Q3A_Exe();
+  const std::string q3a_exe = Load_Q3A_Exe();
   if (dry_run) {
     const TLaunch_Choices choices = Launch_Choices_From(model, state.Game_Dir);
     if (const std::string refusal = Launch_Refusal(choices); !refusal.empty()) {
@@ -177,9 +177,9 @@ int Launch_Map(TCli_Context& context, TMAP_Datei_Eintrag* map, bool dry_run) {
     std::fprintf(context.Out, "%s\n", For_Stream(context.Out, command.Text).c_str());
     return 0;
   }
-  TExecFile exec_file;
+  TExec_File exec_file;
   bool failed = false;
-  exec_file.OnFail = [&failed](TExecFile&) { failed = true; };
+  exec_file.On_Fail = [&failed](TExec_File&) { failed = true; };
   const TLaunch_Command command =
       Launch_Game(model, state.Game_Dir, q3a_exe, exec_file, &context.Ui);
   if (command.Program.empty()) {
@@ -202,7 +202,7 @@ int Command_Launch(TCli_Context& context, TCli_Args& args) {
   if (!Start_With_Database(context)) {
     return 1;
   }
-  TMAP_Datei_Eintrag* map = context.State().PK3_Datenbank->Find_Map(pk3_id, map_id);
+  TMap_Record* map = context.State().PK3_Database->Find_Map(pk3_id, map_id);
   if (map == nullptr) {
     context.Error("There is no map with the pk3 ID " + std::to_string(pk3_id) + " and the map ID " +
                   std::to_string(map_id) + ".");
@@ -218,12 +218,12 @@ int Command_Rename_PK3(TCli_Context& context, TCli_Args& args) {
   if (!Start_With_Database(context)) {
     return 1;
   }
-  TPK3_Datei_Eintrag* pk3 = Find_PK3(context, pk3_id);
+  TPK3_Record* pk3 = Find_PK3(context, pk3_id);
   if (pk3 == nullptr) {
     return 1;
   }
-  const TPK3_Aktion_Ergebnis result = PK3_umbenennen_nach(
-      context.State().PK3_Datenbank->Paths(), *pk3, First_Map_ID(*pk3), new_path, context.Ui);
+  const TPK3_Action_Result result = Rename_PK3_File_To(context.State().PK3_Database->Paths(), *pk3,
+                                                       First_Map_ID(*pk3), new_path, context.Ui);
   if (!result.Reload_Needed()) {
     return 1;
   }
@@ -237,12 +237,12 @@ int Command_Delete_PK3(TCli_Context& context, TCli_Args& args) {
   if (!Start_With_Database(context)) {
     return 1;
   }
-  TPK3_Datei_Eintrag* pk3 = Find_PK3(context, pk3_id);
+  TPK3_Record* pk3 = Find_PK3(context, pk3_id);
   if (pk3 == nullptr) {
     return 1;
   }
-  const TPK3_Aktion_Ergebnis result =
-      PK3_loeschen(context.State().PK3_Datenbank->Paths(), *pk3, First_Map_ID(*pk3), context.Ui);
+  const TPK3_Action_Result result =
+      Delete_PK3_File(context.State().PK3_Database->Paths(), *pk3, First_Map_ID(*pk3), context.Ui);
   if (!result.Reload_Needed()) {
     return 1;
   }
@@ -310,10 +310,10 @@ std::vector<std::string> Query_Words(TCli_Args& args) {
 }
 
 // What the game's own files say of the maps (an empty index when it could not be read).
-std::shared_ptr<const TMap_Game_Facts> Game_Facts_Of(
-    TCli_Context& context, const std::vector<const TMAP_Datei_Eintrag*>& maps) {
+std::shared_ptr<const TMap_Game_Facts> Game_Facts_Of(TCli_Context& context,
+                                                     const std::vector<const TMap_Record*>& maps) {
   const TGame_Index no_index;
-  const std::shared_ptr<const TGame_Index> known = Game_Index_aus(context.State());
+  const std::shared_ptr<const TGame_Index> known = Loaded_Game_Index(context.State());
   return std::make_shared<const TMap_Game_Facts>(known ? *known : no_index, maps);
 }
 
@@ -321,8 +321,8 @@ std::shared_ptr<const TMap_Game_Facts> Game_Facts_Of(
 std::vector<TMap_Place> Matching_Places(TCli_Context& context, TMap_Query query,
                                         const TMaps_Tree_Node* scope) {
   std::vector<TMap_Place> places = Map_Places(context.List(), context.Tree(), scope);
-  if (query.Filters.Wants_Game_Facts() && context.State().PK3_Datenbank) {
-    std::vector<const TMAP_Datei_Eintrag*> maps;
+  if (query.Filters.Wants_Game_Facts() && context.State().PK3_Database) {
+    std::vector<const TMap_Record*> maps;
     maps.reserve(places.size());
     for (const auto& place : places) {
       maps.push_back(place.Map);
@@ -385,17 +385,17 @@ int Command_Random(TCli_Context& context, TCli_Args& args) {
 }
 
 // An arena command with its answers; failed when an error box was shown on the way.
-int Run_Arena_Command(TCli_Context& context, const TArena_Befehl& command,
-                      const TArena_Zweig& branch) {
+int Run_Arena_Command(TCli_Context& context, const TArena_Command& command,
+                      const TArena_Branch& branch) {
   const int errors_before = context.Ui.Error_Count();
-  Fuehre_Arena_Befehl_aus(command, context.Arena_Umgebung(), branch, context.Ui);
+  Execute_Arena_Command(command, context.Arena_Environment(), branch, context.Ui);
   return context.Ui.Error_Count() > errors_before ? 1 : 0;
 }
 
 int Command_Arena_Create(TCli_Context& context, TCli_Args& args) {
   const std::string path = args.Required_Option("--group");
-  TArena_Befehl command;
-  command.Modus = Arena_Modus::Erzeugen;
+  TArena_Command command;
+  command.Mode = TArena_Mode::Create;
   command.MODs = args.Options("--mod");
   command.Names = {args.Required_Option("--name")};
   args.Expect_End();
@@ -409,16 +409,16 @@ int Command_Arena_Create(TCli_Context& context, TCli_Args& args) {
   if (group == nullptr) {
     return 1;
   }
-  if (!TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer_fuer_Arena_File_Creation(group)) {
+  if (!TMaps_Tree::Group_Has_Maps_For_Arena_File(group)) {
     context.Error("The group \"" + path + "\" holds no map that may be included in an arena file.");
     return 1;
   }
-  return Run_Arena_Command(context, command, TArena_Zweig{group->Text, Maps_Of_Group(*group)});
+  return Run_Arena_Command(context, command, TArena_Branch{group->Text, Maps_Of_Group(*group)});
 }
 
 int Command_Arena_Activate(TCli_Context& context, TCli_Args& args) {
-  TArena_Befehl command;
-  command.Modus = Arena_Modus::Aktivieren;
+  TArena_Command command;
+  command.Mode = TArena_Mode::Activate;
   command.MODs = {args.Required_Option("--mod")};
   command.Names = {args.Required_Option("--name")};
   args.Expect_End();
@@ -429,8 +429,8 @@ int Command_Arena_Activate(TCli_Context& context, TCli_Args& args) {
 }
 
 int Command_Arena_Remove(TCli_Context& context, TCli_Args& args) {
-  TArena_Befehl command;
-  command.Modus = Arena_Modus::Entfernen;
+  TArena_Command command;
+  command.Mode = TArena_Mode::Remove;
   command.MODs = {args.Required_Option("--mod")};
   command.Names = args.Options("--name");
   args.Expect_End();
@@ -451,7 +451,7 @@ int Command_Arena_Import(TCli_Context& context, TCli_Args& args) {
   }
   TMain_State& state = context.State();
   const int errors_before = context.Ui.Error_Count();
-  Importiere_Arena_File_aus(file, state.Game_Dir, state.Temp_Dir, *state.PK3_Datenbank, context.Ui);
+  Import_Arena_File_From(file, state.Game_Dir, state.Temp_Dir, *state.PK3_Database, context.Ui);
   return context.Ui.Error_Count() > errors_before ? 1 : 0;
 }
 
@@ -498,7 +498,7 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
   if (group == nullptr) {
     return 1;
   }
-  const std::vector<TMAP_Datei_Eintrag*> maps = Maps_Of_Group(*group);
+  const std::vector<TMap_Record*> maps = Maps_Of_Group(*group);
   const auto game = Game_Facts_Of(context, {maps.begin(), maps.end()});
   TServer_Settings settings = Default_Server_Settings(maps, mod, game.get());
   const auto take = [](int& target, const std::optional<int>& given) {
@@ -518,15 +518,15 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
   settings.Password = password.value_or(settings.Password);
   const TServer_Rotation rotation = Choose_Rotation(maps, mod, settings.Game_Type, game.get());
   for (const auto& left_out : rotation.Left_Out) {
-    context.Ui.Message(Message_Kind::Information,
+    context.Ui.Message(TMessage_Kind::Information,
                        "Left out of the rotation: " + left_out.Name + ", " + left_out.Reason + ".",
-                       Button_Set::OK);
+                       TAnswer_Set::OK);
   }
-  TExecFile exec_file;
+  TExec_File exec_file;
   // The server program given is stored only once the command has done its work with it.
   const TServer_Start start = Host_Server(context.State().Game_Dir, settings, rotation.Maps,
-                                          new_server_exe.value_or(Lade_Q3A_Server_Exe()),
-                                          Lade_Q3A_Exe(), dry_run, exec_file, context.Ui);
+                                          new_server_exe.value_or(Load_Q3A_Server_Exe()),
+                                          Load_Q3A_Exe(), dry_run, exec_file, context.Ui);
   if (!start.Command.Program.empty() && start.Status == 0) {
     std::fprintf(context.Out, "%s\n", start.Command.Text.c_str());
   }
@@ -537,7 +537,7 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
     std::fprintf(context.Out, "server process ID: %lld\n",
                  static_cast<long long>(exec_file.Process_Id()));
   }
-  if (new_server_exe && !Speichere_Q3A_Server_Exe(*new_server_exe)) {
+  if (new_server_exe && !Save_Q3A_Server_Exe(*new_server_exe)) {
     context.Error("Cannot write the settings file " + Settings_File_Path() + ".");
     return 1;
   }

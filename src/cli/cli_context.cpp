@@ -33,7 +33,7 @@ TCli_Context::~TCli_Context() = default;
 
 void TCli_Context::Keep_Records_Until_Process_Ends() {
   struct TKept {
-    std::unique_ptr<TPK3_Dateien_Verwaltung> Database;
+    std::unique_ptr<TPK3_Record_Store> Database;
     std::unique_ptr<TViews> Views;
   };
   // Held by a pointer that lives as long as the process: still reachable, never a leak.
@@ -41,21 +41,21 @@ void TCli_Context::Keep_Records_Until_Process_Ends() {
   if (kept != nullptr || !Startup_) {
     return;
   }
-  kept = new TKept{std::move(Startup_->State().PK3_Datenbank), std::move(Views_)};
+  kept = new TKept{std::move(Startup_->State().PK3_Database), std::move(Views_)};
 }
 
 void TCli_Context::Error(const std::string& text) {
-  Ui.Message(Message_Kind::Error, text, Button_Set::OK);
+  Ui.Message(TMessage_Kind::Error, text, TAnswer_Set::OK);
 }
 
 bool TCli_Context::Start() {
   if (Startup_) {
     throw std::logic_error("the start-up runs once per command");
   }
-  const std::string game_dir = Options.Game_Dir ? Absolute_Directory(*Options.Game_Dir)
-                                                : Lade_Registry_Einstellungen().Q3A_Dir;
+  const std::string game_dir =
+      Options.Game_Dir ? Absolute_Directory(*Options.Game_Dir) : Load_Registry_Settings().Q3A_Dir;
   if (!Holds_Game_Executable(platform::Without_Trailing_Separator(game_dir))) {
-    Ui.Message(Message_Kind::Error, "Couldn't find Quake 3 Arena.", Button_Set::Cancel);
+    Ui.Message(TMessage_Kind::Error, "Couldn't find Quake 3 Arena.", TAnswer_Set::Cancel);
     return false;
   }
 
@@ -70,31 +70,30 @@ bool TCli_Context::Start() {
 
   TViews& views = *Views_;
   TStartup_Steps steps;
-  Setze_Programmschritte(steps, Ui);
+  Set_Program_Steps(steps, Ui);
   steps.Fill_List = [this, &views](TMain_State& state) {
     views.List.Clear();
-    if (state.PK3_Datenbank && state.MOD_Liste) {
-      Lade_ListView_Maps(views.List, *state.PK3_Datenbank, *state.MOD_Liste, Ui);
+    if (state.PK3_Database && state.MOD_List) {
+      Load_Maps_List(views.List, *state.PK3_Database, *state.MOD_List, Ui);
     }
   };
   steps.Load_Tree = [this, &views](TMain_State& state) {
-    if (!state.PK3_Datenbank) {
+    if (!state.PK3_Database) {
       return true;
     }
-    return Initialisiere_TreeView_Maps(views.Tree, state.Program_Dir, *state.PK3_Datenbank, Ui,
-                                       Take_Tree_Read_Ahead(state));
+    return Initialise_Maps_Tree(views.Tree, state.Program_Dir, *state.PK3_Database, Ui,
+                                Take_Tree_Read_Ahead(state));
   };
   steps.Save_Tree = [this, &views](TMain_State& state) {
-    return !state.PK3_Datenbank ||
-           views.Tree.TreeView_Maps_Speichern(Tree_File_Path(state.Program_Dir), Ui);
+    return !state.PK3_Database || views.Tree.Save_Tree_File(Tree_File_Path(state.Program_Dir), Ui);
   };
 
   Startup_ = std::make_unique<TStartup>(Ui, std::move(steps), std::move(startup_options));
   // The game directory is walked while the MOD list and its arena files are looked at.
   Startup_->Read_Ahead();
   bool dev_comp = false;
-  const Load_Outcome outcome = Startup_->Lade(dev_comp);
-  if (outcome == Load_Outcome::Stop) {
+  const TLoad_Outcome outcome = Startup_->Load(dev_comp);
+  if (outcome == TLoad_Outcome::Stop) {
     // As when the main window never opens: nothing is saved and TEMP stays.
     return false;
   }
@@ -104,7 +103,7 @@ bool TCli_Context::Start() {
   }
   // A loader that met a file of an incompatible format asked the program to end; the close
   // then writes nothing.
-  return outcome == Load_Outcome::Run && !Session_Flags().Quit_Requested;
+  return outcome == TLoad_Outcome::Run && !Session_Flags().Quit_Requested;
 }
 
 bool TCli_Context::Close() {
@@ -112,18 +111,18 @@ bool TCli_Context::Close() {
     return true;
   }
   Close_Pending_ = false;
-  return Startup_->Schliessen();
+  return Startup_->Close();
 }
 
-TArena_Umgebung TCli_Context::Arena_Umgebung() {
-  return Arena_Umgebung_aus(State());
+TArena_Environment TCli_Context::Arena_Environment() {
+  return Arena_Environment_Of(State());
 }
 
 void TCli_Context::Reload() {
   if (!Close_Pending_ || Session_Flags().Suppress_Saving) {
     return;
   }
-  Startup_->Neu_Laden();
+  Startup_->Reload();
 }
 
 TMain_State& TCli_Context::State() {

@@ -21,17 +21,18 @@ std::string TCli_Interaction::One_Line(const std::string& text) {
   return line;
 }
 
-Answer TCli_Interaction::Message(Message_Kind kind, const std::string& text, Button_Set buttons) {
-  if (kind == Message_Kind::Error) {
+TAnswer TCli_Interaction::Message(TMessage_Kind kind, const std::string& text,
+                                  TAnswer_Set buttons) {
+  if (kind == TMessage_Kind::Error) {
     ++Errors_;
   }
-  Answer answer = Default_Answer(buttons);
-  if (buttons == Button_Set::Yes_No) {
-    answer = Assume_Yes_ ? Answer::Yes : Answer::No;
+  TAnswer answer = Default_Answer(buttons);
+  if (buttons == TAnswer_Set::Yes_No) {
+    answer = Assume_Yes_ ? TAnswer::Yes : TAnswer::No;
   }
   std::string line = std::string(Kind_Name(kind)) + ": " + One_Line(text);
-  if (buttons == Button_Set::Yes_No) {
-    line += answer == Answer::Yes ? " -> Yes" : " -> No";
+  if (buttons == TAnswer_Set::Yes_No) {
+    line += answer == TAnswer::Yes ? " -> Yes" : " -> No";
   }
   line = For_Stream(Out_, line);
   std::fwrite(line.data(), 1, line.size(), Out_);
@@ -49,14 +50,14 @@ std::unique_ptr<TNotice> TCli_Interaction::Notice(const std::string& /*caption*/
   return std::make_unique<TNotice>();
 }
 
-std::optional<std::string> TCli_Interaction::Choose_File(const File_Request& /*request*/) {
+std::optional<std::string> TCli_Interaction::Choose_File(const TFile_Request& /*request*/) {
   auto file = Next_File;
   Next_File.reset();
   return file;
 }
 
 std::optional<std::vector<int>> TCli_Interaction::Select_Items(
-    const Selection_Request& /*request*/) {
+    const TSelection_Request& /*request*/) {
   auto selection = Next_Selection;
   Next_Selection.reset();
   return selection;

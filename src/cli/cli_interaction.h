@@ -13,11 +13,11 @@ class TCli_Interaction : public TInteraction {
   explicit TCli_Interaction(bool assume_yes, std::FILE* out = stderr)
       : Assume_Yes_(assume_yes), Out_(out) {}
 
-  Answer Message(Message_Kind kind, const std::string& text, Button_Set buttons) override;
+  TAnswer Message(TMessage_Kind kind, const std::string& text, TAnswer_Set buttons) override;
   void Status_Line(int line, const std::string& text) override;
   std::unique_ptr<TNotice> Notice(const std::string& caption, const std::string& text) override;
-  std::optional<std::string> Choose_File(const File_Request& request) override;
-  std::optional<std::vector<int>> Select_Items(const Selection_Request& request) override;
+  std::optional<std::string> Choose_File(const TFile_Request& request) override;
+  std::optional<std::vector<int>> Select_Items(const TSelection_Request& request) override;
   std::optional<std::string> Specify_Arena_Name(const std::string& directory_name,
                                                 const std::optional<std::string>& preset) override;
 

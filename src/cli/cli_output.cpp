@@ -50,15 +50,15 @@ std::string Cli_Field(std::string_view text) {
   return field;
 }
 
-void Write_Mods(std::FILE* out, const TMOD_Liste& mods) {
+void Write_Mods(std::FILE* out, const TMOD_List& mods) {
   for (int i = 0; i < mods.Count(); ++i) {
-    const TBot_Liste* bots = mods.Bots(i);
+    const TBot_List* bots = mods.Bots(i);
     const bool own = bots != nullptr && bots->Has_Own_Bots;
     const int count = bots != nullptr ? bots->Count() : 0;
     Write_Line(out, Cli_Field(mods.Name(i)) + "\t" + (own ? "own" : "none") + "\t" +
                         std::to_string(count));
     for (int b = 0; b < count; ++b) {
-      const TBot_Eintrag bot = bots->Hole_Bot(b);
+      const TBot_Entry bot = bots->Hole_Bot(b);
       Write_Line(out, "\t" + Cli_Field(bot.Bot_Name) + "\t" + Cli_Field(bot.Bot_Model) + "\t" +
                           Cli_Field(bot.Bot_PK3));
     }
@@ -72,7 +72,7 @@ void Write_List(std::FILE* out, const TUnsorted_Maps_List& list) {
   }
 }
 
-void Write_Found_Map(std::FILE* out, TMAP_Datei_Eintrag& map, const std::string& group_path) {
+void Write_Found_Map(std::FILE* out, TMap_Record& map, const std::string& group_path) {
   const TMap_Texts item = TUnsorted_Maps_List::Texts_Of(map);
   const std::int32_t pk3_id = map.PK3 != nullptr ? map.PK3->ID : -1;
   Write_Line(out, Cli_Field(item.Caption) + "\t" + Cli_Field(item.Filename) + "\t" +
@@ -85,7 +85,7 @@ void Write_Tree(std::FILE* out, const TMaps_Tree& tree) {
     std::string line(static_cast<std::size_t>(depth) * 2, ' ');
     line += Cli_Field(node.Text);
     if (node.Is_Map_Entry()) {
-      const TMAP_Datei_Eintrag* map = node.Map;
+      const TMap_Record* map = node.Map;
       const std::int32_t pk3_id = map != nullptr && map->PK3 != nullptr ? map->PK3->ID : -1;
       const std::int32_t map_id = map != nullptr ? map->ID : -1;
       line += "\t" + std::to_string(pk3_id) + "\t" + std::to_string(map_id);

@@ -9,8 +9,8 @@
 
 namespace vorlix {
 
-class TMAP_Datei_Eintrag;
-class TMOD_Liste;
+class TMap_Record;
+class TMOD_List;
 class TMaps_Tree;
 class TUnsorted_Maps_List;
 
@@ -26,7 +26,7 @@ std::string Escape_Controls(const std::string& line);
 
 // The MOD list in order, one line per MOD: name, "own" or "none", number of bots; after each MOD
 // one line per bot: tab, Bot_Name, Bot_Model, Bot_PK3.
-void Write_Mods(std::FILE* out, const TMOD_Liste& mods);
+void Write_Mods(std::FILE* out, const TMOD_List& mods);
 
 // The unsorted maps list in display order, one item per line: Mapname, Filename, in PK3.
 void Write_List(std::FILE* out, const TUnsorted_Maps_List& list);
@@ -37,6 +37,6 @@ void Write_Tree(std::FILE* out, const TMaps_Tree& tree);
 
 // A map found by find or random: Mapname, Filename, in PK3 (as the list shows them), pk3 ID,
 // map ID, the path of its group (empty in the unsorted list).
-void Write_Found_Map(std::FILE* out, TMAP_Datei_Eintrag& map, const std::string& group_path);
+void Write_Found_Map(std::FILE* out, TMap_Record& map, const std::string& group_path);
 
 }  // namespace vorlix

@@ -18,11 +18,11 @@ namespace vorlix {
 
 // Reads the blocks of `lines` into `bots`, with `pk3_filename` as each entry's Bot_PK3.
 // Raises TText_Read_Error when the input cannot be read; entries read before stay.
-void Lies_BOTS_TXT(TBot_Liste& bots, TText_Zeilen& lines, const std::string& pk3_filename);
+void Read_BOTS_TXT(TBot_List& bots, TText_Lines& lines, const std::string& pk3_filename);
 // The same for a file (raises TText_Read_Error when it cannot be opened or read).
-void Lies_BOTS_TXT(TBot_Liste& bots, const std::string& path, const std::string& pk3_filename);
+void Read_BOTS_TXT(TBot_List& bots, const std::string& path, const std::string& pk3_filename);
 // The same for text in memory.
-void Lies_BOTS_TXT_aus_Text(TBot_Liste& bots, std::string_view text,
-                            const std::string& pk3_filename);
+void Read_BOTS_TXT_From_Text(TBot_List& bots, std::string_view text,
+                             const std::string& pk3_filename);
 
 }  // namespace vorlix

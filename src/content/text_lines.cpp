@@ -11,20 +11,20 @@ constexpr std::size_t Block_Size = std::size_t{64} * 1024;
 
 }  // namespace
 
-TText_Zeilen::TText_Zeilen(const std::string& path) {
+TText_Lines::TText_Lines(const std::string& path) {
   File_ = std::fopen(path.c_str(), "rb");
   if (File_ == nullptr) {
     throw TText_Read_Error("cannot open " + path + ": " + std::strerror(errno));
   }
 }
 
-TText_Zeilen::~TText_Zeilen() {
+TText_Lines::~TText_Lines() {
   if (File_ != nullptr) {
     std::fclose(File_);
   }
 }
 
-bool TText_Zeilen::Fill() {
+bool TText_Lines::Fill() {
   if (Pos_ < Data_.size()) {
     return true;
   }
@@ -52,11 +52,11 @@ bool TText_Zeilen::Fill() {
   return true;
 }
 
-bool TText_Zeilen::Eof() {
+bool TText_Lines::Eof() {
   return !Fill();
 }
 
-std::string TText_Zeilen::Lies_Zeile() {
+std::string TText_Lines::Read_Line() {
   std::string line;
   while (Fill()) {
     const std::string_view rest = Data_.substr(Pos_);

@@ -17,20 +17,20 @@ class TText_Read_Error : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-class TText_Zeilen {
+class TText_Lines {
  public:
   // Reads text held in memory (which must outlive the reader).
-  explicit TText_Zeilen(std::string_view text) : Data_(text) {}
+  explicit TText_Lines(std::string_view text) : Data_(text) {}
   // Opens a file; raises TText_Read_Error when it cannot be opened.
-  explicit TText_Zeilen(const std::string& path);
-  ~TText_Zeilen();
-  TText_Zeilen(const TText_Zeilen&) = delete;
-  TText_Zeilen& operator=(const TText_Zeilen&) = delete;
+  explicit TText_Lines(const std::string& path);
+  ~TText_Lines();
+  TText_Lines(const TText_Lines&) = delete;
+  TText_Lines& operator=(const TText_Lines&) = delete;
 
   // True when no character is left. Raises TText_Read_Error when the file cannot be read.
   bool Eof();
   // The next line without its line break; "" at the end.
-  std::string Lies_Zeile();
+  std::string Read_Line();
 
  private:
   bool Fill();

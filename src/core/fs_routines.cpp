@@ -82,7 +82,7 @@ std::string Create_Path(const std::string& given) {
       throw TFile_Error("Cannot create directory " + given + ": it exists already.");
     }
   }
-  std::string target = platform::Join(real_parent, Name_neuer_Verzeichnisse(name));
+  std::string target = platform::Join(real_parent, New_Directory_Name(name));
   if (::mkdir(target.c_str(), 0777) != 0) {
     throw TFile_Error("Cannot create directory " + target + ": " + std::strerror(errno) + ".");
   }
@@ -123,22 +123,22 @@ bool Delete_Tree(const std::string& path) {
 
 }  // namespace
 
-void Erzeuge_Verzeichnispfad(const std::string& path) {
+void Create_Directory_Path(const std::string& path) {
   Create_Path(path);
 }
 
-std::string Name_neuer_Verzeichnisse(const std::string& name) {
+std::string New_Directory_Name(const std::string& name) {
   return platform::Lower(name);
 }
 
-std::string Programm_Unterverzeichnis(const std::string& base, const std::string& name) {
+std::string Program_Subdirectory(const std::string& base, const std::string& name) {
   if (auto found = platform::Resolve_Ignore_Case(base, name)) {
     return *found;
   }
-  return platform::Join(base, Name_neuer_Verzeichnisse(name));
+  return platform::Join(base, New_Directory_Name(name));
 }
 
-bool Loesche_Verzeichnisbaum(const std::string& given) {
+bool Delete_Directory_Tree(const std::string& given) {
   std::string path = platform::Native(given);
   if (path.size() > 1 && Is_Separator(path.back())) {
     path.pop_back();
@@ -181,7 +181,7 @@ int Create_Scratch_File(const std::string& path) {
   }
 }
 
-std::string Entferne_Anfuehrungszeichen(const std::string& text) {
+std::string Remove_Quotes(const std::string& text) {
   std::string result;
   result.reserve(text.size());
   for (char c : text) {
@@ -192,14 +192,14 @@ std::string Entferne_Anfuehrungszeichen(const std::string& text) {
   return result;
 }
 
-std::string Entferne_Praefix(const std::string& text, const std::string& prefix) {
+std::string Remove_Prefix(const std::string& text, const std::string& prefix) {
   if (!platform::Starts_With_Ignore_Case(text, prefix)) {
     return text;
   }
   return text.substr(prefix.size(), 255);
 }
 
-std::size_t Laenge_ohne_Dateiendung(std::string_view name) {
+std::size_t Length_Without_Extension(std::string_view name) {
   const auto dot = name.find_last_of('.');
   if (dot == std::string_view::npos || name.find_first_of("/\\:", dot) != std::string_view::npos) {
     return name.size();
@@ -207,11 +207,11 @@ std::size_t Laenge_ohne_Dateiendung(std::string_view name) {
   return dot;
 }
 
-std::string Entferne_Dateiendung(const std::string& name) {
-  return name.substr(0, Laenge_ohne_Dateiendung(name));
+std::string Remove_Extension(const std::string& name) {
+  return name.substr(0, Length_Without_Extension(name));
 }
 
-std::string Kuerze_Pfad(const std::string& path, int maximum) {
+std::string Shorten_Path(const std::string& path, int maximum) {
   if (maximum <= 3 || path.size() <= static_cast<std::size_t>(maximum)) {
     return path;
   }
@@ -226,7 +226,7 @@ std::string Kuerze_Pfad(const std::string& path, int maximum) {
   return path.substr(0, head) + "..." + path.substr(path.size() - tail);
 }
 
-int Text_zu_Zahl(const std::string& text) {
+int Text_To_Number(const std::string& text) {
   bool blank = true;
   for (char c : text) {
     if (static_cast<unsigned char>(c) > ' ') {

@@ -23,18 +23,18 @@ class TConversion_Error : public std::runtime_error {
 // Creates a directory and every missing parent. Components that already exist keep their names
 // (found ignoring case); the components created here get lower-case names. Raises TFile_Error when
 // a directory cannot be created, also when the directory itself exists already.
-void Erzeuge_Verzeichnispfad(const std::string& path);
+void Create_Directory_Path(const std::string& path);
 
-// The name Erzeuge_Verzeichnispfad gives a folder it creates.
-std::string Name_neuer_Verzeichnisse(const std::string& name);
+// The name Create_Directory_Path gives a folder it creates.
+std::string New_Directory_Name(const std::string& name);
 // A folder the program keeps below `base`: the existing one, whatever the letter case of its
-// name, else the path it will have once Erzeuge_Verzeichnispfad has created it.
-std::string Programm_Unterverzeichnis(const std::string& base, const std::string& name);
+// name, else the path it will have once Create_Directory_Path has created it.
+std::string Program_Subdirectory(const std::string& base, const std::string& name);
 
 // Removes a directory tree. Read-only files and folders are made writable first; a symbolic link
 // is removed itself and never followed. True when the directory is gone afterwards or was never
 // there. A file that cannot be deleted stops the work at once (false; the rest stays).
-bool Loesche_Verzeichnisbaum(const std::string& path);
+bool Delete_Directory_Tree(const std::string& path);
 
 // Creates a scratch file at `path` for the program's own bytes and returns its descriptor, open
 // for reading and writing and closed on exec. Whatever lies at the name first (a file an earlier
@@ -44,23 +44,23 @@ bool Loesche_Verzeichnisbaum(const std::string& path);
 int Create_Scratch_File(const std::string& path);
 
 // The text with every double quote taken out.
-std::string Entferne_Anfuehrungszeichen(const std::string& text);
+std::string Remove_Quotes(const std::string& text);
 
 // The text without a leading prefix (compared ignoring case; the rest is at most 255 characters),
 // or the text unchanged when it does not begin with the prefix.
-std::string Entferne_Praefix(const std::string& text, const std::string& prefix);
+std::string Remove_Prefix(const std::string& text, const std::string& prefix);
 
 // The name without its extension (from the last "." on, when no separator or ":" follows it).
-std::string Entferne_Dateiendung(const std::string& name);
-// How much of a name Entferne_Dateiendung keeps.
-std::size_t Laenge_ohne_Dateiendung(std::string_view name);
+std::string Remove_Extension(const std::string& name);
+// How much of a name Remove_Extension keeps.
+std::size_t Length_Without_Extension(std::string_view name);
 
 // A path shortened to at most `maximum` characters for a status line: the head up to its first
 // separator ("/" or "\"), "..." and the tail.
-std::string Kuerze_Pfad(const std::string& path, int maximum);
+std::string Shorten_Path(const std::string& path, int maximum);
 
 // The integer of a text: 0 for a text of blanks only; otherwise the whole text must be a decimal
 // 32-bit integer with optional leading blanks and sign. Raises TConversion_Error otherwise.
-int Text_zu_Zahl(const std::string& text);
+int Text_To_Number(const std::string& text);
 
 }  // namespace vorlix

@@ -2,44 +2,44 @@
 
 namespace vorlix {
 
-const char* Kind_Name(Message_Kind kind) {
+const char* Kind_Name(TMessage_Kind kind) {
   switch (kind) {
-    case Message_Kind::Error:
+    case TMessage_Kind::Error:
       return "error";
-    case Message_Kind::Information:
+    case TMessage_Kind::Information:
       return "information";
-    case Message_Kind::Confirmation:
+    case TMessage_Kind::Confirmation:
       return "confirmation";
-    case Message_Kind::Warning:
+    case TMessage_Kind::Warning:
       return "warning";
   }
   return "error";
 }
 
-const char* Answer_Name(Answer answer) {
+const char* Answer_Name(TAnswer answer) {
   switch (answer) {
-    case Answer::OK:
+    case TAnswer::OK:
       return "OK";
-    case Answer::Cancel:
+    case TAnswer::Cancel:
       return "Cancel";
-    case Answer::Yes:
+    case TAnswer::Yes:
       return "Yes";
-    case Answer::No:
+    case TAnswer::No:
       return "No";
   }
   return "OK";
 }
 
-Answer Default_Answer(Button_Set buttons) {
+TAnswer Default_Answer(TAnswer_Set buttons) {
   switch (buttons) {
-    case Button_Set::OK:
-      return Answer::OK;
-    case Button_Set::Cancel:
-      return Answer::Cancel;
-    case Button_Set::Yes_No:
-      return Answer::No;
+    case TAnswer_Set::OK:
+      return TAnswer::OK;
+    case TAnswer_Set::Cancel:
+      return TAnswer::Cancel;
+    case TAnswer_Set::Yes_No:
+      return TAnswer::No;
   }
-  return Answer::OK;
+  return TAnswer::OK;
 }
 
 }  // namespace vorlix

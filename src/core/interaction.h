@@ -11,12 +11,12 @@
 
 namespace vorlix {
 
-enum class Message_Kind { Error, Information, Confirmation, Warning };
-enum class Button_Set { OK, Cancel, Yes_No };
-enum class Answer { OK, Cancel, Yes, No };
+enum class TMessage_Kind { Error, Information, Confirmation, Warning };
+enum class TAnswer_Set { OK, Cancel, Yes_No };
+enum class TAnswer { OK, Cancel, Yes, No };
 
-const char* Kind_Name(Message_Kind kind);  // "error", "information", "confirmation", "warning"
-const char* Answer_Name(Answer answer);    // "OK", "Cancel", "Yes", "No"
+const char* Kind_Name(TMessage_Kind kind);  // "error", "information", "confirmation", "warning"
+const char* Answer_Name(TAnswer answer);    // "OK", "Cancel", "Yes", "No"
 
 // A notice window ("Please wait"): shown and painted when made, hidden when destroyed.
 class TNotice {
@@ -25,17 +25,17 @@ class TNotice {
 };
 
 // Which of the program's selection dialogs is meant.
-enum class Selection_Dialog { MOD, Arena_File };
+enum class TSelection_Dialog { MOD, Arena_File };
 
-struct Selection_Request {
-  Selection_Dialog Dialog = Selection_Dialog::MOD;
+struct TSelection_Request {
+  TSelection_Dialog Dialog = TSelection_Dialog::MOD;
   std::string Description;      // the dialog's description label
   std::string Confirm_Caption;  // arena-file dialog only: caption of the confirm button
   std::vector<std::string> Items;
   bool Multi_Select = false;
 };
 
-struct File_Request {
+struct TFile_Request {
   bool Save = false;  // save dialog (choose a new name) rather than open dialog
   std::string Title;
   std::string Filter;  // e.g. "pk3 files (*.pk3)"
@@ -48,15 +48,15 @@ class TInteraction {
   virtual ~TInteraction() = default;
 
   // A modal message box; returns the button chosen.
-  virtual Answer Message(Message_Kind kind, const std::string& text, Button_Set buttons) = 0;
+  virtual TAnswer Message(TMessage_Kind kind, const std::string& text, TAnswer_Set buttons) = 0;
   // One of the splash window's status lines (1 to 3), repainted at once.
   virtual void Status_Line(int line, const std::string& text) = 0;
   // A notice window with caption and text, visible until the returned object is destroyed.
   virtual std::unique_ptr<TNotice> Notice(const std::string& caption, const std::string& text) = 0;
   // A file dialog; nullopt when the user cancels.
-  virtual std::optional<std::string> Choose_File(const File_Request& request) = 0;
+  virtual std::optional<std::string> Choose_File(const TFile_Request& request) = 0;
   // The MOD or arena-file selection dialog; the chosen indices in list order, nullopt on Cancel.
-  virtual std::optional<std::vector<int>> Select_Items(const Selection_Request& request) = 0;
+  virtual std::optional<std::vector<int>> Select_Items(const TSelection_Request& request) = 0;
   // The arena-file name dialog for a MOD directory; the dialog keeps the last typed name between
   // uses unless the caller passes a new one. nullopt on Cancel.
   virtual std::optional<std::string> Specify_Arena_Name(
@@ -67,6 +67,6 @@ class TInteraction {
 };
 
 // Buttons a message box answers with when it is simply acknowledged.
-Answer Default_Answer(Button_Set buttons);
+TAnswer Default_Answer(TAnswer_Set buttons);
 
 }  // namespace vorlix

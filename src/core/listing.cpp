@@ -35,7 +35,7 @@ namespace {
 
 // The listing; `with_status` fills the fields that need a look at each entry (everything but
 // the name). The case-insensitive lookups need names only.
-std::optional<std::vector<Dir_Entry>> List_Entries(const std::string& dir, bool with_status) {
+std::optional<std::vector<TDir_Entry>> List_Entries(const std::string& dir, bool with_status) {
   DIR* stream = ::opendir(dir.empty() ? "." : dir.c_str());
   if (stream == nullptr) {
     return std::nullopt;
@@ -43,9 +43,9 @@ std::optional<std::vector<Dir_Entry>> List_Entries(const std::string& dir, bool 
   // Entries are looked at relative to the open directory: one name to resolve each, not the
   // whole path (listings of folders with thousands of archives stay cheap).
   const int fd = ::dirfd(stream);
-  std::vector<Dir_Entry> entries;
+  std::vector<TDir_Entry> entries;
   while (const dirent* found = ::readdir(stream)) {
-    Dir_Entry entry;
+    TDir_Entry entry;
     entry.Name = found->d_name;
     if (entry.Name == "." || entry.Name == "..") {
       continue;
@@ -72,13 +72,13 @@ std::optional<std::vector<Dir_Entry>> List_Entries(const std::string& dir, bool 
   }
   ::closedir(stream);
   Sort_In_Listing_Order(entries,
-                        [](const Dir_Entry& entry) -> const std::string& { return entry.Name; });
+                        [](const TDir_Entry& entry) -> const std::string& { return entry.Name; });
   return entries;
 }
 
 }  // namespace
 
-std::optional<std::vector<Dir_Entry>> List_Directory(const std::string& dir) {
+std::optional<std::vector<TDir_Entry>> List_Directory(const std::string& dir) {
   return List_Entries(dir, true);
 }
 

@@ -14,7 +14,7 @@
 
 namespace vorlix::platform {
 
-struct Dir_Entry {
+struct TDir_Entry {
   std::string Name;
   bool Is_Directory = false;  // a link to a directory counts as a directory
   bool Is_Symlink = false;
@@ -35,16 +35,16 @@ void Sort_Listing(std::vector<std::string>& names);
 // once, not at every comparison: folders of thousands of archives are listed at every start.
 template <typename T, typename Name_Of>
 void Sort_In_Listing_Order(std::vector<T>& items, Name_Of name_of) {
-  struct Keyed {
+  struct TKeyed_Entry {
     std::string Key;
     std::size_t Index;
   };
-  std::vector<Keyed> keyed;
+  std::vector<TKeyed_Entry> keyed;
   keyed.reserve(items.size());
   for (std::size_t i = 0; i < items.size(); ++i) {
     keyed.push_back({Upper(name_of(items[i])), i});
   }
-  std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+  std::sort(keyed.begin(), keyed.end(), [&](const TKeyed_Entry& a, const TKeyed_Entry& b) {
     if (const int order = a.Key.compare(b.Key); order != 0) {
       return order < 0;
     }
@@ -52,7 +52,7 @@ void Sort_In_Listing_Order(std::vector<T>& items, Name_Of name_of) {
   });
   std::vector<T> sorted;
   sorted.reserve(items.size());
-  for (const Keyed& k : keyed) {
+  for (const TKeyed_Entry& k : keyed) {
     sorted.push_back(std::move(items[k.Index]));
   }
   items.swap(sorted);
@@ -60,7 +60,7 @@ void Sort_In_Listing_Order(std::vector<T>& items, Name_Of name_of) {
 
 // Lists a directory in listing order, without "." and "..". Hidden entries are included; the
 // caller filters. Returns nullopt when the directory cannot be listed.
-std::optional<std::vector<Dir_Entry>> List_Directory(const std::string& dir);
+std::optional<std::vector<TDir_Entry>> List_Directory(const std::string& dir);
 
 // The names of a directory's entries that `keep` accepts (all when it is empty), in listing
 // order, without "." and "..". Nothing but the names is read, so listing a folder of thousands of

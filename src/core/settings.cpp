@@ -94,26 +94,26 @@ std::string Settings_File_Path() {
   return platform::Join({base, Organization, std::string(Application) + ".conf"});
 }
 
-TRegistry_Werte Lade_Registry_Einstellungen() {
-  TRegistry_Werte werte;
+TRegistry_Values Load_Registry_Settings() {
+  TRegistry_Values registry_values;
   QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
   if (store.status() != QSettings::NoError) {
-    return werte;
+    return registry_values;
   }
   const QVariant dir = store.value(Key("Q3A_DIR"));
   if (dir.isValid()) {
-    werte.Q3A_Dir = Path_From_Value(dir);
+    registry_values.Q3A_Dir = Path_From_Value(dir);
   }
   const QVariant dev = store.value(Key("DEV_COMP"));
   if (dev.isValid()) {
     bool ok = false;
     const int value = dev.toString().trimmed().toInt(&ok);
-    werte.Dev_Comp = ok && value != 0;
+    registry_values.Dev_Comp = ok && value != 0;
   }
-  return werte;
+  return registry_values;
 }
 
-bool Speichere_Registry_Einstellungen(const std::string& game_dir, TInteraction& interaction) {
+bool Save_Registry_Settings(const std::string& game_dir, TInteraction& interaction) {
   const std::string path = Settings_File_Path();
   QSettings store(QFile::decodeName(path.c_str()), QSettings::IniFormat);
   const QVariant stored = store.value(Key("Q3A_DIR"));
@@ -124,10 +124,10 @@ bool Speichere_Registry_Einstellungen(const std::string& game_dir, TInteraction&
   store.setValue(Key("Q3A_DIR"), Path_Value(game_dir));
   store.sync();
   if (store.status() != QSettings::NoError) {
-    interaction.Message(Message_Kind::Error,
+    interaction.Message(TMessage_Kind::Error,
                         "Vorlix couldn't write its settings to " + path + Write_Problem(path) +
                             ". The game directory will not be remembered.",
-                        Button_Set::OK);
+                        TAnswer_Set::OK);
     return false;
   }
   return true;
@@ -135,7 +135,7 @@ bool Speichere_Registry_Einstellungen(const std::string& game_dir, TInteraction&
 
 namespace {
 
-bool Speichere_Programm(const char* name, const std::string& program) {
+bool Save_Program(const char* name, const std::string& program) {
   QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
   if (program.empty()) {
     store.remove(Key(name));
@@ -146,7 +146,7 @@ bool Speichere_Programm(const char* name, const std::string& program) {
   return store.status() == QSettings::NoError;
 }
 
-std::string Lade_Programm(const char* name) {
+std::string Load_Program(const char* name) {
   QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
   const QVariant program = store.value(Key(name));
   return program.isValid() ? Path_From_Value(program) : std::string();
@@ -154,31 +154,31 @@ std::string Lade_Programm(const char* name) {
 
 }  // namespace
 
-bool Speichere_Q3A_Exe(const std::string& program) {
-  return Speichere_Programm("Q3A_EXE", program);
+bool Save_Q3A_Exe(const std::string& program) {
+  return Save_Program("Q3A_EXE", program);
 }
 
-std::string Lade_Q3A_Exe() {
-  return Lade_Programm("Q3A_EXE");
+std::string Load_Q3A_Exe() {
+  return Load_Program("Q3A_EXE");
 }
 
-bool Speichere_Q3A_Server_Exe(const std::string& program) {
-  return Speichere_Programm("Q3A_SERVER_EXE", program);
+bool Save_Q3A_Server_Exe(const std::string& program) {
+  return Save_Program("Q3A_SERVER_EXE", program);
 }
 
-std::string Lade_Q3A_Server_Exe() {
-  return Lade_Programm("Q3A_SERVER_EXE");
+std::string Load_Q3A_Server_Exe() {
+  return Load_Program("Q3A_SERVER_EXE");
 }
 
-bool Pruefe_alte_Version(const std::string& program_dir, TInteraction& interaction) {
+bool Check_Old_Version(const std::string& program_dir, TInteraction& interaction) {
   if (!platform::Resolve_Ignore_Case(program_dir, "mapslist.dat")) {
     return false;
   }
-  const Answer answer = interaction.Message(
-      Message_Kind::Confirmation,
+  const TAnswer answer = interaction.Message(
+      TMessage_Kind::Confirmation,
       "You haven't uninstalled an older version of Vorlix completely before installing this one. Shall Vorlix remove the old files for you?",
-      Button_Set::Yes_No);
-  if (answer != Answer::Yes) {
+      TAnswer_Set::Yes_No);
+  if (answer != TAnswer::Yes) {
     return true;
   }
   // mapstree.dat goes only after mapslist.dat went; a tree file that is not there counts as gone.
@@ -186,9 +186,9 @@ bool Pruefe_alte_Version(const std::string& program_dir, TInteraction& interacti
                        Remove_Program_File(program_dir, "mapstree.dat");
   if (!removed) {
     interaction.Message(
-        Message_Kind::Error,
+        TMessage_Kind::Error,
         "Vorlix couldn't remove the old files. Please do this by your own. Vorlix won't run otherwise.",
-        Button_Set::Cancel);
+        TAnswer_Set::Cancel);
     return true;
   }
   return false;

@@ -11,7 +11,7 @@ namespace vorlix {
 
 class TInteraction;
 
-struct TRegistry_Werte {
+struct TRegistry_Values {
   std::string Q3A_Dir;    // empty when absent
   bool Dev_Comp = false;  // true only when DEV_COMP converts to a non-zero integer
 };
@@ -20,26 +20,26 @@ struct TRegistry_Werte {
 std::string Settings_File_Path();
 
 // Reads Q3A_DIR and DEV_COMP. A store that cannot be read counts as empty.
-TRegistry_Werte Lade_Registry_Einstellungen();
+TRegistry_Values Load_Registry_Settings();
 
 // Writes Q3A_DIR. A failed write is reported through `interaction` (error box, "OK");
 // the result tells whether the value reached the store.
-bool Speichere_Registry_Einstellungen(const std::string& game_dir, TInteraction& interaction);
+bool Save_Registry_Settings(const std::string& game_dir, TInteraction& interaction);
 
 // Reads Q3A_EXE, the program a launch starts; empty when absent.
-std::string Lade_Q3A_Exe();
+std::string Load_Q3A_Exe();
 
 // Writes Q3A_EXE, the program started for a launch instead of the game directory's QUAKE3.EXE;
 // an empty path removes the value. False when the store could not be written.
-bool Speichere_Q3A_Exe(const std::string& program);
+bool Save_Q3A_Exe(const std::string& program);
 
 // Reads Q3A_SERVER_EXE, the program a hosted server runs; empty when absent (the launch's engine
 // then runs the server).
-std::string Lade_Q3A_Server_Exe();
+std::string Load_Q3A_Server_Exe();
 
 // Writes Q3A_SERVER_EXE; an empty path removes the value. False when the store could not be
 // written.
-bool Speichere_Q3A_Server_Exe(const std::string& program);
+bool Save_Q3A_Server_Exe(const std::string& program);
 
 // Paths are stored with their bytes: as text when they are UTF-8, else as a byte array
 // ("@ByteArray(...)" in the file), so that a name the system allows in any byte survives.
@@ -47,6 +47,6 @@ bool Speichere_Q3A_Server_Exe(const std::string& program);
 // The upgrade check: true when the program must not run. A mapslist.dat in the program
 // directory marks an older version's files; with the user's consent mapslist.dat and then
 // mapstree.dat are removed.
-bool Pruefe_alte_Version(const std::string& program_dir, TInteraction& interaction);
+bool Check_Old_Version(const std::string& program_dir, TInteraction& interaction);
 
 }  // namespace vorlix

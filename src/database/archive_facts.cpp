@@ -150,15 +150,15 @@ std::vector<TArena_Info> Parse_Arena_Infos(const std::string& text, const std::s
   return infos;
 }
 
-void Collect_Archive_Facts(const Zip_Archive& zip, TArchive_Facts& facts) {
+void Collect_Archive_Facts(const TZip_Archive& zip, TArchive_Facts& facts) {
   for (int i = 0; i < zip.Count(); ++i) {
-    const Zip_Entry& entry = zip.Entry(i);
-    if (std::string stem = Maps_Stem(entry.FileName, ".bsp"); !stem.empty()) {
+    const TZip_Entry& entry = zip.Entry(i);
+    if (std::string stem = Maps_Stem(entry.Name, ".bsp"); !stem.empty()) {
       facts.Maps.push_back(std::move(stem));
-    } else if (std::string aas = Maps_Stem(entry.FileName, ".aas"); !aas.empty()) {
+    } else if (std::string aas = Maps_Stem(entry.Name, ".aas"); !aas.empty()) {
       facts.Bot_Files.push_back(std::move(aas));
-    } else if (Is_Arena_Script(entry.FileName)) {
-      facts.Arena_Scripts.push_back(entry.FileName);
+    } else if (Is_Arena_Script(entry.Name)) {
+      facts.Arena_Scripts.push_back(entry.Name);
       if (entry.Size64 > Max_Script_Size || entry.Encrypted) {
         continue;
       }
@@ -166,7 +166,7 @@ void Collect_Archive_Facts(const Zip_Archive& zip, TArchive_Facts& facts) {
         const auto reader = zip.Open_Member(i);
         std::string text(static_cast<std::size_t>(entry.Size64), '\0');
         text.resize(reader->Read(text.data(), text.size()));
-        for (auto& info : Parse_Arena_Infos(text, entry.FileName)) {
+        for (auto& info : Parse_Arena_Infos(text, entry.Name)) {
           facts.Arenas.push_back(std::move(info));
         }
       } catch (const TZip_Error&) {
@@ -179,7 +179,7 @@ void Collect_Archive_Facts(const Zip_Archive& zip, TArchive_Facts& facts) {
 TArchive_Facts Read_Archive_Facts(const std::string& path) {
   TArchive_Facts facts;
   try {
-    Zip_Archive zip;
+    TZip_Archive zip;
     Open_Archive_Listing(zip, path);
     Collect_Archive_Facts(zip, facts);
   } catch (const TZip_Error&) {

@@ -10,7 +10,7 @@
 
 namespace vorlix {
 
-class Zip_Archive;
+class TZip_Archive;
 
 // One block of an arena script: its keys (lower case) and values in file order.
 struct TArena_Info {
@@ -49,7 +49,7 @@ struct TArchive_Facts {
 // The member facts of an archive already listed into `zip`: its member names and the arena
 // scripts read from it (a script that cannot be read counts as present and empty, as the game
 // finds it). The names and the file's size and date are left to the caller.
-void Collect_Archive_Facts(const Zip_Archive& zip, TArchive_Facts& facts);
+void Collect_Archive_Facts(const TZip_Archive& zip, TArchive_Facts& facts);
 
 // The facts of one archive file, read from its central directory and its script members;
 // Readable false when it cannot be listed.

@@ -19,7 +19,7 @@ namespace {
 // empty lists. A map count that needs more than what remains of the file is damage.
 constexpr std::size_t Min_Map_Record_Size = 4 + 4 + 1 + 5 + 5 + 4 + 4 + 3 + 12 + 1 + 5 + 1 + 20 + 8;
 
-void Write_Map(TByte_Writer& out, const TMAP_Datei_Eintrag& map) {
+void Write_Map(TByte_Writer& out, const TMap_Record& map) {
   out.Write_Integer(Record_Version);
   out.Write_Integer(map.ID);
   out.Write_Bool(map.Present);
@@ -46,7 +46,7 @@ void Write_Map(TByte_Writer& out, const TMAP_Datei_Eintrag& map) {
 }
 
 // Fields 2 to 23 of a map record.
-void Read_Map(TByte_Reader& in, TMAP_Datei_Eintrag& map) {
+void Read_Map(TByte_Reader& in, TMap_Record& map) {
   map.ID = in.Read_Integer();
   map.Present = in.Read_Bool();
   map.MAP_Filename = in.Read_String();
@@ -73,13 +73,12 @@ void Read_Map(TByte_Reader& in, TMAP_Datei_Eintrag& map) {
 
 }  // namespace
 
-bool TDatabase_File::Save_Database(const TPK3_Dateien_Verwaltung& database,
-                                   const std::string& path) {
+bool TDatabase_File::Save_Database(const TPK3_Record_Store& database, const std::string& path) {
   // The records are written out piece by piece (compared with the file first, which most closes
   // leave as it is): a collection of a hundred thousand maps is never held twice in memory.
   const auto produce = [&database](TByte_Writer& out) {
     for (int i = 0; i < database.Count(); ++i) {
-      const TPK3_Datei_Eintrag& pk3 = *database.Items(i);
+      const TPK3_Record& pk3 = *database.Items(i);
       out.Write_Integer(Record_Version);
       out.Write_Integer(pk3.ID);
       out.Write_Bool(pk3.Present);
@@ -100,26 +99,26 @@ bool TDatabase_File::Save_Database(const TPK3_Dateien_Verwaltung& database,
   } catch (const TStream_Error& error) {
     // The file and the system's reason (a full disk, no permission, a folder in the way).
     if (TInteraction* ui = database.Interaction(); ui != nullptr) {
-      ui->Message(Message_Kind::Error,
+      ui->Message(TMessage_Kind::Error,
                   "Error during saving PK3 information: " + std::string(error.what()) + ". " +
                       path + " keeps its previous content.",
-                  Button_Set::OK);
+                  TAnswer_Set::OK);
     }
     return false;
   }
   return true;
 }
 
-bool TDatabase_File::Load_Database(TPK3_Dateien_Verwaltung& database, const std::string& path) {
+bool TDatabase_File::Load_Database(TPK3_Record_Store& database, const std::string& path) {
   database.Clear();
   database.Set_Load_Damaged(false);
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
     return true;
   }
-  auto report = [&database](const std::string& text, Button_Set buttons) {
+  auto report = [&database](const std::string& text, TAnswer_Set buttons) {
     if (TInteraction* ui = database.Interaction(); ui != nullptr) {
-      ui->Message(Message_Kind::Error, text, buttons);
+      ui->Message(TMessage_Kind::Error, text, buttons);
     }
   };
   // The bytes live in the reader alone; what could not be read is kept from there.
@@ -139,14 +138,14 @@ bool TDatabase_File::Load_Database(TPK3_Dateien_Verwaltung& database, const std:
     // walk over every record already read.
     std::int32_t largest_id = -1;
     while (!stopped && !in.At_End()) {
-      auto owned = std::make_unique<TPK3_Datei_Eintrag>();
+      auto owned = std::make_unique<TPK3_Record>();
       owned->ID = Following_ID(largest_id);
-      TPK3_Datei_Eintrag& pk3 = *owned;
+      TPK3_Record& pk3 = *owned;
       // The map manager exists from the start, so a record left by an interrupted read is whole.
       pk3.Maps = database.New_Map_Manager(&pk3);
       database.Append_Record(std::move(owned));
       if (in.Read_Integer() != Record_Version) {
-        report("Error loading pk3 information. Incompatible file format.", Button_Set::Cancel);
+        report("Error loading pk3 information. Incompatible file format.", TAnswer_Set::Cancel);
         Session_Flags().Suppress_Saving = true;
         stopped = true;
         break;
@@ -163,9 +162,9 @@ bool TDatabase_File::Load_Database(TPK3_Dateien_Verwaltung& database, const std:
         throw TStream_Error("map count beyond the end of the file");
       }
       for (std::int32_t m = 0; m < maps; ++m) {
-        TMAP_Datei_Eintrag& map = *pk3.Maps->Items(pk3.Maps->Add_Record());
+        TMap_Record& map = *pk3.Maps->Items(pk3.Maps->Add_Record());
         if (in.Read_Integer() != Record_Version) {
-          report("Error loading map information. Incompatible file format.", Button_Set::Cancel);
+          report("Error loading map information. Incompatible file format.", TAnswer_Set::Cancel);
           Session_Flags().Suppress_Saving = true;
           Session_Flags().Quit_Requested = true;
           stopped = true;
@@ -193,7 +192,7 @@ bool TDatabase_File::Load_Database(TPK3_Dateien_Verwaltung& database, const std:
   if (database.Load_Damaged()) {
     Session_Flags().Suppress_Saving = true;
     Session_Flags().Quit_Requested = true;
-    report(Damaged_Database_Message(path, kept, reason), Button_Set::Cancel);
+    report(Damaged_Database_Message(path, kept, reason), TAnswer_Set::Cancel);
   }
   return complete;
 }

@@ -6,18 +6,18 @@
 
 namespace vorlix {
 
-class TPK3_Dateien_Verwaltung;
+class TPK3_Record_Store;
 
 class TDatabase_File {
  public:
   // Writes every record of `database` (true when the file was written completely; the previous
   // file stays untouched otherwise).
-  static bool Save_Database(const TPK3_Dateien_Verwaltung& database, const std::string& path);
+  static bool Save_Database(const TPK3_Record_Store& database, const std::string& path);
   // Replaces the records of `database` with the file's content (true when the whole file was
   // read; a missing file is an empty database). A damaged file (cut short, impossible counts or
   // lengths, or no regular file of a sane size) marks the records Load_Damaged and is kept beside
   // itself as path + ".bak".
-  static bool Load_Database(TPK3_Dateien_Verwaltung& database, const std::string& path);
+  static bool Load_Database(TPK3_Record_Store& database, const std::string& path);
 };
 // Failures of both are reported to the user through the database's interaction.
 

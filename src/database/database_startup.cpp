@@ -20,11 +20,11 @@ std::string Database_File_Path(const std::string& program_dir) {
   return platform::Join(program_dir, "mapsdb.dat");
 }
 
-std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(
+std::unique_ptr<TPK3_Record_Store> Load_PK3_Database(
     const TDatabase_Paths& paths, TInteraction* interaction,
     const std::function<std::optional<TGame_Directory_Walk>()>& walk_ahead,
-    const TLive_Sync_Sink::Listed_Handler& listed) {
-  auto database = std::make_unique<TPK3_Dateien_Verwaltung>(paths, interaction);
+    const TLive_Sync_Sink::TListed_Handler& listed) {
+  auto database = std::make_unique<TPK3_Record_Store>(paths, interaction);
   // While mapsdb.dat is read (the processor's work), the game directory is walked, unless that
   // was done before, and the folders below LEVELSHOTS and BOTINFO are listed (the file system's
   // work, each on a thread of its own): the synchronisation asks for two of those folders for
@@ -71,7 +71,7 @@ std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(
   return database;
 }
 
-bool Speichere_PK3_Datenbank(const TPK3_Dateien_Verwaltung& database) {
+bool Save_PK3_Database(const TPK3_Record_Store& database) {
   if (!TDatabase_File::Save_Database(database, Database_File_Path(database.Paths().Program_Dir))) {
     return false;
   }

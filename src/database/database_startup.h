@@ -29,13 +29,13 @@ std::string Database_File_Path(const std::string& program_dir);
 // not be read completely is reported and not synchronised (Load_Damaged() of the result): the
 // start-up ends there. `listed`, when given, is handed the facts of every archive the
 // synchronisation listed, one at a time, on the calling thread.
-std::unique_ptr<TPK3_Dateien_Verwaltung> Lade_PK3_Datenbank(
+std::unique_ptr<TPK3_Record_Store> Load_PK3_Database(
     const TDatabase_Paths& paths, TInteraction* interaction,
     const std::function<std::optional<TGame_Directory_Walk>()>& walk_ahead = nullptr,
-    const TLive_Sync_Sink::Listed_Handler& listed = nullptr);
+    const TLive_Sync_Sink::TListed_Handler& listed = nullptr);
 
 // Writes the database file of the program directory; false (reported) when it failed, in which
 // case the previous file is untouched.
-bool Speichere_PK3_Datenbank(const TPK3_Dateien_Verwaltung& database);
+bool Save_PK3_Database(const TPK3_Record_Store& database);
 
 }  // namespace vorlix

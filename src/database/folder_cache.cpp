@@ -159,7 +159,7 @@ bool TFolder_Cache::Remove(const std::string& given_base, const std::string& mod
     const auto range = folders.equal_range(platform::Upper(pk3));
     for (auto it = range.first; it != range.second;) {
       ++Changes_;
-      if (Loesche_Verzeichnisbaum(platform::Join(mod_dir, it->second))) {
+      if (Delete_Directory_Tree(platform::Join(mod_dir, it->second))) {
         it = folders.erase(it);
       } else {
         removed = false;
@@ -206,7 +206,7 @@ std::string TFolder_Cache::Create(const std::string& given_base, const std::stri
     Listings_.erase(mod_dir);  // changed behind our back: let the folder routine decide
     mod_listed = false;
   }
-  Erzeuge_Verzeichnispfad(platform::Join({base, mod, pk3}));
+  Create_Directory_Path(platform::Join({base, mod, pk3}));
   if (Bases_.count(given_base) == 0) {
     // The base folder itself was made just now, in lower case.
     Listings_.erase(base);

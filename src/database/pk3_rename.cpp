@@ -82,7 +82,7 @@ bool Move_Folder(const std::string& given_base, const std::string& old_dir,
                                 : platform::Resolve_Ignore_Case(base, new_dir);
   if (!parent) {
     try {
-      Erzeuge_Verzeichnispfad(platform::Join(base, platform::Lower(new_dir)));
+      Create_Directory_Path(platform::Join(base, platform::Lower(new_dir)));
     } catch (const std::exception&) {
       return false;
     }
@@ -92,7 +92,7 @@ bool Move_Folder(const std::string& given_base, const std::string& old_dir,
     }
   }
   const std::string target = platform::Join(*parent, platform::Lower(new_file));
-  if (!Umbenennen_ohne_Ersetzen(*source, target)) {
+  if (!Rename_Without_Replacing(*source, target)) {
     return false;
   }
   moved_from = *source;
@@ -224,18 +224,18 @@ void Forget_Finished_Renames(const std::string& program_dir) {
   ::unlink(Rename_Journal_Path(program_dir).c_str());
 }
 
-void Finish_Interrupted_Renames(TPK3_Dateien_Verwaltung& database) {
+void Finish_Interrupted_Renames(TPK3_Record_Store& database) {
   const TDatabase_Paths& paths = database.Paths();
   std::string problem;
   const std::vector<TRename_Intent> intents = Read_Journal(paths.Program_Dir, &problem);
   if (!problem.empty() && database.Interaction() != nullptr) {
-    database.Interaction()->Message(Message_Kind::Warning,
+    database.Interaction()->Message(TMessage_Kind::Warning,
                                     "The rename journal cannot be read: " + problem +
                                         ". A rename that was interrupted cannot be finished.",
-                                    Button_Set::OK);
+                                    TAnswer_Set::OK);
   }
   for (const TRename_Intent& intent : intents) {
-    const int index = database.IndexOfID(intent.PK3_ID);
+    const int index = database.Index_Of_ID(intent.PK3_ID);
     if (index < 0 || !platform::Is_Plain_Name(intent.Old_File) ||
         !platform::Is_Plain_Name(intent.New_File) || !Is_Safe_Relative(intent.Old_Dir) ||
         !Is_Safe_Relative(intent.New_Dir)) {
@@ -263,13 +263,13 @@ void Finish_Interrupted_Renames(TPK3_Dateien_Verwaltung& database) {
         }
       }
     }
-    TPK3_Datei_Eintrag& record = *database.Items(index);
+    TPK3_Record& record = *database.Items(index);
     record.MOD_Directory = to_dir;
     record.PK3_Filename = to_file;
   }
 }
 
-bool Umbenennen_ohne_Ersetzen(const std::string& from, const std::string& to) {
+bool Rename_Without_Replacing(const std::string& from, const std::string& to) {
   if (from == to) {
     return true;
   }
@@ -294,9 +294,9 @@ bool Umbenennen_ohne_Ersetzen(const std::string& from, const std::string& to) {
   return false;
 }
 
-TPK3_Aktion_Ergebnis PK3_umbenennen(const TDatabase_Paths& paths, TPK3_Datei_Eintrag& pk3,
-                                    std::int32_t map_id, TInteraction& ui) {
-  File_Request request;
+TPK3_Action_Result Rename_PK3_File(const TDatabase_Paths& paths, TPK3_Record& pk3,
+                                   std::int32_t map_id, TInteraction& ui) {
+  TFile_Request request;
   request.Save = true;
   request.Title = "Rename to...";
   request.Filter = "PK3-files (*.pk3)";
@@ -306,12 +306,12 @@ TPK3_Aktion_Ergebnis PK3_umbenennen(const TDatabase_Paths& paths, TPK3_Datei_Ein
   if (!chosen) {
     return {};
   }
-  return PK3_umbenennen_nach(paths, pk3, map_id, *chosen, ui);
+  return Rename_PK3_File_To(paths, pk3, map_id, *chosen, ui);
 }
 
-TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Datei_Eintrag& pk3,
-                                         std::int32_t map_id, const std::string& new_path,
-                                         TInteraction& ui, const TPK3_Step_Observer& observer) {
+TPK3_Action_Result Rename_PK3_File_To(const TDatabase_Paths& paths, TPK3_Record& pk3,
+                                      std::int32_t map_id, const std::string& new_path,
+                                      TInteraction& ui, const TPK3_Step_Observer& observer) {
   const std::string game = Normal_Path(paths.Game_Dir);
   const std::string old_relative = platform::Join(pk3.MOD_Directory, pk3.PK3_Filename);
   const std::string old_path = Normal_Path(On_Disk(game, old_relative));
@@ -327,8 +327,8 @@ TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Date
   const bool inside = platform::Equal_Ignore_Case(folder, game) ||
                       platform::Starts_With_Ignore_Case(folder, game == "/" ? game : game + "/");
   if (!inside || file.empty()) {
-    ui.Message(Message_Kind::Error,
-               "The pk3-file cannot be moved out of the Quake 3 Arena directory.", Button_Set::OK);
+    ui.Message(TMessage_Kind::Error,
+               "The pk3-file cannot be moved out of the Quake 3 Arena directory.", TAnswer_Set::OK);
     return {};
   }
   if (file.find('.') == std::string::npos) {
@@ -351,9 +351,9 @@ TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Date
   if (const std::string problem = Archive_Place_Problem(game, new_dir, new_file);
       !problem.empty()) {
     ui.Message(
-        Message_Kind::Error,
+        TMessage_Kind::Error,
         Format_Message("Couldn't rename pk3-file %s to %s.", old_path, target) + " " + problem,
-        Button_Set::OK);
+        TAnswer_Set::OK);
     return {};
   }
 
@@ -363,9 +363,9 @@ TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Date
   const bool safe =
       platform::Is_Plain_Name(pk3.PK3_Filename) && Is_Safe_Relative(pk3.MOD_Directory);
   if (!safe || !Write_Journal(paths.Program_Dir, journal)) {
-    ui.Message(Message_Kind::Error,
+    ui.Message(TMessage_Kind::Error,
                Format_Message("Couldn't rename pk3-file %s to %s.", old_path, target),
-               Button_Set::OK);
+               TAnswer_Set::OK);
     return {};
   }
   Notify(observer, 1);
@@ -374,11 +374,11 @@ TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Date
     journal.pop_back();
     Write_Journal(paths.Program_Dir, journal);
   };
-  if (!Umbenennen_ohne_Ersetzen(old_path, target)) {
+  if (!Rename_Without_Replacing(old_path, target)) {
     forget_intent();
-    ui.Message(Message_Kind::Error,
+    ui.Message(TMessage_Kind::Error,
                Format_Message("Couldn't rename pk3-file %s to %s.", old_path, target),
-               Button_Set::OK);
+               TAnswer_Set::OK);
     return {};
   }
   Notify(observer, 2);
@@ -389,9 +389,9 @@ TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Date
   std::string shots_to;
   auto put_back = [&](bool shots_moved) {
     if (shots_moved) {
-      Umbenennen_ohne_Ersetzen(shots_to, shots_from);
+      Rename_Without_Replacing(shots_to, shots_from);
     }
-    Umbenennen_ohne_Ersetzen(target, old_path);
+    Rename_Without_Replacing(target, old_path);
   };
 
   if (!Move_Folder(paths.Levelshots_Dir, old_dir, old_file, new_dir, new_file, shots_from,
@@ -399,11 +399,11 @@ TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Date
     put_back(false);
     forget_intent();
     ui.Message(
-        Message_Kind::Error,
+        TMessage_Kind::Error,
         Format_Message("Fatal error! Please report to author! Couldn't move levelshots: %s to %s.",
                        platform::Join({paths.Levelshots_Dir, old_dir, old_file}),
                        platform::Join({paths.Levelshots_Dir, new_dir, new_file})),
-        Button_Set::OK);
+        TAnswer_Set::OK);
     return {};
   }
   std::string bots_from;
@@ -413,29 +413,29 @@ TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Date
     put_back(true);
     forget_intent();
     ui.Message(
-        Message_Kind::Error,
+        TMessage_Kind::Error,
         Format_Message("Fatal error! Please report to author! Couldn't move bot-info: %s to %s.",
                        platform::Join({paths.Botinfo_Dir, old_dir, old_file}),
                        platform::Join({paths.Botinfo_Dir, new_dir, new_file})),
-        Button_Set::OK);
+        TAnswer_Set::OK);
     return {};
   }
 
   Notify(observer, 4);
   pk3.MOD_Directory = new_dir;
   pk3.PK3_Filename = new_file;
-  ui.Message(Message_Kind::Information,
-             Format_Message("Renamed %s to %s successfully.", old_file, new_file), Button_Set::OK);
-  return {PK3_Aktion::Umbenannt, pk3.ID, map_id};
+  ui.Message(TMessage_Kind::Information,
+             Format_Message("Renamed %s to %s successfully.", old_file, new_file), TAnswer_Set::OK);
+  return {TPK3_Action::Renamed, pk3.ID, map_id};
 }
 
-TPK3_Aktion_Ergebnis PK3_loeschen(const TDatabase_Paths& paths, TPK3_Datei_Eintrag& pk3,
-                                  std::int32_t map_id, TInteraction& ui,
-                                  const TPK3_Step_Observer& observer) {
-  if (ui.Message(Message_Kind::Confirmation,
+TPK3_Action_Result Delete_PK3_File(const TDatabase_Paths& paths, TPK3_Record& pk3,
+                                   std::int32_t map_id, TInteraction& ui,
+                                   const TPK3_Step_Observer& observer) {
+  if (ui.Message(TMessage_Kind::Confirmation,
                  Format_Message("Do you really want to delete %s and all maps inside of it?",
                                 pk3.PK3_Filename),
-                 Button_Set::Yes_No) != Answer::Yes) {
+                 TAnswer_Set::Yes_No) != TAnswer::Yes) {
     return {};
   }
   const std::string relative = platform::Join(pk3.MOD_Directory, pk3.PK3_Filename);
@@ -446,34 +446,34 @@ TPK3_Aktion_Ergebnis PK3_loeschen(const TDatabase_Paths& paths, TPK3_Datei_Eintr
     // The system's reason follows the path; a stored name that is no plain name never reaches
     // the file system.
     const char* reason = std::strerror(safe ? errno : EINVAL);
-    ui.Message(Message_Kind::Error,
+    ui.Message(TMessage_Kind::Error,
                Format_Message("Couldn't delete %s", platform::Join(paths.Game_Dir, relative)) +
                    ": " + reason,
-               Button_Set::OK);
+               TAnswer_Set::OK);
     return {};
   }
   Notify(observer, 1);
   const std::string shots = On_Disk(paths.Levelshots_Dir, relative);
   const std::string bots = On_Disk(paths.Botinfo_Dir, relative);
   std::string text;
-  Message_Kind kind = Message_Kind::Error;
-  const bool shots_removed = Loesche_Verzeichnisbaum(shots);
+  TMessage_Kind kind = TMessage_Kind::Error;
+  const bool shots_removed = Delete_Directory_Tree(shots);
   Notify(observer, 2);
   if (!shots_removed) {
     text = Format_Message(
         "Couldn't delete levelshots (%s). You should remove this directory manually. Otherwise Vorlix might not work correctly.",
         shots);
-  } else if (!Loesche_Verzeichnisbaum(bots)) {
+  } else if (!Delete_Directory_Tree(bots)) {
     text = Format_Message(
         "Couldn't delete botinfo (%s). You should remove this directory manually. Otherwise Vorlix might not work correctly.",
         bots);
   } else {
     Notify(observer, 3);
     text = Format_Message("%s was successfully deleted.", pk3.PK3_Filename);
-    kind = Message_Kind::Information;
+    kind = TMessage_Kind::Information;
   }
-  ui.Message(kind, text, Button_Set::OK);
-  return {PK3_Aktion::Geloescht, pk3.ID, map_id};
+  ui.Message(kind, text, TAnswer_Set::OK);
+  return {TPK3_Action::Deleted, pk3.ID, map_id};
 }
 
 }  // namespace vorlix

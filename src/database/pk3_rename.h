@@ -14,31 +14,31 @@
 namespace vorlix {
 
 class TInteraction;
-class TPK3_Datei_Eintrag;
-class TPK3_Dateien_Verwaltung;
+class TPK3_Record;
+class TPK3_Record_Store;
 struct TDatabase_Paths;
 
 // Called after each step on disk of a rename or a delete, with the step's number from 1 on: the
 // points at which a crash may stop the work (tests stop a child process there).
 using TPK3_Step_Observer = std::function<void(int step)>;
 
-enum class PK3_Aktion {
-  Nichts,     // cancelled, refused or failed: the dialog stays open
-  Umbenannt,  // renamed: save, reload, select the map by the pair of IDs, reopen the dialog
-  Geloescht,  // archive file deleted: the dialog closes with OK, then save and reload
+enum class TPK3_Action {
+  Nothing,  // cancelled, refused or failed: the dialog stays open
+  Renamed,  // renamed: save, reload, select the map by the pair of IDs, reopen the dialog
+  Deleted,  // archive file deleted: the dialog closes with OK, then save and reload
 };
 
-struct TPK3_Aktion_Ergebnis {
-  PK3_Aktion Aktion = PK3_Aktion::Nichts;
+struct TPK3_Action_Result {
+  TPK3_Action Action = TPK3_Action::Nothing;
   // The map the dialog showed, to be found again after the reload.
   std::int32_t PK3_ID = 0;
   std::int32_t MAP_ID = 0;
-  bool Reload_Needed() const { return Aktion != PK3_Aktion::Nichts; }
+  bool Reload_Needed() const { return Action != TPK3_Action::Nothing; }
 };
 
 // "&Rename PK3": asks for the new name with the file dialog ("Rename to...") and renames.
-TPK3_Aktion_Ergebnis PK3_umbenennen(const TDatabase_Paths& paths, TPK3_Datei_Eintrag& pk3,
-                                    std::int32_t map_id, TInteraction& ui);
+TPK3_Action_Result Rename_PK3_File(const TDatabase_Paths& paths, TPK3_Record& pk3,
+                                   std::int32_t map_id, TInteraction& ui);
 // The rename to a path already chosen (absolute, or relative to the current directory).
 //
 // Before the first file is moved, the intent (archive ID, old and new names) is added to the
@@ -46,16 +46,16 @@ TPK3_Aktion_Ergebnis PK3_umbenennen(const TDatabase_Paths& paths, TPK3_Datei_Ein
 // which holds the new names, clears it. A start that finds the journal finishes or rolls back
 // each rename first (Finish_Interrupted_Renames), so that a crash at any moment leaves the
 // archive with its ID, its maps' IDs and properties, and its maps tree entries.
-TPK3_Aktion_Ergebnis PK3_umbenennen_nach(const TDatabase_Paths& paths, TPK3_Datei_Eintrag& pk3,
-                                         std::int32_t map_id, const std::string& new_path,
-                                         TInteraction& ui, const TPK3_Step_Observer& observer = {});
+TPK3_Action_Result Rename_PK3_File_To(const TDatabase_Paths& paths, TPK3_Record& pk3,
+                                      std::int32_t map_id, const std::string& new_path,
+                                      TInteraction& ui, const TPK3_Step_Observer& observer = {});
 
 // "&Delete PK3": asks, deletes the archive file and both folders. The records stay in memory
 // until the caller's save and reload, whose synchronisation marks the archive absent (and
 // removes folders a crash left behind).
-TPK3_Aktion_Ergebnis PK3_loeschen(const TDatabase_Paths& paths, TPK3_Datei_Eintrag& pk3,
-                                  std::int32_t map_id, TInteraction& ui,
-                                  const TPK3_Step_Observer& observer = {});
+TPK3_Action_Result Delete_PK3_File(const TDatabase_Paths& paths, TPK3_Record& pk3,
+                                   std::int32_t map_id, TInteraction& ui,
+                                   const TPK3_Step_Observer& observer = {});
 
 // The rename journal of a program directory.
 std::string Rename_Journal_Path(const std::string& program_dir);
@@ -63,13 +63,13 @@ std::string Rename_Journal_Path(const std::string& program_dir);
 // folders still under the old name follow it and the record takes the new names; when it is
 // under its old name only, folders already moved go back and the record keeps the old names.
 // The journal stays until the database is saved (Forget_Finished_Renames).
-void Finish_Interrupted_Renames(TPK3_Dateien_Verwaltung& database);
+void Finish_Interrupted_Renames(TPK3_Record_Store& database);
 // After the database was saved with every rename in it: removes the journal.
 void Forget_Finished_Renames(const std::string& program_dir);
 
 // Renames a file or directory without ever replacing another one: fails when the target exists
 // (also under a name differing only in letter case) unless it is the source itself. Succeeds
 // without doing anything when source and target are the same path.
-bool Umbenennen_ohne_Ersetzen(const std::string& from, const std::string& to);
+bool Rename_Without_Replacing(const std::string& from, const std::string& to);
 
 }  // namespace vorlix

@@ -33,22 +33,21 @@ int Index_Of(const std::vector<std::unique_ptr<Record>>& list, std::int32_t id) 
 
 // ---- maps ------------------------------------------------------------------------------------
 
-std::unique_ptr<TMAP_Datei_Eintrag> TMAP_Dateien::Put(int index,
-                                                      std::unique_ptr<TMAP_Datei_Eintrag> record) {
+std::unique_ptr<TMap_Record> TMap_Records::Put(int index, std::unique_ptr<TMap_Record> record) {
   auto& slot = List_.at(static_cast<std::size_t>(index));
   std::swap(slot, record);
   return record;
 }
 
-int TMAP_Dateien::Add_Record() {
-  auto record = std::make_unique<TMAP_Datei_Eintrag>();
+int TMap_Records::Add_Record() {
+  auto record = std::make_unique<TMap_Record>();
   record->ID = Next_ID(List_);
   record->PK3 = PK3_;
   List_.push_back(std::move(record));
   return Count() - 1;
 }
 
-int TMAP_Dateien::Adopt_Record(std::unique_ptr<TMAP_Datei_Eintrag> record) {
+int TMap_Records::Adopt_Record(std::unique_ptr<TMap_Record> record) {
   const int index = Add_Record();
   const std::int32_t id = Items(index)->ID;
   record->ID = id;
@@ -56,40 +55,38 @@ int TMAP_Dateien::Adopt_Record(std::unique_ptr<TMAP_Datei_Eintrag> record) {
   return index;
 }
 
-int TMAP_Dateien::IndexOfID(std::int32_t id) const {
+int TMap_Records::Index_Of_ID(std::int32_t id) const {
   return Index_Of(List_, id);
 }
 
-TMAP_Dateien_Verwaltung::TMAP_Dateien_Verwaltung(std::string program_dir, std::string temp_dir,
-                                                 TPK3_Datei_Eintrag* pk3, TInteraction* interaction)
-    : TMAP_Dateien(pk3),
+TMap_Record_Store::TMap_Record_Store(std::string program_dir, std::string temp_dir,
+                                     TPK3_Record* pk3, TInteraction* interaction)
+    : TMap_Records(pk3),
       Program_Dir_(std::move(program_dir)),
       Temp_Dir_(std::move(temp_dir)),
       Interaction_(interaction) {}
 
-std::unique_ptr<TMAP_Datei_Eintrag> TMAP_Dateien_Verwaltung::Clone_Map(
-    const TMAP_Datei_Eintrag& map) {
-  return std::make_unique<TMAP_Datei_Eintrag>(map);
+std::unique_ptr<TMap_Record> TMap_Record_Store::Clone_Map(const TMap_Record& map) {
+  return std::make_unique<TMap_Record>(map);
 }
 
 // ---- archives --------------------------------------------------------------------------------
 
-std::unique_ptr<TPK3_Datei_Eintrag> TPK3_Dateien::Put(int index,
-                                                      std::unique_ptr<TPK3_Datei_Eintrag> record) {
+std::unique_ptr<TPK3_Record> TPK3_Records::Put(int index, std::unique_ptr<TPK3_Record> record) {
   auto& slot = List_.at(static_cast<std::size_t>(index));
   std::swap(slot, record);
   return record;
 }
 
-int TPK3_Dateien::Add_Record() {
-  auto record = std::make_unique<TPK3_Datei_Eintrag>();
+int TPK3_Records::Add_Record() {
+  auto record = std::make_unique<TPK3_Record>();
   record->ID = Next_ID(List_);
   record->Owner = As_Manager();
   List_.push_back(std::move(record));
   return Count() - 1;
 }
 
-int TPK3_Dateien::Adopt_Record(std::unique_ptr<TPK3_Datei_Eintrag> record) {
+int TPK3_Records::Adopt_Record(std::unique_ptr<TPK3_Record> record) {
   const int index = Add_Record();
   record->ID = Items(index)->ID;
   record->Owner = As_Manager();
@@ -97,24 +94,24 @@ int TPK3_Dateien::Adopt_Record(std::unique_ptr<TPK3_Datei_Eintrag> record) {
   return index;
 }
 
-int TPK3_Dateien::Append_Record(std::unique_ptr<TPK3_Datei_Eintrag> record) {
+int TPK3_Records::Append_Record(std::unique_ptr<TPK3_Record> record) {
   record->Owner = As_Manager();
   List_.push_back(std::move(record));
   return Count() - 1;
 }
 
-int TPK3_Dateien::IndexOfID(std::int32_t id) const {
+int TPK3_Records::Index_Of_ID(std::int32_t id) const {
   return Index_Of(List_, id);
 }
 
-void TPK3_Dateien::Delete_Record(int index) {
+void TPK3_Records::Delete_Record(int index) {
   List_.erase(List_.begin() + index);
 }
 
-TPK3_Dateien_Verwaltung::TPK3_Dateien_Verwaltung(TDatabase_Paths paths, TInteraction* interaction)
+TPK3_Record_Store::TPK3_Record_Store(TDatabase_Paths paths, TInteraction* interaction)
     : Paths_(std::move(paths)), Interaction_(interaction) {}
 
-std::string TPK3_Dateien_Verwaltung::Archive_Path(const TPK3_Datei_Eintrag& record) const {
+std::string TPK3_Record_Store::Archive_Path(const TPK3_Record& record) const {
   if (!platform::Is_Plain_Name(record.MOD_Directory) ||
       !platform::Is_Plain_Name(record.PK3_Filename)) {
     return {};
@@ -125,8 +122,7 @@ std::string TPK3_Dateien_Verwaltung::Archive_Path(const TPK3_Datei_Eintrag& reco
                : platform::Join({Paths_.Game_Dir, record.MOD_Directory, record.PK3_Filename});
 }
 
-int TPK3_Dateien_Verwaltung::Find_PK3(const std::string& directory,
-                                      const std::string& filename) const {
+int TPK3_Record_Store::Find_PK3(const std::string& directory, const std::string& filename) const {
   for (std::size_t i = 0; i < List_.size(); ++i) {
     if (platform::Equal_Ignore_Case(List_[i]->MOD_Directory, directory) &&
         platform::Equal_Ignore_Case(List_[i]->PK3_Filename, filename)) {
@@ -136,21 +132,20 @@ int TPK3_Dateien_Verwaltung::Find_PK3(const std::string& directory,
   return -1;
 }
 
-TMAP_Datei_Eintrag* TPK3_Dateien_Verwaltung::Find_Map(std::int32_t pk3_id,
-                                                      std::int32_t map_id) const {
-  const int pk3_index = IndexOfID(pk3_id);
+TMap_Record* TPK3_Record_Store::Find_Map(std::int32_t pk3_id, std::int32_t map_id) const {
+  const int pk3_index = Index_Of_ID(pk3_id);
   if (pk3_index < 0) {
     return nullptr;
   }
-  const TPK3_Datei_Eintrag* pk3 = Items(pk3_index);
+  const TPK3_Record* pk3 = Items(pk3_index);
   if (!pk3->Maps) {
     return nullptr;
   }
-  const int map_index = pk3->Maps->IndexOfID(map_id);
+  const int map_index = pk3->Maps->Index_Of_ID(map_id);
   return map_index < 0 ? nullptr : pk3->Maps->Items(map_index);
 }
 
-void TPK3_Dateien_Verwaltung::Sort_By_Filename() {
+void TPK3_Record_Store::Sort_By_Filename() {
   const auto less = [](const auto& a, const auto& b) { return a->PK3_Filename < b->PK3_Filename; };
   // The file is saved in this order: after a start that found nothing new it is sorted already.
   if (!std::is_sorted(List_.begin(), List_.end(), less)) {
@@ -158,10 +153,9 @@ void TPK3_Dateien_Verwaltung::Sort_By_Filename() {
   }
 }
 
-std::unique_ptr<TMAP_Dateien_Verwaltung> TPK3_Dateien_Verwaltung::New_Map_Manager(
-    TPK3_Datei_Eintrag* record) const {
-  return std::make_unique<TMAP_Dateien_Verwaltung>(Paths_.Program_Dir, Paths_.Temp_Dir, record,
-                                                   Interaction_);
+std::unique_ptr<TMap_Record_Store> TPK3_Record_Store::New_Map_Manager(TPK3_Record* record) const {
+  return std::make_unique<TMap_Record_Store>(Paths_.Program_Dir, Paths_.Temp_Dir, record,
+                                             Interaction_);
 }
 
 }  // namespace vorlix

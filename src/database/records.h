@@ -13,11 +13,11 @@
 namespace vorlix {
 
 class TInteraction;
-class TPK3_Datei_Eintrag;
-class TPK3_Dateien_Verwaltung;
+class TPK3_Record;
+class TPK3_Record_Store;
 
 // Bits of Game_Types; the database stores the byte unchanged.
-enum Game_Type_Bit : std::uint8_t {
+enum TGame_Type_Bit : std::uint8_t {
   GT_Single_Player = 1,
   GT_Free_For_All = 2,
   GT_Team_Deathmatch = 4,
@@ -35,7 +35,7 @@ inline std::int32_t Following_ID(std::int32_t id) {
 // Width in characters of the status texts of the scan.
 inline constexpr int Status_Width = 46;
 
-class TMAP_Datei_Eintrag {
+class TMap_Record {
  public:
   std::int32_t ID = 0;
   bool Present = true;
@@ -59,45 +59,43 @@ class TMAP_Datei_Eintrag {
   std::int32_t Bot_Skill = 3;
   std::vector<std::string> Useable_MODs;
   std::vector<std::string> Assigned_Bots;
-  TPK3_Datei_Eintrag* PK3 = nullptr;  // back reference, not owned, not stored
+  TPK3_Record* PK3 = nullptr;  // back reference, not owned, not stored
 };
 
 // An ordered list of map records, owned, plus the archive record the list belongs to.
-class TMAP_Dateien {
+class TMap_Records {
  public:
-  explicit TMAP_Dateien(TPK3_Datei_Eintrag* pk3 = nullptr) : PK3_(pk3) {}
-  virtual ~TMAP_Dateien() = default;
-  TMAP_Dateien(const TMAP_Dateien&) = delete;
-  TMAP_Dateien& operator=(const TMAP_Dateien&) = delete;
+  explicit TMap_Records(TPK3_Record* pk3 = nullptr) : PK3_(pk3) {}
+  virtual ~TMap_Records() = default;
+  TMap_Records(const TMap_Records&) = delete;
+  TMap_Records& operator=(const TMap_Records&) = delete;
 
-  TMAP_Datei_Eintrag* Items(int index) const {
-    return List_.at(static_cast<std::size_t>(index)).get();
-  }
+  TMap_Record* Items(int index) const { return List_.at(static_cast<std::size_t>(index)).get(); }
   // Puts a record into a slot; returns the record that was there (the caller decides its fate).
-  std::unique_ptr<TMAP_Datei_Eintrag> Put(int index, std::unique_ptr<TMAP_Datei_Eintrag> record);
+  std::unique_ptr<TMap_Record> Put(int index, std::unique_ptr<TMap_Record> record);
   int Count() const { return static_cast<int>(List_.size()); }
   // Appends a record with every default and the next free ID; returns its index.
   int Add_Record();
   // Takes a record built elsewhere into the list under the next free ID; returns its index.
-  int Adopt_Record(std::unique_ptr<TMAP_Datei_Eintrag> record);
-  int IndexOfID(std::int32_t id) const;
+  int Adopt_Record(std::unique_ptr<TMap_Record> record);
+  int Index_Of_ID(std::int32_t id) const;
   void Clear() { List_.clear(); }
 
-  TPK3_Datei_Eintrag* PK3() const { return PK3_; }
+  TPK3_Record* PK3() const { return PK3_; }
 
  protected:
-  TPK3_Datei_Eintrag* PK3_;
-  std::vector<std::unique_ptr<TMAP_Datei_Eintrag>> List_;
+  TPK3_Record* PK3_;
+  std::vector<std::unique_ptr<TMap_Record>> List_;
 };
 
 // The map manager of one archive: adds the directories and services of its database.
-class TMAP_Dateien_Verwaltung : public TMAP_Dateien {
+class TMap_Record_Store : public TMap_Records {
  public:
-  TMAP_Dateien_Verwaltung(std::string program_dir, std::string temp_dir, TPK3_Datei_Eintrag* pk3,
-                          TInteraction* interaction);
+  TMap_Record_Store(std::string program_dir, std::string temp_dir, TPK3_Record* pk3,
+                    TInteraction* interaction);
 
   // A new record with every field of `map` copied; PK3 copied too.
-  static std::unique_ptr<TMAP_Datei_Eintrag> Clone_Map(const TMAP_Datei_Eintrag& map);
+  static std::unique_ptr<TMap_Record> Clone_Map(const TMap_Record& map);
 
   const std::string& Program_Dir() const { return Program_Dir_; }
   const std::string& Temp_Dir() const { return Temp_Dir_; }
@@ -109,7 +107,7 @@ class TMAP_Dateien_Verwaltung : public TMAP_Dateien {
   TInteraction* Interaction_;
 };
 
-class TPK3_Datei_Eintrag {
+class TPK3_Record {
  public:
   std::int32_t ID = 0;
   bool Present = true;
@@ -117,33 +115,31 @@ class TPK3_Datei_Eintrag {
   std::string PK3_Filename;   // letter case as found on disk
   std::uint32_t PK3_Filesize = 0;
   std::int32_t PK3_Filedate = 0;  // packed DOS date-time
-  std::unique_ptr<TMAP_Dateien_Verwaltung> Maps;
-  TPK3_Dateien_Verwaltung* Owner = nullptr;  // back reference, not owned, not stored
+  std::unique_ptr<TMap_Record_Store> Maps;
+  TPK3_Record_Store* Owner = nullptr;  // back reference, not owned, not stored
 };
 
-class TPK3_Dateien {
+class TPK3_Records {
  public:
-  TPK3_Dateien() = default;
-  virtual ~TPK3_Dateien() = default;
-  TPK3_Dateien(const TPK3_Dateien&) = delete;
-  TPK3_Dateien& operator=(const TPK3_Dateien&) = delete;
+  TPK3_Records() = default;
+  virtual ~TPK3_Records() = default;
+  TPK3_Records(const TPK3_Records&) = delete;
+  TPK3_Records& operator=(const TPK3_Records&) = delete;
 
-  TPK3_Datei_Eintrag* Items(int index) const {
-    return List_.at(static_cast<std::size_t>(index)).get();
-  }
-  std::unique_ptr<TPK3_Datei_Eintrag> Put(int index, std::unique_ptr<TPK3_Datei_Eintrag> record);
+  TPK3_Record* Items(int index) const { return List_.at(static_cast<std::size_t>(index)).get(); }
+  std::unique_ptr<TPK3_Record> Put(int index, std::unique_ptr<TPK3_Record> record);
   int Count() const { return static_cast<int>(List_.size()); }
   int Add_Record();
-  int Adopt_Record(std::unique_ptr<TPK3_Datei_Eintrag> record);
+  int Adopt_Record(std::unique_ptr<TPK3_Record> record);
   // Appends a record as it is, its ID kept; returns its index.
-  int Append_Record(std::unique_ptr<TPK3_Datei_Eintrag> record);
-  int IndexOfID(std::int32_t id) const;
+  int Append_Record(std::unique_ptr<TPK3_Record> record);
+  int Index_Of_ID(std::int32_t id) const;
   void Delete_Record(int index);
   void Clear() { List_.clear(); }
 
  protected:
-  virtual TPK3_Dateien_Verwaltung* As_Manager() { return nullptr; }
-  std::vector<std::unique_ptr<TPK3_Datei_Eintrag>> List_;
+  virtual TPK3_Record_Store* As_Manager() { return nullptr; }
+  std::vector<std::unique_ptr<TPK3_Record>> List_;
 };
 
 // Directories and services the pk3 manager works with.
@@ -155,19 +151,19 @@ struct TDatabase_Paths {
   std::string Game_Dir;
 };
 
-class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
+class TPK3_Record_Store : public TPK3_Records {
  public:
-  TPK3_Dateien_Verwaltung(TDatabase_Paths paths, TInteraction* interaction);
+  TPK3_Record_Store(TDatabase_Paths paths, TInteraction* interaction);
 
   // Index of the first record whose MOD_Directory and PK3_Filename equal the given names
   // ignoring case, or -1.
   int Find_PK3(const std::string& directory, const std::string& filename) const;
   // The map with the pair of IDs, or nullptr when either is unknown.
-  TMAP_Datei_Eintrag* Find_Map(std::int32_t pk3_id, std::int32_t map_id) const;
+  TMap_Record* Find_Map(std::int32_t pk3_id, std::int32_t map_id) const;
   // Stable sort of the records by PK3_Filename, byte-wise.
   void Sort_By_Filename();
   // A fresh map manager for a record of this manager.
-  std::unique_ptr<TMAP_Dateien_Verwaltung> New_Map_Manager(TPK3_Datei_Eintrag* record) const;
+  std::unique_ptr<TMap_Record_Store> New_Map_Manager(TPK3_Record* record) const;
 
   // True after a load that met a damaged file (cut short, impossible counts or lengths): the
   // records are incomplete, so nothing may be built on them or saved over the file.
@@ -184,10 +180,10 @@ class TPK3_Dateien_Verwaltung : public TPK3_Dateien {
   TInteraction* Interaction() const { return Interaction_; }
   // Full path of a record's archive, formed from its names (the directory and file looked up
   // ignoring case); empty when a name is not a plain name.
-  std::string Archive_Path(const TPK3_Datei_Eintrag& record) const;
+  std::string Archive_Path(const TPK3_Record& record) const;
 
  protected:
-  TPK3_Dateien_Verwaltung* As_Manager() override { return this; }
+  TPK3_Record_Store* As_Manager() override { return this; }
 
  private:
   TDatabase_Paths Paths_;

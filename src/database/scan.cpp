@@ -150,9 +150,9 @@ constexpr std::uint64_t Max_Mended_Archive = std::uint64_t{256} << 20;
 
 }  // namespace
 
-void Open_Archive_Listing(Zip_Archive& zip, const std::string& path) {
+void Open_Archive_Listing(TZip_Archive& zip, const std::string& path) {
   try {
-    zip.Set_ZipFilename(path);
+    zip.Set_Zip_Filename(path);
   } catch (const TZip_Error&) {
     // An archive that lists names as UTF-8 which are not is read with those names as bytes.
     struct stat st {};
@@ -175,7 +175,7 @@ void Open_Archive_Listing(Zip_Archive& zip, const std::string& path) {
 
 bool Is_Arena_File(const std::string& file_name) {
   return file_name.rfind("z_Arenas", 0) == 0 ||
-         platform::Equal_Ignore_Case(file_name, Arena_Vorrang_Dateiname);
+         platform::Equal_Ignore_Case(file_name, Arena_Outranking_File_Name);
 }
 
 TGame_Directory_Walk Walk_Game_Directory(const std::string& game_dir) {
@@ -273,7 +273,7 @@ void TLive_Scan_Sink::Status(int line, const std::string& text) {
 
 void TLive_Scan_Sink::Error(const std::string& text) {
   if (Interaction_ != nullptr) {
-    Interaction_->Message(Message_Kind::Error, text, Button_Set::OK);
+    Interaction_->Message(TMessage_Kind::Error, text, TAnswer_Set::OK);
   }
 }
 
@@ -287,11 +287,11 @@ void TRecorded_Scan_Sink::Replay(TScan_Sink& target) const {
   }
 }
 
-bool Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_Eintrag& record,
-                  TMAP_Dateien& maps, TScan_Sink& sink, TArchive_Facts* facts) {
+bool Scan_Archive(TZip_Archive& zip, const std::string& archive_path, TPK3_Record& record,
+                  TMap_Records& maps, TScan_Sink& sink, TArchive_Facts* facts) {
   sink.Status(
       2, "opening " +
-             Kuerze_Pfad(record.MOD_Directory + "\\" + record.PK3_Filename, Status_Width - 12) +
+             Shorten_Path(record.MOD_Directory + "\\" + record.PK3_Filename, Status_Width - 12) +
              " ...");
   try {
     Open_Archive_Listing(zip, archive_path);
@@ -307,7 +307,7 @@ bool Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_
       // The .bsp members below MAPS/, subfolders included, as exact specs.
       std::vector<std::string> specs;
       for (const auto& entry : zip.Entries()) {
-        const std::string name = platform::Upper(entry.FileName);
+        const std::string name = platform::Upper(entry.Name);
         if (name.rfind("MAPS/", 0) == 0) {
           const std::string rest = name.substr(5, 255);
           if (Extension(rest) == ".BSP") {
@@ -318,10 +318,10 @@ bool Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_
       // Each map's header and entity text come straight from the archive: nothing of a map is
       // written to disk, and only the bytes up to the end of its title window are decompressed.
       for (const int index : zip.Select(specs)) {
-        const Zip_Entry& entry = zip.Entry(index);
-        const std::string bare = entry.FileName.substr(entry.FileName.rfind('/') + 1);
+        const TZip_Entry& entry = zip.Entry(index);
+        const std::string bare = entry.Name.substr(entry.Name.rfind('/') + 1);
         sink.Status(2, "extracting longname for " +
-                           Kuerze_Pfad(platform::Lower(bare), Status_Width - 29) + " ...");
+                           Shorten_Path(platform::Lower(bare), Status_Width - 29) + " ...");
         std::string title;
         try {
           // A title window that ends before the map does is inflated straight from the archive;
@@ -342,15 +342,15 @@ bool Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_
           title = Longname_From_Entity_Bytes(window.data(), window.size());
         } catch (const std::exception&) {
           // One map that cannot be read is left out; the archive's other maps count.
-          sink.Error("Error during map scan: " + entry.FileName + " in " + record.MOD_Directory +
-                     "\\" + record.PK3_Filename + " cannot be read. The map is left out.");
+          sink.Error("Error during map scan: " + entry.Name + " in " + record.MOD_Directory + "\\" +
+                     record.PK3_Filename + " cannot be read. The map is left out.");
           continue;
         }
-        TMAP_Datei_Eintrag& map = *maps.Items(maps.Add_Record());
+        TMap_Record& map = *maps.Items(maps.Add_Record());
         map.Useable_MODs.push_back(record.MOD_Directory);
         map.MAP_Filename = platform::Upper(bare);
-        map.Map_Longname = title.empty() ? Entferne_Dateiendung(map.MAP_Filename) : title;
-        map.MAP_Filesize = entry.UncompressedSize;
+        map.Map_Longname = title.empty() ? Remove_Extension(map.MAP_Filename) : title;
+        map.MAP_Filesize = entry.Uncompressed_Size;
         map.MAP_Filedate = entry.DOS_Date_Time;
         map.PK3 = &record;
       }
@@ -358,14 +358,14 @@ bool Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_
       std::vector<std::string> names;
       names.reserve(zip.Entries().size());
       for (const auto& entry : zip.Entries()) {
-        names.push_back(platform::Upper(After_Drive_And_Backslash(entry.FileName)));
+        names.push_back(platform::Upper(After_Drive_And_Backslash(entry.Name)));
       }
       for (int i = 0; i < maps.Count(); ++i) {
-        TMAP_Datei_Eintrag& map = *maps.Items(i);
+        TMap_Record& map = *maps.Items(i);
         map.Has_AAS = false;
         map.Has_Levelshot_TGA = false;
         map.Has_Levelshot_JPG = false;
-        const std::string base = Entferne_Dateiendung(map.MAP_Filename);
+        const std::string base = Remove_Extension(map.MAP_Filename);
         const std::string aas = platform::Upper("MAPS/" + base + ".AAS");
         const std::string tga = platform::Upper("LEVELSHOTS/" + base + ".TGA");
         const std::string jpg = platform::Upper("LEVELSHOTS/" + base + ".JPG");
@@ -401,15 +401,15 @@ struct TScan_Prefetch::Result {
   bool Done = false;
   bool Failed = false;
   bool Listed = false;
-  std::unique_ptr<Zip_Archive> Zip;
-  std::unique_ptr<TPK3_Datei_Eintrag> Record;
-  std::unique_ptr<TMAP_Dateien> Maps;
+  std::unique_ptr<TZip_Archive> Zip;
+  std::unique_ptr<TPK3_Record> Record;
+  std::unique_ptr<TMap_Records> Maps;
   TRecorded_Scan_Sink Sink;
   TArchive_Facts Facts;
 };
 
 TScan_Prefetch::TScan_Prefetch(std::vector<TScan_Job> jobs, int threads,
-                               const Thread_Starter& start)
+                               const TThread_Starter& start)
     : Jobs_(std::move(jobs)) {
   Results_.resize(Jobs_.size());
   const auto count = static_cast<std::size_t>(std::max(threads, 1));
@@ -452,11 +452,11 @@ void TScan_Prefetch::Work() {
     auto result = std::make_unique<Result>();
     const TScan_Job& job = Jobs_[index];
     try {
-      result->Zip = std::make_unique<Zip_Archive>();
-      result->Record = std::make_unique<TPK3_Datei_Eintrag>();
+      result->Zip = std::make_unique<TZip_Archive>();
+      result->Record = std::make_unique<TPK3_Record>();
       result->Record->MOD_Directory = job.MOD_Directory;
       result->Record->PK3_Filename = job.PK3_Filename;
-      result->Maps = std::make_unique<TMAP_Dateien>(result->Record.get());
+      result->Maps = std::make_unique<TMap_Records>(result->Record.get());
       result->Listed = Scan_Archive(*result->Zip, job.Path, *result->Record, *result->Maps,
                                     result->Sink, &result->Facts);
     } catch (...) {
@@ -473,8 +473,8 @@ void TScan_Prefetch::Work() {
   }
 }
 
-bool TScan_Prefetch::Take(const std::string& path, TPK3_Datei_Eintrag& record, TMAP_Dateien& maps,
-                          std::unique_ptr<Zip_Archive>& open_archive, TScan_Sink& sink,
+bool TScan_Prefetch::Take(const std::string& path, TPK3_Record& record, TMap_Records& maps,
+                          std::unique_ptr<TZip_Archive>& open_archive, TScan_Sink& sink,
                           bool& listed, TArchive_Facts* facts) {
   std::unique_ptr<Result> result;
   {
@@ -503,7 +503,7 @@ bool TScan_Prefetch::Take(const std::string& path, TPK3_Datei_Eintrag& record, T
   }
   open_archive = std::move(result->Zip);
   for (int i = 0; i < result->Maps->Count(); ++i) {
-    auto map = std::make_unique<TMAP_Datei_Eintrag>(*result->Maps->Items(i));
+    auto map = std::make_unique<TMap_Record>(*result->Maps->Items(i));
     map->PK3 = &record;
     maps.Adopt_Record(std::move(map));
   }

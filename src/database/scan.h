@@ -22,14 +22,14 @@
 
 namespace vorlix {
 
-class TMAP_Dateien;
-class TPK3_Datei_Eintrag;
+class TMap_Records;
+class TPK3_Record;
 struct TArchive_Facts;
-class Zip_Archive;
+class TZip_Archive;
 
 // The program's archive that outranks every other archive of its directory in the game's order
 // (a leading "~" sorts after every letter, digit and "_" once letters are upper-cased).
-inline constexpr const char* Arena_Vorrang_Dateiname = "~~~~Vorlix_Arenas.pk3";
+inline constexpr const char* Arena_Outranking_File_Name = "~~~~Vorlix_Arenas.pk3";
 
 // True for the program's own arena archives, whose names begin with "z_Arenas" (case as written),
 // and for its outranking archive (any case).
@@ -90,11 +90,11 @@ class TRecorded_Scan_Sink : public TScan_Sink {
   void Replay(TScan_Sink& target) const;
 
  private:
-  struct Event {
+  struct TEvent {
     int Line;  // 0 for an error message
     std::string Text;
   };
-  std::vector<Event> Events_;
+  std::vector<TEvent> Events_;
 };
 
 // Steps of the map scan of one archive after the archive object exists: shows the opening text,
@@ -104,13 +104,13 @@ class TRecorded_Scan_Sink : public TScan_Sink {
 // reported through the sink and left out; the other maps count. False (reported) when the archive
 // could not be listed at all or the scan failed as a whole; the maps recorded so far stay.
 // `facts`, when given, receives the archive's member facts from the same listing.
-bool Scan_Archive(Zip_Archive& zip, const std::string& archive_path, TPK3_Datei_Eintrag& record,
-                  TMAP_Dateien& maps, TScan_Sink& sink, TArchive_Facts* facts = nullptr);
+bool Scan_Archive(TZip_Archive& zip, const std::string& archive_path, TPK3_Record& record,
+                  TMap_Records& maps, TScan_Sink& sink, TArchive_Facts* facts = nullptr);
 
-// Lists the archive at `path` into `zip`, as Set_ZipFilename does; an archive that libzip refuses
+// Lists the archive at `path` into `zip`, as Set_Zip_Filename does; an archive that libzip refuses
 // only because names flagged as UTF-8 are not UTF-8 is read into memory and listed with those
-// names as the bytes they are. Throws TZip_Error as Set_ZipFilename does.
-void Open_Archive_Listing(Zip_Archive& zip, const std::string& path);
+// names as the bytes they are. Throws TZip_Error as Set_Zip_Filename does.
+void Open_Archive_Listing(TZip_Archive& zip, const std::string& path);
 
 // One archive whose maps the synchronisation will scan: its full path (absolute) and the names
 // its record will carry during the scan (MOD_Directory in lower case, PK3_Filename as listed).
@@ -129,8 +129,8 @@ class TScan_Prefetch {
   // Starts up to `threads` workers with `start` (std::thread's constructor when empty). A worker
   // that cannot be started is left out; without any, Take refuses every job and the caller
   // scans on its own thread.
-  using Thread_Starter = std::function<std::thread(std::function<void()>)>;
-  TScan_Prefetch(std::vector<TScan_Job> jobs, int threads, const Thread_Starter& start = {});
+  using TThread_Starter = std::function<std::thread(std::function<void()>)>;
+  TScan_Prefetch(std::vector<TScan_Job> jobs, int threads, const TThread_Starter& start = {});
   ~TScan_Prefetch();  // stops the workers; scans not taken are dropped
   TScan_Prefetch(const TScan_Prefetch&) = delete;
   TScan_Prefetch& operator=(const TScan_Prefetch&) = delete;
@@ -140,8 +140,8 @@ class TScan_Prefetch {
   // are appended to `maps` with `record` as their archive, and its texts go to `sink`. False when
   // no such job is waiting or its scan could not run: the caller then scans itself. `listed`
   // receives the result of Scan_Archive, `facts` (when given) the archive's member facts.
-  bool Take(const std::string& path, TPK3_Datei_Eintrag& record, TMAP_Dateien& maps,
-            std::unique_ptr<Zip_Archive>& open_archive, TScan_Sink& sink, bool& listed,
+  bool Take(const std::string& path, TPK3_Record& record, TMap_Records& maps,
+            std::unique_ptr<TZip_Archive>& open_archive, TScan_Sink& sink, bool& listed,
             TArchive_Facts* facts = nullptr);
 
  private:

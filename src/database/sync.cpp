@@ -38,13 +38,13 @@ std::string Archive_Key(const std::string& directory, const std::string& filenam
 }
 
 // A freshly scanned map and a stored one are the same map when these four fields are equal.
-bool Same_Map(const TMAP_Datei_Eintrag& a, const TMAP_Datei_Eintrag& b) {
+bool Same_Map(const TMap_Record& a, const TMap_Record& b) {
   return a.MAP_Filename == b.MAP_Filename && a.Map_Longname == b.Map_Longname &&
          a.MAP_Filesize == b.MAP_Filesize && a.MAP_Filedate == b.MAP_Filedate;
 }
 
 // The last map of `list` that is the same map as `map`, or nullptr.
-TMAP_Datei_Eintrag* Last_Same(const TMAP_Dateien& list, const TMAP_Datei_Eintrag& map) {
+TMap_Record* Last_Same(const TMap_Records& list, const TMap_Record& map) {
   for (int i = list.Count() - 1; i >= 0; --i) {
     if (Same_Map(*list.Items(i), map)) {
       return list.Items(i);
@@ -53,7 +53,7 @@ TMAP_Datei_Eintrag* Last_Same(const TMAP_Dateien& list, const TMAP_Datei_Eintrag
   return nullptr;
 }
 
-void Copy_Companion_Flags(TMAP_Datei_Eintrag& to, const TMAP_Datei_Eintrag& from) {
+void Copy_Companion_Flags(TMap_Record& to, const TMap_Record& from) {
   to.Has_AAS = from.Has_AAS;
   to.Has_Levelshot_TGA = from.Has_Levelshot_TGA;
   to.Has_Levelshot_JPG = from.Has_Levelshot_JPG;
@@ -63,7 +63,7 @@ void Copy_Companion_Flags(TMAP_Datei_Eintrag& to, const TMAP_Datei_Eintrag& from
 
 // ---- scanning and extraction -----------------------------------------------------------------
 
-TDatabase_Sync::TDatabase_Sync(TPK3_Dateien_Verwaltung& database, TSync_Sink& sink)
+TDatabase_Sync::TDatabase_Sync(TPK3_Record_Store& database, TSync_Sink& sink)
     : Db_(database), Sink_(sink), Folders_(std::make_unique<TFolder_Cache>()) {}
 
 TDatabase_Sync::~TDatabase_Sync() = default;
@@ -73,8 +73,8 @@ void TDatabase_Sync::Count_Folder_Changes() {
   Folder_Changes_Counted_ = Folders_->Changes();
 }
 
-bool TDatabase_Sync::Scan_PK3(TPK3_Datei_Eintrag& record, TMAP_Dateien& maps) {
-  Open_Archive = std::make_unique<Zip_Archive>();
+bool TDatabase_Sync::Scan_PK3(TPK3_Record& record, TMap_Records& maps) {
+  Open_Archive = std::make_unique<TZip_Archive>();
   const std::string path = Archive_Path(record);
   TArchive_Facts facts;
   bool listed = false;
@@ -92,30 +92,30 @@ bool TDatabase_Sync::Scan_PK3(TPK3_Datei_Eintrag& record, TMAP_Dateien& maps) {
   return listed;
 }
 
-std::string TDatabase_Sync::Archive_Path(const TPK3_Datei_Eintrag& record) const {
+std::string TDatabase_Sync::Archive_Path(const TPK3_Record& record) const {
   const auto it = Walk_Paths_.find(Archive_Key(record.MOD_Directory, record.PK3_Filename));
   return it != Walk_Paths_.end() ? *it->second : Db_.Archive_Path(record);
 }
 
 namespace {
 // An extraction that skipped a member fails as a whole.
-void Extract_Completely(Zip_Archive& zip, const std::vector<std::string>& specs,
+void Extract_Completely(TZip_Archive& zip, const std::vector<std::string>& specs,
                         const std::string& base, bool with_dirs) {
-  const Zip_Extraction result = zip.Extract(specs, base, with_dirs);
+  const TZip_Extraction result = zip.Extract(specs, base, with_dirs);
   if (!result.Skipped.empty()) {
-    throw TZip_Error(result.Failure_Text(zip.ZipFilename()));
+    throw TZip_Error(result.Failure_Text(zip.Zip_Filename()));
   }
 }
 }  // namespace
 
-void TDatabase_Sync::Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag& record) {
+void TDatabase_Sync::Extract_Levelshots_And_Botinfo(TPK3_Record& record) {
   auto status = [this](const std::string& text) { Sink_.Status(2, text); };
   status("extracting new levelshots...");
   Db_.Note_Folder_Write();
   if (!Syncing_) {
     Folders_->Clear();  // the folders may have changed since the last use
   }
-  Zip_Archive* zip = Open_Archive.get();
+  TZip_Archive* zip = Open_Archive.get();
   const TDatabase_Paths& paths = Db_.Paths();
   try {
     if (zip != nullptr) {
@@ -131,10 +131,10 @@ void TDatabase_Sync::Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag& record) 
         std::vector<std::string> specs;
         // Player folders are known only from the archive's own directory members.
         for (const auto& entry : zip->Entries()) {
-          if (entry.UncompressedSize != 0) {
+          if (entry.Uncompressed_Size != 0) {
             continue;
           }
-          const std::string name = platform::Upper(entry.FileName);
+          const std::string name = platform::Upper(entry.Name);
           if (name.size() > 15 && name.rfind("MODELS/PLAYERS/", 0) == 0 && name.back() == '/') {
             specs.emplace_back("MODELS/PLAYERS/" + name.substr(15) + "icon_*.*");
             specs.emplace_back("SOUND/PLAYER/ANNOUNCE/*.WAV");
@@ -158,9 +158,9 @@ void TDatabase_Sync::Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag& record) 
 
 void TDatabase_Sync::Add_New_PK3(const std::string& directory, const std::string& filename,
                                  std::uint32_t size, std::int32_t date) {
-  auto record = std::make_unique<TPK3_Datei_Eintrag>();
+  auto record = std::make_unique<TPK3_Record>();
   record->Owner = &Db_;
-  Sink_.Status(1, Kuerze_Pfad(directory + "\\" + filename, Status_Width));
+  Sink_.Status(1, Shorten_Path(directory + "\\" + filename, Status_Width));
   record->MOD_Directory = directory;
   record->PK3_Filename = filename;
   record->PK3_Filesize = size;
@@ -170,7 +170,7 @@ void TDatabase_Sync::Add_New_PK3(const std::string& directory, const std::string
     // Scanned again at the next start, however the file looks then.
     record->PK3_Filedate = Date_Not_Scanned;
   }
-  TPK3_Datei_Eintrag& taken = *record;
+  TPK3_Record& taken = *record;
   Db_.Adopt_Record(std::move(record));
   Extract_Levelshots_And_Botinfo(taken);
 }
@@ -178,8 +178,8 @@ void TDatabase_Sync::Add_New_PK3(const std::string& directory, const std::string
 void TDatabase_Sync::Update_PK3(int index, const std::string& directory,
                                 const std::string& filename, std::uint32_t size, std::int32_t date,
                                 bool extraction_only) {
-  TPK3_Datei_Eintrag& record = *Db_.Items(index);
-  Sink_.Status(1, Kuerze_Pfad(directory + "\\" + filename, Status_Width));
+  TPK3_Record& record = *Db_.Items(index);
+  Sink_.Status(1, Shorten_Path(directory + "\\" + filename, Status_Width));
   record.MOD_Directory = platform::Lower(directory);
   record.PK3_Filename = filename;
   record.PK3_Filesize = size;
@@ -190,7 +190,7 @@ void TDatabase_Sync::Update_PK3(int index, const std::string& directory,
   }
   const auto fresh = Db_.New_Map_Manager(&record);
   if (extraction_only) {
-    Open_Archive = std::make_unique<Zip_Archive>();
+    Open_Archive = std::make_unique<TZip_Archive>();
     try {
       Open_Archive_Listing(*Open_Archive, Archive_Path(record));
       TArchive_Facts facts;
@@ -207,23 +207,23 @@ void TDatabase_Sync::Update_PK3(int index, const std::string& directory,
     if (!Scan_PK3(record, *fresh)) {
       record.PK3_Filedate = Date_Not_Scanned;
     }
-    TMAP_Dateien& stored = *record.Maps;
+    TMap_Records& stored = *record.Maps;
     for (int i = 0; i < stored.Count(); ++i) {
-      TMAP_Datei_Eintrag& map = *stored.Items(i);
-      if (const TMAP_Datei_Eintrag* found = Last_Same(*fresh, map)) {
+      TMap_Record& map = *stored.Items(i);
+      if (const TMap_Record* found = Last_Same(*fresh, map)) {
         Copy_Companion_Flags(map, *found);
       } else {
         map.Present = false;
       }
     }
     for (int i = 0; i < fresh->Count(); ++i) {
-      const TMAP_Datei_Eintrag& map = *fresh->Items(i);
-      if (TMAP_Datei_Eintrag* found = Last_Same(stored, map)) {
+      const TMap_Record& map = *fresh->Items(i);
+      if (TMap_Record* found = Last_Same(stored, map)) {
         found->Present = true;
         Copy_Companion_Flags(*found, map);
       } else {
         // A new map: the next ID of the stored list, every property as the scan left it.
-        stored.Adopt_Record(TMAP_Dateien_Verwaltung::Clone_Map(map));
+        stored.Adopt_Record(TMap_Record_Store::Clone_Map(map));
       }
     }
   }
@@ -261,7 +261,7 @@ void TDatabase_Sync::Sync_With_Disk(const TGame_Directory_Walk& walk) {
       Sync.Syncing_ = false;
     }
   } reset{*this};
-  TPK3_Dateien_Verwaltung& db = Db_;
+  TPK3_Record_Store& db = Db_;
   const TDatabase_Paths& paths = db.Paths();
   Walk_Paths_.clear();
   // The first record of each pair of names, ignoring case, as Find_PK3 gives it. Records taken
@@ -326,7 +326,7 @@ void TDatabase_Sync::Sync_With_Disk(const TGame_Directory_Walk& walk) {
   db.Sort_By_Filename();
   std::string key;
   for (int i = 0; i < db.Count(); ++i) {
-    TPK3_Datei_Eintrag& record = *db.Items(i);
+    TPK3_Record& record = *db.Items(i);
     Make_Archive_Key(key, record.MOD_Directory, record.PK3_Filename);
     if (Walk_Paths_.find(key) != Walk_Paths_.end()) {
       record.Present = true;

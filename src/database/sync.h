@@ -18,9 +18,9 @@ namespace vorlix {
 
 class TFolder_Cache;
 class TInteraction;
-class TMAP_Dateien;
-class TPK3_Datei_Eintrag;
-class TPK3_Dateien_Verwaltung;
+class TMap_Records;
+class TPK3_Record;
+class TPK3_Record_Store;
 
 // Where the synchronisation reports to: the texts of the scan and extraction (status lines and
 // error messages), and the facts of each archive it listed.
@@ -34,8 +34,8 @@ class TSync_Sink : public TScan_Sink {
 // Passes the texts on to the user at once and the facts to `listed` (dropped when it is empty).
 class TLive_Sync_Sink : public TSync_Sink {
  public:
-  using Listed_Handler = std::function<void(const TArchive_Facts&)>;
-  explicit TLive_Sync_Sink(TInteraction* interaction, Listed_Handler listed = nullptr)
+  using TListed_Handler = std::function<void(const TArchive_Facts&)>;
+  explicit TLive_Sync_Sink(TInteraction* interaction, TListed_Handler listed = nullptr)
       : Live_(interaction), Listed_(std::move(listed)) {}
   void Status(int line, const std::string& text) override { Live_.Status(line, text); }
   void Error(const std::string& text) override { Live_.Error(text); }
@@ -47,13 +47,13 @@ class TLive_Sync_Sink : public TSync_Sink {
 
  private:
   TLive_Scan_Sink Live_;
-  Listed_Handler Listed_;
+  TListed_Handler Listed_;
 };
 
 class TDatabase_Sync {
  public:
   // `database` and `sink` must outlive the synchroniser.
-  TDatabase_Sync(TPK3_Dateien_Verwaltung& database, TSync_Sink& sink);
+  TDatabase_Sync(TPK3_Record_Store& database, TSync_Sink& sink);
   ~TDatabase_Sync();
   TDatabase_Sync(const TDatabase_Sync&) = delete;
   TDatabase_Sync& operator=(const TDatabase_Sync&) = delete;
@@ -76,16 +76,16 @@ class TDatabase_Sync {
   // follows) and appends one map per .bsp member to `maps` with its companion flags; reports the
   // archive's facts. A map that cannot be read is reported and left out. False (reported) when
   // the archive could not be listed or its scan failed as a whole; the maps recorded so far stay.
-  bool Scan_PK3(TPK3_Datei_Eintrag& record, TMAP_Dateien& maps);
+  bool Scan_PK3(TPK3_Record& record, TMap_Records& maps);
   // Copies the levelshots and bot files of the open archive into the record's folders and
   // closes the archive.
-  void Extract_Levelshots_And_Botinfo(TPK3_Datei_Eintrag& record);
+  void Extract_Levelshots_And_Botinfo(TPK3_Record& record);
   // Full path of a record's archive: where the running synchronisation's walk found it, else as
   // the database forms it.
-  std::string Archive_Path(const TPK3_Datei_Eintrag& record) const;
+  std::string Archive_Path(const TPK3_Record& record) const;
 
   // The archive open during a scan (at most one).
-  std::unique_ptr<Zip_Archive> Open_Archive;
+  std::unique_ptr<TZip_Archive> Open_Archive;
   // Worker threads that scan new and changed archives ahead of the synchronisation's walk;
   // 0 scans every archive on the calling thread when its turn comes. The records, files and
   // texts are the same either way.
@@ -95,7 +95,7 @@ class TDatabase_Sync {
   // Adds the folder changes made since the last call to the database's count of folder writes.
   void Count_Folder_Changes();
 
-  TPK3_Dateien_Verwaltung& Db_;
+  TPK3_Record_Store& Db_;
   TSync_Sink& Sink_;
   // The per-archive folders of LEVELSHOTS and BOTINFO, listed once per synchronisation.
   std::unique_ptr<TFolder_Cache> Folders_;

@@ -24,7 +24,7 @@ struct zip_file;
 namespace vorlix {
 
 // Progress events of an extraction; the numbers are part of the contract with the map scan.
-enum ProgrType : int { File_Started = 0, File_Progress = 1, Batch_Finished = 2 };
+enum TProgress_Type : int { File_Started = 0, File_Progress = 1, Batch_Finished = 2 };
 
 // An error of the ZIP layer, with its own message text.
 class TZip_Error : public std::runtime_error {
@@ -32,9 +32,9 @@ class TZip_Error : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct Zip_Entry {
-  std::string FileName;  // as stored: "/" separators, stored letter case
-  std::uint32_t UncompressedSize = 0;
+struct TZip_Entry {
+  std::string Name;  // as stored: "/" separators, stored letter case
+  std::uint32_t Uncompressed_Size = 0;
   std::int32_t DOS_Date_Time = 0;  // the member's own packed DOS date-time
   std::uint64_t Size64 = 0;        // the full uncompressed size (ZIP64 members may pass 4 GiB)
   bool Encrypted = false;
@@ -42,13 +42,13 @@ struct Zip_Entry {
 };
 
 // Reads one member's uncompressed data front to back, without holding it whole anywhere.
-class Zip_Member_Reader {
+class TZip_Member_Reader {
  public:
   // `raw_deflate`: the file gives the compressed bytes of a member of `size` bytes, inflated here.
-  explicit Zip_Member_Reader(zip_file* file, bool raw_deflate = false, std::uint64_t size = 0);
-  ~Zip_Member_Reader();
-  Zip_Member_Reader(const Zip_Member_Reader&) = delete;
-  Zip_Member_Reader& operator=(const Zip_Member_Reader&) = delete;
+  explicit TZip_Member_Reader(zip_file* file, bool raw_deflate = false, std::uint64_t size = 0);
+  ~TZip_Member_Reader();
+  TZip_Member_Reader(const TZip_Member_Reader&) = delete;
+  TZip_Member_Reader& operator=(const TZip_Member_Reader&) = delete;
 
   // Reads up to `count` bytes; fewer only at the end of the member. Throws TZip_Error.
   std::size_t Read(void* buffer, std::size_t count);
@@ -71,7 +71,7 @@ bool Is_Safe_Member_Name(const std::string& name);
 
 // What an extraction wrote, as paths relative to its base folder ("/" separators), and the
 // members it could not write, each as "<member or file>: <reason>".
-struct Zip_Extraction {
+struct TZip_Extraction {
   std::vector<std::string> Extracted;
   std::vector<std::string> Skipped;
   // "Could not extract from <archive>:" followed by one line per skipped member.
@@ -79,35 +79,35 @@ struct Zip_Extraction {
 };
 
 // A file to add to an archive: its path on disk and its entry name inside the archive.
-struct Zip_Addition {
+struct TZip_Addition {
   std::string Disk_Path;
   std::string Entry_Name;
 };
 
-class Zip_Archive {
+class TZip_Archive {
  public:
-  using Progress_Handler = std::function<void(Zip_Archive& sender, ProgrType type,
-                                              const std::string& filename, std::uint64_t size)>;
+  using TProgress_Handler = std::function<void(TZip_Archive& sender, TProgress_Type type,
+                                               const std::string& filename, std::uint64_t size)>;
 
-  Zip_Archive() = default;
-  ~Zip_Archive();
-  Zip_Archive(const Zip_Archive&) = delete;
-  Zip_Archive& operator=(const Zip_Archive&) = delete;
+  TZip_Archive() = default;
+  ~TZip_Archive();
+  TZip_Archive(const TZip_Archive&) = delete;
+  TZip_Archive& operator=(const TZip_Archive&) = delete;
 
   // Setting the file name lists the archive at once; an empty name or a missing file lists as
   // empty. A file that is not a readable ZIP archive lists as empty and throws TZip_Error.
-  void Set_ZipFilename(const std::string& path);
-  const std::string& ZipFilename() const { return ZipFilename_; }
-  // Lists an archive held in memory, as Set_ZipFilename lists a file: `name` stands for it in
+  void Set_Zip_Filename(const std::string& path);
+  const std::string& Zip_Filename() const { return Zip_Filename_; }
+  // Lists an archive held in memory, as Set_Zip_Filename lists a file: `name` stands for it in
   // messages. Throws TZip_Error when the data is not a readable ZIP archive. Extraction and member
   // reading work as with a file; Add and Rename_Entry need a file.
   void Set_Zip_Data(std::string data, const std::string& name);
 
   int Count() const { return static_cast<int>(Entries_.size()); }
-  const Zip_Entry& Entry(int index) const { return Entries_.at(static_cast<std::size_t>(index)); }
-  const std::vector<Zip_Entry>& Entries() const { return Entries_; }
+  const TZip_Entry& Entry(int index) const { return Entries_.at(static_cast<std::size_t>(index)); }
+  const std::vector<TZip_Entry>& Entries() const { return Entries_; }
 
-  Progress_Handler OnProgress;
+  TProgress_Handler On_Progress;
   // Limits of one extraction: a single member, and all members together.
   std::uint64_t Max_Member_Size = std::uint64_t{512} << 20;
   std::uint64_t Max_Total_Size = std::uint64_t{2} << 30;
@@ -118,24 +118,24 @@ class Zip_Archive {
   // written safely: what Extract writes for these specs.
   std::vector<int> Select(const std::vector<std::string>& specs) const;
   // Opens one member for reading. Throws TZip_Error (encrypted, damaged, no archive).
-  std::unique_ptr<Zip_Member_Reader> Open_Member(int index) const;
+  std::unique_ptr<TZip_Member_Reader> Open_Member(int index) const;
   // Opens one member for reading a part that ends before the member does: a deflated member is
   // inflated straight from its compressed bytes into the caller's buffers, without the CRC check
   // that only a read to the member's end could make. Other members open as with Open_Member.
-  std::unique_ptr<Zip_Member_Reader> Open_Member_Prefix(int index) const;
+  std::unique_ptr<TZip_Member_Reader> Open_Member_Prefix(int index) const;
 
   // Writes every member matching one of `specs`, in archive order, below the folder `base`:
   // with its folders (`with_dirs`) or by its bare name. Throws TZip_Error when there is no
   // archive or `base` is no folder; members that cannot be written are in the result's Skipped.
-  Zip_Extraction Extract(const std::vector<std::string>& specs, const std::string& base,
-                         bool with_dirs);
+  TZip_Extraction Extract(const std::vector<std::string>& specs, const std::string& base,
+                          bool with_dirs);
   // The files below `base` that a relative spec names ("\" or "/" separators, wildcards in any
   // component; links are not followed), each with its path relative to `base` as entry name.
-  static std::vector<Zip_Addition> Files_Matching(const std::string& base,
-                                                  const std::string& file_spec);
+  static std::vector<TZip_Addition> Files_Matching(const std::string& base,
+                                                   const std::string& file_spec);
   // Adds the files, deflated at level 9, replacing members of the same name ignoring case;
   // creates the archive. Throws TZip_Error, also when there is nothing to add.
-  void Add(const std::vector<Zip_Addition>& files);
+  void Add(const std::vector<TZip_Addition>& files);
   // Gives the member at `index` a new name inside the archive file; the data stays as stored and
   // the entry list is read again. Throws TZip_Error (also when another member has that name).
   void Rename_Entry(int index, const std::string& new_name);
@@ -144,9 +144,9 @@ class Zip_Archive {
   void Close();
   void List();
 
-  std::string ZipFilename_;
+  std::string Zip_Filename_;
   std::unique_ptr<const std::string> Data_;  // the archive held in memory, if any
-  std::vector<Zip_Entry> Entries_;
+  std::vector<TZip_Entry> Entries_;
   zip* Handle_ = nullptr;
 };
 

@@ -46,7 +46,7 @@ bool Read_At(std::ifstream& in, std::uint64_t offset, std::size_t count, std::st
   return static_cast<std::size_t>(in.gcount()) == count;
 }
 
-struct Raw_Member {
+struct TRaw_Member {
   std::string Name;
   std::int32_t Dos_Time = 0;
 };
@@ -55,10 +55,10 @@ struct Raw_Member {
 // libzip hands out a member's time only converted to calendar time, which does not give back
 // every stored value. Returns an empty list when the directory cannot be read this way.
 // `read_at(offset, count, out)` reads `count` bytes of an archive of `file_size` bytes.
-using Read_At_Function = std::function<bool(std::uint64_t, std::size_t, std::string&)>;
-std::vector<Raw_Member> Read_Central_Directory(const Read_At_Function& read_at,
-                                               std::uint64_t file_size) {
-  std::vector<Raw_Member> members;
+using TRead_At_Function = std::function<bool(std::uint64_t, std::size_t, std::string&)>;
+std::vector<TRaw_Member> Read_Central_Directory(const TRead_At_Function& read_at,
+                                                std::uint64_t file_size) {
+  std::vector<TRaw_Member> members;
   const std::uint64_t tail_size = std::min<std::uint64_t>(file_size, 22 + 65535);
   std::string tail;
   if (tail_size < 22 || !read_at(file_size - tail_size, tail_size, tail)) {
@@ -125,7 +125,7 @@ std::vector<Raw_Member> Read_Central_Directory(const Read_At_Function& read_at,
     if (at + 46 + name_length > cd.size()) {
       return {};
     }
-    Raw_Member member;
+    TRaw_Member member;
     member.Name.assign(cd.data() + at + 46, name_length);
     member.Dos_Time = static_cast<std::int32_t>((static_cast<std::uint32_t>(date) << 16) | time);
     members.push_back(std::move(member));
@@ -135,7 +135,7 @@ std::vector<Raw_Member> Read_Central_Directory(const Read_At_Function& read_at,
 }
 
 // The same, from a file.
-std::vector<Raw_Member> Read_Central_Directory(const std::string& path) {
+std::vector<TRaw_Member> Read_Central_Directory(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     return {};
@@ -148,7 +148,7 @@ std::vector<Raw_Member> Read_Central_Directory(const std::string& path) {
 }
 
 // The same, from an archive held in memory.
-std::vector<Raw_Member> Read_Central_Directory(const std::string* data) {
+std::vector<TRaw_Member> Read_Central_Directory(const std::string* data) {
   return Read_Central_Directory(
       [data](std::uint64_t offset, std::size_t count, std::string& out) {
         if (offset > data->size() || count > data->size() - offset) {
@@ -221,22 +221,22 @@ bool Is_Safe_Member_Name(const std::string& name) {
 
 // ---- archive ---------------------------------------------------------------------------------
 
-Zip_Archive::~Zip_Archive() {
+TZip_Archive::~TZip_Archive() {
   Close();
 }
 
-void Zip_Archive::Close() {
+void TZip_Archive::Close() {
   if (Handle_ != nullptr) {
     lz::zip_discard(Handle_);
     Handle_ = nullptr;
   }
 }
 
-void Zip_Archive::Set_ZipFilename(const std::string& path) {
+void TZip_Archive::Set_Zip_Filename(const std::string& path) {
   Close();
   Entries_.clear();
   Data_.reset();
-  ZipFilename_ = path;
+  Zip_Filename_ = path;
   struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0) {
     return;
@@ -244,15 +244,15 @@ void Zip_Archive::Set_ZipFilename(const std::string& path) {
   List();
 }
 
-void Zip_Archive::Set_Zip_Data(std::string data, const std::string& name) {
+void TZip_Archive::Set_Zip_Data(std::string data, const std::string& name) {
   Close();
   Entries_.clear();
-  ZipFilename_ = name;
+  Zip_Filename_ = name;
   Data_ = std::make_unique<const std::string>(std::move(data));
   List();
 }
 
-void Zip_Archive::List() {
+void TZip_Archive::List() {
   int code = 0;
   if (Data_) {
     zip_error_t error;
@@ -267,28 +267,28 @@ void Zip_Archive::List() {
     code = lz::zip_error_code_zip(&error);
     lz::zip_error_fini(&error);
   } else {
-    Handle_ = lz::zip_open(ZipFilename_.c_str(), ZIP_RDONLY, &code);
+    Handle_ = lz::zip_open(Zip_Filename_.c_str(), ZIP_RDONLY, &code);
   }
   if (Handle_ == nullptr) {
-    throw TZip_Error(ZipFilename_ + ": " + Error_Text(code));
+    throw TZip_Error(Zip_Filename_ + ": " + Error_Text(code));
   }
   const zip_int64_t count = lz::zip_get_num_entries(Handle_, 0);
-  const std::vector<Raw_Member> raw =
-      Data_ ? Read_Central_Directory(Data_.get()) : Read_Central_Directory(ZipFilename_);
+  const std::vector<TRaw_Member> raw =
+      Data_ ? Read_Central_Directory(Data_.get()) : Read_Central_Directory(Zip_Filename_);
   const bool raw_usable = raw.size() == static_cast<std::size_t>(std::max<zip_int64_t>(count, 0));
   Entries_.reserve(static_cast<std::size_t>(std::max<zip_int64_t>(count, 0)));
   for (zip_int64_t i = 0; i < count; ++i) {
     const auto index = static_cast<zip_uint64_t>(i);
-    Zip_Entry entry;
+    TZip_Entry entry;
     zip_stat_t st;
     lz::zip_stat_init(&st);
     if (lz::zip_stat_index(Handle_, index, ZIP_FL_ENC_RAW, &st) == 0) {
       if ((st.valid & ZIP_STAT_NAME) != 0 && st.name != nullptr) {
-        entry.FileName = st.name;
+        entry.Name = st.name;
       }
       if ((st.valid & ZIP_STAT_SIZE) != 0) {
         entry.Size64 = st.size;
-        entry.UncompressedSize =
+        entry.Uncompressed_Size =
             static_cast<std::uint32_t>(std::min<std::uint64_t>(st.size, UINT32_MAX));
       }
       if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) != 0) {
@@ -298,7 +298,7 @@ void Zip_Archive::List() {
         entry.DOS_Date_Time = platform::To_DOS_Date_Time(st.mtime);
       }
     }
-    if (raw_usable && raw[static_cast<std::size_t>(i)].Name == entry.FileName) {
+    if (raw_usable && raw[static_cast<std::size_t>(i)].Name == entry.Name) {
       entry.DOS_Date_Time = raw[static_cast<std::size_t>(i)].Dos_Time;
     }
     zip_uint8_t system = 0;
@@ -311,7 +311,7 @@ void Zip_Archive::List() {
   }
 }
 
-std::vector<int> Zip_Archive::Select(const std::vector<std::string>& specs) const {
+std::vector<int> TZip_Archive::Select(const std::vector<std::string>& specs) const {
   std::vector<int> selected;
   std::vector<std::string> patterns;
   std::unordered_set<std::string> exact;
@@ -323,13 +323,13 @@ std::vector<int> Zip_Archive::Select(const std::vector<std::string>& specs) cons
     }
   }
   for (std::size_t i = 0; i < Entries_.size(); ++i) {
-    const Zip_Entry& entry = Entries_[i];
-    if (entry.Is_Link || !Is_Safe_Member_Name(entry.FileName)) {
+    const TZip_Entry& entry = Entries_[i];
+    if (entry.Is_Link || !Is_Safe_Member_Name(entry.Name)) {
       continue;
     }
-    bool hit = !exact.empty() && exact.count(platform::Upper(entry.FileName)) != 0;
+    bool hit = !exact.empty() && exact.count(platform::Upper(entry.Name)) != 0;
     for (std::size_t s = 0; !hit && s < patterns.size(); ++s) {
-      hit = Spec_Matches(patterns[s], entry.FileName);
+      hit = Spec_Matches(patterns[s], entry.Name);
     }
     if (hit) {
       selected.push_back(static_cast<int>(i));

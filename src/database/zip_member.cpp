@@ -59,11 +59,11 @@ std::uint64_t Free_Space(const std::string& dir) {
 }
 
 // Writes one member to `target`; throws TZip_Error, leaving no partial file behind.
-void Write_Member(zip_t* archive, zip_uint64_t index, const Zip_Entry& entry,
+void Write_Member(zip_t* archive, zip_uint64_t index, const TZip_Entry& entry,
                   const std::string& target, const std::function<void()>& progress) {
   zip_file_t* file = lz::zip_fopen_index(archive, index, 0);
   if (file == nullptr) {
-    throw TZip_Error(entry.FileName + ": " + Zip_Message(archive));
+    throw TZip_Error(entry.Name + ": " + Zip_Message(archive));
   }
   const int fd =
       ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
@@ -78,7 +78,7 @@ void Write_Member(zip_t* archive, zip_uint64_t index, const Zip_Entry& entry,
   for (;;) {
     const zip_int64_t n = lz::zip_fread(file, buffer.data(), buffer.size());
     if (n < 0) {
-      failure = entry.FileName + ": " + lz::zip_file_strerror(file);
+      failure = entry.Name + ": " + lz::zip_file_strerror(file);
       break;
     }
     if (n == 0) {
@@ -86,7 +86,7 @@ void Write_Member(zip_t* archive, zip_uint64_t index, const Zip_Entry& entry,
     }
     written += static_cast<std::uint64_t>(n);
     if (written > entry.Size64) {
-      failure = entry.FileName + ": more data than its stated size";
+      failure = entry.Name + ": more data than its stated size";
       break;
     }
     std::size_t done = 0;
@@ -107,7 +107,7 @@ void Write_Member(zip_t* archive, zip_uint64_t index, const Zip_Entry& entry,
     progress();
   }
   if (failure.empty() && written != entry.Size64) {
-    failure = entry.FileName + ": less data than its stated size";
+    failure = entry.Name + ": less data than its stated size";
   }
   lz::zip_fclose(file);
   if (::close(fd) != 0 && failure.empty()) {
@@ -124,7 +124,7 @@ void Write_Member(zip_t* archive, zip_uint64_t index, const Zip_Entry& entry,
 // ---- member reader ---------------------------------------------------------------------------
 
 // Inflates a member's raw deflate data as it is read from the archive.
-struct Zip_Member_Reader::Inflater {
+struct TZip_Member_Reader::Inflater {
   Inflater() {
     if (inflateInit2(&Stream, -MAX_WBITS) != Z_OK) {
       throw TZip_Error("cannot start decompression");
@@ -169,7 +169,7 @@ struct Zip_Member_Reader::Inflater {
   bool Ended = false;
 };
 
-Zip_Member_Reader::Zip_Member_Reader(zip_file* file, bool raw_deflate, std::uint64_t size)
+TZip_Member_Reader::TZip_Member_Reader(zip_file* file, bool raw_deflate, std::uint64_t size)
     : File_(file) {
   if (raw_deflate) {
     try {
@@ -182,14 +182,14 @@ Zip_Member_Reader::Zip_Member_Reader(zip_file* file, bool raw_deflate, std::uint
   }
 }
 
-Zip_Member_Reader::~Zip_Member_Reader() {
+TZip_Member_Reader::~TZip_Member_Reader() {
   Inflater_.reset();
   if (File_ != nullptr) {
     lz::zip_fclose(File_);
   }
 }
 
-std::size_t Zip_Member_Reader::Read(void* buffer, std::size_t count) {
+std::size_t TZip_Member_Reader::Read(void* buffer, std::size_t count) {
   if (Inflater_) {
     return Inflater_->Read(File_, buffer, count);
   }
@@ -208,7 +208,7 @@ std::size_t Zip_Member_Reader::Read(void* buffer, std::size_t count) {
   return done;
 }
 
-std::uint64_t Zip_Member_Reader::Skip(std::uint64_t count) {
+std::uint64_t TZip_Member_Reader::Skip(std::uint64_t count) {
   std::vector<char> scratch(static_cast<std::size_t>(std::min<std::uint64_t>(count, Chunk_Size)));
   std::uint64_t done = 0;
   while (done < count) {
@@ -222,18 +222,18 @@ std::uint64_t Zip_Member_Reader::Skip(std::uint64_t count) {
   return done;
 }
 
-std::unique_ptr<Zip_Member_Reader> Zip_Archive::Open_Member(int index) const {
+std::unique_ptr<TZip_Member_Reader> TZip_Archive::Open_Member(int index) const {
   if (Handle_ == nullptr || index < 0 || index >= Count()) {
     throw TZip_Error("no such member");
   }
   zip_file_t* file = lz::zip_fopen_index(Handle_, static_cast<zip_uint64_t>(index), 0);
   if (file == nullptr) {
-    throw TZip_Error(Entry(index).FileName + ": " + Zip_Message(Handle_));
+    throw TZip_Error(Entry(index).Name + ": " + Zip_Message(Handle_));
   }
-  return std::make_unique<Zip_Member_Reader>(file);
+  return std::make_unique<TZip_Member_Reader>(file);
 }
 
-std::unique_ptr<Zip_Member_Reader> Zip_Archive::Open_Member_Prefix(int index) const {
+std::unique_ptr<TZip_Member_Reader> TZip_Archive::Open_Member_Prefix(int index) const {
   if (Handle_ == nullptr || index < 0 || index >= Count()) {
     throw TZip_Error("no such member");
   }
@@ -247,12 +247,12 @@ std::unique_ptr<Zip_Member_Reader> Zip_Archive::Open_Member_Prefix(int index) co
   }
   zip_file_t* file = lz::zip_fopen_index(Handle_, at, ZIP_FL_COMPRESSED);
   if (file == nullptr) {
-    throw TZip_Error(Entry(index).FileName + ": " + Zip_Message(Handle_));
+    throw TZip_Error(Entry(index).Name + ": " + Zip_Message(Handle_));
   }
-  return std::make_unique<Zip_Member_Reader>(file, true, st.size);
+  return std::make_unique<TZip_Member_Reader>(file, true, st.size);
 }
 
-std::string Zip_Extraction::Failure_Text(const std::string& archive) const {
+std::string TZip_Extraction::Failure_Text(const std::string& archive) const {
   std::string text = "Could not extract from " + archive + ":";
   for (const auto& failure : Skipped) {
     text += "\n" + failure;
@@ -260,11 +260,11 @@ std::string Zip_Extraction::Failure_Text(const std::string& archive) const {
   return text;
 }
 
-Zip_Extraction Zip_Archive::Extract(const std::vector<std::string>& specs, const std::string& base,
-                                    bool with_dirs) {
+TZip_Extraction TZip_Archive::Extract(const std::vector<std::string>& specs,
+                                      const std::string& base, bool with_dirs) {
   struct stat st {};
-  if (!Data_ && (ZipFilename_.empty() || ::stat(ZipFilename_.c_str(), &st) != 0)) {
-    throw TZip_Error("The archive " + ZipFilename_ + " does not exist.");
+  if (!Data_ && (Zip_Filename_.empty() || ::stat(Zip_Filename_.c_str(), &st) != 0)) {
+    throw TZip_Error("The archive " + Zip_Filename_ + " does not exist.");
   }
   if (Handle_ == nullptr) {
     List();
@@ -272,16 +272,16 @@ Zip_Extraction Zip_Archive::Extract(const std::vector<std::string>& specs, const
   if (!Is_Directory(base)) {
     throw TZip_Error("The folder " + base + " does not exist.");
   }
-  Zip_Extraction result;
+  TZip_Extraction result;
   std::vector<std::string>& failures = result.Skipped;
   std::uint64_t total = 0;
   for (const int index : Select(specs)) {
-    const Zip_Entry& entry = Entry(index);
-    const bool is_folder = entry.FileName.back() == '/';
+    const TZip_Entry& entry = Entry(index);
+    const bool is_folder = entry.Name.back() == '/';
     if (is_folder) {
       if (with_dirs) {
         try {
-          Make_Folders_Below(base, entry.FileName.substr(0, entry.FileName.size() - 1));
+          Make_Folders_Below(base, entry.Name.substr(0, entry.Name.size() - 1));
         } catch (const TZip_Error& error) {
           failures.emplace_back(error.what());
         }
@@ -289,19 +289,19 @@ Zip_Extraction Zip_Archive::Extract(const std::vector<std::string>& specs, const
       continue;
     }
     const std::string relative =
-        with_dirs ? entry.FileName : entry.FileName.substr(entry.FileName.rfind('/') + 1);
-    if (OnProgress) {
-      OnProgress(*this, File_Started, relative, entry.Size64);
+        with_dirs ? entry.Name : entry.Name.substr(entry.Name.rfind('/') + 1);
+    if (On_Progress) {
+      On_Progress(*this, File_Started, relative, entry.Size64);
     }
     try {
       if (entry.Encrypted) {
-        throw TZip_Error(entry.FileName + ": encrypted members are not supported");
+        throw TZip_Error(entry.Name + ": encrypted members are not supported");
       }
       if (entry.Size64 > Max_Member_Size || total + entry.Size64 > Max_Total_Size) {
-        throw TZip_Error(entry.FileName + ": too large to extract");
+        throw TZip_Error(entry.Name + ": too large to extract");
       }
       if (entry.Size64 + Disk_Reserve > Free_Space(base)) {
-        throw TZip_Error(entry.FileName + ": not enough free disk space");
+        throw TZip_Error(entry.Name + ": not enough free disk space");
       }
       const auto slash = relative.rfind('/');
       if (slash != std::string::npos) {
@@ -309,8 +309,8 @@ Zip_Extraction Zip_Archive::Extract(const std::vector<std::string>& specs, const
       }
       const std::string target = platform::Join(base, relative);
       Write_Member(Handle_, static_cast<zip_uint64_t>(index), entry, target, [&] {
-        if (OnProgress) {
-          OnProgress(*this, File_Progress, " ", 0);
+        if (On_Progress) {
+          On_Progress(*this, File_Progress, " ", 0);
         }
       });
       total += entry.Size64;
@@ -320,8 +320,8 @@ Zip_Extraction Zip_Archive::Extract(const std::vector<std::string>& specs, const
       failures.emplace_back(error.what());
     }
   }
-  if (OnProgress) {
-    OnProgress(*this, Batch_Finished, " ", 0);
+  if (On_Progress) {
+    On_Progress(*this, Batch_Finished, " ", 0);
   }
   return result;
 }

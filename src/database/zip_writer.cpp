@@ -13,8 +13,8 @@ using zip_detail::Error_Text;
 using zip_detail::Memory_Archive_Error;
 using zip_detail::Zip_Message;
 
-std::vector<Zip_Addition> Zip_Archive::Files_Matching(const std::string& base,
-                                                      const std::string& file_spec) {
+std::vector<TZip_Addition> TZip_Archive::Files_Matching(const std::string& base,
+                                                        const std::string& file_spec) {
   const std::vector<std::string> parts = platform::Split_Path_Components(file_spec);
   if (parts.empty() || platform::Is_Separator(file_spec[0])) {
     return {};
@@ -43,7 +43,7 @@ std::vector<Zip_Addition> Zip_Archive::Files_Matching(const std::string& base,
     }
     found = std::move(next);
   }
-  std::vector<Zip_Addition> files;
+  std::vector<TZip_Addition> files;
   files.reserve(found.size());
   for (auto& name : found) {
     files.push_back({platform::Join(base, name), std::move(name)});
@@ -51,15 +51,15 @@ std::vector<Zip_Addition> Zip_Archive::Files_Matching(const std::string& base,
   return files;
 }
 
-void Zip_Archive::Add(const std::vector<Zip_Addition>& additions) {
-  if (ZipFilename_.empty()) {
+void TZip_Archive::Add(const std::vector<TZip_Addition>& additions) {
+  if (Zip_Filename_.empty()) {
     throw TZip_Error("No archive name given.");
   }
   if (Data_) {
-    throw TZip_Error(Memory_Archive_Error(ZipFilename_));
+    throw TZip_Error(Memory_Archive_Error(Zip_Filename_));
   }
   // The same entry twice is added once.
-  std::vector<Zip_Addition> files;
+  std::vector<TZip_Addition> files;
   std::set<std::string> seen;
   for (const auto& addition : additions) {
     if (seen.insert(addition.Entry_Name).second) {
@@ -67,13 +67,13 @@ void Zip_Archive::Add(const std::vector<Zip_Addition>& additions) {
     }
   }
   if (files.empty()) {
-    throw TZip_Error("No files to add to " + ZipFilename_ + ".");
+    throw TZip_Error("No files to add to " + Zip_Filename_ + ".");
   }
   Close();
   int code = 0;
-  zip_t* archive = lz::zip_open(ZipFilename_.c_str(), ZIP_CREATE, &code);
+  zip_t* archive = lz::zip_open(Zip_Filename_.c_str(), ZIP_CREATE, &code);
   if (archive == nullptr) {
-    throw TZip_Error(ZipFilename_ + ": " + Error_Text(code));
+    throw TZip_Error(Zip_Filename_ + ": " + Error_Text(code));
   }
   for (const auto& [file, name] : files) {
     zip_source_t* source = lz::zip_source_file(archive, file.c_str(), 0, -1);
@@ -117,24 +117,24 @@ void Zip_Archive::Add(const std::vector<Zip_Addition>& additions) {
   if (lz::zip_close(archive) != 0) {
     const std::string message = Zip_Message(archive);
     lz::zip_discard(archive);
-    throw TZip_Error(ZipFilename_ + ": " + message);
+    throw TZip_Error(Zip_Filename_ + ": " + message);
   }
   Entries_.clear();
   List();
 }
 
-void Zip_Archive::Rename_Entry(int index, const std::string& new_name) {
+void TZip_Archive::Rename_Entry(int index, const std::string& new_name) {
   if (index < 0 || index >= Count()) {
     throw TZip_Error("no such member");
   }
   if (Data_) {
-    throw TZip_Error(Memory_Archive_Error(ZipFilename_));
+    throw TZip_Error(Memory_Archive_Error(Zip_Filename_));
   }
   Close();
   int code = 0;
-  zip_t* archive = lz::zip_open(ZipFilename_.c_str(), 0, &code);
+  zip_t* archive = lz::zip_open(Zip_Filename_.c_str(), 0, &code);
   if (archive == nullptr) {
-    throw TZip_Error(ZipFilename_ + ": " + Error_Text(code));
+    throw TZip_Error(Zip_Filename_ + ": " + Error_Text(code));
   }
   if (lz::zip_file_rename(archive, static_cast<zip_uint64_t>(index), new_name.c_str(),
                           ZIP_FL_ENC_GUESS) != 0 ||
@@ -143,7 +143,7 @@ void Zip_Archive::Rename_Entry(int index, const std::string& new_name) {
     lz::zip_discard(archive);
     Entries_.clear();
     List();
-    throw TZip_Error(ZipFilename_ + ": " + message);
+    throw TZip_Error(Zip_Filename_ + ": " + message);
   }
   Entries_.clear();
   List();

@@ -28,7 +28,7 @@ std::string Build_Argument_Text(const TLaunch_Choices& choices) {
   text += " +seta g_gametype ";
   text += Game_Type_Value(choices.Game_Type);
   text += " +map ";
-  text += Entferne_Dateiendung(choices.MAP_Filename);
+  text += Remove_Extension(choices.MAP_Filename);
   text += " +sv_maxclients ";
   text += choices.Limits_Players;
   text += " +timelimit ";
@@ -84,7 +84,7 @@ std::string Map_Name_Refusal(const std::string& name) {
 }
 
 std::string Launch_Refusal(const TLaunch_Choices& choices) {
-  if (const std::string reason = Map_Name_Refusal(Entferne_Dateiendung(choices.MAP_Filename));
+  if (const std::string reason = Map_Name_Refusal(Remove_Extension(choices.MAP_Filename));
       !reason.empty()) {
     return "The map " + choices.MAP_Filename + " cannot be launched: " + reason + ".";
   }
@@ -144,9 +144,9 @@ TLaunch_Choices Launch_Choices_From(const TMap_Properties_Model& model,
                                     const std::string& game_dir) {
   TLaunch_Choices choices;
   choices.Game_Dir = game_dir;
-  if (model.MOD_to_use_Selected >= 0 &&
-      model.MOD_to_use_Selected < static_cast<int>(model.MOD_to_use.size())) {
-    choices.MOD = model.MOD_to_use[static_cast<std::size_t>(model.MOD_to_use_Selected)];
+  if (model.MOD_To_Use_Selected >= 0 &&
+      model.MOD_To_Use_Selected < static_cast<int>(model.MOD_To_Use.size())) {
+    choices.MOD = model.MOD_To_Use[static_cast<std::size_t>(model.MOD_To_Use_Selected)];
   }
   choices.Game_Type = model.Radio_Selected;
   if (model.Map() != nullptr) {

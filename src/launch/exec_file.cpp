@@ -59,7 +59,7 @@ std::string Resolve_Program(const std::string& program, const std::string& worki
 
 }  // namespace
 
-bool TExecFile::Start(const std::string& program, const std::vector<std::string>& arguments) {
+bool TExec_File::Start(const std::string& program, const std::vector<std::string>& arguments) {
   const std::string file = Resolve_Program(program, Working_Directory, Error_);
   if (Error_ != 0) {
     return false;
@@ -110,7 +110,7 @@ bool TExecFile::Start(const std::string& program, const std::vector<std::string>
   }
   Busy_ = true;
   int status = 0;
-  if (WaitStyle == TWaitStyle::wSuspend) {
+  if (Wait_Style == TWait_Style::Suspend) {
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
   } else {
@@ -125,8 +125,8 @@ bool TExecFile::Start(const std::string& program, const std::vector<std::string>
   return true;
 }
 
-bool TExecFile::Execute() {
-  const std::string joined = CommandLine + " " + Parameters;
+bool TExec_File::Execute() {
+  const std::string joined = Command_Line + " " + Parameters;
   std::string program = Application_Name;
   std::vector<std::string> arguments = Split_Game_Arguments(joined);
   if (program.empty() && !arguments.empty()) {
@@ -136,7 +136,7 @@ bool TExecFile::Execute() {
   bool started = Start(program, arguments);
   if (!started && Associate) {
     // The program the desktop associates with the file named by the command.
-    const std::string file = CommandLine;
+    const std::string file = Command_Line;
     std::int32_t unused = 0;
     const std::string opener = Resolve_Program("xdg-open", "", unused);
     struct stat st {};
@@ -153,18 +153,18 @@ bool TExecFile::Execute() {
     }
   }
   if (!started) {
-    if (OnFail) {
-      OnFail(*this);
+    if (On_Fail) {
+      On_Fail(*this);
     }
     return false;
   }
   return true;
 }
 
-bool TExecFile::Execute(const std::string& program, const std::vector<std::string>& arguments) {
+bool TExec_File::Execute(const std::string& program, const std::vector<std::string>& arguments) {
   if (!Start(program, arguments)) {
-    if (OnFail) {
-      OnFail(*this);
+    if (On_Fail) {
+      On_Fail(*this);
     }
     return false;
   }

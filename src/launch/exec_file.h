@@ -12,12 +12,12 @@
 namespace vorlix {
 
 // How Execute waits: keeping the caller's events flowing, or blocked.
-enum class TWaitStyle { wRegular, wSuspend };
+enum class TWait_Style { Regular, Suspend };
 
-class TExecFile {
+class TExec_File {
  public:
   // Program and arguments, split as the game splits its command line (quotes group).
-  std::string CommandLine;
+  std::string Command_Line;
   // Further arguments, appended after one space.
   std::string Parameters;
   // The program to start; when set, the whole joined command is its arguments.
@@ -27,8 +27,8 @@ class TExecFile {
   // When the command cannot be started: open the file it names with the desktop's program.
   bool Associate = false;
   bool Wait = false;
-  TWaitStyle WaitStyle = TWaitStyle::wRegular;
-  std::function<void(TExecFile& sender)> OnFail;
+  TWait_Style Wait_Style = TWait_Style::Regular;
+  std::function<void(TExec_File& sender)> On_Fail;
 
   // Starts the process from the command text. True when it was created (and, with Wait, has
   // ended).

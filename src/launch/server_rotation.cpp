@@ -44,7 +44,7 @@ std::uint8_t Game_Type_Bit_Of(int radio_index) {
   return static_cast<std::uint8_t>(1U << static_cast<unsigned>(radio_index));
 }
 
-bool Usable_With(const TMAP_Datei_Eintrag& map, const std::string& mod) {
+bool Usable_With(const TMap_Record& map, const std::string& mod) {
   for (const auto& usable : map.Useable_MODs) {
     if (platform::Equal_Ignore_Case(usable, mod)) {
       return true;
@@ -174,16 +174,15 @@ std::string Game_Type_Word(int radio_index) {
   return Game_Type_Words[static_cast<std::size_t>(radio_index)];
 }
 
-std::string Game_Map_Name(const TMAP_Datei_Eintrag& map) {
-  return platform::Lower(Entferne_Dateiendung(map.MAP_Filename));
+std::string Game_Map_Name(const TMap_Record& map) {
+  return platform::Lower(Remove_Extension(map.MAP_Filename));
 }
 
-TServer_Rotation Choose_Rotation(const std::vector<TMAP_Datei_Eintrag*>& maps,
-                                 const std::string& mod, int game_type,
-                                 const TMap_Game_Facts* game) {
+TServer_Rotation Choose_Rotation(const std::vector<TMap_Record*>& maps, const std::string& mod,
+                                 int game_type, const TMap_Game_Facts* game) {
   TServer_Rotation rotation;
   const bool type_known = game_type >= 0 && game_type < Game_Type_Count;
-  for (const TMAP_Datei_Eintrag* map : maps) {
+  for (const TMap_Record* map : maps) {
     const std::string name = Game_Map_Name(*map);
     std::string reason;
     if (!Usable_With(*map, mod)) {
@@ -204,11 +203,11 @@ TServer_Rotation Choose_Rotation(const std::vector<TMAP_Datei_Eintrag*>& maps,
   return rotation;
 }
 
-std::vector<std::string> Server_MODs(const std::vector<TMAP_Datei_Eintrag*>& maps,
+std::vector<std::string> Server_MODs(const std::vector<TMap_Record*>& maps,
                                      const std::vector<std::string>& mod_list) {
   std::vector<std::string> mods;
   for (const auto& mod : mod_list) {
-    for (const TMAP_Datei_Eintrag* map : maps) {
+    for (const TMap_Record* map : maps) {
       if (Usable_With(*map, mod)) {
         mods.push_back(mod);
         break;
@@ -222,7 +221,7 @@ bool Host_Server_Available(const TMaps_Tree_Node* node) {
   if (node == nullptr || !node->Is_Group()) {
     return false;
   }
-  for (const TMAP_Datei_Eintrag* map : Maps_Of_Group(*node)) {
+  for (const TMap_Record* map : Maps_Of_Group(*node)) {
     if (!map->Useable_MODs.empty()) {
       return true;
     }
@@ -230,12 +229,12 @@ bool Host_Server_Available(const TMaps_Tree_Node* node) {
   return false;
 }
 
-TServer_Settings Default_Server_Settings(const std::vector<TMAP_Datei_Eintrag*>& maps,
+TServer_Settings Default_Server_Settings(const std::vector<TMap_Record*>& maps,
                                          const std::string& mod, const TMap_Game_Facts* game) {
   TServer_Settings settings;
   settings.MOD = mod;
-  std::vector<const TMAP_Datei_Eintrag*> usable;
-  for (const TMAP_Datei_Eintrag* map : maps) {
+  std::vector<const TMap_Record*> usable;
+  for (const TMap_Record* map : maps) {
     if (Usable_With(*map, mod)) {
       usable.push_back(map);
     }
@@ -254,7 +253,7 @@ TServer_Settings Default_Server_Settings(const std::vector<TMAP_Datei_Eintrag*>&
     }
   }
   // A value the maps agree on, else the default already in place.
-  const auto agreed = [&usable](int& target, std::int32_t TMAP_Datei_Eintrag::*field, int add) {
+  const auto agreed = [&usable](int& target, std::int32_t TMap_Record::*field, int add) {
     for (const auto* map : usable) {
       if (map->*field != usable.front()->*field) {
         return;
@@ -262,11 +261,11 @@ TServer_Settings Default_Server_Settings(const std::vector<TMAP_Datei_Eintrag*>&
     }
     target = usable.front()->*field + add;
   };
-  agreed(settings.Frag_Limit, &TMAP_Datei_Eintrag::Limits_Frags, 0);
-  agreed(settings.Time_Limit, &TMAP_Datei_Eintrag::Limits_Time, 0);
-  agreed(settings.Capture_Limit, &TMAP_Datei_Eintrag::Limits_Captures, 0);
-  agreed(settings.Max_Clients, &TMAP_Datei_Eintrag::Limits_Players, 0);
-  agreed(settings.Bot_Skill, &TMAP_Datei_Eintrag::Bot_Skill, 1);
+  agreed(settings.Frag_Limit, &TMap_Record::Limits_Frags, 0);
+  agreed(settings.Time_Limit, &TMap_Record::Limits_Time, 0);
+  agreed(settings.Capture_Limit, &TMap_Record::Limits_Captures, 0);
+  agreed(settings.Max_Clients, &TMap_Record::Limits_Players, 0);
+  agreed(settings.Bot_Skill, &TMap_Record::Bot_Skill, 1);
   return settings;
 }
 
@@ -480,11 +479,11 @@ bool TServer_Process::Stop() const {
 
 TServer_Start Host_Server(const std::string& game_dir, const TServer_Settings& settings,
                           const std::vector<std::string>& rotation, const std::string& server_exe,
-                          const std::string& q3a_exe, bool dry_run, TExecFile& exec_file,
+                          const std::string& q3a_exe, bool dry_run, TExec_File& exec_file,
                           TInteraction& interaction) {
   TServer_Start result;
   const auto fail = [&interaction, &result](int status, const std::string& text) {
-    interaction.Message(Message_Kind::Error, text, Button_Set::OK);
+    interaction.Message(TMessage_Kind::Error, text, TAnswer_Set::OK);
     result.Status = status;
     return result;
   };

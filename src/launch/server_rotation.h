@@ -26,9 +26,9 @@
 
 namespace vorlix {
 
-class TExecFile;
+class TExec_File;
 class TInteraction;
-class TMAP_Datei_Eintrag;
+class TMap_Record;
 class TMap_Game_Facts;
 class TMaps_Tree_Node;
 
@@ -73,16 +73,15 @@ struct TServer_Rotation {
 
 // The name the game knows a map by: its file name without the extension, in lower case as the
 // archives hold their members.
-std::string Game_Map_Name(const TMAP_Datei_Eintrag& map);
+std::string Game_Map_Name(const TMap_Record& map);
 
 // The maps usable with `mod` that are made for the game type (Made_For_Game_Type, with the game's
 // facts when given), in the given order; the others with the reason.
-TServer_Rotation Choose_Rotation(const std::vector<TMAP_Datei_Eintrag*>& maps,
-                                 const std::string& mod, int game_type,
-                                 const TMap_Game_Facts* game = nullptr);
+TServer_Rotation Choose_Rotation(const std::vector<TMap_Record*>& maps, const std::string& mod,
+                                 int game_type, const TMap_Game_Facts* game = nullptr);
 
 // The MODs of `mod_list` (in its order) that some of the maps is usable with.
-std::vector<std::string> Server_MODs(const std::vector<TMAP_Datei_Eintrag*>& maps,
+std::vector<std::string> Server_MODs(const std::vector<TMap_Record*>& maps,
                                      const std::vector<std::string>& mod_list);
 
 // "Host Server..." is available for a group holding a map usable with some MOD.
@@ -91,7 +90,7 @@ bool Host_Server_Available(const TMaps_Tree_Node* node);
 // The settings offered for the maps with `mod`: the game type every usable map allows (first of
 // ffa, tourney, team, ctf, single, other; else ffa), limits, player count and skill where the
 // usable maps agree, the defaults otherwise.
-TServer_Settings Default_Server_Settings(const std::vector<TMAP_Datei_Eintrag*>& maps,
+TServer_Settings Default_Server_Settings(const std::vector<TMap_Record*>& maps,
                                          const std::string& mod,
                                          const TMap_Game_Facts* game = nullptr);
 
@@ -161,7 +160,7 @@ struct TServer_Start {
 // detached in the game directory. Refusals and failures go to `interaction` as error boxes.
 TServer_Start Host_Server(const std::string& game_dir, const TServer_Settings& settings,
                           const std::vector<std::string>& rotation, const std::string& server_exe,
-                          const std::string& q3a_exe, bool dry_run, TExecFile& exec_file,
+                          const std::string& q3a_exe, bool dry_run, TExec_File& exec_file,
                           TInteraction& interaction);
 
 }  // namespace vorlix

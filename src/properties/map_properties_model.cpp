@@ -23,23 +23,21 @@ const std::array<const char*, 5> Skill_Captions = {"I Can Win", "Bring It On", "
 
 const std::array<TNumeric_Spec, Numeric_Count> Numeric_Fields = {{
     {"Min_Recomm_Players", "Mi&n Players", "specifies the recommended minimum amount of players", 2,
-     32, Dialog_Page::General, &TMAP_Datei_Eintrag::Min_Recomm_Players,
+     32, TDialog_Page::General, &TMap_Record::Min_Recomm_Players,
      &TMap_Properties_Model::Min_Recomm_Players},
     {"Max_Recomm_Players", "Ma&x Players", "specifies the recommended maximum amount of players", 2,
-     32, Dialog_Page::General, &TMAP_Datei_Eintrag::Max_Recomm_Players,
+     32, TDialog_Page::General, &TMap_Record::Max_Recomm_Players,
      &TMap_Properties_Model::Max_Recomm_Players},
-    {"Rating", "Ra&ting", "represents your personal rating of this map", 0, 9, Dialog_Page::General,
-     &TMAP_Datei_Eintrag::Rating, &TMap_Properties_Model::Rating},
-    {"Limits_Frags", "Frags", "specify a Fraglimit for this map", 0, 100, Dialog_Page::Arena,
-     &TMAP_Datei_Eintrag::Limits_Frags, &TMap_Properties_Model::Limits_Frags},
+    {"Rating", "Ra&ting", "represents your personal rating of this map", 0, 9,
+     TDialog_Page::General, &TMap_Record::Rating, &TMap_Properties_Model::Rating},
+    {"Limits_Frags", "Frags", "specify a Fraglimit for this map", 0, 100, TDialog_Page::Arena,
+     &TMap_Record::Limits_Frags, &TMap_Properties_Model::Limits_Frags},
     {"Limits_Captures", "Captures", "specify a Capturelimit for this map", 0, 50,
-     Dialog_Page::Arena, &TMAP_Datei_Eintrag::Limits_Captures,
-     &TMap_Properties_Model::Limits_Captures},
-    {"Limits_Time", "Time", "specify a Timelimit for this map", 0, 120, Dialog_Page::Arena,
-     &TMAP_Datei_Eintrag::Limits_Time, &TMap_Properties_Model::Limits_Time},
+     TDialog_Page::Arena, &TMap_Record::Limits_Captures, &TMap_Properties_Model::Limits_Captures},
+    {"Limits_Time", "Time", "specify a Timelimit for this map", 0, 120, TDialog_Page::Arena,
+     &TMap_Record::Limits_Time, &TMap_Properties_Model::Limits_Time},
     {"Limits_Players", "Players", "specify the maximum number of players for this map", 2, 32,
-     Dialog_Page::Arena, &TMAP_Datei_Eintrag::Limits_Players,
-     &TMap_Properties_Model::Limits_Players},
+     TDialog_Page::Arena, &TMap_Record::Limits_Players, &TMap_Properties_Model::Limits_Players},
 }};
 
 namespace {
@@ -66,43 +64,43 @@ void Set_Membership(std::vector<std::string>& names, const std::string& name, bo
   }
 }
 
-void Merge_Label(TLabel_Field& field, const std::string& text) {
-  if (field.State == Merge_State::Not_Set) {
+void Merge_Text_Field(TText_Field& field, const std::string& text) {
+  if (field.State == TMerge_State::Not_Set) {
     field.Text = text;
-    field.State = Merge_State::Single;
-  } else if (field.State == Merge_State::Single && field.Text != text) {
+    field.State = TMerge_State::Single;
+  } else if (field.State == TMerge_State::Single && field.Text != text) {
     field.Text.clear();
-    field.State = Merge_State::Mixed;
+    field.State = TMerge_State::Mixed;
   }
 }
 
 void Merge_Numeric(TNumeric_Field& field, int value) {
-  if (field.State == Merge_State::Not_Set) {
+  if (field.State == TMerge_State::Not_Set) {
     field.Set_Position(value);
-    field.State = Merge_State::Single;
-  } else if (field.State == Merge_State::Single && field.Position() != value) {
+    field.State = TMerge_State::Single;
+  } else if (field.State == TMerge_State::Single && field.Position() != value) {
     field.Reset();
-    field.State = Merge_State::Mixed;
+    field.State = TMerge_State::Mixed;
   }
 }
 
 void Merge_Check(TCheck_Field& field, bool value) {
-  const Check_State state = value ? Check_State::Checked : Check_State::Unchecked;
-  if (field.Merge == Merge_State::Not_Set) {
+  const TCheck_State state = value ? TCheck_State::Checked : TCheck_State::Unchecked;
+  if (field.Merge == TMerge_State::Not_Set) {
     field.State = state;
-    field.Merge = Merge_State::Single;
-  } else if (field.Merge == Merge_State::Single && field.State != state) {
-    field.State = Check_State::Greyed;
-    field.Merge = Merge_State::Mixed;
+    field.Merge = TMerge_State::Single;
+  } else if (field.Merge == TMerge_State::Single && field.State != state) {
+    field.State = TCheck_State::Greyed;
+    field.Merge = TMerge_State::Mixed;
   }
 }
 
 void Load_Check(TCheck_Field& field, bool value) {
-  field.State = value ? Check_State::Checked : Check_State::Unchecked;
-  field.Merge = Merge_State::Single;
+  field.State = value ? TCheck_State::Checked : TCheck_State::Unchecked;
+  field.Merge = TMerge_State::Single;
 }
 
-std::string Archive_MOD_Directory(const TMAP_Datei_Eintrag& map) {
+std::string Archive_MOD_Directory(const TMap_Record& map) {
   return map.PK3 != nullptr ? map.PK3->MOD_Directory : std::string();
 }
 
@@ -112,7 +110,7 @@ TArena_Block Import_Block(const TArena_Info& info) {
 }
 
 // A map without archive record is treated as a map of the base directory.
-bool In_Base_Directory(const TMAP_Datei_Eintrag& map) {
+bool In_Base_Directory(const TMap_Record& map) {
   return map.PK3 == nullptr || platform::Upper(map.PK3->MOD_Directory) == Base_MOD_Name;
 }
 
@@ -130,7 +128,7 @@ bool TNumeric_Field::Value(int& value) const {
     return false;
   }
   try {
-    value = Text_zu_Zahl(Text);
+    value = Text_To_Number(Text);
     return true;
   } catch (const TConversion_Error&) {
     return false;
@@ -158,12 +156,12 @@ void TNumeric_Field::Set_Range(int lower, int upper) {
 }
 
 void TCheck_Field::Click() {
-  State = State == Check_State::Checked ? Check_State::Unchecked : Check_State::Checked;
+  State = State == TCheck_State::Checked ? TCheck_State::Unchecked : TCheck_State::Checked;
 }
 
 // ---- TCheck_List ------------------------------------------------------------------------------
 
-int TCheck_List::Add(const std::string& name, const TBot_Liste* bots) {
+int TCheck_List::Add(const std::string& name, const TBot_List* bots) {
   const auto at = std::upper_bound(Entries_.begin(), Entries_.end(), name,
                                    [](const std::string& n, const TCheck_List_Entry& e) {
                                      return platform::Listing_Less(n, e.Name);
@@ -191,7 +189,7 @@ void TCheck_List::Remove(int index) {
 std::vector<std::string> TCheck_List::Checked_Names() const {
   std::vector<std::string> names;
   for (const auto& entry : Entries_) {
-    if (entry.State == Check_State::Checked) {
+    if (entry.State == TCheck_State::Checked) {
       names.push_back(entry.Name);
     }
   }
@@ -200,7 +198,7 @@ std::vector<std::string> TCheck_List::Checked_Names() const {
 
 void TCheck_List::Clear_Checks() {
   for (auto& entry : Entries_) {
-    entry.State = Check_State::Unchecked;
+    entry.State = TCheck_State::Unchecked;
   }
 }
 
@@ -213,33 +211,33 @@ TMap_Properties_Model::TMap_Properties_Model() {
   Set_Map_Mode();
 }
 
-void TMap_Properties_Model::Set_Labels(const TMAP_Datei_Eintrag& map, bool merge) {
+void TMap_Properties_Model::Set_Labels(const TMap_Record& map, bool merge) {
   const std::string texts[6] = {map.Map_Longname,
                                 map.PK3 != nullptr ? map.PK3->PK3_Filename : std::string(),
                                 Archive_MOD_Directory(map),
                                 platform::Lower(map.MAP_Filename),
                                 Format_Map_Size(map.MAP_Filesize, Context_.Locale).toStdString(),
                                 Format_Map_Date(map.MAP_Filedate, Context_.Locale).toStdString()};
-  TLabel_Field* fields[6] = {&Map_Longname, &PK3_Filename, &MOD_Directory,
-                             &MAP_Filename, &MAP_Filesize, &MAP_Filedate};
+  TText_Field* fields[6] = {&Map_Longname, &PK3_Filename, &MOD_Directory,
+                            &MAP_Filename, &MAP_Filesize, &MAP_Filedate};
   for (int i = 0; i < 6; ++i) {
     if (merge) {
-      Merge_Label(*fields[i], texts[i]);
+      Merge_Text_Field(*fields[i], texts[i]);
     } else {
       fields[i]->Text = texts[i];
-      fields[i]->State = Merge_State::Single;
+      fields[i]->State = TMerge_State::Single;
     }
   }
 }
 
-std::vector<std::string> TMap_Properties_Model::Offered_MODs(const TMAP_Datei_Eintrag& map) const {
+std::vector<std::string> TMap_Properties_Model::Offered_MODs(const TMap_Record& map) const {
   if (!In_Base_Directory(map)) {
     return {platform::Upper(Archive_MOD_Directory(map))};
   }
   return Context_.Mods != nullptr ? Context_.Mods->Names() : std::vector<std::string>();
 }
 
-void TMap_Properties_Model::Load_Map(TMAP_Datei_Eintrag* map) {
+void TMap_Properties_Model::Load_Map(TMap_Record* map) {
   Map_ = map;
   if (map == nullptr) {
     return;
@@ -248,19 +246,19 @@ void TMap_Properties_Model::Load_Map(TMAP_Datei_Eintrag* map) {
   for (const auto& spec : Numeric_Fields) {
     TNumeric_Field& field = this->*spec.Field;
     field.Set_Position(map->*spec.Record);
-    field.State = Merge_State::Single;
+    field.State = TMerge_State::Single;
   }
   Load_Check(Allow_Include_In_Arena_File, map->Allow_Include_In_Arena_File);
   Comment.Text = map->Comment;
-  Comment.State = Merge_State::Single;
+  Comment.State = TMerge_State::Single;
   for (int i = 0; i < Game_Type_Count; ++i) {
     Load_Check(Game_Types[static_cast<std::size_t>(i)], (map->Game_Types & (1u << i)) != 0);
   }
   Bot_Skill = map->Bot_Skill >= 0 && map->Bot_Skill < static_cast<int>(Skill_Captions.size())
                   ? map->Bot_Skill
                   : -1;
-  Bot_Skill_State = Merge_State::Single;
-  Page = Dialog_Page::General;
+  Bot_Skill_State = TMerge_State::Single;
+  Page = TDialog_Page::General;
 
   Useable_MODs.Clear();
   for (const auto& name : Offered_MODs(*map)) {
@@ -270,23 +268,23 @@ void TMap_Properties_Model::Load_Map(TMAP_Datei_Eintrag* map) {
   }
   for (int i = 0; i < Useable_MODs.Count(); ++i) {
     Useable_MODs[i].State = Contains_Ignore_Case(map->Useable_MODs, Useable_MODs[i].Name)
-                                ? Check_State::Checked
-                                : Check_State::Unchecked;
+                                ? TCheck_State::Checked
+                                : TCheck_State::Unchecked;
   }
 
   Assigned_Bots.Clear();
-  Map_Properties_Bots_zuweisen();
+  Assign_Map_Properties_Bots();
   Assigned_Bots.Clear_Checks();
   if (Has_Bot_File(*map)) {
     Bots_Visible = true;
     for (int i = 0; i < Assigned_Bots.Count(); ++i) {
       if (Contains_Ignore_Case(map->Assigned_Bots, Assigned_Bots[i].Name)) {
-        Assigned_Bots[i].State = Check_State::Checked;
+        Assigned_Bots[i].State = TCheck_State::Checked;
       }
     }
   } else {
     if (!map->Assigned_Bots.empty() && Context_.Interaction != nullptr) {
-      Context_.Interaction->Message(Message_Kind::Error, No_AAS_Message, Button_Set::OK);
+      Context_.Interaction->Message(TMessage_Kind::Error, No_AAS_Message, TAnswer_Set::OK);
     }
     Assigned_Bots.Clear();
     Bots_Visible = false;
@@ -294,7 +292,7 @@ void TMap_Properties_Model::Load_Map(TMAP_Datei_Eintrag* map) {
   Load_Game_Facts(*map);
 }
 
-void TMap_Properties_Model::Load_Game_Facts(const TMAP_Datei_Eintrag& map) {
+void TMap_Properties_Model::Load_Game_Facts(const TMap_Record& map) {
   Game_Facts = {};
   const TGame_Index* index = Context_.Game_Index.get();
   if (index == nullptr || map.PK3 == nullptr) {
@@ -343,7 +341,7 @@ void TMap_Properties_Model::Use_Arena_Settings() {
       continue;
     }
     try {
-      field->Set_Position(Text_zu_Zahl(value));
+      field->Set_Position(Text_To_Number(value));
     } catch (const TConversion_Error&) {
       // not a number: the field keeps its value
     }
@@ -351,21 +349,21 @@ void TMap_Properties_Model::Use_Arena_Settings() {
   if (Bots_Visible) {
     for (int i = 0; i < Assigned_Bots.Count(); ++i) {
       Assigned_Bots[i].State = Contains_Ignore_Case(settings.Bots, Assigned_Bots[i].Name)
-                                   ? Check_State::Checked
-                                   : Check_State::Unchecked;
+                                   ? TCheck_State::Checked
+                                   : TCheck_State::Unchecked;
     }
   }
 }
 
-void TMap_Properties_Model::Store_Map(TMAP_Datei_Eintrag& map) const {
+void TMap_Properties_Model::Store_Map(TMap_Record& map) const {
   for (const auto& spec : Numeric_Fields) {
     map.*spec.Record = (this->*spec.Field).Position();
   }
-  map.Allow_Include_In_Arena_File = Allow_Include_In_Arena_File.State == Check_State::Checked;
+  map.Allow_Include_In_Arena_File = Allow_Include_In_Arena_File.State == TCheck_State::Checked;
   map.Comment = Comment.Text;
   std::uint8_t types = 0;
   for (int i = 0; i < Game_Type_Count; ++i) {
-    if (Game_Types[static_cast<std::size_t>(i)].State == Check_State::Checked) {
+    if (Game_Types[static_cast<std::size_t>(i)].State == TCheck_State::Checked) {
       types = static_cast<std::uint8_t>(types | (1u << i));
     }
   }
@@ -382,35 +380,35 @@ void TMap_Properties_Model::Store_Map(TMAP_Datei_Eintrag& map) const {
 
 void TMap_Properties_Model::Reset_For_Group() {
   Map_ = nullptr;
-  for (TLabel_Field* field : {&Map_Longname, &PK3_Filename, &MOD_Directory, &MAP_Filename,
-                              &MAP_Filesize, &MAP_Filedate, &Comment}) {
+  for (TText_Field* field : {&Map_Longname, &PK3_Filename, &MOD_Directory, &MAP_Filename,
+                             &MAP_Filesize, &MAP_Filedate, &Comment}) {
     field->Text.clear();
-    field->State = Merge_State::Not_Set;
+    field->State = TMerge_State::Not_Set;
   }
   for (const auto& spec : Numeric_Fields) {
     (this->*spec.Field).Reset();
-    (this->*spec.Field).State = Merge_State::Not_Set;
+    (this->*spec.Field).State = TMerge_State::Not_Set;
   }
   Allow_Include_In_Arena_File = {};
   for (auto& box : Game_Types) {
     box = {};
   }
   Bot_Skill = -1;
-  Bot_Skill_State = Merge_State::Not_Set;
+  Bot_Skill_State = TMerge_State::Not_Set;
   Useable_MODs.Clear();
   Assigned_Bots.Clear();
   Bots_Visible = false;
   Game_Facts = {};
-  Page = Dialog_Page::General;
+  Page = TDialog_Page::General;
 }
 
-bool TMap_Properties_Model::Has_Bot_File(const TMAP_Datei_Eintrag& map) const {
+bool TMap_Properties_Model::Has_Bot_File(const TMap_Record& map) const {
   return map.Has_AAS || (Context_.Game_Index && map.PK3 != nullptr &&
                          Context_.Game_Index->Bot_File(map.MAP_Filename, map.PK3->MOD_Directory,
                                                        Base_Directories()) != nullptr);
 }
 
-void TMap_Properties_Model::Merge_Map(const TMAP_Datei_Eintrag& map, bool first) {
+void TMap_Properties_Model::Merge_Map(const TMap_Record& map, bool first) {
   Set_Labels(map, true);
   for (const auto& spec : Numeric_Fields) {
     Merge_Numeric(this->*spec.Field, map.*spec.Record);
@@ -419,13 +417,13 @@ void TMap_Properties_Model::Merge_Map(const TMAP_Datei_Eintrag& map, bool first)
   for (int i = 0; i < Game_Type_Count; ++i) {
     Merge_Check(Game_Types[static_cast<std::size_t>(i)], (map.Game_Types & (1u << i)) != 0);
   }
-  Merge_Label(Comment, map.Comment);
-  if (Bot_Skill_State == Merge_State::Not_Set) {
+  Merge_Text_Field(Comment, map.Comment);
+  if (Bot_Skill_State == TMerge_State::Not_Set) {
     Bot_Skill = map.Bot_Skill;
-    Bot_Skill_State = Merge_State::Single;
-  } else if (Bot_Skill_State == Merge_State::Single && Bot_Skill != map.Bot_Skill) {
+    Bot_Skill_State = TMerge_State::Single;
+  } else if (Bot_Skill_State == TMerge_State::Single && Bot_Skill != map.Bot_Skill) {
     Bot_Skill = -1;
-    Bot_Skill_State = Merge_State::Mixed;
+    Bot_Skill_State = TMerge_State::Mixed;
   }
 
   // Useable MODs: the map's own offer joins the list; entries differing between maps go grey.
@@ -438,18 +436,18 @@ void TMap_Properties_Model::Merge_Map(const TMAP_Datei_Eintrag& map, bool first)
     auto& entry = Useable_MODs[i];
     const bool holds = Contains_Ignore_Case(map.Useable_MODs, entry.Name);
     if (entry.Added) {
-      entry.State = holds ? Check_State::Checked : Check_State::Unchecked;
+      entry.State = holds ? TCheck_State::Checked : TCheck_State::Unchecked;
       entry.Added = false;
-    } else if ((entry.State == Check_State::Checked && !holds) ||
-               (entry.State == Check_State::Unchecked && holds)) {
-      entry.State = Check_State::Greyed;
+    } else if ((entry.State == TCheck_State::Checked && !holds) ||
+               (entry.State == TCheck_State::Unchecked && holds)) {
+      entry.State = TCheck_State::Greyed;
     }
   }
 
   // Assigned Bots: every bot of every MOD, then the map's assignment merged in.
   if (Assigned_Bots.Count() == 0 && Context_.Mods != nullptr) {
     for (int m = 0; m < Context_.Mods->Count(); ++m) {
-      const TBot_Liste* bots = Context_.Mods->Bots(m);
+      const TBot_List* bots = Context_.Mods->Bots(m);
       if (bots == nullptr) {
         continue;
       }
@@ -467,38 +465,38 @@ void TMap_Properties_Model::Merge_Map(const TMAP_Datei_Eintrag& map, bool first)
       auto& entry = Assigned_Bots[i];
       const bool holds = Contains_Ignore_Case(map.Assigned_Bots, entry.Name);
       if (first) {
-        entry.State = holds ? Check_State::Checked : Check_State::Unchecked;
-      } else if ((holds && entry.State == Check_State::Unchecked) ||
-                 (!holds && entry.State == Check_State::Checked)) {
-        entry.State = Check_State::Greyed;
+        entry.State = holds ? TCheck_State::Checked : TCheck_State::Unchecked;
+      } else if ((holds && entry.State == TCheck_State::Unchecked) ||
+                 (!holds && entry.State == TCheck_State::Checked)) {
+        entry.State = TCheck_State::Greyed;
       }
     }
   }
 }
 
-void TMap_Properties_Model::Load_Group(const std::vector<TMAP_Datei_Eintrag*>& maps) {
+void TMap_Properties_Model::Load_Group(const std::vector<TMap_Record*>& maps) {
   Reset_For_Group();
   std::unique_ptr<TNotice> notice;
   if (Context_.Interaction != nullptr) {
     notice = Context_.Interaction->Notice("Please wait", "Accumulating map information...");
   }
   bool first = true;
-  for (const TMAP_Datei_Eintrag* map : maps) {
+  for (const TMap_Record* map : maps) {
     if (map == nullptr) {
       continue;
     }
     Merge_Map(*map, first);
     first = false;
   }
-  Map_Properties_Bots_zuweisen();
+  Assign_Map_Properties_Bots();
 }
 
-void TMap_Properties_Model::Store_Group(const std::vector<TMAP_Datei_Eintrag*>& maps) const {
+void TMap_Properties_Model::Store_Group(const std::vector<TMap_Record*>& maps) const {
   std::unique_ptr<TNotice> notice;
   if (Context_.Interaction != nullptr) {
     notice = Context_.Interaction->Notice("Please wait", "Storing map information...");
   }
-  for (TMAP_Datei_Eintrag* map : maps) {
+  for (TMap_Record* map : maps) {
     if (map == nullptr) {
       continue;
     }
@@ -508,14 +506,14 @@ void TMap_Properties_Model::Store_Group(const std::vector<TMAP_Datei_Eintrag*>& 
         map->*spec.Record = field.Position();
       }
     }
-    if (Allow_Include_In_Arena_File.State != Check_State::Greyed) {
-      map->Allow_Include_In_Arena_File = Allow_Include_In_Arena_File.State == Check_State::Checked;
+    if (Allow_Include_In_Arena_File.State != TCheck_State::Greyed) {
+      map->Allow_Include_In_Arena_File = Allow_Include_In_Arena_File.State == TCheck_State::Checked;
     }
     for (int i = 0; i < Game_Type_Count; ++i) {
-      const Check_State state = Game_Types[static_cast<std::size_t>(i)].State;
-      if (state == Check_State::Checked) {
+      const TCheck_State state = Game_Types[static_cast<std::size_t>(i)].State;
+      if (state == TCheck_State::Checked) {
         map->Game_Types = static_cast<std::uint8_t>(map->Game_Types | (1u << i));
-      } else if (state == Check_State::Unchecked) {
+      } else if (state == TCheck_State::Unchecked) {
         map->Game_Types = static_cast<std::uint8_t>(map->Game_Types & ~(1u << i));
       }
     }
@@ -526,13 +524,13 @@ void TMap_Properties_Model::Store_Group(const std::vector<TMAP_Datei_Eintrag*>& 
       map->Bot_Skill = Bot_Skill;
     }
     for (const auto& entry : Useable_MODs.Entries()) {
-      if (entry.State != Check_State::Greyed) {
-        Set_Membership(map->Useable_MODs, entry.Name, entry.State == Check_State::Checked);
+      if (entry.State != TCheck_State::Greyed) {
+        Set_Membership(map->Useable_MODs, entry.Name, entry.State == TCheck_State::Checked);
       }
     }
     for (const auto& entry : Assigned_Bots.Entries()) {
-      if (entry.State != Check_State::Greyed) {
-        Set_Membership(map->Assigned_Bots, entry.Name, entry.State == Check_State::Checked);
+      if (entry.State != TCheck_State::Greyed) {
+        Set_Membership(map->Assigned_Bots, entry.Name, entry.State == TCheck_State::Checked);
       }
     }
   }
@@ -541,41 +539,41 @@ void TMap_Properties_Model::Store_Group(const std::vector<TMAP_Datei_Eintrag*>& 
 // ---- Modes ------------------------------------------------------------------------------------
 
 void TMap_Properties_Model::Set_Map_Mode() {
-  Mode_ = Dialog_Mode::Map;
-  Page = Dialog_Page::General;
-  Focus = Dialog_Focus::Rename_PK3;
+  Mode_ = TDialog_Mode::Map;
+  Page = TDialog_Page::General;
+  Focus = TDialog_Focus::Rename_PK3;
 }
 
 void TMap_Properties_Model::Set_Group_Mode() {
-  Mode_ = Dialog_Mode::Group;
-  Page = Dialog_Page::General;
-  Focus = Dialog_Focus::General_Page;
+  Mode_ = TDialog_Mode::Group;
+  Page = TDialog_Page::General;
+  Focus = TDialog_Focus::General_Page;
 }
 
 void TMap_Properties_Model::Set_Launch_Mode() {
-  Mode_ = Dialog_Mode::Launch;
+  Mode_ = TDialog_Mode::Launch;
   Radio_Selected = -1;
   for (int i = 0; i < Game_Type_Count; ++i) {
-    const bool enabled = Game_Types[static_cast<std::size_t>(i)].State == Check_State::Checked;
+    const bool enabled = Game_Types[static_cast<std::size_t>(i)].State == TCheck_State::Checked;
     Radio_Enabled[static_cast<std::size_t>(i)] = enabled;
     if (enabled && Radio_Selected < 0) {
       Radio_Selected = i;
     }
   }
-  MOD_to_use = Useable_MODs.Checked_Names();
-  std::stable_sort(MOD_to_use.begin(), MOD_to_use.end(), platform::Listing_Less);
-  MOD_to_use_Selected = MOD_to_use.empty() ? -1 : 0;
-  Page = Dialog_Page::Arena;
-  Focus = Dialog_Focus::Game_Type_Radios;
+  MOD_To_Use = Useable_MODs.Checked_Names();
+  std::stable_sort(MOD_To_Use.begin(), MOD_To_Use.end(), platform::Listing_Less);
+  MOD_To_Use_Selected = MOD_To_Use.empty() ? -1 : 0;
+  Page = TDialog_Page::Arena;
+  Focus = TDialog_Focus::Game_Type_Radios;
 }
 
 const char* TMap_Properties_Model::Caption() const {
   switch (Mode_) {
-    case Dialog_Mode::Map:
+    case TDialog_Mode::Map:
       return "Map Properties";
-    case Dialog_Mode::Group:
+    case TDialog_Mode::Group:
       return "Map Group Properties";
-    case Dialog_Mode::Launch:
+    case TDialog_Mode::Launch:
       return "Launch Properties";
   }
   return "Map Properties";
@@ -629,9 +627,9 @@ void TMap_Properties_Model::Spin(TNumeric_Field& field, int delta) {
   }
 }
 
-void TMap_Properties_Model::Form_Show() {
+void TMap_Properties_Model::Reset_For_Show() {
   for (const auto& spec : Numeric_Fields) {
-    if ((this->*spec.Field).State == Merge_State::Mixed) {
+    if ((this->*spec.Field).State == TMerge_State::Mixed) {
       (this->*spec.Field).Text.clear();
     }
   }
@@ -644,7 +642,7 @@ std::vector<std::string> TMap_Properties_Model::Eligible_MODs() const {
   std::vector<std::string> eligible;
   if (Useable_MODs.Count() == 1) {
     const auto& entry = Useable_MODs[0];
-    if (entry.State != Check_State::Checked) {
+    if (entry.State != TCheck_State::Checked) {
       return eligible;
     }
     const std::string name = platform::Upper(entry.Name);
@@ -652,9 +650,9 @@ std::vector<std::string> TMap_Properties_Model::Eligible_MODs() const {
       eligible.emplace_back(Base_MOD_Name);
       return eligible;
     }
-    const TBot_Liste* bots = nullptr;
+    const TBot_List* bots = nullptr;
     if (Context_.Mods != nullptr) {
-      const int index = Context_.Mods->IndexOf(name);
+      const int index = Context_.Mods->Index_Of(name);
       bots = index >= 0 ? Context_.Mods->Bots(index) : nullptr;
     }
     // A MOD without bots of its own uses the game's standard bots.
@@ -664,12 +662,12 @@ std::vector<std::string> TMap_Properties_Model::Eligible_MODs() const {
   return Useable_MODs.Checked_Names();
 }
 
-void TMap_Properties_Model::Bots_von_MOD_hinzufuegen(const std::string& mod) {
+void TMap_Properties_Model::Add_Bots_Of_MOD(const std::string& mod) {
   if (Context_.Mods == nullptr) {
     return;
   }
-  const int index = Context_.Mods->IndexOf(platform::Upper(mod));
-  const TBot_Liste* bots = index >= 0 ? Context_.Mods->Bots(index) : nullptr;
+  const int index = Context_.Mods->Index_Of(platform::Upper(mod));
+  const TBot_List* bots = index >= 0 ? Context_.Mods->Bots(index) : nullptr;
   if (bots == nullptr) {
     return;
   }
@@ -681,27 +679,26 @@ void TMap_Properties_Model::Bots_von_MOD_hinzufuegen(const std::string& mod) {
   }
 }
 
-bool TMap_Properties_Model::Bot_in_MOD_vorhanden(const std::string& mod,
-                                                 const std::string& bot) const {
+bool TMap_Properties_Model::Bot_In_MOD(const std::string& mod, const std::string& bot) const {
   if (Context_.Mods == nullptr) {
     return false;
   }
-  const int index = Context_.Mods->IndexOf(platform::Upper(mod));
-  const TBot_Liste* bots = index >= 0 ? Context_.Mods->Bots(index) : nullptr;
-  return bots != nullptr && bots->Finde_Bot(bot) >= 0;
+  const int index = Context_.Mods->Index_Of(platform::Upper(mod));
+  const TBot_List* bots = index >= 0 ? Context_.Mods->Bots(index) : nullptr;
+  return bots != nullptr && bots->Find_Bot(bot) >= 0;
 }
 
-void TMap_Properties_Model::Map_Properties_Bots_zuweisen() {
+void TMap_Properties_Model::Assign_Map_Properties_Bots() {
   const std::vector<std::string> eligible = Eligible_MODs();
   for (const auto& mod : eligible) {
-    Bots_von_MOD_hinzufuegen(mod);
+    Add_Bots_Of_MOD(mod);
   }
   int i = 0;
   while (i < Assigned_Bots.Count()) {
     const std::string name = Assigned_Bots[i].Name;
     const bool provided =
         std::any_of(eligible.begin(), eligible.end(),
-                    [&](const std::string& mod) { return Bot_in_MOD_vorhanden(mod, name); });
+                    [&](const std::string& mod) { return Bot_In_MOD(mod, name); });
     if (provided) {
       ++i;
     } else {
@@ -714,7 +711,7 @@ void TMap_Properties_Model::Map_Properties_Bots_zuweisen() {
   // A name that differs only in letter case from a pruned entry was skipped while adding; it is
   // offered now, so that a bot of a checked MOD never goes missing.
   for (const auto& mod : eligible) {
-    Bots_von_MOD_hinzufuegen(mod);
+    Add_Bots_Of_MOD(mod);
   }
 }
 
@@ -723,8 +720,9 @@ void TMap_Properties_Model::Useable_MOD_Clicked(int index) {
     return;
   }
   auto& entry = Useable_MODs[index];
-  entry.State = entry.State == Check_State::Checked ? Check_State::Unchecked : Check_State::Checked;
-  Map_Properties_Bots_zuweisen();
+  entry.State =
+      entry.State == TCheck_State::Checked ? TCheck_State::Unchecked : TCheck_State::Checked;
+  Assign_Map_Properties_Bots();
 }
 
 void TMap_Properties_Model::Assigned_Bot_Clicked(int index) {
@@ -732,7 +730,8 @@ void TMap_Properties_Model::Assigned_Bot_Clicked(int index) {
     return;
   }
   auto& entry = Assigned_Bots[index];
-  entry.State = entry.State == Check_State::Checked ? Check_State::Unchecked : Check_State::Checked;
+  entry.State =
+      entry.State == TCheck_State::Checked ? TCheck_State::Unchecked : TCheck_State::Checked;
 }
 
 // ---- Botshot preview
@@ -773,18 +772,18 @@ TBot_Preview_Files TMap_Properties_Model::Find_Bot_Preview(int index) const {
   if (entry.Bots == nullptr) {
     return {};
   }
-  const int position = entry.Bots->Finde_Bot(entry.Name);
+  const int position = entry.Bots->Find_Bot(entry.Name);
   if (position < 0) {
     return {};
   }
-  const TBot_Eintrag bot = entry.Bots->Hole_Bot(position);
+  const TBot_Entry bot = entry.Bots->Hole_Bot(position);
   return Find_Bot_Files(*Context_.Database, Context_.Botinfo_Dir, entry.Bots->MOD_Name,
                         bot.Bot_Name, bot.Bot_Model);
 }
 
-TBot_Preview_Files Find_Bot_Files(const TPK3_Dateien_Verwaltung& database,
-                                  const std::string& botinfo_dir, const std::string& mod_name,
-                                  const std::string& bot_name, const std::string& bot_model) {
+TBot_Preview_Files Find_Bot_Files(const TPK3_Record_Store& database, const std::string& botinfo_dir,
+                                  const std::string& mod_name, const std::string& bot_name,
+                                  const std::string& bot_model) {
   std::string model_dir = bot_model;
   std::string icon_name = "ICON_DEFAULT.";
   const auto slash = bot_model.find('/');
@@ -799,7 +798,7 @@ TBot_Preview_Files Find_Bot_Files(const TPK3_Dateien_Verwaltung& database,
   // The extracted files lie as named in the archives: every name is looked up ignoring case.
   platform::TCase_Resolver resolver;
   for (int p = database.Count() - 1; p >= 0; --p) {
-    const TPK3_Datei_Eintrag* archive = database.Items(p);
+    const TPK3_Record* archive = database.Items(p);
     if (archive == nullptr || !archive->Present ||
         !platform::Equal_Ignore_Case(archive->MOD_Directory, mod_name) ||
         archive->PK3_Filename.empty()) {

@@ -17,24 +17,24 @@
 
 namespace vorlix {
 
-class TBot_Liste;
+class TBot_List;
 class TInteraction;
-class TMAP_Datei_Eintrag;
-class TMOD_Liste;
-class TPK3_Dateien_Verwaltung;
+class TMap_Record;
+class TMOD_List;
+class TPK3_Record_Store;
 class TMap_Properties_Model;
 
 // What group loading found for a field: no map merged yet, all maps agree, or they differ.
-enum class Merge_State { Not_Set, Single, Mixed };
+enum class TMerge_State { Not_Set, Single, Mixed };
 // A check box or check-list entry; Greyed is the third, mixed state.
-enum class Check_State { Unchecked, Checked, Greyed };
-enum class Dialog_Mode { Map, Group, Launch };
+enum class TCheck_State { Unchecked, Checked, Greyed };
+enum class TDialog_Mode { Map, Group, Launch };
 // How the dialog ended: OK ("OK", "Launch Q3A", "Delete PK3" after deleting), Cancel (also
 // closing the window), Retry (after "Rename PK3" renamed the archive), Yes ("Launch Q3A and exit").
-enum class Dialog_Result { OK, Cancel, Retry, Yes };
-enum class Dialog_Page { General, Arena };
+enum class TDialog_Result { OK, Cancel, Retry, Yes };
+enum class TDialog_Page { General, Arena };
 // Where the input focus goes when the dialog is shown.
-enum class Dialog_Focus { Rename_PK3, General_Page, Game_Type_Radios };
+enum class TDialog_Focus { Rename_PK3, General_Page, Game_Type_Radios };
 
 inline constexpr const char* Base_MOD_Name = "BASEQ3";
 inline constexpr const char* No_AAS_Message =
@@ -46,8 +46,8 @@ struct TProperties_Context {
   std::string Levelshots_Dir;
   std::string Botinfo_Dir;
   std::string Game_Dir;
-  const TMOD_Liste* Mods = nullptr;
-  const TPK3_Dateien_Verwaltung* Database = nullptr;  // the archives searched for bot icons
+  const TMOD_List* Mods = nullptr;
+  const TPK3_Record_Store* Database = nullptr;  // the archives searched for bot icons
   TInteraction* Interaction = nullptr;
   QLocale Locale;  // size and date formats
   // What the game knows of the archives: a map has a bot file when any present archive of its
@@ -56,9 +56,9 @@ struct TProperties_Context {
   std::shared_ptr<const TGame_Index> Game_Index;
 };
 
-struct TLabel_Field {
+struct TText_Field {
   std::string Text;
-  Merge_State State = Merge_State::Not_Set;
+  TMerge_State State = TMerge_State::Not_Set;
 };
 
 // An edit with spin buttons: the text the user sees and the spin position, which follows the
@@ -68,7 +68,7 @@ class TNumeric_Field {
   int Lower = 0;
   int Upper = 0;
   std::string Text;
-  Merge_State State = Merge_State::Not_Set;
+  TMerge_State State = TMerge_State::Not_Set;
 
   // Sets the spin position (kept within the range) and shows it.
   void Set_Position(int value);
@@ -96,8 +96,8 @@ struct TNumeric_Spec {
   const char* Hint;
   int Lower;
   int Upper;
-  Dialog_Page Page;  // General: below the comment; Arena: in the "Limits" group
-  std::int32_t TMAP_Datei_Eintrag::*Record;
+  TDialog_Page Page;  // General: below the comment; Arena: in the "Limits" group
+  std::int32_t TMap_Record::*Record;
   TNumeric_Field TMap_Properties_Model::*Field;
 };
 inline constexpr int Numeric_Count = 7;
@@ -114,17 +114,17 @@ struct TGame_Facts_Of_Map {
 };
 
 struct TCheck_Field {
-  Check_State State = Check_State::Unchecked;
-  Merge_State Merge = Merge_State::Not_Set;
+  TCheck_State State = TCheck_State::Unchecked;
+  TMerge_State Merge = TMerge_State::Not_Set;
   // A click: greyed and cleared become checked, checked becomes cleared.
   void Click();
 };
 
 struct TCheck_List_Entry {
   std::string Name;
-  Check_State State = Check_State::Unchecked;
-  const TBot_Liste* Bots = nullptr;  // bots list only: the MOD's list the entry came from
-  bool Added = false;                // group merging: added while merging the current map
+  TCheck_State State = TCheck_State::Unchecked;
+  const TBot_List* Bots = nullptr;  // bots list only: the MOD's list the entry came from
+  bool Added = false;               // group merging: added while merging the current map
 };
 
 // A sorted check list (names in listing order, compared ignoring case for membership).
@@ -137,7 +137,7 @@ class TCheck_List {
     return Entries_.at(static_cast<std::size_t>(index));
   }
   // Inserts at the sorted position; returns the index.
-  int Add(const std::string& name, const TBot_Liste* bots = nullptr);
+  int Add(const std::string& name, const TBot_List* bots = nullptr);
   int Index_Of_Ignore_Case(const std::string& name) const;
   void Remove(int index);
   void Clear() { Entries_.clear(); }
@@ -166,16 +166,16 @@ class TMap_Properties_Model {
   TMap_Properties_Model();
 
   // ---- Fields ----------------------------------------------------------------------------------
-  TLabel_Field Map_Longname, PK3_Filename, MOD_Directory, MAP_Filename;
-  TLabel_Field MAP_Filesize, MAP_Filedate;  // texts in UTF-8 (locale formats), not record bytes
+  TText_Field Map_Longname, PK3_Filename, MOD_Directory, MAP_Filename;
+  TText_Field MAP_Filesize, MAP_Filedate;  // texts in UTF-8 (locale formats), not record bytes
   // Their ranges, captions and record fields: Numeric_Fields.
   TNumeric_Field Min_Recomm_Players, Max_Recomm_Players, Rating;
   TNumeric_Field Limits_Frags, Limits_Captures, Limits_Time, Limits_Players;
   TCheck_Field Allow_Include_In_Arena_File;
   std::array<TCheck_Field, Game_Type_Count> Game_Types;
-  TLabel_Field Comment;
+  TText_Field Comment;
   int Bot_Skill = 3;  // item index, -1 for no item selected
-  Merge_State Bot_Skill_State = Merge_State::Not_Set;
+  TMerge_State Bot_Skill_State = TMerge_State::Not_Set;
   TCheck_List Useable_MODs;
   TCheck_List Assigned_Bots;
   bool Bots_Visible = true;  // the "Bots" group is shown, the "no AAS file available" panel hidden
@@ -185,13 +185,13 @@ class TMap_Properties_Model {
   // ---- Context ---------------------------------------------------------------------------------
   void Set_Context(const TProperties_Context& context) { Context_ = context; }
   const TProperties_Context& Context() const { return Context_; }
-  TMAP_Datei_Eintrag* Map() const { return Map_; }
+  TMap_Record* Map() const { return Map_; }
 
   // ---- One map ---------------------------------------------------------------------------------
   // Loads one map record (shows the "no AAS" warning through the context's interaction).
-  void Load_Map(TMAP_Datei_Eintrag* map);
+  void Load_Map(TMap_Record* map);
   // Writes the dialog into one map record.
-  void Store_Map(TMAP_Datei_Eintrag& map) const;
+  void Store_Map(TMap_Record& map) const;
 
   // "Use these settings": the game types, bots and frag limit of the map's own arena block, taken
   // as the import of an arena file takes them, and its time and capture limits where it gives
@@ -200,30 +200,30 @@ class TMap_Properties_Model {
 
   // ---- A group of maps -------------------------------------------------------------------------
   // Merges the maps (depth first in tree order); shows the notice window while it runs.
-  void Load_Group(const std::vector<TMAP_Datei_Eintrag*>& maps);
+  void Load_Group(const std::vector<TMap_Record*>& maps);
   // Writes every definite field into each of the maps; shows the notice window while it runs.
-  void Store_Group(const std::vector<TMAP_Datei_Eintrag*>& maps) const;
+  void Store_Group(const std::vector<TMap_Record*>& maps) const;
   void Reset_For_Group();
-  void Merge_Map(const TMAP_Datei_Eintrag& map, bool first);
+  void Merge_Map(const TMap_Record& map, bool first);
 
   // ---- Modes -----------------------------------------------------------------------------------
   void Set_Map_Mode();
   void Set_Group_Mode();
   void Set_Launch_Mode();
-  Dialog_Mode Mode() const { return Mode_; }
+  TDialog_Mode Mode() const { return Mode_; }
   const char* Caption() const;
-  Dialog_Page Page = Dialog_Page::General;
-  Dialog_Focus Focus = Dialog_Focus::Rename_PK3;
-  bool Rename_Delete_Enabled() const { return Mode_ == Dialog_Mode::Map; }
+  TDialog_Page Page = TDialog_Page::General;
+  TDialog_Focus Focus = TDialog_Focus::Rename_PK3;
+  bool Rename_Delete_Enabled() const { return Mode_ == TDialog_Mode::Map; }
   // Comment, Min and Max Players, Rating and "Allow Include In Arena File".
-  bool General_Edits_Enabled() const { return Mode_ != Dialog_Mode::Launch; }
+  bool General_Edits_Enabled() const { return Mode_ != TDialog_Mode::Launch; }
 
   // Launch mode: the game-type radio buttons and "MOD to use".
   std::array<bool, Game_Type_Count> Radio_Enabled{};
   int Radio_Selected = -1;
-  std::vector<std::string> MOD_to_use;  // sorted
-  int MOD_to_use_Selected = -1;
-  bool Launch_Enabled() const { return !MOD_to_use.empty(); }
+  std::vector<std::string> MOD_To_Use;  // sorted
+  int MOD_To_Use_Selected = -1;
+  bool Launch_Enabled() const { return !MOD_To_Use.empty(); }
 
   // ---- Numeric fields ---------------------------------------------------------------------------
   // Leaving a field: its check (Rating has none).
@@ -231,14 +231,14 @@ class TMap_Properties_Model {
   // A spin button: one step within the range; Min and Max Players then check as on leaving.
   void Spin(TNumeric_Field& field, int delta);
   // FormShow: a mixed numeric field shows an empty text; the botshot preview is reset.
-  void Form_Show();
+  void Reset_For_Show();
 
   // ---- Bots list -------------------------------------------------------------------------------
-  void Map_Properties_Bots_zuweisen();
-  void Bots_von_MOD_hinzufuegen(const std::string& mod);
-  bool Bot_in_MOD_vorhanden(const std::string& mod, const std::string& bot) const;
+  void Assign_Map_Properties_Bots();
+  void Add_Bots_Of_MOD(const std::string& mod);
+  bool Bot_In_MOD(const std::string& mod, const std::string& bot) const;
   // True when the game finds a bot file for the map (see TProperties_Context::Game_Index).
-  bool Has_Bot_File(const TMAP_Datei_Eintrag& map) const;
+  bool Has_Bot_File(const TMap_Record& map) const;
   // A click on an entry of "Useable MODs": its next check state, then the bots list follows.
   void Useable_MOD_Clicked(int index);
   void Assigned_Bot_Clicked(int index);
@@ -258,20 +258,20 @@ class TMap_Properties_Model {
  private:
   void Leave_Min_Players();
   void Leave_Max_Players();
-  void Load_Game_Facts(const TMAP_Datei_Eintrag& map);
+  void Load_Game_Facts(const TMap_Record& map);
   std::vector<std::string> Eligible_MODs() const;
-  std::vector<std::string> Offered_MODs(const TMAP_Datei_Eintrag& map) const;
-  void Set_Labels(const TMAP_Datei_Eintrag& map, bool merge);
+  std::vector<std::string> Offered_MODs(const TMap_Record& map) const;
+  void Set_Labels(const TMap_Record& map, bool merge);
 
   TProperties_Context Context_;
-  TMAP_Datei_Eintrag* Map_ = nullptr;
-  Dialog_Mode Mode_ = Dialog_Mode::Map;
+  TMap_Record* Map_ = nullptr;
+  TDialog_Mode Mode_ = TDialog_Mode::Map;
   std::set<int> Held_Keys_;
   int Last_Selected_Bot_ = -1;
 };
 
 // Key codes of the navigation keys that hold back the botshot preview.
-enum Navigation_Key {
+enum TNavigation_Key {
   Key_Page_Up = 33,
   Key_Page_Down = 34,
   Key_End = 35,
@@ -283,8 +283,8 @@ bool Is_Navigation_Key(int key);
 
 // The icon search of the botshot preview: the archives of the bot's MOD from the last to the
 // first, TGA then JPG (JPG wins within one archive), first found wins across archives.
-TBot_Preview_Files Find_Bot_Files(const TPK3_Dateien_Verwaltung& database,
-                                  const std::string& botinfo_dir, const std::string& mod_name,
-                                  const std::string& bot_name, const std::string& bot_model);
+TBot_Preview_Files Find_Bot_Files(const TPK3_Record_Store& database, const std::string& botinfo_dir,
+                                  const std::string& mod_name, const std::string& bot_name,
+                                  const std::string& bot_model);
 
 }  // namespace vorlix

@@ -59,7 +59,7 @@ class Demo_Install : public ::testing::Test {
 };
 
 TEST_F(Demo_Install, Links_Every_Archive_Into_Its_MOD_Folder_With_A_Working_Stand_In) {
-  const TDemo_Installation demo = Richte_Demo_Installation_ein(tmp / "demo/", sources);
+  const TDemo_Installation demo = Set_Up_Demo_Installation(tmp / "demo/", sources);
   ASSERT_EQ(demo.Error, "");
   EXPECT_EQ(demo.Game_Dir, tmp / "demo");
   EXPECT_EQ(demo.Engine, tmp / "demo/QUAKE3.EXE");
@@ -82,7 +82,7 @@ TEST_F(Demo_Install, Links_Every_Archive_Into_Its_MOD_Folder_With_A_Working_Stan
 }
 
 TEST_F(Demo_Install, A_Second_Run_Follows_The_Data_And_Keeps_The_Users_Files) {
-  ASSERT_EQ(Richte_Demo_Installation_ein(tmp / "demo", sources).Error, "");
+  ASSERT_EQ(Set_Up_Demo_Installation(tmp / "demo", sources).Error, "");
   Write_File(tmp / "demo/baseoa/z_Arenas_active_mine.pk3", "arena");
   fs::remove(tmp / "oa/baseoa/pak1-maps.PK3");
   Write_File(tmp / "oa/baseoa/pak9-new.pk3", "zip");
@@ -90,7 +90,7 @@ TEST_F(Demo_Install, A_Second_Run_Follows_The_Data_And_Keeps_The_Users_Files) {
   fs::remove(tmp / "demo/baseoa/pak0.pk3");
   fs::create_symlink(tmp / "elsewhere.pk3", tmp / "demo/baseoa/pak0.pk3");
 
-  const TDemo_Installation again = Richte_Demo_Installation_ein(tmp / "demo", sources);
+  const TDemo_Installation again = Set_Up_Demo_Installation(tmp / "demo", sources);
   ASSERT_EQ(again.Error, "");
   EXPECT_EQ(again.Archives, 3);
   EXPECT_FALSE(fs::exists(fs::symlink_status(tmp / "demo/baseoa/pak1-maps.PK3")));
@@ -99,34 +99,34 @@ TEST_F(Demo_Install, A_Second_Run_Follows_The_Data_And_Keeps_The_Users_Files) {
   EXPECT_EQ(Read_File(tmp / "demo/baseoa/z_Arenas_active_mine.pk3"), "arena");
   // Modules that went are unlinked on the next run.
   fs::remove(tmp / "lib/baseoa/qagamex86_64.so");
-  ASSERT_EQ(Richte_Demo_Installation_ein(tmp / "demo", sources).Error, "");
+  ASSERT_EQ(Set_Up_Demo_Installation(tmp / "demo", sources).Error, "");
   EXPECT_FALSE(fs::exists(fs::symlink_status(tmp / "demo/baseoa/qagamex86_64.so")));
 
   // An executable of the user's own in place of the stand-in stays.
   Make_Executable(tmp / "demo/QUAKE3.EXE", "#!/bin/sh\nexit 7\n");
-  ASSERT_EQ(Richte_Demo_Installation_ein(tmp / "demo", sources).Error, "");
+  ASSERT_EQ(Set_Up_Demo_Installation(tmp / "demo", sources).Error, "");
   EXPECT_EQ(Read_File(tmp / "demo/QUAKE3.EXE"), "#!/bin/sh\nexit 7\n");
 }
 
 TEST_F(Demo_Install, Without_Engine_The_Stand_In_Fails_And_Without_Data_Nothing_Is_Made) {
   sources.Engine = tmp / "no-engine";
-  const TDemo_Installation demo = Richte_Demo_Installation_ein(tmp / "demo", sources);
+  const TDemo_Installation demo = Set_Up_Demo_Installation(tmp / "demo", sources);
   ASSERT_EQ(demo.Error, "");
   EXPECT_EQ(demo.Engine, "");
   EXPECT_EQ(Run_Shell("'" + (tmp / "demo/QUAKE3.EXE") + "' 2>/dev/null"), 1);
   // Once the engine is there, the next arrangement rewrites the stand-in.
   sources.Engine = engine;
-  ASSERT_EQ(Richte_Demo_Installation_ein(tmp / "demo", sources).Engine, tmp / "demo/QUAKE3.EXE");
+  ASSERT_EQ(Set_Up_Demo_Installation(tmp / "demo", sources).Engine, tmp / "demo/QUAKE3.EXE");
   EXPECT_EQ(Run_Shell("'" + (tmp / "demo/QUAKE3.EXE") + "'"), 0);
 
   // A data folder without baseoa archives (openarena-data not installed).
   sources.Data_Dir = tmp / "oa/missionpack-only";
   Write_File(tmp / "oa/missionpack-only/missionpack/mp.pk3", "zip");
-  const TDemo_Installation missing = Richte_Demo_Installation_ein(tmp / "demo2", sources);
+  const TDemo_Installation missing = Set_Up_Demo_Installation(tmp / "demo2", sources);
   EXPECT_NE(missing.Error.find("openarena-data"), std::string::npos) << missing.Error;
   EXPECT_FALSE(fs::exists(tmp / "demo2/QUAKE3.EXE"));
   sources.Data_Dir = tmp / "nowhere";
-  EXPECT_FALSE(Richte_Demo_Installation_ein(tmp / "demo3", sources).Error.empty());
+  EXPECT_FALSE(Set_Up_Demo_Installation(tmp / "demo3", sources).Error.empty());
 }
 
 TEST_F(Demo_Install, Options_Store_The_Engine_And_Use_The_Demo_As_Game_Directory) {
@@ -134,32 +134,32 @@ TEST_F(Demo_Install, Options_Store_The_Engine_And_Use_The_Demo_As_Game_Directory
   const TStart_Setup setup = Apply_Engine_And_Demo(options, sources, tmp / "demo");
   ASSERT_EQ(setup.Exit_Status, 0) << setup.Error;
   EXPECT_EQ(options.Game_Dir, tmp / "demo");
-  EXPECT_EQ(Lade_Q3A_Exe(), tmp / "demo/QUAKE3.EXE");
+  EXPECT_EQ(Load_Q3A_Exe(), tmp / "demo/QUAKE3.EXE");
 
   // --engine wins over the demo's engine; "" removes the stored engine.
   Make_Executable(tmp / "bin/ioquake3", "#!/bin/sh\n");
   TProgram_Options both{.Engine = tmp / "bin/../bin/ioquake3", .Demo = true};
   ASSERT_EQ(Apply_Engine_And_Demo(both, sources, tmp / "demo").Exit_Status, 0);
-  EXPECT_EQ(Lade_Q3A_Exe(), tmp / "bin/ioquake3");
+  EXPECT_EQ(Load_Q3A_Exe(), tmp / "bin/ioquake3");
   TProgram_Options clear{.Engine = ""};
   ASSERT_EQ(Apply_Engine_And_Demo(clear, sources).Exit_Status, 0);
-  EXPECT_EQ(Lade_Q3A_Exe(), "");
+  EXPECT_EQ(Load_Q3A_Exe(), "");
   EXPECT_FALSE(clear.Game_Dir.has_value());
 
   // The server program is stored beside the engine, looked up the same way, and kept apart.
   TProgram_Options server{.Server_Engine = tmp / "bin/ioquake3"};
   ASSERT_EQ(Apply_Engine_And_Demo(server, sources).Exit_Status, 0);
-  EXPECT_EQ(Lade_Q3A_Server_Exe(), tmp / "bin/ioquake3");
-  EXPECT_EQ(Lade_Q3A_Exe(), "");
+  EXPECT_EQ(Load_Q3A_Server_Exe(), tmp / "bin/ioquake3");
+  EXPECT_EQ(Load_Q3A_Exe(), "");
   server.Server_Engine = tmp / "bin/missing";
   EXPECT_EQ(Apply_Engine_And_Demo(server, sources).Exit_Status, 2);
   server.Server_Engine = "";
   ASSERT_EQ(Apply_Engine_And_Demo(server, sources).Exit_Status, 0);
-  EXPECT_EQ(Lade_Q3A_Server_Exe(), "");
+  EXPECT_EQ(Load_Q3A_Server_Exe(), "");
 }
 
 TEST_F(Demo_Install, Wrong_Options_Change_Nothing) {
-  ASSERT_TRUE(Speichere_Q3A_Exe(engine));
+  ASSERT_TRUE(Save_Q3A_Exe(engine));
   TProgram_Options conflict{.Game_Dir = "/games/q3", .Demo = true};
   EXPECT_EQ(Apply_Engine_And_Demo(conflict, sources, tmp / "demo").Exit_Status, 2);
   EXPECT_FALSE(fs::exists(tmp / "demo"));
@@ -170,7 +170,7 @@ TEST_F(Demo_Install, Wrong_Options_Change_Nothing) {
   EXPECT_EQ(Apply_Engine_And_Demo(not_executable, sources).Exit_Status, 2);
   not_executable.Engine = tmp / "oa";  // a folder
   EXPECT_EQ(Apply_Engine_And_Demo(not_executable, sources).Exit_Status, 2);
-  EXPECT_EQ(Lade_Q3A_Exe(), engine);
+  EXPECT_EQ(Load_Q3A_Exe(), engine);
 
   TProgram_Options no_data{.Demo = true};
   sources.Data_Dir = tmp / "nowhere";

@@ -21,15 +21,15 @@ const std::string Question = "Is this your Quake III Arena directory?\r\n\n";
 std::vector<std::string> Offered(const TScripted_Interaction& user) {
   std::vector<std::string> paths;
   for (const auto& m : user.Messages) {
-    EXPECT_EQ(m.Kind, Message_Kind::Confirmation);
-    EXPECT_EQ(m.Buttons, Button_Set::Yes_No);
+    EXPECT_EQ(m.Kind, TMessage_Kind::Confirmation);
+    EXPECT_EQ(m.Buttons, TAnswer_Set::Yes_No);
     EXPECT_EQ(m.Text.rfind(Question, 0), 0u) << m.Text;
     paths.push_back(m.Text.substr(Question.size()));
   }
   return paths;
 }
 
-TEST(Suche_Q3A_Verzeichnis, Offers_Installations_In_Any_Case_Depth_First_Behind_A_Notice) {
+TEST(Find_Q3A_Directory, Offers_Installations_In_Any_Case_Depth_First_Behind_A_Notice) {
   TTemp_Dir one;
   TTemp_Dir two;
   Write_File(one / "b/QUAKE3.EXE", "");
@@ -40,8 +40,8 @@ TEST(Suche_Q3A_Verzeichnis, Offers_Installations_In_Any_Case_Depth_First_Behind_
 
   // Answering "No" offers the next one; "Yes" ends the whole search.
   TScripted_Interaction user;
-  user.Answers = {Answer::No, Answer::No, Answer::Yes};
-  EXPECT_EQ(Suche_Q3A_Verzeichnis(user, {one.Path(), two.Path()}), one / "b");
+  user.Answers = {TAnswer::No, TAnswer::No, TAnswer::Yes};
+  EXPECT_EQ(Find_Q3A_Directory(user, {one.Path(), two.Path()}), one / "b");
   EXPECT_EQ(Offered(user), (std::vector<std::string>{one / "A/deep/Quake3.exe",
                                                      one / "a2/QUAKE3.EXE", one / "b/QUAKE3.EXE"}));
   ASSERT_EQ(user.Notices.size(), 1u);
@@ -51,17 +51,17 @@ TEST(Suche_Q3A_Verzeichnis, Offers_Installations_In_Any_Case_Depth_First_Behind_
 
   // Refusing everything visits every directory of every root and gives nothing.
   TScripted_Interaction refuser;
-  EXPECT_EQ(Suche_Q3A_Verzeichnis(refuser, {one.Path(), two.Path()}), "");
+  EXPECT_EQ(Find_Q3A_Directory(refuser, {one.Path(), two.Path()}), "");
   EXPECT_EQ(Offered(refuser).size(), 5u);
   EXPECT_EQ(Offered(refuser).back(), two / "QUAKE3.EXE");
 
   // The root installation gives the root itself as game directory.
   TScripted_Interaction root_user;
-  root_user.Answers = {Answer::Yes};
-  EXPECT_EQ(Suche_Q3A_Verzeichnis(root_user, {two.Path() + "/"}), two.Path());
+  root_user.Answers = {TAnswer::Yes};
+  EXPECT_EQ(Find_Q3A_Directory(root_user, {two.Path() + "/"}), two.Path());
 }
 
-TEST(Suche_Q3A_Verzeichnis, Never_Follows_Links_Or_Walks_A_Root_Twice) {
+TEST(Find_Q3A_Directory, Never_Follows_Links_Or_Walks_A_Root_Twice) {
   TTemp_Dir root;
   TTemp_Dir elsewhere;
   Write_File(root / "a/file", "");
@@ -73,18 +73,18 @@ TEST(Suche_Q3A_Verzeichnis, Never_Follows_Links_Or_Walks_A_Root_Twice) {
 
   TScripted_Interaction user;
   // The second root lies inside the first but was walked already as a root of its own.
-  EXPECT_EQ(Suche_Q3A_Verzeichnis(user, {root / "home", root.Path(), "/nonexistent-root"}), "");
+  EXPECT_EQ(Find_Q3A_Directory(user, {root / "home", root.Path(), "/nonexistent-root"}), "");
   EXPECT_EQ(Offered(user), (std::vector<std::string>{root / "home/QUAKE3.EXE"}));
 }
 
-TEST(Suche_Q3A_Verzeichnis, Unreadable_Directory_Contributes_Nothing) {
+TEST(Find_Q3A_Directory, Unreadable_Directory_Contributes_Nothing) {
   TTemp_Dir root;
   Write_File(root / "closed/QUAKE3.EXE", "");
   Write_File(root / "open/QUAKE3.EXE", "");
   fs::permissions(root / "closed", fs::perms::none);
   TScripted_Interaction user;
   const bool can_read_anyway = fs::directory_iterator(root / "closed") != fs::directory_iterator();
-  EXPECT_EQ(Suche_Q3A_Verzeichnis(user, {root.Path()}), "");
+  EXPECT_EQ(Find_Q3A_Directory(user, {root.Path()}), "");
   EXPECT_EQ(Offered(user).size(), can_read_anyway ? 2u : 1u);
   EXPECT_EQ(Offered(user).back(), root / "open/QUAKE3.EXE");
 }

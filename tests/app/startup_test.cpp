@@ -23,15 +23,15 @@ namespace fs = std::filesystem;
 namespace vorlix {
 namespace {
 
-using testing::Recorded_Message;
+using testing::TRecorded_Message;
 using testing::TScripted_Interaction;
 using testing::TTemp_Dir;
 using testing::Write_File;
 
 // One start-up's outcome, its developer flag not looked at.
-Load_Outcome Load(TStartup& startup) {
+TLoad_Outcome Load(TStartup& startup) {
   bool dev = false;
-  return startup.Lade(dev);
+  return startup.Load(dev);
 }
 
 class Startup_Test : public ::testing::Test {
@@ -52,8 +52,8 @@ class Startup_Test : public ::testing::Test {
       return [this, name](TMain_State&) { trace.emplace_back(name); };
     };
     steps.Build_MOD_List = [this](TMain_State& s) {
-      trace.emplace_back(s.MOD_Liste ? "mods-not-freed" : "mods");
-      s.MOD_Liste = std::make_unique<TMOD_Liste>();
+      trace.emplace_back(s.MOD_List ? "mods-not-freed" : "mods");
+      s.MOD_List = std::make_unique<TMOD_List>();
     };
     steps.Load_And_Sync_Database = note("database");
     steps.Fill_List = note("list");
@@ -63,7 +63,7 @@ class Startup_Test : public ::testing::Test {
       trace.emplace_back("tree");
       return tree_result;
     };
-    steps.Load_Toolbar_Images = note("toolbar");
+    steps.Load_Artwork = note("toolbar");
     steps.Save_Database = [this](TMain_State&) {
       trace.emplace_back("save-database");
       return true;
@@ -94,7 +94,7 @@ class Startup_Test : public ::testing::Test {
 TEST_F(Startup_Test, Runs_Steps_In_Order_And_Saves_Game_Dir_On_Close) {
   TStartup startup(user, Tracing_Steps(), Options(game.Path() + "/"));
   bool dev = true;
-  EXPECT_EQ(startup.Lade(dev), Load_Outcome::Run);
+  EXPECT_EQ(startup.Load(dev), TLoad_Outcome::Run);
   EXPECT_FALSE(dev);
   EXPECT_EQ(trace, (std::vector<std::string>{"mods", "database", "list", "bots", "disablers",
                                              "tree", "toolbar"}));
@@ -109,14 +109,14 @@ TEST_F(Startup_Test, Runs_Steps_In_Order_And_Saves_Game_Dir_On_Close) {
 
   Write_File(s.Temp_Dir + "/scratch", "x");
   trace.clear();
-  startup.Schliessen();
+  startup.Close();
   EXPECT_EQ(trace, (std::vector<std::string>{"save-database", "save-tree"}));
-  EXPECT_EQ(Lade_Registry_Einstellungen().Q3A_Dir, game.Path());
+  EXPECT_EQ(Load_Registry_Settings().Q3A_Dir, game.Path());
   EXPECT_FALSE(fs::exists(s.Temp_Dir));
 
   // The reload saves, then runs every step again with fresh lists; the stored directory is used.
   trace.clear();
-  startup.Neu_Laden();
+  startup.Reload();
   EXPECT_EQ(trace, (std::vector<std::string>{"save-database", "save-tree", "mods", "database",
                                              "list", "bots", "disablers", "tree", "toolbar"}));
   EXPECT_EQ(startup.State().Game_Dir, game.Path());
@@ -125,23 +125,23 @@ TEST_F(Startup_Test, Runs_Steps_In_Order_And_Saves_Game_Dir_On_Close) {
 TEST_F(Startup_Test, A_Second_Start_On_The_Data_Folder_Ends_Without_Touching_It) {
   TStartup_Options options = Options(game.Path());
   auto first = std::make_unique<TStartup>(user, Tracing_Steps(), options);
-  ASSERT_EQ(Load(*first), Load_Outcome::Run);
+  ASSERT_EQ(Load(*first), TLoad_Outcome::Run);
   fs::create_directories(program / "data/TEMP/first");  // the first program's scratch files
   TScripted_Interaction second_user;
   {
     TStartup second(second_user, Tracing_Steps(), options);
     trace.clear();
-    EXPECT_EQ(Load(second), Load_Outcome::Stop);
+    EXPECT_EQ(Load(second), TLoad_Outcome::Stop);
     EXPECT_TRUE(trace.empty());
     EXPECT_EQ(
         second_user.Messages,
-        (std::vector<Recorded_Message>{
-            {Message_Kind::Error, Folder_In_Use_Message(program / "data"), Button_Set::Cancel}}));
+        (std::vector<TRecorded_Message>{
+            {TMessage_Kind::Error, Folder_In_Use_Message(program / "data"), TAnswer_Set::Cancel}}));
     EXPECT_TRUE(fs::exists(program / "data/TEMP/first"));
   }
   first.reset();  // the first program ends
   TStartup third(second_user, Tracing_Steps(), options);
-  EXPECT_EQ(Load(third), Load_Outcome::Run);
+  EXPECT_EQ(Load(third), TLoad_Outcome::Run);
   // A folder the lock file cannot be made in is not in use: its writes report what fails.
   EXPECT_EQ(TData_Folder_Lock().Take(program / "missing", 0), Lock_Outcome::Not_Saved);
 }
@@ -164,10 +164,10 @@ TEST_F(Startup_Test, An_Unusable_Lock_File_Ends_The_Start_And_Is_Never_Followed)
     TScripted_Interaction refused;
     TStartup startup(refused, Tracing_Steps(), Options(game.Path()));
     trace.clear();
-    EXPECT_EQ(Load(startup), Load_Outcome::Stop);
+    EXPECT_EQ(Load(startup), TLoad_Outcome::Stop);
     EXPECT_TRUE(trace.empty());
     ASSERT_EQ(refused.Messages.size(), 1U);
-    EXPECT_EQ(refused.Messages[0].Kind, Message_Kind::Error);
+    EXPECT_EQ(refused.Messages[0].Kind, TMessage_Kind::Error);
     EXPECT_NE(refused.Messages[0].Text.find(lock), std::string::npos) << refused.Messages[0].Text;
     EXPECT_NE(refused.Messages[0].Text.find(reason), std::string::npos) << refused.Messages[0].Text;
   }
@@ -175,7 +175,7 @@ TEST_F(Startup_Test, An_Unusable_Lock_File_Ends_The_Start_And_Is_Never_Followed)
   fs::remove_all(lock);
   Write_File(lock, "a long line left by an earlier program");
   TStartup startup(user, Tracing_Steps(), Options(game.Path()));
-  EXPECT_EQ(Load(startup), Load_Outcome::Run);
+  EXPECT_EQ(Load(startup), TLoad_Outcome::Run);
   EXPECT_EQ(testing::Read_File(lock), std::to_string(::getpid()) + "\n");
 }
 
@@ -200,8 +200,8 @@ TEST_F(Startup_Test, What_Was_Read_Ahead_Serves_The_Next_Run_Only) {
   startup.Read_Ahead(std::move(same));
   EXPECT_EQ(startup.State().Read_Ahead.get(), same_reading);
 
-  EXPECT_EQ(Load(startup), Load_Outcome::Run);
-  startup.Neu_Laden();
+  EXPECT_EQ(Load(startup), TLoad_Outcome::Run);
+  startup.Reload();
   EXPECT_EQ(std::count(trace.begin(), trace.end(), "bots read ahead"), 1);
   EXPECT_EQ(std::count(trace.begin(), trace.end(), "bots"), 1);
   EXPECT_EQ(startup.State().Read_Ahead, nullptr);
@@ -213,13 +213,13 @@ TEST_F(Startup_Test, What_Was_Read_Ahead_Serves_The_Next_Run_Only) {
 
 TEST_F(Startup_Test, A_Walk_Read_Ahead_Is_Taken_Unless_The_Arena_Pass_Changed_The_Directory) {
   const auto archive = [](const std::string& map) {
-    return std::vector<testing::Zip_Member>{
+    return std::vector<testing::TZip_Member>{
         {"maps/" + map + ".bsp", testing::Make_Bsp(testing::Entity_Text("Title " + map), 100)}};
   };
   testing::Write_Pk3(game / "baseq3/a.pk3", archive("a"));
   TStartup_Options options = Options(game.Path());
   TStartup_Steps steps;
-  Setze_Programmschritte(steps, user);
+  Set_Program_Steps(steps, user);
   // One start of the window program; the archives it recorded.
   const auto start = [&] {
     TStartup startup(user, steps, options);
@@ -227,9 +227,9 @@ TEST_F(Startup_Test, A_Walk_Read_Ahead_Is_Taken_Unless_The_Arena_Pass_Changed_Th
     startup.State().Read_Ahead->Wait();
     // An archive that comes after the walk: a start that takes the walk does not see it.
     testing::Write_Pk3(game / "baseq3/late.pk3", archive("late"));
-    EXPECT_EQ(Load(startup), Load_Outcome::Run);
+    EXPECT_EQ(Load(startup), TLoad_Outcome::Run);
     std::vector<std::string> archives;
-    const TPK3_Dateien_Verwaltung& db = *startup.State().PK3_Datenbank;
+    const TPK3_Record_Store& db = *startup.State().PK3_Database;
     archives.reserve(static_cast<std::size_t>(db.Count()));
     for (int i = 0; i < db.Count(); ++i) {
       archives.push_back(db.Items(i)->PK3_Filename);
@@ -260,35 +260,35 @@ TEST_F(Startup_Test, Existing_Program_Folders_Keep_Their_Names_And_Leftover_Temp
     temp_gone_before_steps = !fs::exists(program / "data/temp");
   };
   TStartup startup(user, steps, options);
-  EXPECT_EQ(Load(startup), Load_Outcome::Run);
+  EXPECT_EQ(Load(startup), TLoad_Outcome::Run);
   EXPECT_TRUE(temp_gone_before_steps);
   EXPECT_EQ(startup.State().Levelshots_Dir, program / "data/LevelShots");
   EXPECT_EQ(startup.State().GFX_Dir, program / "data/GFX");
 }
 
 TEST_F(Startup_Test, Stored_Dir_Without_Game_Leads_To_Search_And_Found_Dir_Is_Saved) {
-  ASSERT_TRUE(Speichere_Registry_Einstellungen(roots / "empty", user));
+  ASSERT_TRUE(Save_Registry_Settings(roots / "empty", user));
   Write_File(roots / "found/Quake3/quake3.exe", "");
   TStartup_Options options = Options();
   options.Search_Roots = {roots / "found"};
-  user.Answers.push_back(Answer::Yes);
+  user.Answers.push_back(TAnswer::Yes);
   TStartup startup(user, {}, options);
-  EXPECT_NE(Load(startup), Load_Outcome::Stop);
+  EXPECT_NE(Load(startup), TLoad_Outcome::Stop);
   EXPECT_EQ(startup.State().Game_Dir, roots / "found/Quake3");
   EXPECT_EQ(user.Notices.size(), 1u);
-  startup.Schliessen();
-  EXPECT_EQ(Lade_Registry_Einstellungen().Q3A_Dir, roots / "found/Quake3");
+  startup.Close();
+  EXPECT_EQ(Load_Registry_Settings().Q3A_Dir, roots / "found/Quake3");
 }
 
 TEST_F(Startup_Test, Nothing_Confirmed_Ends_Without_Steps_Or_Writes) {
   Write_File(program / "data/mapsdb.dat", "db");
   TStartup startup(user, Tracing_Steps(), Options());
-  EXPECT_EQ(Load(startup), Load_Outcome::Stop);
+  EXPECT_EQ(Load(startup), TLoad_Outcome::Stop);
   EXPECT_TRUE(trace.empty());
   ASSERT_FALSE(user.Messages.empty());
-  EXPECT_EQ(
-      user.Messages.back(),
-      (Recorded_Message{Message_Kind::Error, "Couldn't find Quake 3 Arena.", Button_Set::Cancel}));
+  EXPECT_EQ(user.Messages.back(),
+            (TRecorded_Message{TMessage_Kind::Error, "Couldn't find Quake 3 Arena.",
+                               TAnswer_Set::Cancel}));
   EXPECT_FALSE(fs::exists(config / "cfg/Tolmarine/Vorlix.conf"));
 }
 
@@ -297,13 +297,13 @@ TEST_F(Startup_Test, Refused_Upgrade_Or_Failed_Tree_Stops_The_Run) {
   TStartup_Options options = Options(game.Path());
   {
     TStartup startup(user, Tracing_Steps(), options);
-    EXPECT_EQ(Load(startup), Load_Outcome::Stop);
+    EXPECT_EQ(Load(startup), TLoad_Outcome::Stop);
     EXPECT_TRUE(trace.empty());
   }
   fs::remove(program / "data/mapslist.dat");
   tree_result = false;
   TStartup startup(user, Tracing_Steps(), options);
-  EXPECT_EQ(Load(startup), Load_Outcome::Stop);
+  EXPECT_EQ(Load(startup), TLoad_Outcome::Stop);
   EXPECT_EQ(trace.back(), "tree");
 }
 
@@ -314,15 +314,15 @@ TEST_F(Startup_Test, Escaped_Error_Is_Shown_Skips_The_Rest_And_Suppresses_Saving
   steps.Read_Bots = [](TMain_State&) { throw std::runtime_error("Access violation at bots"); };
   TStartup startup(user, steps, Options());
   bool dev = false;
-  EXPECT_EQ(startup.Lade(dev), Load_Outcome::Aborted);
+  EXPECT_EQ(startup.Load(dev), TLoad_Outcome::Aborted);
   EXPECT_TRUE(dev);
   EXPECT_EQ(trace.back(), "list");
   EXPECT_EQ(user.Messages.back(),
-            (Recorded_Message{Message_Kind::Error, "Access violation at bots", Button_Set::OK}));
+            (TRecorded_Message{TMessage_Kind::Error, "Access violation at bots", TAnswer_Set::OK}));
   EXPECT_TRUE(Session_Flags().Suppress_Saving);
 
   trace.clear();
-  startup.Schliessen();
+  startup.Close();
   EXPECT_TRUE(trace.empty());
   EXPECT_NE(testing::Read_File(config / "cfg/Tolmarine/Vorlix.conf").find("DEV_COMP=1"),
             std::string::npos);
@@ -333,38 +333,38 @@ TEST_F(Startup_Test, Save_Reports_A_Failed_Write_And_Goes_On) {
   TStartup_Steps steps = Tracing_Steps();
   steps.Save_Database = [](TMain_State&) -> bool { throw std::runtime_error("disk full"); };
   TStartup startup(user, steps, options);
-  ASSERT_EQ(Load(startup), Load_Outcome::Run);
+  ASSERT_EQ(Load(startup), TLoad_Outcome::Run);
   trace.clear();
-  EXPECT_FALSE(startup.Speichere_Einstellungen());
+  EXPECT_FALSE(startup.Save_Settings());
   EXPECT_EQ(trace, (std::vector<std::string>{"save-tree"}));
   EXPECT_EQ(user.Message_Texts().back(), "disk full");
   // Any one write that failed makes the close a failure; all of them written, a success.
   startup.Steps().Save_Database = nullptr;
   save_tree_result = false;
-  EXPECT_FALSE(startup.Schliessen());
+  EXPECT_FALSE(startup.Close());
   save_tree_result = true;
-  EXPECT_TRUE(startup.Schliessen());
+  EXPECT_TRUE(startup.Close());
 }
 
-TEST(Werbung_abgelaufen, Three_Whole_Seconds_Or_Another_Day) {
+TEST(Splash_Time_Over, Three_Whole_Seconds_Or_Another_Day) {
   const TClock_Reading start{10 * 3600, 2};
-  EXPECT_FALSE(Werbung_abgelaufen(start, {10 * 3600, 2}));
-  EXPECT_FALSE(Werbung_abgelaufen(start, {10 * 3600 + 2, 2}));
-  EXPECT_TRUE(Werbung_abgelaufen(start, {10 * 3600 + 3, 2}));
-  EXPECT_TRUE(Werbung_abgelaufen(start, {11 * 3600, 2}));
+  EXPECT_FALSE(Splash_Time_Over(start, {10 * 3600, 2}));
+  EXPECT_FALSE(Splash_Time_Over(start, {10 * 3600 + 2, 2}));
+  EXPECT_TRUE(Splash_Time_Over(start, {10 * 3600 + 3, 2}));
+  EXPECT_TRUE(Splash_Time_Over(start, {11 * 3600, 2}));
   // Begun at 23:59:59, the day changes after one second.
   const TClock_Reading late{86399, 6};
-  EXPECT_FALSE(Werbung_abgelaufen(late, {86399, 6}));
-  EXPECT_TRUE(Werbung_abgelaufen(late, {0, 0}));
+  EXPECT_FALSE(Splash_Time_Over(late, {86399, 6}));
+  EXPECT_TRUE(Splash_Time_Over(late, {0, 0}));
   // A clock set back does not hold the splash.
-  EXPECT_TRUE(Werbung_abgelaufen(start, {9 * 3600 + 59 * 60, 2}));
+  EXPECT_TRUE(Splash_Time_Over(start, {9 * 3600 + 59 * 60, 2}));
 }
 
-TEST(Warte_auf_Werbung, Waits_Until_The_Rule_Holds) {
+TEST(Wait_For_Splash_Time, Waits_Until_The_Rule_Holds) {
   const TClock_Reading start{100, 1};
   int reading = 0;
   int idles = 0;
-  Warte_auf_Werbung(
+  Wait_For_Splash_Time(
       start,
       [&] {
         return TClock_Reading{100 + reading++ / 4, 1};
@@ -374,7 +374,7 @@ TEST(Warte_auf_Werbung, Waits_Until_The_Rule_Holds) {
   EXPECT_EQ(idles, 12);
   // A long start-up: no wait at all.
   idles = 0;
-  Warte_auf_Werbung(
+  Wait_For_Splash_Time(
       start,
       [] {
         return TClock_Reading{200, 1};

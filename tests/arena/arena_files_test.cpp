@@ -58,13 +58,13 @@ class Arena_Files : public ::testing::Test {
   std::string Script_Of(const std::string& path) const { return Read_Zip(path).at(0).Data; }
 
   // The answers of the dialogs: the MOD selection, then the names asked.
-  void Choose(std::vector<int> mods, const Strings& names = {}) {
+  void Choose(std::vector<int> mods, const TStrings& names = {}) {
     Ui.Selections.emplace_back(std::move(mods));
     Ui.Names.insert(Ui.Names.end(), names.begin(), names.end());
   }
   // The selection dialogs shown: "description | confirm caption | items [| multi]".
-  Strings Requests() const {
-    Strings lines;
+  TStrings Requests() const {
+    TStrings lines;
     for (const auto& request : Ui.Selection_Requests) {
       std::string items;
       for (const auto& item : request.Items) {
@@ -75,15 +75,15 @@ class Arena_Files : public ::testing::Test {
     }
     return lines;
   }
-  TArena_Verfuegbarkeit Run(Arena_Modus mode) { return Process_Arena_File(mode, Env, Branch, Ui); }
+  TArena_Availability Run(TArena_Mode mode) { return Process_Arena_File(mode, Env, Branch, Ui); }
 
   TInstallation Inst;
   std::string Base = Inst.Mod_Dir("baseq3");
   std::string Cpma = Inst.Mod_Dir("cpma");
-  TArena_Umgebung Env;
-  TArena_Zweig Branch;
-  TMAP_Datei_Eintrag* Yard = nullptr;
-  TMAP_Datei_Eintrag* Cpm = nullptr;
+  TArena_Environment Env;
+  TArena_Branch Branch;
+  TMap_Record* Yard = nullptr;
+  TMap_Record* Cpm = nullptr;
   TPreset_Recorder Ui;
 };
 
@@ -91,12 +91,12 @@ class Arena_Files : public ::testing::Test {
 
 TEST_F(Arena_Files, Creation_Writes_One_Deflated_Script_Entry_And_The_Disabler) {
   Choose({0}, {"Duel"});
-  const auto availability = Run(Arena_Modus::Erzeugen);
+  const auto availability = Run(TArena_Mode::Create);
 
   EXPECT_EQ(
       Requests(),
-      Strings{"Select the modification to create a Arena File for. |  | BASEQ3,CPMA | multi"});
-  EXPECT_EQ(Ui.Name_Requests, (Strings{"BASEQ3"}));
+      TStrings{"Select the modification to create a Arena File for. |  | BASEQ3,CPMA | multi"});
+  EXPECT_EQ(Ui.Name_Requests, (TStrings{"BASEQ3"}));
   EXPECT_EQ(Ui.Presets, (std::vector<std::optional<std::string>>{std::string()}));
 
   const auto members = Read_Zip(In_Base("z_Arenas_active_Duel.pk3"));
@@ -112,20 +112,20 @@ TEST_F(Arena_Files, Creation_Writes_One_Deflated_Script_Entry_And_The_Disabler) 
             "type           \"ffa tourney\"\r\n"
             "}\r\n"
             "\r\n");
-  EXPECT_EQ(Ui.Messages, (std::vector<Recorded_Message>{{Message_Kind::Information,
-                                                         "Arena File has been created in BASEQ3.",
-                                                         Button_Set::OK}}));
+  EXPECT_EQ(Ui.Messages, (std::vector<TRecorded_Message>{{TMessage_Kind::Information,
+                                                          "Arena File has been created in BASEQ3.",
+                                                          TAnswer_Set::OK}}));
   EXPECT_FALSE(Exists(Inst.Temp));
   // The disabler carries every map of the database, those of other MODs too.
-  EXPECT_EQ(Contents(Base), (Strings{Active("Duel"), Disabler, Outranking}));
+  EXPECT_EQ(Contents(Base), (TStrings{Active("Duel"), Disabler, Outranking}));
   EXPECT_TRUE(Names_In(Cpma).empty());
-  EXPECT_EQ(availability, (TArena_Verfuegbarkeit{true, false}));
+  EXPECT_EQ(availability, (TArena_Availability{true, false}));
 }
 
 TEST_F(Arena_Files, Creation_For_Two_MODs_Asks_Twice_And_Keeps_The_Name) {
   Choose({0, 1}, {"Duel", "Duel"});
-  Run(Arena_Modus::Erzeugen);
-  EXPECT_EQ(Ui.Name_Requests, (Strings{"BASEQ3", "CPMA"}));
+  Run(TArena_Mode::Create);
+  EXPECT_EQ(Ui.Name_Requests, (TStrings{"BASEQ3", "CPMA"}));
   EXPECT_EQ(Ui.Presets, (std::vector<std::optional<std::string>>{std::string(), std::nullopt}));
   // A BASEQ3 map goes into every MOD that lists it; the CPMA map only into CPMA's.
   const std::string cpma_script = Script_Of(In_Cpma("z_Arenas_active_Duel.pk3"));
@@ -140,28 +140,27 @@ TEST_F(Arena_Files, Creation_Over_An_Existing_Arena_Asks_First_And_Deactivates_T
   Write_Arena_Pk3(In_Base("z_Arenas_active_Old.pk3"));
   Choose({0}, {"Duel"});
   Choose({0}, {"Duel"});
-  Ui.Answers = {Answer::No, Answer::Yes};
-  Run(Arena_Modus::Erzeugen);
+  Ui.Answers = {TAnswer::No, TAnswer::Yes};
+  Run(TArena_Mode::Create);
   const std::string question =
       "Vorlix has already created this Arena File in BASEQ3. Do you want to overwrite it?";
-  EXPECT_EQ(
-      Ui.Messages,
-      (std::vector<Recorded_Message>{{Message_Kind::Confirmation, question, Button_Set::Yes_No}}));
-  EXPECT_EQ(Names_In(Base), (Strings{"z_Arenas_active_Old.pk3", "z_Arenas_Inactive_Duel.pk3"}));
+  EXPECT_EQ(Ui.Messages, (std::vector<TRecorded_Message>{
+                             {TMessage_Kind::Confirmation, question, TAnswer_Set::Yes_No}}));
+  EXPECT_EQ(Names_In(Base), (TStrings{"z_Arenas_active_Old.pk3", "z_Arenas_Inactive_Duel.pk3"}));
 
-  const auto availability = Run(Arena_Modus::Erzeugen);
-  EXPECT_EQ(Contents(Base), (Strings{Active("Duel"), Disabler, Inactive("Old"), Outranking}));
+  const auto availability = Run(TArena_Mode::Create);
+  EXPECT_EQ(Contents(Base), (TStrings{Active("Duel"), Disabler, Inactive("Old"), Outranking}));
   EXPECT_NE(Script_Of(In_Base("z_Arenas_active_Duel.pk3")), "old");
-  EXPECT_EQ(availability, (TArena_Verfuegbarkeit{true, true}));
+  EXPECT_EQ(availability, (TArena_Availability{true, true}));
 }
 
 TEST_F(Arena_Files, Names_That_Would_Leave_The_MOD_Directory_Are_Asked_Again) {
   Choose({0}, {"../../escape", "Safe"});
-  Run(Arena_Modus::Erzeugen);
+  Run(TArena_Mode::Create);
   ASSERT_GE(Ui.Messages.size(), 2u);
-  EXPECT_EQ(Ui.Messages[0].Kind, Message_Kind::Error);
+  EXPECT_EQ(Ui.Messages[0].Kind, TMessage_Kind::Error);
   EXPECT_NE(Ui.Messages[0].Text.find("../../escape"), std::string::npos);
-  EXPECT_EQ(Ui.Name_Requests, (Strings{"BASEQ3", "BASEQ3"}));
+  EXPECT_EQ(Ui.Name_Requests, (TStrings{"BASEQ3", "BASEQ3"}));
   EXPECT_TRUE(Exists(In_Base("z_Arenas_active_Safe.pk3")));
   EXPECT_FALSE(Exists(Inst.Game + "/escape.pk3"));
   EXPECT_FALSE(Exists(Inst.Root / "escape.pk3"));
@@ -171,44 +170,44 @@ TEST_F(Arena_Files, Empty_And_Too_Large_Scripts) {
   // No map for the MOD: the archive is still written, with an empty script.
   Yard->Useable_MODs = {"CPMA"};
   Choose({0}, {"Nothing"});
-  Run(Arena_Modus::Erzeugen);
+  Run(TArena_Mode::Create);
   EXPECT_EQ(Script_Of(In_Base("z_Arenas_active_Nothing.pk3")), "");
-  EXPECT_EQ(Ui.Message_Texts(), (Strings{"Arena File has been created in BASEQ3."}));
+  EXPECT_EQ(Ui.Message_Texts(), (TStrings{"Arena File has been created in BASEQ3."}));
 
   // A script the game would ignore is warned about.
   Ui.Messages.clear();
-  TPK3_Datei_Eintrag* big = Inst.Add_PK3("baseq3", "big.pk3");
+  TPK3_Record* big = Inst.Add_PK3("baseq3", "big.pk3");
   Branch.Maps.clear();
-  while (Erzeuge_Arena_Script(Branch.Maps, "BASEQ3").size() < 8192) {
+  while (Make_Arena_Script(Branch.Maps, "BASEQ3").size() < 8192) {
     Branch.Maps.push_back(Inst.Add_Map(big, "M" + std::to_string(Branch.Maps.size()) + ".BSP",
                                        std::string(100, 'x')));
   }
   Choose({0}, {"Big"});
-  Run(Arena_Modus::Erzeugen);
+  Run(TArena_Mode::Create);
   EXPECT_EQ(
       Ui.Messages,
-      (std::vector<Recorded_Message>{
-          {Message_Kind::Information, "Arena File has been created in BASEQ3.", Button_Set::OK},
-          {Message_Kind::Warning,
+      (std::vector<TRecorded_Message>{
+          {TMessage_Kind::Information, "Arena File has been created in BASEQ3.", TAnswer_Set::OK},
+          {TMessage_Kind::Warning,
            "The Arena File in BASEQ3 lists too many maps: the game ignores arena scripts of "
            "8192 bytes or more.",
-           Button_Set::OK}}));
+           TAnswer_Set::OK}}));
 }
 
 TEST_F(Arena_Files, No_MODs_And_Cancelled_Dialogs) {
-  TArena_Umgebung empty = Env;
+  TArena_Environment empty = Env;
   empty.MODs.clear();
-  Process_Arena_File(Arena_Modus::Erzeugen, empty, Branch, Ui);
+  Process_Arena_File(TArena_Mode::Create, empty, Branch, Ui);
   EXPECT_EQ(Ui.Messages,
-            (std::vector<Recorded_Message>{
-                {Message_Kind::Error, "Fatal error: no MODs available. Please report to author.",
-                 Button_Set::OK}}));
+            (std::vector<TRecorded_Message>{
+                {TMessage_Kind::Error, "Fatal error: no MODs available. Please report to author.",
+                 TAnswer_Set::OK}}));
   EXPECT_TRUE(Ui.Selection_Requests.empty());
 
   Ui.Messages.clear();
   Choose({0});  // the name dialog is cancelled
-  Run(Arena_Modus::Erzeugen);
-  Run(Arena_Modus::Erzeugen);  // the MOD dialog is cancelled
+  Run(TArena_Mode::Create);
+  Run(TArena_Mode::Create);  // the MOD dialog is cancelled
   EXPECT_TRUE(Ui.Messages.empty());
   EXPECT_TRUE(Names_In(Base).empty());
 }
@@ -217,12 +216,12 @@ TEST_F(Arena_Files, An_Archive_That_Cannot_Be_Written_Is_Reported_And_Stops_The_
   Write_File(Inst.Mod_Dir("broken"), "a file where the MOD directory should be");
   Env.MODs = {"BROKEN", "CPMA"};
   Choose({0, 1}, {"Duel", "Duel"});
-  const auto availability = Run(Arena_Modus::Erzeugen);
+  const auto availability = Run(TArena_Mode::Create);
   ASSERT_EQ(Ui.Messages.size(), 1u);
-  EXPECT_EQ(Ui.Messages[0].Kind, Message_Kind::Error);
-  EXPECT_EQ(Ui.Name_Requests, (Strings{"BROKEN"}));  // CPMA is not handled any more
+  EXPECT_EQ(Ui.Messages[0].Kind, TMessage_Kind::Error);
+  EXPECT_EQ(Ui.Name_Requests, (TStrings{"BROKEN"}));  // CPMA is not handled any more
   EXPECT_TRUE(Names_In(Cpma).empty());
-  EXPECT_EQ(availability, (TArena_Verfuegbarkeit{false, false}));
+  EXPECT_EQ(availability, (TArena_Availability{false, false}));
 }
 
 // ---- Activation and removal
@@ -232,42 +231,42 @@ TEST_F(Arena_Files, Activating_B_Beside_Active_A) {
   Write_Arena_Pk3(In_Base("z_Arenas_Inactive_B.pk3"), Parked);
   Choose({0});
   Choose({0});
-  const auto availability = Run(Arena_Modus::Aktivieren);
+  const auto availability = Run(TArena_Mode::Activate);
 
   // CPMA holds no arena file; only inactive arenas are offered.
   EXPECT_EQ(Requests(),
-            (Strings{"Select the modification to activate an Arena File from. |  | BASEQ3",
-                     "Select an Arena File to activate. | Activate | B"}));
-  EXPECT_EQ(Contents(Base), (Strings{Active("B"), Inactive("A"), Outranking}));
+            (TStrings{"Select the modification to activate an Arena File from. |  | BASEQ3",
+                      "Select an Arena File to activate. | Activate | B"}));
+  EXPECT_EQ(Contents(Base), (TStrings{Active("B"), Inactive("A"), Outranking}));
   EXPECT_TRUE(Ui.Messages.empty());
-  EXPECT_EQ(availability, (TArena_Verfuegbarkeit{true, true}));
+  EXPECT_EQ(availability, (TArena_Availability{true, true}));
 }
 
 TEST_F(Arena_Files, Activation_Recovers_A_Name_Renamed_Away_And_Refuses_Strangers) {
   Write_Arena_Pk3(In_Base("z_Arenas_active_A.pk3"), Usual);
-  Arena_File_aktivieren(Base, "z_Arenas_active_A.pk3", Ui);
-  EXPECT_EQ(Contents(Base), (Strings{Active("A")}));
+  Make_Arena_File_Active(Base, "z_Arenas_active_A.pk3", Ui);
+  EXPECT_EQ(Contents(Base), (TStrings{Active("A")}));
   // The disabler: every file stays inactive, without a word.
-  Arena_File_aktivieren(Base, "z_Arenas_Disabler.pk3", Ui);
+  Make_Arena_File_Active(Base, "z_Arenas_Disabler.pk3", Ui);
   EXPECT_TRUE(Ui.Messages.empty());
-  EXPECT_EQ(Names_In(Base), (Strings{"z_Arenas_Inactive_A.pk3"}));
+  EXPECT_EQ(Names_In(Base), (TStrings{"z_Arenas_Inactive_A.pk3"}));
 
-  Arena_File_aktivieren(Base, "z_Arenas_other.pk3", Ui);
-  Arena_File_aktivieren(Base, "z_Arenas_active_Gone.pk3", Ui);
+  Make_Arena_File_Active(Base, "z_Arenas_other.pk3", Ui);
+  Make_Arena_File_Active(Base, "z_Arenas_active_Gone.pk3", Ui);
   EXPECT_EQ(
       Ui.Message_Texts(),
-      (Strings{"Fatal error: z_Arenas_other.pk3 isn't a Vorlix PK3. Please report to author.",
-               "Fatal error: Arena File z_Arenas_active_Gone.pk3 doesn't exist. Please report "
-               "to author."}));
+      (TStrings{"Fatal error: z_Arenas_other.pk3 isn't a Vorlix PK3. Please report to author.",
+                "Fatal error: Arena File z_Arenas_active_Gone.pk3 doesn't exist. Please report "
+                "to author."}));
 }
 
 TEST_F(Arena_Files, Deactivation_Replaces_A_Prefix_Written_In_Other_Case) {
   Write_Arena_Pk3(In_Base("Z_ARENAS_ACTIVE_Loud.pk3"), Usual);
   Write_Arena_Pk3(In_Base("z_Arenas_active_Quiet.pk3"), Usual);
   Write_Arena_Pk3(In_Base("z_Arenas_Inactive_Quiet.pk3"), Parked, "kept");
-  Alle_Arena_Files_deaktivieren_in(Base);
+  Deactivate_All_Arena_Files_In(Base);
   // The rename onto an existing inactive name fails and is left out: nothing is replaced.
-  EXPECT_EQ(Contents(Base), (Strings{Active("Quiet"), Inactive("Loud"), Inactive("Quiet")}));
+  EXPECT_EQ(Contents(Base), (TStrings{Active("Quiet"), Inactive("Loud"), Inactive("Quiet")}));
   EXPECT_EQ(Script_Of(In_Base("z_Arenas_Inactive_Quiet.pk3")), "kept");
 }
 
@@ -277,20 +276,21 @@ TEST_F(Arena_Files, Removing_The_Active_Arena_Activates_The_First_Remaining) {
   Write_Arena_Pk3(In_Base("z_Arenas_Inactive_C.pk3"), Parked);
   Choose({0});
   Choose({0, 2});
-  Ui.Answers = {Answer::Yes, Answer::No};
-  const auto availability = Run(Arena_Modus::Entfernen);
+  Ui.Answers = {TAnswer::Yes, TAnswer::No};
+  const auto availability = Run(TArena_Mode::Remove);
 
-  EXPECT_EQ(Requests(), (Strings{"Select the modification to remove a Arena File from. |  | BASEQ3",
-                                 "Select an Arena File to delete. | Delete | A,B,C | multi"}));
+  EXPECT_EQ(Requests(),
+            (TStrings{"Select the modification to remove a Arena File from. |  | BASEQ3",
+                      "Select an Arena File to delete. | Delete | A,B,C | multi"}));
   EXPECT_EQ(Ui.Messages,
-            (std::vector<Recorded_Message>{
-                {Message_Kind::Confirmation, "Do you really want to delete the Arena File A?",
-                 Button_Set::Yes_No},
-                {Message_Kind::Information, "File successfully deleted.", Button_Set::OK},
-                {Message_Kind::Confirmation, "Do you really want to delete the Arena File C?",
-                 Button_Set::Yes_No}}));
-  EXPECT_EQ(Contents(Base), (Strings{Active("B"), Disabler, Inactive("C"), Outranking}));
-  EXPECT_EQ(availability, (TArena_Verfuegbarkeit{true, true}));
+            (std::vector<TRecorded_Message>{
+                {TMessage_Kind::Confirmation, "Do you really want to delete the Arena File A?",
+                 TAnswer_Set::Yes_No},
+                {TMessage_Kind::Information, "File successfully deleted.", TAnswer_Set::OK},
+                {TMessage_Kind::Confirmation, "Do you really want to delete the Arena File C?",
+                 TAnswer_Set::Yes_No}}));
+  EXPECT_EQ(Contents(Base), (TStrings{Active("B"), Disabler, Inactive("C"), Outranking}));
+  EXPECT_EQ(availability, (TArena_Availability{true, true}));
 }
 
 TEST_F(Arena_Files, Removing_The_Only_Arena_Removes_The_Disabler) {
@@ -298,13 +298,13 @@ TEST_F(Arena_Files, Removing_The_Only_Arena_Removes_The_Disabler) {
   Write_Arena_Pk3(In_Base("z_Arenas_active_A.pk3"), Usual);
   Write_Pk3(In_Base("z_Arenas_Disabler.pk3"), {{"scripts/old.arena", ""}});
   Ui.Selections = {std::vector<int>{0}, std::nullopt};
-  Run(Arena_Modus::Entfernen);
-  EXPECT_EQ(Contents(Base), (Strings{Active("A"), "z_Arenas_Disabler.pk3: scripts/old.arena"}));
+  Run(TArena_Mode::Remove);
+  EXPECT_EQ(Contents(Base), (TStrings{Active("A"), "z_Arenas_Disabler.pk3: scripts/old.arena"}));
 
   Choose({0});
   Choose({0});
-  Ui.Answers = {Answer::Yes};
-  EXPECT_EQ(Run(Arena_Modus::Entfernen), (TArena_Verfuegbarkeit{false, false}));
+  Ui.Answers = {TAnswer::Yes};
+  EXPECT_EQ(Run(TArena_Mode::Remove), (TArena_Availability{false, false}));
   EXPECT_TRUE(Names_In(Base).empty());
 }
 
@@ -315,22 +315,22 @@ TEST_F(Arena_Files, Start_Up_Leaves_One_Active_Arena_And_Entries_Matching_Their_
   Write_Arena_Pk3(In_Base("z_Arenas_active_B.pk3"), Usual);
   Write_Arena_Pk3(In_Base("z_Arenas_active_C.pk3"), Usual);
   Write_Arena_Pk3(In_Base("z_Arenas_Inactive_A.pk3"), "SCRIPTS/ARENAS.TXT");
-  Pruefe_Arena_Files_beim_Start(Inst.Game, "baseq3", Ui);
+  Check_Arena_Files_At_Start(Inst.Game, "baseq3", Ui);
   // The first arena file in directory order is the active one.
-  EXPECT_EQ(Contents(Base), (Strings{Active("B"), Inactive("A"), Inactive("C")}));
+  EXPECT_EQ(Contents(Base), (TStrings{Active("B"), Inactive("A"), Inactive("C")}));
   // Only inactive files: the first is activated.
   Write_Arena_Pk3(In_Cpma("z_Arenas_Inactive_Y.pk3"), Parked);
   Write_Arena_Pk3(In_Cpma("z_Arenas_Inactive_X.pk3"), Usual);
-  Pruefe_Arena_Files_beim_Start(Inst.Game, "cpma", Ui);
-  EXPECT_EQ(Contents(Cpma), (Strings{Active("X"), Inactive("Y")}));
+  Check_Arena_Files_At_Start(Inst.Game, "cpma", Ui);
+  EXPECT_EQ(Contents(Cpma), (TStrings{Active("X"), Inactive("Y")}));
   EXPECT_TRUE(Ui.Messages.empty());
 }
 
 TEST_F(Arena_Files, Start_Up_Puts_Right_Only_The_Entry_Of_The_One_Active_Arena) {
   Write_Arena_Pk3(In_Base("z_Arenas_active_Only.pk3"), Parked);
   Write_Arena_Pk3(In_Base("z_Arenas_Inactive_Other.pk3"), Parked);
-  Pruefe_Arena_Files_beim_Start(Inst.Game, "baseq3", Ui);
-  EXPECT_EQ(Contents(Base), (Strings{Active("Only"), Inactive("Other")}));
+  Check_Arena_Files_At_Start(Inst.Game, "baseq3", Ui);
+  EXPECT_EQ(Contents(Base), (TStrings{Active("Only"), Inactive("Other")}));
 }
 
 TEST_F(Arena_Files, Disablers_Follow_The_Arena_Files_And_Keep_Old_Entries) {
@@ -338,83 +338,83 @@ TEST_F(Arena_Files, Disablers_Follow_The_Arena_Files_And_Keep_Old_Entries) {
   Write_File(Inst.Temp + "/scripts/arenas.txt", "left by an interrupted command");
   Write_Pk3(In_Cpma("z_Arenas_Disabler.pk3"), {{"scripts/gone.arena", ""}});
   Write_Pk3(In_Base("z_Arenas_Disabler.PK3"), {{"scripts/gone.arena", ""}});
-  Arena_Disabler_Files_erzeugen(Env, Ui);
+  Create_Arena_Disabler_Files(Env, Ui);
   EXPECT_TRUE(Names_In(Base).empty());  // no arena file left there, in any letter case
-  EXPECT_EQ(Contents(Cpma), (Strings{Active("X"),
-                                     "z_Arenas_Disabler.pk3: scripts/cpm22.arena "
-                                     "scripts/gone.arena scripts/q3dm17.arena",
-                                     Outranking}));
+  EXPECT_EQ(Contents(Cpma), (TStrings{Active("X"),
+                                      "z_Arenas_Disabler.pk3: scripts/cpm22.arena "
+                                      "scripts/gone.arena scripts/q3dm17.arena",
+                                      Outranking}));
   for (const auto& member : Read_Zip(In_Cpma("z_Arenas_Disabler.pk3"))) {
     EXPECT_EQ(member.Data, "");
   }
   EXPECT_FALSE(Exists(Inst.Temp));
 
   // An empty database writes no disabler and keeps an old one.
-  TPK3_Dateien_Verwaltung empty(Inst.Database.Paths(), &Ui);
+  TPK3_Record_Store empty(Inst.Database.Paths(), &Ui);
   Env.Database = &empty;
   Write_Arena_Pk3(In_Base("z_Arenas_active_A.pk3"), Usual);
   Write_Pk3(In_Cpma("z_Arenas_Disabler.pk3"), {{"scripts/old.arena", ""}});
-  Arena_Disabler_Files_erzeugen(Env, Ui);
+  Create_Arena_Disabler_Files(Env, Ui);
   EXPECT_FALSE(Exists(In_Base("z_Arenas_Disabler.pk3")));
   EXPECT_EQ(Contents(Cpma).at(1), "z_Arenas_Disabler.pk3: scripts/old.arena");
 }
 
 TEST_F(Arena_Files, A_Disabler_Holding_Every_Entry_Is_Not_Written_Again) {
   Write_Arena_Pk3(In_Cpma("z_Arenas_active_X.pk3"), Usual);
-  Arena_Disabler_Files_erzeugen(Env, Ui);
+  Create_Arena_Disabler_Files(Env, Ui);
   const auto identity = [this] {
     struct stat st {};
     ::stat(In_Cpma("z_Arenas_Disabler.pk3").c_str(), &st);
     return std::make_pair(st.st_ino, st.st_mtim.tv_nsec);
   };
   const auto written = identity();
-  Arena_Disabler_Files_erzeugen(Env, Ui);
+  Create_Arena_Disabler_Files(Env, Ui);
   EXPECT_EQ(identity(), written);
   // A map the disabler lacks, or an entry that is not empty, makes it written again.
   Write_Pk3(In_Cpma("z_Arenas_Disabler.pk3"),
             {{"scripts/cpm22.arena", "x"}, {"scripts/q3dm17.arena", ""}});
-  Arena_Disabler_Files_erzeugen(Env, Ui);
+  Create_Arena_Disabler_Files(Env, Ui);
   for (const auto& member : Read_Zip(In_Cpma("z_Arenas_Disabler.pk3"))) {
     EXPECT_EQ(member.Data, "") << member.Name;
   }
   Write_Pk3(In_Cpma("z_Arenas_Disabler.pk3"), {{"scripts/q3dm17.arena", ""}});
-  Arena_Disabler_Files_erzeugen(Env, Ui);
+  Create_Arena_Disabler_Files(Env, Ui);
   EXPECT_EQ(Contents(Cpma).at(1), Disabler);
 }
 
 // ---- The command line's way in
 
 TEST_F(Arena_Files, Commands_With_Answers_Given_In_Advance) {
-  Fuehre_Arena_Befehl_aus({Arena_Modus::Erzeugen, {"cpma", "BASEQ3"}, {"Duel"}}, Env, Branch, Ui);
-  EXPECT_EQ(Ui.Message_Texts(), (Strings{"Arena File has been created in CPMA.",
-                                         "Arena File has been created in BASEQ3."}));
+  Execute_Arena_Command({TArena_Mode::Create, {"cpma", "BASEQ3"}, {"Duel"}}, Env, Branch, Ui);
+  EXPECT_EQ(Ui.Message_Texts(), (TStrings{"Arena File has been created in CPMA.",
+                                          "Arena File has been created in BASEQ3."}));
   EXPECT_TRUE(Exists(In_Cpma("z_Arenas_active_Duel.pk3")));
   EXPECT_TRUE(Exists(In_Base("z_Arenas_active_Duel.pk3")));
 
-  Fuehre_Arena_Befehl_aus({Arena_Modus::Erzeugen, {"BASEQ3"}, {"CTF"}}, Env, Branch, Ui);
+  Execute_Arena_Command({TArena_Mode::Create, {"BASEQ3"}, {"CTF"}}, Env, Branch, Ui);
   const auto availability =
-      Fuehre_Arena_Befehl_aus({Arena_Modus::Aktivieren, {"BASEQ3"}, {"Duel"}}, Env, Branch, Ui);
+      Execute_Arena_Command({TArena_Mode::Activate, {"BASEQ3"}, {"Duel"}}, Env, Branch, Ui);
   EXPECT_TRUE(Exists(In_Base("z_Arenas_active_Duel.pk3")));
   EXPECT_TRUE(Exists(In_Base("z_Arenas_Inactive_CTF.pk3")));
-  EXPECT_EQ(availability, (TArena_Verfuegbarkeit{true, true}));
+  EXPECT_EQ(availability, (TArena_Availability{true, true}));
 
   Ui.Messages.clear();
-  Fuehre_Arena_Befehl_aus({Arena_Modus::Entfernen, {"BASEQ3"}, {"Nope"}}, Env, Branch, Ui);
-  EXPECT_EQ(Ui.Message_Texts(), (Strings{"Nope cannot be chosen here. Offered: Duel, CTF."}));
+  Execute_Arena_Command({TArena_Mode::Remove, {"BASEQ3"}, {"Nope"}}, Env, Branch, Ui);
+  EXPECT_EQ(Ui.Message_Texts(), (TStrings{"Nope cannot be chosen here. Offered: Duel, CTF."}));
   EXPECT_TRUE(Exists(In_Base("z_Arenas_Inactive_CTF.pk3")));
 
   // A refused name is not offered again: the MOD is skipped.
   Ui.Messages.clear();
-  Fuehre_Arena_Befehl_aus({Arena_Modus::Erzeugen, {"BASEQ3"}, {"a/b"}}, Env, Branch, Ui);
+  Execute_Arena_Command({TArena_Mode::Create, {"BASEQ3"}, {"a/b"}}, Env, Branch, Ui);
   ASSERT_EQ(Ui.Messages.size(), 1u);
-  EXPECT_EQ(Ui.Messages[0].Kind, Message_Kind::Error);
+  EXPECT_EQ(Ui.Messages[0].Kind, TMessage_Kind::Error);
 
   // What the answers do not cover reaches the front end's own interaction.
   struct TPainted : TScripted_Interaction {
     void Keep_Painted() override { ++Count; }
     int Count = 0;
   } painted;
-  TArena_Antworten(TArena_Befehl{}, painted).Keep_Painted();
+  TArena_Answers(TArena_Command{}, painted).Keep_Painted();
   EXPECT_EQ(painted.Count, 1);
 }
 

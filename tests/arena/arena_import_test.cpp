@@ -18,14 +18,14 @@ class Arena_Import : public ::testing::Test {
   }
 
   void Import(const std::string& file) {
-    Importiere_Arena_File_aus(file, Inst.Game, Inst.Temp, Inst.Database, Inst.Ui);
+    Import_Arena_File_From(file, Inst.Game, Inst.Temp, Inst.Database, Inst.Ui);
   }
 
   TInstallation Inst;
   std::string Base = Inst.Mod_Dir("baseq3");
-  TPK3_Datei_Eintrag* Pak0 = nullptr;
-  TMAP_Datei_Eintrag* Yard = nullptr;
-  TMAP_Datei_Eintrag* Temple = nullptr;
+  TPK3_Record* Pak0 = nullptr;
+  TMap_Record* Yard = nullptr;
+  TMap_Record* Temple = nullptr;
 };
 
 TEST_F(Arena_Import, Round_Trip_With_The_Script_The_Program_Writes) {
@@ -34,7 +34,7 @@ TEST_F(Arena_Import, Round_Trip_With_The_Script_The_Program_Writes) {
   Yard->Game_Types = GT_Free_For_All | GT_Tournament | GT_Other;
   Temple->Game_Types = GT_Other;  // written with an empty type value
   Write_Arena_Pk3(Base + "/z_Arenas_active_Mine.pk3", "scripts/arenas.txt",
-                  Erzeuge_Arena_Script({Yard, Temple}, "BASEQ3"));
+                  Make_Arena_Script({Yard, Temple}, "BASEQ3"));
 
   Yard->Assigned_Bots = {"Xaero"};
   Yard->Limits_Frags = 1;
@@ -44,7 +44,7 @@ TEST_F(Arena_Import, Round_Trip_With_The_Script_The_Program_Writes) {
   Temple->Game_Types = GT_Single_Player;
 
   Inst.Ui.Files.emplace_back(Base + "/z_Arenas_active_Mine.pk3");
-  Importiere_Arena_File(Inst.Game, Inst.Temp, Inst.Database, Inst.Ui);
+  Run_Arena_Import(Inst.Game, Inst.Temp, Inst.Database, Inst.Ui);
   ASSERT_EQ(Inst.Ui.File_Requests.size(), 1u);
   EXPECT_EQ(Inst.Ui.File_Requests[0].Title, "Import Arena File from...");
   EXPECT_EQ(Inst.Ui.File_Requests[0].Initial_Dir, Inst.Game);
@@ -53,16 +53,15 @@ TEST_F(Arena_Import, Round_Trip_With_The_Script_The_Program_Writes) {
   EXPECT_EQ(Inst.Ui.Notices, (std::vector<std::pair<std::string, std::string>>{
                                  {"Please wait...", "Opening pk3-file " + full}}));
   EXPECT_EQ(Inst.Ui.Open_Notices, 0);
-  EXPECT_EQ(
-      Inst.Ui.Messages,
-      (std::vector<Recorded_Message>{
-          {Message_Kind::Information, "Arena File imported from " + full + ".", Button_Set::OK}}));
+  EXPECT_EQ(Inst.Ui.Messages, (std::vector<TRecorded_Message>{
+                                  {TMessage_Kind::Information,
+                                   "Arena File imported from " + full + ".", TAnswer_Set::OK}}));
   // The bots come back in lower case; the type "other" is not written, so it does not come back.
-  EXPECT_EQ(Yard->Assigned_Bots, (Strings{"sarge", "grunt"}));
+  EXPECT_EQ(Yard->Assigned_Bots, (TStrings{"sarge", "grunt"}));
   EXPECT_EQ(Yard->Limits_Frags, 35);
   EXPECT_EQ(Yard->Game_Types, GT_Free_For_All | GT_Tournament);
   // A block with an empty type value is ignored.
-  EXPECT_EQ(Temple->Assigned_Bots, (Strings{"Doom"}));
+  EXPECT_EQ(Temple->Assigned_Bots, (TStrings{"Doom"}));
   EXPECT_EQ(Temple->Limits_Frags, 7);
   EXPECT_EQ(Temple->Game_Types, GT_Single_Player);
 }
@@ -71,7 +70,7 @@ TEST_F(Arena_Import, An_Inactive_Arena_File_Is_Read_When_There_Is_No_Active_One)
   Write_Arena_Pk3(Base + "/z_Arenas_Inactive_Old.pk3", "scripts/arenas.txt.inactive",
                   "{\nmap \"q3dm17\"\nbots \"Anarki\"\ntype \"team\"\n}\n");
   Import(Base + "/z_Arenas_Inactive_Old.pk3");
-  EXPECT_EQ(Yard->Assigned_Bots, (Strings{"Anarki"}));
+  EXPECT_EQ(Yard->Assigned_Bots, (TStrings{"Anarki"}));
   EXPECT_EQ(Yard->Game_Types, GT_Team_Deathmatch);
   EXPECT_EQ(Yard->Limits_Frags, 0);  // no fraglimit line
 
@@ -79,7 +78,7 @@ TEST_F(Arena_Import, An_Inactive_Arena_File_Is_Read_When_There_Is_No_Active_One)
             {{"scripts/arenas.txt", "{\nmap \"q3dm17\"\nbots \"Sarge\"\ntype \"ffa\"\n}\n"},
              {"scripts/arenas.txt.inactive", "{\nmap \"q3dm17\"\nbots \"Keel\"\n}\n"}});
   Import(Base + "/both.pk3");
-  EXPECT_EQ(Yard->Assigned_Bots, (Strings{"Sarge"}));
+  EXPECT_EQ(Yard->Assigned_Bots, (TStrings{"Sarge"}));
 }
 
 TEST_F(Arena_Import, A_Block_Applies_As_A_Whole) {
@@ -90,21 +89,21 @@ TEST_F(Arena_Import, A_Block_Applies_As_A_Whole) {
               "{\nmap \"q3dm7\"\nbots \"Doom\"\nfraglimit \"15\"\ntype \"ctf\"\n}\n"
               "{\nmap \"q3dm17\"\nbots \"Sarge\"\nfraglimit \"lots\"\ntype \"ffa\"\n}\n"}});
   Import(Base + "/maps.pk3");
-  EXPECT_EQ(Inst.Ui.Message_Texts(), (Strings{"Error opening pk3-file " + Base + "/maps.pk3."}));
-  EXPECT_EQ(Temple->Assigned_Bots, (Strings{"Doom"}));  // the block before stays applied
+  EXPECT_EQ(Inst.Ui.Message_Texts(), (TStrings{"Error opening pk3-file " + Base + "/maps.pk3."}));
+  EXPECT_EQ(Temple->Assigned_Bots, (TStrings{"Doom"}));  // the block before stays applied
   EXPECT_EQ(Temple->Limits_Frags, 15);
-  EXPECT_EQ(Yard->Assigned_Bots, (Strings{"Keel"}));  // the failing block changed nothing
+  EXPECT_EQ(Yard->Assigned_Bots, (TStrings{"Keel"}));  // the failing block changed nothing
   EXPECT_EQ(Yard->Limits_Frags, 20);
   EXPECT_EQ(Yard->Game_Types, GT_Free_For_All);
 }
 
 TEST_F(Arena_Import, Only_The_Last_Present_Archive_Of_The_MOD_Gets_The_Block) {
-  TPK3_Datei_Eintrag* later = Inst.Add_PK3("BaseQ3", "later.pk3");
-  TMAP_Datei_Eintrag* later_yard = Inst.Add_Map(later, "q3dm17.bsp", "Yard again");
-  TPK3_Datei_Eintrag* gone = Inst.Add_PK3("baseq3", "gone.pk3", false);
-  TMAP_Datei_Eintrag* gone_yard = Inst.Add_Map(gone, "Q3DM17.BSP", "Yard gone");
-  TPK3_Datei_Eintrag* other = Inst.Add_PK3("cpma", "cpma.pk3");
-  TMAP_Datei_Eintrag* other_yard = Inst.Add_Map(other, "Q3DM17.BSP", "Yard of CPMA");
+  TPK3_Record* later = Inst.Add_PK3("BaseQ3", "later.pk3");
+  TMap_Record* later_yard = Inst.Add_Map(later, "q3dm17.bsp", "Yard again");
+  TPK3_Record* gone = Inst.Add_PK3("baseq3", "gone.pk3", false);
+  TMap_Record* gone_yard = Inst.Add_Map(gone, "Q3DM17.BSP", "Yard gone");
+  TPK3_Record* other = Inst.Add_PK3("cpma", "cpma.pk3");
+  TMap_Record* other_yard = Inst.Add_Map(other, "Q3DM17.BSP", "Yard of CPMA");
   Write_Pk3(
       Base + "/any.pk3",
       {{"maps/x.bsp", "x"}, {"scripts/Arenas.txt", "{\nmap \"Q3DM17\"\ntype \"FFA  CTF\"\n}\n"}});
@@ -126,17 +125,17 @@ TEST_F(Arena_Import, Archives_Outside_A_MOD_Directory_Or_Without_Script) {
   Import(Base + "/noscript.pk3");
   const std::string refused = "You must select a pk3-file within a Q3A mod directory.";
   EXPECT_EQ(Inst.Ui.Message_Texts(),
-            (Strings{refused, refused, refused,
-                     "There is no Arena File within " + Base + "/noscript.pk3."}));
+            (TStrings{refused, refused, refused,
+                      "There is no Arena File within " + Base + "/noscript.pk3."}));
   EXPECT_EQ(Inst.Ui.Notices.size(), 1u);
 
   Inst.Ui.Messages.clear();
   Write_File(Base + "/broken.pk3", "not a zip archive");
   Import(Base + "/broken.pk3");
-  EXPECT_EQ(Inst.Ui.Message_Texts(), (Strings{"Error opening pk3-file " + Base + "/broken.pk3."}));
+  EXPECT_EQ(Inst.Ui.Message_Texts(), (TStrings{"Error opening pk3-file " + Base + "/broken.pk3."}));
 
   Inst.Ui.Messages.clear();
-  Importiere_Arena_File(Inst.Game, Inst.Temp, Inst.Database, Inst.Ui);  // the dialog is cancelled
+  Run_Arena_Import(Inst.Game, Inst.Temp, Inst.Database, Inst.Ui);  // the dialog is cancelled
   EXPECT_TRUE(Inst.Ui.Messages.empty());
 }
 

@@ -21,31 +21,31 @@ TEST(Arena_Names, State_And_Arena_Name_From_File_Name) {
       {"z_Arenas_other.pk3", false, ""},
       {"pak0.pk3", false, ""}};
   for (const auto& [file, active, name] : rows) {
-    EXPECT_EQ(Ist_Arena_File_aktiv(file), active) << file;
-    EXPECT_EQ(Extrahiere_Arena_Namen_aus_Arena_File_Namen(file), name) << file;
+    EXPECT_EQ(Is_Arena_File_Active(file), active) << file;
+    EXPECT_EQ(Arena_Name_From_Arena_File_Name(file), name) << file;
   }
 }
 
 TEST(Arena_Names, Names_That_Would_Leave_The_Directory_Are_Refused) {
-  EXPECT_FALSE(Pruefe_Arena_Namen("Duel maps").has_value());
-  EXPECT_FALSE(Pruefe_Arena_Namen("v1.2").has_value());
+  EXPECT_FALSE(Check_Arena_Name("Duel maps").has_value());
+  EXPECT_FALSE(Check_Arena_Name("v1.2").has_value());
   for (const std::string& bad : std::vector<std::string>{"", "../x", "a/b", "a\\b", "..",
                                                          "tab\there", std::string(234, 'n')}) {
-    EXPECT_TRUE(Pruefe_Arena_Namen(bad).has_value()) << bad;
+    EXPECT_TRUE(Check_Arena_Name(bad).has_value()) << bad;
   }
-  EXPECT_FALSE(Pruefe_Arena_Namen(std::string(233, 'n')).has_value());
+  EXPECT_FALSE(Check_Arena_Name(std::string(233, 'n')).has_value());
 }
 
 TEST(Arena_Names, Directory_With_Only_The_Disabler) {
   TTemp_Dir dir;
   Write_File(dir / "z_Arenas_Disabler.pk3", "x");
   Write_File(dir / "pak0.pk3", "x");
-  EXPECT_EQ(Erstes_Arena_File_in_Verzeichnis(dir.Path()), "");
-  EXPECT_EQ(Anzahl_Arena_Files_in(dir.Path()), 0);
-  EXPECT_TRUE(Ermittle_Liste_aller_Arena_Files_in(dir.Path()).empty());
+  EXPECT_EQ(First_Arena_File_In_Directory(dir.Path()), "");
+  EXPECT_EQ(Count_Arena_Files_In(dir.Path()), 0);
+  EXPECT_TRUE(List_All_Arena_Files_In(dir.Path()).empty());
   // The disabler still counts as a file of the program.
-  EXPECT_EQ(Ermittle_Anzahl_MODs_mit_Vorlix_Arena_File(platform::Parent(dir.Path()),
-                                                       {platform::File_Name(dir.Path())}),
+  EXPECT_EQ(Count_MODs_With_Vorlix_Arena_File(platform::Parent(dir.Path()),
+                                              {platform::File_Name(dir.Path())}),
             1);
 }
 
@@ -59,13 +59,12 @@ TEST(Arena_Names, Queries_Over_A_Directory_In_Listing_Order) {
   std::filesystem::create_directories(dir / "z_Arenas_Inactive_D.pk3");  // a folder
   Write_File(dir / "z_Arenas_active_E.txt", "x");
 
-  EXPECT_EQ(Ermittle_Liste_aller_Arena_Files_in(dir.Path()),
-            (std::vector<std::string>{"", "A", "B", "c"}));
-  EXPECT_EQ(Erstes_Arena_File_in_Verzeichnis(dir.Path()), "z_Arenas_.pk3");
-  EXPECT_EQ(Anzahl_Arena_Files_in(dir.Path()), 4);  // the folder is an entry too
-  EXPECT_TRUE(Existiert_Arena_File(dir.Path(), "B"));
-  EXPECT_TRUE(Existiert_Arena_File(dir.Path(), "C"));
-  EXPECT_FALSE(Existiert_Arena_File(dir.Path(), "E"));
+  EXPECT_EQ(List_All_Arena_Files_In(dir.Path()), (std::vector<std::string>{"", "A", "B", "c"}));
+  EXPECT_EQ(First_Arena_File_In_Directory(dir.Path()), "z_Arenas_.pk3");
+  EXPECT_EQ(Count_Arena_Files_In(dir.Path()), 4);  // the folder is an entry too
+  EXPECT_TRUE(Arena_File_Exists(dir.Path(), "B"));
+  EXPECT_TRUE(Arena_File_Exists(dir.Path(), "C"));
+  EXPECT_FALSE(Arena_File_Exists(dir.Path(), "E"));
 }
 
 TEST(Arena_Names, Links_And_Letter_Case_Variants_Among_Many_Archives) {
@@ -82,12 +81,11 @@ TEST(Arena_Names, Links_And_Letter_Case_Variants_Among_Many_Archives) {
 
   // A link to a folder is a folder; a link to nothing is no folder; each case variant is an
   // entry of its own, in listing order.
-  EXPECT_EQ(Ermittle_Liste_aller_Arena_Files_in(dir.Path()),
-            (std::vector<std::string>{"M", "n", "N"}));
-  EXPECT_EQ(Suche_Arena_Muster(dir.Path(), "z_arenas_active_", false),
+  EXPECT_EQ(List_All_Arena_Files_In(dir.Path()), (std::vector<std::string>{"M", "n", "N"}));
+  EXPECT_EQ(Find_Arena_Pattern(dir.Path(), "z_arenas_active_", false),
             (std::vector<std::string>{"z_Arenas_active_L.pk3", "z_Arenas_active_M.pk3",
                                       "Z_ARENAS_ACTIVE_n.PK3", "z_Arenas_active_N.pk3"}));
-  EXPECT_EQ(Anzahl_Arena_Files_in(dir.Path()), 4);
+  EXPECT_EQ(Count_Arena_Files_In(dir.Path()), 4);
 
   // The first variant in listing order, whichever case is asked for, else none.
   EXPECT_EQ(platform::Find_Ignore_Case(dir.Path(), "z_Arenas_active_N.pk3"),
@@ -97,8 +95,8 @@ TEST(Arena_Names, Links_And_Letter_Case_Variants_Among_Many_Archives) {
   EXPECT_EQ(platform::Find_Ignore_Case(dir.Path(), "MAP-7.PK3"), "map-7.pk3");
   EXPECT_EQ(platform::Find_Ignore_Case(dir.Path(), "map-7.pk"), std::nullopt);
   EXPECT_EQ(platform::Find_Ignore_Case(dir / "absent", "map-7.pk3"), std::nullopt);
-  EXPECT_EQ(Arena_MOD_Verzeichnis(platform::Parent(dir.Path()),
-                                  platform::Upper(platform::File_Name(dir.Path()))),
+  EXPECT_EQ(Arena_MOD_Directory(platform::Parent(dir.Path()),
+                                platform::Upper(platform::File_Name(dir.Path()))),
             dir.Path());
 }
 
@@ -114,11 +112,11 @@ TEST(Arena_Names, MOD_Directories_Of_A_List_Are_Those_Found_One_By_One) {
   const std::vector<std::string> mods = {"BASEQ3", "cpma", "CPMA", "OSP", "osP", "FILE", "GONE"};
   std::vector<std::string> one_by_one;
   for (const auto& mod : mods) {
-    one_by_one.push_back(Arena_MOD_Verzeichnis(game.Path(), mod));
+    one_by_one.push_back(Arena_MOD_Directory(game.Path(), mod));
   }
-  EXPECT_EQ(Arena_MOD_Verzeichnisse(game.Path(), mods), one_by_one);
+  EXPECT_EQ(Arena_MOD_Directories(game.Path(), mods), one_by_one);
   EXPECT_EQ(one_by_one[1], game / "CPMA");  // the first in listing order
-  EXPECT_EQ(Arena_MOD_Verzeichnisse(game / "absent", {"X"}),
+  EXPECT_EQ(Arena_MOD_Directories(game / "absent", {"X"}),
             std::vector<std::string>{game / "absent/X"});
 }
 

@@ -19,69 +19,68 @@ namespace {
 class Arena_Script : public ::testing::Test {
  protected:
   TInstallation Inst;
-  TPK3_Datei_Eintrag* Base = Inst.Add_PK3("baseq3", "pak9.pk3");
-  TPK3_Datei_Eintrag* Cpma = Inst.Add_PK3("cpma", "cpmamaps.pk3");
+  TPK3_Record* Base = Inst.Add_PK3("baseq3", "pak9.pk3");
+  TPK3_Record* Cpma = Inst.Add_PK3("cpma", "cpmamaps.pk3");
 };
 
 TEST_F(Arena_Script, Special_Lines_Type_Words_And_Unescaped_Values) {
-  TMAP_Datei_Eintrag* intro = Inst.Add_Map(Base, "Q3DM0.BSP", "Introduction");
+  TMap_Record* intro = Inst.Add_Map(Base, "Q3DM0.BSP", "Introduction");
   intro->Game_Types = GT_Single_Player;
-  const std::string intro_block = Erzeuge_Arena_Block(*intro);
+  const std::string intro_block = Make_Arena_Block(*intro);
   EXPECT_NE(intro_block.find("longname       \"Introduction\"\r\n"
                              "special        \"Training\"\r\n"
                              "fraglimit      \"20\"\r\n"),
             std::string::npos);
   intro->Map_Longname = "Introduction!";
-  EXPECT_EQ(Erzeuge_Arena_Block(*intro).find("special"), std::string::npos);
+  EXPECT_EQ(Make_Arena_Block(*intro).find("special"), std::string::npos);
 
-  TMAP_Datei_Eintrag* final_map = Inst.Add_Map(Base, "Q3TOURNEY6.BSP", "THE VERY END OF YOU");
-  EXPECT_NE(Erzeuge_Arena_Block(*final_map).find("special        \"Final\"\r\n"),
-            std::string::npos);
+  TMap_Record* final_map = Inst.Add_Map(Base, "Q3TOURNEY6.BSP", "THE VERY END OF YOU");
+  EXPECT_NE(Make_Arena_Block(*final_map).find("special        \"Final\"\r\n"), std::string::npos);
 
-  TMAP_Datei_Eintrag* other = Inst.Add_Map(Base, "QUOTE.BSP", "Say \"hi\"");
+  TMap_Record* other = Inst.Add_Map(Base, "QUOTE.BSP", "Say \"hi\"");
   other->Game_Types = GT_Other;
   other->Assigned_Bots = {};
-  const std::string block = Erzeuge_Arena_Block(*other);
+  const std::string block = Make_Arena_Block(*other);
   EXPECT_NE(block.find("bots           \"\"\r\n"), std::string::npos);
   EXPECT_NE(block.find("longname       \"Say \"hi\"\"\r\n"), std::string::npos);
   EXPECT_NE(block.find("type           \"\"\r\n"), std::string::npos);
 
-  EXPECT_EQ(Erzeuge_Spieltyp_Woerter(0), "");
-  EXPECT_EQ(Erzeuge_Spieltyp_Woerter(0x3F), "single ffa team tourney ctf");
-  EXPECT_EQ(Erzeuge_Spieltyp_Woerter(GT_Capture_The_Flag | GT_Other), "ctf");
+  EXPECT_EQ(Make_Game_Type_Words(0), "");
+  EXPECT_EQ(Make_Game_Type_Words(0x3F), "single ffa team tourney ctf");
+  EXPECT_EQ(Make_Game_Type_Words(GT_Capture_The_Flag | GT_Other), "ctf");
 }
 
 TEST_F(Arena_Script, Which_Maps_Qualify_For_A_MOD) {
-  TMAP_Datei_Eintrag* base_map = Inst.Add_Map(Base, "Q3DM1.BSP", "Arena Gate", {"baseq3", "cpma"});
-  TMAP_Datei_Eintrag* cpma_map = Inst.Add_Map(Cpma, "CPM1.BSP", "Cpm One", {"CPMA", "BASEQ3"});
-  TMAP_Datei_Eintrag* excluded = Inst.Add_Map(Base, "Q3DM2.BSP", "House", {"BASEQ3", "CPMA"});
+  TMap_Record* base_map = Inst.Add_Map(Base, "Q3DM1.BSP", "Arena Gate", {"baseq3", "cpma"});
+  TMap_Record* cpma_map = Inst.Add_Map(Cpma, "CPM1.BSP", "Cpm One", {"CPMA", "BASEQ3"});
+  TMap_Record* excluded = Inst.Add_Map(Base, "Q3DM2.BSP", "House", {"BASEQ3", "CPMA"});
   excluded->Allow_Include_In_Arena_File = false;
-  TMAP_Datei_Eintrag* absent = Inst.Add_Map(Base, "Q3DM3.BSP", "Arena", {"BASEQ3"});
+  TMap_Record* absent = Inst.Add_Map(Base, "Q3DM3.BSP", "Arena", {"BASEQ3"});
   absent->PK3->Present = false;    // the Present flags are not looked at
   Base->MOD_Directory = "BaseQ3";  // any letter case
 
-  EXPECT_TRUE(Map_gehoert_in_Arena_Script(*base_map, "CPMA"));
-  EXPECT_TRUE(Map_gehoert_in_Arena_Script(*base_map, "BASEQ3"));
-  EXPECT_TRUE(Map_gehoert_in_Arena_Script(*cpma_map, "CPMA"));
-  EXPECT_FALSE(Map_gehoert_in_Arena_Script(*cpma_map, "BASEQ3"));  // another MOD's map
-  EXPECT_FALSE(Map_gehoert_in_Arena_Script(*excluded, "BASEQ3"));
-  EXPECT_TRUE(Map_gehoert_in_Arena_Script(*absent, "BASEQ3"));
-  EXPECT_FALSE(Map_gehoert_in_Arena_Script(*base_map, "OSP"));  // not among useable MODs
+  EXPECT_TRUE(Map_Belongs_In_Arena_Script(*base_map, "CPMA"));
+  EXPECT_TRUE(Map_Belongs_In_Arena_Script(*base_map, "BASEQ3"));
+  EXPECT_TRUE(Map_Belongs_In_Arena_Script(*cpma_map, "CPMA"));
+  EXPECT_FALSE(Map_Belongs_In_Arena_Script(*cpma_map, "BASEQ3"));  // another MOD's map
+  EXPECT_FALSE(Map_Belongs_In_Arena_Script(*excluded, "BASEQ3"));
+  EXPECT_TRUE(Map_Belongs_In_Arena_Script(*absent, "BASEQ3"));
+  EXPECT_FALSE(Map_Belongs_In_Arena_Script(*base_map, "OSP"));  // not among useable MODs
 
-  const std::string script = Erzeuge_Arena_Script({base_map, cpma_map, excluded}, "CPMA");
+  const std::string script = Make_Arena_Script({base_map, cpma_map, excluded}, "CPMA");
   EXPECT_LT(script.find("\"q3dm1\""), script.find("\"cpm1\""));  // the order given
   EXPECT_EQ(script.find("q3dm2"), std::string::npos);
-  EXPECT_EQ(Erzeuge_Arena_Script({cpma_map}, "OSP"), "");
+  EXPECT_EQ(Make_Arena_Script({cpma_map}, "OSP"), "");
 }
 
 // ---- Reading
 // -------------------------------------------------------------------------------------
 
 TEST_F(Arena_Script, The_Reader_Reads_What_The_Writer_Writes) {
-  TMAP_Datei_Eintrag* map = Inst.Add_Map(Base, "Q3DM17.BSP", "The Longest Yard");
+  TMap_Record* map = Inst.Add_Map(Base, "Q3DM17.BSP", "The Longest Yard");
   map->Assigned_Bots = {"Sarge", "Grunt"};
   map->Game_Types = GT_Free_For_All | GT_Tournament;
-  const auto blocks = Lese_Arena_Bloecke(Erzeuge_Arena_Block(*map) + Erzeuge_Arena_Block(*map));
+  const auto blocks = Read_Arena_Blocks(Make_Arena_Block(*map) + Make_Arena_Block(*map));
   ASSERT_EQ(blocks.size(), 2u);
   EXPECT_EQ(blocks[0], (TArena_Block{"q3dm17", "sarge grunt", "20", "ffa tourney"}));
 }
@@ -109,7 +108,7 @@ TEST(Arena_Script_Reader, Lenient_And_Strict_Places) {
       "map \"last\"\n"
       "fraglimit   \"15\"\n"
       "type \"tourney\"";
-  const auto blocks = Lese_Arena_Bloecke(text);
+  const auto blocks = Read_Arena_Blocks(text);
   ASSERT_EQ(blocks.size(), 3u);
   EXPECT_EQ(blocks[0], (TArena_Block{"opening", "", "", "FFA"}));
   EXPECT_EQ(blocks[1], (TArena_Block{"q3dm7", "", "", "ctf"}));
@@ -117,14 +116,14 @@ TEST(Arena_Script_Reader, Lenient_And_Strict_Places) {
 }
 
 TEST(Arena_Script_Reader, Type_Words_And_Bot_Pieces) {
-  EXPECT_EQ(Ermittle_Spieltypen("ffa tourney"), GT_Free_For_All | GT_Tournament);
-  EXPECT_EQ(Ermittle_Spieltypen("FFA Team"), GT_Free_For_All | GT_Team_Deathmatch);
+  EXPECT_EQ(Determine_Game_Types("ffa tourney"), GT_Free_For_All | GT_Tournament);
+  EXPECT_EQ(Determine_Game_Types("FFA Team"), GT_Free_For_All | GT_Team_Deathmatch);
   // Two blanks leave an empty piece between them: an unknown word.
-  EXPECT_EQ(Ermittle_Spieltypen("ffa  tourney"), GT_Free_For_All | GT_Tournament | GT_Other);
-  EXPECT_EQ(Ermittle_Spieltypen(" single ctf "), GT_Single_Player | GT_Capture_The_Flag);
-  EXPECT_EQ(Ermittle_Spieltypen("harvester"), GT_Other);
-  EXPECT_EQ(Ermittle_Bots("Sarge  grunt "), (std::vector<std::string>{"Sarge", "grunt"}));
-  EXPECT_TRUE(Ermittle_Bots("").empty());
+  EXPECT_EQ(Determine_Game_Types("ffa  tourney"), GT_Free_For_All | GT_Tournament | GT_Other);
+  EXPECT_EQ(Determine_Game_Types(" single ctf "), GT_Single_Player | GT_Capture_The_Flag);
+  EXPECT_EQ(Determine_Game_Types("harvester"), GT_Other);
+  EXPECT_EQ(Determine_Bots("Sarge  grunt "), (std::vector<std::string>{"Sarge", "grunt"}));
+  EXPECT_TRUE(Determine_Bots("").empty());
 }
 
 // ---- damaged and hostile text -------------------------------------------------------------------
@@ -157,12 +156,12 @@ TEST(Arena_Script_Hostile, Damaged_Text_Gives_Only_Complete_Blocks) {
       {std::string("\x01\xff{\0\n", 5) + "}\n{\nmap \"good\"\ntype \"ctf\"\n}\n", {"good"}}};
   for (const auto& c : cases) {
     std::vector<std::string> maps;
-    for (const TArena_Block& block : Lese_Arena_Bloecke(c.Text)) {
+    for (const TArena_Block& block : Read_Arena_Blocks(c.Text)) {
       maps.push_back(block.Map);
     }
     EXPECT_EQ(maps, c.Maps) << c.Text;
   }
-  EXPECT_EQ(Ermittle_Spieltypen(Lese_Arena_Bloecke(cases[9].Text).at(0).Type), 16);
+  EXPECT_EQ(Determine_Game_Types(Read_Arena_Blocks(cases[9].Text).at(0).Type), 16);
   auto inputs = Fuzz_Inputs(VORLIX_FUZZ_DIR, "arena_script");
   ASSERT_FALSE(inputs.empty());
   for (unsigned seed = 1; seed <= 4; ++seed) {
@@ -177,21 +176,21 @@ TEST(Arena_Script_Hostile, Ten_Megabyte_Lines_Are_Read_In_Linear_Time) {
   const auto started = std::chrono::steady_clock::now();
   const std::string big(10 << 20, 'x');
   // A 10 MB value keeps the block; a 10 MB line of braces or one without an end gives nothing.
-  const auto blocks = Lese_Arena_Bloecke("{\nmap \"" + big + "\"\ntype \"ffa\"\nbots \"" + big +
-                                         "\"\n}\n{\nmap \"after\"\ntype \"team\"\n}\n");
+  const auto blocks = Read_Arena_Blocks("{\nmap \"" + big + "\"\ntype \"ffa\"\nbots \"" + big +
+                                        "\"\n}\n{\nmap \"after\"\ntype \"team\"\n}\n");
   ASSERT_EQ(blocks.size(), 2u);
   EXPECT_GE(blocks[0].Map.size(), 1u);
   EXPECT_LE(blocks[0].Map.size(), big.size());
   EXPECT_EQ(blocks[1].Map, "after");
-  EXPECT_TRUE(Lese_Arena_Bloecke(std::string(10 << 20, '{')).empty());
-  EXPECT_TRUE(Lese_Arena_Bloecke("{\nmap \"a" + big).empty());
+  EXPECT_TRUE(Read_Arena_Blocks(std::string(10 << 20, '{')).empty());
+  EXPECT_TRUE(Read_Arena_Blocks("{\nmap \"a" + big).empty());
   // Bot and type values of 10 MB of blanks and words.
   std::string many_words;
   for (int i = 0; i < 200000; ++i) {
     many_words += "bot" + std::to_string(i) + " ";
   }
-  EXPECT_EQ(Ermittle_Bots(many_words).size(), 200000u);
-  EXPECT_EQ(Ermittle_Spieltypen("ffa" + std::string(10 << 20, ' ') + "ctf"), 2 | 16 | 32);
+  EXPECT_EQ(Determine_Bots(many_words).size(), 200000u);
+  EXPECT_EQ(Determine_Game_Types("ffa" + std::string(10 << 20, ' ') + "ctf"), 2 | 16 | 32);
   // Linear time: all of this in seconds even under the sanitizers, never minutes.
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
 }

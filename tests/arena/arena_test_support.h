@@ -18,7 +18,7 @@
 
 namespace vorlix::testing {
 
-using Strings = std::vector<std::string>;
+using TStrings = std::vector<std::string>;
 
 struct TZip_Member_Read {
   std::string Name;
@@ -49,8 +49,8 @@ inline std::vector<TZip_Member_Read> Read_Zip(const std::string& path) {
 }
 
 // The names in a directory, in listing order.
-inline Strings Names_In(const std::string& dir) {
-  Strings names;
+inline TStrings Names_In(const std::string& dir) {
+  TStrings names;
   if (const auto listing = platform::List_Directory(dir)) {
     for (const auto& entry : *listing) {
       names.push_back(entry.Name);
@@ -60,10 +60,10 @@ inline Strings Names_In(const std::string& dir) {
 }
 
 // Each name in a directory in listing order, with its archive members sorted: "a.pk3: m1 m2".
-inline Strings Contents(const std::string& dir) {
-  Strings lines;
+inline TStrings Contents(const std::string& dir) {
+  TStrings lines;
   for (const std::string& name : Names_In(dir)) {
-    Strings members;
+    TStrings members;
     for (const auto& member : Read_Zip(platform::Join(dir, name))) {
       members.push_back(member.Name);
     }
@@ -92,14 +92,13 @@ class TInstallation {
   std::string Mod_Dir(const std::string& mod) const { return platform::Join(Game, mod); }
 
   // An archive record (the file itself is not written).
-  TPK3_Datei_Eintrag* Add_PK3(const std::string& mod_dir, const std::string& file_name,
-                              bool present = true) {
+  TPK3_Record* Add_PK3(const std::string& mod_dir, const std::string& file_name,
+                       bool present = true) {
     return testing::Add_PK3(Database, mod_dir, file_name, present);
   }
-  TMAP_Datei_Eintrag* Add_Map(TPK3_Datei_Eintrag* pk3, const std::string& file_name,
-                              const std::string& long_name,
-                              std::vector<std::string> useable = {"BASEQ3"}) {
-    TMAP_Datei_Eintrag* map = testing::Add_Map(pk3, file_name, long_name);
+  TMap_Record* Add_Map(TPK3_Record* pk3, const std::string& file_name, const std::string& long_name,
+                       std::vector<std::string> useable = {"BASEQ3"}) {
+    TMap_Record* map = testing::Add_Map(pk3, file_name, long_name);
     map->Useable_MODs = std::move(useable);
     return map;
   }
@@ -111,7 +110,7 @@ class TInstallation {
   std::string Levelshots = Root / "vorlix/levelshots";
   std::string Botinfo = Root / "vorlix/botinfo";
   TScripted_Interaction Ui;
-  TPK3_Dateien_Verwaltung Database{TDatabase_Paths{Program, Temp, Levelshots, Botinfo, Game}, &Ui};
+  TPK3_Record_Store Database{TDatabase_Paths{Program, Temp, Levelshots, Botinfo, Game}, &Ui};
 };
 
 // An arena archive as the program writes it, with the script under a given entry name.

@@ -98,11 +98,11 @@ TEST(Game_Index, Facts_Come_From_The_Archive_And_Are_Read_Again_Only_When_Change
 
   // Refresh reads only what it does not know with this size and date.
   TTest_Database db;
-  TPK3_Datei_Eintrag* pk3 = db.Add_PK3("baseoa", "pack.pk3");
+  TPK3_Record* pk3 = db.Add_PK3("baseoa", "pack.pk3");
   pk3->PK3_Filesize = 10;
   db.Add_PK3("baseoa", "gone.pk3", false);
   static int reads = 0;
-  const TGame_Index::Reader counting = [](const std::string&) {
+  const TGame_Index::TReader counting = [](const std::string&) {
     ++reads;
     return TArchive_Facts{.Maps = {"DM1"}};
   };
@@ -131,7 +131,7 @@ TEST(Game_Index, The_Start_Up_Keeps_The_Index_From_Its_Scans_And_Rebuilds_A_Spoi
   fs::create_directories(dir / "prog");
   const std::string file = dir / "prog/gameindex.dat";
   static int reads = 0;
-  const TGame_Index::Reader counting = [](const std::string& path) {
+  const TGame_Index::TReader counting = [](const std::string& path) {
     ++reads;
     return Read_Archive_Facts(path);
   };
@@ -142,13 +142,13 @@ TEST(Game_Index, The_Start_Up_Keeps_The_Index_From_Its_Scans_And_Rebuilds_A_Spoi
     TGame_Index index;
     {
       TGame_Index_Writer writer(dir / "prog");
-      auto db = Lade_PK3_Datenbank(paths, &ui, nullptr,
-                                   [&writer](const TArchive_Facts& facts) { writer.Add(facts); });
+      auto db = Load_PK3_Database(paths, &ui, nullptr,
+                                  [&writer](const TArchive_Facts& facts) { writer.Add(facts); });
       EXPECT_EQ(writer.Added(), scans);
       reads = 0;
       EXPECT_TRUE(writer.Write(*db, counting));
       EXPECT_EQ(reads, lists);
-      EXPECT_TRUE(Speichere_PK3_Datenbank(*db));
+      EXPECT_TRUE(Save_PK3_Database(*db));
       reads = 0;
       index = Game_Index_Of(*db, {}, counting);
       EXPECT_EQ(reads, 0);

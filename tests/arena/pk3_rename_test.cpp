@@ -36,9 +36,9 @@ class Pk3_Rename : public ::testing::Test {
   // Saves and loads the database again, as the caller does after a rename.
   void Reload() {
     if (Database) {
-      ASSERT_TRUE(Speichere_PK3_Datenbank(*Database));
+      ASSERT_TRUE(Save_PK3_Database(*Database));
     }
-    Database = Lade_PK3_Datenbank(Inst.Database.Paths(), &Inst.Ui);
+    Database = Load_PK3_Database(Inst.Database.Paths(), &Inst.Ui);
   }
 
   std::string Shots(const std::string& relative) const {
@@ -48,15 +48,15 @@ class Pk3_Rename : public ::testing::Test {
     return platform::Join(Inst.Botinfo, relative);
   }
 
-  TPK3_Aktion_Ergebnis Rename_To(const std::string& path) {
+  TPK3_Action_Result Rename_To(const std::string& path) {
     Ui.Files.emplace_back(path);
-    return PK3_umbenennen(Database->Paths(), *Pk3, Map_Id, Ui);
+    return Rename_PK3_File(Database->Paths(), *Pk3, Map_Id, Ui);
   }
 
   TInstallation Inst;
-  std::unique_ptr<TPK3_Dateien_Verwaltung> Database;
-  TPK3_Datei_Eintrag* Pk3 = nullptr;
-  TMAP_Datei_Eintrag* Map = nullptr;
+  std::unique_ptr<TPK3_Record_Store> Database;
+  TPK3_Record* Pk3 = nullptr;
+  TMap_Record* Map = nullptr;
   std::int32_t Pk3_Id = 0;
   std::int32_t Map_Id = 0;
   TScripted_Interaction Ui;
@@ -69,20 +69,20 @@ TEST_F(Pk3_Rename, Rename_Without_Extension_Moves_Everything_And_Keeps_IDs) {
   EXPECT_TRUE(Ui.File_Requests[0].Save);
   EXPECT_EQ(Ui.File_Requests[0].Initial_Dir, Inst.Mod_Dir("baseq3"));
   EXPECT_EQ(Ui.File_Requests[0].Initial_Name, "pak9.pk3");
-  EXPECT_EQ(Ui.Messages, (std::vector<Recorded_Message>{
-                             {Message_Kind::Information,
-                              "Renamed pak9.pk3 to MyMaps.pk3 successfully.", Button_Set::OK}}));
+  EXPECT_EQ(Ui.Messages, (std::vector<TRecorded_Message>{
+                             {TMessage_Kind::Information,
+                              "Renamed pak9.pk3 to MyMaps.pk3 successfully.", TAnswer_Set::OK}}));
   EXPECT_TRUE(result.Reload_Needed());
   EXPECT_EQ(result.PK3_ID, Pk3_Id);
   EXPECT_EQ(result.MAP_ID, Map_Id);
-  EXPECT_EQ(Names_In(Inst.Mod_Dir("baseq3")), (Strings{"MyMaps.pk3"}));
-  EXPECT_EQ(Names_In(Inst.Levelshots + "/baseq3"), (Strings{"mymaps.pk3"}));
-  EXPECT_EQ(Names_In(Inst.Botinfo + "/baseq3"), (Strings{"mymaps.pk3"}));
-  EXPECT_EQ(Names_In(Shots("baseq3/mymaps.pk3")), (Strings{"q3dm17.jpg"}));
+  EXPECT_EQ(Names_In(Inst.Mod_Dir("baseq3")), (TStrings{"MyMaps.pk3"}));
+  EXPECT_EQ(Names_In(Inst.Levelshots + "/baseq3"), (TStrings{"mymaps.pk3"}));
+  EXPECT_EQ(Names_In(Inst.Botinfo + "/baseq3"), (TStrings{"mymaps.pk3"}));
+  EXPECT_EQ(Names_In(Shots("baseq3/mymaps.pk3")), (TStrings{"q3dm17.jpg"}));
   EXPECT_EQ(Pk3->PK3_Filename, "MyMaps.pk3");
 
   Reload();
-  const TMAP_Datei_Eintrag* again = Database->Find_Map(result.PK3_ID, result.MAP_ID);
+  const TMap_Record* again = Database->Find_Map(result.PK3_ID, result.MAP_ID);
   ASSERT_NE(again, nullptr);
   EXPECT_TRUE(again->PK3->Present);
   EXPECT_EQ(again->PK3->PK3_Filename, "MyMaps.pk3");
@@ -100,7 +100,7 @@ TEST_F(Pk3_Rename, Rename_Into_Another_MOD_Directory_Keeps_IDs) {
   EXPECT_FALSE(Exists(Shots("baseq3/pak9.pk3")));
 
   Reload();
-  const TMAP_Datei_Eintrag* again = Database->Find_Map(Pk3_Id, Map_Id);
+  const TMap_Record* again = Database->Find_Map(Pk3_Id, Map_Id);
   ASSERT_NE(again, nullptr);
   EXPECT_EQ(platform::Upper(again->PK3->MOD_Directory), "CPMA");
   EXPECT_TRUE(again->PK3->Present);
@@ -108,8 +108,8 @@ TEST_F(Pk3_Rename, Rename_Into_Another_MOD_Directory_Keeps_IDs) {
 }
 
 TEST_F(Pk3_Rename, Renames_That_Change_Nothing_Or_Are_Refused) {
-  EXPECT_FALSE(Rename_To(Inst.Mod_Dir("BASEQ3") + "/PAK9.PK3").Reload_Needed());      // other case
-  EXPECT_FALSE(PK3_umbenennen(Database->Paths(), *Pk3, Map_Id, Ui).Reload_Needed());  // cancel
+  EXPECT_FALSE(Rename_To(Inst.Mod_Dir("BASEQ3") + "/PAK9.PK3").Reload_Needed());       // other case
+  EXPECT_FALSE(Rename_PK3_File(Database->Paths(), *Pk3, Map_Id, Ui).Reload_Needed());  // cancel
   EXPECT_TRUE(Ui.Messages.empty());
 
   EXPECT_FALSE(Rename_To(Inst.Root / "outside.pk3").Reload_Needed());
@@ -121,7 +121,7 @@ TEST_F(Pk3_Rename, Renames_That_Change_Nothing_Or_Are_Refused) {
   const std::string outside = "The pk3-file cannot be moved out of the Quake 3 Arena directory.";
   EXPECT_EQ(
       Ui.Message_Texts(),
-      (Strings{outside, outside, "Couldn't rename pk3-file " + old_path + " to " + taken + "."}));
+      (TStrings{outside, outside, "Couldn't rename pk3-file " + old_path + " to " + taken + "."}));
   EXPECT_EQ(Read_File(Inst.Mod_Dir("baseq3") + "/Taken.pk3"), "someone else's");
   EXPECT_TRUE(Exists(old_path));
   EXPECT_EQ(Pk3->PK3_Filename, "pak9.pk3");
@@ -132,10 +132,10 @@ TEST_F(Pk3_Rename, A_Folder_That_Cannot_Move_Puts_Everything_Back) {
   const auto result = Rename_To(Inst.Mod_Dir("baseq3") + "/mymaps.pk3");
   EXPECT_FALSE(result.Reload_Needed());
   EXPECT_EQ(Ui.Message_Texts(),
-            (Strings{"Fatal error! Please report to author! Couldn't move bot-info: " +
-                     Bots("baseq3/pak9.pk3") + " to " + Bots("baseq3/mymaps.pk3") + "."}));
-  EXPECT_EQ(Names_In(Inst.Mod_Dir("baseq3")), (Strings{"pak9.pk3"}));
-  EXPECT_EQ(Names_In(Inst.Levelshots + "/baseq3"), (Strings{"pak9.pk3"}));
+            (TStrings{"Fatal error! Please report to author! Couldn't move bot-info: " +
+                      Bots("baseq3/pak9.pk3") + " to " + Bots("baseq3/mymaps.pk3") + "."}));
+  EXPECT_EQ(Names_In(Inst.Mod_Dir("baseq3")), (TStrings{"pak9.pk3"}));
+  EXPECT_EQ(Names_In(Inst.Levelshots + "/baseq3"), (TStrings{"pak9.pk3"}));
   EXPECT_TRUE(Exists(Shots("baseq3/pak9.pk3/q3dm17.jpg")));
   EXPECT_TRUE(Exists(Bots("baseq3/pak9.pk3")));
   EXPECT_EQ(Pk3->PK3_Filename, "pak9.pk3");
@@ -144,9 +144,9 @@ TEST_F(Pk3_Rename, A_Folder_That_Cannot_Move_Puts_Everything_Back) {
   Write_File(Shots("baseq3/other.pk3/left over"), "x");
   EXPECT_FALSE(Rename_To(Inst.Mod_Dir("baseq3") + "/other.pk3").Reload_Needed());
   EXPECT_EQ(Ui.Message_Texts(),
-            (Strings{"Fatal error! Please report to author! Couldn't move levelshots: " +
-                     Shots("baseq3/pak9.pk3") + " to " + Shots("baseq3/other.pk3") + "."}));
-  EXPECT_EQ(Names_In(Inst.Mod_Dir("baseq3")), (Strings{"pak9.pk3"}));
+            (TStrings{"Fatal error! Please report to author! Couldn't move levelshots: " +
+                      Shots("baseq3/pak9.pk3") + " to " + Shots("baseq3/other.pk3") + "."}));
+  EXPECT_EQ(Names_In(Inst.Mod_Dir("baseq3")), (TStrings{"pak9.pk3"}));
 
   // Nothing was split: the next start finds the archive with its IDs.
   Reload();
@@ -155,31 +155,31 @@ TEST_F(Pk3_Rename, A_Folder_That_Cannot_Move_Puts_Everything_Back) {
 }
 
 TEST_F(Pk3_Rename, Delete_Asks_And_Removes_The_Archive_With_Its_Folders) {
-  Ui.Answers = {Answer::No};
-  EXPECT_EQ(PK3_loeschen(Database->Paths(), *Pk3, Map_Id, Ui).Aktion, PK3_Aktion::Nichts);
+  Ui.Answers = {TAnswer::No};
+  EXPECT_EQ(Delete_PK3_File(Database->Paths(), *Pk3, Map_Id, Ui).Action, TPK3_Action::Nothing);
   EXPECT_TRUE(Exists(Inst.Mod_Dir("baseq3") + "/pak9.pk3"));
   EXPECT_TRUE(Exists(Shots("baseq3/pak9.pk3")));
 
-  Ui.Answers = {Answer::Yes};
-  const auto result = PK3_loeschen(Database->Paths(), *Pk3, Map_Id, Ui);
-  EXPECT_EQ(result.Aktion, PK3_Aktion::Geloescht);
+  Ui.Answers = {TAnswer::Yes};
+  const auto result = Delete_PK3_File(Database->Paths(), *Pk3, Map_Id, Ui);
+  EXPECT_EQ(result.Action, TPK3_Action::Deleted);
   EXPECT_TRUE(result.Reload_Needed());
   EXPECT_EQ(
       Ui.Messages,
-      (std::vector<Recorded_Message>{
-          {Message_Kind::Confirmation,
-           "Do you really want to delete pak9.pk3 and all maps inside of it?", Button_Set::Yes_No},
-          {Message_Kind::Confirmation,
-           "Do you really want to delete pak9.pk3 and all maps inside of it?", Button_Set::Yes_No},
-          {Message_Kind::Information, "pak9.pk3 was successfully deleted.", Button_Set::OK}}));
+      (std::vector<TRecorded_Message>{
+          {TMessage_Kind::Confirmation,
+           "Do you really want to delete pak9.pk3 and all maps inside of it?", TAnswer_Set::Yes_No},
+          {TMessage_Kind::Confirmation,
+           "Do you really want to delete pak9.pk3 and all maps inside of it?", TAnswer_Set::Yes_No},
+          {TMessage_Kind::Information, "pak9.pk3 was successfully deleted.", TAnswer_Set::OK}}));
   EXPECT_FALSE(Exists(Inst.Mod_Dir("baseq3") + "/pak9.pk3"));
   EXPECT_FALSE(Exists(Shots("baseq3/pak9.pk3")));
   EXPECT_FALSE(Exists(Bots("baseq3/pak9.pk3")));
   EXPECT_TRUE(Pk3->Present);  // the records stay until the next start
 
   Ui.Messages.clear();
-  Ui.Answers = {Answer::Yes};
-  EXPECT_EQ(PK3_loeschen(Database->Paths(), *Pk3, Map_Id, Ui).Aktion, PK3_Aktion::Nichts);
+  Ui.Answers = {TAnswer::Yes};
+  EXPECT_EQ(Delete_PK3_File(Database->Paths(), *Pk3, Map_Id, Ui).Action, TPK3_Action::Nothing);
   EXPECT_EQ(Ui.Messages.back().Text, "Couldn't delete " +
                                          platform::Join(Inst.Game, "baseq3/pak9.pk3") +
                                          ": No such file or directory");
@@ -191,8 +191,8 @@ TEST_F(Pk3_Rename, A_Stored_Directory_Climbing_Out_Of_The_Game_Directory_Is_Neve
   const std::string outside = platform::Join(Inst.Game, "../outside/pak9.pk3");
   Write_Pk3(outside, {{"maps/q3dm17.bsp", Make_Bsp(Entity_Text("Outside"), 64)}});
   Pk3->MOD_Directory = "baseq3/../../outside";
-  Ui.Answers = {Answer::Yes};
-  EXPECT_EQ(PK3_loeschen(Database->Paths(), *Pk3, Map_Id, Ui).Aktion, PK3_Aktion::Nichts);
+  Ui.Answers = {TAnswer::Yes};
+  EXPECT_EQ(Delete_PK3_File(Database->Paths(), *Pk3, Map_Id, Ui).Action, TPK3_Action::Nothing);
   EXPECT_TRUE(Ui.Messages.back().Text.ends_with("/outside/pak9.pk3: Invalid argument"));
   EXPECT_FALSE(Rename_To(Inst.Mod_Dir("baseq3") + "/moved.pk3").Reload_Needed());
   EXPECT_TRUE(Exists(outside));

@@ -12,13 +12,13 @@ namespace {
 using testing::TTemp_Dir;
 using testing::TTest_Database;
 
-using Shown = std::pair<std::string, std::string>;  // file below the test folder, label
+using TShown = std::pair<std::string, std::string>;  // file below the test folder, label
 
 class Levelshot_Test : public ::testing::Test {
  protected:
   void Put(const std::string& relative) { testing::Write_File(Dir / relative, "picture"); }
-  Shown Choose(const TMAP_Datei_Eintrag& map) {
-    const TLevelshot_Choice c = Waehle_Levelshot(Db.Database, map, Dir / "levelshots", Dir / "gfx");
+  TShown Choose(const TMap_Record& map) {
+    const TLevelshot_Choice c = Choose_Levelshot(Db.Database, map, Dir / "levelshots", Dir / "gfx");
     const std::string prefix = Dir.Path() + "/";
     if (!c.Path) {
       return {"", c.Label};
@@ -30,42 +30,42 @@ class Levelshot_Test : public ::testing::Test {
   TTest_Database Db;
 };
 
-TEST_F(Levelshot_Test, LaterArchiveOfTheSameModSuppliesItsJpg) {
-  TPK3_Datei_Eintrag* a = Db.Add_PK3("baseq3", "a.pk3");
-  TPK3_Datei_Eintrag* b = Db.Add_PK3("baseq3", "b.pk3");
-  TPK3_Datei_Eintrag* other = Db.Add_PK3("cpma", "z.pk3");
-  TMAP_Datei_Eintrag* plain = TTest_Database::Add_Map(a, "Q3DM1.BSP", "Plain");
-  TMAP_Datei_Eintrag* with_shot = TTest_Database::Add_Map(b, "q3dm1.bsp", "With Shot");
+TEST_F(Levelshot_Test, Later_Archive_Of_The_Same_Mod_Supplies_Its_Jpg) {
+  TPK3_Record* a = Db.Add_PK3("baseq3", "a.pk3");
+  TPK3_Record* b = Db.Add_PK3("baseq3", "b.pk3");
+  TPK3_Record* other = Db.Add_PK3("cpma", "z.pk3");
+  TMap_Record* plain = TTest_Database::Add_Map(a, "Q3DM1.BSP", "Plain");
+  TMap_Record* with_shot = TTest_Database::Add_Map(b, "q3dm1.bsp", "With Shot");
   with_shot->Has_Levelshot_JPG = true;
   TTest_Database::Add_Map(other, "Q3DM1.BSP", "Elsewhere")->Has_Levelshot_JPG = true;
   Put("levelshots/baseq3/b.pk3/q3dm1.jpg");
-  EXPECT_EQ(Waehle_Levelshot(Db.Database, *plain, Dir / "levelshots", Dir / "gfx").Used_Map,
+  EXPECT_EQ(Choose_Levelshot(Db.Database, *plain, Dir / "levelshots", Dir / "gfx").Used_Map,
             with_shot);
-  EXPECT_EQ(Choose(*plain), (Shown{"levelshots/baseq3/b.pk3/q3dm1.jpg", "of With Shot"}));
+  EXPECT_EQ(Choose(*plain), (TShown{"levelshots/baseq3/b.pk3/q3dm1.jpg", "of With Shot"}));
 }
 
-TEST_F(Levelshot_Test, JpgWinsOverTgaAndFoldersAreFoundIgnoringCase) {
-  TPK3_Datei_Eintrag* pk3 = Db.Add_PK3("baseq3", "Maps.pk3");
-  TMAP_Datei_Eintrag* map = TTest_Database::Add_Map(pk3, "Q3DM7.BSP", "Temple");
+TEST_F(Levelshot_Test, Jpg_Wins_Over_Tga_And_Folders_Are_Found_Ignoring_Case) {
+  TPK3_Record* pk3 = Db.Add_PK3("baseq3", "Maps.pk3");
+  TMap_Record* map = TTest_Database::Add_Map(pk3, "Q3DM7.BSP", "Temple");
   map->Has_Levelshot_TGA = true;
   map->Has_Levelshot_JPG = true;
   Put("levelshots/baseq3/Maps.pk3/Q3DM7.tga");
   Put("levelshots/baseq3/Maps.pk3/Q3DM7.JPG");
-  EXPECT_EQ(Choose(*map), (Shown{"levelshots/baseq3/Maps.pk3/Q3DM7.JPG", "of Temple"}));
+  EXPECT_EQ(Choose(*map), (TShown{"levelshots/baseq3/Maps.pk3/Q3DM7.JPG", "of Temple"}));
   map->Has_Levelshot_JPG = false;
-  EXPECT_EQ(Choose(*map), (Shown{"levelshots/baseq3/Maps.pk3/Q3DM7.tga", "of Temple"}));
+  EXPECT_EQ(Choose(*map), (TShown{"levelshots/baseq3/Maps.pk3/Q3DM7.tga", "of Temple"}));
 }
 
-TEST_F(Levelshot_Test, PlaceholderWithoutNameAndWhiteAreaForMissingFiles) {
-  TPK3_Datei_Eintrag* pk3 = Db.Add_PK3("baseq3", "pak.pk3");
-  TMAP_Datei_Eintrag* bare = TTest_Database::Add_Map(pk3, "BARE.BSP", "Bare");
-  TMAP_Datei_Eintrag* announced = TTest_Database::Add_Map(pk3, "LOST.BSP", "Lost");
+TEST_F(Levelshot_Test, Placeholder_Without_Name_And_White_Area_For_Missing_Files) {
+  TPK3_Record* pk3 = Db.Add_PK3("baseq3", "pak.pk3");
+  TMap_Record* bare = TTest_Database::Add_Map(pk3, "BARE.BSP", "Bare");
+  TMap_Record* announced = TTest_Database::Add_Map(pk3, "LOST.BSP", "Lost");
   announced->Has_Levelshot_TGA = true;
-  EXPECT_EQ(Choose(*bare), (Shown{"", ""}));  // no placeholder file yet: white area
+  EXPECT_EQ(Choose(*bare), (TShown{"", ""}));  // no placeholder file yet: white area
   Put("gfx/NOLEVELSHOTAVAILABLE.JPG");
-  EXPECT_EQ(Choose(*bare), (Shown{"gfx/NOLEVELSHOTAVAILABLE.JPG", ""}));
+  EXPECT_EQ(Choose(*bare), (TShown{"gfx/NOLEVELSHOTAVAILABLE.JPG", ""}));
   // Announced by the database but missing in the folder: white, never the placeholder.
-  EXPECT_EQ(Choose(*announced), (Shown{"", ""}));
+  EXPECT_EQ(Choose(*announced), (TShown{"", ""}));
 }
 
 // ---- the decoder -------------------------------------------------------------------------------
@@ -84,7 +84,7 @@ std::string Tga_Header(int type, int width, int height, int bits, int descriptor
 
 using Rgba = std::vector<std::uint8_t>;
 
-TEST(Image_Decoder, ReadsTrueColourAndGreyTgaPlainAndRunLengthEncoded) {
+TEST(Image_Decoder, Reads_True_Colour_And_Grey_Tga_Plain_And_Run_Length_Encoded) {
   const Rgba run{0x30, 0x20, 0x10, 0x80};
   const struct {
     std::string Bytes;
@@ -115,7 +115,7 @@ TEST(Image_Decoder, ReadsTrueColourAndGreyTgaPlainAndRunLengthEncoded) {
   }
 }
 
-TEST(Image_Decoder, RefusesDamagedPictures) {
+TEST(Image_Decoder, Refuses_Damaged_Pictures) {
   EXPECT_FALSE(Decode_Image(""));
   EXPECT_FALSE(Decode_Image("not a picture at all"));
   std::string cut = Tga_Header(2, 64, 64, 24, 0) + std::string(30, '\x7f');

@@ -21,11 +21,11 @@ std::int32_t Dos(int year, int month, int day, int hour = 12) {
 class Map_Search_Test : public ::testing::Test {
  protected:
   Map_Search_Test() {
-    TPK3_Datei_Eintrag* pak0 = Db_.Add_PK3("baseq3", "pak0.pk3");
+    TPK3_Record* pak0 = Db_.Add_PK3("baseq3", "pak0.pk3");
     pak0->PK3_Filedate = Dos(2026, 12, 1);
-    TPK3_Datei_Eintrag* pack = Db_.Add_PK3("mymod", "CtfPack.pk3");
+    TPK3_Record* pack = Db_.Add_PK3("mymod", "CtfPack.pk3");
     pack->PK3_Filedate = Dos(2020, 1, 1);
-    TPK3_Datei_Eintrag* gate = Db_.Add_PK3("baseq3", "zz_gate.pk3");
+    TPK3_Record* gate = Db_.Add_PK3("baseq3", "zz_gate.pk3");
     gate->PK3_Filedate = Dos(2026, 11, 1);
 
     // Titles are Latin-1 bytes: "Ärëna Gate", "Straße der Æsir".
@@ -38,14 +38,14 @@ class Map_Search_Test : public ::testing::Test {
     Arena_->Has_AAS = true;
     Arena_->Useable_MODs = {"baseq3", "CPMA"};
 
-    Strasse_ = TTest_Database::Add_Map(pack, "CTF4.BSP",
-                                       "Stra\xDF"
-                                       "e der \xC6sir");
-    Strasse_->Game_Types = GT_Capture_The_Flag | GT_Team_Deathmatch;
-    Strasse_->Min_Recomm_Players = 8;
-    Strasse_->Max_Recomm_Players = 16;
-    Strasse_->Rating = 3;
-    Strasse_->Useable_MODs = {"mymod"};
+    Street_ = TTest_Database::Add_Map(pack, "CTF4.BSP",
+                                      "Stra\xDF"
+                                      "e der \xC6sir");
+    Street_->Game_Types = GT_Capture_The_Flag | GT_Team_Deathmatch;
+    Street_->Min_Recomm_Players = 8;
+    Street_->Max_Recomm_Players = 16;
+    Street_->Rating = 3;
+    Street_->Useable_MODs = {"mymod"};
 
     Plain_ = TTest_Database::Add_Map(gate, "GATE2.BSP", "Plain");
     Plain_->Comment = "Gate?";
@@ -55,12 +55,12 @@ class Map_Search_Test : public ::testing::Test {
   }
 
   TTest_Database Db_;
-  TMAP_Datei_Eintrag* Arena_;
-  TMAP_Datei_Eintrag* Strasse_;
-  TMAP_Datei_Eintrag* Plain_;
+  TMap_Record* Arena_;
+  TMap_Record* Street_;
+  TMap_Record* Plain_;
 };
 
-TEST(Map_Search_Text, FoldsLatin1LettersToTheirBaseAndReadsUtf8) {
+TEST(Map_Search_Text, Folds_Latin1_Letters_To_Their_Base_And_Reads_Utf8) {
   EXPECT_EQ(
       Fold_Search_Text("AZaz09\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xC8\xC9\xCA\xCB\xCC\xCD\xCE\xCF"
                        "\xD0\xD1\xD2\xD3\xD4\xD5\xD6\xD7\xD8\xD9\xDA\xDB\xDC\xDD\xDE\xDF"),
@@ -83,12 +83,12 @@ TEST(Map_Search_Text, FoldsLatin1LettersToTheirBaseAndReadsUtf8) {
 // Titles stored as UTF-8 are found by the words they show; a character that no title holds
 // finds nothing, whatever bytes the titles hold.
 TEST_F(Map_Search_Test, Utf8TitlesMatchTheirCharactersAndNothingElse) {
-  TPK3_Datei_Eintrag* pack = Db_.Add_PK3("baseq3", "utf.pk3");
-  TMAP_Datei_Eintrag* utf8 = TTest_Database::Add_Map(pack, "U1.BSP",
-                                                     "Caf\xC3\xA9 \xC3\x9Cn\xC3\xAF"
-                                                     "code \xC5\x81\xC3\xB3"
-                                                     "d\xC5\xBA");
-  TMAP_Datei_Eintrag* latin1 = TTest_Database::Add_Map(pack, "L1.BSP", "Caf\xE9 \x01 \xD7");
+  TPK3_Record* pack = Db_.Add_PK3("baseq3", "utf.pk3");
+  TMap_Record* utf8 = TTest_Database::Add_Map(pack, "U1.BSP",
+                                              "Caf\xC3\xA9 \xC3\x9Cn\xC3\xAF"
+                                              "code \xC5\x81\xC3\xB3"
+                                              "d\xC5\xBA");
+  TMap_Record* latin1 = TTest_Database::Add_Map(pack, "L1.BSP", "Caf\xE9 \x01 \xD7");
   TMap_Search_Index index;
   index.Add(utf8);
   index.Add(latin1);
@@ -124,7 +124,7 @@ TEST_F(Map_Search_Test, Utf8TitlesMatchTheirCharactersAndNothingElse) {
   }
 }
 
-TEST_F(Map_Search_Test, MatchesEveryWordInOneFieldAndEveryFilter) {
+TEST_F(Map_Search_Test, Matches_Every_Word_In_One_Field_And_Every_Filter) {
   const std::int64_t now = Wall_Clock_Seconds(Dos(2026, 12, 7, 13));
   const auto type = [](const char* word) {
     return TMap_Filters{.Game_Type = *Game_Type_Bit_From_Word(word)};
@@ -190,7 +190,7 @@ TEST_F(Map_Search_Test, MatchesEveryWordInOneFieldAndEveryFilter) {
   };
 
   TMap_Search_Index index;
-  for (TMAP_Datei_Eintrag* map : {Arena_, Strasse_, Plain_}) {
+  for (TMap_Record* map : {Arena_, Street_, Plain_}) {
     index.Add(map);
   }
   const std::string letters = "ASP";
@@ -216,7 +216,7 @@ TEST_F(Map_Search_Test, MatchesEveryWordInOneFieldAndEveryFilter) {
 
 // The game's own files: a map's arena block (the one the game reads) adds its `type` words, and a
 // bot file in any archive of the map's MOD directory or of the base directory lets bots play it.
-TEST_F(Map_Search_Test, GameFactsAddTheArenaBlockTypesAndBotFilesOfTheSearchPath) {
+TEST_F(Map_Search_Test, Game_Facts_Add_The_Arena_Block_Types_And_Bot_Files_Of_The_Search_Path) {
   const auto block = [](const char* script, const char* map, const char* type) {
     return TArena_Info{script, {{"map", map}, {"type", type}}};
   };
@@ -240,7 +240,7 @@ TEST_F(Map_Search_Test, GameFactsAddTheArenaBlockTypesAndBotFilesOfTheSearchPath
        .Arenas = {block("scripts/arenas.txt", "ctf4", "single")}},
   });
   const auto game = std::make_shared<const TMap_Game_Facts>(
-      index, std::vector<const TMAP_Datei_Eintrag*>{Arena_, Strasse_, Plain_});
+      index, std::vector<const TMap_Record*>{Arena_, Street_, Plain_});
 
   EXPECT_EQ(Game_Types_Of_Script_Words(" ffa\tTourney ctf team single x"),
             GT_Free_For_All | GT_Tournament | GT_Capture_The_Flag | GT_Team_Deathmatch |
@@ -268,7 +268,7 @@ TEST_F(Map_Search_Test, GameFactsAddTheArenaBlockTypesAndBotFilesOfTheSearchPath
       }
       std::string found;
       for (std::size_t i = 0; i < 3; ++i) {
-        const TMAP_Datei_Eintrag* map = std::vector{Arena_, Strasse_, Plain_}[i];
+        const TMap_Record* map = std::vector{Arena_, Street_, Plain_}[i];
         if (Passes_Filters(*map, filters)) {
           found += letters[i];
         }
@@ -278,23 +278,23 @@ TEST_F(Map_Search_Test, GameFactsAddTheArenaBlockTypesAndBotFilesOfTheSearchPath
     }
   }
   // A map the facts were not made for goes by its record.
-  TMAP_Datei_Eintrag* other = TTest_Database::Add_Map(Plain_->PK3, "GATE2.BSP", "Copy");
+  TMap_Record* other = TTest_Database::Add_Map(Plain_->PK3, "GATE2.BSP", "Copy");
   EXPECT_FALSE(game->Bot_File(*other));
   EXPECT_EQ(game->Script_Types(*other), 0);
 }
 
-TEST_F(Map_Search_Test, PlacesOfTheViewsWithGroupPathsScopeAndOrder) {
+TEST_F(Map_Search_Test, Places_Of_The_Views_With_Group_Paths_Scope_And_Order) {
   TUnsorted_Maps_List list;
-  list.ListView_Maps_Eintrag_hinzufuegen(Plain_);
+  list.Add_Map_Item(Plain_);
   TMaps_Tree tree;
   tree.List = &list;
-  TMaps_Tree_Node* root = tree.TreeView_Maps_Erzeuge_Gruppe(Root_Group_Name);
+  TMaps_Tree_Node* root = tree.Make_Group(Root_Group_Name);
   tree.Select(root);
-  TMaps_Tree_Node* duel = tree.TreeView_Maps_Erzeuge_Gruppe("Duel");
+  TMaps_Tree_Node* duel = tree.Make_Group("Duel");
   tree.Select(duel);
-  TMaps_Tree_Node* deep = tree.TreeView_Maps_Erzeuge_Gruppe("Deep");
+  TMaps_Tree_Node* deep = tree.Make_Group("Deep");
   tree.Drop_List_Items(deep, {Arena_});
-  tree.Drop_List_Items(root, {Strasse_});
+  tree.Drop_List_Items(root, {Street_});
 
   const auto describe = [](const std::vector<TMap_Place>& places) {
     std::string text;
@@ -313,14 +313,14 @@ TEST_F(Map_Search_Test, PlacesOfTheViewsWithGroupPathsScopeAndOrder) {
 
   // Absent maps are left out; the order is Filename, then in PK3, ignoring case.
   Plain_->Present = false;
-  TMAP_Datei_Eintrag* twin = TTest_Database::Add_Map(Db_.Database.Items(0), "ctf4.bsp", "Twin");
+  TMap_Record* twin = TTest_Database::Add_Map(Db_.Database.Items(0), "ctf4.bsp", "Twin");
   std::vector<TMap_Place> places = Map_Places(list, tree);
   places.push_back({twin, ""});
   Sort_By_Filename(places);
   EXPECT_EQ(describe(places), "ctf4.bsp@;CTF4.BSP@Arenas;Q3DM1.BSP@Arenas/Duel/Deep;");
 }
 
-TEST(Map_Search_Pick, IsUniform) {
+TEST(Map_Search_Pick, Is_Uniform) {
   // Chi-squared over 20,000 seeded picks among 10 maps; 27.88 is the 0.1 % bound for 9 degrees.
   constexpr std::size_t buckets = 10;
   constexpr int picks = 20000;

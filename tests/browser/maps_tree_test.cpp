@@ -38,47 +38,48 @@ class Maps_Tree_Test : public ::testing::Test {
     }
     Mods.Append("BASEQ3");
     Tree.List = &List;
-    Lade_ListView_Maps(List, Db.Database, Mods, Db.Interaction);
-    Tree.TreeView_Maps_Erzeuge_Gruppe(Root_Group_Name);
+    Load_Maps_List(List, Db.Database, Mods, Db.Interaction);
+    Tree.Make_Group(Root_Group_Name);
   }
   void TearDown() override { Session_Flags() = TSession_Flags{}; }
 
   TMaps_Tree_Node* Add_Group(TMaps_Tree_Node* parent, const std::string& name) {
     Tree.Select(parent);
-    return Tree.TreeView_Maps_Erzeuge_Gruppe(name);
+    return Tree.Make_Group(name);
   }
 
   TTest_Database Db;
-  TPK3_Datei_Eintrag* Pak0 = nullptr;
-  std::vector<TMAP_Datei_Eintrag*> Maps;
-  TMOD_Liste Mods;
+  TPK3_Record* Pak0 = nullptr;
+  std::vector<TMap_Record*> Maps;
+  TMOD_List Mods;
   TUnsorted_Maps_List List;
   TMaps_Tree Tree;
 };
 
 // ---- the file ----
 
-TEST_F(Maps_Tree_Test, FreshTreeIsWrittenAsTwentyBytesAndReadBackAFailedSaveIsReported) {
+TEST_F(Maps_Tree_Test,
+       Fresh_Tree_Is_Written_As_Twenty_Bytes_And_Read_Back_A_Failed_Save_Is_Reported) {
   TTemp_Dir dir;
   TMaps_Tree fresh;
-  ASSERT_TRUE(Initialisiere_TreeView_Maps(fresh, dir.Path(), Db.Database, Db.Interaction));
+  ASSERT_TRUE(Initialise_Maps_Tree(fresh, dir.Path(), Db.Database, Db.Interaction));
   EXPECT_EQ(Child_Texts(fresh.Top()), Texts{"Arenas"});
-  ASSERT_TRUE(fresh.TreeView_Maps_Speichern(Tree_File_Path(dir.Path()), Db.Interaction));
+  ASSERT_TRUE(fresh.Save_Tree_File(Tree_File_Path(dir.Path()), Db.Interaction));
   EXPECT_EQ(Read_File(dir / "mapstree.dat"),
             std::string("\x01\0\0\0\x01\0\0\0\0\x07\0\0\0Arenas\0", 20));
 
   TMaps_Tree again;
-  ASSERT_TRUE(Initialisiere_TreeView_Maps(again, dir.Path(), Db.Database, Db.Interaction));
+  ASSERT_TRUE(Initialise_Maps_Tree(again, dir.Path(), Db.Database, Db.Interaction));
   EXPECT_EQ(Child_Texts(again.Top()), Texts{"Arenas"});
   EXPECT_EQ(again.Selected(), again.Root());
   EXPECT_TRUE(Db.Interaction.Messages.empty());
 
-  EXPECT_FALSE(Tree.TreeView_Maps_Speichern(dir / "no-such-folder/mapstree.dat", Db.Interaction));
+  EXPECT_FALSE(Tree.Save_Tree_File(dir / "no-such-folder/mapstree.dat", Db.Interaction));
   ASSERT_EQ(Db.Interaction.Messages.size(), 1u);
-  EXPECT_EQ(Db.Interaction.Messages[0].Kind, Message_Kind::Error);
+  EXPECT_EQ(Db.Interaction.Messages[0].Kind, TMessage_Kind::Error);
 }
 
-TEST_F(Maps_Tree_Test, ChildrenAreWrittenLastToFirstAndComeBackInDisplayedOrder) {
+TEST_F(Maps_Tree_Test, Children_Are_Written_Last_To_First_And_Come_Back_In_Displayed_Order) {
   // Entries C, A, B displayed in this order (dropped in this order), plus two groups.
   Tree.Drop_List_Items(Tree.Root(), {Maps[2], Maps[0], Maps[1]});
   TMaps_Tree_Node* zeta = Add_Group(Tree.Root(), "Zeta");
@@ -99,7 +100,7 @@ TEST_F(Maps_Tree_Test, ChildrenAreWrittenLastToFirstAndComeBackInDisplayedOrder)
 
   // A fresh start: the list holds every map again, the load takes the tree's maps out of it.
   TUnsorted_Maps_List list;
-  Lade_ListView_Maps(list, Db.Database, Mods, Db.Interaction);
+  Load_Maps_List(list, Db.Database, Mods, Db.Interaction);
   TMaps_Tree loaded;
   loaded.List = &list;
   ASSERT_TRUE(loaded.Load_From_Bytes(expected.Data(), Db.Database, Db.Interaction));
@@ -110,12 +111,12 @@ TEST_F(Maps_Tree_Test, ChildrenAreWrittenLastToFirstAndComeBackInDisplayedOrder)
   EXPECT_EQ(loaded.Serialize(), expected.Data());
 }
 
-TEST_F(Maps_Tree_Test, UnknownAndVanishedMapsAreReportedAndLeftOut) {
-  TPK3_Datei_Eintrag* gone = Db.Add_PK3("baseq3", "zz-gone.pk3", /*present=*/false);
-  TMAP_Datei_Eintrag* gone_map = TTest_Database::Add_Map(gone, "OLDMAP.BSP");
-  TMAP_Datei_Eintrag* vanished_map = Maps[3];
+TEST_F(Maps_Tree_Test, Unknown_And_Vanished_Maps_Are_Reported_And_Left_Out) {
+  TPK3_Record* gone = Db.Add_PK3("baseq3", "zz-gone.pk3", /*present=*/false);
+  TMap_Record* gone_map = TTest_Database::Add_Map(gone, "OLDMAP.BSP");
+  TMap_Record* vanished_map = Maps[3];
   vanished_map->Present = false;
-  Lade_ListView_Maps(List, Db.Database, Mods, Db.Interaction);
+  Load_Maps_List(List, Db.Database, Mods, Db.Interaction);
 
   TByte_Writer file;
   Write_Group(file, 5, "Arenas");
@@ -135,8 +136,8 @@ TEST_F(Maps_Tree_Test, UnknownAndVanishedMapsAreReportedAndLeftOut) {
              "Couldn't find a corresponding bsp-file for Q3DM4. Map will be removed from Maps "
              "Tree."}));
   for (const auto& message : interaction.Messages) {
-    EXPECT_EQ(message.Kind, Message_Kind::Information);
-    EXPECT_EQ(message.Buttons, Button_Set::OK);
+    EXPECT_EQ(message.Kind, TMessage_Kind::Information);
+    EXPECT_EQ(message.Buttons, TAnswer_Set::OK);
   }
   EXPECT_EQ(Child_Texts(Tree.Root()), Texts{"Q3DM2"});
   EXPECT_FALSE(Session_Flags().Suppress_Saving);
@@ -145,7 +146,7 @@ TEST_F(Maps_Tree_Test, UnknownAndVanishedMapsAreReportedAndLeftOut) {
   EXPECT_EQ(List.Index_Of(gone_map), -1);
 }
 
-TEST_F(Maps_Tree_Test, TreeNestedVeryDeepLoadsSavesAndIsReleasedWithoutRecursion) {
+TEST_F(Maps_Tree_Test, Tree_Nested_Very_Deep_Loads_Saves_And_Is_Released_Without_Recursion) {
   constexpr int depth = 100000;
   TByte_Writer file;
   for (int i = 0; i < depth; ++i) {
@@ -159,13 +160,13 @@ TEST_F(Maps_Tree_Test, TreeNestedVeryDeepLoadsSavesAndIsReleasedWithoutRecursion
     int deepest = 0;
     tree.For_Each([&](const TMaps_Tree_Node&, int level) { deepest = std::max(deepest, level); });
     EXPECT_EQ(deepest, depth);
-    EXPECT_TRUE(TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer(tree.Root()));
+    EXPECT_TRUE(TMaps_Tree::Group_Is_Not_Empty(tree.Root()));
   }
 }
 
 // ---- operations ----
 
-TEST_F(Maps_Tree_Test, GroupsComeFirstInByteWiseOrderAndLandBelowTheSelection) {
+TEST_F(Maps_Tree_Test, Groups_Come_First_In_Byte_Wise_Order_And_Land_Below_The_Selection) {
   Tree.Drop_List_Items(Tree.Root(), {Maps[4], Maps[0]});
   for (const char* name : {"b", "B", "Arenas"}) {
     Add_Group(Tree.Root(), name);
@@ -181,15 +182,15 @@ TEST_F(Maps_Tree_Test, GroupsComeFirstInByteWiseOrderAndLandBelowTheSelection) {
 
   // Nothing selected: below the root; a map entry selected: beside it, in its group.
   Tree.Select(nullptr);
-  EXPECT_EQ(Tree.TreeView_Maps_Erzeuge_Gruppe(New_Group_Name)->Parent(), Tree.Root());
+  EXPECT_EQ(Tree.Make_Group(New_Group_Name)->Parent(), Tree.Root());
   EXPECT_EQ(Tree.Top()->Child_Count(), 1);
   TMaps_Tree_Node* sub = Add_Group(Tree.Root(), "Sub");
   Tree.Select(Tree.Drop_List_Items(sub, {Maps[1]})[0]);
-  EXPECT_EQ(Tree.TreeView_Maps_Erzeuge_Gruppe(New_Group_Name)->Parent(), sub);
+  EXPECT_EQ(Tree.Make_Group(New_Group_Name)->Parent(), sub);
   EXPECT_EQ(Tree.Selected(), sub);
 }
 
-TEST_F(Maps_Tree_Test, MovesUpAndDownBetweenEntries) {
+TEST_F(Maps_Tree_Test, Moves_Up_And_Down_Between_Entries) {
   auto entries = Tree.Drop_List_Items(Tree.Root(), {Maps[0], Maps[1], Maps[2], Maps[3]});
   const struct {
     int Dragged, Target;
@@ -212,7 +213,7 @@ TEST_F(Maps_Tree_Test, MovesUpAndDownBetweenEntries) {
   EXPECT_EQ(Child_Texts(Tree.Root()), (Texts{"Group", "Q3DM1", "Q3DM3", "Q3DM4", "Q3DM2"}));
 }
 
-TEST_F(Maps_Tree_Test, RefusedDragsChangeNothing) {
+TEST_F(Maps_Tree_Test, Refused_Drags_Change_Nothing) {
   TMaps_Tree_Node* outer = Add_Group(Tree.Root(), "Outer");
   TMaps_Tree_Node* inner = Add_Group(outer, "Inner");
   auto entries = Tree.Drop_List_Items(inner, {Maps[0]});
@@ -234,26 +235,26 @@ TEST_F(Maps_Tree_Test, RefusedDragsChangeNothing) {
   EXPECT_EQ(Filenames(List), (Texts{"Q3DM1", "Q3DM2", "Q3DM3", "Q3DM4", "Q3DM5"}));
 }
 
-TEST_F(Maps_Tree_Test, DeletingAGroupListsTheMapsOfEveryDepthAndPredicatesLookThere) {
+TEST_F(Maps_Tree_Test, Deleting_A_Group_Lists_The_Maps_Of_Every_Depth_And_Predicates_Look_There) {
   TMaps_Tree_Node* outer = Add_Group(Tree.Root(), "Outer");
   TMaps_Tree_Node* inner = Add_Group(outer, "Inner");
   TMaps_Tree_Node* deepest = Add_Group(inner, "Deepest");
-  EXPECT_FALSE(TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer(outer));
+  EXPECT_FALSE(TMaps_Tree::Group_Is_Not_Empty(outer));
   Maps[2]->Allow_Include_In_Arena_File = false;
   Tree.Drop_List_Items(deepest, {Maps[2]});
-  EXPECT_TRUE(TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer(outer));
-  EXPECT_FALSE(TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer_fuer_Arena_File_Creation(outer));
+  EXPECT_TRUE(TMaps_Tree::Group_Is_Not_Empty(outer));
+  EXPECT_FALSE(TMaps_Tree::Group_Has_Maps_For_Arena_File(outer));
   Tree.Drop_List_Items(deepest, {Maps[3]});
-  EXPECT_TRUE(TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer_fuer_Arena_File_Creation(outer));
+  EXPECT_TRUE(TMaps_Tree::Group_Has_Maps_For_Arena_File(outer));
 
   Tree.Drop_List_Items(outer, {Maps[0]});
   Tree.Drop_List_Items(inner, {Maps[1]});
   Tree.Drop_List_Items(Tree.Root(), {Maps[4]});
   EXPECT_EQ(List.Count(), 0);
   Tree.Select(deepest);
-  EXPECT_FALSE(Tree.TreeView_Maps_Loesche_Node(Tree.Root()));
-  EXPECT_FALSE(Tree.TreeView_Maps_Loesche_Node(nullptr));  // nothing selected
-  ASSERT_TRUE(Tree.TreeView_Maps_Loesche_Node(outer));
+  EXPECT_FALSE(Tree.Delete_Node(Tree.Root()));
+  EXPECT_FALSE(Tree.Delete_Node(nullptr));  // nothing selected
+  ASSERT_TRUE(Tree.Delete_Node(outer));
   EXPECT_EQ(Tree.Selected(), nullptr);
   EXPECT_EQ(Child_Texts(Tree.Root()), Texts{"Q3DM5"});
   // Appended in displayed order; the caller sorts.
@@ -266,9 +267,9 @@ const char* const Incompatible = "Error loading map information. Incompatible fi
 
 TEST(Maps_Tree_Hostile, Damaged_Files_Stop_With_One_Incompatible_Box_And_Save_Nothing) {
   TTest_Database db;
-  TPK3_Datei_Eintrag* pak0 = db.Add_PK3("baseq3", "pak0.pk3");
-  const TMAP_Datei_Eintrag* map = TTest_Database::Add_Map(pak0, "Q3DM1.BSP");
-  const TMAP_Datei_Eintrag* other = TTest_Database::Add_Map(pak0, "Q3DM2.BSP");
+  TPK3_Record* pak0 = db.Add_PK3("baseq3", "pak0.pk3");
+  const TMap_Record* map = TTest_Database::Add_Map(pak0, "Q3DM1.BSP");
+  const TMap_Record* other = TTest_Database::Add_Map(pak0, "Q3DM2.BSP");
   const std::string valid = Tree_Group("Arenas", 2) + Tree_Group("Sub", 1) +
                             Tree_Entry(map->ID, pak0->ID) + Tree_Entry(other->ID, pak0->ID);
   std::vector<std::string> damaged = {
@@ -292,7 +293,7 @@ TEST(Maps_Tree_Hostile, Damaged_Files_Stop_With_One_Incompatible_Box_And_Save_No
     EXPECT_FALSE(tree.Load_From_Bytes(bytes, db.Database, user));
     ASSERT_FALSE(user.Messages.empty());
     EXPECT_EQ(user.Messages.back(),
-              (Recorded_Message{Message_Kind::Error, Incompatible, Button_Set::Cancel}));
+              (TRecorded_Message{TMessage_Kind::Error, Incompatible, TAnswer_Set::Cancel}));
     EXPECT_TRUE(Session_Flags().Suppress_Saving);
     EXPECT_EQ(Tree_Input_Fault(bytes), "");
   }

@@ -37,23 +37,23 @@ bool Names(const std::string& text, const char* start, const std::string& file,
 class Save_Faults : public ::testing::Test {
  protected:
   Save_Faults() {
-    TPK3_Datei_Eintrag* pk3 = Db.Add_PK3("baseq3", "pak0.pk3");
+    TPK3_Record* pk3 = Db.Add_PK3("baseq3", "pak0.pk3");
     pk3->ID = 1;
     for (int i = 0; i < 3; ++i) {
-      TMAP_Datei_Eintrag* map = TTest_Database::Add_Map(pk3, "q3dm" + std::to_string(i) + ".bsp");
+      TMap_Record* map = TTest_Database::Add_Map(pk3, "q3dm" + std::to_string(i) + ".bsp");
       map->ID = i;
     }
-    Tree.TreeView_Maps_Erzeuge_Gruppe("Arenas");
-    Tree.TreeView_Maps_Erzeuge_Gruppe("Favourites");
+    Tree.Make_Group("Arenas");
+    Tree.Make_Group("Favourites");
     // The previous files, as an earlier session left them.
     EXPECT_TRUE(TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat"));
-    EXPECT_TRUE(Tree.TreeView_Maps_Speichern(Data_ / "mapstree.dat", Db.Interaction));
+    EXPECT_TRUE(Tree.Save_Tree_File(Data_ / "mapstree.dat", Db.Interaction));
     Old_Database = Read_File(Data_ / "mapsdb.dat");
     Old_Tree = Read_File(Data_ / "mapstree.dat");
     // This session's changes, which make both files larger.
     Db.Database.Items(0)->Maps->Items(0)->Comment = std::string(4000, 'c');
     for (int i = 0; i < 50; ++i) {
-      Tree.TreeView_Maps_Erzeuge_Gruppe("Group " + std::to_string(i) + std::string(60, 'g'));
+      Tree.Make_Group("Group " + std::to_string(i) + std::string(60, 'g'));
     }
   }
   ~Save_Faults() override { Session_Flags() = {}; }
@@ -77,7 +77,7 @@ class Save_Faults : public ::testing::Test {
     TTest_Database reloaded;
     EXPECT_TRUE(TDatabase_File::Load_Database(reloaded.Database, Data_ / "mapsdb.dat"));
     TMaps_Tree tree;
-    EXPECT_TRUE(tree.TreeView_Maps_Laden(Data_ / "mapstree.dat", Db.Database, Db.Interaction));
+    EXPECT_TRUE(tree.Load_Tree_File(Data_ / "mapstree.dat", Db.Database, Db.Interaction));
     EXPECT_EQ(tree.Serialize(), Old_Tree);
   }
 
@@ -94,13 +94,13 @@ TEST_F(Save_Faults, Full_Disk_Is_Reported_For_Both_Files_And_Keeps_The_Previous_
   const int result = In_Child_With_File_Limit(limit, [&] {
     const std::size_t before = Db.Interaction.Messages.size();
     const bool database_saved = TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat");
-    const bool tree_saved = Tree.TreeView_Maps_Speichern(Data_ / "mapstree.dat", Db.Interaction);
+    const bool tree_saved = Tree.Save_Tree_File(Data_ / "mapstree.dat", Db.Interaction);
     const auto& messages = Db.Interaction.Messages;
     bool told_database = false;
     bool told_tree = false;
     for (std::size_t i = before; i < messages.size(); ++i) {
       told_database |= Names(messages[i].Text, Save_Error, Data_ / "mapsdb.dat", "File too large");
-      told_tree |= messages[i].Kind == Message_Kind::Error &&
+      told_tree |= messages[i].Kind == TMessage_Kind::Error &&
                    Names(messages[i].Text, Tree_Save_Error, Data_ / "mapstree.dat", "too large");
     }
     return (database_saved ? 1 : 0) | (tree_saved ? 2 : 0) | (told_database ? 0 : 4) |
@@ -115,7 +115,7 @@ TEST_F(Save_Faults, Full_Disk_Is_Reported_For_Both_Files_And_Keeps_The_Previous_
   }
   // With room again, the same session saves both.
   EXPECT_TRUE(TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat"));
-  EXPECT_TRUE(Tree.TreeView_Maps_Speichern(Data_ / "mapstree.dat", Db.Interaction));
+  EXPECT_TRUE(Tree.Save_Tree_File(Data_ / "mapstree.dat", Db.Interaction));
   EXPECT_EQ(Read_File(Data_ / "mapstree.dat"), Tree.Serialize());
 }
 
@@ -126,13 +126,13 @@ TEST_F(Save_Faults, Read_Only_Data_Folder_Is_Reported_And_Keeps_The_Previous_Fil
   const int result = Run_As_User([&] {
     const std::size_t before = Db.Interaction.Messages.size();
     EXPECT_FALSE(TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat"));
-    EXPECT_FALSE(Tree.TreeView_Maps_Speichern(Data_ / "mapstree.dat", Db.Interaction));
+    EXPECT_FALSE(Tree.Save_Tree_File(Data_ / "mapstree.dat", Db.Interaction));
     const auto& messages = Db.Interaction.Messages;
     EXPECT_EQ(messages.size(), before + 2);
     if (messages.size() == before + 2) {
       EXPECT_TRUE(
           Names(messages[before].Text, Save_Error, Data_ / "mapsdb.dat", "Permission denied"));
-      EXPECT_EQ(messages.back().Kind, Message_Kind::Error);
+      EXPECT_EQ(messages.back().Kind, TMessage_Kind::Error);
       EXPECT_TRUE(Names(messages.back().Text, Tree_Save_Error, Data_ / "mapstree.dat",
                         "Permission denied"));
     }
@@ -149,7 +149,7 @@ TEST_F(Save_Faults, Unwritable_Scratch_Name_Is_Reported_And_Keeps_The_Previous_F
   fs::create_directories(Data_ / "mapsdb.dat.new/x");
   fs::create_directories(Data_ / "mapstree.dat.new/x");
   EXPECT_FALSE(TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat"));
-  EXPECT_FALSE(Tree.TreeView_Maps_Speichern(Data_ / "mapstree.dat", Db.Interaction));
+  EXPECT_FALSE(Tree.Save_Tree_File(Data_ / "mapstree.dat", Db.Interaction));
   ASSERT_GE(Db.Interaction.Messages.size(), before + 2);
   EXPECT_TRUE(Names(Db.Interaction.Messages[before].Text, Save_Error, Data_ / "mapsdb.dat",
                     "Is a directory"));

@@ -18,17 +18,17 @@ class TTest_Database {
  public:
   TTest_Database() : Database(TDatabase_Paths{}, &Interaction) {}
 
-  TPK3_Datei_Eintrag* Add_PK3(const std::string& directory, const std::string& filename,
-                              bool present = true) {
+  TPK3_Record* Add_PK3(const std::string& directory, const std::string& filename,
+                       bool present = true) {
     return testing::Add_PK3(Database, directory, filename, present);
   }
-  static TMAP_Datei_Eintrag* Add_Map(TPK3_Datei_Eintrag* pk3, const std::string& filename,
-                                     const std::string& title = {}, bool present = true) {
+  static TMap_Record* Add_Map(TPK3_Record* pk3, const std::string& filename,
+                              const std::string& title = {}, bool present = true) {
     return testing::Add_Map(pk3, filename, title, present);
   }
 
   TScripted_Interaction Interaction;
-  TPK3_Dateien_Verwaltung Database;
+  TPK3_Record_Store Database;
 };
 
 // The texts of the children of a tree node, in displayed order.

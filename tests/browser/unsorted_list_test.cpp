@@ -20,29 +20,29 @@ class Unsorted_List_Test : public ::testing::Test {
     Mods.Append("CPMA");
   }
   TTest_Database Db;
-  TMOD_Liste Mods;
+  TMOD_List Mods;
   TUnsorted_Maps_List List;
 };
 
-TEST_F(Unsorted_List_Test, AbsentArchivesAndMapsAreNotListed) {
-  TPK3_Datei_Eintrag* gone = Db.Add_PK3("baseq3", "gone.pk3", /*present=*/false);
-  TPK3_Datei_Eintrag* here = Db.Add_PK3("baseq3", "here.pk3");
+TEST_F(Unsorted_List_Test, Absent_Archives_And_Maps_Are_Not_Listed) {
+  TPK3_Record* gone = Db.Add_PK3("baseq3", "gone.pk3", /*present=*/false);
+  TPK3_Record* here = Db.Add_PK3("baseq3", "here.pk3");
   Db.Add_PK3("baseq3", "empty.pk3");
   TTest_Database::Add_Map(gone, "GONE.BSP");
   TTest_Database::Add_Map(here, "OLD.BSP", "", /*present=*/false);
   TTest_Database::Add_Map(here, "NEW.BSP", "The New Map");
-  Lade_ListView_Maps(List, Db.Database, Mods, Db.Interaction);
+  Load_Maps_List(List, Db.Database, Mods, Db.Interaction);
   ASSERT_EQ(List.Count(), 1);
   EXPECT_EQ(List.Text(0, 0), "The New Map");
   EXPECT_EQ(List.Text(0, 1), "NEW");
   EXPECT_EQ(List.Text(0, 2), "baseq3/here");
 
   // Maps appended one by one, archive after archive and back, keep their own texts.
-  TPK3_Datei_Eintrag* other = Db.Add_PK3("cpma", "other.pk3");
-  TMAP_Datei_Eintrag* first = TTest_Database::Add_Map(other, "A.BSP", "Map A");
-  TMAP_Datei_Eintrag* second = TTest_Database::Add_Map(other, "B.BSP", "Map B");
-  for (TMAP_Datei_Eintrag* map : {first, second, here->Maps->Items(1), first}) {
-    List.ListView_Maps_Eintrag_hinzufuegen(map);
+  TPK3_Record* other = Db.Add_PK3("cpma", "other.pk3");
+  TMap_Record* first = TTest_Database::Add_Map(other, "A.BSP", "Map A");
+  TMap_Record* second = TTest_Database::Add_Map(other, "B.BSP", "Map B");
+  for (TMap_Record* map : {first, second, here->Maps->Items(1), first}) {
+    List.Add_Map_Item(map);
   }
   ASSERT_EQ(List.Count(), 5);
   const std::vector<std::string> archives{"baseq3/here", "cpma/other", "cpma/other", "baseq3/here",
@@ -54,15 +54,15 @@ TEST_F(Unsorted_List_Test, AbsentArchivesAndMapsAreNotListed) {
   EXPECT_EQ(List.Text(4, 1), "A");
 }
 
-TEST_F(Unsorted_List_Test, VanishedModsAreReportedAndRemovedOneAfterTheOther) {
-  TPK3_Datei_Eintrag* pk3 = Db.Add_PK3("baseq3", "pak.pk3");
-  TMAP_Datei_Eintrag* map = TTest_Database::Add_Map(pk3, "DM.BSP", "Deathmatch");
+TEST_F(Unsorted_List_Test, Vanished_Mods_Are_Reported_And_Removed_One_After_The_Other) {
+  TPK3_Record* pk3 = Db.Add_PK3("baseq3", "pak.pk3");
+  TMap_Record* map = TTest_Database::Add_Map(pk3, "DM.BSP", "Deathmatch");
   map->Useable_MODs = {"baseq3", "osp", "Defrag", "cpma"};
   // A duplicate that is skipped is not checked.
-  TPK3_Datei_Eintrag* earlier = Db.Add_PK3("baseq3", "aaa.pk3");
+  TPK3_Record* earlier = Db.Add_PK3("baseq3", "aaa.pk3");
   TTest_Database::Add_Map(earlier, "DM.BSP")->Useable_MODs = {"gone"};
   Db.Database.Sort_By_Filename();
-  Lade_ListView_Maps(List, Db.Database, Mods, Db.Interaction);
+  Load_Maps_List(List, Db.Database, Mods, Db.Interaction);
   ASSERT_EQ(Db.Interaction.Messages.size(), 2u);
   EXPECT_EQ(Db.Interaction.Messages[0].Text,
             "The modification OSP doesn't exist anymore and will be removed from Deathmatch's "
@@ -70,19 +70,19 @@ TEST_F(Unsorted_List_Test, VanishedModsAreReportedAndRemovedOneAfterTheOther) {
   EXPECT_EQ(Db.Interaction.Messages[1].Text,
             "The modification DEFRAG doesn't exist anymore and will be removed from Deathmatch's "
             "\"Useable MODs\" list.");
-  EXPECT_EQ(Db.Interaction.Messages[0].Kind, Message_Kind::Confirmation);
-  EXPECT_EQ(Db.Interaction.Messages[0].Buttons, Button_Set::OK);
+  EXPECT_EQ(Db.Interaction.Messages[0].Kind, TMessage_Kind::Confirmation);
+  EXPECT_EQ(Db.Interaction.Messages[0].Buttons, TAnswer_Set::OK);
   EXPECT_EQ(map->Useable_MODs, (std::vector<std::string>{"baseq3", "cpma"}));
 }
 
-TEST_F(Unsorted_List_Test, ManyMapsListAndSortAsThePlainRulesSay) {
+TEST_F(Unsorted_List_Test, Many_Maps_List_And_Sort_As_The_Plain_Rules_Say) {
   // Thousands of maps in MOD directories of several letter cases, with names that repeat across
   // archives in every letter case, titles alike in their first sixteen bytes and more; every
   // seventh map absent.
   const char* const dirs[] = {"baseq3", "CPMA", "cpma", "Baseq3"};
-  std::vector<TMAP_Datei_Eintrag*> maps;
+  std::vector<TMap_Record*> maps;
   for (int a = 0; a < 600; ++a) {
-    TPK3_Datei_Eintrag* pk3 = Db.Add_PK3(dirs[a % 4], "p" + std::to_string(a % 97) + ".pk3");
+    TPK3_Record* pk3 = Db.Add_PK3(dirs[a % 4], "p" + std::to_string(a % 97) + ".pk3");
     for (int m = 0; m < 5; ++m) {
       const int n = (a * 5 + m) * 7 % 1300;
       maps.push_back(TTest_Database::Add_Map(
@@ -90,14 +90,13 @@ TEST_F(Unsorted_List_Test, ManyMapsListAndSortAsThePlainRulesSay) {
           "A title longer than sixteen bytes " + std::to_string(n % 50), (a + m) % 7 != 0));
     }
   }
-  Lade_ListView_Maps(List, Db.Database, Mods, Db.Interaction);
+  Load_Maps_List(List, Db.Database, Mods, Db.Interaction);
   // The plain rules: archives from the last, the first map of a name per directory.
   std::set<std::pair<std::string, std::string>> seen;
-  std::vector<TMAP_Datei_Eintrag*> expected;
+  std::vector<TMap_Record*> expected;
   for (int a = 599; a >= 0; --a) {
     for (int m = 0; m < 5; ++m) {
-      TMAP_Datei_Eintrag* map =
-          maps[(static_cast<std::size_t>(a) * 5) + static_cast<std::size_t>(m)];
+      TMap_Record* map = maps[(static_cast<std::size_t>(a) * 5) + static_cast<std::size_t>(m)];
       if (map->Present &&
           seen.insert({platform::Lower(dirs[a % 4]), platform::Lower(map->MAP_Filename)}).second) {
         expected.push_back(map);
@@ -105,10 +104,10 @@ TEST_F(Unsorted_List_Test, ManyMapsListAndSortAsThePlainRulesSay) {
     }
   }
   for (int column : {1, 0, 2}) {
-    List.ListView_MapsColumnClick(column);
-    std::vector<std::pair<TMap_Texts, TMAP_Datei_Eintrag*>> plain;
+    List.Sort_By_Column(column);
+    std::vector<std::pair<TMap_Texts, TMap_Record*>> plain;
     plain.reserve(expected.size());
-    for (TMAP_Datei_Eintrag* map : expected) {
+    for (TMap_Record* map : expected) {
       plain.emplace_back(TUnsorted_Maps_List::Texts_Of(*map), map);
     }
     const auto text = [column](const TMap_Texts& texts) -> const std::string& {
@@ -129,7 +128,7 @@ TEST_F(Unsorted_List_Test, ManyMapsListAndSortAsThePlainRulesSay) {
   }
   // Every third map placed elsewhere (as a tree load does): exactly those leave, the order stays.
   TMap_Set placed;
-  std::vector<TMAP_Datei_Eintrag*> kept;
+  std::vector<TMap_Record*> kept;
   for (std::size_t i = 0; i < expected.size(); ++i) {
     if (i % 3 == 0) {
       EXPECT_TRUE(placed.Insert(expected[i]));

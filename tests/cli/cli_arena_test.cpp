@@ -27,7 +27,7 @@ TEST_F(Cli_Arena, Start_Up_Pass_Tree_Create_Activate_And_Remove) {
     Write_Pk3(Game_ / ("baseq3/" + std::string(name)),
               {{"scripts/arenas.txt", "{\nmap \"q3dm1\"\n}\n"}});
   }
-  Run_Result result = Run_Data({"tree"});
+  TRun_Result result = Run_Data({"tree"});
   ASSERT_EQ(result.Status, 0) << result.Err;
   EXPECT_EQ(result.Out, "Arenas\n  Duel maps\n    Q3DM1\t0\t0\n  Empty\n");
   EXPECT_TRUE(In_Baseq3("z_Arenas_active_one.pk3"));
@@ -74,7 +74,7 @@ TEST_F(Cli_Arena, Import_Takes_An_Arena_Script_Into_The_Maps) {
   Write_Pk3(Game_ / "baseq3/someone.pk3",
             {{"scripts/arenas.txt",
               "{\nmap \"q3dm1\"\nbots \"Sarge Major\"\nfraglimit 15\ntype \"tourney\"\n}\n"}});
-  Run_Result result = Run_Data({"arena", "import", Game_ / "baseq3/someone.pk3"});
+  TRun_Result result = Run_Data({"arena", "import", Game_ / "baseq3/someone.pk3"});
   ASSERT_EQ(result.Status, 0) << result.Err;
   // Saved with the database: the next launch takes the imported settings.
   result = Run_Data({"launch", "0", "0", "--dry-run"});
@@ -92,7 +92,7 @@ TEST_F(Cli_Arena, Import_Takes_An_Arena_Script_Into_The_Maps) {
 TEST_F(Cli_Arena, A_Folder_In_The_Outranking_Archives_Place_Fails_Sync_Once_With_The_Reason) {
   Write_Pk3(Game_ / "baseq3/z_Arenas_active_one.pk3", {{"scripts/arenas.txt", "{ map q3dm1 }"}});
   fs::create_directory(Game_ / "baseq3/~~~~Vorlix_Arenas.pk3");
-  const Run_Result result = Run_Data({"sync"});
+  const TRun_Result result = Run_Data({"sync"});
   EXPECT_EQ(result.Status, 1);
   const std::string reason = "~~~~Vorlix_Arenas.pk3: a folder of that name is in its place";
   const auto first = result.Err.find(reason);

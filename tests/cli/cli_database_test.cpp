@@ -8,7 +8,7 @@ namespace vorlix::testing {
 namespace {
 
 TEST_F(Cli, Sync_Writes_The_Database_And_The_Listings_Show_It) {
-  Run_Result result = Run_With_Dirs({"sync"});
+  TRun_Result result = Run_With_Dirs({"sync"});
   ASSERT_EQ(result.Status, 0) << result.Err;
   EXPECT_EQ(result.Out, "");
   ASSERT_TRUE(fs::exists(Data_ / "mapsdb.dat"));
@@ -44,7 +44,7 @@ TEST_F(Cli, Sync_Writes_The_Database_And_The_Listings_Show_It) {
 TEST_F(Cli, Launch_Starts_The_Stored_Engine_Or_Prints_The_Command_Line) {
   const TGame_Recorder game(Output_ / "engine dir/recorder");
   // Alone, --engine stores the engine and runs no start-up.
-  Run_Result result = Run({"--engine", game.Script});
+  TRun_Result result = Run({"--engine", game.Script});
   ASSERT_EQ(result.Status, 0) << result.Err;
   EXPECT_NE(Settings().find("Q3A_EXE=" + game.Script), std::string::npos);
   EXPECT_TRUE(fs::is_empty(Data_.Path()));
@@ -76,7 +76,7 @@ TEST_F(Cli, Launch_Starts_The_Stored_Engine_Or_Prints_The_Command_Line) {
 
 TEST_F(Cli, Rename_Pk3_Keeps_The_Map_IDs_And_Delete_Pk3_Asks) {
   ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
-  Run_Result result = Run_Data({"rename-pk3", "0", Game_ / "baseq3/renamed.pk3"});
+  TRun_Result result = Run_Data({"rename-pk3", "0", Game_ / "baseq3/renamed.pk3"});
   ASSERT_EQ(result.Status, 0) << result.Err;
   EXPECT_FALSE(fs::exists(Game_ / "baseq3/pak0.pk3"));
   EXPECT_TRUE(fs::exists(Game_ / "baseq3/renamed.pk3"));

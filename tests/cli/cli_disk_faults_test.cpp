@@ -30,7 +30,7 @@ class Cli_Disk_Faults : public Cli {
   void Expect_All_Back() {
     EXPECT_EQ(Read_File(Data_ / "mapsdb.dat"), Database_);
     EXPECT_EQ(Settings(), Settings_);
-    const Run_Result again = Run_Data({"list"});
+    const TRun_Result again = Run_Data({"list"});
     EXPECT_EQ(again.Status, 0) << again.Err;
     EXPECT_EQ(again.Out, Listing_);
   }
@@ -40,10 +40,10 @@ class Cli_Disk_Faults : public Cli {
   std::string Settings_;
 };
 
-TEST_F(Cli_Disk_Faults, UnreadableModOrGameDirectoryLosesNothing) {
+TEST_F(Cli_Disk_Faults, Unreadable_Mod_Or_Game_Directory_Loses_Nothing) {
   // A MOD directory that cannot be read is passed over: its archives keep their records.
   ::chmod((Game_ / "MyMod").c_str(), 0);
-  Run_Result result = Run_Data({"list"});
+  TRun_Result result = Run_Data({"list"});
   ::chmod((Game_ / "MyMod").c_str(), 0755);
   EXPECT_EQ(result.Status, 0) << result.Err;
   EXPECT_EQ(result.Out, Listing_);
@@ -60,7 +60,7 @@ TEST_F(Cli_Disk_Faults, UnreadableModOrGameDirectoryLosesNothing) {
   Expect_All_Back();
 }
 
-TEST_F(Cli_Disk_Faults, TempFolderThatCannotBeClearedDoesNotStopTheWork) {
+TEST_F(Cli_Disk_Faults, Temp_Folder_That_Cannot_Be_Cleared_Does_Not_Stop_The_Work) {
   // Left over from another user: TEMP holds a folder the program may not empty.
   Write_File(Data_ / "TEMP/stuck/scripts/old.arena", "{\nmap \"stale\"\n}\n");
   Give_To_User(Data_ / "TEMP");
@@ -73,15 +73,15 @@ TEST_F(Cli_Disk_Faults, TempFolderThatCannotBeClearedDoesNotStopTheWork) {
              Tree_Group("Arenas", 1) + Tree_Group("Duel maps", 1) + Tree_Entry(0, 0));
   Give_To_User(Data_ / "mapstree.dat");
 
-  const Run_Result result = Run_Data(
+  const TRun_Result result = Run_Data(
       {"arena", "create", "--group", "Arenas/Duel maps", "--mod", "baseq3", "--name", "duel"});
   ASSERT_EQ(result.Status, 0) << result.Err;
   // The arena file holds what this run wrote, nothing of what TEMP held before.
   const std::string arena = Game_ / "baseq3/z_Arenas_active_duel.pk3";
-  Zip_Archive archive;
-  archive.Set_ZipFilename(arena);
+  TZip_Archive archive;
+  archive.Set_Zip_Filename(arena);
   ASSERT_EQ(archive.Count(), 1);
-  EXPECT_EQ(archive.Entry(0).FileName, "scripts/arenas.txt");
+  EXPECT_EQ(archive.Entry(0).Name, "scripts/arenas.txt");
   std::string script(4096, '\0');
   script.resize(archive.Open_Member(0)->Read(script.data(), script.size()));
   EXPECT_NE(script.find("q3dm1"), std::string::npos) << script;

@@ -35,7 +35,7 @@ TEST_F(Cli_Files, Scratch_Files_Never_Write_Through_Planted_Links) {
   Write_Pk3(Game_ / "baseq3/zz_extra.pk3", {{"maps/extra2.bsp", Make_Bsp(Entity_Text("Two"))}});
   Set_Mtime(Game_ / "baseq3/zz_extra.pk3", 1000000000);
   fs::remove(Data_ / "mapstree.dat");
-  Run_Result result = Run_Data({"rename-pk3", "0", Game_ / "baseq3/renamed.pk3"});
+  TRun_Result result = Run_Data({"rename-pk3", "0", Game_ / "baseq3/renamed.pk3"});
   ASSERT_EQ(result.Status, 0) << result.Err;
   EXPECT_EQ(Read_File(Output_ / "victim"), "not the program's");
   for (const char* name : {"mapsdb.dat", "mapstree.dat", "gameindex.dat"}) {
@@ -48,7 +48,7 @@ TEST_F(Cli_Files, Scratch_Files_Never_Write_Through_Planted_Links) {
 
 TEST_F(Cli_Files, A_Lock_File_That_Cannot_Be_Used_Ends_The_Command_Naming_It) {
   fs::create_directory(Data_ / Lock_File_Name);
-  Run_Result result = Run_With_Dirs({"sync"});
+  TRun_Result result = Run_With_Dirs({"sync"});
   EXPECT_EQ(result.Status, 1);
   EXPECT_EQ(result.Err,
             "error: " + Unusable_Lock_Message(Data_ / Lock_File_Name, "it is a directory") + "\n");
@@ -66,7 +66,7 @@ TEST_F(Cli_Files, A_Game_Index_That_Is_No_Regular_File_Is_Rebuilt_And_Reported_O
   const std::string index = Data_ / "gameindex.dat";
   fs::remove(index);
   fs::create_symlink("/dev/zero", index);
-  Run_Result result = Run_Data({"info", "0", "0"});
+  TRun_Result result = Run_Data({"info", "0", "0"});
   EXPECT_EQ(result.Status, 0) << result.Err;
   EXPECT_EQ(result.Out, answer);
   EXPECT_EQ(Count_Of(result.Err, "warning: The game index could not be used: "), 1U) << result.Err;
@@ -88,7 +88,7 @@ TEST_F(Cli_Files, A_FIFO_In_Place_Of_A_Data_File_Is_Damage_And_Never_Waited_On) 
   ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
   fs::remove(Data_ / "mapstree.dat");
   ASSERT_EQ(::mkfifo((Data_ / "mapstree.dat").c_str(), 0600), 0);
-  Run_Result result = Run_Data({"tree"});
+  TRun_Result result = Run_Data({"tree"});
   EXPECT_EQ(result.Status, 1);
   EXPECT_NE(result.Err.find("error: Error loading map information: " + Data_ / "mapstree.dat" +
                             " is not a regular file."),
@@ -116,7 +116,7 @@ TEST_F(Cli_Files, Rename_Pk3_Into_A_Directory_Or_Nowhere_The_Game_Looks) {
       Game_ / "baseq3/x.zip", Game_ / ".hidden/",         Game_ / "baseq3/z_Arenas_x.pk3"};
   for (const std::string& target : refused) {
     SCOPED_TRACE(target);
-    const Run_Result result = Run_Data({"rename-pk3", "0", target});
+    const TRun_Result result = Run_Data({"rename-pk3", "0", target});
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(result.Err.rfind("error: Couldn't rename pk3-file ", 0), 0U) << result.Err;
     EXPECT_TRUE(fs::exists(Game_ / "baseq3/pak0.pk3"));
@@ -126,7 +126,7 @@ TEST_F(Cli_Files, Rename_Pk3_Into_A_Directory_Or_Nowhere_The_Game_Looks) {
   for (const std::string& target :
        {Game_ / "MyMod/", Game_ / "baseq3/.", Game_ / "mymod", Game_ / "MyMod/../baseq3/"}) {
     SCOPED_TRACE(target);
-    const Run_Result result = Run_Data({"rename-pk3", "0", target});
+    const TRun_Result result = Run_Data({"rename-pk3", "0", target});
     EXPECT_EQ(result.Status, 0) << result.Err;
     EXPECT_NE(result.Err.find("Renamed pak0.pk3 to pak0.pk3 successfully."), std::string::npos)
         << result.Err;

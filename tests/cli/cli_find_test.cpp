@@ -41,7 +41,7 @@ TEST_F(Cli_Find, Find_Prints_The_Matching_Maps_By_Filename) {
       Game_ / "baseq3/zz_extra.pk3",
       fs::last_write_time(Game_ / "baseq3/zz_extra.pk3") - std::chrono::hours(24 * 400));
   for (const auto& [words, out] : rows) {
-    const Run_Result result = Run_Data(words);
+    const TRun_Result result = Run_Data(words);
     EXPECT_EQ(result.Status, 0) << words[1] << result.Err;
     EXPECT_EQ(result.Out, out) << words[1];
   }
@@ -73,7 +73,7 @@ TEST_F(Cli_Find, Find_And_Serve_Agree_On_The_Game_Type) {
              Tree_Group("Arenas", 1) + Tree_Group("Both", 2) + Tree_Entry(0, 1) + Tree_Entry(0, 0));
   EXPECT_EQ(Run_Data({"find", "--type", "ctf"}).Out,
             "Extra One\tEXTRA1\tbaseq3/zz_extra\t1\t0\tArenas/Both\n");
-  const Run_Result served = Run_Data(
+  const TRun_Result served = Run_Data(
       {"serve", "--group", "Arenas/Both", "--mod", "baseq3", "--type", "ctf", "--dry-run"});
   ASSERT_EQ(served.Status, 0) << served.Err;  // a rotation of no map would fail
   EXPECT_NE(served.Err.find("Left out of the rotation: q3dm1, not made for Capture The Flag."),
@@ -84,7 +84,7 @@ TEST_F(Cli_Find, Find_And_Serve_Agree_On_The_Game_Type) {
 }
 
 TEST_F(Cli_Find, Random_Picks_In_The_Group_And_Launches) {
-  Run_Result result = Run_Data({"random", "--group", "Arenas"});
+  TRun_Result result = Run_Data({"random", "--group", "Arenas"});
   ASSERT_EQ(result.Status, 0) << result.Err;
   EXPECT_EQ(result.Out, q3dm1);
   result = Run_Data({"random", "--group", "Arenas/Duel maps", "--launch", "--dry-run"});
@@ -114,7 +114,7 @@ TEST_F(Cli_Find, Bad_Input_Is_Wrong_Usage_And_Saves_Nothing) {
       {"find", "--mod", ""},
   };
   for (const auto& words : rows) {
-    const Run_Result result = Run_Data(words);
+    const TRun_Result result = Run_Data(words);
     EXPECT_EQ(result.Status, 2) << words[1] << " " << words.back();
     EXPECT_NE(result.Err.find("error: "), std::string::npos) << result.Err;
     EXPECT_EQ(Read_File(Data_ / "mapsdb.dat"), database) << words[1] << " " << words.back();

@@ -53,15 +53,15 @@ class Reliability : public Cli {
  protected:
   // vorlix-cli within this process, with --data-dir (many runs in little time); `out` and `err`
   // replace the captured streams when given.
-  Run_Result Run_Here(std::vector<std::string> words, std::FILE* out = nullptr,
-                      std::FILE* err = nullptr) {
+  TRun_Result Run_Here(std::vector<std::string> words, std::FILE* out = nullptr,
+                       std::FILE* err = nullptr) {
     words.insert(words.begin(), {"--data-dir", Data_.Path()});
     ::setenv("XDG_CONFIG_HOME", Config_.Path().c_str(), 1);
     const fs::path cwd = fs::current_path();
     Session_Flags() = {};
     std::FILE* o = out != nullptr ? out : std::tmpfile();
     std::FILE* e = err != nullptr ? err : std::tmpfile();
-    Run_Result result;
+    TRun_Result result;
     result.Status = Run_Vorlix_Cli(words, o, e);
     std::fflush(o);
     std::fflush(e);
@@ -75,14 +75,14 @@ class Reliability : public Cli {
 
   // The database as the program keeps it in the data folder.
   TDatabase_Paths Paths() const {
-    return {Data_.Path(), Data_ / "TEMP", Programm_Unterverzeichnis(Data_.Path(), "LEVELSHOTS"),
-            Programm_Unterverzeichnis(Data_.Path(), "BOTINFO"), Game_.Path()};
+    return {Data_.Path(), Data_ / "TEMP", Program_Subdirectory(Data_.Path(), "LEVELSHOTS"),
+            Program_Subdirectory(Data_.Path(), "BOTINFO"), Game_.Path()};
   }
   // The tree record of the first map of an archive of baseq3.
   std::string Entry_For(const std::string& file) {
-    TPK3_Dateien_Verwaltung db(Paths(), nullptr);
+    TPK3_Record_Store db(Paths(), nullptr);
     EXPECT_TRUE(TDatabase_File::Load_Database(db, Data_ / "mapsdb.dat"));
-    const TPK3_Datei_Eintrag* pk3 = db.Items(std::max(db.Find_PK3("baseq3", file), 0));
+    const TPK3_Record* pk3 = db.Items(std::max(db.Find_PK3("baseq3", file), 0));
     return Tree_Entry(pk3->Maps->Items(0)->ID, pk3->ID);
   }
 
@@ -93,7 +93,7 @@ class Reliability : public Cli {
   // Synchronised, with a tree holding every map of the installation: "Arenas/All".
   void Sync_With_Full_Tree() {
     ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
-    TPK3_Dateien_Verwaltung db({Data_.Path(), "", "", "", ""}, nullptr);
+    TPK3_Record_Store db({Data_.Path(), "", "", "", ""}, nullptr);
     ASSERT_TRUE(TDatabase_File::Load_Database(db, Data_ / "mapsdb.dat"));
     std::string entries;
     int count = 0;
@@ -129,7 +129,7 @@ TEST_F(Reliability, Damaged_Files_Stop_The_Start_And_Change_Nothing) {
     Write_File(Data_ / "mapsdb.dat", c.Database);
     Write_File(Data_ / "mapstree.dat", c.Tree);
     const Stored before = Files();
-    const Run_Result result = Run_Here({"sync"});
+    const TRun_Result result = Run_Here({"sync"});
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(result.Err, c.Err);
     EXPECT_EQ(Files(), before);
@@ -151,7 +151,7 @@ TEST_F(Reliability, A_Failed_Save_Is_Named_With_Its_Reason_And_Fails_The_Command
   Write_Pk3(Game_ / "baseq3/new.pk3", {{"maps/n.bsp", Make_Bsp(Entity_Text("N"), 100)}});
   // A folder in the way, of the new file or of the file itself (which then cannot be read).
   fs::create_directories(Data_ / "mapsdb.dat.new/x");
-  const Run_Result result = Run_Data({"sync"});
+  const TRun_Result result = Run_Data({"sync"});
   EXPECT_EQ(result.Status, 1);
   EXPECT_NE(result.Err.find(Data_ / "mapsdb.dat.new: Is a directory"), std::string::npos)
       << result.Err;
@@ -176,12 +176,12 @@ TEST_F(Reliability, Rename_And_Delete_Killed_At_Each_Step_Keep_IDs_Properties_An
   std::int32_t pk3_id = -1;
   {
     TScripted_Interaction user;
-    const auto db = Lade_PK3_Datenbank(paths, &user);
+    const auto db = Load_PK3_Database(paths, &user);
     const int index = db->Find_PK3("baseq3", "pak0.pk3");
     ASSERT_GE(index, 0);
     pk3_id = db->Items(index)->ID;
     db->Items(index)->Maps->Items(0)->Comment = "kept";
-    ASSERT_TRUE(Speichere_PK3_Datenbank(*db));
+    ASSERT_TRUE(Save_PK3_Database(*db));
   }
   std::string name = "pak0.pk3";
   for (int stop = 1; stop <= 6; ++stop) {
@@ -189,18 +189,18 @@ TEST_F(Reliability, Rename_And_Delete_Killed_At_Each_Step_Keep_IDs_Properties_An
     // In a child that is killed after step `stop` (5: after the save, before the journal goes).
     const int status = Run_In_Child([&] {
       TScripted_Interaction user;
-      const auto db = Lade_PK3_Datenbank(paths, &user);
+      const auto db = Load_PK3_Database(paths, &user);
       const auto kill_at = [stop](int step) {
         if (step == stop) {
           ::raise(SIGKILL);
         }
       };
-      TPK3_Datei_Eintrag& pk3 = *db->Items(db->IndexOfID(pk3_id));
-      PK3_umbenennen_nach(paths, pk3, 0, Game_ / ("baseq3/step" + std::to_string(stop) + ".pk3"),
-                          user, kill_at);
+      TPK3_Record& pk3 = *db->Items(db->Index_Of_ID(pk3_id));
+      Rename_PK3_File_To(paths, pk3, 0, Game_ / ("baseq3/step" + std::to_string(stop) + ".pk3"),
+                         user, kill_at);
       TDatabase_File::Save_Database(*db, Data_ / "mapsdb.dat");
       kill_at(5);
-      Speichere_PK3_Datenbank(*db);
+      Save_PK3_Database(*db);
       return 0;
     });
     EXPECT_EQ(status, stop <= 5 ? 128 + SIGKILL : 0);
@@ -209,9 +209,9 @@ TEST_F(Reliability, Rename_And_Delete_Killed_At_Each_Step_Keep_IDs_Properties_An
       name = "step" + std::to_string(stop) + ".pk3";
     }
     ASSERT_EQ(Run_Data({"tree"}).Out, Tree_Listing_);
-    TPK3_Dateien_Verwaltung db(paths, nullptr);
+    TPK3_Record_Store db(paths, nullptr);
     ASSERT_TRUE(TDatabase_File::Load_Database(db, Data_ / "mapsdb.dat"));
-    const TPK3_Datei_Eintrag& pk3 = *db.Items(db.IndexOfID(pk3_id));
+    const TPK3_Record& pk3 = *db.Items(db.Index_Of_ID(pk3_id));
     EXPECT_EQ(pk3.PK3_Filename, name);
     EXPECT_TRUE(pk3.Present);
     EXPECT_EQ(pk3.Maps->Items(0)->Comment, "kept");
@@ -227,13 +227,14 @@ TEST_F(Reliability, Rename_And_Delete_Killed_At_Each_Step_Keep_IDs_Properties_An
     ASSERT_EQ(Run_Data({"sync"}).Status, 0);
     const int status = Run_In_Child([&] {
       TScripted_Interaction user;
-      user.Answers = {Answer::Yes};
-      const auto db = Lade_PK3_Datenbank(paths, &user);
-      PK3_loeschen(paths, *db->Items(db->Find_PK3("baseq3", archive)), 0, user, [stop](int step) {
-        if (step == stop) {
-          ::raise(SIGKILL);
-        }
-      });
+      user.Answers = {TAnswer::Yes};
+      const auto db = Load_PK3_Database(paths, &user);
+      Delete_PK3_File(paths, *db->Items(db->Find_PK3("baseq3", archive)), 0, user,
+                      [stop](int step) {
+                        if (step == stop) {
+                          ::raise(SIGKILL);
+                        }
+                      });
       return 0;
     });
     EXPECT_EQ(status, 128 + SIGKILL);
@@ -276,7 +277,7 @@ TEST_F(Reliability, A_Second_Program_On_The_Data_Folder_Is_Refused_Or_Waits) {
     return child;
   };
   const pid_t other = hold(false);
-  Run_Result result = Run_Data({"sync"});
+  TRun_Result result = Run_Data({"sync"});
   EXPECT_EQ(result.Status, 1);
   EXPECT_EQ(result.Err, "error: " + Folder_In_Use_Message(Data_.Path()) + "\n");
   EXPECT_EQ(Files(), before);
@@ -311,7 +312,7 @@ TEST_F(Reliability, A_Game_Directory_Named_In_Any_Bytes_Is_Stored_And_Launched) 
   ASSERT_EQ(Run_Data({"--game-dir", game, "sync"}).Status, 0);
   EXPECT_NE(Settings().find("Q3A_DIR=@ByteArray("), std::string::npos) << Settings();
   // The stored directory is used again, and the game starts in it.
-  const Run_Result result = Run_Data({"launch", "0", "0"});
+  const TRun_Result result = Run_Data({"launch", "0", "0"});
   ASSERT_EQ(result.Status, 0) << result.Err;
   EXPECT_EQ(engine.Wait().substr(0, game.size() + 1), game + "\n");
   EXPECT_EQ(Run_Data({"list"}).Status, 0);
@@ -321,7 +322,7 @@ TEST_F(Reliability, A_Game_Directory_Named_In_Any_Bytes_Is_Stored_And_Launched) 
 
 TEST_F(Reliability, A_Kill_During_An_Arena_Write_Leaves_Nothing_The_Next_Start_Keeps) {
   // Enough maps that the disabler archive is the largest file the command writes.
-  std::vector<Zip_Member> many;
+  std::vector<TZip_Member> many;
   many.reserve(40);
   for (int i = 0; i < 40; ++i) {
     many.push_back({"maps/many" + std::to_string(i) + ".bsp", Make_Bsp(Entity_Text("M"), 10)});
@@ -350,8 +351,8 @@ TEST_F(Reliability, A_Kill_During_An_Arena_Write_Leaves_Nothing_The_Next_Start_K
   // The game sees only whole archives.
   for (const auto& entry : fs::directory_iterator(Game_ / "baseq3")) {
     if (entry.path().extension() == ".pk3") {
-      Zip_Archive zip;
-      EXPECT_NO_THROW(zip.Set_ZipFilename(entry.path())) << entry.path();
+      TZip_Archive zip;
+      EXPECT_NO_THROW(zip.Set_Zip_Filename(entry.path())) << entry.path();
     }
   }
   ASSERT_EQ(Run_Data({"sync"}).Status, 0);
@@ -408,8 +409,7 @@ pid_t Start_Sync(const std::string& config, const std::string& data, const std::
 // The file loads to its end without a message.
 bool Loads_Completely(const std::string& path, const std::string& program_dir) {
   TScripted_Interaction user;
-  TPK3_Dateien_Verwaltung db(TDatabase_Paths{program_dir, program_dir + "/TEMP", "", "", ""},
-                             &user);
+  TPK3_Record_Store db(TDatabase_Paths{program_dir, program_dir + "/TEMP", "", "", ""}, &user);
   const bool ok = TDatabase_File::Load_Database(db, path);
   Session_Flags() = {};
   return ok && user.Messages.empty();

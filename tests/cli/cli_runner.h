@@ -20,7 +20,7 @@ namespace vorlix::testing {
 
 namespace fs = std::filesystem;
 
-struct Run_Result {
+struct TRun_Result {
   int Status = -1;
   std::string Out;
   std::string Err;
@@ -56,7 +56,7 @@ class Cli : public ::testing::Test {
     std::filesystem::create_directories(Game_ / ".hidden");
   }
 
-  Run_Result Run(const std::vector<std::string>& words) {
+  TRun_Result Run(const std::vector<std::string>& words) {
     std::string command =
         "XDG_CONFIG_HOME=" + Quote(Config_.Path()) + " " + Command_Prefix_ + Quote(VORLIX_CLI_PATH);
     for (const auto& word : words) {
@@ -69,11 +69,11 @@ class Cli : public ::testing::Test {
   }
 
   // With --data-dir in front of the words; Run_With_Dirs adds --game-dir too.
-  Run_Result Run_Data(std::vector<std::string> words) {
+  TRun_Result Run_Data(std::vector<std::string> words) {
     words.insert(words.begin(), {"--data-dir", Data_.Path()});
     return Run(words);
   }
-  Run_Result Run_With_Dirs(std::vector<std::string> words) {
+  TRun_Result Run_With_Dirs(std::vector<std::string> words) {
     words.insert(words.begin(), {"--game-dir", Game_.Path()});
     return Run_Data(words);
   }

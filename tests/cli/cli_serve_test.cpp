@@ -16,7 +16,7 @@ class Cli_Serve : public Cli {
     ASSERT_EQ(Run_Data({"tree"}).Out,
               "Arenas\n  Server\n    Q3DM1\t0\t0\n    MM1\t2\t0\n    EXTRA1\t1\t0\n");
   }
-  Run_Result Serve(std::vector<std::string> more) {
+  TRun_Result Serve(std::vector<std::string> more) {
     std::vector<std::string> words = {"serve", "--group", "Arenas/Server", "--mod", "BASEQ3"};
     words.insert(words.end(), more.begin(), more.end());
     return Run_Data(words);
@@ -24,8 +24,8 @@ class Cli_Serve : public Cli {
   std::string Config() { return Read_File(Game_ / "baseq3/vorlix_server.cfg"); }
 };
 
-TEST_F(Cli_Serve, DryRunWritesTheRotationAndPrintsTheCommandLine) {
-  Run_Result result = Serve({"--bots", "2", "--skill", "3", "--timelimit", "10", "--dry-run"});
+TEST_F(Cli_Serve, Dry_Run_Writes_The_Rotation_And_Prints_The_Command_Line) {
+  TRun_Result result = Serve({"--bots", "2", "--skill", "3", "--timelimit", "10", "--dry-run"});
   ASSERT_EQ(result.Status, 0) << result.Err;
   EXPECT_EQ(result.Out, Game_ / "QUAKE3.EXE" + " +set fs_homepath " + Game_.Path() +
                             " +set fs_game baseq3 +set dedicated 1 +set net_port 27960 +exec "
@@ -43,7 +43,7 @@ TEST_F(Cli_Serve, DryRunWritesTheRotationAndPrintsTheCommandLine) {
   }
 }
 
-TEST_F(Cli_Serve, ExitStatusesForNoMapAndBadInput) {
+TEST_F(Cli_Serve, Exit_Statuses_For_No_Map_And_Bad_Input) {
   struct Case {
     std::vector<std::string> Words;
     int Status;
@@ -65,7 +65,7 @@ TEST_F(Cli_Serve, ExitStatusesForNoMapAndBadInput) {
   for (const Case& c : cases) {
     std::vector<std::string> words = c.Words;
     words.emplace_back("--dry-run");
-    const Run_Result result = Serve(words);
+    const TRun_Result result = Serve(words);
     EXPECT_EQ(result.Status, c.Status) << c.Message;
     EXPECT_NE(result.Err.find(c.Message), std::string::npos) << result.Err;
     EXPECT_EQ(result.Out, "");
@@ -79,9 +79,9 @@ TEST_F(Cli_Serve, ExitStatusesForNoMapAndBadInput) {
   EXPECT_EQ(Settings().find("Q3A_SERVER_EXE"), std::string::npos) << Settings();
 }
 
-TEST_F(Cli_Serve, StartsTheStoredServerProgramAndPrintsItsProcessID) {
+TEST_F(Cli_Serve, Starts_The_Stored_Server_Program_And_Prints_Its_Process_ID) {
   const TGame_Recorder server(Output_ / "oa server");
-  const Run_Result result = Serve({"--port", "27977", "--server-engine", server.Script});
+  const TRun_Result result = Serve({"--port", "27977", "--server-engine", server.Script});
   ASSERT_EQ(result.Status, 0) << result.Err;
   EXPECT_NE(Settings().find("Q3A_SERVER_EXE=" + server.Script), std::string::npos);
   EXPECT_NE(result.Out.find("\nserver process ID: "), std::string::npos);
@@ -103,7 +103,7 @@ TEST_F(Cli, Launch_Refuses_A_Map_Name_The_Engine_Would_Run_As_Commands) {
       {"random", "--group", "Bad", "--launch"},
   };
   for (const auto& words : commands) {
-    const Run_Result result = Run_Data(words);
+    const TRun_Result result = Run_Data(words);
     EXPECT_EQ(result.Status, 1) << words[0] << result.Out;
     EXPECT_NE(result.Err.find("error: The map X;ECHO INJECTED.BSP cannot be launched"),
               std::string::npos)

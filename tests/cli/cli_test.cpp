@@ -26,7 +26,7 @@ TEST_F(Cli, Wrong_Usage_Exits_With_2_And_Touches_Nothing) {
       {"arena", "remove", "--mod", "baseq3"},
   };
   for (const auto& words : wrong) {
-    const Run_Result result = Run_With_Dirs(words);
+    const TRun_Result result = Run_With_Dirs(words);
     SCOPED_TRACE(result.Err);
     EXPECT_EQ(result.Status, 2);
     EXPECT_EQ(result.Err.rfind("error: ", 0), 0u);
@@ -39,7 +39,7 @@ TEST_F(Cli, Wrong_Usage_Exits_With_2_And_Touches_Nothing) {
 }
 
 TEST_F(Cli, Help_And_Version) {
-  Run_Result result = Run({"--help"});
+  TRun_Result result = Run({"--help"});
   EXPECT_EQ(result.Status, 0);
   for (const char* text :
        {"Usage: vorlix-cli", "--data-dir DIR", "--game-dir DIR", "--yes", "--no-save", "\n  sync",
@@ -57,7 +57,7 @@ TEST_F(Cli, The_Game_Directory_Must_Be_Valid_And_Is_Stored_Unless_Saving_Is_Off)
        std::vector<std::vector<std::string>>{{"--game-dir", Data_ / "nowhere", "sync"},
                                              {"--game-dir", Data_.Path(), "sync"},
                                              {"mods"}}) {
-    const Run_Result result = Run_Data(words);
+    const TRun_Result result = Run_Data(words);
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(result.Err, "error: Couldn't find Quake 3 Arena.\n");
   }
@@ -69,7 +69,7 @@ TEST_F(Cli, The_Game_Directory_Must_Be_Valid_And_Is_Stored_Unless_Saving_Is_Off)
   EXPECT_EQ(Run_Data({"mods"}).Status, 1);
 
   // The MOD list carries the bots read from the archives' bot scripts.
-  Run_Result result = Run_With_Dirs({"mods"});
+  TRun_Result result = Run_With_Dirs({"mods"});
   ASSERT_EQ(result.Status, 0) << result.Err;
   EXPECT_EQ(result.Out,
             "BASEQ3\town\t2\n"
@@ -90,7 +90,7 @@ TEST_F(Cli, Questions_Are_Answered_No_Unless_Yes_Is_Given) {
   const std::string question =
       "confirmation: You haven't uninstalled an older version of Vorlix completely before "
       "installing this one. Shall Vorlix remove the old files for you?";
-  Run_Result result = Run_With_Dirs({"mods"});
+  TRun_Result result = Run_With_Dirs({"mods"});
   EXPECT_EQ(result.Status, 1);
   EXPECT_EQ(result.Err, question + " -> No\n");
   EXPECT_TRUE(fs::exists(Data_ / "mapslist.dat"));

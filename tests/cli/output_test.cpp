@@ -28,23 +28,23 @@ std::string Printed(Write write) {
 }
 
 TEST(Cli_Output, Tree_Is_Printed_In_Pre_Order_With_The_Ids_Of_Map_Entries) {
-  TPK3_Dateien_Verwaltung database(TDatabase_Paths{}, nullptr);
+  TPK3_Record_Store database(TDatabase_Paths{}, nullptr);
   database.Add_Record();
-  TPK3_Datei_Eintrag* pk3 = database.Items(database.Add_Record());
+  TPK3_Record* pk3 = database.Items(database.Add_Record());
   pk3->Maps = database.New_Map_Manager(pk3);
   pk3->Maps->Add_Record();
-  TMAP_Datei_Eintrag* map = pk3->Maps->Items(pk3->Maps->Add_Record());
+  TMap_Record* map = pk3->Maps->Items(pk3->Maps->Add_Record());
 
   TMaps_Tree tree;
-  TMaps_Tree_Node* root = tree.TreeView_Maps_Erzeuge_Gruppe("Arenas");
+  TMaps_Tree_Node* root = tree.Make_Group("Arenas");
   tree.Select(root);
-  TMaps_Tree_Node* duel = tree.TreeView_Maps_Erzeuge_Gruppe("Duel\tmaps");
-  tree.TreeView_Maps_Erzeuge_Gruppe("Empty");
+  TMaps_Tree_Node* duel = tree.Make_Group("Duel\tmaps");
+  tree.Make_Group("Empty");
   tree.Select(duel);
-  TMaps_Tree_Node* inner = tree.TreeView_Maps_Erzeuge_Gruppe("Inner");
-  tree.TreeView_Maps_Erzeuge_normalen_Eintrag("Q3DM1")->Map = map;
+  TMaps_Tree_Node* inner = tree.Make_Group("Inner");
+  tree.Make_Plain_Entry("Q3DM1")->Map = map;
   tree.Select(inner);
-  tree.TreeView_Maps_Erzeuge_normalen_Eintrag("LOST");
+  tree.Make_Plain_Entry("LOST");
 
   // Groups before map entries; a tab inside a name is printed as a blank.
   EXPECT_EQ(Printed([&](std::FILE* f) { Write_Tree(f, tree); }),
@@ -59,16 +59,16 @@ TEST(Cli_Output, Tree_Is_Printed_In_Pre_Order_With_The_Ids_Of_Map_Entries) {
 }
 
 TEST(Cli_Output, Mods_Are_Printed_With_Their_Bots) {
-  TMOD_Liste mods;
+  TMOD_List mods;
   mods.Append("baseq3");
   mods.Append("cpma");
   mods.Append("nolist");
-  auto bots = std::make_unique<TBot_Liste>("BASEQ3");
+  auto bots = std::make_unique<TBot_List>("BASEQ3");
   bots->Has_Own_Bots = true;
-  bots->Fuege_Bot_hinzu("Sarge", "sarge/krusade", "pak0.pk3");
-  bots->Fuege_Bot_hinzu("Two\nLines", "m", "z.pk3");
+  bots->Add_Bot("Sarge", "sarge/krusade", "pak0.pk3");
+  bots->Add_Bot("Two\nLines", "m", "z.pk3");
   mods.Attach_Bots(0, std::move(bots));
-  auto own_but_empty = std::make_unique<TBot_Liste>("CPMA");
+  auto own_but_empty = std::make_unique<TBot_List>("CPMA");
   own_but_empty->Has_Own_Bots = true;
   mods.Attach_Bots(1, std::move(own_but_empty));
 

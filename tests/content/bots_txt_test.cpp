@@ -11,7 +11,7 @@
 
 namespace vorlix {
 
-void PrintTo(const TBot_Eintrag& bot, std::ostream* os) {
+void PrintTo(const TBot_Entry& bot, std::ostream* os) {
   *os << "{" << bot.Bot_Name << ", " << bot.Bot_Model << ", " << bot.Bot_PK3 << "}";
 }
 
@@ -19,8 +19,8 @@ namespace {
 
 using testing::TTemp_Dir;
 
-std::vector<TBot_Eintrag> Bots_of(const TBot_Liste& list) {
-  std::vector<TBot_Eintrag> bots;
+std::vector<TBot_Entry> Bots_Of(const TBot_List& list) {
+  std::vector<TBot_Entry> bots;
   bots.reserve(static_cast<std::size_t>(list.Count()));
   for (int i = 0; i < list.Count(); ++i) {
     bots.push_back(list.Hole_Bot(i));
@@ -28,42 +28,42 @@ std::vector<TBot_Eintrag> Bots_of(const TBot_Liste& list) {
   return bots;
 }
 
-std::vector<TBot_Eintrag> Read(const std::string& text, const std::string& pk3 = "a.pk3") {
-  TBot_Liste list("BASEQ3");
-  Lies_BOTS_TXT_aus_Text(list, text, pk3);
-  return Bots_of(list);
+std::vector<TBot_Entry> Read(const std::string& text, const std::string& pk3 = "a.pk3") {
+  TBot_List list("BASEQ3");
+  Read_BOTS_TXT_From_Text(list, text, pk3);
+  return Bots_Of(list);
 }
 
-TBot_Eintrag Bot(const std::string& name, const std::string& model,
-                 const std::string& pk3 = "a.pk3") {
-  return TBot_Eintrag{name, model, pk3};
+TBot_Entry Bot(const std::string& name, const std::string& model,
+               const std::string& pk3 = "a.pk3") {
+  return TBot_Entry{name, model, pk3};
 }
 
-TEST(Bot_Liste, Finds_Names_Exactly_And_Keeps_The_First_Of_Equal_Names) {
-  TBot_Liste list("BASEQ3");
-  list.Fuege_Bot_hinzu("Sarge", "sarge", "a.pk3");
-  list.Fuege_Bot_hinzu("sarge", "sarge/krusade", "b.pk3");
-  list.Fuege_Bot_hinzu("Sarge", "other", "c.pk3");
-  EXPECT_EQ(list.Finde_Bot("Sarge"), 0);
-  EXPECT_EQ(list.Finde_Bot("sarge"), 1);
-  EXPECT_EQ(list.Finde_Bot("SARGE"), -1);
+TEST(Bot_List, Finds_Names_Exactly_And_Keeps_The_First_Of_Equal_Names) {
+  TBot_List list("BASEQ3");
+  list.Add_Bot("Sarge", "sarge", "a.pk3");
+  list.Add_Bot("sarge", "sarge/krusade", "b.pk3");
+  list.Add_Bot("Sarge", "other", "c.pk3");
+  EXPECT_EQ(list.Find_Bot("Sarge"), 0);
+  EXPECT_EQ(list.Find_Bot("sarge"), 1);
+  EXPECT_EQ(list.Find_Bot("SARGE"), -1);
 
   EXPECT_THROW(list.Hole_Bot(3), std::out_of_range);
 
   // Every field is held to 255 characters.
-  list.Fuege_Bot_hinzu(std::string(300, 'n'), std::string(300, 'm'), std::string(300, 'p'));
-  const TBot_Eintrag longest = list.Hole_Bot(3);
+  list.Add_Bot(std::string(300, 'n'), std::string(300, 'm'), std::string(300, 'p'));
+  const TBot_Entry longest = list.Hole_Bot(3);
   EXPECT_EQ(longest.Bot_Name.size(), 255u);
   EXPECT_EQ(longest.Bot_Model.size(), 255u);
   EXPECT_EQ(longest.Bot_PK3.size(), 255u);
 }
 
-TEST(Lies_BOTS_TXT, Reads_Keys_Values_And_Blocks_Where_The_Game_Sees_Them) {
-  const std::vector<TBot_Eintrag> none;
+TEST(Read_BOTS_TXT, Reads_Keys_Values_And_Blocks_Where_The_Game_Sees_Them) {
+  const std::vector<TBot_Entry> none;
   const struct {
     const char* Why;
     std::string Text;
-    std::vector<TBot_Eintrag> Bots;
+    std::vector<TBot_Entry> Bots;
   } cases[] = {
       {"as the game writes them; quotation marks stay part of a value",
        "// bots of the base game\n{\nname\t\tSarge\nmodel\t\tsarge/krusade\n"
@@ -116,10 +116,10 @@ TEST(Lies_BOTS_TXT, Reads_Keys_Values_And_Blocks_Where_The_Game_Sees_Them) {
     EXPECT_EQ(Read(c.Text), c.Bots) << c.Why;
   }
   // Names already in the list (from an earlier read into the same list) are not added again.
-  TBot_Liste list("BASEQ3");
-  list.Fuege_Bot_hinzu("A", "old", "x.pk3");
-  Lies_BOTS_TXT_aus_Text(list, "{\nname A\nmodel new\n}\n{\nname B\nmodel b\n}\n", "y.pk3");
-  EXPECT_EQ(Bots_of(list), (std::vector{Bot("A", "old", "x.pk3"), Bot("B", "b", "y.pk3")}));
+  TBot_List list("BASEQ3");
+  list.Add_Bot("A", "old", "x.pk3");
+  Read_BOTS_TXT_From_Text(list, "{\nname A\nmodel new\n}\n{\nname B\nmodel b\n}\n", "y.pk3");
+  EXPECT_EQ(Bots_Of(list), (std::vector{Bot("A", "old", "x.pk3"), Bot("B", "b", "y.pk3")}));
 }
 
 TEST(Bots_Txt_Hostile, Damaged_Text_And_The_Fuzz_Corpus_Are_Read_In_Linear_Time) {
@@ -141,8 +141,8 @@ TEST(Bots_Txt_Hostile, Damaged_Text_And_The_Fuzz_Corpus_Are_Read_In_Linear_Time)
   // A 10 MB line, and a 10 MB file without any line end: one block each.
   const std::string big(10 << 20, 'x');
   EXPECT_EQ(Read("{\nname A\nmodel a" + big + "\n}\n").at(0).Bot_Model.size(), 254u);
-  EXPECT_EQ(Read("{name A" + big), (std::vector<TBot_Eintrag>{}));
-  EXPECT_EQ(Read(big + "{" + big + "}"), std::vector<TBot_Eintrag>{});
+  EXPECT_EQ(Read("{name A" + big), (std::vector<TBot_Entry>{}));
+  EXPECT_EQ(Read(big + "{" + big + "}"), std::vector<TBot_Entry>{});
 
   // Many bots: each name lookup must stay cheap (200,000 bots).
   std::string many;
@@ -150,24 +150,24 @@ TEST(Bots_Txt_Hostile, Damaged_Text_And_The_Fuzz_Corpus_Are_Read_In_Linear_Time)
     many += "{\nname bot" + std::to_string(i) + "\nmodel m\n}\n";
   }
   many += "{\nname bot7\nmodel again\n}\n";
-  TBot_Liste list("BASEQ3");
-  Lies_BOTS_TXT_aus_Text(list, many, "a.pk3");
+  TBot_List list("BASEQ3");
+  Read_BOTS_TXT_From_Text(list, many, "a.pk3");
   EXPECT_EQ(list.Count(), 200000);
   EXPECT_EQ(list.Hole_Bot(7).Bot_Model, "m");
 }
 
-TEST(Lies_BOTS_TXT, Reads_Files_Across_Block_Boundaries) {
+TEST(Read_BOTS_TXT, Reads_Files_Across_Block_Boundaries) {
   TTemp_Dir dir;
   // Place a CR LF exactly across the reader's 64 KiB block boundary, and a line across it.
   std::string text = "{\nname A\n" + std::string(65535 - 9, 'x');
   text += "\r\nmodel a\n}\n{\nname B\nmodel " + std::string(70000, 'b') + "\n}\n";
   ASSERT_EQ(text[65535], '\r');
   testing::Write_File(dir / "bots.txt", text);
-  TBot_Liste list("BASEQ3");
-  Lies_BOTS_TXT(list, dir / "bots.txt", "a.pk3");
-  EXPECT_EQ(Bots_of(list), (std::vector{Bot("A", "a"), Bot("B", std::string(254, 'b'))}));
+  TBot_List list("BASEQ3");
+  Read_BOTS_TXT(list, dir / "bots.txt", "a.pk3");
+  EXPECT_EQ(Bots_Of(list), (std::vector{Bot("A", "a"), Bot("B", std::string(254, 'b'))}));
 
-  EXPECT_THROW(Lies_BOTS_TXT(list, dir / "missing.txt", "a.pk3"), TText_Read_Error);
+  EXPECT_THROW(Read_BOTS_TXT(list, dir / "missing.txt", "a.pk3"), TText_Read_Error);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ using testing::TScripted_Interaction;
 using testing::TTemp_Dir;
 using testing::Write_File;
 
-TEST(MOD_Liste, Lists_Directories_In_Listing_Order_Upper_Cased) {
+TEST(MOD_List, Lists_Directories_In_Listing_Order_Upper_Cased) {
   TTemp_Dir game;
   fs::create_directories(game / "missionpack");
   fs::create_directories(game / "baseq3");
@@ -35,19 +35,19 @@ TEST(MOD_Liste, Lists_Directories_In_Listing_Order_Upper_Cased) {
 
   std::vector<std::pair<std::string, std::string>> added;
   std::vector<int> counts_seen;
-  TMOD_Liste_Hooks hooks;
-  TMOD_Liste mods;
-  hooks.MOD_angefuegt = [&](const std::string& name, const std::string& dir) {
+  TMOD_List_Hooks hooks;
+  TMOD_List mods;
+  hooks.MOD_Added = [&](const std::string& name, const std::string& dir) {
     added.emplace_back(name, dir);
     counts_seen.push_back(mods.Count());
   };
   int counted = 0;
-  hooks.Zaehle_MODs_mit_Arena_Files = [&](const TMOD_Liste& list) {
+  hooks.Count_MODs_With_Arena_Files = [&](const TMOD_List& list) {
     ++counted;
     return list.Count() * 10;
   };
 
-  EXPECT_EQ(mods.Baue_Liste(game.Path(), hooks), 50);
+  EXPECT_EQ(mods.Build_List(game.Path(), hooks), 50);
   EXPECT_EQ(mods.Names(), (std::vector<std::string>{"BASEQ3", "ELSEWHERE", "EMPTY_MOD", "LINKMOD",
                                                     "MISSIONPACK"}));
   // The hook runs right after each MOD was appended, with the directory as it is on disk.
@@ -59,19 +59,19 @@ TEST(MOD_Liste, Lists_Directories_In_Listing_Order_Upper_Cased) {
     EXPECT_EQ(mods.Bots(i), nullptr);
   }
 
-  EXPECT_EQ(mods.IndexOf("missionpack"), 4);
-  EXPECT_EQ(mods.IndexOf("LinkMod"), 3);
-  EXPECT_EQ(mods.IndexOf("extras"), -1);
+  EXPECT_EQ(mods.Index_Of("missionpack"), 4);
+  EXPECT_EQ(mods.Index_Of("LinkMod"), 3);
+  EXPECT_EQ(mods.Index_Of("extras"), -1);
 
   // A rebuild reads the disk again: new directories appear, removed ones drop out.
   fs::remove_all(game / "missionpack");
   fs::create_directories(game / "cpma");
-  EXPECT_EQ(mods.Baue_Liste(game.Path()), 0);
+  EXPECT_EQ(mods.Build_List(game.Path()), 0);
   EXPECT_EQ(mods.Names(),
             (std::vector<std::string>{"BASEQ3", "CPMA", "ELSEWHERE", "EMPTY_MOD", "LINKMOD"}));
   // An unreadable game directory gives an empty list, and the count still runs.
   added.clear();
-  EXPECT_EQ(mods.Baue_Liste(game / "missing", hooks), 0);
+  EXPECT_EQ(mods.Build_List(game / "missing", hooks), 0);
   EXPECT_EQ(mods.Count(), 0);
   EXPECT_TRUE(added.empty());
   EXPECT_EQ(counted, 2);
@@ -83,8 +83,8 @@ class Bot_Information : public ::testing::Test {
   Bot_Information()
       : Db_(TDatabase_Paths{Program_.Path(), "", "", Program_ / "BOTINFO", ""}, &Ui_) {}
 
-  TPK3_Datei_Eintrag& Record(const std::string& mod, const std::string& pk3, bool present = true) {
-    TPK3_Datei_Eintrag* record = Db_.Items(Db_.Add_Record());
+  TPK3_Record& Record(const std::string& mod, const std::string& pk3, bool present = true) {
+    TPK3_Record* record = Db_.Items(Db_.Add_Record());
     record->MOD_Directory = mod;
     record->PK3_Filename = pk3;
     record->Present = present;
@@ -124,8 +124,8 @@ class Bot_Information : public ::testing::Test {
     return "{\nname " + name + "\nmodel " + model + "\n}\n";
   }
 
-  std::vector<TBot_Eintrag> Bots(int mod) const {
-    std::vector<TBot_Eintrag> bots;
+  std::vector<TBot_Entry> Bots(int mod) const {
+    std::vector<TBot_Entry> bots;
     bots.reserve(static_cast<std::size_t>(Mods_.Bots(mod)->Count()));
     for (int i = 0; i < Mods_.Bots(mod)->Count(); ++i) {
       bots.push_back(Mods_.Bots(mod)->Hole_Bot(i));
@@ -135,8 +135,8 @@ class Bot_Information : public ::testing::Test {
 
   TTemp_Dir Program_;
   TScripted_Interaction Ui_;
-  TPK3_Dateien_Verwaltung Db_;
-  TMOD_Liste Mods_;
+  TPK3_Record_Store Db_;
+  TMOD_List Mods_;
 };
 
 TEST_F(Bot_Information, The_Last_Archive_With_A_Bots_File_In_Its_Own_Folder_Wins) {
@@ -156,7 +156,7 @@ TEST_F(Bot_Information, The_Last_Archive_With_A_Bots_File_In_Its_Own_Folder_Wins
   Record("gone", "g.pk3", /*present=*/false);
   Record("other", "o.pk3");
   // Without a BOTINFO folder no MOD has bots of its own.
-  Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
+  Mods_.Determine_Bot_Information(Program_.Path(), Db_);
   for (int i = 0; i < Mods_.Count(); ++i) {
     ASSERT_NE(Mods_.Bots(i), nullptr);
     EXPECT_FALSE(Mods_.Bots(i)->Has_Own_Bots);
@@ -173,7 +173,7 @@ TEST_F(Bot_Information, The_Last_Archive_With_A_Bots_File_In_Its_Own_Folder_Wins
   // Another bot script name in a neighbouring folder is not read.
   Bots_Txt("nobots/maps.pk3/scripts/extra.bot", Block("Extra", "extra"));
 
-  Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
+  Mods_.Determine_Bot_Information(Program_.Path(), Db_);
 
   ASSERT_EQ(Mods_.Count(), 5);
   for (int i = 0; i < Mods_.Count(); ++i) {
@@ -181,8 +181,8 @@ TEST_F(Bot_Information, The_Last_Archive_With_A_Bots_File_In_Its_Own_Folder_Wins
     EXPECT_EQ(Mods_.Bots(i)->MOD_Name, Mods_.Name(i));
   }
   EXPECT_TRUE(Mods_.Bots(0)->Has_Own_Bots);
-  EXPECT_EQ(Bots(0), (std::vector{TBot_Eintrag{"Major", "major", "z.pk3"},
-                                  TBot_Eintrag{"Sarge", "sarge/krusade", "z.pk3"}}));
+  EXPECT_EQ(Bots(0), (std::vector{TBot_Entry{"Major", "major", "z.pk3"},
+                                  TBot_Entry{"Sarge", "sarge/krusade", "z.pk3"}}));
   EXPECT_FALSE(Mods_.Bots(1)->Has_Own_Bots);
   EXPECT_EQ(Mods_.Bots(1)->Count(), 0);
   // A bots file without a complete bot still counts as the MOD's own bot information.
@@ -191,7 +191,7 @@ TEST_F(Bot_Information, The_Last_Archive_With_A_Bots_File_In_Its_Own_Folder_Wins
   // An archive that is gone contributes nothing, though its files are still there.
   EXPECT_FALSE(Mods_.Bots(3)->Has_Own_Bots);
   EXPECT_EQ(Mods_.Bots(3)->Count(), 0);
-  EXPECT_EQ(Bots(4), (std::vector{TBot_Eintrag{"Other", "other", "o.pk3"}}));
+  EXPECT_EQ(Bots(4), (std::vector{TBot_Entry{"Other", "other", "o.pk3"}}));
   EXPECT_TRUE(Ui_.Messages.empty());
 }
 
@@ -210,29 +210,29 @@ TEST_F(Bot_Information, A_Bots_File_That_Cannot_Be_Read_Is_Reported_And_The_Walk
   fs::create_directories(Program_ / "BOTINFO/other/p.pk3/scripts/bots.txt");
   Record("other", "p.pk3");
 
-  Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
-  EXPECT_EQ(Ui_.Messages, (std::vector<testing::Recorded_Message>{
-                              {Message_Kind::Error,
+  Mods_.Determine_Bot_Information(Program_.Path(), Db_);
+  EXPECT_EQ(Ui_.Messages, (std::vector<testing::TRecorded_Message>{
+                              {TMessage_Kind::Error,
                                "Error during determining bot information. Please report to author.",
-                               Button_Set::OK}}));
+                               TAnswer_Set::OK}}));
   // The failed file emptied the list before it was read and stays the MOD's own information.
   EXPECT_TRUE(Mods_.Bots(0)->Has_Own_Bots);
   EXPECT_EQ(Mods_.Bots(0)->Count(), 0);
-  EXPECT_EQ(Bots(1), (std::vector{TBot_Eintrag{"Other", "other", "o.pk3"}}));
+  EXPECT_EQ(Bots(1), (std::vector{TBot_Entry{"Other", "other", "o.pk3"}}));
 }
 
 TEST_F(Bot_Information, Archive_Folders_Of_Every_Shape_Give_What_A_Plain_Lookup_Gives) {
   Mods_.Append("BASEQ3");
   Folders_Of_Every_Shape();
 
-  Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
+  Mods_.Determine_Bot_Information(Program_.Path(), Db_);
   EXPECT_TRUE(Mods_.Bots(0)->Has_Own_Bots);
-  EXPECT_EQ(Bots(0), (std::vector{TBot_Eintrag{"Linked", "linked", "linked.pk3"}}));
+  EXPECT_EQ(Bots(0), (std::vector{TBot_Entry{"Linked", "linked", "linked.pk3"}}));
 
   // Without the linked folder the last found is the one before it.
   fs::remove(Program_ / "BOTINFO/baseq3/linked.pk3");
-  Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
-  EXPECT_EQ(Bots(0), (std::vector{TBot_Eintrag{"Late", "late", "Late.pk3"}}));
+  Mods_.Determine_Bot_Information(Program_.Path(), Db_);
+  EXPECT_EQ(Bots(0), (std::vector{TBot_Entry{"Late", "late", "Late.pk3"}}));
   EXPECT_TRUE(Ui_.Messages.empty());
 }
 
@@ -255,9 +255,9 @@ TEST_F(Bot_Information, Files_Of_Archives_Before_The_Last_With_One_Are_Never_Rea
   Bots_Txt("other/o.pk3/scripts/bots.txt", Block("Lower", "lower"));
   Record("other", "p.pk3");  // no folder at all
 
-  Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
-  EXPECT_EQ(Bots(0), (std::vector{TBot_Eintrag{"Linked", "linked", "linked.pk3"}}));
-  EXPECT_EQ(Bots(1), (std::vector{TBot_Eintrag{"Upper", "upper", "o.pk3"}}));
+  Mods_.Determine_Bot_Information(Program_.Path(), Db_);
+  EXPECT_EQ(Bots(0), (std::vector{TBot_Entry{"Linked", "linked", "linked.pk3"}}));
+  EXPECT_EQ(Bots(1), (std::vector{TBot_Entry{"Upper", "upper", "o.pk3"}}));
   EXPECT_EQ(Bots(2), Bots(0));
   EXPECT_TRUE(Ui_.Messages.empty());
 
@@ -267,14 +267,14 @@ TEST_F(Bot_Information, Files_Of_Archives_Before_The_Last_With_One_Are_Never_Rea
     Db_.Items(i)->Present =
         Db_.Items(i)->PK3_Filename == "early.pk3" || Db_.Items(i)->MOD_Directory == "other";
   }
-  Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
+  Mods_.Determine_Bot_Information(Program_.Path(), Db_);
   EXPECT_TRUE(Mods_.Bots(0)->Has_Own_Bots);
   EXPECT_EQ(Mods_.Bots(0)->Count(), 0);
   EXPECT_TRUE(Mods_.Bots(2)->Has_Own_Bots);
   EXPECT_EQ(Ui_.Messages.size(), 2U);  // once for each entry of the name
   // A file that comes first among the letter-case variants of a MOD folder hides them all.
   Write_File(Program_ / "BOTINFO/OTHER", "x");
-  Mods_.Ermittle_BotInformationen(Program_.Path(), Db_);
+  Mods_.Determine_Bot_Information(Program_.Path(), Db_);
   EXPECT_FALSE(Mods_.Bots(1)->Has_Own_Bots);
   EXPECT_EQ(Mods_.Bots(1)->Count(), 0);
 }

@@ -33,36 +33,36 @@ class Settings_Test : public ::testing::Test {
 
 TEST_F(Settings_Test, First_Start_Reads_Defaults_Save_Writes_Q3A_Dir_Or_Reports_Failure) {
   EXPECT_EQ(Settings_File_Path(), config / "Tolmarine/Vorlix.conf");
-  const TRegistry_Werte empty = Lade_Registry_Einstellungen();
+  const TRegistry_Values empty = Load_Registry_Settings();
   EXPECT_EQ(empty.Q3A_Dir, "");
   EXPECT_FALSE(empty.Dev_Comp);
 
-  EXPECT_TRUE(Speichere_Registry_Einstellungen("/games/Quake III Arena", user));
+  EXPECT_TRUE(Save_Registry_Settings("/games/Quake III Arena", user));
   EXPECT_TRUE(user.Messages.empty());
   EXPECT_NE(Read_File(Settings_File_Path()).find("[Settings]"), std::string::npos);
-  EXPECT_EQ(Lade_Registry_Einstellungen().Q3A_Dir, "/games/Quake III Arena");
+  EXPECT_EQ(Load_Registry_Settings().Q3A_Dir, "/games/Quake III Arena");
   // The same directory again leaves the file alone; another one replaces the value.
   struct stat before {};
   struct stat after {};
   ASSERT_EQ(::stat(Settings_File_Path().c_str(), &before), 0);
-  EXPECT_TRUE(Speichere_Registry_Einstellungen("/games/Quake III Arena", user));
+  EXPECT_TRUE(Save_Registry_Settings("/games/Quake III Arena", user));
   ASSERT_EQ(::stat(Settings_File_Path().c_str(), &after), 0);
   EXPECT_EQ(after.st_ino, before.st_ino);
-  EXPECT_TRUE(Speichere_Registry_Einstellungen("/games/q3", user));
-  EXPECT_EQ(Lade_Registry_Einstellungen().Q3A_Dir, "/games/q3");
+  EXPECT_TRUE(Save_Registry_Settings("/games/q3", user));
+  EXPECT_EQ(Load_Registry_Settings().Q3A_Dir, "/games/q3");
   EXPECT_TRUE(user.Messages.empty());
   // Paths keep every byte, also those that are not UTF-8.
-  EXPECT_TRUE(Speichere_Registry_Einstellungen("/games/\xFF\xE4 q3", user));
-  EXPECT_EQ(Lade_Registry_Einstellungen().Q3A_Dir, "/games/\xFF\xE4 q3");
-  EXPECT_TRUE(Speichere_Q3A_Exe("/bin/\xFF engine"));
-  EXPECT_EQ(Lade_Q3A_Exe(), "/bin/\xFF engine");
+  EXPECT_TRUE(Save_Registry_Settings("/games/\xFF\xE4 q3", user));
+  EXPECT_EQ(Load_Registry_Settings().Q3A_Dir, "/games/\xFF\xE4 q3");
+  EXPECT_TRUE(Save_Q3A_Exe("/bin/\xFF engine"));
+  EXPECT_EQ(Load_Q3A_Exe(), "/bin/\xFF engine");
 
   Write_File(config / "blocker", "not a folder");
   ::setenv("XDG_CONFIG_HOME", (config / "blocker").c_str(), 1);
-  EXPECT_FALSE(Speichere_Registry_Einstellungen("/q3", user));
+  EXPECT_FALSE(Save_Registry_Settings("/q3", user));
   ASSERT_EQ(user.Messages.size(), 1u);
-  EXPECT_EQ(user.Messages[0].Kind, Message_Kind::Error);
-  EXPECT_EQ(user.Messages[0].Buttons, Button_Set::OK);
+  EXPECT_EQ(user.Messages[0].Kind, TMessage_Kind::Error);
+  EXPECT_EQ(user.Messages[0].Buttons, TAnswer_Set::OK);
   // The file and the system's reason.
   EXPECT_NE(user.Messages[0].Text.find("couldn't write its settings to " + Settings_File_Path() +
                                        " (Not a directory)."),
@@ -78,12 +78,12 @@ TEST_F(Settings_Test, Dev_Comp_Counts_Only_As_Non_Zero_Integer) {
   };
   for (const auto& [body, expected] : cases) {
     Write_Settings(body);
-    EXPECT_EQ(Lade_Registry_Einstellungen().Dev_Comp, expected) << body;
+    EXPECT_EQ(Load_Registry_Settings().Dev_Comp, expected) << body;
   }
   // Saving the game directory keeps a hand-set DEV_COMP.
   Write_Settings("DEV_COMP=1\n");
-  ASSERT_TRUE(Speichere_Registry_Einstellungen("/q3", user));
-  EXPECT_TRUE(Lade_Registry_Einstellungen().Dev_Comp);
+  ASSERT_TRUE(Save_Registry_Settings("/q3", user));
+  EXPECT_TRUE(Load_Registry_Settings().Dev_Comp);
 }
 
 // ---- upgrade check ----
@@ -94,28 +94,28 @@ const char* const Question =
 const char* const Failure =
     "Vorlix couldn't remove the old files. Please do this by your own. Vorlix won't run otherwise.";
 
-TEST(Pruefe_alte_Version, Runs_Without_Marker_Or_After_Yes_Stops_After_No) {
+TEST(Check_Old_Version, Runs_Without_Marker_Or_After_Yes_Stops_After_No) {
   TTemp_Dir program;
   Write_File(program / "mapstree.dat", "tree");
   Write_File(program / "mapsdb.dat", "db");
   TScripted_Interaction user;
-  EXPECT_FALSE(Pruefe_alte_Version(program.Path(), user));  // no marker: silently on
+  EXPECT_FALSE(Check_Old_Version(program.Path(), user));  // no marker: silently on
   EXPECT_TRUE(user.Messages.empty());
   EXPECT_TRUE(fs::exists(program / "mapstree.dat"));
 
   // "No" ends without a further message and keeps the files.
   Write_File(program / "mapslist.dat", "old");
-  user.Answers.push_back(Answer::No);
-  EXPECT_TRUE(Pruefe_alte_Version(program.Path(), user));
-  EXPECT_EQ(user.Messages, (std::vector<testing::Recorded_Message>{
-                               {Message_Kind::Confirmation, Question, Button_Set::Yes_No}}));
+  user.Answers.push_back(TAnswer::No);
+  EXPECT_TRUE(Check_Old_Version(program.Path(), user));
+  EXPECT_EQ(user.Messages, (std::vector<testing::TRecorded_Message>{
+                               {TMessage_Kind::Confirmation, Question, TAnswer_Set::Yes_No}}));
   EXPECT_TRUE(fs::exists(program / "mapslist.dat"));
   EXPECT_TRUE(fs::exists(program / "mapstree.dat"));
 
   // "Yes" removes the marker (in any letter case) and the tree, not the database.
   fs::rename(program / "mapslist.dat", program / "MAPSLIST.DAT");
-  user.Answers.push_back(Answer::Yes);
-  EXPECT_FALSE(Pruefe_alte_Version(program.Path(), user));
+  user.Answers.push_back(TAnswer::Yes);
+  EXPECT_FALSE(Check_Old_Version(program.Path(), user));
   EXPECT_EQ(user.Messages.size(), 2u);
   EXPECT_FALSE(fs::exists(program / "MAPSLIST.DAT"));
   EXPECT_FALSE(fs::exists(program / "mapstree.dat"));
@@ -123,22 +123,22 @@ TEST(Pruefe_alte_Version, Runs_Without_Marker_Or_After_Yes_Stops_After_No) {
 
   // Without a tree file the old files are gone just the same: the program runs.
   Write_File(program / "mapslist.dat", "old");
-  user.Answers.push_back(Answer::Yes);
-  EXPECT_FALSE(Pruefe_alte_Version(program.Path(), user));
+  user.Answers.push_back(TAnswer::Yes);
+  EXPECT_FALSE(Check_Old_Version(program.Path(), user));
   EXPECT_EQ(user.Messages.size(), 3u);
 }
 
-TEST(Pruefe_alte_Version, Failed_Removal_Shows_Error_And_Keeps_Tree) {
+TEST(Check_Old_Version, Failed_Removal_Shows_Error_And_Keeps_Tree) {
   TTemp_Dir program;
   // A marker that cannot be deleted as a file.
   Write_File(program / "mapslist.dat/inside", "x");
   Write_File(program / "mapstree.dat", "tree");
   TScripted_Interaction user;
-  user.Answers.push_back(Answer::Yes);
-  EXPECT_TRUE(Pruefe_alte_Version(program.Path(), user));
+  user.Answers.push_back(TAnswer::Yes);
+  EXPECT_TRUE(Check_Old_Version(program.Path(), user));
   ASSERT_EQ(user.Messages.size(), 2u);
   EXPECT_EQ(user.Messages[1],
-            (testing::Recorded_Message{Message_Kind::Error, Failure, Button_Set::Cancel}));
+            (testing::TRecorded_Message{TMessage_Kind::Error, Failure, TAnswer_Set::Cancel}));
   EXPECT_TRUE(fs::exists(program / "mapstree.dat"));
 }
 

@@ -36,8 +36,8 @@ class Database_File_Test : public ::testing::Test {
 
 // A database with two archives; the first holds two maps with every field set away from its
 // default, the second none.
-void Fill(TPK3_Dateien_Verwaltung& db) {
-  TPK3_Datei_Eintrag& a = *db.Items(db.Add_Record());
+void Fill(TPK3_Record_Store& db) {
+  TPK3_Record& a = *db.Items(db.Add_Record());
   a.ID = 7;
   a.Present = false;
   a.MOD_Directory = "osp";
@@ -72,18 +72,18 @@ void Fill(TPK3_Dateien_Verwaltung& db) {
                                 : std::vector<std::string>{},
         .PK3 = &a};
   }
-  TPK3_Datei_Eintrag& b = *db.Items(db.Add_Record());
+  TPK3_Record& b = *db.Items(db.Add_Record());
   b.MOD_Directory = "baseq3";
   b.PK3_Filename = "pak0.pk3";
   b.Maps = db.New_Map_Manager(&b);
 }
 
-void Expect_Same(const TPK3_Dateien_Verwaltung& a, const TPK3_Dateien_Verwaltung& b) {
-  const auto pk3_fields = [](const TPK3_Datei_Eintrag& x) {
+void Expect_Same(const TPK3_Record_Store& a, const TPK3_Record_Store& b) {
+  const auto pk3_fields = [](const TPK3_Record& x) {
     return std::tie(x.ID, x.Present, x.MOD_Directory, x.PK3_Filename, x.PK3_Filesize,
                     x.PK3_Filedate);
   };
-  const auto map_fields = [](const TMAP_Datei_Eintrag& p) {
+  const auto map_fields = [](const TMap_Record& p) {
     return std::tie(p.ID, p.Present, p.MAP_Filename, p.Map_Longname, p.MAP_Filesize, p.MAP_Filedate,
                     p.Has_AAS, p.Has_Levelshot_TGA, p.Has_Levelshot_JPG, p.Min_Recomm_Players,
                     p.Max_Recomm_Players, p.Rating, p.Allow_Include_In_Arena_File, p.Comment,
@@ -92,8 +92,8 @@ void Expect_Same(const TPK3_Dateien_Verwaltung& a, const TPK3_Dateien_Verwaltung
   };
   ASSERT_EQ(a.Count(), b.Count());
   for (int i = 0; i < a.Count(); ++i) {
-    const TPK3_Datei_Eintrag& x = *a.Items(i);
-    const TPK3_Datei_Eintrag& y = *b.Items(i);
+    const TPK3_Record& x = *a.Items(i);
+    const TPK3_Record& y = *b.Items(i);
     EXPECT_EQ(pk3_fields(x), pk3_fields(y));
     EXPECT_EQ(y.Owner, &b);
     ASSERT_EQ(x.Maps->Count(), y.Maps->Count());
@@ -107,7 +107,7 @@ void Expect_Same(const TPK3_Dateien_Verwaltung& a, const TPK3_Dateien_Verwaltung
 // ---- format ----------------------------------------------------------------------------------
 
 TEST_F(Database_File_Test, Empty_Database_Is_An_Empty_File_And_Missing_File_Loads_Empty) {
-  TPK3_Dateien_Verwaltung db(Paths(), &User_);
+  TPK3_Record_Store db(Paths(), &User_);
   ASSERT_TRUE(TDatabase_File::Save_Database(db, Dir_ / "mapsdb.dat"));
   EXPECT_EQ(Read_File(Dir_ / "mapsdb.dat"), "");
   Fill(db);
@@ -120,8 +120,8 @@ TEST_F(Database_File_Test, Empty_Database_Is_An_Empty_File_And_Missing_File_Load
 }
 
 TEST_F(Database_File_Test, Pk3_Record_Without_Maps_Is_45_Bytes_And_Map_Record_Layout_Holds) {
-  TPK3_Dateien_Verwaltung db(Paths(), &User_);
-  TPK3_Datei_Eintrag& r = *db.Items(db.Add_Record());
+  TPK3_Record_Store db(Paths(), &User_);
+  TPK3_Record& r = *db.Items(db.Add_Record());
   r.ID = 3;
   r.MOD_Directory = "baseq3";
   r.PK3_Filename = "pak0.pk3";
@@ -171,10 +171,10 @@ TEST_F(Database_File_Test, Pk3_Record_Without_Maps_Is_45_Bytes_And_Map_Record_La
 }
 
 TEST_F(Database_File_Test, Save_And_Load_Reproduce_Every_Field_Order_And_ID) {
-  TPK3_Dateien_Verwaltung db(Paths(), &User_);
+  TPK3_Record_Store db(Paths(), &User_);
   Fill(db);
   ASSERT_TRUE(TDatabase_File::Save_Database(db, Dir_ / "mapsdb.dat"));
-  TPK3_Dateien_Verwaltung back(Paths(), &User_);
+  TPK3_Record_Store back(Paths(), &User_);
   ASSERT_TRUE(TDatabase_File::Load_Database(back, Dir_ / "mapsdb.dat"));
   Expect_Same(db, back);
   EXPECT_EQ(back.Find_Map(7, 39)->MAP_Filename, "X.BSP");
@@ -243,7 +243,7 @@ class Database_Hostile : public Database_File_Test {};
 
 TEST_F(Database_Hostile, A_Load_That_Stops_Keeps_Whole_Records_IDs_And_The_File_As_Backup) {
   TScripted_Interaction quiet;
-  TPK3_Dateien_Verwaltung db(Paths(), &quiet);
+  TPK3_Record_Store db(Paths(), &quiet);
   for (const std::int32_t id : {7, 3, -2}) {
     db.Items(db.Add_Record())->ID = id;
   }
@@ -259,22 +259,23 @@ TEST_F(Database_Hostile, A_Load_That_Stops_Keeps_Whole_Records_IDs_And_The_File_
   const std::size_t first_map = file + 4 + Get_U32(bad_map, file) + 4 + 4 + 4;
   ASSERT_EQ(bad_map.substr(first_map, 4), std::string("\1\0\0\0", 4));
   bad_map[first_map] = 0;
-  const Recorded_Message pk3_format{Message_Kind::Error,
-                                    "Error loading pk3 information. Incompatible file format.",
-                                    Button_Set::Cancel};
-  const Recorded_Message map_format{Message_Kind::Error,
-                                    "Error loading map information. Incompatible file format.",
-                                    Button_Set::Cancel};
+  const TRecorded_Message pk3_format{TMessage_Kind::Error,
+                                     "Error loading pk3 information. Incompatible file format.",
+                                     TAnswer_Set::Cancel};
+  const TRecorded_Message map_format{TMessage_Kind::Error,
+                                     "Error loading map information. Incompatible file format.",
+                                     TAnswer_Set::Cancel};
   // A file read in part stops the start-up as a file of another format does.
-  const Recorded_Message load_error{
-      Message_Kind::Error, Damaged_Database_Message(Dir_ / "mapsdb.dat", true), Button_Set::Cancel};
+  const TRecorded_Message load_error{TMessage_Kind::Error,
+                                     Damaged_Database_Message(Dir_ / "mapsdb.dat", true),
+                                     TAnswer_Set::Cancel};
   const std::string v1("\1\0\0\0", 4);
   const std::string v2("\2\0\0\0", 4);
   const struct {
     int Count;
     std::int32_t Last_ID;  // an ID after the largest read, as 32-bit integers count
     bool Quit;
-    Recorded_Message Message;
+    TRecorded_Message Message;
     std::string Data;
   } cases[] = {{1, 0, false, pk3_format, v2 + std::string("\5\0\0\0", 4)},
                {4, 8, false, pk3_format, three + v2},
@@ -286,9 +287,9 @@ TEST_F(Database_Hostile, A_Load_That_Stops_Keeps_Whole_Records_IDs_And_The_File_
     Session_Flags() = {};
     Write_File(Dir_ / "mapsdb.dat", c.Data);
     TScripted_Interaction user;
-    TPK3_Dateien_Verwaltung back(Paths(), &user);
+    TPK3_Record_Store back(Paths(), &user);
     EXPECT_FALSE(TDatabase_File::Load_Database(back, Dir_ / "mapsdb.dat"));
-    EXPECT_EQ(user.Messages, std::vector<Recorded_Message>{c.Message});
+    EXPECT_EQ(user.Messages, std::vector<TRecorded_Message>{c.Message});
     EXPECT_TRUE(Session_Flags().Suppress_Saving);
     EXPECT_EQ(Session_Flags().Quit_Requested, c.Quit);
     EXPECT_EQ(back.Load_Damaged(), c.Message.Text == load_error.Text);
@@ -340,16 +341,16 @@ TEST_F(Database_Hostile, Truncations_And_Absurd_Lengths_Are_Damage_Never_Allocat
     Session_Flags() = {};
     Write_File(path, data);
     TScripted_Interaction user;
-    TPK3_Dateien_Verwaltung back(Paths(), &user);
+    TPK3_Record_Store back(Paths(), &user);
     if (TDatabase_File::Load_Database(back,
                                       path)) {  // a cut between two archives: a shorter whole file
       EXPECT_TRUE(user.Messages.empty());
       ++whole;
       continue;
     }
-    EXPECT_EQ(user.Messages, (std::vector<Recorded_Message>{{Message_Kind::Error,
-                                                             Damaged_Database_Message(path, true),
-                                                             Button_Set::Cancel}}));
+    EXPECT_EQ(user.Messages, (std::vector<TRecorded_Message>{{TMessage_Kind::Error,
+                                                              Damaged_Database_Message(path, true),
+                                                              TAnswer_Set::Cancel}}));
     EXPECT_TRUE(back.Load_Damaged());
     EXPECT_TRUE(Session_Flags().Suppress_Saving);
     EXPECT_GE(back.Count(), 1);

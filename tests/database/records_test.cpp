@@ -9,8 +9,8 @@ TDatabase_Paths No_Paths() {
   return {"/prog", "/prog/TEMP", "/prog/LEVELSHOTS", "/prog/BOTINFO", "/game"};
 }
 
-TEST(Records, Next_ID_Follows_The_Largest_And_IndexOfID_Takes_The_First) {
-  TPK3_Dateien_Verwaltung db(No_Paths(), nullptr);
+TEST(Records, Next_ID_Follows_The_Largest_And_Index_Of_ID_Takes_The_First) {
+  TPK3_Record_Store db(No_Paths(), nullptr);
   EXPECT_EQ(db.Items(db.Add_Record())->ID, 0);
   db.Items(0)->ID = 5;
   db.Items(db.Add_Record())->ID = 2;
@@ -18,10 +18,10 @@ TEST(Records, Next_ID_Follows_The_Largest_And_IndexOfID_Takes_The_First) {
   EXPECT_EQ(db.Items(index)->ID, 6);
   EXPECT_EQ(db.Items(index)->Owner, &db);
   db.Items(2)->ID = 2;
-  EXPECT_EQ(db.IndexOfID(2), 1);
-  EXPECT_EQ(db.IndexOfID(99), -1);
+  EXPECT_EQ(db.Index_Of_ID(2), 1);
+  EXPECT_EQ(db.Index_Of_ID(99), -1);
 
-  TPK3_Datei_Eintrag& pk3 = *db.Items(0);
+  TPK3_Record& pk3 = *db.Items(0);
   pk3.Maps = db.New_Map_Manager(&pk3);
   const int m = pk3.Maps->Add_Record();
   EXPECT_EQ(pk3.Maps->Items(m)->PK3, &pk3);
@@ -29,7 +29,7 @@ TEST(Records, Next_ID_Follows_The_Largest_And_IndexOfID_Takes_The_First) {
   EXPECT_EQ(db.Find_Map(5, 1), nullptr);
   EXPECT_EQ(db.Find_Map(1, 0), nullptr);
   // Taking a record built elsewhere: the next ID, the list's back reference.
-  auto other = std::make_unique<TMAP_Datei_Eintrag>();
+  auto other = std::make_unique<TMap_Record>();
   other->ID = 77;
   other->Rating = 4;
   const int taken = pk3.Maps->Adopt_Record(std::move(other));
@@ -40,19 +40,19 @@ TEST(Records, Next_ID_Follows_The_Largest_And_IndexOfID_Takes_The_First) {
 // A record's names come from mapsdb.dat: a directory that leaves the game directory gives no path
 // at all, so nothing is opened through it (the scans take the other records' paths).
 TEST(Records, Archive_Path_Of_A_Directory_Leaving_The_Game_Directory_Is_None) {
-  TPK3_Dateien_Verwaltung db(No_Paths(), nullptr);
-  TPK3_Datei_Eintrag& pk3 = *db.Items(db.Add_Record());
+  TPK3_Record_Store db(No_Paths(), nullptr);
+  TPK3_Record& pk3 = *db.Items(db.Add_Record());
   pk3.MOD_Directory = "..";
   pk3.PK3_Filename = "pak9.pk3";
   EXPECT_EQ(db.Archive_Path(pk3), "");
 }
 
 TEST(Records, Find_Ignores_Case_And_Sort_Is_Byte_Wise_And_Stable) {
-  TPK3_Dateien_Verwaltung db(No_Paths(), nullptr);
+  TPK3_Record_Store db(No_Paths(), nullptr);
   const std::vector<std::pair<std::string, std::string>> records = {
       {"baseq3", "pak0.pk3"}, {"osp", "b.pk3"}, {"baseq3", "B.pk3"}, {"cpma", "b.pk3"}};
   for (const auto& [mod, file] : records) {
-    TPK3_Datei_Eintrag& r = *db.Items(db.Add_Record());
+    TPK3_Record& r = *db.Items(db.Add_Record());
     r.MOD_Directory = mod;
     r.PK3_Filename = file;
   }

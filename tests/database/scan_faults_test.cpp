@@ -40,8 +40,8 @@ class TChanging_User : public TScripted_Interaction {
   std::function<void()> Change;
 };
 
-std::vector<Zip_Member> Archive_Of(const std::vector<std::string>& maps) {
-  std::vector<Zip_Member> members;
+std::vector<TZip_Member> Archive_Of(const std::vector<std::string>& maps) {
+  std::vector<TZip_Member> members;
   for (const auto& name : maps) {
     // Large enough that the title is read from well inside the archive.
     members.push_back({"maps/" + name + ".bsp", Make_Bsp(Entity_Text("Title " + name), 200000)});
@@ -50,11 +50,11 @@ std::vector<Zip_Member> Archive_Of(const std::vector<std::string>& maps) {
   return members;
 }
 
-enum class Change_Kind { Rewritten_In_Place, Replaced_By_Rename, Cut_Short, Removed };
+enum class TChange_Kind { Rewritten_In_Place, Replaced_By_Rename, Cut_Short, Removed };
 
 struct Change_Case {
   const char* Moment;  // the status text at which the archive changes
-  Change_Kind Kind;
+  TChange_Kind Kind;
 };
 
 class Scan_Faults : public ::testing::TestWithParam<Change_Case> {
@@ -65,45 +65,45 @@ class Scan_Faults : public ::testing::TestWithParam<Change_Case> {
   }
   void TearDown() override { Session_Flags() = {}; }
 
-  std::unique_ptr<TPK3_Dateien_Verwaltung> Run(TScripted_Interaction& user) {
-    auto db = Lade_PK3_Datenbank({Dir_ / "prog", Dir_ / "prog/TEMP", Dir_ / "prog/LEVELSHOTS",
-                                  Dir_ / "prog/BOTINFO", Dir_ / "game"},
-                                 &user);
-    EXPECT_TRUE(Speichere_PK3_Datenbank(*db));
+  std::unique_ptr<TPK3_Record_Store> Run(TScripted_Interaction& user) {
+    auto db = Load_PK3_Database({Dir_ / "prog", Dir_ / "prog/TEMP", Dir_ / "prog/LEVELSHOTS",
+                                 Dir_ / "prog/BOTINFO", Dir_ / "game"},
+                                &user);
+    EXPECT_TRUE(Save_PK3_Database(*db));
     return db;
   }
   std::string Game(const std::string& name) const { return Dir_ / ("game/baseq3/" + name); }
-  static TPK3_Datei_Eintrag& Record(TPK3_Dateien_Verwaltung& db, const std::string& file) {
+  static TPK3_Record& Record(TPK3_Record_Store& db, const std::string& file) {
     const int index = db.Find_PK3("baseq3", file);
     EXPECT_GE(index, 0) << file;
     return *db.Items(std::max(index, 0));
   }
   // The present maps of a record, as "FILENAME=title".
-  static std::vector<std::string> Present_Maps(const TPK3_Datei_Eintrag& record) {
+  static std::vector<std::string> Present_Maps(const TPK3_Record& record) {
     std::vector<std::string> maps;
     for (int i = 0; i < record.Maps->Count(); ++i) {
-      const TMAP_Datei_Eintrag& map = *record.Maps->Items(i);
+      const TMap_Record& map = *record.Maps->Items(i);
       if (map.Present) {
         maps.push_back(map.MAP_Filename + "=" + map.Map_Longname);
       }
     }
     return maps;
   }
-  static const TMAP_Datei_Eintrag* Map(const TPK3_Datei_Eintrag& record, const std::string& name) {
+  static const TMap_Record* Map(const TPK3_Record& record, const std::string& name) {
     for (int i = 0; i < record.Maps->Count(); ++i) {
       if (record.Maps->Items(i)->MAP_Filename == name) {
         return record.Maps->Items(i);
       }
     }
     ADD_FAILURE() << name << " not recorded";
-    static const TMAP_Datei_Eintrag none;
+    static const TMap_Record none;
     return &none;
   }
 
   TTemp_Dir Dir_;
 };
 
-TEST_P(Scan_Faults, StartUpGoesOnAndTheNextStartRecordsTheArchiveAsItIs) {
+TEST_P(Scan_Faults, Start_Up_Goes_On_And_The_Next_Start_Records_The_Archive_As_It_Is) {
   const Change_Case& change = GetParam();
   Write_Pk3(Game("a.pk3"), Archive_Of({"m1"}));
   Write_Pk3(Game("b.pk3"), Archive_Of({"b1"}));
@@ -112,7 +112,7 @@ TEST_P(Scan_Faults, StartUpGoesOnAndTheNextStartRecordsTheArchiveAsItIs) {
     auto db = Run(user);
     Record(*db, "a.pk3").Maps->Items(0)->Comment = "mine";
     Record(*db, "b.pk3").Maps->Items(0)->Comment = "kept";
-    ASSERT_TRUE(Speichere_PK3_Datenbank(*db));
+    ASSERT_TRUE(Save_PK3_Database(*db));
   }
   // A new version of a.pk3, scanned by the next start (alone, so on the calling thread) ...
   Write_Pk3(Game("a.pk3"), Archive_Of({"m1", "m2"}));
@@ -126,17 +126,17 @@ TEST_P(Scan_Faults, StartUpGoesOnAndTheNextStartRecordsTheArchiveAsItIs) {
   user.When = change.Moment;
   user.Change = [&] {
     switch (change.Kind) {
-      case Change_Kind::Rewritten_In_Place:
+      case TChange_Kind::Rewritten_In_Place:
         Write_File(Game("a.pk3"), Read_File(final_path));
         break;
-      case Change_Kind::Replaced_By_Rename:
+      case TChange_Kind::Replaced_By_Rename:
         fs::copy_file(final_path, Game("a.pk3.part"));
         fs::rename(Game("a.pk3.part"), Game("a.pk3"));
         break;
-      case Change_Kind::Cut_Short:
+      case TChange_Kind::Cut_Short:
         fs::resize_file(Game("a.pk3"), fs::file_size(Game("a.pk3")) / 3);
         break;
-      case Change_Kind::Removed:
+      case TChange_Kind::Removed:
         fs::remove(Game("a.pk3"));
         break;
     }
@@ -155,14 +155,14 @@ TEST_P(Scan_Faults, StartUpGoesOnAndTheNextStartRecordsTheArchiveAsItIs) {
   // The next start finds the archive as it now is; the properties of its unchanged map survive.
   TScripted_Interaction later;
   auto db = Run(later);
-  TPK3_Datei_Eintrag& a = Record(*db, "a.pk3");
+  TPK3_Record& a = Record(*db, "a.pk3");
   EXPECT_EQ(Record(*db, "b.pk3").Maps->Items(0)->Comment, "kept");
-  if (change.Kind == Change_Kind::Removed) {
+  if (change.Kind == TChange_Kind::Removed) {
     EXPECT_FALSE(a.Present);
     EXPECT_EQ(Map(a, "M1.BSP")->Comment, "mine");
     return;
   }
-  if (change.Kind == Change_Kind::Cut_Short) {
+  if (change.Kind == TChange_Kind::Cut_Short) {
     // What is left is a damaged archive: it is kept, and its readable state is not invented.
     EXPECT_TRUE(a.Present);
     EXPECT_EQ(a.PK3_Filesize, fs::file_size(Game("a.pk3")));
@@ -179,13 +179,13 @@ TEST_P(Scan_Faults, StartUpGoesOnAndTheNextStartRecordsTheArchiveAsItIs) {
 
 INSTANTIATE_TEST_SUITE_P(
     Moments, Scan_Faults,
-    ::testing::Values(Change_Case{"extracting longname for", Change_Kind::Rewritten_In_Place},
-                      Change_Case{"extracting longname for", Change_Kind::Replaced_By_Rename},
-                      Change_Case{"extracting longname for", Change_Kind::Cut_Short},
-                      Change_Case{"extracting longname for", Change_Kind::Removed},
-                      Change_Case{"extracting new levelshots", Change_Kind::Rewritten_In_Place},
-                      Change_Case{"extracting new levelshots", Change_Kind::Cut_Short},
-                      Change_Case{"extracting new levelshots", Change_Kind::Removed}));
+    ::testing::Values(Change_Case{"extracting longname for", TChange_Kind::Rewritten_In_Place},
+                      Change_Case{"extracting longname for", TChange_Kind::Replaced_By_Rename},
+                      Change_Case{"extracting longname for", TChange_Kind::Cut_Short},
+                      Change_Case{"extracting longname for", TChange_Kind::Removed},
+                      Change_Case{"extracting new levelshots", TChange_Kind::Rewritten_In_Place},
+                      Change_Case{"extracting new levelshots", TChange_Kind::Cut_Short},
+                      Change_Case{"extracting new levelshots", TChange_Kind::Removed}));
 
 }  // namespace
 }  // namespace vorlix::testing

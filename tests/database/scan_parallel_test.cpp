@@ -63,7 +63,7 @@ void Write_Installation(const TTemp_Dir& dir) {
   Write_File(game("QUAKE3.EXE"), "");
   for (int i = 0; i < 9; ++i) {
     const std::string n = std::to_string(i);
-    std::vector<Zip_Member> members;
+    std::vector<TZip_Member> members;
     for (int m = 0; m <= i % 4; ++m) {
       const std::string name = "m" + n + "_" + std::to_string(m);
       members.push_back({"maps/" + name + ".bsp",
@@ -85,7 +85,7 @@ void Write_Installation(const TTemp_Dir& dir) {
     }
     // A stored map with a tail, and a map below a subfolder of maps/.
     if (i == 4) {
-      Zip_Member stored{"maps/stored.bsp", Map_With_Tail("Stored", 3000, 4000)};
+      TZip_Member stored{"maps/stored.bsp", Map_With_Tail("Stored", 3000, 4000)};
       stored.Stored = true;
       members.push_back(stored);
       members.push_back({"maps/sub/deep.bsp", Map_With_Tail("Deep", 1000, 3000)});
@@ -106,31 +106,31 @@ void Write_Installation(const TTemp_Dir& dir) {
   Write_Pk3(game("baseq3/z_Arenas_Maps.pk3"), {{"maps/z.bsp", Map_With_Tail("Z", 100, 100)}});
 }
 
-struct Outcome {
+struct TOutcome {
   std::string Database;
-  std::vector<Recorded_Status> Status;
-  std::vector<Recorded_Message> Messages;
+  std::vector<TRecorded_Status> Status;
+  std::vector<TRecorded_Message> Messages;
   std::map<std::string, std::string> Levelshots;
   std::map<std::string, std::string> Botinfo;
   std::vector<TArchive_Facts> Facts;
 };
 
 // One start of the program on its own program directory: load, synchronise, save.
-Outcome Start(const TTemp_Dir& dir, const std::string& program, int threads) {
+TOutcome Start(const TTemp_Dir& dir, const std::string& program, int threads) {
   Session_Flags() = {};
   const std::string prog = dir / program;
   fs::create_directories(prog);
   TScripted_Interaction user;
   TDatabase_Paths paths{prog, prog + "/TEMP", prog + "/LEVELSHOTS", prog + "/BOTINFO",
                         dir / "game"};
-  TPK3_Dateien_Verwaltung db(paths, &user);
+  TPK3_Record_Store db(paths, &user);
   TDatabase_File::Load_Database(db, Database_File_Path(prog));
   std::vector<TArchive_Facts> listed;
   TLive_Sync_Sink sink(&user, [&listed](const TArchive_Facts& facts) { listed.push_back(facts); });
   TDatabase_Sync sync(db, sink);
   sync.Scan_Threads = threads;
   sync.Sync_With_Disk();
-  EXPECT_TRUE(Speichere_PK3_Datenbank(db));
+  EXPECT_TRUE(Save_PK3_Database(db));
   return {Read_File(Database_File_Path(prog)),
           user.Status,
           user.Messages,
@@ -139,7 +139,7 @@ Outcome Start(const TTemp_Dir& dir, const std::string& program, int threads) {
           listed};
 }
 
-void Expect_Same(const Outcome& serial, const Outcome& parallel) {
+void Expect_Same(const TOutcome& serial, const TOutcome& parallel) {
   EXPECT_EQ(serial.Database, parallel.Database);
   EXPECT_EQ(serial.Status, parallel.Status);
   EXPECT_EQ(serial.Messages, parallel.Messages);
@@ -151,15 +151,15 @@ void Expect_Same(const Outcome& serial, const Outcome& parallel) {
 TEST(Parallel_Scan_Test, First_And_Later_Starts_Record_What_The_One_By_One_Scan_Records) {
   TTemp_Dir dir;
   Write_Installation(dir);
-  const Outcome serial = Start(dir, "serial", 0);
-  const Outcome parallel = Start(dir, "parallel", 2);
+  const TOutcome serial = Start(dir, "serial", 0);
+  const TOutcome parallel = Start(dir, "parallel", 2);
   Expect_Same(serial, parallel);
   // The installation really holds what the comparison is about.
-  const Recorded_Message whole{Message_Kind::Error,
-                               "Error during map scan. Please report to author.", Button_Set::OK};
+  const TRecorded_Message whole{TMessage_Kind::Error,
+                                "Error during map scan. Please report to author.", TAnswer_Set::OK};
   EXPECT_EQ(std::count(serial.Messages.begin(), serial.Messages.end(), whole), 2);  // junk, empty
   EXPECT_EQ(std::count_if(serial.Messages.begin(), serial.Messages.end(),
-                          [](const Recorded_Message& message) {
+                          [](const TRecorded_Message& message) {
                             return message.Text.rfind("Error during map scan: maps/", 0) == 0;
                           }),
             2);  // the broken and the short map
@@ -180,9 +180,9 @@ TEST(Parallel_Scan_Test, First_And_Later_Starts_Record_What_The_One_By_One_Scan_
   fs::remove(game("cpma/pak4.pk3"));
   Expect_Same(Start(dir, "serial", 0), Start(dir, "parallel", 2));
   // And nothing changed: the same again, with nothing scanned but the archives that could not be.
-  const Outcome quiet = Start(dir, "parallel", 2);
+  const TOutcome quiet = Start(dir, "parallel", 2);
   Expect_Same(Start(dir, "serial", 0), quiet);
-  EXPECT_EQ(quiet.Messages, std::vector<Recorded_Message>(2, whole));
+  EXPECT_EQ(quiet.Messages, std::vector<TRecorded_Message>(2, whole));
 }
 
 // ---- the scan ahead itself ------------------------------------------------------------------
@@ -196,7 +196,7 @@ struct Scan_Result {
   std::vector<std::string> Describe() const {
     std::vector<std::string> lines;
     for (int i = 0; i < Maps.Count(); ++i) {
-      const TMAP_Datei_Eintrag& map = *Maps.Items(i);
+      const TMap_Record& map = *Maps.Items(i);
       lines.push_back(std::to_string(map.ID) + " " + map.MAP_Filename + " " + map.Map_Longname +
                       " " + std::to_string(map.MAP_Filesize) + " " +
                       std::to_string(map.MAP_Filedate) + (map.Has_Levelshot_JPG ? " jpg" : "") +
@@ -206,9 +206,9 @@ struct Scan_Result {
     return lines;
   }
 
-  TPK3_Datei_Eintrag Record;
-  TMAP_Dateien Maps{&Record};
-  std::unique_ptr<Zip_Archive> Zip;
+  TPK3_Record Record;
+  TMap_Records Maps{&Record};
+  std::unique_ptr<TZip_Archive> Zip;
   TScripted_Interaction User;
   TLive_Scan_Sink Sink{&User};
 };
@@ -218,7 +218,7 @@ class Prefetch_Test : public ::testing::Test {
   void SetUp() override {
     for (int i = 0; i < 6; ++i) {
       const std::string n = std::to_string(i);
-      std::vector<Zip_Member> members = {
+      std::vector<TZip_Member> members = {
           {"maps/x" + n + ".bsp", Map_With_Tail("X" + n, 3000, 2000)},
           {"levelshots/x" + n + ".jpg", "jpg"}};
       if (i == 3) {  // a damaged map: the scan ends with a message
@@ -242,9 +242,9 @@ TEST_F(Prefetch_Test, Taken_Results_Equal_The_Plain_Scan_And_Skipped_Jobs_Are_Dr
     ASSERT_TRUE(
         prefetch.Take(Jobs_[i].Path, taken.Record, taken.Maps, taken.Zip, taken.Sink, listed));
     ASSERT_NE(taken.Zip, nullptr);
-    EXPECT_EQ(taken.Zip->ZipFilename(), Jobs_[i].Path);  // open for the extraction that follows
+    EXPECT_EQ(taken.Zip->Zip_Filename(), Jobs_[i].Path);  // open for the extraction that follows
     Scan_Result plain(Jobs_[i]);
-    Zip_Archive zip;
+    TZip_Archive zip;
     EXPECT_EQ(Scan_Archive(zip, Jobs_[i].Path, plain.Record, plain.Maps, plain.Sink), listed);
     EXPECT_EQ(taken.Describe(), plain.Describe());
     EXPECT_EQ(taken.User.Status, plain.User.Status);
@@ -293,11 +293,11 @@ TEST_F(Prefetch_Test, Stopping_Early_With_Scans_Waiting_Or_Running_Is_Clean) {
 TEST(Open_Member_Prefix, Gives_The_Bytes_Of_The_Checked_Reader_And_Fails_On_Damaged_Data) {
   TTemp_Dir dir;
   const std::string big = Map_With_Tail("Big", 300000, 9000);
-  Zip_Member stored{"maps/stored.bsp", big};
+  TZip_Member stored{"maps/stored.bsp", big};
   stored.Stored = true;
   Write_Pk3(dir / "a.pk3", {{"maps/big.bsp", big}, stored, {"maps/tiny.bsp", "IBSP"}});
-  Zip_Archive zip;
-  zip.Set_ZipFilename(dir / "a.pk3");
+  TZip_Archive zip;
+  zip.Set_Zip_Filename(dir / "a.pk3");
   for (int index = 0; index < 2; ++index) {
     const auto prefix = zip.Open_Member_Prefix(index);
     std::string head(12, '\0');
@@ -316,16 +316,16 @@ TEST(Open_Member_Prefix, Gives_The_Bytes_Of_The_Checked_Reader_And_Fails_On_Dama
   const std::string path = dir / "a.pk3";
   Cut_Compressed_Data(path, "maps/big.bsp");
   {
-    Zip_Archive cut;
-    cut.Set_ZipFilename(path);
+    TZip_Archive cut;
+    cut.Set_Zip_Filename(path);
     const auto reader = cut.Open_Member_Prefix(0);
     EXPECT_THROW(reader->Skip(big.size() - 100), TZip_Error);
   }
   std::string data = Read_File(path);
   data[30 + 12] = '\xFF';  // a block of a type that does not exist
   Write_File(path, data);
-  Zip_Archive damaged;
-  damaged.Set_ZipFilename(path);
+  TZip_Archive damaged;
+  damaged.Set_Zip_Filename(path);
   const auto reader = damaged.Open_Member_Prefix(0);
   EXPECT_THROW(reader->Read(buffer, 12), TZip_Error);
 }

@@ -95,7 +95,7 @@ class Scan_Test : public ::testing::Test {
     for (const char* folder : {"prog/LEVELSHOTS", "prog/BOTINFO", "game/baseq3"}) {
       fs::create_directories(Dir_ / folder);
     }
-    Db_ = std::make_unique<TPK3_Dateien_Verwaltung>(
+    Db_ = std::make_unique<TPK3_Record_Store>(
         TDatabase_Paths{Dir_ / "prog", Dir_ / "prog/TEMP", Dir_ / "prog/LEVELSHOTS",
                         Dir_ / "prog/BOTINFO", Dir_ / "game"},
         &User_);
@@ -103,8 +103,8 @@ class Scan_Test : public ::testing::Test {
   }
 
   // A record of the manager for an archive of baseq3, scanned.
-  TPK3_Datei_Eintrag& Scan(const std::string& name) {
-    TPK3_Datei_Eintrag& record = *Db_->Items(Db_->Add_Record());
+  TPK3_Record& Scan(const std::string& name) {
+    TPK3_Record& record = *Db_->Items(Db_->Add_Record());
     record.MOD_Directory = "baseq3";
     record.PK3_Filename = name;
     record.Maps = Db_->New_Map_Manager(&record);
@@ -115,7 +115,7 @@ class Scan_Test : public ::testing::Test {
 
   TTemp_Dir Dir_;
   TScripted_Interaction User_;
-  std::unique_ptr<TPK3_Dateien_Verwaltung> Db_;
+  std::unique_ptr<TPK3_Record_Store> Db_;
   TLive_Sync_Sink Sink_{&User_};
   std::unique_ptr<TDatabase_Sync> Sync_;
 };
@@ -134,9 +134,9 @@ TEST_F(Scan_Test, Records_Each_Bsp_With_Title_Size_Date_And_Companion_Flags) {
              {"maps/readme.txt", "not a map"},
              {"maps/z.bsp.bak", "not a map"},
              {"maps/aVeryLongMapFileNameForTheStatus.bsp", Make_Bsp(Entity_Text("L"), 10)}});
-  TPK3_Datei_Eintrag& record = Scan("maps.pk3");
+  TPK3_Record& record = Scan("maps.pk3");
   ASSERT_EQ(record.Maps->Count(), 3);
-  const TMAP_Datei_Eintrag& mx = *record.Maps->Items(0);
+  const TMap_Record& mx = *record.Maps->Items(0);
   EXPECT_EQ(mx.ID, 0);
   EXPECT_EQ(mx.MAP_Filename, "X.BSP");
   EXPECT_EQ(mx.Map_Longname, "Title X");
@@ -148,7 +148,7 @@ TEST_F(Scan_Test, Records_Each_Bsp_With_Title_Size_Date_And_Companion_Flags) {
   EXPECT_EQ(mx.Useable_MODs, std::vector<std::string>{"baseq3"});
   EXPECT_EQ(mx.PK3, &record);
   EXPECT_EQ(mx.Rating, 0);
-  const TMAP_Datei_Eintrag& my = *record.Maps->Items(1);
+  const TMap_Record& my = *record.Maps->Items(1);
   EXPECT_EQ(my.MAP_Filename, "Y.BSP");
   EXPECT_EQ(my.Map_Longname, "Y");
   EXPECT_FALSE(my.Has_AAS);  // maps/sub/y.aas is not "MAPS/Y.AAS"
@@ -168,20 +168,20 @@ TEST_F(Scan_Test, Records_Each_Bsp_With_Title_Size_Date_And_Companion_Flags) {
 
 TEST_F(Scan_Test, Titles_From_The_Archive_Stream_Equal_Those_Of_Extracted_Files) {
   const auto cases = Title_Cases();
-  std::vector<Zip_Member> members;
+  std::vector<TZip_Member> members;
   for (std::size_t i = 0; i < cases.size(); ++i) {
     members.push_back({"maps/m" + std::to_string(i) + ".bsp", cases[i].first});
     members.back().Stored = i % 2 == 1;  // stored members are read the same way
   }
   Write_Pk3(Game("titles.pk3"), members);
-  TPK3_Datei_Eintrag& record = Scan("titles.pk3");
+  TPK3_Record& record = Scan("titles.pk3");
   ASSERT_EQ(record.Maps->Count(), static_cast<int>(cases.size()));
   for (std::size_t i = 0; i < cases.size(); ++i) {
     SCOPED_TRACE(i);
     const std::string file = Dir_ / ("m" + std::to_string(i) + ".bsp");
     Write_File(file, cases[i].first);
     EXPECT_EQ(Read_Longname(file), cases[i].second);
-    const TMAP_Datei_Eintrag& map = *record.Maps->Items(static_cast<int>(i));
+    const TMap_Record& map = *record.Maps->Items(static_cast<int>(i));
     EXPECT_EQ(map.Map_Longname,
               cases[i].second.empty() ? "M" + std::to_string(i) : cases[i].second);
     EXPECT_EQ(map.MAP_Filesize, cases[i].first.size());
@@ -232,8 +232,8 @@ TEST_F(Scan_Test, Damaged_Encrypted_And_Badly_Named_Members_Leave_The_Other_Maps
   Flag_As_UTF8(Game("names.pk3"), "levelshots/\xE4X.jpg");
   Flag_As_UTF8(Game("names.pk3"), "maps/b\xFF\x80\x80\x80.bsp");
   {
-    Zip_Archive plain;
-    EXPECT_THROW(plain.Set_ZipFilename(Game("names.pk3")), TZip_Error);
+    TZip_Archive plain;
+    EXPECT_THROW(plain.Set_Zip_Filename(Game("names.pk3")), TZip_Error);
   }
   // Not a ZIP archive at all; a truncated one: nothing to list.
   Write_File(Game("text.pk3"), std::string(5000, 't'));
@@ -254,7 +254,7 @@ TEST_F(Scan_Test, Damaged_Encrypted_And_Badly_Named_Members_Leave_The_Other_Maps
       continue;
     }
     User_.Messages.clear();
-    const TPK3_Datei_Eintrag& record = Scan(c.Archive);
+    const TPK3_Record& record = Scan(c.Archive);
     std::vector<std::string> maps;
     maps.reserve(static_cast<std::size_t>(record.Maps->Count()));
     for (int i = 0; i < record.Maps->Count(); ++i) {
@@ -275,7 +275,7 @@ TEST_F(Scan_Test, Damaged_Encrypted_And_Badly_Named_Members_Leave_The_Other_Maps
                                        c.Archive + " cannot be read. The map is left out."});
   }
   // The mended listing serves the extraction too.
-  TPK3_Datei_Eintrag& named = Scan("names.pk3");
+  TPK3_Record& named = Scan("names.pk3");
   Sync_->Extract_Levelshots_And_Botinfo(named);
   EXPECT_EQ(Read_File(Dir_ / "prog/LEVELSHOTS/baseq3/names.pk3/\xE4X.jpg"), "jpg");
 }
@@ -296,7 +296,7 @@ TEST_F(Scan_Test, Levelshots_Flat_And_Bot_Files_With_Paths_In_Lower_Case_Folders
                                {"scripts/bots.txt", "bots"},
                                {"scripts/sarge.bot", "bot"},
                                {"scripts/arenas.txt", "no"}});
-  TPK3_Datei_Eintrag& record = Scan("Bots.PK3");
+  TPK3_Record& record = Scan("Bots.PK3");
   User_.Status.clear();
   Sync_->Extract_Levelshots_And_Botinfo(record);
   EXPECT_EQ(Sync_->Open_Archive, nullptr);
@@ -329,7 +329,7 @@ TEST_F(Scan_Test, Levelshots_Flat_And_Bot_Files_With_Paths_In_Lower_Case_Folders
 
 TEST_F(Scan_Test, Folders_Are_Made_For_Any_Listed_Archive_But_Never_For_An_Empty_One) {
   Write_Pk3(Game("nomaps.pk3"), {{"textures/x.tga", "t"}});
-  TPK3_Datei_Eintrag& plain = Scan("nomaps.pk3");
+  TPK3_Record& plain = Scan("nomaps.pk3");
   Sync_->Extract_Levelshots_And_Botinfo(plain);
   EXPECT_TRUE(fs::is_directory(Dir_ / "prog/LEVELSHOTS/baseq3/nomaps.pk3"));
   EXPECT_TRUE(fs::is_directory(Dir_ / "prog/BOTINFO/baseq3/nomaps.pk3"));
@@ -337,7 +337,7 @@ TEST_F(Scan_Test, Folders_Are_Made_For_Any_Listed_Archive_But_Never_For_An_Empty
   Write_File(Game("broken.pk3"), "not a zip");
   fs::create_directories(Dir_ / "prog/LEVELSHOTS/baseq3/broken.pk3");
   Write_File(Dir_ / "prog/LEVELSHOTS/baseq3/broken.pk3/old.jpg", "kept");
-  TPK3_Datei_Eintrag& broken = Scan("broken.pk3");
+  TPK3_Record& broken = Scan("broken.pk3");
   Sync_->Extract_Levelshots_And_Botinfo(broken);
   EXPECT_EQ(Read_File(Dir_ / "prog/LEVELSHOTS/baseq3/broken.pk3/old.jpg"), "kept");
   EXPECT_FALSE(fs::exists(Dir_ / "prog/BOTINFO/baseq3/broken.pk3"));
@@ -348,7 +348,7 @@ TEST_F(Scan_Test, A_Failing_Extraction_Is_Reported_And_Closes_The_Archive) {
   Write_Pk3(Game("lvl.pk3"), {{"levelshots/a.jpg", "a"}});
   // A file where the archive's levelshot folder has to go.
   Write_File(Dir_ / "prog/LEVELSHOTS/baseq3", "in the way");
-  TPK3_Datei_Eintrag& record = Scan("lvl.pk3");
+  TPK3_Record& record = Scan("lvl.pk3");
   Sync_->Extract_Levelshots_And_Botinfo(record);
   EXPECT_EQ(User_.Message_Texts(), std::vector<std::string>{Extraction_Error});
   EXPECT_EQ(Sync_->Open_Archive, nullptr);

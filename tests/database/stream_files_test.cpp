@@ -67,7 +67,7 @@ TEST(Whole_File_Read, A_Database_File_That_Is_No_Regular_File_Is_Damage_With_Its
   ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
   Session_Flags() = {};
   TScripted_Interaction user;
-  TPK3_Dateien_Verwaltung db({dir.Path(), dir / "TEMP", "", "", ""}, &user);
+  TPK3_Record_Store db({dir.Path(), dir / "TEMP", "", "", ""}, &user);
   EXPECT_FALSE(TDatabase_File::Load_Database(db, path));
   EXPECT_TRUE(db.Load_Damaged());
   EXPECT_TRUE(Session_Flags().Suppress_Saving);

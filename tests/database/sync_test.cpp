@@ -15,9 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<Zip_Member> Maps_Archive(const std::vector<std::string>& names,
-                                     std::size_t filler = 2000) {
-  std::vector<Zip_Member> members;
+std::vector<TZip_Member> Maps_Archive(const std::vector<std::string>& names,
+                                      std::size_t filler = 2000) {
+  std::vector<TZip_Member> members;
   for (const auto& name : names) {
     members.push_back({"maps/" + name + ".bsp", Make_Bsp(Entity_Text("Title " + name), filler)});
     members.push_back({"levelshots/" + name + ".jpg", "jpg of " + name});
@@ -50,10 +50,10 @@ class Sync_Test : public ::testing::Test {
     return Dir_ / ("prog/BOTINFO/" + relative);
   }
 
-  std::unique_ptr<TPK3_Dateien_Verwaltung> Run() {
+  std::unique_ptr<TPK3_Record_Store> Run() {
     User_ = TScripted_Interaction();
-    auto db = Lade_PK3_Datenbank(Paths(), &User_);
-    EXPECT_TRUE(Speichere_PK3_Datenbank(*db));
+    auto db = Load_PK3_Database(Paths(), &User_);
+    EXPECT_TRUE(Save_PK3_Database(*db));
     return db;
   }
 
@@ -65,8 +65,8 @@ class Sync_Test : public ::testing::Test {
     }
     return count;
   }
-  static const TPK3_Datei_Eintrag& Record(const TPK3_Dateien_Verwaltung& db, const std::string& mod,
-                                          const std::string& file) {
+  static const TPK3_Record& Record(const TPK3_Record_Store& db, const std::string& mod,
+                                   const std::string& file) {
     const int index = db.Find_PK3(mod, file);
     EXPECT_GE(index, 0) << mod << "\\" << file;
     return *db.Items(std::max(index, 0));
@@ -100,7 +100,7 @@ TEST_F(Sync_Test, First_Start_Adds_Every_Archive_In_Walk_Order_Then_Sorts_By_Nam
   EXPECT_EQ(db->Items(1)->ID, 0);
   EXPECT_EQ(db->Items(1)->MOD_Directory, "basemod");
   EXPECT_EQ(db->Items(2)->ID, 2);
-  const TPK3_Datei_Eintrag& zz = Record(*db, "BASEQ3", "ZZ.PK3");
+  const TPK3_Record& zz = Record(*db, "BASEQ3", "ZZ.PK3");
   EXPECT_TRUE(zz.Present);
   EXPECT_EQ(zz.PK3_Filesize, fs::file_size(Game("baseq3/zz.pk3")));
   EXPECT_EQ(zz.PK3_Filedate, platform::File_DOS_Date_Time(Game("baseq3/zz.pk3")));
@@ -120,11 +120,11 @@ TEST_F(Sync_Test, Unchanged_Archives_Are_Not_Opened_And_Touched_Ones_Keep_IDs_An
   Write_Pk3(Game("baseq3/b.pk3"), Maps_Archive({"b1"}));
   {
     auto db = Run();
-    TMAP_Datei_Eintrag& m2 = *Record(*db, "baseq3", "a.pk3").Maps->Items(1);
+    TMap_Record& m2 = *Record(*db, "baseq3", "a.pk3").Maps->Items(1);
     m2.Rating = 7;
     m2.Comment = "keep me";
     m2.Assigned_Bots = {"Sarge"};
-    ASSERT_TRUE(Speichere_PK3_Datenbank(*db));
+    ASSERT_TRUE(Save_PK3_Database(*db));
   }
   Write_File(Shots("baseq3/a.pk3/marker"), "untouched");
   const std::string before = Read_File(Dir_ / "prog/mapsdb.dat");
@@ -143,10 +143,10 @@ TEST_F(Sync_Test, Unchanged_Archives_Are_Not_Opened_And_Touched_Ones_Keep_IDs_An
     EXPECT_EQ(Line_1(), std::vector<std::string>{"baseq3\\a.pk3"});
     EXPECT_EQ(Openings(), 1);
     EXPECT_GT(db->Folder_Writes(), 0);
-    const TPK3_Datei_Eintrag& a = Record(*db, "baseq3", "a.pk3");
+    const TPK3_Record& a = Record(*db, "baseq3", "a.pk3");
     EXPECT_EQ(a.PK3_Filedate, platform::File_DOS_Date_Time(Game("baseq3/a.pk3")));
     ASSERT_EQ(a.Maps->Count(), 2);
-    const TMAP_Datei_Eintrag& m2 = *a.Maps->Items(1);
+    const TMap_Record& m2 = *a.Maps->Items(1);
     EXPECT_EQ(m2.ID, 1);
     EXPECT_TRUE(m2.Present);
     EXPECT_EQ(m2.Rating, 7);
@@ -162,7 +162,7 @@ TEST_F(Sync_Test, Changed_Map_Becomes_A_New_Record_And_The_Old_One_Stays_Absent)
   {
     auto db = Run();
     Record(*db, "baseq3", "a.pk3").Maps->Items(0)->Rating = 5;
-    Speichere_PK3_Datenbank(*db);
+    Save_PK3_Database(*db);
   }
   // x changes size; y is removed; it comes back in a later run.
   auto members = Maps_Archive({"x"}, 3000);
@@ -170,7 +170,7 @@ TEST_F(Sync_Test, Changed_Map_Becomes_A_New_Record_And_The_Old_One_Stays_Absent)
   Touch(Game("baseq3/a.pk3"));
   {
     const auto db = Run();
-    const TPK3_Datei_Eintrag& a = Record(*db, "baseq3", "a.pk3");
+    const TPK3_Record& a = Record(*db, "baseq3", "a.pk3");
     ASSERT_EQ(a.Maps->Count(), 3);
     EXPECT_FALSE(a.Maps->Items(0)->Present);
     EXPECT_EQ(a.Maps->Items(0)->Rating, 5);
@@ -184,7 +184,7 @@ TEST_F(Sync_Test, Changed_Map_Becomes_A_New_Record_And_The_Old_One_Stays_Absent)
   Touch(Game("baseq3/a.pk3"));
   {
     const auto db = Run();
-    const TPK3_Datei_Eintrag& a = Record(*db, "baseq3", "a.pk3");
+    const TPK3_Record& a = Record(*db, "baseq3", "a.pk3");
     ASSERT_EQ(a.Maps->Count(), 3);
     EXPECT_TRUE(a.Maps->Items(0)->Present);  // the old x again, with its rating
     EXPECT_EQ(a.Maps->Items(0)->Rating, 5);
@@ -239,7 +239,7 @@ TEST_F(Sync_Test, Crafted_Records_Never_Aim_Removal_Outside_Their_Own_Folders) {
   Run();
   // A record for each name that is not a plain name, and one left by an interrupted load.
   {
-    TPK3_Dateien_Verwaltung db(Paths(), &User_);
+    TPK3_Record_Store db(Paths(), &User_);
     ASSERT_TRUE(TDatabase_File::Load_Database(db, Dir_ / "prog/mapsdb.dat"));
     const std::vector<std::pair<std::string, std::string>> names = {
         {"", ""},          {"baseq3", ""},       {"", "baseq3"},
@@ -247,7 +247,7 @@ TEST_F(Sync_Test, Crafted_Records_Never_Aim_Removal_Outside_Their_Own_Folders) {
         {"../..", "prog"}, {"baseq3/a.pk3", ""}, {"baseq3\\a.pk3", "."},
         {"..\\..", "game"}};
     for (const auto& [mod, file] : names) {
-      TPK3_Datei_Eintrag& r = *db.Items(db.Add_Record());
+      TPK3_Record& r = *db.Items(db.Add_Record());
       r.MOD_Directory = mod;
       r.PK3_Filename = file;
       r.Maps = db.New_Map_Manager(&r);
@@ -299,17 +299,17 @@ TEST_F(Sync_Test, Vanished_Archives_And_Directories_Lose_Nothing_And_Come_Back_W
   {
     auto db = Run();
     Record(*db, "baseq3", "a.pk3").Maps->Items(0)->Comment = "mine";
-    TPK3_Datei_Eintrag& c = *db->Items(db->Find_PK3("cpma", "c.pk3"));
+    TPK3_Record& c = *db->Items(db->Find_PK3("cpma", "c.pk3"));
     id = c.ID;
     c.Maps->Items(1)->Comment = "kept";
-    ASSERT_TRUE(Speichere_PK3_Datenbank(*db));
+    ASSERT_TRUE(Save_PK3_Database(*db));
   }
   // An archive and a MOD directory go away: their records stay, absent; the archive's folders go.
   fs::rename(Game("baseq3/a.pk3"), Dir_ / "a.pk3");
   fs::rename(Game("cpma"), Dir_ / "cpma-away");
   {
     const auto db = Run();
-    const TPK3_Datei_Eintrag& a = Record(*db, "baseq3", "a.pk3");
+    const TPK3_Record& a = Record(*db, "baseq3", "a.pk3");
     EXPECT_FALSE(a.Present);
     EXPECT_EQ(a.Maps->Count(), 1);
     EXPECT_FALSE(fs::exists(Shots("baseq3/a.pk3")));
@@ -317,7 +317,7 @@ TEST_F(Sync_Test, Vanished_Archives_And_Directories_Lose_Nothing_And_Come_Back_W
     EXPECT_GT(db->Folder_Writes(), 0);
     EXPECT_TRUE(fs::exists(Shots("baseq3/b.pk3/y.jpg")));
     EXPECT_TRUE(Record(*db, "baseq3", "b.pk3").Present);
-    const TPK3_Datei_Eintrag& c = Record(*db, "cpma", "c.pk3");
+    const TPK3_Record& c = Record(*db, "cpma", "c.pk3");
     EXPECT_FALSE(c.Present);
     EXPECT_EQ(c.Maps->Items(1)->Comment, "kept");
     EXPECT_TRUE(User_.Messages.empty());
@@ -329,12 +329,12 @@ TEST_F(Sync_Test, Vanished_Archives_And_Directories_Lose_Nothing_And_Come_Back_W
     const auto db = Run();
     EXPECT_EQ(Line_1(), (std::vector<std::string>{"baseq3\\a.pk3", "cpma\\c.pk3"}));
     EXPECT_EQ(Openings(), 0);
-    const TPK3_Datei_Eintrag& a = Record(*db, "baseq3", "a.pk3");
+    const TPK3_Record& a = Record(*db, "baseq3", "a.pk3");
     EXPECT_TRUE(a.Present);
     EXPECT_EQ(a.Maps->Items(0)->Comment, "mine");
     EXPECT_TRUE(fs::exists(Shots("baseq3/a.pk3/x.jpg")));
     EXPECT_TRUE(fs::exists(Bots("baseq3/a.pk3/scripts/bots.txt")));
-    const TPK3_Datei_Eintrag& c = Record(*db, "cpma", "c.pk3");
+    const TPK3_Record& c = Record(*db, "cpma", "c.pk3");
     EXPECT_TRUE(c.Present);
     EXPECT_EQ(c.ID, id);
     EXPECT_EQ(c.Maps->Items(1)->Comment, "kept");

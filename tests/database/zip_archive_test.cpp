@@ -18,11 +18,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Event {
-  ProgrType Type;
+struct TEvent {
+  TProgress_Type Type;
   std::string Filename;
   std::uint64_t Size;
-  bool operator==(const Event&) const = default;
+  bool operator==(const TEvent&) const = default;
 };
 
 // Rewrites an archive with each name replaced in its local and its central header.
@@ -50,27 +50,27 @@ class Zip_Archive_Test : public ::testing::Test {
  protected:
   // Opens `archive` and notes an extraction of the members matching `specs` into `out` (made
   // here).
-  void Prepare(Zip_Archive& zip, const std::string& archive, const std::string& out,
+  void Prepare(TZip_Archive& zip, const std::string& archive, const std::string& out,
                std::vector<std::string> specs, bool dir_names = false) {
     fs::create_directories(out);
-    zip.Set_ZipFilename(archive);
+    zip.Set_Zip_Filename(archive);
     Out_ = out;
     Specs_ = std::move(specs);
     Dir_Names_ = dir_names;
   }
   // The extraction noted; skipped members make it throw with the facade's text.
-  Zip_Extraction Run(Zip_Archive& zip) {
-    Zip_Extraction result = zip.Extract(Specs_, Out_, Dir_Names_);
+  TZip_Extraction Run(TZip_Archive& zip) {
+    TZip_Extraction result = zip.Extract(Specs_, Out_, Dir_Names_);
     if (!result.Skipped.empty()) {
-      throw TZip_Error(result.Failure_Text(zip.ZipFilename()));
+      throw TZip_Error(result.Failure_Text(zip.Zip_Filename()));
     }
     return result;
   }
   // Extracts, recording the events other than progress.
-  std::vector<Event> Extract_Recording(Zip_Archive& zip) {
-    std::vector<Event> events;
-    zip.OnProgress = [&](Zip_Archive&, ProgrType type, const std::string& name,
-                         std::uint64_t size) {
+  std::vector<TEvent> Extract_Recording(TZip_Archive& zip) {
+    std::vector<TEvent> events;
+    zip.On_Progress = [&](TZip_Archive&, TProgress_Type type, const std::string& name,
+                          std::uint64_t size) {
       if (type != File_Progress) {
         events.push_back({type, name, size});
       }
@@ -99,13 +99,13 @@ TEST_F(Zip_Archive_Test, Lists_Members_In_Stored_Order_With_Sizes_And_Own_Dates)
                    {"Maps/Q3DM1.bsp", std::string(1000, 'x'), t1},
                    {"levelshots/q3dm1.jpg", "jpg", t2, true},
                    {"maps/odd.bsp", "odd", t3}});
-  Zip_Archive zip;
-  zip.Set_ZipFilename(path);
+  TZip_Archive zip;
+  zip.Set_Zip_Filename(path);
   ASSERT_EQ(zip.Count(), 4);
-  EXPECT_EQ(zip.Entry(0).FileName, "maps/");
-  EXPECT_EQ(zip.Entry(0).UncompressedSize, 0u);
-  EXPECT_EQ(zip.Entry(1).FileName, "Maps/Q3DM1.bsp");
-  EXPECT_EQ(zip.Entry(1).UncompressedSize, 1000u);
+  EXPECT_EQ(zip.Entry(0).Name, "maps/");
+  EXPECT_EQ(zip.Entry(0).Uncompressed_Size, 0u);
+  EXPECT_EQ(zip.Entry(1).Name, "Maps/Q3DM1.bsp");
+  EXPECT_EQ(zip.Entry(1).Uncompressed_Size, 1000u);
   EXPECT_EQ(zip.Entry(1).DOS_Date_Time, t1);
   EXPECT_EQ(zip.Entry(2).DOS_Date_Time, t2);
   EXPECT_EQ(zip.Entry(3).DOS_Date_Time, t3);
@@ -114,11 +114,11 @@ TEST_F(Zip_Archive_Test, Lists_Members_In_Stored_Order_With_Sizes_And_Own_Dates)
 TEST_F(Zip_Archive_Test, Names_In_Other_Byte_Encodings_Are_Listed_And_Written_As_Stored) {
   Write_Pk3(Dir_ / "raw.pk3", {{"levelshots/aXb.jpg", "picture"}, {"maps/cXd.bsp", "map"}});
   Patch_Names(Dir_ / "raw.pk3", {{"aXb", "a\xE4\x62"}, {"cXd", "\xFF\xFE\x80"}});
-  Zip_Archive zip;
+  TZip_Archive zip;
   Prepare(zip, Dir_ / "raw.pk3", Dir_ / "out", {"levelshots/*", "maps/*"}, true);
   ASSERT_EQ(zip.Count(), 2);
-  EXPECT_EQ(zip.Entry(0).FileName, "levelshots/a\xE4\x62.jpg");
-  EXPECT_EQ(zip.Entry(1).FileName, "maps/\xFF\xFE\x80.bsp");
+  EXPECT_EQ(zip.Entry(0).Name, "levelshots/a\xE4\x62.jpg");
+  EXPECT_EQ(zip.Entry(1).Name, "maps/\xFF\xFE\x80.bsp");
   Run(zip);
   EXPECT_EQ(Read_File(Dir_ / "out/levelshots/a\xE4\x62.jpg"), "picture");
   EXPECT_EQ(Read_File(Dir_ / "out/maps/\xFF\xFE\x80.bsp"), "map");
@@ -172,10 +172,10 @@ TEST_F(Zip_Archive_Test, Extraction_Writes_Bare_Names_Or_Paths_Below_Base_With_T
                              {"scripts/x.bot", "bot"},
                              {"models/players/sarge/icon_default.tga", "icon"}});
   const std::string out = Dir_ / "out";
-  Zip_Archive zip;
+  TZip_Archive zip;
   Prepare(zip, Dir_ / "a.pk3", out, {"MAPS/Q3DM1.BSP", "maps/*.BSP"});  // both match: one file
-  EXPECT_EQ(Extract_Recording(zip), (std::vector<Event>{{File_Started, "q3dm1.bsp", map.size()},
-                                                        {Batch_Finished, " ", 0}}));
+  EXPECT_EQ(Extract_Recording(zip), (std::vector<TEvent>{{File_Started, "q3dm1.bsp", map.size()},
+                                                         {Batch_Finished, " ", 0}}));
   EXPECT_EQ(Read_File(out + "/q3dm1.bsp"), map);
   EXPECT_EQ(platform::File_DOS_Date_Time(out + "/q3dm1.bsp"), when);
   EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1);
@@ -186,14 +186,14 @@ TEST_F(Zip_Archive_Test, Extraction_Writes_Bare_Names_Or_Paths_Below_Base_With_T
   Prepare(zip, Dir_ / "a.pk3", bot,
           {"SCRIPTS/BOTS.TXT", "SCRIPTS/*.BOT", "MODELS/PLAYERS/SARGE/icon_*.*"}, true);
   const auto events = Extract_Recording(zip);
-  EXPECT_EQ(events.front(), (Event{File_Started, "scripts/bots.txt", 4}));
+  EXPECT_EQ(events.front(), (TEvent{File_Started, "scripts/bots.txt", 4}));
   EXPECT_EQ(events.size(), 4u);
   EXPECT_EQ(Read_File(bot + "/scripts/bots.txt"), "bots");
   EXPECT_EQ(Read_File(bot + "/scripts/x.bot"), "bot");
   EXPECT_EQ(Read_File(bot + "/models/players/sarge/icon_default.tga"), "icon");
 
   // More than the file system can ever have free is refused before anything is written.
-  zip.OnProgress = nullptr;
+  zip.On_Progress = nullptr;
   zip.Disk_Reserve = fs::space(bot).capacity;
   const std::string full = Dir_ / "full";
   Prepare(zip, Dir_ / "a.pk3", full, {"SCRIPTS/BOTS.TXT"});
@@ -224,11 +224,11 @@ TEST_F(Zip_Archive_Test, Zip64_Archive_Reads_Like_Any_Other) {
   const std::string end =
       "PK\5\6" + le(0, 4) + le(0xFFFFFFFFu, 4) + le(0xFFFFFFFFu, 4) + le(0xFFFFFFFFu, 4) + le(0, 2);
   Write_File(path, data.substr(0, eocd) + z64 + locator + end);
-  Zip_Archive zip;
-  zip.Set_ZipFilename(path);
+  TZip_Archive zip;
+  zip.Set_Zip_Filename(path);
   ASSERT_EQ(zip.Count(), 2);
-  EXPECT_EQ(zip.Entry(1).FileName, "levelshots/a.jpg");
-  EXPECT_EQ(zip.Entry(1).DOS_Date_Time, Zip_Member{}.Dos_Time);
+  EXPECT_EQ(zip.Entry(1).Name, "levelshots/a.jpg");
+  EXPECT_EQ(zip.Entry(1).DOS_Date_Time, TZip_Member{}.Dos_Time);
   auto reader = zip.Open_Member(0);
   char buffer[8] = {};
   EXPECT_EQ(reader->Read(buffer, sizeof buffer), 3u);
@@ -240,20 +240,20 @@ TEST_F(Zip_Archive_Test, Zip64_Archive_Reads_Like_Any_Other) {
 class Zip_Hostile : public Zip_Archive_Test {};
 
 TEST_F(Zip_Hostile, Missing_Or_Empty_Name_Lists_Empty_And_Damaged_File_Is_An_Error) {
-  Zip_Archive zip;
-  zip.Set_ZipFilename("");
+  TZip_Archive zip;
+  zip.Set_Zip_Filename("");
   EXPECT_EQ(zip.Count(), 0);
-  zip.Set_ZipFilename(Dir_ / "missing.pk3");
+  zip.Set_Zip_Filename(Dir_ / "missing.pk3");
   EXPECT_EQ(zip.Count(), 0);
 
   Write_File(Dir_ / "text.pk3", "this is not a zip archive at all, just some text\n");
-  EXPECT_THROW(zip.Set_ZipFilename(Dir_ / "text.pk3"), TZip_Error);
+  EXPECT_THROW(zip.Set_Zip_Filename(Dir_ / "text.pk3"), TZip_Error);
   EXPECT_EQ(zip.Count(), 0);
 
   Write_Pk3(Dir_ / "good.pk3", {{"maps/a.bsp", std::string(5000, 'a')}});
   const std::string data = Read_File(Dir_ / "good.pk3");
   Write_File(Dir_ / "cut.pk3", data.substr(0, data.size() / 2));
-  EXPECT_THROW(zip.Set_ZipFilename(Dir_ / "cut.pk3"), TZip_Error);
+  EXPECT_THROW(zip.Set_Zip_Filename(Dir_ / "cut.pk3"), TZip_Error);
   // A missing file makes Extract fail.
   Prepare(zip, Dir_ / "missing.pk3", Dir_.Path(), {"*"});
   EXPECT_THROW(Run(zip), TZip_Error);
@@ -284,7 +284,7 @@ TEST_F(Zip_Hostile, Hostile_Names_And_Links_Are_Never_Written_Outside_The_Base) 
   Patch_Names(path, {{"levelshots/gooX.jpg", "levelshots/good.jpg"}});
   const std::string base = Dir_ / "deep/base";
   for (const bool dir_names : {false, true}) {
-    Zip_Archive zip;
+    TZip_Archive zip;
     Prepare(zip, path, base, {"*", "*/*", "*/*/*", "*/*/*/*", "LEVELSHOTS/*.*"}, dir_names);
     EXPECT_NO_THROW(Run(zip));
   }
@@ -304,7 +304,7 @@ TEST_F(Zip_Hostile, Hostile_Names_And_Links_Are_Never_Written_Outside_The_Base) 
   fs::create_symlink(Dir_ / "outside.jpg", base + "/good.jpg.tmp");
   fs::remove(base + "/good.jpg");
   fs::create_symlink(Dir_ / "outside.jpg", base + "/good.jpg");
-  Zip_Archive zip;
+  TZip_Archive zip;
   Prepare(zip, path, base, {"LEVELSHOTS/good.jpg"});
   EXPECT_THROW(Run(zip), TZip_Error);
   EXPECT_FALSE(fs::exists(Dir_ / "outside.jpg"));
@@ -315,10 +315,10 @@ TEST_F(Zip_Hostile, Hostile_Names_And_Links_Are_Never_Written_Outside_The_Base) 
 TEST_F(Zip_Hostile, Directory_Member_With_Data_Is_A_Folder_And_Nothing_Else) {
   Write_Pk3(Dir_ / "dir.pk3", {{"mapsX", "data of a directory"}, {"maps/a.bsp", "bsp"}});
   Patch_Names(Dir_ / "dir.pk3", {{"mapsX", "maps/"}});
-  Zip_Archive zip;
+  TZip_Archive zip;
   Prepare(zip, Dir_ / "dir.pk3", Dir_ / "out", {"*", "maps/*"}, true);
   ASSERT_EQ(zip.Count(), 2);
-  EXPECT_EQ(zip.Entry(0).FileName, "maps/");
+  EXPECT_EQ(zip.Entry(0).Name, "maps/");
   try {
     Run(zip);
   } catch (const TZip_Error&) {
@@ -353,10 +353,10 @@ TEST_F(Zip_Hostile, Damaged_And_Encrypted_Members_Are_Skipped_And_Reported_Other
   Patch_Sizes(data, "levelshots/a.jpg", 10);              // claims less than it holds
   Write_File(path, data);
   const std::string out = Dir_ / "out";
-  Zip_Archive zip;
+  TZip_Archive zip;
   Prepare(zip, path, out, {"LEVELSHOTS/*.*"});
   ASSERT_EQ(zip.Count(), 4);
-  EXPECT_EQ(zip.Entry(2).UncompressedSize, 0xF0000000u);
+  EXPECT_EQ(zip.Entry(2).Uncompressed_Size, 0xF0000000u);
   if (encrypted) {
     EXPECT_TRUE(zip.Entry(0).Encrypted);
     EXPECT_THROW(zip.Open_Member(0), TZip_Error);
@@ -396,17 +396,17 @@ TEST_F(Zip_Archive_Test, Add_Stores_Relative_Names_Deflated_And_Replaces_Same_Na
   Write_File(Dir_ / "scripts/other.txt", "o");
   const std::string path = Dir_ / "out/z_Arenas_active_x.pk3";
   fs::create_directory(Dir_ / "out");
-  Zip_Archive zip;
-  zip.Set_ZipFilename(path);
+  TZip_Archive zip;
+  zip.Set_Zip_Filename(path);
   EXPECT_EQ(zip.Count(), 0);
-  zip.Add(Zip_Archive::Files_Matching(Dir_.Path(), "scripts\\arenas.txt"));
+  zip.Add(TZip_Archive::Files_Matching(Dir_.Path(), "scripts\\arenas.txt"));
   ASSERT_EQ(zip.Count(), 1);
-  EXPECT_EQ(zip.Entry(0).FileName, "scripts/arenas.txt");
+  EXPECT_EQ(zip.Entry(0).Name, "scripts/arenas.txt");
 
   Write_File(Dir_ / "scripts/arenas.txt", "new");
-  zip.Add(Zip_Archive::Files_Matching(Dir_.Path(), "scripts\\*.*"));
+  zip.Add(TZip_Archive::Files_Matching(Dir_.Path(), "scripts\\*.*"));
   ASSERT_EQ(zip.Count(), 2);
-  EXPECT_EQ(zip.Entry(0).UncompressedSize, 3u);
+  EXPECT_EQ(zip.Entry(0).Uncompressed_Size, 3u);
 
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
@@ -417,13 +417,13 @@ TEST_F(Zip_Archive_Test, Add_Stores_Relative_Names_Deflated_And_Replaces_Same_Na
   zip_close(archive);
 
   EXPECT_THROW(zip.Add({}), TZip_Error);
-  EXPECT_THROW(zip.Add(Zip_Archive::Files_Matching(Dir_.Path(), "nothing/*.txt")), TZip_Error);
+  EXPECT_THROW(zip.Add(TZip_Archive::Files_Matching(Dir_.Path(), "nothing/*.txt")), TZip_Error);
   EXPECT_EQ(zip.Count(), 2);
 }
 
 // ---- an archive held in memory ------------------------------------------------------------------
 
-TEST(Zip_Memory, ListsReadsAndExtractsAsTheFileDoes) {
+TEST(Zip_Memory, Lists_Reads_And_Extracts_As_The_File_Does) {
   TTemp_Dir dir;
   const std::string bsp = Make_Bsp(Entity_Text("In Memory"), 4096);
   Write_Pk3(dir / "a.pk3",
@@ -431,13 +431,13 @@ TEST(Zip_Memory, ListsReadsAndExtractsAsTheFileDoes) {
              {"levelshots/m1.jpg", "picture", Dos_Date_Time(1999, 1, 1, 0, 0, 0), true},
              {"../escape.txt", "outside"},
              {"scripts/", ""}});
-  Zip_Archive on_disk;
-  on_disk.Set_ZipFilename(dir / "a.pk3");
-  Zip_Archive in_memory;
+  TZip_Archive on_disk;
+  on_disk.Set_Zip_Filename(dir / "a.pk3");
+  TZip_Archive in_memory;
   in_memory.Set_Zip_Data(Read_File(dir / "a.pk3"), "a.pk3");
   ASSERT_EQ(in_memory.Count(), on_disk.Count());
   for (int i = 0; i < on_disk.Count(); ++i) {
-    EXPECT_EQ(in_memory.Entry(i).FileName, on_disk.Entry(i).FileName);
+    EXPECT_EQ(in_memory.Entry(i).Name, on_disk.Entry(i).Name);
     EXPECT_EQ(in_memory.Entry(i).DOS_Date_Time, on_disk.Entry(i).DOS_Date_Time);
     EXPECT_EQ(in_memory.Entry(i).Size64, on_disk.Entry(i).Size64);
   }
@@ -455,9 +455,9 @@ TEST(Zip_Memory, ListsReadsAndExtractsAsTheFileDoes) {
   EXPECT_FALSE(fs::exists(dir / "out/escape.txt"));
 }
 
-TEST(Zip_Memory, DamagedDataIsAnErrorAndNothingIsEverWritten) {
+TEST(Zip_Memory, Damaged_Data_Is_An_Error_And_Nothing_Is_Ever_Written) {
   TTemp_Dir dir;
-  Zip_Archive archive;
+  TZip_Archive archive;
   try {
     archive.Set_Zip_Data("PK\3\4 not really a zip", "broken.pk3");
     FAIL() << "no error";
@@ -472,13 +472,13 @@ TEST(Zip_Memory, DamagedDataIsAnErrorAndNothingIsEverWritten) {
   Write_File(dir / "new.txt", "new");
   EXPECT_THROW(archive.Add({{dir / "new.txt", "new.txt"}}), TZip_Error);
   EXPECT_THROW(archive.Rename_Entry(0, "maps/m2.bsp"), TZip_Error);
-  Zip_Archive check;
-  check.Set_ZipFilename(dir / "a.pk3");
+  TZip_Archive check;
+  check.Set_Zip_Filename(dir / "a.pk3");
   ASSERT_EQ(check.Count(), 1);
-  EXPECT_EQ(check.Entry(0).FileName, "maps/m1.bsp");
+  EXPECT_EQ(check.Entry(0).Name, "maps/m1.bsp");
 
   // Opening a file afterwards forgets the data.
-  archive.Set_ZipFilename(dir / "missing.pk3");
+  archive.Set_Zip_Filename(dir / "missing.pk3");
   EXPECT_EQ(archive.Count(), 0);
 }
 

@@ -29,15 +29,15 @@ void Database_Seeds() {
   const TTemp_Dir dir;
   TScripted_Interaction user;
   for (int archives = 0; archives <= 3; ++archives) {
-    TPK3_Dateien_Verwaltung db(TDatabase_Paths{dir.Path(), dir / "TEMP", "", "", ""}, &user);
+    TPK3_Record_Store db(TDatabase_Paths{dir.Path(), dir / "TEMP", "", "", ""}, &user);
     for (int p = 0; p < archives; ++p) {
-      TPK3_Datei_Eintrag* pk3 = db.Items(db.Add_Record());
+      TPK3_Record* pk3 = db.Items(db.Add_Record());
       pk3->ID = p;
       pk3->MOD_Directory = p == 2 ? "cpma" : "baseq3";
       pk3->PK3_Filename = "pak" + std::to_string(p) + ".pk3";
       pk3->Maps = db.New_Map_Manager(pk3);
       for (int m = 0; m < p + 1; ++m) {
-        TMAP_Datei_Eintrag* map = pk3->Maps->Items(pk3->Maps->Add_Record());
+        TMap_Record* map = pk3->Maps->Items(pk3->Maps->Add_Record());
         map->ID = m;
         map->MAP_Filename = "q3dm" + std::to_string(m) + ".bsp";
         map->Map_Longname = "Arena " + std::to_string(m);

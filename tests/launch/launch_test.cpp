@@ -6,14 +6,14 @@
 #include "game_recorder.h"
 #include "launch/command_line.h"
 #include "launch/exec_file.h"
-#include "launch/starte_map.h"
+#include "launch/start_map.h"
 
 namespace vorlix::testing {
 namespace {
 
 using S = std::vector<std::string>;
 
-TEST(Command_Line, PiecesInOrderAndSplitAsTheGameDoes) {
+TEST(Command_Line, Pieces_In_Order_And_Split_As_The_Game_Does) {
   TLaunch_Choices c{"D:\\Games\\Quake3", "BASEQ3", 1, "Q3DM17.BSP", "8", "15", "20", "0",
                     {"Major", "Sarge"},  3};
   EXPECT_EQ(Build_Command_Line(c),
@@ -42,7 +42,7 @@ TEST(Command_Line, PiecesInOrderAndSplitAsTheGameDoes) {
 struct Launch : ::testing::Test {
   TProperties_Fixture F;
   TMap_Properties_Model Model;
-  TMAP_Datei_Eintrag* Map = nullptr;
+  TMap_Record* Map = nullptr;
   TTemp_Dir Dir;
   std::string Game = Dir / "Quake 3";
   void SetUp() override {
@@ -61,13 +61,13 @@ struct Launch : ::testing::Test {
   }
 };
 
-TEST_F(Launch, RadioButtonsModToUseAndChoices) {
+TEST_F(Launch, Radio_Buttons_Mod_To_Use_And_Choices) {
   Map->Game_Types = GT_Capture_The_Flag;
   Load();
   // The caption, page, enabled fields and buttons are the dialog test's to check.
   EXPECT_EQ(Model.Radio_Enabled, (std::array<bool, 6>{false, false, false, false, true, false}));
   EXPECT_EQ(Model.Radio_Selected, 4);
-  EXPECT_EQ(Model.MOD_to_use, (S{"BASEQ3", "MYMOD"}));
+  EXPECT_EQ(Model.MOD_To_Use, (S{"BASEQ3", "MYMOD"}));
   EXPECT_TRUE(Model.Launch_Enabled());
   EXPECT_EQ(
       Build_Command_Line(Launch_Choices_From(Model, "D:\\Q3")),
@@ -84,18 +84,18 @@ TEST_F(Launch, RadioButtonsModToUseAndChoices) {
   Map->Useable_MODs.clear();
   Load();
   EXPECT_EQ(Model.Radio_Selected, 0);
-  EXPECT_TRUE(Model.MOD_to_use.empty());
+  EXPECT_TRUE(Model.MOD_To_Use.empty());
   EXPECT_FALSE(Model.Launch_Enabled());
 }
 
-TEST_F(Launch, StartsTheProgramInTheGameDirectory) {
+TEST_F(Launch, Starts_The_Program_In_The_Game_Directory) {
   // Without an engine the game directory's QUAKE3.EXE is found ignoring case, and the MOD
   // directory's name is taken as it is on disk.
   const TGame_Recorder quake3(Game + "/quake3.exe");
   Map->Game_Types = 0;
   Map->Useable_MODs = {"MYMOD"};
   Load();
-  TExecFile exec;
+  TExec_File exec;
   const auto command = Launch_Game(Model, Game, "", exec, &F.Interaction);
   EXPECT_EQ(command.Program, quake3.Script);
   EXPECT_EQ(command.Text,
@@ -113,7 +113,7 @@ TEST_F(Launch, StartsTheProgramInTheGameDirectory) {
   const TGame_Recorder engine(Dir / "bin/ioq3 wrapper");
   EXPECT_EQ(Launch_Game(Model, Dir / "gone", engine.Script, exec, &F.Interaction).Program, "");
   ASSERT_EQ(F.Interaction.Messages.size(), 1u);
-  EXPECT_EQ(F.Interaction.Messages[0].Kind, Message_Kind::Error);
+  EXPECT_EQ(F.Interaction.Messages[0].Kind, TMessage_Kind::Error);
   EXPECT_EQ(engine.Wait(std::chrono::milliseconds(200)), "");
 }
 
@@ -152,19 +152,19 @@ TEST_F(Launch, AMapNameTheEngineWouldRunAsCommandsStartsNothing) {
   const TGame_Recorder quake3(Game + "/QUAKE3.EXE");
   Map->MAP_Filename = "X;ECHO INJECTED.BSP";
   Load();
-  TExecFile exec;
+  TExec_File exec;
   EXPECT_EQ(Launch_Game(Model, Game, "", exec, &F.Interaction).Program, "");
   ASSERT_EQ(F.Interaction.Messages.size(), 1u);
-  EXPECT_EQ(F.Interaction.Messages[0].Kind, Message_Kind::Error);
+  EXPECT_EQ(F.Interaction.Messages[0].Kind, TMessage_Kind::Error);
   EXPECT_NE(F.Interaction.Messages[0].Text.find("cannot be launched"), std::string::npos);
   EXPECT_EQ(quake3.Wait(std::chrono::milliseconds(300)), "");
 }
 
-TEST(Launch_Bots, AMODWithItsOwnBotsFirstInTheMODListLendsThemToItsMaps) {
+TEST(Launch_Bots, A_MOD_With_Its_Own_Bots_First_In_The_MOD_List_Lends_Them_To_Its_Maps) {
   TProperties_Fixture f;
   f.Add_MOD("mymod", {{"Alien", "alien"}});
   f.Add_MOD("baseq3", {{"Sarge", "sarge"}});
-  TMAP_Datei_Eintrag* map = f.Add_Map("mymod", "own.pk3", "OWN.BSP");
+  TMap_Record* map = f.Add_Map("mymod", "own.pk3", "OWN.BSP");
   map->Useable_MODs = {"MYMOD"};
   map->Assigned_Bots = {"Alien"};
   TMap_Properties_Model model;
@@ -175,14 +175,14 @@ TEST(Launch_Bots, AMODWithItsOwnBotsFirstInTheMODListLendsThemToItsMaps) {
   EXPECT_EQ(Launch_Choices_From(model, "/q3").Bots, S{"Alien"});
 }
 
-TEST(Exec_File, StartsWithoutWaitingAndReportsFailures) {
+TEST(Exec_File, Starts_Without_Waiting_And_Reports_Failures) {
   TTemp_Dir dir;
   // The program records whether it leads a session of its own (it outlives this one).
   const TGame_Recorder slow(dir / "slow.sh",
                             "sleep 1\n[ \"$(cut -d ' ' -f 6 /proc/$$/stat)\" = \"$$\" ] && "
                             "echo done >> \"$0.tmp\"\n");
-  TExecFile exec;
-  exec.CommandLine = slow.Script + " one";
+  TExec_File exec;
+  exec.Command_Line = slow.Script + " one";
   exec.Parameters = "\"two words\"";
   exec.Working_Directory = dir / "work";
   std::filesystem::create_directories(exec.Working_Directory);
@@ -192,15 +192,15 @@ TEST(Exec_File, StartsWithoutWaitingAndReportsFailures) {
   EXPECT_EQ(slow.Wait(), exec.Working_Directory + "\none\ntwo words\ndone\n");
 
   int failures = 0;
-  exec.OnFail = [&](TExecFile& sender) {
+  exec.On_Fail = [&](TExec_File& sender) {
     ++failures;
     EXPECT_EQ(&sender, &exec);
   };
-  exec.CommandLine = dir / "missing-program";
+  exec.Command_Line = dir / "missing-program";
   EXPECT_FALSE(exec.Execute());
   EXPECT_EQ(exec.Error_Code(), ENOENT);
   Write_File(dir / "data.txt", "not a program");
-  exec.CommandLine = dir / "data.txt";
+  exec.Command_Line = dir / "data.txt";
   EXPECT_FALSE(exec.Execute());
   EXPECT_EQ(exec.Error_Code(), EACCES);
   EXPECT_EQ(failures, 2);

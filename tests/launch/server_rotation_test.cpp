@@ -20,11 +20,11 @@ using S = std::vector<std::string>;
 
 // Maps owned by the test; a tree of groups refers to them.
 struct Server_Maps : ::testing::Test {
-  std::deque<TMAP_Datei_Eintrag> Maps;
+  std::deque<TMap_Record> Maps;
   TMaps_Tree Tree;
 
-  TMAP_Datei_Eintrag* Map(const std::string& file, S mods, std::uint8_t types) {
-    TMAP_Datei_Eintrag& map = Maps.emplace_back();
+  TMap_Record* Map(const std::string& file, S mods, std::uint8_t types) {
+    TMap_Record& map = Maps.emplace_back();
     map.MAP_Filename = file;
     map.Useable_MODs = std::move(mods);
     map.Game_Types = types;
@@ -32,15 +32,15 @@ struct Server_Maps : ::testing::Test {
   }
   TMaps_Tree_Node* Group(TMaps_Tree_Node* parent, const std::string& name) {
     Tree.Select(parent);
-    return Tree.TreeView_Maps_Erzeuge_Gruppe(name);
+    return Tree.Make_Group(name);
   }
-  void Entry(TMaps_Tree_Node* parent, TMAP_Datei_Eintrag* map) {
+  void Entry(TMaps_Tree_Node* parent, TMap_Record* map) {
     Tree.Select(parent);
-    Tree.TreeView_Maps_Erzeuge_normalen_Eintrag(map->MAP_Filename)->Map = map;
+    Tree.Make_Plain_Entry(map->MAP_Filename)->Map = map;
   }
 };
 
-TEST_F(Server_Maps, RotationFollowsTheTreeAndNamesWhyMapsAreLeftOut) {
+TEST_F(Server_Maps, Rotation_Follows_The_Tree_And_Names_Why_Maps_Are_Left_Out) {
   TMaps_Tree_Node* root = Group(nullptr, "Arenas");
   Entry(root, Map("Q3DM1.BSP", {"baseq3"}, GT_Free_For_All | GT_Tournament));
   Entry(root, Map("CTF1.BSP", {"baseq3"}, GT_Capture_The_Flag));
@@ -86,10 +86,10 @@ TEST_F(Server_Maps, RotationFollowsTheTreeAndNamesWhyMapsAreLeftOut) {
   EXPECT_FALSE(Host_Server_Available(root));
 }
 
-TEST_F(Server_Maps, DefaultsComeFromTheUsableMapsWhereTheyAgree) {
-  TMAP_Datei_Eintrag* a = Map("A.BSP", {"baseq3"}, GT_Tournament | GT_Free_For_All);
-  TMAP_Datei_Eintrag* b = Map("B.BSP", {"baseq3"}, GT_Tournament);
-  TMAP_Datei_Eintrag* other = Map("C.BSP", {"osp"}, GT_Capture_The_Flag);
+TEST_F(Server_Maps, Defaults_Come_From_The_Usable_Maps_Where_They_Agree) {
+  TMap_Record* a = Map("A.BSP", {"baseq3"}, GT_Tournament | GT_Free_For_All);
+  TMap_Record* b = Map("B.BSP", {"baseq3"}, GT_Tournament);
+  TMap_Record* other = Map("C.BSP", {"osp"}, GT_Capture_The_Flag);
   a->Limits_Time = b->Limits_Time = 15;
   a->Limits_Frags = 30;
   a->Bot_Skill = b->Bot_Skill = 1;
@@ -207,7 +207,7 @@ TEST(Server_Config, ALongRotationPlaysInOrderWithFewSettingsAndSmallFiles) {
   EXPECT_LT(engine.Cvars.size(), 500u);
 }
 
-TEST(Server_Config, RefusesWhatWouldInjectCommandsOrCannotBeServed) {
+TEST(Server_Config, Refuses_What_Would_Inject_Commands_Or_Cannot_Be_Served) {
   const std::pair<TServer_Settings, bool> cases[] = {
       {{.Host_Name = "My \"Server\""}, true},
       {{.Host_Name = "a;quit"}, true},
@@ -242,7 +242,7 @@ struct Hosting : ::testing::Test {
   TTemp_Dir Dir;
   std::string Game = Dir / "Quake 3";
   TScripted_Interaction Ui;
-  TExecFile Exec;
+  TExec_File Exec;
   TServer_Settings Settings;
   void SetUp() override {
     std::filesystem::create_directories(Game + "/BaseOA");
@@ -251,7 +251,7 @@ struct Hosting : ::testing::Test {
   }
 };
 
-TEST_F(Hosting, WritesTheConfigurationAndStartsTheServerInTheGameDirectory) {
+TEST_F(Hosting, Writes_The_Configuration_And_Starts_The_Server_In_The_Game_Directory) {
   // Parts of earlier rotations go; files of the user's that are only named like them stay.
   const std::string part = "// Written by Vorlix: the rotation, continued.\nvstr vorlix_m1\n";
   Write_File(Game + "/BaseOA/vorlix_server_2.cfg", part);
@@ -293,7 +293,7 @@ TEST_F(Hosting, WritesTheConfigurationAndStartsTheServerInTheGameDirectory) {
   EXPECT_FALSE(stranger.Running());
 }
 
-TEST_F(Hosting, RefusalsAndFailuresStartNothing) {
+TEST_F(Hosting, Refusals_And_Failures_Start_Nothing) {
   const TGame_Recorder server(Dir / "server");
   Settings.Host_Name = "evil\"; rcon";
   EXPECT_EQ(Host_Server(Game, Settings, {"a"}, server.Script, "", false, Exec, Ui).Status, 2);

@@ -11,7 +11,7 @@ namespace {
 
 using S = std::vector<std::string>;
 
-TEST(Map_Formats, SizeWithSixDigitsDateWithoutMidnightAndTheLocaleSeparators) {
+TEST(Map_Formats, Size_With_Six_Digits_Date_Without_Midnight_And_The_Locale_Separators) {
   const QLocale us(QLocale::English, QLocale::UnitedStates);
   const QLocale de(QLocale::German, QLocale::Germany);
   EXPECT_EQ(Format_Map_Size(4096, us), "004,096 Bytes");
@@ -35,7 +35,7 @@ struct Map_Properties : ::testing::Test {
   }
 };
 
-TEST_F(Map_Properties, LoadFillsEveryFieldAndCancelWritesNothing) {
+TEST_F(Map_Properties, Load_Fills_Every_Field_And_Cancel_Writes_Nothing) {
   auto* map = F.Add_Map("baseq3", "maps.pk3", "Q3DM17.BSP");
   map->Min_Recomm_Players = 4;
   map->Rating = 7;
@@ -54,7 +54,7 @@ TEST_F(Map_Properties, LoadFillsEveryFieldAndCancelWritesNothing) {
   EXPECT_EQ(Model.Bot_Skill, 1);
   EXPECT_EQ(Model.Assigned_Bots.Checked_Names(), S{"Major"});
 
-  const TMAP_Datei_Eintrag before = *map;
+  const TMap_Record before = *map;
   Model.Min_Recomm_Players.Text = "9";
   Model.Comment.Text = "changed";
   Model.Useable_MOD_Clicked(0);
@@ -93,7 +93,7 @@ TEST_F(Map_Properties, LoadFillsEveryFieldAndCancelWritesNothing) {
   EXPECT_EQ(map->Game_Types, 0);
 }
 
-TEST_F(Map_Properties, ValidationRows) {
+TEST_F(Map_Properties, Validation_Rows) {
   auto* map = F.Add_Map("baseq3", "maps.pk3", "Q3DM1.BSP");
   map->Min_Recomm_Players = 10;
   map->Max_Recomm_Players = 16;
@@ -154,7 +154,7 @@ TEST_F(Map_Properties, ValidationRows) {
   EXPECT_EQ(Model.Rating.Text, "9");
 }
 
-TEST_F(Map_Properties, ModOffersAndBotsLists) {
+TEST_F(Map_Properties, Mod_Offers_And_Bots_Lists) {
   // A base map offers every MOD directory; a MOD map only its own MOD.
   auto* base = F.Add_Map("baseq3", "maps.pk3", "Q3DM1.BSP");
   base->Useable_MODs = {"baseq3", "mymod"};
@@ -178,7 +178,7 @@ TEST_F(Map_Properties, ModOffersAndBotsLists) {
   EXPECT_EQ(Names(Model.Assigned_Bots), (S{"Grunt", "Major", "Sarge"}));
 }
 
-TEST_F(Map_Properties, ClearingAModKeepsTheRemainingCheckMarks) {
+TEST_F(Map_Properties, Clearing_A_Mod_Keeps_The_Remaining_Check_Marks) {
   auto* map = F.Add_Map("baseq3", "maps.pk3", "Q3DM1.BSP");
   map->Useable_MODs = {"BASEQ3", "MYMOD"};
   map->Assigned_Bots = {"Alien", "Sarge", "Grunt"};
@@ -192,13 +192,13 @@ TEST_F(Map_Properties, ClearingAModKeepsTheRemainingCheckMarks) {
   EXPECT_EQ(map->Assigned_Bots, (S{"Alien", "Sarge"}));
 
   // A bot whose name differs only in case between two MODs stays offered when one MOD is cleared.
-  F.Mods.Bots(1)->Fuege_Bot_hinzu("grunt", "grunt/red", "mine.pk3");
+  F.Mods.Bots(1)->Add_Bot("grunt", "grunt/red", "mine.pk3");
   Model.Useable_MOD_Clicked(0);
   EXPECT_EQ(Names(Model.Assigned_Bots), (S{"Alien", "grunt", "Sarge"}));
   EXPECT_EQ(Model.Assigned_Bots[1].Bots, F.Mods.Bots(1));
 }
 
-TEST_F(Map_Properties, NoAasWarnsAndDropsTheBots) {
+TEST_F(Map_Properties, No_Aas_Warns_And_Drops_The_Bots) {
   auto* map = F.Add_Map("baseq3", "maps.pk3", "Q3DM1.BSP");
   map->Has_AAS = false;
   map->Useable_MODs = {"BASEQ3"};
@@ -206,9 +206,9 @@ TEST_F(Map_Properties, NoAasWarnsAndDropsTheBots) {
   Model.Load_Map(map);
   ASSERT_EQ(F.Interaction.Messages.size(), 1u);
   EXPECT_EQ(F.Interaction.Messages[0],
-            (Recorded_Message{Message_Kind::Error,
-                              "No AAS-file available. All bots will be removed from this map.",
-                              Button_Set::OK}));
+            (TRecorded_Message{TMessage_Kind::Error,
+                               "No AAS-file available. All bots will be removed from this map.",
+                               TAnswer_Set::OK}));
   EXPECT_FALSE(Model.Bots_Visible);
   EXPECT_EQ(Model.Assigned_Bots.Count(), 0);
   Model.Store_Map(*map);
@@ -236,7 +236,7 @@ TEST_F(Map_Properties, NoAasWarnsAndDropsTheBots) {
 
 // What the game knows of the map: the archive it loads it from and its own arena block, whose
 // settings "Use these settings" takes into the fields as the import would, stored only at OK.
-TEST_F(Map_Properties, GameFactsAndTheirSettings) {
+TEST_F(Map_Properties, Game_Facts_And_Their_Settings) {
   auto* map = F.Add_Map("baseq3", "maps.pk3", "Q3DM1.BSP");
   map->Useable_MODs = {"BASEQ3"};
   map->Assigned_Bots = {"Sarge"};
@@ -291,7 +291,7 @@ TEST_F(Map_Properties, GameFactsAndTheirSettings) {
   EXPECT_EQ(Model.Game_Facts.Script, "");
 }
 
-TEST(Bot_Preview, IconNamesLastArchiveWinsJpgOverTga) {
+TEST(Bot_Preview, Icon_Names_Last_Archive_Wins_Jpg_Over_Tga) {
   TTemp_Dir dir;
   TProperties_Fixture f;
   f.Add_MOD("baseq3", {{"Sarge", "sarge/krusade"}, {"Major", "major"}, {"Ghost", "ghost"}});
@@ -331,7 +331,7 @@ TEST(Bot_Preview, IconNamesLastArchiveWinsJpgOverTga) {
   EXPECT_EQ(model.Find_Bot_Preview(0).Icon, "");
 
   // Preview state: the same bot twice previews once; navigation keys hold the preview back.
-  model.Form_Show();
+  model.Reset_For_Show();
   EXPECT_TRUE(model.Bot_Selected(1));
   EXPECT_FALSE(model.Bot_Selected(1));
   model.Navigation_Key_Down(Key_Down);
@@ -341,7 +341,7 @@ TEST(Bot_Preview, IconNamesLastArchiveWinsJpgOverTga) {
   EXPECT_TRUE(model.Navigation_Key_Held());
   model.Navigation_Key_Up(Key_Page_Down);
   EXPECT_FALSE(model.Navigation_Key_Held());
-  model.Form_Show();
+  model.Reset_For_Show();
   EXPECT_EQ(model.Last_Selected_Bot(), -1);
 }
 
@@ -350,10 +350,10 @@ TEST(Bot_Preview, IconNamesLastArchiveWinsJpgOverTga) {
 struct Group_Properties : ::testing::Test {
   TProperties_Fixture F;
   TMap_Properties_Model Model;
-  TMAP_Datei_Eintrag* A = nullptr;
-  TMAP_Datei_Eintrag* B = nullptr;
-  TMAP_Datei_Eintrag* C = nullptr;  // the sub-group's map
-  std::vector<TMAP_Datei_Eintrag*> Group;
+  TMap_Record* A = nullptr;
+  TMap_Record* B = nullptr;
+  TMap_Record* C = nullptr;  // the sub-group's map
+  std::vector<TMap_Record*> Group;
 
   void SetUp() override {
     F.Standard_MODs();
@@ -372,14 +372,14 @@ struct Group_Properties : ::testing::Test {
   void Load() {
     Model.Load_Group(Group);
     Model.Set_Group_Mode();
-    Model.Form_Show();
+    Model.Reset_For_Show();
   }
 };
 
-TEST_F(Group_Properties, NumericMergesAndTypedValues) {
+TEST_F(Group_Properties, Numeric_Merges_And_Typed_Values) {
   Load();
   EXPECT_EQ(Model.Rating.Text, "3");
-  EXPECT_EQ(Model.PK3_Filename.State, Merge_State::Mixed);  // two archives
+  EXPECT_EQ(Model.PK3_Filename.State, TMerge_State::Mixed);  // two archives
   EXPECT_EQ(Model.PK3_Filename.Text, "");
   EXPECT_EQ(Model.MOD_Directory.Text, "baseq3");
 
@@ -427,14 +427,14 @@ TEST_F(Group_Properties, NumericMergesAndTypedValues) {
   EXPECT_EQ(Model.Max_Recomm_Players.Text, "6");
 }
 
-TEST_F(Group_Properties, CommentsAndGreyedBoxes) {
+TEST_F(Group_Properties, Comments_And_Greyed_Boxes) {
   B->Comment = "other";
   B->Game_Types = GT_Free_For_All | GT_Capture_The_Flag;
   B->Allow_Include_In_Arena_File = false;
   Load();
   EXPECT_EQ(Model.Comment.Text, "");
   EXPECT_EQ(Marks(Model.Game_Types), "-+--?-");
-  EXPECT_EQ(Model.Allow_Include_In_Arena_File.State, Check_State::Greyed);
+  EXPECT_EQ(Model.Allow_Include_In_Arena_File.State, TCheck_State::Greyed);
   Model.Game_Types[0].Click();  // Single Player on for all
   Model.Store_Group(Group);
   EXPECT_EQ(A->Comment, "same");
@@ -455,7 +455,7 @@ TEST_F(Group_Properties, CommentsAndGreyedBoxes) {
   EXPECT_EQ(C->Comment, "new");
 }
 
-TEST_F(Group_Properties, CheckListsMergeAndWriteOnlyDefiniteEntries) {
+TEST_F(Group_Properties, Check_Lists_Merge_And_Write_Only_Definite_Entries) {
   B->Useable_MODs = {"BASEQ3", "MYMOD"};
   A->Assigned_Bots = {"Sarge"};
   B->Assigned_Bots = {"Sarge", "Major"};
@@ -481,7 +481,7 @@ TEST_F(Group_Properties, CheckListsMergeAndWriteOnlyDefiniteEntries) {
   EXPECT_EQ(A->Useable_MODs, (S{"BASEQ3", "MYMOD"}));
 }
 
-TEST_F(Group_Properties, MapsOfOneModAndWithoutAas) {
+TEST_F(Group_Properties, Maps_Of_One_Mod_And_Without_Aas) {
   auto* x = F.Add_Map("mymod", "m.pk3", "X.BSP");
   auto* y = F.Add_Map("mymod", "m.pk3", "Y.BSP");
   x->Has_AAS = y->Has_AAS = false;
@@ -501,7 +501,7 @@ TEST_F(Group_Properties, MapsOfOneModAndWithoutAas) {
 
   // Loading one map afterwards makes every field single-valued again.
   Model.Load_Map(A);
-  EXPECT_EQ(Model.Rating.State, Merge_State::Single);
+  EXPECT_EQ(Model.Rating.State, TMerge_State::Single);
   EXPECT_EQ(Model.PK3_Filename.Text, "maps.pk3");
 }
 

@@ -18,26 +18,26 @@ namespace vorlix::testing {
 
 struct TProperties_Fixture {
   TScripted_Interaction Interaction;
-  TPK3_Dateien_Verwaltung Database{TDatabase_Paths{}, &Interaction};
-  TMOD_Liste Mods;
+  TPK3_Record_Store Database{TDatabase_Paths{}, &Interaction};
+  TMOD_List Mods;
 
   // Appends a MOD with bots given as {name, model} pairs; own = a bots file was found.
   void Add_MOD(const std::string& name,
                const std::vector<std::pair<std::string, std::string>>& bots, bool own = true) {
     Mods.Append(name);
-    auto list = std::make_unique<TBot_Liste>(platform::Upper(name));
+    auto list = std::make_unique<TBot_List>(platform::Upper(name));
     list->Has_Own_Bots = own;
     for (const auto& [bot, model] : bots) {
-      list->Fuege_Bot_hinzu(bot, model, "pak0.pk3");
+      list->Add_Bot(bot, model, "pak0.pk3");
     }
     Mods.Attach_Bots(Mods.Count() - 1, std::move(list));
   }
 
   // The archive record (created on first use) and a new map in it.
-  TMAP_Datei_Eintrag* Add_Map(const std::string& mod_dir, const std::string& pk3,
-                              const std::string& map_file) {
+  TMap_Record* Add_Map(const std::string& mod_dir, const std::string& pk3,
+                       const std::string& map_file) {
     const int index = Database.Find_PK3(mod_dir, pk3);
-    TMAP_Datei_Eintrag* map =
+    TMap_Record* map =
         testing::Add_Map(index >= 0 ? Database.Items(index) : Add_PK3(Database, mod_dir, pk3),
                          map_file, "Title of " + map_file);
     map->Has_AAS = true;
@@ -70,8 +70,8 @@ inline std::vector<std::string> Names(const TCheck_List& list) {
   return names;
 }
 
-inline char Mark(Check_State state) {
-  return state == Check_State::Checked ? '+' : state == Check_State::Greyed ? '?' : '-';
+inline char Mark(TCheck_State state) {
+  return state == TCheck_State::Checked ? '+' : state == TCheck_State::Greyed ? '?' : '-';
 }
 // A check list as its names with their marks: "+checked ?greyed -cleared".
 inline std::string Marks(const TCheck_List& list) {

@@ -78,7 +78,7 @@ namespace {
 // Writes each member's packed DOS date-time into its local header and its central directory
 // entry as given: libzip takes a member's time as local calendar time and would move a time that
 // daylight saving skips (02:30 on the day clocks go forward becomes 03:30).
-void Patch_Dos_Times(const std::string& path, const std::vector<Zip_Member>& members) {
+void Patch_Dos_Times(const std::string& path, const std::vector<TZip_Member>& members) {
   std::string data = Read_File(path);
   const std::size_t eocd = data.rfind(std::string("PK\5\6", 4));
   if (eocd == std::string::npos || eocd + 22 > data.size()) {
@@ -112,7 +112,7 @@ void Patch_Dos_Times(const std::string& path, const std::vector<Zip_Member>& mem
 
 }  // namespace
 
-void Write_Pk3(const std::string& path, const std::vector<Zip_Member>& members) {
+void Write_Pk3(const std::string& path, const std::vector<TZip_Member>& members) {
   const fs::path p(path);
   if (p.has_parent_path()) {
     fs::create_directories(p.parent_path());

@@ -34,7 +34,7 @@ void Set_Mtime(const std::string& path, std::int64_t seconds);
 // A packed DOS date-time from its parts (local time).
 std::int32_t Dos_Date_Time(int year, int month, int day, int hour, int minute, int second);
 
-struct Zip_Member {
+struct TZip_Member {
   std::string Name;  // as stored, "/" separators; a name ending in "/" is a directory
   std::string Data;
   std::int32_t Dos_Time = Dos_Date_Time(2001, 12, 24, 13, 45, 30);
@@ -42,7 +42,7 @@ struct Zip_Member {
 };
 
 // Writes a ZIP archive with the members in the given order (replacing any file there).
-void Write_Pk3(const std::string& path, const std::vector<Zip_Member>& members);
+void Write_Pk3(const std::string& path, const std::vector<TZip_Member>& members);
 
 // Replaces every occurrence of `from` in `data` by `to` (same length), e.g. to patch member
 // names in an archive into forms libzip will not write. Returns the number of replacements.

@@ -27,11 +27,11 @@ std::string Zip_Input_Fault(const std::string& bytes, const std::string& scratch
   fs::remove_all(out, ignored);
   fs::create_directories(out);
   constexpr std::uint64_t total_limit = std::uint64_t{4} << 20;
-  Zip_Archive archive;
+  TZip_Archive archive;
   try {
     archive.Set_Zip_Data(bytes, "input.pk3");
-    for (const Zip_Entry& entry : archive.Entries()) {
-      (void)Is_Safe_Member_Name(entry.FileName);
+    for (const TZip_Entry& entry : archive.Entries()) {
+      (void)Is_Safe_Member_Name(entry.Name);
     }
     archive.Max_Member_Size = 1 << 20;
     archive.Max_Total_Size = total_limit;
@@ -62,11 +62,11 @@ std::string Database_Input_Fault(const std::string& bytes, const std::string& sc
   const std::string path = scratch + "/mapsdb.dat";
   Write_File(path, bytes);
   TScripted_Interaction user;
-  TPK3_Dateien_Verwaltung database(TDatabase_Paths{scratch, scratch + "/TEMP", "", "", ""}, &user);
+  TPK3_Record_Store database(TDatabase_Paths{scratch, scratch + "/TEMP", "", "", ""}, &user);
   const bool loaded = TDatabase_File::Load_Database(database, path);
   Session_Flags() = {};
   for (int i = 0; i < database.Count(); ++i) {
-    const TPK3_Datei_Eintrag* pk3 = database.Items(i);
+    const TPK3_Record* pk3 = database.Items(i);
     for (int m = 0; pk3->Maps && m < pk3->Maps->Count(); ++m) {
       if (pk3->Maps->Items(m)->PK3 != pk3) {
         return "a map outside the record it is listed under";
@@ -82,8 +82,7 @@ namespace {
 struct TTree_Database {
   TTree_Database() : Database(TDatabase_Paths{}, &User) {
     for (int p = 0; p < 4; ++p) {
-      TPK3_Datei_Eintrag* pk3 =
-          Add_PK3(Database, "baseq3", "pak" + std::to_string(p) + ".pk3", p != 3);
+      TPK3_Record* pk3 = Add_PK3(Database, "baseq3", "pak" + std::to_string(p) + ".pk3", p != 3);
       pk3->ID = p;
       for (int m = 0; m < 4; ++m) {
         Add_Map(pk3, "map" + std::to_string(p) + std::to_string(m) + ".bsp", {}, m != 2)->ID = m;
@@ -91,7 +90,7 @@ struct TTree_Database {
     }
   }
   TScripted_Interaction User;
-  TPK3_Dateien_Verwaltung Database;
+  TPK3_Record_Store Database;
 };
 
 }  // namespace
@@ -126,9 +125,9 @@ std::string Tree_Input_Fault(const std::string& bytes) {
 }
 
 std::string Bots_Txt_Input_Fault(const std::string& text) {
-  TBot_Liste bots("baseq3");
+  TBot_List bots("baseq3");
   try {
-    Lies_BOTS_TXT_aus_Text(bots, text, "bots.pk3");
+    Read_BOTS_TXT_From_Text(bots, text, "bots.pk3");
   } catch (const TText_Read_Error&) {
     return "";  // a reported read error is a valid outcome
   }
@@ -141,15 +140,15 @@ std::string Bots_Txt_Input_Fault(const std::string& text) {
 }
 
 std::string Arena_Script_Input_Fault(const std::string& text) {
-  for (const TArena_Block& block : Lese_Arena_Bloecke(text)) {
+  for (const TArena_Block& block : Read_Arena_Blocks(text)) {
     if (block.Map.empty() || block.Map.size() > text.size() || block.Type.size() > text.size()) {
       return "a block without a map or larger than the text";
     }
-    const std::uint8_t types = Ermittle_Spieltypen(block.Type);
+    const std::uint8_t types = Determine_Game_Types(block.Type);
     if (types == 0 || types > 63) {
       return "game types outside the six known ones";
     }
-    const std::vector<std::string> bots = Ermittle_Bots(block.Bots);
+    const std::vector<std::string> bots = Determine_Bots(block.Bots);
     if (std::any_of(bots.begin(), bots.end(), [](const std::string& b) { return b.empty(); })) {
       return "an empty bot name";
     }

@@ -19,16 +19,16 @@ T Next_Or(std::deque<T>& queue, T fallback) {
   if (queue.empty()) {
     return fallback;
   }
-  struct Pop_Front {
+  struct TPop_Front {
     std::deque<T>& Queue;
-    ~Pop_Front() { Queue.pop_front(); }
+    ~TPop_Front() { Queue.pop_front(); }
   } pop{queue};
   return std::move(queue.front());
 }
 }  // namespace
 
-Answer TScripted_Interaction::Message(Message_Kind kind, const std::string& text,
-                                      Button_Set buttons) {
+TAnswer TScripted_Interaction::Message(TMessage_Kind kind, const std::string& text,
+                                       TAnswer_Set buttons) {
   Messages.push_back({kind, text, buttons});
   return Next_Or(Answers, Default_Answer(buttons));
 }
@@ -46,13 +46,13 @@ std::unique_ptr<TNotice> TScripted_Interaction::Notice(const std::string& captio
   return std::make_unique<TCounted_Notice>(Open_Notices);
 }
 
-std::optional<std::string> TScripted_Interaction::Choose_File(const File_Request& request) {
+std::optional<std::string> TScripted_Interaction::Choose_File(const TFile_Request& request) {
   File_Requests.push_back(request);
   return Next_Or<std::optional<std::string>>(Files, std::nullopt);
 }
 
 std::optional<std::vector<int>> TScripted_Interaction::Select_Items(
-    const Selection_Request& request) {
+    const TSelection_Request& request) {
   Selection_Requests.push_back(request);
   return Next_Or<std::optional<std::vector<int>>>(Selections, std::nullopt);
 }

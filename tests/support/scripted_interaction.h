@@ -12,42 +12,42 @@
 
 namespace vorlix::testing {
 
-struct Recorded_Message {
-  Message_Kind Kind;
+struct TRecorded_Message {
+  TMessage_Kind Kind;
   std::string Text;
-  Button_Set Buttons;
-  bool operator==(const Recorded_Message&) const = default;
+  TAnswer_Set Buttons;
+  bool operator==(const TRecorded_Message&) const = default;
 };
 
-struct Recorded_Status {
+struct TRecorded_Status {
   int Line;
   std::string Text;
-  bool operator==(const Recorded_Status&) const = default;
+  bool operator==(const TRecorded_Status&) const = default;
 };
 
 class TScripted_Interaction : public TInteraction {
  public:
-  Answer Message(Message_Kind kind, const std::string& text, Button_Set buttons) override;
+  TAnswer Message(TMessage_Kind kind, const std::string& text, TAnswer_Set buttons) override;
   void Status_Line(int line, const std::string& text) override;
   std::unique_ptr<TNotice> Notice(const std::string& caption, const std::string& text) override;
-  std::optional<std::string> Choose_File(const File_Request& request) override;
-  std::optional<std::vector<int>> Select_Items(const Selection_Request& request) override;
+  std::optional<std::string> Choose_File(const TFile_Request& request) override;
+  std::optional<std::vector<int>> Select_Items(const TSelection_Request& request) override;
   std::optional<std::string> Specify_Arena_Name(const std::string& directory_name,
                                                 const std::optional<std::string>& preset) override;
 
   // Queued answers, used in order.
-  std::deque<Answer> Answers;
+  std::deque<TAnswer> Answers;
   std::deque<std::optional<std::string>> Files;
   std::deque<std::optional<std::vector<int>>> Selections;
   std::deque<std::optional<std::string>> Names;
 
   // What happened, in order.
-  std::vector<Recorded_Message> Messages;
-  std::vector<Recorded_Status> Status;
+  std::vector<TRecorded_Message> Messages;
+  std::vector<TRecorded_Status> Status;
   std::vector<std::pair<std::string, std::string>> Notices;  // caption, text
   int Open_Notices = 0;
-  std::vector<File_Request> File_Requests;
-  std::vector<Selection_Request> Selection_Requests;
+  std::vector<TFile_Request> File_Requests;
+  std::vector<TSelection_Request> Selection_Requests;
   std::vector<std::string> Name_Requests;
   // The current text of each status line (index 1 to 3).
   std::string Lines[4];

@@ -18,7 +18,7 @@ class TGui_Notice : public TNotice {
   explicit TGui_Notice(std::unique_ptr<QWidget> window) : Window_(std::move(window)) {
     Window_->show();
     Window_->raise();
-    Sofort_zeichnen(Window_.get());
+    Paint_Now(Window_.get());
   }
   ~TGui_Notice() override { Window_->hide(); }
 
@@ -32,11 +32,11 @@ std::string To_Bytes(const QString& text) {
 
 }  // namespace
 
-TGui_Interaction::TGui_Interaction(TForm_Startbildschirm* splash) : Splash_(splash) {
+TGui_Interaction::TGui_Interaction(TForm_Splash_Screen* splash) : Splash_(splash) {
   Last_Paint_.start();
 }
 
-QString TGui_Interaction::Anzeigetext(const std::string& text) {
+QString TGui_Interaction::Display_Text(const std::string& text) {
   QString shown = QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   shown.replace(QChar('\r'), QChar('\n'));
@@ -47,38 +47,39 @@ QWidget* TGui_Interaction::Parent_Window() const {
   return (Owner_ != nullptr && Owner_->isVisible()) ? Owner_.data() : nullptr;
 }
 
-Answer TGui_Interaction::Message(Message_Kind kind, const std::string& text, Button_Set buttons) {
+TAnswer TGui_Interaction::Message(TMessage_Kind kind, const std::string& text,
+                                  TAnswer_Set buttons) {
   QMessageBox::Icon icon = QMessageBox::Critical;
   QString caption = QStringLiteral("Error");
   switch (kind) {
-    case Message_Kind::Error:
+    case TMessage_Kind::Error:
       break;
-    case Message_Kind::Information:
+    case TMessage_Kind::Information:
       icon = QMessageBox::Information;
       caption = QStringLiteral("Information");
       break;
-    case Message_Kind::Confirmation:
+    case TMessage_Kind::Confirmation:
       icon = QMessageBox::Question;
       caption = QStringLiteral("Confirm");
       break;
-    case Message_Kind::Warning:
+    case TMessage_Kind::Warning:
       icon = QMessageBox::Warning;
       caption = QStringLiteral("Warning");
       break;
   }
-  QMessageBox box(icon, caption, Anzeigetext(text), QMessageBox::NoButton, Parent_Window());
+  QMessageBox box(icon, caption, Display_Text(text), QMessageBox::NoButton, Parent_Window());
   switch (buttons) {
-    case Button_Set::OK:
+    case TAnswer_Set::OK:
       box.setStandardButtons(QMessageBox::Ok);
       box.setDefaultButton(QMessageBox::Ok);
       box.setEscapeButton(QMessageBox::Ok);
       break;
-    case Button_Set::Cancel:
+    case TAnswer_Set::Cancel:
       box.setStandardButtons(QMessageBox::Cancel);
       box.setDefaultButton(QMessageBox::Cancel);
       box.setEscapeButton(QMessageBox::Cancel);
       break;
-    case Button_Set::Yes_No:
+    case TAnswer_Set::Yes_No:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
       box.setDefaultButton(QMessageBox::Yes);
       box.setEscapeButton(QMessageBox::No);
@@ -87,13 +88,13 @@ Answer TGui_Interaction::Message(Message_Kind kind, const std::string& text, But
   box.exec();
   switch (box.standardButton(box.clickedButton())) {
     case QMessageBox::Ok:
-      return Answer::OK;
+      return TAnswer::OK;
     case QMessageBox::Cancel:
-      return Answer::Cancel;
+      return TAnswer::Cancel;
     case QMessageBox::Yes:
-      return Answer::Yes;
+      return TAnswer::Yes;
     case QMessageBox::No:
-      return Answer::No;
+      return TAnswer::No;
     default:
       return Default_Answer(buttons);
   }
@@ -101,21 +102,20 @@ Answer TGui_Interaction::Message(Message_Kind kind, const std::string& text, But
 
 void TGui_Interaction::Status_Line(int line, const std::string& text) {
   if (Splash_ != nullptr) {
-    Splash_->Setze_Statuszeile(line, Anzeigetext(text));
+    Splash_->Set_Status_Line(line, Display_Text(text));
   }
 }
 
 std::unique_ptr<TNotice> TGui_Interaction::Notice(const std::string& caption,
                                                   const std::string& text) {
-  return std::make_unique<TGui_Notice>(
-      Erzeuge_Wartefenster(Anzeigetext(caption), Anzeigetext(text)));
+  return std::make_unique<TGui_Notice>(Make_Wait_Window(Display_Text(caption), Display_Text(text)));
 }
 
-std::optional<std::string> TGui_Interaction::Choose_File(const File_Request& request) {
+std::optional<std::string> TGui_Interaction::Choose_File(const TFile_Request& request) {
   const QString start =
       QFile::decodeName(platform::Join(request.Initial_Dir, request.Initial_Name).c_str());
-  const QString title = Anzeigetext(request.Title);
-  const QString filter = Anzeigetext(request.Filter);
+  const QString title = Display_Text(request.Title);
+  const QString filter = Display_Text(request.Filter);
   const QString chosen = request.Save
                              ? QFileDialog::getSaveFileName(Parent_Window(), title, start, filter)
                              : QFileDialog::getOpenFileName(Parent_Window(), title, start, filter);
@@ -125,7 +125,7 @@ std::optional<std::string> TGui_Interaction::Choose_File(const File_Request& req
   return To_Bytes(chosen);
 }
 
-std::optional<std::vector<int>> TGui_Interaction::Select_Items(const Selection_Request& request) {
+std::optional<std::vector<int>> TGui_Interaction::Select_Items(const TSelection_Request& request) {
   // Forwarding point: the selection dialogs are connected by the program entry.
   if (Select_Items_Handler) {
     return Select_Items_Handler(request);

@@ -20,30 +20,30 @@ TForm_Main_Vorlix::TForm_Main_Vorlix(TStartup_Options options, QWidget* parent)
   setWindowTitle(QStringLiteral(VORLIX_PRODUCT_NAME " " VORLIX_VERSION));
   setMinimumSize(780, 547);
   resize(780, 547);
-  Zentrieren(this);
+  Centre_On_Screen(this);
   // The commands' hints show here while the pointer rests on a menu item or a button.
   statusBar()->setObjectName(QStringLiteral("StatusBar_Vorlix"));
   statusBar()->setMinimumHeight(statusBar()->fontMetrics().height() + 8);
-  Interaction_.Setze_Besitzer(this);
+  Interaction_.Set_Owner(this);
   TStartup_Steps steps;
-  steps.Load_Toolbar_Images = [this](TMain_State&) {
-    Toolbar_Bilder_ = Bilder_aus_Streifen(Toolbar_Resource, 25);
-    emit Toolbar_Bilder_geladen();
+  steps.Load_Artwork = [this](TMain_State&) {
+    Toolbar_Images_ = Images_From_Strip(Toolbar_Resource, 25);
+    emit Toolbar_Images_Loaded();
   };
   Startup_ = std::make_unique<TStartup>(Interaction_, std::move(steps), std::move(options));
 }
 
 TForm_Main_Vorlix::~TForm_Main_Vorlix() = default;
 
-void TForm_Main_Vorlix::Setze_Startbildschirm(TForm_Startbildschirm* splash) {
+void TForm_Main_Vorlix::Set_Splash_Screen(TForm_Splash_Screen* splash) {
   Splash_ = splash;
-  Interaction_.Setze_Startbildschirm(splash);
+  Interaction_.Set_Splash_Screen(splash);
 }
 
 void TForm_Main_Vorlix::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  if (!Gestartet_ && !event->spontaneous()) {
-    Gestartet_ = true;
+  if (!Started_ && !event->spontaneous()) {
+    Started_ = true;
     FormShow();
   }
 }
@@ -51,17 +51,17 @@ void TForm_Main_Vorlix::showEvent(QShowEvent* event) {
 void TForm_Main_Vorlix::FormShow() {
   const TClock_Reading start = Clock();
   if (Splash_ != nullptr) {
-    Splash_->Zeigen();
+    Splash_->Show_Splash();
   }
   bool dev_comp = false;
-  const Load_Outcome outcome = Startup_->Lade(dev_comp);
-  if (outcome == Load_Outcome::Stop || Session_Flags().Quit_Requested) {
+  const TLoad_Outcome outcome = Startup_->Load(dev_comp);
+  if (outcome == TLoad_Outcome::Stop || Session_Flags().Quit_Requested) {
     // Ends without saving; the event loop stops as soon as it runs.
-    Beenden_ohne_Speichern_ = true;
+    Quit_Without_Saving_ = true;
     QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
     return;
   }
-  if (outcome == Load_Outcome::Aborted) {
+  if (outcome == TLoad_Outcome::Aborted) {
     // The error was shown; the window opens with what was built, the splash stays.
     return;
   }
@@ -72,12 +72,12 @@ void TForm_Main_Vorlix::FormShow() {
     Splash_->hide();
     return;
   }
-  Splash_->Setze_Statuszeile(2, QStringLiteral("Advertising for Tolmarine..."));
-  Warte_auf_Werbung(start, Clock, [] {
+  Splash_->Set_Status_Line(2, QStringLiteral("Advertising for Tolmarine..."));
+  Wait_For_Splash_Time(start, Clock, [] {
     QThread::msleep(20);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   });
-  Splash_->Setze_Statuszeile(2, QString());
+  Splash_->Set_Status_Line(2, QString());
   Splash_->hide();
 }
 
@@ -87,8 +87,8 @@ void TForm_Main_Vorlix::closeEvent(QCloseEvent* event) {
 }
 
 void TForm_Main_Vorlix::FormClose() {
-  if (Gestartet_ && !Beenden_ohne_Speichern_) {
-    Startup_->Schliessen();
+  if (Started_ && !Quit_Without_Saving_) {
+    Startup_->Close();
   }
 }
 

@@ -15,7 +15,7 @@
 
 namespace vorlix::ui {
 
-class TForm_Startbildschirm;
+class TForm_Splash_Screen;
 
 class TForm_Main_Vorlix : public QMainWindow {
   Q_OBJECT
@@ -25,7 +25,7 @@ class TForm_Main_Vorlix : public QMainWindow {
   ~TForm_Main_Vorlix() override;
 
   // The splash window the start-up runs behind (created by the program entry after this one).
-  void Setze_Startbildschirm(TForm_Startbildschirm* splash);
+  void Set_Splash_Screen(TForm_Splash_Screen* splash);
 
   TStartup& Startup() { return *Startup_; }
   TMain_State& State() { return Startup_->State(); }
@@ -35,21 +35,21 @@ class TForm_Main_Vorlix : public QMainWindow {
 
   // Places the browser's widgets; toolbars and menus go through QMainWindow's addToolBar and
   // menuBar.
-  void Setze_Hauptbereich(QWidget* widget) { setCentralWidget(widget); }
+  void Set_Main_Area(QWidget* widget) { setCentralWidget(widget); }
 
   // The toolbar pictures cut from "TOOLBAR" by the last start-up (nine 25 x 25 images).
-  const QList<QPixmap>& Toolbar_Bilder() const { return Toolbar_Bilder_; }
+  const QList<QPixmap>& Toolbar_Images() const { return Toolbar_Images_; }
 
   // True when the start-up said that the program must not run: the program entry ends without
   // running the event loop, and nothing is saved.
-  bool Beenden_ohne_Speichern() const { return Beenden_ohne_Speichern_; }
+  bool Quit_Without_Saving() const { return Quit_Without_Saving_; }
 
   // The clock the splash window's three-second rule reads (tests replace it).
   std::function<TClock_Reading()> Clock = Read_Local_Clock;
 
  signals:
   // The toolbar pictures were (re)loaded by the start-up.
-  void Toolbar_Bilder_geladen();
+  void Toolbar_Images_Loaded();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -61,10 +61,10 @@ class TForm_Main_Vorlix : public QMainWindow {
 
   TGui_Interaction Interaction_;
   std::unique_ptr<TStartup> Startup_;
-  TForm_Startbildschirm* Splash_ = nullptr;
-  QList<QPixmap> Toolbar_Bilder_;
-  bool Gestartet_ = false;
-  bool Beenden_ohne_Speichern_ = false;
+  TForm_Splash_Screen* Splash_ = nullptr;
+  QList<QPixmap> Toolbar_Images_;
+  bool Started_ = false;
+  bool Quit_Without_Saving_ = false;
 };
 
 }  // namespace vorlix::ui

@@ -67,12 +67,13 @@ class TClose_Watch : public QObject {
 
 TProgram_Windows::TProgram_Windows(TForm_Main_Vorlix& main_window) : Main_(main_window) {
   Browser_ = new TBrowser_View(&main_window);
-  Main_.Setze_Hauptbereich(Browser_);
+  Main_.Set_Main_Area(Browser_);
   Browser_->Install_Commands(&main_window);
-  Browser_->Search_Bar()->Set_Game_Index_Source([this]() { return Game_Index_aus(Main_.State()); });
+  Browser_->Search_Bar()->Set_Game_Index_Source(
+      [this]() { return Loaded_Game_Index(Main_.State()); });
 
   auto& interaction = Main_.Interaction();
-  interaction.Select_Items_Handler = [this](const Selection_Request& request) {
+  interaction.Select_Items_Handler = [this](const TSelection_Request& request) {
     return Run_Selection(Dialog(Select_MOD_), Dialog(Arena_Selection_), request);
   };
   interaction.Specify_Arena_Name_Handler = [this](const std::string& directory,
@@ -82,33 +83,33 @@ TProgram_Windows::TProgram_Windows(TForm_Main_Vorlix& main_window) : Main_(main_
   Wire_Steps();
   Wire_Commands();
   Wire_Server_Commands();
-  QObject::connect(&Main_, &TForm_Main_Vorlix::Toolbar_Bilder_geladen, &Main_,
+  QObject::connect(&Main_, &TForm_Main_Vorlix::Toolbar_Images_Loaded, &Main_,
                    [this]() { Apply_Pictures(); });
 }
 
 void TProgram_Windows::Apply_Pictures() {
   // The artwork strips hold their pictures in their own order; each command takes its own.
-  const QList<QPixmap>& toolbar = Main_.Toolbar_Bilder();
+  const QList<QPixmap>& toolbar = Main_.Toolbar_Images();
   const auto picture = [&toolbar](int index) {
     return index < toolbar.size() ? QIcon(toolbar[index]) : QIcon();
   };
-  Browser_->Commands()->Set_Icon(Main_Command::Launch_Map, picture(Bild_Map_starten));
-  Browser_->Commands()->Set_Icon(Main_Command::Map_Properties, picture(Bild_Map_Eigenschaften));
-  Browser_->Commands()->Set_Icon(Main_Command::Create_Arena_File,
-                                 picture(Bild_Arena_File_erstellen));
-  Browser_->Commands()->Set_Icon(Main_Command::Import_Arena_File,
-                                 picture(Bild_Arena_File_importieren));
-  Browser_->Commands()->Set_Icon(Main_Command::Activate_Arena_File,
-                                 picture(Bild_Arena_File_aktivieren));
-  Browser_->Commands()->Set_Icon(Main_Command::Remove_Arena_File,
-                                 picture(Bild_Arena_File_entfernen));
-  Browser_->Commands()->Set_Icon(Main_Command::Exit, picture(Bild_Loeschen));
-  Browser_->Commands()->Set_Icon(Main_Command::Info, picture(Bild_Info));
-  Browser_->Commands()->Set_Icon(Main_Command::Print, QIcon(Drucker_Bild(false)));
-  Browser_->Commands()->Set_Icon(Main_Command::Printer_Setup, QIcon(Drucker_Bild(true)));
-  const QList<QPixmap> tree = Bilder_aus_Streifen(Baum_Resource, 16);
-  if (tree.size() > Bild_Map) {
-    Browser_->Set_Tree_Icons(QIcon(tree[Bild_Map]), QIcon(tree[Bild_Gruppe]));
+  Browser_->Commands()->Set_Icon(TMain_Command::Launch_Map, picture(Image_Launch_Map));
+  Browser_->Commands()->Set_Icon(TMain_Command::Map_Properties, picture(Image_Map_Properties));
+  Browser_->Commands()->Set_Icon(TMain_Command::Create_Arena_File,
+                                 picture(Image_Create_Arena_File));
+  Browser_->Commands()->Set_Icon(TMain_Command::Import_Arena_File,
+                                 picture(Image_Import_Arena_File));
+  Browser_->Commands()->Set_Icon(TMain_Command::Activate_Arena_File,
+                                 picture(Image_Activate_Arena_File));
+  Browser_->Commands()->Set_Icon(TMain_Command::Remove_Arena_File,
+                                 picture(Image_Remove_Arena_File));
+  Browser_->Commands()->Set_Icon(TMain_Command::Exit, picture(Image_Delete));
+  Browser_->Commands()->Set_Icon(TMain_Command::Info, picture(Image_Info));
+  Browser_->Commands()->Set_Icon(TMain_Command::Print, QIcon(Printer_Image(false)));
+  Browser_->Commands()->Set_Icon(TMain_Command::Printer_Setup, QIcon(Printer_Image(true)));
+  const QList<QPixmap> tree = Images_From_Strip(Tree_Resource, 16);
+  if (tree.size() > Image_Map) {
+    Browser_->Set_Tree_Icons(QIcon(tree[Image_Map]), QIcon(tree[Image_Group]));
   }
 }
 
@@ -117,7 +118,7 @@ TProgram_Windows::~TProgram_Windows() = default;
 void TProgram_Windows::Wire_Steps() {
   TInteraction& ui = Main_.Interaction();
   TStartup_Steps& steps = Main_.Steps();
-  Setze_Programmschritte(steps, ui);
+  Set_Program_Steps(steps, ui);
   // The views refer to the records the MOD list step is about to replace.
   steps.Build_MOD_List = [this, build = steps.Build_MOD_List](TMain_State& state) {
     Browser_->Clear();
@@ -127,44 +128,43 @@ void TProgram_Windows::Wire_Steps() {
   };
   steps.Fill_List = [this, &ui](TMain_State& state) {
     TBrowser_Context context;
-    context.Database = state.PK3_Datenbank.get();
-    context.Mods = state.MOD_Liste.get();
+    context.Database = state.PK3_Database.get();
+    context.Mods = state.MOD_List.get();
     context.Interaction = &ui;
     context.Program_Dir = state.Program_Dir;
     context.Levelshots_Dir = state.Levelshots_Dir;
     context.Gfx_Dir = state.GFX_Dir;
     Browser_->Set_Context(context);
-    if (state.PK3_Datenbank && state.MOD_Liste) {
-      Browser_->Lade_ListView_Maps();
+    if (state.PK3_Database && state.MOD_List) {
+      Browser_->Load_Maps_List();
     }
     // The list's tooltips name an archive that overrides a map's own, read when first wanted.
     Browser_->List_Model()->Set_Game_Index_Source(
-        [this]() { return Game_Index_aus(Main_.State()); });
+        [this]() { return Loaded_Game_Index(Main_.State()); });
   };
   auto* game_dir = new QLabel(&Main_);
   game_dir->setObjectName(QStringLiteral("Label_Game_Directory"));
   Main_.statusBar()->addPermanentWidget(game_dir);
   steps.Load_Tree = [this, game_dir](TMain_State& state) {
     game_dir->setText(To_QString(state.Game_Dir));
-    if (!state.PK3_Datenbank) {
+    if (!state.PK3_Database) {
       return true;
     }
-    return Browser_->Initialisiere_TreeView_Maps(Take_Tree_Read_Ahead(state));
+    return Browser_->Initialise_Maps_Tree(Take_Tree_Read_Ahead(state));
   };
   steps.Save_Tree = [this](TMain_State& state) {
-    return !state.PK3_Datenbank || Browser_->TreeView_Maps_Speichern();
+    return !state.PK3_Database || Browser_->Save_Tree_File();
   };
 }
 
 void TProgram_Windows::Apply_Arena_Availability() {
   const TMain_State& state = Main_.State();
-  if (!state.MOD_Liste) {
+  if (!state.MOD_List) {
     return;
   }
   Browser_->Commands()->Set_Arena_Counts(
-      Ermittle_Anzahl_MODs_mit_Vorlix_Arena_File(state.Game_Dir, state.MOD_Liste->Names()),
-      Maximale_Anzahl_Arena_Files_in_allen_Verzeichnissen(state.Game_Dir,
-                                                          state.MOD_Liste->Names()));
+      Count_MODs_With_Vorlix_Arena_File(state.Game_Dir, state.MOD_List->Names()),
+      Most_Arena_Files_In_Any_Directory(state.Game_Dir, state.MOD_List->Names()));
 }
 
 template <typename Form>
@@ -187,21 +187,21 @@ TForm_Map_Properties& TProgram_Windows::Properties() {
 }
 
 TProperties_Context TProgram_Windows::Properties_Context() const {
-  return Properties_Kontext_aus(Main_.State(), Main_.Interaction(), QLocale::system());
+  return Properties_Context_Of(Main_.State(), Main_.Interaction(), QLocale::system());
 }
 
-void TProgram_Windows::Open_Map_Properties(TMAP_Datei_Eintrag* map) {
+void TProgram_Windows::Open_Map_Properties(TMap_Record* map) {
   while (map != nullptr && map->PK3 != nullptr) {
     Edited_Map_ = map;
     Archive_Deleted_ = false;
-    const Dialog_Result result = Show_Map_Properties(Properties(), Properties_Context(), map);
+    const TDialog_Result result = Show_Map_Properties(Properties(), Properties_Context(), map);
     Edited_Map_ = nullptr;
     if (Archive_Deleted_) {
       // Its maps are gone from the installation: the views show it as it now is.
       Reload();
       return;
     }
-    if (result != Dialog_Result::Retry) {
+    if (result != TDialog_Result::Retry) {
       return;
     }
     const std::int32_t pk3_id = map->PK3->ID;
@@ -210,7 +210,7 @@ void TProgram_Windows::Open_Map_Properties(TMAP_Datei_Eintrag* map) {
       return;
     }
     const TMain_State& state = Main_.State();
-    map = state.PK3_Datenbank ? state.PK3_Datenbank->Find_Map(pk3_id, map_id) : nullptr;
+    map = state.PK3_Database ? state.PK3_Database->Find_Map(pk3_id, map_id) : nullptr;
     if (map != nullptr) {
       Browser_->Select_Map(pk3_id, map_id);
     }
@@ -219,26 +219,26 @@ void TProgram_Windows::Open_Map_Properties(TMAP_Datei_Eintrag* map) {
 
 void TProgram_Windows::Rename_Edited_PK3() {
   TMain_State& state = Main_.State();
-  if (Edited_Map_ == nullptr || Edited_Map_->PK3 == nullptr || !state.PK3_Datenbank) {
+  if (Edited_Map_ == nullptr || Edited_Map_->PK3 == nullptr || !state.PK3_Database) {
     return;
   }
-  const TPK3_Aktion_Ergebnis result = PK3_umbenennen(
-      state.PK3_Datenbank->Paths(), *Edited_Map_->PK3, Edited_Map_->ID, Main_.Interaction());
+  const TPK3_Action_Result result = Rename_PK3_File(state.PK3_Database->Paths(), *Edited_Map_->PK3,
+                                                    Edited_Map_->ID, Main_.Interaction());
   if (result.Reload_Needed()) {
-    Properties().End_With(Dialog_Result::Retry);
+    Properties().End_With(TDialog_Result::Retry);
   }
 }
 
 void TProgram_Windows::Delete_Edited_PK3() {
   TMain_State& state = Main_.State();
-  if (Edited_Map_ == nullptr || Edited_Map_->PK3 == nullptr || !state.PK3_Datenbank) {
+  if (Edited_Map_ == nullptr || Edited_Map_->PK3 == nullptr || !state.PK3_Database) {
     return;
   }
-  const TPK3_Aktion_Ergebnis result = PK3_loeschen(state.PK3_Datenbank->Paths(), *Edited_Map_->PK3,
-                                                   Edited_Map_->ID, Main_.Interaction());
-  if (result.Aktion == PK3_Aktion::Geloescht) {
+  const TPK3_Action_Result result = Delete_PK3_File(state.PK3_Database->Paths(), *Edited_Map_->PK3,
+                                                    Edited_Map_->ID, Main_.Interaction());
+  if (result.Action == TPK3_Action::Deleted) {
     Archive_Deleted_ = true;
-    Properties().End_With(Dialog_Result::OK);
+    Properties().End_With(TDialog_Result::OK);
   }
 }
 
@@ -248,12 +248,12 @@ bool TProgram_Windows::Reload() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   // What an interrupted start-up built never replaces the stored files.
   if (!Session_Flags().Suppress_Saving) {
-    startup.Speichere_Einstellungen();
+    startup.Save_Settings();
   }
   bool dev_comp = false;
-  const Load_Outcome outcome = startup.Lade(dev_comp);
+  const TLoad_Outcome outcome = startup.Load(dev_comp);
   QApplication::restoreOverrideCursor();
-  if (outcome == Load_Outcome::Stop || Session_Flags().Quit_Requested) {
+  if (outcome == TLoad_Outcome::Stop || Session_Flags().Quit_Requested) {
     // As at the first start: the program ends and writes nothing.
     Session_Flags().Suppress_Saving = true;
     Main_.close();
@@ -265,13 +265,13 @@ bool TProgram_Windows::Reload() {
 
 void TProgram_Windows::Wire_Commands() {
   QObject::connect(
-      Browser_, &TBrowser_View::Launch_Map_Requested, &Main_, [this](TMAP_Datei_Eintrag* map) {
-        if (map != nullptr && Starte_Map(Properties(), Properties_Context(), map, Exec_File_)) {
+      Browser_, &TBrowser_View::Launch_Map_Requested, &Main_, [this](TMap_Record* map) {
+        if (map != nullptr && Start_Map(Properties(), Properties_Context(), map, Exec_File_)) {
           Main_.close();
         }
       });
   QObject::connect(Browser_, &TBrowser_View::Map_Properties_Requested, &Main_,
-                   [this](TMAP_Datei_Eintrag* map) { Open_Map_Properties(map); });
+                   [this](TMap_Record* map) { Open_Map_Properties(map); });
   QObject::connect(
       Browser_, &TBrowser_View::Group_Properties_Requested, &Main_, [this](TMaps_Tree_Node* group) {
         if (group != nullptr) {
@@ -280,7 +280,7 @@ void TProgram_Windows::Wire_Commands() {
       });
   QObject::connect(
       Browser_, &TBrowser_View::Create_Arena_File_Requested, &Main_,
-      [this](TMaps_Tree_Node* group) { Run_Arena_Command(Arena_Modus::Erzeugen, group); });
+      [this](TMaps_Tree_Node* group) { Run_Arena_Command(TArena_Mode::Create, group); });
   QObject::connect(Browser_, &TBrowser_View::Activate_Arena_File_Requested, &Main_,
                    [this]() { ToolButton_Activate_Arena_FileClick(); });
   QObject::connect(Browser_, &TBrowser_View::Remove_Arena_File_Requested, &Main_,
@@ -295,31 +295,30 @@ void TProgram_Windows::Wire_Commands() {
                    [this]() { MenuItem_ReloadClick(); });
 }
 
-void TProgram_Windows::Run_Arena_Command(Arena_Modus mode, const TMaps_Tree_Node* group) {
-  TArena_Zweig branch;
+void TProgram_Windows::Run_Arena_Command(TArena_Mode mode, const TMaps_Tree_Node* group) {
+  TArena_Branch branch;
   if (group != nullptr) {
     branch.Group_Name = group->Text;
     branch.Maps = Maps_Of_Group(*group);
   }
-  const TArena_Verfuegbarkeit available =
-      Process_Arena_File(mode, Arena_Umgebung_aus(Main_.State()), branch, Main_.Interaction());
+  const TArena_Availability available =
+      Process_Arena_File(mode, Arena_Environment_Of(Main_.State()), branch, Main_.Interaction());
   (void)available;
   Apply_Arena_Availability();
 }
 
 void TProgram_Windows::ToolButton_Activate_Arena_FileClick() {
-  Run_Arena_Command(Arena_Modus::Aktivieren, nullptr);
+  Run_Arena_Command(TArena_Mode::Activate, nullptr);
 }
 
 void TProgram_Windows::ToolButton_Remove_Arena_FileClick() {
-  Run_Arena_Command(Arena_Modus::Entfernen, nullptr);
+  Run_Arena_Command(TArena_Mode::Remove, nullptr);
 }
 
 void TProgram_Windows::ToolButton_Import_Arena_FileClick() {
   TMain_State& state = Main_.State();
-  if (state.PK3_Datenbank) {
-    Importiere_Arena_File(state.Game_Dir, state.Temp_Dir, *state.PK3_Datenbank,
-                          Main_.Interaction());
+  if (state.PK3_Database) {
+    Run_Arena_Import(state.Game_Dir, state.Temp_Dir, *state.PK3_Database, Main_.Interaction());
   }
 }
 
@@ -353,7 +352,7 @@ void TProgram_Windows::Wire_Server_Commands() {
   Stop_Server_Action_->setStatusTip(Stop_Server_Action_->toolTip());
   Stop_Server_Action_->setIcon(Main_.style()->standardIcon(QStyle::SP_MediaStop));
   // After the arena commands, before printing, in the menu and the toolbar alike.
-  QAction* print = Browser_->Commands()->Command(Main_Command::Print);
+  QAction* print = Browser_->Commands()->Command(TMain_Command::Print);
   QMenu* vorlix = Main_.menuBar()->findChild<QMenu*>(QStringLiteral("Menu_Vorlix"));
   for (QWidget* bar :
        {static_cast<QWidget*>(vorlix), static_cast<QWidget*>(Browser_->Commands()->Tool_Bar())}) {
@@ -395,26 +394,26 @@ void TProgram_Windows::Wire_Server_Commands() {
 
 void TProgram_Windows::Update_Server_Commands() {
   Host_Server_Action_->setEnabled(Host_Server_Available(Browser_->Tree().Selected()) &&
-                                  Main_.State().MOD_Liste != nullptr);
+                                  Main_.State().MOD_List != nullptr);
   Stop_Server_Action_->setEnabled(Server_.Running());
 }
 
 void TProgram_Windows::MenuItem_HostServerClick() {
   const TMaps_Tree_Node* group = Browser_->Tree().Selected();
   const TMain_State& state = Main_.State();
-  if (!Host_Server_Available(group) || !state.MOD_Liste) {
+  if (!Host_Server_Available(group) || !state.MOD_List) {
     return;
   }
   if (!Host_Server_) {
     Host_Server_ = std::make_unique<TForm_Host_Server>(&Main_);
-    Host_Server_->Set_Game_Facts_Source([this](const std::vector<const TMAP_Datei_Eintrag*>& maps)
+    Host_Server_->Set_Game_Facts_Source([this](const std::vector<const TMap_Record*>& maps)
                                             -> std::shared_ptr<const TMap_Game_Facts> {
-      const std::shared_ptr<const TGame_Index> index = Game_Index_aus(Main_.State());
+      const std::shared_ptr<const TGame_Index> index = Loaded_Game_Index(Main_.State());
       return index ? std::make_shared<const TMap_Game_Facts>(*index, maps) : nullptr;
     });
   }
   const TServer_Process started =
-      Host_Server_For_Group(*Host_Server_, *group, state.MOD_Liste->Names(), state.Game_Dir,
+      Host_Server_For_Group(*Host_Server_, *group, state.MOD_List->Names(), state.Game_Dir,
                             Exec_File_, Main_.Interaction());
   if (started.Pid != 0) {
     Server_ = started;
@@ -428,21 +427,21 @@ void TProgram_Windows::MenuItem_StopServerClick() {
   Server_ = {};
   Update_Server_Commands();
   Main_.Interaction().Message(
-      Message_Kind::Information,
+      TMessage_Kind::Information,
       stopped ? "The server with the process ID " + std::to_string(pid) + " was stopped."
               : "The server with the process ID " + std::to_string(pid) + " had already ended.",
-      Button_Set::OK);
+      TAnswer_Set::OK);
 }
 
 void TProgram_Windows::Tell_Server_Keeps_Running() {
   if (!Server_.Running()) {
     return;
   }
-  Main_.Interaction().Message(Message_Kind::Information,
+  Main_.Interaction().Message(TMessage_Kind::Information,
                               "The server with the process ID " + std::to_string(Server_.Pid) +
                                   " keeps running after Vorlix closes. End it with: kill " +
                                   std::to_string(Server_.Pid),
-                              Button_Set::OK);
+                              TAnswer_Set::OK);
 }
 
 }  // namespace vorlix::ui

@@ -18,7 +18,7 @@ class TForm_Arena_File_Selection;
 class TForm_Arena_File_Specify_Name;
 class TForm_Info_Dialog;
 class TForm_Host_Server;
-class TMAP_Datei_Eintrag;
+class TMap_Record;
 class TMaps_Tree_Node;
 }  // namespace vorlix
 
@@ -41,7 +41,7 @@ class TProgram_Windows {
   void Wire_Commands();
   // Creates, activates or removes arena files (the group only for creation), then sets the
   // arena commands' availability from the disk.
-  void Run_Arena_Command(Arena_Modus mode, const TMaps_Tree_Node* group);
+  void Run_Arena_Command(TArena_Mode mode, const TMaps_Tree_Node* group);
   void ToolButton_Activate_Arena_FileClick();
   void ToolButton_Remove_Arena_FileClick();
   void ToolButton_Import_Arena_FileClick();
@@ -58,7 +58,7 @@ class TProgram_Windows {
   TForm_Map_Properties& Properties();
   // The properties of one map; after a rename of its archive the whole start-up runs again and
   // the dialog opens anew for the same map, found by its pair of IDs.
-  void Open_Map_Properties(TMAP_Datei_Eintrag* map);
+  void Open_Map_Properties(TMap_Record* map);
   void Rename_Edited_PK3();
   void Delete_Edited_PK3();
   // Saves and runs the start-up again (F5, and after a rename or delete of an archive); the
@@ -81,13 +81,13 @@ class TProgram_Windows {
   std::unique_ptr<TForm_Arena_File_Selection> Arena_Selection_;
   std::unique_ptr<TForm_Arena_File_Specify_Name> Arena_Name_;
   std::unique_ptr<TForm_Host_Server> Host_Server_;
-  TExecFile Exec_File_;
+  TExec_File Exec_File_;
   TServer_Process Server_;
   QAction* Host_Server_Action_ = nullptr;
   QAction* Stop_Server_Action_ = nullptr;
-  QObject* Close_Watch_ = nullptr;            // owned by the main window
-  TMAP_Datei_Eintrag* Edited_Map_ = nullptr;  // the map the properties dialog shows
-  bool Archive_Deleted_ = false;              // the dialog ended after a delete of its archive
+  QObject* Close_Watch_ = nullptr;     // owned by the main window
+  TMap_Record* Edited_Map_ = nullptr;  // the map the properties dialog shows
+  bool Archive_Deleted_ = false;       // the dialog ended after a delete of its archive
 };
 
 }  // namespace vorlix::ui

@@ -33,7 +33,7 @@ QLabel* Make_Status_Label(QWidget* parent, int top) {
 
 }  // namespace
 
-void Zentrieren(QWidget* window) {
+void Centre_On_Screen(QWidget* window) {
   QScreen* screen =
       window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
   if (screen == nullptr) {
@@ -44,52 +44,52 @@ void Zentrieren(QWidget* window) {
                area.y() + (area.height() - window->height()) / 2);
 }
 
-void Sofort_zeichnen(QWidget* window) {
+void Paint_Now(QWidget* window) {
   // Let the window system map and expose the window; user input stays queued.
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   window->repaint();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-TForm_Startbildschirm::TForm_Startbildschirm(QWidget* parent) : QWidget(parent, Splash_Screen) {
+TForm_Splash_Screen::TForm_Splash_Screen(QWidget* parent) : QWidget(parent, Splash_Screen) {
   setObjectName(QStringLiteral("Form_Startbildschirm"));
   setWindowTitle(QStringLiteral("Loading..."));
   setFixedSize(256, 256);
-  Ressourcen_laden();
+  Load_Resources();
   Image_Logo_Vorlix = new QLabel(this);
   Image_Logo_Vorlix->setObjectName(QStringLiteral("Image_Logo_Vorlix"));
   Image_Logo_Vorlix->setGeometry(0, 0, 256, 256);
   Image_Logo_Vorlix->setPixmap(QPixmap(Logo_Resource));
-  Label_Statusinfo_1 = Make_Status_Label(this, 195);
-  Label_Statusinfo_1->setObjectName(QStringLiteral("Label_Statusinfo_1"));
-  Label_Statusinfo_2 = Make_Status_Label(this, 225);
-  Label_Statusinfo_2->setObjectName(QStringLiteral("Label_Statusinfo_2"));
-  Label_Statusinfo_3 = Make_Status_Label(this, 237);
-  Label_Statusinfo_3->setObjectName(QStringLiteral("Label_Statusinfo_3"));
-  Zentrieren(this);
+  Label_Status_Info_1 = Make_Status_Label(this, 195);
+  Label_Status_Info_1->setObjectName(QStringLiteral("Label_Statusinfo_1"));
+  Label_Status_Info_2 = Make_Status_Label(this, 225);
+  Label_Status_Info_2->setObjectName(QStringLiteral("Label_Statusinfo_2"));
+  Label_Status_Info_3 = Make_Status_Label(this, 237);
+  Label_Status_Info_3->setObjectName(QStringLiteral("Label_Statusinfo_3"));
+  Centre_On_Screen(this);
 }
 
-void TForm_Startbildschirm::Zeigen() {
-  Zentrieren(this);
+void TForm_Splash_Screen::Show_Splash() {
+  Centre_On_Screen(this);
   show();
   raise();
-  Sofort_zeichnen(this);
+  Paint_Now(this);
 }
 
-QLabel* TForm_Startbildschirm::Line(int line) const {
+QLabel* TForm_Splash_Screen::Line(int line) const {
   switch (line) {
     case 1:
-      return Label_Statusinfo_1;
+      return Label_Status_Info_1;
     case 2:
-      return Label_Statusinfo_2;
+      return Label_Status_Info_2;
     case 3:
-      return Label_Statusinfo_3;
+      return Label_Status_Info_3;
     default:
       return nullptr;
   }
 }
 
-void TForm_Startbildschirm::Setze_Statuszeile(int line, const QString& text) {
+void TForm_Splash_Screen::Set_Status_Line(int line, const QString& text) {
   QLabel* label = Line(line);
   if (label == nullptr) {
     return;
@@ -98,12 +98,12 @@ void TForm_Startbildschirm::Setze_Statuszeile(int line, const QString& text) {
   label->repaint();
 }
 
-QString TForm_Startbildschirm::Statuszeile(int line) const {
+QString TForm_Splash_Screen::Status_Line_Text(int line) const {
   const QLabel* label = Line(line);
   return label != nullptr ? label->text() : QString();
 }
 
-std::unique_ptr<QWidget> Erzeuge_Wartefenster(const QString& caption, const QString& text) {
+std::unique_ptr<QWidget> Make_Wait_Window(const QString& caption, const QString& text) {
   auto window = std::make_unique<QWidget>(nullptr, Fixed_Window_Without_Buttons);
   window->setWindowTitle(caption);
   auto* label = new QLabel(text, window.get());
@@ -114,7 +114,7 @@ std::unique_ptr<QWidget> Erzeuge_Wartefenster(const QString& caption, const QStr
   const int height = label->height() * 4;
   window->setFixedSize(width, height);
   label->move((width - label->width()) / 2, (height - label->height()) / 2);
-  Zentrieren(window.get());
+  Centre_On_Screen(window.get());
   return window;
 }
 

@@ -123,17 +123,17 @@ int main(int argc, char** argv) {
   }
   options.Game_Dir = program_options.Game_Dir;
 
-  vorlix::ui::Ressourcen_laden();
+  vorlix::ui::Load_Resources();
   // Through the pixmap cache: the splash window shows the same picture, decoded once.
   QApplication::setWindowIcon(QIcon(QPixmap(vorlix::ui::Logo_Resource)));
   vorlix::ui::TForm_Main_Vorlix main_window(options);
   main_window.Startup().Read_Ahead(std::move(read_ahead));
-  vorlix::ui::TForm_Startbildschirm splash;
-  main_window.Setze_Startbildschirm(&splash);
+  vorlix::ui::TForm_Splash_Screen splash;
+  main_window.Set_Splash_Screen(&splash);
   vorlix::ui::TProgram_Windows windows(main_window);
 
   main_window.show();
-  if (main_window.Beenden_ohne_Speichern()) {
+  if (main_window.Quit_Without_Saving()) {
     return 1;
   }
   if (quit_after_startup) {

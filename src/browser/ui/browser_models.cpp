@@ -125,7 +125,7 @@ void TMaps_Tree_Model::Refilter() {
   }
 }
 
-void TMaps_Tree_Model::Set_Filter(Map_Filter filter) {
+void TMaps_Tree_Model::Set_Filter(TMap_Filter filter) {
   Begin_Layout();
   Filter_ = std::move(filter);
   Pinned_.clear();
@@ -362,14 +362,14 @@ TUnsorted_List_Model::~TUnsorted_List_Model() {
   }
 }
 
-TMAP_Datei_Eintrag* TUnsorted_List_Model::Map(const QModelIndex& index) const {
+TMap_Record* TUnsorted_List_Model::Map(const QModelIndex& index) const {
   if (!index.isValid() || index.row() >= rowCount()) {
     return nullptr;
   }
   return List_.Item(Item_Row(index.row())).Map;
 }
 
-QModelIndex TUnsorted_List_Model::Index_Of_Map(const TMAP_Datei_Eintrag* map) const {
+QModelIndex TUnsorted_List_Model::Index_Of_Map(const TMap_Record* map) const {
   for (int row = 0; row < rowCount(); ++row) {
     if (List_.Item(Item_Row(row)).Map == map) {
       return createIndex(row, 0);
@@ -392,7 +392,7 @@ void TUnsorted_List_Model::Refilter() {
   }
 }
 
-void TUnsorted_List_Model::Set_Filter(Map_Filter filter) {
+void TUnsorted_List_Model::Set_Filter(TMap_Filter filter) {
   Begin_Layout();
   Filter_ = std::move(filter);
   End_Layout();
@@ -411,8 +411,8 @@ void TUnsorted_List_Model::End_Layout() {
   Refilter();
   // The rows of the maps held by persistent indexes: a few (current item, a selection) are
   // looked up one by one, many are found in one pass over the rows.
-  std::unordered_map<const TMAP_Datei_Eintrag*, int> rows;
-  for (const TMAP_Datei_Eintrag* map : Reorder_Maps_) {
+  std::unordered_map<const TMap_Record*, int> rows;
+  for (const TMap_Record* map : Reorder_Maps_) {
     rows.emplace(map, -1);
   }
   if (rows.size() <= 8) {
@@ -468,7 +468,7 @@ int TUnsorted_List_Model::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : 3;
 }
 
-void TUnsorted_List_Model::Set_Game_Index_Source(Game_Index_Source source) {
+void TUnsorted_List_Model::Set_Game_Index_Source(TGame_Index_Source source) {
   Game_Index_Source_ = std::move(source);
   Game_Index_.reset();
 }

@@ -26,7 +26,7 @@ namespace vorlix {
 class TGame_Index;
 
 // Whether a map is shown while a search is active.
-using Map_Filter = std::function<bool(const TMAP_Datei_Eintrag*)>;
+using TMap_Filter = std::function<bool(const TMap_Record*)>;
 
 class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
   Q_OBJECT
@@ -47,7 +47,7 @@ class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
 
   // Shows only the map entries whose map passes the filter, the groups above them, the top-level
   // groups and the nodes made while filtered; an empty filter shows everything again.
-  void Set_Filter(Map_Filter filter);
+  void Set_Filter(TMap_Filter filter);
   bool Filtered() const { return static_cast<bool>(Filter_); }
 
   QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
@@ -83,7 +83,7 @@ class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
   void End_Layout();
 
   TMaps_Tree& Tree_;
-  Map_Filter Filter_;
+  TMap_Filter Filter_;
   std::unordered_map<const TMaps_Tree_Node*, std::vector<TMaps_Tree_Node*>> Shown_;
   std::unordered_map<const TMaps_Tree_Node*, int> Group_Row_;
   std::unordered_set<const TMaps_Tree_Node*> Pinned_;
@@ -91,7 +91,7 @@ class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
   // change (each search query reads them again; the nodes themselves lie all over the heap).
   struct TCached_Child {
     TMaps_Tree_Node* Node;
-    const TMAP_Datei_Eintrag* Map;
+    const TMap_Record* Map;
     int Group;  // the child's position in Cache_ when it is a group, else -1
   };
   struct TCached_Group {
@@ -117,18 +117,18 @@ class TUnsorted_List_Model : public QAbstractItemModel, public TUnsorted_List_Ob
   ~TUnsorted_List_Model() override;
 
   TUnsorted_Maps_List& List() { return List_; }
-  TMAP_Datei_Eintrag* Map(const QModelIndex& index) const;
+  TMap_Record* Map(const QModelIndex& index) const;
   // The row (column 0) showing the map; invalid when it is not shown.
-  QModelIndex Index_Of_Map(const TMAP_Datei_Eintrag* map) const;
+  QModelIndex Index_Of_Map(const TMap_Record* map) const;
 
   // Shows only the items whose map passes the filter; an empty filter shows every item again.
-  void Set_Filter(Map_Filter filter);
+  void Set_Filter(TMap_Filter filter);
   bool Filtered() const { return static_cast<bool>(Filter_); }
 
   // What the game knows of the archives, asked for at the first tooltip after each setting: a map
   // whose own archive another one overrides says so in its tooltip.
-  using Game_Index_Source = std::function<std::shared_ptr<const TGame_Index>()>;
-  void Set_Game_Index_Source(Game_Index_Source source);
+  using TGame_Index_Source = std::function<std::shared_ptr<const TGame_Index>()>;
+  void Set_Game_Index_Source(TGame_Index_Source source);
 
   QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
   QModelIndex parent(const QModelIndex& child) const override;
@@ -154,11 +154,11 @@ class TUnsorted_List_Model : public QAbstractItemModel, public TUnsorted_List_Ob
   void End_Layout();
 
   TUnsorted_Maps_List& List_;
-  Map_Filter Filter_;
+  TMap_Filter Filter_;
   std::vector<int> Rows_;
-  Game_Index_Source Game_Index_Source_;
+  TGame_Index_Source Game_Index_Source_;
   mutable std::shared_ptr<const TGame_Index> Game_Index_;
-  QList<const TMAP_Datei_Eintrag*> Reorder_Maps_;
+  QList<const TMap_Record*> Reorder_Maps_;
   QModelIndexList Reorder_Old_;
 };
 

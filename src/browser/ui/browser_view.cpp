@@ -55,9 +55,9 @@ TBrowser_View::TBrowser_View(QWidget* parent) : QWidget(parent) {
     return Change_Tree(QStringLiteral("Rename Group"), change);
   };
   List_Model_ = new TUnsorted_List_Model(List_, this);
-  const QList<QPixmap> tree_images = ui::Bilder_aus_Streifen(QStringLiteral(":/BAUM.bmp"), 16);
-  Tree_Model_->Set_Icons(Tree_Icon(tree_images, ui::Bild_Map, false),
-                         Tree_Icon(tree_images, ui::Bild_Gruppe, true));
+  const QList<QPixmap> tree_images = ui::Images_From_Strip(QStringLiteral(":/BAUM.bmp"), 16);
+  Tree_Model_->Set_Icons(Tree_Icon(tree_images, ui::Image_Map, false),
+                         Tree_Icon(tree_images, ui::Image_Group, true));
 
   // The drag data of this browser's views carries its address: another browser's is refused.
   const QByteArray drag_token = QByteArray::number(reinterpret_cast<quintptr>(this));
@@ -141,17 +141,17 @@ void TBrowser_View::Wire_Views() {
 }
 
 void TBrowser_View::Wire_Commands() {
-  const auto on = [this](Main_Command command, auto handler) {
+  const auto on = [this](TMain_Command command, auto handler) {
     connect(Commands_->Command(command), &QAction::triggered, this, handler);
   };
-  on(Main_Command::Launch_Map, [this] { ToolButton_Launch_MapClick(); });
-  on(Main_Command::Map_Properties, [this] { ToolButton_Map_PropertiesClick(); });
-  on(Main_Command::Create_Arena_File, [this] { ToolButton_Create_Arena_FileClick(); });
-  on(Main_Command::Import_Arena_File, [this] { emit Import_Arena_File_Requested(); });
-  on(Main_Command::Activate_Arena_File, [this] { emit Activate_Arena_File_Requested(); });
-  on(Main_Command::Remove_Arena_File, [this] { emit Remove_Arena_File_Requested(); });
-  on(Main_Command::Exit, [this] { emit Exit_Requested(); });
-  on(Main_Command::Info, [this] { emit Info_Requested(); });
+  on(TMain_Command::Launch_Map, [this] { ToolButton_Launch_MapClick(); });
+  on(TMain_Command::Map_Properties, [this] { ToolButton_Map_PropertiesClick(); });
+  on(TMain_Command::Create_Arena_File, [this] { ToolButton_Create_Arena_FileClick(); });
+  on(TMain_Command::Import_Arena_File, [this] { emit Import_Arena_File_Requested(); });
+  on(TMain_Command::Activate_Arena_File, [this] { emit Activate_Arena_File_Requested(); });
+  on(TMain_Command::Remove_Arena_File, [this] { emit Remove_Arena_File_Requested(); });
+  on(TMain_Command::Exit, [this] { emit Exit_Requested(); });
+  on(TMain_Command::Info, [this] { emit Info_Requested(); });
   connect(Commands_->Reload_Action(), &QAction::triggered, this, &TBrowser_View::Reload_Requested);
 }
 
@@ -178,26 +178,25 @@ void TBrowser_View::Clear() {
   List_.Clear();
 }
 
-void TBrowser_View::Lade_ListView_Maps() {
+void TBrowser_View::Load_Maps_List() {
   if (Context_.Database == nullptr || Context_.Mods == nullptr || Context_.Interaction == nullptr) {
     return;
   }
   List_View_->setUpdatesEnabled(false);
-  vorlix::Lade_ListView_Maps(List_, *Context_.Database, *Context_.Mods, *Context_.Interaction);
+  vorlix::Load_Maps_List(List_, *Context_.Database, *Context_.Mods, *Context_.Interaction);
   List_View_->setUpdatesEnabled(true);
   Preview_->Forget_Pending();
   Tree_View_->Clear_Navigation_Keys();
   List_View_->Clear_Navigation_Keys();
 }
 
-bool TBrowser_View::Initialisiere_TreeView_Maps(std::unique_ptr<TTree_File_Reading> read_ahead) {
+bool TBrowser_View::Initialise_Maps_Tree(std::unique_ptr<TTree_File_Reading> read_ahead) {
   if (Context_.Database == nullptr || Context_.Interaction == nullptr) {
     return false;
   }
   Tree_View_->setUpdatesEnabled(false);
-  const bool loaded =
-      vorlix::Initialisiere_TreeView_Maps(Tree_, Context_.Program_Dir, *Context_.Database,
-                                          *Context_.Interaction, std::move(read_ahead));
+  const bool loaded = vorlix::Initialise_Maps_Tree(Tree_, Context_.Program_Dir, *Context_.Database,
+                                                   *Context_.Interaction, std::move(read_ahead));
   Tree_View_->Sync_Selection();
   if (Tree_.Root() != nullptr) {
     Tree_View_->expand(Tree_Model_->Index_Of(Tree_.Root()));
@@ -207,28 +206,28 @@ bool TBrowser_View::Initialisiere_TreeView_Maps(std::unique_ptr<TTree_File_Readi
   return loaded;
 }
 
-bool TBrowser_View::TreeView_Maps_Speichern() {
+bool TBrowser_View::Save_Tree_File() {
   if (Context_.Interaction == nullptr) {
     return false;
   }
-  return Tree_.TreeView_Maps_Speichern(Tree_File_Path(Context_.Program_Dir), *Context_.Interaction);
+  return Tree_.Save_Tree_File(Tree_File_Path(Context_.Program_Dir), *Context_.Interaction);
 }
 
 // ---- selection and availability
 // ---------------------------------------------------------------------
 
-TBrowser_View::Focus_Target TBrowser_View::Focused() const {
+TBrowser_View::TFocus_Target TBrowser_View::Focused() const {
   const QWidget* focus = window()->focusWidget();
   if (focus == nullptr) {
-    return Focus_Target::None;
+    return TFocus_Target::None;
   }
   if (focus == Tree_View_ || Tree_View_->isAncestorOf(focus)) {
-    return Focus_Target::Tree;
+    return TFocus_Target::Tree;
   }
   if (focus == List_View_ || List_View_->isAncestorOf(focus)) {
-    return Focus_Target::List;
+    return TFocus_Target::List;
   }
-  return Focus_Target::None;
+  return TFocus_Target::None;
 }
 
 bool TBrowser_View::Change_Tree(const QString& name, const std::function<bool()>& change) {
@@ -238,21 +237,21 @@ bool TBrowser_View::Change_Tree(const QString& name, const std::function<bool()>
 }
 
 void TBrowser_View::Refresh_Commands() {
-  const Focus_Target target = Focused() != Focus_Target::None ? Focused() : Last_Focus_;
-  if (target == Focus_Target::Tree) {
+  const TFocus_Target target = Focused() != TFocus_Target::None ? Focused() : Last_Focus_;
+  if (target == TFocus_Target::Tree) {
     // The view's current node is the selected one, and is drawn selected.
     if (TMaps_Tree_Node* current = Tree_Model_->Node(Tree_View_->currentIndex())) {
       Tree_.Select(current);
     }
     Tree_View_->Sync_Selection();
     TreeView_MapsEnter();
-  } else if (target == Focus_Target::List) {
+  } else if (target == TFocus_Target::List) {
     ListView_MapsEnter();
   }
 }
 
 bool TBrowser_View::Select_Map(std::int32_t pk3_id, std::int32_t map_id) {
-  const auto shows = [pk3_id, map_id](const TMAP_Datei_Eintrag* map) {
+  const auto shows = [pk3_id, map_id](const TMap_Record* map) {
     return map != nullptr && map->ID == map_id && map->PK3 != nullptr && map->PK3->ID == pk3_id;
   };
   const TMaps_Tree_Node* entry = nullptr;
@@ -294,7 +293,7 @@ void TBrowser_View::TreeView_MapsChange(TMaps_Tree_Node* node) {
     return;
   }
   Commands_->Apply(
-      Selection_Rule(Browser_Event::Tree_Selection_Changed, Tree_View_->Describe(node), false));
+      Selection_Rule(TBrowser_Event::Tree_Selection_Changed, Tree_View_->Describe(node), false));
   if (node->Is_Map_Entry()) {
     Preview_->Schedule(Tree_Model_->Index_Of(node));
   } else {
@@ -303,9 +302,9 @@ void TBrowser_View::TreeView_MapsChange(TMaps_Tree_Node* node) {
 }
 
 void TBrowser_View::TreeView_MapsEnter() {
-  Last_Focus_ = Focus_Target::Tree;
+  Last_Focus_ = TFocus_Target::Tree;
   const TMaps_Tree_Node* node = Tree_.Selected();
-  Commands_->Apply(Selection_Rule(Browser_Event::Tree_Focus, Tree_View_->Describe(node), false));
+  Commands_->Apply(Selection_Rule(TBrowser_Event::Tree_Focus, Tree_View_->Describe(node), false));
   if (node != nullptr && node->Is_Map_Entry()) {
     Preview_->Schedule(Tree_Model_->Index_Of(node));
   }
@@ -313,7 +312,7 @@ void TBrowser_View::TreeView_MapsEnter() {
 
 void TBrowser_View::ListView_MapsSelectItem(bool selected, const QModelIndex& item) {
   Commands_->Apply(Selection_Rule(
-      selected ? Browser_Event::List_Item_Selected : Browser_Event::List_Item_Deselected,
+      selected ? TBrowser_Event::List_Item_Selected : TBrowser_Event::List_Item_Deselected,
       Tree_View_->Describe(Tree_.Selected()), selected));
   if (selected && item.isValid()) {
     Preview_->Schedule(item);
@@ -321,11 +320,11 @@ void TBrowser_View::ListView_MapsSelectItem(bool selected, const QModelIndex& it
 }
 
 void TBrowser_View::ListView_MapsEnter() {
-  Last_Focus_ = Focus_Target::List;
+  Last_Focus_ = TFocus_Target::List;
   QItemSelectionModel* selection = List_View_->selectionModel();
   const bool has_selection = selection->hasSelection();
-  Commands_->Apply(Selection_Rule(Browser_Event::List_Focus, Tree_View_->Describe(Tree_.Selected()),
-                                  has_selection));
+  Commands_->Apply(Selection_Rule(TBrowser_Event::List_Focus,
+                                  Tree_View_->Describe(Tree_.Selected()), has_selection));
   if (has_selection) {
     QModelIndex current = selection->currentIndex();
     if (!current.isValid() || !selection->isRowSelected(current.row())) {
@@ -337,7 +336,7 @@ void TBrowser_View::ListView_MapsEnter() {
 
 void TBrowser_View::ListView_MapsChange() {
   if (!List_View_->selectionModel()->hasSelection()) {
-    Commands_->Apply(Selection_Rule(Browser_Event::List_Changed_Nothing_Selected,
+    Commands_->Apply(Selection_Rule(TBrowser_Event::List_Changed_Nothing_Selected,
                                     Tree_View_->Describe(nullptr), false));
   }
 }
@@ -347,33 +346,33 @@ void TBrowser_View::ListView_MapsChange() {
 
 void TBrowser_View::ToolButton_Launch_MapClick() {
   switch (Focused()) {
-    case Focus_Target::Tree:
+    case TFocus_Target::Tree:
       Tree_View_->TreeView_MapsDblClick();
       break;
-    case Focus_Target::List:
+    case TFocus_Target::List:
       List_View_->ListView_MapsDblClick();
       break;
-    case Focus_Target::None:
+    case TFocus_Target::None:
       break;
   }
 }
 
 void TBrowser_View::ToolButton_Map_PropertiesClick() {
   switch (Focused()) {
-    case Focus_Target::Tree:
+    case TFocus_Target::Tree:
       Tree_View_->Menu_PropertiesClick();
       break;
-    case Focus_Target::List:
+    case TFocus_Target::List:
       List_View_->Menu_PropertiesClick();
       break;
-    case Focus_Target::None:
+    case TFocus_Target::None:
       break;
   }
 }
 
 void TBrowser_View::ToolButton_Create_Arena_FileClick() {
-  if (Focused() == Focus_Target::Tree) {
-    Tree_View_->TreeView_Maps_CreateArenaFileClick();
+  if (Focused() == TFocus_Target::Tree) {
+    Tree_View_->TreeView_Maps_Create_Arena_FileClick();
   }
 }
 

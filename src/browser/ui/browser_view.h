@@ -26,8 +26,8 @@ class QMainWindow;
 namespace vorlix {
 
 class TInteraction;
-class TMOD_Liste;
-class TPK3_Dateien_Verwaltung;
+class TMOD_List;
+class TPK3_Record_Store;
 class TMaps_Tree_Model;
 class TUnsorted_List_Model;
 class TSearch_Bar;
@@ -35,8 +35,8 @@ class TTree_History;
 
 // What the browser works with; replaced whenever the settings are loaded again.
 struct TBrowser_Context {
-  TPK3_Dateien_Verwaltung* Database = nullptr;
-  TMOD_Liste* Mods = nullptr;
+  TPK3_Record_Store* Database = nullptr;
+  TMOD_List* Mods = nullptr;
   TInteraction* Interaction = nullptr;
   std::string Program_Dir;
   std::string Levelshots_Dir;
@@ -53,12 +53,12 @@ class TBrowser_View : public QWidget {
   const TBrowser_Context& Context() const { return Context_; }
 
   // Start-up step 6: fills the unsorted list (with screen updates suspended).
-  void Lade_ListView_Maps();
+  void Load_Maps_List();
   // Start-up step 9: the tree with its root group, loaded from mapstree.dat when there is one.
   // (`read_ahead`: the tree file as read on another thread against the same records.)
-  bool Initialisiere_TreeView_Maps(std::unique_ptr<TTree_File_Reading> read_ahead = nullptr);
+  bool Initialise_Maps_Tree(std::unique_ptr<TTree_File_Reading> read_ahead = nullptr);
   // Writes mapstree.dat into the program directory (at close).
-  bool TreeView_Maps_Speichern();
+  bool Save_Tree_File();
   // Empties tree and list (before the database they refer to is discarded).
   void Clear();
   void Set_Tree_Icons(const QIcon& entry, const QIcon& group);
@@ -77,7 +77,7 @@ class TBrowser_View : public QWidget {
   TTree_History* History() const { return History_; }
 
   // Shows the levelshot of a map with its long name.
-  void Zeige_Levelshot_an(const TMAP_Datei_Eintrag& map) { Preview_->Zeige_Levelshot_an(map); }
+  void Show_Levelshot(const TMap_Record& map) { Preview_->Show_Levelshot(map); }
   // Selects the tree entry and every list item showing the map with this pair of IDs (after a
   // reload, which makes new records for the same maps). False when neither shows it.
   bool Select_Map(std::int32_t pk3_id, std::int32_t map_id);
@@ -86,8 +86,8 @@ class TBrowser_View : public QWidget {
   void Refresh_Commands();
 
  signals:
-  void Launch_Map_Requested(vorlix::TMAP_Datei_Eintrag* map);
-  void Map_Properties_Requested(vorlix::TMAP_Datei_Eintrag* map);
+  void Launch_Map_Requested(vorlix::TMap_Record* map);
+  void Map_Properties_Requested(vorlix::TMap_Record* map);
   void Group_Properties_Requested(vorlix::TMaps_Tree_Node* group);
   void Create_Arena_File_Requested(vorlix::TMaps_Tree_Node* group);
   void Import_Arena_File_Requested();
@@ -98,8 +98,8 @@ class TBrowser_View : public QWidget {
   void Exit_Requested();
 
  private:
-  enum class Focus_Target { None, Tree, List };
-  Focus_Target Focused() const;
+  enum class TFocus_Target { None, Tree, List };
+  TFocus_Target Focused() const;
   void Wire_Views();
   void Wire_Commands();
   // Runs a change of the tree as one step of the undo history, then refreshes the commands.
@@ -128,10 +128,10 @@ class TBrowser_View : public QWidget {
   TLevelshot_Preview* Preview_ = nullptr;
   TMain_Commands* Commands_ = nullptr;
   TSearch_Bar* Search_Bar_ = nullptr;
-  Focus_Target Last_Focus_ = Focus_Target::None;
+  TFocus_Target Last_Focus_ = TFocus_Target::None;
 };
 
 }  // namespace vorlix
 
-Q_DECLARE_METATYPE(vorlix::TMAP_Datei_Eintrag*)
+Q_DECLARE_METATYPE(vorlix::TMap_Record*)
 Q_DECLARE_METATYPE(vorlix::TMaps_Tree_Node*)

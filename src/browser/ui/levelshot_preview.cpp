@@ -37,7 +37,7 @@ TLevelshot_Preview::TLevelshot_Preview(const TMaps_Tree_Model& tree,
   Timer_ = new QTimer(this);
   Timer_->setObjectName(QStringLiteral("Timer_Levelshot_Verzoegerer"));
   Timer_->setInterval(50);
-  connect(Timer_, &QTimer::timeout, this, [this] { Timer_Levelshot_VerzoegererTimer(); });
+  connect(Timer_, &QTimer::timeout, this, [this] { Timer_Levelshot_DelayTimer(); });
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -49,8 +49,8 @@ TLevelshot_Preview::TLevelshot_Preview(const TMaps_Tree_Model& tree,
   Show_White();
 }
 
-void TLevelshot_Preview::Set_Source(const TPK3_Dateien_Verwaltung* database,
-                                    std::string levelshots_dir, std::string gfx_dir) {
+void TLevelshot_Preview::Set_Source(const TPK3_Record_Store* database, std::string levelshots_dir,
+                                    std::string gfx_dir) {
   Database_ = database;
   Levelshots_Dir_ = std::move(levelshots_dir);
   Gfx_Dir_ = std::move(gfx_dir);
@@ -73,20 +73,20 @@ void TLevelshot_Preview::Clear() {
   Shown_Map_ = nullptr;
 }
 
-void TLevelshot_Preview::Timer_Levelshot_VerzoegererTimer() {
+void TLevelshot_Preview::Timer_Levelshot_DelayTimer() {
   if (Navigation_Key_Held && Navigation_Key_Held()) {
     return;  // the timer keeps running; the next tick checks again
   }
   // A pending item or node that was removed meanwhile is no longer valid and shows nothing.
   if (Pending_.isValid()) {
-    const TMAP_Datei_Eintrag* map = nullptr;
+    const TMap_Record* map = nullptr;
     if (Pending_.model() == &List_Model_) {
       map = List_Model_.Map(Pending_);
     } else if (const TMaps_Tree_Node* node = Tree_Model_.Node(Pending_)) {
       map = node->Map;
     }
     if (map != nullptr) {
-      Zeige_Levelshot_an(*map);
+      Show_Levelshot(*map);
     }
   }
   Timer_->stop();
@@ -98,11 +98,11 @@ void TLevelshot_Preview::Show_White() {
   Image_->setPixmap(white);
 }
 
-void TLevelshot_Preview::Zeige_Levelshot_an(const TMAP_Datei_Eintrag& map) {
+void TLevelshot_Preview::Show_Levelshot(const TMap_Record& map) {
   if (Database_ == nullptr) {
     return;
   }
-  const TLevelshot_Choice choice = Waehle_Levelshot(*Database_, map, Levelshots_Dir_, Gfx_Dir_);
+  const TLevelshot_Choice choice = Choose_Levelshot(*Database_, map, Levelshots_Dir_, Gfx_Dir_);
   Shown_Map_ = choice.Used_Map;
   Shown_Path_ = choice.Path.value_or(std::string());
   if (!choice.Path) {

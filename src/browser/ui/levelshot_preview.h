@@ -14,9 +14,9 @@ class QTimer;
 
 namespace vorlix {
 
-class TMAP_Datei_Eintrag;
+class TMap_Record;
 class TMaps_Tree_Model;
-class TPK3_Dateien_Verwaltung;
+class TPK3_Record_Store;
 class TUnsorted_List_Model;
 
 class TLevelshot_Preview : public QWidget {
@@ -26,7 +26,7 @@ class TLevelshot_Preview : public QWidget {
                      QWidget* parent);
 
   // Where the pictures come from; null shows nothing.
-  void Set_Source(const TPK3_Dateien_Verwaltung* database, std::string levelshots_dir,
+  void Set_Source(const TPK3_Record_Store* database, std::string levelshots_dir,
                   std::string gfx_dir);
   // True while a navigation key is held in the tree or the list: the picture waits.
   std::function<bool()> Navigation_Key_Held;
@@ -42,14 +42,14 @@ class TLevelshot_Preview : public QWidget {
   void Clear();
 
   // Shows the levelshot of a map with its long name.
-  void Zeige_Levelshot_an(const TMAP_Datei_Eintrag& map);
-  void Timer_Levelshot_VerzoegererTimer();
+  void Show_Levelshot(const TMap_Record& map);
+  void Timer_Levelshot_DelayTimer();
 
   QLabel* Image() const { return Image_; }
   QLabel* Name() const { return Name_; }
   QTimer* Timer() const { return Timer_; }
   // The map whose levelshot is shown (the one carrying it), or null, and the picture's path.
-  const TMAP_Datei_Eintrag* Shown_Map() const { return Shown_Map_; }
+  const TMap_Record* Shown_Map() const { return Shown_Map_; }
   const std::string& Shown_Path() const { return Shown_Path_; }
 
  private:
@@ -57,14 +57,14 @@ class TLevelshot_Preview : public QWidget {
 
   const TMaps_Tree_Model& Tree_Model_;
   const TUnsorted_List_Model& List_Model_;
-  const TPK3_Dateien_Verwaltung* Database_ = nullptr;
+  const TPK3_Record_Store* Database_ = nullptr;
   std::string Levelshots_Dir_;
   std::string Gfx_Dir_;
   QLabel* Image_ = nullptr;
   QLabel* Name_ = nullptr;
   QTimer* Timer_ = nullptr;
   QPersistentModelIndex Pending_;
-  const TMAP_Datei_Eintrag* Shown_Map_ = nullptr;
+  const TMap_Record* Shown_Map_ = nullptr;
   std::string Shown_Path_;
 };
 

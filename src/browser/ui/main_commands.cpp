@@ -18,7 +18,7 @@ namespace vorlix {
 namespace {
 
 struct TCommand_Text {
-  Main_Command Command;
+  TMain_Command Command;
   const char* Menu_Item;    // the menu item's name
   const char* Tool_Button;  // the toolbar button's name; null when it has none
   const char* Caption;
@@ -31,39 +31,39 @@ const TCommand_Text* Command_Texts() {
   static const TCommand_Text texts[] = {
       // Enter and Alt+Enter are the views' own keys (acting on the view that has the focus);
       // the menu shows them after the tab.
-      {Main_Command::Launch_Map,
+      {TMain_Command::Launch_Map,
        "MenuItem_LaunchMap",
        "ToolButton_Launch_Map",
        "&Launch Map\tEnter",
        "Launch Map (Get Some Frags!)",
        {}},
-      {Main_Command::Map_Properties,
+      {TMain_Command::Map_Properties,
        "MenuItem_MapProperties",
        "ToolButton_Map_Properties",
        "Map &Properties\tAlt+Enter",
        "Map Properties",
        {}},
-      {Main_Command::Create_Arena_File, "MenuItem_CreateArenaFile", "ToolButton_Create_Arena_File",
+      {TMain_Command::Create_Arena_File, "MenuItem_CreateArenaFile", "ToolButton_Create_Arena_File",
        "&Create Arena File", "Create Arena File (out of selected branch of Maps Tree)",
        QKeySequence(Qt::ALT | Qt::Key_C)},
-      {Main_Command::Import_Arena_File, "MenuItem_ImportArenaFile", "ToolButton_Import_Arena_File",
+      {TMain_Command::Import_Arena_File, "MenuItem_ImportArenaFile", "ToolButton_Import_Arena_File",
        "&Import Arena File", "Import Arena File", QKeySequence(Qt::ALT | Qt::Key_I)},
-      {Main_Command::Activate_Arena_File, "MenuItem_ActivateArenaFile",
+      {TMain_Command::Activate_Arena_File, "MenuItem_ActivateArenaFile",
        "ToolButton_Activate_Arena_File", "&Activate Arena File", "Activate existing Arena File",
        QKeySequence(Qt::ALT | Qt::Key_A)},
-      {Main_Command::Remove_Arena_File, "MenuItem_RemoveArenaFile", "ToolButton_Remove_Arena_File",
+      {TMain_Command::Remove_Arena_File, "MenuItem_RemoveArenaFile", "ToolButton_Remove_Arena_File",
        "&Remove Arena File", "Remove Arena File", QKeySequence(Qt::ALT | Qt::Key_R)},
-      {Main_Command::Print, "MenuItem_Print_Arenas", "ToolButton_Print_Maps", "&Print Arenas",
+      {TMain_Command::Print, "MenuItem_Print_Arenas", "ToolButton_Print_Maps", "&Print Arenas",
        "Print Maps", QKeySequence(Qt::ALT | Qt::Key_P)},
-      {Main_Command::Printer_Setup,
+      {TMain_Command::Printer_Setup,
        "MenuItem_Printer_Setup",
        "ToolButton_Printer_Setup",
        "Printer &Setup",
        "Printer Setup",
        {}},
-      {Main_Command::Exit, "MenuItem_Exit", "ToolButton_Exit", "&Exit", "Exit Vorlix",
+      {TMain_Command::Exit, "MenuItem_Exit", "ToolButton_Exit", "&Exit", "Exit Vorlix",
        QKeySequence(Qt::CTRL | Qt::Key_Q)},
-      {Main_Command::Info, "MenuItem_Info", nullptr, "&Info", "Info", QKeySequence(Qt::Key_F1)},
+      {TMain_Command::Info, "MenuItem_Info", nullptr, "&Info", "Info", QKeySequence(Qt::Key_F1)},
   };
   static_assert(std::size(texts) == TMain_Commands::Count);
   return texts;
@@ -91,7 +91,7 @@ QIcon Drawn_Command_Icon(const QString& caption) {
 }  // namespace
 
 TMain_Commands::TMain_Commands(QUndoStack& history, QObject* parent) : QObject(parent) {
-  const QList<QPixmap> images = ui::Bilder_aus_Streifen(QStringLiteral(":/TOOLBAR.bmp"), 25);
+  const QList<QPixmap> images = ui::Images_From_Strip(QStringLiteral(":/TOOLBAR.bmp"), 25);
   qsizetype image = 0;
   for (std::size_t i = 0; i < Count; ++i) {
     const TCommand_Text& text = Command_Texts()[i];
@@ -144,7 +144,7 @@ void TMain_Commands::Install(QMainWindow* window, QAction* random_map) {
       button->setFocusPolicy(Qt::NoFocus);
     }
   };
-  const auto add = [&](Main_Command command) {
+  const auto add = [&](TMain_Command command) {
     vorlix->addAction(Command(command));
     add_button(Command(command), Command_Texts()[static_cast<std::size_t>(command)].Tool_Button);
   };
@@ -152,48 +152,48 @@ void TMain_Commands::Install(QMainWindow* window, QAction* random_map) {
     vorlix->addSeparator();
     Tool_Bar_->addSeparator();
   };
-  add(Main_Command::Launch_Map);
-  add(Main_Command::Map_Properties);
+  add(TMain_Command::Launch_Map);
+  add(TMain_Command::Map_Properties);
   // Random Map: a toolbar button (and Ctrl+R), the menu stays as it was.
   add_button(random_map, "ToolButton_Random_Map");
   separate();
-  add(Main_Command::Create_Arena_File);
-  add(Main_Command::Import_Arena_File);
-  add(Main_Command::Activate_Arena_File);
-  add(Main_Command::Remove_Arena_File);
+  add(TMain_Command::Create_Arena_File);
+  add(TMain_Command::Import_Arena_File);
+  add(TMain_Command::Activate_Arena_File);
+  add(TMain_Command::Remove_Arena_File);
   separate();
-  add(Main_Command::Print);
-  add(Main_Command::Printer_Setup);
+  add(TMain_Command::Print);
+  add(TMain_Command::Printer_Setup);
   separate();
   vorlix->addAction(Reload_Action_);
   vorlix->addSeparator();
-  add(Main_Command::Exit);
-  help->addAction(Command(Main_Command::Info));
-  connect(Command(Main_Command::Exit), &QAction::triggered, window, &QWidget::close);
+  add(TMain_Command::Exit);
+  help->addAction(Command(TMain_Command::Info));
+  connect(Command(TMain_Command::Exit), &QAction::triggered, window, &QWidget::close);
 }
 
 // NOLINTNEXTLINE(readability-make-member-function-const): changes the window's controls
 void TMain_Commands::Apply(const TCommand_Change& change) {
   if (change.Launch_Map) {
-    Command(Main_Command::Launch_Map)->setEnabled(*change.Launch_Map);
+    Command(TMain_Command::Launch_Map)->setEnabled(*change.Launch_Map);
   }
   if (change.Map_Properties) {
-    Command(Main_Command::Map_Properties)->setEnabled(*change.Map_Properties);
+    Command(TMain_Command::Map_Properties)->setEnabled(*change.Map_Properties);
   }
   if (change.Create_Arena_File) {
-    Command(Main_Command::Create_Arena_File)->setEnabled(*change.Create_Arena_File);
+    Command(TMain_Command::Create_Arena_File)->setEnabled(*change.Create_Arena_File);
   }
 }
 
 // NOLINTNEXTLINE(readability-make-member-function-const): changes the window's controls
 void TMain_Commands::Set_Arena_Counts(int mods_with_arena_file, int most_arena_files) {
   const TArena_Command_State state = Arena_Rules(mods_with_arena_file, most_arena_files);
-  Command(Main_Command::Activate_Arena_File)->setEnabled(state.Activate_Arena_File);
-  Command(Main_Command::Remove_Arena_File)->setEnabled(state.Remove_Arena_File);
+  Command(TMain_Command::Activate_Arena_File)->setEnabled(state.Activate_Arena_File);
+  Command(TMain_Command::Remove_Arena_File)->setEnabled(state.Remove_Arena_File);
 }
 
 // NOLINTNEXTLINE(readability-make-member-function-const): changes the window's controls
-void TMain_Commands::Set_Icon(Main_Command command, const QIcon& icon) {
+void TMain_Commands::Set_Icon(TMain_Command command, const QIcon& icon) {
   Command(command)->setIcon(icon);
 }
 

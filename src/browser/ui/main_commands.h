@@ -21,11 +21,11 @@ namespace vorlix {
 class TMain_Commands : public QObject {
   Q_OBJECT
  public:
-  static constexpr std::size_t Count = static_cast<std::size_t>(Main_Command::Info) + 1;
+  static constexpr std::size_t Count = static_cast<std::size_t>(TMain_Command::Info) + 1;
 
   TMain_Commands(QUndoStack& history, QObject* parent);
 
-  QAction* Command(Main_Command command) const {
+  QAction* Command(TMain_Command command) const {
     return Commands_[static_cast<std::size_t>(command)];
   }
   QAction* Reload_Action() const { return Reload_Action_; }
@@ -41,7 +41,7 @@ class TMain_Commands : public QObject {
   void Apply(const TCommand_Change& change);
   // The arena rules, from the counts of arena files on disk.
   void Set_Arena_Counts(int mods_with_arena_file, int most_arena_files);
-  void Set_Icon(Main_Command command, const QIcon& icon);
+  void Set_Icon(TMain_Command command, const QIcon& icon);
 
  private:
   std::array<QAction*, Count> Commands_{};

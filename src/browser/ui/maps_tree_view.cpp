@@ -66,7 +66,7 @@ TMaps_Tree_View::TMaps_Tree_View(TMaps_Tree& tree, TMaps_Tree_Model& model, QByt
   connect(Create_Group_, &QAction::triggered, this, [this] { Menu_CreateGroupClick(); });
   connect(Delete_Entry_, &QAction::triggered, this, [this] { Menu_DeleteEntryClick(); });
   connect(Create_Arena_File_, &QAction::triggered, this,
-          [this] { TreeView_Maps_CreateArenaFileClick(); });
+          [this] { TreeView_Maps_Create_Arena_FileClick(); });
   connect(Properties_, &QAction::triggered, this, [this] { Menu_PropertiesClick(); });
 }
 
@@ -77,13 +77,12 @@ TTree_Selection_Description TMaps_Tree_View::Describe(const TMaps_Tree_Node* nod
   }
   description.Top_Level = Tree_.Is_Top_Level(node);
   if (node->Is_Map_Entry()) {
-    description.Kind = Tree_Selection::Map_Entry;
+    description.Kind = TTree_Selection::Map_Entry;
     return description;
   }
-  description.Kind = Tree_Selection::Group;
-  description.Group_Has_Map = TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer(node);
-  description.Group_Has_Includable =
-      TMaps_Tree::TreeView_Maps_Ist_Gruppe_nicht_leer_fuer_Arena_File_Creation(node);
+  description.Kind = TTree_Selection::Group;
+  description.Group_Has_Map = TMaps_Tree::Group_Is_Not_Empty(node);
+  description.Group_Has_Includable = TMaps_Tree::Group_Has_Maps_For_Arena_File(node);
   return description;
 }
 
@@ -106,7 +105,7 @@ QMimeData* TMaps_Tree_View::Make_Drag_Data() const {
 
 // NOLINTNEXTLINE(readability-make-member-function-const): changes the menu's items
 void TMaps_Tree_View::PopupMenu_TreeView_MapsPopup() {
-  const TTree_Menu_State state = Tree_Menu_Availability(Describe(Tree_.Selected()));
+  const TTree_Command_State state = Tree_Command_Availability(Describe(Tree_.Selected()));
   Create_Group_->setEnabled(state.Create_Group);
   Delete_Entry_->setEnabled(state.Delete_Entry);
   Create_Arena_File_->setEnabled(state.Create_Arena_File);
@@ -122,7 +121,7 @@ void TMaps_Tree_View::Run_Menu_Item(QAction* item) {
 
 void TMaps_Tree_View::Menu_CreateGroupClick() {
   Record_Change(QStringLiteral("Create Group"), [this] {
-    TMaps_Tree_Node* group = Tree_.TreeView_Maps_Erzeuge_Gruppe(New_Group_Name);
+    TMaps_Tree_Node* group = Tree_.Make_Group(New_Group_Name);
     Tree_.Select(group);
     Sync_Selection();
     return true;
@@ -138,7 +137,7 @@ void TMaps_Tree_View::Menu_DeleteEntryClick() {
     if (List_View_ != nullptr) {
       List_View_->setUpdatesEnabled(false);
     }
-    const bool done = Tree_.TreeView_Maps_Loesche_Node(node);
+    const bool done = Tree_.Delete_Node(node);
     if (Tree_.List != nullptr) {
       Tree_.List->Sort();
     }
@@ -163,7 +162,7 @@ void TMaps_Tree_View::Menu_PropertiesClick() {
   }
 }
 
-void TMaps_Tree_View::TreeView_Maps_CreateArenaFileClick() {
+void TMaps_Tree_View::TreeView_Maps_Create_Arena_FileClick() {
   TMaps_Tree_Node* node = Tree_.Selected();
   if (node != nullptr && node->Is_Group()) {
     emit Create_Arena_File_Requested(node);
@@ -220,7 +219,7 @@ void TMaps_Tree_View::keyReleaseEvent(QKeyEvent* event) {
 void TMaps_Tree_View::TreeView_MapsKeyUp(const QKeyEvent& event) {
   Keys_.Key_Event(event);
   if (event.key() == Qt::Key_Escape) {
-    Aktiviere_TreeView_Text_Editing();
+    Enable_TreeView_Text_Editing();
   }
 }
 
@@ -273,7 +272,7 @@ bool TMaps_Tree_View::edit(const QModelIndex& index, EditTrigger trigger, QEvent
   }
   const bool started = QTreeView::edit(index, trigger, event);
   if (started) {
-    Deaktiviere_TreeView_Text_Editing();
+    Disable_TreeView_Text_Editing();
   }
   return started;
 }
@@ -288,15 +287,15 @@ void TMaps_Tree_View::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEdi
 }
 
 void TMaps_Tree_View::TreeView_MapsEdited() {
-  Aktiviere_TreeView_Text_Editing();
+  Enable_TreeView_Text_Editing();
 }
 
-void TMaps_Tree_View::Aktiviere_TreeView_Text_Editing() {
+void TMaps_Tree_View::Enable_TreeView_Text_Editing() {
   Editing_ = false;
   setContextMenuPolicy(Qt::DefaultContextMenu);
 }
 
-void TMaps_Tree_View::Deaktiviere_TreeView_Text_Editing() {
+void TMaps_Tree_View::Disable_TreeView_Text_Editing() {
   Editing_ = true;
   setContextMenuPolicy(Qt::NoContextMenu);
 }

@@ -21,7 +21,7 @@ namespace vorlix {
 inline constexpr const char* Tree_Drag_Format = "application/x-vorlix-maps-tree-node";
 inline constexpr const char* List_Drag_Format = "application/x-vorlix-unsorted-maps";
 
-class TMAP_Datei_Eintrag;
+class TMap_Record;
 class TMaps_Tree;
 class TMaps_Tree_Model;
 class TMaps_Tree_Node;
@@ -40,9 +40,9 @@ class TMaps_Tree_View : public QTreeView {
   void Set_List_View(TUnsorted_List_View* list) { List_View_ = list; }
 
   QMenu* PopupMenu_TreeView_Maps() const { return Popup_Menu_; }
-  QAction* TreeView_Maps_CreateGroup() const { return Create_Group_; }
-  QAction* TreeView_Maps_DeleteEntry() const { return Delete_Entry_; }
-  QAction* TreeView_Maps_CreateArenaFile() const { return Create_Arena_File_; }
+  QAction* TreeView_Maps_Create_Group() const { return Create_Group_; }
+  QAction* TreeView_Maps_Delete_Entry() const { return Delete_Entry_; }
+  QAction* TreeView_Maps_Create_Arena_File() const { return Create_Arena_File_; }
   QAction* TreeView_Maps_Properties() const { return Properties_; }
   bool Navigation_Key_Held() const { return Keys_.Held(); }
   void Clear_Navigation_Keys() { Keys_.Clear(); }
@@ -58,14 +58,14 @@ class TMaps_Tree_View : public QTreeView {
   void Menu_CreateGroupClick();
   void Menu_DeleteEntryClick();
   void Menu_PropertiesClick();
-  void TreeView_Maps_CreateArenaFileClick();
+  void TreeView_Maps_Create_Arena_FileClick();
   void TreeView_MapsDblClick();
   bool TreeView_MapsDragOver(const QMimeData* data, const QPoint& position);
   bool TreeView_MapsDragDrop(const QMimeData* data, const QPoint& position);
 
  signals:
-  void Launch_Map_Requested(vorlix::TMAP_Datei_Eintrag* map);
-  void Map_Properties_Requested(vorlix::TMAP_Datei_Eintrag* map);
+  void Launch_Map_Requested(vorlix::TMap_Record* map);
+  void Map_Properties_Requested(vorlix::TMap_Record* map);
   void Group_Properties_Requested(vorlix::TMaps_Tree_Node* group);
   void Create_Arena_File_Requested(vorlix::TMaps_Tree_Node* group);
   // The tree received the keyboard focus.
@@ -93,8 +93,8 @@ class TMaps_Tree_View : public QTreeView {
   void TreeView_MapsMouseDown(const QPoint& position);
   bool TreeView_MapsEditing(const QModelIndex& index);
   void TreeView_MapsEdited();
-  void Aktiviere_TreeView_Text_Editing();
-  void Deaktiviere_TreeView_Text_Editing();
+  void Enable_TreeView_Text_Editing();
+  void Disable_TreeView_Text_Editing();
   // A key of the context menu: the item runs when the menu would offer it.
   void Run_Menu_Item(QAction* item);
   // -1 above the first row's band at the top edge, +1 at the bottom edge, 0 elsewhere.

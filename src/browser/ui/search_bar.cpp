@@ -246,7 +246,7 @@ void TSearch_Bar::Load_Panel() {
   Bots_Box_->setChecked(Filters_.Bots);
   MOD_Box_->clear();
   MOD_Box_->addItem(QStringLiteral("any"));
-  if (const TMOD_Liste* mods = View_.Context().Mods) {
+  if (const TMOD_List* mods = View_.Context().Mods) {
     for (int i = 0; i < mods->Count(); ++i) {
       MOD_Box_->addItem(To_QString(mods->Name(i)));
     }
@@ -333,7 +333,7 @@ void TSearch_Bar::Update_Chips() {
   Chip_Row_->setVisible(Filters_.Any());
 }
 
-bool TSearch_Bar::Shows(const TMAP_Datei_Eintrag* map) const {
+bool TSearch_Bar::Shows(const TMap_Record* map) const {
   // The views ask in the order the index was built (list, then tree) as long as nothing moved:
   // the slot after the last one is tried before the table.
   int slot = Next_Slot_;
@@ -355,7 +355,7 @@ void TSearch_Bar::Rebuild_Index() {
   const TUnsorted_Maps_List& list = View_.List();
   Index_.Reserve(static_cast<std::size_t>(list.Count()) * 2);
   Slot_.reserve(static_cast<std::size_t>(list.Count()) * 2);
-  const auto add = [this](const TMAP_Datei_Eintrag* map) {
+  const auto add = [this](const TMap_Record* map) {
     if (map != nullptr && Slot_.count(map) == 0) {
       Slot_.emplace(map, Index_.Add(map));
     }
@@ -397,7 +397,7 @@ void TSearch_Bar::Apply() {
   if (query.Filters.Wants_Game_Facts() && Game_Source_) {
     if (!Game_Facts_) {
       if (const std::shared_ptr<const TGame_Index> game = Game_Source_()) {
-        std::vector<const TMAP_Datei_Eintrag*> maps;
+        std::vector<const TMap_Record*> maps;
         maps.reserve(static_cast<std::size_t>(Index_.Count()));
         for (int slot = 0; slot < Index_.Count(); ++slot) {
           maps.push_back(Index_.Map(slot));
@@ -410,7 +410,7 @@ void TSearch_Bar::Apply() {
   Query_ = std::move(query);
   Index_.Match(Query_, Flags_);
   Active_ = true;
-  const Map_Filter filter = [this](const TMAP_Datei_Eintrag* map) { return Shows(map); };
+  const TMap_Filter filter = [this](const TMap_Record* map) { return Shows(map); };
   View_.List_Model()->Set_Filter(filter);
   View_.Tree_Model()->Set_Filter(filter);
   // The groups shown are expanded; only groups are marked (the view lays out everything once,
@@ -489,9 +489,9 @@ const TMaps_Tree_Node* TSearch_Bar::Random_Group() const {
   return tree_focused && selected != nullptr && selected->Is_Group() ? selected : nullptr;
 }
 
-std::vector<TMAP_Datei_Eintrag*> TSearch_Bar::Random_Candidates() const {
+std::vector<TMap_Record*> TSearch_Bar::Random_Candidates() const {
   const TMaps_Tree_Node* group = Random_Group();
-  std::vector<TMAP_Datei_Eintrag*> maps;
+  std::vector<TMap_Record*> maps;
   for (const TMap_Place& place : Map_Places(View_.List(), View_.Tree(), group)) {
     if (!Active_ || Shows(place.Map)) {
       maps.push_back(place.Map);
@@ -500,8 +500,8 @@ std::vector<TMAP_Datei_Eintrag*> TSearch_Bar::Random_Candidates() const {
   return maps;
 }
 
-TMAP_Datei_Eintrag* TSearch_Bar::Random_Map() {
-  const std::vector<TMAP_Datei_Eintrag*> maps = Random_Candidates();
+TMap_Record* TSearch_Bar::Random_Map() {
+  const std::vector<TMap_Record*> maps = Random_Candidates();
   const auto picked = Pick_Uniformly(maps.size(), Random_);
   if (!picked) {
     const TMaps_Tree_Node* group = Random_Group();
@@ -511,15 +511,15 @@ TMAP_Datei_Eintrag* TSearch_Bar::Random_Map() {
         : Active_ ? "No map is shown, so there is none to pick: change the search."
                   : "There is no map to pick.";
     if (TInteraction* interaction = View_.Context().Interaction) {
-      interaction->Message(Message_Kind::Information, text, Button_Set::OK);
+      interaction->Message(TMessage_Kind::Information, text, TAnswer_Set::OK);
     }
     return nullptr;
   }
-  TMAP_Datei_Eintrag* map = maps[*picked];
+  TMap_Record* map = maps[*picked];
   if (map->PK3 != nullptr) {
     View_.Select_Map(map->PK3->ID, map->ID);
   }
-  View_.Zeige_Levelshot_an(*map);
+  View_.Show_Levelshot(*map);
   emit View_.Launch_Map_Requested(map);
   return map;
 }

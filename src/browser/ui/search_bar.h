@@ -31,7 +31,7 @@ namespace vorlix {
 
 class TBrowser_View;
 class TGame_Index;
-class TMAP_Datei_Eintrag;
+class TMap_Record;
 class TMaps_Tree_Node;
 
 class TSearch_Bar : public QWidget {
@@ -61,12 +61,12 @@ class TSearch_Bar : public QWidget {
 
   // Picks a map uniformly (see the header comment), selects it, shows its levelshot and asks for
   // the launch dialog; with nothing to pick tells the user. Returns the map, or null.
-  TMAP_Datei_Eintrag* Random_Map();
+  TMap_Record* Random_Map();
   void Seed(std::uint64_t seed) { Random_.seed(seed); }
   // The group Random_Map picks from (selected in the tree, which has the focus of the window), or
   // null for every map shown; and the maps it picks from.
   const TMaps_Tree_Node* Random_Group() const;
-  std::vector<TMAP_Datei_Eintrag*> Random_Candidates() const;
+  std::vector<TMap_Record*> Random_Candidates() const;
 
   // The texts of the maps may have changed (properties edited): the next query reads them again.
   void Texts_Changed() { Index_Dirty_ = true; }
@@ -74,8 +74,8 @@ class TSearch_Bar : public QWidget {
   // Where the game's own facts for the game-type and bots filters come from (set by the
   // composition; asked when such a filter is first applied after the maps changed). Without it
   // those filters go by the records alone.
-  using Game_Index_Source = std::function<std::shared_ptr<const TGame_Index>()>;
-  void Set_Game_Index_Source(Game_Index_Source source) {
+  using TGame_Index_Source = std::function<std::shared_ptr<const TGame_Index>()>;
+  void Set_Game_Index_Source(TGame_Index_Source source) {
     Game_Source_ = std::move(source);
     Game_Facts_.reset();
   }
@@ -84,7 +84,7 @@ class TSearch_Bar : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  bool Shows(const TMAP_Datei_Eintrag* map) const;
+  bool Shows(const TMap_Record* map) const;
   void Rebuild_Index();
   void Save_Expansion();
   void Restore_Expansion();
@@ -115,9 +115,9 @@ class TSearch_Bar : public QWidget {
   TMap_Filters Filters_;
   TMap_Query Query_;
   TMap_Search_Index Index_;
-  Game_Index_Source Game_Source_;
+  TGame_Index_Source Game_Source_;
   std::shared_ptr<const TMap_Game_Facts> Game_Facts_;  // for the index's maps
-  std::unordered_map<const TMAP_Datei_Eintrag*, int> Slot_;
+  std::unordered_map<const TMap_Record*, int> Slot_;
   std::vector<char> Flags_;
   mutable int Next_Slot_ = 0;
   bool Index_Dirty_ = true;

@@ -33,8 +33,8 @@ class TTree_Step : public QUndoCommand {
   bool Done_ = false;
 };
 
-std::unordered_set<TMAP_Datei_Eintrag*> Maps_In(const TMaps_Tree& tree) {
-  std::unordered_set<TMAP_Datei_Eintrag*> maps;
+std::unordered_set<TMap_Record*> Maps_In(const TMaps_Tree& tree) {
+  std::unordered_set<TMap_Record*> maps;
   tree.For_Each([&maps](const TMaps_Tree_Node& node, int /*depth*/) {
     if (node.Map != nullptr) {
       maps.insert(node.Map);
@@ -75,14 +75,14 @@ void TTree_History::Restore(const TTree_Snapshot& snapshot) {
   }
   TMaps_Tree& tree = View_.Tree();
   TUnsorted_Maps_List& list = View_.List();
-  const std::unordered_set<TMAP_Datei_Eintrag*> placed_before = Maps_In(tree);
+  const std::unordered_set<TMap_Record*> placed_before = Maps_In(tree);
   // The load takes the maps it places out of the list; those that leave the tree go back to it.
   tree.Load_From_Bytes(snapshot.Bytes, *context.Database, *context.Interaction);
-  const std::unordered_set<TMAP_Datei_Eintrag*> placed_after = Maps_In(tree);
+  const std::unordered_set<TMap_Record*> placed_after = Maps_In(tree);
   list.Begin_Append();
-  for (TMAP_Datei_Eintrag* map : placed_before) {
+  for (TMap_Record* map : placed_before) {
     if (placed_after.count(map) == 0 && list.Index_Of(map) < 0) {
-      list.ListView_Maps_Eintrag_hinzufuegen(map);
+      list.Add_Map_Item(map);
     }
   }
   list.End_Append();

@@ -77,20 +77,20 @@ TUnsorted_List_View::TUnsorted_List_View(TUnsorted_Maps_List& list, TUnsorted_Li
   connect(Properties_, &QAction::triggered, this, [this] { Menu_PropertiesClick(); });
 }
 
-std::vector<TMAP_Datei_Eintrag*> TUnsorted_List_View::Selected_Maps() const {
+std::vector<TMap_Record*> TUnsorted_List_View::Selected_Maps() const {
   QModelIndexList rows = selectionModel()->selectedRows();
   std::sort(rows.begin(), rows.end());
-  std::vector<TMAP_Datei_Eintrag*> maps;
+  std::vector<TMap_Record*> maps;
   for (const QModelIndex& row : rows) {
-    if (TMAP_Datei_Eintrag* map = Model_.Map(row)) {
+    if (TMap_Record* map = Model_.Map(row)) {
       maps.push_back(map);
     }
   }
   return maps;
 }
 
-TMAP_Datei_Eintrag* TUnsorted_List_View::Selected_Map() const {
-  const std::vector<TMAP_Datei_Eintrag*> maps = Selected_Maps();
+TMap_Record* TUnsorted_List_View::Selected_Map() const {
+  const std::vector<TMap_Record*> maps = Selected_Maps();
   return maps.empty() ? nullptr : maps.front();
 }
 
@@ -101,23 +101,23 @@ QMimeData* TUnsorted_List_View::Make_Drag_Data() const {
 }
 
 void TUnsorted_List_View::Menu_PropertiesClick() {
-  if (TMAP_Datei_Eintrag* map = Selected_Map()) {
+  if (TMap_Record* map = Selected_Map()) {
     emit Map_Properties_Requested(map);
   }
 }
 
 void TUnsorted_List_View::ListView_MapsDblClick() {
-  if (TMAP_Datei_Eintrag* map = Selected_Map()) {
+  if (TMap_Record* map = Selected_Map()) {
     emit Launch_Map_Requested(map);
   }
 }
 
 void TUnsorted_List_View::ListView_MapsColumnClick(int column) {
-  List_.ListView_MapsColumnClick(column);
+  List_.Sort_By_Column(column);
 }
 
 void TUnsorted_List_View::ListView_MapsResize() {
-  const std::array<int, 3> widths = ListView_Maps_Column_Widths(width());
+  const std::array<int, 3> widths = Maps_List_Column_Widths(width());
   for (int column = 0; column < 3; ++column) {
     header()->resizeSection(column, widths[static_cast<std::size_t>(column)]);
   }
@@ -236,7 +236,7 @@ bool TUnsorted_List_View::ListView_MapsDragDrop(const QMimeData* data) {
     return false;
   }
   return Record_Change(QStringLiteral("Move to Unsorted Maps"), [this] {
-    TMAP_Datei_Eintrag* map = Tree_.Selected()->Map;
+    TMap_Record* map = Tree_.Selected()->Map;
     setUpdatesEnabled(false);
     const bool done = Tree_.Drop_On_List(Tree_.Selected());
     setUpdatesEnabled(true);

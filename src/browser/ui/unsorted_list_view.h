@@ -15,7 +15,7 @@ class QMimeData;
 
 namespace vorlix {
 
-class TMAP_Datei_Eintrag;
+class TMap_Record;
 class TMaps_Tree;
 class TUnsorted_List_Model;
 class TUnsorted_Maps_List;
@@ -36,8 +36,8 @@ class TUnsorted_List_View : public QTreeView {
   void Clear_Navigation_Keys() { Keys_.Clear(); }
 
   // The selected items' maps in list order; the first of them, or null.
-  std::vector<TMAP_Datei_Eintrag*> Selected_Maps() const;
-  TMAP_Datei_Eintrag* Selected_Map() const;
+  std::vector<TMap_Record*> Selected_Maps() const;
+  TMap_Record* Selected_Map() const;
   QMimeData* Make_Drag_Data() const;
 
   void Menu_PropertiesClick();
@@ -48,8 +48,8 @@ class TUnsorted_List_View : public QTreeView {
   bool ListView_MapsDragDrop(const QMimeData* data);
 
  signals:
-  void Launch_Map_Requested(vorlix::TMAP_Datei_Eintrag* map);
-  void Map_Properties_Requested(vorlix::TMAP_Datei_Eintrag* map);
+  void Launch_Map_Requested(vorlix::TMap_Record* map);
+  void Map_Properties_Requested(vorlix::TMap_Record* map);
   // An item became selected (the current one when it is among them), or items were deselected.
   void Item_Selected(bool selected, const QModelIndex& item);
   // The list's items changed.

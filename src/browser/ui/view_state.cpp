@@ -33,11 +33,11 @@ const TMaps_Tree_Node* Group_At(const TMaps_Tree& tree, const std::vector<int>& 
   return node == tree.Top() ? nullptr : node;
 }
 
-std::optional<TView_Memory::Map_IDs> IDs_Of(const TMAP_Datei_Eintrag* map) {
+std::optional<TView_Memory::TMap_IDs> IDs_Of(const TMap_Record* map) {
   if (map == nullptr || map->PK3 == nullptr) {
     return std::nullopt;
   }
-  return TView_Memory::Map_IDs{map->PK3->ID, map->ID};
+  return TView_Memory::TMap_IDs{map->PK3->ID, map->ID};
 }
 
 }  // namespace
@@ -57,7 +57,7 @@ TView_Memory Remember_View(TBrowser_View& browser) {
       memory.Selected_Entry = IDs_Of(selected->Map);
     }
   }
-  for (const TMAP_Datei_Eintrag* map : browser.List_View()->Selected_Maps()) {
+  for (const TMap_Record* map : browser.List_View()->Selected_Maps()) {
     if (const auto ids = IDs_Of(map)) {
       memory.List_Selection.push_back(*ids);
     }

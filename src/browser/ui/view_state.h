@@ -17,13 +17,13 @@ namespace vorlix {
 class TBrowser_View;
 
 struct TView_Memory {
-  using Map_IDs = std::pair<std::int32_t, std::int32_t>;  // pk3 ID, map ID
+  using TMap_IDs = std::pair<std::int32_t, std::int32_t>;  // pk3 ID, map ID
   // Groups by their rows from the top (groups stand before map entries, so their rows survive
   // the loss of entries).
   std::vector<std::vector<int>> Expanded;
   std::optional<std::vector<int>> Selected_Group;
-  std::optional<Map_IDs> Selected_Entry;
-  std::vector<Map_IDs> List_Selection;
+  std::optional<TMap_IDs> Selected_Entry;
+  std::vector<TMap_IDs> List_Selection;
 };
 
 TView_Memory Remember_View(TBrowser_View& view);

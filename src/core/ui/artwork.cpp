@@ -14,12 +14,12 @@ static int Register_Resources() {
 
 namespace vorlix::ui {
 
-void Ressourcen_laden() {
+void Load_Resources() {
   static const int registered = Register_Resources();
   (void)registered;
 }
 
-QPixmap Mit_Transparenz(const QImage& image) {
+QPixmap With_Transparency(const QImage& image) {
   QImage argb = image.convertToFormat(QImage::Format_ARGB32);
   const QRgb magenta = qRgb(255, 0, 255);
   for (int y = 0; y < argb.height(); ++y) {
@@ -33,20 +33,20 @@ QPixmap Mit_Transparenz(const QImage& image) {
   return QPixmap::fromImage(argb);
 }
 
-QList<QPixmap> Bilder_aus_Streifen(const QString& resource, int size) {
-  Ressourcen_laden();
+QList<QPixmap> Images_From_Strip(const QString& resource, int size) {
+  Load_Resources();
   QList<QPixmap> images;
   const QImage strip(resource);
   if (strip.isNull() || size <= 0) {
     return images;
   }
   for (int x = 0; x + size <= strip.width(); x += size) {
-    images.append(Mit_Transparenz(strip.copy(x, 0, size, size)));
+    images.append(With_Transparency(strip.copy(x, 0, size, size)));
   }
   return images;
 }
 
-QPixmap Drucker_Bild(bool einrichten) {
+QPixmap Printer_Image(bool for_setup) {
   QPixmap image(25, 25);
   image.fill(Qt::transparent);
   QPainter p(&image);
@@ -61,7 +61,7 @@ QPixmap Drucker_Bild(bool einrichten) {
   p.drawRect(QRectF(6.5, 15.5, 12, 6));
   p.setBrush(QColor(60, 200, 60));
   p.drawEllipse(QPointF(19, 12.5), 1.2, 1.2);
-  if (einrichten) {
+  if (for_setup) {
     // A gear wheel in the lower right corner.
     const QPointF centre(19, 19);
     p.setPen(QPen(QColor(40, 60, 140), 2.2));

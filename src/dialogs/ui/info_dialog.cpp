@@ -26,7 +26,7 @@ QFrame* Separator(QWidget* parent) {
 
 // The program's logo without the band the splash window writes its status lines on.
 QPixmap TForm_Info_Dialog::Vorlix_Logo() {
-  ui::Ressourcen_laden();
+  ui::Load_Resources();
   return QPixmap(ui::Logo_Resource).copy(0, 0, 256, 185);
 }
 
@@ -57,16 +57,16 @@ TForm_Info_Dialog::TForm_Info_Dialog(QWidget* parent) : QDialog(parent) {
   Label3->setObjectName("Label3");
   Label4 = new QLabel(tr("Website:"), this);
   Label4->setObjectName("Label4");
-  Label_Web = new TKLR_HttpLabel(QString::fromLatin1(Vorlix_Web_Address), this);
+  Label_Web = new THttp_Link_Label(QString::fromLatin1(Vorlix_Web_Address), this);
   Label_Web->setObjectName("Label_Web");
   Label_Web->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   Label6 = new QLabel(tr("e-Mail:"), this);
   Label6->setObjectName("Label6");
-  Label_e_Mail = new TKLR_EmailLabel(QString::fromLatin1(Vorlix_Mail_Address), this);
-  Label_e_Mail->setObjectName("Label_e_Mail");
-  Label_e_Mail->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  Label_Email = new TEmail_Link_Label(QString::fromLatin1(Vorlix_Mail_Address), this);
+  Label_Email->setObjectName("Label_e_Mail");
+  Label_Email->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   // The dialog shows both links in blue.
-  for (QLabel* link : {static_cast<QLabel*>(Label_Web), static_cast<QLabel*>(Label_e_Mail)}) {
+  for (QLabel* link : {static_cast<QLabel*>(Label_Web), static_cast<QLabel*>(Label_Email)}) {
     QPalette palette = link->palette();
     palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
     link->setPalette(palette);
@@ -84,7 +84,7 @@ TForm_Info_Dialog::TForm_Info_Dialog(QWidget* parent) : QDialog(parent) {
   links->addWidget(Label4, 0, 0);
   links->addWidget(Label_Web, 0, 1);
   links->addWidget(Label6, 1, 0);
-  links->addWidget(Label_e_Mail, 1, 1);
+  links->addWidget(Label_Email, 1, 1);
   links->setColumnStretch(1, 1);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);

@@ -10,8 +10,8 @@ class QPushButton;
 
 namespace vorlix {
 
-class TKLR_EmailLabel;
-class TKLR_HttpLabel;
+class TEmail_Link_Label;
+class THttp_Link_Label;
 
 // The project's addresses shown in the dialog.
 inline constexpr const char* Vorlix_Web_Address = "https://vorlix.example.org";
@@ -28,9 +28,9 @@ class TForm_Info_Dialog : public QDialog {
   QLabel* Label2;
   QLabel* Label3;
   QLabel* Label4;
-  TKLR_HttpLabel* Label_Web;
+  THttp_Link_Label* Label_Web;
   QLabel* Label6;
-  TKLR_EmailLabel* Label_e_Mail;
+  TEmail_Link_Label* Label_Email;
   QPushButton* Button_OK;
 
   // The logo, drawn by the program itself (256 x 185).

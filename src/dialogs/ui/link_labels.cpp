@@ -8,14 +8,14 @@
 
 namespace vorlix {
 
-TKLR_Link_Label::TKLR_Link_Label(const QString& text, QWidget* parent, const QColor& colour)
+TLink_Label::TLink_Label(const QString& text, QWidget* parent, const QColor& colour)
     : QLabel(text, parent) {
   QPalette palette = this->palette();
   palette.setColor(QPalette::WindowText, colour);
   setPalette(palette);
 }
 
-void TKLR_Link_Label::enterEvent(QEnterEvent* event) {
+void TLink_Label::enterEvent(QEnterEvent* event) {
   QLabel::enterEvent(event);
   if (Hovered_) {
     return;
@@ -29,7 +29,7 @@ void TKLR_Link_Label::enterEvent(QEnterEvent* event) {
   setFont(underlined);
 }
 
-void TKLR_Link_Label::leaveEvent(QEvent* event) {
+void TLink_Label::leaveEvent(QEvent* event) {
   QLabel::leaveEvent(event);
   if (!Hovered_) {
     return;
@@ -39,7 +39,7 @@ void TKLR_Link_Label::leaveEvent(QEvent* event) {
   setFont(Saved_Font_);
 }
 
-void TKLR_Link_Label::mouseReleaseEvent(QMouseEvent* event) {
+void TLink_Label::mouseReleaseEvent(QMouseEvent* event) {
   QLabel::mouseReleaseEvent(event);
   if (event->button() != Qt::LeftButton || !rect().contains(event->position().toPoint())) {
     return;
@@ -49,17 +49,17 @@ void TKLR_Link_Label::mouseReleaseEvent(QMouseEvent* event) {
   QDesktopServices::openUrl(QUrl(Target()));
 }
 
-TKLR_EmailLabel::TKLR_EmailLabel(const QString& text, QWidget* parent)
-    : TKLR_Link_Label(text, parent, QColor(0, 0, 255)) {}
+TEmail_Link_Label::TEmail_Link_Label(const QString& text, QWidget* parent)
+    : TLink_Label(text, parent, QColor(0, 0, 255)) {}
 
-QString TKLR_EmailLabel::Target() const {
+QString TEmail_Link_Label::Target() const {
   return QStringLiteral("Mailto:") + text();
 }
 
-TKLR_HttpLabel::TKLR_HttpLabel(const QString& text, QWidget* parent)
-    : TKLR_Link_Label(text, parent, QColor(128, 0, 128)) {}
+THttp_Link_Label::THttp_Link_Label(const QString& text, QWidget* parent)
+    : TLink_Label(text, parent, QColor(128, 0, 128)) {}
 
-QString TKLR_HttpLabel::Target() const {
+QString THttp_Link_Label::Target() const {
   QString caption = text();
   if (caption.left(7).toUpper() == QLatin1String("HTTP://") ||
       caption.left(8).toUpper() == QLatin1String("HTTPS://")) {

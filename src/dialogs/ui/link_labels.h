@@ -11,11 +11,11 @@ class QMouseEvent;
 
 namespace vorlix {
 
-class TKLR_Link_Label : public QLabel {
+class TLink_Label : public QLabel {
   Q_OBJECT
 
  public:
-  explicit TKLR_Link_Label(const QString& text, QWidget* parent, const QColor& colour);
+  explicit TLink_Label(const QString& text, QWidget* parent, const QColor& colour);
 
   // The address a click opens.
   virtual QString Target() const = 0;
@@ -35,22 +35,22 @@ class TKLR_Link_Label : public QLabel {
 };
 
 // An e-mail address: a click opens "Mailto:" + caption. Blue when created.
-class TKLR_EmailLabel : public TKLR_Link_Label {
+class TEmail_Link_Label : public TLink_Label {
   Q_OBJECT
 
  public:
-  explicit TKLR_EmailLabel(const QString& text = {}, QWidget* parent = nullptr);
+  explicit TEmail_Link_Label(const QString& text = {}, QWidget* parent = nullptr);
   QString Target() const override;
 };
 
 // A web address: a click opens the caption, with "Http://" (or "Https://" when SecureHttp is set)
 // in front when it has neither scheme. Purple when created.
-class TKLR_HttpLabel : public TKLR_Link_Label {
+class THttp_Link_Label : public TLink_Label {
   Q_OBJECT
   Q_PROPERTY(bool SecureHttp MEMBER SecureHttp)
 
  public:
-  explicit TKLR_HttpLabel(const QString& text = {}, QWidget* parent = nullptr);
+  explicit THttp_Link_Label(const QString& text = {}, QWidget* parent = nullptr);
   QString Target() const override;
 
   bool SecureHttp = false;

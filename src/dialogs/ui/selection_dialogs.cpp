@@ -58,7 +58,7 @@ void Build_List_Dialog(QDialog* dialog, QLabel*& desc, QLabel*& caption, QListWi
   QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
 }
 
-void Fill_List(QListWidget* list, const Selection_Request& request) {
+void Fill_List(QListWidget* list, const TSelection_Request& request) {
   list->clear();
   list->setSelectionMode(request.Multi_Select ? QAbstractItemView::ExtendedSelection
                                               : QAbstractItemView::SingleSelection);
@@ -212,7 +212,7 @@ void TForm_Arena_File_Selection::showEvent(QShowEvent* event) {
 // ------------------------------------------------------------------------------------
 
 std::optional<std::vector<int>> Run_Select_MOD(TForm_Select_MOD& dialog,
-                                               const Selection_Request& request) {
+                                               const TSelection_Request& request) {
   Fill_List(dialog.ListBox_MODs, request);
   dialog.Label_Desc->setText(To_Q(request.Description));
   if (dialog.exec() != QDialog::Accepted) {
@@ -222,7 +222,7 @@ std::optional<std::vector<int>> Run_Select_MOD(TForm_Select_MOD& dialog,
 }
 
 std::optional<std::vector<int>> Run_Arena_File_Selection(TForm_Arena_File_Selection& dialog,
-                                                         const Selection_Request& request) {
+                                                         const TSelection_Request& request) {
   Fill_List(dialog.ListBox_Arena_Files, request);
   dialog.Label_Desc->setText(To_Q(request.Description));
   if (!request.Confirm_Caption.empty()) {
@@ -236,8 +236,8 @@ std::optional<std::vector<int>> Run_Arena_File_Selection(TForm_Arena_File_Select
 
 std::optional<std::vector<int>> Run_Selection(TForm_Select_MOD& mod_dialog,
                                               TForm_Arena_File_Selection& arena_dialog,
-                                              const Selection_Request& request) {
-  if (request.Dialog == Selection_Dialog::MOD) {
+                                              const TSelection_Request& request) {
+  if (request.Dialog == TSelection_Dialog::MOD) {
     return Run_Select_MOD(mod_dialog, request);
   }
   return Run_Arena_File_Selection(arena_dialog, request);

@@ -93,13 +93,13 @@ class TForm_Arena_File_Selection : public QDialog {
 // Fills the dialog from the request, shows it modally and returns the selected rows in list order;
 // nullopt when it is not confirmed.
 std::optional<std::vector<int>> Run_Select_MOD(TForm_Select_MOD& dialog,
-                                               const Selection_Request& request);
+                                               const TSelection_Request& request);
 std::optional<std::vector<int>> Run_Arena_File_Selection(TForm_Arena_File_Selection& dialog,
-                                                         const Selection_Request& request);
+                                                         const TSelection_Request& request);
 // The dialog the request names.
 std::optional<std::vector<int>> Run_Selection(TForm_Select_MOD& mod_dialog,
                                               TForm_Arena_File_Selection& arena_dialog,
-                                              const Selection_Request& request);
+                                              const TSelection_Request& request);
 // Shows the name dialog for a MOD directory; a preset replaces the name kept from the last use.
 // Returns the typed name, nullopt when it is not confirmed.
 std::optional<std::string> Run_Specify_Arena_Name(TForm_Arena_File_Specify_Name& dialog,

@@ -3,9 +3,9 @@
 
 namespace vorlix {
 
-class TExecFile;
+class TExec_File;
 class TForm_Map_Properties;
-class TMAP_Datei_Eintrag;
+class TMap_Record;
 struct TProperties_Context;
 
 // Loads the map into the dialog, shows it in launch mode and, after "Launch Q3A" or "Launch Q3A
@@ -13,7 +13,7 @@ struct TProperties_Context;
 // QUAKE3.EXE) in the game directory. Nothing is written back to the map. True when the user
 // chose "Launch Q3A and exit" and the game was started: the main window then closes through its
 // normal shutdown. A refused launch keeps the program open.
-bool Starte_Map(TForm_Map_Properties& dialog, const TProperties_Context& context,
-                TMAP_Datei_Eintrag* map, TExecFile& exec_file);
+bool Start_Map(TForm_Map_Properties& dialog, const TProperties_Context& context, TMap_Record* map,
+               TExec_File& exec_file);
 
 }  // namespace vorlix

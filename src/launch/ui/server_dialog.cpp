@@ -111,7 +111,7 @@ TForm_Host_Server::TForm_Host_Server(QWidget* parent) : QDialog(parent) {
   connect(Type_Box_, &QComboBox::currentIndexChanged, this, [this] { Type_BoxChange(); });
 }
 
-void TForm_Host_Server::Load(const std::vector<TMAP_Datei_Eintrag*>& maps,
+void TForm_Host_Server::Load(const std::vector<TMap_Record*>& maps,
                              const std::vector<std::string>& mods, const std::string& server_exe) {
   Maps_ = maps;
   Game_Facts_ = Game_Source_ ? Game_Source_({maps.begin(), maps.end()}) : nullptr;
@@ -178,29 +178,29 @@ std::string TForm_Host_Server::Server_Exe() const {
 
 TServer_Process Host_Server_For_Group(TForm_Host_Server& dialog, const TMaps_Tree_Node& group,
                                       const std::vector<std::string>& mods,
-                                      const std::string& game_dir, TExecFile& exec_file,
+                                      const std::string& game_dir, TExec_File& exec_file,
                                       TInteraction& interaction) {
-  dialog.Load(Maps_Of_Group(group), mods, Lade_Q3A_Server_Exe());
+  dialog.Load(Maps_Of_Group(group), mods, Load_Q3A_Server_Exe());
   while (dialog.exec() == QDialog::Accepted) {
     const std::string server_exe = dialog.Server_Exe();
     const TServer_Start start =
-        Host_Server(game_dir, dialog.Settings(), dialog.Rotation(), server_exe, Lade_Q3A_Exe(),
+        Host_Server(game_dir, dialog.Settings(), dialog.Rotation(), server_exe, Load_Q3A_Exe(),
                     false, exec_file, interaction);
     if (start.Status == 2) {
       continue;  // refused settings: the user corrects them
     }
     // A server program is stored once a server runs with it.
-    if (start.Status == 0 && server_exe != Lade_Q3A_Server_Exe() &&
-        !Speichere_Q3A_Server_Exe(server_exe)) {
-      interaction.Message(Message_Kind::Error,
+    if (start.Status == 0 && server_exe != Load_Q3A_Server_Exe() &&
+        !Save_Q3A_Server_Exe(server_exe)) {
+      interaction.Message(TMessage_Kind::Error,
                           "Couldn't store the server program in " + Settings_File_Path() + ".",
-                          Button_Set::OK);
+                          TAnswer_Set::OK);
     }
     if (start.Status == 0) {
-      interaction.Message(Message_Kind::Information,
+      interaction.Message(TMessage_Kind::Information,
                           "The server runs with the process ID " +
                               std::to_string(start.Process.Pid) + ": " + start.Command.Text,
-                          Button_Set::OK);
+                          TAnswer_Set::OK);
     }
     return start.Process;
   }

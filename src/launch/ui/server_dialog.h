@@ -19,9 +19,9 @@ class QSpinBox;
 
 namespace vorlix {
 
-class TExecFile;
+class TExec_File;
 class TInteraction;
-class TMAP_Datei_Eintrag;
+class TMap_Record;
 class TMap_Game_Facts;
 class TMaps_Tree_Node;
 
@@ -32,13 +32,13 @@ class TForm_Host_Server : public QDialog {
 
   // Fresh data for one showing: the group's maps, the MOD list's names and the stored server
   // program. The MODs offered are those some map of the group is usable with.
-  void Load(const std::vector<TMAP_Datei_Eintrag*>& maps, const std::vector<std::string>& mods,
+  void Load(const std::vector<TMap_Record*>& maps, const std::vector<std::string>& mods,
             const std::string& server_exe);
   // What the game's own files say of a group's maps (made by the composition), so that a map whose
   // arena block names the game type is made for it here as in the search; without it the records
   // alone count.
-  using Game_Facts_Source = std::function<std::shared_ptr<const TMap_Game_Facts>(
-      const std::vector<const TMAP_Datei_Eintrag*>&)>;
+  using Game_Facts_Source =
+      std::function<std::shared_ptr<const TMap_Game_Facts>(const std::vector<const TMap_Record*>&)>;
   void Set_Game_Facts_Source(Game_Facts_Source source) { Game_Source_ = std::move(source); }
   TServer_Settings Settings() const;
   const std::vector<std::string>& Rotation() const { return Rotation_.Maps; }
@@ -58,7 +58,7 @@ class TForm_Host_Server : public QDialog {
   // A game type chosen: the rotation and the maps left out for the MOD and game type.
   void Type_BoxChange();
 
-  std::vector<TMAP_Datei_Eintrag*> Maps_;
+  std::vector<TMap_Record*> Maps_;
   Game_Facts_Source Game_Source_;
   std::shared_ptr<const TMap_Game_Facts> Game_Facts_;  // for Maps_
   TServer_Rotation Rotation_;
@@ -84,7 +84,7 @@ class TForm_Host_Server : public QDialog {
 // with the user's values. The started server (Pid 0 when none was started).
 TServer_Process Host_Server_For_Group(TForm_Host_Server& dialog, const TMaps_Tree_Node& group,
                                       const std::vector<std::string>& mods,
-                                      const std::string& game_dir, TExecFile& exec_file,
+                                      const std::string& game_dir, TExec_File& exec_file,
                                       TInteraction& interaction);
 
 }  // namespace vorlix

@@ -36,13 +36,13 @@ constexpr int Botshot_Size = 128;
 constexpr int Dialog_Code_Retry = 2;
 constexpr int Dialog_Code_Yes = 3;
 
-Qt::CheckState To_Qt(Check_State state) {
+Qt::CheckState To_Qt(TCheck_State state) {
   switch (state) {
-    case Check_State::Checked:
+    case TCheck_State::Checked:
       return Qt::Checked;
-    case Check_State::Greyed:
+    case TCheck_State::Greyed:
       return Qt::PartiallyChecked;
-    case Check_State::Unchecked:
+    case TCheck_State::Unchecked:
       break;
   }
   return Qt::Unchecked;
@@ -139,10 +139,10 @@ void TGrey_Check_Box::nextCheckState() {
 TForm_Map_Properties::TForm_Map_Properties(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("Form_Map_Properties"));
   Build();
-  Botshot_Verzoegerer_Timer_.setInterval(50);
-  Botshot_Verzoegerer_Timer_.setSingleShot(false);
-  connect(&Botshot_Verzoegerer_Timer_, &QTimer::timeout, this,
-          &TForm_Map_Properties::Timer_Botshot_VerzoegererTimer);
+  Botshot_Delay_Timer_.setInterval(50);
+  Botshot_Delay_Timer_.setSingleShot(false);
+  connect(&Botshot_Delay_Timer_, &QTimer::timeout, this,
+          &TForm_Map_Properties::Timer_Botshot_DelayTimer);
   Refresh_All();
 }
 
@@ -174,18 +174,19 @@ void TForm_Map_Properties::Build() {
 QLayout* TForm_Map_Properties::Build_Buttons() {
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  const auto button = [this, buttons](const char* caption, const char* name, Dialog_Result result) {
+  const auto button = [this, buttons](const char* caption, const char* name,
+                                      TDialog_Result result) {
     auto* pushed = Named(new QPushButton(QString::fromLatin1(caption), this), name);
     connect(pushed, &QPushButton::clicked, this, [this, result] { End_With(result); });
     buttons->addWidget(pushed);
     return pushed;
   };
   // "Launch Q3A" stands where "OK" stands; only one of the two is shown.
-  Button_Launch_Q3A_ = button("Launch Q3A", "Button_Launch_Q3A", Dialog_Result::OK);
-  Button_OK_ = button("OK", "Button_OK", Dialog_Result::OK);
-  Button_Launch_Q3A_and_exit_ =
-      button("Launch Q3A and exit", "Button_Launch_Q3A_and_exit", Dialog_Result::Yes);
-  Button_Cancel_ = button("Cancel", "Button_Cancel", Dialog_Result::Cancel);
+  Button_Launch_Q3A_ = button("Launch Q3A", "Button_Launch_Q3A", TDialog_Result::OK);
+  Button_OK_ = button("OK", "Button_OK", TDialog_Result::OK);
+  Button_Launch_Q3A_And_Exit_ =
+      button("Launch Q3A and exit", "Button_Launch_Q3A_and_exit", TDialog_Result::Yes);
+  Button_Cancel_ = button("Cancel", "Button_Cancel", TDialog_Result::Cancel);
   return buttons;
 }
 
@@ -236,7 +237,7 @@ QWidget* TForm_Map_Properties::Build_General_Page() {
   Build_Header(grid);
   int row = Build_File_Labels(grid, 1);
   row = Build_Comment(grid, row);
-  grid->addLayout(Build_Numerics_Row(Dialog_Page::General), row++, 0, 1, 4);
+  grid->addLayout(Build_Numerics_Row(TDialog_Page::General), row++, 0, 1, 4);
   CheckBox_Allow_Include_In_Arena_File_ =
       Named(new TGrey_Check_Box(QStringLiteral("Allow Include In Arena File"), page),
             "CheckBox_Allow_Include_In_Arena_File",
@@ -310,9 +311,9 @@ int TForm_Map_Properties::Build_Comment(QGridLayout* grid, int row) {
   return row;
 }
 
-QLayout* TForm_Map_Properties::Build_Numerics_Row(Dialog_Page page) {
+QLayout* TForm_Map_Properties::Build_Numerics_Row(TDialog_Page page) {
   // The general page's fields side by side, the limits one below the other.
-  QHBoxLayout* row = page == Dialog_Page::General ? new QHBoxLayout : nullptr;
+  QHBoxLayout* row = page == TDialog_Page::General ? new QHBoxLayout : nullptr;
   QGridLayout* column = row == nullptr ? new QGridLayout : nullptr;
   int line = 0;
   for (int i = 0; i < Numeric_Count; ++i) {
@@ -343,19 +344,19 @@ int TForm_Map_Properties::Build_MOD_Lists(QGridLayout* grid, int row) {
   Label_Useable_MODs_->setBuddy(CheckListBox_Useable_MODs_);
   connect(CheckListBox_Useable_MODs_, &QListWidget::itemChanged, this,
           &TForm_Map_Properties::CheckListBox_Useable_MODsClickCheck);
-  Label_MOD_to_use_ = new QLabel(QStringLiteral("MOD to use"), page);
-  ListBox_MOD_to_use_ = Named(new QListWidget(page), "ListBox_MOD_to_use",
+  Label_MOD_To_Use_ = new QLabel(QStringLiteral("MOD to use"), page);
+  ListBox_MOD_To_Use_ = Named(new QListWidget(page), "ListBox_MOD_to_use",
                               "specifies which modification is to used when launching Q3A");
-  ListBox_MOD_to_use_->setFixedHeight(90);
-  ListBox_MOD_to_use_->setSelectionMode(QAbstractItemView::SingleSelection);
-  Label_MOD_to_use_->setBuddy(ListBox_MOD_to_use_);
-  connect(ListBox_MOD_to_use_, &QListWidget::currentRowChanged, this,
-          &TForm_Map_Properties::ListBox_MOD_to_useClick);
+  ListBox_MOD_To_Use_->setFixedHeight(90);
+  ListBox_MOD_To_Use_->setSelectionMode(QAbstractItemView::SingleSelection);
+  Label_MOD_To_Use_->setBuddy(ListBox_MOD_To_Use_);
+  connect(ListBox_MOD_To_Use_, &QListWidget::currentRowChanged, this,
+          &TForm_Map_Properties::ListBox_MOD_To_UseClick);
   // One of the two pairs is shown, in the same place.
   grid->addWidget(Label_Useable_MODs_, row, 0, 1, 4);
-  grid->addWidget(Label_MOD_to_use_, row++, 0, 1, 4);
+  grid->addWidget(Label_MOD_To_Use_, row++, 0, 1, 4);
   grid->addWidget(CheckListBox_Useable_MODs_, row, 0, 1, 4);
-  grid->addWidget(ListBox_MOD_to_use_, row++, 0, 1, 4);
+  grid->addWidget(ListBox_MOD_To_Use_, row++, 0, 1, 4);
   return row;
 }
 
@@ -403,7 +404,7 @@ QGroupBox* TForm_Map_Properties::Build_Limits() {
   auto* limits = Group_Box(nullptr, "&Limits", "GroupBox_Limits",
                            "here you can specify the most common playing limits");
   auto* layout = new QVBoxLayout(limits);
-  layout->addLayout(Build_Numerics_Row(Dialog_Page::Arena));
+  layout->addLayout(Build_Numerics_Row(TDialog_Page::Arena));
   return limits;
 }
 
@@ -491,14 +492,14 @@ QGroupBox* TForm_Map_Properties::Build_Game_Facts() {
 
 // ---- Loading and modes --------------------------------------------------------------------------
 
-void TForm_Map_Properties::Load_Map(const TProperties_Context& context, TMAP_Datei_Eintrag* map) {
+void TForm_Map_Properties::Load_Map(const TProperties_Context& context, TMap_Record* map) {
   Model_.Set_Context(context);
   Model_.Load_Map(map);
   Refresh_All();
 }
 
 void TForm_Map_Properties::Load_Group(const TProperties_Context& context,
-                                      const std::vector<TMAP_Datei_Eintrag*>& maps) {
+                                      const std::vector<TMap_Record*>& maps) {
   Model_.Set_Context(context);
   Model_.Load_Group(maps);
   Refresh_All();
@@ -520,16 +521,16 @@ void TForm_Map_Properties::Set_Launch_Mode() {
 }
 
 void TForm_Map_Properties::Refresh_Mode() {
-  const Dialog_Mode mode = Model_.Mode();
-  const bool launch = mode == Dialog_Mode::Launch;
+  const TDialog_Mode mode = Model_.Mode();
+  const bool launch = mode == TDialog_Mode::Launch;
   setWindowTitle(QString::fromLatin1(Model_.Caption()));
   GroupBox_Radio_Game_Type_->setVisible(launch);
   GroupBox_Game_Type_->setVisible(!launch);
   Button_Launch_Q3A_->setVisible(launch);
-  Button_Launch_Q3A_and_exit_->setVisible(launch);
+  Button_Launch_Q3A_And_Exit_->setVisible(launch);
   Button_OK_->setVisible(!launch);
   Button_Launch_Q3A_->setEnabled(Model_.Launch_Enabled());
-  Button_Launch_Q3A_and_exit_->setEnabled(Model_.Launch_Enabled());
+  Button_Launch_Q3A_And_Exit_->setEnabled(Model_.Launch_Enabled());
   Button_OK_->setDefault(!launch);
   Button_Launch_Q3A_->setDefault(launch);
   Button_Rename_PK3_->setEnabled(Model_.Rename_Delete_Enabled());
@@ -537,7 +538,7 @@ void TForm_Map_Properties::Refresh_Mode() {
   const bool general = Model_.General_Edits_Enabled();
   Memo_Comment_->setEnabled(general);
   for (std::size_t i = 0; i < Spins_.size(); ++i) {
-    if (Numeric_Fields.at(i).Page == Dialog_Page::General) {
+    if (Numeric_Fields.at(i).Page == TDialog_Page::General) {
       Spins_.at(i).Edit->setEnabled(general);
       Spins_.at(i).UpDown->setEnabled(general);
     }
@@ -545,13 +546,13 @@ void TForm_Map_Properties::Refresh_Mode() {
   CheckBox_Allow_Include_In_Arena_File_->setEnabled(general);
   Label_Useable_MODs_->setVisible(!launch);
   CheckListBox_Useable_MODs_->setVisible(!launch);
-  Label_MOD_to_use_->setVisible(launch);
-  ListBox_MOD_to_use_->setVisible(launch);
+  Label_MOD_To_Use_->setVisible(launch);
+  ListBox_MOD_To_Use_->setVisible(launch);
   // What the game knows is one map's: shown for the map and its launch, taken over in map mode.
-  GroupBox_Game_Facts_->setVisible(mode != Dialog_Mode::Group);
-  Button_Use_Arena_Settings_->setVisible(mode == Dialog_Mode::Map);
+  GroupBox_Game_Facts_->setVisible(mode != TDialog_Mode::Group);
+  Button_Use_Arena_Settings_->setVisible(mode == TDialog_Mode::Map);
   Refresh_Radios();
-  Pages_->setCurrentWidget(Model_.Page == Dialog_Page::General ? Page_General_ : Page_Arena_);
+  Pages_->setCurrentWidget(Model_.Page == TDialog_Page::General ? Page_General_ : Page_Arena_);
 }
 
 // ---- Showing the model -------------------------------------------------------------------------
@@ -565,17 +566,17 @@ void TForm_Map_Properties::Refresh_Radios() {
     radio->setChecked(static_cast<int>(i) == Model_.Radio_Selected);
   }
   Radio_Game_Type_Group_->setExclusive(true);
-  ListBox_MOD_to_use_->clear();
-  for (const auto& name : Model_.MOD_to_use) {
-    ListBox_MOD_to_use_->addItem(To_QString(name));
+  ListBox_MOD_To_Use_->clear();
+  for (const auto& name : Model_.MOD_To_Use) {
+    ListBox_MOD_To_Use_->addItem(To_QString(name));
   }
-  ListBox_MOD_to_use_->setCurrentRow(Model_.MOD_to_use_Selected);
+  ListBox_MOD_To_Use_->setCurrentRow(Model_.MOD_To_Use_Selected);
   Updating_ = false;
 }
 
 void TForm_Map_Properties::Refresh_All() {
   Updating_ = true;
-  const std::pair<QLabel*, const TLabel_Field*> labels[] = {
+  const std::pair<QLabel*, const TText_Field*> labels[] = {
       {Label_Map_Longname_, &Model_.Map_Longname},
       {Label_PK3_Filename_, &Model_.PK3_Filename},
       {Label_MOD_Directory_, &Model_.MOD_Directory},
@@ -704,9 +705,9 @@ void TForm_Map_Properties::RadioGroup_Bot_SkillClick(int index) {
   Model_.Bot_Skill = index;
 }
 
-void TForm_Map_Properties::ListBox_MOD_to_useClick(int row) {
+void TForm_Map_Properties::ListBox_MOD_To_UseClick(int row) {
   if (!Updating_) {
-    Model_.MOD_to_use_Selected = row;
+    Model_.MOD_To_Use_Selected = row;
   }
 }
 
@@ -732,7 +733,7 @@ void TForm_Map_Properties::CheckListBox_Assigned_BotsClickCheck(QListWidgetItem*
 
 void TForm_Map_Properties::CheckListBox_Assigned_BotsClick(int row) {
   if (!Updating_ && Model_.Bot_Selected(row)) {
-    Botshot_Verzoegerer_Timer_.start();
+    Botshot_Delay_Timer_.start();
   }
 }
 
@@ -748,11 +749,11 @@ void TForm_Map_Properties::CheckListBox_Assigned_BotsKeyUp(const QKeyEvent& key)
   }
 }
 
-void TForm_Map_Properties::Timer_Botshot_VerzoegererTimer() {
+void TForm_Map_Properties::Timer_Botshot_DelayTimer() {
   if (Model_.Navigation_Key_Held()) {
     return;  // the preview follows once the user stops scrolling
   }
-  Botshot_Verzoegerer_Timer_.stop();
+  Botshot_Delay_Timer_.stop();
   Stop_Sound();
   const TBot_Preview_Files files =
       Model_.Find_Bot_Preview(CheckListBox_Assigned_Bots_->currentRow());
@@ -836,8 +837,8 @@ void TForm_Map_Properties::Commit_Edits() {
 }
 
 void TForm_Map_Properties::showEvent(QShowEvent* event) {
-  Model_.Form_Show();
-  Botshot_Verzoegerer_Timer_.stop();
+  Model_.Reset_For_Show();
+  Botshot_Delay_Timer_.stop();
   Image_Botshot_->setPixmap(Black_Square());
   {
     // No bot is shown highlighted over the black picture: the first click previews one.
@@ -850,13 +851,13 @@ void TForm_Map_Properties::showEvent(QShowEvent* event) {
   }
   QDialog::showEvent(event);
   switch (Model_.Focus) {
-    case Dialog_Focus::Rename_PK3:
+    case TDialog_Focus::Rename_PK3:
       Button_Rename_PK3_->setFocus();
       break;
-    case Dialog_Focus::General_Page:
+    case TDialog_Focus::General_Page:
       Pages_->setFocus();
       break;
-    case Dialog_Focus::Game_Type_Radios: {
+    case TDialog_Focus::Game_Type_Radios: {
       const int selected = Model_.Radio_Selected;
       if (selected >= 0) {
         RadioButton_Game_Type_[static_cast<std::size_t>(selected)]->setFocus();
@@ -901,18 +902,18 @@ void TForm_Map_Properties::Place_Once() {
   Placed_ = true;
 }
 
-void TForm_Map_Properties::End_With(Dialog_Result result) {
+void TForm_Map_Properties::End_With(TDialog_Result result) {
   switch (result) {
-    case Dialog_Result::OK:
+    case TDialog_Result::OK:
       done(QDialog::Accepted);
       break;
-    case Dialog_Result::Cancel:
+    case TDialog_Result::Cancel:
       done(QDialog::Rejected);
       break;
-    case Dialog_Result::Retry:
+    case TDialog_Result::Retry:
       done(Dialog_Code_Retry);
       break;
-    case Dialog_Result::Yes:
+    case TDialog_Result::Yes:
       done(Dialog_Code_Yes);
       break;
   }
@@ -921,28 +922,28 @@ void TForm_Map_Properties::End_With(Dialog_Result result) {
 void TForm_Map_Properties::done(int result) {
   switch (result) {
     case QDialog::Accepted:
-      Result_ = Dialog_Result::OK;
+      Result_ = TDialog_Result::OK;
       break;
     case Dialog_Code_Retry:
-      Result_ = Dialog_Result::Retry;
+      Result_ = TDialog_Result::Retry;
       break;
     case Dialog_Code_Yes:
-      Result_ = Dialog_Result::Yes;
+      Result_ = TDialog_Result::Yes;
       break;
     default:
-      Result_ = Dialog_Result::Cancel;
+      Result_ = TDialog_Result::Cancel;
       break;
   }
-  if (Result_ != Dialog_Result::Cancel) {
+  if (Result_ != TDialog_Result::Cancel) {
     Commit_Edits();
   }
-  Botshot_Verzoegerer_Timer_.stop();
+  Botshot_Delay_Timer_.stop();
   Stop_Sound();
   QDialog::done(result);
 }
 
-Dialog_Result TForm_Map_Properties::Run() {
-  Result_ = Dialog_Result::Cancel;
+TDialog_Result TForm_Map_Properties::Run() {
+  Result_ = TDialog_Result::Cancel;
   exec();
   return Result_;
 }

@@ -49,18 +49,18 @@ class TForm_Map_Properties : public QDialog {
   TMap_Properties_Model& Model() { return Model_; }
 
   // Loads one map (Lade_Map_Informationen_in_Map_Properties_Dialog_aus) or merges a group.
-  void Load_Map(const TProperties_Context& context, TMAP_Datei_Eintrag* map);
-  void Load_Group(const TProperties_Context& context, const std::vector<TMAP_Datei_Eintrag*>& maps);
+  void Load_Map(const TProperties_Context& context, TMap_Record* map);
+  void Load_Group(const TProperties_Context& context, const std::vector<TMap_Record*>& maps);
   // Puts the dialog into a mode (after loading).
   void Set_Map_Mode();
   void Set_Group_Mode();
   void Set_Launch_Mode();
 
   // Shows the dialog modally; the result of its buttons.
-  Dialog_Result Run();
-  Dialog_Result Result_Of_Run() const { return Result_; }
+  TDialog_Result Run();
+  TDialog_Result Result_Of_Run() const { return Result_; }
   // Ends the dialog with a result (the pk3 rename ends it with Retry, the deletion with OK).
-  void End_With(Dialog_Result result);
+  void End_With(TDialog_Result result);
 
   // Takes the widgets' current texts into the model (the memo, edits not yet left).
   void Commit_Edits();
@@ -71,12 +71,12 @@ class TForm_Map_Properties : public QDialog {
   QPushButton* Button_OK() const { return Button_OK_; }
   QPushButton* Button_Cancel() const { return Button_Cancel_; }
   QPushButton* Button_Launch_Q3A() const { return Button_Launch_Q3A_; }
-  QPushButton* Button_Launch_Q3A_and_exit() const { return Button_Launch_Q3A_and_exit_; }
+  QPushButton* Button_Launch_Q3A_And_Exit() const { return Button_Launch_Q3A_And_Exit_; }
   QPushButton* Button_Use_Arena_Settings() const { return Button_Use_Arena_Settings_; }
   QLabel* Image_Botshot() const { return Image_Botshot_; }
   QListWidget* CheckListBox_Assigned_Bots() const { return CheckListBox_Assigned_Bots_; }
   QListWidget* CheckListBox_Useable_MODs() const { return CheckListBox_Useable_MODs_; }
-  QTimer& Botshot_Verzoegerer_Timer() { return Botshot_Verzoegerer_Timer_; }
+  QTimer& Botshot_Delay_Timer() { return Botshot_Delay_Timer_; }
   // The announcer file last handed to the sound player ("" when none).
   const std::string& Last_Bot_Sound() const { return Last_Bot_Sound_; }
 
@@ -112,7 +112,7 @@ class TForm_Map_Properties : public QDialog {
   void Build_Header(QGridLayout* grid);
   int Build_File_Labels(QGridLayout* grid, int row);
   int Build_Comment(QGridLayout* grid, int row);
-  QLayout* Build_Numerics_Row(Dialog_Page page);
+  QLayout* Build_Numerics_Row(TDialog_Page page);
   QGroupBox* Build_Limits();
   int Build_MOD_Lists(QGridLayout* grid, int row);
   QWidget* Build_Game_Types();
@@ -131,7 +131,7 @@ class TForm_Map_Properties : public QDialog {
   void Refresh_Radios();
   void Refresh_Game_Facts();
 
-  // Event handlers, named after the control and the event.
+  // TEvent handlers, named after the control and the event.
   void Memo_CommentChange();
   void Edit_NumericChange(int index, const QString& text);
   void Edit_NumericExit(int index);
@@ -140,13 +140,13 @@ class TForm_Map_Properties : public QDialog {
   void CheckBox_Game_TypeClick(int index);
   void RadioButton_Game_TypeClick(int index);
   void RadioGroup_Bot_SkillClick(int index);
-  void ListBox_MOD_to_useClick(int row);
+  void ListBox_MOD_To_UseClick(int row);
   void CheckListBox_Useable_MODsClickCheck(QListWidgetItem* item);
   void CheckListBox_Assigned_BotsClickCheck(QListWidgetItem* item);
   void CheckListBox_Assigned_BotsClick(int row);
   void CheckListBox_Assigned_BotsKeyDown(const QKeyEvent& key);
   void CheckListBox_Assigned_BotsKeyUp(const QKeyEvent& key);
-  void Timer_Botshot_VerzoegererTimer();
+  void Timer_Botshot_DelayTimer();
   void Button_Use_Arena_SettingsClick();
 
   void Show_Botshot(const std::string& icon);
@@ -154,7 +154,7 @@ class TForm_Map_Properties : public QDialog {
   void Play_Sound(const std::string& path);
 
   TMap_Properties_Model Model_;
-  Dialog_Result Result_ = Dialog_Result::Cancel;
+  TDialog_Result Result_ = TDialog_Result::Cancel;
   bool Placed_ = false;  // size and place are fixed at the first show, for the program's run
   bool Updating_ = false;
 
@@ -174,8 +174,8 @@ class TForm_Map_Properties : public QDialog {
   TGrey_Check_Box* CheckBox_Allow_Include_In_Arena_File_ = nullptr;
   QLabel* Label_Useable_MODs_ = nullptr;
   QListWidget* CheckListBox_Useable_MODs_ = nullptr;
-  QLabel* Label_MOD_to_use_ = nullptr;
-  QListWidget* ListBox_MOD_to_use_ = nullptr;
+  QLabel* Label_MOD_To_Use_ = nullptr;
+  QListWidget* ListBox_MOD_To_Use_ = nullptr;
 
   QGroupBox* GroupBox_Game_Type_ = nullptr;
   std::array<TGrey_Check_Box*, Game_Type_Count> CheckBox_Game_Type_{};
@@ -198,9 +198,9 @@ class TForm_Map_Properties : public QDialog {
   QPushButton* Button_OK_ = nullptr;
   QPushButton* Button_Cancel_ = nullptr;
   QPushButton* Button_Launch_Q3A_ = nullptr;
-  QPushButton* Button_Launch_Q3A_and_exit_ = nullptr;
+  QPushButton* Button_Launch_Q3A_And_Exit_ = nullptr;
 
-  QTimer Botshot_Verzoegerer_Timer_;
+  QTimer Botshot_Delay_Timer_;
   ui::TBot_Sound MediaPlayer_Bot_Sound_;
   std::string Last_Bot_Sound_;
 };

@@ -4,22 +4,22 @@
 
 namespace vorlix {
 
-Dialog_Result Show_Map_Properties(TForm_Map_Properties& dialog, const TProperties_Context& context,
-                                  TMAP_Datei_Eintrag* map) {
+TDialog_Result Show_Map_Properties(TForm_Map_Properties& dialog, const TProperties_Context& context,
+                                   TMap_Record* map) {
   if (map == nullptr) {
-    return Dialog_Result::Cancel;
+    return TDialog_Result::Cancel;
   }
   dialog.Load_Map(context, map);
   dialog.Set_Map_Mode();
-  const Dialog_Result result = dialog.Run();
-  if (result == Dialog_Result::OK || result == Dialog_Result::Retry) {
+  const TDialog_Result result = dialog.Run();
+  if (result == TDialog_Result::OK || result == TDialog_Result::Retry) {
     dialog.Model().Store_Map(*map);
   }
   return result;
 }
 
 bool Show_Group_Properties(TForm_Map_Properties& dialog, const TProperties_Context& context,
-                           const std::vector<TMAP_Datei_Eintrag*>& maps) {
+                           const std::vector<TMap_Record*>& maps) {
   bool any = false;
   for (const auto* map : maps) {
     any = any || map != nullptr;
@@ -29,7 +29,7 @@ bool Show_Group_Properties(TForm_Map_Properties& dialog, const TProperties_Conte
   }
   dialog.Load_Group(context, maps);
   dialog.Set_Group_Mode();
-  if (dialog.Run() != Dialog_Result::OK) {
+  if (dialog.Run() != TDialog_Result::OK) {
     return false;
   }
   dialog.Model().Store_Group(maps);

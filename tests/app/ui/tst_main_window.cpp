@@ -30,20 +30,20 @@ class Tst_Main_Window : public QObject {
     QCOMPARE(window.minimumSize(), QSize(780, 547));
 
     // Nine pictures of the strip, magenta transparent.
-    QSignalSpy loaded(&window, &TForm_Main_Vorlix::Toolbar_Bilder_geladen);
-    window.Steps().Load_Toolbar_Images(window.State());
+    QSignalSpy loaded(&window, &TForm_Main_Vorlix::Toolbar_Images_Loaded);
+    window.Steps().Load_Artwork(window.State());
     QCOMPARE(loaded.count(), 1);
-    QCOMPARE(window.Toolbar_Bilder().size(), 9);
-    for (const QPixmap& picture : window.Toolbar_Bilder()) {
+    QCOMPARE(window.Toolbar_Images().size(), 9);
+    for (const QPixmap& picture : window.Toolbar_Images()) {
       QCOMPARE(picture.size(), QSize(25, 25));
       const QImage image = picture.toImage();
       QCOMPARE(qAlpha(image.pixel(0, 0)), 0);      // the corner is background
       QCOMPARE(qAlpha(image.pixel(12, 12)), 255);  // the middle is drawn
     }
-    const auto tree = vorlix::ui::Bilder_aus_Streifen(vorlix::ui::Baum_Resource, 16);
+    const auto tree = vorlix::ui::Images_From_Strip(vorlix::ui::Tree_Resource, 16);
     QCOMPARE(tree.size(), 2);
     QCOMPARE(tree[0].size(), QSize(16, 16));
-    QVERIFY(vorlix::ui::Bilder_aus_Streifen(QStringLiteral(":/missing.bmp"), 25).isEmpty());
+    QVERIFY(vorlix::ui::Images_From_Strip(QStringLiteral(":/missing.bmp"), 25).isEmpty());
   }
 
   void show_runs_start_up_behind_splash_and_close_saves() {
@@ -57,28 +57,28 @@ class Tst_Main_Window : public QObject {
     options.Program_Dir = data.path().toStdString();
     options.Game_Dir = game.path().toStdString();
     TForm_Main_Vorlix window(options);
-    vorlix::ui::TForm_Startbildschirm splash;
-    window.Setze_Startbildschirm(&splash);
+    vorlix::ui::TForm_Splash_Screen splash;
+    window.Set_Splash_Screen(&splash);
     int readings = 0;
     QString line_during_wait;
     window.Clock = [&] {
       if (readings == 1) {
-        line_during_wait = splash.Statuszeile(2);
+        line_during_wait = splash.Status_Line_Text(2);
       }
       return vorlix::TClock_Reading{100 + readings++, 3};
     };
     window.show();
-    QVERIFY(!window.Beenden_ohne_Speichern());
+    QVERIFY(!window.Quit_Without_Saving());
     QCOMPARE(line_during_wait, QStringLiteral("Advertising for Tolmarine..."));
     QVERIFY(readings >= 4);  // waited for three whole seconds of the clock
     QVERIFY(!splash.isVisible());
-    QVERIFY(splash.Statuszeile(2).isEmpty());
-    QCOMPARE(window.Toolbar_Bilder().size(), 9);
+    QVERIFY(splash.Status_Line_Text(2).isEmpty());
+    QCOMPARE(window.Toolbar_Images().size(), 9);
     QVERIFY(!QDir(data.filePath(QStringLiteral("TEMP"))).exists());
 
     QDir().mkpath(data.filePath(QStringLiteral("TEMP")));
     window.close();
-    QCOMPARE(QString::fromStdString(vorlix::Lade_Registry_Einstellungen().Q3A_Dir), game.path());
+    QCOMPARE(QString::fromStdString(vorlix::Load_Registry_Settings().Q3A_Dir), game.path());
     QVERIFY(!QDir(data.filePath(QStringLiteral("TEMP"))).exists());
   }
 
@@ -89,8 +89,8 @@ class Tst_Main_Window : public QObject {
     options.Game_Dir = data.path().toStdString();  // no QUAKE3.EXE there
     options.Search_Roots = {empty_root.path().toStdString()};
     TForm_Main_Vorlix window(options);
-    vorlix::ui::TForm_Startbildschirm splash;
-    window.Setze_Startbildschirm(&splash);
+    vorlix::ui::TForm_Splash_Screen splash;
+    window.Set_Splash_Screen(&splash);
     // The error box is answered as soon as it opens.
     QTimer::singleShot(200, [] {
       if (QWidget* box = QApplication::activeModalWidget()) {
@@ -98,7 +98,7 @@ class Tst_Main_Window : public QObject {
       }
     });
     window.show();
-    QVERIFY(window.Beenden_ohne_Speichern());
+    QVERIFY(window.Quit_Without_Saving());
     QVERIFY(splash.isVisible());  // stays until the application has quit
     window.close();
     QVERIFY(!QFile::exists(QString::fromStdString(vorlix::Settings_File_Path())));

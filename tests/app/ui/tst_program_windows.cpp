@@ -107,7 +107,7 @@ class Tst_Program_Windows : public QObject {
     int readings = 0;
     Window_->Clock = [readings]() mutable { return vorlix::TClock_Reading{100 + readings++, 1}; };
     Window_->show();
-    QVERIFY(!Window_->Beenden_ohne_Speichern());
+    QVERIFY(!Window_->Quit_Without_Saving());
     QCOMPARE(Browser()->List().Count(), 2);
   }
 
@@ -142,7 +142,7 @@ class Tst_Program_Windows : public QObject {
         Window_->menuBar()->findChild<QMenu*>(QStringLiteral("Menu_Vorlix"))->actions();
     QVERIFY(menu.indexOf(host) >= 0 &&
             menu.indexOf(host) <
-                menu.indexOf(Browser()->Commands()->Command(vorlix::Main_Command::Print)));
+                menu.indexOf(Browser()->Commands()->Command(vorlix::TMain_Command::Print)));
     QVERIFY(Browser()->Tree_View()->PopupMenu_TreeView_Maps()->actions().contains(host));
     vorlix::TMaps_Tree& tree = Browser()->Tree();
     const auto select = [this](const vorlix::TMaps_Tree_Node* node) {
@@ -182,7 +182,7 @@ class Tst_Program_Windows : public QObject {
   }
 
   void rename_cancelled_keeps_the_dialog_then_renamed_reloads_and_reopens_for_the_same_map() {
-    vorlix::TMAP_Datei_Eintrag* map = Browser()->List().Item(1).Map;
+    vorlix::TMap_Record* map = Browser()->List().Item(1).Map;
     const std::int32_t pk3_id = map->PK3->ID;
     const std::int32_t map_id = map->ID;
     const std::string file_name = map->MAP_Filename;
@@ -234,13 +234,12 @@ class Tst_Program_Windows : public QObject {
     QVERIFY(!QFile::exists(Game(QStringLiteral("baseq3/zz-first.pk3"))));
     QVERIFY(QFile::exists(Game(QStringLiteral("baseq3/aa-renamed.pk3"))));
     // The reload made new records: the same archive and map under their old IDs, selected.
-    vorlix::TMAP_Datei_Eintrag* found = Window_->State().PK3_Datenbank->Find_Map(pk3_id, map_id);
+    vorlix::TMap_Record* found = Window_->State().PK3_Database->Find_Map(pk3_id, map_id);
     QVERIFY(found != nullptr);
     QCOMPARE(found->MAP_Filename, file_name);
     QCOMPARE(found->PK3->PK3_Filename, std::string("aa-renamed.pk3"));
     QCOMPARE(found->Comment, std::string("edited before the rename"));
-    QCOMPARE(Browser()->List_View()->Selected_Maps(),
-             std::vector<vorlix::TMAP_Datei_Eintrag*>{found});
+    QCOMPARE(Browser()->List_View()->Selected_Maps(), std::vector<vorlix::TMap_Record*>{found});
   }
 
   void status_bar_shows_a_readable_line() {
@@ -261,7 +260,7 @@ class Tst_Program_Windows : public QObject {
     view->Tree_View()->setCurrentIndex(view->Tree_Model()->Index_Of(view->Tree().Root()));
     view->Tree_View()->Menu_CreateGroupClick();
     vorlix::TMaps_Tree_Node* group = view->Tree().Selected();
-    vorlix::TMAP_Datei_Eintrag* map = view->List().Item(0).Map;
+    vorlix::TMap_Record* map = view->List().Item(0).Map;
     const std::pair<std::int32_t, std::int32_t> ids{map->PK3->ID, map->ID};
     view->Tree().Drop_List_Items(group, {map});
     view->Tree_View()->expand(view->Tree_Model()->Index_Of(group));
@@ -279,7 +278,7 @@ class Tst_Program_Windows : public QObject {
     const vorlix::TMaps_Tree_Node* selected = view->Tree().Selected();
     QVERIFY(selected != nullptr && selected->Map != nullptr);
     QCOMPARE(std::make_pair(selected->Map->PK3->ID, selected->Map->ID), ids);
-    QVERIFY(view->Commands()->Command(vorlix::Main_Command::Launch_Map)->isEnabled());
+    QVERIFY(view->Commands()->Command(vorlix::TMain_Command::Launch_Map)->isEnabled());
 
     // After an interrupted start-up nothing is saved: the reload reads what is stored.
     const std::string stored = view->Tree().Serialize();
@@ -291,7 +290,7 @@ class Tst_Program_Windows : public QObject {
   }
 
   void delete_asks_removes_the_archive_and_closes_with_ok() {
-    vorlix::TMAP_Datei_Eintrag* map = Browser()->List().Item(0).Map;
+    vorlix::TMap_Record* map = Browser()->List().Item(0).Map;
     int properties_shown = 0;
     QStringList messages;
     TModal_Driver driver([&](QWidget* modal) {

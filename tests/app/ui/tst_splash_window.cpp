@@ -4,18 +4,18 @@
 
 #include "app/ui/splash_window.h"
 
-using vorlix::ui::Erzeuge_Wartefenster;
-using vorlix::ui::TForm_Startbildschirm;
+using vorlix::ui::Make_Wait_Window;
+using vorlix::ui::TForm_Splash_Screen;
 
 class Tst_Splash_Window : public QObject {
   Q_OBJECT
 
  private slots:
   void splash_is_a_centred_frameless_splash_screen_with_three_status_lines() {
-    TForm_Startbildschirm splash;
+    TForm_Splash_Screen splash;
     QCOMPARE(splash.windowType(), Qt::SplashScreen);
     QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
-    splash.Zeigen();
+    splash.Show_Splash();
     const QRect screen = splash.screen()->availableGeometry();
     QVERIFY(qAbs(splash.frameGeometry().center().x() - screen.center().x()) <= 1);
     QVERIFY(qAbs(splash.frameGeometry().center().y() - screen.center().y()) <= 1);
@@ -25,11 +25,11 @@ class Tst_Splash_Window : public QObject {
     QVERIFY(!(splash.windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint |
                                       Qt::WindowMaximizeButtonHint)));
     QCOMPARE(splash.Image_Logo_Vorlix->pixmap().size(), QSize(256, 256));
-    splash.Setze_Statuszeile(2, QStringLiteral("Advertising for Tolmarine..."));
-    QCOMPARE(splash.Label_Statusinfo_2->text(), QStringLiteral("Advertising for Tolmarine..."));
-    QCOMPARE(splash.Statuszeile(2), QStringLiteral("Advertising for Tolmarine..."));
-    splash.Setze_Statuszeile(4, QStringLiteral("ignored"));
-    QVERIFY(splash.Statuszeile(1).isEmpty() && splash.Statuszeile(3).isEmpty());
+    splash.Set_Status_Line(2, QStringLiteral("Advertising for Tolmarine..."));
+    QCOMPARE(splash.Label_Status_Info_2->text(), QStringLiteral("Advertising for Tolmarine..."));
+    QCOMPARE(splash.Status_Line_Text(2), QStringLiteral("Advertising for Tolmarine..."));
+    splash.Set_Status_Line(4, QStringLiteral("ignored"));
+    QVERIFY(splash.Status_Line_Text(1).isEmpty() && splash.Status_Line_Text(3).isEmpty());
   }
 
   void notice_window_holds_its_text_and_grows_with_it() {
@@ -37,7 +37,7 @@ class Tst_Splash_Window : public QObject {
          {QStringLiteral("Looking for Quake 3 Arena directory..."), QStringLiteral("x"),
           QStringLiteral("Opening pk3-file a_rather_long_archive_name_"
                          "that_makes_a_wide_window.pk3")}) {
-      auto window = Erzeuge_Wartefenster(QStringLiteral("Please wait"), text);
+      auto window = Make_Wait_Window(QStringLiteral("Please wait"), text);
       auto* label = window->findChild<QLabel*>(QStringLiteral("Label_Text"));
       QVERIFY(label != nullptr);
       QCOMPARE(label->text(), text);

@@ -66,10 +66,10 @@ class Browser_View_Test : public QObject {
  private:
   std::unique_ptr<TTemp_Dir> Dir;
   std::unique_ptr<TTest_Database> Db;
-  std::unique_ptr<TMOD_Liste> Mods;
+  std::unique_ptr<TMOD_List> Mods;
   std::unique_ptr<QMainWindow> Window;
   TBrowser_View* View = nullptr;
-  std::vector<TMAP_Datei_Eintrag*> Maps;
+  std::vector<TMap_Record*> Maps;
 
   TDrag_Result Drag(QWidget* viewport, QMimeData* data, QPoint position) {
     const std::unique_ptr<QMimeData> owned(data);  // the drag data is the drag's own
@@ -128,9 +128,9 @@ class Browser_View_Test : public QObject {
     Session_Flags() = TSession_Flags{};
     Dir = std::make_unique<TTemp_Dir>();
     Db = std::make_unique<TTest_Database>();
-    Mods = std::make_unique<TMOD_Liste>();
+    Mods = std::make_unique<TMOD_List>();
     Mods->Append("BASEQ3");
-    TPK3_Datei_Eintrag* pak = Db->Add_PK3("baseq3", "pak.pk3");
+    TPK3_Record* pak = Db->Add_PK3("baseq3", "pak.pk3");
     Maps.clear();
     const std::pair<const char*, const char*> maps[] = {{"AAA.BSP", "Alpha Arena"},
                                                         {"BBB.BSP", "Bravo Base"},
@@ -146,8 +146,8 @@ class Browser_View_Test : public QObject {
     View->Install_Commands(Window.get());
     View->Set_Context({&Db->Database, Mods.get(), &Db->Interaction, Dir->Path(),
                        *Dir / "levelshots", *Dir / "gfx"});
-    View->Lade_ListView_Maps();
-    QVERIFY(View->Initialisiere_TreeView_Maps());
+    View->Load_Maps_List();
+    QVERIFY(View->Initialise_Maps_Tree());
     Window->resize(900, 700);
     Window->show();
     QVERIFY(QTest::qWaitForWindowExposed(Window.get()));
@@ -200,7 +200,7 @@ class Browser_View_Test : public QObject {
   void draggingNearTheEdgesScrollsByOneNode() {
     for (int i = 0; i < 60; ++i) {
       View->Tree().Select(View->Tree().Root());
-      View->Tree().TreeView_Maps_Erzeuge_Gruppe("G" + std::to_string(100 + i));
+      View->Tree().Make_Group("G" + std::to_string(100 + i));
     }
     TMaps_Tree_Node* dragged = View->Tree().Root()->Child(30);
     View->Tree().Select(dragged);
@@ -258,7 +258,7 @@ class Browser_View_Test : public QObject {
     View->Tree_View()->setFocus();
     QTest::keyClick(View->Tree_View(), Qt::Key_Return);
     QCOMPARE(launched.count(), 1);
-    QCOMPARE(launched.front().front().value<TMAP_Datei_Eintrag*>(), Maps[0]);
+    QCOMPARE(launched.front().front().value<TMap_Record*>(), Maps[0]);
     Set_Tree_Current(group);
     QTest::keyClick(View->Tree_View(), Qt::Key_Delete);
     QCOMPARE(View->Tree().Root()->Child_Count(), 0);
@@ -271,8 +271,8 @@ class Browser_View_Test : public QObject {
   void dropsTakeTheFocusAndCommandsFollowDropsAndDeletes() {
     Window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(Window.get()));
-    QAction* launch = View->Commands()->Command(Main_Command::Launch_Map);
-    QAction* properties = View->Commands()->Command(Main_Command::Map_Properties);
+    QAction* launch = View->Commands()->Command(TMain_Command::Launch_Map);
+    QAction* properties = View->Commands()->Command(TMain_Command::Map_Properties);
     const auto highlight = [](QWidget* view) {
       return view->palette().color(QPalette::Active, QPalette::Highlight);
     };
@@ -297,7 +297,7 @@ class Browser_View_Test : public QObject {
     // Back onto the list: the list takes the keys with that map selected.
     QVERIFY(Drag_Tree_Onto_List().Dropped);
     QCOMPARE(QApplication::focusWidget(), View->List_View());
-    QCOMPARE(View->List_View()->Selected_Maps(), std::vector<TMAP_Datei_Eintrag*>{Maps[0]});
+    QCOMPARE(View->List_View()->Selected_Maps(), std::vector<TMap_Record*>{Maps[0]});
     QVERIFY(launch->isEnabled() && properties->isEnabled());
   }
 
@@ -355,11 +355,11 @@ class Browser_View_Test : public QObject {
   }
 
   void commandsFollowTheSelection() {
-    QAction* launch = View->Commands()->Command(Main_Command::Launch_Map);
-    QAction* properties = View->Commands()->Command(Main_Command::Map_Properties);
-    QAction* arena = View->Commands()->Command(Main_Command::Create_Arena_File);
+    QAction* launch = View->Commands()->Command(TMain_Command::Launch_Map);
+    QAction* properties = View->Commands()->Command(TMain_Command::Map_Properties);
+    QAction* arena = View->Commands()->Command(TMain_Command::Create_Arena_File);
     QVERIFY(!launch->isEnabled() && !properties->isEnabled() && !arena->isEnabled());
-    QVERIFY(View->Commands()->Command(Main_Command::Import_Arena_File)->isEnabled());
+    QVERIFY(View->Commands()->Command(TMain_Command::Import_Arena_File)->isEnabled());
 
     TMaps_Tree_Node* group = Create_Group_In_Tree();
     Maps[0]->Allow_Include_In_Arena_File = false;
@@ -382,21 +382,21 @@ class Browser_View_Test : public QObject {
     QSignalSpy map_properties(View, &TBrowser_View::Map_Properties_Requested);
     properties->trigger();
     QCOMPARE(map_properties.count(), 1);
-    QCOMPARE(map_properties.front().front().value<TMAP_Datei_Eintrag*>(), View->List().Item(0).Map);
+    QCOMPARE(map_properties.front().front().value<TMap_Record*>(), View->List().Item(0).Map);
 
     // The root group in the context menu: never deleted.
     Set_Tree_Current(View->Tree().Root());
     View->Tree_View()->PopupMenu_TreeView_MapsPopup();
     const TMaps_Tree_View* tree = View->Tree_View();
-    QVERIFY(tree->TreeView_Maps_CreateGroup()->isEnabled());
-    QVERIFY(!tree->TreeView_Maps_DeleteEntry()->isEnabled());
-    QVERIFY(tree->TreeView_Maps_CreateArenaFile()->isEnabled());
+    QVERIFY(tree->TreeView_Maps_Create_Group()->isEnabled());
+    QVERIFY(!tree->TreeView_Maps_Delete_Entry()->isEnabled());
+    QVERIFY(tree->TreeView_Maps_Create_Arena_File()->isEnabled());
     QVERIFY(tree->TreeView_Maps_Properties()->isEnabled());
     View->Commands()->Set_Arena_Counts(2, 1);
-    QVERIFY(View->Commands()->Command(Main_Command::Remove_Arena_File)->isEnabled());
-    QVERIFY(!View->Commands()->Command(Main_Command::Activate_Arena_File)->isEnabled());
+    QVERIFY(View->Commands()->Command(TMain_Command::Remove_Arena_File)->isEnabled());
+    QVERIFY(!View->Commands()->Command(TMain_Command::Activate_Arena_File)->isEnabled());
     View->Commands()->Set_Arena_Counts(1, 2);  // two arena files of one MOD: one can be activated
-    QVERIFY(View->Commands()->Command(Main_Command::Activate_Arena_File)->isEnabled());
+    QVERIFY(View->Commands()->Command(TMain_Command::Activate_Arena_File)->isEnabled());
   }
 
   void menusToolbarAndListColumns() {
@@ -433,7 +433,7 @@ class Browser_View_Test : public QObject {
                           "Create Arena File (out of selected branch of Maps Tree)",
                           "Import Arena File", "Activate existing Arena File", "Remove Arena File",
                           "-", "Print Maps", "Printer Setup", "-", "Exit Vorlix"}));
-    QCOMPARE(View->Commands()->Command(Main_Command::Create_Arena_File)->shortcut(),
+    QCOMPARE(View->Commands()->Command(TMain_Command::Create_Arena_File)->shortcut(),
              QKeySequence(Qt::ALT | Qt::Key_C));
     QCOMPARE(View->List_Model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(),
              QStringLiteral("in PK3"));
@@ -492,7 +492,7 @@ class Browser_View_Test : public QObject {
 
     // Announced but missing: white and no name.
     Maps[4]->Has_Levelshot_JPG = true;
-    View->Zeige_Levelshot_an(*Maps[4]);
+    View->Show_Levelshot(*Maps[4]);
     QVERIFY(Centre_Near(View->Preview()->Image(), Qt::white));
     QCOMPARE(View->Preview()->Name()->text(), QString());
   }

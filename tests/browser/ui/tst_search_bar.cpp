@@ -54,9 +54,9 @@ class Search_Bar_Test : public QObject {
  private slots:
   void init() {
     Db_ = std::make_unique<TTest_Database>();
-    Mods_ = std::make_unique<TMOD_Liste>();
+    Mods_ = std::make_unique<TMOD_List>();
     Mods_->Append("baseq3");
-    TPK3_Datei_Eintrag* pk3 = Db_->Add_PK3("baseq3", "pak.pk3");
+    TPK3_Record* pk3 = Db_->Add_PK3("baseq3", "pak.pk3");
     // IDs 0..6 in this order.
     for (const char* name :
          {"ALPHA1", "BETA2", "GAMMA3", "DELTA4", "ALPHA5", "OMEGA6", "EPSILON7"}) {
@@ -76,8 +76,8 @@ class Search_Bar_Test : public QObject {
     Window_->setCentralWidget(View_);
     View_->Install_Commands(Window_.get());
     View_->Set_Context({&Db_->Database, Mods_.get(), &Db_->Interaction, Dir_.Path(), "", ""});
-    View_->Lade_ListView_Maps();
-    QVERIFY(View_->Initialisiere_TreeView_Maps());
+    View_->Load_Maps_List();
+    QVERIFY(View_->Initialise_Maps_Tree());
     Window_->show();
     Bar_ = View_->Search_Bar();
     Tree_View_ = View_->Tree_View();
@@ -206,7 +206,7 @@ class Search_Bar_Test : public QObject {
     View_->List_View()->setFocus();
     std::set<std::string> picked;
     for (int i = 0; i < 40; ++i) {
-      const TMAP_Datei_Eintrag* map = Bar_->Random_Map();
+      const TMap_Record* map = Bar_->Random_Map();
       QVERIFY(map != nullptr);
       picked.insert(map->MAP_Filename);
       QCOMPARE(View_->Preview()->Shown_Map(), map);
@@ -245,7 +245,7 @@ class Search_Bar_Test : public QObject {
 
   TTemp_Dir Dir_;
   std::unique_ptr<TTest_Database> Db_;
-  std::unique_ptr<TMOD_Liste> Mods_;
+  std::unique_ptr<TMOD_List> Mods_;
   std::unique_ptr<QMainWindow> Window_;
   TBrowser_View* View_ = nullptr;
   TSearch_Bar* Bar_ = nullptr;

@@ -12,7 +12,7 @@
 
 using namespace vorlix;
 
-class Url_Catcher : public QObject {
+class TUrl_Catcher : public QObject {
   Q_OBJECT
 
  public:
@@ -51,16 +51,17 @@ class Test_Info_Dialog : public QObject {
         {"ftp.example.org", false, "Http://ftp.example.org"},
     };
     for (const auto& c : cases) {
-      TKLR_HttpLabel label(c.Text);
+      THttp_Link_Label label(c.Text);
       QVERIFY(label.setProperty("SecureHttp", c.Secure));  // a designer property
       QCOMPARE(label.Target(), QString(c.Target));
     }
-    QCOMPARE(TKLR_EmailLabel("vorlix@example.org").Target(), QString("Mailto:vorlix@example.org"));
+    QCOMPARE(TEmail_Link_Label("vorlix@example.org").Target(),
+             QString("Mailto:vorlix@example.org"));
   }
 
   void Hover_Underlines_And_Shows_The_Hand_A_Left_Click_Opens_The_Address() {
-    TKLR_HttpLabel web("vorlix.example.org");
-    TKLR_EmailLabel mail("vorlix@example.org");
+    THttp_Link_Label web("vorlix.example.org");
+    TEmail_Link_Label mail("vorlix@example.org");
     web.setCursor(Qt::IBeamCursor);
     web.show();
     mail.show();
@@ -73,7 +74,7 @@ class Test_Info_Dialog : public QObject {
     QVERIFY(!web.font().underline());
     QCOMPARE(web.cursor().shape(), Qt::IBeamCursor);
 
-    QSignalSpy clicked(&web, &TKLR_Link_Label::clicked);
+    QSignalSpy clicked(&web, &TLink_Label::clicked);
     QTest::mouseClick(&web, Qt::LeftButton);
     QTest::mouseClick(&mail, Qt::LeftButton);
     QTest::mouseClick(&web, Qt::RightButton);  // only the left button opens
@@ -86,11 +87,11 @@ class Test_Info_Dialog : public QObject {
 
   void About_Dialog_Shows_Its_Texts_And_Closes_With_OK() {
     // Web links are purple and mail links blue when made; the dialog shows both blue.
-    QCOMPARE(TKLR_EmailLabel("a@b").palette().color(QPalette::WindowText), QColor(0, 0, 255));
-    QCOMPARE(TKLR_HttpLabel("b").palette().color(QPalette::WindowText), QColor(128, 0, 128));
+    QCOMPARE(TEmail_Link_Label("a@b").palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    QCOMPARE(THttp_Link_Label("b").palette().color(QPalette::WindowText), QColor(128, 0, 128));
     TForm_Info_Dialog dialog;
     QCOMPARE(dialog.Label_Web->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-    QCOMPARE(dialog.Label_e_Mail->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    QCOMPARE(dialog.Label_Email->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     QCOMPARE(dialog.windowTitle(), QString("About"));
     QVERIFY(dialog.Label1->text().startsWith("Vorlix Version "));
     QCOMPARE(dialog.Image_Logo_Vorlix->pixmap().size(), QSize(256, 185));
@@ -105,7 +106,7 @@ class Test_Info_Dialog : public QObject {
   }
 
  private:
-  Url_Catcher Catcher;
+  TUrl_Catcher Catcher;
 };
 
 QTEST_MAIN(Test_Info_Dialog)

@@ -88,10 +88,10 @@ class Test_Selection_Dialogs : public QObject {
   void Runners_Fill_The_Dialogs_And_Return_Rows_In_List_Order() {
     TForm_Select_MOD mods;
     TForm_Arena_File_Selection files;
-    Selection_Request request{.Dialog = Selection_Dialog::MOD,
-                              .Description = "Select the modification to create a Arena File for.",
-                              .Items = {"BASEQ3", "CPMA", "OSP"},
-                              .Multi_Select = true};
+    TSelection_Request request{.Dialog = TSelection_Dialog::MOD,
+                               .Description = "Select the modification to create a Arena File for.",
+                               .Items = {"BASEQ3", "CPMA", "OSP"},
+                               .Multi_Select = true};
     QTimer::singleShot(0, [&] {
       QCOMPARE(mods.Label_Desc->text(), QString::fromStdString(request.Description));
       Click_Row(mods.ListBox_MODs, 2);
@@ -102,7 +102,7 @@ class Test_Selection_Dialogs : public QObject {
     QVERIFY(chosen.has_value());
     QCOMPARE(*chosen, (std::vector<int>{0, 2}));
 
-    request = {.Dialog = Selection_Dialog::Arena_File,
+    request = {.Dialog = TSelection_Dialog::Arena_File,
                .Description = "Select an Arena File to activate.",
                .Confirm_Caption = "Activate",
                .Items = {"Duel", "CTF"}};

@@ -1,4 +1,4 @@
-// The launch mode of the properties dialog and a real launch through Starte_Map, offscreen, with
+// The launch mode of the properties dialog and a real launch through Start_Map, offscreen, with
 // the engine taken from the settings file.
 
 #include <QLineEdit>
@@ -28,7 +28,7 @@ class Tst_Launch_Dialog : public QObject {
   TProperties_Fixture F;
   TTemp_Dir Dir;
   TGame_Recorder Engine{Dir / "bin/ioquake3"};
-  TMAP_Datei_Eintrag* Map = nullptr;
+  TMap_Record* Map = nullptr;
   std::string Game = Dir / "games/quake3";
 
  private slots:
@@ -47,12 +47,12 @@ class Tst_Launch_Dialog : public QObject {
 
   void launchModeAndExit() {
     TForm_Map_Properties dialog;
-    TExecFile exec;
+    TExec_File exec;
     QTimer::singleShot(0, &dialog, [&] {
       QCOMPARE(dialog.windowTitle(), QStringLiteral("Launch Properties"));
       QCOMPARE(dialog.findChild<QTabWidget*>("PageControl")->currentIndex(), 1);
       QVERIFY(dialog.Button_Launch_Q3A()->isVisible() && dialog.Button_Launch_Q3A()->isEnabled());
-      QVERIFY(dialog.Button_Launch_Q3A_and_exit()->isEnabled());
+      QVERIFY(dialog.Button_Launch_Q3A_And_Exit()->isEnabled());
       QVERIFY(!dialog.Button_OK()->isVisible());
       QVERIFY(!dialog.Button_Rename_PK3()->isEnabled());
       QVERIFY(!dialog.findChild<QLineEdit*>("Edit_Min_Recomm_Players")->isEnabled());
@@ -66,9 +66,9 @@ class Tst_Launch_Dialog : public QObject {
       frags->setFocus();
       frags->selectAll();
       QTest::keyClicks(frags, "30");
-      dialog.Button_Launch_Q3A_and_exit()->click();
+      dialog.Button_Launch_Q3A_And_Exit()->click();
     });
-    QVERIFY(Starte_Map(dialog, F.Context({}, Game), Map, exec));
+    QVERIFY(Start_Map(dialog, F.Context({}, Game), Map, exec));
     QCOMPARE(Engine.Wait(), Game +
                                 "\n+set\nfs_game\nbaseq3\n+seta\ng_gametype\n4\n+map\nQ3DM17\n"
                                 "+sv_maxclients\n8\n+timelimit\n0\n+fraglimit\n30\n"
@@ -79,17 +79,17 @@ class Tst_Launch_Dialog : public QObject {
   void cancelAndNoUsableMod() {
     std::filesystem::remove(Engine.Record);
     TForm_Map_Properties dialog;
-    TExecFile exec;
+    TExec_File exec;
     QTimer::singleShot(0, &dialog, [&] { dialog.Button_Cancel()->click(); });
-    QVERIFY(!Starte_Map(dialog, F.Context({}, Game), Map, exec));
+    QVERIFY(!Start_Map(dialog, F.Context({}, Game), Map, exec));
 
     Map->Useable_MODs.clear();
     QTimer::singleShot(0, &dialog, [&] {
       QVERIFY(!dialog.Button_Launch_Q3A()->isEnabled());
-      QVERIFY(!dialog.Button_Launch_Q3A_and_exit()->isEnabled());
+      QVERIFY(!dialog.Button_Launch_Q3A_And_Exit()->isEnabled());
       dialog.close();
     });
-    QVERIFY(!Starte_Map(dialog, F.Context({}, Game), Map, exec));
+    QVERIFY(!Start_Map(dialog, F.Context({}, Game), Map, exec));
     QCOMPARE(Engine.Wait(std::chrono::milliseconds(200)), std::string());
 
     // The next opening as map properties sets its own mode.
@@ -105,12 +105,12 @@ class Tst_Launch_Dialog : public QObject {
     Map->Useable_MODs = {"BASEQ3"};
     Map->MAP_Filename = "X;QUIT.BSP";
     TForm_Map_Properties dialog;
-    TExecFile exec;
-    QTimer::singleShot(0, &dialog, [&] { dialog.Button_Launch_Q3A_and_exit()->click(); });
+    TExec_File exec;
+    QTimer::singleShot(0, &dialog, [&] { dialog.Button_Launch_Q3A_And_Exit()->click(); });
     const std::size_t before = F.Interaction.Messages.size();
-    QVERIFY(!Starte_Map(dialog, F.Context({}, Game), Map, exec));
+    QVERIFY(!Start_Map(dialog, F.Context({}, Game), Map, exec));
     QCOMPARE(F.Interaction.Messages.size(), before + 1);
-    QCOMPARE(F.Interaction.Messages.back().Kind, Message_Kind::Error);
+    QCOMPARE(F.Interaction.Messages.back().Kind, TMessage_Kind::Error);
     QCOMPARE(Engine.Wait(std::chrono::milliseconds(200)), std::string());
   }
 };

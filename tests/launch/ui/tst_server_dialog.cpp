@@ -18,9 +18,9 @@ class Tst_Server_Dialog : public QObject {
   Q_OBJECT
 
  private:
-  std::deque<TMAP_Datei_Eintrag> Maps;
-  TMAP_Datei_Eintrag* Map(const char* file, std::vector<std::string> mods, std::uint8_t types) {
-    TMAP_Datei_Eintrag& map = Maps.emplace_back();
+  std::deque<TMap_Record> Maps;
+  TMap_Record* Map(const char* file, std::vector<std::string> mods, std::uint8_t types) {
+    TMap_Record& map = Maps.emplace_back();
     map.MAP_Filename = file;
     map.Useable_MODs = std::move(mods);
     map.Game_Types = types;
@@ -30,8 +30,8 @@ class Tst_Server_Dialog : public QObject {
 
  private slots:
   void offersTheMODsAndEnablesStartOnlyWithARotation() {
-    TMAP_Datei_Eintrag* duel = Map("Q3TOURNEY2.BSP", {"baseq3"}, GT_Tournament | GT_Free_For_All);
-    TMAP_Datei_Eintrag* dm = Map("Q3DM1.BSP", {"baseq3", "osp"}, GT_Free_For_All);
+    TMap_Record* duel = Map("Q3TOURNEY2.BSP", {"baseq3"}, GT_Tournament | GT_Free_For_All);
+    TMap_Record* dm = Map("Q3DM1.BSP", {"baseq3", "osp"}, GT_Free_For_All);
     TForm_Host_Server dialog;
     dialog.Load({duel, dm}, {"BASEQ3", "MISSIONPACK", "OSP"}, "/usr/games/openarena-server");
     QCOMPARE(dialog.MOD_Box()->count(), 2);

@@ -74,7 +74,7 @@ class Tst_Map_Properties_Dialog : public QObject {
  private:
   TProperties_Fixture F;
   TTemp_Dir Dir;
-  TMAP_Datei_Eintrag* Map = nullptr;
+  TMap_Record* Map = nullptr;
 
  private slots:
   void initTestCase() {
@@ -122,8 +122,8 @@ class Tst_Map_Properties_Dialog : public QObject {
     QSignalSpy rename(&dialog, &TForm_Map_Properties::Rename_PK3_Requested);
     dialog.Button_Rename_PK3()->click();
     QCOMPARE(rename.count(), 1);
-    dialog.End_With(Dialog_Result::Retry);
-    QCOMPARE(dialog.Result_Of_Run(), Dialog_Result::Retry);
+    dialog.End_With(TDialog_Result::Retry);
+    QCOMPARE(dialog.Result_Of_Run(), TDialog_Result::Retry);
   }
 
   void validationThroughTheWidgets() {
@@ -168,7 +168,7 @@ class Tst_Map_Properties_Dialog : public QObject {
     TForm_Map_Properties dialog;
     auto* pages = Find<QTabWidget>(dialog, "PageControl");
     QRect first;
-    for (TMAP_Datei_Eintrag* map : {Map, bare, Map}) {
+    for (TMap_Record* map : {Map, bare, Map}) {
       dialog.Load_Map(F.Context(), map);
       dialog.Set_Map_Mode();
       dialog.show();
@@ -186,13 +186,13 @@ class Tst_Map_Properties_Dialog : public QObject {
 
   void cancelWritesNothingOkWritesBack() {
     TForm_Map_Properties dialog;
-    const TMAP_Datei_Eintrag before = *Map;
+    const TMap_Record before = *Map;
     QTimer::singleShot(0, &dialog, [&] {
       Find<QPlainTextEdit>(dialog, "Memo_Comment")->setPlainText("changed");
       Find<QCheckBox>(dialog, "CheckBox_Game_Type_CTF")->click();
       dialog.Button_Cancel()->click();
     });
-    QCOMPARE(Show_Map_Properties(dialog, F.Context(), Map), Dialog_Result::Cancel);
+    QCOMPARE(Show_Map_Properties(dialog, F.Context(), Map), TDialog_Result::Cancel);
     QCOMPARE(Map->Comment, before.Comment);
     QCOMPARE(Map->Game_Types, before.Game_Types);
 
@@ -205,7 +205,7 @@ class Tst_Map_Properties_Dialog : public QObject {
       dialog.CheckListBox_Assigned_Bots()->item(0)->setCheckState(Qt::Checked);  // Alien
       dialog.Button_OK()->click();
     });
-    QCOMPARE(Show_Map_Properties(dialog, F.Context(), Map), Dialog_Result::OK);
+    QCOMPARE(Show_Map_Properties(dialog, F.Context(), Map), TDialog_Result::OK);
     QCOMPARE(Map->Comment, std::string("changed"));
     QCOMPARE(Map->Game_Types, static_cast<std::uint8_t>(GT_Free_For_All | GT_Capture_The_Flag));
     QCOMPARE(Map->Useable_MODs, (std::vector<std::string>{"BASEQ3", "MYMOD"}));
@@ -276,7 +276,7 @@ class Tst_Map_Properties_Dialog : public QObject {
     bots->setCurrentRow(1);
     QVERIFY(shown.wait(1000));
     dialog.close();
-    QCOMPARE(dialog.Result_Of_Run(), Dialog_Result::Cancel);
+    QCOMPARE(dialog.Result_Of_Run(), TDialog_Result::Cancel);
     // Opened again: the picture is black and no bot stands highlighted over it.
     dialog.show();
     QCOMPARE(bots->currentRow(), -1);
@@ -298,7 +298,7 @@ class Tst_Map_Properties_Dialog : public QObject {
     index->Set_Archives({pack});
     TProperties_Context context = F.Context();
     context.Game_Index = index;
-    const TMAP_Datei_Eintrag before = *Map;
+    const TMap_Record before = *Map;
     TForm_Map_Properties dialog;
     QTimer::singleShot(0, &dialog, [&] {
       QCOMPARE(Find<QLabel>(dialog, "Label_Loaded_From")->text(), QStringLiteral("baseq3/zz.pk3"));
@@ -309,7 +309,7 @@ class Tst_Map_Properties_Dialog : public QObject {
       QCOMPARE(Find<QLineEdit>(dialog, "Edit_Limits_Frags")->text(), QStringLiteral("5"));
       dialog.Button_OK()->click();
     });
-    QCOMPARE(Show_Map_Properties(dialog, context, Map), Dialog_Result::OK);
+    QCOMPARE(Show_Map_Properties(dialog, context, Map), TDialog_Result::OK);
     QCOMPARE(Map->Game_Types, static_cast<std::uint8_t>(GT_Capture_The_Flag));
     *Map = before;
 

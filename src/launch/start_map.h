@@ -6,7 +6,7 @@
 
 namespace vorlix {
 
-class TExecFile;
+class TExec_File;
 class TInteraction;
 class TMap_Properties_Model;
 struct TLaunch_Command;
@@ -18,7 +18,7 @@ struct TLaunch_Command;
 // launcher's own result is not examined. Returns the command that was handed to the launcher
 // (empty program when nothing was started).
 TLaunch_Command Launch_Game(const TMap_Properties_Model& model, const std::string& game_dir,
-                            const std::string& q3a_exe, TExecFile& exec_file,
+                            const std::string& q3a_exe, TExec_File& exec_file,
                             TInteraction* interaction);
 
 }  // namespace vorlix

@@ -1,4 +1,4 @@
-#include "launch/starte_map.h"
+#include "launch/start_map.h"
 
 #include <sys/stat.h>
 
@@ -10,22 +10,22 @@
 namespace vorlix {
 
 TLaunch_Command Launch_Game(const TMap_Properties_Model& model, const std::string& game_dir,
-                            const std::string& q3a_exe, TExecFile& exec_file,
+                            const std::string& q3a_exe, TExec_File& exec_file,
                             TInteraction* interaction) {
   struct stat st {};
   if (::stat(game_dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     if (interaction != nullptr) {
       interaction->Message(
-          Message_Kind::Error,
+          TMessage_Kind::Error,
           "The game directory \"" + game_dir + "\" cannot be made the current directory.",
-          Button_Set::OK);
+          TAnswer_Set::OK);
     }
     return {};
   }
   const TLaunch_Choices choices = Launch_Choices_From(model, game_dir);
   if (const std::string refusal = Launch_Refusal(choices); !refusal.empty()) {
     if (interaction != nullptr) {
-      interaction->Message(Message_Kind::Error, refusal, Button_Set::OK);
+      interaction->Message(TMessage_Kind::Error, refusal, TAnswer_Set::OK);
     }
     return {};
   }

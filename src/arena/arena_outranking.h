@@ -1,7 +1,7 @@
 #pragma once
 // The outranking archive of a MOD directory that holds arena files: an archive of the program's
-// own (Arena_Vorrang_Dateiname) whose name sorts after every other archive's in the game's order,
-// so that the game takes from it first:
+// own (Arena_Outranking_File_Name) whose name sorts after every other archive's in the game's
+// order, so that the game takes from it first:
 // - "scripts/arenas.txt", a copy of the active arena file's script: the game reads that name from
 //   the first archive of its order that holds it;
 // - an empty "scripts/NAME.arena" for every .arena script held by another archive of the
@@ -28,19 +28,19 @@ namespace vorlix {
 class TGame_Index;
 class TInteraction;
 
-struct TArena_Vorrang_Inhalt {
-  std::vector<std::string> Verborgen;  // "scripts/x.arena" entry names: lower case, sorted, unique
-  std::optional<std::string> Script;   // the active arena file's script; none without one
-  bool operator==(const TArena_Vorrang_Inhalt&) const = default;
+struct TArena_Outranking_Content {
+  std::vector<std::string> Hidden;    // "scripts/x.arena" entry names: lower case, sorted, unique
+  std::optional<std::string> Script;  // the active arena file's script; none without one
+  bool operator==(const TArena_Outranking_Content&) const = default;
 };
 
 // What the outranking archive of the directory holds; nullopt when there is none, it cannot be
 // read or it is not as the program writes it.
-std::optional<TArena_Vorrang_Inhalt> Lies_Arena_Vorrang(const std::string& mod_dir);
+std::optional<TArena_Outranking_Content> Read_Arena_Outranking(const std::string& mod_dir);
 
 // The script entry of the directory's active arena file (the first one in listing order); nullopt
 // when no active arena file holds one.
-std::optional<std::string> Script_des_aktiven_Arena_Files(const std::string& mod_dir);
+std::optional<std::string> Script_Of_Active_Arena_File(const std::string& mod_dir);
 
 // The .arena entry names the outranking archive of `mod_dir` has to hide: the paths the game
 // reads for the scripts it lists (Arena_Script_Path) from the index's archives of the directory
@@ -51,36 +51,35 @@ struct TArena_Scripts_To_Hide {
   std::vector<std::string> Names;
   std::vector<std::pair<std::string, std::string>> Too_Long;  // place, member name
 };
-TArena_Scripts_To_Hide Zu_verbergende_Arena_Scripts(const TGame_Index& index,
-                                                    const std::string& game_dir,
-                                                    const std::string& mod_dir);
+TArena_Scripts_To_Hide Arena_Scripts_To_Hide(const TGame_Index& index, const std::string& game_dir,
+                                             const std::string& mod_dir);
 
 // What the game reads arena scripts from before the outranking archive of `mod_dir`: archives of
 // the index in the directory whose names sort later and that hold arena scripts, then loose
 // scripts of the directory ("scripts/NAME").
-std::vector<std::string> Arena_Vorrang_Ueberholer(const TGame_Index* index,
-                                                  const std::string& mod_dir);
+std::vector<std::string> Arena_Outranking_Overtakers(const TGame_Index* index,
+                                                     const std::string& mod_dir);
 
 // Brings the outranking archive of `mod_dir` (MOD `mod` as the MOD list names it) in line with
 // the active arena file and the archives of the index, writing it only when its content changes,
-// warns about every place named by Arena_Vorrang_Ueberholer and about script names too long for
+// warns about every place named by Arena_Outranking_Overtakers and about script names too long for
 // the game. Without an index the names it holds are kept. Only an archive the program wrote is
 // replaced: TFile_Error names what else is in its place; TFile_Error or TZip_Error too when it
 // cannot be written.
-void Arena_Vorrang_File_erzeugen(const std::string& game_dir, const std::string& temp_dir,
-                                 const std::string& mod, const std::string& mod_dir,
-                                 const TGame_Index* index, TInteraction& ui);
+void Create_Arena_Outranking_File(const std::string& game_dir, const std::string& temp_dir,
+                                  const std::string& mod, const std::string& mod_dir,
+                                  const TGame_Index* index, TInteraction& ui);
 
 // Gives the outranking archive of `mod_dir` the script of the active arena file, keeping its
 // names (after an activation, which leaves the set of archives alone). Returns why it could not
 // when something else than the program's archive is in its place (left alone); throws as above
 // when the archive cannot be written.
-std::optional<std::string> Arena_Vorrang_Script_angleichen(const std::string& temp_dir,
-                                                           const std::string& mod_dir);
+std::optional<std::string> Align_Arena_Outranking_Script(const std::string& temp_dir,
+                                                         const std::string& mod_dir);
 
 // Removes the outranking archive of `mod_dir` (in any letter case) and what an interrupted write
 // left of one, when the program wrote it; returns the names of the entries left alone because
 // it did not.
-std::vector<std::string> Arena_Vorrang_File_loeschen(const std::string& mod_dir);
+std::vector<std::string> Delete_Arena_Outranking_File(const std::string& mod_dir);
 
 }  // namespace vorlix

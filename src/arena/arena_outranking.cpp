@@ -1,4 +1,4 @@
-#include "arena/arena_vorrang.h"
+#include "arena/arena_outranking.h"
 
 #include <algorithm>
 #include <cctype>
@@ -44,10 +44,10 @@ bool Is_Arena_Entry(const std::string& name) {
          Ends_With_Ignore_Case(name, ".arena");
 }
 
-std::string Read_Member(const Zip_Archive& zip, int index) {
-  const Zip_Entry& entry = zip.Entry(index);
+std::string Read_Member(const TZip_Archive& zip, int index) {
+  const TZip_Entry& entry = zip.Entry(index);
   if (entry.Size64 > Max_Script_Size) {
-    throw TZip_Error(entry.FileName + ": too large");
+    throw TZip_Error(entry.Name + ": too large");
   }
   const auto reader = zip.Open_Member(index);
   std::string text(static_cast<std::size_t>(entry.Size64), '\0');
@@ -58,7 +58,7 @@ std::string Read_Member(const Zip_Archive& zip, int index) {
 // The name the archive writer gives its scratch file beside the build: the build's name, "."
 // and six letters or digits.
 bool Is_Scratch_Name(const std::string& name) {
-  const std::string build = std::string(Arena_Vorrang_Dateiname) + Build_Suffix;
+  const std::string build = std::string(Arena_Outranking_File_Name) + Build_Suffix;
   if (platform::Equal_Ignore_Case(name, build)) {
     return true;
   }
@@ -75,29 +75,29 @@ bool Is_Scratch_Name(const std::string& name) {
 std::vector<std::string> Archive_And_Scratch_Names(const std::string& mod_dir) {
   const auto names = platform::List_Names(mod_dir, [](std::string_view name) {
     const std::string text(name);
-    return platform::Equal_Ignore_Case(text, Arena_Vorrang_Dateiname) || Is_Scratch_Name(text);
+    return platform::Equal_Ignore_Case(text, Arena_Outranking_File_Name) || Is_Scratch_Name(text);
   });
   return names ? *names : std::vector<std::string>{};
 }
 
 // What an archive at `path` holds when it is one as the program writes it: scripts/arenas.txt
 // and empty .arena entries, nothing else.
-std::optional<TArena_Vorrang_Inhalt> Read_Content(const std::string& path) {
+std::optional<TArena_Outranking_Content> Read_Content(const std::string& path) {
   try {
-    Zip_Archive zip;
-    zip.Set_ZipFilename(path);
-    TArena_Vorrang_Inhalt content;
+    TZip_Archive zip;
+    zip.Set_Zip_Filename(path);
+    TArena_Outranking_Content content;
     for (int i = 0; i < zip.Count(); ++i) {
-      const std::string& name = zip.Entry(i).FileName;
-      if (platform::Equal_Ignore_Case(name, Arena_Script_Eintrag)) {
+      const std::string& name = zip.Entry(i).Name;
+      if (platform::Equal_Ignore_Case(name, Arena_Script_Entry)) {
         content.Script = Read_Member(zip, i);
       } else if (Is_Arena_Entry(name) && zip.Entry(i).Size64 == 0) {
-        content.Verborgen.push_back(platform::Lower(name));
+        content.Hidden.push_back(platform::Lower(name));
       } else {
         return std::nullopt;  // not as the program writes it
       }
     }
-    std::sort(content.Verborgen.begin(), content.Verborgen.end());
+    std::sort(content.Hidden.begin(), content.Hidden.end());
     return content;
   } catch (const TZip_Error&) {
     return std::nullopt;
@@ -133,7 +133,7 @@ std::vector<std::string> Remove_Own(const std::string& mod_dir,
     const bool scratch = Is_Scratch_Name(name);
     if (!scratch && Not_Own_Reason(path)) {
       foreign.push_back(name);
-    } else if (scratch || !keep_exact || name != Arena_Vorrang_Dateiname) {
+    } else if (scratch || !keep_exact || name != Arena_Outranking_File_Name) {
       // A copy of another letter case would still be loaded.
       ::unlink(path.c_str());
     }
@@ -153,7 +153,7 @@ void Write_Text(const std::string& path, const std::string& text) {
 // Where the archive goes: its path, when the place holds nothing or an archive the program
 // wrote; else TFile_Error naming the reason.
 std::string Target_Path(const std::string& mod_dir) {
-  std::string target = platform::Join(mod_dir, Arena_Vorrang_Dateiname);
+  std::string target = platform::Join(mod_dir, Arena_Outranking_File_Name);
   struct stat st {};
   if (::lstat(target.c_str(), &st) == 0) {
     if (const auto reason = Not_Own_Reason(target)) {
@@ -165,9 +165,9 @@ std::string Target_Path(const std::string& mod_dir) {
 
 // Writes the archive beside the old one and puts it in its place in one rename.
 void Write_Archive(const std::string& temp_dir, const std::string& mod_dir,
-                   const TArena_Vorrang_Inhalt& content) {
+                   const TArena_Outranking_Content& content) {
   const std::vector<std::string> old = Archive_And_Scratch_Names(mod_dir);
-  if (!content.Script && content.Verborgen.empty()) {
+  if (!content.Script && content.Hidden.empty()) {
     Remove_Own(mod_dir, old, false);
     return;
   }
@@ -176,29 +176,29 @@ void Write_Archive(const std::string& temp_dir, const std::string& mod_dir,
   ::unlink(build.c_str());  // an archive is added to, so nothing may be left of an earlier try
 
   const std::string scripts = platform::Join(temp_dir, "scripts");
-  Loesche_Verzeichnisbaum(scripts);
+  Delete_Directory_Tree(scripts);
   std::error_code ec;
   std::filesystem::create_directories(scripts, ec);
-  std::vector<Zip_Addition> files;
+  std::vector<TZip_Addition> files;
   if (content.Script) {
     const std::string path = platform::Join(scripts, "arenas.txt");
     Write_Text(path, *content.Script);
-    files.push_back({path, Arena_Script_Eintrag});
+    files.push_back({path, Arena_Script_Entry});
   }
-  if (!content.Verborgen.empty()) {
+  if (!content.Hidden.empty()) {
     // One empty file stands for every hidden entry.
     const std::string empty = platform::Join(scripts, "empty");
     Write_Text(empty, {});
-    for (const auto& name : content.Verborgen) {
+    for (const auto& name : content.Hidden) {
       files.push_back({empty, name});
     }
   }
   {
-    Zip_Archive zip;
-    zip.Set_ZipFilename(build);
+    TZip_Archive zip;
+    zip.Set_Zip_Filename(build);
     zip.Add(files);
   }
-  Loesche_Verzeichnisbaum(temp_dir);
+  Delete_Directory_Tree(temp_dir);
   std::filesystem::rename(build, target, ec);
   if (ec) {
     ::unlink(build.c_str());
@@ -211,7 +211,7 @@ void Write_Archive(const std::string& temp_dir, const std::string& mod_dir,
 // directory is not in order yet.
 bool Has_Leftovers(const std::string& mod_dir) {
   for (const auto& name : Archive_And_Scratch_Names(mod_dir)) {
-    if (name != Arena_Vorrang_Dateiname &&
+    if (name != Arena_Outranking_File_Name &&
         (Is_Scratch_Name(name) || !Not_Own_Reason(platform::Join(mod_dir, name)))) {
       return true;
     }
@@ -221,8 +221,8 @@ bool Has_Leftovers(const std::string& mod_dir) {
 
 }  // namespace
 
-std::optional<TArena_Vorrang_Inhalt> Lies_Arena_Vorrang(const std::string& mod_dir) {
-  const std::string path = platform::Join(mod_dir, Arena_Vorrang_Dateiname);
+std::optional<TArena_Outranking_Content> Read_Arena_Outranking(const std::string& mod_dir) {
+  const std::string path = platform::Join(mod_dir, Arena_Outranking_File_Name);
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
     return std::nullopt;
@@ -230,17 +230,16 @@ std::optional<TArena_Vorrang_Inhalt> Lies_Arena_Vorrang(const std::string& mod_d
   return Read_Content(path);
 }
 
-std::optional<std::string> Script_des_aktiven_Arena_Files(const std::string& mod_dir) {
-  const auto active =
-      Suche_Arena_Muster(mod_dir, Erzeuge_aktiven_generischen_Arena_File_Namen(), true);
+std::optional<std::string> Script_Of_Active_Arena_File(const std::string& mod_dir) {
+  const auto active = Find_Arena_Pattern(mod_dir, Make_Active_Generic_Arena_File_Name(), true);
   if (active.empty()) {
     return std::nullopt;
   }
   try {
-    Zip_Archive zip;
-    zip.Set_ZipFilename(platform::Join(mod_dir, active.front()));
+    TZip_Archive zip;
+    zip.Set_Zip_Filename(platform::Join(mod_dir, active.front()));
     for (int i = 0; i < zip.Count(); ++i) {
-      if (platform::Equal_Ignore_Case(zip.Entry(i).FileName, Arena_Script_Eintrag)) {
+      if (platform::Equal_Ignore_Case(zip.Entry(i).Name, Arena_Script_Entry)) {
         return Read_Member(zip, i);
       }
     }
@@ -250,15 +249,14 @@ std::optional<std::string> Script_des_aktiven_Arena_Files(const std::string& mod
   return std::nullopt;
 }
 
-TArena_Scripts_To_Hide Zu_verbergende_Arena_Scripts(const TGame_Index& index,
-                                                    const std::string& game_dir,
-                                                    const std::string& mod_dir) {
+TArena_Scripts_To_Hide Arena_Scripts_To_Hide(const TGame_Index& index, const std::string& game_dir,
+                                             const std::string& mod_dir) {
   const std::string directory = platform::File_Name(mod_dir);
   TArena_Scripts_To_Hide result;
   std::vector<std::string>& names = result.Names;
   const auto take = [&result](const std::string& path, const std::string& place,
                               const std::string& member) {
-    if (path.empty() || path == Arena_Script_Eintrag) {
+    if (path.empty() || path == Arena_Script_Entry) {
       return;
     }
     if (path.size() - std::string("scripts/").size() > Max_Listed_Arena_Name) {
@@ -276,7 +274,7 @@ TArena_Scripts_To_Hide Zu_verbergende_Arena_Scripts(const TGame_Index& index,
     if (platform::Equal_Ignore_Case(base, directory)) {
       continue;
     }
-    const std::string base_dir = Arena_MOD_Verzeichnis(game_dir, platform::Upper(base));
+    const std::string base_dir = Arena_MOD_Directory(game_dir, platform::Upper(base));
     const auto scripts = platform::Find_Ignore_Case(base_dir, "scripts");
     if (!scripts) {
       continue;
@@ -295,18 +293,18 @@ TArena_Scripts_To_Hide Zu_verbergende_Arena_Scripts(const TGame_Index& index,
   return result;
 }
 
-std::vector<std::string> Arena_Vorrang_Ueberholer(const TGame_Index* index,
-                                                  const std::string& mod_dir) {
+std::vector<std::string> Arena_Outranking_Overtakers(const TGame_Index* index,
+                                                     const std::string& mod_dir) {
   const std::string directory = platform::File_Name(mod_dir);
   std::vector<std::string> found;
   if (index != nullptr) {
     for (const TArchive_Facts* facts : index->Search_Order(directory, {})) {
-      if (!Searched_Before(facts->PK3_Filename, Arena_Vorrang_Dateiname)) {
+      if (!Searched_Before(facts->PK3_Filename, Arena_Outranking_File_Name)) {
         break;
       }
       const bool script = std::any_of(
           facts->Arena_Scripts.begin(), facts->Arena_Scripts.end(),
-          [](const std::string& name) { return Arena_Script_Path(name) == Arena_Script_Eintrag; });
+          [](const std::string& name) { return Arena_Script_Path(name) == Arena_Script_Entry; });
       if (script || !facts->Arenas.empty()) {
         found.push_back(facts->PK3_Filename);
       }
@@ -326,50 +324,50 @@ std::vector<std::string> Arena_Vorrang_Ueberholer(const TGame_Index* index,
   return found;
 }
 
-void Arena_Vorrang_File_erzeugen(const std::string& game_dir, const std::string& temp_dir,
-                                 const std::string& mod, const std::string& mod_dir,
-                                 const TGame_Index* index, TInteraction& ui) {
-  const auto present = Lies_Arena_Vorrang(mod_dir);
-  TArena_Vorrang_Inhalt wanted;
-  wanted.Script = Script_des_aktiven_Arena_Files(mod_dir);
+void Create_Arena_Outranking_File(const std::string& game_dir, const std::string& temp_dir,
+                                  const std::string& mod, const std::string& mod_dir,
+                                  const TGame_Index* index, TInteraction& ui) {
+  const auto present = Read_Arena_Outranking(mod_dir);
+  TArena_Outranking_Content wanted;
+  wanted.Script = Script_Of_Active_Arena_File(mod_dir);
   if (index != nullptr) {
-    TArena_Scripts_To_Hide hidden = Zu_verbergende_Arena_Scripts(*index, game_dir, mod_dir);
-    wanted.Verborgen = std::move(hidden.Names);
+    TArena_Scripts_To_Hide hidden = Arena_Scripts_To_Hide(*index, game_dir, mod_dir);
+    wanted.Hidden = std::move(hidden.Names);
     for (const auto& [place, member] : hidden.Too_Long) {
-      ui.Message(Message_Kind::Warning,
+      ui.Message(TMessage_Kind::Warning,
                  Format_Message("The game cannot take the arena script %s of %s: its name is "
                                 "longer than " +
                                     std::to_string(Max_Listed_Arena_Name) +
                                     " characters after \"scripts/\" (OpenArena's game ends at "
                                     "it). Please remove or rename it.",
                                 member, place),
-                 Button_Set::OK);
+                 TAnswer_Set::OK);
     }
   } else if (present) {
     // The names kept must still be names the game takes.
-    for (const auto& name : present->Verborgen) {
+    for (const auto& name : present->Hidden) {
       if (name.size() - std::string("scripts/").size() <= Max_Listed_Arena_Name) {
-        wanted.Verborgen.push_back(name);
+        wanted.Hidden.push_back(name);
       }
     }
   }
   if (!present || *present != wanted || Has_Leftovers(mod_dir)) {
     Write_Archive(temp_dir, mod_dir, wanted);
   }
-  for (const auto& place : Arena_Vorrang_Ueberholer(index, mod_dir)) {
-    ui.Message(Message_Kind::Warning,
+  for (const auto& place : Arena_Outranking_Overtakers(index, mod_dir)) {
+    ui.Message(TMessage_Kind::Warning,
                Format_Message("The game may list maps of %s besides those of the active Arena "
                               "File in %s.",
                               place, mod),
-               Button_Set::OK);
+               TAnswer_Set::OK);
   }
 }
 
-std::optional<std::string> Arena_Vorrang_Script_angleichen(const std::string& temp_dir,
-                                                           const std::string& mod_dir) {
-  const auto present = Lies_Arena_Vorrang(mod_dir);
-  TArena_Vorrang_Inhalt wanted = present.value_or(TArena_Vorrang_Inhalt{});
-  wanted.Script = Script_des_aktiven_Arena_Files(mod_dir);
+std::optional<std::string> Align_Arena_Outranking_Script(const std::string& temp_dir,
+                                                         const std::string& mod_dir) {
+  const auto present = Read_Arena_Outranking(mod_dir);
+  TArena_Outranking_Content wanted = present.value_or(TArena_Outranking_Content{});
+  wanted.Script = Script_Of_Active_Arena_File(mod_dir);
   if (present && *present == wanted) {
     return std::nullopt;
   }
@@ -382,7 +380,7 @@ std::optional<std::string> Arena_Vorrang_Script_angleichen(const std::string& te
   return std::nullopt;
 }
 
-std::vector<std::string> Arena_Vorrang_File_loeschen(const std::string& mod_dir) {
+std::vector<std::string> Delete_Arena_Outranking_File(const std::string& mod_dir) {
   return Remove_Own(mod_dir, Archive_And_Scratch_Names(mod_dir), false);
 }
 

@@ -1,4 +1,4 @@
-#include "arena/arena_vorrang.h"
+#include "arena/arena_outranking.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 namespace vorlix::testing {
 namespace {
 
-std::string Blocks(const Strings& maps) {
+std::string Blocks(const TStrings& maps) {
   std::string text;
   for (const auto& map : maps) {
     text.append("{\nmap \"").append(map).append("\"\n}\n");
@@ -46,7 +46,7 @@ std::optional<std::string> Listed_Arena(const std::string& member) {
 // scripts/arenas.txt, then the .arena names of all archives in that order, each once (letter
 // case ignored) and as many as fit into the engine's 1,024-byte list, each read as "scripts/" +
 // the name from the first archive holding that path.
-Strings Game_Lists(const std::string& game_dir, const std::string& mod) {
+TStrings Game_Lists(const std::string& game_dir, const std::string& mod) {
   struct TArchive {
     std::string Name;
     std::vector<TZip_Member_Read> Members;
@@ -63,8 +63,8 @@ Strings Game_Lists(const std::string& game_dir, const std::string& mod) {
               [](const TArchive& a, const TArchive& b) { return Searched_Before(a.Name, b.Name); });
     order.insert(order.end(), archives.begin(), archives.end());
   }
-  Strings paths = {"scripts/arenas.txt"};
-  Strings listed;
+  TStrings paths = {"scripts/arenas.txt"};
+  TStrings listed;
   std::size_t used = 0;
   bool full = false;  // the list ends at the first name that does not fit
   for (const auto& archive : order) {
@@ -82,7 +82,7 @@ Strings Game_Lists(const std::string& game_dir, const std::string& mod) {
       }
     }
   }
-  Strings maps;
+  TStrings maps;
   for (const auto& path : paths) {
     for (const auto& archive : order) {
       const auto member =
@@ -105,9 +105,9 @@ struct TScene {
   TScene() { std::filesystem::create_directories(Base); }
 
   // An archive on disk with its database record; each map gets a .arena script of its own.
-  TPK3_Datei_Eintrag* Pack(const std::string& name, const Strings& maps,
-                           std::vector<Zip_Member> members = {}) {
-    TPK3_Datei_Eintrag* pk3 = Inst.Add_PK3("baseq3", name);
+  TPK3_Record* Pack(const std::string& name, const TStrings& maps,
+                    std::vector<TZip_Member> members = {}) {
+    TPK3_Record* pk3 = Inst.Add_PK3("baseq3", name);
     for (const auto& map : maps) {
       members.push_back({"scripts/" + map + ".arena", Blocks({map})});
       Maps.push_back(Inst.Add_Map(pk3, platform::Upper(map) + ".BSP", map));
@@ -116,34 +116,34 @@ struct TScene {
     return pk3;
   }
   void Create(const std::string& arena, const std::vector<int>& maps) {
-    TArena_Zweig branch{arena, {}};
+    TArena_Branch branch{arena, {}};
     for (const int m : maps) {
       branch.Maps.push_back(Maps.at(static_cast<std::size_t>(m)));
     }
     Ui.Selections.emplace_back(std::vector<int>{0});
     Ui.Names.emplace_back(arena);
-    Process_Arena_File(Arena_Modus::Erzeugen, Env, branch, Ui);
+    Process_Arena_File(TArena_Mode::Create, Env, branch, Ui);
   }
   // Activates or removes the first arena file offered.
-  void Run(Arena_Modus mode) {
+  void Run(TArena_Mode mode) {
     Ui.Selections = {std::vector<int>{0}, std::vector<int>{0}};
-    Ui.Answers = {Answer::Yes};
+    Ui.Answers = {TAnswer::Yes};
     Process_Arena_File(mode, Env, {}, Ui);
   }
-  Strings Lists() const { return Game_Lists(Inst.Game, "baseq3"); }
+  TStrings Lists() const { return Game_Lists(Inst.Game, "baseq3"); }
 
   TInstallation Inst;
   std::string Base = Inst.Mod_Dir("baseq3");
-  TArena_Umgebung Env{Inst.Game, Inst.Temp, {"BASEQ3"}, &Inst.Database, nullptr};
-  std::vector<TMAP_Datei_Eintrag*> Maps;
+  TArena_Environment Env{Inst.Game, Inst.Temp, {"BASEQ3"}, &Inst.Database, nullptr};
+  std::vector<TMap_Record*> Maps;
   TScripted_Interaction& Ui = Inst.Ui;
 };
 
-TEST(Arena_Vorrang, The_Game_Lists_Exactly_The_Arena_Files_Maps_Whatever_Else_Outranks) {
+TEST(Arena_Outranking, The_Game_Lists_Exactly_The_Arena_Files_Maps_Whatever_Else_Outranks) {
   for (const int count : {5, 5000}) {
     SCOPED_TRACE(count);
     TScene scene;
-    Strings own;
+    TStrings own;
     for (int m = 0; m < count; ++m) {
       own.push_back("m" + std::to_string(m));
     }
@@ -153,54 +153,54 @@ TEST(Arena_Vorrang, The_Game_Lists_Exactly_The_Arena_Files_Maps_Whatever_Else_Ou
                {{"scripts/oacmpv1.arena", Blocks({"oacmpdm1", "oacmpdm2", "oacmpdm3"})}});
     scene.Pack("z_Q_pack.pk3", {}, {{"scripts/arenas.txt", Blocks({"qpack"})}});
     scene.Create("Duel", {0, 2});
-    EXPECT_EQ(scene.Lists(), (Strings{"m1", "q3dm17"}));
-    EXPECT_EQ(scene.Ui.Message_Texts(), Strings{"Arena File has been created in BASEQ3."});
+    EXPECT_EQ(scene.Lists(), (TStrings{"m1", "q3dm17"}));
+    EXPECT_EQ(scene.Ui.Message_Texts(), TStrings{"Arena File has been created in BASEQ3."});
     // Without the outranking archive the packs' scripts win.
-    Arena_Vorrang_File_loeschen(scene.Base);
-    EXPECT_EQ(scene.Lists(), (Strings{"oacmpdm1", "oacmpdm2", "oacmpdm3", "qpack"}));
+    Delete_Arena_Outranking_File(scene.Base);
+    EXPECT_EQ(scene.Lists(), (TStrings{"oacmpdm1", "oacmpdm2", "oacmpdm3", "qpack"}));
   }
 }
 
-TEST(Arena_Vorrang, Activation_Removal_And_Start_Up_Keep_It_In_Step) {
+TEST(Arena_Outranking, Activation_Removal_And_Start_Up_Keep_It_In_Step) {
   TScene scene;
   scene.Pack("pak0.pk3", {"q3dm17", "q3dm6"});
-  TPK3_Datei_Eintrag* pack = scene.Pack("z_oacmp.pk3", {"oacmpdm1"});
+  TPK3_Record* pack = scene.Pack("z_oacmp.pk3", {"oacmpdm1"});
   scene.Create("A", {0});
   scene.Create("B", {1});
-  EXPECT_EQ(scene.Lists(), Strings{"q3dm6"});
-  scene.Run(Arena_Modus::Aktivieren);
-  EXPECT_EQ(scene.Lists(), Strings{"q3dm17"});
+  EXPECT_EQ(scene.Lists(), TStrings{"q3dm6"});
+  scene.Run(TArena_Mode::Activate);
+  EXPECT_EQ(scene.Lists(), TStrings{"q3dm17"});
 
   // Files renamed by hand: the start-up pass gives it the script of the one active then.
   std::filesystem::rename(scene.Base + "/z_Arenas_active_A.pk3",
                           scene.Base + "/z_Arenas_Inactive_A.pk3");
   std::filesystem::rename(scene.Base + "/z_Arenas_Inactive_B.pk3",
                           scene.Base + "/z_Arenas_active_B.pk3");
-  Pruefe_Arena_Files_beim_Start(scene.Inst.Game, "baseq3", scene.Ui, scene.Inst.Temp);
-  EXPECT_EQ(scene.Lists(), Strings{"q3dm6"});
-  scene.Run(Arena_Modus::Aktivieren);
-  EXPECT_EQ(scene.Lists(), Strings{"q3dm17"});
+  Check_Arena_Files_At_Start(scene.Inst.Game, "baseq3", scene.Ui, scene.Inst.Temp);
+  EXPECT_EQ(scene.Lists(), TStrings{"q3dm6"});
+  scene.Run(TArena_Mode::Activate);
+  EXPECT_EQ(scene.Lists(), TStrings{"q3dm17"});
 
   // Archives added and removed since the last refresh: the start-up brings it up to date.
   scene.Pack("z_R_new.pk3", {}, {{"scripts/rnew.arena", Blocks({"rnew"})}});
   std::filesystem::remove(platform::Join(scene.Base, "z_oacmp.pk3"));
   pack->Present = false;
-  EXPECT_EQ(scene.Lists(), (Strings{"q3dm17", "rnew"}));
-  Pruefe_Arena_Files_beim_Start(scene.Inst.Game, "baseq3", scene.Ui, scene.Inst.Temp);
-  Arena_Disabler_Files_erzeugen(scene.Env, scene.Ui);
-  EXPECT_EQ(scene.Lists(), Strings{"q3dm17"});
-  EXPECT_EQ(Lies_Arena_Vorrang(scene.Base)->Verborgen,
-            (Strings{"scripts/q3dm17.arena", "scripts/q3dm6.arena", "scripts/rnew.arena"}));
+  EXPECT_EQ(scene.Lists(), (TStrings{"q3dm17", "rnew"}));
+  Check_Arena_Files_At_Start(scene.Inst.Game, "baseq3", scene.Ui, scene.Inst.Temp);
+  Create_Arena_Disabler_Files(scene.Env, scene.Ui);
+  EXPECT_EQ(scene.Lists(), TStrings{"q3dm17"});
+  EXPECT_EQ(Read_Arena_Outranking(scene.Base)->Hidden,
+            (TStrings{"scripts/q3dm17.arena", "scripts/q3dm6.arena", "scripts/rnew.arena"}));
 
   // Removing the active arena activates the other; removing the last removes the archive.
-  scene.Run(Arena_Modus::Entfernen);
-  EXPECT_EQ(scene.Lists(), Strings{"q3dm6"});
-  scene.Run(Arena_Modus::Entfernen);
-  EXPECT_FALSE(Lies_Arena_Vorrang(scene.Base));
-  EXPECT_EQ(Names_In(scene.Base), (Strings{"pak0.pk3", "z_R_new.pk3"}));
+  scene.Run(TArena_Mode::Remove);
+  EXPECT_EQ(scene.Lists(), TStrings{"q3dm6"});
+  scene.Run(TArena_Mode::Remove);
+  EXPECT_FALSE(Read_Arena_Outranking(scene.Base));
+  EXPECT_EQ(Names_In(scene.Base), (TStrings{"pak0.pk3", "z_R_new.pk3"}));
 }
 
-TEST(Arena_Vorrang, What_Still_Comes_First_Is_Named) {
+TEST(Arena_Outranking, What_Still_Comes_First_Is_Named) {
   TScene scene;
   // Sorting before it, holding no script, and an empty loose script: nothing to tell.
   scene.Pack("~~~~A.pk3", {"a"});
@@ -211,12 +211,12 @@ TEST(Arena_Vorrang, What_Still_Comes_First_Is_Named) {
   scene.Create("Duel", {});
   const std::string tail = " besides those of the active Arena File in BASEQ3.";
   EXPECT_EQ(scene.Ui.Message_Texts(),
-            (Strings{"Arena File has been created in BASEQ3.",
-                     "The game may list maps of ~~~~~Later.pk3" + tail,
-                     "The game may list maps of scripts/loose.arena" + tail}));
+            (TStrings{"Arena File has been created in BASEQ3.",
+                      "The game may list maps of ~~~~~Later.pk3" + tail,
+                      "The game may list maps of scripts/loose.arena" + tail}));
 }
 
-TEST(Arena_Vorrang, Every_Name_The_Engine_Lists_As_An_Arena_Script_Is_Hidden) {
+TEST(Arena_Outranking, Every_Name_The_Engine_Lists_As_An_Arena_Script_Is_Hidden) {
   TScene scene;
   scene.Pack("pak0.pk3", {"q3dm17", "q3dm6"});
   scene.Pack("odd.pk3", {},
@@ -229,10 +229,10 @@ TEST(Arena_Vorrang, Every_Name_The_Engine_Lists_As_An_Arena_Script_Is_Hidden) {
               {"SCRIPTS/Upper.ARENA", Blocks({"upper"})},
               {"scripts/a/b/too_deep.arena", Blocks({"too_deep"})}});
   scene.Create("Duel", {1});
-  EXPECT_EQ(scene.Lists(), Strings{"q3dm6"});
+  EXPECT_EQ(scene.Lists(), TStrings{"q3dm6"});
 }
 
-TEST(Arena_Vorrang, Names_Too_Long_For_The_Game_Are_Never_Written_And_Are_Named) {
+TEST(Arena_Outranking, Names_Too_Long_For_The_Game_Are_Never_Written_And_Are_Named) {
   // OpenArena's game module ends the process at a .arena name of 120 characters or more.
   TScene scene;
   const std::string longest = std::string(113, 'a');
@@ -240,27 +240,27 @@ TEST(Arena_Vorrang, Names_Too_Long_For_The_Game_Are_Never_Written_And_Are_Named)
   scene.Pack("pak0.pk3", {"q3dm17"});
   scene.Pack("long.pk3", {longest, too_long});
   scene.Create("Duel", {0});
-  const Strings hidden = Lies_Arena_Vorrang(scene.Base)->Verborgen;
-  EXPECT_EQ(hidden, (Strings{"scripts/" + longest + ".arena", "scripts/q3dm17.arena"}));
-  const Strings messages = scene.Ui.Message_Texts();
+  const TStrings hidden = Read_Arena_Outranking(scene.Base)->Hidden;
+  EXPECT_EQ(hidden, (TStrings{"scripts/" + longest + ".arena", "scripts/q3dm17.arena"}));
+  const TStrings messages = scene.Ui.Message_Texts();
   ASSERT_EQ(messages.size(), 2U);
   EXPECT_EQ(messages[1],
             "The game cannot take the arena script scripts/" + too_long +
                 ".arena of baseq3/long.pk3: its name is longer than 119 characters after "
                 "\"scripts/\" (OpenArena's game ends at it). Please remove or rename it.");
   // A name kept from an earlier archive is dropped as well when no index is at hand.
-  const std::string archive = platform::Join(scene.Base, Arena_Vorrang_Dateiname);
+  const std::string archive = platform::Join(scene.Base, Arena_Outranking_File_Name);
   Write_Pk3(archive, {{"scripts/" + too_long + ".arena", ""}, {"scripts/x.arena", ""}});
-  Arena_Vorrang_File_erzeugen(scene.Inst.Game, scene.Inst.Temp, "BASEQ3", scene.Base, nullptr,
-                              scene.Ui);
-  EXPECT_EQ(Lies_Arena_Vorrang(scene.Base)->Verborgen, Strings{"scripts/x.arena"});
+  Create_Arena_Outranking_File(scene.Inst.Game, scene.Inst.Temp, "BASEQ3", scene.Base, nullptr,
+                               scene.Ui);
+  EXPECT_EQ(Read_Arena_Outranking(scene.Base)->Hidden, TStrings{"scripts/x.arena"});
 }
 
-TEST(Arena_Vorrang, Only_Its_Own_Archive_Is_Replaced_Or_Removed) {
+TEST(Arena_Outranking, Only_Its_Own_Archive_Is_Replaced_Or_Removed) {
   TScene scene;
   scene.Pack("pak0.pk3", {"q3dm17", "q3dm6"});
-  const Strings users = {"~~~~Vorlix_Arenas.pk3.bak", "~~~~vorlix_arenas.pk3_2.pk3",
-                         "~~~~Vorlix_Arenas.pk3.orig"};
+  const TStrings users = {"~~~~Vorlix_Arenas.pk3.bak", "~~~~vorlix_arenas.pk3_2.pk3",
+                          "~~~~Vorlix_Arenas.pk3.orig"};
   for (const auto& name : users) {
     Write_Pk3(platform::Join(scene.Base, name), {{"maps/mine.bsp", "IBSP"}});
   }
@@ -268,7 +268,7 @@ TEST(Arena_Vorrang, Only_Its_Own_Archive_Is_Replaced_Or_Removed) {
   Write_File(platform::Join(scene.Base, "~~~~Vorlix_Arenas.pk3.new"), "partial");
   Write_File(platform::Join(scene.Base, "~~~~Vorlix_Arenas.pk3.new.aB3dE9"), "partial");
   scene.Create("Duel", {1});
-  EXPECT_EQ(scene.Lists(), Strings{"q3dm6"});
+  EXPECT_EQ(scene.Lists(), TStrings{"q3dm6"});
   for (const auto& name : users) {
     EXPECT_TRUE(Exists(platform::Join(scene.Base, name))) << name;
   }
@@ -276,38 +276,38 @@ TEST(Arena_Vorrang, Only_Its_Own_Archive_Is_Replaced_Or_Removed) {
   EXPECT_FALSE(Exists(platform::Join(scene.Base, "~~~~Vorlix_Arenas.pk3.new.aB3dE9")));
 
   // A user's pack by the exact name is neither replaced nor removed, and the user is told.
-  const std::string archive = platform::Join(scene.Base, Arena_Vorrang_Dateiname);
+  const std::string archive = platform::Join(scene.Base, Arena_Outranking_File_Name);
   Write_Pk3(archive, {{"maps/mine.bsp", "IBSP"}});
   scene.Ui.Messages.clear();
-  Arena_Disabler_Files_erzeugen(scene.Env, scene.Ui);
+  Create_Arena_Disabler_Files(scene.Env, scene.Ui);
   EXPECT_EQ(Read_Zip(archive).size(), 1U);
   EXPECT_EQ(scene.Ui.Message_Texts(),
-            Strings{"Couldn't write file " + archive +
-                    ": a file of that name that Vorlix did not write is in its place, left as "
-                    "it is."});
-  scene.Run(Arena_Modus::Entfernen);
+            TStrings{"Couldn't write file " + archive +
+                     ": a file of that name that Vorlix did not write is in its place, left as "
+                     "it is."});
+  scene.Run(TArena_Mode::Remove);
   EXPECT_EQ(Read_Zip(archive).size(), 1U);
   EXPECT_EQ(scene.Ui.Message_Texts().back(),
             "~~~~Vorlix_Arenas.pk3 in BASEQ3 was not written by Vorlix and is left as it is.");
 }
 
-TEST(Arena_Vorrang, A_Folder_In_Its_Place_Is_Reported_Once_Per_Start_With_The_Reason) {
+TEST(Arena_Outranking, A_Folder_In_Its_Place_Is_Reported_Once_Per_Start_With_The_Reason) {
   TScene scene;
   scene.Pack("pak0.pk3", {"q3dm17", "q3dm6"});
   scene.Create("Duel", {1});
-  const std::string archive = platform::Join(scene.Base, Arena_Vorrang_Dateiname);
+  const std::string archive = platform::Join(scene.Base, Arena_Outranking_File_Name);
   std::filesystem::remove(archive);
   std::filesystem::create_directory(archive);
   scene.Ui.Messages.clear();
-  Pruefe_Arena_Files_beim_Start(scene.Inst.Game, "baseq3", scene.Ui, scene.Inst.Temp);
-  Arena_Disabler_Files_erzeugen(scene.Env, scene.Ui);
+  Check_Arena_Files_At_Start(scene.Inst.Game, "baseq3", scene.Ui, scene.Inst.Temp);
+  Create_Arena_Disabler_Files(scene.Env, scene.Ui);
   EXPECT_EQ(scene.Ui.Message_Texts(),
-            Strings{"Couldn't write file " + archive +
-                    ": a folder of that name is in its place, left as it is."});
+            TStrings{"Couldn't write file " + archive +
+                     ": a folder of that name is in its place, left as it is."});
   EXPECT_TRUE(std::filesystem::is_directory(archive));
 }
 
-TEST(Arena_Vorrang, Only_The_Base_Directory_Of_The_Engine_In_Use_Counts) {
+TEST(Arena_Outranking, Only_The_Base_Directory_Of_The_Engine_In_Use_Counts) {
   TScene scene;
   scene.Pack("pak0.pk3", {"q3dm17"});
   const std::string other = scene.Inst.Mod_Dir("baseoa");
@@ -316,7 +316,7 @@ TEST(Arena_Vorrang, Only_The_Base_Directory_Of_The_Engine_In_Use_Counts) {
   scene.Inst.Add_PK3("baseoa", "o.pk3");
   scene.Env.MODs = {"BASEQ3", "BASEOA"};
   scene.Create("Duel", {0});
-  EXPECT_EQ(Lies_Arena_Vorrang(scene.Base)->Verborgen, Strings{"scripts/q3dm17.arena"});
+  EXPECT_EQ(Read_Arena_Outranking(scene.Base)->Hidden, TStrings{"scripts/q3dm17.arena"});
 }
 
 }  // namespace
