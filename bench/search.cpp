@@ -19,13 +19,13 @@
 #include <string>
 #include <vector>
 
-#include "arena/game_index.h"
 #include "browser/map_search.h"
 #include "browser/ui/browser_models.h"
 #include "browser/ui/browser_view.h"
 #include "browser/ui/search_bar.h"
 #include "content/mod_list.h"
 #include "core/interaction.h"
+#include "database/game_index.h"
 #include "database/records.h"
 #include "silent_interaction.h"
 

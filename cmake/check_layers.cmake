@@ -1,17 +1,19 @@
-# Fails when a source file includes a header of a higher layer, or when a logic file (outside the
-# ui/ folders) includes a window header of the project or a header of Qt Widgets or Qt Gui.
+# Fails when a source file includes a header of a higher layer or of a later feature folder, or
+# when a logic file (outside the ui/ folders) includes a window header of the project or a header
+# of Qt Widgets or Qt Gui.
 # Inputs: SOURCE_DIR (the tree whose src/ is checked), FORBIDDEN_DIRS ("|"-separated include
 # directories of Qt Widgets and Qt Gui; may be empty).
 set(rank_core 0)
 set(rank_content 1)
 set(rank_database 1)
+# The feature folders are ordered among themselves: a feature includes only the ones before it.
 set(rank_browser 2)
-set(rank_arena 2)
-set(rank_properties 2)
-set(rank_launch 2)
-set(rank_dialogs 2)
-set(rank_app 3)
-set(rank_cli 3)
+set(rank_arena 3)
+set(rank_launch 4)
+set(rank_properties 5)
+set(rank_dialogs 6)
+set(rank_app 7)
+set(rank_cli 7)
 
 string(REPLACE "|" ";" FORBIDDEN_DIRS "${FORBIDDEN_DIRS}")
 set(forbidden_names)

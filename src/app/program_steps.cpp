@@ -12,11 +12,11 @@
 
 #include "app/read_ahead.h"
 #include "arena/arena_names.h"
-#include "arena/game_index.h"
 #include "content/mod_list.h"
 #include "core/paths.h"
 #include "core/settings.h"
 #include "database/database_startup.h"
+#include "database/game_index.h"
 #include "database/records.h"
 
 namespace vorlix {

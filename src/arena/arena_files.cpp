@@ -13,7 +13,6 @@
 
 #include "arena/arena_outranking.h"
 #include "arena/arena_script.h"
-#include "arena/game_index.h"
 #include "core/case_lookup.h"
 #include "core/fs_routines.h"
 #include "core/interaction.h"
@@ -21,6 +20,7 @@
 #include "core/listing.h"
 #include "core/paths.h"
 #include "core/text.h"
+#include "database/game_index.h"
 #include "database/pk3_rename.h"
 #include "database/records.h"
 #include "database/zip_archive.h"

@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include "arena/arena_names.h"
-#include "arena/game_index.h"
 #include "core/case_lookup.h"
 #include "core/fs_routines.h"
 #include "core/interaction.h"
@@ -18,6 +17,7 @@
 #include "core/listing.h"
 #include "core/paths.h"
 #include "core/text.h"
+#include "database/game_index.h"
 #include "database/scan.h"
 #include "database/zip_archive.h"
 

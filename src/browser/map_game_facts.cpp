@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "arena/game_index.h"
 #include "browser/map_search.h"
 #include "core/letter_case.h"
+#include "database/game_index.h"
 #include "database/records.h"
 
 namespace vorlix {

@@ -9,7 +9,6 @@
 #include "app/startup.h"
 #include "arena/arena_files.h"
 #include "arena/arena_import.h"
-#include "arena/game_index.h"
 #include "browser/map_search.h"
 #include "browser/maps_tree.h"
 #include "browser/unsorted_list.h"
@@ -19,12 +18,14 @@
 #include "content/mod_list.h"
 #include "core/session.h"
 #include "core/settings.h"
+#include "database/game_index.h"
 #include "database/pk3_rename.h"
 #include "database/records.h"
 #include "launch/command_line.h"
 #include "launch/exec_file.h"
 #include "launch/server_rotation.h"
 #include "launch/start_map.h"
+#include "properties/launch_choices.h"
 #include "properties/map_properties_model.h"
 
 namespace vorlix {
@@ -167,8 +168,8 @@ int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run) {
     return 1;
   }
   const std::string q3a_exe = Load_Q3A_Exe();
+  const TLaunch_Choices choices = Launch_Choices_From(model, state.Game_Dir);
   if (dry_run) {
-    const TLaunch_Choices choices = Launch_Choices_From(model, state.Game_Dir);
     if (const std::string refusal = Launch_Refusal(choices); !refusal.empty()) {
       context.Error(refusal);
       return 1;
@@ -180,8 +181,7 @@ int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run) {
   TExec_File exec_file;
   bool failed = false;
   exec_file.On_Fail = [&failed](TExec_File&) { failed = true; };
-  const TLaunch_Command command =
-      Launch_Game(model, state.Game_Dir, q3a_exe, exec_file, &context.Ui);
+  const TLaunch_Command command = Launch_Game(choices, q3a_exe, exec_file, &context.Ui);
   if (command.Program.empty()) {
     return 1;
   }

@@ -8,8 +8,7 @@
 #include "core/fs_routines.h"
 #include "core/paths.h"
 #include "core/settings.h"
-#include "database/records.h"
-#include "properties/map_properties_model.h"
+#include "launch/game_choices.h"
 
 namespace vorlix {
 
@@ -138,28 +137,6 @@ std::vector<std::string> Split_Game_Arguments(const std::string& text) {
     arguments.push_back(argument);
   }
   return arguments;
-}
-
-TLaunch_Choices Launch_Choices_From(const TMap_Properties_Model& model,
-                                    const std::string& game_dir) {
-  TLaunch_Choices choices;
-  choices.Game_Dir = game_dir;
-  if (model.MOD_To_Use_Selected >= 0 &&
-      model.MOD_To_Use_Selected < static_cast<int>(model.MOD_To_Use.size())) {
-    choices.MOD = model.MOD_To_Use[static_cast<std::size_t>(model.MOD_To_Use_Selected)];
-  }
-  choices.Game_Type = model.Radio_Selected;
-  if (model.Map() != nullptr) {
-    choices.MAP_Filename = model.Map()->MAP_Filename;
-  }
-  choices.Limits_Players = model.Limits_Players.Text;
-  choices.Limits_Time = model.Limits_Time.Text;
-  choices.Limits_Frags = model.Limits_Frags.Text;
-  choices.Limits_Captures = model.Limits_Captures.Text;
-  choices.Bots = model.Assigned_Bots.Checked_Names();
-  // With no skill item selected the game gets the preset "Hardcore".
-  choices.Bot_Skill = model.Bot_Skill >= 0 ? model.Bot_Skill : 3;
-  return choices;
 }
 
 TLaunch_Command Prepare_Launch(const TLaunch_Choices& choices, const std::string& q3a_exe) {

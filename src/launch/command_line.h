@@ -8,8 +8,6 @@
 
 namespace vorlix {
 
-class TMap_Properties_Model;
-
 inline constexpr const char* Game_Executable_Name = "QUAKE3.EXE";
 
 // The choices of one launch, as the launch dialog holds them.
@@ -53,11 +51,6 @@ std::string Launch_Refusal(const TLaunch_Choices& choices);
 // Splits an argument text as the game's command-line parser does: at runs of blanks, a
 // double-quoted part staying one argument (without its quotes). Empty pieces give nothing.
 std::vector<std::string> Split_Game_Arguments(const std::string& text);
-
-// The choices that the launch dialog holds now (the model in launch mode). Empty MOD when no
-// "MOD to use" is selected.
-TLaunch_Choices Launch_Choices_From(const TMap_Properties_Model& model,
-                                    const std::string& game_dir);
 
 // What is handed to the system for one launch.
 struct TLaunch_Command {

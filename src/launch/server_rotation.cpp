@@ -29,7 +29,7 @@
 #include "database/stream.h"
 #include "launch/command_line.h"
 #include "launch/exec_file.h"
-#include "properties/map_properties_model.h"
+#include "launch/game_choices.h"
 
 namespace vorlix {
 

@@ -5,13 +5,12 @@
 #include "core/interaction.h"
 #include "launch/command_line.h"
 #include "launch/exec_file.h"
-#include "properties/map_properties_model.h"
 
 namespace vorlix {
 
-TLaunch_Command Launch_Game(const TMap_Properties_Model& model, const std::string& game_dir,
-                            const std::string& q3a_exe, TExec_File& exec_file,
-                            TInteraction* interaction) {
+TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q3a_exe,
+                            TExec_File& exec_file, TInteraction* interaction) {
+  const std::string& game_dir = choices.Game_Dir;
   struct stat st {};
   if (::stat(game_dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     if (interaction != nullptr) {
@@ -22,7 +21,6 @@ TLaunch_Command Launch_Game(const TMap_Properties_Model& model, const std::strin
     }
     return {};
   }
-  const TLaunch_Choices choices = Launch_Choices_From(model, game_dir);
   if (const std::string refusal = Launch_Refusal(choices); !refusal.empty()) {
     if (interaction != nullptr) {
       interaction->Message(TMessage_Kind::Error, refusal, TAnswer_Set::OK);

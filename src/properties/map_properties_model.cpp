@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "arena/arena_import.h"
-#include "arena/game_index.h"
 #include "content/mod_list.h"
 #include "core/case_lookup.h"
 #include "core/fs_routines.h"
@@ -11,15 +10,11 @@
 #include "core/letter_case.h"
 #include "core/listing.h"
 #include "core/text.h"
+#include "database/game_index.h"
 #include "database/records.h"
 #include "properties/formats.h"
 
 namespace vorlix {
-
-const std::array<const char*, Game_Type_Count> Game_Type_Captions = {
-    "Single Player", "Free For All", "Team Deathmatch", "Tournament", "Capture The Flag", "other"};
-const std::array<const char*, 5> Skill_Captions = {"I Can Win", "Bring It On", "Hurt Me Plenty",
-                                                   "Hardcore", "Nightmare!"};
 
 const std::array<TNumeric_Spec, Numeric_Count> Numeric_Fields = {{
     {"Min_Recomm_Players", "Mi&n Players", "specifies the recommended minimum amount of players", 2,

@@ -13,7 +13,8 @@
 
 #include <QLocale>
 
-#include "arena/game_index.h"
+#include "database/game_index.h"
+#include "launch/game_choices.h"
 
 namespace vorlix {
 
@@ -155,11 +156,7 @@ struct TBot_Preview_Files {
   std::string Sound;
 };
 
-// Game-type boxes in their order: Single Player, Free For All, Team Deathmatch, Tournament,
-// Capture The Flag, other; their bits in Game_Types are 1, 2, 4, 8, 16, 32.
-inline constexpr int Game_Type_Count = 6;
-extern const std::array<const char*, Game_Type_Count> Game_Type_Captions;
-extern const std::array<const char*, 5> Skill_Captions;
+// Game-type boxes: Game_Type_Count in the order and with the captions of launch/game_choices.h.
 
 class TMap_Properties_Model {
  public:

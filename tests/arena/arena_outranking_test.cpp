@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "arena/arena_files.h"
-#include "arena/game_index.h"
 #include "arena_test_support.h"
 #include "core/interaction.h"
 #include "core/letter_case.h"
 #include "database/archive_facts.h"
+#include "database/game_index.h"
 #include "database/scan.h"
 
 namespace vorlix::testing {

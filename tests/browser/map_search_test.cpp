@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include "arena/game_index.h"
+#include "database/game_index.h"
 
 #include "browser/unsorted_list.h"
 #include "builders.h"

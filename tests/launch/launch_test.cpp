@@ -7,6 +7,7 @@
 #include "launch/command_line.h"
 #include "launch/exec_file.h"
 #include "launch/start_map.h"
+#include "properties/launch_choices.h"
 
 namespace vorlix::testing {
 namespace {
@@ -96,7 +97,7 @@ TEST_F(Launch, Starts_The_Program_In_The_Game_Directory) {
   Map->Useable_MODs = {"MYMOD"};
   Load();
   TExec_File exec;
-  const auto command = Launch_Game(Model, Game, "", exec, &F.Interaction);
+  const auto command = Launch_Game(Launch_Choices_From(Model, Game), "", exec, &F.Interaction);
   EXPECT_EQ(command.Program, quake3.Script);
   EXPECT_EQ(command.Text,
             Game +
@@ -111,7 +112,10 @@ TEST_F(Launch, Starts_The_Program_In_The_Game_Directory) {
   // A missing game directory starts nothing, not even a configured engine (the engine's own
   // start is the dialog and CLI tests' to check).
   const TGame_Recorder engine(Dir / "bin/ioq3 wrapper");
-  EXPECT_EQ(Launch_Game(Model, Dir / "gone", engine.Script, exec, &F.Interaction).Program, "");
+  EXPECT_EQ(
+      Launch_Game(Launch_Choices_From(Model, Dir / "gone"), engine.Script, exec, &F.Interaction)
+          .Program,
+      "");
   ASSERT_EQ(F.Interaction.Messages.size(), 1u);
   EXPECT_EQ(F.Interaction.Messages[0].Kind, TMessage_Kind::Error);
   EXPECT_EQ(engine.Wait(std::chrono::milliseconds(200)), "");
@@ -153,7 +157,7 @@ TEST_F(Launch, AMapNameTheEngineWouldRunAsCommandsStartsNothing) {
   Map->MAP_Filename = "X;ECHO INJECTED.BSP";
   Load();
   TExec_File exec;
-  EXPECT_EQ(Launch_Game(Model, Game, "", exec, &F.Interaction).Program, "");
+  EXPECT_EQ(Launch_Game(Launch_Choices_From(Model, Game), "", exec, &F.Interaction).Program, "");
   ASSERT_EQ(F.Interaction.Messages.size(), 1u);
   EXPECT_EQ(F.Interaction.Messages[0].Kind, TMessage_Kind::Error);
   EXPECT_NE(F.Interaction.Messages[0].Text.find("cannot be launched"), std::string::npos);

@@ -3,7 +3,7 @@
 #include "properties/formats.h"
 #include "properties/map_properties_model.h"
 
-#include "arena/game_index.h"
+#include "database/game_index.h"
 #include "properties_fixture.h"
 
 namespace vorlix::testing {

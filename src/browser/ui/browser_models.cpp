@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "arena/game_index.h"
+#include "database/game_index.h"
 #include "database/records.h"
 
 namespace vorlix {

@@ -9,11 +9,12 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "browser/image_decoder.h"
 #include "browser/levelshot.h"
 #include "browser/ui/browser_models.h"
+#include "core/ui/image_decoder.h"
 #include "core/ui/qt_text.h"
 #include "database/records.h"
+#include "database/stream.h"
 
 namespace vorlix {
 
@@ -110,7 +111,12 @@ void TLevelshot_Preview::Show_Levelshot(const TMap_Record& map) {
     Name_->clear();
     return;
   }
-  const std::optional<TDecoded_Image> decoded = Decode_Image_File(*choice.Path);
+  std::optional<TDecoded_Image> decoded;
+  try {
+    decoded = Decode_Image(Read_Whole_File(*choice.Path));
+  } catch (const TStream_Error&) {
+    // An unreadable file shows as a picture that cannot be decoded.
+  }
   if (decoded) {
     const QImage image(decoded->RGBA.data(), decoded->Width, decoded->Height,
                        static_cast<qsizetype>(decoded->Width) * 4, QImage::Format_RGBA8888);

@@ -18,7 +18,7 @@
 #include "core/settings.h"
 #include "core/ui/qt_text.h"
 #include "launch/exec_file.h"
-#include "properties/map_properties_model.h"
+#include "launch/game_choices.h"
 
 namespace vorlix {
 

@@ -23,10 +23,11 @@
 #include <QVBoxLayout>
 #include <QValidator>
 
-#include "browser/image_decoder.h"
 #include "core/ui/artwork.h"
+#include "core/ui/image_decoder.h"
 #include "core/ui/qt_text.h"
 #include "database/records.h"
+#include "database/stream.h"
 
 namespace vorlix {
 
@@ -772,18 +773,22 @@ void TForm_Map_Properties::Button_Use_Arena_SettingsClick() {
 
 void TForm_Map_Properties::Show_Botshot(const std::string& icon) {
   QPixmap shown = Black_Square();
-  bool found = false;
+  std::optional<TDecoded_Image> decoded;
   if (!icon.empty()) {
-    if (auto decoded = Decode_Image_File(icon)) {
-      const QImage image(decoded->RGBA.data(), decoded->Width, decoded->Height,
-                         static_cast<qsizetype>(decoded->Width) * 4, QImage::Format_RGBA8888);
-      QPainter painter(&shown);
-      painter.drawImage(QRect(0, 0, Botshot_Size, Botshot_Size), image);
-      found = true;
+    try {
+      decoded = Decode_Image(Read_Whole_File(icon));
+    } catch (const TStream_Error&) {
+      // An unreadable icon shows as a missing one.
     }
   }
+  if (decoded) {
+    const QImage image(decoded->RGBA.data(), decoded->Width, decoded->Height,
+                       static_cast<qsizetype>(decoded->Width) * 4, QImage::Format_RGBA8888);
+    QPainter painter(&shown);
+    painter.drawImage(QRect(0, 0, Botshot_Size, Botshot_Size), image);
+  }
   Image_Botshot_->setPixmap(shown);
-  emit Botshot_Shown(found ? QString::fromStdString(icon) : QString());
+  emit Botshot_Shown(decoded ? QString::fromStdString(icon) : QString());
 }
 
 void TForm_Map_Properties::Stop_Sound() {

@@ -19,13 +19,13 @@
 #include <QtTest>
 
 #include "../test_database.h"
-#include "arena/game_index.h"
 #include "browser/ui/browser_models.h"
 #include "browser/ui/browser_view.h"
 #include "browser/ui/tree_history.h"
 #include "builders.h"
 #include "content/mod_list.h"
 #include "core/session.h"
+#include "database/game_index.h"
 
 using namespace vorlix;
 using vorlix::testing::Child_Texts;

@@ -13,12 +13,12 @@
 #include <QtTest>
 
 #include "../test_database.h"
-#include "arena/game_index.h"
 #include "browser/ui/browser_models.h"
 #include "browser/ui/browser_view.h"
 #include "browser/ui/search_bar.h"
 #include "builders.h"
 #include "content/mod_list.h"
+#include "database/game_index.h"
 
 using namespace vorlix;
 using vorlix::testing::TTemp_Dir;

@@ -15,7 +15,7 @@
 #include <array>
 
 #include "../properties_fixture.h"
-#include "arena/game_index.h"
+#include "database/game_index.h"
 #include "properties/ui/map_properties_dialog.h"
 #include "properties/ui/properties_entry.h"
 

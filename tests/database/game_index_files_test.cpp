@@ -8,9 +8,9 @@
 #include <sys/stat.h>
 
 #include "../browser/test_database.h"
-#include "arena/game_index.h"
 #include "builders.h"
 #include "database/database_startup.h"
+#include "database/game_index.h"
 #include "scripted_interaction.h"
 
 namespace vorlix::testing {

@@ -1,6 +1,7 @@
 #pragma once
 // Decoding of levelshot and botshot pictures: JPEG (baseline and progressive) and TGA
-// (uncompressed and run-length encoded, true-colour and grey) into 8-bit RGBA pixels.
+// (uncompressed and run-length encoded, true-colour and grey) into 8-bit RGBA pixels. The
+// caller reads the file (database/stream.h: Read_Whole_File).
 
 #include <cstdint>
 #include <optional>
@@ -17,6 +18,5 @@ struct TDecoded_Image {
 
 // nullopt when the bytes are no picture the decoder understands.
 std::optional<TDecoded_Image> Decode_Image(const std::string& bytes);
-std::optional<TDecoded_Image> Decode_Image_File(const std::string& path);
 
 }  // namespace vorlix

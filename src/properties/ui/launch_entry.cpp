@@ -1,9 +1,10 @@
-#include "launch/ui/launch_entry.h"
+#include "properties/ui/launch_entry.h"
 
 #include "core/settings.h"
 #include "launch/command_line.h"
 #include "launch/exec_file.h"
 #include "launch/start_map.h"
+#include "properties/launch_choices.h"
 #include "properties/ui/map_properties_dialog.h"
 
 namespace vorlix {
@@ -19,8 +20,8 @@ bool Start_Map(TForm_Map_Properties& dialog, const TProperties_Context& context,
   if (result != TDialog_Result::OK && result != TDialog_Result::Yes) {
     return false;
   }
-  const TLaunch_Command command =
-      Launch_Game(dialog.Model(), context.Game_Dir, Load_Q3A_Exe(), exec_file, context.Interaction);
+  const TLaunch_Command command = Launch_Game(Launch_Choices_From(dialog.Model(), context.Game_Dir),
+                                              Load_Q3A_Exe(), exec_file, context.Interaction);
   // The program ends after the launch only when something was launched.
   return result == TDialog_Result::Yes && !command.Program.empty();
 }

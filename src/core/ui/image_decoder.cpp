@@ -1,8 +1,6 @@
-#include "browser/image_decoder.h"
+#include "core/ui/image_decoder.h"
 
 #include <limits>
-
-#include "database/stream.h"
 
 // The one place of the program that compiles the decoder itself.
 #define STB_IMAGE_IMPLEMENTATION
@@ -48,14 +46,6 @@ std::optional<TDecoded_Image> Decode_Image(const std::string& bytes) {
   image.RGBA.assign(pixels, pixels + size);
   stbi_image_free(pixels);
   return image;
-}
-
-std::optional<TDecoded_Image> Decode_Image_File(const std::string& path) {
-  try {
-    return Decode_Image(Read_Whole_File(path));
-  } catch (const TStream_Error&) {
-    return std::nullopt;
-  }
 }
 
 }  // namespace vorlix

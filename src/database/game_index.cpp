@@ -1,4 +1,4 @@
-#include "arena/game_index.h"
+#include "database/game_index.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -11,11 +11,11 @@
 #include <QtTest>
 #include <cstdlib>
 
-#include "../../properties/properties_fixture.h"
-#include "../game_recorder.h"
+#include "../../launch/game_recorder.h"
+#include "../properties_fixture.h"
 #include "core/settings.h"
 #include "launch/exec_file.h"
-#include "launch/ui/launch_entry.h"
+#include "properties/ui/launch_entry.h"
 #include "properties/ui/map_properties_dialog.h"
 
 using namespace vorlix;

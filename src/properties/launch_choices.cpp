@@ -1,0 +1,30 @@
+#include "properties/launch_choices.h"
+
+#include "database/records.h"
+#include "properties/map_properties_model.h"
+
+namespace vorlix {
+
+TLaunch_Choices Launch_Choices_From(const TMap_Properties_Model& model,
+                                    const std::string& game_dir) {
+  TLaunch_Choices choices;
+  choices.Game_Dir = game_dir;
+  if (model.MOD_To_Use_Selected >= 0 &&
+      model.MOD_To_Use_Selected < static_cast<int>(model.MOD_To_Use.size())) {
+    choices.MOD = model.MOD_To_Use[static_cast<std::size_t>(model.MOD_To_Use_Selected)];
+  }
+  choices.Game_Type = model.Radio_Selected;
+  if (model.Map() != nullptr) {
+    choices.MAP_Filename = model.Map()->MAP_Filename;
+  }
+  choices.Limits_Players = model.Limits_Players.Text;
+  choices.Limits_Time = model.Limits_Time.Text;
+  choices.Limits_Frags = model.Limits_Frags.Text;
+  choices.Limits_Captures = model.Limits_Captures.Text;
+  choices.Bots = model.Assigned_Bots.Checked_Names();
+  // With no skill item selected the game gets the preset "Hardcore".
+  choices.Bot_Skill = model.Bot_Skill >= 0 ? model.Bot_Skill : 3;
+  return choices;
+}
+
+}  // namespace vorlix

@@ -1,0 +1,2 @@
+#pragma once
+#include "properties/map_properties_model.h"
