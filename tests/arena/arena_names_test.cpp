@@ -111,6 +111,7 @@ TEST(Arena_Names, MOD_Directories_Of_A_List_Are_Those_Found_One_By_One) {
   }
   const std::vector<std::string> mods = {"BASEQ3", "cpma", "CPMA", "OSP", "osP", "FILE", "GONE"};
   std::vector<std::string> one_by_one;
+  one_by_one.reserve(mods.size());
   for (const auto& mod : mods) {
     one_by_one.push_back(Arena_MOD_Directory(game.Path(), mod));
   }
