@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fstream>
+#include <system_error>
 
 #include "../properties/properties_fixture.h"
 #include "game_recorder.h"
@@ -210,6 +212,49 @@ TEST(Exec_File, Starts_Without_Waiting_And_Reports_Failures) {
   EXPECT_TRUE(exec.Execute(listed.Script, {"two words", "\"quoted\"", ""}));
   EXPECT_EQ(listed.Wait(), exec.Working_Directory + "\ntwo words\n\"quoted\"\n\n");
   EXPECT_EQ(failures, 2);
+}
+
+// Whether a process reaches a state within ten seconds: 'Z' once it has ended and nobody took its
+// exit status, 0 once it is gone.
+bool Process_Reaches(std::int64_t pid, char wanted) {
+  for (int tries = 0; tries < 500; ++tries) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const auto close = line.rfind(')');
+    if ((close == std::string::npos ? 0 : line.at(close + 2)) == wanted) {
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+TEST(Exec_File, The_Collecting_Thread_Comes_Before_The_Program_And_Is_Not_Needed) {
+  TTemp_Dir dir;
+  const TGame_Recorder first(dir / "first.sh");
+  TExec_File exec;
+  exec.Working_Directory = dir.Path();
+  std::vector<std::int64_t> started_before;
+  exec.Thread_Starter = [&](const std::function<void()>&) -> std::thread {
+    started_before.push_back(exec.Process_Id());
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+  };
+  bool started = false;
+  EXPECT_NO_THROW(started = exec.Execute(first.Script, {"one"}));
+  EXPECT_TRUE(started);
+  EXPECT_EQ(started_before, std::vector<std::int64_t>{0});
+  EXPECT_EQ(first.Wait(), dir.Path() + "\none\n");
+  // Nobody took its exit status yet; the next start does.
+  const std::int64_t uncollected = exec.Process_Id();
+  ASSERT_TRUE(Process_Reaches(uncollected, 'Z'));
+  exec.Thread_Starter = {};
+  const TGame_Recorder second(dir / "second.sh");
+  EXPECT_TRUE(exec.Execute(second.Script, {}));
+  EXPECT_TRUE(Process_Reaches(uncollected, 0));
+  // With its thread, a program is collected as soon as it ends.
+  EXPECT_EQ(second.Wait(), dir.Path() + "\n");
+  EXPECT_TRUE(Process_Reaches(exec.Process_Id(), 0));
 }
 
 }  // namespace
