@@ -24,16 +24,23 @@ TEST(Command_Line, Pieces_In_Order_And_Split_As_The_Game_Does) {
             "+addbot Sarge 4");
   c.Game_Type = -1;
   c.Bots.clear();
-  EXPECT_EQ(Build_Argument_Text(c),
-            " +set fs_game BASEQ3 +seta g_gametype  +map Q3DM17 +sv_maxclients 8 +timelimit 15 "
-            "+fraglimit 20 +capturelimit 0");
+  c.Limits_Frags.clear();
+  // A value not set is an empty word: shown as such, not handed to the game.
+  const std::string game = c.Game_Dir + "\\QUAKE3.EXE";
+  EXPECT_EQ(Build_Command_Line(c),
+            game +
+                " +set fs_game BASEQ3 +seta g_gametype  +map Q3DM17 "
+                "+sv_maxclients 8 +timelimit 15 +fraglimit  +capturelimit 0");
+  EXPECT_EQ(Prepare_Launch(c, game).Arguments,
+            (S{"+set", "fs_game", "BASEQ3", "+seta", "g_gametype", "+map", "Q3DM17",
+               "+sv_maxclients", "8", "+timelimit", "15", "+fraglimit", "+capturelimit", "0"}));
   c.Bots = {"Anarki", "Xaero"};
   c.Bot_Skill = 4;
-  EXPECT_EQ(Build_Argument_Text(c).substr(Build_Argument_Text(c).find(" +addbot")),
+  EXPECT_EQ(Build_Command_Line(c).substr(Build_Command_Line(c).find(" +addbot")),
             " +addbot Anarki 5 +addbot Xaero 5");
   // A long command is passed whole.
   c.Bots.assign(40, "Bitterman");
-  EXPECT_EQ(Split_Game_Arguments(Build_Argument_Text(c)).size(), 15u + 40u * 3u);
+  EXPECT_EQ(Prepare_Launch(c, game).Arguments.size(), 14u + 40u * 3u);
   EXPECT_EQ(Split_Game_Arguments(" +seta g_gametype  +map Q3DM17 "),
             (S{"+seta", "g_gametype", "+map", "Q3DM17"}));
   EXPECT_EQ(Split_Game_Arguments("+addbot \"Major Tom\" 4\t x"),
