@@ -403,19 +403,20 @@ std::string Move_Folders_Along(const TDatabase_Paths& paths, const std::string& 
 std::string Move_Archive_With_Folders(const TDatabase_Paths& paths, const TPK3_Record& pk3,
                                       const TRename_Plan& plan,
                                       const TPK3_Step_Observer& observer) {
-  const std::string cannot =
-      Format_Message("Couldn't rename pk3-file %s to %s.", plan.Old_Path, plan.Target);
+  const auto cannot = [&plan] {
+    return Format_Message("Couldn't rename pk3-file %s to %s.", plan.Old_Path, plan.Target);
+  };
   std::vector<TRename_Intent> journal = Read_Journal(paths.Program_Dir);
   journal.push_back({pk3.ID, pk3.MOD_Directory, pk3.PK3_Filename, plan.New_Dir, plan.New_File});
   const bool safe =
       platform::Is_Plain_Name(pk3.PK3_Filename) && Is_Safe_Relative(pk3.MOD_Directory);
   if (!safe || !Write_Journal(paths.Program_Dir, journal)) {
-    return cannot;
+    return cannot();
   }
   Notify(observer, 1);
   std::string problem;
   if (!Rename_Without_Replacing(plan.Old_Path, plan.Target)) {
-    problem = cannot;
+    problem = cannot();
   } else {
     Notify(observer, 2);
     problem = Move_Folders_Along(paths, pk3.MOD_Directory, pk3.PK3_Filename, plan, observer);
