@@ -245,7 +245,11 @@ void Create_Arena_Disable_File(const TArena_Environment& env, const std::string&
 }
 
 void Create_Arena_Disabler_Files(const TArena_Environment& env, TInteraction& ui) {
-  const std::vector<std::string> dirs = Arena_MOD_Directories(env.Game_Dir, env.MODs);
+  Create_Arena_Disabler_Files(env, Arena_MOD_Directories(env.Game_Dir, env.MODs), ui);
+}
+
+void Create_Arena_Disabler_Files(const TArena_Environment& env,
+                                 const std::vector<std::string>& dirs, TInteraction& ui) {
   // What the game finds in the archives, read once when a directory needs it.
   std::shared_ptr<const TGame_Index> index;
   for (std::size_t i = 0; i < env.MODs.size(); ++i) {
@@ -396,10 +400,12 @@ std::size_t Make_Arena_File(const TArena_Environment& env, const std::string& mo
 
 namespace {
 
-// The creation work for one chosen MOD (a MOD whose dialog is cancelled or
-// whose existing arena is kept is skipped).
-void Create_For_MOD(const TArena_Environment& env, const TArena_Branch& branch,
-                    const std::string& listed_mod, bool first, TInteraction& ui) {
+// The creation work for one chosen MOD in its directory `dir` (a MOD whose dialog is cancelled or
+// whose existing arena is kept is skipped). True when the arena file was written; the disablers
+// are the caller's, once for all chosen MODs.
+bool Create_For_MOD(const TArena_Environment& env, const TArena_Branch& branch,
+                    const std::string& listed_mod, const std::string& dir, bool first,
+                    TInteraction& ui) {
   const std::string mod = platform::Upper(listed_mod);
   std::optional<std::string> preset;
   if (first) {
@@ -409,7 +415,7 @@ void Create_For_MOD(const TArena_Environment& env, const TArena_Branch& branch,
   while (true) {
     const auto typed = ui.Specify_Arena_Name(mod, preset);
     if (!typed) {
-      return;
+      return false;
     }
     preset.reset();
     const auto problem = Check_Arena_Name(*typed);
@@ -420,7 +426,6 @@ void Create_For_MOD(const TArena_Environment& env, const TArena_Branch& branch,
     ui.Message(TMessage_Kind::Error, *problem, TAnswer_Set::OK);
   }
 
-  const std::string dir = Arena_MOD_Directory(env.Game_Dir, mod);
   const auto active = Existing(dir, Make_Active_Arena_File_Name(arena_name));
   const auto inactive = Existing(dir, Make_Inactive_Arena_File_Name(arena_name));
   if (active || inactive) {
@@ -430,19 +435,19 @@ void Create_For_MOD(const TArena_Environment& env, const TArena_Branch& branch,
                 "Vorlix has already created this Arena File in %s. Do you want to overwrite it?",
                 mod),
             TAnswer_Set::Yes_No) != TAnswer::Yes) {
-      return;
+      return false;
     }
     const bool deleted = (active && Delete_File(*active)) || (inactive && Delete_File(*inactive));
     if (!deleted) {
       ui.Message(TMessage_Kind::Confirmation,
                  Format_Message("Couldn't delete existing Arena File within %s.", mod),
                  TAnswer_Set::OK);
-      return;
+      return false;
     }
   }
   Deactivate_All_Arena_Files_In(dir);
   Make_Arena_File(env, mod, dir, Make_Active_Arena_File_Name(arena_name), branch, ui);
-  Create_Arena_Disabler_Files(env, ui);
+  return true;
 }
 
 void Activate_In_MOD(const TArena_Environment& env, const std::string& dir, TInteraction& ui) {
@@ -471,7 +476,8 @@ void Activate_In_MOD(const TArena_Environment& env, const std::string& dir, TInt
   }
 }
 
-void Remove_In_MOD(const TArena_Environment& env, const std::string& dir, TInteraction& ui) {
+void Remove_In_MOD(const TArena_Environment& env, const std::string& dir,
+                   const std::vector<std::string>& mod_dirs, TInteraction& ui) {
   TSelection_Request request;
   request.Dialog = TSelection_Dialog::Arena_File;
   request.Description = "Select an Arena File to delete.";
@@ -507,30 +513,34 @@ void Remove_In_MOD(const TArena_Environment& env, const std::string& dir, TInter
       }
     }
   }
-  Create_Arena_Disabler_Files(env, ui);
+  Create_Arena_Disabler_Files(env, mod_dirs, ui);
 }
 
 }  // namespace
 
 TArena_Availability Process_Arena_File(TArena_Mode mode, const TArena_Environment& env,
                                        const TArena_Branch& branch, TInteraction& ui) {
+  // The MOD directories as they are on disk, found once for every step of the command.
+  const std::vector<std::string> mod_dirs = Arena_MOD_Directories(env.Game_Dir, env.MODs);
+  bool created = false;
   try {
     TSelection_Request request;
     request.Dialog = TSelection_Dialog::MOD;
     request.Items = env.MODs;
+    std::vector<std::string> item_dirs = mod_dirs;
     if (request.Items.empty()) {
       ui.Message(TMessage_Kind::Error, "Fatal error: no MODs available. Please report to author.",
                  TAnswer_Set::OK);
     } else {
       if (mode != TArena_Mode::Create) {
-        std::vector<std::string> with_files;
-        const std::vector<std::string> dirs = Arena_MOD_Directories(env.Game_Dir, request.Items);
-        for (std::size_t i = 0; i < dirs.size(); ++i) {
-          if (!Find_Arena_Pattern(dirs[i], Make_Generic_Arena_File_Name(), false).empty()) {
-            with_files.push_back(request.Items[i]);
+        request.Items.clear();
+        item_dirs.clear();
+        for (std::size_t i = 0; i < mod_dirs.size(); ++i) {
+          if (!Find_Arena_Pattern(mod_dirs[i], Make_Generic_Arena_File_Name(), false).empty()) {
+            request.Items.push_back(env.MODs[i]);
+            item_dirs.push_back(mod_dirs[i]);
           }
         }
-        request.Items = std::move(with_files);
       }
       switch (mode) {
         case TArena_Mode::Create:
@@ -548,16 +558,16 @@ TArena_Availability Process_Arena_File(TArena_Mode mode, const TArena_Environmen
         bool first = true;
         for (const int index : *chosen) {
           const std::string& mod = request.Items.at(static_cast<std::size_t>(index));
+          const std::string& dir = item_dirs.at(static_cast<std::size_t>(index));
           if (mode == TArena_Mode::Create) {
-            Create_For_MOD(env, branch, mod, first, ui);
+            created = Create_For_MOD(env, branch, mod, dir, first, ui) || created;
             first = false;
             continue;
           }
-          const std::string dir = Arena_MOD_Directory(env.Game_Dir, mod);
           if (mode == TArena_Mode::Activate) {
             Activate_In_MOD(env, dir, ui);
           } else {
-            Remove_In_MOD(env, dir, ui);
+            Remove_In_MOD(env, dir, mod_dirs, ui);
           }
           break;  // activation and removal handle one MOD
         }
@@ -566,7 +576,15 @@ TArena_Availability Process_Arena_File(TArena_Mode mode, const TArena_Environmen
   } catch (const std::exception& error) {
     ui.Message(TMessage_Kind::Error, error.what(), TAnswer_Set::OK);
   }
-  return Determine_Arena_Availability(env.Game_Dir, env.MODs);
+  // The disablers follow the arena files created, once for all of them.
+  if (created) {
+    try {
+      Create_Arena_Disabler_Files(env, mod_dirs, ui);
+    } catch (const std::exception& error) {
+      ui.Message(TMessage_Kind::Error, error.what(), TAnswer_Set::OK);
+    }
+  }
+  return Arena_Availability_In(mod_dirs);
 }
 
 }  // namespace vorlix

@@ -68,6 +68,9 @@ void Make_Arena_File_Active(const std::string& directory, const std::string& fil
 // Writes the disabler archive of every MOD directory that holds an arena file and deletes it
 // where there is none.
 void Create_Arena_Disabler_Files(const TArena_Environment& env, TInteraction& ui);
+// The same with the MOD directories already found (Arena_MOD_Directories of env.MODs).
+void Create_Arena_Disabler_Files(const TArena_Environment& env,
+                                 const std::vector<std::string>& mod_dirs, TInteraction& ui);
 // The disabler of one MOD directory (as found on disk): one empty scripts/<map>.arena per map
 // record of the database, added to an existing disabler. Nothing is written while the database
 // is empty.

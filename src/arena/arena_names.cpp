@@ -209,11 +209,13 @@ int Count_MODs_With_Vorlix_Arena_File(const std::string& game_dir,
   return count;
 }
 
-TArena_Availability Determine_Arena_Availability(const std::string& game_dir,
-                                                 const std::vector<std::string>& mods) {
+TArena_Availability Arena_Availability_In(const std::vector<std::string>& mod_dirs) {
   TArena_Availability result;
-  result.Remove_Arena_File = Count_MODs_With_Vorlix_Arena_File(game_dir, mods) != 0;
-  result.Activate_Arena_File = Most_Arena_Files_In_Any_Directory(game_dir, mods) >= 2;
+  for (const auto& dir : mod_dirs) {
+    result.Remove_Arena_File =
+        result.Remove_Arena_File || !Find_Arena_Pattern(dir, Generic_Prefix, false).empty();
+    result.Activate_Arena_File = result.Activate_Arena_File || Count_Arena_Files_In(dir) >= 2;
+  }
   return result;
 }
 

@@ -84,7 +84,7 @@ struct TArena_Availability {
   bool Activate_Arena_File = false;  // some MOD directory holds two or more arena files
   bool operator==(const TArena_Availability&) const = default;
 };
-TArena_Availability Determine_Arena_Availability(const std::string& game_dir,
-                                                 const std::vector<std::string>& mods);
+// The availability for the MOD directories (Arena_MOD_Directories).
+TArena_Availability Arena_Availability_In(const std::vector<std::string>& mod_dirs);
 
 }  // namespace vorlix

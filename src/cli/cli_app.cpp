@@ -1,6 +1,7 @@
 #include "cli/cli_app.h"
 
 #include <exception>
+#include <optional>
 #include <sstream>
 
 #include "app/demo_install.h"
@@ -114,101 +115,129 @@ std::string Cli_Help_Text() {
   return text.str();
 }
 
-int Run_Vorlix_Cli(const std::vector<std::string>& words, std::FILE* out, std::FILE* err,
-                   bool process_ends) {
-  TCli_Options options;
-  std::vector<std::string> rest;
-  const TCli_Command* command = nullptr;
-  try {
-    TCli_Args all(words);
-    if (all.Flag("--help") || all.Flag("-h")) {
-      const std::string help = Cli_Help_Text();
-      std::fwrite(help.data(), 1, help.size(), out);
-      return 0;
-    }
-    if (all.Flag("--version")) {
-      std::fprintf(out, "%s %s\n", Program_Name, VORLIX_VERSION);
-      return 0;
-    }
-    // The options stand before the command.
-    std::vector<std::string> shared;
-    std::size_t i = 0;
-    while (i < words.size() && TCli_Args::Is_Option(words[i]) && words[i] != "--") {
-      if (words[i] == "--yes") {
-        options.Yes = true;
-      } else if (words[i] == "--no-save") {
-        options.No_Save = true;
-      } else if (words[i] == "--wait") {
-        if (i + 1 >= words.size()) {
-          throw TCli_Usage_Error("option --wait needs a number of seconds");
-        }
-        options.Wait_Seconds = Wait_Seconds(words[++i]);
-      } else {
-        shared.push_back(words[i]);
-        if ((words[i] == "--data-dir" || words[i] == "--game-dir" || words[i] == "--engine" ||
-             words[i] == "--server-engine") &&
-            i + 1 < words.size()) {
-          shared.push_back(words[++i]);
-        }
-      }
-      ++i;
-    }
-    TOption_Parse parse = Parse_Options(shared);
-    if (!parse.Ok()) {
-      throw TCli_Usage_Error(parse.Error);
-    }
-    rest.assign(words.begin() + static_cast<std::ptrdiff_t>(i), words.end());
-    if (!rest.empty() && rest.front() == "--") {
-      rest.erase(rest.begin());
-    }
-    if (rest.empty() && !parse.Options.Engine && !parse.Options.Server_Engine &&
-        !parse.Options.Demo) {
-      throw TCli_Usage_Error("no command given");
-    }
-    // --engine, --server-engine and --demo do their work before any command; alone they are a
-    // command of their own.
-    const TStart_Setup setup = Apply_Engine_And_Demo(parse.Options);
-    for (const auto& note : setup.Notes) {
-      std::fprintf(err, "%s\n", For_Stream(err, note).c_str());
-    }
-    if (setup.Exit_Status == 2) {
-      throw TCli_Usage_Error(setup.Error);
-    }
-    if (setup.Exit_Status != 0) {
-      std::fprintf(err, "error: %s\n", For_Stream(err, setup.Error).c_str());
-      return setup.Exit_Status;
-    }
-    if (rest.empty()) {
-      return 0;
-    }
-    options.Data_Dir = parse.Options.Data_Dir;
-    options.Game_Dir = parse.Options.Game_Dir;
-    command = Find_Command(rest);
-    if (command == nullptr) {
-      throw TCli_Usage_Error("unknown command \"" + rest.front() + "\"");
-    }
-  } catch (const TCli_Usage_Error& e) {
-    std::fprintf(err, "error: %s\nTry '%s --help'.\n", For_Stream(err, e.what()).c_str(),
-                 Program_Name);
-    return 2;
-  }
+namespace {
 
-  TCli_Interaction interaction(options.Yes, err);
-  TCli_Context context(options, interaction, out);
+// What the words before a command's own words ask for.
+struct TCli_Start {
+  TCli_Options Options;
+  std::vector<std::string> Rest;  // the command's words, after its name
+  const TCli_Command* Command = nullptr;
+  std::optional<int> Exit_Status;  // set when the run ends before any command
+};
+
+// Takes the options that stand before the command: --yes, --no-save and --wait into `options`,
+// the others (with the value of those that take one) into `shared`. Returns the index of the
+// first word after them.
+std::size_t Take_Leading_Options(const std::vector<std::string>& words, TCli_Options& options,
+                                 std::vector<std::string>& shared) {
+  std::size_t i = 0;
+  while (i < words.size() && TCli_Args::Is_Option(words[i]) && words[i] != "--") {
+    if (words[i] == "--yes") {
+      options.Yes = true;
+    } else if (words[i] == "--no-save") {
+      options.No_Save = true;
+    } else if (words[i] == "--wait") {
+      if (i + 1 >= words.size()) {
+        throw TCli_Usage_Error("option --wait needs a number of seconds");
+      }
+      options.Wait_Seconds = Wait_Seconds(words[++i]);
+    } else {
+      shared.push_back(words[i]);
+      if ((words[i] == "--data-dir" || words[i] == "--game-dir" || words[i] == "--engine" ||
+           words[i] == "--server-engine") &&
+          i + 1 < words.size()) {
+        shared.push_back(words[++i]);
+      }
+    }
+    ++i;
+  }
+  return i;
+}
+
+// --engine, --server-engine and --demo do their work before any command; alone they are a command
+// of their own (the demo sets the game directory). Writes their notes; the exit status when the
+// run ends here.
+std::optional<int> Apply_Leading_Setup(TProgram_Options& program, bool command_follows,
+                                       std::FILE* err) {
+  const TStart_Setup setup = Apply_Engine_And_Demo(program);
+  for (const auto& note : setup.Notes) {
+    std::fprintf(err, "%s\n", For_Stream(err, note).c_str());
+  }
+  if (setup.Exit_Status == 2) {
+    throw TCli_Usage_Error(setup.Error);
+  }
+  if (setup.Exit_Status != 0) {
+    std::fprintf(err, "error: %s\n", For_Stream(err, setup.Error).c_str());
+    return setup.Exit_Status;
+  }
+  if (!command_follows) {
+    return 0;
+  }
+  return std::nullopt;
+}
+
+// Reads the words up to the command: --help and --version, the options, the setup before any
+// command, and the command named. Throws TCli_Usage_Error for wrong usage.
+TCli_Start Read_Command_Line(const std::vector<std::string>& words, std::FILE* out,
+                             std::FILE* err) {
+  TCli_Start start;
+  TCli_Args all(words);
+  if (all.Flag("--help") || all.Flag("-h")) {
+    const std::string help = Cli_Help_Text();
+    std::fwrite(help.data(), 1, help.size(), out);
+    start.Exit_Status = 0;
+    return start;
+  }
+  if (all.Flag("--version")) {
+    std::fprintf(out, "%s %s\n", Program_Name, VORLIX_VERSION);
+    start.Exit_Status = 0;
+    return start;
+  }
+  std::vector<std::string> shared;
+  const std::size_t i = Take_Leading_Options(words, start.Options, shared);
+  TOption_Parse parse = Parse_Options(shared);
+  if (!parse.Ok()) {
+    throw TCli_Usage_Error(parse.Error);
+  }
+  start.Rest.assign(words.begin() + static_cast<std::ptrdiff_t>(i), words.end());
+  if (!start.Rest.empty() && start.Rest.front() == "--") {
+    start.Rest.erase(start.Rest.begin());
+  }
+  if (start.Rest.empty() && !parse.Options.Engine && !parse.Options.Server_Engine &&
+      !parse.Options.Demo) {
+    throw TCli_Usage_Error("no command given");
+  }
+  start.Exit_Status = Apply_Leading_Setup(parse.Options, !start.Rest.empty(), err);
+  if (start.Exit_Status) {
+    return start;
+  }
+  start.Options.Data_Dir = parse.Options.Data_Dir;
+  start.Options.Game_Dir = parse.Options.Game_Dir;
+  start.Command = Find_Command(start.Rest);
+  if (start.Command == nullptr) {
+    throw TCli_Usage_Error("unknown command \"" + start.Rest.front() + "\"");
+  }
+  return start;
+}
+
+// Runs the command after the start-up and ends like closing the main window; a close whose save
+// failed is a failure of the whole command.
+int Run_Command(const TCli_Start& start, std::FILE* out, std::FILE* err, bool process_ends) {
+  TCli_Interaction interaction(start.Options.Yes, err);
+  TCli_Context context(start.Options, interaction, out);
   int status = 1;
   try {
-    TCli_Args args(rest);
-    status = command->Run(context, args);
+    TCli_Args args(start.Rest);
+    status = start.Command->Run(context, args);
   } catch (const TCli_Usage_Error& e) {
     std::fprintf(err, "error: %s\nUsage: %s %s %s\n", For_Stream(err, e.what()).c_str(),
-                 Program_Name, command->Name.c_str(), command->Arguments.c_str());
+                 Program_Name, start.Command->Name.c_str(), start.Command->Arguments.c_str());
     status = 2;
   } catch (const std::exception& e) {
     context.Error(e.what());
     status = 1;
   }
   try {
-    // A close whose save failed is a failure of the whole command.
     if (!context.Close()) {
       status = status == 0 ? 1 : status;
     }
@@ -221,6 +250,24 @@ int Run_Vorlix_Cli(const std::vector<std::string>& words, std::FILE* out, std::F
     context.Keep_Records_Until_Process_Ends();
   }
   return status;
+}
+
+}  // namespace
+
+int Run_Vorlix_Cli(const std::vector<std::string>& words, std::FILE* out, std::FILE* err,
+                   bool process_ends) {
+  TCli_Start start;
+  try {
+    start = Read_Command_Line(words, out, err);
+  } catch (const TCli_Usage_Error& e) {
+    std::fprintf(err, "error: %s\nTry '%s --help'.\n", For_Stream(err, e.what()).c_str(),
+                 Program_Name);
+    return 2;
+  }
+  if (start.Exit_Status) {
+    return *start.Exit_Status;
+  }
+  return Run_Command(start, out, err, process_ends);
 }
 
 }  // namespace vorlix

@@ -309,15 +309,28 @@ TPK3_Action_Result Rename_PK3_File(const TDatabase_Paths& paths, TPK3_Record& pk
   return Rename_PK3_File_To(paths, pk3, map_id, *chosen, ui);
 }
 
-TPK3_Action_Result Rename_PK3_File_To(const TDatabase_Paths& paths, TPK3_Record& pk3,
-                                      std::int32_t map_id, const std::string& new_path,
-                                      TInteraction& ui, const TPK3_Step_Observer& observer) {
-  const std::string game = Normal_Path(paths.Game_Dir);
-  const std::string old_relative = platform::Join(pk3.MOD_Directory, pk3.PK3_Filename);
-  const std::string old_path = Normal_Path(On_Disk(game, old_relative));
+namespace {
 
+// Where a rename moves an archive: the path chosen, resolved below the game directory.
+struct TRename_Plan {
+  std::string Old_Path;    // the archive as it is on disk
+  std::string Target;      // its new path
+  std::string New_Dir;     // the target's folder below the game directory ("" for the directory)
+  std::string New_File;    // the target's file name
+  std::string Problem;     // why it cannot move there, as told to the user; "" when it can
+  bool Unchanged = false;  // the target is the archive itself: nothing to do
+};
+
+// Resolves the path chosen for the archive: a path naming a directory moves the archive into it
+// under its present name, a name without a dot gets ".pk3"; only a place where the game and the
+// synchronisation find the archive again is taken.
+TRename_Plan Plan_Rename(const std::string& game_dir, const TPK3_Record& pk3,
+                         const std::string& new_path) {
+  TRename_Plan plan;
+  const std::string game = Normal_Path(game_dir);
+  const std::string old_relative = platform::Join(pk3.MOD_Directory, pk3.PK3_Filename);
+  plan.Old_Path = Normal_Path(On_Disk(game, old_relative));
   const std::string chosen = Normal_Path(new_path);
-  // A path naming a directory moves the archive into it under its present name.
   const bool into_directory = Names_Directory(new_path, chosen);
   std::string folder = into_directory ? chosen : platform::Parent(chosen);
   std::string file = into_directory ? pk3.PK3_Filename : platform::File_Name(chosen);
@@ -327,105 +340,120 @@ TPK3_Action_Result Rename_PK3_File_To(const TDatabase_Paths& paths, TPK3_Record&
   const bool inside = platform::Equal_Ignore_Case(folder, game) ||
                       platform::Starts_With_Ignore_Case(folder, game == "/" ? game : game + "/");
   if (!inside || file.empty()) {
-    ui.Message(TMessage_Kind::Error,
-               "The pk3-file cannot be moved out of the Quake 3 Arena directory.", TAnswer_Set::OK);
-    return {};
+    plan.Problem = "The pk3-file cannot be moved out of the Quake 3 Arena directory.";
+    return plan;
   }
   if (file.find('.') == std::string::npos) {
     file += ".pk3";
   }
-  const std::string target = platform::Join(folder, file);
-  if (platform::Equal_Ignore_Case(target, old_path) ||
-      platform::Equal_Ignore_Case(target, Normal_Path(platform::Join(game, old_relative)))) {
-    return {};
+  plan.Target = platform::Join(folder, file);
+  if (platform::Equal_Ignore_Case(plan.Target, plan.Old_Path) ||
+      platform::Equal_Ignore_Case(plan.Target, Normal_Path(platform::Join(game, old_relative)))) {
+    plan.Unchanged = true;
+    return plan;
   }
-  const std::string old_dir = pk3.MOD_Directory;
-  const std::string old_file = pk3.PK3_Filename;
-  std::string new_dir = folder.size() > game.size() ? folder.substr(game.size()) : std::string();
-  while (!new_dir.empty() && (new_dir.front() == '/' || new_dir.front() == '\\')) {
-    new_dir.erase(0, 1);
+  plan.New_Dir = folder.size() > game.size() ? folder.substr(game.size()) : std::string();
+  while (!plan.New_Dir.empty() && (plan.New_Dir.front() == '/' || plan.New_Dir.front() == '\\')) {
+    plan.New_Dir.erase(0, 1);
   }
-  const std::string new_file = file;
+  plan.New_File = file;
   // Anywhere else the game and the synchronisation would never find the archive again, and its
   // maps would be lost: nothing moves.
-  if (const std::string problem = Archive_Place_Problem(game, new_dir, new_file);
+  if (const std::string problem = Archive_Place_Problem(game, plan.New_Dir, plan.New_File);
       !problem.empty()) {
-    ui.Message(
-        TMessage_Kind::Error,
-        Format_Message("Couldn't rename pk3-file %s to %s.", old_path, target) + " " + problem,
-        TAnswer_Set::OK);
-    return {};
+    plan.Problem =
+        Format_Message("Couldn't rename pk3-file %s to %s.", plan.Old_Path, plan.Target) + " " +
+        problem;
   }
+  return plan;
+}
 
-  // The intent goes to disk before the first file moves.
-  std::vector<TRename_Intent> journal = Read_Journal(paths.Program_Dir);
-  journal.push_back({pk3.ID, old_dir, old_file, new_dir, new_file});
-  const bool safe =
-      platform::Is_Plain_Name(pk3.PK3_Filename) && Is_Safe_Relative(pk3.MOD_Directory);
-  if (!safe || !Write_Journal(paths.Program_Dir, journal)) {
-    ui.Message(TMessage_Kind::Error,
-               Format_Message("Couldn't rename pk3-file %s to %s.", old_path, target),
-               TAnswer_Set::OK);
-    return {};
-  }
-  Notify(observer, 1);
-  // Nothing moved after all: the intent goes again.
-  auto forget_intent = [&] {
-    journal.pop_back();
-    Write_Journal(paths.Program_Dir, journal);
-  };
-  if (!Rename_Without_Replacing(old_path, target)) {
-    forget_intent();
-    ui.Message(TMessage_Kind::Error,
-               Format_Message("Couldn't rename pk3-file %s to %s.", old_path, target),
-               TAnswer_Set::OK);
-    return {};
-  }
-  Notify(observer, 2);
-
-  // Puts the archive back under its old name (and a folder already moved) when a folder cannot
-  // follow it, so that the record, the file and both folders keep agreeing.
+// Moves the levelshot and then the bot-info folder of the archive `old_dir`/`old_file` along;
+// when the bot-info folder cannot follow, the levelshots go back. Returns the message for the user
+// ("" when both moved or had nothing to move).
+std::string Move_Folders_Along(const TDatabase_Paths& paths, const std::string& old_dir,
+                               const std::string& old_file, const TRename_Plan& plan,
+                               const TPK3_Step_Observer& observer) {
   std::string shots_from;
   std::string shots_to;
-  auto put_back = [&](bool shots_moved) {
-    if (shots_moved) {
-      Rename_Without_Replacing(shots_to, shots_from);
-    }
-    Rename_Without_Replacing(target, old_path);
-  };
-
-  if (!Move_Folder(paths.Levelshots_Dir, old_dir, old_file, new_dir, new_file, shots_from,
+  if (!Move_Folder(paths.Levelshots_Dir, old_dir, old_file, plan.New_Dir, plan.New_File, shots_from,
                    shots_to)) {
-    put_back(false);
-    forget_intent();
-    ui.Message(
-        TMessage_Kind::Error,
-        Format_Message("Fatal error! Please report to author! Couldn't move levelshots: %s to %s.",
-                       platform::Join({paths.Levelshots_Dir, old_dir, old_file}),
-                       platform::Join({paths.Levelshots_Dir, new_dir, new_file})),
-        TAnswer_Set::OK);
-    return {};
+    return Format_Message(
+        "Fatal error! Please report to author! Couldn't move levelshots: %s to %s.",
+        platform::Join({paths.Levelshots_Dir, old_dir, old_file}),
+        platform::Join({paths.Levelshots_Dir, plan.New_Dir, plan.New_File}));
   }
   std::string bots_from;
   std::string bots_to;
   Notify(observer, 3);
-  if (!Move_Folder(paths.Botinfo_Dir, old_dir, old_file, new_dir, new_file, bots_from, bots_to)) {
-    put_back(true);
-    forget_intent();
-    ui.Message(
-        TMessage_Kind::Error,
-        Format_Message("Fatal error! Please report to author! Couldn't move bot-info: %s to %s.",
-                       platform::Join({paths.Botinfo_Dir, old_dir, old_file}),
-                       platform::Join({paths.Botinfo_Dir, new_dir, new_file})),
-        TAnswer_Set::OK);
+  if (!Move_Folder(paths.Botinfo_Dir, old_dir, old_file, plan.New_Dir, plan.New_File, bots_from,
+                   bots_to)) {
+    Rename_Without_Replacing(shots_to, shots_from);
+    return Format_Message("Fatal error! Please report to author! Couldn't move bot-info: %s to %s.",
+                          platform::Join({paths.Botinfo_Dir, old_dir, old_file}),
+                          platform::Join({paths.Botinfo_Dir, plan.New_Dir, plan.New_File}));
+  }
+  return {};
+}
+
+// Moves the archive to the plan's target and its folders along, the intent written to the journal
+// before the first file moves. When something cannot move, what moved goes back (so that the
+// record, the file and both folders keep agreeing) and the intent goes again. Returns the message
+// for the user ("" when all moved).
+std::string Move_Archive_With_Folders(const TDatabase_Paths& paths, const TPK3_Record& pk3,
+                                      const TRename_Plan& plan,
+                                      const TPK3_Step_Observer& observer) {
+  const auto cannot = [&plan] {
+    return Format_Message("Couldn't rename pk3-file %s to %s.", plan.Old_Path, plan.Target);
+  };
+  std::vector<TRename_Intent> journal = Read_Journal(paths.Program_Dir);
+  journal.push_back({pk3.ID, pk3.MOD_Directory, pk3.PK3_Filename, plan.New_Dir, plan.New_File});
+  const bool safe =
+      platform::Is_Plain_Name(pk3.PK3_Filename) && Is_Safe_Relative(pk3.MOD_Directory);
+  if (!safe || !Write_Journal(paths.Program_Dir, journal)) {
+    return cannot();
+  }
+  Notify(observer, 1);
+  std::string problem;
+  if (!Rename_Without_Replacing(plan.Old_Path, plan.Target)) {
+    problem = cannot();
+  } else {
+    Notify(observer, 2);
+    problem = Move_Folders_Along(paths, pk3.MOD_Directory, pk3.PK3_Filename, plan, observer);
+    if (!problem.empty()) {
+      Rename_Without_Replacing(plan.Target, plan.Old_Path);
+    }
+  }
+  if (!problem.empty()) {
+    // Nothing moved after all: the intent goes again.
+    journal.pop_back();
+    Write_Journal(paths.Program_Dir, journal);
+  }
+  return problem;
+}
+
+}  // namespace
+
+TPK3_Action_Result Rename_PK3_File_To(const TDatabase_Paths& paths, TPK3_Record& pk3,
+                                      std::int32_t map_id, const std::string& new_path,
+                                      TInteraction& ui, const TPK3_Step_Observer& observer) {
+  const TRename_Plan plan = Plan_Rename(paths.Game_Dir, pk3, new_path);
+  if (plan.Unchanged) {
     return {};
   }
-
+  const std::string problem =
+      plan.Problem.empty() ? Move_Archive_With_Folders(paths, pk3, plan, observer) : plan.Problem;
+  if (!problem.empty()) {
+    ui.Message(TMessage_Kind::Error, problem, TAnswer_Set::OK);
+    return {};
+  }
   Notify(observer, 4);
-  pk3.MOD_Directory = new_dir;
-  pk3.PK3_Filename = new_file;
+  const std::string old_file = pk3.PK3_Filename;
+  pk3.MOD_Directory = plan.New_Dir;
+  pk3.PK3_Filename = plan.New_File;
   ui.Message(TMessage_Kind::Information,
-             Format_Message("Renamed %s to %s successfully.", old_file, new_file), TAnswer_Set::OK);
+             Format_Message("Renamed %s to %s successfully.", old_file, plan.New_File),
+             TAnswer_Set::OK);
   return {TPK3_Action::Renamed, pk3.ID, map_id};
 }
 

@@ -287,6 +287,110 @@ void TRecorded_Scan_Sink::Replay(TScan_Sink& target) const {
   }
 }
 
+namespace {
+
+// The specs of the archive's .bsp members below MAPS/, subfolders included, exact and in upper
+// case.
+std::vector<std::string> Map_Member_Specs(const TZip_Archive& zip) {
+  std::vector<std::string> specs;
+  for (const auto& entry : zip.Entries()) {
+    const std::string name = platform::Upper(entry.Name);
+    if (name.rfind("MAPS/", 0) == 0) {
+      const std::string rest = name.substr(5, 255);
+      if (Extension(rest) == ".BSP") {
+        specs.push_back("MAPS/" + rest);
+      }
+    }
+  }
+  return specs;
+}
+
+// The title in the entity text of the map member `index`, read straight from the archive ("" when
+// it has none). A title window that ends before the map does is inflated straight from the
+// archive; a read that reaches the map's end goes the checked way, which verifies its CRC there.
+// Throws when the member cannot be read.
+std::string Read_Map_Title(TZip_Archive& zip, int index) {
+  const TZip_Entry& entry = zip.Entry(index);
+  auto reader = zip.Open_Member_Prefix(index);
+  char header[Header_Size];
+  if (reader->Read(header, Header_Size) < Header_Size) {
+    throw TStream_Error("shorter than its header");
+  }
+  const std::int32_t offset = Get_Int32(header + 8);
+  if (offset >= 0 && static_cast<std::uint64_t>(offset) + Entity_Window >= entry.Size64) {
+    reader = zip.Open_Member(index);
+    reader->Skip(Header_Size);
+  }
+  const std::string window = Entity_Window_Of(
+      header, [&](char* buffer, std::size_t count) { return reader->Read(buffer, count); },
+      [&](std::uint64_t count) { return reader->Skip(count); });
+  return Longname_From_Entity_Bytes(window.data(), window.size());
+}
+
+// Appends a map record per .bsp member of the archive. Each map's header and entity text come
+// straight from the archive: nothing of a map is written to disk, and only the bytes up to the
+// end of its title window are decompressed. A map that cannot be read is reported and left out.
+void Record_Maps(TZip_Archive& zip, TPK3_Record& record, TMap_Records& maps, TScan_Sink& sink) {
+  for (const int index : zip.Select(Map_Member_Specs(zip))) {
+    const TZip_Entry& entry = zip.Entry(index);
+    const std::string bare = entry.Name.substr(entry.Name.rfind('/') + 1);
+    sink.Status(2, "extracting longname for " +
+                       Shorten_Path(platform::Lower(bare), Status_Width - 29) + " ...");
+    std::string title;
+    try {
+      title = Read_Map_Title(zip, index);
+    } catch (const std::exception&) {
+      // One map that cannot be read is left out; the archive's other maps count.
+      sink.Error("Error during map scan: " + entry.Name + " in " + record.MOD_Directory + "\\" +
+                 record.PK3_Filename + " cannot be read. The map is left out.");
+      continue;
+    }
+    TMap_Record& map = *maps.Items(maps.Add_Record());
+    map.Useable_MODs.push_back(record.MOD_Directory);
+    map.MAP_Filename = platform::Upper(bare);
+    map.Map_Longname = title.empty() ? Remove_Extension(map.MAP_Filename) : title;
+    map.MAP_Filesize = entry.Uncompressed_Size;
+    map.MAP_Filedate = entry.DOS_Date_Time;
+    map.PK3 = &record;
+  }
+}
+
+// Sets every map's companion flags: a bot file MAPS/<map>.AAS and a levelshot
+// LEVELSHOTS/<map>.TGA or .JPG among the archive's members (names compared in upper case).
+void Set_Companion_Flags(const TZip_Archive& zip, TMap_Records& maps) {
+  std::vector<std::string> names;
+  names.reserve(zip.Entries().size());
+  for (const auto& entry : zip.Entries()) {
+    names.push_back(platform::Upper(After_Drive_And_Backslash(entry.Name)));
+  }
+  for (int i = 0; i < maps.Count(); ++i) {
+    TMap_Record& map = *maps.Items(i);
+    map.Has_AAS = false;
+    map.Has_Levelshot_TGA = false;
+    map.Has_Levelshot_JPG = false;
+    const std::string base = Remove_Extension(map.MAP_Filename);
+    const std::string aas = platform::Upper("MAPS/" + base + ".AAS");
+    const std::string tga = platform::Upper("LEVELSHOTS/" + base + ".TGA");
+    const std::string jpg = platform::Upper("LEVELSHOTS/" + base + ".JPG");
+    for (const auto& name : names) {
+      if (name == aas) {
+        map.Has_AAS = true;
+      }
+      if (name == tga) {
+        map.Has_Levelshot_TGA = true;
+      }
+      if (name == jpg) {
+        map.Has_Levelshot_JPG = true;
+      }
+      if (map.Has_AAS && (map.Has_Levelshot_TGA || map.Has_Levelshot_JPG)) {
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace
+
 bool Scan_Archive(TZip_Archive& zip, const std::string& archive_path, TPK3_Record& record,
                   TMap_Records& maps, TScan_Sink& sink, TArchive_Facts* facts) {
   sink.Status(
@@ -304,86 +408,9 @@ bool Scan_Archive(TZip_Archive& zip, const std::string& archive_path, TPK3_Recor
       Collect_Archive_Facts(zip, *facts);
     }
     if (zip.Count() > 0) {
-      // The .bsp members below MAPS/, subfolders included, as exact specs.
-      std::vector<std::string> specs;
-      for (const auto& entry : zip.Entries()) {
-        const std::string name = platform::Upper(entry.Name);
-        if (name.rfind("MAPS/", 0) == 0) {
-          const std::string rest = name.substr(5, 255);
-          if (Extension(rest) == ".BSP") {
-            specs.push_back("MAPS/" + rest);
-          }
-        }
-      }
-      // Each map's header and entity text come straight from the archive: nothing of a map is
-      // written to disk, and only the bytes up to the end of its title window are decompressed.
-      for (const int index : zip.Select(specs)) {
-        const TZip_Entry& entry = zip.Entry(index);
-        const std::string bare = entry.Name.substr(entry.Name.rfind('/') + 1);
-        sink.Status(2, "extracting longname for " +
-                           Shorten_Path(platform::Lower(bare), Status_Width - 29) + " ...");
-        std::string title;
-        try {
-          // A title window that ends before the map does is inflated straight from the archive;
-          // a read that reaches the map's end goes the checked way, which verifies its CRC there.
-          auto reader = zip.Open_Member_Prefix(index);
-          char header[Header_Size];
-          if (reader->Read(header, Header_Size) < Header_Size) {
-            throw TStream_Error("shorter than its header");
-          }
-          const std::int32_t offset = Get_Int32(header + 8);
-          if (offset >= 0 && static_cast<std::uint64_t>(offset) + Entity_Window >= entry.Size64) {
-            reader = zip.Open_Member(index);
-            reader->Skip(Header_Size);
-          }
-          const std::string window = Entity_Window_Of(
-              header, [&](char* buffer, std::size_t count) { return reader->Read(buffer, count); },
-              [&](std::uint64_t count) { return reader->Skip(count); });
-          title = Longname_From_Entity_Bytes(window.data(), window.size());
-        } catch (const std::exception&) {
-          // One map that cannot be read is left out; the archive's other maps count.
-          sink.Error("Error during map scan: " + entry.Name + " in " + record.MOD_Directory + "\\" +
-                     record.PK3_Filename + " cannot be read. The map is left out.");
-          continue;
-        }
-        TMap_Record& map = *maps.Items(maps.Add_Record());
-        map.Useable_MODs.push_back(record.MOD_Directory);
-        map.MAP_Filename = platform::Upper(bare);
-        map.Map_Longname = title.empty() ? Remove_Extension(map.MAP_Filename) : title;
-        map.MAP_Filesize = entry.Uncompressed_Size;
-        map.MAP_Filedate = entry.DOS_Date_Time;
-        map.PK3 = &record;
-      }
+      Record_Maps(zip, record, maps, sink);
       sink.Status(2, "scanning for aas and levelshot...");
-      std::vector<std::string> names;
-      names.reserve(zip.Entries().size());
-      for (const auto& entry : zip.Entries()) {
-        names.push_back(platform::Upper(After_Drive_And_Backslash(entry.Name)));
-      }
-      for (int i = 0; i < maps.Count(); ++i) {
-        TMap_Record& map = *maps.Items(i);
-        map.Has_AAS = false;
-        map.Has_Levelshot_TGA = false;
-        map.Has_Levelshot_JPG = false;
-        const std::string base = Remove_Extension(map.MAP_Filename);
-        const std::string aas = platform::Upper("MAPS/" + base + ".AAS");
-        const std::string tga = platform::Upper("LEVELSHOTS/" + base + ".TGA");
-        const std::string jpg = platform::Upper("LEVELSHOTS/" + base + ".JPG");
-        for (const auto& name : names) {
-          if (name == aas) {
-            map.Has_AAS = true;
-          }
-          if (name == tga) {
-            map.Has_Levelshot_TGA = true;
-          }
-          if (name == jpg) {
-            map.Has_Levelshot_JPG = true;
-          }
-          if (map.Has_AAS && (map.Has_Levelshot_TGA || map.Has_Levelshot_JPG)) {
-            break;
-          }
-        }
-      }
+      Set_Companion_Flags(zip, maps);
     }
     sink.Status(2, "");
   } catch (const std::exception&) {

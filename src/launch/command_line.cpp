@@ -1,6 +1,8 @@
 #include "launch/command_line.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 
 #include <QString>
 
@@ -20,34 +22,34 @@ std::string Game_Type_Value(int radio_index) {
   return values[static_cast<std::size_t>(radio_index)];
 }
 
-std::string Build_Argument_Text(const TLaunch_Choices& choices) {
-  std::string text;
-  text += " +set fs_game ";
-  text += choices.MOD;
-  text += " +seta g_gametype ";
-  text += Game_Type_Value(choices.Game_Type);
-  text += " +map ";
-  text += Remove_Extension(choices.MAP_Filename);
-  text += " +sv_maxclients ";
-  text += choices.Limits_Players;
-  text += " +timelimit ";
-  text += choices.Limits_Time;
-  text += " +fraglimit ";
-  text += choices.Limits_Frags;
-  text += " +capturelimit ";
-  text += choices.Limits_Captures;
+std::vector<std::string> Game_Argument_Words(const TLaunch_Choices& choices) {
+  std::vector<std::string> words = {"+set",           "fs_game",
+                                    choices.MOD,      "+seta",
+                                    "g_gametype",     Game_Type_Value(choices.Game_Type),
+                                    "+map",           Remove_Extension(choices.MAP_Filename),
+                                    "+sv_maxclients", choices.Limits_Players,
+                                    "+timelimit",     choices.Limits_Time,
+                                    "+fraglimit",     choices.Limits_Frags,
+                                    "+capturelimit",  choices.Limits_Captures};
   const std::string skill = std::to_string(choices.Bot_Skill + 1);
   for (const auto& bot : choices.Bots) {
-    text += " +addbot ";
-    text += bot;
-    text += " ";
-    text += skill;
+    words.insert(words.end(), {"+addbot", bot, skill});
+  }
+  return words;
+}
+
+std::string Joined_Command_Line(const std::string& program, const std::vector<std::string>& words) {
+  std::string text = program;
+  for (const auto& word : words) {
+    text += ' ';
+    text += word;
   }
   return text;
 }
 
 std::string Build_Command_Line(const TLaunch_Choices& choices) {
-  return choices.Game_Dir + "\\" + Game_Executable_Name + Build_Argument_Text(choices);
+  return Joined_Command_Line(choices.Game_Dir + "\\" + Game_Executable_Name,
+                             Game_Argument_Words(choices));
 }
 
 namespace {
@@ -155,9 +157,11 @@ TLaunch_Command Prepare_Launch(const TLaunch_Choices& choices, const std::string
       on_disk.MOD = platform::File_Name(*dir);
     }
   }
-  const std::string arguments = Build_Argument_Text(on_disk);
-  command.Arguments = Split_Game_Arguments(arguments);
-  command.Text = command.Program + arguments;
+  const std::vector<std::string> words = Game_Argument_Words(on_disk);
+  // The game's parser drops an empty word (a value not set): it is not handed on.
+  std::copy_if(words.begin(), words.end(), std::back_inserter(command.Arguments),
+               [](const std::string& word) { return !word.empty(); });
+  command.Text = Joined_Command_Line(command.Program, words);
   return command;
 }
 

@@ -27,10 +27,13 @@ struct TLaunch_Choices {
 // The g_gametype value of a radio button index: 2, 0, 3, 1, 4, 5; "" for none.
 std::string Game_Type_Value(int radio_index);
 
-// Pieces 4 to 18: " +set fs_game " MOD " +seta g_gametype " ... " +addbot " name " " skill ...
-std::string Build_Argument_Text(const TLaunch_Choices& choices);
+// Pieces 4 to 18 as the game's words: "+set" "fs_game" MOD "+seta" "g_gametype" ... "+addbot"
+// name skill ...; a value that is not set (no game type, an empty limit) is an empty word.
+std::vector<std::string> Game_Argument_Words(const TLaunch_Choices& choices);
+// The command line shown for a program and its words: each word after one space.
+std::string Joined_Command_Line(const std::string& program, const std::vector<std::string>& words);
 // The whole command line, pieces 1 to 18: the game directory, "\", "QUAKE3.EXE", then the
-// argument text. The MOD is used as given in the choices.
+// argument words. The MOD is used as given in the choices.
 std::string Build_Command_Line(const TLaunch_Choices& choices);
 
 // The longest map name the engines load by `map NAME`: they build "maps/NAME.bsp" in a path of 64
@@ -55,7 +58,7 @@ std::vector<std::string> Split_Game_Arguments(const std::string& text);
 // What is handed to the system for one launch.
 struct TLaunch_Command {
   std::string Program;                 // the executable started
-  std::vector<std::string> Arguments;  // pieces 4 to 18, split as the game splits them
+  std::vector<std::string> Arguments;  // pieces 4 to 18, the empty words left out
   std::string Working_Dir;             // the game directory
   std::string Text;                    // the command line with the MOD as on disk (pieces 1-18)
 };

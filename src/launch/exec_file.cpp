@@ -1,6 +1,8 @@
 #include "launch/exec_file.h"
 
 #include <cerrno>
+#include <future>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -74,6 +76,27 @@ bool TExec_File::Start(const std::string& program, const std::vector<std::string
     argv.push_back(word.data());
   }
   argv.push_back(nullptr);
+  Collect_Ended();
+  // A program that is not waited for gets a thread that takes its exit status when it ends, so
+  // that no finished process lingers. The thread is made before the program starts: once it runs,
+  // nothing may fail. Without a thread to be had the program still starts, and a later start
+  // collects it.
+  std::promise<pid_t> started;
+  bool collected = false;
+  if (!Wait) {
+    auto collect = [child = started.get_future().share()] {
+      const pid_t pid = child.get();
+      int status = 0;
+      while (pid > 0 && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+    };
+    try {
+      (Thread_Starter ? Thread_Starter(collect) : std::thread(collect)).detach();
+      collected = true;
+    } catch (const std::system_error&) {
+      // no thread to be had: Collect_Ended takes the exit status later
+    }
+  }
   // The new process gets its working directory and, when it is not waited for, a session of its
   // own (it outlives this program) from the spawn itself: this process's state stays as it is.
   posix_spawn_file_actions_t actions;
@@ -93,19 +116,16 @@ bool TExec_File::Start(const std::string& program, const std::vector<std::string
   }
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
+  started.set_value(result == 0 ? child : 0);
   if (result != 0) {
     Error_ = result;
     return false;
   }
   Pid_ = child;
   if (!Wait) {
-    // Nobody waits for it here: a thread of its own takes its exit status when it ends, so that
-    // no finished process lingers.
-    std::thread([child]() {
-      int status = 0;
-      while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-      }
-    }).detach();
+    if (!collected) {
+      Uncollected_.push_back(child);
+    }
     return true;
   }
   Busy_ = true;
@@ -123,6 +143,13 @@ bool TExec_File::Start(const std::string& program, const std::vector<std::string
   }
   Busy_ = false;
   return true;
+}
+
+void TExec_File::Collect_Ended() {
+  std::erase_if(Uncollected_, [](std::int64_t pid) {
+    int status = 0;
+    return ::waitpid(static_cast<pid_t>(pid), &status, WNOHANG) != 0;
+  });
 }
 
 bool TExec_File::Execute() {

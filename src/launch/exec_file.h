@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace vorlix {
@@ -29,6 +30,9 @@ class TExec_File {
   bool Wait = false;
   TWait_Style Wait_Style = TWait_Style::Regular;
   std::function<void(TExec_File& sender)> On_Fail;
+  // Makes the thread that collects a program not waited for when it ends; empty for a plain
+  // std::thread. It may throw std::system_error when no thread can be had.
+  std::function<std::thread(std::function<void()>)> Thread_Starter;
 
   // Starts the process from the command text. True when it was created (and, with Wait, has
   // ended).
@@ -45,6 +49,9 @@ class TExec_File {
 
  private:
   bool Start(const std::string& program, const std::vector<std::string>& arguments);
+  // Collects the programs started without a collecting thread that have ended since.
+  void Collect_Ended();
+  std::vector<std::int64_t> Uncollected_;
   std::int32_t Error_ = 0;
   bool Busy_ = false;
   std::int64_t Pid_ = 0;

@@ -135,6 +135,22 @@ TEST_F(Arena_Files, Creation_For_Two_MODs_Asks_Twice_And_Keeps_The_Name) {
   EXPECT_TRUE(Exists(In_Cpma("z_Arenas_Disabler.pk3")));
 }
 
+TEST_F(Arena_Files, Creation_For_Two_MODs_Brings_The_Disablers_In_Line_Once_At_The_End) {
+  // A loose script in BASEQ3 is told about by every pass over the disablers.
+  Write_File(In_Base("scripts/arenas.txt"), "{ map \"q3dm17\" }");
+  Choose({0, 1}, {"Duel", "Duel"});
+  Run(TArena_Mode::Create);
+  const std::vector<TRecorded_Message> told = {
+      {TMessage_Kind::Information, "Arena File has been created in BASEQ3.", TAnswer_Set::OK},
+      {TMessage_Kind::Information, "Arena File has been created in CPMA.", TAnswer_Set::OK},
+      {TMessage_Kind::Warning,
+       "The game may list maps of scripts/arenas.txt besides those of the active Arena File in "
+       "BASEQ3.",
+       TAnswer_Set::OK}};
+  EXPECT_EQ(Ui.Messages, told);
+  EXPECT_TRUE(Exists(In_Cpma("z_Arenas_Disabler.pk3")));
+}
+
 TEST_F(Arena_Files, Creation_Over_An_Existing_Arena_Asks_First_And_Deactivates_The_Old) {
   Write_Arena_Pk3(In_Base("z_Arenas_Inactive_Duel.pk3"), Parked, "old");
   Write_Arena_Pk3(In_Base("z_Arenas_active_Old.pk3"));

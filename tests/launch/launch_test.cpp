@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fstream>
+#include <system_error>
 
 #include "../properties/properties_fixture.h"
 #include "game_recorder.h"
@@ -23,16 +25,23 @@ TEST(Command_Line, Pieces_In_Order_And_Split_As_The_Game_Does) {
             "+addbot Sarge 4");
   c.Game_Type = -1;
   c.Bots.clear();
-  EXPECT_EQ(Build_Argument_Text(c),
-            " +set fs_game BASEQ3 +seta g_gametype  +map Q3DM17 +sv_maxclients 8 +timelimit 15 "
-            "+fraglimit 20 +capturelimit 0");
+  c.Limits_Frags.clear();
+  // A value not set is an empty word: shown as such, not handed to the game.
+  const std::string game = c.Game_Dir + "\\QUAKE3.EXE";
+  EXPECT_EQ(Build_Command_Line(c),
+            game +
+                " +set fs_game BASEQ3 +seta g_gametype  +map Q3DM17 "
+                "+sv_maxclients 8 +timelimit 15 +fraglimit  +capturelimit 0");
+  EXPECT_EQ(Prepare_Launch(c, game).Arguments,
+            (S{"+set", "fs_game", "BASEQ3", "+seta", "g_gametype", "+map", "Q3DM17",
+               "+sv_maxclients", "8", "+timelimit", "15", "+fraglimit", "+capturelimit", "0"}));
   c.Bots = {"Anarki", "Xaero"};
   c.Bot_Skill = 4;
-  EXPECT_EQ(Build_Argument_Text(c).substr(Build_Argument_Text(c).find(" +addbot")),
+  EXPECT_EQ(Build_Command_Line(c).substr(Build_Command_Line(c).find(" +addbot")),
             " +addbot Anarki 5 +addbot Xaero 5");
   // A long command is passed whole.
   c.Bots.assign(40, "Bitterman");
-  EXPECT_EQ(Split_Game_Arguments(Build_Argument_Text(c)).size(), 15u + 40u * 3u);
+  EXPECT_EQ(Prepare_Launch(c, game).Arguments.size(), 14u + 40u * 3u);
   EXPECT_EQ(Split_Game_Arguments(" +seta g_gametype  +map Q3DM17 "),
             (S{"+seta", "g_gametype", "+map", "Q3DM17"}));
   EXPECT_EQ(Split_Game_Arguments("+addbot \"Major Tom\" 4\t x"),
@@ -214,6 +223,49 @@ TEST(Exec_File, Starts_Without_Waiting_And_Reports_Failures) {
   EXPECT_TRUE(exec.Execute(listed.Script, {"two words", "\"quoted\"", ""}));
   EXPECT_EQ(listed.Wait(), exec.Working_Directory + "\ntwo words\n\"quoted\"\n\n");
   EXPECT_EQ(failures, 2);
+}
+
+// Whether a process reaches a state within ten seconds: 'Z' once it has ended and nobody took its
+// exit status, 0 once it is gone.
+bool Process_Reaches(std::int64_t pid, char wanted) {
+  for (int tries = 0; tries < 500; ++tries) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const auto close = line.rfind(')');
+    if ((close == std::string::npos ? 0 : line.at(close + 2)) == wanted) {
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+TEST(Exec_File, The_Collecting_Thread_Comes_Before_The_Program_And_Is_Not_Needed) {
+  TTemp_Dir dir;
+  const TGame_Recorder first(dir / "first.sh");
+  TExec_File exec;
+  exec.Working_Directory = dir.Path();
+  std::vector<std::int64_t> started_before;
+  exec.Thread_Starter = [&](const std::function<void()>&) -> std::thread {
+    started_before.push_back(exec.Process_Id());
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+  };
+  bool started = false;
+  EXPECT_NO_THROW(started = exec.Execute(first.Script, {"one"}));
+  EXPECT_TRUE(started);
+  EXPECT_EQ(started_before, std::vector<std::int64_t>{0});
+  EXPECT_EQ(first.Wait(), dir.Path() + "\none\n");
+  // Nobody took its exit status yet; the next start does.
+  const std::int64_t uncollected = exec.Process_Id();
+  ASSERT_TRUE(Process_Reaches(uncollected, 'Z'));
+  exec.Thread_Starter = {};
+  const TGame_Recorder second(dir / "second.sh");
+  EXPECT_TRUE(exec.Execute(second.Script, {}));
+  EXPECT_TRUE(Process_Reaches(uncollected, 0));
+  // With its thread, a program is collected as soon as it ends.
+  EXPECT_EQ(second.Wait(), dir.Path() + "\n");
+  EXPECT_TRUE(Process_Reaches(exec.Process_Id(), 0));
 }
 
 }  // namespace
