@@ -27,15 +27,6 @@ namespace vorlix {
 
 namespace {
 
-std::string Normal_Path(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(path), ec);
-  if (ec) {
-    p = std::filesystem::path(path);
-  }
-  return platform::Without_Trailing_Separator(p.lexically_normal().string());
-}
-
 bool Is_Safe_Relative(const std::string& relative) {
   std::string part;
   for (const char c : relative + "/") {
@@ -312,11 +303,11 @@ TPK3_Action_Result Rename_PK3_File(const TDatabase_Paths& paths, TPK3_Record& pk
 TPK3_Action_Result Rename_PK3_File_To(const TDatabase_Paths& paths, TPK3_Record& pk3,
                                       std::int32_t map_id, const std::string& new_path,
                                       TInteraction& ui, const TPK3_Step_Observer& observer) {
-  const std::string game = Normal_Path(paths.Game_Dir);
+  const std::string game = platform::Normal_Path(paths.Game_Dir);
   const std::string old_relative = platform::Join(pk3.MOD_Directory, pk3.PK3_Filename);
-  const std::string old_path = Normal_Path(On_Disk(game, old_relative));
+  const std::string old_path = platform::Normal_Path(On_Disk(game, old_relative));
 
-  const std::string chosen = Normal_Path(new_path);
+  const std::string chosen = platform::Normal_Path(new_path);
   // A path naming a directory moves the archive into it under its present name.
   const bool into_directory = Names_Directory(new_path, chosen);
   std::string folder = into_directory ? chosen : platform::Parent(chosen);
@@ -336,7 +327,7 @@ TPK3_Action_Result Rename_PK3_File_To(const TDatabase_Paths& paths, TPK3_Record&
   }
   const std::string target = platform::Join(folder, file);
   if (platform::Equal_Ignore_Case(target, old_path) ||
-      platform::Equal_Ignore_Case(target, Normal_Path(platform::Join(game, old_relative)))) {
+      platform::Equal_Ignore_Case(target, platform::Normal_Path(platform::Join(game, old_relative)))) {
     return {};
   }
   const std::string old_dir = pk3.MOD_Directory;
