@@ -44,7 +44,7 @@ TArena_Settings Arena_Settings_Of(const TArena_Block& block) {
   TArena_Settings settings;
   settings.Fraglimit = Text_To_Number(block.Fraglimit);
   settings.Bots = Determine_Bots(block.Bots);
-  settings.Game_Types = Determine_Game_Types(block.Type);
+  settings.Game_Types = Read_Game_Type_Words(block.Type);
   return settings;
 }
 

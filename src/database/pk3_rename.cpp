@@ -327,7 +327,8 @@ TPK3_Action_Result Rename_PK3_File_To(const TDatabase_Paths& paths, TPK3_Record&
   }
   const std::string target = platform::Join(folder, file);
   if (platform::Equal_Ignore_Case(target, old_path) ||
-      platform::Equal_Ignore_Case(target, platform::Normal_Path(platform::Join(game, old_relative)))) {
+      platform::Equal_Ignore_Case(target,
+                                  platform::Normal_Path(platform::Join(game, old_relative)))) {
     return {};
   }
   const std::string old_dir = pk3.MOD_Directory;

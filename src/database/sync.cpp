@@ -74,7 +74,8 @@ bool TDatabase_Sync::Scan_PK3(TPK3_Record& record, TMap_Records& maps) {
 }
 
 std::string TDatabase_Sync::Archive_Path(const TPK3_Record& record) const {
-  const auto it = Walk_Paths_.find(platform::Archive_Key(record.MOD_Directory, record.PK3_Filename));
+  const auto it =
+      Walk_Paths_.find(platform::Archive_Key(record.MOD_Directory, record.PK3_Filename));
   return it != Walk_Paths_.end() ? *it->second : Db_.Archive_Path(record);
 }
 

@@ -14,6 +14,7 @@
 #include <QLocale>
 
 #include "arena/game_index.h"
+#include "core/game_types.h"
 
 namespace vorlix {
 
@@ -155,10 +156,8 @@ struct TBot_Preview_Files {
   std::string Sound;
 };
 
-// Game-type boxes in their order: Single Player, Free For All, Team Deathmatch, Tournament,
-// Capture The Flag, other; their bits in Game_Types are 1, 2, 4, 8, 16, 32.
-inline constexpr int Game_Type_Count = 6;
-extern const std::array<const char*, Game_Type_Count> Game_Type_Captions;
+// Game-type boxes in the order of Game_Type_Table: Single Player, Free For All, Team Deathmatch,
+// Tournament, Capture The Flag, other; their bits in Game_Types are 1, 2, 4, 8, 16, 32.
 extern const std::array<const char*, 5> Skill_Captions;
 
 class TMap_Properties_Model {
