@@ -212,8 +212,7 @@ void Create_Arena_Disable_File(const TArena_Environment& env, const std::string&
     }
     for (int m = 0; m < pk3->Maps->Count(); ++m) {
       const std::string stem = platform::Lower(Remove_Extension(pk3->Maps->Items(m)->MAP_Filename));
-      if (!stem.empty() && stem.find_first_of("/\\") == std::string::npos && stem != "." &&
-          stem != "..") {
+      if (platform::Is_Plain_Name(stem)) {
         files.push_back(stem + ".arena");
       } else {
         ui.Message(TMessage_Kind::Error,

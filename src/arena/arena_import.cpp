@@ -17,20 +17,11 @@ namespace vorlix {
 
 namespace {
 
-std::string Normal_Path(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(path), ec);
-  if (ec) {
-    p = std::filesystem::path(path);
-  }
-  return platform::Without_Trailing_Separator(p.lexically_normal().string());
-}
-
 // The MOD directory the archive lies in directly, or nullopt when it does not lie directly in a
 // sub-directory of the game directory.
 std::optional<std::string> MOD_Of(const std::string& pk3_file, const std::string& game_dir) {
-  const std::string folder = platform::Parent(Normal_Path(pk3_file));
-  const std::string game = Normal_Path(game_dir);
+  const std::string folder = platform::Parent(platform::Normal_Path(pk3_file));
+  const std::string game = platform::Normal_Path(game_dir);
   if (folder.size() < game.size() + 2 || !platform::Starts_With_Ignore_Case(folder, game)) {
     return std::nullopt;
   }
@@ -53,7 +44,7 @@ TArena_Settings Arena_Settings_Of(const TArena_Block& block) {
   TArena_Settings settings;
   settings.Fraglimit = Text_To_Number(block.Fraglimit);
   settings.Bots = Determine_Bots(block.Bots);
-  settings.Game_Types = Determine_Game_Types(block.Type);
+  settings.Game_Types = Read_Game_Type_Words(block.Type);
   return settings;
 }
 
@@ -89,7 +80,7 @@ bool Apply_Arena_Block(TPK3_Record_Store& database, const std::string& mod,
 void Import_Arena_File_From(const std::string& chosen_file, const std::string& game_dir,
                             const std::string& temp_dir, TPK3_Record_Store& database,
                             TInteraction& ui) {
-  const std::string pk3_file = Normal_Path(chosen_file);
+  const std::string pk3_file = platform::Normal_Path(chosen_file);
   const auto mod = MOD_Of(pk3_file, game_dir);
   if (!mod) {
     ui.Message(TMessage_Kind::Error, "You must select a pk3-file within a Q3A mod directory.",

@@ -27,11 +27,6 @@ const char* const Pk3_Extension = ".pk3";
 // The longest file name the file systems in use accept, in bytes.
 constexpr std::size_t Max_File_Name = 255;
 
-bool Ends_With_Ignore_Case(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() &&
-         platform::Equal_Ignore_Case(text.substr(text.size() - suffix.size()), suffix);
-}
-
 // The disabler as the queries recognise it: exact letter case.
 bool Is_Disabler_Stem(const std::string& file_name) {
   return Remove_Extension(file_name) == Arena_Disabler_Name;
@@ -138,7 +133,7 @@ std::vector<std::string> Find_Arena_Pattern(const std::string& directory, const 
   auto listing = platform::List_Names(directory, [&](std::string_view entry) {
     return entry.size() >= prefix.size() + 4 &&
            platform::Equal_Ignore_Case(std::string(entry.substr(0, prefix.size())), prefix) &&
-           Ends_With_Ignore_Case(std::string(entry), Pk3_Extension);
+           platform::Ends_With_Ignore_Case(std::string(entry), Pk3_Extension);
   });
   if (!listing) {
     return names;

@@ -34,14 +34,9 @@ constexpr std::size_t Max_Listed_Arena_Name = 119;
 // An arena file's script is read whole; a larger one is no script of the program's.
 constexpr std::uint64_t Max_Script_Size = std::uint64_t{64} << 20;
 
-bool Ends_With_Ignore_Case(const std::string& text, const std::string& tail) {
-  return text.size() > tail.size() &&
-         platform::Equal_Ignore_Case(text.substr(text.size() - tail.size()), tail);
-}
-
 bool Is_Arena_Entry(const std::string& name) {
   return platform::Starts_With_Ignore_Case(name, "scripts/") &&
-         Ends_With_Ignore_Case(name, ".arena");
+         platform::Ends_With_Ignore_Case(name, ".arena");
 }
 
 std::string Read_Member(const TZip_Archive& zip, int index) {
@@ -281,7 +276,7 @@ TArena_Scripts_To_Hide Arena_Scripts_To_Hide(const TGame_Index& index, const std
     }
     if (const auto loose = platform::List_Directory(platform::Join(base_dir, *scripts))) {
       for (const auto& entry : *loose) {
-        if (!entry.Is_Directory && Ends_With_Ignore_Case(entry.Name, ".arena")) {
+        if (!entry.Is_Directory && platform::Ends_With_Ignore_Case(entry.Name, ".arena")) {
           take("scripts/" + platform::Lower(entry.Name),
                platform::File_Name(base_dir) + "/" + *scripts, entry.Name);
         }
@@ -316,7 +311,7 @@ std::vector<std::string> Arena_Outranking_Overtakers(const TGame_Index* index,
     for (const auto& entry : *loose) {
       if (!entry.Is_Directory &&
           (platform::Equal_Ignore_Case(entry.Name, "arenas.txt") ||
-           (entry.Size > 0 && Ends_With_Ignore_Case(entry.Name, ".arena")))) {
+           (entry.Size > 0 && platform::Ends_With_Ignore_Case(entry.Name, ".arena")))) {
         found.push_back(*scripts + "/" + entry.Name);
       }
     }

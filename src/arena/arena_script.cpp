@@ -1,11 +1,11 @@
 #include "arena/arena_script.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "core/fs_routines.h"
 #include "core/letter_case.h"
 #include "core/text.h"
+#include "database/archive_facts.h"
 #include "database/records.h"
 
 namespace vorlix {
@@ -13,7 +13,6 @@ namespace vorlix {
 namespace {
 
 constexpr std::size_t Key_Width = 15;
-constexpr std::size_t Max_Value_Length = 255;
 const char* const Line_End = "\r\n";
 
 std::string Key_Line(const std::string& key, const std::string& value) {
@@ -24,31 +23,6 @@ std::string Key_Line(const std::string& key, const std::string& value) {
   line += '"';
   line += Line_End;
   return line;
-}
-
-// Blanks and control characters at both ends removed.
-std::vector<std::string> Split_Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string current;
-  bool pending = false;  // characters since the last line end
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(current);
-      current.clear();
-      pending = false;
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-        ++i;
-      }
-    } else {
-      current += c;
-      pending = true;
-    }
-  }
-  if (pending) {
-    lines.push_back(current);
-  }
-  return lines;
 }
 
 // The pieces of a value as the game's reader cuts it: trimmed, a blank appended, cut at each
@@ -66,47 +40,7 @@ std::vector<std::string> Pieces(const std::string& value) {
   return pieces;
 }
 
-std::string Value_After(const std::string& line, std::size_t key_length) {
-  const std::string rest =
-      line.size() > key_length ? line.substr(key_length, Max_Value_Length) : std::string();
-  return Remove_Quotes(Trim(rest));
-}
-
-void Examine(const std::string& line, TArena_Block& block) {
-  const std::string lower = platform::Lower(line);
-  auto starts = [&](const char* key) { return lower.rfind(key, 0) == 0; };
-  if (starts("map")) {
-    block.Map = Value_After(line, 3);
-  } else if (starts("bots")) {
-    block.Bots = Value_After(line, 4);
-  } else if (starts("longname")) {
-    // not used
-  } else if (starts("fraglimit")) {
-    block.Fraglimit = Value_After(line, 9);
-  } else if (starts("type")) {
-    block.Type = Value_After(line, 4);
-  }
-}
-
 }  // namespace
-
-std::string Make_Game_Type_Words(std::uint8_t game_types) {
-  static const std::pair<std::uint8_t, const char*> words[] = {
-      {GT_Single_Player, "single"}, {GT_Free_For_All, "ffa"},     {GT_Team_Deathmatch, "team"},
-      {GT_Tournament, "tourney"},   {GT_Capture_The_Flag, "ctf"},
-  };
-  std::string text;
-  for (const auto& [bit, word] : words) {
-    if ((game_types & bit) != 0) {
-      text += word;
-      text += ' ';
-    }
-  }
-  if (!text.empty()) {
-    text.pop_back();
-  }
-  return text;
-}
 
 bool Map_Belongs_In_Arena_Script(const TMap_Record& map, const std::string& mod) {
   if (map.PK3 == nullptr || !map.Allow_Include_In_Arena_File) {
@@ -161,60 +95,19 @@ std::string Make_Arena_Script(const std::vector<TMap_Record*>& maps, const std::
   return script;
 }
 
-std::vector<TArena_Block> Read_Arena_Blocks(const std::string& text) {
-  const std::vector<std::string> lines = Split_Lines(text);
-  std::vector<TArena_Block> blocks;
-  std::size_t next = 0;
-  auto read_line = [&]() -> std::optional<std::string> {
-    if (next < lines.size()) {
-      return lines[next++];
-    }
-    return std::nullopt;
-  };
+TArena_Block Arena_Block_Of(const TArena_Info& info) {
+  return {info.Value("map"), info.Value("bots"), info.Value("fraglimit"), info.Value("type")};
+}
 
-  while (next < lines.size()) {
-    const std::string opening = Trim(lines[next++]);
-    const auto brace = opening.find('{');
-    if (brace == std::string::npos) {
-      continue;
-    }
-    TArena_Block block;
-    std::optional<std::string> line;
-    if (opening.size() > 1) {
-      line = opening.substr(brace + 1, Max_Value_Length);
-    } else {
-      line = read_line();
-    }
-    while (line && line->find('}') == std::string::npos) {
-      Examine(*line, block);
-      line = read_line();
-    }
-    if (!block.Map.empty() && !block.Type.empty()) {
-      blocks.push_back(block);
+std::vector<TArena_Block> Read_Arena_Blocks(const std::string& text) {
+  std::vector<TArena_Block> blocks;
+  for (const TArena_Info& info : Parse_Arena_Infos(text, {})) {
+    TArena_Block block = Arena_Block_Of(info);
+    if (!Trim(block.Map).empty() && !Trim(block.Type).empty()) {
+      blocks.push_back(std::move(block));
     }
   }
   return blocks;
-}
-
-std::uint8_t Determine_Game_Types(const std::string& type_value) {
-  std::uint8_t types = 0;
-  for (const auto& piece : Pieces(type_value)) {
-    const std::string word = platform::Lower(piece);
-    if (word == "single") {
-      types |= GT_Single_Player;
-    } else if (word == "ffa") {
-      types |= GT_Free_For_All;
-    } else if (word == "team") {
-      types |= GT_Team_Deathmatch;
-    } else if (word == "tourney") {
-      types |= GT_Tournament;
-    } else if (word == "ctf") {
-      types |= GT_Capture_The_Flag;
-    } else {
-      types |= GT_Other;
-    }
-  }
-  return types;
 }
 
 std::vector<std::string> Determine_Bots(const std::string& bots_value) {

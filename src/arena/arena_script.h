@@ -1,6 +1,6 @@
 #pragma once
 // The game's arena script (scripts/arenas.txt): the writer used for the program's arena files
-// and the lenient block reader used by the import.
+// and the values of its blocks that the import takes, read as the engine reads them.
 //
 // Written format, one block per map, lines ended by CR LF:
 //   {
@@ -18,13 +18,11 @@
 #include <string>
 #include <vector>
 
+#include "core/game_types.h"
+
 namespace vorlix {
 
 class TMap_Record;
-
-// The game type words of a Game_Types set: "single", "ffa", "team", "tourney", "ctf" for the bits
-// 1, 2, 4, 8, 16 in this order, separated by single blanks; the bit 32 (other) gives no word.
-std::string Make_Game_Type_Words(std::uint8_t game_types);
 
 // True when a map of the branch goes into the arena script of a MOD (upper case): its archive
 // lies in that MOD's directory or in BASEQ3, the MOD is among its useable MODs, and the map
@@ -40,6 +38,8 @@ std::string Make_Arena_Script(const std::vector<TMap_Record*>& maps, const std::
 // ---- Reading
 // -------------------------------------------------------------------------------------
 
+struct TArena_Info;
+
 // The values of one block that the import uses (longname, special and unknown keys are dropped).
 struct TArena_Block {
   std::string Map;
@@ -49,15 +49,12 @@ struct TArena_Block {
   bool operator==(const TArena_Block&) const = default;
 };
 
-// The complete blocks of a script in file order: those that name a map and a type.
-// Lines end with CR LF, LF or CR. A key is recognised only in the first column of a line (and
-// right after the "{" of an opening line); a line holding "}" ends its block.
-std::vector<TArena_Block> Read_Arena_Blocks(const std::string& text);
+// The values the import uses of a block as the engine parses it.
+TArena_Block Arena_Block_Of(const TArena_Info& info);
 
-// The game type set of a type value: the value trimmed, cut at each single blank; "single" 1,
-// "ffa" 2, "team" 4, "tourney" 8, "ctf" 16 (ignoring case), any other piece (an empty one
-// between two blanks too) 32.
-std::uint8_t Determine_Game_Types(const std::string& type_value);
+// The blocks of a script as the engine parses them (Parse_Arena_Infos), in file order: those that
+// name a map and a type (values not only blanks).
+std::vector<TArena_Block> Read_Arena_Blocks(const std::string& text);
 
 // The bot names of a bots value: the value trimmed, cut at each single blank; empty pieces are
 // left out, letter case kept.

@@ -3,23 +3,12 @@
 #include <algorithm>
 
 #include "browser/map_search.h"
+#include "core/game_types.h"
 #include "core/letter_case.h"
 #include "database/game_index.h"
 #include "database/records.h"
 
 namespace vorlix {
-
-std::uint8_t Game_Types_Of_Script_Words(std::string_view words) {
-  std::uint8_t bits = 0;
-  const std::string_view blanks = " \t\n\r\f\v";
-  std::size_t begin = words.find_first_not_of(blanks);
-  while (begin != std::string_view::npos) {
-    const std::size_t end = std::min(words.find_first_of(blanks, begin), words.size());
-    bits |= Game_Type_Bit_From_Word(words.substr(begin, end - begin)).value_or(0);
-    begin = words.find_first_not_of(blanks, end);
-  }
-  return bits;
-}
 
 TMap_Game_Facts::TMap_Game_Facts(const TGame_Index& index,
                                  const std::vector<const TMap_Record*>& maps) {
@@ -44,7 +33,7 @@ TMap_Game_Facts::TMap_Game_Facts(const TGame_Index& index,
     }
     for (const auto& [archive, info] : index.Arenas_Read(key, Base_Directories())) {
       directory.Types.emplace(platform::Upper(info->Value("map")),
-                              Game_Types_Of_Script_Words(info->Value("type")));
+                              Read_Game_Type_Words(info->Value("type")));
     }
     return directory;
   };

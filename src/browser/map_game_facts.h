@@ -40,10 +40,6 @@ class TMap_Game_Facts {
   std::unordered_map<const TMap_Record*, std::size_t> Position_;
 };
 
-// The Game_Types bits of the words of an arena block's `type` ("ffa tourney", case ignored;
-// words of no game type are left out).
-std::uint8_t Game_Types_Of_Script_Words(std::string_view words);
-
 // The game types a map is made for, as Game_Types bits: its own, and with the game's facts those
 // of its arena block.
 std::uint8_t Map_Game_Types(const TMap_Record& map, const TMap_Game_Facts* game = nullptr,

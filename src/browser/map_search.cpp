@@ -259,23 +259,28 @@ std::string Fold_Query_Text(std::string_view utf8) {
 }
 
 const std::vector<std::string>& Game_Type_Words() {
-  static const std::vector<std::string> words = {"ffa",  "tourney", "single",
-                                                 "team", "ctf",     "other"};
+  // The search offers the usual games first.
+  static const std::vector<std::string> words = [] {
+    std::vector<std::string> list;
+    for (const TGame_Type_Bit bit : {GT_Free_For_All, GT_Tournament, GT_Single_Player,
+                                     GT_Team_Deathmatch, GT_Capture_The_Flag, GT_Other}) {
+      for (const TGame_Type& type : Game_Type_Table) {
+        if (type.Bit == bit) {
+          list.emplace_back(type.Word);
+        }
+      }
+    }
+    return list;
+  }();
   return words;
 }
 
 std::optional<std::uint8_t> Game_Type_Bit_From_Word(std::string_view word) {
-  static const std::array<std::uint8_t, 6> bits = {GT_Free_For_All,     GT_Tournament,
-                                                   GT_Single_Player,    GT_Team_Deathmatch,
-                                                   GT_Capture_The_Flag, GT_Other};
-  const std::string lower = platform::Lower(std::string(word));
-  const auto& words = Game_Type_Words();
-  for (std::size_t i = 0; i < words.size(); ++i) {
-    if (words[i] == lower) {
-      return bits[i];
-    }
+  const auto index = Game_Type_Index_Of_Word(word);
+  if (!index) {
+    return std::nullopt;
   }
-  return std::nullopt;
+  return Game_Type_Table[static_cast<std::size_t>(*index)].Bit;
 }
 
 std::int64_t Local_Now() {

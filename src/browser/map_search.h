@@ -33,10 +33,10 @@ std::string Fold_Search_Text(std::string_view stored);
 // matches nothing.
 std::string Fold_Query_Text(std::string_view utf8);
 
-// The six game types of the properties dialog by their word: "ffa", "tourney", "single", "team",
-// "ctf", "other" (case ignored); nullopt for any other word.
+// The Game_Types bit of a game type's word (Game_Type_Table, case ignored); nullopt for any
+// other word.
 std::optional<std::uint8_t> Game_Type_Bit_From_Word(std::string_view word);
-// The words in that order.
+// The words as the search offers them: "ffa", "tourney", "single", "team", "ctf", "other".
 const std::vector<std::string>& Game_Type_Words();
 
 struct TMap_Filters {

@@ -36,4 +36,9 @@ bool Starts_With_Ignore_Case(const std::string& text, const std::string& prefix)
   return text.size() >= prefix.size() && Equal_Ignore_Case(text.substr(0, prefix.size()), prefix);
 }
 
+bool Ends_With_Ignore_Case(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() &&
+         Equal_Ignore_Case(text.substr(text.size() - tail.size()), tail);
+}
+
 }  // namespace vorlix::platform

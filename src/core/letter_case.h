@@ -13,5 +13,6 @@ std::string Upper(std::string text);
 std::string Lower(std::string text);
 bool Equal_Ignore_Case(const std::string& a, const std::string& b);
 bool Starts_With_Ignore_Case(const std::string& text, const std::string& prefix);
+bool Ends_With_Ignore_Case(const std::string& text, const std::string& tail);
 
 }  // namespace vorlix::platform

@@ -65,6 +65,15 @@ std::string Without_Trailing_Separator(const std::string& path) {
   return result;
 }
 
+std::string Normal_Path(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(path), ec);
+  if (ec) {
+    p = std::filesystem::path(path);
+  }
+  return Without_Trailing_Separator(p.lexically_normal().string());
+}
+
 std::string Parent(const std::string& path) {
   const std::string p = Without_Trailing_Separator(path);
   const auto pos = p.find_last_of("/\\");
@@ -102,6 +111,23 @@ std::vector<std::string> Split_Path_Components(std::string_view path) {
 bool Is_Plain_Name(const std::string& name) {
   return !name.empty() && name != "." && name != ".." &&
          name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+}
+
+void Make_Archive_Key(std::string& key, const std::string& directory, const std::string& filename) {
+  key.clear();
+  key.reserve(directory.size() + 1 + filename.size());
+  key.append(directory).append(1, '\\').append(filename);
+  for (char& c : key) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+}
+
+std::string Archive_Key(const std::string& directory, const std::string& filename) {
+  std::string key;
+  Make_Archive_Key(key, directory, filename);
+  return key;
 }
 
 std::string Executable_Directory() {

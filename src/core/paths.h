@@ -22,6 +22,9 @@ std::string Native(const std::string& path);
 std::string Parent(const std::string& path);
 // The last component of a path.
 std::string File_Name(const std::string& path);
+// The path made absolute (against the current directory) and lexically normal, without trailing
+// separator; a path that cannot be made absolute is only normalised.
+std::string Normal_Path(const std::string& path);
 // Removes every trailing separator unless the path is a root ("a//" gives "a", "/" stays "/").
 std::string Without_Trailing_Separator(const std::string& path);
 // The non-empty components of a path separated by "/" or "\" ("a\\b//c/" gives a, b, c).
@@ -29,6 +32,11 @@ std::vector<std::string> Split_Path_Components(std::string_view path);
 // A name stored in a record that may be joined into a path as one component: not empty, not "."
 // or "..", without separators or zero bytes.
 bool Is_Plain_Name(const std::string& name);
+// The key of an archive by the names of its record, as both the database and the game index look
+// archives up: "directory\\file name" in lower case. `key` keeps its room (asked for every
+// archive and record of a synchronisation).
+void Make_Archive_Key(std::string& key, const std::string& directory, const std::string& filename);
+std::string Archive_Key(const std::string& directory, const std::string& filename);
 
 // Directory of the running executable, without trailing separator.
 std::string Executable_Directory();

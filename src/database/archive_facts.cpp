@@ -16,15 +16,10 @@ namespace {
 // Arena scripts larger than this are not read (the game reads at most 8 KiB of one).
 constexpr std::uint64_t Max_Script_Size = std::uint64_t{64} << 10;
 
-bool Ends_With_Ignore_Case(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() &&
-         platform::Equal_Ignore_Case(text.substr(text.size() - tail.size()), tail);
-}
-
 // The upper-cased stem of a member "maps/NAME.ext" directly in maps/, or "".
 std::string Maps_Stem(const std::string& member, const std::string& extension) {
   if (!platform::Starts_With_Ignore_Case(member, "maps/") ||
-      !Ends_With_Ignore_Case(member, extension)) {
+      !platform::Ends_With_Ignore_Case(member, extension)) {
     return {};
   }
   const std::string stem = member.substr(5, member.size() - 5 - extension.size());
@@ -106,7 +101,7 @@ std::string Arena_Script_Path(const std::string& member) {
       static_cast<std::size_t>(std::count(path.begin(), path.end(), '/'));
   const std::size_t last = path.rfind('/');
   if (path.compare(0, folder, "scripts") != 0 || separators == 0 || separators > 2 ||
-      last < folder || !Ends_With_Ignore_Case(path, ".arena")) {
+      last < folder || !platform::Ends_With_Ignore_Case(path, ".arena")) {
     return {};
   }
   return "scripts/" + path.substr(folder + 1);

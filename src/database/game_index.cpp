@@ -119,10 +119,6 @@ TArchive_Facts Read_Facts(TByte_Reader& in) {
   return facts;
 }
 
-std::string Archive_Key(const std::string& mod, const std::string& file) {
-  return platform::Lower(mod) + '\\' + platform::Lower(file);
-}
-
 // The facts of a record's archive read now (`read`, else Read_Archive_Facts), named as the
 // record names it.
 TArchive_Facts Read_Record_Facts(const TPK3_Record_Store& database, const TPK3_Record& record,
@@ -195,13 +191,13 @@ int TGame_Index::Refresh(const TPK3_Record_Store& database, TReader read,
                          std::vector<TArchive_Facts> scanned) {
   std::unordered_map<std::string, TArchive_Facts*> known;
   for (auto& facts : Archives_) {
-    known.emplace(Archive_Key(facts.MOD_Directory, facts.PK3_Filename), &facts);
+    known.emplace(platform::Archive_Key(facts.MOD_Directory, facts.PK3_Filename), &facts);
   }
   // What the synchronisation read of an archive stands for it even when unreadable: the archive
   // is scanned again at the next start anyway.
   std::unordered_map<std::string, TArchive_Facts*> taken;
   for (auto& facts : scanned) {
-    taken[Archive_Key(facts.MOD_Directory, facts.PK3_Filename)] = &facts;
+    taken[platform::Archive_Key(facts.MOD_Directory, facts.PK3_Filename)] = &facts;
   }
   std::vector<TArchive_Facts> fresh;
   int changed = 0;
@@ -210,7 +206,7 @@ int TGame_Index::Refresh(const TPK3_Record_Store& database, TReader read,
     if (!record.Present) {
       continue;
     }
-    const std::string key = Archive_Key(record.MOD_Directory, record.PK3_Filename);
+    const std::string key = platform::Archive_Key(record.MOD_Directory, record.PK3_Filename);
     const auto it = known.find(key);
     const bool was_known = it != known.end();
     if (const auto scan = taken.find(key); scan != taken.end() &&
@@ -291,7 +287,7 @@ void TGame_Index_Writer::Add(const TArchive_Facts& facts) {
     Failed_ = true;
     return;
   }
-  TPlace& place = Scanned_[Archive_Key(facts.MOD_Directory, facts.PK3_Filename)];
+  TPlace& place = Scanned_[platform::Archive_Key(facts.MOD_Directory, facts.PK3_Filename)];
   place = {Scratch_End_, bytes.size(), facts.Size, facts.Date, facts.Readable};
   Scratch_End_ += bytes.size();
 }
@@ -327,7 +323,7 @@ bool TGame_Index_Writer::Write(const TPK3_Record_Store& database, TGame_Index::T
       for (std::size_t i = 0; i < count; ++i) {
         const std::size_t start = old.size() - in.Remaining();
         const TArchive_Facts facts = Read_Facts(in);
-        known[Archive_Key(facts.MOD_Directory, facts.PK3_Filename)] = {
+        known[platform::Archive_Key(facts.MOD_Directory, facts.PK3_Filename)] = {
             start, old.size() - in.Remaining() - start, facts.Size, facts.Date, facts.Readable};
       }
       if (!in.At_End()) {
@@ -350,7 +346,7 @@ bool TGame_Index_Writer::Write(const TPK3_Record_Store& database, TGame_Index::T
     if (!record.Present) {
       continue;
     }
-    const std::string key = Archive_Key(record.MOD_Directory, record.PK3_Filename);
+    const std::string key = platform::Archive_Key(record.MOD_Directory, record.PK3_Filename);
     if (const auto scan = Scanned_.find(key); scan != Scanned_.end() &&
                                               scan->second.Size == record.PK3_Filesize &&
                                               scan->second.Date == record.PK3_Filedate) {

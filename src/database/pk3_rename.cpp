@@ -27,15 +27,6 @@ namespace vorlix {
 
 namespace {
 
-std::string Normal_Path(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(path), ec);
-  if (ec) {
-    p = std::filesystem::path(path);
-  }
-  return platform::Without_Trailing_Separator(p.lexically_normal().string());
-}
-
 bool Is_Safe_Relative(const std::string& relative) {
   std::string part;
   for (const char c : relative + "/") {
@@ -327,10 +318,10 @@ struct TRename_Plan {
 TRename_Plan Plan_Rename(const std::string& game_dir, const TPK3_Record& pk3,
                          const std::string& new_path) {
   TRename_Plan plan;
-  const std::string game = Normal_Path(game_dir);
+  const std::string game = platform::Normal_Path(game_dir);
   const std::string old_relative = platform::Join(pk3.MOD_Directory, pk3.PK3_Filename);
-  plan.Old_Path = Normal_Path(On_Disk(game, old_relative));
-  const std::string chosen = Normal_Path(new_path);
+  plan.Old_Path = platform::Normal_Path(On_Disk(game, old_relative));
+  const std::string chosen = platform::Normal_Path(new_path);
   const bool into_directory = Names_Directory(new_path, chosen);
   std::string folder = into_directory ? chosen : platform::Parent(chosen);
   std::string file = into_directory ? pk3.PK3_Filename : platform::File_Name(chosen);
@@ -348,7 +339,8 @@ TRename_Plan Plan_Rename(const std::string& game_dir, const TPK3_Record& pk3,
   }
   plan.Target = platform::Join(folder, file);
   if (platform::Equal_Ignore_Case(plan.Target, plan.Old_Path) ||
-      platform::Equal_Ignore_Case(plan.Target, Normal_Path(platform::Join(game, old_relative)))) {
+      platform::Equal_Ignore_Case(plan.Target,
+                                  platform::Normal_Path(platform::Join(game, old_relative)))) {
     plan.Unchanged = true;
     return plan;
   }

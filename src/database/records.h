@@ -10,21 +10,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/game_types.h"
+
 namespace vorlix {
 
 class TInteraction;
 class TPK3_Record;
 class TPK3_Record_Store;
-
-// Bits of Game_Types; the database stores the byte unchanged.
-enum TGame_Type_Bit : std::uint8_t {
-  GT_Single_Player = 1,
-  GT_Free_For_All = 2,
-  GT_Team_Deathmatch = 4,
-  GT_Tournament = 8,
-  GT_Capture_The_Flag = 16,
-  GT_Other = 32,
-};
 
 // The ID after `id`, as 32-bit integers count: after the largest comes the smallest (a damaged or
 // crafted file may hold any ID).

@@ -18,25 +18,6 @@ namespace vorlix {
 
 namespace {
 
-// Makes `key` the key of the names (its room is kept: asked for every archive and every record
-// of a synchronisation).
-void Make_Archive_Key(std::string& key, const std::string& directory, const std::string& filename) {
-  key.clear();
-  key.reserve(directory.size() + 1 + filename.size());
-  key.append(directory).append(1, '\\').append(filename);
-  for (char& c : key) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-}
-
-std::string Archive_Key(const std::string& directory, const std::string& filename) {
-  std::string key;
-  Make_Archive_Key(key, directory, filename);
-  return key;
-}
-
 // A freshly scanned map and a stored one are the same map when these four fields are equal.
 bool Same_Map(const TMap_Record& a, const TMap_Record& b) {
   return a.MAP_Filename == b.MAP_Filename && a.Map_Longname == b.Map_Longname &&
@@ -93,7 +74,8 @@ bool TDatabase_Sync::Scan_PK3(TPK3_Record& record, TMap_Records& maps) {
 }
 
 std::string TDatabase_Sync::Archive_Path(const TPK3_Record& record) const {
-  const auto it = Walk_Paths_.find(Archive_Key(record.MOD_Directory, record.PK3_Filename));
+  const auto it =
+      Walk_Paths_.find(platform::Archive_Key(record.MOD_Directory, record.PK3_Filename));
   return it != Walk_Paths_.end() ? *it->second : Db_.Archive_Path(record);
 }
 
@@ -271,7 +253,7 @@ void TDatabase_Sync::Sync_With_Disk(const TGame_Directory_Walk& walk) {
   std::unordered_map<std::string, int> first_record;
   first_record.reserve(static_cast<std::size_t>(db.Count()));
   for (int i = db.Count() - 1; i >= 0; --i) {
-    first_record[Archive_Key(db.Items(i)->MOD_Directory, db.Items(i)->PK3_Filename)] = i;
+    first_record[platform::Archive_Key(db.Items(i)->MOD_Directory, db.Items(i)->PK3_Filename)] = i;
   }
   // The archives of the walk, the first of each pair of names ignoring case (two names that
   // differ only in case would share one record and its folders: the first in listing order is
@@ -287,7 +269,7 @@ void TDatabase_Sync::Sync_With_Disk(const TGame_Directory_Walk& walk) {
   {
     std::vector<TScan_Job> jobs;
     for (const auto& archive : walk.Archives) {
-      std::string key = Archive_Key(archive.Directory, archive.Filename);
+      std::string key = platform::Archive_Key(archive.Directory, archive.Filename);
       const auto record = first_record.find(key);
       const int index = record == first_record.end() ? -1 : record->second;
       if (!Walk_Paths_.emplace(std::move(key), &archive.Path).second) {
@@ -327,7 +309,7 @@ void TDatabase_Sync::Sync_With_Disk(const TGame_Directory_Walk& walk) {
   std::string key;
   for (int i = 0; i < db.Count(); ++i) {
     TPK3_Record& record = *db.Items(i);
-    Make_Archive_Key(key, record.MOD_Directory, record.PK3_Filename);
+    platform::Make_Archive_Key(key, record.MOD_Directory, record.PK3_Filename);
     if (Walk_Paths_.find(key) != Walk_Paths_.end()) {
       record.Present = true;
       continue;

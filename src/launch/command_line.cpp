@@ -8,6 +8,7 @@
 
 #include "core/case_lookup.h"
 #include "core/fs_routines.h"
+#include "core/game_types.h"
 #include "core/paths.h"
 #include "core/settings.h"
 #include "launch/game_choices.h"
@@ -15,11 +16,10 @@
 namespace vorlix {
 
 std::string Game_Type_Value(int radio_index) {
-  static constexpr std::array<const char*, Game_Type_Count> values = {"2", "0", "3", "1", "4", "5"};
   if (radio_index < 0 || radio_index >= Game_Type_Count) {
     return {};
   }
-  return values[static_cast<std::size_t>(radio_index)];
+  return Game_Type_Table[static_cast<std::size_t>(radio_index)].Engine_Value;
 }
 
 std::vector<std::string> Game_Argument_Words(const TLaunch_Choices& choices) {

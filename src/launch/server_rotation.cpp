@@ -21,6 +21,7 @@
 #include "browser/maps_tree.h"
 #include "core/case_lookup.h"
 #include "core/fs_routines.h"
+#include "core/game_types.h"
 #include "core/interaction.h"
 #include "core/letter_case.h"
 #include "core/listing.h"
@@ -35,8 +36,6 @@ namespace vorlix {
 
 namespace {
 
-constexpr std::array<const char*, Game_Type_Count> Game_Type_Words = {"single",  "ffa", "team",
-                                                                      "tourney", "ctf", "other"};
 // The order in which a default game type is chosen: the usual server games first.
 constexpr std::array<int, Game_Type_Count> Default_Type_Order = {1, 3, 2, 4, 0, 5};
 
@@ -159,19 +158,14 @@ std::uint64_t Process_Start_Ticks(std::int64_t pid) {
 }  // namespace
 
 std::optional<int> Game_Type_From_Word(const std::string& word) {
-  for (std::size_t i = 0; i < Game_Type_Words.size(); ++i) {
-    if (platform::Equal_Ignore_Case(word, Game_Type_Words[i])) {
-      return static_cast<int>(i);
-    }
-  }
-  return std::nullopt;
+  return Game_Type_Index_Of_Word(word);
 }
 
 std::string Game_Type_Word(int radio_index) {
   if (radio_index < 0 || radio_index >= Game_Type_Count) {
     return {};
   }
-  return Game_Type_Words[static_cast<std::size_t>(radio_index)];
+  return Game_Type_Table[static_cast<std::size_t>(radio_index)].Word;
 }
 
 std::string Game_Map_Name(const TMap_Record& map) {
@@ -189,7 +183,7 @@ TServer_Rotation Choose_Rotation(const std::vector<TMap_Record*>& maps, const st
       reason = "not usable with " + mod;
     } else if (!type_known || !Made_For_Game_Type(*map, Game_Type_Bit_Of(game_type), game)) {
       reason = "not made for " +
-               std::string(type_known ? Game_Type_Captions[static_cast<std::size_t>(game_type)]
+               std::string(type_known ? Game_Type_Table[static_cast<std::size_t>(game_type)].Caption
                                       : "this game type");
     } else {
       reason = Map_Name_Refusal(name);
@@ -492,7 +486,7 @@ TServer_Start Host_Server(const std::string& game_dir, const TServer_Settings& s
   }
   if (rotation.empty()) {
     return fail(1, "No map of the group can be played with " + settings.MOD + " as " +
-                       Game_Type_Captions[static_cast<std::size_t>(settings.Game_Type)] + ".");
+                       Game_Type_Table[static_cast<std::size_t>(settings.Game_Type)].Caption + ".");
   }
   result.Command = Prepare_Server(game_dir, settings, server_exe, q3a_exe);
   if (result.Command.MOD_Dir.empty()) {

@@ -99,11 +99,6 @@ std::string Archive_MOD_Directory(const TMap_Record& map) {
   return map.PK3 != nullptr ? map.PK3->MOD_Directory : std::string();
 }
 
-// The values of a block that the import of an arena file reads.
-TArena_Block Import_Block(const TArena_Info& info) {
-  return {info.Value("map"), info.Value("bots"), info.Value("fraglimit"), info.Value("type")};
-}
-
 // A map without archive record is treated as a map of the base directory.
 bool In_Base_Directory(const TMap_Record& map) {
   return map.PK3 == nullptr || platform::Upper(map.PK3->MOD_Directory) == Base_MOD_Name;
@@ -310,7 +305,7 @@ void TMap_Properties_Model::Load_Game_Facts(const TMap_Record& map) {
   Game_Facts.Block = arena->second;
   // What the import takes: a block with a game type and a frag limit that is a number.
   try {
-    (void)Arena_Settings_Of(Import_Block(Game_Facts.Block));
+    (void)Arena_Settings_Of(Arena_Block_Of(Game_Facts.Block));
     Game_Facts.Usable = !Trim(Game_Facts.Block.Value("type")).empty();
   } catch (const TConversion_Error&) {
     Game_Facts.Usable = false;
@@ -322,7 +317,7 @@ void TMap_Properties_Model::Use_Arena_Settings() {
     return;
   }
   const TArena_Info& info = Game_Facts.Block;
-  const TArena_Settings settings = Arena_Settings_Of(Import_Block(info));
+  const TArena_Settings settings = Arena_Settings_Of(Arena_Block_Of(info));
   for (int i = 0; i < Game_Type_Count; ++i) {
     Load_Check(Game_Types[static_cast<std::size_t>(i)], (settings.Game_Types & (1u << i)) != 0);
   }

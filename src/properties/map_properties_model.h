@@ -13,6 +13,7 @@
 
 #include <QLocale>
 
+#include "core/game_types.h"
 #include "database/game_index.h"
 #include "launch/game_choices.h"
 
@@ -156,7 +157,8 @@ struct TBot_Preview_Files {
   std::string Sound;
 };
 
-// Game-type boxes: Game_Type_Count in the order and with the captions of launch/game_choices.h.
+// Game-type boxes in the order of Game_Type_Table: Single Player, Free For All, Team Deathmatch,
+// Tournament, Capture The Flag, other; their bits in Game_Types are 1, 2, 4, 8, 16, 32.
 
 class TMap_Properties_Model {
  public:

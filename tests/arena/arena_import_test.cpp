@@ -108,7 +108,7 @@ TEST_F(Arena_Import, Only_The_Last_Present_Archive_Of_The_MOD_Gets_The_Block) {
       Base + "/any.pk3",
       {{"maps/x.bsp", "x"}, {"scripts/Arenas.txt", "{\nmap \"Q3DM17\"\ntype \"FFA  CTF\"\n}\n"}});
   Import(Base + "/any.pk3");
-  EXPECT_EQ(later_yard->Game_Types, GT_Free_For_All | GT_Capture_The_Flag | GT_Other);
+  EXPECT_EQ(later_yard->Game_Types, GT_Free_For_All | GT_Capture_The_Flag);
   EXPECT_EQ(Yard->Game_Types, GT_Free_For_All);
   EXPECT_EQ(gone_yard->Game_Types, GT_Free_For_All);
   EXPECT_EQ(other_yard->Game_Types, GT_Free_For_All);

@@ -1,5 +1,6 @@
 #include "core/case_lookup.h"
 #include "core/dos_time.h"
+#include "core/letter_case.h"
 #include "core/listing.h"
 #include "core/paths.h"
 
@@ -121,6 +122,18 @@ TEST(Paths, Components_Trailing_Separators_And_Plain_Names) {
        std::vector<std::string>{"", ".", "..", "a/b", "a\\b", std::string("a\0b", 3)}) {
     EXPECT_FALSE(Is_Plain_Name(name)) << name;
   }
+  EXPECT_EQ(Normal_Path("/game/./baseq3/../mod//"), "/game/mod");
+  // The database and the game index find an archive under one key, whatever the letter case.
+  EXPECT_EQ(Archive_Key("BaseQ3", "Map-1.PK3"), Archive_Key("baseq3", "map-1.pk3"));
+  EXPECT_NE(Archive_Key("baseq3", "x.pk3"), Archive_Key("baseq3x", ".pk3"));
+}
+
+TEST(Letter_Case, Ends_With_Counts_The_Whole_Name_As_Its_Own_End) {
+  // The engines list a file named ".arena" among the .arena scripts.
+  EXPECT_TRUE(Ends_With_Ignore_Case(".ARENA", ".arena"));
+  EXPECT_TRUE(Ends_With_Ignore_Case("x.Arena", ".arena"));
+  EXPECT_FALSE(Ends_With_Ignore_Case("arena", ".arena"));
+  EXPECT_FALSE(Ends_With_Ignore_Case("x.arenas", ".arena"));
 }
 
 }  // namespace

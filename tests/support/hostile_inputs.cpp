@@ -144,7 +144,7 @@ std::string Arena_Script_Input_Fault(const std::string& text) {
     if (block.Map.empty() || block.Map.size() > text.size() || block.Type.size() > text.size()) {
       return "a block without a map or larger than the text";
     }
-    const std::uint8_t types = Determine_Game_Types(block.Type);
+    const std::uint8_t types = Read_Game_Type_Words(block.Type);
     if (types == 0 || types > 63) {
       return "game types outside the six known ones";
     }

@@ -14,6 +14,7 @@
 
 #include "browser/map_game_facts.h"
 #include "browser/maps_tree.h"
+#include "core/game_types.h"
 #include "core/interaction.h"
 #include "core/settings.h"
 #include "core/ui/qt_text.h"
@@ -42,8 +43,8 @@ TForm_Host_Server::TForm_Host_Server(QWidget* parent) : QDialog(parent) {
   form->addRow(QStringLiteral("&MOD:"), MOD_Box_);
   Type_Box_ = new QComboBox(this);
   Type_Box_->setObjectName(QStringLiteral("ComboBox_Game_Type"));
-  for (const char* caption : Game_Type_Captions) {
-    Type_Box_->addItem(QString::fromLatin1(caption));
+  for (const TGame_Type& type : Game_Type_Table) {
+    Type_Box_->addItem(QString::fromLatin1(type.Caption));
   }
   form->addRow(QStringLiteral("&Game Type:"), Type_Box_);
   Spin_Frags_ = Spin(this, "Spin_Frags", 0, 100);

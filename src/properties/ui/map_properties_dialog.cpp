@@ -383,7 +383,7 @@ QWidget* TForm_Map_Properties::Build_Game_Types() {
   Radio_Game_Type_Group_ = new QButtonGroup(this);
   for (int i = 0; i < Game_Type_Count; ++i) {
     const auto at = static_cast<std::size_t>(i);
-    const QString caption = QString::fromLatin1(Game_Type_Captions.at(at));
+    const QString caption = QString::fromLatin1(Game_Type_Table.at(at).Caption);
     const QString suffix = QString::fromLatin1(suffixes[at]);
     auto* box = new TGrey_Check_Box(caption, GroupBox_Game_Type_);
     box->setObjectName(QStringLiteral("CheckBox_Game_Type_") + suffix);
