@@ -532,9 +532,11 @@ int Write_Tree(const std::string& program_dir, const std::string& game_dir) {
   vorlix::bench::TSilent_Interaction ui{"vorlix-bench-gen"};
   vorlix::TDatabase_Paths paths{program_dir, program_dir + "/TEMP", program_dir + "/LEVELSHOTS",
                                 program_dir + "/BOTINFO", game_dir};
-  vorlix::TPK3_Record_Store database(paths, &ui);
-  if (!vorlix::TDatabase_File::Load_Database(database,
-                                             (fs::path(program_dir) / "mapsdb.dat").string())) {
+  vorlix::TPK3_Record_Store database(paths);
+  const vorlix::TDatabase_Load_Result load = vorlix::TDatabase_File::Load_Database(
+      database, (fs::path(program_dir) / "mapsdb.dat").string());
+  if (!load.Complete()) {
+    ui.Message(vorlix::TMessage_Kind::Error, load.Message, vorlix::TAnswer_Set::Cancel);
     return 1;
   }
   std::vector<vorlix::TMap_Record*> maps;

@@ -14,7 +14,6 @@
 #include "core/interaction.h"
 #include "core/letter_case.h"
 #include "core/paths.h"
-#include "core/session.h"
 #include "database/records.h"
 #include "database/stream.h"
 
@@ -565,8 +564,6 @@ bool TMaps_Tree::Take_Reading(TTree_File_Reading reading, TInteraction& interact
                                         : "Error loading map information: " + problem +
                                               ". Vorlix stops without changing any of its files.",
                         TAnswer_Set::Cancel);
-    Session_Flags().Suppress_Saving = true;
-    Session_Flags().Quit_Requested = true;
   }
   return ok;
 }

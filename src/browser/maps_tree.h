@@ -181,7 +181,7 @@ class TMaps_Tree {
   // Clears the tree and rebuilds it from the bytes of a tree file, looking maps up in the
   // database. Entries whose map is unknown or gone are reported and left out. A record of another
   // version, or a file ending before its records do, is reported as incompatible: the result is
-  // false and the session is told to quit without saving.
+  // false, and the caller keeps the stored files as they are.
   bool Load_From_Bytes(const std::string& data, const TPK3_Record_Store& database,
                        TInteraction& interaction);
   bool Load_Tree_File(const std::string& path, const TPK3_Record_Store& database,

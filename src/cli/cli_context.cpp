@@ -12,7 +12,6 @@
 #include "cli/cli_app.h"
 #include "content/mod_list.h"
 #include "core/paths.h"
-#include "core/session.h"
 #include "core/settings.h"
 #include "database/database_startup.h"
 #include "database/records.h"
@@ -99,11 +98,11 @@ bool TCli_Context::Start() {
   }
   Close_Pending_ = true;
   if (Options.No_Save) {
-    Session_Flags().Suppress_Saving = true;
+    Startup_->Suppress_Saving();
   }
-  // A loader that met a file of an incompatible format asked the program to end; the close
-  // then writes nothing.
-  return outcome == TLoad_Outcome::Run && !Session_Flags().Quit_Requested;
+  // A loader that met a file of an incompatible format ended the run; the close then writes
+  // nothing.
+  return outcome == TLoad_Outcome::Run;
 }
 
 bool TCli_Context::Close() {
@@ -119,10 +118,16 @@ TArena_Environment TCli_Context::Arena_Environment() {
 }
 
 void TCli_Context::Reload() {
-  if (!Close_Pending_ || Session_Flags().Suppress_Saving) {
+  if (!Close_Pending_ || Startup_->Saving_Suppressed()) {
     return;
   }
   Startup_->Reload();
+}
+
+void TCli_Context::Suppress_Saving() {
+  if (Startup_) {
+    Startup_->Suppress_Saving();
+  }
 }
 
 TMain_State& TCli_Context::State() {
