@@ -561,7 +561,13 @@ int Write_Tree(const std::string& program_dir, const std::string& game_dir) {
         tree.Make_Group("Group " + std::to_string(g / 10) + "-" + std::to_string(g % 10));
     tree.Drop_List_Items(group, shares[static_cast<std::size_t>(g)]);
   }
-  return tree.Save_Tree_File((fs::path(program_dir) / "mapstree.dat").string(), ui) ? 0 : 1;
+  const vorlix::TResult<void> saved =
+      tree.Save_Tree_File((fs::path(program_dir) / "mapstree.dat").string());
+  if (!saved) {
+    ui.Message(vorlix::TMessage_Kind::Error, saved.Message(), vorlix::TAnswer_Set::OK);
+    return 1;
+  }
+  return 0;
 }
 
 int Usage() {

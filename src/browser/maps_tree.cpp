@@ -392,16 +392,13 @@ std::string TMaps_Tree::Serialize() const {
   return writer.Data();
 }
 
-bool TMaps_Tree::Save_Tree_File(const std::string& path, TInteraction& interaction) const {
+TResult<void> TMaps_Tree::Save_Tree_File(const std::string& path) const {
   try {
     Write_File_Atomically(path, Serialize());
-    return true;
+    return {};
   } catch (const TStream_Error& error) {
-    interaction.Message(TMessage_Kind::Error,
-                        "Error saving map information: " + std::string(error.what()) + ". " + path +
-                            " keeps its previous content.",
-                        TAnswer_Set::OK);
-    return false;
+    return TFailure{"Error saving map information: " + std::string(error.what()) + ". " + path +
+                    " keeps its previous content."};
   }
 }
 

@@ -84,7 +84,14 @@ bool TCli_Context::Start() {
                                 Take_Tree_Read_Ahead(state));
   };
   steps.Save_Tree = [this, &views](TMain_State& state) {
-    return !state.PK3_Database || views.Tree.Save_Tree_File(Tree_File_Path(state.Program_Dir), Ui);
+    if (!state.PK3_Database) {
+      return true;
+    }
+    const TResult<void> saved = views.Tree.Save_Tree_File(Tree_File_Path(state.Program_Dir));
+    if (!saved) {
+      Ui.Message(TMessage_Kind::Error, saved.Message(), TAnswer_Set::OK);
+    }
+    return saved.Ok();
   };
 
   Startup_ = std::make_unique<TStartup>(Ui, std::move(steps), std::move(startup_options));

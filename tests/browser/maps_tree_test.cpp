@@ -61,7 +61,7 @@ TEST_F(Maps_Tree_Test,
   TMaps_Tree fresh;
   ASSERT_TRUE(Initialise_Maps_Tree(fresh, dir.Path(), Db.Database, Db.Interaction));
   EXPECT_EQ(Child_Texts(fresh.Top()), Texts{"Arenas"});
-  ASSERT_TRUE(fresh.Save_Tree_File(Tree_File_Path(dir.Path()), Db.Interaction));
+  ASSERT_TRUE(fresh.Save_Tree_File(Tree_File_Path(dir.Path())));
   EXPECT_EQ(Read_File(dir / "mapstree.dat"),
             std::string("\x01\0\0\0\x01\0\0\0\0\x07\0\0\0Arenas\0", 20));
 
@@ -71,9 +71,9 @@ TEST_F(Maps_Tree_Test,
   EXPECT_EQ(again.Selected(), again.Root());
   EXPECT_TRUE(Db.Interaction.Messages.empty());
 
-  EXPECT_FALSE(Tree.Save_Tree_File(dir / "no-such-folder/mapstree.dat", Db.Interaction));
-  ASSERT_EQ(Db.Interaction.Messages.size(), 1u);
-  EXPECT_EQ(Db.Interaction.Messages[0].Kind, TMessage_Kind::Error);
+  const TResult<void> saved = Tree.Save_Tree_File(dir / "no-such-folder/mapstree.dat");
+  ASSERT_FALSE(saved);
+  EXPECT_EQ(saved.Message().rfind("Error saving map information: ", 0), 0U);
 }
 
 TEST_F(Maps_Tree_Test, Children_Are_Written_Last_To_First_And_Come_Back_In_Displayed_Order) {
