@@ -200,7 +200,11 @@ bool TStartup::Save_Settings() {
       return false;
     }
   };
-  bool saved = Save_Registry_Settings(State_.Game_Dir, Interaction_);
+  const TResult<void> settings_saved = Save_Registry_Settings(State_.Game_Dir);
+  if (!settings_saved) {
+    Interaction_.Message(TMessage_Kind::Error, settings_saved.Message(), TAnswer_Set::OK);
+  }
+  bool saved = settings_saved.Ok();
   saved = run(Steps_.Save_Database) && saved;
   saved = run(Steps_.Save_Tree) && saved;
   return saved;

@@ -269,7 +269,7 @@ TEST_F(Startup_Test, Existing_Program_Folders_Keep_Their_Names_And_Leftover_Temp
 }
 
 TEST_F(Startup_Test, Stored_Dir_Without_Game_Leads_To_Search_And_Found_Dir_Is_Saved) {
-  ASSERT_TRUE(Save_Registry_Settings(roots / "empty", user));
+  ASSERT_TRUE(Save_Registry_Settings(roots / "empty"));
   Write_File(roots / "found/Quake3/quake3.exe", "");
   TStartup_Options options = Options();
   options.Search_Roots = {roots / "found"};
@@ -376,6 +376,16 @@ TEST_F(Startup_Test, Save_Reports_A_Failed_Write_And_Goes_On) {
   EXPECT_FALSE(startup.Close());
   save_tree_result = true;
   EXPECT_TRUE(startup.Close());
+  // Settings that cannot be written: an error box with OK, the other two files written all the
+  // same.
+  Write_File(config / "blocker", "not a folder");
+  ::setenv("XDG_CONFIG_HOME", (config / "blocker").c_str(), 1);
+  trace.clear();
+  EXPECT_FALSE(startup.Save_Settings());
+  EXPECT_EQ(trace, (std::vector<std::string>{"save-tree"}));
+  EXPECT_EQ(user.Messages.back().Kind, TMessage_Kind::Error);
+  EXPECT_EQ(user.Messages.back().Buttons, TAnswer_Set::OK);
+  EXPECT_EQ(user.Messages.back().Text.rfind("Vorlix couldn't write its settings to ", 0), 0U);
 }
 
 TEST(Splash_Time_Over, Three_Whole_Seconds_Or_Another_Day) {
