@@ -532,9 +532,11 @@ int Write_Tree(const std::string& program_dir, const std::string& game_dir) {
   vorlix::bench::TSilent_Interaction ui{"vorlix-bench-gen"};
   vorlix::TDatabase_Paths paths{program_dir, program_dir + "/TEMP", program_dir + "/LEVELSHOTS",
                                 program_dir + "/BOTINFO", game_dir};
-  vorlix::TPK3_Record_Store database(paths, &ui);
-  if (!vorlix::TDatabase_File::Load_Database(database,
-                                             (fs::path(program_dir) / "mapsdb.dat").string())) {
+  vorlix::TPK3_Record_Store database(paths);
+  const vorlix::TDatabase_Load_Result load = vorlix::TDatabase_File::Load_Database(
+      database, (fs::path(program_dir) / "mapsdb.dat").string());
+  if (!load.Complete()) {
+    ui.Message(vorlix::TMessage_Kind::Error, load.Message, vorlix::TAnswer_Set::Cancel);
     return 1;
   }
   std::vector<vorlix::TMap_Record*> maps;
@@ -559,7 +561,13 @@ int Write_Tree(const std::string& program_dir, const std::string& game_dir) {
         tree.Make_Group("Group " + std::to_string(g / 10) + "-" + std::to_string(g % 10));
     tree.Drop_List_Items(group, shares[static_cast<std::size_t>(g)]);
   }
-  return tree.Save_Tree_File((fs::path(program_dir) / "mapstree.dat").string(), ui) ? 0 : 1;
+  const vorlix::TResult<void> saved =
+      tree.Save_Tree_File((fs::path(program_dir) / "mapstree.dat").string());
+  if (!saved) {
+    ui.Message(vorlix::TMessage_Kind::Error, saved.Message(), vorlix::TAnswer_Set::OK);
+    return 1;
+  }
+  return 0;
 }
 
 int Usage() {

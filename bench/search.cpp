@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
   }
 
   vorlix::bench::TSilent_Interaction ui{"vorlix-bench-search"};
-  vorlix::TPK3_Record_Store database(vorlix::TDatabase_Paths{}, &ui);
+  vorlix::TPK3_Record_Store database(vorlix::TDatabase_Paths{});
   vorlix::TMOD_List mods;
   const std::vector<std::string> mod_names = {"baseq3", "cpma", "osp", "defrag"};
   for (const auto& mod : mod_names) {

@@ -51,13 +51,14 @@ void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui) {
     state.Game_Index.reset();
     // The facts of the archives the synchronisation lists go to the game index file as they come.
     TGame_Index_Writer index_writer(state.Program_Dir);
-    state.PK3_Database = Load_PK3_Database(
+    TLoaded_Database loaded = Load_PK3_Database(
         TDatabase_Paths{state.Program_Dir, state.Temp_Dir, state.Levelshots_Dir, state.Botinfo_Dir,
                         state.Game_Dir},
         &ui, walk_ahead, [&index_writer](const TArchive_Facts& facts) { index_writer.Add(facts); });
+    state.PK3_Database = std::move(loaded.Database);
     // The tree file is read against the records while the list is filled. The list step drops
     // vanished MODs from the maps' "Useable MODs" lists, which the reading never looks at.
-    if (!state.PK3_Database->Load_Damaged()) {
+    if (!loaded.Load.Damaged()) {
       try {
         state.Tree_Ahead = std::async(std::launch::async, [program_dir = state.Program_Dir,
                                                            database = state.PK3_Database.get()] {
@@ -70,7 +71,7 @@ void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui) {
     // The game index file takes the facts of the archives the synchronisation listed; it is
     // rebuilt when missing or of another version. An unchanged installation leaves it alone: it
     // is read when first wanted (Loaded_Game_Index).
-    if (!state.PK3_Database->Load_Damaged() &&
+    if (!loaded.Load.Damaged() &&
         (index_writer.Added() > 0 || !Game_Index_File_Is_Current(state.Program_Dir))) {
       try {
         if (!index_writer.Write(*state.PK3_Database)) {
@@ -91,10 +92,14 @@ void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui) {
                    TAnswer_Set::OK);
       }
     }
+    return std::move(loaded.Load);
   };
-  steps.Read_Bots = [](TMain_State& state) {
+  steps.Read_Bots = [&ui](TMain_State& state) {
     if (state.PK3_Database && state.MOD_List) {
-      state.MOD_List->Determine_Bot_Information(state.Program_Dir, *state.PK3_Database);
+      for (const std::string& error :
+           state.MOD_List->Determine_Bot_Information(state.Program_Dir, *state.PK3_Database)) {
+        ui.Message(TMessage_Kind::Error, error, TAnswer_Set::OK);
+      }
     }
   };
   steps.Write_Disablers = [&ui](TMain_State& state) {
@@ -102,8 +107,15 @@ void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui) {
       Create_Arena_Disabler_Files(Arena_Environment_Of(state), ui);
     }
   };
-  steps.Save_Database = [](TMain_State& state) {
-    return !state.PK3_Database || Save_PK3_Database(*state.PK3_Database);
+  steps.Save_Database = [&ui](TMain_State& state) {
+    if (!state.PK3_Database) {
+      return true;
+    }
+    const TResult<void> saved = Save_PK3_Database(*state.PK3_Database);
+    if (!saved) {
+      ui.Message(TMessage_Kind::Error, saved.Message(), TAnswer_Set::OK);
+    }
+    return saved.Ok();
   };
 }
 

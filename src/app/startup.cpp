@@ -11,7 +11,6 @@
 #include "core/letter_case.h"
 #include "core/listing.h"
 #include "core/paths.h"
-#include "core/session.h"
 #include "core/settings.h"
 
 namespace vorlix {
@@ -59,7 +58,6 @@ void TStartup::Load_Registry_Settings(bool& dev_comp) {
     State_.Game_Dir = Absolute_Directory(*Options_.Game_Dir);
     Options_.Game_Dir.reset();
   }
-  Session_Flags().Suppress_Saving = false;
 }
 
 bool TStartup::Determine_Directories() {
@@ -132,6 +130,9 @@ TLoad_Outcome TStartup::Load(bool& dev_comp) {
     }
   } release{State_};
   State_.Game_Dir_Written = false;
+  Saving_Suppressed_ = false;
+  // A loader found a file the program cannot work with: the steps run on, then the program ends.
+  bool end_run = false;
   try {
     Load_Registry_Settings(dev_comp);
     if (!Determine_Directories()) {
@@ -147,11 +148,15 @@ TLoad_Outcome TStartup::Load(bool& dev_comp) {
     }
     State_.PK3_Database.reset();
     if (Steps_.Load_And_Sync_Database) {
-      Steps_.Load_And_Sync_Database(State_);
-    }
-    if (State_.PK3_Database && State_.PK3_Database->Load_Damaged()) {
-      // Nothing may be built on a database read in part, nor saved over it.
-      return TLoad_Outcome::Stop;
+      const TDatabase_Load_Result load = Steps_.Load_And_Sync_Database(State_);
+      if (load.Keep_Stored_Files()) {
+        Saving_Suppressed_ = true;
+      }
+      end_run = load.Ends_Run();
+      if (load.Damaged()) {
+        // Nothing may be built on a database read in part, nor saved over it.
+        return TLoad_Outcome::Stop;
+      }
     }
     if (Steps_.Fill_List) {
       Steps_.Fill_List(State_);
@@ -163,6 +168,8 @@ TLoad_Outcome TStartup::Load(bool& dev_comp) {
       Steps_.Write_Disablers(State_);
     }
     if (Steps_.Load_Tree && !Steps_.Load_Tree(State_)) {
+      // A tree file that cannot be used is kept as it is.
+      Saving_Suppressed_ = true;
       return TLoad_Outcome::Stop;
     }
     if (Steps_.Load_Artwork) {
@@ -170,15 +177,15 @@ TLoad_Outcome TStartup::Load(bool& dev_comp) {
     }
   } catch (const std::exception& error) {
     // Whatever was built so far must not replace the stored files.
-    Session_Flags().Suppress_Saving = true;
+    Saving_Suppressed_ = true;
     Interaction_.Message(TMessage_Kind::Error, error.what(), TAnswer_Set::OK);
-    return TLoad_Outcome::Aborted;
+    return end_run ? TLoad_Outcome::End : TLoad_Outcome::Aborted;
   } catch (...) {
-    Session_Flags().Suppress_Saving = true;
+    Saving_Suppressed_ = true;
     Interaction_.Message(TMessage_Kind::Error, "Unknown error during start-up.", TAnswer_Set::OK);
-    return TLoad_Outcome::Aborted;
+    return end_run ? TLoad_Outcome::End : TLoad_Outcome::Aborted;
   }
-  return TLoad_Outcome::Run;
+  return end_run ? TLoad_Outcome::End : TLoad_Outcome::Run;
 }
 
 bool TStartup::Save_Settings() {
@@ -193,7 +200,11 @@ bool TStartup::Save_Settings() {
       return false;
     }
   };
-  bool saved = Save_Registry_Settings(State_.Game_Dir, Interaction_);
+  const TResult<void> settings_saved = Save_Registry_Settings(State_.Game_Dir);
+  if (!settings_saved) {
+    Interaction_.Message(TMessage_Kind::Error, settings_saved.Message(), TAnswer_Set::OK);
+  }
+  bool saved = settings_saved.Ok();
   saved = run(Steps_.Save_Database) && saved;
   saved = run(Steps_.Save_Tree) && saved;
   return saved;
@@ -201,7 +212,7 @@ bool TStartup::Save_Settings() {
 
 bool TStartup::Close() {
   bool saved = true;
-  if (!Session_Flags().Suppress_Saving) {
+  if (!Saving_Suppressed_) {
     saved = Save_Settings();
   }
   if (!State_.Program_Dir.empty()) {

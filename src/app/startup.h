@@ -18,6 +18,7 @@
 #include "browser/maps_tree.h"
 #include "content/mod_list.h"
 #include "core/data_lock.h"
+#include "database/database_file.h"
 #include "database/records.h"
 
 namespace vorlix {
@@ -55,12 +56,13 @@ struct TMain_State {
 // The spine frees MOD_List before Build_MOD_List and PK3_Database before
 // Load_And_Sync_Database; the steps create the new ones.
 struct TStartup_Steps {
-  std::function<void(TMain_State&)> Build_MOD_List;          // MOD list + arena-file state
-  std::function<void(TMain_State&)> Load_And_Sync_Database;  // mapsdb.dat + sync with disk
-  std::function<void(TMain_State&)> Fill_List;               // unsorted maps list
-  std::function<void(TMain_State&)> Read_Bots;               // bot information
-  std::function<void(TMain_State&)> Write_Disablers;         // arena disabler archives
-  std::function<bool(TMain_State&)> Load_Tree;               // mapstree.dat; false ends the run
+  std::function<void(TMain_State&)> Build_MOD_List;  // MOD list + arena-file state
+  // mapsdb.dat + sync with disk; what the load of the file found decides whether the run goes on.
+  std::function<TDatabase_Load_Result(TMain_State&)> Load_And_Sync_Database;
+  std::function<void(TMain_State&)> Fill_List;        // unsorted maps list
+  std::function<void(TMain_State&)> Read_Bots;        // bot information
+  std::function<void(TMain_State&)> Write_Disablers;  // arena disabler archives
+  std::function<bool(TMain_State&)> Load_Tree;        // mapstree.dat; false ends the run
   std::function<void(TMain_State&)> Load_Artwork;
   // The file writes of the save: false when the file could not be written (reported).
   std::function<bool(TMain_State&)> Save_Database;  // mapsdb.dat
@@ -83,6 +85,8 @@ enum class TLoad_Outcome {
   Run,      // the program may run
   Stop,     // a step said no (no game directory, upgrade refused, damaged database, tree file)
   Aborted,  // an error escaped a step: reported, remaining steps skipped, saving suppressed
+  End,      // every step ran, but a file could not be used (a map record of another format):
+            // the program ends after the start-up, saving suppressed
 };
 
 // The game directory the start-up will use first, as far as it is known before it runs: the one
@@ -108,6 +112,11 @@ class TStartup {
   bool Save_Settings();
   // The close work: save unless suppressed, then remove TEMP. False when a save failed.
   bool Close();
+  // From now until the next start-up, the close writes neither the settings nor mapsdb.dat nor
+  // mapstree.dat. The start-up suppresses saving itself when what it loaded must not be
+  // replaced (a file it could not read completely, an error that escaped a step).
+  void Suppress_Saving() { Saving_Suppressed_ = true; }
+  bool Saving_Suppressed() const { return Saving_Suppressed_; }
   // After a pk3 rename: save, then the full start-up again; results are ignored.
   void Reload();
 
@@ -124,6 +133,7 @@ class TStartup {
   TStartup_Steps Steps_;
   TStartup_Options Options_;
   TMain_State State_;
+  bool Saving_Suppressed_ = false;
   // Held from the first start-up to the end of this object.
   TData_Folder_Lock Lock_;
 };

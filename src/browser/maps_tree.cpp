@@ -14,7 +14,6 @@
 #include "core/interaction.h"
 #include "core/letter_case.h"
 #include "core/paths.h"
-#include "core/session.h"
 #include "database/records.h"
 #include "database/stream.h"
 
@@ -393,16 +392,13 @@ std::string TMaps_Tree::Serialize() const {
   return writer.Data();
 }
 
-bool TMaps_Tree::Save_Tree_File(const std::string& path, TInteraction& interaction) const {
+TResult<void> TMaps_Tree::Save_Tree_File(const std::string& path) const {
   try {
     Write_File_Atomically(path, Serialize());
-    return true;
+    return {};
   } catch (const TStream_Error& error) {
-    interaction.Message(TMessage_Kind::Error,
-                        "Error saving map information: " + std::string(error.what()) + ". " + path +
-                            " keeps its previous content.",
-                        TAnswer_Set::OK);
-    return false;
+    return TFailure{"Error saving map information: " + std::string(error.what()) + ". " + path +
+                    " keeps its previous content."};
   }
 }
 
@@ -565,8 +561,6 @@ bool TMaps_Tree::Take_Reading(TTree_File_Reading reading, TInteraction& interact
                                         : "Error loading map information: " + problem +
                                               ". Vorlix stops without changing any of its files.",
                         TAnswer_Set::Cancel);
-    Session_Flags().Suppress_Saving = true;
-    Session_Flags().Quit_Requested = true;
   }
   return ok;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "browser/map_set.h"
+#include "core/result.h"
 
 namespace vorlix {
 
@@ -175,13 +176,13 @@ class TMaps_Tree {
   // ---- the tree file ----
   // The bytes of mapstree.dat for the tree (empty when the tree is empty).
   std::string Serialize() const;
-  // Writes the tree to the file; tells the user and returns false when it cannot be written
-  // (the previous file then stays as it was).
-  bool Save_Tree_File(const std::string& path, TInteraction& interaction) const;
+  // Writes the tree to the file; when it cannot be written, the previous file stays as it was
+  // and the result carries the message for the user.
+  TResult<void> Save_Tree_File(const std::string& path) const;
   // Clears the tree and rebuilds it from the bytes of a tree file, looking maps up in the
   // database. Entries whose map is unknown or gone are reported and left out. A record of another
   // version, or a file ending before its records do, is reported as incompatible: the result is
-  // false and the session is told to quit without saving.
+  // false, and the caller keeps the stored files as they are.
   bool Load_From_Bytes(const std::string& data, const TPK3_Record_Store& database,
                        TInteraction& interaction);
   bool Load_Tree_File(const std::string& path, const TPK3_Record_Store& database,

@@ -54,6 +54,8 @@ class TCli_Context {
   // when saving is off (--no-save or a file of an incompatible format), since the save is the
   // point of it.
   void Reload();
+  // The close that follows writes nothing (wrong usage found after the start-up).
+  void Suppress_Saving();
   // The state the start-up built, with the unsorted maps list and the maps tree the main window
   // would show (only after Start() returned true).
   TMain_State& State();

@@ -16,7 +16,6 @@
 #include "cli/cli_arena_answers.h"
 #include "cli/cli_output.h"
 #include "content/mod_list.h"
-#include "core/session.h"
 #include "core/settings.h"
 #include "database/game_index.h"
 #include "database/pk3_rename.h"
@@ -367,7 +366,7 @@ int Command_Random(TCli_Context& context, TCli_Args& args) {
     group = Find_Group_By_Path(context.Tree(), *group_path);
     if (group == nullptr) {
       // Wrong usage found after the start-up: nothing is saved either.
-      Session_Flags().Suppress_Saving = true;
+      context.Suppress_Saving();
       throw TCli_Usage_Error("there is no group \"" + *group_path + "\" in the maps tree");
     }
   }

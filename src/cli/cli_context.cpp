@@ -12,7 +12,6 @@
 #include "cli/cli_app.h"
 #include "content/mod_list.h"
 #include "core/paths.h"
-#include "core/session.h"
 #include "core/settings.h"
 #include "database/database_startup.h"
 #include "database/records.h"
@@ -85,7 +84,14 @@ bool TCli_Context::Start() {
                                 Take_Tree_Read_Ahead(state));
   };
   steps.Save_Tree = [this, &views](TMain_State& state) {
-    return !state.PK3_Database || views.Tree.Save_Tree_File(Tree_File_Path(state.Program_Dir), Ui);
+    if (!state.PK3_Database) {
+      return true;
+    }
+    const TResult<void> saved = views.Tree.Save_Tree_File(Tree_File_Path(state.Program_Dir));
+    if (!saved) {
+      Ui.Message(TMessage_Kind::Error, saved.Message(), TAnswer_Set::OK);
+    }
+    return saved.Ok();
   };
 
   Startup_ = std::make_unique<TStartup>(Ui, std::move(steps), std::move(startup_options));
@@ -99,11 +105,11 @@ bool TCli_Context::Start() {
   }
   Close_Pending_ = true;
   if (Options.No_Save) {
-    Session_Flags().Suppress_Saving = true;
+    Startup_->Suppress_Saving();
   }
-  // A loader that met a file of an incompatible format asked the program to end; the close
-  // then writes nothing.
-  return outcome == TLoad_Outcome::Run && !Session_Flags().Quit_Requested;
+  // A loader that met a file of an incompatible format ended the run; the close then writes
+  // nothing.
+  return outcome == TLoad_Outcome::Run;
 }
 
 bool TCli_Context::Close() {
@@ -119,10 +125,16 @@ TArena_Environment TCli_Context::Arena_Environment() {
 }
 
 void TCli_Context::Reload() {
-  if (!Close_Pending_ || Session_Flags().Suppress_Saving) {
+  if (!Close_Pending_ || Startup_->Saving_Suppressed()) {
     return;
   }
   Startup_->Reload();
+}
+
+void TCli_Context::Suppress_Saving() {
+  if (Startup_) {
+    Startup_->Suppress_Saving();
+  }
 }
 
 TMain_State& TCli_Context::State() {

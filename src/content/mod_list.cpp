@@ -9,7 +9,6 @@
 
 #include "content/bots_txt.h"
 #include "core/case_lookup.h"
-#include "core/interaction.h"
 #include "core/letter_case.h"
 #include "core/listing.h"
 #include "core/paths.h"
@@ -141,8 +140,8 @@ void TMOD_List::Clear() {
   Bots_.clear();
 }
 
-void TMOD_List::Determine_Bot_Information(const std::string& program_dir,
-                                          const TPK3_Record_Store& pk3_db) {
+std::vector<std::string> TMOD_List::Determine_Bot_Information(const std::string& program_dir,
+                                                              const TPK3_Record_Store& pk3_db) {
   // The extraction stores names in the archive's letter case, so every component below the
   // program directory is looked up ignoring case; the listings are kept for the whole walk.
   platform::TCase_Resolver resolver;
@@ -151,6 +150,7 @@ void TMOD_List::Determine_Bot_Information(const std::string& program_dir,
   // last archive that has one: the records are walked once from the last one back, each MOD's
   // archive folders looked at until its file is found, and the earlier files are never read.
   std::vector<std::unique_ptr<TBot_List>> lists;
+  std::vector<std::string> errors;
   // The MODs still looking for their file: upper-case name -> its entries (a name may stand twice).
   std::unordered_map<std::string, std::vector<std::size_t>> open_mods;
   lists.reserve(static_cast<std::size_t>(Count()));
@@ -180,9 +180,7 @@ void TMOD_List::Determine_Bot_Information(const std::string& program_dir,
       try {
         Read_BOTS_TXT(bots, *file, record->PK3_Filename);
       } catch (const std::exception&) {
-        if (pk3_db.Interaction() != nullptr) {
-          pk3_db.Interaction()->Message(TMessage_Kind::Error, Bot_Info_Error_Text, TAnswer_Set::OK);
-        }
+        errors.emplace_back(Bot_Info_Error_Text);
       }
     }
     open_mods.erase(mod);
@@ -190,6 +188,7 @@ void TMOD_List::Determine_Bot_Information(const std::string& program_dir,
   for (int m = 0; m < Count(); ++m) {
     Attach_Bots(m, std::move(lists[static_cast<std::size_t>(m)]));
   }
+  return errors;
 }
 
 }  // namespace vorlix

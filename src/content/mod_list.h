@@ -92,9 +92,10 @@ class TMOD_List {
 
   // Gives every entry a fresh bot list read from the extracted bots.txt files of the present
   // archives of its MOD: the last archive in database order with such a file wins, so the
-  // archives are looked at from the last one back and only the winner's file is read. An error
-  // while it is read is reported through the database's interaction.
-  void Determine_Bot_Information(const std::string& program_dir, const TPK3_Record_Store& pk3_db);
+  // archives are looked at from the last one back and only the winner's file is read. Returns
+  // the errors for the user, one for each file that could not be read, in order.
+  std::vector<std::string> Determine_Bot_Information(const std::string& program_dir,
+                                                     const TPK3_Record_Store& pk3_db);
 
  private:
   std::vector<std::string> Names_;

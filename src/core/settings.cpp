@@ -113,24 +113,21 @@ TRegistry_Values Load_Registry_Settings() {
   return registry_values;
 }
 
-bool Save_Registry_Settings(const std::string& game_dir, TInteraction& interaction) {
+TResult<void> Save_Registry_Settings(const std::string& game_dir) {
   const std::string path = Settings_File_Path();
   QSettings store(QFile::decodeName(path.c_str()), QSettings::IniFormat);
   const QVariant stored = store.value(Key("Q3A_DIR"));
   if (store.status() == QSettings::NoError && stored.isValid() &&
       Path_From_Value(stored) == game_dir) {
-    return true;  // remembered already: the file stays as it is
+    return {};  // remembered already: the file stays as it is
   }
   store.setValue(Key("Q3A_DIR"), Path_Value(game_dir));
   store.sync();
   if (store.status() != QSettings::NoError) {
-    interaction.Message(TMessage_Kind::Error,
-                        "Vorlix couldn't write its settings to " + path + Write_Problem(path) +
-                            ". The game directory will not be remembered.",
-                        TAnswer_Set::OK);
-    return false;
+    return TFailure{"Vorlix couldn't write its settings to " + path + Write_Problem(path) +
+                    ". The game directory will not be remembered."};
   }
-  return true;
+  return {};
 }
 
 namespace {

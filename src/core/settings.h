@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "core/result.h"
+
 namespace vorlix {
 
 class TInteraction;
@@ -22,9 +24,8 @@ std::string Settings_File_Path();
 // Reads Q3A_DIR and DEV_COMP. A store that cannot be read counts as empty.
 TRegistry_Values Load_Registry_Settings();
 
-// Writes Q3A_DIR. A failed write is reported through `interaction` (error box, "OK");
-// the result tells whether the value reached the store.
-bool Save_Registry_Settings(const std::string& game_dir, TInteraction& interaction);
+// Writes Q3A_DIR; a failure's message names the file and the system's reason.
+TResult<void> Save_Registry_Settings(const std::string& game_dir);
 
 // Reads Q3A_EXE, the program a launch starts; empty when absent.
 std::string Load_Q3A_Exe();

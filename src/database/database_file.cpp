@@ -6,8 +6,6 @@
 
 #include <sys/stat.h>
 
-#include "core/interaction.h"
-#include "core/session.h"
 #include "database/records.h"
 #include "database/stream.h"
 
@@ -73,7 +71,8 @@ void Read_Map(TByte_Reader& in, TMap_Record& map) {
 
 }  // namespace
 
-bool TDatabase_File::Save_Database(const TPK3_Record_Store& database, const std::string& path) {
+TResult<void> TDatabase_File::Save_Database(const TPK3_Record_Store& database,
+                                            const std::string& path) {
   // The records are written out piece by piece (compared with the file first, which most closes
   // leave as it is): a collection of a hundred thousand maps is never held twice in memory.
   const auto produce = [&database](TByte_Writer& out) {
@@ -98,32 +97,23 @@ bool TDatabase_File::Save_Database(const TPK3_Record_Store& database, const std:
     Write_File_Atomically(path, produce);
   } catch (const TStream_Error& error) {
     // The file and the system's reason (a full disk, no permission, a folder in the way).
-    if (TInteraction* ui = database.Interaction(); ui != nullptr) {
-      ui->Message(TMessage_Kind::Error,
-                  "Error during saving PK3 information: " + std::string(error.what()) + ". " +
-                      path + " keeps its previous content.",
-                  TAnswer_Set::OK);
-    }
-    return false;
+    return TFailure{"Error during saving PK3 information: " + std::string(error.what()) + ". " +
+                    path + " keeps its previous content."};
   }
-  return true;
+  return {};
 }
 
-bool TDatabase_File::Load_Database(TPK3_Record_Store& database, const std::string& path) {
+TDatabase_Load_Result TDatabase_File::Load_Database(TPK3_Record_Store& database,
+                                                    const std::string& path) {
   database.Clear();
   database.Set_Load_Damaged(false);
+  TDatabase_Load_Result result;
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
-    return true;
+    return result;
   }
-  auto report = [&database](const std::string& text, TAnswer_Set buttons) {
-    if (TInteraction* ui = database.Interaction(); ui != nullptr) {
-      ui->Message(TMessage_Kind::Error, text, buttons);
-    }
-  };
   // The bytes live in the reader alone; what could not be read is kept from there.
   std::optional<TByte_Reader> reader;
-  bool complete = false;
   std::string reason;
   try {
     try {
@@ -145,8 +135,8 @@ bool TDatabase_File::Load_Database(TPK3_Record_Store& database, const std::strin
       pk3.Maps = database.New_Map_Manager(&pk3);
       database.Append_Record(std::move(owned));
       if (in.Read_Integer() != Record_Version) {
-        report("Error loading pk3 information. Incompatible file format.", TAnswer_Set::Cancel);
-        Session_Flags().Suppress_Saving = true;
+        result.Status = TDatabase_Load_Status::Incompatible_Archives;
+        result.Message = "Error loading pk3 information. Incompatible file format.";
         stopped = true;
         break;
       }
@@ -164,37 +154,33 @@ bool TDatabase_File::Load_Database(TPK3_Record_Store& database, const std::strin
       for (std::int32_t m = 0; m < maps; ++m) {
         TMap_Record& map = *pk3.Maps->Items(pk3.Maps->Add_Record());
         if (in.Read_Integer() != Record_Version) {
-          report("Error loading map information. Incompatible file format.", TAnswer_Set::Cancel);
-          Session_Flags().Suppress_Saving = true;
-          Session_Flags().Quit_Requested = true;
+          result.Status = TDatabase_Load_Status::Incompatible_Maps;
+          result.Message = "Error loading map information. Incompatible file format.";
           stopped = true;
           break;
         }
         Read_Map(in, map);
       }
     }
-    complete = !stopped;
   } catch (const TStream_Error&) {
     // A file read in part must not be built on: what was not read would be lost at the next
     // save, and the maps tree would drop every entry it could not find.
     database.Set_Load_Damaged(true);
+    result.Status = TDatabase_Load_Status::Damaged;
   }
-  bool kept = false;
-  if (!complete && reader && !reader->Data().empty()) {
+  if (!result.Complete() && reader && !reader->Data().empty()) {
     // What could not be read is kept beside the file, whatever happens to the file later.
     try {
       Write_File_Atomically(path + ".bak", reader->Data());
-      kept = true;
+      result.Backup_Kept = true;
     } catch (const TStream_Error&) {
       // The file itself stays as it is all the same.
     }
   }
-  if (database.Load_Damaged()) {
-    Session_Flags().Suppress_Saving = true;
-    Session_Flags().Quit_Requested = true;
-    report(Damaged_Database_Message(path, kept, reason), TAnswer_Set::Cancel);
+  if (result.Damaged()) {
+    result.Message = Damaged_Database_Message(path, result.Backup_Kept, reason);
   }
-  return complete;
+  return result;
 }
 
 std::string Damaged_Database_Message(const std::string& path, bool backup_kept,

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "core/case_lookup.h"
+#include "core/interaction.h"
 #include "core/paths.h"
 #include "database/database_file.h"
 #include "database/folder_cache.h"
@@ -20,11 +21,11 @@ std::string Database_File_Path(const std::string& program_dir) {
   return platform::Join(program_dir, "mapsdb.dat");
 }
 
-std::unique_ptr<TPK3_Record_Store> Load_PK3_Database(
+TLoaded_Database Load_PK3_Database(
     const TDatabase_Paths& paths, TInteraction* interaction,
     const std::function<std::optional<TGame_Directory_Walk>()>& walk_ahead,
     const TLive_Sync_Sink::TListed_Handler& listed) {
-  auto database = std::make_unique<TPK3_Record_Store>(paths, interaction);
+  auto database = std::make_unique<TPK3_Record_Store>(paths);
   // While mapsdb.dat is read (the processor's work), the game directory is walked, unless that
   // was done before, and the folders below LEVELSHOTS and BOTINFO are listed (the file system's
   // work, each on a thread of its own): the synchronisation asks for two of those folders for
@@ -45,7 +46,11 @@ std::unique_ptr<TPK3_Record_Store> Load_PK3_Database(
   } catch (const std::system_error&) {
     // no thread to be had: walked after the load instead, the folders listed when asked for
   }
-  TDatabase_File::Load_Database(*database, Database_File_Path(paths.Program_Dir));
+  TDatabase_Load_Result load =
+      TDatabase_File::Load_Database(*database, Database_File_Path(paths.Program_Dir));
+  if (!load.Message.empty() && interaction != nullptr) {
+    interaction->Message(TMessage_Kind::Error, load.Message, TAnswer_Set::Cancel);
+  }
   std::optional<TGame_Directory_Walk> walked;
   if (walk_ahead) {
     walked = walk_ahead();
@@ -55,29 +60,34 @@ std::unique_ptr<TPK3_Record_Store> Load_PK3_Database(
   }
   std::unique_ptr<TFolder_Cache> folders = folders_ahead.valid() ? folders_ahead.get() : nullptr;
   // A database read in part is not synchronised: the start-up stops with it.
-  if (database->Load_Damaged()) {
-    return database;
+  if (load.Damaged()) {
+    return {std::move(database), std::move(load)};
   }
   TLive_Sync_Sink sink(interaction, listed);
   // A rename that a crash interrupted is finished or undone before the archives are compared;
   // a folder it moved makes the listings of before stale.
   const int writes = database->Folder_Writes();
-  Finish_Interrupted_Renames(*database);
+  for (const std::string& warning : Finish_Interrupted_Renames(*database)) {
+    if (interaction != nullptr) {
+      interaction->Message(TMessage_Kind::Warning, warning, TAnswer_Set::OK);
+    }
+  }
   TDatabase_Sync sync(*database, sink);
   if (database->Folder_Writes() == writes) {
     sync.Use_Folder_Listings(std::move(folders));
   }
   sync.Sync_With_Disk(*walked);
-  return database;
+  return {std::move(database), std::move(load)};
 }
 
-bool Save_PK3_Database(const TPK3_Record_Store& database) {
-  if (!TDatabase_File::Save_Database(database, Database_File_Path(database.Paths().Program_Dir))) {
-    return false;
+TResult<void> Save_PK3_Database(const TPK3_Record_Store& database) {
+  TResult<void> saved =
+      TDatabase_File::Save_Database(database, Database_File_Path(database.Paths().Program_Dir));
+  if (saved) {
+    // The file holds every rename now.
+    Forget_Finished_Renames(database.Paths().Program_Dir);
   }
-  // The file holds every rename now.
-  Forget_Finished_Renames(database.Paths().Program_Dir);
-  return true;
+  return saved;
 }
 
 }  // namespace vorlix

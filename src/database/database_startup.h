@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "database/archive_facts.h"
+#include "database/database_file.h"
 #include "database/records.h"
 #include "database/scan.h"
 #include "database/sync.h"
@@ -21,21 +22,27 @@ class TInteraction;
 // exists in another letter case.
 std::string Database_File_Path(const std::string& program_dir);
 
-// Builds a new pk3 manager on `paths`, loads the database file of the program directory (its
-// result is not used; failures are reported inside) and synchronises it with the disk, showing
+// A pk3 manager built at the start, with what the load of its database file found.
+struct TLoaded_Database {
+  std::unique_ptr<TPK3_Record_Store> Database;
+  TDatabase_Load_Result Load;
+};
+
+// Builds a new pk3 manager on `paths`, loads the database file of the program directory (an error
+// of the load is shown at once through `interaction`) and synchronises it with the disk, showing
 // progress on the status lines of `interaction`. The game directory is walked meanwhile, unless
 // the caller walks it already: then `walk_ahead` hands over that walk once the file is loaded
 // (waiting for it), and a nullopt from it has the directory walked then. A database file that could
-// not be read completely is reported and not synchronised (Load_Damaged() of the result): the
+// not be read completely is reported and not synchronised (Load.Damaged() of the result): the
 // start-up ends there. `listed`, when given, is handed the facts of every archive the
 // synchronisation listed, one at a time, on the calling thread.
-std::unique_ptr<TPK3_Record_Store> Load_PK3_Database(
+TLoaded_Database Load_PK3_Database(
     const TDatabase_Paths& paths, TInteraction* interaction,
     const std::function<std::optional<TGame_Directory_Walk>()>& walk_ahead = nullptr,
     const TLive_Sync_Sink::TListed_Handler& listed = nullptr);
 
-// Writes the database file of the program directory; false (reported) when it failed, in which
-// case the previous file is untouched.
-bool Save_PK3_Database(const TPK3_Record_Store& database);
+// Writes the database file of the program directory; when that fails, the previous file is
+// untouched and the result carries the message.
+TResult<void> Save_PK3_Database(const TPK3_Record_Store& database);
 
 }  // namespace vorlix

@@ -215,15 +215,14 @@ void Forget_Finished_Renames(const std::string& program_dir) {
   ::unlink(Rename_Journal_Path(program_dir).c_str());
 }
 
-void Finish_Interrupted_Renames(TPK3_Record_Store& database) {
+std::vector<std::string> Finish_Interrupted_Renames(TPK3_Record_Store& database) {
   const TDatabase_Paths& paths = database.Paths();
   std::string problem;
   const std::vector<TRename_Intent> intents = Read_Journal(paths.Program_Dir, &problem);
-  if (!problem.empty() && database.Interaction() != nullptr) {
-    database.Interaction()->Message(TMessage_Kind::Warning,
-                                    "The rename journal cannot be read: " + problem +
-                                        ". A rename that was interrupted cannot be finished.",
-                                    TAnswer_Set::OK);
+  std::vector<std::string> warnings;
+  if (!problem.empty()) {
+    warnings.push_back("The rename journal cannot be read: " + problem +
+                       ". A rename that was interrupted cannot be finished.");
   }
   for (const TRename_Intent& intent : intents) {
     const int index = database.Index_Of_ID(intent.PK3_ID);
@@ -258,6 +257,7 @@ void Finish_Interrupted_Renames(TPK3_Record_Store& database) {
     record.MOD_Directory = to_dir;
     record.PK3_Filename = to_file;
   }
+  return warnings;
 }
 
 bool Rename_Without_Replacing(const std::string& from, const std::string& to) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vorlix {
 
@@ -62,8 +63,9 @@ std::string Rename_Journal_Path(const std::string& program_dir);
 // For each rename in the journal, in order: when the archive is under its new name only, the
 // folders still under the old name follow it and the record takes the new names; when it is
 // under its old name only, folders already moved go back and the record keeps the old names.
-// The journal stays until the database is saved (Forget_Finished_Renames).
-void Finish_Interrupted_Renames(TPK3_Record_Store& database);
+// The journal stays until the database is saved (Forget_Finished_Renames). Returns the warnings
+// for the user, in order (a journal that cannot be read).
+std::vector<std::string> Finish_Interrupted_Renames(TPK3_Record_Store& database);
 // After the database was saved with every rename in it: removes the journal.
 void Forget_Finished_Renames(const std::string& program_dir);
 

@@ -59,13 +59,6 @@ int TMap_Records::Index_Of_ID(std::int32_t id) const {
   return Index_Of(List_, id);
 }
 
-TMap_Record_Store::TMap_Record_Store(std::string program_dir, std::string temp_dir,
-                                     TPK3_Record* pk3, TInteraction* interaction)
-    : TMap_Records(pk3),
-      Program_Dir_(std::move(program_dir)),
-      Temp_Dir_(std::move(temp_dir)),
-      Interaction_(interaction) {}
-
 std::unique_ptr<TMap_Record> TMap_Record_Store::Clone_Map(const TMap_Record& map) {
   return std::make_unique<TMap_Record>(map);
 }
@@ -108,8 +101,7 @@ void TPK3_Records::Delete_Record(int index) {
   List_.erase(List_.begin() + index);
 }
 
-TPK3_Record_Store::TPK3_Record_Store(TDatabase_Paths paths, TInteraction* interaction)
-    : Paths_(std::move(paths)), Interaction_(interaction) {}
+TPK3_Record_Store::TPK3_Record_Store(TDatabase_Paths paths) : Paths_(std::move(paths)) {}
 
 std::string TPK3_Record_Store::Archive_Path(const TPK3_Record& record) const {
   if (!platform::Is_Plain_Name(record.MOD_Directory) ||
@@ -154,8 +146,7 @@ void TPK3_Record_Store::Sort_By_Filename() {
 }
 
 std::unique_ptr<TMap_Record_Store> TPK3_Record_Store::New_Map_Manager(TPK3_Record* record) const {
-  return std::make_unique<TMap_Record_Store>(Paths_.Program_Dir, Paths_.Temp_Dir, record,
-                                             Interaction_);
+  return std::make_unique<TMap_Record_Store>(record);
 }
 
 }  // namespace vorlix

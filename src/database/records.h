@@ -14,7 +14,6 @@
 
 namespace vorlix {
 
-class TInteraction;
 class TPK3_Record;
 class TPK3_Record_Store;
 
@@ -80,23 +79,13 @@ class TMap_Records {
   std::vector<std::unique_ptr<TMap_Record>> List_;
 };
 
-// The map manager of one archive: adds the directories and services of its database.
+// The map manager of one archive.
 class TMap_Record_Store : public TMap_Records {
  public:
-  TMap_Record_Store(std::string program_dir, std::string temp_dir, TPK3_Record* pk3,
-                    TInteraction* interaction);
+  explicit TMap_Record_Store(TPK3_Record* pk3) : TMap_Records(pk3) {}
 
   // A new record with every field of `map` copied; PK3 copied too.
   static std::unique_ptr<TMap_Record> Clone_Map(const TMap_Record& map);
-
-  const std::string& Program_Dir() const { return Program_Dir_; }
-  const std::string& Temp_Dir() const { return Temp_Dir_; }
-  TInteraction* Interaction() const { return Interaction_; }
-
- private:
-  std::string Program_Dir_;
-  std::string Temp_Dir_;
-  TInteraction* Interaction_;
 };
 
 class TPK3_Record {
@@ -134,7 +123,7 @@ class TPK3_Records {
   std::vector<std::unique_ptr<TPK3_Record>> List_;
 };
 
-// Directories and services the pk3 manager works with.
+// Directories the pk3 manager works with.
 struct TDatabase_Paths {
   std::string Program_Dir;
   std::string Temp_Dir;
@@ -145,7 +134,7 @@ struct TDatabase_Paths {
 
 class TPK3_Record_Store : public TPK3_Records {
  public:
-  TPK3_Record_Store(TDatabase_Paths paths, TInteraction* interaction);
+  explicit TPK3_Record_Store(TDatabase_Paths paths);
 
   // Index of the first record whose MOD_Directory and PK3_Filename equal the given names
   // ignoring case, or -1.
@@ -169,7 +158,6 @@ class TPK3_Record_Store : public TPK3_Records {
   int Folder_Writes() const { return Folder_Writes_; }
   // Counts changes below LEVELSHOTS or BOTINFO.
   void Note_Folder_Write(int count = 1) { Folder_Writes_ += count; }
-  TInteraction* Interaction() const { return Interaction_; }
   // Full path of a record's archive, formed from its names (the directory and file looked up
   // ignoring case); empty when a name is not a plain name.
   std::string Archive_Path(const TPK3_Record& record) const;
@@ -179,7 +167,6 @@ class TPK3_Record_Store : public TPK3_Records {
 
  private:
   TDatabase_Paths Paths_;
-  TInteraction* Interaction_;
   int Folder_Writes_ = 0;
   bool Load_Damaged_ = false;
 };

@@ -13,7 +13,6 @@
 #include "app/program_steps.h"
 #include "builders.h"
 #include "core/data_lock.h"
-#include "core/session.h"
 #include "core/settings.h"
 #include "database/records.h"
 #include "scripted_interaction.h"
@@ -38,7 +37,6 @@ class Startup_Test : public ::testing::Test {
  protected:
   void SetUp() override {
     ::setenv("XDG_CONFIG_HOME", (config / "cfg").c_str(), 1);
-    Session_Flags() = {};
     Write_File(game / "QUAKE3.EXE", "");
     fs::create_directory(program / "data");
     fs::create_directory(roots / "empty");
@@ -55,7 +53,10 @@ class Startup_Test : public ::testing::Test {
       trace.emplace_back(s.MOD_List ? "mods-not-freed" : "mods");
       s.MOD_List = std::make_unique<TMOD_List>();
     };
-    steps.Load_And_Sync_Database = note("database");
+    steps.Load_And_Sync_Database = [this](TMain_State&) {
+      trace.emplace_back("database");
+      return database_load;
+    };
     steps.Fill_List = note("list");
     steps.Read_Bots = note("bots");
     steps.Write_Disablers = note("disablers");
@@ -88,6 +89,7 @@ class Startup_Test : public ::testing::Test {
   TScripted_Interaction user;
   std::vector<std::string> trace;
   bool tree_result = true;
+  TDatabase_Load_Result database_load;
   bool save_tree_result = true;
 };
 
@@ -267,7 +269,7 @@ TEST_F(Startup_Test, Existing_Program_Folders_Keep_Their_Names_And_Leftover_Temp
 }
 
 TEST_F(Startup_Test, Stored_Dir_Without_Game_Leads_To_Search_And_Found_Dir_Is_Saved) {
-  ASSERT_TRUE(Save_Registry_Settings(roots / "empty", user));
+  ASSERT_TRUE(Save_Registry_Settings(roots / "empty"));
   Write_File(roots / "found/Quake3/quake3.exe", "");
   TStartup_Options options = Options();
   options.Search_Roots = {roots / "found"};
@@ -307,6 +309,36 @@ TEST_F(Startup_Test, Refused_Upgrade_Or_Failed_Tree_Stops_The_Run) {
   EXPECT_EQ(trace.back(), "tree");
 }
 
+// What the load of the database file found decides the run: the steps after it, the outcome and
+// whether the close saves. A later start-up decides afresh.
+TEST_F(Startup_Test, The_Database_Load_Decides_Outcome_Steps_And_Saving) {
+  const std::vector<std::string> every_step = {"mods",      "database", "list",   "bots",
+                                               "disablers", "tree",     "toolbar"};
+  const struct {
+    TDatabase_Load_Status Status;
+    TLoad_Outcome Outcome;
+    bool All_Steps;
+    bool Saved;
+  } cases[] = {
+      {TDatabase_Load_Status::Incompatible_Archives, TLoad_Outcome::Run, true, false},
+      {TDatabase_Load_Status::Incompatible_Maps, TLoad_Outcome::End, true, false},
+      {TDatabase_Load_Status::Damaged, TLoad_Outcome::Stop, false, false},
+      {TDatabase_Load_Status::Complete, TLoad_Outcome::Run, true, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.Status));
+    database_load.Status = c.Status;
+    TStartup startup(user, Tracing_Steps(), Options(game.Path()));
+    trace.clear();
+    EXPECT_EQ(Load(startup), c.Outcome);
+    EXPECT_EQ(trace, c.All_Steps ? every_step : (std::vector<std::string>{"mods", "database"}));
+    EXPECT_EQ(startup.Saving_Suppressed(), !c.Saved);
+    trace.clear();
+    startup.Close();
+    EXPECT_EQ(trace.size(), c.Saved ? 2U : 0U);
+  }
+}
+
 TEST_F(Startup_Test, Escaped_Error_Is_Shown_Skips_The_Rest_And_Suppresses_Saving) {
   Write_File(config / "cfg/Tolmarine/Vorlix.conf",
              "[Settings]\nQ3A_DIR=" + game.Path() + "\nDEV_COMP=1\n");
@@ -319,7 +351,7 @@ TEST_F(Startup_Test, Escaped_Error_Is_Shown_Skips_The_Rest_And_Suppresses_Saving
   EXPECT_EQ(trace.back(), "list");
   EXPECT_EQ(user.Messages.back(),
             (TRecorded_Message{TMessage_Kind::Error, "Access violation at bots", TAnswer_Set::OK}));
-  EXPECT_TRUE(Session_Flags().Suppress_Saving);
+  EXPECT_TRUE(startup.Saving_Suppressed());
 
   trace.clear();
   startup.Close();
@@ -344,6 +376,16 @@ TEST_F(Startup_Test, Save_Reports_A_Failed_Write_And_Goes_On) {
   EXPECT_FALSE(startup.Close());
   save_tree_result = true;
   EXPECT_TRUE(startup.Close());
+  // Settings that cannot be written: an error box with OK, the other two files written all the
+  // same.
+  Write_File(config / "blocker", "not a folder");
+  ::setenv("XDG_CONFIG_HOME", (config / "blocker").c_str(), 1);
+  trace.clear();
+  EXPECT_FALSE(startup.Save_Settings());
+  EXPECT_EQ(trace, (std::vector<std::string>{"save-tree"}));
+  EXPECT_EQ(user.Messages.back().Kind, TMessage_Kind::Error);
+  EXPECT_EQ(user.Messages.back().Buttons, TAnswer_Set::OK);
+  EXPECT_EQ(user.Messages.back().Text.rfind("Vorlix couldn't write its settings to ", 0), 0U);
 }
 
 TEST(Splash_Time_Over, Three_Whole_Seconds_Or_Another_Day) {

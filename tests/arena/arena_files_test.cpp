@@ -366,7 +366,7 @@ TEST_F(Arena_Files, Disablers_Follow_The_Arena_Files_And_Keep_Old_Entries) {
   EXPECT_FALSE(Exists(Inst.Temp));
 
   // An empty database writes no disabler and keeps an old one.
-  TPK3_Record_Store empty(Inst.Database.Paths(), &Ui);
+  TPK3_Record_Store empty(Inst.Database.Paths());
   Env.Database = &empty;
   Write_Arena_Pk3(In_Base("z_Arenas_active_A.pk3"), Usual);
   Write_Pk3(In_Cpma("z_Arenas_Disabler.pk3"), {{"scripts/old.arena", ""}});

@@ -110,7 +110,7 @@ class TInstallation {
   std::string Levelshots = Root / "vorlix/levelshots";
   std::string Botinfo = Root / "vorlix/botinfo";
   TScripted_Interaction Ui;
-  TPK3_Record_Store Database{TDatabase_Paths{Program, Temp, Levelshots, Botinfo, Game}, &Ui};
+  TPK3_Record_Store Database{TDatabase_Paths{Program, Temp, Levelshots, Botinfo, Game}};
 };
 
 // An arena archive as the program writes it, with the script under a given entry name.

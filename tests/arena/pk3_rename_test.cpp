@@ -38,7 +38,7 @@ class Pk3_Rename : public ::testing::Test {
     if (Database) {
       ASSERT_TRUE(Save_PK3_Database(*Database));
     }
-    Database = Load_PK3_Database(Inst.Database.Paths(), &Inst.Ui);
+    Database = Load_PK3_Database(Inst.Database.Paths(), &Inst.Ui).Database;
   }
 
   std::string Shots(const std::string& relative) const {

@@ -9,7 +9,6 @@
 #include "browser/unsorted_list.h"
 #include "builders.h"
 #include "content/mod_list.h"
-#include "core/session.h"
 #include "database/stream.h"
 #include "hostile_inputs.h"
 #include "test_database.h"
@@ -31,7 +30,6 @@ Texts Filenames(const TUnsorted_Maps_List& list) {
 class Maps_Tree_Test : public ::testing::Test {
  protected:
   void SetUp() override {
-    Session_Flags() = TSession_Flags{};
     Pak0 = Db.Add_PK3("baseq3", "pak0.pk3");
     for (const char* name : {"Q3DM1.BSP", "Q3DM2.BSP", "Q3DM3.BSP", "Q3DM4.BSP", "Q3DM5.BSP"}) {
       Maps.push_back(TTest_Database::Add_Map(Pak0, name));
@@ -41,7 +39,6 @@ class Maps_Tree_Test : public ::testing::Test {
     Load_Maps_List(List, Db.Database, Mods, Db.Interaction);
     Tree.Make_Group(Root_Group_Name);
   }
-  void TearDown() override { Session_Flags() = TSession_Flags{}; }
 
   TMaps_Tree_Node* Add_Group(TMaps_Tree_Node* parent, const std::string& name) {
     Tree.Select(parent);
@@ -64,7 +61,7 @@ TEST_F(Maps_Tree_Test,
   TMaps_Tree fresh;
   ASSERT_TRUE(Initialise_Maps_Tree(fresh, dir.Path(), Db.Database, Db.Interaction));
   EXPECT_EQ(Child_Texts(fresh.Top()), Texts{"Arenas"});
-  ASSERT_TRUE(fresh.Save_Tree_File(Tree_File_Path(dir.Path()), Db.Interaction));
+  ASSERT_TRUE(fresh.Save_Tree_File(Tree_File_Path(dir.Path())));
   EXPECT_EQ(Read_File(dir / "mapstree.dat"),
             std::string("\x01\0\0\0\x01\0\0\0\0\x07\0\0\0Arenas\0", 20));
 
@@ -74,9 +71,9 @@ TEST_F(Maps_Tree_Test,
   EXPECT_EQ(again.Selected(), again.Root());
   EXPECT_TRUE(Db.Interaction.Messages.empty());
 
-  EXPECT_FALSE(Tree.Save_Tree_File(dir / "no-such-folder/mapstree.dat", Db.Interaction));
-  ASSERT_EQ(Db.Interaction.Messages.size(), 1u);
-  EXPECT_EQ(Db.Interaction.Messages[0].Kind, TMessage_Kind::Error);
+  const TResult<void> saved = Tree.Save_Tree_File(dir / "no-such-folder/mapstree.dat");
+  ASSERT_FALSE(saved);
+  EXPECT_EQ(saved.Message().rfind("Error saving map information: ", 0), 0U);
 }
 
 TEST_F(Maps_Tree_Test, Children_Are_Written_Last_To_First_And_Come_Back_In_Displayed_Order) {
@@ -140,7 +137,6 @@ TEST_F(Maps_Tree_Test, Unknown_And_Vanished_Maps_Are_Reported_And_Left_Out) {
     EXPECT_EQ(message.Buttons, TAnswer_Set::OK);
   }
   EXPECT_EQ(Child_Texts(Tree.Root()), Texts{"Q3DM2"});
-  EXPECT_FALSE(Session_Flags().Suppress_Saving);
   // The vanished maps were never listed; the list lost only the map placed in the tree.
   EXPECT_EQ(Filenames(List), (Texts{"Q3DM1", "Q3DM3", "Q3DM5"}));
   EXPECT_EQ(List.Index_Of(gone_map), -1);
@@ -287,17 +283,14 @@ TEST(Maps_Tree_Hostile, Damaged_Files_Stop_With_One_Incompatible_Box_And_Save_No
   }
   for (const std::string& bytes : damaged) {
     SCOPED_TRACE(::testing::PrintToString(bytes));
-    Session_Flags() = {};
     TScripted_Interaction user;
     TMaps_Tree tree;
     EXPECT_FALSE(tree.Load_From_Bytes(bytes, db.Database, user));
     ASSERT_FALSE(user.Messages.empty());
     EXPECT_EQ(user.Messages.back(),
               (TRecorded_Message{TMessage_Kind::Error, Incompatible, TAnswer_Set::Cancel}));
-    EXPECT_TRUE(Session_Flags().Suppress_Saving);
     EXPECT_EQ(Tree_Input_Fault(bytes), "");
   }
-  Session_Flags() = {};
   TMaps_Tree tree;
   EXPECT_TRUE(tree.Load_From_Bytes(valid, db.Database, db.Interaction));
 }

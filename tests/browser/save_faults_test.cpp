@@ -15,7 +15,6 @@
 #include "as_user.h"
 #include "browser/maps_tree.h"
 #include "builders.h"
-#include "core/session.h"
 #include "database/database_file.h"
 #include "test_database.h"
 
@@ -47,7 +46,7 @@ class Save_Faults : public ::testing::Test {
     Tree.Make_Group("Favourites");
     // The previous files, as an earlier session left them.
     EXPECT_TRUE(TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat"));
-    EXPECT_TRUE(Tree.Save_Tree_File(Data_ / "mapstree.dat", Db.Interaction));
+    EXPECT_TRUE(Tree.Save_Tree_File(Data_ / "mapstree.dat"));
     Old_Database = Read_File(Data_ / "mapsdb.dat");
     Old_Tree = Read_File(Data_ / "mapstree.dat");
     // This session's changes, which make both files larger.
@@ -56,7 +55,6 @@ class Save_Faults : public ::testing::Test {
       Tree.Make_Group("Group " + std::to_string(i) + std::string(60, 'g'));
     }
   }
-  ~Save_Faults() override { Session_Flags() = {}; }
 
   // Runs `save` in a child process that may write files of at most `limit` bytes; returns the
   // child's exit code (the result of `save`, 0 for success).
@@ -75,7 +73,7 @@ class Save_Faults : public ::testing::Test {
     EXPECT_EQ(Read_File(Data_ / "mapstree.dat"), Old_Tree);
     // Both still load.
     TTest_Database reloaded;
-    EXPECT_TRUE(TDatabase_File::Load_Database(reloaded.Database, Data_ / "mapsdb.dat"));
+    EXPECT_TRUE(TDatabase_File::Load_Database(reloaded.Database, Data_ / "mapsdb.dat").Complete());
     TMaps_Tree tree;
     EXPECT_TRUE(tree.Load_Tree_File(Data_ / "mapstree.dat", Db.Database, Db.Interaction));
     EXPECT_EQ(tree.Serialize(), Old_Tree);
@@ -92,17 +90,13 @@ TEST_F(Save_Faults, Full_Disk_Is_Reported_For_Both_Files_And_Keeps_The_Previous_
   ASSERT_GT(Tree.Serialize().size(), Old_Tree.size() + 100);
   const rlim_t limit = std::max(Old_Database.size(), Old_Tree.size()) + 64;
   const int result = In_Child_With_File_Limit(limit, [&] {
-    const std::size_t before = Db.Interaction.Messages.size();
-    const bool database_saved = TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat");
-    const bool tree_saved = Tree.Save_Tree_File(Data_ / "mapstree.dat", Db.Interaction);
-    const auto& messages = Db.Interaction.Messages;
-    bool told_database = false;
-    bool told_tree = false;
-    for (std::size_t i = before; i < messages.size(); ++i) {
-      told_database |= Names(messages[i].Text, Save_Error, Data_ / "mapsdb.dat", "File too large");
-      told_tree |= messages[i].Kind == TMessage_Kind::Error &&
-                   Names(messages[i].Text, Tree_Save_Error, Data_ / "mapstree.dat", "too large");
-    }
+    const TResult<void> database_saved =
+        TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat");
+    const TResult<void> tree_saved = Tree.Save_Tree_File(Data_ / "mapstree.dat");
+    const bool told_database = !database_saved && Names(database_saved.Message(), Save_Error,
+                                                        Data_ / "mapsdb.dat", "File too large");
+    const bool told_tree = !tree_saved && Names(tree_saved.Message(), Tree_Save_Error,
+                                                Data_ / "mapstree.dat", "too large");
     return (database_saved ? 1 : 0) | (tree_saved ? 2 : 0) | (told_database ? 0 : 4) |
            (told_tree ? 0 : 8);
   });
@@ -115,7 +109,7 @@ TEST_F(Save_Faults, Full_Disk_Is_Reported_For_Both_Files_And_Keeps_The_Previous_
   }
   // With room again, the same session saves both.
   EXPECT_TRUE(TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat"));
-  EXPECT_TRUE(Tree.Save_Tree_File(Data_ / "mapstree.dat", Db.Interaction));
+  EXPECT_TRUE(Tree.Save_Tree_File(Data_ / "mapstree.dat"));
   EXPECT_EQ(Read_File(Data_ / "mapstree.dat"), Tree.Serialize());
 }
 
@@ -125,17 +119,16 @@ TEST_F(Save_Faults, Read_Only_Data_Folder_Is_Reported_And_Keeps_The_Previous_Fil
   ::chmod(Data_.Path().c_str(), 0555);
   const int result = Run_As_User([&] {
     const std::size_t before = Db.Interaction.Messages.size();
-    EXPECT_FALSE(TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat"));
-    EXPECT_FALSE(Tree.Save_Tree_File(Data_ / "mapstree.dat", Db.Interaction));
-    const auto& messages = Db.Interaction.Messages;
-    EXPECT_EQ(messages.size(), before + 2);
-    if (messages.size() == before + 2) {
-      EXPECT_TRUE(
-          Names(messages[before].Text, Save_Error, Data_ / "mapsdb.dat", "Permission denied"));
-      EXPECT_EQ(messages.back().Kind, TMessage_Kind::Error);
-      EXPECT_TRUE(Names(messages.back().Text, Tree_Save_Error, Data_ / "mapstree.dat",
-                        "Permission denied"));
-    }
+    const TResult<void> database_saved =
+        TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat");
+    EXPECT_FALSE(database_saved);
+    EXPECT_TRUE(!database_saved && Names(database_saved.Message(), Save_Error, Data_ / "mapsdb.dat",
+                                         "Permission denied"));
+    const TResult<void> tree_saved = Tree.Save_Tree_File(Data_ / "mapstree.dat");
+    EXPECT_FALSE(tree_saved);
+    EXPECT_TRUE(!tree_saved && Names(tree_saved.Message(), Tree_Save_Error, Data_ / "mapstree.dat",
+                                     "Permission denied"));
+    EXPECT_EQ(Db.Interaction.Messages.size(), before);
     return ::testing::Test::HasFailure() ? 1 : 0;
   });
   ::chmod(Data_.Path().c_str(), 0755);
@@ -148,13 +141,15 @@ TEST_F(Save_Faults, Unwritable_Scratch_Name_Is_Reported_And_Keeps_The_Previous_F
   const std::size_t before = Db.Interaction.Messages.size();
   fs::create_directories(Data_ / "mapsdb.dat.new/x");
   fs::create_directories(Data_ / "mapstree.dat.new/x");
-  EXPECT_FALSE(TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat"));
-  EXPECT_FALSE(Tree.Save_Tree_File(Data_ / "mapstree.dat", Db.Interaction));
-  ASSERT_GE(Db.Interaction.Messages.size(), before + 2);
-  EXPECT_TRUE(Names(Db.Interaction.Messages[before].Text, Save_Error, Data_ / "mapsdb.dat",
-                    "Is a directory"));
-  EXPECT_TRUE(Names(Db.Interaction.Messages.back().Text, Tree_Save_Error, Data_ / "mapstree.dat",
-                    "Is a directory"));
+  const TResult<void> database_saved =
+      TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat");
+  ASSERT_FALSE(database_saved);
+  EXPECT_TRUE(Names(database_saved.Message(), Save_Error, Data_ / "mapsdb.dat", "Is a directory"));
+  const TResult<void> tree_saved = Tree.Save_Tree_File(Data_ / "mapstree.dat");
+  ASSERT_FALSE(tree_saved);
+  EXPECT_TRUE(
+      Names(tree_saved.Message(), Tree_Save_Error, Data_ / "mapstree.dat", "Is a directory"));
+  EXPECT_EQ(Db.Interaction.Messages.size(), before);
   fs::remove_all(Data_ / "mapsdb.dat.new");
   fs::remove_all(Data_ / "mapstree.dat.new");
   Expect_Old_Files_Intact();

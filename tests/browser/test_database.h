@@ -16,7 +16,7 @@ namespace vorlix::testing {
 
 class TTest_Database {
  public:
-  TTest_Database() : Database(TDatabase_Paths{}, &Interaction) {}
+  TTest_Database() : Database(TDatabase_Paths{}) {}
 
   TPK3_Record* Add_PK3(const std::string& directory, const std::string& filename,
                        bool present = true) {

@@ -28,7 +28,7 @@ std::string Printed(Write write) {
 }
 
 TEST(Cli_Output, Tree_Is_Printed_In_Pre_Order_With_The_Ids_Of_Map_Entries) {
-  TPK3_Record_Store database(TDatabase_Paths{}, nullptr);
+  TPK3_Record_Store database(TDatabase_Paths{});
   database.Add_Record();
   TPK3_Record* pk3 = database.Items(database.Add_Record());
   pk3->Maps = database.New_Map_Manager(pk3);

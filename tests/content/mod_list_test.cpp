@@ -80,8 +80,7 @@ TEST(MOD_List, Lists_Directories_In_Listing_Order_Upper_Cased) {
 // An installation's extracted bot files below BOTINFO and the records of its archives.
 class Bot_Information : public ::testing::Test {
  protected:
-  Bot_Information()
-      : Db_(TDatabase_Paths{Program_.Path(), "", "", Program_ / "BOTINFO", ""}, &Ui_) {}
+  Bot_Information() : Db_(TDatabase_Paths{Program_.Path(), "", "", Program_ / "BOTINFO", ""}) {}
 
   TPK3_Record& Record(const std::string& mod, const std::string& pk3, bool present = true) {
     TPK3_Record* record = Db_.Items(Db_.Add_Record());
@@ -124,6 +123,12 @@ class Bot_Information : public ::testing::Test {
     return "{\nname " + name + "\nmodel " + model + "\n}\n";
   }
 
+  void Determine() {
+    for (std::string& error : Mods_.Determine_Bot_Information(Program_.Path(), Db_)) {
+      Errors_.push_back(std::move(error));
+    }
+  }
+
   std::vector<TBot_Entry> Bots(int mod) const {
     std::vector<TBot_Entry> bots;
     bots.reserve(static_cast<std::size_t>(Mods_.Bots(mod)->Count()));
@@ -134,7 +139,8 @@ class Bot_Information : public ::testing::Test {
   }
 
   TTemp_Dir Program_;
-  TScripted_Interaction Ui_;
+  // Every error the walks returned, in order.
+  std::vector<std::string> Errors_;
   TPK3_Record_Store Db_;
   TMOD_List Mods_;
 };
@@ -156,7 +162,7 @@ TEST_F(Bot_Information, The_Last_Archive_With_A_Bots_File_In_Its_Own_Folder_Wins
   Record("gone", "g.pk3", /*present=*/false);
   Record("other", "o.pk3");
   // Without a BOTINFO folder no MOD has bots of its own.
-  Mods_.Determine_Bot_Information(Program_.Path(), Db_);
+  Determine();
   for (int i = 0; i < Mods_.Count(); ++i) {
     ASSERT_NE(Mods_.Bots(i), nullptr);
     EXPECT_FALSE(Mods_.Bots(i)->Has_Own_Bots);
@@ -173,7 +179,7 @@ TEST_F(Bot_Information, The_Last_Archive_With_A_Bots_File_In_Its_Own_Folder_Wins
   // Another bot script name in a neighbouring folder is not read.
   Bots_Txt("nobots/maps.pk3/scripts/extra.bot", Block("Extra", "extra"));
 
-  Mods_.Determine_Bot_Information(Program_.Path(), Db_);
+  Determine();
 
   ASSERT_EQ(Mods_.Count(), 5);
   for (int i = 0; i < Mods_.Count(); ++i) {
@@ -192,7 +198,7 @@ TEST_F(Bot_Information, The_Last_Archive_With_A_Bots_File_In_Its_Own_Folder_Wins
   EXPECT_FALSE(Mods_.Bots(3)->Has_Own_Bots);
   EXPECT_EQ(Mods_.Bots(3)->Count(), 0);
   EXPECT_EQ(Bots(4), (std::vector{TBot_Entry{"Other", "other", "o.pk3"}}));
-  EXPECT_TRUE(Ui_.Messages.empty());
+  EXPECT_TRUE(Errors_.empty());
 }
 
 TEST_F(Bot_Information, A_Bots_File_That_Cannot_Be_Read_Is_Reported_And_The_Walk_Goes_On) {
@@ -210,11 +216,9 @@ TEST_F(Bot_Information, A_Bots_File_That_Cannot_Be_Read_Is_Reported_And_The_Walk
   fs::create_directories(Program_ / "BOTINFO/other/p.pk3/scripts/bots.txt");
   Record("other", "p.pk3");
 
-  Mods_.Determine_Bot_Information(Program_.Path(), Db_);
-  EXPECT_EQ(Ui_.Messages, (std::vector<testing::TRecorded_Message>{
-                              {TMessage_Kind::Error,
-                               "Error during determining bot information. Please report to author.",
-                               TAnswer_Set::OK}}));
+  Determine();
+  EXPECT_EQ(Errors_, (std::vector<std::string>{
+                         "Error during determining bot information. Please report to author."}));
   // The failed file emptied the list before it was read and stays the MOD's own information.
   EXPECT_TRUE(Mods_.Bots(0)->Has_Own_Bots);
   EXPECT_EQ(Mods_.Bots(0)->Count(), 0);
@@ -225,15 +229,15 @@ TEST_F(Bot_Information, Archive_Folders_Of_Every_Shape_Give_What_A_Plain_Lookup_
   Mods_.Append("BASEQ3");
   Folders_Of_Every_Shape();
 
-  Mods_.Determine_Bot_Information(Program_.Path(), Db_);
+  Determine();
   EXPECT_TRUE(Mods_.Bots(0)->Has_Own_Bots);
   EXPECT_EQ(Bots(0), (std::vector{TBot_Entry{"Linked", "linked", "linked.pk3"}}));
 
   // Without the linked folder the last found is the one before it.
   fs::remove(Program_ / "BOTINFO/baseq3/linked.pk3");
-  Mods_.Determine_Bot_Information(Program_.Path(), Db_);
+  Determine();
   EXPECT_EQ(Bots(0), (std::vector{TBot_Entry{"Late", "late", "Late.pk3"}}));
-  EXPECT_TRUE(Ui_.Messages.empty());
+  EXPECT_TRUE(Errors_.empty());
 }
 
 TEST_F(Bot_Information, Files_Of_Archives_Before_The_Last_With_One_Are_Never_Read) {
@@ -255,11 +259,11 @@ TEST_F(Bot_Information, Files_Of_Archives_Before_The_Last_With_One_Are_Never_Rea
   Bots_Txt("other/o.pk3/scripts/bots.txt", Block("Lower", "lower"));
   Record("other", "p.pk3");  // no folder at all
 
-  Mods_.Determine_Bot_Information(Program_.Path(), Db_);
+  Determine();
   EXPECT_EQ(Bots(0), (std::vector{TBot_Entry{"Linked", "linked", "linked.pk3"}}));
   EXPECT_EQ(Bots(1), (std::vector{TBot_Entry{"Upper", "upper", "o.pk3"}}));
   EXPECT_EQ(Bots(2), Bots(0));
-  EXPECT_TRUE(Ui_.Messages.empty());
+  EXPECT_TRUE(Errors_.empty());
 
   // With the later archives gone the unreadable file is the last: reported, and the MOD keeps
   // its own (empty) bot information.
@@ -267,14 +271,14 @@ TEST_F(Bot_Information, Files_Of_Archives_Before_The_Last_With_One_Are_Never_Rea
     Db_.Items(i)->Present =
         Db_.Items(i)->PK3_Filename == "early.pk3" || Db_.Items(i)->MOD_Directory == "other";
   }
-  Mods_.Determine_Bot_Information(Program_.Path(), Db_);
+  Determine();
   EXPECT_TRUE(Mods_.Bots(0)->Has_Own_Bots);
   EXPECT_EQ(Mods_.Bots(0)->Count(), 0);
   EXPECT_TRUE(Mods_.Bots(2)->Has_Own_Bots);
-  EXPECT_EQ(Ui_.Messages.size(), 2U);  // once for each entry of the name
+  EXPECT_EQ(Errors_.size(), 2U);  // once for each entry of the name
   // A file that comes first among the letter-case variants of a MOD folder hides them all.
   Write_File(Program_ / "BOTINFO/OTHER", "x");
-  Mods_.Determine_Bot_Information(Program_.Path(), Db_);
+  Determine();
   EXPECT_FALSE(Mods_.Bots(1)->Has_Own_Bots);
   EXPECT_EQ(Mods_.Bots(1)->Count(), 0);
 }

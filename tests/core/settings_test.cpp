@@ -37,37 +37,33 @@ TEST_F(Settings_Test, First_Start_Reads_Defaults_Save_Writes_Q3A_Dir_Or_Reports_
   EXPECT_EQ(empty.Q3A_Dir, "");
   EXPECT_FALSE(empty.Dev_Comp);
 
-  EXPECT_TRUE(Save_Registry_Settings("/games/Quake III Arena", user));
-  EXPECT_TRUE(user.Messages.empty());
+  EXPECT_TRUE(Save_Registry_Settings("/games/Quake III Arena"));
   EXPECT_NE(Read_File(Settings_File_Path()).find("[Settings]"), std::string::npos);
   EXPECT_EQ(Load_Registry_Settings().Q3A_Dir, "/games/Quake III Arena");
   // The same directory again leaves the file alone; another one replaces the value.
   struct stat before {};
   struct stat after {};
   ASSERT_EQ(::stat(Settings_File_Path().c_str(), &before), 0);
-  EXPECT_TRUE(Save_Registry_Settings("/games/Quake III Arena", user));
+  EXPECT_TRUE(Save_Registry_Settings("/games/Quake III Arena"));
   ASSERT_EQ(::stat(Settings_File_Path().c_str(), &after), 0);
   EXPECT_EQ(after.st_ino, before.st_ino);
-  EXPECT_TRUE(Save_Registry_Settings("/games/q3", user));
+  EXPECT_TRUE(Save_Registry_Settings("/games/q3"));
   EXPECT_EQ(Load_Registry_Settings().Q3A_Dir, "/games/q3");
-  EXPECT_TRUE(user.Messages.empty());
   // Paths keep every byte, also those that are not UTF-8.
-  EXPECT_TRUE(Save_Registry_Settings("/games/\xFF\xE4 q3", user));
+  EXPECT_TRUE(Save_Registry_Settings("/games/\xFF\xE4 q3"));
   EXPECT_EQ(Load_Registry_Settings().Q3A_Dir, "/games/\xFF\xE4 q3");
   EXPECT_TRUE(Save_Q3A_Exe("/bin/\xFF engine"));
   EXPECT_EQ(Load_Q3A_Exe(), "/bin/\xFF engine");
 
   Write_File(config / "blocker", "not a folder");
   ::setenv("XDG_CONFIG_HOME", (config / "blocker").c_str(), 1);
-  EXPECT_FALSE(Save_Registry_Settings("/q3", user));
-  ASSERT_EQ(user.Messages.size(), 1u);
-  EXPECT_EQ(user.Messages[0].Kind, TMessage_Kind::Error);
-  EXPECT_EQ(user.Messages[0].Buttons, TAnswer_Set::OK);
+  const TResult<void> saved = Save_Registry_Settings("/q3");
+  ASSERT_FALSE(saved);
   // The file and the system's reason.
-  EXPECT_NE(user.Messages[0].Text.find("couldn't write its settings to " + Settings_File_Path() +
-                                       " (Not a directory)."),
+  EXPECT_NE(saved.Message().find("couldn't write its settings to " + Settings_File_Path() +
+                                 " (Not a directory)."),
             std::string::npos)
-      << user.Messages[0].Text;
+      << saved.Message();
 }
 
 TEST_F(Settings_Test, Dev_Comp_Counts_Only_As_Non_Zero_Integer) {
@@ -82,7 +78,7 @@ TEST_F(Settings_Test, Dev_Comp_Counts_Only_As_Non_Zero_Integer) {
   }
   // Saving the game directory keeps a hand-set DEV_COMP.
   Write_Settings("DEV_COMP=1\n");
-  ASSERT_TRUE(Save_Registry_Settings("/q3", user));
+  ASSERT_TRUE(Save_Registry_Settings("/q3"));
   EXPECT_TRUE(Load_Registry_Settings().Dev_Comp);
 }
 

@@ -11,7 +11,6 @@
 #include <sys/stat.h>
 
 #include "builders.h"
-#include "core/session.h"
 #include "database/database_file.h"
 #include "database/records.h"
 #include "database/stream.h"
@@ -25,9 +24,6 @@ namespace fs = std::filesystem;
 
 class Database_File_Test : public ::testing::Test {
  protected:
-  void SetUp() override { Session_Flags() = {}; }
-  void TearDown() override { Session_Flags() = {}; }
-
   TDatabase_Paths Paths() const { return {Dir_.Path(), Dir_ / "TEMP", "", "", ""}; }
 
   TTemp_Dir Dir_;
@@ -107,20 +103,20 @@ void Expect_Same(const TPK3_Record_Store& a, const TPK3_Record_Store& b) {
 // ---- format ----------------------------------------------------------------------------------
 
 TEST_F(Database_File_Test, Empty_Database_Is_An_Empty_File_And_Missing_File_Loads_Empty) {
-  TPK3_Record_Store db(Paths(), &User_);
+  TPK3_Record_Store db(Paths());
   ASSERT_TRUE(TDatabase_File::Save_Database(db, Dir_ / "mapsdb.dat"));
   EXPECT_EQ(Read_File(Dir_ / "mapsdb.dat"), "");
   Fill(db);
-  EXPECT_TRUE(TDatabase_File::Load_Database(db, Dir_ / "mapsdb.dat"));
+  EXPECT_TRUE(TDatabase_File::Load_Database(db, Dir_ / "mapsdb.dat").Complete());
   EXPECT_EQ(db.Count(), 0);
   Fill(db);
-  EXPECT_TRUE(TDatabase_File::Load_Database(db, Dir_ / "missing.dat"));
+  EXPECT_TRUE(TDatabase_File::Load_Database(db, Dir_ / "missing.dat").Complete());
   EXPECT_EQ(db.Count(), 0);
   EXPECT_TRUE(User_.Messages.empty());
 }
 
 TEST_F(Database_File_Test, Pk3_Record_Without_Maps_Is_45_Bytes_And_Map_Record_Layout_Holds) {
-  TPK3_Record_Store db(Paths(), &User_);
+  TPK3_Record_Store db(Paths());
   TPK3_Record& r = *db.Items(db.Add_Record());
   r.ID = 3;
   r.MOD_Directory = "baseq3";
@@ -171,11 +167,11 @@ TEST_F(Database_File_Test, Pk3_Record_Without_Maps_Is_45_Bytes_And_Map_Record_La
 }
 
 TEST_F(Database_File_Test, Save_And_Load_Reproduce_Every_Field_Order_And_ID) {
-  TPK3_Record_Store db(Paths(), &User_);
+  TPK3_Record_Store db(Paths());
   Fill(db);
   ASSERT_TRUE(TDatabase_File::Save_Database(db, Dir_ / "mapsdb.dat"));
-  TPK3_Record_Store back(Paths(), &User_);
-  ASSERT_TRUE(TDatabase_File::Load_Database(back, Dir_ / "mapsdb.dat"));
+  TPK3_Record_Store back(Paths());
+  ASSERT_TRUE(TDatabase_File::Load_Database(back, Dir_ / "mapsdb.dat").Complete());
   Expect_Same(db, back);
   EXPECT_EQ(back.Find_Map(7, 39)->MAP_Filename, "X.BSP");
   // Loaded again: the same bytes.
@@ -243,7 +239,7 @@ class Database_Hostile : public Database_File_Test {};
 
 TEST_F(Database_Hostile, A_Load_That_Stops_Keeps_Whole_Records_IDs_And_The_File_As_Backup) {
   TScripted_Interaction quiet;
-  TPK3_Record_Store db(Paths(), &quiet);
+  TPK3_Record_Store db(Paths());
   for (const std::int32_t id : {7, 3, -2}) {
     db.Items(db.Add_Record())->ID = id;
   }
@@ -284,15 +280,16 @@ TEST_F(Database_Hostile, A_Load_That_Stops_Keeps_Whole_Records_IDs_And_The_File_
                {1, 0, true, map_format, bad_map}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Message.Text + " " + std::to_string(c.Count));
-    Session_Flags() = {};
     Write_File(Dir_ / "mapsdb.dat", c.Data);
-    TScripted_Interaction user;
-    TPK3_Record_Store back(Paths(), &user);
-    EXPECT_FALSE(TDatabase_File::Load_Database(back, Dir_ / "mapsdb.dat"));
-    EXPECT_EQ(user.Messages, std::vector<TRecorded_Message>{c.Message});
-    EXPECT_TRUE(Session_Flags().Suppress_Saving);
-    EXPECT_EQ(Session_Flags().Quit_Requested, c.Quit);
-    EXPECT_EQ(back.Load_Damaged(), c.Message.Text == load_error.Text);
+    TPK3_Record_Store back(Paths());
+    const TDatabase_Load_Result result = TDatabase_File::Load_Database(back, Dir_ / "mapsdb.dat");
+    EXPECT_FALSE(result.Complete());
+    EXPECT_EQ(result.Message, c.Message.Text);
+    EXPECT_TRUE(result.Keep_Stored_Files());
+    EXPECT_TRUE(result.Backup_Kept);
+    EXPECT_EQ(result.Ends_Run(), c.Quit);
+    EXPECT_EQ(result.Damaged(), c.Message.Text == load_error.Text);
+    EXPECT_EQ(back.Load_Damaged(), result.Damaged());
     ASSERT_EQ(back.Count(), c.Count);
     EXPECT_EQ(back.Items(c.Count - 1)->ID, c.Last_ID);
     if (c.Count == 1 && !c.Quit) {  // the record the load stopped at keeps its defaults
@@ -338,21 +335,18 @@ TEST_F(Database_Hostile, Truncations_And_Absurd_Lengths_Are_Damage_Never_Allocat
   int whole = 0;
   for (const std::string& data : damaged) {
     SCOPED_TRACE(data.size());
-    Session_Flags() = {};
     Write_File(path, data);
-    TScripted_Interaction user;
-    TPK3_Record_Store back(Paths(), &user);
-    if (TDatabase_File::Load_Database(back,
-                                      path)) {  // a cut between two archives: a shorter whole file
-      EXPECT_TRUE(user.Messages.empty());
+    TPK3_Record_Store back(Paths());
+    const TDatabase_Load_Result result = TDatabase_File::Load_Database(back, path);
+    if (result.Complete()) {  // a cut between two archives: a shorter whole file
+      EXPECT_TRUE(result.Message.empty());
       ++whole;
       continue;
     }
-    EXPECT_EQ(user.Messages, (std::vector<TRecorded_Message>{{TMessage_Kind::Error,
-                                                              Damaged_Database_Message(path, true),
-                                                              TAnswer_Set::Cancel}}));
+    EXPECT_EQ(result.Message, Damaged_Database_Message(path, true));
+    EXPECT_TRUE(result.Damaged());
+    EXPECT_TRUE(result.Ends_Run());
     EXPECT_TRUE(back.Load_Damaged());
-    EXPECT_TRUE(Session_Flags().Suppress_Saving);
     EXPECT_GE(back.Count(), 1);
     EXPECT_EQ(Read_File(path + ".bak"), data);
     // Every record, also the partly read one, can be written back.

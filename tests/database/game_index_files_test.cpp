@@ -27,7 +27,7 @@ TEST(Game_Index_File, What_Was_Read_Serves_The_Run_When_The_File_Cannot_Be_Writt
   Write_Pk3(dir / "game/baseq3/b.pk3", {{"maps/b.bsp", Make_Bsp(Entity_Text("B"), 100)}});
   fs::create_directories(dir / "prog");
   TScripted_Interaction ui;
-  const auto db = Load_PK3_Database(paths, &ui);
+  const auto db = Load_PK3_Database(paths, &ui).Database;
   ASSERT_TRUE(Save_PK3_Database(*db));
   static int reads = 0;
   const TGame_Index::TReader counting = [](const std::string& path) {

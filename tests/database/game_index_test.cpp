@@ -142,8 +142,9 @@ TEST(Game_Index, The_Start_Up_Keeps_The_Index_From_Its_Scans_And_Rebuilds_A_Spoi
     TGame_Index index;
     {
       TGame_Index_Writer writer(dir / "prog");
-      auto db = Load_PK3_Database(paths, &ui, nullptr,
-                                  [&writer](const TArchive_Facts& facts) { writer.Add(facts); });
+      auto db = Load_PK3_Database(paths, &ui, nullptr, [&writer](const TArchive_Facts& facts) {
+                  writer.Add(facts);
+                }).Database;
       EXPECT_EQ(writer.Added(), scans);
       reads = 0;
       EXPECT_TRUE(writer.Write(*db, counting));

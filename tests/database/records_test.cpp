@@ -10,7 +10,7 @@ TDatabase_Paths No_Paths() {
 }
 
 TEST(Records, Next_ID_Follows_The_Largest_And_Index_Of_ID_Takes_The_First) {
-  TPK3_Record_Store db(No_Paths(), nullptr);
+  TPK3_Record_Store db(No_Paths());
   EXPECT_EQ(db.Items(db.Add_Record())->ID, 0);
   db.Items(0)->ID = 5;
   db.Items(db.Add_Record())->ID = 2;
@@ -40,7 +40,7 @@ TEST(Records, Next_ID_Follows_The_Largest_And_Index_Of_ID_Takes_The_First) {
 // A record's names come from mapsdb.dat: a directory that leaves the game directory gives no path
 // at all, so nothing is opened through it (the scans take the other records' paths).
 TEST(Records, Archive_Path_Of_A_Directory_Leaving_The_Game_Directory_Is_None) {
-  TPK3_Record_Store db(No_Paths(), nullptr);
+  TPK3_Record_Store db(No_Paths());
   TPK3_Record& pk3 = *db.Items(db.Add_Record());
   pk3.MOD_Directory = "..";
   pk3.PK3_Filename = "pak9.pk3";
@@ -48,7 +48,7 @@ TEST(Records, Archive_Path_Of_A_Directory_Leaving_The_Game_Directory_Is_None) {
 }
 
 TEST(Records, Find_Ignores_Case_And_Sort_Is_Byte_Wise_And_Stable) {
-  TPK3_Record_Store db(No_Paths(), nullptr);
+  TPK3_Record_Store db(No_Paths());
   const std::vector<std::pair<std::string, std::string>> records = {
       {"baseq3", "pak0.pk3"}, {"osp", "b.pk3"}, {"baseq3", "B.pk3"}, {"cpma", "b.pk3"}};
   for (const auto& [mod, file] : records) {

@@ -10,7 +10,6 @@
 
 #include "builders.h"
 #include "core/dos_time.h"
-#include "core/session.h"
 #include "database/database_startup.h"
 #include "database/records.h"
 #include "scripted_interaction.h"
@@ -59,16 +58,13 @@ struct Change_Case {
 
 class Scan_Faults : public ::testing::TestWithParam<Change_Case> {
  protected:
-  void SetUp() override {
-    Session_Flags() = {};
-    fs::create_directories(Dir_ / "game/baseq3");
-  }
-  void TearDown() override { Session_Flags() = {}; }
+  void SetUp() override { fs::create_directories(Dir_ / "game/baseq3"); }
 
   std::unique_ptr<TPK3_Record_Store> Run(TScripted_Interaction& user) {
     auto db = Load_PK3_Database({Dir_ / "prog", Dir_ / "prog/TEMP", Dir_ / "prog/LEVELSHOTS",
                                  Dir_ / "prog/BOTINFO", Dir_ / "game"},
-                                &user);
+                                &user)
+                  .Database;
     EXPECT_TRUE(Save_PK3_Database(*db));
     return db;
   }

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "builders.h"
-#include "core/session.h"
 #include "database/database_file.h"
 #include "database/database_startup.h"
 #include "database/records.h"
@@ -117,14 +116,13 @@ struct TOutcome {
 
 // One start of the program on its own program directory: load, synchronise, save.
 TOutcome Start(const TTemp_Dir& dir, const std::string& program, int threads) {
-  Session_Flags() = {};
   const std::string prog = dir / program;
   fs::create_directories(prog);
   TScripted_Interaction user;
   TDatabase_Paths paths{prog, prog + "/TEMP", prog + "/LEVELSHOTS", prog + "/BOTINFO",
                         dir / "game"};
-  TPK3_Record_Store db(paths, &user);
-  TDatabase_File::Load_Database(db, Database_File_Path(prog));
+  TPK3_Record_Store db(paths);
+  EXPECT_TRUE(TDatabase_File::Load_Database(db, Database_File_Path(prog)).Complete());
   std::vector<TArchive_Facts> listed;
   TLive_Sync_Sink sink(&user, [&listed](const TArchive_Facts& facts) { listed.push_back(facts); });
   TDatabase_Sync sync(db, sink);

@@ -97,8 +97,7 @@ class Scan_Test : public ::testing::Test {
     }
     Db_ = std::make_unique<TPK3_Record_Store>(
         TDatabase_Paths{Dir_ / "prog", Dir_ / "prog/TEMP", Dir_ / "prog/LEVELSHOTS",
-                        Dir_ / "prog/BOTINFO", Dir_ / "game"},
-        &User_);
+                        Dir_ / "prog/BOTINFO", Dir_ / "game"});
     Sync_ = std::make_unique<TDatabase_Sync>(*Db_, Sink_);
   }
 

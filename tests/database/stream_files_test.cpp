@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 
 #include "builders.h"
-#include "core/session.h"
 #include "database/database_file.h"
 #include "database/records.h"
 #include "database/stream.h"
@@ -65,18 +64,15 @@ TEST(Whole_File_Read, A_Database_File_That_Is_No_Regular_File_Is_Damage_With_Its
   TTemp_Dir dir;
   const std::string path = dir / "mapsdb.dat";
   ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-  Session_Flags() = {};
-  TScripted_Interaction user;
-  TPK3_Record_Store db({dir.Path(), dir / "TEMP", "", "", ""}, &user);
-  EXPECT_FALSE(TDatabase_File::Load_Database(db, path));
+  TPK3_Record_Store db({dir.Path(), dir / "TEMP", "", "", ""});
+  const TDatabase_Load_Result result = TDatabase_File::Load_Database(db, path);
+  EXPECT_TRUE(result.Damaged());
+  EXPECT_TRUE(result.Ends_Run());
+  EXPECT_FALSE(result.Backup_Kept);
   EXPECT_TRUE(db.Load_Damaged());
-  EXPECT_TRUE(Session_Flags().Suppress_Saving);
-  ASSERT_EQ(user.Messages.size(), 1U);
-  EXPECT_EQ(user.Messages[0].Text,
-            Damaged_Database_Message(path, false, path + " is not a regular file"));
-  EXPECT_NE(user.Messages[0].Text.find("The reason: " + path + " is not a regular file."),
+  EXPECT_EQ(result.Message, Damaged_Database_Message(path, false, path + " is not a regular file"));
+  EXPECT_NE(result.Message.find("The reason: " + path + " is not a regular file."),
             std::string::npos);
-  Session_Flags() = {};
 }
 
 }  // namespace

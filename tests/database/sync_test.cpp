@@ -4,7 +4,6 @@
 
 #include "builders.h"
 #include "core/dos_time.h"
-#include "core/session.h"
 #include "database/database_file.h"
 #include "database/database_startup.h"
 #include "database/records.h"
@@ -31,12 +30,10 @@ std::vector<TZip_Member> Maps_Archive(const std::vector<std::string>& names,
 class Sync_Test : public ::testing::Test {
  protected:
   void SetUp() override {
-    Session_Flags() = {};
     for (const char* folder : {"prog/LEVELSHOTS", "prog/BOTINFO", "game/baseq3"}) {
       fs::create_directories(Dir_ / folder);
     }
   }
-  void TearDown() override { Session_Flags() = {}; }
 
   TDatabase_Paths Paths() const {
     return {Dir_ / "prog", Dir_ / "prog/TEMP", Dir_ / "prog/LEVELSHOTS", Dir_ / "prog/BOTINFO",
@@ -52,7 +49,7 @@ class Sync_Test : public ::testing::Test {
 
   std::unique_ptr<TPK3_Record_Store> Run() {
     User_ = TScripted_Interaction();
-    auto db = Load_PK3_Database(Paths(), &User_);
+    auto db = Load_PK3_Database(Paths(), &User_).Database;
     EXPECT_TRUE(Save_PK3_Database(*db));
     return db;
   }
@@ -162,7 +159,7 @@ TEST_F(Sync_Test, Changed_Map_Becomes_A_New_Record_And_The_Old_One_Stays_Absent)
   {
     auto db = Run();
     Record(*db, "baseq3", "a.pk3").Maps->Items(0)->Rating = 5;
-    Save_PK3_Database(*db);
+    EXPECT_TRUE(Save_PK3_Database(*db));
   }
   // x changes size; y is removed; it comes back in a later run.
   auto members = Maps_Archive({"x"}, 3000);
@@ -239,8 +236,8 @@ TEST_F(Sync_Test, Crafted_Records_Never_Aim_Removal_Outside_Their_Own_Folders) {
   Run();
   // A record for each name that is not a plain name, and one left by an interrupted load.
   {
-    TPK3_Record_Store db(Paths(), &User_);
-    ASSERT_TRUE(TDatabase_File::Load_Database(db, Dir_ / "prog/mapsdb.dat"));
+    TPK3_Record_Store db(Paths());
+    ASSERT_TRUE(TDatabase_File::Load_Database(db, Dir_ / "prog/mapsdb.dat").Complete());
     const std::vector<std::pair<std::string, std::string>> names = {
         {"", ""},          {"baseq3", ""},       {"", "baseq3"},
         {".", "."},        {"..", ".."},         {"baseq3", ".."},

@@ -29,7 +29,7 @@ void Database_Seeds() {
   const TTemp_Dir dir;
   TScripted_Interaction user;
   for (int archives = 0; archives <= 3; ++archives) {
-    TPK3_Record_Store db(TDatabase_Paths{dir.Path(), dir / "TEMP", "", "", ""}, &user);
+    TPK3_Record_Store db(TDatabase_Paths{dir.Path(), dir / "TEMP", "", "", ""});
     for (int p = 0; p < archives; ++p) {
       TPK3_Record* pk3 = db.Items(db.Add_Record());
       pk3->ID = p;

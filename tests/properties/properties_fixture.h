@@ -18,7 +18,7 @@ namespace vorlix::testing {
 
 struct TProperties_Fixture {
   TScripted_Interaction Interaction;
-  TPK3_Record_Store Database{TDatabase_Paths{}, &Interaction};
+  TPK3_Record_Store Database{TDatabase_Paths{}};
   TMOD_List Mods;
 
   // Appends a MOD with bots given as {name, model} pairs; own = a bots file was found.

@@ -8,7 +8,6 @@
 #include "browser/maps_tree.h"
 #include "builders.h"
 #include "content/bots_txt.h"
-#include "core/session.h"
 #include "database/database_file.h"
 #include "database/records.h"
 #include "database/scan.h"
@@ -61,10 +60,8 @@ std::string Zip_Input_Fault(const std::string& bytes, const std::string& scratch
 std::string Database_Input_Fault(const std::string& bytes, const std::string& scratch) {
   const std::string path = scratch + "/mapsdb.dat";
   Write_File(path, bytes);
-  TScripted_Interaction user;
-  TPK3_Record_Store database(TDatabase_Paths{scratch, scratch + "/TEMP", "", "", ""}, &user);
-  const bool loaded = TDatabase_File::Load_Database(database, path);
-  Session_Flags() = {};
+  TPK3_Record_Store database(TDatabase_Paths{scratch, scratch + "/TEMP", "", "", ""});
+  const TDatabase_Load_Result loaded = TDatabase_File::Load_Database(database, path);
   for (int i = 0; i < database.Count(); ++i) {
     const TPK3_Record* pk3 = database.Items(i);
     for (int m = 0; pk3->Maps && m < pk3->Maps->Count(); ++m) {
@@ -73,14 +70,14 @@ std::string Database_Input_Fault(const std::string& bytes, const std::string& sc
       }
     }
   }
-  return loaded || !user.Messages.empty() ? "" : "a failed load that was not reported";
+  return loaded.Complete() || !loaded.Message.empty() ? "" : "a failed load that was not reported";
 }
 
 namespace {
 
 // IDs 0..3 for the archives and their maps; archive 3 and map 2 of each are gone.
 struct TTree_Database {
-  TTree_Database() : Database(TDatabase_Paths{}, &User) {
+  TTree_Database() : Database(TDatabase_Paths{}) {
     for (int p = 0; p < 4; ++p) {
       TPK3_Record* pk3 = Add_PK3(Database, "baseq3", "pak" + std::to_string(p) + ".pk3", p != 3);
       pk3->ID = p;
@@ -89,7 +86,6 @@ struct TTree_Database {
       }
     }
   }
-  TScripted_Interaction User;
   TPK3_Record_Store Database;
 };
 
@@ -120,7 +116,6 @@ std::string Tree_Input_Fault(const std::string& bytes) {
       fault = "what loaded does not save and load to the same bytes";
     }
   }
-  Session_Flags() = {};
   return fault;
 }
 

@@ -8,7 +8,6 @@
 #include <QTimer>
 
 #include "app/ui/splash_window.h"
-#include "core/session.h"
 #include "core/ui/artwork.h"
 #include "vorlix_version.h"
 
@@ -55,7 +54,7 @@ void TForm_Main_Vorlix::FormShow() {
   }
   bool dev_comp = false;
   const TLoad_Outcome outcome = Startup_->Load(dev_comp);
-  if (outcome == TLoad_Outcome::Stop || Session_Flags().Quit_Requested) {
+  if (outcome == TLoad_Outcome::Stop || outcome == TLoad_Outcome::End) {
     // Ends without saving; the event loop stops as soon as it runs.
     Quit_Without_Saving_ = true;
     QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });

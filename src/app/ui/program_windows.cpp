@@ -25,9 +25,9 @@
 #include "browser/ui/browser_models.h"
 #include "browser/ui/browser_view.h"
 #include "browser/ui/search_bar.h"
+#include "browser/ui/tree_history.h"
 #include "browser/ui/view_state.h"
 #include "content/mod_list.h"
-#include "core/session.h"
 #include "core/ui/artwork.h"
 #include "core/ui/qt_text.h"
 #include "database/database_startup.h"
@@ -247,15 +247,15 @@ bool TProgram_Windows::Reload() {
   TStartup& startup = Main_.Startup();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   // What an interrupted start-up built never replaces the stored files.
-  if (!Session_Flags().Suppress_Saving) {
+  if (!startup.Saving_Suppressed()) {
     startup.Save_Settings();
   }
   bool dev_comp = false;
   const TLoad_Outcome outcome = startup.Load(dev_comp);
   QApplication::restoreOverrideCursor();
-  if (outcome == TLoad_Outcome::Stop || Session_Flags().Quit_Requested) {
+  if (outcome == TLoad_Outcome::Stop || outcome == TLoad_Outcome::End) {
     // As at the first start: the program ends and writes nothing.
-    Session_Flags().Suppress_Saving = true;
+    startup.Suppress_Saving();
     Main_.close();
     return false;
   }
@@ -264,6 +264,9 @@ bool TProgram_Windows::Reload() {
 }
 
 void TProgram_Windows::Wire_Commands() {
+  // A tree that could not be brought back to a stored state never replaces the tree file.
+  QObject::connect(Browser_->History(), &TTree_History::Restore_Failed, &Main_,
+                   [this]() { Main_.Startup().Suppress_Saving(); });
   QObject::connect(
       Browser_, &TBrowser_View::Launch_Map_Requested, &Main_, [this](TMap_Record* map) {
         if (map != nullptr && Start_Map(Properties(), Properties_Context(), map, Exec_File_)) {

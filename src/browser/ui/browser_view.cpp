@@ -15,6 +15,7 @@
 #include "browser/ui/search_bar.h"
 #include "browser/ui/tree_history.h"
 #include "browser/ui/view_state.h"
+#include "core/interaction.h"
 #include "core/ui/artwork.h"
 
 namespace vorlix {
@@ -210,7 +211,11 @@ bool TBrowser_View::Save_Tree_File() {
   if (Context_.Interaction == nullptr) {
     return false;
   }
-  return Tree_.Save_Tree_File(Tree_File_Path(Context_.Program_Dir), *Context_.Interaction);
+  const TResult<void> saved = Tree_.Save_Tree_File(Tree_File_Path(Context_.Program_Dir));
+  if (!saved) {
+    Context_.Interaction->Message(TMessage_Kind::Error, saved.Message(), TAnswer_Set::OK);
+  }
+  return saved.Ok();
 }
 
 // ---- selection and availability

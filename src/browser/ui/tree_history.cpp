@@ -77,7 +77,8 @@ void TTree_History::Restore(const TTree_Snapshot& snapshot) {
   TUnsorted_Maps_List& list = View_.List();
   const std::unordered_set<TMap_Record*> placed_before = Maps_In(tree);
   // The load takes the maps it places out of the list; those that leave the tree go back to it.
-  tree.Load_From_Bytes(snapshot.Bytes, *context.Database, *context.Interaction);
+  const bool restored =
+      tree.Load_From_Bytes(snapshot.Bytes, *context.Database, *context.Interaction);
   const std::unordered_set<TMap_Record*> placed_after = Maps_In(tree);
   list.Begin_Append();
   for (TMap_Record* map : placed_before) {
@@ -88,6 +89,9 @@ void TTree_History::Restore(const TTree_Snapshot& snapshot) {
   list.End_Append();
   list.Sort();
   Restore_View(View_, snapshot.View, false);
+  if (!restored) {
+    emit Restore_Failed();
+  }
 }
 
 }  // namespace vorlix

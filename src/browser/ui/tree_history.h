@@ -38,6 +38,11 @@ class TTree_History : public QObject {
   TTree_Snapshot Take() const;
   void Restore(const TTree_Snapshot& snapshot);
 
+ signals:
+  // A step could not be rebuilt (reported): the tree no longer matches any stored state, so
+  // whoever saves it must not.
+  void Restore_Failed();
+
  private:
   TBrowser_View& View_;
   QUndoStack* Stack_;

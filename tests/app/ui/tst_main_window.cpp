@@ -3,7 +3,6 @@
 #include <QtTest>
 
 #include "app/ui/splash_window.h"
-#include "core/session.h"
 #include "core/settings.h"
 
 #include "app/ui/main_window.h"

@@ -28,7 +28,6 @@
 #include "browser/ui/browser_view.h"
 #include "browser/ui/tree_history.h"
 #include "builders.h"
-#include "core/session.h"
 #include "properties/ui/map_properties_dialog.h"
 
 namespace vt = vorlix::testing;
@@ -283,10 +282,10 @@ class Tst_Program_Windows : public QObject {
     // After an interrupted start-up nothing is saved: the reload reads what is stored.
     const std::string stored = view->Tree().Serialize();
     view->Tree_View()->Menu_CreateGroupClick();
-    vorlix::Session_Flags().Suppress_Saving = true;
+    Window_->Startup().Suppress_Saving();
     view->Commands()->Reload_Action()->trigger();
     QCOMPARE(view->Tree().Serialize(), stored);
-    QVERIFY(!vorlix::Session_Flags().Suppress_Saving);
+    QVERIFY(!Window_->Startup().Saving_Suppressed());
   }
 
   void delete_asks_removes_the_archive_and_closes_with_ok() {

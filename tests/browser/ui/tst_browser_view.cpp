@@ -24,7 +24,6 @@
 #include "browser/ui/tree_history.h"
 #include "builders.h"
 #include "content/mod_list.h"
-#include "core/session.h"
 #include "database/game_index.h"
 
 using namespace vorlix;
@@ -125,7 +124,6 @@ class Browser_View_Test : public QObject {
 
  private slots:
   void init() {
-    Session_Flags() = TSession_Flags{};
     Dir = std::make_unique<TTemp_Dir>();
     Db = std::make_unique<TTest_Database>();
     Mods = std::make_unique<TMOD_List>();
