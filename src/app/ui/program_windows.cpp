@@ -35,9 +35,9 @@
 #include "database/pk3_rename.h"
 #include "dialogs/ui/info_dialog.h"
 #include "dialogs/ui/selection_dialogs.h"
-#include "properties/ui/launch_entry.h"
 #include "launch/ui/server_dialog.h"
 #include "properties/map_properties_model.h"
+#include "properties/ui/launch_entry.h"
 #include "properties/ui/map_properties_dialog.h"
 #include "properties/ui/properties_entry.h"
 
