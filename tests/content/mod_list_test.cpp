@@ -16,7 +16,6 @@ namespace vorlix {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TScripted_Interaction;
 using testing::TTemp_Dir;
 using testing::Write_File;
 
