@@ -1,7 +1,7 @@
 // Draws the program's artwork: the logo, the toolbar strip, the tree strip and the picture shown
 // when a map has no levelshot. Run it with an output folder:
 //   QT_QPA_PLATFORM=offscreen vorlix_artwork resources
-// It writes logo.png, TOOLBAR.bmp, BAUM.bmp, gfx/NOLEVELSHOTAVAILABLE.JPG and the desktop icons
+// It writes logo.png, TOOLBAR.bmp, TREE.bmp, gfx/NOLEVELSHOTAVAILABLE.JPG and the desktop icons
 // icons/vorlix-<size>.png there.
 //
 // Toolbar strip, left to right (25 x 25 each): Create Group, Delete, Map Properties, Launch Map,
@@ -201,7 +201,7 @@ QImage Toolbar() {
   return strip;
 }
 
-QImage Baum() {
+QImage Tree_Strip() {
   QImage strip(2 * 16, 16, QImage::Format_RGB32);
   QPainter p(&strip);
   // Group: a folder.
@@ -367,8 +367,8 @@ int main(int argc, char** argv) {
       ok && Save(Logo(), out.filePath(QStringLiteral("logo.png")), "PNG") &&
       Save(Toolbar().convertToFormat(QImage::Format_RGB888),
            out.filePath(QStringLiteral("TOOLBAR.bmp")), "BMP") &&
-      Save(Baum().convertToFormat(QImage::Format_RGB888), out.filePath(QStringLiteral("BAUM.bmp")),
-           "BMP") &&
+      Save(Tree_Strip().convertToFormat(QImage::Format_RGB888),
+           out.filePath(QStringLiteral("TREE.bmp")), "BMP") &&
       Save(No_Levelshot(), out.filePath(QStringLiteral("gfx/NOLEVELSHOTAVAILABLE.JPG")), "JPG", 90);
   return ok ? 0 : 1;
 }

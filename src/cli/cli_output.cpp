@@ -58,7 +58,7 @@ void Write_Mods(std::FILE* out, const TMOD_List& mods) {
     Write_Line(out, Cli_Field(mods.Name(i)) + "\t" + (own ? "own" : "none") + "\t" +
                         std::to_string(count));
     for (int b = 0; b < count; ++b) {
-      const TBot_Entry bot = bots->Hole_Bot(b);
+      const TBot_Entry bot = bots->Bot_At(b);
       Write_Line(out, "\t" + Cli_Field(bot.Bot_Name) + "\t" + Cli_Field(bot.Bot_Model) + "\t" +
                           Cli_Field(bot.Bot_PK3));
     }

@@ -67,7 +67,7 @@ void TBot_List::Set_Bot(int index, const TBot_Entry& bot) {
   Index_Stale_ = true;
 }
 
-TBot_Entry TBot_List::Hole_Bot(int index) const {
+TBot_Entry TBot_List::Bot_At(int index) const {
   if (index < 0 || index >= Count()) {
     throw std::out_of_range("bot index out of range");
   }

@@ -36,7 +36,7 @@ class TBot_List {
   void Add_Bot(const std::string& name, const std::string& model, const std::string& pk3);
   // Writes and reads the entry at a position (std::out_of_range for a bad position).
   void Set_Bot(int index, const TBot_Entry& bot);
-  TBot_Entry Hole_Bot(int index) const;
+  TBot_Entry Bot_At(int index) const;
   // Position of the first entry whose Bot_Name equals the name exactly, or -1.
   int Find_Bot(const std::string& name) const;
   int Count() const { return static_cast<int>(Bots_.size()); }

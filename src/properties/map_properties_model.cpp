@@ -442,7 +442,7 @@ void TMap_Properties_Model::Merge_Map(const TMap_Record& map, bool first) {
         continue;
       }
       for (int b = 0; b < bots->Count(); ++b) {
-        const std::string name = bots->Hole_Bot(b).Bot_Name;
+        const std::string name = bots->Bot_At(b).Bot_Name;
         if (Assigned_Bots.Index_Of_Ignore_Case(name) < 0) {
           Assigned_Bots.Add(name, bots);
         }
@@ -662,7 +662,7 @@ void TMap_Properties_Model::Add_Bots_Of_MOD(const std::string& mod) {
     return;
   }
   for (int b = 0; b < bots->Count(); ++b) {
-    const std::string name = bots->Hole_Bot(b).Bot_Name;
+    const std::string name = bots->Bot_At(b).Bot_Name;
     if (Assigned_Bots.Index_Of_Ignore_Case(name) < 0) {
       Assigned_Bots.Add(name, bots);
     }
@@ -766,7 +766,7 @@ TBot_Preview_Files TMap_Properties_Model::Find_Bot_Preview(int index) const {
   if (position < 0) {
     return {};
   }
-  const TBot_Entry bot = entry.Bots->Hole_Bot(position);
+  const TBot_Entry bot = entry.Bots->Bot_At(position);
   return Find_Bot_Files(*Context_.Database, Context_.Botinfo_Dir, entry.Bots->MOD_Name,
                         bot.Bot_Name, bot.Bot_Model);
 }

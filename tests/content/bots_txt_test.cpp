@@ -23,7 +23,7 @@ std::vector<TBot_Entry> Bots_Of(const TBot_List& list) {
   std::vector<TBot_Entry> bots;
   bots.reserve(static_cast<std::size_t>(list.Count()));
   for (int i = 0; i < list.Count(); ++i) {
-    bots.push_back(list.Hole_Bot(i));
+    bots.push_back(list.Bot_At(i));
   }
   return bots;
 }
@@ -48,11 +48,11 @@ TEST(Bot_List, Finds_Names_Exactly_And_Keeps_The_First_Of_Equal_Names) {
   EXPECT_EQ(list.Find_Bot("sarge"), 1);
   EXPECT_EQ(list.Find_Bot("SARGE"), -1);
 
-  EXPECT_THROW(list.Hole_Bot(3), std::out_of_range);
+  EXPECT_THROW(list.Bot_At(3), std::out_of_range);
 
   // Every field is held to 255 characters.
   list.Add_Bot(std::string(300, 'n'), std::string(300, 'm'), std::string(300, 'p'));
-  const TBot_Entry longest = list.Hole_Bot(3);
+  const TBot_Entry longest = list.Bot_At(3);
   EXPECT_EQ(longest.Bot_Name.size(), 255u);
   EXPECT_EQ(longest.Bot_Model.size(), 255u);
   EXPECT_EQ(longest.Bot_PK3.size(), 255u);
@@ -153,7 +153,7 @@ TEST(Bots_Txt_Hostile, Damaged_Text_And_The_Fuzz_Corpus_Are_Read_In_Linear_Time)
   TBot_List list("BASEQ3");
   Read_BOTS_TXT_From_Text(list, many, "a.pk3");
   EXPECT_EQ(list.Count(), 200000);
-  EXPECT_EQ(list.Hole_Bot(7).Bot_Model, "m");
+  EXPECT_EQ(list.Bot_At(7).Bot_Model, "m");
 }
 
 TEST(Read_BOTS_TXT, Reads_Files_Across_Block_Boundaries) {

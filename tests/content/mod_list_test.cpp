@@ -132,7 +132,7 @@ class Bot_Information : public ::testing::Test {
     std::vector<TBot_Entry> bots;
     bots.reserve(static_cast<std::size_t>(Mods_.Bots(mod)->Count()));
     for (int i = 0; i < Mods_.Bots(mod)->Count(); ++i) {
-      bots.push_back(Mods_.Bots(mod)->Hole_Bot(i));
+      bots.push_back(Mods_.Bots(mod)->Bot_At(i));
     }
     return bots;
   }

@@ -127,7 +127,7 @@ std::string Bots_Txt_Input_Fault(const std::string& text) {
     return "";  // a reported read error is a valid outcome
   }
   for (int i = 0; i < bots.Count(); ++i) {
-    if (bots.Hole_Bot(i).Bot_Name.size() > text.size()) {
+    if (bots.Bot_At(i).Bot_Name.size() > text.size()) {
       return "a bot name longer than the text";
     }
   }

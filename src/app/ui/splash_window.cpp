@@ -52,7 +52,7 @@ void Paint_Now(QWidget* window) {
 }
 
 TForm_Splash_Screen::TForm_Splash_Screen(QWidget* parent) : QWidget(parent, Splash_Screen) {
-  setObjectName(QStringLiteral("Form_Startbildschirm"));
+  setObjectName(QStringLiteral("Form_Splash_Screen"));
   setWindowTitle(QStringLiteral("Loading..."));
   setFixedSize(256, 256);
   Load_Resources();
@@ -61,11 +61,11 @@ TForm_Splash_Screen::TForm_Splash_Screen(QWidget* parent) : QWidget(parent, Spla
   Image_Logo_Vorlix->setGeometry(0, 0, 256, 256);
   Image_Logo_Vorlix->setPixmap(QPixmap(Logo_Resource));
   Label_Status_Info_1 = Make_Status_Label(this, 195);
-  Label_Status_Info_1->setObjectName(QStringLiteral("Label_Statusinfo_1"));
+  Label_Status_Info_1->setObjectName(QStringLiteral("Label_Status_Info_1"));
   Label_Status_Info_2 = Make_Status_Label(this, 225);
-  Label_Status_Info_2->setObjectName(QStringLiteral("Label_Statusinfo_2"));
+  Label_Status_Info_2->setObjectName(QStringLiteral("Label_Status_Info_2"));
   Label_Status_Info_3 = Make_Status_Label(this, 237);
-  Label_Status_Info_3->setObjectName(QStringLiteral("Label_Statusinfo_3"));
+  Label_Status_Info_3->setObjectName(QStringLiteral("Label_Status_Info_3"));
   Centre_On_Screen(this);
 }
 

@@ -56,7 +56,7 @@ TBrowser_View::TBrowser_View(QWidget* parent) : QWidget(parent) {
     return Change_Tree(QStringLiteral("Rename Group"), change);
   };
   List_Model_ = new TUnsorted_List_Model(List_, this);
-  const QList<QPixmap> tree_images = ui::Images_From_Strip(QStringLiteral(":/BAUM.bmp"), 16);
+  const QList<QPixmap> tree_images = ui::Images_From_Strip(QStringLiteral(":/TREE.bmp"), 16);
   Tree_Model_->Set_Icons(Tree_Icon(tree_images, ui::Image_Map, false),
                          Tree_Icon(tree_images, ui::Image_Group, true));
 

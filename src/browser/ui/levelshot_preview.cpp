@@ -36,7 +36,7 @@ TLevelshot_Preview::TLevelshot_Preview(const TMaps_Tree_Model& tree,
   Name_ = new QLabel(this);
   Name_->setObjectName(QStringLiteral("Label_Levelshot_Name"));
   Timer_ = new QTimer(this);
-  Timer_->setObjectName(QStringLiteral("Timer_Levelshot_Verzoegerer"));
+  Timer_->setObjectName(QStringLiteral("Timer_Levelshot_Delay"));
   Timer_->setInterval(50);
   connect(Timer_, &QTimer::timeout, this, [this] { Timer_Levelshot_DelayTimer(); });
 

@@ -1,7 +1,7 @@
 #pragma once
 // The levelshot below the maps tree: the picture (`Image_Levelshot`, 256 x 256 on a black square
 // of 260 x 260), the caption "Levelshot" with the map's long name (`Label_Levelshot_Name`), and
-// the 50 ms timer (`Timer_Levelshot_Verzoegerer`) that shows the picture of the item or node
+// the 50 ms timer (`Timer_Levelshot_Delay`) that shows the picture of the item or node
 // selected last once no navigation key is held any more.
 
 #include <QPersistentModelIndex>

@@ -15,7 +15,7 @@ void Load_Resources();
 // The picture with every magenta pixel made transparent.
 QPixmap With_Transparency(const QImage& image);
 
-// The images of a strip, left to right, each `size` x `size` pixels ("TOOLBAR": 25, "BAUM": 16).
+// The images of a strip, left to right, each `size` x `size` pixels ("TOOLBAR": 25, "TREE": 16).
 // Empty when the resource cannot be read.
 QList<QPixmap> Images_From_Strip(const QString& resource, int size);
 
@@ -25,7 +25,7 @@ QPixmap Printer_Image(bool for_setup);
 
 // Resource names.
 inline const QString Toolbar_Resource = QStringLiteral(":/TOOLBAR.bmp");
-inline const QString Tree_Resource = QStringLiteral(":/BAUM.bmp");
+inline const QString Tree_Resource = QStringLiteral(":/TREE.bmp");
 inline const QString Logo_Resource = QStringLiteral(":/logo.png");
 
 // Positions of the pictures in the "TOOLBAR" strip.
@@ -41,7 +41,7 @@ enum TToolbar_Image {
   Image_Info = 8,                 // Info
 };
 
-// Positions of the pictures in the "BAUM" strip.
+// Positions of the pictures in the "TREE" strip.
 enum TTree_Image { Image_Group = 0, Image_Map = 1 };
 
 }  // namespace vorlix::ui

@@ -48,7 +48,7 @@ class TForm_Map_Properties : public QDialog {
 
   TMap_Properties_Model& Model() { return Model_; }
 
-  // Loads one map (Lade_Map_Informationen_in_Map_Properties_Dialog_aus) or merges a group.
+  // Loads one map or merges a group.
   void Load_Map(const TProperties_Context& context, TMap_Record* map);
   void Load_Group(const TProperties_Context& context, const std::vector<TMap_Record*>& maps);
   // Puts the dialog into a mode (after loading).
