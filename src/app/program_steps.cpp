@@ -32,7 +32,7 @@ void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui) {
       }
     };
     hooks.Count_MODs_With_Arena_Files = [&state](const TMOD_List& mods) {
-      return Count_MODs_With_Vorlix_Arena_File(state.Game_Dir, mods.Names());
+      return Count_Arena_Files(MOD_Directories_Of(state.Game_Dir, mods)).Program_Files;
     };
     state.MOD_List = std::make_unique<TMOD_List>();
     state.MODs_With_Arena_Files = state.MOD_List->Build_List(state.Game_Dir, hooks);

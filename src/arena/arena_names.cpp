@@ -9,6 +9,7 @@
 
 #include <sys/stat.h>
 
+#include "content/mod_list.h"
 #include "core/case_lookup.h"
 #include "core/fs_routines.h"
 #include "core/letter_case.h"
@@ -179,39 +180,58 @@ std::vector<std::string> List_All_Arena_Files_In(const std::string& directory) {
   return arena_names;
 }
 
+namespace {
+
+// What one listing of a directory says of its arena files.
+struct TArena_Directory_Counts {
+  int Program_Files = 0;  // entries matching "z_Arenas_*.pk3", the disabler included
+  int Arena_Files = 0;    // active plus inactive arena files
+};
+
+TArena_Directory_Counts Count_In_Directory(const std::string& directory) {
+  TArena_Directory_Counts counts;
+  const auto matches_prefix = [](const std::string& name, const std::string& prefix) {
+    return name.size() >= prefix.size() + 4 && platform::Starts_With_Ignore_Case(name, prefix);
+  };
+  const std::string active = Make_Active_Generic_Arena_File_Name();
+  const std::string inactive = Make_Inactive_Generic_Arena_File_Name();
+  for (const auto& name : Find_Arena_Pattern(directory, Generic_Prefix, false)) {
+    ++counts.Program_Files;
+    if (matches_prefix(name, active) || matches_prefix(name, inactive)) {
+      ++counts.Arena_Files;
+    }
+  }
+  return counts;
+}
+
+}  // namespace
+
 int Count_Arena_Files_In(const std::string& directory) {
-  const auto active = Find_Arena_Pattern(directory, Make_Active_Generic_Arena_File_Name(), false);
-  const auto inactive =
-      Find_Arena_Pattern(directory, Make_Inactive_Generic_Arena_File_Name(), false);
-  return static_cast<int>(active.size() + inactive.size());
+  return Count_In_Directory(directory).Arena_Files;
 }
 
-int Most_Arena_Files_In_Any_Directory(const std::string& game_dir,
-                                      const std::vector<std::string>& mods) {
-  int maximum = 0;
-  for (const auto& dir : Arena_MOD_Directories(game_dir, mods)) {
-    maximum = std::max(maximum, Count_Arena_Files_In(dir));
+std::vector<std::string> MOD_Directories_Of(const std::string& game_dir, const TMOD_List& mods) {
+  std::vector<std::string> dirs;
+  dirs.reserve(static_cast<std::size_t>(mods.Count()));
+  for (int index = 0; index < mods.Count(); ++index) {
+    dirs.push_back(platform::Join(game_dir, mods.Directory_Name(index)));
   }
-  return maximum;
+  return dirs;
 }
 
-int Count_MODs_With_Vorlix_Arena_File(const std::string& game_dir,
-                                      const std::vector<std::string>& mods) {
-  int count = 0;
-  for (const auto& dir : Arena_MOD_Directories(game_dir, mods)) {
-    count += static_cast<int>(Find_Arena_Pattern(dir, Generic_Prefix, false).size());
+TArena_Counts Count_Arena_Files(const std::vector<std::string>& mod_dirs) {
+  TArena_Counts result;
+  for (const auto& dir : mod_dirs) {
+    const TArena_Directory_Counts counts = Count_In_Directory(dir);
+    result.Program_Files += counts.Program_Files;
+    result.Most_In_One_Directory = std::max(result.Most_In_One_Directory, counts.Arena_Files);
   }
-  return count;
+  return result;
 }
 
 TArena_Availability Arena_Availability_In(const std::vector<std::string>& mod_dirs) {
-  TArena_Availability result;
-  for (const auto& dir : mod_dirs) {
-    result.Remove_Arena_File =
-        result.Remove_Arena_File || !Find_Arena_Pattern(dir, Generic_Prefix, false).empty();
-    result.Activate_Arena_File = result.Activate_Arena_File || Count_Arena_Files_In(dir) >= 2;
-  }
-  return result;
+  const TArena_Counts counts = Count_Arena_Files(mod_dirs);
+  return {counts.Program_Files > 0, counts.Most_In_One_Directory >= 2};
 }
 
 }  // namespace vorlix

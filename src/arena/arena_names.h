@@ -12,6 +12,8 @@
 
 namespace vorlix {
 
+class TMOD_List;
+
 // "z_Arenas_"
 std::string Make_Generic_Arena_File_Name();
 // "z_Arenas_active_"
@@ -71,12 +73,15 @@ std::string First_Arena_File_Of(const std::vector<std::string>& arena_pattern_na
 std::vector<std::string> List_All_Arena_Files_In(const std::string& directory);
 // Number of active plus inactive arena files in the directory.
 int Count_Arena_Files_In(const std::string& directory);
-// The largest Count_Arena_Files_In over the MOD directories; 0 without MODs.
-int Most_Arena_Files_In_Any_Directory(const std::string& game_dir,
-                                      const std::vector<std::string>& mods);
-// Number of entries matching "z_Arenas_*.pk3" over all MOD directories, disablers included.
-int Count_MODs_With_Vorlix_Arena_File(const std::string& game_dir,
-                                      const std::vector<std::string>& mods);
+// The MOD directories of a built list, with their names as they are on disk.
+std::vector<std::string> MOD_Directories_Of(const std::string& game_dir, const TMOD_List& mods);
+
+// What the MOD directories hold, each listed once.
+struct TArena_Counts {
+  int Program_Files = 0;          // entries matching "z_Arenas_*.pk3", disablers included
+  int Most_In_One_Directory = 0;  // the largest Count_Arena_Files_In; 0 without MODs
+};
+TArena_Counts Count_Arena_Files(const std::vector<std::string>& mod_dirs);
 
 // Availability of the two arena commands that depend on the files on disk.
 struct TArena_Availability {

@@ -422,9 +422,19 @@ void TMaps_Tree::Restore_Displayed_Order(TMaps_Tree_Node* group) {
   std::reverse(group->Children_.begin(), group->Children_.end());
 }
 
-bool TMaps_Tree::Load_From_Bytes(const std::string& data, const TPK3_Record_Store& database,
-                                 TInteraction& interaction) {
-  return Take_Reading(Read_File_Bytes(data, database), interaction);
+bool Show_Tree_Load_Report(const TTree_Load_Report& report, TInteraction& interaction) {
+  for (const std::string& note : report.Notes) {
+    interaction.Message(TMessage_Kind::Information, note, TAnswer_Set::OK);
+  }
+  if (!report.Ok()) {
+    interaction.Message(TMessage_Kind::Error, report.Error, TAnswer_Set::Cancel);
+  }
+  return report.Ok();
+}
+
+TTree_Load_Report TMaps_Tree::Load_From_Bytes(const std::string& data,
+                                              const TPK3_Record_Store& database) {
+  return Take_Reading(Read_File_Bytes(data, database));
 }
 
 TTree_File_Reading TMaps_Tree::Read_File_Bytes(std::string data,
@@ -526,7 +536,7 @@ TTree_File_Reading TMaps_Tree::Read_File_Bytes(std::string data,
   return reading;
 }
 
-bool TMaps_Tree::Take_Reading(TTree_File_Reading reading, TInteraction& interaction) {
+TTree_Load_Report TMaps_Tree::Take_Reading(TTree_File_Reading reading) {
   if (Observer != nullptr) {
     Observer->Before_Reset();
   }
@@ -550,19 +560,18 @@ bool TMaps_Tree::Take_Reading(TTree_File_Reading reading, TInteraction& interact
   if (Observer != nullptr) {
     Observer->After_Reset();
   }
-  // The boxes come once the tree is complete again, so that nothing repaints a half-built tree.
-  for (const std::string& note : reading.Notes) {
-    interaction.Message(TMessage_Kind::Information, note, TAnswer_Set::OK);
-  }
+  // The caller shows the report once the tree is complete again, so that nothing repaints a
+  // half-built tree.
+  TTree_Load_Report report;
+  report.Notes = std::move(reading.Notes);
   if (!ok) {
-    interaction.Message(TMessage_Kind::Error,
-                        problem.empty() ? std::string("Error loading map information. "
-                                                      "Incompatible file format.")
-                                        : "Error loading map information: " + problem +
-                                              ". Vorlix stops without changing any of its files.",
-                        TAnswer_Set::Cancel);
+    report.Error = problem.empty() ? std::string(
+                                         "Error loading map information. "
+                                         "Incompatible file format.")
+                                   : "Error loading map information: " + problem +
+                                         ". Vorlix stops without changing any of its files.";
   }
-  return ok;
+  return report;
 }
 
 namespace {
@@ -589,9 +598,9 @@ TTree_File_Reading Read_Tree_Path(const std::string& path, const TPK3_Record_Sto
 
 }  // namespace
 
-bool TMaps_Tree::Load_Tree_File(const std::string& path, const TPK3_Record_Store& database,
-                                TInteraction& interaction) {
-  return Take_Reading(Read_Tree_Path(path, database), interaction);
+TTree_Load_Report TMaps_Tree::Load_Tree_File(const std::string& path,
+                                             const TPK3_Record_Store& database) {
+  return Take_Reading(Read_Tree_Path(path, database));
 }
 
 std::string Tree_File_Path(const std::string& program_dir) {
@@ -610,17 +619,17 @@ TTree_File_Reading Read_Tree_File(const std::string& program_dir,
   return Read_Tree_Path(*existing, database);
 }
 
-bool Initialise_Maps_Tree(TMaps_Tree& tree, const std::string& program_dir,
-                          const TPK3_Record_Store& database, TInteraction& interaction,
-                          std::unique_ptr<TTree_File_Reading> read_ahead) {
+TTree_Load_Report Initialise_Maps_Tree(TMaps_Tree& tree, const std::string& program_dir,
+                                       const TPK3_Record_Store& database,
+                                       std::unique_ptr<TTree_File_Reading> read_ahead) {
   tree.Clear();
   tree.Make_Group(Root_Group_Name);
   TTree_File_Reading reading =
       read_ahead ? std::move(*read_ahead) : Read_Tree_File(program_dir, database);
   if (reading.File_Found) {
-    return tree.Take_Reading(std::move(reading), interaction);
+    return tree.Take_Reading(std::move(reading));
   }
-  return true;
+  return {};
 }
 
 std::vector<TMap_Record*> Maps_Of_Group(const TMaps_Tree_Node& group) {

@@ -92,6 +92,15 @@ struct TTree_File_Reading {
   std::string Problem;             // why a file that is there could not be read at all
 };
 
+// What a load of the tree found, for the caller to show.
+struct TTree_Load_Report {
+  std::vector<std::string> Notes;  // one per map left out, in file order
+  std::string Error;               // why the load failed (damage, another version); empty: loaded
+  bool Ok() const { return Error.empty(); }
+};
+// Shows the notes, then the error, through the interaction; returns report.Ok().
+bool Show_Tree_Load_Report(const TTree_Load_Report& report, TInteraction& interaction);
+
 class TMaps_Tree {
  public:
   TMaps_Tree();
@@ -181,16 +190,14 @@ class TMaps_Tree {
   TResult<void> Save_Tree_File(const std::string& path) const;
   // Clears the tree and rebuilds it from the bytes of a tree file, looking maps up in the
   // database. Entries whose map is unknown or gone are reported and left out. A record of another
-  // version, or a file ending before its records do, is reported as incompatible: the result is
-  // false, and the caller keeps the stored files as they are.
-  bool Load_From_Bytes(const std::string& data, const TPK3_Record_Store& database,
-                       TInteraction& interaction);
-  bool Load_Tree_File(const std::string& path, const TPK3_Record_Store& database,
-                      TInteraction& interaction);
+  // version, or a file ending before its records do, is reported as incompatible: the report
+  // carries the error, and the caller keeps the stored files as they are.
+  TTree_Load_Report Load_From_Bytes(const std::string& data, const TPK3_Record_Store& database);
+  TTree_Load_Report Load_Tree_File(const std::string& path, const TPK3_Record_Store& database);
   // The two halves of Load_From_Bytes: the bytes read into nodes, and those nodes made the tree
-  // (with the list's items of the placed maps removed and the reading's boxes shown).
+  // (with the list's items of the placed maps removed and the reading's notes reported).
   static TTree_File_Reading Read_File_Bytes(std::string data, const TPK3_Record_Store& database);
-  bool Take_Reading(TTree_File_Reading reading, TInteraction& interaction);
+  TTree_Load_Report Take_Reading(TTree_File_Reading reading);
 
   // Walks every node in pre-order (displayed order), calling `visit` with each node and its depth
   // (0 for top-level nodes).
@@ -213,10 +220,10 @@ TTree_File_Reading Read_Tree_File(const std::string& program_dir,
                                   const TPK3_Record_Store& database);
 // The tree's start-up step: an empty tree with the root group "Arenas", replaced by the stored
 // tree when the program directory holds mapstree.dat (read here, or given as read ahead by
-// Read_Tree_File). False only when that load failed.
-bool Initialise_Maps_Tree(TMaps_Tree& tree, const std::string& program_dir,
-                          const TPK3_Record_Store& database, TInteraction& interaction,
-                          std::unique_ptr<TTree_File_Reading> read_ahead = nullptr);
+// Read_Tree_File). The report is that load's.
+TTree_Load_Report Initialise_Maps_Tree(TMaps_Tree& tree, const std::string& program_dir,
+                                       const TPK3_Record_Store& database,
+                                       std::unique_ptr<TTree_File_Reading> read_ahead = nullptr);
 // The path of the tree file in the program directory (the existing file's spelling, if any).
 std::string Tree_File_Path(const std::string& program_dir);
 

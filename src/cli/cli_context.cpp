@@ -80,8 +80,10 @@ bool TCli_Context::Start() {
     if (!state.PK3_Database) {
       return true;
     }
-    return Initialise_Maps_Tree(views.Tree, state.Program_Dir, *state.PK3_Database, Ui,
-                                Take_Tree_Read_Ahead(state));
+    return Show_Tree_Load_Report(
+        Initialise_Maps_Tree(views.Tree, state.Program_Dir, *state.PK3_Database,
+                             Take_Tree_Read_Ahead(state)),
+        Ui);
   };
   steps.Save_Tree = [this, &views](TMain_State& state) {
     if (!state.PK3_Database) {

@@ -44,9 +44,8 @@ TEST(Arena_Names, Directory_With_Only_The_Disabler) {
   EXPECT_EQ(Count_Arena_Files_In(dir.Path()), 0);
   EXPECT_TRUE(List_All_Arena_Files_In(dir.Path()).empty());
   // The disabler still counts as a file of the program.
-  EXPECT_EQ(Count_MODs_With_Vorlix_Arena_File(platform::Parent(dir.Path()),
-                                              {platform::File_Name(dir.Path())}),
-            1);
+  EXPECT_EQ(Count_Arena_Files({dir.Path()}).Program_Files, 1);
+  EXPECT_EQ(Count_Arena_Files({dir.Path()}).Most_In_One_Directory, 0);
 }
 
 TEST(Arena_Names, Queries_Over_A_Directory_In_Listing_Order) {

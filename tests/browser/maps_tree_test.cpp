@@ -59,17 +59,18 @@ TEST_F(Maps_Tree_Test,
        Fresh_Tree_Is_Written_As_Twenty_Bytes_And_Read_Back_A_Failed_Save_Is_Reported) {
   TTemp_Dir dir;
   TMaps_Tree fresh;
-  ASSERT_TRUE(Initialise_Maps_Tree(fresh, dir.Path(), Db.Database, Db.Interaction));
+  ASSERT_TRUE(Initialise_Maps_Tree(fresh, dir.Path(), Db.Database).Ok());
   EXPECT_EQ(Child_Texts(fresh.Top()), Texts{"Arenas"});
   ASSERT_TRUE(fresh.Save_Tree_File(Tree_File_Path(dir.Path())));
   EXPECT_EQ(Read_File(dir / "mapstree.dat"),
             std::string("\x01\0\0\0\x01\0\0\0\0\x07\0\0\0Arenas\0", 20));
 
   TMaps_Tree again;
-  ASSERT_TRUE(Initialise_Maps_Tree(again, dir.Path(), Db.Database, Db.Interaction));
+  const TTree_Load_Report report = Initialise_Maps_Tree(again, dir.Path(), Db.Database);
+  ASSERT_TRUE(report.Ok());
   EXPECT_EQ(Child_Texts(again.Top()), Texts{"Arenas"});
   EXPECT_EQ(again.Selected(), again.Root());
-  EXPECT_TRUE(Db.Interaction.Messages.empty());
+  EXPECT_TRUE(report.Notes.empty());
 
   const TResult<void> saved = Tree.Save_Tree_File(dir / "no-such-folder/mapstree.dat");
   ASSERT_FALSE(saved);
@@ -100,7 +101,7 @@ TEST_F(Maps_Tree_Test, Children_Are_Written_Last_To_First_And_Come_Back_In_Displ
   Load_Maps_List(list, Db.Database, Mods, Db.Interaction);
   TMaps_Tree loaded;
   loaded.List = &list;
-  ASSERT_TRUE(loaded.Load_From_Bytes(expected.Data(), Db.Database, Db.Interaction));
+  ASSERT_TRUE(loaded.Load_From_Bytes(expected.Data(), Db.Database).Ok());
   EXPECT_EQ(Child_Texts(loaded.Root()), displayed);
   EXPECT_EQ(loaded.Root()->Child(2)->Map, Maps[2]);
   EXPECT_EQ(Child_Texts(loaded.Root()->Child(1)), Texts{"Q3DM5"});
@@ -123,7 +124,7 @@ TEST_F(Maps_Tree_Test, Unknown_And_Vanished_Maps_Are_Reported_And_Left_Out) {
   Write_Entry(file, vanished_map->ID, Pak0->ID);
   Write_Entry(file, Maps[1]->ID, Pak0->ID);
   TScripted_Interaction interaction;
-  ASSERT_TRUE(Tree.Load_From_Bytes(file.Data(), Db.Database, interaction));
+  ASSERT_TRUE(Show_Tree_Load_Report(Tree.Load_From_Bytes(file.Data(), Db.Database), interaction));
   EXPECT_EQ(
       interaction.Message_Texts(),
       (Texts{"Map with index -1 / -1 not found in database. Map will be removed from Maps Tree.",
@@ -151,7 +152,7 @@ TEST_F(Maps_Tree_Test, Tree_Nested_Very_Deep_Loads_Saves_And_Is_Released_Without
   Write_Entry(file, Maps[0]->ID, Pak0->ID);
   {
     TMaps_Tree tree;
-    ASSERT_TRUE(tree.Load_From_Bytes(file.Data(), Db.Database, Db.Interaction));
+    ASSERT_TRUE(tree.Load_From_Bytes(file.Data(), Db.Database).Ok());
     EXPECT_EQ(tree.Serialize(), file.Data());
     int deepest = 0;
     tree.For_Each([&](const TMaps_Tree_Node&, int level) { deepest = std::max(deepest, level); });
@@ -285,14 +286,14 @@ TEST(Maps_Tree_Hostile, Damaged_Files_Stop_With_One_Incompatible_Box_And_Save_No
     SCOPED_TRACE(::testing::PrintToString(bytes));
     TScripted_Interaction user;
     TMaps_Tree tree;
-    EXPECT_FALSE(tree.Load_From_Bytes(bytes, db.Database, user));
+    EXPECT_FALSE(Show_Tree_Load_Report(tree.Load_From_Bytes(bytes, db.Database), user));
     ASSERT_FALSE(user.Messages.empty());
     EXPECT_EQ(user.Messages.back(),
               (TRecorded_Message{TMessage_Kind::Error, Incompatible, TAnswer_Set::Cancel}));
     EXPECT_EQ(Tree_Input_Fault(bytes), "");
   }
   TMaps_Tree tree;
-  EXPECT_TRUE(tree.Load_From_Bytes(valid, db.Database, db.Interaction));
+  EXPECT_TRUE(tree.Load_From_Bytes(valid, db.Database).Ok());
 }
 
 TEST(Maps_Tree_Hostile, Fuzz_Corpus_And_Regressions_Keep_The_Rules) {

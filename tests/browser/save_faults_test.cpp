@@ -75,7 +75,7 @@ class Save_Faults : public ::testing::Test {
     TTest_Database reloaded;
     EXPECT_TRUE(TDatabase_File::Load_Database(reloaded.Database, Data_ / "mapsdb.dat").Complete());
     TMaps_Tree tree;
-    EXPECT_TRUE(tree.Load_Tree_File(Data_ / "mapstree.dat", Db.Database, Db.Interaction));
+    EXPECT_TRUE(tree.Load_Tree_File(Data_ / "mapstree.dat", Db.Database).Ok());
     EXPECT_EQ(tree.Serialize(), Old_Tree);
   }
 

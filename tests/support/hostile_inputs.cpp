@@ -93,9 +93,8 @@ struct TTree_Database {
 
 std::string Tree_Input_Fault(const std::string& bytes) {
   static const TTree_Database* const fixture = new TTree_Database;  // lives for the whole run
-  TScripted_Interaction user;
   TMaps_Tree tree;
-  const bool loaded = tree.Load_From_Bytes(bytes, fixture->Database, user);
+  const bool loaded = tree.Load_From_Bytes(bytes, fixture->Database).Ok();
   std::string fault;
   std::size_t nodes = 0;
   tree.For_Each([&](const TMaps_Tree_Node& node, int) {
@@ -110,8 +109,7 @@ std::string Tree_Input_Fault(const std::string& bytes) {
   }
   if (fault.empty() && loaded) {
     TMaps_Tree again;
-    TScripted_Interaction quiet;
-    if (!again.Load_From_Bytes(tree.Serialize(), fixture->Database, quiet) ||
+    if (!again.Load_From_Bytes(tree.Serialize(), fixture->Database).Ok() ||
         again.Serialize() != tree.Serialize()) {
       fault = "what loaded does not save and load to the same bytes";
     }

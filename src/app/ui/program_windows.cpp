@@ -162,9 +162,9 @@ void TProgram_Windows::Apply_Arena_Availability() {
   if (!state.MOD_List) {
     return;
   }
-  Browser_->Commands()->Set_Arena_Counts(
-      Count_MODs_With_Vorlix_Arena_File(state.Game_Dir, state.MOD_List->Names()),
-      Most_Arena_Files_In_Any_Directory(state.Game_Dir, state.MOD_List->Names()));
+  const TArena_Counts counts =
+      Count_Arena_Files(MOD_Directories_Of(state.Game_Dir, *state.MOD_List));
+  Browser_->Commands()->Set_Arena_Counts(counts.Program_Files, counts.Most_In_One_Directory);
 }
 
 template <typename Form>

@@ -196,15 +196,15 @@ bool TBrowser_View::Initialise_Maps_Tree(std::unique_ptr<TTree_File_Reading> rea
     return false;
   }
   Tree_View_->setUpdatesEnabled(false);
-  const bool loaded = vorlix::Initialise_Maps_Tree(Tree_, Context_.Program_Dir, *Context_.Database,
-                                                   *Context_.Interaction, std::move(read_ahead));
+  const TTree_Load_Report report = vorlix::Initialise_Maps_Tree(
+      Tree_, Context_.Program_Dir, *Context_.Database, std::move(read_ahead));
   Tree_View_->Sync_Selection();
   if (Tree_.Root() != nullptr) {
     Tree_View_->expand(Tree_Model_->Index_Of(Tree_.Root()));
     Tree_View_->scrollToTop();
   }
   Tree_View_->setUpdatesEnabled(true);
-  return loaded;
+  return Show_Tree_Load_Report(report, *Context_.Interaction);
 }
 
 bool TBrowser_View::Save_Tree_File() {

@@ -77,8 +77,7 @@ void TTree_History::Restore(const TTree_Snapshot& snapshot) {
   TUnsorted_Maps_List& list = View_.List();
   const std::unordered_set<TMap_Record*> placed_before = Maps_In(tree);
   // The load takes the maps it places out of the list; those that leave the tree go back to it.
-  const bool restored =
-      tree.Load_From_Bytes(snapshot.Bytes, *context.Database, *context.Interaction);
+  const TTree_Load_Report report = tree.Load_From_Bytes(snapshot.Bytes, *context.Database);
   const std::unordered_set<TMap_Record*> placed_after = Maps_In(tree);
   list.Begin_Append();
   for (TMap_Record* map : placed_before) {
@@ -89,7 +88,7 @@ void TTree_History::Restore(const TTree_Snapshot& snapshot) {
   list.End_Append();
   list.Sort();
   Restore_View(View_, snapshot.View, false);
-  if (!restored) {
+  if (!Show_Tree_Load_Report(report, *context.Interaction)) {
     emit Restore_Failed();
   }
 }

@@ -21,7 +21,8 @@ class TLink_Label : public QLabel {
   virtual QString Target() const = 0;
 
  signals:
-  void clicked();
+  // Named as the signal of Qt's buttons, which the label stands in for.
+  void clicked();  // NOLINT(readability-identifier-naming)
 
  protected:
   void enterEvent(QEnterEvent* event) override;

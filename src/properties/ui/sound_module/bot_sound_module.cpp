@@ -28,6 +28,8 @@ class TSound_Effect_Player final : public vorlix::ui::TSound_Player {
 
 }  // namespace
 
+// The module's one exported symbol, looked up by name (Create_Sound_Player_Symbol).
+// NOLINTNEXTLINE(readability-identifier-naming)
 extern "C" Q_DECL_EXPORT vorlix::ui::TSound_Player* vorlix_create_sound_player() {
   return new TSound_Effect_Player();
 }
