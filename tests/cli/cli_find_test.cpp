@@ -8,15 +8,15 @@ namespace vorlix::testing {
 namespace {
 
 // The lines of the three maps.
-const std::string extra = "Extra One\tEXTRA1\tbaseq3/zz_extra\t1\t0\t\n";
-const std::string mod = "Mod Map\tMM1\tmymod/mymod\t2\t0\t\n";
-const std::string q3dm1 = "Arena Gate\tQ3DM1\tbaseq3/pak0\t0\t0\tArenas/Duel maps\n";
+const std::string Extra_Line = "Extra One\tEXTRA1\tbaseq3/zz_extra\t1\t0\t\n";
+const std::string MOD_Line = "Mod Map\tMM1\tmymod/mymod\t2\t0\t\n";
+const std::string Q3DM1_Line = "Arena Gate\tQ3DM1\tbaseq3/pak0\t0\t0\tArenas/Duel maps\n";
 
 class Cli_Find : public Cli {
  protected:
   void SetUp() override {
     ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
-    // q3dm1 (IDs 0/0) in "Arenas/Duel maps", the other two in the list.
+    // Q3DM1 (IDs 0/0) in "Arenas/Duel maps", the other two in the list.
     Write_File(Data_ / "mapstree.dat",
                Tree_Group("Arenas", 1) + Tree_Group("Duel maps", 1) + Tree_Entry(0, 0));
   }
@@ -24,16 +24,16 @@ class Cli_Find : public Cli {
 
 TEST_F(Cli_Find, Find_Prints_The_Matching_Maps_By_Filename) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
-      {{"find"}, extra + mod + q3dm1},
-      {{"find", "ARENA", "gate"}, q3dm1},
-      {{"find", "--", "zz_extra"}, extra},
-      {{"find", "mymod"}, mod},
-      {{"find", "--bots"}, q3dm1},
+      {{"find"}, Extra_Line + MOD_Line + Q3DM1_Line},
+      {{"find", "ARENA", "gate"}, Q3DM1_Line},
+      {{"find", "--", "zz_extra"}, Extra_Line},
+      {{"find", "mymod"}, MOD_Line},
+      {{"find", "--bots"}, Q3DM1_Line},
       {{"find", "--type", "ffa", "--players=8", "--min-rating", "0", "--mod", "BASEQ3"},
-       extra + q3dm1},
+       Extra_Line + Q3DM1_Line},
       {{"find", "--type", "ctf"}, ""},
-      {{"find", "--added-within", "100000", "a"}, extra + mod + q3dm1},
-      {{"find", "--added-within", "30"}, mod + q3dm1},
+      {{"find", "--added-within", "100000", "a"}, Extra_Line + MOD_Line + Q3DM1_Line},
+      {{"find", "--added-within", "30"}, MOD_Line + Q3DM1_Line},
       {{"find", "nothing"}, ""},
   };
   // An archive of long ago (the next start-up takes its date).
@@ -53,8 +53,8 @@ TEST_F(Cli_Find, Type_And_Bots_Take_The_Game_Facts_Of_Other_Archives) {
   Write_Pk3(Game_ / "baseq3/zz_scripts.pk3",
             {{"maps/extra1.aas", "bot file"},
              {"scripts/more.arena", "{ map \"mm1\" type \"ctf team\" }\n"}});
-  EXPECT_EQ(Run_Data({"find", "--type", "ctf"}).Out, mod);
-  EXPECT_EQ(Run_Data({"find", "--bots"}).Out, extra + q3dm1);
+  EXPECT_EQ(Run_Data({"find", "--type", "ctf"}).Out, MOD_Line);
+  EXPECT_EQ(Run_Data({"find", "--bots"}).Out, Extra_Line + Q3DM1_Line);
   // What the game knows of one map, by its IDs.
   EXPECT_EQ(Run_Data({"info", "2", "0"}).Out,
             "map\tMM1.BSP\narchive\tmymod/mymod.pk3\nloaded from\tmymod/mymod.pk3\n"
@@ -86,17 +86,17 @@ TEST_F(Cli_Find, Find_And_Serve_Agree_On_The_Game_Type) {
 TEST_F(Cli_Find, Random_Picks_In_The_Group_And_Launches) {
   TRun_Result result = Run_Data({"random", "--group", "Arenas"});
   ASSERT_EQ(result.Status, 0) << result.Err;
-  EXPECT_EQ(result.Out, q3dm1);
+  EXPECT_EQ(result.Out, Q3DM1_Line);
   result = Run_Data({"random", "--group", "Arenas/Duel maps", "--launch", "--dry-run"});
   ASSERT_EQ(result.Status, 0) << result.Err;
-  EXPECT_EQ(result.Out, q3dm1 + Game_.Path() + "/QUAKE3.EXE" + Q3dm1_Arguments + "\n");
+  EXPECT_EQ(result.Out, Q3DM1_Line + Game_.Path() + "/QUAKE3.EXE" + Q3dm1_Arguments + "\n");
   result = Run_Data({"random", "mymod"});
   EXPECT_EQ(result.Status, 2);  // no words: the filters only
   result = Run_Data({"random", "--type", "single"});
   EXPECT_EQ(result.Status, 1);
   EXPECT_EQ(result.Err, "error: No map matches.\n");
   result = Run_Data({"random", "--bots"});
-  EXPECT_EQ(result.Out, q3dm1);
+  EXPECT_EQ(result.Out, Q3DM1_Line);
 }
 
 TEST_F(Cli_Find, Bad_Input_Is_Wrong_Usage_And_Saves_Nothing) {
