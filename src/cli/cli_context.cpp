@@ -61,6 +61,7 @@ bool TCli_Context::Start() {
   TStartup_Options startup_options;
   startup_options.Game_Dir = Options.Game_Dir;
   startup_options.Lock_Wait_Seconds = Options.Wait_Seconds;
+  startup_options.Without_Saving = Options.No_Save;
   if (Options.Data_Dir) {
     TProgram_Options program_options;
     program_options.Data_Dir = Options.Data_Dir;
@@ -104,6 +105,7 @@ bool TCli_Context::Start() {
     return false;
   }
   Close_Pending_ = true;
+  Startup_->Show_Reports();
   if (Options.No_Save) {
     Startup_->Suppress_Saving();
   }
