@@ -183,7 +183,7 @@ std::string TStartup::Replace_Missing_Game_Directory(const std::string& stored) 
         if (!found.empty()) {
           return found;
         }
-        request.Text = "The search confirmed no QUAKE3.EXE." + offer;
+        request.Text = "The search ended without a confirmed QUAKE3.EXE." + offer;
         break;
       }
       case 2: {

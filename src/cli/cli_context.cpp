@@ -53,7 +53,9 @@ bool TCli_Context::Start() {
   }
   const std::string game_dir =
       Options.Game_Dir ? Absolute_Directory(*Options.Game_Dir) : Load_Registry_Settings().Q3A_Dir;
-  if (!Holds_Game_Executable(platform::Without_Trailing_Separator(game_dir))) {
+  // A stored directory that is gone is named by the start-up in its one message.
+  if ((Options.Game_Dir || game_dir.empty()) &&
+      !Holds_Game_Executable(platform::Without_Trailing_Separator(game_dir))) {
     Ui.Message(TMessage_Kind::Error, "Couldn't find Quake 3 Arena.", TAnswer_Set::Cancel);
     return false;
   }

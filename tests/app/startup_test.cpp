@@ -303,7 +303,8 @@ TEST_F(Startup_Test, A_Stored_Game_Directory_That_Is_Gone_Is_Named_Before_Anythi
     EXPECT_EQ(startup.State().Game_Dir, game.Path());
     ASSERT_EQ(chooser.Choices.size(), 3U);
     EXPECT_EQ(chooser.Choices[1].Text.rfind(roots / "empty" + " holds no QUAKE3.EXE.", 0), 0U);
-    EXPECT_EQ(chooser.Choices[2].Text.rfind("The search confirmed no QUAKE3.EXE.", 0), 0U);
+    EXPECT_EQ(chooser.Choices[2].Text.rfind("The search ended without a confirmed QUAKE3.EXE.", 0),
+              0U);
     EXPECT_TRUE(chooser.File_Requests.at(0).Directory);
     EXPECT_EQ(chooser.Notices.size(), 1U);
     EXPECT_TRUE(chooser.Messages.empty());
