@@ -21,6 +21,7 @@ class TSilent_Interaction : public TInteraction {
     return Default_Answer(buttons);
   }
   void Status_Line(int, const std::string&) override {}
+  bool Asks_User() const override { return false; }
   std::unique_ptr<TNotice> Notice(const std::string&, const std::string&) override {
     return nullptr;
   }

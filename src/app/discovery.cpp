@@ -18,7 +18,10 @@ namespace {
 
 class TSearch {
  public:
-  explicit TSearch(TInteraction& interaction) : Interaction_(interaction) {}
+  TSearch(TInteraction& interaction, TNotice* notice)
+      : Interaction_(interaction), Notice_(notice) {}
+
+  bool Cancelled() const { return Cancelled_; }
 
   // One root; "" when nothing was confirmed below it.
   std::string Search_Drive(const std::string& root) {
@@ -35,6 +38,15 @@ class TSearch {
  private:
   void Search_Directory(const std::string& dir) {
     Interaction_.Keep_Painted();
+    if (Notice_ != nullptr) {
+      Notice_->Progress(dir);
+      if (Notice_->Cancelled()) {
+        Cancelled_ = true;
+      }
+    }
+    if (Cancelled_) {
+      return;
+    }
     const auto entries = platform::List_Directory(dir);
     if (!entries) {
       return;  // unreadable: contributes nothing
@@ -50,7 +62,7 @@ class TSearch {
           !Was_Walked(path)) {
         Search_Directory(path);
       }
-      if (Found_) {
+      if (Found_ || Cancelled_) {
         return;
       }
     }
@@ -68,6 +80,8 @@ class TSearch {
   bool Was_Walked(const std::string& path) const { return Walked_.count(path) != 0; }
 
   TInteraction& Interaction_;
+  TNotice* Notice_;
+  bool Cancelled_ = false;
   std::set<std::string> Walked_;
   std::string Result_;
   bool Found_ = false;
@@ -82,11 +96,13 @@ bool Ask_Q3A_Directory(TInteraction& interaction, const std::string& path) {
 }
 
 std::string Find_Q3A_Directory(TInteraction& interaction, const std::vector<std::string>& roots) {
-  const auto notice = interaction.Notice("Please wait", "Looking for Quake 3 Arena directory...");
-  TSearch search(interaction);
+  // The walk may take long: it shows where it is and stops when the user cancels it.
+  const auto notice =
+      interaction.Cancellable_Notice("Please wait", "Looking for Quake 3 Arena directory...");
+  TSearch search(interaction, notice.get());
   for (const auto& root : roots) {
     std::string result = search.Search_Drive(root);
-    if (!result.empty()) {
+    if (!result.empty() || search.Cancelled()) {
       return result;
     }
   }

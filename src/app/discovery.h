@@ -9,7 +9,8 @@ namespace vorlix {
 
 class TInteraction;
 
-// The whole search with its notice window, over platform::Default_Search_Roots().
+// The whole search with its notice window, over platform::Default_Search_Roots(). The notice
+// shows the directory being walked and can be cancelled, which ends the search at once.
 // Returns the directory holding the confirmed QUAKE3.EXE, or "" when nothing was confirmed.
 std::string Find_Q3A_Directory(TInteraction& interaction);
 // The same over the given roots, walked in order. A root already walked, a directory excluded

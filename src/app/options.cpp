@@ -6,6 +6,7 @@
 
 #include "core/install_layout.h"
 #include "core/paths.h"
+#include "core/settings.h"
 
 namespace fs = std::filesystem;
 
@@ -101,16 +102,15 @@ std::string Absolute_Directory(const std::string& dir) {
 
 std::string Program_Directory(const TProgram_Options& options) {
   if (!options.Data_Dir) {
-    return Default_Program_Directory();
+    // A folder the user chose when the usual one could not be written.
+    const std::string chosen = Load_Data_Dir();
+    return chosen.empty() ? Default_Program_Directory() : chosen;
   }
   std::string dir = Absolute_Directory(*options.Data_Dir);
   std::error_code ec;
   if (!fs::is_directory(fs::path(dir), ec)) {
+    // A folder that cannot be made is the start-up's to report (Data_Folder_Problem).
     fs::create_directories(fs::path(dir), ec);
-    if (ec || !fs::is_directory(fs::path(dir))) {
-      throw std::runtime_error("Cannot create the data directory " + dir +
-                               (ec ? ": " + ec.message() : std::string()));
-    }
   }
   return dir;
 }

@@ -41,9 +41,11 @@ TOption_Parse Parse_Options(const std::vector<std::string>& arguments);
 // The usage lines of the shared options (without a leading "Usage:" line).
 std::string Options_Help();
 
-// The program directory for these options: the absolute --data-dir (created when missing,
-// std::runtime_error when that fails), else the default program directory (the executable's
-// directory for a portable build, the user's data directory for an installed program).
+// The program directory for these options: the absolute --data-dir (created when missing; a
+// folder that cannot be made or written is reported by the start-up), else the folder the user
+// chose instead of the usual one (settings value DATA_DIR), else the default program directory
+// (the executable's directory for a portable build, the user's data directory for an installed
+// program).
 std::string Program_Directory(const TProgram_Options& options);
 
 // An absolute form of a directory given on the command line, without trailing separator.

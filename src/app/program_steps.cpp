@@ -18,6 +18,7 @@
 #include "database/database_startup.h"
 #include "database/game_index.h"
 #include "database/records.h"
+#include "database/unreadable_archives.h"
 
 namespace vorlix {
 
@@ -53,9 +54,18 @@ void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui) {
     TGame_Index_Writer index_writer(state.Program_Dir);
     TLoaded_Database loaded = Load_PK3_Database(
         TDatabase_Paths{state.Program_Dir, state.Temp_Dir, state.Levelshots_Dir, state.Botinfo_Dir,
-                        state.Game_Dir},
-        &ui, walk_ahead, [&index_writer](const TArchive_Facts& facts) { index_writer.Add(facts); });
+                        state.Game_Dir, state.Read_Only},
+        &ui, walk_ahead,
+        state.Read_Only
+            ? TLive_Sync_Sink::TListed_Handler()
+            : [&index_writer](const TArchive_Facts& facts) { index_writer.Add(facts); });
     state.PK3_Database = std::move(loaded.Database);
+    // Archives that cannot be read are told once the views are filled, and only once each.
+    if (const auto report =
+            Archives_To_Report(state.Program_Dir, loaded.Unreadable, state.Read_Only);
+        !report.empty()) {
+      state.Reports.push_back(Unreadable_Archive_Message(report));
+    }
     // The tree file is read against the records while the list is filled. The list step drops
     // vanished MODs from the maps' "Useable MODs" lists, which the reading never looks at.
     if (!loaded.Load.Damaged()) {
@@ -71,7 +81,9 @@ void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui) {
     // The game index file takes the facts of the archives the synchronisation listed; it is
     // rebuilt when missing or of another version. An unchanged installation leaves it alone: it
     // is read when first wanted (Loaded_Game_Index).
-    if (!loaded.Load.Damaged() &&
+    // A read-only data folder gets no index file: the index is made from the records when
+    // first wanted.
+    if (!loaded.Load.Damaged() && !state.Read_Only &&
         (index_writer.Added() > 0 || !Game_Index_File_Is_Current(state.Program_Dir))) {
       try {
         if (!index_writer.Write(*state.PK3_Database)) {

@@ -2,6 +2,8 @@
 
 #include <ctime>
 #include <exception>
+#include <filesystem>
+#include <system_error>
 
 #include "app/discovery.h"
 #include "app/options.h"
@@ -12,6 +14,7 @@
 #include "core/listing.h"
 #include "core/paths.h"
 #include "core/settings.h"
+#include "core/text.h"
 
 namespace vorlix {
 
@@ -28,7 +31,22 @@ void Remove_Temp_Folders(const std::string& program_dir) {
   }
 }
 
+const char* const Data_Folder_Text = "The data folder %s cannot be written: %s.";
+
 }  // namespace
+
+std::string Data_Folder_Problem(const std::string& dir) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (!fs::is_directory(fs::path(dir), ec)) {
+    std::error_code made;
+    fs::create_directories(fs::path(dir), made);
+    if (!fs::is_directory(fs::path(dir), ec)) {
+      return made ? made.message() : std::string("it is not a folder");
+    }
+  }
+  return Folder_Write_Problem(dir);
+}
 
 bool Holds_Game_Executable(const std::string& game_dir) {
   if (game_dir.empty()) {
@@ -53,16 +71,145 @@ void TStartup::Load_Registry_Settings(bool& dev_comp) {
   const TRegistry_Values registry_values = vorlix::Load_Registry_Settings();
   State_.Game_Dir = registry_values.Q3A_Dir;
   dev_comp = registry_values.Dev_Comp;
+  Game_Dir_Given_ = false;
   if (Options_.Game_Dir) {
     // A directory given on the command line stands in for the stored one, once.
     State_.Game_Dir = Absolute_Directory(*Options_.Game_Dir);
     Options_.Game_Dir.reset();
+    Game_Dir_Given_ = true;
+  }
+}
+
+std::optional<std::string> TStartup::Ask_For_Folder(const std::string& title,
+                                                    const std::string& start) {
+  TFile_Request request;
+  request.Directory = true;
+  request.Title = title;
+  request.Initial_Dir = start;
+  auto chosen = Interaction_.Choose_File(request);
+  if (chosen) {
+    *chosen = platform::Without_Trailing_Separator(*chosen);
+  }
+  return chosen;
+}
+
+bool TStartup::Settle_Data_Folder() {
+  // Given, else the one the user chose instead of the usual one, else the usual one.
+  std::string dir = Options_.Program_Dir ? *Options_.Program_Dir : Load_Data_Dir();
+  dir = platform::Without_Trailing_Separator(dir.empty() ? Default_Program_Directory() : dir);
+  bool chosen_here = false;
+  bool read_only = State_.Read_Only;
+  for (std::string problem = read_only ? std::string() : Data_Folder_Problem(dir); !problem.empty();
+       problem = Data_Folder_Problem(dir)) {
+    if (Options_.Without_Saving) {
+      read_only = true;
+      break;
+    }
+    const std::string said = Format_Message(Data_Folder_Text, dir, problem);
+    if (!Interaction_.Asks_User()) {
+      Interaction_.Message(
+          TMessage_Kind::Error,
+          said + " Give another folder with --data-dir, or use --no-save to work without saving.",
+          TAnswer_Set::Cancel);
+      return false;
+    }
+    TChoice_Request request;
+    request.Text = said +
+                   "\r\n\r\nVorlix keeps its map database, the maps tree and the levelshots and "
+                   "bot files it extracts there. Choose another folder, go on read-only (nothing "
+                   "is saved, levelshots of new archives are not shown), or quit.";
+    request.Choices = {"Choose Another Folder...", "Go On Read-Only", "Quit"};
+    request.Fallback = 2;
+    const int choice = Interaction_.Choose(request);
+    if (choice == 0) {
+      if (const auto folder = Ask_For_Folder("Choose a data folder for Vorlix", dir)) {
+        dir = *folder;
+        chosen_here = true;
+      }
+    } else if (choice == 1) {
+      read_only = true;
+      break;
+    } else {
+      return false;
+    }
+  }
+  if (chosen_here && !read_only) {
+    // The next start uses it too; a store that cannot be written only costs the question again.
+    Save_Data_Dir(dir);
+  }
+  // A reload keeps what was settled here.
+  Options_.Program_Dir = dir;
+  State_.Read_Only = read_only;
+  State_.Program_Dir = dir;
+  return true;
+}
+
+std::string TStartup::Replace_Missing_Game_Directory(const std::string& stored) {
+  std::error_code ec;
+  const std::string said =
+      std::filesystem::is_directory(std::filesystem::path(stored), ec)
+          ? Format_Message("QUAKE3.EXE is no longer found in the stored game directory %s.", stored)
+          : Format_Message("The stored game directory %s no longer exists.", stored);
+  if (!Interaction_.Asks_User()) {
+    Interaction_.Message(TMessage_Kind::Error,
+                         said + " Give the game directory with --game-dir, or use --demo.",
+                         TAnswer_Set::Cancel);
+    return {};
+  }
+  const std::string offer =
+      "\r\n\r\nChoose the game directory, search the disks for QUAKE3.EXE, or arrange the demo "
+      "made of OpenArena's game data.";
+  TChoice_Request request;
+  request.Text = said + offer;
+  request.Choices = {"Choose Directory...", "Search...", "Arrange Demo", "Quit"};
+  request.Fallback = 3;
+  for (;;) {
+    switch (Interaction_.Choose(request)) {
+      case 0: {
+        const auto chosen =
+            Ask_For_Folder("Choose the Quake III Arena directory", platform::Parent(stored));
+        if (chosen && Holds_Game_Executable(*chosen)) {
+          return *chosen;
+        }
+        if (chosen) {
+          request.Text = Format_Message("%s holds no QUAKE3.EXE.", *chosen) + offer;
+        }
+        break;
+      }
+      case 1: {
+        std::string found = Options_.Search_Roots.empty()
+                                ? Find_Q3A_Directory(Interaction_)
+                                : Find_Q3A_Directory(Interaction_, Options_.Search_Roots);
+        if (!found.empty()) {
+          return found;
+        }
+        request.Text = "The search ended without a confirmed QUAKE3.EXE." + offer;
+        break;
+      }
+      case 2: {
+        const std::string demo_dir = Options_.Demo_Dir.empty()
+                                         ? platform::Join(User_Data_Directory(), Demo_Folder_Name)
+                                         : Options_.Demo_Dir;
+        const TDemo_Installation demo = Set_Up_Demo_Installation(demo_dir, Options_.Demo_Sources);
+        if (demo.Error.empty()) {
+          if (!demo.Engine.empty()) {
+            Save_Q3A_Exe(demo.Engine);
+          }
+          return demo.Game_Dir;
+        }
+        request.Text = "The demo cannot be arranged: " + demo.Error + offer;
+        break;
+      }
+      default:
+        return {};
+    }
   }
 }
 
 bool TStartup::Determine_Directories() {
-  State_.Program_Dir = platform::Without_Trailing_Separator(
-      Options_.Program_Dir ? *Options_.Program_Dir : Default_Program_Directory());
+  if (!Settle_Data_Folder()) {
+    return false;
+  }
   State_.Levelshots_Dir = Program_Subdirectory(State_.Program_Dir, "LEVELSHOTS");
   State_.Botinfo_Dir = Program_Subdirectory(State_.Program_Dir, "BOTINFO");
   // The pictures that come with the program: the program directory's own GFX, else the one
@@ -83,11 +230,18 @@ bool TStartup::Determine_Directories() {
       break;
   }
   // The steps that write into TEMP create it anew, under the name a created folder gets.
-  Remove_Temp_Folders(State_.Program_Dir);
+  if (!State_.Read_Only) {
+    Remove_Temp_Folders(State_.Program_Dir);
+  }
   State_.Temp_Dir = Program_Subdirectory(State_.Program_Dir, "TEMP");
 
   State_.Game_Dir = platform::Without_Trailing_Separator(State_.Game_Dir);
   if (!Holds_Game_Executable(State_.Game_Dir)) {
+    if (!State_.Game_Dir.empty() && !Game_Dir_Given_) {
+      // A directory that served before and is gone is said first, by its name.
+      State_.Game_Dir = Replace_Missing_Game_Directory(State_.Game_Dir);
+      return !State_.Game_Dir.empty();
+    }
     State_.Game_Dir = Options_.Search_Roots.empty()
                           ? Find_Q3A_Directory(Interaction_)
                           : Find_Q3A_Directory(Interaction_, Options_.Search_Roots);
@@ -130,6 +284,7 @@ TLoad_Outcome TStartup::Load(bool& dev_comp) {
     }
   } release{State_};
   State_.Game_Dir_Written = false;
+  State_.Reports.clear();
   Saving_Suppressed_ = false;
   // A loader found a file the program cannot work with: the steps run on, then the program ends.
   bool end_run = false;
@@ -210,19 +365,70 @@ bool TStartup::Save_Settings() {
   return saved;
 }
 
+void TStartup::Move_Data_Folder(const std::string& dir) {
+  State_.Program_Dir = dir;
+  Options_.Program_Dir = dir;
+  if (State_.PK3_Database) {
+    State_.PK3_Database->Set_Program_Dir(dir);
+  }
+}
+
 bool TStartup::Close() {
   bool saved = true;
-  if (!Saving_Suppressed_) {
+  if (!Saving_Suppressed_ && !State_.Read_Only) {
     saved = Save_Settings();
+    // Nothing is lost before the user lets it go: the save is offered again, or into another
+    // folder.
+    TChoice_Request request;
+    request.Choices = {"Retry", "Choose Another Folder...", "Close Without Saving"};
+    request.Fallback = 2;
+    while (!saved && Interaction_.Asks_User()) {
+      request.Text = Format_Message(
+          "Vorlix could not save everything into %s (the messages before say why).\r\n\r\n"
+          "Retry, choose another folder to save into, or close without saving: the changes "
+          "made since the start are then lost.",
+          State_.Program_Dir);
+      const int choice = Interaction_.Choose(request);
+      if (choice == 0) {
+        saved = Save_Settings();
+      } else if (choice == 1) {
+        const auto folder = Ask_For_Folder("Choose a folder to save into", State_.Program_Dir);
+        if (!folder) {
+          continue;
+        }
+        if (const std::string problem = Data_Folder_Problem(*folder); !problem.empty()) {
+          Interaction_.Message(TMessage_Kind::Error,
+                               Format_Message(Data_Folder_Text, *folder, problem), TAnswer_Set::OK);
+          continue;
+        }
+        Move_Data_Folder(*folder);
+        saved = Save_Settings();
+        if (saved) {
+          Save_Data_Dir(*folder);
+        }
+      } else {
+        break;
+      }
+    }
   }
-  if (!State_.Program_Dir.empty()) {
+  if (!State_.Program_Dir.empty() && !State_.Read_Only) {
     Remove_Temp_Folders(State_.Program_Dir);
   }
   return saved;
 }
 
+void TStartup::Show_Reports() {
+  std::vector<std::string> reports;
+  reports.swap(State_.Reports);
+  for (const auto& report : reports) {
+    Interaction_.Message(TMessage_Kind::Warning, report, TAnswer_Set::OK);
+  }
+}
+
 void TStartup::Reload() {
-  Save_Settings();
+  if (!State_.Read_Only) {
+    Save_Settings();
+  }
   bool dev_comp = false;
   Load(dev_comp);
 }

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/demo_install.h"
 #include "app/read_ahead.h"
 #include "browser/maps_tree.h"
 #include "content/mod_list.h"
@@ -50,6 +51,12 @@ struct TMain_State {
   std::unique_ptr<TRead_Ahead> Read_Ahead;
   // Set when the arena pass of the running start-up renamed or changed an archive.
   bool Game_Dir_Written = false;
+  // The data folder cannot be written and the user went on without it: nothing is saved or
+  // extracted into it.
+  bool Read_Only = false;
+  // What the steps found that the user should read once the views are filled (archives that
+  // cannot be read), shown by TStartup::Show_Reports; each a warning of its own.
+  std::vector<std::string> Reports;
 };
 
 // Steps 4 to 10 of the start-up and the two file writes of the save, in the order they run.
@@ -78,6 +85,13 @@ struct TStartup_Options {
   std::vector<std::string> Search_Roots;
   // How long the start-up waits for another program to let go of the data folder.
   int Lock_Wait_Seconds = 0;
+  // The front end saves nothing (vorlix-cli --no-save): a data folder that cannot be written is
+  // used read-only without a word.
+  bool Without_Saving = false;
+  // Where the demo comes from and where it is arranged (empty: <user data dir>/demo), when the
+  // user asks for it in place of a game directory that is gone.
+  TDemo_Sources Demo_Sources;
+  std::string Demo_Dir;
 };
 
 // How a run of the start-up ended.
@@ -96,6 +110,10 @@ std::string Expected_Game_Directory(const std::optional<std::string>& given);
 // True when the game directory holds a file named QUAKE3.EXE in any letter case.
 bool Holds_Game_Executable(const std::string& game_dir);
 
+// Creates the data folder when it is missing and tries to write a file into it: empty when that
+// works, else the system's reason.
+std::string Data_Folder_Problem(const std::string& dir);
+
 class TStartup {
  public:
   TStartup(TInteraction& interaction, TStartup_Steps steps, TStartup_Options options = {});
@@ -110,8 +128,14 @@ class TStartup {
   // Writes the settings, the database and the tree, in this order. An error escaping one write
   // is reported and the next write goes on. False when any of the three failed.
   bool Save_Settings();
-  // The close work: save unless suppressed, then remove TEMP. False when a save failed.
+  // The close work: save unless suppressed or read-only, then remove TEMP. A save that fails is
+  // offered again, or into another folder, before the user lets it go. False when the save failed
+  // in the end.
   bool Close();
+  // True when the data folder cannot be written and the user went on without it.
+  bool Read_Only() const { return State_.Read_Only; }
+  // Shows what the steps left for the user to read once the views are filled, and forgets it.
+  void Show_Reports();
   // From now until the next start-up, the close writes neither the settings nor mapsdb.dat nor
   // mapstree.dat. The start-up suppresses saving itself when what it loaded must not be
   // replaced (a file it could not read completely, an error that escaped a step).
@@ -128,12 +152,22 @@ class TStartup {
  private:
   void Load_Registry_Settings(bool& dev_comp);
   bool Determine_Directories();
+  // Finds a data folder that can be written, or the user's leave to go on read-only.
+  bool Settle_Data_Folder();
+  // The user's choice of a folder; nullopt when cancelled.
+  std::optional<std::string> Ask_For_Folder(const std::string& title, const std::string& start);
+  // Asks what to do about a stored game directory that is gone; "" when the user quits.
+  std::string Replace_Missing_Game_Directory(const std::string& stored);
+  // Makes `dir` the data folder from now on (for the save at close).
+  void Move_Data_Folder(const std::string& dir);
 
   TInteraction& Interaction_;
   TStartup_Steps Steps_;
   TStartup_Options Options_;
   TMain_State State_;
   bool Saving_Suppressed_ = false;
+  // The running start-up's game directory came from the command line, not from the settings.
+  bool Game_Dir_Given_ = false;
   // Held from the first start-up to the end of this object.
   TData_Folder_Lock Lock_;
 };

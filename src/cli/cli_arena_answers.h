@@ -39,6 +39,8 @@ class TArena_Answers : public TInteraction {
   }
   void Status_Line(int line, const std::string& text) override { Inner_.Status_Line(line, text); }
   void Keep_Painted() override { Inner_.Keep_Painted(); }
+  int Choose(const TChoice_Request& request) override { return Inner_.Choose(request); }
+  bool Asks_User() const override { return Inner_.Asks_User(); }
   std::unique_ptr<TNotice> Notice(const std::string& caption, const std::string& text) override {
     return Inner_.Notice(caption, text);
   }

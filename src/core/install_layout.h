@@ -37,7 +37,8 @@ std::string Choose_Program_Directory(const std::string& executable_dir, bool ins
                                      const std::string& user_data_dir);
 
 // The program directory when none is given on the command line; the user's data directory is
-// created when it is chosen and missing (std::runtime_error when that fails).
+// created when it is chosen and missing (a folder that cannot be made is the start-up's to
+// report).
 std::string Default_Program_Directory();
 
 // The places searched for GFX, in order: the program directory, the executable's directory,

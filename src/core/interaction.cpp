@@ -30,6 +30,11 @@ const char* Answer_Name(TAnswer answer) {
   return "OK";
 }
 
+int TInteraction::Choose(const TChoice_Request& request) {
+  Message(request.Kind, request.Text, TAnswer_Set::OK);
+  return request.Fallback;
+}
+
 TAnswer Default_Answer(TAnswer_Set buttons) {
   switch (buttons) {
     case TAnswer_Set::OK:

@@ -22,6 +22,10 @@ const char* Answer_Name(TAnswer answer);    // "OK", "Cancel", "Yes", "No"
 class TNotice {
  public:
   virtual ~TNotice() = default;
+  // A line under the text telling how far the work got; the window stays painted.
+  virtual void Progress(const std::string& /*text*/) {}
+  // True once the user asked to stop the work (only a notice made by Cancellable_Notice).
+  virtual bool Cancelled() { return false; }
 };
 
 // Which of the program's selection dialogs is meant.
@@ -41,6 +45,15 @@ struct TFile_Request {
   std::string Filter;  // e.g. "pk3 files (*.pk3)"
   std::string Initial_Dir;
   std::string Initial_Name;
+  bool Directory = false;  // choose a folder rather than a file (Filter unused)
+};
+
+// A message box whose buttons are the given choices.
+struct TChoice_Request {
+  TMessage_Kind Kind = TMessage_Kind::Error;
+  std::string Text;
+  std::vector<std::string> Choices;  // button captions, in order
+  int Fallback = 0;                  // the answer when the box is closed without a choice
 };
 
 class TInteraction {
@@ -61,6 +74,17 @@ class TInteraction {
   // uses unless the caller passes a new one. nullopt on Cancel.
   virtual std::optional<std::string> Specify_Arena_Name(
       const std::string& directory_name, const std::optional<std::string>& preset) = 0;
+  // A message box with a button per choice; the index of the one chosen. A front end that
+  // cannot ask shows the text as a message and answers the fallback.
+  virtual int Choose(const TChoice_Request& request);
+  // False for a front end that cannot ask (the command line): the logic then says in one message
+  // what the user may do instead and ends the work.
+  virtual bool Asks_User() const { return true; }
+  // A notice window with a button to stop the work (TNotice::Cancelled) and a progress line.
+  virtual std::unique_ptr<TNotice> Cancellable_Notice(const std::string& caption,
+                                                      const std::string& text) {
+    return Notice(caption, text);
+  }
   // Called now and then during a long synchronous walk: keeps visible windows painted without
   // taking user input. Does nothing by default.
   virtual void Keep_Painted() {}

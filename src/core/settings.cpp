@@ -167,6 +167,14 @@ std::string Load_Q3A_Server_Exe() {
   return Load_Program("Q3A_SERVER_EXE");
 }
 
+std::string Load_Data_Dir() {
+  return Load_Program("DATA_DIR");
+}
+
+bool Save_Data_Dir(const std::string& dir) {
+  return Save_Program("DATA_DIR", dir);
+}
+
 bool Check_Old_Version(const std::string& program_dir, TInteraction& interaction) {
   if (!platform::Resolve_Ignore_Case(program_dir, "mapslist.dat")) {
     return false;

@@ -42,6 +42,11 @@ std::string Load_Q3A_Server_Exe();
 // written.
 bool Save_Q3A_Server_Exe(const std::string& program);
 
+// Reads DATA_DIR, the data folder the user chose instead of the usual one; empty when absent.
+std::string Load_Data_Dir();
+// Writes DATA_DIR; an empty path removes the value. False when the store could not be written.
+bool Save_Data_Dir(const std::string& dir);
+
 // Paths are stored with their bytes: as text when they are UTF-8, else as a byte array
 // ("@ByteArray(...)" in the file), so that a name the system allows in any byte survives.
 

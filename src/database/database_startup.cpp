@@ -61,7 +61,7 @@ TLoaded_Database Load_PK3_Database(
   std::unique_ptr<TFolder_Cache> folders = folders_ahead.valid() ? folders_ahead.get() : nullptr;
   // A database read in part is not synchronised: the start-up stops with it.
   if (load.Damaged()) {
-    return {std::move(database), std::move(load)};
+    return {std::move(database), std::move(load), {}};
   }
   TLive_Sync_Sink sink(interaction, listed);
   // A rename that a crash interrupted is finished or undone before the archives are compared;
@@ -77,7 +77,7 @@ TLoaded_Database Load_PK3_Database(
     sync.Use_Folder_Listings(std::move(folders));
   }
   sync.Sync_With_Disk(*walked);
-  return {std::move(database), std::move(load)};
+  return {std::move(database), std::move(load), std::move(sink.Unreadable)};
 }
 
 TResult<void> Save_PK3_Database(const TPK3_Record_Store& database) {

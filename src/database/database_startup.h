@@ -26,6 +26,9 @@ std::string Database_File_Path(const std::string& program_dir);
 struct TLoaded_Database {
   std::unique_ptr<TPK3_Record_Store> Database;
   TDatabase_Load_Result Load;
+  // Archives the synchronisation could not read, not reported yet (the caller tells them once
+  // the views are filled, see Archives_To_Report).
+  std::vector<TUnreadable_Archive> Unreadable;
 };
 
 // Builds a new pk3 manager on `paths`, loads the database file of the program directory (an error

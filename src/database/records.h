@@ -130,6 +130,9 @@ struct TDatabase_Paths {
   std::string Levelshots_Dir;
   std::string Botinfo_Dir;
   std::string Game_Dir;
+  // Nothing is written below the program directory: no folder of LEVELSHOTS or BOTINFO is made,
+  // filled or removed (a data folder the user goes on with read-only).
+  bool Read_Only = false;
 };
 
 class TPK3_Record_Store : public TPK3_Records {
@@ -152,6 +155,9 @@ class TPK3_Record_Store : public TPK3_Records {
   void Set_Load_Damaged(bool damaged) { Load_Damaged_ = damaged; }
 
   const TDatabase_Paths& Paths() const { return Paths_; }
+  // The folder the database file is saved into from now on (another data folder the user chose
+  // when the first could not be written).
+  void Set_Program_Dir(const std::string& program_dir) { Paths_.Program_Dir = program_dir; }
   // How often the program has written below LEVELSHOTS or BOTINFO for these records: archive
   // folders created, removed or extracted into. 0 while their content is as it was when the
   // manager was made.

@@ -12,6 +12,7 @@
 #include "core/letter_case.h"
 #include "core/listing.h"
 #include "core/paths.h"
+#include "core/text.h"
 #include "database/archive_facts.h"
 #include "database/folder_cache.h"
 #include "database/records.h"
@@ -277,9 +278,31 @@ void TLive_Scan_Sink::Error(const std::string& text) {
   }
 }
 
+void TScan_Sink::Unreadable_Archive(const std::string& path, const std::string& reason) {
+  Error(Unreadable_Archive_Message({{path, reason}}));
+}
+
+std::string Unreadable_Archive_Message(const std::vector<TUnreadable_Archive>& archives) {
+  if (archives.size() == 1) {
+    return Format_Message(
+        "The archive %s cannot be read: %s.\r\n\r\nIt may be damaged or only partly "
+        "downloaded; its maps are left out. Vorlix says this again only when the file changes.",
+        archives.front().Path, archives.front().Reason);
+  }
+  std::string text =
+      "These archives cannot be read; they may be damaged or only partly downloaded, and their "
+      "maps are left out. Vorlix names each again only when its file changes.\r\n";
+  for (const auto& archive : archives) {
+    text += "\r\n" + archive.Path + ": " + archive.Reason;
+  }
+  return text;
+}
+
 void TRecorded_Scan_Sink::Replay(TScan_Sink& target) const {
   for (const auto& event : Events_) {
-    if (event.Line == 0) {
+    if (event.Line < 0) {
+      target.Unreadable_Archive(event.Text, event.Reason);
+    } else if (event.Line == 0) {
       target.Error(event.Text);
     } else {
       target.Status(event.Line, event.Text);
@@ -399,8 +422,13 @@ bool Scan_Archive(TZip_Archive& zip, const std::string& archive_path, TPK3_Recor
              " ...");
   try {
     Open_Archive_Listing(zip, archive_path);
-  } catch (const std::exception&) {
-    sink.Error("Error during map scan. Please report to author.");
+  } catch (const std::exception& error) {
+    // A damaged download is the archive's fault, not the program's: named with the reason.
+    std::string reason = error.what();
+    if (reason.rfind(archive_path + ": ", 0) == 0) {
+      reason.erase(0, archive_path.size() + 2);
+    }
+    sink.Unreadable_Archive(archive_path, reason);
     return false;
   }
   try {

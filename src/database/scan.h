@@ -69,7 +69,18 @@ class TScan_Sink {
   virtual ~TScan_Sink() = default;
   virtual void Status(int line, const std::string& text) = 0;
   virtual void Error(const std::string& text) = 0;
+  // An archive that cannot be read at all (not a ZIP archive, cut short, unreadable file): by
+  // default an error naming it and the reason (Unreadable_Archive_Message).
+  virtual void Unreadable_Archive(const std::string& path, const std::string& reason);
 };
+
+// The message for archives that cannot be read: their paths and reasons, and that their maps are
+// left out.
+struct TUnreadable_Archive {
+  std::string Path;
+  std::string Reason;
+};
+std::string Unreadable_Archive_Message(const std::vector<TUnreadable_Archive>& archives);
 
 // Passes everything on to the user at once.
 class TLive_Scan_Sink : public TScan_Sink {
@@ -85,14 +96,18 @@ class TLive_Scan_Sink : public TScan_Sink {
 // Keeps everything, in order, to be passed on later.
 class TRecorded_Scan_Sink : public TScan_Sink {
  public:
-  void Status(int line, const std::string& text) override { Events_.push_back({line, text}); }
-  void Error(const std::string& text) override { Events_.push_back({0, text}); }
+  void Status(int line, const std::string& text) override { Events_.push_back({line, text, {}}); }
+  void Error(const std::string& text) override { Events_.push_back({0, text, {}}); }
+  void Unreadable_Archive(const std::string& path, const std::string& reason) override {
+    Events_.push_back({-1, path, reason});
+  }
   void Replay(TScan_Sink& target) const;
 
  private:
   struct TEvent {
-    int Line;  // 0 for an error message
+    int Line;  // 0 for an error message, -1 for an unreadable archive (Text its path)
     std::string Text;
+    std::string Reason;
   };
   std::vector<TEvent> Events_;
 };

@@ -1,6 +1,8 @@
 #include "database/sync.h"
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "core/interaction.h"
 #include "core/letter_case.h"
 #include "core/paths.h"
+#include "core/text.h"
 #include "database/folder_cache.h"
 #include "database/records.h"
 #include "database/zip_archive.h"
@@ -90,7 +93,37 @@ void Extract_Completely(TZip_Archive& zip, const std::vector<std::string>& specs
 }
 }  // namespace
 
+void TDatabase_Sync::Report_Extraction_Failure(const std::string& folder, const std::string& what) {
+  // The nearest folder that exists is the one that refused the write.
+  std::string refusing = folder;
+  std::error_code ec;
+  while (!refusing.empty() && !std::filesystem::is_directory(std::filesystem::path(refusing), ec) &&
+         platform::Parent(refusing) != refusing) {
+    refusing = platform::Parent(refusing);
+  }
+  const std::string problem = refusing.empty() ? std::string() : Folder_Write_Problem(refusing);
+  if (!problem.empty()) {
+    // One cause, one message: every further archive would fail the same way.
+    if (Reported_Failures_.insert(refusing + '\n' + problem).second) {
+      Sink_.Error(Format_Message(
+          "Levelshots and bot information cannot be extracted into %s: %s.\r\n\r\nThe maps "
+          "are listed without them until the folder can be written.",
+          refusing, problem));
+    }
+    return;
+  }
+  if (Reported_Failures_.insert(what).second) {
+    Sink_.Error("Levelshots and bot information could not be extracted. " + what);
+  }
+}
+
 void TDatabase_Sync::Extract_Levelshots_And_Botinfo(TPK3_Record& record) {
+  const TDatabase_Paths& paths = Db_.Paths();
+  if (paths.Read_Only) {
+    // Nothing is written into a data folder the user goes on with read-only.
+    Open_Archive.reset();
+    return;
+  }
   auto status = [this](const std::string& text) { Sink_.Status(2, text); };
   status("extracting new levelshots...");
   Db_.Note_Folder_Write();
@@ -98,14 +131,16 @@ void TDatabase_Sync::Extract_Levelshots_And_Botinfo(TPK3_Record& record) {
     Folders_->Clear();  // the folders may have changed since the last use
   }
   TZip_Archive* zip = Open_Archive.get();
-  const TDatabase_Paths& paths = Db_.Paths();
+  std::string folder;  // the program's folder being written
   try {
     if (zip != nullptr) {
       if (zip->Count() > 0) {
+        folder = platform::Join({paths.Levelshots_Dir, record.MOD_Directory, record.PK3_Filename});
         Folders_->Remove(paths.Levelshots_Dir, record.MOD_Directory, record.PK3_Filename);
         const std::string levelshots =
             Folders_->Create(paths.Levelshots_Dir, record.MOD_Directory, record.PK3_Filename);
         Extract_Completely(*zip, {"LEVELSHOTS/*.*"}, levelshots, false);
+        folder = platform::Join({paths.Botinfo_Dir, record.MOD_Directory, record.PK3_Filename});
         Folders_->Remove(paths.Botinfo_Dir, record.MOD_Directory, record.PK3_Filename);
         const std::string botinfo =
             Folders_->Create(paths.Botinfo_Dir, record.MOD_Directory, record.PK3_Filename);
@@ -127,9 +162,8 @@ void TDatabase_Sync::Extract_Levelshots_And_Botinfo(TPK3_Record& record) {
         Extract_Completely(*zip, specs, botinfo, true);
       }
     }
-  } catch (const std::exception&) {
-    Sink_.Error(
-        "Error during extraction of levelshots and bot information. Please report to author.");
+  } catch (const std::exception& error) {
+    Report_Extraction_Failure(folder, error.what());
   }
   Open_Archive.reset();
   Count_Folder_Changes();
@@ -295,8 +329,10 @@ void TDatabase_Sync::Sync_With_Disk(const TGame_Directory_Walk& walk) {
       Add_New_PK3(platform::Lower(archive.Directory), archive.Filename, size, archive.Date);
     } else if (db.Items(index)->PK3_Filesize == size &&
                db.Items(index)->PK3_Filedate == archive.Date) {
-      if (!Folders_->Exists(paths.Levelshots_Dir, archive.Directory, archive.Filename) ||
-          !Folders_->Exists(paths.Botinfo_Dir, archive.Directory, archive.Filename)) {
+      // A read-only data folder gets no folders: nothing to refill.
+      if (!paths.Read_Only &&
+          (!Folders_->Exists(paths.Levelshots_Dir, archive.Directory, archive.Filename) ||
+           !Folders_->Exists(paths.Botinfo_Dir, archive.Directory, archive.Filename))) {
         Update_PK3(index, platform::Lower(archive.Directory), archive.Filename, size, archive.Date,
                    true);
       }
@@ -320,6 +356,9 @@ void TDatabase_Sync::Sync_With_Disk(const TGame_Directory_Walk& walk) {
       continue;
     }
     record.Present = false;
+    if (paths.Read_Only) {
+      continue;
+    }
     // The folder cache never removes anything for a name that is not a plain name.
     Folders_->Remove(paths.Levelshots_Dir, record.MOD_Directory, record.PK3_Filename);
     Folders_->Remove(paths.Botinfo_Dir, record.MOD_Directory, record.PK3_Filename);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -31,7 +32,8 @@ class TSync_Sink : public TScan_Sink {
   virtual void Archive_Listed(TArchive_Facts facts) = 0;
 };
 
-// Passes the texts on to the user at once and the facts to `listed` (dropped when it is empty).
+// Passes the texts on to the user at once and the facts to `listed` (dropped when it is empty);
+// keeps the archives that cannot be read, for the caller to report once the views are filled.
 class TLive_Sync_Sink : public TSync_Sink {
  public:
   using TListed_Handler = std::function<void(const TArchive_Facts&)>;
@@ -39,11 +41,16 @@ class TLive_Sync_Sink : public TSync_Sink {
       : Live_(interaction), Listed_(std::move(listed)) {}
   void Status(int line, const std::string& text) override { Live_.Status(line, text); }
   void Error(const std::string& text) override { Live_.Error(text); }
+  void Unreadable_Archive(const std::string& path, const std::string& reason) override {
+    Unreadable.push_back({path, reason});
+  }
   void Archive_Listed(TArchive_Facts facts) override {
     if (Listed_) {
       Listed_(facts);
     }
   }
+
+  std::vector<TUnreadable_Archive> Unreadable;
 
  private:
   TLive_Scan_Sink Live_;
@@ -94,6 +101,9 @@ class TDatabase_Sync {
  private:
   // Adds the folder changes made since the last call to the database's count of folder writes.
   void Count_Folder_Changes();
+  // Reports an extraction that failed: a folder of the program that cannot be written once per
+  // folder and reason, any other failure once per text.
+  void Report_Extraction_Failure(const std::string& folder, const std::string& what);
 
   TPK3_Record_Store& Db_;
   TSync_Sink& Sink_;
@@ -107,6 +117,8 @@ class TDatabase_Sync {
   bool Folders_Listed_ = false;
   // Set while Sync_With_Disk runs: the folder cache is valid only within one synchronisation.
   bool Syncing_ = false;
+  // The extraction failures reported by this synchroniser (folder + reason, or the text).
+  std::set<std::string> Reported_Failures_;
   // Scans running ahead of the walk of the running synchronisation, if any.
   std::unique_ptr<TScan_Prefetch> Prefetch_;
 };

@@ -55,6 +55,15 @@ TEST(Find_Q3A_Directory, Offers_Installations_In_Any_Case_Depth_First_Behind_A_N
   EXPECT_EQ(Offered(refuser).size(), 5u);
   EXPECT_EQ(Offered(refuser).back(), two / "QUAKE3.EXE");
 
+  // The notice shows each directory walked; a cancel ends the whole search before the next one,
+  // so nothing further is offered.
+  TScripted_Interaction canceller;
+  canceller.Cancel_After_Progress = 2;
+  EXPECT_EQ(Find_Q3A_Directory(canceller, {one.Path(), two.Path()}), "");
+  EXPECT_EQ(canceller.Progress_Texts, (std::vector<std::string>{one.Path(), one / "A"}));
+  EXPECT_TRUE(canceller.Messages.empty());
+  EXPECT_EQ(canceller.Open_Notices, 0);
+
   // The root installation gives the root itself as game directory.
   TScripted_Interaction root_user;
   root_user.Answers = {TAnswer::Yes};

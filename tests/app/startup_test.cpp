@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/options.h"
 #include "app/program_steps.h"
 #include "builders.h"
 #include "core/data_lock.h"
@@ -268,18 +269,192 @@ TEST_F(Startup_Test, Existing_Program_Folders_Keep_Their_Names_And_Leftover_Temp
   EXPECT_EQ(startup.State().GFX_Dir, program / "data/GFX");
 }
 
-TEST_F(Startup_Test, Stored_Dir_Without_Game_Leads_To_Search_And_Found_Dir_Is_Saved) {
-  ASSERT_TRUE(Save_Registry_Settings(roots / "empty"));
+TEST_F(Startup_Test, A_Stored_Game_Directory_That_Is_Gone_Is_Named_Before_Anything_Else) {
+  const std::string gone = roots / "gone/Quake3";
+  ASSERT_TRUE(Save_Registry_Settings(gone));
   Write_File(roots / "found/Quake3/quake3.exe", "");
   TStartup_Options options = Options();
   options.Search_Roots = {roots / "found"};
-  user.Answers.push_back(TAnswer::Yes);
-  TStartup startup(user, {}, options);
-  EXPECT_NE(Load(startup), TLoad_Outcome::Stop);
-  EXPECT_EQ(startup.State().Game_Dir, roots / "found/Quake3");
-  EXPECT_EQ(user.Notices.size(), 1u);
-  startup.Close();
-  EXPECT_EQ(Load_Registry_Settings().Q3A_Dir, roots / "found/Quake3");
+  const std::string said = "The stored game directory " + gone + " no longer exists.";
+  {
+    // Quit: nothing searched, nothing else said, no step run.
+    TScripted_Interaction quitter;
+    quitter.Choice_Answers = {3};
+    TStartup startup(quitter, Tracing_Steps(), options);
+    EXPECT_EQ(Load(startup), TLoad_Outcome::Stop);
+    ASSERT_EQ(quitter.Choices.size(), 1U);
+    EXPECT_EQ(quitter.Choices[0].Text.rfind(said + "\r\n\r\nChoose the game directory", 0), 0U);
+    EXPECT_EQ(
+        quitter.Choices[0].Choices,
+        (std::vector<std::string>{"Choose Directory...", "Search...", "Arrange Demo", "Quit"}));
+    EXPECT_TRUE(quitter.Messages.empty());
+    EXPECT_TRUE(quitter.Notices.empty());
+    EXPECT_TRUE(trace.empty());
+  }
+  {
+    // A folder without the game is said to be one; a cancelled search offers nothing and asks
+    // again; a chosen game directory is used and stored at the close.
+    TScripted_Interaction chooser;
+    chooser.Choice_Answers = {0, 1, 0};
+    chooser.Files = {roots / "empty", game.Path() + "/"};
+    chooser.Cancel_After_Progress = 1;
+    TStartup startup(chooser, Tracing_Steps(), options);
+    EXPECT_EQ(Load(startup), TLoad_Outcome::Run);
+    EXPECT_EQ(startup.State().Game_Dir, game.Path());
+    ASSERT_EQ(chooser.Choices.size(), 3U);
+    EXPECT_EQ(chooser.Choices[1].Text.rfind(roots / "empty" + " holds no QUAKE3.EXE.", 0), 0U);
+    EXPECT_EQ(chooser.Choices[2].Text.rfind("The search ended without a confirmed QUAKE3.EXE.", 0),
+              0U);
+    EXPECT_TRUE(chooser.File_Requests.at(0).Directory);
+    EXPECT_EQ(chooser.Notices.size(), 1U);
+    EXPECT_TRUE(chooser.Messages.empty());
+    startup.Close();
+    EXPECT_EQ(Load_Registry_Settings().Q3A_Dir, game.Path());
+  }
+  ASSERT_TRUE(Save_Registry_Settings(roots / "empty"));
+  {
+    // A directory that is there without the game says so; the search finds and asks.
+    TScripted_Interaction searcher;
+    searcher.Choice_Answers = {1};
+    searcher.Answers = {TAnswer::Yes};
+    TStartup startup(searcher, {}, options);
+    EXPECT_EQ(Load(startup), TLoad_Outcome::Run);
+    EXPECT_EQ(
+        searcher.Choices.at(0).Text.rfind(
+            "QUAKE3.EXE is no longer found in the stored game directory " + roots / "empty" + ".",
+            0),
+        0U);
+    EXPECT_EQ(startup.State().Game_Dir, roots / "found/Quake3");
+  }
+  {
+    // The demo made of OpenArena's data.
+    Write_File(roots / "oa/baseoa/pak0.pk3", "zip");
+    options.Demo_Sources = {roots / "oa", "", roots / "lib"};
+    options.Demo_Dir = roots / "demo";
+    TScripted_Interaction demo_user;
+    demo_user.Choice_Answers = {2};
+    TStartup startup(demo_user, {}, options);
+    EXPECT_EQ(Load(startup), TLoad_Outcome::Run);
+    EXPECT_EQ(startup.State().Game_Dir, roots / "demo");
+    EXPECT_TRUE(fs::is_symlink(roots / "demo/baseoa/pak0.pk3"));
+  }
+  {
+    // The command line cannot ask: one message saying what to give instead, and the end.
+    TScripted_Interaction command_line;
+    command_line.Can_Ask = false;
+    TStartup startup(command_line, Tracing_Steps(), options);
+    EXPECT_EQ(Load(startup), TLoad_Outcome::Stop);
+    EXPECT_EQ(command_line.Messages,
+              (std::vector<TRecorded_Message>{
+                  {TMessage_Kind::Error,
+                   "QUAKE3.EXE is no longer found in the stored game directory " + roots / "empty" +
+                       ". Give the game directory with --game-dir, or use --demo.",
+                   TAnswer_Set::Cancel}}));
+    EXPECT_TRUE(command_line.Notices.empty());
+  }
+}
+
+TEST_F(Startup_Test, A_Data_Folder_That_Cannot_Be_Written_Is_Said_Once_Before_The_Steps) {
+  Write_File(program / "file", "not a folder");
+  const std::string blocked = program / "file/data";
+  TStartup_Options options = Options(game.Path());
+  options.Program_Dir = blocked;
+  const std::string said = "The data folder " + blocked + " cannot be written: Not a directory.";
+  {
+    TScripted_Interaction quitter;
+    quitter.Choice_Answers = {2};
+    TStartup startup(quitter, Tracing_Steps(), options);
+    EXPECT_EQ(Load(startup), TLoad_Outcome::Stop);
+    EXPECT_TRUE(trace.empty());
+    ASSERT_EQ(quitter.Choices.size(), 1U);
+    EXPECT_EQ(quitter.Choices[0].Text.rfind(said + "\r\n\r\n", 0), 0U);
+    EXPECT_EQ(quitter.Choices[0].Choices,
+              (std::vector<std::string>{"Choose Another Folder...", "Go On Read-Only", "Quit"}));
+    EXPECT_TRUE(quitter.Messages.empty());
+  }
+  {
+    // Read-only: every step runs; neither the close nor a reload saves, and nothing asks again.
+    TScripted_Interaction reader;
+    reader.Choice_Answers = {1};
+    TStartup startup(reader, Tracing_Steps(), options);
+    EXPECT_EQ(Load(startup), TLoad_Outcome::Run);
+    EXPECT_TRUE(startup.Read_Only());
+    EXPECT_EQ(startup.State().Program_Dir, blocked);
+    trace.clear();
+    startup.Reload();
+    EXPECT_EQ(trace.front(), "mods");
+    EXPECT_TRUE(startup.Read_Only());
+    trace.clear();
+    EXPECT_TRUE(startup.Close());
+    EXPECT_TRUE(trace.empty());
+    EXPECT_EQ(reader.Choices.size(), 1U);
+    EXPECT_FALSE(fs::exists(config / "cfg/Tolmarine/Vorlix.conf"));
+  }
+  {
+    // Another folder, asked for until one can be written; the next start without --data-dir
+    // uses it.
+    TScripted_Interaction mover;
+    mover.Choice_Answers = {0, 0};
+    mover.Files = {blocked + "2", program / "chosen"};
+    TStartup startup(mover, Tracing_Steps(), options);
+    EXPECT_EQ(Load(startup), TLoad_Outcome::Run);
+    EXPECT_FALSE(startup.Read_Only());
+    EXPECT_EQ(startup.State().Program_Dir, program / "chosen");
+    EXPECT_EQ(mover.Choices.size(), 2U);
+    EXPECT_EQ(Program_Directory({}), program / "chosen");
+  }
+  {
+    // The command line: one message naming the folder and the reason, and the end; with
+    // --no-save it goes on read-only without a word.
+    TScripted_Interaction command_line;
+    command_line.Can_Ask = false;
+    TStartup refused(command_line, Tracing_Steps(), options);
+    EXPECT_EQ(Load(refused), TLoad_Outcome::Stop);
+    ASSERT_EQ(command_line.Messages.size(), 1U);
+    EXPECT_EQ(command_line.Messages[0].Text,
+              said +
+                  " Give another folder with --data-dir, or use --no-save to work without "
+                  "saving.");
+    options.Without_Saving = true;
+    TStartup quiet(command_line, Tracing_Steps(), options);
+    EXPECT_EQ(Load(quiet), TLoad_Outcome::Run);
+    EXPECT_TRUE(quiet.Read_Only());
+    EXPECT_EQ(command_line.Messages.size(), 1U);
+  }
+}
+
+TEST_F(Startup_Test, A_Save_That_Fails_At_Close_Is_Offered_Again_Or_Into_Another_Folder) {
+  TStartup_Steps steps = Tracing_Steps();
+  std::vector<std::string> saved_into;
+  const std::string refusing = program / "data";
+  steps.Save_Tree = [&](TMain_State& s) {
+    saved_into.push_back(s.Program_Dir);
+    return s.Program_Dir != refusing;
+  };
+  {
+    // Retry fails again; another folder takes the files and is used from then on.
+    user.Choice_Answers = {0, 1};
+    user.Files = {program / "other"};
+    TStartup startup(user, steps, Options(game.Path()));
+    ASSERT_EQ(Load(startup), TLoad_Outcome::Run);
+    EXPECT_TRUE(startup.Close());
+    EXPECT_EQ(saved_into, (std::vector<std::string>{refusing, refusing, program / "other"}));
+    ASSERT_EQ(user.Choices.size(), 2U);
+    EXPECT_EQ(
+        user.Choices[0].Choices,
+        (std::vector<std::string>{"Retry", "Choose Another Folder...", "Close Without Saving"}));
+    EXPECT_NE(user.Choices[0].Text.find(refusing), std::string::npos);
+    EXPECT_EQ(Load_Data_Dir(), program / "other");
+  }
+  {
+    // Let go: the close fails, which the exit status reports.
+    TScripted_Interaction giver;
+    giver.Choice_Answers = {2};
+    TStartup startup(giver, steps, Options(game.Path()));
+    ASSERT_EQ(Load(startup), TLoad_Outcome::Run);
+    EXPECT_FALSE(startup.Close());
+    EXPECT_EQ(giver.Choices.size(), 1U);
+  }
 }
 
 TEST_F(Startup_Test, Nothing_Confirmed_Ends_Without_Steps_Or_Writes) {

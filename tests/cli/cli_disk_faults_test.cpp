@@ -50,13 +50,15 @@ TEST_F(Cli_Disk_Faults, Unreadable_Mod_Or_Game_Directory_Loses_Nothing) {
   EXPECT_EQ(result.Err, "");
   Expect_All_Back();
 
-  // A game directory that cannot be read is not a game directory: the start-up stops with its
-  // message before anything is saved.
+  // A stored game directory that cannot be read is not a game directory: the start-up stops
+  // with one message naming it before anything is saved.
   ::chmod(Game_.Path().c_str(), 0);
   result = Run_Data({"list"});
   ::chmod(Game_.Path().c_str(), 0755);
   EXPECT_EQ(result.Status, 1);
-  EXPECT_EQ(result.Err, "error: Couldn't find Quake 3 Arena.\n");
+  EXPECT_EQ(result.Err, "error: QUAKE3.EXE is no longer found in the stored game directory " +
+                            Game_.Path() +
+                            ". Give the game directory with --game-dir, or use --demo.\n");
   Expect_All_Back();
 }
 

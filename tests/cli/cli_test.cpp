@@ -1,5 +1,7 @@
 // vorlix-cli end to end: usage, the game directory setting, questions, and the MOD list.
 
+#include <algorithm>
+
 #include "cli_runner.h"
 #include "vorlix_version.h"
 
@@ -81,6 +83,38 @@ TEST_F(Cli, The_Game_Directory_Must_Be_Valid_And_Is_Stored_Unless_Saving_Is_Off)
   EXPECT_EQ(result.Status, 0) << result.Err;
   // TEMP is gone after every close.
   EXPECT_FALSE(fs::exists(Data_ / "TEMP"));
+}
+
+TEST_F(Cli, An_Unusable_Data_Folder_Or_Archive_Is_One_Message) {
+  // A data folder that cannot be made: one message naming it and the way out, exit status 1;
+  // with --no-save the command works without it.
+  Write_File(Data_ / "file", "");
+  const std::string blocked = Data_ / "file/data";
+  TRun_Result result = Run({"--data-dir", blocked, "--game-dir", Game_.Path(), "list"});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_EQ(result.Err, "error: The data folder " + blocked +
+                            " cannot be written: Not a directory. Give another folder with "
+                            "--data-dir, or use --no-save to work without saving.\n");
+  result = Run({"--data-dir", blocked, "--game-dir", Game_.Path(), "--no-save", "list"});
+  EXPECT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(result.Err, "");
+  EXPECT_NE(result.Out.find("Arena Gate"), std::string::npos);
+
+  // An archive that is no ZIP archive: named once with its reason, then not again until it
+  // changes.
+  Write_File(Game_ / "baseq3/broken.pk3", "not an archive");
+  const std::string told = "warning: The archive " + Game_ / "baseq3/broken.pk3" +
+                           " cannot be read: Not a zip archive. It may be damaged";
+  for (const char* content : {"", "not an archive, again"}) {
+    if (*content != '\0') {
+      Write_File(Game_ / "baseq3/broken.pk3", content);
+    }
+    result = Run_With_Dirs({"list"});
+    EXPECT_EQ(result.Status, 0);
+    EXPECT_EQ(result.Err.rfind(told, 0), 0U) << result.Err;
+    EXPECT_EQ(std::count(result.Err.begin(), result.Err.end(), '\n'), 1);
+    EXPECT_EQ(Run_With_Dirs({"list"}).Err, "");
+  }
 }
 
 TEST_F(Cli, Questions_Are_Answered_No_Unless_Yes_Is_Given) {

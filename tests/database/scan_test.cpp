@@ -3,8 +3,10 @@
 #include <filesystem>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <zip.h>
 
+#include "as_user.h"
 #include "builders.h"
 #include "core/dos_time.h"
 #include "database/records.h"
@@ -17,10 +19,6 @@ namespace vorlix::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-const char* const Scan_Error = "Error during map scan. Please report to author.";
-const char* const Extraction_Error =
-    "Error during extraction of levelshots and bot information. Please report to author.";
 
 // A map whose entity offset (at byte 8) is replaced.
 std::string With_Offset(std::string bsp, std::int32_t offset) {
@@ -253,6 +251,7 @@ TEST_F(Scan_Test, Damaged_Encrypted_And_Badly_Named_Members_Leave_The_Other_Maps
       continue;
     }
     User_.Messages.clear();
+    Sink_.Unreadable.clear();
     const TPK3_Record& record = Scan(c.Archive);
     std::vector<std::string> maps;
     maps.reserve(static_cast<std::size_t>(record.Maps->Count()));
@@ -260,8 +259,11 @@ TEST_F(Scan_Test, Damaged_Encrypted_And_Badly_Named_Members_Leave_The_Other_Maps
       maps.push_back(record.Maps->Items(i)->MAP_Filename);
     }
     EXPECT_EQ(maps, c.Maps);
-    if (c.Maps.empty()) {  // the archive as a whole failed
-      EXPECT_EQ(User_.Message_Texts(), std::vector<std::string>{Scan_Error});
+    if (c.Maps.empty()) {  // the archive as a whole failed: named, with the reason
+      EXPECT_TRUE(User_.Messages.empty());
+      ASSERT_EQ(Sink_.Unreadable.size(), 1U);
+      EXPECT_EQ(Sink_.Unreadable[0].Path, Game(c.Archive));
+      EXPECT_FALSE(Sink_.Unreadable[0].Reason.empty());
       EXPECT_EQ(Sync_->Open_Archive->Count(), 0);
       continue;
     }
@@ -340,7 +342,8 @@ TEST_F(Scan_Test, Folders_Are_Made_For_Any_Listed_Archive_But_Never_For_An_Empty
   Sync_->Extract_Levelshots_And_Botinfo(broken);
   EXPECT_EQ(Read_File(Dir_ / "prog/LEVELSHOTS/baseq3/broken.pk3/old.jpg"), "kept");
   EXPECT_FALSE(fs::exists(Dir_ / "prog/BOTINFO/baseq3/broken.pk3"));
-  EXPECT_EQ(User_.Message_Texts(), std::vector<std::string>{Scan_Error});
+  ASSERT_EQ(Sink_.Unreadable.size(), 1U);
+  EXPECT_EQ(Sink_.Unreadable[0].Path, Game("broken.pk3"));
 }
 
 TEST_F(Scan_Test, A_Failing_Extraction_Is_Reported_And_Closes_The_Archive) {
@@ -349,9 +352,53 @@ TEST_F(Scan_Test, A_Failing_Extraction_Is_Reported_And_Closes_The_Archive) {
   Write_File(Dir_ / "prog/LEVELSHOTS/baseq3", "in the way");
   TPK3_Record& record = Scan("lvl.pk3");
   Sync_->Extract_Levelshots_And_Botinfo(record);
-  EXPECT_EQ(User_.Message_Texts(), std::vector<std::string>{Extraction_Error});
+  // The folders can be written: the failure says what failed, and never blames the program.
+  ASSERT_EQ(User_.Messages.size(), 1U);
+  EXPECT_EQ(
+      User_.Messages[0].Text.rfind("Levelshots and bot information could not be extracted. ", 0),
+      0U);
+  EXPECT_EQ(User_.Messages[0].Text.find("report to author"), std::string::npos);
   EXPECT_EQ(Sync_->Open_Archive, nullptr);
   EXPECT_EQ(User_.Lines[2], "");
+}
+
+TEST_F(Scan_Test, A_Folder_That_Cannot_Be_Written_Is_Named_Once_For_All_Archives) {
+  for (const char* name : {"one.pk3", "two.pk3", "three.pk3"}) {
+    Write_Pk3(Game(name), {{"levelshots/a.jpg", "a"}});
+  }
+  // Permissions hold for an ordinary user only: the extraction runs under one.
+  Give_To_User(Dir_.Path());
+  ::chmod((Dir_ / "prog/LEVELSHOTS").c_str(), 0555);
+  const int result = Run_As_User([&] {
+    for (const char* name : {"one.pk3", "two.pk3", "three.pk3"}) {
+      TPK3_Record& record = Scan(name);
+      Sync_->Extract_Levelshots_And_Botinfo(record);
+    }
+    EXPECT_EQ(
+        User_.Message_Texts(),
+        std::vector<std::string>{
+            "Levelshots and bot information cannot be extracted into " + Dir_ / "prog/LEVELSHOTS" +
+            ": Permission denied.\r\n\r\nThe maps are listed without them until the "
+            "folder can be written."});
+    return ::testing::Test::HasFailure() ? 1 : 0;
+  });
+  ::chmod((Dir_ / "prog/LEVELSHOTS").c_str(), 0755);
+  EXPECT_EQ(result, 0);
+}
+
+TEST_F(Scan_Test, A_Read_Only_Data_Folder_Gets_No_Folders_But_The_Maps) {
+  Db_ = std::make_unique<TPK3_Record_Store>(
+      TDatabase_Paths{Dir_ / "prog", Dir_ / "prog/TEMP", Dir_ / "prog/LEVELSHOTS",
+                      Dir_ / "prog/BOTINFO", Dir_ / "game", true});
+  Sync_ = std::make_unique<TDatabase_Sync>(*Db_, Sink_);
+  Write_Pk3(Game("lvl.pk3"),
+            {{"maps/m.bsp", Make_Bsp(Entity_Text("M"), 100)}, {"levelshots/m.jpg", "a"}});
+  TPK3_Record& record = Scan("lvl.pk3");
+  Sync_->Extract_Levelshots_And_Botinfo(record);
+  EXPECT_EQ(record.Maps->Count(), 1);
+  EXPECT_FALSE(fs::exists(Dir_ / "prog/LEVELSHOTS/baseq3"));
+  EXPECT_EQ(Sync_->Open_Archive, nullptr);
+  EXPECT_TRUE(User_.Messages.empty());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "database/database_file.h"
 #include "database/database_startup.h"
 #include "database/records.h"
+#include "database/unreadable_archives.h"
 #include "scripted_interaction.h"
 
 namespace vorlix::testing {
@@ -268,10 +269,16 @@ TEST_F(Sync_Test, Broken_Archives_Do_Not_Stop_The_Start_And_Are_Scanned_Until_Th
   Write_Pk3(Game("baseq3/good.pk3"), Maps_Archive({"g"}));
   const std::int32_t date = *platform::File_DOS_Date_Time(Game("baseq3/broken.pk3"));
   for (int start = 0; start < 2; ++start) {
-    // Every start scans it again, with its message, since the database holds no scan of it.
-    const auto db = Run();
-    EXPECT_EQ(User_.Message_Texts(),
-              std::vector<std::string>{"Error during map scan. Please report to author."});
+    // Every start scans it again since the database holds no scan of it; it is named with the
+    // reason for the caller to tell once the views are filled, nothing shown meanwhile.
+    User_ = TScripted_Interaction();
+    TLoaded_Database loaded = Load_PK3_Database(Paths(), &User_);
+    ASSERT_TRUE(Save_PK3_Database(*loaded.Database));
+    const auto& db = loaded.Database;
+    EXPECT_TRUE(User_.Messages.empty());
+    ASSERT_EQ(loaded.Unreadable.size(), 1U);
+    EXPECT_EQ(loaded.Unreadable[0].Path, Game("baseq3/broken.pk3"));
+    EXPECT_EQ(loaded.Unreadable[0].Reason, "Not a zip archive");
     EXPECT_TRUE(Record(*db, "baseq3", "broken.pk3").Present);
     EXPECT_NE(Record(*db, "baseq3", "broken.pk3").PK3_Filedate, date);
     EXPECT_EQ(Record(*db, "baseq3", "good.pk3").Maps->Count(), 1);
@@ -280,12 +287,49 @@ TEST_F(Sync_Test, Broken_Archives_Do_Not_Stop_The_Start_And_Are_Scanned_Until_Th
   Write_Pk3(Game("baseq3/broken.pk3"), Maps_Archive({"m"}));
   Set_Mtime(Game("baseq3/broken.pk3"),
             static_cast<std::int64_t>(platform::From_DOS_Date_Time(date)));
+  TLoaded_Database mended = Load_PK3_Database(Paths(), &User_);
+  EXPECT_TRUE(mended.Unreadable.empty());
+  EXPECT_EQ(Record(*mended.Database, "baseq3", "broken.pk3").Maps->Count(), 1);
+  ASSERT_TRUE(Save_PK3_Database(*mended.Database));
   auto db = Run();
   EXPECT_TRUE(User_.Messages.empty());
   EXPECT_EQ(Record(*db, "baseq3", "broken.pk3").Maps->Count(), 1);
   EXPECT_EQ(Record(*db, "baseq3", "broken.pk3").PK3_Filedate, date);
   db = Run();
   EXPECT_EQ(Openings(), 0);
+}
+
+TEST(Archives_To_Report, An_Unreadable_Archive_Is_Told_Once_Until_Its_File_Changes) {
+  TTemp_Dir dir;
+  Write_File(dir / "a.pk3", "junk");
+  Write_File(dir / "b.pk3", "junk");
+  const std::vector<TUnreadable_Archive> both = {{dir / "a.pk3", "Not a zip archive"},
+                                                 {dir / "b.pk3", "Not a zip archive"}};
+  // Read-only: told every time, nothing remembered.
+  EXPECT_EQ(Archives_To_Report(dir.Path(), both, true).size(), 2U);
+  EXPECT_FALSE(fs::exists(dir / Unreadable_File_Name));
+  EXPECT_EQ(Archives_To_Report(dir.Path(), both, false).size(), 2U);
+  EXPECT_TRUE(Archives_To_Report(dir.Path(), both, false).empty());
+  // A file that changed is told again; the unchanged one is not.
+  Write_File(dir / "b.pk3", "other junk");
+  auto told = Archives_To_Report(dir.Path(), both, false);
+  ASSERT_EQ(told.size(), 1U);
+  EXPECT_EQ(told[0].Path, dir / "b.pk3");
+  // One that could be read meanwhile is forgotten: broken again, it is told again.
+  EXPECT_TRUE(Archives_To_Report(dir.Path(), {both[1]}, false).empty());
+  told = Archives_To_Report(dir.Path(), both, false);
+  ASSERT_EQ(told.size(), 1U);
+  EXPECT_EQ(told[0].Path, dir / "a.pk3");
+  // None left: the file goes.
+  EXPECT_TRUE(Archives_To_Report(dir.Path(), {}, false).empty());
+  EXPECT_FALSE(fs::exists(dir / Unreadable_File_Name));
+  // The message names the archive and the reason, and blames no one.
+  const std::string one = Unreadable_Archive_Message({both[0]});
+  EXPECT_EQ(one.rfind("The archive " + dir / "a.pk3" + " cannot be read: Not a zip archive.", 0),
+            0U);
+  const std::string two = Unreadable_Archive_Message(both);
+  EXPECT_NE(two.find(dir / "b.pk3" + ": Not a zip archive"), std::string::npos);
+  EXPECT_EQ((one + two).find("report"), std::string::npos);
 }
 
 TEST_F(Sync_Test, Vanished_Archives_And_Directories_Lose_Nothing_And_Come_Back_With_Their_IDs) {

@@ -14,6 +14,22 @@ class TCounted_Notice : public TNotice {
   int& Open_;
 };
 
+class TCancellable_Notice : public TCounted_Notice {
+ public:
+  TCancellable_Notice(int& open, std::vector<std::string>& progress, int cancel_after)
+      : TCounted_Notice(open), Progress_(progress), Cancel_After_(cancel_after) {}
+  void Progress(const std::string& text) override {
+    Progress_.push_back(text);
+    ++Shown_;
+  }
+  bool Cancelled() override { return Cancel_After_ >= 0 && Shown_ >= Cancel_After_; }
+
+ private:
+  std::vector<std::string>& Progress_;
+  int Cancel_After_;
+  int Shown_ = 0;
+};
+
 template <typename T>
 T Next_Or(std::deque<T>& queue, T fallback) {
   if (queue.empty()) {
@@ -44,6 +60,20 @@ std::unique_ptr<TNotice> TScripted_Interaction::Notice(const std::string& captio
                                                        const std::string& text) {
   Notices.emplace_back(caption, text);
   return std::make_unique<TCounted_Notice>(Open_Notices);
+}
+
+std::unique_ptr<TNotice> TScripted_Interaction::Cancellable_Notice(const std::string& caption,
+                                                                   const std::string& text) {
+  Notices.emplace_back(caption, text);
+  return std::make_unique<TCancellable_Notice>(Open_Notices, Progress_Texts, Cancel_After_Progress);
+}
+
+int TScripted_Interaction::Choose(const TChoice_Request& request) {
+  Choices.push_back(request);
+  if (!Can_Ask) {
+    return TInteraction::Choose(request);
+  }
+  return Next_Or(Choice_Answers, request.Fallback);
 }
 
 std::optional<std::string> TScripted_Interaction::Choose_File(const TFile_Request& request) {

@@ -34,8 +34,16 @@ class TScripted_Interaction : public TInteraction {
   std::optional<std::vector<int>> Select_Items(const TSelection_Request& request) override;
   std::optional<std::string> Specify_Arena_Name(const std::string& directory_name,
                                                 const std::optional<std::string>& preset) override;
+  int Choose(const TChoice_Request& request) override;
+  bool Asks_User() const override { return Can_Ask; }
+  std::unique_ptr<TNotice> Cancellable_Notice(const std::string& caption,
+                                              const std::string& text) override;
 
   // Queued answers, used in order.
+  std::deque<int> Choice_Answers;  // indices of the choices; the fallback when empty
+  bool Can_Ask = true;             // false: a front end that cannot ask (choices as messages)
+  // A cancellable notice reports Cancelled once this many progress lines were shown (-1: never).
+  int Cancel_After_Progress = -1;
   std::deque<TAnswer> Answers;
   std::deque<std::optional<std::string>> Files;
   std::deque<std::optional<std::vector<int>>> Selections;
@@ -49,6 +57,8 @@ class TScripted_Interaction : public TInteraction {
   std::vector<TFile_Request> File_Requests;
   std::vector<TSelection_Request> Selection_Requests;
   std::vector<std::string> Name_Requests;
+  std::vector<TChoice_Request> Choices;
+  std::vector<std::string> Progress_Texts;
   // The current text of each status line (index 1 to 3).
   std::string Lines[4];
 

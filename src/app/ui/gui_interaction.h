@@ -30,6 +30,9 @@ class TGui_Interaction : public TInteraction {
   std::optional<std::string> Specify_Arena_Name(const std::string& directory_name,
                                                 const std::optional<std::string>& preset) override;
   void Keep_Painted() override;
+  int Choose(const TChoice_Request& request) override;
+  std::unique_ptr<TNotice> Cancellable_Notice(const std::string& caption,
+                                              const std::string& text) override;
 
   // ---- Forwarding points for the selection and naming dialogs -----------------------------
   // The MOD / arena-file selection dialogs and the arena-name dialog live with the dialogs

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QThread>
@@ -54,6 +55,14 @@ void TForm_Main_Vorlix::FormShow() {
   }
   bool dev_comp = false;
   const TLoad_Outcome outcome = Startup_->Load(dev_comp);
+  Show_Read_Only_State();
+  // What the start-up found for the user to read (archives that cannot be read) comes once the
+  // window stands filled.
+  QTimer::singleShot(0, this, [this] {
+    if (!Quit_Without_Saving_) {
+      Startup_->Show_Reports();
+    }
+  });
   if (outcome == TLoad_Outcome::Stop || outcome == TLoad_Outcome::End) {
     // Ends without saving; the event loop stops as soon as it runs.
     Quit_Without_Saving_ = true;
@@ -85,9 +94,27 @@ void TForm_Main_Vorlix::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+void TForm_Main_Vorlix::Show_Read_Only_State() {
+  auto* label = findChild<QLabel*>(QStringLiteral("Label_Read_Only"));
+  if (!Startup_->Read_Only()) {
+    return;
+  }
+  setWindowTitle(QStringLiteral(VORLIX_PRODUCT_NAME " " VORLIX_VERSION " (read-only)"));
+  if (label == nullptr) {
+    label = new QLabel(this);
+    label->setObjectName(QStringLiteral("Label_Read_Only"));
+    label->setStyleSheet(QStringLiteral("QLabel { color: #a00000; font-weight: bold; }"));
+    statusBar()->insertPermanentWidget(0, label);
+  }
+  label->setText(QStringLiteral("Read-only: nothing is saved"));
+  label->setToolTip(
+      QStringLiteral("The data folder cannot be written. Changes made in this window "
+                     "are lost when it closes."));
+}
+
 void TForm_Main_Vorlix::FormClose() {
   if (Started_ && !Quit_Without_Saving_) {
-    Startup_->Close();
+    Save_Failed_ = !Startup_->Close();
   }
 }
 

@@ -43,6 +43,8 @@ class TForm_Main_Vorlix : public QMainWindow {
   // True when the start-up said that the program must not run: the program entry ends without
   // running the event loop, and nothing is saved.
   bool Quit_Without_Saving() const { return Quit_Without_Saving_; }
+  // True when the close could not save what the user did: the program's exit status says so.
+  bool Save_Failed() const { return Save_Failed_; }
 
   // The clock the splash window's three-second rule reads (tests replace it).
   std::function<TClock_Reading()> Clock = Read_Local_Clock;
@@ -58,6 +60,8 @@ class TForm_Main_Vorlix : public QMainWindow {
  private:
   void FormShow();
   void FormClose();
+  // Title and status bar say when nothing is saved (a data folder the user goes on without).
+  void Show_Read_Only_State();
 
   TGui_Interaction Interaction_;
   std::unique_ptr<TStartup> Startup_;
@@ -65,6 +69,7 @@ class TForm_Main_Vorlix : public QMainWindow {
   QList<QPixmap> Toolbar_Images_;
   bool Started_ = false;
   bool Quit_Without_Saving_ = false;
+  bool Save_Failed_ = false;
 };
 
 }  // namespace vorlix::ui

@@ -153,7 +153,16 @@ void TProgram_Windows::Wire_Steps() {
     return Browser_->Initialise_Maps_Tree(Take_Tree_Read_Ahead(state));
   };
   steps.Save_Tree = [this](TMain_State& state) {
-    return !state.PK3_Database || Browser_->Save_Tree_File();
+    if (!state.PK3_Database) {
+      return true;
+    }
+    if (state.Program_Dir != Browser_->Context().Program_Dir) {
+      // The user chose another folder to save into.
+      TBrowser_Context context = Browser_->Context();
+      context.Program_Dir = state.Program_Dir;
+      Browser_->Set_Context(context);
+    }
+    return Browser_->Save_Tree_File();
   };
 }
 
@@ -247,7 +256,7 @@ bool TProgram_Windows::Reload() {
   TStartup& startup = Main_.Startup();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   // What an interrupted start-up built never replaces the stored files.
-  if (!startup.Saving_Suppressed()) {
+  if (!startup.Saving_Suppressed() && !startup.Read_Only()) {
     startup.Save_Settings();
   }
   bool dev_comp = false;
@@ -260,6 +269,8 @@ bool TProgram_Windows::Reload() {
     return false;
   }
   Restore_View(*Browser_, memory, true);
+  // Archives found unreadable by this run, told behind the filled views.
+  startup.Show_Reports();
   return true;
 }
 

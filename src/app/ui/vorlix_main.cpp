@@ -139,7 +139,10 @@ int main(int argc, char** argv) {
   if (quit_after_startup) {
     QTimer::singleShot(0, &main_window, &QWidget::close);
   }
-  const int status = QApplication::exec();
+  int status = QApplication::exec();
+  if (main_window.Save_Failed()) {
+    status = 1;  // what the user did could not be saved
+  }
   // The main window saved everything when it closed; what the windows and the records still hold
   // is memory, which the system takes back at once when the process ends, while taking it apart
   // piece by piece only makes the user wait. Qt's own ending runs only while the program still

@@ -288,6 +288,27 @@ class Tst_Program_Windows : public QObject {
     QVERIFY(!Window_->Startup().Saving_Suppressed());
   }
 
+  // A pk3 that is no archive: one box naming it and the reason, shown once the views are filled,
+  // and not again while the file stays as it is.
+  void a_damaged_archive_is_told_once_behind_the_filled_views() {
+    const QString broken = Game(QStringLiteral("baseq3/broken.pk3"));
+    vt::Write_File(broken.toStdString(), "half a download");
+    QStringList texts;
+    int listed_at_box = -1;
+    TModal_Driver driver([&](QWidget* modal) {
+      listed_at_box = Browser()->List().Count();
+      Answer_Box(modal, QMessageBox::Ok, texts);
+    });
+    Browser()->Commands()->Reload_Action()->trigger();
+    QCOMPARE(texts.size(), 1);
+    QVERIFY2(texts[0].startsWith("The archive " + broken + " cannot be read: Not a zip archive."),
+             qPrintable(texts[0]));
+    QVERIFY(!texts[0].contains(QStringLiteral("report")));
+    QCOMPARE(listed_at_box, 2);
+    Browser()->Commands()->Reload_Action()->trigger();
+    QCOMPARE(texts.size(), 1);
+  }
+
   void delete_asks_removes_the_archive_and_closes_with_ok() {
     vorlix::TMap_Record* map = Browser()->List().Item(0).Map;
     int properties_shown = 0;
