@@ -26,6 +26,8 @@ std::string Database_File_Path(const std::string& program_dir);
 struct TLoaded_Database {
   std::unique_ptr<TPK3_Record_Store> Database;
   TDatabase_Load_Result Load;
+  // The maps the synchronisation recorded for the first time (TDatabase_Sync::New_Maps).
+  std::vector<TMap_Record*> New_Maps = {};
 };
 
 // Builds a new pk3 manager on `paths`, loads the database file of the program directory (an error
