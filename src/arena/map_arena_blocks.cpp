@@ -54,8 +54,9 @@ const TMap_Arena_Finder::TDirectory& TMap_Arena_Finder::Directory_Of(const std::
   if (auto active = Active_Arena_Script(mod_dir)) {
     directory.Active_Arena_File = key + "/" + active->File_Name;
     for (auto& info : Parse_Arena_Infos(active->Script, Arena_Script_Entry)) {
+      std::string key = platform::Upper(info.Value("map"));
       std::string source = directory.Active_Arena_File + ": " + info.Script;
-      directory.Active.emplace(platform::Upper(info.Value("map")),
+      directory.Active.emplace(std::move(key),
                                TMap_Arena_Block{std::move(source), std::move(info)});
     }
   }

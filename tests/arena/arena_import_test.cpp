@@ -207,15 +207,15 @@ TEST_F(Arena_Import, Archives_Outside_A_MOD_Directory_Or_Without_Script) {
 TEST_F(Arena_Import, New_Maps_Take_The_Block_The_Game_Reads) {
   TMap_Record* flags = Inst.Add_Map(Pak0, "CTF1.BSP", "Flags");
   TMap_Record* broken = Inst.Add_Map(Pak0, "BROKEN.BSP", "Broken");
-  const TArchive_Facts pak0{
-      .MOD_Directory = "baseq3",
-      .PK3_Filename = "pak0.pk3",
-      .Maps = {"Q3DM17", "Q3DM7", "CTF1", "BROKEN"},
-      .Arena_Scripts = {"scripts/arenas.txt"},
-      .Arenas = Parse_Arena_Infos("{ map q3dm17 type tourney bots Sarge fraglimit 10 timelimit 15 }"
-                                  "{ map ctf1 type ctf capturelimit 3 }"
-                                  "{ map broken type ffa fraglimit lots } { map q3dm7 bots Doom }",
-                                  "scripts/arenas.txt")};
+  const TArchive_Facts pak0{.MOD_Directory = "baseq3",
+                            .PK3_Filename = "pak0.pk3",
+                            .Maps = {"Q3DM17", "Q3DM7", "CTF1", "BROKEN"},
+                            .Arena_Scripts = {"scripts/arenas.txt"},
+                            .Arenas = Parse_Arena_Infos(
+                                "{ map q3dm17 type tourney bots Sarge fraglimit 10 timelimit 15 }\n"
+                                "{ map ctf1 type ctf capturelimit 3 }\n"
+                                "{ map broken type ffa fraglimit lots } { map q3dm7 bots Doom }",
+                                "scripts/arenas.txt")};
   TGame_Index index;
   index.Set_Archives({pak0});
   EXPECT_EQ(Take_Arena_Settings_Of_New_Maps(index, Inst.Game, {Yard, Temple, flags, broken}), 2);

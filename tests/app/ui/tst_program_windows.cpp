@@ -206,7 +206,7 @@ class Tst_Program_Windows : public QObject {
       if (auto* files = qobject_cast<QFileDialog*>(modal)) {
         files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
             ->setText(Game(QStringLiteral("baseq3/author.pk3")));
-        files->accept();
+        static_cast<QDialog*>(files)->accept();
       } else {
         auto* box = qobject_cast<QMessageBox*>(modal);
         Answer_Box(modal, box->button(answer) != nullptr ? answer : QMessageBox::Ok, messages);
