@@ -14,6 +14,7 @@
 #include "core/letter_case.h"
 #include "core/listing.h"
 #include "core/paths.h"
+#include "core/program_lookup.h"
 #include "core/settings.h"
 
 namespace fs = std::filesystem;
@@ -226,18 +227,7 @@ std::string Resolve_Engine(const std::string& given) {
     const std::string path = Absolute_Directory(given);
     return Is_Executable_File(path) ? path : std::string();
   }
-  const char* path_variable = std::getenv("PATH");
-  std::istringstream dirs(path_variable != nullptr ? path_variable : "/usr/local/bin:/usr/bin");
-  for (std::string dir; std::getline(dirs, dir, ':');) {
-    if (dir.empty() || dir.front() != '/') {
-      continue;  // a relative PATH entry depends on where the program happens to run
-    }
-    std::string candidate = platform::Join(dir, given);
-    if (Is_Executable_File(candidate)) {
-      return candidate;
-    }
-  }
-  return {};
+  return platform::Find_Program(given).Path;
 }
 
 TStart_Setup Apply_Engine_And_Demo(TProgram_Options& options, const TDemo_Sources& sources,

@@ -51,7 +51,8 @@ TDemo_Installation Set_Up_Demo_Installation(const std::string& demo_dir,
 std::string Demo_Stand_In_Text(const std::string& engine);
 
 // The program a user named with --engine: a path with a "/" must name an executable file (made
-// absolute), a bare name is looked up in PATH. Empty when nothing executable was found.
+// absolute), a bare name is looked up as platform::Find_Program does. Empty when nothing executable
+// was found.
 std::string Resolve_Engine(const std::string& given);
 
 // What applying --engine and --demo gave.

@@ -12,6 +12,7 @@
 
 #include "app/read_ahead.h"
 #include "arena/arena_names.h"
+#include "arena/map_arena_blocks.h"
 #include "content/mod_list.h"
 #include "core/paths.h"
 #include "core/settings.h"
@@ -102,6 +103,13 @@ void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui) {
       if (!index_writer.Problem().empty()) {
         ui.Message(TMessage_Kind::Warning, Game_Index_Problem_Message(index_writer.Problem()),
                    TAnswer_Set::OK);
+      }
+    }
+    // A map recorded for the first time starts with what the game's scripts say of it (its game
+    // types, bots and limits) rather than with the defaults; maps known before keep theirs.
+    if (!loaded.Load.Damaged() && !loaded.New_Maps.empty()) {
+      if (const auto index = Loaded_Game_Index(state)) {
+        Take_Arena_Settings_Of_New_Maps(*index, state.Game_Dir, loaded.New_Maps);
       }
     }
     return std::move(loaded.Load);

@@ -225,7 +225,7 @@ std::optional<TArena_Outranking_Content> Read_Arena_Outranking(const std::string
   return Read_Content(path);
 }
 
-std::optional<std::string> Script_Of_Active_Arena_File(const std::string& mod_dir) {
+std::optional<TActive_Arena_Script> Active_Arena_Script(const std::string& mod_dir) {
   const auto active = Find_Arena_Pattern(mod_dir, Make_Active_Generic_Arena_File_Name(), true);
   if (active.empty()) {
     return std::nullopt;
@@ -235,13 +235,21 @@ std::optional<std::string> Script_Of_Active_Arena_File(const std::string& mod_di
     zip.Set_Zip_Filename(platform::Join(mod_dir, active.front()));
     for (int i = 0; i < zip.Count(); ++i) {
       if (platform::Equal_Ignore_Case(zip.Entry(i).Name, Arena_Script_Entry)) {
-        return Read_Member(zip, i);
+        return TActive_Arena_Script{active.front(), Read_Member(zip, i)};
       }
     }
   } catch (const TZip_Error&) {
     // an arena file that cannot be read gives the game nothing either
   }
   return std::nullopt;
+}
+
+std::optional<std::string> Script_Of_Active_Arena_File(const std::string& mod_dir) {
+  auto active = Active_Arena_Script(mod_dir);
+  if (!active) {
+    return std::nullopt;
+  }
+  return std::move(active->Script);
 }
 
 TArena_Scripts_To_Hide Arena_Scripts_To_Hide(const TGame_Index& index, const std::string& game_dir,

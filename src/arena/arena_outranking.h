@@ -41,6 +41,12 @@ std::optional<TArena_Outranking_Content> Read_Arena_Outranking(const std::string
 // The script entry of the directory's active arena file (the first one in listing order); nullopt
 // when no active arena file holds one.
 std::optional<std::string> Script_Of_Active_Arena_File(const std::string& mod_dir);
+// The same with the file's name.
+struct TActive_Arena_Script {
+  std::string File_Name;
+  std::string Script;
+};
+std::optional<TActive_Arena_Script> Active_Arena_Script(const std::string& mod_dir);
 
 // The .arena entry names the outranking archive of `mod_dir` has to hide: the paths the game
 // reads for the scripts it lists (Arena_Script_Path) from the index's archives of the directory

@@ -2,6 +2,7 @@
 // does its work and returns 0 or 1; the close follows in Run_Vorlix_Cli.
 
 #include <QLocale>
+#include <cstring>
 #include <random>
 
 #include "app/demo_install.h"
@@ -9,6 +10,7 @@
 #include "app/startup.h"
 #include "arena/arena_files.h"
 #include "arena/arena_import.h"
+#include "arena/map_arena_blocks.h"
 #include "browser/map_search.h"
 #include "browser/maps_tree.h"
 #include "browser/unsorted_list.h"
@@ -108,9 +110,17 @@ int Command_Info(TCli_Context& context, TCli_Args& args) {
       {"loaded from", archive(index.Loaded_From(map->MAP_Filename, mod, Base_Directories()))},
       {"bot file", archive(index.Bot_File(map->MAP_Filename, mod, Base_Directories()))},
   };
-  if (const auto arena = index.Arena_Of(map->MAP_Filename, mod, Base_Directories())) {
-    lines.emplace_back("script", archive(arena->first) + ": " + arena->second.Script);
-    for (const auto& key_value : arena->second.Keys) {
+  // While an arena file is active in the map's directory the game reads its block instead.
+  const TMap_Arena_Blocks blocks =
+      TMap_Arena_Finder(index, context.State().Game_Dir).Blocks_Of(*map);
+  if (!blocks.Active_Arena_File.empty()) {
+    lines.emplace_back("active arena file", blocks.Active_Arena_File);
+    const TMap_Arena_Block* now = blocks.Read_Now();
+    lines.emplace_back("game reads", now != nullptr ? now->Source : std::string("none"));
+  }
+  if (blocks.Archives) {
+    lines.emplace_back("script", blocks.Archives->Source);
+    for (const auto& key_value : blocks.Archives->Block.Keys) {
       lines.push_back(key_value);
     }
   }
@@ -186,8 +196,8 @@ int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run) {
   }
   std::fprintf(context.Out, "%s\n", For_Stream(context.Out, command.Text).c_str());
   if (failed) {
-    context.Error("Couldn't start " + command.Program + " (error " +
-                  std::to_string(exec_file.Error_Code()) + ").");
+    context.Error("Couldn't start " + command.Program + ": " +
+                  std::strerror(exec_file.Error_Code()) + ".");
     return 1;
   }
   return 0;
@@ -450,7 +460,14 @@ int Command_Arena_Import(TCli_Context& context, TCli_Args& args) {
   }
   TMain_State& state = context.State();
   const int errors_before = context.Ui.Error_Count();
-  Import_Arena_File_From(file, state.Game_Dir, state.Temp_Dir, *state.PK3_Database, context.Ui);
+  const TArena_Import_Changes changes =
+      Import_Arena_File_From(file, state.Game_Dir, state.Temp_Dir, *state.PK3_Database, context.Ui,
+                             TImport_Question::None);
+  if (!changes.empty()) {
+    const std::string mod = changes.front().Map->PK3->MOD_Directory;
+    std::fprintf(context.Out, "changed %s\n",
+                 For_Stream(context.Out, Describe_Arena_Import(changes, mod)).c_str());
+  }
   return context.Ui.Error_Count() > errors_before ? 1 : 0;
 }
 
@@ -569,7 +586,9 @@ const std::vector<TCli_Command>& Cli_Commands() {
       {"info", "PK3_ID MAP_ID",
        "what the game itself knows of the map, one key TAB value line each: map, archive,\n"
        "loaded from (the archive the game takes it from), bot file (the archive holding its\n"
-       ".aas, or none), then script and the keys of the arena block that names it",
+       ".aas, or none); while an arena file is active in its MOD directory, active arena\n"
+       "file and game reads (its block's script, or none); then script and the keys of the\n"
+       "arena block of the map's archives that names it",
        &Command_Info},
       {"find",
        "[WORD ...] [--type TYPE] [--players N] [--min-rating R] [--bots] [--mod MOD]\n"
@@ -605,7 +624,8 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "removes the arena files of the MOD directory", &Command_Arena_Remove},
       {"arena import", "FILE",
        "takes the bots, frag limit and game types of the pk3 FILE's arena script into the\n"
-       "maps of its MOD directory (saved with the database)",
+       "maps of its MOD directory (saved with the database) and prints how many maps changed\n"
+       "and what",
        &Command_Arena_Import},
       {"serve",
        "--group PATH --mod MOD [--type TYPE] [--fraglimit N] [--timelimit N]\n"

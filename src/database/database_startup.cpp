@@ -77,7 +77,7 @@ TLoaded_Database Load_PK3_Database(
     sync.Use_Folder_Listings(std::move(folders));
   }
   sync.Sync_With_Disk(*walked);
-  return {std::move(database), std::move(load), std::move(sink.Unreadable)};
+  return {std::move(database), std::move(load), std::move(sink.Unreadable), sync.New_Maps()};
 }
 
 TResult<void> Save_PK3_Database(const TPK3_Record_Store& database) {

@@ -29,6 +29,8 @@ struct TLoaded_Database {
   // Archives the synchronisation could not read, not reported yet (the caller tells them once
   // the views are filled, see Archives_To_Report).
   std::vector<TUnreadable_Archive> Unreadable;
+  // The maps the synchronisation recorded for the first time (TDatabase_Sync::New_Maps).
+  std::vector<TMap_Record*> New_Maps = {};
 };
 
 // Builds a new pk3 manager on `paths`, loads the database file of the program directory (an error

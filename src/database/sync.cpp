@@ -187,6 +187,9 @@ void TDatabase_Sync::Add_New_PK3(const std::string& directory, const std::string
     record->PK3_Filedate = Date_Not_Scanned;
   }
   TPK3_Record& taken = *record;
+  for (int i = 0; i < taken.Maps->Count(); ++i) {
+    New_Maps_.push_back(taken.Maps->Items(i));
+  }
   Db_.Adopt_Record(std::move(record));
   Extract_Levelshots_And_Botinfo(taken);
 }
@@ -239,7 +242,9 @@ void TDatabase_Sync::Update_PK3(int index, const std::string& directory,
         Copy_Companion_Flags(*found, map);
       } else {
         // A new map: the next ID of the stored list, every property as the scan left it.
-        stored.Adopt_Record(TMap_Record_Store::Clone_Map(map));
+        auto clone = TMap_Record_Store::Clone_Map(map);
+        New_Maps_.push_back(clone.get());
+        stored.Adopt_Record(std::move(clone));
       }
     }
   }

@@ -19,6 +19,7 @@ namespace vorlix {
 
 class TFolder_Cache;
 class TInteraction;
+class TMap_Record;
 class TMap_Records;
 class TPK3_Record;
 class TPK3_Record_Store;
@@ -90,6 +91,10 @@ class TDatabase_Sync {
   // Full path of a record's archive: where the running synchronisation's walk found it, else as
   // the database forms it.
   std::string Archive_Path(const TPK3_Record& record) const;
+  // The maps that got a record of their own in this synchroniser's runs (the maps of a new
+  // archive, and those a changed archive holds and its record did not), in the order they were
+  // recorded. Their properties are the defaults the scan gave them.
+  const std::vector<TMap_Record*>& New_Maps() const { return New_Maps_; }
 
   // The archive open during a scan (at most one).
   std::unique_ptr<TZip_Archive> Open_Archive;
@@ -121,6 +126,7 @@ class TDatabase_Sync {
   std::set<std::string> Reported_Failures_;
   // Scans running ahead of the walk of the running synchronisation, if any.
   std::unique_ptr<TScan_Prefetch> Prefetch_;
+  std::vector<TMap_Record*> New_Maps_;
 };
 
 }  // namespace vorlix

@@ -12,11 +12,9 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QStandardPaths>
-#include <QString>
 #include <QThread>
 
+#include "core/program_lookup.h"
 #include "launch/command_line.h"
 
 namespace vorlix {
@@ -28,35 +26,17 @@ bool Is_Directory(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// The file a program name stands for: a name with a "/" as written (relative to the working
-// directory), a bare name looked up in PATH. Names keep their bytes. Sets `error` (0 when the
-// file can be started).
+// The file a program name stands for (platform::Find_Program), or the error when it cannot be
+// started: a missing working directory counts as a missing program.
 std::string Resolve_Program(const std::string& program, const std::string& working_dir,
                             std::int32_t& error) {
-  error = 0;
-  if (program.empty() || (!working_dir.empty() && !Is_Directory(working_dir))) {
+  if (!working_dir.empty() && !Is_Directory(working_dir)) {
     error = ENOENT;
     return {};
   }
-  auto check = [&error](const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-      error = ENOENT;
-    } else if (S_ISDIR(st.st_mode) || ::access(path.c_str(), X_OK) != 0) {
-      error = EACCES;
-    } else {
-      error = 0;
-    }
-    return error == 0;
-  };
-  if (program.find('/') == std::string::npos) {
-    const QString found = QStandardPaths::findExecutable(QString::fromStdString(program));
-    error = found.isEmpty() ? ENOENT : 0;
-    return QFile::encodeName(found).toStdString();
-  }
-  const std::string full =
-      program.front() == '/' || working_dir.empty() ? program : working_dir + "/" + program;
-  return check(full) ? full : std::string();
+  platform::TProgram_Lookup lookup = platform::Find_Program(program, working_dir);
+  error = lookup.Error;
+  return std::move(lookup.Path);
 }
 
 }  // namespace

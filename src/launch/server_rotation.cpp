@@ -11,6 +11,7 @@
 #include <cctype>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <set>
@@ -26,6 +27,7 @@
 #include "core/letter_case.h"
 #include "core/listing.h"
 #include "core/paths.h"
+#include "core/program_lookup.h"
 #include "database/records.h"
 #include "database/stream.h"
 #include "launch/command_line.h"
@@ -489,6 +491,12 @@ TServer_Start Host_Server(const std::string& game_dir, const TServer_Settings& s
                        Game_Type_Table[static_cast<std::size_t>(settings.Game_Type)].Caption + ".");
   }
   result.Command = Prepare_Server(game_dir, settings, server_exe, q3a_exe);
+  // A program that cannot be started is reported by its name before anything is written.
+  if (const platform::TProgram_Lookup program =
+          platform::Find_Program(result.Command.Program, game_dir);
+      !dry_run && program.Error != 0) {
+    return fail(1, platform::Program_Not_Found_Text(result.Command.Program, program.Error));
+  }
   if (result.Command.MOD_Dir.empty()) {
     return fail(1, "The MOD directory " + settings.MOD + " was not found in " + game_dir + ".");
   }
@@ -504,8 +512,8 @@ TServer_Start Host_Server(const std::string& game_dir, const TServer_Settings& s
   exec_file.Working_Directory = result.Command.Working_Dir;
   exec_file.Wait = false;
   if (!exec_file.Execute(result.Command.Program, result.Command.Arguments)) {
-    return fail(1, "Couldn't start the server " + result.Command.Program + " (error " +
-                       std::to_string(exec_file.Error_Code()) + ").");
+    return fail(1, "Couldn't start the server " + result.Command.Program + ": " +
+                       std::strerror(exec_file.Error_Code()) + ".");
   }
   result.Process = TServer_Process::Of(exec_file.Process_Id());
   return result;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "core/interaction.h"
+#include "core/program_lookup.h"
 #include "launch/command_line.h"
 #include "launch/exec_file.h"
 
@@ -28,6 +29,16 @@ TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q
     return {};
   }
   TLaunch_Command command = Prepare_Launch(choices, q3a_exe);
+  if (const platform::TProgram_Lookup program =
+          platform::Find_Program(command.Program, command.Working_Dir);
+      program.Error != 0) {
+    if (interaction != nullptr) {
+      interaction->Message(TMessage_Kind::Error,
+                           platform::Program_Not_Found_Text(command.Program, program.Error),
+                           TAnswer_Set::OK);
+    }
+    return {};
+  }
   exec_file.Working_Directory = command.Working_Dir;
   exec_file.Execute(command.Program, command.Arguments);
   return command;

@@ -14,9 +14,9 @@ struct TLaunch_Command;
 // Starts the game for the launch dialog's choices (taken after it was ended with "Launch Q3A" or
 // "Launch Q3A and exit"), in their game directory. `q3a_exe` is the settings value Q3A_EXE ("" for
 // QUAKE3.EXE). A game directory that does not exist, or choices the game's command line cannot
-// carry (Launch_Refusal), are reported as an error and nothing is started. The launcher's own
-// result is not examined. Returns the command that was handed to the launcher (empty program when
-// nothing was started).
+// carry (Launch_Refusal), and a game program that is not found (platform::Find_Program), are
+// reported as an error and nothing is started. The launcher's own result is not examined. Returns
+// the command that was handed to the launcher (empty program when nothing was started).
 TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q3a_exe,
                             TExec_File& exec_file, TInteraction* interaction);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "arena/arena_import.h"
+#include "arena/map_arena_blocks.h"
 #include "content/mod_list.h"
 #include "core/case_lookup.h"
 #include "core/fs_routines.h"
@@ -297,12 +298,17 @@ void TMap_Properties_Model::Load_Game_Facts(const TMap_Record& map) {
     Game_Facts.Loaded_From = name(*loaded);
   }
   Game_Facts.Override_Note = Override_Note(*index, map.MAP_Filename, mod, map.PK3->PK3_Filename);
-  const auto arena = index->Arena_Of(map.MAP_Filename, mod, Base_Directories());
-  if (!arena) {
+  TMap_Arena_Blocks blocks = TMap_Arena_Finder(*index, Context_.Game_Dir).Blocks_Of(map);
+  Game_Facts.Active_Arena_File = blocks.Active_Arena_File;
+  if (const TMap_Arena_Block* now = blocks.Read_Now()) {
+    Game_Facts.Read_Now = now->Source;
+    Game_Facts.Read_Now_Block = now->Block;
+  }
+  if (!blocks.Archives) {
     return;
   }
-  Game_Facts.Script = name(*arena->first) + ": " + arena->second.Script;
-  Game_Facts.Block = arena->second;
+  Game_Facts.Script = std::move(blocks.Archives->Source);
+  Game_Facts.Block = std::move(blocks.Archives->Block);
   // What the import takes: a block with a game type and a frag limit that is a number.
   try {
     (void)Arena_Settings_Of(Arena_Block_Of(Game_Facts.Block));

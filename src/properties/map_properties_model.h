@@ -105,14 +105,22 @@ struct TNumeric_Spec {
 inline constexpr int Numeric_Count = 7;
 extern const std::array<TNumeric_Spec, Numeric_Count> Numeric_Fields;
 
-// What the game itself knows of one map: the archive it loads the map from and the arena block
-// that names it in the script the game would use (the panel "From the map's archives").
+// What the game itself knows of one map: the archive it loads the map from, the arena block that
+// names it in the scripts of its archives, and the block the game reads for it now, which is the
+// active arena file's while one is active in the map's MOD directory (the panel "From the map's
+// archives", TMap_Arena_Blocks).
 struct TGame_Facts_Of_Map {
   std::string Loaded_From;    // "MOD directory/archive"; "" when no known archive holds the map
   std::string Override_Note;  // "overridden by X.pk3" when that is not the map's own archive
   std::string Script;         // "MOD directory/archive: script member"; "" when no block names it
   TArena_Info Block;          // the block's keys and values in file order
   bool Usable = false;        // the block gives what "Use these settings" takes
+  // The active arena file of the map's MOD directory ("MOD directory/file"); "" without one.
+  std::string Active_Arena_File;
+  // Where the block the game reads now comes from: Script without an active arena file, else the
+  // active arena file's block ("" when that file does not name the map).
+  std::string Read_Now;
+  TArena_Info Read_Now_Block;
 };
 
 struct TCheck_Field {

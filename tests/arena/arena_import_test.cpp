@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "arena/arena_script.h"
+#include "arena/map_arena_blocks.h"
 #include "arena_test_support.h"
+#include "database/game_index.h"
 
 namespace vorlix::testing {
 namespace {
@@ -18,7 +20,8 @@ class Arena_Import : public ::testing::Test {
   }
 
   void Import(const std::string& file) {
-    Import_Arena_File_From(file, Inst.Game, Inst.Temp, Inst.Database, Inst.Ui);
+    Import_Arena_File_From(file, Inst.Game, Inst.Temp, Inst.Database, Inst.Ui,
+                           TImport_Question::None);
   }
 
   TInstallation Inst;
@@ -44,7 +47,9 @@ TEST_F(Arena_Import, Round_Trip_With_The_Script_The_Program_Writes) {
   Temple->Game_Types = GT_Single_Player;
 
   Inst.Ui.Files.emplace_back(Base + "/z_Arenas_active_Mine.pk3");
-  Run_Arena_Import(Inst.Game, Inst.Temp, Inst.Database, Inst.Ui);
+  Inst.Ui.Answers.push_back(TAnswer::Yes);
+  const TArena_Import_Changes changes =
+      Run_Arena_Import(Inst.Game, Inst.Temp, Inst.Database, Inst.Ui);
   ASSERT_EQ(Inst.Ui.File_Requests.size(), 1u);
   EXPECT_EQ(Inst.Ui.File_Requests[0].Title, "Import Arena File from...");
   EXPECT_EQ(Inst.Ui.File_Requests[0].Initial_Dir, Inst.Game);
@@ -53,9 +58,18 @@ TEST_F(Arena_Import, Round_Trip_With_The_Script_The_Program_Writes) {
   EXPECT_EQ(Inst.Ui.Notices, (std::vector<std::pair<std::string, std::string>>{
                                  {"Please wait...", "Opening pk3-file " + full}}));
   EXPECT_EQ(Inst.Ui.Open_Notices, 0);
-  EXPECT_EQ(Inst.Ui.Messages, (std::vector<TRecorded_Message>{
-                                  {TMessage_Kind::Information,
-                                   "Arena File imported from " + full + ".", TAnswer_Set::OK}}));
+  // Asked first, with what changes: the one map whose block has a type.
+  EXPECT_EQ(Inst.Ui.Messages,
+            (std::vector<TRecorded_Message>{
+                {TMessage_Kind::Confirmation,
+                 "Importing the Arena File " + full +
+                     " changes 1 map of baseq3 (game types of 1, bots of 1, frag limit of 1): "
+                     "q3dm17.\n\nImport it? Edit > Undo takes it back.",
+                 TAnswer_Set::Yes_No},
+                {TMessage_Kind::Information, "Arena File imported from " + full + ".",
+                 TAnswer_Set::OK}}));
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0].Map, Yard);
   // The bots come back in lower case; the type "other" is not written, so it does not come back.
   EXPECT_EQ(Yard->Assigned_Bots, (TStrings{"sarge", "grunt"}));
   EXPECT_EQ(Yard->Limits_Frags, 35);
@@ -81,7 +95,7 @@ TEST_F(Arena_Import, An_Inactive_Arena_File_Is_Read_When_There_Is_No_Active_One)
   EXPECT_EQ(Yard->Assigned_Bots, (TStrings{"Sarge"}));
 }
 
-TEST_F(Arena_Import, A_Block_Applies_As_A_Whole) {
+TEST_F(Arena_Import, A_Script_It_Cannot_Take_Changes_Nothing) {
   Yard->Assigned_Bots = {"Keel"};
   Yard->Limits_Frags = 20;
   Write_Pk3(Base + "/maps.pk3",
@@ -90,11 +104,59 @@ TEST_F(Arena_Import, A_Block_Applies_As_A_Whole) {
               "{\nmap \"q3dm17\"\nbots \"Sarge\"\nfraglimit \"lots\"\ntype \"ffa\"\n}\n"}});
   Import(Base + "/maps.pk3");
   EXPECT_EQ(Inst.Ui.Message_Texts(), (TStrings{"Error opening pk3-file " + Base + "/maps.pk3."}));
-  EXPECT_EQ(Temple->Assigned_Bots, (TStrings{"Doom"}));  // the block before stays applied
-  EXPECT_EQ(Temple->Limits_Frags, 15);
-  EXPECT_EQ(Yard->Assigned_Bots, (TStrings{"Keel"}));  // the failing block changed nothing
+  EXPECT_TRUE(Temple->Assigned_Bots.empty());  // the block before is not applied either
+  EXPECT_EQ(Temple->Limits_Frags, 20);
+  EXPECT_EQ(Yard->Assigned_Bots, (TStrings{"Keel"}));
   EXPECT_EQ(Yard->Limits_Frags, 20);
   EXPECT_EQ(Yard->Game_Types, GT_Free_For_All);
+}
+
+// The question names how many maps change and what; "No" changes nothing, and what was applied
+// goes back and forth as a whole.
+TEST_F(Arena_Import, The_Question_Counts_The_Changes_And_They_Can_Be_Taken_Back) {
+  Temple->Game_Types = GT_Capture_The_Flag;
+  Write_Pk3(Base + "/maps.pk3",
+            {{"scripts/arenas.txt",
+              "{ map q3dm17 type ffa fraglimit 20 }\n"  // the same as now: not counted
+              "{ map q3dm7 type ctf fraglimit 9 }\n"    // a later block wins
+              "{ map q3dm7 type \"ctf team\" bots Doom fraglimit 20 }\n"
+              "{ map q3dm99 type ctf }\n"}});  // no such map
+  const std::string full = Base + "/maps.pk3";
+  const auto ask = [&] {
+    return Import_Arena_File_From(full, Inst.Game, Inst.Temp, Inst.Database, Inst.Ui);
+  };
+  EXPECT_TRUE(ask().empty());  // the scripted user says no
+  EXPECT_EQ(Inst.Ui.Message_Texts(),
+            (TStrings{"Importing the Arena File " + full +
+                      " changes 1 map of baseq3 (game types of 1, bots of 1): q3dm7.\n\nImport it? "
+                      "Edit > Undo takes it back."}));
+  EXPECT_EQ(Temple->Game_Types, GT_Capture_The_Flag);
+
+  Inst.Ui.Answers.push_back(TAnswer::Yes);
+  const TArena_Import_Changes changes = ask();
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(Temple->Game_Types, GT_Capture_The_Flag | GT_Team_Deathmatch);
+  EXPECT_EQ(Temple->Assigned_Bots, (TStrings{"Doom"}));
+  Apply_Arena_Import(changes, true);
+  EXPECT_EQ(Temple->Game_Types, GT_Capture_The_Flag);
+  EXPECT_TRUE(Temple->Assigned_Bots.empty());
+  EXPECT_EQ(Temple->Limits_Frags, 20);
+  Apply_Arena_Import(changes);
+  EXPECT_EQ(Temple->Assigned_Bots, (TStrings{"Doom"}));
+
+  // Imported again: nothing left to change, and nothing is asked.
+  Inst.Ui.Messages.clear();
+  EXPECT_TRUE(ask().empty());
+  EXPECT_EQ(Inst.Ui.Messages,
+            (std::vector<TRecorded_Message>{
+                {TMessage_Kind::Information,
+                 "The Arena File " + full + " changes no map of baseq3.", TAnswer_Set::OK}}));
+
+  // Many maps: the first ten are named.
+  TArena_Import_Changes many(12, {Yard, {}, {.Fraglimit = 1}});
+  EXPECT_EQ(Describe_Arena_Import(many, "baseq3"),
+            "12 maps of baseq3 (frag limit of 12): q3dm17, q3dm17, q3dm17, q3dm17, q3dm17, "
+            "q3dm17, q3dm17, q3dm17, q3dm17, q3dm17 and 2 more");
 }
 
 TEST_F(Arena_Import, Only_The_Last_Present_Archive_Of_The_MOD_Gets_The_Block) {
@@ -137,6 +199,56 @@ TEST_F(Arena_Import, Archives_Outside_A_MOD_Directory_Or_Without_Script) {
   Inst.Ui.Messages.clear();
   Run_Arena_Import(Inst.Game, Inst.Temp, Inst.Database, Inst.Ui);  // the dialog is cancelled
   EXPECT_TRUE(Inst.Ui.Messages.empty());
+}
+
+// A map new in the database takes the block the game reads for it, an active arena file's when
+// that names it, else its archives'; a block without a game type, or with a frag limit that is no
+// number, gives nothing.
+TEST_F(Arena_Import, New_Maps_Take_The_Block_The_Game_Reads) {
+  TMap_Record* flags = Inst.Add_Map(Pak0, "CTF1.BSP", "Flags");
+  TMap_Record* broken = Inst.Add_Map(Pak0, "BROKEN.BSP", "Broken");
+  const TArchive_Facts pak0{.MOD_Directory = "baseq3",
+                            .PK3_Filename = "pak0.pk3",
+                            .Maps = {"Q3DM17", "Q3DM7", "CTF1", "BROKEN"},
+                            .Arena_Scripts = {"scripts/arenas.txt"},
+                            .Arenas = Parse_Arena_Infos(
+                                "{ map q3dm17 type tourney bots Sarge fraglimit 10 timelimit 15 }\n"
+                                "{ map ctf1 type ctf capturelimit 3 }\n"
+                                "{ map broken type ffa fraglimit lots } { map q3dm7 bots Doom }",
+                                "scripts/arenas.txt")};
+  TGame_Index index;
+  index.Set_Archives({pak0});
+  EXPECT_EQ(Take_Arena_Settings_Of_New_Maps(index, Inst.Game, {Yard, Temple, flags, broken}), 2);
+  EXPECT_EQ(Yard->Game_Types, GT_Tournament);
+  EXPECT_EQ(Yard->Assigned_Bots, (TStrings{"Sarge"}));
+  EXPECT_EQ(Yard->Limits_Frags, 10);
+  EXPECT_EQ(Yard->Limits_Time, 15);
+  EXPECT_EQ(Yard->Limits_Captures, 8);
+  EXPECT_EQ(flags->Game_Types, GT_Capture_The_Flag);
+  EXPECT_EQ(flags->Limits_Frags, 0);
+  EXPECT_EQ(flags->Limits_Captures, 3);
+  for (const TMap_Record* kept : {Temple, broken}) {
+    EXPECT_EQ(kept->Game_Types, GT_Free_For_All);
+    EXPECT_EQ(kept->Limits_Frags, 20);
+    EXPECT_TRUE(kept->Assigned_Bots.empty());
+  }
+
+  Write_Arena_Pk3(Base + "/z_Arenas_active_Mine.pk3", "scripts/arenas.txt",
+                  "{ map q3dm17 type \"ctf team\" }");
+  TMap_Arena_Finder finder(index, Inst.Game);
+  const TMap_Arena_Blocks yard = finder.Blocks_Of(*Yard);
+  EXPECT_EQ(yard.Active_Arena_File, "baseq3/z_Arenas_active_Mine.pk3");
+  ASSERT_NE(yard.Read_Now(), nullptr);
+  EXPECT_EQ(yard.Read_Now()->Source, "baseq3/z_Arenas_active_Mine.pk3: scripts/arenas.txt");
+  ASSERT_TRUE(yard.Archives);
+  EXPECT_EQ(yard.Archives->Source, "baseq3/pak0.pk3: scripts/arenas.txt");
+  // The active arena file hides the archives' scripts: the game reads no block for ctf1, whose
+  // settings still come from its archives' block.
+  EXPECT_EQ(finder.Blocks_Of(*flags).Read_Now(), nullptr);
+  flags->Game_Types = 0;
+  EXPECT_EQ(Take_Arena_Settings_Of_New_Maps(index, Inst.Game, {Yard, flags}), 2);
+  EXPECT_EQ(Yard->Game_Types, GT_Capture_The_Flag | GT_Team_Deathmatch);
+  EXPECT_EQ(flags->Game_Types, GT_Capture_The_Flag);
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 #include "core/letter_case.h"
 #include "core/listing.h"
 #include "core/paths.h"
+#include "core/program_lookup.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -134,6 +136,39 @@ TEST(Letter_Case, Ends_With_Counts_The_Whole_Name_As_Its_Own_End) {
   EXPECT_TRUE(Ends_With_Ignore_Case("x.Arena", ".arena"));
   EXPECT_FALSE(Ends_With_Ignore_Case("arena", ".arena"));
   EXPECT_FALSE(Ends_With_Ignore_Case("x.arenas", ".arena"));
+}
+
+// A bare program name is looked up as a shell does, then in the game folders that not every PATH
+// holds; a file that cannot be run is passed over and named only when nothing else is found.
+TEST(Program_Lookup, PATH_Then_The_Game_Folders_First_Executable_Wins) {
+  EXPECT_EQ(Program_Search_Folders("/usr/bin::relative/bin:/opt/x/:/usr/games"),
+            (std::vector<std::string>{"/usr/bin", "/opt/x", "/usr/games", "/usr/local/games"}));
+  EXPECT_EQ(Program_Search_Folders(""),
+            (std::vector<std::string>{"/usr/games", "/usr/local/games"}));
+
+  testing::TTemp_Dir dir;
+  Write_File(dir / "a/server", "data");
+  Write_File(dir / "b/server", "#!/bin/sh\n");
+  std::filesystem::permissions(dir / "b/server", std::filesystem::perms::owner_all);
+  std::filesystem::create_directories(dir / "c/tool");  // a folder of the name is no program
+  const std::vector<std::string> folders{dir / "a", dir / "b", dir / "c"};
+  const TProgram_Lookup found = Find_Program("server", "", folders);
+  EXPECT_EQ(found.Path, dir / "b/server");
+  EXPECT_EQ(found.Error, 0);
+  EXPECT_EQ(Find_Program("server", "", {dir / "a"}).Error, EACCES);
+  EXPECT_EQ(Find_Program("tool", "", folders).Error, EACCES);
+  EXPECT_EQ(Find_Program("missing", "", folders).Error, ENOENT);
+  EXPECT_EQ(Find_Program("missing", "", folders).Path, "");
+  // A name with a separator is taken as written, against the working directory.
+  EXPECT_EQ(Find_Program("b/server", dir.Path(), {}).Path, dir / "b/server");
+  EXPECT_EQ(Find_Program("a/server", dir.Path(), folders).Error, EACCES);
+  EXPECT_EQ(Find_Program(dir / "b/server", "/nowhere", {}).Path, dir / "b/server");
+
+  EXPECT_EQ(Program_Not_Found_Text("openarena-server", ENOENT),
+            "The program \"openarena-server\" was not found in the folders of PATH, /usr/games "
+            "or /usr/local/games.");
+  EXPECT_EQ(Program_Not_Found_Text("/opt/q3/q3ded", EACCES),
+            "The program \"/opt/q3/q3ded\" was found but cannot be run.");
 }
 
 }  // namespace

@@ -50,7 +50,12 @@ class Sync_Test : public ::testing::Test {
 
   std::unique_ptr<TPK3_Record_Store> Run() {
     User_ = TScripted_Interaction();
-    auto db = Load_PK3_Database(Paths(), &User_).Database;
+    TLoaded_Database loaded = Load_PK3_Database(Paths(), &User_);
+    New_Maps_.clear();
+    for (const TMap_Record* map : loaded.New_Maps) {
+      New_Maps_.push_back(map->MAP_Filename);
+    }
+    auto db = std::move(loaded.Database);
     EXPECT_TRUE(Save_PK3_Database(*db));
     return db;
   }
@@ -78,6 +83,7 @@ class Sync_Test : public ::testing::Test {
 
   TTemp_Dir Dir_;
   TScripted_Interaction User_;
+  std::vector<std::string> New_Maps_;  // the maps the last Run recorded for the first time
 };
 
 TEST_F(Sync_Test, First_Start_Adds_Every_Archive_In_Walk_Order_Then_Sorts_By_Name) {
@@ -159,6 +165,7 @@ TEST_F(Sync_Test, Changed_Map_Becomes_A_New_Record_And_The_Old_One_Stays_Absent)
   Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"x", "y"}));
   {
     auto db = Run();
+    EXPECT_EQ(New_Maps_, (std::vector<std::string>{"X.BSP", "Y.BSP"}));
     Record(*db, "baseq3", "a.pk3").Maps->Items(0)->Rating = 5;
     EXPECT_TRUE(Save_PK3_Database(*db));
   }
@@ -177,6 +184,7 @@ TEST_F(Sync_Test, Changed_Map_Becomes_A_New_Record_And_The_Old_One_Stays_Absent)
     EXPECT_EQ(a.Maps->Items(2)->ID, 2);
     EXPECT_EQ(a.Maps->Items(2)->MAP_Filename, "X.BSP");
     EXPECT_EQ(a.Maps->Items(2)->Rating, 0);
+    EXPECT_EQ(New_Maps_, (std::vector<std::string>{"X.BSP"}));  // the changed one only
   }
   Write_Pk3(Game("baseq3/a.pk3"), Maps_Archive({"x", "y"}));
   Touch(Game("baseq3/a.pk3"));
@@ -188,6 +196,7 @@ TEST_F(Sync_Test, Changed_Map_Becomes_A_New_Record_And_The_Old_One_Stays_Absent)
     EXPECT_EQ(a.Maps->Items(0)->Rating, 5);
     EXPECT_TRUE(a.Maps->Items(1)->Present);
     EXPECT_FALSE(a.Maps->Items(2)->Present);
+    EXPECT_TRUE(New_Maps_.empty());  // both known from before
   }
 }
 

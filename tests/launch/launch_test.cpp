@@ -128,6 +128,14 @@ TEST_F(Launch, Starts_The_Program_In_The_Game_Directory) {
   ASSERT_EQ(F.Interaction.Messages.size(), 1u);
   EXPECT_EQ(F.Interaction.Messages[0].Kind, TMessage_Kind::Error);
   EXPECT_EQ(engine.Wait(std::chrono::milliseconds(200)), "");
+  // An engine named without a folder that no folder holds is named in the message.
+  EXPECT_EQ(
+      Launch_Game(Launch_Choices_From(Model, Game), "vorlix-no-such-engine", exec, &F.Interaction)
+          .Program,
+      "");
+  ASSERT_EQ(F.Interaction.Messages.size(), 2u);
+  EXPECT_NE(F.Interaction.Messages[1].Text.find("\"vorlix-no-such-engine\" was not found"),
+            std::string::npos);
 }
 
 TEST(Command_Line, OnlyNamesTheEngineLoadsAsOneCommandReachIt) {

@@ -302,6 +302,13 @@ TEST_F(Hosting, Refusals_And_Failures_Start_Nothing) {
   Settings.MOD = "missing";
   EXPECT_EQ(Host_Server(Game, Settings, {"a"}, server.Script, "", false, Exec, Ui).Status, 1);
   Settings.MOD = "baseoa";
+  // A server program that is not found is named, and nothing is written.
+  EXPECT_EQ(Host_Server(Game, Settings, {"a"}, "vorlix-no-such-server", "", false, Exec, Ui).Status,
+            1);
+  EXPECT_EQ(Ui.Messages.back().Text,
+            "The program \"vorlix-no-such-server\" was not found in the folders of PATH, "
+            "/usr/games or /usr/local/games.");
+  EXPECT_FALSE(std::filesystem::exists(Game + "/BaseOA/vorlix_server.cfg"));
   // A dry run writes the configuration and starts nothing.
   const TServer_Start dry = Host_Server(Game, Settings, {"a"}, "", "", true, Exec, Ui);
   EXPECT_EQ(dry.Status, 0);
@@ -321,7 +328,7 @@ TEST_F(Hosting, Refusals_And_Failures_Start_Nothing) {
   });
   ::chmod((Game + "/BaseOA").c_str(), 0755);
   EXPECT_EQ(result, 0);
-  EXPECT_EQ(Ui.Messages.size(), 3u);
+  EXPECT_EQ(Ui.Messages.size(), 4u);
   EXPECT_EQ(server.Wait(std::chrono::milliseconds(300)), "");
 }
 

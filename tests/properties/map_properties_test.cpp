@@ -286,6 +286,24 @@ TEST_F(Map_Properties, Game_Facts_And_Their_Settings) {
   Model.Use_Arena_Settings();
   EXPECT_EQ(Model.Limits_Frags.Text, std::to_string(map->Limits_Frags));
 
+  // While an arena file is active in the map's directory the game reads its block; the archives'
+  // block is still shown as theirs. Without a block there, the game reads none.
+  EXPECT_EQ(Model.Game_Facts.Read_Now, "baseq3/zz.pk3: scripts/zz.arena");
+  TTemp_Dir game;
+  Write_Pk3(game / "BaseQ3/z_Arenas_active_Mine.pk3",
+            {{"scripts/arenas.txt", "{ map q3dm7 type ffa }\n{ map Q3DM1 type ctf }\n"}});
+  context.Game_Dir = game.Path();
+  Model.Set_Context(context);
+  Model.Load_Map(map);
+  EXPECT_EQ(Model.Game_Facts.Active_Arena_File, "baseq3/z_Arenas_active_Mine.pk3");
+  EXPECT_EQ(Model.Game_Facts.Read_Now, "baseq3/z_Arenas_active_Mine.pk3: scripts/arenas.txt");
+  EXPECT_EQ(Model.Game_Facts.Read_Now_Block.Value("type"), "ctf");
+  EXPECT_EQ(Model.Game_Facts.Script, "baseq3/zz.pk3: scripts/zz.arena");
+  Write_Pk3(game / "BaseQ3/z_Arenas_active_Mine.pk3", {{"scripts/arenas.txt", "{ map x }"}});
+  Model.Load_Map(map);
+  EXPECT_EQ(Model.Game_Facts.Read_Now, "");
+  EXPECT_TRUE(Model.Game_Facts.Read_Now_Block.Keys.empty());
+
   // A group has no facts of one map.
   Model.Load_Group({map});
   EXPECT_EQ(Model.Game_Facts.Script, "");

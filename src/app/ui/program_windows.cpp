@@ -14,6 +14,7 @@
 #include <QToolBar>
 #include <QTreeView>
 #include <functional>
+#include <memory>
 
 #include "app/program_steps.h"
 #include "app/ui/main_window.h"
@@ -332,7 +333,17 @@ void TProgram_Windows::ToolButton_Remove_Arena_FileClick() {
 void TProgram_Windows::ToolButton_Import_Arena_FileClick() {
   TMain_State& state = Main_.State();
   if (state.PK3_Database) {
-    Run_Arena_Import(state.Game_Dir, state.Temp_Dir, *state.PK3_Database, Main_.Interaction());
+    TArena_Import_Changes changes =
+        Run_Arena_Import(state.Game_Dir, state.Temp_Dir, *state.PK3_Database, Main_.Interaction());
+    if (!changes.empty()) {
+      // Edit > Undo takes the import back like a change of the tree; a reload forgets it with
+      // the records it names.
+      auto shared = std::make_shared<const TArena_Import_Changes>(std::move(changes));
+      Browser_->History()->Record_Done(
+          QStringLiteral("Import Arena File"), [shared] { Apply_Arena_Import(*shared, true); },
+          [shared] { Apply_Arena_Import(*shared); });
+      Browser_->Refresh_Commands();
+    }
   }
 }
 

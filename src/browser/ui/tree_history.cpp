@@ -33,6 +33,25 @@ class TTree_Step : public QUndoCommand {
   bool Done_ = false;
 };
 
+class TDone_Step : public QUndoCommand {
+ public:
+  TDone_Step(const QString& name, std::function<void()> undo, std::function<void()> redo)
+      : QUndoCommand(name), Undo_(std::move(undo)), Redo_(std::move(redo)) {}
+
+  void undo() override { Undo_(); }
+  void redo() override {
+    if (Done_) {
+      Redo_();
+    }
+    Done_ = true;  // the change itself was made before the step was pushed
+  }
+
+ private:
+  std::function<void()> Undo_;
+  std::function<void()> Redo_;
+  bool Done_ = false;
+};
+
 std::unordered_set<TMap_Record*> Maps_In(const TMaps_Tree& tree) {
   std::unordered_set<TMap_Record*> maps;
   tree.For_Each([&maps](const TMaps_Tree_Node& node, int /*depth*/) {
@@ -58,6 +77,11 @@ bool TTree_History::Record(const QString& name, const std::function<bool()>& cha
     Stack_->push(new TTree_Step(*this, name, std::move(before), std::move(after)));
   }
   return result;
+}
+
+void TTree_History::Record_Done(const QString& name, std::function<void()> undo,
+                                std::function<void()> redo) {
+  Stack_->push(new TDone_Step(name, std::move(undo), std::move(redo)));
 }
 
 void TTree_History::Clear() {

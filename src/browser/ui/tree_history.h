@@ -3,7 +3,9 @@
 // dropped into the tree or back onto the list) while the program runs. Each step keeps the tree
 // as it was before and after the change, with the open groups and the selection; going back or
 // forth rebuilds the tree from that state and moves the maps between tree and list to match.
-// The history is forgotten when the database is loaded again.
+// Changes of the map records made by other commands (an arena file's import) join the same
+// history as steps of their own, which set the records back and forth. The history is forgotten
+// when the database is loaded again.
 
 #include <QObject>
 #include <QString>
@@ -33,6 +35,9 @@ class TTree_History : public QObject {
   // Runs a change of the tree; when it changed the tree, the change becomes one step named
   // `name` ("Undo <name>"). Returns what the change returned.
   bool Record(const QString& name, const std::function<bool()>& change);
+  // Adds a change already made elsewhere as one step named `name`: `undo` takes it back, `redo`
+  // makes it again.
+  void Record_Done(const QString& name, std::function<void()> undo, std::function<void()> redo);
   void Clear();
 
   TTree_Snapshot Take() const;

@@ -187,22 +187,21 @@ TServer_Process Host_Server_For_Group(TForm_Host_Server& dialog, const TMaps_Tre
     const TServer_Start start =
         Host_Server(game_dir, dialog.Settings(), dialog.Rotation(), server_exe, Load_Q3A_Exe(),
                     false, exec_file, interaction);
-    if (start.Status == 2) {
-      continue;  // refused settings: the user corrects them
+    if (start.Status != 0) {
+      // Refused settings, a server program not found, a configuration not written: the reason
+      // was shown, and the dialog comes back with the user's values to correct them.
+      continue;
     }
     // A server program is stored once a server runs with it.
-    if (start.Status == 0 && server_exe != Load_Q3A_Server_Exe() &&
-        !Save_Q3A_Server_Exe(server_exe)) {
+    if (server_exe != Load_Q3A_Server_Exe() && !Save_Q3A_Server_Exe(server_exe)) {
       interaction.Message(TMessage_Kind::Error,
                           "Couldn't store the server program in " + Settings_File_Path() + ".",
                           TAnswer_Set::OK);
     }
-    if (start.Status == 0) {
-      interaction.Message(TMessage_Kind::Information,
-                          "The server runs with the process ID " +
-                              std::to_string(start.Process.Pid) + ": " + start.Command.Text,
-                          TAnswer_Set::OK);
-    }
+    interaction.Message(TMessage_Kind::Information,
+                        "The server runs with the process ID " + std::to_string(start.Process.Pid) +
+                            ": " + start.Command.Text,
+                        TAnswer_Set::OK);
     return start.Process;
   }
   return {};

@@ -80,7 +80,8 @@ class TForm_Host_Server : public QDialog {
 };
 
 // Shows the dialog for the group. On OK the configuration is written and the server started,
-// and then the server program stored when it was changed; refused settings bring the dialog back
+// and then the server program stored when it was changed; refused settings and a server that
+// cannot be started (its program not found, its configuration not written) bring the dialog back
 // with the user's values. The started server (Pid 0 when none was started).
 TServer_Process Host_Server_For_Group(TForm_Host_Server& dialog, const TMaps_Tree_Node& group,
                                       const std::vector<std::string>& mods,

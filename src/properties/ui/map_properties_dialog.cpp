@@ -22,6 +22,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QValidator>
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "core/ui/artwork.h"
 #include "core/ui/image_decoder.h"
@@ -464,8 +467,12 @@ QGroupBox* TForm_Map_Properties::Build_Game_Facts() {
   QFont bold = Label_Override_Note_->font();
   bold.setBold(true);
   Label_Override_Note_->setFont(bold);
+  Label_Read_Now_ =
+      Named(new QLabel(GroupBox_Game_Facts_), "Label_Read_Now",
+            "the block the game reads for this map now: while an arena file is active in the "
+            "map's MOD directory, that file's block, else the block of the map's archives");
   Label_Arena_Script_ = Named(new QLabel(GroupBox_Game_Facts_), "Label_Arena_Script",
-                              "the arena script whose block for this map the game uses");
+                              "the arena script of the archives whose block names this map");
   TreeWidget_Arena_Keys_ = Named(new QTreeWidget(GroupBox_Game_Facts_), "TreeWidget_Arena_Keys");
   TreeWidget_Arena_Keys_->setColumnCount(2);
   TreeWidget_Arena_Keys_->setHeaderHidden(true);
@@ -477,16 +484,19 @@ QGroupBox* TForm_Map_Properties::Build_Game_Facts() {
   Button_Use_Arena_Settings_ =
       Named(new QPushButton(QStringLiteral("Use these settings"), GroupBox_Game_Facts_),
             "Button_Use_Arena_Settings",
-            "take the game types, bots and limits of this block into the dialog");
+            "take the game types, bots and limits of the block of the map's archives into the "
+            "dialog");
   connect(Button_Use_Arena_Settings_, &QPushButton::clicked, this,
           &TForm_Map_Properties::Button_Use_Arena_SettingsClick);
   grid->addWidget(new QLabel(QStringLiteral("Loaded from:"), GroupBox_Game_Facts_), 0, 0);
   grid->addWidget(Label_Loaded_From_, 0, 1);
   grid->addWidget(Label_Override_Note_, 0, 2, Qt::AlignRight);
-  grid->addWidget(new QLabel(QStringLiteral("Script:"), GroupBox_Game_Facts_), 1, 0);
-  grid->addWidget(Label_Arena_Script_, 1, 1, 1, 2);
-  grid->addWidget(TreeWidget_Arena_Keys_, 2, 0, 1, 2);
-  grid->addWidget(Button_Use_Arena_Settings_, 2, 2, Qt::AlignBottom | Qt::AlignRight);
+  grid->addWidget(new QLabel(QStringLiteral("Game reads now:"), GroupBox_Game_Facts_), 1, 0);
+  grid->addWidget(Label_Read_Now_, 1, 1, 1, 2);
+  grid->addWidget(new QLabel(QStringLiteral("Map's archives:"), GroupBox_Game_Facts_), 2, 0);
+  grid->addWidget(Label_Arena_Script_, 2, 1, 1, 2);
+  grid->addWidget(TreeWidget_Arena_Keys_, 3, 0, 1, 2);
+  grid->addWidget(Button_Use_Arena_Settings_, 3, 2, Qt::AlignBottom | Qt::AlignRight);
   grid->setColumnStretch(1, 1);
   return GroupBox_Game_Facts_;
 }
@@ -652,12 +662,45 @@ void TForm_Map_Properties::Refresh_Game_Facts() {
   Label_Loaded_From_->setText(facts.Loaded_From.empty() ? QStringLiteral("unknown")
                                                         : To_QString(facts.Loaded_From));
   Label_Override_Note_->setText(To_QString(facts.Override_Note));
-  Label_Arena_Script_->setText(facts.Script.empty()
-                                   ? QStringLiteral("no arena script of the game names this map")
-                                   : To_QString(facts.Script));
+  const bool active = !facts.Active_Arena_File.empty();
+  QString read_now = QStringLiteral("no arena script of the game names this map");
+  if (active) {
+    read_now =
+        facts.Read_Now.empty()
+            ? QStringLiteral("no block: the active arena file %1 does not name this map")
+                  .arg(To_QString(facts.Active_Arena_File))
+            : QStringLiteral("the active arena file's block, %1").arg(To_QString(facts.Read_Now));
+  } else if (!facts.Read_Now.empty()) {
+    read_now = QStringLiteral("the block of the map's archives");
+  }
+  Label_Read_Now_->setText(read_now);
+  Label_Arena_Script_->setText(
+      facts.Script.empty() ? QStringLiteral("no arena script of its archives names this map")
+                           : To_QString(facts.Script));
+  // While an arena file is active the table puts the block the game reads beside the archives'.
   TreeWidget_Arena_Keys_->clear();
-  for (const auto& [key, value] : facts.Block.Keys) {
-    new QTreeWidgetItem(TreeWidget_Arena_Keys_, {To_QString(key), To_QString(value)});
+  TreeWidget_Arena_Keys_->setColumnCount(active ? 3 : 2);
+  TreeWidget_Arena_Keys_->setHeaderHidden(!active);
+  std::vector<std::string> keys;
+  for (const auto* block : {&facts.Block, &facts.Read_Now_Block}) {
+    for (const auto& key_value : block->Keys) {
+      if (std::find(keys.begin(), keys.end(), key_value.first) == keys.end()) {
+        keys.push_back(key_value.first);
+      }
+    }
+  }
+  if (active) {
+    TreeWidget_Arena_Keys_->setHeaderLabels(
+        {QString(), QStringLiteral("game reads now"), QStringLiteral("map's archives")});
+  }
+  for (const auto& key : keys) {
+    const QString archives = To_QString(facts.Block.Value(key));
+    if (active) {
+      new QTreeWidgetItem(TreeWidget_Arena_Keys_,
+                          {To_QString(key), To_QString(facts.Read_Now_Block.Value(key)), archives});
+    } else {
+      new QTreeWidgetItem(TreeWidget_Arena_Keys_, {To_QString(key), archives});
+    }
   }
   Button_Use_Arena_Settings_->setEnabled(facts.Usable);
 }

@@ -191,6 +191,7 @@ class TForm_Map_Properties : public QDialog {
   QGroupBox* GroupBox_Game_Facts_ = nullptr;
   QLabel* Label_Loaded_From_ = nullptr;
   QLabel* Label_Override_Note_ = nullptr;
+  QLabel* Label_Read_Now_ = nullptr;
   QLabel* Label_Arena_Script_ = nullptr;
   QTreeWidget* TreeWidget_Arena_Keys_ = nullptr;
   QPushButton* Button_Use_Arena_Settings_ = nullptr;

@@ -158,26 +158,85 @@ class Tst_Program_Windows : public QObject {
     const vt::TGame_Recorder server(Game(QStringLiteral("ded server")).toStdString(),
                                     "exec sleep 30\n");
     QStringList messages;
+    int shown = 0;
     TModal_Driver driver([&](QWidget* modal) {
       if (modal->objectName() == QStringLiteral("TForm_Host_Server")) {
-        modal->findChild<QLineEdit*>(QStringLiteral("Edit_Server_Program"))
-            ->setText(QString::fromStdString(server.Script));
-        modal->findChild<QSpinBox*>(QStringLiteral("Spin_Port"))->setValue(27989);
+        auto* program = modal->findChild<QLineEdit*>(QStringLiteral("Edit_Server_Program"));
+        auto* port = modal->findChild<QSpinBox*>(QStringLiteral("Spin_Port"));
+        if (++shown == 1) {
+          // A program name no folder of PATH or the game folders holds.
+          program->setText(QStringLiteral("vorlix-no-such-server"));
+          port->setValue(27989);
+        } else {
+          // Back after the message, with what the user chose.
+          QCOMPARE(program->text(), QStringLiteral("vorlix-no-such-server"));
+          QCOMPARE(port->value(), 27989);
+          program->setText(QString::fromStdString(server.Script));
+        }
         static_cast<QDialog*>(modal)->accept();
       } else {
         Answer_Box(modal, QMessageBox::Ok, messages);
       }
     });
     host->trigger();
-    QCOMPARE(messages.size(), 1);
-    QVERIFY2(messages[0].startsWith(QStringLiteral("(i) The server runs with the process ID ")),
-             qPrintable(messages[0]));
+    QCOMPARE(shown, 2);
+    QCOMPARE(messages.size(), 2);
+    QCOMPARE(messages[0],
+             QStringLiteral("The program \"vorlix-no-such-server\" was not found in the folders of "
+                            "PATH, /usr/games or /usr/local/games."));
+    QVERIFY2(messages[1].startsWith(QStringLiteral("(i) The server runs with the process ID ")),
+             qPrintable(messages[1]));
     QVERIFY(QFile::exists(Game(QStringLiteral("baseq3/vorlix_server.cfg"))));
     QVERIFY(stop->isEnabled());
     stop->trigger();
-    QCOMPARE(messages.size(), 2);
-    QVERIFY2(messages[1].endsWith(QStringLiteral(" was stopped.")), qPrintable(messages[1]));
+    QCOMPARE(messages.size(), 3);
+    QVERIFY2(messages[2].endsWith(QStringLiteral(" was stopped.")), qPrintable(messages[2]));
     QVERIFY(!stop->isEnabled());
+  }
+
+  // The import asks with what it changes, and Edit > Undo takes it back and Redo makes it again.
+  void import_asks_with_its_count_and_is_undone_like_a_tree_change() {
+    vt::Write_Pk3(Game(QStringLiteral("baseq3/author.pk3")).toStdString(),
+                  {{"scripts/arenas.txt", "{ map alpha type ctf bots Sarge fraglimit 5 }"}});
+    vorlix::TMap_Record* alpha = Browser()->List().Item(0).Map;
+    QCOMPARE(alpha->MAP_Filename, std::string("ALPHA.BSP"));
+    QStringList messages;
+    QMessageBox::StandardButton answer = QMessageBox::No;
+    TModal_Driver driver([&](QWidget* modal) {
+      if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+        files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+            ->setText(Game(QStringLiteral("baseq3/author.pk3")));
+        static_cast<QDialog*>(files)->accept();
+      } else {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        Answer_Box(modal, box->button(answer) != nullptr ? answer : QMessageBox::Ok, messages);
+      }
+    });
+    QAction* import = Browser()->Commands()->Command(vorlix::TMain_Command::Import_Arena_File);
+    QUndoStack* history = Browser()->History()->Stack();
+    const int steps = history->count();
+    import->trigger();  // answered No: nothing changes
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains(QStringLiteral(
+                 " changes 1 map of baseq3 (game types of 1, bots of 1, frag limit of 1): alpha.")),
+             qPrintable(messages[0]));
+    QCOMPARE(alpha->Game_Types, std::uint8_t{vorlix::GT_Free_For_All});
+    QCOMPARE(history->count(), steps);
+
+    answer = QMessageBox::Yes;
+    import->trigger();
+    QCOMPARE(messages.size(), 3);
+    QVERIFY2(messages[2].startsWith(QStringLiteral("(i) Arena File imported from ")),
+             qPrintable(messages[2]));
+    QCOMPARE(alpha->Game_Types, std::uint8_t{vorlix::GT_Capture_The_Flag});
+    QCOMPARE(history->undoText(), QStringLiteral("Import Arena File"));
+    history->undo();
+    QCOMPARE(alpha->Game_Types, std::uint8_t{vorlix::GT_Free_For_All});
+    QCOMPARE(alpha->Limits_Frags, 20);
+    QVERIFY(alpha->Assigned_Bots.empty());
+    history->redo();
+    QCOMPARE(alpha->Limits_Frags, 5);
+    QCOMPARE(alpha->Assigned_Bots, std::vector<std::string>{"Sarge"});
   }
 
   void rename_cancelled_keeps_the_dialog_then_renamed_reloads_and_reopens_for_the_same_map() {

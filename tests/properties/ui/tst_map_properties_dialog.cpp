@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QtTest>
 #include <array>
 
@@ -322,6 +323,37 @@ class Tst_Map_Properties_Dialog : public QObject {
     dialog.Load_Group(context, {Map});
     dialog.Set_Group_Mode();
     QVERIFY(panel->isHidden());
+    dialog.close();
+
+    // An active arena file in the map's directory: the panel says the game reads its block and
+    // puts it beside the archives' block.
+    auto* read_now = Find<QLabel>(dialog, "Label_Read_Now");
+    auto* keys = Find<QTreeWidget>(dialog, "TreeWidget_Arena_Keys");
+    dialog.Load_Map(context, Map);
+    QCOMPARE(read_now->text(), QStringLiteral("the block of the map's archives"));
+    QCOMPARE(keys->columnCount(), 2);
+    Write_Pk3(Dir / "game/baseq3/z_Arenas_active_Duel.pk3",
+              {{"scripts/arenas.txt", "{ map q3dm17 type tourney bots sarge }"}});
+    context.Game_Dir = Dir / "game";
+    dialog.Load_Map(context, Map);
+    dialog.Set_Map_Mode();
+    dialog.show();
+    QCOMPARE(read_now->text(),
+             QStringLiteral("the active arena file's block, baseq3/z_Arenas_active_Duel.pk3: "
+                            "scripts/arenas.txt"));
+    QCOMPARE(Find<QLabel>(dialog, "Label_Arena_Script")->text(),
+             QStringLiteral("baseq3/zz.pk3: scripts/zz.arena"));
+    QCOMPARE(keys->columnCount(), 3);
+    const QList<QTreeWidgetItem*> type = keys->findItems(QStringLiteral("type"), Qt::MatchExactly);
+    QCOMPARE(type.size(), 1);
+    QCOMPARE(type[0]->text(1), QStringLiteral("tourney"));
+    QCOMPARE(type[0]->text(2), QStringLiteral("ctf"));
+    Write_Pk3(Dir / "game/baseq3/z_Arenas_active_Duel.pk3",
+              {{"scripts/arenas.txt", "{ map q3dm1 type ffa }"}});
+    dialog.Load_Map(context, Map);
+    QCOMPARE(read_now->text(), QStringLiteral("no block: the active arena file "
+                                              "baseq3/z_Arenas_active_Duel.pk3 does not name this "
+                                              "map"));
     dialog.close();
   }
 
