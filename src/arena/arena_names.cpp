@@ -204,6 +204,20 @@ int Count_MODs_With_Vorlix_Arena_File(const std::string& game_dir,
   return count;
 }
 
+std::vector<TActive_Arena> Active_Arena_Files(const std::string& game_dir,
+                                              const std::vector<std::string>& mods) {
+  std::vector<TActive_Arena> active;
+  const std::vector<std::string> dirs = Arena_MOD_Directories(game_dir, mods);
+  for (std::size_t i = 0; i < dirs.size() && i < mods.size(); ++i) {
+    const std::vector<std::string> names =
+        Find_Arena_Pattern(dirs[i], Make_Active_Generic_Arena_File_Name(), true);
+    if (!names.empty()) {
+      active.push_back({mods[i], Arena_Name_From_Arena_File_Name(names.front())});
+    }
+  }
+  return active;
+}
+
 TArena_Availability Arena_Availability_In(const std::vector<std::string>& mod_dirs) {
   TArena_Availability result;
   for (const auto& dir : mod_dirs) {

@@ -78,6 +78,16 @@ int Most_Arena_Files_In_Any_Directory(const std::string& game_dir,
 int Count_MODs_With_Vorlix_Arena_File(const std::string& game_dir,
                                       const std::vector<std::string>& mods);
 
+// The arena file a MOD directory holds active (files only; the first in listing order).
+struct TActive_Arena {
+  std::string MOD;         // as listed (upper case)
+  std::string Arena_Name;  // N of its name
+  bool operator==(const TActive_Arena&) const = default;
+};
+// The active arena file of every MOD directory that holds one, in the MOD list's order.
+std::vector<TActive_Arena> Active_Arena_Files(const std::string& game_dir,
+                                              const std::vector<std::string>& mods);
+
 // Availability of the two arena commands that depend on the files on disk.
 struct TArena_Availability {
   bool Remove_Arena_File = false;    // some MOD directory holds a file of the program
