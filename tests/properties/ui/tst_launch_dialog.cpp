@@ -1,6 +1,7 @@
 // The launch mode of the properties dialog and a real launch through Start_Map, offscreen, with
 // the engine taken from the settings file.
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -128,6 +129,9 @@ class Tst_Launch_Dialog : public QObject {
     for (const QSize& size : sizes) {
       QCOMPARE(size, sizes.front());
     }
+    // What does not fit is in the tooltip.
+    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("Label_Map_Longname"))->toolTip(),
+             QString(120, QLatin1Char('W')));
   }
 
   // A map name the engine would run as commands: an error, nothing started, the program stays.
