@@ -127,7 +127,7 @@ class Test_Selection_Dialogs : public QObject {
     QTimer::singleShot(0, &mods, [&] { mods.reject(); });
     QCOMPARE(Run_Selection(mods, files, request),
              std::optional<std::vector<int>>(std::vector<int>{0}));
-    request.Items.push_back("OSP");
+    request.Items.emplace_back("OSP");
     QTimer::singleShot(0, &mods, [&] { mods.reject(); });
     QVERIFY(!Run_Selection(mods, files, request).has_value());
   }
