@@ -553,6 +553,8 @@ TArena_Availability Process_Arena_File(TArena_Mode mode, const TArena_Environmen
           request.Description = "Select the modification to remove a Arena File from.";
           break;
       }
+      // Activation and removal work in one MOD: when only one holds arena files, it is the one.
+      request.Take_Only_Item = mode != TArena_Mode::Create;
       if (const auto chosen = ui.Select_Items(request)) {
         bool first = true;
         for (const int index : *chosen) {

@@ -219,6 +219,19 @@ std::vector<std::string> MOD_Directories_Of(const std::string& game_dir, const T
   return dirs;
 }
 
+std::vector<TActive_Arena> Active_Arena_Files(const std::vector<std::string>& mod_dirs,
+                                              const std::vector<std::string>& mods) {
+  std::vector<TActive_Arena> active;
+  for (std::size_t i = 0; i < mod_dirs.size() && i < mods.size(); ++i) {
+    const std::vector<std::string> names =
+        Find_Arena_Pattern(mod_dirs[i], Make_Active_Generic_Arena_File_Name(), true);
+    if (!names.empty()) {
+      active.push_back({mods[i], Arena_Name_From_Arena_File_Name(names.front())});
+    }
+  }
+  return active;
+}
+
 TArena_Counts Count_Arena_Files(const std::vector<std::string>& mod_dirs) {
   TArena_Counts result;
   for (const auto& dir : mod_dirs) {

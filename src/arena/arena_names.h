@@ -83,6 +83,17 @@ struct TArena_Counts {
 };
 TArena_Counts Count_Arena_Files(const std::vector<std::string>& mod_dirs);
 
+// The arena file a MOD directory holds active (files only; the first in listing order).
+struct TActive_Arena {
+  std::string MOD;         // as listed (upper case)
+  std::string Arena_Name;  // N of its name
+  bool operator==(const TActive_Arena&) const = default;
+};
+// The active arena file of every MOD directory that holds one, in the MOD list's order: the
+// directories (MOD_Directories_Of) and the MODs' list names at the same positions.
+std::vector<TActive_Arena> Active_Arena_Files(const std::vector<std::string>& mod_dirs,
+                                              const std::vector<std::string>& mods);
+
 // Availability of the two arena commands that depend on the files on disk.
 struct TArena_Availability {
   bool Remove_Arena_File = false;    // some MOD directory holds a file of the program

@@ -37,6 +37,8 @@ struct TSelection_Request {
   std::string Confirm_Caption;  // arena-file dialog only: caption of the confirm button
   std::vector<std::string> Items;
   bool Multi_Select = false;
+  // A single item is the answer: a front end asking the user takes it without asking.
+  bool Take_Only_Item = false;
 };
 
 struct TFile_Request {

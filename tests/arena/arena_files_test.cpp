@@ -96,6 +96,7 @@ TEST_F(Arena_Files, Creation_Writes_One_Deflated_Script_Entry_And_The_Disabler) 
   EXPECT_EQ(
       Requests(),
       TStrings{"Select the modification to create a Arena File for. |  | BASEQ3,CPMA | multi"});
+  EXPECT_FALSE(Ui.Selection_Requests.at(0).Take_Only_Item);
   EXPECT_EQ(Ui.Name_Requests, (TStrings{"BASEQ3"}));
   EXPECT_EQ(Ui.Presets, (std::vector<std::optional<std::string>>{std::string()}));
 
@@ -249,10 +250,13 @@ TEST_F(Arena_Files, Activating_B_Beside_Active_A) {
   Choose({0});
   const auto availability = Run(TArena_Mode::Activate);
 
-  // CPMA holds no arena file; only inactive arenas are offered.
+  // CPMA holds no arena file; only inactive arenas are offered. The only MOD offered is the
+  // answer when the front end takes it without asking.
   EXPECT_EQ(Requests(),
             (TStrings{"Select the modification to activate an Arena File from. |  | BASEQ3",
                       "Select an Arena File to activate. | Activate | B"}));
+  EXPECT_TRUE(Ui.Selection_Requests.at(0).Take_Only_Item);
+  EXPECT_FALSE(Ui.Selection_Requests.at(1).Take_Only_Item);
   EXPECT_EQ(Contents(Base), (TStrings{Active("B"), Inactive("A"), Outranking}));
   EXPECT_TRUE(Ui.Messages.empty());
   EXPECT_EQ(availability, (TArena_Availability{true, true}));
@@ -298,6 +302,7 @@ TEST_F(Arena_Files, Removing_The_Active_Arena_Activates_The_First_Remaining) {
   EXPECT_EQ(Requests(),
             (TStrings{"Select the modification to remove a Arena File from. |  | BASEQ3",
                       "Select an Arena File to delete. | Delete | A,B,C | multi"}));
+  EXPECT_TRUE(Ui.Selection_Requests.at(0).Take_Only_Item);
   EXPECT_EQ(Ui.Messages,
             (std::vector<TRecorded_Message>{
                 {TMessage_Kind::Confirmation, "Do you really want to delete the Arena File A?",

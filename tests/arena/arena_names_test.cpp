@@ -66,6 +66,20 @@ TEST(Arena_Names, Queries_Over_A_Directory_In_Listing_Order) {
   EXPECT_FALSE(Arena_File_Exists(dir.Path(), "E"));
 }
 
+TEST(Arena_Names, Active_Arena_Files_Per_MOD_In_List_Order) {
+  TTemp_Dir game;
+  Write_File(game / "cpma/z_Arenas_Inactive_Old.pk3", "x");
+  Write_File(game / "cpma/Z_ARENAS_ACTIVE_Loud.pk3", "x");
+  Write_File(game / "cpma/z_Arenas_Disabler.pk3", "x");
+  Write_File(game / "baseq3/z_Arenas_active_Duel.pk3", "x");
+  Write_File(game / "osp/z_Arenas_Inactive_Off.pk3", "x");
+  std::filesystem::create_directories(game / "arena/z_Arenas_active_Folder.pk3");
+  EXPECT_EQ(Active_Arena_Files(
+                {game / "baseq3", game / "osp", game / "arena", game / "cpma", game / "gone"},
+                {"BASEQ3", "OSP", "ARENA", "CPMA", "GONE"}),
+            (std::vector<TActive_Arena>{{"BASEQ3", "Duel"}, {"CPMA", "Loud"}}));
+}
+
 TEST(Arena_Names, Links_And_Letter_Case_Variants_Among_Many_Archives) {
   TTemp_Dir dir;
   // Many other archives around the few that match, as a MOD directory holds them.

@@ -143,6 +143,12 @@ void TProgram_Windows::Wire_Steps() {
     Browser_->List_Model()->Set_Game_Index_Source(
         [this]() { return Loaded_Game_Index(Main_.State()); });
   };
+  Active_Arena_Label_ = new QLabel(&Main_);
+  Active_Arena_Label_->setObjectName(QStringLiteral("Label_Active_Arena"));
+  Active_Arena_Label_->setToolTip(
+      QStringLiteral("The arena file the game reads in each MOD: its maps are what the game's "
+                     "own menus list"));
+  Main_.statusBar()->addPermanentWidget(Active_Arena_Label_);
   auto* game_dir = new QLabel(&Main_);
   game_dir->setObjectName(QStringLiteral("Label_Game_Directory"));
   Main_.statusBar()->addPermanentWidget(game_dir);
@@ -175,6 +181,18 @@ void TProgram_Windows::Apply_Arena_Availability() {
   const TArena_Counts counts =
       Count_Arena_Files(MOD_Directories_Of(state.Game_Dir, *state.MOD_List));
   Browser_->Commands()->Set_Arena_Counts(counts.Program_Files, counts.Most_In_One_Directory);
+  // Which arena file is active, by MOD.
+  const std::vector<TActive_Arena> active = Active_Arena_Files(
+      MOD_Directories_Of(state.Game_Dir, *state.MOD_List), state.MOD_List->Names());
+  QStringList named;
+  for (const TActive_Arena& arena : active) {
+    named << QStringLiteral("%1 (%2)").arg(To_QString(arena.Arena_Name), To_QString(arena.MOD));
+  }
+  Active_Arena_Label_->setText(named.isEmpty()
+                                   ? QStringLiteral("No arena file active")
+                                   : (named.size() == 1 ? QStringLiteral("Active arena file: ")
+                                                        : QStringLiteral("Active arena files: ")) +
+                                         named.join(QStringLiteral(", ")));
 }
 
 template <typename Form>
@@ -253,7 +271,7 @@ void TProgram_Windows::Delete_Edited_PK3() {
 }
 
 bool TProgram_Windows::Reload() {
-  const TView_Memory memory = Remember_View(*Browser_);
+  const TView_Memory memory = Browser_->Remember_View();
   TStartup& startup = Main_.Startup();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   // What an interrupted start-up built never replaces the stored files.
@@ -269,7 +287,7 @@ bool TProgram_Windows::Reload() {
     Main_.close();
     return false;
   }
-  Restore_View(*Browser_, memory, true);
+  Browser_->Restore_View(memory, true);
   // Archives found unreadable by this run, told behind the filled views.
   startup.Show_Reports();
   return true;

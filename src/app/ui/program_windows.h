@@ -23,6 +23,7 @@ class TMaps_Tree_Node;
 }  // namespace vorlix
 
 class QAction;
+class QLabel;
 class QObject;
 
 namespace vorlix::ui {
@@ -85,9 +86,10 @@ class TProgram_Windows {
   TServer_Process Server_;
   QAction* Host_Server_Action_ = nullptr;
   QAction* Stop_Server_Action_ = nullptr;
-  QObject* Close_Watch_ = nullptr;     // owned by the main window
-  TMap_Record* Edited_Map_ = nullptr;  // the map the properties dialog shows
-  bool Archive_Deleted_ = false;       // the dialog ended after a delete of its archive
+  QObject* Close_Watch_ = nullptr;        // owned by the main window
+  QLabel* Active_Arena_Label_ = nullptr;  // in the status bar, owned by the main window
+  TMap_Record* Edited_Map_ = nullptr;     // the map the properties dialog shows
+  bool Archive_Deleted_ = false;          // the dialog ended after a delete of its archive
 };
 
 }  // namespace vorlix::ui

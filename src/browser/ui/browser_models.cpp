@@ -1,5 +1,7 @@
 #include "browser/ui/browser_models.h"
 
+#include <QGuiApplication>
+#include <QPalette>
 #include <algorithm>
 #include <unordered_map>
 
@@ -94,35 +96,43 @@ void TMaps_Tree_Model::Build_Cache() {
 void TMaps_Tree_Model::Refilter() {
   Shown_.clear();
   Group_Row_.clear();
+  Dimmed_.clear();
   if (!Filter_) {
     return;
   }
   if (!Cache_Valid_) {
     Build_Cache();
   }
-  // Backwards, every group comes before the group holding it.
-  std::vector<char> group_shown(Cache_.size(), 0);
+  // Every group stays (a found map may be dropped into any of them); a group without a shown map
+  // at any depth is dimmed. Backwards, every group comes before the group holding it.
+  std::vector<char> group_matches(Cache_.size(), 0);
   Shown_.reserve(Cache_.size());
   Group_Row_.reserve(Cache_.size());
   for (std::size_t i = Cache_.size(); i-- > 0;) {
     const TCached_Group& group = Cache_[i];
     std::vector<TMaps_Tree_Node*> shown;
+    bool matches = false;
     for (const TCached_Child& child : group.Children) {
-      bool show = i == 0 || (!Pinned_.empty() && Pinned_.count(child.Node) != 0);
-      if (!show) {
-        show = child.Group >= 0 ? group_shown[static_cast<std::size_t>(child.Group)] != 0
-                                : child.Map != nullptr && Filter_(child.Map);
-      }
-      if (show) {
-        if (child.Group >= 0) {
-          Group_Row_.emplace(child.Node, static_cast<int>(shown.size()));
-        }
+      if (child.Group >= 0) {
+        Group_Row_.emplace(child.Node, static_cast<int>(shown.size()));
         shown.push_back(child.Node);
+        matches = matches || group_matches[static_cast<std::size_t>(child.Group)] != 0;
+      } else if ((!Pinned_.empty() && Pinned_.count(child.Node) != 0) ||
+                 (child.Map != nullptr && Filter_(child.Map))) {
+        shown.push_back(child.Node);
+        matches = true;
       }
     }
-    group_shown[i] = shown.empty() ? 0 : 1;
+    group_matches[i] = matches ? 1 : 0;
+    if (!matches) {
+      Dimmed_.insert(group.Node);
+    }
     Shown_.emplace(group.Node, std::move(shown));
   }
+}
+
+bool TMaps_Tree_Model::Dimmed(const TMaps_Tree_Node* group) const {
+  return Filter_ && Dimmed_.count(group) != 0;
 }
 
 void TMaps_Tree_Model::Set_Filter(TMap_Filter filter) {
@@ -223,7 +233,17 @@ QVariant TMaps_Tree_Model::data(const QModelIndex& index, int role) const {
       return To_QString(node->Text);
     case Qt::DecorationRole:
       return node->Is_Group() ? Group_Icon_ : Entry_Icon_;
+    case Qt::ForegroundRole:
+      if (Dimmed(node)) {
+        return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+      }
+      return QVariant();
     case Qt::ToolTipRole:
+      if (Dimmed(node) && node != Tree_.Root()) {
+        return QStringLiteral(
+            "No map of this group is among the maps found; maps can still be "
+            "dropped here.");
+      }
       // What the root group is for, told where a new user first meets it.
       return node == Tree_.Root() ? QStringLiteral(
                                         "Sort your maps into groups here; Create Arena File "

@@ -4,8 +4,9 @@
 // their selection and expanded groups across re-sorts.
 //
 // Both models can show a part of their data (a search): a filter decides which maps are shown.
-// Nothing moves in the tree or the list meanwhile; what is hidden only has no row. Changes made
-// while filtered reach the views as layout changes.
+// Nothing moves in the tree or the list meanwhile; what is hidden only has no row, and the tree
+// keeps every group (those without a shown map dimmed). Changes made while filtered reach the
+// views as layout changes.
 
 #include <QAbstractItemModel>
 #include <QIcon>
@@ -45,10 +46,12 @@ class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
   // The node's index; invalid for a node that is hidden.
   QModelIndex Index_Of(const TMaps_Tree_Node* node) const;
 
-  // Shows only the map entries whose map passes the filter, the groups above them, the top-level
-  // groups and the nodes made while filtered; an empty filter shows everything again.
+  // Shows only the map entries whose map passes the filter, every group and the nodes made while
+  // filtered; an empty filter shows everything again.
   void Set_Filter(TMap_Filter filter);
   bool Filtered() const { return static_cast<bool>(Filter_); }
+  // While filtered: the group shows no map at any depth (drawn dimmed; still a drop target).
+  bool Dimmed(const TMaps_Tree_Node* group) const;
 
   QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
   QModelIndex parent(const QModelIndex& child) const override;
@@ -87,6 +90,7 @@ class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
   std::unordered_map<const TMaps_Tree_Node*, std::vector<TMaps_Tree_Node*>> Shown_;
   std::unordered_map<const TMaps_Tree_Node*, int> Group_Row_;
   std::unordered_set<const TMaps_Tree_Node*> Pinned_;
+  std::unordered_set<const TMaps_Tree_Node*> Dimmed_;
   // The groups with their children's maps as Refilter reads them, kept while the tree does not
   // change (each search query reads them again; the nodes themselves lie all over the heap).
   struct TCached_Child {

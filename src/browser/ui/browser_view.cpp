@@ -51,7 +51,6 @@ QIcon Tree_Icon(const QList<QPixmap>& images, int index, bool group) {
 TBrowser_View::TBrowser_View(QWidget* parent) : QWidget(parent) {
   Tree_.List = &List_;
   Tree_Model_ = new TMaps_Tree_Model(Tree_, this);
-  History_ = new TTree_History(*this);
   Tree_Model_->Record_Change = [this](const std::function<bool()>& change) {
     return Change_Tree(QStringLiteral("Rename Group"), change);
   };
@@ -65,6 +64,7 @@ TBrowser_View::TBrowser_View(QWidget* parent) : QWidget(parent) {
   Tree_View_ = new TMaps_Tree_View(Tree_, *Tree_Model_, drag_token, this);
   List_View_ = new TUnsorted_List_View(List_, *List_Model_, Tree_, drag_token, this);
   Preview_ = new TLevelshot_Preview(*Tree_Model_, *List_Model_, this);
+  History_ = new TTree_History(Parts(), Context_, this);
   Commands_ = new TMain_Commands(*History_->Stack(), this);
   Wire_Views();
 
@@ -79,7 +79,7 @@ TBrowser_View::TBrowser_View(QWidget* parent) : QWidget(parent) {
   auto* right_layout = new QVBoxLayout(right);
   right_layout->setContentsMargins(0, 0, 0, 0);
   right_layout->addWidget(new QLabel(QStringLiteral("Unsorted Maps"), right));
-  Search_Bar_ = new TSearch_Bar(*this, right);
+  Search_Bar_ = new TSearch_Bar(Parts(), Context_, right);
   right_layout->addWidget(Search_Bar_);
   right_layout->addWidget(List_View_, 1);
   right_layout->addWidget(Search_Bar_->Count_Line());
@@ -91,6 +91,7 @@ TBrowser_View::TBrowser_View(QWidget* parent) : QWidget(parent) {
   layout->addWidget(splitter);
 
   Wire_Commands();
+  Wire_Helpers();
   Show_Focus_Look(Tree_View_, false);
   Show_Focus_Look(List_View_, false);
 }
@@ -139,6 +140,31 @@ void TBrowser_View::Wire_Views() {
           &TBrowser_View::Launch_Map_Requested);
   connect(List_View_, &TUnsorted_List_View::Map_Properties_Requested, this,
           &TBrowser_View::Map_Properties_Requested);
+}
+
+TBrowser_Parts TBrowser_View::Parts() {
+  return {Tree_, List_, *Tree_Model_, *List_Model_, *Tree_View_, *List_View_};
+}
+
+void TBrowser_View::Restore_View(const TView_Memory& memory, bool with_list) {
+  vorlix::Restore_View(Parts(), memory, with_list);
+  Refresh_Commands();
+}
+
+void TBrowser_View::Wire_Helpers() {
+  connect(History_, &TTree_History::Restored, this, [this] { Refresh_Commands(); });
+  connect(Search_Bar_, &TSearch_Bar::Map_Picked, this, [this](TMap_Record* map) {
+    if (map->PK3 != nullptr) {
+      Select_Map(map->PK3->ID, map->ID);
+    }
+    Show_Levelshot(*map);
+    emit Launch_Map_Requested(map);
+  });
+  // Edited properties may change what a search finds.
+  connect(this, &TBrowser_View::Map_Properties_Requested, Search_Bar_,
+          [this] { Search_Bar_->Texts_Changed(); });
+  connect(this, &TBrowser_View::Group_Properties_Requested, Search_Bar_,
+          [this] { Search_Bar_->Texts_Changed(); });
 }
 
 void TBrowser_View::Wire_Commands() {

@@ -13,10 +13,12 @@
 #include <string>
 
 #include "browser/maps_tree.h"
+#include "browser/ui/browser_parts.h"
 #include "browser/ui/levelshot_preview.h"
 #include "browser/ui/main_commands.h"
 #include "browser/ui/maps_tree_view.h"
 #include "browser/ui/unsorted_list_view.h"
+#include "browser/ui/view_state.h"
 #include "browser/unsorted_list.h"
 #include "database/records.h"
 
@@ -25,23 +27,10 @@ class QMainWindow;
 
 namespace vorlix {
 
-class TInteraction;
-class TMOD_List;
-class TPK3_Record_Store;
 class TMaps_Tree_Model;
 class TUnsorted_List_Model;
 class TSearch_Bar;
 class TTree_History;
-
-// What the browser works with; replaced whenever the settings are loaded again.
-struct TBrowser_Context {
-  TPK3_Record_Store* Database = nullptr;
-  TMOD_List* Mods = nullptr;
-  TInteraction* Interaction = nullptr;
-  std::string Program_Dir;
-  std::string Levelshots_Dir;
-  std::string Gfx_Dir;
-};
 
 class TBrowser_View : public QWidget {
   Q_OBJECT
@@ -75,6 +64,12 @@ class TBrowser_View : public QWidget {
   TMain_Commands* Commands() const { return Commands_; }
   TSearch_Bar* Search_Bar() const { return Search_Bar_; }
   TTree_History* History() const { return History_; }
+  // The tree and the list with their models and views.
+  TBrowser_Parts Parts();
+
+  // The open groups and the selections, and shown again (see view_state.h) with the commands set.
+  TView_Memory Remember_View() { return vorlix::Remember_View(Parts()); }
+  void Restore_View(const TView_Memory& memory, bool with_list);
 
   // Shows the levelshot of a map with its long name.
   void Show_Levelshot(const TMap_Record& map) { Preview_->Show_Levelshot(map); }
@@ -102,6 +97,7 @@ class TBrowser_View : public QWidget {
   TFocus_Target Focused() const;
   void Wire_Views();
   void Wire_Commands();
+  void Wire_Helpers();
   // Runs a change of the tree as one step of the undo history, then refreshes the commands.
   bool Change_Tree(const QString& name, const std::function<bool()>& change);
 

@@ -1,10 +1,12 @@
 #include "browser/ui/maps_tree_view.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <algorithm>
@@ -120,12 +122,23 @@ void TMaps_Tree_View::Run_Menu_Item(QAction* item) {
 }
 
 void TMaps_Tree_View::Menu_CreateGroupClick() {
-  Record_Change(QStringLiteral("Create Group"), [this] {
-    TMaps_Tree_Node* group = Tree_.Make_Group(New_Group_Name);
-    Tree_.Select(group);
+  TMaps_Tree_Node* made = nullptr;
+  Record_Change(QStringLiteral("Create Group"), [this, &made] {
+    made = Tree_.Make_Group(New_Group_Name);
+    Tree_.Select(made);
     Sync_Selection();
     return true;
   });
+  // The new group's name is edited at once (a rename of its own in the undo history).
+  const QModelIndex index = Model_.Index_Of(made);
+  if (index.isValid()) {
+    QTreeView::edit(index);  // through this view's edit with its rule
+    // Typing replaces the whole name.
+    if (auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        editor != nullptr && isAncestorOf(editor)) {
+      editor->selectAll();
+    }
+  }
 }
 
 void TMaps_Tree_View::Menu_DeleteEntryClick() {

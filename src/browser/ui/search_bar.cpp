@@ -21,7 +21,7 @@
 #include <array>
 
 #include "browser/ui/browser_models.h"
-#include "browser/ui/browser_view.h"
+#include "browser/ui/unsorted_list_view.h"
 #include "content/mod_list.h"
 #include "core/interaction.h"
 #include "core/ui/qt_text.h"
@@ -73,7 +73,9 @@ void For_Each_Group(const TMaps_Tree& tree, Visit visit) {
 
 }  // namespace
 
-TSearch_Bar::TSearch_Bar(TBrowser_View& view, QWidget* parent) : QWidget(parent), View_(view) {
+TSearch_Bar::TSearch_Bar(const TBrowser_Parts& parts, const TBrowser_Context& context,
+                         QWidget* parent)
+    : QWidget(parent), Parts_(parts), Context_(context) {
   setObjectName(QStringLiteral("Search_Bar"));
   Field_ = new QLineEdit(this);
   Field_->setObjectName(QStringLiteral("Search_Field"));
@@ -137,16 +139,14 @@ TSearch_Bar::TSearch_Bar(TBrowser_View& view, QWidget* parent) : QWidget(parent)
 
   Random_Action_ = new QAction(Die_Icon(), QStringLiteral("&Random Map"), this);
   Random_Action_->setObjectName(QStringLiteral("Random_Map"));
-  Random_Action_->setToolTip(
-      QStringLiteral("Random Map: one of the maps shown, or of the selected group"));
   Random_Action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
   Random_Action_->setShortcutContext(Qt::WindowShortcut);
   addAction(Random_Action_);
   connect(Random_Action_, &QAction::triggered, this, [this] { Random_Map(); });
 
   // A reload makes new records: the index is built again, and the search applied again.
-  for (QAbstractItemModel* model : {static_cast<QAbstractItemModel*>(View_.Tree_Model()),
-                                    static_cast<QAbstractItemModel*>(View_.List_Model())}) {
+  for (QAbstractItemModel* model : {static_cast<QAbstractItemModel*>(&Parts_.Tree_Model),
+                                    static_cast<QAbstractItemModel*>(&Parts_.List_Model)}) {
     connect(model, &QAbstractItemModel::modelReset, this, [this] {
       Index_Dirty_ = true;
       if (Active_) {
@@ -161,8 +161,16 @@ TSearch_Bar::TSearch_Bar(TBrowser_View& view, QWidget* parent) : QWidget(parent)
       connect(model, signal, Count_Timer_, qOverload<>(&QTimer::start));
     }
   }
-  connect(&View_, &TBrowser_View::Map_Properties_Requested, this, [this] { Texts_Changed(); });
-  connect(&View_, &TBrowser_View::Group_Properties_Requested, this, [this] { Texts_Changed(); });
+  // The scope of Random Map follows the tree's selection and the names of its groups.
+  connect(Parts_.Tree_View.selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this] { Update_Random_Scope(); });
+  connect(&Parts_.Tree_Model, &QAbstractItemModel::dataChanged, this,
+          [this] { Update_Random_Scope(); });
+  connect(&Parts_.Tree_Model, &QAbstractItemModel::layoutChanged, this,
+          [this] { Update_Random_Scope(); });
+  connect(&Parts_.Tree_Model, &QAbstractItemModel::modelReset, this,
+          [this] { Update_Random_Scope(); });
+  Update_Random_Scope();
   Update_Count();
 }
 
@@ -246,7 +254,7 @@ void TSearch_Bar::Load_Panel() {
   Bots_Box_->setChecked(Filters_.Bots);
   MOD_Box_->clear();
   MOD_Box_->addItem(QStringLiteral("any"));
-  if (const TMOD_List* mods = View_.Context().Mods) {
+  if (const TMOD_List* mods = Context_.Mods) {
     for (int i = 0; i < mods->Count(); ++i) {
       MOD_Box_->addItem(To_QString(mods->Name(i)));
     }
@@ -352,7 +360,7 @@ void TSearch_Bar::Rebuild_Index() {
   Index_.Clear();
   Slot_.clear();
   Game_Facts_.reset();
-  const TUnsorted_Maps_List& list = View_.List();
+  const TUnsorted_Maps_List& list = Parts_.List;
   Index_.Reserve(static_cast<std::size_t>(list.Count()) * 2);
   Slot_.reserve(static_cast<std::size_t>(list.Count()) * 2);
   const auto add = [this](const TMap_Record* map) {
@@ -363,7 +371,7 @@ void TSearch_Bar::Rebuild_Index() {
   for (const auto& item : list.Items()) {
     add(item.Map);
   }
-  View_.Tree().For_Each([&add](const TMaps_Tree_Node& node, int /*depth*/) {
+  Parts_.Tree.For_Each([&add](const TMaps_Tree_Node& node, int /*depth*/) {
     if (node.Is_Map_Entry()) {
       add(node.Map);
     }
@@ -377,12 +385,12 @@ void TSearch_Bar::Apply() {
     filters.Now = Local_Now();
   }
   TMap_Query query = Parse_Query(Field_->text().toUtf8().toStdString(), filters);
-  QTreeView* tree_view = View_.Tree_View();
+  QTreeView& tree_view = Parts_.Tree_View;
   if (query.Empty()) {
     if (Active_) {
       Active_ = false;
-      View_.List_Model()->Set_Filter({});
-      View_.Tree_Model()->Set_Filter({});
+      Parts_.List_Model.Set_Filter({});
+      Parts_.Tree_Model.Set_Filter({});
       Restore_Expansion();
     }
     Update_Count();
@@ -411,15 +419,24 @@ void TSearch_Bar::Apply() {
   Index_.Match(Query_, Flags_);
   Active_ = true;
   const TMap_Filter filter = [this](const TMap_Record* map) { return Shows(map); };
-  View_.List_Model()->Set_Filter(filter);
-  View_.Tree_Model()->Set_Filter(filter);
-  // The groups shown are expanded; only groups are marked (the view lays out everything once,
-  // later), entries never.
-  const TMaps_Tree_Model* model = View_.Tree_Model();
-  For_Each_Group(View_.Tree(), [&](const TMaps_Tree_Node& group) {
-    const QModelIndex index = model->Index_Of(&group);
-    if (index.isValid() && !tree_view->isExpanded(index)) {
-      tree_view->expand(index);
+  Parts_.List_Model.Set_Filter(filter);
+  Parts_.Tree_Model.Set_Filter(filter);
+  // The groups holding found maps are expanded; a dimmed group the search opened is closed
+  // again, one the user opened stays open. Only groups are marked (the view lays out everything
+  // once, later), entries never.
+  const TMaps_Tree_Model& model = Parts_.Tree_Model;
+  For_Each_Group(Parts_.Tree, [&](const TMaps_Tree_Node& group) {
+    const QModelIndex index = model.Index_Of(&group);
+    if (!index.isValid()) {
+      return;
+    }
+    if (!model.Dimmed(&group)) {
+      if (!tree_view.isExpanded(index)) {
+        tree_view.expand(index);
+        Opened_By_Search_.insert(&group);
+      }
+    } else if (Opened_By_Search_.erase(&group) != 0) {
+      tree_view.collapse(index);
     }
   });
   Update_Count();
@@ -437,25 +454,27 @@ void TSearch_Bar::Clear() {
 
 void TSearch_Bar::Save_Expansion() {
   Expanded_Before_.clear();
-  const QTreeView* tree_view = View_.Tree_View();
-  const TMaps_Tree_Model* model = View_.Tree_Model();
-  For_Each_Group(View_.Tree(), [&](const TMaps_Tree_Node& group) {
-    if (tree_view->isExpanded(model->Index_Of(&group))) {
+  Opened_By_Search_.clear();
+  const QTreeView& tree_view = Parts_.Tree_View;
+  const TMaps_Tree_Model& model = Parts_.Tree_Model;
+  For_Each_Group(Parts_.Tree, [&](const TMaps_Tree_Node& group) {
+    if (tree_view.isExpanded(model.Index_Of(&group))) {
       Expanded_Before_.insert(&group);
     }
   });
 }
 
 void TSearch_Bar::Restore_Expansion() {
-  QTreeView* tree_view = View_.Tree_View();
-  const TMaps_Tree_Model* model = View_.Tree_Model();
-  For_Each_Group(View_.Tree(), [&](const TMaps_Tree_Node& group) {
+  QTreeView& tree_view = Parts_.Tree_View;
+  const TMaps_Tree_Model& model = Parts_.Tree_Model;
+  For_Each_Group(Parts_.Tree, [&](const TMaps_Tree_Node& group) {
     if (group.Child_Count() > 0) {
-      tree_view->setExpanded(model->Index_Of(&group), Expanded_Before_.count(&group) != 0);
+      tree_view.setExpanded(model.Index_Of(&group), Expanded_Before_.count(&group) != 0);
     }
   });
   Expanded_Before_.clear();
-  for (QTreeView* view : {tree_view, static_cast<QTreeView*>(View_.List_View())}) {
+  Opened_By_Search_.clear();
+  for (QTreeView* view : {&tree_view, static_cast<QTreeView*>(&Parts_.List_View)}) {
     if (view->currentIndex().isValid()) {
       view->scrollTo(view->currentIndex());
     }
@@ -473,26 +492,36 @@ void TSearch_Bar::Update_Count() {
     Shown_ = All_;
   } else {
     int entries = 0;
-    View_.Tree().For_Each([&entries](const TMaps_Tree_Node& node, int /*depth*/) {
+    Parts_.Tree.For_Each([&entries](const TMaps_Tree_Node& node, int /*depth*/) {
       entries += node.Is_Map_Entry() && node.Map != nullptr ? 1 : 0;
     });
-    All_ = View_.List().Count() + entries;
+    All_ = Parts_.List.Count() + entries;
     Shown_ = All_;
   }
   Count_Line_->setText(QStringLiteral("%1 of %2 maps").arg(Shown_).arg(All_));
 }
 
 const TMaps_Tree_Node* TSearch_Bar::Random_Group() const {
-  const TMaps_Tree_Node* selected = View_.Tree().Selected();
-  // The window's focus widget: the toolbar and the shortcut leave it where it was.
-  const bool tree_focused = View_.window()->focusWidget() == View_.Tree_View();
-  return tree_focused && selected != nullptr && selected->Is_Group() ? selected : nullptr;
+  const TMaps_Tree_Node* selected = Parts_.Tree.Selected();
+  // The top-level group holds the whole tree: with it, the list's maps count too.
+  return selected != nullptr && selected->Is_Group() && selected != Parts_.Tree.Root() ? selected
+                                                                                       : nullptr;
+}
+
+void TSearch_Bar::Update_Random_Scope() {
+  const TMaps_Tree_Node* group = Random_Group();
+  const QString scope =
+      group != nullptr
+          ? QStringLiteral("of the group \"%1\" selected in the tree").arg(To_QString(group->Text))
+          : QStringLiteral("of the maps shown in tree and list");
+  Random_Action_->setToolTip(QStringLiteral("Random Map: one ") + scope);
+  Random_Action_->setStatusTip(Random_Action_->toolTip());
 }
 
 std::vector<TMap_Record*> TSearch_Bar::Random_Candidates() const {
   const TMaps_Tree_Node* group = Random_Group();
   std::vector<TMap_Record*> maps;
-  for (const TMap_Place& place : Map_Places(View_.List(), View_.Tree(), group)) {
+  for (const TMap_Place& place : Map_Places(Parts_.List, Parts_.Tree, group)) {
     if (!Active_ || Shows(place.Map)) {
       maps.push_back(place.Map);
     }
@@ -510,17 +539,13 @@ TMap_Record* TSearch_Bar::Random_Map() {
                                (Active_ ? " among the maps shown." : ".")
         : Active_ ? "No map is shown, so there is none to pick: change the search."
                   : "There is no map to pick.";
-    if (TInteraction* interaction = View_.Context().Interaction) {
+    if (TInteraction* interaction = Context_.Interaction) {
       interaction->Message(TMessage_Kind::Information, text, TAnswer_Set::OK);
     }
     return nullptr;
   }
   TMap_Record* map = maps[*picked];
-  if (map->PK3 != nullptr) {
-    View_.Select_Map(map->PK3->ID, map->ID);
-  }
-  View_.Show_Levelshot(*map);
-  emit View_.Launch_Map_Requested(map);
+  emit Map_Picked(map);
   return map;
 }
 
@@ -530,7 +555,7 @@ bool TSearch_Bar::eventFilter(QObject* watched, QEvent* event) {
     Clear();
     QWidget* back = Focus_Before_ != nullptr && Focus_Before_->isVisible()
                         ? Focus_Before_.data()
-                        : static_cast<QWidget*>(View_.List_View());
+                        : static_cast<QWidget*>(&Parts_.List_View);
     back->setFocus(Qt::OtherFocusReason);
     Focus_Before_ = nullptr;
     return true;

@@ -3,7 +3,8 @@
 // and the active filters as removable chips, and the line "N of M maps" under the list. Typing
 // filters both views at once (the list shows the matching maps, the tree the matching map entries
 // with the groups above them, expanded); clearing shows the tree as it was, expanded groups
-// included. "Random Map" picks one of the maps shown, or of the selected group's maps.
+// included; groups without a found map stay, dimmed, as drop targets. "Random Map" picks one of
+// the maps shown, or of those of the group selected in the tree (whichever view has the keys).
 
 #include <QPointer>
 #include <QWidget>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "browser/map_search.h"
+#include "browser/ui/browser_parts.h"
 
 class QAction;
 class QCheckBox;
@@ -29,7 +31,6 @@ class QToolButton;
 
 namespace vorlix {
 
-class TBrowser_View;
 class TGame_Index;
 class TMap_Record;
 class TMaps_Tree_Node;
@@ -37,8 +38,9 @@ class TMaps_Tree_Node;
 class TSearch_Bar : public QWidget {
   Q_OBJECT
  public:
-  // Lives in the view's list column; the count line is placed by the view.
-  TSearch_Bar(TBrowser_View& view, QWidget* parent);
+  // Lives in the view's list column; the count line is placed by the view. `context` gives the
+  // MODs of the filter panel and the interaction (read when used).
+  TSearch_Bar(const TBrowser_Parts& parts, const TBrowser_Context& context, QWidget* parent);
   ~TSearch_Bar() override;
 
   QLineEdit* Field() const { return Field_; }
@@ -59,12 +61,13 @@ class TSearch_Bar : public QWidget {
   int Shown_Maps() const { return Shown_; }
   int All_Maps() const { return All_; }
 
-  // Picks a map uniformly (see the header comment), selects it, shows its levelshot and asks for
-  // the launch dialog; with nothing to pick tells the user. Returns the map, or null.
+  // Picks a map uniformly (see the header comment) and reports it (Map_Picked); with nothing to
+  // pick tells the user. Returns the map, or null.
   TMap_Record* Random_Map();
   void Seed(std::uint64_t seed) { Random_.seed(seed); }
-  // The group Random_Map picks from (selected in the tree, which has the focus of the window), or
-  // null for every map shown; and the maps it picks from.
+  // The group Random_Map picks from: the group selected in the tree, whichever view has the
+  // focus, unless it is the top-level group; null for every map shown. The button's tooltip names
+  // it. And the maps it picks from.
   const TMaps_Tree_Node* Random_Group() const;
   std::vector<TMap_Record*> Random_Candidates() const;
 
@@ -80,6 +83,10 @@ class TSearch_Bar : public QWidget {
     Game_Facts_.reset();
   }
 
+ signals:
+  // Random Map picked this map: to be selected, shown and launched.
+  void Map_Picked(vorlix::TMap_Record* map);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -90,10 +97,12 @@ class TSearch_Bar : public QWidget {
   void Restore_Expansion();
   void Update_Chips();
   void Update_Count();
+  void Update_Random_Scope();
   void Load_Panel();
   QWidget* Make_Panel();
 
-  TBrowser_View& View_;
+  TBrowser_Parts Parts_;
+  const TBrowser_Context& Context_;
   QLineEdit* Field_ = nullptr;
   QToolButton* Filter_Button_ = nullptr;
   QWidget* Chip_Row_ = nullptr;
@@ -125,6 +134,7 @@ class TSearch_Bar : public QWidget {
   int Shown_ = 0;
   int All_ = 0;
   std::unordered_set<const TMaps_Tree_Node*> Expanded_Before_;
+  std::unordered_set<const TMaps_Tree_Node*> Opened_By_Search_;  // while a search is active
   std::mt19937_64 Random_{std::random_device{}()};
 };
 

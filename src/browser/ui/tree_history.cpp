@@ -3,7 +3,8 @@
 #include <QUndoStack>
 #include <unordered_set>
 
-#include "browser/ui/browser_view.h"
+#include "browser/maps_tree.h"
+#include "browser/unsorted_list.h"
 
 namespace vorlix {
 
@@ -64,8 +65,9 @@ std::unordered_set<TMap_Record*> Maps_In(const TMaps_Tree& tree) {
 
 }  // namespace
 
-TTree_History::TTree_History(TBrowser_View& view)
-    : QObject(&view), View_(view), Stack_(new QUndoStack(this)) {}
+TTree_History::TTree_History(const TBrowser_Parts& parts, const TBrowser_Context& context,
+                             QObject* parent)
+    : QObject(parent), Parts_(parts), Context_(context), Stack_(new QUndoStack(this)) {}
 
 TTree_History::~TTree_History() = default;
 
@@ -89,19 +91,18 @@ void TTree_History::Clear() {
 }
 
 TTree_Snapshot TTree_History::Take() const {
-  return {View_.Tree().Serialize(), Remember_View(View_)};
+  return {Parts_.Tree.Serialize(), Remember_View(Parts_)};
 }
 
 void TTree_History::Restore(const TTree_Snapshot& snapshot) {
-  const TBrowser_Context& context = View_.Context();
-  if (context.Database == nullptr || context.Interaction == nullptr) {
+  if (Context_.Database == nullptr || Context_.Interaction == nullptr) {
     return;
   }
-  TMaps_Tree& tree = View_.Tree();
-  TUnsorted_Maps_List& list = View_.List();
+  TMaps_Tree& tree = Parts_.Tree;
+  TUnsorted_Maps_List& list = Parts_.List;
   const std::unordered_set<TMap_Record*> placed_before = Maps_In(tree);
   // The load takes the maps it places out of the list; those that leave the tree go back to it.
-  const TTree_Load_Report report = tree.Load_From_Bytes(snapshot.Bytes, *context.Database);
+  const TTree_Load_Report report = tree.Load_From_Bytes(snapshot.Bytes, *Context_.Database);
   const std::unordered_set<TMap_Record*> placed_after = Maps_In(tree);
   list.Begin_Append();
   for (TMap_Record* map : placed_before) {
@@ -111,8 +112,9 @@ void TTree_History::Restore(const TTree_Snapshot& snapshot) {
   }
   list.End_Append();
   list.Sort();
-  Restore_View(View_, snapshot.View, false);
-  if (!Show_Tree_Load_Report(report, *context.Interaction)) {
+  Restore_View(Parts_, snapshot.View, false);
+  emit Restored();
+  if (!Show_Tree_Load_Report(report, *Context_.Interaction)) {
     emit Restore_Failed();
   }
 }

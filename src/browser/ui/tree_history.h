@@ -12,13 +12,12 @@
 #include <functional>
 #include <string>
 
+#include "browser/ui/browser_parts.h"
 #include "browser/ui/view_state.h"
 
 class QUndoStack;
 
 namespace vorlix {
-
-class TBrowser_View;
 
 struct TTree_Snapshot {
   std::string Bytes;  // the tree as mapstree.dat holds it
@@ -28,7 +27,8 @@ struct TTree_Snapshot {
 class TTree_History : public QObject {
   Q_OBJECT
  public:
-  explicit TTree_History(TBrowser_View& view);
+  // `context` says where the records of the restored trees come from (read at each restore).
+  TTree_History(const TBrowser_Parts& parts, const TBrowser_Context& context, QObject* parent);
   ~TTree_History() override;
 
   QUndoStack* Stack() const { return Stack_; }
@@ -47,9 +47,12 @@ class TTree_History : public QObject {
   // A step could not be rebuilt (reported): the tree no longer matches any stored state, so
   // whoever saves it must not.
   void Restore_Failed();
+  // A step was rebuilt: the selection may have changed.
+  void Restored();
 
  private:
-  TBrowser_View& View_;
+  TBrowser_Parts Parts_;
+  const TBrowser_Context& Context_;
   QUndoStack* Stack_;
 };
 

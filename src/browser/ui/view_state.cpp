@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "browser/ui/browser_models.h"
-#include "browser/ui/browser_view.h"
+#include "browser/ui/unsorted_list_view.h"
 #include "database/records.h"
 
 namespace vorlix {
@@ -42,11 +42,11 @@ std::optional<TView_Memory::TMap_IDs> IDs_Of(const TMap_Record* map) {
 
 }  // namespace
 
-TView_Memory Remember_View(TBrowser_View& browser) {
+TView_Memory Remember_View(const TBrowser_Parts& parts) {
   TView_Memory memory;
-  const TMaps_Tree& tree = browser.Tree();
+  const TMaps_Tree& tree = parts.Tree;
   tree.For_Each([&](const TMaps_Tree_Node& node, int /*depth*/) {
-    if (node.Is_Group() && browser.Tree_View()->isExpanded(browser.Tree_Model()->Index_Of(&node))) {
+    if (node.Is_Group() && parts.Tree_View.isExpanded(parts.Tree_Model.Index_Of(&node))) {
       memory.Expanded.push_back(Rows_Of(&node));
     }
   });
@@ -57,7 +57,7 @@ TView_Memory Remember_View(TBrowser_View& browser) {
       memory.Selected_Entry = IDs_Of(selected->Map);
     }
   }
-  for (const TMap_Record* map : browser.List_View()->Selected_Maps()) {
+  for (const TMap_Record* map : parts.List_View.Selected_Maps()) {
     if (const auto ids = IDs_Of(map)) {
       memory.List_Selection.push_back(*ids);
     }
@@ -65,12 +65,12 @@ TView_Memory Remember_View(TBrowser_View& browser) {
   return memory;
 }
 
-void Restore_View(TBrowser_View& view, const TView_Memory& memory, bool with_list) {
-  TMaps_Tree& tree = view.Tree();
-  QTreeView* tree_view = view.Tree_View();
+void Restore_View(const TBrowser_Parts& parts, const TView_Memory& memory, bool with_list) {
+  const TMaps_Tree& tree = parts.Tree;
+  QTreeView& tree_view = parts.Tree_View;
   for (const std::vector<int>& rows : memory.Expanded) {
     if (const TMaps_Tree_Node* group = Group_At(tree, rows)) {
-      tree_view->expand(view.Tree_Model()->Index_Of(group));
+      tree_view.expand(parts.Tree_Model.Index_Of(group));
     }
   }
   const TMaps_Tree_Node* selected = nullptr;
@@ -84,13 +84,13 @@ void Restore_View(TBrowser_View& view, const TView_Memory& memory, bool with_lis
     });
   }
   if (selected != nullptr) {
-    const QModelIndex index = view.Tree_Model()->Index_Of(selected);
-    tree_view->setCurrentIndex(index);
-    tree_view->scrollTo(index);
+    const QModelIndex index = parts.Tree_Model.Index_Of(selected);
+    tree_view.setCurrentIndex(index);
+    tree_view.scrollTo(index);
   }
   if (with_list) {
     // The model's rows (a search may show a part of the list).
-    const TUnsorted_List_Model& list = *view.List_Model();
+    const TUnsorted_List_Model& list = parts.List_Model;
     QItemSelection items;
     QModelIndex first;
     for (int row = 0; row < list.rowCount(); ++row) {
@@ -105,13 +105,12 @@ void Restore_View(TBrowser_View& view, const TView_Memory& memory, bool with_lis
       }
     }
     if (first.isValid()) {
-      QItemSelectionModel* selection = view.List_View()->selectionModel();
+      QItemSelectionModel* selection = parts.List_View.selectionModel();
       selection->select(items, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
       selection->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
-      view.List_View()->scrollTo(first);
+      parts.List_View.scrollTo(first);
     }
   }
-  view.Refresh_Commands();
 }
 
 void Show_Focus_Look(QAbstractItemView* view, bool focused) {

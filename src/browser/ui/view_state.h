@@ -10,11 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "browser/ui/browser_parts.h"
+
 class QAbstractItemView;
 
 namespace vorlix {
-
-class TBrowser_View;
 
 struct TView_Memory {
   using TMap_IDs = std::pair<std::int32_t, std::int32_t>;  // pk3 ID, map ID
@@ -26,10 +26,11 @@ struct TView_Memory {
   std::vector<TMap_IDs> List_Selection;
 };
 
-TView_Memory Remember_View(TBrowser_View& view);
+TView_Memory Remember_View(const TBrowser_Parts& parts);
 // Shows the remembered state again as far as its groups and maps still exist; the list's
-// selection only when `with_list` is set.
-void Restore_View(TBrowser_View& view, const TView_Memory& memory, bool with_list);
+// selection only when `with_list` is set. The caller sets the commands that follow the
+// selection afterwards.
+void Restore_View(const TBrowser_Parts& parts, const TView_Memory& memory, bool with_list);
 
 // The selection of a view that has the keyboard focus is drawn in the highlight colour, that of
 // a view without it in a muted grey.

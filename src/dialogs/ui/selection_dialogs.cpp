@@ -213,6 +213,9 @@ void TForm_Arena_File_Selection::showEvent(QShowEvent* event) {
 
 std::optional<std::vector<int>> Run_Select_MOD(TForm_Select_MOD& dialog,
                                                const TSelection_Request& request) {
+  if (request.Take_Only_Item && request.Items.size() == 1) {
+    return std::vector<int>{0};
+  }
   Fill_List(dialog.ListBox_MODs, request);
   dialog.Label_Desc->setText(To_Q(request.Description));
   if (dialog.exec() != QDialog::Accepted) {

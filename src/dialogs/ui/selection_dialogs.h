@@ -91,7 +91,7 @@ class TForm_Arena_File_Selection : public QDialog {
 // ---- Running them for the logic's requests ------------------------------------------------------
 
 // Fills the dialog from the request, shows it modally and returns the selected rows in list order;
-// nullopt when it is not confirmed.
+// nullopt when it is not confirmed. A request whose only item is the answer shows no dialog.
 std::optional<std::vector<int>> Run_Select_MOD(TForm_Select_MOD& dialog,
                                                const TSelection_Request& request);
 std::optional<std::vector<int>> Run_Arena_File_Selection(TForm_Arena_File_Selection& dialog,

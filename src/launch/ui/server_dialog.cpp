@@ -69,7 +69,11 @@ TForm_Host_Server::TForm_Host_Server(QWidget* parent) : QDialog(parent) {
   bots->addWidget(Spin_Bots_);
   bots->addWidget(new QLabel(QStringLiteral("Skill"), this));
   bots->addWidget(Skill_Box_);
-  form->addRow(QStringLiteral("&Bots:"), bots);
+  // A caption beside a row of controls gets its buddy by hand (the form gives it only to a field).
+  auto* bots_caption = new QLabel(QStringLiteral("&Bots:"), this);
+  bots_caption->setObjectName(QStringLiteral("Label_Bots"));
+  bots_caption->setBuddy(Spin_Bots_);
+  form->addRow(bots_caption, bots);
   Edit_Host_Name_ = new QLineEdit(this);
   Edit_Host_Name_->setObjectName(QStringLiteral("Edit_Host_Name"));
   form->addRow(QStringLiteral("&Host Name:"), Edit_Host_Name_);

@@ -594,6 +594,7 @@ void TForm_Map_Properties::Refresh_All() {
       {Label_MAP_Filename_, &Model_.MAP_Filename}};
   for (const auto& [label, field] : labels) {
     label->setText(To_QString(field->Text));
+    label->setToolTip(label->text());
   }
   // Size and date are the locale's texts.
   Label_MAP_Filesize_->setText(QString::fromStdString(Model_.MAP_Filesize.Text));
@@ -918,6 +919,15 @@ void TForm_Map_Properties::showEvent(QShowEvent* event) {
 }
 
 void TForm_Map_Properties::Place_Once() {
+  // A map's own texts (long names, archive paths) never widen the dialog: their labels show what
+  // fits (the whole name in the tooltip), so no map makes the layout ask for more than this size.
+  for (QLabel* label :
+       {Label_Map_Longname_, Label_PK3_Filename_, Label_MOD_Directory_, Label_MAP_Filename_,
+        Label_Loaded_From_, Label_Override_Note_, Label_Arena_Script_}) {
+    QSizePolicy policy = label->sizePolicy();
+    policy.setHorizontalPolicy(QSizePolicy::Ignored);
+    label->setSizePolicy(policy);
+  }
   // One size for both pages and every mode: the largest the layout asks for.
   const int page = Pages_->currentIndex();
   const bool bots = !GroupBox_Bots_->isHidden();

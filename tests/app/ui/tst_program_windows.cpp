@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -308,6 +309,34 @@ class Tst_Program_Windows : public QObject {
              Game_->path());
     QVERIFY(Browser()->Commands()->Reload_Action()->showStatusText(Browser()->Tree_View()));
     QCOMPARE(bar->currentMessage(), Browser()->Commands()->Reload_Action()->statusTip());
+  }
+
+  // The status bar names the active arena file; activating another one in the only MOD holding
+  // arena files asks for the arena file alone.
+  void active_arena_file_is_shown_and_the_only_MOD_is_not_asked_for() {
+    auto* label = Window_->statusBar()->findChild<QLabel*>(QStringLiteral("Label_Active_Arena"));
+    QVERIFY(label != nullptr);
+    QCOMPARE(label->text(), QStringLiteral("No arena file active"));
+    vt::Write_Pk3(Game(QStringLiteral("baseq3/z_Arenas_active_Duel.pk3")).toStdString(),
+                  {{"scripts/arenas.txt", "{ map \"alpha\" }"}});
+    vt::Write_Pk3(Game(QStringLiteral("baseq3/z_Arenas_Inactive_CTF.pk3")).toStdString(),
+                  {{"scripts/arenas.txt.inactive", "{ map \"beta\" }"}});
+    Browser()->Commands()->Reload_Action()->trigger();
+    QCOMPARE(label->text(), QStringLiteral("Active arena file: Duel (BASEQ3)"));
+
+    QStringList shown;
+    const TModal_Driver driver([&](QWidget* dialog) {
+      shown << dialog->objectName();
+      if (auto* list = dialog->findChild<QListWidget*>()) {
+        list->setCurrentRow(0);
+      }
+      Press(dialog, "Button_Confirm");
+    });
+    QAction* activate = Browser()->Commands()->Command(vorlix::TMain_Command::Activate_Arena_File);
+    QVERIFY(activate->isEnabled());
+    activate->trigger();
+    QCOMPARE(shown, QStringList{QStringLiteral("TForm_Arena_File_Selection")});
+    QCOMPARE(label->text(), QStringLiteral("Active arena file: CTF (BASEQ3)"));
   }
 
   // F5: saved, started again; an archive added meanwhile is listed, the open group and the

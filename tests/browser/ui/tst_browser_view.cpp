@@ -21,6 +21,7 @@
 #include "../test_database.h"
 #include "browser/ui/browser_models.h"
 #include "browser/ui/browser_view.h"
+#include "browser/ui/search_bar.h"
 #include "browser/ui/tree_history.h"
 #include "builders.h"
 #include "content/mod_list.h"
@@ -193,6 +194,39 @@ class Browser_View_Test : public QObject {
     QCOMPARE(View->Tree().Selected(), outer->Child(3));
     QCOMPARE(View->Tree_Model()->Node(View->Tree_View()->currentIndex()), outer->Child(3));
     QCOMPARE(View->List_Model()->rowCount(), 1);
+  }
+
+  // A new group's name is edited at once: typing names it, and the name is an undo step of its
+  // own after the creation.
+  void aNewGroupIsNamedRightAfterItIsMade() {
+    TMaps_Tree_Node* group = Create_Group_In_Tree();
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor != nullptr && View->Tree_View()->isAncestorOf(editor));
+    QCOMPARE(editor->selectedText(), QStringLiteral("New Group"));
+    QCOMPARE(View->Tree_View()->contextMenuPolicy(), Qt::NoContextMenu);
+    QTest::keyClicks(editor, QStringLiteral("Duel"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(group->Text, std::string("Duel"));  // the editor commits queued
+    QCOMPARE(View->Tree_View()->contextMenuPolicy(), Qt::DefaultContextMenu);
+    QUndoStack* stack = View->History()->Stack();
+    QCOMPARE(stack->count(), 2);
+    QCOMPARE(stack->undoText(), QStringLiteral("Rename Group"));
+    stack->undo();  // rebuilds the tree
+    QCOMPARE(Child_Texts(View->Tree().Root()), Texts{"New Group"});
+  }
+
+  // While searching, a group without found maps is still there, dimmed, and takes a found map.
+  void aSearchKeepsEveryGroupAsADropTarget() {
+    TMaps_Tree_Node* group = Create_Group_In_Tree();
+    View->Tree_View()->setFocus();  // leaves the name as it is
+    View->Search_Bar()->Field()->setText(QStringLiteral("bravo"));
+    QCOMPARE(View->List_Model()->rowCount(), 1);
+    QVERIFY(View->Tree_Model()->Index_Of(group).isValid());
+    QVERIFY(View->Tree_Model()->Dimmed(group));
+    QVERIFY(Drop_Rows({0}, group).Dropped);
+    QCOMPARE(Child_Texts(group), Texts{"BBB"});
+    QVERIFY(!View->Tree_Model()->Dimmed(group));
+    QVERIFY(!View->Tree_Model()->Dimmed(View->Tree().Root()));
   }
 
   void draggingNearTheEdgesScrollsByOneNode() {
@@ -427,7 +461,7 @@ class Browser_View_Test : public QObject {
     }
     QCOMPARE(hints,
              (QStringList{"Launch Map (Get Some Frags!)", "Map Properties",
-                          "Random Map: one of the maps shown, or of the selected group", "-",
+                          "Random Map: one of the maps shown in tree and list", "-",
                           "Create Arena File (out of selected branch of Maps Tree)",
                           "Import Arena File", "Activate existing Arena File", "Remove Arena File",
                           "-", "Print Maps", "Printer Setup", "-", "Exit Vorlix"}));

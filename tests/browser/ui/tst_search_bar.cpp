@@ -1,5 +1,6 @@
-// The search of the main window: both views filtered as you type, the tree as it was after
-// clearing, drag and drop and delete while filtered, the filter chips, and the random pick.
+// The search of the main window: both views filtered as you type, every group kept (dimmed when
+// nothing in it is found), the tree as it was after clearing or removing chips, drag and drop and
+// delete while filtered, the filter chips, and the random pick with the scope its button names.
 
 #include <QCheckBox>
 #include <QLabel>
@@ -99,14 +100,20 @@ class Search_Bar_Test : public QObject {
 
     QTest::keyClicks(Bar_->Field(), QStringLiteral("alpha"));
     QCOMPARE(Describe(*View_->List_View()), QStringLiteral("ALPHA1"));
-    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+[ALPHA5]]"));
+    // Every group stays: those with a found map expanded, the others dimmed and as they were.
+    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+[ALPHA5],Team+[Sub-]]"));
+    QCOMPARE(Dimmed_Groups(), QStringList({"Team", "Sub"}));
+    QVERIFY(Index_Of(Group("Team")).data(Qt::ForegroundRole).isValid());
+    QVERIFY(!Index_Of(Group("Duel")).data(Qt::ForegroundRole).isValid());
     QCOMPARE(Bar_->Count_Line()->text(), QStringLiteral("2 of 7 maps"));
-    // Two words, each anywhere; then nothing at all: the top-level group stays.
+    // Two words, each anywhere; then nothing at all: every group stays, dimmed.
     Bar_->Field()->setText(QStringLiteral("pak 5"));
-    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+[ALPHA5]]"));
+    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+[ALPHA5],Team+[Sub-]]"));
     QCOMPARE(Describe(*View_->List_View()), QString());
     Bar_->Field()->setText(QStringLiteral("zzz"));
-    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+"));
+    // Duel, opened by the search, closes again; Arenas and Team were open before.
+    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel-,Team+[Sub-]]"));
+    QCOMPARE(Dimmed_Groups(), QStringList({"Arenas", "Duel", "Team", "Sub"}));
     QCOMPARE(Bar_->Count_Line()->text(), QStringLiteral("0 of 7 maps"));
 
     // Escape clears: the tree as it was, expanded groups included; nothing moved.
@@ -116,6 +123,7 @@ class Search_Bar_Test : public QObject {
     QCOMPARE(Describe(*Tree_View_), tree);
     QCOMPARE(Describe(*View_->List_View()), QStringLiteral("ALPHA1,BETA2,GAMMA3"));
     QVERIFY(!Bar_->Active());
+    QVERIFY(Dimmed_Groups().isEmpty());
   }
 
   void filtersAsChipsCombineWithTheWords() {
@@ -125,14 +133,23 @@ class Search_Bar_Test : public QObject {
     Bar_->Set_Filters({.Min_Rating = 3, .Bots = true});
     QCOMPARE(Bar_->Chips().size(), 2);
     QCOMPARE(Describe(*View_->List_View()), QStringLiteral("BETA2"));
-    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+"));
-    // Removing the rating chip leaves the bots filter; a word narrows it again.
+    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel-,Team+[Sub-]]"));
+    // Removing the rating chip leaves the bots filter; a word narrows it again. A group the user
+    // opened meanwhile stays open; one the search opened closes when nothing in it is found.
+    Tree_View_->expand(Index_Of(Group("Duel")));
     QTest::mouseClick(Bar_->Chips().at(0), Qt::LeftButton);
     QTRY_COMPARE(Bar_->Chips().size(), 1);
-    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Team+[Sub+[OMEGA6]]]"));
+    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+,Team+[Sub+[OMEGA6]]]"));
     Bar_->Field()->setText(QStringLiteral("beta"));
-    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+"));
+    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+,Team+[Sub-]]"));
     QCOMPARE(Describe(*View_->List_View()), QStringLiteral("BETA2"));
+    // Removing the last chip of a search without words ends it: the tree as it was before.
+    Bar_->Field()->clear();
+    QTest::mouseClick(Bar_->Chips().at(0), Qt::LeftButton);
+    QTRY_VERIFY(Bar_->Chips().isEmpty());
+    QVERIFY(!Bar_->Active());
+    QCOMPARE(Describe(*Tree_View_),
+             QStringLiteral("Arenas+[Duel-[ALPHA5,DELTA4],Team+[Sub-[OMEGA6]],EPSILON7]"));
     Bar_->Clear();
     QVERIFY(Bar_->Chips().isEmpty());
     QCOMPARE(Bar_->Count_Line()->text(), QStringLiteral("7 of 7 maps"));
@@ -181,16 +198,18 @@ class Search_Bar_Test : public QObject {
     TMaps_Tree_Node* duel = Group("Duel");
     View_->Tree().Drop_List_Items(duel, View_->List_View()->Selected_Maps());
     QCOMPARE(Describe(*View_->List_View()), QString());
-    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+[ALPHA5,ALPHA1]]"));
+    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+[ALPHA5,ALPHA1],Team+[Sub-]]"));
     // A new group made while filtered is shown; then ALPHA5 is deleted back into the list.
     View_->Tree().Select(Group("Arenas"));
     View_->Tree_View()->Menu_CreateGroupClick();
-    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+[ALPHA5,ALPHA1],New Group-]"));
+    QCOMPARE(Describe(*Tree_View_),
+             QStringLiteral("Arenas+[Duel+[ALPHA5,ALPHA1],New Group-,Team+[Sub-]]"));
     QCOMPARE(duel->Child(0)->Text, std::string("ALPHA5"));
     View_->Tree().Select(duel->Child(0));
     View_->Tree_View()->Menu_DeleteEntryClick();
     QCOMPARE(Describe(*View_->List_View()), QStringLiteral("ALPHA5"));
-    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+[ALPHA1],New Group-]"));
+    QCOMPARE(Describe(*Tree_View_),
+             QStringLiteral("Arenas+[Duel+[ALPHA1],New Group-,Team+[Sub-]]"));
 
     Bar_->Clear();
     QCOMPARE(
@@ -213,22 +232,31 @@ class Search_Bar_Test : public QObject {
     }
     QCOMPARE(picked, (std::set<std::string>{"ALPHA1.BSP", "ALPHA5.BSP"}));
     QCOMPARE(launches.size(), 40);
-    // The selected group with the focus: its maps at any depth, among those shown.
+    // The group selected in the tree: its maps at any depth, among those shown, whichever view
+    // has the focus; the button names the scope.
     Bar_->Clear();
     Tree_View_->setFocus();
     Tree_View_->setCurrentIndex(Index_Of(Group("Team")));
+    QCOMPARE(Bar_->Random_Action()->toolTip(),
+             QStringLiteral("Random Map: one of the group \"Team\" selected in the tree"));
     QCOMPARE(Bar_->Random_Map()->MAP_Filename, std::string("OMEGA6.BSP"));
     QCOMPARE(Tree_View_->currentIndex(), Index_Of(Group("Sub")->Child(0)));
+    Tree_View_->setCurrentIndex(Index_Of(Group("Team")));
+    View_->List_View()->setFocus();
+    QCOMPARE(Bar_->Random_Map()->MAP_Filename, std::string("OMEGA6.BSP"));
     Bar_->Field()->setText(QStringLiteral("zzz"));
-    Tree_View_->setCurrentIndex(Index_Of(Group("Arenas")));
+    Tree_View_->setCurrentIndex(Index_Of(Group("Duel")));
     QCOMPARE(Bar_->Random_Map(), nullptr);
     QCOMPARE(Db_->Interaction.Message_Texts().back(),
-             std::string("The group \"Arenas\" holds no map to pick among the maps shown."));
-    View_->List_View()->setFocus();
+             std::string("The group \"Duel\" holds no map to pick among the maps shown."));
+    // The top-level group stands for every map shown.
+    Tree_View_->setCurrentIndex(Index_Of(Group("Arenas")));
+    QCOMPARE(Bar_->Random_Action()->toolTip(),
+             QStringLiteral("Random Map: one of the maps shown in tree and list"));
     QCOMPARE(Bar_->Random_Map(), nullptr);
     QCOMPARE(Db_->Interaction.Message_Texts().back(),
              std::string("No map is shown, so there is none to pick: change the search."));
-    QCOMPARE(launches.size(), 41);
+    QCOMPARE(launches.size(), 42);
   }
 
  private:
@@ -242,6 +270,15 @@ class Search_Bar_Test : public QObject {
     return found;
   }
   QModelIndex Index_Of(const TMaps_Tree_Node* node) { return View_->Tree_Model()->Index_Of(node); }
+  QStringList Dimmed_Groups() {
+    QStringList dimmed;
+    View_->Tree().For_Each([&](const TMaps_Tree_Node& node, int) {
+      if (node.Is_Group() && View_->Tree_Model()->Dimmed(&node)) {
+        dimmed << QString::fromStdString(node.Text);
+      }
+    });
+    return dimmed;
+  }
 
   TTemp_Dir Dir_;
   std::unique_ptr<TTest_Database> Db_;

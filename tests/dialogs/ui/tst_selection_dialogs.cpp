@@ -118,6 +118,18 @@ class Test_Selection_Dialogs : public QObject {
 
     QTimer::singleShot(0, [&] { QTest::keyClick(&files, Qt::Key_Escape); });
     QVERIFY(!Run_Selection(mods, files, request).has_value());
+
+    // The only MOD to act in is taken without showing the dialog (a dialog shown is cancelled).
+    request = {.Dialog = TSelection_Dialog::MOD,
+               .Description = "Select the modification to activate an Arena File from.",
+               .Items = {"CPMA"},
+               .Take_Only_Item = true};
+    QTimer::singleShot(0, &mods, [&] { mods.reject(); });
+    QCOMPARE(Run_Selection(mods, files, request),
+             std::optional<std::vector<int>>(std::vector<int>{0}));
+    request.Items.emplace_back("OSP");
+    QTimer::singleShot(0, &mods, [&] { mods.reject(); });
+    QVERIFY(!Run_Selection(mods, files, request).has_value());
   }
 
   void Name_Runner_Keeps_The_Last_Name_Unless_Given_One_And_Waits_For_An_Edit() {

@@ -2,6 +2,7 @@
 // left out, and when its start button is enabled.
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -29,6 +30,22 @@ class Tst_Server_Dialog : public QObject {
   }
 
  private slots:
+  // A caption with a mnemonic shows it underlined only with a buddy; without one the ampersand
+  // is shown as it stands.
+  void everyCaptionWithAMnemonicHasABuddy() {
+    TForm_Host_Server dialog;
+    int captions = 0;
+    for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+      if (label->text().contains(QLatin1Char('&'))) {
+        QVERIFY2(label->buddy() != nullptr, qPrintable(label->text()));
+        ++captions;
+      }
+    }
+    QVERIFY(captions >= 8);
+    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("Label_Bots"))->buddy(),
+             dialog.findChild<QSpinBox*>(QStringLiteral("Spin_Bots")));
+  }
+
   void offersTheMODsAndEnablesStartOnlyWithARotation() {
     TMap_Record* duel = Map("Q3TOURNEY2.BSP", {"baseq3"}, GT_Tournament | GT_Free_For_All);
     TMap_Record* dm = Map("Q3DM1.BSP", {"baseq3", "osp"}, GT_Free_For_All);

@@ -1,6 +1,7 @@
 // The launch mode of the properties dialog and a real launch through Start_Map, offscreen, with
 // the engine taken from the settings file.
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -97,6 +98,40 @@ class Tst_Launch_Dialog : public QObject {
     dialog.Set_Map_Mode();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Map Properties"));
     QVERIFY(!dialog.Button_Launch_Q3A()->isVisibleTo(&dialog));
+  }
+
+  // One size whatever map the dialog shows and in whichever mode it opens (a long name would
+  // widen a dialog that follows its contents).
+  void oneSizeForEveryMapAndMode() {
+    TMap_Record* plain = F.Add_Map("baseq3", "plain.pk3", "PLAIN.BSP");
+    TMap_Record* large = F.Add_Map("baseq3", std::string(60, 'p') + ".pk3", "LARGE.BSP");
+    large->Map_Longname = std::string(120, 'W');
+    large->Has_AAS = true;
+    large->Assigned_Bots = {"Sarge"};
+    TForm_Map_Properties dialog;
+    TExec_File exec;
+    std::vector<QSize> sizes;
+    const auto measure_and_cancel = [&] {
+      QTimer::singleShot(0, &dialog, [&] {
+        sizes.push_back(dialog.size());
+        dialog.Button_Cancel()->click();
+      });
+    };
+    for (TMap_Record* map : {plain, large, plain}) {
+      measure_and_cancel();
+      QVERIFY(!Start_Map(dialog, F.Context({}, Game), map, exec));
+    }
+    dialog.Load_Map(F.Context(), large);
+    dialog.Set_Map_Mode();
+    measure_and_cancel();
+    dialog.Run();
+    QCOMPARE(sizes.size(), std::size_t{4});
+    for (const QSize& size : sizes) {
+      QCOMPARE(size, sizes.front());
+    }
+    // What does not fit is in the tooltip.
+    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("Label_Map_Longname"))->toolTip(),
+             QString(120, QLatin1Char('W')));
   }
 
   // A map name the engine would run as commands: an error, nothing started, the program stays.
