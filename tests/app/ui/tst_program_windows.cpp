@@ -313,7 +313,7 @@ class Tst_Program_Windows : public QObject {
 
   // The status bar names the active arena file; activating another one in the only MOD holding
   // arena files asks for the arena file alone.
-  void active_arena_file_is_shown_and_the_only_MOD_is_not_asked_for() {
+  void active_arena_file_is_shown_and_the_only_mod_is_not_asked_for() {
     auto* label = Window_->statusBar()->findChild<QLabel*>(QStringLiteral("Label_Active_Arena"));
     QVERIFY(label != nullptr);
     QCOMPARE(label->text(), QStringLiteral("No arena file active"));
