@@ -136,3 +136,26 @@ TEST(Arena_Names, MOD_Directories_Of_A_List_Are_Those_Found_One_By_One) {
 
 }  // namespace
 }  // namespace vorlix::testing
+
+namespace vorlix::testing {
+
+TEST(Arena_Names, Availability_Needs_A_File_To_Remove_And_Two_In_One_MOD_To_Activate) {
+  TTemp_Dir game;
+  Write_File(game / "baseq3/z_Arenas_Disabler.pk3", "x");
+  Write_File(game / "osp/z_Arenas_active_Duel.pk3", "x");
+  Write_File(game / "cpma/z_Arenas_Inactive_Old.pk3", "x");
+  const std::string baseq3 = game / "baseq3";
+  const std::string osp = game / "osp";
+  const std::string cpma = game / "cpma";
+  // The disabler alone is a file of the program, not an arena file.
+  EXPECT_EQ(Arena_Availability_In({baseq3}), (TArena_Availability{true, false}));
+  // One arena file in each of two MODs is still nothing to switch between.
+  EXPECT_EQ(Arena_Availability_In({osp, cpma}), (TArena_Availability{true, false}));
+  EXPECT_EQ(Count_Arena_Files({baseq3, osp, cpma}).Program_Files, 3);
+  Write_File(game / "osp/z_Arenas_Inactive_CTF.pk3", "x");
+  EXPECT_EQ(Arena_Availability_In({cpma, osp}), (TArena_Availability{true, true}));
+  EXPECT_EQ(Count_Arena_Files({cpma, osp}).Most_In_One_Directory, 2);
+  EXPECT_EQ(Arena_Availability_In({game / "gone"}), (TArena_Availability{false, false}));
+}
+
+}  // namespace vorlix::testing
