@@ -14,7 +14,7 @@ struct TTree_Selection_Description {
   TTree_Selection Kind = TTree_Selection::Nothing;
   bool Top_Level = false;             // the selected node is the root group
   bool Group_Has_Map = false;         // Group_Is_Not_Empty
-  bool Group_Has_Includable = false;  // ..._fuer_Arena_File_Creation
+  bool Group_Has_Includable = false;  // the group holds maps an arena file can take
 };
 
 enum class TBrowser_Event {
