@@ -516,26 +516,31 @@ std::vector<const TArchive_Facts*> TGame_Index::Search_Order(
   return order;
 }
 
-const TArchive_Facts* TGame_Index::Bot_File(const std::string& map_file, const std::string& mod,
-                                            const std::vector<std::string>& bases) const {
+namespace {
+
+// The first archive of the search order whose list (maps or bot files) holds the map's stem.
+const TArchive_Facts* First_Holding(const std::vector<const TArchive_Facts*>& order,
+                                    std::vector<std::string> TArchive_Facts::*list,
+                                    const std::string& map_file) {
   const std::string stem = Map_Stem(map_file);
-  for (const TArchive_Facts* facts : Search_Order(mod, bases)) {
-    if (Contains(facts->Bot_Files, stem)) {
+  for (const TArchive_Facts* facts : order) {
+    if (Contains(facts->*list, stem)) {
       return facts;
     }
   }
   return nullptr;
 }
 
+}  // namespace
+
+const TArchive_Facts* TGame_Index::Bot_File(const std::string& map_file, const std::string& mod,
+                                            const std::vector<std::string>& bases) const {
+  return First_Holding(Search_Order(mod, bases), &TArchive_Facts::Bot_Files, map_file);
+}
+
 const TArchive_Facts* TGame_Index::Loaded_From(const std::string& map_file, const std::string& mod,
                                                const std::vector<std::string>& bases) const {
-  const std::string stem = Map_Stem(map_file);
-  for (const TArchive_Facts* facts : Search_Order(mod, bases)) {
-    if (Contains(facts->Maps, stem)) {
-      return facts;
-    }
-  }
-  return nullptr;
+  return First_Holding(Search_Order(mod, bases), &TArchive_Facts::Maps, map_file);
 }
 
 std::vector<std::pair<const TArchive_Facts*, const TArena_Info*>> TGame_Index::Arenas_Read(
