@@ -107,9 +107,22 @@ void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui) {
     }
     // A map recorded for the first time starts with what the game's scripts say of it (its game
     // types, bots and limits) rather than with the defaults; maps known before keep theirs.
+    // On a first start every map is new: the blocks are read from the index file an archive at a
+    // time rather than with the whole index beside the collection's records.
     if (!loaded.Load.Damaged() && !loaded.New_Maps.empty()) {
-      if (const auto index = Loaded_Game_Index(state)) {
-        Take_Arena_Settings_Of_New_Maps(*index, state.Game_Dir, loaded.New_Maps);
+      const std::string index_file = platform::Join(state.Program_Dir, Game_Index_File);
+      const auto from_file = [&](const std::vector<std::string>& directories,
+                                 const std::vector<std::string>& bases,
+                                 const TGame_Index::TArena_Visit& visit) {
+        return TGame_Index::Walk_Arenas_Read_In_File(
+            index_file, Engine_Base_Directory(state.Game_Dir, Load_Q3A_Exe()), directories, bases,
+            visit);
+      };
+      if (state.Game_Index ||
+          Take_Arena_Settings_Of_New_Maps(from_file, state.Game_Dir, loaded.New_Maps) < 0) {
+        if (const auto index = Loaded_Game_Index(state)) {
+          Take_Arena_Settings_Of_New_Maps(*index, state.Game_Dir, loaded.New_Maps);
+        }
       }
     }
     return std::move(loaded.Load);

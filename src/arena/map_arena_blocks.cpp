@@ -1,5 +1,8 @@
 #include "arena/map_arena_blocks.h"
 
+#include <algorithm>
+#include <map>
+
 #include "arena/arena_import.h"
 #include "arena/arena_names.h"
 #include "arena/arena_outranking.h"
@@ -42,10 +45,7 @@ const TMap_Arena_Finder::TDirectory& TMap_Arena_Finder::Directory_Of(const std::
   TDirectory& directory = Directories_[key];
   // The first block of a map name is the one the game takes.
   for (const auto& [archive, info] : Index_.Arenas_Read(key, Base_Directories())) {
-    directory.Archives.emplace(
-        platform::Upper(info->Value("map")),
-        TMap_Arena_Block{archive->MOD_Directory + "/" + archive->PK3_Filename + ": " + info->Script,
-                         *info});
+    directory.Archives.emplace(platform::Upper(info->Value("map")), TIndexed_Block{archive, info});
   }
   if (Game_Dir_.empty()) {
     return directory;
@@ -71,7 +71,9 @@ TMap_Arena_Blocks TMap_Arena_Finder::Blocks_Of(const TMap_Record& map) {
   const TDirectory& directory = Directory_Of(map.PK3->MOD_Directory);
   const std::string key = Map_Key(map.MAP_Filename);
   if (const auto found = directory.Archives.find(key); found != directory.Archives.end()) {
-    blocks.Archives = found->second;
+    const auto& [archive, info] = found->second;
+    blocks.Archives = TMap_Arena_Block{
+        archive->MOD_Directory + "/" + archive->PK3_Filename + ": " + info->Script, *info};
   }
   blocks.Active_Arena_File = directory.Active_Arena_File;
   if (const auto found = directory.Active.find(key); found != directory.Active.end()) {
@@ -80,23 +82,73 @@ TMap_Arena_Blocks TMap_Arena_Finder::Blocks_Of(const TMap_Record& map) {
   return blocks;
 }
 
-int Take_Arena_Settings_Of_New_Maps(const TGame_Index& index, const std::string& game_dir,
+int Take_Arena_Settings_Of_New_Maps(const TArenas_Walk& walk, const std::string& game_dir,
                                     const std::vector<TMap_Record*>& maps) {
-  TMap_Arena_Finder finder(index, game_dir);
-  int changed = 0;
+  // On a first start every map of a collection is new: the maps are sorted by name within their
+  // MOD directory, and each block the game reads there finds its maps among them, so that no
+  // table of every block is held.
+  struct TWanted {
+    std::string Key;
+    TMap_Record* Map;
+    bool Decided;
+  };
+  std::map<std::string, std::vector<TWanted>> by_directory;  // by lower-cased MOD directory
   for (TMap_Record* map : maps) {
-    if (map == nullptr) {
-      continue;
-    }
-    const TMap_Arena_Blocks blocks = finder.Blocks_Of(*map);
-    const TMap_Arena_Block* block = blocks.Active     ? &*blocks.Active
-                                    : blocks.Archives ? &*blocks.Archives
-                                                      : nullptr;
-    if (block != nullptr && Take_Arena_Info_Settings(*map, block->Block)) {
-      ++changed;
+    if (map != nullptr && map->PK3 != nullptr) {
+      by_directory[platform::Lower(map->PK3->MOD_Directory)].push_back(
+          {Map_Key(map->MAP_Filename), map, false});
     }
   }
+  int changed = 0;
+  // The first block naming a map decides for it, whether it counts or not.
+  const auto take = [&changed](std::vector<TWanted>& wanted, const TArena_Info& block) {
+    const std::string key = platform::Upper(block.Value("map"));
+    auto it = std::lower_bound(wanted.begin(), wanted.end(), key,
+                               [](const TWanted& w, const std::string& k) { return w.Key < k; });
+    for (; it != wanted.end() && it->Key == key; ++it) {
+      if (!it->Decided) {
+        it->Decided = true;
+        changed += Take_Arena_Info_Settings(*it->Map, block) ? 1 : 0;
+      }
+    }
+  };
+  std::vector<std::string> directories;
+  for (auto& [directory, wanted] : by_directory) {
+    directories.push_back(directory);
+    std::sort(wanted.begin(), wanted.end(),
+              [](const TWanted& a, const TWanted& b) { return a.Key < b.Key; });
+    // An active arena file's block comes first; a map it does not name takes its archives'.
+    if (!game_dir.empty()) {
+      const std::string mod_dir = Arena_MOD_Directory(game_dir, platform::Upper(directory));
+      if (const auto active = Active_Arena_Script(mod_dir)) {
+        for (const TArena_Info& info : Parse_Arena_Infos(active->Script, Arena_Script_Entry)) {
+          take(wanted, info);
+        }
+      }
+    }
+  }
+  if (!walk(directories, Base_Directories(),
+            [&](const std::string& directory, const TArchive_Facts&, const TArena_Info& block) {
+              take(by_directory[directory], block);
+            })) {
+    return -1;
+  }
   return changed;
+}
+
+int Take_Arena_Settings_Of_New_Maps(const TGame_Index& index, const std::string& game_dir,
+                                    const std::vector<TMap_Record*>& maps) {
+  return Take_Arena_Settings_Of_New_Maps(
+      [&index](const std::vector<std::string>& directories, const std::vector<std::string>& bases,
+               const TGame_Index::TArena_Visit& visit) {
+        for (const std::string& directory : directories) {
+          for (const auto& [archive, info] : index.Arenas_Read(directory, bases)) {
+            visit(directory, *archive, *info);
+          }
+        }
+        return true;
+      },
+      game_dir, maps);
 }
 
 }  // namespace vorlix

@@ -5,16 +5,17 @@
 // every other script there, so the game reads the active arena file's script, and a map it does
 // not name has no block at all.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "database/archive_facts.h"
+#include "database/game_index.h"
 
 namespace vorlix {
 
-class TGame_Index;
 class TMap_Record;
 
 struct TMap_Arena_Block {
@@ -41,8 +42,14 @@ class TMap_Arena_Finder {
   TMap_Arena_Blocks Blocks_Of(const TMap_Record& map);
 
  private:
+  // A block of the index's scripts, kept as where it lies in the index: a collection's every map
+  // has one, so copies of them all would cost more than the index itself.
+  struct TIndexed_Block {
+    const TArchive_Facts* Archive;
+    const TArena_Info* Info;
+  };
   struct TDirectory {
-    std::unordered_map<std::string, TMap_Arena_Block> Archives;  // by upper-cased map name
+    std::unordered_map<std::string, TIndexed_Block> Archives;  // by upper-cased map name
     std::string Active_Arena_File;
     std::unordered_map<std::string, TMap_Arena_Block> Active;
   };
@@ -58,6 +65,14 @@ class TMap_Arena_Finder {
 // not name it, of its archives' block; only a block naming a game type and a frag limit that is a
 // number counts. For maps the database records for the first time. Returns how many it changed.
 int Take_Arena_Settings_Of_New_Maps(const TGame_Index& index, const std::string& game_dir,
+                                    const std::vector<TMap_Record*>& maps);
+// The same with the blocks of the MOD directories given by `walk` (in the game's order for each
+// directory, as TGame_Index::Arenas_Read or Walk_Arenas_Read_In_File give them); -1 when the walk
+// fails, and then maps may have taken blocks met before the failure.
+using TArenas_Walk =
+    std::function<bool(const std::vector<std::string>& directories,
+                       const std::vector<std::string>& bases, const TGame_Index::TArena_Visit&)>;
+int Take_Arena_Settings_Of_New_Maps(const TArenas_Walk& walk, const std::string& game_dir,
                                     const std::vector<TMap_Record*>& maps);
 
 }  // namespace vorlix

@@ -132,6 +132,127 @@ TArchive_Facts Read_Record_Facts(const TPK3_Record_Store& database, const TPK3_R
   return facts;
 }
 
+// The blocks the game reads, archive by archive of the search order (`next` gives them, nullptr
+// at the end): each script name once, from the first archive holding it.
+template <class TNext, class TVisit>
+void Visit_Arenas_In_Order(TNext next, TVisit visit) {
+  std::unordered_set<std::string> seen;
+  while (const TArchive_Facts* facts = next()) {
+    for (const auto& script : facts->Arena_Scripts) {
+      // Member names the game opens as one path are one script.
+      const std::string path = Arena_Script_Path(script);
+      if (path.empty() || !seen.insert(path).second) {
+        continue;
+      }
+      for (const auto& info : facts->Arenas) {
+        if (info.Script == script) {
+          visit(*facts, info);
+        }
+      }
+    }
+  }
+}
+
+// The index file read a piece at a time: its records are found by reading them through a window
+// of the file that moves on, and read again one by one where they lie.
+class TIndex_File {
+ public:
+  struct TRecord {
+    std::uint64_t Offset;
+    std::size_t Length;
+  };
+
+  explicit TIndex_File(const std::string& path) : Fd_(Open_For_Reading(path)) {
+    struct stat st {};
+    if (Fd_ < 0 || ::fstat(Fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+      Close();
+      throw TStream_Error(path + " cannot be read");
+    }
+    Size_ = static_cast<std::uint64_t>(st.st_size);
+  }
+  ~TIndex_File() { Close(); }
+  TIndex_File(const TIndex_File&) = delete;
+  TIndex_File& operator=(const TIndex_File&) = delete;
+
+  // Hands every record's facts and place to `found`, in file order; false when the file is not
+  // an index of this version or does not end after its last record. Throws TStream_Error when a
+  // record is damaged.
+  template <class TFound>
+  bool List_Records(TFound found) const {
+    TByte_Reader head(Read_At(0, std::min<std::uint64_t>(Size_, 12)));
+    char magic[4];
+    head.Read_Buffer(magic, 4);
+    if (std::string(magic, 4) != std::string(Index_Magic, 4) ||
+        head.Read_Integer() != Index_Version) {
+      return false;
+    }
+    const std::int32_t count = head.Read_Integer();
+    if (count < 0 || static_cast<std::uint64_t>(count) > (Size_ - 12) / 40) {
+      return false;
+    }
+    std::uint64_t offset = 12;
+    std::size_t window = Window;
+    for (std::int32_t i = 0; i < count;) {
+      const std::uint64_t left = Size_ - offset;
+      TByte_Reader in(
+          Read_At(offset, static_cast<std::size_t>(std::min<std::uint64_t>(left, window))));
+      const bool whole_rest = in.Remaining() == left;
+      std::size_t taken = 0;
+      try {
+        for (; i < count; ++i) {
+          const TArchive_Facts facts = Read_Facts(in);
+          found(facts, TRecord{offset + taken, in.Position() - taken});
+          taken = in.Position();
+        }
+      } catch (const TStream_Error&) {
+        if (whole_rest) {
+          throw;  // the file ends inside a record or holds a damaged one
+        }
+        // A record reaching past the window: the next window starts with it, larger when the
+        // record alone did not fit.
+        window = taken == 0 ? window * 2 : Window;
+      }
+      offset += taken;
+    }
+    return offset == Size_;
+  }
+
+  // The facts of one record found by List_Records, checked again against its checksum.
+  TArchive_Facts Read_Record(TRecord record) const {
+    TByte_Reader in(Read_At(record.Offset, record.Length));
+    return Read_Facts(in);
+  }
+
+ private:
+  static constexpr std::size_t Window = std::size_t{1} << 20;
+
+  std::string Read_At(std::uint64_t offset, std::size_t count) const {
+    std::string bytes(count, '\0');
+    std::size_t done = 0;
+    while (done < count) {
+      const ssize_t n =
+          ::pread(Fd_, bytes.data() + done, count - done, static_cast<off_t>(offset + done));
+      if (n < 0 && errno == EINTR) {
+        continue;
+      }
+      if (n <= 0) {
+        throw TStream_Error(n == 0 ? "unexpected end of file" : std::strerror(errno));
+      }
+      done += static_cast<std::size_t>(n);
+    }
+    return bytes;
+  }
+  void Close() {
+    if (Fd_ >= 0) {
+      ::close(Fd_);
+      Fd_ = -1;
+    }
+  }
+
+  int Fd_;
+  std::uint64_t Size_ = 0;
+};
+
 }  // namespace
 
 bool TGame_Index::Load(const std::string& path) {
@@ -546,22 +667,55 @@ const TArchive_Facts* TGame_Index::Loaded_From(const std::string& map_file, cons
 std::vector<std::pair<const TArchive_Facts*, const TArena_Info*>> TGame_Index::Arenas_Read(
     const std::string& mod, const std::vector<std::string>& bases) const {
   std::vector<std::pair<const TArchive_Facts*, const TArena_Info*>> blocks;
-  std::unordered_set<std::string> seen;
-  for (const TArchive_Facts* facts : Search_Order(mod, bases)) {
-    for (const auto& script : facts->Arena_Scripts) {
-      // Member names the game opens as one path are one script.
-      const std::string path = Arena_Script_Path(script);
-      if (path.empty() || !seen.insert(path).second) {
-        continue;
-      }
-      for (const auto& info : facts->Arenas) {
-        if (info.Script == script) {
-          blocks.emplace_back(facts, &info);
-        }
-      }
-    }
-  }
+  const std::vector<const TArchive_Facts*> order = Search_Order(mod, bases);
+  std::size_t next = 0;
+  Visit_Arenas_In_Order([&]() { return next < order.size() ? order[next++] : nullptr; },
+                        [&blocks](const TArchive_Facts& facts, const TArena_Info& info) {
+                          blocks.emplace_back(&facts, &info);
+                        });
   return blocks;
+}
+
+bool TGame_Index::Walk_Arenas_Read_In_File(const std::string& path, std::string base_directory,
+                                           const std::vector<std::string>& mods,
+                                           const std::vector<std::string>& bases,
+                                           const TArena_Visit& visit) {
+  try {
+    const TIndex_File file(path);
+    // Where each archive's record lies; the archives themselves only by name.
+    std::vector<TIndex_File::TRecord> records;
+    std::vector<TArchive_Facts> names;
+    if (!file.List_Records([&](const TArchive_Facts& facts, TIndex_File::TRecord record) {
+          TArchive_Facts name;
+          name.MOD_Directory = facts.MOD_Directory;
+          name.PK3_Filename = facts.PK3_Filename;
+          names.push_back(std::move(name));
+          records.push_back(record);
+        })) {
+      return false;
+    }
+    TGame_Index named;
+    named.Set_Archives(std::move(names));
+    named.Set_Base_Directory(std::move(base_directory));
+    const TArchive_Facts* first = named.Archives().data();
+    for (const std::string& mod : mods) {
+      const std::vector<const TArchive_Facts*> order = named.Search_Order(mod, bases);
+      std::size_t next = 0;
+      TArchive_Facts current;
+      Visit_Arenas_In_Order(
+          [&]() -> const TArchive_Facts* {
+            if (next == order.size()) {
+              return nullptr;
+            }
+            current = file.Read_Record(records[static_cast<std::size_t>(order[next++] - first)]);
+            return &current;
+          },
+          [&](const TArchive_Facts& facts, const TArena_Info& info) { visit(mod, facts, info); });
+    }
+    return true;
+  } catch (const TStream_Error&) {
+    return false;
+  }
 }
 
 std::optional<std::pair<const TArchive_Facts*, TArena_Info>> TGame_Index::Arena_Of(

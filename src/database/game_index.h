@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -75,6 +76,17 @@ class TGame_Index {
   // holding it.
   std::vector<std::pair<const TArchive_Facts*, const TArena_Info*>> Arenas_Read(
       const std::string& mod, const std::vector<std::string>& bases) const;
+  // What Arenas_Read gives for each of the MOD directories `mods`, handed to `visit` block by
+  // block, from the index file at `path` read one archive's record at a time: a first start of a
+  // large collection never holds the whole index for it. `base_directory` as Set_Base_Directory.
+  // False when the file is missing, damaged or of another version; blocks may have been visited
+  // before damage further on was met.
+  using TArena_Visit = std::function<void(const std::string& mod, const TArchive_Facts& archive,
+                                          const TArena_Info& block)>;
+  static bool Walk_Arenas_Read_In_File(const std::string& path, std::string base_directory,
+                                       const std::vector<std::string>& mods,
+                                       const std::vector<std::string>& bases,
+                                       const TArena_Visit& visit);
   // The block that names the map in the script the game would use, with its archive; nullopt
   // when no script of the search order names it.
   std::optional<std::pair<const TArchive_Facts*, TArena_Info>> Arena_Of(
