@@ -125,8 +125,6 @@ TEST_F(Demo_Install, Without_Engine_The_Stand_In_Fails_And_Without_Data_Nothing_
   const TDemo_Installation missing = Set_Up_Demo_Installation(tmp / "demo2", sources);
   EXPECT_NE(missing.Error.find("openarena-data"), std::string::npos) << missing.Error;
   EXPECT_FALSE(fs::exists(tmp / "demo2/QUAKE3.EXE"));
-  sources.Data_Dir = tmp / "nowhere";
-  EXPECT_FALSE(Set_Up_Demo_Installation(tmp / "demo3", sources).Error.empty());
 }
 
 TEST_F(Demo_Install, Options_Store_The_Engine_And_Use_The_Demo_As_Game_Directory) {

