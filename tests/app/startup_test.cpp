@@ -428,6 +428,17 @@ TEST_F(Startup_Test, A_Save_That_Fails_At_Close_Is_Offered_Again_Or_Into_Another
     saved_into.push_back(s.Program_Dir);
     return s.Program_Dir != refusing;
   };
+  // The database's own files (the archives' folders, the rename journal) move with it.
+  steps.Load_And_Sync_Database = [this](TMain_State& s) {
+    s.PK3_Database =
+        std::make_unique<TPK3_Record_Store>(TDatabase_Paths{s.Program_Dir, "", "", "", ""});
+    return database_load;
+  };
+  std::vector<std::string> database_into;
+  steps.Save_Database = [&](TMain_State& s) {
+    database_into.push_back(s.PK3_Database->Paths().Program_Dir);
+    return true;
+  };
   {
     // Retry fails again; another folder takes the files and is used from then on.
     user.Choice_Answers = {0, 1};
@@ -436,6 +447,7 @@ TEST_F(Startup_Test, A_Save_That_Fails_At_Close_Is_Offered_Again_Or_Into_Another
     ASSERT_EQ(Load(startup), TLoad_Outcome::Run);
     EXPECT_TRUE(startup.Close());
     EXPECT_EQ(saved_into, (std::vector<std::string>{refusing, refusing, program / "other"}));
+    EXPECT_EQ(database_into.back(), program / "other");
     ASSERT_EQ(user.Choices.size(), 2U);
     EXPECT_EQ(
         user.Choices[0].Choices,

@@ -336,7 +336,14 @@ TEST_F(Arena_Files, Start_Up_Leaves_One_Active_Arena_And_Entries_Matching_Their_
   Write_Arena_Pk3(In_Base("z_Arenas_active_B.pk3"), Usual);
   Write_Arena_Pk3(In_Base("z_Arenas_active_C.pk3"), Usual);
   Write_Arena_Pk3(In_Base("z_Arenas_Inactive_A.pk3"), "SCRIPTS/ARENAS.TXT");
+  // What a crash left of an arena archive being written goes; a download of the same shape
+  // that is not the program's stays.
+  Write_File(In_Base("z_Arenas_active_D.pk3.aB3dE9"), "partial");
+  Write_File(In_Base("some_downloaded_map_pack.pk3.aB3dE9"), "partial");
   Check_Arena_Files_At_Start(Inst.Game, "baseq3", Ui);
+  EXPECT_FALSE(std::filesystem::exists(In_Base("z_Arenas_active_D.pk3.aB3dE9")));
+  EXPECT_TRUE(std::filesystem::exists(In_Base("some_downloaded_map_pack.pk3.aB3dE9")));
+  std::filesystem::remove(In_Base("some_downloaded_map_pack.pk3.aB3dE9"));
   // The first arena file in directory order is the active one.
   EXPECT_EQ(Contents(Base), (TStrings{Active("B"), Inactive("A"), Inactive("C")}));
   // Only inactive files: the first is activated.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "arena/arena_files.h"
 #include "arena_test_support.h"
 #include "core/interaction.h"
@@ -191,6 +193,15 @@ TEST(Arena_Outranking, Activation_Removal_And_Start_Up_Keep_It_In_Step) {
   EXPECT_EQ(scene.Lists(), TStrings{"q3dm17"});
   EXPECT_EQ(Read_Arena_Outranking(scene.Base)->Hidden,
             (TStrings{"scripts/q3dm17.arena", "scripts/q3dm6.arena", "scripts/rnew.arena"}));
+  // A directory in order keeps its archive as it is.
+  const auto identity = [&scene] {
+    struct stat st {};
+    ::stat(platform::Join(scene.Base, Arena_Outranking_File_Name).c_str(), &st);
+    return std::make_pair(st.st_ino, st.st_mtim.tv_nsec);
+  };
+  const auto written = identity();
+  Check_Arena_Files_At_Start(scene.Inst.Game, "baseq3", scene.Ui, scene.Inst.Temp);
+  EXPECT_EQ(identity(), written);
 
   // Removing the active arena activates the other; removing the last removes the archive.
   scene.Run(TArena_Mode::Remove);

@@ -105,6 +105,12 @@ TEST(Dos_Date_Time, Round_Trips_At_Two_Second_Resolution) {
   EXPECT_EQ(static_cast<std::uint32_t>(dos) >> 16, (21u << 9) | (12u << 5) | 24u);
   EXPECT_EQ(static_cast<std::uint32_t>(dos) & 0xFFFFu, (13u << 11) | (45u << 5) | 15u);
   EXPECT_EQ(From_DOS_Date_Time(dos), t - 1);
+  // Times before 1980 are the earliest the format holds: 1 January 1980, midnight.
+  local = {};
+  local.tm_year = 80;
+  local.tm_mday = 1;
+  local.tm_isdst = -1;
+  EXPECT_EQ(From_DOS_Date_Time(To_DOS_Date_Time(0)), std::mktime(&local));
 }
 
 // ---- Paths ---------------------------------------------------------------------------------

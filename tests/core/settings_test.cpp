@@ -55,6 +55,16 @@ TEST_F(Settings_Test, First_Start_Reads_Defaults_Save_Writes_Q3A_Dir_Or_Reports_
   EXPECT_TRUE(Save_Q3A_Exe("/bin/\xFF engine"));
   EXPECT_EQ(Load_Q3A_Exe(), "/bin/\xFF engine");
 
+  // A link to nowhere where the program's folder belongs: the save fails, and the folder that
+  // would hold it is writable, so no reason is made up.
+  ::setenv("XDG_CONFIG_HOME", (config / "dangling").c_str(), 1);
+  fs::create_directory(config / "dangling");
+  fs::create_symlink(config / "nowhere", config / "dangling/Tolmarine");
+  const TResult<void> refused = Save_Registry_Settings("/q3");
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.Message(), "Vorlix couldn't write its settings to " + Settings_File_Path() +
+                                   ". The game directory will not be remembered.");
+
   Write_File(config / "blocker", "not a folder");
   ::setenv("XDG_CONFIG_HOME", (config / "blocker").c_str(), 1);
   const TResult<void> saved = Save_Registry_Settings("/q3");

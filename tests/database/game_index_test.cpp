@@ -28,6 +28,14 @@ TEST(Game_Index, Arena_Scripts_Parse_As_The_Engine_Parses_Them) {
   EXPECT_EQ(infos[1].Value("bots"), "a b");
   EXPECT_EQ(infos[1].Script, "scripts/x.arena");
   EXPECT_TRUE(Parse_Arena_Infos("junk { map a }", "s").empty());
+  // The members the engine lists as scripts, by the names it opens them as.
+  EXPECT_EQ(Arena_Script_Path("Scripts\\Dm.ARENA"), "scripts/dm.arena");
+  EXPECT_EQ(Arena_Script_Path("scripts/sub/x.arena"), "scripts/sub/x.arena");
+  EXPECT_EQ(Arena_Script_Path("SCRIPTS/ARENAS.TXT"), "scripts/arenas.txt");
+  for (const char* other : {"textures/x.arena", "maps/x.arena", "scripts.arena",
+                            "scripts/a/b/c.arena", "scripts/x.txt", "scr/ipts.arena"}) {
+    EXPECT_EQ(Arena_Script_Path(other), "") << other;
+  }
 }
 
 TEST(Game_Index, The_Name_That_Sorts_Last_After_Upper_Casing_Is_Searched_First) {

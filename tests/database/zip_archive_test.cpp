@@ -453,6 +453,11 @@ TEST(Zip_Memory, Lists_Reads_And_Extracts_As_The_File_Does) {
   EXPECT_EQ(Read_File(dir / "out/sub/maps/m1.bsp"), bsp);
   EXPECT_EQ(Read_File(dir / "out/sub/levelshots/m1.jpg"), "picture");
   EXPECT_FALSE(fs::exists(dir / "out/escape.txt"));
+  // Other bytes in the same archive object list only their own members.
+  Write_Pk3(dir / "b.pk3", {{"maps/other.bsp", bsp}});
+  in_memory.Set_Zip_Data(Read_File(dir / "b.pk3"), "b.pk3");
+  ASSERT_EQ(in_memory.Count(), 1);
+  EXPECT_EQ(in_memory.Entry(0).Name, "maps/other.bsp");
 }
 
 TEST(Zip_Memory, Damaged_Data_Is_An_Error_And_Nothing_Is_Ever_Written) {
