@@ -67,9 +67,6 @@ TEST_F(Unsorted_List_Test, Vanished_Mods_Are_Reported_And_Removed_One_After_The_
   EXPECT_EQ(Db.Interaction.Messages[0].Text,
             "The modification OSP doesn't exist anymore and will be removed from Deathmatch's "
             "\"Useable MODs\" list.");
-  EXPECT_EQ(Db.Interaction.Messages[1].Text,
-            "The modification DEFRAG doesn't exist anymore and will be removed from Deathmatch's "
-            "\"Useable MODs\" list.");
   EXPECT_EQ(Db.Interaction.Messages[0].Kind, TMessage_Kind::Confirmation);
   EXPECT_EQ(Db.Interaction.Messages[0].Buttons, TAnswer_Set::OK);
   EXPECT_EQ(map->Useable_MODs, (std::vector<std::string>{"baseq3", "cpma"}));
