@@ -103,6 +103,7 @@ TEST_F(Zip_Archive_Test, Lists_Members_In_Stored_Order_With_Sizes_And_Own_Dates)
   zip.Set_Zip_Filename(path);
   ASSERT_EQ(zip.Count(), 4);
   EXPECT_EQ(zip.Entry(0).Name, "maps/");
+  EXPECT_EQ(zip.Entry(0).Uncompressed_Size, 0u);
   EXPECT_EQ(zip.Entry(1).Name, "Maps/Q3DM1.bsp");
   EXPECT_EQ(zip.Entry(1).Uncompressed_Size, 1000u);
   EXPECT_EQ(zip.Entry(1).DOS_Date_Time, t1);

@@ -106,11 +106,15 @@ class Search_Bar_Test : public QObject {
     QVERIFY(Index_Of(Group("Team")).data(Qt::ForegroundRole).isValid());
     QVERIFY(!Index_Of(Group("Duel")).data(Qt::ForegroundRole).isValid());
     QCOMPARE(Bar_->Count_Line()->text(), QStringLiteral("2 of 7 maps"));
-    // Nothing found at all: every group stays, dimmed.
+    // Two words, each anywhere; then nothing at all: every group stays, dimmed.
+    Bar_->Field()->setText(QStringLiteral("pak 5"));
+    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+[ALPHA5],Team+[Sub-]]"));
+    QCOMPARE(Describe(*View_->List_View()), QString());
     Bar_->Field()->setText(QStringLiteral("zzz"));
     // Duel, opened by the search, closes again; Arenas and Team were open before.
     QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel-,Team+[Sub-]]"));
     QCOMPARE(Dimmed_Groups(), QStringList({"Arenas", "Duel", "Team", "Sub"}));
+    QCOMPARE(Bar_->Count_Line()->text(), QStringLiteral("0 of 7 maps"));
 
     // Escape clears: the tree as it was, expanded groups included; nothing moved.
     Bar_->Field()->setFocus();
@@ -146,6 +150,9 @@ class Search_Bar_Test : public QObject {
     QVERIFY(!Bar_->Active());
     QCOMPARE(Describe(*Tree_View_),
              QStringLiteral("Arenas+[Duel-[ALPHA5,DELTA4],Team+[Sub-[OMEGA6]],EPSILON7]"));
+    Bar_->Clear();
+    QVERIFY(Bar_->Chips().isEmpty());
+    QCOMPARE(Bar_->Count_Line()->text(), QStringLiteral("7 of 7 maps"));
 
     // With the game's facts, a bot file in another archive of the search path counts too.
     auto game = std::make_shared<TGame_Index>();
@@ -197,6 +204,7 @@ class Search_Bar_Test : public QObject {
     View_->Tree_View()->Menu_CreateGroupClick();
     QCOMPARE(Describe(*Tree_View_),
              QStringLiteral("Arenas+[Duel+[ALPHA5,ALPHA1],New Group-,Team+[Sub-]]"));
+    QCOMPARE(duel->Child(0)->Text, std::string("ALPHA5"));
     View_->Tree().Select(duel->Child(0));
     View_->Tree_View()->Menu_DeleteEntryClick();
     QCOMPARE(Describe(*View_->List_View()), QStringLiteral("ALPHA5"));
