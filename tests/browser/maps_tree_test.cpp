@@ -137,6 +137,7 @@ TEST_F(Maps_Tree_Test, Unknown_And_Vanished_Maps_Are_Reported_And_Left_Out) {
   EXPECT_EQ(Child_Texts(Tree.Root()), Texts{"Q3DM2"});
   // The vanished maps were never listed; the list lost only the map placed in the tree.
   EXPECT_EQ(Filenames(List), (Texts{"Q3DM1", "Q3DM3", "Q3DM5"}));
+  EXPECT_EQ(List.Index_Of(gone_map), -1);
 }
 
 TEST_F(Maps_Tree_Test, Tree_Nested_Very_Deep_Loads_Saves_And_Is_Released_Without_Recursion) {
