@@ -250,6 +250,7 @@ TEST_F(Map_Properties, Game_Facts_And_Their_Settings) {
   EXPECT_EQ(Model.Game_Facts.Loaded_From, "baseq3/zz.pk3");
   EXPECT_EQ(Model.Game_Facts.Override_Note, "overridden by zz.pk3");
   EXPECT_EQ(Model.Game_Facts.Script, "baseq3/zz.pk3: scripts/zz.arena");
+  EXPECT_EQ(Model.Game_Facts.Block.Keys.size(), 6u);
   ASSERT_TRUE(Model.Game_Facts.Usable);
 
   Model.Use_Arena_Settings();
@@ -288,6 +289,11 @@ TEST_F(Map_Properties, Game_Facts_And_Their_Settings) {
   EXPECT_EQ(Model.Game_Facts.Active_Arena_File, "baseq3/z_Arenas_active_Mine.pk3");
   EXPECT_EQ(Model.Game_Facts.Read_Now, "baseq3/z_Arenas_active_Mine.pk3: scripts/arenas.txt");
   EXPECT_EQ(Model.Game_Facts.Read_Now_Block.Value("type"), "ctf");
+  EXPECT_EQ(Model.Game_Facts.Script, "baseq3/zz.pk3: scripts/zz.arena");
+  Write_Pk3(game / "BaseQ3/z_Arenas_active_Mine.pk3", {{"scripts/arenas.txt", "{ map x }"}});
+  Model.Load_Map(map);
+  EXPECT_EQ(Model.Game_Facts.Read_Now, "");
+  EXPECT_TRUE(Model.Game_Facts.Read_Now_Block.Keys.empty());
 
   // A group has no facts of one map.
   Model.Load_Group({map});
