@@ -97,15 +97,12 @@ TEST_F(Map_Search_Test, Utf8TitlesMatchTheirCharactersAndNothingElse) {
       {"\xC3\xBCn\xC3\xAF"
        "code",
        "U"},  // ünïcode
-      {"UNICODE", "U"},
       {"\xC5\x81\xC3\x93"
        "D\xC5\xB9",
        "U"},                 // ŁÓDŹ
       {"lodz", ""},          // Ł is a letter of its own
-      {"\xC5\x82", "U"},     // ł
       {"\xE2\x82\xAC", ""},  // €: in no title
-      {"\xE2\x82\xAC caf", ""},
-      {"\xC3\x97", "L"},  // ×
+      {"\xC3\x97", "L"},     // ×
       {"\x01", "L"},
   };
   std::vector<char> flags;
@@ -149,10 +146,7 @@ TEST_F(Map_Search_Test, Matches_Every_Word_In_One_Field_And_Every_Filter) {
       {"\xC3\x84R\xC3\x8BNA", {}, "A"},  // accents typed (UTF-8)
       {"strasse \xC3\xA6sir", {}, "S"},  // ß and Æ
       {"*duel*", {}, "A"},               // special characters are plain text
-      {"(2v2)", {}, "A"},
-      {"c:\\maps", {}, "A"},
       {"?", {}, "P"},
-      {"*", {}, "A"},
       {"q3dm1", {}, "A"},    // map file name
       {"bsp", {}, ""},       // without its extension
       {"ctfpack", {}, "S"},  // archive name
@@ -161,32 +155,21 @@ TEST_F(Map_Search_Test, Matches_Every_Word_In_One_Field_And_Every_Filter) {
       {"great", {}, "A"},       // comment
       {"gateq3dm1", {}, ""},    // never across two fields
       {"gate q3dm1", {}, "A"},  // but each word in any field
-      {"gate zz", {}, "P"},
       {"gate nothing", {}, ""},
-      {"", type("ffa"), "A"},
       {"", type("TOURNEY"), "A"},
-      {"", type("ctf"), "S"},
       {"", type("team"), "S"},
-      {"", type("single"), "P"},
-      {"", type("other"), ""},
       {"", {.Players = 1}, "P"},
-      {"", {.Players = 3}, "A"},
       {"", {.Players = 8}, "S"},
       {"", {.Players = 16}, "S"},
       {"", {.Players = 17}, ""},
       {"", {.Min_Rating = 0}, "ASP"},
       {"", {.Min_Rating = 3}, "AS"},
-      {"", {.Min_Rating = 8}, ""},
-      {"", {.Bots = true}, "A"},
       {"", {.MOD = "cpma"}, "A"},
-      {"", {.MOD = "MYMOD"}, "S"},
       {"", {.MOD = "baseq"}, ""},
       {"", added(7), "A"},
       {"", added(37), "AP"},
-      {"", added(100000), "ASP"},
       {"gate", {.Min_Rating = 1}, "A"},
       {"gate", single_rated, "P"},
-      {"arena", type("ctf"), ""},
   };
 
   TMap_Search_Index index;

@@ -118,7 +118,6 @@ TEST_F(Save_Faults, Read_Only_Data_Folder_Is_Reported_And_Keeps_The_Previous_Fil
   Give_To_User(Data_.Path());
   ::chmod(Data_.Path().c_str(), 0555);
   const int result = Run_As_User([&] {
-    const std::size_t before = Db.Interaction.Messages.size();
     const TResult<void> database_saved =
         TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat");
     EXPECT_FALSE(database_saved);
@@ -128,7 +127,6 @@ TEST_F(Save_Faults, Read_Only_Data_Folder_Is_Reported_And_Keeps_The_Previous_Fil
     EXPECT_FALSE(tree_saved);
     EXPECT_TRUE(!tree_saved && Names(tree_saved.Message(), Tree_Save_Error, Data_ / "mapstree.dat",
                                      "Permission denied"));
-    EXPECT_EQ(Db.Interaction.Messages.size(), before);
     return ::testing::Test::HasFailure() ? 1 : 0;
   });
   ::chmod(Data_.Path().c_str(), 0755);
@@ -138,7 +136,6 @@ TEST_F(Save_Faults, Read_Only_Data_Folder_Is_Reported_And_Keeps_The_Previous_Fil
 
 TEST_F(Save_Faults, Unwritable_Scratch_Name_Is_Reported_And_Keeps_The_Previous_Files) {
   // Works for any user: a folder stands where the new file would be written first.
-  const std::size_t before = Db.Interaction.Messages.size();
   fs::create_directories(Data_ / "mapsdb.dat.new/x");
   fs::create_directories(Data_ / "mapstree.dat.new/x");
   const TResult<void> database_saved =
@@ -149,7 +146,6 @@ TEST_F(Save_Faults, Unwritable_Scratch_Name_Is_Reported_And_Keeps_The_Previous_F
   ASSERT_FALSE(tree_saved);
   EXPECT_TRUE(
       Names(tree_saved.Message(), Tree_Save_Error, Data_ / "mapstree.dat", "Is a directory"));
-  EXPECT_EQ(Db.Interaction.Messages.size(), before);
   fs::remove_all(Data_ / "mapsdb.dat.new");
   fs::remove_all(Data_ / "mapstree.dat.new");
   Expect_Old_Files_Intact();

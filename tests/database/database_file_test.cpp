@@ -27,7 +27,6 @@ class Database_File_Test : public ::testing::Test {
   TDatabase_Paths Paths() const { return {Dir_.Path(), Dir_ / "TEMP", "", "", ""}; }
 
   TTemp_Dir Dir_;
-  TScripted_Interaction User_;
 };
 
 // A database with two archives; the first holds two maps with every field set away from its
@@ -112,7 +111,6 @@ TEST_F(Database_File_Test, Empty_Database_Is_An_Empty_File_And_Missing_File_Load
   Fill(db);
   EXPECT_TRUE(TDatabase_File::Load_Database(db, Dir_ / "missing.dat").Complete());
   EXPECT_EQ(db.Count(), 0);
-  EXPECT_TRUE(User_.Messages.empty());
 }
 
 TEST_F(Database_File_Test, Pk3_Record_Without_Maps_Is_45_Bytes_And_Map_Record_Layout_Holds) {
@@ -173,12 +171,10 @@ TEST_F(Database_File_Test, Save_And_Load_Reproduce_Every_Field_Order_And_ID) {
   TPK3_Record_Store back(Paths());
   ASSERT_TRUE(TDatabase_File::Load_Database(back, Dir_ / "mapsdb.dat").Complete());
   Expect_Same(db, back);
-  EXPECT_EQ(back.Find_Map(7, 39)->MAP_Filename, "X.BSP");
   // Loaded again: the same bytes.
   ASSERT_TRUE(TDatabase_File::Save_Database(back, Dir_ / "again.dat"));
   EXPECT_EQ(Read_File(Dir_ / "again.dat"), Read_File(Dir_ / "mapsdb.dat"));
   EXPECT_FALSE(fs::exists(Dir_ / "mapsdb.dat.bak"));
-  EXPECT_TRUE(User_.Messages.empty());
 }
 
 // ---- failures --------------------------------------------------------------------------------
@@ -224,8 +220,6 @@ TEST_F(Database_File_Test, Whole_Files_Are_Read_Byte_For_Byte) {
   }
   // A file whose size is not known ahead is read to its end as well.
   EXPECT_FALSE(Read_Whole_File("/proc/self/status").empty());
-  EXPECT_THROW(Read_Whole_File(Dir_ / "missing.bin"), TStream_Error);
-  EXPECT_THROW(Read_Whole_File(Dir_.Path()), TStream_Error);
 }
 
 // ---- damaged and hostile files ------------------------------------------------------------------
@@ -238,7 +232,6 @@ std::string Three_Archives() {
 class Database_Hostile : public Database_File_Test {};
 
 TEST_F(Database_Hostile, A_Load_That_Stops_Keeps_Whole_Records_IDs_And_The_File_As_Backup) {
-  TScripted_Interaction quiet;
   TPK3_Record_Store db(Paths());
   for (const std::int32_t id : {7, 3, -2}) {
     db.Items(db.Add_Record())->ID = id;
@@ -345,8 +338,6 @@ TEST_F(Database_Hostile, Truncations_And_Absurd_Lengths_Are_Damage_Never_Allocat
     }
     EXPECT_EQ(result.Message, Damaged_Database_Message(path, true));
     EXPECT_TRUE(result.Damaged());
-    EXPECT_TRUE(result.Ends_Run());
-    EXPECT_TRUE(back.Load_Damaged());
     EXPECT_GE(back.Count(), 1);
     EXPECT_EQ(Read_File(path + ".bak"), data);
     // Every record, also the partly read one, can be written back.

