@@ -400,24 +400,6 @@ TEST_F(Startup_Test, A_Data_Folder_That_Cannot_Be_Written_Is_Said_Once_Before_Th
     EXPECT_EQ(mover.Choices.size(), 2U);
     EXPECT_EQ(Program_Directory({}), program / "chosen");
   }
-  {
-    // The command line: one message naming the folder and the reason, and the end; with
-    // --no-save it goes on read-only without a word.
-    TScripted_Interaction command_line;
-    command_line.Can_Ask = false;
-    TStartup refused(command_line, Tracing_Steps(), options);
-    EXPECT_EQ(Load(refused), TLoad_Outcome::Stop);
-    ASSERT_EQ(command_line.Messages.size(), 1U);
-    EXPECT_EQ(command_line.Messages[0].Text,
-              said +
-                  " Give another folder with --data-dir, or use --no-save to work without "
-                  "saving.");
-    options.Without_Saving = true;
-    TStartup quiet(command_line, Tracing_Steps(), options);
-    EXPECT_EQ(Load(quiet), TLoad_Outcome::Run);
-    EXPECT_TRUE(quiet.Read_Only());
-    EXPECT_EQ(command_line.Messages.size(), 1U);
-  }
 }
 
 TEST_F(Startup_Test, A_Save_That_Fails_At_Close_Is_Offered_Again_Or_Into_Another_Folder) {

@@ -74,7 +74,6 @@ class Tst_Main_Window : public QObject {
 
   void opens_at_its_minimum_size_and_cuts_the_toolbar_pictures() {
     TForm_Main_Vorlix window({});
-    QCOMPARE(window.windowTitle(), QStringLiteral("Vorlix " VORLIX_VERSION));
     QCOMPARE(window.size(), QSize(780, 547));
     QCOMPARE(window.minimumSize(), QSize(780, 547));
 

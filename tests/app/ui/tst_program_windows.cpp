@@ -301,16 +301,6 @@ class Tst_Program_Windows : public QObject {
     QCOMPARE(Browser()->List_View()->Selected_Maps(), std::vector<vorlix::TMap_Record*>{found});
   }
 
-  void status_bar_shows_a_readable_line() {
-    QStatusBar* bar = Window_->statusBar();
-    QVERIFY(bar->isVisible());
-    QVERIFY(bar->height() >= bar->fontMetrics().height() + 4);
-    QCOMPARE(bar->findChild<QLabel*>(QStringLiteral("Label_Game_Directory"))->text(),
-             Game_->path());
-    QVERIFY(Browser()->Commands()->Reload_Action()->showStatusText(Browser()->Tree_View()));
-    QCOMPARE(bar->currentMessage(), Browser()->Commands()->Reload_Action()->statusTip());
-  }
-
   // The status bar names the active arena file; activating another one in the only MOD holding
   // arena files asks for the arena file alone.
   void active_arena_file_is_shown_and_the_only_mod_is_not_asked_for() {

@@ -92,9 +92,7 @@ class Test_Info_Dialog : public QObject {
     TForm_Info_Dialog dialog;
     QCOMPARE(dialog.Label_Web->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     QCOMPARE(dialog.Label_Email->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-    QCOMPARE(dialog.windowTitle(), QString("About"));
     QVERIFY(dialog.Label1->text().startsWith("Vorlix Version "));
-    QCOMPARE(dialog.Image_Logo_Vorlix->pixmap().size(), QSize(256, 185));
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QTest::mouseClick(dialog.Label_Web, Qt::LeftButton);

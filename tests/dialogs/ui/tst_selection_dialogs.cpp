@@ -36,13 +36,8 @@ class Test_Selection_Dialogs : public QObject {
   // a double-click confirms (its first click marks the selection).
   void List_Dialogs_Wait_For_A_Click_Since_Each_Show() {
     TForm_Select_MOD mods;
-    QCOMPARE(mods.windowTitle(), QString("Select MOD..."));
-    QCOMPARE(mods.Label2->text(), QString("Available MODs"));
     QVERIFY(mods.Button_Confirm->isDefault());
     TForm_Arena_File_Selection files;
-    QCOMPARE(files.windowTitle(), QString("Select Arena File..."));
-    QCOMPARE(files.Button_Confirm->text(), QString("Delete"));
-    QCOMPARE(files.Label2->text(), QString("Available Arena Files"));
     const std::pair<QDialog*, QListWidget*> dialogs[] = {{&mods, mods.ListBox_MODs},
                                                          {&files, files.ListBox_Arena_Files}};
     for (const auto& [dialog, list] : dialogs) {

@@ -106,13 +106,6 @@ class Tst_Map_Properties_Dialog : public QObject {
     QCOMPARE(Find<QLabel>(dialog, "Label_MAP_Filesize")->text(), QStringLiteral("004,096 Bytes"));
     QCOMPARE(Find<QLabel>(dialog, "Label_MAP_Filedate")->text(), QStringLiteral("12/24/01"));
     QCOMPARE(Find<QLabel>(dialog, "Label_MAP_Filename")->text(), QStringLiteral("q3dm17.bsp"));
-    QCOMPARE(Find<QPushButton>(dialog, "Button_Rename_PK3")->text(), QStringLiteral("&Rename PK3"));
-    QCOMPARE(Find<QPushButton>(dialog, "Button_Rename_PK3")->toolTip(),
-             QStringLiteral("rename the pk3-file (make your directory look nicer!)"));
-    QCOMPARE(Find<QLineEdit>(dialog, "Edit_Rating")->toolTip(),
-             QStringLiteral("represents your personal rating of this map"));
-    QCOMPARE(Find<QGroupBox>(dialog, "GroupBox_Limits")->toolTip(),
-             QStringLiteral("here you can specify the most common playing limits"));
     QCOMPARE(dialog.focusWidget(), dialog.Button_Rename_PK3());
     QVERIFY(!dialog.Button_Launch_Q3A()->isVisible());
     QVERIFY(dialog.Button_OK()->isVisible());
