@@ -11,7 +11,6 @@
 
 #include "app/ui/main_window.h"
 #include "core/ui/artwork.h"
-#include "vorlix_version.h"
 
 using vorlix::ui::TForm_Main_Vorlix;
 
