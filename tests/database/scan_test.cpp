@@ -222,9 +222,12 @@ TEST_F(Scan_Test, Damaged_Encrypted_And_Badly_Named_Members_Leave_The_Other_Maps
                                 {"maps/c.bsp", a}});
   Flag_As_UTF8(Game("names.pk3"), "levelshots/\xE4X.jpg");
   Flag_As_UTF8(Game("names.pk3"), "maps/b\xFF\x80\x80\x80.bsp");
-  {
+  // A lone continuation byte is no UTF-8 either.
+  Write_Pk3(Game("lone.pk3"), {{"maps/d\x80.bsp", a}});
+  Flag_As_UTF8(Game("lone.pk3"), "maps/d\x80.bsp");
+  for (const char* refused : {"names.pk3", "lone.pk3"}) {
     TZip_Archive plain;
-    EXPECT_THROW(plain.Set_Zip_Filename(Game("names.pk3")), TZip_Error);
+    EXPECT_THROW(plain.Set_Zip_Filename(Game(refused)), TZip_Error);
   }
   // Not a ZIP archive at all; a truncated one: nothing to list.
   Write_File(Game("text.pk3"), std::string(5000, 't'));
@@ -237,6 +240,7 @@ TEST_F(Scan_Test, Damaged_Encrypted_And_Badly_Named_Members_Leave_The_Other_Maps
                {"empty.pk3", "maps/empty.bsp", {"A.BSP", "C.BSP"}},
                {"enc.pk3", "maps/enc.bsp", {"A.BSP", "C.BSP"}},
                {"names.pk3", "", {"A.BSP", "B\xFF\x80\x80\x80.BSP", "C.BSP"}},
+               {"lone.pk3", "", {"D\x80.BSP"}},
                {"text.pk3", "", {}},
                {"cut.pk3", "", {}}};
   for (const auto& c : cases) {

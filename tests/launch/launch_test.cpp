@@ -209,6 +209,16 @@ TEST(Exec_File, Starts_Without_Waiting_And_Reports_Failures) {
   EXPECT_TRUE(exec.Execute(listed.Script, {"two words", "\"quoted\"", ""}));
   EXPECT_EQ(listed.Wait(), exec.Working_Directory + "\ntwo words\n\"quoted\"\n\n");
   EXPECT_EQ(failures, 2);
+
+  // Told to wait, the call returns once the program has ended, in either style of waiting.
+  exec.Wait = true;
+  for (const TWait_Style style : {TWait_Style::Regular, TWait_Style::Suspend}) {
+    exec.Wait_Style = style;
+    const TGame_Recorder waited(dir / (style == TWait_Style::Regular ? "regular.sh" : "suspend.sh"),
+                                "sleep 0.3\n");
+    EXPECT_TRUE(exec.Execute(waited.Script, {}));
+    EXPECT_TRUE(std::filesystem::exists(waited.Record));
+  }
 }
 
 // Whether a process reaches a state within ten seconds: 'Z' once it has ended and nobody took its

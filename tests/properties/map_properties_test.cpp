@@ -105,6 +105,7 @@ TEST_F(Map_Properties, Validation_Rows) {
       {true, "16", "40", "32", "32"},
       {false, "10", "1", "2", "2"},
       {false, "10", "abc", "10", "32"},
+      {false, "10", " ", "10", "32"},  // blanks are no number either
       {true, "16", "", "2", "16"},
       // A number typed while the other field is no number gives the first column's value.
       {true, "", "12", "2", ""},
