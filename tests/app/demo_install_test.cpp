@@ -177,19 +177,15 @@ TEST_F(Demo_Install, Wrong_Options_Change_Nothing) {
   EXPECT_FALSE(no_data.Game_Dir.has_value());
 }
 
-TEST(Resolve_Engine, Bare_Names_Come_From_PATH_Paths_Must_Be_Executable_Files) {
+// Paths and "" are the option tests' above; which folders of PATH count is the program lookup's.
+TEST(Resolve_Engine, Bare_Names_Come_From_PATH) {
   TTemp_Dir tmp;
   Make_Executable(tmp / "b/ioquake3", "#!/bin/sh\n");
-  Write_File(tmp / "a/ioquake3", "");  // not executable: skipped
   const char* old_path = std::getenv("PATH");
   const std::string saved = old_path != nullptr ? old_path : "";
   ::setenv("PATH", ("relative:" + (tmp / "a") + ":" + (tmp / "b")).c_str(), 1);
   EXPECT_EQ(Resolve_Engine("ioquake3"), tmp / "b/ioquake3");
-  EXPECT_EQ(Resolve_Engine("nosuchengine"), "");
   ::setenv("PATH", saved.c_str(), 1);
-  EXPECT_EQ(Resolve_Engine(tmp / "b/ioquake3"), tmp / "b/ioquake3");
-  EXPECT_EQ(Resolve_Engine(tmp / "a/ioquake3"), "");
-  EXPECT_EQ(Resolve_Engine(""), "");
 }
 
 }  // namespace

@@ -304,22 +304,6 @@ TEST(Arena_Outranking, Only_Its_Own_Archive_Is_Replaced_Or_Removed) {
             "~~~~Vorlix_Arenas.pk3 in BASEQ3 was not written by Vorlix and is left as it is.");
 }
 
-TEST(Arena_Outranking, A_Folder_In_Its_Place_Is_Reported_Once_Per_Start_With_The_Reason) {
-  TScene scene;
-  scene.Pack("pak0.pk3", {"q3dm17", "q3dm6"});
-  scene.Create("Duel", {1});
-  const std::string archive = platform::Join(scene.Base, Arena_Outranking_File_Name);
-  std::filesystem::remove(archive);
-  std::filesystem::create_directory(archive);
-  scene.Ui.Messages.clear();
-  Check_Arena_Files_At_Start(scene.Inst.Game, "baseq3", scene.Ui, scene.Inst.Temp);
-  Create_Arena_Disabler_Files(scene.Env, scene.Ui);
-  EXPECT_EQ(scene.Ui.Message_Texts(),
-            TStrings{"Couldn't write file " + archive +
-                     ": a folder of that name is in its place, left as it is."});
-  EXPECT_TRUE(std::filesystem::is_directory(archive));
-}
-
 TEST(Arena_Outranking, Only_The_Base_Directory_Of_The_Engine_In_Use_Counts) {
   TScene scene;
   scene.Pack("pak0.pk3", {"q3dm17"});

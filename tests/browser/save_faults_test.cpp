@@ -134,22 +134,5 @@ TEST_F(Save_Faults, Read_Only_Data_Folder_Is_Reported_And_Keeps_The_Previous_Fil
   Expect_Old_Files_Intact();
 }
 
-TEST_F(Save_Faults, Unwritable_Scratch_Name_Is_Reported_And_Keeps_The_Previous_Files) {
-  // Works for any user: a folder stands where the new file would be written first.
-  fs::create_directories(Data_ / "mapsdb.dat.new/x");
-  fs::create_directories(Data_ / "mapstree.dat.new/x");
-  const TResult<void> database_saved =
-      TDatabase_File::Save_Database(Db.Database, Data_ / "mapsdb.dat");
-  ASSERT_FALSE(database_saved);
-  EXPECT_TRUE(Names(database_saved.Message(), Save_Error, Data_ / "mapsdb.dat", "Is a directory"));
-  const TResult<void> tree_saved = Tree.Save_Tree_File(Data_ / "mapstree.dat");
-  ASSERT_FALSE(tree_saved);
-  EXPECT_TRUE(
-      Names(tree_saved.Message(), Tree_Save_Error, Data_ / "mapstree.dat", "Is a directory"));
-  fs::remove_all(Data_ / "mapsdb.dat.new");
-  fs::remove_all(Data_ / "mapstree.dat.new");
-  Expect_Old_Files_Intact();
-}
-
 }  // namespace
 }  // namespace vorlix::testing

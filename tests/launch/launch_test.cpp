@@ -99,10 +99,6 @@ TEST_F(Launch, Starts_The_Program_In_The_Game_Directory) {
   TExec_File exec;
   const auto command = Launch_Game(Launch_Choices_From(Model, Game), "", exec, &F.Interaction);
   EXPECT_EQ(command.Program, quake3.Script);
-  EXPECT_EQ(command.Text,
-            Game +
-                "/quake3.exe +set fs_game MyMod +seta g_gametype  +map Q3DM17 "
-                "+sv_maxclients 8 +timelimit 15 +fraglimit 20 +capturelimit 8 +addbot Sarge 4");
   EXPECT_EQ(quake3.Wait(), Game +
                                "\n+set\nfs_game\nMyMod\n+seta\ng_gametype\n+map\nQ3DM17\n"
                                "+sv_maxclients\n8\n+timelimit\n15\n+fraglimit\n20\n"
