@@ -456,6 +456,7 @@ TEST(Zip_Memory, Lists_Reads_And_Extracts_As_The_File_Does) {
   in_memory.Set_Zip_Data(Read_File(dir / "b.pk3"), "b.pk3");
   ASSERT_EQ(in_memory.Count(), 1);
   EXPECT_EQ(in_memory.Entry(0).Name, "maps/other.bsp");
+  EXPECT_THROW(in_memory.Open_Member(1), TZip_Error);
 }
 
 TEST(Zip_Memory, Damaged_Data_Is_An_Error_And_Nothing_Is_Ever_Written) {

@@ -160,6 +160,7 @@ TEST_F(Map_Properties, Mod_Offers_And_Bots_Lists) {
   EXPECT_EQ(Marks(Model.Useable_MODs), "+BASEQ3 +MYMOD -NOBOTS");
   EXPECT_EQ(Names(Model.Assigned_Bots), (S{"Alien", "Grunt", "Major", "Sarge"}));
   EXPECT_EQ(Model.Assigned_Bots[3].Bots, F.Mods.Bots(0));  // Sarge belongs to the first MOD
+  EXPECT_EQ(Model.Find_Bot_Preview(4).Icon, "");           // past the last bot: nothing
 
   auto* modmap = F.Add_Map("mymod", "mine.pk3", "MYDM1.BSP");
   modmap->Useable_MODs = {"MYMOD"};
