@@ -175,12 +175,12 @@ TEST_F(Arena_Import, Archives_Outside_A_MOD_Directory_Or_Without_Script) {
   Write_Arena_Pk3(Inst.Game + "/top.pk3");
   Write_Arena_Pk3(Inst.Root / "elsewhere.pk3");
   // A folder beside the game directory whose name begins with the game directory's.
-  Write_Arena_Pk3(Inst.Game + "x/beside.pk3");
+  Write_Arena_Pk3(Inst.Game + "xy/beside.pk3");
   Write_Pk3(Base + "/noscript.pk3", {{"maps/x.bsp", "x"}});
   Import(Base + "/maps/deep.pk3");
   Import(Inst.Game + "/top.pk3");
   Import(Inst.Root / "elsewhere.pk3");
-  Import(Inst.Game + "x/beside.pk3");
+  Import(Inst.Game + "xy/beside.pk3");
   Import(Base + "/noscript.pk3");
   const std::string refused = "You must select a pk3-file within a Q3A mod directory.";
   EXPECT_EQ(Inst.Ui.Message_Texts(),
