@@ -212,4 +212,16 @@ std::string Make_Bsp(const std::string& entity_text, std::size_t filler) {
   return data;
 }
 
+std::string Silent_Wav() {
+  const auto le = [](std::uint32_t value, int bytes) {
+    std::string data;
+    for (int i = 0; i < bytes; ++i) {
+      data += static_cast<char>(value >> (8 * i));
+    }
+    return data;
+  };
+  return "RIFF" + le(36 + 800, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4) +
+         le(8000, 4) + le(1, 2) + le(8, 2) + "data" + le(800, 4) + std::string(800, '\x80');
+}
+
 }  // namespace vorlix::testing

@@ -60,4 +60,7 @@ std::string Entity_Text(const std::string& title);
 // (compressible, like real geometry) before the entity lump, whose offset is written at byte 8.
 std::string Make_Bsp(const std::string& entity_text, std::size_t filler = 64 * 1024);
 
+// A short silent PCM WAV file (8 kHz, 8 bit, mono).
+std::string Silent_Wav();
+
 }  // namespace vorlix::testing

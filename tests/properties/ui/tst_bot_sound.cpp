@@ -7,23 +7,6 @@
 #include "builders.h"
 #include "properties/ui/bot_sound.h"
 
-namespace {
-
-// A short silent PCM WAV file (8 kHz, 8 bit, mono).
-std::string Silent_Wav() {
-  const auto le = [](std::uint32_t value, int bytes) {
-    std::string data;
-    for (int i = 0; i < bytes; ++i) {
-      data += static_cast<char>(value >> (8 * i));
-    }
-    return data;
-  };
-  return "RIFF" + le(36 + 800, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4) +
-         le(8000, 4) + le(1, 2) + le(8, 2) + "data" + le(800, 4) + std::string(800, '\x80');
-}
-
-}  // namespace
-
 class TBot_Sound_Test : public QObject {
   Q_OBJECT
  private slots:
@@ -32,7 +15,7 @@ class TBot_Sound_Test : public QObject {
     vorlix::ui::TBot_Sound sound({empty.path(), QStringLiteral(VORLIX_SOUND_MODULE_DIR)});
     QVERIFY(!sound.Has_Player());  // nothing is loaded before the first sound
     vorlix::testing::Write_File(empty.filePath(QStringLiteral("major.wav")).toStdString(),
-                                Silent_Wav());
+                                vorlix::testing::Silent_Wav());
     sound.Play(empty.filePath(QStringLiteral("major.wav")));
     QVERIFY(sound.Has_Player());
     sound.Play(empty.filePath(QStringLiteral("major.wav")));

@@ -37,19 +37,6 @@ std::string Red_Tga() {
   return data;
 }
 
-// A short silent WAV file (8-bit mono, 8000 Hz).
-std::string Wav() {
-  const auto le = [](std::uint32_t value, int bytes) {
-    std::string data;
-    for (int i = 0; i < bytes; ++i) {
-      data += static_cast<char>(value >> (8 * i));
-    }
-    return data;
-  };
-  return "RIFF" + le(36 + 800, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4) +
-         le(8000, 4) + le(1, 2) + le(8, 2) + "data" + le(800, 4) + std::string(800, '\x80');
-}
-
 template <typename T>
 T* Find(QWidget& dialog, const char* name) {
   T* widget = dialog.findChild<T*>(QString::fromLatin1(name));
@@ -89,7 +76,8 @@ class Tst_Map_Properties_Dialog : public QObject {
     Map->Max_Recomm_Players = 16;
     const std::string botinfo = Dir / "botinfo";
     Write_File(botinfo + "/baseq3/pak9.pk3/models/players/major/icon_red.tga", Red_Tga());
-    Write_File(botinfo + "/baseq3/pak9.pk3/sound/player/announce/major.wav", Wav());
+    Write_File(botinfo + "/baseq3/pak9.pk3/sound/player/announce/major.wav",
+               vorlix::testing::Silent_Wav());
   }
 
   void captionsHintsAndMapMode() {
