@@ -34,6 +34,14 @@ TEST(Atomic_Write, A_Link_At_The_Scratch_Name_Is_Replaced_Never_Written_Through)
   EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / "data")));
   EXPECT_EQ(Read_File(dir / "data"), std::string("\7\0\0\0", 4));
   EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "data.new")));
+  // A file that holds the bytes already is left alone, down to a single byte.
+  struct stat first {};
+  struct stat again {};
+  Write_File_Atomically(dir / "one", std::string("x"));
+  ASSERT_EQ(::stat((dir / "one").c_str(), &first), 0);
+  Write_File_Atomically(dir / "one", std::string("x"));
+  ASSERT_EQ(::stat((dir / "one").c_str(), &again), 0);
+  EXPECT_EQ(again.st_ino, first.st_ino);
 }
 
 TEST(Whole_File_Read, Only_Regular_Files_Of_A_Sane_Size_Are_Read_And_Nothing_Blocks) {
