@@ -23,7 +23,7 @@ namespace vorlix {
 
 namespace {
 
-constexpr const char* Stand_In_Mark = "#!/bin/sh\n# Vorlix demo installation:";
+constexpr const char* Launcher_Script_Mark = "#!/bin/sh\n# Vorlix demo installation:";
 constexpr const char* Stand_In_Name = "QUAKE3.EXE";
 
 bool Is_Pk3_Name(const std::string& name) {
@@ -109,7 +109,8 @@ int Link_Entries(const std::string& source_dir, const std::vector<std::string>& 
 bool Write_Stand_In(const std::string& path, const std::string& text, std::string& error) {
   std::error_code ec;
   if (fs::exists(fs::symlink_status(fs::path(path), ec)) &&
-      Read_Start(path, std::char_traits<char>::length(Stand_In_Mark)) != Stand_In_Mark) {
+      Read_Start(path, std::char_traits<char>::length(Launcher_Script_Mark)) !=
+          Launcher_Script_Mark) {
     return true;  // the user put an executable of their own there
   }
   if (Read_Start(path, text.size() + 1) == text) {
@@ -136,9 +137,9 @@ bool Write_Stand_In(const std::string& path, const std::string& text, std::strin
 
 }  // namespace
 
-std::string Demo_Stand_In_Text(const std::string& engine) {
+std::string Demo_Launcher_Script_Text(const std::string& engine) {
   std::ostringstream text;
-  text << Stand_In_Mark << " stands in for Quake III Arena's executable.\n";
+  text << Launcher_Script_Mark << " stands in for Quake III Arena's executable.\n";
   if (!engine.empty()) {
     text
         << "# It starts OpenArena's engine on the game directory it lies in.\n"
@@ -211,7 +212,8 @@ TDemo_Installation Set_Up_Demo_Installation(const std::string& demo_dir,
   }
   const bool engine_installed = !sources.Engine.empty() && Is_Executable_File(sources.Engine);
   const std::string stand_in = platform::Join(demo.Game_Dir, Stand_In_Name);
-  const std::string text = Demo_Stand_In_Text(engine_installed ? sources.Engine : std::string());
+  const std::string text =
+      Demo_Launcher_Script_Text(engine_installed ? sources.Engine : std::string());
   if (Write_Stand_In(stand_in, text, demo.Error) && engine_installed) {
     // The stand-in is the engine to store; an executable of the user's own in its place is not.
     demo.Engine = Read_Start(stand_in, text.size() + 1) == text ? stand_in : sources.Engine;

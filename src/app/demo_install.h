@@ -48,7 +48,7 @@ TDemo_Installation Set_Up_Demo_Installation(const std::string& demo_dir,
 // The text of the QUAKE3.EXE stand-in: a shell script that runs `engine` (or, when that has
 // gone, the openarena found in PATH) with the folder it lies in as base path and baseoa as base
 // game, then its own arguments; without an engine, one that says how to get it and fails.
-std::string Demo_Stand_In_Text(const std::string& engine);
+std::string Demo_Launcher_Script_Text(const std::string& engine);
 
 // The program a user named with --engine: a path with a "/" must name an executable file (made
 // absolute), a bare name is looked up as platform::Find_Program does. Empty when nothing executable

@@ -28,7 +28,7 @@ class TSearch {
     Found_ = false;
     Result_.clear();
     const std::string start = platform::Without_Trailing_Separator(root);
-    if (!Was_Walked(start)) {
+    if (!Already_Walked(start)) {
       Search_Directory(start);
       Remember(start);
     }
@@ -59,7 +59,7 @@ class TSearch {
         return;
       }
       if (entry.Is_Directory && !entry.Is_Symlink && !platform::Is_Excluded_From_Search(path) &&
-          !Was_Walked(path)) {
+          !Already_Walked(path)) {
         Search_Directory(path);
       }
       if (Found_ || Cancelled_) {
@@ -77,7 +77,7 @@ class TSearch {
     }
   }
 
-  bool Was_Walked(const std::string& path) const { return Walked_.count(path) != 0; }
+  bool Already_Walked(const std::string& path) const { return Walked_.count(path) != 0; }
 
   TInteraction& Interaction_;
   TNotice* Notice_;

@@ -15,14 +15,14 @@
 
 namespace vorlix {
 
-void TByte_Writer::Hand_On_In_Pieces(std::size_t piece,
+void TByte_Writer::Pass_On_In_Pieces(std::size_t piece,
                                      std::function<void(const std::string&)> take) {
   Piece_ = piece;
   Take_ = std::move(take);
   Data_.reserve(piece + 4096);
 }
 
-void TByte_Writer::Hand_On_Rest() {
+void TByte_Writer::Pass_On_Rest() {
   if (Take_ && !Data_.empty()) {
     Take_(Data_);
     Data_.clear();
@@ -294,10 +294,10 @@ constexpr std::size_t Piece_Size = std::size_t{1} << 20;
 void Produce_In_Pieces(const std::function<void(TByte_Writer& out)>& produce,
                        const TPiece_Writer& write) {
   TByte_Writer out;
-  out.Hand_On_In_Pieces(Piece_Size,
+  out.Pass_On_In_Pieces(Piece_Size,
                         [&write](const std::string& piece) { write(piece.data(), piece.size()); });
   produce(out);
-  out.Hand_On_Rest();
+  out.Pass_On_Rest();
 }
 
 }  // namespace

@@ -43,14 +43,14 @@ class TByte_Writer {
   void Reserve(std::size_t bytes) { Data_.reserve(bytes); }
 
   // Hands the bytes on in pieces of about `piece` bytes as they are written, instead of keeping
-  // them all: Data() then holds what has not been handed on yet (see Hand_On_Rest).
-  void Hand_On_In_Pieces(std::size_t piece, std::function<void(const std::string&)> take);
-  void Hand_On_Rest();
+  // them all: Data() then holds what has not been handed on yet (see Pass_On_Rest).
+  void Pass_On_In_Pieces(std::size_t piece, std::function<void(const std::string&)> take);
+  void Pass_On_Rest();
 
  private:
   void Spill() {
     if (Take_ && Data_.size() >= Piece_) {
-      Hand_On_Rest();
+      Pass_On_Rest();
     }
   }
   std::string Data_;

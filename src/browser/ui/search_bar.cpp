@@ -40,7 +40,7 @@ constexpr std::array<TAdded_Choice, 4> Added_Choices = {
     {{1, "a day"}, {7, "a week"}, {30, "a month"}, {365, "a year"}}};
 
 // A die for the Random Map button.
-QIcon Die_Icon() {
+QIcon Dice_Icon() {
   QPixmap pixmap(24, 24);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
@@ -137,7 +137,7 @@ TSearch_Bar::TSearch_Bar(const TBrowser_Parts& parts, const TBrowser_Context& co
     Field_->selectAll();
   });
 
-  Random_Action_ = new QAction(Die_Icon(), QStringLiteral("&Random Map"), this);
+  Random_Action_ = new QAction(Dice_Icon(), QStringLiteral("&Random Map"), this);
   Random_Action_->setObjectName(QStringLiteral("Random_Map"));
   Random_Action_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
   Random_Action_->setShortcutContext(Qt::WindowShortcut);
