@@ -15,17 +15,7 @@
 
 namespace vorlix {
 
-namespace {
-
-std::string Map_Key(const std::string& map_file) {
-  std::string stem = platform::Upper(map_file);
-  if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".BSP") == 0) {
-    stem.resize(stem.size() - 4);
-  }
-  return stem;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 const TMap_Arena_Block* TMap_Arena_Blocks::Read_Now() const {
   if (!Active_Arena_File.empty()) {
@@ -69,7 +59,7 @@ TMap_Arena_Blocks TMap_Arena_Finder::Blocks_Of(const TMap_Record& map) {
     return blocks;
   }
   const TDirectory& directory = Directory_Of(map.PK3->MOD_Directory);
-  const std::string key = Map_Key(map.MAP_Filename);
+  const std::string key = platform::Map_Stem(map.MAP_Filename);
   if (const auto found = directory.Archives.find(key); found != directory.Archives.end()) {
     const auto& [archive, info] = found->second;
     blocks.Archives = TMap_Arena_Block{
@@ -96,7 +86,7 @@ int Take_Arena_Settings_Of_New_Maps(const TArenas_Walk& walk, const std::string&
   for (TMap_Record* map : maps) {
     if (map != nullptr && map->PK3 != nullptr) {
       by_directory[platform::Lower(map->PK3->MOD_Directory)].push_back(
-          {Map_Key(map->MAP_Filename), map, false});
+          {platform::Map_Stem(map->MAP_Filename), map, false});
     }
   }
   int changed = 0;

@@ -46,10 +46,7 @@ TMap_Game_Facts::TMap_Game_Facts(const TGame_Index& index,
       continue;
     }
     const TDirectory& directory = directory_of(map->PK3->MOD_Directory);
-    std::string stem = platform::Upper(map->MAP_Filename);
-    if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".BSP") == 0) {
-      stem.resize(stem.size() - 4);
-    }
+    const std::string stem = platform::Map_Stem(map->MAP_Filename);
     const auto types = directory.Types.find(stem);
     Facts_[i].Types = types != directory.Types.end() ? types->second : 0;
     Facts_[i].Bot_File = directory.Bot_Files.count(stem) != 0;

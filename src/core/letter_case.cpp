@@ -41,4 +41,12 @@ bool Ends_With_Ignore_Case(const std::string& text, const std::string& tail) {
          Equal_Ignore_Case(text.substr(text.size() - tail.size()), tail);
 }
 
+std::string Map_Stem(const std::string& map_file) {
+  std::string stem = Upper(map_file);
+  if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".BSP") == 0) {
+    stem.resize(stem.size() - 4);
+  }
+  return stem;
+}
+
 }  // namespace vorlix::platform

@@ -14,5 +14,8 @@ std::string Lower(std::string text);
 bool Equal_Ignore_Case(const std::string& a, const std::string& b);
 bool Starts_With_Ignore_Case(const std::string& text, const std::string& prefix);
 bool Ends_With_Ignore_Case(const std::string& text, const std::string& tail);
+// A map file name's upper-cased stem, the name the game and its scripts know a map by:
+// "q3dm17.bsp" and "Q3DM17" give "Q3DM17".
+std::string Map_Stem(const std::string& map_file);
 
 }  // namespace vorlix::platform

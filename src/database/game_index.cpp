@@ -25,14 +25,6 @@ namespace {
 constexpr char Index_Magic[] = "VXGI";
 // Version 2: every archive's facts are followed by their CRC-32.
 constexpr std::int32_t Index_Version = 2;
-// The map file name's upper-cased stem: "q3dm17.bsp" and "Q3DM17" give "Q3DM17".
-std::string Map_Stem(const std::string& map_file) {
-  std::string stem = platform::Upper(map_file);
-  if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".BSP") == 0) {
-    stem.resize(stem.size() - 4);
-  }
-  return stem;
-}
 
 bool Contains(const std::vector<std::string>& list, const std::string& value) {
   return std::find(list.begin(), list.end(), value) != list.end();
@@ -643,7 +635,7 @@ namespace {
 const TArchive_Facts* First_Holding(const std::vector<const TArchive_Facts*>& order,
                                     std::vector<std::string> TArchive_Facts::*list,
                                     const std::string& map_file) {
-  const std::string stem = Map_Stem(map_file);
+  const std::string stem = platform::Map_Stem(map_file);
   for (const TArchive_Facts* facts : order) {
     if (Contains(facts->*list, stem)) {
       return facts;
@@ -721,7 +713,7 @@ bool TGame_Index::Walk_Arenas_Read_In_File(const std::string& path, std::string 
 std::optional<std::pair<const TArchive_Facts*, TArena_Info>> TGame_Index::Arena_Of(
     const std::string& map_file, const std::string& mod,
     const std::vector<std::string>& bases) const {
-  const std::string stem = Map_Stem(map_file);
+  const std::string stem = platform::Map_Stem(map_file);
   for (const auto& [facts, info] : Arenas_Read(mod, bases)) {
     if (platform::Upper(info->Value("map")) == stem) {
       return std::make_pair(facts, *info);
