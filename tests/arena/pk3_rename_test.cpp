@@ -120,6 +120,13 @@ TEST_F(Pk3_Rename, Renames_That_Change_Nothing_Or_Are_Refused) {
   EXPECT_EQ(Read_File(Inst.Mod_Dir("baseq3") + "/Taken.pk3"), "someone else's");
   EXPECT_TRUE(Exists(old_path));
   EXPECT_EQ(Pk3->PK3_Filename, "pak9.pk3");
+
+  // A path ending in a separator names a folder, even one that does not exist: never a file.
+  Ui.Messages.clear();
+  EXPECT_FALSE(Rename_To(Inst.Mod_Dir("baseq3") + "/newpack/").Reload_Needed());
+  EXPECT_EQ(Ui.Messages.size(), 1u);
+  EXPECT_FALSE(Exists(Inst.Mod_Dir("baseq3") + "/newpack.pk3"));
+  EXPECT_TRUE(Exists(old_path));
 }
 
 TEST_F(Pk3_Rename, A_Folder_That_Cannot_Move_Puts_Everything_Back) {

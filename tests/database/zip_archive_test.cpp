@@ -109,6 +109,21 @@ TEST_F(Zip_Archive_Test, Lists_Members_In_Stored_Order_With_Sizes_And_Own_Dates)
   EXPECT_EQ(zip.Entry(1).DOS_Date_Time, t1);
   EXPECT_EQ(zip.Entry(2).DOS_Date_Time, t2);
   EXPECT_EQ(zip.Entry(3).DOS_Date_Time, t3);
+
+  // A scan opens tens of thousands of archives: each one's file is let go when the facade moves
+  // on to the next or is destroyed.
+  const auto open_files = [] {
+    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+  };
+  const auto before = open_files();
+  {
+    TZip_Archive other;
+    for (int i = 0; i < 3; ++i) {
+      other.Set_Zip_Filename(path);
+    }
+    EXPECT_EQ(open_files(), before + 1);
+  }
+  EXPECT_EQ(open_files(), before);
 }
 
 TEST_F(Zip_Archive_Test, Names_In_Other_Byte_Encodings_Are_Listed_And_Written_As_Stored) {
@@ -190,6 +205,13 @@ TEST_F(Zip_Archive_Test, Extraction_Writes_Bare_Names_Or_Paths_Below_Base_With_T
   EXPECT_EQ(Read_File(bot + "/scripts/bots.txt"), "bots");
   EXPECT_EQ(Read_File(bot + "/scripts/x.bot"), "bot");
   EXPECT_EQ(Read_File(bot + "/models/players/sarge/icon_default.tga"), "icon");
+  // A folder entry makes its folder when paths are kept, and nothing when only names are.
+  for (const bool dir_names : {true, false}) {
+    const std::string folders = Dir_ / (dir_names ? "with" : "without");
+    Prepare(zip, Dir_ / "a.pk3", folders, {"SCRIPTS/"}, dir_names);
+    EXPECT_EQ(Extract_Recording(zip).size(), 1u);
+    EXPECT_EQ(fs::is_directory(folders + "/scripts"), dir_names);
+  }
 
   // More than the file system can ever have free is refused before anything is written.
   zip.On_Progress = nullptr;
