@@ -113,6 +113,38 @@ TMaps_Tree_Node* TMaps_Tree::Make_Plain_Entry(const std::string& text) {
   return Create_Node(false, text);
 }
 
+TGroup_Of_Maps TMaps_Tree::Make_Group_Of_Maps(const std::string& name,
+                                              const std::vector<TMap_Record*>& maps) {
+  TGroup_Of_Maps made;
+  TMaps_Tree_Node* root = Root();
+  if (root == nullptr) {
+    return made;
+  }
+  TMap_Set placed;
+  For_Each([&placed](const TMaps_Tree_Node& node, int /*depth*/) {
+    if (node.Is_Map_Entry() && node.Map != nullptr) {
+      placed.Insert(node.Map);
+    }
+  });
+  std::vector<TMap_Record*> taken;
+  for (TMap_Record* map : maps) {
+    if (placed.Contains(map)) {
+      made.Sorted_Elsewhere.push_back(map);
+    } else {
+      taken.push_back(map);
+    }
+  }
+  if (taken.empty()) {
+    return made;
+  }
+  TMaps_Tree_Node* const selected = Selected_;
+  Selected_ = root;
+  made.Group = Make_Group(name);
+  Drop_List_Items(made.Group, taken);
+  Selected_ = selected;
+  return made;
+}
+
 bool TMaps_Tree::Delete_Node(TMaps_Tree_Node* node) {
   if (node == nullptr || node == &Top_ || node->Parent_ == nullptr || Is_Top_Level(node)) {
     return false;

@@ -92,6 +92,12 @@ struct TTree_File_Reading {
   std::string Problem;             // why a file that is there could not be read at all
 };
 
+// A group made of a list of maps, and the maps of the list that stay where they are sorted.
+struct TGroup_Of_Maps {
+  TMaps_Tree_Node* Group = nullptr;  // none when no map was left for it
+  std::vector<TMap_Record*> Sorted_Elsewhere;
+};
+
 // What a load of the tree found, for the caller to show.
 struct TTree_Load_Report {
   std::vector<std::string> Notes;  // one per map left out, in file order
@@ -136,6 +142,11 @@ class TMaps_Tree {
   TMaps_Tree_Node* Make_Group(const std::string& name);
   // A new map entry without map as the last child of the selected node (same rules).
   TMaps_Tree_Node* Make_Plain_Entry(const std::string& text);
+  // A new group below the root group with an entry for each map not sorted into a group yet,
+  // in the given order (a map given twice gets one entry); the maps leave the list. A map stands
+  // in the tree only once: one sorted already keeps its place. The tree is re-sorted and the
+  // selection stays. No group is made when no map is left, or in a tree without root group.
+  TGroup_Of_Maps Make_Group_Of_Maps(const std::string& name, const std::vector<TMap_Record*>& maps);
   // Removes a node with its subtree; the maps of all removed entries go back to the list (in
   // displayed order, appended; the caller sorts the list). A top-level node is never removed.
   // False when nothing was removed.

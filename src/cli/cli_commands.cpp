@@ -22,8 +22,10 @@
 #include "database/game_index.h"
 #include "database/pk3_rename.h"
 #include "database/records.h"
+#include "database/stream.h"
 #include "launch/command_line.h"
 #include "launch/exec_file.h"
+#include "launch/map_lists.h"
 #include "launch/server_rotation.h"
 #include "launch/start_map.h"
 #include "properties/launch_choices.h"
@@ -560,6 +562,117 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
   return 0;
 }
 
+TList_Format Format_Option(TCli_Args& args, bool required) {
+  const auto word =
+      required ? std::optional(args.Required_Option("--format")) : args.Option("--format");
+  if (!word) {
+    return TList_Format::Plain;
+  }
+  const auto format = List_Format_From_Word(*word);
+  if (!format) {
+    throw TCli_Usage_Error("unknown list format \"" + *word + "\" (one of plain, mappool, cpma)");
+  }
+  return *format;
+}
+
+int Command_Export(TCli_Context& context, TCli_Args& args) {
+  const auto group_path = args.Option("--group");
+  const bool find = args.Flag("--find");
+  const TList_Format format = Format_Option(args, true);
+  const auto output = args.Option("--output");
+  if (group_path.has_value() == find) {
+    throw TCli_Usage_Error("give either --group PATH or --find");
+  }
+  if (output && output->empty()) {
+    throw TCli_Usage_Error("option --output needs a file name");
+  }
+  TMap_Filters filters;
+  std::string text;
+  if (find) {
+    filters = Filters_From(args);
+    for (const auto& word : Query_Words(args)) {
+      text += word + " ";
+    }
+  } else {
+    args.Expect_End();
+  }
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  std::vector<const TMap_Record*> maps;
+  if (group_path) {
+    const TMaps_Tree_Node* group = Group_At(context, *group_path);
+    if (group == nullptr) {
+      return 1;
+    }
+    const std::vector<TMap_Record*> of_group = Maps_Of_Group(*group);
+    maps.assign(of_group.begin(), of_group.end());
+  } else {
+    for (const auto& place : Matching_Places(context, Parse_Query(text, filters), nullptr)) {
+      maps.push_back(place.Map);
+    }
+  }
+  const TExported_List list = Export_Map_List(maps, format);
+  for (const auto& left_out : list.Left_Out) {
+    context.Ui.Message(TMessage_Kind::Information,
+                       "Left out of the list: " + left_out.Name + ", " + left_out.Reason + ".",
+                       TAnswer_Set::OK);
+  }
+  if (!output) {
+    std::fwrite(list.Text.data(), 1, list.Text.size(), context.Out);
+    return 0;
+  }
+  try {
+    Write_File_Atomically(*output, list.Text);
+  } catch (const TStream_Error& error) {
+    context.Error("Cannot write the map list " + *output + ": " + error.what());
+    return 1;
+  }
+  return 0;
+}
+
+int Command_Import_List(TCli_Context& context, TCli_Args& args) {
+  const std::string file = args.Next("FILE");
+  const std::string name = args.Required_Option("--group");
+  const auto format_word = args.Option("--format");
+  const auto mod = args.Option("--mod");
+  args.Expect_End();
+  std::optional<TList_Format> format;
+  if (format_word) {
+    format = List_Format_From_Word(*format_word);
+    if (!format) {
+      throw TCli_Usage_Error("unknown list format \"" + *format_word +
+                             "\" (one of plain, mappool, cpma)");
+    }
+  }
+  if (!Is_New_Group_Name(name)) {
+    throw TCli_Usage_Error("a group name is one line of text without \"/\"");
+  }
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  const std::shared_ptr<const TGame_Index> index = Loaded_Game_Index(context.State());
+  const TList_Import import = Import_Map_List(
+      file, name, format, context.Tree(), *context.State().PK3_Database, index.get(),
+      mod.value_or(Engine_Base_Directory(context.State().Game_Dir, Load_Q3A_Exe())));
+  for (const auto& note : import.Notes()) {
+    context.Ui.Message(TMessage_Kind::Warning, note, TAnswer_Set::OK);
+  }
+  if (!import.Error.empty()) {
+    context.Error(import.Error);
+    return 1;
+  }
+  std::fprintf(context.Out, "group\t%s\t%d maps\n",
+               For_Stream(context.Out, import.Group_Path).c_str(), import.Count);
+  for (const auto& unknown : import.Unknown) {
+    std::fprintf(context.Out, "unknown\t%s\n", unknown.c_str());
+  }
+  for (const auto& sorted : import.Sorted) {
+    std::fprintf(context.Out, "sorted\t%s\n", sorted.c_str());
+  }
+  return 0;
+}
+
 }  // namespace
 
 const std::vector<TCli_Command>& Cli_Commands() {
@@ -627,6 +740,23 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "maps of its MOD directory (saved with the database) and prints how many maps changed\n"
        "and what",
        &Command_Arena_Import},
+      {"export",
+       "(--group PATH | --find [WORD ...] [the filters of find]) --format FORMAT\n"
+       "       [--output FILE]",
+       "writes the maps of the group PATH (at any depth, in displayed order) or those find\n"
+       "lists as a map list, each name once: plain (one name per line), mappool (Quake Live's\n"
+       "map|factory, a line per game type: ffa, duel, tdm, ctf) or cpma (name, minimum and\n"
+       "maximum recommended players, score limit, time limit); to standard output or FILE",
+       &Command_Export},
+      {"import-list", "FILE --group NAME [--format FORMAT] [--mod MOD]",
+       "makes a new group NAME below the root group of the maps a list file names (plain,\n"
+       "mappool or cpma; told from the text when not given), in the list's order; letter\n"
+       "case is ignored, and of a map in several archives the one the game loads (for MOD,\n"
+       "else the base directory) is taken; a map sorted into a group already stays there.\n"
+       "Prints group TAB path TAB count, then unknown TAB name for each name without a map\n"
+       "and sorted TAB name for each map left in its group. A file with a line that names\n"
+       "no map makes nothing; exit status 1 then, or when no map is left for the group",
+       &Command_Import_List},
       {"serve",
        "--group PATH --mod MOD [--type TYPE] [--fraglimit N] [--timelimit N]\n"
        "      [--capturelimit N] [--bots N] [--skill N] [--hostname TEXT] [--port N]\n"

@@ -255,6 +255,30 @@ TEST_F(Maps_Tree_Test, Deleting_A_Group_Lists_The_Maps_Of_Every_Depth_And_Predic
   EXPECT_EQ(Filenames(List), (Texts{"Q3DM3", "Q3DM4", "Q3DM2", "Q3DM1"}));
 }
 
+// A group made of a list of maps takes them from the list; a map sorted already keeps its place,
+// since a map stands in the tree once.
+TEST_F(Maps_Tree_Test, A_Group_Of_Maps_Takes_Unsorted_Maps_And_Leaves_The_Sorting) {
+  TMaps_Tree_Node* sorted = Add_Group(Tree.Root(), "Sorted");
+  Tree.Drop_List_Items(sorted, {Maps[0]});
+  Tree.Select(sorted);
+  const TGroup_Of_Maps made =
+      Tree.Make_Group_Of_Maps("Imported", {Maps[3], Maps[0], Maps[3], Maps[1]});
+  ASSERT_NE(made.Group, nullptr);
+  EXPECT_EQ(made.Sorted_Elsewhere, std::vector<TMap_Record*>{Maps[0]});
+  EXPECT_EQ(Tree.Selected(), sorted);
+  EXPECT_EQ(made.Group->Parent(), Tree.Root());
+  EXPECT_EQ(Child_Texts(made.Group), (Texts{"Q3DM4", "Q3DM2"}));
+  EXPECT_EQ(Child_Texts(sorted), Texts{"Q3DM1"});
+  EXPECT_EQ(Filenames(List), (Texts{"Q3DM3", "Q3DM5"}));
+
+  const TGroup_Of_Maps none = Tree.Make_Group_Of_Maps("None", {Maps[0], Maps[1]});
+  EXPECT_EQ(none.Group, nullptr);
+  EXPECT_EQ(none.Sorted_Elsewhere.size(), 2u);
+  EXPECT_EQ(Child_Texts(Tree.Root()), (Texts{"Imported", "Sorted"}));
+  TMaps_Tree empty;
+  EXPECT_EQ(empty.Make_Group_Of_Maps("Imported", Maps).Group, nullptr);
+}
+
 // ---- damaged and hostile files ----
 
 const char* const Incompatible = "Error loading map information. Incompatible file format.";

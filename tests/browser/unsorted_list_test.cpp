@@ -53,6 +53,62 @@ TEST_F(Unsorted_List_Test, Absent_Archives_And_Maps_Are_Not_Listed) {
   EXPECT_EQ(List.Text(2, 0), "Map B");
 }
 
+// A view follows the list through its observer: every change is announced before and after, in
+// pairs that never nest, appends with the rows they add.
+class TPaired_Observer : public TUnsorted_List_Observer {
+ public:
+  explicit TPaired_Observer(const TUnsorted_Maps_List& list) : List_(list) {}
+  void Before_Append(int first, int last) override {
+    Open('a');
+    EXPECT_EQ(first, List_.Count());
+    Expected_Count_ = last + 1;
+  }
+  void After_Append() override {
+    Close('a');
+    EXPECT_EQ(List_.Count(), Expected_Count_);
+  }
+  void Before_Reset() override { Open('r'); }
+  void After_Reset() override { Close('r'); }
+  void Before_Reorder() override { Open('o'); }
+  void After_Reorder() override { Close('o'); }
+  std::string Log;  // the kinds of the closed pairs, in order
+
+ private:
+  void Open(char kind) {
+    EXPECT_EQ(Open_, 0) << "nested in " << Open_;
+    Open_ = kind;
+  }
+  void Close(char kind) {
+    EXPECT_EQ(Open_, kind);
+    Open_ = 0;
+    Log += kind;
+  }
+  const TUnsorted_Maps_List& List_;
+  char Open_ = 0;
+  int Expected_Count_ = 0;
+};
+
+TEST_F(Unsorted_List_Test, Every_Change_Is_Announced_In_Pairs) {
+  TPK3_Record* pak = Db.Add_PK3("baseq3", "pak.pk3");
+  TMap_Record* first = TTest_Database::Add_Map(pak, "B.BSP");
+  TMap_Record* second = TTest_Database::Add_Map(pak, "A.BSP");
+  TPaired_Observer observer(List);
+  List.Observer = &observer;
+  List.Begin_Append();
+  List.Add_Map_Item(first);
+  List.Add_Map_Item(second);
+  List.End_Append();
+  List.Sort_By_Column(1);
+  TMap_Set gone;
+  List.Remove_Maps(gone);  // nothing to remove: nothing announced
+  gone.Insert(first);
+  List.Remove_Maps(gone);
+  EXPECT_EQ(List.Count(), 1);
+  List.Clear();
+  EXPECT_EQ(observer.Log, "aorr");
+  EXPECT_EQ(List.Count(), 0);
+}
+
 TEST_F(Unsorted_List_Test, Vanished_Mods_Are_Reported_And_Removed_One_After_The_Other) {
   TPK3_Record* pk3 = Db.Add_PK3("baseq3", "pak.pk3");
   TMap_Record* map = TTest_Database::Add_Map(pk3, "DM.BSP", "Deathmatch");

@@ -133,6 +133,8 @@ TEST(Paths, Components_Trailing_Separators_And_Plain_Names) {
   EXPECT_EQ(Normal_Path("/game/./baseq3/../mod//"), "/game/mod");
   // The database and the game index find an archive under one key, whatever the letter case.
   EXPECT_EQ(Archive_Key("BaseQ3", "Map-1.PK3"), Archive_Key("baseq3", "map-1.pk3"));
+  EXPECT_EQ(Archive_Key("AZ", "A-Z.PK3"), Archive_Key("az", "a-z.pk3"));
+  EXPECT_NE(Archive_Key("baseq3", "@[.pk3"), Archive_Key("baseq3", "`{.pk3"));  // no letters
   EXPECT_NE(Archive_Key("baseq3", "x.pk3"), Archive_Key("baseq3x", ".pk3"));
 }
 

@@ -25,10 +25,12 @@
 #include "browser/maps_tree.h"
 #include "browser/ui/browser_models.h"
 #include "browser/ui/browser_view.h"
+#include "browser/ui/maps_tree_view.h"
 #include "browser/ui/search_bar.h"
 #include "browser/ui/tree_history.h"
 #include "browser/ui/view_state.h"
 #include "content/mod_list.h"
+#include "core/settings.h"
 #include "core/ui/artwork.h"
 #include "core/ui/qt_text.h"
 #include "database/database_startup.h"
@@ -36,6 +38,7 @@
 #include "database/pk3_rename.h"
 #include "dialogs/ui/info_dialog.h"
 #include "dialogs/ui/selection_dialogs.h"
+#include "launch/map_lists.h"
 #include "launch/ui/server_dialog.h"
 #include "properties/map_properties_model.h"
 #include "properties/ui/launch_entry.h"
@@ -84,6 +87,7 @@ TProgram_Windows::TProgram_Windows(TForm_Main_Vorlix& main_window) : Main_(main_
   Wire_Steps();
   Wire_Commands();
   Wire_Server_Commands();
+  Wire_List_Commands();
   QObject::connect(&Main_, &TForm_Main_Vorlix::Toolbar_Images_Loaded, &Main_,
                    [this]() { Apply_Pictures(); });
 }
@@ -485,6 +489,64 @@ void TProgram_Windows::Tell_Server_Keeps_Running() {
                                   " keeps running after Vorlix closes. End it with: kill " +
                                   std::to_string(Server_.Pid),
                               TAnswer_Set::OK);
+}
+
+void TProgram_Windows::Wire_List_Commands() {
+  Export_List_Action_ = new QAction(QStringLiteral("E&xport Map List..."), &Main_);
+  Export_List_Action_->setObjectName(QStringLiteral("MenuItem_ExportMapList"));
+  Export_List_Action_->setStatusTip(QStringLiteral(
+      "Export Map List (the maps of the selected group as a plain list, a Quake Live map pool or "
+      "a CPMA map list)"));
+  Import_List_Action_ = new QAction(QStringLiteral("I&mport Map List..."), &Main_);
+  Import_List_Action_->setObjectName(QStringLiteral("MenuItem_ImportMapList"));
+  Import_List_Action_->setStatusTip(
+      QStringLiteral("Import Map List (a new group of the maps a list file names)"));
+  // In the menu after the server commands, before printing.
+  QAction* print = Browser_->Commands()->Command(TMain_Command::Print);
+  if (QMenu* vorlix = Main_.menuBar()->findChild<QMenu*>(QStringLiteral("Menu_Vorlix"))) {
+    vorlix->insertAction(print, Export_List_Action_);
+    vorlix->insertAction(print, Import_List_Action_);
+    vorlix->insertSeparator(print);
+    QObject::connect(vorlix, &QMenu::aboutToShow, &Main_, [this] { Update_List_Commands(); });
+  }
+  QMenu* tree_menu = Browser_->Tree_View()->PopupMenu_TreeView_Maps();
+  tree_menu->insertAction(Browser_->Tree_View()->TreeView_Maps_Properties(), Export_List_Action_);
+  QObject::connect(tree_menu, &QMenu::aboutToShow, &Main_, [this] { Update_List_Commands(); });
+  QObject::connect(Browser_->Tree_View()->selectionModel(), &QItemSelectionModel::currentChanged,
+                   &Main_, [this] { Update_List_Commands(); });
+  QObject::connect(Export_List_Action_, &QAction::triggered, &Main_, [this] {
+    const TMaps_Tree_Node* group = Browser_->Tree().Selected();
+    if (group == nullptr || !group->Is_Group()) {
+      return;
+    }
+    const std::vector<TMap_Record*> maps = Maps_Of_Group(*group);
+    Export_Map_List_Asking({maps.begin(), maps.end()}, group->Text, Main_.Interaction());
+  });
+  QObject::connect(Import_List_Action_, &QAction::triggered, &Main_, [this] {
+    const TMain_State& state = Main_.State();
+    if (!state.PK3_Database) {
+      return;
+    }
+    const std::shared_ptr<const TGame_Index> index = Loaded_Game_Index(state);
+    const TMaps_Tree_Node* group = Import_Map_List_Asking(
+        Browser_->Tree(), *state.PK3_Database, index.get(),
+        Engine_Base_Directory(state.Game_Dir, Load_Q3A_Exe()), Main_.Interaction());
+    if (group != nullptr) {
+      const QModelIndex shown = Browser_->Tree_Model()->Index_Of(group);
+      Browser_->Tree_View()->setCurrentIndex(shown);
+      Browser_->Tree_View()->scrollTo(shown);
+      Browser_->Refresh_Commands();
+    }
+  });
+  Update_List_Commands();
+}
+
+void TProgram_Windows::Update_List_Commands() {
+  const TMaps_Tree_Node* selected = Browser_->Tree().Selected();
+  Export_List_Action_->setEnabled(selected != nullptr && selected->Is_Group() &&
+                                  TMaps_Tree::Group_Is_Not_Empty(selected));
+  Import_List_Action_->setEnabled(Main_.State().PK3_Database != nullptr &&
+                                  Browser_->Tree().Root() != nullptr);
 }
 
 }  // namespace vorlix::ui

@@ -74,6 +74,11 @@ class TProgram_Windows {
   void MenuItem_StopServerClick();
   void Tell_Server_Keeps_Running();
 
+  // "Export Map List..." (the selected group) and "Import Map List..." (a new group) in the menu
+  // Vorlix, export also in the tree's context menu.
+  void Wire_List_Commands();
+  void Update_List_Commands();
+
   TForm_Main_Vorlix& Main_;
   TBrowser_View* Browser_ = nullptr;  // owned by the main window
   std::unique_ptr<TForm_Info_Dialog> Info_;
@@ -86,6 +91,8 @@ class TProgram_Windows {
   TServer_Process Server_;
   QAction* Host_Server_Action_ = nullptr;
   QAction* Stop_Server_Action_ = nullptr;
+  QAction* Export_List_Action_ = nullptr;
+  QAction* Import_List_Action_ = nullptr;
   QObject* Close_Watch_ = nullptr;        // owned by the main window
   QLabel* Active_Arena_Label_ = nullptr;  // in the status bar, owned by the main window
   TMap_Record* Edited_Map_ = nullptr;     // the map the properties dialog shows
