@@ -3,6 +3,8 @@
 
 #include <QLocale>
 #include <cstring>
+#include <ctime>
+#include <functional>
 #include <random>
 
 #include "app/demo_install.h"
@@ -18,9 +20,11 @@
 #include "cli/cli_arena_answers.h"
 #include "cli/cli_output.h"
 #include "content/mod_list.h"
+#include "core/fs_routines.h"
 #include "core/settings.h"
 #include "database/game_index.h"
 #include "database/pk3_rename.h"
+#include "database/play_history.h"
 #include "database/records.h"
 #include "database/stream.h"
 #include "launch/command_line.h"
@@ -202,6 +206,7 @@ int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run) {
                   std::strerror(exec_file.Error_Code()) + ".");
     return 1;
   }
+  Record_Launch(state.Program_Dir, *map, choices, command.Program, &context.Ui);
   return 0;
 }
 
@@ -673,6 +678,171 @@ int Command_Import_List(TCli_Context& context, TCli_Args& args) {
   return 0;
 }
 
+// The history of the data folder, for a command that changes it; nullopt (told) when it must not
+// be written over.
+std::optional<TPlay_History> History_To_Change(TCli_Context& context) {
+  THistory_Load load = Load_Play_History(context.State().Program_Dir);
+  if (!load.Warning.empty()) {
+    context.Ui.Message(TMessage_Kind::Warning, load.Warning, TAnswer_Set::OK);
+  }
+  if (!load.Writable) {
+    context.Error("The history of played maps is left as it is.");
+    return std::nullopt;
+  }
+  return std::move(load.History);
+}
+
+int Save_History(TCli_Context& context, const TPlay_History& history) {
+  if (const std::string problem = Save_Play_History(context.State().Program_Dir, history);
+      !problem.empty()) {
+    context.Error(problem);
+    return 1;
+  }
+  return 0;
+}
+
+// The map named by the next two arguments, or nullptr (told).
+TMap_Record* Map_Argument(TCli_Context& context, std::int32_t pk3_id, std::int32_t map_id) {
+  TMap_Record* map = context.State().PK3_Database->Find_Map(pk3_id, map_id);
+  if (map == nullptr || map->PK3 == nullptr) {
+    context.Error("There is no map with the pk3 ID " + std::to_string(pk3_id) + " and the map ID " +
+                  std::to_string(map_id) + ".");
+    return nullptr;
+  }
+  return map;
+}
+
+// A map as the history commands print it: pk3 ID TAB map ID TAB Filename (or "?" for a map the
+// database no longer has).
+std::string History_Map_Text(TCli_Context& context, const TMap_Key& key) {
+  const TMap_Record* map = context.State().PK3_Database->Find_Map(key.first, key.second);
+  return std::to_string(key.first) + "\t" + std::to_string(key.second) + "\t" +
+         (map != nullptr ? Remove_Extension(map->MAP_Filename) : std::string("?"));
+}
+
+int Command_History(TCli_Context& context, TCli_Args& args) {
+  const auto limit = Count_Option(args, "--limit", static_cast<std::int32_t>(Recent_Launches_Kept));
+  args.Expect_End();
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  const THistory_Load load = Load_Play_History(context.State().Program_Dir);
+  if (!load.Warning.empty()) {
+    context.Ui.Message(TMessage_Kind::Warning, load.Warning, TAnswer_Set::OK);
+  }
+  for (const auto& launch :
+       load.History.Recent(static_cast<std::size_t>(limit.value_or(Recent_Launches_Kept)))) {
+    char when[32] = "";
+    const std::time_t time = static_cast<std::time_t>(launch.Time);
+    std::tm local{};
+    if (::localtime_r(&time, &local) != nullptr) {
+      std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", &local);
+    }
+    const TMap_Play play = load.History.Of(launch.Map);
+    std::fprintf(context.Out, "%s\t%s\t%s\t%s\t%d\n", when,
+                 For_Stream(context.Out, History_Map_Text(context, launch.Map)).c_str(),
+                 Game_Type_Word(launch.Game_Type).c_str(),
+                 For_Stream(context.Out, launch.MOD).c_str(), play.Count);
+  }
+  return 0;
+}
+
+// favourite add|remove and later add|remove: one map marked or queued, or not.
+int Change_Mark(TCli_Context& context, TCli_Args& args,
+                const std::function<bool(TPlay_History&, const TMap_Key&)>& change) {
+  const std::int32_t pk3_id = args.Next_Integer("PK3_ID");
+  const std::int32_t map_id = args.Next_Integer("MAP_ID");
+  args.Expect_End();
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  if (Map_Argument(context, pk3_id, map_id) == nullptr) {
+    return 1;
+  }
+  std::optional<TPlay_History> history = History_To_Change(context);
+  if (!history) {
+    return 1;
+  }
+  change(*history, {pk3_id, map_id});
+  return Save_History(context, *history);
+}
+
+int Command_Favourite_Add(TCli_Context& context, TCli_Args& args) {
+  return Change_Mark(context, args, [](TPlay_History& history, const TMap_Key& map) {
+    history.Set_Favourite(map, true);
+    return true;
+  });
+}
+
+int Command_Favourite_Remove(TCli_Context& context, TCli_Args& args) {
+  return Change_Mark(context, args, [](TPlay_History& history, const TMap_Key& map) {
+    history.Set_Favourite(map, false);
+    return true;
+  });
+}
+
+int Command_Later_Add(TCli_Context& context, TCli_Args& args) {
+  return Change_Mark(context, args, [](TPlay_History& history, const TMap_Key& map) {
+    return history.Queue(map);
+  });
+}
+
+int Command_Later_Remove(TCli_Context& context, TCli_Args& args) {
+  return Change_Mark(context, args, [](TPlay_History& history, const TMap_Key& map) {
+    return history.Unqueue(map);
+  });
+}
+
+int Command_Later_List(TCli_Context& context, TCli_Args& args) {
+  args.Expect_End();
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  const THistory_Load load = Load_Play_History(context.State().Program_Dir);
+  if (!load.Warning.empty()) {
+    context.Ui.Message(TMessage_Kind::Warning, load.Warning, TAnswer_Set::OK);
+  }
+  for (const auto& key : load.History.Queued()) {
+    std::fprintf(context.Out, "%s\n",
+                 For_Stream(context.Out, History_Map_Text(context, key)).c_str());
+  }
+  return 0;
+}
+
+// Launches the first map of the queue that the database still has; it leaves the queue once the
+// game was started.
+int Command_Later_Next(TCli_Context& context, TCli_Args& args) {
+  const bool dry_run = args.Flag("--dry-run");
+  args.Expect_End();
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  std::optional<TPlay_History> history = History_To_Change(context);
+  if (!history) {
+    return 1;
+  }
+  for (const auto& key : history->Queued()) {
+    TMap_Record* map = context.State().PK3_Database->Find_Map(key.first, key.second);
+    if (map == nullptr || !map->Present) {
+      continue;
+    }
+    const TMap_Key launched = key;
+    const int status = Launch_Map(context, map, dry_run);
+    if (status != 0 || dry_run) {
+      return status;
+    }
+    // The launch itself counted the map in the file: the queue is taken from there.
+    std::optional<TPlay_History> now = History_To_Change(context);
+    if (!now) {
+      return 1;
+    }
+    now->Unqueue(launched);
+    return Save_History(context, *now);
+  }
+  context.Error("The play-later queue holds no map.");
+  return 1;
+}
+
 }  // namespace
 
 const std::vector<TCli_Command>& Cli_Commands() {
@@ -757,6 +927,23 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "and sorted TAB name for each map left in its group. A file with a line that names\n"
        "no map makes nothing; exit status 1 then, or when no map is left for the group",
        &Command_Import_List},
+      {"history", "[--limit N]",
+       "the last launches from the window and launch, newest first (at most 50): time TAB\n"
+       "pk3 ID TAB map ID TAB Filename TAB game type TAB MOD TAB times the map was launched",
+       &Command_History},
+      {"favourite add", "PK3_ID MAP_ID", "marks the map as a favourite", &Command_Favourite_Add},
+      {"favourite remove", "PK3_ID MAP_ID", "takes the favourite mark off the map",
+       &Command_Favourite_Remove},
+      {"later add", "PK3_ID MAP_ID", "puts the map at the end of the play-later queue",
+       &Command_Later_Add},
+      {"later remove", "PK3_ID MAP_ID", "takes the map out of the play-later queue",
+       &Command_Later_Remove},
+      {"later list", "", "the play-later queue in order: pk3 ID TAB map ID TAB Filename",
+       &Command_Later_List},
+      {"later next", "[--dry-run]",
+       "launches the first map of the play-later queue as launch does; it leaves the queue\n"
+       "once the game was started",
+       &Command_Later_Next},
       {"serve",
        "--group PATH --mod MOD [--type TYPE] [--fraglimit N] [--timelimit N]\n"
        "      [--capturelimit N] [--bots N] [--skill N] [--hostname TEXT] [--port N]\n"

@@ -19,6 +19,7 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "database/folder_cache.h"
+#include "database/play_history.h"
 #include "database/records.h"
 #include "database/scan.h"
 #include "database/stream.h"
@@ -493,6 +494,13 @@ TPK3_Action_Result Delete_PK3_File(const TDatabase_Paths& paths, TPK3_Record& pk
     kind = TMessage_Kind::Information;
   }
   ui.Message(kind, text, TAnswer_Set::OK);
+  // The archive's maps are gone for good: what the history knows of them goes too.
+  if (!paths.Read_Only) {
+    if (const std::string problem = Forget_Archive_In_History(paths.Program_Dir, pk3.ID);
+        !problem.empty()) {
+      ui.Message(TMessage_Kind::Warning, problem, TAnswer_Set::OK);
+    }
+  }
   return {TPK3_Action::Deleted, pk3.ID, map_id};
 }
 

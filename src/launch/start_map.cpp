@@ -1,9 +1,13 @@
 #include "launch/start_map.h"
 
+#include <ctime>
+
 #include <sys/stat.h>
 
 #include "core/interaction.h"
 #include "core/program_lookup.h"
+#include "database/play_history.h"
+#include "database/records.h"
 #include "launch/command_line.h"
 #include "launch/exec_file.h"
 
@@ -42,6 +46,30 @@ TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q
   exec_file.Working_Directory = command.Working_Dir;
   exec_file.Execute(command.Program, command.Arguments);
   return command;
+}
+
+void Record_Launch(const std::string& program_dir, const TMap_Record& map,
+                   const TLaunch_Choices& choices, const std::string& engine,
+                   TInteraction* interaction) {
+  const auto tell = [interaction](const std::string& text) {
+    if (interaction != nullptr && !text.empty()) {
+      interaction->Message(TMessage_Kind::Warning, text, TAnswer_Set::OK);
+    }
+  };
+  if (map.PK3 == nullptr) {
+    return;
+  }
+  THistory_Load load = Load_Play_History(program_dir);
+  tell(load.Warning);
+  if (!load.Writable) {
+    return;
+  }
+  load.History.Record_Launch({{map.PK3->ID, map.ID},
+                              static_cast<std::int64_t>(std::time(nullptr)),
+                              choices.Game_Type,
+                              choices.MOD,
+                              engine});
+  tell(Save_Play_History(program_dir, load.History));
 }
 
 }  // namespace vorlix

@@ -8,6 +8,7 @@ namespace vorlix {
 
 class TExec_File;
 class TInteraction;
+class TMap_Record;
 struct TLaunch_Choices;
 struct TLaunch_Command;
 
@@ -19,5 +20,12 @@ struct TLaunch_Command;
 // the command that was handed to the launcher (empty program when nothing was started).
 TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q3a_exe,
                             TExec_File& exec_file, TInteraction* interaction);
+
+// Counts a started launch of the map in the history of the data folder `program_dir`, with the
+// choices' game type and MOD and the engine that ran; a history that cannot be read or written is
+// told through the interaction (when given) and the launch stays uncounted.
+void Record_Launch(const std::string& program_dir, const TMap_Record& map,
+                   const TLaunch_Choices& choices, const std::string& engine,
+                   TInteraction* interaction);
 
 }  // namespace vorlix

@@ -20,8 +20,12 @@ bool Start_Map(TForm_Map_Properties& dialog, const TProperties_Context& context,
   if (result != TDialog_Result::OK && result != TDialog_Result::Yes) {
     return false;
   }
-  const TLaunch_Command command = Launch_Game(Launch_Choices_From(dialog.Model(), context.Game_Dir),
-                                              Load_Q3A_Exe(), exec_file, context.Interaction);
+  const TLaunch_Choices choices = Launch_Choices_From(dialog.Model(), context.Game_Dir);
+  const TLaunch_Command command =
+      Launch_Game(choices, Load_Q3A_Exe(), exec_file, context.Interaction);
+  if (!command.Program.empty()) {
+    Record_Launch(context.Program_Dir, *map, choices, command.Program, context.Interaction);
+  }
   // The program ends after the launch only when something was launched.
   return result == TDialog_Result::Yes && !command.Program.empty();
 }

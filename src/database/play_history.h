@@ -1,0 +1,94 @@
+#pragma once
+// What the user played and marked: a count and the last time of each map launched, the last
+// launches in order, favourite marks and the "play later" queue. A map is known by its pair of
+// IDs, which a rename of its archive keeps.
+//
+// history.dat in the data folder, written whole and atomically after each change:
+//   "VXHIST" (6 bytes), version (32-bit, History_Version)
+//   map count (32-bit); per map: pk3 ID, map ID, launch count (32-bit each), last launch (two
+//     32-bit halves of the time in seconds since 1970, low first), favourite (1 byte)
+//   launch count (32-bit); per launch, oldest first: pk3 ID, map ID (32-bit each), time (two
+//     halves), game type (32-bit: the launch dialog's index), MOD, engine (strings)
+//   queue count (32-bit); per map in queue order: pk3 ID, map ID
+// A map launched a thousand times costs one record; the launches kept are the last
+// Recent_Launches_Kept.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vorlix {
+
+inline constexpr const char* History_File_Name = "history.dat";
+inline constexpr std::int32_t History_Version = 1;
+inline constexpr std::size_t Recent_Launches_Kept = 50;
+
+using TMap_Key = std::pair<std::int32_t, std::int32_t>;  // pk3 ID, map ID
+
+struct TMap_Play {
+  std::int32_t Count = 0;
+  std::int64_t Last = 0;  // seconds since 1970; 0: never
+  bool Favourite = false;
+  bool operator==(const TMap_Play&) const = default;
+};
+
+struct TLaunch_Record {
+  TMap_Key Map;
+  std::int64_t Time = 0;
+  std::int32_t Game_Type = 0;
+  std::string MOD;
+  std::string Engine;
+  bool operator==(const TLaunch_Record&) const = default;
+};
+
+class TPlay_History {
+ public:
+  // Counts a launch of the map and keeps it among the last launches.
+  void Record_Launch(const TLaunch_Record& launch);
+  // What is known of a map (a record with count 0 for one never launched nor marked).
+  TMap_Play Of(const TMap_Key& map) const;
+  // The last launches, newest first, at most `limit`.
+  std::vector<TLaunch_Record> Recent(std::size_t limit = Recent_Launches_Kept) const;
+
+  void Set_Favourite(const TMap_Key& map, bool favourite);
+  // The play-later queue: added at the end (a map already queued stays where it is); removed
+  // wherever it stands. False when nothing changed.
+  bool Queue(const TMap_Key& map);
+  bool Unqueue(const TMap_Key& map);
+  const std::vector<TMap_Key>& Queued() const { return Queue_; }
+
+  // Forgets everything about the maps of an archive the user deleted.
+  void Forget_Archive(std::int32_t pk3_id);
+
+  std::string Serialize() const;
+  // Throws TStream_Error for bytes that are no history of this version.
+  static TPlay_History Parse(const std::string& bytes);
+
+  bool operator==(const TPlay_History&) const = default;
+
+ private:
+  std::map<TMap_Key, TMap_Play> Maps_;
+  std::vector<TLaunch_Record> Launches_;  // oldest first
+  std::vector<TMap_Key> Queue_;
+};
+
+struct THistory_Load {
+  TPlay_History History;
+  // Set when a file was there but could not be read: it was put aside as history.dat.bak (when
+  // that could be written) and the history starts empty.
+  std::string Warning;
+  // False when such a file could not be put aside: it must not be written over.
+  bool Writable = true;
+};
+
+// The history of the data folder (empty without a file).
+THistory_Load Load_Play_History(const std::string& program_dir);
+// Writes it; "" or the reason it could not be written.
+std::string Save_Play_History(const std::string& program_dir, const TPlay_History& history);
+
+// Forgets the maps of a deleted archive in the data folder's history; "" or what went wrong.
+std::string Forget_Archive_In_History(const std::string& program_dir, std::int32_t pk3_id);
+
+}  // namespace vorlix

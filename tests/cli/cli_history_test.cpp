@@ -1,0 +1,68 @@
+// vorlix-cli end to end: launches counted in the history, favourite marks, the play-later queue,
+// and a deleted archive's maps forgotten.
+
+#include "cli_runner.h"
+
+namespace vorlix::testing {
+namespace {
+
+// The history's lines without their times.
+std::string Without_Times(const std::string& out) {
+  std::string lines;
+  std::size_t start = 0;
+  while (start < out.size()) {
+    const std::size_t end = out.find('\n', start);
+    const std::string line = out.substr(start, end - start);
+    EXPECT_EQ(line.size() > 17 ? line[16] : ' ', '\t') << line;  // "YYYY-MM-DD HH:MM"
+    lines += line.substr(17) + "\n";
+    start = end + 1;
+  }
+  return lines;
+}
+
+TEST_F(Cli, Launches_Are_Counted_And_The_Queue_Launches_Its_First_Map) {
+  const TGame_Recorder game(Output_ / "recorder");
+  ASSERT_EQ(Run({"--engine", game.Script}).Status, 0);
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(Run_With_Dirs({"launch", "0", "0"}).Status, 0);
+    EXPECT_NE(game.Wait(), "");
+    fs::remove(game.Record);
+  }
+  ASSERT_EQ(Run_Data({"launch", "0", "0", "--dry-run"}).Status, 0);  // not a launch
+  EXPECT_EQ(Without_Times(Run_Data({"history"}).Out),
+            "0\t0\tQ3DM1\tffa\tBASEQ3\t2\n0\t0\tQ3DM1\tffa\tBASEQ3\t2\n");
+
+  EXPECT_EQ(Run_Data({"later", "add", "1", "0"}).Status, 0);
+  EXPECT_EQ(Run_Data({"later", "add", "0", "0"}).Status, 0);
+  EXPECT_EQ(Run_Data({"later", "add", "1", "0"}).Status, 0);  // stays where it is
+  EXPECT_EQ(Run_Data({"favourite", "add", "0", "0"}).Status, 0);
+  EXPECT_EQ(Run_Data({"favourite", "add", "0", "9"}).Err,
+            "error: There is no map with the pk3 ID 0 and the map ID 9.\n");
+  EXPECT_EQ(Run_Data({"later", "list"}).Out, "1\t0\tEXTRA1\n0\t0\tQ3DM1\n");
+  EXPECT_NE(Run_Data({"later", "next", "--dry-run"}).Out.find("+map EXTRA1"), std::string::npos);
+  EXPECT_EQ(Run_Data({"later", "list"}).Out, "1\t0\tEXTRA1\n0\t0\tQ3DM1\n");
+  ASSERT_EQ(Run_Data({"later", "next"}).Status, 0);
+  EXPECT_NE(game.Wait().find("EXTRA1"), std::string::npos);
+  EXPECT_EQ(Run_Data({"later", "list"}).Out, "0\t0\tQ3DM1\n");
+  EXPECT_EQ(Without_Times(Run_Data({"history", "--limit", "1"}).Out),
+            "1\t0\tEXTRA1\tffa\tBASEQ3\t1\n");
+
+  // The archive deleted: its map leaves the history; the rest stays.
+  ASSERT_EQ(Run_Data({"--yes", "delete-pk3", "1"}).Status, 0);
+  EXPECT_EQ(Without_Times(Run_Data({"history"}).Out),
+            "0\t0\tQ3DM1\tffa\tBASEQ3\t2\n0\t0\tQ3DM1\tffa\tBASEQ3\t2\n");
+  EXPECT_EQ(Run_Data({"later", "remove", "0", "0"}).Status, 0);
+  EXPECT_EQ(Run_Data({"later", "next"}).Err, "error: The play-later queue holds no map.\n");
+
+  // A damaged file: told, put aside, and the history starts again.
+  Write_File(Data_ / "history.dat", "VXHIST garbage");
+  const TRun_Result damaged = Run_Data({"favourite", "remove", "0", "0"});
+  EXPECT_EQ(damaged.Status, 0);
+  EXPECT_NE(damaged.Err.find("warning: The history of played maps "), std::string::npos);
+  EXPECT_EQ(Read_File(Data_ / "history.dat.bak"), "VXHIST garbage");
+  EXPECT_EQ(Run_Data({"history"}).Out, "");
+  EXPECT_EQ(Run_Data({"history", "--limit", "51"}).Status, 2);
+}
+
+}  // namespace
+}  // namespace vorlix::testing
