@@ -300,6 +300,30 @@ TMap_Query Parse_Query(std::string_view utf8, TMap_Filters filters) {
   return query;
 }
 
+namespace {
+
+bool Passes_History_Filters(const TMap_Record& map, const TMap_Filters& filters) {
+  const TMap_Key key{map.PK3 != nullptr ? map.PK3->ID : -1, map.ID};
+  const TMap_Play play = filters.History ? filters.History->Of(key) : TMap_Play{};
+  if (filters.Never_Played && play.Count > 0) {
+    return false;
+  }
+  if (filters.Played_Min && play.Count < *filters.Played_Min) {
+    return false;
+  }
+  if (filters.Played_Within_Days &&
+      (play.Count == 0 || filters.Clock - play.Last >
+                              static_cast<std::int64_t>(*filters.Played_Within_Days) * 86400)) {
+    return false;
+  }
+  if (filters.Favourite && !play.Favourite) {
+    return false;
+  }
+  return !filters.Play_Later || (filters.History && filters.History->Is_Queued(key));
+}
+
+}  // namespace
+
 bool Passes_Filters(const TMap_Record& map, const TMap_Filters& filters, std::size_t position) {
   if (filters.Game_Type != 0 &&
       !Made_For_Game_Type(map, filters.Game_Type, filters.Game.get(), position)) {
@@ -330,7 +354,7 @@ bool Passes_Filters(const TMap_Record& map, const TMap_Filters& filters, std::si
       return false;
     }
   }
-  return true;
+  return !filters.Wants_History() || Passes_History_Filters(map, filters);
 }
 
 // ---- the index ----------------------------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "browser/map_game_facts.h"
+#include "database/play_history.h"
 
 namespace vorlix {
 
@@ -51,12 +52,28 @@ struct TMap_Filters {
   std::int64_t Now = 0;
   // The game's facts for the game-type and bots filters; without them only the records count.
   std::shared_ptr<const TMap_Game_Facts> Game;
+  // What the history says: never launched, launched within the last days or at least so often,
+  // marked as a favourite, in the play-later queue.
+  bool Never_Played = false;
+  std::optional<std::int32_t> Played_Within_Days;
+  std::optional<std::int32_t> Played_Min;
+  bool Favourite = false;
+  bool Play_Later = false;
+  // The history for those filters (without it no map was ever played or marked), and the time in
+  // seconds since 1970 that the days count back from.
+  std::shared_ptr<const TPlay_History> History;
+  std::int64_t Clock = 0;
+
+  bool Wants_History() const {
+    return Never_Played || Played_Within_Days || Played_Min || Favourite || Play_Later;
+  }
 
   // Whether the game's facts play a part.
   bool Wants_Game_Facts() const { return Game_Type != 0 || Bots; }
 
   bool Any() const {
-    return Game_Type != 0 || Players || Min_Rating || Bots || !MOD.empty() || Added_Within_Days;
+    return Game_Type != 0 || Players || Min_Rating || Bots || !MOD.empty() || Added_Within_Days ||
+           Wants_History();
   }
   bool operator==(const TMap_Filters&) const = default;
 };

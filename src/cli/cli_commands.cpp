@@ -306,6 +306,12 @@ TMap_Filters Filters_From(TCli_Args& args) {
   }
   filters.Added_Within_Days = Count_Option(args, "--added-within", 100000);
   filters.Now = Local_Now();
+  filters.Never_Played = args.Flag("--never-played");
+  filters.Played_Within_Days = Count_Option(args, "--played-within", 100000);
+  filters.Played_Min = Count_Option(args, "--played-min", 999999999);
+  filters.Favourite = args.Flag("--favourite");
+  filters.Play_Later = args.Flag("--play-later");
+  filters.Clock = static_cast<std::int64_t>(std::time(nullptr));
   return filters;
 }
 
@@ -337,6 +343,13 @@ std::shared_ptr<const TMap_Game_Facts> Game_Facts_Of(TCli_Context& context,
 std::vector<TMap_Place> Matching_Places(TCli_Context& context, TMap_Query query,
                                         const TMaps_Tree_Node* scope) {
   std::vector<TMap_Place> places = Map_Places(context.List(), context.Tree(), scope);
+  if (query.Filters.Wants_History() && context.State().PK3_Database) {
+    THistory_Load load = Load_Play_History(context.State().Program_Dir);
+    if (!load.Warning.empty()) {
+      context.Ui.Message(TMessage_Kind::Warning, load.Warning, TAnswer_Set::OK);
+    }
+    query.Filters.History = std::make_shared<const TPlay_History>(std::move(load.History));
+  }
   if (query.Filters.Wants_Game_Facts() && context.State().PK3_Database) {
     std::vector<const TMap_Record*> maps;
     maps.reserve(places.size());
@@ -875,14 +888,17 @@ const std::vector<TCli_Command>& Cli_Commands() {
        &Command_Info},
       {"find",
        "[WORD ...] [--type TYPE] [--players N] [--min-rating R] [--bots] [--mod MOD]\n"
-       "     [--added-within DAYS]",
+       "     [--added-within DAYS] [--never-played] [--played-within DAYS] [--played-min N]\n"
+       "     [--favourite] [--play-later]",
        "every map of the list and the tree whose title, file name, pk3 name, MOD directory\n"
        "or comment holds every WORD (letter case and accents ignored) and that passes the\n"
        "filters, ordered by Filename: Mapname TAB Filename TAB in PK3 TAB pk3 ID TAB map ID\n"
        "TAB group path (empty in the list). TYPE: ffa, tourney, single, team, ctf, other\n"
        "(the map's own or its arena script's); --players: within the recommended players;\n"
        "--bots: the game finds a bot file for the map;\n"
-       "--mod: among its usable MODs; --added-within: the pk3 file's date",
+       "--mod: among its usable MODs; --added-within: the pk3 file's date; the history's\n"
+       "filters: never launched, launched within DAYS, at least N times, a favourite, in\n"
+       "the play-later queue",
        &Command_Find},
       {"random", "[the filters of find] [--group PATH] [--launch [--dry-run]]",
        "one map picked at random among those find lists, printed as find does; with --group\n"

@@ -87,11 +87,15 @@ void TPlay_History::Set_Favourite(const TMap_Key& map, bool favourite) {
 }
 
 bool TPlay_History::Queue(const TMap_Key& map) {
-  if (std::find(Queue_.begin(), Queue_.end(), map) != Queue_.end()) {
+  if (Is_Queued(map)) {
     return false;
   }
   Queue_.push_back(map);
   return true;
+}
+
+bool TPlay_History::Is_Queued(const TMap_Key& map) const {
+  return std::find(Queue_.begin(), Queue_.end(), map) != Queue_.end();
 }
 
 bool TPlay_History::Unqueue(const TMap_Key& map) {

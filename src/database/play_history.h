@@ -58,6 +58,7 @@ class TPlay_History {
   bool Queue(const TMap_Key& map);
   bool Unqueue(const TMap_Key& map);
   const std::vector<TMap_Key>& Queued() const { return Queue_; }
+  bool Is_Queued(const TMap_Key& map) const;
 
   // Forgets everything about the maps of an archive the user deleted.
   void Forget_Archive(std::int32_t pk3_id);

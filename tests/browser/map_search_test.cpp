@@ -131,6 +131,21 @@ TEST_F(Map_Search_Test, Matches_Every_Word_In_One_Field_And_Every_Filter) {
   };
   TMap_Filters single_rated = type("single");
   single_rated.Min_Rating = 0;
+  // Arena launched three times, last two days ago; the street once, 40 days ago, a favourite;
+  // the plain map queued.
+  const std::int64_t clock = 2000000000;
+  auto history = std::make_shared<TPlay_History>();
+  for (const std::int64_t days_ago : {9, 2, 5}) {
+    history->Record_Launch({{Arena_->PK3->ID, Arena_->ID}, clock - (days_ago * 86400)});
+  }
+  history->Record_Launch({{Street_->PK3->ID, Street_->ID}, clock - (40 * 86400)});
+  history->Set_Favourite({Street_->PK3->ID, Street_->ID}, true);
+  history->Queue({Plain_->PK3->ID, Plain_->ID});
+  const auto played = [&](TMap_Filters filters) {
+    filters.History = history;
+    filters.Clock = clock;
+    return filters;
+  };
 
   struct Row {
     const char* Text;
@@ -170,6 +185,17 @@ TEST_F(Map_Search_Test, Matches_Every_Word_In_One_Field_And_Every_Filter) {
       {"", added(37), "AP"},
       {"gate", {.Min_Rating = 1}, "A"},
       {"gate", single_rated, "P"},
+      {"", played({.Never_Played = true}), "P"},
+      {"", played({.Played_Within_Days = 1}), ""},
+      {"", played({.Played_Within_Days = 2}), "A"},
+      {"", played({.Played_Within_Days = 40}), "AS"},
+      {"", played({.Played_Min = 3}), "A"},
+      {"", played({.Played_Min = 1}), "AS"},
+      {"", played({.Favourite = true}), "S"},
+      {"", played({.Play_Later = true}), "P"},
+      {"gate", played({.Never_Played = true, .Play_Later = true}), "P"},
+      {"", {.Favourite = true}, ""},  // no history: nothing marked
+      {"", {.Never_Played = true}, "ASP"},
   };
 
   TMap_Search_Index index;

@@ -47,6 +47,13 @@ TEST_F(Cli, Launches_Are_Counted_And_The_Queue_Launches_Its_First_Map) {
   EXPECT_EQ(Without_Times(Run_Data({"history", "--limit", "1"}).Out),
             "1\t0\tEXTRA1\tffa\tBASEQ3\t1\n");
 
+  // The search's filters read the history.
+  EXPECT_EQ(Run_Data({"find", "--favourite", "--played-min", "2"}).Out,
+            "Arena Gate\tQ3DM1\tbaseq3/pak0\t0\t0\t\n");
+  EXPECT_EQ(Run_Data({"find", "--never-played"}).Out, "Mod Map\tMM1\tmymod/mymod\t2\t0\t\n");
+  EXPECT_EQ(Run_Data({"find", "--played-within", "1", "--play-later"}).Out,
+            "Arena Gate\tQ3DM1\tbaseq3/pak0\t0\t0\t\n");
+
   // The archive deleted: its map leaves the history; the rest stays.
   ASSERT_EQ(Run_Data({"--yes", "delete-pk3", "1"}).Status, 0);
   EXPECT_EQ(Without_Times(Run_Data({"history"}).Out),
