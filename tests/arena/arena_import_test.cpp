@@ -151,6 +151,8 @@ TEST_F(Arena_Import, The_Question_Counts_The_Changes_And_They_Can_Be_Taken_Back)
   EXPECT_EQ(Describe_Arena_Import(many, "baseq3"),
             "12 maps of baseq3 (frag limit of 12): q3dm17, q3dm17, q3dm17, q3dm17, q3dm17, "
             "q3dm17, q3dm17, q3dm17, q3dm17, q3dm17 and 2 more");
+  many.resize(10);
+  EXPECT_EQ(Describe_Arena_Import(many, "baseq3").find(" and "), std::string::npos);
 }
 
 TEST_F(Arena_Import, Only_The_Last_Present_Archive_Of_The_MOD_Gets_The_Block) {

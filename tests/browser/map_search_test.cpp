@@ -2,6 +2,8 @@
 
 #include "browser/map_search.h"
 
+#include <ctime>
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -324,6 +326,13 @@ TEST_F(Map_Search_Test, Places_Of_The_Views_With_Group_Paths_Scope_And_Order) {
   places.push_back({twin, ""});
   Sort_By_Filename(places);
   EXPECT_EQ(describe(places), "ctf4.bsp@;CTF4.BSP@Arenas;Q3DM1.BSP@Arenas/Duel/Deep;");
+}
+
+TEST(Map_Search_Clock, Local_Now_Is_The_Wall_Clock_Of_This_Zone) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ASSERT_NE(::localtime_r(&now, &local), nullptr);
+  EXPECT_NEAR(static_cast<double>(Local_Now()), static_cast<double>(now + local.tm_gmtoff), 5.0);
 }
 
 TEST(Map_Search_Pick, Is_Uniform) {

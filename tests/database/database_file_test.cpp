@@ -325,6 +325,9 @@ TEST_F(Database_Hostile, Truncations_And_Absurd_Lengths_Are_Damage_Never_Allocat
   damaged.push_back(huge_count.Data() + std::string(200, '\1'));
   damaged.push_back(negative.Data() + "xyz");
   const std::string path = Dir_ / "mapsdb.dat";
+  // The message names the folder to move the files out of.
+  EXPECT_NE(Damaged_Database_Message(path, true).find(" out of " + Dir_.Path() + ": "),
+            std::string::npos);
   int whole = 0;
   for (const std::string& data : damaged) {
     SCOPED_TRACE(data.size());

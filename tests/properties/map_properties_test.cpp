@@ -378,7 +378,11 @@ struct Group_Properties : ::testing::Test {
 };
 
 TEST_F(Group_Properties, Numeric_Merges_And_Typed_Values) {
+  C->Bot_Skill = 4;
+  B->Bot_Skill = 4;
+  A->Bot_Skill = 4;
   Load();
+  EXPECT_EQ(Model.Bot_Skill, 4);  // the same in every map
   EXPECT_EQ(Model.Rating.Text, "3");
   EXPECT_EQ(Model.PK3_Filename.State, TMerge_State::Mixed);  // two archives
   EXPECT_EQ(Model.PK3_Filename.Text, "");
