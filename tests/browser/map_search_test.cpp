@@ -140,7 +140,7 @@ TEST_F(Map_Search_Test, Matches_Every_Word_In_One_Field_And_Every_Filter) {
   for (const std::int64_t days_ago : {9, 2, 5}) {
     history->Record_Launch({{Arena_->PK3->ID, Arena_->ID}, clock - (days_ago * 86400)});
   }
-  history->Record_Launch({{Street_->PK3->ID, Street_->ID}, clock - (40 * 86400)});
+  history->Record_Launch({{Street_->PK3->ID, Street_->ID}, clock - (40LL * 86400)});
   history->Set_Favourite({Street_->PK3->ID, Street_->ID}, true);
   history->Queue({Plain_->PK3->ID, Plain_->ID});
   const auto played = [&](TMap_Filters filters) {
