@@ -2,8 +2,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDateTime>
 #include <QEvent>
 #include <QIcon>
+#include <QInputDialog>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLocale>
@@ -30,6 +32,7 @@
 #include "browser/ui/tree_history.h"
 #include "browser/ui/view_state.h"
 #include "content/mod_list.h"
+#include "core/fs_routines.h"
 #include "core/settings.h"
 #include "core/ui/artwork.h"
 #include "core/ui/qt_text.h"
@@ -88,6 +91,7 @@ TProgram_Windows::TProgram_Windows(TForm_Main_Vorlix& main_window) : Main_(main_
   Wire_Commands();
   Wire_Server_Commands();
   Wire_List_Commands();
+  Wire_History_Commands();
   QObject::connect(&Main_, &TForm_Main_Vorlix::Toolbar_Images_Loaded, &Main_,
                    [this]() { Apply_Pictures(); });
 }
@@ -547,6 +551,157 @@ void TProgram_Windows::Update_List_Commands() {
                                   TMaps_Tree::Group_Is_Not_Empty(selected));
   Import_List_Action_->setEnabled(Main_.State().PK3_Database != nullptr &&
                                   Browser_->Tree().Root() != nullptr);
+}
+
+void TProgram_Windows::Wire_History_Commands() {
+  const auto make = [this](const char* text, const char* name, const QKeySequence& keys,
+                           const char* tip) {
+    auto* action = new QAction(QString::fromUtf8(text), &Main_);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(keys);
+    action->setStatusTip(QString::fromUtf8(tip));
+    Main_.addAction(action);
+    return action;
+  };
+  Favourite_Action_ = make("&Favourite", "MenuItem_Favourite", QKeySequence(Qt::CTRL | Qt::Key_D),
+                           "Favourite (mark the selected map, or take the mark off)");
+  Favourite_Action_->setCheckable(true);
+  Play_Later_Action_ = make("Play &Later", "MenuItem_PlayLater", QKeySequence(Qt::CTRL | Qt::Key_L),
+                            "Play Later (put the selected map at the end of the play-later queue)");
+  Launch_Later_Action_ = make("Launch &Next Later", "MenuItem_LaunchNextLater",
+                              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L),
+                              "Launch Next Later (the first map of the play-later queue)");
+  Recently_Played_Action_ =
+      make("Recently Pla&yed...", "MenuItem_RecentlyPlayed", QKeySequence(Qt::CTRL | Qt::Key_H),
+           "Recently Played (the last 50 launches; choose one to launch it again)");
+  QAction* print = Browser_->Commands()->Command(TMain_Command::Print);
+  if (QMenu* vorlix = Main_.menuBar()->findChild<QMenu*>(QStringLiteral("Menu_Vorlix"))) {
+    for (QAction* action :
+         {Favourite_Action_, Play_Later_Action_, Launch_Later_Action_, Recently_Played_Action_}) {
+      vorlix->insertAction(print, action);
+    }
+    vorlix->insertSeparator(print);
+    QObject::connect(vorlix, &QMenu::aboutToShow, &Main_, [this] { Update_History_Commands(); });
+  }
+  QObject::connect(Favourite_Action_, &QAction::triggered, &Main_, [this] {
+    if (TMap_Record* map = Browser_->Focused_Map(); map != nullptr && map->PK3 != nullptr) {
+      const TMap_Key key{map->PK3->ID, map->ID};
+      bool now = false;
+      if (Change_History([&](TPlay_History& history) {
+            now = !history.Of(key).Favourite;
+            history.Set_Favourite(key, now);
+          })) {
+        Main_.statusBar()->showMessage(
+            To_QString(Remove_Extension(map->MAP_Filename) +
+                       (now ? " is a favourite." : " is no longer a favourite.")),
+            5000);
+      }
+    }
+    Update_History_Commands();
+  });
+  QObject::connect(Play_Later_Action_, &QAction::triggered, &Main_, [this] {
+    if (TMap_Record* map = Browser_->Focused_Map(); map != nullptr && map->PK3 != nullptr) {
+      const TMap_Key key{map->PK3->ID, map->ID};
+      if (Change_History([&](TPlay_History& history) { history.Queue(key); })) {
+        Main_.statusBar()->showMessage(
+            To_QString(Remove_Extension(map->MAP_Filename) + " is in the play-later queue."), 5000);
+      }
+    }
+  });
+  QObject::connect(Launch_Later_Action_, &QAction::triggered, &Main_, [this] {
+    const THistory_Load load = Load_Play_History(Main_.State().Program_Dir);
+    for (const TMap_Key& key : load.History.Queued()) {
+      const TMap_Record* map = Main_.State().PK3_Database
+                                   ? Main_.State().PK3_Database->Find_Map(key.first, key.second)
+                                   : nullptr;
+      if (map == nullptr || !map->Present) {
+        continue;
+      }
+      // The map leaves the queue once the game was started (the launch counted it already).
+      const int launches = Load_Play_History(Main_.State().Program_Dir).History.Of(key).Count;
+      const bool end = Launch_By_IDs(key);
+      if (Load_Play_History(Main_.State().Program_Dir).History.Of(key).Count > launches) {
+        Change_History([&](TPlay_History& history) { history.Unqueue(key); });
+      }
+      if (end) {
+        Main_.close();
+      }
+      return;
+    }
+    Main_.Interaction().Message(TMessage_Kind::Information, "The play-later queue holds no map.",
+                                TAnswer_Set::OK);
+  });
+  QObject::connect(Recently_Played_Action_, &QAction::triggered, &Main_, [this] {
+    const THistory_Load load = Load_Play_History(Main_.State().Program_Dir);
+    if (!load.Warning.empty()) {
+      Main_.Interaction().Message(TMessage_Kind::Warning, load.Warning, TAnswer_Set::OK);
+    }
+    const std::vector<TLaunch_Record> recent = load.History.Recent();
+    if (recent.empty() || !Main_.State().PK3_Database) {
+      Main_.Interaction().Message(TMessage_Kind::Information, "No map was launched yet.",
+                                  TAnswer_Set::OK);
+      return;
+    }
+    QStringList items;
+    for (const TLaunch_Record& launch : recent) {
+      const TMap_Record* map =
+          Main_.State().PK3_Database->Find_Map(launch.Map.first, launch.Map.second);
+      const QDateTime when = QDateTime::fromSecsSinceEpoch(launch.Time);
+      items << QStringLiteral("%1   %2   %3 (launches: %4)")
+                   .arg(QLocale::system().toString(when, QLocale::ShortFormat),
+                        map != nullptr ? To_QString(Remove_Extension(map->MAP_Filename))
+                                       : QStringLiteral("(deleted)"),
+                        To_QString(Game_Type_Word(launch.Game_Type) + ", " + launch.MOD))
+                   .arg(load.History.Of(launch.Map).Count);
+    }
+    bool chosen = false;
+    const QString item =
+        QInputDialog::getItem(&Main_, QStringLiteral("Recently Played"),
+                              QStringLiteral("Launch again:"), items, 0, false, &chosen);
+    const auto row = static_cast<std::size_t>(items.indexOf(item));
+    if (chosen && row < recent.size() && Launch_By_IDs(recent[row].Map)) {
+      Main_.close();
+    }
+  });
+  Update_History_Commands();
+}
+
+void TProgram_Windows::Update_History_Commands() {
+  // The shortcuts work whatever was selected last (a command without a map does nothing), so
+  // only the favourite's check follows the map.
+  const TMap_Record* map = Browser_->Focused_Map();
+  Favourite_Action_->setChecked(
+      map != nullptr && map->PK3 != nullptr &&
+      Load_Play_History(Main_.State().Program_Dir).History.Of({map->PK3->ID, map->ID}).Favourite);
+}
+
+bool TProgram_Windows::Change_History(const std::function<void(TPlay_History&)>& change) {
+  THistory_Load load = Load_Play_History(Main_.State().Program_Dir);
+  if (!load.Warning.empty()) {
+    Main_.Interaction().Message(TMessage_Kind::Warning, load.Warning, TAnswer_Set::OK);
+  }
+  if (!load.Writable) {
+    return false;
+  }
+  change(load.History);
+  if (const std::string problem = Save_Play_History(Main_.State().Program_Dir, load.History);
+      !problem.empty()) {
+    Main_.Interaction().Message(TMessage_Kind::Error, problem, TAnswer_Set::OK);
+    return false;
+  }
+  return true;
+}
+
+bool TProgram_Windows::Launch_By_IDs(const TMap_Key& key) {
+  TMap_Record* map = Main_.State().PK3_Database
+                         ? Main_.State().PK3_Database->Find_Map(key.first, key.second)
+                         : nullptr;
+  if (map == nullptr || !map->Present) {
+    Main_.Interaction().Message(TMessage_Kind::Error, "The map is no longer in the database.",
+                                TAnswer_Set::OK);
+    return false;
+  }
+  return Start_Map(Properties(), Properties_Context(), map, Exec_File_);
 }
 
 }  // namespace vorlix::ui

@@ -3,9 +3,11 @@
 // when first needed, so that the main window opens sooner), and the start-up steps of every
 // subsystem wired into the main window's start-up.
 
+#include <functional>
 #include <memory>
 
 #include "arena/arena_files.h"
+#include "database/play_history.h"
 #include "launch/exec_file.h"
 #include "launch/server_rotation.h"
 #include "properties/map_properties_model.h"
@@ -79,6 +81,15 @@ class TProgram_Windows {
   void Wire_List_Commands();
   void Update_List_Commands();
 
+  // "Favourite" (Ctrl+D), "Play Later" (Ctrl+L), "Launch Next Later" (Ctrl+Shift+L) and
+  // "Recently Played..." (Ctrl+H) in the menu Vorlix, over the history of the data folder.
+  void Wire_History_Commands();
+  void Update_History_Commands();
+  // Changes the history through `change` and writes it; false (told) when it cannot be.
+  bool Change_History(const std::function<void(TPlay_History&)>& change);
+  // The launch dialog for a map of the history or the queue, found by its pair of IDs.
+  bool Launch_By_IDs(const TMap_Key& key);
+
   TForm_Main_Vorlix& Main_;
   TBrowser_View* Browser_ = nullptr;  // owned by the main window
   std::unique_ptr<TForm_Info_Dialog> Info_;
@@ -93,6 +104,10 @@ class TProgram_Windows {
   QAction* Stop_Server_Action_ = nullptr;
   QAction* Export_List_Action_ = nullptr;
   QAction* Import_List_Action_ = nullptr;
+  QAction* Favourite_Action_ = nullptr;
+  QAction* Play_Later_Action_ = nullptr;
+  QAction* Launch_Later_Action_ = nullptr;
+  QAction* Recently_Played_Action_ = nullptr;
   QObject* Close_Watch_ = nullptr;        // owned by the main window
   QLabel* Active_Arena_Label_ = nullptr;  // in the status bar, owned by the main window
   TMap_Record* Edited_Map_ = nullptr;     // the map the properties dialog shows

@@ -281,6 +281,15 @@ void TBrowser_View::Refresh_Commands() {
   }
 }
 
+TMap_Record* TBrowser_View::Focused_Map() const {
+  const TFocus_Target target = Focused() != TFocus_Target::None ? Focused() : Last_Focus_;
+  if (target == TFocus_Target::Tree) {
+    const TMaps_Tree_Node* node = Tree_Model_->Node(Tree_View_->currentIndex());
+    return node != nullptr && node->Is_Map_Entry() ? node->Map : nullptr;
+  }
+  return target == TFocus_Target::List ? List_View_->Selected_Map() : nullptr;
+}
+
 bool TBrowser_View::Select_Map(std::int32_t pk3_id, std::int32_t map_id) {
   const auto shows = [pk3_id, map_id](const TMap_Record* map) {
     return map != nullptr && map->ID == map_id && map->PK3 != nullptr && map->PK3->ID == pk3_id;

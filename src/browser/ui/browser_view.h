@@ -79,6 +79,9 @@ class TBrowser_View : public QWidget {
   // Sets the commands that follow the selection from the selection of the view that has the
   // keys (or had them last), as after every change of the tree, list or selection.
   void Refresh_Commands();
+  // The map the map commands act on: the selected entry of the tree or the selected map of the
+  // list, whichever view has (or last had) the focus; null when it shows none.
+  TMap_Record* Focused_Map() const;
 
  signals:
   void Launch_Map_Requested(vorlix::TMap_Record* map);

@@ -29,6 +29,8 @@
 #include "browser/ui/browser_view.h"
 #include "browser/ui/tree_history.h"
 #include "builders.h"
+#include "core/settings.h"
+#include "database/play_history.h"
 #include "properties/ui/map_properties_dialog.h"
 
 namespace vt = vorlix::testing;
@@ -299,6 +301,38 @@ class Tst_Program_Windows : public QObject {
     QCOMPARE(found->PK3->PK3_Filename, std::string("aa-renamed.pk3"));
     QCOMPARE(found->Comment, std::string("edited before the rename"));
     QCOMPARE(Browser()->List_View()->Selected_Maps(), std::vector<vorlix::TMap_Record*>{found});
+  }
+
+  // Favourite and Play Later act on the selected map and keep what they did in the history;
+  // Launch Next Later takes the queue's first map out once its game was started.
+  void history_commands_mark_queue_and_launch_the_selected_map() {
+    const vt::TGame_Recorder game(Data_->filePath(QStringLiteral("recorder")).toStdString());
+    QVERIFY(vorlix::Save_Q3A_Exe(game.Script));
+    vorlix::TMap_Record* map = Browser()->List().Item(1).Map;
+    const vorlix::TMap_Key key{map->PK3->ID, map->ID};
+    Browser()->Select_Map(key.first, key.second);
+    Browser()->List_View()->setFocus();
+    QCOMPARE(Browser()->Focused_Map(), map);
+    const auto trigger = [this](const char* name) {
+      Window_->findChild<QAction*>(QString::fromLatin1(name))->trigger();
+    };
+    const auto history = [this] {
+      return vorlix::Load_Play_History(Data_->path().toStdString()).History;
+    };
+    trigger("MenuItem_Favourite");
+    trigger("MenuItem_PlayLater");
+    trigger("MenuItem_PlayLater");
+    QVERIFY(history().Of(key).Favourite);
+    QCOMPARE(history().Queued(), std::vector<vorlix::TMap_Key>{key});
+    trigger("MenuItem_Favourite");
+    QVERIFY(!history().Of(key).Favourite);
+    // The launch dialog opens for the queued map; its launch starts the game.
+    QTimer::singleShot(0, [] { Press(QApplication::activeModalWidget(), "Button_Launch_Q3A"); });
+    trigger("MenuItem_LaunchNextLater");
+    QVERIFY(game.Wait().find(map->MAP_Filename.substr(0, map->MAP_Filename.size() - 4)) !=
+            std::string::npos);
+    QCOMPARE(history().Of(key).Count, 1);
+    QVERIFY(history().Queued().empty());
   }
 
   // The status bar names the active arena file; activating another one in the only MOD holding
