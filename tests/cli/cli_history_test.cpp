@@ -67,6 +67,8 @@ TEST_F(Cli, Launches_Are_Counted_And_The_Queue_Launches_Its_First_Map) {
   EXPECT_EQ(damaged.Status, 0);
   EXPECT_NE(damaged.Err.find("warning: The history of played maps "), std::string::npos);
   EXPECT_EQ(Read_File(Data_ / "history.dat.bak"), "VXHIST garbage");
+  Write_File(Data_ / "history.dat", "damaged again");
+  EXPECT_EQ(Run_Data({"find", "gate"}).Err, "");  // a search without its filters never reads it
   EXPECT_EQ(Run_Data({"history"}).Out, "");
   EXPECT_EQ(Run_Data({"history", "--limit", "51"}).Status, 2);
 }

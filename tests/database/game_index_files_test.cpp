@@ -18,6 +18,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Without a file the index is written even when no archive is there: the next start finds it
+// current and lists nothing.
+TEST(Game_Index_File, An_Installation_Without_Archives_Gets_Its_File_Too) {
+  TTemp_Dir dir;
+  fs::create_directories(dir / "prog");
+  const TPK3_Record_Store db(TDatabase_Paths{dir / "prog", "", "", "", dir / "game"});
+  EXPECT_TRUE(Game_Index_Of(db, {}, Read_Archive_Facts).Archives().empty());
+  EXPECT_TRUE(Game_Index_File_Is_Current(dir / "prog"));
+}
+
 TEST(Game_Index_File, What_Was_Read_Serves_The_Run_When_The_File_Cannot_Be_Written) {
   TTemp_Dir dir;
   const TDatabase_Paths paths{dir / "prog", dir / "prog/TEMP", dir / "prog/LEVELSHOTS",

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <deque>
 #include <map>
@@ -263,6 +265,15 @@ TEST_F(Hosting, Writes_The_Configuration_And_Starts_The_Server_In_The_Game_Direc
   TServer_Process stranger = TServer_Process::Of(::getpid());
   stranger.Start_Ticks += 1;
   EXPECT_FALSE(stranger.Running());
+  // A server that ended but was not reaped yet (a zombie) is not running.
+  const pid_t ended = ::fork();
+  if (ended == 0) {
+    ::_exit(0);
+  }
+  siginfo_t info{};
+  ASSERT_EQ(::waitid(P_PID, static_cast<id_t>(ended), &info, WEXITED | WNOWAIT), 0);
+  EXPECT_EQ(TServer_Process::Of(ended).Pid, 0);
+  ::waitpid(ended, nullptr, 0);
 }
 
 TEST_F(Hosting, Refusals_And_Failures_Start_Nothing) {
