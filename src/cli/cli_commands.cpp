@@ -339,15 +339,21 @@ std::shared_ptr<const TMap_Game_Facts> Game_Facts_Of(TCli_Context& context,
   return std::make_shared<const TMap_Game_Facts>(known ? *known : no_index, maps);
 }
 
+// The history of the data folder, its damage told.
+THistory_Load Told_History(TCli_Context& context) {
+  THistory_Load load = Load_Play_History(context.State().Program_Dir);
+  if (!load.Warning.empty()) {
+    context.Ui.Message(TMessage_Kind::Warning, load.Warning, TAnswer_Set::OK);
+  }
+  return load;
+}
+
 // The maps of the views that match, ordered by Filename, then in PK3.
 std::vector<TMap_Place> Matching_Places(TCli_Context& context, TMap_Query query,
                                         const TMaps_Tree_Node* scope) {
   std::vector<TMap_Place> places = Map_Places(context.List(), context.Tree(), scope);
   if (query.Filters.Wants_History() && context.State().PK3_Database) {
-    THistory_Load load = Load_Play_History(context.State().Program_Dir);
-    if (!load.Warning.empty()) {
-      context.Ui.Message(TMessage_Kind::Warning, load.Warning, TAnswer_Set::OK);
-    }
+    THistory_Load load = Told_History(context);
     query.Filters.History = std::make_shared<const TPlay_History>(std::move(load.History));
   }
   if (query.Filters.Wants_Game_Facts() && context.State().PK3_Database) {
@@ -694,10 +700,7 @@ int Command_Import_List(TCli_Context& context, TCli_Args& args) {
 // The history of the data folder, for a command that changes it; nullopt (told) when it must not
 // be written over.
 std::optional<TPlay_History> History_To_Change(TCli_Context& context) {
-  THistory_Load load = Load_Play_History(context.State().Program_Dir);
-  if (!load.Warning.empty()) {
-    context.Ui.Message(TMessage_Kind::Warning, load.Warning, TAnswer_Set::OK);
-  }
+  THistory_Load load = Told_History(context);
   if (!load.Writable) {
     context.Error("The history of played maps is left as it is.");
     return std::nullopt;
@@ -739,10 +742,7 @@ int Command_History(TCli_Context& context, TCli_Args& args) {
   if (!Start_With_Database(context)) {
     return 1;
   }
-  const THistory_Load load = Load_Play_History(context.State().Program_Dir);
-  if (!load.Warning.empty()) {
-    context.Ui.Message(TMessage_Kind::Warning, load.Warning, TAnswer_Set::OK);
-  }
+  const THistory_Load load = Told_History(context);
   for (const auto& launch :
        load.History.Recent(static_cast<std::size_t>(limit.value_or(Recent_Launches_Kept)))) {
     char when[32] = "";
@@ -811,10 +811,7 @@ int Command_Later_List(TCli_Context& context, TCli_Args& args) {
   if (!Start_With_Database(context)) {
     return 1;
   }
-  const THistory_Load load = Load_Play_History(context.State().Program_Dir);
-  if (!load.Warning.empty()) {
-    context.Ui.Message(TMessage_Kind::Warning, load.Warning, TAnswer_Set::OK);
-  }
+  const THistory_Load load = Told_History(context);
   for (const auto& key : load.History.Queued()) {
     std::fprintf(context.Out, "%s\n",
                  For_Stream(context.Out, History_Map_Text(context, key)).c_str());
