@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QDateTime>
+
 #include "arena/arena_import.h"
 #include "arena/map_arena_blocks.h"
 #include "content/mod_list.h"
@@ -202,16 +204,28 @@ TMap_Properties_Model::TMap_Properties_Model() {
   Set_Map_Mode();
 }
 
+std::string TMap_Properties_Model::Played_Text(const TMap_Record& map) const {
+  const TMap_Play play = map.PK3 != nullptr ? History_.Of({map.PK3->ID, map.ID}) : TMap_Play{};
+  if (play.Count == 0) {
+    return "never";
+  }
+  const QString last =
+      Context_.Locale.toString(QDateTime::fromSecsSinceEpoch(play.Last), QLocale::ShortFormat);
+  return (play.Count == 1 ? std::string("once") : std::to_string(play.Count) + " launches") +
+         ", the last on " + last.toStdString();
+}
+
 void TMap_Properties_Model::Set_Labels(const TMap_Record& map, bool merge) {
-  const std::string texts[6] = {map.Map_Longname,
+  const std::string texts[7] = {map.Map_Longname,
                                 map.PK3 != nullptr ? map.PK3->PK3_Filename : std::string(),
                                 Archive_MOD_Directory(map),
                                 platform::Lower(map.MAP_Filename),
                                 Format_Map_Size(map.MAP_Filesize, Context_.Locale).toStdString(),
-                                Format_Map_Date(map.MAP_Filedate, Context_.Locale).toStdString()};
-  TText_Field* fields[6] = {&Map_Longname, &PK3_Filename, &MOD_Directory,
-                            &MAP_Filename, &MAP_Filesize, &MAP_Filedate};
-  for (int i = 0; i < 6; ++i) {
+                                Format_Map_Date(map.MAP_Filedate, Context_.Locale).toStdString(),
+                                Played_Text(map)};
+  TText_Field* fields[7] = {&Map_Longname, &PK3_Filename, &MOD_Directory, &MAP_Filename,
+                            &MAP_Filesize, &MAP_Filedate, &Played};
+  for (int i = 0; i < 7; ++i) {
     if (merge) {
       Merge_Text_Field(*fields[i], texts[i]);
     } else {
@@ -233,6 +247,8 @@ void TMap_Properties_Model::Load_Map(TMap_Record* map) {
   if (map == nullptr) {
     return;
   }
+  History_ = Context_.Program_Dir.empty() ? TPlay_History{}
+                                          : Load_Play_History(Context_.Program_Dir).History;
   Set_Labels(*map, false);
   for (const auto& spec : Numeric_Fields) {
     TNumeric_Field& field = this->*spec.Field;
@@ -377,7 +393,7 @@ void TMap_Properties_Model::Store_Map(TMap_Record& map) const {
 void TMap_Properties_Model::Reset_For_Group() {
   Map_ = nullptr;
   for (TText_Field* field : {&Map_Longname, &PK3_Filename, &MOD_Directory, &MAP_Filename,
-                             &MAP_Filesize, &MAP_Filedate, &Comment}) {
+                             &MAP_Filesize, &MAP_Filedate, &Played, &Comment}) {
     field->Text.clear();
     field->State = TMerge_State::Not_Set;
   }
@@ -472,6 +488,8 @@ void TMap_Properties_Model::Merge_Map(const TMap_Record& map, bool first) {
 
 void TMap_Properties_Model::Load_Group(const std::vector<TMap_Record*>& maps) {
   Reset_For_Group();
+  History_ = Context_.Program_Dir.empty() ? TPlay_History{}
+                                          : Load_Play_History(Context_.Program_Dir).History;
   std::unique_ptr<TNotice> notice;
   if (Context_.Interaction != nullptr) {
     notice = Context_.Interaction->Notice("Please wait", "Accumulating map information...");

@@ -15,6 +15,7 @@
 
 #include "core/game_types.h"
 #include "database/game_index.h"
+#include "database/play_history.h"
 #include "launch/game_choices.h"
 
 namespace vorlix {
@@ -175,6 +176,9 @@ class TMap_Properties_Model {
   // ---- Fields ----------------------------------------------------------------------------------
   TText_Field Map_Longname, PK3_Filename, MOD_Directory, MAP_Filename;
   TText_Field MAP_Filesize, MAP_Filedate;  // texts in UTF-8 (locale formats), not record bytes
+  // How often and when last the map was launched (UTF-8, locale format): "never" or
+  // "3 launches, the last on DATE".
+  TText_Field Played;
   // Their ranges, captions and record fields: Numeric_Fields.
   TNumeric_Field Min_Recomm_Players, Max_Recomm_Players, Rating;
   TNumeric_Field Limits_Frags, Limits_Captures, Limits_Time, Limits_Players;
@@ -269,8 +273,10 @@ class TMap_Properties_Model {
   std::vector<std::string> Eligible_MODs() const;
   std::vector<std::string> Offered_MODs(const TMap_Record& map) const;
   void Set_Labels(const TMap_Record& map, bool merge);
+  std::string Played_Text(const TMap_Record& map) const;
 
   TProperties_Context Context_;
+  TPlay_History History_;  // read from the data folder when a map or group is loaded
   TMap_Record* Map_ = nullptr;
   TDialog_Mode Mode_ = TDialog_Mode::Map;
   std::set<int> Held_Keys_;

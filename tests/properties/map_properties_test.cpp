@@ -378,6 +378,20 @@ struct Group_Properties : ::testing::Test {
 };
 
 TEST_F(Group_Properties, Numeric_Merges_And_Typed_Values) {
+  // How often the maps were launched, from the data folder's history.
+  TPlay_History history;
+  history.Record_Launch({{A->PK3->ID, A->ID}, 1000});
+  history.Record_Launch({{A->PK3->ID, A->ID}, 2000});
+  TTemp_Dir data;
+  ASSERT_EQ(Save_Play_History(data.Path(), history), "");
+  TProperties_Context context = F.Context();
+  context.Program_Dir = data.Path();
+  Model.Set_Context(context);
+  Model.Load_Map(B);
+  EXPECT_EQ(Model.Played.Text, "never");
+  Model.Load_Map(A);
+  EXPECT_EQ(Model.Played.Text.rfind("2 launches, the last on ", 0), 0u);
+  Model.Set_Context(F.Context());
   C->Bot_Skill = 4;
   B->Bot_Skill = 4;
   A->Bot_Skill = 4;

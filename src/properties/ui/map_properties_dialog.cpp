@@ -271,13 +271,12 @@ void TForm_Map_Properties::Build_Header(QGridLayout* grid) {
 
 int TForm_Map_Properties::Build_File_Labels(QGridLayout* grid, int row) {
   QWidget* page = grid->parentWidget();
-  const std::pair<const char*, const char*> captions[] = {{"PK3:", "Label_PK3_Filename"},
-                                                          {"Directory:", "Label_MOD_Directory"},
-                                                          {"Filename:", "Label_MAP_Filename"},
-                                                          {"Size:", "Label_MAP_Filesize"},
-                                                          {"Date:", "Label_MAP_Filedate"}};
+  const std::pair<const char*, const char*> captions[] = {
+      {"PK3:", "Label_PK3_Filename"},      {"Directory:", "Label_MOD_Directory"},
+      {"Filename:", "Label_MAP_Filename"}, {"Size:", "Label_MAP_Filesize"},
+      {"Date:", "Label_MAP_Filedate"},     {"Played:", "Label_Played"}};
   QLabel** labels[] = {&Label_PK3_Filename_, &Label_MOD_Directory_, &Label_MAP_Filename_,
-                       &Label_MAP_Filesize_, &Label_MAP_Filedate_};
+                       &Label_MAP_Filesize_, &Label_MAP_Filedate_,  &Label_Played_};
   const int first = row;
   for (std::size_t i = 0; i < std::size(captions); ++i, ++row) {
     grid->addWidget(new QLabel(QString::fromLatin1(captions[i].first), page), row, 0);
@@ -599,6 +598,7 @@ void TForm_Map_Properties::Refresh_All() {
   // Size and date are the locale's texts.
   Label_MAP_Filesize_->setText(QString::fromStdString(Model_.MAP_Filesize.Text));
   Label_MAP_Filedate_->setText(QString::fromStdString(Model_.MAP_Filedate.Text));
+  Label_Played_->setText(QString::fromStdString(Model_.Played.Text));
   Memo_Comment_->setPlainText(To_QString(Model_.Comment.Text));
   Updating_ = false;
   Refresh_Check_Boxes();
