@@ -1,5 +1,7 @@
 #include "browser/ui/search_bar.h"
 
+#include <ctime>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -38,6 +40,31 @@ struct TAdded_Choice {
 };
 constexpr std::array<TAdded_Choice, 4> Added_Choices = {
     {{1, "a day"}, {7, "a week"}, {30, "a month"}, {365, "a year"}}};
+
+// The panel's choices of the history: any, never played, played within 7 or 30 days, favourites,
+// the play-later queue.
+constexpr std::array<const char*, 6> Played_Choices = {
+    "any", "never played", "within 7 days", "within 30 days", "favourites", "play later"};
+
+void Take_Played_Choice(int choice, TMap_Filters& filters) {
+  filters.Never_Played = choice == 1;
+  filters.Played_Within_Days.reset();
+  if (choice == 2 || choice == 3) {
+    filters.Played_Within_Days = choice == 2 ? 7 : 30;
+  }
+  filters.Favourite = choice == 4;
+  filters.Play_Later = choice == 5;
+}
+
+int Played_Choice_Of(const TMap_Filters& filters) {
+  if (filters.Never_Played) {
+    return 1;
+  }
+  if (filters.Played_Within_Days == 7 || filters.Played_Within_Days == 30) {
+    return *filters.Played_Within_Days == 7 ? 2 : 3;
+  }
+  return filters.Favourite ? 4 : filters.Play_Later ? 5 : 0;
+}
 
 // A die for the Random Map button.
 QIcon Dice_Icon() {
@@ -204,6 +231,12 @@ QWidget* TSearch_Bar::Make_Panel() {
   form->addRow(QStringLiteral("Bots"), Bots_Box_);
   form->addRow(QStringLiteral("MOD"), MOD_Box_);
   form->addRow(QStringLiteral("Added within"), Added_Box_);
+  Played_Box_ = new QComboBox(panel);
+  Played_Box_->setObjectName(QStringLiteral("ComboBox_Played"));
+  for (const char* choice : Played_Choices) {
+    Played_Box_->addItem(QString::fromLatin1(choice));
+  }
+  form->addRow(QStringLiteral("Played"), Played_Box_);
 
   const auto taken = [this] {
     if (Loading_Panel_) {
@@ -228,6 +261,7 @@ QWidget* TSearch_Bar::Make_Panel() {
       filters.Added_Within_Days =
           Added_Choices[static_cast<std::size_t>(Added_Box_->currentIndex() - 1)].Days;
     }
+    Take_Played_Choice(Played_Box_->currentIndex(), filters);
     Set_Filters(filters);
   };
   connect(Type_Box_, &QComboBox::currentIndexChanged, this, taken);
@@ -236,6 +270,7 @@ QWidget* TSearch_Bar::Make_Panel() {
   connect(Bots_Box_, &QCheckBox::toggled, this, taken);
   connect(MOD_Box_, &QComboBox::currentIndexChanged, this, taken);
   connect(Added_Box_, &QComboBox::currentIndexChanged, this, taken);
+  connect(Played_Box_, &QComboBox::currentIndexChanged, this, taken);
   return panel;
 }
 
@@ -274,6 +309,7 @@ void TSearch_Bar::Load_Panel() {
     }
   }
   Added_Box_->setCurrentIndex(added);
+  Played_Box_->setCurrentIndex(Played_Choice_Of(Filters_));
   Loading_Panel_ = false;
 }
 
@@ -337,6 +373,23 @@ void TSearch_Bar::Update_Chips() {
     }
     add(QStringLiteral("added within ") + name,
         [](TMap_Filters& f) { f.Added_Within_Days.reset(); });
+  }
+  if (Filters_.Never_Played) {
+    add(QStringLiteral("never played"), [](TMap_Filters& f) { f.Never_Played = false; });
+  }
+  if (Filters_.Played_Within_Days) {
+    add(QStringLiteral("played within %1 days").arg(*Filters_.Played_Within_Days),
+        [](TMap_Filters& f) { f.Played_Within_Days.reset(); });
+  }
+  if (Filters_.Played_Min) {
+    add(QStringLiteral("played \u2265 %1 times").arg(*Filters_.Played_Min),
+        [](TMap_Filters& f) { f.Played_Min.reset(); });
+  }
+  if (Filters_.Favourite) {
+    add(QStringLiteral("favourites"), [](TMap_Filters& f) { f.Favourite = false; });
+  }
+  if (Filters_.Play_Later) {
+    add(QStringLiteral("play later"), [](TMap_Filters& f) { f.Play_Later = false; });
   }
   Chip_Row_->setVisible(Filters_.Any());
 }
@@ -414,6 +467,13 @@ void TSearch_Bar::Apply() {
       }
     }
     query.Filters.Game = Game_Facts_;
+  }
+  if (query.Filters.Wants_History()) {
+    // Read when asked: launches and marks change outside the search.
+    query.Filters.History = std::make_shared<const TPlay_History>(
+        Context_.Program_Dir.empty() ? TPlay_History{}
+                                     : Load_Play_History(Context_.Program_Dir).History);
+    query.Filters.Clock = static_cast<std::int64_t>(std::time(nullptr));
   }
   Query_ = std::move(query);
   Index_.Match(Query_, Flags_);

@@ -119,6 +119,7 @@ class TSearch_Bar : public QWidget {
   QCheckBox* Bots_Box_ = nullptr;
   QComboBox* MOD_Box_ = nullptr;
   QComboBox* Added_Box_ = nullptr;
+  QComboBox* Played_Box_ = nullptr;
   bool Loading_Panel_ = false;
 
   TMap_Filters Filters_;

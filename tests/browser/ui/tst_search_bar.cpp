@@ -3,6 +3,7 @@
 // delete while filtered, the filter chips, and the random pick with the scope its button names.
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -20,6 +21,7 @@
 #include "builders.h"
 #include "content/mod_list.h"
 #include "database/game_index.h"
+#include "database/play_history.h"
 
 using namespace vorlix;
 using vorlix::testing::TTemp_Dir;
@@ -161,6 +163,14 @@ class Search_Bar_Test : public QObject {
     Bar_->Set_Game_Index_Source([game]() { return game; });
     Bar_->Set_Filters({.Bots = true});
     QCOMPARE(Describe(*View_->List_View()), QStringLiteral("BETA2,GAMMA3"));
+
+    // The history's filters read the data folder's history when the search runs.
+    vorlix::TPlay_History history;
+    history.Set_Favourite({Db_->Database.Items(0)->ID, 2}, true);  // GAMMA3
+    QVERIFY(vorlix::Save_Play_History(Dir_.Path(), history).empty());
+    Bar_->Set_Filters({.Favourite = true});
+    QCOMPARE(Describe(*View_->List_View()), QStringLiteral("GAMMA3"));
+    QCOMPARE(Bar_->Chips().size(), 1);
   }
 
   void theFilterPanelIsMadeOnFirstOpeningAndShowsAndSetsTheFilters() {
@@ -189,6 +199,11 @@ class Search_Bar_Test : public QObject {
     QVERIFY(Bar_->Filters().Bots);
     QCOMPARE(Bar_->Filters().Min_Rating, std::optional<int>(3));
     QCOMPARE(Bar_->Chips().size(), 2);
+    auto* played = panels.front()->findChild<QComboBox*>(QStringLiteral("ComboBox_Played"));
+    QVERIFY(played != nullptr && played->currentIndex() == 0);
+    played->setCurrentIndex(3);
+    QCOMPARE(Bar_->Filters().Played_Within_Days, std::optional<int>(30));
+    QCOMPARE(Bar_->Chips().size(), 3);
   }
 
   void dragDropAndDeleteActOnWhatIsShown() {
