@@ -60,8 +60,9 @@ int Played_Choice_Of(const TMap_Filters& filters) {
   if (filters.Never_Played) {
     return 1;
   }
-  if (filters.Played_Within_Days == 7 || filters.Played_Within_Days == 30) {
-    return *filters.Played_Within_Days == 7 ? 2 : 3;
+  const int days = filters.Played_Within_Days.value_or(0);
+  if (days == 7 || days == 30) {
+    return days == 7 ? 2 : 3;
   }
   return filters.Favourite ? 4 : filters.Play_Later ? 5 : 0;
 }
