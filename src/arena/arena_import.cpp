@@ -158,15 +158,12 @@ std::string Describe_Arena_Import(const TArena_Import_Changes& changes, const st
     }
   }
   std::string text = maps(changes.size()) + " of " + mod + " (" + what + ")";
-  constexpr std::size_t Named_Maps = 10;
-  for (std::size_t i = 0; i < changes.size() && i < Named_Maps; ++i) {
-    text +=
-        (i == 0 ? ": " : ", ") + platform::Lower(Remove_Extension(changes[i].Map->MAP_Filename));
+  std::vector<std::string> names;
+  names.reserve(changes.size());
+  for (const auto& change : changes) {
+    names.push_back(platform::Lower(Remove_Extension(change.Map->MAP_Filename)));
   }
-  if (changes.size() > Named_Maps) {
-    text += " and " + std::to_string(changes.size() - Named_Maps) + " more";
-  }
-  return text;
+  return names.empty() ? text : text + ": " + Some_Of(names);
 }
 
 TArena_Import_Changes Import_Arena_File_From(const std::string& chosen_file,

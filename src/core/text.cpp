@@ -33,4 +33,15 @@ std::string Format_Message(std::string pattern, const std::string& first,
   return pattern;
 }
 
+std::string Some_Of(const std::vector<std::string>& texts, std::size_t shown) {
+  std::string joined;
+  for (std::size_t i = 0; i < texts.size() && i < shown; ++i) {
+    joined += (i == 0 ? "" : ", ") + texts[i];
+  }
+  if (texts.size() > shown) {
+    joined += " and " + std::to_string(texts.size() - shown) + " more";
+  }
+  return joined;
+}
+
 }  // namespace vorlix

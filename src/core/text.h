@@ -1,8 +1,9 @@
 #pragma once
-// Text helpers of the whole program: trimming and the messages' placeholders.
+// Text helpers of the whole program: trimming, the messages' placeholders and short lists.
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vorlix {
 
@@ -13,5 +14,8 @@ std::string Trim(std::string_view text);
 // inside an inserted value is not replaced again.
 std::string Format_Message(std::string pattern, const std::string& first,
                            const std::string& second = {});
+
+// The first `shown` texts joined by ", ", followed by " and N more" for the ones left out.
+std::string Some_Of(const std::vector<std::string>& texts, std::size_t shown = 10);
 
 }  // namespace vorlix

@@ -99,9 +99,16 @@ bool Is_Comment(const std::string& line) {
   return line.front() == '#' || line.rfind("//", 0) == 0;
 }
 
+// A line of a list file that is neither blank nor a comment.
+struct TList_Line {
+  std::size_t Number = 0;  // from 1
+  std::string Text;        // trimmed; only its start when Too_Long
+  bool Too_Long = false;
+};
+
 // The list's lines with their numbers, blank lines and comments left out.
-std::vector<std::pair<std::size_t, std::string>> Content_Lines(const std::string& text) {
-  std::vector<std::pair<std::size_t, std::string>> lines;
+std::vector<TList_Line> Content_Lines(const std::string& text) {
+  std::vector<TList_Line> lines;
   std::size_t number = 0;
   std::size_t start = 0;
   while (start < text.size()) {
@@ -111,28 +118,31 @@ std::vector<std::pair<std::size_t, std::string>> Content_Lines(const std::string
     }
     ++number;
     // Only the start of a long line is looked at: it is refused as a whole anyway.
-    const std::size_t length = std::min(end - start, Max_List_Line_Length + 1);
-    std::string line = Trim(std::string_view(text).substr(start, length));
-    if (end - start > Max_List_Line_Length) {
-      line.resize(Max_List_Line_Length + 1, ' ');
-    }
+    const bool too_long = end - start > Max_List_Line_Length;
+    std::string line =
+        Trim(std::string_view(text).substr(start, std::min(end - start, Max_List_Line_Length)));
     if (!line.empty() && !Is_Comment(line)) {
-      lines.emplace_back(number, std::move(line));
+      lines.push_back({number, std::move(line), too_long});
     }
     start = end + 1;
   }
   return lines;
 }
 
-TList_Format Told_Format(const std::vector<std::pair<std::size_t, std::string>>& lines) {
+TList_Format Told_Format(const std::vector<TList_Line>& lines) {
   bool several_words = false;
-  for (const auto& [number, line] : lines) {
-    if (line.find('|') != std::string::npos) {
+  for (const auto& line : lines) {
+    if (line.Text.find('|') != std::string::npos) {
       return TList_Format::Map_Pool;
     }
-    several_words = several_words || std::any_of(line.begin(), line.end(), Is_Blank);
+    several_words = several_words || std::any_of(line.Text.begin(), line.Text.end(), Is_Blank);
   }
   return several_words ? TList_Format::CPMA : TList_Format::Plain;
+}
+
+// A byte a group's name may not hold: "/" separates the groups of a path, and control bytes.
+bool Breaks_Group_Name(char c) {
+  return c == '/' || static_cast<unsigned char>(c) < ' ' || c == '\x7f';
 }
 
 }  // namespace
@@ -184,9 +194,9 @@ TList_Reading Read_Map_List(const std::string& text, std::optional<TList_Format>
   const auto lines = Content_Lines(text);
   const TList_Format read_as = format.value_or(Told_Format(lines));
   std::unordered_set<std::string> seen;
-  for (const auto& [number, line] : lines) {
+  for (const auto& [number, line, too_long] : lines) {
     const std::string where = "line " + std::to_string(number) + ": ";
-    if (line.size() > Max_List_Line_Length) {
+    if (too_long) {
       reading.Refused.push_back(where + "longer than " + std::to_string(Max_List_Line_Length) +
                                 " bytes");
       continue;
@@ -267,17 +277,6 @@ TList_Match Match_Map_Names(const std::vector<std::string>& names,
   return match;
 }
 
-std::string Some_Of(const std::vector<std::string>& texts, std::size_t shown) {
-  std::string joined;
-  for (std::size_t i = 0; i < texts.size() && i < shown; ++i) {
-    joined += (i == 0 ? "" : ", ") + texts[i];
-  }
-  if (texts.size() > shown) {
-    joined += " and " + std::to_string(texts.size() - shown) + " more";
-  }
-  return joined;
-}
-
 std::vector<std::string> TList_Import::Notes() const {
   std::vector<std::string> notes;
   if (!Unknown.empty()) {
@@ -342,9 +341,7 @@ TList_Import Import_Map_List(const std::string& path, const std::string& group_n
 }
 
 bool Is_New_Group_Name(const std::string& name) {
-  return !name.empty() && name.find('/') == std::string::npos &&
-         std::none_of(name.begin(), name.end(),
-                      [](char c) { return static_cast<unsigned char>(c) < ' ' || c == '\x7f'; });
+  return !name.empty() && std::none_of(name.begin(), name.end(), Breaks_Group_Name);
 }
 
 bool Export_Map_List_Asking(const std::vector<const TMap_Record*>& maps,
@@ -402,9 +399,7 @@ const TMaps_Tree_Node* Import_Map_List_Asking(TMaps_Tree& tree, const TPK3_Recor
   }
   // The file's name without extension, without what cannot stand in a group's name.
   std::string base = Remove_Extension(platform::File_Name(*path));
-  std::replace_if(
-      base.begin(), base.end(),
-      [](char c) { return c == '/' || static_cast<unsigned char>(c) < ' ' || c == '\x7f'; }, '_');
+  std::replace_if(base.begin(), base.end(), Breaks_Group_Name, '_');
   if (base.empty()) {
     base = "Imported maps";
   }

@@ -100,7 +100,4 @@ const TMaps_Tree_Node* Import_Map_List_Asking(TMaps_Tree& tree, const TPK3_Recor
                                               const TGame_Index* index, const std::string& mod,
                                               TInteraction& ui);
 
-// The first `shown` texts joined by ", ", with how many more there are.
-std::string Some_Of(const std::vector<std::string>& texts, std::size_t shown = 10);
-
 }  // namespace vorlix
