@@ -163,7 +163,7 @@ std::int32_t First_Map_ID(const TPK3_Record& pk3) {
 
 // Launches the map with the launch dialog's initial choices and prints the command line; with
 // `dry_run` only prints it.
-int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run) {
+int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run, bool leave_queue = false) {
   TMain_State& state = context.State();
   if (!map->Present || map->PK3 == nullptr || !map->PK3->Present) {
     context.Error("The map " + map->MAP_Filename + " is no longer present.");
@@ -206,7 +206,7 @@ int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run) {
                   std::strerror(exec_file.Error_Code()) + ".");
     return 1;
   }
-  Record_Launch(state.Program_Dir, *map, choices, command.Program, &context.Ui);
+  Record_Launch(state.Program_Dir, *map, choices, command.Program, &context.Ui, leave_queue);
   return 0;
 }
 
@@ -697,21 +697,15 @@ int Command_Import_List(TCli_Context& context, TCli_Args& args) {
   return 0;
 }
 
-// The history of the data folder, for a command that changes it; nullopt (told) when it must not
-// be written over.
-std::optional<TPlay_History> History_To_Change(TCli_Context& context) {
-  THistory_Load load = Told_History(context);
-  if (!load.Writable) {
-    context.Error("The history of played maps is left as it is.");
-    return std::nullopt;
+// Changes the data folder's history and tells what came of it; 0 when it was written (or needed
+// no write), else 1.
+int Change_History(TCli_Context& context, const std::function<bool(TPlay_History&)>& change) {
+  const THistory_Change outcome = Change_Play_History(context.State().Program_Dir, change);
+  if (!outcome.Warning.empty()) {
+    context.Ui.Message(TMessage_Kind::Warning, outcome.Warning, TAnswer_Set::OK);
   }
-  return std::move(load.History);
-}
-
-int Save_History(TCli_Context& context, const TPlay_History& history) {
-  if (const std::string problem = Save_Play_History(context.State().Program_Dir, history);
-      !problem.empty()) {
-    context.Error(problem);
+  if (!outcome.Problem.empty()) {
+    context.Error(outcome.Problem);
     return 1;
   }
   return 0;
@@ -772,12 +766,9 @@ int Change_Mark(TCli_Context& context, TCli_Args& args,
   if (Map_Argument(context, pk3_id, map_id) == nullptr) {
     return 1;
   }
-  std::optional<TPlay_History> history = History_To_Change(context);
-  if (!history) {
-    return 1;
-  }
-  change(*history, {pk3_id, map_id});
-  return Save_History(context, *history);
+  return Change_History(context, [&](TPlay_History& history) {
+    return change(history, {pk3_id, map_id});
+  });
 }
 
 int Command_Favourite_Add(TCli_Context& context, TCli_Args& args) {
@@ -827,27 +818,17 @@ int Command_Later_Next(TCli_Context& context, TCli_Args& args) {
   if (!Start_With_Database(context)) {
     return 1;
   }
-  std::optional<TPlay_History> history = History_To_Change(context);
-  if (!history) {
+  const THistory_Load load = Told_History(context);
+  if (!load.Writable) {
+    context.Error("The history of played maps is left as it is.");
     return 1;
   }
-  for (const auto& key : history->Queued()) {
+  for (const auto& key : load.History.Queued()) {
     TMap_Record* map = context.State().PK3_Database->Find_Map(key.first, key.second);
     if (map == nullptr || !map->Present) {
       continue;
     }
-    const TMap_Key launched = key;
-    const int status = Launch_Map(context, map, dry_run);
-    if (status != 0 || dry_run) {
-      return status;
-    }
-    // The launch itself counted the map in the file: the queue is taken from there.
-    std::optional<TPlay_History> now = History_To_Change(context);
-    if (!now) {
-      return 1;
-    }
-    now->Unqueue(launched);
-    return Save_History(context, *now);
+    return Launch_Map(context, map, dry_run, /*leave_queue=*/true);
   }
   context.Error("The play-later queue holds no map.");
   return 1;

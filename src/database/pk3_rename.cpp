@@ -496,9 +496,11 @@ TPK3_Action_Result Delete_PK3_File(const TDatabase_Paths& paths, TPK3_Record& pk
   ui.Message(kind, text, TAnswer_Set::OK);
   // The archive's maps are gone for good: what the history knows of them goes too.
   if (!paths.Read_Only) {
-    if (const std::string problem = Forget_Archive_In_History(paths.Program_Dir, pk3.ID);
-        !problem.empty()) {
-      ui.Message(TMessage_Kind::Warning, problem, TAnswer_Set::OK);
+    const THistory_Change forgot = Forget_Archive_In_History(paths.Program_Dir, pk3.ID);
+    for (const std::string* text : {&forgot.Warning, &forgot.Problem}) {
+      if (!text->empty()) {
+        ui.Message(TMessage_Kind::Warning, *text, TAnswer_Set::OK);
+      }
     }
   }
   return {TPK3_Action::Deleted, pk3.ID, map_id};

@@ -219,18 +219,24 @@ std::string Save_Play_History(const std::string& program_dir, const TPlay_Histor
   return {};
 }
 
-std::string Forget_Archive_In_History(const std::string& program_dir, std::int32_t pk3_id) {
+THistory_Change Change_Play_History(const std::string& program_dir,
+                                    const std::function<bool(TPlay_History&)>& change) {
   THistory_Load load = Load_Play_History(program_dir);
+  THistory_Change outcome{load.Warning, {}};
   if (!load.Writable) {
-    return load.Warning;
+    outcome.Problem = "The history of played maps is left as it is.";
+  } else if (change(load.History) || !load.Warning.empty()) {
+    outcome.Problem = Save_Play_History(program_dir, load.History);
   }
-  TPlay_History before = load.History;
-  load.History.Forget_Archive(pk3_id);
-  if (load.History == before && load.Warning.empty()) {
-    return {};  // nothing known of it: no file is written
-  }
-  const std::string problem = Save_Play_History(program_dir, load.History);
-  return load.Warning.empty() ? problem : load.Warning + (problem.empty() ? "" : " " + problem);
+  return outcome;
+}
+
+THistory_Change Forget_Archive_In_History(const std::string& program_dir, std::int32_t pk3_id) {
+  return Change_Play_History(program_dir, [pk3_id](TPlay_History& history) {
+    const TPlay_History before = history;
+    history.Forget_Archive(pk3_id);
+    return !(history == before);  // nothing known of it: no file is written
+  });
 }
 
 }  // namespace vorlix

@@ -14,6 +14,7 @@
 // Recent_Launches_Kept.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -89,7 +90,19 @@ THistory_Load Load_Play_History(const std::string& program_dir);
 // Writes it; "" or the reason it could not be written.
 std::string Save_Play_History(const std::string& program_dir, const TPlay_History& history);
 
-// Forgets the maps of a deleted archive in the data folder's history; "" or what went wrong.
-std::string Forget_Archive_In_History(const std::string& program_dir, std::int32_t pk3_id);
+// What a change of the history file came to, for the user.
+struct THistory_Change {
+  std::string Warning;  // the file that was there could not be read (see THistory_Load)
+  std::string Problem;  // why nothing was written; "" when the change was written or not needed
+};
+
+// Reads the data folder's history, hands it to `change` and writes it back, unless `change`
+// says it changed nothing (returns false) and the file was sound. A file that must not be written
+// over is left as it is.
+THistory_Change Change_Play_History(const std::string& program_dir,
+                                    const std::function<bool(TPlay_History&)>& change);
+
+// Forgets the maps of a deleted archive in the data folder's history.
+THistory_Change Forget_Archive_In_History(const std::string& program_dir, std::int32_t pk3_id);
 
 }  // namespace vorlix

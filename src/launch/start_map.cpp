@@ -50,7 +50,7 @@ TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q
 
 void Record_Launch(const std::string& program_dir, const TMap_Record& map,
                    const TLaunch_Choices& choices, const std::string& engine,
-                   TInteraction* interaction) {
+                   TInteraction* interaction, bool leave_queue) {
   const auto tell = [interaction](const std::string& text) {
     if (interaction != nullptr && !text.empty()) {
       interaction->Message(TMessage_Kind::Warning, text, TAnswer_Set::OK);
@@ -59,17 +59,17 @@ void Record_Launch(const std::string& program_dir, const TMap_Record& map,
   if (map.PK3 == nullptr) {
     return;
   }
-  THistory_Load load = Load_Play_History(program_dir);
-  tell(load.Warning);
-  if (!load.Writable) {
-    return;
-  }
-  load.History.Record_Launch({{map.PK3->ID, map.ID},
-                              static_cast<std::int64_t>(std::time(nullptr)),
-                              choices.Game_Type,
-                              choices.MOD,
-                              engine});
-  tell(Save_Play_History(program_dir, load.History));
+  const TMap_Key key{map.PK3->ID, map.ID};
+  const THistory_Change outcome = Change_Play_History(program_dir, [&](TPlay_History& history) {
+    history.Record_Launch({key, static_cast<std::int64_t>(std::time(nullptr)), choices.Game_Type,
+                           choices.MOD, engine});
+    if (leave_queue) {
+      history.Unqueue(key);
+    }
+    return true;
+  });
+  tell(outcome.Warning);
+  tell(outcome.Problem);
 }
 
 }  // namespace vorlix

@@ -22,10 +22,11 @@ TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q
                             TExec_File& exec_file, TInteraction* interaction);
 
 // Counts a started launch of the map in the history of the data folder `program_dir`, with the
-// choices' game type and MOD and the engine that ran; a history that cannot be read or written is
-// told through the interaction (when given) and the launch stays uncounted.
+// choices' game type and MOD and the engine that ran, and with `leave_queue` takes the map out of
+// the play-later queue in the same write; a history that cannot be read or written is told
+// through the interaction (when given) and the launch stays uncounted.
 void Record_Launch(const std::string& program_dir, const TMap_Record& map,
                    const TLaunch_Choices& choices, const std::string& engine,
-                   TInteraction* interaction);
+                   TInteraction* interaction, bool leave_queue = false);
 
 }  // namespace vorlix

@@ -617,13 +617,8 @@ void TProgram_Windows::Wire_History_Commands() {
       if (map == nullptr || !map->Present) {
         continue;
       }
-      // The map leaves the queue once the game was started (the launch counted it already).
-      const int launches = Load_Play_History(Main_.State().Program_Dir).History.Of(key).Count;
-      const bool end = Launch_By_IDs(key);
-      if (Load_Play_History(Main_.State().Program_Dir).History.Of(key).Count > launches) {
-        Change_History([&](TPlay_History& history) { history.Unqueue(key); });
-      }
-      if (end) {
+      // The map leaves the queue once its game was started.
+      if (Launch_By_IDs(key, /*leave_queue=*/true)) {
         Main_.close();
       }
       return;
@@ -676,23 +671,22 @@ void TProgram_Windows::Update_History_Commands() {
 }
 
 bool TProgram_Windows::Change_History(const std::function<void(TPlay_History&)>& change) {
-  THistory_Load load = Load_Play_History(Main_.State().Program_Dir);
-  if (!load.Warning.empty()) {
-    Main_.Interaction().Message(TMessage_Kind::Warning, load.Warning, TAnswer_Set::OK);
+  const THistory_Change outcome =
+      Change_Play_History(Main_.State().Program_Dir, [&change](TPlay_History& history) {
+        change(history);
+        return true;
+      });
+  if (!outcome.Warning.empty()) {
+    Main_.Interaction().Message(TMessage_Kind::Warning, outcome.Warning, TAnswer_Set::OK);
   }
-  if (!load.Writable) {
-    return false;
-  }
-  change(load.History);
-  if (const std::string problem = Save_Play_History(Main_.State().Program_Dir, load.History);
-      !problem.empty()) {
-    Main_.Interaction().Message(TMessage_Kind::Error, problem, TAnswer_Set::OK);
+  if (!outcome.Problem.empty()) {
+    Main_.Interaction().Message(TMessage_Kind::Error, outcome.Problem, TAnswer_Set::OK);
     return false;
   }
   return true;
 }
 
-bool TProgram_Windows::Launch_By_IDs(const TMap_Key& key) {
+bool TProgram_Windows::Launch_By_IDs(const TMap_Key& key, bool leave_queue) {
   TMap_Record* map = Main_.State().PK3_Database
                          ? Main_.State().PK3_Database->Find_Map(key.first, key.second)
                          : nullptr;
@@ -701,7 +695,7 @@ bool TProgram_Windows::Launch_By_IDs(const TMap_Key& key) {
                                 TAnswer_Set::OK);
     return false;
   }
-  return Start_Map(Properties(), Properties_Context(), map, Exec_File_);
+  return Start_Map(Properties(), Properties_Context(), map, Exec_File_, leave_queue);
 }
 
 }  // namespace vorlix::ui

@@ -87,8 +87,9 @@ class TProgram_Windows {
   void Update_History_Commands();
   // Changes the history through `change` and writes it; false (told) when it cannot be.
   bool Change_History(const std::function<void(TPlay_History&)>& change);
-  // The launch dialog for a map of the history or the queue, found by its pair of IDs.
-  bool Launch_By_IDs(const TMap_Key& key);
+  // The launch dialog for a map of the history or the queue, found by its pair of IDs (with
+  // `leave_queue` the started map leaves the play-later queue); true when the program ends.
+  bool Launch_By_IDs(const TMap_Key& key, bool leave_queue = false);
 
   TForm_Main_Vorlix& Main_;
   TBrowser_View* Browser_ = nullptr;  // owned by the main window

@@ -10,7 +10,7 @@
 namespace vorlix {
 
 bool Start_Map(TForm_Map_Properties& dialog, const TProperties_Context& context, TMap_Record* map,
-               TExec_File& exec_file) {
+               TExec_File& exec_file, bool leave_queue) {
   if (map == nullptr) {
     return false;
   }
@@ -24,7 +24,8 @@ bool Start_Map(TForm_Map_Properties& dialog, const TProperties_Context& context,
   const TLaunch_Command command =
       Launch_Game(choices, Load_Q3A_Exe(), exec_file, context.Interaction);
   if (!command.Program.empty()) {
-    Record_Launch(context.Program_Dir, *map, choices, command.Program, context.Interaction);
+    Record_Launch(context.Program_Dir, *map, choices, command.Program, context.Interaction,
+                  leave_queue);
   }
   // The program ends after the launch only when something was launched.
   return result == TDialog_Result::Yes && !command.Program.empty();

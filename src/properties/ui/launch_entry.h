@@ -12,8 +12,9 @@ struct TProperties_Context;
 // and exit", starts the game (the program of the setting Q3A_EXE, else the game directory's
 // QUAKE3.EXE) in the game directory. Nothing is written back to the map. True when the user
 // chose "Launch Q3A and exit" and the game was started: the main window then closes through its
-// normal shutdown. A refused launch keeps the program open.
+// normal shutdown. A refused launch keeps the program open. With `leave_queue` a started map
+// leaves the play-later queue.
 bool Start_Map(TForm_Map_Properties& dialog, const TProperties_Context& context, TMap_Record* map,
-               TExec_File& exec_file);
+               TExec_File& exec_file, bool leave_queue = false);
 
 }  // namespace vorlix
