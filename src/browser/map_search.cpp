@@ -539,4 +539,20 @@ std::optional<std::size_t> Pick_Uniformly(std::size_t count, std::mt19937_64& ra
   return distribution(random);
 }
 
+std::optional<std::size_t> Pick_Preferring_Unplayed(const std::vector<const TMap_Record*>& maps,
+                                                    const TPlay_History& history,
+                                                    std::mt19937_64& random) {
+  std::vector<std::size_t> unplayed;
+  for (std::size_t i = 0; i < maps.size(); ++i) {
+    const TMap_Record* map = maps[i];
+    if (map->PK3 == nullptr || history.Of({map->PK3->ID, map->ID}).Count == 0) {
+      unplayed.push_back(i);
+    }
+  }
+  if (unplayed.empty()) {
+    return Pick_Uniformly(maps.size(), random);
+  }
+  return unplayed[*Pick_Uniformly(unplayed.size(), random)];
+}
+
 }  // namespace vorlix

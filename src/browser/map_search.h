@@ -140,5 +140,10 @@ void Sort_By_Filename(std::vector<TMap_Place>& places);
 
 // One of `count` positions, each equally likely; nullopt when count is 0.
 std::optional<std::size_t> Pick_Uniformly(std::size_t count, std::mt19937_64& random);
+// One of the maps, those never launched first: each of them equally likely when there is one,
+// else each of all; nullopt for no map.
+std::optional<std::size_t> Pick_Preferring_Unplayed(const std::vector<const TMap_Record*>& maps,
+                                                    const TPlay_History& history,
+                                                    std::mt19937_64& random);
 
 }  // namespace vorlix

@@ -181,8 +181,15 @@ void TUnsorted_Maps_List::Sort() {
   if (Observer != nullptr) {
     Observer->Before_Reorder();
   }
+  if (Sort_Column >= Last_Played_Column && Sort_Number) {
+    Sort_By_Number();
+    if (Observer != nullptr) {
+      Observer->After_Reorder();
+    }
+    return;
+  }
   // The positions are sorted by keys made once, and the items then taken in that order.
-  const int column = std::clamp(Sort_Column, 0, 2);
+  const int column = Sort_Column >= Last_Played_Column ? 1 : std::clamp(Sort_Column, 0, 2);
   std::vector<TSort_Key> keys;
   keys.reserve(Items_.size());
   for (std::uint32_t i = 0; i < Items_.size(); ++i) {
@@ -210,8 +217,25 @@ void TUnsorted_Maps_List::Sort() {
   }
 }
 
+void TUnsorted_Maps_List::Sort_By_Number() {
+  std::vector<std::pair<std::int64_t, std::uint32_t>> keys;
+  keys.reserve(Items_.size());
+  for (std::uint32_t i = 0; i < Items_.size(); ++i) {
+    keys.emplace_back(Items_[i].Map != nullptr ? Sort_Number(*Items_[i].Map, Sort_Column) : 0, i);
+  }
+  std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first > b.first : a.second < b.second;
+  });
+  std::vector<TUnsorted_Item> sorted;
+  sorted.reserve(keys.size());
+  for (const auto& key : keys) {
+    sorted.push_back(Items_[key.second]);
+  }
+  Items_.swap(sorted);
+}
+
 void TUnsorted_Maps_List::Sort_By_Column(int column) {
-  Sort_Column = std::clamp(column, 0, 2);
+  Sort_Column = std::clamp(column, 0, Played_Column);
   Sort();
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,9 +54,17 @@ class TUnsorted_Maps_List {
   inline static const std::array<const char*, 3> Captions = {"Mapname", "Filename", "in PK3"};
   inline static const std::array<int, 3> Initial_Widths = {180, 114, 180};
 
+  // The columns of what was played, shown when the user asks for them: 3 and 4.
+  inline static const std::array<const char*, 2> History_Captions = {"Last played", "Played"};
+  static constexpr int Last_Played_Column = 3;
+  static constexpr int Played_Column = 4;
+
   TUnsorted_List_Observer* Observer = nullptr;
-  // The column the list is sorted by (0, 1 or 2); always ascending.
+  // The column the list is sorted by (0, 1 or 2 ascending; 3 or 4 by Sort_Number).
   int Sort_Column = 1;
+  // The number a map is sorted by in the columns 3 and 4 (the last launch's time, the count): the
+  // largest first, equal numbers keeping their order. Without it those columns sort as column 1.
+  std::function<std::int64_t(const TMap_Record& map, int column)> Sort_Number;
 
   int Count() const { return static_cast<int>(Items_.size()); }
   const TUnsorted_Item& Item(int index) const { return Items_.at(static_cast<std::size_t>(index)); }
@@ -80,7 +89,7 @@ class TUnsorted_Maps_List {
 
   // Stable ascending sort by the sort column: byte-wise, case-sensitive.
   void Sort();
-  // A click on a column header: sort column := column; re-sort.
+  // A click on a column header: sort column := column (0 to 4); re-sort.
   void Sort_By_Column(int column);
 
   // The texts a map's item shows.
@@ -96,6 +105,7 @@ class TUnsorted_Maps_List {
 
  private:
   TUnsorted_Item Make_Item(TMap_Record* map, std::uint32_t archive);
+  void Sort_By_Number();
 
   std::vector<TUnsorted_Item> Items_;
   std::vector<TUnsorted_Item> Pending_;

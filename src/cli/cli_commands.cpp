@@ -206,7 +206,8 @@ int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run, bool leave
                   std::strerror(exec_file.Error_Code()) + ".");
     return 1;
   }
-  Record_Launch(state.Program_Dir, *map, choices, command.Program, &context.Ui, leave_queue);
+  THistory_Keeper history(state.Program_Dir, false);
+  Record_Launch(history, *map, choices, command.Program, &context.Ui, leave_queue);
   return 0;
 }
 
@@ -390,6 +391,7 @@ int Command_Random(TCli_Context& context, TCli_Args& args) {
   const auto group_path = args.Option("--group");
   const bool launch = args.Flag("--launch");
   const bool dry_run = args.Flag("--dry-run");
+  const bool prefer_unplayed = args.Flag("--prefer-never-played");
   args.Expect_End();
   if (dry_run && !launch) {
     throw TCli_Usage_Error("option --dry-run needs --launch");
@@ -408,7 +410,17 @@ int Command_Random(TCli_Context& context, TCli_Args& args) {
   }
   const std::vector<TMap_Place> places = Matching_Places(context, Parse_Query("", filters), group);
   std::mt19937_64 random(std::random_device{}());
-  const auto picked = Pick_Uniformly(places.size(), random);
+  std::optional<std::size_t> picked;
+  if (prefer_unplayed) {
+    std::vector<const TMap_Record*> maps;
+    maps.reserve(places.size());
+    for (const TMap_Place& place : places) {
+      maps.push_back(place.Map);
+    }
+    picked = Pick_Preferring_Unplayed(maps, Told_History(context).History, random);
+  } else {
+    picked = Pick_Uniformly(places.size(), random);
+  }
   if (!picked) {
     context.Error(group != nullptr ? "No map of the group \"" + *group_path + "\" matches."
                                    : "No map matches.");
@@ -797,6 +809,29 @@ int Command_Later_Remove(TCli_Context& context, TCli_Args& args) {
   });
 }
 
+int Command_Later_Move(TCli_Context& context, TCli_Args& args) {
+  const std::int32_t pk3_id = args.Next_Integer("PK3_ID");
+  const std::int32_t map_id = args.Next_Integer("MAP_ID");
+  const std::int32_t position = args.Next_Integer("POSITION");
+  args.Expect_End();
+  if (position < 1) {
+    throw TCli_Usage_Error("POSITION counts from 1");
+  }
+  if (!Start_With_Database(context) || Map_Argument(context, pk3_id, map_id) == nullptr) {
+    return 1;
+  }
+  bool queued = true;
+  const int status = Change_History(context, [&](TPlay_History& history) {
+    queued = history.Is_Queued({pk3_id, map_id});
+    return history.Move_In_Queue({pk3_id, map_id}, static_cast<std::size_t>(position - 1));
+  });
+  if (!queued) {
+    context.Error("The map is not in the play-later queue.");
+    return 1;
+  }
+  return status;
+}
+
 int Command_Later_List(TCli_Context& context, TCli_Args& args) {
   args.Expect_End();
   if (!Start_With_Database(context)) {
@@ -878,10 +913,13 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "filters: never launched, launched within DAYS, at least N times, a favourite, in\n"
        "the play-later queue",
        &Command_Find},
-      {"random", "[the filters of find] [--group PATH] [--launch [--dry-run]]",
+      {"random",
+       "[the filters of find] [--group PATH] [--prefer-never-played]\n"
+       "     [--launch [--dry-run]]",
        "one map picked at random among those find lists, printed as find does; with --group\n"
-       "among the maps of that group at any depth; with --launch the map is then launched\n"
-       "as launch does. Exit status 1 when there is nothing to pick",
+       "among the maps of that group at any depth; with --prefer-never-played among those\n"
+       "never launched while there is one; with --launch the map is then launched as launch\n"
+       "does. Exit status 1 when there is nothing to pick",
        &Command_Random},
       {"rename-pk3", "PK3_ID NEW_PATH",
        "renames or moves the pk3 file with its extracted folders, keeping its maps' IDs\n"
@@ -932,6 +970,10 @@ const std::vector<TCli_Command>& Cli_Commands() {
        &Command_Later_Add},
       {"later remove", "PK3_ID MAP_ID", "takes the map out of the play-later queue",
        &Command_Later_Remove},
+      {"later move", "PK3_ID MAP_ID POSITION",
+       "moves the queued map to POSITION of the play-later queue (1 first; past the end:\n"
+       "last)",
+       &Command_Later_Move},
       {"later list", "", "the play-later queue in order: pk3 ID TAB map ID TAB Filename",
        &Command_Later_List},
       {"later next", "[--dry-run]",

@@ -167,6 +167,20 @@ std::string Load_Q3A_Server_Exe() {
   return Load_Program("Q3A_SERVER_EXE");
 }
 
+bool Load_Flag_Setting(const char* name) {
+  QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
+  bool ok = false;
+  const int value = store.value(Key(name)).toString().trimmed().toInt(&ok);
+  return ok && value != 0;
+}
+
+bool Save_Flag_Setting(const char* name, bool value) {
+  QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
+  store.setValue(Key(name), value ? 1 : 0);
+  store.sync();
+  return store.status() == QSettings::NoError;
+}
+
 std::string Load_Data_Dir() {
   return Load_Program("DATA_DIR");
 }

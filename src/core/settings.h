@@ -47,6 +47,11 @@ std::string Load_Data_Dir();
 // Writes DATA_DIR; an empty path removes the value. False when the store could not be written.
 bool Save_Data_Dir(const std::string& dir);
 
+// A choice of the window kept as 0 or 1 under `name` ("LIST_HISTORY_COLUMNS", ...); false when
+// absent or unreadable. Saving: false when the store could not be written.
+bool Load_Flag_Setting(const char* name);
+bool Save_Flag_Setting(const char* name, bool value);
+
 // Paths are stored with their bytes: as text when they are UTF-8, else as a byte array
 // ("@ByteArray(...)" in the file), so that a name the system allows in any byte survives.
 

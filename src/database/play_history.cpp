@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
+#include <QDateTime>
+#include <QLocale>
 #include <sys/stat.h>
 
 #include "core/paths.h"
@@ -100,6 +103,21 @@ bool TPlay_History::Is_Queued(const TMap_Key& map) const {
 
 bool TPlay_History::Unqueue(const TMap_Key& map) {
   return std::erase(Queue_, map) > 0;
+}
+
+bool TPlay_History::Move_In_Queue(const TMap_Key& map, std::size_t position) {
+  const auto found = std::find(Queue_.begin(), Queue_.end(), map);
+  if (found == Queue_.end()) {
+    return false;
+  }
+  const auto from = static_cast<std::size_t>(found - Queue_.begin());
+  const std::size_t to = std::min(position, Queue_.size() - 1);
+  if (from == to) {
+    return false;
+  }
+  Queue_.erase(found);
+  Queue_.insert(Queue_.begin() + static_cast<std::ptrdiff_t>(to), map);
+  return true;
 }
 
 void TPlay_History::Forget_Archive(std::int32_t pk3_id) {
@@ -219,16 +237,88 @@ std::string Save_Play_History(const std::string& program_dir, const TPlay_Histor
   return {};
 }
 
-THistory_Change Change_Play_History(const std::string& program_dir,
-                                    const std::function<bool(TPlay_History&)>& change) {
-  THistory_Load load = Load_Play_History(program_dir);
-  THistory_Change outcome{load.Warning, {}};
-  if (!load.Writable) {
-    outcome.Problem = "The history of played maps is left as it is.";
-  } else if (change(load.History) || !load.Warning.empty()) {
-    outcome.Problem = Save_Play_History(program_dir, load.History);
+void THistory_Keeper::Load() {
+  if (Loaded_) {
+    return;
+  }
+  Loaded_ = true;
+  if (Program_Dir_.empty()) {
+    Writable_ = false;
+    return;
+  }
+  THistory_Load load = Load_Play_History(Program_Dir_);
+  History_ = std::move(load.History);
+  Warning_ = std::move(load.Warning);
+  Writable_ = load.Writable;
+  Unsaved_ = !Warning_.empty();
+}
+
+void THistory_Keeper::Set_Program_Dir(const std::string& program_dir) {
+  if (program_dir == Program_Dir_) {
+    return;
+  }
+  Program_Dir_ = program_dir;
+  Writable_ = true;
+  if (!Unsaved_) {
+    Loaded_ = false;
+    History_ = {};
+    Warning_.clear();
+  }
+}
+
+const TPlay_History& THistory_Keeper::History() {
+  Load();
+  return History_;
+}
+
+std::string THistory_Keeper::Take_Warning() {
+  Load();
+  return std::exchange(Warning_, std::string());
+}
+
+THistory_Change THistory_Keeper::Change(const std::function<bool(TPlay_History&)>& change) {
+  Load();
+  THistory_Change outcome{Take_Warning(), {}};
+  if (!change(History_) && !Unsaved_) {
+    return outcome;
+  }
+  ++Changes_;
+  if (Changed) {
+    Changed();
+  }
+  if (Program_Dir_.empty()) {
+    Unsaved_ = true;  // for a folder chosen later
+    return outcome;
+  }
+  std::string problem = Writable_ ? Save_Play_History(Program_Dir_, History_)
+                                  : "The history of played maps " +
+                                        platform::Join(Program_Dir_, History_File_Name) +
+                                        " is left as it is, since it could not be put aside.";
+  Unsaved_ = !problem.empty();
+  if (Unsaved_ && !Told_) {
+    Told_ = true;
+    outcome.Problem =
+        Lives_On_ ? problem + " Until Vorlix ends, the history is kept in memory." : problem;
   }
   return outcome;
+}
+
+THistory_Change Change_Play_History(const std::string& program_dir,
+                                    const std::function<bool(TPlay_History&)>& change) {
+  THistory_Keeper keeper(program_dir, false);
+  return keeper.Change(change);
+}
+
+std::string Launch_Time_Text(std::int64_t time, const QLocale& locale) {
+  return locale.toString(QDateTime::fromSecsSinceEpoch(time), QLocale::ShortFormat).toStdString();
+}
+
+std::string Played_Text(const TMap_Play& play, const QLocale& locale) {
+  if (play.Count == 0) {
+    return "never";
+  }
+  return (play.Count == 1 ? std::string("once") : std::to_string(play.Count) + " launches") +
+         ", the last on " + Launch_Time_Text(play.Last, locale);
 }
 
 THistory_Change Forget_Archive_In_History(const std::string& program_dir, std::int32_t pk3_id) {

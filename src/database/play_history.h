@@ -20,6 +20,8 @@
 #include <utility>
 #include <vector>
 
+class QLocale;
+
 namespace vorlix {
 
 inline constexpr const char* History_File_Name = "history.dat";
@@ -58,6 +60,9 @@ class TPlay_History {
   // wherever it stands. False when nothing changed.
   bool Queue(const TMap_Key& map);
   bool Unqueue(const TMap_Key& map);
+  // Moves a queued map to the position (0 first; past the end: last). False when it is not
+  // queued or stands there already.
+  bool Move_In_Queue(const TMap_Key& map, std::size_t position);
   const std::vector<TMap_Key>& Queued() const { return Queue_; }
   bool Is_Queued(const TMap_Key& map) const;
 
@@ -96,11 +101,59 @@ struct THistory_Change {
   std::string Problem;  // why nothing was written; "" when the change was written or not needed
 };
 
-// Reads the data folder's history, hands it to `change` and writes it back, unless `change`
-// says it changed nothing (returns false) and the file was sound. A file that must not be written
-// over is left as it is.
+// The history as a running program keeps it: read from the data folder at the first use and
+// then held, since no other program uses the data folder meanwhile (its lock). A change is made
+// in memory and written; when it cannot be written, the history stays in memory until the
+// program ends and the user is told once.
+class THistory_Keeper {
+ public:
+  // `program_dir` "": a program that saves nothing; the history lives in memory only.
+  // `lives_on`: the keeper serves the program until it ends (a window), so an unwritten history
+  // is still there for the next change; else it serves one command.
+  explicit THistory_Keeper(std::string program_dir, bool lives_on = true)
+      : Program_Dir_(std::move(program_dir)), Lives_On_(lives_on) {}
+
+  // The data folder changed (the user chose another one to save into): the history is read from
+  // there at the next use, unless it holds changes not written yet, which the next change writes
+  // there.
+  void Set_Program_Dir(const std::string& program_dir);
+  const std::string& Program_Dir() const { return Program_Dir_; }
+
+  const TPlay_History& History();
+  // The reading's warning about a damaged file, handed out once (then "").
+  std::string Take_Warning();
+  // Hands the history to `change`; writes it unless `change` says it changed nothing (returns
+  // false) and the file was sound. The Problem is told only the first time the history cannot be
+  // written; each change after that is tried again.
+  THistory_Change Change(const std::function<bool(TPlay_History&)>& change);
+  // Counts the changes, so that a view can tell that what it shows is old.
+  std::uint64_t Changes() const { return Changes_; }
+  // Called after each change (a view redraws).
+  std::function<void()> Changed;
+
+ private:
+  void Load();
+
+  std::string Program_Dir_;
+  bool Lives_On_;
+  TPlay_History History_;
+  std::string Warning_;
+  bool Loaded_ = false;
+  bool Writable_ = true;
+  bool Unsaved_ = false;  // the file was damaged, or a change could not be written
+  bool Told_ = false;
+  std::uint64_t Changes_ = 0;
+};
+
+// Reads the data folder's history, hands it to `change` and writes it back (a keeper used once).
 THistory_Change Change_Play_History(const std::string& program_dir,
                                     const std::function<bool(TPlay_History&)>& change);
+
+// A time of the history in the locale's short format, for the window.
+std::string Launch_Time_Text(std::int64_t time, const QLocale& locale);
+// How often and when last a map was launched, for the window: "never", "once, the last on TIME",
+// "N launches, the last on TIME".
+std::string Played_Text(const TMap_Play& play, const QLocale& locale);
 
 // Forgets the maps of a deleted archive in the data folder's history.
 THistory_Change Forget_Archive_In_History(const std::string& program_dir, std::int32_t pk3_id);

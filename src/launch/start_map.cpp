@@ -48,7 +48,7 @@ TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q
   return command;
 }
 
-void Record_Launch(const std::string& program_dir, const TMap_Record& map,
+void Record_Launch(THistory_Keeper& history, const TMap_Record& map,
                    const TLaunch_Choices& choices, const std::string& engine,
                    TInteraction* interaction, bool leave_queue) {
   const auto tell = [interaction](const std::string& text) {
@@ -60,11 +60,11 @@ void Record_Launch(const std::string& program_dir, const TMap_Record& map,
     return;
   }
   const TMap_Key key{map.PK3->ID, map.ID};
-  const THistory_Change outcome = Change_Play_History(program_dir, [&](TPlay_History& history) {
-    history.Record_Launch({key, static_cast<std::int64_t>(std::time(nullptr)), choices.Game_Type,
-                           choices.MOD, engine});
+  const THistory_Change outcome = history.Change([&](TPlay_History& played) {
+    played.Record_Launch({key, static_cast<std::int64_t>(std::time(nullptr)), choices.Game_Type,
+                          choices.MOD, engine});
     if (leave_queue) {
-      history.Unqueue(key);
+      played.Unqueue(key);
     }
     return true;
   });

@@ -7,6 +7,7 @@
 namespace vorlix {
 
 class TExec_File;
+class THistory_Keeper;
 class TInteraction;
 class TMap_Record;
 struct TLaunch_Choices;
@@ -21,11 +22,11 @@ struct TLaunch_Command;
 TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q3a_exe,
                             TExec_File& exec_file, TInteraction* interaction);
 
-// Counts a started launch of the map in the history of the data folder `program_dir`, with the
-// choices' game type and MOD and the engine that ran, and with `leave_queue` takes the map out of
-// the play-later queue in the same write; a history that cannot be read or written is told
-// through the interaction (when given) and the launch stays uncounted.
-void Record_Launch(const std::string& program_dir, const TMap_Record& map,
+// Counts a started launch of the map in the history, with the choices' game type and MOD and the
+// engine that ran, and with `leave_queue` takes the map out of the play-later queue in the same
+// change; a history that cannot be read or written is told through the interaction (when given)
+// as the keeper tells it.
+void Record_Launch(THistory_Keeper& history, const TMap_Record& map,
                    const TLaunch_Choices& choices, const std::string& engine,
                    TInteraction* interaction, bool leave_queue = false);
 

@@ -27,4 +27,16 @@ TLaunch_Choices Launch_Choices_From(const TMap_Properties_Model& model,
   return choices;
 }
 
+void Choose_As_Before(TMap_Properties_Model& model, int game_type, const std::string& mod) {
+  if (game_type >= 0 && game_type < Game_Type_Count &&
+      model.Radio_Enabled[static_cast<std::size_t>(game_type)]) {
+    model.Radio_Selected = game_type;
+  }
+  for (std::size_t i = 0; i < model.MOD_To_Use.size(); ++i) {
+    if (model.MOD_To_Use[i] == mod) {
+      model.MOD_To_Use_Selected = static_cast<int>(i);
+    }
+  }
+}
+
 }  // namespace vorlix

@@ -14,4 +14,8 @@ class TMap_Properties_Model;
 TLaunch_Choices Launch_Choices_From(const TMap_Properties_Model& model,
                                     const std::string& game_dir);
 
+// Chooses in the launch dialog (the model in launch mode) what an earlier launch chose: its game
+// type (the dialog's radio index) and its MOD, each only when the map still offers it.
+void Choose_As_Before(TMap_Properties_Model& model, int game_type, const std::string& mod);
+
 }  // namespace vorlix

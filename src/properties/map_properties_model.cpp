@@ -205,14 +205,10 @@ TMap_Properties_Model::TMap_Properties_Model() {
 }
 
 std::string TMap_Properties_Model::Played_Text(const TMap_Record& map) const {
-  const TMap_Play play = map.PK3 != nullptr ? History_.Of({map.PK3->ID, map.ID}) : TMap_Play{};
-  if (play.Count == 0) {
-    return "never";
-  }
-  const QString last =
-      Context_.Locale.toString(QDateTime::fromSecsSinceEpoch(play.Last), QLocale::ShortFormat);
-  return (play.Count == 1 ? std::string("once") : std::to_string(play.Count) + " launches") +
-         ", the last on " + last.toStdString();
+  const TMap_Play play = map.PK3 != nullptr && Context_.History != nullptr
+                             ? Context_.History->History().Of({map.PK3->ID, map.ID})
+                             : TMap_Play{};
+  return vorlix::Played_Text(play, Context_.Locale);
 }
 
 void TMap_Properties_Model::Set_Labels(const TMap_Record& map, bool merge) {
@@ -247,8 +243,6 @@ void TMap_Properties_Model::Load_Map(TMap_Record* map) {
   if (map == nullptr) {
     return;
   }
-  History_ = Context_.Program_Dir.empty() ? TPlay_History{}
-                                          : Load_Play_History(Context_.Program_Dir).History;
   Set_Labels(*map, false);
   for (const auto& spec : Numeric_Fields) {
     TNumeric_Field& field = this->*spec.Field;
@@ -488,8 +482,6 @@ void TMap_Properties_Model::Merge_Map(const TMap_Record& map, bool first) {
 
 void TMap_Properties_Model::Load_Group(const std::vector<TMap_Record*>& maps) {
   Reset_For_Group();
-  History_ = Context_.Program_Dir.empty() ? TPlay_History{}
-                                          : Load_Play_History(Context_.Program_Dir).History;
   std::unique_ptr<TNotice> notice;
   if (Context_.Interaction != nullptr) {
     notice = Context_.Interaction->Notice("Please wait", "Accumulating map information...");

@@ -53,6 +53,7 @@ struct TProperties_Context {
   const TPK3_Record_Store* Database = nullptr;  // the archives searched for bot icons
   TInteraction* Interaction = nullptr;
   QLocale Locale;  // size and date formats
+  THistory_Keeper* History = nullptr;  // what was played (none: nothing)
   // What the game knows of the archives: a map has a bot file when any present archive of its
   // MOD directory or of a base directory holds maps/NAME.aas. Without it, only the map's own
   // archive counts.
@@ -276,7 +277,6 @@ class TMap_Properties_Model {
   std::string Played_Text(const TMap_Record& map) const;
 
   TProperties_Context Context_;
-  TPlay_History History_;  // read from the data folder when a map or group is loaded
   TMap_Record* Map_ = nullptr;
   TDialog_Mode Mode_ = TDialog_Mode::Map;
   std::set<int> Held_Keys_;

@@ -5,7 +5,6 @@
 #include <QDateTime>
 #include <QEvent>
 #include <QIcon>
-#include <QInputDialog>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLocale>
@@ -143,6 +142,11 @@ void TProgram_Windows::Wire_Steps() {
     context.Program_Dir = state.Program_Dir;
     context.Levelshots_Dir = state.Levelshots_Dir;
     context.Gfx_Dir = state.GFX_Dir;
+    History_->Set_Program_Dir(state.Program_Dir);
+    if (const std::string damage = History_->Take_Warning(); !damage.empty()) {
+      ui.Message(TMessage_Kind::Warning, damage, TAnswer_Set::OK);
+    }
+    context.History = History_.get();
     Browser_->Set_Context(context);
     if (state.PK3_Database && state.MOD_List) {
       Browser_->Load_Maps_List();
@@ -176,6 +180,7 @@ void TProgram_Windows::Wire_Steps() {
       TBrowser_Context context = Browser_->Context();
       context.Program_Dir = state.Program_Dir;
       Browser_->Set_Context(context);
+      History_->Set_Program_Dir(state.Program_Dir);
     }
     return Browser_->Save_Tree_File();
   };
@@ -223,7 +228,10 @@ TForm_Map_Properties& TProgram_Windows::Properties() {
 }
 
 TProperties_Context TProgram_Windows::Properties_Context() const {
-  return Properties_Context_Of(Main_.State(), Main_.Interaction(), QLocale::system());
+  TProperties_Context context =
+      Properties_Context_Of(Main_.State(), Main_.Interaction(), QLocale::system());
+  context.History = History_.get();
+  return context;
 }
 
 void TProgram_Windows::Open_Map_Properties(TMap_Record* map) {
@@ -501,6 +509,11 @@ void TProgram_Windows::Wire_List_Commands() {
   Export_List_Action_->setStatusTip(QStringLiteral(
       "Export Map List (the maps of the selected group as a plain list, a Quake Live map pool or "
       "a CPMA map list)"));
+  Export_Found_Action_ = new QAction(QStringLiteral("Export Maps &Found..."), &Main_);
+  Export_Found_Action_->setObjectName(QStringLiteral("MenuItem_ExportMapsFound"));
+  Export_Found_Action_->setStatusTip(QStringLiteral(
+      "Export Maps Found (the maps the search shows, by Filename, in one of the map list "
+      "formats)"));
   Import_List_Action_ = new QAction(QStringLiteral("I&mport Map List..."), &Main_);
   Import_List_Action_->setObjectName(QStringLiteral("MenuItem_ImportMapList"));
   Import_List_Action_->setStatusTip(
@@ -509,6 +522,7 @@ void TProgram_Windows::Wire_List_Commands() {
   QAction* print = Browser_->Commands()->Command(TMain_Command::Print);
   if (QMenu* vorlix = Main_.menuBar()->findChild<QMenu*>(QStringLiteral("Menu_Vorlix"))) {
     vorlix->insertAction(print, Export_List_Action_);
+    vorlix->insertAction(print, Export_Found_Action_);
     vorlix->insertAction(print, Import_List_Action_);
     vorlix->insertSeparator(print);
     QObject::connect(vorlix, &QMenu::aboutToShow, &Main_, [this] { Update_List_Commands(); });
@@ -525,6 +539,16 @@ void TProgram_Windows::Wire_List_Commands() {
     }
     const std::vector<TMap_Record*> maps = Maps_Of_Group(*group);
     Export_Map_List_Asking({maps.begin(), maps.end()}, group->Text, Main_.Interaction());
+  });
+  QObject::connect(Export_Found_Action_, &QAction::triggered, &Main_, [this] {
+    const std::vector<TMap_Record*> maps = Browser_->Search_Bar()->Found_Maps();
+    if (maps.empty()) {
+      Main_.Interaction().Message(TMessage_Kind::Information,
+                                  "The search shows no map, so there is nothing to export.",
+                                  TAnswer_Set::OK);
+      return;
+    }
+    Export_Map_List_Asking({maps.begin(), maps.end()}, "Maps found", Main_.Interaction());
   });
   QObject::connect(Import_List_Action_, &QAction::triggered, &Main_, [this] {
     const TMain_State& state = Main_.State();
@@ -549,153 +573,9 @@ void TProgram_Windows::Update_List_Commands() {
   const TMaps_Tree_Node* selected = Browser_->Tree().Selected();
   Export_List_Action_->setEnabled(selected != nullptr && selected->Is_Group() &&
                                   TMaps_Tree::Group_Is_Not_Empty(selected));
+  Export_Found_Action_->setEnabled(Browser_->Search_Bar()->Active());
   Import_List_Action_->setEnabled(Main_.State().PK3_Database != nullptr &&
                                   Browser_->Tree().Root() != nullptr);
-}
-
-void TProgram_Windows::Wire_History_Commands() {
-  const auto make = [this](const char* text, const char* name, const QKeySequence& keys,
-                           const char* tip) {
-    auto* action = new QAction(QString::fromUtf8(text), &Main_);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setShortcut(keys);
-    action->setStatusTip(QString::fromUtf8(tip));
-    Main_.addAction(action);
-    return action;
-  };
-  Favourite_Action_ = make("&Favourite", "MenuItem_Favourite", QKeySequence(Qt::CTRL | Qt::Key_D),
-                           "Favourite (mark the selected map, or take the mark off)");
-  Favourite_Action_->setCheckable(true);
-  Play_Later_Action_ = make("Play &Later", "MenuItem_PlayLater", QKeySequence(Qt::CTRL | Qt::Key_L),
-                            "Play Later (put the selected map at the end of the play-later queue)");
-  Launch_Later_Action_ = make("Launch &Next Later", "MenuItem_LaunchNextLater",
-                              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L),
-                              "Launch Next Later (the first map of the play-later queue)");
-  Recently_Played_Action_ =
-      make("Recently Pla&yed...", "MenuItem_RecentlyPlayed", QKeySequence(Qt::CTRL | Qt::Key_H),
-           "Recently Played (the last 50 launches; choose one to launch it again)");
-  QAction* print = Browser_->Commands()->Command(TMain_Command::Print);
-  if (QMenu* vorlix = Main_.menuBar()->findChild<QMenu*>(QStringLiteral("Menu_Vorlix"))) {
-    for (QAction* action :
-         {Favourite_Action_, Play_Later_Action_, Launch_Later_Action_, Recently_Played_Action_}) {
-      vorlix->insertAction(print, action);
-    }
-    vorlix->insertSeparator(print);
-    QObject::connect(vorlix, &QMenu::aboutToShow, &Main_, [this] { Update_History_Commands(); });
-  }
-  QObject::connect(Favourite_Action_, &QAction::triggered, &Main_, [this] {
-    if (TMap_Record* map = Browser_->Focused_Map(); map != nullptr && map->PK3 != nullptr) {
-      const TMap_Key key{map->PK3->ID, map->ID};
-      bool now = false;
-      if (Change_History([&](TPlay_History& history) {
-            now = !history.Of(key).Favourite;
-            history.Set_Favourite(key, now);
-          })) {
-        Main_.statusBar()->showMessage(
-            To_QString(Remove_Extension(map->MAP_Filename) +
-                       (now ? " is a favourite." : " is no longer a favourite.")),
-            5000);
-      }
-    }
-    Update_History_Commands();
-  });
-  QObject::connect(Play_Later_Action_, &QAction::triggered, &Main_, [this] {
-    if (TMap_Record* map = Browser_->Focused_Map(); map != nullptr && map->PK3 != nullptr) {
-      const TMap_Key key{map->PK3->ID, map->ID};
-      if (Change_History([&](TPlay_History& history) { history.Queue(key); })) {
-        Main_.statusBar()->showMessage(
-            To_QString(Remove_Extension(map->MAP_Filename) + " is in the play-later queue."), 5000);
-      }
-    }
-  });
-  QObject::connect(Launch_Later_Action_, &QAction::triggered, &Main_, [this] {
-    const THistory_Load load = Load_Play_History(Main_.State().Program_Dir);
-    for (const TMap_Key& key : load.History.Queued()) {
-      const TMap_Record* map = Main_.State().PK3_Database
-                                   ? Main_.State().PK3_Database->Find_Map(key.first, key.second)
-                                   : nullptr;
-      if (map == nullptr || !map->Present) {
-        continue;
-      }
-      // The map leaves the queue once its game was started.
-      if (Launch_By_IDs(key, /*leave_queue=*/true)) {
-        Main_.close();
-      }
-      return;
-    }
-    Main_.Interaction().Message(TMessage_Kind::Information, "The play-later queue holds no map.",
-                                TAnswer_Set::OK);
-  });
-  QObject::connect(Recently_Played_Action_, &QAction::triggered, &Main_, [this] {
-    const THistory_Load load = Load_Play_History(Main_.State().Program_Dir);
-    if (!load.Warning.empty()) {
-      Main_.Interaction().Message(TMessage_Kind::Warning, load.Warning, TAnswer_Set::OK);
-    }
-    const std::vector<TLaunch_Record> recent = load.History.Recent();
-    if (recent.empty() || !Main_.State().PK3_Database) {
-      Main_.Interaction().Message(TMessage_Kind::Information, "No map was launched yet.",
-                                  TAnswer_Set::OK);
-      return;
-    }
-    QStringList items;
-    for (const TLaunch_Record& launch : recent) {
-      const TMap_Record* map =
-          Main_.State().PK3_Database->Find_Map(launch.Map.first, launch.Map.second);
-      const QDateTime when = QDateTime::fromSecsSinceEpoch(launch.Time);
-      items << QStringLiteral("%1   %2   %3 (launches: %4)")
-                   .arg(QLocale::system().toString(when, QLocale::ShortFormat),
-                        map != nullptr ? To_QString(Remove_Extension(map->MAP_Filename))
-                                       : QStringLiteral("(deleted)"),
-                        To_QString(Game_Type_Word(launch.Game_Type) + ", " + launch.MOD))
-                   .arg(load.History.Of(launch.Map).Count);
-    }
-    bool chosen = false;
-    const QString item =
-        QInputDialog::getItem(&Main_, QStringLiteral("Recently Played"),
-                              QStringLiteral("Launch again:"), items, 0, false, &chosen);
-    const auto row = static_cast<std::size_t>(items.indexOf(item));
-    if (chosen && row < recent.size() && Launch_By_IDs(recent[row].Map)) {
-      Main_.close();
-    }
-  });
-  Update_History_Commands();
-}
-
-void TProgram_Windows::Update_History_Commands() {
-  // The shortcuts work whatever was selected last (a command without a map does nothing), so
-  // only the favourite's check follows the map.
-  const TMap_Record* map = Browser_->Focused_Map();
-  Favourite_Action_->setChecked(
-      map != nullptr && map->PK3 != nullptr &&
-      Load_Play_History(Main_.State().Program_Dir).History.Of({map->PK3->ID, map->ID}).Favourite);
-}
-
-bool TProgram_Windows::Change_History(const std::function<void(TPlay_History&)>& change) {
-  const THistory_Change outcome =
-      Change_Play_History(Main_.State().Program_Dir, [&change](TPlay_History& history) {
-        change(history);
-        return true;
-      });
-  if (!outcome.Warning.empty()) {
-    Main_.Interaction().Message(TMessage_Kind::Warning, outcome.Warning, TAnswer_Set::OK);
-  }
-  if (!outcome.Problem.empty()) {
-    Main_.Interaction().Message(TMessage_Kind::Error, outcome.Problem, TAnswer_Set::OK);
-    return false;
-  }
-  return true;
-}
-
-bool TProgram_Windows::Launch_By_IDs(const TMap_Key& key, bool leave_queue) {
-  TMap_Record* map = Main_.State().PK3_Database
-                         ? Main_.State().PK3_Database->Find_Map(key.first, key.second)
-                         : nullptr;
-  if (map == nullptr || !map->Present) {
-    Main_.Interaction().Message(TMessage_Kind::Error, "The map is no longer in the database.",
-                                TAnswer_Set::OK);
-    return false;
-  }
-  return Start_Map(Properties(), Properties_Context(), map, Exec_File_, leave_queue);
 }
 
 }  // namespace vorlix::ui

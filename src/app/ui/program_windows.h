@@ -81,18 +81,24 @@ class TProgram_Windows {
   void Wire_List_Commands();
   void Update_List_Commands();
 
-  // "Favourite" (Ctrl+D), "Play Later" (Ctrl+L), "Launch Next Later" (Ctrl+Shift+L) and
-  // "Recently Played..." (Ctrl+H) in the menu Vorlix, over the history of the data folder.
+  // "Favourite" (Ctrl+D), "Play Later" (Ctrl+L), "Launch Next Later" (Ctrl+Shift+L),
+  // "Play Later Queue...", "Recently Played..." (Ctrl+H) and "Random Map Prefers Never Played" in
+  // the menu Vorlix, the first two also in the views' context menus (played_commands.cpp).
   void Wire_History_Commands();
   void Update_History_Commands();
-  // Changes the history through `change` and writes it; false (told) when it cannot be.
-  bool Change_History(const std::function<void(TPlay_History&)>& change);
+  // The Recently Played view and the Play Later queue's dialog.
+  void Show_Recently_Played();
+  void Show_Play_Later_Queue();
+  // Changes the history through `change` and writes it (what the keeper has to tell is told).
+  void Change_History(const std::function<void(TPlay_History&)>& change);
   // The launch dialog for a map of the history or the queue, found by its pair of IDs (with
   // `leave_queue` the started map leaves the play-later queue); true when the program ends.
   bool Launch_By_IDs(const TMap_Key& key, bool leave_queue = false);
 
   TForm_Main_Vorlix& Main_;
   TBrowser_View* Browser_ = nullptr;  // owned by the main window
+  // What was played and marked, read once the data folder is known and held until the end.
+  std::unique_ptr<THistory_Keeper> History_ = std::make_unique<THistory_Keeper>(std::string());
   std::unique_ptr<TForm_Info_Dialog> Info_;
   std::unique_ptr<TForm_Map_Properties> Properties_;
   std::unique_ptr<TForm_Select_MOD> Select_MOD_;
@@ -104,11 +110,14 @@ class TProgram_Windows {
   QAction* Host_Server_Action_ = nullptr;
   QAction* Stop_Server_Action_ = nullptr;
   QAction* Export_List_Action_ = nullptr;
+  QAction* Export_Found_Action_ = nullptr;
   QAction* Import_List_Action_ = nullptr;
   QAction* Favourite_Action_ = nullptr;
   QAction* Play_Later_Action_ = nullptr;
   QAction* Launch_Later_Action_ = nullptr;
   QAction* Recently_Played_Action_ = nullptr;
+  QAction* Queue_Action_ = nullptr;
+  QAction* Prefer_Unplayed_Action_ = nullptr;
   QObject* Close_Watch_ = nullptr;        // owned by the main window
   QLabel* Active_Arena_Label_ = nullptr;  // in the status bar, owned by the main window
   TMap_Record* Edited_Map_ = nullptr;     // the map the properties dialog shows

@@ -1,14 +1,57 @@
 #include "browser/ui/browser_models.h"
 
 #include <QGuiApplication>
+#include <QLocale>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPalette>
+#include <QPixmap>
+#include <QPolygonF>
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 #include <unordered_map>
 
 #include "database/game_index.h"
+#include "database/play_history.h"
 #include "database/records.h"
 
 namespace vorlix {
+
+QIcon Favourite_Icon() {
+  constexpr int Size = 16;
+  QPixmap pixmap(Size, Size);
+  pixmap.fill(Qt::transparent);
+  QPolygonF star;
+  for (int i = 0; i < 10; ++i) {
+    const double radius = i % 2 == 0 ? 7.5 : 3.2;
+    const double angle = -std::numbers::pi / 2 + i * std::numbers::pi / 5;
+    star << QPointF(8 + radius * std::cos(angle), 8.4 + radius * std::sin(angle));
+  }
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(QColor(150, 100, 0), 1));
+  painter.setBrush(QColor(255, 200, 40));
+  painter.drawPolygon(star);
+  painter.end();
+  return QIcon(pixmap);
+}
+
+namespace {
+
+// The blank a map that is no favourite shows in the list, so that all names stand in one line.
+QIcon Blank_Icon() {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  return QIcon(pixmap);
+}
+
+bool Is_Favourite(THistory_Keeper* history, const TMap_Record* map) {
+  return history != nullptr && map != nullptr && map->PK3 != nullptr &&
+         history->History().Of({map->PK3->ID, map->ID}).Favourite;
+}
+
+}  // namespace
 
 // ---- the tree ---------------------------------------------------------------------------------
 
@@ -232,6 +275,12 @@ QVariant TMaps_Tree_Model::data(const QModelIndex& index, int role) const {
     case Qt::EditRole:
       return To_QString(node->Text);
     case Qt::DecorationRole:
+      if (!node->Is_Group() && Is_Favourite(History_, node->Map)) {
+        if (Star_Icon_.isNull()) {
+          Star_Icon_ = Favourite_Icon();
+        }
+        return Star_Icon_;
+      }
       return node->Is_Group() ? Group_Icon_ : Entry_Icon_;
     case Qt::ForegroundRole:
       if (Dimmed(node)) {
@@ -245,11 +294,17 @@ QVariant TMaps_Tree_Model::data(const QModelIndex& index, int role) const {
             "dropped here.");
       }
       // What the root group is for, told where a new user first meets it.
-      return node == Tree_.Root() ? QStringLiteral(
-                                        "Sort your maps into groups here; Create Arena File "
-                                        "turns a group into an arena file, the list of maps, "
-                                        "game types and bots the game's own menus offer.")
-                                  : QVariant();
+      if (node == Tree_.Root()) {
+        return QStringLiteral(
+            "Sort your maps into groups here; Create Arena File turns a group into an arena "
+            "file, the list of maps, game types and bots the game's own menus offer.");
+      }
+      if (History_ != nullptr && node->Map != nullptr && node->Map->PK3 != nullptr) {
+        const TMap_Play play = History_->History().Of({node->Map->PK3->ID, node->Map->ID});
+        return To_QString("Played: " + Played_Text(play, QLocale()) +
+                          (play.Favourite ? " (a favourite)" : ""));
+      }
+      return QVariant();
     default:
       return QVariant();
   }
@@ -467,7 +522,8 @@ void TUnsorted_List_Model::End_Layout() {
 }
 
 QModelIndex TUnsorted_List_Model::index(int row, int column, const QModelIndex& parent) const {
-  if (parent.isValid() || row < 0 || row >= rowCount() || column < 0 || column > 2) {
+  if (parent.isValid() || row < 0 || row >= rowCount() || column < 0 ||
+      column > TUnsorted_Maps_List::Played_Column) {
     return QModelIndex();
   }
   return createIndex(row, column);
@@ -485,7 +541,7 @@ int TUnsorted_List_Model::rowCount(const QModelIndex& parent) const {
 }
 
 int TUnsorted_List_Model::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : 3;
+  return parent.isValid() ? 0 : TUnsorted_Maps_List::Played_Column + 1;
 }
 
 void TUnsorted_List_Model::Set_Game_Index_Source(TGame_Index_Source source) {
@@ -509,16 +565,40 @@ QVariant TUnsorted_List_Model::data(const QModelIndex& index, int role) const {
                     : std::string();
     return note.empty() ? QVariant() : QVariant(To_QString(note));
   }
+  if (role == Qt::DecorationRole && index.column() == 0 && History_ != nullptr) {
+    if (Star_Icon_.isNull()) {
+      Star_Icon_ = Favourite_Icon();
+      Blank_Icon_ = Blank_Icon();
+    }
+    return Is_Favourite(History_, item.Map) ? Star_Icon_ : Blank_Icon_;
+  }
   if (role != Qt::DisplayRole) {
     return QVariant();
+  }
+  if (index.column() >= TUnsorted_Maps_List::Last_Played_Column) {
+    if (History_ == nullptr || item.Map == nullptr || item.Map->PK3 == nullptr) {
+      return QVariant();
+    }
+    const TMap_Play play = History_->History().Of({item.Map->PK3->ID, item.Map->ID});
+    if (play.Count == 0) {
+      return QVariant();
+    }
+    return index.column() == TUnsorted_Maps_List::Played_Column
+               ? QVariant(play.Count)
+               : QVariant(To_QString(Launch_Time_Text(play.Last, QLocale())));
   }
   return To_QString(List_.Column(item, index.column()));
 }
 
 QVariant TUnsorted_List_Model::headerData(int section, Qt::Orientation orientation,
                                           int role) const {
-  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > 2) {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+      section > TUnsorted_Maps_List::Played_Column) {
     return QVariant();
+  }
+  if (section >= TUnsorted_Maps_List::Last_Played_Column) {
+    return QString::fromLatin1(TUnsorted_Maps_List::History_Captions[static_cast<std::size_t>(
+        section - TUnsorted_Maps_List::Last_Played_Column)]);
   }
   return QString::fromLatin1(TUnsorted_Maps_List::Captions[static_cast<std::size_t>(section)]);
 }

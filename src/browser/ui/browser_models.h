@@ -25,6 +25,10 @@
 namespace vorlix {
 
 class TGame_Index;
+class THistory_Keeper;
+
+// The star a favourite map shows in the views.
+QIcon Favourite_Icon();
 
 // Whether a map is shown while a search is active.
 using TMap_Filter = std::function<bool(const TMap_Record*)>;
@@ -40,6 +44,9 @@ class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
 
   // Icons of the resource strip: 0 = map entry, 1 = group.
   void Set_Icons(const QIcon& entry, const QIcon& group);
+  // What was played: a favourite's entry shows a star, and a map entry's tooltip says how often
+  // and when last it was launched.
+  void Set_History(THistory_Keeper* history) { History_ = history; }
 
   TMaps_Tree& Tree() { return Tree_; }
   TMaps_Tree_Node* Node(const QModelIndex& index) const;
@@ -108,6 +115,8 @@ class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
   int Insert_Row_ = 0;
   QIcon Entry_Icon_;
   QIcon Group_Icon_;
+  mutable QIcon Star_Icon_;
+  THistory_Keeper* History_ = nullptr;
   QList<const TMaps_Tree_Node*> Reorder_Nodes_;
   QModelIndexList Reorder_Old_;
   int Reset_Depth_ = 0;
@@ -133,6 +142,8 @@ class TUnsorted_List_Model : public QAbstractItemModel, public TUnsorted_List_Ob
   // whose own archive another one overrides says so in its tooltip.
   using TGame_Index_Source = std::function<std::shared_ptr<const TGame_Index>()>;
   void Set_Game_Index_Source(TGame_Index_Source source);
+  // What was played: the columns "Last played" and "Played", and a star at a favourite.
+  void Set_History(THistory_Keeper* history) { History_ = history; }
 
   QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
   QModelIndex parent(const QModelIndex& child) const override;
@@ -162,6 +173,9 @@ class TUnsorted_List_Model : public QAbstractItemModel, public TUnsorted_List_Ob
   std::vector<int> Rows_;
   TGame_Index_Source Game_Index_Source_;
   mutable std::shared_ptr<const TGame_Index> Game_Index_;
+  THistory_Keeper* History_ = nullptr;
+  mutable QIcon Star_Icon_;
+  mutable QIcon Blank_Icon_;
   QList<const TMap_Record*> Reorder_Maps_;
   QModelIndexList Reorder_Old_;
 };

@@ -12,6 +12,7 @@ namespace vorlix {
 class TInteraction;
 class TMOD_List;
 class TMaps_Tree;
+class THistory_Keeper;
 class TMaps_Tree_Model;
 class TPK3_Record_Store;
 class TUnsorted_List_Model;
@@ -26,6 +27,7 @@ struct TBrowser_Context {
   std::string Program_Dir;
   std::string Levelshots_Dir;
   std::string Gfx_Dir;
+  THistory_Keeper* History = nullptr;  // what was played and marked (none: nothing)
 };
 
 struct TBrowser_Parts {

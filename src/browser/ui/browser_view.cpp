@@ -17,6 +17,7 @@
 #include "browser/ui/view_state.h"
 #include "core/interaction.h"
 #include "core/ui/artwork.h"
+#include "database/play_history.h"
 
 namespace vorlix {
 
@@ -196,6 +197,24 @@ void TBrowser_View::Install_Commands(QMainWindow* window) {
 void TBrowser_View::Set_Context(const TBrowser_Context& context) {
   Context_ = context;
   Preview_->Set_Source(Context_.Database, Context_.Levelshots_Dir, Context_.Gfx_Dir);
+  THistory_Keeper* history = Context_.History;
+  Tree_Model_->Set_History(history);
+  List_Model_->Set_History(history);
+  List_.Sort_Number = nullptr;
+  if (history != nullptr) {
+    List_.Sort_Number = [history](const TMap_Record& map, int column) -> std::int64_t {
+      if (map.PK3 == nullptr) {
+        return 0;
+      }
+      const TMap_Play play = history->History().Of({map.PK3->ID, map.ID});
+      return column == TUnsorted_Maps_List::Played_Column ? play.Count : play.Last;
+    };
+    // Marks and counts are drawn anew; nothing moves.
+    history->Changed = [this] {
+      List_View_->viewport()->update();
+      Tree_View_->viewport()->update();
+    };
+  }
 }
 
 void TBrowser_View::Clear() {

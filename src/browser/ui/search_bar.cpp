@@ -470,10 +470,12 @@ void TSearch_Bar::Apply() {
     query.Filters.Game = Game_Facts_;
   }
   if (query.Filters.Wants_History()) {
-    // Read when asked: launches and marks change outside the search.
-    query.Filters.History = std::make_shared<const TPlay_History>(
-        Context_.Program_Dir.empty() ? TPlay_History{}
-                                     : Load_Play_History(Context_.Program_Dir).History);
+    // The keeper's own history, not a copy: the keeper lives as long as the window.
+    query.Filters.History =
+        Context_.History != nullptr
+            ? std::shared_ptr<const TPlay_History>(std::shared_ptr<const TPlay_History>(),
+                                                   &Context_.History->History())
+            : std::make_shared<const TPlay_History>();
     query.Filters.Clock = static_cast<std::int64_t>(std::time(nullptr));
   }
   Query_ = std::move(query);
@@ -590,9 +592,30 @@ std::vector<TMap_Record*> TSearch_Bar::Random_Candidates() const {
   return maps;
 }
 
+std::vector<TMap_Record*> TSearch_Bar::Found_Maps() const {
+  std::vector<TMap_Place> places;
+  if (Active_) {
+    for (TMap_Place& place : Map_Places(Parts_.List, Parts_.Tree)) {
+      if (Shows(place.Map)) {
+        places.push_back(std::move(place));
+      }
+    }
+  }
+  Sort_By_Filename(places);
+  std::vector<TMap_Record*> maps;
+  maps.reserve(places.size());
+  for (const TMap_Place& place : places) {
+    maps.push_back(place.Map);
+  }
+  return maps;
+}
+
 TMap_Record* TSearch_Bar::Random_Map() {
   const std::vector<TMap_Record*> maps = Random_Candidates();
-  const auto picked = Pick_Uniformly(maps.size(), Random_);
+  const auto picked = Prefer_Unplayed && Context_.History != nullptr
+                          ? Pick_Preferring_Unplayed({maps.begin(), maps.end()},
+                                                     Context_.History->History(), Random_)
+                          : Pick_Uniformly(maps.size(), Random_);
   if (!picked) {
     const TMaps_Tree_Node* group = Random_Group();
     const std::string text =

@@ -63,6 +63,8 @@ class TSearch_Bar : public QWidget {
 
   // Picks a map uniformly (see the header comment) and reports it (Map_Picked); with nothing to
   // pick tells the user. Returns the map, or null.
+  // Random Map picks maps never launched first (when the history is known).
+  bool Prefer_Unplayed = false;
   TMap_Record* Random_Map();
   void Seed(std::uint64_t seed) { Random_.seed(seed); }
   // The group Random_Map picks from: the group selected in the tree, whichever view has the
@@ -70,6 +72,9 @@ class TSearch_Bar : public QWidget {
   // it. And the maps it picks from.
   const TMaps_Tree_Node* Random_Group() const;
   std::vector<TMap_Record*> Random_Candidates() const;
+  // While a search is active: the maps found in list and tree, ordered by Filename, then in PK3
+  // (as vorlix-cli find orders them).
+  std::vector<TMap_Record*> Found_Maps() const;
 
   // The texts of the maps may have changed (properties edited): the next query reads them again.
   void Texts_Changed() { Index_Dirty_ = true; }

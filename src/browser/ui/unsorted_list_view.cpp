@@ -18,8 +18,16 @@
 #include "browser/ui/maps_tree_view.h"
 #include "browser/ui/view_state.h"
 #include "browser/unsorted_list.h"
+#include "core/settings.h"
 
 namespace vorlix {
+
+namespace {
+
+// Where the choice of the columns "Last played" and "Played" is kept.
+constexpr const char* History_Column_Settings[2] = {"LIST_LAST_PLAYED", "LIST_PLAYED"};
+
+}  // namespace
 
 TUnsorted_List_View::TUnsorted_List_View(TUnsorted_Maps_List& list, TUnsorted_List_Model& model,
                                          TMaps_Tree& tree, QByteArray drag_token, QWidget* parent)
@@ -51,6 +59,29 @@ TUnsorted_List_View::TUnsorted_List_View(TUnsorted_Maps_List& list, TUnsorted_Li
   }
   connect(header(), &QHeaderView::sectionClicked, this,
           [this](int column) { ListView_MapsColumnClick(column); });
+  // The columns of what was played are the user's choice, through the header's context menu.
+  header()->setContextMenuPolicy(Qt::CustomContextMenu);
+  auto* columns = new QMenu(this);
+  columns->setObjectName(QStringLiteral("PopupMenu_ListView_Maps_Columns"));
+  for (const int column : {TUnsorted_Maps_List::Last_Played_Column,
+                           TUnsorted_Maps_List::Played_Column}) {
+    const char* setting = History_Column_Settings[column - TUnsorted_Maps_List::Last_Played_Column];
+    QAction* show = columns->addAction(QString::fromLatin1(
+        TUnsorted_Maps_List::History_Captions[static_cast<std::size_t>(
+            column - TUnsorted_Maps_List::Last_Played_Column)]));
+    show->setCheckable(true);
+    show->setChecked(Load_Flag_Setting(setting));
+    setColumnHidden(column, !show->isChecked());
+    connect(show, &QAction::toggled, this, [this, column, setting](bool shown) {
+      setColumnHidden(column, !shown);
+      Save_Flag_Setting(setting, shown);
+      ListView_MapsResize();
+    });
+  }
+  connect(header(), &QWidget::customContextMenuRequested, this,
+          [this, columns](const QPoint& where) {
+            columns->popup(header()->viewport()->mapToGlobal(where));
+          });
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this](const QItemSelection& selected, const QItemSelection& deselected) {
             if (!selected.isEmpty()) {
@@ -117,7 +148,17 @@ void TUnsorted_List_View::ListView_MapsColumnClick(int column) {
 }
 
 void TUnsorted_List_View::ListView_MapsResize() {
-  const std::array<int, 3> widths = Maps_List_Column_Widths(width());
+  // The columns of what was played keep their widths; the others share the rest.
+  int history = 0;
+  for (const int column : {TUnsorted_Maps_List::Last_Played_Column,
+                           TUnsorted_Maps_List::Played_Column}) {
+    if (!isColumnHidden(column)) {
+      const int wanted = column == TUnsorted_Maps_List::Played_Column ? 56 : 118;
+      header()->resizeSection(column, wanted);
+      history += wanted;
+    }
+  }
+  const std::array<int, 3> widths = Maps_List_Column_Widths(width() - history);
   for (int column = 0; column < 3; ++column) {
     header()->resizeSection(column, widths[static_cast<std::size_t>(column)]);
   }

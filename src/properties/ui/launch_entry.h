@@ -1,6 +1,8 @@
 #pragma once
 // The launch of a map from the main window (double click, Enter, "Launch Map").
 
+#include <string>
+
 namespace vorlix {
 
 class TExec_File;
@@ -16,5 +18,12 @@ struct TProperties_Context;
 // leaves the play-later queue.
 bool Start_Map(TForm_Map_Properties& dialog, const TProperties_Context& context, TMap_Record* map,
                TExec_File& exec_file, bool leave_queue = false);
+
+// Launches the map again with the game type and MOD of an earlier launch (when the map still
+// offers them; the rest as the launch dialog would start), without showing the dialog. A map that
+// offers no MOD to launch with gets the dialog (Start_Map). True as for Start_Map.
+bool Start_Map_Again(TForm_Map_Properties& dialog, const TProperties_Context& context,
+                     TMap_Record* map, int game_type, const std::string& mod,
+                     TExec_File& exec_file);
 
 }  // namespace vorlix
