@@ -499,8 +499,8 @@ void TProgram_Windows::Wire_List_Commands() {
   Export_List_Action_ = new QAction(QStringLiteral("E&xport Map List..."), &Main_);
   Export_List_Action_->setObjectName(QStringLiteral("MenuItem_ExportMapList"));
   Export_List_Action_->setStatusTip(QStringLiteral(
-      "Export Map List (the maps of the selected group as a plain list, a Quake Live map pool or "
-      "a CPMA map list)"));
+      "Export Map List (the maps of the selected group as a plain list, a Quake Live map pool, "
+      "a CPMA map list or a server rotation)"));
   Import_List_Action_ = new QAction(QStringLiteral("I&mport Map List..."), &Main_);
   Import_List_Action_->setObjectName(QStringLiteral("MenuItem_ImportMapList"));
   Import_List_Action_->setStatusTip(
