@@ -598,17 +598,19 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
   return 0;
 }
 
+TList_Format List_Format_Of(const std::string& word) {
+  const auto format = List_Format_From_Word(word);
+  if (!format) {
+    throw TCli_Usage_Error("unknown list format \"" + word +
+                           "\" (one of plain, mappool, cpma, rotation)");
+  }
+  return *format;
+}
+
 TList_Format Format_Option(TCli_Args& args, bool required) {
   const auto word =
       required ? std::optional(args.Required_Option("--format")) : args.Option("--format");
-  if (!word) {
-    return TList_Format::Plain;
-  }
-  const auto format = List_Format_From_Word(*word);
-  if (!format) {
-    throw TCli_Usage_Error("unknown list format \"" + *word + "\" (one of plain, mappool, cpma)");
-  }
-  return *format;
+  return word ? List_Format_Of(*word) : TList_Format::Plain;
 }
 
 int Command_Export(TCli_Context& context, TCli_Args& args) {
@@ -675,11 +677,7 @@ int Command_Import_List(TCli_Context& context, TCli_Args& args) {
   args.Expect_End();
   std::optional<TList_Format> format;
   if (format_word) {
-    format = List_Format_From_Word(*format_word);
-    if (!format) {
-      throw TCli_Usage_Error("unknown list format \"" + *format_word +
-                             "\" (one of plain, mappool, cpma)");
-    }
+    format = List_Format_Of(*format_word);
   }
   if (!Is_New_Group_Name(name)) {
     throw TCli_Usage_Error("a group name is one line of text without \"/\"");
@@ -947,17 +945,21 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "       [--output FILE]",
        "writes the maps of the group PATH (at any depth, in displayed order) or those find\n"
        "lists as a map list, each name once: plain (one name per line), mappool (Quake Live's\n"
-       "map|factory, a line per game type: ffa, duel, tdm, ctf) or cpma (name, minimum and\n"
-       "maximum recommended players, score limit, time limit); to standard output or FILE",
+       "map|factory, a line per game type: ffa, duel, tdm, ctf), cpma (name, minimum and\n"
+       "maximum recommended players, score limit, time limit) or rotation (a .cfg a server\n"
+       "executes to play the maps in turn, the chain of vstr commands serve writes, as many\n"
+       "maps as one such file holds); to standard output or FILE",
        &Command_Export},
       {"import-list", "FILE --group NAME [--format FORMAT] [--mod MOD]",
        "makes a new group NAME below the root group of the maps a list file names (plain,\n"
-       "mappool or cpma; told from the text when not given), in the list's order; letter\n"
-       "case is ignored, and of a map in several archives the one the game loads (for MOD,\n"
-       "else the base directory) is taken; a map sorted into a group already stays there.\n"
+       "mappool, cpma or rotation; told from the text when not given), in the list's order\n"
+       "(a rotation's: the order its chain plays them, from the setting the last vstr starts);\n"
+       "letter case is ignored, and of a map in several archives the one the game loads (for\n"
+       "MOD, else the base directory) is taken; a map sorted into a group already stays there.\n"
        "Prints group TAB path TAB count, then unknown TAB name for each name without a map\n"
        "and sorted TAB name for each map left in its group. A file with a line that names\n"
-       "no map makes nothing; exit status 1 then, or when no map is left for the group",
+       "no map (in a rotation: any command but the chain's set and vstr) makes nothing; exit\n"
+       "status 1 then, or when no map is left for the group",
        &Command_Import_List},
       {"history", "[--limit N]",
        "the last launches from the window and launch, newest first (at most 50): time TAB\n"

@@ -52,11 +52,6 @@ std::string Build_Command_Line(const TLaunch_Choices& choices) {
                              Game_Argument_Words(choices));
 }
 
-namespace {
-
-// A text that the engines read as one word, both on their command line and in a command:
-// bytes '!' to '~' only, without a quote or semicolon (they end the command), a '+' (it starts
-// another one on the command line), a backslash, or "//" and "/*" (the rest is a comment).
 bool Plain_Command_Word(const std::string& text) {
   if (text.empty() || text.find("//") != std::string::npos ||
       text.find("/*") != std::string::npos) {
@@ -70,8 +65,6 @@ bool Plain_Command_Word(const std::string& text) {
   }
   return true;
 }
-
-}  // namespace
 
 std::string Map_Name_Refusal(const std::string& name) {
   if (!Plain_Command_Word(name)) {

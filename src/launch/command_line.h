@@ -40,6 +40,11 @@ std::string Build_Command_Line(const TLaunch_Choices& choices);
 // bytes with its terminating zero.
 inline constexpr std::size_t Map_Name_Limit = 54;
 
+// A text that the engines read as one word, both on their command line and in a command:
+// bytes '!' to '~' only, without a quote or semicolon (they end the command), a '+' (it starts
+// another one on the command line), a backslash, or "//" and "/*" (the rest is a comment).
+bool Plain_Command_Word(const std::string& text);
+
 // Why the engines cannot be told to load a map of this name (without its extension) by `+map
 // NAME` on their command line or `map NAME` in a configuration; "" when they can. Only bytes '!'
 // to '~' stand as one word there, and of those a quote or a semicolon would end the command, a

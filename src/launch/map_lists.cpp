@@ -4,6 +4,7 @@
 #include <array>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "browser/map_search.h"
 #include "browser/maps_tree.h"
@@ -99,6 +100,121 @@ bool Is_Comment(const std::string& line) {
   return line.front() == '#' || line.rfind("//", 0) == 0;
 }
 
+// The words of a text, apart at blanks.
+std::vector<std::string> Words(const std::string& text) {
+  std::vector<std::string> words;
+  for (auto at = text.begin(); at != text.end();) {
+    at = std::find_if_not(at, text.end(), Is_Blank);
+    const auto end = std::find_if(at, text.end(), Is_Blank);
+    if (at != end) {
+      words.emplace_back(at, end);
+    }
+    at = end;
+  }
+  return words;
+}
+
+// Why a name read from a list cannot stand for a map; "" when it can. The name itself is never
+// repeated in the message: it may hold anything.
+std::string Read_Name_Refusal(const std::string& name) {
+  if (name.empty()) {
+    return "no map name";
+  }
+  if (const std::string reason = List_Name_Refusal(name); !reason.empty()) {
+    return "no map name the game loads (" + Remove_Prefix(reason, "its file name ") + ")";
+  }
+  return {};
+}
+
+// The first line of an exported rotation. Quake 3's own command buffer ends a command at a
+// semicolon even within a comment, so it holds none (nor a quote, which would hide the next one).
+constexpr const char* Rotation_Head =
+    "// Written by Vorlix: a map rotation. A server executing this file (exec) plays its maps in "
+    "turn.\n";
+
+// A rotation's line without a "//" comment after its command: the engines' parser skips it when
+// it is outside quotes.
+std::string Without_Comment(const std::string& line) {
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '"') {
+      quoted = !quoted;
+    } else if (!quoted && line.compare(i, 2, "//") == 0) {
+      return Trim(std::string_view(line).substr(0, i));
+    }
+  }
+  return line;
+}
+
+// A line a rotation has and no other list: `set NAME "..."` or `vstr NAME`.
+bool Is_Rotation_Line(const std::string& line) {
+  const std::vector<std::string> words = Words(Without_Comment(line));
+  if (words.empty()) {
+    return false;
+  }
+  const std::string command = platform::Lower(words.front());
+  return (command == "set" && words.size() >= 3 && words[2].front() == '"') ||
+         (command == "vstr" && words.size() == 2);
+}
+
+// A line of a rotation read: the setting it sets, with its map and the next setting, or the one
+// it starts.
+struct TRotation_Command {
+  std::string Why;      // why the line is no part of a rotation; "" when it is
+  std::string Setting;  // lower case
+  bool Starts = false;  // `vstr Setting`
+  std::string Map;      // as written
+  std::string Next;     // lower case; "" when the chain ends there
+};
+
+TRotation_Command Rotation_Command(const std::string& text) {
+  TRotation_Command command;
+  const std::string line = Without_Comment(text);
+  const std::string word = platform::Lower(First_Word(line));
+  const std::string rest = Trim(std::string_view(line).substr(word.size()));
+  if (word == "vstr" && Plain_Command_Word(rest)) {
+    command.Starts = true;
+    command.Setting = platform::Lower(rest);
+    return command;
+  }
+  // `set NAME "VALUE"`: a quote within the value, or anything after it, would end the value or
+  // add a command.
+  const std::string name = First_Word(rest);
+  const std::string value = Trim(std::string_view(rest).substr(name.size()));
+  if (word != "set" || !Plain_Command_Word(name) || value.size() < 2 || value.front() != '"' ||
+      value.find('"', 1) != value.size() - 1) {
+    command.Why = "a command other than a rotation's set NAME \"map ...\" or vstr NAME";
+    return command;
+  }
+  command.Setting = platform::Lower(name);
+  // The setting's commands, apart at semicolons: the map, then the next map.
+  std::vector<std::string> commands;
+  for (std::size_t start = 1; start < value.size() - 1;) {
+    const std::size_t end = std::min(value.find(';', start), value.size() - 1);
+    if (std::string one = Trim(std::string_view(value).substr(start, end - start)); !one.empty()) {
+      commands.push_back(std::move(one));
+    }
+    start = end + 1;
+  }
+  if (commands.empty() || commands.size() > 2 ||
+      platform::Lower(First_Word(commands[0])) != "map") {
+    command.Why = "a setting other than a rotation's map and its next map";
+    return command;
+  }
+  command.Map = Trim(std::string_view(commands[0]).substr(3));
+  if (commands.size() == 2) {
+    const std::vector<std::string> next = Words(commands[1]);
+    if (next.size() != 4 || platform::Lower(next[0]) != "set" ||
+        platform::Lower(next[1]) != "nextmap" || platform::Lower(next[2]) != "vstr" ||
+        !Plain_Command_Word(next[3])) {
+      command.Why = "a setting other than a rotation's map and its next map";
+      return command;
+    }
+    command.Next = platform::Lower(next[3]);
+  }
+  return command;
+}
+
 // A line of a list file that is neither blank nor a comment.
 struct TList_Line {
   std::size_t Number = 0;  // from 1
@@ -130,6 +246,10 @@ std::vector<TList_Line> Content_Lines(const std::string& text) {
 }
 
 TList_Format Told_Format(const std::vector<TList_Line>& lines) {
+  if (std::any_of(lines.begin(), lines.end(),
+                  [](const TList_Line& line) { return Is_Rotation_Line(line.Text); })) {
+    return TList_Format::Rotation;
+  }
   bool several_words = false;
   for (const auto& line : lines) {
     if (line.Text.find('|') != std::string::npos) {
@@ -138,6 +258,77 @@ TList_Format Told_Format(const std::vector<TList_Line>& lines) {
     several_words = several_words || std::any_of(line.Text.begin(), line.Text.end(), Is_Blank);
   }
   return several_words ? TList_Format::CPMA : TList_Format::Plain;
+}
+
+// The names of a rotation's lines in the order its chain plays them, and its refused lines (in
+// line order).
+void Read_Rotation(const std::vector<TList_Line>& lines, TList_Reading& reading) {
+  struct TSetting {
+    std::size_t Line = 0;
+    std::string Map;   // lower case; "" when the line's map is refused
+    std::string Next;  // lower case; "" when the chain ends there
+  };
+  std::unordered_map<std::string, TSetting> settings;
+  std::vector<std::string> set_order;
+  std::string start;
+  std::size_t start_line = 0;
+  std::vector<std::pair<std::size_t, std::string>> refused;
+  for (const auto& [number, line, too_long] : lines) {
+    if (too_long) {
+      refused.emplace_back(number,
+                           "longer than " + std::to_string(Max_List_Line_Length) + " bytes");
+      continue;
+    }
+    TRotation_Command command = Rotation_Command(line);
+    if (!command.Why.empty()) {
+      refused.emplace_back(number, std::move(command.Why));
+      continue;
+    }
+    if (command.Starts) {
+      start = std::move(command.Setting);
+      start_line = number;
+      continue;
+    }
+    if (settings.count(command.Setting) != 0) {
+      refused.emplace_back(number, "a setting the file sets before");
+      continue;
+    }
+    // A refused map is still a link of the chain: the maps after it are reached through it.
+    if (std::string why = Read_Name_Refusal(command.Map); !why.empty()) {
+      refused.emplace_back(number, std::move(why));
+      command.Map.clear();
+    }
+    settings[command.Setting] = {number, platform::Lower(command.Map), std::move(command.Next)};
+    set_order.push_back(std::move(command.Setting));
+  }
+  if (start_line == 0 && !set_order.empty()) {
+    start = set_order.front();
+  }
+  std::unordered_set<std::string> reached;
+  std::unordered_set<std::string> seen;
+  for (std::size_t from = start_line; !start.empty() && reached.count(start) == 0;) {
+    const auto found = settings.find(start);
+    if (found == settings.end()) {
+      refused.emplace_back(from, "names a setting the file does not set");
+      break;
+    }
+    reached.insert(start);
+    if (const std::string& map = found->second.Map; !map.empty() && seen.insert(map).second) {
+      reading.Names.push_back(map);
+    }
+    from = found->second.Line;
+    start = found->second.Next;
+  }
+  for (const auto& name : set_order) {
+    if (reached.count(name) == 0) {
+      refused.emplace_back(settings[name].Line, "a map the rotation never reaches");
+    }
+  }
+  std::stable_sort(refused.begin(), refused.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& [number, why] : refused) {
+    reading.Refused.push_back("line " + std::to_string(number) + ": " + why);
+  }
 }
 
 // A byte a group's name may not hold: "/" separates the groups of a path, and control bytes.
@@ -158,12 +349,16 @@ std::optional<TList_Format> List_Format_From_Word(const std::string& word) {
   if (lower == "cpma") {
     return TList_Format::CPMA;
   }
+  if (lower == "rotation") {
+    return TList_Format::Rotation;
+  }
   return std::nullopt;
 }
 
 TExported_List Export_Map_List(const std::vector<const TMap_Record*>& maps, TList_Format format) {
   TExported_List list;
   std::unordered_set<std::string> written;
+  std::vector<std::string> rotation;
   for (const TMap_Record* map : maps) {
     const std::string name = Game_Map_Name(*map);
     if (written.count(name) != 0) {
@@ -184,6 +379,18 @@ TExported_List Export_Map_List(const std::vector<const TMap_Record*>& maps, TLis
       case TList_Format::CPMA:
         list.Text += CPMA_Line(name, *map);
         break;
+      case TList_Format::Rotation:
+        rotation.push_back(name);
+        break;
+    }
+  }
+  if (format == TList_Format::Rotation) {
+    TOne_File_Rotation file = One_File_Rotation(Rotation_Head, rotation);
+    list.Text = std::move(file.Text);
+    const std::string full = "the rotation's file is full: a server executes no more than " +
+                             std::to_string(Server_Config_Limit) + " bytes of one file";
+    for (std::size_t i = file.Count; i < rotation.size(); ++i) {
+      list.Left_Out.push_back({rotation[i], full});
     }
   }
   return list;
@@ -193,6 +400,10 @@ TList_Reading Read_Map_List(const std::string& text, std::optional<TList_Format>
   TList_Reading reading;
   const auto lines = Content_Lines(text);
   const TList_Format read_as = format.value_or(Told_Format(lines));
+  if (read_as == TList_Format::Rotation) {
+    Read_Rotation(lines, reading);
+    return reading;
+  }
   std::unordered_set<std::string> seen;
   for (const auto& [number, line, too_long] : lines) {
     const std::string where = "line " + std::to_string(number) + ": ";
@@ -210,17 +421,12 @@ TList_Reading Read_Map_List(const std::string& text, std::optional<TList_Format>
         name = Trim(line.substr(0, line.find('|')));
         break;
       case TList_Format::CPMA:
+      case TList_Format::Rotation:  // read above
         name = First_Word(line);
         break;
     }
-    if (name.empty()) {
-      reading.Refused.push_back(where + "no map name");
-      continue;
-    }
-    // The name itself is never repeated in the message: it may hold anything.
-    if (const std::string reason = List_Name_Refusal(name); !reason.empty()) {
-      reading.Refused.push_back(where + "no map name the game loads (" +
-                                Remove_Prefix(reason, "its file name ") + ")");
+    if (const std::string why = Read_Name_Refusal(name); !why.empty()) {
+      reading.Refused.push_back(where + why);
       continue;
     }
     name = platform::Lower(name);
@@ -349,24 +555,36 @@ bool Export_Map_List_Asking(const std::vector<const TMap_Record*>& maps,
   TChoice_Request choice;
   choice.Kind = TMessage_Kind::Confirmation;
   choice.Text = "Export the maps of \"" + group_name + "\" as:";
-  choice.Choices = {"Plain list", "Quake Live map pool", "CPMA map list", "Cancel"};
-  choice.Fallback = 3;
+  choice.Choices = {"Plain list", "Quake Live map pool", "CPMA map list", "Server rotation",
+                    "Cancel"};
+  choice.Fallback = 4;
   const int chosen = ui.Choose(choice);
-  if (chosen < 0 || chosen > 2) {
+  if (chosen < 0 || chosen > 3) {
     return false;
   }
-  const std::array<TList_Format, 3> formats = {TList_Format::Plain, TList_Format::Map_Pool,
-                                               TList_Format::CPMA};
+  const std::array<TList_Format, 4> formats = {TList_Format::Plain, TList_Format::Map_Pool,
+                                               TList_Format::CPMA, TList_Format::Rotation};
+  const TList_Format format = formats[static_cast<std::size_t>(chosen)];
   TFile_Request request;
   request.Save = true;
   request.Title = "Export Map List";
   request.Filter = "Map lists (*.txt)";
-  request.Initial_Name = chosen == 1 ? std::string("mappool.txt") : group_name + ".txt";
+  request.Initial_Name =
+      format == TList_Format::Map_Pool ? std::string("mappool.txt") : group_name + ".txt";
+  if (format == TList_Format::Rotation) {
+    // A name that the server's `exec` reads as one word.
+    std::string name = group_name;
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return !Plain_Command_Word(std::string(1, c)); },
+        '_');
+    request.Filter = "Server configurations (*.cfg)";
+    request.Initial_Name = name + ".cfg";
+  }
   const auto path = ui.Choose_File(request);
   if (!path) {
     return false;
   }
-  const TExported_List list = Export_Map_List(maps, formats[static_cast<std::size_t>(chosen)]);
+  const TExported_List list = Export_Map_List(maps, format);
   try {
     Write_File_Atomically(*path, list.Text);
   } catch (const TStream_Error& error) {
@@ -392,7 +610,7 @@ const TMaps_Tree_Node* Import_Map_List_Asking(TMaps_Tree& tree, const TPK3_Recor
                                               TInteraction& ui) {
   TFile_Request request;
   request.Title = "Import Map List";
-  request.Filter = "Map lists (*.txt);;All files (*)";
+  request.Filter = "Map lists (*.txt *.cfg);;All files (*)";
   const auto path = ui.Choose_File(request);
   if (!path || tree.Root() == nullptr) {
     return nullptr;

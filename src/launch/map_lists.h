@@ -7,6 +7,9 @@
 //            made for (ffa, duel, tdm, ctf)
 //   cpma     Challenge ProMode Arena's map list: "map min_players max_players scorelimit
 //            timelimit" per line
+//   rotation a server's rotation as the dedicated server's configuration defines it (a chain of
+//            `vstr` commands, see server_rotation.h), alone in a .cfg file a server `exec`s; it
+//            holds what one such file may (Server_Config_Limit bytes)
 //
 // Names are the names the game knows maps by (lower-case file names without ".bsp"). A name the
 // engines could not read as one word, or that the format would cut, never goes into a list.
@@ -27,9 +30,9 @@ class TMaps_Tree_Node;
 class TMap_Record;
 class TPK3_Record_Store;
 
-enum class TList_Format { Plain, Map_Pool, CPMA };
+enum class TList_Format { Plain, Map_Pool, CPMA, Rotation };
 
-// "plain", "mappool" or "cpma" (letter case ignored); nullopt for another word.
+// "plain", "mappool", "cpma" or "rotation" (letter case ignored); nullopt for another word.
 std::optional<TList_Format> List_Format_From_Word(const std::string& word);
 
 struct TExported_List {
@@ -38,7 +41,8 @@ struct TExported_List {
 };
 
 // The list of the maps in the given order; a name that comes again (the same map in several
-// archives) is written once, where it first comes.
+// archives) is written once, where it first comes. The maps after those a rotation's file holds
+// are left out as well.
 TExported_List Export_Map_List(const std::vector<const TMap_Record*>& maps, TList_Format format);
 
 // The largest list file read, and the longest line taken as a name.
@@ -46,13 +50,23 @@ inline constexpr std::uint64_t Max_List_File_Size = 64ULL << 20;
 inline constexpr std::size_t Max_List_Line_Length = 1024;
 
 struct TList_Reading {
-  std::vector<std::string> Names;    // in file order, each once, lower case
+  std::vector<std::string> Names;    // in file order (a rotation's in play order), each once,
+                                     // lower case
   std::vector<std::string> Refused;  // "line N: why", for lines that name no map the game loads
+                                     // (in a rotation: that are no part of its chain)
 };
 
 // The names of a list file's text. Blank lines and comments (lines starting with '#' or "//")
-// are skipped. Without a format, it is told from the text: a '|' in a line makes it a map pool,
-// several words in a line a CPMA list, else a plain list.
+// are skipped. Without a format, it is told from the text: a line `set NAME "..."` or `vstr NAME`
+// makes it a rotation, a '|' in a line a map pool, several words in a line a CPMA list, else it is
+// a plain list.
+//
+// A rotation's lines are `set NAME "map MAP; set nextmap vstr NEXT"` (the next map may be left
+// out: the chain ends there) and `vstr NAME`, one command each, letter case of the commands and
+// setting names ignored, a "//" comment after them allowed. Its names are those of the maps the
+// chain plays, in order, from the setting the last `vstr` starts (without one, the first set).
+// Any other command, a setting set twice, a `vstr` of a setting the file does not set and a map
+// the chain never reaches refuse the line.
 TList_Reading Read_Map_List(const std::string& text, std::optional<TList_Format> format);
 
 struct TList_Match {

@@ -90,6 +90,8 @@ std::string Chain_Entry(std::size_t number, const std::string& map, const std::s
          "\"\n";
 }
 
+constexpr std::string_view Chain_Start = "vstr vorlix_m1\n";
+
 constexpr std::string_view Part_Head = "// Written by Vorlix: the rotation, continued.\n";
 
 // A name this program gives the parts of a rotation: vorlix_server_N.cfg (an earlier layout) or
@@ -334,6 +336,32 @@ std::string Server_Config_Part_Name(const std::string& generation, std::size_t n
   return "vorlix_server_" + generation + "_" + std::to_string(number) + ".cfg";
 }
 
+TOne_File_Rotation One_File_Rotation(const std::string& head,
+                                     const std::vector<std::string>& maps) {
+  // The file of the first K maps ends with the K-th one's entry closing the chain and the start;
+  // each further map makes it longer, so the count is found by adding maps until one does not fit.
+  const auto entry = [&maps](std::size_t i, std::size_t next) {
+    return Chain_Entry(i + 1, maps[i], "vstr vorlix_m" + std::to_string(next));
+  };
+  std::size_t open_size = head.size();  // the head and the entries of the maps before the last
+  std::size_t count = 0;
+  for (; count < maps.size(); ++count) {
+    if (open_size + entry(count, 1).size() + Chain_Start.size() >= Server_Config_Limit) {
+      break;
+    }
+    open_size += entry(count, count + 2).size();
+  }
+  TOne_File_Rotation rotation{head, count};
+  if (count == 0) {
+    return rotation;
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    rotation.Text += entry(i, i + 1 == count ? 1 : i + 2);
+  }
+  rotation.Text += Chain_Start;
+  return rotation;
+}
+
 std::vector<TServer_Config_File> Server_Config_Files(const TServer_Settings& settings,
                                                      const std::vector<std::string>& rotation,
                                                      const std::string& generation) {
@@ -351,20 +379,14 @@ std::vector<TServer_Config_File> Server_Config_Files(const TServer_Settings& set
   // ioquake3's game takes the skill of added bots from g_spSkill; some engines read bot_skill.
   head += "set g_spSkill " + std::to_string(settings.Bot_Skill) + "\n";
   head += "set bot_skill " + std::to_string(settings.Bot_Skill) + "\n";
-  const std::string start = "vstr vorlix_m1\n";
-
   // The whole rotation in the one file, when it fits.
-  std::string whole = head;
-  for (std::size_t i = 0; i < rotation.size() && whole.size() < Server_Config_Limit; ++i) {
-    const std::size_t next = i + 1 == rotation.size() ? 1 : i + 2;
-    whole += Chain_Entry(i + 1, rotation[i], "vstr vorlix_m" + std::to_string(next));
-  }
-  whole += start;
-  if (whole.size() < Server_Config_Limit) {
-    return {{Server_Config_Name, whole}};
+  if (TOne_File_Rotation whole = One_File_Rotation(head, rotation);
+      whole.Count == rotation.size()) {
+    return {{Server_Config_Name, std::move(whole.Text)}};
   }
 
   // Else the parts: as many maps each as fit with the longest command its last map may need.
+  const std::string start(Chain_Start);
   const std::string part_head(Part_Head);
   const std::string longest_exec = "exec " + Server_Config_Part_Name(generation, rotation.size());
   std::vector<std::vector<std::size_t>> parts(1);

@@ -110,6 +110,16 @@ struct TServer_Config_File {
 std::string New_Server_Config_Generation();
 // The name of part `number` (1, 2, ...): vorlix_server_GENERATION_NUMBER.cfg.
 std::string Server_Config_Part_Name(const std::string& generation, std::size_t number);
+// A rotation in one file: `head`, then `set vorlix_mK "map NAME; set nextmap vstr vorlix_mK+1"`
+// for the maps in order, the last one's next map being vorlix_m1, and `vstr vorlix_m1`, which
+// starts it. It holds the maps from the first on that keep the file below Server_Config_Limit
+// bytes; when not even the first fits, or there is none, the text is only `head`.
+struct TOne_File_Rotation {
+  std::string Text;
+  std::size_t Count = 0;  // the maps it holds
+};
+TOne_File_Rotation One_File_Rotation(const std::string& head, const std::vector<std::string>& maps);
+
 // The configuration files, vorlix_server.cfg first, then the parts; each below
 // Server_Config_Limit bytes. The rotation must not be empty.
 std::vector<TServer_Config_File> Server_Config_Files(const TServer_Settings& settings,

@@ -29,6 +29,16 @@ TEST_F(Cli_Map_Lists, A_Group_Exported_And_Imported_Again_Gives_The_Same_Maps_In
   EXPECT_EQ(cpma.Status, 0) << cpma.Err;
   EXPECT_EQ(cpma.Out, "");
   EXPECT_EQ(Read_File(file), "extra1 2 32 20 0\nq3dm1 2 32 20 0\n");
+  const std::string cfg = Output_ / "duel.cfg";
+  const TRun_Result rotation =
+      Run_Data({"export", "--group", "Arenas/Duel maps", "--format", "rotation", "--output", cfg});
+  EXPECT_EQ(rotation.Status, 0) << rotation.Err;
+  EXPECT_EQ(Read_File(cfg),
+            "// Written by Vorlix: a map rotation. A server executing this file (exec) plays its "
+            "maps in turn.\n"
+            "set vorlix_m1 \"map extra1; set nextmap vstr vorlix_m2\"\n"
+            "set vorlix_m2 \"map q3dm1; set nextmap vstr vorlix_m1\"\n"
+            "vstr vorlix_m1\n");
 
   // While the maps stand in their group they stay there; in a tree without them (another
   // installation, or the group deleted) the list makes the same group again.
@@ -47,6 +57,12 @@ TEST_F(Cli_Map_Lists, A_Group_Exported_And_Imported_Again_Gives_The_Same_Maps_In
   EXPECT_EQ(Run_Data({"import-list", file, "--group", "Again"}).Err,
             "error: There is already a group \"Again\" in the maps tree.\n");
   EXPECT_EQ(Run_Data({"export", "--find", "arena", "--format", "plain"}).Out, "q3dm1\n");
+  // The rotation makes the group again in the order it plays the maps.
+  Write_File(Data_ / "mapstree.dat", Tree_Group("Arenas", 0));
+  const TRun_Result served =
+      Run_Data({"import-list", cfg, "--group", "Served", "--format", "rotation"});
+  EXPECT_EQ(served.Status, 0) << served.Err;
+  EXPECT_EQ(Run_Data({"tree"}).Out, "Arenas\n  Served\n    EXTRA1\t1\t0\n    Q3DM1\t0\t0\n");
 }
 
 TEST_F(Cli_Map_Lists, A_Name_Takes_The_Copy_The_Game_Loads_And_Unknown_Names_Are_Told) {
@@ -79,12 +95,20 @@ TEST_F(Cli_Map_Lists, Bad_Files_And_Usage_Make_Nothing) {
       << refused.Err;
   EXPECT_EQ(refused.Err.find('\x1b'), std::string::npos);
   EXPECT_EQ(Run_Data({"import-list", Output_ / "missing.txt", "--group", "Bad"}).Status, 1);
+  // A rotation that would run another command on the server.
+  const std::string cfg = Output_ / "bad.cfg";
+  Write_File(cfg, "set r1 \"map q3dm1; set nextmap vstr r1\"\nrcon quit\nvstr r1\n");
+  EXPECT_EQ(Run_Data({"import-list", cfg, "--group", "Bad"}).Err,
+            "error: The map list " + cfg +
+                " was not imported: 1 of its lines name no map (line 2: a command other than a "
+                "rotation's set NAME \"map ...\" or vstr NAME).\n");
   EXPECT_EQ(Run_Data({"tree"}).Out, Duel_Tree);
 
   for (const std::vector<std::string>& words :
        {std::vector<std::string>{"export", "--format", "plain"},
         {"export", "--group", "Arenas", "--find", "--format", "plain"},
-        {"export", "--group", "Arenas", "--format", "rotation"},
+        {"export", "--group", "Arenas", "--format", "mapcycle"},
+        {"import-list", file, "--group", "Bad", "--format", "mapcycle"},
         {"export", "--group", "Arenas"},
         {"import-list", file, "--group", "a/b"},
         {"import-list", file, "--group", ""},

@@ -73,10 +73,24 @@ TEST_F(Map_Lists, Each_Format_Writes_Exactly_Its_Lines_Each_Name_Once) {
   EXPECT_EQ(Export_Map_List(All(), TList_Format::CPMA).Text,
             "q3dm17 2 4 15 10\nctf_gate 2 32 5 0\nodd 0 0\nteam1 2 32 20 0\n");
   EXPECT_TRUE(Export_Map_List({}, TList_Format::CPMA).Text.empty());
+
+  // A rotation alone, with the chain the dedicated server writes, closing on the first map.
+  const TExported_List rotation = Export_Map_List(All(), TList_Format::Rotation);
+  EXPECT_EQ(rotation.Text,
+            "// Written by Vorlix: a map rotation. A server executing this file (exec) plays its "
+            "maps in turn.\n"
+            "set vorlix_m1 \"map q3dm17; set nextmap vstr vorlix_m2\"\n"
+            "set vorlix_m2 \"map ctf_gate; set nextmap vstr vorlix_m3\"\n"
+            "set vorlix_m3 \"map odd; set nextmap vstr vorlix_m4\"\n"
+            "set vorlix_m4 \"map team1; set nextmap vstr vorlix_m1\"\n"
+            "vstr vorlix_m1\n");
+  ASSERT_EQ(rotation.Left_Out.size(), 3u);
+  EXPECT_EQ(rotation.Left_Out[1].Reason, "its file name cannot stand in a server command");
 }
 
 TEST_F(Map_Lists, What_Is_Written_Reads_Back_As_The_Same_Names) {
-  for (const auto format : {TList_Format::Plain, TList_Format::Map_Pool, TList_Format::CPMA}) {
+  for (const auto format :
+       {TList_Format::Plain, TList_Format::Map_Pool, TList_Format::CPMA, TList_Format::Rotation}) {
     const std::string text = Export_Map_List(All(), format).Text;
     const std::vector<std::string> expected = {"q3dm17", "ctf_gate", "odd", "team1"};
     for (const auto& given : {std::optional<TList_Format>(format), std::optional<TList_Format>()}) {
@@ -87,7 +101,92 @@ TEST_F(Map_Lists, What_Is_Written_Reads_Back_As_The_Same_Names) {
   }
   EXPECT_EQ(List_Format_From_Word("MapPool"), TList_Format::Map_Pool);
   EXPECT_EQ(List_Format_From_Word("cpma"), TList_Format::CPMA);
-  EXPECT_EQ(List_Format_From_Word("rotation"), std::nullopt);
+  EXPECT_EQ(List_Format_From_Word("Rotation"), TList_Format::Rotation);
+  EXPECT_EQ(List_Format_From_Word("mapcycle"), std::nullopt);
+}
+
+// A rotation holds what one file a server executes may; the maps after that are left out.
+TEST_F(Map_Lists, A_Rotation_Too_Long_For_One_File_Keeps_The_Maps_That_Fit_In_Order) {
+  TPK3_Record* pak = Db.Add_PK3("baseq3", "community.pk3");
+  std::vector<const TMap_Record*> maps;
+  std::vector<std::string> names;
+  for (int i = 0; i < 400; ++i) {
+    names.push_back("community_map_" + std::to_string(1000 + i));
+    maps.push_back(Db.Add_Map(pak, names.back() + ".bsp"));
+  }
+  const TExported_List list = Export_Map_List(maps, TList_Format::Rotation);
+  EXPECT_LT(list.Text.size(), Server_Config_Limit);
+  EXPECT_GT(list.Text.size(), Server_Config_Limit - 100);
+  ASSERT_FALSE(list.Left_Out.empty());
+  const std::size_t kept = names.size() - list.Left_Out.size();
+  EXPECT_EQ(list.Left_Out.front().Name, names[kept]);
+  EXPECT_EQ(list.Left_Out.back().Name, names.back());
+  EXPECT_EQ(list.Left_Out.back().Reason,
+            "the rotation's file is full: a server executes no more than 16000 bytes of one file");
+  // The last map kept closes the chain.
+  const std::string last = "set vorlix_m" + std::to_string(kept) + " \"map " + names[kept - 1] +
+                           "; set nextmap vstr vorlix_m1\"\nvstr vorlix_m1\n";
+  EXPECT_EQ(list.Text.substr(list.Text.size() - last.size()), last);
+  const TList_Reading reading = Read_Map_List(list.Text, std::nullopt);
+  EXPECT_EQ(reading.Names, std::vector<std::string>(names.begin(), names.begin() + kept));
+  EXPECT_TRUE(reading.Refused.empty());
+}
+
+TEST_F(Map_Lists, A_Rotation_Is_Read_In_Play_Order_And_Any_Other_Command_Refuses_Its_Line) {
+  // Written by hand: any order of the lines, letter case, blanks and comments after a command.
+  const std::string text =
+      "// our server\n"
+      "set d2 \"map Q3DM7 ; set nextmap vstr d3\"  // the second\n"
+      "SET d1 \"map q3dm17;Set NextMap VSTR D2\"\n"
+      "\n"
+      "set\td3 \"map ctf_gate\"\n"
+      "vstr d2\n"
+      "vstr D1\n";
+  for (const auto& format :
+       {std::optional(TList_Format::Rotation), std::optional<TList_Format>()}) {
+    const TList_Reading reading = Read_Map_List(text, format);
+    EXPECT_EQ(reading.Names, (std::vector<std::string>{"q3dm17", "q3dm7", "ctf_gate"}));
+    EXPECT_TRUE(reading.Refused.empty()) << reading.Refused.front();
+  }
+  // Without a vstr, the chain starts at the first setting.
+  EXPECT_EQ(
+      Read_Map_List("set b \"map two; set nextmap vstr a\"\nset a \"map one\"\n", std::nullopt)
+          .Names,
+      (std::vector<std::string>{"two", "one"}));
+
+  // A foreign command makes the file a rotation still (it is not read as a list of names) and
+  // is refused, as is every line that breaks the chain.
+  const std::string bad =
+      "set d1 \"map q3dm1; set nextmap vstr d2\"\n"    // 1
+      "set d2 \"map maps/x; set nextmap vstr d3\"\n"   // 2 a path
+      "set d3 \"map q3dm3; set nextmap vstr d9\"\n"    // 3 no d9
+      "set d4 \"map q3dm4; set nextmap vstr d1\"\n"    // 4 never reached
+      "kick allbots\n"                                 // 5
+      "set d1 \"map q3dm5\"\n"                         // 6 set again
+      "set d5 \"map q3dm5; rcon quit\"\n"              // 7
+      "set d6 \"map evil\"; quit\n"                    // 8
+      "set d7 \"map a; set nextmap vstr d1; quit\"\n"  // 9
+      "set d8 \"\"\n"                                  // 10
+      "set g_gametype 1\n"                             // 11
+      "vstr d1\n";
+  const TList_Reading refused = Read_Map_List(bad, std::nullopt);
+  EXPECT_EQ(refused.Names, (std::vector<std::string>{"q3dm1", "q3dm3"}));
+  const std::string other_command =
+      "a command other than a rotation's set NAME \"map ...\" or vstr NAME";
+  const std::string other_setting = "a setting other than a rotation's map and its next map";
+  EXPECT_EQ(refused.Refused,
+            (std::vector<std::string>{
+                "line 2: no map name the game loads (holds a path separator)",
+                "line 3: names a setting the file does not set",
+                "line 4: a map the rotation never reaches", "line 5: " + other_command,
+                "line 6: a setting the file sets before", "line 7: " + other_setting,
+                "line 8: " + other_command, "line 9: " + other_setting, "line 10: " + other_setting,
+                "line 11: " + other_command}));
+  EXPECT_EQ(Read_Map_List("vstr rotation\n", std::nullopt).Refused,
+            std::vector<std::string>{"line 1: names a setting the file does not set"});
+  // The dedicated server's own configuration holds its settings besides the chain.
+  const std::string served = Server_Config_Files({}, {"q3dm1"}, "0badcafe").at(0).Text;
+  EXPECT_EQ(Read_Map_List(served, std::nullopt).Refused.at(0), "line 2: " + other_setting);
 }
 
 TEST_F(Map_Lists, A_List_File_Is_Read_Line_By_Line_And_Bad_Lines_Are_Refused_By_Number) {
@@ -171,6 +270,18 @@ TEST_F(Map_Lists, The_Window_Asks_For_Format_And_File_And_Names_The_Group_After_
             0u);
   EXPECT_EQ(Import_Map_List(pool, "a/b", std::nullopt, tree, Db.Database, nullptr, "baseq3").Error,
             "\"a/b\" cannot name a group: it is empty, holds a \"/\" or a control character.");
+
+  // A rotation: a file a server's exec reads as one word, and back as a group.
+  const std::string cfg = dir / "flags.cfg";
+  ui.Choice_Answers = {3};
+  ui.Files = {cfg};
+  ASSERT_TRUE(Export_Map_List_Asking({Flag, Team}, "Flag \"Maps\"", ui));
+  EXPECT_EQ(ui.File_Requests.back().Initial_Name, "Flag__Maps_.cfg");
+  EXPECT_EQ(ui.File_Requests.back().Filter, "Server configurations (*.cfg)");
+  ui.Files = {cfg};
+  group = Import_Map_List_Asking(tree, Db.Database, nullptr, "baseq3", ui);
+  ASSERT_NE(group, nullptr);
+  EXPECT_EQ(Child_Texts(group), (std::vector<std::string>{"CTF_Gate", "TEAM1"}));
 }
 
 }  // namespace

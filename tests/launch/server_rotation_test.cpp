@@ -172,6 +172,28 @@ TEST(Server_Config, ChainClosesOnTheFirstMapInOneFileWhenItFits) {
   EXPECT_EQ(engine.Loaded, (S{"solo", "solo"}));
 }
 
+// The file's limit is kept to the byte: the last map's entry closes the chain on the first, and
+// the start follows it.
+TEST(Server_Config, One_File_Holds_The_Maps_That_Keep_It_Below_The_Limit) {
+  const std::string chain =
+      "set vorlix_m1 \"map q3dm1; set nextmap vstr vorlix_m2\"\n"
+      "set vorlix_m2 \"map q3dm2; set nextmap vstr vorlix_m1\"\n"
+      "vstr vorlix_m1\n";
+  const std::string head = "//" + std::string(Server_Config_Limit - 4 - chain.size(), '-') + "\n";
+  const TOne_File_Rotation both = One_File_Rotation(head, {"q3dm1", "q3dm2"});
+  EXPECT_EQ(both.Count, 2u);
+  EXPECT_EQ(both.Text, head + chain);
+  EXPECT_EQ(both.Text.size(), Server_Config_Limit - 1);
+  const std::string longer = "-" + head;
+  const TOne_File_Rotation first = One_File_Rotation(longer, {"q3dm1", "q3dm2"});
+  EXPECT_EQ(first.Count, 1u);
+  EXPECT_EQ(first.Text,
+            longer + "set vorlix_m1 \"map q3dm1; set nextmap vstr vorlix_m1\"\nvstr vorlix_m1\n");
+  const TOne_File_Rotation none = One_File_Rotation(std::string(Server_Config_Limit, '/'), {"a"});
+  EXPECT_EQ(none.Count, 0u);
+  EXPECT_EQ(none.Text.size(), Server_Config_Limit);
+}
+
 TEST(Server_Config, ALongRotationPlaysInOrderWithFewSettingsAndSmallFiles) {
   S rotation;
   for (int i = 0; i < 3000; ++i) {

@@ -507,8 +507,8 @@ void TProgram_Windows::Wire_List_Commands() {
   Export_List_Action_ = new QAction(QStringLiteral("E&xport Map List..."), &Main_);
   Export_List_Action_->setObjectName(QStringLiteral("MenuItem_ExportMapList"));
   Export_List_Action_->setStatusTip(QStringLiteral(
-      "Export Map List (the maps of the selected group as a plain list, a Quake Live map pool or "
-      "a CPMA map list)"));
+      "Export Map List (the maps of the selected group as a plain list, a Quake Live map pool, "
+      "a CPMA map list or a server rotation)"));
   Export_Found_Action_ = new QAction(QStringLiteral("Export Maps &Found..."), &Main_);
   Export_Found_Action_->setObjectName(QStringLiteral("MenuItem_ExportMapsFound"));
   Export_Found_Action_->setStatusTip(QStringLiteral(
