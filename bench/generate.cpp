@@ -3,6 +3,7 @@
 //   vorlix-bench-gen install GAME_DIR --archives N --maps M [--mods K] [--bsp-min KB]
 //                    [--bsp-median KB] [--bsp-max KB] [--seed S]
 //   vorlix-bench-gen tree PROGRAM_DIR GAME_DIR
+//   vorlix-bench-gen history PROGRAM_DIR [--launches N] [--seed S] [--now T]
 //
 // "install" writes GAME_DIR/QUAKE3.EXE and N pk3 archives holding M maps in all (1 to 10 per
 // archive), spread over baseq3 and K-1 other MOD directories. Each map is an "IBSP" file whose
@@ -18,6 +19,11 @@
 //
 // "tree" reads the program directory's mapsdb.dat (written by a synchronisation) and writes its
 // mapstree.dat with every second present map placed in one of a hundred groups.
+//
+// "history" reads the same mapsdb.dat and writes the program directory's history.dat: N launches
+// (default 100,000) of its present maps over the two years before T (seconds since 1970; default
+// now), with favourites and a play-later queue (see Make_History). The same seed, database and T
+// give the same file.
 
 #include <zlib.h>
 
@@ -27,10 +33,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <numeric>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -44,8 +52,10 @@
 
 #include "browser/maps_tree.h"
 #include "builders.h"
+#include "core/game_types.h"
 #include "core/interaction.h"
 #include "database/database_file.h"
+#include "database/play_history.h"
 #include "database/records.h"
 #include "silent_interaction.h"
 
@@ -528,15 +538,31 @@ void Write_Installation(const TInstall_Options& o) {
 
 // ---- the maps tree ----------------------------------------------------------------------------
 
-int Write_Tree(const std::string& program_dir, const std::string& game_dir) {
-  vorlix::bench::TSilent_Interaction ui{"vorlix-bench-gen"};
+// The paths of a program directory's database; nothing is written below it when `read_only`.
+vorlix::TDatabase_Paths Database_Paths(const std::string& program_dir, const std::string& game_dir,
+                                       bool read_only) {
   vorlix::TDatabase_Paths paths{program_dir, program_dir + "/TEMP", program_dir + "/LEVELSHOTS",
                                 program_dir + "/BOTINFO", game_dir};
-  vorlix::TPK3_Record_Store database(paths);
+  paths.Read_Only = read_only;
+  return paths;
+}
+
+// Reads the program directory's mapsdb.dat into `database`; false (told) when it could not.
+bool Load_Maps_Database(vorlix::TPK3_Record_Store& database, const std::string& program_dir,
+                        vorlix::bench::TSilent_Interaction& ui) {
   const vorlix::TDatabase_Load_Result load = vorlix::TDatabase_File::Load_Database(
       database, (fs::path(program_dir) / "mapsdb.dat").string());
   if (!load.Complete()) {
     ui.Message(vorlix::TMessage_Kind::Error, load.Message, vorlix::TAnswer_Set::Cancel);
+    return false;
+  }
+  return true;
+}
+
+int Write_Tree(const std::string& program_dir, const std::string& game_dir) {
+  vorlix::bench::TSilent_Interaction ui{"vorlix-bench-gen"};
+  vorlix::TPK3_Record_Store database(Database_Paths(program_dir, game_dir, false));
+  if (!Load_Maps_Database(database, program_dir, ui)) {
     return 1;
   }
   std::vector<vorlix::TMap_Record*> maps;
@@ -570,11 +596,139 @@ int Write_Tree(const std::string& program_dir, const std::string& game_dir) {
   return 0;
 }
 
+// ---- the play history -------------------------------------------------------------------------
+
+struct THistory_Options {
+  std::string Program_Dir;
+  int Launches = 100000;
+  unsigned Seed = 1;
+  std::int64_t Now = 0;  // the newest launch is no later; 0: the present moment
+};
+
+constexpr std::int64_t History_Span = std::int64_t{2} * 365 * 86400;  // seconds
+constexpr std::size_t Queue_Length = 30;
+
+// The launch dialog's game type for a map: one of the types it was made for, free for all when
+// it names none.
+std::int32_t Launch_Game_Type(const vorlix::TMap_Record& map, std::mt19937& rng) {
+  std::vector<std::int32_t> types;
+  for (int i = 0; i < vorlix::Game_Type_Count; ++i) {
+    if ((map.Game_Types & vorlix::Game_Type_Table[static_cast<std::size_t>(i)].Bit) != 0) {
+      types.push_back(i);
+    }
+  }
+  if (types.empty()) {
+    return 1;
+  }
+  return types[std::uniform_int_distribution<std::size_t>(0, types.size() - 1)(rng)];
+}
+
+// A history of `launches` launches of the present maps over the last two years, the way one
+// player collects it: a quarter of the maps (at most one for four launches) were ever started,
+// three in five of those once, the rest again and again, a few of them very often (their
+// launches fall off as a Zipf law by rank); a few of the most played are marked favourite, and
+// thirty maps never played (as many as there are) wait in the play-later queue.
+vorlix::TPlay_History Make_History(const std::vector<const vorlix::TMap_Record*>& present,
+                                   const THistory_Options& o) {
+  std::mt19937 rng(o.Seed);
+  std::vector<const vorlix::TMap_Record*> maps = present;
+  std::shuffle(maps.begin(), maps.end(), rng);
+  const auto launches = static_cast<std::size_t>(std::max(o.Launches, 0));
+  const std::size_t played = std::min({maps.size(), std::max<std::size_t>(maps.size() / 4, 1),
+                                       std::max<std::size_t>(launches / 4, 1), launches});
+  // The first `regulars` of the shuffled maps are played by rank, the others up to `played` once.
+  const std::size_t regulars = std::max<std::size_t>(played * 2 / 5, played > 0 ? 1 : 0);
+
+  // Which map each launch starts: every played map once, the rest over the regulars.
+  std::vector<std::size_t> starts;
+  starts.reserve(launches);
+  for (std::size_t i = 0; i < played; ++i) {
+    starts.push_back(i);
+  }
+  if (regulars > 0) {
+    std::vector<double> weights(regulars);
+    for (std::size_t r = 0; r < regulars; ++r) {
+      weights[r] = 1.0 / static_cast<double>(r + 1);
+    }
+    std::discrete_distribution<std::size_t> rank(weights.begin(), weights.end());
+    while (starts.size() < launches) {
+      starts.push_back(rank(rng));
+    }
+  }
+  std::shuffle(starts.begin(), starts.end(), rng);
+
+  // Their times, oldest first, spread over the two years before `now`.
+  const std::int64_t now = o.Now != 0 ? o.Now : static_cast<std::int64_t>(std::time(nullptr));
+  std::uniform_int_distribution<std::int64_t> when(now - History_Span, now);
+  std::vector<std::int64_t> times(starts.size());
+  for (std::int64_t& time : times) {
+    time = when(rng);
+  }
+  std::sort(times.begin(), times.end());
+
+  const char* const engines[] = {"/usr/games/quake3/ioquake3.x86_64",
+                                 "/usr/games/quake3/quake3e.x64"};
+  std::uniform_int_distribution<int> percent(0, 99);
+  vorlix::TPlay_History history;
+  for (std::size_t i = 0; i < starts.size(); ++i) {
+    const vorlix::TMap_Record& map = *maps[starts[i]];
+    history.Record_Launch({vorlix::TMap_Key{map.PK3->ID, map.ID}, times[i],
+                           Launch_Game_Type(map, rng), map.PK3->MOD_Directory,
+                           engines[percent(rng) < 85 ? 0 : 1]});
+  }
+
+  // Favourites among the most played (one in a hundred played maps, 5 to 50 of them).
+  const std::size_t favourites = std::min(regulars, std::clamp<std::size_t>(played / 100, 5, 50));
+  std::vector<std::size_t> top(std::min(regulars, favourites * 3));
+  std::iota(top.begin(), top.end(), std::size_t{0});
+  std::shuffle(top.begin(), top.end(), rng);
+  for (std::size_t f = 0; f < favourites; ++f) {
+    const vorlix::TMap_Record& map = *maps[top[f]];
+    history.Set_Favourite({map.PK3->ID, map.ID}, true);
+  }
+  // The play-later queue: maps never played, in the shuffled order.
+  for (std::size_t i = played; i < maps.size() && i < played + Queue_Length; ++i) {
+    history.Queue({maps[i]->PK3->ID, maps[i]->ID});
+  }
+  return history;
+}
+
+int Write_History(const THistory_Options& o) {
+  vorlix::bench::TSilent_Interaction ui{"vorlix-bench-gen"};
+  vorlix::TPK3_Record_Store database(Database_Paths(o.Program_Dir, "", true));
+  if (!Load_Maps_Database(database, o.Program_Dir, ui)) {
+    return 1;
+  }
+  std::vector<const vorlix::TMap_Record*> present;
+  for (int p = 0; p < database.Count(); ++p) {
+    const vorlix::TPK3_Record& pk3 = *database.Items(p);
+    for (int m = 0; pk3.Present && m < pk3.Maps->Count(); ++m) {
+      if (pk3.Maps->Items(m)->Present) {
+        present.push_back(pk3.Maps->Items(m));
+      }
+    }
+  }
+  if (present.empty()) {
+    ui.Message(vorlix::TMessage_Kind::Error,
+               (fs::path(o.Program_Dir) / "mapsdb.dat").string() +
+                   " holds no present map: synchronise the data folder first",
+               vorlix::TAnswer_Set::OK);
+    return 1;
+  }
+  const std::string problem = vorlix::Save_Play_History(o.Program_Dir, Make_History(present, o));
+  if (!problem.empty()) {
+    ui.Message(vorlix::TMessage_Kind::Error, problem, vorlix::TAnswer_Set::OK);
+    return 1;
+  }
+  return 0;
+}
+
 int Usage() {
   std::cerr
       << "usage: vorlix-bench-gen install GAME_DIR [--archives N] [--maps M] [--mods K]\n"
          "                        [--bsp-min KB] [--bsp-median KB] [--bsp-max KB] [--seed S]\n"
-         "       vorlix-bench-gen tree PROGRAM_DIR GAME_DIR\n";
+         "       vorlix-bench-gen tree PROGRAM_DIR GAME_DIR\n"
+         "       vorlix-bench-gen history PROGRAM_DIR [--launches N] [--seed S] [--now T]\n";
   return 2;
 }
 
@@ -586,7 +740,27 @@ int main(int argc, char** argv) {
     if (args.size() == 3 && args[0] == "tree") {
       return Write_Tree(args[1], args[2]);
     }
-    if (args.size() < 2 || args[0] != "install" || args.size() % 2 != 0) {
+    if (args.size() < 2 || args.size() % 2 != 0) {
+      return Usage();
+    }
+    if (args[0] == "history") {
+      THistory_Options h;
+      h.Program_Dir = args[1];
+      for (std::size_t i = 2; i + 1 < args.size(); i += 2) {
+        const std::string& name = args[i];
+        if (name == "--launches") {
+          h.Launches = static_cast<int>(std::stoul(args[i + 1]));
+        } else if (name == "--seed") {
+          h.Seed = static_cast<unsigned>(std::stoul(args[i + 1]));
+        } else if (name == "--now") {
+          h.Now = std::stoll(args[i + 1]);
+        } else {
+          return Usage();
+        }
+      }
+      return Write_History(h);
+    }
+    if (args[0] != "install") {
       return Usage();
     }
     TInstall_Options o;
