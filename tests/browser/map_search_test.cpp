@@ -3,14 +3,14 @@
 #include "browser/map_search.h"
 
 #include <ctime>
+#include <map>
+#include <set>
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include "database/game_index.h"
-
 #include "browser/unsorted_list.h"
 #include "builders.h"
+#include "database/game_index.h"
 #include "test_database.h"
 
 namespace vorlix::testing {
@@ -355,6 +355,35 @@ TEST(Map_Search_Pick, Is_Uniform) {
   std::mt19937_64 random(1);
   EXPECT_FALSE(Pick_Uniformly(0, random));
   EXPECT_EQ(Pick_Uniformly(1, random), 0U);
+}
+
+TEST(Map_Search_Pick, Prefers_Maps_Never_Played_While_There_Is_One) {
+  TTest_Database db;
+  TPK3_Record* pak = db.Add_PK3("baseq3", "pak.pk3");
+  std::vector<const TMap_Record*> maps;
+  for (const char* name : {"a.bsp", "b.bsp", "c.bsp", "d.bsp"}) {
+    maps.push_back(TTest_Database::Add_Map(pak, name));
+  }
+  TPlay_History history;
+  for (std::size_t played : {0U, 2U}) {
+    history.Record_Launch({{pak->ID, maps[played]->ID}, 1, 1, "baseq3", "q3"});
+  }
+  std::mt19937_64 random(5);
+  std::set<std::size_t> picked;
+  for (int i = 0; i < 200; ++i) {
+    picked.insert(*Pick_Preferring_Unplayed(maps, history, random));
+  }
+  EXPECT_EQ(picked, (std::set<std::size_t>{1, 3}));
+  // All played: any of them.
+  for (std::size_t played : {1U, 3U}) {
+    history.Record_Launch({{pak->ID, maps[played]->ID}, 2, 1, "baseq3", "q3"});
+  }
+  picked.clear();
+  for (int i = 0; i < 200; ++i) {
+    picked.insert(*Pick_Preferring_Unplayed(maps, history, random));
+  }
+  EXPECT_EQ(picked.size(), 4U);
+  EXPECT_FALSE(Pick_Preferring_Unplayed({}, history, random));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "browser/unsorted_list.h"
 
+#include <map>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -107,6 +108,42 @@ TEST_F(Unsorted_List_Test, Every_Change_Is_Announced_In_Pairs) {
   List.Clear();
   EXPECT_EQ(observer.Log, "aorr");
   EXPECT_EQ(List.Count(), 0);
+}
+
+TEST_F(Unsorted_List_Test, The_Played_Columns_Sort_The_Largest_First_Keeping_Ties_In_Order) {
+  TPK3_Record* pak = Db.Add_PK3("baseq3", "pak.pk3");
+  const char* const names[] = {"e.bsp", "d.bsp", "c.bsp", "b.bsp", "a.bsp"};
+  const std::int64_t last[] = {50, 0, 90, 0, 50};  // by file: e d c b a
+  std::map<const TMap_Record*, std::int64_t> numbers;
+  for (int i = 0; i < 5; ++i) {
+    numbers[TTest_Database::Add_Map(pak, names[i])] = last[i];
+  }
+  Load_Maps_List(List, Db.Database, Mods, Db.Interaction);
+  const auto order = [this] {
+    std::string files;
+    for (int i = 0; i < List.Count(); ++i) {
+      files += List.Text(i, 1);
+    }
+    return files;
+  };
+  ASSERT_EQ(order(), "abcde");
+  // Without the numbers, the history's columns sort as Filename.
+  List.Sort_By_Column(TUnsorted_Maps_List::Played_Column);
+  EXPECT_EQ(order(), "abcde");
+  int asked_column = -1;
+  List.Sort_Number = [&](const TMap_Record& map, int column) {
+    asked_column = column;
+    return numbers.at(&map);
+  };
+  List.Sort_By_Column(TUnsorted_Maps_List::Last_Played_Column);
+  EXPECT_EQ(asked_column, TUnsorted_Maps_List::Last_Played_Column);
+  EXPECT_EQ(order(), "caebd");
+  // A column past the last is the last.
+  List.Sort_By_Column(7);
+  EXPECT_EQ(List.Sort_Column, TUnsorted_Maps_List::Played_Column);
+  EXPECT_EQ(asked_column, TUnsorted_Maps_List::Played_Column);
+  List.Sort_By_Column(1);
+  EXPECT_EQ(order(), "abcde");
 }
 
 TEST_F(Unsorted_List_Test, Vanished_Mods_Are_Reported_And_Removed_One_After_The_Other) {

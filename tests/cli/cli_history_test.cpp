@@ -39,6 +39,14 @@ TEST_F(Cli, Launches_Are_Counted_And_The_Queue_Launches_Its_First_Map) {
   EXPECT_EQ(Run_Data({"favourite", "add", "0", "9"}).Err,
             "error: There is no map with the pk3 ID 0 and the map ID 9.\n");
   EXPECT_EQ(Run_Data({"later", "list"}).Out, "1\t0\tEXTRA1\n0\t0\tQ3DM1\n");
+  // Reordered and back; a map not queued and a position before the first are refused.
+  EXPECT_EQ(Run_Data({"later", "move", "0", "0", "1"}).Status, 0);
+  EXPECT_EQ(Run_Data({"later", "list"}).Out, "0\t0\tQ3DM1\n1\t0\tEXTRA1\n");
+  EXPECT_EQ(Run_Data({"later", "move", "0", "0", "5"}).Status, 0);
+  EXPECT_EQ(Run_Data({"later", "list"}).Out, "1\t0\tEXTRA1\n0\t0\tQ3DM1\n");
+  EXPECT_EQ(Run_Data({"later", "move", "2", "0", "1"}).Err,
+            "error: The map is not in the play-later queue.\n");
+  EXPECT_EQ(Run_Data({"later", "move", "0", "0", "0"}).Status, 2);
   EXPECT_NE(Run_Data({"later", "next", "--dry-run"}).Out.find("+map EXTRA1"), std::string::npos);
   EXPECT_EQ(Run_Data({"later", "list"}).Out, "1\t0\tEXTRA1\n0\t0\tQ3DM1\n");
   ASSERT_EQ(Run_Data({"later", "next"}).Status, 0);
@@ -53,6 +61,11 @@ TEST_F(Cli, Launches_Are_Counted_And_The_Queue_Launches_Its_First_Map) {
   EXPECT_EQ(Run_Data({"find", "--never-played"}).Out, "Mod Map\tMM1\tmymod/mymod\t2\t0\t\n");
   EXPECT_EQ(Run_Data({"find", "--played-within", "1", "--play-later"}).Out,
             "Arena Gate\tQ3DM1\tbaseq3/pak0\t0\t0\t\n");
+  // Of three maps, two played: the one never played is picked every time.
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(Run_Data({"random", "--prefer-never-played"}).Out,
+              "Mod Map\tMM1\tmymod/mymod\t2\t0\t\n");
+  }
 
   // The archive deleted: its map leaves the history; the rest stays.
   ASSERT_EQ(Run_Data({"--yes", "delete-pk3", "1"}).Status, 0);

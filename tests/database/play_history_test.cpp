@@ -3,6 +3,7 @@
 
 #include "database/play_history.h"
 
+#include <QLocale>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -51,6 +52,17 @@ TEST(Play_History, Marks_And_The_Queue_Survive_The_File_And_Deleted_Archives_Are
   EXPECT_TRUE(history.Queue({4, 4}));
   EXPECT_TRUE(history.Unqueue({4, 4}));
   EXPECT_FALSE(history.Unqueue({4, 4}));
+  // Moves: to the front, past the end (last), where it stands, a map not queued.
+  EXPECT_TRUE(history.Queue({4, 4}));
+  EXPECT_TRUE(history.Move_In_Queue({4, 4}, 0));
+  EXPECT_EQ(history.Queued(), (std::vector<TMap_Key>{{4, 4}, {2, 1}, {1, 0}}));
+  EXPECT_TRUE(history.Move_In_Queue({4, 4}, 9));
+  EXPECT_EQ(history.Queued(), (std::vector<TMap_Key>{{2, 1}, {1, 0}, {4, 4}}));
+  EXPECT_TRUE(history.Move_In_Queue({1, 0}, 2));
+  EXPECT_EQ(history.Queued(), (std::vector<TMap_Key>{{2, 1}, {4, 4}, {1, 0}}));
+  EXPECT_FALSE(history.Move_In_Queue({1, 0}, 2));
+  EXPECT_FALSE(history.Move_In_Queue({9, 9}, 0));
+  EXPECT_TRUE(history.Unqueue({4, 4}));
   history.Record_Launch({{2, 1}, -5, 4, "cpma", "quake3e \"x\""});
   EXPECT_EQ(history.Queued(), (std::vector<TMap_Key>{{2, 1}, {1, 0}}));
 
@@ -103,6 +115,101 @@ TEST(Play_History, A_Damaged_File_Is_Put_Aside_And_The_History_Starts_Empty) {
   fs::create_directory(path);
   EXPECT_FALSE(Load_Play_History(dir.Path()).Writable);
   EXPECT_NE(Save_Play_History(dir.Path(), full), "");
+}
+
+TEST(History_Keeper, An_Unwritable_Folder_Keeps_The_History_In_Memory_And_Tells_Once) {
+  TTemp_Dir dir;
+  const std::string data = dir / "data";  // not there yet: nothing can be written into it
+  const auto launch = [](std::int64_t time) {
+    return [time](TPlay_History& history) {
+      history.Record_Launch(Launch(1, 2, time));
+      return true;
+    };
+  };
+  int redraws = 0;
+  THistory_Keeper keeper(data);
+  keeper.Changed = [&redraws] { ++redraws; };
+  const THistory_Change first = keeper.Change(launch(10));
+  EXPECT_NE(first.Problem.find("Cannot write the history"), std::string::npos);
+  EXPECT_NE(first.Problem.find("kept in memory"), std::string::npos);
+  EXPECT_EQ(keeper.Change(launch(20)).Problem, "");
+  EXPECT_EQ(keeper.History().Of({1, 2}), (TMap_Play{2, 20, false}));
+  EXPECT_EQ(redraws, 2);
+  EXPECT_EQ(keeper.Changes(), 2u);
+
+  // Once the folder can be written, the next change writes all that was kept.
+  std::filesystem::create_directory(data);
+  EXPECT_EQ(keeper
+                .Change([](TPlay_History& history) {
+                  history.Set_Favourite({3, 3}, true);
+                  return true;
+                })
+                .Problem,
+            "");
+  const THistory_Load written = Load_Play_History(data);
+  EXPECT_EQ(written.History.Of({1, 2}).Count, 2);
+  EXPECT_TRUE(written.History.Of({3, 3}).Favourite);
+
+  // A change that changes nothing writes nothing and redraws nothing.
+  std::filesystem::remove(std::filesystem::path(data) / History_File_Name);
+  EXPECT_EQ(keeper.Change([](TPlay_History&) { return false; }).Problem, "");
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(data) / History_File_Name));
+  EXPECT_EQ(redraws, 3);
+
+  // A command's keeper says only why nothing was written: nothing is kept after it.
+  const THistory_Change once = Change_Play_History(dir / "data/deeper", launch(5));
+  EXPECT_NE(once.Problem.find("Cannot write the history"), std::string::npos);
+  EXPECT_EQ(once.Problem.find("kept in memory"), std::string::npos);
+}
+
+TEST(History_Keeper, Damage_Is_Told_Once_And_Another_Folder_Takes_What_Was_Not_Written) {
+  TTemp_Dir dir;
+  const std::string damaged = dir / "damaged";
+  std::filesystem::create_directory(damaged);
+  Write_File(std::filesystem::path(damaged) / History_File_Name, "VXHIST");
+  THistory_Keeper keeper(damaged);
+  EXPECT_EQ(keeper.History(), TPlay_History{});
+  EXPECT_NE(keeper.Take_Warning().find("cannot be read"), std::string::npos);
+  EXPECT_EQ(keeper.Take_Warning(), "");
+  // The damaged file was put aside; the first change writes a sound one even when it changes
+  // nothing.
+  EXPECT_EQ(keeper.Change([](TPlay_History&) { return false; }).Warning, "");
+  EXPECT_EQ(Load_Play_History(damaged).Warning, "");
+
+  // A window without a data folder keeps its launches for the folder chosen later.
+  THistory_Keeper homeless("");
+  EXPECT_EQ(homeless
+                .Change([](TPlay_History& history) {
+                  history.Queue({5, 5});
+                  return true;
+                })
+                .Problem,
+            "");
+  const std::string chosen = dir / "chosen";
+  std::filesystem::create_directory(chosen);
+  TPlay_History there;
+  there.Set_Favourite({8, 8}, true);
+  ASSERT_EQ(Save_Play_History(chosen, there), "");
+  homeless.Set_Program_Dir(chosen);
+  EXPECT_TRUE(homeless.History().Is_Queued({5, 5}));
+  homeless.Change([](TPlay_History&) { return false; });
+  EXPECT_TRUE(Load_Play_History(chosen).History.Is_Queued({5, 5}));
+
+  // With nothing unwritten, another folder's own history is read.
+  THistory_Keeper settled(damaged);
+  EXPECT_EQ(settled.History(), TPlay_History{});
+  settled.Set_Program_Dir(chosen);
+  EXPECT_TRUE(settled.History().Is_Queued({5, 5}));
+  EXPECT_EQ(settled.Program_Dir(), chosen);
+}
+
+TEST(History_Keeper, Played_Texts_Say_How_Often_And_When) {
+  const QLocale c = QLocale::c();
+  EXPECT_EQ(Played_Text({}, c), "never");
+  const std::string once = Played_Text({1, 86400, false}, c);
+  EXPECT_EQ(once.rfind("once, the last on ", 0), 0u) << once;
+  EXPECT_NE(once.find("1970"), std::string::npos) << once;
+  EXPECT_EQ(Played_Text({7, 86400, true}, c).rfind("7 launches, the last on ", 0), 0u);
 }
 
 }  // namespace

@@ -81,6 +81,22 @@ TEST_F(Launch, Radio_Buttons_Mod_To_Use_And_Choices) {
   EXPECT_EQ(Map->Limits_Time, 15);
   EXPECT_EQ(Map->Assigned_Bots, (S{"Sarge", "Major"}));
 
+  // An earlier launch's choices: each taken only while the map still offers it.
+  Map->Game_Types = GT_Free_For_All | GT_Capture_The_Flag;
+  Load();
+  ASSERT_EQ(Model.Radio_Selected, 1);
+  Choose_As_Before(Model, 4, "MYMOD");
+  EXPECT_EQ(Model.Radio_Selected, 4);
+  EXPECT_EQ(Model.MOD_To_Use_Selected, 1);
+  Choose_As_Before(Model, 3, "CPMA");  // tournament is not offered, nor is CPMA
+  EXPECT_EQ(Model.Radio_Selected, 4);
+  EXPECT_EQ(Model.MOD_To_Use_Selected, 1);
+  Choose_As_Before(Model, 9, "BASEQ3");
+  EXPECT_EQ(Model.Radio_Selected, 4);
+  EXPECT_EQ(Model.MOD_To_Use_Selected, 0);
+  Choose_As_Before(Model, -1, "");
+  EXPECT_EQ(Launch_Choices_From(Model, Game).Game_Type, 4);
+
   Map->Game_Types = GT_Single_Player | GT_Tournament;
   Map->Useable_MODs.clear();
   Load();

@@ -384,8 +384,9 @@ TEST_F(Group_Properties, Numeric_Merges_And_Typed_Values) {
   history.Record_Launch({{A->PK3->ID, A->ID}, 2000});
   TTemp_Dir data;
   ASSERT_EQ(Save_Play_History(data.Path(), history), "");
+  THistory_Keeper keeper(data.Path());
   TProperties_Context context = F.Context();
-  context.Program_Dir = data.Path();
+  context.History = &keeper;
   Model.Set_Context(context);
   Model.Load_Map(B);
   EXPECT_EQ(Model.Played.Text, "never");

@@ -18,8 +18,10 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <QUndoStack>
 #include <QtTest>
+#include <filesystem>
 #include <functional>
 
 #include "../../launch/game_recorder.h"
@@ -27,10 +29,12 @@
 #include "app/ui/program_windows.h"
 #include "browser/ui/browser_models.h"
 #include "browser/ui/browser_view.h"
+#include "browser/ui/search_bar.h"
 #include "browser/ui/tree_history.h"
 #include "builders.h"
 #include "core/settings.h"
 #include "database/play_history.h"
+#include "dialogs/ui/played_lists.h"
 #include "properties/ui/map_properties_dialog.h"
 
 namespace vt = vorlix::testing;
@@ -333,6 +337,81 @@ class Tst_Program_Windows : public QObject {
             std::string::npos);
     QCOMPARE(history().Of(key).Count, 1);
     QVERIFY(history().Queued().empty());
+  }
+
+  // The queue's dialog reorders and removes; the views show the marks and counts; Recently
+  // Played launches again as before, without the launch dialog; Random Map can prefer maps
+  // never played.
+  void history_views_reorder_the_queue_and_launch_again() {
+    const vt::TGame_Recorder game(Data_->filePath(QStringLiteral("recorder")).toStdString());
+    QVERIFY(vorlix::Save_Q3A_Exe(game.Script));
+    const auto trigger = [this](const char* name) {
+      Window_->findChild<QAction*>(QString::fromLatin1(name))->trigger();
+    };
+    const auto history = [this] {
+      return vorlix::Load_Play_History(Data_->path().toStdString()).History;
+    };
+    std::vector<vorlix::TMap_Key> keys;
+    for (int row = 0; row < 2; ++row) {
+      vorlix::TMap_Record* map = Browser()->List().Item(row).Map;
+      keys.push_back({map->PK3->ID, map->ID});
+      Browser()->Select_Map(keys.back().first, keys.back().second);
+      Browser()->List_View()->setFocus();
+      trigger("MenuItem_PlayLater");
+    }
+    trigger("MenuItem_Favourite");  // the second map
+    auto* model = Browser()->List_Model();
+    QVERIFY(model->data(model->index(0, 0), Qt::DecorationRole).value<QIcon>().cacheKey() !=
+            model->data(model->index(1, 0), Qt::DecorationRole).value<QIcon>().cacheKey());
+    QCOMPARE(model->headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(),
+             QStringLiteral("Played"));
+
+    // Down, then Remove on the (new) first row, then Launch the one left.
+    QStringList rows;
+    QTimer::singleShot(0, [&rows] {
+      auto* queue = qobject_cast<vorlix::TPlayed_List_Dialog*>(QApplication::activeModalWidget());
+      QVERIFY(queue != nullptr);
+      for (int row = 0; row < queue->Rows->topLevelItemCount(); ++row) {
+        rows << queue->Rows->topLevelItem(row)->text(0);
+      }
+      Press(queue, "Button_Down");
+      QCOMPARE(queue->Current_Row(), 1);
+      queue->Rows->setCurrentItem(queue->Rows->topLevelItem(0));
+      Press(queue, "Button_Remove");
+      QCOMPARE(queue->Rows->topLevelItemCount(), 1);
+      QTimer::singleShot(0, [] { Press(QApplication::activeModalWidget(), "Button_Launch_Q3A"); });
+      Press(queue, "Button_Launch");
+    });
+    trigger("MenuItem_PlayLaterQueue");
+    QCOMPARE(rows, (QStringList{QStringLiteral("ALPHA"), QStringLiteral("BETA")}));
+    QVERIFY(game.Wait().find("+map\nALPHA") != std::string::npos);
+    QVERIFY(history().Queued().empty());
+    QCOMPARE(history().Of(keys[0]).Count, 1);
+    QCOMPARE(model->data(model->index(0, 4), Qt::DisplayRole).toInt(), 1);
+    QVERIFY(model->data(model->index(1, 4), Qt::DisplayRole).isNull());
+    QVERIFY(!model->data(model->index(0, 3), Qt::DisplayRole).toString().isEmpty());
+
+    // Enter in Recently Played launches the map again at once, with the same game type.
+    std::filesystem::remove(game.Record);
+    QTimer::singleShot(0, [] {
+      QWidget* view = QApplication::activeModalWidget();
+      QVERIFY(view != nullptr);
+      QTest::keyClick(view->findChild<QTreeWidget*>(), Qt::Key_Return);
+    });
+    trigger("MenuItem_RecentlyPlayed");
+    QVERIFY(game.Wait().find("+map\nALPHA") != std::string::npos);
+    const std::vector<vorlix::TLaunch_Record> recent = history().Recent();
+    QCOMPARE(recent.size(), std::size_t{2});
+    QCOMPARE(recent[0].Game_Type, recent[1].Game_Type);
+    QCOMPARE(recent[0].MOD, recent[1].MOD);
+
+    // Random Map picks beta, the one never played, every time (its launch dialog closed).
+    trigger("MenuItem_RandomPrefersUnplayed");
+    QVERIFY(vorlix::Load_Flag_Setting("RANDOM_PREFERS_UNPLAYED"));
+    const TModal_Driver closer([](QWidget* dialog) { qobject_cast<QDialog*>(dialog)->reject(); });
+    for (int i = 0; i < 6; ++i) {
+      QCOMPARE(Browser()->Search_Bar()->Random_Map(), Browser()->List().Item(1).Map);
+    }
   }
 
   // The status bar names the active arena file; activating another one in the only MOD holding

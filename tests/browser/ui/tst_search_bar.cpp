@@ -78,7 +78,9 @@ class Search_Bar_Test : public QObject {
     View_ = new TBrowser_View(Window_.get());
     Window_->setCentralWidget(View_);
     View_->Install_Commands(Window_.get());
-    View_->Set_Context({&Db_->Database, Mods_.get(), &Db_->Interaction, Dir_.Path(), "", ""});
+    History_ = std::make_unique<vorlix::THistory_Keeper>(Dir_.Path());
+    View_->Set_Context(
+        {&Db_->Database, Mods_.get(), &Db_->Interaction, Dir_.Path(), "", "", History_.get()});
     View_->Load_Maps_List();
     QVERIFY(View_->Initialise_Maps_Tree());
     Window_->show();
@@ -91,6 +93,7 @@ class Search_Bar_Test : public QObject {
 
   void cleanup() {
     Window_.reset();
+    History_.reset();
     Db_.reset();
   }
 
@@ -164,10 +167,11 @@ class Search_Bar_Test : public QObject {
     Bar_->Set_Filters({.Bots = true});
     QCOMPARE(Describe(*View_->List_View()), QStringLiteral("BETA2,GAMMA3"));
 
-    // The history's filters read the data folder's history when the search runs.
-    vorlix::TPlay_History history;
-    history.Set_Favourite({Db_->Database.Items(0)->ID, 2}, true);  // GAMMA3
-    QVERIFY(vorlix::Save_Play_History(Dir_.Path(), history).empty());
+    // The history's filters read the window's history when the search runs.
+    History_->Change([this](vorlix::TPlay_History& history) {
+      history.Set_Favourite({Db_->Database.Items(0)->ID, 2}, true);  // GAMMA3
+      return true;
+    });
     Bar_->Set_Filters({.Favourite = true});
     QCOMPARE(Describe(*View_->List_View()), QStringLiteral("GAMMA3"));
     QCOMPARE(Bar_->Chips().size(), 1);
@@ -298,6 +302,7 @@ class Search_Bar_Test : public QObject {
   TTemp_Dir Dir_;
   std::unique_ptr<TTest_Database> Db_;
   std::unique_ptr<TMOD_List> Mods_;
+  std::unique_ptr<vorlix::THistory_Keeper> History_;
   std::unique_ptr<QMainWindow> Window_;
   TBrowser_View* View_ = nullptr;
   TSearch_Bar* Bar_ = nullptr;
