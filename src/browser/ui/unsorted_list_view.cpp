@@ -63,11 +63,11 @@ TUnsorted_List_View::TUnsorted_List_View(TUnsorted_Maps_List& list, TUnsorted_Li
   header()->setContextMenuPolicy(Qt::CustomContextMenu);
   auto* columns = new QMenu(this);
   columns->setObjectName(QStringLiteral("PopupMenu_ListView_Maps_Columns"));
-  for (const int column : {TUnsorted_Maps_List::Last_Played_Column,
-                           TUnsorted_Maps_List::Played_Column}) {
+  for (const int column :
+       {TUnsorted_Maps_List::Last_Played_Column, TUnsorted_Maps_List::Played_Column}) {
     const char* setting = History_Column_Settings[column - TUnsorted_Maps_List::Last_Played_Column];
-    QAction* show = columns->addAction(QString::fromLatin1(
-        TUnsorted_Maps_List::History_Captions[static_cast<std::size_t>(
+    QAction* show = columns->addAction(
+        QString::fromLatin1(TUnsorted_Maps_List::History_Captions[static_cast<std::size_t>(
             column - TUnsorted_Maps_List::Last_Played_Column)]));
     show->setCheckable(true);
     show->setChecked(Load_Flag_Setting(setting));
@@ -150,10 +150,15 @@ void TUnsorted_List_View::ListView_MapsColumnClick(int column) {
 void TUnsorted_List_View::ListView_MapsResize() {
   // The columns of what was played keep their widths; the others share the rest.
   int history = 0;
-  for (const int column : {TUnsorted_Maps_List::Last_Played_Column,
-                           TUnsorted_Maps_List::Played_Column}) {
+  for (const int column :
+       {TUnsorted_Maps_List::Last_Played_Column, TUnsorted_Maps_List::Played_Column}) {
     if (!isColumnHidden(column)) {
-      const int wanted = column == TUnsorted_Maps_List::Played_Column ? 56 : 118;
+      // Room for a date and time of the locale's short format, and for a count.
+      const int wanted =
+          fontMetrics().horizontalAdvance(column == TUnsorted_Maps_List::Played_Column
+                                              ? QStringLiteral("Played")
+                                              : QStringLiteral("28 Dec 2026 28:28:28")) +
+          18;
       header()->resizeSection(column, wanted);
       history += wanted;
     }

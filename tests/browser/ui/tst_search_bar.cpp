@@ -175,6 +175,28 @@ class Search_Bar_Test : public QObject {
     Bar_->Set_Filters({.Favourite = true});
     QCOMPARE(Describe(*View_->List_View()), QStringLiteral("GAMMA3"));
     QCOMPARE(Bar_->Chips().size(), 1);
+
+    // The tree's entries: a star for a favourite, and a tooltip with the count.
+    Bar_->Clear();
+    const TMaps_Tree_Node* arenas = Group("Arenas");
+    const TMaps_Tree_Node* last = arenas->Child(arenas->Child_Count() - 1);
+    QCOMPARE(last->Text, std::string("EPSILON7"));
+    History_->Change([last](vorlix::TPlay_History& history) {
+      history.Record_Launch({{last->Map->PK3->ID, last->Map->ID}, 86400, 1, "baseq3", "q3"});
+      history.Set_Favourite({last->Map->PK3->ID, last->Map->ID}, true);
+      return true;
+    });
+    const auto* model = View_->Tree_Model();
+    const QString tip = model->data(Index_Of(last), Qt::ToolTipRole).toString();
+    QVERIFY2(tip.startsWith(QStringLiteral("Played: once, the last on ")), qPrintable(tip));
+    QVERIFY2(tip.endsWith(QStringLiteral(" (a favourite)")), qPrintable(tip));
+    const TMaps_Tree_Node* team = arenas->Child(1);
+    QCOMPARE(model->data(Index_Of(team->Child(0)->Child(0)), Qt::ToolTipRole).toString(),
+             QStringLiteral("Played: never"));
+    QVERIFY(model->data(Index_Of(last), Qt::DecorationRole).value<QIcon>().cacheKey() !=
+            model->data(Index_Of(team->Child(0)->Child(0)), Qt::DecorationRole)
+                .value<QIcon>()
+                .cacheKey());
   }
 
   void theFilterPanelIsMadeOnFirstOpeningAndShowsAndSetsTheFilters() {
