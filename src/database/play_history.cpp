@@ -4,9 +4,9 @@
 #include <cerrno>
 #include <utility>
 
+#include <sys/stat.h>
 #include <QDateTime>
 #include <QLocale>
-#include <sys/stat.h>
 
 #include "core/paths.h"
 #include "database/stream.h"

@@ -48,9 +48,8 @@ TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q
   return command;
 }
 
-void Record_Launch(THistory_Keeper& history, const TMap_Record& map,
-                   const TLaunch_Choices& choices, const std::string& engine,
-                   TInteraction* interaction, bool leave_queue) {
+void Record_Launch(THistory_Keeper& history, const TMap_Record& map, const TLaunch_Choices& choices,
+                   const std::string& engine, TInteraction* interaction, bool leave_queue) {
   const auto tell = [interaction](const std::string& text) {
     if (interaction != nullptr && !text.empty()) {
       interaction->Message(TMessage_Kind::Warning, text, TAnswer_Set::OK);

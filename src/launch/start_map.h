@@ -26,8 +26,7 @@ TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q
 // engine that ran, and with `leave_queue` takes the map out of the play-later queue in the same
 // change; a history that cannot be read or written is told through the interaction (when given)
 // as the keeper tells it.
-void Record_Launch(THistory_Keeper& history, const TMap_Record& map,
-                   const TLaunch_Choices& choices, const std::string& engine,
-                   TInteraction* interaction, bool leave_queue = false);
+void Record_Launch(THistory_Keeper& history, const TMap_Record& map, const TLaunch_Choices& choices,
+                   const std::string& engine, TInteraction* interaction, bool leave_queue = false);
 
 }  // namespace vorlix

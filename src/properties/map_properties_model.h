@@ -52,7 +52,7 @@ struct TProperties_Context {
   const TMOD_List* Mods = nullptr;
   const TPK3_Record_Store* Database = nullptr;  // the archives searched for bot icons
   TInteraction* Interaction = nullptr;
-  QLocale Locale;  // size and date formats
+  QLocale Locale;                      // size and date formats
   THistory_Keeper* History = nullptr;  // what was played (none: nothing)
   // What the game knows of the archives: a map has a bot file when any present archive of its
   // MOD directory or of a base directory holds maps/NAME.aas. Without it, only the map's own

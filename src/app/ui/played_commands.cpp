@@ -59,9 +59,9 @@ void TProgram_Windows::Wire_History_Commands() {
                               "Launch Next Later (the first map of the play-later queue)");
   Queue_Action_ = make("Play Later &Queue...", "MenuItem_PlayLaterQueue", QKeySequence(),
                        "Play Later Queue (the queue in its order: move, remove or launch a map)");
-  Recently_Played_Action_ = make(
-      "Recently Pla&yed...", "MenuItem_RecentlyPlayed", QKeySequence(Qt::CTRL | Qt::Key_H),
-      "Recently Played (the last 50 launches; Enter launches one again as it was launched)");
+  Recently_Played_Action_ =
+      make("Recently Pla&yed...", "MenuItem_RecentlyPlayed", QKeySequence(Qt::CTRL | Qt::Key_H),
+           "Recently Played (the last 50 launches; Enter launches one again as it was launched)");
   Prefer_Unplayed_Action_ =
       make("Random Map Prefers Ne&ver Played", "MenuItem_RandomPrefersUnplayed", QKeySequence(),
            "Random Map picks among the maps never launched while there is one");
@@ -161,11 +161,11 @@ void TProgram_Windows::Show_Recently_Played() {
                     Game_Type_Caption(launch.Game_Type), To_QString(launch.MOD),
                     QString::number(History_->History().Of(launch.Map).Count)});
   }
-  TPlayed_List_Dialog view(QStringLiteral("Recently Played"),
-                           {QStringLiteral("Launched"), QStringLiteral("Map"),
-                            QStringLiteral("Game type"), QStringLiteral("MOD"),
-                            QStringLiteral("Launches")},
-                           /*queue=*/false, &Main_);
+  TPlayed_List_Dialog view(
+      QStringLiteral("Recently Played"),
+      {QStringLiteral("Launched"), QStringLiteral("Map"), QStringLiteral("Game type"),
+       QStringLiteral("MOD"), QStringLiteral("Launches")},
+      /*queue=*/false, &Main_);
   view.setObjectName(QStringLiteral("Form_Recently_Played"));
   view.Set_Rows(rows);
   if (view.exec() != QDialog::Accepted || view.Current_Row() < 0) {
@@ -199,8 +199,7 @@ void TProgram_Windows::Show_Play_Later_Queue() {
       const TMap_Texts shown = TUnsorted_Maps_List::Texts_Of(*map);
       const int count = History_->History().Of(key).Count;
       texts.push_back({To_QString(shown.Filename), To_QString(shown.Caption),
-                       To_QString(shown.In_PK3),
-                       count == 0 ? QString() : QString::number(count)});
+                       To_QString(shown.In_PK3), count == 0 ? QString() : QString::number(count)});
     }
     return texts;
   };
@@ -216,10 +215,10 @@ void TProgram_Windows::Show_Play_Later_Queue() {
   queue.setObjectName(QStringLiteral("Form_Play_Later_Queue"));
   queue.Move = [&](int row, int step) {
     const TMap_Key key = History_->History().Queued()[static_cast<std::size_t>(row)];
-    Change_History([&](TPlay_History& history) {
-      history.Move_In_Queue(key, static_cast<std::size_t>(row + step));
-    });
-    queue.Set_Rows(rows(), row + step);
+    const int to = row + step;
+    Change_History(
+        [&](TPlay_History& history) { history.Move_In_Queue(key, static_cast<std::size_t>(to)); });
+    queue.Set_Rows(rows(), to);
   };
   queue.Remove = [&](int row) {
     const TMap_Key key = History_->History().Queued()[static_cast<std::size_t>(row)];

@@ -2,8 +2,8 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QShortcut>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -99,7 +99,7 @@ int TPlayed_List_Dialog::Current_Row() const {
   return item != nullptr ? Rows->indexOfTopLevelItem(item) : -1;
 }
 
-void TPlayed_List_Dialog::Update_Buttons() {
+void TPlayed_List_Dialog::Update_Buttons() const {
   const int row = Current_Row();
   Button_Launch->setEnabled(row >= 0);
   if (Button_Up != nullptr) {

@@ -39,7 +39,7 @@ class TPlayed_List_Dialog : public QDialog {
   QPushButton* Button_Close;
 
  private:
-  void Update_Buttons();
+  void Update_Buttons() const;
 };
 
 }  // namespace vorlix

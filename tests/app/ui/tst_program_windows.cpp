@@ -354,7 +354,7 @@ class Tst_Program_Windows : public QObject {
     std::vector<vorlix::TMap_Key> keys;
     for (int row = 0; row < 2; ++row) {
       vorlix::TMap_Record* map = Browser()->List().Item(row).Map;
-      keys.push_back({map->PK3->ID, map->ID});
+      keys.emplace_back(map->PK3->ID, map->ID);
       Browser()->Select_Map(keys.back().first, keys.back().second);
       Browser()->List_View()->setFocus();
       trigger("MenuItem_PlayLater");
