@@ -67,6 +67,11 @@ TEST_F(Cli, Launches_Are_Counted_And_The_Queue_Launches_Its_First_Map) {
               "Mod Map\tMM1\tmymod/mymod\t2\t0\t\n");
   }
 
+  // A renamed archive keeps its maps' history: they keep their IDs.
+  ASSERT_EQ(Run_Data({"rename-pk3", "0", Game_ / "baseq3/zz-renamed.pk3"}).Status, 0);
+  EXPECT_EQ(Run_Data({"find", "--favourite", "--played-min", "2"}).Out,
+            "Arena Gate\tQ3DM1\tbaseq3/zz-renamed\t0\t0\t\n");
+
   // The archive deleted: its map leaves the history; the rest stays.
   ASSERT_EQ(Run_Data({"--yes", "delete-pk3", "1"}).Status, 0);
   EXPECT_EQ(Without_Times(Run_Data({"history"}).Out),
