@@ -160,7 +160,7 @@ TEST_F(Map_Lists, A_Rotation_Is_Read_In_Play_Order_And_Any_Other_Command_Refuses
       "set d1 \"map q3dm1; set nextmap vstr d2\"\n"    // 1
       "set d2 \"map maps/x; set nextmap vstr d3\"\n"   // 2 a path
       "set d3 \"map q3dm3; set nextmap vstr d9\"\n"    // 3 no d9
-      "set d4 \"map q3dm4; set nextmap vstr d1\"\n"    // 4 never reached
+      "set d4 \"map maps/y; set nextmap vstr d1\"\n"   // 4 a path, never reached
       "kick allbots\n"                                 // 5
       "set d1 \"map q3dm5\"\n"                         // 6 set again
       "set d5 \"map q3dm5; rcon quit\"\n"              // 7
@@ -168,6 +168,7 @@ TEST_F(Map_Lists, A_Rotation_Is_Read_In_Play_Order_And_Any_Other_Command_Refuses
       "set d7 \"map a; set nextmap vstr d1; quit\"\n"  // 9
       "set d8 \"\"\n"                                  // 10
       "set g_gametype 1\n"                             // 11
+      "set d9 \"map a; set nextmap exec d1\"\n"        // 12
       "vstr d1\n";
   const TList_Reading refused = Read_Map_List(bad, std::nullopt);
   EXPECT_EQ(refused.Names, (std::vector<std::string>{"q3dm1", "q3dm3"}));
@@ -178,10 +179,11 @@ TEST_F(Map_Lists, A_Rotation_Is_Read_In_Play_Order_And_Any_Other_Command_Refuses
             (std::vector<std::string>{
                 "line 2: no map name the game loads (holds a path separator)",
                 "line 3: names a setting the file does not set",
+                "line 4: no map name the game loads (holds a path separator)",
                 "line 4: a map the rotation never reaches", "line 5: " + other_command,
                 "line 6: a setting the file sets before", "line 7: " + other_setting,
                 "line 8: " + other_command, "line 9: " + other_setting, "line 10: " + other_setting,
-                "line 11: " + other_command}));
+                "line 11: " + other_command, "line 12: " + other_setting}));
   EXPECT_EQ(Read_Map_List("vstr rotation\n", std::nullopt).Refused,
             std::vector<std::string>{"line 1: names a setting the file does not set"});
   // The dedicated server's own configuration holds its settings besides the chain.
