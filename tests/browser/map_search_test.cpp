@@ -73,6 +73,9 @@ TEST(Map_Search_Text, Folds_Latin1_Letters_To_Their_Base_And_Reads_Utf8) {
                              "d\xC5\xBA \xC5\x90"),
             "cafe ae\xC3\x97 \xC5\x82odz o");
   EXPECT_EQ(Fold_Search_Text("Caf\xC3\xA9 \xE9"), "cafa\xC2\xA9 e");
+  // The first character of three bytes and the last plane's characters are UTF-8 too.
+  EXPECT_EQ(Fold_Search_Text("\xC3\x89 \xE0\xA0\x80 \xF4\x8F\xBF\xBF"),
+            "e \xE0\xA0\x80 \xF4\x8F\xBF\xBF");
   // Overlong forms and surrogates are no UTF-8.
   EXPECT_EQ(Fold_Search_Text("\xC1\x81"), "a\xC2\x81");
   EXPECT_EQ(Fold_Search_Text("\xED\xA0\x80"), "i\xC2\xA0\xC2\x80");
