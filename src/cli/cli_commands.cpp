@@ -258,8 +258,9 @@ int Command_Delete_PK3(TCli_Context& context, TCli_Args& args) {
   if (pk3 == nullptr) {
     return 1;
   }
-  const TPK3_Action_Result result =
-      Delete_PK3_File(context.State().PK3_Database->Paths(), *pk3, First_Map_ID(*pk3), context.Ui);
+  THistory_Keeper history(context.State().Program_Dir, false);
+  const TPK3_Action_Result result = Delete_PK3_File(context.State().PK3_Database->Paths(), *pk3,
+                                                    First_Map_ID(*pk3), history, context.Ui);
   if (!result.Reload_Needed()) {
     return 1;
   }

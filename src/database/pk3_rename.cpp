@@ -451,7 +451,7 @@ TPK3_Action_Result Rename_PK3_File_To(const TDatabase_Paths& paths, TPK3_Record&
 }
 
 TPK3_Action_Result Delete_PK3_File(const TDatabase_Paths& paths, TPK3_Record& pk3,
-                                   std::int32_t map_id, TInteraction& ui,
+                                   std::int32_t map_id, THistory_Keeper& history, TInteraction& ui,
                                    const TPK3_Step_Observer& observer) {
   if (ui.Message(TMessage_Kind::Confirmation,
                  Format_Message("Do you really want to delete %s and all maps inside of it?",
@@ -496,7 +496,7 @@ TPK3_Action_Result Delete_PK3_File(const TDatabase_Paths& paths, TPK3_Record& pk
   ui.Message(kind, text, TAnswer_Set::OK);
   // The archive's maps are gone for good: what the history knows of them goes too.
   if (!paths.Read_Only) {
-    const THistory_Change forgot = Forget_Archive_In_History(paths.Program_Dir, pk3.ID);
+    const THistory_Change forgot = Forget_Archive_In_History(history, pk3.ID);
     for (const std::string* text : {&forgot.Warning, &forgot.Problem}) {
       if (!text->empty()) {
         ui.Message(TMessage_Kind::Warning, *text, TAnswer_Set::OK);

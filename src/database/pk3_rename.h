@@ -14,6 +14,7 @@
 
 namespace vorlix {
 
+class THistory_Keeper;
 class TInteraction;
 class TPK3_Record;
 class TPK3_Record_Store;
@@ -51,11 +52,12 @@ TPK3_Action_Result Rename_PK3_File_To(const TDatabase_Paths& paths, TPK3_Record&
                                       std::int32_t map_id, const std::string& new_path,
                                       TInteraction& ui, const TPK3_Step_Observer& observer = {});
 
-// "&Delete PK3": asks, deletes the archive file and both folders. The records stay in memory
-// until the caller's save and reload, whose synchronisation marks the archive absent (and
-// removes folders a crash left behind).
+// "&Delete PK3": asks, deletes the archive file and both folders, and makes `history` forget
+// the archive's maps (the program's own keeper, so that what it holds forgets them too). The
+// records stay in memory until the caller's save and reload, whose synchronisation marks the
+// archive absent (and removes folders a crash left behind).
 TPK3_Action_Result Delete_PK3_File(const TDatabase_Paths& paths, TPK3_Record& pk3,
-                                   std::int32_t map_id, TInteraction& ui,
+                                   std::int32_t map_id, THistory_Keeper& history, TInteraction& ui,
                                    const TPK3_Step_Observer& observer = {});
 
 // The rename journal of a program directory.

@@ -321,8 +321,8 @@ std::string Played_Text(const TMap_Play& play, const QLocale& locale) {
          ", the last on " + Launch_Time_Text(play.Last, locale);
 }
 
-THistory_Change Forget_Archive_In_History(const std::string& program_dir, std::int32_t pk3_id) {
-  return Change_Play_History(program_dir, [pk3_id](TPlay_History& history) {
+THistory_Change Forget_Archive_In_History(THistory_Keeper& keeper, std::int32_t pk3_id) {
+  return keeper.Change([pk3_id](TPlay_History& history) {
     const TPlay_History before = history;
     history.Forget_Archive(pk3_id);
     return !(history == before);  // nothing known of it: no file is written

@@ -155,7 +155,7 @@ std::string Launch_Time_Text(std::int64_t time, const QLocale& locale);
 // "N launches, the last on TIME".
 std::string Played_Text(const TMap_Play& play, const QLocale& locale);
 
-// Forgets the maps of a deleted archive in the data folder's history.
-THistory_Change Forget_Archive_In_History(const std::string& program_dir, std::int32_t pk3_id);
+// Forgets the maps of a deleted archive in the history.
+THistory_Change Forget_Archive_In_History(THistory_Keeper& history, std::int32_t pk3_id);
 
 }  // namespace vorlix

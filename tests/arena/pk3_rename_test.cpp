@@ -9,6 +9,7 @@
 #include "core/letter_case.h"
 #include "core/paths.h"
 #include "database/database_startup.h"
+#include "database/play_history.h"
 
 namespace vorlix::testing {
 namespace {
@@ -60,6 +61,7 @@ class Pk3_Rename : public ::testing::Test {
   std::int32_t Pk3_Id = 0;
   std::int32_t Map_Id = 0;
   TScripted_Interaction Ui;
+  THistory_Keeper History{""};  // in memory: what a delete forgets is seen at once
 };
 
 TEST_F(Pk3_Rename, Rename_Without_Extension_Moves_Everything_And_Keeps_IDs) {
@@ -158,12 +160,20 @@ TEST_F(Pk3_Rename, A_Folder_That_Cannot_Move_Puts_Everything_Back) {
 
 TEST_F(Pk3_Rename, Delete_Asks_And_Removes_The_Archive_With_Its_Folders) {
   Ui.Answers = {TAnswer::No};
-  EXPECT_EQ(Delete_PK3_File(Database->Paths(), *Pk3, Map_Id, Ui).Action, TPK3_Action::Nothing);
+  EXPECT_EQ(Delete_PK3_File(Database->Paths(), *Pk3, Map_Id, History, Ui).Action,
+            TPK3_Action::Nothing);
   EXPECT_TRUE(Exists(Inst.Mod_Dir("baseq3") + "/pak9.pk3"));
   EXPECT_TRUE(Exists(Shots("baseq3/pak9.pk3")));
 
+  History.Change([this](TPlay_History& history) {
+    history.Queue({Pk3->ID, Map_Id});
+    history.Queue({Pk3->ID + 1, 0});
+    return true;
+  });
   Ui.Answers = {TAnswer::Yes};
-  const auto result = Delete_PK3_File(Database->Paths(), *Pk3, Map_Id, Ui);
+  const auto result = Delete_PK3_File(Database->Paths(), *Pk3, Map_Id, History, Ui);
+  // The program's history forgets the archive's maps, and only those.
+  EXPECT_EQ(History.History().Queued(), (std::vector<TMap_Key>{{Pk3->ID + 1, 0}}));
   EXPECT_EQ(result.Action, TPK3_Action::Deleted);
   EXPECT_TRUE(result.Reload_Needed());
   EXPECT_EQ(
@@ -181,7 +191,8 @@ TEST_F(Pk3_Rename, Delete_Asks_And_Removes_The_Archive_With_Its_Folders) {
 
   Ui.Messages.clear();
   Ui.Answers = {TAnswer::Yes};
-  EXPECT_EQ(Delete_PK3_File(Database->Paths(), *Pk3, Map_Id, Ui).Action, TPK3_Action::Nothing);
+  EXPECT_EQ(Delete_PK3_File(Database->Paths(), *Pk3, Map_Id, History, Ui).Action,
+            TPK3_Action::Nothing);
   EXPECT_EQ(Ui.Messages.back().Text, "Couldn't delete " +
                                          platform::Join(Inst.Game, "baseq3/pak9.pk3") +
                                          ": No such file or directory");
@@ -194,7 +205,8 @@ TEST_F(Pk3_Rename, A_Stored_Directory_Climbing_Out_Of_The_Game_Directory_Is_Neve
   Write_Pk3(outside, {{"maps/q3dm17.bsp", Make_Bsp(Entity_Text("Outside"), 64)}});
   Pk3->MOD_Directory = "baseq3/../../outside";
   Ui.Answers = {TAnswer::Yes};
-  EXPECT_EQ(Delete_PK3_File(Database->Paths(), *Pk3, Map_Id, Ui).Action, TPK3_Action::Nothing);
+  EXPECT_EQ(Delete_PK3_File(Database->Paths(), *Pk3, Map_Id, History, Ui).Action,
+            TPK3_Action::Nothing);
   EXPECT_TRUE(Ui.Messages.back().Text.ends_with("/outside/pak9.pk3: Invalid argument"));
   EXPECT_FALSE(Rename_To(Inst.Mod_Dir("baseq3") + "/moved.pk3").Reload_Needed());
   EXPECT_TRUE(Exists(outside));

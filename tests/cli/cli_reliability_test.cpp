@@ -24,6 +24,7 @@
 #include "database/database_file.h"
 #include "database/database_startup.h"
 #include "database/pk3_rename.h"
+#include "database/play_history.h"
 #include "database/records.h"
 #include "database/zip_archive.h"
 #include "scripted_interaction.h"
@@ -235,7 +236,8 @@ TEST_F(Reliability, Rename_And_Delete_Killed_At_Each_Step_Keep_IDs_Properties_An
       TScripted_Interaction user;
       user.Answers = {TAnswer::Yes};
       const auto db = Load_PK3_Database(paths, &user).Database;
-      Delete_PK3_File(paths, *db->Items(db->Find_PK3("baseq3", archive)), 0, user,
+      THistory_Keeper history(paths.Program_Dir, false);
+      Delete_PK3_File(paths, *db->Items(db->Find_PK3("baseq3", archive)), 0, history, user,
                       [stop](int step) {
                         if (step == stop) {
                           ::raise(SIGKILL);

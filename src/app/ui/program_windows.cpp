@@ -278,8 +278,9 @@ void TProgram_Windows::Delete_Edited_PK3() {
   if (Edited_Map_ == nullptr || Edited_Map_->PK3 == nullptr || !state.PK3_Database) {
     return;
   }
-  const TPK3_Action_Result result = Delete_PK3_File(state.PK3_Database->Paths(), *Edited_Map_->PK3,
-                                                    Edited_Map_->ID, Main_.Interaction());
+  const TPK3_Action_Result result =
+      Delete_PK3_File(state.PK3_Database->Paths(), *Edited_Map_->PK3, Edited_Map_->ID, *History_,
+                      Main_.Interaction());
   if (result.Action == TPK3_Action::Deleted) {
     Archive_Deleted_ = true;
     Properties().End_With(TDialog_Result::OK);

@@ -502,6 +502,9 @@ class Tst_Program_Windows : public QObject {
 
   void delete_asks_removes_the_archive_and_closes_with_ok() {
     vorlix::TMap_Record* map = Browser()->List().Item(0).Map;
+    Browser()->Select_Map(map->PK3->ID, map->ID);
+    Browser()->List_View()->setFocus();
+    Window_->findChild<QAction*>(QStringLiteral("MenuItem_PlayLater"))->trigger();
     int properties_shown = 0;
     QStringList messages;
     TModal_Driver driver([&](QWidget* modal) {
@@ -526,8 +529,12 @@ class Tst_Program_Windows : public QObject {
             QStringLiteral("Do you really want to delete zz-first.pk3 and all maps inside of it?"),
             QStringLiteral("(i) zz-first.pk3 was successfully deleted.")}));
     QVERIFY(!QFile::exists(Game(QStringLiteral("baseq3/zz-first.pk3"))));
-    // Saved and started again: the archive's maps are gone from the views.
+    // Saved and started again: the archive's maps are gone from the views, and from the
+    // window's history as well as from its file.
     QCOMPARE(Browser()->List().Count(), 0);
+    QVERIFY(vorlix::Load_Play_History(Data_->path().toStdString()).History.Queued().empty());
+    Window_->findChild<QAction*>(QStringLiteral("MenuItem_PlayLaterQueue"))->trigger();
+    QCOMPARE(messages.back(), QStringLiteral("(i) The play-later queue holds no map."));
   }
 };
 
