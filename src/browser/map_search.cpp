@@ -545,7 +545,7 @@ std::optional<std::size_t> Pick_Preferring_Unplayed(const std::vector<const TMap
   std::vector<std::size_t> unplayed;
   for (std::size_t i = 0; i < maps.size(); ++i) {
     const TMap_Record* map = maps[i];
-    if (map->PK3 == nullptr || history.Of({map->PK3->ID, map->ID}).Count == 0) {
+    if (history.Of(*map).Count == 0) {
       unplayed.push_back(i);
     }
   }

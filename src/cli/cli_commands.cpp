@@ -169,21 +169,16 @@ int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run, bool leave
     context.Error("The map " + map->MAP_Filename + " is no longer present.");
     return 1;
   }
-  // The launch dialog's initial choices: loaded as for the dialog, then put into launch mode.
-  const TProperties_Context properties = Properties_Context_Of(state, context.Ui, QLocale::c());
-  TMap_Properties_Model model;
-  model.Set_Context(properties);
-  model.Load_Map(map);
-  model.Set_Launch_Mode();
-  model.Reset_For_Show();
-  if (!model.Launch_Enabled()) {
+  const std::optional<TLaunch_Choices> initial =
+      Initial_Launch_Choices(Properties_Context_Of(state, context.Ui, QLocale::c()), map);
+  if (!initial) {
     context.Error(
         "The map " + map->MAP_Filename +
         " has no usable MOD, so it cannot be launched. Choose its MODs in its properties first.");
     return 1;
   }
   const std::string q3a_exe = Load_Q3A_Exe();
-  const TLaunch_Choices choices = Launch_Choices_From(model, state.Game_Dir);
+  const TLaunch_Choices& choices = *initial;
   if (dry_run) {
     if (const std::string refusal = Launch_Refusal(choices); !refusal.empty()) {
       context.Error(refusal);

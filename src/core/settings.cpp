@@ -80,6 +80,13 @@ std::string Write_Problem(const std::string& path) {
   return {};
 }
 
+// A choice kept as a number: set when it is an integer other than 0 (blanks around it allowed).
+bool Flag_Value(const QVariant& value) {
+  bool ok = false;
+  const int number = value.toString().trimmed().toInt(&ok);
+  return ok && number != 0;
+}
+
 }  // namespace
 
 std::string Settings_File_Path() {
@@ -104,12 +111,7 @@ TRegistry_Values Load_Registry_Settings() {
   if (dir.isValid()) {
     registry_values.Q3A_Dir = Path_From_Value(dir);
   }
-  const QVariant dev = store.value(Key("DEV_COMP"));
-  if (dev.isValid()) {
-    bool ok = false;
-    const int value = dev.toString().trimmed().toInt(&ok);
-    registry_values.Dev_Comp = ok && value != 0;
-  }
+  registry_values.Dev_Comp = Flag_Value(store.value(Key("DEV_COMP")));
   return registry_values;
 }
 
@@ -169,9 +171,7 @@ std::string Load_Q3A_Server_Exe() {
 
 bool Load_Flag_Setting(const char* name) {
   QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
-  bool ok = false;
-  const int value = store.value(Key(name)).toString().trimmed().toInt(&ok);
-  return ok && value != 0;
+  return Flag_Value(store.value(Key(name)));
 }
 
 bool Save_Flag_Setting(const char* name, bool value) {

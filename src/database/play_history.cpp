@@ -9,6 +9,7 @@
 #include <QLocale>
 
 #include "core/paths.h"
+#include "database/records.h"
 #include "database/stream.h"
 
 namespace vorlix {
@@ -64,6 +65,10 @@ void TPlay_History::Record_Launch(const TLaunch_Record& launch) {
 TMap_Play TPlay_History::Of(const TMap_Key& map) const {
   const auto found = Maps_.find(map);
   return found == Maps_.end() ? TMap_Play{} : found->second;
+}
+
+TMap_Play TPlay_History::Of(const TMap_Record& map) const {
+  return map.PK3 != nullptr ? Of(TMap_Key{map.PK3->ID, map.ID}) : TMap_Play{};
 }
 
 std::vector<TLaunch_Record> TPlay_History::Recent(std::size_t limit) const {

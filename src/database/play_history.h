@@ -24,6 +24,8 @@ class QLocale;
 
 namespace vorlix {
 
+class TMap_Record;
+
 inline constexpr const char* History_File_Name = "history.dat";
 inline constexpr std::int32_t History_Version = 1;
 inline constexpr std::size_t Recent_Launches_Kept = 50;
@@ -52,6 +54,8 @@ class TPlay_History {
   void Record_Launch(const TLaunch_Record& launch);
   // What is known of a map (a record with count 0 for one never launched nor marked).
   TMap_Play Of(const TMap_Key& map) const;
+  // The same for a map of the database (nothing for a map without its archive).
+  TMap_Play Of(const TMap_Record& map) const;
   // The last launches, newest first, at most `limit`.
   std::vector<TLaunch_Record> Recent(std::size_t limit = Recent_Launches_Kept) const;
 

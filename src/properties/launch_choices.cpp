@@ -1,5 +1,6 @@
 #include "properties/launch_choices.h"
 
+#include "database/play_history.h"
 #include "database/records.h"
 #include "properties/map_properties_model.h"
 
@@ -37,6 +38,23 @@ void Choose_As_Before(TMap_Properties_Model& model, int game_type, const std::st
       model.MOD_To_Use_Selected = static_cast<int>(i);
     }
   }
+}
+
+std::optional<TLaunch_Choices> Initial_Launch_Choices(const TProperties_Context& context,
+                                                      TMap_Record* map,
+                                                      const TLaunch_Record* before) {
+  TMap_Properties_Model model;
+  model.Set_Context(context);
+  model.Load_Map(map);
+  model.Set_Launch_Mode();
+  model.Reset_For_Show();
+  if (!model.Launch_Enabled()) {
+    return std::nullopt;
+  }
+  if (before != nullptr) {
+    Choose_As_Before(model, before->Game_Type, before->MOD);
+  }
+  return Launch_Choices_From(model, context.Game_Dir);
 }
 
 }  // namespace vorlix

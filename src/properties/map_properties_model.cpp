@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include <QDateTime>
-
 #include "arena/arena_import.h"
 #include "arena/map_arena_blocks.h"
 #include "content/mod_list.h"
@@ -205,9 +203,8 @@ TMap_Properties_Model::TMap_Properties_Model() {
 }
 
 std::string TMap_Properties_Model::Played_Text(const TMap_Record& map) const {
-  const TMap_Play play = map.PK3 != nullptr && Context_.History != nullptr
-                             ? Context_.History->History().Of({map.PK3->ID, map.ID})
-                             : TMap_Play{};
+  const TMap_Play play =
+      Context_.History != nullptr ? Context_.History->History().Of(map) : TMap_Play{};
   return vorlix::Played_Text(play, Context_.Locale);
 }
 

@@ -140,8 +140,7 @@ void TProgram_Windows::Update_History_Commands() {
   // The shortcuts work whatever was selected last (a command without a map does nothing), so
   // only the favourite's check follows the map.
   const TMap_Record* map = Browser_->Focused_Map();
-  Favourite_Action_->setChecked(map != nullptr && map->PK3 != nullptr &&
-                                History_->History().Of({map->PK3->ID, map->ID}).Favourite);
+  Favourite_Action_->setChecked(map != nullptr && History_->History().Of(*map).Favourite);
 }
 
 void TProgram_Windows::Show_Recently_Played() {
@@ -179,8 +178,7 @@ void TProgram_Windows::Show_Recently_Played() {
     return;
   }
   // Launched again as it was: the same game type and MOD, without the launch dialog.
-  Start_Map_Again(Properties(), Properties_Context(), map, launch.Game_Type, launch.MOD,
-                  Exec_File_);
+  Start_Map_Again(Properties(), Properties_Context(), map, launch, Exec_File_);
 }
 
 void TProgram_Windows::Show_Play_Later_Queue() {

@@ -47,8 +47,7 @@ QIcon Blank_Icon() {
 }
 
 bool Is_Favourite(THistory_Keeper* history, const TMap_Record* map) {
-  return history != nullptr && map != nullptr && map->PK3 != nullptr &&
-         history->History().Of({map->PK3->ID, map->ID}).Favourite;
+  return history != nullptr && map != nullptr && history->History().Of(*map).Favourite;
 }
 
 }  // namespace
@@ -299,8 +298,8 @@ QVariant TMaps_Tree_Model::data(const QModelIndex& index, int role) const {
             "Sort your maps into groups here; Create Arena File turns a group into an arena "
             "file, the list of maps, game types and bots the game's own menus offer.");
       }
-      if (History_ != nullptr && node->Map != nullptr && node->Map->PK3 != nullptr) {
-        const TMap_Play play = History_->History().Of({node->Map->PK3->ID, node->Map->ID});
+      if (History_ != nullptr && node->Map != nullptr) {
+        const TMap_Play play = History_->History().Of(*node->Map);
         return To_QString("Played: " + Played_Text(play, QLocale()) +
                           (play.Favourite ? " (a favourite)" : ""));
       }
@@ -576,10 +575,9 @@ QVariant TUnsorted_List_Model::data(const QModelIndex& index, int role) const {
     return QVariant();
   }
   if (index.column() >= TUnsorted_Maps_List::Last_Played_Column) {
-    if (History_ == nullptr || item.Map == nullptr || item.Map->PK3 == nullptr) {
-      return QVariant();
-    }
-    const TMap_Play play = History_->History().Of({item.Map->PK3->ID, item.Map->ID});
+    const TMap_Play play = History_ != nullptr && item.Map != nullptr
+                               ? History_->History().Of(*item.Map)
+                               : TMap_Play{};
     if (play.Count == 0) {
       return QVariant();
     }

@@ -203,10 +203,7 @@ void TBrowser_View::Set_Context(const TBrowser_Context& context) {
   List_.Sort_Number = nullptr;
   if (history != nullptr) {
     List_.Sort_Number = [history](const TMap_Record& map, int column) -> std::int64_t {
-      if (map.PK3 == nullptr) {
-        return 0;
-      }
-      const TMap_Play play = history->History().Of({map.PK3->ID, map.ID});
+      const TMap_Play play = history->History().Of(map);
       return column == TUnsorted_Maps_List::Played_Column ? play.Count : play.Last;
     };
     // Marks and counts are drawn anew; nothing moves.

@@ -9,6 +9,22 @@
 
 namespace vorlix {
 
+namespace {
+
+// Starts the game for the choices and counts the launch; false when nothing was started.
+bool Launch_And_Count(const TProperties_Context& context, const TMap_Record& map,
+                      const TLaunch_Choices& choices, TExec_File& exec_file, bool leave_queue) {
+  const TLaunch_Command command =
+      Launch_Game(choices, Load_Q3A_Exe(), exec_file, context.Interaction);
+  if (!command.Program.empty() && context.History != nullptr) {
+    Record_Launch(*context.History, map, choices, command.Program, context.Interaction,
+                  leave_queue);
+  }
+  return !command.Program.empty();
+}
+
+}  // namespace
+
 bool Start_Map(TForm_Map_Properties& dialog, const TProperties_Context& context, TMap_Record* map,
                TExec_File& exec_file, bool leave_queue) {
   if (map == nullptr) {
@@ -20,37 +36,22 @@ bool Start_Map(TForm_Map_Properties& dialog, const TProperties_Context& context,
   if (result != TDialog_Result::OK && result != TDialog_Result::Yes) {
     return false;
   }
-  const TLaunch_Choices choices = Launch_Choices_From(dialog.Model(), context.Game_Dir);
-  const TLaunch_Command command =
-      Launch_Game(choices, Load_Q3A_Exe(), exec_file, context.Interaction);
-  if (!command.Program.empty() && context.History != nullptr) {
-    Record_Launch(*context.History, *map, choices, command.Program, context.Interaction,
-                  leave_queue);
-  }
+  const bool started = Launch_And_Count(
+      context, *map, Launch_Choices_From(dialog.Model(), context.Game_Dir), exec_file, leave_queue);
   // The program ends after the launch only when something was launched.
-  return result == TDialog_Result::Yes && !command.Program.empty();
+  return result == TDialog_Result::Yes && started;
 }
 
 bool Start_Map_Again(TForm_Map_Properties& dialog, const TProperties_Context& context,
-                     TMap_Record* map, int game_type, const std::string& mod,
-                     TExec_File& exec_file) {
+                     TMap_Record* map, const TLaunch_Record& before, TExec_File& exec_file) {
   if (map == nullptr) {
     return false;
   }
-  dialog.Load_Map(context, map);
-  dialog.Set_Launch_Mode();
-  TMap_Properties_Model& model = dialog.Model();
-  model.Reset_For_Show();
-  if (!model.Launch_Enabled()) {
+  const std::optional<TLaunch_Choices> choices = Initial_Launch_Choices(context, map, &before);
+  if (!choices) {
     return Start_Map(dialog, context, map, exec_file);
   }
-  Choose_As_Before(model, game_type, mod);
-  const TLaunch_Choices choices = Launch_Choices_From(model, context.Game_Dir);
-  const TLaunch_Command command =
-      Launch_Game(choices, Load_Q3A_Exe(), exec_file, context.Interaction);
-  if (!command.Program.empty() && context.History != nullptr) {
-    Record_Launch(*context.History, *map, choices, command.Program, context.Interaction);
-  }
+  Launch_And_Count(context, *map, *choices, exec_file, /*leave_queue=*/false);
   return false;
 }
 

@@ -1,13 +1,12 @@
 #pragma once
 // The launch of a map from the main window (double click, Enter, "Launch Map").
 
-#include <string>
-
 namespace vorlix {
 
 class TExec_File;
 class TForm_Map_Properties;
 class TMap_Record;
+struct TLaunch_Record;
 struct TProperties_Context;
 
 // Loads the map into the dialog, shows it in launch mode and, after "Launch Q3A" or "Launch Q3A
@@ -23,7 +22,6 @@ bool Start_Map(TForm_Map_Properties& dialog, const TProperties_Context& context,
 // offers them; the rest as the launch dialog would start), without showing the dialog. A map that
 // offers no MOD to launch with gets the dialog (Start_Map). True as for Start_Map.
 bool Start_Map_Again(TForm_Map_Properties& dialog, const TProperties_Context& context,
-                     TMap_Record* map, int game_type, const std::string& mod,
-                     TExec_File& exec_file);
+                     TMap_Record* map, const TLaunch_Record& before, TExec_File& exec_file);
 
 }  // namespace vorlix
