@@ -101,7 +101,7 @@ TArena_Block Arena_Block_Of(const TArena_Info& info) {
 
 std::vector<TArena_Block> Read_Arena_Blocks(const std::string& text) {
   std::vector<TArena_Block> blocks;
-  for (const TArena_Info& info : Parse_Arena_Infos(text, {})) {
+  for (const TArena_Info& info : Parse_Arena_Blocks(text, {})) {
     TArena_Block block = Arena_Block_Of(info);
     if (!Trim(block.Map).empty() && !Trim(block.Type).empty()) {
       blocks.push_back(std::move(block));

@@ -52,7 +52,7 @@ struct TArena_Block {
 // The values the import uses of a block as the engine parses it.
 TArena_Block Arena_Block_Of(const TArena_Info& info);
 
-// The blocks of a script as the engine parses them (Parse_Arena_Infos), in file order: those that
+// The blocks of a script as the engine parses them (Parse_Arena_Blocks), in file order: those that
 // name a map and a type (values not only blanks).
 std::vector<TArena_Block> Read_Arena_Blocks(const std::string& text);
 

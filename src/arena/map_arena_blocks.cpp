@@ -43,7 +43,7 @@ const TMap_Arena_Finder::TDirectory& TMap_Arena_Finder::Directory_Of(const std::
   const std::string mod_dir = Arena_MOD_Directory(Game_Dir_, platform::Upper(key));
   if (auto active = Active_Arena_Script(mod_dir)) {
     directory.Active_Arena_File = key + "/" + active->File_Name;
-    for (auto& info : Parse_Arena_Infos(active->Script, Arena_Script_Entry)) {
+    for (auto& info : Parse_Arena_Blocks(active->Script, Arena_Script_Entry)) {
       std::string key = platform::Upper(info.Value("map"));
       std::string source = directory.Active_Arena_File + ": " + info.Script;
       directory.Active.emplace(std::move(key),
@@ -111,7 +111,7 @@ int Take_Arena_Settings_Of_New_Maps(const TArenas_Walk& walk, const std::string&
     if (!game_dir.empty()) {
       const std::string mod_dir = Arena_MOD_Directory(game_dir, platform::Upper(directory));
       if (const auto active = Active_Arena_Script(mod_dir)) {
-        for (const TArena_Info& info : Parse_Arena_Infos(active->Script, Arena_Script_Entry)) {
+        for (const TArena_Info& info : Parse_Arena_Blocks(active->Script, Arena_Script_Entry)) {
           take(wanted, info);
         }
       }

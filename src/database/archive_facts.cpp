@@ -42,22 +42,22 @@ class TTokens {
   // The next token; nullopt at the end of the text.
   std::optional<std::string> Next() {
     Skip_Blanks_And_Comments();
-    if (Pos_ >= Text_.size()) {
+    if (Position_ >= Text_.size()) {
       return std::nullopt;
     }
     std::string token;
-    if (Text_[Pos_] == '"') {
-      ++Pos_;
-      while (Pos_ < Text_.size() && Text_[Pos_] != '"') {
-        token += Text_[Pos_++];
+    if (Text_[Position_] == '"') {
+      ++Position_;
+      while (Position_ < Text_.size() && Text_[Position_] != '"') {
+        token += Text_[Position_++];
       }
-      if (Pos_ < Text_.size()) {
-        ++Pos_;
+      if (Position_ < Text_.size()) {
+        ++Position_;
       }
       return token;
     }
-    while (Pos_ < Text_.size() && static_cast<unsigned char>(Text_[Pos_]) > ' ') {
-      token += Text_[Pos_++];
+    while (Position_ < Text_.size() && static_cast<unsigned char>(Text_[Position_]) > ' ') {
+      token += Text_[Position_++];
     }
     return token;
   }
@@ -65,15 +65,15 @@ class TTokens {
  private:
   void Skip_Blanks_And_Comments() {
     for (;;) {
-      while (Pos_ < Text_.size() && static_cast<unsigned char>(Text_[Pos_]) <= ' ') {
-        ++Pos_;
+      while (Position_ < Text_.size() && static_cast<unsigned char>(Text_[Position_]) <= ' ') {
+        ++Position_;
       }
-      if (Text_.compare(Pos_, 2, "//") == 0) {
-        const auto end = Text_.find('\n', Pos_);
-        Pos_ = end == std::string::npos ? Text_.size() : end;
-      } else if (Text_.compare(Pos_, 2, "/*") == 0) {
-        const auto end = Text_.find("*/", Pos_ + 2);
-        Pos_ = end == std::string::npos ? Text_.size() : end + 2;
+      if (Text_.compare(Position_, 2, "//") == 0) {
+        const auto end = Text_.find('\n', Position_);
+        Position_ = end == std::string::npos ? Text_.size() : end;
+      } else if (Text_.compare(Position_, 2, "/*") == 0) {
+        const auto end = Text_.find("*/", Position_ + 2);
+        Position_ = end == std::string::npos ? Text_.size() : end + 2;
       } else {
         return;
       }
@@ -81,7 +81,7 @@ class TTokens {
   }
 
   const std::string& Text_;
-  std::size_t Pos_ = 0;
+  std::size_t Position_ = 0;
 };
 
 }  // namespace
@@ -116,8 +116,8 @@ std::string TArena_Info::Value(const std::string& key) const {
   return {};
 }
 
-std::vector<TArena_Info> Parse_Arena_Infos(const std::string& text, const std::string& script) {
-  std::vector<TArena_Info> infos;
+std::vector<TArena_Info> Parse_Arena_Blocks(const std::string& text, const std::string& script) {
+  std::vector<TArena_Info> blocks;
   TTokens tokens(text);
   while (const auto opening = tokens.Next()) {
     if (*opening != "{") {
@@ -140,9 +140,9 @@ std::vector<TArena_Info> Parse_Arena_Infos(const std::string& text, const std::s
     if (!closed) {
       break;
     }
-    infos.push_back(std::move(info));
+    blocks.push_back(std::move(info));
   }
-  return infos;
+  return blocks;
 }
 
 void Collect_Archive_Facts(const TZip_Archive& zip, TArchive_Facts& facts) {
@@ -161,7 +161,7 @@ void Collect_Archive_Facts(const TZip_Archive& zip, TArchive_Facts& facts) {
         const auto reader = zip.Open_Member(i);
         std::string text(static_cast<std::size_t>(entry.Size64), '\0');
         text.resize(reader->Read(text.data(), text.size()));
-        for (auto& info : Parse_Arena_Infos(text, entry.Name)) {
+        for (auto& info : Parse_Arena_Blocks(text, entry.Name)) {
           facts.Arenas.push_back(std::move(info));
         }
       } catch (const TZip_Error&) {

@@ -24,7 +24,7 @@ struct TArena_Info {
 // The blocks of an arena script as the engine parses them: "{" key value ... "}", tokens
 // separated by blanks and line breaks, quoted values, // and /* */ comments. A block that is not
 // closed ends the parse.
-std::vector<TArena_Info> Parse_Arena_Infos(const std::string& text, const std::string& script);
+std::vector<TArena_Info> Parse_Arena_Blocks(const std::string& text, const std::string& script);
 
 // The path under which the game reads an archive member as an arena script, in the form the
 // engine compares paths (lower case, "/" for "\\"): "scripts/arenas.txt", or "scripts/" + the

@@ -43,13 +43,13 @@ class Arena_Files : public ::testing::Test {
   void SetUp() override {
     std::filesystem::create_directories(Base);
     std::filesystem::create_directories(Cpma);
-    Env = {Inst.Game, Inst.Temp, {"BASEQ3", "CPMA"}, &Inst.Database, nullptr};
-    Yard = Inst.Add_Map(Inst.Add_PK3("baseq3", "pak0.pk3"), "Q3DM17.BSP", "The Longest Yard",
-                        {"BASEQ3", "CPMA"});
+    Env = {Install.Game, Install.Temp, {"BASEQ3", "CPMA"}, &Install.Database, nullptr};
+    Yard = Install.Add_Map(Install.Add_PK3("baseq3", "pak0.pk3"), "Q3DM17.BSP", "The Longest Yard",
+                           {"BASEQ3", "CPMA"});
     Yard->Assigned_Bots = {"Sarge", "Grunt"};
     Yard->Game_Types = GT_Free_For_All | GT_Tournament;
-    Cpm =
-        Inst.Add_Map(Inst.Add_PK3("cpma", "cpmmaps.pk3"), "CPM22.BSP", "Cpm Twenty-Two", {"CPMA"});
+    Cpm = Install.Add_Map(Install.Add_PK3("cpma", "cpmmaps.pk3"), "CPM22.BSP", "Cpm Twenty-Two",
+                          {"CPMA"});
     Branch = {"Duel maps", {Yard, Cpm}};
   }
 
@@ -77,9 +77,9 @@ class Arena_Files : public ::testing::Test {
   }
   TArena_Availability Run(TArena_Mode mode) { return Process_Arena_File(mode, Env, Branch, Ui); }
 
-  TInstallation Inst;
-  std::string Base = Inst.Mod_Dir("baseq3");
-  std::string Cpma = Inst.Mod_Dir("cpma");
+  TInstallation Install;
+  std::string Base = Install.Mod_Dir("baseq3");
+  std::string Cpma = Install.Mod_Dir("cpma");
   TArena_Environment Env;
   TArena_Branch Branch;
   TMap_Record* Yard = nullptr;
@@ -111,7 +111,7 @@ TEST_F(Arena_Files, Creation_Writes_One_Deflated_Script_Entry_And_The_Disabler) 
             "type           \"ffa tourney\"\r\n"
             "}\r\n"
             "\r\n");
-  EXPECT_FALSE(Exists(Inst.Temp));
+  EXPECT_FALSE(Exists(Install.Temp));
   // The disabler carries every map of the database, those of other MODs too.
   EXPECT_EQ(Contents(Base), (TStrings{Active("Duel"), Disabler, Outranking}));
   EXPECT_TRUE(Names_In(Cpma).empty());
@@ -168,8 +168,8 @@ TEST_F(Arena_Files, Names_That_Would_Leave_The_MOD_Directory_Are_Asked_Again) {
   EXPECT_NE(Ui.Messages[0].Text.find("../../escape"), std::string::npos);
   EXPECT_EQ(Ui.Name_Requests, (TStrings{"BASEQ3", "BASEQ3"}));
   EXPECT_TRUE(Exists(In_Base("z_Arenas_active_Safe.pk3")));
-  EXPECT_FALSE(Exists(Inst.Game + "/escape.pk3"));
-  EXPECT_FALSE(Exists(Inst.Root / "escape.pk3"));
+  EXPECT_FALSE(Exists(Install.Game + "/escape.pk3"));
+  EXPECT_FALSE(Exists(Install.Root / "escape.pk3"));
 }
 
 TEST_F(Arena_Files, Empty_And_Too_Large_Scripts) {
@@ -182,11 +182,11 @@ TEST_F(Arena_Files, Empty_And_Too_Large_Scripts) {
 
   // A script the game would ignore is warned about.
   Ui.Messages.clear();
-  TPK3_Record* big = Inst.Add_PK3("baseq3", "big.pk3");
+  TPK3_Record* big = Install.Add_PK3("baseq3", "big.pk3");
   Branch.Maps.clear();
   while (Make_Arena_Script(Branch.Maps, "BASEQ3").size() < 8192) {
-    Branch.Maps.push_back(Inst.Add_Map(big, "M" + std::to_string(Branch.Maps.size()) + ".BSP",
-                                       std::string(100, 'x')));
+    Branch.Maps.push_back(Install.Add_Map(big, "M" + std::to_string(Branch.Maps.size()) + ".BSP",
+                                          std::string(100, 'x')));
   }
   Choose({0}, {"Big"});
   Run(TArena_Mode::Create);
@@ -219,7 +219,7 @@ TEST_F(Arena_Files, No_MODs_And_Cancelled_Dialogs) {
 }
 
 TEST_F(Arena_Files, An_Archive_That_Cannot_Be_Written_Is_Reported_And_Stops_The_Command) {
-  Write_File(Inst.Mod_Dir("broken"), "a file where the MOD directory should be");
+  Write_File(Install.Mod_Dir("broken"), "a file where the MOD directory should be");
   Env.MODs = {"BROKEN", "CPMA"};
   Choose({0, 1}, {"Duel", "Duel"});
   const auto availability = Run(TArena_Mode::Create);
@@ -328,7 +328,7 @@ TEST_F(Arena_Files, Start_Up_Leaves_One_Active_Arena_And_Entries_Matching_Their_
   // that is not the program's stays.
   Write_File(In_Base("z_Arenas_active_D.pk3.aB3dE9"), "partial");
   Write_File(In_Base("some_downloaded_map_pack.pk3.aB3dE9"), "partial");
-  Check_Arena_Files_At_Start(Inst.Game, "baseq3", Ui);
+  Check_Arena_Files_At_Start(Install.Game, "baseq3", Ui);
   EXPECT_FALSE(std::filesystem::exists(In_Base("z_Arenas_active_D.pk3.aB3dE9")));
   EXPECT_TRUE(std::filesystem::exists(In_Base("some_downloaded_map_pack.pk3.aB3dE9")));
   std::filesystem::remove(In_Base("some_downloaded_map_pack.pk3.aB3dE9"));
@@ -337,7 +337,7 @@ TEST_F(Arena_Files, Start_Up_Leaves_One_Active_Arena_And_Entries_Matching_Their_
   // Only inactive files: the first is activated.
   Write_Arena_Pk3(In_Cpma("z_Arenas_Inactive_Y.pk3"), Parked);
   Write_Arena_Pk3(In_Cpma("z_Arenas_Inactive_X.pk3"), Usual);
-  Check_Arena_Files_At_Start(Inst.Game, "cpma", Ui);
+  Check_Arena_Files_At_Start(Install.Game, "cpma", Ui);
   EXPECT_EQ(Contents(Cpma), (TStrings{Active("X"), Inactive("Y")}));
   EXPECT_TRUE(Ui.Messages.empty());
 }
@@ -345,13 +345,13 @@ TEST_F(Arena_Files, Start_Up_Leaves_One_Active_Arena_And_Entries_Matching_Their_
 TEST_F(Arena_Files, Start_Up_Puts_Right_Only_The_Entry_Of_The_One_Active_Arena) {
   Write_Arena_Pk3(In_Base("z_Arenas_active_Only.pk3"), Parked);
   Write_Arena_Pk3(In_Base("z_Arenas_Inactive_Other.pk3"), Parked);
-  Check_Arena_Files_At_Start(Inst.Game, "baseq3", Ui);
+  Check_Arena_Files_At_Start(Install.Game, "baseq3", Ui);
   EXPECT_EQ(Contents(Base), (TStrings{Active("Only"), Inactive("Other")}));
 }
 
 TEST_F(Arena_Files, Disablers_Follow_The_Arena_Files_And_Keep_Old_Entries) {
   Write_Arena_Pk3(In_Cpma("z_Arenas_active_X.pk3"), Usual);
-  Write_File(Inst.Temp + "/scripts/arenas.txt", "left by an interrupted command");
+  Write_File(Install.Temp + "/scripts/arenas.txt", "left by an interrupted command");
   Write_Pk3(In_Cpma("z_Arenas_Disabler.pk3"), {{"scripts/gone.arena", ""}});
   Write_Pk3(In_Base("z_Arenas_Disabler.PK3"), {{"scripts/gone.arena", ""}});
   Create_Arena_Disabler_Files(Env, Ui);
@@ -360,10 +360,10 @@ TEST_F(Arena_Files, Disablers_Follow_The_Arena_Files_And_Keep_Old_Entries) {
                                       "z_Arenas_Disabler.pk3: scripts/cpm22.arena "
                                       "scripts/gone.arena scripts/q3dm17.arena",
                                       Outranking}));
-  EXPECT_FALSE(Exists(Inst.Temp));
+  EXPECT_FALSE(Exists(Install.Temp));
 
   // An empty database writes no disabler and keeps an old one.
-  TPK3_Record_Store empty(Inst.Database.Paths());
+  TPK3_Record_Store empty(Install.Database.Paths());
   Env.Database = &empty;
   Write_Arena_Pk3(In_Base("z_Arenas_active_A.pk3"), Usual);
   Write_Pk3(In_Cpma("z_Arenas_Disabler.pk3"), {{"scripts/old.arena", ""}});

@@ -89,7 +89,7 @@ TStrings Game_Lists(const std::string& game_dir, const std::string& mod) {
           std::find_if(archive.Members.begin(), archive.Members.end(),
                        [&path](const TZip_Member_Read& m) { return Engine_Path(m.Name) == path; });
       if (member != archive.Members.end()) {
-        for (const auto& info : Parse_Arena_Infos(member->Data, path)) {
+        for (const auto& info : Parse_Arena_Blocks(member->Data, path)) {
           maps.push_back(platform::Lower(info.Value("map")));
         }
         break;
@@ -107,10 +107,10 @@ struct TScene {
   // An archive on disk with its database record; each map gets a .arena script of its own.
   TPK3_Record* Pack(const std::string& name, const TStrings& maps,
                     std::vector<TZip_Member> members = {}) {
-    TPK3_Record* pk3 = Inst.Add_PK3("baseq3", name);
+    TPK3_Record* pk3 = Install.Add_PK3("baseq3", name);
     for (const auto& map : maps) {
       members.push_back({"scripts/" + map + ".arena", Blocks({map})});
-      Maps.push_back(Inst.Add_Map(pk3, platform::Upper(map) + ".BSP", map));
+      Maps.push_back(Install.Add_Map(pk3, platform::Upper(map) + ".BSP", map));
     }
     Write_Pk3(platform::Join(Base, name), members);
     return pk3;
@@ -130,13 +130,13 @@ struct TScene {
     Ui.Answers = {TAnswer::Yes};
     Process_Arena_File(mode, Env, {}, Ui);
   }
-  TStrings Lists() const { return Game_Lists(Inst.Game, "baseq3"); }
+  TStrings Lists() const { return Game_Lists(Install.Game, "baseq3"); }
 
-  TInstallation Inst;
-  std::string Base = Inst.Mod_Dir("baseq3");
-  TArena_Environment Env{Inst.Game, Inst.Temp, {"BASEQ3"}, &Inst.Database, nullptr};
+  TInstallation Install;
+  std::string Base = Install.Mod_Dir("baseq3");
+  TArena_Environment Env{Install.Game, Install.Temp, {"BASEQ3"}, &Install.Database, nullptr};
   std::vector<TMap_Record*> Maps;
-  TScripted_Interaction& Ui = Inst.Ui;
+  TScripted_Interaction& Ui = Install.Ui;
 };
 
 TEST(Arena_Outranking, The_Game_Lists_Exactly_The_Arena_Files_Maps_Whatever_Else_Outranks) {
@@ -176,7 +176,7 @@ TEST(Arena_Outranking, Activation_Removal_And_Start_Up_Keep_It_In_Step) {
                           scene.Base + "/z_Arenas_Inactive_A.pk3");
   std::filesystem::rename(scene.Base + "/z_Arenas_Inactive_B.pk3",
                           scene.Base + "/z_Arenas_active_B.pk3");
-  Check_Arena_Files_At_Start(scene.Inst.Game, "baseq3", scene.Ui, scene.Inst.Temp);
+  Check_Arena_Files_At_Start(scene.Install.Game, "baseq3", scene.Ui, scene.Install.Temp);
   EXPECT_EQ(scene.Lists(), TStrings{"q3dm6"});
   scene.Run(TArena_Mode::Activate);
   EXPECT_EQ(scene.Lists(), TStrings{"q3dm17"});
@@ -186,7 +186,7 @@ TEST(Arena_Outranking, Activation_Removal_And_Start_Up_Keep_It_In_Step) {
   std::filesystem::remove(platform::Join(scene.Base, "z_oacmp.pk3"));
   pack->Present = false;
   EXPECT_EQ(scene.Lists(), (TStrings{"q3dm17", "rnew"}));
-  Check_Arena_Files_At_Start(scene.Inst.Game, "baseq3", scene.Ui, scene.Inst.Temp);
+  Check_Arena_Files_At_Start(scene.Install.Game, "baseq3", scene.Ui, scene.Install.Temp);
   Create_Arena_Disabler_Files(scene.Env, scene.Ui);
   EXPECT_EQ(scene.Lists(), TStrings{"q3dm17"});
   EXPECT_EQ(Read_Arena_Outranking(scene.Base)->Hidden,
@@ -251,8 +251,8 @@ TEST(Arena_Outranking, Names_Too_Long_For_The_Game_Are_Never_Written_And_Are_Nam
   // A name kept from an earlier archive is dropped as well when no index is at hand.
   const std::string archive = platform::Join(scene.Base, Arena_Outranking_File_Name);
   Write_Pk3(archive, {{"scripts/" + too_long + ".arena", ""}, {"scripts/x.arena", ""}});
-  Create_Arena_Outranking_File(scene.Inst.Game, scene.Inst.Temp, "BASEQ3", scene.Base, nullptr,
-                               scene.Ui);
+  Create_Arena_Outranking_File(scene.Install.Game, scene.Install.Temp, "BASEQ3", scene.Base,
+                               nullptr, scene.Ui);
   EXPECT_EQ(Read_Arena_Outranking(scene.Base)->Hidden, TStrings{"scripts/x.arena"});
 }
 
@@ -283,7 +283,7 @@ TEST(Arena_Outranking, Only_Its_Own_Archive_Is_Replaced_Or_Removed) {
   Create_Arena_Disabler_Files(scene.Env, scene.Ui);
   EXPECT_EQ(std::filesystem::last_write_time(own), std::filesystem::file_time_type{});
   std::filesystem::remove(other_case);
-  Check_Arena_Files_At_Start(scene.Inst.Game, "baseq3", scene.Ui, scene.Inst.Temp);
+  Check_Arena_Files_At_Start(scene.Install.Game, "baseq3", scene.Ui, scene.Install.Temp);
   EXPECT_EQ(
       std::filesystem::last_write_time(platform::Join(scene.Base, Arena_Outranking_File_Name)),
       std::filesystem::file_time_type{});
@@ -307,10 +307,10 @@ TEST(Arena_Outranking, Only_Its_Own_Archive_Is_Replaced_Or_Removed) {
 TEST(Arena_Outranking, Only_The_Base_Directory_Of_The_Engine_In_Use_Counts) {
   TScene scene;
   scene.Pack("pak0.pk3", {"q3dm17"});
-  const std::string other = scene.Inst.Mod_Dir("baseoa");
+  const std::string other = scene.Install.Mod_Dir("baseoa");
   std::filesystem::create_directories(other);
   Write_Pk3(platform::Join(other, "o.pk3"), {{"scripts/oa.arena", Blocks({"oa_dm1"})}});
-  scene.Inst.Add_PK3("baseoa", "o.pk3");
+  scene.Install.Add_PK3("baseoa", "o.pk3");
   scene.Env.MODs = {"BASEQ3", "BASEOA"};
   scene.Create("Duel", {0});
   EXPECT_EQ(Read_Arena_Outranking(scene.Base)->Hidden, TStrings{"scripts/q3dm17.arena"});

@@ -18,13 +18,13 @@ namespace {
 
 class Arena_Script : public ::testing::Test {
  protected:
-  TInstallation Inst;
-  TPK3_Record* Base = Inst.Add_PK3("baseq3", "pak9.pk3");
-  TPK3_Record* Cpma = Inst.Add_PK3("cpma", "cpmamaps.pk3");
+  TInstallation Install;
+  TPK3_Record* Base = Install.Add_PK3("baseq3", "pak9.pk3");
+  TPK3_Record* Cpma = Install.Add_PK3("cpma", "cpmamaps.pk3");
 };
 
 TEST_F(Arena_Script, Special_Lines_Type_Words_And_Unescaped_Values) {
-  TMap_Record* intro = Inst.Add_Map(Base, "Q3DM0.BSP", "Introduction");
+  TMap_Record* intro = Install.Add_Map(Base, "Q3DM0.BSP", "Introduction");
   intro->Game_Types = GT_Single_Player;
   const std::string intro_block = Make_Arena_Block(*intro);
   EXPECT_NE(intro_block.find("longname       \"Introduction\"\r\n"
@@ -34,10 +34,10 @@ TEST_F(Arena_Script, Special_Lines_Type_Words_And_Unescaped_Values) {
   intro->Map_Longname = "Introduction!";
   EXPECT_EQ(Make_Arena_Block(*intro).find("special"), std::string::npos);
 
-  TMap_Record* final_map = Inst.Add_Map(Base, "Q3TOURNEY6.BSP", "THE VERY END OF YOU");
+  TMap_Record* final_map = Install.Add_Map(Base, "Q3TOURNEY6.BSP", "THE VERY END OF YOU");
   EXPECT_NE(Make_Arena_Block(*final_map).find("special        \"Final\"\r\n"), std::string::npos);
 
-  TMap_Record* other = Inst.Add_Map(Base, "QUOTE.BSP", "Say \"hi\"");
+  TMap_Record* other = Install.Add_Map(Base, "QUOTE.BSP", "Say \"hi\"");
   other->Game_Types = GT_Other;
   other->Assigned_Bots = {};
   const std::string block = Make_Arena_Block(*other);
@@ -51,11 +51,11 @@ TEST_F(Arena_Script, Special_Lines_Type_Words_And_Unescaped_Values) {
 }
 
 TEST_F(Arena_Script, Which_Maps_Qualify_For_A_MOD) {
-  TMap_Record* base_map = Inst.Add_Map(Base, "Q3DM1.BSP", "Arena Gate", {"baseq3", "cpma"});
-  TMap_Record* cpma_map = Inst.Add_Map(Cpma, "CPM1.BSP", "Cpm One", {"CPMA", "BASEQ3"});
-  TMap_Record* excluded = Inst.Add_Map(Base, "Q3DM2.BSP", "House", {"BASEQ3", "CPMA"});
+  TMap_Record* base_map = Install.Add_Map(Base, "Q3DM1.BSP", "Arena Gate", {"baseq3", "cpma"});
+  TMap_Record* cpma_map = Install.Add_Map(Cpma, "CPM1.BSP", "Cpm One", {"CPMA", "BASEQ3"});
+  TMap_Record* excluded = Install.Add_Map(Base, "Q3DM2.BSP", "House", {"BASEQ3", "CPMA"});
   excluded->Allow_Include_In_Arena_File = false;
-  TMap_Record* absent = Inst.Add_Map(Base, "Q3DM3.BSP", "Arena", {"BASEQ3"});
+  TMap_Record* absent = Install.Add_Map(Base, "Q3DM3.BSP", "Arena", {"BASEQ3"});
   absent->PK3->Present = false;    // the Present flags are not looked at
   Base->MOD_Directory = "BaseQ3";  // any letter case
 

@@ -20,14 +20,14 @@ TEST(Game_Index, Arena_Scripts_Parse_As_The_Engine_Parses_Them) {
   const std::string text =
       "// comment\n{\nmap \"oa_dm1\" longname \"Dark / Place\"\r\n/* skip\n} */ type ffa\n}\n"
       "{ MAP q3dm17 bots \"a b\" }\n{ map unclosed\n";
-  const auto infos = Parse_Arena_Infos(text, "scripts/x.arena");
-  ASSERT_EQ(infos.size(), 2U);
-  EXPECT_EQ(infos[0].Keys,
+  const auto blocks = Parse_Arena_Blocks(text, "scripts/x.arena");
+  ASSERT_EQ(blocks.size(), 2U);
+  EXPECT_EQ(blocks[0].Keys,
             (Keys{{"map", "oa_dm1"}, {"longname", "Dark / Place"}, {"type", "ffa"}}));
-  EXPECT_EQ(infos[1].Value("Map"), "q3dm17");
-  EXPECT_EQ(infos[1].Value("bots"), "a b");
-  EXPECT_EQ(infos[1].Script, "scripts/x.arena");
-  EXPECT_TRUE(Parse_Arena_Infos("junk { map a }", "s").empty());
+  EXPECT_EQ(blocks[1].Value("Map"), "q3dm17");
+  EXPECT_EQ(blocks[1].Value("bots"), "a b");
+  EXPECT_EQ(blocks[1].Script, "scripts/x.arena");
+  EXPECT_TRUE(Parse_Arena_Blocks("junk { map a }", "s").empty());
   // The members the engine lists as scripts, by the names it opens them as.
   EXPECT_EQ(Arena_Script_Path("Scripts\\Dm.ARENA"), "scripts/dm.arena");
   EXPECT_EQ(Arena_Script_Path("scripts/sub/x.arena"), "scripts/sub/x.arena");
@@ -63,9 +63,9 @@ TEST(Game_Index, Bot_Files_And_Maps_Come_From_The_First_Archive_Of_MOD_Then_Base
       Facts("osp", "bots.pk3", {}, {"OA_DM3"}),
   };
   archives[0].Arena_Scripts = {"scripts/arenas.txt"};
-  archives[0].Arenas = Parse_Arena_Infos("{ map oa_dm1 type ffa }", "scripts/arenas.txt");
+  archives[0].Arenas = Parse_Arena_Blocks("{ map oa_dm1 type ffa }", "scripts/arenas.txt");
   archives[2].Arena_Scripts = {"scripts/ARENAS.TXT"};
-  archives[2].Arenas = Parse_Arena_Infos("{ map oa_dm2 type ctf }", "scripts/ARENAS.TXT");
+  archives[2].Arenas = Parse_Arena_Blocks("{ map oa_dm2 type ctf }", "scripts/ARENAS.TXT");
   index.Set_Archives(archives);
   const std::vector<std::string> bases = {"baseq3", "baseoa"};
 
@@ -222,7 +222,7 @@ TEST(Game_Index, No_Flipped_Bit_Passes_For_Facts) {
   const std::string file = dir / "gameindex.dat";
   TArchive_Facts facts = Facts("baseq3", "a.pk3", {"Q3DM1"}, {"Q3DM1"});
   facts.Arena_Scripts = {"scripts/a.arena"};
-  facts.Arenas = Parse_Arena_Infos("{ map q3dm1 bots sarge }", "scripts/a.arena");
+  facts.Arenas = Parse_Arena_Blocks("{ map q3dm1 bots sarge }", "scripts/a.arena");
   TGame_Index index;
   index.Set_Archives({facts, Facts("baseq3", "b.pk3", {"Q3DM2"}, {})});
   ASSERT_TRUE(index.Save(file));

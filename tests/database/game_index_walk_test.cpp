@@ -68,7 +68,7 @@ TEST(Game_Index_Walk, Blocks_From_The_File_Equal_Those_Of_The_Whole_Index) {
       for (std::size_t s = pick(4); s > 0; --s) {
         const std::string& script = scripts[pick(scripts.size())];
         facts.Arena_Scripts.push_back(script);
-        const auto blocks = Parse_Arena_Infos("{ map m" + std::to_string(pick(5)) + " }\n{ map m" +
+        const auto blocks = Parse_Arena_Blocks("{ map m" + std::to_string(pick(5)) + " }\n{ map m" +
                                                   std::to_string(pick(5)) + " type ctf }",
                                               script);
         facts.Arenas.insert(facts.Arenas.end(), blocks.begin(), blocks.end());
@@ -95,7 +95,7 @@ TEST(Game_Index_Walk, A_Missing_Damaged_Or_Foreign_File_Is_Refused) {
   facts.MOD_Directory = "baseq3";
   facts.PK3_Filename = "pak0.pk3";
   facts.Arena_Scripts = {"scripts/arenas.txt"};
-  facts.Arenas = Parse_Arena_Infos("{ map q3dm1 } { map q3dm2 }", "scripts/arenas.txt");
+  facts.Arenas = Parse_Arena_Blocks("{ map q3dm1 } { map q3dm2 }", "scripts/arenas.txt");
   index.Set_Archives({facts, facts});
   ASSERT_TRUE(index.Save(path));
   const std::string whole = Read_File(path);

@@ -44,7 +44,7 @@ TEST(Game_Type_Readers, Import_Panel_Search_And_Rotation_Agree) {
                           .PK3_Filename = "maps.pk3",
                           .Maps = {"Q3DM1"},
                           .Arena_Scripts = {"scripts/arenas.txt"},
-                          .Arenas = Parse_Arena_Infos(script, "scripts/arenas.txt")}});
+                          .Arenas = Parse_Arena_Blocks(script, "scripts/arenas.txt")}});
     TProperties_Context context = fixture.Context();
     context.Game_Index = index;
     TMap_Properties_Model model;

@@ -239,7 +239,7 @@ TEST_F(Map_Properties, Game_Facts_And_Their_Settings) {
   TArchive_Facts pack = own;
   pack.PK3_Filename = "zz.pk3";
   pack.Arena_Scripts = {"scripts/zz.arena"};
-  pack.Arenas = Parse_Arena_Infos(
+  pack.Arenas = Parse_Arena_Blocks(
       "{ map q3dm1 type \"ctf tourney\" bots \"major nobody\" fraglimit 15 timelimit 200 "
       "capturelimit x }",
       "scripts/zz.arena");
