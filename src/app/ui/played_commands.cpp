@@ -171,14 +171,10 @@ void TProgram_Windows::Show_Recently_Played() {
     return;
   }
   const TLaunch_Record& launch = recent[static_cast<std::size_t>(view.Current_Row())];
-  TMap_Record* map = database.Find_Map(launch.Map.first, launch.Map.second);
-  if (map == nullptr || !map->Present) {
-    Main_.Interaction().Message(TMessage_Kind::Error, "The map is no longer in the database.",
-                                TAnswer_Set::OK);
-    return;
+  if (TMap_Record* map = Present_Map(launch.Map)) {
+    // Launched again as it was: the same game type and MOD, without the launch dialog.
+    Start_Map_Again(Properties(), Properties_Context(), map, launch, Exec_File_);
   }
-  // Launched again as it was: the same game type and MOD, without the launch dialog.
-  Start_Map_Again(Properties(), Properties_Context(), map, launch, Exec_File_);
 }
 
 void TProgram_Windows::Show_Play_Later_Queue() {
@@ -245,16 +241,22 @@ void TProgram_Windows::Change_History(const std::function<void(TPlay_History&)>&
   }
 }
 
-bool TProgram_Windows::Launch_By_IDs(const TMap_Key& key, bool leave_queue) {
+TMap_Record* TProgram_Windows::Present_Map(const TMap_Key& key) {
   TMap_Record* map = Main_.State().PK3_Database
                          ? Main_.State().PK3_Database->Find_Map(key.first, key.second)
                          : nullptr;
   if (map == nullptr || !map->Present) {
     Main_.Interaction().Message(TMessage_Kind::Error, "The map is no longer in the database.",
                                 TAnswer_Set::OK);
-    return false;
+    return nullptr;
   }
-  return Start_Map(Properties(), Properties_Context(), map, Exec_File_, leave_queue);
+  return map;
+}
+
+bool TProgram_Windows::Launch_By_IDs(const TMap_Key& key, bool leave_queue) {
+  TMap_Record* map = Present_Map(key);
+  return map != nullptr &&
+         Start_Map(Properties(), Properties_Context(), map, Exec_File_, leave_queue);
 }
 
 }  // namespace vorlix::ui

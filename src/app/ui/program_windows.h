@@ -94,6 +94,8 @@ class TProgram_Windows {
   // The launch dialog for a map of the history or the queue, found by its pair of IDs (with
   // `leave_queue` the started map leaves the play-later queue); true when the program ends.
   bool Launch_By_IDs(const TMap_Key& key, bool leave_queue = false);
+  // The map of a pair of IDs while the database has it present; else null (told).
+  TMap_Record* Present_Map(const TMap_Key& key);
 
   TForm_Main_Vorlix& Main_;
   TBrowser_View* Browser_ = nullptr;  // owned by the main window
