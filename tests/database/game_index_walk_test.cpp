@@ -69,8 +69,8 @@ TEST(Game_Index_Walk, Blocks_From_The_File_Equal_Those_Of_The_Whole_Index) {
         const std::string& script = scripts[pick(scripts.size())];
         facts.Arena_Scripts.push_back(script);
         const auto blocks = Parse_Arena_Blocks("{ map m" + std::to_string(pick(5)) + " }\n{ map m" +
-                                                  std::to_string(pick(5)) + " type ctf }",
-                                              script);
+                                                   std::to_string(pick(5)) + " type ctf }",
+                                               script);
         facts.Arenas.insert(facts.Arenas.end(), blocks.begin(), blocks.end());
       }
     }

@@ -273,7 +273,7 @@ class Tst_Map_Properties_Dialog : public QObject {
         .Maps = {"Q3DM17"},
         .Arena_Scripts = {"scripts/zz.arena"},
         .Arenas = Parse_Arena_Blocks("{ map q3dm17 type ctf bots grunt fraglimit 5 }",
-                                    "scripts/zz.arena")};
+                                     "scripts/zz.arena")};
     auto index = std::make_shared<TGame_Index>();
     index->Set_Archives({pack});
     TProperties_Context context = F.Context();
