@@ -121,7 +121,12 @@ void TProgram_Windows::Apply_Pictures() {
   }
 }
 
-TProgram_Windows::~TProgram_Windows() = default;
+TProgram_Windows::~TProgram_Windows() {
+  // The main window outlives this; its views must not draw marks from a history that is gone.
+  TBrowser_Context context = Browser_->Context();
+  context.History = nullptr;
+  Browser_->Set_Context(context);
+}
 
 void TProgram_Windows::Wire_Steps() {
   TInteraction& ui = Main_.Interaction();
