@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -100,6 +101,14 @@ std::string Program_Not_Found_Text(const std::string& program, int error) {
     return "The program \"" + program + "\" was found" + where + " but cannot be run.";
   }
   return "The program \"" + program + "\" was not found" + where + ".";
+}
+
+std::optional<std::size_t> Open_File_Limit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+    return std::nullopt;
+  }
+  return static_cast<std::size_t>(limit.rlim_cur);
 }
 
 }  // namespace vorlix::platform

@@ -4,6 +4,8 @@
 // user's PATH holds. Used by every start of the game or a server and by the stored engines.
 
 #include <cerrno>
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,5 +34,9 @@ TProgram_Lookup Find_Program(const std::string& program, const std::string& work
 
 // The message for a program that cannot be started, naming it and where it was looked for.
 std::string Program_Not_Found_Text(const std::string& program, int error);
+
+// How many files a program started from here may open (this process's soft limit, which a
+// started program inherits); nullopt when there is no limit or it cannot be told.
+std::optional<std::size_t> Open_File_Limit();
 
 }  // namespace vorlix::platform
