@@ -21,6 +21,7 @@
 #include "cli/cli_output.h"
 #include "content/mod_list.h"
 #include "core/fs_routines.h"
+#include "core/program_lookup.h"
 #include "core/settings.h"
 #include "database/game_index.h"
 #include "database/pk3_rename.h"
@@ -29,6 +30,7 @@
 #include "database/stream.h"
 #include "launch/command_line.h"
 #include "launch/exec_file.h"
+#include "launch/launch_warnings.h"
 #include "launch/map_lists.h"
 #include "launch/server_rotation.h"
 #include "launch/start_map.h"
@@ -179,6 +181,11 @@ int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run, bool leave
   }
   const std::string q3a_exe = Load_Q3A_Exe();
   const TLaunch_Choices& choices = *initial;
+  // What the engine will do with the installation, told before it starts.
+  for (const std::string& warning :
+       Game_Launch_Warnings(choices, q3a_exe, Loaded_Game_Index(state).get())) {
+    context.Ui.Message(TMessage_Kind::Warning, warning, TAnswer_Set::OK);
+  }
   if (dry_run) {
     if (const std::string refusal = Launch_Refusal(choices); !refusal.empty()) {
       context.Error(refusal);
@@ -571,6 +578,12 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
     context.Ui.Message(TMessage_Kind::Information,
                        "Left out of the rotation: " + left_out.Name + ", " + left_out.Reason + ".",
                        TAnswer_Set::OK);
+  }
+  // What the engine will do with the installation, told before it starts.
+  for (const std::string& warning : Server_Launch_Warnings(
+           context.State().Game_Dir, settings, new_server_exe.value_or(Load_Q3A_Server_Exe()),
+           Load_Q3A_Exe(), Loaded_Game_Index(context.State()).get())) {
+    context.Ui.Message(TMessage_Kind::Warning, warning, TAnswer_Set::OK);
   }
   TExec_File exec_file;
   // The server program given is stored only once the command has done its work with it.

@@ -64,6 +64,42 @@ TEST_F(Cli, Launch_Starts_The_Stored_Engine_Or_Prints_The_Command_Line) {
   EXPECT_EQ(result.Err, "error: There is no map with the pk3 ID 0 and the map ID 77.\n");
 }
 
+TEST_F(Cli, A_Launch_Warns_When_The_Engine_Cannot_Keep_Every_Archive_Open) {
+  // An engine script that starts ioquake3, which keeps each archive open, and 45 more archives.
+  const std::string engine = Game_ / "q3-ioq3";
+  Write_File(engine, "#!/bin/sh\nexec /usr/lib/ioquake3/ioquake3 \"$@\"\n");
+  fs::permissions(engine, fs::perms::owner_exec, fs::perm_options::add);
+  ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
+  for (int i = 0; i < 45; ++i) {
+    Write_Pk3(Game_ / ("baseq3/more" + std::to_string(100 + i) + ".pk3"), {{"readme.txt", "x"}});
+  }
+  ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
+  TRun_Result result = Run_Data({"--engine", engine, "launch", "0", "0", "--dry-run"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(result.Err.find("The engine keeps every archive open"), std::string::npos)
+      << result.Err;
+  // Under an open-file limit of 40 the engine opens 35 of the 47 and leaves out the 12 it
+  // searches first; the launch goes on.
+  Command_Prefix_ = "prlimit --nofile=40 ";
+  result = Run_Data({"--engine", engine, "launch", "0", "0", "--dry-run"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_NE(result.Err.find("warning: The engine keeps every archive open: of the 47 archives in "
+                            "its search path it can open only 35 and leaves out the 12 searched "
+                            "first (baseq3/zz_extra.pk3, baseq3/pak0.pk3, baseq3/more144.pk3, "),
+            std::string::npos)
+      << result.Err;
+  EXPECT_EQ(result.Out, engine + Q3dm1_Arguments + "\n");
+  // Room to open them all still leaves too little for the engine's own files.
+  Command_Prefix_ = "prlimit --nofile=60 ";
+  result = Run_Data({"--engine", engine, "launch", "0", "0", "--dry-run"});
+  EXPECT_NE(result.Err.find("room for at most 40 beside its own files"), std::string::npos)
+      << result.Err;
+  // Another engine is not asked about.
+  Command_Prefix_ = "prlimit --nofile=40 ";
+  result = Run_With_Dirs({"--engine", "", "launch", "0", "0", "--dry-run"});
+  EXPECT_EQ(result.Err.find("The engine keeps"), std::string::npos) << result.Err;
+}
+
 TEST_F(Cli, Rename_Pk3_Keeps_The_Map_IDs_And_Delete_Pk3_Asks) {
   ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
   TRun_Result result = Run_Data({"rename-pk3", "0", Game_ / "baseq3/renamed.pk3"});

@@ -43,6 +43,29 @@ TEST_F(Cli_Serve, Dry_Run_Writes_The_Rotation_And_Prints_The_Command_Line) {
   }
 }
 
+TEST_F(Cli_Serve, A_Dry_Run_Warns_When_The_Server_Cannot_Keep_Every_Archive_Open) {
+  // A server program that starts ioq3ded, which keeps each archive open: baseq3's 12 archives
+  // leave it too little room for its own 10 files under an open-file limit of 21.
+  const std::string server = Game_ / "q3-ded";
+  Write_File(server, "#!/bin/sh\nexec ioq3ded \"$@\"\n");
+  fs::permissions(server, fs::perms::owner_exec, fs::perm_options::add);
+  for (int i = 0; i < 10; ++i) {
+    Write_Pk3(Game_ / ("baseq3/more" + std::to_string(i) + ".pk3"), {{"readme.txt", "x"}});
+  }
+  ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
+  TRun_Result result = Serve({"--server-engine", server, "--dry-run"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(result.Err.find("The engine keeps"), std::string::npos) << result.Err;
+  Command_Prefix_ = "prlimit --nofile=21 ";
+  result = Serve({"--server-engine", server, "--dry-run"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_NE(result.Err.find("warning: The engine keeps every archive open: with 12 archives in its "
+                            "search path it has room for at most 11 beside its own files"),
+            std::string::npos)
+      << result.Err;
+  EXPECT_EQ(result.Out.find(server + " +set fs_homepath "), 0U) << result.Out;
+}
+
 TEST_F(Cli_Serve, Exit_Statuses_For_No_Map_And_Bad_Input) {
   struct Case {
     std::vector<std::string> Words;

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "builders.h"
 #include "core/program_lookup.h"
+#include "launch/launch_warnings.h"
 #include "launch/open_archives.h"
 
 namespace vorlix::testing {
@@ -107,6 +109,30 @@ TEST(Open_Archives, The_Limit_Is_The_One_A_Started_Program_Inherits) {
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST(Open_Archives, Engines_That_Keep_Their_Archives_Open_Are_Told_By_Their_Own_Text) {
+  TTemp_Dir dir;
+  const auto program = [&dir](const std::string& name, const std::string& bytes) {
+    const std::string path = dir.Path() + "/" + name;
+    Write_File(path, bytes);
+    return Engine_Keeps_Archives_Open(path);
+  };
+  using namespace std::string_literals;
+  // ioquake3 builds name themselves in their version text, OpenArena's own ones too.
+  EXPECT_TRUE(program("ioquake3",
+                      "\x7f"
+                      "ELF\0...\0ioq3 1.36+u20221123.70d07d9+dfsg-1/Debian\0"s));
+  EXPECT_TRUE(program("oa", "\0ioq3+oa 1.35_SVN1910M\0"s));
+  EXPECT_FALSE(program("other", "\0ioq3 is not a version\0Quake3e 1.3.6\0"s));
+  EXPECT_FALSE(program("cut", "ioq3 1"));
+  // A script that starts one (Debian's openarena), and one that starts another engine.
+  EXPECT_TRUE(program("openarena", "#!/bin/sh\nENGINE=\"/usr/lib/ioquake3/${IOQ3BINARY}\"\n"));
+  EXPECT_TRUE(program("server", "#!/bin/sh\nexec ioq3ded \"$@\"\n"));
+  EXPECT_FALSE(program("wine", "#!/bin/sh\nexec wine \"$PWD/QUAKE3.EXE\" \"$@\"\n"));
+  EXPECT_FALSE(program("empty", ""));
+  EXPECT_FALSE(Engine_Keeps_Archives_Open(dir.Path() + "/missing"));
+  EXPECT_FALSE(Engine_Keeps_Archives_Open(dir.Path()));
 }
 
 }  // namespace

@@ -477,6 +477,8 @@ void TProgram_Windows::MenuItem_HostServerClick() {
       return index ? std::make_shared<const TMap_Game_Facts>(*index, maps) : nullptr;
     });
   }
+  Host_Server_->Set_Installation(state.Game_Dir,
+                                 [this] { return Loaded_Game_Index(Main_.State()); });
   const TServer_Process started =
       Host_Server_For_Group(*Host_Server_, *group, state.MOD_List->Names(), state.Game_Dir,
                             Exec_File_, Main_.Interaction());

@@ -18,8 +18,10 @@
 #include "core/interaction.h"
 #include "core/settings.h"
 #include "core/ui/qt_text.h"
+#include "database/game_index.h"
 #include "launch/exec_file.h"
 #include "launch/game_choices.h"
+#include "launch/launch_warnings.h"
 
 namespace vorlix {
 
@@ -107,13 +109,21 @@ TForm_Host_Server::TForm_Host_Server(QWidget* parent) : QDialog(parent) {
   Button_OK_->setText(QStringLiteral("Start Server"));
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  Label_Warnings_ = new QLabel(this);
+  Label_Warnings_->setObjectName(QStringLiteral("Label_Launch_Warnings"));
+  Label_Warnings_->setWordWrap(true);
+  Label_Warnings_->setTextFormat(Qt::PlainText);
+  Label_Warnings_->setStyleSheet(QStringLiteral("QLabel { color: #a00000; }"));
+  Label_Warnings_->hide();
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addLayout(lists, 1);
+  layout->addWidget(Label_Warnings_);
   layout->addWidget(buttons);
 
   connect(MOD_Box_, &QComboBox::currentIndexChanged, this, [this] { MOD_BoxChange(); });
   connect(Type_Box_, &QComboBox::currentIndexChanged, this, [this] { Type_BoxChange(); });
+  connect(Edit_Server_Exe_, &QLineEdit::editingFinished, this, [this] { Refresh_Warnings(); });
 }
 
 void TForm_Host_Server::Load(const std::vector<TMap_Record*>& maps,
@@ -159,6 +169,20 @@ void TForm_Host_Server::Type_BoxChange() {
   }
   // A server needs a MOD and at least one map to play.
   Button_OK_->setEnabled(MOD_Box_->currentIndex() >= 0 && !Rotation_.Maps.empty());
+  Refresh_Warnings();
+}
+
+void TForm_Host_Server::Refresh_Warnings() {
+  const std::shared_ptr<const TGame_Index> index = Index_Source_ ? Index_Source_() : nullptr;
+  QStringList lines;
+  if (index && MOD_Box_->currentIndex() >= 0) {
+    for (const std::string& warning :
+         Server_Launch_Warnings(Game_Dir_, Settings(), Server_Exe(), Load_Q3A_Exe(), index.get())) {
+      lines.append(To_QString(warning));
+    }
+  }
+  Label_Warnings_->setText(lines.join(QLatin1Char('\n')));
+  Label_Warnings_->setVisible(!lines.isEmpty());
 }
 
 TServer_Settings TForm_Host_Server::Settings() const {

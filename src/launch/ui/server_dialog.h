@@ -12,6 +12,7 @@
 #include "launch/server_rotation.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -20,6 +21,7 @@ class QSpinBox;
 namespace vorlix {
 
 class TExec_File;
+class TGame_Index;
 class TInteraction;
 class TMap_Record;
 class TMap_Game_Facts;
@@ -40,6 +42,13 @@ class TForm_Host_Server : public QDialog {
   using Game_Facts_Source =
       std::function<std::shared_ptr<const TMap_Game_Facts>(const std::vector<const TMap_Record*>&)>;
   void Set_Game_Facts_Source(Game_Facts_Source source) { Game_Source_ = std::move(source); }
+  // The game index of the installation and its game directory, for what the engine will do with
+  // the server's choices (told under the lists); without them nothing is told.
+  using Game_Index_Source = std::function<std::shared_ptr<const TGame_Index>()>;
+  void Set_Installation(std::string game_dir, Game_Index_Source index) {
+    Game_Dir_ = std::move(game_dir);
+    Index_Source_ = std::move(index);
+  }
   TServer_Settings Settings() const;
   const std::vector<std::string>& Rotation() const { return Rotation_.Maps; }
   std::string Server_Exe() const;
@@ -49,6 +58,7 @@ class TForm_Host_Server : public QDialog {
   QListWidget* Rotation_List() const { return Rotation_List_; }
   QListWidget* Left_Out_List() const { return Left_Out_List_; }
   QPushButton* Button_OK() const { return Button_OK_; }
+  QLabel* Label_Warnings() const { return Label_Warnings_; }
   QLineEdit* Edit_Host_Name() const { return Edit_Host_Name_; }
   QSpinBox* Spin_Port() const { return Spin_Port_; }
 
@@ -57,12 +67,17 @@ class TForm_Host_Server : public QDialog {
   void MOD_BoxChange();
   // A game type chosen: the rotation and the maps left out for the MOD and game type.
   void Type_BoxChange();
+  // What the engine will do with the choices, under the lists.
+  void Refresh_Warnings();
 
   std::vector<TMap_Record*> Maps_;
   Game_Facts_Source Game_Source_;
+  std::string Game_Dir_;
+  Game_Index_Source Index_Source_;
   std::shared_ptr<const TMap_Game_Facts> Game_Facts_;  // for Maps_
   TServer_Rotation Rotation_;
   QComboBox* MOD_Box_ = nullptr;
+  QLabel* Label_Warnings_ = nullptr;
   QComboBox* Type_Box_ = nullptr;
   QSpinBox* Spin_Frags_ = nullptr;
   QSpinBox* Spin_Time_ = nullptr;

@@ -26,11 +26,14 @@
 #include <string>
 #include <vector>
 
+#include "core/settings.h"
 #include "core/ui/artwork.h"
 #include "core/ui/image_decoder.h"
 #include "core/ui/qt_text.h"
 #include "database/records.h"
 #include "database/stream.h"
+#include "launch/launch_warnings.h"
+#include "properties/launch_choices.h"
 
 namespace vorlix {
 
@@ -172,6 +175,13 @@ void TForm_Map_Properties::Build() {
   Pages_->addTab(Page_General_, QStringLiteral("General"));
   Pages_->addTab(Page_Arena_, QStringLiteral("Arena"));
   layout->addWidget(Pages_);
+  Label_Launch_Warnings_ = Named(new QLabel(this), "Label_Launch_Warnings");
+  Label_Launch_Warnings_->setWordWrap(true);
+  Label_Launch_Warnings_->setTextFormat(Qt::PlainText);
+  Label_Launch_Warnings_->setStyleSheet(QStringLiteral("QLabel { color: #a00000; }"));
+  Label_Launch_Warnings_->setFixedWidth(Pages_->sizeHint().width());
+  Label_Launch_Warnings_->hide();
+  layout->addWidget(Label_Launch_Warnings_);
   layout->addLayout(Build_Buttons());
 }
 
@@ -562,7 +572,23 @@ void TForm_Map_Properties::Refresh_Mode() {
   GroupBox_Game_Facts_->setVisible(mode != TDialog_Mode::Group);
   Button_Use_Arena_Settings_->setVisible(mode == TDialog_Mode::Map);
   Refresh_Radios();
+  Refresh_Launch_Warnings();
   Pages_->setCurrentWidget(Model_.Page == TDialog_Page::General ? Page_General_ : Page_Arena_);
+}
+
+void TForm_Map_Properties::Refresh_Launch_Warnings() {
+  std::vector<std::string> warnings;
+  if (Model_.Mode() == TDialog_Mode::Launch) {
+    const TProperties_Context& context = Model_.Context();
+    warnings = Game_Launch_Warnings(Launch_Choices_From(Model_, context.Game_Dir), Load_Q3A_Exe(),
+                                    context.Game_Index.get());
+  }
+  QStringList lines;
+  for (const std::string& warning : warnings) {
+    lines.append(To_QString(warning));
+  }
+  Label_Launch_Warnings_->setText(lines.join(QLatin1Char('\n')));
+  Label_Launch_Warnings_->setVisible(!lines.isEmpty());
 }
 
 // ---- Showing the model -------------------------------------------------------------------------
@@ -753,6 +779,7 @@ void TForm_Map_Properties::RadioGroup_Bot_SkillClick(int index) {
 void TForm_Map_Properties::ListBox_MOD_To_UseClick(int row) {
   if (!Updating_) {
     Model_.MOD_To_Use_Selected = row;
+    Refresh_Launch_Warnings();
   }
 }
 

@@ -127,6 +127,8 @@ class TForm_Map_Properties : public QDialog {
   void Refresh_Check_Boxes();
   void Refresh_Check_List(QListWidget* list, const TCheck_List& model);
   void Refresh_Mode();
+  // What the engine will do with the launch's choices, under the pages (launch mode only).
+  void Refresh_Launch_Warnings();
   void Refresh_Skill();
   void Refresh_Radios();
   void Refresh_Game_Facts();
@@ -176,6 +178,7 @@ class TForm_Map_Properties : public QDialog {
   QLabel* Label_Useable_MODs_ = nullptr;
   QListWidget* CheckListBox_Useable_MODs_ = nullptr;
   QLabel* Label_MOD_To_Use_ = nullptr;
+  QLabel* Label_Launch_Warnings_ = nullptr;
   QListWidget* ListBox_MOD_To_Use_ = nullptr;
 
   QGroupBox* GroupBox_Game_Type_ = nullptr;

@@ -2,13 +2,16 @@
 // left out, and when its start button is enabled.
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <deque>
 
+#include "database/game_index.h"
 #include "database/records.h"
 #include "launch/ui/server_dialog.h"
 
@@ -71,6 +74,40 @@ class Tst_Server_Dialog : public QObject {
     dialog.Load({}, {"BASEQ3"}, "");
     QCOMPARE(dialog.MOD_Box()->count(), 0);
     QVERIFY(!dialog.Button_OK()->isEnabled());
+  }
+
+  // A server program that starts ioq3ded, which keeps each archive open, and a MOD whose search
+  // path holds more archives than any open-file limit leaves it room for: told under the lists,
+  // for that MOD and that program only.
+  void warnsOfArchivesTheServerCannotKeepOpen() {
+    TMap_Record* dm = Map("Q3DM1.BSP", {"baseq3", "osp"}, GT_Free_For_All);
+    QTemporaryDir dir;
+    QFile script(dir.filePath(QStringLiteral("q3-ded")));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nexec ioq3ded \"$@\"\n");
+    script.close();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    std::vector<TArchive_Facts> archives(1100);
+    for (std::size_t i = 0; i < archives.size(); ++i) {
+      archives[i].MOD_Directory = "osp";
+      archives[i].PK3_Filename = "more" + std::to_string(i) + ".pk3";
+    }
+    auto index = std::make_shared<TGame_Index>();
+    index->Set_Archives(archives);
+    TForm_Host_Server dialog;
+    dialog.Set_Installation(dir.path().toStdString(), [&index] { return index; });
+    dialog.Load({dm}, {"BASEQ3", "OSP"}, script.fileName().toStdString());
+    QCOMPARE(dialog.MOD_Box()->currentText(), QStringLiteral("BASEQ3"));
+    QVERIFY(!dialog.Label_Warnings()->isVisibleTo(&dialog));
+    dialog.MOD_Box()->setCurrentIndex(1);
+    QVERIFY(dialog.Label_Warnings()->isVisibleTo(&dialog));
+    QVERIFY(dialog.Label_Warnings()->text().startsWith(
+        QStringLiteral("The engine keeps every archive open: ")));
+    QVERIFY(dialog.Label_Warnings()->text().contains(QStringLiteral("1100 archives")));
+    auto* program = dialog.findChild<QLineEdit*>(QStringLiteral("Edit_Server_Program"));
+    program->setText(dir.filePath(QStringLiteral("another-engine")));
+    emit program->editingFinished();
+    QVERIFY(!dialog.Label_Warnings()->isVisibleTo(&dialog));
   }
 };
 

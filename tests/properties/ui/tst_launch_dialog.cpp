@@ -15,6 +15,7 @@
 #include "../../launch/game_recorder.h"
 #include "../properties_fixture.h"
 #include "core/settings.h"
+#include "database/game_index.h"
 #include "launch/exec_file.h"
 #include "properties/ui/launch_entry.h"
 #include "properties/ui/map_properties_dialog.h"
@@ -147,6 +148,56 @@ class Tst_Launch_Dialog : public QObject {
     QCOMPARE(F.Interaction.Messages.size(), before + 1);
     QCOMPARE(F.Interaction.Messages.back().Kind, TMessage_Kind::Error);
     QCOMPARE(Engine.Wait(std::chrono::milliseconds(200)), std::string());
+    Map->MAP_Filename = "Q3DM17.BSP";
+  }
+
+  // An engine that keeps every archive open, and more archives than any open-file limit leaves
+  // it room for: told under the pages, and the launch goes on. Another engine is not asked about.
+  void warnsOfArchivesTheEngineCannotKeepOpen() {
+    std::filesystem::remove(Engine.Record);
+    const std::string ioq3 = Dir / "bin/q3-ioq3";
+    Write_File(ioq3, "#!/bin/sh\n# in place of /usr/lib/ioquake3/ioquake3\nexec '" + Engine.Script +
+                         "' \"$@\"\n");
+    std::filesystem::permissions(ioq3, std::filesystem::perms::owner_all);
+    const auto use_engine = [](const std::string& program) {
+      QSettings settings(QString::fromStdString(Settings_File_Path()), QSettings::IniFormat);
+      settings.setValue("Settings/Q3A_EXE", QString::fromStdString(program));
+    };
+    std::vector<TArchive_Facts> archives(1100);
+    for (std::size_t i = 0; i < archives.size(); ++i) {
+      archives[i].MOD_Directory = "baseq3";
+      archives[i].PK3_Filename = "more" + std::to_string(i) + ".pk3";
+    }
+    auto index = std::make_shared<TGame_Index>();
+    index->Set_Archives(archives);
+    TProperties_Context context = F.Context({}, Game);
+    context.Game_Index = index;
+    Map->Useable_MODs = {"BASEQ3"};
+    TForm_Map_Properties dialog;
+    TExec_File exec;
+    auto* warnings = dialog.findChild<QLabel*>("Label_Launch_Warnings");
+    use_engine(ioq3);
+    QTimer::singleShot(0, &dialog, [&] {
+      QVERIFY(warnings->isVisible());
+      QVERIFY(warnings->text().startsWith("The engine keeps every archive open: "));
+      QVERIFY(warnings->text().contains("1100 archives"));
+      dialog.Button_Launch_Q3A()->click();
+    });
+    QVERIFY(!Start_Map(dialog, context, Map, exec));
+    QVERIFY(Engine.Wait().find("+map\nQ3DM17\n") != std::string::npos);
+
+    use_engine(Engine.Script);
+    QTimer::singleShot(0, &dialog, [&] {
+      QVERIFY(!warnings->isVisible());
+      dialog.Button_Cancel()->click();
+    });
+    QVERIFY(!Start_Map(dialog, context, Map, exec));
+    // Nor is a dialog that is not the launch's.
+    use_engine(ioq3);
+    dialog.Load_Map(context, Map);
+    dialog.Set_Map_Mode();
+    QVERIFY(!warnings->isVisibleTo(&dialog));
+    use_engine(Engine.Script);
   }
 };
 

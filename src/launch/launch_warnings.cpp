@@ -1,0 +1,108 @@
+#include "launch/launch_warnings.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string_view>
+#include <system_error>
+
+#include "core/program_lookup.h"
+#include "database/game_index.h"
+#include "launch/command_line.h"
+#include "launch/open_archives.h"
+#include "launch/server_rotation.h"
+
+namespace vorlix {
+
+namespace {
+
+// Engines are a few megabytes; a file beyond this is not read for its name.
+constexpr std::size_t Program_Read_Limit = std::size_t{64} << 20;
+
+}  // namespace
+
+bool Engine_Keeps_Archives_Open(const std::string& program) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(program, error)) {
+    return false;
+  }
+  std::ifstream file(program, std::ios::binary);
+  if (!file) {
+    return false;
+  }
+  file.seekg(0, std::ios::end);
+  const std::streamoff size = file.tellg();
+  file.seekg(0);
+  if (size <= 0) {
+    return false;
+  }
+  std::string bytes(std::min(static_cast<std::size_t>(size), Program_Read_Limit), '\0');
+  file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<std::size_t>(file.gcount()));
+  const std::string_view text = bytes;
+  if (text.substr(0, 2) == "#!") {
+    // A script: the ioquake3 programs it starts (Debian's openarena starts ENGINE=...ioquake3).
+    return text.find("/ioquake3") != std::string_view::npos ||
+           text.find("ioq3ded") != std::string_view::npos;
+  }
+  // ioquake3's version text, which its builds print at start: "ioq3 1.36..." (Q3_VERSION), and
+  // "ioq3+oa 1.35..." in OpenArena's own builds of it.
+  for (const std::string_view name : {std::string_view("ioq3 "), std::string_view("ioq3+oa ")}) {
+    for (std::size_t at = text.find(name); at != std::string_view::npos;
+         at = text.find(name, at + 1)) {
+      const std::size_t version = at + name.size();
+      if (version + 1 < text.size() && text[version] >= '1' && text[version] <= '9' &&
+          text[version + 1] == '.') {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+std::vector<std::string> Launch_Warnings(const TLaunch_Choices& choices, const std::string& program,
+                                         const TGame_Index* index, bool dedicated) {
+  std::vector<std::string> warnings;
+  if (index == nullptr || program.empty()) {
+    return warnings;
+  }
+  if (Engine_Keeps_Archives_Open(program)) {
+    std::vector<std::string> names;
+    for (const TArchive_Facts* archive : index->Search_Order(choices.MOD, index->Bases())) {
+      names.push_back(archive->MOD_Directory + "/" + archive->PK3_Filename);
+    }
+    if (const auto overflow = Check_Open_Archives(names, platform::Open_File_Limit(), dedicated)) {
+      warnings.push_back(Open_Archives_Warning(*overflow));
+    }
+  }
+  return warnings;
+}
+
+std::vector<std::string> Game_Launch_Warnings(const TLaunch_Choices& choices,
+                                              const std::string& q3a_exe,
+                                              const TGame_Index* index) {
+  if (index == nullptr || !Launch_Refusal(choices).empty()) {
+    return {};
+  }
+  const TLaunch_Command command = Prepare_Launch(choices, q3a_exe);
+  return Launch_Warnings(choices, platform::Find_Program(command.Program, command.Working_Dir).Path,
+                         index, false);
+}
+
+std::vector<std::string> Server_Launch_Warnings(const std::string& game_dir,
+                                                const TServer_Settings& settings,
+                                                const std::string& server_exe,
+                                                const std::string& q3a_exe,
+                                                const TGame_Index* index) {
+  if (index == nullptr) {
+    return {};
+  }
+  const TServer_Command command = Prepare_Server(game_dir, settings, server_exe, q3a_exe);
+  TLaunch_Choices served;
+  served.Game_Dir = game_dir;
+  served.MOD = settings.MOD;
+  return Launch_Warnings(served, platform::Find_Program(command.Program, command.Working_Dir).Path,
+                         index, true);
+}
+
+}  // namespace vorlix

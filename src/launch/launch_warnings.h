@@ -1,0 +1,36 @@
+#pragma once
+// What the user should know before an engine starts: what the engine will do with the choices
+// and the installation, from what the game index already knows (no archive is opened). Each
+// warning names its cause and its fix in one sentence; none stops a launch.
+
+#include <string>
+#include <vector>
+
+namespace vorlix {
+
+class TGame_Index;
+struct TLaunch_Choices;
+struct TServer_Settings;
+
+// Whether the program a launch starts is an engine that keeps every archive of its search path
+// open: an ioquake3 build (the program names itself "ioq3 ..."), or a script that starts one
+// (Debian's openarena). False for what it cannot tell.
+bool Engine_Keeps_Archives_Open(const std::string& program);
+
+// The warnings for starting `program` (the resolved engine) with the choices; `dedicated` for a
+// dedicated server. Without an index there is nothing to tell.
+std::vector<std::string> Launch_Warnings(const TLaunch_Choices& choices, const std::string& program,
+                                         const TGame_Index* index, bool dedicated);
+// The same for the engine a launch of the choices starts (`q3a_exe` as Prepare_Launch takes it);
+// nothing for choices the launch refuses.
+std::vector<std::string> Game_Launch_Warnings(const TLaunch_Choices& choices,
+                                              const std::string& q3a_exe, const TGame_Index* index);
+
+// The same for the dedicated server Host Server starts (Prepare_Server's program).
+std::vector<std::string> Server_Launch_Warnings(const std::string& game_dir,
+                                                const TServer_Settings& settings,
+                                                const std::string& server_exe,
+                                                const std::string& q3a_exe,
+                                                const TGame_Index* index);
+
+}  // namespace vorlix
