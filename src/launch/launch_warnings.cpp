@@ -41,9 +41,11 @@ bool Engine_Keeps_Archives_Open(const std::string& program) {
   bytes.resize(static_cast<std::size_t>(file.gcount()));
   const std::string_view text = bytes;
   if (text.substr(0, 2) == "#!") {
-    // A script: the ioquake3 programs it starts (Debian's openarena starts ENGINE=...ioquake3).
+    // A script: the ioquake3 programs it starts, or OpenArena's engine, an ioquake3 build
+    // (Debian's openarena is itself a script that starts /usr/lib/ioquake3/ioquake3).
     return text.find("/ioquake3") != std::string_view::npos ||
-           text.find("ioq3ded") != std::string_view::npos;
+           text.find("ioq3ded") != std::string_view::npos ||
+           text.find("openarena") != std::string_view::npos;
   }
   // ioquake3's version text, which its builds print at start: "ioq3 1.36..." (Q3_VERSION), and
   // "ioq3+oa 1.35..." in OpenArena's own builds of it.

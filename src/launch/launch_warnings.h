@@ -13,8 +13,8 @@ struct TLaunch_Choices;
 struct TServer_Settings;
 
 // Whether the program a launch starts is an engine that keeps every archive of its search path
-// open: an ioquake3 build (the program names itself "ioq3 ..."), or a script that starts one
-// (Debian's openarena). False for what it cannot tell.
+// open: an ioquake3 build (the program names itself "ioq3 ..."), or a script that starts one or
+// OpenArena's engine (Debian's openarena, the demo's QUAKE3.EXE). False for what it cannot tell.
 bool Engine_Keeps_Archives_Open(const std::string& program);
 
 // The warnings for starting `program` (the resolved engine) with the choices; `dedicated` for a

@@ -129,6 +129,7 @@ TEST(Open_Archives, Engines_That_Keep_Their_Archives_Open_Are_Told_By_Their_Own_
   // A script that starts one (Debian's openarena), and one that starts another engine.
   EXPECT_TRUE(program("openarena", "#!/bin/sh\nENGINE=\"/usr/lib/ioquake3/${IOQ3BINARY}\"\n"));
   EXPECT_TRUE(program("server", "#!/bin/sh\nexec ioq3ded \"$@\"\n"));
+  EXPECT_TRUE(program("demo", "#!/bin/sh\nengine=/usr/games/openarena\nexec \"$engine\" \"$@\"\n"));
   EXPECT_FALSE(program("wine", "#!/bin/sh\nexec wine \"$PWD/QUAKE3.EXE\" \"$@\"\n"));
   EXPECT_FALSE(program("empty", ""));
   EXPECT_FALSE(Engine_Keeps_Archives_Open(dir.Path() + "/missing"));
