@@ -76,6 +76,12 @@ TEST(Map_Load_Outcome, Reads_What_The_Engine_Said_Of_The_Map) {
   EXPECT_EQ(missing.Verdict, TLoad_Verdict::Failed);
   EXPECT_EQ(missing.Error_Line, "Can't find map maps/nosuchmap.bsp");
 
+  // A line that only names the map's file refuses nothing.
+  EXPECT_EQ(
+      Read_Map_Load_Outcome(Dedicated_Loaded + std::string(20, '-') + "oa_dm1.bsp\n", "oa_dm1")
+          .Verdict,
+      TLoad_Verdict::Loaded);
+
   // A log that never reached the map says nothing of it.
   EXPECT_EQ(Read_Map_Load_Outcome(Dedicated_Loaded, "oa_dm2").Verdict, TLoad_Verdict::Unknown);
   EXPECT_EQ(Read_Map_Load_Outcome(Wrong_Version, "oa_dm1").Verdict, TLoad_Verdict::Unknown);

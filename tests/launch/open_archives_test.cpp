@@ -5,11 +5,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "builders.h"
 #include "core/program_lookup.h"
+#include "database/game_index.h"
+#include "launch/command_line.h"
 #include "launch/launch_warnings.h"
 #include "launch/open_archives.h"
 
@@ -126,6 +129,7 @@ TEST(Open_Archives, Engines_That_Keep_Their_Archives_Open_Are_Told_By_Their_Own_
   EXPECT_TRUE(program("oa", "\0ioq3+oa 1.35_SVN1910M\0"s));
   EXPECT_FALSE(program("other", "\0ioq3 is not a version\0Quake3e 1.3.6\0"s));
   EXPECT_FALSE(program("cut", "ioq3 1"));
+  EXPECT_FALSE(program("letters", "\0ioq3 x.y\0"s));
   // A script that starts one (Debian's openarena), and one that starts another engine.
   EXPECT_TRUE(program("openarena", "#!/bin/sh\nENGINE=\"/usr/lib/ioquake3/${IOQ3BINARY}\"\n"));
   EXPECT_TRUE(program("server", "#!/bin/sh\nexec ioq3ded \"$@\"\n"));
@@ -134,6 +138,39 @@ TEST(Open_Archives, Engines_That_Keep_Their_Archives_Open_Are_Told_By_Their_Own_
   EXPECT_FALSE(program("empty", ""));
   EXPECT_FALSE(Engine_Keeps_Archives_Open(dir.Path() + "/missing"));
   EXPECT_FALSE(Engine_Keeps_Archives_Open(dir.Path()));
+}
+
+TEST(Open_Archives, A_Launch_Is_Warned_Of_For_Its_Engine_And_Its_MOD) {
+  TTemp_Dir dir;
+  const std::string engine = dir.Path() + "/q3-ioq3";
+  Write_File(engine, "#!/bin/sh\nexec /usr/lib/ioquake3/ioquake3 \"$@\"\n");
+  std::filesystem::permissions(engine, std::filesystem::perms::owner_all);
+  // More archives in baseq3 than any open-file limit leaves room for.
+  std::vector<TArchive_Facts> archives(1100);
+  for (std::size_t i = 0; i < archives.size(); ++i) {
+    archives[i].MOD_Directory = "baseq3";
+    archives[i].PK3_Filename = "more" + std::to_string(i) + ".pk3";
+  }
+  archives.front().MOD_Directory = "mymod";
+  TGame_Index index;
+  index.Set_Archives(archives);
+  TLaunch_Choices choices;
+  choices.Game_Dir = dir.Path();
+  choices.MOD = "baseq3";
+  choices.MAP_Filename = "Q3DM17.BSP";
+  const std::vector<std::string> warnings = Game_Launch_Warnings(choices, engine, &index);
+  ASSERT_EQ(warnings.size(), 1U);
+  EXPECT_NE(warnings.front().find("1099 archives"), std::string::npos) << warnings.front();
+  // A MOD's search path holds the base directory's archives too.
+  choices.MOD = "mymod";
+  EXPECT_NE(Game_Launch_Warnings(choices, engine, &index).front().find("1100 archives"),
+            std::string::npos);
+  // Nothing for choices the launch refuses, for another engine, or without an index.
+  choices.MAP_Filename = "X;QUIT.BSP";
+  EXPECT_TRUE(Game_Launch_Warnings(choices, engine, &index).empty());
+  choices.MAP_Filename = "Q3DM17.BSP";
+  EXPECT_TRUE(Game_Launch_Warnings(choices, dir.Path() + "/missing", &index).empty());
+  EXPECT_TRUE(Game_Launch_Warnings(choices, engine, nullptr).empty());
 }
 
 }  // namespace
