@@ -89,6 +89,56 @@ int Command_Mods(TCli_Context& context, TCli_Args& args) {
   return 0;
 }
 
+// The engine a launch (or with --server a hosted server) starts, whether it keeps every archive
+// open, the open-file limit it inherits, and each MOD's archives, with the warnings a launch
+// would give.
+int Command_Engines_Check(TCli_Context& context, TCli_Args& args) {
+  const bool server = args.Flag("--server");
+  const auto mod = args.Option("--mod");
+  args.Expect_End();
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  TMain_State& state = context.State();
+  TServer_Settings settings;
+  const std::string wanted =
+      server
+          ? Prepare_Server(state.Game_Dir, settings, Load_Q3A_Server_Exe(), Load_Q3A_Exe()).Program
+          : Prepare_Launch(TLaunch_Choices{state.Game_Dir}, Load_Q3A_Exe()).Program;
+  const platform::TProgram_Lookup found = platform::Find_Program(wanted, state.Game_Dir);
+  if (found.Path.empty()) {
+    context.Error(platform::Program_Not_Found_Text(wanted, found.Error));
+    return 1;
+  }
+  const std::optional<std::size_t> limit = platform::Open_File_Limit();
+  std::fprintf(context.Out, "engine\t%s\nkeeps its archives open\t%s\nopen-file limit\t%s\n",
+               For_Stream(context.Out, found.Path).c_str(),
+               Engine_Keeps_Archives_Open(found.Path) ? "yes" : "no",
+               limit ? std::to_string(*limit).c_str() : "none");
+  const std::shared_ptr<const TGame_Index> index = Loaded_Game_Index(state);
+  std::vector<std::string> mods;
+  if (mod) {
+    mods.push_back(*mod);
+  } else if (state.MOD_List) {
+    mods = state.MOD_List->Names();
+  }
+  for (const std::string& name : mods) {
+    const std::size_t archives = index ? index->Search_Order(name, index->Bases()).size() : 0;
+    std::fprintf(context.Out, "%s\t%zu archives\n", For_Stream(context.Out, name).c_str(),
+                 archives);
+    TLaunch_Choices choices;
+    choices.Game_Dir = state.Game_Dir;
+    choices.MOD = name;
+    for (const std::string& warning : Launch_Warnings(choices, found.Path, index.get(), server)) {
+      std::string told = name;
+      told += ": ";
+      told += warning;
+      context.Ui.Message(TMessage_Kind::Warning, told, TAnswer_Set::OK);
+    }
+  }
+  return 0;
+}
+
 // What the game itself knows of a map: its archives and the arena block that names it.
 int Command_Info(TCli_Context& context, TCli_Args& args) {
   const std::int32_t pk3_id = args.Next_Integer("PK3_ID");
@@ -899,6 +949,11 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "first MOD to use, the map's limits, bots and skill) and prints the command line;\n"
        "with --dry-run only prints it",
        &Command_Launch},
+      {"engines check", "[--mod MOD] [--server]",
+       "the engine a launch starts (with --server the one a hosted server runs), whether it\n"
+       "keeps every archive open, the open-file limit it inherits, and each MOD's archives\n"
+       "(with --mod one MOD's) with the warnings a launch would give",
+       &Command_Engines_Check},
       {"info", "PK3_ID MAP_ID",
        "what the game itself knows of the map, one key TAB value line each: map, archive,\n"
        "loaded from (the archive the game takes it from), bot file (the archive holding its\n"

@@ -94,10 +94,36 @@ TEST_F(Cli, A_Launch_Warns_When_The_Engine_Cannot_Keep_Every_Archive_Open) {
   result = Run_Data({"--engine", engine, "launch", "0", "0", "--dry-run"});
   EXPECT_NE(result.Err.find("room for at most 40 beside its own files"), std::string::npos)
       << result.Err;
+  // engines check: the engine, its limit and the MOD's archives; a dedicated server, which opens
+  // fewer files of its own, has room for them under the same limit.
+  result = Run_Data({"engines", "check", "--mod", "baseq3"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(result.Out, "engine\t" + engine +
+                            "\nkeeps its archives open\tyes\nopen-file limit\t60\nbaseq3\t47 "
+                            "archives\n");
+  EXPECT_NE(result.Err.find("warning: baseq3: The engine keeps every archive open"),
+            std::string::npos)
+      << result.Err;
+  result = Run_Data({"--server-engine", engine, "engines", "check", "--mod", "baseq3", "--server"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(result.Err.find("warning"), std::string::npos) << result.Err;
+
   // Another engine is not asked about.
   Command_Prefix_ = "prlimit --nofile=40 ";
   result = Run_With_Dirs({"--engine", "", "launch", "0", "0", "--dry-run"});
   EXPECT_EQ(result.Err.find("The engine keeps"), std::string::npos) << result.Err;
+  fs::permissions(Game_ / "QUAKE3.EXE", fs::perms::owner_exec, fs::perm_options::add);
+  result = Run_Data({"engines", "check"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_NE(result.Out.find("keeps its archives open\tno\n"), std::string::npos) << result.Out;
+  EXPECT_NE(result.Out.find("\nMYMOD\t48 archives\n"), std::string::npos) << result.Out;
+  EXPECT_EQ(result.Err.find("warning"), std::string::npos) << result.Err;
+  // A stored engine that is gone.
+  ASSERT_EQ(Run_Data({"--engine", engine, "engines", "check"}).Status, 0);
+  std::filesystem::remove(engine);
+  result = Run_Data({"engines", "check"});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_NE(result.Err.find("q3-ioq3\" was not found"), std::string::npos) << result.Err;
 }
 
 TEST_F(Cli, Rename_Pk3_Keeps_The_Map_IDs_And_Delete_Pk3_Asks) {
