@@ -24,8 +24,9 @@ namespace vorlix {
 inline constexpr std::size_t Files_Before_Archives = 5;
 // The highest number of open files its network code survives.
 inline constexpr std::size_t Socket_File_Limit = 1024;
-// What it opens beside its archives to start a map: a dedicated server (measured 10), a client
-// (measured 14 under Xvfb with the sound off; the rest for a sound device).
+// What it opens beside its archives to start a map, the files before them included: a dedicated
+// server (measured 10), a client (14 to 16 measured under Xvfb with the sound off; the rest for a
+// sound device).
 inline constexpr std::size_t Server_Own_Files = 10;
 inline constexpr std::size_t Client_Own_Files = 20;
 
