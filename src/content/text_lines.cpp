@@ -25,7 +25,7 @@ TText_Lines::~TText_Lines() {
 }
 
 bool TText_Lines::Fill() {
-  if (Pos_ < Data_.size()) {
+  if (Position_ < Data_.size()) {
     return true;
   }
   if (File_ == nullptr) {
@@ -40,7 +40,7 @@ bool TText_Lines::Fill() {
     File_ = nullptr;
     Buffer_.clear();
     Data_ = {};
-    Pos_ = 0;
+    Position_ = 0;
     if (failed) {
       throw TText_Read_Error(std::string("read error: ") + std::strerror(error));
     }
@@ -48,7 +48,7 @@ bool TText_Lines::Fill() {
   }
   Buffer_.resize(got);
   Data_ = Buffer_;
-  Pos_ = 0;
+  Position_ = 0;
   return true;
 }
 
@@ -59,18 +59,18 @@ bool TText_Lines::Eof() {
 std::string TText_Lines::Read_Line() {
   std::string line;
   while (Fill()) {
-    const std::string_view rest = Data_.substr(Pos_);
+    const std::string_view rest = Data_.substr(Position_);
     const std::size_t end = rest.find_first_of("\r\n");
     if (end == std::string_view::npos) {
       line.append(rest);
-      Pos_ = Data_.size();
+      Position_ = Data_.size();
       continue;
     }
     line.append(rest.substr(0, end));
     const char brk = rest[end];
-    Pos_ += end + 1;
-    if (brk == '\r' && Fill() && Data_[Pos_] == '\n') {
-      ++Pos_;
+    Position_ += end + 1;
+    if (brk == '\r' && Fill() && Data_[Position_] == '\n') {
+      ++Position_;
     }
     return line;
   }

@@ -38,7 +38,7 @@ class TText_Lines {
   std::FILE* File_ = nullptr;
   std::string Buffer_;
   std::string_view Data_;
-  std::size_t Pos_ = 0;
+  std::size_t Position_ = 0;
 };
 
 }  // namespace vorlix

@@ -76,20 +76,20 @@ std::string Normal_Path(const std::string& path) {
 
 std::string Parent(const std::string& path) {
   const std::string p = Without_Trailing_Separator(path);
-  const auto pos = p.find_last_of("/\\");
-  if (pos == std::string::npos) {
+  const auto position = p.find_last_of("/\\");
+  if (position == std::string::npos) {
     return "";
   }
-  if (pos == 0) {
+  if (position == 0) {
     return p.substr(0, 1);
   }
-  return p.substr(0, pos);
+  return p.substr(0, position);
 }
 
 std::string File_Name(const std::string& path) {
   const std::string p = Without_Trailing_Separator(path);
-  const auto pos = p.find_last_of("/\\");
-  return pos == std::string::npos ? p : p.substr(pos + 1);
+  const auto position = p.find_last_of("/\\");
+  return position == std::string::npos ? p : p.substr(position + 1);
 }
 
 std::vector<std::string> Split_Path_Components(std::string_view path) {

@@ -22,12 +22,12 @@ std::string Trim(std::string_view text) {
 
 std::string Format_Message(std::string pattern, const std::string& first,
                            const std::string& second) {
-  auto pos = pattern.find("%s");
-  if (pos != std::string::npos) {
-    pattern.replace(pos, 2, first);
-    pos = pattern.find("%s", pos + first.size());
-    if (pos != std::string::npos) {
-      pattern.replace(pos, 2, second);
+  auto position = pattern.find("%s");
+  if (position != std::string::npos) {
+    pattern.replace(position, 2, first);
+    position = pattern.find("%s", position + first.size());
+    if (position != std::string::npos) {
+      pattern.replace(position, 2, second);
     }
   }
   return pattern;

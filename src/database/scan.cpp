@@ -36,17 +36,17 @@ std::int32_t Get_Int32(const char* bytes) {
 
 // The extension of a name: from its last "." on, unless a "\" or ":" follows that dot.
 std::string Extension(const std::string& name) {
-  const auto pos = name.find_last_of(".\\:");
-  if (pos == std::string::npos || name[pos] != '.') {
+  const auto position = name.find_last_of(".\\:");
+  if (position == std::string::npos || name[position] != '.') {
     return {};
   }
-  return name.substr(pos);
+  return name.substr(position);
 }
 
 // The part of a name after its last "\" or ":".
 std::string After_Drive_And_Backslash(const std::string& name) {
-  const auto pos = name.find_last_of("\\:");
-  return pos == std::string::npos ? name : name.substr(pos + 1);
+  const auto position = name.find_last_of("\\:");
+  return position == std::string::npos ? name : name.substr(position + 1);
 }
 
 // The bytes of the entity window of a map, read from a stream that delivers the map front to

@@ -54,8 +54,8 @@ void TByte_Reader::Throw_End_Of_File() {
 
 void TByte_Reader::Read_Buffer(void* bytes, std::size_t count) {
   Need(count);
-  std::memcpy(bytes, Data_.data() + Pos_, count);
-  Pos_ += count;
+  std::memcpy(bytes, Data_.data() + Position_, count);
+  Position_ += count;
 }
 
 std::string TByte_Reader::Read_String() {
@@ -65,13 +65,13 @@ std::string TByte_Reader::Read_String() {
   }
   // A length beyond the rest of the file is damage, never a reason to allocate.
   Need(static_cast<std::size_t>(count));
-  const char* start = Data_.data() + Pos_;
+  const char* start = Data_.data() + Position_;
   const void* zero = std::memchr(start, 0, static_cast<std::size_t>(count));
   const std::size_t length = zero != nullptr
                                  ? static_cast<std::size_t>(static_cast<const char*>(zero) - start)
                                  : static_cast<std::size_t>(count);
   std::string text(start, length);
-  Pos_ += static_cast<std::size_t>(count);
+  Position_ += static_cast<std::size_t>(count);
   return text;
 }
 

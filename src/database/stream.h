@@ -63,16 +63,16 @@ class TByte_Reader {
  public:
   explicit TByte_Reader(std::string data) : Data_(std::move(data)) {}
 
-  bool At_End() const { return Pos_ >= Data_.size(); }
-  std::size_t Remaining() const { return Data_.size() - Pos_; }
-  std::size_t Position() const { return Pos_; }
+  bool At_End() const { return Position_ >= Data_.size(); }
+  std::size_t Remaining() const { return Data_.size() - Position_; }
+  std::size_t Position() const { return Position_; }
   // All the bytes being read (the reader owns them: move a large file in).
   const std::string& Data() const { return Data_; }
 
   // (In the header: a large file's records are read field by field.)
   std::uint8_t Read_Byte() {
     Need(1);
-    return static_cast<std::uint8_t>(Data_[Pos_++]);
+    return static_cast<std::uint8_t>(Data_[Position_++]);
   }
   bool Read_Bool() { return Read_Byte() != 0; }
   std::int32_t Read_Integer() { return static_cast<std::int32_t>(Read_Cardinal()); }
@@ -80,9 +80,10 @@ class TByte_Reader {
     Need(4);
     std::uint32_t value = 0;
     for (std::size_t i = 0; i < 4; ++i) {
-      value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(Data_[Pos_ + i])) << (8 * i);
+      value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(Data_[Position_ + i]))
+               << (8 * i);
     }
-    Pos_ += 4;
+    Position_ += 4;
     return value;
   }
   void Read_Buffer(void* bytes, std::size_t count);
@@ -99,7 +100,7 @@ class TByte_Reader {
   [[noreturn]] static void Throw_End_Of_File();
 
   std::string Data_;
-  std::size_t Pos_ = 0;
+  std::size_t Position_ = 0;
 };
 
 // The largest file Read_Whole_File reads unless told otherwise.

@@ -23,7 +23,7 @@ namespace {
 constexpr std::uint32_t Unix_Type_Mask = 0170000;
 constexpr std::uint32_t Unix_Link = 0120000;
 
-bool Has_Wildcard(const std::string& file_spec) {
+bool Has_Pattern_Characters(const std::string& file_spec) {
   return file_spec.find_first_of("*?") != std::string::npos;
 }
 
@@ -65,10 +65,10 @@ std::vector<TRaw_Member> Read_Central_Directory(const TRead_At_Function& read_at
     return members;
   }
   const auto* t = reinterpret_cast<const unsigned char*>(tail.data());
-  std::size_t pos = tail.size() - 22 + 1;
+  std::size_t position = tail.size() - 22 + 1;
   bool found = false;
-  while (pos-- > 0) {
-    if (Get32(t + pos) == 0x06054b50u) {
+  while (position-- > 0) {
+    if (Get32(t + position) == 0x06054b50u) {
       found = true;
       break;
     }
@@ -76,10 +76,10 @@ std::vector<TRaw_Member> Read_Central_Directory(const TRead_At_Function& read_at
   if (!found) {
     return members;
   }
-  const std::uint64_t eocd_offset = file_size - tail_size + pos;
-  std::uint64_t entries = Get16(t + pos + 10);
-  std::uint64_t cd_size = Get32(t + pos + 12);
-  std::uint64_t cd_offset = Get32(t + pos + 16);
+  const std::uint64_t eocd_offset = file_size - tail_size + position;
+  std::uint64_t entries = Get16(t + position + 10);
+  std::uint64_t cd_size = Get32(t + position + 12);
+  std::uint64_t cd_offset = Get32(t + position + 16);
   std::uint64_t cd_end = eocd_offset;
   if ((entries == 0xFFFF || cd_size == 0xFFFFFFFFu || cd_offset == 0xFFFFFFFFu) &&
       eocd_offset >= 20) {
@@ -316,7 +316,7 @@ std::vector<int> TZip_Archive::Select(const std::vector<std::string>& specs) con
   std::vector<std::string> patterns;
   std::unordered_set<std::string> exact;
   for (const auto& file_spec : specs) {
-    if (Has_Wildcard(file_spec)) {
+    if (Has_Pattern_Characters(file_spec)) {
       patterns.push_back(file_spec);
     } else {
       exact.insert(platform::Upper(file_spec));

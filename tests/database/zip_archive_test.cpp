@@ -37,11 +37,12 @@ void Patch_Names(const std::string& path,
 
 // Patches the uncompressed size in every header (local and central) of a member.
 void Patch_Sizes(std::string& data, const std::string& name, std::uint32_t size) {
-  for (auto pos = data.find(name); pos != std::string::npos; pos = data.find(name, pos + 1)) {
-    if (pos >= 46 && data.compare(pos - 46, 4, "PK\1\2") == 0) {
-      Put_U32(data, pos - 46 + 24, size);
-    } else if (pos >= 30 && data.compare(pos - 30, 4, "PK\3\4") == 0) {
-      Put_U32(data, pos - 30 + 22, size);
+  for (auto position = data.find(name); position != std::string::npos;
+       position = data.find(name, position + 1)) {
+    if (position >= 46 && data.compare(position - 46, 4, "PK\1\2") == 0) {
+      Put_U32(data, position - 46 + 24, size);
+    } else if (position >= 30 && data.compare(position - 30, 4, "PK\3\4") == 0) {
+      Put_U32(data, position - 30 + 22, size);
     }
   }
 }
@@ -141,7 +142,7 @@ TEST_F(Zip_Archive_Test, Names_In_Other_Byte_Encodings_Are_Listed_And_Written_As
 
 // ---- selection -------------------------------------------------------------------------------
 
-TEST(Zip_Spec, Wildcards_Ignore_Case_And_Never_Cross_Folders) {
+TEST(Zip_Spec, Patterns_Ignore_Case_And_Never_Cross_Folders) {
   const std::string icon = "MODELS/PLAYERS/SARGE/icon_*.*";
   const struct {
     std::string Spec, Name;

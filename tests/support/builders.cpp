@@ -155,9 +155,9 @@ int Replace_Bytes(std::string& data, const std::string& from, const std::string&
     throw std::invalid_argument("Replace_Bytes needs two names of the same length");
   }
   int count = 0;
-  for (auto pos = data.find(from); pos != std::string::npos;
-       pos = data.find(from, pos + to.size())) {
-    data.replace(pos, to.size(), to);
+  for (auto position = data.find(from); position != std::string::npos;
+       position = data.find(from, position + to.size())) {
+    data.replace(position, to.size(), to);
     ++count;
   }
   return count;

@@ -84,12 +84,12 @@ TBrowser_View::TBrowser_View(QWidget* parent) : QWidget(parent) {
   right_layout->addWidget(Search_Bar_);
   right_layout->addWidget(List_View_, 1);
   right_layout->addWidget(Search_Bar_->Count_Line());
-  auto* splitter = new QSplitter(this);
-  splitter->addWidget(left);
-  splitter->addWidget(right);
-  splitter->setStretchFactor(1, 1);
+  auto* panes = new QSplitter(this);
+  panes->addWidget(left);
+  panes->addWidget(right);
+  panes->setStretchFactor(1, 1);
   auto* layout = new QHBoxLayout(this);
-  layout->addWidget(splitter);
+  layout->addWidget(panes);
 
   Wire_Commands();
   Wire_Helpers();
