@@ -9,10 +9,6 @@ namespace vorlix {
 
 namespace {
 
-bool Starts_With(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
 // The text between `open` and the next `close` after it; empty when either is missing.
 std::string_view Between(std::string_view text, std::string_view open, std::string_view close) {
   const std::size_t start = text.find(open);
@@ -29,8 +25,7 @@ std::string_view Between(std::string_view text, std::string_view open, std::stri
 std::string_view Map_Not_Found(std::string_view line) {
   constexpr std::string_view lead = "Can't find map maps/";
   constexpr std::string_view tail = ".bsp";
-  if (!Starts_With(line, lead) || line.size() < lead.size() + tail.size() ||
-      line.substr(line.size() - tail.size()) != tail) {
+  if (line.size() < lead.size() + tail.size() || !line.starts_with(lead) || !line.ends_with(tail)) {
     return {};
   }
   return line.substr(lead.size(), line.size() - lead.size() - tail.size());
@@ -38,7 +33,7 @@ std::string_view Map_Not_Found(std::string_view line) {
 
 // An error that ends a load: an ERR_DROP's "ERROR: ..." or a fatal error's "Sys_Error: ...".
 bool Is_Error_Line(std::string_view line) {
-  return Starts_With(line, "ERROR: ") || Starts_With(line, "Sys_Error: ");
+  return line.starts_with("ERROR: ") || line.starts_with("Sys_Error: ");
 }
 
 // The image a renderer reported missing; empty when the line reports none.
@@ -92,7 +87,7 @@ TMap_Load_Outcome Read_Map_Load_Outcome(std::string_view log, std::string_view m
     }
     const std::string line = Without_Colour_Codes(raw);
     const std::string_view text = line;
-    if (Starts_With(text, "Server: ")) {
+    if (text.starts_with("Server: ")) {
       // A server starts on a map: this one or another.
       in_load = platform::Lower(std::string(text.substr(8))) == wanted;
       settled = false;
@@ -120,10 +115,10 @@ TMap_Load_Outcome Read_Map_Load_Outcome(std::string_view log, std::string_view m
       }
       continue;
     }
-    if (Starts_With(text, "InitGame: ")) {
+    if (text.starts_with("InitGame: ")) {
       // The server's game code runs on the map: its collision model was loaded.
       outcome.Verdict = TLoad_Verdict::Loaded;
-    } else if (Starts_With(text, "CL_InitCGame: ")) {
+    } else if (text.starts_with("CL_InitCGame: ")) {
       // A client has loaded the map's world, models and sounds.
       outcome.Verdict = TLoad_Verdict::Loaded;
       settled = true;

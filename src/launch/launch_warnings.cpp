@@ -1,13 +1,11 @@
 #include "launch/launch_warnings.h"
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
+#include <cstdint>
 #include <string_view>
-#include <system_error>
 
 #include "core/program_lookup.h"
 #include "database/game_index.h"
+#include "database/stream.h"
 #include "launch/command_line.h"
 #include "launch/open_archives.h"
 #include "launch/server_rotation.h"
@@ -16,31 +14,20 @@ namespace vorlix {
 
 namespace {
 
-// Engines are a few megabytes; a file beyond this is not read for its name.
-constexpr std::size_t Program_Read_Limit = std::size_t{64} << 20;
+// Engines are a few megabytes; a larger file is taken for none.
+constexpr std::uint64_t Program_Read_Limit = std::uint64_t{64} << 20;
 
 }  // namespace
 
 bool Engine_Keeps_Archives_Open(const std::string& program) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(program, error)) {
-    return false;
+  std::string bytes;
+  try {
+    bytes = Read_Whole_File(program, Program_Read_Limit);
+  } catch (const TStream_Error&) {
+    return false;  // missing, unreadable, no regular file, or too large for an engine
   }
-  std::ifstream file(program, std::ios::binary);
-  if (!file) {
-    return false;
-  }
-  file.seekg(0, std::ios::end);
-  const std::streamoff size = file.tellg();
-  file.seekg(0);
-  if (size <= 0) {
-    return false;
-  }
-  std::string bytes(std::min(static_cast<std::size_t>(size), Program_Read_Limit), '\0');
-  file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(file.gcount()));
   const std::string_view text = bytes;
-  if (text.substr(0, 2) == "#!") {
+  if (text.starts_with("#!")) {
     // A script: the ioquake3 programs it starts, or OpenArena's engine, an ioquake3 build
     // (Debian's openarena is itself a script that starts /usr/lib/ioquake3/ioquake3).
     return text.find("/ioquake3") != std::string_view::npos ||

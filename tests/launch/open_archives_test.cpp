@@ -146,11 +146,7 @@ TEST(Open_Archives, A_Launch_Is_Warned_Of_For_Its_Engine_And_Its_MOD) {
   Write_File(engine, "#!/bin/sh\nexec /usr/lib/ioquake3/ioquake3 \"$@\"\n");
   std::filesystem::permissions(engine, std::filesystem::perms::owner_all);
   // More archives in baseq3 than any open-file limit leaves room for.
-  std::vector<TArchive_Facts> archives(1100);
-  for (std::size_t i = 0; i < archives.size(); ++i) {
-    archives[i].MOD_Directory = "baseq3";
-    archives[i].PK3_Filename = "more" + std::to_string(i) + ".pk3";
-  }
+  std::vector<TArchive_Facts> archives = Archives_In("baseq3", 1100);
   archives.front().MOD_Directory = "mymod";
   TGame_Index index;
   index.Set_Archives(archives);

@@ -224,4 +224,13 @@ std::string Silent_Wav() {
          le(8000, 4) + le(1, 2) + le(8, 2) + "data" + le(800, 4) + std::string(800, '\x80');
 }
 
+std::vector<TArchive_Facts> Archives_In(const std::string& mod, std::size_t count) {
+  std::vector<TArchive_Facts> archives(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    archives[i].MOD_Directory = mod;
+    archives[i].PK3_Filename = "more" + std::to_string(i) + ".pk3";
+  }
+  return archives;
+}
+
 }  // namespace vorlix::testing

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "database/archive_facts.h"
+
 namespace vorlix::testing {
 
 // A fresh folder below the system's temporary directory, removed with its contents at the end.
@@ -59,6 +61,10 @@ std::string Entity_Text(const std::string& title);
 // A map file: header "IBSP", version 46, 17 lump entries; `filler` bytes of other lump data
 // (compressible, like real geometry) before the entity lump, whose offset is written at byte 8.
 std::string Make_Bsp(const std::string& entity_text, std::size_t filler = 64 * 1024);
+
+// The facts of `count` archives more0.pk3, more1.pk3, ... of the MOD directory `mod`, holding
+// nothing: a search path of any length for a game index.
+std::vector<TArchive_Facts> Archives_In(const std::string& mod, std::size_t count);
 
 // A short silent PCM WAV file (8 kHz, 8 bit, mono).
 std::string Silent_Wav();

@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <deque>
 
+#include "builders.h"
 #include "database/game_index.h"
 #include "database/records.h"
 #include "launch/ui/server_dialog.h"
@@ -87,13 +88,8 @@ class Tst_Server_Dialog : public QObject {
     script.write("#!/bin/sh\nexec ioq3ded \"$@\"\n");
     script.close();
     script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    std::vector<TArchive_Facts> archives(1100);
-    for (std::size_t i = 0; i < archives.size(); ++i) {
-      archives[i].MOD_Directory = "osp";
-      archives[i].PK3_Filename = "more" + std::to_string(i) + ".pk3";
-    }
     auto index = std::make_shared<TGame_Index>();
-    index->Set_Archives(archives);
+    index->Set_Archives(vorlix::testing::Archives_In("osp", 1100));
     TForm_Host_Server dialog;
     dialog.Set_Installation(dir.path().toStdString(), [&index] { return index; });
     dialog.Load({dm}, {"BASEQ3", "OSP"}, script.fileName().toStdString());

@@ -163,13 +163,8 @@ class Tst_Launch_Dialog : public QObject {
       QSettings settings(QString::fromStdString(Settings_File_Path()), QSettings::IniFormat);
       settings.setValue("Settings/Q3A_EXE", QString::fromStdString(program));
     };
-    std::vector<TArchive_Facts> archives(1100);
-    for (std::size_t i = 0; i < archives.size(); ++i) {
-      archives[i].MOD_Directory = "baseq3";
-      archives[i].PK3_Filename = "more" + std::to_string(i) + ".pk3";
-    }
     auto index = std::make_shared<TGame_Index>();
-    index->Set_Archives(archives);
+    index->Set_Archives(Archives_In("baseq3", 1100));
     TProperties_Context context = F.Context({}, Game);
     context.Game_Index = index;
     Map->Useable_MODs = {"BASEQ3"};
