@@ -319,6 +319,9 @@ bool Passes_History_Filters(const TMap_Record& map, const TMap_Filters& filters)
   if (filters.Favourite && !play.Favourite) {
     return false;
   }
+  if (filters.Failed_To_Load && (!filters.History || filters.History->Failure_Of(key) == nullptr)) {
+    return false;
+  }
   return !filters.Play_Later || (filters.History && filters.History->Is_Queued(key));
 }
 

@@ -53,19 +53,22 @@ struct TMap_Filters {
   // The game's facts for the game-type and bots filters; without them only the records count.
   std::shared_ptr<const TMap_Game_Facts> Game;
   // What the history says: never launched, launched within the last days or at least so often,
-  // marked as a favourite, in the play-later queue.
+  // marked as a favourite, in the play-later queue, failed to load the last time an engine
+  // launched it.
   bool Never_Played = false;
   std::optional<std::int32_t> Played_Within_Days;
   std::optional<std::int32_t> Played_Min;
   bool Favourite = false;
   bool Play_Later = false;
+  bool Failed_To_Load = false;
   // The history for those filters (without it no map was ever played or marked), and the time in
   // seconds since 1970 that the days count back from.
   std::shared_ptr<const TPlay_History> History;
   std::int64_t Clock = 0;
 
   bool Wants_History() const {
-    return Never_Played || Played_Within_Days || Played_Min || Favourite || Play_Later;
+    return Never_Played || Played_Within_Days || Played_Min || Favourite || Play_Later ||
+           Failed_To_Load;
   }
 
   // Whether the game's facts play a part.

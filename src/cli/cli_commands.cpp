@@ -30,6 +30,7 @@
 #include "database/stream.h"
 #include "launch/command_line.h"
 #include "launch/exec_file.h"
+#include "launch/launch_outcomes.h"
 #include "launch/launch_warnings.h"
 #include "launch/map_lists.h"
 #include "launch/server_rotation.h"
@@ -40,6 +41,9 @@
 namespace vorlix {
 
 namespace {
+
+// The history of the data folder, its damage told (defined with the history's commands).
+THistory_Load Told_History(TCli_Context& context);
 
 // The start-up, and the check that the database it needs was built.
 bool Start_With_Database(TCli_Context& context) {
@@ -101,10 +105,12 @@ int Command_Engines_Check(TCli_Context& context, TCli_Args& args) {
   }
   TMain_State& state = context.State();
   TServer_Settings settings;
+  TLaunch_Choices in_game_dir;
+  in_game_dir.Game_Dir = state.Game_Dir;
   const std::string wanted =
       server
           ? Prepare_Server(state.Game_Dir, settings, Load_Q3A_Server_Exe(), Load_Q3A_Exe()).Program
-          : Prepare_Launch(TLaunch_Choices{state.Game_Dir}, Load_Q3A_Exe()).Program;
+          : Prepare_Launch(in_game_dir, Load_Q3A_Exe()).Program;
   const platform::TProgram_Lookup found = platform::Find_Program(wanted, state.Game_Dir);
   if (found.Path.empty()) {
     context.Error(platform::Program_Not_Found_Text(wanted, found.Error));
@@ -182,6 +188,15 @@ int Command_Info(TCli_Context& context, TCli_Args& args) {
       lines.push_back(key_value);
     }
   }
+  // What the engines said the last time they launched it.
+  for (const TMap_Load& load : Told_History(context).History.Loads_Of(*map)) {
+    TMap_Load told = load;
+    told.Missing_Images.clear();
+    lines.emplace_back("last load", Load_Text({told}, QLocale::c()));
+    for (const std::string& image : load.Missing_Images) {
+      lines.emplace_back("image not found", image);
+    }
+  }
   for (const auto& [key, value] : lines) {
     std::fprintf(context.Out, "%s\t%s\n", key.c_str(), For_Stream(context.Out, value).c_str());
   }
@@ -231,9 +246,12 @@ int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run, bool leave
   }
   const std::string q3a_exe = Load_Q3A_Exe();
   const TLaunch_Choices& choices = *initial;
-  // What the engine will do with the installation, told before it starts.
+  // What the engine will do with the installation, and did with the map before, told before it
+  // starts.
+  const THistory_Load before = Told_History(context);
   for (const std::string& warning :
-       Game_Launch_Warnings(choices, q3a_exe, Loaded_Game_Index(state).get())) {
+       Game_Launch_Warnings(choices, q3a_exe, Loaded_Game_Index(state).get(), &before.History,
+                            TMap_Key{map->PK3->ID, map->ID})) {
     context.Ui.Message(TMessage_Kind::Warning, warning, TAnswer_Set::OK);
   }
   if (dry_run) {
@@ -248,7 +266,8 @@ int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run, bool leave
   TExec_File exec_file;
   bool failed = false;
   exec_file.On_Fail = [&failed](TExec_File&) { failed = true; };
-  const TLaunch_Command command = Launch_Game(choices, q3a_exe, exec_file, &context.Ui);
+  const TLaunch_Command command =
+      Launch_Game(choices, q3a_exe, exec_file, &context.Ui, New_Launch_Log(state.Program_Dir));
   if (command.Program.empty()) {
     return 1;
   }
@@ -259,7 +278,7 @@ int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run, bool leave
     return 1;
   }
   THistory_Keeper history(state.Program_Dir, false);
-  Record_Launch(history, *map, choices, command.Program, &context.Ui, leave_queue);
+  Record_Launch(history, *map, choices, command.Program, &context.Ui, leave_queue, command.Log);
   return 0;
 }
 
@@ -365,6 +384,7 @@ TMap_Filters Filters_From(TCli_Args& args) {
   filters.Played_Min = Count_Option(args, "--played-min", 999999999);
   filters.Favourite = args.Flag("--favourite");
   filters.Play_Later = args.Flag("--play-later");
+  filters.Failed_To_Load = args.Flag("--failed");
   filters.Clock = static_cast<std::int64_t>(std::time(nullptr));
   return filters;
 }
@@ -395,6 +415,11 @@ std::shared_ptr<const TMap_Game_Facts> Game_Facts_Of(TCli_Context& context,
 
 // The history of the data folder, its damage told.
 THistory_Load Told_History(TCli_Context& context) {
+  // What the engines of earlier launches said, once they have ended.
+  THistory_Keeper keeper(context.State().Program_Dir, false);
+  if (const TOutcome_Collection read = Collect_Launch_Outcomes(keeper); !read.Problem.empty()) {
+    context.Ui.Message(TMessage_Kind::Warning, read.Problem, TAnswer_Set::OK);
+  }
   THistory_Load load = Load_Play_History(context.State().Program_Dir);
   if (!load.Warning.empty()) {
     context.Ui.Message(TMessage_Kind::Warning, load.Warning, TAnswer_Set::OK);
@@ -959,12 +984,13 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "loaded from (the archive the game takes it from), bot file (the archive holding its\n"
        ".aas, or none); while an arena file is active in its MOD directory, active arena\n"
        "file and game reads (its block's script, or none); then script and the keys of the\n"
-       "arena block of the map's archives that names it",
+       "arena block of the map's archives that names it; then per engine that launched it\n"
+       "last load (loaded or failed, with the engine's error line) and image not found lines",
        &Command_Info},
       {"find",
        "[WORD ...] [--type TYPE] [--players N] [--min-rating R] [--bots] [--mod MOD]\n"
        "     [--added-within DAYS] [--never-played] [--played-within DAYS] [--played-min N]\n"
-       "     [--favourite] [--play-later]",
+       "     [--favourite] [--play-later] [--failed]",
        "every map of the list and the tree whose title, file name, pk3 name, MOD directory\n"
        "or comment holds every WORD (letter case and accents ignored) and that passes the\n"
        "filters, ordered by Filename: Mapname TAB Filename TAB in PK3 TAB pk3 ID TAB map ID\n"
@@ -973,7 +999,7 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "--bots: the game finds a bot file for the map;\n"
        "--mod: among its usable MODs; --added-within: the pk3 file's date; the history's\n"
        "filters: never launched, launched within DAYS, at least N times, a favourite, in\n"
-       "the play-later queue",
+       "the play-later queue, failed to load the last time an engine launched it",
        &Command_Find},
       {"random",
        "[the filters of find] [--group PATH] [--prefer-never-played]\n"

@@ -21,6 +21,10 @@ constexpr std::string_view History_Magic = "VXHIST";
 constexpr std::size_t Min_Map_Record = 21;
 constexpr std::size_t Min_Launch_Record = 28;
 constexpr std::size_t Min_Queue_Record = 8;
+constexpr std::size_t Min_Load_Record = 29;
+constexpr std::size_t Min_Waiting_Record = 28;
+// The first version: no loads and no waiting launches after the queue.
+constexpr std::int32_t History_Version_Without_Loads = 1;
 constexpr std::uint64_t Max_History_Size = 64ULL << 20;
 
 void Write_Time(TByte_Writer& out, std::int64_t time) {
@@ -125,11 +129,63 @@ bool TPlay_History::Move_In_Queue(const TMap_Key& map, std::size_t position) {
   return true;
 }
 
+void TPlay_History::Record_Load(const TMap_Key& map, TMap_Load load) {
+  if (load.Missing_Images.size() > Missing_Images_Kept) {
+    load.Missing_Images.resize(Missing_Images_Kept);
+  }
+  std::string engine = load.Engine;
+  Loads_[{map, std::move(engine)}] = std::move(load);
+}
+
+std::vector<TMap_Load> TPlay_History::Loads_Of(const TMap_Key& map) const {
+  std::vector<TMap_Load> loads;
+  for (auto it = Loads_.lower_bound({map, std::string()});
+       it != Loads_.end() && it->first.first == map; ++it) {
+    loads.push_back(it->second);
+  }
+  std::stable_sort(loads.begin(), loads.end(),
+                   [](const TMap_Load& a, const TMap_Load& b) { return a.Time > b.Time; });
+  return loads;
+}
+
+std::vector<TMap_Load> TPlay_History::Loads_Of(const TMap_Record& map) const {
+  return map.PK3 != nullptr ? Loads_Of(TMap_Key{map.PK3->ID, map.ID}) : std::vector<TMap_Load>();
+}
+
+const TMap_Load* TPlay_History::Failure_Of(const TMap_Key& map) const {
+  const TMap_Load* newest = nullptr;
+  for (auto it = Loads_.lower_bound({map, std::string()});
+       it != Loads_.end() && it->first.first == map; ++it) {
+    if (it->second.State == TLoad_State::Failed &&
+        (newest == nullptr || it->second.Time > newest->Time)) {
+      newest = &it->second;
+    }
+  }
+  return newest;
+}
+
+const TMap_Load* TPlay_History::Failure_With(const TMap_Key& map, const std::string& engine) const {
+  const auto found = Loads_.find({map, engine});
+  return found != Loads_.end() && found->second.State == TLoad_State::Failed ? &found->second
+                                                                             : nullptr;
+}
+
+void TPlay_History::Add_Waiting(TWaiting_Load waiting) {
+  Waiting_.push_back(std::move(waiting));
+}
+
+bool TPlay_History::Remove_Waiting(const std::string& log) {
+  return std::erase_if(Waiting_, [&log](const TWaiting_Load& w) { return w.Log == log; }) > 0;
+}
+
 void TPlay_History::Forget_Archive(std::int32_t pk3_id) {
   std::erase_if(Maps_, [pk3_id](const auto& entry) { return entry.first.first == pk3_id; });
   std::erase_if(Launches_,
                 [pk3_id](const TLaunch_Record& launch) { return launch.Map.first == pk3_id; });
   std::erase_if(Queue_, [pk3_id](const TMap_Key& map) { return map.first == pk3_id; });
+  std::erase_if(Loads_, [pk3_id](const auto& entry) { return entry.first.first.first == pk3_id; });
+  // A launch still running keeps its log; it is read and dropped when its engine has ended.
+  std::erase_if(Waiting_, [pk3_id](const TWaiting_Load& w) { return w.Map.first == pk3_id; });
 }
 
 std::string TPlay_History::Serialize() const {
@@ -158,7 +214,53 @@ std::string TPlay_History::Serialize() const {
     out.Write_Integer(key.first);
     out.Write_Integer(key.second);
   }
+  out.Write_Integer(static_cast<std::int32_t>(Loads_.size()));
+  for (const auto& [key, load] : Loads_) {
+    out.Write_Integer(key.first.first);
+    out.Write_Integer(key.first.second);
+    out.Write_String(load.Engine);
+    out.Write_Byte(static_cast<std::uint8_t>(load.State));
+    Write_Time(out, load.Time);
+    out.Write_String(load.Error_Line);
+    out.Write_Strings(load.Missing_Images);
+  }
+  out.Write_Integer(static_cast<std::int32_t>(Waiting_.size()));
+  for (const auto& waiting : Waiting_) {
+    out.Write_Integer(waiting.Map.first);
+    out.Write_Integer(waiting.Map.second);
+    out.Write_String(waiting.Engine);
+    out.Write_String(waiting.Map_Name);
+    out.Write_String(waiting.Log);
+    Write_Time(out, waiting.Time);
+  }
   return out.Data();
+}
+
+void TPlay_History::Read_Loads(TByte_Reader& in, TPlay_History& history) {
+  for (std::size_t i = Read_Count(in, Min_Load_Record); i > 0; --i) {
+    const TMap_Key key = Read_Key(in);
+    TMap_Load load;
+    load.Engine = in.Read_String();
+    const std::uint8_t state = in.Read_Byte();
+    if (state != static_cast<std::uint8_t>(TLoad_State::Loaded) &&
+        state != static_cast<std::uint8_t>(TLoad_State::Failed)) {
+      throw TStream_Error("a load that is neither loaded nor failed");
+    }
+    load.State = static_cast<TLoad_State>(state);
+    load.Time = Read_Time(in);
+    load.Error_Line = in.Read_String();
+    in.Read_Strings(load.Missing_Images);
+    history.Record_Load(key, std::move(load));
+  }
+  for (std::size_t i = Read_Count(in, Min_Waiting_Record); i > 0; --i) {
+    TWaiting_Load waiting;
+    waiting.Map = Read_Key(in);
+    waiting.Engine = in.Read_String();
+    waiting.Map_Name = in.Read_String();
+    waiting.Log = in.Read_String();
+    waiting.Time = Read_Time(in);
+    history.Add_Waiting(std::move(waiting));
+  }
 }
 
 TPlay_History TPlay_History::Parse(const std::string& bytes) {
@@ -168,7 +270,8 @@ TPlay_History TPlay_History::Parse(const std::string& bytes) {
   if (magic != History_Magic) {
     throw TStream_Error("not a history file");
   }
-  if (in.Read_Integer() != History_Version) {
+  const std::int32_t version = in.Read_Integer();
+  if (version != History_Version && version != History_Version_Without_Loads) {
     throw TStream_Error("a history file of another version");
   }
   TPlay_History history;
@@ -194,6 +297,9 @@ TPlay_History TPlay_History::Parse(const std::string& bytes) {
   }
   for (std::size_t i = Read_Count(in, Min_Queue_Record); i > 0; --i) {
     history.Queue(Read_Key(in));
+  }
+  if (version != History_Version_Without_Loads) {
+    Read_Loads(in, history);
   }
   if (!in.At_End()) {
     throw TStream_Error("bytes after the history");
@@ -324,6 +430,37 @@ std::string Played_Text(const TMap_Play& play, const QLocale& locale) {
   }
   return (play.Count == 1 ? std::string("once") : std::to_string(play.Count) + " launches") +
          ", the last on " + Launch_Time_Text(play.Last, locale);
+}
+
+std::string Load_Text(const std::vector<TMap_Load>& loads, const QLocale& locale) {
+  if (loads.empty()) {
+    return "not known";
+  }
+  std::string text;
+  for (const TMap_Load& load : loads) {
+    if (!text.empty()) {
+      text += '\n';
+    }
+    const std::string with =
+        " with " + platform::File_Name(load.Engine) + " on " + Launch_Time_Text(load.Time, locale);
+    if (load.State == TLoad_State::Failed) {
+      text += "failed" + with + ": " + load.Error_Line;
+      continue;
+    }
+    text += "loaded" + with;
+    if (!load.Missing_Images.empty()) {
+      constexpr std::size_t Named = 5;
+      text += "; " + std::to_string(load.Missing_Images.size()) +
+              (load.Missing_Images.size() == 1 ? " image" : " images") + " not found: ";
+      for (std::size_t i = 0; i < load.Missing_Images.size() && i < Named; ++i) {
+        text += (i > 0 ? ", " : "") + load.Missing_Images[i];
+      }
+      if (load.Missing_Images.size() > Named) {
+        text += ", ...";
+      }
+    }
+  }
+  return text;
 }
 
 THistory_Change Forget_Archive_In_History(THistory_Keeper& keeper, std::int32_t pk3_id) {

@@ -10,6 +10,12 @@
 //   launch count (32-bit); per launch, oldest first: pk3 ID, map ID (32-bit each), time (two
 //     halves), game type (32-bit: the launch dialog's index), MOD, engine (strings)
 //   queue count (32-bit); per map in queue order: pk3 ID, map ID
+//   load count (32-bit); per map and engine: pk3 ID, map ID (32-bit each), engine (string), state
+//     (1 byte: 1 loaded, 2 failed), time (two halves), error line (string), image count
+//     (32-bit), images (strings)
+//   waiting count (32-bit); per launch whose console is still to be read: pk3 ID, map ID,
+//     engine, map name, log file name (strings after the IDs), time (two halves)
+// Version 1 ended after the queue; it is read as a history without loads.
 // A map launched a thousand times costs one record; the launches kept are the last
 // Recent_Launches_Kept.
 
@@ -24,10 +30,11 @@ class QLocale;
 
 namespace vorlix {
 
+class TByte_Reader;
 class TMap_Record;
 
 inline constexpr const char* History_File_Name = "history.dat";
-inline constexpr std::int32_t History_Version = 1;
+inline constexpr std::int32_t History_Version = 2;
 inline constexpr std::size_t Recent_Launches_Kept = 50;
 
 using TMap_Key = std::pair<std::int32_t, std::int32_t>;  // pk3 ID, map ID
@@ -47,6 +54,33 @@ struct TLaunch_Record {
   std::string Engine;
   bool operator==(const TLaunch_Record&) const = default;
 };
+
+// What an engine said of the last launch of a map: loaded, or failed with its error line; and
+// the images its renderer could not find.
+enum class TLoad_State : std::uint8_t { Loaded = 1, Failed = 2 };
+
+struct TMap_Load {
+  std::string Engine;  // the program that ran, as the launch record names it
+  TLoad_State State = TLoad_State::Loaded;
+  std::int64_t Time = 0;  // of the launch, seconds since 1970
+  std::string Error_Line;
+  std::vector<std::string> Missing_Images;
+  bool operator==(const TMap_Load&) const = default;
+};
+
+// A launch whose engine's console is captured into a log of the data folder, read when the
+// engine has ended.
+struct TWaiting_Load {
+  TMap_Key Map;
+  std::string Engine;
+  std::string Map_Name;  // as handed to +map
+  std::string Log;       // file name in the logs folder (Launch_Logs_Folder)
+  std::int64_t Time = 0;
+  bool operator==(const TWaiting_Load&) const = default;
+};
+
+// The most images kept for one map's load.
+inline constexpr std::size_t Missing_Images_Kept = 200;
 
 class TPlay_History {
  public:
@@ -70,6 +104,22 @@ class TPlay_History {
   const std::vector<TMap_Key>& Queued() const { return Queue_; }
   bool Is_Queued(const TMap_Key& map) const;
 
+  // Keeps what the engine said of the map's launch, in place of what it said before (an outcome
+  // of the same engine).
+  void Record_Load(const TMap_Key& map, TMap_Load load);
+  // What each engine said of the map the last time, newest first.
+  std::vector<TMap_Load> Loads_Of(const TMap_Key& map) const;
+  std::vector<TMap_Load> Loads_Of(const TMap_Record& map) const;
+  // The newest failure among them for a map whose last launch with that engine failed.
+  const TMap_Load* Failure_Of(const TMap_Key& map) const;
+  // The failure of the map's last launch with the engine, or nullptr.
+  const TMap_Load* Failure_With(const TMap_Key& map, const std::string& engine) const;
+
+  void Add_Waiting(TWaiting_Load waiting);
+  const std::vector<TWaiting_Load>& Waiting() const { return Waiting_; }
+  // Takes the launch of that log out of the waiting ones; false when it was not there.
+  bool Remove_Waiting(const std::string& log);
+
   // Forgets everything about the maps of an archive the user deleted.
   void Forget_Archive(std::int32_t pk3_id);
 
@@ -80,9 +130,13 @@ class TPlay_History {
   bool operator==(const TPlay_History&) const = default;
 
  private:
+  static void Read_Loads(TByte_Reader& in, TPlay_History& history);
+
   std::map<TMap_Key, TMap_Play> Maps_;
   std::vector<TLaunch_Record> Launches_;  // oldest first
   std::vector<TMap_Key> Queue_;
+  std::map<std::pair<TMap_Key, std::string>, TMap_Load> Loads_;  // by map and engine
+  std::vector<TWaiting_Load> Waiting_;                           // oldest first
 };
 
 struct THistory_Load {
@@ -158,6 +212,11 @@ std::string Launch_Time_Text(std::int64_t time, const QLocale& locale);
 // How often and when last a map was launched, for the window: "never", "once, the last on TIME",
 // "N launches, the last on TIME".
 std::string Played_Text(const TMap_Play& play, const QLocale& locale);
+
+// What the engines said of a map's last launches, one line each, for the window: "loaded with
+// ENGINE on TIME", with "; N images not found: A, B" when some were, or "failed with ENGINE on
+// TIME: LINE" (ENGINE the program's file name); "not known" when no launch was read.
+std::string Load_Text(const std::vector<TMap_Load>& loads, const QLocale& locale);
 
 // Forgets the maps of a deleted archive in the history.
 THistory_Change Forget_Archive_In_History(THistory_Keeper& history, std::int32_t pk3_id);

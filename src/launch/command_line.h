@@ -66,6 +66,7 @@ struct TLaunch_Command {
   std::vector<std::string> Arguments;  // pieces 4 to 18, the empty words left out
   std::string Working_Dir;             // the game directory
   std::string Text;                    // the command line with the MOD as on disk (pieces 1-18)
+  std::string Log;                     // where the engine's console went ("": not kept)
 };
 
 // Resolves the program (`q3a_exe` when not empty, else the game directory's QUAKE3.EXE found

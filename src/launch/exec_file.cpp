@@ -6,7 +6,9 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +22,20 @@
 namespace vorlix {
 
 namespace {
+
+// The new output file of a program, locked; -1 when it cannot be made.
+int Open_Output(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    return -1;
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    ::unlink(path.c_str());
+    return -1;
+  }
+  return fd;
+}
 
 bool Is_Directory(const std::string& path) {
   struct stat st {};
@@ -44,6 +60,7 @@ std::string Resolve_Program(const std::string& program, const std::string& worki
 bool TExec_File::Start(const std::string& program, const std::vector<std::string>& arguments) {
   const std::string file = Resolve_Program(program, Working_Directory, Error_);
   if (Error_ != 0) {
+    Output_Path.clear();
     return false;
   }
   std::vector<std::string> words;
@@ -87,6 +104,17 @@ bool TExec_File::Start(const std::string& program, const std::vector<std::string
   if (!Working_Directory.empty()) {
     result = posix_spawn_file_actions_addchdir_np(&actions, Working_Directory.c_str());
   }
+  // The lock belongs to the file's open description, which the program's two descriptors share:
+  // it lasts until the last of them is closed, whoever holds them.
+  const int output = Output_Path.empty() ? -1 : Open_Output(Output_Path);
+  if (output < 0) {
+    Output_Path.clear();
+  } else if (result == 0) {
+    result = posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+    if (result == 0) {
+      result = posix_spawn_file_actions_adddup2(&actions, output, STDERR_FILENO);
+    }
+  }
   if (result == 0 && !Wait) {
     result = posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
   }
@@ -96,6 +124,13 @@ bool TExec_File::Start(const std::string& program, const std::vector<std::string
   }
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
+  if (output >= 0) {
+    ::close(output);
+    if (result != 0) {
+      ::unlink(Output_Path.c_str());
+      Output_Path.clear();
+    }
+  }
   started.set_value(result == 0 ? child : 0);
   if (result != 0) {
     Error_ = result;

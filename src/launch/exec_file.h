@@ -28,6 +28,11 @@ class TExec_File {
   // When the command cannot be started: open the file it names with the desktop's program.
   bool Associate = false;
   bool Wait = false;
+  // When set: the program's standard output and error go to a new file of that path (made
+  // there, never over a file or link already there, readable by the user only), which stays
+  // locked (flock) for as long as the program or anything that inherited them runs. Cleared
+  // when the file could not be made: the program then starts with the caller's.
+  std::string Output_Path;
   TWait_Style Wait_Style = TWait_Style::Regular;
   std::function<void(TExec_File& sender)> On_Fail;
   // Makes the thread that collects a program not waited for when it ends; empty for a plain

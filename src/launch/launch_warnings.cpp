@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/paths.h"
 #include "core/program_lookup.h"
 #include "database/game_index.h"
+#include "database/play_history.h"
 #include "database/stream.h"
 #include "launch/command_line.h"
 #include "launch/open_archives.h"
@@ -67,15 +69,49 @@ std::vector<std::string> Launch_Warnings(const TLaunch_Choices& choices, const s
   return warnings;
 }
 
+std::string Failed_Before_Warning(const TMap_Load& failure) {
+  const std::string& line = failure.Error_Line;
+  const auto names = [&line](std::string_view what) {
+    return line.find(what) != std::string::npos;
+  };
+  std::string fix;
+  if (names("Hunk_Alloc") || names("Z_Malloc")) {
+    fix =
+        "give it more memory (the engine's argument +set com_hunkMegs 256, or more) or launch it "
+        "with another engine";
+  } else if (names("wrong version number")) {
+    fix = "the map is made for another game or engine: launch it with that one";
+  } else if (names("MAX_") || names("exceeded")) {
+    fix =
+        "the map passes a limit of this engine: launch it with an engine of higher limits "
+        "(Quake3e's, for example)";
+  } else if (names("Can't find map") || names("Couldn't load") || names("couldn't load")) {
+    fix = "the engine does not find it where it looks: check the MOD chosen and the map's archive";
+  } else {
+    fix = "launch it with another engine, or mend what the line names";
+  }
+  return "The last launch of this map with " + platform::File_Name(failure.Engine) +
+         " failed with \"" + line + "\": " + fix + ".";
+}
+
 std::vector<std::string> Game_Launch_Warnings(const TLaunch_Choices& choices,
-                                              const std::string& q3a_exe,
-                                              const TGame_Index* index) {
-  if (index == nullptr || !Launch_Refusal(choices).empty()) {
+                                              const std::string& q3a_exe, const TGame_Index* index,
+                                              const TPlay_History* history, const TMap_Key& map) {
+  if (!Launch_Refusal(choices).empty()) {
     return {};
   }
   const TLaunch_Command command = Prepare_Launch(choices, q3a_exe);
-  return Launch_Warnings(choices, platform::Find_Program(command.Program, command.Working_Dir).Path,
-                         index, false);
+  std::vector<std::string> warnings;
+  if (index != nullptr) {
+    warnings = Launch_Warnings(
+        choices, platform::Find_Program(command.Program, command.Working_Dir).Path, index, false);
+  }
+  if (history != nullptr) {
+    if (const TMap_Load* failure = history->Failure_With(map, command.Program)) {
+      warnings.push_back(Failed_Before_Warning(*failure));
+    }
+  }
+  return warnings;
 }
 
 std::vector<std::string> Server_Launch_Warnings(const std::string& game_dir,

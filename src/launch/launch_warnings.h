@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "database/play_history.h"
+
 namespace vorlix {
 
 class TGame_Index;
@@ -21,10 +23,16 @@ bool Engine_Keeps_Archives_Open(const std::string& program);
 // dedicated server. Without an index there is nothing to tell.
 std::vector<std::string> Launch_Warnings(const TLaunch_Choices& choices, const std::string& program,
                                          const TGame_Index* index, bool dedicated);
-// The same for the engine a launch of the choices starts (`q3a_exe` as Prepare_Launch takes it);
-// nothing for choices the launch refuses.
+// A map whose last launch with the same engine failed: the engine's error line and what to do.
+std::string Failed_Before_Warning(const TMap_Load& failure);
+
+// The same for the engine a launch of the choices starts (`q3a_exe` as Prepare_Launch takes it),
+// and with the history the failure of the map's last launch with that engine; nothing for
+// choices the launch refuses.
 std::vector<std::string> Game_Launch_Warnings(const TLaunch_Choices& choices,
-                                              const std::string& q3a_exe, const TGame_Index* index);
+                                              const std::string& q3a_exe, const TGame_Index* index,
+                                              const TPlay_History* history = nullptr,
+                                              const TMap_Key& map = {});
 
 // The same for the dedicated server Host Server starts (Prepare_Server's program).
 std::vector<std::string> Server_Launch_Warnings(const std::string& game_dir,

@@ -1,10 +1,13 @@
 #include "launch/start_map.h"
 
 #include <ctime>
+#include <utility>
 
 #include <sys/stat.h>
 
+#include "core/fs_routines.h"
 #include "core/interaction.h"
+#include "core/paths.h"
 #include "core/program_lookup.h"
 #include "database/play_history.h"
 #include "database/records.h"
@@ -14,7 +17,8 @@
 namespace vorlix {
 
 TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q3a_exe,
-                            TExec_File& exec_file, TInteraction* interaction) {
+                            TExec_File& exec_file, TInteraction* interaction,
+                            const std::string& log) {
   const std::string& game_dir = choices.Game_Dir;
   struct stat st {};
   if (::stat(game_dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
@@ -44,12 +48,15 @@ TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q
     return {};
   }
   exec_file.Working_Directory = command.Working_Dir;
+  exec_file.Output_Path = log;
   exec_file.Execute(command.Program, command.Arguments);
+  command.Log = std::exchange(exec_file.Output_Path, std::string());
   return command;
 }
 
 void Record_Launch(THistory_Keeper& history, const TMap_Record& map, const TLaunch_Choices& choices,
-                   const std::string& engine, TInteraction* interaction, bool leave_queue) {
+                   const std::string& engine, TInteraction* interaction, bool leave_queue,
+                   const std::string& log) {
   const auto tell = [interaction](const std::string& text) {
     if (interaction != nullptr && !text.empty()) {
       interaction->Message(TMessage_Kind::Warning, text, TAnswer_Set::OK);
@@ -59,9 +66,13 @@ void Record_Launch(THistory_Keeper& history, const TMap_Record& map, const TLaun
     return;
   }
   const TMap_Key key{map.PK3->ID, map.ID};
+  const auto now = static_cast<std::int64_t>(std::time(nullptr));
   const THistory_Change outcome = history.Change([&](TPlay_History& played) {
-    played.Record_Launch({key, static_cast<std::int64_t>(std::time(nullptr)), choices.Game_Type,
-                          choices.MOD, engine});
+    played.Record_Launch({key, now, choices.Game_Type, choices.MOD, engine});
+    if (!log.empty()) {
+      played.Add_Waiting(
+          {key, engine, Remove_Extension(choices.MAP_Filename), platform::File_Name(log), now});
+    }
     if (leave_queue) {
       played.Unqueue(key);
     }

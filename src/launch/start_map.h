@@ -18,15 +18,19 @@ struct TLaunch_Command;
 // QUAKE3.EXE). A game directory that does not exist, or choices the game's command line cannot
 // carry (Launch_Refusal), and a game program that is not found (platform::Find_Program), are
 // reported as an error and nothing is started. The launcher's own result is not examined. Returns
-// the command that was handed to the launcher (empty program when nothing was started).
+// the command that was handed to the launcher (empty program when nothing was started). With
+// `log` (New_Launch_Log) the engine's console goes there: the command's Log when it could.
 TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q3a_exe,
-                            TExec_File& exec_file, TInteraction* interaction);
+                            TExec_File& exec_file, TInteraction* interaction,
+                            const std::string& log = {});
 
 // Counts a started launch of the map in the history, with the choices' game type and MOD and the
 // engine that ran, and with `leave_queue` takes the map out of the play-later queue in the same
 // change; a history that cannot be read or written is told through the interaction (when given)
-// as the keeper tells it.
+// as the keeper tells it. With the launch's `log`, the engine's console is read for the map once
+// the engine has ended (Collect_Launch_Outcomes).
 void Record_Launch(THistory_Keeper& history, const TMap_Record& map, const TLaunch_Choices& choices,
-                   const std::string& engine, TInteraction* interaction, bool leave_queue = false);
+                   const std::string& engine, TInteraction* interaction, bool leave_queue = false,
+                   const std::string& log = {});
 
 }  // namespace vorlix

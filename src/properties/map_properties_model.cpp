@@ -208,17 +208,25 @@ std::string TMap_Properties_Model::Played_Text(const TMap_Record& map) const {
   return vorlix::Played_Text(play, Context_.Locale);
 }
 
+std::string TMap_Properties_Model::Last_Load_Text(const TMap_Record& map) const {
+  return Load_Text(Context_.History != nullptr ? Context_.History->History().Loads_Of(map)
+                                               : std::vector<TMap_Load>(),
+                   Context_.Locale);
+}
+
 void TMap_Properties_Model::Set_Labels(const TMap_Record& map, bool merge) {
-  const std::string texts[7] = {map.Map_Longname,
-                                map.PK3 != nullptr ? map.PK3->PK3_Filename : std::string(),
-                                Archive_MOD_Directory(map),
-                                platform::Lower(map.MAP_Filename),
-                                Format_Map_Size(map.MAP_Filesize, Context_.Locale).toStdString(),
-                                Format_Map_Date(map.MAP_Filedate, Context_.Locale).toStdString(),
-                                Played_Text(map)};
-  TText_Field* fields[7] = {&Map_Longname, &PK3_Filename, &MOD_Directory, &MAP_Filename,
-                            &MAP_Filesize, &MAP_Filedate, &Played};
-  for (int i = 0; i < 7; ++i) {
+  const std::string texts[] = {map.Map_Longname,
+                               map.PK3 != nullptr ? map.PK3->PK3_Filename : std::string(),
+                               Archive_MOD_Directory(map),
+                               platform::Lower(map.MAP_Filename),
+                               Format_Map_Size(map.MAP_Filesize, Context_.Locale).toStdString(),
+                               Format_Map_Date(map.MAP_Filedate, Context_.Locale).toStdString(),
+                               Played_Text(map),
+                               Last_Load_Text(map)};
+  TText_Field* fields[] = {&Map_Longname, &PK3_Filename, &MOD_Directory, &MAP_Filename,
+                           &MAP_Filesize, &MAP_Filedate, &Played,        &Last_Load};
+  static_assert(std::size(texts) == std::size(fields));
+  for (std::size_t i = 0; i < std::size(fields); ++i) {
     if (merge) {
       Merge_Text_Field(*fields[i], texts[i]);
     } else {

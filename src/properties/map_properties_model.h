@@ -180,6 +180,9 @@ class TMap_Properties_Model {
   // How often and when last the map was launched (UTF-8, locale format): "never" or
   // "3 launches, the last on DATE".
   TText_Field Played;
+  // What the engines said the last time they launched it (UTF-8, Load_Text): "not known",
+  // "loaded with ENGINE on DATE" or "failed with ENGINE on DATE: LINE".
+  TText_Field Last_Load;
   // Their ranges, captions and record fields: Numeric_Fields.
   TNumeric_Field Min_Recomm_Players, Max_Recomm_Players, Rating;
   TNumeric_Field Limits_Frags, Limits_Captures, Limits_Time, Limits_Players;
@@ -275,6 +278,7 @@ class TMap_Properties_Model {
   std::vector<std::string> Offered_MODs(const TMap_Record& map) const;
   void Set_Labels(const TMap_Record& map, bool merge);
   std::string Played_Text(const TMap_Record& map) const;
+  std::string Last_Load_Text(const TMap_Record& map) const;
 
   TProperties_Context Context_;
   TMap_Record* Map_ = nullptr;

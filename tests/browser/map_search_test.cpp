@@ -146,6 +146,14 @@ TEST_F(Map_Search_Test, Matches_Every_Word_In_One_Field_And_Every_Filter) {
   history->Record_Launch({{Street_->PK3->ID, Street_->ID}, clock - (40LL * 86400)});
   history->Set_Favourite({Street_->PK3->ID, Street_->ID}, true);
   history->Queue({Plain_->PK3->ID, Plain_->ID});
+  // The plain map failed with one engine and loaded with another; the street loaded after it
+  // had failed with the same engine.
+  const TMap_Key plain{Plain_->PK3->ID, Plain_->ID};
+  const TMap_Key street{Street_->PK3->ID, Street_->ID};
+  history->Record_Load(plain, {"ioq3", TLoad_State::Failed, 1, "ERROR: x", {}});
+  history->Record_Load(plain, {"quake3e", TLoad_State::Loaded, 2, "", {}});
+  history->Record_Load(street, {"ioq3", TLoad_State::Failed, 1, "ERROR: x", {}});
+  history->Record_Load(street, {"ioq3", TLoad_State::Loaded, 3, "", {}});
   const auto played = [&](TMap_Filters filters) {
     filters.History = history;
     filters.Clock = clock;
@@ -199,7 +207,9 @@ TEST_F(Map_Search_Test, Matches_Every_Word_In_One_Field_And_Every_Filter) {
       {"", played({.Favourite = true}), "S"},
       {"", played({.Play_Later = true}), "P"},
       {"gate", played({.Never_Played = true, .Play_Later = true}), "P"},
+      {"", played({.Failed_To_Load = true}), "P"},
       {"", {.Favourite = true}, ""},  // no history: nothing marked
+      {"", {.Failed_To_Load = true}, ""},
       {"", {.Never_Played = true}, "ASP"},
   };
 

@@ -1,6 +1,9 @@
 // vorlix-cli end to end: launches counted in the history, favourite marks, the play-later queue,
 // and a deleted archive's maps forgotten.
 
+#include <chrono>
+#include <thread>
+
 #include "cli_runner.h"
 
 namespace vorlix::testing {
@@ -18,6 +21,68 @@ std::string Without_Times(const std::string& out) {
     start = end + 1;
   }
   return lines;
+}
+
+// An engine that prints `console` on its standard error (as ioquake3 prints its console) and ends.
+void Write_Engine(const std::string& path, const std::string& console) {
+  Write_File(path, "#!/bin/sh\ncat >&2 <<'END'\n" + console + "END\n");
+  fs::permissions(path, fs::perms::owner_all);
+}
+
+TEST_F(Cli, What_The_Engine_Said_Is_Read_Once_It_Ended_And_A_Good_Launch_Clears_A_Failure) {
+  const std::string engine = Output_ / "engine";
+  const std::string refused =
+      "ERROR: CM_LoadMap: maps/Q3DM1.bsp has wrong version number (99 should be 46)";
+  Write_Engine(engine, "------ Server Initialization ------\nServer: Q3DM1\n" + refused + "\n");
+  ASSERT_EQ(Run({"--engine", engine}).Status, 0);
+  // The command ends before the engine: a later command reads what it said.
+  const auto failed_maps = [this] {
+    std::string out;
+    for (int i = 0; i < 250 && out.empty(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      out = Run_Data({"find", "--failed"}).Out;
+    }
+    return out;
+  };
+  const TRun_Result launched = Run_With_Dirs({"launch", "0", "0"});
+  ASSERT_EQ(launched.Status, 0);
+  EXPECT_EQ(launched.Err, "");  // the engine's console went to its log, not to the terminal
+  EXPECT_EQ(failed_maps(), "Arena Gate\tQ3DM1\tbaseq3/pak0\t0\t0\t\n");
+  EXPECT_NE(Run_Data({"info", "0", "0"}).Out.find("last load\tfailed with engine on "),
+            std::string::npos);
+  EXPECT_NE(Run_Data({"info", "0", "0"}).Out.find(": " + refused + "\n"), std::string::npos);
+  EXPECT_TRUE(fs::is_empty(Data_ / "logs"));
+  // Told before the next launch with the same engine, which still goes ahead.
+  const TRun_Result again = Run_With_Dirs({"launch", "0", "0", "--dry-run"});
+  EXPECT_NE(again.Err.find("warning: The last launch of this map with engine failed with \"" +
+                           refused + "\": the map is made for another game or engine"),
+            std::string::npos);
+  EXPECT_EQ(again.Status, 0);
+
+  // The engine quits before it reaches the map: what was known stays.
+  Write_Engine(engine, "Sys_Error: no display\n");
+  ASSERT_EQ(Run_With_Dirs({"launch", "0", "0"}).Status, 0);
+  for (int i = 0; i < 250 && !fs::is_empty(Data_ / "logs"); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    Run_Data({"history"});
+  }
+  EXPECT_EQ(Run_Data({"find", "--failed"}).Out, "Arena Gate\tQ3DM1\tbaseq3/pak0\t0\t0\t\n");
+
+  // A good launch clears the failure and names the images the renderer missed.
+  Write_Engine(engine,
+               "Server: Q3DM1\n"
+               "^1WARNING: R_FindImageFile could not find 'textures/x/gone.tga' in shader "
+               "'textures/x/gone'\n"
+               "CL_InitCGame:  0.5 seconds\n");
+  ASSERT_EQ(Run_With_Dirs({"launch", "0", "0"}).Status, 0);
+  std::string info;
+  for (int i = 0; i < 250 && info.find("loaded with") == std::string::npos; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    info = Run_Data({"info", "0", "0"}).Out;
+  }
+  EXPECT_NE(info.find("last load\tloaded with engine on "), std::string::npos);
+  EXPECT_NE(info.find("\nimage not found\ttextures/x/gone.tga\n"), std::string::npos);
+  EXPECT_EQ(Run_Data({"find", "--failed"}).Out, "");
 }
 
 TEST_F(Cli, Launches_Are_Counted_And_The_Queue_Launches_Its_First_Map) {

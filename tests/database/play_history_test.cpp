@@ -95,7 +95,7 @@ TEST(Play_History, A_Damaged_File_Is_Put_Aside_And_The_History_Starts_Empty) {
     damaged.push_back(good.substr(0, size));
   }
   std::string other_version = good;
-  other_version[6] = 2;
+  other_version[6] = 3;
   std::string huge_count = good;
   huge_count[10] = '\x7f';
   damaged.insert(damaged.end(), {other_version, huge_count, good + "x", "VXHISX" + good.substr(6)});
@@ -115,6 +115,67 @@ TEST(Play_History, A_Damaged_File_Is_Put_Aside_And_The_History_Starts_Empty) {
   fs::create_directory(path);
   EXPECT_FALSE(Load_Play_History(dir.Path()).Writable);
   EXPECT_NE(Save_Play_History(dir.Path(), full), "");
+}
+
+TEST(Play_History, What_Each_Engine_Said_Is_Kept_Per_Map_And_Replaced_By_Its_Next_Launch) {
+  TPlay_History history;
+  const std::string ioq3 = "/usr/lib/ioquake3/ioquake3";
+  const std::string oa = "/usr/games/openarena";
+  history.Record_Load({1, 2}, {ioq3, TLoad_State::Failed, 100, "ERROR: Hunk_Alloc failed", {}});
+  history.Record_Load({1, 2}, {oa, TLoad_State::Failed, 200, "ERROR: MAX_PATCH_PLANES", {}});
+  history.Record_Load({1, 3}, {oa, TLoad_State::Loaded, 50, "", {"textures/a", "textures/b"}});
+  ASSERT_NE(history.Failure_Of({1, 2}), nullptr);
+  EXPECT_EQ(history.Failure_Of({1, 2})->Time, 200);  // the newest failure
+  EXPECT_EQ(history.Failure_With({1, 2}, ioq3)->Error_Line, "ERROR: Hunk_Alloc failed");
+  EXPECT_EQ(history.Failure_Of({1, 3}), nullptr);
+  EXPECT_EQ(history.Failure_With({1, 3}, oa), nullptr);
+  // A later good launch with one engine clears that engine's failure only.
+  history.Record_Load({1, 2}, {oa, TLoad_State::Loaded, 300, "", {}});
+  EXPECT_EQ(history.Failure_With({1, 2}, oa), nullptr);
+  EXPECT_EQ(history.Failure_Of({1, 2})->Engine, ioq3);
+  const std::vector<TMap_Load> loads = history.Loads_Of(TMap_Key{1, 2});
+  ASSERT_EQ(loads.size(), 2u);
+  EXPECT_EQ(loads[0].Time, 300);  // newest first
+  EXPECT_EQ(Load_Text(loads, QLocale::c()).substr(0, 22), "loaded with openarena ");
+  EXPECT_NE(Load_Text(loads, QLocale::c()).find("\nfailed with ioquake3 on "), std::string::npos);
+  EXPECT_NE(Load_Text(history.Loads_Of(TMap_Key{1, 3}), QLocale::c())
+                .find("; 2 images not found: textures/a, textures/b"),
+            std::string::npos);
+  EXPECT_EQ(Load_Text({}, QLocale::c()), "not known");
+  // A flood of missing images is kept to a bounded list.
+  history.Record_Load({4, 0},
+                      {oa, TLoad_State::Loaded, 1, "", std::vector<std::string>(5000, "x")});
+  EXPECT_EQ(history.Loads_Of(TMap_Key{4, 0})[0].Missing_Images.size(), Missing_Images_Kept);
+
+  history.Add_Waiting({{1, 3}, oa, "OA_DM1", "launch-1-1.log", 400});
+  history.Add_Waiting({{2, 0}, oa, "X", "launch-1-2.log", 401});
+  TTemp_Dir dir;
+  ASSERT_EQ(Save_Play_History(dir.Path(), history), "");
+  EXPECT_EQ(Load_Play_History(dir.Path()).History, history);
+  EXPECT_TRUE(history.Remove_Waiting("launch-1-2.log"));
+  EXPECT_FALSE(history.Remove_Waiting("launch-1-2.log"));
+  history.Forget_Archive(1);
+  EXPECT_TRUE(history.Loads_Of(TMap_Key{1, 2}).empty());
+  EXPECT_TRUE(history.Waiting().empty());
+  EXPECT_EQ(history.Loads_Of(TMap_Key{4, 0}).size(), 1u);
+}
+
+TEST(Play_History, A_File_Of_The_First_Version_Is_Read_Without_Loads) {
+  TPlay_History history;
+  history.Record_Launch(Launch(1, 1, 77));
+  history.Queue({1, 1});
+  // The first version ended after the queue: cut the two empty counts and mark it version 1.
+  std::string old = history.Serialize();
+  old.resize(old.size() - 8);
+  old[6] = 1;
+  EXPECT_EQ(TPlay_History::Parse(old), history);
+  // A load of a state that is neither loaded nor failed is damage.
+  history.Record_Load({1, 1}, {"e", TLoad_State::Failed, 5, "ERROR: x", {}});
+  std::string bytes = history.Serialize();
+  const std::size_t state = bytes.find(std::string("e\0", 2)) + 2;
+  ASSERT_EQ(bytes[state], 2);
+  bytes[state] = 7;
+  EXPECT_THROW(TPlay_History::Parse(bytes), TStream_Error);
 }
 
 TEST(History_Keeper, An_Unwritable_Folder_Keeps_The_History_In_Memory_And_Tells_Once) {

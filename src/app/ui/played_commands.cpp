@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,10 @@
 #include "core/game_types.h"
 #include "core/settings.h"
 #include "core/ui/qt_text.h"
+#include "database/play_history.h"
 #include "database/records.h"
 #include "dialogs/ui/played_lists.h"
+#include "launch/launch_outcomes.h"
 #include "properties/ui/launch_entry.h"
 
 namespace vorlix::ui {
@@ -134,6 +137,33 @@ void TProgram_Windows::Wire_History_Commands() {
   QObject::connect(Recently_Played_Action_, &QAction::triggered, &Main_,
                    [this] { Show_Recently_Played(); });
   Update_History_Commands();
+  // What the engines of the launches said, read once each has ended; a look at the history in
+  // memory while no launch waits.
+  auto* outcomes = new QTimer(&Main_);
+  outcomes->setObjectName(QStringLiteral("Timer_Launch_Outcomes"));
+  outcomes->setInterval(Outcome_Poll_Milliseconds);
+  QObject::connect(outcomes, &QTimer::timeout, &Main_, [this] {
+    if (!History_->Program_Dir().empty() && !History_->History().Waiting().empty()) {
+      Read_Launch_Outcomes();
+    }
+  });
+  outcomes->start();
+}
+
+void TProgram_Windows::Read_Launch_Outcomes() {
+  const std::vector<TWaiting_Load> waiting = History_->History().Waiting();
+  const TOutcome_Collection read = Collect_Launch_Outcomes(*History_);
+  if (!read.Problem.empty()) {
+    Main_.Interaction().Message(TMessage_Kind::Warning, read.Problem, TAnswer_Set::OK);
+  }
+  // The status line names the failures of the launches just read.
+  for (const TWaiting_Load& launch : waiting) {
+    if (const TMap_Load* failure = History_->History().Failure_With(launch.Map, launch.Engine);
+        failure != nullptr && failure->Time == launch.Time) {
+      Main_.statusBar()->showMessage(
+          To_QString(launch.Map_Name + " failed to load: " + failure->Error_Line), 15000);
+    }
+  }
 }
 
 void TProgram_Windows::Update_History_Commands() {

@@ -153,6 +153,10 @@ void TProgram_Windows::Wire_Steps() {
     }
     context.History = History_.get();
     Browser_->Set_Context(context);
+    // Launches of an earlier run (or of the command line) whose engines have ended since.
+    if (!History_->History().Waiting().empty()) {
+      Read_Launch_Outcomes();
+    }
     if (state.PK3_Database && state.MOD_List) {
       Browser_->Load_Maps_List();
     }

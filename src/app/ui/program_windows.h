@@ -94,6 +94,10 @@ class TProgram_Windows {
   // The launch dialog for a map of the history or the queue, found by its pair of IDs (with
   // `leave_queue` the started map leaves the play-later queue); true when the program ends.
   bool Launch_By_IDs(const TMap_Key& key, bool leave_queue = false);
+  // Reads what the engines of ended launches said (Collect_Launch_Outcomes); a failure is told in
+  // the status line.
+  void Read_Launch_Outcomes();
+  static constexpr int Outcome_Poll_Milliseconds = 2000;
   // The map of a pair of IDs while the database has it present; else null (told).
   TMap_Record* Present_Map(const TMap_Key& key);
 

@@ -12,6 +12,7 @@
 #include <numbers>
 #include <unordered_map>
 
+#include "core/paths.h"
 #include "database/game_index.h"
 #include "database/play_history.h"
 #include "database/records.h"
@@ -37,6 +38,22 @@ QIcon Favourite_Icon() {
   return QIcon(pixmap);
 }
 
+QIcon Failed_Icon() {
+  constexpr int Size = 16;
+  QPixmap pixmap(Size, Size);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(QColor(120, 0, 0), 1));
+  painter.setBrush(QColor(210, 30, 30));
+  painter.drawEllipse(QRectF(0.5, 0.5, Size - 1, Size - 1));
+  painter.setPen(QPen(Qt::white, 2.2, Qt::SolidLine, Qt::RoundCap));
+  painter.drawLine(QPointF(8, 3.8), QPointF(8, 9.2));
+  painter.drawPoint(QPointF(8, 12.3));
+  painter.end();
+  return QIcon(pixmap);
+}
+
 namespace {
 
 // The blank a map that is no favourite shows in the list, so that all names stand in one line.
@@ -48,6 +65,19 @@ QIcon Blank_Icon() {
 
 bool Is_Favourite(THistory_Keeper* history, const TMap_Record* map) {
   return history != nullptr && map != nullptr && history->History().Of(*map).Favourite;
+}
+
+// The newest failure of the map's last launches, or nullptr.
+const TMap_Load* Failure_Of(THistory_Keeper* history, const TMap_Record* map) {
+  if (history == nullptr || map == nullptr || map->PK3 == nullptr) {
+    return nullptr;
+  }
+  return history->History().Failure_Of(TMap_Key{map->PK3->ID, map->ID});
+}
+
+// What a failure tells in a tooltip.
+std::string Failure_Note(const TMap_Load& failure) {
+  return "Failed to load with " + platform::File_Name(failure.Engine) + ": " + failure.Error_Line;
 }
 
 }  // namespace
@@ -274,6 +304,12 @@ QVariant TMaps_Tree_Model::data(const QModelIndex& index, int role) const {
     case Qt::EditRole:
       return To_QString(node->Text);
     case Qt::DecorationRole:
+      if (!node->Is_Group() && Failure_Of(History_, node->Map) != nullptr) {
+        if (Failed_Icon_.isNull()) {
+          Failed_Icon_ = Failed_Icon();
+        }
+        return Failed_Icon_;
+      }
       if (!node->Is_Group() && Is_Favourite(History_, node->Map)) {
         if (Star_Icon_.isNull()) {
           Star_Icon_ = Favourite_Icon();
@@ -300,8 +336,12 @@ QVariant TMaps_Tree_Model::data(const QModelIndex& index, int role) const {
       }
       if (History_ != nullptr && node->Map != nullptr) {
         const TMap_Play play = History_->History().Of(*node->Map);
-        return To_QString("Played: " + Played_Text(play, QLocale()) +
-                          (play.Favourite ? " (a favourite)" : ""));
+        std::string tip =
+            "Played: " + Played_Text(play, QLocale()) + (play.Favourite ? " (a favourite)" : "");
+        if (const TMap_Load* failure = Failure_Of(History_, node->Map)) {
+          tip += "\n" + Failure_Note(*failure);
+        }
+        return To_QString(tip);
       }
       return QVariant();
     default:
@@ -558,16 +598,23 @@ QVariant TUnsorted_List_Model::data(const QModelIndex& index, int role) const {
     if (!Game_Index_) {
       Game_Index_ = Game_Index_Source_();
     }
-    const std::string note =
+    std::string note =
         Game_Index_ ? Override_Note(*Game_Index_, item.Map->MAP_Filename,
                                     item.Map->PK3->MOD_Directory, item.Map->PK3->PK3_Filename)
                     : std::string();
+    if (const TMap_Load* failure = Failure_Of(History_, item.Map)) {
+      note += (note.empty() ? "" : "\n") + Failure_Note(*failure);
+    }
     return note.empty() ? QVariant() : QVariant(To_QString(note));
   }
   if (role == Qt::DecorationRole && index.column() == 0 && History_ != nullptr) {
     if (Star_Icon_.isNull()) {
       Star_Icon_ = Favourite_Icon();
+      Failed_Icon_ = Failed_Icon();
       Blank_Icon_ = Blank_Icon();
+    }
+    if (Failure_Of(History_, item.Map) != nullptr) {
+      return Failed_Icon_;
     }
     return Is_Favourite(History_, item.Map) ? Star_Icon_ : Blank_Icon_;
   }

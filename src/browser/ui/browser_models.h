@@ -29,6 +29,8 @@ class THistory_Keeper;
 
 // The star a favourite map shows in the views.
 QIcon Favourite_Icon();
+// The mark of a map whose last launch with some engine failed to load it.
+QIcon Failed_Icon();
 
 // Whether a map is shown while a search is active.
 using TMap_Filter = std::function<bool(const TMap_Record*)>;
@@ -116,6 +118,7 @@ class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
   QIcon Entry_Icon_;
   QIcon Group_Icon_;
   mutable QIcon Star_Icon_;
+  mutable QIcon Failed_Icon_;
   THistory_Keeper* History_ = nullptr;
   QList<const TMaps_Tree_Node*> Reorder_Nodes_;
   QModelIndexList Reorder_Old_;
@@ -175,6 +178,7 @@ class TUnsorted_List_Model : public QAbstractItemModel, public TUnsorted_List_Ob
   mutable std::shared_ptr<const TGame_Index> Game_Index_;
   THistory_Keeper* History_ = nullptr;
   mutable QIcon Star_Icon_;
+  mutable QIcon Failed_Icon_;
   mutable QIcon Blank_Icon_;
   QList<const TMap_Record*> Reorder_Maps_;
   QModelIndexList Reorder_Old_;

@@ -42,9 +42,10 @@ constexpr std::array<TAdded_Choice, 4> Added_Choices = {
     {{1, "a day"}, {7, "a week"}, {30, "a month"}, {365, "a year"}}};
 
 // The panel's choices of the history: any, never played, played within 7 or 30 days, favourites,
-// the play-later queue.
-constexpr std::array<const char*, 6> Played_Choices = {
-    "any", "never played", "within 7 days", "within 30 days", "favourites", "play later"};
+// the play-later queue, failed to load.
+constexpr std::array<const char*, 7> Played_Choices = {
+    "any",        "never played", "within 7 days", "within 30 days",
+    "favourites", "play later",   "failed to load"};
 
 void Take_Played_Choice(int choice, TMap_Filters& filters) {
   filters.Never_Played = choice == 1;
@@ -54,6 +55,7 @@ void Take_Played_Choice(int choice, TMap_Filters& filters) {
   }
   filters.Favourite = choice == 4;
   filters.Play_Later = choice == 5;
+  filters.Failed_To_Load = choice == 6;
 }
 
 int Played_Choice_Of(const TMap_Filters& filters) {
@@ -63,6 +65,9 @@ int Played_Choice_Of(const TMap_Filters& filters) {
   const int days = filters.Played_Within_Days.value_or(0);
   if (days == 7 || days == 30) {
     return days == 7 ? 2 : 3;
+  }
+  if (filters.Failed_To_Load) {
+    return 6;
   }
   return filters.Favourite ? 4 : filters.Play_Later ? 5 : 0;
 }
@@ -391,6 +396,9 @@ void TSearch_Bar::Update_Chips() {
   }
   if (Filters_.Play_Later) {
     add(QStringLiteral("play later"), [](TMap_Filters& f) { f.Play_Later = false; });
+  }
+  if (Filters_.Failed_To_Load) {
+    add(QStringLiteral("failed to load"), [](TMap_Filters& f) { f.Failed_To_Load = false; });
   }
   Chip_Row_->setVisible(Filters_.Any());
 }

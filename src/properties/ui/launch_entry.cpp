@@ -3,6 +3,7 @@
 #include "core/settings.h"
 #include "launch/command_line.h"
 #include "launch/exec_file.h"
+#include "launch/launch_outcomes.h"
 #include "launch/start_map.h"
 #include "properties/launch_choices.h"
 #include "properties/ui/map_properties_dialog.h"
@@ -14,11 +15,13 @@ namespace {
 // Starts the game for the choices and counts the launch; false when nothing was started.
 bool Launch_And_Count(const TProperties_Context& context, const TMap_Record& map,
                       const TLaunch_Choices& choices, TExec_File& exec_file, bool leave_queue) {
+  const std::string log =
+      context.History != nullptr ? New_Launch_Log(context.History->Program_Dir()) : std::string();
   const TLaunch_Command command =
-      Launch_Game(choices, Load_Q3A_Exe(), exec_file, context.Interaction);
+      Launch_Game(choices, Load_Q3A_Exe(), exec_file, context.Interaction, log);
   if (!command.Program.empty() && context.History != nullptr) {
-    Record_Launch(*context.History, map, choices, command.Program, context.Interaction,
-                  leave_queue);
+    Record_Launch(*context.History, map, choices, command.Program, context.Interaction, leave_queue,
+                  command.Log);
   }
   return !command.Program.empty();
 }

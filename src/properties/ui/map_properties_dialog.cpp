@@ -284,9 +284,11 @@ int TForm_Map_Properties::Build_File_Labels(QGridLayout* grid, int row) {
   const std::pair<const char*, const char*> captions[] = {
       {"PK3:", "Label_PK3_Filename"},      {"Directory:", "Label_MOD_Directory"},
       {"Filename:", "Label_MAP_Filename"}, {"Size:", "Label_MAP_Filesize"},
-      {"Date:", "Label_MAP_Filedate"},     {"Played:", "Label_Played"}};
+      {"Date:", "Label_MAP_Filedate"},     {"Played:", "Label_Played"},
+      {"Last load:", "Label_Last_Load"}};
   QLabel** labels[] = {&Label_PK3_Filename_, &Label_MOD_Directory_, &Label_MAP_Filename_,
-                       &Label_MAP_Filesize_, &Label_MAP_Filedate_,  &Label_Played_};
+                       &Label_MAP_Filesize_, &Label_MAP_Filedate_,  &Label_Played_,
+                       &Label_Last_Load_};
   const int first = row;
   for (std::size_t i = 0; i < std::size(captions); ++i, ++row) {
     grid->addWidget(new QLabel(QString::fromLatin1(captions[i].first), page), row, 0);
@@ -294,6 +296,9 @@ int TForm_Map_Properties::Build_File_Labels(QGridLayout* grid, int row) {
     (*labels[i])->setMinimumWidth(220);
     grid->addWidget(*labels[i], row, 1, 1, 2);
   }
+  // An engine's error line is long: it wraps instead of widening the dialog.
+  Label_Last_Load_->setWordWrap(true);
+  Label_Last_Load_->setTextFormat(Qt::PlainText);
   Button_Rename_PK3_ =
       Named(new QPushButton(QStringLiteral("&Rename PK3"), page), "Button_Rename_PK3",
             "rename the pk3-file (make your directory look nicer!)");
@@ -580,8 +585,11 @@ void TForm_Map_Properties::Refresh_Launch_Warnings() {
   std::vector<std::string> warnings;
   if (Model_.Mode() == TDialog_Mode::Launch) {
     const TProperties_Context& context = Model_.Context();
-    warnings = Game_Launch_Warnings(Launch_Choices_From(Model_, context.Game_Dir), Load_Q3A_Exe(),
-                                    context.Game_Index.get());
+    const TMap_Record* map = Model_.Map();
+    warnings = Game_Launch_Warnings(
+        Launch_Choices_From(Model_, context.Game_Dir), Load_Q3A_Exe(), context.Game_Index.get(),
+        context.History != nullptr ? &context.History->History() : nullptr,
+        map != nullptr && map->PK3 != nullptr ? TMap_Key{map->PK3->ID, map->ID} : TMap_Key{});
   }
   QStringList lines;
   for (const std::string& warning : warnings) {
@@ -625,6 +633,8 @@ void TForm_Map_Properties::Refresh_All() {
   Label_MAP_Filesize_->setText(QString::fromStdString(Model_.MAP_Filesize.Text));
   Label_MAP_Filedate_->setText(QString::fromStdString(Model_.MAP_Filedate.Text));
   Label_Played_->setText(QString::fromStdString(Model_.Played.Text));
+  Label_Last_Load_->setText(QString::fromStdString(Model_.Last_Load.Text));
+  Label_Last_Load_->setToolTip(Label_Last_Load_->text());
   Memo_Comment_->setPlainText(To_QString(Model_.Comment.Text));
   Updating_ = false;
   Refresh_Check_Boxes();

@@ -170,6 +170,7 @@ class TForm_Map_Properties : public QDialog {
   QLabel* Label_MAP_Filesize_ = nullptr;
   QLabel* Label_MAP_Filedate_ = nullptr;
   QLabel* Label_Played_ = nullptr;
+  QLabel* Label_Last_Load_ = nullptr;
   QPushButton* Button_Rename_PK3_ = nullptr;
   QPushButton* Button_Delete_PK3_ = nullptr;
   QPlainTextEdit* Memo_Comment_ = nullptr;
