@@ -33,6 +33,7 @@
 #include "launch/launch_outcomes.h"
 #include "launch/launch_warnings.h"
 #include "launch/map_lists.h"
+#include "launch/pure_lists.h"
 #include "launch/server_rotation.h"
 #include "launch/start_map.h"
 #include "properties/launch_choices.h"
@@ -135,7 +136,14 @@ int Command_Engines_Check(TCli_Context& context, TCli_Args& args) {
     TLaunch_Choices choices;
     choices.Game_Dir = state.Game_Dir;
     choices.MOD = name;
-    for (const std::string& warning : Launch_Warnings(choices, found.Path, index.get(), server)) {
+    std::vector<std::string> warnings = Launch_Warnings(choices, found.Path, index.get(), server);
+    if (server && index) {
+      std::fprintf(context.Out, "%s\tsystem info %zu bytes\n",
+                   For_Stream(context.Out, name).c_str(),
+                   Pure_Server_Lists(*index, name).System_Info);
+      Add_Pure_Server_Warning(warnings, *index, name);
+    }
+    for (const std::string& warning : warnings) {
       std::string told = name;
       told += ": ";
       told += warning;

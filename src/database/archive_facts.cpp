@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/letter_case.h"
+#include "database/md4.h"
 #include "database/scan.h"
 #include "database/zip_archive.h"
 
@@ -145,7 +146,31 @@ std::vector<TArena_Info> Parse_Arena_Blocks(const std::string& text, const std::
   return blocks;
 }
 
+std::int32_t Engine_Archive_Checksum(const std::vector<std::uint32_t>& member_crcs) {
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(member_crcs.size() * 4);
+  for (const std::uint32_t crc : member_crcs) {
+    for (int shift = 0; shift < 32; shift += 8) {
+      bytes.push_back(static_cast<std::uint8_t>(crc >> shift));
+    }
+  }
+  const TMD4_Digest digest = MD4_Digest(bytes.data(), bytes.size());
+  std::uint32_t folded = 0;
+  for (std::size_t i = 0; i < digest.size(); ++i) {
+    folded ^= static_cast<std::uint32_t>(digest[i]) << (8 * (i % 4));
+  }
+  return static_cast<std::int32_t>(folded);
+}
+
 void Collect_Archive_Facts(const TZip_Archive& zip, TArchive_Facts& facts) {
+  std::vector<std::uint32_t> crcs;
+  crcs.reserve(static_cast<std::size_t>(zip.Count()));
+  for (const TZip_Entry& entry : zip.Entries()) {
+    if (entry.Size64 > 0) {
+      crcs.push_back(entry.CRC32);
+    }
+  }
+  facts.Checksum = Engine_Archive_Checksum(crcs);
   for (int i = 0; i < zip.Count(); ++i) {
     const TZip_Entry& entry = zip.Entry(i);
     if (std::string stem = Maps_Stem(entry.Name, ".bsp"); !stem.empty()) {

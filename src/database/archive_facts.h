@@ -1,6 +1,7 @@
 #pragma once
-// What the game itself reads from an archive: its map, bot-file and arena-script members and the
-// arena blocks of its scripts, as the engine parses them. The synchronisation gathers these facts
+// What the game itself reads from an archive: its map, bot-file and arena-script members, the
+// arena blocks of its scripts, as the engine parses them, and the checksum the engine names the
+// archive by. The synchronisation gathers these facts
 // for every archive it scans, from the listing it makes anyway; the game index keeps them.
 
 #include <cstdint>
@@ -42,13 +43,20 @@ struct TArchive_Facts {
   std::vector<std::string> Bot_Files;      // maps/*.aas, upper-cased stems
   std::vector<std::string> Arena_Scripts;  // members Arena_Script_Path takes, as stored
   std::vector<TArena_Info> Arenas;
-  bool Readable = true;  // false: the archive could not be listed (tried again next time)
+  bool Readable = true;       // false: the archive could not be listed (tried again next time)
+  std::int32_t Checksum = 0;  // Engine_Archive_Checksum of its members
   bool operator==(const TArchive_Facts&) const = default;
 };
 
-// The member facts of an archive already listed into `zip`: its member names and the arena
-// scripts read from it (a script that cannot be read counts as present and empty, as the game
-// finds it). The names and the file's size and date are left to the caller.
+// The checksum by which the engine names an archive (a pure server's sv_paks, printed as a signed
+// number): the CRC-32s of its members with data (uncompressed size above zero), in directory
+// order, each as four little-endian bytes, through MD4; the digest's four little-endian 32-bit
+// words XOR-ed. Read from the central directory, nothing decompressed.
+std::int32_t Engine_Archive_Checksum(const std::vector<std::uint32_t>& member_crcs);
+
+// The member facts of an archive already listed into `zip`: its member names, its checksum and
+// the arena scripts read from it (a script that cannot be read counts as present and empty, as
+// the game finds it). The names and the file's size and date are left to the caller.
 void Collect_Archive_Facts(const TZip_Archive& zip, TArchive_Facts& facts);
 
 // The facts of one archive file, read from its central directory and its script members;

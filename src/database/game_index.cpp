@@ -23,8 +23,9 @@ namespace vorlix {
 namespace {
 
 constexpr char Index_Magic[] = "VXGI";
-// Version 2: every archive's facts are followed by their CRC-32.
-constexpr std::int32_t Index_Version = 2;
+// Version 2: every archive's facts are followed by their CRC-32. Version 3: the engine's checksum
+// of each archive.
+constexpr std::int32_t Index_Version = 3;
 
 bool Contains(const std::vector<std::string>& list, const std::string& value) {
   return std::find(list.begin(), list.end(), value) != list.end();
@@ -49,6 +50,7 @@ void Write_Facts_Body(TByte_Writer& out, const TArchive_Facts& facts) {
   out.Write_Cardinal(facts.Size);
   out.Write_Integer(facts.Date);
   out.Write_Bool(facts.Readable);
+  out.Write_Integer(facts.Checksum);
   out.Write_Strings(facts.Maps);
   out.Write_Strings(facts.Bot_Files);
   out.Write_Strings(facts.Arena_Scripts);
@@ -90,6 +92,7 @@ TArchive_Facts Read_Facts(TByte_Reader& in) {
   facts.Size = in.Read_Cardinal();
   facts.Date = in.Read_Integer();
   facts.Readable = in.Read_Bool();
+  facts.Checksum = in.Read_Integer();
   in.Read_Strings(facts.Maps);
   in.Read_Strings(facts.Bot_Files);
   in.Read_Strings(facts.Arena_Scripts);

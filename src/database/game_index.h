@@ -1,10 +1,19 @@
 #pragma once
 // What the game itself knows of the installation's archives: for each archive its map, bot-file
-// and arena-script members and the arena blocks of its scripts, read as the engine reads them.
-// Kept in gameindex.dat in the program directory (versioned, each archive's record followed by
-// its CRC-32, written atomically, rebuilt from the archives when it is missing, damaged - a
-// checksum that does not match included - or of another version) and never needed to keep the
-// user's data: mapsdb.dat and mapstree.dat know nothing of it.
+// and arena-script members, the arena blocks of its scripts, read as the engine reads them, and
+// the checksum the engine names it by. Kept in gameindex.dat in the program directory (versioned,
+// each archive's record followed by its CRC-32, written atomically, rebuilt from the archives
+// when it is missing, damaged - a checksum that does not match included - or of another version)
+// and never needed to keep the user's data: mapsdb.dat and mapstree.dat know nothing of it.
+//
+// The file (numbers 32-bit little-endian; a string is its length with the terminating zero, its
+// bytes and the zero; a list of strings is their number and the strings):
+//   "VXGI", the version (3), the number of archives, then for each archive its record and the
+//   CRC-32 of the record's bytes. A record: MOD directory, file name, size, packed DOS
+//   date-time, readable (one byte, 1 or 0), the engine's checksum, the maps, the bot files, the
+//   arena scripts, the number of arena blocks and each block's script, number of keys, and keys
+//   and values.
+// Version 2 had no engine's checksum; its files, like those of any other version, are rebuilt.
 //
 // The engine's rules it answers by:
 // - a MOD directory's archives are searched before those of the base directory of the engine in

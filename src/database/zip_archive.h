@@ -37,6 +37,7 @@ struct TZip_Entry {
   std::uint32_t Uncompressed_Size = 0;
   std::int32_t DOS_Date_Time = 0;  // the member's own packed DOS date-time
   std::uint64_t Size64 = 0;        // the full uncompressed size (ZIP64 members may pass 4 GiB)
+  std::uint32_t CRC32 = 0;         // of the uncompressed data, as the central directory gives it
   bool Encrypted = false;
   bool Is_Link = false;  // stored as a symbolic link by a Unix packer
 };

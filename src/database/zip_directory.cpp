@@ -291,6 +291,9 @@ void TZip_Archive::List() {
         entry.Uncompressed_Size =
             static_cast<std::uint32_t>(std::min<std::uint64_t>(st.size, UINT32_MAX));
       }
+      if ((st.valid & ZIP_STAT_CRC) != 0) {
+        entry.CRC32 = st.crc;
+      }
       if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) != 0) {
         entry.Encrypted = st.encryption_method != ZIP_EM_NONE;
       }

@@ -10,6 +10,7 @@
 #include "database/stream.h"
 #include "launch/command_line.h"
 #include "launch/open_archives.h"
+#include "launch/pure_lists.h"
 #include "launch/server_rotation.h"
 
 namespace vorlix {
@@ -126,8 +127,10 @@ std::vector<std::string> Server_Launch_Warnings(const std::string& game_dir,
   TLaunch_Choices served;
   served.Game_Dir = game_dir;
   served.MOD = settings.MOD;
-  return Launch_Warnings(served, platform::Find_Program(command.Program, command.Working_Dir).Path,
-                         index, true);
+  std::vector<std::string> warnings = Launch_Warnings(
+      served, platform::Find_Program(command.Program, command.Working_Dir).Path, index, true);
+  Add_Pure_Server_Warning(warnings, *index, settings.MOD);
+  return warnings;
 }
 
 }  // namespace vorlix

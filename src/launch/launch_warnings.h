@@ -34,7 +34,8 @@ std::vector<std::string> Game_Launch_Warnings(const TLaunch_Choices& choices,
                                               const TPlay_History* history = nullptr,
                                               const TMap_Key& map = {});
 
-// The same for the dedicated server Host Server starts (Prepare_Server's program).
+// The same for the dedicated server Host Server starts (Prepare_Server's program), and whether
+// the archive lists of a pure server fit its system info (Pure_Server_Warning).
 std::vector<std::string> Server_Launch_Warnings(const std::string& game_dir,
                                                 const TServer_Settings& settings,
                                                 const std::string& server_exe,

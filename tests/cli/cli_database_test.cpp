@@ -107,6 +107,9 @@ TEST_F(Cli, A_Launch_Warns_When_The_Engine_Cannot_Keep_Every_Archive_Open) {
   result = Run_Data({"--server-engine", engine, "engines", "check", "--mod", "baseq3", "--server"});
   ASSERT_EQ(result.Status, 0) << result.Err;
   EXPECT_EQ(result.Err.find("warning"), std::string::npos) << result.Err;
+  // and the system info a pure server of the MOD sends, far below the engine's 8191 bytes.
+  EXPECT_NE(result.Out.find("\nbaseq3\t47 archives\nbaseq3\tsystem info "), std::string::npos)
+      << result.Out;
 
   // Another engine is not asked about.
   Command_Prefix_ = "prlimit --nofile=40 ";

@@ -197,8 +197,8 @@ TEST(Game_Index, The_Start_Up_Keeps_The_Index_From_Its_Scans_And_Rebuilds_A_Spoi
       {"cut short", [&] { Write_File(file, data.substr(0, data.size() / 2)); }, true, 0, 2},
       {"header cut short", [&] { Write_File(file, data.substr(0, 6)); }, false, 0, 2},
       {"bytes after its end", [&] { Write_File(file, data + "x"); }, true, 0, 2},
-      {"the earlier version",
-       [&] { Write_File(file, data.substr(0, 4) + "\x01" + data.substr(5)); }, false, 0, 2},
+      {"version 2, without the engine's checksums",
+       [&] { Write_File(file, data.substr(0, 4) + "\x02" + data.substr(5)); }, false, 0, 2},
       {"an archive changed under it",
        [&] {
          Write_Pk3(b, {{"maps/c.bsp", Make_Bsp(Entity_Text("C"), 100)}});
