@@ -35,7 +35,7 @@ std::string Logs_Folder(const std::string& program_dir, bool make) {
   if (program_dir.empty()) {
     return {};
   }
-  const std::string folder = platform::Join(program_dir, Launch_Logs_Folder);
+  std::string folder = platform::Join(program_dir, Launch_Logs_Folder);
   if (make) {
     ::mkdir(folder.c_str(), 0700);
   }
@@ -101,9 +101,8 @@ std::string New_Launch_Log(const std::string& program_dir) {
   }
   const std::string stamp = std::to_string(static_cast<std::int64_t>(std::time(nullptr)));
   for (int n = 1; n < 1000; ++n) {
-    const std::string path =
-        platform::Join(folder, std::string(Log_Prefix) + stamp + "-" + std::to_string(n) +
-                                   std::string(Log_Suffix));
+    std::string path = platform::Join(folder, std::string(Log_Prefix) + stamp + "-" +
+                                                  std::to_string(n) + std::string(Log_Suffix));
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT) {
       return path;

@@ -26,7 +26,7 @@ using namespace std::chrono_literals;
 // A stand-in engine: prints its console lines (to standard error, as ioquake3 does, and one to
 // standard output), then waits for <script>.go before it ends (ten seconds at most).
 std::string Engine(const TTemp_Dir& dir, const std::string& name, const std::string& console) {
-  const std::string path = dir / name;
+  std::string path = dir / name;
   Write_File(path, "#!/bin/sh\necho started\ncat >&2 <<'END'\n" + console +
                        "END\ni=0\nwhile [ ! -e \"$0.go\" ] && [ $i -lt 500 ]; do\n"
                        "  sleep 0.02; i=$((i + 1))\ndone\n");
