@@ -3,6 +3,7 @@
 // the text, and how the program and its arguments are handed to the system.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,9 @@ struct TLaunch_Choices {
   std::string Limits_Time;
   std::string Limits_Frags;
   std::string Limits_Captures;
-  std::vector<std::string> Bots;  // the checked bots in list order
-  int Bot_Skill = 3;              // skill item index 0 to 4
+  std::vector<std::string> Bots;   // the checked bots in list order
+  int Bot_Skill = 3;               // skill item index 0 to 4
+  std::uint32_t MAP_Filesize = 0;  // the map's BSP in bytes, as stored (0: not known)
 };
 
 // The g_gametype value of a radio button index: 2, 0, 3, 1, 4, 5; "" for none.

@@ -1,5 +1,6 @@
 #include "launch/launch_warnings.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 
@@ -70,6 +71,34 @@ std::vector<std::string> Launch_Warnings(const TLaunch_Choices& choices, const s
   return warnings;
 }
 
+std::uint32_t Hunk_Megs_For(std::uint32_t bsp_size) {
+  constexpr std::uint64_t Own_Megs = 16;  // what the engine has on its hunk before the map
+  const std::uint64_t megs = ((2 * static_cast<std::uint64_t>(bsp_size)) >> 20) + Own_Megs;
+  return static_cast<std::uint32_t>(std::max<std::uint64_t>(256, (megs + 63) / 64 * 64));
+}
+
+std::string Map_Memory_Warning(std::uint32_t bsp_size, std::uint32_t hunk_megs, bool dedicated) {
+  const std::uint32_t hunk = hunk_megs != 0 ? hunk_megs : Default_Hunk_Megs;
+  // The measured limit moves with the hunk the engine gets: what it has before the map stays.
+  const std::int64_t largest =
+      static_cast<std::int64_t>(dedicated ? Largest_Bsp_Loading_Dedicated : Largest_Bsp_Loading) +
+      ((static_cast<std::int64_t>(hunk) - Default_Hunk_Megs) << 20);
+  if (static_cast<std::int64_t>(bsp_size) < largest / 2) {
+    return {};
+  }
+  const std::string size = std::to_string(bsp_size >> 20) + " MB";
+  const std::string fix =
+      "start the engine with +set com_hunkMegs " + std::to_string(Hunk_Megs_For(bsp_size)) + ".";
+  if (static_cast<std::int64_t>(bsp_size) > largest) {
+    return "This map's BSP of " + size + " does not fit the engine's memory of " +
+           std::to_string(hunk) + " MB (com_hunkMegs), so the engine will stop with " +
+           "\"Hunk_AllocateTempMemory\": " + fix;
+  }
+  return "This map's BSP of " + size + " and what the engine loads from it may not fit its " +
+         "memory of " + std::to_string(hunk) + " MB (com_hunkMegs; stopped with \"Hunk_Alloc\" " +
+         "if not): unless your configuration raises it, " + fix;
+}
+
 std::string Failed_Before_Warning(const TMap_Load& failure) {
   const std::string& line = failure.Error_Line;
   const auto names = [&line](std::string_view what) {
@@ -106,6 +135,9 @@ std::vector<std::string> Game_Launch_Warnings(const TLaunch_Choices& choices,
   if (index != nullptr) {
     warnings = Launch_Warnings(
         choices, platform::Find_Program(command.Program, command.Working_Dir).Path, index, false);
+  }
+  if (std::string memory = Map_Memory_Warning(choices.MAP_Filesize); !memory.empty()) {
+    warnings.push_back(std::move(memory));
   }
   if (history != nullptr) {
     if (const TMap_Load* failure = history->Failure_With(map, command.Program)) {

@@ -3,6 +3,7 @@
 // and the installation, from what the game index already knows (no archive is opened). Each
 // warning names its cause and its fix in one sentence; none stops a launch.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,25 @@ bool Engine_Keeps_Archives_Open(const std::string& program);
 // dedicated server. Without an index there is nothing to tell.
 std::vector<std::string> Launch_Warnings(const TLaunch_Choices& choices, const std::string& program,
                                          const TGame_Index* index, bool dedicated);
+// The memory a map needs: the engines of the ioquake3 family read the whole BSP into their hunk
+// (com_hunkMegs, Default_Hunk_Megs unless the player's configuration raises it) before they load
+// its collision and render data there too. Measured with Debian's ioquake3 1.36 and OpenArena's
+// game code on a map padded to size, with the default hunk: the client loaded a BSP of 119 MiB
+// and stopped at 122 MiB, the dedicated server loaded 114 MiB and stopped at 115 MiB, each with
+// "Hunk_AllocateTempMemory: failed on ...". A real map's loaded data is at most about its own
+// size again, so a BSP from half that size on may not fit.
+inline constexpr std::uint32_t Default_Hunk_Megs = 128;
+inline constexpr std::uint32_t Largest_Bsp_Loading = 119U << 20;  // bytes, client, default hunk
+inline constexpr std::uint32_t Largest_Bsp_Loading_Dedicated = 114U << 20;
+inline constexpr std::uint32_t Bsp_Size_Warned = Largest_Bsp_Loading / 2;
+// The com_hunkMegs a BSP of that size wants: room for it twice and the engine's own, in steps of
+// 64 MB.
+std::uint32_t Hunk_Megs_For(std::uint32_t bsp_size);
+// The warning for a map of that size ("" below half the limit), with `hunk_megs` the hunk the
+// engine is started with (0: its default), for a client or a dedicated server.
+std::string Map_Memory_Warning(std::uint32_t bsp_size, std::uint32_t hunk_megs = 0,
+                               bool dedicated = false);
+
 // A map whose last launch with the same engine failed: the engine's error line and what to do.
 std::string Failed_Before_Warning(const TMap_Load& failure);
 

@@ -17,6 +17,7 @@ TLaunch_Choices Launch_Choices_From(const TMap_Properties_Model& model,
   choices.Game_Type = model.Radio_Selected;
   if (model.Map() != nullptr) {
     choices.MAP_Filename = model.Map()->MAP_Filename;
+    choices.MAP_Filesize = model.Map()->MAP_Filesize;
   }
   choices.Limits_Players = model.Limits_Players.Text;
   choices.Limits_Time = model.Limits_Time.Text;

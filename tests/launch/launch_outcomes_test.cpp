@@ -258,6 +258,33 @@ TEST(Launch_Outcomes, A_Failure_With_The_Same_Engine_Is_Told_Before_The_Next_Lau
   history.Record_Load({1, 0}, {engine, TLoad_State::Loaded, 6, "", {}});
   EXPECT_TRUE(Game_Launch_Warnings(choices, engine, nullptr, &history, {1, 0}).empty());
 
+  // A map too big for the engine's default memory: told from half the measured limit on.
+  choices.MAP_Filesize = Bsp_Size_Warned - 1;
+  EXPECT_TRUE(Game_Launch_Warnings(choices, engine, nullptr).empty());
+  choices.MAP_Filesize = Bsp_Size_Warned;
+  const std::vector<std::string> big = Game_Launch_Warnings(choices, engine, nullptr);
+  ASSERT_EQ(big.size(), 1U);
+  EXPECT_EQ(big[0],
+            "This map's BSP of 59 MB and what the engine loads from it may not fit its memory of "
+            "128 MB (com_hunkMegs; stopped with \"Hunk_Alloc\" if not): unless your "
+            "configuration raises it, start the engine with +set com_hunkMegs 256.");
+  EXPECT_EQ(Map_Memory_Warning(Largest_Bsp_Loading).find("does not fit"), std::string::npos);
+  EXPECT_EQ(Map_Memory_Warning(Largest_Bsp_Loading + 1)
+                .rfind("This map's BSP of 119 MB does not fit "
+                       "the engine's memory of 128 MB",
+                       0),
+            0U);
+  // A dedicated server has less room.
+  EXPECT_EQ(Map_Memory_Warning(Largest_Bsp_Loading_Dedicated, 0, true).find("does not fit"),
+            std::string::npos);
+  EXPECT_NE(Map_Memory_Warning(Largest_Bsp_Loading_Dedicated + 1, 0, true).find("does not fit"),
+            std::string::npos);
+  // A larger hunk moves the limits; a smaller one lowers them.
+  EXPECT_EQ(Map_Memory_Warning(Largest_Bsp_Loading + 1, 256), "");
+  EXPECT_NE(Map_Memory_Warning(Bsp_Size_Warned - (8U << 20), 112), "");
+  EXPECT_EQ(Hunk_Megs_For(115U << 20), 256U);
+  EXPECT_EQ(Hunk_Megs_For(200U << 20), 448U);
+
   // Each kind of line gets its own fix.
   const auto fix = [](const std::string& line) {
     return Failed_Before_Warning({"/usr/bin/e", TLoad_State::Failed, 0, line, {}});
