@@ -56,6 +56,13 @@ std::string Map_Name_Refusal(const std::string& name);
 // text that would not stay one word of its command line; "" when they are fine.
 std::string Launch_Refusal(const TLaunch_Choices& choices);
 
+// Why words put before the game's own on its command line (an engine's extra arguments, as
+// "+set com_hunkMegs 256") cannot be handed to the engine; "" when they can. The engine joins its
+// arguments into one line and starts a command at each '+' (outside quotes), then reads each
+// command's words as a command: so a word is a '+' followed by a plain command word, or a plain
+// command word (Plain_Command_Word) itself.
+std::string Engine_Words_Refusal(const std::vector<std::string>& words);
+
 // Splits an argument text as the game's command-line parser does: at runs of blanks, a
 // double-quoted part staying one argument (without its quotes). Empty pieces give nothing.
 std::vector<std::string> Split_Game_Arguments(const std::string& text);
@@ -71,7 +78,9 @@ struct TLaunch_Command {
 
 // Resolves the program (`q3a_exe` when not empty, else the game directory's QUAKE3.EXE found
 // ignoring case) and the MOD directory's name as it is on disk (found ignoring case; kept as
-// listed when there is no such directory).
-TLaunch_Command Prepare_Launch(const TLaunch_Choices& choices, const std::string& q3a_exe);
+// listed when there is no such directory). `engine_words` (an engine profile's extra arguments)
+// come first, so that the values they set hold from the engine's start.
+TLaunch_Command Prepare_Launch(const TLaunch_Choices& choices, const std::string& q3a_exe,
+                               const std::vector<std::string>& engine_words = {});
 
 }  // namespace vorlix

@@ -1,0 +1,60 @@
+// vorlix-cli end to end: engine profiles kept, listed, made a MOD's default and launched with
+// their extra arguments first.
+
+#include "cli_runner.h"
+
+namespace vorlix::testing {
+namespace {
+
+TEST_F(Cli, Engine_Profiles_Launch_With_Their_Arguments_First) {
+  const TGame_Recorder stored(Output_ / "stored");
+  const TGame_Recorder quake3e(Output_ / "bin/quake3e");
+  ASSERT_EQ(Run({"--engine", stored.Script}).Status, 0);
+
+  ASSERT_EQ(Run({"engines", "add", "q3e", quake3e.Script, "--kind", "quake3e", "--args",
+                 "+set com_hunkMegs 256"})
+                .Status,
+            0);
+  ASSERT_EQ(Run({"engines", "add", "gone", "/nonexistent/ioq3"}).Status, 0);
+  // Arguments the engine would split, a name taken and an unknown kind are refused.
+  TRun_Result result =
+      Run({"engines", "add", "bad", quake3e.Script, "--args", "+set sv_hostname \"a;b\""});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_NE(result.Err.find("\"a;b\" cannot be handed to it"), std::string::npos) << result.Err;
+  EXPECT_EQ(Run({"engines", "add", "q3e", "/bin/true"}).Status, 1);
+  EXPECT_EQ(Run({"engines", "add", "x", "/bin/true", "--kind", "q4"}).Status, 2);
+  ASSERT_EQ(Run({"engines", "default", "q3e", "--mod", "BaseQ3"}).Status, 0);
+  EXPECT_EQ(Run({"engines", "default", "nothing"}).Status, 1);
+
+  result = Run({"engines", "list"});
+  ASSERT_EQ(result.Status, 0);
+  const std::string q3e_line =
+      "q3e\tquake3e\t" + quake3e.Script + "\tavailable\t+set com_hunkMegs 256\tBaseQ3\n";
+  EXPECT_EQ(result.Out.substr(0, q3e_line.size()), q3e_line);
+  EXPECT_NE(result.Out.find("gone\tother\t/nonexistent/ioq3\t"), std::string::npos);
+  EXPECT_NE(result.Out.find("\"/nonexistent/ioq3\""), std::string::npos) << result.Out;
+
+  // The MOD's default runs with its words first; the stored engine is left alone.
+  ASSERT_EQ(Run_With_Dirs({"launch", "0", "0"}).Status, 0);
+  EXPECT_EQ(quake3e.Wait(), Game_.Path() +
+                                "\n+set\ncom_hunkMegs\n256\n+set\nfs_game\nbaseq3\n"
+                                "+seta\ng_gametype\n0\n+map\nQ3DM1\n+sv_maxclients\n8\n"
+                                "+timelimit\n0\n+fraglimit\n20\n+capturelimit\n8\n");
+  EXPECT_EQ(stored.Wait(std::chrono::milliseconds(100)), "");
+  // Another profile asked for wins over the MOD's default; an unknown one starts nothing.
+  result = Run_Data({"launch", "0", "0", "--engine-profile", "gone", "--dry-run"});
+  EXPECT_EQ(result.Out, "/nonexistent/ioq3" + Q3dm1_Arguments + "\n");
+  result = Run_Data({"launch", "0", "0", "--engine-profile", "none"});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_NE(result.Err.find("no engine named none"), std::string::npos);
+
+  // Removed, the profile takes its default along: the stored engine launches again.
+  ASSERT_EQ(Run({"engines", "remove", "q3e"}).Status, 0);
+  EXPECT_EQ(Run({"engines", "remove", "q3e"}).Status, 1);
+  EXPECT_EQ(Run_Data({"launch", "0", "0", "--dry-run"}).Out,
+            stored.Script + Q3dm1_Arguments + "\n");
+  EXPECT_EQ(Run({"engines", "list"}).Out.find("q3e"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vorlix::testing
