@@ -56,5 +56,24 @@ TEST_F(Cli, Engine_Profiles_Launch_With_Their_Arguments_First) {
   EXPECT_EQ(Run({"engines", "list"}).Out.find("q3e"), std::string::npos);
 }
 
+TEST_F(Cli, Engines_Found_In_PATH_Are_Offered_Until_A_Profile_Starts_Them) {
+  const std::string folder = Output_ / "path";
+  for (const char* name : {"ioq3", "openarena", "quake3"}) {
+    Write_File(folder + "/" + name, "#!/bin/sh\n");
+    fs::permissions(folder + "/" + name, fs::perms::owner_all);
+  }
+  Command_Prefix_ = "PATH=" + Quote(folder) + " ";
+  TRun_Result result = Run({"engines", "found"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_NE(result.Out.find("ioq3\tioquake3\t" + folder + "/ioq3\n"), std::string::npos);
+  EXPECT_NE(result.Out.find("openarena\topenarena\t" + folder + "/openarena\n"), std::string::npos);
+  EXPECT_EQ(result.Out.find(folder + "/quake3\n"), std::string::npos);
+  // Kept under its bare name, found in the same place: no longer offered.
+  ASSERT_EQ(Run({"engines", "add", "oa", "openarena", "--kind", "openarena"}).Status, 0);
+  result = Run({"engines", "found"});
+  EXPECT_NE(result.Out.find(folder + "/ioq3\n"), std::string::npos);
+  EXPECT_EQ(result.Out.find(folder + "/openarena"), std::string::npos) << result.Out;
+}
+
 }  // namespace
 }  // namespace vorlix::testing
