@@ -96,14 +96,44 @@ int Command_Mods(TCli_Context& context, TCli_Args& args) {
   return 0;
 }
 
+// The engine profile a launch or server of `mod` uses (`asked`, else the MOD's default), or
+// nullopt for the stored engine; an unknown name is told and gives false.
+bool Choose_Engine_Profile(TCli_Context& context, const std::optional<std::string>& asked,
+                           const std::string& mod, std::optional<TEngine_Profile>& chosen) {
+  TResult<std::optional<TEngine_Profile>> choice =
+      Chosen_Engine_Profile(Load_Engine_Profiles(), asked, mod);
+  if (!choice) {
+    context.Error(choice.Message());
+    return false;
+  }
+  chosen = std::move(choice.Value());
+  return true;
+}
+
+// What the kind of the chosen profile says of the archives it keeps open; nullopt without one.
+std::optional<bool> Keeps_Archives_Open_Of(const std::optional<TEngine_Profile>& profile,
+                                           const std::string& game_dir) {
+  if (!profile) {
+    return std::nullopt;
+  }
+  return Profile_Keeps_Archives_Open(*profile,
+                                     platform::Find_Program(profile->Program, game_dir).Path);
+}
+
 // The engine a launch (or with --server a hosted server) starts, whether it keeps every archive
 // open, the open-file limit it inherits, and each MOD's archives, with the warnings a launch
-// would give.
+// would give. With --engine-profile the profile's program, its kind telling the archives kept
+// open.
 int Command_Engines_Check(TCli_Context& context, TCli_Args& args) {
   const bool server = args.Flag("--server");
   const auto mod = args.Option("--mod");
+  const auto engine_profile = args.Option("--engine-profile");
   args.Expect_End();
   if (!Start_With_Database(context)) {
+    return 1;
+  }
+  std::optional<TEngine_Profile> profile;
+  if (engine_profile && !Choose_Engine_Profile(context, engine_profile, {}, profile)) {
     return 1;
   }
   TMain_State& state = context.State();
@@ -111,7 +141,8 @@ int Command_Engines_Check(TCli_Context& context, TCli_Args& args) {
   TLaunch_Choices in_game_dir;
   in_game_dir.Game_Dir = state.Game_Dir;
   const std::string wanted =
-      server
+      profile ? profile->Program
+      : server
           ? Prepare_Server(state.Game_Dir, settings, Load_Q3A_Server_Exe(), Load_Q3A_Exe()).Program
           : Prepare_Launch(in_game_dir, Load_Q3A_Exe()).Program;
   const platform::TProgram_Lookup found = platform::Find_Program(wanted, state.Game_Dir);
@@ -120,9 +151,10 @@ int Command_Engines_Check(TCli_Context& context, TCli_Args& args) {
     return 1;
   }
   const std::optional<std::size_t> limit = platform::Open_File_Limit();
+  const std::optional<bool> kind_keeps_open = Keeps_Archives_Open_Of(profile, state.Game_Dir);
   std::fprintf(context.Out, "engine\t%s\nkeeps its archives open\t%s\nopen-file limit\t%s\n",
                For_Stream(context.Out, found.Path).c_str(),
-               Engine_Keeps_Archives_Open(found.Path) ? "yes" : "no",
+               kind_keeps_open.value_or(Engine_Keeps_Archives_Open(found.Path)) ? "yes" : "no",
                limit ? std::to_string(*limit).c_str() : "none");
   const std::shared_ptr<const TGame_Index> index = Loaded_Game_Index(state);
   std::vector<std::string> mods;
@@ -138,7 +170,8 @@ int Command_Engines_Check(TCli_Context& context, TCli_Args& args) {
     TLaunch_Choices choices;
     choices.Game_Dir = state.Game_Dir;
     choices.MOD = name;
-    std::vector<std::string> warnings = Launch_Warnings(choices, found.Path, index.get(), server);
+    std::vector<std::string> warnings =
+        Launch_Warnings(choices, found.Path, index.get(), server, kind_keeps_open);
     if (server && index) {
       std::fprintf(context.Out, "%s\tsystem info %zu bytes\n",
                    For_Stream(context.Out, name).c_str(),
@@ -236,30 +269,6 @@ TPK3_Record* Find_PK3(TCli_Context& context, std::int32_t pk3_id) {
 // The ID of the archive's first map (what the properties dialog would have shown), or 0.
 std::int32_t First_Map_ID(const TPK3_Record& pk3) {
   return pk3.Maps && pk3.Maps->Count() > 0 ? pk3.Maps->Items(0)->ID : 0;
-}
-
-// The engine profile a launch or server of `mod` uses (`asked`, else the MOD's default), or
-// nullopt for the stored engine; an unknown name is told and gives false.
-bool Choose_Engine_Profile(TCli_Context& context, const std::optional<std::string>& asked,
-                           const std::string& mod, std::optional<TEngine_Profile>& chosen) {
-  TResult<std::optional<TEngine_Profile>> choice =
-      Chosen_Engine_Profile(Load_Engine_Profiles(), asked, mod);
-  if (!choice) {
-    context.Error(choice.Message());
-    return false;
-  }
-  chosen = std::move(choice.Value());
-  return true;
-}
-
-// What the kind of the chosen profile says of the archives it keeps open; nullopt without one.
-std::optional<bool> Keeps_Archives_Open_Of(const std::optional<TEngine_Profile>& profile,
-                                           const std::string& game_dir) {
-  if (!profile) {
-    return std::nullopt;
-  }
-  return Profile_Keeps_Archives_Open(*profile,
-                                     platform::Find_Program(profile->Program, game_dir).Path);
 }
 
 // Launches the map with the launch dialog's initial choices and prints the command line; with
@@ -1135,10 +1144,11 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "with --dry-run only prints it. The engine: the profile NAME (its extra arguments\n"
        "first), else the MOD's default profile, else the one stored by --engine",
        &Command_Launch},
-      {"engines check", "[--mod MOD] [--server]",
-       "the engine a launch starts (with --server the one a hosted server runs), whether it\n"
-       "keeps every archive open, the open-file limit it inherits, and each MOD's archives\n"
-       "(with --mod one MOD's) with the warnings a launch would give",
+      {"engines check", "[--mod MOD] [--server] [--engine-profile NAME]",
+       "the engine a launch starts (with --server the one a hosted server runs; with\n"
+       "--engine-profile the profile's, its kind telling whether it keeps every archive\n"
+       "open), whether it keeps every archive open, the open-file limit it inherits, and\n"
+       "each MOD's archives (with --mod one MOD's) with the warnings a launch would give",
        &Command_Engines_Check},
       {"engines list", "",
        "the engine profiles, one a line: name TAB kind TAB program TAB available (or why\n"

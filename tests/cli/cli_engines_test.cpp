@@ -75,5 +75,23 @@ TEST_F(Cli, Engines_Found_In_PATH_Are_Offered_Until_A_Profile_Starts_Them) {
   EXPECT_EQ(result.Out.find(folder + "/openarena"), std::string::npos) << result.Out;
 }
 
+TEST_F(Cli, Engines_Check_Tells_What_The_Profiles_Kind_Says) {
+  // A script that starts ioquake3: told as keeping its archives open, unless the kind says not.
+  const std::string program = Output_ / "engine";
+  Write_File(program, "#!/bin/sh\nexec /usr/lib/ioquake3/ioquake3 \"$@\"\n");
+  fs::permissions(program, fs::perms::owner_all);
+  ASSERT_EQ(Run({"engines", "add", "q3e", program, "--kind", "quake3e"}).Status, 0);
+  ASSERT_EQ(Run({"engines", "add", "detected", program}).Status, 0);
+  ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
+  TRun_Result result = Run_Data({"engines", "check", "--engine-profile", "q3e"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(result.Out.find("engine\t" + program + "\nkeeps its archives open\tno\n"), 0U)
+      << result.Out;
+  result = Run_Data({"engines", "check", "--engine-profile", "detected"});
+  EXPECT_EQ(result.Out.find("engine\t" + program + "\nkeeps its archives open\tyes\n"), 0U)
+      << result.Out;
+  EXPECT_EQ(Run_Data({"engines", "check", "--engine-profile", "none"}).Status, 1);
+}
+
 }  // namespace
 }  // namespace vorlix::testing
