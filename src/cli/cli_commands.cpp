@@ -315,6 +315,10 @@ int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run, bool leave
       return 1;
     }
     const TLaunch_Command command = Prepare_Launch(choices, q3a_exe, engine_words);
+    if (const std::string too_many = Command_Count_Refusal(command.Arguments); !too_many.empty()) {
+      context.Error(too_many);
+      return 1;
+    }
     std::fprintf(context.Out, "%s\n", For_Stream(context.Out, command.Text).c_str());
     return 0;
   }

@@ -116,6 +116,19 @@ std::string Engine_Words_Refusal(const std::vector<std::string>& words) {
   return {};
 }
 
+std::string Command_Count_Refusal(const std::vector<std::string>& arguments) {
+  const auto commands = static_cast<std::size_t>(
+      std::count_if(arguments.begin(), arguments.end(),
+                    [](const std::string& word) { return word.starts_with('+'); }));
+  if (commands <= Command_Line_Command_Limit) {
+    return {};
+  }
+  return "The engine reads at most " + std::to_string(Command_Line_Command_Limit) +
+         " commands from its command line, and this one holds " + std::to_string(commands) +
+         ": the last ones would be dropped. Give the engine fewer extra arguments or the map "
+         "fewer bots.";
+}
+
 std::vector<std::string> Split_Game_Arguments(const std::string& text) {
   std::vector<std::string> arguments;
   std::size_t i = 0;

@@ -63,6 +63,15 @@ std::string Launch_Refusal(const TLaunch_Choices& choices);
 // command word (Plain_Command_Word) itself.
 std::string Engine_Words_Refusal(const std::vector<std::string>& words);
 
+// The engines read at most 32 lines from their command line, each '+' outside quotes starting
+// the next and the first holding what stands before the first '+': so at most 31 commands reach
+// them, and those after are dropped without a word.
+inline constexpr std::size_t Command_Line_Command_Limit = 31;
+
+// Why the engine would not read every command of these arguments (the words beginning with '+');
+// "" when it would.
+std::string Command_Count_Refusal(const std::vector<std::string>& arguments);
+
 // Splits an argument text as the game's command-line parser does: at runs of blanks, a
 // double-quoted part staying one argument (without its quotes). Empty pieces give nothing.
 std::vector<std::string> Split_Game_Arguments(const std::string& text);

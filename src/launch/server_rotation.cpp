@@ -518,6 +518,10 @@ TServer_Start Host_Server(const std::string& game_dir, const TServer_Settings& s
                        Game_Type_Table[static_cast<std::size_t>(settings.Game_Type)].Caption + ".");
   }
   result.Command = Prepare_Server(game_dir, settings, server_exe, q3a_exe, engine_words);
+  if (const std::string refusal = Command_Count_Refusal(result.Command.Arguments);
+      !refusal.empty()) {
+    return fail(2, refusal);
+  }
   // A program that cannot be started is reported by its name before anything is written.
   if (const platform::TProgram_Lookup program =
           platform::Find_Program(result.Command.Program, game_dir);

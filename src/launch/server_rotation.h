@@ -170,6 +170,8 @@ struct TServer_Start {
 // Checks the settings, writes the configuration and (unless `dry_run`) starts the server
 // detached in the game directory. Refusals and failures go to `interaction` as error boxes; a
 // server program that is not found (platform::Find_Program) is named before anything is written.
+// `engine_words` (an engine profile's extra arguments) go first; words the engine would not read
+// as they are, or more commands than it reads, are refused with status 2.
 TServer_Start Host_Server(const std::string& game_dir, const TServer_Settings& settings,
                           const std::vector<std::string>& rotation, const std::string& server_exe,
                           const std::string& q3a_exe, bool dry_run, TExec_File& exec_file,

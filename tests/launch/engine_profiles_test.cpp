@@ -201,6 +201,25 @@ TEST(Engine_Profile, Extra_Arguments_Come_First_On_The_Command_Line) {
   EXPECT_NE(user.Messages[0].Text.find("\"a;quit\""), std::string::npos);
   EXPECT_EQ(engine.Wait(std::chrono::milliseconds(200)), "");
 
+  // The engine reads 31 commands of its command line: the launch's own 7 leave room for 24
+  // more, a 25th starts nothing.
+  std::filesystem::remove(engine.Record);
+  S most;
+  for (int i = 0; i < 24; ++i) {
+    most.insert(most.end(), {"+set", "v" + std::to_string(i), "1"});
+  }
+  S one_more = most;
+  one_more.insert(one_more.end(), {"+set", "last", "1"});
+  ASSERT_EQ(Launch_Game(choices, engine.Script, exec, &user, "", one_more).Program, "");
+  ASSERT_EQ(user.Messages.size(), 2u);
+  EXPECT_NE(user.Messages[1].Text.find("at most 31 commands from its command line, and this one "
+                                       "holds 32"),
+            std::string::npos)
+      << user.Messages[1].Text;
+  ASSERT_EQ(Launch_Game(choices, engine.Script, exec, &user, "", most).Program, engine.Script);
+  EXPECT_NE(engine.Wait().find("\n+set\nv23\n1\n+set\nfs_game\n"), std::string::npos);
+  EXPECT_EQ(user.Messages.size(), 2u);
+
   // The server's command takes them first too.
   TServer_Settings settings;
   settings.MOD = "baseq3";
