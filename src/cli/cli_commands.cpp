@@ -306,19 +306,12 @@ int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run, bool leave
     context.Ui.Message(TMessage_Kind::Warning, warning, TAnswer_Set::OK);
   }
   if (dry_run) {
-    std::string refusal = Launch_Refusal(choices);
-    if (refusal.empty()) {
-      refusal = Engine_Words_Refusal(engine_words);
-    }
-    if (!refusal.empty()) {
+    if (const std::string refusal = Engine_Launch_Refusal(choices, engine_words);
+        !refusal.empty()) {
       context.Error(refusal);
       return 1;
     }
     const TLaunch_Command command = Prepare_Launch(choices, q3a_exe, engine_words);
-    if (const std::string too_many = Command_Count_Refusal(command.Arguments); !too_many.empty()) {
-      context.Error(too_many);
-      return 1;
-    }
     std::fprintf(context.Out, "%s\n", For_Stream(context.Out, command.Text).c_str());
     return 0;
   }

@@ -129,6 +129,20 @@ std::string Command_Count_Refusal(const std::vector<std::string>& arguments) {
          "fewer bots.";
 }
 
+std::string Engine_Launch_Refusal(const TLaunch_Choices& choices,
+                                  const std::vector<std::string>& engine_words) {
+  if (std::string refusal = Launch_Refusal(choices); !refusal.empty()) {
+    return refusal;
+  }
+  if (std::string refusal = Engine_Words_Refusal(engine_words); !refusal.empty()) {
+    return refusal;
+  }
+  std::vector<std::string> line = engine_words;
+  const std::vector<std::string> game_words = Game_Argument_Words(choices);
+  line.insert(line.end(), game_words.begin(), game_words.end());
+  return Command_Count_Refusal(line);
+}
+
 std::vector<std::string> Split_Game_Arguments(const std::string& text) {
   std::vector<std::string> arguments;
   std::size_t i = 0;

@@ -72,6 +72,12 @@ inline constexpr std::size_t Command_Line_Command_Limit = 31;
 // "" when it would.
 std::string Command_Count_Refusal(const std::vector<std::string>& arguments);
 
+// Why a launch of the choices with `engine_words` first cannot be handed to the engine: the
+// choices (Launch_Refusal), the words (Engine_Words_Refusal), then the whole line's commands
+// (Command_Count_Refusal); "" when it can.
+std::string Engine_Launch_Refusal(const TLaunch_Choices& choices,
+                                  const std::vector<std::string>& engine_words);
+
 // Splits an argument text as the game's command-line parser does: at runs of blanks, a
 // double-quoted part staying one argument (without its quotes). Empty pieces give nothing.
 std::vector<std::string> Split_Game_Arguments(const std::string& text);

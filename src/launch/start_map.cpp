@@ -30,23 +30,13 @@ TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q
     }
     return {};
   }
-  std::string refusal = Launch_Refusal(choices);
-  if (refusal.empty()) {
-    refusal = Engine_Words_Refusal(engine_words);
-  }
-  if (!refusal.empty()) {
+  if (const std::string refusal = Engine_Launch_Refusal(choices, engine_words); !refusal.empty()) {
     if (interaction != nullptr) {
       interaction->Message(TMessage_Kind::Error, refusal, TAnswer_Set::OK);
     }
     return {};
   }
   TLaunch_Command command = Prepare_Launch(choices, q3a_exe, engine_words);
-  if (const std::string refusal = Command_Count_Refusal(command.Arguments); !refusal.empty()) {
-    if (interaction != nullptr) {
-      interaction->Message(TMessage_Kind::Error, refusal, TAnswer_Set::OK);
-    }
-    return {};
-  }
   if (const platform::TProgram_Lookup program =
           platform::Find_Program(command.Program, command.Working_Dir);
       program.Error != 0) {

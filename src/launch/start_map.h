@@ -21,9 +21,8 @@ struct TLaunch_Command;
 // reported as an error and nothing is started. The launcher's own result is not examined. Returns
 // the command that was handed to the launcher (empty program when nothing was started). With
 // `log` (New_Launch_Log) the engine's console goes there: the command's Log when it could.
-// `engine_words` (an engine profile's extra arguments) come first on the command line; words the
-// engine would not read as they are (Engine_Words_Refusal), or more commands than it reads
-// (Command_Count_Refusal), are reported and nothing is started.
+// `engine_words` (an engine profile's extra arguments) come first on the command line; what the
+// engine would not read as it is (Engine_Launch_Refusal) is reported and nothing is started.
 TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q3a_exe,
                             TExec_File& exec_file, TInteraction* interaction,
                             const std::string& log = {},

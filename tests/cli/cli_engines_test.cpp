@@ -48,6 +48,20 @@ TEST_F(Cli, Engine_Profiles_Launch_With_Their_Arguments_First) {
   EXPECT_EQ(result.Status, 1);
   EXPECT_NE(result.Err.find("no engine named none"), std::string::npos);
 
+  // The launch's own 7 commands leave room for 24 of a profile's before the engine's 31.
+  std::string most;
+  for (int i = 0; i < 24; ++i) {
+    most += " +set v" + std::to_string(i) + " 1";
+  }
+  ASSERT_EQ(Run({"engines", "add", "most", quake3e.Script, "--args", most}).Status, 0);
+  ASSERT_EQ(Run({"engines", "add", "over", quake3e.Script, "--args", most + " +set w 1"}).Status,
+            0);
+  result = Run_Data({"launch", "0", "0", "--engine-profile", "most", "--dry-run"});
+  EXPECT_EQ(result.Out, quake3e.Script + most + Q3dm1_Arguments + "\n") << result.Err;
+  result = Run_Data({"launch", "0", "0", "--engine-profile", "over", "--dry-run"});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_NE(result.Err.find("this one holds 32"), std::string::npos) << result.Err;
+
   // Removed, the profile takes its default along: the stored engine launches again.
   ASSERT_EQ(Run({"engines", "remove", "q3e"}).Status, 0);
   EXPECT_EQ(Run({"engines", "remove", "q3e"}).Status, 1);
