@@ -828,9 +828,10 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
   }
   TExec_File exec_file;
   // The server program given is stored only once the command has done its work with it.
-  const TServer_Start start =
-      Host_Server(context.State().Game_Dir, settings, rotation.Maps, server_exe, Load_Q3A_Exe(),
-                  dry_run, exec_file, context.Ui, engine_words);
+  const TServer_Start start = Host_Server(
+      context.State().Game_Dir, settings, rotation.Maps, server_exe, Load_Q3A_Exe(), dry_run,
+      exec_file, context.Ui, dry_run ? std::string() : New_Launch_Log(context.State().Program_Dir),
+      engine_words);
   if (!start.Command.Program.empty() && start.Status == 0) {
     std::fprintf(context.Out, "%s\n", start.Command.Text.c_str());
   }
@@ -840,6 +841,14 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
   if (!dry_run) {
     std::fprintf(context.Out, "server process ID: %lld\n",
                  static_cast<long long>(exec_file.Process_Id()));
+    // What the server says of each map as it plays it is read by the commands that read the
+    // history.
+    THistory_Keeper history(context.State().Program_Dir, false);
+    if (const std::string told =
+            Record_Server_Start(history, maps, rotation.Maps, start.Command.Program, start.Log);
+        !told.empty()) {
+      context.Ui.Message(TMessage_Kind::Warning, told, TAnswer_Set::OK);
+    }
   }
   if (new_server_exe && !Save_Q3A_Server_Exe(*new_server_exe)) {
     context.Error("Cannot write the settings file " + Settings_File_Path() + ".");

@@ -232,6 +232,7 @@ std::string TPlay_History::Serialize() const {
     out.Write_String(waiting.Map_Name);
     out.Write_String(waiting.Log);
     Write_Time(out, waiting.Time);
+    out.Write_Bool(waiting.Server);
   }
   return out.Data();
 }
@@ -259,6 +260,7 @@ void TPlay_History::Read_Loads(TByte_Reader& in, TPlay_History& history) {
     waiting.Map_Name = in.Read_String();
     waiting.Log = in.Read_String();
     waiting.Time = Read_Time(in);
+    waiting.Server = in.Read_Bool();
     history.Add_Waiting(std::move(waiting));
   }
 }

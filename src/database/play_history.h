@@ -14,7 +14,8 @@
 //     (1 byte: 1 loaded, 2 failed), time (two halves), error line (string), image count
 //     (32-bit), images (strings)
 //   waiting count (32-bit); per launch whose console is still to be read: pk3 ID, map ID,
-//     engine, map name, log file name (strings after the IDs), time (two halves)
+//     engine, map name, log file name (strings after the IDs), time (two halves), server (1 byte:
+//     1 for a map of a hosted server's rotation, whose log is read while it runs)
 // Version 1 ended after the queue; it is read as a history without loads.
 // A map launched a thousand times costs one record; the launches kept are the last
 // Recent_Launches_Kept.
@@ -76,6 +77,9 @@ struct TWaiting_Load {
   std::string Map_Name;  // as handed to +map
   std::string Log;       // file name in the logs folder (Launch_Logs_Folder)
   std::int64_t Time = 0;
+  // A map of a hosted server's rotation: the maps of one server share its log, which is read
+  // while the server runs, as it plays them.
+  bool Server = false;
   bool operator==(const TWaiting_Load&) const = default;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "core/letter_case.h"
 
@@ -67,12 +68,11 @@ std::string Without_Colour_Codes(std::string_view line) {
   return clean;
 }
 
-TMap_Load_Outcome Read_Map_Load_Outcome(std::string_view log, std::string_view map_name) {
-  const std::string wanted = platform::Lower(std::string(map_name));
-  TMap_Load_Outcome outcome;
-  // Whether the lines read now belong to a load of the map, and whether that load has come so
-  // far that a later error is the game's (a client's game code has started on the map).
-  bool in_load = false;
+std::map<std::string, TMap_Load_Outcome> Read_Map_Load_Outcomes(std::string_view log) {
+  std::map<std::string, TMap_Load_Outcome> outcomes;
+  // The map whose load the lines read now belong to ("" for none), and whether that load has come
+  // so far that a later error is the game's (a client's game code has started on the map).
+  std::string current;
   bool settled = false;
   std::size_t position = 0;
   while (position < log.size()) {
@@ -88,30 +88,28 @@ TMap_Load_Outcome Read_Map_Load_Outcome(std::string_view log, std::string_view m
     const std::string line = Without_Colour_Codes(raw);
     const std::string_view text = line;
     if (text.starts_with("Server: ")) {
-      // A server starts on a map: this one or another.
-      in_load = platform::Lower(std::string(text.substr(8))) == wanted;
+      // A server starts on a map; what an earlier load of it said no longer counts.
+      current = platform::Lower(std::string(text.substr(8)));
       settled = false;
-      if (in_load) {
-        outcome = TMap_Load_Outcome();
-      }
+      outcomes[current] = TMap_Load_Outcome();
       continue;
     }
     if (const std::string_view missing = Map_Not_Found(text); !missing.empty()) {
-      if (platform::Lower(std::string(missing)) == wanted) {
-        outcome = TMap_Load_Outcome();
-        outcome.Verdict = TLoad_Verdict::Failed;
-        outcome.Error_Line = line;
-      }
+      TMap_Load_Outcome& outcome = outcomes[platform::Lower(std::string(missing))];
+      outcome = TMap_Load_Outcome();
+      outcome.Verdict = TLoad_Verdict::Failed;
+      outcome.Error_Line = line;
       continue;
     }
-    if (!in_load) {
+    if (current.empty()) {
       continue;
     }
+    TMap_Load_Outcome& outcome = outcomes[current];
     if (Is_Error_Line(text)) {
       if (!settled) {
         outcome.Verdict = TLoad_Verdict::Failed;
         outcome.Error_Line = line;
-        in_load = false;
+        current.clear();
       }
       continue;
     }
@@ -130,7 +128,13 @@ TMap_Load_Outcome Read_Map_Load_Outcome(std::string_view log, std::string_view m
       }
     }
   }
-  return outcome;
+  return outcomes;
+}
+
+TMap_Load_Outcome Read_Map_Load_Outcome(std::string_view log, std::string_view map_name) {
+  std::map<std::string, TMap_Load_Outcome> outcomes = Read_Map_Load_Outcomes(log);
+  const auto found = outcomes.find(platform::Lower(std::string(map_name)));
+  return found != outcomes.end() ? std::move(found->second) : TMap_Load_Outcome();
 }
 
 }  // namespace vorlix

@@ -3,6 +3,7 @@
 // asked to load: loaded, or refused with the engine's own error line, and the images its renderer
 // could not find for that map.
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,10 @@ struct TMap_Load_Outcome {
 // `+map`, without "maps/" and ".bsp"; compared without regard to letter case, as the engine
 // finds it). When the map was loaded more than once, the last load counts.
 TMap_Load_Outcome Read_Map_Load_Outcome(std::string_view log, std::string_view map_name);
+
+// What the log says of every map it loads (a server's rotation), by the map's name in lower
+// case, read in one pass by the same rules.
+std::map<std::string, TMap_Load_Outcome> Read_Map_Load_Outcomes(std::string_view log);
 
 // A console line without the engine's colour codes ("^" and a letter or digit).
 std::string Without_Colour_Codes(std::string_view line);

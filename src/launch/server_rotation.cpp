@@ -500,7 +500,8 @@ bool TServer_Process::Stop() const {
 TServer_Start Host_Server(const std::string& game_dir, const TServer_Settings& settings,
                           const std::vector<std::string>& rotation, const std::string& server_exe,
                           const std::string& q3a_exe, bool dry_run, TExec_File& exec_file,
-                          TInteraction& interaction, const std::vector<std::string>& engine_words) {
+                          TInteraction& interaction, const std::string& log,
+                          const std::vector<std::string>& engine_words) {
   TServer_Start result;
   const auto fail = [&interaction, &result](int status, const std::string& text) {
     interaction.Message(TMessage_Kind::Error, text, TAnswer_Set::OK);
@@ -542,7 +543,10 @@ TServer_Start Host_Server(const std::string& game_dir, const TServer_Settings& s
   }
   exec_file.Working_Directory = result.Command.Working_Dir;
   exec_file.Wait = false;
-  if (!exec_file.Execute(result.Command.Program, result.Command.Arguments)) {
+  exec_file.Output_Path = log;
+  const bool started = exec_file.Execute(result.Command.Program, result.Command.Arguments);
+  result.Log = std::exchange(exec_file.Output_Path, std::string());
+  if (!started) {
     return fail(1, "Couldn't start the server " + result.Command.Program + ": " +
                        std::strerror(exec_file.Error_Code()) + ".");
   }

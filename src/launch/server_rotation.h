@@ -165,17 +165,19 @@ struct TServer_Start {
   int Status = 0;  // 0 done, 1 failed (reported), 2 refused settings (reported)
   TServer_Command Command;
   TServer_Process Process;  // Pid 0 unless started
+  std::string Log;          // where the server's console goes ("": not kept)
 };
 
 // Checks the settings, writes the configuration and (unless `dry_run`) starts the server
 // detached in the game directory. Refusals and failures go to `interaction` as error boxes; a
 // server program that is not found (platform::Find_Program) is named before anything is written.
+// With `log` (New_Launch_Log) the server's console goes there: the start's Log when it could.
 // `engine_words` (an engine profile's extra arguments) go first; words the engine would not read
 // as they are, or more commands than it reads, are refused with status 2.
 TServer_Start Host_Server(const std::string& game_dir, const TServer_Settings& settings,
                           const std::vector<std::string>& rotation, const std::string& server_exe,
                           const std::string& q3a_exe, bool dry_run, TExec_File& exec_file,
-                          TInteraction& interaction,
+                          TInteraction& interaction, const std::string& log = {},
                           const std::vector<std::string>& engine_words = {});
 
 }  // namespace vorlix

@@ -144,6 +144,18 @@ TEST(Map_Load_Outcome, The_Last_Load_Of_The_Map_Counts) {
             std::vector<std::string>{"x.tga"});
 }
 
+TEST(Map_Load_Outcome, A_Servers_Rotation_Is_Read_In_One_Pass) {
+  const std::map<std::string, TMap_Load_Outcome> outcomes =
+      Read_Map_Load_Outcomes(Dedicated_Loaded + Wrong_Version +
+                             "Server: Q3DM1\nCan't find map maps/gone.bsp\nInitGame: \\x\n");
+  ASSERT_EQ(outcomes.size(), 4U);
+  EXPECT_EQ(outcomes.at("oa_dm1").Verdict, TLoad_Verdict::Loaded);
+  EXPECT_EQ(outcomes.at("badver").Verdict, TLoad_Verdict::Failed);
+  // A map not found is the engine's answer to its name, whatever map was loading.
+  EXPECT_EQ(outcomes.at("gone").Error_Line, "Can't find map maps/gone.bsp");
+  EXPECT_EQ(outcomes.at("q3dm1").Verdict, TLoad_Verdict::Loaded);
+}
+
 TEST(Map_Load_Outcome, Colour_Codes_Go_As_The_Engine_Drops_Them) {
   EXPECT_EQ(Without_Colour_Codes("^1ERROR: ^7x^^2y"), "ERROR: x^y");
   // Only a letter or digit after the caret makes a code.

@@ -16,6 +16,7 @@
 #include "launch/command_line.h"
 #include "launch/exec_file.h"
 #include "launch/launch_warnings.h"
+#include "records_builder.h"
 
 namespace vorlix::testing {
 namespace {
@@ -26,7 +27,7 @@ using namespace std::chrono_literals;
 // A stand-in engine: prints its console lines (to standard error, as ioquake3 does, and one to
 // standard output), then waits for <script>.go before it ends (ten seconds at most).
 std::string Engine(const TTemp_Dir& dir, const std::string& name, const std::string& console) {
-  const std::string path = dir / name;
+  std::string path = dir / name;
   Write_File(path, "#!/bin/sh\necho started\ncat >&2 <<'END'\n" + console +
                        "END\ni=0\nwhile [ ! -e \"$0.go\" ] && [ $i -lt 500 ]; do\n"
                        "  sleep 0.02; i=$((i + 1))\ndone\n");
@@ -160,6 +161,77 @@ TEST(Launch_Outcomes, Ended_Launches_Are_Read_Once_Kept_Per_Map_And_Engine_And_T
   EXPECT_EQ(Collect_Launch_Outcomes(history).Read, 1);
   EXPECT_NE(history.History().Failure_With({1, 0}, bad_engine), nullptr);
   EXPECT_TRUE(history.History().Waiting().empty());
+}
+
+// Waits until the file has grown past `size`.
+void Wait_For_Growth(const std::string& path, std::uintmax_t size) {
+  for (int i = 0; i < 500 && fs::file_size(path) <= size; ++i) {
+    std::this_thread::sleep_for(10ms);
+  }
+}
+
+TEST(Launch_Outcomes, A_Servers_Maps_Are_Read_As_It_Plays_Them) {
+  TTemp_Dir dir;
+  const std::string data = dir / "data";
+  fs::create_directories(data);
+  THistory_Keeper history(data);
+  TPK3_Record_Store records({data, "", "", "", ""});
+  TPK3_Record* pk3 = Add_PK3(records, "baseoa", "maps.pk3");
+  pk3->ID = 4;
+  TMap_Record* good = Add_Map(pk3, "GOOD.BSP");
+  TMap_Record* bad = Add_Map(pk3, "BadVer.bsp");
+  good->ID = 0;
+  bad->ID = 1;
+  // A server that plays the first map, then (on .next) fails on the second, then (on .go) ends.
+  const std::string server = dir / "server";
+  Write_File(server, R"(#!/bin/sh
+printf 'Server: good\nInitGame: x\n' >&2
+i=0
+while [ ! -e "$0.next" ] && [ $i -lt 500 ]; do sleep 0.02; i=$((i + 1)); done
+printf 'Server: badver\nERROR: CM_LoadMap: maps/badver.bsp has wrong version number (99)\n' >&2
+i=0
+while [ ! -e "$0.go" ] && [ $i -lt 500 ]; do sleep 0.02; i=$((i + 1)); done
+)");
+  fs::permissions(server, fs::perms::owner_all);
+  const std::string log = Start(data, server);
+  // The rotation names the maps as the server loads them; a name no map of the group has is
+  // not kept.
+  EXPECT_EQ(Record_Server_Start(history, {good, bad}, {"good", "badver", "other"}, server, log),
+            "");
+  ASSERT_EQ(history.History().Waiting().size(), 2U);
+  EXPECT_TRUE(history.History().Waiting()[0].Server);
+  EXPECT_EQ(Record_Server_Start(history, {good}, {"good"}, server, ""), "");  // no log: nothing
+  EXPECT_EQ(history.History().Waiting().size(), 2U);
+
+  Wait_For_Growth(log, 0);
+  TLog_Sizes sizes;
+  TOutcome_Collection read = Collect_Launch_Outcomes(history, &sizes);
+  EXPECT_EQ(read.Running, 1);
+  EXPECT_EQ(read.Read, 1);
+  ASSERT_EQ(history.History().Loads_Of(TMap_Key{4, 0}).size(), 1U);
+  EXPECT_EQ(history.History().Loads_Of(TMap_Key{4, 0})[0].State, TLoad_State::Loaded);
+  EXPECT_TRUE(history.History().Loads_Of(TMap_Key{4, 1}).empty());
+  // Not grown: not read again, and nothing written.
+  const std::uint64_t changes = history.Changes();
+  EXPECT_EQ(Collect_Launch_Outcomes(history, &sizes).Read, 0);
+  EXPECT_EQ(history.Changes(), changes);
+  EXPECT_TRUE(fs::exists(log));
+
+  const std::uintmax_t before = fs::file_size(log);
+  Write_File(server + ".next", "");
+  Wait_For_Growth(log, before);
+  EXPECT_EQ(Collect_Launch_Outcomes(history, &sizes).Read, 1);
+  const TMap_Load* failure = history.History().Failure_With({4, 1}, server);
+  ASSERT_NE(failure, nullptr);
+  EXPECT_NE(failure->Error_Line.find("wrong version number"), std::string::npos);
+  EXPECT_EQ(history.History().Waiting().size(), 2U);  // the server still runs
+
+  End(server, log);
+  Collect_Launch_Outcomes(history, &sizes);
+  EXPECT_TRUE(history.History().Waiting().empty());
+  EXPECT_FALSE(fs::exists(log));
+  EXPECT_TRUE(sizes.empty());
+  EXPECT_EQ(history.History().Loads_Of(TMap_Key{4, 0})[0].State, TLoad_State::Loaded);
 }
 
 TEST(Launch_Outcomes, A_Failure_With_The_Same_Engine_Is_Told_Before_The_Next_Launch) {

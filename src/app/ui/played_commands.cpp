@@ -152,7 +152,7 @@ void TProgram_Windows::Wire_History_Commands() {
 
 void TProgram_Windows::Read_Launch_Outcomes() {
   const std::vector<TWaiting_Load> waiting = History_->History().Waiting();
-  const TOutcome_Collection read = Collect_Launch_Outcomes(*History_);
+  const TOutcome_Collection read = Collect_Launch_Outcomes(*History_, &Server_Log_Sizes_);
   if (!read.Problem.empty()) {
     Main_.Interaction().Message(TMessage_Kind::Warning, read.Problem, TAnswer_Set::OK);
   }

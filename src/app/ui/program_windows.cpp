@@ -485,7 +485,7 @@ void TProgram_Windows::MenuItem_HostServerClick() {
                                  [this] { return Loaded_Game_Index(Main_.State()); });
   const TServer_Process started =
       Host_Server_For_Group(*Host_Server_, *group, state.MOD_List->Names(), state.Game_Dir,
-                            Exec_File_, Main_.Interaction());
+                            Exec_File_, Main_.Interaction(), History_.get());
   if (started.Pid != 0) {
     Server_ = started;
   }

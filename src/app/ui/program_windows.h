@@ -98,6 +98,8 @@ class TProgram_Windows {
   // the status line.
   void Read_Launch_Outcomes();
   static constexpr int Outcome_Poll_Milliseconds = 2000;
+  // How far each running server's log was read.
+  std::map<std::string, std::uint64_t> Server_Log_Sizes_;
   // The map of a pair of IDs while the database has it present; else null (told).
   TMap_Record* Present_Map(const TMap_Key& key);
 

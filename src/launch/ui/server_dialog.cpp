@@ -19,8 +19,10 @@
 #include "core/settings.h"
 #include "core/ui/qt_text.h"
 #include "database/game_index.h"
+#include "database/play_history.h"
 #include "launch/exec_file.h"
 #include "launch/game_choices.h"
+#include "launch/launch_outcomes.h"
 #include "launch/launch_warnings.h"
 
 namespace vorlix {
@@ -208,13 +210,15 @@ std::string TForm_Host_Server::Server_Exe() const {
 TServer_Process Host_Server_For_Group(TForm_Host_Server& dialog, const TMaps_Tree_Node& group,
                                       const std::vector<std::string>& mods,
                                       const std::string& game_dir, TExec_File& exec_file,
-                                      TInteraction& interaction) {
-  dialog.Load(Maps_Of_Group(group), mods, Load_Q3A_Server_Exe());
+                                      TInteraction& interaction, THistory_Keeper* history) {
+  const std::vector<TMap_Record*> maps = Maps_Of_Group(group);
+  dialog.Load(maps, mods, Load_Q3A_Server_Exe());
   while (dialog.exec() == QDialog::Accepted) {
     const std::string server_exe = dialog.Server_Exe();
     const TServer_Start start =
         Host_Server(game_dir, dialog.Settings(), dialog.Rotation(), server_exe, Load_Q3A_Exe(),
-                    false, exec_file, interaction);
+                    false, exec_file, interaction,
+                    history != nullptr ? New_Launch_Log(history->Program_Dir()) : std::string());
     if (start.Status != 0) {
       // Refused settings, a server program not found, a configuration not written: the reason
       // was shown, and the dialog comes back with the user's values to correct them.
@@ -225,6 +229,13 @@ TServer_Process Host_Server_For_Group(TForm_Host_Server& dialog, const TMaps_Tre
       interaction.Message(TMessage_Kind::Error,
                           "Couldn't store the server program in " + Settings_File_Path() + ".",
                           TAnswer_Set::OK);
+    }
+    if (history != nullptr) {
+      if (const std::string told = Record_Server_Start(*history, maps, dialog.Rotation(),
+                                                       start.Command.Program, start.Log);
+          !told.empty()) {
+        interaction.Message(TMessage_Kind::Warning, told, TAnswer_Set::OK);
+      }
     }
     interaction.Message(TMessage_Kind::Information,
                         "The server runs with the process ID " + std::to_string(start.Process.Pid) +

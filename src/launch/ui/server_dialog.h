@@ -20,6 +20,8 @@ class QSpinBox;
 
 namespace vorlix {
 
+class THistory_Keeper;
+
 class TExec_File;
 class TGame_Index;
 class TInteraction;
@@ -97,10 +99,13 @@ class TForm_Host_Server : public QDialog {
 // Shows the dialog for the group. On OK the configuration is written and the server started,
 // and then the server program stored when it was changed; refused settings and a server that
 // cannot be started (its program not found, its configuration not written) bring the dialog back
-// with the user's values. The started server (Pid 0 when none was started).
+// with the user's values. The started server (Pid 0 when none was started). With a `history`
+// the server's console is kept in a log of its data folder and read for each map of the rotation
+// as the server plays it (Collect_Launch_Outcomes).
 TServer_Process Host_Server_For_Group(TForm_Host_Server& dialog, const TMaps_Tree_Node& group,
                                       const std::vector<std::string>& mods,
                                       const std::string& game_dir, TExec_File& exec_file,
-                                      TInteraction& interaction);
+                                      TInteraction& interaction,
+                                      THistory_Keeper* history = nullptr);
 
 }  // namespace vorlix
