@@ -203,7 +203,7 @@ TStored_Engines Load_Stored_Engines() {
   const int defaults = store.beginReadArray(QStringLiteral("MOD_ENGINES"));
   for (int i = 0; i < defaults; ++i) {
     store.setArrayIndex(i);
-    TStored_MOD_Engine pair{Text_From_Value(store.value(QStringLiteral("MOD"))),
+    TStored_MOD_Engine pair{Path_From_Value(store.value(QStringLiteral("MOD"))),
                             Text_From_Value(store.value(QStringLiteral("ENGINE")))};
     if (!pair.Engine.empty()) {
       stored.MOD_Defaults.push_back(std::move(pair));
@@ -235,7 +235,7 @@ bool Save_Stored_Engines(const TStored_Engines& engines) {
                         static_cast<int>(engines.MOD_Defaults.size()));
   for (std::size_t i = 0; i < engines.MOD_Defaults.size(); ++i) {
     store.setArrayIndex(static_cast<int>(i));
-    store.setValue(QStringLiteral("MOD"), Text_Value(engines.MOD_Defaults[i].MOD));
+    store.setValue(QStringLiteral("MOD"), Path_Value(engines.MOD_Defaults[i].MOD));
     store.setValue(QStringLiteral("ENGINE"), Text_Value(engines.MOD_Defaults[i].Engine));
   }
   store.endArray();

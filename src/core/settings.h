@@ -52,7 +52,7 @@ struct TStored_Engine {
   std::string Arguments;  // the extra arguments' text
 };
 struct TStored_MOD_Engine {
-  std::string MOD;  // "" for the MODs without one of their own
+  std::string MOD;  // a directory name, stored with its bytes; "" for the MODs without their own
   std::string Engine;
 };
 struct TStored_Engines {

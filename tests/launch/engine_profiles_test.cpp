@@ -43,6 +43,7 @@ TEST_F(Engine_Profiles, Stored_And_Read_Back_With_The_Defaults_Per_MOD) {
   ASSERT_TRUE(profiles.Set_Default("baseq3", "q3e"));
   ASSERT_TRUE(profiles.Set_Default("", "ioq3"));
   ASSERT_TRUE(profiles.Set_Default("cpma", "wine-q3"));
+  ASSERT_TRUE(profiles.Set_Default("caf\xE9", "q3e"));
   EXPECT_FALSE(profiles.Set_Default("cpma", "nothing"));
   ASSERT_TRUE(Save_Engine_Profiles(profiles));
 
@@ -57,6 +58,7 @@ TEST_F(Engine_Profiles, Stored_And_Read_Back_With_The_Defaults_Per_MOD) {
   EXPECT_EQ(read.Default_For("cpma")->Name, "wine-q3");
   EXPECT_EQ(read.Default_For("missionpack")->Name, "ioq3");
   EXPECT_EQ(read.MODs_Defaulting_To("ioq3"), S{""});
+  EXPECT_EQ(read.MODs_Defaulting_To("q3e"), (S{"baseq3", "caf\xE9"}));  // every byte kept
 
   // A default replaced stays one entry; a removed profile takes its defaults along, and the
   // shorter lists leave nothing of the longer ones behind in the file.
@@ -68,7 +70,7 @@ TEST_F(Engine_Profiles, Stored_And_Read_Back_With_The_Defaults_Per_MOD) {
   ASSERT_TRUE(Save_Engine_Profiles(read));
   read = Load_Engine_Profiles();
   ASSERT_EQ(read.Profiles.size(), 2u);
-  EXPECT_EQ(read.MOD_Defaults.size(), 1u);
+  EXPECT_EQ(read.MOD_Defaults.size(), 2u);  // baseq3's and the Latin-1 name's
   EXPECT_EQ(read.Default_For("cpma"), nullptr);
   EXPECT_EQ(read.Default_For("baseq3")->Name, "ioq3");
   // Q3A_EXE stays a value of its own.
