@@ -523,9 +523,13 @@ int Command_Random(TCli_Context& context, TCli_Args& args) {
   const bool launch = args.Flag("--launch");
   const bool dry_run = args.Flag("--dry-run");
   const bool prefer_unplayed = args.Flag("--prefer-never-played");
+  const auto engine_profile = args.Option("--engine-profile");
   args.Expect_End();
   if (dry_run && !launch) {
     throw TCli_Usage_Error("option --dry-run needs --launch");
+  }
+  if (engine_profile && !launch) {
+    throw TCli_Usage_Error("option --engine-profile needs --launch");
   }
   if (!Start_With_Database(context)) {
     return 1;
@@ -559,7 +563,7 @@ int Command_Random(TCli_Context& context, TCli_Args& args) {
   }
   const TMap_Place& place = places[*picked];
   Write_Found_Map(context.Out, *place.Map, place.Group_Path);
-  return launch ? Launch_Map(context, place.Map, dry_run) : 0;
+  return launch ? Launch_Map(context, place.Map, dry_run, false, engine_profile) : 0;
 }
 
 // An arena command with its answers; failed when an error box was shown on the way.
@@ -1106,6 +1110,7 @@ int Command_Later_List(TCli_Context& context, TCli_Args& args) {
 // game was started.
 int Command_Later_Next(TCli_Context& context, TCli_Args& args) {
   const bool dry_run = args.Flag("--dry-run");
+  const auto engine_profile = args.Option("--engine-profile");
   args.Expect_End();
   if (!Start_With_Database(context)) {
     return 1;
@@ -1120,7 +1125,7 @@ int Command_Later_Next(TCli_Context& context, TCli_Args& args) {
     if (map == nullptr || !map->Present) {
       continue;
     }
-    return Launch_Map(context, map, dry_run, /*leave_queue=*/true);
+    return Launch_Map(context, map, dry_run, /*leave_queue=*/true, engine_profile);
   }
   context.Error("The play-later queue holds no map.");
   return 1;
@@ -1202,7 +1207,7 @@ const std::vector<TCli_Command>& Cli_Commands() {
        &Command_Find},
       {"random",
        "[the filters of find] [--group PATH] [--prefer-never-played]\n"
-       "     [--launch [--dry-run]]",
+       "     [--launch [--engine-profile NAME] [--dry-run]]",
        "one map picked at random among those find lists, printed as find does; with --group\n"
        "among the maps of that group at any depth; with --prefer-never-played among those\n"
        "never launched while there is one; with --launch the map is then launched as launch\n"
@@ -1267,7 +1272,7 @@ const std::vector<TCli_Command>& Cli_Commands() {
        &Command_Later_Move},
       {"later list", "", "the play-later queue in order: pk3 ID TAB map ID TAB Filename",
        &Command_Later_List},
-      {"later next", "[--dry-run]",
+      {"later next", "[--engine-profile NAME] [--dry-run]",
        "launches the first map of the play-later queue as launch does; it leaves the queue\n"
        "once the game was started",
        &Command_Later_Next},

@@ -48,6 +48,12 @@ TEST_F(Cli, Engine_Profiles_Launch_With_Their_Arguments_First) {
   EXPECT_EQ(result.Status, 1);
   EXPECT_NE(result.Err.find("no engine named none"), std::string::npos);
 
+  // The queue's next map and a random one are launched the same way.
+  ASSERT_EQ(Run_Data({"later", "add", "0", "0"}).Status, 0);
+  EXPECT_EQ(Run_Data({"later", "next", "--engine-profile", "gone", "--dry-run"}).Out,
+            "/nonexistent/ioq3" + Q3dm1_Arguments + "\n");
+  EXPECT_EQ(Run_Data({"random", "--engine-profile", "gone"}).Status, 2);
+
   // The launch's own 7 commands leave room for 24 of a profile's before the engine's 31.
   std::string most;
   for (int i = 0; i < 24; ++i) {
