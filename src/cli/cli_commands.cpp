@@ -8,6 +8,7 @@
 #include <random>
 
 #include "app/demo_install.h"
+#include "app/options.h"
 #include "app/program_steps.h"
 #include "app/startup.h"
 #include "arena/arena_files.h"
@@ -29,6 +30,7 @@
 #include "database/records.h"
 #include "database/stream.h"
 #include "launch/command_line.h"
+#include "launch/engine_profiles.h"
 #include "launch/exec_file.h"
 #include "launch/launch_outcomes.h"
 #include "launch/launch_warnings.h"
@@ -94,14 +96,44 @@ int Command_Mods(TCli_Context& context, TCli_Args& args) {
   return 0;
 }
 
+// The engine profile a launch or server of `mod` uses (`asked`, else the MOD's default), or
+// nullopt for the stored engine; an unknown name is told and gives false.
+bool Choose_Engine_Profile(TCli_Context& context, const std::optional<std::string>& asked,
+                           const std::string& mod, std::optional<TEngine_Profile>& chosen) {
+  TResult<std::optional<TEngine_Profile>> choice =
+      Chosen_Engine_Profile(Load_Engine_Profiles(), asked, mod);
+  if (!choice) {
+    context.Error(choice.Message());
+    return false;
+  }
+  chosen = std::move(choice.Value());
+  return true;
+}
+
+// What the kind of the chosen profile says of the archives it keeps open; nullopt without one.
+std::optional<bool> Keeps_Archives_Open_Of(const std::optional<TEngine_Profile>& profile,
+                                           const std::string& game_dir) {
+  if (!profile) {
+    return std::nullopt;
+  }
+  return Profile_Keeps_Archives_Open(*profile,
+                                     platform::Find_Program(profile->Program, game_dir).Path);
+}
+
 // The engine a launch (or with --server a hosted server) starts, whether it keeps every archive
 // open, the open-file limit it inherits, and each MOD's archives, with the warnings a launch
-// would give.
+// would give. With --engine-profile the profile's program, its kind telling the archives kept
+// open.
 int Command_Engines_Check(TCli_Context& context, TCli_Args& args) {
   const bool server = args.Flag("--server");
   const auto mod = args.Option("--mod");
+  const auto engine_profile = args.Option("--engine-profile");
   args.Expect_End();
   if (!Start_With_Database(context)) {
+    return 1;
+  }
+  std::optional<TEngine_Profile> profile;
+  if (engine_profile && !Choose_Engine_Profile(context, engine_profile, {}, profile)) {
     return 1;
   }
   TMain_State& state = context.State();
@@ -109,7 +141,8 @@ int Command_Engines_Check(TCli_Context& context, TCli_Args& args) {
   TLaunch_Choices in_game_dir;
   in_game_dir.Game_Dir = state.Game_Dir;
   const std::string wanted =
-      server
+      profile ? profile->Program
+      : server
           ? Prepare_Server(state.Game_Dir, settings, Load_Q3A_Server_Exe(), Load_Q3A_Exe()).Program
           : Prepare_Launch(in_game_dir, Load_Q3A_Exe()).Program;
   const platform::TProgram_Lookup found = platform::Find_Program(wanted, state.Game_Dir);
@@ -118,9 +151,10 @@ int Command_Engines_Check(TCli_Context& context, TCli_Args& args) {
     return 1;
   }
   const std::optional<std::size_t> limit = platform::Open_File_Limit();
+  const std::optional<bool> kind_keeps_open = Keeps_Archives_Open_Of(profile, state.Game_Dir);
   std::fprintf(context.Out, "engine\t%s\nkeeps its archives open\t%s\nopen-file limit\t%s\n",
                For_Stream(context.Out, found.Path).c_str(),
-               Engine_Keeps_Archives_Open(found.Path) ? "yes" : "no",
+               kind_keeps_open.value_or(Engine_Keeps_Archives_Open(found.Path)) ? "yes" : "no",
                limit ? std::to_string(*limit).c_str() : "none");
   const std::shared_ptr<const TGame_Index> index = Loaded_Game_Index(state);
   std::vector<std::string> mods;
@@ -136,7 +170,8 @@ int Command_Engines_Check(TCli_Context& context, TCli_Args& args) {
     TLaunch_Choices choices;
     choices.Game_Dir = state.Game_Dir;
     choices.MOD = name;
-    std::vector<std::string> warnings = Launch_Warnings(choices, found.Path, index.get(), server);
+    std::vector<std::string> warnings =
+        Launch_Warnings(choices, found.Path, index.get(), server, kind_keeps_open);
     if (server && index) {
       std::fprintf(context.Out, "%s\tsystem info %zu bytes\n",
                    For_Stream(context.Out, name).c_str(),
@@ -237,8 +272,10 @@ std::int32_t First_Map_ID(const TPK3_Record& pk3) {
 }
 
 // Launches the map with the launch dialog's initial choices and prints the command line; with
-// `dry_run` only prints it.
-int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run, bool leave_queue = false) {
+// `dry_run` only prints it. The engine is the profile named `engine_profile`, else the MOD's
+// default profile, else the stored engine.
+int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run, bool leave_queue = false,
+               const std::optional<std::string>& engine_profile = std::nullopt) {
   TMain_State& state = context.State();
   if (!map->Present || map->PK3 == nullptr || !map->PK3->Present) {
     context.Error("The map " + map->MAP_Filename + " is no longer present.");
@@ -252,30 +289,37 @@ int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run, bool leave
         " has no usable MOD, so it cannot be launched. Choose its MODs in its properties first.");
     return 1;
   }
-  const std::string q3a_exe = Load_Q3A_Exe();
   const TLaunch_Choices& choices = *initial;
+  std::optional<TEngine_Profile> profile;
+  if (!Choose_Engine_Profile(context, engine_profile, choices.MOD, profile)) {
+    return 1;
+  }
+  const std::string q3a_exe = profile ? profile->Program : Load_Q3A_Exe();
+  const std::vector<std::string> engine_words =
+      profile ? Profile_Words(*profile) : std::vector<std::string>();
   // What the engine will do with the installation, and did with the map before, told before it
   // starts.
   const THistory_Load before = Told_History(context);
-  for (const std::string& warning :
-       Game_Launch_Warnings(choices, q3a_exe, Loaded_Game_Index(state).get(), &before.History,
-                            TMap_Key{map->PK3->ID, map->ID})) {
+  for (const std::string& warning : Game_Launch_Warnings(
+           choices, q3a_exe, Loaded_Game_Index(state).get(), &before.History,
+           TMap_Key{map->PK3->ID, map->ID}, Keeps_Archives_Open_Of(profile, choices.Game_Dir))) {
     context.Ui.Message(TMessage_Kind::Warning, warning, TAnswer_Set::OK);
   }
   if (dry_run) {
-    if (const std::string refusal = Launch_Refusal(choices); !refusal.empty()) {
+    if (const std::string refusal = Engine_Launch_Refusal(choices, engine_words);
+        !refusal.empty()) {
       context.Error(refusal);
       return 1;
     }
-    const TLaunch_Command command = Prepare_Launch(choices, q3a_exe);
+    const TLaunch_Command command = Prepare_Launch(choices, q3a_exe, engine_words);
     std::fprintf(context.Out, "%s\n", For_Stream(context.Out, command.Text).c_str());
     return 0;
   }
   TExec_File exec_file;
   bool failed = false;
   exec_file.On_Fail = [&failed](TExec_File&) { failed = true; };
-  const TLaunch_Command command =
-      Launch_Game(choices, q3a_exe, exec_file, &context.Ui, New_Launch_Log(state.Program_Dir));
+  const TLaunch_Command command = Launch_Game(choices, q3a_exe, exec_file, &context.Ui,
+                                              New_Launch_Log(state.Program_Dir), engine_words);
   if (command.Program.empty()) {
     return 1;
   }
@@ -292,6 +336,7 @@ int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run, bool leave
 
 int Command_Launch(TCli_Context& context, TCli_Args& args) {
   const bool dry_run = args.Flag("--dry-run");
+  const auto engine_profile = args.Option("--engine-profile");
   const std::int32_t pk3_id = args.Next_Integer("PK3_ID");
   const std::int32_t map_id = args.Next_Integer("MAP_ID");
   args.Expect_End();
@@ -304,7 +349,7 @@ int Command_Launch(TCli_Context& context, TCli_Args& args) {
                   std::to_string(map_id) + ".");
     return 1;
   }
-  return Launch_Map(context, map, dry_run);
+  return Launch_Map(context, map, dry_run, false, engine_profile);
 }
 
 int Command_Rename_PK3(TCli_Context& context, TCli_Args& args) {
@@ -478,9 +523,13 @@ int Command_Random(TCli_Context& context, TCli_Args& args) {
   const bool launch = args.Flag("--launch");
   const bool dry_run = args.Flag("--dry-run");
   const bool prefer_unplayed = args.Flag("--prefer-never-played");
+  const auto engine_profile = args.Option("--engine-profile");
   args.Expect_End();
   if (dry_run && !launch) {
     throw TCli_Usage_Error("option --dry-run needs --launch");
+  }
+  if (engine_profile && !launch) {
+    throw TCli_Usage_Error("option --engine-profile needs --launch");
   }
   if (!Start_With_Database(context)) {
     return 1;
@@ -514,7 +563,7 @@ int Command_Random(TCli_Context& context, TCli_Args& args) {
   }
   const TMap_Place& place = places[*picked];
   Write_Found_Map(context.Out, *place.Map, place.Group_Path);
-  return launch ? Launch_Map(context, place.Map, dry_run) : 0;
+  return launch ? Launch_Map(context, place.Map, dry_run, false, engine_profile) : 0;
 }
 
 // An arena command with its answers; failed when an error box was shown on the way.
@@ -595,6 +644,104 @@ int Command_Arena_Import(TCli_Context& context, TCli_Args& args) {
   return context.Ui.Error_Count() > errors_before ? 1 : 0;
 }
 
+// The engine profiles: writes them, or tells that the settings file could not be written.
+int Save_Profiles_Told(TCli_Context& context, const TEngine_Profiles& profiles) {
+  if (!Save_Engine_Profiles(profiles)) {
+    context.Error("Cannot write the settings file " + Settings_File_Path() + ".");
+    return 1;
+  }
+  return 0;
+}
+
+// One line per engine profile: name, kind, program, "available" or why it is not, the extra
+// arguments, and the MODs that launch with it ("*" for every MOD without its own), tab-separated.
+int Command_Engines_List(TCli_Context& context, TCli_Args& args) {
+  args.Expect_End();
+  const TEngine_Profiles profiles = Load_Engine_Profiles();
+  for (const TEngine_Profile& profile : profiles.Profiles) {
+    const std::string reason = Profile_Unavailable_Reason(profile, {});
+    std::string mods;
+    for (const std::string& mod : profiles.MODs_Defaulting_To(profile.Name)) {
+      mods += (mods.empty() ? "" : ",") + (mod.empty() ? std::string("*") : mod);
+    }
+    const std::string line = profile.Name + "\t" + Rules_Of(profile.Kind).Word + "\t" +
+                             profile.Program + "\t" + (reason.empty() ? "available" : reason) +
+                             "\t" + profile.Arguments + "\t" + mods;
+    std::fprintf(context.Out, "%s\n", For_Stream(context.Out, line).c_str());
+  }
+  return 0;
+}
+
+int Command_Engines_Add(TCli_Context& context, TCli_Args& args) {
+  const auto kind_word = args.Option("--kind");
+  const auto arguments = args.Option("--args");
+  const std::string name = args.Next("NAME");
+  const std::string program = args.Next("PROGRAM");
+  args.Expect_End();
+  TEngine_Profile profile{name, program, TEngine_Kind::Other, arguments.value_or("")};
+  if (kind_word) {
+    const auto kind = Engine_Kind_From_Word(*kind_word);
+    if (!kind) {
+      throw TCli_Usage_Error("unknown engine kind \"" + *kind_word + "\" (" + Engine_Kind_Words() +
+                             ")");
+    }
+    profile.Kind = *kind;
+  }
+  // A path is kept absolute; a bare name is looked up at every launch, as a shell would.
+  if (program.find('/') != std::string::npos) {
+    profile.Program = Absolute_Directory(program);
+  }
+  TEngine_Profiles profiles = Load_Engine_Profiles();
+  if (const TResult<void> added = profiles.Add(profile); !added) {
+    context.Error(added.Message());
+    return 1;
+  }
+  return Save_Profiles_Told(context, profiles);
+}
+
+int Command_Engines_Remove(TCli_Context& context, TCli_Args& args) {
+  const std::string name = args.Next("NAME");
+  args.Expect_End();
+  TEngine_Profiles profiles = Load_Engine_Profiles();
+  if (!profiles.Remove(name)) {
+    context.Error("There is no engine named " + name + ".");
+    return 1;
+  }
+  return Save_Profiles_Told(context, profiles);
+}
+
+int Command_Engines_Default(TCli_Context& context, TCli_Args& args) {
+  const std::string mod = args.Option("--mod").value_or("");
+  const std::string name = args.Next("NAME");
+  args.Expect_End();
+  TEngine_Profiles profiles = Load_Engine_Profiles();
+  if (const TResult<void> set = profiles.Set_Default(mod, name); !set) {
+    context.Error(set.Message());
+    return 1;
+  }
+  return Save_Profiles_Told(context, profiles);
+}
+
+// The known engines found where programs are looked for that no profile starts yet: name, kind
+// and program, tab-separated.
+int Command_Engines_Found(TCli_Context& context, TCli_Args& args) {
+  args.Expect_End();
+  const TEngine_Profiles profiles = Load_Engine_Profiles();
+  const std::vector<std::string> folders = platform::Program_Search_Folders();
+  for (const TEngine_Profile& found : Found_Engines(folders)) {
+    const bool stored = std::any_of(
+        profiles.Profiles.begin(), profiles.Profiles.end(),
+        [&found, &folders](const TEngine_Profile& profile) {
+          return platform::Find_Program(profile.Program, "", folders).Path == found.Program;
+        });
+    if (!stored) {
+      const std::string line = found.Name + "\t" + Rules_Of(found.Kind).Word + "\t" + found.Program;
+      std::fprintf(context.Out, "%s\n", For_Stream(context.Out, line).c_str());
+    }
+  }
+  return 0;
+}
+
 // An integer option, when given (its range is the settings' check).
 std::optional<int> Integer_Option(TCli_Args& args, const std::string& name) {
   return Count_Option(args, name, 999999999);
@@ -623,7 +770,11 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
   const auto max_clients = Integer_Option(args, "--max-clients");
   const auto password = args.Option("--password");
   const auto server_engine = args.Option("--server-engine");
+  const auto engine_profile = args.Option("--engine-profile");
   args.Expect_End();
+  if (server_engine && engine_profile) {
+    throw TCli_Usage_Error("--server-engine and --engine-profile cannot be used together");
+  }
   std::optional<std::string> new_server_exe;
   if (server_engine) {
     new_server_exe = Resolve_Engine(*server_engine);
@@ -634,6 +785,16 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
   if (!Start_With_Database(context)) {
     return 1;
   }
+  // A server program given for this command is used as it is; else the engine profile asked
+  // for or the MOD's default one, else the stored server program.
+  std::optional<TEngine_Profile> profile;
+  if (!server_engine && !Choose_Engine_Profile(context, engine_profile, mod, profile)) {
+    return 1;
+  }
+  const std::string server_exe =
+      profile ? profile->Program : new_server_exe.value_or(Load_Q3A_Server_Exe());
+  const std::vector<std::string> engine_words =
+      profile ? Profile_Words(*profile) : std::vector<std::string>();
   const TMaps_Tree_Node* group = Group_At(context, path);
   if (group == nullptr) {
     return 1;
@@ -663,17 +824,18 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
                        TAnswer_Set::OK);
   }
   // What the engine will do with the installation, told before it starts.
-  for (const std::string& warning : Server_Launch_Warnings(
-           context.State().Game_Dir, settings, new_server_exe.value_or(Load_Q3A_Server_Exe()),
-           Load_Q3A_Exe(), Loaded_Game_Index(context.State()).get())) {
+  for (const std::string& warning :
+       Server_Launch_Warnings(context.State().Game_Dir, settings, server_exe, Load_Q3A_Exe(),
+                              Loaded_Game_Index(context.State()).get(),
+                              Keeps_Archives_Open_Of(profile, context.State().Game_Dir))) {
     context.Ui.Message(TMessage_Kind::Warning, warning, TAnswer_Set::OK);
   }
   TExec_File exec_file;
   // The server program given is stored only once the command has done its work with it.
   const TServer_Start start = Host_Server(
-      context.State().Game_Dir, settings, rotation.Maps,
-      new_server_exe.value_or(Load_Q3A_Server_Exe()), Load_Q3A_Exe(), dry_run, exec_file,
-      context.Ui, dry_run ? std::string() : New_Launch_Log(context.State().Program_Dir));
+      context.State().Game_Dir, settings, rotation.Maps, server_exe, Load_Q3A_Exe(), dry_run,
+      exec_file, context.Ui, dry_run ? std::string() : New_Launch_Log(context.State().Program_Dir),
+      engine_words);
   if (!start.Command.Program.empty() && start.Status == 0) {
     std::fprintf(context.Out, "%s\n", start.Command.Text.c_str());
   }
@@ -948,6 +1110,7 @@ int Command_Later_List(TCli_Context& context, TCli_Args& args) {
 // game was started.
 int Command_Later_Next(TCli_Context& context, TCli_Args& args) {
   const bool dry_run = args.Flag("--dry-run");
+  const auto engine_profile = args.Option("--engine-profile");
   args.Expect_End();
   if (!Start_With_Database(context)) {
     return 1;
@@ -962,7 +1125,7 @@ int Command_Later_Next(TCli_Context& context, TCli_Args& args) {
     if (map == nullptr || !map->Present) {
       continue;
     }
-    return Launch_Map(context, map, dry_run, /*leave_queue=*/true);
+    return Launch_Map(context, map, dry_run, /*leave_queue=*/true, engine_profile);
   }
   context.Error("The play-later queue holds no map.");
   return 1;
@@ -986,16 +1149,40 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "the MOD list in order: name TAB own|none TAB number of bots; after each MOD one\n"
        "line per bot: TAB name TAB model TAB pk3 file",
        &Command_Mods},
-      {"launch", "PK3_ID MAP_ID [--dry-run]",
+      {"launch", "PK3_ID MAP_ID [--engine-profile NAME] [--dry-run]",
        "launches the map with the launch dialog's initial choices (first enabled game type,\n"
        "first MOD to use, the map's limits, bots and skill) and prints the command line;\n"
-       "with --dry-run only prints it",
+       "with --dry-run only prints it. The engine: the profile NAME (its extra arguments\n"
+       "first), else the MOD's default profile, else the one stored by --engine",
        &Command_Launch},
-      {"engines check", "[--mod MOD] [--server]",
-       "the engine a launch starts (with --server the one a hosted server runs), whether it\n"
-       "keeps every archive open, the open-file limit it inherits, and each MOD's archives\n"
-       "(with --mod one MOD's) with the warnings a launch would give",
+      {"engines check", "[--mod MOD] [--server] [--engine-profile NAME]",
+       "the engine a launch starts (with --server the one a hosted server runs; with\n"
+       "--engine-profile the profile's, its kind telling whether it keeps every archive\n"
+       "open), whether it keeps every archive open, the open-file limit it inherits, and\n"
+       "each MOD's archives (with --mod one MOD's) with the warnings a launch would give",
        &Command_Engines_Check},
+      {"engines list", "",
+       "the engine profiles, one a line: name TAB kind TAB program TAB available (or why\n"
+       "it cannot be started) TAB extra arguments TAB the MODs launched with it by default\n"
+       "(comma-separated, * for every MOD without its own)",
+       &Command_Engines_List},
+      {"engines add", "NAME PROGRAM [--kind KIND] [--args TEXT]",
+       "keeps an engine profile: KIND one of ioquake3, openarena, quake3e, wine (the\n"
+       "original through wine), other (the default: told from the program); TEXT the\n"
+       "arguments put first on its command line, e.g. \"+set com_hunkMegs 256\", each word\n"
+       "a plain one or a '+' before one",
+       &Command_Engines_Add},
+      {"engines remove", "NAME", "forgets the engine profile and the defaults naming it",
+       &Command_Engines_Remove},
+      {"engines default", "NAME [--mod MOD]",
+       "makes the profile the engine that launches and serves the MOD's maps (without\n"
+       "--mod: every MOD's without one of its own); an empty NAME removes that default,\n"
+       "so that the engine stored by --engine starts them again",
+       &Command_Engines_Default},
+      {"engines found", "",
+       "the engines found where programs are looked for (PATH, /usr/games) that no profile\n"
+       "starts yet: name TAB kind TAB program",
+       &Command_Engines_Found},
       {"info", "PK3_ID MAP_ID",
        "what the game itself knows of the map, one key TAB value line each: map, archive,\n"
        "loaded from (the archive the game takes it from), bot file (the archive holding its\n"
@@ -1020,7 +1207,7 @@ const std::vector<TCli_Command>& Cli_Commands() {
        &Command_Find},
       {"random",
        "[the filters of find] [--group PATH] [--prefer-never-played]\n"
-       "     [--launch [--dry-run]]",
+       "     [--launch [--engine-profile NAME] [--dry-run]]",
        "one map picked at random among those find lists, printed as find does; with --group\n"
        "among the maps of that group at any depth; with --prefer-never-played among those\n"
        "never launched while there is one; with --launch the map is then launched as launch\n"
@@ -1085,22 +1272,25 @@ const std::vector<TCli_Command>& Cli_Commands() {
        &Command_Later_Move},
       {"later list", "", "the play-later queue in order: pk3 ID TAB map ID TAB Filename",
        &Command_Later_List},
-      {"later next", "[--dry-run]",
+      {"later next", "[--engine-profile NAME] [--dry-run]",
        "launches the first map of the play-later queue as launch does; it leaves the queue\n"
        "once the game was started",
        &Command_Later_Next},
       {"serve",
        "--group PATH --mod MOD [--type TYPE] [--fraglimit N] [--timelimit N]\n"
        "      [--capturelimit N] [--bots N] [--skill N] [--hostname TEXT] [--port N]\n"
-       "      [--max-clients N] [--password TEXT] [--server-engine PATH] [--dry-run]",
+       "      [--max-clients N] [--password TEXT] [--server-engine PATH]\n"
+       "      [--engine-profile NAME] [--dry-run]",
        "hosts a dedicated server playing the maps of the group PATH in turn: the maps usable\n"
        "with MOD that allow TYPE (ffa, tourney, single, team, ctf, other); writes\n"
        "vorlix_server.cfg into the MOD directory, prints the server's command line, starts\n"
        "it (not with --dry-run) and prints its process ID. Defaults: what the maps agree\n"
        "on, else frags 20, time 0, captures 8, 8 clients, skill 4; no bots, port 27960.\n"
        "--server-engine stores the server program (Q3A_SERVER_EXE) once the command has\n"
-       "done its work. Exit status 1 when no map qualifies, 2 for a name or password with\n"
-       "a quote, semicolon or control character or of more than 255 bytes, or a bad port",
+       "done its work; without it the profile NAME or the MOD's default profile runs the\n"
+       "server, with its extra arguments first. Exit status 1 when no map qualifies, 2 for\n"
+       "a name or password with a quote, semicolon or control character or of more than 255\n"
+       "bytes, a bad port, or extra arguments the engine would not read as they are",
        &Command_Serve},
   };
   return commands;

@@ -169,6 +169,81 @@ std::string Load_Q3A_Server_Exe() {
   return Load_Program("Q3A_SERVER_EXE");
 }
 
+namespace {
+
+QString Text_Value(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string Text_From_Value(const QVariant& value) {
+  return value.toString().toStdString();
+}
+
+}  // namespace
+
+TStored_Engines Load_Stored_Engines() {
+  TStored_Engines stored;
+  QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
+  if (store.status() != QSettings::NoError) {
+    return stored;
+  }
+  store.beginGroup(QStringLiteral("Settings"));
+  const int engines = store.beginReadArray(QStringLiteral("ENGINE_PROFILES"));
+  for (int i = 0; i < engines; ++i) {
+    store.setArrayIndex(i);
+    TStored_Engine engine{Text_From_Value(store.value(QStringLiteral("NAME"))),
+                          Path_From_Value(store.value(QStringLiteral("PROGRAM"))),
+                          Text_From_Value(store.value(QStringLiteral("KIND"))),
+                          Text_From_Value(store.value(QStringLiteral("ARGUMENTS")))};
+    if (!engine.Name.empty()) {
+      stored.Engines.push_back(std::move(engine));
+    }
+  }
+  store.endArray();
+  const int defaults = store.beginReadArray(QStringLiteral("MOD_ENGINES"));
+  for (int i = 0; i < defaults; ++i) {
+    store.setArrayIndex(i);
+    TStored_MOD_Engine pair{Path_From_Value(store.value(QStringLiteral("MOD"))),
+                            Text_From_Value(store.value(QStringLiteral("ENGINE")))};
+    if (!pair.Engine.empty()) {
+      stored.MOD_Defaults.push_back(std::move(pair));
+    }
+  }
+  store.endArray();
+  store.endGroup();
+  return stored;
+}
+
+bool Save_Stored_Engines(const TStored_Engines& engines) {
+  QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
+  store.beginGroup(QStringLiteral("Settings"));
+  // An array written shorter leaves the old entries past its end: the arrays go first.
+  store.remove(QStringLiteral("ENGINE_PROFILES"));
+  store.remove(QStringLiteral("MOD_ENGINES"));
+  store.beginWriteArray(QStringLiteral("ENGINE_PROFILES"),
+                        static_cast<int>(engines.Engines.size()));
+  for (std::size_t i = 0; i < engines.Engines.size(); ++i) {
+    const TStored_Engine& engine = engines.Engines[i];
+    store.setArrayIndex(static_cast<int>(i));
+    store.setValue(QStringLiteral("NAME"), Text_Value(engine.Name));
+    store.setValue(QStringLiteral("PROGRAM"), Path_Value(engine.Program));
+    store.setValue(QStringLiteral("KIND"), Text_Value(engine.Kind));
+    store.setValue(QStringLiteral("ARGUMENTS"), Text_Value(engine.Arguments));
+  }
+  store.endArray();
+  store.beginWriteArray(QStringLiteral("MOD_ENGINES"),
+                        static_cast<int>(engines.MOD_Defaults.size()));
+  for (std::size_t i = 0; i < engines.MOD_Defaults.size(); ++i) {
+    store.setArrayIndex(static_cast<int>(i));
+    store.setValue(QStringLiteral("MOD"), Path_Value(engines.MOD_Defaults[i].MOD));
+    store.setValue(QStringLiteral("ENGINE"), Text_Value(engines.MOD_Defaults[i].Engine));
+  }
+  store.endArray();
+  store.endGroup();
+  store.sync();
+  return store.status() == QSettings::NoError;
+}
+
 bool Load_Flag_Setting(const char* name) {
   QSettings store(QFile::decodeName(Settings_File_Path().c_str()), QSettings::IniFormat);
   return Flag_Value(store.value(Key(name)));

@@ -6,6 +6,7 @@
 // "Settings": $XDG_CONFIG_HOME/Tolmarine/Vorlix.conf (~/.config when XDG_CONFIG_HOME is unset).
 
 #include <string>
+#include <vector>
 
 #include "core/result.h"
 
@@ -41,6 +42,27 @@ std::string Load_Q3A_Server_Exe();
 // Writes Q3A_SERVER_EXE; an empty path removes the value. False when the store could not be
 // written.
 bool Save_Q3A_Server_Exe(const std::string& program);
+
+// The engines the user keeps (ENGINE_PROFILES) and which one launches each MOD's maps
+// (MOD_ENGINES), as stored; the launch layer gives them their meaning (launch/engine_profiles.*).
+struct TStored_Engine {
+  std::string Name;
+  std::string Program;    // stored with its bytes, as Q3A_EXE
+  std::string Kind;       // a word of the launch layer's kind table
+  std::string Arguments;  // the extra arguments' text
+};
+struct TStored_MOD_Engine {
+  std::string MOD;  // a directory name, stored with its bytes; "" for the MODs without their own
+  std::string Engine;
+};
+struct TStored_Engines {
+  std::vector<TStored_Engine> Engines;
+  std::vector<TStored_MOD_Engine> MOD_Defaults;
+};
+// Reads both lists; a store that cannot be read, or an entry without a name, gives nothing.
+TStored_Engines Load_Stored_Engines();
+// Replaces both lists. False when the store could not be written.
+bool Save_Stored_Engines(const TStored_Engines& engines);
 
 // Reads DATA_DIR, the data folder the user chose instead of the usual one; empty when absent.
 std::string Load_Data_Dir();

@@ -103,6 +103,46 @@ std::string Launch_Refusal(const TLaunch_Choices& choices) {
   return {};
 }
 
+std::string Engine_Words_Refusal(const std::vector<std::string>& words) {
+  for (const std::string& word : words) {
+    const std::string command = word.starts_with('+') ? word.substr(1) : word;
+    if (!Plain_Command_Word(command)) {
+      return "The engine's argument \"" + word +
+             "\" cannot be handed to it: the engine would not read it as one word of its "
+             "command line (only characters from '!' to '~', no quote, semicolon, backslash, "
+             "\"//\" or \"/*\", and '+' only in front of a command).";
+    }
+  }
+  return {};
+}
+
+std::string Command_Count_Refusal(const std::vector<std::string>& arguments) {
+  const auto commands = static_cast<std::size_t>(
+      std::count_if(arguments.begin(), arguments.end(),
+                    [](const std::string& word) { return word.starts_with('+'); }));
+  if (commands <= Command_Line_Command_Limit) {
+    return {};
+  }
+  return "The engine reads at most " + std::to_string(Command_Line_Command_Limit) +
+         " commands from its command line, and this one holds " + std::to_string(commands) +
+         ": the last ones would be dropped. Give the engine fewer extra arguments or the map "
+         "fewer bots.";
+}
+
+std::string Engine_Launch_Refusal(const TLaunch_Choices& choices,
+                                  const std::vector<std::string>& engine_words) {
+  if (std::string refusal = Launch_Refusal(choices); !refusal.empty()) {
+    return refusal;
+  }
+  if (std::string refusal = Engine_Words_Refusal(engine_words); !refusal.empty()) {
+    return refusal;
+  }
+  std::vector<std::string> line = engine_words;
+  const std::vector<std::string> game_words = Game_Argument_Words(choices);
+  line.insert(line.end(), game_words.begin(), game_words.end());
+  return Command_Count_Refusal(line);
+}
+
 std::vector<std::string> Split_Game_Arguments(const std::string& text) {
   std::vector<std::string> arguments;
   std::size_t i = 0;
@@ -134,7 +174,8 @@ std::vector<std::string> Split_Game_Arguments(const std::string& text) {
   return arguments;
 }
 
-TLaunch_Command Prepare_Launch(const TLaunch_Choices& choices, const std::string& q3a_exe) {
+TLaunch_Command Prepare_Launch(const TLaunch_Choices& choices, const std::string& q3a_exe,
+                               const std::vector<std::string>& engine_words) {
   TLaunch_Command command;
   command.Working_Dir = choices.Game_Dir;
   if (!q3a_exe.empty()) {
@@ -150,7 +191,9 @@ TLaunch_Command Prepare_Launch(const TLaunch_Choices& choices, const std::string
       on_disk.MOD = platform::File_Name(*dir);
     }
   }
-  const std::vector<std::string> words = Game_Argument_Words(on_disk);
+  std::vector<std::string> words = engine_words;
+  const std::vector<std::string> game_words = Game_Argument_Words(on_disk);
+  words.insert(words.end(), game_words.begin(), game_words.end());
   // The game's parser drops an empty word (a value not set): it is not handed on.
   std::copy_if(words.begin(), words.end(), std::back_inserter(command.Arguments),
                [](const std::string& word) { return !word.empty(); });

@@ -58,6 +58,28 @@ std::string Map_Name_Refusal(const std::string& name);
 // text that would not stay one word of its command line; "" when they are fine.
 std::string Launch_Refusal(const TLaunch_Choices& choices);
 
+// Why words put before the game's own on its command line (an engine's extra arguments, as
+// "+set com_hunkMegs 256") cannot be handed to the engine; "" when they can. The engine joins its
+// arguments into one line and starts a command at each '+' (outside quotes), then reads each
+// command's words as a command: so a word is a '+' followed by a plain command word, or a plain
+// command word (Plain_Command_Word) itself.
+std::string Engine_Words_Refusal(const std::vector<std::string>& words);
+
+// The engines read at most 32 lines from their command line, each '+' outside quotes starting
+// the next and the first holding what stands before the first '+': so at most 31 commands reach
+// them, and those after are dropped without a word.
+inline constexpr std::size_t Command_Line_Command_Limit = 31;
+
+// Why the engine would not read every command of these arguments (the words beginning with '+');
+// "" when it would.
+std::string Command_Count_Refusal(const std::vector<std::string>& arguments);
+
+// Why a launch of the choices with `engine_words` first cannot be handed to the engine: the
+// choices (Launch_Refusal), the words (Engine_Words_Refusal), then the whole line's commands
+// (Command_Count_Refusal); "" when it can.
+std::string Engine_Launch_Refusal(const TLaunch_Choices& choices,
+                                  const std::vector<std::string>& engine_words);
+
 // Splits an argument text as the game's command-line parser does: at runs of blanks, a
 // double-quoted part staying one argument (without its quotes). Empty pieces give nothing.
 std::vector<std::string> Split_Game_Arguments(const std::string& text);
@@ -73,7 +95,9 @@ struct TLaunch_Command {
 
 // Resolves the program (`q3a_exe` when not empty, else the game directory's QUAKE3.EXE found
 // ignoring case) and the MOD directory's name as it is on disk (found ignoring case; kept as
-// listed when there is no such directory).
-TLaunch_Command Prepare_Launch(const TLaunch_Choices& choices, const std::string& q3a_exe);
+// listed when there is no such directory). `engine_words` (an engine profile's extra arguments)
+// come first, so that the values they set hold from the engine's start.
+TLaunch_Command Prepare_Launch(const TLaunch_Choices& choices, const std::string& q3a_exe,
+                               const std::vector<std::string>& engine_words = {});
 
 }  // namespace vorlix

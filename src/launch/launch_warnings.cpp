@@ -54,12 +54,13 @@ bool Engine_Keeps_Archives_Open(const std::string& program) {
 }
 
 std::vector<std::string> Launch_Warnings(const TLaunch_Choices& choices, const std::string& program,
-                                         const TGame_Index* index, bool dedicated) {
+                                         const TGame_Index* index, bool dedicated,
+                                         std::optional<bool> keeps_archives_open) {
   std::vector<std::string> warnings;
   if (index == nullptr || program.empty()) {
     return warnings;
   }
-  if (Engine_Keeps_Archives_Open(program)) {
+  if (keeps_archives_open.value_or(Engine_Keeps_Archives_Open(program))) {
     std::vector<std::string> names;
     for (const TArchive_Facts* archive : index->Search_Order(choices.MOD, index->Bases())) {
       names.push_back(archive->MOD_Directory + "/" + archive->PK3_Filename);
@@ -126,15 +127,17 @@ std::string Failed_Before_Warning(const TMap_Load& failure) {
 
 std::vector<std::string> Game_Launch_Warnings(const TLaunch_Choices& choices,
                                               const std::string& q3a_exe, const TGame_Index* index,
-                                              const TPlay_History* history, const TMap_Key& map) {
+                                              const TPlay_History* history, const TMap_Key& map,
+                                              std::optional<bool> keeps_archives_open) {
   if (!Launch_Refusal(choices).empty()) {
     return {};
   }
   const TLaunch_Command command = Prepare_Launch(choices, q3a_exe);
   std::vector<std::string> warnings;
   if (index != nullptr) {
-    warnings = Launch_Warnings(
-        choices, platform::Find_Program(command.Program, command.Working_Dir).Path, index, false);
+    warnings =
+        Launch_Warnings(choices, platform::Find_Program(command.Program, command.Working_Dir).Path,
+                        index, false, keeps_archives_open);
   }
   if (std::string memory = Map_Memory_Warning(choices.MAP_Filesize); !memory.empty()) {
     warnings.push_back(std::move(memory));
@@ -147,11 +150,9 @@ std::vector<std::string> Game_Launch_Warnings(const TLaunch_Choices& choices,
   return warnings;
 }
 
-std::vector<std::string> Server_Launch_Warnings(const std::string& game_dir,
-                                                const TServer_Settings& settings,
-                                                const std::string& server_exe,
-                                                const std::string& q3a_exe,
-                                                const TGame_Index* index) {
+std::vector<std::string> Server_Launch_Warnings(
+    const std::string& game_dir, const TServer_Settings& settings, const std::string& server_exe,
+    const std::string& q3a_exe, const TGame_Index* index, std::optional<bool> keeps_archives_open) {
   if (index == nullptr) {
     return {};
   }
@@ -159,8 +160,9 @@ std::vector<std::string> Server_Launch_Warnings(const std::string& game_dir,
   TLaunch_Choices served;
   served.Game_Dir = game_dir;
   served.MOD = settings.MOD;
-  std::vector<std::string> warnings = Launch_Warnings(
-      served, platform::Find_Program(command.Program, command.Working_Dir).Path, index, true);
+  std::vector<std::string> warnings =
+      Launch_Warnings(served, platform::Find_Program(command.Program, command.Working_Dir).Path,
+                      index, true, keeps_archives_open);
   Add_Pure_Server_Warning(warnings, *index, settings.MOD);
   return warnings;
 }

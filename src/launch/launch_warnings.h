@@ -4,6 +4,7 @@
 // warning names its cause and its fix in one sentence; none stops a launch.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,11 @@ struct TServer_Settings;
 bool Engine_Keeps_Archives_Open(const std::string& program);
 
 // The warnings for starting `program` (the resolved engine) with the choices; `dedicated` for a
-// dedicated server. Without an index there is nothing to tell.
+// dedicated server. Without an index there is nothing to tell. `keeps_archives_open` is what the
+// engine profile's kind says (Profile_Keeps_Archives_Open); without it the program's bytes tell.
 std::vector<std::string> Launch_Warnings(const TLaunch_Choices& choices, const std::string& program,
-                                         const TGame_Index* index, bool dedicated);
+                                         const TGame_Index* index, bool dedicated,
+                                         std::optional<bool> keeps_archives_open = std::nullopt);
 // The memory a map needs: the engines of the ioquake3 family read the whole BSP into their hunk
 // (com_hunkMegs, Default_Hunk_Megs unless the player's configuration raises it) before they load
 // its collision and render data there too. Measured with Debian's ioquake3 1.36 and OpenArena's
@@ -49,17 +52,16 @@ std::string Failed_Before_Warning(const TMap_Load& failure);
 // The same for the engine a launch of the choices starts (`q3a_exe` as Prepare_Launch takes it),
 // and with the history the failure of the map's last launch with that engine; nothing for
 // choices the launch refuses.
-std::vector<std::string> Game_Launch_Warnings(const TLaunch_Choices& choices,
-                                              const std::string& q3a_exe, const TGame_Index* index,
-                                              const TPlay_History* history = nullptr,
-                                              const TMap_Key& map = {});
+std::vector<std::string> Game_Launch_Warnings(
+    const TLaunch_Choices& choices, const std::string& q3a_exe, const TGame_Index* index,
+    const TPlay_History* history = nullptr, const TMap_Key& map = {},
+    std::optional<bool> keeps_archives_open = std::nullopt);
 
 // The same for the dedicated server Host Server starts (Prepare_Server's program), and whether
 // the archive lists of a pure server fit its system info (Pure_Server_Warning).
-std::vector<std::string> Server_Launch_Warnings(const std::string& game_dir,
-                                                const TServer_Settings& settings,
-                                                const std::string& server_exe,
-                                                const std::string& q3a_exe,
-                                                const TGame_Index* index);
+std::vector<std::string> Server_Launch_Warnings(
+    const std::string& game_dir, const TServer_Settings& settings, const std::string& server_exe,
+    const std::string& q3a_exe, const TGame_Index* index,
+    std::optional<bool> keeps_archives_open = std::nullopt);
 
 }  // namespace vorlix

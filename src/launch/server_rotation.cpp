@@ -421,7 +421,8 @@ std::vector<TServer_Config_File> Server_Config_Files(const TServer_Settings& set
 }
 
 TServer_Command Prepare_Server(const std::string& game_dir, const TServer_Settings& settings,
-                               const std::string& server_exe, const std::string& q3a_exe) {
+                               const std::string& server_exe, const std::string& q3a_exe,
+                               const std::vector<std::string>& engine_words) {
   TServer_Command command;
   command.Working_Dir = game_dir;
   if (!server_exe.empty()) {
@@ -438,10 +439,11 @@ TServer_Command Prepare_Server(const std::string& game_dir, const TServer_Settin
   }
   // The home path makes the engine search the game directory whatever base path its launcher
   // gives it (Debian's openarena-server sets its own), so the configuration is found there.
-  command.Arguments = {
-      "+set",  "fs_homepath",     game_dir, "+set", "fs_game",  mod,
-      "+set",  "dedicated",       "1",      "+set", "net_port", std::to_string(settings.Port),
-      "+exec", Server_Config_Name};
+  command.Arguments = engine_words;
+  command.Arguments.insert(
+      command.Arguments.end(),
+      {"+set", "fs_homepath", game_dir, "+set", "fs_game", mod, "+set", "dedicated", "1", "+set",
+       "net_port", std::to_string(settings.Port), "+exec", Server_Config_Name});
   command.Text = Quoted_For_Display(command.Program);
   for (const auto& argument : command.Arguments) {
     command.Text += " " + Quoted_For_Display(argument);
@@ -498,7 +500,8 @@ bool TServer_Process::Stop() const {
 TServer_Start Host_Server(const std::string& game_dir, const TServer_Settings& settings,
                           const std::vector<std::string>& rotation, const std::string& server_exe,
                           const std::string& q3a_exe, bool dry_run, TExec_File& exec_file,
-                          TInteraction& interaction, const std::string& log) {
+                          TInteraction& interaction, const std::string& log,
+                          const std::vector<std::string>& engine_words) {
   TServer_Start result;
   const auto fail = [&interaction, &result](int status, const std::string& text) {
     interaction.Message(TMessage_Kind::Error, text, TAnswer_Set::OK);
@@ -508,11 +511,18 @@ TServer_Start Host_Server(const std::string& game_dir, const TServer_Settings& s
   if (const std::string refusal = Check_Server_Settings(settings, !dry_run); !refusal.empty()) {
     return fail(2, refusal);
   }
+  if (const std::string refusal = Engine_Words_Refusal(engine_words); !refusal.empty()) {
+    return fail(2, refusal);
+  }
   if (rotation.empty()) {
     return fail(1, "No map of the group can be played with " + settings.MOD + " as " +
                        Game_Type_Table[static_cast<std::size_t>(settings.Game_Type)].Caption + ".");
   }
-  result.Command = Prepare_Server(game_dir, settings, server_exe, q3a_exe);
+  result.Command = Prepare_Server(game_dir, settings, server_exe, q3a_exe, engine_words);
+  if (const std::string refusal = Command_Count_Refusal(result.Command.Arguments);
+      !refusal.empty()) {
+    return fail(2, refusal);
+  }
   // A program that cannot be started is reported by its name before anything is written.
   if (const platform::TProgram_Lookup program =
           platform::Find_Program(result.Command.Program, game_dir);

@@ -137,9 +137,10 @@ struct TServer_Command {
 // The server's command: `server_exe` (Q3A_SERVER_EXE) when set, else the launch's engine
 // (`q3a_exe`, else the game directory's QUAKE3.EXE); the arguments "+set fs_homepath GAME_DIR
 // +set fs_game MOD +set dedicated 1 +set net_port PORT +exec vorlix_server.cfg" with the MOD as
-// on disk.
+// on disk; `engine_words` (an engine profile's extra arguments) before them.
 TServer_Command Prepare_Server(const std::string& game_dir, const TServer_Settings& settings,
-                               const std::string& server_exe, const std::string& q3a_exe);
+                               const std::string& server_exe, const std::string& q3a_exe,
+                               const std::vector<std::string>& engine_words = {});
 
 // Writes the files into the MOD directory, each replaced atomically: the parts first,
 // vorlix_server.cfg last, so that a break at any moment leaves the old or the new rotation whole.
@@ -171,9 +172,12 @@ struct TServer_Start {
 // detached in the game directory. Refusals and failures go to `interaction` as error boxes; a
 // server program that is not found (platform::Find_Program) is named before anything is written.
 // With `log` (New_Launch_Log) the server's console goes there: the start's Log when it could.
+// `engine_words` (an engine profile's extra arguments) go first; words the engine would not read
+// as they are, or more commands than it reads, are refused with status 2.
 TServer_Start Host_Server(const std::string& game_dir, const TServer_Settings& settings,
                           const std::vector<std::string>& rotation, const std::string& server_exe,
                           const std::string& q3a_exe, bool dry_run, TExec_File& exec_file,
-                          TInteraction& interaction, const std::string& log = {});
+                          TInteraction& interaction, const std::string& log = {},
+                          const std::vector<std::string>& engine_words = {});
 
 }  // namespace vorlix

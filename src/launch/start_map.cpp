@@ -18,7 +18,7 @@ namespace vorlix {
 
 TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q3a_exe,
                             TExec_File& exec_file, TInteraction* interaction,
-                            const std::string& log) {
+                            const std::string& log, const std::vector<std::string>& engine_words) {
   const std::string& game_dir = choices.Game_Dir;
   struct stat st {};
   if (::stat(game_dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
@@ -30,13 +30,13 @@ TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q
     }
     return {};
   }
-  if (const std::string refusal = Launch_Refusal(choices); !refusal.empty()) {
+  if (const std::string refusal = Engine_Launch_Refusal(choices, engine_words); !refusal.empty()) {
     if (interaction != nullptr) {
       interaction->Message(TMessage_Kind::Error, refusal, TAnswer_Set::OK);
     }
     return {};
   }
-  TLaunch_Command command = Prepare_Launch(choices, q3a_exe);
+  TLaunch_Command command = Prepare_Launch(choices, q3a_exe, engine_words);
   if (const platform::TProgram_Lookup program =
           platform::Find_Program(command.Program, command.Working_Dir);
       program.Error != 0) {

@@ -3,6 +3,7 @@
 // starts the game in the game directory.
 
 #include <string>
+#include <vector>
 
 namespace vorlix {
 
@@ -20,9 +21,12 @@ struct TLaunch_Command;
 // reported as an error and nothing is started. The launcher's own result is not examined. Returns
 // the command that was handed to the launcher (empty program when nothing was started). With
 // `log` (New_Launch_Log) the engine's console goes there: the command's Log when it could.
+// `engine_words` (an engine profile's extra arguments) come first on the command line; what the
+// engine would not read as it is (Engine_Launch_Refusal) is reported and nothing is started.
 TLaunch_Command Launch_Game(const TLaunch_Choices& choices, const std::string& q3a_exe,
                             TExec_File& exec_file, TInteraction* interaction,
-                            const std::string& log = {});
+                            const std::string& log = {},
+                            const std::vector<std::string>& engine_words = {});
 
 // Counts a started launch of the map in the history, with the choices' game type and MOD and the
 // engine that ran, and with `leave_queue` takes the map out of the play-later queue in the same

@@ -66,6 +66,44 @@ TEST_F(Cli_Serve, A_Dry_Run_Warns_When_The_Server_Cannot_Keep_Every_Archive_Open
   EXPECT_EQ(result.Out.find(server + " +set fs_homepath "), 0U) << result.Out;
 }
 
+TEST_F(Cli_Serve, An_Engine_Profile_Runs_The_Server_Its_Kind_Deciding_The_Warning) {
+  // A program whose bytes tell nothing: the kind says whether it keeps every archive open.
+  const std::string server = Game_ / "server";
+  Write_File(server, "#!/bin/sh\n");
+  fs::permissions(server, fs::perms::owner_exec, fs::perm_options::add);
+  for (int i = 0; i < 10; ++i) {
+    Write_Pk3(Game_ / ("baseq3/more" + std::to_string(i) + ".pk3"), {{"readme.txt", "x"}});
+  }
+  ASSERT_EQ(Run_With_Dirs({"sync"}).Status, 0);
+  ASSERT_EQ(Run({"engines", "add", "ioq3", server, "--kind", "ioquake3", "--args",
+                 "+set com_hunkMegs 256"})
+                .Status,
+            0);
+  ASSERT_EQ(Run({"engines", "add", "q3e", server, "--kind", "quake3e"}).Status, 0);
+  ASSERT_EQ(Run({"engines", "add", "plain", server}).Status, 0);
+  Command_Prefix_ = "prlimit --nofile=21 ";
+  const std::string warning = "warning: The engine keeps every archive open";
+  TRun_Result result = Serve({"--engine-profile", "ioq3", "--dry-run"});
+  ASSERT_EQ(result.Status, 0) << result.Err;
+  EXPECT_NE(result.Err.find(warning), std::string::npos) << result.Err;
+  EXPECT_EQ(result.Out.find(server + " +set com_hunkMegs 256 +set fs_homepath "), 0U) << result.Out;
+  for (const char* quiet : {"q3e", "plain"}) {
+    result = Serve({"--engine-profile", quiet, "--dry-run"});
+    ASSERT_EQ(result.Status, 0) << result.Err;
+    EXPECT_EQ(result.Err.find(warning), std::string::npos) << quiet << result.Err;
+    EXPECT_EQ(result.Out.find(server + " +set fs_homepath "), 0U) << result.Out;
+  }
+  // The MOD's default runs the server when none is asked for; a server program given wins.
+  ASSERT_EQ(Run({"engines", "default", "ioq3", "--mod", "baseq3"}).Status, 0);
+  EXPECT_EQ(Serve({"--dry-run"}).Out.find(server + " +set com_hunkMegs 256 "), 0U);
+  const std::string other = Game_ / "other-server";
+  Write_File(other, "#!/bin/sh\n");
+  fs::permissions(other, fs::perms::owner_exec, fs::perm_options::add);
+  EXPECT_EQ(Serve({"--server-engine", other, "--dry-run"}).Out.find(other + " +set fs_homepath "),
+            0U);
+  EXPECT_EQ(Serve({"--server-engine", server, "--engine-profile", "q3e"}).Status, 2);
+}
+
 TEST_F(Cli_Serve, Exit_Statuses_For_No_Map_And_Bad_Input) {
   struct Case {
     std::vector<std::string> Words;

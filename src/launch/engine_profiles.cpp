@@ -1,0 +1,188 @@
+#include "launch/engine_profiles.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/letter_case.h"
+#include "core/program_lookup.h"
+#include "core/settings.h"
+#include "launch/command_line.h"
+#include "launch/launch_warnings.h"
+
+namespace vorlix {
+
+const TEngine_Kind_Rules& Rules_Of(TEngine_Kind kind) {
+  for (const TEngine_Kind_Rules& rules : Engine_Kind_Table) {
+    if (rules.Kind == kind) {
+      return rules;
+    }
+  }
+  return Engine_Kind_Table[std::size(Engine_Kind_Table) - 1];
+}
+
+std::optional<TEngine_Kind> Engine_Kind_From_Word(const std::string& word) {
+  for (const TEngine_Kind_Rules& rules : Engine_Kind_Table) {
+    if (word == rules.Word) {
+      return rules.Kind;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string Engine_Kind_Words() {
+  std::string words;
+  for (const TEngine_Kind_Rules& rules : Engine_Kind_Table) {
+    words += (words.empty() ? "" : ", ") + std::string(rules.Word);
+  }
+  return words;
+}
+
+bool Profile_Keeps_Archives_Open(const TEngine_Profile& profile, const std::string& found_program) {
+  return Rules_Of(profile.Kind)
+      .Keeps_Archives_Open.value_or(Engine_Keeps_Archives_Open(found_program));
+}
+
+std::vector<std::string> Profile_Words(const TEngine_Profile& profile) {
+  return Split_Game_Arguments(profile.Arguments);
+}
+
+std::string Profile_Refusal(const TEngine_Profile& profile) {
+  if (!Plain_Command_Word(profile.Name) || profile.Name.starts_with('-')) {
+    return "The engine name \"" + profile.Name +
+           "\" cannot be kept: it must be one word of the characters '!' to '~', not beginning "
+           "with '-', without a quote, semicolon, '+' or backslash.";
+  }
+  if (profile.Program.empty()) {
+    return "The engine " + profile.Name + " names no program.";
+  }
+  return Engine_Words_Refusal(Profile_Words(profile));
+}
+
+std::string Profile_Unavailable_Reason(const TEngine_Profile& profile,
+                                       const std::string& game_dir) {
+  const platform::TProgram_Lookup found = platform::Find_Program(profile.Program, game_dir);
+  return found.Error == 0 ? std::string()
+                          : platform::Program_Not_Found_Text(profile.Program, found.Error);
+}
+
+const TEngine_Profile* TEngine_Profiles::Find(const std::string& name) const {
+  const auto found = std::find_if(Profiles.begin(), Profiles.end(),
+                                  [&name](const TEngine_Profile& p) { return p.Name == name; });
+  return found == Profiles.end() ? nullptr : &*found;
+}
+
+const TEngine_Profile* TEngine_Profiles::Default_For(const std::string& mod) const {
+  const TEngine_Profile* for_every_mod = nullptr;
+  for (const auto& [default_mod, name] : MOD_Defaults) {
+    if (!default_mod.empty() && platform::Equal_Ignore_Case(default_mod, mod)) {
+      return Find(name);
+    }
+    if (default_mod.empty()) {
+      for_every_mod = Find(name);
+    }
+  }
+  return for_every_mod;
+}
+
+std::vector<std::string> TEngine_Profiles::MODs_Defaulting_To(const std::string& name) const {
+  std::vector<std::string> mods;
+  for (const auto& [mod, engine] : MOD_Defaults) {
+    if (engine == name) {
+      mods.push_back(mod);
+    }
+  }
+  return mods;
+}
+
+TResult<void> TEngine_Profiles::Add(const TEngine_Profile& profile) {
+  if (const std::string refusal = Profile_Refusal(profile); !refusal.empty()) {
+    return TFailure{refusal};
+  }
+  if (Find(profile.Name) != nullptr) {
+    return TFailure{"There is an engine named " + profile.Name + " already."};
+  }
+  Profiles.push_back(profile);
+  return {};
+}
+
+bool TEngine_Profiles::Remove(const std::string& name) {
+  const auto old_size = Profiles.size();
+  std::erase_if(Profiles, [&name](const TEngine_Profile& p) { return p.Name == name; });
+  if (Profiles.size() == old_size) {
+    return false;
+  }
+  std::erase_if(MOD_Defaults, [&name](const auto& pair) { return pair.second == name; });
+  return true;
+}
+
+TResult<void> TEngine_Profiles::Set_Default(const std::string& mod, const std::string& name) {
+  if (!name.empty() && Find(name) == nullptr) {
+    return TFailure{"There is no engine named " + name + "."};
+  }
+  std::erase_if(MOD_Defaults, [&mod](const auto& pair) {
+    return pair.first.empty() ? mod.empty() : platform::Equal_Ignore_Case(pair.first, mod);
+  });
+  if (!name.empty()) {
+    MOD_Defaults.emplace_back(mod, name);
+  }
+  return {};
+}
+
+TEngine_Profiles Load_Engine_Profiles() {
+  TEngine_Profiles profiles;
+  TStored_Engines stored = Load_Stored_Engines();
+  for (TStored_Engine& engine : stored.Engines) {
+    profiles.Profiles.push_back({std::move(engine.Name), std::move(engine.Program),
+                                 Engine_Kind_From_Word(engine.Kind).value_or(TEngine_Kind::Other),
+                                 std::move(engine.Arguments)});
+  }
+  for (TStored_MOD_Engine& pair : stored.MOD_Defaults) {
+    profiles.MOD_Defaults.emplace_back(std::move(pair.MOD), std::move(pair.Engine));
+  }
+  return profiles;
+}
+
+bool Save_Engine_Profiles(const TEngine_Profiles& profiles) {
+  TStored_Engines stored;
+  for (const TEngine_Profile& profile : profiles.Profiles) {
+    stored.Engines.push_back(
+        {profile.Name, profile.Program, Rules_Of(profile.Kind).Word, profile.Arguments});
+  }
+  for (const auto& [mod, name] : profiles.MOD_Defaults) {
+    stored.MOD_Defaults.push_back({mod, name});
+  }
+  return Save_Stored_Engines(stored);
+}
+
+TResult<std::optional<TEngine_Profile>> Chosen_Engine_Profile(
+    const TEngine_Profiles& profiles, const std::optional<std::string>& asked,
+    const std::string& mod) {
+  if (asked) {
+    if (const TEngine_Profile* profile = profiles.Find(*asked)) {
+      return std::optional<TEngine_Profile>(*profile);
+    }
+    return TFailure{"There is no engine named " + *asked + " (see vorlix-cli engines list)."};
+  }
+  if (const TEngine_Profile* profile = profiles.Default_For(mod)) {
+    return std::optional<TEngine_Profile>(*profile);
+  }
+  return std::optional<TEngine_Profile>();
+}
+
+std::vector<TEngine_Profile> Found_Engines(const std::vector<std::string>& folders) {
+  static const std::pair<const char*, TEngine_Kind> known[] = {
+      {"ioq3", TEngine_Kind::IOQuake3},       {"ioquake3", TEngine_Kind::IOQuake3},
+      {"openarena", TEngine_Kind::OpenArena}, {"quake3e", TEngine_Kind::Quake3e},
+      {"quake3e.x64", TEngine_Kind::Quake3e},
+  };
+  std::vector<TEngine_Profile> found;
+  for (const auto& [name, kind] : known) {
+    const platform::TProgram_Lookup program = platform::Find_Program(name, "", folders);
+    if (program.Error == 0) {
+      found.push_back({name, program.Path, kind, {}});
+    }
+  }
+  return found;
+}
+
+}  // namespace vorlix

@@ -1,0 +1,236 @@
+#include "launch/engine_profiles.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "builders.h"
+#include "core/settings.h"
+#include "game_recorder.h"
+#include "launch/command_line.h"
+#include "launch/exec_file.h"
+#include "launch/server_rotation.h"
+#include "launch/start_map.h"
+#include "scripted_interaction.h"
+
+namespace vorlix {
+namespace {
+
+using testing::TGame_Recorder;
+using testing::TScripted_Interaction;
+using testing::TTemp_Dir;
+using testing::Write_File;
+using S = std::vector<std::string>;
+
+class Engine_Profiles : public ::testing::Test {
+ protected:
+  void SetUp() override { ::setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1); }
+  void TearDown() override { ::unsetenv("XDG_CONFIG_HOME"); }
+  TTemp_Dir config;
+};
+
+TEST_F(Engine_Profiles, Stored_And_Read_Back_With_The_Defaults_Per_MOD) {
+  TEngine_Profiles profiles;
+  ASSERT_TRUE(profiles.Add(
+      {"ioq3", "/usr/games/ioquake3", TEngine_Kind::IOQuake3, "+set com_hunkMegs 256"}));
+  ASSERT_TRUE(profiles.Add({"q3e", "/opt/q3e/\xFF quake3e", TEngine_Kind::Quake3e, ""}));
+  ASSERT_TRUE(profiles.Add({"wine-q3", "wine-q3", TEngine_Kind::Original_Wine, ""}));
+  EXPECT_EQ(profiles.Add({"q3e", "/other", TEngine_Kind::Other, ""}).Message(),
+            "There is an engine named q3e already.");
+  ASSERT_TRUE(profiles.Set_Default("baseq3", "q3e"));
+  ASSERT_TRUE(profiles.Set_Default("", "ioq3"));
+  ASSERT_TRUE(profiles.Set_Default("cpma", "wine-q3"));
+  ASSERT_TRUE(profiles.Set_Default("caf\xE9", "q3e"));
+  EXPECT_FALSE(profiles.Set_Default("cpma", "nothing"));
+  ASSERT_TRUE(Save_Engine_Profiles(profiles));
+
+  TEngine_Profiles read = Load_Engine_Profiles();
+  ASSERT_EQ(read.Profiles.size(), 3u);
+  EXPECT_EQ(read.Profiles[0].Arguments, "+set com_hunkMegs 256");
+  EXPECT_EQ(read.Profiles[1].Program, "/opt/q3e/\xFF quake3e");  // every byte kept
+  EXPECT_EQ(read.Profiles[1].Kind, TEngine_Kind::Quake3e);
+  EXPECT_EQ(read.Profiles[2].Kind, TEngine_Kind::Original_Wine);
+  // A MOD's own default, its letter case ignored; else the one for every MOD.
+  EXPECT_EQ(read.Default_For("BASEQ3")->Name, "q3e");
+  EXPECT_EQ(read.Default_For("cpma")->Name, "wine-q3");
+  EXPECT_EQ(read.Default_For("missionpack")->Name, "ioq3");
+  EXPECT_EQ(read.MODs_Defaulting_To("ioq3"), S{""});
+  EXPECT_EQ(read.MODs_Defaulting_To("q3e"), (S{"baseq3", "caf\xE9"}));  // every byte kept
+
+  // A default replaced stays one entry; a removed profile takes its defaults along, and the
+  // shorter lists leave nothing of the longer ones behind in the file.
+  ASSERT_TRUE(read.Set_Default("BaseQ3", "ioq3"));
+  EXPECT_EQ(read.MODs_Defaulting_To("ioq3"), (S{"", "BaseQ3"}));
+  EXPECT_TRUE(read.Remove("wine-q3"));
+  EXPECT_FALSE(read.Remove("wine-q3"));
+  ASSERT_TRUE(read.Set_Default("", ""));
+  ASSERT_TRUE(Save_Engine_Profiles(read));
+  read = Load_Engine_Profiles();
+  ASSERT_EQ(read.Profiles.size(), 2u);
+  EXPECT_EQ(read.MOD_Defaults.size(), 2u);  // baseq3's and the Latin-1 name's
+  EXPECT_EQ(read.Default_For("cpma"), nullptr);
+  EXPECT_EQ(read.Default_For("baseq3")->Name, "ioq3");
+  // Q3A_EXE stays a value of its own.
+  EXPECT_TRUE(Save_Q3A_Exe("/usr/bin/engine"));
+  EXPECT_EQ(Load_Engine_Profiles().Profiles.size(), 2u);
+  EXPECT_EQ(Load_Q3A_Exe(), "/usr/bin/engine");
+}
+
+TEST_F(Engine_Profiles, A_Kind_Not_Known_Reads_As_Other_And_A_Nameless_Entry_Is_Dropped) {
+  Write_File(config / "Tolmarine/Vorlix.conf",
+             "[Settings]\nENGINE_PROFILES\\size=2\nENGINE_PROFILES\\1\\NAME=x\n"
+             "ENGINE_PROFILES\\1\\PROGRAM=/bin/x\nENGINE_PROFILES\\1\\KIND=q4\n"
+             "ENGINE_PROFILES\\2\\PROGRAM=/bin/y\n");
+  const TEngine_Profiles read = Load_Engine_Profiles();
+  ASSERT_EQ(read.Profiles.size(), 1u);
+  EXPECT_EQ(read.Profiles[0].Kind, TEngine_Kind::Other);
+  EXPECT_EQ(read.Default_For("baseq3"), nullptr);
+}
+
+TEST(Engine_Profile, The_Choice_Asked_For_Then_The_MODs_Default_Then_None) {
+  TEngine_Profiles profiles;
+  ASSERT_TRUE(profiles.Add({"a", "/bin/a", TEngine_Kind::Other, ""}));
+  ASSERT_TRUE(profiles.Add({"b", "/bin/b", TEngine_Kind::Other, ""}));
+  ASSERT_TRUE(profiles.Set_Default("baseq3", "b"));
+  EXPECT_EQ(Chosen_Engine_Profile(profiles, "a", "baseq3").Value()->Name, "a");
+  EXPECT_EQ(Chosen_Engine_Profile(profiles, std::nullopt, "baseq3").Value()->Name, "b");
+  EXPECT_FALSE(Chosen_Engine_Profile(profiles, std::nullopt, "cpma").Value().has_value());
+  EXPECT_NE(Chosen_Engine_Profile(profiles, "c", "baseq3").Message().find("no engine named c"),
+            std::string::npos);
+}
+
+TEST(Engine_Profile, Extra_Arguments_Pass_Only_As_The_Engine_Reads_Them) {
+  EXPECT_EQ(Engine_Words_Refusal(Split_Game_Arguments("+set com_hunkMegs 256 +set r_mode -1")), "");
+  EXPECT_EQ(Engine_Words_Refusal({"+connect", "example.org:27960"}), "");
+  // A quoted blank, a semicolon, a second '+', a lone '+', a comment and a byte above '~'
+  // would each make the engine read something else.
+  for (const S& bad : {Split_Game_Arguments("+set sv_hostname \"two words\""), S{"x;quit"},
+                       S{"++set"}, S{"+"}, S{"a+b"}, S{"+set", "x//y"}, S{"caf\xE9"}, S{""}}) {
+    const std::string refusal = Engine_Words_Refusal(bad);
+    EXPECT_NE(refusal.find("cannot be handed to it"), std::string::npos)
+        << ::testing::PrintToString(bad);
+  }
+  // The profile's own checks: a name usable as one word, a program, its arguments.
+  EXPECT_EQ(Profile_Refusal({"q3e", "quake3e", TEngine_Kind::Quake3e, "+set fs_game cpma"}), "");
+  EXPECT_NE(Profile_Refusal({"two words", "q", TEngine_Kind::Other, ""}), "");
+  EXPECT_NE(Profile_Refusal({"--kind", "q", TEngine_Kind::Other, ""}), "");
+  EXPECT_EQ(Profile_Refusal({"q", "", TEngine_Kind::Other, ""}), "The engine q names no program.");
+  EXPECT_NE(Profile_Refusal({"q", "q", TEngine_Kind::Other, "+exec \"a;b\""}).find("\"a;b\""),
+            std::string::npos);
+}
+
+TEST(Engine_Profile, The_Kind_Decides_Which_Engines_Keep_Their_Archives_Open) {
+  const TTemp_Dir dir;
+  Write_File(dir / "ioq3-build",
+             "\x7F"
+             "ELF...ioq3 1.36_GIT");
+  Write_File(dir / "plain",
+             "\x7F"
+             "ELF...");
+  EXPECT_FALSE(
+      Profile_Keeps_Archives_Open({"q", "", TEngine_Kind::Quake3e, ""}, dir / "ioq3-build"));
+  EXPECT_TRUE(Profile_Keeps_Archives_Open({"q", "", TEngine_Kind::IOQuake3, ""}, dir / "plain"));
+  EXPECT_TRUE(Profile_Keeps_Archives_Open({"q", "", TEngine_Kind::OpenArena, ""}, dir / "plain"));
+  // "other" is told by the program's bytes.
+  EXPECT_TRUE(Profile_Keeps_Archives_Open({"q", "", TEngine_Kind::Other, ""}, dir / "ioq3-build"));
+  EXPECT_FALSE(Profile_Keeps_Archives_Open({"q", "", TEngine_Kind::Other, ""}, dir / "plain"));
+  EXPECT_EQ(Rules_Of(TEngine_Kind::Quake3e).Shaders, TShader_Precedence::Later_Archive_Wins);
+  EXPECT_EQ(Rules_Of(TEngine_Kind::IOQuake3).Shaders, TShader_Precedence::First_Loaded_Wins);
+  // Every kind is found by its own word.
+  for (const TEngine_Kind_Rules& rules : Engine_Kind_Table) {
+    EXPECT_EQ(Engine_Kind_From_Word(rules.Word), rules.Kind);
+  }
+  EXPECT_FALSE(Engine_Kind_From_Word("Quake3e").has_value());
+}
+
+TEST(Engine_Profile, Found_Engines_And_A_Missing_Program) {
+  const TTemp_Dir first;
+  const TTemp_Dir second;
+  const auto program = [](const std::string& path) {
+    Write_File(path, "#!/bin/sh\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+  };
+  program(first / "quake3e.x64");
+  program(second / "ioq3");
+  program(second / "quake3e.x64");  // behind the first folder's
+  Write_File(first / "openarena", "not executable");
+  const std::vector<TEngine_Profile> found = Found_Engines({first.Path(), second.Path()});
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(found[0].Name, "ioq3");
+  EXPECT_EQ(found[0].Program, second / "ioq3");
+  EXPECT_EQ(found[0].Kind, TEngine_Kind::IOQuake3);
+  EXPECT_EQ(found[1].Program, first / "quake3e.x64");
+  EXPECT_EQ(found[1].Kind, TEngine_Kind::Quake3e);
+
+  EXPECT_EQ(Profile_Unavailable_Reason(found[0], ""), "");
+  const std::string reason =
+      Profile_Unavailable_Reason({"oa", first / "openarena", TEngine_Kind::OpenArena, ""}, "");
+  EXPECT_NE(reason, "");
+  EXPECT_NE(reason.find(first / "openarena"), std::string::npos);
+  EXPECT_NE(Profile_Unavailable_Reason({"g", first / "gone", TEngine_Kind::Other, ""}, ""), "");
+}
+
+TEST(Engine_Profile, Extra_Arguments_Come_First_On_The_Command_Line) {
+  const TTemp_Dir game;
+  std::filesystem::create_directories(game / "baseq3");
+  TLaunch_Choices choices;
+  choices.Game_Dir = game.Path();
+  choices.MOD = "BASEQ3";
+  choices.Game_Type = 0;
+  choices.MAP_Filename = "Q3DM17.BSP";
+  const TGame_Recorder engine(game / "engine");
+  const S words = Split_Game_Arguments("+set com_hunkMegs 256");
+
+  const TLaunch_Command command = Prepare_Launch(choices, engine.Script, words);
+  EXPECT_EQ(command.Text, engine.Script +
+                              " +set com_hunkMegs 256 +set fs_game baseq3 +seta g_gametype 2 "
+                              "+map Q3DM17 +sv_maxclients  +timelimit  +fraglimit  "
+                              "+capturelimit ");
+  TExec_File exec;
+  TScripted_Interaction user;
+  ASSERT_EQ(Launch_Game(choices, engine.Script, exec, &user, "", words).Program, engine.Script);
+  EXPECT_EQ(engine.Wait(), game.Path() +
+                               "\n+set\ncom_hunkMegs\n256\n+set\nfs_game\nbaseq3\n+seta\n"
+                               "g_gametype\n2\n+map\nQ3DM17\n+sv_maxclients\n+timelimit\n"
+                               "+fraglimit\n+capturelimit\n");
+  // A word the engine would split starts nothing and says why.
+  std::filesystem::remove(engine.Record);
+  EXPECT_EQ(Launch_Game(choices, engine.Script, exec, &user, "", {"+set", "a;quit"}).Program, "");
+  ASSERT_EQ(user.Messages.size(), 1u);
+  EXPECT_NE(user.Messages[0].Text.find("\"a;quit\""), std::string::npos);
+  EXPECT_EQ(engine.Wait(std::chrono::milliseconds(200)), "");
+
+  // The engine reads 31 commands of its command line: the launch's own 7 leave room for 24
+  // more, a 25th starts nothing.
+  std::filesystem::remove(engine.Record);
+  S most;
+  for (int i = 0; i < 24; ++i) {
+    most.insert(most.end(), {"+set", "v" + std::to_string(i), "1"});
+  }
+  S one_more = most;
+  one_more.insert(one_more.end(), {"+set", "last", "1"});
+  ASSERT_EQ(Launch_Game(choices, engine.Script, exec, &user, "", one_more).Program, "");
+  ASSERT_EQ(user.Messages.size(), 2u);
+  EXPECT_NE(user.Messages[1].Text.find("at most 31 commands from its command line, and this one "
+                                       "holds 32"),
+            std::string::npos)
+      << user.Messages[1].Text;
+  ASSERT_EQ(Launch_Game(choices, engine.Script, exec, &user, "", most).Program, engine.Script);
+  EXPECT_NE(engine.Wait().find("\n+set\nv23\n1\n+set\nfs_game\n"), std::string::npos);
+  EXPECT_EQ(user.Messages.size(), 2u);
+
+  // The server's command takes them first too.
+  TServer_Settings settings;
+  settings.MOD = "baseq3";
+  const TServer_Command server = Prepare_Server(game.Path(), settings, engine.Script, "", words);
+  ASSERT_GE(server.Arguments.size(), 4u);
+  EXPECT_EQ(S(server.Arguments.begin(), server.Arguments.begin() + 4),
+            (S{"+set", "com_hunkMegs", "256", "+set"}));
+  EXPECT_EQ(server.Arguments[4], "fs_homepath");
+}
+
+}  // namespace
+}  // namespace vorlix
