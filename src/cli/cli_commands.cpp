@@ -300,9 +300,10 @@ int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run, bool leave
   // What the engine will do with the installation, and did with the map before, told before it
   // starts.
   const THistory_Load before = Told_History(context);
-  for (const std::string& warning : Game_Launch_Warnings(
-           choices, q3a_exe, Loaded_Game_Index(state).get(), &before.History,
-           TMap_Key{map->PK3->ID, map->ID}, Keeps_Archives_Open_Of(profile, choices.Game_Dir))) {
+  for (const std::string& warning :
+       Game_Launch_Warnings(choices, q3a_exe, Loaded_Game_Index(state).get(), &before.History,
+                            TMap_Key{map->PK3->ID, map->ID},
+                            Keeps_Archives_Open_Of(profile, choices.Game_Dir), engine_words)) {
     context.Ui.Message(TMessage_Kind::Warning, warning, TAnswer_Set::OK);
   }
   if (dry_run) {

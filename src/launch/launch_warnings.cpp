@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/letter_case.h"
 #include "core/paths.h"
 #include "core/program_lookup.h"
 #include "database/game_index.h"
@@ -100,6 +101,26 @@ std::string Map_Memory_Warning(std::uint32_t bsp_size, std::uint32_t hunk_megs, 
          "if not): unless your configuration raises it, " + fix;
 }
 
+std::uint32_t Hunk_Megs_Set_By(const std::vector<std::string>& words) {
+  std::uint32_t megs = 0;
+  for (std::size_t i = 0; i + 2 < words.size(); ++i) {
+    const std::string command = platform::Lower(words[i]);
+    if ((command == "+set" || command == "+seta" || command == "+sets") &&
+        platform::Lower(words[i + 1]) == "com_hunkmegs") {
+      // The engine reads the number as atoi does: the leading digits.
+      std::uint32_t value = 0;
+      for (const char c : words[i + 2]) {
+        if (c < '0' || c > '9' || value > 100000) {
+          break;
+        }
+        value = value * 10 + static_cast<std::uint32_t>(c - '0');
+      }
+      megs = value;
+    }
+  }
+  return megs;
+}
+
 std::string Failed_Before_Warning(const TMap_Load& failure) {
   const std::string& line = failure.Error_Line;
   const auto names = [&line](std::string_view what) {
@@ -128,7 +149,8 @@ std::string Failed_Before_Warning(const TMap_Load& failure) {
 std::vector<std::string> Game_Launch_Warnings(const TLaunch_Choices& choices,
                                               const std::string& q3a_exe, const TGame_Index* index,
                                               const TPlay_History* history, const TMap_Key& map,
-                                              std::optional<bool> keeps_archives_open) {
+                                              std::optional<bool> keeps_archives_open,
+                                              const std::vector<std::string>& engine_words) {
   if (!Launch_Refusal(choices).empty()) {
     return {};
   }
@@ -139,7 +161,8 @@ std::vector<std::string> Game_Launch_Warnings(const TLaunch_Choices& choices,
         Launch_Warnings(choices, platform::Find_Program(command.Program, command.Working_Dir).Path,
                         index, false, keeps_archives_open);
   }
-  if (std::string memory = Map_Memory_Warning(choices.MAP_Filesize); !memory.empty()) {
+  if (std::string memory = Map_Memory_Warning(choices.MAP_Filesize, Hunk_Megs_Set_By(engine_words));
+      !memory.empty()) {
     warnings.push_back(std::move(memory));
   }
   if (history != nullptr) {

@@ -46,16 +46,23 @@ std::uint32_t Hunk_Megs_For(std::uint32_t bsp_size);
 std::string Map_Memory_Warning(std::uint32_t bsp_size, std::uint32_t hunk_megs = 0,
                                bool dedicated = false);
 
+// The com_hunkMegs the words set ("+set com_hunkMegs N", also with seta or sets; the last
+// counts), 0 when none.
+std::uint32_t Hunk_Megs_Set_By(const std::vector<std::string>& words);
+
 // A map whose last launch with the same engine failed: the engine's error line and what to do.
 std::string Failed_Before_Warning(const TMap_Load& failure);
 
 // The same for the engine a launch of the choices starts (`q3a_exe` as Prepare_Launch takes it),
 // and with the history the failure of the map's last launch with that engine; nothing for
 // choices the launch refuses.
+// `engine_words`: the profile's extra arguments (a com_hunkMegs among them counts for the map's
+// memory).
 std::vector<std::string> Game_Launch_Warnings(
     const TLaunch_Choices& choices, const std::string& q3a_exe, const TGame_Index* index,
     const TPlay_History* history = nullptr, const TMap_Key& map = {},
-    std::optional<bool> keeps_archives_open = std::nullopt);
+    std::optional<bool> keeps_archives_open = std::nullopt,
+    const std::vector<std::string>& engine_words = {});
 
 // The same for the dedicated server Host Server starts (Prepare_Server's program), and whether
 // the archive lists of a pure server fit its system info (Pure_Server_Warning).

@@ -282,6 +282,13 @@ TEST(Launch_Outcomes, A_Failure_With_The_Same_Engine_Is_Told_Before_The_Next_Lau
   // A larger hunk moves the limits; a smaller one lowers them.
   EXPECT_EQ(Map_Memory_Warning(Largest_Bsp_Loading + 1, 256), "");
   EXPECT_NE(Map_Memory_Warning(Bsp_Size_Warned - (8U << 20), 112), "");
+  // The engine's own arguments raise it: the warning goes.
+  EXPECT_EQ(Hunk_Megs_Set_By({"+set", "com_hunkMegs", "256", "+SETA", "COM_HUNKMEGS", "384x"}),
+            384U);
+  EXPECT_EQ(Hunk_Megs_Set_By({"+set", "com_hunkMegs"}), 0U);
+  EXPECT_TRUE(Game_Launch_Warnings(choices, engine, nullptr, nullptr, {}, std::nullopt,
+                                   {"+set", "com_hunkMegs", "256"})
+                  .empty());
   EXPECT_EQ(Hunk_Megs_For(115U << 20), 256U);
   EXPECT_EQ(Hunk_Megs_For(200U << 20), 448U);
 
