@@ -185,4 +185,20 @@ std::vector<TEngine_Profile> Found_Engines(const std::vector<std::string>& folde
   return found;
 }
 
+TEngine_Choice Default_Engine_For(const std::string& mod, const std::string& game_dir) {
+  TEngine_Choice choice;
+  const TResult<std::optional<TEngine_Profile>> chosen =
+      Chosen_Engine_Profile(Load_Engine_Profiles(), std::nullopt, mod);
+  if (!chosen || !chosen.Value()) {
+    choice.Program = Load_Q3A_Exe();
+    return choice;
+  }
+  const TEngine_Profile& profile = *chosen.Value();
+  choice.Program = profile.Program;
+  choice.Words = Profile_Words(profile);
+  choice.Keeps_Archives_Open =
+      Profile_Keeps_Archives_Open(profile, platform::Find_Program(profile.Program, game_dir).Path);
+  return choice;
+}
+
 }  // namespace vorlix

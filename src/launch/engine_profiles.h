@@ -108,6 +108,17 @@ TResult<std::optional<TEngine_Profile>> Chosen_Engine_Profile(
     const TEngine_Profiles& profiles, const std::optional<std::string>& asked,
     const std::string& mod);
 
+// The engine a launch of a MOD starts when no profile is asked for (the window's launch): the
+// MOD's default profile, else the stored engine (Q3A_EXE, Program "" for the game directory's
+// QUAKE3.EXE).
+struct TEngine_Choice {
+  std::string Program;             // as Prepare_Launch takes it
+  std::vector<std::string> Words;  // the profile's extra arguments
+  std::optional<bool>
+      Keeps_Archives_Open;  // what the profile's kind says; nullopt: ask the program
+};
+TEngine_Choice Default_Engine_For(const std::string& mod, const std::string& game_dir);
+
 // The programs of the known engines found in `folders` (platform::Program_Search_Folders), each
 // as a profile named after the program with its kind: ioq3, ioquake3, openarena, quake3e and
 // quake3e.x64, in that order.

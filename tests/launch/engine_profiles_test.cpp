@@ -79,6 +79,24 @@ TEST_F(Engine_Profiles, Stored_And_Read_Back_With_The_Defaults_Per_MOD) {
   EXPECT_EQ(Load_Q3A_Exe(), "/usr/bin/engine");
 }
 
+TEST_F(Engine_Profiles, The_Windows_Launch_Takes_The_MODs_Default_Else_The_Stored_Engine) {
+  ASSERT_TRUE(Save_Q3A_Exe("/usr/bin/stored"));
+  TEngine_Choice none = Default_Engine_For("baseq3", config.Path());
+  EXPECT_EQ(none.Program, "/usr/bin/stored");
+  EXPECT_TRUE(none.Words.empty());
+  EXPECT_FALSE(none.Keeps_Archives_Open.has_value());
+  TEngine_Profiles profiles;
+  ASSERT_TRUE(
+      profiles.Add({"q3e", "/opt/quake3e", TEngine_Kind::Quake3e, "+set com_hunkMegs 512"}));
+  ASSERT_TRUE(profiles.Set_Default("cpma", "q3e"));
+  ASSERT_TRUE(Save_Engine_Profiles(profiles));
+  const TEngine_Choice cpma = Default_Engine_For("CPMA", config.Path());
+  EXPECT_EQ(cpma.Program, "/opt/quake3e");
+  EXPECT_EQ(cpma.Words, (S{"+set", "com_hunkMegs", "512"}));
+  EXPECT_EQ(cpma.Keeps_Archives_Open, std::optional<bool>(false));
+  EXPECT_EQ(Default_Engine_For("baseq3", config.Path()).Program, "/usr/bin/stored");
+}
+
 TEST_F(Engine_Profiles, A_Kind_Not_Known_Reads_As_Other_And_A_Nameless_Entry_Is_Dropped) {
   Write_File(config / "Tolmarine/Vorlix.conf",
              "[Settings]\nENGINE_PROFILES\\size=2\nENGINE_PROFILES\\1\\NAME=x\n"

@@ -2,6 +2,7 @@
 
 #include "core/settings.h"
 #include "launch/command_line.h"
+#include "launch/engine_profiles.h"
 #include "launch/exec_file.h"
 #include "launch/launch_outcomes.h"
 #include "launch/start_map.h"
@@ -17,8 +18,10 @@ bool Launch_And_Count(const TProperties_Context& context, const TMap_Record& map
                       const TLaunch_Choices& choices, TExec_File& exec_file, bool leave_queue) {
   const std::string log =
       context.History != nullptr ? New_Launch_Log(context.History->Program_Dir()) : std::string();
+  // The MOD's default engine profile, else the stored engine.
+  const TEngine_Choice engine = Default_Engine_For(choices.MOD, choices.Game_Dir);
   const TLaunch_Command command =
-      Launch_Game(choices, Load_Q3A_Exe(), exec_file, context.Interaction, log);
+      Launch_Game(choices, engine.Program, exec_file, context.Interaction, log, engine.Words);
   if (!command.Program.empty() && context.History != nullptr) {
     Record_Launch(*context.History, map, choices, command.Program, context.Interaction, leave_queue,
                   command.Log);

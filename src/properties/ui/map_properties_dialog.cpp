@@ -32,6 +32,7 @@
 #include "core/ui/qt_text.h"
 #include "database/records.h"
 #include "database/stream.h"
+#include "launch/engine_profiles.h"
 #include "launch/launch_warnings.h"
 #include "properties/launch_choices.h"
 
@@ -586,10 +587,13 @@ void TForm_Map_Properties::Refresh_Launch_Warnings() {
   if (Model_.Mode() == TDialog_Mode::Launch) {
     const TProperties_Context& context = Model_.Context();
     const TMap_Record* map = Model_.Map();
+    const TLaunch_Choices choices = Launch_Choices_From(Model_, context.Game_Dir);
+    const TEngine_Choice engine = Default_Engine_For(choices.MOD, choices.Game_Dir);
     warnings = Game_Launch_Warnings(
-        Launch_Choices_From(Model_, context.Game_Dir), Load_Q3A_Exe(), context.Game_Index.get(),
+        choices, engine.Program, context.Game_Index.get(),
         context.History != nullptr ? &context.History->History() : nullptr,
-        map != nullptr && map->PK3 != nullptr ? TMap_Key{map->PK3->ID, map->ID} : TMap_Key{});
+        map != nullptr && map->PK3 != nullptr ? TMap_Key{map->PK3->ID, map->ID} : TMap_Key{},
+        engine.Keeps_Archives_Open, engine.Words);
   }
   QStringList lines;
   for (const std::string& warning : warnings) {
