@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include <sys/stat.h>
@@ -115,11 +116,14 @@ TEST(Launch_Outcomes, Ended_Launches_Are_Read_Once_Kept_Per_Map_And_Engine_And_T
     played.Add_Waiting({{2, 0}, good_engine, "OA_DM1", fs::path(good_log).filename(), 11});
     // A name that leads out of the logs folder is never opened.
     played.Add_Waiting({{3, 0}, good_engine, "X", "../history.dat", 12});
+    played.Add_Waiting({{3, 1}, good_engine, "X", "launch-a/../../planted.log", 12});
     return true;
   });
   // Left behind by a launch the history forgot; a file that is no log stays.
   Write_File(data + "/logs/launch-5-5.log", "Server: X\nERROR: x\n");
   Write_File(data + "/logs/notes.txt", "keep");
+  fs::create_directories(data + "/logs/launch-a");
+  Write_File(data + "/planted.log", "Server: X\nERROR: planted\n");
 
   End(good_engine, good_log);
   TOutcome_Collection read = Collect_Launch_Outcomes(history);
@@ -135,6 +139,7 @@ TEST(Launch_Outcomes, Ended_Launches_Are_Read_Once_Kept_Per_Map_And_Engine_And_T
   EXPECT_EQ(good[0],
             (TMap_Load{good_engine, TLoad_State::Loaded, 11, "", {"textures/x/gone.tga"}}));
   EXPECT_EQ(history.History().Failure_Of({1, 0}), nullptr);  // not read yet
+  EXPECT_TRUE(history.History().Loads_Of(TMap_Key{3, 1}).empty());
   ASSERT_EQ(history.History().Waiting().size(), 1U);
 
   End(bad_engine, bad_log);
@@ -211,9 +216,15 @@ while [ ! -e "$0.go" ] && [ $i -lt 500 ]; do sleep 0.02; i=$((i + 1)); done
   ASSERT_EQ(history.History().Loads_Of(TMap_Key{4, 0}).size(), 1U);
   EXPECT_EQ(history.History().Loads_Of(TMap_Key{4, 0})[0].State, TLoad_State::Loaded);
   EXPECT_TRUE(history.History().Loads_Of(TMap_Key{4, 1}).empty());
-  // Not grown: not read again, and nothing written.
+  // Not grown: not read again; grown with lines that say nothing new: read, nothing written.
   const std::uint64_t changes = history.Changes();
   EXPECT_EQ(Collect_Launch_Outcomes(history, &sizes).Read, 0);
+  EXPECT_EQ(history.Changes(), changes);
+  {
+    std::ofstream more(log, std::ios::app);
+    more << "Kill: 0 1 2: a killed b\n";
+  }
+  EXPECT_EQ(Collect_Launch_Outcomes(history, &sizes).Read, 1);
   EXPECT_EQ(history.Changes(), changes);
   EXPECT_TRUE(fs::exists(log));
 
