@@ -296,7 +296,7 @@ int Launch_Map(TCli_Context& context, TMap_Record* map, bool dry_run, bool leave
   }
   const std::string q3a_exe = profile ? profile->Program : Load_Q3A_Exe();
   const std::vector<std::string> engine_words =
-      profile ? Profile_Words(*profile) : std::vector<std::string>();
+      profile ? Profile_Launch_Words(*profile, choices.Game_Dir) : std::vector<std::string>();
   // What the engine will do with the installation, and did with the map before, told before it
   // starts.
   const THistory_Load before = Told_History(context);
@@ -795,7 +795,8 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
   const std::string server_exe =
       profile ? profile->Program : new_server_exe.value_or(Load_Q3A_Server_Exe());
   const std::vector<std::string> engine_words =
-      profile ? Profile_Words(*profile) : std::vector<std::string>();
+      profile ? Profile_Launch_Words(*profile, context.State().Game_Dir)
+              : std::vector<std::string>();
   const TMaps_Tree_Node* group = Group_At(context, path);
   if (group == nullptr) {
     return 1;
@@ -825,10 +826,10 @@ int Command_Serve(TCli_Context& context, TCli_Args& args) {
                        TAnswer_Set::OK);
   }
   // What the engine will do with the installation, told before it starts.
-  for (const std::string& warning :
-       Server_Launch_Warnings(context.State().Game_Dir, settings, server_exe, Load_Q3A_Exe(),
-                              Loaded_Game_Index(context.State()).get(),
-                              Keeps_Archives_Open_Of(profile, context.State().Game_Dir))) {
+  for (const std::string& warning : Server_Launch_Warnings(
+           context.State().Game_Dir, settings, server_exe, Load_Q3A_Exe(),
+           Loaded_Game_Index(context.State()).get(),
+           Keeps_Archives_Open_Of(profile, context.State().Game_Dir), engine_words, &rotation)) {
     context.Ui.Message(TMessage_Kind::Warning, warning, TAnswer_Set::OK);
   }
   TExec_File exec_file;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/interaction.h"
 #include "core/letter_case.h"
 #include "core/program_lookup.h"
 #include "core/settings.h"
@@ -44,6 +45,22 @@ bool Profile_Keeps_Archives_Open(const TEngine_Profile& profile, const std::stri
 
 std::vector<std::string> Profile_Words(const TEngine_Profile& profile) {
   return Split_Game_Arguments(profile.Arguments);
+}
+
+std::vector<std::string> Profile_Launch_Words(const TEngine_Profile& profile,
+                                              const std::string& game_dir) {
+  std::vector<std::string> words = Profile_Words(profile);
+  const bool sets_base_path =
+      std::adjacent_find(
+          words.begin(), words.end(), [](const std::string& command, const std::string& name) {
+            const std::string lower = platform::Lower(command);
+            return (lower == "+set" || lower == "+seta" || lower == "+sets" || lower == "+setu") &&
+                   platform::Equal_Ignore_Case(name, "fs_basepath");
+          }) != words.end();
+  if (!sets_base_path && !game_dir.empty()) {
+    words.insert(words.begin(), {"+set", "fs_basepath", game_dir});
+  }
+  return words;
 }
 
 std::string Profile_Refusal(const TEngine_Profile& profile) {
@@ -102,6 +119,29 @@ TResult<void> TEngine_Profiles::Add(const TEngine_Profile& profile) {
     return TFailure{"There is an engine named " + profile.Name + " already."};
   }
   Profiles.push_back(profile);
+  return {};
+}
+
+TResult<void> TEngine_Profiles::Replace(const std::string& old_name,
+                                        const TEngine_Profile& profile) {
+  const auto place =
+      std::find_if(Profiles.begin(), Profiles.end(),
+                   [&old_name](const TEngine_Profile& p) { return p.Name == old_name; });
+  if (place == Profiles.end()) {
+    return TFailure{"There is no engine named " + old_name + "."};
+  }
+  if (const std::string refusal = Profile_Refusal(profile); !refusal.empty()) {
+    return TFailure{refusal};
+  }
+  if (profile.Name != old_name && Find(profile.Name) != nullptr) {
+    return TFailure{"There is an engine named " + profile.Name + " already."};
+  }
+  *place = profile;
+  for (auto& pair : MOD_Defaults) {
+    if (pair.second == old_name) {
+      pair.second = profile.Name;
+    }
+  }
   return {};
 }
 
@@ -185,20 +225,122 @@ std::vector<TEngine_Profile> Found_Engines(const std::vector<std::string>& folde
   return found;
 }
 
-TEngine_Choice Default_Engine_For(const std::string& mod, const std::string& game_dir) {
+TEngine_Choice Engine_Choice_Of(const TEngine_Profile* profile, const std::string& game_dir) {
   TEngine_Choice choice;
-  const TResult<std::optional<TEngine_Profile>> chosen =
-      Chosen_Engine_Profile(Load_Engine_Profiles(), std::nullopt, mod);
-  if (!chosen || !chosen.Value()) {
+  if (profile == nullptr) {
     choice.Program = Load_Q3A_Exe();
     return choice;
   }
-  const TEngine_Profile& profile = *chosen.Value();
-  choice.Program = profile.Program;
-  choice.Words = Profile_Words(profile);
-  choice.Keeps_Archives_Open =
-      Profile_Keeps_Archives_Open(profile, platform::Find_Program(profile.Program, game_dir).Path);
+  choice.Program = profile->Program;
+  choice.Words = Profile_Launch_Words(*profile, game_dir);
+  choice.Keeps_Archives_Open = Profile_Keeps_Archives_Open(
+      *profile, platform::Find_Program(profile->Program, game_dir).Path);
   return choice;
+}
+
+TEngine_Choice Default_Engine_For(const std::string& mod, const std::string& game_dir) {
+  const TEngine_Profiles profiles = Load_Engine_Profiles();
+  return Engine_Choice_Of(profiles.Default_For(mod), game_dir);
+}
+
+std::vector<TEngine_Option> Engine_Options(const TEngine_Profiles& profiles,
+                                           const std::string& game_dir) {
+  std::vector<TEngine_Option> options;
+  const std::string stored = Load_Q3A_Exe();
+  options.push_back({{},
+                     stored.empty() ? std::string("The game directory's ") + Game_Executable_Name
+                                    : "Stored engine (" + stored + ")",
+                     {}});
+  for (const TEngine_Profile& profile : profiles.Profiles) {
+    options.push_back(
+        {profile.Name,
+         profile.Name + " (" + Rules_Of(profile.Kind).Caption + ", " + profile.Program + ")",
+         Profile_Unavailable_Reason(profile, game_dir)});
+  }
+  return options;
+}
+
+void TEngine_Selection::Load(TEngine_Profiles profiles, std::string game_dir) {
+  Profiles_ = std::move(profiles);
+  Game_Dir_ = std::move(game_dir);
+  Options_ = Engine_Options(Profiles_, Game_Dir_);
+  Chosen_ = 0;
+  Picked_ = false;
+  Added_.clear();
+}
+
+void TEngine_Selection::Follow_MOD(const std::string& mod) {
+  if (Picked_) {
+    return;
+  }
+  Chosen_ = 0;
+  if (const TEngine_Profile* profile = Profiles_.Default_For(mod)) {
+    for (std::size_t i = 1; i < Options_.size(); ++i) {
+      if (Options_[i].Name == profile->Name) {
+        Chosen_ = i;
+      }
+    }
+  }
+}
+
+bool TEngine_Selection::Pick(std::size_t index) {
+  if (index >= Options_.size() || !Options_[index].Unavailable.empty()) {
+    return false;
+  }
+  Chosen_ = index;
+  Picked_ = true;
+  return true;
+}
+
+const TEngine_Profile* TEngine_Selection::Chosen_Profile() const {
+  return Chosen_ == 0 || Chosen_ >= Options_.size() ? nullptr
+                                                    : Profiles_.Find(Options_[Chosen_].Name);
+}
+
+void TEngine_Selection::Add_Words(const std::vector<std::string>& words) {
+  Added_.insert(Added_.end(), words.begin(), words.end());
+}
+
+TEngine_Choice TEngine_Selection::Choice() const {
+  TEngine_Choice choice = Engine_Choice_Of(Chosen_Profile(), Game_Dir_);
+  choice.Words.insert(choice.Words.end(), Added_.begin(), Added_.end());
+  return choice;
+}
+
+bool Offer_Found_Engines(TInteraction& interaction, const std::vector<std::string>& folders) {
+  constexpr const char* Offered_Setting = "ENGINES_OFFERED";
+  TEngine_Profiles profiles = Load_Engine_Profiles();
+  if (!profiles.Profiles.empty() || Load_Flag_Setting(Offered_Setting)) {
+    return false;
+  }
+  const std::vector<TEngine_Profile> found = Found_Engines(folders);
+  if (found.empty()) {
+    return false;
+  }
+  std::string text = "Vorlix found these engines on this computer:\n";
+  for (const TEngine_Profile& engine : found) {
+    text +=
+        "  " + engine.Name + ": " + engine.Program + " (" + Rules_Of(engine.Kind).Caption + ")\n";
+  }
+  text +=
+      "Keep them as engine profiles, to choose one for each launch? Menu Vorlix, \"Engines...\" "
+      "changes them later.";
+  const bool keep =
+      interaction.Message(TMessage_Kind::Confirmation, text, TAnswer_Set::Yes_No) == TAnswer::Yes;
+  Save_Flag_Setting(Offered_Setting, true);
+  if (!keep) {
+    return false;
+  }
+  for (const TEngine_Profile& engine : found) {
+    (void)profiles.Add(engine);
+  }
+  if (!Save_Engine_Profiles(profiles)) {
+    interaction.Message(TMessage_Kind::Error,
+                        "Cannot write the settings file " + Settings_File_Path() + ".",
+                        TAnswer_Set::OK);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace vorlix

@@ -12,6 +12,8 @@
 
 namespace vorlix {
 
+class TInteraction;
+
 enum class TEngine_Kind { IOQuake3, OpenArena, Quake3e, Original_Wine, Other };
 
 // Which definition of a shader an engine uses when several archives define it.
@@ -66,6 +68,13 @@ bool Profile_Keeps_Archives_Open(const TEngine_Profile& profile, const std::stri
 // The extra arguments as the words handed to the engine.
 std::vector<std::string> Profile_Words(const TEngine_Profile& profile);
 
+// The words a launch of the profile's engine on the installation in `game_dir` starts with. An
+// engine of a profile lies outside the game directory, and on Linux the engines take their base
+// path from their own build, not from the working directory: so the game directory is handed as
+// "+set fs_basepath DIR" first, unless the profile's own arguments set fs_basepath.
+std::vector<std::string> Profile_Launch_Words(const TEngine_Profile& profile,
+                                              const std::string& game_dir);
+
 // Why the profile cannot be kept or used; "" when it can. The name must be one plain word (it is
 // given on the command line and stored), the program not empty, and the arguments must pass
 // Engine_Words_Refusal.
@@ -91,6 +100,9 @@ struct TEngine_Profiles {
 
   // Adds a profile of a new name; the refusal or the name taken as the failure.
   TResult<void> Add(const TEngine_Profile& profile);
+  // Puts `profile` in the place of the one named `old_name` (a failure when there is none, or the
+  // new name is another profile's); defaults naming the old name follow a new one.
+  TResult<void> Replace(const std::string& old_name, const TEngine_Profile& profile);
   // Removes the profile and the defaults naming it; false when there is none of that name.
   bool Remove(const std::string& name);
   // Makes the profile the default of `mod` ("" every MOD); an empty name removes the default.
@@ -118,10 +130,57 @@ struct TEngine_Choice {
       Keeps_Archives_Open;  // what the profile's kind says; nullopt: ask the program
 };
 TEngine_Choice Default_Engine_For(const std::string& mod, const std::string& game_dir);
+// The same for the profile chosen (nullptr: the stored engine).
+TEngine_Choice Engine_Choice_Of(const TEngine_Profile* profile, const std::string& game_dir);
+
+// An engine as the launch and server dialogs offer it: the stored engine (Name "") first, then
+// each profile; one whose program cannot be started is offered with the reason.
+struct TEngine_Option {
+  std::string Name;
+  std::string Caption;
+  std::string Unavailable;  // "" when the program is there
+};
+std::vector<TEngine_Option> Engine_Options(const TEngine_Profiles& profiles,
+                                           const std::string& game_dir);
+
+// The engine a dialog's launch starts: the stored engine or a profile, following the MOD's
+// default until the user picks one, with words added for this launch only (an offered
+// com_hunkMegs).
+class TEngine_Selection {
+ public:
+  // Fresh profiles for one showing of the dialog; nothing picked or added.
+  void Load(TEngine_Profiles profiles, std::string game_dir);
+  const std::vector<TEngine_Option>& Options() const { return Options_; }
+  // The MOD chosen changed: its default engine, unless the user picked one.
+  void Follow_MOD(const std::string& mod);
+  // The user picked the option at `index`; false (nothing changes) for an option out of range
+  // or one whose program is not there.
+  bool Pick(std::size_t index);
+  std::size_t Chosen_Index() const { return Chosen_; }
+  // The chosen profile; nullptr for the stored engine.
+  const TEngine_Profile* Chosen_Profile() const;
+  void Add_Words(const std::vector<std::string>& words);
+  const std::vector<std::string>& Added_Words() const { return Added_; }
+  // What the launch starts: the chosen engine, its words and then the added ones.
+  TEngine_Choice Choice() const;
+
+ private:
+  TEngine_Profiles Profiles_;
+  std::string Game_Dir_;
+  std::vector<TEngine_Option> Options_;
+  std::size_t Chosen_ = 0;
+  bool Picked_ = false;
+  std::vector<std::string> Added_;
+};
 
 // The programs of the known engines found in `folders` (platform::Program_Search_Folders), each
 // as a profile named after the program with its kind: ioq3, ioquake3, openarena, quake3e and
 // quake3e.x64, in that order.
 std::vector<TEngine_Profile> Found_Engines(const std::vector<std::string>& folders);
+
+// Offers the engines found in `folders` as profiles, once: on the first start that finds one
+// when none is kept. A yes keeps them. The question is not asked again after either answer
+// (the setting ENGINES_OFFERED). True when profiles were added.
+bool Offer_Found_Engines(TInteraction& interaction, const std::vector<std::string>& folders);
 
 }  // namespace vorlix

@@ -101,6 +101,21 @@ std::string Map_Memory_Warning(std::uint32_t bsp_size, std::uint32_t hunk_megs, 
          "if not): unless your configuration raises it, " + fix;
 }
 
+std::uint32_t Hunk_Megs_Offer(std::uint32_t bsp_size, const std::vector<std::string>& words,
+                              bool dedicated) {
+  const std::uint32_t set = Hunk_Megs_Set_By(words);
+  const std::uint32_t wanted = Hunk_Megs_For(bsp_size);
+  if (Map_Memory_Warning(bsp_size, set, dedicated).empty() ||
+      wanted <= std::max(set, Default_Hunk_Megs)) {
+    return 0;
+  }
+  return wanted;
+}
+
+std::vector<std::string> Hunk_Megs_Words(std::uint32_t megs) {
+  return {"+set", "com_hunkMegs", std::to_string(megs)};
+}
+
 std::uint32_t Hunk_Megs_Set_By(const std::vector<std::string>& words) {
   std::uint32_t megs = 0;
   for (std::size_t i = 0; i + 2 < words.size(); ++i) {
@@ -175,19 +190,39 @@ std::vector<std::string> Game_Launch_Warnings(const TLaunch_Choices& choices,
 
 std::vector<std::string> Server_Launch_Warnings(
     const std::string& game_dir, const TServer_Settings& settings, const std::string& server_exe,
-    const std::string& q3a_exe, const TGame_Index* index, std::optional<bool> keeps_archives_open) {
-  if (index == nullptr) {
-    return {};
+    const std::string& q3a_exe, const TGame_Index* index, std::optional<bool> keeps_archives_open,
+    const std::vector<std::string>& engine_words, const TServer_Rotation* rotation) {
+  std::vector<std::string> warnings;
+  if (index != nullptr) {
+    const TServer_Command command = Prepare_Server(game_dir, settings, server_exe, q3a_exe);
+    TLaunch_Choices served;
+    served.Game_Dir = game_dir;
+    served.MOD = settings.MOD;
+    warnings =
+        Launch_Warnings(served, platform::Find_Program(command.Program, command.Working_Dir).Path,
+                        index, true, keeps_archives_open);
+    Add_Pure_Server_Warning(warnings, *index, settings.MOD);
   }
-  const TServer_Command command = Prepare_Server(game_dir, settings, server_exe, q3a_exe);
-  TLaunch_Choices served;
-  served.Game_Dir = game_dir;
-  served.MOD = settings.MOD;
-  std::vector<std::string> warnings =
-      Launch_Warnings(served, platform::Find_Program(command.Program, command.Working_Dir).Path,
-                      index, true, keeps_archives_open);
-  Add_Pure_Server_Warning(warnings, *index, settings.MOD);
+  if (rotation == nullptr) {
+    return warnings;
+  }
+  const std::uint32_t hunk_megs = Hunk_Megs_Set_By(engine_words);
+  for (std::size_t i = 0; i < rotation->Maps.size() && i < rotation->Bsp_Sizes.size(); ++i) {
+    if (std::string memory = Map_Memory_Warning(rotation->Bsp_Sizes[i], hunk_megs, true);
+        !memory.empty()) {
+      warnings.push_back("Rotation map " + rotation->Maps[i] + ": " + memory);
+    }
+  }
   return warnings;
+}
+
+std::uint32_t Rotation_Hunk_Megs_Offer(const TServer_Rotation& rotation,
+                                       const std::vector<std::string>& engine_words) {
+  std::uint32_t offer = 0;
+  for (const std::uint32_t size : rotation.Bsp_Sizes) {
+    offer = std::max(offer, Hunk_Megs_Offer(size, engine_words, true));
+  }
+  return offer;
 }
 
 }  // namespace vorlix

@@ -14,6 +14,7 @@ namespace vorlix {
 
 class TGame_Index;
 struct TLaunch_Choices;
+struct TServer_Rotation;
 struct TServer_Settings;
 
 // Whether the program a launch starts is an engine that keeps every archive of its search path
@@ -45,6 +46,11 @@ std::uint32_t Hunk_Megs_For(std::uint32_t bsp_size);
 // engine is started with (0: its default), for a client or a dedicated server.
 std::string Map_Memory_Warning(std::uint32_t bsp_size, std::uint32_t hunk_megs = 0,
                                bool dedicated = false);
+// The com_hunkMegs to offer for a map of that size started with `words` (0 when its memory is
+// no concern), and the words that set it.
+std::uint32_t Hunk_Megs_Offer(std::uint32_t bsp_size, const std::vector<std::string>& words,
+                              bool dedicated = false);
+std::vector<std::string> Hunk_Megs_Words(std::uint32_t megs);
 
 // The com_hunkMegs the words set ("+set com_hunkMegs N", also with seta or sets; the last
 // counts), 0 when none.
@@ -66,9 +72,15 @@ std::vector<std::string> Game_Launch_Warnings(
 
 // The same for the dedicated server Host Server starts (Prepare_Server's program), and whether
 // the archive lists of a pure server fit its system info (Pure_Server_Warning).
+// With the rotation, each of its maps whose memory the server's hunk may not hold
+// (`engine_words` may raise it) is told too.
 std::vector<std::string> Server_Launch_Warnings(
     const std::string& game_dir, const TServer_Settings& settings, const std::string& server_exe,
     const std::string& q3a_exe, const TGame_Index* index,
-    std::optional<bool> keeps_archives_open = std::nullopt);
+    std::optional<bool> keeps_archives_open = std::nullopt,
+    const std::vector<std::string>& engine_words = {}, const TServer_Rotation* rotation = nullptr);
+// The com_hunkMegs to offer for the rotation's largest map (0: none), as Hunk_Megs_Offer.
+std::uint32_t Rotation_Hunk_Megs_Offer(const TServer_Rotation& rotation,
+                                       const std::vector<std::string>& engine_words);
 
 }  // namespace vorlix

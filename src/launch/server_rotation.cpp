@@ -194,6 +194,7 @@ TServer_Rotation Choose_Rotation(const std::vector<TMap_Record*>& maps, const st
     }
     if (reason.empty()) {
       rotation.Maps.push_back(name);
+      rotation.Bsp_Sizes.push_back(map->MAP_Filesize);
     } else {
       rotation.Left_Out.push_back({name, reason});
     }

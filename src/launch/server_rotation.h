@@ -67,7 +67,8 @@ struct TLeft_Out_Map {
 };
 
 struct TServer_Rotation {
-  std::vector<std::string> Maps;  // names as the game knows them, in play order
+  std::vector<std::string> Maps;         // names as the game knows them, in play order
+  std::vector<std::uint32_t> Bsp_Sizes;  // each map's BSP size, as Maps
   std::vector<TLeft_Out_Map> Left_Out;
 };
 

@@ -36,14 +36,16 @@ TEST_F(Cli, Engine_Profiles_Launch_With_Their_Arguments_First) {
 
   // The MOD's default runs with its words first; the stored engine is left alone.
   ASSERT_EQ(Run_With_Dirs({"launch", "0", "0"}).Status, 0);
-  EXPECT_EQ(quake3e.Wait(), Game_.Path() +
+  // The profile's engine is told where the game directory is, first.
+  EXPECT_EQ(quake3e.Wait(), Game_.Path() + "\n+set\nfs_basepath\n" + Game_.Path() +
                                 "\n+set\ncom_hunkMegs\n256\n+set\nfs_game\nbaseq3\n"
                                 "+seta\ng_gametype\n0\n+map\nQ3DM1\n+sv_maxclients\n8\n"
                                 "+timelimit\n0\n+fraglimit\n20\n+capturelimit\n8\n");
   EXPECT_EQ(stored.Wait(std::chrono::milliseconds(100)), "");
   // Another profile asked for wins over the MOD's default; an unknown one starts nothing.
   result = Run_Data({"launch", "0", "0", "--engine-profile", "gone", "--dry-run"});
-  EXPECT_EQ(result.Out, "/nonexistent/ioq3" + Q3dm1_Arguments + "\n");
+  const std::string base_path = " +set fs_basepath " + Game_.Path();
+  EXPECT_EQ(result.Out, "/nonexistent/ioq3" + base_path + Q3dm1_Arguments + "\n");
   result = Run_Data({"launch", "0", "0", "--engine-profile", "none"});
   EXPECT_EQ(result.Status, 1);
   EXPECT_NE(result.Err.find("no engine named none"), std::string::npos);
@@ -51,19 +53,20 @@ TEST_F(Cli, Engine_Profiles_Launch_With_Their_Arguments_First) {
   // The queue's next map and a random one are launched the same way.
   ASSERT_EQ(Run_Data({"later", "add", "0", "0"}).Status, 0);
   EXPECT_EQ(Run_Data({"later", "next", "--engine-profile", "gone", "--dry-run"}).Out,
-            "/nonexistent/ioq3" + Q3dm1_Arguments + "\n");
+            "/nonexistent/ioq3" + base_path + Q3dm1_Arguments + "\n");
   EXPECT_EQ(Run_Data({"random", "--engine-profile", "gone"}).Status, 2);
 
-  // The launch's own 7 commands leave room for 24 of a profile's before the engine's 31.
+  // The launch's own 7 commands and the base path leave room for 23 of a profile's before the
+  // engine's 31.
   std::string most;
-  for (int i = 0; i < 24; ++i) {
+  for (int i = 0; i < 23; ++i) {
     most += " +set v" + std::to_string(i) + " 1";
   }
   ASSERT_EQ(Run({"engines", "add", "most", quake3e.Script, "--args", most}).Status, 0);
   ASSERT_EQ(Run({"engines", "add", "over", quake3e.Script, "--args", most + " +set w 1"}).Status,
             0);
   result = Run_Data({"launch", "0", "0", "--engine-profile", "most", "--dry-run"});
-  EXPECT_EQ(result.Out, quake3e.Script + most + Q3dm1_Arguments + "\n") << result.Err;
+  EXPECT_EQ(result.Out, quake3e.Script + base_path + most + Q3dm1_Arguments + "\n") << result.Err;
   result = Run_Data({"launch", "0", "0", "--engine-profile", "over", "--dry-run"});
   EXPECT_EQ(result.Status, 1);
   EXPECT_NE(result.Err.find("this one holds 32"), std::string::npos) << result.Err;

@@ -86,16 +86,18 @@ TEST_F(Cli_Serve, An_Engine_Profile_Runs_The_Server_Its_Kind_Deciding_The_Warnin
   TRun_Result result = Serve({"--engine-profile", "ioq3", "--dry-run"});
   ASSERT_EQ(result.Status, 0) << result.Err;
   EXPECT_NE(result.Err.find(warning), std::string::npos) << result.Err;
-  EXPECT_EQ(result.Out.find(server + " +set com_hunkMegs 256 +set fs_homepath "), 0U) << result.Out;
+  const std::string base_path = " +set fs_basepath " + Game_.Path();
+  EXPECT_EQ(result.Out.find(server + base_path + " +set com_hunkMegs 256 +set fs_homepath "), 0U)
+      << result.Out;
   for (const char* quiet : {"q3e", "plain"}) {
     result = Serve({"--engine-profile", quiet, "--dry-run"});
     ASSERT_EQ(result.Status, 0) << result.Err;
     EXPECT_EQ(result.Err.find(warning), std::string::npos) << quiet << result.Err;
-    EXPECT_EQ(result.Out.find(server + " +set fs_homepath "), 0U) << result.Out;
+    EXPECT_EQ(result.Out.find(server + base_path + " +set fs_homepath "), 0U) << result.Out;
   }
   // The MOD's default runs the server when none is asked for; a server program given wins.
   ASSERT_EQ(Run({"engines", "default", "ioq3", "--mod", "baseq3"}).Status, 0);
-  EXPECT_EQ(Serve({"--dry-run"}).Out.find(server + " +set com_hunkMegs 256 "), 0U);
+  EXPECT_EQ(Serve({"--dry-run"}).Out.find(server + base_path + " +set com_hunkMegs 256 "), 0U);
   const std::string other = Game_ / "other-server";
   Write_File(other, "#!/bin/sh\n");
   fs::permissions(other, fs::perms::owner_exec, fs::perm_options::add);

@@ -92,7 +92,8 @@ TEST_F(Engine_Profiles, The_Windows_Launch_Takes_The_MODs_Default_Else_The_Store
   ASSERT_TRUE(Save_Engine_Profiles(profiles));
   const TEngine_Choice cpma = Default_Engine_For("CPMA", config.Path());
   EXPECT_EQ(cpma.Program, "/opt/quake3e");
-  EXPECT_EQ(cpma.Words, (S{"+set", "com_hunkMegs", "512"}));
+  // The profile's engine lies outside the game directory: it is told the base path first.
+  EXPECT_EQ(cpma.Words, (S{"+set", "fs_basepath", config.Path(), "+set", "com_hunkMegs", "512"}));
   EXPECT_EQ(cpma.Keeps_Archives_Open, std::optional<bool>(false));
   EXPECT_EQ(Default_Engine_For("baseq3", config.Path()).Program, "/usr/bin/stored");
 }
@@ -248,6 +249,119 @@ TEST(Engine_Profile, Extra_Arguments_Come_First_On_The_Command_Line) {
   EXPECT_EQ(S(server.Arguments.begin(), server.Arguments.begin() + 4),
             (S{"+set", "com_hunkMegs", "256", "+set"}));
   EXPECT_EQ(server.Arguments[4], "fs_homepath");
+}
+
+TEST(Engine_Profile, The_Game_Directory_Is_The_Base_Path_Unless_The_Profile_Sets_One) {
+  const TEngine_Profile plain{"oa", "/usr/games/openarena", TEngine_Kind::OpenArena,
+                              "+set com_basegame baseoa"};
+  EXPECT_EQ(Profile_Launch_Words(plain, "/srv/q3"),
+            (S{"+set", "fs_basepath", "/srv/q3", "+set", "com_basegame", "baseoa"}));
+  // The engine's own names are compared without letter case, with each of its set commands.
+  const TEngine_Profile own{"oa", "oa", TEngine_Kind::OpenArena, "+SETA FS_BasePath /opt/oa"};
+  EXPECT_EQ(Profile_Launch_Words(own, "/srv/q3"), (S{"+SETA", "FS_BasePath", "/opt/oa"}));
+  const TEngine_Profile value_only{"oa", "oa", TEngine_Kind::OpenArena, "+set name fs_basepath"};
+  EXPECT_EQ(Profile_Launch_Words(value_only, "/srv/q3").size(), 6u);
+  // A directory the engine would not read as one word of its command line stops the launch.
+  EXPECT_NE(Engine_Words_Refusal(Profile_Launch_Words(plain, "/srv/my q3")), "");
+  EXPECT_NE(Engine_Words_Refusal(Profile_Launch_Words(plain, "/srv/q3;quit")), "");
+  EXPECT_EQ(Engine_Words_Refusal(Profile_Launch_Words(plain, "/srv/q3")), "");
+}
+
+TEST_F(Engine_Profiles, A_Dialogs_Engine_Follows_The_MOD_Until_One_Is_Picked) {
+  const TTemp_Dir bin;
+  const std::string program = bin / "quake3e";
+  Write_File(program, "#!/bin/sh\n");
+  std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+  ASSERT_TRUE(Save_Q3A_Exe("/usr/bin/stored"));
+  TEngine_Profiles profiles;
+  ASSERT_TRUE(profiles.Add({"q3e", program, TEngine_Kind::Quake3e, "+set r_mode 4"}));
+  ASSERT_TRUE(profiles.Add({"gone", bin / "gone", TEngine_Kind::IOQuake3, ""}));
+  ASSERT_TRUE(profiles.Set_Default("cpma", "q3e"));
+  ASSERT_TRUE(profiles.Set_Default("osp", "gone"));
+
+  TEngine_Selection selection;
+  selection.Load(profiles, "/srv/q3");
+  ASSERT_EQ(selection.Options().size(), 3u);
+  EXPECT_EQ(selection.Options()[0].Caption, "Stored engine (/usr/bin/stored)");
+  EXPECT_EQ(selection.Options()[1].Unavailable, "");
+  EXPECT_NE(selection.Options()[2].Unavailable.find(bin / "gone"), std::string::npos);
+
+  selection.Follow_MOD("CPMA");
+  EXPECT_EQ(selection.Chosen_Index(), 1u);
+  TEngine_Choice choice = selection.Choice();
+  EXPECT_EQ(choice.Program, program);
+  EXPECT_EQ(choice.Words, (S{"+set", "fs_basepath", "/srv/q3", "+set", "r_mode", "4"}));
+  EXPECT_EQ(choice.Keeps_Archives_Open, std::optional<bool>(false));
+  // A MOD's default whose program is gone is still what the MOD launches with (and says why).
+  selection.Follow_MOD("osp");
+  EXPECT_EQ(selection.Chosen_Index(), 2u);
+  selection.Follow_MOD("baseq3");
+  EXPECT_EQ(selection.Chosen_Profile(), nullptr);
+  EXPECT_EQ(selection.Choice().Program, "/usr/bin/stored");
+
+  // The user's pick holds against the MOD; a gone program or a row past the end is not taken.
+  EXPECT_FALSE(selection.Pick(2));
+  EXPECT_FALSE(selection.Pick(3));
+  EXPECT_TRUE(selection.Pick(1));
+  selection.Follow_MOD("baseq3");
+  EXPECT_EQ(selection.Chosen_Profile()->Name, "q3e");
+  selection.Add_Words({"+set", "com_hunkMegs", "256"});
+  EXPECT_EQ(selection.Choice().Words.back(), "256");
+  EXPECT_EQ(selection.Choice().Words.size(), 9u);
+  // The stored engine takes the added words alone; a new showing starts afresh.
+  EXPECT_TRUE(selection.Pick(0));
+  EXPECT_EQ(selection.Choice().Words, (S{"+set", "com_hunkMegs", "256"}));
+  selection.Load(profiles, "/srv/q3");
+  selection.Follow_MOD("cpma");
+  EXPECT_EQ(selection.Chosen_Index(), 1u);
+  EXPECT_TRUE(selection.Added_Words().empty());
+}
+
+TEST(Engine_Profile, An_Edited_Profile_Keeps_Its_Place_And_Its_MODs) {
+  TEngine_Profiles profiles;
+  ASSERT_TRUE(profiles.Add({"a", "/a", TEngine_Kind::IOQuake3, ""}));
+  ASSERT_TRUE(profiles.Add({"b", "/b", TEngine_Kind::Quake3e, ""}));
+  ASSERT_TRUE(profiles.Set_Default("", "a"));
+  ASSERT_TRUE(profiles.Set_Default("cpma", "a"));
+  ASSERT_TRUE(profiles.Replace("a", {"c", "/c", TEngine_Kind::OpenArena, "+set x 1"}));
+  EXPECT_EQ(profiles.Profiles[0].Name, "c");
+  EXPECT_EQ(profiles.Profiles[0].Arguments, "+set x 1");
+  EXPECT_EQ(profiles.MODs_Defaulting_To("c"), (S{"", "cpma"}));
+  EXPECT_FALSE(profiles.Replace("c", {"b", "/c", TEngine_Kind::OpenArena, ""}));
+  EXPECT_FALSE(profiles.Replace("c", {"c", "/c", TEngine_Kind::OpenArena, "+set a;quit 1"}));
+  EXPECT_FALSE(profiles.Replace("none", {"d", "/d", TEngine_Kind::Other, ""}));
+  EXPECT_TRUE(profiles.Replace("c", {"c", "/other", TEngine_Kind::OpenArena, ""}));
+  EXPECT_EQ(profiles.Profiles[0].Program, "/other");
+  EXPECT_EQ(profiles.Profiles.size(), 2u);
+}
+
+TEST_F(Engine_Profiles, Engines_Found_Are_Offered_Once_When_None_Is_Kept) {
+  const TTemp_Dir bin;
+  Write_File(bin / "openarena", "#!/bin/sh\n");
+  std::filesystem::permissions(bin / "openarena", std::filesystem::perms::owner_all);
+  TScripted_Interaction user;
+  // Nothing found: nothing asked, and the offer stays for a later start.
+  EXPECT_FALSE(Offer_Found_Engines(user, {config.Path()}));
+  EXPECT_TRUE(user.Messages.empty());
+  user.Answers = {TAnswer::No};
+  EXPECT_FALSE(Offer_Found_Engines(user, {bin.Path()}));
+  ASSERT_EQ(user.Messages.size(), 1u);
+  EXPECT_NE(user.Messages[0].Text.find("openarena: " + (bin / "openarena")), std::string::npos);
+  EXPECT_TRUE(Load_Engine_Profiles().Profiles.empty());
+  EXPECT_FALSE(Offer_Found_Engines(user, {bin.Path()}));
+  EXPECT_EQ(user.Messages.size(), 1u);
+
+  // Settings of a new user: a yes keeps them with their kinds.
+  ::unsetenv("XDG_CONFIG_HOME");
+  const TTemp_Dir fresh;
+  ::setenv("XDG_CONFIG_HOME", fresh.Path().c_str(), 1);
+  user.Answers = {TAnswer::Yes};
+  EXPECT_TRUE(Offer_Found_Engines(user, {bin.Path()}));
+  const TEngine_Profiles kept = Load_Engine_Profiles();
+  ASSERT_EQ(kept.Profiles.size(), 1u);
+  EXPECT_EQ(kept.Profiles[0].Kind, TEngine_Kind::OpenArena);
+  EXPECT_FALSE(Offer_Found_Engines(user, {bin.Path()}));
+  EXPECT_EQ(user.Messages.size(), 2u);
 }
 
 }  // namespace

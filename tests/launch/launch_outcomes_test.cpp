@@ -17,6 +17,7 @@
 #include "launch/command_line.h"
 #include "launch/exec_file.h"
 #include "launch/launch_warnings.h"
+#include "launch/server_rotation.h"
 #include "records_builder.h"
 
 namespace vorlix::testing {
@@ -302,6 +303,30 @@ TEST(Launch_Outcomes, A_Failure_With_The_Same_Engine_Is_Told_Before_The_Next_Lau
                   .empty());
   EXPECT_EQ(Hunk_Megs_For(115U << 20), 256U);
   EXPECT_EQ(Hunk_Megs_For(200U << 20), 448U);
+
+  // What the dialogs offer to add: the megabytes the map wants, until the words give them.
+  EXPECT_EQ(Hunk_Megs_Offer(Bsp_Size_Warned - 1, {}), 0U);
+  EXPECT_EQ(Hunk_Megs_Offer(Bsp_Size_Warned, {}), 256U);
+  EXPECT_EQ(Hunk_Megs_Offer(200U << 20, {"+set", "com_hunkMegs", "256"}), 448U);
+  EXPECT_EQ(Hunk_Megs_Offer(200U << 20, Hunk_Megs_Words(448)), 0U);
+  EXPECT_EQ(Map_Memory_Warning(200U << 20, Hunk_Megs_Set_By(Hunk_Megs_Words(448))), "");
+  EXPECT_EQ(Hunk_Megs_Offer(Largest_Bsp_Loading_Dedicated / 2, {}, true), 256U);
+
+  // A server's rotation: each map too big for its hunk is told by name, and the largest sets
+  // what is offered.
+  TServer_Rotation rotation;
+  rotation.Maps = {"small", "big", "bigger"};
+  rotation.Bsp_Sizes = {1U << 20, Largest_Bsp_Loading_Dedicated / 2, 200U << 20};
+  const std::vector<std::string> served =
+      Server_Launch_Warnings("/nonexistent", {}, "", "", nullptr, std::nullopt, {}, &rotation);
+  ASSERT_EQ(served.size(), 2U);
+  EXPECT_EQ(served[0].rfind("Rotation map big: This map's BSP of 57 MB", 0), 0U) << served[0];
+  EXPECT_EQ(served[1].rfind("Rotation map bigger: This map's BSP of 200 MB does not fit", 0), 0U);
+  EXPECT_EQ(Rotation_Hunk_Megs_Offer(rotation, {}), 448U);
+  EXPECT_EQ(Server_Launch_Warnings("/nonexistent", {}, "", "", nullptr, std::nullopt,
+                                   Hunk_Megs_Words(448), &rotation),
+            std::vector<std::string>());
+  EXPECT_EQ(Rotation_Hunk_Megs_Offer(rotation, Hunk_Megs_Words(448)), 0U);
 
   // Each kind of line gets its own fix.
   const auto fix = [](const std::string& line) {

@@ -41,6 +41,7 @@
 #include "dialogs/ui/info_dialog.h"
 #include "dialogs/ui/selection_dialogs.h"
 #include "launch/map_lists.h"
+#include "launch/ui/engines_dialog.h"
 #include "launch/ui/server_dialog.h"
 #include "properties/map_properties_model.h"
 #include "properties/ui/launch_entry.h"
@@ -434,7 +435,14 @@ void TProgram_Windows::Wire_Server_Commands() {
     separator->setSeparator(true);
     bar->insertAction(print, separator);
   }
+  Engines_Action_ = new QAction(QStringLiteral("E&ngines..."), &Main_);
+  Engines_Action_->setObjectName(QStringLiteral("MenuItem_Engines"));
+  Engines_Action_->setStatusTip(
+      QStringLiteral("The engines to launch with: programs, kinds, arguments, the MODs' defaults"));
+  QObject::connect(Engines_Action_, &QAction::triggered, &Main_,
+                   [this] { MenuItem_EnginesClick(); });
   if (vorlix != nullptr) {
+    vorlix->insertAction(print, Engines_Action_);
     QObject::connect(vorlix, &QMenu::aboutToShow, &Main_, [this] { Update_Server_Commands(); });
   }
   if (QToolBar* bar = Browser_->Commands()->Tool_Bar()) {
@@ -490,6 +498,16 @@ void TProgram_Windows::MenuItem_HostServerClick() {
     Server_ = started;
   }
   Update_Server_Commands();
+}
+
+void TProgram_Windows::MenuItem_EnginesClick() {
+  if (!Engines_) {
+    Engines_ = std::make_unique<TForm_Engines>(&Main_);
+  }
+  const TMain_State& state = Main_.State();
+  Engines_->Load(state.Game_Dir,
+                 state.MOD_List ? state.MOD_List->Names() : std::vector<std::string>());
+  Engines_->exec();
 }
 
 void TProgram_Windows::MenuItem_StopServerClick() {

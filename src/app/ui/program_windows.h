@@ -19,6 +19,7 @@ class TForm_Select_MOD;
 class TForm_Arena_File_Selection;
 class TForm_Arena_File_Specify_Name;
 class TForm_Info_Dialog;
+class TForm_Engines;
 class TForm_Host_Server;
 class TMap_Record;
 class TMaps_Tree_Node;
@@ -74,6 +75,8 @@ class TProgram_Windows {
   void Update_Server_Commands();
   void MenuItem_HostServerClick();
   void MenuItem_StopServerClick();
+  // "Engines...": the engine profiles.
+  void MenuItem_EnginesClick();
   void Tell_Server_Keeps_Running();
 
   // "Export Map List..." (the selected group) and "Import Map List..." (a new group) in the menu
@@ -113,10 +116,12 @@ class TProgram_Windows {
   std::unique_ptr<TForm_Arena_File_Selection> Arena_Selection_;
   std::unique_ptr<TForm_Arena_File_Specify_Name> Arena_Name_;
   std::unique_ptr<TForm_Host_Server> Host_Server_;
+  std::unique_ptr<TForm_Engines> Engines_;
   TExec_File Exec_File_;
   TServer_Process Server_;
   QAction* Host_Server_Action_ = nullptr;
   QAction* Stop_Server_Action_ = nullptr;
+  QAction* Engines_Action_ = nullptr;
   QAction* Export_List_Action_ = nullptr;
   QAction* Export_Found_Action_ = nullptr;
   QAction* Import_List_Action_ = nullptr;

@@ -24,7 +24,9 @@
 #include "app/ui/program_windows.h"
 #include "app/ui/splash_window.h"
 #include "core/paths.h"
+#include "core/program_lookup.h"
 #include "core/ui/artwork.h"
+#include "launch/engine_profiles.h"
 #include "vorlix_version.h"
 
 namespace {
@@ -138,6 +140,12 @@ int main(int argc, char** argv) {
   }
   if (quit_after_startup) {
     QTimer::singleShot(0, &main_window, &QWidget::close);
+  } else {
+    // Engines found on this computer are offered once, when the user keeps none yet.
+    QTimer::singleShot(0, &main_window, [&main_window] {
+      vorlix::Offer_Found_Engines(main_window.Interaction(),
+                                  vorlix::platform::Program_Search_Folders());
+    });
   }
   int status = QApplication::exec();
   if (main_window.Save_Failed()) {

@@ -24,6 +24,7 @@
 #include "launch/game_choices.h"
 #include "launch/launch_outcomes.h"
 #include "launch/launch_warnings.h"
+#include "launch/ui/engine_box.h"
 
 namespace vorlix {
 
@@ -93,6 +94,9 @@ TForm_Host_Server::TForm_Host_Server(QWidget* parent) : QDialog(parent) {
   Edit_Server_Exe_->setObjectName(QStringLiteral("Edit_Server_Program"));
   Edit_Server_Exe_->setPlaceholderText(QStringLiteral("the game's engine with +set dedicated 1"));
   form->addRow(QStringLiteral("Server &Program:"), Edit_Server_Exe_);
+  Engine_Box_ = new QComboBox(this);
+  Engine_Box_->setObjectName(QStringLiteral("ComboBox_Engine"));
+  form->addRow(QStringLiteral("&Engine:"), Engine_Box_);
 
   Rotation_List_ = new QListWidget(this);
   Rotation_List_->setObjectName(QStringLiteral("ListBox_Rotation"));
@@ -121,11 +125,28 @@ TForm_Host_Server::TForm_Host_Server(QWidget* parent) : QDialog(parent) {
   layout->addLayout(form);
   layout->addLayout(lists, 1);
   layout->addWidget(Label_Warnings_);
+  Button_Add_Hunk_ = new QPushButton(this);
+  Button_Add_Hunk_->setObjectName(QStringLiteral("Button_Add_Hunk"));
+  Button_Add_Hunk_->hide();
+  auto* offer_row = new QHBoxLayout;
+  offer_row->addWidget(Button_Add_Hunk_);
+  offer_row->addStretch();
+  layout->addLayout(offer_row);
   layout->addWidget(buttons);
 
   connect(MOD_Box_, &QComboBox::currentIndexChanged, this, [this] { MOD_BoxChange(); });
   connect(Type_Box_, &QComboBox::currentIndexChanged, this, [this] { Type_BoxChange(); });
   connect(Edit_Server_Exe_, &QLineEdit::editingFinished, this, [this] { Refresh_Warnings(); });
+  connect(Engine_Box_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0 && !Engines_.Pick(static_cast<std::size_t>(index))) {
+      Show_Engine_Choice(*Engine_Box_, Engines_);
+    }
+    Refresh_Warnings();
+  });
+  connect(Button_Add_Hunk_, &QPushButton::clicked, this, [this] {
+    Engines_.Add_Words(Hunk_Megs_Words(Rotation_Hunk_Megs_Offer(Rotation_, Engine_Words())));
+    Refresh_Warnings();
+  });
 }
 
 void TForm_Host_Server::Load(const std::vector<TMap_Record*>& maps,
@@ -137,6 +158,10 @@ void TForm_Host_Server::Load(const std::vector<TMap_Record*>& maps,
   Edit_Password_->clear();
   Spin_Port_->setValue(Default_Server_Port);
   Spin_Bots_->setValue(0);
+  // The engines as they are stored now; the first choice is the server program typed above.
+  Engines_.Load(Load_Engine_Profiles(), Game_Dir_);
+  Fill_Engine_Box(*Engine_Box_, Engines_);
+  Engine_Box_->setItemText(0, QStringLiteral("The server program above"));
   const QSignalBlocker block(MOD_Box_);
   MOD_Box_->clear();
   for (const auto& mod : Server_MODs(maps, mods)) {
@@ -175,16 +200,24 @@ void TForm_Host_Server::Type_BoxChange() {
 }
 
 void TForm_Host_Server::Refresh_Warnings() {
+  Engines_.Follow_MOD(From_QString(MOD_Box_->currentText()));
+  Show_Engine_Choice(*Engine_Box_, Engines_);
+  Edit_Server_Exe_->setEnabled(!Profile_Chosen());
   const std::shared_ptr<const TGame_Index> index = Index_Source_ ? Index_Source_() : nullptr;
   QStringList lines;
-  if (index && MOD_Box_->currentIndex() >= 0) {
+  const std::vector<std::string> words = Engine_Words();
+  if (MOD_Box_->currentIndex() >= 0) {
+    const std::optional<bool> keeps_open =
+        Profile_Chosen() ? Engines_.Choice().Keeps_Archives_Open : std::nullopt;
     for (const std::string& warning :
-         Server_Launch_Warnings(Game_Dir_, Settings(), Server_Exe(), Load_Q3A_Exe(), index.get())) {
+         Server_Launch_Warnings(Game_Dir_, Settings(), Server_Exe(), Load_Q3A_Exe(), index.get(),
+                                keeps_open, words, &Rotation_)) {
       lines.append(To_QString(warning));
     }
   }
   Label_Warnings_->setText(lines.join(QLatin1Char('\n')));
   Label_Warnings_->setVisible(!lines.isEmpty());
+  Show_Hunk_Offer(*Button_Add_Hunk_, Rotation_Hunk_Megs_Offer(Rotation_, words), Engines_);
 }
 
 TServer_Settings TForm_Host_Server::Settings() const {
@@ -204,6 +237,9 @@ TServer_Settings TForm_Host_Server::Settings() const {
 }
 
 std::string TForm_Host_Server::Server_Exe() const {
+  if (const TEngine_Profile* profile = Engines_.Chosen_Profile()) {
+    return profile->Program;
+  }
   return Edit_Server_Exe_->text().trimmed().toLocal8Bit().toStdString();
 }
 
@@ -218,14 +254,16 @@ TServer_Process Host_Server_For_Group(TForm_Host_Server& dialog, const TMaps_Tre
     const TServer_Start start =
         Host_Server(game_dir, dialog.Settings(), dialog.Rotation(), server_exe, Load_Q3A_Exe(),
                     false, exec_file, interaction,
-                    history != nullptr ? New_Launch_Log(history->Program_Dir()) : std::string());
+                    history != nullptr ? New_Launch_Log(history->Program_Dir()) : std::string(),
+                    dialog.Engine_Words());
     if (start.Status != 0) {
       // Refused settings, a server program not found, a configuration not written: the reason
       // was shown, and the dialog comes back with the user's values to correct them.
       continue;
     }
     // A server program is stored once a server runs with it.
-    if (server_exe != Load_Q3A_Server_Exe() && !Save_Q3A_Server_Exe(server_exe)) {
+    if (!dialog.Profile_Chosen() && server_exe != Load_Q3A_Server_Exe() &&
+        !Save_Q3A_Server_Exe(server_exe)) {
       interaction.Message(TMessage_Kind::Error,
                           "Couldn't store the server program in " + Settings_File_Path() + ".",
                           TAnswer_Set::OK);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "launch/engine_profiles.h"
 #include "launch/server_rotation.h"
 
 class QComboBox;
@@ -53,7 +54,14 @@ class TForm_Host_Server : public QDialog {
   }
   TServer_Settings Settings() const;
   const std::vector<std::string>& Rotation() const { return Rotation_.Maps; }
+  // The program the server runs: the chosen engine profile's, else the one typed.
   std::string Server_Exe() const;
+  // The words the server's command line starts with: the profile's and those added to this start.
+  std::vector<std::string> Engine_Words() const { return Engines_.Choice().Words; }
+  // Whether an engine profile was chosen (the typed program is then neither used nor stored).
+  bool Profile_Chosen() const { return Engines_.Chosen_Profile() != nullptr; }
+  QComboBox* Engine_Box() const { return Engine_Box_; }
+  QPushButton* Button_Add_Hunk() const { return Button_Add_Hunk_; }
 
   QComboBox* MOD_Box() const { return MOD_Box_; }
   QComboBox* Type_Box() const { return Type_Box_; }
@@ -91,6 +99,9 @@ class TForm_Host_Server : public QDialog {
   QSpinBox* Spin_Max_Clients_ = nullptr;
   QLineEdit* Edit_Password_ = nullptr;
   QLineEdit* Edit_Server_Exe_ = nullptr;
+  QComboBox* Engine_Box_ = nullptr;
+  QPushButton* Button_Add_Hunk_ = nullptr;
+  TEngine_Selection Engines_;
   QListWidget* Rotation_List_ = nullptr;
   QListWidget* Left_Out_List_ = nullptr;
   QPushButton* Button_OK_ = nullptr;

@@ -15,11 +15,10 @@ namespace {
 
 // Starts the game for the choices and counts the launch; false when nothing was started.
 bool Launch_And_Count(const TProperties_Context& context, const TMap_Record& map,
-                      const TLaunch_Choices& choices, TExec_File& exec_file, bool leave_queue) {
+                      const TLaunch_Choices& choices, const TEngine_Choice& engine,
+                      TExec_File& exec_file, bool leave_queue) {
   const std::string log =
       context.History != nullptr ? New_Launch_Log(context.History->Program_Dir()) : std::string();
-  // The MOD's default engine profile, else the stored engine.
-  const TEngine_Choice engine = Default_Engine_For(choices.MOD, choices.Game_Dir);
   const TLaunch_Command command =
       Launch_Game(choices, engine.Program, exec_file, context.Interaction, log, engine.Words);
   if (!command.Program.empty() && context.History != nullptr) {
@@ -42,8 +41,9 @@ bool Start_Map(TForm_Map_Properties& dialog, const TProperties_Context& context,
   if (result != TDialog_Result::OK && result != TDialog_Result::Yes) {
     return false;
   }
-  const bool started = Launch_And_Count(
-      context, *map, Launch_Choices_From(dialog.Model(), context.Game_Dir), exec_file, leave_queue);
+  const bool started =
+      Launch_And_Count(context, *map, Launch_Choices_From(dialog.Model(), context.Game_Dir),
+                       dialog.Chosen_Engine(), exec_file, leave_queue);
   // The program ends after the launch only when something was launched.
   return result == TDialog_Result::Yes && started;
 }
@@ -57,7 +57,9 @@ bool Start_Map_Again(TForm_Map_Properties& dialog, const TProperties_Context& co
   if (!choices) {
     return Start_Map(dialog, context, map, exec_file);
   }
-  Launch_And_Count(context, *map, *choices, exec_file, /*leave_queue=*/false);
+  // Without the dialog: the MOD's default engine profile, else the stored engine.
+  Launch_And_Count(context, *map, *choices, Default_Engine_For(choices->MOD, choices->Game_Dir),
+                   exec_file, /*leave_queue=*/false);
   return false;
 }
 

@@ -1,6 +1,7 @@
 #include "properties/ui/map_properties_dialog.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -34,6 +35,7 @@
 #include "database/stream.h"
 #include "launch/engine_profiles.h"
 #include "launch/launch_warnings.h"
+#include "launch/ui/engine_box.h"
 #include "properties/launch_choices.h"
 
 namespace vorlix {
@@ -183,6 +185,18 @@ void TForm_Map_Properties::Build() {
   Label_Launch_Warnings_->setFixedWidth(Pages_->sizeHint().width());
   Label_Launch_Warnings_->hide();
   layout->addWidget(Label_Launch_Warnings_);
+  Button_Add_Hunk_ = Named(new QPushButton(this), "Button_Add_Hunk");
+  Button_Add_Hunk_->hide();
+  connect(Button_Add_Hunk_, &QPushButton::clicked, this, [this] {
+    const TLaunch_Choices choices = Launch_Choices_From(Model_, Model_.Context().Game_Dir);
+    Engines_.Add_Words(
+        Hunk_Megs_Words(Hunk_Megs_Offer(choices.MAP_Filesize, Engines_.Choice().Words)));
+    Refresh_Launch_Warnings();
+  });
+  auto* offer_row = new QHBoxLayout;
+  offer_row->addWidget(Button_Add_Hunk_);
+  offer_row->addStretch();
+  layout->addLayout(offer_row);
   layout->addLayout(Build_Buttons());
 }
 
@@ -366,16 +380,38 @@ int TForm_Map_Properties::Build_MOD_Lists(QGridLayout* grid, int row) {
   Label_MOD_To_Use_ = new QLabel(QStringLiteral("MOD to use"), page);
   ListBox_MOD_To_Use_ = Named(new QListWidget(page), "ListBox_MOD_to_use",
                               "specifies which modification is to used when launching Q3A");
-  ListBox_MOD_To_Use_->setFixedHeight(90);
   ListBox_MOD_To_Use_->setSelectionMode(QAbstractItemView::SingleSelection);
   Label_MOD_To_Use_->setBuddy(ListBox_MOD_To_Use_);
   connect(ListBox_MOD_To_Use_, &QListWidget::currentRowChanged, this,
           &TForm_Map_Properties::ListBox_MOD_To_UseClick);
+  // The launch's MOD and engine take the place of the useable MODs, in the same height.
+  Panel_Launch_With_ = Named(new QWidget(page), "Panel_Launch_With");
+  Panel_Launch_With_->setFixedHeight(90);
+  auto* launch_with = new QVBoxLayout(Panel_Launch_With_);
+  launch_with->setContentsMargins(0, 0, 0, 0);
+  launch_with->setSpacing(4);
+  launch_with->addWidget(ListBox_MOD_To_Use_, 1);
+  auto* engine_row = new QHBoxLayout;
+  Label_Engine_ = Named(new QLabel(QStringLiteral("&Engine:"), Panel_Launch_With_), "Label_Engine");
+  ComboBox_Engine_ = Named(new QComboBox(Panel_Launch_With_), "ComboBox_Engine",
+                           "the engine to launch with: the stored one or an engine profile");
+  ComboBox_Engine_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  ComboBox_Engine_->setMinimumContentsLength(20);
+  Label_Engine_->setBuddy(ComboBox_Engine_);
+  engine_row->addWidget(Label_Engine_);
+  engine_row->addWidget(ComboBox_Engine_, 1);
+  launch_with->addLayout(engine_row);
+  connect(ComboBox_Engine_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0 && !Engines_.Pick(static_cast<std::size_t>(index))) {
+      Show_Engine_Choice(*ComboBox_Engine_, Engines_);
+    }
+    Refresh_Launch_Warnings();
+  });
   // One of the two pairs is shown, in the same place.
   grid->addWidget(Label_Useable_MODs_, row, 0, 1, 4);
   grid->addWidget(Label_MOD_To_Use_, row++, 0, 1, 4);
   grid->addWidget(CheckListBox_Useable_MODs_, row, 0, 1, 4);
-  grid->addWidget(ListBox_MOD_To_Use_, row++, 0, 1, 4);
+  grid->addWidget(Panel_Launch_With_, row++, 0, 1, 4);
   return row;
 }
 
@@ -543,6 +579,10 @@ void TForm_Map_Properties::Set_Group_Mode() {
 
 void TForm_Map_Properties::Set_Launch_Mode() {
   Model_.Set_Launch_Mode();
+  // The engines as they are stored now, read once for this showing.
+  Engines_.Load(Load_Engine_Profiles(), Model_.Context().Game_Dir);
+  Engines_.Follow_MOD(Launch_Choices_From(Model_, Model_.Context().Game_Dir).MOD);
+  Fill_Engine_Box(*ComboBox_Engine_, Engines_);
   Refresh_Mode();
 }
 
@@ -573,7 +613,7 @@ void TForm_Map_Properties::Refresh_Mode() {
   Label_Useable_MODs_->setVisible(!launch);
   CheckListBox_Useable_MODs_->setVisible(!launch);
   Label_MOD_To_Use_->setVisible(launch);
-  ListBox_MOD_To_Use_->setVisible(launch);
+  Panel_Launch_With_->setVisible(launch);
   // What the game knows is one map's: shown for the map and its launch, taken over in map mode.
   GroupBox_Game_Facts_->setVisible(mode != TDialog_Mode::Group);
   Button_Use_Arena_Settings_->setVisible(mode == TDialog_Mode::Map);
@@ -584,11 +624,15 @@ void TForm_Map_Properties::Refresh_Mode() {
 
 void TForm_Map_Properties::Refresh_Launch_Warnings() {
   std::vector<std::string> warnings;
+  std::uint32_t hunk_offer = 0;
   if (Model_.Mode() == TDialog_Mode::Launch) {
     const TProperties_Context& context = Model_.Context();
     const TMap_Record* map = Model_.Map();
     const TLaunch_Choices choices = Launch_Choices_From(Model_, context.Game_Dir);
-    const TEngine_Choice engine = Default_Engine_For(choices.MOD, choices.Game_Dir);
+    Engines_.Follow_MOD(choices.MOD);
+    Show_Engine_Choice(*ComboBox_Engine_, Engines_);
+    const TEngine_Choice engine = Engines_.Choice();
+    hunk_offer = Hunk_Megs_Offer(choices.MAP_Filesize, engine.Words);
     warnings = Game_Launch_Warnings(
         choices, engine.Program, context.Game_Index.get(),
         context.History != nullptr ? &context.History->History() : nullptr,
@@ -601,6 +645,11 @@ void TForm_Map_Properties::Refresh_Launch_Warnings() {
   }
   Label_Launch_Warnings_->setText(lines.join(QLatin1Char('\n')));
   Label_Launch_Warnings_->setVisible(!lines.isEmpty());
+  if (Model_.Mode() == TDialog_Mode::Launch) {
+    Show_Hunk_Offer(*Button_Add_Hunk_, hunk_offer, Engines_);
+  } else {
+    Button_Add_Hunk_->hide();
+  }
 }
 
 // ---- Showing the model -------------------------------------------------------------------------

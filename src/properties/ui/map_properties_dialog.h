@@ -9,10 +9,12 @@
 #include <QDialog>
 #include <QTimer>
 
+#include "launch/engine_profiles.h"
 #include "properties/map_properties_model.h"
 #include "properties/ui/bot_sound.h"
 
 class QButtonGroup;
+class QComboBox;
 class QGridLayout;
 class QGroupBox;
 class QKeyEvent;
@@ -47,6 +49,9 @@ class TForm_Map_Properties : public QDialog {
   ~TForm_Map_Properties() override;
 
   TMap_Properties_Model& Model() { return Model_; }
+  // The engine the launch starts (launch mode): the one chosen, with the words added to it.
+  TEngine_Choice Chosen_Engine() const { return Engines_.Choice(); }
+  const TEngine_Selection& Engines() const { return Engines_; }
 
   // Loads one map or merges a group.
   void Load_Map(const TProperties_Context& context, TMap_Record* map);
@@ -180,6 +185,11 @@ class TForm_Map_Properties : public QDialog {
   QListWidget* CheckListBox_Useable_MODs_ = nullptr;
   QLabel* Label_MOD_To_Use_ = nullptr;
   QLabel* Label_Launch_Warnings_ = nullptr;
+  QWidget* Panel_Launch_With_ = nullptr;  // the MOD to use and the engine
+  QLabel* Label_Engine_ = nullptr;
+  QComboBox* ComboBox_Engine_ = nullptr;
+  QPushButton* Button_Add_Hunk_ = nullptr;
+  TEngine_Selection Engines_;
   QListWidget* ListBox_MOD_To_Use_ = nullptr;
 
   QGroupBox* GroupBox_Game_Type_ = nullptr;

@@ -14,6 +14,7 @@
 #include "builders.h"
 #include "database/game_index.h"
 #include "database/records.h"
+#include "launch/engine_profiles.h"
 #include "launch/ui/server_dialog.h"
 
 using namespace vorlix;
@@ -23,6 +24,7 @@ class Tst_Server_Dialog : public QObject {
 
  private:
   std::deque<TMap_Record> Maps;
+  QTemporaryDir Config;
   TMap_Record* Map(const char* file, std::vector<std::string> mods, std::uint8_t types) {
     TMap_Record& map = Maps.emplace_back();
     map.MAP_Filename = file;
@@ -33,6 +35,8 @@ class Tst_Server_Dialog : public QObject {
   }
 
  private slots:
+  // The engines and programs the dialog offers come from settings of the test's own.
+  void initTestCase() { qputenv("XDG_CONFIG_HOME", Config.path().toLocal8Bit()); }
   // A caption with a mnemonic shows it underlined only with a buddy; without one the ampersand
   // is shown as it stands.
   void everyCaptionWithAMnemonicHasABuddy() {
@@ -106,6 +110,51 @@ class Tst_Server_Dialog : public QObject {
     emit program->editingFinished();
     QVERIFY(dialog.Label_Warnings()->text().startsWith(QStringLiteral("A pure server names the ")));
     QVERIFY(!dialog.Label_Warnings()->text().contains(QStringLiteral("keeps every archive open")));
+  }
+
+  // An engine profile runs the server instead of the typed program (which is then not used), and
+  // a rotation map too big for the server's memory is told with an offer of the argument.
+  void runsTheChosenEngineAndOffersARotationsMemory() {
+    QTemporaryDir dir;
+    const std::string engine = dir.filePath(QStringLiteral("ded")).toStdString();
+    QFile script(QString::fromStdString(engine));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\n");
+    script.close();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    TEngine_Profiles profiles;
+    QVERIFY(profiles.Add({"ded", engine, TEngine_Kind::IOQuake3, ""}));
+    QVERIFY(profiles.Set_Default("osp", "ded"));
+    QVERIFY(Save_Engine_Profiles(profiles));
+    TMap_Record* small = Map("SMALL.BSP", {"baseq3", "osp"}, GT_Free_For_All);
+    TMap_Record* huge = Map("HUGE.BSP", {"baseq3", "osp"}, GT_Free_For_All);
+    small->MAP_Filesize = 1U << 20;
+    huge->MAP_Filesize = 200U << 20;
+    TForm_Host_Server dialog;
+    dialog.Set_Installation("/srv/q3", [] { return std::shared_ptr<const TGame_Index>(); });
+    dialog.Load({small, huge}, {"BASEQ3", "OSP"}, "/usr/games/typed");
+    QCOMPARE(dialog.Engine_Box()->count(), 2);
+    QCOMPARE(dialog.Engine_Box()->currentIndex(), 0);
+    QCOMPARE(dialog.Server_Exe(), std::string("/usr/games/typed"));
+    QVERIFY(dialog.Label_Warnings()->text().startsWith(
+        QStringLiteral("Rotation map huge: This map's BSP of 200 MB does not fit")));
+    QVERIFY(!dialog.Label_Warnings()->text().contains(QStringLiteral("small")));
+    dialog.MOD_Box()->setCurrentIndex(1);
+    QCOMPARE(dialog.Engine_Box()->currentIndex(), 1);
+    QVERIFY(dialog.Profile_Chosen());
+    QCOMPARE(dialog.Server_Exe(), engine);
+    QVERIFY(!dialog.findChild<QLineEdit*>(QStringLiteral("Edit_Server_Program"))->isEnabled());
+    QVERIFY(dialog.Button_Add_Hunk()->isVisibleTo(&dialog));
+    dialog.Button_Add_Hunk()->click();
+    QCOMPARE(dialog.Engine_Words(), (std::vector<std::string>{"+set", "fs_basepath", "/srv/q3",
+                                                              "+set", "com_hunkMegs", "448"}));
+    QVERIFY(!dialog.Label_Warnings()->isVisibleTo(&dialog));
+    QVERIFY(!dialog.Button_Add_Hunk()->isEnabled());
+    // The typed program again, on the user's pick.
+    dialog.Engine_Box()->setCurrentIndex(0);
+    QVERIFY(!dialog.Profile_Chosen());
+    QCOMPARE(dialog.Server_Exe(), std::string("/usr/games/typed"));
+    QVERIFY(Save_Engine_Profiles({}));
   }
 };
 

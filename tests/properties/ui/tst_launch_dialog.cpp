@@ -1,12 +1,14 @@
 // The launch mode of the properties dialog and a real launch through Start_Map, offscreen, with
 // the engine taken from the settings file.
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
@@ -16,6 +18,7 @@
 #include "../properties_fixture.h"
 #include "core/settings.h"
 #include "database/game_index.h"
+#include "launch/engine_profiles.h"
 #include "launch/exec_file.h"
 #include "properties/ui/launch_entry.h"
 #include "properties/ui/map_properties_dialog.h"
@@ -199,6 +202,55 @@ class Tst_Launch_Dialog : public QObject {
     dialog.Set_Map_Mode();
     QVERIFY(!warnings->isVisibleTo(&dialog));
     use_engine(Engine.Script);
+  }
+
+  // The engine is chosen per launch: the MOD's default profile first, a profile whose program is
+  // gone offered greyed, and a big map's memory offered as an argument of this launch.
+  void choosesTheEngineAndOffersItsMemory() {
+    TGame_Recorder second(Dir / "bin/second");
+    TEngine_Profiles profiles;
+    QVERIFY(profiles.Add({"second", second.Script, TEngine_Kind::IOQuake3, "+set r_mode 3"}));
+    QVERIFY(profiles.Add({"gone", Dir / "bin/gone", TEngine_Kind::Quake3e, ""}));
+    QVERIFY(profiles.Set_Default("baseq3", "second"));
+    QVERIFY(Save_Engine_Profiles(profiles));
+    Map->Useable_MODs = {"BASEQ3"};
+    Map->MAP_Filesize = 200U << 20;
+    TProperties_Context context = F.Context({}, Game);
+    TForm_Map_Properties dialog;
+    TExec_File exec;
+    auto* box = dialog.findChild<QComboBox*>("ComboBox_Engine");
+    auto* offer = dialog.findChild<QPushButton*>("Button_Add_Hunk");
+    auto* warnings = dialog.findChild<QLabel*>("Label_Launch_Warnings");
+    QStringList seen;
+    QTimer::singleShot(0, &dialog, [&] {
+      seen << QString::number(box->count()) << QString::number(box->currentIndex())
+           << box->itemText(2) << offer->text() << warnings->text();
+      const auto* model = qobject_cast<QStandardItemModel*>(box->model());
+      seen << (model->item(2)->isEnabled() ? "enabled" : "greyed");
+      box->setCurrentIndex(2);  // not taken
+      seen << QString::number(box->currentIndex());
+      offer->click();
+      seen << offer->text() << (offer->isEnabled() ? "enabled" : "greyed") << warnings->text();
+      dialog.Button_Launch_Q3A()->click();
+    });
+    QVERIFY(!Start_Map(dialog, context, Map, exec));
+    QCOMPARE(seen.value(0), QStringLiteral("3"));
+    QCOMPARE(seen.value(1), QStringLiteral("1"));
+    QVERIFY(seen.value(2).endsWith(" - unavailable"));
+    QCOMPARE(seen.value(3), QStringLiteral("Add \"+set com_hunkMegs 448\" to this launch"));
+    QVERIFY(seen.value(4).contains("does not fit"));
+    QCOMPARE(seen.value(5), QStringLiteral("greyed"));
+    QCOMPARE(seen.value(6), QStringLiteral("1"));
+    QCOMPARE(seen.value(7), QStringLiteral("Added to this launch: +set com_hunkMegs 448"));
+    QCOMPARE(seen.value(8), QStringLiteral("greyed"));
+    QVERIFY(!seen.value(9).contains("com_hunkMegs"));
+    const std::string told = second.Wait();
+    QVERIFY2(told.find("\n+set\nfs_basepath\n" + Game +
+                       "\n+set\nr_mode\n3\n+set\ncom_hunkMegs\n448\n"
+                       "+set\nfs_game\nbaseq3\n") != std::string::npos,
+             told.c_str());
+    QVERIFY(Save_Engine_Profiles({}));
+    Map->MAP_Filesize = 0;
   }
 };
 
