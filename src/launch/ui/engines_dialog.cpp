@@ -208,7 +208,7 @@ void TForm_Engines::Refresh() {
     }
   }
   Table_->resizeColumnsToContents();
-  Table_->setCurrentCell(std::min(keep, Table_->rowCount() - 1), 0);
+  Table_->setCurrentCell(std::min(std::max(keep, 0), Table_->rowCount() - 1), 0);
   const bool one = Selected() != nullptr;
   Button_Edit_->setEnabled(one);
   Button_Remove_->setEnabled(one);

@@ -178,6 +178,29 @@ void TForm_Map_Properties::Build() {
   Pages_->addTab(Page_General_, QStringLiteral("General"));
   Pages_->addTab(Page_Arena_, QStringLiteral("Arena"));
   layout->addWidget(Pages_);
+  // The engine of a launch, under both pages.
+  Panel_Engine_ = Named(new QWidget(this), "Panel_Engine");
+  auto* engine_row = new QHBoxLayout(Panel_Engine_);
+  engine_row->setContentsMargins(0, 0, 0, 0);
+  Label_Engine_ = Named(new QLabel(QStringLiteral("&Engine:"), Panel_Engine_), "Label_Engine");
+  ComboBox_Engine_ = Named(new QComboBox(Panel_Engine_), "ComboBox_Engine",
+                           "the engine to launch with: the stored one or an engine profile");
+  ComboBox_Engine_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  ComboBox_Engine_->setMinimumContentsLength(20);
+  Label_Engine_->setBuddy(ComboBox_Engine_);
+  engine_row->addWidget(Label_Engine_);
+  engine_row->addWidget(ComboBox_Engine_, 1);
+  // Hidden in the other modes, it keeps its room: every mode has the one size.
+  QSizePolicy keep_room = Panel_Engine_->sizePolicy();
+  keep_room.setRetainSizeWhenHidden(true);
+  Panel_Engine_->setSizePolicy(keep_room);
+  layout->addWidget(Panel_Engine_);
+  connect(ComboBox_Engine_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0 && !Engines_.Pick(static_cast<std::size_t>(index))) {
+      Show_Engine_Choice(*ComboBox_Engine_, Engines_);
+    }
+    Refresh_Launch_Warnings();
+  });
   Label_Launch_Warnings_ = Named(new QLabel(this), "Label_Launch_Warnings");
   Label_Launch_Warnings_->setWordWrap(true);
   Label_Launch_Warnings_->setTextFormat(Qt::PlainText);
@@ -380,38 +403,16 @@ int TForm_Map_Properties::Build_MOD_Lists(QGridLayout* grid, int row) {
   Label_MOD_To_Use_ = new QLabel(QStringLiteral("MOD to use"), page);
   ListBox_MOD_To_Use_ = Named(new QListWidget(page), "ListBox_MOD_to_use",
                               "specifies which modification is to used when launching Q3A");
+  ListBox_MOD_To_Use_->setFixedHeight(90);
   ListBox_MOD_To_Use_->setSelectionMode(QAbstractItemView::SingleSelection);
   Label_MOD_To_Use_->setBuddy(ListBox_MOD_To_Use_);
   connect(ListBox_MOD_To_Use_, &QListWidget::currentRowChanged, this,
           &TForm_Map_Properties::ListBox_MOD_To_UseClick);
-  // The launch's MOD and engine take the place of the useable MODs, in the same height.
-  Panel_Launch_With_ = Named(new QWidget(page), "Panel_Launch_With");
-  Panel_Launch_With_->setFixedHeight(90);
-  auto* launch_with = new QVBoxLayout(Panel_Launch_With_);
-  launch_with->setContentsMargins(0, 0, 0, 0);
-  launch_with->setSpacing(4);
-  launch_with->addWidget(ListBox_MOD_To_Use_, 1);
-  auto* engine_row = new QHBoxLayout;
-  Label_Engine_ = Named(new QLabel(QStringLiteral("&Engine:"), Panel_Launch_With_), "Label_Engine");
-  ComboBox_Engine_ = Named(new QComboBox(Panel_Launch_With_), "ComboBox_Engine",
-                           "the engine to launch with: the stored one or an engine profile");
-  ComboBox_Engine_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  ComboBox_Engine_->setMinimumContentsLength(20);
-  Label_Engine_->setBuddy(ComboBox_Engine_);
-  engine_row->addWidget(Label_Engine_);
-  engine_row->addWidget(ComboBox_Engine_, 1);
-  launch_with->addLayout(engine_row);
-  connect(ComboBox_Engine_, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (index >= 0 && !Engines_.Pick(static_cast<std::size_t>(index))) {
-      Show_Engine_Choice(*ComboBox_Engine_, Engines_);
-    }
-    Refresh_Launch_Warnings();
-  });
   // One of the two pairs is shown, in the same place.
   grid->addWidget(Label_Useable_MODs_, row, 0, 1, 4);
   grid->addWidget(Label_MOD_To_Use_, row++, 0, 1, 4);
   grid->addWidget(CheckListBox_Useable_MODs_, row, 0, 1, 4);
-  grid->addWidget(Panel_Launch_With_, row++, 0, 1, 4);
+  grid->addWidget(ListBox_MOD_To_Use_, row++, 0, 1, 4);
   return row;
 }
 
@@ -613,7 +614,8 @@ void TForm_Map_Properties::Refresh_Mode() {
   Label_Useable_MODs_->setVisible(!launch);
   CheckListBox_Useable_MODs_->setVisible(!launch);
   Label_MOD_To_Use_->setVisible(launch);
-  Panel_Launch_With_->setVisible(launch);
+  ListBox_MOD_To_Use_->setVisible(launch);
+  Panel_Engine_->setVisible(launch);
   // What the game knows is one map's: shown for the map and its launch, taken over in map mode.
   GroupBox_Game_Facts_->setVisible(mode != TDialog_Mode::Group);
   Button_Use_Arena_Settings_->setVisible(mode == TDialog_Mode::Map);
@@ -650,6 +652,7 @@ void TForm_Map_Properties::Refresh_Launch_Warnings() {
   } else {
     Button_Add_Hunk_->hide();
   }
+  Fit_Warnings();
 }
 
 // ---- Showing the model -------------------------------------------------------------------------
@@ -1022,7 +1025,11 @@ void TForm_Map_Properties::Place_Once() {
   const int page = Pages_->currentIndex();
   const bool bots = !GroupBox_Bots_->isHidden();
   const bool facts = !GroupBox_Game_Facts_->isHidden();
+  const bool warnings = !Label_Launch_Warnings_->isHidden();
+  const bool offer = !Button_Add_Hunk_->isHidden();
   GroupBox_Game_Facts_->setVisible(true);
+  Label_Launch_Warnings_->hide();
+  Button_Add_Hunk_->hide();
   QSize size;
   for (int shown = 0; shown < Pages_->count(); ++shown) {
     Pages_->setCurrentIndex(shown);
@@ -1037,8 +1044,16 @@ void TForm_Map_Properties::Place_Once() {
   GroupBox_Bots_->setVisible(bots);
   Panel_No_AAS_->setVisible(!bots);
   GroupBox_Game_Facts_->setVisible(facts);
+  Label_Launch_Warnings_->setVisible(warnings);
+  Button_Add_Hunk_->setVisible(offer);
   layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
-  setFixedSize(size);
+  Placed_Size_ = size;
+  Placed_ = true;
+  // The warnings wrap within the placed width.
+  const QMargins margins = layout()->contentsMargins();
+  Label_Launch_Warnings_->setFixedWidth(size.width() - margins.left() - margins.right());
+  Fit_Warnings();
+  size = this->size();
   // Centred on the screen once; where the user moves it, it stays.
   const QScreen* screen =
       parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
@@ -1047,7 +1062,22 @@ void TForm_Map_Properties::Place_Once() {
     move(area.x() + (area.width() - size.width()) / 2,
          area.y() + (area.height() - size.height()) / 2);
   }
-  Placed_ = true;
+}
+
+void TForm_Map_Properties::Fit_Warnings() {
+  if (!Placed_) {
+    return;
+  }
+  const int spacing = std::max(layout()->spacing(), 0);
+  int extra = 0;
+  if (!Label_Launch_Warnings_->isHidden()) {
+    extra +=
+        Label_Launch_Warnings_->heightForWidth(Label_Launch_Warnings_->maximumWidth()) + spacing;
+  }
+  if (!Button_Add_Hunk_->isHidden()) {
+    extra += Button_Add_Hunk_->sizeHint().height() + spacing;
+  }
+  setFixedSize(Placed_Size_.width(), Placed_Size_.height() + extra);
 }
 
 void TForm_Map_Properties::End_With(TDialog_Result result) {

@@ -101,6 +101,8 @@ class TForm_Map_Properties : public QDialog {
  private:
   // Fixes the size (the largest of every page and mode) and centres the dialog, once.
   void Place_Once();
+  // The placed size grown by what the launch's warnings and offer take under the pages.
+  void Fit_Warnings();
   // The edit and spin buttons of one numeric field (the index into Numeric_Fields).
   struct TSpin_Widgets {
     QLineEdit* Edit = nullptr;
@@ -163,6 +165,7 @@ class TForm_Map_Properties : public QDialog {
   TMap_Properties_Model Model_;
   TDialog_Result Result_ = TDialog_Result::Cancel;
   bool Placed_ = false;  // size and place are fixed at the first show, for the program's run
+  QSize Placed_Size_;    // without warnings
   bool Updating_ = false;
 
   QTabWidget* Pages_ = nullptr;
@@ -185,7 +188,7 @@ class TForm_Map_Properties : public QDialog {
   QListWidget* CheckListBox_Useable_MODs_ = nullptr;
   QLabel* Label_MOD_To_Use_ = nullptr;
   QLabel* Label_Launch_Warnings_ = nullptr;
-  QWidget* Panel_Launch_With_ = nullptr;  // the MOD to use and the engine
+  QWidget* Panel_Engine_ = nullptr;  // the engine's caption and choice
   QLabel* Label_Engine_ = nullptr;
   QComboBox* ComboBox_Engine_ = nullptr;
   QPushButton* Button_Add_Hunk_ = nullptr;

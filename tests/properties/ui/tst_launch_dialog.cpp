@@ -221,8 +221,20 @@ class Tst_Launch_Dialog : public QObject {
     auto* box = dialog.findChild<QComboBox*>("ComboBox_Engine");
     auto* offer = dialog.findChild<QPushButton*>("Button_Add_Hunk");
     auto* warnings = dialog.findChild<QLabel*>("Label_Launch_Warnings");
-    QStringList seen;
+    auto* pages = dialog.findChild<QTabWidget*>("PageControl");
+    // The warnings and the offer grow the dialog; the pages keep their height.
+    int pages_height = 0;
+    Map->MAP_Filesize = 1U << 20;
     QTimer::singleShot(0, &dialog, [&] {
+      pages_height = pages->height();
+      dialog.Button_Cancel()->click();
+    });
+    QVERIFY(!Start_Map(dialog, context, Map, exec));
+    Map->MAP_Filesize = 200U << 20;
+    QStringList seen;
+    int warned_pages_height = 0;
+    QTimer::singleShot(0, &dialog, [&] {
+      warned_pages_height = pages->height();
       seen << QString::number(box->count()) << QString::number(box->currentIndex())
            << box->itemText(2) << offer->text() << warnings->text();
       const auto* model = qobject_cast<QStandardItemModel*>(box->model());
@@ -234,6 +246,7 @@ class Tst_Launch_Dialog : public QObject {
       dialog.Button_Launch_Q3A()->click();
     });
     QVERIFY(!Start_Map(dialog, context, Map, exec));
+    QCOMPARE(warned_pages_height, pages_height);
     QCOMPARE(seen.value(0), QStringLiteral("3"));
     QCOMPARE(seen.value(1), QStringLiteral("1"));
     QVERIFY(seen.value(2).endsWith(" - unavailable"));
