@@ -199,8 +199,11 @@ void Read_Remap_Keys(std::string_view text, TBSP_References& references) {
                 "the world's key \"" + key + "\" has no \";\": the renderer reads no further keys");
       break;
     }
-    found.push_back({"", key, value.substr(0, semicolon)});
-    found.push_back({"", key, value.substr(semicolon + 1)});
+    for (std::string name : {value.substr(0, semicolon), value.substr(semicolon + 1)}) {
+      if (!name.empty()) {  // the renderer finds no shader of no name
+        found.push_back({"", key, std::move(name)});
+      }
+    }
   }
   for (TEntity_Reference& reference : found) {
     reference.Class_Name = class_name;

@@ -17,8 +17,10 @@ constexpr std::size_t Deform_Limit = 3;
 constexpr std::size_t Animation_Frame_Limit = 8;
 
 constexpr std::array<std::string_view, 6> Sky_Faces = {"rt", "bk", "lf", "ft", "up", "dn"};
-constexpr std::array<std::string_view, 6> Image_Extensions = {"png",  "tga", "jpg",
-                                                              "jpeg", "pcx", "bmp"};
+constexpr std::array<std::string_view, 6> Tga_First_Extensions = {"tga", "jpg", "jpeg",
+                                                                  "png", "pcx", "bmp"};
+constexpr std::array<std::string_view, 6> Png_First_Extensions = {"png",  "tga", "jpg",
+                                                                  "jpeg", "pcx", "bmp"};
 
 std::string Quoted(std::string_view text) {
   return "\"" + std::string(text) + "\"";
@@ -369,6 +371,10 @@ TShader_Script Read_Shader_Script(std::string_view text) {
                             " definitions: the rest is not read");
       break;
     }
+    // The body is read within its braced section, which keeps the whole reading linear. The
+    // engine's parser reads on past it only after taking a brace for a parameter ("map }"), and
+    // then fails on the next definition's name as an unknown keyword unless that name happens to
+    // be a keyword itself.
     const std::size_t start = tokens.Position();
     tokens.Skip_Braced_Section(0);
     const std::size_t end = tokens.Ended() ? compressed.size() : tokens.Position();
@@ -396,18 +402,20 @@ std::string Shader_Lookup_Key(std::string_view requested) {
   return Shader_Key(stem.substr(0, std::min(stem.size(), Path_Length_Limit)));
 }
 
-std::vector<std::string> Image_Candidates(std::string_view name) {
+std::vector<std::string> Image_Candidates(std::string_view name, TImage_Order order) {
+  const auto& extensions =
+      order == TImage_Order::Png_First ? Png_First_Extensions : Tga_First_Extensions;
   std::string written = Shader_Key(name.substr(0, std::min(name.size(), Path_Length_Limit)));
   const std::string_view extension = Extension_Of(written);
-  const auto known = std::find_if(Image_Extensions.begin(), Image_Extensions.end(),
+  const auto known = std::find_if(extensions.begin(), extensions.end(),
                                   [&](std::string_view e) { return Same_Word(e, extension); });
   std::vector<std::string> candidates;
   std::string stem = written;
-  if (known != Image_Extensions.end()) {
+  if (known != extensions.end()) {
     candidates.push_back(written);
     stem = std::string(Without_Extension(written));
   }
-  for (auto e = Image_Extensions.begin(); e != Image_Extensions.end(); ++e) {
+  for (auto e = extensions.begin(); e != extensions.end(); ++e) {
     if (e != known) {
       candidates.push_back(stem + "." + std::string(*e));
     }

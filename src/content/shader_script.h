@@ -57,15 +57,22 @@ std::string Shader_Key(std::string_view name);
 // found).
 std::string Shader_Lookup_Key(std::string_view requested);
 
-// The file names the renderer tries for an image, in its order, in lower case with "\" as "/"
+// The order in which a renderer tries the image formats it loads.
+enum class TImage_Order {
+  Tga_First,  // tga, jpg, jpeg, png, pcx, bmp: ioquake3's first renderer (opengl1)
+  Png_First,  // png, tga, jpg, jpeg, pcx, bmp: its second renderer (opengl2)
+};
+
+// The file names a renderer tries for an image, in its order, in lower case with "\" as "/"
 // (the file system compares them so): the name as written when its extension is one the
 // renderer loads, then the name without that extension with each other extension; a name
 // without a known extension (also "a.xyz") gets each extension appended. The engine cuts the name
-// to 63 characters first. Measured on ioquake3 1.36 (Debian build of 2022-11-23, used by the
-// ioquake3 and openarena programs alike) by watching which files it opened: the order is png,
-// tga, jpg, jpeg, pcx, bmp ("noext" -> noext.png, noext.tga, ...; "a.tga" -> a.tga, a.png,
-// a.jpg, ...), and a member "CaseProbe.TGA" served "caseprobe.tga".
-std::vector<std::string> Image_Candidates(std::string_view name);
+// to 63 characters first. Measured on ioquake3 1.36 (Debian build of 2022-11-23, which the
+// openarena program runs too, with opengl2 as its default renderer) by watching which files it
+// opened: opengl1 tried "noext" as noext.tga, .jpg, .jpeg, .png, .pcx, .bmp and "a.png" as a.png,
+// a.tga, a.jpg, ...; opengl2 tried noext.png first, then .tga, .jpg, .jpeg, .pcx, .bmp; both
+// served "caseprobe.tga" from an archive member "CaseProbe.TGA".
+std::vector<std::string> Image_Candidates(std::string_view name, TImage_Order order);
 
 // Where one definition of a shader name stands, for Winning_Definition.
 struct TShader_Origin {

@@ -216,22 +216,28 @@ TEST(Read_Shader_Script, Hostile_Text_Is_Contained) {
   }
 }
 
-TEST(Image_Candidates, Name_As_Written_Then_The_Other_Extensions_In_The_Engines_Order) {
-  EXPECT_EQ(Image_Candidates("textures/a"),
+TEST(Image_Candidates, Name_As_Written_Then_The_Other_Extensions_In_The_Renderers_Order) {
+  constexpr TImage_Order png = TImage_Order::Png_First;
+  constexpr TImage_Order tga = TImage_Order::Tga_First;
+  EXPECT_EQ(Image_Candidates("textures/a", png),
             (Strings{"textures/a.png", "textures/a.tga", "textures/a.jpg", "textures/a.jpeg",
                      "textures/a.pcx", "textures/a.bmp"}));
-  EXPECT_EQ(Image_Candidates("Textures\\A.TGA"),
+  EXPECT_EQ(Image_Candidates("textures/a", tga),
+            (Strings{"textures/a.tga", "textures/a.jpg", "textures/a.jpeg", "textures/a.png",
+                     "textures/a.pcx", "textures/a.bmp"}));
+  EXPECT_EQ(Image_Candidates("Textures\\A.TGA", png),
             (Strings{"textures/a.tga", "textures/a.png", "textures/a.jpg", "textures/a.jpeg",
                      "textures/a.pcx", "textures/a.bmp"}));
-  EXPECT_EQ(Image_Candidates("a.jpeg")[0], "a.jpeg");
-  EXPECT_EQ(Image_Candidates("a.jpeg")[3], "a.jpg");
+  EXPECT_EQ(Image_Candidates("a.png", tga),
+            (Strings{"a.png", "a.tga", "a.jpg", "a.jpeg", "a.pcx", "a.bmp"}));
+  EXPECT_EQ(Image_Candidates("a.jpeg", png)[3], "a.jpg");
   // An extension the renderer does not load stays; a dot in a folder is no extension.
-  EXPECT_EQ(Image_Candidates("odd.xyz")[0], "odd.xyz.png");
-  EXPECT_EQ(Image_Candidates("a.")[1], "a..tga");
-  EXPECT_EQ(Image_Candidates("tex.d/a")[1], "tex.d/a.tga");
+  EXPECT_EQ(Image_Candidates("odd.xyz", png)[0], "odd.xyz.png");
+  EXPECT_EQ(Image_Candidates("a.", png)[1], "a..tga");
+  EXPECT_EQ(Image_Candidates("tex.d/a", png)[1], "tex.d/a.tga");
   // The name is cut to 63 characters first.
   const std::string long_name = std::string(62, 'x') + ".tga";
-  EXPECT_EQ(Image_Candidates(long_name)[0], std::string(62, 'x') + "..png");
+  EXPECT_EQ(Image_Candidates(long_name, png)[0], std::string(62, 'x') + "..png");
 }
 
 TEST(Shader_Lookup_Key, Without_Extension_Cut_And_Folded) {
