@@ -6,6 +6,9 @@
 //   bots_txt       bots.txt: entries or a read error;
 //   arena_script   the import's arena script parser, with the type and bots values of every block;
 //   read_longname  Read_Longname: a title (at most what the file holds) or a stream error;
+//   shader_script  a shader script: definitions and images within the engine's limits;
+//   bsp_references what a map file names: within its fields and lumps, the same from the bytes
+//                  the references need as from the whole file;
 //   zip            listing and extraction of an archive held in memory: members land below the
 //                  extraction folder, within the size limits, and failures are TZip_Error.
 
@@ -34,6 +37,12 @@ std::string Fault(const std::string& bytes) {
   }
   if (target == "arena_script") {
     return Arena_Script_Input_Fault(bytes);
+  }
+  if (target == "shader_script") {
+    return Shader_Script_Input_Fault(bytes);
+  }
+  if (target == "bsp_references") {
+    return Bsp_References_Input_Fault(bytes);
   }
   if (target == "read_longname") {
     return Bsp_Input_Fault(bytes, scratch.Path());

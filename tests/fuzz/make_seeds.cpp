@@ -101,6 +101,27 @@ void Map_Seeds() {
   Seed("read_longname", "header_only", std::string("IBSP\x2e\0\0\0\x0c\0\0\0", 12));
 }
 
+void Content_Seeds() {
+  Seed("shader_script", "stages_and_sky",
+       "// a comment\ntextures/base/wall\n{\n  qer_editorimage textures/base/wall.tga\n"
+       "  surfaceparm nomarks\n  {\n    map $lightmap\n    rgbGen identity\n  }\n"
+       "  {\n    map textures/base/wall.tga\n    blendFunc GL_DST_COLOR GL_ZERO\n  }\n}\n"
+       "textures/sky/space\n{\n  skyParms env/space 512 -\n  {\n    animMap 2 a.tga b.tga\n"
+       "    tcMod scroll 0.1 0\n  }\n  {\n    clampMap \"quoted name.jpg\"\n"
+       "    rgbGen wave sin 0 1 0 1\n  }\n}\n");
+  Seed("shader_script", "broken",
+       "a\r{\r{\rmap x.tga y\r}\r}\rb { /* open comment\n { videoMap c.roq } \"quote");
+  const std::string entities =
+      "{\n\"classname\" \"worldspawn\"\n\"music\" \"music/intro.wav music/loop.wav\"\n"
+      "\"remapshader\" \"textures/a;textures/b\"\n}\n"
+      "{\n\"classname\" \"func_door\"\n\"model\" \"*1\"\n\"model2\" \"models/door.md3\"\n}\n"
+      "{\n\"classname\" \"target_speaker\"\n\"noise\" \"sound/world/hum\"\n}\n";
+  Seed("bsp_references", "lumps",
+       Make_Bsp_With_Shaders(entities, {"textures/base/wall", "textures/sky/space", "noshader"},
+                             {"textures/fog/red"}));
+  Seed("bsp_references", "entities_only", Make_Bsp(entities, 512));
+}
+
 void Zip_Seeds() {
   const TTemp_Dir dir;
   const std::string path = dir / "seed.pk3";
@@ -130,6 +151,7 @@ int main(int argc, char** argv) {
   Tree_Seeds();
   Text_Seeds();
   Map_Seeds();
+  Content_Seeds();
   Zip_Seeds();
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "builders.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -209,6 +210,38 @@ std::string Make_Bsp(const std::string& entity_text, std::size_t filler) {
     Put_U32(data, 8 + static_cast<std::size_t>(lump) * 8, static_cast<std::uint32_t>(header));
     Put_U32(data, 12 + static_cast<std::size_t>(lump) * 8, static_cast<std::uint32_t>(filler / 16));
   }
+  return data;
+}
+
+std::string Make_Bsp_With_Shaders(const std::string& entity_text,
+                                  const std::vector<std::string>& shaders,
+                                  const std::vector<std::string>& fogs, std::size_t filler) {
+  constexpr std::size_t header = 8 + 17 * 8;
+  const auto entries = [](const std::vector<std::string>& names) {
+    std::string lump;
+    for (const std::string& name : names) {
+      std::string entry(72, '\0');
+      entry.replace(0, std::min<std::size_t>(name.size(), 64), name.substr(0, 64));
+      lump += entry;
+    }
+    return lump;
+  };
+  std::string data(header, '\0');
+  data.replace(0, 4, "IBSP");
+  Put_U32(data, 4, 46);
+  for (int lump = 0; lump < 17; ++lump) {
+    Put_U32(data, 8 + static_cast<std::size_t>(lump) * 8, static_cast<std::uint32_t>(header));
+  }
+  const auto place = [&](int lump, const std::string& bytes) {
+    Put_U32(data, 8 + static_cast<std::size_t>(lump) * 8, static_cast<std::uint32_t>(data.size()));
+    Put_U32(data, 12 + static_cast<std::size_t>(lump) * 8,
+            static_cast<std::uint32_t>(bytes.size()));
+    data += bytes;
+  };
+  place(1, entries(shaders));
+  place(2, std::string(filler, '\x5a'));
+  place(0, entity_text);
+  place(12, entries(fogs));
   return data;
 }
 

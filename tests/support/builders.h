@@ -62,6 +62,13 @@ std::string Entity_Text(const std::string& title);
 // (compressible, like real geometry) before the entity lump, whose offset is written at byte 8.
 std::string Make_Bsp(const std::string& entity_text, std::size_t filler = 64 * 1024);
 
+// A map file laid out as compilers write it: the header, the shader lump (72-byte entries, each
+// name in its 64-byte field), `filler` bytes of other data, the entity lump, then the fog lump
+// (names in 72-byte entries too). Lumps without data point at the end of the header.
+std::string Make_Bsp_With_Shaders(const std::string& entity_text,
+                                  const std::vector<std::string>& shaders,
+                                  const std::vector<std::string>& fogs, std::size_t filler = 256);
+
 // The facts of `count` archives more0.pk3, more1.pk3, ... of the MOD directory `mod`, holding
 // nothing: a search path of any length for a game index.
 std::vector<TArchive_Facts> Archives_In(const std::string& mod, std::size_t count);

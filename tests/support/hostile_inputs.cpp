@@ -8,6 +8,8 @@
 #include "browser/maps_tree.h"
 #include "builders.h"
 #include "content/bots_txt.h"
+#include "content/bsp_references.h"
+#include "content/shader_script.h"
 #include "database/database_file.h"
 #include "database/records.h"
 #include "database/scan.h"
@@ -157,6 +159,74 @@ std::string Bsp_Input_Fault(const std::string& bytes, const std::string& scratch
   } catch (const TStream_Error&) {
     return "";  // too short or unreadable: reported
   }
+}
+
+std::string Shader_Script_Input_Fault(const std::string& text) {
+  const TShader_Script script = Read_Shader_Script(text);
+  if (script.Ignored_By_Engine && script.Error.empty()) {
+    return "an ignored script without its reason";
+  }
+  if (script.Definitions.size() > Shader_Definition_Limit) {
+    return "more definitions than the limit";
+  }
+  // 8 stages of 8 frames, two sky boxes of six faces.
+  constexpr std::size_t image_limit = 8 * 8 + 12;
+  for (const TShader_Definition& definition : script.Definitions) {
+    if (definition.Name.empty() || definition.Name.size() > 1023 ||
+        definition.Name.size() > text.size()) {
+      return "a definition name empty or longer than a token";
+    }
+    if (definition.Images.size() > image_limit) {
+      return "more images than stages and sky boxes can name";
+    }
+    for (const std::string& image : definition.Images) {
+      if (image.empty() || image.size() > 1023) {
+        return "an image name empty or longer than a token";
+      }
+    }
+  }
+  const TShader_Script again = Read_Shader_Script(text);
+  if (again.Definitions.size() != script.Definitions.size() || again.Error != script.Error) {
+    return "a second reading differs";
+  }
+  return "";
+}
+
+std::string Bsp_References_Input_Fault(const std::string& bytes) {
+  const TBSP_References references = Read_BSP_References(bytes);
+  const TBSP_Layout layout =
+      Read_BSP_Layout(std::string_view(bytes).substr(0, BSP_Header_Size), bytes.size());
+  const std::size_t entries = bytes.size() / 72;
+  if (!layout.Is_BSP &&
+      (!references.Shaders.empty() || !references.Files.empty() || references.Error.empty())) {
+    return "references or no error from what is no map";
+  }
+  if (references.Shaders.size() > entries || references.Fog_Shaders.size() > entries) {
+    return "more names than the file can hold";
+  }
+  for (const auto* names : {&references.Shaders, &references.Fog_Shaders}) {
+    for (const std::string& name : *names) {
+      if (name.empty() || name.size() > 63) {
+        return "a lump name empty or longer than its field";
+      }
+    }
+  }
+  for (const auto* list : {&references.Files, &references.Shader_Keys}) {
+    for (const TEntity_Reference& reference : *list) {
+      if (reference.Name.empty() || reference.Name.size() > 1023) {
+        return "an entity reference empty or longer than a token";
+      }
+    }
+  }
+  const TBSP_References prefix = Read_BSP_References(
+      std::string_view(bytes).substr(0, BSP_Reference_Bytes(layout)), bytes.size());
+  if (prefix.Shaders != references.Shaders || prefix.Fog_Shaders != references.Fog_Shaders ||
+      prefix.Files.size() != references.Files.size() ||
+      prefix.Shader_Keys.size() != references.Shader_Keys.size() ||
+      prefix.Error != references.Error) {
+    return "the needed bytes alone read differently";
+  }
+  return "";
 }
 
 std::vector<std::pair<std::string, std::string>> Fuzz_Inputs(const std::string& fuzz_dir,

@@ -25,6 +25,13 @@ std::string Arena_Script_Input_Fault(const std::string& text);
 // The title of a map file (`scratch`/map.bsp): at most what the file holds, or a stream error.
 std::string Bsp_Input_Fault(const std::string& bytes, const std::string& scratch);
 
+// A shader script: every definition named, within the engine's limits (token length, stages,
+// frames), a file the engine ignores says why, and a second reading gives the same.
+std::string Shader_Script_Input_Fault(const std::string& text);
+// The references of a map file: nothing for what is no map, names within their fields, no more
+// entries than the lumps can hold, and reading only BSP_Reference_Bytes of it gives the same.
+std::string Bsp_References_Input_Fault(const std::string& bytes);
+
 // The seed corpus and the found regressions of one fuzz target as name and bytes, from the
 // folder `fuzz_dir` (corpus/<target>/*, regressions/<target>-*).
 std::vector<std::pair<std::string, std::string>> Fuzz_Inputs(const std::string& fuzz_dir,
