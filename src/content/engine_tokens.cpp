@@ -2,15 +2,9 @@
 
 #include <algorithm>
 
+#include "core/letter_case.h"
+
 namespace vorlix {
-
-namespace {
-
-char Upper_Ascii(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-}  // namespace
 
 TEngine_Tokens::TEngine_Tokens(std::string_view text) : Text_(text.substr(0, text.find('\0'))) {}
 
@@ -89,15 +83,7 @@ bool TEngine_Tokens::Skip_Braced_Section(int depth) {
 }
 
 bool Same_Word(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Upper_Ascii(a[i]) != Upper_Ascii(b[i])) {
-      return false;
-    }
-  }
-  return true;
+  return platform::Equal_Ignore_Case(a, b);
 }
 
 bool Starts_With_Word(std::string_view text, std::string_view prefix) {

@@ -20,7 +20,7 @@ std::string Lower(std::string text) {
   return text;
 }
 
-bool Equal_Ignore_Case(const std::string& a, const std::string& b) {
+bool Equal_Ignore_Case(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) {
     return false;
   }

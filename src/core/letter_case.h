@@ -3,6 +3,7 @@
 // other bytes stay as they are.
 
 #include <string>
+#include <string_view>
 
 namespace vorlix::platform {
 
@@ -11,7 +12,7 @@ inline char Upper_Char(char c) {
 }
 std::string Upper(std::string text);
 std::string Lower(std::string text);
-bool Equal_Ignore_Case(const std::string& a, const std::string& b);
+bool Equal_Ignore_Case(std::string_view a, std::string_view b);
 bool Starts_With_Ignore_Case(const std::string& text, const std::string& prefix);
 bool Ends_With_Ignore_Case(const std::string& text, const std::string& tail);
 // A map file name's upper-cased stem, the name the game and its scripts know a map by:

@@ -1,6 +1,7 @@
 #include "launch/ui/engine_box.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
@@ -58,6 +59,16 @@ void Show_Hunk_Offer(QPushButton& button, std::uint32_t megs, const TEngine_Sele
     return;
   }
   button.setVisible(false);
+}
+
+QLabel* New_Warning_Label(QWidget* parent, const char* name) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setWordWrap(true);
+  label->setTextFormat(Qt::PlainText);
+  label->setStyleSheet(QStringLiteral("QLabel { color: #a00000; }"));
+  label->hide();
+  return label;
 }
 
 }  // namespace vorlix

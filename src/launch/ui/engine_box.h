@@ -6,7 +6,9 @@
 #include <string>
 
 class QComboBox;
+class QLabel;
 class QPushButton;
+class QWidget;
 
 namespace vorlix {
 
@@ -20,5 +22,9 @@ void Show_Engine_Choice(QComboBox& box, const TEngine_Selection& selection);
 // The button that offers the com_hunkMegs a map wants (`megs`, 0 for none) for this launch: shown
 // with the words while there is an offer, or greyed naming what was added.
 void Show_Hunk_Offer(QPushButton& button, std::uint32_t megs, const TEngine_Selection& selection);
+
+// The hidden red label in which the dialogs of a start tell their warnings and refusals, as plain
+// text wrapped.
+QLabel* New_Warning_Label(QWidget* parent, const char* name);
 
 }  // namespace vorlix

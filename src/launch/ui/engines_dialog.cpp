@@ -19,6 +19,7 @@
 #include "core/program_lookup.h"
 #include "core/settings.h"
 #include "core/ui/qt_text.h"
+#include "launch/ui/engine_box.h"
 
 namespace vorlix {
 
@@ -74,12 +75,7 @@ TForm_Engine_Profile::TForm_Engine_Profile(QWidget* parent, const TEngine_Profil
   Edit_Arguments_->setObjectName(QStringLiteral("Edit_Arguments"));
   Edit_Arguments_->setPlaceholderText(QStringLiteral("e.g. +set com_hunkMegs 256"));
   form->addRow(QStringLiteral("&Arguments:"), Edit_Arguments_);
-  Label_Refusal_ = new QLabel(this);
-  Label_Refusal_->setObjectName(QStringLiteral("Label_Refusal"));
-  Label_Refusal_->setWordWrap(true);
-  Label_Refusal_->setTextFormat(Qt::PlainText);
-  Label_Refusal_->setStyleSheet(QStringLiteral("QLabel { color: #a00000; }"));
-  Label_Refusal_->hide();
+  Label_Refusal_ = New_Warning_Label(this, "Label_Refusal");
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, [this] { Try_Accept(); });
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -115,12 +115,7 @@ TForm_Host_Server::TForm_Host_Server(QWidget* parent) : QDialog(parent) {
   Button_OK_->setText(QStringLiteral("Start Server"));
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  Label_Warnings_ = new QLabel(this);
-  Label_Warnings_->setObjectName(QStringLiteral("Label_Launch_Warnings"));
-  Label_Warnings_->setWordWrap(true);
-  Label_Warnings_->setTextFormat(Qt::PlainText);
-  Label_Warnings_->setStyleSheet(QStringLiteral("QLabel { color: #a00000; }"));
-  Label_Warnings_->hide();
+  Label_Warnings_ = New_Warning_Label(this, "Label_Launch_Warnings");
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addLayout(lists, 1);

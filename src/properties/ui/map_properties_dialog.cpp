@@ -201,12 +201,8 @@ void TForm_Map_Properties::Build() {
     }
     Refresh_Launch_Warnings();
   });
-  Label_Launch_Warnings_ = Named(new QLabel(this), "Label_Launch_Warnings");
-  Label_Launch_Warnings_->setWordWrap(true);
-  Label_Launch_Warnings_->setTextFormat(Qt::PlainText);
-  Label_Launch_Warnings_->setStyleSheet(QStringLiteral("QLabel { color: #a00000; }"));
+  Label_Launch_Warnings_ = New_Warning_Label(this, "Label_Launch_Warnings");
   Label_Launch_Warnings_->setFixedWidth(Pages_->sizeHint().width());
-  Label_Launch_Warnings_->hide();
   layout->addWidget(Label_Launch_Warnings_);
   Button_Add_Hunk_ = Named(new QPushButton(this), "Button_Add_Hunk");
   Button_Add_Hunk_->hide();
