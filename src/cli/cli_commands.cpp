@@ -729,7 +729,7 @@ int Command_Engines_Found(TCli_Context& context, TCli_Args& args) {
   args.Expect_End();
   const TEngine_Profiles profiles = Load_Engine_Profiles();
   const std::vector<std::string> folders = platform::Program_Search_Folders();
-  for (const TEngine_Profile& found : Found_Engines(folders)) {
+  for (const TEngine_Profile& found : Found_Engines(folders, Engine_Install_Places)) {
     const bool stored = std::any_of(
         profiles.Profiles.begin(), profiles.Profiles.end(),
         [&found, &folders](const TEngine_Profile& profile) {

@@ -209,7 +209,8 @@ TResult<std::optional<TEngine_Profile>> Chosen_Engine_Profile(
   return std::optional<TEngine_Profile>();
 }
 
-std::vector<TEngine_Profile> Found_Engines(const std::vector<std::string>& folders) {
+std::vector<TEngine_Profile> Found_Engines(const std::vector<std::string>& folders,
+                                           std::span<const TEngine_Place> places) {
   static const std::pair<const char*, TEngine_Kind> known[] = {
       {"ioq3", TEngine_Kind::IOQuake3},       {"ioquake3", TEngine_Kind::IOQuake3},
       {"openarena", TEngine_Kind::OpenArena}, {"quake3e", TEngine_Kind::Quake3e},
@@ -220,6 +221,14 @@ std::vector<TEngine_Profile> Found_Engines(const std::vector<std::string>& folde
     const platform::TProgram_Lookup program = platform::Find_Program(name, "", folders);
     if (program.Error == 0) {
       found.push_back({name, program.Path, kind, {}});
+    }
+  }
+  for (const TEngine_Place& place : places) {
+    const bool known = std::any_of(found.begin(), found.end(), [&place](const TEngine_Profile& p) {
+      return p.Name == place.Name || p.Program == place.Program;
+    });
+    if (!known && platform::Find_Program(place.Program, "", folders).Error == 0) {
+      found.push_back({place.Name, place.Program, place.Kind, {}});
     }
   }
   return found;
@@ -307,13 +316,14 @@ TEngine_Choice TEngine_Selection::Choice() const {
   return choice;
 }
 
-bool Offer_Found_Engines(TInteraction& interaction, const std::vector<std::string>& folders) {
+bool Offer_Found_Engines(TInteraction& interaction, const std::vector<std::string>& folders,
+                         std::span<const TEngine_Place> places) {
   constexpr const char* Offered_Setting = "ENGINES_OFFERED";
   TEngine_Profiles profiles = Load_Engine_Profiles();
   if (!profiles.Profiles.empty() || Load_Flag_Setting(Offered_Setting)) {
     return false;
   }
-  const std::vector<TEngine_Profile> found = Found_Engines(folders);
+  const std::vector<TEngine_Profile> found = Found_Engines(folders, places);
   if (found.empty()) {
     return false;
   }

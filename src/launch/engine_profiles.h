@@ -5,6 +5,7 @@
 // profile chosen a launch starts Q3A_EXE (or QUAKE3.EXE) as before.
 
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -176,11 +177,25 @@ class TEngine_Selection {
 // The programs of the known engines found in `folders` (platform::Program_Search_Folders), each
 // as a profile named after the program with its kind: ioq3, ioquake3, openarena, quake3e and
 // quake3e.x64, in that order.
-std::vector<TEngine_Profile> Found_Engines(const std::vector<std::string>& folders);
+// Engines that distributions install outside PATH: Debian's ioquake3 package puts its engine
+// in its own folder and no command for it in PATH.
+struct TEngine_Place {
+  const char* Name;
+  const char* Program;
+  TEngine_Kind Kind;
+};
+inline constexpr TEngine_Place Engine_Install_Places[] = {
+    {"ioquake3", "/usr/lib/ioquake3/ioquake3", TEngine_Kind::IOQuake3},
+};
+// With `places`, each one whose program is there is found too, unless an engine of its name or
+// program was found in `folders`.
+std::vector<TEngine_Profile> Found_Engines(const std::vector<std::string>& folders,
+                                           std::span<const TEngine_Place> places = {});
 
 // Offers the engines found in `folders` as profiles, once: on the first start that finds one
 // when none is kept. A yes keeps them. The question is not asked again after either answer
 // (the setting ENGINES_OFFERED). True when profiles were added.
-bool Offer_Found_Engines(TInteraction& interaction, const std::vector<std::string>& folders);
+bool Offer_Found_Engines(TInteraction& interaction, const std::vector<std::string>& folders,
+                         std::span<const TEngine_Place> places = {});
 
 }  // namespace vorlix

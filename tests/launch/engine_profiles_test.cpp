@@ -184,6 +184,19 @@ TEST(Engine_Profile, Found_Engines_And_A_Missing_Program) {
   EXPECT_EQ(found[1].Program, first / "quake3e.x64");
   EXPECT_EQ(found[1].Kind, TEngine_Kind::Quake3e);
 
+  // A distribution's own place is looked at after the folders, unless they hold that engine.
+  program(first / "lib-ioquake3");
+  const std::string lib = first / "lib-ioquake3";
+  const std::string gone = first / "lib-gone";
+  const TEngine_Place places[] = {{"ioquake3", lib.c_str(), TEngine_Kind::IOQuake3},
+                                  {"ioq3", lib.c_str(), TEngine_Kind::IOQuake3},
+                                  {"gone", gone.c_str(), TEngine_Kind::IOQuake3}};
+  const std::vector<TEngine_Profile> with_places = Found_Engines({second.Path()}, places);
+  ASSERT_EQ(with_places.size(), 3u);
+  EXPECT_EQ(with_places[2].Name, "ioquake3");
+  EXPECT_EQ(with_places[2].Program, lib);
+  EXPECT_EQ(Found_Engines({first.Path()}, places).back().Name, "ioquake3");
+
   EXPECT_EQ(Profile_Unavailable_Reason(found[0], ""), "");
   const std::string reason =
       Profile_Unavailable_Reason({"oa", first / "openarena", TEngine_Kind::OpenArena, ""}, "");

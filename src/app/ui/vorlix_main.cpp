@@ -144,7 +144,8 @@ int main(int argc, char** argv) {
     // Engines found on this computer are offered once, when the user keeps none yet.
     QTimer::singleShot(0, &main_window, [&main_window] {
       vorlix::Offer_Found_Engines(main_window.Interaction(),
-                                  vorlix::platform::Program_Search_Folders());
+                                  vorlix::platform::Program_Search_Folders(),
+                                  vorlix::Engine_Install_Places);
     });
   }
   int status = QApplication::exec();
