@@ -103,6 +103,9 @@ class TByte_Reader {
   std::size_t Position_ = 0;
 };
 
+// The CRC-32 (zlib's) of bytes, which a file stores after a record to tell damage from data.
+std::uint32_t CRC32_Of(const char* bytes, std::size_t count);
+
 // The largest file Read_Whole_File reads unless told otherwise.
 inline constexpr std::uint64_t Max_Read_Size = std::uint64_t{1} << 30;
 
