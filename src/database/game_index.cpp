@@ -211,17 +211,8 @@ class TIndex_File {
 
   std::string Read_At(std::uint64_t offset, std::size_t count) const {
     std::string bytes(count, '\0');
-    std::size_t done = 0;
-    while (done < count) {
-      const ssize_t n =
-          ::pread(Fd_, bytes.data() + done, count - done, static_cast<off_t>(offset + done));
-      if (n < 0 && errno == EINTR) {
-        continue;
-      }
-      if (n <= 0) {
-        throw TStream_Error(n == 0 ? "unexpected end of file" : std::strerror(errno));
-      }
-      done += static_cast<std::size_t>(n);
+    if (!Read_At_Offset(Fd_, offset, bytes.data(), count)) {
+      throw TStream_Error(errno == 0 ? "unexpected end of file" : std::strerror(errno));
     }
     return bytes;
   }

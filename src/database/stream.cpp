@@ -328,6 +328,24 @@ void Write_File_Atomically(const std::string& path,
       path, [&produce](const TPiece_Writer& write) { Produce_In_Pieces(produce, write); });
 }
 
+bool Read_At_Offset(int fd, std::uint64_t offset, char* bytes, std::size_t count) {
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::pread(fd, bytes + done, count - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      if (n == 0) {
+        errno = 0;
+      }
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
 std::uint32_t CRC32_Of(const char* bytes, std::size_t count) {
   uLong crc = crc32(0L, Z_NULL, 0);
   while (count > 0) {

@@ -230,19 +230,7 @@ void Walk_Zip_Directory(const std::string& path, std::uint64_t max_directory_siz
   }
   const auto read_at = [fd](std::uint64_t offset, std::size_t count, std::string& out) {
     out.assign(count, '\0');
-    std::size_t done = 0;
-    while (done < count) {
-      const ssize_t n =
-          ::pread(fd, out.data() + done, count - done, static_cast<off_t>(offset + done));
-      if (n < 0 && errno == EINTR) {
-        continue;
-      }
-      if (n <= 0) {
-        return false;
-      }
-      done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return Read_At_Offset(fd, offset, out.data(), count);
   };
   std::string problem;
   try {

@@ -122,7 +122,7 @@ TEST(Member_Index, The_Game_Opens_The_Copy_Its_Search_Order_Meets_First) {
   // A backslash of a member's name is a separator, in the name asked for too.
   EXPECT_EQ(Where(index, Winning_Copy(index, "WIN/PATH.tga", "mymod", {"baseq3"})),
             "mymod/B.pk3:win\\path.tga");
-  EXPECT_EQ(Member_Lookup_Form(std::string("Win\\A:B.TGA\0x", 14)), "win/a/b.tga");
+  EXPECT_EQ(Member_Lookup_Form(std::string("Win\\A:B.TGA\0x", 13)), "win/a/b.tga");
   // The archives themselves are no loose files.
   for (const TMember& member : index.Members()) {
     EXPECT_EQ(index.Name(member).find(".pk3"), std::string_view::npos) << index.Name(member);
@@ -309,7 +309,7 @@ std::string Plain_Walk(const std::string& game, const std::string& name, const s
   }
   for (const std::string& dir : dirs) {
     if (fs::is_regular_file(fs::path(game) / dir / name)) {
-      return dir + ":" + name;
+      return dir + ":" += name;
     }
     std::vector<std::string> archives;
     if (fs::is_directory(fs::path(game) / dir)) {
@@ -327,7 +327,7 @@ std::string Plain_Walk(const std::string& game, const std::string& name, const s
       zip.Set_Zip_Filename((fs::path(game) / dir / archive).string());
       for (int i = zip.Count() - 1; i >= 0; --i) {
         if (lower(zip.Entry(i).Name) == lower(name)) {
-          return dir + "/" + archive + ":" + zip.Entry(i).Name;
+          return ((dir + "/") += archive + ":") += zip.Entry(i).Name;
         }
       }
     }
@@ -369,7 +369,7 @@ TEST(Member_Index, Winning_Copy_Agrees_With_A_Plain_Walk_Of_Random_Installations
       }
       for (const std::string& name : pool) {
         if (chance(15)) {
-          Write_File(game / (dir + "/" + name), "loose");
+          Write_File(game / ((dir + "/") += name), "loose");
         }
       }
     }
