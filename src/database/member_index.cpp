@@ -342,23 +342,26 @@ TMember_Index_Build Build_Member_Index(const std::string& game_dir, const TGame_
     }
     index.Add_Source(std::move(source));
     ++build.Archives_Read;
+    const std::string archive = platform::Join({game_dir, facts.MOD_Directory, facts.PK3_Filename});
     std::string problem;
     try {
       bool fits = true;
-      Walk_Zip_Directory(platform::Join({game_dir, facts.MOD_Directory, facts.PK3_Filename}),
-                         Max_Directory_Size, [&](const TZip_Directory_Entry& entry) {
-                           fits = fits && index.Add_Member(entry.Name, entry.Uncompressed_Size,
-                                                           entry.CRC32, entry.Method);
-                         });
+      Walk_Zip_Directory(archive, Max_Directory_Size, [&](const TZip_Directory_Entry& entry) {
+        fits = fits &&
+               index.Add_Member(entry.Name, entry.Uncompressed_Size, entry.CRC32, entry.Method);
+      });
       if (!fits) {
         problem = "too many members to index";
       }
     } catch (const TZip_Error& error) {
+      // The reason without the path, which the report and the stored record name otherwise.
       problem = error.what();
+      if (problem.compare(0, archive.size() + 2, archive + ": ") == 0) {
+        problem.erase(0, archive.size() + 2);
+      }
     }
     if (!problem.empty()) {
-      build.Problems.push_back("The files of " + facts.MOD_Directory + "/" + facts.PK3_Filename +
-                               " could not be listed: " + problem);
+      build.Unreadable.push_back({archive, problem});
       index.Drop_Members_Of_Last_Source(std::move(problem));
     }
   }
@@ -440,7 +443,7 @@ std::vector<TMember_Copy> Copies_Of(const TMember_Index& index, const std::strin
   for (const std::uint32_t m : index.Members_Named(name)) {
     const TMember& member = index.Members()[m];
     const TMember_Source& source = index.Sources()[member.Source];
-    const std::uint32_t rank = path.Rank[member.Source];
+    const std::uint32_t rank = member.Source < path.Rank.size() ? path.Rank[member.Source] : 0;
     if (rank == 0 || (source.Loose() && !Same_Loose_Name(index.Name(member), name))) {
       continue;
     }

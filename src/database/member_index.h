@@ -19,13 +19,19 @@
 //   '/', the name ending at a zero byte; a loose file by its exact name ('\' as '/'), as the
 //   file system of this platform opens it;
 // - within one archive, of two members of one lookup form the one stored last is found;
-// - the archives at the top of a directory are no loose files; the folders below it are.
+// - the archives at the top of a directory are no loose files; the folders below it are (here
+//   without folders reached through a link, which could lead back up, or deeper than 32 levels).
+//
+// In memory a member takes 24 bytes, its name's bytes in one buffer and 16 bytes of the lookup
+// table: about 70 bytes a member for 2,000 archives of 200 members (bench/members.cpp).
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "database/scan.h"
 
 namespace vorlix {
 
@@ -100,7 +106,10 @@ class TMember_Index {
 // `data_dir` read first and written after.
 struct TMember_Index_Build {
   TMember_Index Index;
-  std::vector<std::string> Problems;  // one line per archive whose members could not be read
+  // The archives whose members could not be read, for Archives_To_Report and
+  // Unreadable_Archive_Message.
+  std::vector<TUnreadable_Archive> Unreadable;
+  std::vector<std::string> Problems;  // anything else left out, one line each
   std::size_t Archives_Read = 0;      // opened now
   std::size_t Archives_Reused = 0;    // taken from members.dat
   std::string Save_Problem;           // why members.dat could not be written ("" when written)
@@ -126,7 +135,7 @@ struct TMember_Copy {
 // Every copy of the file `name` (as the game asks for it) in the order the game searches them.
 std::vector<TMember_Copy> Copies_Of(const TMember_Index& index, const std::string& name,
                                     const std::string& mod, const std::vector<std::string>& bases);
-// The same along a search path made once for many names.
+// The same along a search path made once for many names (Member_Search_Path of this index).
 std::vector<TMember_Copy> Copies_Of(const TMember_Index& index, const std::string& name,
                                     const TMember_Search_Path& path);
 // The copy the game opens, or nullopt when none of the search path holds the name.

@@ -95,7 +95,7 @@ TEST(Member_Index, The_Game_Opens_The_Copy_Its_Search_Order_Meets_First) {
   Write_File(game / "mymod/loose/Case.tga", "on disk");
   const auto build = Build_Member_Index(game.Path(), Game_Index_Of_Disk(game.Path()), game.Path());
   const TMember_Index& index = build.Index;
-  EXPECT_TRUE(build.Problems.empty());
+  EXPECT_TRUE(build.Unreadable.empty());
 
   EXPECT_EQ(All_Copies(index, "shared/x.tga", "mymod"),
             (std::vector<std::string>{"mymod/B.pk3:SHARED/X.TGA", "mymod/a.pk3:shared/x.tga",
@@ -171,7 +171,7 @@ TEST(Member_Index, An_Unchanged_Archive_Is_Not_Opened_And_A_Changed_One_Is_Read_
   const auto second = Build_Member_Index(game.Path(), games, game / "data");
   EXPECT_EQ(second.Archives_Reused, 1U);
   EXPECT_EQ(second.Archives_Read, 1U);
-  EXPECT_TRUE(second.Problems.empty());
+  EXPECT_TRUE(second.Unreadable.empty());
   const auto& index = second.Index;
   EXPECT_EQ(Where(index, Winning_Copy(index, "textures/keep.tga", "baseq3", {"baseq3"})),
             "baseq3/keep.pk3:textures/keep.tga");
@@ -188,8 +188,8 @@ TEST(Member_Index, An_Unchanged_Archive_Is_Not_Opened_And_A_Changed_One_Is_Read_
   touched.Set_Archives(archives);
   const auto third = Build_Member_Index(game.Path(), touched, game / "data");
   EXPECT_EQ(third.Archives_Read, 1U);
-  ASSERT_EQ(third.Problems.size(), 1U);
-  EXPECT_NE(third.Problems[0].find("baseq3/keep.pk3"), std::string::npos) << third.Problems[0];
+  ASSERT_EQ(third.Unreadable.size(), 1U);
+  EXPECT_EQ(third.Unreadable[0].Path, keep);
 }
 
 TEST(Member_Index, A_Damaged_Or_Foreign_Index_File_Is_Rebuilt) {
@@ -229,8 +229,12 @@ TEST(Member_Index, A_Damaged_Archive_Is_Told_Alone_And_Tried_Again) {
   const TGame_Index games = Game_Index_Of_Disk(game.Path());
   for (int pass = 0; pass < 2; ++pass) {
     const auto build = Build_Member_Index(game.Path(), games, game.Path());
-    ASSERT_EQ(build.Problems.size(), 1U);
-    EXPECT_NE(build.Problems[0].find("baseq3/broken.pk3"), std::string::npos);
+    ASSERT_EQ(build.Unreadable.size(), 1U);
+    EXPECT_EQ(build.Unreadable[0].Path, game / "baseq3/broken.pk3");
+    EXPECT_EQ(build.Unreadable[0].Reason, "no ZIP end record");
+    for (const TMember_Source& source : build.Index.Sources()) {
+      EXPECT_EQ(source.Problem.empty(), source.PK3_Filename != "broken.pk3");
+    }
     EXPECT_EQ(build.Archives_Read, pass == 0 ? 3U : 1U);
     EXPECT_EQ(build.Archives_Reused, pass == 0 ? 0U : 2U);
     EXPECT_TRUE(Winning_Copy(build.Index, "textures/a.tga", "mymod", {"baseq3"}).has_value());
@@ -281,8 +285,8 @@ TEST(Member_Index, Hostile_Archives_Are_Contained) {
 
   const auto build = Build_Member_Index(game.Path(), Game_Index_Of_Disk(game.Path()), game.Path());
   const TMember_Index& index = build.Index;
-  ASSERT_EQ(build.Problems.size(), 1U);
-  EXPECT_NE(build.Problems[0].find("lying.pk3"), std::string::npos);
+  ASSERT_EQ(build.Unreadable.size(), 1U);
+  EXPECT_EQ(build.Unreadable[0].Path, game / "baseq3/lying.pk3");
   EXPECT_EQ(index.Members().size(), 1'000'003U);
   EXPECT_EQ(Where(index, Winning_Copy(index, "F/999999.TGA", "baseq3", {"baseq3"})),
             "baseq3/million.pk3:f/999999.tga");
