@@ -303,6 +303,34 @@ TEST(Member_Index, Hostile_Archives_Are_Contained) {
   EXPECT_FALSE(loaded.Members_Named(long_name).empty());
 }
 
+// A member of more than 4 GiB gives its size in its ZIP64 extra field, after another field.
+TEST(Member_Index, A_ZIP64_Member_Gives_Its_Full_Size) {
+  TTemp_Dir game;
+  const std::string name = "video/big.roq";
+  std::string entry(46, '\0');
+  Put_U32(entry, 0, 0x02014b50U);
+  Put_U32(entry, 24, 0xFFFFFFFFU);
+  entry[28] = static_cast<char>(name.size());
+  entry[30] = 8 + 12;
+  std::string extra(20, '\0');
+  extra[0] = 0x55;  // a field of 4 bytes the walk passes over
+  extra[2] = 4;
+  extra[8] = 1;  // ZIP64: the uncompressed size
+  extra[10] = 8;
+  Put_U32(extra, 12, 0);
+  Put_U32(extra, 16, 5);
+  const std::string cd = entry + name + extra;
+  std::string end(22, '\0');
+  Put_U32(end, 0, 0x06054b50U);
+  end[8] = end[10] = 1;
+  Put_U32(end, 12, static_cast<std::uint32_t>(cd.size()));
+  Write_File(game / "baseq3/big.pk3", cd + end);
+  const auto build = Build_Member_Index(game.Path(), Game_Index_Of_Disk(game.Path()), game.Path());
+  const auto copy = Winning_Copy(build.Index, name, "baseq3", {"baseq3"});
+  ASSERT_TRUE(copy.has_value());
+  EXPECT_EQ(copy->Member->Size, std::uint64_t{5} << 32U);
+}
+
 // The rule applied directly: each directory's loose file by its exact name, then its archives
 // from the one sorting last ignoring case, each opened and read from its last member back.
 std::string Plain_Walk(const std::string& game, const std::string& name, const std::string& mod) {
