@@ -9,7 +9,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include "core/case_lookup.h"
 #include "core/fs_routines.h"
@@ -32,17 +31,6 @@ bool Contains(const std::vector<std::string>& list, const std::string& value) {
 }
 
 // ---- The index file ---------------------------------------------------------------------------
-
-std::uint32_t Checksum(const char* bytes, std::size_t count) {
-  uLong crc = crc32(0L, Z_NULL, 0);
-  while (count > 0) {
-    const auto piece = static_cast<uInt>(std::min<std::size_t>(count, 1U << 30));
-    crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes), piece);
-    bytes += piece;
-    count -= piece;
-  }
-  return static_cast<std::uint32_t>(crc);
-}
 
 void Write_Facts_Body(TByte_Writer& out, const TArchive_Facts& facts) {
   out.Write_String(facts.MOD_Directory);
@@ -72,7 +60,7 @@ void Write_Facts(TByte_Writer& out, const TArchive_Facts& facts) {
   Write_Facts_Body(record, facts);
   const std::string& bytes = record.Data();
   out.Write_Buffer(bytes.data(), bytes.size());
-  out.Write_Cardinal(Checksum(bytes.data(), bytes.size()));
+  out.Write_Cardinal(CRC32_Of(bytes.data(), bytes.size()));
 }
 
 // A count that the rest of the file can hold (every element takes at least `least` bytes).
@@ -108,7 +96,7 @@ TArchive_Facts Read_Facts(TByte_Reader& in) {
     facts.Arenas.push_back(std::move(info));
   }
   const std::size_t length = in.Position() - start;
-  if (in.Read_Cardinal() != Checksum(in.Data().data() + start, length)) {
+  if (in.Read_Cardinal() != CRC32_Of(in.Data().data() + start, length)) {
     throw TStream_Error("checksum mismatch");
   }
   return facts;
@@ -223,17 +211,8 @@ class TIndex_File {
 
   std::string Read_At(std::uint64_t offset, std::size_t count) const {
     std::string bytes(count, '\0');
-    std::size_t done = 0;
-    while (done < count) {
-      const ssize_t n =
-          ::pread(Fd_, bytes.data() + done, count - done, static_cast<off_t>(offset + done));
-      if (n < 0 && errno == EINTR) {
-        continue;
-      }
-      if (n <= 0) {
-        throw TStream_Error(n == 0 ? "unexpected end of file" : std::strerror(errno));
-      }
-      done += static_cast<std::size_t>(n);
+    if (!Read_At_Offset(Fd_, offset, bytes.data(), count)) {
+      throw TStream_Error(errno == 0 ? "unexpected end of file" : std::strerror(errno));
     }
     return bytes;
   }

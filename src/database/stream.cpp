@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include "core/fs_routines.h"
 
@@ -325,6 +326,35 @@ void Write_File_Atomically(const std::string& path,
   }
   Replace_With_Pieces(
       path, [&produce](const TPiece_Writer& write) { Produce_In_Pieces(produce, write); });
+}
+
+bool Read_At_Offset(int fd, std::uint64_t offset, char* bytes, std::size_t count) {
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::pread(fd, bytes + done, count - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      if (n == 0) {
+        errno = 0;
+      }
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+std::uint32_t CRC32_Of(const char* bytes, std::size_t count) {
+  uLong crc = crc32(0L, Z_NULL, 0);
+  while (count > 0) {
+    const auto piece = static_cast<uInt>(std::min<std::size_t>(count, 1U << 30));
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes), piece);
+    bytes += piece;
+    count -= piece;
+  }
+  return static_cast<std::uint32_t>(crc);
 }
 
 }  // namespace vorlix

@@ -103,6 +103,13 @@ class TByte_Reader {
   std::size_t Position_ = 0;
 };
 
+// Reads `count` bytes at `offset` of an open file, whatever pieces the system hands out; false
+// when they cannot all be read (errno tells why, 0 when the file ends before them).
+bool Read_At_Offset(int fd, std::uint64_t offset, char* bytes, std::size_t count);
+
+// The CRC-32 (zlib's) of bytes, which a file stores after a record to tell damage from data.
+std::uint32_t CRC32_Of(const char* bytes, std::size_t count);
+
 // The largest file Read_Whole_File reads unless told otherwise.
 inline constexpr std::uint64_t Max_Read_Size = std::uint64_t{1} << 30;
 

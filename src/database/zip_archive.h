@@ -16,6 +16,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct zip;
@@ -61,6 +62,20 @@ class TZip_Member_Reader {
   zip_file* File_;
   std::unique_ptr<Inflater> Inflater_;
 };
+
+// A member as the central directory gives it.
+struct TZip_Directory_Entry {
+  std::string_view Name;  // as stored, every byte (valid until the visit returns)
+  std::uint64_t Uncompressed_Size = 0;
+  std::uint32_t CRC32 = 0;
+  std::uint16_t Method = 0;  // 0 stored, 8 deflated, ...
+};
+// Hands every member of the archive at `path` to `visit` in stored order, reading the central
+// directory alone: nothing is decompressed and libzip is not needed. A directory larger than
+// `max_directory_size` bytes is not read. Throws TZip_Error ("<path>: <reason>") when the
+// archive has no directory that can be read to its end; `visit` may have seen members before.
+void Walk_Zip_Directory(const std::string& path, std::uint64_t max_directory_size,
+                        const std::function<void(const TZip_Directory_Entry&)>& visit);
 
 // True when `spec` matches `name` ignoring letter case: "*" matches any run of characters and
 // "?" exactly one character, neither of them a "/".

@@ -1,12 +1,17 @@
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <functional>
+#include <string_view>
 #include <unordered_set>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/dos_time.h"
 #include "core/letter_case.h"
+#include "database/stream.h"
 #include "database/zip_archive.h"
 #include "database/zip_library.h"
 
@@ -51,18 +56,41 @@ struct TRaw_Member {
   std::int32_t Dos_Time = 0;
 };
 
-// The names and packed DOS date-times of the central directory, read straight from the file:
-// libzip hands out a member's time only converted to calendar time, which does not give back
-// every stored value. Returns an empty list when the directory cannot be read this way.
-// `read_at(offset, count, out)` reads `count` bytes of an archive of `file_size` bytes.
+// What the central directory says of one member.
+struct TCentral_Entry {
+  std::string_view Name;
+  std::int32_t Dos_Time = 0;
+  std::uint64_t Uncompressed_Size = 0;
+  std::uint32_t CRC32 = 0;
+  std::uint16_t Method = 0;
+};
+
+// The uncompressed size of a ZIP64 member: the first value of its extra field 0x0001.
+std::uint64_t ZIP64_Size(const unsigned char* extra, std::size_t length, std::uint64_t size) {
+  std::size_t at = 0;
+  while (at + 4 <= length) {
+    const std::uint16_t id = Get16(extra + at);
+    const std::uint16_t data = Get16(extra + at + 2);
+    if (id == 0x0001 && data >= 8 && at + 4 + 8 <= length) {
+      return Get64(extra + at + 4);
+    }
+    at += 4 + std::size_t{data};
+  }
+  return size;
+}
+
+// Walks the central directory read straight from the file, handing each member to `visit` in
+// stored order: nothing is decompressed. `read_at(offset, count, out)` reads `count` bytes of an
+// archive of `file_size` bytes. Returns why the directory cannot be read ("" when it was read
+// to its end); `visit` may have seen members before damage further on.
 using TRead_At_Function = std::function<bool(std::uint64_t, std::size_t, std::string&)>;
-std::vector<TRaw_Member> Read_Central_Directory(const TRead_At_Function& read_at,
-                                                std::uint64_t file_size) {
-  std::vector<TRaw_Member> members;
+std::string Walk_Central_Directory(const TRead_At_Function& read_at, std::uint64_t file_size,
+                                   std::uint64_t max_directory_size,
+                                   const std::function<void(const TCentral_Entry&)>& visit) {
   const std::uint64_t tail_size = std::min<std::uint64_t>(file_size, 22 + 65535);
   std::string tail;
   if (tail_size < 22 || !read_at(file_size - tail_size, tail_size, tail)) {
-    return members;
+    return "no ZIP end record";
   }
   const auto* t = reinterpret_cast<const unsigned char*>(tail.data());
   std::size_t position = tail.size() - 22 + 1;
@@ -74,7 +102,7 @@ std::vector<TRaw_Member> Read_Central_Directory(const TRead_At_Function& read_at
     }
   }
   if (!found) {
-    return members;
+    return "no ZIP end record";
   }
   const std::uint64_t eocd_offset = file_size - tail_size + position;
   std::uint64_t entries = Get16(t + position + 10);
@@ -99,23 +127,24 @@ std::vector<TRaw_Member> Read_Central_Directory(const TRead_At_Function& read_at
       }
     }
   }
-  // A directory larger than any pk3 needs is damage; libzip's own listing decides then.
-  constexpr std::uint64_t Max_Directory_Size = std::uint64_t{64} << 20;
-  if (cd_size > cd_end || cd_size > Max_Directory_Size || entries > cd_size / 46 + 1) {
-    return members;
+  if (cd_size > max_directory_size) {
+    return "central directory larger than " + std::to_string(max_directory_size >> 20) + " MiB";
+  }
+  if (cd_size > cd_end || entries > cd_size / 46 + 1) {
+    return "damaged central directory";
   }
   // Data put in front of the archive moves the directory; its end stays at the end record.
   const std::uint64_t cd_start = cd_end - cd_size;
   (void)cd_offset;
   std::string cd;
   if (!read_at(cd_start, static_cast<std::size_t>(cd_size), cd)) {
-    return members;
+    return "central directory cannot be read";
   }
   const auto* c = reinterpret_cast<const unsigned char*>(cd.data());
   std::size_t at = 0;
   for (std::uint64_t i = 0; i < entries; ++i) {
     if (at + 46 > cd.size() || Get32(c + at) != 0x02014b50u) {
-      return {};
+      return "damaged central directory";
     }
     const std::uint16_t time = Get16(c + at + 12);
     const std::uint16_t date = Get16(c + at + 14);
@@ -123,13 +152,39 @@ std::vector<TRaw_Member> Read_Central_Directory(const TRead_At_Function& read_at
     const std::size_t extra_length = Get16(c + at + 30);
     const std::size_t comment_length = Get16(c + at + 32);
     if (at + 46 + name_length > cd.size()) {
-      return {};
+      return "damaged central directory";
     }
-    TRaw_Member member;
-    member.Name.assign(cd.data() + at + 46, name_length);
-    member.Dos_Time = static_cast<std::int32_t>((static_cast<std::uint32_t>(date) << 16) | time);
-    members.push_back(std::move(member));
+    TCentral_Entry entry;
+    entry.Name = std::string_view(cd.data() + at + 46, name_length);
+    entry.Dos_Time = static_cast<std::int32_t>((static_cast<std::uint32_t>(date) << 16) | time);
+    entry.Method = Get16(c + at + 10);
+    entry.CRC32 = Get32(c + at + 16);
+    entry.Uncompressed_Size = Get32(c + at + 24);
+    if (entry.Uncompressed_Size == 0xFFFFFFFFu) {
+      const std::size_t extra_at = at + 46 + name_length;
+      entry.Uncompressed_Size = ZIP64_Size(
+          c + extra_at, std::min(extra_length, cd.size() - extra_at), entry.Uncompressed_Size);
+    }
+    visit(entry);
     at += 46 + name_length + extra_length + comment_length;
+  }
+  return {};
+}
+
+// The names and packed DOS date-times of the central directory: libzip hands out a member's time
+// only converted to calendar time, which does not give back every stored value. Returns an empty
+// list when the directory cannot be read this way.
+std::vector<TRaw_Member> Read_Central_Directory(const TRead_At_Function& read_at,
+                                                std::uint64_t file_size) {
+  // A directory larger than any pk3 needs is damage; libzip's own listing decides then.
+  constexpr std::uint64_t Max_Directory_Size = std::uint64_t{64} << 20;
+  std::vector<TRaw_Member> members;
+  const std::string problem = Walk_Central_Directory(
+      read_at, file_size, Max_Directory_Size, [&members](const TCentral_Entry& entry) {
+        members.push_back({std::string(entry.Name), entry.Dos_Time});
+      });
+  if (!problem.empty()) {
+    members.clear();
   }
   return members;
 }
@@ -161,6 +216,38 @@ std::vector<TRaw_Member> Read_Central_Directory(const std::string* data) {
 }
 
 }  // namespace
+
+void Walk_Zip_Directory(const std::string& path, std::uint64_t max_directory_size,
+                        const std::function<void(const TZip_Directory_Entry&)>& visit) {
+  const int fd = Open_For_Reading(path);
+  if (fd < 0) {
+    throw TZip_Error(path + ": " + std::strerror(errno));
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw TZip_Error(path + ": not a regular file");
+  }
+  const auto read_at = [fd](std::uint64_t offset, std::size_t count, std::string& out) {
+    out.assign(count, '\0');
+    return Read_At_Offset(fd, offset, out.data(), count);
+  };
+  std::string problem;
+  try {
+    problem = Walk_Central_Directory(
+        read_at, static_cast<std::uint64_t>(st.st_size), max_directory_size,
+        [&visit](const TCentral_Entry& entry) {
+          visit({entry.Name, entry.Uncompressed_Size, entry.CRC32, entry.Method});
+        });
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
+  ::close(fd);
+  if (!problem.empty()) {
+    throw TZip_Error(path + ": " + problem);
+  }
+}
 
 // ---- names -----------------------------------------------------------------------------------
 
