@@ -252,6 +252,21 @@ TEngine_Choice Default_Engine_For(const std::string& mod, const std::string& gam
   return Engine_Choice_Of(profiles.Default_For(mod), game_dir);
 }
 
+TEngine_Choice Engine_Of_Launch(const std::string& engine, const std::string& mod,
+                                const std::string& game_dir) {
+  const TEngine_Profiles profiles = Load_Engine_Profiles();
+  const TEngine_Profile* chosen = profiles.Default_For(mod);
+  if (chosen == nullptr || chosen->Program != engine) {
+    const auto same = std::find_if(
+        profiles.Profiles.begin(), profiles.Profiles.end(),
+        [&engine](const TEngine_Profile& profile) { return profile.Program == engine; });
+    if (same != profiles.Profiles.end()) {
+      chosen = &*same;
+    }
+  }
+  return Engine_Choice_Of(chosen, game_dir);
+}
+
 std::vector<TEngine_Option> Engine_Options(const TEngine_Profiles& profiles,
                                            const std::string& game_dir) {
   std::vector<TEngine_Option> options;

@@ -133,6 +133,11 @@ struct TEngine_Choice {
 TEngine_Choice Default_Engine_For(const std::string& mod, const std::string& game_dir);
 // The same for the profile chosen (nullptr: the stored engine).
 TEngine_Choice Engine_Choice_Of(const TEngine_Profile* profile, const std::string& game_dir);
+// The engine a launch of `mod` repeats when it ran `engine` (the program its record names): the
+// profile of that program (the MOD's default first, when several run it), else as
+// Default_Engine_For.
+TEngine_Choice Engine_Of_Launch(const std::string& engine, const std::string& mod,
+                                const std::string& game_dir);
 
 // An engine as the launch and server dialogs offer it: the stored engine (Name "") first, then
 // each profile; one whose program cannot be started is offered with the reason.

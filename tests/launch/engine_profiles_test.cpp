@@ -330,6 +330,23 @@ TEST_F(Engine_Profiles, A_Dialogs_Engine_Follows_The_MOD_Until_One_Is_Picked) {
   EXPECT_TRUE(selection.Added_Words().empty());
 }
 
+TEST_F(Engine_Profiles, A_Launch_Repeated_Runs_The_Profile_Of_Its_Engine) {
+  ASSERT_TRUE(Save_Q3A_Exe("/usr/bin/stored"));
+  TEngine_Profiles profiles;
+  ASSERT_TRUE(profiles.Add({"a", "/opt/a", TEngine_Kind::IOQuake3, "+set x 1"}));
+  ASSERT_TRUE(profiles.Add({"b", "/opt/b", TEngine_Kind::Quake3e, ""}));
+  ASSERT_TRUE(profiles.Add({"a-big", "/opt/a", TEngine_Kind::IOQuake3, "+set com_hunkMegs 512"}));
+  ASSERT_TRUE(profiles.Set_Default("cpma", "a-big"));
+  ASSERT_TRUE(Save_Engine_Profiles(profiles));
+  EXPECT_EQ(Engine_Of_Launch("/opt/b", "cpma", "/g").Program, "/opt/b");
+  // Of two profiles of one program, the MOD's default; else the first.
+  EXPECT_EQ(Engine_Of_Launch("/opt/a", "cpma", "/g").Words.back(), "512");
+  EXPECT_EQ(Engine_Of_Launch("/opt/a", "osp", "/g").Words.back(), "1");
+  // An engine no profile runs (the stored one, a profile removed since): as a launch of the MOD.
+  EXPECT_EQ(Engine_Of_Launch("/usr/bin/stored", "osp", "/g").Program, "/usr/bin/stored");
+  EXPECT_EQ(Engine_Of_Launch("/gone", "cpma", "/g").Words.back(), "512");
+}
+
 TEST(Engine_Profile, An_Edited_Profile_Keeps_Its_Place_And_Its_MODs) {
   TEngine_Profiles profiles;
   ASSERT_TRUE(profiles.Add({"a", "/a", TEngine_Kind::IOQuake3, ""}));

@@ -57,9 +57,11 @@ bool Start_Map_Again(TForm_Map_Properties& dialog, const TProperties_Context& co
   if (!choices) {
     return Start_Map(dialog, context, map, exec_file);
   }
-  // Without the dialog: the MOD's default engine profile, else the stored engine.
-  Launch_And_Count(context, *map, *choices, Default_Engine_For(choices->MOD, choices->Game_Dir),
-                   exec_file, /*leave_queue=*/false);
+  // Without the dialog: the engine the launch ran, when a profile runs it; else the MOD's
+  // default engine profile, else the stored engine.
+  Launch_And_Count(context, *map, *choices,
+                   Engine_Of_Launch(before.Engine, choices->MOD, choices->Game_Dir), exec_file,
+                   /*leave_queue=*/false);
   return false;
 }
 
