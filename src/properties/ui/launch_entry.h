@@ -18,8 +18,9 @@ struct TProperties_Context;
 bool Start_Map(TForm_Map_Properties& dialog, const TProperties_Context& context, TMap_Record* map,
                TExec_File& exec_file, bool leave_queue = false);
 
-// Launches the map again with the game type and MOD of an earlier launch (when the map still
-// offers them; the rest as the launch dialog would start), without showing the dialog. A map that
+// Launches the map again with the game type, MOD and engine profile of an earlier launch (when
+// the map still offers them; the rest as the launch dialog would start), without showing the
+// dialog. A map that
 // offers no MOD to launch with gets the dialog (Start_Map). True as for Start_Map.
 bool Start_Map_Again(TForm_Map_Properties& dialog, const TProperties_Context& context,
                      TMap_Record* map, const TLaunch_Record& before, TExec_File& exec_file);
