@@ -727,18 +727,10 @@ int Command_Engines_Default(TCli_Context& context, TCli_Args& args) {
 // and program, tab-separated.
 int Command_Engines_Found(TCli_Context& context, TCli_Args& args) {
   args.Expect_End();
-  const TEngine_Profiles profiles = Load_Engine_Profiles();
-  const std::vector<std::string> folders = platform::Program_Search_Folders();
-  for (const TEngine_Profile& found : Found_Engines(folders, Engine_Install_Places)) {
-    const bool stored = std::any_of(
-        profiles.Profiles.begin(), profiles.Profiles.end(),
-        [&found, &folders](const TEngine_Profile& profile) {
-          return platform::Find_Program(profile.Program, "", folders).Path == found.Program;
-        });
-    if (!stored) {
-      const std::string line = found.Name + "\t" + Rules_Of(found.Kind).Word + "\t" + found.Program;
-      std::fprintf(context.Out, "%s\n", For_Stream(context.Out, line).c_str());
-    }
+  for (const TEngine_Profile& found : Found_Engines_Not_Kept(
+           Load_Engine_Profiles(), platform::Program_Search_Folders(), Engine_Install_Places)) {
+    const std::string line = found.Name + "\t" + Rules_Of(found.Kind).Word + "\t" + found.Program;
+    std::fprintf(context.Out, "%s\n", For_Stream(context.Out, line).c_str());
   }
   return 0;
 }

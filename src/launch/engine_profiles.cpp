@@ -284,6 +284,21 @@ std::vector<TEngine_Option> Engine_Options(const TEngine_Profiles& profiles,
   return options;
 }
 
+std::vector<TEngine_Profile> Found_Engines_Not_Kept(const TEngine_Profiles& kept,
+                                                    const std::vector<std::string>& folders,
+                                                    std::span<const TEngine_Place> places) {
+  std::vector<std::string> kept_programs;
+  for (const TEngine_Profile& profile : kept.Profiles) {
+    kept_programs.push_back(platform::Find_Program(profile.Program, "", folders).Path);
+  }
+  std::vector<TEngine_Profile> found = Found_Engines(folders, places);
+  std::erase_if(found, [&kept_programs](const TEngine_Profile& engine) {
+    return std::find(kept_programs.begin(), kept_programs.end(), engine.Program) !=
+           kept_programs.end();
+  });
+  return found;
+}
+
 void TEngine_Selection::Load(TEngine_Profiles profiles, std::string game_dir) {
   Profiles_ = std::move(profiles);
   Game_Dir_ = std::move(game_dir);

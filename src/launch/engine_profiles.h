@@ -197,6 +197,12 @@ inline constexpr TEngine_Place Engine_Install_Places[] = {
 std::vector<TEngine_Profile> Found_Engines(const std::vector<std::string>& folders,
                                            std::span<const TEngine_Place> places = {});
 
+// The engines found (Found_Engines) whose program no kept profile starts: a profile's program is
+// compared where it leads, so one kept by its bare name counts.
+std::vector<TEngine_Profile> Found_Engines_Not_Kept(const TEngine_Profiles& kept,
+                                                    const std::vector<std::string>& folders,
+                                                    std::span<const TEngine_Place> places = {});
+
 // Offers the engines found in `folders` as profiles, once: on the first start that finds one
 // when none is kept. A yes keeps them. The question is not asked again after either answer
 // (the setting ENGINES_OFFERED). True when profiles were added.

@@ -33,6 +33,17 @@ void Fill_Engine_Box(QComboBox& box, const TEngine_Selection& selection) {
   Show_Engine_Choice(box, selection);
 }
 
+void Connect_Engine_Box(QComboBox& box, TEngine_Selection& selection,
+                        std::function<void()> changed) {
+  QObject::connect(&box, &QComboBox::currentIndexChanged, &box,
+                   [&box, &selection, changed = std::move(changed)](int index) {
+                     if (index >= 0 && !selection.Pick(static_cast<std::size_t>(index))) {
+                       Show_Engine_Choice(box, selection);
+                     }
+                     changed();
+                   });
+}
+
 void Show_Engine_Choice(QComboBox& box, const TEngine_Selection& selection) {
   const QSignalBlocker blocker(box);
   box.setCurrentIndex(static_cast<int>(selection.Chosen_Index()));

@@ -3,6 +3,7 @@
 // profiles, an engine whose program is not there offered greyed with the reason.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class QComboBox;
@@ -16,6 +17,10 @@ class TEngine_Selection;
 
 // Fills the box with the selection's options and shows its choice; signals are blocked meanwhile.
 void Fill_Engine_Box(QComboBox& box, const TEngine_Selection& selection);
+// Makes the user's choice in the box the selection's (an option that cannot be picked puts the
+// box back), then calls `changed`.
+void Connect_Engine_Box(QComboBox& box, TEngine_Selection& selection,
+                        std::function<void()> changed);
 // Shows the selection's choice without signals.
 void Show_Engine_Choice(QComboBox& box, const TEngine_Selection& selection);
 

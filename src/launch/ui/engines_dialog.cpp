@@ -313,12 +313,9 @@ void TForm_Engines::Default_Click() {
 void TForm_Engines::Found_Click() {
   TEngine_Profiles changed = Profiles_;
   std::string added;
-  for (const TEngine_Profile& found :
-       Found_Engines(platform::Program_Search_Folders(), Engine_Install_Places)) {
-    const bool kept =
-        std::any_of(changed.Profiles.begin(), changed.Profiles.end(),
-                    [&found](const TEngine_Profile& p) { return p.Program == found.Program; });
-    if (!kept && changed.Add(found)) {
+  for (const TEngine_Profile& found : Found_Engines_Not_Kept(
+           Profiles_, platform::Program_Search_Folders(), Engine_Install_Places)) {
+    if (changed.Add(found)) {
       added += (added.empty() ? "" : ", ") + found.Name;
     }
   }

@@ -132,12 +132,7 @@ TForm_Host_Server::TForm_Host_Server(QWidget* parent) : QDialog(parent) {
   connect(MOD_Box_, &QComboBox::currentIndexChanged, this, [this] { MOD_BoxChange(); });
   connect(Type_Box_, &QComboBox::currentIndexChanged, this, [this] { Type_BoxChange(); });
   connect(Edit_Server_Exe_, &QLineEdit::editingFinished, this, [this] { Refresh_Warnings(); });
-  connect(Engine_Box_, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (index >= 0 && !Engines_.Pick(static_cast<std::size_t>(index))) {
-      Show_Engine_Choice(*Engine_Box_, Engines_);
-    }
-    Refresh_Warnings();
-  });
+  Connect_Engine_Box(*Engine_Box_, Engines_, [this] { Refresh_Warnings(); });
   connect(Button_Add_Hunk_, &QPushButton::clicked, this, [this] {
     Engines_.Add_Words(Hunk_Megs_Words(Rotation_Hunk_Megs_Offer(Rotation_, Engine_Words())));
     Refresh_Warnings();

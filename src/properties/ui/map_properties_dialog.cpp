@@ -195,12 +195,7 @@ void TForm_Map_Properties::Build() {
   keep_room.setRetainSizeWhenHidden(true);
   Panel_Engine_->setSizePolicy(keep_room);
   layout->addWidget(Panel_Engine_);
-  connect(ComboBox_Engine_, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (index >= 0 && !Engines_.Pick(static_cast<std::size_t>(index))) {
-      Show_Engine_Choice(*ComboBox_Engine_, Engines_);
-    }
-    Refresh_Launch_Warnings();
-  });
+  Connect_Engine_Box(*ComboBox_Engine_, Engines_, [this] { Refresh_Launch_Warnings(); });
   Label_Launch_Warnings_ = New_Warning_Label(this, "Label_Launch_Warnings");
   Label_Launch_Warnings_->setFixedWidth(Pages_->sizeHint().width());
   layout->addWidget(Label_Launch_Warnings_);
