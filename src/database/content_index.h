@@ -1,0 +1,112 @@
+#pragma once
+// What the maps of the installation ask for and what its shader scripts define, read once per
+// archive: for each map (maps/*.bsp) the shaders of its shader and fog lumps and of its entities'
+// shader keys, and the model, sound and music files its entities name; for each shader script
+// (scripts/*.shader) the shaders it defines and the images each definition loads. Kept in
+// content.dat in the program's data folder; an archive whose size and date the game index records
+// as before keeps its stored record and is not opened again. The loose shader scripts below the
+// MOD and base directories are read at every build (they are few and small).
+//
+// Names are kept once for the whole index (Name, Intern): 100,000 maps of a collection share
+// most of their textures.
+//
+// The file (numbers little-endian, 32-bit): "VXCI", the version, the number of archives, then per
+// archive its record and the CRC-32 of the record's bytes. A record: MOD directory, file name,
+// size, date, problem, its maps (member name, problem, shaders, files as kind and name) and its
+// scripts (member name, place among the members, ignored, problem, definitions as name, fault and
+// images), every name as a string.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "database/scan.h"
+
+namespace vorlix {
+
+class TGame_Index;
+class TZip_Archive;
+
+// What kind of file an entity names.
+enum class TFile_Kind : std::uint8_t { Model = 0, Sound = 1, Music = 2 };
+
+struct TMap_Content {
+  std::string Map_File;  // the member as stored, e.g. "maps/q3dm17.bsp"
+  // The shaders its drawn surfaces, fogs and entity keys use, as the engine looks them up
+  // (Shader_Lookup_Key), each once, in the map's order.
+  std::vector<std::uint32_t> Shaders;
+  // The model, sound and music files its entities name, as named, each once.
+  std::vector<std::pair<TFile_Kind, std::uint32_t>> Files;
+  std::string Problem;  // "" or what was wrong with the map file
+};
+
+struct TShader_Content {
+  std::uint32_t Name = 0;             // Shader_Key of the definition's name
+  std::vector<std::uint32_t> Images;  // the image files it loads, as written
+  bool Faulty = false;                // the engine gives the definition up and draws the default
+};
+
+struct TScript_Content {
+  std::string Script;                // the member (or loose file) as stored
+  std::uint32_t Member_Position = 0;  // its place among the archive's members (directory order)
+  bool Ignored = false;              // the engine ignores the whole file
+  std::string Problem;
+  std::vector<TShader_Content> Definitions;
+};
+
+struct TContent_Archive {
+  std::string MOD_Directory;
+  std::string PK3_Filename;  // empty: the loose files of MOD_Directory
+  std::uint32_t Size = 0;    // as the game index records them
+  std::int32_t Date = 0;
+  std::string Problem;  // why the archive could not be read ("" when it was)
+  std::vector<TMap_Content> Maps;
+  std::vector<TScript_Content> Scripts;
+  bool Loose() const { return PK3_Filename.empty(); }
+};
+
+class TContent_Index {
+ public:
+  const std::vector<TContent_Archive>& Archives() const { return Archives_; }
+  std::vector<TContent_Archive>& Archives() { return Archives_; }
+  const std::string& Name(std::uint32_t id) const { return Names_[id]; }
+  std::size_t Name_Count() const { return Names_.size(); }
+  // The number of a name, added when new.
+  std::uint32_t Intern(std::string_view name);
+
+  // Reads content.dat; false (and an empty index) when it is missing, damaged or of another
+  // version.
+  bool Load(const std::string& path);
+  // Writes its archives (not the loose files) atomically; the reason when it could not be
+  // written, else "".
+  std::string Save(const std::string& path) const;
+
+ private:
+  std::vector<TContent_Archive> Archives_;
+  std::vector<std::string> Names_;
+  std::unordered_map<std::string_view, std::uint32_t> Ids_;
+};
+
+// The content of the archive listed into `zip` (its maps and shader scripts) into `archive`,
+// names interned in `index`; a map or script that cannot be read gets its problem, the others
+// count. Throws TZip_Error when the archive cannot be read at all.
+void Read_Archive_Content(TZip_Archive& zip, TContent_Index& index, TContent_Archive& archive);
+
+// The index of the installation at `game_dir` for the archives of `games` and the loose shader
+// scripts of their MOD directories and the base directories, with content.dat of `data_dir` read
+// first and written after.
+struct TContent_Index_Build {
+  TContent_Index Index;
+  std::vector<TUnreadable_Archive> Unreadable;
+  std::size_t Archives_Read = 0;
+  std::size_t Archives_Reused = 0;
+  std::string Save_Problem;
+};
+TContent_Index_Build Build_Content_Index(const std::string& game_dir, const TGame_Index& games,
+                                         const std::string& data_dir);
+inline constexpr const char* Content_Index_File = "content.dat";
+
+}  // namespace vorlix
