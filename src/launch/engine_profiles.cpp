@@ -383,4 +383,19 @@ bool Offer_Found_Engines(TInteraction& interaction, const std::vector<std::strin
   return true;
 }
 
+TContent_Rules Content_Rules_For(const TEngine_Profiles& profiles, const std::string& mod) {
+  TContent_Rules rules;
+  const TEngine_Profile* profile = profiles.Default_For(mod);
+  if (profile == nullptr) {
+    return rules;
+  }
+  rules.Later_Archive_Wins =
+      Rules_Of(profile->Kind).Shaders == TShader_Precedence::Later_Archive_Wins;
+  if (profile->Kind == TEngine_Kind::Quake3e || profile->Kind == TEngine_Kind::Original_Wine) {
+    // Their renderers look for .tga first.
+    rules.Image_Order = TImage_Order::Tga_First;
+  }
+  return rules;
+}
+
 }  // namespace vorlix

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/result.h"
+#include "database/collection_check.h"
 
 namespace vorlix {
 
@@ -109,6 +110,11 @@ struct TEngine_Profiles {
   // Makes the profile the default of `mod` ("" every MOD); an empty name removes the default.
   TResult<void> Set_Default(const std::string& mod, const std::string& name);
 };
+
+// How the collection check decides for launches of `mod` ("" for the base game): by the kind of
+// the MOD's default profile; without one (or of a kind whose precedence is not known), as
+// ioquake3, whose second renderer (Debian's default) tries .png images first.
+TContent_Rules Content_Rules_For(const TEngine_Profiles& profiles, const std::string& mod);
 
 // Reads the profiles from the settings; entries of a kind not known read as "other".
 TEngine_Profiles Load_Engine_Profiles();
