@@ -62,6 +62,12 @@ TMap_Content Read_Map_Content(const std::string& member, std::string_view bytes,
                               std::uint64_t file_size, TContent_Index& index) {
   TMap_Content map;
   map.Map_File = member;
+  // Names read from lumps that lie over one another or past the file are no names.
+  const TBSP_Layout layout = Read_BSP_Layout(bytes.substr(0, BSP_Header_Size), file_size);
+  if (!layout.Is_BSP || !layout.Error.empty()) {
+    map.Problem = layout.Error;
+    return map;
+  }
   const TBSP_References references = Read_BSP_References(bytes, file_size);
   map.Problem = references.Error;
   std::unordered_set<std::uint32_t> shaders;
@@ -503,6 +509,8 @@ TContent_Index_Build Build_Content_Index(const std::string& game_dir, const TGam
   TContent_Index old;
   old.Load(path);
   std::unordered_map<std::string, const TContent_Archive*> known;
+  // The game index keeps MOD directories in lower case.
+  platform::TFolder_Names folders(game_dir);
   for (const auto& archive : old.Archives()) {
     known.emplace(platform::Archive_Key(archive.MOD_Directory, archive.PK3_Filename), &archive);
   }
@@ -521,7 +529,8 @@ TContent_Index_Build Build_Content_Index(const std::string& game_dir, const TGam
     archive.Size = facts.Size;
     archive.Date = facts.Date;
     ++build.Archives_Read;
-    const std::string file = platform::Join({game_dir, facts.MOD_Directory, facts.PK3_Filename});
+    const std::string file =
+        platform::Join(folders.Path_Of(facts.MOD_Directory), facts.PK3_Filename);
     try {
       TZip_Archive zip;
       Open_Archive_Listing(zip, file);

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "builders.h"
 #include "core/paths.h"
 #include "database/game_index.h"
+#include "database/records.h"
+#include "database/scan.h"
+#include "database/zip_archive.h"
 
 namespace vorlix {
 namespace {
@@ -14,20 +18,9 @@ namespace {
 using testing::TTemp_Dir;
 using testing::TZip_Member;
 
-// A map whose surfaces draw with the shaders but the first `undrawn` (kept in the shader lump as
-// compilers keep caulk's), with the fog shaders and entities.
 std::string Map_Bsp(const std::vector<std::string>& shaders, const std::vector<std::string>& fogs,
                     const std::string& entities, std::size_t undrawn = 0) {
-  std::string bsp = testing::Make_Bsp_With_Shaders(entities, shaders, fogs);
-  std::string surfaces;
-  for (std::size_t s = undrawn; s < shaders.size(); ++s) {
-    std::string surface(104, '\0');
-    testing::Put_U32(surface, 0, static_cast<std::uint32_t>(s));
-    surfaces += surface;
-  }
-  testing::Put_U32(bsp, 8 + 13 * 8, static_cast<std::uint32_t>(bsp.size()));
-  testing::Put_U32(bsp, 12 + 13 * 8, static_cast<std::uint32_t>(surfaces.size()));
-  return bsp + surfaces;
+  return testing::Make_Bsp_Drawing(entities, shaders, fogs, undrawn);
 }
 
 const std::string World = "{\n\"classname\" \"worldspawn\"\n}\n";
@@ -243,6 +236,45 @@ TEST_F(Collection, TheIndexesAreReusedAndDamageIsContained) {
   testing::Write_File(Data_ / Content_Index_File, "VXCI\x01\0\0\0\xff\xff\xff\xff");
   const TCollection_Load rebuilt = Load();
   EXPECT_FALSE(rebuilt.Check->Counts("baseq3", "a.pk3", "a").Known);
+}
+
+TEST_F(Collection, TheScanReadsEachMapOnceForBothTitleAndContent) {
+  const std::string entities =
+      "{\n\"classname\" \"worldspawn\"\n\"message\" \"Scanned Title\"\n}\n";
+  Archive("baseq3", "scanned.pk3",
+          {{"maps/scanned.bsp", Map_Bsp({"textures/x/gone"}, {}, entities)},
+           {"scripts/x.shader", "textures/x/def\n{\n{\nmap textures/x/none.tga\n}\n}\n"}});
+  const std::string path = Game_ / "baseq3/scanned.pk3";
+  TPK3_Record record;
+  record.MOD_Directory = "baseq3";
+  record.PK3_Filename = "scanned.pk3";
+  TMap_Records maps(&record);
+  TRecorded_Scan_Sink sink;
+  TArchive_Facts facts;
+  auto zip = std::make_unique<TZip_Archive>();
+  ASSERT_TRUE(Scan_Archive(*zip, path, record, maps, sink, &facts));
+  ASSERT_EQ(maps.Count(), 1);
+  EXPECT_EQ(maps.Items(0)->Map_Longname, "Scanned Title");
+  facts.MOD_Directory = "baseq3";
+  facts.PK3_Filename = "scanned.pk3";
+  TContent_Index_Writer writer(Data_.Path());
+  writer.Add(facts);
+  EXPECT_EQ(writer.Write(), "");
+  // The archive is not read again: what the scan found stands for it.
+  zip.reset();
+  testing::Write_File(path, "no archive");
+  TGame_Index games;
+  games.Set_Archives(Archives_);
+  const TContent_Index_Build build = Build_Content_Index(Game_.Path(), games, Data_.Path());
+  EXPECT_EQ(build.Archives_Read, 0U);
+  ASSERT_EQ(build.Index.Archives().size(), 1U);
+  const TContent_Archive& archive = build.Index.Archives()[0];
+  ASSERT_EQ(archive.Maps.size(), 1U);
+  ASSERT_EQ(archive.Maps[0].Shaders.size(), 1U);
+  EXPECT_EQ(build.Index.Name(archive.Maps[0].Shaders[0]), "textures/x/gone");
+  ASSERT_EQ(archive.Scripts.size(), 1U);
+  EXPECT_EQ(build.Index.Name(archive.Scripts[0].Definitions.at(0).Images.at(0)),
+            "textures/x/none.tga");
 }
 
 }  // namespace
