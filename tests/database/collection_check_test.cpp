@@ -11,6 +11,7 @@
 #include "database/records.h"
 #include "database/scan.h"
 #include "database/zip_archive.h"
+#include "hostile_inputs.h"
 
 namespace vorlix {
 namespace {
@@ -275,6 +276,23 @@ TEST_F(Collection, TheScanReadsEachMapOnceForBothTitleAndContent) {
   ASSERT_EQ(archive.Scripts.size(), 1U);
   EXPECT_EQ(build.Index.Name(archive.Scripts[0].Definitions.at(0).Images.at(0)),
             "textures/x/none.tga");
+}
+
+TEST(Content_Index_Fuzz_Inputs, Corpus_And_Regressions_Keep_The_Rules) {
+  const auto inputs = testing::Fuzz_Inputs(VORLIX_FUZZ_DIR, "content_index");
+  ASSERT_GE(inputs.size(), 1U);
+  for (const auto& [name, bytes] : inputs) {
+    const TTemp_Dir scratch;
+    EXPECT_EQ(testing::Content_Index_Input_Fault(bytes, scratch.Path()), "") << name;
+    // Every cut and every flipped byte of a record is refused or read within the rules.
+    for (std::size_t at = 0; at < bytes.size(); at += 7) {
+      std::string damaged = bytes;
+      damaged[at] = static_cast<char>(damaged[at] ^ 0x5A);
+      EXPECT_EQ(testing::Content_Index_Input_Fault(damaged, scratch.Path()), "") << name << at;
+      EXPECT_EQ(testing::Content_Index_Input_Fault(bytes.substr(0, at), scratch.Path()), "")
+          << name << at;
+    }
+  }
 }
 
 }  // namespace
