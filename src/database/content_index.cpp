@@ -11,6 +11,7 @@
 #include "core/listing.h"
 #include "core/paths.h"
 #include "database/game_index.h"
+#include "database/member_index.h"
 #include "database/stream.h"
 #include "database/zip_archive.h"
 
@@ -548,28 +549,10 @@ TContent_Index_Build Build_Content_Index(const std::string& game_dir, const TGam
   }
   build.Save_Problem = index.Save(path);
   // The loose scripts of every directory an archive lies in and of the base directories.
-  std::vector<std::string> dirs;
-  const auto add_dir = [&dirs](const std::string& dir) {
-    if (std::none_of(dirs.begin(), dirs.end(), [&dir](const std::string& known_dir) {
-          return platform::Equal_Ignore_Case(known_dir, dir);
-        })) {
-      dirs.push_back(dir);
-    }
-  };
-  for (const TArchive_Facts& facts : games.Archives()) {
-    add_dir(facts.MOD_Directory);
-  }
-  for (const std::string& base : games.Bases()) {
-    add_dir(base);
-  }
-  for (const std::string& dir : dirs) {
-    const std::optional<std::string> found = platform::Find_Ignore_Case(game_dir, dir);
-    if (!found) {
-      continue;
-    }
+  for (const auto& [dir, folder] : Searched_Folders(game_dir, games)) {
     TContent_Archive loose;
     loose.MOD_Directory = dir;
-    Add_Loose_Scripts(platform::Join(game_dir, *found), index, loose);
+    Add_Loose_Scripts(folder, index, loose);
     if (!loose.Scripts.empty()) {
       index.Archives().push_back(std::move(loose));
     }
