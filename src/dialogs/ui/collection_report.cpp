@@ -114,8 +114,8 @@ TForm_Collection_Report::TForm_Collection_Report(QWidget* parent) : QDialog(pare
   missing_headers << QStringLiteral("Total");
   Make_Page(TPage::Missing, QStringLiteral("Missing content"),
             QStringLiteral("Maps asking for textures, shader images, models or sounds that the "
-                           "game cannot find on their search path: it draws them with its "
-                           "pattern for a missing image, or plays them silent."),
+                           "game cannot find on their search path: it draws its pattern for a "
+                           "missing image in their place and leaves the models and sounds out."),
             missing_headers);
   Make_Page(TPage::Duplicates, QStringLiteral("Duplicates"),
             QStringLiteral("The same map in several archives of one MOD: the game loads the copy "
@@ -137,16 +137,21 @@ TForm_Collection_Report::TForm_Collection_Report(QWidget* parent) : QDialog(pare
             QStringLiteral("Archives or maps that could not be read: what they hold is not "
                            "in the report."),
             {QStringLiteral("Problem")});
-  // A column of numbers sorts the most first at its first click.
-  const auto most_first = [this](TPage page, int from, int to) {
+  // A column of numbers sorts the most first at its first click, its caption over its digits.
+  const auto numbers = [this](TPage page, int from, int to) {
+    QStandardItemModel& model = *Pages_[static_cast<std::size_t>(page)].Model;
     for (int column = from; column <= to; ++column) {
-      Pages_[static_cast<std::size_t>(page)].Model->setHeaderData(
-          column, Qt::Horizontal, static_cast<int>(Qt::DescendingOrder), Qt::InitialSortOrderRole);
+      model.setHeaderData(column, Qt::Horizontal, static_cast<int>(Qt::DescendingOrder),
+                          Qt::InitialSortOrderRole);
+      model.setHeaderData(column, Qt::Horizontal,
+                          QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter)),
+                          Qt::TextAlignmentRole);
     }
   };
-  most_first(TPage::Missing, 2, 2 + static_cast<int>(Content_Kind_Count));
-  most_first(TPage::Duplicates, 1, 1);
-  most_first(TPage::Overrides, 1, 6);
+  numbers(TPage::Missing, 2, 2 + static_cast<int>(Content_Kind_Count));
+  numbers(TPage::Duplicates, 1, 1);
+  numbers(TPage::Overrides, 1, 6);
+  View(TPage::Missing)->header()->setStretchLastSection(false);
   View(TPage::Duplicates)->setRootIsDecorated(true);
   // A parent line stays with its copies, and a copy found shows its map.
   Pages_[static_cast<std::size_t>(TPage::Duplicates)].Proxy->setRecursiveFilteringEnabled(true);
@@ -164,6 +169,10 @@ TForm_Collection_Report::TForm_Collection_Report(QWidget* parent) : QDialog(pare
   Button_Close = new QPushButton(QStringLiteral("Close"), this);
   Button_Close->setObjectName(QStringLiteral("Button_Close"));
 
+  // Enter in the search field selects nothing; in a list it selects the line's map.
+  for (QPushButton* button : {Button_Select, Button_Properties, Button_Delete_PK3, Button_Close}) {
+    button->setAutoDefault(false);
+  }
   auto* search = new QHBoxLayout;
   search->addWidget(search_label);
   search->addWidget(Edit_Search, 1);
@@ -243,12 +252,15 @@ void TForm_Collection_Report::Set_Report(TCollection_Report report) {
   Fill_Overrides();
   Fill_Dead();
   Fill_Problems();
+  View(TPage::Duplicates)->expandAll();
   for (TPage_Parts& parts : Pages_) {
     for (int column = 0; column + 1 < parts.Model->columnCount(); ++column) {
       parts.View->resizeColumnToContents(column);
     }
   }
-  View(TPage::Duplicates)->expandAll();
+  for (TPage_Parts& parts : Pages_) {
+    parts.View->setCurrentIndex(parts.Proxy->index(0, 0));
+  }
   Tabs->setTabVisible(Tab_Index(TPage::Problems), !Report_.Problems.empty());
   Update_Captions();
   Update_Buttons();
