@@ -20,6 +20,19 @@
 
 namespace vorlix::ui {
 
+namespace {
+
+bool Holds_Maps(const TPK3_Record& pk3) {
+  for (int i = 0; pk3.Maps && i < pk3.Maps->Count(); ++i) {
+    if (pk3.Maps->Items(i)->Present) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 void TProgram_Windows::Wire_Report_Command() {
   Collection_Report_Action_ = new QAction(QStringLiteral("Collection &Report..."), &Main_);
   Collection_Report_Action_->setObjectName(QStringLiteral("MenuItem_CollectionReport"));
@@ -47,31 +60,31 @@ void TProgram_Windows::MenuItem_CollectionReportClick() {
     Collection_Report_ = std::make_unique<TForm_Collection_Report>(&Main_);
     TForm_Collection_Report& report = *Collection_Report_;
     report.Select = [this](const TReport_Target& target) {
-      bool shown = false;
-      if (target.Is_Map()) {
-        const TMap_Record* map = Report_Map(target);
-        if (map == nullptr) {
-          return;  // told
-        }
-        shown = Browser_->Select_Map(map->PK3->ID, map->ID);
+      const TMap_Record* map = target.Is_Map() ? Report_Map(target) : nullptr;
+      const TPK3_Record* pk3 = map != nullptr ? map->PK3 : Report_Archive(target.Place);
+      if (pk3 == nullptr || (target.Is_Map() && map == nullptr)) {
+        return;  // told
+      }
+      const bool shown = Browser_->Select_Maps([pk3, map](const TMap_Record& shown_map) {
+        return map != nullptr ? &shown_map == map : shown_map.PK3 == pk3 && shown_map.Present;
+      });
+      if (shown) {
+        Main_.activateWindow();  // the selection is what the commands act on
+        return;
+      }
+      std::string text;
+      if (!Holds_Maps(*pk3)) {
+        text = Format_Message("%s holds no map.", Place_Text(target.Place));
+      } else if (target.Is_Map()) {
+        text = Format_Message(
+            "The views do not show %s of %s: the search may hide it, and the list shows one map of a name in each MOD directory.",
+            target.Map_File, Place_Text(target.Place));
       } else {
-        const TPK3_Record* pk3 = Report_Archive(target.Place);
-        if (pk3 == nullptr) {
-          return;
-        }
-        shown = Browser_->Select_Maps(
-            [pk3](const TMap_Record& map) { return map.PK3 == pk3 && map.Present; });
+        text = Format_Message(
+            "The views show no map of %s: the search may hide them, and the list shows one map of a name in each MOD directory.",
+            Place_Text(target.Place));
       }
-      if (!shown) {
-        Main_.Interaction().Message(
-            TMessage_Kind::Information,
-            Format_Message(
-                target.Is_Map()
-                    ? "The views do not show this map of %s (the search may hide it)."
-                    : "The views show no map of %s (it holds none, or the search hides them).",
-                Place_Text(target.Place)),
-            TAnswer_Set::OK);
-      }
+      Main_.Interaction().Message(TMessage_Kind::Information, text, TAnswer_Set::OK);
     };
     report.Show_Properties = [this](const TReport_Target& target) {
       if (TMap_Record* map = Report_Map(target)) {

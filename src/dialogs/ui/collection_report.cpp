@@ -407,6 +407,9 @@ void TForm_Collection_Report::Update_Buttons() const {
 void TForm_Collection_Report::Edit_SearchChange(const QString& text) {
   for (TPage_Parts& parts : Pages_) {
     parts.Proxy->setFilterFixedString(text);
+    if (!parts.View->currentIndex().isValid()) {
+      parts.View->setCurrentIndex(parts.Proxy->index(0, 0));
+    }
   }
   View(TPage::Duplicates)->expandAll();
   Update_Captions();

@@ -142,6 +142,10 @@ class Test_Collection_Report : public QObject {
     dialog.Edit_Search->clear();
     QCOMPARE(caption(TPage::Problems), QStringLiteral("Not read (1)"));
     QCOMPARE(caption(TPage::Missing), QStringLiteral("Missing content (3)"));
+    // A tab whose lines the search hid has a current line again once they show.
+    dialog.Tabs->setCurrentIndex(dialog.Tab_Index(TPage::Dead));
+    QVERIFY(dialog.Current_Target() == (TReport_Target{Archive("baseq3", "old_textures.pk3"), ""}));
+    QVERIFY(dialog.Button_Delete_PK3->isEnabled());
   }
 
   void Columns_Sort_By_Number_And_Back_To_The_Report_Order() {
@@ -262,16 +266,10 @@ class Test_Collection_Report : public QObject {
   }
 
   void A_Map_Left_With_One_Copy_Is_No_Duplicate() {
-    TCollection_Report report = Sample_Report();
-    report = Report_Without(report, Archive("baseq3", "a.pk3"));
-    QCOMPARE(report.Duplicates.size(), std::size_t{1});
+    TCollection_Report report = Report_Without(Sample_Report(), Archive("baseq3", "a.pk3"));
     QVERIFY(!report.Duplicates[0].Identical);
     report = Report_Without(report, Archive("baseq3", "b.pk3"));
     QVERIFY(report.Duplicates.empty());
-    report = Report_Without(report, Archive("baseq3", "old_textures.pk3"));
-    QVERIFY(report.Dead.empty());
-    report = Report_Without(report, Archive("cpma", "caf\xe9.pk3"));
-    QCOMPARE(report.Missing.size(), std::size_t{2});
   }
 };
 
