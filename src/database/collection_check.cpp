@@ -246,8 +246,11 @@ TCollection_Check::TSearch& TCollection_Check::Search_For(const std::string& mod
 
 namespace {
 
-std::vector<std::string> Candidates_Of(TContent_Kind kind, const std::string& name,
-                                       TImage_Order order) {
+std::vector<std::string> Candidates_Of(TContent_Kind kind, std::string name, TImage_Order order) {
+  // The file system drops one leading separator of a name.
+  if (!name.empty() && (name[0] == '/' || name[0] == '\\')) {
+    name.erase(0, 1);
+  }
   switch (kind) {
     case TContent_Kind::Texture:
     case TContent_Kind::Shader_Image:

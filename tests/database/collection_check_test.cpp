@@ -14,17 +14,20 @@ namespace {
 using testing::TTemp_Dir;
 using testing::TZip_Member;
 
-constexpr std::size_t Bsp_Header = 8 + 17 * 8;
-
-// A map naming the shaders (the first `nodraw` of them with the compiler's nodraw flag), the fog
-// shaders and entities.
+// A map whose surfaces draw with the shaders but the first `undrawn` (kept in the shader lump as
+// compilers keep caulk's), with the fog shaders and entities.
 std::string Map_Bsp(const std::vector<std::string>& shaders, const std::vector<std::string>& fogs,
-                    const std::string& entities, std::size_t nodraw = 0) {
+                    const std::string& entities, std::size_t undrawn = 0) {
   std::string bsp = testing::Make_Bsp_With_Shaders(entities, shaders, fogs);
-  for (std::size_t s = 0; s < nodraw; ++s) {
-    testing::Put_U32(bsp, Bsp_Header + s * 72 + 64, 0x80);
+  std::string surfaces;
+  for (std::size_t s = undrawn; s < shaders.size(); ++s) {
+    std::string surface(104, '\0');
+    testing::Put_U32(surface, 0, static_cast<std::uint32_t>(s));
+    surfaces += surface;
   }
-  return bsp;
+  testing::Put_U32(bsp, 8 + 13 * 8, static_cast<std::uint32_t>(bsp.size()));
+  testing::Put_U32(bsp, 12 + 13 * 8, static_cast<std::uint32_t>(surfaces.size()));
+  return bsp + surfaces;
 }
 
 const std::string World = "{\n\"classname\" \"worldspawn\"\n}\n";
@@ -117,16 +120,22 @@ TEST_F(Collection, TheEnginesPrecedenceChoosesTheShaderDefinition) {
 }
 
 TEST_F(Collection, SkyBoxesModelsAndSounds) {
-  const std::string script = "textures/s/box\n{\nskyParms env/box - -\n}\n";
+  // The renderer draws a sky without a box face it does not find, and says nothing.
+  const std::string script =
+      "textures/s/box\n{\nskyParms env/box - -\n{\nmap textures/s/clouds.tga\n}\n}\n";
   // A script whose last definition is never closed is ignored whole.
   const std::string broken =
       "textures/s/box2\n{\nskyParms env/box - -\n}\n"
       "textures/s/broken\n{\n{\nmap textures/s/gone.tga\n}\n";
+  // The world's remapped shaders count, those for vertex lighting only do not.
   const std::string entities =
-      World +
+      "{\n\"classname\" \"worldspawn\"\n\"remapshader1\" \"textures/s/box;textures/s/new\"\n"
+      "\"vertexremapshader1\" \"textures/s/box;textures/s/vertex\"\n}\n"
       "{\n\"classname\" \"misc_model\"\n\"model\" \"models/built/in.md3\"\n}\n"
+      "{\n\"classname\" \"target_position\"\n\"model\" \"models/never/loaded.md3\"\n}\n"
+      "{\n\"classname\" \"info_null\"\n\"noise\" \"sound/never/loaded.wav\"\n}\n"
       "{\n\"classname\" \"func_static\"\n\"model\" \"*1\"\n\"model2\" \"models/m/x.md3\"\n}\n"
-      "{\n\"classname\" \"func_static\"\n\"model\" \"*2\"\n\"model2\" \"models/m/y.md3\"\n}\n"
+      "{\n\"classname\" \"func_static\"\n\"model\" \"*2\"\n\"model2\" \"/models/m/y.md3\"\n}\n"
       "{\n\"classname\" \"target_speaker\"\n\"noise\" \"sound/y\"\n}\n"
       "{\n\"classname\" \"target_speaker\"\n\"noise\" \"sound/z.wav\"\n}\n"
       "{\n\"classname\" \"target_speaker\"\n\"noise\" \"sound/gone.wav\"\n}\n";
@@ -143,11 +152,12 @@ TEST_F(Collection, SkyBoxesModelsAndSounds) {
   Archive("baseq3", "box.pk3", members);
   const TMap_Content_State state = Load().Check->Map_State("baseq3", "box.pk3", "box");
   EXPECT_EQ(Names(state, TContent_Kind::Shader_Image),
-            (std::vector<std::string>{"env/box_dn.tga"}));
-  EXPECT_EQ(Names(state, TContent_Kind::Texture), (std::vector<std::string>{"textures/s/box2"}));
+            (std::vector<std::string>{"textures/s/clouds.tga"}));
+  EXPECT_EQ(Names(state, TContent_Kind::Texture),
+            (std::vector<std::string>{"textures/s/box2", "textures/s/new"}));
   EXPECT_EQ(Names(state, TContent_Kind::Model), (std::vector<std::string>{"models/m/x.md3"}));
   EXPECT_EQ(Names(state, TContent_Kind::Sound), (std::vector<std::string>{"sound/gone.wav"}));
-  EXPECT_EQ(Counts_Text(state.Counts), "1 texture, 1 shader image, 1 model, 1 sound missing");
+  EXPECT_EQ(Counts_Text(state.Counts), "2 textures, 1 shader image, 1 model, 1 sound missing");
 }
 
 TEST_F(Collection, DuplicatesOverridesAndDeadArchives) {
