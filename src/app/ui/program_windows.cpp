@@ -35,11 +35,14 @@
 #include "core/settings.h"
 #include "core/ui/artwork.h"
 #include "core/ui/qt_text.h"
+#include "database/collection_check.h"
 #include "database/database_startup.h"
 #include "database/game_index.h"
 #include "database/pk3_rename.h"
+#include "dialogs/ui/collection_report.h"
 #include "dialogs/ui/info_dialog.h"
 #include "dialogs/ui/selection_dialogs.h"
+#include "launch/engine_profiles.h"
 #include "launch/map_lists.h"
 #include "launch/ui/engines_dialog.h"
 #include "launch/ui/server_dialog.h"
@@ -92,6 +95,7 @@ TProgram_Windows::TProgram_Windows(TForm_Main_Vorlix& main_window) : Main_(main_
   Wire_Server_Commands();
   Wire_List_Commands();
   Wire_History_Commands();
+  Wire_Report_Command();
   QObject::connect(&Main_, &TForm_Main_Vorlix::Toolbar_Images_Loaded, &Main_,
                    [this]() { Apply_Pictures(); });
 }
@@ -390,6 +394,23 @@ void TProgram_Windows::ToolButton_Import_Arena_FileClick() {
       Browser_->Refresh_Commands();
     }
   }
+}
+
+std::shared_ptr<const TCollection_Check> TProgram_Windows::Collection_Check_For_Report() {
+  const TMain_State& state = Main_.State();
+  const std::shared_ptr<const TGame_Index> games = Loaded_Game_Index(state);
+  if (!games) {
+    Main_.Interaction().Message(
+        TMessage_Kind::Information,
+        "The collection cannot be checked: what the game reads from the archives is not known yet.",
+        TAnswer_Set::OK);
+    return nullptr;
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  TCollection_Load load = Load_Collection_Check(state.Game_Dir, *games, state.Program_Dir,
+                                                Content_Rules_For(Load_Engine_Profiles(), ""));
+  QApplication::restoreOverrideCursor();
+  return std::move(load.Check);
 }
 
 void TProgram_Windows::MenuItem_InfoClick() {

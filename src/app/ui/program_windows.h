@@ -21,7 +21,12 @@ class TForm_Arena_File_Specify_Name;
 class TForm_Info_Dialog;
 class TForm_Engines;
 class TForm_Host_Server;
+class TForm_Collection_Report;
+class TCollection_Check;
 class TMap_Record;
+class TPK3_Record;
+struct TContent_Place;
+struct TReport_Target;
 class TMaps_Tree_Node;
 }  // namespace vorlix
 
@@ -89,6 +94,17 @@ class TProgram_Windows {
   // the menu Vorlix, the first two also in the views' context menus (played_commands.cpp).
   void Wire_History_Commands();
   void Update_History_Commands();
+  // "Collection Report..." in the menu Vorlix (report_commands.cpp): the collection check's
+  // report, whose lines select their maps, open their properties or delete their archives.
+  void Wire_Report_Command();
+  void MenuItem_CollectionReportClick();
+  // The check the report shows, built now (with a wait cursor); null when there is no game
+  // index to build it from (told).
+  std::shared_ptr<const TCollection_Check> Collection_Check_For_Report();
+  // The records a line of the report names; null when the database has none (told).
+  TPK3_Record* Report_Archive(const TContent_Place& place);
+  TMap_Record* Report_Map(const TReport_Target& target);
+
   // The Recently Played view and the Play Later queue's dialog.
   void Show_Recently_Played();
   void Show_Play_Later_Queue();
@@ -117,6 +133,7 @@ class TProgram_Windows {
   std::unique_ptr<TForm_Arena_File_Specify_Name> Arena_Name_;
   std::unique_ptr<TForm_Host_Server> Host_Server_;
   std::unique_ptr<TForm_Engines> Engines_;
+  std::unique_ptr<TForm_Collection_Report> Collection_Report_;
   TExec_File Exec_File_;
   TServer_Process Server_;
   QAction* Host_Server_Action_ = nullptr;
@@ -131,6 +148,7 @@ class TProgram_Windows {
   QAction* Recently_Played_Action_ = nullptr;
   QAction* Queue_Action_ = nullptr;
   QAction* Prefer_Unplayed_Action_ = nullptr;
+  QAction* Collection_Report_Action_ = nullptr;
   QObject* Close_Watch_ = nullptr;        // owned by the main window
   QLabel* Active_Arena_Label_ = nullptr;  // in the status bar, owned by the main window
   TMap_Record* Edited_Map_ = nullptr;     // the map the properties dialog shows

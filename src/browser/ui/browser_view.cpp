@@ -307,9 +307,13 @@ TMap_Record* TBrowser_View::Focused_Map() const {
 }
 
 bool TBrowser_View::Select_Map(std::int32_t pk3_id, std::int32_t map_id) {
-  const auto shows = [pk3_id, map_id](const TMap_Record* map) {
-    return map != nullptr && map->ID == map_id && map->PK3 != nullptr && map->PK3->ID == pk3_id;
-  };
+  return Select_Maps([pk3_id, map_id](const TMap_Record& map) {
+    return map.ID == map_id && map.PK3 != nullptr && map.PK3->ID == pk3_id;
+  });
+}
+
+bool TBrowser_View::Select_Maps(const std::function<bool(const TMap_Record&)>& wanted) {
+  const auto shows = [&wanted](const TMap_Record* map) { return map != nullptr && wanted(*map); };
   const TMaps_Tree_Node* entry = nullptr;
   Tree_.For_Each([&](const TMaps_Tree_Node& node, int /*depth*/) {
     if (entry == nullptr && node.Is_Map_Entry() && shows(node.Map)) {

@@ -76,6 +76,9 @@ class TBrowser_View : public QWidget {
   // Selects the tree entry and every list item showing the map with this pair of IDs (after a
   // reload, which makes new records for the same maps). False when neither shows it.
   bool Select_Map(std::int32_t pk3_id, std::int32_t map_id);
+  // The same for every map `wanted` is true of: the first tree entry becomes current, the list
+  // selects them all.
+  bool Select_Maps(const std::function<bool(const TMap_Record&)>& wanted);
   // Sets the commands that follow the selection from the selection of the view that has the
   // keys (or had them last), as after every change of the tree, list or selection.
   void Refresh_Commands();
