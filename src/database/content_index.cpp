@@ -471,7 +471,7 @@ void Read_Archive_Content(TZip_Archive& zip, TContent_Index& index, TContent_Arc
   Read_Archive_Scripts(zip, index, archive);
 }
 
-TContent_Index_Writer::TContent_Index_Writer(std::string data_dir)
+TContent_Index_Writer::TContent_Index_Writer(const std::string& data_dir)
     : Path_(platform::Join(data_dir, Content_Index_File)) {}
 
 void TContent_Index_Writer::Add(const TArchive_Facts& facts) {

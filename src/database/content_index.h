@@ -124,7 +124,7 @@ bool Add_Content_Record(const std::string& bytes, TContent_Index& index);
 // is read twice.
 class TContent_Index_Writer {
  public:
-  explicit TContent_Index_Writer(std::string data_dir);
+  explicit TContent_Index_Writer(const std::string& data_dir);
   void Add(const TArchive_Facts& facts);
   // Writes content.dat when anything was added; the reason when it could not be written.
   std::string Write();
