@@ -137,8 +137,8 @@ void TProgram_Windows::Wire_Steps() {
   Set_Program_Steps(steps, ui);
   // The views refer to the records the MOD list step is about to replace.
   steps.Build_MOD_List = [this, build = steps.Build_MOD_List](TMain_State& state) {
-    Set_Collection_Check(nullptr);  // built again once the start-up has ended
     Browser_->Clear();
+    Set_Collection_Check(nullptr);  // built again once the start-up has ended
     Update_Server_Commands();
     build(state);
     Apply_Arena_Availability();

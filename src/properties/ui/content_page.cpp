@@ -36,6 +36,13 @@ QString Missing_Note(const TMissing_File& file) {
   return notes.join(QStringLiteral("; "));
 }
 
+// A file's row; the tooltips show what a narrow column cuts off.
+void Add_File_Row(QTreeWidgetItem* group, const QString& file, const QString& where) {
+  auto* row = new QTreeWidgetItem(group, {file, where});
+  row->setToolTip(0, file);
+  row->setToolTip(1, where);
+}
+
 }  // namespace
 
 TContent_Page::TContent_Page(QWidget* parent) : QWidget(parent) {
@@ -102,7 +109,7 @@ void TContent_Page::Show(const TCollection_Check* check, const TMap_Record* map,
       group = new QTreeWidgetItem(TreeWidget_Content_, {Kind_Caption(file.Kind, files)});
       group->setFirstColumnSpanned(true);
     }
-    new QTreeWidgetItem(group, {To_QString(file.Name), Missing_Note(file)});
+    Add_File_Row(group, To_QString(file.Name), Missing_Note(file));
     ++index;
   }
   if (!state.Overridden.empty()) {
@@ -110,7 +117,7 @@ void TContent_Page::Show(const TCollection_Check* check, const TMap_Record* map,
         new QTreeWidgetItem(TreeWidget_Content_, {QStringLiteral("Overridden by other archives:")});
     group->setFirstColumnSpanned(true);
     for (const TOverridden_File& file : state.Overridden) {
-      new QTreeWidgetItem(group, {To_QString(file.Name), To_QString(Place_Text(file.By))});
+      Add_File_Row(group, To_QString(file.Name), To_QString(Place_Text(file.By)));
     }
   }
   TreeWidget_Content_->expandAll();

@@ -705,7 +705,11 @@ void TForm_Map_Properties::Set_Collection(std::shared_ptr<const TCollection_Chec
   TProperties_Context context = Model_.Context();
   context.Collection = std::move(check);
   Model_.Set_Context(context);
-  Refresh_Content();
+  // A hidden dialog may still point at a map of records a reload has replaced: the next
+  // Load_Map shows the page.
+  if (isVisible()) {
+    Refresh_Content();
+  }
 }
 
 void TForm_Map_Properties::Refresh_Content() {

@@ -71,7 +71,8 @@ class TForm_Map_Properties : public QDialog {
 
   // Takes the widgets' current texts into the model (the memo, edits not yet left).
   void Commit_Edits();
-  // The collection check has ended (or was dropped): the page "Content" shows it.
+  // The collection check has ended (or was dropped): the page "Content" shows it (at once while
+  // the dialog is shown, else at the next load).
   void Set_Collection(std::shared_ptr<const TCollection_Check> check);
 
   // The widgets, named as in the form (tests and other windows reach them by these names too).

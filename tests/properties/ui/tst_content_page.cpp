@@ -115,7 +115,13 @@ class Tst_Content_Page : public QObject {
     const int tab = pages->indexOf(page);
     QCOMPARE(pages->tabText(tab), QStringLiteral("Content"));
     QVERIFY(page->Label_Content_Summary()->text().startsWith(QStringLiteral("Not checked yet")));
+    // Hidden, the dialog keeps the check and reads no map: its map may be gone with a reload.
+    dialog.Set_Collection(Check_);
+    QVERIFY(page->Label_Content_Summary()->text().startsWith(QStringLiteral("Not checked yet")));
+    QCOMPARE(dialog.Model().Context().Collection, Check_);
+    dialog.Set_Collection(nullptr);
     // The check ends while the dialog is open.
+    dialog.show();
     dialog.Set_Collection(Check_);
     QVERIFY(page->Label_Content_Summary()->text().endsWith(QStringLiteral("missing")));
     QCOMPARE(dialog.Model().Context().Collection, Check_);
