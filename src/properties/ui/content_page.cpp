@@ -121,6 +121,17 @@ void TContent_Page::Show(const TCollection_Check* check, const TMap_Record* map,
     }
   }
   TreeWidget_Content_->expandAll();
+  // The file names as wide as they are, within bounds: the places beside them are long too (the
+  // page may be hidden, so the view cannot measure its rows yet).
+  int widest = 0;
+  for (const TMissing_File& file : state.Missing) {
+    widest = std::max(widest, fontMetrics().horizontalAdvance(To_QString(file.Name)));
+  }
+  for (const TOverridden_File& file : state.Overridden) {
+    widest = std::max(widest, fontMetrics().horizontalAdvance(To_QString(file.Name)));
+  }
+  TreeWidget_Content_->setColumnWidth(
+      0, std::clamp(widest + 2 * TreeWidget_Content_->indentation() + 12, 160, 280));
   if (!state.Problem.empty()) {
     Label_Content_Problem_->setText(QStringLiteral("Problem: ") + To_QString(state.Problem));
     Label_Content_Problem_->show();
