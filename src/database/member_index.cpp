@@ -349,6 +349,8 @@ TMember_Index_Build Build_Member_Index(const std::string& game_dir, const TGame_
   TMember_Index old;
   old.Load(path);
   std::unordered_map<std::string, const TMember_Source*> known;
+  // The game index keeps MOD directories in lower case.
+  platform::TFolder_Names folders(game_dir);
   for (const auto& source : old.Sources()) {
     known.emplace(platform::Archive_Key(source.MOD_Directory, source.PK3_Filename), &source);
   }
@@ -372,7 +374,8 @@ TMember_Index_Build Build_Member_Index(const std::string& game_dir, const TGame_
     }
     index.Add_Source(std::move(source));
     ++build.Archives_Read;
-    const std::string archive = platform::Join({game_dir, facts.MOD_Directory, facts.PK3_Filename});
+    const std::string archive =
+        platform::Join(folders.Path_Of(facts.MOD_Directory), facts.PK3_Filename);
     std::string problem;
     try {
       bool fits = true;
