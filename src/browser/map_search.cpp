@@ -325,6 +325,18 @@ bool Passes_History_Filters(const TMap_Record& map, const TMap_Filters& filters)
   return !filters.Play_Later || (filters.History && filters.History->Is_Queued(key));
 }
 
+bool Passes_Content_Filters(const TMap_Record& map, const TMap_Filters& filters) {
+  if (!filters.Collection || map.PK3 == nullptr) {
+    return false;
+  }
+  const TContent_Counts counts =
+      filters.Collection->Counts(map.PK3->MOD_Directory, map.PK3->PK3_Filename, map.MAP_Filename);
+  if (filters.Complete_Only && !counts.Complete()) {
+    return false;
+  }
+  return !filters.Missing_Content || (counts.Known && counts.Total() > 0);
+}
+
 }  // namespace
 
 bool Passes_Filters(const TMap_Record& map, const TMap_Filters& filters, std::size_t position) {
@@ -356,6 +368,9 @@ bool Passes_Filters(const TMap_Record& map, const TMap_Filters& filters, std::si
     if (age > static_cast<std::int64_t>(*filters.Added_Within_Days) * 86400) {
       return false;
     }
+  }
+  if (filters.Wants_Content() && !Passes_Content_Filters(map, filters)) {
+    return false;
   }
   return !filters.Wants_History() || Passes_History_Filters(map, filters);
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "browser/map_game_facts.h"
+#include "database/collection_check.h"
 #include "database/play_history.h"
 
 namespace vorlix {
@@ -65,6 +66,13 @@ struct TMap_Filters {
   // seconds since 1970 that the days count back from.
   std::shared_ptr<const TPlay_History> History;
   std::int64_t Clock = 0;
+  // What the collection check says of the map's content: the game finds every file it names, or
+  // it misses some. Without the check (not made yet) no map passes either.
+  bool Complete_Only = false;
+  bool Missing_Content = false;
+  std::shared_ptr<const TCollection_Check> Collection;
+
+  bool Wants_Content() const { return Complete_Only || Missing_Content; }
 
   bool Wants_History() const {
     return Never_Played || Played_Within_Days || Played_Min || Favourite || Play_Later ||
@@ -76,7 +84,7 @@ struct TMap_Filters {
 
   bool Any() const {
     return Game_Type != 0 || Players || Min_Rating || Bots || !MOD.empty() || Added_Within_Days ||
-           Wants_History();
+           Wants_History() || Wants_Content();
   }
   bool operator==(const TMap_Filters&) const = default;
 };

@@ -250,6 +250,26 @@ int Command_Info(TCli_Context& context, TCli_Args& args) {
   return 0;
 }
 
+// The collection check of the installation, every map's counts computed; what could not be read
+// is told as warnings.
+std::shared_ptr<TCollection_Check> Told_Collection_Check(TCli_Context& context) {
+  const TGame_Index no_index;
+  const std::shared_ptr<const TGame_Index> known = Loaded_Game_Index(context.State());
+  const TGame_Index& games = known ? *known : no_index;
+  TCollection_Load load =
+      Load_Collection_Check(context.State().Game_Dir, games, context.State().Program_Dir,
+                            Content_Rules_For(Load_Engine_Profiles(), games.Base_Directory()));
+  if (!load.Unreadable.empty()) {
+    context.Ui.Message(TMessage_Kind::Warning, Unreadable_Archive_Message(load.Unreadable),
+                       TAnswer_Set::OK);
+  }
+  for (const std::string& problem : load.Problems) {
+    context.Ui.Message(TMessage_Kind::Warning, problem, TAnswer_Set::OK);
+  }
+  load.Check->Compute_All();
+  return load.Check;
+}
+
 // Prints text line by line, each as it may go to the stream.
 void Write_Lines(std::FILE* out, const std::string& text) {
   std::size_t begin = 0;
@@ -283,23 +303,11 @@ int Command_Check(TCli_Context& context, TCli_Args& args) {
       return 1;
     }
   }
-  const TGame_Index no_index;
-  const std::shared_ptr<const TGame_Index> known = Loaded_Game_Index(context.State());
-  const TGame_Index& games = known ? *known : no_index;
-  const TCollection_Load load =
-      Load_Collection_Check(context.State().Game_Dir, games, context.State().Program_Dir,
-                            Content_Rules_For(Load_Engine_Profiles(), games.Base_Directory()));
-  if (!load.Unreadable.empty()) {
-    context.Ui.Message(TMessage_Kind::Warning, Unreadable_Archive_Message(load.Unreadable),
-                       TAnswer_Set::OK);
-  }
-  for (const std::string& problem : load.Problems) {
-    context.Ui.Message(TMessage_Kind::Warning, problem, TAnswer_Set::OK);
-  }
+  const std::shared_ptr<TCollection_Check> check = Told_Collection_Check(context);
   if (map != nullptr) {
     const TMap_Content_State state =
-        load.Check->Map_State(map->PK3->MOD_Directory, map->PK3->PK3_Filename, map->MAP_Filename,
-                              mod.value_or(std::string()));
+        check->Map_State(map->PK3->MOD_Directory, map->PK3->PK3_Filename, map->MAP_Filename,
+                         mod.value_or(std::string()));
     const TContent_Place place{map->PK3->MOD_Directory, map->PK3->PK3_Filename};
     if (json) {
       std::fputs(Map_Check_Json(place, map->MAP_Filename, state).c_str(), context.Out);
@@ -308,8 +316,7 @@ int Command_Check(TCli_Context& context, TCli_Args& args) {
     }
     return state.Counts.Total() > 0 ? 1 : 0;
   }
-  load.Check->Compute_All();
-  const TCollection_Report report = load.Check->Report(mod.value_or(std::string()));
+  const TCollection_Report report = check->Report(mod.value_or(std::string()));
   if (json) {
     std::fputs(Check_Report_Json(report).c_str(), context.Out);
   } else {
@@ -511,6 +518,11 @@ TMap_Filters Filters_From(TCli_Args& args) {
   filters.Favourite = args.Flag("--favourite");
   filters.Play_Later = args.Flag("--play-later");
   filters.Failed_To_Load = args.Flag("--failed");
+  filters.Complete_Only = args.Flag("--complete");
+  filters.Missing_Content = args.Flag("--incomplete");
+  if (filters.Complete_Only && filters.Missing_Content) {
+    throw TCli_Usage_Error("--complete and --incomplete exclude one another");
+  }
   filters.Clock = static_cast<std::int64_t>(std::time(nullptr));
   return filters;
 }
@@ -568,6 +580,9 @@ std::vector<TMap_Place> Matching_Places(TCli_Context& context, TMap_Query query,
       maps.push_back(place.Map);
     }
     query.Filters.Game = Game_Facts_Of(context, maps);
+  }
+  if (query.Filters.Wants_Content() && context.State().PK3_Database) {
+    query.Filters.Collection = Told_Collection_Check(context);
   }
   std::erase_if(places,
                 [&query](const TMap_Place& place) { return !Map_Matches(*place.Map, query); });
@@ -1273,7 +1288,7 @@ const std::vector<TCli_Command>& Cli_Commands() {
       {"find",
        "[WORD ...] [--type TYPE] [--players N] [--min-rating R] [--bots] [--mod MOD]\n"
        "     [--added-within DAYS] [--never-played] [--played-within DAYS] [--played-min N]\n"
-       "     [--favourite] [--play-later] [--failed]",
+       "     [--favourite] [--play-later] [--failed] [--complete | --incomplete]",
        "every map of the list and the tree whose title, file name, pk3 name, MOD directory\n"
        "or comment holds every WORD (letter case and accents ignored) and that passes the\n"
        "filters, ordered by Filename: Mapname TAB Filename TAB in PK3 TAB pk3 ID TAB map ID\n"
@@ -1282,7 +1297,9 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "--bots: the game finds a bot file for the map;\n"
        "--mod: among its usable MODs; --added-within: the pk3 file's date; the history's\n"
        "filters: never launched, launched within DAYS, at least N times, a favourite, in\n"
-       "the play-later queue, failed to load the last time an engine launched it",
+       "the play-later queue, failed to load the last time an engine launched it;\n"
+       "--complete: the game finds everything the map names (see check), --incomplete: it\n"
+       "does not",
        &Command_Find},
       {"random",
        "[the filters of find] [--group PATH] [--prefer-never-played]\n"

@@ -372,6 +372,9 @@ void TCollection_Check::Fill_State(const TMap_Place& place, const std::string& l
   }
   for (std::uint32_t m = own.First; m < own.First + own.Count; ++m) {
     const std::string name(Members_.Name(Members_.Members()[m]));
+    if (name.ends_with('/')) {
+      continue;  // a folder entry
+    }
     const std::vector<TMember_Copy> copies = Copies_Of(Members_, name, search.Path);
     if (!copies.empty() && copies.front().Source != &own) {
       state.Overridden.push_back({name, Place_Of_Source(*copies.front().Source)});
@@ -473,6 +476,10 @@ TCollection_Report TCollection_Check::Report(const std::string& mod_directory) c
   std::unordered_map<std::uint32_t, std::set<std::uint32_t>> overridden_places;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> ranked;  // rank, member
   Members_.Visit_Name_Groups([&](const std::vector<std::uint32_t>& group) {
+    // A folder entry is no file the game reads.
+    if (Members_.Name(Members_.Members()[group.front()]).ends_with('/')) {
+      return;
+    }
     const std::uint32_t first_source = Members_.Members()[group.front()].Source;
     const bool one_place = std::all_of(group.begin(), group.end(), [&](std::uint32_t m) {
       return Members_.Members()[m].Source == first_source;

@@ -21,6 +21,7 @@
 namespace vorlix {
 
 class TBot_List;
+class TCollection_Check;
 class TInteraction;
 class TMap_Record;
 class TMOD_List;
@@ -58,6 +59,8 @@ struct TProperties_Context {
   // MOD directory or of a base directory holds maps/NAME.aas. Without it, only the map's own
   // archive counts.
   std::shared_ptr<const TGame_Index> Game_Index;
+  // Which files each map lacks (the page "Content"); none while the check still runs.
+  std::shared_ptr<const TCollection_Check> Collection;
 };
 
 struct TText_Field {

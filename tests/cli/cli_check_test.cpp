@@ -60,6 +60,20 @@ TEST_F(Cli_Check, The_Report_As_Records_And_As_JSON_With_Its_Exit_Status) {
   EXPECT_EQ(result.Out.find("missing"), std::string::npos);
 }
 
+TEST_F(Cli_Check, Find_And_Random_Filter_By_Content) {
+  TRun_Result result = Run_With_Dirs({"find", "--incomplete"});
+  EXPECT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(result.Out.rfind("Holes\tHOLES\tbaseq3/zz_holes\t", 0), 0U) << result.Out;
+  EXPECT_EQ(std::count(result.Out.begin(), result.Out.end(), '\n'), 1);
+  result = Run_With_Dirs({"find", "--complete"});
+  EXPECT_EQ(result.Out.find("HOLES"), std::string::npos) << result.Out;
+  EXPECT_NE(result.Out.find("Q3DM1"), std::string::npos) << result.Out;
+  result = Run_With_Dirs({"random", "--incomplete"});
+  EXPECT_EQ(result.Status, 0);
+  EXPECT_NE(result.Out.find("\tHOLES\t"), std::string::npos);
+  EXPECT_EQ(Run_With_Dirs({"find", "--complete", "--incomplete"}).Status, 2);
+}
+
 TEST_F(Cli_Check, One_Map_Tells_Each_Missing_File_And_Where_It_Lies) {
   const std::vector<std::string> ids = Map_IDs("holes");
   ASSERT_EQ(ids.size(), 2U);

@@ -159,10 +159,10 @@ TEST_F(Collection, DuplicatesOverridesAndDeadArchives) {
   std::string other = bsp;
   other += "changed";
   Archive("baseq3", "pak0.pk3",
-          {{"vm/qagame.qvm", "q"}, {"maps/same.bsp", bsp}, {"maps/base.bsp", bsp}});
+          {{"maps/", ""}, {"vm/qagame.qvm", "q"}, {"maps/same.bsp", bsp}, {"maps/base.bsp", bsp}});
   Archive("baseq3", "same-copy.pk3", {{"maps/same.bsp", bsp}});
   Archive("baseq3", "zzz-mods.pk3", {{"vm/qagame.qvm", "q2"}, {"maps/base.bsp", other}});
-  Archive("baseq3", "aaa-old.pk3", {{"maps/same.bsp", bsp}});
+  Archive("baseq3", "aaa-old.pk3", {{"maps/", ""}, {"maps/same.bsp", bsp}});
   Loose("baseq3/maps/loose.bsp", bsp);
   Archive("baseq3", "has-loose.pk3", {{"MAPS/LOOSE.BSP", bsp}, {"readme.txt", "r"}});
   const TCollection_Load load = Load();

@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "app/program_steps.h"
+#include "app/ui/collection_check_runner.h"
 #include "app/ui/main_window.h"
 #include "arena/arena_files.h"
 #include "arena/arena_import.h"
@@ -140,6 +141,7 @@ void TProgram_Windows::Wire_Steps() {
   // The views refer to the records the MOD list step is about to replace.
   steps.Build_MOD_List = [this, build = steps.Build_MOD_List](TMain_State& state) {
     Browser_->Clear();
+    Set_Collection_Check(nullptr);  // built again once the start-up has ended
     Update_Server_Commands();
     build(state);
     Apply_Arena_Availability();
@@ -245,6 +247,7 @@ TProperties_Context TProgram_Windows::Properties_Context() const {
   TProperties_Context context =
       Properties_Context_Of(Main_.State(), Main_.Interaction(), QLocale::system());
   context.History = History_.get();
+  context.Collection = Collection_;
   return context;
 }
 
@@ -321,7 +324,39 @@ bool TProgram_Windows::Reload() {
   Browser_->Restore_View(memory, true);
   // Archives found unreadable by this run, told behind the filled views.
   startup.Show_Reports();
+  Start_Collection_Check();
   return true;
+}
+
+void TProgram_Windows::Start_Collection_Check() {
+  const TMain_State& state = Main_.State();
+  std::shared_ptr<const TGame_Index> games = Loaded_Game_Index(state);
+  if (!games) {
+    return;  // no database, or the game's index could not be made: nothing to check against
+  }
+  if (!Collection_Runner_) {
+    Collection_Runner_ = std::make_unique<TCollection_Check_Runner>(
+        [this](std::shared_ptr<const TCollection_Check> check, const std::string& summary) {
+          Set_Collection_Check(std::move(check));
+          Main_.statusBar()->showMessage(summary.empty()
+                                             ? QStringLiteral("The content check has ended.")
+                                             : To_QString(summary),
+                                         summary.empty() ? 5000 : 0);
+        });
+  }
+  const TContent_Rules rules = Content_Rules_For(Load_Engine_Profiles(), games->Base_Directory());
+  Collection_Runner_->Start({state.Game_Dir, std::move(games), state.Program_Dir, rules});
+  Main_.statusBar()->showMessage(QStringLiteral("Checking the content of the collection..."));
+}
+
+void TProgram_Windows::Set_Collection_Check(std::shared_ptr<const TCollection_Check> check) {
+  Collection_ = std::move(check);
+  TBrowser_Context context = Browser_->Context();
+  context.Collection = Collection_;
+  Browser_->Set_Context(context);
+  if (Properties_) {
+    Properties_->Set_Collection(Collection_);
+  }
 }
 
 void TProgram_Windows::Wire_Commands() {
@@ -397,6 +432,10 @@ void TProgram_Windows::ToolButton_Import_Arena_FileClick() {
 }
 
 std::shared_ptr<const TCollection_Check> TProgram_Windows::Collection_Check_For_Report() {
+  // The check the window built after it showed; before it is there, one built now.
+  if (Collection_) {
+    return Collection_;
+  }
   const TMain_State& state = Main_.State();
   const std::shared_ptr<const TGame_Index> games = Loaded_Game_Index(state);
   if (!games) {
@@ -407,8 +446,12 @@ std::shared_ptr<const TCollection_Check> TProgram_Windows::Collection_Check_For_
     return nullptr;
   }
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  TCollection_Load load = Load_Collection_Check(state.Game_Dir, *games, state.Program_Dir,
-                                                Content_Rules_For(Load_Engine_Profiles(), ""));
+  TCollection_Load load =
+      Load_Collection_Check(state.Game_Dir, *games, state.Program_Dir,
+                            Content_Rules_For(Load_Engine_Profiles(), games->Base_Directory()));
+  if (load.Check) {
+    load.Check->Compute_All();
+  }
   QApplication::restoreOverrideCursor();
   return std::move(load.Check);
 }

@@ -14,6 +14,7 @@
 
 namespace vorlix {
 class TBrowser_View;
+class TCollection_Check;
 class TForm_Map_Properties;
 class TForm_Select_MOD;
 class TForm_Arena_File_Selection;
@@ -22,7 +23,6 @@ class TForm_Info_Dialog;
 class TForm_Engines;
 class TForm_Host_Server;
 class TForm_Collection_Report;
-class TCollection_Check;
 class TMap_Record;
 class TPK3_Record;
 struct TContent_Place;
@@ -36,6 +36,7 @@ class QObject;
 
 namespace vorlix::ui {
 
+class TCollection_Check_Runner;
 class TForm_Main_Vorlix;
 
 class TProgram_Windows {
@@ -45,7 +46,16 @@ class TProgram_Windows {
   TProgram_Windows(const TProgram_Windows&) = delete;
   TProgram_Windows& operator=(const TProgram_Windows&) = delete;
 
+  // Builds the collection check of the installation on a thread of its own (after the main
+  // window shows and after each reload; never during the start-up). Until it ends the views mark
+  // nothing, the content filters show no map and the properties say "not checked yet".
+  void Start_Collection_Check();
+  // The check the views, filters and properties use (GUI thread only); null until it ends.
+  std::shared_ptr<const TCollection_Check> Collection_Check() const { return Collection_; }
+
  private:
+  // Hands a check (or none, before a reload) to the views, the search and the properties dialog.
+  void Set_Collection_Check(std::shared_ptr<const TCollection_Check> check);
   void Wire_Steps();
   void Wire_Commands();
   // Creates, activates or removes arena files (the group only for creation), then sets the
@@ -151,8 +161,10 @@ class TProgram_Windows {
   QAction* Collection_Report_Action_ = nullptr;
   QObject* Close_Watch_ = nullptr;        // owned by the main window
   QLabel* Active_Arena_Label_ = nullptr;  // in the status bar, owned by the main window
-  TMap_Record* Edited_Map_ = nullptr;     // the map the properties dialog shows
-  bool Archive_Deleted_ = false;          // the dialog ended after a delete of its archive
+  std::shared_ptr<const TCollection_Check> Collection_;
+  std::unique_ptr<TCollection_Check_Runner> Collection_Runner_;
+  TMap_Record* Edited_Map_ = nullptr;  // the map the properties dialog shows
+  bool Archive_Deleted_ = false;       // the dialog ended after a delete of its archive
 };
 
 }  // namespace vorlix::ui

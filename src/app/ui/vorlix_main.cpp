@@ -142,10 +142,11 @@ int main(int argc, char** argv) {
     QTimer::singleShot(0, &main_window, &QWidget::close);
   } else {
     // Engines found on this computer are offered once, when the user keeps none yet.
-    QTimer::singleShot(0, &main_window, [&main_window] {
+    QTimer::singleShot(0, &main_window, [&main_window, &windows] {
       vorlix::Offer_Found_Engines(main_window.Interaction(),
                                   vorlix::platform::Program_Search_Folders(),
                                   vorlix::Engine_Install_Places);
+      windows.Start_Collection_Check();
     });
   }
   int status = QApplication::exec();

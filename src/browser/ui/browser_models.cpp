@@ -13,6 +13,7 @@
 #include <unordered_map>
 
 #include "core/paths.h"
+#include "database/collection_check.h"
 #include "database/game_index.h"
 #include "database/play_history.h"
 #include "database/records.h"
@@ -52,6 +53,51 @@ QIcon Failed_Icon() {
   painter.drawPoint(QPointF(8, 12.3));
   painter.end();
   return QIcon(pixmap);
+}
+
+QIcon Missing_Content_Icon() {
+  constexpr int Size = 16;
+  QPixmap pixmap(Size, Size);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  // A tile of magenta and black squares, what engines draw where a picture is missing, with its
+  // lower right corner broken off.
+  constexpr double Cell = 3.5;
+  const QColor magenta(235, 0, 205);
+  const QColor black(25, 25, 25);
+  painter.setPen(Qt::NoPen);
+  for (int row = 0; row < 4; ++row) {
+    for (int column = 0; column < 4; ++column) {
+      if (row + column >= 5) {
+        continue;
+      }
+      painter.setBrush((row + column) % 2 == 0 ? magenta : black);
+      painter.drawRect(QRectF(1 + column * Cell, 1 + row * Cell, Cell, Cell));
+    }
+  }
+  const QPolygonF outline{{1, 1},
+                          {15, 1},
+                          {15, 1 + 2 * Cell},
+                          {1 + 3 * Cell, 1 + 2 * Cell},
+                          {1 + 3 * Cell, 1 + 3 * Cell},
+                          {1 + 2 * Cell, 1 + 3 * Cell},
+                          {1 + 2 * Cell, 15},
+                          {1, 15}};
+  painter.setPen(QPen(black, 1));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawPolygon(outline);
+  painter.end();
+  return QIcon(pixmap);
+}
+
+std::string Missing_Content_Note(const TCollection_Check* check, const TMap_Record* map) {
+  if (check == nullptr || map == nullptr || map->PK3 == nullptr) {
+    return {};
+  }
+  const TContent_Counts counts =
+      check->Counts(map->PK3->MOD_Directory, map->PK3->PK3_Filename, map->MAP_Filename);
+  return counts.Known && counts.Total() > 0 ? Counts_Text(counts) : std::string();
 }
 
 namespace {
@@ -310,6 +356,12 @@ QVariant TMaps_Tree_Model::data(const QModelIndex& index, int role) const {
         }
         return Failed_Icon_;
       }
+      if (!node->Is_Group() && !Missing_Content_Note(Collection_.get(), node->Map).empty()) {
+        if (Missing_Icon_.isNull()) {
+          Missing_Icon_ = Missing_Content_Icon();
+        }
+        return Missing_Icon_;
+      }
       if (!node->Is_Group() && Is_Favourite(History_, node->Map)) {
         if (Star_Icon_.isNull()) {
           Star_Icon_ = Favourite_Icon();
@@ -334,14 +386,21 @@ QVariant TMaps_Tree_Model::data(const QModelIndex& index, int role) const {
             "Sort your maps into groups here; Create Arena File turns a group into an arena "
             "file, the list of maps, game types and bots the game's own menus offer.");
       }
-      if (History_ != nullptr && node->Map != nullptr) {
-        const TMap_Play play = History_->History().Of(*node->Map);
-        std::string tip =
-            "Played: " + Played_Text(play, QLocale()) + (play.Favourite ? " (a favourite)" : "");
-        if (const TMap_Load* failure = Failure_Of(History_, node->Map)) {
-          tip += "\n" + Failure_Note(*failure);
+      if (node->Map != nullptr) {
+        std::string tip;
+        if (History_ != nullptr) {
+          const TMap_Play play = History_->History().Of(*node->Map);
+          tip =
+              "Played: " + Played_Text(play, QLocale()) + (play.Favourite ? " (a favourite)" : "");
+          if (const TMap_Load* failure = Failure_Of(History_, node->Map)) {
+            tip += "\n" + Failure_Note(*failure);
+          }
         }
-        return To_QString(tip);
+        if (const std::string missing = Missing_Content_Note(Collection_.get(), node->Map);
+            !missing.empty()) {
+          tip += (tip.empty() ? "" : "\n") + missing;
+        }
+        return tip.empty() ? QVariant() : QVariant(To_QString(tip));
       }
       return QVariant();
     default:
@@ -593,9 +652,8 @@ QVariant TUnsorted_List_Model::data(const QModelIndex& index, int role) const {
     return QVariant();
   }
   const auto& item = List_.Item(Item_Row(index.row()));
-  if (role == Qt::ToolTipRole && Game_Index_Source_ && item.Map != nullptr &&
-      item.Map->PK3 != nullptr) {
-    if (!Game_Index_) {
+  if (role == Qt::ToolTipRole && item.Map != nullptr && item.Map->PK3 != nullptr) {
+    if (!Game_Index_ && Game_Index_Source_) {
       Game_Index_ = Game_Index_Source_();
     }
     std::string note =
@@ -605,16 +663,24 @@ QVariant TUnsorted_List_Model::data(const QModelIndex& index, int role) const {
     if (const TMap_Load* failure = Failure_Of(History_, item.Map)) {
       note += (note.empty() ? "" : "\n") + Failure_Note(*failure);
     }
+    if (const std::string missing = Missing_Content_Note(Collection_.get(), item.Map);
+        !missing.empty()) {
+      note += (note.empty() ? "" : "\n") + missing;
+    }
     return note.empty() ? QVariant() : QVariant(To_QString(note));
   }
-  if (role == Qt::DecorationRole && index.column() == 0 && History_ != nullptr) {
+  if (role == Qt::DecorationRole && index.column() == 0 && (History_ != nullptr || Collection_)) {
     if (Star_Icon_.isNull()) {
       Star_Icon_ = Favourite_Icon();
       Failed_Icon_ = Failed_Icon();
+      Missing_Icon_ = Missing_Content_Icon();
       Blank_Icon_ = Blank_Icon();
     }
     if (Failure_Of(History_, item.Map) != nullptr) {
       return Failed_Icon_;
+    }
+    if (!Missing_Content_Note(Collection_.get(), item.Map).empty()) {
+      return Missing_Icon_;
     }
     return Is_Favourite(History_, item.Map) ? Star_Icon_ : Blank_Icon_;
   }

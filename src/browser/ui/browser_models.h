@@ -24,6 +24,7 @@
 
 namespace vorlix {
 
+class TCollection_Check;
 class TGame_Index;
 class THistory_Keeper;
 
@@ -31,6 +32,12 @@ class THistory_Keeper;
 QIcon Favourite_Icon();
 // The mark of a map whose last launch with some engine failed to load it.
 QIcon Failed_Icon();
+// The mark of a map the game cannot find every texture, model or sound of (the engine's
+// checkered stand-in for a missing picture).
+QIcon Missing_Content_Icon();
+// What the check says of a map's content when the map misses some ("2 textures, 1 sound
+// missing"); empty when it misses nothing, is not known, or there is no check.
+std::string Missing_Content_Note(const TCollection_Check* check, const TMap_Record* map);
 
 // Whether a map is shown while a search is active.
 using TMap_Filter = std::function<bool(const TMap_Record*)>;
@@ -49,6 +56,10 @@ class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
   // What was played: a favourite's entry shows a star, and a map entry's tooltip says how often
   // and when last it was launched.
   void Set_History(THistory_Keeper* history) { History_ = history; }
+  // Which files each map lacks: a map missing some shows a mark, its tooltip what is missing.
+  void Set_Collection(std::shared_ptr<const TCollection_Check> check) {
+    Collection_ = std::move(check);
+  }
 
   TMaps_Tree& Tree() { return Tree_; }
   TMaps_Tree_Node* Node(const QModelIndex& index) const;
@@ -119,7 +130,9 @@ class TMaps_Tree_Model : public QAbstractItemModel, public TMaps_Tree_Observer {
   QIcon Group_Icon_;
   mutable QIcon Star_Icon_;
   mutable QIcon Failed_Icon_;
+  mutable QIcon Missing_Icon_;
   THistory_Keeper* History_ = nullptr;
+  std::shared_ptr<const TCollection_Check> Collection_;
   QList<const TMaps_Tree_Node*> Reorder_Nodes_;
   QModelIndexList Reorder_Old_;
   int Reset_Depth_ = 0;
@@ -147,6 +160,10 @@ class TUnsorted_List_Model : public QAbstractItemModel, public TUnsorted_List_Ob
   void Set_Game_Index_Source(TGame_Index_Source source);
   // What was played: the columns "Last played" and "Played", and a star at a favourite.
   void Set_History(THistory_Keeper* history) { History_ = history; }
+  // Which files each map lacks: a map missing some shows a mark, its tooltip what is missing.
+  void Set_Collection(std::shared_ptr<const TCollection_Check> check) {
+    Collection_ = std::move(check);
+  }
 
   QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
   QModelIndex parent(const QModelIndex& child) const override;
@@ -177,8 +194,10 @@ class TUnsorted_List_Model : public QAbstractItemModel, public TUnsorted_List_Ob
   TGame_Index_Source Game_Index_Source_;
   mutable std::shared_ptr<const TGame_Index> Game_Index_;
   THistory_Keeper* History_ = nullptr;
+  std::shared_ptr<const TCollection_Check> Collection_;
   mutable QIcon Star_Icon_;
   mutable QIcon Failed_Icon_;
+  mutable QIcon Missing_Icon_;
   mutable QIcon Blank_Icon_;
   QList<const TMap_Record*> Reorder_Maps_;
   QModelIndexList Reorder_Old_;

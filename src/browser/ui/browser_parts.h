@@ -3,12 +3,14 @@
 // and the list with their models and views, and where the records come from. The browser view
 // owns all of it and hands out these references.
 
+#include <memory>
 #include <string>
 
 class QTreeView;
 
 namespace vorlix {
 
+class TCollection_Check;
 class TInteraction;
 class TMOD_List;
 class TMaps_Tree;
@@ -28,6 +30,8 @@ struct TBrowser_Context {
   std::string Levelshots_Dir;
   std::string Gfx_Dir;
   THistory_Keeper* History = nullptr;  // what was played and marked (none: nothing)
+  // Which files each map lacks, used by the GUI thread alone (none: the check has not ended yet).
+  std::shared_ptr<const TCollection_Check> Collection = nullptr;
 };
 
 struct TBrowser_Parts {

@@ -195,11 +195,19 @@ void TBrowser_View::Install_Commands(QMainWindow* window) {
 // --------------------------------------------------------------------------
 
 void TBrowser_View::Set_Context(const TBrowser_Context& context) {
+  const bool new_collection = Context_.Collection != context.Collection;
   Context_ = context;
   Preview_->Set_Source(Context_.Database, Context_.Levelshots_Dir, Context_.Gfx_Dir);
   THistory_Keeper* history = Context_.History;
   Tree_Model_->Set_History(history);
   List_Model_->Set_History(history);
+  if (new_collection) {
+    Tree_Model_->Set_Collection(Context_.Collection);
+    List_Model_->Set_Collection(Context_.Collection);
+    Search_Bar_->Collection_Changed();
+    List_View_->viewport()->update();
+    Tree_View_->viewport()->update();
+  }
   List_.Sort_Number = nullptr;
   if (history != nullptr) {
     List_.Sort_Number = [history](const TMap_Record& map, int column) -> std::int64_t {

@@ -72,6 +72,9 @@ int Played_Choice_Of(const TMap_Filters& filters) {
   return filters.Favourite ? 4 : filters.Play_Later ? 5 : 0;
 }
 
+// The panel's choices of the content the collection check found: any, complete, missing some.
+constexpr std::array<const char*, 3> Content_Choices = {"any", "complete only", "missing content"};
+
 // A die for the Random Map button.
 QIcon Dice_Icon() {
   QPixmap pixmap(24, 24);
@@ -243,6 +246,14 @@ QWidget* TSearch_Bar::Make_Panel() {
     Played_Box_->addItem(QString::fromLatin1(choice));
   }
   form->addRow(QStringLiteral("Played"), Played_Box_);
+  Content_Box_ = new QComboBox(panel);
+  Content_Box_->setObjectName(QStringLiteral("ComboBox_Content"));
+  for (const char* choice : Content_Choices) {
+    Content_Box_->addItem(QString::fromLatin1(choice));
+  }
+  Content_Box_->setToolTip(
+      QStringLiteral("Whether the game finds every texture, model and sound the map names"));
+  form->addRow(QStringLiteral("Content"), Content_Box_);
 
   const auto taken = [this] {
     if (Loading_Panel_) {
@@ -268,6 +279,8 @@ QWidget* TSearch_Bar::Make_Panel() {
           Added_Choices[static_cast<std::size_t>(Added_Box_->currentIndex() - 1)].Days;
     }
     Take_Played_Choice(Played_Box_->currentIndex(), filters);
+    filters.Complete_Only = Content_Box_->currentIndex() == 1;
+    filters.Missing_Content = Content_Box_->currentIndex() == 2;
     Set_Filters(filters);
   };
   connect(Type_Box_, &QComboBox::currentIndexChanged, this, taken);
@@ -277,6 +290,7 @@ QWidget* TSearch_Bar::Make_Panel() {
   connect(MOD_Box_, &QComboBox::currentIndexChanged, this, taken);
   connect(Added_Box_, &QComboBox::currentIndexChanged, this, taken);
   connect(Played_Box_, &QComboBox::currentIndexChanged, this, taken);
+  connect(Content_Box_, &QComboBox::currentIndexChanged, this, taken);
   return panel;
 }
 
@@ -316,6 +330,7 @@ void TSearch_Bar::Load_Panel() {
   }
   Added_Box_->setCurrentIndex(added);
   Played_Box_->setCurrentIndex(Played_Choice_Of(Filters_));
+  Content_Box_->setCurrentIndex(Filters_.Complete_Only ? 1 : Filters_.Missing_Content ? 2 : 0);
   Loading_Panel_ = false;
 }
 
@@ -399,6 +414,12 @@ void TSearch_Bar::Update_Chips() {
   }
   if (Filters_.Failed_To_Load) {
     add(QStringLiteral("failed to load"), [](TMap_Filters& f) { f.Failed_To_Load = false; });
+  }
+  if (Filters_.Complete_Only) {
+    add(QStringLiteral("complete only"), [](TMap_Filters& f) { f.Complete_Only = false; });
+  }
+  if (Filters_.Missing_Content) {
+    add(QStringLiteral("missing content"), [](TMap_Filters& f) { f.Missing_Content = false; });
   }
   Chip_Row_->setVisible(Filters_.Any());
 }
@@ -486,6 +507,10 @@ void TSearch_Bar::Apply() {
             : std::make_shared<const TPlay_History>();
     query.Filters.Clock = static_cast<std::int64_t>(std::time(nullptr));
   }
+  if (query.Filters.Wants_Content()) {
+    // None yet while the check runs: no map passes until it ends (Collection_Changed).
+    query.Filters.Collection = Context_.Collection;
+  }
   Query_ = std::move(query);
   Index_.Match(Query_, Flags_);
   Active_ = true;
@@ -569,7 +594,17 @@ void TSearch_Bar::Update_Count() {
     All_ = Parts_.List.Count() + entries;
     Shown_ = All_;
   }
-  Count_Line_->setText(QStringLiteral("%1 of %2 maps").arg(Shown_).arg(All_));
+  QString count = QStringLiteral("%1 of %2 maps").arg(Shown_).arg(All_);
+  if (Active_ && Filters_.Wants_Content() && !Context_.Collection) {
+    count += QStringLiteral(" (the content check is still running)");
+  }
+  Count_Line_->setText(count);
+}
+
+void TSearch_Bar::Collection_Changed() {
+  if (Active_ && Filters_.Wants_Content()) {
+    Apply();
+  }
 }
 
 const TMaps_Tree_Node* TSearch_Bar::Random_Group() const {

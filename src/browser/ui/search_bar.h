@@ -76,6 +76,10 @@ class TSearch_Bar : public QWidget {
   // (as vorlix-cli find orders them).
   std::vector<TMap_Record*> Found_Maps() const;
 
+  // The collection check of the context has ended or was dropped: the content filters are
+  // applied again.
+  void Collection_Changed();
+
   // The texts of the maps may have changed (properties edited): the next query reads them again.
   void Texts_Changed() { Index_Dirty_ = true; }
 
@@ -125,6 +129,7 @@ class TSearch_Bar : public QWidget {
   QComboBox* MOD_Box_ = nullptr;
   QComboBox* Added_Box_ = nullptr;
   QComboBox* Played_Box_ = nullptr;
+  QComboBox* Content_Box_ = nullptr;
   bool Loading_Panel_ = false;
 
   TMap_Filters Filters_;

@@ -37,6 +37,7 @@
 #include "launch/launch_warnings.h"
 #include "launch/ui/engine_box.h"
 #include "properties/launch_choices.h"
+#include "properties/ui/content_page.h"
 
 namespace vorlix {
 
@@ -177,6 +178,8 @@ void TForm_Map_Properties::Build() {
   Page_Arena_ = Build_Arena_Page();
   Pages_->addTab(Page_General_, QStringLiteral("General"));
   Pages_->addTab(Page_Arena_, QStringLiteral("Arena"));
+  Page_Content_ = new TContent_Page;
+  Pages_->addTab(Page_Content_, QStringLiteral("Content"));
   layout->addWidget(Pages_);
   // The engine of a launch, under both pages.
   Panel_Engine_ = Named(new QWidget(this), "Panel_Engine");
@@ -609,6 +612,9 @@ void TForm_Map_Properties::Refresh_Mode() {
   Panel_Engine_->setVisible(launch);
   // What the game knows is one map's: shown for the map and its launch, taken over in map mode.
   GroupBox_Game_Facts_->setVisible(mode != TDialog_Mode::Group);
+  // The content is one map's too.
+  Pages_->setTabVisible(Pages_->indexOf(Page_Content_), mode != TDialog_Mode::Group);
+  Refresh_Content();
   Button_Use_Arena_Settings_->setVisible(mode == TDialog_Mode::Map);
   Refresh_Radios();
   Refresh_Launch_Warnings();
@@ -693,6 +699,25 @@ void TForm_Map_Properties::Refresh_All() {
   Panel_No_AAS_->setVisible(!Model_.Bots_Visible);
   Refresh_Game_Facts();
   Refresh_Mode();
+}
+
+void TForm_Map_Properties::Set_Collection(std::shared_ptr<const TCollection_Check> check) {
+  TProperties_Context context = Model_.Context();
+  context.Collection = std::move(check);
+  Model_.Set_Context(context);
+  // A hidden dialog may still point at a map of records a reload has replaced: the next
+  // Load_Map shows the page.
+  if (isVisible()) {
+    Refresh_Content();
+  }
+}
+
+void TForm_Map_Properties::Refresh_Content() {
+  // A launch searches the files along the path of the MOD it starts.
+  const std::string mod = Model_.Mode() == TDialog_Mode::Launch
+                              ? Launch_Choices_From(Model_, Model_.Context().Game_Dir).MOD
+                              : std::string();
+  Page_Content_->Show(Model_.Context().Collection.get(), Model_.Map(), mod);
 }
 
 void TForm_Map_Properties::Refresh_Check_Boxes() {
@@ -837,6 +862,7 @@ void TForm_Map_Properties::ListBox_MOD_To_UseClick(int row) {
   if (!Updating_) {
     Model_.MOD_To_Use_Selected = row;
     Refresh_Launch_Warnings();
+    Refresh_Content();
   }
 }
 

@@ -31,6 +31,8 @@ class QTreeWidget;
 
 namespace vorlix {
 
+class TContent_Page;
+
 // A check box that leaves its state to the dialog: a click asks the model, whose state it then
 // shows (greyed, the mixed state of group properties, is never chosen by a click).
 class TGrey_Check_Box : public QCheckBox {
@@ -69,6 +71,9 @@ class TForm_Map_Properties : public QDialog {
 
   // Takes the widgets' current texts into the model (the memo, edits not yet left).
   void Commit_Edits();
+  // The collection check has ended (or was dropped): the page "Content" shows it (at once while
+  // the dialog is shown, else at the next load).
+  void Set_Collection(std::shared_ptr<const TCollection_Check> check);
 
   // The widgets, named as in the form (tests and other windows reach them by these names too).
   QPushButton* Button_Rename_PK3() const { return Button_Rename_PK3_; }
@@ -139,6 +144,9 @@ class TForm_Map_Properties : public QDialog {
   void Refresh_Skill();
   void Refresh_Radios();
   void Refresh_Game_Facts();
+  // The page "Content": the map's files along its own search path, or in launch mode along the
+  // path of the MOD chosen.
+  void Refresh_Content();
 
   // TEvent handlers, named after the control and the event.
   void Memo_CommentChange();
@@ -171,6 +179,7 @@ class TForm_Map_Properties : public QDialog {
   QTabWidget* Pages_ = nullptr;
   QWidget* Page_General_ = nullptr;
   QWidget* Page_Arena_ = nullptr;
+  TContent_Page* Page_Content_ = nullptr;
   QLabel* Label_Map_Longname_ = nullptr;
   QLabel* Label_PK3_Filename_ = nullptr;
   QLabel* Label_MOD_Directory_ = nullptr;

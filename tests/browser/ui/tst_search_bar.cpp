@@ -19,6 +19,7 @@
 #include "browser/ui/browser_view.h"
 #include "browser/ui/search_bar.h"
 #include "builders.h"
+#include "collection_builder.h"
 #include "content/mod_list.h"
 #include "database/game_index.h"
 #include "database/play_history.h"
@@ -230,6 +231,67 @@ class Search_Bar_Test : public QObject {
     played->setCurrentIndex(3);
     QCOMPARE(Bar_->Filters().Played_Within_Days, std::optional<int>(30));
     QCOMPARE(Bar_->Chips().size(), 3);
+  }
+
+  void contentMarksAndFiltersFollowTheCollectionCheck() {
+    std::shared_ptr<const TCollection_Check> check =
+        vorlix::testing::TCollection_Builder()
+            .Archive("baseq3", "pak.pk3", {"textures/a/ok.tga"})
+            .Map("maps/alpha1.bsp", {"textures/a/gone1", "textures/a/gone2"},
+                 {{TFile_Kind::Sound, "sound/a/gone.wav"}})
+            .Map("maps/beta2.bsp", {"textures/a/ok"})
+            .Map("maps/delta4.bsp", {}, {{TFile_Kind::Model, "models/a/gone.md3"}})
+            .Build();
+    // While the check runs, its filters show nothing and the count line says why.
+    Bar_->Set_Filters({.Missing_Content = true});
+    QCOMPARE(Bar_->Chips().size(), 1);
+    QCOMPARE(Bar_->Chips().at(0)->text(), QStringLiteral("missing content  \u00D7"));
+    QCOMPARE(Describe(*View_->List_View()), QString());
+    QVERIFY2(Bar_->Count_Line()->text().contains(QStringLiteral("still running")),
+             qPrintable(Bar_->Count_Line()->text()));
+    // Once it has ended the search runs again with it.
+    TBrowser_Context context = View_->Context();
+    context.Collection = check;
+    View_->Set_Context(context);
+    QCOMPARE(Describe(*View_->List_View()), QStringLiteral("ALPHA1"));
+    QCOMPARE(Describe(*Tree_View_), QStringLiteral("Arenas+[Duel+[DELTA4],Team+[Sub-]]"));
+    QCOMPARE(Bar_->Count_Line()->text(), QStringLiteral("2 of 7 maps"));
+    Bar_->Set_Filters({.Complete_Only = true});
+    QCOMPARE(Bar_->Chips().at(0)->text(), QStringLiteral("complete only  \u00D7"));
+    QCOMPARE(Describe(*View_->List_View()), QStringLiteral("BETA2"));
+    QTest::mouseClick(Bar_->Chips().at(0), Qt::LeftButton);
+    QTRY_VERIFY(!Bar_->Active());
+
+    // The marks: the map missing files shows the checkered tile and says what it misses; a
+    // complete map and one the check does not know show none.
+    const auto* list = View_->List_Model();
+    const auto image = [](const QVariant& icon) {
+      return icon.value<QIcon>().pixmap(16, 16).toImage();
+    };
+    const QImage missing = Missing_Content_Icon().pixmap(16, 16).toImage();
+    const auto row_of = [list](const char* file) {
+      for (int row = 0; row < list->rowCount(); ++row) {
+        if (list->Map(list->index(row, 0))->MAP_Filename == file) {
+          return list->index(row, 0);
+        }
+      }
+      return QModelIndex();
+    };
+    QCOMPARE(list->data(row_of("ALPHA1.BSP"), Qt::ToolTipRole).toString(),
+             QStringLiteral("2 textures, 1 sound missing"));
+    QCOMPARE(image(list->data(row_of("ALPHA1.BSP"), Qt::DecorationRole)), missing);
+    QVERIFY(!list->data(row_of("BETA2.BSP"), Qt::ToolTipRole).isValid());
+    QVERIFY(image(list->data(row_of("GAMMA3.BSP"), Qt::DecorationRole)) != missing);
+    const TMaps_Tree_Node* delta = Group("Duel")->Child(1);
+    QCOMPARE(delta->Text, std::string("DELTA4"));
+    const auto* tree = View_->Tree_Model();
+    QCOMPARE(tree->data(Index_Of(delta), Qt::ToolTipRole).toString(),
+             QStringLiteral("Played: never\n1 model missing"));
+    QCOMPARE(image(tree->data(Index_Of(delta), Qt::DecorationRole)), missing);
+    // A reload drops the check: no marks until the next one ends.
+    context.Collection = nullptr;
+    View_->Set_Context(context);
+    QVERIFY(!list->data(row_of("ALPHA1.BSP"), Qt::ToolTipRole).isValid());
   }
 
   void dragDropAndDeleteActOnWhatIsShown() {
