@@ -500,13 +500,14 @@ TTexture_Set Make_Set(const std::string& name, int count, std::string* script, s
     if (script == nullptr || percent(rng) >= 20) {
       continue;
     }
-    *script += dir + stem + "\n{\n\tqer_editorimage " + set.Members.back() +
-               "\n\tq3map_surfacelight 400\n\t{\n\t\tmap $lightmap\n\t\trgbGen identity\n\t}\n"
-               "\t{\n\t\tmap " +
-               set.Members.back() + "\n\t\tblendFunc GL_DST_COLOR GL_ZERO\n\t}\n\t{\n\t\tmap " +
-               dir + stem +
-               "_glow.tga\n\t\tblendFunc GL_ONE GL_ONE\n\t\trgbGen wave sin 0.5 "
-               "0.5 0 1\n\t}\n}\n\n";
+    const std::string& image = set.Members.back();
+    script->append(dir).append(stem).append("\n{\n\tqer_editorimage ").append(image);
+    script->append(
+        "\n\tq3map_surfacelight 400\n\t{\n\t\tmap $lightmap\n\t\trgbGen identity\n\t}\n");
+    script->append("\t{\n\t\tmap ").append(image);
+    script->append("\n\t\tblendFunc GL_DST_COLOR GL_ZERO\n\t}\n\t{\n\t\tmap ").append(dir);
+    script->append(stem).append("_glow.tga\n\t\tblendFunc GL_ONE GL_ONE\n");
+    script->append("\t\trgbGen wave sin 0.5 0.5 0 1\n\t}\n}\n\n");
     set.Members.push_back(dir + stem + "_glow.tga");
   }
   if (script == nullptr) {
@@ -792,9 +793,13 @@ TMap_References Plan_Map(const std::string& stem, const std::string& title, cons
   }
   for (int k = between(0, 3); k > 0; --k) {
     const std::string model = Model_Words[static_cast<std::size_t>(between(0, 6))];
-    const std::string path = percent(rng) < 90 ? "models/mapobjects/" + model + "/" + model +
-                                                     std::to_string(between(1, 4)) + ".md3"
-                                               : "models/mapobjects/" + stem + "/gone.md3";
+    std::string path = "models/mapobjects/";
+    if (percent(rng) < 90) {
+      path.append(model).append("/").append(model).append(std::to_string(between(1, 4)));
+    } else {
+      path.append(stem).append("/gone");
+    }
+    path += ".md3";
     text += "{\n\"classname\" \"misc_model\"\n\"model\" \"" + path + "\"\n}\n";
   }
   for (const std::string& sound : own.Sounds) {
@@ -901,7 +906,8 @@ void Write_Installation(const TInstall_Options& o) {
         layout.Body = static_cast<std::uint32_t>(body);
         const std::size_t pooled = body / Block_Size;
         const std::size_t rest = body - pooled * Block_Size;
-        std::string last = Lump_Block(rest, rng) + entities + fogs;
+        std::string last = Lump_Block(rest, rng);
+        last.append(entities).append(fogs);
         std::string indexes;
         Append_Tables(indexes, layout.Tail, rng);
         last += indexes;
