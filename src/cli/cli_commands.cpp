@@ -19,11 +19,13 @@
 #include "browser/unsorted_list.h"
 #include "cli/cli_app.h"
 #include "cli/cli_arena_answers.h"
+#include "cli/cli_check_output.h"
 #include "cli/cli_output.h"
 #include "content/mod_list.h"
 #include "core/fs_routines.h"
 #include "core/program_lookup.h"
 #include "core/settings.h"
+#include "database/collection_check.h"
 #include "database/game_index.h"
 #include "database/pk3_rename.h"
 #include "database/play_history.h"
@@ -47,6 +49,8 @@ namespace {
 
 // The history of the data folder, its damage told (defined with the history's commands).
 THistory_Load Told_History(TCli_Context& context);
+// The map of the IDs, or nullptr (reported; defined with the history's commands).
+TMap_Record* Map_Argument(TCli_Context& context, std::int32_t pk3_id, std::int32_t map_id);
 
 // The start-up, and the check that the database it needs was built.
 bool Start_With_Database(TCli_Context& context) {
@@ -244,6 +248,74 @@ int Command_Info(TCli_Context& context, TCli_Args& args) {
     std::fprintf(context.Out, "%s\t%s\n", key.c_str(), For_Stream(context.Out, value).c_str());
   }
   return 0;
+}
+
+// Prints text line by line, each as it may go to the stream.
+void Write_Lines(std::FILE* out, const std::string& text) {
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    const std::size_t end = text.find('\n', begin);
+    const std::string line = text.substr(begin, end - begin);
+    std::fprintf(out, "%s\n", For_Stream(out, line).c_str());
+    begin = end == std::string::npos ? text.size() : end + 1;
+  }
+}
+
+int Command_Check(TCli_Context& context, TCli_Args& args) {
+  const auto mod = args.Option("--mod");
+  const bool json = args.Flag("--json");
+  std::optional<std::pair<std::int32_t, std::int32_t>> asked;
+  if (!args.Remaining().empty()) {
+    const std::int32_t pk3_id = args.Next_Integer("PK3_ID");
+    asked = {pk3_id, args.Next_Integer("MAP_ID")};
+  }
+  args.Expect_End();
+  if (mod && mod->empty()) {
+    throw TCli_Usage_Error("option --mod needs a MOD name");
+  }
+  if (!Start_With_Database(context)) {
+    return 1;
+  }
+  const TMap_Record* map = nullptr;
+  if (asked) {
+    map = Map_Argument(context, asked->first, asked->second);
+    if (map == nullptr) {
+      return 1;
+    }
+  }
+  const TGame_Index no_index;
+  const std::shared_ptr<const TGame_Index> known = Loaded_Game_Index(context.State());
+  const TGame_Index& games = known ? *known : no_index;
+  const TCollection_Load load =
+      Load_Collection_Check(context.State().Game_Dir, games, context.State().Program_Dir,
+                            Content_Rules_For(Load_Engine_Profiles(), games.Base_Directory()));
+  if (!load.Unreadable.empty()) {
+    context.Ui.Message(TMessage_Kind::Warning, Unreadable_Archive_Message(load.Unreadable),
+                       TAnswer_Set::OK);
+  }
+  for (const std::string& problem : load.Problems) {
+    context.Ui.Message(TMessage_Kind::Warning, problem, TAnswer_Set::OK);
+  }
+  if (map != nullptr) {
+    const TMap_Content_State state =
+        load.Check->Map_State(map->PK3->MOD_Directory, map->PK3->PK3_Filename, map->MAP_Filename,
+                              mod.value_or(std::string()));
+    const TContent_Place place{map->PK3->MOD_Directory, map->PK3->PK3_Filename};
+    if (json) {
+      std::fputs(Map_Check_Json(place, map->MAP_Filename, state).c_str(), context.Out);
+    } else {
+      Write_Lines(context.Out, Map_Check_Text(state));
+    }
+    return state.Counts.Total() > 0 ? 1 : 0;
+  }
+  load.Check->Compute_All();
+  const TCollection_Report report = load.Check->Report(mod.value_or(std::string()));
+  if (json) {
+    std::fputs(Check_Report_Json(report).c_str(), context.Out);
+  } else {
+    Write_Lines(context.Out, Check_Report_Text(report));
+  }
+  return report.Missing.empty() ? 0 : 1;
 }
 
 // The group at a path of the maps tree, or nullptr (reported).
@@ -1185,6 +1257,19 @@ const std::vector<TCli_Command>& Cli_Commands() {
        "arena block of the map's archives that names it; then per engine that launched it\n"
        "last load (loaded or failed, with the engine's error line) and image not found lines",
        &Command_Info},
+      {"check", "[--mod MOD] [PK3_ID MAP_ID] [--json]",
+       "what the game will load from the collection, from the program's indexes (built on\n"
+       "first use, then read again only for archives that changed). Without a map, one record\n"
+       "a line: missing TAB MOD/PK3 TAB map TAB total TAB textures TAB shader images TAB\n"
+       "models TAB sounds (most missing first); duplicate TAB MOD TAB map TAB identical or\n"
+       "different TAB MOD/PK3 the game loads TAB the other copies; overrides TAB MOD/PK3 TAB\n"
+       "files it replaces TAB of them game modules TAB menus TAB shader scripts TAB maps TAB\n"
+       "other TAB the archives replaced; dead TAB MOD/PK3 (the game reads nothing of it);\n"
+       "problem TAB text. --mod: the archives of one MOD directory. For the map PK3_ID\n"
+       "MAP_ID (launched in its own MOD directory, or with --mod in MOD): missing TAB kind TAB name TAB the shader needing it TAB MOD/PK3 of another MOD\n"
+       "holding it; overridden TAB file TAB MOD/PK3 whose copy the game loads. --json: one\n"
+       "JSON document instead. Exit status 0 when nothing is missing, 1 when something is",
+       &Command_Check},
       {"find",
        "[WORD ...] [--type TYPE] [--players N] [--min-rating R] [--bots] [--mod MOD]\n"
        "     [--added-within DAYS] [--never-played] [--played-within DAYS] [--played-min N]\n"

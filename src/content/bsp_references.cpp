@@ -61,7 +61,8 @@ std::string_view Lump_Bytes(std::string_view bytes, const TBSP_Layout& layout, s
 
 // The names of 72-byte entries beginning with a 64-byte name, empty ones left out.
 std::vector<std::string> Entry_Names(std::string_view lump_bytes, std::size_t lump,
-                                     std::int64_t stored_length, std::string& errors) {
+                                     std::int64_t stored_length, std::string& errors,
+                                     std::vector<std::int32_t>* flags = nullptr) {
   std::vector<std::string> names;
   if (stored_length > 0 && stored_length % static_cast<std::int64_t>(Name_Entry_Size) != 0) {
     Add_Error(errors, Lump_Text(lump) + " has " + std::to_string(stored_length) +
@@ -77,6 +78,13 @@ std::vector<std::string> Entry_Names(std::string_view lump_bytes, std::size_t lu
     }
     if (length > 0) {
       names.emplace_back(field.substr(0, length));
+      if (flags != nullptr) {
+        std::uint32_t value = 0;
+        for (std::size_t b = 4; b-- > 0;) {
+          value = (value << 8U) | static_cast<std::uint8_t>(lump_bytes[at + Name_Field_Size + b]);
+        }
+        flags->push_back(static_cast<std::int32_t>(value));
+      }
     }
   }
   if (unended > 0) {
@@ -323,9 +331,9 @@ TBSP_References Read_BSP_References(std::string_view bytes, std::uint64_t file_s
   if (!layout.Is_BSP) {
     return references;
   }
-  references.Shaders =
-      Entry_Names(Lump_Bytes(bytes, layout, BSP_Shader_Lump, references.Error), BSP_Shader_Lump,
-                  layout.Lumps[BSP_Shader_Lump].Length, references.Error);
+  references.Shaders = Entry_Names(Lump_Bytes(bytes, layout, BSP_Shader_Lump, references.Error),
+                                   BSP_Shader_Lump, layout.Lumps[BSP_Shader_Lump].Length,
+                                   references.Error, &references.Surface_Flags);
   references.Fog_Shaders =
       Entry_Names(Lump_Bytes(bytes, layout, BSP_Fog_Lump, references.Error), BSP_Fog_Lump,
                   layout.Lumps[BSP_Fog_Lump].Length, references.Error);

@@ -44,6 +44,7 @@ inline constexpr std::size_t BSP_Header_Size = 8 + BSP_Lump_Count * 8;
 inline constexpr std::size_t BSP_Entity_Lump = 0;
 inline constexpr std::size_t BSP_Shader_Lump = 1;
 inline constexpr std::size_t BSP_Fog_Lump = 12;
+inline constexpr std::int32_t Surface_Nodraw = 0x80;
 
 struct TBSP_Lump {
   std::int64_t Offset = 0;  // as stored (signed 32-bit)
@@ -74,9 +75,12 @@ struct TEntity_Reference {
 };
 
 struct TBSP_References {
-  std::vector<std::string> Shaders;      // the shader lump's names in order, empty ones left out
-  std::vector<std::string> Fog_Shaders;  // the fog lump's shader names in order
-  std::vector<TEntity_Reference> Files;  // models, sounds and music, in the entities' order
+  std::vector<std::string> Shaders;  // the shader lump's names in order, empty ones left out
+  // Each of those shaders' surface flags as the compiler wrote them (Surface_Nodraw: the
+  // compiler made no surface of it, the renderer never loads it).
+  std::vector<std::int32_t> Surface_Flags;
+  std::vector<std::string> Fog_Shaders;        // the fog lump's shader names in order
+  std::vector<TEntity_Reference> Files;        // models, sounds and music, in the entities' order
   std::vector<TEntity_Reference> Shader_Keys;  // shaders named by entity keys
   // "" or what was wrong; whatever could be read is kept beside it.
   std::string Error;

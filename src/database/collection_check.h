@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -93,15 +94,15 @@ struct TMap_Copy {
 };
 // The same map (file name) in several archives of one search path.
 struct TDuplicate_Map {
-  std::string MOD_Directory;  // the search path (the MOD directory) the copies are on
-  std::string Map;            // lower case, e.g. "q3dm17"
+  std::string MOD_Directory;      // the search path (the MOD directory) the copies are on
+  std::string Map;                // lower case, e.g. "q3dm17"
   std::vector<TMap_Copy> Copies;  // in the order the game searches them: the first is loaded
   bool Identical = false;         // every copy has the same CRC-32 and size
 };
 // An archive some of whose files the game takes in place of another archive's.
 struct TOverriding_Archive {
   TContent_Place Place;
-  std::uint32_t Files = 0;  // members that replace a copy of another place
+  std::uint32_t Files = 0;         // members that replace a copy of another place
   std::uint32_t Game_Modules = 0;  // vm/*.qvm and the native game libraries
   std::uint32_t Menus = 0;         // ui/*.menu, ui/*.txt
   std::uint32_t Shader_Scripts = 0;
@@ -117,26 +118,33 @@ struct TMap_Missing {
   TContent_Counts Counts;
 };
 struct TCollection_Report {
-  std::vector<TMap_Missing> Missing;             // most missing first
-  std::vector<TDuplicate_Map> Duplicates;        // by map name
-  std::vector<TOverriding_Archive> Overriding;   // the important ones first, then by count
-  std::vector<TContent_Place> Dead;              // archives of which the game reads nothing
-  std::vector<std::string> Problems;             // archives or maps that could not be read
+  std::vector<TMap_Missing> Missing;            // most missing first
+  std::vector<TDuplicate_Map> Duplicates;       // by map name
+  std::vector<TOverriding_Archive> Overriding;  // the important ones first, then by count
+  std::vector<TContent_Place> Dead;             // archives of which the game reads nothing
+  std::vector<std::string> Problems;            // archives or maps that could not be read
 };
 
+// Not for several threads at once: its answers fill caches.
 class TCollection_Check {
  public:
   TCollection_Check(TMember_Index members, TContent_Index content, std::vector<std::string> bases,
                     TContent_Rules rules);
+  ~TCollection_Check();
+  TCollection_Check(const TCollection_Check&) = delete;
+  TCollection_Check& operator=(const TCollection_Check&) = delete;
   const TMember_Index& Members() const { return Members_; }
   const TContent_Index& Content() const { return Content_; }
   const std::vector<std::string>& Bases() const { return Bases_; }
 
   // The content of the map `map_file` ("Q3DM17.BSP", "q3dm17" or "maps/q3dm17.bsp") of the
-  // archive `pk3_filename` in `mod_directory`, on that MOD directory's search path.
+  // archive `pk3_filename` in `mod_directory`, on that MOD directory's search path (or on the
+  // search path of `launch_mod` when given: the map launched in another MOD).
   TMap_Content_State Map_State(const std::string& mod_directory, const std::string& pk3_filename,
-                               const std::string& map_file) const;
-  // Its counts alone, kept from the first call for every map (Compute_All fills them at once).
+                               const std::string& map_file,
+                               const std::string& launch_mod = {}) const;
+  // Its counts alone, kept from the first call for every map (Compute_All fills them at once);
+  // Known false for a map the index does not hold.
   TContent_Counts Counts(const std::string& mod_directory, const std::string& pk3_filename,
                          const std::string& map_file) const;
   // Computes the counts of every map of the index (for marks and filters).
@@ -147,18 +155,28 @@ class TCollection_Check {
 
  private:
   struct TSearch;
-  const TSearch& Search_For(const std::string& mod_directory) const;
-  void Fill_State(const TContent_Archive& archive, const TMap_Content& map, const TSearch& search,
-                  TMap_Content_State& state, bool details) const;
-  const TContent_Archive* Archive_Of(const std::string& mod_directory,
-                                     const std::string& pk3_filename) const;
+  struct TMap_Place {
+    std::uint32_t Archive = 0;  // in Content().Archives()
+    std::uint32_t Map = 0;
+    std::uint32_t Flat = 0;  // its place in Counts_
+  };
+  TSearch& Search_For(const std::string& mod_directory) const;
+  const TMap_Place* Place_Of(const std::string& mod_directory, const std::string& pk3_filename,
+                             const std::string& map_file) const;
+  void Fill_State(const TMap_Place& place, const std::string& launch_mod, TMap_Content_State& state,
+                  bool details) const;
+  bool Found(TSearch& search, TContent_Kind kind, std::uint32_t name) const;
+  std::optional<TContent_Place> Found_Elsewhere(const TSearch& search, TContent_Kind kind,
+                                                std::uint32_t name) const;
 
   TMember_Index Members_;
   TContent_Index Content_;
   std::vector<std::string> Bases_;
   TContent_Rules Rules_;
+  std::unordered_map<std::string, TMap_Place> Places_;      // by archive key and map stem
+  std::unordered_map<std::string, std::uint32_t> Sources_;  // member sources by archive key
   mutable std::unordered_map<std::string, std::unique_ptr<TSearch>> Searches_;
-  mutable std::unordered_map<std::string, TContent_Counts> Counts_;
+  mutable std::vector<TContent_Counts> Counts_;  // Known false until computed
 };
 
 // Builds both indexes of the installation (reading only archives that changed) and the check.

@@ -17,6 +17,7 @@
 // images), every name as a string.
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -50,9 +51,9 @@ struct TShader_Content {
 };
 
 struct TScript_Content {
-  std::string Script;                // the member (or loose file) as stored
+  std::string Script;                 // the member (or loose file) as stored
   std::uint32_t Member_Position = 0;  // its place among the archive's members (directory order)
-  bool Ignored = false;              // the engine ignores the whole file
+  bool Ignored = false;               // the engine ignores the whole file
   std::string Problem;
   std::vector<TShader_Content> Definitions;
 };
@@ -70,6 +71,14 @@ struct TContent_Archive {
 
 class TContent_Index {
  public:
+  TContent_Index() = default;
+  // The name table views its own names: an index moves, it is not copied.
+  TContent_Index(const TContent_Index&) = delete;
+  TContent_Index& operator=(const TContent_Index&) = delete;
+  TContent_Index(TContent_Index&&) = default;
+  TContent_Index& operator=(TContent_Index&&) = default;
+  ~TContent_Index() = default;
+
   const std::vector<TContent_Archive>& Archives() const { return Archives_; }
   std::vector<TContent_Archive>& Archives() { return Archives_; }
   const std::string& Name(std::uint32_t id) const { return Names_[id]; }
@@ -86,7 +95,7 @@ class TContent_Index {
 
  private:
   std::vector<TContent_Archive> Archives_;
-  std::vector<std::string> Names_;
+  std::deque<std::string> Names_;
   std::unordered_map<std::string_view, std::uint32_t> Ids_;
 };
 

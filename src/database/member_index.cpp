@@ -258,6 +258,36 @@ std::vector<std::uint32_t> TMember_Index::Members_Named(const std::string& name)
   return found;
 }
 
+void TMember_Index::Visit_Name_Groups(
+    const std::function<void(const std::vector<std::uint32_t>&)>& visit) const {
+  std::vector<std::uint32_t> group;
+  std::vector<std::uint32_t> rest;
+  for (std::size_t begin = 0; begin < Lookup_.size();) {
+    std::size_t end = begin + 1;
+    while (end < Lookup_.size() && Lookup_[end].first == Lookup_[begin].first) {
+      ++end;
+    }
+    rest.clear();
+    for (std::size_t i = begin; i < end; ++i) {
+      rest.push_back(Lookup_[i].second);
+    }
+    // Names of one hash are nearly always of one form; a collision splits them.
+    while (!rest.empty()) {
+      group.clear();
+      const std::string_view first = Name(Members_[rest.front()]);
+      std::erase_if(rest, [&](std::uint32_t m) {
+        if (!Same_Lookup_Form(Name(Members_[m]), first)) {
+          return false;
+        }
+        group.push_back(m);
+        return true;
+      });
+      visit(group);
+    }
+    begin = end;
+  }
+}
+
 bool TMember_Index::Load(const std::string& path) {
   *this = TMember_Index();
   try {

@@ -26,6 +26,7 @@
 // table: about 70 bytes a member for 2,000 archives of 200 members (bench/members.cpp).
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -91,6 +92,8 @@ class TMember_Index {
 
   // The members whose lookup form is that of `name`, in no order.
   std::vector<std::uint32_t> Members_Named(const std::string& name) const;
+  // Hands every set of members sharing one lookup form to `visit`, once each.
+  void Visit_Name_Groups(const std::function<void(const std::vector<std::uint32_t>&)>& visit) const;
 
  private:
   std::vector<TMember_Source> Sources_;

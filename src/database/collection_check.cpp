@@ -1,0 +1,615 @@
+#include "database/collection_check.h"
+
+#include <algorithm>
+#include <set>
+
+#include "core/letter_case.h"
+#include "core/paths.h"
+#include "database/game_index.h"
+
+namespace vorlix {
+
+namespace {
+
+// The engine's longest file name (MAX_QPATH less its end).
+constexpr std::size_t Engine_Name_Length = 63;
+
+constexpr const char* Model_Extensions[] = {".md3", ".mdr", ".iqm"};
+constexpr const char* Sound_Extensions[] = {".wav", ".ogg", ".opus"};
+
+std::string Stem_Key(const std::string& map_file) {
+  std::string stem = map_file.substr(map_file.find_last_of("/\\") + 1);
+  if (stem.size() > 4 && platform::Equal_Ignore_Case(stem.substr(stem.size() - 4), ".bsp")) {
+    stem.resize(stem.size() - 4);
+  }
+  return platform::Lower(stem);
+}
+
+std::string Place_Key(const std::string& mod, const std::string& pk3, const std::string& map) {
+  return platform::Archive_Key(mod, pk3) + '\n' + Stem_Key(map);
+}
+
+// The names the engine tries for a file named `name`: as written, then with each of the other
+// extensions of its kind in place of its own.
+std::vector<std::string> File_Candidates(std::string name,
+                                         const std::span<const char* const> others) {
+  if (name.size() > Engine_Name_Length) {
+    name.resize(Engine_Name_Length);
+  }
+  std::vector<std::string> candidates{name};
+  const auto slash = name.find_last_of('/');
+  const auto dot = name.find_last_of('.');
+  const std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash)
+                               ? name.substr(0, dot)
+                               : name;
+  for (const char* extension : others) {
+    std::string candidate = stem + extension;
+    if (!platform::Equal_Ignore_Case(candidate, name)) {
+      candidates.push_back(std::move(candidate));
+    }
+  }
+  return candidates;
+}
+
+// What a member is to the report.
+enum class TMember_Role { Game_Module, Menu, Shader_Script, Map, Other };
+
+TMember_Role Role_Of(const std::string& form) {
+  const auto ends = [&form](std::string_view end) {
+    return form.size() >= end.size() &&
+           form.compare(form.size() - end.size(), end.size(), end) == 0;
+  };
+  if (form.rfind("vm/", 0) == 0 && ends(".qvm")) {
+    return TMember_Role::Game_Module;
+  }
+  if (form.rfind("ui/", 0) == 0 && (ends(".menu") || ends(".txt"))) {
+    return TMember_Role::Menu;
+  }
+  if (form.rfind("scripts/", 0) == 0 && ends(".shader")) {
+    return TMember_Role::Shader_Script;
+  }
+  if (form.rfind("maps/", 0) == 0 && ends(".bsp")) {
+    return TMember_Role::Map;
+  }
+  return TMember_Role::Other;
+}
+
+TContent_Place Place_Of_Source(const TMember_Source& source) {
+  return {source.MOD_Directory, source.PK3_Filename};
+}
+
+}  // namespace
+
+const char* Content_Kind_Text(TContent_Kind kind) {
+  switch (kind) {
+    case TContent_Kind::Texture:
+      return "texture";
+    case TContent_Kind::Shader_Image:
+      return "shader image";
+    case TContent_Kind::Model:
+      return "model";
+    case TContent_Kind::Sound:
+      return "sound";
+  }
+  return "file";
+}
+
+const char* Content_Kind_Plural(TContent_Kind kind) {
+  switch (kind) {
+    case TContent_Kind::Texture:
+      return "textures";
+    case TContent_Kind::Shader_Image:
+      return "shader images";
+    case TContent_Kind::Model:
+      return "models";
+    case TContent_Kind::Sound:
+      return "sounds";
+  }
+  return "files";
+}
+
+std::string Place_Text(const TContent_Place& place) {
+  if (place.PK3_Filename.empty()) {
+    return "the loose files of " + place.MOD_Directory;
+  }
+  return place.PK3_Filename + " in MOD " + place.MOD_Directory;
+}
+
+std::uint32_t TContent_Counts::Total() const {
+  std::uint32_t total = 0;
+  for (const std::uint32_t count : Missing) {
+    total += count;
+  }
+  return total;
+}
+
+std::string Counts_Text(const TContent_Counts& counts) {
+  if (!counts.Known) {
+    return "not checked";
+  }
+  if (counts.Total() == 0) {
+    return "complete";
+  }
+  std::string text;
+  for (std::size_t k = 0; k < Content_Kind_Count; ++k) {
+    const std::uint32_t count = counts.Missing[k];
+    if (count == 0) {
+      continue;
+    }
+    const auto kind = static_cast<TContent_Kind>(k);
+    text += (text.empty() ? "" : ", ") + std::to_string(count) + " " +
+            (count == 1 ? Content_Kind_Text(kind) : Content_Kind_Plural(kind));
+  }
+  return text + " missing";
+}
+
+struct TCollection_Check::TSearch {
+  TMember_Search_Path Path;
+  // The definition the renderer draws each shader name (a content name) with.
+  std::unordered_map<std::uint32_t, const TShader_Content*> Winners;
+  // Kind and name already looked up, and whether they were found.
+  std::unordered_map<std::uint64_t, bool> Found;
+};
+
+TCollection_Check::TCollection_Check(TMember_Index members, TContent_Index content,
+                                     std::vector<std::string> bases, TContent_Rules rules)
+    : Members_(std::move(members)),
+      Content_(std::move(content)),
+      Bases_(std::move(bases)),
+      Rules_(rules) {
+  std::uint32_t flat = 0;
+  const auto& archives = Content_.Archives();
+  for (std::uint32_t a = 0; a < archives.size(); ++a) {
+    if (archives[a].Loose()) {
+      continue;
+    }
+    for (std::uint32_t m = 0; m < archives[a].Maps.size(); ++m) {
+      const std::string key = Place_Key(archives[a].MOD_Directory, archives[a].PK3_Filename,
+                                        archives[a].Maps[m].Map_File);
+      // Two members of one stem (maps/x.bsp, maps/sub/x.bsp): the first stands for the map.
+      if (Places_.emplace(key, TMap_Place{a, m, flat}).second) {
+        ++flat;
+      }
+    }
+  }
+  Counts_.resize(flat);
+  const auto& sources = Members_.Sources();
+  for (std::uint32_t s = 0; s < sources.size(); ++s) {
+    Sources_.emplace(platform::Archive_Key(sources[s].MOD_Directory, sources[s].PK3_Filename), s);
+  }
+}
+
+TCollection_Check::~TCollection_Check() = default;
+
+TCollection_Check::TSearch& TCollection_Check::Search_For(const std::string& mod) const {
+  const std::string key = platform::Lower(mod);
+  auto& slot = Searches_[key];
+  if (slot) {
+    return *slot;
+  }
+  slot = std::make_unique<TSearch>();
+  TSearch& search = *slot;
+  search.Path = Member_Search_Path(Members_, mod, Bases_);
+  // Each script path counts from the first place of the search order that holds it.
+  struct TCandidate {
+    TShader_Origin Origin;
+    const TShader_Content* Shader;
+  };
+  std::unordered_map<std::string, std::uint32_t> first_place;
+  std::vector<std::pair<std::uint32_t, const TContent_Archive*>> placed;
+  for (const TContent_Archive& archive : Content_.Archives()) {
+    const auto source =
+        Sources_.find(platform::Archive_Key(archive.MOD_Directory, archive.PK3_Filename));
+    if (source == Sources_.end() || search.Path.Rank[source->second] == 0) {
+      continue;
+    }
+    const std::uint32_t rank = search.Path.Rank[source->second];
+    placed.emplace_back(rank, &archive);
+    for (const TScript_Content& script : archive.Scripts) {
+      auto [it, added] = first_place.emplace(Member_Lookup_Form(script.Script), rank);
+      if (!added) {
+        it->second = std::min(it->second, rank);
+      }
+    }
+  }
+  std::unordered_map<std::uint32_t, std::vector<TCandidate>> definitions;
+  for (const auto& [rank, archive] : placed) {
+    for (const TScript_Content& script : archive->Scripts) {
+      if (script.Ignored || first_place[Member_Lookup_Form(script.Script)] != rank) {
+        continue;
+      }
+      for (std::size_t d = 0; d < script.Definitions.size(); ++d) {
+        const TShader_Content& shader = script.Definitions[d];
+        TShader_Origin origin;
+        origin.Search_Position = rank - 1;
+        origin.Member_Position = script.Member_Position;
+        origin.Script = script.Script;
+        origin.Definition_Position = d;
+        definitions[shader.Name].push_back({std::move(origin), &shader});
+      }
+    }
+  }
+  std::vector<TShader_Origin> origins;
+  for (auto& [name, candidates] : definitions) {
+    origins.clear();
+    for (const TCandidate& candidate : candidates) {
+      origins.push_back(candidate.Origin);
+    }
+    const std::optional<std::size_t> winner =
+        Winning_Definition(origins, Rules_.Later_Archive_Wins);
+    if (winner) {
+      search.Winners.emplace(name, candidates[*winner].Shader);
+    }
+  }
+  return search;
+}
+
+namespace {
+
+std::vector<std::string> Candidates_Of(TContent_Kind kind, const std::string& name,
+                                       TImage_Order order) {
+  switch (kind) {
+    case TContent_Kind::Texture:
+    case TContent_Kind::Shader_Image:
+      return Image_Candidates(name, order);
+    case TContent_Kind::Model:
+      return File_Candidates(name, Model_Extensions);
+    case TContent_Kind::Sound:
+      return File_Candidates(name, Sound_Extensions);
+  }
+  return {name};
+}
+
+}  // namespace
+
+bool TCollection_Check::Found(TSearch& search, TContent_Kind kind, std::uint32_t name) const {
+  auto& found = search.Found;
+  const std::uint64_t key = (std::uint64_t{static_cast<std::uint8_t>(kind)} << 32U) | name;
+  const auto known = found.find(key);
+  if (known != found.end()) {
+    return known->second;
+  }
+  bool any = false;
+  for (const std::string& candidate :
+       Candidates_Of(kind, Content_.Name(name), Rules_.Image_Order)) {
+    if (!Copies_Of(Members_, candidate, search.Path).empty()) {
+      any = true;
+      break;
+    }
+  }
+  found.emplace(key, any);
+  return any;
+}
+
+std::optional<TContent_Place> TCollection_Check::Found_Elsewhere(const TSearch& search,
+                                                                 TContent_Kind kind,
+                                                                 std::uint32_t name) const {
+  for (const std::string& candidate :
+       Candidates_Of(kind, Content_.Name(name), Rules_.Image_Order)) {
+    for (const std::uint32_t m : Members_.Members_Named(candidate)) {
+      const std::uint32_t source = Members_.Members()[m].Source;
+      if (search.Path.Rank[source] == 0) {
+        return Place_Of_Source(Members_.Sources()[source]);
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+const TCollection_Check::TMap_Place* TCollection_Check::Place_Of(const std::string& mod,
+                                                                 const std::string& pk3,
+                                                                 const std::string& map) const {
+  const auto it = Places_.find(Place_Key(mod, pk3, map));
+  return it == Places_.end() ? nullptr : &it->second;
+}
+
+void TCollection_Check::Fill_State(const TMap_Place& place, const std::string& launch_mod,
+                                   TMap_Content_State& state, bool details) const {
+  const TContent_Archive& archive = Content_.Archives()[place.Archive];
+  const TMap_Content& map = archive.Maps[place.Map];
+  TSearch& search = Search_For(launch_mod.empty() ? archive.MOD_Directory : launch_mod);
+  state.Counts.Known = true;
+  state.Problem = map.Problem;
+  struct TLack {
+    TContent_Kind Kind;
+    std::uint32_t Name;
+    std::uint32_t Shader;  // the shader needing a shader image
+  };
+  std::vector<TLack> lacking;
+  for (const std::uint32_t shader : map.Shaders) {
+    const auto winner = search.Winners.find(shader);
+    if (winner == search.Winners.end()) {
+      if (!Found(search, TContent_Kind::Texture, shader)) {
+        lacking.push_back({TContent_Kind::Texture, shader, shader});
+      }
+      continue;
+    }
+    for (const std::uint32_t image : winner->second->Images) {
+      if (!Found(search, TContent_Kind::Shader_Image, image)) {
+        lacking.push_back({TContent_Kind::Shader_Image, image, shader});
+      }
+    }
+  }
+  for (const auto& [file_kind, name] : map.Files) {
+    const TContent_Kind kind =
+        file_kind == TFile_Kind::Model ? TContent_Kind::Model : TContent_Kind::Sound;
+    if (!Found(search, kind, name)) {
+      lacking.push_back({kind, name, name});
+    }
+  }
+  // The same image needed by two shaders is one missing file.
+  std::stable_sort(lacking.begin(), lacking.end(), [this](const TLack& a, const TLack& b) {
+    return a.Kind != b.Kind ? a.Kind < b.Kind : Content_.Name(a.Name) < Content_.Name(b.Name);
+  });
+  lacking.erase(std::unique(lacking.begin(), lacking.end(),
+                            [](const TLack& a, const TLack& b) {
+                              return a.Kind == b.Kind && a.Name == b.Name;
+                            }),
+                lacking.end());
+  for (const TLack& lack : lacking) {
+    ++state.Counts.Missing[static_cast<std::size_t>(lack.Kind)];
+    if (details) {
+      state.Missing.push_back(
+          {lack.Kind, Content_.Name(lack.Name),
+           lack.Kind == TContent_Kind::Shader_Image ? Content_.Name(lack.Shader) : std::string(),
+           Found_Elsewhere(search, lack.Kind, lack.Name)});
+    }
+  }
+  if (!details) {
+    return;
+  }
+  const auto source =
+      Sources_.find(platform::Archive_Key(archive.MOD_Directory, archive.PK3_Filename));
+  if (source == Sources_.end()) {
+    return;
+  }
+  const TMember_Source& own = Members_.Sources()[source->second];
+  if (state.Problem.empty() && !own.Problem.empty()) {
+    state.Problem = own.Problem;
+  }
+  for (std::uint32_t m = own.First; m < own.First + own.Count; ++m) {
+    const std::string name(Members_.Name(Members_.Members()[m]));
+    const std::vector<TMember_Copy> copies = Copies_Of(Members_, name, search.Path);
+    if (!copies.empty() && copies.front().Source != &own) {
+      state.Overridden.push_back({name, Place_Of_Source(*copies.front().Source)});
+    }
+  }
+}
+
+TMap_Content_State TCollection_Check::Map_State(const std::string& mod, const std::string& pk3,
+                                                const std::string& map_file,
+                                                const std::string& launch_mod) const {
+  TMap_Content_State state;
+  const TMap_Place* place = Place_Of(mod, pk3, map_file);
+  if (place != nullptr) {
+    Fill_State(*place, launch_mod, state, true);
+    if (launch_mod.empty()) {
+      Counts_[place->Flat] = state.Counts;
+    }
+  }
+  return state;
+}
+
+TContent_Counts TCollection_Check::Counts(const std::string& mod, const std::string& pk3,
+                                          const std::string& map_file) const {
+  const TMap_Place* place = Place_Of(mod, pk3, map_file);
+  if (place == nullptr) {
+    return {};
+  }
+  TContent_Counts& counts = Counts_[place->Flat];
+  if (!counts.Known) {
+    TMap_Content_State state;
+    Fill_State(*place, {}, state, false);
+    counts = state.Counts;
+  }
+  return counts;
+}
+
+void TCollection_Check::Compute_All() {
+  for (const auto& [key, place] : Places_) {
+    if (!Counts_[place.Flat].Known) {
+      TMap_Content_State state;
+      Fill_State(place, {}, state, false);
+      Counts_[place.Flat] = state.Counts;
+    }
+  }
+}
+
+TCollection_Report TCollection_Check::Report(const std::string& mod_directory) const {
+  TCollection_Report report;
+  const auto wanted = [&mod_directory](const std::string& dir) {
+    return mod_directory.empty() || platform::Equal_Ignore_Case(dir, mod_directory);
+  };
+  // Maps missing content, and what could not be read.
+  for (const auto& [key, place] : Places_) {
+    const TContent_Archive& archive = Content_.Archives()[place.Archive];
+    if (!wanted(archive.MOD_Directory)) {
+      continue;
+    }
+    const TMap_Content& map = archive.Maps[place.Map];
+    const TContent_Counts counts =
+        Counts(archive.MOD_Directory, archive.PK3_Filename, map.Map_File);
+    if (counts.Total() > 0) {
+      report.Missing.push_back(
+          {{archive.MOD_Directory, archive.PK3_Filename}, map.Map_File, counts});
+    }
+    if (!map.Problem.empty()) {
+      report.Problems.push_back(Place_Text({archive.MOD_Directory, archive.PK3_Filename}) + ": " +
+                                map.Map_File + ": " + map.Problem);
+    }
+  }
+  for (const TContent_Archive& archive : Content_.Archives()) {
+    if (wanted(archive.MOD_Directory) && !archive.Problem.empty()) {
+      report.Problems.push_back(Place_Text({archive.MOD_Directory, archive.PK3_Filename}) + ": " +
+                                archive.Problem);
+    }
+  }
+  std::sort(report.Missing.begin(), report.Missing.end(),
+            [](const TMap_Missing& a, const TMap_Missing& b) {
+              if (a.Counts.Total() != b.Counts.Total()) {
+                return a.Counts.Total() > b.Counts.Total();
+              }
+              return std::tie(a.Map_File, a.Place.MOD_Directory, a.Place.PK3_Filename) <
+                     std::tie(b.Map_File, b.Place.MOD_Directory, b.Place.PK3_Filename);
+            });
+  std::sort(report.Problems.begin(), report.Problems.end());
+
+  // Copies of one name in several places, on the search path of each place's own directory.
+  const auto& sources = Members_.Sources();
+  std::vector<char> alive(sources.size(), 0);
+  std::unordered_map<std::uint32_t, TOverriding_Archive> overriding;
+  std::unordered_map<std::uint32_t, std::set<std::uint32_t>> overridden_places;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> ranked;  // rank, member
+  Members_.Visit_Name_Groups([&](const std::vector<std::uint32_t>& group) {
+    const std::uint32_t first_source = Members_.Members()[group.front()].Source;
+    const bool one_place = std::all_of(group.begin(), group.end(), [&](std::uint32_t m) {
+      return Members_.Members()[m].Source == first_source;
+    });
+    if (one_place) {
+      alive[first_source] = 1;
+      return;
+    }
+    const std::string form = Member_Lookup_Form(Members_.Name(Members_.Members()[group.front()]));
+    const TMember_Role role = Role_Of(form);
+    std::vector<std::string> dirs;
+    for (const std::uint32_t m : group) {
+      const std::string dir = platform::Lower(sources[Members_.Members()[m].Source].MOD_Directory);
+      if (std::find(dirs.begin(), dirs.end(), dir) == dirs.end()) {
+        dirs.push_back(dir);
+      }
+    }
+    std::set<std::uint32_t> counted_winners;
+    for (const std::string& dir : dirs) {
+      const TSearch& search = Search_For(dir);
+      ranked.clear();
+      for (const std::uint32_t m : group) {
+        const TMember& member = Members_.Members()[m];
+        const std::uint32_t rank = search.Path.Rank[member.Source];
+        if (rank > 0) {
+          ranked.emplace_back(rank, m);
+        }
+      }
+      if (ranked.empty()) {
+        continue;
+      }
+      std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : a.second > b.second;
+      });
+      const std::uint32_t winner = Members_.Members()[ranked.front().second].Source;
+      if (platform::Equal_Ignore_Case(sources[winner].MOD_Directory, dir)) {
+        alive[winner] = 1;
+      }
+      std::set<std::uint32_t> losers;
+      for (std::size_t r = 1; r < ranked.size(); ++r) {
+        const std::uint32_t loser = Members_.Members()[ranked[r].second].Source;
+        if (loser != winner && platform::Equal_Ignore_Case(sources[loser].MOD_Directory, dir)) {
+          losers.insert(loser);
+        }
+      }
+      if (role == TMember_Role::Map && wanted(dir)) {
+        std::set<std::uint32_t> seen;
+        TDuplicate_Map duplicate;
+        duplicate.MOD_Directory = dir;
+        duplicate.Map = Stem_Key(form);
+        for (const auto& [rank, m] : ranked) {
+          const TMember& member = Members_.Members()[m];
+          if (seen.insert(member.Source).second) {
+            duplicate.Copies.push_back({Place_Of_Source(sources[member.Source]),
+                                        std::string(Members_.Name(member)), member.CRC32,
+                                        member.Size});
+          }
+        }
+        const bool own_copy = std::any_of(
+            duplicate.Copies.begin(), duplicate.Copies.end(), [&dir](const TMap_Copy& copy) {
+              return platform::Equal_Ignore_Case(copy.Place.MOD_Directory, dir);
+            });
+        if (duplicate.Copies.size() > 1 && own_copy) {
+          duplicate.Identical = std::all_of(duplicate.Copies.begin(), duplicate.Copies.end(),
+                                            [&](const TMap_Copy& copy) {
+                                              return copy.CRC32 == duplicate.Copies.front().CRC32 &&
+                                                     copy.Size == duplicate.Copies.front().Size;
+                                            });
+          report.Duplicates.push_back(std::move(duplicate));
+        }
+      }
+      if (losers.empty() || !wanted(sources[winner].MOD_Directory)) {
+        continue;
+      }
+      TOverriding_Archive& entry = overriding[winner];
+      entry.Place = Place_Of_Source(sources[winner]);
+      overridden_places[winner].insert(losers.begin(), losers.end());
+      if (counted_winners.insert(winner).second) {
+        ++entry.Files;
+        switch (role) {
+          case TMember_Role::Game_Module:
+            ++entry.Game_Modules;
+            break;
+          case TMember_Role::Menu:
+            ++entry.Menus;
+            break;
+          case TMember_Role::Shader_Script:
+            ++entry.Shader_Scripts;
+            break;
+          case TMember_Role::Map:
+            ++entry.Maps;
+            break;
+          case TMember_Role::Other:
+            ++entry.Other;
+            break;
+        }
+      }
+    }
+  });
+  for (auto& [source, entry] : overriding) {
+    for (const std::uint32_t place : overridden_places[source]) {
+      entry.Overridden.push_back(Place_Of_Source(sources[place]));
+    }
+    report.Overriding.push_back(std::move(entry));
+  }
+  std::sort(report.Overriding.begin(), report.Overriding.end(),
+            [](const TOverriding_Archive& a, const TOverriding_Archive& b) {
+              if (a.Important() != b.Important()) {
+                return a.Important();
+              }
+              if (a.Files != b.Files) {
+                return a.Files > b.Files;
+              }
+              return std::tie(a.Place.PK3_Filename, a.Place.MOD_Directory) <
+                     std::tie(b.Place.PK3_Filename, b.Place.MOD_Directory);
+            });
+  std::sort(report.Duplicates.begin(), report.Duplicates.end(),
+            [](const TDuplicate_Map& a, const TDuplicate_Map& b) {
+              return std::tie(a.Map, a.MOD_Directory) < std::tie(b.Map, b.MOD_Directory);
+            });
+  for (std::uint32_t s = 0; s < sources.size(); ++s) {
+    if (!sources[s].Loose() && sources[s].Count > 0 && alive[s] == 0 &&
+        wanted(sources[s].MOD_Directory)) {
+      report.Dead.push_back(Place_Of_Source(sources[s]));
+    }
+  }
+  std::sort(report.Dead.begin(), report.Dead.end(),
+            [](const TContent_Place& a, const TContent_Place& b) {
+              return std::tie(a.MOD_Directory, a.PK3_Filename) <
+                     std::tie(b.MOD_Directory, b.PK3_Filename);
+            });
+  return report;
+}
+
+TCollection_Load Load_Collection_Check(const std::string& game_dir, const TGame_Index& games,
+                                       const std::string& data_dir, TContent_Rules rules) {
+  TCollection_Load load;
+  TMember_Index_Build members = Build_Member_Index(game_dir, games, data_dir);
+  TContent_Index_Build content = Build_Content_Index(game_dir, games, data_dir);
+  load.Unreadable = std::move(members.Unreadable);
+  load.Problems = std::move(members.Problems);
+  for (const std::string& problem : {members.Save_Problem, content.Save_Problem}) {
+    if (!problem.empty()) {
+      load.Problems.push_back("The collection's index could not be written: " + problem);
+    }
+  }
+  load.Check = std::make_shared<TCollection_Check>(std::move(members.Index),
+                                                   std::move(content.Index), games.Bases(), rules);
+  return load;
+}
+
+}  // namespace vorlix

@@ -1,0 +1,462 @@
+#include "database/content_index.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "content/bsp_references.h"
+#include "content/shader_script.h"
+#include "core/case_lookup.h"
+#include "core/letter_case.h"
+#include "core/listing.h"
+#include "core/paths.h"
+#include "database/game_index.h"
+#include "database/stream.h"
+#include "database/zip_archive.h"
+
+namespace vorlix {
+
+namespace {
+
+constexpr char Index_Magic[] = "VXCI";
+constexpr std::int32_t Index_Version = 1;
+// A shader script larger than this is not read (the engine's own are well below a megabyte).
+constexpr std::uint64_t Max_Script_Size = std::uint64_t{16} << 20;
+// The engine reads at most this many shader scripts.
+constexpr std::size_t Max_Scripts = 4096;
+
+bool Is_Map_Member(const std::string& name) {
+  const std::string lower = platform::Lower(name);
+  return lower.rfind("maps/", 0) == 0 && lower.size() > 9 &&
+         lower.compare(lower.size() - 4, 4, ".bsp") == 0;
+}
+
+// A member the engine lists as a shader script: directly below "scripts", ending in ".shader",
+// both ignoring letter case.
+bool Is_Script_Member(const std::string& name) {
+  const std::string lower = platform::Lower(name);
+  return lower.rfind("scripts/", 0) == 0 && lower.find('/', 8) == std::string::npos &&
+         lower.size() > 15 && lower.compare(lower.size() - 7, 7, ".shader") == 0;
+}
+
+// Whether an entity's model is a file the game or the renderer loads: not an inline model ("*1"),
+// not a misc_model's, which the compiler builds into the map and the game removes.
+bool Is_Model_File(const TEntity_Reference& reference) {
+  return !reference.Name.empty() && reference.Name[0] != '*' &&
+         !platform::Equal_Ignore_Case(reference.Class_Name, "misc_model");
+}
+
+TMap_Content Map_Content_Of(const std::string& member, std::string_view bytes,
+                            std::uint64_t file_size, TContent_Index& index) {
+  TMap_Content map;
+  map.Map_File = member;
+  const TBSP_References references = Read_BSP_References(bytes, file_size);
+  map.Problem = references.Error;
+  std::unordered_set<std::uint32_t> shaders;
+  const auto add_shader = [&](const std::string& name) {
+    const std::string key = Shader_Lookup_Key(name);
+    if (key.empty() || key == "noshader") {
+      return;
+    }
+    const std::uint32_t id = index.Intern(key);
+    if (shaders.insert(id).second) {
+      map.Shaders.push_back(id);
+    }
+  };
+  for (std::size_t s = 0; s < references.Shaders.size(); ++s) {
+    const bool nodraw =
+        s < references.Surface_Flags.size() && (references.Surface_Flags[s] & Surface_Nodraw) != 0;
+    if (!nodraw) {
+      add_shader(references.Shaders[s]);
+    }
+  }
+  for (const std::string& fog : references.Fog_Shaders) {
+    add_shader(fog);
+  }
+  for (const TEntity_Reference& key : references.Shader_Keys) {
+    add_shader(key.Name);
+  }
+  std::unordered_set<std::uint64_t> files;
+  for (const TEntity_Reference& file : references.Files) {
+    TFile_Kind kind = TFile_Kind::Sound;
+    if (platform::Equal_Ignore_Case(file.Key, "music")) {
+      kind = TFile_Kind::Music;
+    } else if (platform::Equal_Ignore_Case(file.Key, "model") ||
+               platform::Equal_Ignore_Case(file.Key, "model2")) {
+      if (!Is_Model_File(file)) {
+        continue;
+      }
+      kind = TFile_Kind::Model;
+    }
+    const std::uint32_t id = index.Intern(file.Name);
+    if (files.insert((std::uint64_t{static_cast<std::uint8_t>(kind)} << 32U) | id).second) {
+      map.Files.emplace_back(kind, id);
+    }
+  }
+  return map;
+}
+
+TScript_Content Script_Content_Of(const std::string& name, std::uint32_t position,
+                                  std::string_view text, TContent_Index& index) {
+  TScript_Content script;
+  script.Script = name;
+  script.Member_Position = position;
+  const TShader_Script read = Read_Shader_Script(text);
+  script.Ignored = read.Ignored_By_Engine;
+  script.Problem = read.Error;
+  script.Definitions.reserve(read.Definitions.size());
+  for (const TShader_Definition& definition : read.Definitions) {
+    TShader_Content shader;
+    shader.Name = index.Intern(definition.Name);
+    shader.Faulty = !definition.Fault.empty();
+    shader.Images.reserve(definition.Images.size());
+    for (const std::string& image : definition.Images) {
+      shader.Images.push_back(index.Intern(image));
+    }
+    script.Definitions.push_back(std::move(shader));
+  }
+  return script;
+}
+
+std::string Read_Member(TZip_Archive& zip, int member, std::uint64_t count) {
+  const TZip_Entry& entry = zip.Entry(member);
+  // A read to the member's end goes the checked way; a part of it is inflated straight.
+  const auto reader =
+      count >= entry.Size64 ? zip.Open_Member(member) : zip.Open_Member_Prefix(member);
+  std::string bytes(static_cast<std::size_t>(std::min(count, entry.Size64)), '\0');
+  bytes.resize(reader->Read(bytes.data(), bytes.size()));
+  return bytes;
+}
+
+// ---- content.dat
+
+void Write_Name(TByte_Writer& out, const TContent_Index& index, std::uint32_t id) {
+  out.Write_String(index.Name(id));
+}
+
+void Write_Archive_Record(TByte_Writer& out, const TContent_Index& index,
+                          const TContent_Archive& archive) {
+  TByte_Writer record;
+  record.Write_String(archive.MOD_Directory);
+  record.Write_String(archive.PK3_Filename);
+  record.Write_Cardinal(archive.Size);
+  record.Write_Integer(archive.Date);
+  record.Write_String(archive.Problem);
+  record.Write_Cardinal(static_cast<std::uint32_t>(archive.Maps.size()));
+  for (const TMap_Content& map : archive.Maps) {
+    record.Write_String(map.Map_File);
+    record.Write_String(map.Problem);
+    record.Write_Cardinal(static_cast<std::uint32_t>(map.Shaders.size()));
+    for (const std::uint32_t shader : map.Shaders) {
+      Write_Name(record, index, shader);
+    }
+    record.Write_Cardinal(static_cast<std::uint32_t>(map.Files.size()));
+    for (const auto& [kind, name] : map.Files) {
+      record.Write_Byte(static_cast<std::uint8_t>(kind));
+      Write_Name(record, index, name);
+    }
+  }
+  record.Write_Cardinal(static_cast<std::uint32_t>(archive.Scripts.size()));
+  for (const TScript_Content& script : archive.Scripts) {
+    record.Write_String(script.Script);
+    record.Write_Cardinal(script.Member_Position);
+    record.Write_Bool(script.Ignored);
+    record.Write_String(script.Problem);
+    record.Write_Cardinal(static_cast<std::uint32_t>(script.Definitions.size()));
+    for (const TShader_Content& shader : script.Definitions) {
+      Write_Name(record, index, shader.Name);
+      record.Write_Bool(shader.Faulty);
+      record.Write_Cardinal(static_cast<std::uint32_t>(shader.Images.size()));
+      for (const std::uint32_t image : shader.Images) {
+        Write_Name(record, index, image);
+      }
+    }
+  }
+  const std::string& bytes = record.Data();
+  out.Write_Buffer(bytes.data(), bytes.size());
+  out.Write_Cardinal(CRC32_Of(bytes.data(), bytes.size()));
+}
+
+// A count read from the file, no larger than the bytes left could hold.
+std::uint32_t Read_Count(TByte_Reader& in, std::size_t least_bytes_each) {
+  const std::uint32_t count = in.Read_Cardinal();
+  if (count > in.Remaining() / least_bytes_each) {
+    throw TStream_Error("impossible count");
+  }
+  return count;
+}
+
+void Read_Archive_Record(TByte_Reader& in, TContent_Index& index) {
+  const std::size_t start = in.Position();
+  TContent_Archive archive;
+  archive.MOD_Directory = in.Read_String();
+  archive.PK3_Filename = in.Read_String();
+  archive.Size = in.Read_Cardinal();
+  archive.Date = in.Read_Integer();
+  archive.Problem = in.Read_String();
+  if (archive.PK3_Filename.empty()) {
+    throw TStream_Error("impossible record");
+  }
+  archive.Maps.resize(Read_Count(in, 12));
+  for (TMap_Content& map : archive.Maps) {
+    map.Map_File = in.Read_String();
+    map.Problem = in.Read_String();
+    map.Shaders.resize(Read_Count(in, 4));
+    for (std::uint32_t& shader : map.Shaders) {
+      shader = index.Intern(in.Read_String());
+    }
+    map.Files.resize(Read_Count(in, 5));
+    for (auto& [kind, name] : map.Files) {
+      const std::uint8_t stored = in.Read_Byte();
+      if (stored > static_cast<std::uint8_t>(TFile_Kind::Music)) {
+        throw TStream_Error("impossible kind");
+      }
+      kind = static_cast<TFile_Kind>(stored);
+      name = index.Intern(in.Read_String());
+    }
+  }
+  archive.Scripts.resize(Read_Count(in, 13));
+  for (TScript_Content& script : archive.Scripts) {
+    script.Script = in.Read_String();
+    script.Member_Position = in.Read_Cardinal();
+    script.Ignored = in.Read_Bool();
+    script.Problem = in.Read_String();
+    script.Definitions.resize(Read_Count(in, 9));
+    for (TShader_Content& shader : script.Definitions) {
+      shader.Name = index.Intern(in.Read_String());
+      shader.Faulty = in.Read_Bool();
+      shader.Images.resize(Read_Count(in, 4));
+      for (std::uint32_t& image : shader.Images) {
+        image = index.Intern(in.Read_String());
+      }
+    }
+  }
+  const std::size_t length = in.Position() - start;
+  if (in.Read_Cardinal() != CRC32_Of(in.Data().data() + start, length)) {
+    throw TStream_Error("checksum mismatch");
+  }
+  index.Archives().push_back(std::move(archive));
+}
+
+// Copies an archive's record from another index, its names interned anew.
+TContent_Archive Copy_Archive(const TContent_Archive& from, const TContent_Index& from_index,
+                              TContent_Index& to_index) {
+  TContent_Archive archive = from;
+  const auto again = [&](std::uint32_t& id) { id = to_index.Intern(from_index.Name(id)); };
+  for (TMap_Content& map : archive.Maps) {
+    std::for_each(map.Shaders.begin(), map.Shaders.end(), again);
+    for (auto& file : map.Files) {
+      again(file.second);
+    }
+  }
+  for (TScript_Content& script : archive.Scripts) {
+    for (TShader_Content& shader : script.Definitions) {
+      again(shader.Name);
+      std::for_each(shader.Images.begin(), shader.Images.end(), again);
+    }
+  }
+  return archive;
+}
+
+// The shader scripts among the loose files of the directory `dir` (its "scripts" folder, ignoring
+// letter case), each a regular file, not a link.
+void Add_Loose_Scripts(const std::string& dir, TContent_Index& index, TContent_Archive& loose) {
+  const std::optional<std::string> folder = platform::Find_Ignore_Case(dir, "scripts");
+  if (!folder) {
+    return;
+  }
+  const auto entries = platform::List_Directory(platform::Join(dir, *folder));
+  if (!entries) {
+    return;
+  }
+  std::uint32_t position = 0;
+  for (const platform::TDir_Entry& entry : *entries) {
+    const std::string name = "scripts/" + entry.Name;
+    if (entry.Is_Directory || entry.Is_Symlink || !Is_Script_Member(name) ||
+        loose.Scripts.size() >= Max_Scripts) {
+      continue;
+    }
+    const std::string path = platform::Join({dir, *folder, entry.Name});
+    try {
+      loose.Scripts.push_back(
+          Script_Content_Of(name, position++, Read_Whole_File(path, Max_Script_Size), index));
+    } catch (const TStream_Error& error) {
+      TScript_Content script;
+      script.Script = name;
+      script.Member_Position = position - 1;
+      script.Problem = error.what();
+      loose.Scripts.push_back(std::move(script));
+    }
+  }
+}
+
+}  // namespace
+
+std::uint32_t TContent_Index::Intern(std::string_view name) {
+  const auto it = Ids_.find(name);
+  if (it != Ids_.end()) {
+    return it->second;
+  }
+  const auto id = static_cast<std::uint32_t>(Names_.size());
+  // A deque's elements stay where they are: the table's keys view them.
+  Ids_.emplace(Names_.emplace_back(name), id);
+  return id;
+}
+
+bool TContent_Index::Load(const std::string& path) {
+  *this = TContent_Index();
+  try {
+    TByte_Reader in(Read_Whole_File(path));
+    char magic[4];
+    in.Read_Buffer(magic, 4);
+    if (std::string(magic, 4) != std::string(Index_Magic, 4) ||
+        in.Read_Integer() != Index_Version) {
+      return false;
+    }
+    const std::uint32_t count = Read_Count(in, 30);
+    for (std::uint32_t a = 0; a < count; ++a) {
+      Read_Archive_Record(in, *this);
+    }
+    if (!in.At_End()) {
+      *this = TContent_Index();
+      return false;
+    }
+    return true;
+  } catch (const TStream_Error&) {
+    *this = TContent_Index();
+    return false;
+  }
+}
+
+std::string TContent_Index::Save(const std::string& path) const {
+  const auto produce = [this](TByte_Writer& out) {
+    std::uint32_t archives = 0;
+    for (const auto& archive : Archives_) {
+      archives += archive.Loose() ? 0 : 1;
+    }
+    out.Write_Buffer(Index_Magic, 4);
+    out.Write_Integer(Index_Version);
+    out.Write_Cardinal(archives);
+    for (const auto& archive : Archives_) {
+      if (!archive.Loose()) {
+        Write_Archive_Record(out, *this, archive);
+      }
+    }
+  };
+  try {
+    Write_File_Atomically(path, produce);
+    return {};
+  } catch (const TStream_Error& error) {
+    return error.what();
+  }
+}
+
+void Read_Archive_Content(TZip_Archive& zip, TContent_Index& index, TContent_Archive& archive) {
+  for (int m = 0; m < zip.Count(); ++m) {
+    const TZip_Entry& entry = zip.Entry(m);
+    if (Is_Map_Member(entry.Name)) {
+      try {
+        const std::string header = Read_Member(zip, m, BSP_Header_Size);
+        const TBSP_Layout layout = Read_BSP_Layout(header, entry.Size64);
+        const std::string bytes =
+            layout.Is_BSP ? Read_Member(zip, m, BSP_Reference_Bytes(layout)) : header;
+        archive.Maps.push_back(Map_Content_Of(entry.Name, bytes, entry.Size64, index));
+      } catch (const std::exception& error) {
+        TMap_Content map;
+        map.Map_File = entry.Name;
+        map.Problem = std::string("cannot be read: ") + error.what();
+        archive.Maps.push_back(std::move(map));
+      }
+    } else if (Is_Script_Member(entry.Name) && archive.Scripts.size() < Max_Scripts) {
+      TScript_Content script;
+      try {
+        if (entry.Size64 > Max_Script_Size) {
+          script.Script = entry.Name;
+          script.Problem = "larger than 16 MB, not read";
+        } else {
+          script = Script_Content_Of(entry.Name, static_cast<std::uint32_t>(m),
+                                     Read_Member(zip, m, entry.Size64), index);
+        }
+      } catch (const std::exception& error) {
+        script.Script = entry.Name;
+        script.Problem = std::string("cannot be read: ") + error.what();
+      }
+      script.Member_Position = static_cast<std::uint32_t>(m);
+      archive.Scripts.push_back(std::move(script));
+    }
+  }
+}
+
+TContent_Index_Build Build_Content_Index(const std::string& game_dir, const TGame_Index& games,
+                                         const std::string& data_dir) {
+  TContent_Index_Build build;
+  TContent_Index& index = build.Index;
+  const std::string path = platform::Join(data_dir, Content_Index_File);
+  TContent_Index old;
+  old.Load(path);
+  std::unordered_map<std::string, const TContent_Archive*> known;
+  for (const auto& archive : old.Archives()) {
+    known.emplace(platform::Archive_Key(archive.MOD_Directory, archive.PK3_Filename), &archive);
+  }
+  index.Archives().reserve(games.Archives().size());
+  for (const TArchive_Facts& facts : games.Archives()) {
+    const auto it = known.find(platform::Archive_Key(facts.MOD_Directory, facts.PK3_Filename));
+    if (it != known.end() && it->second->Problem.empty() && it->second->Size == facts.Size &&
+        it->second->Date == facts.Date) {
+      index.Archives().push_back(Copy_Archive(*it->second, old, index));
+      ++build.Archives_Reused;
+      continue;
+    }
+    TContent_Archive archive;
+    archive.MOD_Directory = facts.MOD_Directory;
+    archive.PK3_Filename = facts.PK3_Filename;
+    archive.Size = facts.Size;
+    archive.Date = facts.Date;
+    ++build.Archives_Read;
+    const std::string file = platform::Join({game_dir, facts.MOD_Directory, facts.PK3_Filename});
+    try {
+      TZip_Archive zip;
+      Open_Archive_Listing(zip, file);
+      Read_Archive_Content(zip, index, archive);
+    } catch (const std::exception& error) {
+      archive.Problem = error.what();
+      if (archive.Problem.compare(0, file.size() + 2, file + ": ") == 0) {
+        archive.Problem.erase(0, file.size() + 2);
+      }
+      build.Unreadable.push_back({file, archive.Problem});
+      archive.Maps.clear();
+      archive.Scripts.clear();
+    }
+    index.Archives().push_back(std::move(archive));
+  }
+  build.Save_Problem = index.Save(path);
+  // The loose scripts of every directory an archive lies in and of the base directories.
+  std::vector<std::string> dirs;
+  const auto add_dir = [&dirs](const std::string& dir) {
+    if (std::none_of(dirs.begin(), dirs.end(), [&dir](const std::string& known_dir) {
+          return platform::Equal_Ignore_Case(known_dir, dir);
+        })) {
+      dirs.push_back(dir);
+    }
+  };
+  for (const TArchive_Facts& facts : games.Archives()) {
+    add_dir(facts.MOD_Directory);
+  }
+  for (const std::string& base : games.Bases()) {
+    add_dir(base);
+  }
+  for (const std::string& dir : dirs) {
+    const std::optional<std::string> found = platform::Find_Ignore_Case(game_dir, dir);
+    if (!found) {
+      continue;
+    }
+    TContent_Archive loose;
+    loose.MOD_Directory = dir;
+    Add_Loose_Scripts(platform::Join(game_dir, *found), index, loose);
+    if (!loose.Scripts.empty()) {
+      index.Archives().push_back(std::move(loose));
+    }
+  }
+  return build;
+}
+
+}  // namespace vorlix

@@ -1,0 +1,239 @@
+#include "database/collection_check.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "builders.h"
+#include "core/paths.h"
+#include "database/game_index.h"
+
+namespace vorlix {
+namespace {
+
+using testing::TTemp_Dir;
+using testing::TZip_Member;
+
+constexpr std::size_t Bsp_Header = 8 + 17 * 8;
+
+// A map naming the shaders (the first `nodraw` of them with the compiler's nodraw flag), the fog
+// shaders and entities.
+std::string Map_Bsp(const std::vector<std::string>& shaders, const std::vector<std::string>& fogs,
+                    const std::string& entities, std::size_t nodraw = 0) {
+  std::string bsp = testing::Make_Bsp_With_Shaders(entities, shaders, fogs);
+  for (std::size_t s = 0; s < nodraw; ++s) {
+    testing::Put_U32(bsp, Bsp_Header + s * 72 + 64, 0x80);
+  }
+  return bsp;
+}
+
+const std::string World = "{\n\"classname\" \"worldspawn\"\n}\n";
+
+class Collection : public ::testing::Test {
+ protected:
+  // Writes an archive of the game directory and records it for the game index.
+  void Archive(const std::string& mod, const std::string& name,
+               const std::vector<TZip_Member>& members) {
+    testing::Write_Pk3(Game_ / (mod + "/" + name), members);
+    TArchive_Facts facts;
+    facts.MOD_Directory = mod;
+    facts.PK3_Filename = name;
+    Archives_.push_back(facts);
+  }
+  void Loose(const std::string& path, const std::string& data = "x") {
+    testing::Write_File(Game_ / path, data);
+  }
+  TCollection_Load Load(TContent_Rules rules = {}) {
+    TGame_Index games;
+    games.Set_Archives(Archives_);
+    games.Set_Base_Directory("baseq3");
+    return Load_Collection_Check(Game_.Path(), games, Data_.Path(), rules);
+  }
+  static std::vector<std::string> Names(const TMap_Content_State& state, TContent_Kind kind) {
+    std::vector<std::string> names;
+    for (const TMissing_File& file : state.Missing) {
+      if (file.Kind == kind) {
+        names.push_back(file.Name);
+      }
+    }
+    return names;
+  }
+
+  TTemp_Dir Game_;
+  TTemp_Dir Data_;
+  std::vector<TArchive_Facts> Archives_;
+};
+
+TEST_F(Collection, TexturesAreLookedForAlongTheMapsSearchPath) {
+  Archive("baseq3", "map-one.pk3",
+          {{"maps/one.bsp",
+            Map_Bsp({"textures/common/caulk", "textures/own/a", "textures/pack/b",
+                     "textures/base/c", "textures/cpma/d", "textures/none/e", "textures/own/a.tga"},
+                    {"textures/fog/f"}, World, 1)},
+           {"textures/own/a.tga", "t"}});
+  Archive("baseq3", "pack.pk3", {{"TEXTURES/Pack/B.JPG", "t"}});
+  Archive("cpma", "cpm_textures.pk3", {{"textures/cpma/d.png", "t"}});
+  Loose("baseq3/textures/base/c.png");
+  const TCollection_Load load = Load();
+  ASSERT_TRUE(load.Check);
+  const TMap_Content_State state = load.Check->Map_State("baseq3", "map-one.pk3", "ONE.BSP");
+  EXPECT_TRUE(state.Counts.Known);
+  // The nodraw surface is never drawn, an image is found in any letter case, in another archive
+  // of the search path and among the loose files; a name with an extension is the same shader.
+  EXPECT_EQ(Names(state, TContent_Kind::Texture),
+            (std::vector<std::string>{"textures/cpma/d", "textures/fog/f", "textures/none/e"}));
+  ASSERT_EQ(state.Missing.size(), 3U);
+  ASSERT_TRUE(state.Missing[0].Found_In);
+  EXPECT_EQ(Place_Text(*state.Missing[0].Found_In), "cpm_textures.pk3 in MOD cpma");
+  EXPECT_FALSE(state.Missing[2].Found_In);
+  EXPECT_EQ(Counts_Text(state.Counts), "3 textures missing");
+  EXPECT_EQ(load.Check->Counts("baseq3", "map-one.pk3", "maps/one.bsp").Total(), 3U);
+  // In the MOD the MOD's own archive counts.
+  const TMap_Content_State in_mod = load.Check->Map_State("baseq3", "map-one.pk3", "one", "cpma");
+  EXPECT_EQ(Names(in_mod, TContent_Kind::Texture),
+            (std::vector<std::string>{"textures/fog/f", "textures/none/e"}));
+  EXPECT_FALSE(load.Check->Counts("baseq3", "map-one.pk3", "two.bsp").Known);
+}
+
+TEST_F(Collection, TheEnginesPrecedenceChoosesTheShaderDefinition) {
+  const std::string shader_a = "textures/s/sky\n{\n{\nmap textures/s/a_img.tga\n}\n}\n";
+  const std::string shader_b = "textures/s/sky\n{\n{\nmap textures/s/b_img.tga\n}\n}\n";
+  Archive("baseq3", "a-first.pk3", {{"scripts/zzz.shader", shader_a}});
+  Archive(
+      "baseq3", "b-second.pk3",
+      {{"scripts/aaa.shader", shader_b}, {"maps/sky.bsp", Map_Bsp({"textures/s/sky"}, {}, World)}});
+  const auto images = [&](bool later_wins) {
+    TContent_Rules rules;
+    rules.Later_Archive_Wins = later_wins;
+    const TMap_Content_State state = Load(rules).Check->Map_State("baseq3", "b-second.pk3", "sky");
+    EXPECT_TRUE(Names(state, TContent_Kind::Texture).empty());
+    for (const TMissing_File& file : state.Missing) {
+      EXPECT_EQ(file.Shader, "textures/s/sky");
+    }
+    return Names(state, TContent_Kind::Shader_Image);
+  };
+  EXPECT_EQ(images(false), (std::vector<std::string>{"textures/s/a_img.tga"}));
+  EXPECT_EQ(images(true), (std::vector<std::string>{"textures/s/b_img.tga"}));
+}
+
+TEST_F(Collection, SkyBoxesModelsAndSounds) {
+  const std::string script = "textures/s/box\n{\nskyParms env/box - -\n}\n";
+  // A script whose last definition is never closed is ignored whole.
+  const std::string broken =
+      "textures/s/box2\n{\nskyParms env/box - -\n}\n"
+      "textures/s/broken\n{\n{\nmap textures/s/gone.tga\n}\n";
+  const std::string entities =
+      World +
+      "{\n\"classname\" \"misc_model\"\n\"model\" \"models/built/in.md3\"\n}\n"
+      "{\n\"classname\" \"func_static\"\n\"model\" \"*1\"\n\"model2\" \"models/m/x.md3\"\n}\n"
+      "{\n\"classname\" \"func_static\"\n\"model\" \"*2\"\n\"model2\" \"models/m/y.md3\"\n}\n"
+      "{\n\"classname\" \"target_speaker\"\n\"noise\" \"sound/y\"\n}\n"
+      "{\n\"classname\" \"target_speaker\"\n\"noise\" \"sound/z.wav\"\n}\n"
+      "{\n\"classname\" \"target_speaker\"\n\"noise\" \"sound/gone.wav\"\n}\n";
+  std::vector<TZip_Member> members = {
+      {"scripts/box.shader", script},
+      {"scripts/broken.shader", broken},
+      {"maps/box.bsp", Map_Bsp({"textures/s/box", "textures/s/box2"}, {}, entities)},
+      {"models/m/y.iqm", "m"},
+      {"sound/y.wav", "s"},
+      {"sound/z.ogg", "s"}};
+  for (const char* side : {"rt", "lf", "bk", "ft", "up"}) {
+    members.push_back({std::string("env/box_") + side + ".jpg", "t"});
+  }
+  Archive("baseq3", "box.pk3", members);
+  const TMap_Content_State state = Load().Check->Map_State("baseq3", "box.pk3", "box");
+  EXPECT_EQ(Names(state, TContent_Kind::Shader_Image),
+            (std::vector<std::string>{"env/box_dn.tga"}));
+  EXPECT_EQ(Names(state, TContent_Kind::Texture), (std::vector<std::string>{"textures/s/box2"}));
+  EXPECT_EQ(Names(state, TContent_Kind::Model), (std::vector<std::string>{"models/m/x.md3"}));
+  EXPECT_EQ(Names(state, TContent_Kind::Sound), (std::vector<std::string>{"sound/gone.wav"}));
+  EXPECT_EQ(Counts_Text(state.Counts), "1 texture, 1 shader image, 1 model, 1 sound missing");
+}
+
+TEST_F(Collection, DuplicatesOverridesAndDeadArchives) {
+  const std::string bsp = Map_Bsp({}, {}, World);
+  std::string other = bsp;
+  other += "changed";
+  Archive("baseq3", "pak0.pk3",
+          {{"vm/qagame.qvm", "q"}, {"maps/same.bsp", bsp}, {"maps/base.bsp", bsp}});
+  Archive("baseq3", "same-copy.pk3", {{"maps/same.bsp", bsp}});
+  Archive("baseq3", "zzz-mods.pk3", {{"vm/qagame.qvm", "q2"}, {"maps/base.bsp", other}});
+  Archive("baseq3", "aaa-old.pk3", {{"maps/same.bsp", bsp}});
+  Loose("baseq3/maps/loose.bsp", bsp);
+  Archive("baseq3", "has-loose.pk3", {{"MAPS/LOOSE.BSP", bsp}, {"readme.txt", "r"}});
+  const TCollection_Load load = Load();
+  load.Check->Compute_All();
+  const TCollection_Report report = load.Check->Report();
+
+  ASSERT_EQ(report.Duplicates.size(), 3U);
+  const TDuplicate_Map& base = report.Duplicates[0];
+  EXPECT_EQ(base.Map, "base");
+  EXPECT_FALSE(base.Identical);
+  ASSERT_EQ(base.Copies.size(), 2U);
+  EXPECT_EQ(base.Copies[0].Place.PK3_Filename, "zzz-mods.pk3");  // the name sorting last wins
+  const TDuplicate_Map& loose = report.Duplicates[1];
+  EXPECT_EQ(loose.Map, "loose");
+  EXPECT_EQ(loose.Copies[0].Place.PK3_Filename, "");  // loose files first
+  const TDuplicate_Map& same = report.Duplicates[2];
+  EXPECT_TRUE(same.Identical);
+  ASSERT_EQ(same.Copies.size(), 3U);
+  EXPECT_EQ(same.Copies[0].Place.PK3_Filename, "same-copy.pk3");
+  EXPECT_EQ(same.Copies[2].Place.PK3_Filename, "aaa-old.pk3");
+
+  ASSERT_GE(report.Overriding.size(), 2U);
+  const TOverriding_Archive& first = report.Overriding[0];
+  EXPECT_EQ(first.Place.PK3_Filename, "zzz-mods.pk3");
+  EXPECT_EQ(first.Game_Modules, 1U);
+  EXPECT_EQ(first.Maps, 1U);
+  ASSERT_EQ(first.Overridden.size(), 1U);
+  EXPECT_EQ(first.Overridden[0].PK3_Filename, "pak0.pk3");
+
+  std::vector<std::string> dead;
+  for (const TContent_Place& place : report.Dead) {
+    dead.push_back(place.PK3_Filename);
+  }
+  // Every file of pak0.pk3 comes from elsewhere; has-loose.pk3 still gives its readme.
+  EXPECT_EQ(dead, (std::vector<std::string>{"aaa-old.pk3", "pak0.pk3"}));
+
+  // The map's own files the game takes from elsewhere.
+  const TMap_Content_State state = load.Check->Map_State("baseq3", "pak0.pk3", "base");
+  ASSERT_EQ(state.Overridden.size(), 3U);
+  EXPECT_EQ(state.Overridden[0].Name, "vm/qagame.qvm");
+  EXPECT_EQ(state.Overridden[0].By.PK3_Filename, "zzz-mods.pk3");
+  EXPECT_TRUE(report.Missing.empty());
+
+  // One MOD's report holds none of these.
+  const TCollection_Report mod_report = load.Check->Report("cpma");
+  EXPECT_TRUE(mod_report.Duplicates.empty() && mod_report.Overriding.empty() &&
+              mod_report.Dead.empty());
+}
+
+TEST_F(Collection, TheIndexesAreReusedAndDamageIsContained) {
+  Archive("baseq3", "a.pk3",
+          {{"maps/a.bsp", Map_Bsp({"textures/x/missing"}, {}, World)},
+           {"scripts/bad.shader", std::string(3000, '{')}});
+  testing::Write_File(Game_ / "baseq3/broken.pk3", "PK\x03\x04 not really");
+  TArchive_Facts broken;
+  broken.MOD_Directory = "baseq3";
+  broken.PK3_Filename = "broken.pk3";
+  Archives_.push_back(broken);
+  const TCollection_Load first = Load();
+  ASSERT_EQ(first.Unreadable.size(), 1U);
+  EXPECT_NE(first.Unreadable[0].Path.find("broken.pk3"), std::string::npos);
+  EXPECT_EQ(first.Check->Counts("baseq3", "a.pk3", "a").Total(), 1U);
+  const TCollection_Report report = first.Check->Report();
+  EXPECT_FALSE(report.Problems.empty());
+
+  // The stored index answers the same without the archive.
+  testing::Write_File(Game_ / "baseq3/a.pk3", "gone");
+  const TCollection_Load again = Load();
+  EXPECT_EQ(again.Check->Counts("baseq3", "a.pk3", "a").Total(), 1U);
+
+  // A damaged index is rebuilt.
+  testing::Write_File(Data_ / Content_Index_File, "VXCI\x01\0\0\0\xff\xff\xff\xff");
+  const TCollection_Load rebuilt = Load();
+  EXPECT_FALSE(rebuilt.Check->Counts("baseq3", "a.pk3", "a").Known);
+}
+
+}  // namespace
+}  // namespace vorlix
