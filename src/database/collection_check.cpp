@@ -287,9 +287,12 @@ std::optional<TContent_Place> TCollection_Check::Found_Elsewhere(const TSearch& 
   for (const std::string& candidate :
        Candidates_Of(kind, Content_.Name(name), Rules_.Image_Order)) {
     for (const std::uint32_t m : Members_.Members_Named(candidate)) {
-      const std::uint32_t source = Members_.Members()[m].Source;
-      if (search.Path.Rank[source] == 0) {
-        return Place_Of_Source(Members_.Sources()[source]);
+      const TMember& member = Members_.Members()[m];
+      const TMember_Source& source = Members_.Sources()[member.Source];
+      // A loose file elsewhere serves only its own name, as on the search path.
+      if (search.Path.Rank[member.Source] == 0 &&
+          (!source.Loose() || Same_Loose_Name(Members_.Name(member), candidate))) {
+        return Place_Of_Source(source);
       }
     }
   }

@@ -133,11 +133,11 @@ class TPlain_Walk {
 
   std::vector<const TWalk_Place*> Search_Path(const std::string& mod) const {
     std::vector<const TWalk_Place*> path;
-    for (const TWalk_Place& place : Places_.at(mod)) {
-      path.push_back(&place);
-    }
-    for (const TWalk_Place& place : mod == Base ? std::vector<TWalk_Place>{} : Places_.at(Base)) {
-      path.push_back(&place);
+    for (const std::string& dir :
+         mod == Base ? std::vector<std::string>{Base} : std::vector<std::string>{mod, Base}) {
+      for (const TWalk_Place& place : Places_.at(dir)) {
+        path.push_back(&place);
+      }
     }
     return path;
   }
@@ -268,28 +268,29 @@ TWalk_Result Walk_Map(const TPlain_Walk& walk, const TDefinitions& definitions,
   TWalk_Result result;
   std::set<std::string> missing;
   std::set<std::string> overridden;
-  // A file the map needs: missing when no place of the path holds it, overridden when its own
-  // archive holds it under the candidate the game takes from another place.
+  // A file the map needs, missing when no place of the path holds it.
+  // A texture is told by the name of the shader it stands for, a file two shaders need once
+  // (with the first of them).
+  std::set<std::string> told;
   const auto need = [&](TContent_Kind kind, const std::string& name, const std::string& shader) {
     const std::vector<std::string> names = Candidates(kind, name, rules.Image_Order);
-    const TWalk_Place* winner = Winner(path, names);
-    if (winner == nullptr) {
+    const std::string file = std::string(Content_Kind_Text(kind)) + " " +
+                             (kind == TContent_Kind::Texture ? Shader_Lookup_Key(name) : name);
+    if (Winner(path, names) == nullptr && told.insert(file).second) {
       const bool elsewhere = Winner(outside, names) != nullptr;
-      missing.insert(std::string(Content_Kind_Text(kind)) + " " + name + " [" + shader + "]" +
-                     (elsewhere ? " found elsewhere" : ""));
-      return;
+      missing.insert(file + " [" + shader + "]" + (elsewhere ? " found elsewhere" : ""));
     }
-    // The candidate the game takes, and the last member of that name in the map's archive.
-    const std::string taken = *std::find_if(
-        names.begin(), names.end(), [&](const std::string& n) { return Holds(*winner, n); });
-    if (winner == own || !Holds(*own, taken)) {
-      return;
-    }
-    const auto stored =
-        std::find_if(own->Files.rbegin(), own->Files.rend(),
-                     [&](const std::string& f) { return Lookup_Form(f) == Lookup_Form(taken); });
-    overridden.insert(*stored + " by " + Place_Line(winner->Dir, winner->Archive));
   };
+  // Every member of the map's archive the game takes from another place of the search path: a
+  // loose file of its exact name, or an archive searched earlier.
+  for (const std::string& file : own->Files) {
+    const auto winner = std::find_if(path.begin(), path.end(), [&](const TWalk_Place* place) {
+      return place->Archive.empty() ? place->Lookup.count(file) > 0 : Holds(*place, file);
+    });
+    if (*winner != own) {
+      overridden.insert(file + " by " + Place_Line((*winner)->Dir, (*winner)->Archive));
+    }
+  }
 
   const std::string bsp = Text_Of(walk.Game(), *own, map_file);
   std::vector<std::string> shaders;
@@ -492,13 +493,13 @@ class TRandom_Installation {
       std::vector<TZip_Member> members;
       std::set<std::string> names;
       const auto add = [&](const std::string& name, std::string data) {
-        if (names.insert(name).second) {
+        if (names.insert(Lookup_Form(name)).second) {
           members.push_back({name, std::move(data)});
         }
       };
       for (int m = Between(0, 2); m > 0; --m) {
         const std::string map = "maps/q" + Number(4) + ".bsp";
-        if (!names.count(map)) {
+        if (names.count(map) == 0) {
           maps.push_back({dir, archive, map});
         }
         add(map, Map());
