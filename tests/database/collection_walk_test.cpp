@@ -15,13 +15,10 @@
 #include "builders.h"
 #include "content/bsp_references.h"
 #include "content/shader_script.h"
-#include "core/dos_time.h"
 #include "core/letter_case.h"
 #include "database/collection_check.h"
 #include "database/game_index.h"
 #include "database/zip_archive.h"
-
-#include <sys/stat.h>
 
 namespace vorlix::testing {
 namespace {
@@ -532,30 +529,6 @@ class TRandom_Installation {
   std::mt19937 Random_;
 };
 
-// The game index of the archives at the top of the directories, as the database records them.
-TGame_Index Index_Of_Disk(const std::string& game, const std::vector<std::string>& dirs) {
-  std::vector<TArchive_Facts> archives;
-  for (const std::string& dir : dirs) {
-    for (const auto& file : fs::directory_iterator(fs::path(game) / dir)) {
-      const std::string name = file.path().filename().string();
-      if (file.is_regular_file() && Lookup_Form(name).ends_with(".pk3")) {
-        struct stat st {};
-        ::stat(file.path().c_str(), &st);
-        TArchive_Facts facts;
-        facts.MOD_Directory = dir;
-        facts.PK3_Filename = name;
-        facts.Size = static_cast<std::uint32_t>(st.st_size);
-        facts.Date = platform::To_DOS_Date_Time(st.st_mtime);
-        archives.push_back(std::move(facts));
-      }
-    }
-  }
-  TGame_Index index;
-  index.Set_Archives(std::move(archives));
-  index.Set_Base_Directory(Base);
-  return index;
-}
-
 TEST(Collection_Check, Agrees_With_A_Plain_Walk_Of_Random_Installations) {
   const std::vector<std::string> dirs = {Base, "mymod", "Other"};
   const std::vector<TContent_Rules> all_rules = {{false, TImage_Order::Tga_First},
@@ -572,7 +545,7 @@ TEST(Collection_Check, Agrees_With_A_Plain_Walk_Of_Random_Installations) {
     }
     fs::create_directories(game / "data");
     const TPlain_Walk walk(game.Path(), dirs);
-    const TGame_Index games = Index_Of_Disk(game.Path(), dirs);
+    const TGame_Index games = Game_Index_Of_Disk(game.Path());
     std::map<std::string, TDefinitions> definitions;
     for (const std::string& dir : dirs) {
       definitions[dir] = walk.Definitions(dir);
