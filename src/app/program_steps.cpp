@@ -16,6 +16,7 @@
 #include "content/mod_list.h"
 #include "core/paths.h"
 #include "core/settings.h"
+#include "database/content_index.h"
 #include "database/database_startup.h"
 #include "database/game_index.h"
 #include "database/records.h"
@@ -53,13 +54,18 @@ void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui) {
     state.Game_Index.reset();
     // The facts of the archives the synchronisation lists go to the game index file as they come.
     TGame_Index_Writer index_writer(state.Program_Dir);
+    // What the scans read of the maps' needs goes to the content index, so that the collection
+    // check reads no map again.
+    TContent_Index_Writer content_writer(state.Program_Dir);
     TLoaded_Database loaded = Load_PK3_Database(
         TDatabase_Paths{state.Program_Dir, state.Temp_Dir, state.Levelshots_Dir, state.Botinfo_Dir,
                         state.Game_Dir, state.Read_Only},
         &ui, walk_ahead,
-        state.Read_Only
-            ? TLive_Sync_Sink::TListed_Handler()
-            : [&index_writer](const TArchive_Facts& facts) { index_writer.Add(facts); });
+        state.Read_Only ? TLive_Sync_Sink::TListed_Handler()
+                        : [&index_writer, &content_writer](const TArchive_Facts& facts) {
+                            index_writer.Add(facts);
+                            content_writer.Add(facts);
+                          });
     state.PK3_Database = std::move(loaded.Database);
     // Archives that cannot be read are told once the views are filled, and only once each.
     if (const auto report =
@@ -104,6 +110,10 @@ void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui) {
         ui.Message(TMessage_Kind::Warning, Game_Index_Problem_Message(index_writer.Problem()),
                    TAnswer_Set::OK);
       }
+    }
+    if (!loaded.Load.Damaged() && !state.Read_Only) {
+      // Never needed for the user's data: the collection check reads what is not there.
+      content_writer.Write();
     }
     // A map recorded for the first time starts with what the game's scripts say of it (its game
     // types, bots and limits) rather than with the defaults; maps known before keep theirs.

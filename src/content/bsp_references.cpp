@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::size_t Name_Entry_Size = 72;  // shader and fog entries alike
 constexpr std::size_t Name_Field_Size = 64;
+constexpr std::size_t Surface_Entry_Size = 104;
 constexpr std::size_t Path_Length_Limit = 63;
 constexpr std::size_t Spawn_Pair_Limit = 64;
 constexpr std::size_t Spawn_Character_Limit = 4096;
@@ -60,9 +61,45 @@ std::string_view Lump_Bytes(std::string_view bytes, const TBSP_Layout& layout, s
 }
 
 // The names of 72-byte entries beginning with a 64-byte name, empty ones left out.
+// The shaders the surfaces draw with: each surface's first field numbers its shader entry. The
+// renderer loads these alone of the shader lump (the compiler keeps entries of brush sides it made
+// no surface of, such as caulk), and stops the map at a number outside the lump.
+std::vector<std::string> Surface_Shader_Names(std::string_view shader_bytes,
+                                              std::string_view surface_bytes,
+                                              std::int64_t stored_length, std::string& errors) {
+  if (stored_length > 0 && stored_length % static_cast<std::int64_t>(Surface_Entry_Size) != 0) {
+    Add_Error(errors, Lump_Text(BSP_Surface_Lump) + " has " + std::to_string(stored_length) +
+                          " bytes, no multiple of 104: the engine refuses the map");
+  }
+  const std::size_t entries = shader_bytes.size() / Name_Entry_Size;
+  std::vector<char> used(entries, 0);
+  std::size_t bad = 0;
+  for (std::size_t at = 0; at + Surface_Entry_Size <= surface_bytes.size();
+       at += Surface_Entry_Size) {
+    const std::int32_t number = Get_Int32(surface_bytes, at);
+    if (number < 0 || static_cast<std::size_t>(number) >= entries) {
+      ++bad;
+    } else {
+      used[static_cast<std::size_t>(number)] = 1;
+    }
+  }
+  if (bad > 0) {
+    Add_Error(errors, std::to_string(bad) +
+                          " surface(s) name a shader the shader lump does not hold: the engine "
+                          "refuses the map");
+  }
+  std::vector<std::string> names;
+  for (std::size_t e = 0; e < entries; ++e) {
+    if (used[e] != 0) {
+      const std::string_view field = shader_bytes.substr(e * Name_Entry_Size, Name_Field_Size);
+      names.emplace_back(field.substr(0, std::min(field.find('\0'), Path_Length_Limit)));
+    }
+  }
+  return names;
+}
+
 std::vector<std::string> Entry_Names(std::string_view lump_bytes, std::size_t lump,
-                                     std::int64_t stored_length, std::string& errors,
-                                     std::vector<std::int32_t>* flags = nullptr) {
+                                     std::int64_t stored_length, std::string& errors) {
   std::vector<std::string> names;
   if (stored_length > 0 && stored_length % static_cast<std::int64_t>(Name_Entry_Size) != 0) {
     Add_Error(errors, Lump_Text(lump) + " has " + std::to_string(stored_length) +
@@ -78,13 +115,6 @@ std::vector<std::string> Entry_Names(std::string_view lump_bytes, std::size_t lu
     }
     if (length > 0) {
       names.emplace_back(field.substr(0, length));
-      if (flags != nullptr) {
-        std::uint32_t value = 0;
-        for (std::size_t b = 4; b-- > 0;) {
-          value = (value << 8U) | static_cast<std::uint8_t>(lump_bytes[at + Name_Field_Size + b]);
-        }
-        flags->push_back(static_cast<std::int32_t>(value));
-      }
     }
   }
   if (unended > 0) {
@@ -315,7 +345,8 @@ TBSP_Layout Read_BSP_Layout(std::string_view header, std::uint64_t file_size) {
 
 std::uint64_t BSP_Reference_Bytes(const TBSP_Layout& layout) {
   std::uint64_t needed = BSP_Header_Size;
-  for (const std::size_t lump : {BSP_Entity_Lump, BSP_Shader_Lump, BSP_Fog_Lump}) {
+  for (const std::size_t lump :
+       {BSP_Entity_Lump, BSP_Shader_Lump, BSP_Fog_Lump, BSP_Surface_Lump}) {
     const TBSP_Lump& entry = layout.Lumps[lump];
     if (entry.Offset >= 0 && entry.Length > 0) {
       needed = std::max(needed, static_cast<std::uint64_t>(entry.Offset + entry.Length));
@@ -331,9 +362,13 @@ TBSP_References Read_BSP_References(std::string_view bytes, std::uint64_t file_s
   if (!layout.Is_BSP) {
     return references;
   }
-  references.Shaders = Entry_Names(Lump_Bytes(bytes, layout, BSP_Shader_Lump, references.Error),
-                                   BSP_Shader_Lump, layout.Lumps[BSP_Shader_Lump].Length,
-                                   references.Error, &references.Surface_Flags);
+  const std::string_view shader_bytes =
+      Lump_Bytes(bytes, layout, BSP_Shader_Lump, references.Error);
+  references.Shaders = Entry_Names(shader_bytes, BSP_Shader_Lump,
+                                   layout.Lumps[BSP_Shader_Lump].Length, references.Error);
+  references.Surface_Shaders = Surface_Shader_Names(
+      shader_bytes, Lump_Bytes(bytes, layout, BSP_Surface_Lump, references.Error),
+      layout.Lumps[BSP_Surface_Lump].Length, references.Error);
   references.Fog_Shaders =
       Entry_Names(Lump_Bytes(bytes, layout, BSP_Fog_Lump, references.Error), BSP_Fog_Lump,
                   layout.Lumps[BSP_Fog_Lump].Length, references.Error);

@@ -26,9 +26,10 @@
 // break).
 //
 // The needed bytes: lump offsets come from the header's first 144 bytes (BSP_Header_Size), and
-// the references need the file up to the end of the furthest of lumps 0, 1 and 12
+// the references need the file up to the end of the furthest of lumps 0, 1, 12 and 13
 // (BSP_Reference_Bytes). Compilers write the shader lump first, right after the header, but the
-// entity and fog lumps near the end (after the light maps), so this is most of the file.
+// entity and fog lumps near the end (after the light maps and the surfaces), so this is most of
+// the file.
 
 #include <array>
 #include <cstddef>
@@ -44,7 +45,7 @@ inline constexpr std::size_t BSP_Header_Size = 8 + BSP_Lump_Count * 8;
 inline constexpr std::size_t BSP_Entity_Lump = 0;
 inline constexpr std::size_t BSP_Shader_Lump = 1;
 inline constexpr std::size_t BSP_Fog_Lump = 12;
-inline constexpr std::int32_t Surface_Nodraw = 0x80;
+inline constexpr std::size_t BSP_Surface_Lump = 13;
 
 struct TBSP_Lump {
   std::int64_t Offset = 0;  // as stored (signed 32-bit)
@@ -65,7 +66,8 @@ struct TBSP_Layout {
 TBSP_Layout Read_BSP_Layout(std::string_view header, std::uint64_t file_size);
 
 // How many bytes from the start of the file Read_BSP_References needs: up to the end of the
-// furthest of the entity, shader and fog lumps that lie within the file (at least the header).
+// furthest of the entity, shader, fog and surface lumps that lie within the file (at least the
+// header).
 std::uint64_t BSP_Reference_Bytes(const TBSP_Layout& layout);
 
 struct TEntity_Reference {
@@ -76,9 +78,10 @@ struct TEntity_Reference {
 
 struct TBSP_References {
   std::vector<std::string> Shaders;  // the shader lump's names in order, empty ones left out
-  // Each of those shaders' surface flags as the compiler wrote them (Surface_Nodraw: the
-  // compiler made no surface of it, the renderer never loads it).
-  std::vector<std::int32_t> Surface_Flags;
+  // Those the map's surfaces draw with, each once, in the shader lump's order: the renderer
+  // loads no other of them (the compiler keeps the entries of brush sides that became no
+  // surface, such as caulk or clip).
+  std::vector<std::string> Surface_Shaders;
   std::vector<std::string> Fog_Shaders;        // the fog lump's shader names in order
   std::vector<TEntity_Reference> Files;        // models, sounds and music, in the entities' order
   std::vector<TEntity_Reference> Shader_Keys;  // shaders named by entity keys

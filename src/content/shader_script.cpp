@@ -280,7 +280,7 @@ class TShader_Body {
     for (const std::string_view face : Sky_Faces) {
       std::string name = box + "_" + std::string(face) + ".tga";
       name.resize(std::min(name.size(), Path_Length_Limit));
-      Add_Image(std::move(name));
+      Definition_.Sky_Box_Images.push_back(std::move(name));
     }
   }
 

@@ -12,7 +12,8 @@
 //   default shader, and the images after the fault are never loaded;
 // - images: `map` (except $whiteimage and $lightmap, and $deluxemap of the second renderer),
 //   `clampMap`, the first 8 frames of `animMap` (after its frequency), the six faces
-//   "<box>_rt.tga" ... "<box>_dn.tga" of each of `skyParms`' far and near box ("-" naming none);
+//   "<box>_rt.tga" ... "<box>_dn.tga" of each of `skyParms`' far and near box ("-" naming none),
+//   kept apart;
 //   `videoMap` names a film, not an image; the renderer's own images ("*white", "*default",
 //   "*identityLight", "*scratch", "*dlight", "*fog", "*lightmap<N>", exactly so written) are no
 //   files;
@@ -29,8 +30,13 @@ namespace vorlix {
 
 struct TShader_Definition {
   std::string Name;  // lower case, "\" as "/"
-  // The image files the definition loads, as written, each once, in the order of the text.
+  // The image files the definition's stages load, as written, each once, in the order of the
+  // text.
   std::vector<std::string> Images;
+  // The six faces of its sky boxes. The renderer looks for them without a word when one is
+  // missing and then draws the sky without that box (measured on ioquake3 1.36: OpenArena's
+  // maps name a far box "full" that no archive holds, and nothing is told).
+  std::vector<std::string> Sky_Box_Images;
   // "" or why the engine gives up this definition and draws the default shader instead.
   std::string Fault;
 };

@@ -140,4 +140,14 @@ std::optional<std::string> TCase_Resolver::Resolve(const std::string& base,
       });
 }
 
+const std::string& TFolder_Names::Path_Of(const std::string& name) {
+  const std::string key = Lower(name);
+  auto it = Paths_.find(key);
+  if (it == Paths_.end()) {
+    const std::optional<std::string> found = Find_Ignore_Case(Base_, name);
+    it = Paths_.emplace(key, Join(Base_, found ? *found : name)).first;
+  }
+  return it->second;
+}
+
 }  // namespace vorlix::platform

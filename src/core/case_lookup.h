@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vorlix::platform {
@@ -34,6 +35,19 @@ class TCase_Resolver {
   };
   const TListing& Listing(const std::string& dir);
   std::map<std::string, TListing> Listings_;
+};
+
+// The folders right below one base folder as they are named on disk, each looked up once
+// ignoring case (Find_Ignore_Case).
+class TFolder_Names {
+ public:
+  explicit TFolder_Names(std::string base) : Base_(std::move(base)) {}
+  // The path of base/name as on disk; as written when no folder has that name.
+  const std::string& Path_Of(const std::string& name);
+
+ private:
+  std::string Base_;
+  std::unordered_map<std::string, std::string> Paths_;
 };
 
 }  // namespace vorlix::platform

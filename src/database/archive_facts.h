@@ -45,6 +45,9 @@ struct TArchive_Facts {
   std::vector<TArena_Info> Arenas;
   bool Readable = true;       // false: the archive could not be listed (tried again next time)
   std::int32_t Checksum = 0;  // Engine_Archive_Checksum of its members
+  // What its maps ask for and its shader scripts define, as the scan read them (Content_Record
+  // of database/content_index.h; empty when not read): for the content index, not kept here.
+  std::string Content_Record;
   bool operator==(const TArchive_Facts&) const = default;
 };
 

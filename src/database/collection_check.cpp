@@ -247,8 +247,11 @@ TCollection_Check::TSearch& TCollection_Check::Search_For(const std::string& mod
 
 namespace {
 
-std::vector<std::string> Candidates_Of(TContent_Kind kind, const std::string& name,
-                                       TImage_Order order) {
+std::vector<std::string> Candidates_Of(TContent_Kind kind, std::string name, TImage_Order order) {
+  // The file system drops one leading separator of a name.
+  if (!name.empty() && (name[0] == '/' || name[0] == '\\')) {
+    name.erase(0, 1);
+  }
   switch (kind) {
     case TContent_Kind::Texture:
     case TContent_Kind::Shader_Image:
@@ -456,9 +459,18 @@ TCollection_Report TCollection_Check::Report(const std::string& mod_directory) c
     }
   }
   for (const TContent_Archive& archive : Content_.Archives()) {
-    if (wanted(archive.MOD_Directory) && !archive.Problem.empty()) {
-      report.Problems.push_back(Place_Text({archive.MOD_Directory, archive.PK3_Filename}) + ": " +
-                                archive.Problem);
+    if (!wanted(archive.MOD_Directory)) {
+      continue;
+    }
+    const std::string place = Place_Text({archive.MOD_Directory, archive.PK3_Filename});
+    if (!archive.Problem.empty()) {
+      report.Problems.push_back(place + ": " + archive.Problem);
+    }
+    for (const TScript_Content& script : archive.Scripts) {
+      if (!script.Problem.empty()) {
+        report.Problems.push_back(place + ": " + script.Script + ": " + script.Problem +
+                                  (script.Ignored ? " (the engine ignores the whole script)" : ""));
+      }
     }
   }
   std::sort(report.Missing.begin(), report.Missing.end(),

@@ -1,6 +1,7 @@
 #include "database/content_index.h"
 
 #include <algorithm>
+#include <functional>
 #include <unordered_set>
 
 #include "content/bsp_references.h"
@@ -10,6 +11,7 @@
 #include "core/listing.h"
 #include "core/paths.h"
 #include "database/game_index.h"
+#include "database/member_index.h"
 #include "database/stream.h"
 #include "database/zip_archive.h"
 
@@ -38,23 +40,41 @@ bool Is_Script_Member(const std::string& name) {
          lower.size() > 15 && lower.compare(lower.size() - 7, 7, ".shader") == 0;
 }
 
-// Whether an entity's model is a file the game or the renderer loads: not an inline model ("*1"),
-// not a misc_model's, which the compiler builds into the map and the game removes.
-bool Is_Model_File(const TEntity_Reference& reference) {
-  return !reference.Name.empty() && reference.Name[0] != '*' &&
-         !platform::Equal_Ignore_Case(reference.Class_Name, "misc_model");
+// Whether the game loads an entity's file: the second model of a mover (func_door, func_static,
+// ...), the sound of a target_speaker; a "model" naming a file is a misc_model's, which the
+// compiler builds into the map and the game removes, or one the game never loads (on a
+// target_position, say); the game compares class names as written.
+bool Loaded_By_Game(const TEntity_Reference& reference) {
+  if (reference.Name.empty()) {
+    return false;
+  }
+  if (platform::Equal_Ignore_Case(reference.Key, "model2")) {
+    return reference.Class_Name.rfind("func_", 0) == 0;
+  }
+  if (platform::Equal_Ignore_Case(reference.Key, "noise")) {
+    return reference.Class_Name == "target_speaker";
+  }
+  return platform::Equal_Ignore_Case(reference.Key, "music");
 }
 
-TMap_Content Map_Content_Of(const std::string& member, std::string_view bytes,
-                            std::uint64_t file_size, TContent_Index& index) {
+}  // namespace
+
+TMap_Content Read_Map_Content(const std::string& member, std::string_view bytes,
+                              std::uint64_t file_size, TContent_Index& index) {
   TMap_Content map;
   map.Map_File = member;
+  // Names read from lumps that lie over one another or past the file are no names.
+  const TBSP_Layout layout = Read_BSP_Layout(bytes.substr(0, BSP_Header_Size), file_size);
+  if (!layout.Is_BSP || !layout.Error.empty()) {
+    map.Problem = layout.Error;
+    return map;
+  }
   const TBSP_References references = Read_BSP_References(bytes, file_size);
   map.Problem = references.Error;
   std::unordered_set<std::uint32_t> shaders;
   const auto add_shader = [&](const std::string& name) {
     const std::string key = Shader_Lookup_Key(name);
-    if (key.empty() || key == "noshader") {
+    if (key.empty()) {
       return;
     }
     const std::uint32_t id = index.Intern(key);
@@ -62,29 +82,27 @@ TMap_Content Map_Content_Of(const std::string& member, std::string_view bytes,
       map.Shaders.push_back(id);
     }
   };
-  for (std::size_t s = 0; s < references.Shaders.size(); ++s) {
-    const bool nodraw =
-        s < references.Surface_Flags.size() && (references.Surface_Flags[s] & Surface_Nodraw) != 0;
-    if (!nodraw) {
-      add_shader(references.Shaders[s]);
-    }
+  for (const std::string& shader : references.Surface_Shaders) {
+    add_shader(shader);
   }
   for (const std::string& fog : references.Fog_Shaders) {
     add_shader(fog);
   }
   for (const TEntity_Reference& key : references.Shader_Keys) {
-    add_shader(key.Name);
+    // The renderer swaps these only for vertex lighting (r_vertexLight 1), not by default.
+    if (key.Key.rfind("vertexremapshader", 0) != 0) {
+      add_shader(key.Name);
+    }
   }
   std::unordered_set<std::uint64_t> files;
   for (const TEntity_Reference& file : references.Files) {
+    if (!Loaded_By_Game(file)) {
+      continue;
+    }
     TFile_Kind kind = TFile_Kind::Sound;
     if (platform::Equal_Ignore_Case(file.Key, "music")) {
       kind = TFile_Kind::Music;
-    } else if (platform::Equal_Ignore_Case(file.Key, "model") ||
-               platform::Equal_Ignore_Case(file.Key, "model2")) {
-      if (!Is_Model_File(file)) {
-        continue;
-      }
+    } else if (platform::Equal_Ignore_Case(file.Key, "model2")) {
       kind = TFile_Kind::Model;
     }
     const std::uint32_t id = index.Intern(file.Name);
@@ -94,6 +112,8 @@ TMap_Content Map_Content_Of(const std::string& member, std::string_view bytes,
   }
   return map;
 }
+
+namespace {
 
 TScript_Content Script_Content_Of(const std::string& name, std::uint32_t position,
                                   std::string_view text, TContent_Index& index) {
@@ -117,7 +137,7 @@ TScript_Content Script_Content_Of(const std::string& name, std::uint32_t positio
   return script;
 }
 
-std::string Read_Member(TZip_Archive& zip, int member, std::uint64_t count) {
+std::string Read_Member(const TZip_Archive& zip, int member, std::uint64_t count) {
   const TZip_Entry& entry = zip.Entry(member);
   // A read to the member's end goes the checked way; a part of it is inflated straight.
   const auto reader =
@@ -129,13 +149,8 @@ std::string Read_Member(TZip_Archive& zip, int member, std::uint64_t count) {
 
 // ---- content.dat
 
-void Write_Name(TByte_Writer& out, const TContent_Index& index, std::uint32_t id) {
-  out.Write_String(index.Name(id));
-}
-
-void Write_Archive_Record(TByte_Writer& out, const TContent_Index& index,
-                          const TContent_Archive& archive) {
-  TByte_Writer record;
+void Write_Archive_Fields(TByte_Writer& record, const TContent_Archive& archive,
+                          const std::function<void(std::uint32_t)>& name) {
   record.Write_String(archive.MOD_Directory);
   record.Write_String(archive.PK3_Filename);
   record.Write_Cardinal(archive.Size);
@@ -146,13 +161,11 @@ void Write_Archive_Record(TByte_Writer& out, const TContent_Index& index,
     record.Write_String(map.Map_File);
     record.Write_String(map.Problem);
     record.Write_Cardinal(static_cast<std::uint32_t>(map.Shaders.size()));
-    for (const std::uint32_t shader : map.Shaders) {
-      Write_Name(record, index, shader);
-    }
+    std::for_each(map.Shaders.begin(), map.Shaders.end(), name);
     record.Write_Cardinal(static_cast<std::uint32_t>(map.Files.size()));
-    for (const auto& [kind, name] : map.Files) {
+    for (const auto& [kind, file] : map.Files) {
       record.Write_Byte(static_cast<std::uint8_t>(kind));
-      Write_Name(record, index, name);
+      name(file);
     }
   }
   record.Write_Cardinal(static_cast<std::uint32_t>(archive.Scripts.size()));
@@ -163,17 +176,12 @@ void Write_Archive_Record(TByte_Writer& out, const TContent_Index& index,
     record.Write_String(script.Problem);
     record.Write_Cardinal(static_cast<std::uint32_t>(script.Definitions.size()));
     for (const TShader_Content& shader : script.Definitions) {
-      Write_Name(record, index, shader.Name);
+      name(shader.Name);
       record.Write_Bool(shader.Faulty);
       record.Write_Cardinal(static_cast<std::uint32_t>(shader.Images.size()));
-      for (const std::uint32_t image : shader.Images) {
-        Write_Name(record, index, image);
-      }
+      std::for_each(shader.Images.begin(), shader.Images.end(), name);
     }
   }
-  const std::string& bytes = record.Data();
-  out.Write_Buffer(bytes.data(), bytes.size());
-  out.Write_Cardinal(CRC32_Of(bytes.data(), bytes.size()));
 }
 
 // A count read from the file, no larger than the bytes left could hold.
@@ -185,8 +193,9 @@ std::uint32_t Read_Count(TByte_Reader& in, std::size_t least_bytes_each) {
   return count;
 }
 
-void Read_Archive_Record(TByte_Reader& in, TContent_Index& index) {
-  const std::size_t start = in.Position();
+// An archive's fields; `name` reads one name and gives its number in the index being filled.
+TContent_Archive Read_Archive_Fields(TByte_Reader& in, const std::function<std::uint32_t()>& name,
+                                     std::size_t least_name_bytes) {
   TContent_Archive archive;
   archive.MOD_Directory = in.Read_String();
   archive.PK3_Filename = in.Read_String();
@@ -200,18 +209,16 @@ void Read_Archive_Record(TByte_Reader& in, TContent_Index& index) {
   for (TMap_Content& map : archive.Maps) {
     map.Map_File = in.Read_String();
     map.Problem = in.Read_String();
-    map.Shaders.resize(Read_Count(in, 4));
-    for (std::uint32_t& shader : map.Shaders) {
-      shader = index.Intern(in.Read_String());
-    }
-    map.Files.resize(Read_Count(in, 5));
-    for (auto& [kind, name] : map.Files) {
+    map.Shaders.resize(Read_Count(in, least_name_bytes));
+    std::generate(map.Shaders.begin(), map.Shaders.end(), name);
+    map.Files.resize(Read_Count(in, 1 + least_name_bytes));
+    for (auto& [kind, file] : map.Files) {
       const std::uint8_t stored = in.Read_Byte();
       if (stored > static_cast<std::uint8_t>(TFile_Kind::Music)) {
         throw TStream_Error("impossible kind");
       }
       kind = static_cast<TFile_Kind>(stored);
-      name = index.Intern(in.Read_String());
+      file = name();
     }
   }
   archive.Scripts.resize(Read_Count(in, 13));
@@ -220,21 +227,43 @@ void Read_Archive_Record(TByte_Reader& in, TContent_Index& index) {
     script.Member_Position = in.Read_Cardinal();
     script.Ignored = in.Read_Bool();
     script.Problem = in.Read_String();
-    script.Definitions.resize(Read_Count(in, 9));
+    script.Definitions.resize(Read_Count(in, 5 + least_name_bytes));
     for (TShader_Content& shader : script.Definitions) {
-      shader.Name = index.Intern(in.Read_String());
+      shader.Name = name();
       shader.Faulty = in.Read_Bool();
-      shader.Images.resize(Read_Count(in, 4));
-      for (std::uint32_t& image : shader.Images) {
-        image = index.Intern(in.Read_String());
-      }
+      shader.Images.resize(Read_Count(in, least_name_bytes));
+      std::generate(shader.Images.begin(), shader.Images.end(), name);
     }
   }
+  return archive;
+}
+
+// Checks the CRC-32 that follows the bytes read since `start`.
+void Check_Record(TByte_Reader& in, std::size_t start) {
   const std::size_t length = in.Position() - start;
   if (in.Read_Cardinal() != CRC32_Of(in.Data().data() + start, length)) {
     throw TStream_Error("checksum mismatch");
   }
-  index.Archives().push_back(std::move(archive));
+}
+
+// Copies an archive's record from another index, its names interned anew.
+TContent_Archive Copy_Archive(const TContent_Archive& from, const TContent_Index& from_index,
+                              TContent_Index& to_index) {
+  TContent_Archive archive = from;
+  const auto again = [&](std::uint32_t& id) { id = to_index.Intern(from_index.Name(id)); };
+  for (TMap_Content& map : archive.Maps) {
+    std::for_each(map.Shaders.begin(), map.Shaders.end(), again);
+    for (auto& file : map.Files) {
+      again(file.second);
+    }
+  }
+  for (TScript_Content& script : archive.Scripts) {
+    for (TShader_Content& shader : script.Definitions) {
+      again(shader.Name);
+      std::for_each(shader.Images.begin(), shader.Images.end(), again);
+    }
+  }
+  return archive;
 }
 
 // The shader scripts among the loose files of the directory `dir` (its "scripts" folder, ignoring
@@ -292,9 +321,27 @@ bool TContent_Index::Load(const std::string& path) {
         in.Read_Integer() != Index_Version) {
       return false;
     }
+    // The names, then the archives naming them by number.
+    std::size_t start = in.Position();
+    const std::uint32_t names = Read_Count(in, 4);
+    for (std::uint32_t n = 0; n < names; ++n) {
+      if (Intern(in.Read_String()) != n) {
+        throw TStream_Error("a name twice");
+      }
+    }
+    Check_Record(in, start);
     const std::uint32_t count = Read_Count(in, 30);
+    const auto name = [&in, names] {
+      const std::uint32_t id = in.Read_Cardinal();
+      if (id >= names) {
+        throw TStream_Error("impossible name");
+      }
+      return id;
+    };
     for (std::uint32_t a = 0; a < count; ++a) {
-      Read_Archive_Record(in, *this);
+      start = in.Position();
+      Archives_.push_back(Read_Archive_Fields(in, name, 4));
+      Check_Record(in, start);
     }
     if (!in.At_End()) {
       *this = TContent_Index();
@@ -308,18 +355,43 @@ bool TContent_Index::Load(const std::string& path) {
 }
 
 std::string TContent_Index::Save(const std::string& path) const {
-  const auto produce = [this](TByte_Writer& out) {
-    std::uint32_t archives = 0;
-    for (const auto& archive : Archives_) {
-      archives += archive.Loose() ? 0 : 1;
+  // Only the names the archives use: those of loose files' scripts are left out.
+  std::vector<std::uint32_t> number(Names_.size(), 0);
+  std::vector<std::uint32_t> used;
+  const auto use = [&](std::uint32_t id) {
+    if (number[id] == 0) {
+      used.push_back(id);
+      number[id] = static_cast<std::uint32_t>(used.size());
     }
+  };
+  std::uint32_t archives = 0;
+  for (const auto& archive : Archives_) {
+    if (!archive.Loose()) {
+      ++archives;
+      TByte_Writer ignored;
+      Write_Archive_Fields(ignored, archive, use);
+    }
+  }
+  const auto produce = [&](TByte_Writer& out) {
     out.Write_Buffer(Index_Magic, 4);
     out.Write_Integer(Index_Version);
+    TByte_Writer names;
+    names.Write_Cardinal(static_cast<std::uint32_t>(used.size()));
+    for (const std::uint32_t id : used) {
+      names.Write_String(Names_[id]);
+    }
+    out.Write_Buffer(names.Data().data(), names.Data().size());
+    out.Write_Cardinal(CRC32_Of(names.Data().data(), names.Data().size()));
     out.Write_Cardinal(archives);
     for (const auto& archive : Archives_) {
-      if (!archive.Loose()) {
-        Write_Archive_Record(out, *this, archive);
+      if (archive.Loose()) {
+        continue;
       }
+      TByte_Writer record;
+      Write_Archive_Fields(record, archive,
+                           [&](std::uint32_t id) { record.Write_Cardinal(number[id] - 1); });
+      out.Write_Buffer(record.Data().data(), record.Data().size());
+      out.Write_Cardinal(CRC32_Of(record.Data().data(), record.Data().size()));
     }
   };
   try {
@@ -330,40 +402,104 @@ std::string TContent_Index::Save(const std::string& path) const {
   }
 }
 
+std::string Content_Record(const TContent_Index& index, const TContent_Archive& archive) {
+  TByte_Writer record;
+  Write_Archive_Fields(record, archive,
+                       [&](std::uint32_t id) { record.Write_String(index.Name(id)); });
+  return record.Data();
+}
+
+bool Add_Content_Record(const std::string& bytes, TContent_Index& index) {
+  try {
+    TByte_Reader in(bytes);
+    TContent_Archive archive = Read_Archive_Fields(
+        in, [&] { return index.Intern(in.Read_String()); }, 4);
+    if (!in.At_End()) {
+      return false;
+    }
+    index.Archives().push_back(std::move(archive));
+    return true;
+  } catch (const TStream_Error&) {
+    return false;
+  }
+}
+
+void Read_Archive_Scripts(const TZip_Archive& zip, TContent_Index& index,
+                          TContent_Archive& archive) {
+  for (int m = 0; m < zip.Count(); ++m) {
+    const TZip_Entry& entry = zip.Entry(m);
+    if (!Is_Script_Member(entry.Name) || archive.Scripts.size() >= Max_Scripts) {
+      continue;
+    }
+    TScript_Content script;
+    try {
+      if (entry.Size64 > Max_Script_Size) {
+        script.Script = entry.Name;
+        script.Problem = "larger than 16 MB, not read";
+      } else {
+        script = Script_Content_Of(entry.Name, static_cast<std::uint32_t>(m),
+                                   Read_Member(zip, m, entry.Size64), index);
+      }
+    } catch (const std::exception& error) {
+      script.Script = entry.Name;
+      script.Problem = std::string("cannot be read: ") + error.what();
+    }
+    script.Member_Position = static_cast<std::uint32_t>(m);
+    archive.Scripts.push_back(std::move(script));
+  }
+}
+
 void Read_Archive_Content(TZip_Archive& zip, TContent_Index& index, TContent_Archive& archive) {
   for (int m = 0; m < zip.Count(); ++m) {
     const TZip_Entry& entry = zip.Entry(m);
-    if (Is_Map_Member(entry.Name)) {
-      try {
-        const std::string header = Read_Member(zip, m, BSP_Header_Size);
-        const TBSP_Layout layout = Read_BSP_Layout(header, entry.Size64);
-        const std::string bytes =
-            layout.Is_BSP ? Read_Member(zip, m, BSP_Reference_Bytes(layout)) : header;
-        archive.Maps.push_back(Map_Content_Of(entry.Name, bytes, entry.Size64, index));
-      } catch (const std::exception& error) {
-        TMap_Content map;
-        map.Map_File = entry.Name;
-        map.Problem = std::string("cannot be read: ") + error.what();
-        archive.Maps.push_back(std::move(map));
-      }
-    } else if (Is_Script_Member(entry.Name) && archive.Scripts.size() < Max_Scripts) {
-      TScript_Content script;
-      try {
-        if (entry.Size64 > Max_Script_Size) {
-          script.Script = entry.Name;
-          script.Problem = "larger than 16 MB, not read";
-        } else {
-          script = Script_Content_Of(entry.Name, static_cast<std::uint32_t>(m),
-                                     Read_Member(zip, m, entry.Size64), index);
-        }
-      } catch (const std::exception& error) {
-        script.Script = entry.Name;
-        script.Problem = std::string("cannot be read: ") + error.what();
-      }
-      script.Member_Position = static_cast<std::uint32_t>(m);
-      archive.Scripts.push_back(std::move(script));
+    if (!Is_Map_Member(entry.Name)) {
+      continue;
+    }
+    try {
+      const std::string header = Read_Member(zip, m, BSP_Header_Size);
+      const TBSP_Layout layout = Read_BSP_Layout(header, entry.Size64);
+      const std::string bytes =
+          layout.Is_BSP ? Read_Member(zip, m, BSP_Reference_Bytes(layout)) : header;
+      archive.Maps.push_back(Read_Map_Content(entry.Name, bytes, entry.Size64, index));
+    } catch (const std::exception& error) {
+      TMap_Content map;
+      map.Map_File = entry.Name;
+      map.Problem = std::string("cannot be read: ") + error.what();
+      archive.Maps.push_back(std::move(map));
     }
   }
+  Read_Archive_Scripts(zip, index, archive);
+}
+
+TContent_Index_Writer::TContent_Index_Writer(std::string data_dir)
+    : Path_(platform::Join(data_dir, Content_Index_File)) {}
+
+void TContent_Index_Writer::Add(const TArchive_Facts& facts) {
+  if (!facts.Readable || facts.Content_Record.empty() ||
+      !Add_Content_Record(facts.Content_Record, Added_)) {
+    return;
+  }
+  // Named, sized and dated as the game index names it.
+  TContent_Archive& archive = Added_.Archives().back();
+  archive.MOD_Directory = facts.MOD_Directory;
+  archive.PK3_Filename = facts.PK3_Filename;
+  archive.Size = facts.Size;
+  archive.Date = facts.Date;
+  Keys_.insert(platform::Archive_Key(facts.MOD_Directory, facts.PK3_Filename));
+}
+
+std::string TContent_Index_Writer::Write() {
+  if (Keys_.empty()) {
+    return {};
+  }
+  TContent_Index stored;
+  stored.Load(Path_);
+  for (const TContent_Archive& archive : stored.Archives()) {
+    if (Keys_.count(platform::Archive_Key(archive.MOD_Directory, archive.PK3_Filename)) == 0) {
+      Added_.Archives().push_back(Copy_Archive(archive, stored, Added_));
+    }
+  }
+  return Added_.Save(Path_);
 }
 
 TContent_Index_Build Build_Content_Index(const std::string& game_dir, const TGame_Index& games,
@@ -378,6 +514,8 @@ TContent_Index_Build Build_Content_Index(const std::string& game_dir, const TGam
   std::vector<TContent_Archive> stored = std::move(index.Archives());
   index.Archives().clear();
   std::unordered_map<std::string, std::size_t> known;
+  // The game index keeps MOD directories in lower case.
+  platform::TFolder_Names folders(game_dir);
   for (std::size_t a = 0; a < stored.size(); ++a) {
     known.emplace(platform::Archive_Key(stored[a].MOD_Directory, stored[a].PK3_Filename), a);
   }
@@ -397,7 +535,8 @@ TContent_Index_Build Build_Content_Index(const std::string& game_dir, const TGam
     archive.Size = facts.Size;
     archive.Date = facts.Date;
     ++build.Archives_Read;
-    const std::string file = platform::Join({game_dir, facts.MOD_Directory, facts.PK3_Filename});
+    const std::string file =
+        platform::Join(folders.Path_Of(facts.MOD_Directory), facts.PK3_Filename);
     try {
       TZip_Archive zip;
       Open_Archive_Listing(zip, file);
@@ -418,28 +557,10 @@ TContent_Index_Build Build_Content_Index(const std::string& game_dir, const TGam
     build.Save_Problem = index.Save(path);
   }
   // The loose scripts of every directory an archive lies in and of the base directories.
-  std::vector<std::string> dirs;
-  const auto add_dir = [&dirs](const std::string& dir) {
-    if (std::none_of(dirs.begin(), dirs.end(), [&dir](const std::string& known_dir) {
-          return platform::Equal_Ignore_Case(known_dir, dir);
-        })) {
-      dirs.push_back(dir);
-    }
-  };
-  for (const TArchive_Facts& facts : games.Archives()) {
-    add_dir(facts.MOD_Directory);
-  }
-  for (const std::string& base : games.Bases()) {
-    add_dir(base);
-  }
-  for (const std::string& dir : dirs) {
-    const std::optional<std::string> found = platform::Find_Ignore_Case(game_dir, dir);
-    if (!found) {
-      continue;
-    }
+  for (const auto& [dir, folder] : Searched_Folders(game_dir, games)) {
     TContent_Archive loose;
     loose.MOD_Directory = dir;
-    Add_Loose_Scripts(platform::Join(game_dir, *found), index, loose);
+    Add_Loose_Scripts(folder, index, loose);
     if (!loose.Scripts.empty()) {
       index.Archives().push_back(std::move(loose));
     }

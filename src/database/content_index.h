@@ -10,20 +10,23 @@
 // Names are kept once for the whole index (Name, Intern): 100,000 maps of a collection share
 // most of their textures.
 //
-// The file (numbers little-endian, 32-bit): "VXCI", the version, the number of archives, then per
-// archive its record and the CRC-32 of the record's bytes. A record: MOD directory, file name,
-// size, date, problem, its maps (member name, problem, shaders, files as kind and name) and its
-// scripts (member name, place among the members, ignored, problem, definitions as name, fault and
-// images), every name as a string.
+// The file (numbers little-endian, 32-bit): "VXCI", the version, the names (their number, each
+// as a string) and the CRC-32 of their bytes, the number of archives, then per archive its record
+// and the CRC-32 of the record's bytes. A record: MOD directory, file name, size, date, problem,
+// its maps (member name, problem, shaders, files as kind and name) and its scripts (member name,
+// place among the members, ignored, problem, definitions as name, fault and images), each name
+// by its number.
 
 #include <cstdint>
 #include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
+#include "database/archive_facts.h"
 #include "database/scan.h"
 
 namespace vorlix {
@@ -103,6 +106,34 @@ class TContent_Index {
 // names interned in `index`; a map or script that cannot be read gets its problem, the others
 // count. Throws TZip_Error when the archive cannot be read at all.
 void Read_Archive_Content(TZip_Archive& zip, TContent_Index& index, TContent_Archive& archive);
+// Its shader scripts alone.
+void Read_Archive_Scripts(const TZip_Archive& zip, TContent_Index& index,
+                          TContent_Archive& archive);
+// One map's content from its first bytes (at least BSP_Reference_Bytes of them, or the whole
+// file).
+TMap_Content Read_Map_Content(const std::string& member, std::string_view bytes,
+                              std::uint64_t file_size, TContent_Index& index);
+
+// An archive's content as bytes that name every name (for handing a scan's findings over), and
+// back into an index; false when the bytes are damaged.
+std::string Content_Record(const TContent_Index& index, const TContent_Archive& archive);
+bool Add_Content_Record(const std::string& bytes, TContent_Index& index);
+
+// Takes what the synchronisation's scans read of each archive (TArchive_Facts::Content_Record)
+// and writes it into content.dat with the stored records of the other archives, so that no map
+// is read twice.
+class TContent_Index_Writer {
+ public:
+  explicit TContent_Index_Writer(std::string data_dir);
+  void Add(const TArchive_Facts& facts);
+  // Writes content.dat when anything was added; the reason when it could not be written.
+  std::string Write();
+
+ private:
+  std::string Path_;
+  TContent_Index Added_;
+  std::unordered_set<std::string> Keys_;
+};
 
 // The index of the installation at `game_dir` for the archives of `games` and the loose shader
 // scripts of their MOD directories and the base directories, with content.dat of `data_dir` read

@@ -328,6 +328,28 @@ std::string TMember_Index::Save(const std::string& path) const {
   }
 }
 
+std::vector<std::pair<std::string, std::string>> Searched_Folders(const std::string& game_dir,
+                                                                  const TGame_Index& games) {
+  std::vector<std::pair<std::string, std::string>> folders;
+  const auto add = [&](const std::string& dir) {
+    if (std::any_of(folders.begin(), folders.end(), [&dir](const auto& known) {
+          return platform::Equal_Ignore_Case(known.first, dir);
+        })) {
+      return;
+    }
+    if (const std::optional<std::string> found = platform::Find_Ignore_Case(game_dir, dir)) {
+      folders.emplace_back(dir, platform::Join(game_dir, *found));
+    }
+  };
+  for (const TArchive_Facts& facts : games.Archives()) {
+    add(facts.MOD_Directory);
+  }
+  for (const std::string& base : games.Bases()) {
+    add(base);
+  }
+  return folders;
+}
+
 TMember_Index_Build Build_Member_Index(const std::string& game_dir, const TGame_Index& games,
                                        const std::string& data_dir) {
   TMember_Index_Build build;
@@ -336,6 +358,8 @@ TMember_Index_Build Build_Member_Index(const std::string& game_dir, const TGame_
   TMember_Index old;
   old.Load(path);
   std::unordered_map<std::string, const TMember_Source*> known;
+  // The game index keeps MOD directories in lower case.
+  platform::TFolder_Names folders(game_dir);
   for (const auto& source : old.Sources()) {
     known.emplace(platform::Archive_Key(source.MOD_Directory, source.PK3_Filename), &source);
   }
@@ -359,7 +383,8 @@ TMember_Index_Build Build_Member_Index(const std::string& game_dir, const TGame_
     }
     index.Add_Source(std::move(source));
     ++build.Archives_Read;
-    const std::string archive = platform::Join({game_dir, facts.MOD_Directory, facts.PK3_Filename});
+    const std::string archive =
+        platform::Join(folders.Path_Of(facts.MOD_Directory), facts.PK3_Filename);
     std::string problem;
     try {
       bool fits = true;
@@ -382,30 +407,11 @@ TMember_Index_Build Build_Member_Index(const std::string& game_dir, const TGame_
       index.Drop_Members_Of_Last_Source(std::move(problem));
     }
   }
-  // The loose files of every directory an archive lies in and of the base directories.
-  std::vector<std::string> dirs;
-  const auto add_dir = [&dirs](const std::string& dir) {
-    if (std::none_of(dirs.begin(), dirs.end(), [&dir](const std::string& known_dir) {
-          return platform::Equal_Ignore_Case(known_dir, dir);
-        })) {
-      dirs.push_back(dir);
-    }
-  };
-  for (const TArchive_Facts& facts : games.Archives()) {
-    add_dir(facts.MOD_Directory);
-  }
-  for (const std::string& base : games.Bases()) {
-    add_dir(base);
-  }
-  for (const std::string& dir : dirs) {
-    const std::optional<std::string> found = platform::Find_Ignore_Case(game_dir, dir);
-    if (!found) {
-      continue;
-    }
+  for (const auto& [dir, path] : Searched_Folders(game_dir, games)) {
     TMember_Source loose;
     loose.MOD_Directory = dir;
     index.Add_Source(std::move(loose));
-    if (!Add_Loose_Files(index, platform::Join(game_dir, *found), {}, 0)) {
+    if (!Add_Loose_Files(index, path, {}, 0)) {
       build.Problems.push_back("The loose files of " + dir + " are too many to index.");
     }
   }

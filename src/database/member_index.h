@@ -104,6 +104,11 @@ class TMember_Index {
   std::string Base_Directory_;
 };
 
+// The folders whose loose files the game reads: every MOD directory an archive of `games` lies in
+// and the base directories, each once, as the index names it and its path on disk.
+std::vector<std::pair<std::string, std::string>> Searched_Folders(const std::string& game_dir,
+                                                                  const TGame_Index& games);
+
 // The index of the installation at `game_dir` for the archives of `games` and the loose files of
 // their MOD directories and of the base directories the game index searches, with members.dat of
 // `data_dir` read first and written after.

@@ -7,6 +7,7 @@
 
 #include <sys/stat.h>
 
+#include "content/bsp_references.h"
 #include "core/dos_time.h"
 #include "core/fs_routines.h"
 #include "core/letter_case.h"
@@ -14,6 +15,7 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "database/archive_facts.h"
+#include "database/content_index.h"
 #include "database/folder_cache.h"
 #include "database/records.h"
 #include "database/stream.h"
@@ -331,8 +333,11 @@ std::vector<std::string> Map_Member_Specs(const TZip_Archive& zip) {
 // The title in the entity text of the map member `index`, read straight from the archive ("" when
 // it has none). A title window that ends before the map does is inflated straight from the
 // archive; a read that reaches the map's end goes the checked way, which verifies its CRC there.
-// Throws when the member cannot be read.
-std::string Read_Map_Title(TZip_Archive& zip, int index) {
+// With `content` the same read reaches the end of the lumps naming what the map needs (the entity
+// lump lies near the end anyway), and the map's content is added. Throws when the member cannot
+// be read.
+std::string Read_Map_Title(TZip_Archive& zip, int index, TContent_Index* content_names,
+                           TContent_Archive* content) {
   const TZip_Entry& entry = zip.Entry(index);
   auto reader = zip.Open_Member_Prefix(index);
   char header[Header_Size];
@@ -340,6 +345,40 @@ std::string Read_Map_Title(TZip_Archive& zip, int index) {
     throw TStream_Error("shorter than its header");
   }
   const std::int32_t offset = Get_Int32(header + 8);
+  if (content != nullptr) {
+    std::string bytes(header, Header_Size);
+    const auto read_up_to = [&](std::uint64_t end) {
+      end = std::min(end, entry.Size64);
+      if (end <= bytes.size()) {
+        return;
+      }
+      const std::size_t have = bytes.size();
+      bytes.resize(static_cast<std::size_t>(end));
+      bytes.resize(have + reader->Read(bytes.data() + have, bytes.size() - have));
+    };
+    std::uint64_t needed = BSP_Header_Size;
+    if (offset >= 0) {
+      needed = std::max(needed, static_cast<std::uint64_t>(offset) + Entity_Window);
+    }
+    read_up_to(BSP_Header_Size);
+    const TBSP_Layout layout =
+        Read_BSP_Layout(std::string_view(bytes).substr(0, BSP_Header_Size), entry.Size64);
+    if (layout.Is_BSP) {
+      needed = std::max(needed, BSP_Reference_Bytes(layout));
+    }
+    if (needed >= entry.Size64) {
+      reader = zip.Open_Member(index);
+      reader->Skip(Header_Size);
+      bytes.resize(Header_Size);
+    }
+    read_up_to(needed);
+    content->Maps.push_back(Read_Map_Content(entry.Name, bytes, entry.Size64, *content_names));
+    if (offset < 0 || static_cast<std::uint64_t>(offset) >= bytes.size()) {
+      return {};
+    }
+    return Longname_From_Entity_Bytes(bytes.data() + offset,
+                                      std::min<std::size_t>(Entity_Window, bytes.size() - offset));
+  }
   if (offset >= 0 && static_cast<std::uint64_t>(offset) + Entity_Window >= entry.Size64) {
     reader = zip.Open_Member(index);
     reader->Skip(Header_Size);
@@ -352,8 +391,10 @@ std::string Read_Map_Title(TZip_Archive& zip, int index) {
 
 // Appends a map record per .bsp member of the archive. Each map's header and entity text come
 // straight from the archive: nothing of a map is written to disk, and only the bytes up to the
-// end of its title window are decompressed. A map that cannot be read is reported and left out.
-void Record_Maps(TZip_Archive& zip, TPK3_Record& record, TMap_Records& maps, TScan_Sink& sink) {
+// end of its title window (with `content`: of the lumps it needs) are decompressed. A map that
+// cannot be read is reported and left out.
+void Record_Maps(TZip_Archive& zip, TPK3_Record& record, TMap_Records& maps, TScan_Sink& sink,
+                 TContent_Index* content_names, TContent_Archive* content) {
   for (const int index : zip.Select(Map_Member_Specs(zip))) {
     const TZip_Entry& entry = zip.Entry(index);
     const std::string bare = entry.Name.substr(entry.Name.rfind('/') + 1);
@@ -361,7 +402,7 @@ void Record_Maps(TZip_Archive& zip, TPK3_Record& record, TMap_Records& maps, TSc
                        Shorten_Path(platform::Lower(bare), Status_Width - 29) + " ...");
     std::string title;
     try {
-      title = Read_Map_Title(zip, index);
+      title = Read_Map_Title(zip, index, content_names, content);
     } catch (const std::exception&) {
       // One map that cannot be read is left out; the archive's other maps count.
       sink.Error("Error during map scan: " + entry.Name + " in " + record.MOD_Directory + "\\" +
@@ -432,13 +473,22 @@ bool Scan_Archive(TZip_Archive& zip, const std::string& archive_path, TPK3_Recor
     return false;
   }
   try {
+    TContent_Index content_names;
+    TContent_Archive content;
+    content.MOD_Directory = record.MOD_Directory;
+    content.PK3_Filename = record.PK3_Filename;
     if (facts != nullptr) {
       Collect_Archive_Facts(zip, *facts);
+      Read_Archive_Scripts(zip, content_names, content);
     }
     if (zip.Count() > 0) {
-      Record_Maps(zip, record, maps, sink);
+      Record_Maps(zip, record, maps, sink, facts != nullptr ? &content_names : nullptr,
+                  facts != nullptr ? &content : nullptr);
       sink.Status(2, "scanning for aas and levelshot...");
       Set_Companion_Flags(zip, maps);
+    }
+    if (facts != nullptr) {
+      facts->Content_Record = Content_Record(content_names, content);
     }
     sink.Status(2, "");
   } catch (const std::exception&) {

@@ -45,6 +45,30 @@ TEST(Read_BSP_References, Shader_And_Fog_Lumps_In_Order) {
       << references.Error;
 }
 
+TEST(Read_BSP_References, Only_The_Shaders_Of_Surfaces_Are_Drawn) {
+  std::string bsp = Make_Bsp_With_Shaders(
+      "", {"textures/common/caulk", "textures/base/wall", "textures/sky/space"}, {});
+  const auto surfaces = [&bsp](const std::vector<std::uint32_t>& numbers, std::size_t extra) {
+    std::string lump;
+    for (const std::uint32_t number : numbers) {
+      std::string surface(104, '\0');
+      Put_U32(surface, 0, number);
+      lump += surface;
+    }
+    std::string map = bsp;
+    Put_U32(map, Lump_Entry(13), static_cast<std::uint32_t>(map.size()));
+    Put_U32(map, Lump_Entry(13) + 4, static_cast<std::uint32_t>(lump.size() + extra));
+    return map + lump + std::string(extra, '\0');
+  };
+  const TBSP_References drawn = Read_BSP_References(surfaces({2, 1, 2}, 0));
+  EXPECT_EQ(drawn.Surface_Shaders, (Strings{"textures/base/wall", "textures/sky/space"}));
+  EXPECT_EQ(drawn.Error, "");
+  const TBSP_References bad = Read_BSP_References(surfaces({1, 3, 0xFFFFFFFFU}, 8));
+  EXPECT_EQ(bad.Surface_Shaders, (Strings{"textures/base/wall"}));
+  EXPECT_NE(bad.Error.find("no multiple of 104"), std::string::npos) << bad.Error;
+  EXPECT_NE(bad.Error.find("2 surface(s) name a shader"), std::string::npos) << bad.Error;
+}
+
 TEST(Read_BSP_References, Entity_Files_As_The_Game_Asks_For_Them) {
   const TBSP_References references = Entities(
       "{\n\"classname\" \"worldspawn\"\n\"music\" \"music/intro.wav music/loop.ogg extra\"\n}\n"

@@ -39,6 +39,12 @@ Strings Images_Of(const std::string& text) {
   return script.Definitions.empty() ? Strings{} : script.Definitions[0].Images;
 }
 
+// The sky box faces of a script holding one definition.
+Strings Sky_Of(const std::string& text) {
+  const TShader_Script script = Read_Shader_Script(text);
+  return script.Definitions.empty() ? Strings{} : script.Definitions[0].Sky_Box_Images;
+}
+
 std::string Sky_Faces(const std::string& box) {
   return box + "_rt.tga " + box + "_bk.tga " + box + "_lf.tga " + box + "_ft.tga " + box +
          "_up.tga " + box + "_dn.tga";
@@ -112,11 +118,13 @@ TEST(Read_Shader_Script, Images_Of_Stages_Animations_And_Sky_Boxes_Without_Built
   EXPECT_EQ(Images_Of("s {\n{\nanimMap 10 f1 f2 f3 f4 f5 f6 f7 f8 f9\n}\n"
                       "{\nvideoMap intro.roq\n}\n}"),
             (Strings{"f1", "f2", "f3", "f4", "f5", "f6", "f7", "f8"}));
-  EXPECT_EQ(Images_Of("s {\nskyParms env/far 512 env/near\n}"),
+  EXPECT_EQ(Sky_Of("s {\nskyParms env/far 512 env/near\n{\nmap clouds.tga\n}\n}"),
             Words(Sky_Faces("env/far") + " " + Sky_Faces("env/near")));
-  EXPECT_EQ(Images_Of("s {\nskyParms - 512 env/near\n}"), Words(Sky_Faces("env/near")));
+  EXPECT_EQ(Images_Of("s {\nskyParms env/far 512 env/near\n{\nmap clouds.tga\n}\n}"),
+            (Strings{"clouds.tga"}));
+  EXPECT_EQ(Sky_Of("s {\nskyParms - 512 env/near\n}"), Words(Sky_Faces("env/near")));
   const std::string long_box(60, 'b');
-  const Strings faces = Images_Of("s {\nskyParms " + long_box + " - -\n}");
+  const Strings faces = Sky_Of("s {\nskyParms " + long_box + " - -\n}");
   ASSERT_EQ(faces.size(), 6U);
   EXPECT_EQ(faces[0], long_box + "_rt");  // cut to the engine's 63 characters
 }

@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "builders.h"
 #include "core/paths.h"
 #include "database/game_index.h"
+#include "database/records.h"
+#include "database/scan.h"
+#include "database/zip_archive.h"
+#include "hostile_inputs.h"
 
 namespace vorlix {
 namespace {
@@ -14,17 +19,9 @@ namespace {
 using testing::TTemp_Dir;
 using testing::TZip_Member;
 
-constexpr std::size_t Bsp_Header = 8 + 17 * 8;
-
-// A map naming the shaders (the first `nodraw` of them with the compiler's nodraw flag), the fog
-// shaders and entities.
 std::string Map_Bsp(const std::vector<std::string>& shaders, const std::vector<std::string>& fogs,
-                    const std::string& entities, std::size_t nodraw = 0) {
-  std::string bsp = testing::Make_Bsp_With_Shaders(entities, shaders, fogs);
-  for (std::size_t s = 0; s < nodraw; ++s) {
-    testing::Put_U32(bsp, Bsp_Header + s * 72 + 64, 0x80);
-  }
-  return bsp;
+                    const std::string& entities, std::size_t undrawn = 0) {
+  return testing::Make_Bsp_Drawing(entities, shaders, fogs, undrawn);
 }
 
 const std::string World = "{\n\"classname\" \"worldspawn\"\n}\n";
@@ -117,16 +114,22 @@ TEST_F(Collection, TheEnginesPrecedenceChoosesTheShaderDefinition) {
 }
 
 TEST_F(Collection, SkyBoxesModelsAndSounds) {
-  const std::string script = "textures/s/box\n{\nskyParms env/box - -\n}\n";
+  // The renderer draws a sky without a box face it does not find, and says nothing.
+  const std::string script =
+      "textures/s/box\n{\nskyParms env/box - -\n{\nmap textures/s/clouds.tga\n}\n}\n";
   // A script whose last definition is never closed is ignored whole.
   const std::string broken =
       "textures/s/box2\n{\nskyParms env/box - -\n}\n"
       "textures/s/broken\n{\n{\nmap textures/s/gone.tga\n}\n";
+  // The world's remapped shaders count, those for vertex lighting only do not.
   const std::string entities =
-      World +
+      "{\n\"classname\" \"worldspawn\"\n\"remapshader1\" \"textures/s/box;textures/s/new\"\n"
+      "\"vertexremapshader1\" \"textures/s/box;textures/s/vertex\"\n}\n"
       "{\n\"classname\" \"misc_model\"\n\"model\" \"models/built/in.md3\"\n}\n"
+      "{\n\"classname\" \"target_position\"\n\"model\" \"models/never/loaded.md3\"\n}\n"
+      "{\n\"classname\" \"info_null\"\n\"noise\" \"sound/never/loaded.wav\"\n}\n"
       "{\n\"classname\" \"func_static\"\n\"model\" \"*1\"\n\"model2\" \"models/m/x.md3\"\n}\n"
-      "{\n\"classname\" \"func_static\"\n\"model\" \"*2\"\n\"model2\" \"models/m/y.md3\"\n}\n"
+      "{\n\"classname\" \"func_static\"\n\"model\" \"*2\"\n\"model2\" \"/models/m/y.md3\"\n}\n"
       "{\n\"classname\" \"target_speaker\"\n\"noise\" \"sound/y\"\n}\n"
       "{\n\"classname\" \"target_speaker\"\n\"noise\" \"sound/z.wav\"\n}\n"
       "{\n\"classname\" \"target_speaker\"\n\"noise\" \"sound/gone.wav\"\n}\n";
@@ -143,11 +146,12 @@ TEST_F(Collection, SkyBoxesModelsAndSounds) {
   Archive("baseq3", "box.pk3", members);
   const TMap_Content_State state = Load().Check->Map_State("baseq3", "box.pk3", "box");
   EXPECT_EQ(Names(state, TContent_Kind::Shader_Image),
-            (std::vector<std::string>{"env/box_dn.tga"}));
-  EXPECT_EQ(Names(state, TContent_Kind::Texture), (std::vector<std::string>{"textures/s/box2"}));
+            (std::vector<std::string>{"textures/s/clouds.tga"}));
+  EXPECT_EQ(Names(state, TContent_Kind::Texture),
+            (std::vector<std::string>{"textures/s/box2", "textures/s/new"}));
   EXPECT_EQ(Names(state, TContent_Kind::Model), (std::vector<std::string>{"models/m/x.md3"}));
   EXPECT_EQ(Names(state, TContent_Kind::Sound), (std::vector<std::string>{"sound/gone.wav"}));
-  EXPECT_EQ(Counts_Text(state.Counts), "1 texture, 1 shader image, 1 model, 1 sound missing");
+  EXPECT_EQ(Counts_Text(state.Counts), "2 textures, 1 shader image, 1 model, 1 sound missing");
 }
 
 TEST_F(Collection, DuplicatesOverridesAndDeadArchives) {
@@ -211,7 +215,8 @@ TEST_F(Collection, DuplicatesOverridesAndDeadArchives) {
 TEST_F(Collection, TheIndexesAreReusedAndDamageIsContained) {
   Archive("baseq3", "a.pk3",
           {{"maps/a.bsp", Map_Bsp({"textures/x/missing"}, {}, World)},
-           {"scripts/bad.shader", std::string(3000, '{')}});
+           {"scripts/bad.shader", std::string(3000, '{')},
+           {"scripts/huge.shader", std::string((16 << 20) + 1, 'a')}});
   testing::Write_File(Game_ / "baseq3/broken.pk3", "PK\x03\x04 not really");
   TArchive_Facts broken;
   broken.MOD_Directory = "baseq3";
@@ -222,7 +227,14 @@ TEST_F(Collection, TheIndexesAreReusedAndDamageIsContained) {
   EXPECT_NE(first.Unreadable[0].Path.find("broken.pk3"), std::string::npos);
   EXPECT_EQ(first.Check->Counts("baseq3", "a.pk3", "a").Total(), 1U);
   const TCollection_Report report = first.Check->Report();
-  EXPECT_FALSE(report.Problems.empty());
+  const auto told = [&report](const std::string& text) {
+    return std::any_of(
+        report.Problems.begin(), report.Problems.end(),
+        [&text](const std::string& line) { return line.find(text) != std::string::npos; });
+  };
+  EXPECT_TRUE(told("a.pk3 in MOD baseq3: scripts/huge.shader: larger than 16 MB, not read"));
+  EXPECT_TRUE(told("scripts/bad.shader: "));
+  EXPECT_TRUE(told("broken.pk3 in MOD baseq3: "));
 
   // The stored index answers the same without the archive.
   testing::Write_File(Game_ / "baseq3/a.pk3", "gone");
@@ -233,6 +245,62 @@ TEST_F(Collection, TheIndexesAreReusedAndDamageIsContained) {
   testing::Write_File(Data_ / Content_Index_File, "VXCI\x01\0\0\0\xff\xff\xff\xff");
   const TCollection_Load rebuilt = Load();
   EXPECT_FALSE(rebuilt.Check->Counts("baseq3", "a.pk3", "a").Known);
+}
+
+TEST_F(Collection, TheScanReadsEachMapOnceForBothTitleAndContent) {
+  const std::string entities =
+      "{\n\"classname\" \"worldspawn\"\n\"message\" \"Scanned Title\"\n}\n";
+  Archive("baseq3", "scanned.pk3",
+          {{"maps/scanned.bsp", Map_Bsp({"textures/x/gone"}, {}, entities)},
+           {"scripts/x.shader", "textures/x/def\n{\n{\nmap textures/x/none.tga\n}\n}\n"}});
+  const std::string path = Game_ / "baseq3/scanned.pk3";
+  TPK3_Record record;
+  record.MOD_Directory = "baseq3";
+  record.PK3_Filename = "scanned.pk3";
+  TMap_Records maps(&record);
+  TRecorded_Scan_Sink sink;
+  TArchive_Facts facts;
+  auto zip = std::make_unique<TZip_Archive>();
+  ASSERT_TRUE(Scan_Archive(*zip, path, record, maps, sink, &facts));
+  ASSERT_EQ(maps.Count(), 1);
+  EXPECT_EQ(maps.Items(0)->Map_Longname, "Scanned Title");
+  facts.MOD_Directory = "baseq3";
+  facts.PK3_Filename = "scanned.pk3";
+  TContent_Index_Writer writer(Data_.Path());
+  writer.Add(facts);
+  EXPECT_EQ(writer.Write(), "");
+  // The archive is not read again: what the scan found stands for it.
+  zip.reset();
+  testing::Write_File(path, "no archive");
+  TGame_Index games;
+  games.Set_Archives(Archives_);
+  const TContent_Index_Build build = Build_Content_Index(Game_.Path(), games, Data_.Path());
+  EXPECT_EQ(build.Archives_Read, 0U);
+  ASSERT_EQ(build.Index.Archives().size(), 1U);
+  const TContent_Archive& archive = build.Index.Archives()[0];
+  ASSERT_EQ(archive.Maps.size(), 1U);
+  ASSERT_EQ(archive.Maps[0].Shaders.size(), 1U);
+  EXPECT_EQ(build.Index.Name(archive.Maps[0].Shaders[0]), "textures/x/gone");
+  ASSERT_EQ(archive.Scripts.size(), 1U);
+  EXPECT_EQ(build.Index.Name(archive.Scripts[0].Definitions.at(0).Images.at(0)),
+            "textures/x/none.tga");
+}
+
+TEST(Content_Index_Fuzz_Inputs, Corpus_And_Regressions_Keep_The_Rules) {
+  const auto inputs = testing::Fuzz_Inputs(VORLIX_FUZZ_DIR, "content_index");
+  ASSERT_GE(inputs.size(), 1U);
+  for (const auto& [name, bytes] : inputs) {
+    const TTemp_Dir scratch;
+    EXPECT_EQ(testing::Content_Index_Input_Fault(bytes, scratch.Path()), "") << name;
+    // Every cut and every flipped byte of a record is refused or read within the rules.
+    for (std::size_t at = 0; at < bytes.size(); at += 7) {
+      std::string damaged = bytes;
+      damaged[at] = static_cast<char>(damaged[at] ^ 0x5A);
+      EXPECT_EQ(testing::Content_Index_Input_Fault(damaged, scratch.Path()), "") << name << at;
+      EXPECT_EQ(testing::Content_Index_Input_Fault(bytes.substr(0, at), scratch.Path()), "")
+          << name << at;
+    }
+  }
 }
 
 }  // namespace

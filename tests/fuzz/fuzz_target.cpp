@@ -9,6 +9,7 @@
 //   shader_script  a shader script: definitions and images within the engine's limits;
 //   bsp_references what a map file names: within its fields and lumps, the same from the bytes
 //                  the references need as from the whole file;
+//   content_index  content.dat: its names within its table, the same once written again;
 //   zip            listing and extraction of an archive held in memory: members land below the
 //                  extraction folder, within the size limits, and failures are TZip_Error.
 
@@ -43,6 +44,9 @@ std::string Fault(const std::string& bytes) {
   }
   if (target == "bsp_references") {
     return Bsp_References_Input_Fault(bytes);
+  }
+  if (target == "content_index") {
+    return Content_Index_Input_Fault(bytes, scratch.Path());
   }
   if (target == "read_longname") {
     return Bsp_Input_Fault(bytes, scratch.Path());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "builders.h"
+#include "database/content_index.h"
 #include "database/database_file.h"
 #include "database/records.h"
 #include "database/stream.h"
@@ -117,8 +118,27 @@ void Content_Seeds() {
       "{\n\"classname\" \"func_door\"\n\"model\" \"*1\"\n\"model2\" \"models/door.md3\"\n}\n"
       "{\n\"classname\" \"target_speaker\"\n\"noise\" \"sound/world/hum\"\n}\n";
   Seed("bsp_references", "lumps",
-       Make_Bsp_With_Shaders(entities, {"textures/base/wall", "textures/sky/space", "noshader"},
-                             {"textures/fog/red"}));
+       Make_Bsp_Drawing(entities, {"textures/common/caulk", "textures/base/wall", "noshader"},
+                        {"textures/fog/red"}, 1));
+  // A small content index: one archive with a map and a script.
+  const TTemp_Dir dir;
+  TContent_Index index;
+  TContent_Archive archive;
+  archive.MOD_Directory = "baseq3";
+  archive.PK3_Filename = "tiny.pk3";
+  TMap_Content map;
+  map.Map_File = "maps/tiny.bsp";
+  map.Shaders = {index.Intern("textures/t/a"), index.Intern("textures/t/sky")};
+  map.Files = {{TFile_Kind::Model, index.Intern("models/door.md3")},
+               {TFile_Kind::Sound, index.Intern("sound/hum.wav")}};
+  archive.Maps.push_back(map);
+  TScript_Content script;
+  script.Script = "scripts/t.shader";
+  script.Definitions.push_back({index.Intern("textures/t/a"), {index.Intern("textures/t/f1.tga")}});
+  archive.Scripts.push_back(script);
+  index.Archives().push_back(archive);
+  index.Save(dir / "content.dat");
+  Seed("content_index", "tiny", Read_File(dir / "content.dat"));
   Seed("bsp_references", "entities_only", Make_Bsp(entities, 512));
 }
 

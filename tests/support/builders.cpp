@@ -261,6 +261,21 @@ std::string Silent_Wav() {
          le(8000, 4) + le(1, 2) + le(8, 2) + "data" + le(800, 4) + std::string(800, '\x80');
 }
 
+std::string Make_Bsp_Drawing(const std::string& entity_text,
+                             const std::vector<std::string>& shaders,
+                             const std::vector<std::string>& fogs, std::size_t undrawn) {
+  std::string bsp = Make_Bsp_With_Shaders(entity_text, shaders, fogs);
+  std::string surfaces;
+  for (std::size_t s = undrawn; s < shaders.size(); ++s) {
+    std::string surface(104, '\0');
+    Put_U32(surface, 0, static_cast<std::uint32_t>(s));
+    surfaces += surface;
+  }
+  Put_U32(bsp, 8 + 13 * 8, static_cast<std::uint32_t>(bsp.size()));
+  Put_U32(bsp, 12 + 13 * 8, static_cast<std::uint32_t>(surfaces.size()));
+  return bsp + surfaces;
+}
+
 std::vector<TArchive_Facts> Archives_In(const std::string& mod, std::size_t count) {
   std::vector<TArchive_Facts> archives(count);
   for (std::size_t i = 0; i < count; ++i) {

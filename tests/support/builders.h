@@ -70,6 +70,12 @@ std::string Make_Bsp_With_Shaders(const std::string& entity_text,
                                   const std::vector<std::string>& shaders,
                                   const std::vector<std::string>& fogs, std::size_t filler = 256);
 
+// The same with a surface lump whose surfaces draw with every shader but the first `undrawn`
+// (whose entries compilers keep for brush sides that became no surface, such as caulk's).
+std::string Make_Bsp_Drawing(const std::string& entity_text,
+                             const std::vector<std::string>& shaders,
+                             const std::vector<std::string>& fogs = {}, std::size_t undrawn = 0);
+
 // The facts of `count` archives more0.pk3, more1.pk3, ... of the MOD directory `mod`, holding
 // nothing: a search path of any length for a game index.
 std::vector<TArchive_Facts> Archives_In(const std::string& mod, std::size_t count);

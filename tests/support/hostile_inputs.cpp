@@ -10,6 +10,7 @@
 #include "content/bots_txt.h"
 #include "content/bsp_references.h"
 #include "content/shader_script.h"
+#include "database/content_index.h"
 #include "database/database_file.h"
 #include "database/records.h"
 #include "database/scan.h"
@@ -201,7 +202,8 @@ std::string Bsp_References_Input_Fault(const std::string& bytes) {
       (!references.Shaders.empty() || !references.Files.empty() || references.Error.empty())) {
     return "references or no error from what is no map";
   }
-  if (references.Shaders.size() > entries || references.Fog_Shaders.size() > entries) {
+  if (references.Shaders.size() > entries || references.Fog_Shaders.size() > entries ||
+      references.Surface_Shaders.size() > entries) {
     return "more names than the file can hold";
   }
   for (const auto* names : {&references.Shaders, &references.Fog_Shaders}) {
@@ -221,10 +223,52 @@ std::string Bsp_References_Input_Fault(const std::string& bytes) {
   const TBSP_References prefix = Read_BSP_References(
       std::string_view(bytes).substr(0, BSP_Reference_Bytes(layout)), bytes.size());
   if (prefix.Shaders != references.Shaders || prefix.Fog_Shaders != references.Fog_Shaders ||
+      prefix.Surface_Shaders != references.Surface_Shaders ||
       prefix.Files.size() != references.Files.size() ||
       prefix.Shader_Keys.size() != references.Shader_Keys.size() ||
       prefix.Error != references.Error) {
     return "the needed bytes alone read differently";
+  }
+  return "";
+}
+
+std::string Content_Index_Input_Fault(const std::string& bytes, const std::string& scratch) {
+  const std::string path = scratch + "/content.dat";
+  Write_File(path, bytes);
+  TContent_Index index;
+  if (!index.Load(path)) {
+    return index.Archives().empty() && index.Name_Count() == 0 ? "" : "a refused file left data";
+  }
+  std::size_t names = 0;
+  const auto check = [&index, &names](std::uint32_t id) {
+    names += id < index.Name_Count() ? 0 : 1;
+  };
+  for (const TContent_Archive& archive : index.Archives()) {
+    for (const TMap_Content& map : archive.Maps) {
+      std::for_each(map.Shaders.begin(), map.Shaders.end(), check);
+      for (const auto& file : map.Files) {
+        check(file.second);
+      }
+    }
+    for (const TScript_Content& script : archive.Scripts) {
+      for (const TShader_Content& shader : script.Definitions) {
+        check(shader.Name);
+        std::for_each(shader.Images.begin(), shader.Images.end(), check);
+      }
+    }
+  }
+  if (names > 0) {
+    return "a name outside the index's names";
+  }
+  const std::string again = scratch + "/content-again.dat";
+  if (!index.Save(again).empty()) {
+    return "a loaded index could not be written";
+  }
+  TContent_Index reread;
+  const std::string third = scratch + "/content-third.dat";
+  if (!reread.Load(again) || reread.Archives().size() != index.Archives().size() ||
+      !reread.Save(third).empty() || Read_File(third) != Read_File(again)) {
+    return "a loaded index reads differently once written";
   }
   return "";
 }

@@ -31,6 +31,9 @@ std::string Shader_Script_Input_Fault(const std::string& text);
 // The references of a map file: nothing for what is no map, names within their fields, no more
 // entries than the lumps can hold, and reading only BSP_Reference_Bytes of it gives the same.
 std::string Bsp_References_Input_Fault(const std::string& bytes);
+// content.dat: an index whose every name is one of its names, or none; a loaded index written and
+// read again is the same.
+std::string Content_Index_Input_Fault(const std::string& bytes, const std::string& scratch);
 
 // The seed corpus and the found regressions of one fuzz target as name and bytes, from the
 // folder `fuzz_dir` (corpus/<target>/*, regressions/<target>-*).
