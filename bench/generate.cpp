@@ -15,11 +15,12 @@
 // law between the given bounds, whose bulk compresses about as well as real map geometry and
 // lightmaps (about 3:1); its shader lump (right after the header) names textures of its own set,
 // of the packs its MOD directory sees, the compiler's undrawn tool shaders (nodraw), and now and
-// then textures no archive has or only another MOD's pack has; its entity lump lies near the end
-// (models, sounds and music named there, some of them missing), followed by the fog lump and the
-// draw indexes as map compilers write them. Archives also hold .aas files, JPG and TGA
-// levelshots, arena scripts and, in some, bot definitions with icons and sounds; a few hold
-// copies of the base pack's images or a map another archive has too.
+// then textures no archive has or only another MOD's pack has; its surface lump (after the shader
+// lump) draws with all but the tool shaders; its entity lump lies near the end (models, sounds and
+// music named there, some of them missing), followed by the fog lump and the draw indexes as map
+// compilers write them. Archives also hold .aas files, JPG and TGA levelshots, arena scripts and,
+// in some, bot definitions with icons and sounds; a few hold copies of the base pack's images or a
+// map another archive has too.
 //
 // Images, models and sounds are a few small files deflated once and stored again and again: the
 // check reads only central directories and the synchronisation only the maps.
@@ -415,10 +416,11 @@ std::vector<int> Map_Counts(int archives, int maps, std::mt19937& rng) {
 }
 
 // The header of a map laid out as compilers write it: the shader lump right after the header,
-// the bulk, the entity lump, the fog lump and the draw indexes (lump 16) at the end. Lumps
-// without data point at the end of the header.
+// the surfaces, the bulk, the entity lump, the fog lump and the draw indexes (lump 16) at the
+// end. Lumps without data point at the end of the header.
 struct TBsp_Layout {
   std::uint32_t Shaders = 0;  // lump lengths
+  std::uint32_t Surfaces = 0;
   std::uint32_t Body = 0;
   std::uint32_t Entities = 0;
   std::uint32_t Fogs = 0;
@@ -434,8 +436,10 @@ std::string Bsp_Header(const TBsp_Layout& l) {
     at[lump] = offset;
     length[lump] = size;
   };
-  const std::uint32_t entities = static_cast<std::uint32_t>(Header_Size) + l.Shaders + l.Body;
+  const std::uint32_t entities =
+      static_cast<std::uint32_t>(Header_Size) + l.Shaders + l.Surfaces + l.Body;
   place(1, static_cast<std::uint32_t>(Header_Size), l.Shaders);
+  place(13, static_cast<std::uint32_t>(Header_Size) + l.Shaders, l.Surfaces);
   place(0, entities, l.Entities);
   place(12, entities + l.Entities, l.Fogs);
   place(16, entities + l.Entities + l.Fogs, l.Tail);
@@ -468,6 +472,26 @@ std::string Shader_Lump(const std::vector<TLump_Shader>& shaders) {
     lump += name;
     Put_U32(lump, shader.Surface_Flags);
     Put_U32(lump, 1);  // solid
+  }
+  return lump;
+}
+
+// The surface lump (104-byte entries, the first field numbering the shader): one to four
+// surfaces for each shader but the undrawn ones, whose entries the compiler keeps for brush sides
+// that became no surface.
+std::string Surface_Lump(const std::vector<TLump_Shader>& shaders, std::mt19937& rng) {
+  std::string lump;
+  for (std::size_t s = 0; s < shaders.size(); ++s) {
+    if ((shaders[s].Surface_Flags & Surface_Nodraw) != 0) {
+      continue;
+    }
+    for (int k = std::uniform_int_distribution<int>(1, 4)(rng); k > 0; --k) {
+      const std::size_t at = lump.size();
+      Put_U32(lump, static_cast<std::uint32_t>(s));
+      Put_U32(lump, 0xFFFFFFFFU);  // no fog
+      Put_U32(lump, 1);            // planar
+      lump.resize(at + 104, '\0');
+    }
   }
   return lump;
 }
@@ -892,15 +916,18 @@ void Write_Installation(const TInstall_Options& o) {
             std::clamp(static_cast<std::size_t>(size_law(rng)), o.Bsp_Min, o.Bsp_Max);
         const TMap_References references = Plan_Map(stem, title, mod, content, packs, content_rng);
         const std::string shaders = Shader_Lump(references.Shaders);
+        const std::string surfaces = Surface_Lump(references.Shaders, content_rng);
         const std::string fogs = Shader_Lump(references.Fogs);
         const std::string& entities = references.Entities;
         // Shader lump, bulk, entity text, fogs, then the draw indexes: the entity lump lies near
         // the end of the file.
         TBsp_Layout layout;
         layout.Shaders = static_cast<std::uint32_t>(shaders.size());
+        layout.Surfaces = static_cast<std::uint32_t>(surfaces.size());
         layout.Entities = static_cast<std::uint32_t>(entities.size());
         layout.Fogs = static_cast<std::uint32_t>(fogs.size());
-        const std::size_t fixed = Header_Size + shaders.size() + entities.size() + fogs.size();
+        const std::size_t fixed =
+            Header_Size + shaders.size() + surfaces.size() + entities.size() + fogs.size();
         layout.Tail = static_cast<std::uint32_t>(std::min(tail_law(rng), size / 8));
         const std::size_t body = size > fixed + layout.Tail ? size - fixed - layout.Tail : 0;
         layout.Body = static_cast<std::uint32_t>(body);
@@ -911,7 +938,9 @@ void Write_Installation(const TInstall_Options& o) {
         std::string indexes;
         Append_Tables(indexes, layout.Tail, rng);
         last += indexes;
-        const TPiece head = Deflate_Piece(Bsp_Header(layout) + shaders, false);
+        std::string first = Bsp_Header(layout);
+        first.append(shaders).append(surfaces);
+        const TPiece head = Deflate_Piece(first, false);
         const TPiece end = Deflate_Piece(last, true);
         std::vector<const TPiece*> pieces{&head};
         std::uniform_int_distribution<std::size_t> pick(0, pool.size() - 1);
