@@ -212,27 +212,16 @@ const TWalk_Place* Winner(const std::vector<const TWalk_Place*>& places,
   return nullptr;
 }
 
-struct TShader_Lump_Entry {
-  std::string Name;
-  std::uint32_t Flags = 0;
-};
-
-// The named entries of the 72-byte lump `lump` of a map file.
-std::vector<TShader_Lump_Entry> Lump_Entries(const std::string& bsp, std::size_t lump) {
-  std::vector<TShader_Lump_Entry> entries;
+// The names of the 72-byte entries of the lump `lump` of a map file ("" for an empty one).
+std::vector<std::string> Lump_Names(const std::string& bsp, std::size_t lump) {
+  std::vector<std::string> names;
   const std::uint32_t offset = Get_U32(bsp, 8 + lump * 8);
-  const std::uint32_t length = Get_U32(bsp, 12 + lump * 8);
-  for (std::uint32_t at = offset; at + 72 <= offset + length; at += 72) {
-    std::string name = bsp.substr(at, 64);
-    name = name.substr(0, name.find('\0'));
-    if (!name.empty()) {
-      entries.push_back({name, Get_U32(bsp, at + 64)});
-    }
+  for (std::uint32_t at = offset; at + 72 <= offset + Get_U32(bsp, 12 + lump * 8); at += 72) {
+    const std::string name = bsp.substr(at, 64);
+    names.push_back(name.substr(0, name.find('\0')));
   }
-  return entries;
+  return names;
 }
-
-constexpr std::uint32_t Nodraw = 0x80;
 
 // What the walk finds for one map: its missing and overridden files as lines to compare.
 struct TWalk_Result {
@@ -289,15 +278,25 @@ TWalk_Result Walk_Map(const TPlain_Walk& walk, const TDefinitions& definitions,
     }
   }
 
+  // The shaders the surfaces draw with (each surface's first field numbers its shader entry), in
+  // the shader lump's order; the entries of brush sides that became no surface are not drawn.
   const std::string bsp = Text_Of(walk.Game(), *own, map_file);
+  std::set<std::uint32_t> drawn;
+  const std::uint32_t surfaces = Get_U32(bsp, 8 + BSP_Surface_Lump * 8);
+  for (std::uint32_t at = 0; at + 104 <= Get_U32(bsp, 12 + BSP_Surface_Lump * 8); at += 104) {
+    drawn.insert(Get_U32(bsp, surfaces + at));
+  }
   std::vector<std::string> shaders;
-  for (const TShader_Lump_Entry& entry : Lump_Entries(bsp, BSP_Shader_Lump)) {
-    if ((entry.Flags & Nodraw) == 0) {
-      shaders.push_back(entry.Name);
+  const std::vector<std::string> entries = Lump_Names(bsp, BSP_Shader_Lump);
+  for (std::uint32_t s = 0; s < entries.size(); ++s) {
+    if (drawn.count(s) > 0 && !entries[s].empty()) {
+      shaders.push_back(entries[s]);
     }
   }
-  for (const TShader_Lump_Entry& entry : Lump_Entries(bsp, BSP_Fog_Lump)) {
-    shaders.push_back(entry.Name);
+  for (const std::string& fog : Lump_Names(bsp, BSP_Fog_Lump)) {
+    if (!fog.empty()) {
+      shaders.push_back(fog);
+    }
   }
   const TBSP_References references = Read_BSP_References(bsp);
   for (const TEntity_Reference& key : references.Shader_Keys) {
@@ -432,14 +431,14 @@ class TRandom_Installation {
 
   // A map: shaders (some undrawn), a fog, entity models, sounds, music and shader keys.
   std::string Map() {
+    // The first `undrawn` shaders are those of brush sides that became no surface.
     std::vector<std::string> shaders;
-    std::vector<std::uint32_t> flags;
-    for (int s = Between(1, 8); s > 0; --s) {
+    const int undrawn = Chance(50) ? Between(1, 2) : 0;
+    for (int s = Between(1, 8) + undrawn; s > 0; --s) {
       const int kind = Between(0, 9);
       shaders.push_back(kind < 4   ? Mixed_Case(Image()) + (Chance(30) ? ".tga" : "")
                         : kind < 8 ? Shader()
                                    : "textures/none/gone" + Number(3));
-      flags.push_back(Chance(15) ? Nodraw : 0);
     }
     std::string entities = "{\n\"classname\" \"worldspawn\"\n";
     entities += Chance(50) ? "\"music\" \"music/t" + Number(2) + ".wav\"\n" : "";
@@ -464,11 +463,7 @@ class TRandom_Installation {
     }
     const std::vector<std::string> fogs =
         Chance(20) ? std::vector<std::string>{Shader()} : std::vector<std::string>{};
-    std::string bsp = Make_Bsp_With_Shaders(entities, shaders, fogs);
-    for (std::size_t s = 0; s < flags.size(); ++s) {
-      Put_U32(bsp, BSP_Header_Size + s * 72 + 64, flags[s]);
-    }
-    return bsp;
+    return Make_Bsp_Drawing(entities, shaders, fogs, static_cast<std::size_t>(undrawn));
   }
 
   std::string Archive_Name(std::set<std::string>& taken) {
