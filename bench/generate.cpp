@@ -5,12 +5,25 @@
 //   vorlix-bench-gen tree PROGRAM_DIR GAME_DIR
 //   vorlix-bench-gen history PROGRAM_DIR [--launches N] [--seed S] [--now T]
 //
-// "install" writes GAME_DIR/QUAKE3.EXE and N pk3 archives holding M maps in all (1 to 10 per
-// archive), spread over baseq3 and K-1 other MOD directories. Each map is an "IBSP" file whose
-// size follows a log-normal law between the given bounds, whose bulk compresses about as well as
-// real map geometry and lightmaps (about 3:1), and whose entity lump lies near the end, followed
-// by the draw indexes as map compilers write them. Archives also hold .aas files, JPG and TGA
-// levelshots, arena scripts, textures and, in some, bot definitions with icons and sounds.
+// "install" writes GAME_DIR/QUAKE3.EXE and N pk3 archives spread over baseq3 and K-1 other MOD
+// directories. Every 25th archive is a texture pack (the first one the base game's pak0.pk3, with
+// the map objects' models, world sounds and music beside its texture sets): sets of images below
+// textures/SET/, half the packs with a shader script defining shaders over them (stages with
+// `map`, `animMap`, sky boxes below env/ through `skyParms`, fogs). The other archives hold the M
+// maps (1 to 10 each) with their own texture set, often a shader script, models, sounds and
+// music: tens to hundreds of members. Each map is an "IBSP" file whose size follows a log-normal
+// law between the given bounds, whose bulk compresses about as well as real map geometry and
+// lightmaps (about 3:1); its shader lump (right after the header) names textures of its own set,
+// of the packs its MOD directory sees, the compiler's undrawn tool shaders (nodraw), and now and
+// then textures no archive has or only another MOD's pack has; its surface lump (after the shader
+// lump) draws with all but the tool shaders; its entity lump lies near the end (models, sounds and
+// music named there, some of them missing), followed by the fog lump and the draw indexes as map
+// compilers write them. Archives also hold .aas files, JPG and TGA levelshots, arena scripts and,
+// in some, bot definitions with icons and sounds; a few hold copies of the base pack's images or a
+// map another archive has too.
+//
+// Images, models and sounds are a few small files deflated once and stored again and again: the
+// check reads only central directories and the synchronisation only the maps.
 //
 // Big maps are not compressed one by one: a pool of deflated blocks, each compressed on its own
 // and ended with a full flush, is chained into each member's deflate stream, and the member's
@@ -387,7 +400,8 @@ std::string Word(std::mt19937& rng) {
 // Map counts per archive, 1 to 10 each, adding up to `maps`.
 std::vector<int> Map_Counts(int archives, int maps, std::mt19937& rng) {
   if (maps < archives || maps > archives * 10) {
-    throw std::runtime_error("between 1 and 10 maps per archive: check --maps");
+    throw std::runtime_error(
+        "between 1 and 10 maps per map archive (every 25th archive holds textures): check --maps");
   }
   std::vector<int> counts(static_cast<std::size_t>(archives), 1);
   std::uniform_int_distribution<int> pick(0, archives - 1);
@@ -401,19 +415,430 @@ std::vector<int> Map_Counts(int archives, int maps, std::mt19937& rng) {
   return counts;
 }
 
-std::string Bsp_Header(std::uint32_t entity_offset, std::uint32_t entity_size,
-                       std::uint32_t file_size) {
-  std::string header;
-  header += "IBSP";
+// The header of a map laid out as compilers write it: the shader lump right after the header,
+// the surfaces, the bulk, the entity lump, the fog lump and the draw indexes (lump 16) at the
+// end. Lumps without data point at the end of the header.
+struct TBsp_Layout {
+  std::uint32_t Shaders = 0;  // lump lengths
+  std::uint32_t Surfaces = 0;
+  std::uint32_t Body = 0;
+  std::uint32_t Entities = 0;
+  std::uint32_t Fogs = 0;
+  std::uint32_t Tail = 0;
+};
+
+std::string Bsp_Header(const TBsp_Layout& l) {
+  std::uint32_t at[17];
+  std::uint32_t length[17];
+  std::fill(std::begin(at), std::end(at), static_cast<std::uint32_t>(Header_Size));
+  std::fill(std::begin(length), std::end(length), 0U);
+  const auto place = [&](int lump, std::uint32_t offset, std::uint32_t size) {
+    at[lump] = offset;
+    length[lump] = size;
+  };
+  const std::uint32_t entities =
+      static_cast<std::uint32_t>(Header_Size) + l.Shaders + l.Surfaces + l.Body;
+  place(1, static_cast<std::uint32_t>(Header_Size), l.Shaders);
+  place(13, static_cast<std::uint32_t>(Header_Size) + l.Shaders, l.Surfaces);
+  place(0, entities, l.Entities);
+  place(12, entities + l.Entities, l.Fogs);
+  place(16, entities + l.Entities + l.Fogs, l.Tail);
+  std::string header = "IBSP";
   Put_U32(header, 46);
-  Put_U32(header, entity_offset);
-  Put_U32(header, entity_size);
-  for (int lump = 1; lump < 17; ++lump) {
-    const std::uint32_t at = lump == 16 ? entity_offset + entity_size : Header_Size;
-    Put_U32(header, at);
-    Put_U32(header, lump == 16 ? file_size - at : 0);
+  for (int lump = 0; lump < 17; ++lump) {
+    Put_U32(header, at[lump]);
+    Put_U32(header, length[lump]);
   }
   return header;
+}
+
+// ---- what the maps name -----------------------------------------------------------------------
+
+constexpr std::uint32_t Surface_Sky = 0x4;
+constexpr std::uint32_t Surface_Nodraw = 0x80;
+constexpr std::uint32_t Surface_Hint = 0x100;
+
+// One entry of a shader or fog lump: a 64-byte name, surface and content flags.
+struct TLump_Shader {
+  std::string Name;
+  std::uint32_t Surface_Flags = 0;
+};
+
+std::string Shader_Lump(const std::vector<TLump_Shader>& shaders) {
+  std::string lump;
+  for (const TLump_Shader& shader : shaders) {
+    std::string name(64, '\0');
+    name.replace(0, std::min<std::size_t>(shader.Name.size(), 63), shader.Name, 0, 63);
+    lump += name;
+    Put_U32(lump, shader.Surface_Flags);
+    Put_U32(lump, 1);  // solid
+  }
+  return lump;
+}
+
+// The surface lump (104-byte entries, the first field numbering the shader): one to four
+// surfaces for each shader but the undrawn ones, whose entries the compiler keeps for brush sides
+// that became no surface.
+std::string Surface_Lump(const std::vector<TLump_Shader>& shaders, std::mt19937& rng) {
+  std::string lump;
+  for (std::size_t s = 0; s < shaders.size(); ++s) {
+    if ((shaders[s].Surface_Flags & Surface_Nodraw) != 0) {
+      continue;
+    }
+    for (int k = std::uniform_int_distribution<int>(1, 4)(rng); k > 0; --k) {
+      const std::size_t at = lump.size();
+      Put_U32(lump, static_cast<std::uint32_t>(s));
+      Put_U32(lump, 0xFFFFFFFFU);  // no fog
+      Put_U32(lump, 1);            // planar
+      lump.resize(at + 104, '\0');
+    }
+  }
+  return lump;
+}
+
+// A set of textures below textures/NAME/ and what its archive's shader script says of it.
+struct TTexture_Set {
+  std::string Name;
+  std::vector<std::string> Members;  // every image file of the set: textures, glow and sky faces
+  std::vector<std::string> Names;    // what a map names: images without extension, shaders
+  std::string Sky;                   // the sky shader, when the script has one
+  std::string Fog;                   // the fog shader, when the script has one
+};
+
+const char* const Surfaces[] = {"block", "floor", "trim",  "light", "metal", "stone",
+                                "panel", "pipe",  "grate", "rust",  "tile",  "beam"};
+
+// A set of `count` images; with `script`, shader definitions for it are appended there: a glow
+// stage over some images, an animated shader, sometimes a sky whose box lies below env/ and a fog,
+// and now and then a stage naming an image no archive ships.
+TTexture_Set Make_Set(const std::string& name, int count, std::string* script, std::mt19937& rng) {
+  std::uniform_int_distribution<int> percent(0, 99);
+  TTexture_Set set;
+  set.Name = name;
+  const std::string dir = "textures/" + name + "/";
+  for (int i = 0; i < count; ++i) {
+    const std::string stem =
+        Surfaces[static_cast<std::size_t>(i) % std::size(Surfaces)] + std::to_string(10 + i);
+    set.Members.push_back(dir + stem + (percent(rng) < 40 ? ".tga" : ".jpg"));
+    set.Names.push_back(dir + stem);
+    if (script == nullptr || percent(rng) >= 20) {
+      continue;
+    }
+    const std::string& image = set.Members.back();
+    script->append(dir).append(stem).append("\n{\n\tqer_editorimage ").append(image);
+    script->append(
+        "\n\tq3map_surfacelight 400\n\t{\n\t\tmap $lightmap\n\t\trgbGen identity\n\t}\n");
+    script->append("\t{\n\t\tmap ").append(image);
+    script->append("\n\t\tblendFunc GL_DST_COLOR GL_ZERO\n\t}\n\t{\n\t\tmap ").append(dir);
+    script->append(stem).append("_glow.tga\n\t\tblendFunc GL_ONE GL_ONE\n");
+    script->append("\t\trgbGen wave sin 0.5 0.5 0 1\n\t}\n}\n\n");
+    set.Members.push_back(dir + stem + "_glow.tga");
+  }
+  if (script == nullptr) {
+    return set;
+  }
+  *script += dir + "anim\n{\n\tsurfaceparm nomarks\n\t{\n\t\tanimMap 4";
+  for (int f = 1; f <= 4; ++f) {
+    *script += " " + dir + "anim_" + std::to_string(f) + ".tga";
+    set.Members.push_back(dir + "anim_" + std::to_string(f) + ".tga");
+  }
+  *script += "\n\t\tblendFunc add\n\t}\n}\n\n";
+  set.Names.push_back(dir + "anim");
+  if (percent(rng) < 30) {
+    set.Sky = dir + "sky";
+    *script += set.Sky + "\n{\n\tqer_editorimage env/" + name +
+               "/sky_up.tga\n\tsurfaceparm sky\n\tsurfaceparm noimpact\n\tq3map_sun 1 1 1 100 "
+               "220 50\n\tskyParms env/" +
+               name + "/sky 512 -\n}\n\n";
+    for (const char* face : {"rt", "bk", "lf", "ft", "up", "dn"}) {
+      set.Members.push_back("env/" + name + "/sky_" + face + ".tga");
+    }
+  }
+  if (percent(rng) < 30) {
+    set.Fog = dir + "fog";
+    *script += set.Fog +
+               "\n{\n\tsurfaceparm trans\n\tsurfaceparm nonsolid\n\tsurfaceparm fog\n"
+               "\tfogparms ( 0.4 0.3 0.2 ) 640\n}\n\n";
+  }
+  if (percent(rng) < 8) {
+    set.Names.push_back(dir + "fx");
+    *script += dir + "fx\n{\n\t{\n\t\tmap " + dir + "fx_beta.tga\n\t\ttcMod scroll 0 1\n\t}\n}\n\n";
+  }
+  return set;
+}
+
+// A texture pack: a few sets, half the packs with a shader script.
+struct TTexture_Pack {
+  std::string MOD;
+  std::string File;
+  std::vector<TTexture_Set> Sets;
+  std::string Script_Name;
+  std::string Script;
+  std::vector<std::string> Extra;  // models and sounds (the base pack)
+};
+
+// Pre-deflated small files that every image, model and sound member of the installation reuses:
+// the check reads only the central directories, the scan only the maps.
+struct TFile_Pool {
+  std::vector<TPiece> Jpgs;
+  std::vector<TPiece> Tgas;
+  std::vector<TPiece> Other;
+
+  explicit TFile_Pool(std::mt19937& rng) {
+    for (int i = 0; i < 8; ++i) {
+      Jpgs.push_back(Deflate_Piece(Jpeg(16, 16, rng), true));
+      Tgas.push_back(Deflate_Piece(Tga(16, 16, rng), true));
+      std::string blob;
+      Append_Tables(blob, std::size_t{2048} * static_cast<std::size_t>(i + 1), rng);
+      Other.push_back(Deflate_Piece(blob, true));
+    }
+  }
+
+  const TPiece& For(const std::string& name, std::mt19937& rng) const {
+    const std::vector<TPiece>& pool = name.ends_with(".jpg")   ? Jpgs
+                                      : name.ends_with(".tga") ? Tgas
+                                                               : Other;
+    return pool[std::uniform_int_distribution<std::size_t>(0, pool.size() - 1)(rng)];
+  }
+};
+
+const char* const Model_Words[] = {"lamp", "chain", "banner", "skull", "torch", "fan", "pipe"};
+const char* const Sound_Words[] = {"wind", "drip", "hum", "fire", "water", "machine"};
+
+// The texture packs: the first archive is the base game's large one (pak0.pk3: many sets, the
+// map objects' models, world sounds and music), then every 25th archive holds a few sets.
+std::vector<TTexture_Pack> Plan_Texture_Packs(int archives, const std::vector<std::string>& mods,
+                                              std::mt19937& rng) {
+  std::uniform_int_distribution<int> percent(0, 99);
+  std::vector<TTexture_Pack> packs;
+  for (int a = 0; a < archives; a += 25) {
+    TTexture_Pack pack;
+    const bool base = a == 0;
+    pack.MOD = base || percent(rng) < 60
+                   ? mods[0]
+                   : mods[std::uniform_int_distribution<std::size_t>(0, mods.size() - 1)(rng)];
+    const std::string word = Word(rng);
+    const int style = percent(rng);
+    pack.File = base         ? "pak0.pk3"
+                : style < 30 ? "tex-" + word + std::to_string(a) + ".pk3"
+                : style < 55 ? "zzz-" + word + std::to_string(a) + "-textures.pk3"
+                : style < 75 ? "AAA_" + word + std::to_string(a) + "_TEX.PK3"
+                             : word + std::to_string(a) + "_textures.pk3";
+    const int sets = base ? 12 : std::uniform_int_distribution<int>(2, 4)(rng);
+    const bool scripted = base || percent(rng) < 50;
+    for (int s = 0; s < sets; ++s) {
+      const std::string name = (base ? "base_" : word + std::to_string(a) + "_") +
+                               std::string(Surfaces[static_cast<std::size_t>(s) % 12]) +
+                               std::to_string(s);
+      const int count = base ? std::uniform_int_distribution<int>(40, 120)(rng)
+                             : std::uniform_int_distribution<int>(15, 60)(rng);
+      pack.Sets.push_back(Make_Set(name, count, scripted ? &pack.Script : nullptr, rng));
+    }
+    if (scripted) {
+      pack.Script_Name =
+          "scripts/" + (base ? std::string("base") : word + std::to_string(a)) + ".shader";
+    }
+    if (base) {
+      for (const char* model : Model_Words) {
+        for (int k = 1; k <= 4; ++k) {
+          pack.Extra.push_back("models/mapobjects/" + std::string(model) + "/" + model +
+                               std::to_string(k) + ".md3");
+        }
+      }
+      for (const char* sound : Sound_Words) {
+        for (int k = 1; k <= 5; ++k) {
+          pack.Extra.push_back("sound/world/" + std::string(sound) + std::to_string(k) + ".wav");
+        }
+      }
+      for (int k = 1; k <= 6; ++k) {
+        pack.Extra.push_back("music/sonic" + std::to_string(k) + ".wav");
+      }
+    }
+    packs.push_back(std::move(pack));
+  }
+  return packs;
+}
+
+void Write_Texture_Pack(const std::string& game_dir, const TTexture_Pack& pack,
+                        const TFile_Pool& files, std::int32_t dos, std::mt19937& rng) {
+  TZip_Writer zip((fs::path(game_dir) / pack.MOD / pack.File).string());
+  for (const TTexture_Set& set : pack.Sets) {
+    for (const std::string& member : set.Members) {
+      zip.Add(member, {&files.For(member, rng)}, dos);
+    }
+  }
+  for (const std::string& member : pack.Extra) {
+    zip.Add(member, {&files.For(member, rng)}, dos);
+  }
+  if (!pack.Script_Name.empty()) {
+    zip.Add_Data(pack.Script_Name, pack.Script, dos);
+  }
+  zip.Finish();
+}
+
+// What one map archive holds beside its maps: its own texture set and script, models, sounds,
+// music, and what its maps name from it.
+struct TMap_Pack_Content {
+  TTexture_Set Own;
+  std::string Script;
+  std::vector<std::string> Members;  // every file but maps, levelshots, bot files and scripts
+  std::vector<std::string> Models;
+  std::vector<std::string> Sounds;
+  std::string Music;
+};
+
+TMap_Pack_Content Plan_Map_Pack(const std::string& stem, int maps,
+                                const std::vector<TTexture_Pack>& packs, std::mt19937& rng) {
+  std::uniform_int_distribution<int> percent(0, 99);
+  TMap_Pack_Content pack;
+  const bool scripted = percent(rng) < 60;
+  const int images = 8 + 10 * maps + std::uniform_int_distribution<int>(0, 30)(rng);
+  pack.Own = Make_Set(stem, std::min(images, 200), scripted ? &pack.Script : nullptr, rng);
+  pack.Members = pack.Own.Members;
+  for (int k = std::uniform_int_distribution<int>(0, 3)(rng); k > 0; --k) {
+    pack.Models.push_back("models/mapobjects/" + stem + "/" +
+                          Model_Words[static_cast<std::size_t>(k) % std::size(Model_Words)] +
+                          ".md3");
+    pack.Members.push_back(pack.Models.back());
+    pack.Members.push_back("models/mapobjects/" + stem + "/skin" + std::to_string(k) + ".tga");
+  }
+  for (int k = std::uniform_int_distribution<int>(0, 4)(rng); k > 0; --k) {
+    pack.Sounds.push_back("sound/" + stem + "/" +
+                          Sound_Words[static_cast<std::size_t>(k) % std::size(Sound_Words)] +
+                          ".wav");
+    pack.Members.push_back(pack.Sounds.back());
+  }
+  if (percent(rng) < 50) {
+    pack.Music = "music/" + stem + ".wav";
+    pack.Members.push_back(pack.Music);
+  }
+  // Now and then a copy of some of the base pack's images, which then replaces them.
+  if (!packs.empty() && percent(rng) < 10) {
+    const auto& sets = packs[0].Sets;
+    const TTexture_Set& set =
+        sets[std::uniform_int_distribution<std::size_t>(0, sets.size() - 1)(rng)];
+    for (std::size_t i = 0; i < set.Members.size(); i += 7) {
+      pack.Members.push_back(set.Members[i]);
+    }
+  }
+  return pack;
+}
+
+// A random part of `names`: `count` of them at most.
+void Pick_Names(const std::vector<std::string>& names, int count, std::uint32_t flags,
+                std::vector<TLump_Shader>& into, std::mt19937& rng) {
+  if (names.empty()) {
+    return;
+  }
+  std::uniform_int_distribution<std::size_t> pick(0, names.size() - 1);
+  for (int i = 0; i < count; ++i) {
+    const std::string& name = names[pick(rng)];
+    if (std::none_of(into.begin(), into.end(),
+                     [&](const TLump_Shader& shader) { return shader.Name == name; })) {
+      into.push_back({name, flags});
+    }
+  }
+}
+
+// What one map names: a part of its archive's own set, of the sets of the texture packs its MOD
+// directory sees, the compiler's undrawn tool shaders, now and then textures no archive has or
+// only a pack of another MOD has; its entities' models, sounds and music.
+struct TMap_References {
+  std::vector<TLump_Shader> Shaders;
+  std::vector<TLump_Shader> Fogs;
+  std::string Entities;
+};
+
+TMap_References Plan_Map(const std::string& stem, const std::string& title, const std::string& mod,
+                         const TMap_Pack_Content& own, const std::vector<TTexture_Pack>& packs,
+                         std::mt19937& rng) {
+  std::uniform_int_distribution<int> percent(0, 99);
+  const auto between = [&rng](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(rng);
+  };
+  TMap_References map;
+  Pick_Names(own.Own.Names, std::max(5, static_cast<int>(own.Own.Names.size()) * 2 / 3), 0,
+             map.Shaders, rng);
+  std::vector<const TTexture_Set*> seen;
+  std::vector<const TTexture_Set*> elsewhere;
+  for (const TTexture_Pack& pack : packs) {
+    for (const TTexture_Set& set : pack.Sets) {
+      (pack.MOD == mod || pack.MOD == "baseq3" ? seen : elsewhere).push_back(&set);
+    }
+  }
+  for (int s = between(1, 3); s > 0 && !seen.empty(); --s) {
+    const TTexture_Set& set =
+        *seen[std::uniform_int_distribution<std::size_t>(0, seen.size() - 1)(rng)];
+    Pick_Names(set.Names, between(5, 25), 0, map.Shaders, rng);
+  }
+  map.Shaders.push_back({"textures/common/caulk", Surface_Nodraw});
+  map.Shaders.push_back({"textures/common/clip", Surface_Nodraw});
+  map.Shaders.push_back({"textures/common/hint", Surface_Nodraw | Surface_Hint});
+  map.Shaders.push_back({"noshader", Surface_Nodraw});
+  if (!own.Own.Sky.empty()) {
+    map.Shaders.push_back({own.Own.Sky, Surface_Sky});
+  }
+  if (!own.Own.Fog.empty() && percent(rng) < 40) {
+    map.Shaders.push_back({own.Own.Fog, 0});
+    map.Fogs.push_back({own.Own.Fog, 0});
+  }
+  if (percent(rng) < 20) {
+    for (int k = between(1, 3); k > 0; --k) {
+      map.Shaders.push_back({"textures/" + stem + "_beta/" + Word(rng) + std::to_string(k), 0});
+    }
+  }
+  if (!elsewhere.empty() && percent(rng) < 5) {
+    const TTexture_Set& set =
+        *elsewhere[std::uniform_int_distribution<std::size_t>(0, elsewhere.size() - 1)(rng)];
+    Pick_Names(set.Names, between(1, 3), 0, map.Shaders, rng);
+  }
+
+  std::string& text = map.Entities;
+  text = "{\n\"classname\" \"worldspawn\"\n\"message\" \"" + title + "\"\n";
+  const int music = percent(rng);
+  if (music < 50 && !own.Music.empty()) {
+    text += "\"music\" \"" + own.Music + "\"\n";
+  } else if (music < 80) {
+    text += "\"music\" \"music/sonic" + std::to_string(between(1, 6)) + ".wav\"\n";
+  } else if (music < 85) {
+    text += "\"music\" \"music/" + stem + "_theme.ogg\"\n";
+  }
+  text += "}\n{\n\"classname\" \"info_player_deathmatch\"\n\"origin\" \"0 0 64\"\n}\n";
+  for (int e = 0; e < 40; ++e) {
+    text += "{\n\"classname\" \"item_armor_shard\"\n\"origin\" \"" + std::to_string(e * 64) +
+            " 0 32\"\n}\n";
+  }
+  int inline_model = 1;
+  for (const std::string& model : own.Models) {
+    if (percent(rng) < 70) {
+      text += "{\n\"classname\" \"func_rotating\"\n\"model\" \"*" + std::to_string(inline_model++) +
+              "\"\n\"model2\" \"" + model + "\"\n\"speed\" \"90\"\n}\n";
+    }
+  }
+  for (int k = between(0, 3); k > 0; --k) {
+    const std::string model = Model_Words[static_cast<std::size_t>(between(0, 6))];
+    std::string path = "models/mapobjects/";
+    if (percent(rng) < 90) {
+      path.append(model).append("/").append(model).append(std::to_string(between(1, 4)));
+    } else {
+      path.append(stem).append("/gone");
+    }
+    path += ".md3";
+    text += "{\n\"classname\" \"misc_model\"\n\"model\" \"" + path + "\"\n}\n";
+  }
+  for (const std::string& sound : own.Sounds) {
+    text += "{\n\"classname\" \"target_speaker\"\n\"noise\" \"" + sound + "\"\n}\n";
+  }
+  for (int k = between(0, 3); k > 0; --k) {
+    const std::string sound = Sound_Words[static_cast<std::size_t>(between(0, 5))];
+    const int kind = percent(rng);
+    const std::string noise = kind < 80   ? "sound/world/" + sound + std::to_string(between(1, 5))
+                              : kind < 90 ? "*falling1.wav"
+                                          : "sound/" + stem + "/gone.wav";
+    text += "{\n\"classname\" \"target_speaker\"\n\"noise\" \"" + noise +
+            (kind < 40 ? ".wav" : "") + "\"\n\"spawnflags\" \"1\"\n}\n";
+  }
+  return map;
 }
 
 void Write_Installation(const TInstall_Options& o) {
@@ -427,6 +852,8 @@ void Write_Installation(const TInstall_Options& o) {
   for (int i = 0; i < 24; ++i) {
     pool.push_back(Deflate_Piece(Lump_Block(Block_Size, rng), false));
   }
+  std::mt19937 content_rng(o.Seed + 1000);
+  const TFile_Pool files(content_rng);
 
   std::vector<std::string> mods = {"baseq3"};
   const char* const other_mods[] = {"cpma", "osp", "defrag", "Arena", "q3ut4", "rocketmod"};
@@ -437,7 +864,9 @@ void Write_Installation(const TInstall_Options& o) {
     fs::create_directories(fs::path(o.Game_Dir) / mod);
   }
 
-  const std::vector<int> counts = Map_Counts(o.Archives, o.Maps, rng);
+  const std::vector<TTexture_Pack> packs = Plan_Texture_Packs(o.Archives, mods, content_rng);
+  const int map_archives = o.Archives - static_cast<int>(packs.size());
+  const std::vector<int> counts = Map_Counts(map_archives, o.Maps, rng);
   std::lognormal_distribution<double> size_law(std::log(static_cast<double>(o.Bsp_Median)), 0.55);
   std::uniform_int_distribution<int> percent(0, 99);
   std::uniform_int_distribution<int> day(1, 28);
@@ -447,89 +876,117 @@ void Write_Installation(const TInstall_Options& o) {
                                                       std::size_t{160} * 1024);
   const std::string players[] = {"sarge", "grunt", "klesk", "xaero"};
   int map_number = 0;
+  int map_archive = 0;
+  std::string earlier_map;  // a map name some later archive holds again
 
   for (int a = 0; a < o.Archives; ++a) {
-    // Most archives in baseq3, the rest spread over the MODs.
-    const std::string& mod =
-        percent(rng) < 60
-            ? mods[0]
-            : mods[std::uniform_int_distribution<std::size_t>(0, mods.size() - 1)(rng)];
-    const std::string stem = Word(rng) + std::to_string(a);
-    std::string file = (a % 7 == 0 ? "MAP-" : "map-") + stem + (a % 5 == 0 ? ".PK3" : ".pk3");
     const std::int32_t archive_dos = Dos_Date_Time(year(rng), month(rng), day(rng), 12, 0, 0);
-    TZip_Writer zip((fs::path(o.Game_Dir) / mod / file).string());
-    const bool bots = percent(rng) < 15;
-    if (bots) {
-      zip.Add_Directory("models/", archive_dos);
-      zip.Add_Directory("models/players/", archive_dos);
+    std::string mod;
+    std::string file;
+    if (a % 25 == 0) {
+      const TTexture_Pack& pack = packs[static_cast<std::size_t>(a / 25)];
+      Write_Texture_Pack(o.Game_Dir, pack, files, archive_dos, content_rng);
+      mod = pack.MOD;
+      file = pack.File;
+    } else {
+      // Most archives in baseq3, the rest spread over the MODs.
+      mod = percent(rng) < 60
+                ? mods[0]
+                : mods[std::uniform_int_distribution<std::size_t>(0, mods.size() - 1)(rng)];
+      const std::string stem = Word(rng) + std::to_string(a);
+      file = (a % 7 == 0 ? "MAP-" : "map-") + stem + (a % 5 == 0 ? ".PK3" : ".pk3");
+      const int maps = counts[static_cast<std::size_t>(map_archive++)];
+      const TMap_Pack_Content content = Plan_Map_Pack(stem, maps, packs, content_rng);
+      TZip_Writer zip((fs::path(o.Game_Dir) / mod / file).string());
+      const bool bots = percent(rng) < 15;
+      if (bots) {
+        zip.Add_Directory("models/", archive_dos);
+        zip.Add_Directory("models/players/", archive_dos);
+      }
+      std::string arena_script;
+      for (int m = 0; m < maps; ++m, ++map_number) {
+        // One archive in a hundred holds again a map an earlier one has (another build of it).
+        const bool again = !earlier_map.empty() && m == 0 && percent(rng) == 0;
+        const std::string name =
+            again ? earlier_map : stem + "_" + std::to_string(m) + (m % 3 == 2 ? "ctf" : "");
+        earlier_map = name;
+        const std::string title =
+            "The " + Word(rng) + " of " + Word(rng) + " " + std::to_string(map_number);
+        const std::size_t size =
+            std::clamp(static_cast<std::size_t>(size_law(rng)), o.Bsp_Min, o.Bsp_Max);
+        const TMap_References references = Plan_Map(stem, title, mod, content, packs, content_rng);
+        const std::string shaders = Shader_Lump(references.Shaders);
+        const std::string surfaces = Surface_Lump(references.Shaders, content_rng);
+        const std::string fogs = Shader_Lump(references.Fogs);
+        const std::string& entities = references.Entities;
+        // Shader lump, bulk, entity text, fogs, then the draw indexes: the entity lump lies near
+        // the end of the file.
+        TBsp_Layout layout;
+        layout.Shaders = static_cast<std::uint32_t>(shaders.size());
+        layout.Surfaces = static_cast<std::uint32_t>(surfaces.size());
+        layout.Entities = static_cast<std::uint32_t>(entities.size());
+        layout.Fogs = static_cast<std::uint32_t>(fogs.size());
+        const std::size_t fixed =
+            Header_Size + shaders.size() + surfaces.size() + entities.size() + fogs.size();
+        layout.Tail = static_cast<std::uint32_t>(std::min(tail_law(rng), size / 8));
+        const std::size_t body = size > fixed + layout.Tail ? size - fixed - layout.Tail : 0;
+        layout.Body = static_cast<std::uint32_t>(body);
+        const std::size_t pooled = body / Block_Size;
+        const std::size_t rest = body - pooled * Block_Size;
+        std::string last = Lump_Block(rest, rng);
+        last.append(entities).append(fogs);
+        std::string indexes;
+        Append_Tables(indexes, layout.Tail, rng);
+        last += indexes;
+        std::string first = Bsp_Header(layout);
+        first.append(shaders).append(surfaces);
+        const TPiece head = Deflate_Piece(first, false);
+        const TPiece end = Deflate_Piece(last, true);
+        std::vector<const TPiece*> pieces{&head};
+        std::uniform_int_distribution<std::size_t> pick(0, pool.size() - 1);
+        for (std::size_t b = 0; b < pooled; ++b) {
+          pieces.push_back(&pool[pick(rng)]);
+        }
+        pieces.push_back(&end);
+        const std::int32_t dos = Dos_Date_Time(year(rng), month(rng), day(rng), 10 + m, 2 * m, 0);
+        zip.Add("maps/" + name + ".bsp", pieces, dos);
+        if (percent(rng) < 60) {
+          std::string aas = "EAAS";
+          Append_Tables(aas, std::size_t{8} * 1024 + static_cast<std::size_t>(percent(rng)) * 512,
+                        rng);
+          zip.Add_Data("maps/" + name + ".aas", aas, dos);
+        }
+        const int shot = percent(rng);
+        if (shot < 55) {
+          zip.Add_Data("levelshots/" + name + ".jpg", Jpeg(128, 128, rng), dos);
+        } else if (shot < 85) {
+          zip.Add_Data("levelshots/" + name + ".tga", Tga(64, 64, rng), dos);
+        }
+        arena_script.append("{\nmap \"").append(name).append("\"\nlongname \"").append(title);
+        arena_script.append("\"\nfraglimit 20\ntype \"ffa tourney\"\n}\n");
+      }
+      zip.Add_Data("scripts/" + stem + ".arena", arena_script, archive_dos);
+      if (!content.Script.empty()) {
+        zip.Add_Data("scripts/" + stem + ".shader", content.Script, archive_dos);
+      }
+      for (const std::string& member : content.Members) {
+        zip.Add(member, {&files.For(member, content_rng)}, archive_dos);
+      }
+      if (bots) {
+        const std::string& player = players[static_cast<std::size_t>(a) % std::size(players)];
+        zip.Add_Directory("models/players/" + player + "/", archive_dos);
+        zip.Add_Data("models/players/" + player + "/icon_default.tga", Tga(32, 32, rng),
+                     archive_dos);
+        zip.Add_Data("sound/player/announce/" + player + ".wav", std::string(4096, '\x40'),
+                     archive_dos);
+        std::string bots_txt = "{\nname ";
+        bots_txt.append(player).append(stem).append("\nmodel ").append(player);
+        bots_txt.append("\naifile bots/").append(player).append("_c.c\n}\n");
+        zip.Add_Data("scripts/bots.txt", bots_txt, archive_dos);
+        zip.Add_Data("scripts/" + stem + ".bot", "{\nname " + player + "\n}\n", archive_dos);
+      }
+      zip.Finish();
     }
-    std::string arena_script;
-    for (int m = 0; m < counts[static_cast<std::size_t>(a)]; ++m, ++map_number) {
-      const std::string name = stem + "_" + std::to_string(m) + (m % 3 == 2 ? "ctf" : "");
-      const std::string title =
-          "The " + Word(rng) + " of " + Word(rng) + " " + std::to_string(map_number);
-      const std::size_t size =
-          std::clamp(static_cast<std::size_t>(size_law(rng)), o.Bsp_Min, o.Bsp_Max);
-      // Entity text, then the draw indexes: the entity lump lies near the end of the file.
-      std::string entities = vorlix::testing::Entity_Text(title);
-      for (int e = 0; e < 40; ++e) {
-        entities += "{\n\"classname\" \"item_armor_shard\"\n\"origin\" \"" +
-                    std::to_string(e * 64) + " 0 32\"\n}\n";
-      }
-      const std::size_t tail = std::min(tail_law(rng), size / 8);
-      const std::size_t body = size > Header_Size + entities.size() + tail
-                                   ? size - Header_Size - entities.size() - tail
-                                   : 0;
-      const std::size_t pooled = body / Block_Size;
-      const std::size_t rest = body - pooled * Block_Size;
-      const auto entity_offset = static_cast<std::uint32_t>(Header_Size + body);
-      const auto total = static_cast<std::uint32_t>(Header_Size + body + entities.size() + tail);
-      std::string first =
-          Bsp_Header(entity_offset, static_cast<std::uint32_t>(entities.size()), total);
-      std::string last = Lump_Block(rest, rng) + entities;
-      std::string indexes;
-      Append_Tables(indexes, tail, rng);
-      last += indexes;
-      const TPiece head = Deflate_Piece(first, false);
-      const TPiece end = Deflate_Piece(last, true);
-      std::vector<const TPiece*> pieces{&head};
-      std::uniform_int_distribution<std::size_t> pick(0, pool.size() - 1);
-      for (std::size_t b = 0; b < pooled; ++b) {
-        pieces.push_back(&pool[pick(rng)]);
-      }
-      pieces.push_back(&end);
-      const std::int32_t dos = Dos_Date_Time(year(rng), month(rng), day(rng), 10 + m, 2 * m, 0);
-      zip.Add("maps/" + name + ".bsp", pieces, dos);
-      if (percent(rng) < 60) {
-        std::string aas = "EAAS";
-        Append_Tables(aas, std::size_t{8} * 1024 + static_cast<std::size_t>(percent(rng)) * 512,
-                      rng);
-        zip.Add_Data("maps/" + name + ".aas", aas, dos);
-      }
-      const int shot = percent(rng);
-      if (shot < 55) {
-        zip.Add_Data("levelshots/" + name + ".jpg", Jpeg(128, 128, rng), dos);
-      } else if (shot < 85) {
-        zip.Add_Data("levelshots/" + name + ".tga", Tga(64, 64, rng), dos);
-      }
-      arena_script.append("{\nmap \"").append(name).append("\"\nlongname \"").append(title);
-      arena_script.append("\"\nfraglimit 20\ntype \"ffa tourney\"\n}\n");
-    }
-    zip.Add_Data("scripts/" + stem + ".arena", arena_script, archive_dos);
-    zip.Add_Data("textures/" + stem + "/wall.jpg", Jpeg(64, 64, rng), archive_dos);
-    if (bots) {
-      const std::string& player = players[static_cast<std::size_t>(a) % std::size(players)];
-      zip.Add_Directory("models/players/" + player + "/", archive_dos);
-      zip.Add_Data("models/players/" + player + "/icon_default.tga", Tga(32, 32, rng), archive_dos);
-      zip.Add_Data("sound/player/announce/" + player + ".wav", std::string(4096, '\x40'),
-                   archive_dos);
-      std::string bots_txt = "{\nname ";
-      bots_txt.append(player).append(stem).append("\nmodel ").append(player);
-      bots_txt.append("\naifile bots/").append(player).append("_c.c\n}\n");
-      zip.Add_Data("scripts/bots.txt", bots_txt, archive_dos);
-      zip.Add_Data("scripts/" + stem + ".bot", "{\nname " + player + "\n}\n", archive_dos);
-    }
-    zip.Finish();
     // Archive times spread over years, as collected files are.
     const auto when = std::chrono::file_clock::now() - std::chrono::hours(24 * (a % 2000) + 1);
     fs::last_write_time(fs::path(o.Game_Dir) / mod / file, when);

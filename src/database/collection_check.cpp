@@ -147,8 +147,9 @@ struct TCollection_Check::TSearch {
   TMember_Search_Path Path;
   // The definition the renderer draws each shader name (a content name) with.
   std::unordered_map<std::uint32_t, const TShader_Content*> Winners;
-  // Kind and name already looked up, and whether they were found.
-  std::unordered_map<std::uint64_t, bool> Found;
+  // Per kind and content name: 0 not looked up yet, 1 missing, 2 found (a byte a name, where a
+  // table of the names looked up took some forty).
+  std::vector<std::uint8_t> Found;
 };
 
 TCollection_Check::TCollection_Check(TMember_Index members, TContent_Index content,
@@ -265,38 +266,54 @@ std::vector<std::string> Candidates_Of(TContent_Kind kind, std::string name, TIm
 
 }  // namespace
 
-bool TCollection_Check::Found(TSearch& search, TContent_Kind kind, std::uint32_t name) const {
-  auto& found = search.Found;
-  const std::uint64_t key = (std::uint64_t{static_cast<std::uint8_t>(kind)} << 32U) | name;
-  const auto known = found.find(key);
-  if (known != found.end()) {
-    return known->second;
-  }
-  bool any = false;
-  for (const std::string& candidate :
-       Candidates_Of(kind, Content_.Name(name), Rules_.Image_Order)) {
-    if (!Copies_Of(Members_, candidate, search.Path).empty()) {
-      any = true;
-      break;
+namespace {
+
+// The first source holding a member the game opens for one of `candidates` whose rank on
+// `path` (0: not on it) `wanted` takes: an archive member by its lookup form, a loose file by its
+// own name only.
+template <typename TWanted>
+std::optional<std::uint32_t> Serving_Source(const TMember_Index& members,
+                                            const std::vector<std::string>& candidates,
+                                            const TMember_Search_Path& path, TWanted wanted) {
+  for (const std::string& candidate : candidates) {
+    for (const std::uint32_t m : members.Members_Named(candidate)) {
+      const TMember& member = members.Members()[m];
+      const std::uint32_t rank = member.Source < path.Rank.size() ? path.Rank[member.Source] : 0;
+      if (wanted(rank) && (!members.Sources()[member.Source].Loose() ||
+                           Same_Loose_Name(members.Name(member), candidate))) {
+        return member.Source;
+      }
     }
   }
-  found.emplace(key, any);
-  return any;
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool TCollection_Check::Found(TSearch& search, TContent_Kind kind, std::uint32_t name) const {
+  if (search.Found.empty()) {
+    search.Found.resize(Content_.Name_Count() * Content_Kind_Count);
+  }
+  std::uint8_t& known = search.Found[name * Content_Kind_Count + static_cast<std::size_t>(kind)];
+  if (known == 0) {
+    const auto source =
+        Serving_Source(Members_, Candidates_Of(kind, Content_.Name(name), Rules_.Image_Order),
+                       search.Path, [](std::uint32_t rank) { return rank != 0; });
+    known = source ? 2 : 1;
+  }
+  return known == 2;
 }
 
 std::optional<TContent_Place> TCollection_Check::Found_Elsewhere(const TSearch& search,
                                                                  TContent_Kind kind,
                                                                  std::uint32_t name) const {
-  for (const std::string& candidate :
-       Candidates_Of(kind, Content_.Name(name), Rules_.Image_Order)) {
-    for (const std::uint32_t m : Members_.Members_Named(candidate)) {
-      const std::uint32_t source = Members_.Members()[m].Source;
-      if (search.Path.Rank[source] == 0) {
-        return Place_Of_Source(Members_.Sources()[source]);
-      }
-    }
+  const auto source =
+      Serving_Source(Members_, Candidates_Of(kind, Content_.Name(name), Rules_.Image_Order),
+                     search.Path, [](std::uint32_t rank) { return rank == 0; });
+  if (!source) {
+    return std::nullopt;
   }
-  return std::nullopt;
+  return Place_Of_Source(Members_.Sources()[*source]);
 }
 
 const TCollection_Check::TMap_Place* TCollection_Check::Place_Of(const std::string& mod,

@@ -507,20 +507,25 @@ TContent_Index_Build Build_Content_Index(const std::string& game_dir, const TGam
   TContent_Index_Build build;
   TContent_Index& index = build.Index;
   const std::string path = platform::Join(data_dir, Content_Index_File);
-  TContent_Index old;
-  old.Load(path);
-  std::unordered_map<std::string, const TContent_Archive*> known;
+  // The stored index becomes the new one: its unchanged archives stay where they are with the
+  // names they use (the names of archives gone stay in the table until the next start), and
+  // the archives read now add theirs.
+  index.Load(path);
+  std::vector<TContent_Archive> stored = std::move(index.Archives());
+  index.Archives().clear();
+  std::unordered_map<std::string, std::size_t> known;
   // The game index keeps MOD directories in lower case.
   platform::TFolder_Names folders(game_dir);
-  for (const auto& archive : old.Archives()) {
-    known.emplace(platform::Archive_Key(archive.MOD_Directory, archive.PK3_Filename), &archive);
+  for (std::size_t a = 0; a < stored.size(); ++a) {
+    known.emplace(platform::Archive_Key(stored[a].MOD_Directory, stored[a].PK3_Filename), a);
   }
   index.Archives().reserve(games.Archives().size());
   for (const TArchive_Facts& facts : games.Archives()) {
     const auto it = known.find(platform::Archive_Key(facts.MOD_Directory, facts.PK3_Filename));
-    if (it != known.end() && it->second->Problem.empty() && it->second->Size == facts.Size &&
-        it->second->Date == facts.Date) {
-      index.Archives().push_back(Copy_Archive(*it->second, old, index));
+    if (it != known.end() && stored[it->second].Problem.empty() &&
+        stored[it->second].Size == facts.Size && stored[it->second].Date == facts.Date) {
+      index.Archives().push_back(std::move(stored[it->second]));
+      known.erase(it);  // an archive listed twice is read again
       ++build.Archives_Reused;
       continue;
     }
@@ -547,7 +552,10 @@ TContent_Index_Build Build_Content_Index(const std::string& game_dir, const TGam
     }
     index.Archives().push_back(std::move(archive));
   }
-  build.Save_Problem = index.Save(path);
+  // Written again only when an archive was read or one of the file is gone.
+  if (build.Archives_Read > 0 || build.Archives_Reused != stored.size()) {
+    build.Save_Problem = index.Save(path);
+  }
   // The loose scripts of every directory an archive lies in and of the base directories.
   for (const auto& [dir, folder] : Searched_Folders(game_dir, games)) {
     TContent_Archive loose;

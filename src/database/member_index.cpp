@@ -62,19 +62,6 @@ bool Same_Lookup_Form(std::string_view a, std::string_view b) {
   return true;
 }
 
-// A loose file is opened by its own name, letter case and all; only '\' is a separator.
-bool Same_Loose_Name(std::string_view stored, std::string_view asked) {
-  if (stored.size() != asked.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < stored.size(); ++i) {
-    if (stored[i] != (asked[i] == '\\' ? '/' : asked[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
 void Write_Archive_Record(TByte_Writer& out, const TMember_Index& index,
                           const TMember_Source& source) {
   TByte_Writer record;
@@ -471,6 +458,18 @@ TMember_Search_Path Member_Search_Path(const TMember_Index& index, const std::st
     }
   }
   return path;
+}
+
+bool Same_Loose_Name(std::string_view stored, std::string_view asked) {
+  if (stored.size() != asked.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    if (stored[i] != (asked[i] == '\\' ? '/' : asked[i])) {
+      return false;
+    }
+  }
+  return true;
 }
 
 std::vector<TMember_Copy> Copies_Of(const TMember_Index& index, const std::string& name,

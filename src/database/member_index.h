@@ -136,6 +136,10 @@ struct TMember_Search_Path {
 TMember_Search_Path Member_Search_Path(const TMember_Index& index, const std::string& mod,
                                        const std::vector<std::string>& bases);
 
+// Whether a loose file stored as `stored` is the one the game opens for `asked`: its own name,
+// letter case and all; only '\' is a separator.
+bool Same_Loose_Name(std::string_view stored, std::string_view asked);
+
 struct TMember_Copy {
   const TMember_Source* Source = nullptr;
   const TMember* Member = nullptr;

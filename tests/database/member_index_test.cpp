@@ -22,36 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The game index of every archive at the top of the directories below `game`, with the size and
-// date the database records.
-TGame_Index Game_Index_Of_Disk(const std::string& game) {
-  std::vector<TArchive_Facts> archives;
-  for (const auto& dir : fs::directory_iterator(game)) {
-    if (!dir.is_directory()) {
-      continue;
-    }
-    for (const auto& file : fs::directory_iterator(dir.path())) {
-      const std::string name = file.path().filename().string();
-      if (!file.is_regular_file() || name.size() < 4 ||
-          platform::Lower(name.substr(name.size() - 4)) != ".pk3") {
-        continue;
-      }
-      struct stat st {};
-      ::stat(file.path().c_str(), &st);
-      TArchive_Facts facts;
-      facts.MOD_Directory = dir.path().filename().string();
-      facts.PK3_Filename = name;
-      facts.Size = static_cast<std::uint32_t>(st.st_size);
-      facts.Date = platform::To_DOS_Date_Time(st.st_mtime);
-      archives.push_back(std::move(facts));
-    }
-  }
-  TGame_Index index;
-  index.Set_Archives(std::move(archives));
-  index.Set_Base_Directory("baseq3");
-  return index;
-}
-
 // "MOD/archive:member" of a copy, "MOD:member" for a loose file; "" for none.
 std::string Where(const TMember_Index& index, const std::optional<TMember_Copy>& copy) {
   if (!copy) {

@@ -12,6 +12,10 @@
 #include <utime.h>
 #include <zip.h>
 
+#include "core/dos_time.h"
+#include "core/letter_case.h"
+#include "database/game_index.h"
+
 namespace fs = std::filesystem;
 
 namespace vorlix::testing {
@@ -279,6 +283,34 @@ std::vector<TArchive_Facts> Archives_In(const std::string& mod, std::size_t coun
     archives[i].PK3_Filename = "more" + std::to_string(i) + ".pk3";
   }
   return archives;
+}
+
+TGame_Index Game_Index_Of_Disk(const std::string& game) {
+  std::vector<TArchive_Facts> archives;
+  for (const auto& dir : fs::directory_iterator(game)) {
+    if (!dir.is_directory()) {
+      continue;
+    }
+    for (const auto& file : fs::directory_iterator(dir.path())) {
+      const std::string name = file.path().filename().string();
+      if (!file.is_regular_file() || name.size() < 4 ||
+          platform::Lower(name.substr(name.size() - 4)) != ".pk3") {
+        continue;
+      }
+      struct stat st {};
+      ::stat(file.path().c_str(), &st);
+      TArchive_Facts facts;
+      facts.MOD_Directory = dir.path().filename().string();
+      facts.PK3_Filename = name;
+      facts.Size = static_cast<std::uint32_t>(st.st_size);
+      facts.Date = platform::To_DOS_Date_Time(st.st_mtime);
+      archives.push_back(std::move(facts));
+    }
+  }
+  TGame_Index index;
+  index.Set_Archives(std::move(archives));
+  index.Set_Base_Directory("baseq3");
+  return index;
 }
 
 }  // namespace vorlix::testing

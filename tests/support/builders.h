@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "database/archive_facts.h"
+#include "database/game_index.h"
 
 namespace vorlix::testing {
 
@@ -81,5 +82,9 @@ std::vector<TArchive_Facts> Archives_In(const std::string& mod, std::size_t coun
 
 // A short silent PCM WAV file (8 kHz, 8 bit, mono).
 std::string Silent_Wav();
+
+// The game index of every archive (*.pk3 in any letter case) at the top of the directories below
+// `game`, with the size and date the database records, base directory baseq3.
+TGame_Index Game_Index_Of_Disk(const std::string& game);
 
 }  // namespace vorlix::testing
