@@ -279,10 +279,7 @@ bool TMember_Index::Load(const std::string& path) {
   *this = TMember_Index();
   try {
     TByte_Reader in(Read_Whole_File(path));
-    char magic[4];
-    in.Read_Buffer(magic, 4);
-    if (std::string(magic, 4) != std::string(Index_Magic, 4) ||
-        in.Read_Integer() != Index_Version) {
+    if (!in.Read_Header(Index_Magic, Index_Version)) {
       return false;
     }
     const std::uint32_t count = in.Read_Cardinal();

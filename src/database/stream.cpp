@@ -59,6 +59,12 @@ void TByte_Reader::Read_Buffer(void* bytes, std::size_t count) {
   Position_ += count;
 }
 
+bool TByte_Reader::Read_Header(std::string_view magic, std::int32_t version) {
+  std::string read(magic.size(), '\0');
+  Read_Buffer(read.data(), read.size());
+  return read == magic && Read_Integer() == version;
+}
+
 std::string TByte_Reader::Read_String() {
   const std::int32_t count = Read_Integer();
   if (count < 0) {

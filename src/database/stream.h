@@ -8,6 +8,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vorlix {
@@ -62,6 +63,8 @@ class TByte_Writer {
 class TByte_Reader {
  public:
   explicit TByte_Reader(std::string data) : Data_(std::move(data)) {}
+  // Reads a program file's four-byte mark and version; false when they are not these.
+  bool Read_Header(std::string_view magic, std::int32_t version);
 
   bool At_End() const { return Position_ >= Data_.size(); }
   std::size_t Remaining() const { return Data_.size() - Position_; }
