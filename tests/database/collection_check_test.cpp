@@ -242,7 +242,8 @@ TEST_F(Collection, TheIndexesAreReusedAndDamageIsContained) {
   EXPECT_EQ(again.Check->Counts("baseq3", "a.pk3", "a").Total(), 1U);
 
   // A damaged index is rebuilt.
-  testing::Write_File(Data_ / Content_Index_File, "VXCI\x01\0\0\0\xff\xff\xff\xff");
+  testing::Write_File(Data_ / Content_Index_File,
+                      std::string("VXCI\x01\0\0\0\xff\xff\xff\xff", 12));
   const TCollection_Load rebuilt = Load();
   EXPECT_FALSE(rebuilt.Check->Counts("baseq3", "a.pk3", "a").Known);
 }
