@@ -184,6 +184,22 @@ void Write_Archive_Fields(TByte_Writer& record, const TContent_Archive& archive,
   }
 }
 
+// Every name an archive's record holds, in no particular order.
+void Visit_Names(const TContent_Archive& archive, const std::function<void(std::uint32_t)>& visit) {
+  for (const TMap_Content& map : archive.Maps) {
+    std::for_each(map.Shaders.begin(), map.Shaders.end(), visit);
+    for (const auto& file : map.Files) {
+      visit(file.second);
+    }
+  }
+  for (const TScript_Content& script : archive.Scripts) {
+    for (const TShader_Content& shader : script.Definitions) {
+      visit(shader.Name);
+      std::for_each(shader.Images.begin(), shader.Images.end(), visit);
+    }
+  }
+}
+
 // A count read from the file, no larger than the bytes left could hold.
 std::uint32_t Read_Count(TByte_Reader& in, std::size_t least_bytes_each) {
   const std::uint32_t count = in.Read_Cardinal();
@@ -365,8 +381,7 @@ std::string TContent_Index::Save(const std::string& path) const {
   for (const auto& archive : Archives_) {
     if (!archive.Loose()) {
       ++archives;
-      TByte_Writer ignored;
-      Write_Archive_Fields(ignored, archive, use);
+      Visit_Names(archive, use);
     }
   }
   const auto produce = [&](TByte_Writer& out) {
