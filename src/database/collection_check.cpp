@@ -276,12 +276,12 @@ std::optional<std::uint32_t> Serving_Source(const TMember_Index& members,
                                             const std::vector<std::string>& candidates,
                                             const TMember_Search_Path& path, TWanted wanted) {
   for (const std::string& candidate : candidates) {
-    for (const std::uint32_t m : members.Members_Named(candidate)) {
-      const TMember& member = members.Members()[m];
-      const std::uint32_t rank = member.Source < path.Rank.size() ? path.Rank[member.Source] : 0;
-      if (wanted(rank) && (!members.Sources()[member.Source].Loose() ||
-                           Same_Loose_Name(members.Name(member), candidate))) {
-        return member.Source;
+    for (const auto& [hash, m] : members.Members_Hashed(Member_Lookup_Hash(candidate))) {
+      const std::uint32_t source = members.Members()[m].Source;
+      const std::uint32_t rank = source < path.Rank.size() ? path.Rank[source] : 0;
+      if (wanted(rank) && (!members.Sources()[source].Loose() ||
+                           Same_Loose_Name(members.Name(m), candidate))) {
+        return source;
       }
     }
   }
@@ -297,7 +297,7 @@ bool TCollection_Check::Found(TSearch& search, TContent_Kind kind, std::uint32_t
   std::uint8_t& known = search.Found[name * Content_Kind_Count + static_cast<std::size_t>(kind)];
   if (known == 0) {
     const auto source =
-        Serving_Source(Members_, Candidates_Of(kind, Content_.Name(name), Rules_.Image_Order),
+        Serving_Source(Members_, Candidates_Of(kind, std::string(Content_.Name(name)), Rules_.Image_Order),
                        search.Path, [](std::uint32_t rank) { return rank != 0; });
     known = source ? 2 : 1;
   }
@@ -308,7 +308,7 @@ std::optional<TContent_Place> TCollection_Check::Found_Elsewhere(const TSearch& 
                                                                  TContent_Kind kind,
                                                                  std::uint32_t name) const {
   const auto source =
-      Serving_Source(Members_, Candidates_Of(kind, Content_.Name(name), Rules_.Image_Order),
+      Serving_Source(Members_, Candidates_Of(kind, std::string(Content_.Name(name)), Rules_.Image_Order),
                      search.Path, [](std::uint32_t rank) { return rank == 0; });
   if (!source) {
     return std::nullopt;
@@ -370,8 +370,9 @@ void TCollection_Check::Fill_State(const TMap_Place& place, const std::string& l
     ++state.Counts.Missing[static_cast<std::size_t>(lack.Kind)];
     if (details) {
       state.Missing.push_back(
-          {lack.Kind, Content_.Name(lack.Name),
-           lack.Kind == TContent_Kind::Shader_Image ? Content_.Name(lack.Shader) : std::string(),
+          {lack.Kind, std::string(Content_.Name(lack.Name)),
+           lack.Kind == TContent_Kind::Shader_Image ? std::string(Content_.Name(lack.Shader))
+                                                    : std::string(),
            Found_Elsewhere(search, lack.Kind, lack.Name)});
     }
   }
@@ -388,7 +389,7 @@ void TCollection_Check::Fill_State(const TMap_Place& place, const std::string& l
     state.Problem = own.Problem;
   }
   for (std::uint32_t m = own.First; m < own.First + own.Count; ++m) {
-    const std::string name(Members_.Name(Members_.Members()[m]));
+    const std::string name(Members_.Name(m));
     if (name.ends_with('/')) {
       continue;  // a folder entry
     }
@@ -493,10 +494,6 @@ TCollection_Report TCollection_Check::Report(const std::string& mod_directory) c
   std::unordered_map<std::uint32_t, std::set<std::uint32_t>> overridden_places;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> ranked;  // rank, member
   Members_.Visit_Name_Groups([&](const std::vector<std::uint32_t>& group) {
-    // A folder entry is no file the game reads.
-    if (Members_.Name(Members_.Members()[group.front()]).ends_with('/')) {
-      return;
-    }
     const std::uint32_t first_source = Members_.Members()[group.front()].Source;
     const bool one_place = std::all_of(group.begin(), group.end(), [&](std::uint32_t m) {
       return Members_.Members()[m].Source == first_source;
@@ -505,7 +502,7 @@ TCollection_Report TCollection_Check::Report(const std::string& mod_directory) c
       alive[first_source] = 1;
       return;
     }
-    const std::string form = Member_Lookup_Form(Members_.Name(Members_.Members()[group.front()]));
+    const std::string form = Member_Lookup_Form(Members_.Name(group.front()));
     const TMember_Role role = Role_Of(form);
     std::vector<std::string> dirs;
     for (const std::uint32_t m : group) {
@@ -550,9 +547,9 @@ TCollection_Report TCollection_Check::Report(const std::string& mod_directory) c
         for (const auto& [rank, m] : ranked) {
           const TMember& member = Members_.Members()[m];
           if (seen.insert(member.Source).second) {
+            const TMember_Details& details = Members_.Details(m);
             duplicate.Copies.push_back({Place_Of_Source(sources[member.Source]),
-                                        std::string(Members_.Name(member)), member.CRC32,
-                                        member.Size});
+                                        std::string(details.Name), details.CRC32, details.Size});
           }
         }
         const bool own_copy = std::any_of(

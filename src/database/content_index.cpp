@@ -1,6 +1,7 @@
 #include "database/content_index.h"
 
 #include <algorithm>
+#include <limits>
 #include <functional>
 #include <unordered_set>
 
@@ -316,15 +317,48 @@ void Add_Loose_Scripts(const std::string& dir, TContent_Index& index, TContent_A
 
 }  // namespace
 
-std::uint32_t TContent_Index::Intern(std::string_view name) {
-  const auto it = Ids_.find(name);
-  if (it != Ids_.end()) {
-    return it->second;
+namespace {
+
+std::uint64_t Name_Hash(std::string_view name) {
+  std::uint64_t hash = 14695981039346656037ULL;
+  for (const char c : name) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211ULL;
   }
-  const auto id = static_cast<std::uint32_t>(Names_.size());
-  // A deque's elements stay where they are: the table's keys view them.
-  Ids_.emplace(Names_.emplace_back(name), id);
-  return id;
+  return hash;
+}
+
+}  // namespace
+
+std::uint32_t TContent_Index::Add_Name(std::string_view name) {
+  if (Name_Bytes_.size() + name.size() > std::numeric_limits<std::uint32_t>::max()) {
+    throw TStream_Error("too many names");
+  }
+  Name_Bytes_.append(name);
+  Name_Starts_.push_back(static_cast<std::uint32_t>(Name_Bytes_.size()));
+  return static_cast<std::uint32_t>(Name_Count() - 1);
+}
+
+std::uint32_t TContent_Index::Intern(std::string_view name) {
+  if (Ids_.empty()) {
+    Ids_.reserve(Name_Count());
+    for (std::uint32_t id = 0; id < Name_Count(); ++id) {
+      for (std::uint64_t hash = Name_Hash(Name(id)); !Ids_.emplace(hash, id).second; ++hash) {
+      }
+    }
+  }
+  // Two names of one hash: the later one goes to the next free hash.
+  for (std::uint64_t hash = Name_Hash(name);; ++hash) {
+    const auto it = Ids_.find(hash);
+    if (it == Ids_.end()) {
+      const std::uint32_t id = Add_Name(name);
+      Ids_.emplace(hash, id);
+      return id;
+    }
+    if (Name(it->second) == name) {
+      return it->second;
+    }
+  }
 }
 
 bool TContent_Index::Load(const std::string& path) {
@@ -337,10 +371,9 @@ bool TContent_Index::Load(const std::string& path) {
     // The names, then the archives naming them by number.
     std::size_t start = in.Position();
     const std::uint32_t names = Read_Count(in, 4);
+    Name_Starts_.reserve(std::size_t{names} + 1);
     for (std::uint32_t n = 0; n < names; ++n) {
-      if (Intern(in.Read_String()) != n) {
-        throw TStream_Error("a name twice");
-      }
+      Add_Name(in.Read_String());
     }
     Check_Record(in, start);
     const std::uint32_t count = Read_Count(in, 30);
@@ -369,7 +402,7 @@ bool TContent_Index::Load(const std::string& path) {
 
 std::string TContent_Index::Save(const std::string& path) const {
   // Only the names the archives use: those of loose files' scripts are left out.
-  std::vector<std::uint32_t> number(Names_.size(), 0);
+  std::vector<std::uint32_t> number(Name_Count(), 0);
   std::vector<std::uint32_t> used;
   const auto use = [&](std::uint32_t id) {
     if (number[id] == 0) {
@@ -390,7 +423,7 @@ std::string TContent_Index::Save(const std::string& path) const {
     TByte_Writer names;
     names.Write_Cardinal(static_cast<std::uint32_t>(used.size()));
     for (const std::uint32_t id : used) {
-      names.Write_String(Names_[id]);
+      names.Write_String(std::string(Name(id)));
     }
     out.Write_Buffer(names.Data().data(), names.Data().size());
     out.Write_Cardinal(CRC32_Of(names.Data().data(), names.Data().size()));
@@ -417,7 +450,7 @@ std::string TContent_Index::Save(const std::string& path) const {
 std::string Content_Record(const TContent_Index& index, const TContent_Archive& archive) {
   TByte_Writer record;
   Write_Archive_Fields(record, archive,
-                       [&](std::uint32_t id) { record.Write_String(index.Name(id)); });
+                       [&](std::uint32_t id) { record.Write_String(std::string(index.Name(id))); });
   return record.Data();
 }
 

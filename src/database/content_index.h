@@ -18,7 +18,6 @@
 // by its number.
 
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -84,8 +83,11 @@ class TContent_Index {
 
   const std::vector<TContent_Archive>& Archives() const { return Archives_; }
   std::vector<TContent_Archive>& Archives() { return Archives_; }
-  const std::string& Name(std::uint32_t id) const { return Names_[id]; }
-  std::size_t Name_Count() const { return Names_.size(); }
+  std::string_view Name(std::uint32_t id) const {
+    return std::string_view(Name_Bytes_).substr(Name_Starts_[id],
+                                                Name_Starts_[id + 1] - Name_Starts_[id]);
+  }
+  std::size_t Name_Count() const { return Name_Starts_.size() - 1; }
   // The number of a name, added when new.
   std::uint32_t Intern(std::string_view name);
 
@@ -97,9 +99,16 @@ class TContent_Index {
   std::string Save(const std::string& path) const;
 
  private:
+  // Appends a name without looking for it.
+  std::uint32_t Add_Name(std::string_view name);
+
   std::vector<TContent_Archive> Archives_;
-  std::deque<std::string> Names_;
-  std::unordered_map<std::string_view, std::uint32_t> Ids_;
+  // The names' bytes one after the other, each starting at its number's place.
+  std::string Name_Bytes_;
+  std::vector<std::uint32_t> Name_Starts_{0};
+  // The numbers of the names by a hash of their bytes (made when first needed: a loaded index
+  // holds each name once).
+  std::unordered_map<std::uint64_t, std::uint32_t> Ids_;
 };
 
 // The content of the archive listed into `zip` (its maps and shader scripts) into `archive`,

@@ -1,6 +1,7 @@
 #include "database/member_index.h"
 
 #include <algorithm>
+#include <deque>
 #include <limits>
 #include <unordered_map>
 
@@ -12,12 +13,15 @@
 #include "database/stream.h"
 #include "database/zip_archive.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace vorlix {
 
 namespace {
 
 constexpr char Index_Magic[] = "VXMI";
-constexpr std::int32_t Index_Version = 1;
+constexpr std::int32_t Index_Version = 2;
 // The largest central directory read: about three million members of 40-byte names.
 constexpr std::uint64_t Max_Directory_Size = std::uint64_t{256} << 20;
 // Folders below a directory deeper than this are not walked for loose files.
@@ -38,16 +42,7 @@ std::size_t Engine_Length(std::string_view name) {
   return zero == std::string_view::npos ? name.size() : zero;
 }
 
-// FNV-1a over the lookup form of a name.
-std::uint64_t Lookup_Hash(std::string_view name) {
-  std::uint64_t hash = 14695981039346656037ULL;
-  const std::size_t length = Engine_Length(name);
-  for (std::size_t i = 0; i < length; ++i) {
-    hash ^= static_cast<unsigned char>(Lookup_Char(name[i]));
-    hash *= 1099511628211ULL;
-  }
-  return hash;
-}
+constexpr std::uint64_t Hash_Start = 14695981039346656037ULL;
 
 bool Same_Lookup_Form(std::string_view a, std::string_view b) {
   const std::size_t length = Engine_Length(a);
@@ -62,41 +57,9 @@ bool Same_Lookup_Form(std::string_view a, std::string_view b) {
   return true;
 }
 
-void Write_Archive_Record(TByte_Writer& out, const TMember_Index& index,
-                          const TMember_Source& source) {
-  TByte_Writer record;
-  record.Write_String(source.MOD_Directory);
-  record.Write_String(source.PK3_Filename);
-  record.Write_Cardinal(source.Size);
-  record.Write_Integer(source.Date);
-  record.Write_String(source.Problem);
-  record.Write_Cardinal(source.Count);
-  for (std::uint32_t m = source.First; m < source.First + source.Count; ++m) {
-    const TMember& member = index.Members()[m];
-    const std::string_view name = index.Name(member);
-    record.Write_Byte(static_cast<std::uint8_t>(member.Name_Length & 0xFFU));
-    record.Write_Byte(static_cast<std::uint8_t>(member.Name_Length >> 8U));
-    record.Write_Buffer(name.data(), name.size());
-    record.Write_Cardinal(static_cast<std::uint32_t>(member.Size & 0xFFFFFFFFU));
-    record.Write_Cardinal(static_cast<std::uint32_t>(member.Size >> 32U));
-    record.Write_Cardinal(member.CRC32);
-    record.Write_Byte(static_cast<std::uint8_t>(member.Method & 0xFFU));
-    record.Write_Byte(static_cast<std::uint8_t>(member.Method >> 8U));
-  }
-  const std::string& bytes = record.Data();
-  out.Write_Buffer(bytes.data(), bytes.size());
-  out.Write_Cardinal(CRC32_Of(bytes.data(), bytes.size()));
-}
-
-std::uint16_t Read_16(TByte_Reader& in) {
-  const std::uint8_t low = in.Read_Byte();
-  return static_cast<std::uint16_t>(low | (in.Read_Byte() << 8U));
-}
-
-// One archive's record into the index; throws TStream_Error when it is damaged.
-void Read_Archive_Record(TByte_Reader& in, TMember_Index& index, std::string& name) {
-  const std::size_t start = in.Position();
-  TMember_Source source;
+// A stored record: its fields before the members, then each member to `member`.
+template <typename TVisit>
+void Read_Record(TByte_Reader& in, TMember_Source& source, std::string& name, TVisit member) {
   source.MOD_Directory = in.Read_String();
   source.PK3_Filename = in.Read_String();
   source.Size = in.Read_Cardinal();
@@ -106,22 +69,34 @@ void Read_Archive_Record(TByte_Reader& in, TMember_Index& index, std::string& na
   if (source.PK3_Filename.empty() || count > in.Remaining() / Least_Member_Bytes) {
     throw TStream_Error("impossible record");
   }
-  index.Add_Source(std::move(source));
   for (std::uint32_t m = 0; m < count; ++m) {
-    name.resize(Read_16(in));
+    const std::uint8_t low = in.Read_Byte();
+    name.resize(static_cast<std::size_t>(low | (in.Read_Byte() << 8U)));
     in.Read_Buffer(name.data(), name.size());
-    const std::uint64_t low = in.Read_Cardinal();
-    const std::uint64_t size = low | (std::uint64_t{in.Read_Cardinal()} << 32U);
+    const std::uint64_t size_low = in.Read_Cardinal();
+    const std::uint64_t size = size_low | (std::uint64_t{in.Read_Cardinal()} << 32U);
     const std::uint32_t crc = in.Read_Cardinal();
-    if (!index.Add_Member(name, size, crc, Read_16(in))) {
-      throw TStream_Error("too many member names");
-    }
+    const std::uint8_t method_low = in.Read_Byte();
+    member(m, name, size, crc, static_cast<std::uint16_t>(method_low | (in.Read_Byte() << 8U)));
   }
-  const std::size_t length = in.Position() - start;
-  if (in.Read_Cardinal() != CRC32_Of(in.Data().data() + start, length)) {
-    throw TStream_Error("checksum mismatch");
+  if (!in.At_End()) {
+    throw TStream_Error("a record longer than its members");
   }
 }
+
+void Write_16(TByte_Writer& out, std::uint16_t value) {
+  out.Write_Byte(static_cast<std::uint8_t>(value & 0xFFU));
+  out.Write_Byte(static_cast<std::uint8_t>(value >> 8U));
+}
+
+// A record's length, bytes and CRC-32.
+void Write_Framed(TByte_Writer& out, const std::string& bytes) {
+  out.Write_Cardinal(static_cast<std::uint32_t>(bytes.size()));
+  out.Write_Buffer(bytes.data(), bytes.size());
+  out.Write_Cardinal(CRC32_Of(bytes.data(), bytes.size()));
+}
+
+bool Is_Folder_Entry(std::string_view name) { return !name.empty() && name.back() == '/'; }
 
 // The loose files below `dir` (relative names with '/'), the archives at its top left out.
 bool Add_Loose_Files(TMember_Index& index, const std::string& dir, const std::string& relative,
@@ -167,16 +142,82 @@ std::vector<std::string> Searched_Directories(const std::string& mod,
 
 }  // namespace
 
+std::uint64_t Member_Lookup_Hash(std::uint64_t hash, std::string_view more) {
+  // FNV-1a over the lookup form.
+  const std::size_t length = Engine_Length(more);
+  for (std::size_t i = 0; i < length; ++i) {
+    hash ^= static_cast<unsigned char>(Lookup_Char(more[i]));
+    hash *= 1099511628211ULL;
+  }
+  return hash;
+}
+
+std::uint64_t Member_Lookup_Hash(std::string_view name) {
+  return Member_Lookup_Hash(Hash_Start, name);
+}
+
 std::string Member_Lookup_Form(std::string_view name) {
   std::string form(name.substr(0, Engine_Length(name)));
   std::transform(form.begin(), form.end(), form.begin(), Lookup_Char);
   return form;
 }
 
+// members.dat, open while an index leaves details in it: the records stay readable when the file
+// is replaced meanwhile.
+class TMember_Record_File {
+ public:
+  explicit TMember_Record_File(int fd) : Fd_(fd) {}
+  ~TMember_Record_File() { ::close(Fd_); }
+  TMember_Record_File(const TMember_Record_File&) = delete;
+  TMember_Record_File& operator=(const TMember_Record_File&) = delete;
+  // The record at `offset` of `length` bytes, checked against the CRC-32 after it; false when it
+  // cannot be read or is damaged.
+  bool Read(std::uint64_t offset, std::uint32_t length, std::string& bytes) const {
+    bytes.resize(std::size_t{length} + 4);
+    if (!Read_At_Offset(Fd_, offset, bytes.data(), bytes.size())) {
+      return false;
+    }
+    std::uint32_t stored = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+      stored |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[length + i])) << (8 * i);
+    }
+    bytes.resize(length);
+    return stored == CRC32_Of(bytes.data(), bytes.size());
+  }
+
+ private:
+  int Fd_;
+};
+
+struct TMember_Index::THeld {
+  std::deque<TMember_Details> Details;  // a deque: what was handed out stays where it is
+  std::deque<std::string> Blocks;       // the names' bytes; a block never grows past its room
+  TMember_Details None;
+  std::size_t Bytes = 0;
+
+  std::string_view Keep(std::string_view name) {
+    constexpr std::size_t Block_Size = std::size_t{1} << 20;
+    if (Blocks.empty() || Blocks.back().capacity() - Blocks.back().size() < name.size()) {
+      Blocks.emplace_back().reserve(std::max(Block_Size, name.size()));
+      Bytes += Blocks.back().capacity();
+    }
+    std::string& block = Blocks.back();
+    const std::size_t at = block.size();
+    block.append(name);
+    return {block.data() + at, name.size()};
+  }
+};
+
+TMember_Index::TMember_Index() : Held_(std::make_unique<THeld>()) {}
+TMember_Index::~TMember_Index() = default;
+TMember_Index::TMember_Index(TMember_Index&&) noexcept = default;
+TMember_Index& TMember_Index::operator=(TMember_Index&&) noexcept = default;
+
 std::size_t TMember_Index::Memory_Bytes() const {
-  std::size_t bytes = sizeof(*this) + Names_.capacity() + Members_.capacity() * sizeof(TMember) +
+  std::size_t bytes = sizeof(*this) + Members_.capacity() * sizeof(TMember) +
                       Lookup_.capacity() * sizeof(Lookup_[0]) +
-                      Sources_.capacity() * sizeof(TMember_Source);
+                      Sources_.capacity() * sizeof(TMember_Source) + Held_->Bytes +
+                      Held_->Details.size() * sizeof(TMember_Details);
   for (const auto& source : Sources_) {
     bytes += source.MOD_Directory.capacity() + source.PK3_Filename.capacity() +
              source.Problem.capacity();
@@ -184,28 +225,34 @@ std::size_t TMember_Index::Memory_Bytes() const {
   return bytes;
 }
 
+std::uint32_t TMember_Index::Hold_Details(std::string_view name, std::uint64_t size,
+                                          std::uint32_t crc, std::uint16_t method) const {
+  Held_->Details.push_back({Held_->Keep(name), size, crc, method});
+  return static_cast<std::uint32_t>(Held_->Details.size() - 1);
+}
+
 void TMember_Index::Add_Source(TMember_Source source) {
   source.First = static_cast<std::uint32_t>(Members_.size());
   source.Count = 0;
+  source.File.reset();
+  source.Record_Offset = 0;
+  source.Record_Length = 0;
   Sources_.push_back(std::move(source));
 }
 
 bool TMember_Index::Add_Member(std::string_view name, std::uint64_t size, std::uint32_t crc,
                                std::uint16_t method) {
   if (Sources_.empty() || name.size() > std::numeric_limits<std::uint16_t>::max() ||
-      Names_.size() + name.size() > std::numeric_limits<std::uint32_t>::max() ||
-      Members_.size() >= std::numeric_limits<std::uint32_t>::max()) {
+      Held_->Bytes + name.size() > std::numeric_limits<std::uint32_t>::max() ||
+      Members_.size() >= std::numeric_limits<std::uint32_t>::max() - 1) {
     return false;
   }
-  TMember member;
-  member.Size = size;
-  member.Name_Offset = static_cast<std::uint32_t>(Names_.size());
-  member.Name_Length = static_cast<std::uint16_t>(name.size());
-  member.Source = static_cast<std::uint32_t>(Sources_.size() - 1);
-  member.CRC32 = crc;
-  member.Method = method;
-  Names_.append(name);
-  Members_.push_back(member);
+  const auto number = static_cast<std::uint32_t>(Members_.size());
+  Members_.push_back({static_cast<std::uint32_t>(Sources_.size() - 1),
+                      Hold_Details(name, size, crc, method)});
+  if (!Is_Folder_Entry(name)) {
+    Lookup_.emplace_back(Member_Lookup_Hash(name), number);
+  }
   ++Sources_.back().Count;
   return true;
 }
@@ -214,32 +261,115 @@ void TMember_Index::Drop_Members_Of_Last_Source(std::string problem) {
   TMember_Source& source = Sources_.back();
   source.Problem = std::move(problem);
   if (source.Count > 0) {
-    Names_.resize(Members_[source.First].Name_Offset);
     Members_.resize(source.First);
+    while (!Lookup_.empty() && Lookup_.back().second >= source.First) {
+      Lookup_.pop_back();  // its entries were added last
+    }
     source.Count = 0;
+  }
+}
+
+const TMember_Details& TMember_Index::Details(std::uint32_t member) const {
+  if (member >= Members_.size()) {
+    return Held_->None;
+  }
+  if (Members_[member].Details == No_Details) {
+    Read_Details_Of(Members_[member].Source, nullptr);
+  }
+  const std::uint32_t details = Members_[member].Details;
+  return details == No_Details ? Held_->None : Held_->Details[details];
+}
+
+// Reads the details of a source's members from its stored record: every one, or those `wanted`
+// marks (by member number).
+void TMember_Index::Read_Details_Of(std::uint32_t s, const std::vector<char>* wanted) const {
+  const TMember_Source& source = Sources_[s];
+  if (!source.File || source.Record_Length == 0) {
+    return;
+  }
+  std::string bytes;
+  if (!source.File->Read(source.Record_Offset, source.Record_Length, bytes)) {
+    return;
+  }
+  try {
+    TByte_Reader in(std::move(bytes));
+    TMember_Source stored;
+    std::string name;
+    auto& members = Members_;
+    Read_Record(in, stored, name,
+                [&](std::uint32_t m, const std::string& member_name, std::uint64_t size,
+                    std::uint32_t crc, std::uint16_t method) {
+                  const std::uint32_t number = source.First + m;
+                  if (m < source.Count && members[number].Details == No_Details &&
+                      (wanted == nullptr || (*wanted)[number] != 0)) {
+                    members[number].Details = Hold_Details(member_name, size, crc, method);
+                  }
+                });
+  } catch (const TStream_Error&) {
+    // The file changed since it was read: the details stay unknown.
   }
 }
 
 void TMember_Index::Finish(std::string base_directory) {
   Base_Directory_ = std::move(base_directory);
-  Names_.shrink_to_fit();
   Members_.shrink_to_fit();
-  Lookup_.clear();
-  Lookup_.reserve(Members_.size());
-  for (std::size_t m = 0; m < Members_.size(); ++m) {
-    Lookup_.emplace_back(Lookup_Hash(Name(Members_[m])), static_cast<std::uint32_t>(m));
-  }
+  Lookup_.shrink_to_fit();
   std::sort(Lookup_.begin(), Lookup_.end());
+  // The members whose form lies in more than one place are held with their details: the answers
+  // name them.
+  std::vector<char> wanted;
+  std::vector<char> sources_wanted;
+  for (std::size_t begin = 0; begin < Lookup_.size();) {
+    std::size_t end = begin + 1;
+    bool places = false;
+    const std::uint32_t first_source = Members_[Lookup_[begin].second].Source;
+    while (end < Lookup_.size() && Lookup_[end].first == Lookup_[begin].first) {
+      places = places || Members_[Lookup_[end].second].Source != first_source;
+      ++end;
+    }
+    if (places) {
+      for (std::size_t i = begin; i < end; ++i) {
+        const TMember& member = Members_[Lookup_[i].second];
+        if (member.Details == No_Details) {
+          if (wanted.empty()) {
+            wanted.resize(Members_.size(), 0);
+            sources_wanted.resize(Sources_.size(), 0);
+          }
+          wanted[Lookup_[i].second] = 1;
+          sources_wanted[member.Source] = 1;
+        }
+      }
+    }
+    begin = end;
+  }
+  for (std::uint32_t s = 0; s < sources_wanted.size(); ++s) {
+    if (sources_wanted[s] != 0) {
+      Read_Details_Of(s, &wanted);
+    }
+  }
 }
 
-std::vector<std::uint32_t> TMember_Index::Members_Named(const std::string& name) const {
+std::span<const std::pair<std::uint64_t, std::uint32_t>> TMember_Index::Members_Hashed(
+    std::uint64_t hash) const {
+  const auto first = std::lower_bound(
+      Lookup_.begin(), Lookup_.end(), hash,
+      [](const std::pair<std::uint64_t, std::uint32_t>& entry, std::uint64_t value) {
+        return entry.first < value;
+      });
+  auto last = first;
+  while (last != Lookup_.end() && last->first == hash) {
+    ++last;
+  }
+  return {first, last};
+}
+
+std::vector<std::uint32_t> TMember_Index::Members_Named(std::string_view name) const {
   std::vector<std::uint32_t> found;
-  const auto range = std::equal_range(
-      Lookup_.begin(), Lookup_.end(), std::make_pair(Lookup_Hash(name), std::uint32_t{0}),
-      [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (auto it = range.first; it != range.second; ++it) {
-    if (Same_Lookup_Form(Name(Members_[it->second]), name)) {
-      found.push_back(it->second);
+  for (const auto& [hash, m] : Members_Hashed(Member_Lookup_Hash(name))) {
+    // A member without held details lies in one place: its hash stands for its name.
+    const std::uint32_t details = Members_[m].Details;
+    if (details == No_Details || Same_Lookup_Form(Held_->Details[details].Name, name)) {
+      found.push_back(m);
     }
   }
   return found;
@@ -255,15 +385,23 @@ void TMember_Index::Visit_Name_Groups(
       ++end;
     }
     rest.clear();
+    bool named = false;
     for (std::size_t i = begin; i < end; ++i) {
       rest.push_back(Lookup_[i].second);
+      named = named || Members_[Lookup_[i].second].Details != No_Details;
+    }
+    if (!named || rest.size() == 1) {
+      // Members whose details are not held lie in one place under one name.
+      visit(rest);
+      begin = end;
+      continue;
     }
     // Names of one hash are nearly always of one form; a collision splits them.
     while (!rest.empty()) {
       group.clear();
-      const std::string_view first = Name(Members_[rest.front()]);
+      const std::string_view first = Name(rest.front());
       std::erase_if(rest, [&](std::uint32_t m) {
-        if (!Same_Lookup_Form(Name(Members_[m]), first)) {
+        if (m != rest.front() && !Same_Lookup_Form(Name(m), first)) {
           return false;
         }
         group.push_back(m);
@@ -275,31 +413,82 @@ void TMember_Index::Visit_Name_Groups(
   }
 }
 
+bool TMember_Index::Read_Stored(const std::string& path) {
+  const int fd = Open_For_Reading(path);
+  if (fd < 0) {
+    return false;
+  }
+  const auto file = std::make_shared<const TMember_Record_File>(fd);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 12) {
+    return false;
+  }
+  const auto file_size = static_cast<std::uint64_t>(st.st_size);
+  std::string head(12, '\0');
+  if (!Read_At_Offset(fd, 0, head.data(), head.size())) {
+    return false;
+  }
+  TByte_Reader header(head);
+  if (!header.Read_Header(Index_Magic, Index_Version)) {
+    return false;
+  }
+  const std::uint32_t count = header.Read_Cardinal();
+  if (count > file_size / 30) {
+    return false;
+  }
+  std::uint64_t offset = 12;
+  std::string name;
+  std::string bytes;
+  for (std::uint32_t a = 0; a < count; ++a) {
+    char length_bytes[4];
+    if (offset + 8 > file_size || !Read_At_Offset(fd, offset, length_bytes, 4)) {
+      return false;
+    }
+    std::uint32_t length = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+      length |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(length_bytes[i])) << (8 * i);
+    }
+    offset += 4;
+    if (length > file_size - offset - 4 || !file->Read(offset, length, bytes)) {
+      return false;
+    }
+    TByte_Reader in(std::move(bytes));
+    TMember_Source source;
+    const auto index = static_cast<std::uint32_t>(Sources_.size());
+    const auto first = static_cast<std::uint32_t>(Members_.size());
+    Read_Record(in, source, name,
+                [&](std::uint32_t m, const std::string& member_name, std::uint64_t, std::uint32_t,
+                    std::uint16_t) {
+                  Members_.push_back({index, No_Details});
+                  if (!Is_Folder_Entry(member_name)) {
+                    Lookup_.emplace_back(Member_Lookup_Hash(member_name), first + m);
+                  }
+                });
+    source.First = first;
+    source.Count = static_cast<std::uint32_t>(Members_.size()) - first;
+    source.File = file;
+    source.Record_Offset = offset;
+    source.Record_Length = length;
+    Sources_.push_back(std::move(source));
+    bytes = std::string();
+    offset += std::uint64_t{length} + 4;
+  }
+  return offset == file_size;
+}
+
 bool TMember_Index::Load(const std::string& path) {
   *this = TMember_Index();
   try {
-    TByte_Reader in(Read_Whole_File(path));
-    if (!in.Read_Header(Index_Magic, Index_Version)) {
-      return false;
-    }
-    const std::uint32_t count = in.Read_Cardinal();
-    if (count > in.Remaining() / 30) {
-      return false;
-    }
-    std::string name;
-    for (std::uint32_t a = 0; a < count; ++a) {
-      Read_Archive_Record(in, *this, name);
-    }
-    if (!in.At_End()) {
+    if (!Read_Stored(path)) {
       *this = TMember_Index();
       return false;
     }
-    Finish({});
-    return true;
   } catch (const TStream_Error&) {
     *this = TMember_Index();
     return false;
   }
+  Finish({});
+  return true;
 }
 
 std::string TMember_Index::Save(const std::string& path) const {
@@ -311,10 +500,37 @@ std::string TMember_Index::Save(const std::string& path) const {
     out.Write_Buffer(Index_Magic, 4);
     out.Write_Integer(Index_Version);
     out.Write_Cardinal(archives);
+    std::string bytes;
     for (const auto& source : Sources_) {
-      if (!source.Loose()) {
-        Write_Archive_Record(out, *this, source);
+      if (source.Loose()) {
+        continue;
       }
+      if (source.File && source.Record_Length > 0) {
+        // Details left in the stored record: the record goes over as it is.
+        if (!source.File->Read(source.Record_Offset, source.Record_Length, bytes)) {
+          throw TStream_Error("members.dat changed while it was read");
+        }
+        Write_Framed(out, bytes);
+        continue;
+      }
+      TByte_Writer record;
+      record.Write_String(source.MOD_Directory);
+      record.Write_String(source.PK3_Filename);
+      record.Write_Cardinal(source.Size);
+      record.Write_Integer(source.Date);
+      record.Write_String(source.Problem);
+      record.Write_Cardinal(source.Count);
+      for (std::uint32_t m = source.First; m < source.First + source.Count; ++m) {
+        const TMember_Details& member = Details(m);
+        record.Write_Byte(static_cast<std::uint8_t>(member.Name.size() & 0xFFU));
+        record.Write_Byte(static_cast<std::uint8_t>(member.Name.size() >> 8U));
+        record.Write_Buffer(member.Name.data(), member.Name.size());
+        record.Write_Cardinal(static_cast<std::uint32_t>(member.Size & 0xFFFFFFFFU));
+        record.Write_Cardinal(static_cast<std::uint32_t>(member.Size >> 32U));
+        record.Write_Cardinal(member.CRC32);
+        Write_16(record, member.Method);
+      }
+      Write_Framed(out, record.Data());
     }
   };
   try {
@@ -350,70 +566,97 @@ std::vector<std::pair<std::string, std::string>> Searched_Folders(const std::str
 TMember_Index_Build Build_Member_Index(const std::string& game_dir, const TGame_Index& games,
                                        const std::string& data_dir) {
   TMember_Index_Build build;
-  TMember_Index& index = build.Index;
   const std::string path = platform::Join(data_dir, Member_Index_File);
   TMember_Index old;
-  old.Load(path);
-  std::unordered_map<std::string, const TMember_Source*> known;
-  // The game index keeps MOD directories in lower case.
-  platform::TFolder_Names folders(game_dir);
-  for (const auto& source : old.Sources()) {
-    known.emplace(platform::Archive_Key(source.MOD_Directory, source.PK3_Filename), &source);
+  try {
+    if (!old.Read_Stored(path)) {
+      old = TMember_Index();
+    }
+  } catch (const TStream_Error&) {
+    old = TMember_Index();
   }
+  std::unordered_map<std::string, std::uint32_t> known;
+  for (std::uint32_t s = 0; s < old.Sources().size(); ++s) {
+    const TMember_Source& source = old.Sources()[s];
+    known.emplace(platform::Archive_Key(source.MOD_Directory, source.PK3_Filename), s);
+  }
+  // Per archive of the game index: its stored source when it is unchanged.
+  std::vector<std::optional<std::uint32_t>> stored;
+  stored.reserve(games.Archives().size());
   for (const TArchive_Facts& facts : games.Archives()) {
-    TMember_Source source;
-    source.MOD_Directory = facts.MOD_Directory;
-    source.PK3_Filename = facts.PK3_Filename;
-    source.Size = facts.Size;
-    source.Date = facts.Date;
     const auto it = known.find(platform::Archive_Key(facts.MOD_Directory, facts.PK3_Filename));
-    if (it != known.end() && it->second->Problem.empty() && it->second->Size == facts.Size &&
-        it->second->Date == facts.Date) {
-      index.Add_Source(std::move(source));
-      const TMember_Source& stored = *it->second;
-      for (std::uint32_t m = stored.First; m < stored.First + stored.Count; ++m) {
-        const TMember& member = old.Members()[m];
-        index.Add_Member(old.Name(member), member.Size, member.CRC32, member.Method);
-      }
+    const TMember_Source* source = it == known.end() ? nullptr : &old.Sources()[it->second];
+    if (source != nullptr && source->Problem.empty() && source->Size == facts.Size &&
+        source->Date == facts.Date) {
+      stored.emplace_back(it->second);
+      known.erase(it);  // an archive listed twice is read again
       ++build.Archives_Reused;
-      continue;
-    }
-    index.Add_Source(std::move(source));
-    ++build.Archives_Read;
-    const std::string archive =
-        platform::Join(folders.Path_Of(facts.MOD_Directory), facts.PK3_Filename);
-    std::string problem;
-    try {
-      bool fits = true;
-      Walk_Zip_Directory(archive, Max_Directory_Size, [&](const TZip_Directory_Entry& entry) {
-        fits = fits &&
-               index.Add_Member(entry.Name, entry.Uncompressed_Size, entry.CRC32, entry.Method);
-      });
-      if (!fits) {
-        problem = "too many members to index";
-      }
-    } catch (const TZip_Error& error) {
-      // The reason without the path, which the report and the stored record name otherwise.
-      problem = error.what();
-      if (problem.compare(0, archive.size() + 2, archive + ": ") == 0) {
-        problem.erase(0, archive.size() + 2);
-      }
-    }
-    if (!problem.empty()) {
-      build.Unreadable.push_back({archive, problem});
-      index.Drop_Members_Of_Last_Source(std::move(problem));
+    } else {
+      stored.emplace_back(std::nullopt);
     }
   }
-  for (const auto& [dir, path] : Searched_Folders(game_dir, games)) {
+  const bool unchanged =
+      build.Archives_Reused == games.Archives().size() && known.empty();
+  TMember_Index& index = build.Index;
+  if (unchanged) {
+    // The stored index is the new one, its details left in the file.
+    index = std::move(old);
+  } else {
+    // The game index keeps MOD directories in lower case.
+    platform::TFolder_Names folders(game_dir);
+    for (std::size_t a = 0; a < games.Archives().size(); ++a) {
+      const TArchive_Facts& facts = games.Archives()[a];
+      TMember_Source source;
+      source.MOD_Directory = facts.MOD_Directory;
+      source.PK3_Filename = facts.PK3_Filename;
+      source.Size = facts.Size;
+      source.Date = facts.Date;
+      index.Add_Source(std::move(source));
+      if (stored[a]) {
+        const TMember_Source& from = old.Sources()[*stored[a]];
+        for (std::uint32_t m = from.First; m < from.First + from.Count; ++m) {
+          const TMember_Details& member = old.Details(m);
+          index.Add_Member(member.Name, member.Size, member.CRC32, member.Method);
+        }
+        continue;
+      }
+      ++build.Archives_Read;
+      const std::string archive =
+          platform::Join(folders.Path_Of(facts.MOD_Directory), facts.PK3_Filename);
+      std::string problem;
+      try {
+        bool fits = true;
+        Walk_Zip_Directory(archive, Max_Directory_Size, [&](const TZip_Directory_Entry& entry) {
+          fits = fits &&
+                 index.Add_Member(entry.Name, entry.Uncompressed_Size, entry.CRC32, entry.Method);
+        });
+        if (!fits) {
+          problem = "too many members to index";
+        }
+      } catch (const TZip_Error& error) {
+        // The reason without the path, which the report and the stored record name otherwise.
+        problem = error.what();
+        if (problem.compare(0, archive.size() + 2, archive + ": ") == 0) {
+          problem.erase(0, archive.size() + 2);
+        }
+      }
+      if (!problem.empty()) {
+        build.Unreadable.push_back({archive, problem});
+        index.Drop_Members_Of_Last_Source(std::move(problem));
+      }
+    }
+    old = TMember_Index();
+    build.Save_Problem = index.Save(path);
+  }
+  for (const auto& [dir, folder] : Searched_Folders(game_dir, games)) {
     TMember_Source loose;
     loose.MOD_Directory = dir;
     index.Add_Source(std::move(loose));
-    if (!Add_Loose_Files(index, path, {}, 0)) {
+    if (!Add_Loose_Files(index, folder, {}, 0)) {
       build.Problems.push_back("The loose files of " + dir + " are too many to index.");
     }
   }
   index.Finish(games.Base_Directory());
-  build.Save_Problem = index.Save(path);
   return build;
 }
 
@@ -471,25 +714,25 @@ bool Same_Loose_Name(std::string_view stored, std::string_view asked) {
 
 std::vector<TMember_Copy> Copies_Of(const TMember_Index& index, const std::string& name,
                                     const TMember_Search_Path& path) {
-  std::vector<std::pair<std::uint32_t, TMember_Copy>> ranked;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> ranked;  // rank, member
   for (const std::uint32_t m : index.Members_Named(name)) {
     const TMember& member = index.Members()[m];
     const TMember_Source& source = index.Sources()[member.Source];
     const std::uint32_t rank = member.Source < path.Rank.size() ? path.Rank[member.Source] : 0;
-    if (rank == 0 || (source.Loose() && !Same_Loose_Name(index.Name(member), name))) {
+    if (rank == 0 || (source.Loose() && !Same_Loose_Name(index.Name(m), name))) {
       continue;
     }
-    ranked.push_back({rank, {&source, &member}});
+    ranked.emplace_back(rank, m);
   }
   // Within an archive the member stored last is the one the engine finds: its table of names
   // puts each member before the ones stored earlier.
   std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
-    return a.first != b.first ? a.first < b.first : a.second.Member > b.second.Member;
+    return a.first != b.first ? a.first < b.first : a.second > b.second;
   });
   std::vector<TMember_Copy> copies;
   copies.reserve(ranked.size());
-  for (const auto& [rank, copy] : ranked) {
-    copies.push_back(copy);
+  for (const auto& [rank, m] : ranked) {
+    copies.push_back({&index.Sources()[index.Members()[m].Source], m, &index.Details(m)});
   }
   return copies;
 }

@@ -5,12 +5,13 @@
 // base directory. Kept in members.dat in the program's data folder; an archive whose size and
 // date the game index records as before keeps its stored members and is not opened again.
 //
-// The file (numbers little-endian, 32-bit unless told): "VXMI", the version (1), the number of
-// archives, then for each archive its record and the CRC-32 of the record's bytes. A record: MOD
-// directory and file name (a string as in gameindex.dat), size, packed DOS date-time, the reason
-// its members could not be read (a string, empty when they were), the number of members and for
-// each its name's length (16-bit) and bytes as stored, uncompressed size (64-bit), CRC-32 and
-// compression method (16-bit). Loose files are not stored: they are listed at every build.
+// The file (numbers little-endian, 32-bit unless told): "VXMI", the version (2), the number of
+// archives, then for each archive the length of its record, the record and the CRC-32 of the
+// record's bytes. A record: MOD directory and file name (a string as in gameindex.dat), size,
+// packed DOS date-time, the reason its members could not be read (a string, empty when they
+// were), the number of members and for each its name's length (16-bit) and bytes as stored,
+// uncompressed size (64-bit), CRC-32 and compression method (16-bit). Loose files are not
+// stored: they are listed at every build.
 //
 // The engine's rules it answers by (ioquake3's file system):
 // - a directory's loose files are searched before its archives, its archives from the one whose
@@ -22,12 +23,17 @@
 // - the archives at the top of a directory are no loose files; the folders below it are (here
 //   without folders reached through a link, which could lead back up, or deeper than 32 levels).
 //
-// In memory a member takes 24 bytes, its name's bytes in one buffer and 16 bytes of the lookup
-// table: about 70 bytes a member for 2,000 archives of 200 members (bench/members.cpp).
+// In memory a member takes 8 bytes and 16 of the lookup table (the 64-bit hash of its lookup
+// form; a folder entry, which the game never opens, is left out of it). Its name, size, CRC-32
+// and method (its details) are held for the members that matter to the answers: loose files and
+// the members whose lookup form lies in more than one place. The details of the others stay in
+// members.dat, read again, an archive at a time, when asked for (bench/members.cpp).
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +44,9 @@ namespace vorlix {
 
 class TGame_Index;
 
+class TMember_Record_File;
+struct TMember_Index_Build;
+
 // Where members come from: an archive, or the loose files of a directory.
 struct TMember_Source {
   std::string MOD_Directory;
@@ -47,29 +56,48 @@ struct TMember_Source {
   std::string Problem;      // why the archive's members could not be read ("" when they were)
   std::uint32_t First = 0;  // its members: First to First + Count - 1
   std::uint32_t Count = 0;
+  // Its stored record, whose details of members the index does not hold (Length 0: none).
+  std::shared_ptr<const TMember_Record_File> File;
+  std::uint64_t Record_Offset = 0;
+  std::uint32_t Record_Length = 0;
   bool Loose() const { return PK3_Filename.empty(); }
 };
 
-struct TMember {
+struct TMember_Details {
+  std::string_view Name;   // as stored, every byte
   std::uint64_t Size = 0;  // uncompressed
-  std::uint32_t Name_Offset = 0;
-  std::uint32_t Source = 0;
-  std::uint32_t CRC32 = 0;  // 0 for a loose file, which is not read
-  std::uint16_t Name_Length = 0;
+  std::uint32_t CRC32 = 0;   // 0 for a loose file, which is not read
   std::uint16_t Method = 0;  // the ZIP compression method; 0 for a loose file
+};
+
+inline constexpr std::uint32_t No_Details = 0xFFFFFFFFU;
+struct TMember {
+  std::uint32_t Source = 0;
+  std::uint32_t Details = No_Details;  // its place among the details held, when they are
 };
 
 // The name the engine looks an archive member up by.
 std::string Member_Lookup_Form(std::string_view name);
+// The 64-bit hash of the lookup form of `name`, and the same of a name continued by `more`.
+std::uint64_t Member_Lookup_Hash(std::string_view name);
+std::uint64_t Member_Lookup_Hash(std::uint64_t hash_of_start, std::string_view more);
 
+// Not for several threads at once: asking for details may read them into the index.
 class TMember_Index {
  public:
+  TMember_Index();
+  ~TMember_Index();
+  TMember_Index(TMember_Index&&) noexcept;
+  TMember_Index& operator=(TMember_Index&&) noexcept;
+  TMember_Index(const TMember_Index&) = delete;
+  TMember_Index& operator=(const TMember_Index&) = delete;
+
   const std::vector<TMember_Source>& Sources() const { return Sources_; }
   const std::vector<TMember>& Members() const { return Members_; }
-  // A member's name as stored, every byte.
-  std::string_view Name(const TMember& member) const {
-    return {Names_.data() + member.Name_Offset, member.Name_Length};
-  }
+  // A member's details: held, or read from its archive's record in members.dat. A member whose
+  // record cannot be read again (the file changed meanwhile) has empty details.
+  const TMember_Details& Details(std::uint32_t member) const;
+  std::string_view Name(std::uint32_t member) const { return Details(member).Name; }
   const std::string& Base_Directory() const { return Base_Directory_; }
   // The bytes the index holds.
   std::size_t Memory_Bytes() const;
@@ -91,17 +119,30 @@ class TMember_Index {
   void Finish(std::string base_directory);
 
   // The members whose lookup form is that of `name`, in no order.
-  std::vector<std::uint32_t> Members_Named(const std::string& name) const;
-  // Hands every set of members sharing one lookup form to `visit`, once each.
+  std::vector<std::uint32_t> Members_Named(std::string_view name) const;
+  // The members (lookup hash, member number) whose lookup form has the hash `hash`: those of one
+  // name, unless two forms share the hash.
+  std::span<const std::pair<std::uint64_t, std::uint32_t>> Members_Hashed(std::uint64_t hash) const;
+  // Hands every set of members sharing one lookup form to `visit`, once each, folder entries
+  // left out.
   void Visit_Name_Groups(const std::function<void(const std::vector<std::uint32_t>&)>& visit) const;
 
  private:
+  friend TMember_Index_Build Build_Member_Index(const std::string& game_dir,
+                                               const TGame_Index& games,
+                                               const std::string& data_dir);
+  std::uint32_t Hold_Details(std::string_view name, std::uint64_t size, std::uint32_t crc,
+                             std::uint16_t method) const;
+  void Read_Details_Of(std::uint32_t source, const std::vector<char>* wanted) const;
+  bool Read_Stored(const std::string& path);
+
   std::vector<TMember_Source> Sources_;
-  std::vector<TMember> Members_;
-  std::string Names_;
-  // Each member's lookup hash beside its number, sorted.
+  mutable std::vector<TMember> Members_;  // their details are held when first asked for
+  // Each member's lookup hash beside its number, sorted; folder entries are left out.
   std::vector<std::pair<std::uint64_t, std::uint32_t>> Lookup_;
   std::string Base_Directory_;
+  struct THeld;
+  std::unique_ptr<THeld> Held_;  // the details held and the bytes of their names
 };
 
 // The folders whose loose files the game reads: every MOD directory an archive of `games` lies in
@@ -142,7 +183,8 @@ bool Same_Loose_Name(std::string_view stored, std::string_view asked);
 
 struct TMember_Copy {
   const TMember_Source* Source = nullptr;
-  const TMember* Member = nullptr;
+  std::uint32_t Member = 0;
+  const TMember_Details* Details = nullptr;
 };
 // Every copy of the file `name` (as the game asks for it) in the order the game searches them.
 std::vector<TMember_Copy> Copies_Of(const TMember_Index& index, const std::string& name,

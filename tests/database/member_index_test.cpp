@@ -28,7 +28,8 @@ std::string Where(const TMember_Index& index, const std::optional<TMember_Copy>&
     return "";
   }
   const std::string archive = copy->Source->Loose() ? "" : "/" + copy->Source->PK3_Filename;
-  return copy->Source->MOD_Directory + archive + ":" + std::string(index.Name(*copy->Member));
+  EXPECT_EQ(copy->Details->Name, index.Name(copy->Member));
+  return copy->Source->MOD_Directory + archive + ":" + std::string(copy->Details->Name);
 }
 
 std::vector<std::string> All_Copies(const TMember_Index& index, const std::string& name,
@@ -40,11 +41,12 @@ std::vector<std::string> All_Copies(const TMember_Index& index, const std::strin
   return found;
 }
 
-const TMember* Find_Member(const TMember_Index& index, const std::string& archive,
-                           const std::string& name) {
-  for (const TMember& member : index.Members()) {
-    if (index.Sources()[member.Source].PK3_Filename == archive && index.Name(member) == name) {
-      return &member;
+const TMember_Details* Find_Member(const TMember_Index& index, const std::string& archive,
+                                   const std::string& name) {
+  for (std::uint32_t m = 0; m < index.Members().size(); ++m) {
+    const TMember& member = index.Members()[m];
+    if (index.Sources()[member.Source].PK3_Filename == archive && index.Name(m) == name) {
+      return &index.Details(m);
     }
   }
   return nullptr;
@@ -94,8 +96,8 @@ TEST(Member_Index, The_Game_Opens_The_Copy_Its_Search_Order_Meets_First) {
             "mymod/B.pk3:win\\path.tga");
   EXPECT_EQ(Member_Lookup_Form(std::string("Win\\A:B.TGA\0x", 13)), "win/a/b.tga");
   // The archives themselves are no loose files.
-  for (const TMember& member : index.Members()) {
-    EXPECT_EQ(index.Name(member).find(".pk3"), std::string_view::npos) << index.Name(member);
+  for (std::uint32_t m = 0; m < index.Members().size(); ++m) {
+    EXPECT_EQ(index.Name(m).find(".pk3"), std::string_view::npos) << index.Name(m);
   }
 }
 
@@ -105,8 +107,8 @@ TEST(Member_Index, Members_Carry_Size_Checksum_And_Method_Of_The_Central_Directo
   Write_Pk3(game / "baseq3/a.pk3", {{"d/deflated.txt", data}, {"d/stored.txt", "abc", 0, true}});
   Write_File(game / "baseq3/d/loose.cfg", "seta x 1\n");
   const auto build = Build_Member_Index(game.Path(), Game_Index_Of_Disk(game.Path()), game.Path());
-  const TMember* deflated = Find_Member(build.Index, "a.pk3", "d/deflated.txt");
-  const TMember* stored = Find_Member(build.Index, "a.pk3", "d/stored.txt");
+  const TMember_Details* deflated = Find_Member(build.Index, "a.pk3", "d/deflated.txt");
+  const TMember_Details* stored = Find_Member(build.Index, "a.pk3", "d/stored.txt");
   ASSERT_NE(deflated, nullptr);
   ASSERT_NE(stored, nullptr);
   EXPECT_EQ(deflated->Size, data.size());
@@ -118,7 +120,7 @@ TEST(Member_Index, Members_Carry_Size_Checksum_And_Method_Of_The_Central_Directo
   const auto loose = Winning_Copy(build.Index, "d/loose.cfg", "baseq3", {"baseq3"});
   ASSERT_TRUE(loose.has_value());
   EXPECT_TRUE(loose->Source->Loose());
-  EXPECT_EQ(loose->Member->Size, 9U);
+  EXPECT_EQ(loose->Details->Size, 9U);
 }
 
 TEST(Member_Index, An_Unchanged_Archive_Is_Not_Opened_And_A_Changed_One_Is_Read_Again) {
@@ -160,6 +162,50 @@ TEST(Member_Index, An_Unchanged_Archive_Is_Not_Opened_And_A_Changed_One_Is_Read_
   EXPECT_EQ(third.Archives_Read, 1U);
   ASSERT_EQ(third.Unreadable.size(), 1U);
   EXPECT_EQ(third.Unreadable[0].Path, keep);
+}
+
+TEST(Member_Index, A_Stored_Index_Holds_Only_The_Details_It_Answers_With) {
+  TTemp_Dir game;
+  Write_Pk3(game / "baseq3/a.pk3", {{"textures/one.tga", "1"}, {"Shared/X.tga", "a"}});
+  Write_Pk3(game / "baseq3/b.pk3", {{"shared/x.TGA", "bb"}, {"textures/", ""}});
+  Write_File(game / "baseq3/textures/one.tga", "loose");
+  const TGame_Index games = Game_Index_Of_Disk(game.Path());
+  fs::create_directories(game / "data");
+  Build_Member_Index(game.Path(), games, game / "data");
+  const std::string file = (fs::path(game / "data") / Member_Index_File).string();
+  const std::string stored = Read_File(file);
+
+  const auto warm = Build_Member_Index(game.Path(), games, game / "data");
+  EXPECT_EQ(warm.Archives_Reused, 2U);
+  const TMember_Index& index = warm.Index;
+  EXPECT_EQ(Where(index, Winning_Copy(index, "shared/x.tga", "baseq3", {"baseq3"})),
+            "baseq3/b.pk3:shared/x.TGA");
+  // Read back, it holds the details of the copies of one name in two archives alone.
+  TMember_Index again;
+  ASSERT_TRUE(again.Load(file));
+  std::vector<std::string> held_names;
+  for (std::uint32_t m = 0; m < again.Members().size(); ++m) {
+    if (again.Members()[m].Details != No_Details) {
+      held_names.emplace_back(again.Details(m).Name);
+    }
+  }
+  std::sort(held_names.begin(), held_names.end());
+  EXPECT_EQ(held_names, (std::vector<std::string>{"Shared/X.tga", "shared/x.TGA"}));
+  EXPECT_EQ(again.Members_Named("SHARED/x.tga").size(), 2U);
+  EXPECT_EQ(again.Members_Named("textures/one.tga").size(), 1U);
+  // The folder entry is no file of the lookup.
+  EXPECT_TRUE(again.Members_Named("textures/").empty());
+  // The others are read from the file when asked for, even once it has been replaced.
+  Write_File(file + ".new", "VXMI something else entirely");
+  fs::rename(file + ".new", file);
+  EXPECT_EQ(Find_Member(again, "a.pk3", "textures/one.tga")->Size, 1U);
+  EXPECT_EQ(Where(again, Winning_Copy(again, "textures/one.tga", "baseq3", {"baseq3"})),
+            "baseq3/a.pk3:textures/one.tga");
+  // Saved again, it writes the bytes it was read from.
+  EXPECT_EQ(again.Save(file), "");
+  EXPECT_EQ(Read_File(file), stored);
+  EXPECT_EQ(Where(index, Winning_Copy(index, "textures/one.tga", "baseq3", {"baseq3"})),
+            "baseq3:textures/one.tga");
 }
 
 TEST(Member_Index, A_Damaged_Or_Foreign_Index_File_Is_Rebuilt) {
@@ -265,7 +311,7 @@ TEST(Member_Index, Hostile_Archives_Are_Contained) {
   // The engine's name ends at the zero byte; the stored name keeps every byte.
   const auto zero = Winning_Copy(index, "zero/a", "baseq3", {"baseq3"});
   ASSERT_TRUE(zero.has_value());
-  EXPECT_EQ(index.Name(*zero->Member), std::string_view("zero/a\0b.tga", 12));
+  EXPECT_EQ(index.Name(zero->Member), std::string_view("zero/a\0b.tga", 12));
   // The stored index gives back the same members.
   TMember_Index loaded;
   ASSERT_TRUE(loaded.Load(game / Member_Index_File));
@@ -298,7 +344,7 @@ TEST(Member_Index, A_ZIP64_Member_Gives_Its_Full_Size) {
   const auto build = Build_Member_Index(game.Path(), Game_Index_Of_Disk(game.Path()), game.Path());
   const auto copy = Winning_Copy(build.Index, name, "baseq3", {"baseq3"});
   ASSERT_TRUE(copy.has_value());
-  EXPECT_EQ(copy->Member->Size, std::uint64_t{5} << 32U);
+  EXPECT_EQ(copy->Details->Size, std::uint64_t{5} << 32U);
 }
 
 // The rule applied directly: each directory's loose file by its exact name, then its archives
