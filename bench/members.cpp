@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
   ::getrusage(RUSAGE_SELF, &usage);
   struct stat file {};
   ::stat(vorlix::platform::Join(folder, vorlix::Member_Index_File).c_str(), &file);
-  std::cout << archives << " archives x " << members << " members: " << warm.Index.Members().size()
+  std::cout << archives << " archives x " << members << " members: " << warm.Index.Member_Count()
             << " members\n"
             << "built from the archives: " << cold_seconds << " s (" << cold.Archives_Read
             << " read)\n"

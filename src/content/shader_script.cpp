@@ -402,9 +402,12 @@ std::string Shader_Lookup_Key(std::string_view requested) {
   return Shader_Key(stem.substr(0, std::min(stem.size(), Path_Length_Limit)));
 }
 
+const std::array<std::string_view, 6>& Image_Extensions(TImage_Order order) {
+  return order == TImage_Order::Png_First ? Png_First_Extensions : Tga_First_Extensions;
+}
+
 std::vector<std::string> Image_Candidates(std::string_view name, TImage_Order order) {
-  const auto& extensions =
-      order == TImage_Order::Png_First ? Png_First_Extensions : Tga_First_Extensions;
+  const auto& extensions = Image_Extensions(order);
   std::string written = Shader_Key(name.substr(0, std::min(name.size(), Path_Length_Limit)));
   const std::string_view extension = Extension_Of(written);
   const auto known = std::find_if(extensions.begin(), extensions.end(),

@@ -20,6 +20,7 @@
 // - names are compared ignoring letter case; kept here in lower case with "\" as "/".
 // Time and memory grow linearly with the text; hostile text ends the reading with an error text.
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -68,6 +69,9 @@ enum class TImage_Order {
   Tga_First,  // tga, jpg, jpeg, png, pcx, bmp: ioquake3's first renderer (opengl1)
   Png_First,  // png, tga, jpg, jpeg, pcx, bmp: its second renderer (opengl2)
 };
+
+// The image extensions the renderer tries, in its order.
+const std::array<std::string_view, 6>& Image_Extensions(TImage_Order order);
 
 // The file names a renderer tries for an image, in its order, in lower case with "\" as "/"
 // (the file system compares them so): the name as written when its extension is one the

@@ -1,6 +1,9 @@
 #include "database/collection_check.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <thread>
 #include <set>
 
 #include "core/letter_case.h"
@@ -147,8 +150,9 @@ struct TCollection_Check::TSearch {
   TMember_Search_Path Path;
   // The definition the renderer draws each shader name (a content name) with.
   std::unordered_map<std::uint32_t, const TShader_Content*> Winners;
-  // Per kind and content name: 0 not looked up yet, 1 missing, 2 found (a byte a name, where a
-  // table of the names looked up took some forty).
+  // Per content name, two bits for each way of looking a file up (an image, a model, a sound):
+  // 0 not looked up yet, 1 missing, 2 found. Filled by several threads at once (Compute_All),
+  // each writing what any of them would.
   std::vector<std::uint8_t> Found;
 };
 
@@ -174,6 +178,14 @@ TCollection_Check::TCollection_Check(TMember_Index members, TContent_Index conte
     }
   }
   Counts_.resize(flat);
+  Defined_.assign(Content_.Name_Count(), false);
+  for (const TContent_Archive& archive : archives) {
+    for (const TScript_Content& script : archive.Scripts) {
+      for (const TShader_Content& shader : script.Definitions) {
+        Defined_[shader.Name] = true;
+      }
+    }
+  }
   const auto& sources = Members_.Sources();
   for (std::uint32_t s = 0; s < sources.size(); ++s) {
     Sources_.emplace(platform::Archive_Key(sources[s].MOD_Directory, sources[s].PK3_Filename), s);
@@ -191,6 +203,7 @@ TCollection_Check::TSearch& TCollection_Check::Search_For(const std::string& mod
   slot = std::make_unique<TSearch>();
   TSearch& search = *slot;
   search.Path = Member_Search_Path(Members_, mod, Bases_);
+  search.Found.assign(Content_.Name_Count(), 0);
   // Each script path counts from the first place of the search order that holds it.
   struct TCandidate {
     TShader_Origin Origin;
@@ -247,11 +260,29 @@ TCollection_Check::TSearch& TCollection_Check::Search_For(const std::string& mod
 
 namespace {
 
-std::vector<std::string> Candidates_Of(TContent_Kind kind, std::string name, TImage_Order order) {
-  // The file system drops one leading separator of a name.
+// The name a map or shader gives, as the file system takes it: one leading separator dropped.
+std::string_view Without_Leading_Separator(std::string_view name) {
   if (!name.empty() && (name[0] == '/' || name[0] == '\\')) {
-    name.erase(0, 1);
+    name.remove_prefix(1);
   }
+  return name;
+}
+
+// Where a name's extension begins (its dot), when it has one after its last separator.
+std::optional<std::size_t> Extension_Dot(std::string_view name, bool backslash_separates) {
+  const std::size_t dot = name.rfind('.');
+  const std::size_t slash = name.find_last_of(backslash_separates ? "/\\" : "/");
+  if (dot == std::string_view::npos || (slash != std::string_view::npos && slash > dot)) {
+    return std::nullopt;
+  }
+  return dot;
+}
+
+}  // namespace
+
+std::vector<std::string> Names_Tried(TContent_Kind kind, std::string_view asked,
+                                     TImage_Order order) {
+  const std::string name(Without_Leading_Separator(asked));
   switch (kind) {
     case TContent_Kind::Texture:
     case TContent_Kind::Shader_Image:
@@ -264,24 +295,97 @@ std::vector<std::string> Candidates_Of(TContent_Kind kind, std::string name, TIm
   return {name};
 }
 
-}  // namespace
+std::size_t Candidate_Hashes(TContent_Kind kind, std::string_view asked, TImage_Order order,
+                             std::array<std::uint64_t, Most_Candidates>& hashes) {
+  std::string_view name = Without_Leading_Separator(asked);
+  name = name.substr(0, std::min(name.size(), Engine_Name_Length));
+  std::size_t count = 0;
+  const auto continued = [](std::uint64_t stem, std::string_view extension) {
+    return Member_Lookup_Hash(Member_Lookup_Hash(stem, "."), extension);
+  };
+  if (kind == TContent_Kind::Texture || kind == TContent_Kind::Shader_Image) {
+    // As Image_Candidates: the name as written when its extension is an image's, then the stem
+    // with each other image extension.
+    const std::array<std::string_view, 6>& extensions = Image_Extensions(order);
+    const std::optional<std::size_t> dot = Extension_Dot(name, true);
+    std::size_t known = extensions.size();
+    for (std::size_t e = 0; dot && e < extensions.size(); ++e) {
+      if (platform::Equal_Ignore_Case(name.substr(*dot + 1), extensions[e])) {
+        known = e;
+        break;
+      }
+    }
+    std::string_view stem = name;
+    if (known != extensions.size()) {
+      hashes[count++] = Member_Lookup_Hash(name);
+      stem = name.substr(0, *dot);
+    }
+    const std::uint64_t stem_hash = Member_Lookup_Hash(stem);
+    for (std::size_t e = 0; e < extensions.size(); ++e) {
+      if (e != known) {
+        hashes[count++] = continued(stem_hash, extensions[e]);
+      }
+    }
+    return count;
+  }
+  // As File_Candidates: the name, then its stem with each other extension of its kind.
+  const std::span<const char* const> others =
+      kind == TContent_Kind::Model ? std::span<const char* const>(Model_Extensions)
+                                   : std::span<const char* const>(Sound_Extensions);
+  hashes[count++] = Member_Lookup_Hash(name);
+  const std::optional<std::size_t> dot = Extension_Dot(name, false);
+  const std::string_view stem = dot ? name.substr(0, *dot) : name;
+  const std::uint64_t stem_hash = Member_Lookup_Hash(stem);
+  for (const char* extension : others) {
+    // (the extension given with its dot)
+    if (!(dot && platform::Equal_Ignore_Case(name.substr(*dot), extension))) {
+      hashes[count++] = Member_Lookup_Hash(stem_hash, extension);
+    }
+  }
+  return count;
+}
 
 namespace {
 
-// The first source holding a member the game opens for one of `candidates` whose rank on
-// `path` (0: not on it) `wanted` takes: an archive member by its lookup form, a loose file by its
-// own name only.
+// Which two bits of a name's byte of TSearch::Found hold a kind's answer: textures and shader
+// images are looked up alike.
+unsigned Found_Shift(TContent_Kind kind) {
+  switch (kind) {
+    case TContent_Kind::Texture:
+    case TContent_Kind::Shader_Image:
+      return 0;
+    case TContent_Kind::Model:
+      return 2;
+    case TContent_Kind::Sound:
+      return 4;
+  }
+  return 0;
+}
+
+// The first source holding a member the game opens for one of the names tried for `name` whose
+// rank on `path` (0: not on it) `wanted` takes: an archive member by its lookup form, a loose
+// file by its own name only.
 template <typename TWanted>
-std::optional<std::uint32_t> Serving_Source(const TMember_Index& members,
-                                            const std::vector<std::string>& candidates,
+std::optional<std::uint32_t> Serving_Source(const TMember_Index& members, TContent_Kind kind,
+                                            std::string_view name, TImage_Order order,
                                             const TMember_Search_Path& path, TWanted wanted) {
-  for (const std::string& candidate : candidates) {
-    for (const auto& [hash, m] : members.Members_Hashed(Member_Lookup_Hash(candidate))) {
-      const std::uint32_t source = members.Members()[m].Source;
-      const std::uint32_t rank = source < path.Rank.size() ? path.Rank[source] : 0;
-      if (wanted(rank) && (!members.Sources()[source].Loose() ||
-                           Same_Loose_Name(members.Name(m), candidate))) {
-        return source;
+  std::array<std::uint64_t, Most_Candidates> hashes{};
+  const std::size_t count = Candidate_Hashes(kind, name, order, hashes);
+  std::vector<std::string> candidates;  // made only for a loose file's exact name
+  for (std::size_t c = 0; c < count; ++c) {
+    for (const TMember_Entry& entry : members.Members_Hashed(hashes[c])) {
+      const std::uint32_t rank = entry.Source < path.Rank.size() ? path.Rank[entry.Source] : 0;
+      if (!wanted(rank)) {
+        continue;
+      }
+      if (!members.Sources()[entry.Source].Loose()) {
+        return entry.Source;
+      }
+      if (candidates.empty()) {
+        candidates = Names_Tried(kind, name, order);
+      }
+      if (c < candidates.size() && Same_Loose_Name(members.Name(entry.Member), candidates[c])) {
+        return entry.Source;
       }
     }
   }
@@ -291,25 +395,25 @@ std::optional<std::uint32_t> Serving_Source(const TMember_Index& members,
 }  // namespace
 
 bool TCollection_Check::Found(TSearch& search, TContent_Kind kind, std::uint32_t name) const {
-  if (search.Found.empty()) {
-    search.Found.resize(Content_.Name_Count() * Content_Kind_Count);
+  const unsigned shift = Found_Shift(kind);
+  std::atomic_ref<std::uint8_t> byte(search.Found[name]);
+  const auto known = static_cast<unsigned>(byte.load(std::memory_order_relaxed) >> shift) & 3U;
+  if (known != 0) {
+    return known == 2;
   }
-  std::uint8_t& known = search.Found[name * Content_Kind_Count + static_cast<std::size_t>(kind)];
-  if (known == 0) {
-    const auto source =
-        Serving_Source(Members_, Candidates_Of(kind, std::string(Content_.Name(name)), Rules_.Image_Order),
-                       search.Path, [](std::uint32_t rank) { return rank != 0; });
-    known = source ? 2 : 1;
-  }
-  return known == 2;
+  const bool found = Serving_Source(Members_, kind, Content_.Name(name), Rules_.Image_Order,
+                                    search.Path, [](std::uint32_t rank) { return rank != 0; })
+                         .has_value();
+  byte.fetch_or(static_cast<std::uint8_t>((found ? 2U : 1U) << shift), std::memory_order_relaxed);
+  return found;
 }
 
 std::optional<TContent_Place> TCollection_Check::Found_Elsewhere(const TSearch& search,
                                                                  TContent_Kind kind,
                                                                  std::uint32_t name) const {
   const auto source =
-      Serving_Source(Members_, Candidates_Of(kind, std::string(Content_.Name(name)), Rules_.Image_Order),
-                     search.Path, [](std::uint32_t rank) { return rank == 0; });
+      Serving_Source(Members_, kind, Content_.Name(name), Rules_.Image_Order, search.Path,
+                     [](std::uint32_t rank) { return rank == 0; });
   if (!source) {
     return std::nullopt;
   }
@@ -323,11 +427,10 @@ const TCollection_Check::TMap_Place* TCollection_Check::Place_Of(const std::stri
   return it == Places_.end() ? nullptr : &it->second;
 }
 
-void TCollection_Check::Fill_State(const TMap_Place& place, const std::string& launch_mod,
+void TCollection_Check::Fill_State(const TMap_Place& place, TSearch& search,
                                    TMap_Content_State& state, bool details) const {
   const TContent_Archive& archive = Content_.Archives()[place.Archive];
   const TMap_Content& map = archive.Maps[place.Map];
-  TSearch& search = Search_For(launch_mod.empty() ? archive.MOD_Directory : launch_mod);
   state.Counts.Known = true;
   state.Problem = map.Problem;
   struct TLack {
@@ -337,7 +440,9 @@ void TCollection_Check::Fill_State(const TMap_Place& place, const std::string& l
   };
   std::vector<TLack> lacking;
   for (const std::uint32_t shader : map.Shaders) {
-    const auto winner = search.Winners.find(shader);
+    // Most shaders a map names are plain textures that no script defines.
+    const auto winner =
+        Defined_[shader] ? search.Winners.find(shader) : search.Winners.end();
     if (winner == search.Winners.end()) {
       if (!Found(search, TContent_Kind::Texture, shader)) {
         lacking.push_back({TContent_Kind::Texture, shader, shader});
@@ -406,7 +511,9 @@ TMap_Content_State TCollection_Check::Map_State(const std::string& mod, const st
   TMap_Content_State state;
   const TMap_Place* place = Place_Of(mod, pk3, map_file);
   if (place != nullptr) {
-    Fill_State(*place, launch_mod, state, true);
+    const TContent_Archive& archive = Content_.Archives()[place->Archive];
+    Fill_State(*place, Search_For(launch_mod.empty() ? archive.MOD_Directory : launch_mod), state,
+               true);
     if (launch_mod.empty()) {
       Counts_[place->Flat] = state.Counts;
     }
@@ -423,18 +530,55 @@ TContent_Counts TCollection_Check::Counts(const std::string& mod, const std::str
   TContent_Counts& counts = Counts_[place->Flat];
   if (!counts.Known) {
     TMap_Content_State state;
-    Fill_State(*place, {}, state, false);
+    Fill_State(*place, Search_For(Content_.Archives()[place->Archive].MOD_Directory), state,
+               false);
     counts = state.Counts;
   }
   return counts;
 }
 
 void TCollection_Check::Compute_All() {
+  // The searches are made first: the threads below only read them and fill in their answers.
+  std::vector<std::pair<const TMap_Place*, TSearch*>> open;
   for (const auto& [key, place] : Places_) {
     if (!Counts_[place.Flat].Known) {
-      TMap_Content_State state;
-      Fill_State(place, {}, state, false);
-      Counts_[place.Flat] = state.Counts;
+      open.emplace_back(&place, &Search_For(Content_.Archives()[place.Archive].MOD_Directory));
+    }
+  }
+  const auto work = [this, &open](std::size_t first, std::size_t step) {
+    TMap_Content_State state;
+    for (std::size_t i = first; i < open.size(); i += step) {
+      state = TMap_Content_State();
+      Fill_State(*open[i].first, *open[i].second, state, false);
+      Counts_[open[i].first->Flat] = state.Counts;
+    }
+  };
+  // Each map's counts are its own; the threads share only the searches' answers of names, which
+  // any of them would write alike.
+  const std::size_t threads =
+      open.size() < 1000 ? 1 : std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+  std::vector<std::thread> helpers;
+  std::vector<std::exception_ptr> failures(threads);
+  for (std::size_t t = 1; t < threads; ++t) {
+    helpers.emplace_back([&, t] {
+      try {
+        work(t, threads);
+      } catch (...) {
+        failures[t] = std::current_exception();
+      }
+    });
+  }
+  try {
+    work(0, threads);
+  } catch (...) {
+    failures[0] = std::current_exception();
+  }
+  for (std::thread& helper : helpers) {
+    helper.join();
+  }
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) {
+      std::rethrow_exception(failure);
     }
   }
 }
@@ -494,9 +638,9 @@ TCollection_Report TCollection_Check::Report(const std::string& mod_directory) c
   std::unordered_map<std::uint32_t, std::set<std::uint32_t>> overridden_places;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> ranked;  // rank, member
   Members_.Visit_Name_Groups([&](const std::vector<std::uint32_t>& group) {
-    const std::uint32_t first_source = Members_.Members()[group.front()].Source;
+    const std::uint32_t first_source = Members_.Source_Of(group.front());
     const bool one_place = std::all_of(group.begin(), group.end(), [&](std::uint32_t m) {
-      return Members_.Members()[m].Source == first_source;
+      return Members_.Source_Of(m) == first_source;
     });
     if (one_place) {
       alive[first_source] = 1;
@@ -506,7 +650,7 @@ TCollection_Report TCollection_Check::Report(const std::string& mod_directory) c
     const TMember_Role role = Role_Of(form);
     std::vector<std::string> dirs;
     for (const std::uint32_t m : group) {
-      const std::string dir = platform::Lower(sources[Members_.Members()[m].Source].MOD_Directory);
+      const std::string dir = platform::Lower(sources[Members_.Source_Of(m)].MOD_Directory);
       if (std::find(dirs.begin(), dirs.end(), dir) == dirs.end()) {
         dirs.push_back(dir);
       }
@@ -516,8 +660,7 @@ TCollection_Report TCollection_Check::Report(const std::string& mod_directory) c
       const TSearch& search = Search_For(dir);
       ranked.clear();
       for (const std::uint32_t m : group) {
-        const TMember& member = Members_.Members()[m];
-        const std::uint32_t rank = search.Path.Rank[member.Source];
+        const std::uint32_t rank = search.Path.Rank[Members_.Source_Of(m)];
         if (rank > 0) {
           ranked.emplace_back(rank, m);
         }
@@ -528,13 +671,13 @@ TCollection_Report TCollection_Check::Report(const std::string& mod_directory) c
       std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
         return a.first != b.first ? a.first < b.first : a.second > b.second;
       });
-      const std::uint32_t winner = Members_.Members()[ranked.front().second].Source;
+      const std::uint32_t winner = Members_.Source_Of(ranked.front().second);
       if (platform::Equal_Ignore_Case(sources[winner].MOD_Directory, dir)) {
         alive[winner] = 1;
       }
       std::set<std::uint32_t> losers;
       for (std::size_t r = 1; r < ranked.size(); ++r) {
-        const std::uint32_t loser = Members_.Members()[ranked[r].second].Source;
+        const std::uint32_t loser = Members_.Source_Of(ranked[r].second);
         if (loser != winner && platform::Equal_Ignore_Case(sources[loser].MOD_Directory, dir)) {
           losers.insert(loser);
         }
@@ -545,10 +688,10 @@ TCollection_Report TCollection_Check::Report(const std::string& mod_directory) c
         duplicate.MOD_Directory = dir;
         duplicate.Map = Stem_Key(form);
         for (const auto& [rank, m] : ranked) {
-          const TMember& member = Members_.Members()[m];
-          if (seen.insert(member.Source).second) {
+          const std::uint32_t source = Members_.Source_Of(m);
+          if (seen.insert(source).second) {
             const TMember_Details& details = Members_.Details(m);
-            duplicate.Copies.push_back({Place_Of_Source(sources[member.Source]),
+            duplicate.Copies.push_back({Place_Of_Source(sources[source]),
                                         std::string(details.Name), details.CRC32, details.Size});
           }
         }

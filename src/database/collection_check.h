@@ -79,6 +79,15 @@ struct TMap_Content_State {
   std::string Problem;  // what was wrong with the map file or its archive ("" when nothing)
 };
 
+// The most names the engine tries for one file.
+inline constexpr std::size_t Most_Candidates = 8;
+// The names the engine tries, in its order, for a file of `kind` a map or shader names `name`
+// (an image under each image extension, a model or sound under each of its kind).
+std::vector<std::string> Names_Tried(TContent_Kind kind, std::string_view name, TImage_Order order);
+// Their lookup hashes (Member_Lookup_Hash) without making them; their number.
+std::size_t Candidate_Hashes(TContent_Kind kind, std::string_view name, TImage_Order order,
+                             std::array<std::uint64_t, Most_Candidates>& hashes);
+
 // How the engine in use decides.
 struct TContent_Rules {
   bool Later_Archive_Wins = false;  // Quake3e's shader precedence; false: ioquake3's
@@ -147,7 +156,7 @@ class TCollection_Check {
   // Known false for a map the index does not hold.
   TContent_Counts Counts(const std::string& mod_directory, const std::string& pk3_filename,
                          const std::string& map_file) const;
-  // Computes the counts of every map of the index (for marks and filters).
+  // Computes the counts of every map of the index (for marks and filters), on a few threads.
   void Compute_All();
 
   // The report for the archives of `mod_directory` (any letter case; "" for every directory).
@@ -163,7 +172,7 @@ class TCollection_Check {
   TSearch& Search_For(const std::string& mod_directory) const;
   const TMap_Place* Place_Of(const std::string& mod_directory, const std::string& pk3_filename,
                              const std::string& map_file) const;
-  void Fill_State(const TMap_Place& place, const std::string& launch_mod, TMap_Content_State& state,
+  void Fill_State(const TMap_Place& place, TSearch& search, TMap_Content_State& state,
                   bool details) const;
   bool Found(TSearch& search, TContent_Kind kind, std::uint32_t name) const;
   std::optional<TContent_Place> Found_Elsewhere(const TSearch& search, TContent_Kind kind,
@@ -177,6 +186,7 @@ class TCollection_Check {
   std::unordered_map<std::string, std::uint32_t> Sources_;  // member sources by archive key
   mutable std::unordered_map<std::string, std::unique_ptr<TSearch>> Searches_;
   mutable std::vector<TContent_Counts> Counts_;  // Known false until computed
+  std::vector<bool> Defined_;  // per content name: whether a shader script defines it
 };
 
 // Builds both indexes of the installation (reading only archives that changed) and the check.

@@ -1,6 +1,7 @@
 #include "database/content_index.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <functional>
 #include <unordered_set>
@@ -16,12 +17,16 @@
 #include "database/stream.h"
 #include "database/zip_archive.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
 namespace vorlix {
 
 namespace {
 
 constexpr char Index_Magic[] = "VXCI";
-constexpr std::int32_t Index_Version = 1;
+constexpr std::int32_t Index_Version = 2;
 // A shader script larger than this is not read (the engine's own are well below a megabyte).
 constexpr std::uint64_t Max_Script_Size = std::uint64_t{16} << 20;
 // The engine reads at most this many shader scripts.
@@ -255,14 +260,6 @@ TContent_Archive Read_Archive_Fields(TByte_Reader& in, const std::function<std::
   return archive;
 }
 
-// Checks the CRC-32 that follows the bytes read since `start`.
-void Check_Record(TByte_Reader& in, std::size_t start) {
-  const std::size_t length = in.Position() - start;
-  if (in.Read_Cardinal() != CRC32_Of(in.Data().data() + start, length)) {
-    throw TStream_Error("checksum mismatch");
-  }
-}
-
 // Copies an archive's record from another index, its names interned anew.
 TContent_Archive Copy_Archive(const TContent_Archive& from, const TContent_Index& from_index,
                               TContent_Index& to_index) {
@@ -361,35 +358,149 @@ std::uint32_t TContent_Index::Intern(std::string_view name) {
   }
 }
 
+namespace {
+
+// An open file read from its start in pieces, with the CRC-32 of the bytes read since Start_Sum.
+class TFile_Pieces {
+ public:
+  TFile_Pieces(int fd, std::uint64_t size) : Fd_(fd), Size_(size) {}
+  ~TFile_Pieces() { ::close(Fd_); }
+  TFile_Pieces(const TFile_Pieces&) = delete;
+  TFile_Pieces& operator=(const TFile_Pieces&) = delete;
+
+  std::uint64_t Remaining() const { return Size_ - Done_; }
+  void Read(char* bytes, std::size_t count) {
+    if (count > Remaining()) {
+      throw TStream_Error("unexpected end of file");
+    }
+    while (count > 0) {
+      if (At_ == Piece_.size()) {
+        Piece_.resize(static_cast<std::size_t>(
+            std::min<std::uint64_t>(Piece_Size, Size_ - File_Offset_)));
+        if (!Read_At_Offset(Fd_, File_Offset_, Piece_.data(), Piece_.size())) {
+          throw TStream_Error("cannot be read");
+        }
+        File_Offset_ += Piece_.size();
+        At_ = 0;
+      }
+      const std::size_t take = std::min(count, Piece_.size() - At_);
+      std::memcpy(bytes, Piece_.data() + At_, take);
+      if (Summing_) {
+        Sum_ = static_cast<std::uint32_t>(
+            crc32(Sum_, reinterpret_cast<const Bytef*>(bytes), static_cast<uInt>(take)));
+      }
+      At_ += take;
+      Done_ += take;
+      bytes += take;
+      count -= take;
+    }
+  }
+  std::uint32_t Read_Cardinal() {
+    char bytes[4];
+    Read(bytes, sizeof bytes);
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+      value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i])) << (8 * i);
+    }
+    return value;
+  }
+  void Start_Sum() {
+    Summing_ = true;
+    Sum_ = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
+  }
+  std::uint32_t End_Sum() {
+    Summing_ = false;
+    return Sum_;
+  }
+
+ private:
+  static constexpr std::size_t Piece_Size = std::size_t{1} << 20;
+  int Fd_;
+  std::uint64_t Size_;
+  std::uint64_t Done_ = 0;
+  std::uint64_t File_Offset_ = 0;
+  std::string Piece_;
+  std::size_t At_ = 0;
+  bool Summing_ = false;
+  std::uint32_t Sum_ = 0;
+};
+
+}  // namespace
+
 bool TContent_Index::Load(const std::string& path) {
   *this = TContent_Index();
+  const int fd = Open_For_Reading(path);
+  if (fd < 0) {
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  // Read in pieces, a record at a time: the file of a large collection is a hundred megabytes.
+  TFile_Pieces in(fd, static_cast<std::uint64_t>(st.st_size));
   try {
-    TByte_Reader in(Read_Whole_File(path));
-    if (!in.Read_Header(Index_Magic, Index_Version)) {
+    std::string header(8, '\0');
+    in.Read(header.data(), header.size());
+    if (!TByte_Reader(header).Read_Header(Index_Magic, Index_Version)) {
       return false;
     }
     // The names, then the archives naming them by number.
-    std::size_t start = in.Position();
-    const std::uint32_t names = Read_Count(in, 4);
-    Name_Starts_.reserve(std::size_t{names} + 1);
-    for (std::uint32_t n = 0; n < names; ++n) {
-      Add_Name(in.Read_String());
+    in.Start_Sum();
+    const std::uint32_t names = in.Read_Cardinal();
+    const std::uint32_t name_bytes = in.Read_Cardinal();
+    if (names > in.Remaining() / 4 || name_bytes > in.Remaining()) {
+      throw TStream_Error("impossible names");
     }
-    Check_Record(in, start);
-    const std::uint32_t count = Read_Count(in, 30);
-    const auto name = [&in, names] {
-      const std::uint32_t id = in.Read_Cardinal();
+    Name_Starts_.reserve(std::size_t{names} + 1);
+    Name_Bytes_.reserve(name_bytes);
+    std::string name;
+    std::uint64_t read = 0;
+    for (std::uint32_t n = 0; n < names; ++n) {
+      const std::uint32_t length = in.Read_Cardinal();
+      read += length;
+      if (read > name_bytes) {
+        throw TStream_Error("impossible name");
+      }
+      name.resize(length);
+      in.Read(name.data(), name.size());
+      Add_Name(std::string_view(name.data(), std::min<std::size_t>(name.find('\0'), length)));
+    }
+    if (in.End_Sum() != in.Read_Cardinal()) {
+      throw TStream_Error("checksum mismatch");
+    }
+    const std::uint32_t count = in.Read_Cardinal();
+    if (count > in.Remaining() / 30) {
+      throw TStream_Error("impossible count");
+    }
+    const auto read_name = [names](TByte_Reader& record) {
+      const std::uint32_t id = record.Read_Cardinal();
       if (id >= names) {
         throw TStream_Error("impossible name");
       }
       return id;
     };
+    Archives_.reserve(count);
+    std::string bytes;
     for (std::uint32_t a = 0; a < count; ++a) {
-      start = in.Position();
-      Archives_.push_back(Read_Archive_Fields(in, name, 4));
-      Check_Record(in, start);
+      const std::uint32_t length = in.Read_Cardinal();
+      if (length > in.Remaining()) {
+        throw TStream_Error("impossible record");
+      }
+      bytes.resize(length);
+      in.Read(bytes.data(), bytes.size());
+      if (in.Read_Cardinal() != CRC32_Of(bytes.data(), bytes.size())) {
+        throw TStream_Error("checksum mismatch");
+      }
+      TByte_Reader record(std::move(bytes));
+      Archives_.push_back(Read_Archive_Fields(record, [&] { return read_name(record); }, 4));
+      if (!record.At_End()) {
+        throw TStream_Error("a record longer than its fields");
+      }
+      bytes = std::string();
     }
-    if (!in.At_End()) {
+    if (in.Remaining() != 0) {
       *this = TContent_Index();
       return false;
     }
@@ -421,7 +532,12 @@ std::string TContent_Index::Save(const std::string& path) const {
     out.Write_Buffer(Index_Magic, 4);
     out.Write_Integer(Index_Version);
     TByte_Writer names;
+    std::size_t name_bytes = 0;
+    for (const std::uint32_t id : used) {
+      name_bytes += Name(id).size() + 1;
+    }
     names.Write_Cardinal(static_cast<std::uint32_t>(used.size()));
+    names.Write_Cardinal(static_cast<std::uint32_t>(name_bytes));
     for (const std::uint32_t id : used) {
       names.Write_String(std::string(Name(id)));
     }
@@ -435,6 +551,7 @@ std::string TContent_Index::Save(const std::string& path) const {
       TByte_Writer record;
       Write_Archive_Fields(record, archive,
                            [&](std::uint32_t id) { record.Write_Cardinal(number[id] - 1); });
+      out.Write_Cardinal(static_cast<std::uint32_t>(record.Data().size()));
       out.Write_Buffer(record.Data().data(), record.Data().size());
       out.Write_Cardinal(CRC32_Of(record.Data().data(), record.Data().size()));
     }

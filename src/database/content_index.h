@@ -10,12 +10,13 @@
 // Names are kept once for the whole index (Name, Intern): 100,000 maps of a collection share
 // most of their textures.
 //
-// The file (numbers little-endian, 32-bit): "VXCI", the version, the names (their number, each
-// as a string) and the CRC-32 of their bytes, the number of archives, then per archive its record
-// and the CRC-32 of the record's bytes. A record: MOD directory, file name, size, date, problem,
-// its maps (member name, problem, shaders, files as kind and name) and its scripts (member name,
-// place among the members, ignored, problem, definitions as name, fault and images), each name
-// by its number.
+// The file (numbers little-endian, 32-bit): "VXCI", the version (2), the names (their number, the
+// bytes they take, each as a string) and the CRC-32 of their bytes, the number of archives, then
+// per archive the length of its record, the record and the CRC-32 of the record's bytes. A
+// record: MOD directory, file name, size, date, problem, its maps (member name, problem, shaders,
+// files as kind and name) and its scripts (member name, place among the members, ignored,
+// problem, definitions as name, fault and images), each name by its number. It is read a record
+// at a time.
 
 #include <cstdint>
 #include <string>

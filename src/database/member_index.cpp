@@ -189,6 +189,14 @@ class TMember_Record_File {
   int Fd_;
 };
 
+constexpr std::uint32_t No_Details = 0xFFFFFFFFU;
+// The lookup table's directory: 65,536 places (256 KiB, which stays in the caches), each leading
+// to the few dozen entries of a large installation that share a hash's first 16 bits.
+constexpr unsigned Bucket_Bits = 16;
+// A bit per value of a hash's leading Filter_Bits bits, set when an entry has it: 2 MiB, which
+// the caches keep, answer most lookups of a name no member has without reading the table.
+constexpr unsigned Filter_Bits = 24;
+
 struct TMember_Index::THeld {
   std::deque<TMember_Details> Details;  // a deque: what was handed out stays where it is
   std::deque<std::string> Blocks;       // the names' bytes; a block never grows past its room
@@ -214,8 +222,11 @@ TMember_Index::TMember_Index(TMember_Index&&) noexcept = default;
 TMember_Index& TMember_Index::operator=(TMember_Index&&) noexcept = default;
 
 std::size_t TMember_Index::Memory_Bytes() const {
-  std::size_t bytes = sizeof(*this) + Members_.capacity() * sizeof(TMember) +
+  std::size_t bytes = sizeof(*this) + Details_Of_.capacity() * sizeof(std::uint32_t) +
+                      Firsts_.capacity() * sizeof(std::uint32_t) +
+                      Filter_.capacity() * sizeof(std::uint64_t) +
                       Lookup_.capacity() * sizeof(Lookup_[0]) +
+                      Buckets_.capacity() * sizeof(std::uint32_t) +
                       Sources_.capacity() * sizeof(TMember_Source) + Held_->Bytes +
                       Held_->Details.size() * sizeof(TMember_Details);
   for (const auto& source : Sources_) {
@@ -232,11 +243,12 @@ std::uint32_t TMember_Index::Hold_Details(std::string_view name, std::uint64_t s
 }
 
 void TMember_Index::Add_Source(TMember_Source source) {
-  source.First = static_cast<std::uint32_t>(Members_.size());
+  source.First = static_cast<std::uint32_t>(Details_Of_.size());
   source.Count = 0;
   source.File.reset();
   source.Record_Offset = 0;
   source.Record_Length = 0;
+  Firsts_.push_back(source.First);
   Sources_.push_back(std::move(source));
 }
 
@@ -244,14 +256,14 @@ bool TMember_Index::Add_Member(std::string_view name, std::uint64_t size, std::u
                                std::uint16_t method) {
   if (Sources_.empty() || name.size() > std::numeric_limits<std::uint16_t>::max() ||
       Held_->Bytes + name.size() > std::numeric_limits<std::uint32_t>::max() ||
-      Members_.size() >= std::numeric_limits<std::uint32_t>::max() - 1) {
+      Details_Of_.size() >= std::numeric_limits<std::uint32_t>::max() - 1) {
     return false;
   }
-  const auto number = static_cast<std::uint32_t>(Members_.size());
-  Members_.push_back({static_cast<std::uint32_t>(Sources_.size() - 1),
-                      Hold_Details(name, size, crc, method)});
+  const auto number = static_cast<std::uint32_t>(Details_Of_.size());
+  Details_Of_.push_back(Hold_Details(name, size, crc, method));
   if (!Is_Folder_Entry(name)) {
-    Lookup_.emplace_back(Member_Lookup_Hash(name), number);
+    Lookup_.push_back(
+        {Member_Lookup_Hash(name), number, static_cast<std::uint32_t>(Sources_.size() - 1)});
   }
   ++Sources_.back().Count;
   return true;
@@ -261,22 +273,32 @@ void TMember_Index::Drop_Members_Of_Last_Source(std::string problem) {
   TMember_Source& source = Sources_.back();
   source.Problem = std::move(problem);
   if (source.Count > 0) {
-    Members_.resize(source.First);
-    while (!Lookup_.empty() && Lookup_.back().second >= source.First) {
+    Details_Of_.resize(source.First);
+    while (!Lookup_.empty() && Lookup_.back().Member >= source.First) {
       Lookup_.pop_back();  // its entries were added last
     }
     source.Count = 0;
   }
 }
 
+std::uint32_t TMember_Index::Source_Of(std::uint32_t member) const {
+  // The last source starting at or before the member (an empty one shares its start).
+  const auto after = std::upper_bound(Firsts_.begin(), Firsts_.end(), member);
+  return after == Firsts_.begin() ? 0 : static_cast<std::uint32_t>(after - Firsts_.begin() - 1);
+}
+
+bool TMember_Index::Holds_Details(std::uint32_t member) const {
+  return member < Details_Of_.size() && Details_Of_[member] != No_Details;
+}
+
 const TMember_Details& TMember_Index::Details(std::uint32_t member) const {
-  if (member >= Members_.size()) {
+  if (member >= Details_Of_.size()) {
     return Held_->None;
   }
-  if (Members_[member].Details == No_Details) {
-    Read_Details_Of(Members_[member].Source, nullptr);
+  if (Details_Of_[member] == No_Details) {
+    Read_Details_Of(Source_Of(member), nullptr);
   }
-  const std::uint32_t details = Members_[member].Details;
+  const std::uint32_t details = Details_Of_[member];
   return details == No_Details ? Held_->None : Held_->Details[details];
 }
 
@@ -295,14 +317,14 @@ void TMember_Index::Read_Details_Of(std::uint32_t s, const std::vector<char>* wa
     TByte_Reader in(std::move(bytes));
     TMember_Source stored;
     std::string name;
-    auto& members = Members_;
+    auto& members = Details_Of_;
     Read_Record(in, stored, name,
                 [&](std::uint32_t m, const std::string& member_name, std::uint64_t size,
                     std::uint32_t crc, std::uint16_t method) {
                   const std::uint32_t number = source.First + m;
-                  if (m < source.Count && members[number].Details == No_Details &&
+                  if (m < source.Count && members[number] == No_Details &&
                       (wanted == nullptr || (*wanted)[number] != 0)) {
-                    members[number].Details = Hold_Details(member_name, size, crc, method);
+                    members[number] = Hold_Details(member_name, size, crc, method);
                   }
                 });
   } catch (const TStream_Error&) {
@@ -312,9 +334,23 @@ void TMember_Index::Read_Details_Of(std::uint32_t s, const std::vector<char>* wa
 
 void TMember_Index::Finish(std::string base_directory) {
   Base_Directory_ = std::move(base_directory);
-  Members_.shrink_to_fit();
+  Details_Of_.shrink_to_fit();
   Lookup_.shrink_to_fit();
-  std::sort(Lookup_.begin(), Lookup_.end());
+  std::sort(Lookup_.begin(), Lookup_.end(), [](const TMember_Entry& a, const TMember_Entry& b) {
+    return a.Hash != b.Hash ? a.Hash < b.Hash : a.Member < b.Member;
+  });
+  Filter_.assign((std::size_t{1} << Filter_Bits) / 64, 0);
+  for (const TMember_Entry& entry : Lookup_) {
+    const std::uint64_t bit = entry.Hash >> (64U - Filter_Bits);
+    Filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+  }
+  Buckets_.assign((std::size_t{1} << Bucket_Bits) + 1, 0);
+  for (std::size_t e = 0, b = 0; b < Buckets_.size(); ++b) {
+    while (e < Lookup_.size() && (Lookup_[e].Hash >> (64U - Bucket_Bits)) < b) {
+      ++e;
+    }
+    Buckets_[b] = static_cast<std::uint32_t>(e);
+  }
   // The members whose form lies in more than one place are held with their details: the answers
   // name them.
   std::vector<char> wanted;
@@ -322,22 +358,18 @@ void TMember_Index::Finish(std::string base_directory) {
   for (std::size_t begin = 0; begin < Lookup_.size();) {
     std::size_t end = begin + 1;
     bool places = false;
-    const std::uint32_t first_source = Members_[Lookup_[begin].second].Source;
-    while (end < Lookup_.size() && Lookup_[end].first == Lookup_[begin].first) {
-      places = places || Members_[Lookup_[end].second].Source != first_source;
+    while (end < Lookup_.size() && Lookup_[end].Hash == Lookup_[begin].Hash) {
+      places = places || Lookup_[end].Source != Lookup_[begin].Source;
       ++end;
     }
-    if (places) {
-      for (std::size_t i = begin; i < end; ++i) {
-        const TMember& member = Members_[Lookup_[i].second];
-        if (member.Details == No_Details) {
-          if (wanted.empty()) {
-            wanted.resize(Members_.size(), 0);
-            sources_wanted.resize(Sources_.size(), 0);
-          }
-          wanted[Lookup_[i].second] = 1;
-          sources_wanted[member.Source] = 1;
+    for (std::size_t i = begin; places && i < end; ++i) {
+      if (Details_Of_[Lookup_[i].Member] == No_Details) {
+        if (wanted.empty()) {
+          wanted.resize(Details_Of_.size(), 0);
+          sources_wanted.resize(Sources_.size(), 0);
         }
+        wanted[Lookup_[i].Member] = 1;
+        sources_wanted[Lookup_[i].Source] = 1;
       }
     }
     begin = end;
@@ -349,15 +381,23 @@ void TMember_Index::Finish(std::string base_directory) {
   }
 }
 
-std::span<const std::pair<std::uint64_t, std::uint32_t>> TMember_Index::Members_Hashed(
-    std::uint64_t hash) const {
+std::span<const TMember_Entry> TMember_Index::Members_Hashed(std::uint64_t hash) const {
+  if (Buckets_.empty()) {
+    return {};  // not finished
+  }
+  const std::uint64_t bit = hash >> (64U - Filter_Bits);
+  if ((Filter_[bit / 64] & (std::uint64_t{1} << (bit % 64))) == 0) {
+    return {};
+  }
+  const std::uint64_t bucket = hash >> (64U - Bucket_Bits);
+  const auto begin = Lookup_.begin() + Buckets_[bucket];
+  const auto end = Lookup_.begin() + Buckets_[bucket + 1];
   const auto first = std::lower_bound(
-      Lookup_.begin(), Lookup_.end(), hash,
-      [](const std::pair<std::uint64_t, std::uint32_t>& entry, std::uint64_t value) {
-        return entry.first < value;
+      begin, end, hash, [](const TMember_Entry& entry, std::uint64_t value) {
+        return entry.Hash < value;
       });
   auto last = first;
-  while (last != Lookup_.end() && last->first == hash) {
+  while (last != end && last->Hash == hash) {
     ++last;
   }
   return {first, last};
@@ -365,11 +405,11 @@ std::span<const std::pair<std::uint64_t, std::uint32_t>> TMember_Index::Members_
 
 std::vector<std::uint32_t> TMember_Index::Members_Named(std::string_view name) const {
   std::vector<std::uint32_t> found;
-  for (const auto& [hash, m] : Members_Hashed(Member_Lookup_Hash(name))) {
+  for (const TMember_Entry& entry : Members_Hashed(Member_Lookup_Hash(name))) {
     // A member without held details lies in one place: its hash stands for its name.
-    const std::uint32_t details = Members_[m].Details;
+    const std::uint32_t details = Details_Of_[entry.Member];
     if (details == No_Details || Same_Lookup_Form(Held_->Details[details].Name, name)) {
-      found.push_back(m);
+      found.push_back(entry.Member);
     }
   }
   return found;
@@ -381,14 +421,14 @@ void TMember_Index::Visit_Name_Groups(
   std::vector<std::uint32_t> rest;
   for (std::size_t begin = 0; begin < Lookup_.size();) {
     std::size_t end = begin + 1;
-    while (end < Lookup_.size() && Lookup_[end].first == Lookup_[begin].first) {
+    while (end < Lookup_.size() && Lookup_[end].Hash == Lookup_[begin].Hash) {
       ++end;
     }
     rest.clear();
     bool named = false;
     for (std::size_t i = begin; i < end; ++i) {
-      rest.push_back(Lookup_[i].second);
-      named = named || Members_[Lookup_[i].second].Details != No_Details;
+      rest.push_back(Lookup_[i].Member);
+      named = named || Details_Of_[Lookup_[i].Member] != No_Details;
     }
     if (!named || rest.size() == 1) {
       // Members whose details are not held lie in one place under one name.
@@ -455,20 +495,21 @@ bool TMember_Index::Read_Stored(const std::string& path) {
     TByte_Reader in(std::move(bytes));
     TMember_Source source;
     const auto index = static_cast<std::uint32_t>(Sources_.size());
-    const auto first = static_cast<std::uint32_t>(Members_.size());
+    const auto first = static_cast<std::uint32_t>(Details_Of_.size());
     Read_Record(in, source, name,
                 [&](std::uint32_t m, const std::string& member_name, std::uint64_t, std::uint32_t,
                     std::uint16_t) {
-                  Members_.push_back({index, No_Details});
+                  Details_Of_.push_back(No_Details);
                   if (!Is_Folder_Entry(member_name)) {
-                    Lookup_.emplace_back(Member_Lookup_Hash(member_name), first + m);
+                    Lookup_.push_back({Member_Lookup_Hash(member_name), first + m, index});
                   }
                 });
     source.First = first;
-    source.Count = static_cast<std::uint32_t>(Members_.size()) - first;
+    source.Count = static_cast<std::uint32_t>(Details_Of_.size()) - first;
     source.File = file;
     source.Record_Offset = offset;
     source.Record_Length = length;
+    Firsts_.push_back(first);
     Sources_.push_back(std::move(source));
     bytes = std::string();
     offset += std::uint64_t{length} + 4;
@@ -716,9 +757,9 @@ std::vector<TMember_Copy> Copies_Of(const TMember_Index& index, const std::strin
                                     const TMember_Search_Path& path) {
   std::vector<std::pair<std::uint32_t, std::uint32_t>> ranked;  // rank, member
   for (const std::uint32_t m : index.Members_Named(name)) {
-    const TMember& member = index.Members()[m];
-    const TMember_Source& source = index.Sources()[member.Source];
-    const std::uint32_t rank = member.Source < path.Rank.size() ? path.Rank[member.Source] : 0;
+    const std::uint32_t s = index.Source_Of(m);
+    const TMember_Source& source = index.Sources()[s];
+    const std::uint32_t rank = s < path.Rank.size() ? path.Rank[s] : 0;
     if (rank == 0 || (source.Loose() && !Same_Loose_Name(index.Name(m), name))) {
       continue;
     }
@@ -732,7 +773,7 @@ std::vector<TMember_Copy> Copies_Of(const TMember_Index& index, const std::strin
   std::vector<TMember_Copy> copies;
   copies.reserve(ranked.size());
   for (const auto& [rank, m] : ranked) {
-    copies.push_back({&index.Sources()[index.Members()[m].Source], m, &index.Details(m)});
+    copies.push_back({&index.Sources()[index.Source_Of(m)], m, &index.Details(m)});
   }
   return copies;
 }

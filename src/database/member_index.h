@@ -23,8 +23,8 @@
 // - the archives at the top of a directory are no loose files; the folders below it are (here
 //   without folders reached through a link, which could lead back up, or deeper than 32 levels).
 //
-// In memory a member takes 8 bytes and 16 of the lookup table (the 64-bit hash of its lookup
-// form; a folder entry, which the game never opens, is left out of it). Its name, size, CRC-32
+// In memory a member takes 4 bytes and 16 of the lookup table (the 64-bit hash of its lookup
+// form, the member and its source; a folder entry, which the game never opens, is left out). Its name, size, CRC-32
 // and method (its details) are held for the members that matter to the answers: loose files and
 // the members whose lookup form lies in more than one place. The details of the others stay in
 // members.dat, read again, an archive at a time, when asked for (bench/members.cpp).
@@ -70,10 +70,11 @@ struct TMember_Details {
   std::uint16_t Method = 0;  // the ZIP compression method; 0 for a loose file
 };
 
-inline constexpr std::uint32_t No_Details = 0xFFFFFFFFU;
-struct TMember {
+// An entry of the lookup table: a member by the hash of its lookup form.
+struct TMember_Entry {
+  std::uint64_t Hash = 0;
+  std::uint32_t Member = 0;
   std::uint32_t Source = 0;
-  std::uint32_t Details = No_Details;  // its place among the details held, when they are
 };
 
 // The name the engine looks an archive member up by.
@@ -93,7 +94,11 @@ class TMember_Index {
   TMember_Index& operator=(const TMember_Index&) = delete;
 
   const std::vector<TMember_Source>& Sources() const { return Sources_; }
-  const std::vector<TMember>& Members() const { return Members_; }
+  std::size_t Member_Count() const { return Details_Of_.size(); }
+  // The source holding a member.
+  std::uint32_t Source_Of(std::uint32_t member) const;
+  // Whether a member's details are held (else they are read when asked for).
+  bool Holds_Details(std::uint32_t member) const;
   // A member's details: held, or read from its archive's record in members.dat. A member whose
   // record cannot be read again (the file changed meanwhile) has empty details.
   const TMember_Details& Details(std::uint32_t member) const;
@@ -120,9 +125,9 @@ class TMember_Index {
 
   // The members whose lookup form is that of `name`, in no order.
   std::vector<std::uint32_t> Members_Named(std::string_view name) const;
-  // The members (lookup hash, member number) whose lookup form has the hash `hash`: those of one
-  // name, unless two forms share the hash.
-  std::span<const std::pair<std::uint64_t, std::uint32_t>> Members_Hashed(std::uint64_t hash) const;
+  // The members whose lookup form has the hash `hash`: those of one name, unless two forms
+  // share the hash.
+  std::span<const TMember_Entry> Members_Hashed(std::uint64_t hash) const;
   // Hands every set of members sharing one lookup form to `visit`, once each, folder entries
   // left out.
   void Visit_Name_Groups(const std::function<void(const std::vector<std::uint32_t>&)>& visit) const;
@@ -137,9 +142,14 @@ class TMember_Index {
   bool Read_Stored(const std::string& path);
 
   std::vector<TMember_Source> Sources_;
-  mutable std::vector<TMember> Members_;  // their details are held when first asked for
-  // Each member's lookup hash beside its number, sorted; folder entries are left out.
-  std::vector<std::pair<std::uint64_t, std::uint32_t>> Lookup_;
+  // Per member: its place among the details held, or No_Details; filled when first asked for.
+  mutable std::vector<std::uint32_t> Details_Of_;
+  // Each member's entry, sorted by hash and member; folder entries are left out.
+  std::vector<TMember_Entry> Lookup_;
+  // Per value of a hash's leading Bucket_Bits bits, where its entries of Lookup_ begin.
+  std::vector<std::uint32_t> Buckets_;
+  std::vector<std::uint64_t> Filter_;  // per value of a hash's leading bits: whether one has it
+  std::vector<std::uint32_t> Firsts_;  // per source its first member, for Source_Of
   std::string Base_Directory_;
   struct THeld;
   std::unique_ptr<THeld> Held_;  // the details held and the bytes of their names

@@ -43,9 +43,8 @@ std::vector<std::string> All_Copies(const TMember_Index& index, const std::strin
 
 const TMember_Details* Find_Member(const TMember_Index& index, const std::string& archive,
                                    const std::string& name) {
-  for (std::uint32_t m = 0; m < index.Members().size(); ++m) {
-    const TMember& member = index.Members()[m];
-    if (index.Sources()[member.Source].PK3_Filename == archive && index.Name(m) == name) {
+  for (std::uint32_t m = 0; m < index.Member_Count(); ++m) {
+    if (index.Sources()[index.Source_Of(m)].PK3_Filename == archive && index.Name(m) == name) {
       return &index.Details(m);
     }
   }
@@ -96,7 +95,7 @@ TEST(Member_Index, The_Game_Opens_The_Copy_Its_Search_Order_Meets_First) {
             "mymod/B.pk3:win\\path.tga");
   EXPECT_EQ(Member_Lookup_Form(std::string("Win\\A:B.TGA\0x", 13)), "win/a/b.tga");
   // The archives themselves are no loose files.
-  for (std::uint32_t m = 0; m < index.Members().size(); ++m) {
+  for (std::uint32_t m = 0; m < index.Member_Count(); ++m) {
     EXPECT_EQ(index.Name(m).find(".pk3"), std::string_view::npos) << index.Name(m);
   }
 }
@@ -184,8 +183,8 @@ TEST(Member_Index, A_Stored_Index_Holds_Only_The_Details_It_Answers_With) {
   TMember_Index again;
   ASSERT_TRUE(again.Load(file));
   std::vector<std::string> held_names;
-  for (std::uint32_t m = 0; m < again.Members().size(); ++m) {
-    if (again.Members()[m].Details != No_Details) {
+  for (std::uint32_t m = 0; m < again.Member_Count(); ++m) {
+    if (again.Holds_Details(m)) {
       held_names.emplace_back(again.Details(m).Name);
     }
   }
@@ -303,7 +302,7 @@ TEST(Member_Index, Hostile_Archives_Are_Contained) {
   const TMember_Index& index = build.Index;
   ASSERT_EQ(build.Unreadable.size(), 1U);
   EXPECT_EQ(build.Unreadable[0].Path, game / "baseq3/lying.pk3");
-  EXPECT_EQ(index.Members().size(), 1'000'003U);
+  EXPECT_EQ(index.Member_Count(), 1'000'003U);
   EXPECT_EQ(Where(index, Winning_Copy(index, "F/999999.TGA", "baseq3", {"baseq3"})),
             "baseq3/million.pk3:f/999999.tga");
   EXPECT_TRUE(Winning_Copy(index, "t/\x01\x7f\xc3\xa9.TGA", "baseq3", {"baseq3"}).has_value());
@@ -315,7 +314,7 @@ TEST(Member_Index, Hostile_Archives_Are_Contained) {
   // The stored index gives back the same members.
   TMember_Index loaded;
   ASSERT_TRUE(loaded.Load(game / Member_Index_File));
-  EXPECT_EQ(loaded.Members().size(), index.Members().size());
+  EXPECT_EQ(loaded.Member_Count(), index.Member_Count());
   EXPECT_FALSE(loaded.Members_Named(long_name).empty());
 }
 
