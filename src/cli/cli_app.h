@@ -70,6 +70,11 @@ class TCli_Context {
   // left to the end of the process instead of being freed one by one (a collection of a hundred
   // thousand maps takes a noticeable part of a start to free). Call once per process.
   void Keep_Records_Until_Process_Ends();
+  // Holds a large object the command made as long as the records (freed with the context, or
+  // left to the end of the process with the records).
+  void Keep_With_Records(std::shared_ptr<const void> object) {
+    Kept_.push_back(std::move(object));
+  }
 
   const TCli_Options Options;
   TCli_Interaction& Ui;
@@ -78,6 +83,7 @@ class TCli_Context {
  private:
   struct TViews;
   std::unique_ptr<TViews> Views_;
+  std::vector<std::shared_ptr<const void>> Kept_;
   std::unique_ptr<TStartup> Startup_;
   bool Close_Pending_ = false;
 };

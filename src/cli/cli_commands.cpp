@@ -267,6 +267,7 @@ std::shared_ptr<TCollection_Check> Told_Collection_Check(TCli_Context& context) 
     context.Ui.Message(TMessage_Kind::Warning, problem, TAnswer_Set::OK);
   }
   load.Check->Compute_All();
+  context.Keep_With_Records(load.Check);
   return load.Check;
 }
 

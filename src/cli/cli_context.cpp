@@ -34,13 +34,14 @@ void TCli_Context::Keep_Records_Until_Process_Ends() {
   struct TKept {
     std::unique_ptr<TPK3_Record_Store> Database;
     std::unique_ptr<TViews> Views;
+    std::vector<std::shared_ptr<const void>> Objects;
   };
   // Held by a pointer that lives as long as the process: still reachable, never a leak.
   static TKept* kept = nullptr;
   if (kept != nullptr || !Startup_) {
     return;
   }
-  kept = new TKept{std::move(Startup_->State().PK3_Database), std::move(Views_)};
+  kept = new TKept{std::move(Startup_->State().PK3_Database), std::move(Views_), std::move(Kept_)};
 }
 
 void TCli_Context::Error(const std::string& text) {

@@ -148,8 +148,15 @@ std::string Counts_Text(const TContent_Counts& counts) {
 
 struct TCollection_Check::TSearch {
   TMember_Search_Path Path;
-  // The definition the renderer draws each shader name (a content name) with.
-  std::unordered_map<std::uint32_t, const TShader_Content*> Winners;
+  // The definition the renderer draws each shader name (a content name) with, by name.
+  std::vector<std::pair<std::uint32_t, const TShader_Content*>> Winners;
+
+  const TShader_Content* Winner(std::uint32_t name) const {
+    const auto it = std::lower_bound(
+        Winners.begin(), Winners.end(), name,
+        [](const auto& entry, std::uint32_t value) { return entry.first < value; });
+    return it != Winners.end() && it->first == name ? it->second : nullptr;
+  }
   // Per content name, two bits for each way of looking a file up (an image, a model, a sound):
   // 0 not looked up yet, 1 missing, 2 found. Filled by several threads at once (Compute_All),
   // each writing what any of them would.
@@ -206,7 +213,9 @@ TCollection_Check::TSearch& TCollection_Check::Search_For(const std::string& mod
   search.Found.assign(Content_.Name_Count(), 0);
   // Each script path counts from the first place of the search order that holds it.
   struct TCandidate {
-    TShader_Origin Origin;
+    std::uint32_t Rank;  // of its archive on the search path
+    const TScript_Content* Script;
+    std::size_t Definition;  // its place in the script
     const TShader_Content* Shader;
   };
   std::unordered_map<std::string, std::uint32_t> first_place;
@@ -226,34 +235,44 @@ TCollection_Check::TSearch& TCollection_Check::Search_For(const std::string& mod
       }
     }
   }
-  std::unordered_map<std::uint32_t, std::vector<TCandidate>> definitions;
+  // Every definition of the search path by its shader's name; most names have one.
+  std::vector<TCandidate> definitions;
   for (const auto& [rank, archive] : placed) {
     for (const TScript_Content& script : archive->Scripts) {
       if (script.Ignored || first_place[Member_Lookup_Form(script.Script)] != rank) {
         continue;
       }
       for (std::size_t d = 0; d < script.Definitions.size(); ++d) {
-        const TShader_Content& shader = script.Definitions[d];
-        TShader_Origin origin;
-        origin.Search_Position = rank - 1;
-        origin.Member_Position = script.Member_Position;
-        origin.Script = script.Script;
-        origin.Definition_Position = d;
-        definitions[shader.Name].push_back({std::move(origin), &shader});
+        definitions.push_back({rank, &script, d, &script.Definitions[d]});
       }
     }
   }
+  std::sort(definitions.begin(), definitions.end(),
+            [](const TCandidate& a, const TCandidate& b) { return a.Shader->Name < b.Shader->Name; });
   std::vector<TShader_Origin> origins;
-  for (auto& [name, candidates] : definitions) {
-    origins.clear();
-    for (const TCandidate& candidate : candidates) {
-      origins.push_back(candidate.Origin);
+  for (std::size_t begin = 0; begin < definitions.size();) {
+    const std::uint32_t name = definitions[begin].Shader->Name;
+    std::size_t end = begin + 1;
+    while (end < definitions.size() && definitions[end].Shader->Name == name) {
+      ++end;
     }
-    const std::optional<std::size_t> winner =
-        Winning_Definition(origins, Rules_.Later_Archive_Wins);
+    std::optional<std::size_t> winner = 0;
+    if (end - begin > 1) {
+      origins.clear();
+      for (std::size_t c = begin; c < end; ++c) {
+        TShader_Origin origin;
+        origin.Search_Position = definitions[c].Rank - 1;
+        origin.Member_Position = definitions[c].Script->Member_Position;
+        origin.Script = definitions[c].Script->Script;
+        origin.Definition_Position = definitions[c].Definition;
+        origins.push_back(std::move(origin));
+      }
+      winner = Winning_Definition(origins, Rules_.Later_Archive_Wins);
+    }
     if (winner) {
-      search.Winners.emplace(name, candidates[*winner].Shader);
+      search.Winners.emplace_back(name, definitions[begin + *winner].Shader);
     }
+    begin = end;
   }
   return search;
 }
@@ -441,15 +460,14 @@ void TCollection_Check::Fill_State(const TMap_Place& place, TSearch& search,
   std::vector<TLack> lacking;
   for (const std::uint32_t shader : map.Shaders) {
     // Most shaders a map names are plain textures that no script defines.
-    const auto winner =
-        Defined_[shader] ? search.Winners.find(shader) : search.Winners.end();
-    if (winner == search.Winners.end()) {
+    const TShader_Content* winner = Defined_[shader] ? search.Winner(shader) : nullptr;
+    if (winner == nullptr) {
       if (!Found(search, TContent_Kind::Texture, shader)) {
         lacking.push_back({TContent_Kind::Texture, shader, shader});
       }
       continue;
     }
-    for (const std::uint32_t image : winner->second->Images) {
+    for (const std::uint32_t image : winner->Images) {
       if (!Found(search, TContent_Kind::Shader_Image, image)) {
         lacking.push_back({TContent_Kind::Shader_Image, image, shader});
       }
@@ -637,20 +655,20 @@ TCollection_Report TCollection_Check::Report(const std::string& mod_directory) c
   std::unordered_map<std::uint32_t, TOverriding_Archive> overriding;
   std::unordered_map<std::uint32_t, std::set<std::uint32_t>> overridden_places;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> ranked;  // rank, member
-  Members_.Visit_Name_Groups([&](const std::vector<std::uint32_t>& group) {
-    const std::uint32_t first_source = Members_.Source_Of(group.front());
-    const bool one_place = std::all_of(group.begin(), group.end(), [&](std::uint32_t m) {
-      return Members_.Source_Of(m) == first_source;
+  Members_.Visit_Name_Groups([&](std::span<const TMember_Entry> group) {
+    const std::uint32_t first_source = group.front().Source;
+    const bool one_place = std::all_of(group.begin(), group.end(), [&](const TMember_Entry& entry) {
+      return entry.Source == first_source;
     });
     if (one_place) {
       alive[first_source] = 1;
       return;
     }
-    const std::string form = Member_Lookup_Form(Members_.Name(group.front()));
+    const std::string form = Member_Lookup_Form(Members_.Name(group.front().Member));
     const TMember_Role role = Role_Of(form);
     std::vector<std::string> dirs;
-    for (const std::uint32_t m : group) {
-      const std::string dir = platform::Lower(sources[Members_.Source_Of(m)].MOD_Directory);
+    for (const TMember_Entry& entry : group) {
+      const std::string dir = platform::Lower(sources[entry.Source].MOD_Directory);
       if (std::find(dirs.begin(), dirs.end(), dir) == dirs.end()) {
         dirs.push_back(dir);
       }
@@ -659,10 +677,10 @@ TCollection_Report TCollection_Check::Report(const std::string& mod_directory) c
     for (const std::string& dir : dirs) {
       const TSearch& search = Search_For(dir);
       ranked.clear();
-      for (const std::uint32_t m : group) {
-        const std::uint32_t rank = search.Path.Rank[Members_.Source_Of(m)];
+      for (const TMember_Entry& entry : group) {
+        const std::uint32_t rank = search.Path.Rank[entry.Source];
         if (rank > 0) {
-          ranked.emplace_back(rank, m);
+          ranked.emplace_back(rank, entry.Member);
         }
       }
       if (ranked.empty()) {

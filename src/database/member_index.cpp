@@ -416,40 +416,37 @@ std::vector<std::uint32_t> TMember_Index::Members_Named(std::string_view name) c
 }
 
 void TMember_Index::Visit_Name_Groups(
-    const std::function<void(const std::vector<std::uint32_t>&)>& visit) const {
-  std::vector<std::uint32_t> group;
-  std::vector<std::uint32_t> rest;
+    const std::function<void(std::span<const TMember_Entry>)>& visit) const {
+  std::vector<TMember_Entry> group;
+  std::vector<TMember_Entry> rest;
   for (std::size_t begin = 0; begin < Lookup_.size();) {
     std::size_t end = begin + 1;
+    bool named = Details_Of_[Lookup_[begin].Member] != No_Details;
     while (end < Lookup_.size() && Lookup_[end].Hash == Lookup_[begin].Hash) {
+      named = named || Details_Of_[Lookup_[end].Member] != No_Details;
       ++end;
     }
-    rest.clear();
-    bool named = false;
-    for (std::size_t i = begin; i < end; ++i) {
-      rest.push_back(Lookup_[i].Member);
-      named = named || Details_Of_[Lookup_[i].Member] != No_Details;
-    }
-    if (!named || rest.size() == 1) {
+    const std::span<const TMember_Entry> hashed(Lookup_.data() + begin, end - begin);
+    begin = end;
+    if (!named || hashed.size() == 1) {
       // Members whose details are not held lie in one place under one name.
-      visit(rest);
-      begin = end;
+      visit(hashed);
       continue;
     }
     // Names of one hash are nearly always of one form; a collision splits them.
+    rest.assign(hashed.begin(), hashed.end());
     while (!rest.empty()) {
       group.clear();
-      const std::string_view first = Name(rest.front());
-      std::erase_if(rest, [&](std::uint32_t m) {
-        if (m != rest.front() && !Same_Lookup_Form(Name(m), first)) {
+      const std::string_view first = Name(rest.front().Member);
+      std::erase_if(rest, [&](const TMember_Entry& entry) {
+        if (!group.empty() && !Same_Lookup_Form(Name(entry.Member), first)) {
           return false;
         }
-        group.push_back(m);
+        group.push_back(entry);
         return true;
       });
       visit(group);
     }
-    begin = end;
   }
 }
 

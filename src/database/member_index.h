@@ -130,7 +130,7 @@ class TMember_Index {
   std::span<const TMember_Entry> Members_Hashed(std::uint64_t hash) const;
   // Hands every set of members sharing one lookup form to `visit`, once each, folder entries
   // left out.
-  void Visit_Name_Groups(const std::function<void(const std::vector<std::uint32_t>&)>& visit) const;
+  void Visit_Name_Groups(const std::function<void(std::span<const TMember_Entry>)>& visit) const;
 
  private:
   friend TMember_Index_Build Build_Member_Index(const std::string& game_dir,
