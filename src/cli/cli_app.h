@@ -72,9 +72,7 @@ class TCli_Context {
   void Keep_Records_Until_Process_Ends();
   // Holds a large object the command made as long as the records (freed with the context, or
   // left to the end of the process with the records).
-  void Keep_With_Records(std::shared_ptr<const void> object) {
-    Kept_.push_back(std::move(object));
-  }
+  void Keep_With_Records(std::shared_ptr<const void> object) { Kept_.push_back(std::move(object)); }
 
   const TCli_Options Options;
   TCli_Interaction& Ui;

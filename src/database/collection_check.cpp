@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
-#include <thread>
 #include <set>
+#include <thread>
 
 #include "core/letter_case.h"
 #include "core/paths.h"
@@ -247,8 +247,9 @@ TCollection_Check::TSearch& TCollection_Check::Search_For(const std::string& mod
       }
     }
   }
-  std::sort(definitions.begin(), definitions.end(),
-            [](const TCandidate& a, const TCandidate& b) { return a.Shader->Name < b.Shader->Name; });
+  std::sort(definitions.begin(), definitions.end(), [](const TCandidate& a, const TCandidate& b) {
+    return a.Shader->Name < b.Shader->Name;
+  });
   std::vector<TShader_Origin> origins;
   for (std::size_t begin = 0; begin < definitions.size();) {
     const std::uint32_t name = definitions[begin].Shader->Name;
@@ -348,9 +349,9 @@ std::size_t Candidate_Hashes(TContent_Kind kind, std::string_view asked, TImage_
     return count;
   }
   // As File_Candidates: the name, then its stem with each other extension of its kind.
-  const std::span<const char* const> others =
-      kind == TContent_Kind::Model ? std::span<const char* const>(Model_Extensions)
-                                   : std::span<const char* const>(Sound_Extensions);
+  const std::span<const char* const> others = kind == TContent_Kind::Model
+                                                  ? std::span<const char* const>(Model_Extensions)
+                                                  : std::span<const char* const>(Sound_Extensions);
   hashes[count++] = Member_Lookup_Hash(name);
   const std::optional<std::size_t> dot = Extension_Dot(name, false);
   const std::string_view stem = dot ? name.substr(0, *dot) : name;
@@ -430,9 +431,8 @@ bool TCollection_Check::Found(TSearch& search, TContent_Kind kind, std::uint32_t
 std::optional<TContent_Place> TCollection_Check::Found_Elsewhere(const TSearch& search,
                                                                  TContent_Kind kind,
                                                                  std::uint32_t name) const {
-  const auto source =
-      Serving_Source(Members_, kind, Content_.Name(name), Rules_.Image_Order, search.Path,
-                     [](std::uint32_t rank) { return rank == 0; });
+  const auto source = Serving_Source(Members_, kind, Content_.Name(name), Rules_.Image_Order,
+                                     search.Path, [](std::uint32_t rank) { return rank == 0; });
   if (!source) {
     return std::nullopt;
   }
@@ -492,11 +492,11 @@ void TCollection_Check::Fill_State(const TMap_Place& place, TSearch& search,
   for (const TLack& lack : lacking) {
     ++state.Counts.Missing[static_cast<std::size_t>(lack.Kind)];
     if (details) {
-      state.Missing.push_back(
-          {lack.Kind, std::string(Content_.Name(lack.Name)),
-           lack.Kind == TContent_Kind::Shader_Image ? std::string(Content_.Name(lack.Shader))
-                                                    : std::string(),
-           Found_Elsewhere(search, lack.Kind, lack.Name)});
+      state.Missing.push_back({lack.Kind, std::string(Content_.Name(lack.Name)),
+                               lack.Kind == TContent_Kind::Shader_Image
+                                   ? std::string(Content_.Name(lack.Shader))
+                                   : std::string(),
+                               Found_Elsewhere(search, lack.Kind, lack.Name)});
     }
   }
   if (!details) {
@@ -548,8 +548,7 @@ TContent_Counts TCollection_Check::Counts(const std::string& mod, const std::str
   TContent_Counts& counts = Counts_[place->Flat];
   if (!counts.Known) {
     TMap_Content_State state;
-    Fill_State(*place, Search_For(Content_.Archives()[place->Archive].MOD_Directory), state,
-               false);
+    Fill_State(*place, Search_For(Content_.Archives()[place->Archive].MOD_Directory), state, false);
     counts = state.Counts;
   }
   return counts;
@@ -709,8 +708,8 @@ TCollection_Report TCollection_Check::Report(const std::string& mod_directory) c
           const std::uint32_t source = Members_.Source_Of(m);
           if (seen.insert(source).second) {
             const TMember_Details& details = Members_.Details(m);
-            duplicate.Copies.push_back({Place_Of_Source(sources[source]),
-                                        std::string(details.Name), details.CRC32, details.Size});
+            duplicate.Copies.push_back({Place_Of_Source(sources[source]), std::string(details.Name),
+                                        details.CRC32, details.Size});
           }
         }
         const bool own_copy = std::any_of(

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <functional>
+#include <limits>
 #include <unordered_set>
 
 #include "content/bsp_references.h"
@@ -375,8 +375,8 @@ class TFile_Pieces {
     }
     while (count > 0) {
       if (At_ == Piece_.size()) {
-        Piece_.resize(static_cast<std::size_t>(
-            std::min<std::uint64_t>(Piece_Size, Size_ - File_Offset_)));
+        Piece_.resize(
+            static_cast<std::size_t>(std::min<std::uint64_t>(Piece_Size, Size_ - File_Offset_)));
         if (!Read_At_Offset(Fd_, File_Offset_, Piece_.data(), Piece_.size())) {
           throw TStream_Error("cannot be read");
         }
@@ -494,7 +494,8 @@ bool TContent_Index::Load(const std::string& path) {
         throw TStream_Error("checksum mismatch");
       }
       TByte_Reader record(std::move(bytes));
-      Archives_.push_back(Read_Archive_Fields(record, [&] { return read_name(record); }, 4));
+      Archives_.push_back(Read_Archive_Fields(
+          record, [&] { return read_name(record); }, 4));
       if (!record.At_End()) {
         throw TStream_Error("a record longer than its fields");
       }

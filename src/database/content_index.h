@@ -85,8 +85,8 @@ class TContent_Index {
   const std::vector<TContent_Archive>& Archives() const { return Archives_; }
   std::vector<TContent_Archive>& Archives() { return Archives_; }
   std::string_view Name(std::uint32_t id) const {
-    return std::string_view(Name_Bytes_).substr(Name_Starts_[id],
-                                                Name_Starts_[id + 1] - Name_Starts_[id]);
+    return std::string_view(Name_Bytes_)
+        .substr(Name_Starts_[id], Name_Starts_[id + 1] - Name_Starts_[id]);
   }
   std::size_t Name_Count() const { return Name_Starts_.size() - 1; }
   // The number of a name, added when new.

@@ -96,7 +96,9 @@ void Write_Framed(TByte_Writer& out, const std::string& bytes) {
   out.Write_Cardinal(CRC32_Of(bytes.data(), bytes.size()));
 }
 
-bool Is_Folder_Entry(std::string_view name) { return !name.empty() && name.back() == '/'; }
+bool Is_Folder_Entry(std::string_view name) {
+  return !name.empty() && name.back() == '/';
+}
 
 // The loose files below `dir` (relative names with '/'), the archives at its top left out.
 bool Add_Loose_Files(TMember_Index& index, const std::string& dir, const std::string& relative,
@@ -222,13 +224,12 @@ TMember_Index::TMember_Index(TMember_Index&&) noexcept = default;
 TMember_Index& TMember_Index::operator=(TMember_Index&&) noexcept = default;
 
 std::size_t TMember_Index::Memory_Bytes() const {
-  std::size_t bytes = sizeof(*this) + Details_Of_.capacity() * sizeof(std::uint32_t) +
-                      Firsts_.capacity() * sizeof(std::uint32_t) +
-                      Filter_.capacity() * sizeof(std::uint64_t) +
-                      Lookup_.capacity() * sizeof(Lookup_[0]) +
-                      Buckets_.capacity() * sizeof(std::uint32_t) +
-                      Sources_.capacity() * sizeof(TMember_Source) + Held_->Bytes +
-                      Held_->Details.size() * sizeof(TMember_Details);
+  std::size_t bytes =
+      sizeof(*this) + Details_Of_.capacity() * sizeof(std::uint32_t) +
+      Firsts_.capacity() * sizeof(std::uint32_t) + Filter_.capacity() * sizeof(std::uint64_t) +
+      Lookup_.capacity() * sizeof(Lookup_[0]) + Buckets_.capacity() * sizeof(std::uint32_t) +
+      Sources_.capacity() * sizeof(TMember_Source) + Held_->Bytes +
+      Held_->Details.size() * sizeof(TMember_Details);
   for (const auto& source : Sources_) {
     bytes += source.MOD_Directory.capacity() + source.PK3_Filename.capacity() +
              source.Problem.capacity();
@@ -334,8 +335,11 @@ void TMember_Index::Read_Details_Of(std::uint32_t s, const std::vector<char>* wa
 
 void TMember_Index::Finish(std::string base_directory) {
   Base_Directory_ = std::move(base_directory);
-  Details_Of_.shrink_to_fit();
-  Lookup_.shrink_to_fit();
+  // A table grown step by step gives its spare room back; one made with room to spare keeps it.
+  if (Lookup_.capacity() > Lookup_.size() + Lookup_.size() / 4 + 4096) {
+    Details_Of_.shrink_to_fit();
+    Lookup_.shrink_to_fit();
+  }
   std::sort(Lookup_.begin(), Lookup_.end(), [](const TMember_Entry& a, const TMember_Entry& b) {
     return a.Hash != b.Hash ? a.Hash < b.Hash : a.Member < b.Member;
   });
@@ -393,9 +397,8 @@ std::span<const TMember_Entry> TMember_Index::Members_Hashed(std::uint64_t hash)
   const auto begin = Lookup_.begin() + Buckets_[bucket];
   const auto end = Lookup_.begin() + Buckets_[bucket + 1];
   const auto first = std::lower_bound(
-      begin, end, hash, [](const TMember_Entry& entry, std::uint64_t value) {
-        return entry.Hash < value;
-      });
+      begin, end, hash,
+      [](const TMember_Entry& entry, std::uint64_t value) { return entry.Hash < value; });
   auto last = first;
   while (last != end && last->Hash == hash) {
     ++last;
@@ -457,11 +460,11 @@ bool TMember_Index::Read_Stored(const std::string& path) {
   }
   const auto file = std::make_shared<const TMember_Record_File>(fd);
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 12) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 16) {
     return false;
   }
   const auto file_size = static_cast<std::uint64_t>(st.st_size);
-  std::string head(12, '\0');
+  std::string head(16, '\0');
   if (!Read_At_Offset(fd, 0, head.data(), head.size())) {
     return false;
   }
@@ -470,10 +473,19 @@ bool TMember_Index::Read_Stored(const std::string& path) {
     return false;
   }
   const std::uint32_t count = header.Read_Cardinal();
-  if (count > file_size / 30) {
+  const std::uint32_t members = header.Read_Cardinal();
+  if (count > file_size / 30 || members > file_size / Least_Member_Bytes) {
     return false;
   }
-  std::uint64_t offset = 12;
+  // Room for every member at once: the tables of a large installation take tens of megabytes,
+  // which growing them step by step would leave behind in the heap.
+  // (and for the loose files listed after)
+  const std::size_t room = std::size_t{members} + members / 16 + 4096;
+  Details_Of_.reserve(room);
+  Lookup_.reserve(room);
+  Sources_.reserve(count);
+  Firsts_.reserve(count);
+  std::uint64_t offset = 16;
   std::string name;
   std::string bytes;
   for (std::uint32_t a = 0; a < count; ++a) {
@@ -532,12 +544,15 @@ bool TMember_Index::Load(const std::string& path) {
 std::string TMember_Index::Save(const std::string& path) const {
   const auto produce = [this](TByte_Writer& out) {
     std::uint32_t archives = 0;
+    std::uint32_t members = 0;
     for (const auto& source : Sources_) {
       archives += source.Loose() ? 0 : 1;
+      members += source.Loose() ? 0 : source.Count;
     }
     out.Write_Buffer(Index_Magic, 4);
     out.Write_Integer(Index_Version);
     out.Write_Cardinal(archives);
+    out.Write_Cardinal(members);
     std::string bytes;
     for (const auto& source : Sources_) {
       if (source.Loose()) {
@@ -633,8 +648,7 @@ TMember_Index_Build Build_Member_Index(const std::string& game_dir, const TGame_
       stored.emplace_back(std::nullopt);
     }
   }
-  const bool unchanged =
-      build.Archives_Reused == games.Archives().size() && known.empty();
+  const bool unchanged = build.Archives_Reused == games.Archives().size() && known.empty();
   TMember_Index& index = build.Index;
   if (unchanged) {
     // The stored index is the new one, its details left in the file.

@@ -6,11 +6,11 @@
 // date the game index records as before keeps its stored members and is not opened again.
 //
 // The file (numbers little-endian, 32-bit unless told): "VXMI", the version (2), the number of
-// archives, then for each archive the length of its record, the record and the CRC-32 of the
-// record's bytes. A record: MOD directory and file name (a string as in gameindex.dat), size,
-// packed DOS date-time, the reason its members could not be read (a string, empty when they
-// were), the number of members and for each its name's length (16-bit) and bytes as stored,
-// uncompressed size (64-bit), CRC-32 and compression method (16-bit). Loose files are not
+// archives and of their members, then for each archive the length of its record, the record and the
+// CRC-32 of the record's bytes. A record: MOD directory and file name (a string as in
+// gameindex.dat), size, packed DOS date-time, the reason its members could not be read (a string,
+// empty when they were), the number of members and for each its name's length (16-bit) and bytes as
+// stored, uncompressed size (64-bit), CRC-32 and compression method (16-bit). Loose files are not
 // stored: they are listed at every build.
 //
 // The engine's rules it answers by (ioquake3's file system):
@@ -24,10 +24,10 @@
 //   without folders reached through a link, which could lead back up, or deeper than 32 levels).
 //
 // In memory a member takes 4 bytes and 16 of the lookup table (the 64-bit hash of its lookup
-// form, the member and its source; a folder entry, which the game never opens, is left out). Its name, size, CRC-32
-// and method (its details) are held for the members that matter to the answers: loose files and
-// the members whose lookup form lies in more than one place. The details of the others stay in
-// members.dat, read again, an archive at a time, when asked for (bench/members.cpp).
+// form, the member and its source; a folder entry, which the game never opens, is left out). Its
+// name, size, CRC-32 and method (its details) are held for the members that matter to the answers:
+// loose files and the members whose lookup form lies in more than one place. The details of the
+// others stay in members.dat, read again, an archive at a time, when asked for (bench/members.cpp).
 
 #include <cstdint>
 #include <functional>
@@ -64,8 +64,8 @@ struct TMember_Source {
 };
 
 struct TMember_Details {
-  std::string_view Name;   // as stored, every byte
-  std::uint64_t Size = 0;  // uncompressed
+  std::string_view Name;     // as stored, every byte
+  std::uint64_t Size = 0;    // uncompressed
   std::uint32_t CRC32 = 0;   // 0 for a loose file, which is not read
   std::uint16_t Method = 0;  // the ZIP compression method; 0 for a loose file
 };
@@ -134,8 +134,8 @@ class TMember_Index {
 
  private:
   friend TMember_Index_Build Build_Member_Index(const std::string& game_dir,
-                                               const TGame_Index& games,
-                                               const std::string& data_dir);
+                                                const TGame_Index& games,
+                                                const std::string& data_dir);
   std::uint32_t Hold_Details(std::string_view name, std::uint64_t size, std::uint32_t crc,
                              std::uint16_t method) const;
   void Read_Details_Of(std::uint32_t source, const std::vector<char>* wanted) const;

@@ -291,12 +291,24 @@ TEST_F(Collection, TheScanReadsEachMapOnceForBothTitleAndContent) {
 // The lookup hashes made without the names are those of the names the engine tries, in its order.
 TEST(Collection_Names, Candidate_Hashes_Are_Those_Of_The_Names_Tried) {
   const std::string long_stem(70, 'l');
-  const std::vector<std::string> names = {
-      "textures/a/wall",      "textures/a/wall.TGA",  "/textures/a/Wall.jpeg", "\\x\\y.png",
-      "textures/a.b/wall",    "textures/a/wall.",     "textures/a/wall.dds",   long_stem + ".tga",
-      "models/door.md3",      "models/Door.MDR",      "models/door",           "sound/hum.WAV",
-      "sound/a.b/hum",        "music/intro.ogg",      "x\\y.md3",              "weird:name.opus",
-      "",                     "."};
+  const std::vector<std::string> names = {"textures/a/wall",
+                                          "textures/a/wall.TGA",
+                                          "/textures/a/Wall.jpeg",
+                                          "\\x\\y.png",
+                                          "textures/a.b/wall",
+                                          "textures/a/wall.",
+                                          "textures/a/wall.dds",
+                                          long_stem + ".tga",
+                                          "models/door.md3",
+                                          "models/Door.MDR",
+                                          "models/door",
+                                          "sound/hum.WAV",
+                                          "sound/a.b/hum",
+                                          "music/intro.ogg",
+                                          "x\\y.md3",
+                                          "weird:name.opus",
+                                          "",
+                                          "."};
   for (const TImage_Order order : {TImage_Order::Png_First, TImage_Order::Tga_First}) {
     for (const TContent_Kind kind : {TContent_Kind::Texture, TContent_Kind::Shader_Image,
                                      TContent_Kind::Model, TContent_Kind::Sound}) {
