@@ -220,8 +220,38 @@ TEST(Member_Index, A_Damaged_Or_Foreign_Index_File_Is_Rebuilt) {
   flipped[flipped.find("textures/b.tga") + 9] = 'X';
   std::string other_version = good;
   other_version[4] = 9;
-  for (const std::string& damaged : {flipped, good.substr(0, good.size() - 3), other_version}) {
+  // Records whose checksums hold but which name no archive, or more members than they hold.
+  const auto crafted = [](const std::string& archive, std::uint32_t members) {
+    std::string record;
+    const auto add_string = [&record](const std::string& text) {
+      std::string length(4, '\0');
+      Put_U32(length, 0, static_cast<std::uint32_t>(text.size() + 1));
+      record += length + text + '\0';
+    };
+    add_string("baseq3");
+    add_string(archive);
+    record += std::string(8, '\0');  // size and date
+    add_string("");
+    std::string count(4, '\0');
+    Put_U32(count, 0, members);
+    record += count;
+    std::string file = "VXMI" + std::string(12, '\0');
+    Put_U32(file, 4, 2);
+    Put_U32(file, 8, 1);
+    Put_U32(file, 12, members);
+    std::string frame(8, '\0');
+    Put_U32(frame, 0, static_cast<std::uint32_t>(record.size()));
+    Put_U32(
+        frame, 4,
+        crc32(0, reinterpret_cast<const Bytef*>(record.data()), static_cast<uInt>(record.size())));
+    return file + frame.substr(0, 4) + record + frame.substr(4);
+  };
+  for (const std::string& damaged : {flipped, good.substr(0, good.size() - 3), other_version,
+                                     crafted("", 0), crafted("a.pk3", 1000)}) {
     Write_File(file, damaged);
+    TMember_Index refused;
+    EXPECT_FALSE(refused.Load(file));
+    EXPECT_TRUE(refused.Sources().empty());
     const auto build = Build_Member_Index(game.Path(), games, game.Path());
     EXPECT_EQ(build.Archives_Read, 2U);
     EXPECT_EQ(build.Index.Members_Named("textures/b.tga").size(), 2U);
