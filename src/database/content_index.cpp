@@ -398,11 +398,7 @@ class TFile_Pieces {
   std::uint32_t Read_Cardinal() {
     char bytes[4];
     Read(bytes, sizeof bytes);
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-      value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i])) << (8 * i);
-    }
-    return value;
+    return Little_Endian_32(bytes);
   }
   void Start_Sum() {
     Summing_ = true;

@@ -179,10 +179,7 @@ class TMember_Record_File {
     if (!Read_At_Offset(Fd_, offset, bytes.data(), bytes.size())) {
       return false;
     }
-    std::uint32_t stored = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-      stored |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[length + i])) << (8 * i);
-    }
+    const std::uint32_t stored = Little_Endian_32(bytes.data() + length);
     bytes.resize(length);
     return stored == CRC32_Of(bytes.data(), bytes.size());
   }
@@ -493,10 +490,7 @@ bool TMember_Index::Read_Stored(const std::string& path) {
     if (offset + 8 > file_size || !Read_At_Offset(fd, offset, length_bytes, 4)) {
       return false;
     }
-    std::uint32_t length = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-      length |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(length_bytes[i])) << (8 * i);
-    }
+    const std::uint32_t length = Little_Endian_32(length_bytes);
     offset += 4;
     if (length > file_size - offset - 4 || !file->Read(offset, length, bytes)) {
       return false;

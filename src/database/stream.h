@@ -59,6 +59,15 @@ class TByte_Writer {
   std::function<void(const std::string&)> Take_;
 };
 
+// The 32-bit number stored at `bytes` as the program's files store numbers (little-endian).
+inline std::uint32_t Little_Endian_32(const char* bytes) {
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i])) << (8 * i);
+  }
+  return value;
+}
+
 // Reads from bytes held in memory.
 class TByte_Reader {
  public:
@@ -81,11 +90,7 @@ class TByte_Reader {
   std::int32_t Read_Integer() { return static_cast<std::int32_t>(Read_Cardinal()); }
   std::uint32_t Read_Cardinal() {
     Need(4);
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-      value |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(Data_[Position_ + i]))
-               << (8 * i);
-    }
+    const std::uint32_t value = Little_Endian_32(Data_.data() + Position_);
     Position_ += 4;
     return value;
   }
