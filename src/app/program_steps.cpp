@@ -212,4 +212,25 @@ std::shared_ptr<const TGame_Index> Loaded_Game_Index(const TMain_State& state) {
   return state.Game_Index;
 }
 
+std::shared_ptr<const TGame_Index> Archives_Of_Game_Index(const TMain_State& state) {
+  if (state.Game_Index || !state.PK3_Database || state.PK3_Database->Load_Damaged()) {
+    return Loaded_Game_Index(state);
+  }
+  try {
+    auto index = std::make_shared<TGame_Index>();
+    if (!index->Load_Archives(platform::Join(state.Program_Dir, Game_Index_File))) {
+      return Loaded_Game_Index(state);
+    }
+    // Archives the file does not know yet (it could not be written) are read as the full load
+    // reads them.
+    index->Refresh(*state.PK3_Database);
+    index->Set_Base_Directory(Engine_Base_Directory(state.Game_Dir, Load_Q3A_Exe()));
+    return index;
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception&) {
+    return Loaded_Game_Index(state);
+  }
+}
+
 }  // namespace vorlix

@@ -27,6 +27,10 @@ std::unique_ptr<TTree_File_Reading> Take_Tree_Read_Ahead(TMain_State& state);
 // What the game itself knows of the state's archives, as the database step left it (null before
 // a database is loaded, or when the index could not be built).
 std::shared_ptr<const TGame_Index> Loaded_Game_Index(const TMain_State& state);
+// The same with the archives' names, sizes and dates alone when the index is not loaded yet
+// (TGame_Index::Load_Archives; not kept in the state): what the collection's indexes need, for
+// a fraction of the memory.
+std::shared_ptr<const TGame_Index> Archives_Of_Game_Index(const TMain_State& state);
 
 // What the properties and launch dialogs work with, from the program state.
 TProperties_Context Properties_Context_Of(const TMain_State& state, TInteraction& ui,

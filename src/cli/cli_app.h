@@ -47,9 +47,12 @@ class TCli_Context {
   // when it failed; the messages are out then and nothing will be saved.
   bool Start();
   // Ends like closing the main window: saves unless saving is suppressed or --no-save was given,
-  // then removes TEMP. Does nothing unless the start-up succeeded; runs once. False when a save
-  // failed (reported).
+  // then removes TEMP. Does nothing unless the start-up succeeded; runs once (a later call
+  // answers as the first did). False when a save failed (reported).
   bool Close();
+  // After the close: frees the maps' records, the list and the tree, for a command that goes on
+  // with the data folder's indexes alone (List(), Tree() and the state's database are gone then).
+  void Release_Records();
   // After a pk3 rename: save and run the whole start-up again, as the main window does. Skipped
   // when saving is off (--no-save or a file of an incompatible format), since the save is the
   // point of it.
@@ -84,6 +87,7 @@ class TCli_Context {
   std::vector<std::shared_ptr<const void>> Kept_;
   std::unique_ptr<TStartup> Startup_;
   bool Close_Pending_ = false;
+  bool Closed_Ok_ = true;
 };
 
 using TCli_Command_Function = int (*)(TCli_Context& context, TCli_Args& args);

@@ -250,11 +250,12 @@ int Command_Info(TCli_Context& context, TCli_Args& args) {
   return 0;
 }
 
-// The collection check of the installation, every map's counts computed; what could not be read
-// is told as warnings.
-std::shared_ptr<TCollection_Check> Told_Collection_Check(TCli_Context& context) {
+// The collection check of the installation, every map's counts computed unless `every_map` is
+// false; what could not be read is told as warnings.
+std::shared_ptr<TCollection_Check> Told_Collection_Check(
+    TCli_Context& context, const std::shared_ptr<const TGame_Index>& known,
+    bool every_map = true) {
   const TGame_Index no_index;
-  const std::shared_ptr<const TGame_Index> known = Loaded_Game_Index(context.State());
   const TGame_Index& games = known ? *known : no_index;
   TCollection_Load load =
       Load_Collection_Check(context.State().Game_Dir, games, context.State().Program_Dir,
@@ -266,7 +267,9 @@ std::shared_ptr<TCollection_Check> Told_Collection_Check(TCli_Context& context) 
   for (const std::string& problem : load.Problems) {
     context.Ui.Message(TMessage_Kind::Warning, problem, TAnswer_Set::OK);
   }
-  load.Check->Compute_All();
+  if (every_map) {
+    load.Check->Compute_All();
+  }
   context.Keep_With_Records(load.Check);
   return load.Check;
 }
@@ -297,21 +300,29 @@ int Command_Check(TCli_Context& context, TCli_Args& args) {
   if (!Start_With_Database(context)) {
     return 1;
   }
-  const TMap_Record* map = nullptr;
+  std::optional<std::pair<TContent_Place, std::string>> map;  // its archive and its file
   if (asked) {
-    map = Map_Argument(context, asked->first, asked->second);
-    if (map == nullptr) {
+    const TMap_Record* record = Map_Argument(context, asked->first, asked->second);
+    if (record == nullptr) {
       return 1;
     }
+    map.emplace(TContent_Place{record->PK3->MOD_Directory, record->PK3->PK3_Filename},
+                record->MAP_Filename);
   }
-  const std::shared_ptr<TCollection_Check> check = Told_Collection_Check(context);
-  if (map != nullptr) {
-    const TMap_Content_State state =
-        check->Map_State(map->PK3->MOD_Directory, map->PK3->PK3_Filename, map->MAP_Filename,
-                         mod.value_or(std::string()));
-    const TContent_Place place{map->PK3->MOD_Directory, map->PK3->PK3_Filename};
+  const std::shared_ptr<const TGame_Index> games = Archives_Of_Game_Index(context.State());
+  // The check needs nothing more of the maps' records nor of the views: they are saved now and
+  // freed, which on a large collection leaves room for the check's indexes. A failed save still
+  // fails the command when it ends.
+  context.Close();
+  context.Release_Records();
+  const std::shared_ptr<TCollection_Check> check =
+      Told_Collection_Check(context, games, !map.has_value());
+  if (map) {
+    const auto& [place, map_file] = *map;
+    const TMap_Content_State state = check->Map_State(place.MOD_Directory, place.PK3_Filename,
+                                                      map_file, mod.value_or(std::string()));
     if (json) {
-      std::fputs(Map_Check_Json(place, map->MAP_Filename, state).c_str(), context.Out);
+      std::fputs(Map_Check_Json(place, map_file, state).c_str(), context.Out);
     } else {
       Write_Lines(context.Out, Map_Check_Text(state));
     }
@@ -583,7 +594,8 @@ std::vector<TMap_Place> Matching_Places(TCli_Context& context, TMap_Query query,
     query.Filters.Game = Game_Facts_Of(context, maps);
   }
   if (query.Filters.Wants_Content() && context.State().PK3_Database) {
-    query.Filters.Collection = Told_Collection_Check(context);
+    query.Filters.Collection =
+        Told_Collection_Check(context, Archives_Of_Game_Index(context.State()));
   }
   std::erase_if(places,
                 [&query](const TMap_Place& place) { return !Map_Matches(*place.Map, query); });

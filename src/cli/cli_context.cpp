@@ -3,6 +3,10 @@
 
 #include <stdexcept>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "app/options.h"
 #include "app/program_steps.h"
 #include "app/startup.h"
@@ -121,10 +125,29 @@ bool TCli_Context::Start() {
 
 bool TCli_Context::Close() {
   if (!Close_Pending_) {
-    return true;
+    return Closed_Ok_;
   }
   Close_Pending_ = false;
-  return Startup_->Close();
+  Closed_Ok_ = Startup_->Close();
+  return Closed_Ok_;
+}
+
+void TCli_Context::Release_Records() {
+  if (Close_Pending_) {
+    throw std::logic_error("the records are released after the close");
+  }
+  // The views point into the records, and a tree read ahead may too: both go first.
+  Views_.reset();
+  if (Startup_) {
+    TMain_State& state = Startup_->State();
+    state.Tree_Ahead = {};
+    state.PK3_Database.reset();
+  }
+#ifdef __GLIBC__
+  // Much of it was made on the start-up's threads, whose free memory the command's own
+  // allocations would not reuse: it goes back to the system.
+  malloc_trim(0);
+#endif
 }
 
 TArena_Environment TCli_Context::Arena_Environment() {

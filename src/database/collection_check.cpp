@@ -9,6 +9,7 @@
 #include "core/letter_case.h"
 #include "core/paths.h"
 #include "database/game_index.h"
+#include "database/stream.h"
 
 namespace vorlix {
 
@@ -30,6 +31,10 @@ std::string Stem_Key(const std::string& map_file) {
 
 std::string Place_Key(const std::string& mod, const std::string& pk3, const std::string& map) {
   return platform::Archive_Key(mod, pk3) + '\n' + Stem_Key(map);
+}
+
+std::uint64_t Key_Hash(const std::string& key) {
+  return std::hash<std::string>{}(key);
 }
 
 // The names the engine tries for a file named `name`: as written, then with each of the other
@@ -169,21 +174,38 @@ TCollection_Check::TCollection_Check(TMember_Index members, TContent_Index conte
       Content_(std::move(content)),
       Bases_(std::move(bases)),
       Rules_(rules) {
-  std::uint32_t flat = 0;
+  // Every map by the hash of its place's key, in the order of the archives; two members of one
+  // stem (maps/x.bsp, maps/sub/x.bsp): the first stands for the map.
   const auto& archives = Content_.Archives();
   for (std::uint32_t a = 0; a < archives.size(); ++a) {
     if (archives[a].Loose()) {
       continue;
     }
     for (std::uint32_t m = 0; m < archives[a].Maps.size(); ++m) {
-      const std::string key = Place_Key(archives[a].MOD_Directory, archives[a].PK3_Filename,
-                                        archives[a].Maps[m].Map_File);
-      // Two members of one stem (maps/x.bsp, maps/sub/x.bsp): the first stands for the map.
-      if (Places_.emplace(key, TMap_Place{a, m, flat}).second) {
-        ++flat;
-      }
+      Places_.emplace_back(Key_Hash(Place_Key(archives[a].MOD_Directory, archives[a].PK3_Filename,
+                                              archives[a].Maps[m].Map_File)),
+                           TMap_Place{a, m, 0});
     }
   }
+  std::stable_sort(Places_.begin(), Places_.end(),
+                   [](const auto& x, const auto& y) { return x.first < y.first; });
+  std::uint32_t flat = 0;
+  std::vector<std::string> keys;  // of one hash's places kept so far
+  std::size_t kept = 0;
+  for (std::size_t at = 0; at < Places_.size(); ++at) {
+    if (at == 0 || Places_[at - 1].first != Places_[at].first) {
+      keys.clear();
+    }
+    std::string key = Key_Of(Places_[at].second);
+    if (std::find(keys.begin(), keys.end(), key) != keys.end()) {
+      continue;
+    }
+    keys.push_back(std::move(key));
+    Places_[at].second.Flat = flat++;
+    Places_[kept++] = Places_[at];
+  }
+  Places_.resize(kept);
+  Places_.shrink_to_fit();
   Counts_.resize(flat);
   Defined_.assign(Content_.Name_Count(), false);
   for (const TContent_Archive& archive : archives) {
@@ -200,6 +222,11 @@ TCollection_Check::TCollection_Check(TMember_Index members, TContent_Index conte
 }
 
 TCollection_Check::~TCollection_Check() = default;
+
+std::string TCollection_Check::Key_Of(const TMap_Place& place) const {
+  const TContent_Archive& archive = Content_.Archives()[place.Archive];
+  return Place_Key(archive.MOD_Directory, archive.PK3_Filename, archive.Maps[place.Map].Map_File);
+}
 
 TCollection_Check::TSearch& TCollection_Check::Search_For(const std::string& mod) const {
   const std::string key = platform::Lower(mod);
@@ -442,14 +469,33 @@ std::optional<TContent_Place> TCollection_Check::Found_Elsewhere(const TSearch& 
 const TCollection_Check::TMap_Place* TCollection_Check::Place_Of(const std::string& mod,
                                                                  const std::string& pk3,
                                                                  const std::string& map) const {
-  const auto it = Places_.find(Place_Key(mod, pk3, map));
-  return it == Places_.end() ? nullptr : &it->second;
+  const std::string key = Place_Key(mod, pk3, map);
+  const std::uint64_t hash = Key_Hash(key);
+  auto it = std::lower_bound(Places_.begin(), Places_.end(), hash,
+                             [](const auto& entry, std::uint64_t value) { return entry.first < value; });
+  for (; it != Places_.end() && it->first == hash; ++it) {
+    if (Key_Of(it->second) == key) {
+      return &it->second;
+    }
+  }
+  return nullptr;
 }
 
-void TCollection_Check::Fill_State(const TMap_Place& place, TSearch& search,
-                                   TMap_Content_State& state, bool details) const {
+const TMap_Content* TCollection_Check::Lists_Of(const TMap_Place& place,
+                                                std::vector<TMap_Content>& read,
+                                                TMap_Content_State& state) const {
+  try {
+    return &Content_.Maps_With_Lists(Content_.Archives()[place.Archive], read)[place.Map];
+  } catch (const TStream_Error& error) {
+    state.Problem = std::string("its content cannot be read again: ") + error.what();
+    return nullptr;
+  }
+}
+
+void TCollection_Check::Fill_State(const TMap_Place& place, const TMap_Content& map,
+                                   TSearch& search, TMap_Content_State& state,
+                                   bool details) const {
   const TContent_Archive& archive = Content_.Archives()[place.Archive];
-  const TMap_Content& map = archive.Maps[place.Map];
   state.Counts.Known = true;
   state.Problem = map.Problem;
   struct TLack {
@@ -480,10 +526,17 @@ void TCollection_Check::Fill_State(const TMap_Place& place, TSearch& search,
       lacking.push_back({kind, name, name});
     }
   }
-  // The same image needed by two shaders is one missing file.
-  std::stable_sort(lacking.begin(), lacking.end(), [this](const TLack& a, const TLack& b) {
-    return a.Kind != b.Kind ? a.Kind < b.Kind : Content_.Name(a.Name) < Content_.Name(b.Name);
-  });
+  // The same image needed by two shaders is one missing file. The details list them by name;
+  // the counts need only the equal ones together.
+  if (details) {
+    std::stable_sort(lacking.begin(), lacking.end(), [this](const TLack& a, const TLack& b) {
+      return a.Kind != b.Kind ? a.Kind < b.Kind : Content_.Name(a.Name) < Content_.Name(b.Name);
+    });
+  } else {
+    std::sort(lacking.begin(), lacking.end(), [](const TLack& a, const TLack& b) {
+      return a.Kind != b.Kind ? a.Kind < b.Kind : a.Name < b.Name;
+    });
+  }
   lacking.erase(std::unique(lacking.begin(), lacking.end(),
                             [](const TLack& a, const TLack& b) {
                               return a.Kind == b.Kind && a.Name == b.Name;
@@ -528,10 +581,12 @@ TMap_Content_State TCollection_Check::Map_State(const std::string& mod, const st
                                                 const std::string& launch_mod) const {
   TMap_Content_State state;
   const TMap_Place* place = Place_Of(mod, pk3, map_file);
-  if (place != nullptr) {
+  std::vector<TMap_Content> read;
+  const TMap_Content* map = place != nullptr ? Lists_Of(*place, read, state) : nullptr;
+  if (map != nullptr) {
     const TContent_Archive& archive = Content_.Archives()[place->Archive];
-    Fill_State(*place, Search_For(launch_mod.empty() ? archive.MOD_Directory : launch_mod), state,
-               true);
+    Fill_State(*place, *map,
+               Search_For(launch_mod.empty() ? archive.MOD_Directory : launch_mod), state, true);
     if (launch_mod.empty()) {
       Counts_[place->Flat] = state.Counts;
     }
@@ -548,7 +603,11 @@ TContent_Counts TCollection_Check::Counts(const std::string& mod, const std::str
   TContent_Counts& counts = Counts_[place->Flat];
   if (!counts.Known) {
     TMap_Content_State state;
-    Fill_State(*place, Search_For(Content_.Archives()[place->Archive].MOD_Directory), state, false);
+    std::vector<TMap_Content> read;
+    if (const TMap_Content* map = Lists_Of(*place, read, state)) {
+      Fill_State(*place, *map, Search_For(Content_.Archives()[place->Archive].MOD_Directory),
+                 state, false);
+    }
     counts = state.Counts;
   }
   return counts;
@@ -556,18 +615,39 @@ TContent_Counts TCollection_Check::Counts(const std::string& mod, const std::str
 
 void TCollection_Check::Compute_All() {
   // The searches are made first: the threads below only read them and fill in their answers.
+  // The maps go by archive, whose lists are read once.
   std::vector<std::pair<const TMap_Place*, TSearch*>> open;
-  for (const auto& [key, place] : Places_) {
+  for (const auto& [hash, place] : Places_) {
     if (!Counts_[place.Flat].Known) {
       open.emplace_back(&place, &Search_For(Content_.Archives()[place.Archive].MOD_Directory));
     }
   }
-  const auto work = [this, &open](std::size_t first, std::size_t step) {
+  std::sort(open.begin(), open.end(), [](const auto& a, const auto& b) {
+    return std::tie(a.first->Archive, a.first->Map) < std::tie(b.first->Archive, b.first->Map);
+  });
+  std::vector<std::size_t> groups;  // where each archive's maps begin in `open`
+  for (std::size_t i = 0; i < open.size(); ++i) {
+    if (i == 0 || open[i].first->Archive != open[i - 1].first->Archive) {
+      groups.push_back(i);
+    }
+  }
+  groups.push_back(open.size());
+  const auto work = [this, &open, &groups](std::size_t first, std::size_t step) {
     TMap_Content_State state;
-    for (std::size_t i = first; i < open.size(); i += step) {
-      state = TMap_Content_State();
-      Fill_State(*open[i].first, *open[i].second, state, false);
-      Counts_[open[i].first->Flat] = state.Counts;
+    std::vector<TMap_Content> read;
+    for (std::size_t g = first; g + 1 < groups.size(); g += step) {
+      const std::vector<TMap_Content>* maps = nullptr;
+      try {
+        maps = &Content_.Maps_With_Lists(Content_.Archives()[open[groups[g]].first->Archive], read);
+      } catch (const TStream_Error&) {
+        continue;  // its maps are counted when asked for, and tell why they cannot be
+      }
+      for (std::size_t i = groups[g]; i < groups[g + 1]; ++i) {
+        state = TMap_Content_State();
+        const TMap_Place& place = *open[i].first;
+        Fill_State(place, (*maps)[place.Map], *open[i].second, state, false);
+        Counts_[place.Flat] = state.Counts;
+      }
     }
   };
   // Each map's counts are its own; the threads share only the searches' answers of names, which
@@ -606,7 +686,7 @@ TCollection_Report TCollection_Check::Report(const std::string& mod_directory) c
     return mod_directory.empty() || platform::Equal_Ignore_Case(dir, mod_directory);
   };
   // Maps missing content, and what could not be read.
-  for (const auto& [key, place] : Places_) {
+  for (const auto& [hash, place] : Places_) {
     const TContent_Archive& archive = Content_.Archives()[place.Archive];
     if (!wanted(archive.MOD_Directory)) {
       continue;

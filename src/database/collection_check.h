@@ -170,10 +170,15 @@ class TCollection_Check {
     std::uint32_t Flat = 0;  // its place in Counts_
   };
   TSearch& Search_For(const std::string& mod_directory) const;
+  std::string Key_Of(const TMap_Place& place) const;
   const TMap_Place* Place_Of(const std::string& mod_directory, const std::string& pk3_filename,
                              const std::string& map_file) const;
-  void Fill_State(const TMap_Place& place, TSearch& search, TMap_Content_State& state,
-                  bool details) const;
+  // The map's content with its lists (read again when the index left them in its file), or
+  // nullptr with the reason in the state's Problem.
+  const TMap_Content* Lists_Of(const TMap_Place& place, std::vector<TMap_Content>& read,
+                               TMap_Content_State& state) const;
+  void Fill_State(const TMap_Place& place, const TMap_Content& map, TSearch& search,
+                  TMap_Content_State& state, bool details) const;
   bool Found(TSearch& search, TContent_Kind kind, std::uint32_t name) const;
   std::optional<TContent_Place> Found_Elsewhere(const TSearch& search, TContent_Kind kind,
                                                 std::uint32_t name) const;
@@ -182,7 +187,8 @@ class TCollection_Check {
   TContent_Index Content_;
   std::vector<std::string> Bases_;
   TContent_Rules Rules_;
-  std::unordered_map<std::string, TMap_Place> Places_;      // by archive key and map stem
+  // The maps by the hash of their key (archive key and map stem), sorted by it (Key_Of).
+  std::vector<std::pair<std::uint64_t, TMap_Place>> Places_;
   std::unordered_map<std::string, std::uint32_t> Sources_;  // member sources by archive key
   mutable std::unordered_map<std::string, std::unique_ptr<TSearch>> Searches_;
   mutable std::vector<TContent_Counts> Counts_;  // Known false until computed

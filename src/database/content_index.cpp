@@ -17,6 +17,7 @@
 #include "database/stream.h"
 #include "database/zip_archive.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -217,7 +218,7 @@ std::uint32_t Read_Count(TByte_Reader& in, std::size_t least_bytes_each) {
 
 // An archive's fields; `name` reads one name and gives its number in the index being filled.
 TContent_Archive Read_Archive_Fields(TByte_Reader& in, const std::function<std::uint32_t()>& name,
-                                     std::size_t least_name_bytes) {
+                                     std::size_t least_name_bytes, bool keep_lists = true) {
   TContent_Archive archive;
   archive.MOD_Directory = in.Read_String();
   archive.PK3_Filename = in.Read_String();
@@ -231,16 +232,28 @@ TContent_Archive Read_Archive_Fields(TByte_Reader& in, const std::function<std::
   for (TMap_Content& map : archive.Maps) {
     map.Map_File = in.Read_String();
     map.Problem = in.Read_String();
-    map.Shaders.resize(Read_Count(in, least_name_bytes));
-    std::generate(map.Shaders.begin(), map.Shaders.end(), name);
-    map.Files.resize(Read_Count(in, 1 + least_name_bytes));
-    for (auto& [kind, file] : map.Files) {
+    const std::size_t shaders = Read_Count(in, least_name_bytes);
+    if (keep_lists) {
+      map.Shaders.resize(shaders);
+      std::generate(map.Shaders.begin(), map.Shaders.end(), name);
+    } else {
+      for (std::size_t n = 0; n < shaders; ++n) {
+        name();
+      }
+    }
+    const std::size_t files = Read_Count(in, 1 + least_name_bytes);
+    if (keep_lists) {
+      map.Files.resize(files);
+    }
+    for (std::size_t f = 0; f < files; ++f) {
       const std::uint8_t stored = in.Read_Byte();
       if (stored > static_cast<std::uint8_t>(TFile_Kind::Music)) {
         throw TStream_Error("impossible kind");
       }
-      kind = static_cast<TFile_Kind>(stored);
-      file = name();
+      const std::uint32_t file = name();
+      if (keep_lists) {
+        map.Files[f] = {static_cast<TFile_Kind>(stored), file};
+      }
     }
   }
   archive.Scripts.resize(Read_Count(in, 13));
@@ -327,20 +340,78 @@ std::uint64_t Name_Hash(std::string_view name) {
 
 }  // namespace
 
+namespace {
+
+void Put_Length(std::string& bytes, std::size_t length) {
+  for (; length >= 0x80; length >>= 7U) {
+    bytes.push_back(static_cast<char>((length & 0x7FU) | 0x80U));
+  }
+  bytes.push_back(static_cast<char>(length));
+}
+
+std::size_t Take_Length(const std::string& bytes, std::size_t& at) {
+  std::size_t length = 0;
+  for (unsigned shift = 0;; shift += 7) {
+    const auto byte = static_cast<unsigned char>(bytes[at++]);
+    length |= static_cast<std::size_t>(byte & 0x7FU) << shift;
+    if ((byte & 0x80U) == 0) {
+      return length;
+    }
+  }
+}
+
+}  // namespace
+
 std::uint32_t TContent_Index::Add_Name(std::string_view name) {
-  if (Name_Bytes_.size() + name.size() > std::numeric_limits<std::uint32_t>::max()) {
+  if (Name_Bytes_.size() + name.size() + 20 > std::numeric_limits<std::uint32_t>::max() ||
+      Names_ == std::numeric_limits<std::uint32_t>::max()) {
     throw TStream_Error("too many names");
   }
-  Name_Bytes_.append(name);
-  Name_Starts_.push_back(static_cast<std::uint32_t>(Name_Bytes_.size()));
-  return static_cast<std::uint32_t>(Name_Count() - 1);
+  if (Names_ % Names_Per_Block == 0) {
+    Block_Starts_.push_back(static_cast<std::uint32_t>(Name_Bytes_.size()));
+    Put_Length(Name_Bytes_, name.size());
+    Name_Bytes_.append(name);
+  } else {
+    const std::size_t most = std::min(name.size(), Last_Name_.size());
+    std::size_t shared = 0;
+    while (shared < most && name[shared] == Last_Name_[shared]) {
+      ++shared;
+    }
+    Put_Length(Name_Bytes_, shared);
+    Put_Length(Name_Bytes_, name.size() - shared);
+    Name_Bytes_.append(name.substr(shared));
+  }
+  Last_Name_.assign(name);
+  return Names_++;
+}
+
+void TContent_Index::Decode_Name(std::size_t& at, std::string& name, bool first) const {
+  const std::size_t shared = first ? 0 : Take_Length(Name_Bytes_, at);
+  const std::size_t rest = Take_Length(Name_Bytes_, at);
+  name.resize(shared);
+  name.append(Name_Bytes_, at, rest);
+  at += rest;
+}
+
+std::string TContent_Index::Name(std::uint32_t id) const {
+  std::string name;
+  std::size_t at = Block_Starts_[id / Names_Per_Block];
+  for (std::uint32_t n = id - id % Names_Per_Block;; ++n) {
+    Decode_Name(at, name, n == id - id % Names_Per_Block);
+    if (n == id) {
+      return name;
+    }
+  }
 }
 
 std::uint32_t TContent_Index::Intern(std::string_view name) {
   if (Ids_.empty()) {
     Ids_.reserve(Name_Count());
+    std::string known;
+    std::size_t at = 0;
     for (std::uint32_t id = 0; id < Name_Count(); ++id) {
-      for (std::uint64_t hash = Name_Hash(Name(id)); !Ids_.emplace(hash, id).second; ++hash) {
+      Decode_Name(at, known, id % Names_Per_Block == 0);
+      for (std::uint64_t hash = Name_Hash(known); !Ids_.emplace(hash, id).second; ++hash) {
       }
     }
   }
@@ -369,6 +440,9 @@ class TFile_Pieces {
   TFile_Pieces& operator=(const TFile_Pieces&) = delete;
 
   std::uint64_t Remaining() const { return Size_ - Done_; }
+  std::uint64_t Position() const { return Done_; }
+  // Another descriptor of the file, for reading records again after this one is closed.
+  int Duplicate() const { return ::fcntl(Fd_, F_DUPFD_CLOEXEC, 0); }
   void Read(char* bytes, std::size_t count) {
     if (count > Remaining()) {
       throw TStream_Error("unexpected end of file");
@@ -423,7 +497,7 @@ class TFile_Pieces {
 
 }  // namespace
 
-bool TContent_Index::Load(const std::string& path) {
+bool TContent_Index::Load(const std::string& path, TMap_Lists lists) {
   *this = TContent_Index();
   const int fd = Open_For_Reading(path);
   if (fd < 0) {
@@ -449,8 +523,9 @@ bool TContent_Index::Load(const std::string& path) {
     if (names > in.Remaining() / 4 || name_bytes > in.Remaining()) {
       throw TStream_Error("impossible names");
     }
-    Name_Starts_.reserve(std::size_t{names} + 1);
-    Name_Bytes_.reserve(name_bytes);
+    Block_Starts_.reserve(names / Names_Per_Block + 1);
+    // Front-coded, the names take about half their bytes (shrunk to size below).
+    Name_Bytes_.reserve(name_bytes / 2);
     std::string name;
     std::uint64_t read = 0;
     for (std::uint32_t n = 0; n < names; ++n) {
@@ -466,6 +541,7 @@ bool TContent_Index::Load(const std::string& path) {
     if (in.End_Sum() != in.Read_Cardinal()) {
       throw TStream_Error("checksum mismatch");
     }
+    Name_Bytes_.shrink_to_fit();
     const std::uint32_t count = in.Read_Cardinal();
     if (count > in.Remaining() / 30) {
       throw TStream_Error("impossible count");
@@ -478,22 +554,36 @@ bool TContent_Index::Load(const std::string& path) {
       return id;
     };
     Archives_.reserve(count);
+    std::shared_ptr<const TRecord_File> file;
+    if (lists == TMap_Lists::Left_In_File) {
+      const int again = in.Duplicate();
+      if (again < 0) {
+        throw TStream_Error("cannot be read");
+      }
+      file = std::make_shared<const TRecord_File>(again);
+    }
     std::string bytes;
     for (std::uint32_t a = 0; a < count; ++a) {
       const std::uint32_t length = in.Read_Cardinal();
       if (length > in.Remaining()) {
         throw TStream_Error("impossible record");
       }
+      const std::uint64_t offset = in.Position();
       bytes.resize(length);
       in.Read(bytes.data(), bytes.size());
       if (in.Read_Cardinal() != CRC32_Of(bytes.data(), bytes.size())) {
         throw TStream_Error("checksum mismatch");
       }
       TByte_Reader record(std::move(bytes));
-      Archives_.push_back(Read_Archive_Fields(
-          record, [&] { return read_name(record); }, 4));
+      TContent_Archive& archive = Archives_.emplace_back(Read_Archive_Fields(
+          record, [&] { return read_name(record); }, 4, file == nullptr));
       if (!record.At_End()) {
         throw TStream_Error("a record longer than its fields");
+      }
+      if (file != nullptr) {
+        archive.File = file;
+        archive.Record_Offset = offset;
+        archive.Record_Length = length;
       }
       bytes = std::string();
     }
@@ -508,6 +598,34 @@ bool TContent_Index::Load(const std::string& path) {
   }
 }
 
+const std::vector<TMap_Content>& TContent_Index::Maps_With_Lists(
+    const TContent_Archive& archive, std::vector<TMap_Content>& read) const {
+  if (!archive.Lists_In_File()) {
+    return archive.Maps;
+  }
+  std::string bytes;
+  if (!archive.File->Read(archive.Record_Offset, archive.Record_Length, bytes)) {
+    throw TStream_Error("the content index changed since it was read");
+  }
+  TByte_Reader record(std::move(bytes));
+  const std::size_t names = Name_Count();
+  read = Read_Archive_Fields(
+             record,
+             [&record, names] {
+               const std::uint32_t id = record.Read_Cardinal();
+               if (id >= names) {
+                 throw TStream_Error("impossible name");
+               }
+               return id;
+             },
+             4)
+             .Maps;
+  if (read.size() != archive.Maps.size()) {
+    throw TStream_Error("the content index changed since it was read");
+  }
+  return read;
+}
+
 std::string TContent_Index::Save(const std::string& path) const {
   // Only the names the archives use: those of loose files' scripts are left out.
   std::vector<std::uint32_t> number(Name_Count(), 0);
@@ -518,13 +636,23 @@ std::string TContent_Index::Save(const std::string& path) const {
       number[id] = static_cast<std::uint32_t>(used.size());
     }
   };
-  std::uint32_t archives = 0;
-  for (const auto& archive : Archives_) {
-    if (!archive.Loose()) {
-      ++archives;
-      Visit_Names(archive, use);
+  // An archive whose maps' lists stay in the file is taken with them, read again.
+  const auto with_lists = [this](const TContent_Archive& archive, const auto& take) {
+    if (!archive.Lists_In_File()) {
+      take(archive);
+      return;
     }
-  }
+    TContent_Archive whole;
+    whole.MOD_Directory = archive.MOD_Directory;
+    whole.PK3_Filename = archive.PK3_Filename;
+    whole.Size = archive.Size;
+    whole.Date = archive.Date;
+    whole.Problem = archive.Problem;
+    whole.Scripts = archive.Scripts;
+    Maps_With_Lists(archive, whole.Maps);
+    take(whole);
+  };
+  std::uint32_t archives = 0;
   const auto produce = [&](TByte_Writer& out) {
     out.Write_Buffer(Index_Magic, 4);
     out.Write_Integer(Index_Version);
@@ -546,14 +674,22 @@ std::string TContent_Index::Save(const std::string& path) const {
         continue;
       }
       TByte_Writer record;
-      Write_Archive_Fields(record, archive,
-                           [&](std::uint32_t id) { record.Write_Cardinal(number[id] - 1); });
+      with_lists(archive, [&](const TContent_Archive& whole) {
+        Write_Archive_Fields(record, whole,
+                             [&](std::uint32_t id) { record.Write_Cardinal(number[id] - 1); });
+      });
       out.Write_Cardinal(static_cast<std::uint32_t>(record.Data().size()));
       out.Write_Buffer(record.Data().data(), record.Data().size());
       out.Write_Cardinal(CRC32_Of(record.Data().data(), record.Data().size()));
     }
   };
   try {
+    for (const auto& archive : Archives_) {
+      if (!archive.Loose()) {
+        ++archives;
+        with_lists(archive, [&](const TContent_Archive& whole) { Visit_Names(whole, use); });
+      }
+    }
     Write_File_Atomically(path, produce);
     return {};
   } catch (const TStream_Error& error) {
@@ -669,7 +805,7 @@ TContent_Index_Build Build_Content_Index(const std::string& game_dir, const TGam
   // The stored index becomes the new one: its unchanged archives stay where they are with the
   // names they use (the names of archives gone stay in the table until the next start), and
   // the archives read now add theirs.
-  index.Load(path);
+  index.Load(path, TContent_Index::TMap_Lists::Left_In_File);
   std::vector<TContent_Archive> stored = std::move(index.Archives());
   index.Archives().clear();
   std::unordered_map<std::string, std::size_t> known;

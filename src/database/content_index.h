@@ -8,7 +8,7 @@
 // MOD and base directories are read at every build (they are few and small).
 //
 // Names are kept once for the whole index (Name, Intern): 100,000 maps of a collection share
-// most of their textures.
+// most of their textures. In memory they are front-coded.
 //
 // The file (numbers little-endian, 32-bit): "VXCI", the version (2), the names (their number, the
 // bytes they take, each as a string) and the CRC-32 of their bytes, the number of archives, then
@@ -19,6 +19,7 @@
 // at a time.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -32,6 +33,7 @@
 namespace vorlix {
 
 class TGame_Index;
+class TRecord_File;
 class TZip_Archive;
 
 // What kind of file an entity names.
@@ -69,7 +71,13 @@ struct TContent_Archive {
   std::string Problem;  // why the archive could not be read ("" when it was)
   std::vector<TMap_Content> Maps;
   std::vector<TScript_Content> Scripts;
+  // Set by a load that leaves the maps' lists in content.dat (their Shaders and Files are then
+  // empty here; TContent_Index::Maps_With_Lists reads them again): the archive's record.
+  std::shared_ptr<const TRecord_File> File;
+  std::uint64_t Record_Offset = 0;
+  std::uint32_t Record_Length = 0;
   bool Loose() const { return PK3_Filename.empty(); }
+  bool Lists_In_File() const { return File != nullptr; }
 };
 
 class TContent_Index {
@@ -84,17 +92,21 @@ class TContent_Index {
 
   const std::vector<TContent_Archive>& Archives() const { return Archives_; }
   std::vector<TContent_Archive>& Archives() { return Archives_; }
-  std::string_view Name(std::uint32_t id) const {
-    return std::string_view(Name_Bytes_)
-        .substr(Name_Starts_[id], Name_Starts_[id + 1] - Name_Starts_[id]);
-  }
-  std::size_t Name_Count() const { return Name_Starts_.size() - 1; }
+  std::string Name(std::uint32_t id) const;
+  std::size_t Name_Count() const { return Names_; }
   // The number of a name, added when new.
   std::uint32_t Intern(std::string_view name);
 
   // Reads content.dat; false (and an empty index) when it is missing, damaged or of another
-  // version.
-  bool Load(const std::string& path);
+  // version. Left_In_File: each map's shaders and files stay in the file (a large collection's
+  // lists take more memory than the rest of the index), read again an archive at a time.
+  enum class TMap_Lists { Read, Left_In_File };
+  bool Load(const std::string& path, TMap_Lists lists = TMap_Lists::Read);
+  // The maps of one of its archives with their lists: its own, else read again from its record
+  // into `read` (any number of threads at once). Throws TStream_Error when the record cannot be
+  // read again.
+  const std::vector<TMap_Content>& Maps_With_Lists(const TContent_Archive& archive,
+                                                   std::vector<TMap_Content>& read) const;
   // Writes its archives (not the loose files) atomically; the reason when it could not be
   // written, else "".
   std::string Save(const std::string& path) const;
@@ -102,11 +114,20 @@ class TContent_Index {
  private:
   // Appends a name without looking for it.
   std::uint32_t Add_Name(std::string_view name);
+  // The name at `at` of Name_Bytes_ into `name`, which holds the one before it unless `first`
+  // (of its block); `at` moves past it.
+  void Decode_Name(std::size_t& at, std::string& name, bool first) const;
 
   std::vector<TContent_Archive> Archives_;
-  // The names' bytes one after the other, each starting at its number's place.
+  // The names front-coded in blocks of Names_Per_Block: a block's first name whole (its length
+  // and its bytes), each other one as the length of the start it shares with the name before
+  // it, the length of the rest and the rest (lengths in 7-bit groups, the lowest first). The
+  // names of one texture pack share most of their bytes: this takes about 40 % of the names.
+  static constexpr std::uint32_t Names_Per_Block = 16;
   std::string Name_Bytes_;
-  std::vector<std::uint32_t> Name_Starts_{0};
+  std::vector<std::uint32_t> Block_Starts_;
+  std::uint32_t Names_ = 0;
+  std::string Last_Name_;  // the name added last
   // The numbers of the names by a hash of their bytes (made when first needed: a loaded index
   // holds each name once).
   std::unordered_map<std::uint64_t, std::uint32_t> Ids_;

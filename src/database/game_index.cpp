@@ -230,6 +230,7 @@ class TIndex_File {
 }  // namespace
 
 bool TGame_Index::Load(const std::string& path) {
+  Archives_Only_ = false;
   try {
     return Load_Bytes(Read_Whole_File(path));
   } catch (const TStream_Error&) {
@@ -240,6 +241,7 @@ bool TGame_Index::Load(const std::string& path) {
 
 bool TGame_Index::Load_Bytes(std::string bytes) {
   Archives_.clear();
+  Archives_Only_ = false;
   try {
     TByte_Reader in(std::move(bytes));
     char magic[4];
@@ -264,7 +266,34 @@ bool TGame_Index::Load_Bytes(std::string bytes) {
   }
 }
 
+bool TGame_Index::Load_Archives(const std::string& path) {
+  Archives_.clear();
+  Archives_Only_ = true;
+  try {
+    std::vector<TArchive_Facts> archives;
+    const bool whole = TIndex_File(path).List_Records([&archives](const TArchive_Facts& facts,
+                                                                  TIndex_File::TRecord) {
+      TArchive_Facts& kept = archives.emplace_back();
+      kept.MOD_Directory = facts.MOD_Directory;
+      kept.PK3_Filename = facts.PK3_Filename;
+      kept.Size = facts.Size;
+      kept.Date = facts.Date;
+      kept.Readable = facts.Readable;
+      kept.Checksum = facts.Checksum;
+    });
+    if (whole) {
+      Archives_ = std::move(archives);
+    }
+    return whole;
+  } catch (const TStream_Error&) {
+    return false;
+  }
+}
+
 bool TGame_Index::Save(const std::string& path) const {
+  if (Archives_Only_) {
+    return false;
+  }
   // Written in pieces: the file of a large installation is never held whole.
   const auto produce = [this](TByte_Writer& out) {
     out.Write_Buffer(Index_Magic, 4);

@@ -47,7 +47,12 @@ class TGame_Index {
   bool Load(const std::string& path);
   // The same for the bytes of such a file.
   bool Load_Bytes(std::string bytes);
-  // Writes it atomically; false when it could not be written.
+  // Reads of each archive of gameindex.dat its directory, name, size, date and readability alone
+  // (its maps, bot files, scripts and arena blocks left out), a record at a time: for what needs
+  // no more of it (the collection's indexes). False as Load. Such an index is never saved.
+  bool Load_Archives(const std::string& path);
+  // Writes it atomically; false when it could not be written (or when it holds only the
+  // archives' names).
   bool Save(const std::string& path) const;
 
   // Brings the index in line with the present archives of the database: the facts `scanned` by
@@ -105,6 +110,7 @@ class TGame_Index {
  private:
   std::vector<TArchive_Facts> Archives_;
   std::string Base_Directory_;
+  bool Archives_Only_ = false;  // read by Load_Archives
 };
 
 // The archive the game loads a map from when it is not the map's own (MOD directory and file name

@@ -164,30 +164,6 @@ std::string Member_Lookup_Form(std::string_view name) {
   return form;
 }
 
-// members.dat, open while an index leaves details in it: the records stay readable when the file
-// is replaced meanwhile.
-class TMember_Record_File {
- public:
-  explicit TMember_Record_File(int fd) : Fd_(fd) {}
-  ~TMember_Record_File() { ::close(Fd_); }
-  TMember_Record_File(const TMember_Record_File&) = delete;
-  TMember_Record_File& operator=(const TMember_Record_File&) = delete;
-  // The record at `offset` of `length` bytes, checked against the CRC-32 after it; false when it
-  // cannot be read or is damaged.
-  bool Read(std::uint64_t offset, std::uint32_t length, std::string& bytes) const {
-    bytes.resize(std::size_t{length} + 4);
-    if (!Read_At_Offset(Fd_, offset, bytes.data(), bytes.size())) {
-      return false;
-    }
-    const std::uint32_t stored = Little_Endian_32(bytes.data() + length);
-    bytes.resize(length);
-    return stored == CRC32_Of(bytes.data(), bytes.size());
-  }
-
- private:
-  int Fd_;
-};
-
 constexpr std::uint32_t No_Details = 0xFFFFFFFFU;
 // The lookup table's directory: 65,536 places (256 KiB, which stays in the caches), each leading
 // to the few dozen entries of a large installation that share a hash's first 16 bits.
@@ -455,7 +431,7 @@ bool TMember_Index::Read_Stored(const std::string& path) {
   if (fd < 0) {
     return false;
   }
-  const auto file = std::make_shared<const TMember_Record_File>(fd);
+  const auto file = std::make_shared<const TRecord_File>(fd);
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 16) {
     return false;

@@ -44,7 +44,7 @@ namespace vorlix {
 
 class TGame_Index;
 
-class TMember_Record_File;
+class TRecord_File;
 struct TMember_Index_Build;
 
 // Where members come from: an archive, or the loose files of a directory.
@@ -57,7 +57,7 @@ struct TMember_Source {
   std::uint32_t First = 0;  // its members: First to First + Count - 1
   std::uint32_t Count = 0;
   // Its stored record, whose details of members the index does not hold (Length 0: none).
-  std::shared_ptr<const TMember_Record_File> File;
+  std::shared_ptr<const TRecord_File> File;
   std::uint64_t Record_Offset = 0;
   std::uint32_t Record_Length = 0;
   bool Loose() const { return PK3_Filename.empty(); }

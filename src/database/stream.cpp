@@ -352,6 +352,20 @@ bool Read_At_Offset(int fd, std::uint64_t offset, char* bytes, std::size_t count
   return true;
 }
 
+TRecord_File::~TRecord_File() {
+  ::close(Fd_);
+}
+
+bool TRecord_File::Read(std::uint64_t offset, std::uint32_t length, std::string& bytes) const {
+  bytes.resize(std::size_t{length} + 4);
+  if (!Read_At_Offset(Fd_, offset, bytes.data(), bytes.size())) {
+    return false;
+  }
+  const std::uint32_t stored = Little_Endian_32(bytes.data() + length);
+  bytes.resize(length);
+  return stored == CRC32_Of(bytes.data(), bytes.size());
+}
+
 std::uint32_t CRC32_Of(const char* bytes, std::size_t count) {
   uLong crc = crc32(0L, Z_NULL, 0);
   while (count > 0) {

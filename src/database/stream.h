@@ -118,6 +118,22 @@ bool Read_At_Offset(int fd, std::uint64_t offset, char* bytes, std::size_t count
 // The CRC-32 (zlib's) of bytes, which a file stores after a record to tell damage from data.
 std::uint32_t CRC32_Of(const char* bytes, std::size_t count);
 
+// An open file whose records (each followed by the CRC-32 of its bytes) are read again by
+// their place, by any number of threads; the file stays readable after it was replaced.
+class TRecord_File {
+ public:
+  explicit TRecord_File(int fd) : Fd_(fd) {}
+  ~TRecord_File();
+  TRecord_File(const TRecord_File&) = delete;
+  TRecord_File& operator=(const TRecord_File&) = delete;
+  // The record at `offset` of `length` bytes, checked against the CRC-32 after it; false when it
+  // cannot be read or is damaged.
+  bool Read(std::uint64_t offset, std::uint32_t length, std::string& bytes) const;
+
+ private:
+  int Fd_;
+};
+
 // The largest file Read_Whole_File reads unless told otherwise.
 inline constexpr std::uint64_t Max_Read_Size = std::uint64_t{1} << 30;
 

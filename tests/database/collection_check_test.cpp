@@ -249,6 +249,68 @@ TEST_F(Collection, TheIndexesAreReusedAndDamageIsContained) {
   EXPECT_FALSE(rebuilt.Check->Counts("baseq3", "a.pk3", "a").Known);
 }
 
+// What each map asks for is left in the stored index and read again when wanted: the answers
+// are those of the index just built, also after the file was replaced, and a file changed in
+// place is told rather than taken.
+TEST_F(Collection, TheMapsListsLeftInTheIndexFileAnswerAlike) {
+  Archive("baseq3", "pack.pk3",
+          {{"textures/pack/a.tga", "t"},
+           {"scripts/p.shader", "textures/pack/lit\n{\n{\nmap textures/pack/glow.tga\n}\n}\n"}});
+  Archive("baseq3", "maps-one.pk3",
+          {{"maps/one.bsp", Map_Bsp({"textures/pack/a", "textures/pack/lit", "textures/x/no"}, {},
+                                    World + "{\n\"classname\" \"func_static\"\n\"model2\" \"models/m.md3\"\n}\n")},
+           {"maps/two.bsp", Map_Bsp({"textures/pack/a", "textures/y/no"}, {}, World)}});
+  Archive("cpma", "maps-three.pk3",
+          {{"maps/three.bsp",
+            Map_Bsp({"textures/pack/a", "textures/z/no"}, {},
+                    World + "{\n\"classname\" \"target_speaker\"\n\"noise\" \"sound/s.wav\"\n}\n")}});
+  const auto states = [](const TCollection_Check& check) {
+    std::vector<std::string> lines;
+    for (const auto& [mod, pk3, map] : {std::array<std::string, 3>{"baseq3", "maps-one.pk3", "one"},
+                                        {"baseq3", "maps-one.pk3", "two"},
+                                        {"cpma", "maps-three.pk3", "three"}}) {
+      const TMap_Content_State state = check.Map_State(mod, pk3, map);
+      std::string line = map + ":" + Counts_Text(state.Counts) + ":" + state.Problem;
+      for (const TMissing_File& file : state.Missing) {
+        line += " " + file.Name + "/" + file.Shader;
+      }
+      lines.push_back(line + " " + Counts_Text(check.Counts(mod, pk3, map)));
+    }
+    return lines;
+  };
+  const TCollection_Load first = Load();
+  const std::vector<std::string> expected = states(*first.Check);
+  EXPECT_EQ(expected[0],
+            "one:1 texture, 1 shader image, 1 model missing: textures/x/no/"
+            " textures/pack/glow.tga/textures/pack/lit models/m.md3/"
+            " 1 texture, 1 shader image, 1 model missing");
+  EXPECT_FALSE(first.Check->Content().Archives()[1].Lists_In_File());
+
+  const TCollection_Load stored = Load();
+  ASSERT_TRUE(stored.Check->Content().Archives()[1].Lists_In_File());
+  EXPECT_EQ(stored.Check->Content().Archives()[1].Maps[0].Shaders.size(), 0U);
+  stored.Check->Compute_All();
+  EXPECT_EQ(states(*stored.Check), expected);
+
+  // An archive added: the file is written anew with the lists read again, and the check that
+  // holds the old file still reads it.
+  const TCollection_Load fresh = Load();  // counts of maps not asked for yet
+  Archive("baseq3", "maps-four.pk3", {{"maps/four.bsp", Map_Bsp({"textures/pack/a"}, {}, World)}});
+  const TCollection_Load added = Load();
+  EXPECT_EQ(states(*added.Check), expected);
+  EXPECT_EQ(states(*fresh.Check), expected);
+  EXPECT_EQ(states(*Load().Check), expected);
+
+  // The file changed where it lies: what the maps ask for is no longer known.
+  const TCollection_Load held = Load();
+  testing::Write_File(Data_ / Content_Index_File, "changed in place");
+  const TMap_Content_State state = held.Check->Map_State("baseq3", "maps-one.pk3", "one");
+  EXPECT_FALSE(state.Counts.Known);
+  EXPECT_NE(state.Problem.find("cannot be read again"), std::string::npos);
+  held.Check->Compute_All();
+  EXPECT_FALSE(held.Check->Counts("baseq3", "maps-one.pk3", "two").Known);
+}
+
 TEST_F(Collection, TheScanReadsEachMapOnceForBothTitleAndContent) {
   const std::string entities =
       "{\n\"classname\" \"worldspawn\"\n\"message\" \"Scanned Title\"\n}\n";
@@ -280,9 +342,11 @@ TEST_F(Collection, TheScanReadsEachMapOnceForBothTitleAndContent) {
   EXPECT_EQ(build.Archives_Read, 0U);
   ASSERT_EQ(build.Index.Archives().size(), 1U);
   const TContent_Archive& archive = build.Index.Archives()[0];
-  ASSERT_EQ(archive.Maps.size(), 1U);
-  ASSERT_EQ(archive.Maps[0].Shaders.size(), 1U);
-  EXPECT_EQ(build.Index.Name(archive.Maps[0].Shaders[0]), "textures/x/gone");
+  std::vector<TMap_Content> read;
+  const std::vector<TMap_Content>& stored = build.Index.Maps_With_Lists(archive, read);
+  ASSERT_EQ(stored.size(), 1U);
+  ASSERT_EQ(stored[0].Shaders.size(), 1U);
+  EXPECT_EQ(build.Index.Name(stored[0].Shaders[0]), "textures/x/gone");
   ASSERT_EQ(archive.Scripts.size(), 1U);
   EXPECT_EQ(build.Index.Name(archive.Scripts[0].Definitions.at(0).Images.at(0)),
             "textures/x/none.tga");
