@@ -253,8 +253,7 @@ int Command_Info(TCli_Context& context, TCli_Args& args) {
 // The collection check of the installation, every map's counts computed unless `every_map` is
 // false; what could not be read is told as warnings.
 std::shared_ptr<TCollection_Check> Told_Collection_Check(
-    TCli_Context& context, const std::shared_ptr<const TGame_Index>& known,
-    bool every_map = true) {
+    TCli_Context& context, const std::shared_ptr<const TGame_Index>& known, bool every_map = true) {
   const TGame_Index no_index;
   const TGame_Index& games = known ? *known : no_index;
   TCollection_Load load =

@@ -471,8 +471,9 @@ const TCollection_Check::TMap_Place* TCollection_Check::Place_Of(const std::stri
                                                                  const std::string& map) const {
   const std::string key = Place_Key(mod, pk3, map);
   const std::uint64_t hash = Key_Hash(key);
-  auto it = std::lower_bound(Places_.begin(), Places_.end(), hash,
-                             [](const auto& entry, std::uint64_t value) { return entry.first < value; });
+  auto it =
+      std::lower_bound(Places_.begin(), Places_.end(), hash,
+                       [](const auto& entry, std::uint64_t value) { return entry.first < value; });
   for (; it != Places_.end() && it->first == hash; ++it) {
     if (Key_Of(it->second) == key) {
       return &it->second;
@@ -493,8 +494,7 @@ const TMap_Content* TCollection_Check::Lists_Of(const TMap_Place& place,
 }
 
 void TCollection_Check::Fill_State(const TMap_Place& place, const TMap_Content& map,
-                                   TSearch& search, TMap_Content_State& state,
-                                   bool details) const {
+                                   TSearch& search, TMap_Content_State& state, bool details) const {
   const TContent_Archive& archive = Content_.Archives()[place.Archive];
   state.Counts.Known = true;
   state.Problem = map.Problem;
@@ -585,8 +585,8 @@ TMap_Content_State TCollection_Check::Map_State(const std::string& mod, const st
   const TMap_Content* map = place != nullptr ? Lists_Of(*place, read, state) : nullptr;
   if (map != nullptr) {
     const TContent_Archive& archive = Content_.Archives()[place->Archive];
-    Fill_State(*place, *map,
-               Search_For(launch_mod.empty() ? archive.MOD_Directory : launch_mod), state, true);
+    Fill_State(*place, *map, Search_For(launch_mod.empty() ? archive.MOD_Directory : launch_mod),
+               state, true);
     if (launch_mod.empty()) {
       Counts_[place->Flat] = state.Counts;
     }
@@ -605,8 +605,8 @@ TContent_Counts TCollection_Check::Counts(const std::string& mod, const std::str
     TMap_Content_State state;
     std::vector<TMap_Content> read;
     if (const TMap_Content* map = Lists_Of(*place, read, state)) {
-      Fill_State(*place, *map, Search_For(Content_.Archives()[place->Archive].MOD_Directory),
-                 state, false);
+      Fill_State(*place, *map, Search_For(Content_.Archives()[place->Archive].MOD_Directory), state,
+                 false);
     }
     counts = state.Counts;
   }

@@ -257,13 +257,15 @@ TEST_F(Collection, TheMapsListsLeftInTheIndexFileAnswerAlike) {
           {{"textures/pack/a.tga", "t"},
            {"scripts/p.shader", "textures/pack/lit\n{\n{\nmap textures/pack/glow.tga\n}\n}\n"}});
   Archive("baseq3", "maps-one.pk3",
-          {{"maps/one.bsp", Map_Bsp({"textures/pack/a", "textures/pack/lit", "textures/x/no"}, {},
-                                    World + "{\n\"classname\" \"func_static\"\n\"model2\" \"models/m.md3\"\n}\n")},
+          {{"maps/one.bsp",
+            Map_Bsp({"textures/pack/a", "textures/pack/lit", "textures/x/no"}, {},
+                    World + "{\n\"classname\" \"func_static\"\n\"model2\" \"models/m.md3\"\n}\n")},
            {"maps/two.bsp", Map_Bsp({"textures/pack/a", "textures/y/no"}, {}, World)}});
-  Archive("cpma", "maps-three.pk3",
-          {{"maps/three.bsp",
-            Map_Bsp({"textures/pack/a", "textures/z/no"}, {},
-                    World + "{\n\"classname\" \"target_speaker\"\n\"noise\" \"sound/s.wav\"\n}\n")}});
+  Archive(
+      "cpma", "maps-three.pk3",
+      {{"maps/three.bsp",
+        Map_Bsp({"textures/pack/a", "textures/z/no"}, {},
+                World + "{\n\"classname\" \"target_speaker\"\n\"noise\" \"sound/s.wav\"\n}\n")}});
   const auto states = [](const TCollection_Check& check) {
     std::vector<std::string> lines;
     for (const auto& [mod, pk3, map] : {std::array<std::string, 3>{"baseq3", "maps-one.pk3", "one"},
@@ -350,6 +352,50 @@ TEST_F(Collection, TheScanReadsEachMapOnceForBothTitleAndContent) {
   ASSERT_EQ(archive.Scripts.size(), 1U);
   EXPECT_EQ(build.Index.Name(archive.Scripts[0].Definitions.at(0).Images.at(0)),
             "textures/x/none.tga");
+}
+
+// Names kept front-coded come back whole: across blocks, sharing all or none of the name
+// before, long enough for lengths of several bytes, empty; and again after a save and a load.
+TEST(Content_Index, Names_Come_Back_Whole) {
+  std::vector<std::string> names;
+  names.reserve(45);
+  for (int i = 0; i < 40; ++i) {
+    names.push_back("textures/pack" + std::to_string(i / 7) + "/wall" + std::to_string(i));
+  }
+  names.insert(names.begin() + 16, "");
+  names.insert(names.begin() + 20, std::string(300, 'x'));
+  names.insert(names.begin() + 21, std::string(300, 'x') + "y");
+  names.insert(names.begin() + 22, "x");
+  names.emplace_back("textures/pack5/wall3");  // a prefix of the name before
+  TContent_Index index;
+  std::vector<std::uint32_t> ids;
+  ids.reserve(names.size());
+  for (const std::string& name : names) {
+    ids.push_back(index.Intern(name));
+  }
+  ASSERT_EQ(index.Name_Count(), names.size());
+  for (std::size_t n = 0; n < names.size(); ++n) {
+    EXPECT_EQ(index.Name(ids[n]), names[n]);
+    EXPECT_EQ(index.Intern(names[n]), ids[n]);
+  }
+  EXPECT_EQ(index.Name_Count(), names.size());
+
+  TContent_Archive& archive = index.Archives().emplace_back();
+  archive.MOD_Directory = "baseq3";
+  archive.PK3_Filename = "a.pk3";
+  TMap_Content& map = archive.Maps.emplace_back();
+  map.Map_File = "maps/a.bsp";
+  map.Shaders = ids;
+  TTemp_Dir dir;
+  ASSERT_EQ(index.Save(dir / "content.dat"), "");
+  TContent_Index loaded;
+  ASSERT_TRUE(loaded.Load(dir / "content.dat"));
+  const std::vector<std::uint32_t>& again = loaded.Archives().at(0).Maps.at(0).Shaders;
+  ASSERT_EQ(again.size(), names.size());
+  for (std::size_t n = 0; n < names.size(); ++n) {
+    EXPECT_EQ(loaded.Name(again[n]), names[n]);
+  }
+  EXPECT_EQ(loaded.Intern(names[30]), again[30]);
 }
 
 // The lookup hashes made without the names are those of the names the engine tries, in its order.

@@ -230,6 +230,20 @@ TEST(Game_Index, No_Flipped_Bit_Passes_For_Facts) {
   TGame_Index loaded;
   ASSERT_TRUE(loaded.Load(file));
   EXPECT_EQ(loaded.Archives(), index.Archives());
+  // The archives alone: names, size, date and checksum, nothing of their maps; never saved, as
+  // it would lose what it left out.
+  TGame_Index names;
+  ASSERT_TRUE(names.Load_Archives(file));
+  ASSERT_EQ(names.Archives().size(), 2U);
+  TArchive_Facts expected_names = index.Archives()[0];
+  expected_names.Maps.clear();
+  expected_names.Bot_Files.clear();
+  expected_names.Arena_Scripts.clear();
+  expected_names.Arenas.clear();
+  EXPECT_EQ(names.Archives()[0], expected_names);
+  EXPECT_EQ(names.Archives()[1].PK3_Filename, "b.pk3");
+  EXPECT_FALSE(names.Save(dir / "other.dat"));
+  EXPECT_FALSE(fs::exists(dir / "other.dat"));
   int passed = 0;
   for (std::size_t bit = 0; bit < data.size() * 8; ++bit) {
     std::string spoilt = data;
@@ -237,6 +251,8 @@ TEST(Game_Index, No_Flipped_Bit_Passes_For_Facts) {
     Write_File(file, spoilt);
     passed += loaded.Load(file) ? 1 : 0;
     EXPECT_TRUE(loaded.Archives().empty());
+    passed += names.Load_Archives(file) ? 1 : 0;
+    EXPECT_TRUE(names.Archives().empty());
   }
   EXPECT_EQ(passed, 0);
 }
