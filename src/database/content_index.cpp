@@ -642,14 +642,9 @@ std::string TContent_Index::Save(const std::string& path) const {
       take(archive);
       return;
     }
-    TContent_Archive whole;
-    whole.MOD_Directory = archive.MOD_Directory;
-    whole.PK3_Filename = archive.PK3_Filename;
-    whole.Size = archive.Size;
-    whole.Date = archive.Date;
-    whole.Problem = archive.Problem;
-    whole.Scripts = archive.Scripts;
+    TContent_Archive whole = archive;
     Maps_With_Lists(archive, whole.Maps);
+    whole.File.reset();
     take(whole);
   };
   std::uint32_t archives = 0;

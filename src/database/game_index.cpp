@@ -273,13 +273,11 @@ bool TGame_Index::Load_Archives(const std::string& path) {
     std::vector<TArchive_Facts> archives;
     const bool whole = TIndex_File(path).List_Records(
         [&archives](const TArchive_Facts& facts, TIndex_File::TRecord) {
-          TArchive_Facts& kept = archives.emplace_back();
-          kept.MOD_Directory = facts.MOD_Directory;
-          kept.PK3_Filename = facts.PK3_Filename;
-          kept.Size = facts.Size;
-          kept.Date = facts.Date;
-          kept.Readable = facts.Readable;
-          kept.Checksum = facts.Checksum;
+          TArchive_Facts& kept = archives.emplace_back(facts);
+          kept.Maps = {};
+          kept.Bot_Files = {};
+          kept.Arena_Scripts = {};
+          kept.Arenas = {};
         });
     if (whole) {
       Archives_ = std::move(archives);
