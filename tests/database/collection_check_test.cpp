@@ -160,9 +160,14 @@ TEST_F(Collection, DuplicatesOverridesAndDeadArchives) {
   std::string other = bsp;
   other += "changed";
   Archive("baseq3", "pak0.pk3",
-          {{"maps/", ""}, {"vm/qagame.qvm", "q"}, {"maps/same.bsp", bsp}, {"maps/base.bsp", bsp}});
+          {{"maps/", ""},
+           {"vm/qagame.qvm", "q"},
+           {"maps/same.bsp", bsp},
+           {"maps/base.bsp", bsp},
+           {"ui/hud.txt", "h"}});
   Archive("baseq3", "same-copy.pk3", {{"maps/same.bsp", bsp}});
-  Archive("baseq3", "zzz-mods.pk3", {{"vm/qagame.qvm", "q2"}, {"maps/base.bsp", other}});
+  Archive("baseq3", "zzz-mods.pk3",
+          {{"vm/qagame.qvm", "q2"}, {"maps/base.bsp", other}, {"ui/hud.txt", "h2"}});
   Archive("baseq3", "aaa-old.pk3", {{"maps/", ""}, {"maps/same.bsp", bsp}});
   Loose("baseq3/maps/loose.bsp", bsp);
   Archive("baseq3", "has-loose.pk3", {{"MAPS/LOOSE.BSP", bsp}, {"readme.txt", "r"}});
@@ -190,6 +195,8 @@ TEST_F(Collection, DuplicatesOverridesAndDeadArchives) {
   EXPECT_EQ(first.Place.PK3_Filename, "zzz-mods.pk3");
   EXPECT_EQ(first.Game_Modules, 1U);
   EXPECT_EQ(first.Maps, 1U);
+  EXPECT_EQ(first.Menus, 1U);
+  EXPECT_EQ(first.Other, 0U);
   ASSERT_EQ(first.Overridden.size(), 1U);
   EXPECT_EQ(first.Overridden[0].PK3_Filename, "pak0.pk3");
 
@@ -202,7 +209,7 @@ TEST_F(Collection, DuplicatesOverridesAndDeadArchives) {
 
   // The map's own files the game takes from elsewhere.
   const TMap_Content_State state = load.Check->Map_State("baseq3", "pak0.pk3", "base");
-  ASSERT_EQ(state.Overridden.size(), 3U);
+  ASSERT_EQ(state.Overridden.size(), 4U);
   EXPECT_EQ(state.Overridden[0].Name, "vm/qagame.qvm");
   EXPECT_EQ(state.Overridden[0].By.PK3_Filename, "zzz-mods.pk3");
   EXPECT_TRUE(report.Missing.empty());
@@ -300,6 +307,12 @@ TEST_F(Collection, TheMapsListsLeftInTheIndexFileAnswerAlike) {
   Archive("baseq3", "maps-four.pk3", {{"maps/four.bsp", Map_Bsp({"textures/pack/a"}, {}, World)}});
   const TCollection_Load added = Load();
   EXPECT_EQ(states(*added.Check), expected);
+  {
+    TGame_Index games;
+    games.Set_Archives(Archives_);
+    const TContent_Index_Build again = Build_Content_Index(Game_.Path(), games, Data_.Path());
+    EXPECT_EQ(again.Archives_Reused, 4U);  // the file written holds every archive whole
+  }
   EXPECT_EQ(states(*fresh.Check), expected);
   EXPECT_EQ(states(*Load().Check), expected);
 
@@ -316,49 +329,66 @@ TEST_F(Collection, TheMapsListsLeftInTheIndexFileAnswerAlike) {
 TEST_F(Collection, TheScanReadsEachMapOnceForBothTitleAndContent) {
   const std::string entities =
       "{\n\"classname\" \"worldspawn\"\n\"message\" \"Scanned Title\"\n}\n";
-  Archive("baseq3", "scanned.pk3",
-          {{"maps/scanned.bsp", Map_Bsp({"textures/x/gone"}, {}, entities)},
-           {"scripts/x.shader", "textures/x/def\n{\n{\nmap textures/x/none.tga\n}\n}\n"}});
-  const std::string path = Game_ / "baseq3/scanned.pk3";
-  TPK3_Record record;
-  record.MOD_Directory = "baseq3";
-  record.PK3_Filename = "scanned.pk3";
-  TMap_Records maps(&record);
-  TRecorded_Scan_Sink sink;
-  TArchive_Facts facts;
-  auto zip = std::make_unique<TZip_Archive>();
-  ASSERT_TRUE(Scan_Archive(*zip, path, record, maps, sink, &facts));
-  ASSERT_EQ(maps.Count(), 1);
-  EXPECT_EQ(maps.Items(0)->Map_Longname, "Scanned Title");
-  facts.MOD_Directory = "baseq3";
-  facts.PK3_Filename = "scanned.pk3";
+  // What the scan of an archive hands over, and the archive made unreadable after it.
+  const auto scan = [&](const std::string& name, const std::string& title,
+                        const std::string& script) {
+    Archive("baseq3", name,
+            {{"maps/" + name.substr(0, name.size() - 4) + ".bsp",
+              Map_Bsp({"textures/x/gone"}, {},
+                      "{\n\"classname\" \"worldspawn\"\n\"message\" \"" + title + "\"\n}\n")},
+             {"scripts/x.shader", script}});
+    const std::string path = Game_ / ("baseq3/" + name);
+    TPK3_Record record;
+    record.MOD_Directory = "baseq3";
+    record.PK3_Filename = name;
+    TMap_Records maps(&record);
+    TRecorded_Scan_Sink sink;
+    TArchive_Facts facts;
+    {
+      TZip_Archive zip;
+      EXPECT_TRUE(Scan_Archive(zip, path, record, maps, sink, &facts));
+    }
+    EXPECT_EQ(maps.Count(), 1);
+    EXPECT_EQ(maps.Count() == 1 ? maps.Items(0)->Map_Longname : "", title);
+    facts.MOD_Directory = "baseq3";
+    facts.PK3_Filename = name;
+    testing::Write_File(path, "no archive");
+    return facts;
+  };
   TContent_Index_Writer writer(Data_.Path());
-  writer.Add(facts);
+  writer.Add(scan("scanned.pk3", "Scanned Title",
+                  "textures/x/def\n{\n{\nmap textures/x/none.tga\n}\n}\n"));
   EXPECT_EQ(writer.Write(), "");
-  // The archive is not read again: what the scan found stands for it.
-  zip.reset();
-  testing::Write_File(path, "no archive");
+  // A later start's scan of another archive keeps what the file holds of the first.
+  TContent_Index_Writer later(Data_.Path());
+  later.Add(scan("second.pk3", "Second", "textures/y/def\n{\n{\nmap textures/y/img.tga\n}\n}\n"));
+  EXPECT_EQ(later.Write(), "");
+  // The archives are not read again: what the scans found stands for them.
   TGame_Index games;
   games.Set_Archives(Archives_);
   const TContent_Index_Build build = Build_Content_Index(Game_.Path(), games, Data_.Path());
   EXPECT_EQ(build.Archives_Read, 0U);
-  ASSERT_EQ(build.Index.Archives().size(), 1U);
-  const TContent_Archive& archive = build.Index.Archives()[0];
-  std::vector<TMap_Content> read;
-  const std::vector<TMap_Content>& stored = build.Index.Maps_With_Lists(archive, read);
-  ASSERT_EQ(stored.size(), 1U);
-  ASSERT_EQ(stored[0].Shaders.size(), 1U);
-  EXPECT_EQ(build.Index.Name(stored[0].Shaders[0]), "textures/x/gone");
-  ASSERT_EQ(archive.Scripts.size(), 1U);
-  EXPECT_EQ(build.Index.Name(archive.Scripts[0].Definitions.at(0).Images.at(0)),
-            "textures/x/none.tga");
+  ASSERT_EQ(build.Index.Archives().size(), 2U);
+  for (const auto& [a, letter] : {std::pair{0, 'x'}, std::pair{1, 'y'}}) {
+    const TContent_Archive& archive = build.Index.Archives()[a];
+    std::vector<TMap_Content> read;
+    const std::vector<TMap_Content>& stored = build.Index.Maps_With_Lists(archive, read);
+    ASSERT_EQ(stored.size(), 1U);
+    ASSERT_EQ(stored[0].Shaders.size(), 1U);
+    EXPECT_EQ(build.Index.Name(stored[0].Shaders[0]), "textures/x/gone");
+    ASSERT_EQ(archive.Scripts.size(), 1U);
+    const TShader_Content& shader = archive.Scripts[0].Definitions.at(0);
+    EXPECT_EQ(build.Index.Name(shader.Name), std::string("textures/") + letter + "/def");
+    EXPECT_EQ(build.Index.Name(shader.Images.at(0)),
+              std::string("textures/") + letter + (letter == 'x' ? "/none.tga" : "/img.tga"));
+  }
 }
 
 // Names kept front-coded come back whole: across blocks, sharing all or none of the name
 // before, long enough for lengths of several bytes, empty; and again after a save and a load.
 TEST(Content_Index, Names_Come_Back_Whole) {
   std::vector<std::string> names;
-  names.reserve(45);
+  names.reserve(50);
   for (int i = 0; i < 40; ++i) {
     names.push_back("textures/pack" + std::to_string(i / 7) + "/wall" + std::to_string(i));
   }
@@ -366,6 +396,15 @@ TEST(Content_Index, Names_Come_Back_Whole) {
   names.insert(names.begin() + 20, std::string(300, 'x'));
   names.insert(names.begin() + 21, std::string(300, 'x') + "y");
   names.insert(names.begin() + 22, "x");
+  // Lengths at the edge of one byte: 127, 128 and 129, whole and shared.
+  names.insert(names.begin() + 32, std::string(127, 'a'));
+  names.insert(names.begin() + 33, std::string(128, 'a'));
+  names.insert(names.begin() + 34, std::string(128, 'a') + std::string(128, 'b'));
+  while (names.size() < 48) {
+    names.push_back("textures/fill/" + std::to_string(names.size()));
+  }
+  names.push_back(std::string(128, 'c'));  // a block's first
+  names.push_back(std::string(129, 'c'));
   names.emplace_back("textures/pack5/wall3");  // a prefix of the name before
   TContent_Index index;
   std::vector<std::uint32_t> ids;
