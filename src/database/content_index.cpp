@@ -1,6 +1,7 @@
 #include "database/content_index.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -9,6 +10,7 @@
 #include "content/bsp_references.h"
 #include "content/shader_script.h"
 #include "core/case_lookup.h"
+#include "core/fs_routines.h"
 #include "core/letter_case.h"
 #include "core/listing.h"
 #include "core/paths.h"
@@ -761,35 +763,188 @@ void Read_Archive_Content(TZip_Archive& zip, TContent_Index& index, TContent_Arc
   Read_Archive_Scripts(zip, index, archive);
 }
 
+namespace {
+
+constexpr char Scans_Magic[] = "VXCS";
+constexpr std::int32_t Scans_Version = 1;
+
+// What a scan read of one archive, as content-scans.dat keeps it.
+struct TScanned_Content {
+  std::string MOD_Directory;
+  std::string PK3_Filename;
+  std::uint32_t Size = 0;
+  std::int32_t Date = 0;
+  std::string Record;  // Content_Record
+};
+
+std::string Scanned_Entry(const TScanned_Content& scanned) {
+  TByte_Writer entry;
+  entry.Write_String(scanned.MOD_Directory);
+  entry.Write_String(scanned.PK3_Filename);
+  entry.Write_Cardinal(scanned.Size);
+  entry.Write_Integer(scanned.Date);
+  // The record's bytes as they are (it holds zeros).
+  entry.Write_Cardinal(static_cast<std::uint32_t>(scanned.Record.size()));
+  entry.Write_Buffer(scanned.Record.data(), scanned.Record.size());
+  return entry.Data();
+}
+
+TScanned_Content Read_Scanned_Entry(const std::string& bytes) {
+  TByte_Reader in(bytes);
+  TScanned_Content scanned;
+  scanned.MOD_Directory = in.Read_String();
+  scanned.PK3_Filename = in.Read_String();
+  scanned.Size = in.Read_Cardinal();
+  scanned.Date = in.Read_Integer();
+  const std::uint32_t length = in.Read_Cardinal();
+  if (length != in.Remaining()) {
+    throw TStream_Error("an entry whose record has another length");
+  }
+  scanned.Record.resize(length);
+  in.Read_Buffer(scanned.Record.data(), length);
+  if (!in.At_End()) {
+    throw TStream_Error("an entry longer than its fields");
+  }
+  return scanned;
+}
+
+// Hands the bytes of each entry of the scans file at `fd` to `visit`, in file order, up to the
+// end or the first damaged entry; false when the file is not one of this version. Closes `fd`.
+template <class TVisit>
+bool Visit_Scanned_Entries(int fd, TVisit visit) {
+  struct stat st {};
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd >= 0) {
+      ::close(fd);
+    }
+    return false;
+  }
+  TFile_Pieces in(fd, static_cast<std::uint64_t>(st.st_size));
+  try {
+    std::string head(8, '\0');
+    in.Read(head.data(), head.size());
+    if (!TByte_Reader(head).Read_Header(Scans_Magic, Scans_Version)) {
+      return false;
+    }
+    std::string bytes;
+    while (in.Remaining() > 0) {
+      const std::uint32_t length = in.Read_Cardinal();
+      if (length > in.Remaining()) {
+        break;
+      }
+      bytes.resize(length);
+      in.Read(bytes.data(), bytes.size());
+      if (in.Read_Cardinal() != CRC32_Of(bytes.data(), bytes.size())) {
+        break;
+      }
+      visit(bytes);
+    }
+  } catch (const TStream_Error&) {
+    // what follows the damage is read again from the archives
+  }
+  return true;
+}
+
+void Write_Scanned_Entry(TByte_Writer& out, const std::string& bytes) {
+  out.Write_Cardinal(static_cast<std::uint32_t>(bytes.size()));
+  out.Write_Buffer(bytes.data(), bytes.size());
+  out.Write_Cardinal(CRC32_Of(bytes.data(), bytes.size()));
+}
+
+}  // namespace
+
 TContent_Index_Writer::TContent_Index_Writer(const std::string& data_dir)
-    : Path_(platform::Join(data_dir, Content_Index_File)) {}
+    : Path_(platform::Join(data_dir, Content_Scans_File)), Scratch_Path_(Path_ + ".part") {}
+
+TContent_Index_Writer::~TContent_Index_Writer() {
+  if (Scratch_ != nullptr) {
+    std::fclose(Scratch_);
+    std::remove(Scratch_Path_.c_str());
+  }
+}
 
 void TContent_Index_Writer::Add(const TArchive_Facts& facts) {
-  if (!facts.Readable || facts.Content_Record.empty() ||
-      !Add_Content_Record(facts.Content_Record, Added_)) {
+  if (!facts.Readable || facts.Content_Record.empty() || !Problem_.empty()) {
     return;
   }
+  if (Scratch_ == nullptr) {
+    // Never through a link planted at the name, never into a file left there.
+    try {
+      const int fd = Create_Scratch_File(Scratch_Path_);
+      Scratch_ = ::fdopen(fd, "w+b");
+      if (Scratch_ == nullptr) {
+        Problem_ = std::strerror(errno);
+        ::close(fd);
+        std::remove(Scratch_Path_.c_str());
+        return;
+      }
+      // With the header of the file it may become.
+      TByte_Writer header;
+      header.Write_Buffer(Scans_Magic, 4);
+      header.Write_Integer(Scans_Version);
+      if (std::fwrite(header.Data().data(), 1, header.Data().size(), Scratch_) !=
+          header.Data().size()) {
+        Problem_ = std::strerror(errno);
+        return;
+      }
+    } catch (const TFile_Error& error) {
+      Problem_ = error.what();
+      return;
+    }
+  }
   // Named, sized and dated as the game index names it.
-  TContent_Archive& archive = Added_.Archives().back();
-  archive.MOD_Directory = facts.MOD_Directory;
-  archive.PK3_Filename = facts.PK3_Filename;
-  archive.Size = facts.Size;
-  archive.Date = facts.Date;
-  Keys_.insert(platform::Archive_Key(facts.MOD_Directory, facts.PK3_Filename));
+  TByte_Writer entry;
+  Write_Scanned_Entry(entry, Scanned_Entry({facts.MOD_Directory, facts.PK3_Filename, facts.Size,
+                                            facts.Date, facts.Content_Record}));
+  if (std::fwrite(entry.Data().data(), 1, entry.Data().size(), Scratch_) != entry.Data().size()) {
+    Problem_ = std::strerror(errno);
+    return;
+  }
+  Keys_.insert(
+      std::hash<std::string>{}(platform::Archive_Key(facts.MOD_Directory, facts.PK3_Filename)));
 }
 
 std::string TContent_Index_Writer::Write() {
-  if (Keys_.empty()) {
+  if (!Problem_.empty() || Keys_.empty()) {
+    return Problem_;
+  }
+  if (std::fflush(Scratch_) != 0) {
+    return std::strerror(errno);
+  }
+  // Nothing scanned before: the scratch file, on disk in full, becomes the file.
+  struct stat st {};
+  if (::lstat(Path_.c_str(), &st) != 0 && errno == ENOENT) {
+    if (::fsync(::fileno(Scratch_)) != 0 || ::rename(Scratch_Path_.c_str(), Path_.c_str()) != 0) {
+      return std::strerror(errno);
+    }
+    std::fclose(Scratch_);
+    Scratch_ = nullptr;
     return {};
   }
-  TContent_Index stored;
-  stored.Load(Path_);
-  for (const TContent_Archive& archive : stored.Archives()) {
-    if (Keys_.count(platform::Archive_Key(archive.MOD_Directory, archive.PK3_Filename)) == 0) {
-      Added_.Archives().push_back(Copy_Archive(archive, stored, Added_));
-    }
+  // The entries of the archives scanned before and not now, then those of this run.
+  const auto produce = [this](TByte_Writer& out) {
+    out.Write_Buffer(Scans_Magic, 4);
+    out.Write_Integer(Scans_Version);
+    Visit_Scanned_Entries(Open_For_Reading(Path_), [&](const std::string& bytes) {
+      try {
+        const TScanned_Content old = Read_Scanned_Entry(bytes);
+        if (Keys_.count(std::hash<std::string>{}(
+                platform::Archive_Key(old.MOD_Directory, old.PK3_Filename))) == 0) {
+          Write_Scanned_Entry(out, bytes);
+        }
+      } catch (const TStream_Error&) {
+        // an entry of no use is left out
+      }
+    });
+    Visit_Scanned_Entries(::fcntl(::fileno(Scratch_), F_DUPFD_CLOEXEC, 0),
+                          [&](const std::string& bytes) { Write_Scanned_Entry(out, bytes); });
+  };
+  try {
+    Write_File_Atomically(Path_, produce);
+    return {};
+  } catch (const TStream_Error& error) {
+    return error.what();
   }
-  return Added_.Save(Path_);
 }
 
 TContent_Index_Build Build_Content_Index(const std::string& game_dir, const TGame_Index& games,
@@ -809,11 +964,50 @@ TContent_Index_Build Build_Content_Index(const std::string& game_dir, const TGam
   for (std::size_t a = 0; a < stored.size(); ++a) {
     known.emplace(platform::Archive_Key(stored[a].MOD_Directory, stored[a].PK3_Filename), a);
   }
+  const auto holds = [&](const std::string& key, std::uint32_t size, std::int32_t date) {
+    const auto it = known.find(key);
+    return it != known.end() && stored[it->second].Problem.empty() &&
+           stored[it->second].Size == size && stored[it->second].Date == date;
+  };
   index.Archives().reserve(games.Archives().size());
+  // What the synchronisations scanned since the last build stands for the archives it names at
+  // their size and date, unless content.dat holds them so.
+  std::unordered_map<std::string, const TArchive_Facts*> present;
   for (const TArchive_Facts& facts : games.Archives()) {
-    const auto it = known.find(platform::Archive_Key(facts.MOD_Directory, facts.PK3_Filename));
-    if (it != known.end() && stored[it->second].Problem.empty() &&
-        stored[it->second].Size == facts.Size && stored[it->second].Date == facts.Date) {
+    present.emplace(platform::Archive_Key(facts.MOD_Directory, facts.PK3_Filename), &facts);
+  }
+  const std::string scans_path = platform::Join(data_dir, Content_Scans_File);
+  struct stat scans_file {};
+  const bool scans = ::lstat(scans_path.c_str(), &scans_file) == 0;
+  std::unordered_set<std::string> scanned;
+  Visit_Scanned_Entries(Open_For_Reading(scans_path), [&](const std::string& bytes) {
+    try {
+      TScanned_Content entry = Read_Scanned_Entry(bytes);
+      std::string key = platform::Archive_Key(entry.MOD_Directory, entry.PK3_Filename);
+      const auto it = present.find(key);
+      if (it == present.end() || it->second->Size != entry.Size || it->second->Date != entry.Date ||
+          holds(key, entry.Size, entry.Date) || scanned.count(key) != 0 ||
+          !Add_Content_Record(entry.Record, index)) {
+        return;
+      }
+      TContent_Archive& archive = index.Archives().back();
+      archive.MOD_Directory = it->second->MOD_Directory;
+      archive.PK3_Filename = it->second->PK3_Filename;
+      archive.Size = entry.Size;
+      archive.Date = entry.Date;
+      scanned.insert(std::move(key));
+    } catch (const TStream_Error&) {
+      // an entry of no use: its archive is read
+    }
+  });
+  for (const TArchive_Facts& facts : games.Archives()) {
+    const std::string key = platform::Archive_Key(facts.MOD_Directory, facts.PK3_Filename);
+    if (scanned.count(key) != 0) {
+      ++build.Archives_Reused;
+      continue;
+    }
+    const auto it = known.find(key);
+    if (holds(key, facts.Size, facts.Date)) {
       index.Archives().push_back(std::move(stored[it->second]));
       known.erase(it);  // an archive listed twice is read again
       ++build.Archives_Reused;
@@ -842,9 +1036,18 @@ TContent_Index_Build Build_Content_Index(const std::string& game_dir, const TGam
     }
     index.Archives().push_back(std::move(archive));
   }
-  // Written again only when an archive was read or one of the file is gone.
-  if (build.Archives_Read > 0 || build.Archives_Reused != stored.size()) {
+  // Written again only when an archive was read or scanned or one of the file is gone.
+  if (build.Archives_Read > 0 || !scanned.empty() ||
+      build.Archives_Reused != stored.size() + scanned.size()) {
     build.Save_Problem = index.Save(path);
+  }
+  // The scans are in content.dat now. A file the start-up of another run wrote meanwhile stays.
+  struct stat now {};
+  if (scans && build.Save_Problem.empty() && ::lstat(scans_path.c_str(), &now) == 0 &&
+      now.st_ino == scans_file.st_ino && now.st_dev == scans_file.st_dev &&
+      now.st_size == scans_file.st_size && now.st_mtim.tv_sec == scans_file.st_mtim.tv_sec &&
+      now.st_mtim.tv_nsec == scans_file.st_mtim.tv_nsec) {
+    std::remove(scans_path.c_str());
   }
   // The loose scripts of every directory an archive lies in and of the base directories.
   for (const auto& [dir, folder] : Searched_Folders(game_dir, games)) {

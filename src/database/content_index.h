@@ -19,6 +19,7 @@
 // at a time.
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -151,19 +152,32 @@ std::string Content_Record(const TContent_Index& index, const TContent_Archive& 
 bool Add_Content_Record(const std::string& bytes, TContent_Index& index);
 
 // Takes what the synchronisation's scans read of each archive (TArchive_Facts::Content_Record)
-// and writes it into content.dat with the stored records of the other archives, so that no map
-// is read twice.
+// so that no map is read twice, without holding it: each record goes to a scratch file as it
+// comes (Add, on one thread), and Write puts them with those of the archives scanned before into
+// content-scans.dat, which the next Build_Content_Index takes into content.dat (the names of a
+// large collection are made one table there, not during the start-up).
+//
+// content-scans.dat (numbers little-endian, 32-bit): "VXCS", the version (1), then per archive
+// the length of its entry, the entry (MOD directory, file name, size, date, the record) and the
+// CRC-32 of the entry's bytes. Reading stops at the first damaged entry: the archives after it
+// are read again.
 class TContent_Index_Writer {
  public:
   explicit TContent_Index_Writer(const std::string& data_dir);
+  ~TContent_Index_Writer();
+  TContent_Index_Writer(const TContent_Index_Writer&) = delete;
+  TContent_Index_Writer& operator=(const TContent_Index_Writer&) = delete;
   void Add(const TArchive_Facts& facts);
-  // Writes content.dat when anything was added; the reason when it could not be written.
+  // Writes content-scans.dat when anything was added; the reason when it could not be written.
   std::string Write();
 
  private:
   std::string Path_;
-  TContent_Index Added_;
-  std::unordered_set<std::string> Keys_;
+  std::string Scratch_Path_;
+  std::FILE* Scratch_ = nullptr;
+  std::string Problem_;
+  // The hashes of the archives added (one of an earlier run sharing a hash is scanned again).
+  std::unordered_set<std::size_t> Keys_;
 };
 
 // The index of the installation at `game_dir` for the archives of `games` and the loose shader
@@ -179,5 +193,6 @@ struct TContent_Index_Build {
 TContent_Index_Build Build_Content_Index(const std::string& game_dir, const TGame_Index& games,
                                          const std::string& data_dir);
 inline constexpr const char* Content_Index_File = "content.dat";
+inline constexpr const char* Content_Scans_File = "content-scans.dat";
 
 }  // namespace vorlix

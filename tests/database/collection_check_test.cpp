@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <memory>
 
 #include "builders.h"
@@ -355,13 +356,16 @@ TEST_F(Collection, TheScanReadsEachMapOnceForBothTitleAndContent) {
     testing::Write_File(path, "no archive");
     return facts;
   };
+  const TArchive_Facts first =
+      scan("scanned.pk3", "Scanned Title", "textures/x/def\n{\n{\nmap textures/x/none.tga\n}\n}\n");
   TContent_Index_Writer writer(Data_.Path());
-  writer.Add(scan("scanned.pk3", "Scanned Title",
-                  "textures/x/def\n{\n{\nmap textures/x/none.tga\n}\n}\n"));
+  writer.Add(first);
   EXPECT_EQ(writer.Write(), "");
   // A later start's scan of another archive keeps what the file holds of the first.
+  const TArchive_Facts second =
+      scan("second.pk3", "Second", "textures/y/def\n{\n{\nmap textures/y/img.tga\n}\n}\n");
   TContent_Index_Writer later(Data_.Path());
-  later.Add(scan("second.pk3", "Second", "textures/y/def\n{\n{\nmap textures/y/img.tga\n}\n}\n"));
+  later.Add(second);
   EXPECT_EQ(later.Write(), "");
   // The archives are not read again: what the scans found stands for them.
   TGame_Index games;
@@ -382,6 +386,25 @@ TEST_F(Collection, TheScanReadsEachMapOnceForBothTitleAndContent) {
     EXPECT_EQ(build.Index.Name(shader.Images.at(0)),
               std::string("textures/") + letter + (letter == 'x' ? "/none.tga" : "/img.tga"));
   }
+  // The scans are in content.dat now, and their file is gone.
+  EXPECT_FALSE(std::filesystem::exists(Data_ / Content_Scans_File));
+  const TContent_Index_Build again = Build_Content_Index(Game_.Path(), games, Data_.Path());
+  EXPECT_EQ(again.Archives_Read, 0U);
+  EXPECT_EQ(again.Archives_Reused, 2U);
+
+  // A damaged entry is of no use: its archive is read again (here it cannot be).
+  std::filesystem::remove(Data_ / Content_Index_File);
+  TContent_Index_Writer both(Data_.Path());
+  both.Add(first);
+  both.Add(second);
+  EXPECT_EQ(both.Write(), "");
+  std::string bytes = testing::Read_File(Data_ / Content_Scans_File);
+  bytes[bytes.size() - 10] = static_cast<char>(bytes[bytes.size() - 10] ^ 1);
+  testing::Write_File(Data_ / Content_Scans_File, bytes);
+  const TContent_Index_Build damaged = Build_Content_Index(Game_.Path(), games, Data_.Path());
+  EXPECT_EQ(damaged.Archives_Reused, 1U);
+  EXPECT_EQ(damaged.Archives_Read, 1U);
+  EXPECT_EQ(damaged.Unreadable.size(), 1U);
 }
 
 // Names kept front-coded come back whole: across blocks, sharing all or none of the name
@@ -403,8 +426,8 @@ TEST(Content_Index, Names_Come_Back_Whole) {
   while (names.size() < 48) {
     names.push_back("textures/fill/" + std::to_string(names.size()));
   }
-  names.push_back(std::string(128, 'c'));  // a block's first
-  names.push_back(std::string(129, 'c'));
+  names.emplace_back(128, 'c');  // a block's first
+  names.emplace_back(129, 'c');
   names.emplace_back("textures/pack5/wall3");  // a prefix of the name before
   TContent_Index index;
   std::vector<std::uint32_t> ids;
