@@ -308,7 +308,7 @@ int Command_Check(TCli_Context& context, TCli_Args& args) {
     map.emplace(TContent_Place{record->PK3->MOD_Directory, record->PK3->PK3_Filename},
                 record->MAP_Filename);
   }
-  const std::shared_ptr<const TGame_Index> games = Archives_Of_Game_Index(context.State());
+  std::shared_ptr<const TGame_Index> games = Archives_Of_Game_Index(context.State());
   // The check needs nothing more of the maps' records nor of the views: they are saved now and
   // freed, which on a large collection leaves room for the check's indexes. A failed save still
   // fails the command when it ends.
@@ -316,6 +316,7 @@ int Command_Check(TCli_Context& context, TCli_Args& args) {
   context.Release_Records();
   const std::shared_ptr<TCollection_Check> check =
       Told_Collection_Check(context, games, !map.has_value());
+  games.reset();  // the check keeps what it needs of it
   if (map) {
     const auto& [place, map_file] = *map;
     const TMap_Content_State state = check->Map_State(place.MOD_Directory, place.PK3_Filename,

@@ -273,11 +273,13 @@ bool TGame_Index::Load_Archives(const std::string& path) {
     std::vector<TArchive_Facts> archives;
     const bool whole = TIndex_File(path).List_Records(
         [&archives](const TArchive_Facts& facts, TIndex_File::TRecord) {
-          TArchive_Facts& kept = archives.emplace_back(facts);
-          kept.Maps = {};
-          kept.Bot_Files = {};
-          kept.Arena_Scripts = {};
-          kept.Arenas = {};
+          TArchive_Facts& kept = archives.emplace_back();
+          kept.MOD_Directory = facts.MOD_Directory;
+          kept.PK3_Filename = facts.PK3_Filename;
+          kept.Size = facts.Size;
+          kept.Date = facts.Date;
+          kept.Readable = facts.Readable;
+          kept.Checksum = facts.Checksum;
         });
     if (whole) {
       Archives_ = std::move(archives);
@@ -322,6 +324,7 @@ int TGame_Index::Refresh(const TPK3_Record_Store& database, TReader read,
     taken[platform::Archive_Key(facts.MOD_Directory, facts.PK3_Filename)] = &facts;
   }
   std::vector<TArchive_Facts> fresh;
+  fresh.reserve(static_cast<std::size_t>(database.Count()));
   int changed = 0;
   for (int p = 0; p < database.Count(); ++p) {
     const TPK3_Record& record = *database.Items(p);
