@@ -193,14 +193,19 @@ TCollection_Check::TCollection_Check(TMember_Index members, TContent_Index conte
   std::vector<std::string> keys;  // of one hash's places kept so far
   std::size_t kept = 0;
   for (std::size_t at = 0; at < Places_.size(); ++at) {
-    if (at == 0 || Places_[at - 1].first != Places_[at].first) {
-      keys.clear();
+    // (Places before this one are moved only to places before it: its neighbours are as sorted.)
+    const std::uint64_t hash = Places_[at].first;
+    const bool first_of_hash = at == 0 || Places_[at - 1].first != hash;
+    if (!first_of_hash || (at + 1 < Places_.size() && Places_[at + 1].first == hash)) {
+      if (first_of_hash) {
+        keys.clear();
+      }
+      std::string key = Key_Of(Places_[at].second);
+      if (std::find(keys.begin(), keys.end(), key) != keys.end()) {
+        continue;
+      }
+      keys.push_back(std::move(key));
     }
-    std::string key = Key_Of(Places_[at].second);
-    if (std::find(keys.begin(), keys.end(), key) != keys.end()) {
-      continue;
-    }
-    keys.push_back(std::move(key));
     Places_[at].second.Flat = flat++;
     Places_[kept++] = Places_[at];
   }
