@@ -437,6 +437,17 @@ namespace {
 class TFile_Pieces {
  public:
   TFile_Pieces(int fd, std::uint64_t size) : Fd_(fd), Size_(size) {}
+  // The pieces of the regular file open at `fd`; nullptr (and `fd` closed) when it is none.
+  static std::unique_ptr<TFile_Pieces> Open(int fd) {
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      if (fd >= 0) {
+        ::close(fd);
+      }
+      return nullptr;
+    }
+    return std::make_unique<TFile_Pieces>(fd, static_cast<std::uint64_t>(st.st_size));
+  }
   ~TFile_Pieces() { ::close(Fd_); }
   TFile_Pieces(const TFile_Pieces&) = delete;
   TFile_Pieces& operator=(const TFile_Pieces&) = delete;
@@ -476,6 +487,12 @@ class TFile_Pieces {
     Read(bytes, sizeof bytes);
     return Little_Endian_32(bytes);
   }
+  // Whether the file begins with this magic and version.
+  bool Read_Header(std::string_view magic, std::int32_t version) {
+    std::string header(magic.size() + 4, '\0');
+    Read(header.data(), header.size());
+    return TByte_Reader(header).Read_Header(magic, version);
+  }
   void Start_Sum() {
     Summing_ = true;
     Sum_ = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
@@ -501,21 +518,14 @@ class TFile_Pieces {
 
 bool TContent_Index::Load(const std::string& path, TMap_Lists lists) {
   *this = TContent_Index();
-  const int fd = Open_For_Reading(path);
-  if (fd < 0) {
-    return false;
-  }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return false;
-  }
   // Read in pieces, a record at a time: the file of a large collection is a hundred megabytes.
-  TFile_Pieces in(fd, static_cast<std::uint64_t>(st.st_size));
+  const std::unique_ptr<TFile_Pieces> pieces = TFile_Pieces::Open(Open_For_Reading(path));
+  if (!pieces) {
+    return false;
+  }
+  TFile_Pieces& in = *pieces;
   try {
-    std::string header(8, '\0');
-    in.Read(header.data(), header.size());
-    if (!TByte_Reader(header).Read_Header(Index_Magic, Index_Version)) {
+    if (!in.Read_Header(Index_Magic, Index_Version)) {
       return false;
     }
     // The names, then the archives naming them by number.
@@ -812,18 +822,13 @@ TScanned_Content Read_Scanned_Entry(const std::string& bytes) {
 // end or the first damaged entry; false when the file is not one of this version. Closes `fd`.
 template <class TVisit>
 bool Visit_Scanned_Entries(int fd, TVisit visit) {
-  struct stat st {};
-  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (fd >= 0) {
-      ::close(fd);
-    }
+  const std::unique_ptr<TFile_Pieces> pieces = TFile_Pieces::Open(fd);
+  if (!pieces) {
     return false;
   }
-  TFile_Pieces in(fd, static_cast<std::uint64_t>(st.st_size));
+  TFile_Pieces& in = *pieces;
   try {
-    std::string head(8, '\0');
-    in.Read(head.data(), head.size());
-    if (!TByte_Reader(head).Read_Header(Scans_Magic, Scans_Version)) {
+    if (!in.Read_Header(Scans_Magic, Scans_Version)) {
       return false;
     }
     std::string bytes;
@@ -868,27 +873,17 @@ void TContent_Index_Writer::Add(const TArchive_Facts& facts) {
     return;
   }
   if (Scratch_ == nullptr) {
-    // Never through a link planted at the name, never into a file left there.
-    try {
-      const int fd = Create_Scratch_File(Scratch_Path_);
-      Scratch_ = ::fdopen(fd, "w+b");
-      if (Scratch_ == nullptr) {
-        Problem_ = std::strerror(errno);
-        ::close(fd);
-        std::remove(Scratch_Path_.c_str());
-        return;
-      }
-      // With the header of the file it may become.
-      TByte_Writer header;
-      header.Write_Buffer(Scans_Magic, 4);
-      header.Write_Integer(Scans_Version);
-      if (std::fwrite(header.Data().data(), 1, header.Data().size(), Scratch_) !=
-          header.Data().size()) {
-        Problem_ = std::strerror(errno);
-        return;
-      }
-    } catch (const TFile_Error& error) {
-      Problem_ = error.what();
+    Scratch_ = Open_Scratch_Stream(Scratch_Path_, Problem_);
+    if (Scratch_ == nullptr) {
+      return;
+    }
+    // With the header of the file it may become.
+    TByte_Writer header;
+    header.Write_Buffer(Scans_Magic, 4);
+    header.Write_Integer(Scans_Version);
+    if (std::fwrite(header.Data().data(), 1, header.Data().size(), Scratch_) !=
+        header.Data().size()) {
+      Problem_ = std::strerror(errno);
       return;
     }
   }

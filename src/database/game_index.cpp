@@ -386,18 +386,7 @@ TGame_Index_Writer::~TGame_Index_Writer() {
 void TGame_Index_Writer::Add(const TArchive_Facts& facts) {
   ++Added_;
   if (Scratch_ == nullptr && !Failed_) {
-    // Never through a link planted at the name, never into a file left there.
-    try {
-      const int fd = Create_Scratch_File(Scratch_Path_);
-      Scratch_ = ::fdopen(fd, "w+b");
-      if (Scratch_ == nullptr) {
-        Problem_ = std::strerror(errno);
-        ::close(fd);
-        std::remove(Scratch_Path_.c_str());
-      }
-    } catch (const TFile_Error& error) {
-      Problem_ = error.what();
-    }
+    Scratch_ = Open_Scratch_Stream(Scratch_Path_, Problem_);
     Failed_ = Scratch_ == nullptr;
   }
   if (Failed_) {

@@ -352,6 +352,22 @@ bool Read_At_Offset(int fd, std::uint64_t offset, char* bytes, std::size_t count
   return true;
 }
 
+std::FILE* Open_Scratch_Stream(const std::string& path, std::string& problem) {
+  try {
+    const int fd = Create_Scratch_File(path);
+    std::FILE* stream = ::fdopen(fd, "w+b");
+    if (stream == nullptr) {
+      problem = std::strerror(errno);
+      ::close(fd);
+      std::remove(path.c_str());
+    }
+    return stream;
+  } catch (const TFile_Error& error) {
+    problem = error.what();
+    return nullptr;
+  }
+}
+
 TRecord_File::~TRecord_File() {
   ::close(Fd_);
 }

@@ -5,6 +5,7 @@
 // TStream_Error, which interrupts the whole load.
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -133,6 +134,11 @@ class TRecord_File {
  private:
   int Fd_;
 };
+
+// A scratch file made as Create_Scratch_File makes it (never through a link, never into a file
+// left at the name), open for reading and writing; nullptr with the reason in `problem` when it
+// cannot be made.
+std::FILE* Open_Scratch_Stream(const std::string& path, std::string& problem);
 
 // The largest file Read_Whole_File reads unless told otherwise.
 inline constexpr std::uint64_t Max_Read_Size = std::uint64_t{1} << 30;
