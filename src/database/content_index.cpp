@@ -218,6 +218,15 @@ std::uint32_t Read_Count(TByte_Reader& in, std::size_t least_bytes_each) {
   return count;
 }
 
+// A name's number in a stored record, of the `names` the file holds.
+std::uint32_t Read_Name_Number(TByte_Reader& record, std::size_t names) {
+  const std::uint32_t id = record.Read_Cardinal();
+  if (id >= names) {
+    throw TStream_Error("impossible name");
+  }
+  return id;
+}
+
 // An archive's fields; `name` reads one name and gives its number in the index being filled.
 TContent_Archive Read_Archive_Fields(TByte_Reader& in, const std::function<std::uint32_t()>& name,
                                      std::size_t least_name_bytes, bool keep_lists = true) {
@@ -437,8 +446,9 @@ namespace {
 class TFile_Pieces {
  public:
   TFile_Pieces(int fd, std::uint64_t size) : Fd_(fd), Size_(size) {}
-  // The pieces of the regular file open at `fd`; nullptr (and `fd` closed) when it is none.
-  static std::unique_ptr<TFile_Pieces> Open(int fd) {
+  // The regular file open at `fd`, read past its header of this magic and version; nullptr
+  // (and `fd` closed) when it is none or another file.
+  static std::unique_ptr<TFile_Pieces> Open(int fd, std::string_view magic, std::int32_t version) {
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
       if (fd >= 0) {
@@ -446,7 +456,17 @@ class TFile_Pieces {
       }
       return nullptr;
     }
-    return std::make_unique<TFile_Pieces>(fd, static_cast<std::uint64_t>(st.st_size));
+    auto pieces = std::make_unique<TFile_Pieces>(fd, static_cast<std::uint64_t>(st.st_size));
+    try {
+      std::string header(magic.size() + 4, '\0');
+      pieces->Read(header.data(), header.size());
+      if (TByte_Reader(header).Read_Header(magic, version)) {
+        return pieces;
+      }
+    } catch (const TStream_Error&) {
+      // shorter than a header
+    }
+    return nullptr;
   }
   ~TFile_Pieces() { ::close(Fd_); }
   TFile_Pieces(const TFile_Pieces&) = delete;
@@ -487,12 +507,6 @@ class TFile_Pieces {
     Read(bytes, sizeof bytes);
     return Little_Endian_32(bytes);
   }
-  // Whether the file begins with this magic and version.
-  bool Read_Header(std::string_view magic, std::int32_t version) {
-    std::string header(magic.size() + 4, '\0');
-    Read(header.data(), header.size());
-    return TByte_Reader(header).Read_Header(magic, version);
-  }
   void Start_Sum() {
     Summing_ = true;
     Sum_ = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
@@ -519,15 +533,13 @@ class TFile_Pieces {
 bool TContent_Index::Load(const std::string& path, TMap_Lists lists) {
   *this = TContent_Index();
   // Read in pieces, a record at a time: the file of a large collection is a hundred megabytes.
-  const std::unique_ptr<TFile_Pieces> pieces = TFile_Pieces::Open(Open_For_Reading(path));
+  const std::unique_ptr<TFile_Pieces> pieces =
+      TFile_Pieces::Open(Open_For_Reading(path), Index_Magic, Index_Version);
   if (!pieces) {
     return false;
   }
   TFile_Pieces& in = *pieces;
   try {
-    if (!in.Read_Header(Index_Magic, Index_Version)) {
-      return false;
-    }
     // The names, then the archives naming them by number.
     in.Start_Sum();
     const std::uint32_t names = in.Read_Cardinal();
@@ -558,13 +570,6 @@ bool TContent_Index::Load(const std::string& path, TMap_Lists lists) {
     if (count > in.Remaining() / 30) {
       throw TStream_Error("impossible count");
     }
-    const auto read_name = [names](TByte_Reader& record) {
-      const std::uint32_t id = record.Read_Cardinal();
-      if (id >= names) {
-        throw TStream_Error("impossible name");
-      }
-      return id;
-    };
     Archives_.reserve(count);
     std::shared_ptr<const TRecord_File> file;
     if (lists == TMap_Lists::Left_In_File) {
@@ -588,7 +593,7 @@ bool TContent_Index::Load(const std::string& path, TMap_Lists lists) {
       }
       TByte_Reader record(std::move(bytes));
       TContent_Archive& archive = Archives_.emplace_back(Read_Archive_Fields(
-          record, [&] { return read_name(record); }, 4, file == nullptr));
+          record, [&] { return Read_Name_Number(record, names); }, 4, file == nullptr));
       if (!record.At_End()) {
         throw TStream_Error("a record longer than its fields");
       }
@@ -622,15 +627,7 @@ const std::vector<TMap_Content>& TContent_Index::Maps_With_Lists(
   TByte_Reader record(std::move(bytes));
   const std::size_t names = Name_Count();
   read = Read_Archive_Fields(
-             record,
-             [&record, names] {
-               const std::uint32_t id = record.Read_Cardinal();
-               if (id >= names) {
-                 throw TStream_Error("impossible name");
-               }
-               return id;
-             },
-             4)
+             record, [&] { return Read_Name_Number(record, names); }, 4)
              .Maps;
   if (read.size() != archive.Maps.size()) {
     throw TStream_Error("the content index changed since it was read");
@@ -822,15 +819,12 @@ TScanned_Content Read_Scanned_Entry(const std::string& bytes) {
 // end or the first damaged entry; false when the file is not one of this version. Closes `fd`.
 template <class TVisit>
 bool Visit_Scanned_Entries(int fd, TVisit visit) {
-  const std::unique_ptr<TFile_Pieces> pieces = TFile_Pieces::Open(fd);
+  const std::unique_ptr<TFile_Pieces> pieces = TFile_Pieces::Open(fd, Scans_Magic, Scans_Version);
   if (!pieces) {
     return false;
   }
   TFile_Pieces& in = *pieces;
   try {
-    if (!in.Read_Header(Scans_Magic, Scans_Version)) {
-      return false;
-    }
     std::string bytes;
     while (in.Remaining() > 0) {
       const std::uint32_t length = in.Read_Cardinal();
