@@ -3,7 +3,9 @@
 #include <ctime>
 #include <exception>
 #include <filesystem>
+#include <stdexcept>
 #include <system_error>
+#include <thread>
 
 #include "app/discovery.h"
 #include "app/options.h"
@@ -13,6 +15,7 @@
 #include "core/letter_case.h"
 #include "core/listing.h"
 #include "core/paths.h"
+#include "core/relayed_interaction.h"
 #include "core/settings.h"
 #include "core/text.h"
 
@@ -67,14 +70,14 @@ bool Holds_Game_Executable(const std::string& game_dir) {
 TStartup::TStartup(TInteraction& interaction, TStartup_Steps steps, TStartup_Options options)
     : Interaction_(interaction), Steps_(std::move(steps)), Options_(std::move(options)) {}
 
-void TStartup::Load_Registry_Settings(bool& dev_comp) {
+void TStartup::Load_Registry_Settings(TMain_State& state, bool& dev_comp) {
   const TRegistry_Values registry_values = vorlix::Load_Registry_Settings();
-  State_.Game_Dir = registry_values.Q3A_Dir;
+  state.Game_Dir = registry_values.Q3A_Dir;
   dev_comp = registry_values.Dev_Comp;
   Game_Dir_Given_ = false;
   if (Options_.Game_Dir) {
     // A directory given on the command line stands in for the stored one, once.
-    State_.Game_Dir = Absolute_Directory(*Options_.Game_Dir);
+    state.Game_Dir = Absolute_Directory(*Options_.Game_Dir);
     Options_.Game_Dir.reset();
     Game_Dir_Given_ = true;
   }
@@ -93,12 +96,12 @@ std::optional<std::string> TStartup::Ask_For_Folder(const std::string& title,
   return chosen;
 }
 
-bool TStartup::Settle_Data_Folder() {
+bool TStartup::Settle_Data_Folder(TMain_State& state) {
   // Given, else the one the user chose instead of the usual one, else the usual one.
   std::string dir = Options_.Program_Dir ? *Options_.Program_Dir : Load_Data_Dir();
   dir = platform::Without_Trailing_Separator(dir.empty() ? Default_Program_Directory() : dir);
   bool chosen_here = false;
-  bool read_only = State_.Read_Only;
+  bool read_only = state.Read_Only;
   for (std::string problem = read_only ? std::string() : Data_Folder_Problem(dir); !problem.empty();
        problem = Data_Folder_Problem(dir)) {
     if (Options_.Without_Saving) {
@@ -139,8 +142,8 @@ bool TStartup::Settle_Data_Folder() {
   }
   // A reload keeps what was settled here.
   Options_.Program_Dir = dir;
-  State_.Read_Only = read_only;
-  State_.Program_Dir = dir;
+  state.Read_Only = read_only;
+  state.Program_Dir = dir;
   return true;
 }
 
@@ -206,19 +209,19 @@ std::string TStartup::Replace_Missing_Game_Directory(const std::string& stored) 
   }
 }
 
-bool TStartup::Determine_Directories() {
-  if (!Settle_Data_Folder()) {
+bool TStartup::Determine_Directories(TMain_State& state) {
+  if (!Settle_Data_Folder(state)) {
     return false;
   }
-  State_.Levelshots_Dir = Program_Subdirectory(State_.Program_Dir, "LEVELSHOTS");
-  State_.Botinfo_Dir = Program_Subdirectory(State_.Program_Dir, "BOTINFO");
+  state.Levelshots_Dir = Program_Subdirectory(state.Program_Dir, "LEVELSHOTS");
+  state.Botinfo_Dir = Program_Subdirectory(state.Program_Dir, "BOTINFO");
   // The pictures that come with the program: the program directory's own GFX, else the one
   // beside the executable, else the installation's shared data.
-  State_.GFX_Dir = Find_GFX_Directory(State_.Program_Dir, platform::Executable_Directory());
+  state.GFX_Dir = Find_GFX_Directory(state.Program_Dir, platform::Executable_Directory());
   // Another program at work in the data folder: its files, TEMP included, are not touched.
-  switch (Lock_.Take(State_.Program_Dir, Options_.Lock_Wait_Seconds)) {
+  switch (Lock_.Take(state.Program_Dir, Options_.Lock_Wait_Seconds)) {
     case Lock_Outcome::In_Use:
-      Interaction_.Message(TMessage_Kind::Error, Folder_In_Use_Message(State_.Program_Dir),
+      Interaction_.Message(TMessage_Kind::Error, Folder_In_Use_Message(state.Program_Dir),
                            TAnswer_Set::Cancel);
       return false;
     case Lock_Outcome::Unusable:
@@ -230,23 +233,23 @@ bool TStartup::Determine_Directories() {
       break;
   }
   // The steps that write into TEMP create it anew, under the name a created folder gets.
-  if (!State_.Read_Only) {
-    Remove_Temp_Folders(State_.Program_Dir);
+  if (!state.Read_Only) {
+    Remove_Temp_Folders(state.Program_Dir);
   }
-  State_.Temp_Dir = Program_Subdirectory(State_.Program_Dir, "TEMP");
+  state.Temp_Dir = Program_Subdirectory(state.Program_Dir, "TEMP");
 
-  State_.Game_Dir = platform::Without_Trailing_Separator(State_.Game_Dir);
-  if (!Holds_Game_Executable(State_.Game_Dir)) {
-    if (!State_.Game_Dir.empty() && !Game_Dir_Given_) {
+  state.Game_Dir = platform::Without_Trailing_Separator(state.Game_Dir);
+  if (!Holds_Game_Executable(state.Game_Dir)) {
+    if (!state.Game_Dir.empty() && !Game_Dir_Given_) {
       // A directory that served before and is gone is said first, by its name.
-      State_.Game_Dir = Replace_Missing_Game_Directory(State_.Game_Dir);
-      return !State_.Game_Dir.empty();
+      state.Game_Dir = Replace_Missing_Game_Directory(state.Game_Dir);
+      return !state.Game_Dir.empty();
     }
-    State_.Game_Dir = Options_.Search_Roots.empty()
-                          ? Find_Q3A_Directory(Interaction_)
-                          : Find_Q3A_Directory(Interaction_, Options_.Search_Roots);
+    state.Game_Dir = Options_.Search_Roots.empty()
+                         ? Find_Q3A_Directory(Interaction_)
+                         : Find_Q3A_Directory(Interaction_, Options_.Search_Roots);
   }
-  if (State_.Game_Dir.empty()) {
+  if (state.Game_Dir.empty()) {
     Interaction_.Message(TMessage_Kind::Error, "Couldn't find Quake 3 Arena.", TAnswer_Set::Cancel);
     return false;
   }
@@ -271,8 +274,107 @@ void TStartup::Read_Ahead(std::unique_ptr<TRead_Ahead> started) {
   }
 }
 
+struct TStartup::TFirst_Steps_Run {
+  explicit TFirst_Steps_Run(TRelayed_Interaction& relay) : Relay(relay) {}
+  TRelayed_Interaction& Relay;
+  TStartup_Steps Steps;  // the two steps the thread runs
+  TMain_State State;
+  TFirst_Steps Result;
+  std::thread Thread;
+};
+
+TStartup::~TStartup() {
+  if (First_) {
+    // Nobody will answer: what the steps still ask is answered as a box closed unanswered.
+    First_->Relay.Refuse_Calls();
+    First_->Thread.join();
+  }
+}
+
+void TStartup::Start_First_Steps(const TStartup_Steps& steps, TRelayed_Interaction& relay) {
+  if (static_cast<TInteraction*>(&relay) != &Interaction_) {
+    throw std::invalid_argument("the first steps talk through the start-up's own interaction");
+  }
+  if (First_) {
+    return;
+  }
+  auto run = std::make_unique<TFirst_Steps_Run>(relay);
+  run->Steps.Build_MOD_List = steps.Build_MOD_List;
+  run->Steps.Load_And_Sync_Database = steps.Load_And_Sync_Database;
+  run->State.Read_Ahead = std::move(State_.Read_Ahead);
+  try {
+    run->Thread = std::thread([this, run = run.get()] {
+      try {
+        run->Result = Run_First_Steps(run->State, run->Steps);
+      } catch (...) {
+        // Only the report of an escaped error can get here: the run ends as after one.
+        run->Result.Suppress_Saving = true;
+        run->Result.Ended = TLoad_Outcome::Aborted;
+      }
+      run->Relay.Work_Done();
+    });
+  } catch (const std::system_error&) {
+    // No thread to be had: Load runs the steps itself.
+    State_.Read_Ahead = std::move(run->State.Read_Ahead);
+    return;
+  }
+  First_ = std::move(run);
+}
+
+TStartup::TFirst_Steps TStartup::Finish_First_Steps() {
+  First_->Relay.Serve_Until_Done();
+  First_->Thread.join();
+  const TFirst_Steps result = First_->Result;
+  State_ = std::move(First_->State);
+  First_.reset();
+  return result;
+}
+
+void TStartup::Report_Escaped(const char* what) {
+  Interaction_.Message(TMessage_Kind::Error, what, TAnswer_Set::OK);
+}
+
+TStartup::TFirst_Steps TStartup::Run_First_Steps(TMain_State& state, const TStartup_Steps& steps) {
+  TFirst_Steps result;
+  state.Game_Dir_Written = false;
+  state.Reports.clear();
+  try {
+    Load_Registry_Settings(state, result.Dev_Comp);
+    if (!Determine_Directories(state) || Check_Old_Version(state.Program_Dir, Interaction_)) {
+      result.Ended = TLoad_Outcome::Stop;
+      return result;
+    }
+    state.MOD_List.reset();
+    state.MODs_With_Arena_Files = 0;
+    if (steps.Build_MOD_List) {
+      steps.Build_MOD_List(state);
+    }
+    state.PK3_Database.reset();
+    if (steps.Load_And_Sync_Database) {
+      const TDatabase_Load_Result load = steps.Load_And_Sync_Database(state);
+      result.Suppress_Saving = load.Keep_Stored_Files();
+      // A loader found a file the program cannot work with: the steps run on, then the
+      // program ends.
+      result.End_Run = load.Ends_Run();
+      if (load.Damaged()) {
+        // Nothing may be built on a database read in part, nor saved over it.
+        result.Ended = TLoad_Outcome::Stop;
+      }
+    }
+  } catch (const std::exception& error) {
+    // Whatever was built so far must not replace the stored files.
+    result.Suppress_Saving = true;
+    Report_Escaped(error.what());
+    result.Ended = result.End_Run ? TLoad_Outcome::End : TLoad_Outcome::Aborted;
+  } catch (...) {
+    result.Suppress_Saving = true;
+    Report_Escaped("Unknown error during start-up.");
+    result.Ended = result.End_Run ? TLoad_Outcome::End : TLoad_Outcome::Aborted;
+  }
+  return result;
+}
+
 TLoad_Outcome TStartup::Load(bool& dev_comp) {
-  dev_comp = false;
   // What was read ahead serves this run only.
   struct TAhead_Release {
     TMain_State& State;
@@ -283,35 +385,16 @@ TLoad_Outcome TStartup::Load(bool& dev_comp) {
       State.Tree_Ahead = {};
     }
   } release{State_};
-  State_.Game_Dir_Written = false;
-  State_.Reports.clear();
-  Saving_Suppressed_ = false;
-  // A loader found a file the program cannot work with: the steps run on, then the program ends.
-  bool end_run = false;
+  const TFirst_Steps first = First_ ? Finish_First_Steps() : Run_First_Steps(State_, Steps_);
+  dev_comp = first.Dev_Comp;
+  Saving_Suppressed_ = first.Suppress_Saving;
+  if (first.Ended) {
+    return *first.Ended;
+  }
+  const TLoad_Outcome finished = first.End_Run ? TLoad_Outcome::End : TLoad_Outcome::Run;
   try {
-    Load_Registry_Settings(dev_comp);
-    if (!Determine_Directories()) {
-      return TLoad_Outcome::Stop;
-    }
-    if (Check_Old_Version(State_.Program_Dir, Interaction_)) {
-      return TLoad_Outcome::Stop;
-    }
-    State_.MOD_List.reset();
-    State_.MODs_With_Arena_Files = 0;
-    if (Steps_.Build_MOD_List) {
-      Steps_.Build_MOD_List(State_);
-    }
-    State_.PK3_Database.reset();
-    if (Steps_.Load_And_Sync_Database) {
-      const TDatabase_Load_Result load = Steps_.Load_And_Sync_Database(State_);
-      if (load.Keep_Stored_Files()) {
-        Saving_Suppressed_ = true;
-      }
-      end_run = load.Ends_Run();
-      if (load.Damaged()) {
-        // Nothing may be built on a database read in part, nor saved over it.
-        return TLoad_Outcome::Stop;
-      }
+    if (Steps_.Show_MOD_List) {
+      Steps_.Show_MOD_List(State_);
     }
     if (Steps_.Fill_List) {
       Steps_.Fill_List(State_);
@@ -331,16 +414,15 @@ TLoad_Outcome TStartup::Load(bool& dev_comp) {
       Steps_.Load_Artwork(State_);
     }
   } catch (const std::exception& error) {
-    // Whatever was built so far must not replace the stored files.
     Saving_Suppressed_ = true;
-    Interaction_.Message(TMessage_Kind::Error, error.what(), TAnswer_Set::OK);
-    return end_run ? TLoad_Outcome::End : TLoad_Outcome::Aborted;
+    Report_Escaped(error.what());
+    return first.End_Run ? TLoad_Outcome::End : TLoad_Outcome::Aborted;
   } catch (...) {
     Saving_Suppressed_ = true;
-    Interaction_.Message(TMessage_Kind::Error, "Unknown error during start-up.", TAnswer_Set::OK);
-    return end_run ? TLoad_Outcome::End : TLoad_Outcome::Aborted;
+    Report_Escaped("Unknown error during start-up.");
+    return first.End_Run ? TLoad_Outcome::End : TLoad_Outcome::Aborted;
   }
-  return end_run ? TLoad_Outcome::End : TLoad_Outcome::Run;
+  return finished;
 }
 
 bool TStartup::Save_Settings() {

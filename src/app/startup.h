@@ -26,6 +26,7 @@ namespace vorlix {
 
 class TGame_Index;
 class TInteraction;
+class TRelayed_Interaction;
 
 // The program-wide state the main window owns.
 struct TMain_State {
@@ -64,6 +65,9 @@ struct TMain_State {
 // Load_And_Sync_Database; the steps create the new ones.
 struct TStartup_Steps {
   std::function<void(TMain_State&)> Build_MOD_List;  // MOD list + arena-file state
+  // The front end's views of the new MOD list, once the database step ended too (on the
+  // front end's thread, also when the steps before ran on a thread of their own).
+  std::function<void(TMain_State&)> Show_MOD_List;
   // mapsdb.dat + sync with disk; what the load of the file found decides whether the run goes on.
   std::function<TDatabase_Load_Result(TMain_State&)> Load_And_Sync_Database;
   std::function<void(TMain_State&)> Fill_List;        // unsorted maps list
@@ -117,12 +121,23 @@ std::string Data_Folder_Problem(const std::string& dir);
 class TStartup {
  public:
   TStartup(TInteraction& interaction, TStartup_Steps steps, TStartup_Options options = {});
+  // Waits for first steps still running (their questions answered as if closed unanswered).
+  ~TStartup();
+  TStartup(const TStartup&) = delete;
+  TStartup& operator=(const TStartup&) = delete;
 
   // Starts reading what the next run of the start-up reads first (the game directory's archives)
   // on a thread of its own, or takes a reading that the front end started earlier for the same
   // program directory. A front end calls it while it builds its windows. Only when the program
   // directory was given; the database step waits for the reading and takes its walk.
   void Read_Ahead(std::unique_ptr<TRead_Ahead> started = nullptr);
+  // Runs the first steps of the next start-up (the settings, the data folder and its lock, the
+  // game directory, the old-version check, then the Build_MOD_List and Load_And_Sync_Database
+  // of `steps`) on a thread of its own while the front end builds its windows; Load waits for
+  // them, carrying out meanwhile what they ask of the user, and goes on where they ended. `relay`
+  // is the interaction this start-up was made with, and the one `steps` talk through. Called
+  // after Read_Ahead; until Load, the state is the thread's.
+  void Start_First_Steps(const TStartup_Steps& steps, TRelayed_Interaction& relay);
   // The full step list. `dev_comp` receives the developer-machine flag.
   TLoad_Outcome Load(bool& dev_comp);
   // Writes the settings, the database and the tree, in this order. An error escaping one write
@@ -150,10 +165,26 @@ class TStartup {
   TInteraction& Interaction() { return Interaction_; }
 
  private:
-  void Load_Registry_Settings(bool& dev_comp);
-  bool Determine_Directories();
+  // How the steps up to the database ended.
+  struct TFirst_Steps {
+    bool Dev_Comp = false;
+    bool End_Run = false;  // the program ends after the start-up
+    bool Suppress_Saving = false;
+    std::optional<TLoad_Outcome> Ended;  // the start-up ends here with this outcome
+  };
+  struct TFirst_Steps_Run;  // first steps on a thread of their own
+
+  // The steps up to the database, on `state`: the running start-up's, or the one a thread of its
+  // own fills.
+  TFirst_Steps Run_First_Steps(TMain_State& state, const TStartup_Steps& steps);
+  // Waits for the first steps of Start_First_Steps and takes their state.
+  TFirst_Steps Finish_First_Steps();
+  // Shows an error that escaped a step.
+  void Report_Escaped(const char* what);
+  void Load_Registry_Settings(TMain_State& state, bool& dev_comp);
+  bool Determine_Directories(TMain_State& state);
   // Finds a data folder that can be written, or the user's leave to go on read-only.
-  bool Settle_Data_Folder();
+  bool Settle_Data_Folder(TMain_State& state);
   // The user's choice of a folder; nullopt when cancelled.
   std::optional<std::string> Ask_For_Folder(const std::string& title, const std::string& start);
   // Asks what to do about a stored game directory that is gone; "" when the user quits.
@@ -170,6 +201,7 @@ class TStartup {
   bool Game_Dir_Given_ = false;
   // Held from the first start-up to the end of this object.
   TData_Folder_Lock Lock_;
+  std::unique_ptr<TFirst_Steps_Run> First_;
 };
 
 // ---- The three-second rule of the splash window ----

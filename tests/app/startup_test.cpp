@@ -4,6 +4,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +18,7 @@
 #include "app/program_steps.h"
 #include "builders.h"
 #include "core/data_lock.h"
+#include "core/relayed_interaction.h"
 #include "core/settings.h"
 #include "database/records.h"
 #include "scripted_interaction.h"
@@ -551,6 +556,181 @@ TEST_F(Startup_Test, Save_Reports_A_Failed_Write_And_Goes_On) {
   EXPECT_EQ(trace, (std::vector<std::string>{"save-tree"}));
   EXPECT_EQ(user.Messages.back().Kind, TMessage_Kind::Error);
   EXPECT_EQ(user.Messages.back().Buttons, TAnswer_Set::OK);
+}
+
+// What a start-up did that the user or the next steps can tell.
+struct TStart_Seen {
+  TLoad_Outcome Outcome = TLoad_Outcome::Run;
+  bool Dev = false;
+  bool Saving_Suppressed = false;
+  std::vector<std::string> Trace;
+  std::vector<TRecorded_Message> Messages;
+  std::vector<std::string> Choices;  // the texts of the questions
+  std::vector<testing::TRecorded_Status> Status;
+  std::vector<std::pair<std::string, std::string>> Notices;
+  std::vector<std::string> Progress;
+  int Open_Notices = 0;
+  std::string Game_Dir, Program_Dir, Temp_Dir;
+  bool operator==(const TStart_Seen&) const = default;
+};
+
+void PrintTo(const TStart_Seen& seen, std::ostream* out) {
+  *out << "outcome " << static_cast<int>(seen.Outcome) << ", trace";
+  for (const auto& step : seen.Trace) {
+    *out << ' ' << step;
+  }
+  *out << ", " << seen.Messages.size() << " messages, " << seen.Choices.size() << " choices, "
+       << seen.Status.size() << " lines, " << seen.Notices.size() << " notices";
+}
+
+// The first steps run on a thread of their own while the windows are built give the user and
+// the later steps exactly what they give run in turn: the same questions answered the same way,
+// the same messages, lines and notices, the same outcome and state. Only the steps up to the
+// database run on that thread.
+TEST_F(Startup_Test, First_Steps_On_A_Thread_Of_Their_Own_Give_What_They_Give_In_Turn) {
+  const std::string gone = roots / "gone/Quake3";
+  struct TCase {
+    const char* Name;
+    // Settings, options, steps (which talk through the interaction given) and answers.
+    std::function<void(TStartup_Options&, TStartup_Steps&, TInteraction&, TScripted_Interaction&)>
+        Arrange;
+  };
+  const std::vector<TCase> cases = {
+      {"plain", [](auto&, auto&, auto&, auto&) {}},
+      {"developer machine",
+       [&](auto&, auto&, auto&, auto&) {
+         Write_File(config / "cfg/Tolmarine/Vorlix.conf",
+                    "[Settings]\nQ3A_DIR=" + game.Path() + "\nDEV_COMP=1\n");
+       }},
+      {"stored game directory gone, another chosen",
+       [&](TStartup_Options& options, auto&, auto&, TScripted_Interaction& u) {
+         ASSERT_TRUE(Save_Registry_Settings(gone));
+         options.Game_Dir.reset();
+         u.Choice_Answers = {0, 0};
+         u.Files = {roots / "empty", game.Path()};
+       }},
+      {"stored game directory gone, quit",
+       [&](TStartup_Options& options, auto&, auto&, TScripted_Interaction& u) {
+         ASSERT_TRUE(Save_Registry_Settings(gone));
+         options.Game_Dir.reset();
+         u.Choice_Answers = {3};
+       }},
+      {"the database step talks",
+       [](auto&, TStartup_Steps& steps, TInteraction& ui, TScripted_Interaction& u) {
+         u.Answers = {TAnswer::Yes};
+         steps.Load_And_Sync_Database = [&ui,
+                                         sync = steps.Load_And_Sync_Database](TMain_State& state) {
+           ui.Status_Line(1, "Reading the database");
+           {
+             const auto notice = ui.Notice("Please wait", "Scanning new archives");
+             notice->Progress("1 of 2");
+             notice->Progress("2 of 2");
+           }
+           ui.Message(TMessage_Kind::Warning, "map-a.pk3 cannot be read", TAnswer_Set::OK);
+           const TAnswer answer =
+               ui.Message(TMessage_Kind::Confirmation, "Scan again?", TAnswer_Set::Yes_No);
+           ui.Status_Line(1, answer == TAnswer::Yes ? "scanned again" : "kept");
+           return sync(state);
+         };
+       }},
+      {"damaged database",
+       [this](auto&, auto&, auto&, auto&) {
+         database_load.Status = TDatabase_Load_Status::Damaged;
+       }},
+      {"maps of another format",
+       [this](auto&, auto&, auto&, auto&) {
+         database_load.Status = TDatabase_Load_Status::Incompatible_Maps;
+       }},
+      {"an error escapes the database step",
+       [](auto&, TStartup_Steps& steps, auto&, auto&) {
+         steps.Load_And_Sync_Database = [](TMain_State&) -> TDatabase_Load_Result {
+           throw std::runtime_error("Access violation at sync");
+         };
+       }},
+  };
+  const std::thread::id test_thread = std::this_thread::get_id();
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::optional<TStart_Seen> in_turn;
+    for (const bool early : {false, true}) {
+      SCOPED_TRACE(early ? "first steps on a thread" : "steps in turn");
+      fs::remove_all(config / "cfg");
+      database_load = {};
+      trace.clear();
+      TScripted_Interaction u;
+      TRelayed_Interaction relay;
+      relay.Set_Target(u);
+      TStartup_Options options = Options(game.Path());
+      TStartup_Steps steps = Tracing_Steps();
+      std::thread::id mods_thread;
+      std::thread::id shown_thread;
+      steps.Build_MOD_List = [&, build = steps.Build_MOD_List](TMain_State& state) {
+        mods_thread = std::this_thread::get_id();
+        build(state);
+      };
+      steps.Show_MOD_List = [&](TMain_State& state) {
+        shown_thread = std::this_thread::get_id();
+        trace.emplace_back(state.MOD_List ? "show-mods" : "show-no-mods");
+      };
+      c.Arrange(options, steps, relay, u);
+      TStart_Seen seen;
+      {
+        TStartup startup(relay, steps, options);
+        if (early) {
+          startup.Start_First_Steps(steps, relay);
+        }
+        seen.Outcome = startup.Load(seen.Dev);
+        seen.Saving_Suppressed = startup.Saving_Suppressed();
+        seen.Game_Dir = startup.State().Game_Dir;
+        seen.Program_Dir = startup.State().Program_Dir;
+        seen.Temp_Dir = startup.State().Temp_Dir;
+      }
+      seen.Trace = trace;
+      seen.Messages = u.Messages;
+      for (const auto& choice : u.Choices) {
+        seen.Choices.push_back(choice.Text);
+      }
+      seen.Status = u.Status;
+      seen.Notices = u.Notices;
+      seen.Progress = u.Progress_Texts;
+      seen.Open_Notices = u.Open_Notices;
+      if (!trace.empty()) {
+        EXPECT_EQ(mods_thread == test_thread, !early);
+      }
+      if (std::find(trace.begin(), trace.end(), "show-mods") != trace.end()) {
+        EXPECT_EQ(shown_thread, test_thread);
+      }
+      if (in_turn) {
+        EXPECT_EQ(seen, *in_turn);
+      }
+      in_turn = seen;
+    }
+  }
+}
+
+// A start-up given up before its Load (the window program ends at once) does not wait for an
+// answer nobody gives: the question counts as closed unanswered and nothing is shown.
+TEST_F(Startup_Test, First_Steps_Nobody_Serves_End_Without_Waiting_Or_Showing_Anything) {
+  ASSERT_TRUE(Save_Registry_Settings(roots / "gone/Quake3"));
+  TStartup_Options options = Options();
+  TRelayed_Interaction relay;
+  relay.Set_Target(user);
+  user.Choice_Answers = {0};
+  user.Files = {game.Path()};
+  {
+    TStartup startup(relay, Tracing_Steps(), options);
+    startup.Start_First_Steps(Tracing_Steps(), relay);
+  }
+  EXPECT_TRUE(trace.empty());
+  EXPECT_TRUE(user.Choices.empty());
+  EXPECT_TRUE(user.File_Requests.empty());
+  // The data folder is free again.
+  TStartup next(user, Tracing_Steps(), Options(game.Path()));
+  EXPECT_EQ(Load(next), TLoad_Outcome::Run);
+  // A start-up's first steps talk through its own interaction only.
+  TScripted_Interaction other;
+  TStartup mismatched(other, Tracing_Steps(), options);
+  EXPECT_THROW(mismatched.Start_First_Steps(Tracing_Steps(), relay), std::invalid_argument);
 }
 
 TEST(Splash_Time_Over, Three_Whole_Seconds_Or_Another_Day) {

@@ -16,6 +16,18 @@ namespace vorlix::ui {
 
 TForm_Main_Vorlix::TForm_Main_Vorlix(TStartup_Options options, QWidget* parent)
     : QMainWindow(parent) {
+  Startup_ = std::make_unique<TStartup>(Interaction_, TStartup_Steps{}, std::move(options));
+  Set_Up();
+}
+
+TForm_Main_Vorlix::TForm_Main_Vorlix(std::unique_ptr<TStartup> startup, TRelayed_Interaction& relay,
+                                     QWidget* parent)
+    : QMainWindow(parent), Startup_(std::move(startup)) {
+  relay.Set_Target(Interaction_);
+  Set_Up();
+}
+
+void TForm_Main_Vorlix::Set_Up() {
   setObjectName(QStringLiteral("Form_Main_Vorlix"));
   setWindowTitle(QStringLiteral(VORLIX_PRODUCT_NAME " " VORLIX_VERSION));
   setMinimumSize(780, 547);
@@ -25,12 +37,10 @@ TForm_Main_Vorlix::TForm_Main_Vorlix(TStartup_Options options, QWidget* parent)
   statusBar()->setObjectName(QStringLiteral("StatusBar_Vorlix"));
   statusBar()->setMinimumHeight(statusBar()->fontMetrics().height() + 8);
   Interaction_.Set_Owner(this);
-  TStartup_Steps steps;
-  steps.Load_Artwork = [this](TMain_State&) {
+  Startup_->Steps().Load_Artwork = [this](TMain_State&) {
     Toolbar_Images_ = Images_From_Strip(Toolbar_Resource, 25);
     emit Toolbar_Images_Loaded();
   };
-  Startup_ = std::make_unique<TStartup>(Interaction_, std::move(steps), std::move(options));
 }
 
 TForm_Main_Vorlix::~TForm_Main_Vorlix() = default;

@@ -12,6 +12,7 @@
 
 #include "app/startup.h"
 #include "app/ui/gui_interaction.h"
+#include "core/relayed_interaction.h"
 
 namespace vorlix::ui {
 
@@ -22,6 +23,10 @@ class TForm_Main_Vorlix : public QMainWindow {
 
  public:
   explicit TForm_Main_Vorlix(TStartup_Options options, QWidget* parent = nullptr);
+  // With a start-up made before the windows, which talks to the user through `relay`: the
+  // relay's calls go to this window's interaction from now on.
+  TForm_Main_Vorlix(std::unique_ptr<TStartup> startup, TRelayed_Interaction& relay,
+                    QWidget* parent = nullptr);
   ~TForm_Main_Vorlix() override;
 
   // The splash window the start-up runs behind (created by the program entry after this one).
@@ -58,6 +63,8 @@ class TForm_Main_Vorlix : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // What both constructors do once the start-up is there.
+  void Set_Up();
   void FormShow();
   void FormClose();
   // Title and status bar say when nothing is saved (a data folder the user goes on without).

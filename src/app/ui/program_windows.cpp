@@ -144,6 +144,9 @@ void TProgram_Windows::Wire_Steps() {
     Set_Collection_Check(nullptr);  // built again once the start-up has ended
     Update_Server_Commands();
     build(state);
+  };
+  steps.Show_MOD_List = [this](TMain_State&) {
+    Update_Server_Commands();
     Apply_Arena_Availability();
   };
   steps.Fill_List = [this, &ui](TMain_State& state) {

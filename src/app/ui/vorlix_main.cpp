@@ -1,11 +1,12 @@
 // The window program: parses the options, creates the windows and runs the event loop.
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include <QApplication>
@@ -18,13 +19,14 @@
 #include "app/demo_install.h"
 #include "app/heap.h"
 #include "app/options.h"
-#include "app/read_ahead.h"
+#include "app/program_steps.h"
 #include "app/startup.h"
 #include "app/ui/main_window.h"
 #include "app/ui/program_windows.h"
 #include "app/ui/splash_window.h"
 #include "core/paths.h"
 #include "core/program_lookup.h"
+#include "core/relayed_interaction.h"
 #include "core/ui/artwork.h"
 #include "launch/engine_profiles.h"
 #include "vorlix_version.h"
@@ -47,66 +49,25 @@ bool Answer_Help_Or_Version(const vorlix::TOption_Parse& parse) {
   return false;
 }
 
-// Starts reading what the start-up reads first, for the program and game directories that the
-// command line names, while Qt and the windows start; nullptr when the command line is not
-// understood yet.
-std::unique_ptr<vorlix::TRead_Ahead> Read_Ahead_Early(int argc, char** argv) {
+// The words of the command line without --quit-after-startup (for the benchmark: run the
+// start-up, show the main window and close it normally, saving as a user's close does, as soon
+// as the event loop is idle), which `quit` then says was given.
+std::vector<std::string> Program_Words(const std::vector<std::string>& given, bool& quit) {
   std::vector<std::string> words;
-  for (int i = 1; i < argc; ++i) {
-    if (std::string_view(argv[i]) != "--quit-after-startup") {
-      words.emplace_back(argv[i]);
+  for (const std::string& word : given) {
+    if (word == "--quit-after-startup") {
+      quit = true;
+    } else {
+      words.push_back(word);
     }
   }
-  const vorlix::TOption_Parse parse = vorlix::Parse_Options(words);
-  if (!parse.Ok() || !parse.Options.Arguments.empty() || parse.Options.Help ||
-      parse.Options.Version) {
-    return nullptr;
-  }
-  try {
-    return std::make_unique<vorlix::TRead_Ahead>(
-        vorlix::platform::Without_Trailing_Separator(vorlix::Program_Directory(parse.Options)),
-        vorlix::Expected_Game_Directory(parse.Options.Game_Dir));
-  } catch (const std::exception&) {
-    return nullptr;  // reported when the program directory is determined for good
-  }
+  return words;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  vorlix::platform::Prepare_Heap_For_Startup();
-  // --help and --version answer without a display.
-  if (Answer_Help_Or_Version(
-          vorlix::Parse_Options(std::vector<std::string>(argv + 1, argv + argc)))) {
-    return 0;
-  }
-  std::unique_ptr<vorlix::TRead_Ahead> read_ahead = Read_Ahead_Early(argc, argv);
-  QApplication application(argc, argv);
-  // Wayland desktops match the windows to the installed desktop entry by this name.
-  QGuiApplication::setDesktopFileName(QStringLiteral(VORLIX_APP_ID));
-  std::vector<std::string> arguments;
-  const QStringList given = QCoreApplication::arguments();
-  // --quit-after-startup (for the benchmark): run the start-up, show the main window and close
-  // it normally, saving as a user's close does, as soon as the event loop is idle.
-  bool quit_after_startup = false;
-  for (qsizetype i = 1; i < given.size(); ++i) {
-    if (given[i] == QStringLiteral("--quit-after-startup")) {
-      quit_after_startup = true;
-      continue;
-    }
-    arguments.push_back(QFile::encodeName(given[i]).toStdString());
-  }
-  const vorlix::TOption_Parse parse = vorlix::Parse_Options(arguments);
-  const std::string usage = "Usage: vorlix [OPTIONS]\n" + vorlix::Options_Help();
-  if (!parse.Ok() || !parse.Options.Arguments.empty()) {
-    const std::string error =
-        parse.Ok() ? "unexpected argument: " + parse.Options.Arguments.front() : parse.Error;
-    std::fprintf(stderr, "vorlix: %s\n%s", error.c_str(), usage.c_str());
-    return 2;
-  }
-  if (Answer_Help_Or_Version(parse)) {
-    return 0;
-  }
+// The start-up's options from a parsed command line, or the exit status when the program ends
+// here (what it printed says why).
+std::optional<vorlix::TStartup_Options> Startup_Options(const vorlix::TOption_Parse& parse,
+                                                        int& status) {
   vorlix::TProgram_Options program_options = parse.Options;
   const vorlix::TStart_Setup setup = vorlix::Apply_Engine_And_Demo(program_options);
   for (const auto& note : setup.Notes) {
@@ -114,22 +75,88 @@ int main(int argc, char** argv) {
   }
   if (setup.Exit_Status != 0) {
     std::fprintf(stderr, "vorlix: %s\n", setup.Error.c_str());
-    return setup.Exit_Status;
+    status = setup.Exit_Status;
+    return std::nullopt;
   }
   vorlix::TStartup_Options options;
   try {
     options.Program_Dir = vorlix::Program_Directory(program_options);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "vorlix: %s\n", error.what());
-    return 2;
+    status = 2;
+    return std::nullopt;
   }
   options.Game_Dir = program_options.Game_Dir;
+  return options;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  vorlix::platform::Prepare_Heap_For_Startup();
+  const std::vector<std::string> given(argv + 1, argv + argc);
+  // --help and --version answer without a display.
+  if (Answer_Help_Or_Version(vorlix::Parse_Options(given))) {
+    return 0;
+  }
+  // The locale Qt sets for itself, set before any thread of the start-up runs.
+  std::setlocale(LC_ALL, "");
+  bool quit_after_startup = false;
+  const vorlix::TOption_Parse early_parse =
+      vorlix::Parse_Options(Program_Words(given, quit_after_startup));
+  // A command line of this program's own options alone: the start-up's first steps (settings,
+  // folders, MOD list, database) run on a thread of their own while Qt and the windows start,
+  // telling the user what they must through the relay, which the main window's dialogs serve.
+  // Qt sees none of the words then, so that no value of an option is taken for one of Qt's.
+  // Other command lines (Qt's own options among them) are read once Qt took its part.
+  vorlix::TRelayed_Interaction relay;
+  std::unique_ptr<vorlix::TStartup> startup;
+  int status = 0;
+  if (early_parse.Ok() && early_parse.Options.Arguments.empty()) {
+    const auto options = Startup_Options(early_parse, status);
+    if (!options) {
+      return status;
+    }
+    vorlix::TStartup_Steps first_steps;
+    vorlix::Set_Program_Steps(first_steps, relay);
+    startup = std::make_unique<vorlix::TStartup>(relay, vorlix::TStartup_Steps{}, *options);
+    startup->Read_Ahead();
+    startup->Start_First_Steps(first_steps, relay);
+  }
+  int qt_argc = startup ? 1 : argc;
+  QApplication application(qt_argc, argv);
+  // Wayland desktops match the windows to the installed desktop entry by this name.
+  QGuiApplication::setDesktopFileName(QStringLiteral(VORLIX_APP_ID));
+  if (!startup) {
+    std::vector<std::string> words;
+    const QStringList qt_left = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < qt_left.size(); ++i) {
+      words.push_back(QFile::encodeName(qt_left[i]).toStdString());
+    }
+    const vorlix::TOption_Parse parse =
+        vorlix::Parse_Options(Program_Words(words, quit_after_startup));
+    if (!parse.Ok() || !parse.Options.Arguments.empty()) {
+      const std::string usage = "Usage: vorlix [OPTIONS]\n" + vorlix::Options_Help();
+      const std::string error =
+          parse.Ok() ? "unexpected argument: " + parse.Options.Arguments.front() : parse.Error;
+      std::fprintf(stderr, "vorlix: %s\n%s", error.c_str(), usage.c_str());
+      return 2;
+    }
+    if (Answer_Help_Or_Version(parse)) {
+      return 0;
+    }
+    const auto options = Startup_Options(parse, status);
+    if (!options) {
+      return status;
+    }
+    startup = std::make_unique<vorlix::TStartup>(relay, vorlix::TStartup_Steps{}, *options);
+    startup->Read_Ahead();
+  }
 
   vorlix::ui::Load_Resources();
   // Through the pixmap cache: the splash window shows the same picture, decoded once.
   QApplication::setWindowIcon(QIcon(QPixmap(vorlix::ui::Logo_Resource)));
-  vorlix::ui::TForm_Main_Vorlix main_window(options);
-  main_window.Startup().Read_Ahead(std::move(read_ahead));
+  vorlix::ui::TForm_Main_Vorlix main_window(std::move(startup), relay);
   vorlix::ui::TForm_Splash_Screen splash;
   main_window.Set_Splash_Screen(&splash);
   vorlix::ui::TProgram_Windows windows(main_window);
@@ -149,7 +176,7 @@ int main(int argc, char** argv) {
       windows.Start_Collection_Check();
     });
   }
-  int status = QApplication::exec();
+  status = QApplication::exec();
   if (main_window.Save_Failed()) {
     status = 1;  // what the user did could not be saved
   }
