@@ -42,4 +42,25 @@ void Prepare_Heap_For_Startup() {
 #endif
 }
 
+void Prepare_Thread_Heap() {
+#if defined(__GLIBC__) && defined(MADV_HUGEPAGE)
+  // The thread's first allocation attaches it to its heap (making one when needed).
+  void* const probe = std::malloc(64);
+  if (probe == nullptr) {
+    return;
+  }
+  const auto address = reinterpret_cast<std::uintptr_t>(probe);
+  constexpr std::uintptr_t span = Thread_Heap_Span;
+  char* const heap = static_cast<char*>(probe) - address % span;
+  std::free(probe);
+  const void* const heap_end = sbrk(0);
+  if (reinterpret_cast<std::intptr_t>(heap_end) != -1 &&
+      address < reinterpret_cast<std::uintptr_t>(heap_end)) {
+    return;  // the first thread's heap, readied by Prepare_Heap_For_Startup
+  }
+  // Advice only: where it is refused the heap works with small pages as before.
+  (void)madvise(heap, span, MADV_HUGEPAGE);
+#endif
+}
+
 }  // namespace vorlix::platform

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "app/discovery.h"
+#include "app/heap.h"
 #include "app/options.h"
 #include "core/fs_routines.h"
 #include "core/install_layout.h"
@@ -304,6 +305,8 @@ void TStartup::Start_First_Steps(const TStartup_Steps& steps, TRelayed_Interacti
   run->State.Read_Ahead = std::move(State_.Read_Ahead);
   try {
     run->Thread = std::thread([this, run = run.get()] {
+      // The database's records are made on this thread.
+      platform::Prepare_Thread_Heap();
       try {
         run->Result = Run_First_Steps(run->State, run->Steps);
       } catch (...) {
