@@ -14,6 +14,7 @@
 #include "app/read_ahead.h"
 #include "arena/arena_names.h"
 #include "arena/map_arena_blocks.h"
+#include "browser/unsorted_list.h"
 #include "content/mod_list.h"
 #include "core/paths.h"
 #include "core/settings.h"
@@ -141,7 +142,11 @@ void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui) {
     return std::move(loaded.Load);
   };
   steps.Read_Bots = [&ui](TMain_State& state) {
-    if (state.PK3_Database && state.MOD_List) {
+    if (state.Views_Ahead && state.Views_Ahead->Bots_Read) {
+      for (const std::string& error : state.Views_Ahead->Bot_Errors) {
+        ui.Message(TMessage_Kind::Error, error, TAnswer_Set::OK);
+      }
+    } else if (state.PK3_Database && state.MOD_List) {
       for (const std::string& error :
            state.MOD_List->Determine_Bot_Information(state.Program_Dir, *state.PK3_Database)) {
         ui.Message(TMessage_Kind::Error, error, TAnswer_Set::OK);
@@ -163,6 +168,23 @@ void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui) {
     }
     return saved.Ok();
   };
+}
+
+void Prepare_Views_Ahead(TMain_State& state) {
+  state.Views_Ahead.reset();
+  if (!state.PK3_Database || !state.MOD_List) {
+    return;
+  }
+  auto ahead = std::make_unique<TViews_Ahead>();
+  // Neither the fill nor the bot step looks at what the other one changes: the fill takes
+  // vanished MODs out of the maps' usable MODs, the bot step keeps its lists in the MOD list.
+  Load_Maps_List(ahead->List, *state.PK3_Database, *state.MOD_List,
+                 [&ahead](const std::string& report) { ahead->List_Reports.push_back(report); });
+  ahead->List_Filled = true;
+  ahead->Bot_Errors =
+      state.MOD_List->Determine_Bot_Information(state.Program_Dir, *state.PK3_Database);
+  ahead->Bots_Read = true;
+  state.Views_Ahead = std::move(ahead);
 }
 
 std::unique_ptr<TTree_File_Reading> Take_Tree_Read_Ahead(TMain_State& state) {

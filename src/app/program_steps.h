@@ -19,6 +19,10 @@ class TInteraction;
 // `ui` must outlive the steps.
 void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui);
 
+// Fills the unsorted list and reads the bot information ahead of their steps
+// (TStartup_Steps::Prepare_Views): a window program's first steps run it on their thread.
+void Prepare_Views_Ahead(TMain_State& state);
+
 // What the arena-file commands work with, from the program state.
 TArena_Environment Arena_Environment_Of(const TMain_State& state);
 // The tree file as read ahead by the database step, or none (the tree step then reads it).

@@ -302,6 +302,7 @@ void TStartup::Start_First_Steps(const TStartup_Steps& steps, TRelayed_Interacti
   auto run = std::make_unique<TFirst_Steps_Run>(relay);
   run->Steps.Build_MOD_List = steps.Build_MOD_List;
   run->Steps.Load_And_Sync_Database = steps.Load_And_Sync_Database;
+  run->Steps.Prepare_Views = steps.Prepare_Views;
   run->State.Read_Ahead = std::move(State_.Read_Ahead);
   try {
     run->Thread = std::thread([this, run = run.get()] {
@@ -362,7 +363,11 @@ TStartup::TFirst_Steps TStartup::Run_First_Steps(TMain_State& state, const TStar
       if (load.Damaged()) {
         // Nothing may be built on a database read in part, nor saved over it.
         result.Ended = TLoad_Outcome::Stop;
+        return result;
       }
+    }
+    if (steps.Prepare_Views) {
+      steps.Prepare_Views(state);
     }
   } catch (const std::exception& error) {
     // Whatever was built so far must not replace the stored files.
@@ -383,6 +388,7 @@ TLoad_Outcome TStartup::Load(bool& dev_comp) {
     TMain_State& State;
     ~TAhead_Release() {
       State.Read_Ahead.reset();
+      State.Views_Ahead.reset();
       // Waits for a reading of the tree file that no step took: it reads the records, which
       // the next run replaces.
       State.Tree_Ahead = {};

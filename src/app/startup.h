@@ -17,6 +17,7 @@
 #include "app/demo_install.h"
 #include "app/read_ahead.h"
 #include "browser/maps_tree.h"
+#include "browser/unsorted_list.h"
 #include "content/mod_list.h"
 #include "core/data_lock.h"
 #include "database/database_file.h"
@@ -27,6 +28,16 @@ namespace vorlix {
 class TGame_Index;
 class TInteraction;
 class TRelayed_Interaction;
+
+// What the first steps make on their thread, where they run on one, for the steps of the views
+// (TStartup_Steps::Prepare_Views): taken by the steps that would make it.
+struct TViews_Ahead {
+  bool List_Filled = false;
+  TUnsorted_Maps_List List;               // filled by Load_Maps_List, without an observer
+  std::vector<std::string> List_Reports;  // what the fill reported, in order
+  bool Bots_Read = false;                 // TMOD_List::Determine_Bot_Information ran
+  std::vector<std::string> Bot_Errors;    // what it returned
+};
 
 // The program-wide state the main window owns.
 struct TMain_State {
@@ -50,6 +61,8 @@ struct TMain_State {
   mutable std::shared_ptr<const TGame_Index> Game_Index;
   // What was read ahead for the running start-up, if any (its steps take it while it holds).
   std::unique_ptr<TRead_Ahead> Read_Ahead;
+  // Made by Prepare_Views for the running start-up, if any (dropped when it ends).
+  std::unique_ptr<TViews_Ahead> Views_Ahead;
   // Set when the arena pass of the running start-up renamed or changed an archive.
   bool Game_Dir_Written = false;
   // The data folder cannot be written and the user went on without it: nothing is saved or
@@ -70,6 +83,9 @@ struct TStartup_Steps {
   std::function<void(TMain_State&)> Show_MOD_List;
   // mapsdb.dat + sync with disk; what the load of the file found decides whether the run goes on.
   std::function<TDatabase_Load_Result(TMain_State&)> Load_And_Sync_Database;
+  // After the database step, unless it ended the start-up: what the views' steps can take
+  // ready-made (TMain_State::Views_Ahead), made on the thread of Start_First_Steps.
+  std::function<void(TMain_State&)> Prepare_Views;
   std::function<void(TMain_State&)> Fill_List;        // unsorted maps list
   std::function<void(TMain_State&)> Read_Bots;        // bot information
   std::function<void(TMain_State&)> Write_Disablers;  // arena disabler archives

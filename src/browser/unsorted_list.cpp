@@ -72,6 +72,26 @@ int TUnsorted_Maps_List::Index_Of(const TMap_Record* map) const {
   return -1;
 }
 
+void TUnsorted_Maps_List::Take_Contents(TUnsorted_Maps_List& other) {
+  if (Observer != nullptr) {
+    Observer->Before_Reset();
+  }
+  Items_ = std::move(other.Items_);
+  Pending_.clear();
+  Append_Depth_ = 0;
+  Texts_ = std::move(other.Texts_);
+  Archive_Texts_ = std::move(other.Archive_Texts_);
+  Sort_Column = other.Sort_Column;
+  other.Items_.clear();
+  other.Pending_.clear();
+  other.Append_Depth_ = 0;
+  other.Texts_.clear();
+  other.Archive_Texts_.clear();
+  if (Observer != nullptr) {
+    Observer->After_Reset();
+  }
+}
+
 void TUnsorted_Maps_List::Clear() {
   if (Observer != nullptr) {
     Observer->Before_Reset();
@@ -296,6 +316,13 @@ class TListed_Maps {
 
 void Load_Maps_List(TUnsorted_Maps_List& list, const TPK3_Record_Store& database,
                     const TMOD_List& mods, TInteraction& interaction) {
+  Load_Maps_List(list, database, mods, [&interaction](const std::string& text) {
+    interaction.Message(TMessage_Kind::Confirmation, text, TAnswer_Set::OK);
+  });
+}
+
+void Load_Maps_List(TUnsorted_Maps_List& list, const TPK3_Record_Store& database,
+                    const TMOD_List& mods, const std::function<void(const std::string&)>& report) {
   list.Clear();
   std::size_t maps = 0;
   for (int p = 0; p < database.Count(); ++p) {
@@ -339,8 +366,7 @@ void Load_Maps_List(TUnsorted_Maps_List& list, const TPK3_Record_Store& database
           ++i;
           continue;
         }
-        interaction.Message(TMessage_Kind::Confirmation,
-                            Vanished_MOD_Message(usable[i], map->Map_Longname), TAnswer_Set::OK);
+        report(Vanished_MOD_Message(usable[i], map->Map_Longname));
         usable.erase(usable.begin() + static_cast<std::ptrdiff_t>(i));
       }
       list.Append_Map(map, in_pk3);

@@ -77,6 +77,9 @@ class TUnsorted_Maps_List {
   int Index_Of(const TMap_Record* map) const;
 
   void Clear();
+  // Replaces the items, texts and sort column with another list's (filled elsewhere, without an
+  // observer), which is left empty; this list's observer and sort numbers stay.
+  void Take_Contents(TUnsorted_Maps_List& other);
   // Appends an item for the map (Add_Map_Item); the caller sorts afterwards.
   // Between Begin_Append and End_Append the items are collected and appended in one step.
   void Add_Map_Item(TMap_Record* map);
@@ -122,6 +125,9 @@ class TUnsorted_Maps_List {
 // "Filename" column afterwards.
 void Load_Maps_List(TUnsorted_Maps_List& list, const TPK3_Record_Store& database,
                     const TMOD_List& mods, TInteraction& interaction);
+// The same, each report handed to `report` (the text of a box with an OK button).
+void Load_Maps_List(TUnsorted_Maps_List& list, const TPK3_Record_Store& database,
+                    const TMOD_List& mods, const std::function<void(const std::string&)>& report);
 
 // The text of the box about a usable MOD that no longer exists.
 std::string Vanished_MOD_Message(const std::string& mod, const std::string& long_name);

@@ -668,6 +668,11 @@ TEST_F(Startup_Test, First_Steps_On_A_Thread_Of_Their_Own_Give_What_They_Give_In
         mods_thread = std::this_thread::get_id();
         build(state);
       };
+      std::thread::id views_thread;
+      steps.Prepare_Views = [&](TMain_State&) {
+        views_thread = std::this_thread::get_id();
+        trace.emplace_back("views");
+      };
       steps.Show_MOD_List = [&](TMain_State& state) {
         shown_thread = std::this_thread::get_id();
         trace.emplace_back(state.MOD_List ? "show-mods" : "show-no-mods");
@@ -700,6 +705,16 @@ TEST_F(Startup_Test, First_Steps_On_A_Thread_Of_Their_Own_Give_What_They_Give_In
       if (std::find(trace.begin(), trace.end(), "show-mods") != trace.end()) {
         EXPECT_EQ(shown_thread, test_thread);
       }
+      // What the views take ready-made is made after the database, on the same thread, and
+      // never on a database that was read in part.
+      const auto views = std::find(trace.begin(), trace.end(), "views");
+      if (views != trace.end()) {
+        EXPECT_EQ(views_thread == test_thread, !early);
+        EXPECT_EQ(*(views - 1), "database");
+      }
+      EXPECT_EQ(views != trace.end(),
+                std::find(trace.begin(), trace.end(), "database") != trace.end() &&
+                    database_load.Status != TDatabase_Load_Status::Damaged);
       if (in_turn) {
         EXPECT_EQ(seen, *in_turn);
       }

@@ -164,6 +164,54 @@ TEST_F(Unsorted_List_Test, Vanished_Mods_Are_Reported_And_Removed_One_After_The_
   EXPECT_EQ(map->Useable_MODs, (std::vector<std::string>{"baseq3", "cpma"}));
 }
 
+// A list filled elsewhere (a start-up thread, its reports kept for later) and taken by the
+// view's list gives what filling the view's list gives: the same rows in the same order, the
+// same reports, the same records changed; the view is told of one reset.
+TEST_F(Unsorted_List_Test, A_List_Filled_Elsewhere_And_Taken_Is_The_List_Filled_Here) {
+  const auto fill_records = [](TTest_Database& db) {
+    TPK3_Record* pak = db.Add_PK3("baseq3", "pak.pk3");
+    TTest_Database::Add_Map(pak, "DM.BSP", "Deathmatch")->Useable_MODs = {"baseq3", "osp"};
+    TTest_Database::Add_Map(pak, "CTF.BSP", "Flags");
+    TPK3_Record* other = db.Add_PK3("cpma", "other.pk3");
+    TTest_Database::Add_Map(other, "B.BSP", "Map B")->Useable_MODs = {"gone", "cpma"};
+    TTest_Database::Add_Map(other, "A.BSP", "Map A");
+  };
+  fill_records(Db);
+  Load_Maps_List(List, Db.Database, Mods, Db.Interaction);
+
+  TTest_Database elsewhere_db;
+  fill_records(elsewhere_db);
+  TUnsorted_Maps_List elsewhere;
+  std::vector<std::string> reports;
+  Load_Maps_List(elsewhere, elsewhere_db.Database, Mods,
+                 [&reports](const std::string& text) { reports.push_back(text); });
+  TUnsorted_Maps_List view;
+  TPaired_Observer observer(view);
+  view.Observer = &observer;
+  view.Sort_Column = 0;
+  view.Take_Contents(elsewhere);
+  EXPECT_EQ(observer.Log, "r");
+  EXPECT_EQ(elsewhere.Count(), 0);
+  EXPECT_EQ(view.Sort_Column, List.Sort_Column);
+  ASSERT_EQ(view.Count(), List.Count());
+  for (int i = 0; i < List.Count(); ++i) {
+    for (int column = 0; column < 3; ++column) {
+      EXPECT_EQ(view.Text(i, column), List.Text(i, column)) << i << ' ' << column;
+    }
+  }
+  EXPECT_EQ(reports, Db.Interaction.Message_Texts());
+  EXPECT_EQ(reports.size(), 2U);
+  EXPECT_EQ(elsewhere_db.Database.Items(0)->Maps->Items(0)->Useable_MODs,
+            Db.Database.Items(0)->Maps->Items(0)->Useable_MODs);
+  // The taken list goes on as any other: appended to, sorted, emptied.
+  view.Add_Map_Item(elsewhere_db.Database.Items(0)->Maps->Items(1));
+  view.Sort_By_Column(0);
+  EXPECT_EQ(view.Text(0, 0), "Deathmatch");
+  EXPECT_EQ(view.Count(), List.Count() + 1);
+  view.Clear();
+  EXPECT_EQ(view.Count(), 0);
+}
+
 TEST_F(Unsorted_List_Test, Many_Maps_List_And_Sort_As_The_Plain_Rules_Say) {
   // Thousands of maps in MOD directories of several letter cases, with names that repeat across
   // archives in every letter case, titles alike in their first sixteen bytes and more; every

@@ -168,7 +168,11 @@ void TProgram_Windows::Wire_Steps() {
       Read_Launch_Outcomes();
     }
     if (state.PK3_Database && state.MOD_List) {
-      Browser_->Load_Maps_List();
+      if (state.Views_Ahead && state.Views_Ahead->List_Filled) {
+        Browser_->Load_Maps_List(&state.Views_Ahead->List, state.Views_Ahead->List_Reports);
+      } else {
+        Browser_->Load_Maps_List();
+      }
     }
     // The list's tooltips name an archive that overrides a map's own, read when first wanted.
     Browser_->List_Model()->Set_Game_Index_Source(

@@ -119,6 +119,7 @@ int main(int argc, char** argv) {
     }
     vorlix::TStartup_Steps first_steps;
     vorlix::Set_Program_Steps(first_steps, relay);
+    first_steps.Prepare_Views = vorlix::Prepare_Views_Ahead;
     startup = std::make_unique<vorlix::TStartup>(relay, vorlix::TStartup_Steps{}, *options);
     startup->Read_Ahead();
     startup->Start_First_Steps(first_steps, relay);

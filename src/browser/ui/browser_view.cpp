@@ -229,12 +229,20 @@ void TBrowser_View::Clear() {
   List_.Clear();
 }
 
-void TBrowser_View::Load_Maps_List() {
+void TBrowser_View::Load_Maps_List(TUnsorted_Maps_List* filled,
+                                   const std::vector<std::string>& reports) {
   if (Context_.Database == nullptr || Context_.Mods == nullptr || Context_.Interaction == nullptr) {
     return;
   }
   List_View_->setUpdatesEnabled(false);
-  vorlix::Load_Maps_List(List_, *Context_.Database, *Context_.Mods, *Context_.Interaction);
+  if (filled != nullptr) {
+    for (const std::string& report : reports) {
+      Context_.Interaction->Message(TMessage_Kind::Confirmation, report, TAnswer_Set::OK);
+    }
+    List_.Take_Contents(*filled);
+  } else {
+    vorlix::Load_Maps_List(List_, *Context_.Database, *Context_.Mods, *Context_.Interaction);
+  }
   List_View_->setUpdatesEnabled(true);
   Preview_->Forget_Pending();
   Tree_View_->Clear_Navigation_Keys();

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "browser/maps_tree.h"
 #include "browser/ui/browser_parts.h"
@@ -42,7 +43,10 @@ class TBrowser_View : public QWidget {
   const TBrowser_Context& Context() const { return Context_; }
 
   // Start-up step 6: fills the unsorted list (with screen updates suspended).
-  void Load_Maps_List();
+  // `filled`: the list filled by Load_Maps_List elsewhere from the same records (a thread of the
+  // start-up), which this one takes, showing what the fill reported (`reports`, in order).
+  void Load_Maps_List(TUnsorted_Maps_List* filled = nullptr,
+                      const std::vector<std::string>& reports = {});
   // Start-up step 9: the tree with its root group, loaded from mapstree.dat when there is one.
   // (`read_ahead`: the tree file as read on another thread against the same records.)
   bool Initialise_Maps_Tree(std::unique_ptr<TTree_File_Reading> read_ahead = nullptr);

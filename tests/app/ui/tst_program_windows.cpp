@@ -23,8 +23,10 @@
 #include <QtTest>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "../../launch/game_recorder.h"
+#include "app/program_steps.h"
 #include "app/ui/main_window.h"
 #include "app/ui/program_windows.h"
 #include "browser/ui/browser_models.h"
@@ -32,6 +34,7 @@
 #include "browser/ui/search_bar.h"
 #include "browser/ui/tree_history.h"
 #include "builders.h"
+#include "core/relayed_interaction.h"
 #include "core/settings.h"
 #include "database/play_history.h"
 #include "dialogs/ui/played_lists.h"
@@ -88,6 +91,8 @@ class Tst_Program_Windows : public QObject {
 
  private:
   std::unique_ptr<QTemporaryDir> Config_, Data_, Game_;
+  // The interaction a start-up made before the windows talks through (outlives the window).
+  std::unique_ptr<vorlix::TRelayed_Interaction> Relay_;
   std::unique_ptr<TForm_Main_Vorlix> Window_;
   std::unique_ptr<vorlix::ui::TProgram_Windows> Program_;
 
@@ -120,6 +125,7 @@ class Tst_Program_Windows : public QObject {
   void cleanup() {
     Program_.reset();
     Window_.reset();
+    Relay_.reset();
     Game_.reset();
     Data_.reset();
     Config_.reset();
@@ -498,6 +504,69 @@ class Tst_Program_Windows : public QObject {
     QCOMPARE(listed_at_box, 2);
     Browser()->Commands()->Reload_Action()->trigger();
     QCOMPARE(texts.size(), 1);
+  }
+
+  // The window program's own start: the start-up made before the windows, its first steps (with
+  // the list and the bots made ahead) on a thread of their own, what they ask asked by the main
+  // window's boxes; the views come out as from a start-up in turn.
+  void a_start_up_made_before_the_windows_fills_the_same_views() {
+    QStringList rows;
+    for (int i = 0; i < Browser()->List().Count(); ++i) {
+      rows << QString::fromStdString(std::string(Browser()->List().Text(i, 0)));
+    }
+    const auto* arena_label = Window_->findChild<QLabel*>(QStringLiteral("Label_Active_Arena"));
+    QVERIFY(arena_label != nullptr);
+    const QString arena_text = arena_label->text();
+    Program_.reset();
+    Window_.reset();
+    const auto start = [this](std::optional<std::string> game_dir) {
+      Relay_ = std::make_unique<vorlix::TRelayed_Interaction>();
+      vorlix::TStartup_Steps first;
+      vorlix::Set_Program_Steps(first, *Relay_);
+      first.Prepare_Views = vorlix::Prepare_Views_Ahead;
+      vorlix::TStartup_Options options;
+      options.Program_Dir = Data_->path().toStdString();
+      options.Game_Dir = std::move(game_dir);
+      auto startup = std::make_unique<vorlix::TStartup>(*Relay_, vorlix::TStartup_Steps{}, options);
+      startup->Start_First_Steps(first, *Relay_);
+      Window_ = std::make_unique<TForm_Main_Vorlix>(std::move(startup), *Relay_);
+      Program_ = std::make_unique<vorlix::ui::TProgram_Windows>(*Window_);
+      int readings = 0;
+      Window_->Clock = [readings]() mutable { return vorlix::TClock_Reading{100 + readings++, 1}; };
+      Window_->show();
+    };
+    start(Game_->path().toStdString());
+    QVERIFY(!Window_->Quit_Without_Saving());
+    QStringList again;
+    for (int i = 0; i < Browser()->List().Count(); ++i) {
+      again << QString::fromStdString(std::string(Browser()->List().Text(i, 0)));
+    }
+    QCOMPARE(again, rows);
+    QCOMPARE(Window_->findChild<QLabel*>(QStringLiteral("Label_Active_Arena"))->text(), arena_text);
+    Program_.reset();
+    Window_.reset();
+
+    // A stored game directory that is gone is asked about by the window's box; Quit ends it.
+    QVERIFY(vorlix::Save_Registry_Settings(Game(QStringLiteral("gone")).toStdString()).Ok());
+    QStringList asked;
+    TModal_Driver driver([&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      QVERIFY(box != nullptr);
+      asked << box->text();
+      for (QAbstractButton* button : box->buttons()) {
+        if (button->text() == QStringLiteral("Quit")) {
+          button->click();
+        }
+      }
+    });
+    start(std::nullopt);
+    QVERIFY(Window_->Quit_Without_Saving());
+    // The end the window asked for comes with the event loop: taken here, not in the next test.
+    QCOMPARE(QCoreApplication::exec(), 1);
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked[0].startsWith("The stored game directory " + Game(QStringLiteral("gone")) +
+                                 " no longer exists."),
+             qPrintable(asked[0]));
   }
 
   void delete_asks_removes_the_archive_and_closes_with_ok() {
