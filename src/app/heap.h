@@ -19,7 +19,8 @@ void Prepare_Heap_For_Startup();
 // The same for the heap the calling thread allocates from, where that is a heap of its own (the
 // allocator gives other threads than the first heaps of `Thread_Heap_Span`, aligned on that
 // size, each made usable at once up to the step): offered huge pages. For a thread that builds
-// the records, called before it allocates them. Does nothing on the first thread's heap.
+// the records (the start-up's first steps on a thread of their own), called before it allocates
+// them. Does nothing on the first thread's heap.
 inline constexpr std::size_t Thread_Heap_Span = std::size_t{64} << 20;
 void Prepare_Thread_Heap();
 

@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/heap.h"
 #include "app/read_ahead.h"
 #include "arena/arena_names.h"
 #include "arena/map_arena_blocks.h"
@@ -81,8 +80,6 @@ void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui) {
       try {
         state.Tree_Ahead = std::async(std::launch::async, [program_dir = state.Program_Dir,
                                                            database = state.PK3_Database.get()] {
-          // The tree's nodes are made on this thread.
-          platform::Prepare_Thread_Heap();
           return std::make_unique<TTree_File_Reading>(Read_Tree_File(program_dir, *database));
         });
       } catch (const std::system_error&) {

@@ -1,7 +1,5 @@
 #include "app/read_ahead.h"
 
-#include "app/heap.h"
-
 #include <exception>
 #include <system_error>
 
@@ -11,8 +9,6 @@ TRead_Ahead::TRead_Ahead(std::string program_dir, std::string game_dir)
     : Program_Dir_(std::move(program_dir)), Game_Dir_(std::move(game_dir)) {
   try {
     Reader_ = std::thread([this] {
-      // The walk's lists of names are made on this thread.
-      platform::Prepare_Thread_Heap();
       try {
         if (!Game_Dir_.empty()) {
           Walk_ = Walk_Game_Directory(Game_Dir_);

@@ -256,6 +256,35 @@ TEST_F(Startup_Test, A_Walk_Read_Ahead_Is_Taken_Unless_The_Arena_Pass_Changed_Th
   EXPECT_TRUE(user.Messages.empty());
 }
 
+// The views' steps take what was made ahead instead of making it again: the list step its list,
+// the bot step the errors the early reading found, shown as its own.
+TEST_F(Startup_Test, The_Views_Steps_Take_What_Was_Made_Ahead) {
+  testing::Write_Pk3(game / "baseq3/a.pk3",
+                     {{"maps/one.bsp", testing::Make_Bsp(testing::Entity_Text("One"), 100)},
+                      {"maps/two.bsp", testing::Make_Bsp(testing::Entity_Text("Two"), 100)}});
+  TStartup_Steps steps;
+  Set_Program_Steps(steps, user);
+  TStartup startup(user, steps, Options(game.Path()));
+  ASSERT_EQ(Load(startup), TLoad_Outcome::Run);
+  TMain_State& state = startup.State();
+  EXPECT_FALSE(state.Views_Ahead);  // dropped with the start-up that made none
+  Prepare_Views_Ahead(state);
+  ASSERT_TRUE(state.Views_Ahead);
+  EXPECT_TRUE(state.Views_Ahead->List_Filled);
+  EXPECT_EQ(state.Views_Ahead->List.Count(), 2);
+  EXPECT_EQ(state.Views_Ahead->List.Text(0, 0), "One");
+  EXPECT_TRUE(state.Views_Ahead->Bots_Read);
+  EXPECT_TRUE(state.Views_Ahead->Bot_Errors.empty());
+  state.Views_Ahead->Bot_Errors = {"The bot file of baseq3 cannot be read."};
+  steps.Read_Bots(state);
+  EXPECT_EQ(user.Message_Texts(),
+            std::vector<std::string>{"The bot file of baseq3 cannot be read."});
+  // Nothing made ahead without a database.
+  state.PK3_Database.reset();
+  Prepare_Views_Ahead(state);
+  EXPECT_FALSE(state.Views_Ahead);
+}
+
 TEST_F(Startup_Test, Existing_Program_Folders_Keep_Their_Names_And_Leftover_Temp_Goes) {
   Write_File(program / "data/LevelShots/q3dm1.jpg", "");
   Write_File(program / "data/temp/a/left_over", "");
