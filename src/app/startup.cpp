@@ -278,7 +278,7 @@ void TStartup::Read_Ahead(std::unique_ptr<TRead_Ahead> started) {
 struct TStartup::TFirst_Steps_Run {
   explicit TFirst_Steps_Run(TRelayed_Interaction& relay) : Relay(relay) {}
   TRelayed_Interaction& Relay;
-  TStartup_Steps Steps;  // the two steps the thread runs
+  TStartup_Steps Steps;  // of which the thread runs those up to Prepare_Views
   TMain_State State;
   TFirst_Steps Result;
   std::thread Thread;
@@ -300,9 +300,7 @@ void TStartup::Start_First_Steps(const TStartup_Steps& steps, TRelayed_Interacti
     return;
   }
   auto run = std::make_unique<TFirst_Steps_Run>(relay);
-  run->Steps.Build_MOD_List = steps.Build_MOD_List;
-  run->Steps.Load_And_Sync_Database = steps.Load_And_Sync_Database;
-  run->Steps.Prepare_Views = steps.Prepare_Views;
+  run->Steps = steps;
   run->State.Read_Ahead = std::move(State_.Read_Ahead);
   try {
     run->Thread = std::thread([this, run = run.get()] {
@@ -334,8 +332,17 @@ TStartup::TFirst_Steps TStartup::Finish_First_Steps() {
   return result;
 }
 
-void TStartup::Report_Escaped(const char* what) {
-  Interaction_.Message(TMessage_Kind::Error, what, TAnswer_Set::OK);
+TLoad_Outcome TStartup::Report_Escaped(bool end_run) {
+  std::string text;
+  try {
+    throw;
+  } catch (const std::exception& error) {
+    text = error.what();
+  } catch (...) {
+    text = "Unknown error during start-up.";
+  }
+  Interaction_.Message(TMessage_Kind::Error, text, TAnswer_Set::OK);
+  return end_run ? TLoad_Outcome::End : TLoad_Outcome::Aborted;
 }
 
 TStartup::TFirst_Steps TStartup::Run_First_Steps(TMain_State& state, const TStartup_Steps& steps) {
@@ -369,15 +376,10 @@ TStartup::TFirst_Steps TStartup::Run_First_Steps(TMain_State& state, const TStar
     if (steps.Prepare_Views) {
       steps.Prepare_Views(state);
     }
-  } catch (const std::exception& error) {
+  } catch (...) {
     // Whatever was built so far must not replace the stored files.
     result.Suppress_Saving = true;
-    Report_Escaped(error.what());
-    result.Ended = result.End_Run ? TLoad_Outcome::End : TLoad_Outcome::Aborted;
-  } catch (...) {
-    result.Suppress_Saving = true;
-    Report_Escaped("Unknown error during start-up.");
-    result.Ended = result.End_Run ? TLoad_Outcome::End : TLoad_Outcome::Aborted;
+    result.Ended = Report_Escaped(result.End_Run);
   }
   return result;
 }
@@ -400,7 +402,6 @@ TLoad_Outcome TStartup::Load(bool& dev_comp) {
   if (first.Ended) {
     return *first.Ended;
   }
-  const TLoad_Outcome finished = first.End_Run ? TLoad_Outcome::End : TLoad_Outcome::Run;
   try {
     if (Steps_.Show_MOD_List) {
       Steps_.Show_MOD_List(State_);
@@ -422,16 +423,11 @@ TLoad_Outcome TStartup::Load(bool& dev_comp) {
     if (Steps_.Load_Artwork) {
       Steps_.Load_Artwork(State_);
     }
-  } catch (const std::exception& error) {
-    Saving_Suppressed_ = true;
-    Report_Escaped(error.what());
-    return first.End_Run ? TLoad_Outcome::End : TLoad_Outcome::Aborted;
   } catch (...) {
     Saving_Suppressed_ = true;
-    Report_Escaped("Unknown error during start-up.");
-    return first.End_Run ? TLoad_Outcome::End : TLoad_Outcome::Aborted;
+    return Report_Escaped(first.End_Run);
   }
-  return finished;
+  return first.End_Run ? TLoad_Outcome::End : TLoad_Outcome::Run;
 }
 
 bool TStartup::Save_Settings() {

@@ -195,8 +195,9 @@ class TStartup {
   TFirst_Steps Run_First_Steps(TMain_State& state, const TStartup_Steps& steps);
   // Waits for the first steps of Start_First_Steps and takes their state.
   TFirst_Steps Finish_First_Steps();
-  // Shows an error that escaped a step.
-  void Report_Escaped(const char* what);
+  // Called while an error that escaped a step is handled: shows it; the outcome the start-up
+  // ends with (End when a loader found a file of another format, else Aborted).
+  TLoad_Outcome Report_Escaped(bool end_run);
   void Load_Registry_Settings(TMain_State& state, bool& dev_comp);
   bool Determine_Directories(TMain_State& state);
   // Finds a data folder that can be written, or the user's leave to go on read-only.

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <exception>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,10 +63,10 @@ std::vector<std::string> Program_Words(const std::vector<std::string>& given, bo
   return words;
 }
 
-// The start-up's options from a parsed command line, or the exit status when the program ends
-// here (what it printed says why).
-std::optional<vorlix::TStartup_Options> Startup_Options(const vorlix::TOption_Parse& parse,
-                                                        int& status) {
+// The start-up for a parsed command line, talking through `relay`, its reading ahead begun; null
+// with the exit status when the program ends here (what it printed says why).
+std::unique_ptr<vorlix::TStartup> Make_Startup(const vorlix::TOption_Parse& parse,
+                                               vorlix::TRelayed_Interaction& relay, int& status) {
   vorlix::TProgram_Options program_options = parse.Options;
   const vorlix::TStart_Setup setup = vorlix::Apply_Engine_And_Demo(program_options);
   for (const auto& note : setup.Notes) {
@@ -76,7 +75,7 @@ std::optional<vorlix::TStartup_Options> Startup_Options(const vorlix::TOption_Pa
   if (setup.Exit_Status != 0) {
     std::fprintf(stderr, "vorlix: %s\n", setup.Error.c_str());
     status = setup.Exit_Status;
-    return std::nullopt;
+    return nullptr;
   }
   vorlix::TStartup_Options options;
   try {
@@ -84,26 +83,27 @@ std::optional<vorlix::TStartup_Options> Startup_Options(const vorlix::TOption_Pa
   } catch (const std::exception& error) {
     std::fprintf(stderr, "vorlix: %s\n", error.what());
     status = 2;
-    return std::nullopt;
+    return nullptr;
   }
   options.Game_Dir = program_options.Game_Dir;
-  return options;
+  auto startup = std::make_unique<vorlix::TStartup>(relay, vorlix::TStartup_Steps{}, options);
+  startup->Read_Ahead();
+  return startup;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   vorlix::platform::Prepare_Heap_For_Startup();
-  const std::vector<std::string> given(argv + 1, argv + argc);
+  bool quit_after_startup = false;
+  const vorlix::TOption_Parse early_parse = vorlix::Parse_Options(
+      Program_Words(std::vector<std::string>(argv + 1, argv + argc), quit_after_startup));
   // --help and --version answer without a display.
-  if (Answer_Help_Or_Version(vorlix::Parse_Options(given))) {
+  if (Answer_Help_Or_Version(early_parse)) {
     return 0;
   }
   // The locale Qt sets for itself, set before any thread of the start-up runs.
   std::setlocale(LC_ALL, "");
-  bool quit_after_startup = false;
-  const vorlix::TOption_Parse early_parse =
-      vorlix::Parse_Options(Program_Words(given, quit_after_startup));
   // A command line of this program's own options alone: the start-up's first steps (settings,
   // folders, MOD list, database) run on a thread of their own while Qt and the windows start,
   // telling the user what they must through the relay, which the main window's dialogs serve.
@@ -113,15 +113,13 @@ int main(int argc, char** argv) {
   std::unique_ptr<vorlix::TStartup> startup;
   int status = 0;
   if (early_parse.Ok() && early_parse.Options.Arguments.empty()) {
-    const auto options = Startup_Options(early_parse, status);
-    if (!options) {
+    startup = Make_Startup(early_parse, relay, status);
+    if (!startup) {
       return status;
     }
     vorlix::TStartup_Steps first_steps;
     vorlix::Set_Program_Steps(first_steps, relay);
     first_steps.Prepare_Views = vorlix::Prepare_Views_Ahead;
-    startup = std::make_unique<vorlix::TStartup>(relay, vorlix::TStartup_Steps{}, *options);
-    startup->Read_Ahead();
     startup->Start_First_Steps(first_steps, relay);
   }
   int qt_argc = startup ? 1 : argc;
@@ -146,12 +144,10 @@ int main(int argc, char** argv) {
     if (Answer_Help_Or_Version(parse)) {
       return 0;
     }
-    const auto options = Startup_Options(parse, status);
-    if (!options) {
+    startup = Make_Startup(parse, relay, status);
+    if (!startup) {
       return status;
     }
-    startup = std::make_unique<vorlix::TStartup>(relay, vorlix::TStartup_Steps{}, *options);
-    startup->Read_Ahead();
   }
 
   vorlix::ui::Load_Resources();
