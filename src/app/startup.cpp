@@ -7,6 +7,8 @@
 #include <system_error>
 #include <thread>
 
+#include <QThread>
+
 #include "app/discovery.h"
 #include "app/heap.h"
 #include "app/options.h"
@@ -299,6 +301,9 @@ void TStartup::Start_First_Steps(const TStartup_Steps& steps, TRelayed_Interacti
   if (First_) {
     return;
   }
+  // Qt takes the first thread that makes one of its objects for the program's main thread, and
+  // the settings step makes one: the thread that will make the application comes first.
+  QThread::currentThread();
   auto run = std::make_unique<TFirst_Steps_Run>(relay);
   run->Steps = steps;
   run->State.Read_Ahead = std::move(State_.Read_Ahead);

@@ -4,12 +4,19 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QString>
+#include <QtGlobal>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -775,6 +782,39 @@ TEST_F(Startup_Test, First_Steps_Nobody_Serves_End_Without_Waiting_Or_Showing_An
   TScripted_Interaction other;
   TStartup mismatched(other, Tracing_Steps(), options);
   EXPECT_THROW(mismatched.Start_First_Steps(Tracing_Steps(), relay), std::invalid_argument);
+}
+
+// Qt takes the first thread that makes one of its objects for the program's main thread while
+// that thread lives. The first steps make some (the settings) and may still run when the window
+// program makes its application, which must find itself on the main thread all the same.
+TEST_F(Startup_Test, The_Thread_That_Starts_The_First_Steps_Stays_Qts_Main_Thread) {
+  std::promise<void> reached;
+  std::promise<void> go_on;
+  TStartup_Steps steps = Tracing_Steps();
+  steps.Build_MOD_List = [&reached, go_on = go_on.get_future().share()](TMain_State& s) {
+    reached.set_value();
+    go_on.wait();
+    s.MOD_List = std::make_unique<TMOD_List>();
+  };
+  TRelayed_Interaction relay;
+  relay.Set_Target(user);
+  TStartup startup(relay, steps, Options(game.Path()));
+  startup.Start_First_Steps(steps, relay);
+  reached.get_future().wait();
+  static std::vector<std::string> warnings;
+  warnings.clear();
+  const QtMessageHandler previous =
+      qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+        warnings.push_back(text.toStdString());
+      });
+  int argc = 1;
+  char name[] = "vorlix";
+  char* argv[] = {name, nullptr};
+  const QCoreApplication application(argc, argv);
+  qInstallMessageHandler(previous);
+  go_on.set_value();
+  EXPECT_EQ(Load(startup), TLoad_Outcome::Run);
+  EXPECT_EQ(warnings, std::vector<std::string>{});
 }
 
 TEST(Splash_Time_Over, Three_Whole_Seconds_Or_Another_Day) {
