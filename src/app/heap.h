@@ -9,7 +9,8 @@ namespace vorlix::platform {
 // once: the heap grows in large steps (`Heap_Step`), buffers of up to `Heap_Buffer_Limit` come
 // from the heap too, and the heap is backed by huge pages where the system offers them, so the
 // start-up does not pay a page fault for every fresh 4 KiB. The first step is what the start-up
-// of a hundred thousand maps fills: only that step is offered huge pages. Does nothing where the
+// of a hundred thousand maps fills: only that step is offered huge pages, and the room below its
+// first huge page, which the next allocations take, is made at once. Does nothing where the
 // allocator cannot be tuned. Pages are only used when touched, so the resident memory stays what
 // the program really uses (rounded to the huge page).
 inline constexpr std::size_t Heap_Step = std::size_t{128} << 20;
@@ -20,7 +21,8 @@ void Prepare_Heap_For_Startup();
 // allocator gives other threads than the first heaps of `Thread_Heap_Span`, aligned on that
 // size, each made usable at once up to the step): offered huge pages. For a thread that builds
 // the records (the start-up's first steps on a thread of their own), called before it allocates
-// them. Does nothing on the first thread's heap.
+// them; the heap's first huge page, touched before the advice could apply, is made at once. Does
+// nothing on the first thread's heap.
 inline constexpr std::size_t Thread_Heap_Span = std::size_t{64} << 20;
 void Prepare_Thread_Heap();
 
