@@ -188,17 +188,25 @@ struct TArena_Directory_Counts {
   int Arena_Files = 0;    // active plus inactive arena files
 };
 
-TArena_Directory_Counts Count_In_Directory(const std::string& directory) {
+// One listing of a directory: what it says of the arena files, and with `active`, the name of
+// the active arena file (files only, the first in listing order).
+TArena_Directory_Counts Count_In_Directory(const std::string& directory,
+                                           std::optional<std::string>* active = nullptr) {
   TArena_Directory_Counts counts;
   const auto matches_prefix = [](const std::string& name, const std::string& prefix) {
     return name.size() >= prefix.size() + 4 && platform::Starts_With_Ignore_Case(name, prefix);
   };
-  const std::string active = Make_Active_Generic_Arena_File_Name();
-  const std::string inactive = Make_Inactive_Generic_Arena_File_Name();
+  const std::string active_prefix = Make_Active_Generic_Arena_File_Name();
+  const std::string inactive_prefix = Make_Inactive_Generic_Arena_File_Name();
   for (const auto& name : Find_Arena_Pattern(directory, Generic_Prefix, false)) {
     ++counts.Program_Files;
-    if (matches_prefix(name, active) || matches_prefix(name, inactive)) {
+    const bool is_active = matches_prefix(name, active_prefix);
+    if (is_active || matches_prefix(name, inactive_prefix)) {
       ++counts.Arena_Files;
+    }
+    if (active != nullptr && is_active && !*active &&
+        !Is_Directory_Path(platform::Join(directory, name))) {
+      *active = Arena_Name_From_Arena_File_Name(name);
     }
   }
   return counts;
@@ -219,17 +227,21 @@ std::vector<std::string> MOD_Directories_Of(const std::string& game_dir, const T
   return dirs;
 }
 
-std::vector<TActive_Arena> Active_Arena_Files(const std::vector<std::string>& mod_dirs,
-                                              const std::vector<std::string>& mods) {
-  std::vector<TActive_Arena> active;
-  for (std::size_t i = 0; i < mod_dirs.size() && i < mods.size(); ++i) {
-    const std::vector<std::string> names =
-        Find_Arena_Pattern(mod_dirs[i], Make_Active_Generic_Arena_File_Name(), true);
-    if (!names.empty()) {
-      active.push_back({mods[i], Arena_Name_From_Arena_File_Name(names.front())});
+TArena_Overview Arena_Overview(const std::vector<std::string>& mod_dirs,
+                               const std::vector<std::string>& mods) {
+  TArena_Overview overview;
+  for (std::size_t i = 0; i < mod_dirs.size(); ++i) {
+    std::optional<std::string> active;
+    const TArena_Directory_Counts counts =
+        Count_In_Directory(mod_dirs[i], i < mods.size() ? &active : nullptr);
+    overview.Counts.Program_Files += counts.Program_Files;
+    overview.Counts.Most_In_One_Directory =
+        std::max(overview.Counts.Most_In_One_Directory, counts.Arena_Files);
+    if (active) {
+      overview.Active.push_back({mods[i], *active});
     }
   }
-  return active;
+  return overview;
 }
 
 TArena_Counts Count_Arena_Files(const std::vector<std::string>& mod_dirs) {

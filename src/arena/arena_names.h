@@ -89,10 +89,15 @@ struct TActive_Arena {
   std::string Arena_Name;  // N of its name
   bool operator==(const TActive_Arena&) const = default;
 };
-// The active arena file of every MOD directory that holds one, in the MOD list's order: the
-// directories (MOD_Directories_Of) and the MODs' list names at the same positions.
-std::vector<TActive_Arena> Active_Arena_Files(const std::vector<std::string>& mod_dirs,
-                                              const std::vector<std::string>& mods);
+// The counts of Count_Arena_Files, and the active arena file of every MOD directory that holds
+// one, in the MOD list's order: the directories (MOD_Directories_Of) and the MODs' list names at
+// the same positions. Each directory is listed once.
+struct TArena_Overview {
+  TArena_Counts Counts;
+  std::vector<TActive_Arena> Active;
+};
+TArena_Overview Arena_Overview(const std::vector<std::string>& mod_dirs,
+                               const std::vector<std::string>& mods);
 
 // Availability of the two arena commands that depend on the files on disk.
 struct TArena_Availability {

@@ -61,7 +61,7 @@ TEST(Arena_Names, Queries_Over_A_Directory_In_Listing_Order) {
   EXPECT_FALSE(Arena_File_Exists(dir.Path(), "E"));
 }
 
-TEST(Arena_Names, Active_Arena_Files_Per_MOD_In_List_Order) {
+TEST(Arena_Names, Overview_Counts_And_Active_Arena_Files_Per_MOD_In_List_Order) {
   TTemp_Dir game;
   Write_File(game / "cpma/z_Arenas_Inactive_Old.pk3", "x");
   Write_File(game / "cpma/Z_ARENAS_ACTIVE_Loud.pk3", "x");
@@ -69,10 +69,16 @@ TEST(Arena_Names, Active_Arena_Files_Per_MOD_In_List_Order) {
   Write_File(game / "baseq3/z_Arenas_active_Duel.pk3", "x");
   Write_File(game / "osp/z_Arenas_Inactive_Off.pk3", "x");
   std::filesystem::create_directories(game / "arena/z_Arenas_active_Folder.pk3");
-  EXPECT_EQ(Active_Arena_Files(
-                {game / "baseq3", game / "osp", game / "arena", game / "cpma", game / "gone"},
-                {"BASEQ3", "OSP", "ARENA", "CPMA", "GONE"}),
-            (std::vector<TActive_Arena>{{"BASEQ3", "Duel"}, {"CPMA", "Loud"}}));
+  Write_File(game / "cpma/z_Arenas_active_Later.pk3", "x");
+  const std::vector<std::string> dirs = {game / "baseq3", game / "osp", game / "arena",
+                                         game / "cpma", game / "gone"};
+  const TArena_Overview overview = Arena_Overview(dirs, {"BASEQ3", "OSP", "ARENA", "CPMA", "GONE"});
+  // The first active file of each directory in listing order; a folder is none.
+  EXPECT_EQ(overview.Active, (std::vector<TActive_Arena>{{"BASEQ3", "Duel"}, {"CPMA", "Later"}}));
+  // The counts are those of the directories' own count, from the same single listing.
+  EXPECT_EQ(overview.Counts.Program_Files, Count_Arena_Files(dirs).Program_Files);
+  EXPECT_EQ(overview.Counts.Program_Files, 7);
+  EXPECT_EQ(overview.Counts.Most_In_One_Directory, 3);
 }
 
 TEST(Arena_Names, Links_And_Letter_Case_Variants_Among_Many_Archives) {

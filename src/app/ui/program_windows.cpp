@@ -214,14 +214,13 @@ void TProgram_Windows::Apply_Arena_Availability() {
   if (!state.MOD_List) {
     return;
   }
-  const TArena_Counts counts =
-      Count_Arena_Files(MOD_Directories_Of(state.Game_Dir, *state.MOD_List));
-  Browser_->Commands()->Set_Arena_Counts(counts.Program_Files, counts.Most_In_One_Directory);
-  // Which arena file is active, by MOD.
-  const std::vector<TActive_Arena> active = Active_Arena_Files(
-      MOD_Directories_Of(state.Game_Dir, *state.MOD_List), state.MOD_List->Names());
+  // The arena files' counts and which one is active, by MOD.
+  const TArena_Overview overview =
+      Arena_Overview(MOD_Directories_Of(state.Game_Dir, *state.MOD_List), state.MOD_List->Names());
+  Browser_->Commands()->Set_Arena_Counts(overview.Counts.Program_Files,
+                                         overview.Counts.Most_In_One_Directory);
   QStringList named;
-  for (const TActive_Arena& arena : active) {
+  for (const TActive_Arena& arena : overview.Active) {
     named << QStringLiteral("%1 (%2)").arg(To_QString(arena.Arena_Name), To_QString(arena.MOD));
   }
   Active_Arena_Label_->setText(named.isEmpty()
