@@ -28,7 +28,7 @@ constexpr std::uintptr_t Huge_Page = std::uintptr_t{2} << 20;
 void Prepare_Heap_For_Startup() {
 #if defined(__GLIBC__)
   static bool prepared = false;
-  if (prepared) {
+  if (!Heap_Tunable || prepared) {
     return;
   }
   prepared = true;
@@ -65,6 +65,9 @@ void Prepare_Heap_For_Startup() {
 
 void Prepare_Thread_Heap() {
 #if defined(__GLIBC__) && defined(MADV_HUGEPAGE)
+  if (!Heap_Tunable) {
+    return;
+  }
   // The thread's first allocation attaches it to its heap (making one when needed); it is given
   // back once the heap has been seen to.
   void* const probe = std::malloc(64);

@@ -3,7 +3,24 @@
 
 #include <cstddef>
 
+// A sanitizer's allocator takes the place of glibc's in the sanitizers' builds: nothing to tune.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define VORLIX_SANITIZER_ALLOCATOR 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || \
+    __has_feature(memory_sanitizer)
+#define VORLIX_SANITIZER_ALLOCATOR 1
+#endif
+#endif
+
 namespace vorlix::platform {
+
+// Whether the allocator is glibc's own, which the functions below tune.
+#if defined(__GLIBC__) && !defined(VORLIX_SANITIZER_ALLOCATOR)
+inline constexpr bool Heap_Tunable = true;
+#else
+inline constexpr bool Heap_Tunable = false;
+#endif
 
 // Readies the allocator for the start-up, which builds tens of thousands of small records at
 // once: the heap grows in large steps (`Heap_Step`), buffers of up to `Heap_Buffer_Limit` come

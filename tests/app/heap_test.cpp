@@ -34,6 +34,9 @@ bool Populating_Offered() {
 // whose allocator was readied for the start-up): every page of it is there before the thread's
 // allocations touch it, one by one, as it fills it.
 TEST(Prepare_Thread_Heap, The_First_Huge_Page_Of_The_Threads_Heap_Is_Made_At_Once) {
+  if (!platform::Heap_Tunable) {
+    GTEST_SKIP() << "not glibc's allocator";
+  }
   if (!Populating_Offered()) {
     GTEST_SKIP() << "the system does not make pages on request";
   }
