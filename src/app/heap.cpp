@@ -43,10 +43,10 @@ void Prepare_Heap_For_Startup() {
   auto* const after = static_cast<char*>(sbrk(0));
   std::free(block);
 #if defined(MADV_HUGEPAGE)
-  constexpr std::uintptr_t huge = Huge_Page;
   if (block != nullptr && reinterpret_cast<std::intptr_t>(before) != -1 && after > before) {
-    char* const first = before + (huge - reinterpret_cast<std::uintptr_t>(before) % huge) % huge;
-    char* const last = after - reinterpret_cast<std::uintptr_t>(after) % huge;
+    char* const first =
+        before + (Huge_Page - reinterpret_cast<std::uintptr_t>(before) % Huge_Page) % Huge_Page;
+    char* const last = after - reinterpret_cast<std::uintptr_t>(after) % Huge_Page;
     if (last > first) {
       // Advice only: where it is refused the heap works with small pages as before.
       (void)madvise(first, static_cast<std::size_t>(last - first), MADV_HUGEPAGE);

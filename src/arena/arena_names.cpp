@@ -245,13 +245,8 @@ TArena_Overview Arena_Overview(const std::vector<std::string>& mod_dirs,
 }
 
 TArena_Counts Count_Arena_Files(const std::vector<std::string>& mod_dirs) {
-  TArena_Counts result;
-  for (const auto& dir : mod_dirs) {
-    const TArena_Directory_Counts counts = Count_In_Directory(dir);
-    result.Program_Files += counts.Program_Files;
-    result.Most_In_One_Directory = std::max(result.Most_In_One_Directory, counts.Arena_Files);
-  }
-  return result;
+  // Without MOD names no active file is looked for.
+  return Arena_Overview(mod_dirs, {}).Counts;
 }
 
 TArena_Availability Arena_Availability_In(const std::vector<std::string>& mod_dirs) {
