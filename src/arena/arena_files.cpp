@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -177,11 +176,9 @@ namespace {
 // archive opened through libzip has each member's time converted, which makes the C library look
 // at the time zone file once per member.
 bool Holds_Empty_Entries(const std::string& archive_path, const std::vector<std::string>& names) {
-  // A directory of this size holds far more entries than any collection has maps.
-  constexpr std::uint64_t Max_Directory_Size = std::uint64_t{256} << 20;
   try {
     std::unordered_set<std::string> empty;
-    Walk_Zip_Directory(archive_path, Max_Directory_Size,
+    Walk_Zip_Directory(archive_path, Largest_Walked_Directory,
                        [&empty](const TZip_Directory_Entry& entry) {
                          if (entry.Uncompressed_Size == 0) {
                            empty.emplace(entry.Name);

@@ -22,8 +22,6 @@ namespace {
 
 constexpr char Index_Magic[] = "VXMI";
 constexpr std::int32_t Index_Version = 2;
-// The largest central directory read: about three million members of 40-byte names.
-constexpr std::uint64_t Max_Directory_Size = std::uint64_t{256} << 20;
 // Folders below a directory deeper than this are not walked for loose files.
 constexpr int Max_Folder_Depth = 32;
 // The fewest bytes a stored member takes: name length, size, CRC-32, method.
@@ -648,10 +646,11 @@ TMember_Index_Build Build_Member_Index(const std::string& game_dir, const TGame_
       std::string problem;
       try {
         bool fits = true;
-        Walk_Zip_Directory(archive, Max_Directory_Size, [&](const TZip_Directory_Entry& entry) {
-          fits = fits &&
-                 index.Add_Member(entry.Name, entry.Uncompressed_Size, entry.CRC32, entry.Method);
-        });
+        Walk_Zip_Directory(archive, Largest_Walked_Directory,
+                           [&](const TZip_Directory_Entry& entry) {
+                             fits = fits && index.Add_Member(entry.Name, entry.Uncompressed_Size,
+                                                             entry.CRC32, entry.Method);
+                           });
         if (!fits) {
           problem = "too many members to index";
         }

@@ -76,6 +76,9 @@ struct TZip_Directory_Entry {
 // archive has no directory that can be read to its end; `visit` may have seen members before.
 void Walk_Zip_Directory(const std::string& path, std::uint64_t max_directory_size,
                         const std::function<void(const TZip_Directory_Entry&)>& visit);
+// The largest central directory the program's own walks read: about three million members of
+// 40-byte names, far more than any archive of a collection holds.
+inline constexpr std::uint64_t Largest_Walked_Directory = std::uint64_t{256} << 20;
 
 // True when `spec` matches `name` ignoring letter case: "*" matches any run of characters and
 // "?" exactly one character, neither of them a "/".
