@@ -284,26 +284,6 @@ TContent_Archive Read_Archive_Fields(TByte_Reader& in, const std::function<std::
   return archive;
 }
 
-// Copies an archive's record from another index, its names interned anew.
-TContent_Archive Copy_Archive(const TContent_Archive& from, const TContent_Index& from_index,
-                              TContent_Index& to_index) {
-  TContent_Archive archive = from;
-  const auto again = [&](std::uint32_t& id) { id = to_index.Intern(from_index.Name(id)); };
-  for (TMap_Content& map : archive.Maps) {
-    std::for_each(map.Shaders.begin(), map.Shaders.end(), again);
-    for (auto& file : map.Files) {
-      again(file.second);
-    }
-  }
-  for (TScript_Content& script : archive.Scripts) {
-    for (TShader_Content& shader : script.Definitions) {
-      again(shader.Name);
-      std::for_each(shader.Images.begin(), shader.Images.end(), again);
-    }
-  }
-  return archive;
-}
-
 // The shader scripts among the loose files of the directory `dir` (its "scripts" folder, ignoring
 // letter case), each a regular file, not a link.
 void Add_Loose_Scripts(const std::string& dir, TContent_Index& index, TContent_Archive& loose) {
