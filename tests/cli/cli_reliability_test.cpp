@@ -26,6 +26,7 @@
 #include "database/pk3_rename.h"
 #include "database/play_history.h"
 #include "database/records.h"
+#include "database/stream.h"
 #include "database/zip_archive.h"
 #include "scripted_interaction.h"
 
@@ -252,6 +253,51 @@ TEST_F(Reliability, Rename_And_Delete_Killed_At_Each_Step_Keep_IDs_Properties_An
     EXPECT_FALSE(fs::exists(paths.Botinfo_Dir + "/baseq3/" + archive));
   }
   EXPECT_EQ(Run_Data({"tree"}).Out, Tree_Listing_);
+}
+
+// The journal is the program's own file, yet what it names is checked before anything moves: a
+// rename whose places lead out of the game directory is neither finished nor undone.
+TEST_F(Reliability, A_Journalled_Rename_Leading_Out_Of_The_Game_Directory_Is_Left_Alone) {
+  Sync_With_Full_Tree();
+  const TDatabase_Paths paths = Paths();
+  std::int32_t pk3_id = -1;
+  {
+    TPK3_Record_Store db(paths);
+    ASSERT_TRUE(TDatabase_File::Load_Database(db, Data_ / "mapsdb.dat").Complete());
+    pk3_id = db.Items(db.Find_PK3("baseq3", "pak0.pk3"))->ID;
+  }
+  // An archive beside the game directory, reached from it through "..".
+  const fs::path outside = Game_.Path() + "-outside";
+  Write_File((outside / "pak0.pk3").string(), "not the game's");
+  const std::string up = "../" + outside.filename().string();
+  const struct {
+    std::string Old_Dir, Old_File, New_Dir, New_File;
+  } intents[] = {
+      // Still at its old place, outside: the rename would be undone to there.
+      {up, "pak0.pk3", "baseq3", "renamed.pk3"},
+      // At its new place, outside: the rename would be finished there.
+      {"baseq3", "gone.pk3", up, "pak0.pk3"},
+      {"baseq3/" + up, "pak0.pk3", "baseq3", "renamed.pk3"},
+  };
+  for (const auto& intent : intents) {
+    SCOPED_TRACE(intent.Old_Dir + " -> " + intent.New_Dir);
+    TByte_Writer journal;
+    journal.Write_Integer(Record_Version);
+    journal.Write_Integer(pk3_id);
+    for (const std::string* text :
+         {&intent.Old_Dir, &intent.Old_File, &intent.New_Dir, &intent.New_File}) {
+      journal.Write_String(*text);
+    }
+    Write_File(Rename_Journal_Path(Data_.Path()), journal.Data());
+    TScripted_Interaction user;
+    const auto db = Load_PK3_Database(paths, &user).Database;
+    const TPK3_Record& pk3 = *db->Items(db->Index_Of_ID(pk3_id));
+    EXPECT_EQ(pk3.MOD_Directory, "baseq3");
+    EXPECT_EQ(pk3.PK3_Filename, "pak0.pk3");
+    EXPECT_TRUE(pk3.Present);
+  }
+  EXPECT_EQ(Read_File((outside / "pak0.pk3").string()), "not the game's");
+  fs::remove_all(outside);
 }
 
 // ---- two programs on one data folder ------------------------------------------------------------
