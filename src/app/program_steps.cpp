@@ -35,8 +35,12 @@ void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui) {
         state.Game_Dir_Written = true;
       }
     };
+    // One listing of each directory serves the count and the views' overview of the arena files
+    // (which one is active in each MOD): nothing between this step and the views changes them.
     hooks.Count_MODs_With_Arena_Files = [&state](const TMOD_List& mods) {
-      return Count_Arena_Files(MOD_Directories_Of(state.Game_Dir, mods)).Program_Files;
+      state.Arena_Overview_Ahead =
+          Arena_Overview(MOD_Directories_Of(state.Game_Dir, mods), mods.Names());
+      return state.Arena_Overview_Ahead->Counts.Program_Files;
     };
     state.MOD_List = std::make_unique<TMOD_List>();
     state.MODs_With_Arena_Files = state.MOD_List->Build_List(state.Game_Dir, hooks);

@@ -362,6 +362,7 @@ TStartup::TFirst_Steps TStartup::Run_First_Steps(TMain_State& state, const TStar
     }
     state.MOD_List.reset();
     state.MODs_With_Arena_Files = 0;
+    state.Arena_Overview_Ahead.reset();
     if (steps.Build_MOD_List) {
       steps.Build_MOD_List(state);
     }
@@ -396,6 +397,7 @@ TLoad_Outcome TStartup::Load(bool& dev_comp) {
     ~TAhead_Release() {
       State.Read_Ahead.reset();
       State.Views_Ahead.reset();
+      State.Arena_Overview_Ahead.reset();
       // Waits for a reading of the tree file that no step took: it reads the records, which
       // the next run replaces.
       State.Tree_Ahead = {};

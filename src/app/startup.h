@@ -16,6 +16,7 @@
 
 #include "app/demo_install.h"
 #include "app/read_ahead.h"
+#include "arena/arena_names.h"
 #include "browser/maps_tree.h"
 #include "browser/unsorted_list.h"
 #include "content/mod_list.h"
@@ -55,6 +56,10 @@ struct TMain_State {
   std::future<std::unique_ptr<TTree_File_Reading>> Tree_Ahead;
   std::unique_ptr<TMOD_List> MOD_List;
   int MODs_With_Arena_Files = 0;
+  // The arena files of the MOD directories as the MOD list step's count found them (the same
+  // listing of each directory): taken by the views' part of that step, which would list them
+  // again; dropped when the start-up ends.
+  std::optional<TArena_Overview> Arena_Overview_Ahead;
   // What the game reads from the database's archives: read from gameindex.dat when first wanted
   // (Loaded_Game_Index), which the database step brought up to date; none when it could not be
   // built (the dialogs then know only each map's own archive). Dropped with the database.

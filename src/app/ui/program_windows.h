@@ -67,7 +67,9 @@ class TProgram_Windows {
   void MenuItem_InfoClick();
   void ToolButton_ExitClick();
   void MenuItem_ReloadClick();
-  void Apply_Arena_Availability();
+  // The arena commands and the status bar's active arena files, from `listed` when given (what
+  // the start-up found), else from a listing of the MOD directories now.
+  void Apply_Arena_Availability(const TArena_Overview* listed = nullptr);
   void Apply_Pictures();
   TProperties_Context Properties_Context() const;
   // A dialog, made on its first use.

@@ -446,6 +446,16 @@ class Tst_Program_Windows : public QObject {
     activate->trigger();
     QCOMPARE(shown, QStringList{QStringLiteral("TForm_Arena_File_Selection")});
     QCOMPARE(label->text(), QStringLiteral("Active arena file: CTF (BASEQ3)"));
+
+    // None active on disk: the start-up activates the first one, and the status bar shows what
+    // the start-up left, not what it found.
+    std::filesystem::rename(Game(QStringLiteral("baseq3/z_Arenas_active_CTF.pk3")).toStdString(),
+                            Game(QStringLiteral("baseq3/z_Arenas_Inactive_CTF.pk3")).toStdString());
+    Browser()->Commands()->Reload_Action()->trigger();
+    QVERIFY(std::filesystem::exists(
+        Game(QStringLiteral("baseq3/z_Arenas_active_CTF.pk3")).toStdString()));
+    QCOMPARE(label->text(), QStringLiteral("Active arena file: CTF (BASEQ3)"));
+    QVERIFY(activate->isEnabled());
   }
 
   // F5: saved, started again; an archive added meanwhile is listed, the open group and the
