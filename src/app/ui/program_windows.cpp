@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "app/program_steps.h"
 #include "app/ui/collection_check_runner.h"
@@ -149,9 +150,7 @@ void TProgram_Windows::Wire_Steps() {
   steps.Show_MOD_List = [this](TMain_State& state) {
     Update_Server_Commands();
     // What the MOD list step found of the arena files, else a listing of its own.
-    std::optional<TArena_Overview> ahead;
-    ahead.swap(state.Arena_Overview_Ahead);
-    Apply_Arena_Availability(ahead ? &*ahead : nullptr);
+    Apply_Arena_Availability(std::exchange(state.Arena_Overview_Ahead, std::nullopt));
   };
   steps.Fill_List = [this, &ui](TMain_State& state) {
     TBrowser_Context context;
@@ -213,16 +212,16 @@ void TProgram_Windows::Wire_Steps() {
   };
 }
 
-void TProgram_Windows::Apply_Arena_Availability(const TArena_Overview* listed) {
+void TProgram_Windows::Apply_Arena_Availability(std::optional<TArena_Overview> listed) {
   const TMain_State& state = Main_.State();
   if (!state.MOD_List) {
     return;
   }
   // The arena files' counts and which one is active, by MOD.
   const TArena_Overview overview =
-      listed != nullptr ? *listed
-                        : Arena_Overview(MOD_Directories_Of(state.Game_Dir, *state.MOD_List),
-                                         state.MOD_List->Names());
+      listed ? std::move(*listed)
+             : Arena_Overview(MOD_Directories_Of(state.Game_Dir, *state.MOD_List),
+                              state.MOD_List->Names());
   Browser_->Commands()->Set_Arena_Counts(overview.Counts.Program_Files,
                                          overview.Counts.Most_In_One_Directory);
   QStringList named;

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "arena/arena_files.h"
 #include "database/play_history.h"
@@ -69,7 +70,7 @@ class TProgram_Windows {
   void MenuItem_ReloadClick();
   // The arena commands and the status bar's active arena files, from `listed` when given (what
   // the start-up found), else from a listing of the MOD directories now.
-  void Apply_Arena_Availability(const TArena_Overview* listed = nullptr);
+  void Apply_Arena_Availability(std::optional<TArena_Overview> listed = std::nullopt);
   void Apply_Pictures();
   TProperties_Context Properties_Context() const;
   // A dialog, made on its first use.
