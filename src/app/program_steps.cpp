@@ -1,21 +1,27 @@
 #include "app/program_steps.h"
 
+#include <array>
+#include <atomic>
 #include <exception>
 #include <functional>
 #include <future>
 #include <memory>
 #include <new>
 #include <optional>
+#include <string>
 #include <system_error>
 #include <utility>
 #include <vector>
 
 #include "app/read_ahead.h"
+#include "arena/arena_files.h"
 #include "arena/arena_names.h"
 #include "arena/map_arena_blocks.h"
 #include "browser/unsorted_list.h"
 #include "content/mod_list.h"
+#include "core/interaction.h"
 #include "core/paths.h"
+#include "core/relayed_interaction.h"
 #include "core/settings.h"
 #include "database/content_index.h"
 #include "database/database_startup.h"
@@ -155,7 +161,11 @@ void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui) {
     }
   };
   steps.Write_Disablers = [&ui](TMain_State& state) {
-    if (state.MOD_List) {
+    if (state.Views_Ahead && state.Views_Ahead->Disablers_Written) {
+      for (const TViews_Ahead::TTold& told : state.Views_Ahead->Disabler_Messages) {
+        ui.Message(told.Kind, told.Text, told.Buttons);
+      }
+    } else if (state.MOD_List) {
       Create_Arena_Disabler_Files(Arena_Environment_Of(state), ui);
     }
   };
@@ -171,21 +181,135 @@ void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui) {
   };
 }
 
-void Prepare_Views_Ahead(TMain_State& state) {
+namespace {
+
+// What the arena disablers tell the user while they are written ahead, kept to be shown in the
+// disabler step's place. They only tell (errors and warnings acknowledged with OK); were a
+// question ever among them, it would be answered as a box closed without a choice, as a front
+// end that cannot ask answers it.
+class TTold_Later final : public TInteraction {
+ public:
+  explicit TTold_Later(std::vector<TViews_Ahead::TTold>& kept) : Kept_(kept) {}
+  TAnswer Message(TMessage_Kind kind, const std::string& text, TAnswer_Set buttons) override {
+    Kept_.push_back({kind, text, buttons});
+    return Default_Answer(buttons);
+  }
+  void Status_Line(int /*line*/, const std::string& /*text*/) override {}
+  std::unique_ptr<TNotice> Notice(const std::string& /*caption*/,
+                                  const std::string& /*text*/) override {
+    return std::make_unique<TNotice>();
+  }
+  std::optional<std::string> Choose_File(const TFile_Request& /*request*/) override {
+    return std::nullopt;
+  }
+  std::optional<std::vector<int>> Select_Items(const TSelection_Request& /*request*/) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> Specify_Arena_Name(
+      const std::string& /*directory_name*/,
+      const std::optional<std::string>& /*preset*/) override {
+    return std::nullopt;
+  }
+  bool Asks_User() const override { return false; }
+
+ private:
+  std::vector<TViews_Ahead::TTold>& Kept_;
+};
+
+// Work that this thread offers to another one: whichever of the two comes to it first does it.
+class TShared_Work {
+ public:
+  explicit TShared_Work(std::function<void()> work)
+      : Work_(std::move(work)), Done_Elsewhere_(Done_.get_future().share()) {}
+  // On the thread it was offered to.
+  void Do_Unless_Taken() {
+    if (Taken_.exchange(true)) {
+      return;
+    }
+    try {
+      Work_();
+      Done_.set_value();
+    } catch (...) {
+      Done_.set_exception(std::current_exception());
+    }
+  }
+  // On the offering thread: does the work, or waits for the other thread's end (whose error
+  // comes here).
+  void Do_Here() {
+    if (!Taken_.exchange(true)) {
+      Here_ = true;
+      Work_();
+    } else if (!Here_) {
+      Done_Elsewhere_.get();
+    }
+  }
+  // On the offering thread, when what the work reads is about to go: returns once nothing runs
+  // it or will.
+  void Withdraw() {
+    if (Taken_.exchange(true) && !Here_) {
+      Done_Elsewhere_.wait();
+    }
+  }
+
+ private:
+  std::function<void()> Work_;
+  std::atomic<bool> Taken_{false};
+  bool Here_ = false;  // taken by the offering thread, which alone looks at it
+  std::promise<void> Done_;
+  std::shared_future<void> Done_Elsewhere_;
+};
+
+}  // namespace
+
+void Prepare_Views_Ahead(TMain_State& state, const TWork_Offer& offer) {
   state.Views_Ahead.reset();
   if (!state.PK3_Database || !state.MOD_List) {
     return;
   }
   auto ahead = std::make_unique<TViews_Ahead>();
-  // Neither the fill nor the bot step looks at what the other one changes: the fill takes
-  // vanished MODs out of the maps' usable MODs, the bot step keeps its lists in the MOD list.
-  Load_Maps_List(ahead->List, *state.PK3_Database, *state.MOD_List,
-                 [&ahead](const std::string& report) { ahead->List_Reports.push_back(report); });
-  ahead->List_Filled = true;
-  ahead->Bot_Errors =
-      state.MOD_List->Determine_Bot_Information(state.Program_Dir, *state.PK3_Database);
-  ahead->Bots_Read = true;
+  // None of the three looks at what another one changes: the fill takes vanished MODs out of the
+  // maps' usable MODs, the bot step keeps its lists in the MOD list, the disablers read the
+  // archives' and maps' file names and the MOD names and write into the game directory and the
+  // program's temporary folder, which nothing else here touches.
+  TViews_Ahead& made = *ahead;
+  const std::array<std::shared_ptr<TShared_Work>, 2> beside = {
+      std::make_shared<TShared_Work>([&state, &made] {
+        made.Bot_Errors =
+            state.MOD_List->Determine_Bot_Information(state.Program_Dir, *state.PK3_Database);
+        made.Bots_Read = true;
+      }),
+      std::make_shared<TShared_Work>([&state, &made] {
+        TTold_Later told(made.Disabler_Messages);
+        Create_Arena_Disabler_Files(Arena_Environment_Of(state), told);
+        made.Disablers_Written = true;
+      })};
+  try {
+    if (offer) {
+      for (const auto& work : beside) {
+        offer([work] { work->Do_Unless_Taken(); });
+      }
+    }
+    Load_Maps_List(made.List, *state.PK3_Database, *state.MOD_List,
+                   [&made](const std::string& report) { made.List_Reports.push_back(report); });
+    made.List_Filled = true;
+    for (const auto& work : beside) {
+      work->Do_Here();
+    }
+  } catch (...) {
+    // What the other thread works on must stay until it is done.
+    for (const auto& work : beside) {
+      work->Withdraw();
+    }
+    throw;
+  }
   state.Views_Ahead = std::move(ahead);
+}
+
+std::function<void(TMain_State&)> Views_Ahead_Offered_To(TRelayed_Interaction& relay) {
+  return [&relay](TMain_State& state) {
+    Prepare_Views_Ahead(
+        state, [&relay](std::function<void()> work) { relay.Run_On_Owner(std::move(work)); });
+  };
 }
 
 std::unique_ptr<TTree_File_Reading> Take_Tree_Read_Ahead(TMain_State& state) {

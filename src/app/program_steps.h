@@ -4,6 +4,7 @@
 // information, the disabler archives and the database save. A front end adds the steps of its
 // own views (the unsorted list, the maps tree) and may wrap these with work of its own.
 
+#include <functional>
 #include <memory>
 
 #include "app/startup.h"
@@ -14,14 +15,25 @@ namespace vorlix {
 
 class TGame_Index;
 class TInteraction;
+class TRelayed_Interaction;
 
 // Fills Build_MOD_List, Load_And_Sync_Database, Read_Bots, Write_Disablers and Save_Database.
 // `ui` must outlive the steps.
 void Set_Program_Steps(TStartup_Steps& steps, TInteraction& ui);
 
-// Fills the unsorted list and reads the bot information ahead of their steps
-// (TStartup_Steps::Prepare_Views): a window program's first steps run it on their thread.
-void Prepare_Views_Ahead(TMain_State& state);
+// Hands work to another thread that may do it (the window program's main thread, which waits for
+// the first steps meanwhile), or drops it.
+using TWork_Offer = std::function<void(std::function<void()>)>;
+
+// Fills the unsorted list, reads the bot information and writes the arena disablers ahead of
+// their steps (TStartup_Steps::Prepare_Views): a window program's first steps run it on their
+// thread, offering the bots and the disablers to `offer`: whichever thread comes to them first
+// does them while the list is filled. What the disablers tell the user is kept for their step,
+// which shows it in its place.
+void Prepare_Views_Ahead(TMain_State& state, const TWork_Offer& offer = {});
+// Prepare_Views_Ahead for first steps that talk through `relay`, offering its work to the relay's
+// owning thread.
+std::function<void(TMain_State&)> Views_Ahead_Offered_To(TRelayed_Interaction& relay);
 
 // What the arena-file commands work with, from the program state.
 TArena_Environment Arena_Environment_Of(const TMain_State& state);

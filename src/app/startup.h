@@ -21,6 +21,7 @@
 #include "browser/unsorted_list.h"
 #include "content/mod_list.h"
 #include "core/data_lock.h"
+#include "core/interaction.h"
 #include "database/database_file.h"
 #include "database/records.h"
 
@@ -38,6 +39,13 @@ struct TViews_Ahead {
   std::vector<std::string> List_Reports;  // what the fill reported, in order
   bool Bots_Read = false;                 // TMOD_List::Determine_Bot_Information ran
   std::vector<std::string> Bot_Errors;    // what it returned
+  bool Disablers_Written = false;         // Create_Arena_Disabler_Files ran
+  struct TTold {
+    TMessage_Kind Kind;
+    std::string Text;
+    TAnswer_Set Buttons;
+  };
+  std::vector<TTold> Disabler_Messages;  // what it told the user, in order
 };
 
 // The program-wide state the main window owns.

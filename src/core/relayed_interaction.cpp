@@ -68,7 +68,7 @@ void TRelayed_Interaction::Hand_Over(std::function<void(TInteraction&)> run, int
         }
       }
     }
-    Waiting_.push_back({std::move(run), nullptr, status_line});
+    Waiting_.push_back({std::move(run), nullptr, status_line, {}});
   }
   Changed_.notify_all();
 }
@@ -81,7 +81,7 @@ void TRelayed_Interaction::Hand_Over_And_Wait(std::function<void(TInteraction&)>
     if (Refusing_) {
       return;
     }
-    Waiting_.push_back({std::move(run), finished, 0});
+    Waiting_.push_back({std::move(run), finished, 0, {}});
   }
   Changed_.notify_all();
   answered.get();
@@ -113,6 +113,12 @@ void TRelayed_Interaction::Serve_Until_Done() {
       if (woken) {
         call = std::move(Waiting_.front());
         Waiting_.pop_front();
+      }
+    }
+    if (call.Work) {
+      try {
+        call.Work();
+      } catch (...) {  // NOLINT(bugprone-empty-catch): such work keeps its own errors
       }
     }
     if (call.Run) {
@@ -159,6 +165,21 @@ void TRelayed_Interaction::Refuse_Calls() {
       call.Finished->set_value();
     }
   }
+}
+
+void TRelayed_Interaction::Run_On_Owner(std::function<void()> work) {
+  if (On_Owner()) {
+    work();
+    return;
+  }
+  {
+    const std::lock_guard lock(Mutex_);
+    if (Refusing_) {
+      return;
+    }
+    Waiting_.push_back({nullptr, nullptr, 0, std::move(work)});
+  }
+  Changed_.notify_all();
 }
 
 TAnswer TRelayed_Interaction::Message(TMessage_Kind kind, const std::string& text,

@@ -39,6 +39,10 @@ class TRelayed_Interaction final : public TInteraction {
   // thread gets the answer of a box closed without a choice (Cancel, No, the fallback, no file,
   // no selection), and nothing is shown.
   void Refuse_Calls();
+  // Work of another thread that the owning thread may do while it serves, in turn with the
+  // calls: nothing waits for it or comes back from it (it keeps its own errors), and it never
+  // runs once calls are refused. The owning thread's own work runs at once.
+  void Run_On_Owner(std::function<void()> work);
 
   TAnswer Message(TMessage_Kind kind, const std::string& text, TAnswer_Set buttons) override;
   void Status_Line(int line, const std::string& text) override;
@@ -63,7 +67,8 @@ class TRelayed_Interaction final : public TInteraction {
   struct TCall {
     std::function<void(TInteraction&)> Run;
     std::shared_ptr<std::promise<void>> Finished;
-    int Status_Line = 0;  // a status line's number (1 to 3): a later text replaces this one
+    int Status_Line = 0;         // a status line's number (1 to 3): a later text replaces this one
+    std::function<void()> Work;  // or work that does not talk to the user (Run_On_Owner)
   };
   bool On_Owner() const { return std::this_thread::get_id() == Owner_; }
   // Queues a call and returns at once.

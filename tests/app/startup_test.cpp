@@ -28,6 +28,7 @@
 #include "core/relayed_interaction.h"
 #include "core/settings.h"
 #include "database/records.h"
+#include "database/zip_archive.h"
 #include "scripted_interaction.h"
 
 namespace fs = std::filesystem;
@@ -290,6 +291,114 @@ TEST_F(Startup_Test, The_Views_Steps_Take_What_Was_Made_Ahead) {
   state.PK3_Database.reset();
   Prepare_Views_Ahead(state);
   EXPECT_FALSE(state.Views_Ahead);
+}
+
+// The arena disablers written ahead of their step, by the first steps' thread or by the thread
+// their work was offered to, are those their own step writes, written once, and what they tell
+// the user comes in that step's place.
+TEST_F(Startup_Test, Disablers_Written_Ahead_Match_Their_Step_And_Speak_In_Its_Place) {
+  // Each archive of the game directory with its member names: "baseq3/a.pk3: m1 m2".
+  const auto archives = [](const std::string& dir) {
+    std::vector<std::string> lines;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+      if (!entry.is_regular_file() || entry.path().extension() != ".pk3") {
+        continue;
+      }
+      std::vector<std::string> members;
+      Walk_Zip_Directory(
+          entry.path().string(), Largest_Walked_Directory,
+          [&members](const TZip_Directory_Entry& member) { members.emplace_back(member.Name); });
+      std::sort(members.begin(), members.end());
+      std::string line = fs::relative(entry.path(), dir).string() + ":";
+      for (const std::string& member : members) {
+        line += " " + member;
+      }
+      lines.push_back(line);
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+  };
+  // One start of the given kind on a game directory of its own, and what it said and wrote.
+  struct TStart {
+    std::vector<TRecorded_Message> Said;
+    std::size_t Said_Before_Disablers = 0;
+    std::vector<std::string> Written;
+  };
+  // In turn; ahead by the first steps' thread alone; with the bots and the disablers offered to a
+  // thread that runs beside it from the start; offered to one that comes only after the end.
+  enum class TWay { In_Turn, Ahead, Beside, Offered_Too_Late };
+  const auto start = [&](TWay way) {
+    TTemp_Dir dir;
+    Write_File(dir / "QUAKE3.EXE", "");
+    testing::Write_Pk3(dir / "baseq3/maps.pk3",
+                       {{"maps/one.bsp", testing::Make_Bsp(testing::Entity_Text("One"), 100)},
+                        {"maps/two.bsp", testing::Make_Bsp(testing::Entity_Text("Two"), 100)}});
+    testing::Write_Pk3(dir / "baseq3/z_Arenas_active_Mine.pk3",
+                       {{"scripts/arenas.txt", "{ map \"one\" }"}});
+    // A user's pack by the name of the program's own, in a MOD without arena files: left alone,
+    // and the user is told.
+    testing::Write_Pk3(dir / "cpma/~~~~Vorlix_Arenas.pk3", {{"readme.txt", "mine"}});
+    TScripted_Interaction ui;
+    TStartup_Steps steps;
+    Set_Program_Steps(steps, ui);
+    std::function<void()> offered;
+    std::vector<std::thread> others;
+    if (way != TWay::In_Turn) {
+      steps.Prepare_Views = [way, &offered, &others](TMain_State& state) {
+        if (way == TWay::Ahead) {
+          Prepare_Views_Ahead(state);
+          return;
+        }
+        Prepare_Views_Ahead(state, [way, &offered, &others](std::function<void()> work) {
+          if (way == TWay::Beside) {
+            others.emplace_back(std::move(work));
+          } else {
+            offered = std::move(work);
+          }
+        });
+      };
+    }
+    TStart seen;
+    steps.Read_Bots = [&seen, &ui, read = steps.Read_Bots](TMain_State& state) {
+      read(state);
+      seen.Said_Before_Disablers = ui.Messages.size();
+    };
+    TStartup_Options options = Options(dir.Path());
+    options.Program_Dir = program / std::to_string(static_cast<int>(way));
+    TStartup startup(ui, steps, options);
+    EXPECT_EQ(Load(startup), TLoad_Outcome::Run);
+    for (std::thread& other : others) {
+      other.join();
+    }
+    EXPECT_EQ(others.size(), way == TWay::Beside ? 2U : 0U);
+    EXPECT_EQ(static_cast<bool>(offered), way == TWay::Offered_Too_Late);
+    if (offered) {
+      offered();  // the first steps did it themselves: nothing left to do
+    }
+    EXPECT_EQ(startup.State().Views_Ahead, nullptr);
+    seen.Said = ui.Messages;
+    seen.Written = archives(dir.Path());
+    return seen;
+  };
+  const TStart in_turn = start(TWay::In_Turn);
+  EXPECT_EQ(
+      in_turn.Written,
+      (std::vector<std::string>{"baseq3/maps.pk3: maps/one.bsp maps/two.bsp",
+                                "baseq3/z_Arenas_Disabler.pk3: scripts/one.arena scripts/two.arena",
+                                "baseq3/z_Arenas_active_Mine.pk3: scripts/arenas.txt",
+                                "baseq3/~~~~Vorlix_Arenas.pk3: scripts/arenas.txt",
+                                "cpma/~~~~Vorlix_Arenas.pk3: readme.txt"}));
+  ASSERT_EQ(in_turn.Said,
+            (std::vector<TRecorded_Message>{
+                {TMessage_Kind::Warning,
+                 "~~~~Vorlix_Arenas.pk3 in CPMA was not written by Vorlix and is left as it is.",
+                 TAnswer_Set::OK}}));
+  for (const TWay way : {TWay::Ahead, TWay::Beside, TWay::Offered_Too_Late}) {
+    const TStart ahead = start(way);
+    EXPECT_EQ(ahead.Written, in_turn.Written) << static_cast<int>(way);
+    EXPECT_EQ(ahead.Said, in_turn.Said) << static_cast<int>(way);
+    EXPECT_EQ(ahead.Said_Before_Disablers, 0U) << static_cast<int>(way);
+  }
 }
 
 TEST_F(Startup_Test, Existing_Program_Folders_Keep_Their_Names_And_Leftover_Temp_Goes) {

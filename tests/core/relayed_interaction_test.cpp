@@ -90,6 +90,12 @@ TEST(Relayed_Interaction, Another_Threads_Calls_Wait_For_The_Owner_And_Come_In_O
     }
     // A line after another call is not merged across it.
     relay.Status_Line(1, "3");
+    // Work handed over runs in turn; one that fails stops nothing.
+    relay.Run_On_Owner([&user] {
+      user.Calls.emplace_back("work");
+      user.Threads.push_back(std::this_thread::get_id());
+    });
+    relay.Run_On_Owner([] { throw std::runtime_error("kept to itself"); });
     choice = relay.Choose({.Text = "Which?", .Choices = {"a", "b", "c"}, .Fallback = 0});
     file = relay.Choose_File({.Title = "Game"});
     relay.Keep_Painted();  // nothing to paint on this thread
@@ -105,9 +111,9 @@ TEST(Relayed_Interaction, Another_Threads_Calls_Wait_For_The_Owner_And_Come_In_O
   EXPECT_EQ(answer, TAnswer::Yes);
   EXPECT_EQ(choice, 2);
   EXPECT_EQ(file, "/games/q3");
-  EXPECT_EQ(user.Calls,
-            (std::vector<std::string>{"line Reading maps", "line baseq3", "notice Please wait",
-                                      "message Go on?", "line 3", "choose Which?", "file Game"}));
+  EXPECT_EQ(user.Calls, (std::vector<std::string>{"line Reading maps", "line baseq3",
+                                                  "notice Please wait", "message Go on?", "line 3",
+                                                  "work", "choose Which?", "file Game"}));
   for (const auto& thread : user.Threads) {
     EXPECT_EQ(thread, std::this_thread::get_id());
   }
@@ -119,6 +125,8 @@ TEST(Relayed_Interaction, Another_Threads_Calls_Wait_For_The_Owner_And_Come_In_O
   user.Can_Ask = false;
   relay.Message(TMessage_Kind::Information, "Ready", TAnswer_Set::OK);
   EXPECT_EQ(user.Calls.back(), "message Ready");
+  relay.Run_On_Owner([&user] { user.Calls.emplace_back("own work"); });
+  EXPECT_EQ(user.Calls.back(), "own work");
   EXPECT_FALSE(relay.Asks_User());
   bool other_asks = false;
   std::thread([&] { other_asks = relay.Asks_User(); }).join();
@@ -168,6 +176,7 @@ TEST(Relayed_Interaction, Refused_Calls_Answer_As_Closed_Unanswered_And_Show_Not
     name = relay.Specify_Arena_Name("baseq3", std::nullopt);
     relay.Notice("Please wait", "Scanning")->Progress("1");
     relay.Status_Line(1, "never shown");
+    relay.Run_On_Owner([&user] { user.Calls.emplace_back("never done"); });
   });
   ASSERT_TRUE(Eventually([&] { return waiting.load(); }));
   std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
     }
     vorlix::TStartup_Steps first_steps;
     vorlix::Set_Program_Steps(first_steps, relay);
-    first_steps.Prepare_Views = vorlix::Prepare_Views_Ahead;
+    first_steps.Prepare_Views = vorlix::Views_Ahead_Offered_To(relay);
     startup->Start_First_Steps(first_steps, relay);
   }
   int qt_argc = startup ? 1 : argc;

@@ -533,7 +533,7 @@ class Tst_Program_Windows : public QObject {
       Relay_ = std::make_unique<vorlix::TRelayed_Interaction>();
       vorlix::TStartup_Steps first;
       vorlix::Set_Program_Steps(first, *Relay_);
-      first.Prepare_Views = vorlix::Prepare_Views_Ahead;
+      first.Prepare_Views = vorlix::Views_Ahead_Offered_To(*Relay_);
       vorlix::TStartup_Options options;
       options.Program_Dir = Data_->path().toStdString();
       options.Game_Dir = std::move(game_dir);
