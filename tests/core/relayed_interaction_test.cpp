@@ -127,6 +127,10 @@ TEST(Relayed_Interaction, Another_Threads_Calls_Wait_For_The_Owner_And_Come_In_O
   EXPECT_EQ(user.Calls.back(), "message Ready");
   relay.Run_On_Owner([&user] { user.Calls.emplace_back("own work"); });
   EXPECT_EQ(user.Calls.back(), "own work");
+  user.Names = {std::string("Duel")};
+  user.Selections = {std::vector<int>{0}};
+  EXPECT_EQ(relay.Specify_Arena_Name("baseq3", std::nullopt), "Duel");
+  EXPECT_EQ(relay.Select_Items({.Items = {"baseq3"}}), std::vector<int>{0});
   EXPECT_FALSE(relay.Asks_User());
   bool other_asks = false;
   std::thread([&] { other_asks = relay.Asks_User(); }).join();
