@@ -153,12 +153,16 @@ TEST(Read_Shader_Script, Parameters_End_At_The_Line_And_Faults_End_The_Definitio
                       "{\nmap a.tga\ntcMod scroll 1 2\nrgbGen wave sin 0 1 0 1\n"
                       "tcGen vector ( 1 0 0 ) ( 0 1 0 )\nblendFunc GL_ONE GL_ZERO\n}\n}"),
             (Strings{"a.tga"}));
-  // A portal's alpha takes its distance along: the stage and the next one stand.
-  const TShader_Script portal =
-      Read_Shader_Script("s {\n{\nmap a.tga\nalphaGen portal 256\n}\n{\nmap b.tga\n}\n}");
-  ASSERT_EQ(portal.Definitions.size(), 1U);
-  EXPECT_EQ(portal.Definitions[0].Images, (Strings{"a.tga", "b.tga"}));
-  EXPECT_TRUE(portal.Definitions[0].Fault.empty()) << portal.Definitions[0].Fault;
+  // A portal's alpha takes its distance along, a constant colour its vector and a constant
+  // alpha its value: the stages stand.
+  for (const char* generator : {"alphaGen portal 256", "rgbGen const ( 1 0.5 0 )",
+                                "alphaGen const 0.5", "rgbGen identity"}) {
+    const TShader_Script script = Read_Shader_Script(std::string("s {\n{\nmap a.tga\n") +
+                                                     generator + "\n}\n{\nmap b.tga\n}\n}");
+    ASSERT_EQ(script.Definitions.size(), 1U);
+    EXPECT_EQ(script.Definitions[0].Images, (Strings{"a.tga", "b.tga"})) << generator;
+    EXPECT_TRUE(script.Definitions[0].Fault.empty()) << script.Definitions[0].Fault;
+  }
   // q3map_sun reads six parameters even past line ends (each line end costs one) and then
   // skips the rest of the line it stopped on: here the stage's opening and its image.
   EXPECT_TRUE(Images_Of("s {\nq3map_sun 1 1\n{\nmap gone.tga\n}\n}").empty());

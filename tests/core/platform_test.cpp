@@ -131,6 +131,8 @@ TEST(Paths, Components_Trailing_Separators_And_Plain_Names) {
     EXPECT_FALSE(Is_Plain_Name(name)) << name;
   }
   EXPECT_EQ(Normal_Path("/game/./baseq3/../mod//"), "/game/mod");
+  // A relative path is taken from the working directory.
+  EXPECT_EQ(Normal_Path("game/../mod/"), (std::filesystem::current_path() / "mod").string());
   // The database and the game index find an archive under one key, whatever the letter case.
   EXPECT_EQ(Archive_Key("BaseQ3", "Map-1.PK3"), Archive_Key("baseq3", "map-1.pk3"));
   EXPECT_EQ(Archive_Key("AZ", "A-Z.PK3"), Archive_Key("az", "a-z.pk3"));

@@ -155,6 +155,25 @@ TEST_F(Sync_Test, Unchanged_Archives_Are_Not_Opened_And_Touched_Ones_Keep_IDs_An
     EXPECT_EQ(m2.Assigned_Bots, std::vector<std::string>{"Sarge"});
     EXPECT_FALSE(fs::exists(Shots("baseq3/a.pk3/marker")));  // folders recreated
     EXPECT_TRUE(fs::exists(Shots("baseq3/a.pk3/m2.jpg")));
+    EXPECT_FALSE(m2.Has_AAS);
+    EXPECT_TRUE(m2.Has_Levelshot_JPG);
+  }
+  // The same maps, with a bot navigation file and a TGA levelshot for m2 instead of its JPG one:
+  // the map keeps its record, and what the archive holds beside it is what it holds now.
+  auto members = Maps_Archive({"m1", "m2"});
+  std::erase_if(members,
+                [](const TZip_Member& member) { return member.Name == "levelshots/m2.jpg"; });
+  members.push_back({"maps/m2.aas", "aas"});
+  members.push_back({"levelshots/m2.tga", "tga"});
+  Write_Pk3(Game("baseq3/a.pk3"), members);
+  {
+    const auto db = Run();
+    const TMap_Record& m2 = *Record(*db, "baseq3", "a.pk3").Maps->Items(1);
+    EXPECT_EQ(m2.ID, 1);
+    EXPECT_EQ(m2.Rating, 7);
+    EXPECT_TRUE(m2.Has_AAS);
+    EXPECT_TRUE(m2.Has_Levelshot_TGA);
+    EXPECT_FALSE(m2.Has_Levelshot_JPG);
   }
 }
 

@@ -214,13 +214,19 @@ TEST(Exec_File, Starts_Without_Waiting_And_Reports_Failures) {
   exec.Command_Line = dir / "data.txt";
   EXPECT_FALSE(exec.Execute());
   EXPECT_EQ(exec.Error_Code(), EACCES);
-  EXPECT_EQ(failures, 2);
+  // A file that may be run but that the system cannot start: the start itself fails.
+  Write_File(dir / "garbage", "not a program");
+  std::filesystem::permissions(dir / "garbage", std::filesystem::perms::owner_all);
+  exec.Command_Line = dir / "garbage";
+  EXPECT_FALSE(exec.Execute());
+  EXPECT_EQ(exec.Error_Code(), ENOEXEC);
+  EXPECT_EQ(failures, 3);
 
   // An argument list is passed on as it is: no splitting at blanks, quotes kept.
   const TGame_Recorder listed(dir / "listed.sh");
   EXPECT_TRUE(exec.Execute(listed.Script, {"two words", "\"quoted\"", ""}));
   EXPECT_EQ(listed.Wait(), exec.Working_Directory + "\ntwo words\n\"quoted\"\n\n");
-  EXPECT_EQ(failures, 2);
+  EXPECT_EQ(failures, 3);
 
   // Told to wait, the call returns once the program has ended, in either style of waiting.
   exec.Wait = true;

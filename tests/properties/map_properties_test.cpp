@@ -306,7 +306,7 @@ TEST(Bot_Preview, Icon_Names_Last_Archive_Wins_Jpg_Over_Tga) {
   TTemp_Dir dir;
   TProperties_Fixture f;
   f.Add_MOD("baseq3", {{"Sarge", "sarge/krusade"}, {"Major", "major"}, {"Ghost", "ghost"}});
-  f.Add_Map("baseq3", "a.pk3", "A.BSP");
+  TMap_Record* first = f.Add_Map("baseq3", "a.pk3", "A.BSP");
   f.Add_Map("baseq3", "b.pk3", "B.BSP");
   f.Add_Map("baseq3", "c.pk3", "C.BSP")->PK3->Present = false;
   f.Add_Map("mymod", "d.pk3", "D.BSP");
@@ -329,6 +329,23 @@ TEST(Bot_Preview, Icon_Names_Last_Archive_Wins_Jpg_Over_Tga) {
   files = Find_Bot_Files(f.Database, botinfo, "BASEQ3", "../../x", "../..");
   EXPECT_EQ(files.Icon, "");
   EXPECT_EQ(files.Sound, "");
+
+  // The dialog's model finds the files of the bot in any row of its list (every bot of the MOD,
+  // by name), the first one included.
+  Write_File(botinfo + "/BASEQ3/a.pk3/models/players/ghost/icon_default.tga", "t");
+  TMap_Properties_Model assigned;
+  assigned.Set_Context(f.Context(botinfo));
+  first->Useable_MODs = {"BASEQ3"};
+  first->Assigned_Bots = {"Sarge", "Major"};
+  assigned.Load_Map(first);
+  std::vector<std::string> icons;
+  for (int row = -1; row <= assigned.Assigned_Bots.Count(); ++row) {
+    icons.push_back(assigned.Find_Bot_Preview(row).Icon);
+  }
+  EXPECT_EQ(icons, (std::vector<std::string>{
+                       "", botinfo + "/BASEQ3/a.pk3/models/players/ghost/icon_default.tga",
+                       botinfo + "/BASEQ3/a.pk3/models/players/major/icon_default.tga",
+                       botinfo + "/BASEQ3/b.pk3/models/players/sarge/ICON_krusade.jpg", ""}));
 
   // Preview state: the same bot twice previews once; navigation keys hold the preview back.
   TMap_Properties_Model model;
