@@ -51,40 +51,39 @@ void TRelayed_Interaction::Set_Target(TInteraction& target) {
   Target_ = &target;
 }
 
-void TRelayed_Interaction::Hand_Over(std::function<void(TInteraction&)> run, int status_line) {
+bool TRelayed_Interaction::Queue(TCall call) {
   {
     const std::lock_guard lock(Mutex_);
     if (Refusing_) {
-      return;
+      return false;
     }
     // A line not shown yet is replaced by its newer text where only other lines wait after it:
     // a thread that reports faster than the windows paint leaves no backlog of texts.
-    if (status_line != 0) {
-      for (auto call = Waiting_.rbegin(); call != Waiting_.rend() && call->Status_Line != 0;
-           ++call) {
-        if (call->Status_Line == status_line) {
-          call->Run = std::move(run);
-          return;
+    if (call.Status_Line != 0) {
+      for (auto waiting = Waiting_.rbegin();
+           waiting != Waiting_.rend() && waiting->Status_Line != 0; ++waiting) {
+        if (waiting->Status_Line == call.Status_Line) {
+          waiting->Run = std::move(call.Run);
+          return true;
         }
       }
     }
-    Waiting_.push_back({std::move(run), nullptr, status_line, {}});
+    Waiting_.push_back(std::move(call));
   }
   Changed_.notify_all();
+  return true;
+}
+
+void TRelayed_Interaction::Hand_Over(std::function<void(TInteraction&)> run, int status_line) {
+  Queue({std::move(run), nullptr, status_line, {}});
 }
 
 void TRelayed_Interaction::Hand_Over_And_Wait(std::function<void(TInteraction&)> run) {
   auto finished = std::make_shared<std::promise<void>>();
   std::future<void> answered = finished->get_future();
-  {
-    const std::lock_guard lock(Mutex_);
-    if (Refusing_) {
-      return;
-    }
-    Waiting_.push_back({std::move(run), finished, 0, {}});
+  if (Queue({std::move(run), finished, 0, {}})) {
+    answered.get();
   }
-  Changed_.notify_all();
-  answered.get();
 }
 
 void TRelayed_Interaction::Poll_Notices() {
@@ -172,14 +171,7 @@ void TRelayed_Interaction::Run_On_Owner(std::function<void()> work) {
     work();
     return;
   }
-  {
-    const std::lock_guard lock(Mutex_);
-    if (Refusing_) {
-      return;
-    }
-    Waiting_.push_back({nullptr, nullptr, 0, std::move(work)});
-  }
-  Changed_.notify_all();
+  Queue({nullptr, nullptr, 0, std::move(work)});
 }
 
 TAnswer TRelayed_Interaction::Message(TMessage_Kind kind, const std::string& text,

@@ -71,6 +71,9 @@ class TRelayed_Interaction final : public TInteraction {
     std::function<void()> Work;  // or work that does not talk to the user (Run_On_Owner)
   };
   bool On_Owner() const { return std::this_thread::get_id() == Owner_; }
+  // Queues a call (a status line replacing its own text not shown yet); false when calls are
+  // refused.
+  bool Queue(TCall call);
   // Queues a call and returns at once.
   void Hand_Over(std::function<void(TInteraction&)> run, int status_line = 0);
   // Queues a call and waits until it was carried out (its error comes back here) or refused
